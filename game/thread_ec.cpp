@@ -67,7 +67,8 @@ void TThreadEC::Execute() {
 }
 
 void TThreadEC::ApplyPriority() {
-    if (priority_ < std::size(kNice)) setpriority(PRIO_PROCESS, static_cast<id_t>(threadId_), kNice[priority_]);
+    if (priority_ < std::size(kNice))
+        setpriority(PRIO_PROCESS, static_cast<id_t>(threadId_), kNice[priority_]);
 }
 
 void TThreadEC::ThreadProc() {
