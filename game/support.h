@@ -43,7 +43,7 @@ std::string TrimEC(std::string_view s);
 
 // Byte buffer for building network messages; grows by the need plus 256 bytes.
 class TBufEC {
-  public:
+public:
     TBufEC() = default;
     ~TBufEC() { ClearBuf(); }
     TBufEC(const TBufEC&) = delete;
@@ -65,7 +65,7 @@ class TBufEC {
 // A list that owns its objects and frees them from the last to the first.
 template <class T>
 class TObjList {
-  public:
+public:
     TObjList() = default;
     virtual ~TObjList() { FreeObjects(); }
     TObjList(const TObjList&) = delete;
@@ -88,7 +88,7 @@ class TObjList {
         }
     }
 
-  private:
+private:
     std::vector<std::unique_ptr<T>> items_;
 };
 

@@ -14,7 +14,7 @@
 namespace kordalt {
 
 class TThreadEC {
-  public:
+public:
     TThreadEC() = default;
     TThreadEC(const TThreadEC&) = delete;
     TThreadEC& operator=(const TThreadEC&) = delete;
@@ -45,7 +45,7 @@ class TThreadEC {
         void operator()(TThreadEC* t) const { t->Destroy(); }
     };
 
-  protected:
+protected:
     // Subclasses are freed through Destroy, which stops the run before any part
     // of the object goes away.
     virtual ~TThreadEC();
@@ -53,7 +53,7 @@ class TThreadEC {
     // once a second. An exception that escapes it is dropped.
     virtual void Execute();
 
-  private:
+private:
     void ThreadProc();
     void ApplyPriority();
 

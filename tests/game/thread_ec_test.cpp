@@ -29,12 +29,12 @@ using ThreadPtr = std::unique_ptr<T, TThreadEC::Deleter>;
 
 // Records each run, then waits like the base thread until asked to stop.
 class CountingThread : public TThreadEC {
-  public:
+public:
     std::atomic<int> runs{0};
     std::atomic<bool> terminatedAtStart{true};
     std::atomic<int> niceInRun{-100};
 
-  protected:
+protected:
     void Execute() override {
         terminatedAtStart = Terminated();
         niceInRun = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
@@ -44,10 +44,10 @@ class CountingThread : public TThreadEC {
 };
 
 class ThrowingThread : public TThreadEC {
-  public:
+public:
     std::atomic<int> runs{0};
 
-  protected:
+protected:
     void Execute() override {
         ++runs;
         throw std::runtime_error("lost");
@@ -55,14 +55,14 @@ class ThrowingThread : public TThreadEC {
 };
 
 class SelfFreeingThread : public TThreadEC {
-  public:
+public:
     explicit SelfFreeingThread(std::promise<void>* freed) : freed_(freed) { FreeOnTerminate = true; }
 
-  protected:
+protected:
     ~SelfFreeingThread() override { freed_->set_value(); }
     void Execute() override { std::this_thread::sleep_for(Ms(20)); }
 
-  private:
+private:
     std::promise<void>* freed_;
 };
 
