@@ -55,6 +55,7 @@ protected:
 
 private:
     void ThreadProc();
+    void StopRun();
     void ApplyPriority();
 
     std::mutex mutex_;
