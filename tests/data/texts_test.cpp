@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "game/support.h"
 #include "platform/cp1251.h"
 
 namespace kordalt {
@@ -216,8 +217,6 @@ std::optional<std::string> Fill(const std::string& format, const std::vector<std
   return out;
 }
 
-std::size_t FieldCount(const std::string& record) { return Split(record, '~').size(); }
-
 // Widest values the battle records are built from.
 const std::string kLongName(13, '\xC6');  // 13 times cp1251 "Ж"
 const std::string kLongNumber = "4294967295";
@@ -320,11 +319,10 @@ TEST(BattleRecords, OpeningRecordIsTheFiveFieldBattleHeader) {
   ASSERT_TRUE(opening);
   const std::string record = *opening + "~" + attacker + "~" + defender;
   ASSERT_LE(record.size(), 255u);
-  const auto fields = Split(record, '~');
-  ASSERT_EQ(fields.size(), 5u) << "the battle view reads a header as five fields";
-  EXPECT_FALSE(Trim(fields[0]).empty()) << "the defeat screen shows field 0";
-  EXPECT_EQ(fields[1], attacker);
-  EXPECT_EQ(fields[2], defender);
+  ASSERT_EQ(CountParEC(record, "~"), 5) << "the battle view reads a header as five fields";
+  EXPECT_FALSE(TrimEC(GetParEC(record, 0, "~")).empty()) << "the defeat screen shows field 0";
+  EXPECT_EQ(GetParEC(record, 1, "~"), attacker);
+  EXPECT_EQ(GetParEC(record, 2, "~"), defender);
 }
 
 TEST(BattleRecords, ResultRecordsKeepTheirBattleNumberAtFullWidth) {
@@ -337,7 +335,7 @@ TEST(BattleRecords, ResultRecordsKeepTheirBattleNumberAtFullWidth) {
     ASSERT_TRUE(title) << "text " << id;
     const std::string record = *title + "~201";
     EXPECT_LE(record.size(), 255u) << "text " << id << ": the cut would lose the battle number";
-    EXPECT_EQ(FieldCount(record), 2u) << "text " << id;
+    EXPECT_EQ(CountParEC(record, "~"), 2) << "text " << id;
   }
 }
 
@@ -349,7 +347,7 @@ TEST(BattleRecords, StatusRecordKeepsNineFieldsAtFullWidth) {
   std::string record = "\n" + side + morale + "100%\n" + side + morale + "100%\n";
   for (int i = 0; i < 8; ++i) record += "~40000";
   EXPECT_LE(record.size(), 255u) << "the numbers at the end would be cut";
-  EXPECT_EQ(FieldCount(record), 9u);
+  EXPECT_EQ(CountParEC(record, "~"), 9);
 }
 
 TEST(BattleRecords, ChronicleEntriesEndWithALineBreakAndMatchTheAlarmPattern) {
@@ -359,10 +357,10 @@ TEST(BattleRecords, ChronicleEntriesEndWithALineBreakAndMatchTheAlarmPattern) {
     ASSERT_GE(text.size(), 2u);
     EXPECT_EQ(text.back(), '\n') << "text " << id << " is appended to the chronicle without a separator";
   }
-  const std::string pattern = Trim(t.Text(3319).substr(0, t.Text(3319).find_last_not_of("\r\n") + 1));
+  const std::string pattern = TrimEC(t.Text(3319));
   const auto mark = pattern.find("%s");
   ASSERT_NE(mark, std::string::npos);
-  const std::string prefix = Trim(pattern.substr(0, mark)), suffix = Trim(pattern.substr(mark + 2));
+  const std::string prefix = TrimEC(pattern.substr(0, mark)), suffix = TrimEC(pattern.substr(mark + 2));
   ASSERT_FALSE(prefix.empty() && suffix.empty());
   const auto line = Fill(t.Text(3319), {kLongName}, "s");
   ASSERT_TRUE(line);
