@@ -11,10 +11,7 @@
 namespace kordalt {
 namespace {
 
-using test::Cp;
-using test::ReadFile;
-using test::ScratchDir;
-using test::WriteFile;
+using namespace test;
 
 struct ReadCase {
     const char* what;
