@@ -1,0 +1,98 @@
+#include "game/thread_ec.h"
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <chrono>
+
+namespace kordalt {
+namespace {
+
+// Nice values for the seven priority indexes. Without privileges a thread can
+// only lower its priority, so the upper indexes usually stay at normal.
+constexpr int kNice[] = {19, 10, 5, 0, -5, -10, -20};
+
+}  // namespace
+
+TThreadEC::~TThreadEC() {
+    if (Running()) {
+        Terminate();
+        WaitFor(-1);
+    }
+    if (thread_.joinable()) thread_.join();
+}
+
+void TThreadEC::StartThread() {
+    std::unique_lock lock(mutex_);
+    if (running_) return;
+    if (thread_.joinable()) thread_.join();  // the previous run has ended
+    running_ = true;
+    thread_ = std::thread(&TThreadEC::ThreadProc, this);
+    changed_.wait(lock, [this] { return threadId_ != 0 || !running_; });
+}
+
+void TThreadEC::SetPriority(uint8_t p) {
+    std::lock_guard lock(mutex_);
+    priority_ = p;
+    if (threadId_ != 0) ApplyPriority();
+}
+
+void TThreadEC::Terminate() {
+    std::lock_guard lock(mutex_);
+    terminated_ = true;
+    changed_.notify_all();
+}
+
+bool TThreadEC::WaitFor(int timeoutMs) {
+    std::unique_lock lock(mutex_);
+    const auto ended = [this] { return !running_; };
+    if (timeoutMs < 0) {
+        changed_.wait(lock, ended);
+        return true;
+    }
+    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), ended);
+}
+
+void TThreadEC::Destroy() {
+    if (Running()) {
+        Terminate();
+        WaitFor(-1);
+    }
+    delete this;
+}
+
+void TThreadEC::Execute() {
+    std::unique_lock lock(mutex_);
+    while (!terminated_) changed_.wait_for(lock, std::chrono::milliseconds(1000));
+}
+
+void TThreadEC::ApplyPriority() {
+    if (priority_ < std::size(kNice)) setpriority(PRIO_PROCESS, static_cast<id_t>(threadId_), kNice[priority_]);
+}
+
+void TThreadEC::ThreadProc() {
+    {
+        std::lock_guard lock(mutex_);
+        threadId_ = gettid();
+        ApplyPriority();
+        changed_.notify_all();
+    }
+    try {
+        Execute();
+    } catch (...) {
+    }
+    bool freeSelf;
+    {
+        std::lock_guard lock(mutex_);
+        terminated_ = false;
+        threadId_ = 0;
+        running_ = false;
+        freeSelf = FreeOnTerminate;
+        if (freeSelf) thread_.detach();
+        changed_.notify_all();
+    }
+    // Nothing of the object is touched past this point unless it frees itself.
+    if (freeSelf) delete this;
+}
+
+}  // namespace kordalt
