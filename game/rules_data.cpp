@@ -24,7 +24,7 @@ namespace {
 constexpr int kDamagedFileText = 3107;
 constexpr int kFirstTroopNameText = 7050;
 constexpr int kFirstTacticNameText = 7100;
-constexpr int kFirstTacticText = 7200;
+constexpr int kFirstTacticText = 7201;  // own tactic 1 after enemy tactic 1
 
 // Reads exactly one record; false on a missing or short file.
 bool ReadDimFile(const std::string& fileName, TDimData& dim) {
