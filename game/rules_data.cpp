@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <exception>
 #include <memory>
 
 #include "game/language_file.h"
@@ -26,11 +27,17 @@ constexpr int kFirstTroopNameText = 7050;
 constexpr int kFirstTacticNameText = 7100;
 constexpr int kFirstTacticText = 7201;  // own tactic 1 after enemy tactic 1
 
-// Reads exactly one record; false on a missing or short file.
-bool ReadDimFile(const std::string& fileName, TDimData& dim) {
-    std::ifstream in(fileName, std::ios::binary);
-    in.read(reinterpret_cast<char*>(&dim), sizeof dim);
-    return in.good() && in.gcount() == static_cast<std::streamsize>(sizeof dim);
+// Reads exactly one record of the language's rules file; false when there is
+// no settings file, or the file is missing, short or unreadable.
+bool ReadDimFile(TDimData& dim) {
+    if (!LanguageFile) return false;
+    try {
+        std::ifstream in(LanguageFile->GetDataFileName(), std::ios::binary);
+        in.read(reinterpret_cast<char*>(&dim), sizeof dim);
+        return in.good() && in.gcount() == static_cast<std::streamsize>(sizeof dim);
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 void UseDimData(const TDimData& dim) {
@@ -64,7 +71,7 @@ bool IsValidDimData(const TDimData& dim) {
 void LoadRulesData() {
     DimLoadFailed = 0;
     auto dim = std::make_unique<TDimData>();
-    if (ReadDimFile(LanguageFile->GetDataFileName(), *dim) && IsValidDimData(*dim)) {
+    if (ReadDimFile(*dim) && IsValidDimData(*dim)) {
         UseDimData(*dim);
     } else {
         ShowMessage(RulesText(kDamagedFileText, "У вас испорчен файл загрузки DIM.DAT"));
