@@ -42,8 +42,8 @@ struct OneBased {
 
 // Offsets are checked where each record is declared.
 #define KORDALT_AT(Rec, field, offset) static_assert(offsetof(Rec, field) == (offset), #Rec "." #field)
-#define KORDALT_RECORD(Rec, size)                                        \
-    static_assert(sizeof(Rec) == (size), #Rec " size");                  \
+#define KORDALT_RECORD(Rec, size)                                                 \
+    static_assert(sizeof(Rec) == (size), #Rec " size");                           \
     static_assert(std::is_trivially_copyable_v<Rec>, #Rec " is copied as bytes"); \
     static_assert(std::is_standard_layout_v<Rec>, #Rec " layout")
 

@@ -177,7 +177,7 @@ void NewGUID(TGUID& g) {
         got += static_cast<size_t>(r);
     }
     std::memcpy(&g, bytes, sizeof g);
-    g.D3 = static_cast<uint16_t>((g.D3 & 0x0FFF) | 0x4000);  // version 4
+    g.D3 = static_cast<uint16_t>((g.D3 & 0x0FFF) | 0x4000);   // version 4
     g.D4[0] = static_cast<uint8_t>((g.D4[0] & 0x3F) | 0x80);  // RFC 4122 variant
 }
 

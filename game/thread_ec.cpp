@@ -15,10 +15,7 @@ constexpr int kNice[] = {19, 10, 5, 0, -5, -10, -20};
 }  // namespace
 
 TThreadEC::~TThreadEC() {
-    if (Running()) {
-        Terminate();
-        WaitFor(-1);
-    }
+    StopRun();
     if (thread_.joinable()) thread_.join();
 }
 
@@ -26,8 +23,9 @@ void TThreadEC::StartThread() {
     std::unique_lock lock(mutex_);
     if (running_) return;
     if (thread_.joinable()) thread_.join();  // the previous run has ended
-    running_ = true;
+    // The new thread waits for the lock, so it starts only once all is set.
     thread_ = std::thread(&TThreadEC::ThreadProc, this);
+    running_ = true;
     changed_.wait(lock, [this] { return threadId_ != 0 || !running_; });
 }
 
@@ -54,11 +52,15 @@ bool TThreadEC::WaitFor(int timeoutMs) {
 }
 
 void TThreadEC::Destroy() {
+    StopRun();
+    delete this;
+}
+
+void TThreadEC::StopRun() {
     if (Running()) {
         Terminate();
         WaitFor(-1);
     }
-    delete this;
 }
 
 void TThreadEC::Execute() {
@@ -67,7 +69,8 @@ void TThreadEC::Execute() {
 }
 
 void TThreadEC::ApplyPriority() {
-    if (priority_ < std::size(kNice)) setpriority(PRIO_PROCESS, static_cast<id_t>(threadId_), kNice[priority_]);
+    if (priority_ < std::size(kNice))
+        setpriority(PRIO_PROCESS, static_cast<id_t>(threadId_), kNice[priority_]);
 }
 
 void TThreadEC::ThreadProc() {

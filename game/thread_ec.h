@@ -46,8 +46,8 @@ public:
     };
 
 protected:
-    // Subclasses are freed through Destroy, which stops the run before any part
-    // of the object goes away.
+    // Freed through Destroy, which stops the run before any part of the object
+    // goes away; subclasses keep their destructors protected too.
     virtual ~TThreadEC();
     // The work. The base version waits until Terminated is set, looking at least
     // once a second. An exception that escapes it is dropped.
@@ -55,6 +55,7 @@ protected:
 
 private:
     void ThreadProc();
+    void StopRun();
     void ApplyPriority();
 
     std::mutex mutex_;

@@ -20,7 +20,9 @@ std::string FirstOutOfRange(std::initializer_list<Field> fields) {
     return {};
 }
 
-std::string Finite(const std::string& name, float v) { return std::isfinite(v) ? "" : name + " is not finite"; }
+std::string Finite(const std::string& name, float v) {
+    return std::isfinite(v) ? "" : name + " is not finite";
+}
 
 std::string CheckCounters(const GameState& s) {
     if (std::string e = FirstOutOfRange({
@@ -36,7 +38,9 @@ std::string CheckCounters(const GameState& s) {
 }
 
 // Slots s, s+20, ..., s+180 are the ones state s hires into.
-bool IsOwnSlot(int slot, int gos) { return slot >= 1 && slot < PeopleKordalt && (slot - 1) % MaxGos + 1 == gos; }
+bool IsOwnSlot(int slot, int gos) {
+    return slot >= 1 && slot < PeopleKordalt && (slot - 1) % MaxGos + 1 == gos;
+}
 
 std::string CheckResearch(const TGosRec& g, const std::string& prefix) {
     for (int k = 0; k < ResearchBranchCount; ++k) {
