@@ -32,21 +32,21 @@ TEST_F(DefaultRulesData, PlaysWithThreeTroopTypesAndAMoveForEveryCommander) {
     EXPECT_EQ(TroopTypeCount, 3);  // armies are dealt over three types
     EXPECT_GE(TacticCount, 7);
     EXPECT_LE(TacticCount, 10);
-    EXPECT_EQ(Tactics[0].MinMastery, 0);
-    EXPECT_EQ(Tactics[0].MinCondition, 0);
-    EXPECT_EQ(Tactics[0].MinMorale, 0);
+    EXPECT_EQ(Tactics[1].MinMastery, 0);
+    EXPECT_EQ(Tactics[1].MinCondition, 0);
+    EXPECT_EQ(Tactics[1].MinMorale, 0);
     // Tactics 6 and 7 are what an outnumbered side plays: they ask for no morale
     // and no mastery.
-    for (int t : {5, 6}) {
-        EXPECT_EQ(Tactics[t].MinMastery, 0) << t + 1;
-        EXPECT_EQ(Tactics[t].MinMorale, 0) << t + 1;
+    for (int t : {6, 7}) {
+        EXPECT_EQ(Tactics[t].MinMastery, 0) << t;
+        EXPECT_EQ(Tactics[t].MinMorale, 0) << t;
     }
-    for (int t = 0; t < TacticCount; ++t)
-        for (int e = 0; e < TacticCount; ++e)
-            for (int k = 0; k < TroopTypeCount; ++k)
-                for (int c = 0; c < kBattleCoefficients; ++c) {
+    for (int t = 1; t <= TacticCount; ++t)
+        for (int e = 1; e <= TacticCount; ++e)
+            for (int k = 1; k <= TroopTypeCount; ++k)
+                for (int c = 1; c <= kBattleCoefficients; ++c) {
                     const double v = BattleTable[t][e][k][c];
-                    EXPECT_TRUE(std::isfinite(v) && v >= 0) << t + 1 << " " << e + 1 << " " << k + 1 << " " << c + 1;
+                    EXPECT_TRUE(std::isfinite(v) && v >= 0) << t << " " << e << " " << k << " " << c;
                 }
 }
 

@@ -21,18 +21,18 @@ std::string SmallRulesFile() {
     std::memset(dim.get(), 0, sizeof *dim);
     dim->TacticCount = 3;
     dim->TroopTypeCount = 2;
-    for (int t = 0; t < 3; ++t) {
+    for (int t = 1; t <= 3; ++t) {
         dim->Tactics[t].Name.Assign("FILE");
         dim->Tactics[t].MinMastery = static_cast<uint8_t>(10 * t);
         dim->Tactics[t].MinCondition = static_cast<uint8_t>(10 * t + 1);
         dim->Tactics[t].MinMorale = static_cast<uint8_t>(10 * t + 2);
-        for (int e = 0; e < 3; ++e) {
+        for (int e = 1; e <= 3; ++e) {
             dim->TacticTexts[t][e].Assign("FILE");
-            for (int k = 0; k < 2; ++k)
-                for (int c = 0; c < 3; ++c) dim->BattleTable[t][e][k][c] = 1000 * t + 100 * e + 10 * k + c + 0.5;
+            for (int k = 1; k <= 2; ++k)
+                for (int c = 1; c <= 3; ++c) dim->BattleTable[t][e][k][c] = 1000 * t + 100 * e + 10 * k + c + 0.5;
         }
     }
-    dim->TroopNames[0].Assign("FILE");
+    dim->TroopNames[1].Assign("FILE");
     return std::string(reinterpret_cast<const char*>(dim.get()), sizeof *dim);
 }
 
@@ -58,18 +58,22 @@ TEST_F(RulesData, SmallFileTakesItsNamesFromTheLanguage) {
     EXPECT_EQ(DimLoadFailed, 0);
     EXPECT_EQ(TacticCount, 3);
     EXPECT_EQ(TroopTypeCount, 2);
-    EXPECT_EQ(BattleTable[2][1][1][2], 2112.5);
-    EXPECT_EQ(Tactics[2].MinMastery, 20);
-    EXPECT_EQ(Tactics[2].MinCondition, 21);
-    EXPECT_EQ(Tactics[2].MinMorale, 22);
+    // At byte 8 * ((((3 - 1) * 10 + (2 - 1)) * 5 + (2 - 1)) * 3 + (3 - 1)) of the file.
+    EXPECT_EQ(BattleTable[3][2][2][3], 3223.5);
+    double atOffset;
+    std::memcpy(&atOffset, SmallRulesFile().data() + 8 * ((((3 - 1) * 10 + (2 - 1)) * 5 + (2 - 1)) * 3 + (3 - 1)), 8);
+    EXPECT_EQ(atOffset, 3223.5);
+    EXPECT_EQ(Tactics[3].MinMastery, 30);
+    EXPECT_EQ(Tactics[3].MinCondition, 31);
+    EXPECT_EQ(Tactics[3].MinMorale, 32);
 
-    EXPECT_EQ(TroopNames[0].Utf8(), "");  // no text 7050
-    EXPECT_EQ(TroopNames[1].Utf8(), "Конница дл");
-    EXPECT_EQ(Tactics[0].Name.Utf8(), "Атака");
-    EXPECT_EQ(Tactics[1].Name.Utf8(), "Обход с фланга и удар в тыл противнику в");
-    EXPECT_EQ(Tactics[2].Name.Utf8(), "");
-    EXPECT_EQ(TacticTexts[2][1].Utf8(), "Первая строка\r\nвторая");  // own tactic 3 after enemy tactic 2
-    EXPECT_EQ(TacticTexts[1][2].Utf8(), "");
+    EXPECT_EQ(TroopNames[1].Utf8(), "");  // no text 7050
+    EXPECT_EQ(TroopNames[2].Utf8(), "Конница дл");
+    EXPECT_EQ(Tactics[1].Name.Utf8(), "Атака");
+    EXPECT_EQ(Tactics[2].Name.Utf8(), "Обход с фланга и удар в тыл противнику в");
+    EXPECT_EQ(Tactics[3].Name.Utf8(), "");
+    EXPECT_EQ(TacticTexts[3][2].Utf8(), "Первая строка\r\nвторая");  // own tactic 3 after enemy tactic 2
+    EXPECT_EQ(TacticTexts[2][3].Utf8(), "");
 }
 
 TEST_F(RulesData, DamagedFilesAreRefusedAndTheTablesKept) {
@@ -109,8 +113,8 @@ TEST_F(RulesData, DamagedFilesAreRefusedAndTheTablesKept) {
         EXPECT_EQ(DimLoadFailed, 1);
         EXPECT_EQ(TacticCount, 3);
         EXPECT_EQ(TroopTypeCount, 2);
-        EXPECT_EQ(BattleTable[0][0][0][1], 1.5);
-        EXPECT_EQ(Tactics[0].Name.Utf8(), "Атака");  // names still come from the language
+        EXPECT_EQ(BattleTable[1][1][1][1], 1111.5);
+        EXPECT_EQ(Tactics[1].Name.Utf8(), "Атака");  // names still come from the language
     }
 }
 
@@ -144,12 +148,12 @@ TEST_F(RulesData, ChangingTheLanguageReloadsFileAndTexts) {
     CreateLanguageFile();
     LoadRulesData();
     EXPECT_EQ(TacticCount, 3);
-    EXPECT_EQ(Tactics[0].Name.Utf8(), "Один");
+    EXPECT_EQ(Tactics[1].Name.Utf8(), "Один");
     LanguageFile->SetLanguage(1);
     LoadRulesData();
     EXPECT_EQ(TacticCount, 2);
-    EXPECT_EQ(Tactics[0].Name.Utf8(), "Два");
-    EXPECT_EQ(Tactics[1].Name.Utf8(), "Второй");
+    EXPECT_EQ(Tactics[1].Name.Utf8(), "Два");
+    EXPECT_EQ(Tactics[2].Name.Utf8(), "Второй");
     EXPECT_EQ(ui.messages, std::vector<std::string>{});
     FreeLanguageFile();
 }
