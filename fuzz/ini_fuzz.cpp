@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -23,6 +24,8 @@ const std::string& FilePath() {
         const char* dir = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
         return std::string(dir) + "/ini_fuzz." + std::to_string(getpid()) + ".ini";
     }();
+    static const bool removeAtExit = std::atexit([] { std::remove(path.c_str()); }) == 0;
+    (void)removeAtExit;
     return path;
 }
 

@@ -200,7 +200,7 @@ public:
     }
 
 private:
-    char Peek(size_t ahead = 0) const { return pos_ + ahead < format_.size() ? format_[pos_ + ahead] : '\0'; }
+    char Peek() const { return pos_ < format_.size() ? format_[pos_] : '\0'; }
 
     const FormatArg* Take() { return next_ < args_.size() ? &args_[next_++] : nullptr; }
 
@@ -221,9 +221,11 @@ private:
     // An "index:" prefix, when there is one.
     void Index() {
         size_t end = pos_;
-        if (Peek() == '*') ++end;
-        else
+        if (Peek() == '*') {
+            ++end;
+        } else {
             while (end < format_.size() && IsDigit(format_[end])) ++end;
+        }
         if (end == pos_ || end >= format_.size() || format_[end] != ':') return;
         next_ = static_cast<size_t>(Number());
         ++pos_;  // ':'
