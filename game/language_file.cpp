@@ -47,7 +47,7 @@ std::string TLanguageFile::GetTextRaw(int32_t Id, const std::string& Default) co
 }
 
 void TLanguageFile::LoadIntro(int32_t N, std::vector<std::string>& Lines) const {
-    static const std::string kError = Utf8ToCp1251("Ошибка");
+    static const std::string kError = Cp("Ошибка");
     const std::string n = std::to_string(N);
     const int32_t first = ReadInteger(LanguageSection, "FirstIDIntro" + n, -1);
     const int32_t count = ReadInteger(LanguageSection, "CountIntro" + n, -1);

@@ -5,7 +5,6 @@
 
 namespace kordalt {
 
-std::string Cp(std::string_view utf8) { return Utf8ToCp1251(utf8); }
 
 std::string RulesText(int id, std::string_view defaultUtf8) {
     const std::string fallback = Cp(defaultUtf8);

@@ -5,10 +5,9 @@
 #include <string>
 #include <string_view>
 
-namespace kordalt {
+#include "platform/cp1251.h"
 
-// The cp1251 form of a UTF-8 text of the source.
-std::string Cp(std::string_view utf8);
+namespace kordalt {
 
 // The current language's text `id`, or the built-in default (UTF-8) when the
 // language has none or no settings file is open.

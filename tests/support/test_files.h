@@ -14,8 +14,7 @@
 
 namespace kordalt::test {
 
-// cp1251 text from a UTF-8 literal.
-inline std::string Cp(std::string_view utf8) { return Utf8ToCp1251(utf8); }
+using kordalt::Cp;
 
 // A fresh directory for the running test, removed with everything in it at the end.
 class ScratchDir {
