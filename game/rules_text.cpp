@@ -5,7 +5,6 @@
 
 namespace kordalt {
 
-
 std::string RulesText(int id, std::string_view defaultUtf8) {
     const std::string fallback = Cp(defaultUtf8);
     return LanguageFile ? LanguageFile->GetText(id, fallback) : fallback;
