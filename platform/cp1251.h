@@ -13,6 +13,9 @@ std::string Cp1251ToUtf8(std::string_view cp1251);
 // Characters without a cp1251 byte, and malformed UTF-8 bytes, become '?'.
 std::string Utf8ToCp1251(std::string_view utf8);
 
+// A cp1251 text from a UTF-8 literal of the source: Cp("Ошибка").
+inline std::string Cp(std::string_view utf8) { return Utf8ToCp1251(utf8); }
+
 // True when `bytes` is well-formed UTF-8 (shortest forms, no surrogates).
 bool IsValidUtf8(std::string_view bytes);
 

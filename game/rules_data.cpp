@@ -1,0 +1,83 @@
+#include "game/rules_data.h"
+
+#include <cmath>
+#include <fstream>
+#include <exception>
+#include <memory>
+
+#include "game/language_file.h"
+#include "game/rules_text.h"
+#include "game/ui_hooks.h"
+
+namespace kordalt {
+
+TBattleTable BattleTable;
+uint8_t TacticCount;
+uint8_t TroopTypeCount;
+OneBased<ShortString<10>, kMaxTroopTypes> TroopNames;
+OneBased<TTacticRec, kMaxTactics> Tactics;
+TTacticTexts TacticTexts;
+uint8_t DimLoadFailed;
+
+namespace {
+
+constexpr int kDamagedFileText = 3107;
+// Text of troop type k, tactic t, and own tactic t after the enemy's tactic e:
+constexpr int kFirstTroopNameText = 7049;    // + k
+constexpr int kFirstTacticNameText = 7099;   // + t
+constexpr int kFirstTacticText = 7200;       // + 10(e - 1) + t
+
+// Reads exactly one record of the language's rules file; false when there is
+// no settings file, or the file is missing, short or unreadable.
+bool ReadDimFile(TDimData& dim) {
+    if (!LanguageFile) return false;
+    try {
+        std::ifstream in(LanguageFile->GetDataFileName(), std::ios::binary);
+        in.read(reinterpret_cast<char*>(&dim), sizeof dim);
+        return in.good() && in.gcount() == static_cast<std::streamsize>(sizeof dim);
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void UseDimData(const TDimData& dim) {
+    BattleTable = dim.BattleTable;
+    TacticCount = dim.TacticCount;
+    TroopTypeCount = dim.TroopTypeCount;
+    TroopNames = dim.TroopNames;
+    Tactics = dim.Tactics;
+    TacticTexts = dim.TacticTexts;
+}
+
+void LoadLanguageTexts() {
+    for (int k = 1; k <= TroopTypeCount; ++k) TroopNames[k].Assign(RulesText(kFirstTroopNameText + k));
+    for (int t = 1; t <= TacticCount; ++t) Tactics[t].Name.Assign(RulesText(kFirstTacticNameText + t));
+    for (int t = 1; t <= TacticCount; ++t)
+        for (int e = 1; e <= TacticCount; ++e)
+            TacticTexts[t][e].Assign(RulesText(kFirstTacticText + 10 * (e - 1) + t));
+}
+
+}  // namespace
+
+bool IsValidDimData(const TDimData& dim) {
+    if (dim.TacticCount < 1 || dim.TacticCount > kMaxTactics) return false;
+    if (dim.TroopTypeCount < 1 || dim.TroopTypeCount > kMaxTroopTypes) return false;
+    const double* c = &dim.BattleTable[1][1][1][1];
+    for (size_t i = 0; i < sizeof dim.BattleTable / sizeof *c; ++i)
+        if (!std::isfinite(c[i])) return false;
+    return true;
+}
+
+void LoadRulesData() {
+    DimLoadFailed = 0;
+    auto dim = std::make_unique<TDimData>();
+    if (ReadDimFile(*dim) && IsValidDimData(*dim)) {
+        UseDimData(*dim);
+    } else {
+        ShowMessage(RulesText(kDamagedFileText, "У вас испорчен файл загрузки DIM.DAT"));
+        DimLoadFailed = 1;
+    }
+    LoadLanguageTexts();
+}
+
+}  // namespace kordalt
