@@ -39,8 +39,8 @@ void BM_Transfer(benchmark::State& state) {
         moved += taken + (map.RegionSize(1) - before + taken);
     }
     state.SetItemsProcessed(moved);
-    state.counters["per_square"] =
-        benchmark::Counter(static_cast<double>(moved), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["per_square"] = benchmark::Counter(
+        static_cast<double>(moved), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_Transfer)
     ->ArgsProduct({{50}, {5}, {16, 64, 256}})

@@ -26,14 +26,16 @@ TSquare& TCustomSquares::Checked(uint16_t square) {
 
 const TSquare& TCustomSquares::Checked(uint16_t square) const {
     if (!Inside(square))
-        throw MapError("map: square (" + std::to_string(SquareX(square)) + ", " + std::to_string(SquareY(square)) +
-                       ") is outside the " + std::to_string(Width) + " x " + std::to_string(Height) + " grid");
+        throw MapError("map: square (" + std::to_string(SquareX(square)) + ", " +
+                       std::to_string(SquareY(square)) + ") is outside the " + std::to_string(Width) + " x " +
+                       std::to_string(Height) + " grid");
     return At(square);
 }
 
 void TCustomSquares::CheckRegion(uint8_t region) const {
     if (region < 1 || region > RegionCount)
-        throw MapError("map: region " + std::to_string(region) + " is outside 1.." + std::to_string(RegionCount));
+        throw MapError("map: region " + std::to_string(region) + " is outside 1.." +
+                       std::to_string(RegionCount));
 }
 
 uint8_t TCustomSquares::GetSquare(uint16_t square) const { return OwnerAt(square); }
@@ -46,8 +48,8 @@ void TCustomSquares::MoveBorder(uint8_t owner, uint8_t other, int delta) {
 void TCustomSquares::SetSquare(uint16_t square, uint8_t owner) {
     TSquare& s = Checked(square);
     if (owner > RegionCount)
-        throw MapError("map: owner " + std::to_string(owner) + " is above the " + std::to_string(RegionCount) +
-                       " regions");
+        throw MapError("map: owner " + std::to_string(owner) + " is above the " +
+                       std::to_string(RegionCount) + " regions");
     const uint8_t old = s.Owner;
     if (owner == old) return;
     s.Owner = owner;
@@ -193,8 +195,9 @@ TByteRow TCustomSquares::WidestRow(uint8_t region) const {
         while (x < Width && At(SquareId(x, y)).Owner != region) ++x;
         const int start = x;
         while (x < Width && At(SquareId(x, y)).Owner == region) ++x;
-        if (x - start > row.Length) row = TByteRow{static_cast<uint8_t>(start), static_cast<uint8_t>(y),
-                                                   static_cast<uint8_t>(x - start)};
+        if (x - start > row.Length)
+            row = TByteRow{static_cast<uint8_t>(start), static_cast<uint8_t>(y),
+                           static_cast<uint8_t>(x - start)};
     }
     return row;
 }
@@ -225,8 +228,10 @@ uint16_t TCustomSquares::Down(uint16_t square) const {
 }
 
 uint8_t TCustomSquares::SameOwnerNeighbours(uint16_t square, uint8_t owner) const {
-    return (HasLeft(square) && OwnerAt(Left(square)) == owner) + (HasUp(square) && OwnerAt(Up(square)) == owner) +
-           (HasRight(square) && OwnerAt(Right(square)) == owner) + (HasDown(square) && OwnerAt(Down(square)) == owner);
+    return (HasLeft(square) && OwnerAt(Left(square)) == owner) +
+           (HasUp(square) && OwnerAt(Up(square)) == owner) +
+           (HasRight(square) && OwnerAt(Right(square)) == owner) +
+           (HasDown(square) && OwnerAt(Down(square)) == owner);
 }
 
 bool TCustomSquares::IsBorderLeft(uint16_t square) const {

@@ -6,8 +6,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -66,11 +64,11 @@ inline ::testing::AssertionResult MapAgreesWithGrid(const TCustomSquares& map, L
         int neighbours = 0;
         for (int s = 1; s <= regions; ++s) neighbours += s != r && borders[r][s - 1] != 0;
         if (rec.NeighbourCount != neighbours)
-            return ::testing::AssertionFailure() << "NeighbourCount of region " << r << " is " << rec.NeighbourCount
-                                                 << ", expected " << neighbours;
+            return ::testing::AssertionFailure() << "NeighbourCount of region " << r << " is "
+                                                 << rec.NeighbourCount << ", expected " << neighbours;
         if (rec.Size != squares[r].size() || rec.Cells.size() < rec.Size)
-            return ::testing::AssertionFailure() << "Size of region " << r << " is " << rec.Size << ", expected "
-                                                 << squares[r].size();
+            return ::testing::AssertionFailure()
+                   << "Size of region " << r << " is " << rec.Size << ", expected " << squares[r].size();
         std::vector<uint16_t> listed(rec.Cells.begin(), rec.Cells.begin() + rec.Size);
         if (rowOrder && listed != squares[r])
             return ::testing::AssertionFailure() << "square list of region " << r << " is not in row order";
@@ -78,14 +76,16 @@ inline ::testing::AssertionResult MapAgreesWithGrid(const TCustomSquares& map, L
         std::vector<uint16_t> owned = squares[r];
         std::sort(owned.begin(), owned.end());
         if (listed != owned)
-            return ::testing::AssertionFailure() << "square list of region " << r << " differs from its squares";
+            return ::testing::AssertionFailure()
+                   << "square list of region " << r << " differs from its squares";
     }
     return ::testing::AssertionSuccess();
 }
 
 // A map from rows of digits ('.' is nobody), with exact regions.
-inline std::unique_ptr<TSquares> MapFromPicture(const std::vector<std::string>& rows, int regions) {
-    auto map = std::make_unique<TSquares>(rows[0].size(), rows.size(), false, regions);
+template <class Map = TSquares>
+std::unique_ptr<Map> MapFromPicture(const std::vector<std::string>& rows, int regions) {
+    auto map = std::make_unique<Map>(rows[0].size(), rows.size(), false, regions);
     map->InitRegions();
     for (size_t y = 0; y < rows.size(); ++y)
         for (size_t x = 0; x < rows[y].size(); ++x)

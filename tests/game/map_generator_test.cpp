@@ -18,20 +18,22 @@ using testing::MapAgreesWithGrid;
 
 // Opens the generator's steps to the tests.
 struct GeneratorSquares : TCustomSquares {
-    using TCustomSquares::TCustomSquares;
     using TCustomSquares::BalanceRegions;
     using TCustomSquares::CountRegionNeighbours;
+    using TCustomSquares::EqualizeRegions;
     using TCustomSquares::ExchangeBorders;
     using TCustomSquares::GrowRegions;
     using TCustomSquares::InitMakeData;
     using TCustomSquares::InitRegionLists;
     using TCustomSquares::MakeData;
     using TCustomSquares::PlaceSeeds;
+    using TCustomSquares::SortRegionsBySize;
+    using TCustomSquares::TCustomSquares;
 };
 
 // A generator whose draws come from `draw` and whose arguments are recorded.
 class RecordingRandom final : public RandomSource {
-public:
+  public:
     explicit RecordingRandom(std::function<int(int)> draw) : draw_(std::move(draw)) {}
     int Below(int n) override {
         limits.push_back(n);
@@ -41,12 +43,12 @@ public:
     double Real() override { throw ScriptedRandomError("the map generator draws no reals"); }
     std::vector<int> limits, values;
 
-private:
+  private:
     std::function<int(int)> draw_;
 };
 
 class ScopedRecordingRandom {
-public:
+  public:
     explicit ScopedRecordingRandom(std::function<int(int)> draw) {
         auto source = std::make_unique<RecordingRandom>(std::move(draw));
         random_ = source.get();
@@ -55,7 +57,7 @@ public:
     ~ScopedRecordingRandom() { SetRandomSource(std::move(previous_)); }
     RecordingRandom* operator->() { return random_; }
 
-private:
+  private:
     RecordingRandom* random_;
     std::unique_ptr<RandomSource> previous_;
 };
@@ -69,11 +71,8 @@ TEST(MapGenerator, TargetsSeedDistanceAndEdgeMargin) {
     struct Case {
         int side, regions, seedDistance, margin, lattice;  // lattice: Random(n) of a seed coordinate
     } cases[] = {
-        {100, 7, 18, 7, 43},
-        {50, 2, 29, 6, 19},
-        {50, 20, 6, 3, 22},
-        {73, 9, 12, 4, 32},  // k = 2
-        {50, 5, 14, 2, 23},  // k = 4
+        {100, 7, 18, 7, 43}, {50, 2, 29, 6, 19}, {50, 20, 6, 3, 22}, {73, 9, 12, 4, 32},  // k = 2
+        {50, 5, 14, 2, 23},                                                               // k = 4
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.side) + " x " + std::to_string(c.regions));
@@ -130,9 +129,9 @@ TEST(MapGenerator, SideHundredWithSevenRegionsHasThreeAndFourTargets) {
 TEST(MapGenerator, SeedsGoWhereTheDrawsPutThem) {
     // Side 100, 7 regions: seeds at 2a + 6, 2b + 6; margin 7, distance 18, then 17.
     ScopedScriptedRandom random{
-        0,                               // remainder start
-        1, 1,                            // (8, 8): region 1
-        1, 1, 1, 1, 1, 1, 1, 1,          // taken square, 49 refused attempts in all:
+        0,                       // remainder start
+        1, 1,                    // (8, 8): region 1
+        1, 1, 1, 1, 1, 1, 1, 1,  // taken square, 49 refused attempts in all:
     };
     for (int i = 0; i < 45; ++i) {
         random->Add(1);
@@ -148,8 +147,9 @@ TEST(MapGenerator, SeedsGoWhereTheDrawsPutThem) {
     EXPECT_EQ(map.MakeData.Restarts, 1);
     EXPECT_EQ(map.MakeData.SeedDistance, 16);
     EXPECT_EQ(map.MakeData.EdgeMargin, 5);
-    const std::vector<uint16_t> expected = {SquareId(8, 8),   SquareId(18, 22), SquareId(8, 44), SquareId(8, 80),
-                                            SquareId(44, 8), SquareId(44, 44), SquareId(80, 80)};
+    const std::vector<uint16_t> expected = {SquareId(8, 8),  SquareId(18, 22), SquareId(8, 44),
+                                            SquareId(8, 80), SquareId(44, 8),  SquareId(44, 44),
+                                            SquareId(80, 80)};
     int owned = 0;
     for (int x = 0; x < 100; ++x)
         for (int y = 0; y < 100; ++y) owned += map.GetSquare(SquareId(x, y)) != 0;
@@ -179,7 +179,31 @@ TEST(MapGenerator, SeedingGivesUpAfterBoundedRoundsWithFloorsReached) {
     EXPECT_THROW(none.Generate(), MapError);
 }
 
-TEST(MapGenerator, GrowthFillsTheMapAndExchangeKeepsSizes) {
+TEST(MapGenerator, GrowthProbesFromADrawnDirectionAndResumesAtTheCursor) {
+    // One region seeded in the middle of a 3 x 3 map. Each probe draws its
+    // first direction (0 left, 1 up, 2 right, 3 down); a search resumes at
+    // the last square that had no free neighbour, which is probed again.
+    ScopedScriptedRandom random{0,                        // remainder start
+                                1, 3, 0, 0,               // (1,0), (1,2), (0,1), (2,1)
+                                0, 0,                     // (1,1) full; (1,0) gives (0,0)
+                                0, 0,                     // (1,1) full; (1,0) gives (2,0)
+                                0, 0, 0,                  // (1,1), (1,0) full; (1,2) gives (0,2)
+                                0, 0,                     // (1,0) full; (1,2) gives (2,2)
+                                0, 0, 0, 0, 0, 0, 0, 0};  // squares 1..8 full: growth ends
+    GeneratorSquares map(3, 3, false, 1);
+    map.InitMakeData();
+    map.InitRegionLists();
+    map.SetSquare(SquareId(1, 1), 1);
+    map.Regions[0].Cells = {SquareId(1, 1)};
+    map.Regions[0].Size = 1;
+    map.GrowRegions();
+    EXPECT_EQ(random->Remaining(), 0u);
+    EXPECT_EQ(map.Regions[0].Cells, (std::vector<uint16_t>{SquareId(1, 1), SquareId(1, 0), SquareId(1, 2),
+                                                           SquareId(0, 1), SquareId(2, 1), SquareId(0, 0),
+                                                           SquareId(2, 0), SquareId(0, 2), SquareId(2, 2)}));
+}
+
+TEST(MapGenerator, GrowthFillsTheMapAndExchangePercentagesAreClamped) {
     ScopedSeed seed(9);
     GeneratorSquares map(60, 55, false, 6);
     map.InitMakeData();
@@ -210,6 +234,49 @@ TEST(MapGenerator, GrowthFillsTheMapAndExchangeKeepsSizes) {
     copy.ExchangeBorders(250);
     EXPECT_EQ(testing::Picture(copy), testing::Picture(map));
     EXPECT_TRUE(MapAgreesWithGrid(map));
+}
+
+TEST(MapGenerator, SortBySizeKeepsThePartitioningsOrderOfTies) {
+    // Sizes 3, 5, 3, 5, 1: a stable sort would give 2 4 1 3 5.
+    auto map = testing::MapFromPicture<GeneratorSquares>({"111.22222", "333.44444", "5........"}, 5);
+    std::vector<uint8_t> list = {1, 2, 3, 4, 5};
+    map->SortRegionsBySize(list, 0, 4);
+    EXPECT_EQ(list, (std::vector<uint8_t>{2, 4, 3, 1, 5}));
+}
+
+TEST(MapGenerator, BalancingAndEqualisingPassExcessAlongNeighbours) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> before;
+        std::function<void(GeneratorSquares&)> step;
+        std::vector<std::string> after;
+    } cases[] = {
+        // Targets 4, 3, 3: region 1 gives 2 to region 2, which then gives 1 to region 3.
+        {"balance",
+         {"1111112233"},
+         [](GeneratorSquares& m) {
+             m.MakeData.Targets = {4, 3, 3};
+             m.BalanceRegions();
+         },
+         {"1111222333"}},
+        // The largest region, 1, gets the extra square; the chain runs 1, 2, 3.
+        {"equalise", {"1111112233"}, [](GeneratorSquares& m) { m.EqualizeRegions(); }, {"1111222333"}},
+        // Targets 5, 5, 6. The walk starts at 3, the largest, goes to 1 (neighbour
+        // counts tie, the lower number wins) and on to 2: 3 gives 4 squares to
+        // 1, then 1 gives 3 to 2.
+        {"equalise",
+         {"1122", "1133", "3333", "3333"},
+         [](GeneratorSquares& m) { m.EqualizeRegions(); },
+         {"1222", "1223", "1133", "1333"}},
+    };
+    for (const Case& c : cases) {
+        auto map = testing::MapFromPicture<GeneratorSquares>(c.before, 3);
+        map->MakeData.Total = map->Width * map->Height;
+        map->MakeData.Rounds = 80;
+        c.step(*map);
+        EXPECT_EQ(testing::Picture(*map), c.after) << c.name;
+        EXPECT_TRUE(MapAgreesWithGrid(*map)) << c.name;
+    }
 }
 
 // Squares of `region` reachable from its first square.
@@ -250,7 +317,8 @@ TEST_P(MapSweep, EveryRegionNonEmptyAndAtItsShare) {
     int maps = 0, disconnected = 0;
     for (int regions = 2; regions <= 20; ++regions)
         for (int seed = 0; seed < seeds; ++seed) {
-            SCOPED_TRACE(std::to_string(side) + " x " + std::to_string(regions) + " seed " + std::to_string(seed));
+            SCOPED_TRACE(std::to_string(side) + " x " + std::to_string(regions) + " seed " +
+                         std::to_string(seed));
             ScopedSeed scoped(side * 1000 + regions * 10 + seed);
             TSquares map(side, side, false, regions);
             map.Generate();

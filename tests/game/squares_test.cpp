@@ -82,9 +82,9 @@ TEST(Squares, EdgeCases) {
         {"RebuildRegions lists squares in row order with exact sizes",
          [] {
              auto map = MapFromPicture({"1221", "2112", "1221"}, 2);
-             if (map->Regions[0].Cells !=
-                 std::vector<uint16_t>{SquareId(0, 0), SquareId(3, 0), SquareId(1, 1), SquareId(2, 1),
-                                       SquareId(0, 2), SquareId(3, 2)})
+             if (map->Regions[0].Cells != std::vector<uint16_t>{SquareId(0, 0), SquareId(3, 0),
+                                                                SquareId(1, 1), SquareId(2, 1),
+                                                                SquareId(0, 2), SquareId(3, 2)})
                  return Fails("region 1 list");
              return MapAgreesWithGrid(*map, Lists::kChecked, true);
          }},
@@ -163,7 +163,7 @@ TEST(Squares, NavigationAndBorderLines) {
     EXPECT_FALSE(map->IsBorderLeft(middle));
     EXPECT_TRUE(map->IsBorderRight(middle));
     EXPECT_TRUE(map->IsBorderDown(middle));
-    EXPECT_FALSE(map->IsBorderUp(middle));  // no square above
+    EXPECT_FALSE(map->IsBorderUp(middle));                      // no square above
     EXPECT_EQ(map->SameOwnerNeighbours(SquareId(1, 1), 1), 2);  // left and up
 }
 
@@ -173,8 +173,8 @@ TEST(Squares, WidestRowTakesTheFirstRunOfEachRowAndTheUpperOnTies) {
         TByteRow row;
     } cases[] = {
         {{"..1..", ".111.", "11.11", ".111."}, {1, 1, 3}},  // row 2's first run is 2 long
-        {{"1.111", "11...", "....."}, {0, 1, 2}},          // only the first run of row 0 counts
-        {{".....", "..2..", "....."}, {0, 0, 0}},          // an empty region
+        {{"1.111", "11...", "....."}, {0, 1, 2}},           // only the first run of row 0 counts
+        {{".....", "..2..", "....."}, {0, 0, 0}},           // an empty region
     };
     for (const Case& c : cases) {
         auto map = MapFromPicture(c.picture, 2);
@@ -196,8 +196,8 @@ TEST(Squares, SnapshotAndDistances) {
 
     EXPECT_EQ(TSquares::SquareDistance(SquareId(0, 0), SquareId(3, 4)), 5);
     EXPECT_EQ(TSquares::SquareDistance(SquareId(8, 8), SquareId(18, 22)), 17);  // 17.2
-    EXPECT_EQ(TSquares::SquareDistance(SquareId(0, 0), SquareId(1, 1)), 1);    // 1.41
-    EXPECT_EQ(TSquares::SquareDistance(SquareId(0, 0), SquareId(2, 1)), 2);    // 2.24
+    EXPECT_EQ(TSquares::SquareDistance(SquareId(0, 0), SquareId(1, 1)), 1);     // 1.41
+    EXPECT_EQ(TSquares::SquareDistance(SquareId(0, 0), SquareId(2, 1)), 2);     // 2.24
 }
 
 }  // namespace

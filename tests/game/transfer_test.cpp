@@ -25,10 +25,12 @@ TEST(TransferSquares, MovesTheFrontOutOfTheTakersBorder) {
         {"a whole column in one pass", {"2111", "2111", "2111"}, 1, 2, 3, {"2211", "2211", "2211"}},
         {"the next column in the next pass", {"2111", "2111", "2111"}, 1, 2, 4, {"2221", "2211", "2211"}},
         {"a one-square strip before squares with more own neighbours",
-         {"22222", "22122", "22122", "11111", "11111"}, 1, 2, 2,
+         {"22222", "22122", "22122", "11111", "11111"},
+         1,
+         2,
+         2,
          {"22222", "22222", "22222", "11111", "11111"}},
-        {"more than From has: every reachable square", {"2211.1", "2211.1"}, 1, 2, 100,
-         {"2222.1", "2222.1"}},
+        {"more than From has: every reachable square", {"2211.1", "2211.1"}, 1, 2, 100, {"2222.1", "2222.1"}},
         {"From may be swallowed whole", {"221", "221"}, 1, 2, 100, {"222", "222"}},
         {"regions that do not border each other", {"22.11", "22.11"}, 1, 2, 5, {"22.11", "22.11"}},
         {"a count of 0", {"2111", "2111"}, 1, 2, 0, {"2111", "2111"}},
@@ -49,9 +51,8 @@ TEST(TransferSquares, TakenSquaresJoinTheTakersListInOrderTaken) {
                                             SquareId(1, 0), SquareId(1, 2), SquareId(1, 1)};
     EXPECT_EQ(map->Regions[1].Cells, expected);
     // From keeps its old order.
-    EXPECT_EQ(map->Regions[0].Cells,
-              (std::vector<uint16_t>{SquareId(2, 0), SquareId(3, 0), SquareId(2, 1), SquareId(3, 1),
-                                     SquareId(2, 2), SquareId(3, 2)}));
+    EXPECT_EQ(map->Regions[0].Cells, (std::vector<uint16_t>{SquareId(2, 0), SquareId(3, 0), SquareId(2, 1),
+                                                            SquareId(3, 1), SquareId(2, 2), SquareId(3, 2)}));
 }
 
 TEST(TransferSquares, RandomTransfersKeepTheMapExact) {
@@ -66,7 +67,7 @@ TEST(TransferSquares, RandomTransfersKeepTheMapExact) {
         moved += before - map.RegionSize(from);
         ASSERT_TRUE(MapAgreesWithGrid(map)) << "step " << step;
     }
-    EXPECT_GT(moved, 5000);   // the transfers did move squares
+    EXPECT_GT(moved, 5000);  // the transfers did move squares
 }
 
 }  // namespace
