@@ -83,20 +83,8 @@ std::map<int, TextEntry> LoadInventory() {
   return inventory;
 }
 
-// The shipped settings file with the texts of texts_ru.ini put into its
-// [Russian] section, where they belong once the two files are one.
-std::string ShippedSettings() {
-  std::string settings = ReadFile(kDataDir + "kordalt.INI");
-  if (!std::filesystem::exists(kDataDir + "texts_ru.ini")) return settings;
-  std::string texts = ReadFile(kDataDir + "texts_ru.ini");
-  texts.erase(0, texts.find('\n') + 1);  // its own "[Russian]" line
-  const auto header = settings.find("\n[Russian]");
-  EXPECT_NE(header, std::string::npos);
-  auto end = settings.find("\n[", header + 1);
-  end = end == std::string::npos ? settings.size() : end + 1;
-  settings.insert(end, texts);
-  return settings;
-}
+// The shipped settings file.
+std::string ShippedSettings() { return ReadFile(kDataDir + "kordalt.INI"); }
 
 // Any line-break sequence of a built-in default as the file writes it: "|".
 std::string StoredForm(const std::string& text) {
