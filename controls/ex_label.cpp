@@ -191,7 +191,9 @@ void TExCustomLabel::paintEvent(QPaintEvent*) {
     DrawLabelText(painter, r, flags);
     if (showFocus_ && focusControl_ && focused_) {
         r = r.Inflate(1, 1);
-        painter.setPen(QPen(ToQColor(FontColor()), 1, Qt::DotLine));
+        // Drawn inverting what lies below, so it shows on any colour.
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        painter.setPen(QPen(Qt::white, 1, Qt::DotLine));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(r.left, r.top, r.Width() - 1, r.Height() - 1);
     }
