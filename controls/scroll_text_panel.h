@@ -82,9 +82,12 @@ signals:
     void OnStopPlay();
 
 protected:
-    virtual void FillClient(QPainter& canvas, const TRect& rect);
+    // Both run on the timer's worker, so they are not virtual: a call through an
+    // object under destruction would race with its destructors. OnPaintClient
+    // customises the background.
+    void FillClient(QPainter& canvas, const TRect& rect);
     // The timer's tick: one pixel further, a new pass, or the end of the pass.
-    virtual void ScrollStep();
+    void ScrollStep();
     virtual void DoStartPlay() { emit OnStartPlay(); }
     virtual void DoStopPlay() { emit OnStopPlay(); }
 
