@@ -97,6 +97,16 @@ TColor FromQColor(const QColor& colour) {
     return TColor(colour.red()) | TColor(colour.green()) << 8 | TColor(colour.blue()) << 16;
 }
 
+TColor PaletteColor(const QWidget& widget, QPalette::ColorRole role) {
+    return FromQColor(widget.palette().color(QPalette::Active, role));
+}
+
+void SetPaletteColor(QWidget& widget, QPalette::ColorRole role, TColor colour) {
+    QPalette colours = widget.palette();
+    colours.setColor(role, ToQColor(colour));
+    widget.setPalette(colours);
+}
+
 TRect TRect::United(const TRect& o) const {
     return {std::min(left, o.left), std::min(top, o.top), std::max(right, o.right), std::max(bottom, o.bottom)};
 }
@@ -190,6 +200,10 @@ int FormModalResult(QWidget* control) {
 }
 
 bool AppWindowIsActive() { return QApplication::activeWindow() != nullptr; }
+
+bool MouseIsOver(const QWidget& control) {
+    return control.isEnabled() && QApplication::widgetAt(QCursor::pos()) == &control && AppWindowIsActive();
+}
 
 void SetApplicationExceptionHandler(ExceptionHandler handler) { ApplicationHandler() = std::move(handler); }
 

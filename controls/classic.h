@@ -6,6 +6,7 @@
 
 #include <QColor>
 #include <QCursor>
+#include <QPalette>
 #include <QRect>
 #include <QString>
 
@@ -40,6 +41,11 @@ TColor ColorToRGB(TColor colour);
 QColor ToQColor(TColor colour);
 QRgb ToQRgb(TColor colour);
 TColor FromQColor(const QColor& colour);
+
+// A colour of the widget's palette (the parent's until the widget sets its own):
+// Window is a control's Color, WindowText its font colour.
+TColor PaletteColor(const QWidget& widget, QPalette::ColorRole role);
+void SetPaletteColor(QWidget& widget, QPalette::ColorRole role, TColor colour);
 
 // A rectangle with exclusive right and bottom edges.
 struct TRect {
@@ -100,6 +106,8 @@ int FormModalResult(QWidget* control);
 
 // True while one of the application's windows is the active window.
 bool AppWindowIsActive();
+// The enabled control lies under the cursor in an active application.
+bool MouseIsOver(const QWidget& control);
 
 // The silent abort: ends an operation without a further message.
 class EAbort : public std::runtime_error {

@@ -148,23 +148,13 @@ void TScrollTextPanel::SetBevelWidth(int value) { SetFrameProperty(bevelWidth_, 
 
 void TScrollTextPanel::SetBorderWidth(int value) { SetFrameProperty(borderWidth_, value); }
 
-TColor TScrollTextPanel::Color() const { return FromQColor(palette().color(QPalette::Active, QPalette::Window)); }
+TColor TScrollTextPanel::Color() const { return PaletteColor(*this, QPalette::Window); }
 
-void TScrollTextPanel::SetColor(TColor value) {
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, ToQColor(value));
-    setPalette(colours);
-}
+void TScrollTextPanel::SetColor(TColor value) { SetPaletteColor(*this, QPalette::Window, value); }
 
-TColor TScrollTextPanel::FontColor() const {
-    return FromQColor(palette().color(QPalette::Active, QPalette::WindowText));
-}
+TColor TScrollTextPanel::FontColor() const { return PaletteColor(*this, QPalette::WindowText); }
 
-void TScrollTextPanel::SetFontColor(TColor value) {
-    QPalette colours = palette();
-    colours.setColor(QPalette::WindowText, ToQColor(value));
-    setPalette(colours);
-}
+void TScrollTextPanel::SetFontColor(TColor value) { SetPaletteColor(*this, QPalette::WindowText, value); }
 
 void TScrollTextPanel::SetOnPaintClient(TPanelDrawEvent handler) {
     std::lock_guard lock(imageLock_);

@@ -3,7 +3,9 @@
 
 #include "controls/widget_test_support.h"
 
+#include <QMessageBox>
 #include <QPainter>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace kordalt {
@@ -246,6 +248,26 @@ TEST(CommandLine, LongParameterIsKeptWhole) {
     std::size_t end = NextCommandLineParam("a " + longParam + " b", 2, param);
     EXPECT_EQ(param, longParam);
     EXPECT_EQ(end, 1002u);
+}
+
+TEST(LibraryServices, CursorsAndNotImplementedReport) {
+    EXPECT_EQ(ScreenCursor(crDragCursor).shape(), Qt::ArrowCursor);  // not registered yet
+    RegisterLibraryCursors();
+    EXPECT_EQ(ScreenCursor(crHandCursor).shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(ScreenCursor(crDragCursor).shape(), Qt::DragMoveCursor);
+
+    QApplication::setOverrideCursor(ScreenCursor(crHandCursor));
+    QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    QString shown;
+    QTimer::singleShot(20, [&shown] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            box->accept();
+        }
+    });
+    EXPECT_THROW(ReportNotImplemented(), EAbort);
+    EXPECT_EQ(shown, QStringLiteral("Функция не реализована"));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 }  // namespace
