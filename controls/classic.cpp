@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFontMetrics>
-#include <QImage>
 #include <QKeySequence>
 #include <QMap>
 #include <QMessageBox>
@@ -39,21 +38,8 @@ int QtTextFlags(unsigned format) {
     return flags;
 }
 
-// CR LF, LF CR, lone CR and lone LF each end a line.
 QString LineBreaksOf(const QString& text, unsigned format) {
-    if (format & dt::SingleLine) return text;
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        QChar c = text[i];
-        if (c == u'\r' || c == u'\n') {
-            if (i + 1 < text.size() && (text[i + 1] == u'\r' || text[i + 1] == u'\n') && text[i + 1] != c) ++i;
-            out += u'\n';
-        } else {
-            out += c;
-        }
-    }
-    return out;
+    return (format & dt::SingleLine) ? text : NormalizeLineBreaks(text);
 }
 
 int Measure(const QFontMetrics& metrics, const QString& text, TRect& rect, unsigned format) {
@@ -141,6 +127,21 @@ int MeasurePlatformText(const QFont& font, const QString& text, TRect& rect, uns
     return Measure(QFontMetrics(font), text, rect, format | dt::CalcRect);
 }
 
+QString NormalizeLineBreaks(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        QChar c = text[i];
+        if (c != u'\r' && c != u'\n') {
+            out += c;
+            continue;
+        }
+        if (i + 1 < text.size() && (text[i + 1] == u'\r' || text[i + 1] == u'\n') && text[i + 1] != c) ++i;
+        out += u'\n';
+    }
+    return out;
+}
+
 unsigned AlignmentFlag(TAlignment alignment) {
     switch (alignment) {
         case taRightJustify: return dt::Right;
@@ -165,7 +166,12 @@ CaptionAccelerator::CaptionAccelerator(QWidget* owner, std::function<void()> onA
 }
 
 void CaptionAccelerator::SetCaption(const QString& caption, bool showAccelChar) {
-    shortcut_->setKey(showAccelChar ? QKeySequence::mnemonic(caption) : QKeySequence());
+    const QChar accel = AccelCharOf(caption);
+    if (!showAccelChar || accel.isNull()) {
+        shortcut_->setKey(QKeySequence());
+        return;
+    }
+    shortcut_->setKey(QKeySequence(QKeyCombination(Qt::AltModifier, Qt::Key(accel.toUpper().unicode()))));
 }
 
 namespace {

@@ -80,6 +80,8 @@ int DrawPlatformText(QPainter& painter, const QString& text, TRect& rect, unsign
 // Measuring without a painter of one's own (the screen's canvas).
 int MeasurePlatformText(const QFont& font, const QString& text, TRect& rect, unsigned format);
 unsigned AlignmentFlag(TAlignment alignment);
+// CR LF, LF CR, lone CR and lone LF each become one "\n".
+QString NormalizeLineBreaks(const QString& text);
 
 // The character after a single "&" of a caption (null when there is none).
 QChar AccelCharOf(const QString& caption);
