@@ -214,8 +214,12 @@ TEST_F(SpeedButtonTest, FramesByStyleAndState) {
         EXPECT_EQ(face, (TRect{c.inset, c.inset, 20 - c.inset, 12 - c.inset}));
         EXPECT_EQ(At(image, 0, 0), ColorToRGB(c.outerTopLeft));
         EXPECT_EQ(At(image, 19, 11), ColorToRGB(c.outerBottomRight));
-        if (c.innerTopLeft != clNone) EXPECT_EQ(At(image, 1, 1), ColorToRGB(c.innerTopLeft));
-        if (c.innerBottomRight != clNone) EXPECT_EQ(At(image, 18, 10), ColorToRGB(c.innerBottomRight));
+        if (c.innerTopLeft != clNone) {
+            EXPECT_EQ(At(image, 1, 1), ColorToRGB(c.innerTopLeft));
+        }
+        if (c.innerBottomRight != clNone) {
+            EXPECT_EQ(At(image, 18, 10), ColorToRGB(c.innerBottomRight));
+        }
     }
 }
 
