@@ -125,24 +125,9 @@ void TScrollTextPanel::SetAsyncDrawing(bool value) {
     timer_->SetSyncEvent(!value);
 }
 
-void TScrollTextPanel::SetFrameProperty(int& field, int value) {
-    if (value == field) return;
-    field = value;
-    RebuildIfActive(false);
-    update();
-}
+void TScrollTextPanel::SetBevelInner(TBevelCut value) { SetFrameProperty(bevelInner_, value); }
 
-void TScrollTextPanel::SetBevelInner(TBevelCut value) {
-    int cut = bevelInner_;
-    SetFrameProperty(cut, value);
-    bevelInner_ = static_cast<TBevelCut>(cut);
-}
-
-void TScrollTextPanel::SetBevelOuter(TBevelCut value) {
-    int cut = bevelOuter_;
-    SetFrameProperty(cut, value);
-    bevelOuter_ = static_cast<TBevelCut>(cut);
-}
+void TScrollTextPanel::SetBevelOuter(TBevelCut value) { SetFrameProperty(bevelOuter_, value); }
 
 void TScrollTextPanel::SetBevelWidth(int value) { SetFrameProperty(bevelWidth_, value); }
 

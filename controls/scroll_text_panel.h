@@ -125,7 +125,13 @@ private:
     void StopScrolling();
     void DrawPanelGlyph(QPainter& canvas);
     void RebuildIfActive(bool restart);
-    void SetFrameProperty(int& field, int value);
+    template <typename T>
+    void SetFrameProperty(T& field, T value) {
+        if (value == field) return;
+        field = value;
+        RebuildIfActive(false);
+        update();
+    }
 
     std::unique_ptr<TExTimer> timer_;
     QStringList lines_;
