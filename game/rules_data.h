@@ -1,9 +1,14 @@
-// The rules data file: troop types, tactics, tactic texts and the battle table,
-// one 38104-byte little-endian record.
+// The rules data file: troop types, tactics with the least values a commander
+// and his army need to use them, a text for every tactic against every
+// previous enemy tactic, and the battle table. One 38104-byte little-endian
+// record; the names and texts come from the language store instead.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+
+#include "game/short_string.h"
 
 namespace kordalt {
 
@@ -13,7 +18,7 @@ constexpr int kBattleCoefficients = 3;  // attack factor, own morale gain, enemy
 
 #pragma pack(push, 1)
 struct TTacticRec {
-    uint8_t Name[41];  // string[40]
+    ShortString<40> Name;
     uint8_t MinMastery;
     uint8_t MinCondition;
     uint8_t MinMorale;
@@ -27,9 +32,9 @@ struct TDimData {
     TBattleTable BattleTable;
     uint8_t TacticCount;
     uint8_t TroopTypeCount;
-    uint8_t TroopNames[kMaxTroopTypes][11];                // string[10]
+    ShortString<10> TroopNames[kMaxTroopTypes];
     TTacticRec Tactics[kMaxTactics];
-    uint8_t TacticTexts[kMaxTactics][kMaxTactics][256];  // string[255], [own][enemy's previous]
+    ShortString<255> TacticTexts[kMaxTactics][kMaxTactics];  // [own][enemy's previous]
     uint8_t Padding[7];
 };
 #pragma pack(pop)
@@ -44,5 +49,24 @@ static_assert(offsetof(TDimData, Tactics) == 12057);
 static_assert(offsetof(TDimData, TacticTexts) == 12497);
 static_assert(offsetof(TDimData, Padding) == 38097);
 static_assert(sizeof(TDimData) == 38104);
+
+// The rules tables in use, as loaded from the file (0-based, like TDimData).
+extern TBattleTable BattleTable;
+extern uint8_t TacticCount;
+extern uint8_t TroopTypeCount;
+extern ShortString<10> TroopNames[kMaxTroopTypes];
+extern TTacticRec Tactics[kMaxTactics];
+extern ShortString<255> TacticTexts[kMaxTactics][kMaxTactics];
+// 1 when the last load could not use the file.
+extern uint8_t DimLoadFailed;
+
+// True when the record can be used: counts within 1..10 tactics and 1..5 troop
+// types, every coefficient finite.
+bool IsValidDimData(const TDimData& dim);
+
+// Loads the file named by the language's "dim.dat" key into the tables and
+// replaces the names and texts by the language's texts. A missing, short or
+// damaged file shows text 3107, sets DimLoadFailed and keeps the tables.
+void LoadRulesData();
 
 }  // namespace kordalt

@@ -1,0 +1,35 @@
+// The map as saved games and network messages carry it: 102 x 102 owner bytes,
+// byte (x + 1) * 102 + (y + 1) for square (x, y), every other byte 0.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "game/squares.h"
+
+namespace kordalt {
+
+constexpr int kOwnerGridSide = 102;
+using TOwnerGrid = std::array<uint8_t, kOwnerGridSide * kOwnerGridSide>;
+
+constexpr int OwnerGridIndex(int x, int y) { return (x + 1) * kOwnerGridSide + (y + 1); }
+
+// Writes the owners of squares (x, y), 0 <= x, y < mapSize, into a zeroed grid.
+// Throws MapError when mapSize is outside 0..100.
+void MapToGrid(const TCustomSquares& map, int mapSize, TOwnerGrid& grid);
+
+// Why the grid cannot be a map of side `size` with `regions` regions, or
+// nothing when it can: 2 <= regions <= 20, 50 <= size <= 100, every square of
+// the map owned by 1..regions and every other byte 0.
+std::optional<std::string> CheckOwnerGrid(const TOwnerGrid& grid, int size, int regions);
+
+// Rebuilds `map` from the grid: the object is kept (its snapshot bytes too)
+// when its size and region count fit, else replaced. A grid that
+// CheckOwnerGrid refuses throws MapError before `map` is touched. The caller
+// takes a new snapshot.
+void GridToMap(std::unique_ptr<TSquares>& map, const TOwnerGrid& grid, int size, int regions);
+
+}  // namespace kordalt
