@@ -113,17 +113,20 @@ void OpenBattle(Battle& b) {
     AddBattleMessage(clBlue, FormatText(RulesText(kAttackLeaderText), {Game.mKordalt[b.k].Name.Str()}));
 
     TFrontRec& front = defender.Fronts[b.a];
-    const std::string commanderText = RulesText(kDefenceCommanderText, "Командовать войсками защиты будет+mKordalt[z].Name");
+    const std::string commanderText =
+        RulesText(kDefenceCommanderText, "Командовать войсками защиты будет+mKordalt[z].Name");
     if (front.Kordalt != 0) {
         b.z = front.Kordalt;
         AddBattleMessage(clBlue, FormatText(commanderText, {Game.mKordalt[b.z].Name.Str()}));
         if (front.Fortified)
-            AddBattleMessage(clGreen, RulesText(kFortifiedText, "Он хорошо подготовил войска к защите и теперь не "
-                                                                "позавидуешь нападающим"));
+            AddBattleMessage(clGreen, RulesText(kFortifiedText,
+                                                "Он хорошо подготовил войска к защите и теперь не "
+                                                "позавидуешь нападающим"));
     } else {
         b.z = PeopleKordalt;
-        AddBattleMessage(clRed, RulesText(kNoCommanderText, "У защищающейся стороны нет командира, пришлось выбрать "
-                                                            "кандидатуру из народа"));
+        AddBattleMessage(clRed, RulesText(kNoCommanderText,
+                                          "У защищающейся стороны нет командира, пришлось выбрать "
+                                          "кандидатуру из народа"));
         TKordaltRec& candidate = Game.mKordalt[PeopleKordalt];
         candidate.Name.Assign(RulesText(kCandidateNameText, "Ополченец"));
         candidate.Front = b.a;
@@ -214,8 +217,9 @@ void CloseBattle(Phase& phase, const Battle& b) {
                                         d1,
                                         b.rounds,
                                         BattleCaptured};
-    const std::string result = BattleCaptured > 0 ? FormatText(RulesText(kResultCapturedText), values)
-                                                  : FormatText(RulesText(kResultText), std::span(values).first(11));
+    const std::string result = BattleCaptured > 0
+                                   ? FormatText(RulesText(kResultCapturedText), values)
+                                   : FormatText(RulesText(kResultText), std::span(values).first(11));
     AddBattleMessage(clBlue, "");
     AddBattleMessage(clBlue, result + "~" + std::to_string(phase.battleNumber));
 
@@ -232,8 +236,8 @@ Outcome FightBattle(Phase& phase, int slot, uint8_t a, uint8_t d) {
     TGosRec& defender = Game.mGos[d];
     b.hadKordalt = defender.Fronts[a].Kordalt != 0;
     if (!b.hadKordalt) SwapWithHomeFront(d, a);
-    CheckGameState(Cp("Задолго до битвы, после престановки Kordaltа и войск: ") + NameOf(a) + Cp(" на ") + NameOf(d) +
-                   ":");
+    CheckGameState(Cp("Задолго до битвы, после престановки Kordaltа и войск: ") + NameOf(a) + Cp(" на ") +
+                   NameOf(d) + ":");
     b.a0 = FrontSoldiers(a, d);
     b.d0 = FrontSoldiers(d, a);
     if (b.a0 == 0) {
@@ -312,7 +316,8 @@ void GainExperience(int slot, int rounds) {
     if (k.Mastery >= kMaxMastery) return;
     k.Mastery = static_cast<uint8_t>(std::min(kMaxMastery, k.Mastery + gain));
     const std::string ending = gain == 1 ? Cp("у") : gain <= 4 ? Cp("ы") : "";
-    AddMessage(kEventMessage, k.Owner, clBlack, FormatText(RulesText(kExperienceText), {k.Name.Str(), gain, ending}));
+    AddMessage(kEventMessage, k.Owner, clBlack,
+               FormatText(RulesText(kExperienceText), {k.Name.Str(), gain, ending}));
 }
 
 void ProcessBattles() {

@@ -86,7 +86,8 @@ std::string ArmyText(int side, int enemy) {
 
 std::string ArmyFields(int side, int enemy) {
     std::string fields;
-    for (int k = 1; k <= kRecordTroopTypes; ++k) fields += "~" + std::to_string(ArmyOf(side, enemy).Soldiers[k]);
+    for (int k = 1; k <= kRecordTroopTypes; ++k)
+        fields += "~" + std::to_string(ArmyOf(side, enemy).Soldiers[k]);
     return fields + "~" + std::to_string(Game.mGos[side].Morale);
 }
 
@@ -96,7 +97,8 @@ double TacticScore(int side, int enemy, int tactic, int enemyPrev) {
     const TFrontRec& army = ArmyOf(side, enemy);
     double score = 0;
     for (int k = 1; k <= TroopTypeCount; ++k)
-        score = static_cast<double>(army.Soldiers[k] * static_cast<long double>(Table(tactic, enemyPrev, k, AttackFactor)) +
+        score = static_cast<double>(army.Soldiers[k] *
+                                        static_cast<long double>(Table(tactic, enemyPrev, k, AttackFactor)) +
                                     score + 1);
     const bool outnumbered = FrontSoldiers(side, enemy) < FrontSoldiers(enemy, side) / kOutnumberedRatio;
     if (outnumbered && std::ranges::count(kOutnumberedTactics, tactic) > 0) score *= kOutnumberedBonus;
@@ -147,10 +149,12 @@ void ApplyBattleMove(int mover, int target, int tactic, int enemyPrev, bool& des
         defender.Soldiers = SaturateI32(defender.Soldiers - kills);
         const long double ownSoldiers = FrontSoldiers(mover, target);
         const long double rest = FrontSoldiers(target, mover);
-        if (ownSoldiers > 0) attacker.Morale = MoraleWithin((attacker.Morale * ownSoldiers + gain) / ownSoldiers);
+        if (ownSoldiers > 0)
+            attacker.Morale = MoraleWithin((attacker.Morale * ownSoldiers + gain) / ownSoldiers);
         defender.Morale = MoraleWithin((defender.Morale * rest - loss) / rest);
         std::string text = RulesText(kLossesText);
-        for (int k = 1; k <= TroopTypeCount; ++k) text += TroopNames[k - 1].Str() + ": " + std::to_string(killed[k]) + ", ";
+        for (int k = 1; k <= TroopTypeCount; ++k)
+            text += TroopNames[k - 1].Str() + ": " + std::to_string(killed[k]) + ", ";
         AddBattleMessage(clRed, text);
         return;
     }

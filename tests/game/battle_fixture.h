@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -53,6 +52,11 @@ inline constexpr std::string_view kBattleTexts =
 class FakeCaptureUi final : public TCaptureUi {
 public:
     FakeCaptureUi() : scope_(*this) {}
+    void Clear() {
+        chat.clear();
+        colors.clear();
+        defeats.clear();
+    }
     void SendAllMessage(const std::string& text, TColor color) override {
         chat.push_back(Cp1251ToUtf8(text));
         colors.push_back(color);
@@ -99,17 +103,18 @@ protected:
     }
 
     // States 1..n, alive, named in Russian; rows of digits give each square's owner.
-    void MakeWorld(std::initializer_list<std::string_view> rows) {
+    void MakeWorld(const std::vector<std::string>& rows) {
         const int height = static_cast<int>(rows.size());
-        const int width = static_cast<int>(rows.begin()->size());
+        const int width = static_cast<int>(rows.front().size());
         int states = 0;
-        for (std::string_view row : rows)
+        for (const std::string& row : rows)
             for (char c : row) states = std::max(states, c - '0');
         map_ = std::make_unique<TSquares>(width, height, false, states);
         map_->InitRegions();
         int y = 0;
-        for (std::string_view row : rows) {
-            for (int x = 0; x < width; ++x) map_->SetSquare(SquareId(x, y), static_cast<uint8_t>(row[x] - '0'));
+        for (const std::string& row : rows) {
+            for (int x = 0; x < width; ++x)
+                map_->SetSquare(SquareId(x, y), static_cast<uint8_t>(row[x] - '0'));
             ++y;
         }
         map_->RebuildRegions();
@@ -125,6 +130,13 @@ protected:
         Game.KordaltBaseNames[11] = Cp("Народ");
         Game.mKordalt[PeopleKordalt] = TKordaltRec{PeopleKordalt, {}, 0, 0, 0, 80, 1, 0, 100, 1, 2, 0};
         Game.mKordalt[PeopleKordalt].Name.AssignUtf8("Народ1");
+    }
+
+    // A clean game state and turn report, for the next case of a table.
+    void Reset() {
+        Game = GameState{};
+        Messages.Clear();
+        captureUi_.Clear();
     }
 
     // Neighbour flags and territories from the map.
@@ -146,10 +158,12 @@ protected:
     // Hires slot `slot` as described; a front above 0 is put under his command.
     static TKordaltRec& HireKordalt(int slot, const Hire& h, std::string_view name) {
         TKordaltRec& k = Game.mKordalt[slot];
-        k = TKordaltRec{static_cast<uint8_t>(slot), {}, static_cast<uint8_t>(h.front), static_cast<uint8_t>(h.owner),
-                        static_cast<uint8_t>(h.age), static_cast<uint8_t>(h.lifespan), static_cast<uint8_t>(h.speed),
-                        static_cast<uint8_t>(h.mastery), static_cast<uint8_t>(h.condition), static_cast<uint8_t>(h.mark),
-                        static_cast<uint8_t>(h.order), 0};
+        k = TKordaltRec{static_cast<uint8_t>(slot),        {},
+                        static_cast<uint8_t>(h.front),     static_cast<uint8_t>(h.owner),
+                        static_cast<uint8_t>(h.age),       static_cast<uint8_t>(h.lifespan),
+                        static_cast<uint8_t>(h.speed),     static_cast<uint8_t>(h.mastery),
+                        static_cast<uint8_t>(h.condition), static_cast<uint8_t>(h.mark),
+                        static_cast<uint8_t>(h.order),     0};
         k.Name.AssignUtf8(name);
         if (h.front > 0) Game.mGos[h.owner].Fronts[h.front].Kordalt = static_cast<uint8_t>(slot);
         ++Game.mGos[h.owner].KordaltCount;

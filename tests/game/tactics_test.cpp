@@ -43,22 +43,23 @@ TEST_F(TacticMoves, ScoreAddsSoldiersTimesAttackFactorPlusOnePerType) {
         std::array<double, 3> attack;
         double score;
     } cases[] = {
-        {1, {10, 5, 0}, {15}, {2, 1, 3}, 28},           // (10*2 + 1) + (5*1 + 1) + (0*3 + 1)
-        {1, {0, 0, 0}, {15}, {2, 1, 3}, 3},             // every type adds 1 without soldiers
+        {1, {10, 5, 0}, {15}, {2, 1, 3}, 28},  // (10*2 + 1) + (5*1 + 1) + (0*3 + 1)
+        {1, {0, 0, 0}, {15}, {2, 1, 3}, 3},    // every type adds 1 without soldiers
         {2, {4, 0, 0}, {0}, {0.5, 9, 9}, 5},
-        {6, {10, 0, 0}, {20}, {1, 0, 0}, 13000},        // 10 < 20 / 1.5: outnumbered
+        {6, {10, 0, 0}, {20}, {1, 0, 0}, 13000},  // 10 < 20 / 1.5: outnumbered
         {7, {10, 0, 0}, {20}, {1, 0, 0}, 13000},
-        {5, {10, 0, 0}, {20}, {1, 0, 0}, 13},           // only tactics 6 and 7 gain
+        {5, {10, 0, 0}, {20}, {1, 0, 0}, 13},  // only tactics 6 and 7 gain
         {8, {10, 0, 0}, {20}, {1, 0, 0}, 13},
-        {6, {14, 0, 0}, {20}, {1, 0, 0}, 17},           // 14 >= 13.33: not outnumbered
-        {7, {6, 4, 3}, {5, 5, 10}, {1, 1, 1}, 16000},   // 13 < 13.33: every type counts
-        {6, {10, 0, 0}, {15}, {1, 0, 0}, 13},           // 10 is not fewer than 15 / 1.5
+        {6, {14, 0, 0}, {20}, {1, 0, 0}, 17},          // 14 >= 13.33: not outnumbered
+        {7, {6, 4, 3}, {5, 5, 10}, {1, 1, 1}, 16000},  // 13 < 13.33: every type counts
+        {6, {10, 0, 0}, {15}, {1, 0, 0}, 13},          // 10 is not fewer than 15 / 1.5
     };
     for (const Case& c : cases) {
         SetArmy(1, 2, c.own);
         SetArmy(2, 1, c.enemy);
         for (int k = 1; k <= 3; ++k) SetTable(c.tactic, 3, k, c.attack[k - 1]);
-        EXPECT_DOUBLE_EQ(TacticScore(1, 2, c.tactic, 3), c.score) << "tactic " << c.tactic << " own " << c.own[0];
+        EXPECT_DOUBLE_EQ(TacticScore(1, 2, c.tactic, 3), c.score)
+            << "tactic " << c.tactic << " own " << c.own[0];
     }
 }
 
@@ -71,7 +72,7 @@ TEST_F(TacticMoves, ChoiceTakesTheBestQualifyingTacticAndTheLaterOnATie) {
     struct Case {
         const char* what;
         std::array<double, 7> attack;  // type 1 factor of tactics 1..7 against previous tactic 2
-        TTacticRec second;  // minimums of tactic 2; the others have none
+        TTacticRec second;             // minimums of tactic 2; the others have none
         int chosen;
     } cases[] = {
         {"best score", {1, 3, 2, 0, 0, 0, 0}, {}, 2},
@@ -130,24 +131,111 @@ TEST_F(TacticMoves, MoveKillsAndMovesMorale) {
     } cases[] = {
         // strike 300 + 200 = 500, kills 5: types 1, 2, 3, 1, 3 (type 2 ran out);
         // gain 25 + Round(12.5) = 37, loss 10 + 15 = 25
-        {"kills cycle over the types, skipping empty ones", {100, 50, 0}, {3, 1, 10},
-         {{{3, 0.25, 0.1}, {4, 0.25, 0.3}, {1, 0, 0}}}, 100, 100, false, 40, 60, {1, 0, 8}, 40, 57,
+        {"kills cycle over the types, skipping empty ones",
+         {100, 50, 0},
+         {3, 1, 10},
+         {{{3, 0.25, 0.1}, {4, 0.25, 0.3}, {1, 0, 0}}},
+         100,
+         100,
+         false,
+         40,
+         60,
+         {1, 0, 8},
+         40,
+         57,
          "Потери: Пехота: 2, Конница: 1, Пушки: 2, "},
-        {"a strike that rounds to 0 kills one", {1, 0, 0}, {0, 0, 5}, {{{0.1, 0, 0}}}, 100, 100, false, 50, 50,
-         {0, 0, 4}, 50, 50, "Потери: Пехота: 0, Конница: 0, Пушки: 1, "},
-        {"unfortified: 375 / 100 rounds to 4", {125, 0, 0}, {10, 0, 0}, {{{3, 0, 0}}}, 100, 100, false, 50, 50,
-         {6, 0, 0}, 50, 50, "Потери: Пехота: 4, Конница: 0, Пушки: 0, "},
-        {"fortified: 375 / 1.5 / 100 = 2.5 rounds to 2", {125, 0, 0}, {10, 0, 0}, {{{3, 0, 0}}}, 100, 100, true, 50,
-         50, {8, 0, 0}, 50, 50, "Потери: Пехота: 2, Конница: 0, Пушки: 0, "},
-        {"levels: 100 * 150 / 100 / 50 = 3", {100, 0, 0}, {5, 5, 0}, {{{1, 0, 0}}}, 150, 50, false, 50, 50,
-         {3, 4, 0}, 50, 50, "Потери: Пехота: 2, Конница: 1, Пушки: 0, "},
-        {"no strike against level 0 still kills one", {10, 0, 0}, {5, 0, 0}, {{{0, 0, 0}}}, 100, 0, false, 50, 50,
-         {4, 0, 0}, 50, 50, "Потери: Пехота: 1, Конница: 0, Пушки: 0, "},
+        {"a strike that rounds to 0 kills one",
+         {1, 0, 0},
+         {0, 0, 5},
+         {{{0.1, 0, 0}}},
+         100,
+         100,
+         false,
+         50,
+         50,
+         {0, 0, 4},
+         50,
+         50,
+         "Потери: Пехота: 0, Конница: 0, Пушки: 1, "},
+        {"unfortified: 375 / 100 rounds to 4",
+         {125, 0, 0},
+         {10, 0, 0},
+         {{{3, 0, 0}}},
+         100,
+         100,
+         false,
+         50,
+         50,
+         {6, 0, 0},
+         50,
+         50,
+         "Потери: Пехота: 4, Конница: 0, Пушки: 0, "},
+        {"fortified: 375 / 1.5 / 100 = 2.5 rounds to 2",
+         {125, 0, 0},
+         {10, 0, 0},
+         {{{3, 0, 0}}},
+         100,
+         100,
+         true,
+         50,
+         50,
+         {8, 0, 0},
+         50,
+         50,
+         "Потери: Пехота: 2, Конница: 0, Пушки: 0, "},
+        {"levels: 100 * 150 / 100 / 50 = 3",
+         {100, 0, 0},
+         {5, 5, 0},
+         {{{1, 0, 0}}},
+         150,
+         50,
+         false,
+         50,
+         50,
+         {3, 4, 0},
+         50,
+         50,
+         "Потери: Пехота: 2, Конница: 1, Пушки: 0, "},
+        {"no strike against level 0 still kills one",
+         {10, 0, 0},
+         {5, 0, 0},
+         {{{0, 0, 0}}},
+         100,
+         0,
+         false,
+         50,
+         50,
+         {4, 0, 0},
+         50,
+         50,
+         "Потери: Пехота: 1, Конница: 0, Пушки: 0, "},
         // (50 * 10 + 5) / 10 = 50.5 -> 50; (50 * 3 - Round(2.5)) / 3 = 49.33 -> 49
-        {"morale rounds halves to even", {10, 0, 0}, {4, 0, 0}, {{{1, 0.5, 0.25}}}, 100, 100, false, 50, 50,
-         {3, 0, 0}, 50, 49, "Потери: Пехота: 1, Конница: 0, Пушки: 0, "},
-        {"morale stays within 0..100", {10, 0, 0}, {4, 0, 0}, {{{1, 10, 5}}}, 100, 100, false, 95, 10, {3, 0, 0},
-         100, 0, "Потери: Пехота: 1, Конница: 0, Пушки: 0, "},
+        {"morale rounds halves to even",
+         {10, 0, 0},
+         {4, 0, 0},
+         {{{1, 0.5, 0.25}}},
+         100,
+         100,
+         false,
+         50,
+         50,
+         {3, 0, 0},
+         50,
+         49,
+         "Потери: Пехота: 1, Конница: 0, Пушки: 0, "},
+        {"morale stays within 0..100",
+         {10, 0, 0},
+         {4, 0, 0},
+         {{{1, 10, 5}}},
+         100,
+         100,
+         false,
+         95,
+         10,
+         {3, 0, 0},
+         100,
+         0,
+         "Потери: Пехота: 1, Конница: 0, Пушки: 0, "},
     };
     for (const Case& c : cases) {
         Messages.Clear();
@@ -223,8 +311,10 @@ TEST_F(TacticMoves, StatusLineShowsBothArmiesAndThreeNumericTypes) {
         int types;
         const char* line;
     } cases[] = {
-        {3, "\nСевер: Пехота: 5, Конница: 6, Пушки: 7,  мораль 77%\nЮг: Пехота: 1, Конница: 2, Пушки: 3,  мораль 12%\n"
-            "~5~6~7~77~1~2~3~12"},
+        {3,
+         "\nСевер: Пехота: 5, Конница: 6, Пушки: 7,  мораль 77%\nЮг: Пехота: 1, Конница: 2, Пушки: 3,  "
+         "мораль 12%\n"
+         "~5~6~7~77~1~2~3~12"},
         {1, "\nСевер: Пехота: 5,  мораль 77%\nЮг: Пехота: 1,  мораль 12%\n~5~6~7~77~1~2~3~12"},
     };
     for (const Case& c : cases) {
