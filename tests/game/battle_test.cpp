@@ -203,6 +203,14 @@ protected:
             2, {.owner = 2, .front = 1, .order = 2, .speed = 20, .mastery = 0, .condition = 80, .age = 40},
             "Кутузов");
     }
+
+    // The north's army toward the south and the south's front army; the south's home army keeps 2.
+    static void SetArmies(int north, int south) {
+        Game.mGos[1].Fronts[2].Soldiers[1] = north;
+        Game.mGos[1].Soldiers = north;
+        Game.mGos[2].Fronts[1].Soldiers[1] = south;
+        Game.mGos[2].Soldiers = south + 2;
+    }
 };
 
 TEST_F(BattlePhase, GoldenSequenceOfTextsAndChronicle) {
@@ -300,10 +308,7 @@ TEST_F(BattlePhase, GoldenSequenceOfTextsAndChronicle) {
 
 TEST_F(BattlePhase, ARoundTwentyWithBothArmiesStandingIsADraw) {
     SetTable(1, 1, 1, 1);  // every move kills one
-    Game.mGos[1].Fronts[2].Soldiers[1] = 100;
-    Game.mGos[1].Soldiers = 100;
-    Game.mGos[2].Fronts[1].Soldiers[1] = 100;
-    Game.mGos[2].Soldiers = 102;
+    SetArmies(100, 100);
     ProcessBattles();
     const std::vector<Entry> report = Report();
     EXPECT_EQ(std::ranges::count_if(report, [](const Entry& e) { return e.text.starts_with("\nСевер"); }),
@@ -324,10 +329,7 @@ TEST_F(BattlePhase, ARoundTwentyWithBothArmiesStandingIsADraw) {
 
 TEST_F(BattlePhase, TheDefenderWinsWhenTheAttackersArmyFalls) {
     SetTable(1, 1, 1, 1000);  // every move kills 10 per soldier
-    Game.mGos[1].Fronts[2].Soldiers[1] = 3;
-    Game.mGos[1].Soldiers = 3;
-    Game.mGos[2].Fronts[1].Soldiers[1] = 40;
-    Game.mGos[2].Soldiers = 42;
+    SetArmies(3, 40);
     ProcessBattles();
     const std::vector<Entry> report = Report();
     EXPECT_TRUE(Contains(report, "Армия Север разбита"));
@@ -346,8 +348,7 @@ TEST_F(BattlePhase, FortificationCountsOnlyForBattlesAfterTheFortifiersTurn) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fortifierSpeed);
         BuildWorld();
-        Game.mGos[2].Fronts[1].Soldiers[1] = 40;  // never falls in one move
-        Game.mGos[2].Soldiers = 42;
+        SetArmies(30, 40);  // the south's front never falls in one move
         HireKordalt(22, {.owner = 2, .front = 0, .order = 0, .speed = c.fortifierSpeed}, "Багратион");
         ProcessBattles();
         const std::vector<Entry> report = Report();
