@@ -20,7 +20,9 @@ struct Decimal {
     std::string digits;
     int exp = 0;
 
-    char Digit(int k) const { return k >= 0 && k < static_cast<int>(digits.size()) ? digits[static_cast<size_t>(k)] : '0'; }
+    char Digit(int k) const {
+        return k >= 0 && k < static_cast<int>(digits.size()) ? digits[static_cast<size_t>(k)] : '0';
+    }
 
     bool IsZero() const { return digits.find_first_not_of('0') == std::string::npos; }
 
@@ -70,9 +72,13 @@ Decimal ToDecimal(long double v) {
     return d;
 }
 
+std::string WithLeastDigits(std::string digits, int least) {
+    if (least > static_cast<int>(digits.size())) digits.insert(0, static_cast<size_t>(least) - digits.size(), '0');
+    return digits;
+}
+
 std::string ExponentText(int exp, bool plusSign, int minDigits) {
-    std::string digits = std::to_string(exp < 0 ? -exp : exp);
-    if (static_cast<int>(digits.size()) < minDigits) digits.insert(0, static_cast<size_t>(minDigits) - digits.size(), '0');
+    const std::string digits = WithLeastDigits(std::to_string(exp < 0 ? -exp : exp), minDigits);
     return std::string("E") + (exp < 0 ? "-" : plusSign ? "+" : "") + digits;
 }
 
@@ -126,11 +132,6 @@ std::string FloatText(long double v, char type, int prec) {
     }
 }
 
-std::string WithLeastDigits(std::string digits, int least) {
-    if (static_cast<int>(digits.size()) < least) digits.insert(0, static_cast<size_t>(least) - digits.size(), '0');
-    return digits;
-}
-
 uint64_t Unsigned(const FormatArg::Integer& i) {
     return i.wide ? static_cast<uint64_t>(i.value) : static_cast<uint32_t>(i.value);
 }
@@ -150,7 +151,8 @@ std::string IntegerText(const FormatArg::Integer& i, char type, int prec) {
         case 'U': return WithLeastDigits(std::to_string(Unsigned(i)), prec);
         case 'X': return WithLeastDigits(Hex(Unsigned(i)), prec);
         default: {
-            const uint64_t magnitude = i.value < 0 ? 0 - static_cast<uint64_t>(i.value) : static_cast<uint64_t>(i.value);
+            const auto bits = static_cast<uint64_t>(i.value);
+            const uint64_t magnitude = i.value < 0 ? 0 - bits : bits;
             return (i.value < 0 ? "-" : "") + WithLeastDigits(std::to_string(magnitude), prec);
         }
     }
@@ -160,7 +162,8 @@ std::string IntegerText(const FormatArg::Integer& i, char type, int prec) {
 std::optional<std::string> ArgumentText(const FormatArg& arg, char type, int prec) {
     const auto& v = arg.Value();
     if (type == 'S') {
-        if (const auto* s = std::get_if<std::string>(&v)) return prec < 0 ? *s : s->substr(0, static_cast<size_t>(prec));
+        if (const auto* s = std::get_if<std::string>(&v))
+            return prec < 0 ? *s : s->substr(0, static_cast<size_t>(prec));
         if (const auto* i = std::get_if<FormatArg::Integer>(&v)) return IntegerText(*i, 'D', -1);
         return FloatText(std::get<long double>(v), 'G', -1);
     }
@@ -169,7 +172,8 @@ std::optional<std::string> ArgumentText(const FormatArg& arg, char type, int pre
         return std::nullopt;
     }
     if (const auto* f = std::get_if<long double>(&v)) return FloatText(*f, type, prec);
-    if (const auto* i = std::get_if<FormatArg::Integer>(&v)) return FloatText(static_cast<long double>(i->value), type, prec);
+    if (const auto* i = std::get_if<FormatArg::Integer>(&v))
+        return FloatText(static_cast<long double>(i->value), type, prec);
     return std::nullopt;
 }
 
@@ -196,7 +200,7 @@ public:
     }
 
 private:
-    char Peek(size_t ahead = 0) const { return pos_ + ahead < format_.size() ? format_[pos_ + ahead] : '\0'; }
+    char Peek() const { return pos_ < format_.size() ? format_[pos_] : '\0'; }
 
     const FormatArg* Take() { return next_ < args_.size() ? &args_[next_++] : nullptr; }
 
@@ -217,9 +221,11 @@ private:
     // An "index:" prefix, when there is one.
     void Index() {
         size_t end = pos_;
-        if (Peek() == '*') ++end;
-        else
+        if (Peek() == '*') {
+            ++end;
+        } else {
             while (end < format_.size() && IsDigit(format_[end])) ++end;
+        }
         if (end == pos_ || end >= format_.size() || format_[end] != ':') return;
         next_ = static_cast<size_t>(Number());
         ++pos_;  // ':'
@@ -254,7 +260,8 @@ private:
     }
 
     void Pad(const std::string& text, int width, bool left) {
-        const size_t fill = width > static_cast<int>(text.size()) ? static_cast<size_t>(width) - text.size() : 0;
+        const size_t least = static_cast<size_t>(std::max(width, 0));
+        const size_t fill = least > text.size() ? least - text.size() : 0;
         if (!left) out_.append(fill, ' ');
         out_ += text;
         if (left) out_.append(fill, ' ');

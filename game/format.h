@@ -25,6 +25,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <variant>
 
 namespace kordalt {
@@ -33,12 +34,12 @@ class FormatArg {
 public:
     struct Integer {
         int64_t value;
-        bool wide;  // 64 bits: u and x show all of them
+        bool wide;  // false for a signed value of 32 bits or less: u and x then show 32 bits
     };
 
     template <std::integral T>
         requires(!std::same_as<T, bool> && !std::same_as<T, char>)
-    FormatArg(T v) : value_(Integer{static_cast<int64_t>(v), sizeof(T) > 4 || (std::is_unsigned_v<T> && sizeof(T) == 4)}) {}
+    FormatArg(T v) : value_(Integer{static_cast<int64_t>(v), sizeof(T) > 4 || std::is_unsigned_v<T>}) {}
     template <std::floating_point T>
     FormatArg(T v) : value_(static_cast<long double>(v)) {}
     FormatArg(char c) : value_(std::string(1, c)) {}

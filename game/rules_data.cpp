@@ -1,8 +1,8 @@
 #include "game/rules_data.h"
 
 #include <cmath>
-#include <cstring>
 #include <fstream>
+#include <exception>
 #include <memory>
 
 #include "game/language_file.h"
@@ -14,40 +14,47 @@ namespace kordalt {
 TBattleTable BattleTable;
 uint8_t TacticCount;
 uint8_t TroopTypeCount;
-ShortString<10> TroopNames[kMaxTroopTypes];
-TTacticRec Tactics[kMaxTactics];
-ShortString<255> TacticTexts[kMaxTactics][kMaxTactics];
+OneBased<ShortString<10>, kMaxTroopTypes> TroopNames;
+OneBased<TTacticRec, kMaxTactics> Tactics;
+TTacticTexts TacticTexts;
 uint8_t DimLoadFailed;
 
 namespace {
 
 constexpr int kDamagedFileText = 3107;
-constexpr int kFirstTroopNameText = 7050;
-constexpr int kFirstTacticNameText = 7100;
-constexpr int kFirstTacticText = 7200;
+// Text of troop type k, tactic t, and own tactic t after the enemy's tactic e:
+constexpr int kFirstTroopNameText = 7049;    // + k
+constexpr int kFirstTacticNameText = 7099;   // + t
+constexpr int kFirstTacticText = 7200;       // + 10(e - 1) + t
 
-// Reads exactly one record; false on a missing or short file.
-bool ReadDimFile(const std::string& fileName, TDimData& dim) {
-    std::ifstream in(fileName, std::ios::binary);
-    in.read(reinterpret_cast<char*>(&dim), sizeof dim);
-    return in.good() && in.gcount() == static_cast<std::streamsize>(sizeof dim);
+// Reads exactly one record of the language's rules file; false when there is
+// no settings file, or the file is missing, short or unreadable.
+bool ReadDimFile(TDimData& dim) {
+    if (!LanguageFile) return false;
+    try {
+        std::ifstream in(LanguageFile->GetDataFileName(), std::ios::binary);
+        in.read(reinterpret_cast<char*>(&dim), sizeof dim);
+        return in.good() && in.gcount() == static_cast<std::streamsize>(sizeof dim);
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 void UseDimData(const TDimData& dim) {
-    std::memcpy(BattleTable, dim.BattleTable, sizeof BattleTable);
+    BattleTable = dim.BattleTable;
     TacticCount = dim.TacticCount;
     TroopTypeCount = dim.TroopTypeCount;
-    std::memcpy(TroopNames, dim.TroopNames, sizeof TroopNames);
-    std::memcpy(Tactics, dim.Tactics, sizeof Tactics);
-    std::memcpy(TacticTexts, dim.TacticTexts, sizeof TacticTexts);
+    TroopNames = dim.TroopNames;
+    Tactics = dim.Tactics;
+    TacticTexts = dim.TacticTexts;
 }
 
 void LoadLanguageTexts() {
-    for (int k = 0; k < TroopTypeCount; ++k) TroopNames[k].Assign(RulesText(kFirstTroopNameText + k));
-    for (int t = 0; t < TacticCount; ++t) Tactics[t].Name.Assign(RulesText(kFirstTacticNameText + t));
-    for (int t = 0; t < TacticCount; ++t)
-        for (int e = 0; e < TacticCount; ++e)
-            TacticTexts[t][e].Assign(RulesText(kFirstTacticText + 10 * e + t));
+    for (int k = 1; k <= TroopTypeCount; ++k) TroopNames[k].Assign(RulesText(kFirstTroopNameText + k));
+    for (int t = 1; t <= TacticCount; ++t) Tactics[t].Name.Assign(RulesText(kFirstTacticNameText + t));
+    for (int t = 1; t <= TacticCount; ++t)
+        for (int e = 1; e <= TacticCount; ++e)
+            TacticTexts[t][e].Assign(RulesText(kFirstTacticText + 10 * (e - 1) + t));
 }
 
 }  // namespace
@@ -55,7 +62,7 @@ void LoadLanguageTexts() {
 bool IsValidDimData(const TDimData& dim) {
     if (dim.TacticCount < 1 || dim.TacticCount > kMaxTactics) return false;
     if (dim.TroopTypeCount < 1 || dim.TroopTypeCount > kMaxTroopTypes) return false;
-    const double* c = &dim.BattleTable[0][0][0][0];
+    const double* c = &dim.BattleTable[1][1][1][1];
     for (size_t i = 0; i < sizeof dim.BattleTable / sizeof *c; ++i)
         if (!std::isfinite(c[i])) return false;
     return true;
@@ -64,7 +71,7 @@ bool IsValidDimData(const TDimData& dim) {
 void LoadRulesData() {
     DimLoadFailed = 0;
     auto dim = std::make_unique<TDimData>();
-    if (ReadDimFile(LanguageFile->GetDataFileName(), *dim) && IsValidDimData(*dim)) {
+    if (ReadDimFile(*dim) && IsValidDimData(*dim)) {
         UseDimData(*dim);
     } else {
         ShowMessage(RulesText(kDamagedFileText, "У вас испорчен файл загрузки DIM.DAT"));

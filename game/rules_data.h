@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "game/game_state.h"
 #include "game/short_string.h"
 
 namespace kordalt {
@@ -25,16 +26,17 @@ struct TTacticRec {
 };
 
 // BattleTable[t][e][k][c]: own tactic t, enemy's previous tactic e, troop type k,
-// coefficient c (all 0-based here).
-using TBattleTable = double[kMaxTactics][kMaxTactics][kMaxTroopTypes][kBattleCoefficients];
+// coefficient c. Every table here counts from 1.
+using TBattleTable = OneBased<OneBased<OneBased<OneBased<double, kBattleCoefficients>, kMaxTroopTypes>, kMaxTactics>, kMaxTactics>;
+using TTacticTexts = OneBased<OneBased<ShortString<255>, kMaxTactics>, kMaxTactics>;  // [own][enemy's previous]
 
 struct TDimData {
     TBattleTable BattleTable;
     uint8_t TacticCount;
     uint8_t TroopTypeCount;
-    ShortString<10> TroopNames[kMaxTroopTypes];
-    TTacticRec Tactics[kMaxTactics];
-    ShortString<255> TacticTexts[kMaxTactics][kMaxTactics];  // [own][enemy's previous]
+    OneBased<ShortString<10>, kMaxTroopTypes> TroopNames;
+    OneBased<TTacticRec, kMaxTactics> Tactics;
+    TTacticTexts TacticTexts;
     uint8_t Padding[7];
 };
 #pragma pack(pop)
@@ -50,13 +52,13 @@ static_assert(offsetof(TDimData, TacticTexts) == 12497);
 static_assert(offsetof(TDimData, Padding) == 38097);
 static_assert(sizeof(TDimData) == 38104);
 
-// The rules tables in use, as loaded from the file (0-based, like TDimData).
+// The rules tables in use, as loaded from the file.
 extern TBattleTable BattleTable;
 extern uint8_t TacticCount;
 extern uint8_t TroopTypeCount;
-extern ShortString<10> TroopNames[kMaxTroopTypes];
-extern TTacticRec Tactics[kMaxTactics];
-extern ShortString<255> TacticTexts[kMaxTactics][kMaxTactics];
+extern OneBased<ShortString<10>, kMaxTroopTypes> TroopNames;
+extern OneBased<TTacticRec, kMaxTactics> Tactics;
+extern TTacticTexts TacticTexts;
 // 1 when the last load could not use the file.
 extern uint8_t DimLoadFailed;
 

@@ -48,8 +48,8 @@ std::string Fold(std::string_view s) {
 }
 
 std::string_view Unquote(std::string_view v) {
-    if (v.size() >= 2 && v.front() == v.back() && (v.front() == '"' || v.front() == '\'')) return v.substr(1, v.size() - 2);
-    return v;
+    const bool quoted = v.size() >= 2 && v.front() == v.back() && (v.front() == '"' || v.front() == '\'');
+    return quoted ? v.substr(1, v.size() - 2) : v;
 }
 
 std::string OneLine(std::string_view s) {
@@ -244,8 +244,8 @@ public:
         std::vector<Line> kept;
         for (size_t i = 0; i < lines_.size(); ++i) {
             const Line& line = lines_[i];
-            const bool erased = i > s->header && i < s->end && line.kind == LineKind::Key && Fold(line.name) == folded;
-            if (!erased) kept.push_back(line);
+            const bool inSection = i > s->header && i < s->end;
+            if (!(inSection && line.kind == LineKind::Key && Fold(line.name) == folded)) kept.push_back(line);
         }
         if (kept.size() != lines_.size()) Save(std::move(kept));
     }
@@ -267,7 +267,8 @@ private:
     FileStamp Stamp() const {
         struct stat st {};
         if (stat(path_.c_str(), &st) != 0) return {};
-        return {true, st.st_dev, st.st_ino, st.st_size, int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec};
+        const int64_t mtimeNs = int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec;
+        return {true, st.st_dev, st.st_ino, st.st_size, mtimeNs};
     }
 
     // Reads the file again when it changed on disk since it was last read or written.
@@ -421,8 +422,8 @@ bool ParseIniInteger(std::string_view text, int32_t& value) {
         magnitude = magnitude * static_cast<uint64_t>(base) + static_cast<uint64_t>(digit);
         if (magnitude > limit) return false;
     }
-    const auto bits = static_cast<uint32_t>(negative ? 0u - static_cast<uint32_t>(magnitude) : static_cast<uint32_t>(magnitude));
-    value = static_cast<int32_t>(bits);
+    const auto bits = static_cast<uint32_t>(magnitude);
+    value = static_cast<int32_t>(negative ? 0u - bits : bits);
     return true;
 }
 

@@ -21,7 +21,7 @@ std::string ReadSelfExe() {
     std::string buf(256, '\0');
     for (;;) {
         const ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
-        if (n < 0) throw std::runtime_error(std::string("cannot read /proc/self/exe: ") + std::strerror(errno));
+        if (n < 0) throw std::runtime_error(std::string("/proc/self/exe: ") + std::strerror(errno));
         if (static_cast<size_t>(n) < buf.size()) {
             buf.resize(static_cast<size_t>(n));
             return buf;

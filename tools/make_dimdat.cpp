@@ -99,16 +99,17 @@ void Fill(const Source& src, TDimData& dim) {
     std::memset(&dim, 0, sizeof dim);
     dim.TacticCount = static_cast<uint8_t>(src.tactics);
     dim.TroopTypeCount = static_cast<uint8_t>(src.troopTypes);
-    for (int t = 0; t < src.tactics; ++t) {
-        const TacticSource& s = src.tactic[t];
+    for (int t = 1; t <= src.tactics; ++t) {
+        const TacticSource& s = src.tactic[t - 1];
         dim.Tactics[t].MinMastery = static_cast<uint8_t>(s.minMastery);
         dim.Tactics[t].MinCondition = static_cast<uint8_t>(s.minCondition);
         dim.Tactics[t].MinMorale = static_cast<uint8_t>(s.minMorale);
-        for (int e = 0; e < src.tactics; ++e)
-            for (int k = 0; k < src.troopTypes; ++k) {
-                dim.BattleTable[t][e][k][0] = s.attack[k] * src.counter[t][e];
-                dim.BattleTable[t][e][k][1] = s.gain[k];
-                dim.BattleTable[t][e][k][2] = s.loss[k];
+        for (int e = 1; e <= src.tactics; ++e)
+            for (int k = 1; k <= src.troopTypes; ++k) {
+                auto& c = dim.BattleTable[t][e][k];
+                c[1] = s.attack[k - 1] * src.counter[t - 1][e - 1];
+                c[2] = s.gain[k - 1];
+                c[3] = s.loss[k - 1];
             }
     }
 }

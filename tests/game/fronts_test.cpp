@@ -277,5 +277,33 @@ TEST_F(CheckFrontsTest, FrontsFollowTheMap) {
     EXPECT_EQ(Report(), expected);
 }
 
+TEST_F(CheckFrontsTest, ManningTheFrontsOfAGeneratedMapKeepsEveryArmyWhole) {
+    CheckFronts();
+    for (int i = 1; i <= kStates; ++i) {
+        TGosRec& g = Game.mGos[i];
+        g.Reserve = g.Soldiers = 100 * i + 7;
+        ASSERT_GT(g.NeighbourCount, 0);
+        for (int j = 1; j <= kStates; ++j)
+            if (g.Fronts[j].Neighbour) SetFrontSoldiers(i, j, g.Soldiers / g.NeighbourCount);
+        SetFrontSoldiers(i, i, g.Reserve);  // the rest to the home front
+        EXPECT_EQ(g.Reserve, 0);
+    }
+    CheckFronts();  // the self-tests stop the program when an army does not add up
+    EXPECT_EQ(ui.messages, std::vector<std::string>{});
+    for (int i = 1; i <= kStates; ++i) {
+        const TGosRec& g = Game.mGos[i];
+        int64_t onFronts = 0;
+        for (int j = 1; j <= kStates; ++j) {
+            const int32_t n = FrontSoldiers(i, j);
+            if (j != i && !g.Fronts[j].Neighbour) EXPECT_EQ(n, 0);
+            // Even over the three types: no two types differ by more than one.
+            const auto [lo, hi] = std::minmax({g.Fronts[j].Soldiers[1], g.Fronts[j].Soldiers[2], g.Fronts[j].Soldiers[3]});
+            EXPECT_LE(hi - lo, 1);
+            onFronts += n;
+        }
+        EXPECT_EQ(onFronts, g.Soldiers);
+    }
+}
+
 }  // namespace
 }  // namespace kordalt

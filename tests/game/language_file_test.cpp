@@ -4,7 +4,6 @@
 
 #include <filesystem>
 
-#include "platform/cp1251.h"
 #include "platform/fatal.h"
 #include "platform/program_path.h"
 #include "support/test_files.h"
@@ -12,11 +11,7 @@
 namespace kordalt {
 namespace {
 
-using test::ReadFile;
-using test::ScratchDir;
-using test::WriteFile;
-
-std::string Cp(std::string_view utf8) { return Utf8ToCp1251(utf8); }
+using namespace test;
 
 constexpr char kSettings[] = R"(; test settings
 [Languages]
@@ -138,7 +133,8 @@ TEST_F(LanguageFileTest, CreateAndFreeTheGlobalInstance) {
 }
 
 TEST_F(LanguageFileTest, NoLanguagesEndsTheProgramWithCode7) {
-    for (const char* settings : {"[Languages]\nCount=0\n", "[Languages]\nCount=-1\n0=English\n", "", "[Languages]\nCount=x\n"}) {
+    for (const char* settings :
+         {"[Languages]\nCount=0\n", "[Languages]\nCount=-1\n0=English\n", "", "[Languages]\nCount=x\n"}) {
         WriteFile(SettingsPath(), settings);
         ScopedFatalExitThrows hook;
         try {

@@ -6,17 +6,12 @@
 #include <csignal>
 #include <filesystem>
 
-#include "platform/cp1251.h"
 #include "support/test_files.h"
 
 namespace kordalt {
 namespace {
 
-using test::ReadFile;
-using test::ScratchDir;
-using test::WriteFile;
-
-std::string Cp(std::string_view utf8) { return Utf8ToCp1251(utf8); }
+using namespace test;
 
 struct ReadCase {
     const char* what;
@@ -77,7 +72,8 @@ TEST(IniFile, IntegersAndBooleans) {
     };
     ScratchDir dir;
     std::string file = "[N]\n";
-    for (size_t i = 0; i < std::size(cases); ++i) file += "k" + std::to_string(i) + "=" + cases[i].text + "\n";
+    for (size_t i = 0; i < std::size(cases); ++i)
+        file += "k" + std::to_string(i) + "=" + cases[i].text + "\n";
     file += "[B]\none=1\nzero=0\ntwo=2\nminus=-1\nword=true\n";
     WriteFile(dir.Path("n.ini"), file);
     TIniFile ini(dir.Path("n.ini"));
@@ -124,7 +120,8 @@ TEST(IniFile, WritesKeepEveryOtherLine) {
          "[A]\nx=1\n; tail\n[New]\nk=v\n"},
         {"file without a final line end", "[A]\nx=1", "A", "y", "2", "[A]\nx=1\ny=2\n"},
         {"CR LF file stays CR LF", "[A]\r\nx=1\r\n", "B", "k", "v", "[A]\r\nx=1\r\n[B]\r\nk=v\r\n"},
-        {"only the first duplicate changes", "[A]\nk=1\nk=2\n[a]\nk=3\n", "A", "k", "9", "[A]\nk=9\nk=2\n[a]\nk=3\n"},
+        {"only the first duplicate changes", "[A]\nk=1\nk=2\n[a]\nk=3\n", "A", "k", "9",
+         "[A]\nk=9\nk=2\n[a]\nk=3\n"},
         {"new file", "", "S", "k", "v", "[S]\nk=v\n"},
         {"line breaks in a value stay on one line", "[A]\n", "A", "k", "a\r\n[Languages]\nCount=0",
          "[A]\nk=a  [Languages] Count=0\n"},

@@ -10,14 +10,20 @@
 #include <string>
 #include <string_view>
 
+#include "platform/cp1251.h"
+
 namespace kordalt::test {
+
+// cp1251 text from a UTF-8 literal.
+inline std::string Cp(std::string_view utf8) { return Utf8ToCp1251(utf8); }
 
 // A fresh directory for the running test, removed with everything in it at the end.
 class ScratchDir {
 public:
     ScratchDir() {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string(info->test_suite_name()) + "." + info->name() + "." + std::to_string(getpid());
+        std::string name = std::string(info->test_suite_name()) + "." + info->name();
+        name += "." + std::to_string(getpid());
         for (char& c : name)
             if (c == '/') c = '_';
         dir_ = std::filesystem::path(KORDALT_TEST_TMP) / name;
