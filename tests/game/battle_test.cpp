@@ -190,9 +190,9 @@ protected:
         RecordBorders();
         TroopTypeCount = 1;
         TacticCount = 2;
-        Tactics[1].MinMastery = 50;  // beyond both commanders
+        Tactics[2].MinMastery = 50;  // beyond both commanders
         SetTable(1, 1, 1, 7, 0.5, 1);
-        TacticTexts[0][0].AssignUtf8("Натиск\r\nв лоб");
+        TacticTexts[1][1].AssignUtf8("Натиск\r\nв лоб");
         Game.mGos[1].Player = 1;  // the south is the computer's: battle texts go to the north only
         Man(1, 2, {30});
         Man(2, 1, {4});

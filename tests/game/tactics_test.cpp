@@ -86,7 +86,7 @@ TEST_F(TacticMoves, ChoiceTakesTheBestQualifyingTacticAndTheLaterOnATie) {
     };
     for (const Case& c : cases) {
         for (int t = 1; t <= 7; ++t) {
-            Tactics[t - 1] = t == 2 ? c.second : TTacticRec{};
+            Tactics[t] = t == 2 ? c.second : TTacticRec{};
             SetTable(t, 2, 1, c.attack[t - 1]);
         }
         EXPECT_EQ(ChooseTactic(1, 2, 1, 2), c.chosen) << c.what;
@@ -110,7 +110,7 @@ TEST_F(TacticMoves, OutnumberedArmyTakesTacticSixOrSeven) {
 
 TEST_F(TacticMoves, NoQualifyingTacticGivesTheNoticeAndTacticOne) {
     TacticCount = 3;
-    for (auto& t : Tactics) t.MinMastery = 10;
+    for (int t = 1; t <= 3; ++t) Tactics[t].MinMastery = 10;
     HireKordalt(1, {.owner = 1, .front = 2, .order = 1, .mastery = 9}, "Суворов");
     SetArmy(1, 2, {5});
     EXPECT_EQ(ChooseTactic(1, 2, 1, 3), 1);
