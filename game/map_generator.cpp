@@ -150,10 +150,18 @@ bool TCustomSquares::ProbeFreeNeighbour(uint16_t square, uint16_t& found) {
         bool has = false;
         uint16_t next = square;
         switch ((start + i) % 4) {
-            case 0: has = HasLeft(square), next = Left(square); break;
-            case 1: has = HasUp(square), next = Up(square); break;
-            case 2: has = HasRight(square), next = Right(square); break;
-            default: has = HasDown(square), next = Down(square); break;
+            case 0:
+                has = HasLeft(square), next = Left(square);
+                break;
+            case 1:
+                has = HasUp(square), next = Up(square);
+                break;
+            case 2:
+                has = HasRight(square), next = Right(square);
+                break;
+            default:
+                has = HasDown(square), next = Down(square);
+                break;
         }
         if (has && At(next).Owner == 0) {
             found = next;
@@ -180,7 +188,8 @@ void TCustomSquares::BalanceRegions() {
         if (giver == 0) return;
         uint8_t taker = 0;
         for (int t = 1; t <= RegionCount; ++t)
-            if (!used[t - 1] && AreNeighbours(giver, t) && (taker == 0 || Region(t).Size < Region(taker).Size))
+            if (!used[t - 1] && AreNeighbours(giver, t) &&
+                (taker == 0 || Region(t).Size < Region(taker).Size))
                 taker = t;
         if (taker == 0) {
             used.assign(RegionCount, false);

@@ -20,11 +20,11 @@ std::optional<std::string> CheckOwnerGrid(const TOwnerGrid& grid, int size, int 
             const int x = gx - 1, y = gy - 1;
             const bool inside = x >= 0 && x < size && y >= 0 && y < size;
             if (inside && (owner < 1 || owner > regions))
-                return "owner grid: square (" + std::to_string(x) + ", " + std::to_string(y) + ") has owner " +
-                       std::to_string(owner) + ", outside 1.." + std::to_string(regions);
+                return "owner grid: square (" + std::to_string(x) + ", " + std::to_string(y) +
+                       ") has owner " + std::to_string(owner) + ", outside 1.." + std::to_string(regions);
             if (!inside && owner != 0)
-                return "owner grid: byte " + std::to_string(gx * kOwnerGridSide + gy) + " outside the map is " +
-                       std::to_string(owner) + ", not 0";
+                return "owner grid: byte " + std::to_string(gx * kOwnerGridSide + gy) +
+                       " outside the map is " + std::to_string(owner) + ", not 0";
         }
     return std::nullopt;
 }

@@ -26,14 +26,16 @@ TSquare& TCustomSquares::Checked(uint16_t square) {
 
 const TSquare& TCustomSquares::Checked(uint16_t square) const {
     if (!Inside(square))
-        throw MapError("map: square (" + std::to_string(SquareX(square)) + ", " + std::to_string(SquareY(square)) +
-                       ") is outside the " + std::to_string(Width) + " x " + std::to_string(Height) + " grid");
+        throw MapError("map: square (" + std::to_string(SquareX(square)) + ", " +
+                       std::to_string(SquareY(square)) + ") is outside the " + std::to_string(Width) + " x " +
+                       std::to_string(Height) + " grid");
     return At(square);
 }
 
 void TCustomSquares::CheckRegion(uint8_t region) const {
     if (region < 1 || region > RegionCount)
-        throw MapError("map: region " + std::to_string(region) + " is outside 1.." + std::to_string(RegionCount));
+        throw MapError("map: region " + std::to_string(region) + " is outside 1.." +
+                       std::to_string(RegionCount));
 }
 
 uint8_t TCustomSquares::GetSquare(uint16_t square) const { return OwnerAt(square); }
@@ -46,8 +48,8 @@ void TCustomSquares::MoveBorder(uint8_t owner, uint8_t other, int delta) {
 void TCustomSquares::SetSquare(uint16_t square, uint8_t owner) {
     TSquare& s = Checked(square);
     if (owner > RegionCount)
-        throw MapError("map: owner " + std::to_string(owner) + " is above the " + std::to_string(RegionCount) +
-                       " regions");
+        throw MapError("map: owner " + std::to_string(owner) + " is above the " +
+                       std::to_string(RegionCount) + " regions");
     const uint8_t old = s.Owner;
     if (owner == old) return;
     s.Owner = owner;
@@ -124,8 +126,9 @@ void TCustomSquares::InitRegions() {
 
 void TCustomSquares::CountRegionNeighbours() {
     for (int r = 1; r <= RegionCount; ++r) {
+        const TWordArray& borders = Region(r).Borders;
         int count = 0;
-        for (int s = 1; s <= RegionCount; ++s) count += AreNeighbours(s, r);
+        for (int s = 1; s <= RegionCount; ++s) count += s != r && borders[s - 1] != 0;
         Region(r).NeighbourCount = count;
     }
 }
@@ -192,8 +195,9 @@ TByteRow TCustomSquares::WidestRow(uint8_t region) const {
         while (x < Width && At(SquareId(x, y)).Owner != region) ++x;
         const int start = x;
         while (x < Width && At(SquareId(x, y)).Owner == region) ++x;
-        if (x - start > row.Length) row = TByteRow{static_cast<uint8_t>(start), static_cast<uint8_t>(y),
-                                                   static_cast<uint8_t>(x - start)};
+        if (x - start > row.Length)
+            row = TByteRow{static_cast<uint8_t>(start), static_cast<uint8_t>(y),
+                           static_cast<uint8_t>(x - start)};
     }
     return row;
 }
@@ -224,8 +228,10 @@ uint16_t TCustomSquares::Down(uint16_t square) const {
 }
 
 uint8_t TCustomSquares::SameOwnerNeighbours(uint16_t square, uint8_t owner) const {
-    return (HasLeft(square) && OwnerAt(Left(square)) == owner) + (HasUp(square) && OwnerAt(Up(square)) == owner) +
-           (HasRight(square) && OwnerAt(Right(square)) == owner) + (HasDown(square) && OwnerAt(Down(square)) == owner);
+    return (HasLeft(square) && OwnerAt(Left(square)) == owner) +
+           (HasUp(square) && OwnerAt(Up(square)) == owner) +
+           (HasRight(square) && OwnerAt(Right(square)) == owner) +
+           (HasDown(square) && OwnerAt(Down(square)) == owner);
 }
 
 bool TCustomSquares::IsBorderLeft(uint16_t square) const {
@@ -260,18 +266,18 @@ void TCustomSquares::TransferSquares(uint8_t from, uint8_t to, int count) {
     TRegionRec& source = Region(from);
     TRegionRec& target = Region(to);
 
-    // To's squares on the common border, then the squares taken, in order.
-    TBytePointArray frontier;
+    // The front: To's squares on the common border, then the squares taken, in
+    // order. A square that no longer touches From never will again during the
+    // transfer, so each pass drops those and scans only the live front.
+    TBytePointArray front;
     for (int i = 0; i < target.Size; ++i) {
         const uint16_t square = target.Cells[i];
-        if (At(square).SameCount < 4 && SameOwnerNeighbours(square, from) > 0) frontier.push_back(square);
+        if (At(square).SameCount < 4 && SameOwnerNeighbours(square, from) > 0) front.push_back(square);
     }
-    if (frontier.empty()) return;
-    size_t head = 0;
-    const size_t firstTaken = frontier.size();
+    if (front.empty()) return;
 
-    frontier.reserve(frontier.size() + source.Size);
-    target.Cells.reserve(target.Cells.size() + source.Size);
+    TBytePointArray taken;
+    taken.reserve(std::min<int>(count, source.Size));
     std::array<TWeight4Rec, 4> buckets;
     for (TWeight4Rec& b : buckets) b.Squares.reserve(source.Size);
     for (int i = 0; i < source.Size; ++i) At(source.Cells[i]).Mark = 0;
@@ -283,23 +289,26 @@ void TCustomSquares::TransferSquares(uint8_t from, uint8_t to, int count) {
             b.Squares.clear();
         }
         int queued = 0, weak = 0;
-        const size_t passEnd = frontier.size();
-        for (size_t i = head; i < passEnd; ++i) {
-            const uint16_t square = frontier[i];
+        size_t live = 0;
+        for (const uint16_t square : front) {
             const bool has[4] = {HasLeft(square), HasUp(square), HasDown(square), HasRight(square)};
             const uint16_t next[4] = {Left(square), Up(square), Down(square), Right(square)};
+            bool touches = false;
             for (int d = 0; d < 4; ++d) {
                 if (!has[d]) continue;
                 TSquare& n = At(next[d]);
-                if (n.Owner != from || n.Mark != 0) continue;
+                if (n.Owner != from) continue;
+                touches = true;
+                if (n.Mark != 0) continue;
                 n.Mark = 1;
                 // A square next to the front has at most 3 neighbours of its own.
-                TWeight4Rec& b = buckets[std::min<int>(n.SameCount, 3)];
-                b.Squares.push_back(next[d]);
+                buckets[std::min<int>(n.SameCount, 3)].Squares.push_back(next[d]);
                 ++queued;
                 if (n.SameCount <= 1) ++weak;
             }
+            if (touches) front[live++] = square;
         }
+        front.resize(live);
         if (queued == 0) break;
         if (weak > 0) buckets[2].Enabled = buckets[3].Enabled = false;
         for (TWeight4Rec& b : buckets) {
@@ -309,17 +318,16 @@ void TCustomSquares::TransferSquares(uint8_t from, uint8_t to, int count) {
                 const uint16_t square = b.Squares[b.Taken++];
                 SetSquare(square, to);
                 --count;
-                frontier.push_back(square);
+                front.push_back(square);
+                taken.push_back(square);
             }
         }
-        if (count > 0) {
+        if (count > 0)
             for (const TWeight4Rec& b : buckets)
                 for (uint16_t square : b.Squares) At(square).Mark = 0;
-            while (head < frontier.size() && SameOwnerNeighbours(frontier[head], from) == 0) ++head;
-        }
     }
 
-    target.Cells.insert(target.Cells.end(), frontier.begin() + firstTaken, frontier.end());
+    target.Cells.insert(target.Cells.end(), taken.begin(), taken.end());
     target.Size = static_cast<uint16_t>(target.Cells.size());
     std::erase_if(source.Cells, [&](uint16_t square) { return At(square).Owner != from; });
     source.Size = static_cast<uint16_t>(source.Cells.size());
