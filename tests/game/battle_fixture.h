@@ -55,16 +55,21 @@ public:
         chat.clear();
         colors.clear();
         defeats.clear();
+        defeatedStates.clear();
     }
     void SendAllMessage(const std::string& text, TColor color) override {
         chat.push_back(Cp1251ToUtf8(text));
         colors.push_back(color);
     }
-    void ShowLocalDefeat() override { defeats.push_back(Cp1251ToUtf8(Game.CurrentPlayerName)); }
+    void ShowLocalDefeat() override {
+        defeats.push_back(Cp1251ToUtf8(Game.CurrentPlayerName));
+        defeatedStates.push_back(BattleDefender);
+    }
 
     std::vector<std::string> chat;  // UTF-8
     std::vector<TColor> colors;
     std::vector<std::string> defeats;  // CurrentPlayerName at each defeat sequence
+    std::vector<int> defeatedStates;   // BattleDefender, whose texts the defeat screen shows
 
 private:
     ScopedCaptureUi scope_;

@@ -184,9 +184,9 @@ class BattlePhase : public BattleTest {
 protected:
     explicit BattlePhase(std::string_view settings = "") : BattleTest(settings) { BuildWorld(); }
 
-    void BuildWorld() {
+    void BuildWorld(const std::string& row = "11112222222222") {
         Reset();
-        MakeWorld(std::vector<std::string>(3, "11112222222222"));
+        MakeWorld(std::vector<std::string>(3, row));
         RecordBorders();
         TroopTypeCount = 1;
         TacticCount = 2;
@@ -361,6 +361,39 @@ TEST_F(BattlePhase, FortificationCountsOnlyForBattlesAfterTheFortifiersTurn) {
         for (int j = 1; j <= 2; ++j) EXPECT_EQ(Game.mGos[2].Fronts[j].Fortified, 1);
         EXPECT_EQ(Game.mGos[1].Fronts[2].Fortified, 0);
     }
+}
+
+TEST_F(BattlePhase, ALocalHumanLosingHisLastSquareSeesTheDefeatAtOnce) {
+    BuildWorld("111122");  // the south has 6 squares
+    GameMode = kLocalGame;
+    Game.mGos[2].Player = 2;
+    Game.mGos[2].PlayerName.AssignUtf8("Петя");
+    ScopedScriptedRandom script{0, 0.1};
+    ProcessBattles();
+    EXPECT_EQ(captureUi_.defeats, std::vector<std::string>{"Петя"});
+    EXPECT_EQ(captureUi_.defeatedStates, std::vector<int>{2});
+    EXPECT_EQ(Game.mGos[2].Alive, 0);
+    EXPECT_EQ(Game.mGos[2].Territory, 0);
+    EXPECT_EQ(Game.mGos[1].Territory, 18);
+    EXPECT_EQ(Game.mGos[1].CapturedThisTurn, 6);
+    EXPECT_EQ(Game.mGos[1].HumanVictimCount, 0);  // the north has no player name
+    EXPECT_EQ(Game.mGos[1].Destroyed, 1);
+    EXPECT_EQ(Game.AliveGosCount, 1);
+    EXPECT_EQ(Cp1251ToUtf8(Game.BattleChronicle),
+              "Север - Юг\nСевер - Юг\nЮг уничтожено\r\nПравитель Петя свергнут\n");
+    // The front toward the vanished state is gone: its Kordalt goes home to rest.
+    EXPECT_EQ(Game.mKordalt[1].Front, 0);
+    EXPECT_EQ(Game.mKordalt[1].Order, 2);
+    EXPECT_EQ(Game.mGos[1].Reserve, 29);
+    const std::vector<Entry> report = Report();
+    EXPECT_EQ(
+        EventsOf(report).back().text,
+        "В связи с изменением границы, Ваш Kordalt Суворов остался не у дел, и был с почётом отправлен на "
+        "заслуженный отдых");
+    EXPECT_EQ(std::ranges::count(report, Entry{2, 2, clBlue,
+                                               "Север (Суворов) - Юг (Дядя Вася): 1-0, 29/29, 2/0, 1, "
+                                               "взято 6~2"}),
+              1);
 }
 
 class DeadAfterMovePhase : public BattlePhase {
