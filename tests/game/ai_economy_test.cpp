@@ -51,6 +51,7 @@ TEST_F(AiEconomy, AttitudesMoveWithGrievanceStrengthAndBorders) {
         int attitudeAfter, aggressionAfter;
     } cases[] = {
         {50, 0, 0, true, 60, true, 60, 0},     // much weaker: +5 +5
+        {88, 0, 0, true, 60, true, 98, 0},     // 88 -> 93 -> 98: the step looks at the value before it
         {93, 0, 0, true, 60, true, 100, 0},    // 93 -> 98 -> 100
         {95, 0, 0, true, 100, true, 100, 0},   // 95 or more becomes 100
         {50, 0, 0, true, 100, true, 55, 0},    // ratio 1 < 1.01
