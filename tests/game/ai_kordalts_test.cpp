@@ -130,6 +130,108 @@ TEST_F(AiKordalts, NonUrgentProfilesAndImprovement) {
     }
 }
 
+TEST_F(AiKordalts, ImprovementStopsAfterAThousandSteps) {
+    // Mastery 30 cannot climb, Mark 3 and Speed 80 never change: the version stays affordable.
+    Game.mGos[1].Money = 1000000000;
+    ScopedScriptedRandom script{0.5, 0, 0.5};  // mark chance, r, profile 1 passes
+    for (int step = 0; step < 1000; ++step) {
+        script->Add(0.5);   // mark 3 stays
+        script->Add(0.95);  // speed stays
+    }
+    AiBuyKordalt(1, false);
+    EXPECT_EQ(VersionOf(Game.mKordalt[1]), (Version{15, 30, 3, 80}));
+    EXPECT_EQ(script->Remaining(), 0u);
+}
+
+// Money below the price of a cheap Kordalt (450 here) keeps purchases out of the way.
+TEST_F(AiKordalts, SavingForAKordalt) {
+    struct Case {
+        const char* what;
+        int year;
+        uint8_t kordalts, neighbours;
+        int32_t scientists, money;
+        int64_t v;
+        bool war;
+        Draws draws;
+        int32_t saved, moneyAfter;
+        uint8_t savingAfter;
+    } cases[] = {
+        // 60 scientists earn 700: below 2000 / 1.5, above 2000 / 4
+        {"saves", 30, 1, 1, 60, 400, 2000, false, {0.5}, 400, 0, 1},
+        {"salaries too high", 30, 1, 1, 100, 400, 2000, false, {0.5}, 0, 400, 0},
+        {"salary test skipped", 30, 1, 1, 100, 400, 2000, false, {0.05}, 400, 0, 1},
+        {"science cheap", 30, 1, 1, 10, 400, 2000, false, {0.5}, 0, 400, 0},
+        {"young, more Kordalts than character", 15, 2, 1, 60, 400, 2000, false, {0.5}, 0, 400, 0},
+        {"young, chance taken", 15, 1, 1, 60, 400, 2000, false, {0.5, 0.4}, 400, 0, 1},
+        {"young, chance missed", 15, 1, 1, 60, 400, 2000, false, {0.5, 0.5}, 0, 400, 0},
+        {"first year", 1, 1, 1, 60, 400, 2000, false, {}, 0, 400, 0},
+        {"at war", 30, 1, 1, 60, 400, 2000, true, {}, 0, 400, 0},
+        {"enough Kordalts", 30, 3, 1, 60, 400, 2000, false, {}, 0, 400, 0},
+        // four Kordalts, money at most V: a Kordalt of 7560 is too dear unless a chance of 0.01 is met
+        {"dear times", 30, 5, 8, 0, 2000, 5000, false, {0.5, 0.5}, 0, 2000, 0},
+    };
+    for (const Case& c : cases) {
+        MakeGame(4, 20);
+        Border(1, 2);
+        Game.mGos[1].NeighbourCount = c.neighbours;
+        SetFlags(c.war, true, false, false);
+        Game.Year = static_cast<uint8_t>(c.year);
+        TGosRec& g = Game.mGos[1];
+        g.KordaltCount = c.kordalts;
+        for (int n = 0; n < c.kordalts; ++n) Game.mKordalt[1 + 20 * n].Owner = 1;
+        g.Scientists = g.FreeScientists = c.scientists;
+        g.Money = c.money;
+        ScopedScriptedRandom script;
+        Script(script, c.draws);
+        TAiMove move{c.v, 1, 0, 0, 0};
+        AiPurchase(1, move);
+        EXPECT_EQ(move.Saved, c.saved) << c.what;
+        EXPECT_EQ(g.Money, c.moneyAfter) << c.what;
+        EXPECT_EQ(g.SavingForKordalt, c.savingAfter) << c.what;
+        EXPECT_EQ(g.KordaltCount, c.kordalts) << c.what;
+        EXPECT_EQ(script->Remaining(), 0u) << c.what;
+    }
+}
+
+TEST_F(AiKordalts, WhoBuysAKordalt) {
+    struct Case {
+        const char* what;
+        int year;
+        uint8_t kordalts, neighbours, attitude, saving;
+        bool war;
+        int32_t money;
+        uint8_t kordaltsAfter;
+    } cases[] = {
+        {"9 Kordalts, 8 neighbours", 30, 9, 8, 50, 0, false, 1000000, 10},
+        {"10 Kordalts", 30, 10, 8, 50, 0, false, 1000000, 10},
+        {"neighbours + 2", 30, 3, 1, 50, 0, false, 1000000, 3},
+        {"at war", 30, 2, 1, 50, 0, true, 1000000, 2},
+        {"at war, disliked neighbour: urgent", 30, 0, 1, 40, 0, true, 1000000, 1},
+        {"young, as many as the character", 15, 1, 1, 50, 0, false, 1000000, 1},
+        {"young, saved last year", 15, 1, 1, 50, 1, false, 1000000, 2},
+        {"too poor", 30, 1, 1, 50, 0, false, 449, 1},
+    };
+    for (const Case& c : cases) {
+        MakeGame(4, 20);
+        Border(1, 2);
+        SetFlags(c.war, true, false, false);
+        Game.Year = static_cast<uint8_t>(c.year);
+        TGosRec& g = Game.mGos[1];
+        g.NeighbourCount = c.neighbours;
+        g.Relations[2].Attitude = c.attitude;
+        g.KordaltCount = c.kordalts;
+        for (int n = 0; n < c.kordalts; ++n) Game.mKordalt[1 + 20 * n].Owner = 1;
+        g.SavingForKordalt = c.saving;
+        g.Money = c.money;
+        ScopedSeed seed(7);
+        TAiMove move{0, 1, 0, 0, 0};  // no harvest: never saving
+        AiPurchase(1, move);
+        EXPECT_EQ(g.KordaltCount, c.kordaltsAfter) << c.what;
+        EXPECT_EQ(g.SavingForKordalt, 0) << c.what;
+        EXPECT_EQ(move.Saved, 0) << c.what;
+    }
+}
+
 TEST_F(AiKordalts, NoFreeSlotShowsANotice) {
     for (int slot = 3; slot <= 200; slot += 20) Game.mKordalt[slot].Owner = 3;
     Game.mGos[3].Money = 100000000;
