@@ -19,9 +19,9 @@ TEST_F(AiEconomy, StrengthCountsPeopleUpToTwicePerSquare) {
         int32_t peasants, scientists, soldiers;
         double strength;
     } cases[] = {
-        {100, 0, 0, 0, 100},    {100, 100, 0, 0, 150}, {100, 60, 20, 20, 150},
-        {100, 200, 0, 0, 200},  {100, 900, 0, 0, 200}, {40, 20, 0, 0, 50},
-        {0, 0, 0, 0, 0},        {0, 10, 0, 0, 0},  // no territory: no strength, no division by zero
+        {100, 0, 0, 0, 100},   {100, 100, 0, 0, 150}, {100, 60, 20, 20, 150},
+        {100, 200, 0, 0, 200}, {100, 900, 0, 0, 200}, {40, 20, 0, 0, 50},
+        {0, 0, 0, 0, 0},       {0, 10, 0, 0, 0},  // no territory: no strength, no division by zero
     };
     for (const Case& c : cases) {
         TGosRec& g = Game.mGos[1];
@@ -78,7 +78,8 @@ TEST_F(AiEconomy, AttitudesMoveWithGrievanceStrengthAndBorders) {
         Game.mGos[2].Territory = c.theirTerritory;
         Game.mGos[2].Alive = c.alive;
         AiUpdateRelations(1);
-        EXPECT_EQ(g.Relations[2].Attitude, c.attitudeAfter) << c.attitude << " " << c.aggression << " " << c.theirTerritory;
+        EXPECT_EQ(g.Relations[2].Attitude, c.attitudeAfter)
+            << c.attitude << " " << c.aggression << " " << c.theirTerritory;
         EXPECT_EQ(g.Relations[2].Aggression, c.aggressionAfter) << c.attitude << " " << c.aggression;
     }
 }
@@ -189,12 +190,12 @@ TEST_F(AiEconomy, AssigningStaffsAnEmptyBranchForTheMissingPoints) {
         int32_t already, free;
         int32_t staffed, freeAfter;
     } cases[] = {
-        {100, 0, 1.0f, 0, 50, 50, 0},     // needs 101, takes all
-        {100, 40, 2.0f, 0, 50, 31, 19},   // Trunc(60 / 2) + 1
-        {100, 41, 2.0f, 0, 50, 30, 20},   // Trunc(59 / 2) + 1
-        {100, 120, 1.0f, 0, 50, 1, 49},   // points beyond the cost: at least 1
-        {100, 0, 1.0f, 3, 50, 3, 50},     // already staffed
-        {100, 0, 1.0f, 0, 0, 0, 0},       // nobody free
+        {100, 0, 1.0f, 0, 50, 50, 0},    // needs 101, takes all
+        {100, 40, 2.0f, 0, 50, 31, 19},  // Trunc(60 / 2) + 1
+        {100, 41, 2.0f, 0, 50, 30, 20},  // Trunc(59 / 2) + 1
+        {100, 120, 1.0f, 0, 50, 1, 49},  // points beyond the cost: at least 1
+        {100, 0, 1.0f, 3, 50, 3, 50},    // already staffed
+        {100, 0, 1.0f, 0, 0, 0, 0},      // nobody free
     };
     for (const Case& c : cases) {
         TGosRec& g = Game.mGos[1];
@@ -224,7 +225,13 @@ TEST_F(AiEconomy, ScientistStaffingByCharacter) {
         // lagging 0.5 no; character 1 science 0.5 < 0.9; full land 0.1 < 0.2: density; agrarian 0.3 < 0.8
         {"character 1", 1, false, true, {2, 2, 2, 2, 2, 4}, {0.5, 0.5, 0.1, 0.3}, {2, 0, 1, 0, 0, 2}},
         // science 0.9 and 0.5 (ratio 1 is not below 0.8); density 0.1; agrarian 0.9 < 0.95; fill 85: science
-        {"character 2", 2, false, true, {2, 2, 2, 2, 2, 4}, {0.5, 0.9, 0.5, 0.1, 0.9, 85}, {2, 0, 2, 0, 0, 1}},
+        {"character 2",
+         2,
+         false,
+         true,
+         {2, 2, 2, 2, 2, 4},
+         {0.5, 0.9, 0.5, 0.1, 0.9, 85},
+         {2, 0, 2, 0, 0, 1}},
         // science 0.3 (no second draw); density 0.5 no; agrarian 0.7 < 0.8; fill 5: density
         {"character 3", 3, false, true, {2, 2, 2, 2, 2, 4}, {0.5, 0.3, 0.5, 0.7, 5}, {1, 0, 2, 0, 0, 2}},
         // war: military first (L5 - 2 > L4); every chance missed, none for the unsafe science;
@@ -235,7 +242,13 @@ TEST_F(AiEconomy, ScientistStaffingByCharacter) {
         {"far behind", 1, false, true, {9, 3, 3, 9, 2, 9}, {0.1, 0.5, 0.5}, {0, 2, 1, 0, 2, 0}},
         // density level at science's staffs science; character 1 misses 0.95, 0.8, 0.7; density 0.5 no;
         // science not above agrarian or financial: no agrarian draw; fill 3 and 15
-        {"science not ahead", 1, false, true, {5, 5, 5, 5, 5, 5}, {0.5, 0.95, 0.8, 0.7, 0.5, 3, 15}, {2, 1, 0, 0, 0, 2}},
+        {"science not ahead",
+         1,
+         false,
+         true,
+         {5, 5, 5, 5, 5, 5},
+         {0.5, 0.95, 0.8, 0.7, 0.5, 3, 15},
+         {2, 1, 0, 0, 0, 2}},
     };
     for (const Case& c : cases) {
         MakeGame(2, 20);

@@ -56,8 +56,8 @@ TEST_F(AiKordalts, UrgentLadderBuysTheLastAffordableVersion) {
         int64_t money;
         Version bought;
     } cases[] = {
-        {PriceOf(ladder[0]), ladder[0]}, {PriceOf(ladder[1]), ladder[1]}, {PriceOf(ladder[2]), ladder[2]},
-        {PriceOf(ladder[6]), ladder[6]}, {PriceOf(ladder[7]), ladder[7]}, {PriceOf(ladder[8]), ladder[8]},
+        {PriceOf(ladder[0]), ladder[0]},     {PriceOf(ladder[1]), ladder[1]}, {PriceOf(ladder[2]), ladder[2]},
+        {PriceOf(ladder[6]), ladder[6]},     {PriceOf(ladder[7]), ladder[7]}, {PriceOf(ladder[8]), ladder[8]},
         {PriceOf(ladder[1]) - 1, ladder[0]}, {100000000, {15, 31, 5, 96}},
     };
     for (const Case& c : cases) {
@@ -100,7 +100,8 @@ TEST_F(AiKordalts, NonUrgentProfilesAndImprovement) {
         Draws draws;
         Version bought;
     } cases[] = {
-        // mark 0.5, r 3; profile 1 passes 0.5; step: mark 3 -> 4 (0.1), age 25, speed 0.5: + Random(3)=2 + 1 + 1;
+        // mark 0.5, r 3; profile 1 passes 0.5; step: mark 3 -> 4 (0.1), age 25, speed 0.5: + Random(3)=2 + 1
+        // + 1;
         // next step misses mark (0.9) and speed (0.95) and its age 20 is too dear
         {"profile 1", 0, PriceOf({25, 30, 4, 87}), {0.5, 3, 0.5, 0.1, 0.5, 2, 0.9, 0.95}, {25, 30, 4, 87}},
         // profile 1 fails its test (0.95), profile 2 passes (0.5); steps: age to 15, mark 4 -> 5 (0.01),
@@ -108,10 +109,15 @@ TEST_F(AiKordalts, NonUrgentProfilesAndImprovement) {
         {"profile 2",
          0,
          PriceOf({30, 30, 3, 80}),
-         {0.5, 0, 0.95, 0.5, 0.5, 0.5, 2, 0.5, 0.5, 2, 0.01, 0.5, 2, 0.5, 2, 0.5, 2, 0.5, 2, 0.5, 2, 0.5, 2, 0.95},
+         {0.5, 0,   0.95, 0.5, 0.5, 0.5, 2, 0.5, 0.5, 2,   0.01, 0.5,
+          2,   0.5, 2,    0.5, 2,   0.5, 2, 0.5, 2,   0.5, 2,    0.95},
          {15, 1, 5, 100}},
         // four Kordalts: profile 1 too dear, 2 fails, 3 passes; speed 100 lets mastery climb
-        {"profile 3", 4, PriceOf({15, 6, 3, 100}), {0.5, 0, 0.95, 0.5, 0.5, 0.95, 0.5, 0.95}, {15, 6, 3, 100}},
+        {"profile 3",
+         4,
+         PriceOf({15, 6, 3, 100}),
+         {0.5, 0, 0.95, 0.5, 0.5, 0.95, 0.5, 0.95},
+         {15, 6, 3, 100}},
         // no profile affordable: the base improves before its first test
         {"no profile", 0, 400, {0.5, 4, 0.5, 0.5, 0.5, 0, 0.5, 0.5, 0}, {20, 1, 3, 3}},
     };
@@ -282,15 +288,75 @@ TEST_F(AiKordalts, VictimByTheFirstRuleThatYieldsOne) {
         Draws draws;
         uint8_t victim;
     } cases[] = {
-        {"rarely attacked", 30, 5, 2, {3, 1, 1}, {50, 50, 50}, {0, 0, 0}, {100, 100, 100}, {200, 200, 200}, {0.2, 0.5, 0.8}, 3},
-        {"attacks: last of equals", 30, 5, 2, {1, 1, 1}, {50, 50, 50}, {0, 0, 0}, {100, 100, 100}, {200, 200, 200}, {0.2, 0.1, 0.1, 0.1}, 4},
+        {"rarely attacked",
+         30,
+         5,
+         2,
+         {3, 1, 1},
+         {50, 50, 50},
+         {0, 0, 0},
+         {100, 100, 100},
+         {200, 200, 200},
+         {0.2, 0.5, 0.8},
+         3},
+        {"attacks: last of equals",
+         30,
+         5,
+         2,
+         {1, 1, 1},
+         {50, 50, 50},
+         {0, 0, 0},
+         {100, 100, 100},
+         {200, 200, 200},
+         {0.2, 0.1, 0.1, 0.1},
+         4},
         {"grudge", 30, 5, 0, {0, 0, 0}, {5, 8, 50}, {0, 2, 0}, {100, 100, 100}, {200, 200, 200}, {0.4}, 3},
-        {"grudge: last of equals", 40, 5, 0, {0, 0, 0}, {5, 5, 50}, {0, 0, 0}, {100, 100, 100}, {200, 200, 200}, {}, 3},
-        {"few alive: no grudge", 40, 1, 0, {0, 0, 0}, {8, 5, 50}, {2, 0, 0}, {100, 40, 100}, {200, 80, 200}, {}, 3},
+        {"grudge: last of equals",
+         40,
+         5,
+         0,
+         {0, 0, 0},
+         {5, 5, 50},
+         {0, 0, 0},
+         {100, 100, 100},
+         {200, 200, 200},
+         {},
+         3},
+        {"few alive: no grudge",
+         40,
+         1,
+         0,
+         {0, 0, 0},
+         {8, 5, 50},
+         {2, 0, 0},
+         {100, 40, 100},
+         {200, 80, 200},
+         {},
+         3},
         {"small", 40, 5, 0, {0, 0, 0}, {50, 50, 50}, {0, 0, 0}, {40, 30, 200}, {200, 200, 200}, {}, 3},
         {"empty land", 40, 5, 0, {0, 0, 0}, {50, 50, 50}, {0, 0, 0}, {100, 100, 100}, {100, 50, 200}, {}, 3},
-        {"no people: first", 40, 5, 0, {0, 0, 0}, {50, 50, 50}, {0, 0, 0}, {100, 100, 100}, {100, 0, 0}, {}, 3},
-        {"smallest of all", 40, 5, 0, {0, 0, 0}, {50, 50, 50}, {0, 0, 0}, {60, 200, 80}, {150, 400, 150}, {}, 2},
+        {"no people: first",
+         40,
+         5,
+         0,
+         {0, 0, 0},
+         {50, 50, 50},
+         {0, 0, 0},
+         {100, 100, 100},
+         {100, 0, 0},
+         {},
+         3},
+        {"smallest of all",
+         40,
+         5,
+         0,
+         {0, 0, 0},
+         {50, 50, 50},
+         {0, 0, 0},
+         {60, 200, 80},
+         {150, 400, 150},
+         {},
+         2},
     };
     for (const Case& c : cases) {
         MakeGame(5, 20);
@@ -343,8 +409,8 @@ TEST_F(AiKordalts, ArmyPlacementByMoodAndCharacter) {
     };
     for (const Case& c : cases) {
         MakeGame(4, 20);
-        SetFlags(c.mood == WarWeak || c.mood == WarDominant, false, c.mood == WarDominant || c.mood == Dominant,
-                 c.mood == Outsized);
+        SetFlags(c.mood == WarWeak || c.mood == WarDominant, false,
+                 c.mood == WarDominant || c.mood == Dominant, c.mood == Outsized);
         Border(1, 2);
         Border(1, 3);
         TGosRec& g = Game.mGos[1];
@@ -357,7 +423,8 @@ TEST_F(AiKordalts, ArmyPlacementByMoodAndCharacter) {
         ScopedScriptedRandom script;
         Script(script, c.draws);
         AiPlaceArmy(1, TAiMove{c.v, c.w, 0, 2, 3});
-        EXPECT_EQ((std::array<int32_t, 3>{FrontSoldiers(1, 2), FrontSoldiers(1, 3), FrontSoldiers(1, 1)}), c.soldiers)
+        EXPECT_EQ((std::array<int32_t, 3>{FrontSoldiers(1, 2), FrontSoldiers(1, 3), FrontSoldiers(1, 1)}),
+                  c.soldiers)
             << c.what;
         EXPECT_EQ(FrontSoldiers(1, 4), 0) << c.what;
         EXPECT_EQ(g.Reserve, 0) << c.what;
@@ -461,9 +528,11 @@ TEST_F(AiKordalts, OrdersPutKordaltsOnTheArmedFronts) {
         Game.mKordalt[41].Front = 4;  // an old command, taken back
         g.Fronts[4].Kordalt = 41;
         AiGiveOrders(1, TAiMove{1000, 1, 0, 2, 3});
-        EXPECT_EQ((std::array<int, 3>{g.Fronts[2].Kordalt, g.Fronts[3].Kordalt, g.Fronts[1].Kordalt}), c.commanders)
+        EXPECT_EQ((std::array<int, 3>{g.Fronts[2].Kordalt, g.Fronts[3].Kordalt, g.Fronts[1].Kordalt}),
+                  c.commanders)
             << c.what;
-        EXPECT_EQ((std::array<int32_t, 3>{FrontSoldiers(1, 2), FrontSoldiers(1, 3), FrontSoldiers(1, 1)}), c.soldiers)
+        EXPECT_EQ((std::array<int32_t, 3>{FrontSoldiers(1, 2), FrontSoldiers(1, 3), FrontSoldiers(1, 1)}),
+                  c.soldiers)
             << c.what;
         EXPECT_EQ(g.Fronts[4].Kordalt, 0) << c.what;
         for (int front : {2, 3, 1}) {
@@ -480,12 +549,12 @@ TEST_F(AiKordalts, OrdersPutKordaltsOnTheArmedFronts) {
 TEST_F(AiKordalts, ClosingDismissesOldKordaltsAndSendsTheRestToTrainOrRest) {
     Border(1, 2);
     TGosRec& g = Game.mGos[1];
-    g.KordaltCount = 5;  // at least NeighbourCount + 2
-    Hire(1, 1, 55, 50, 100, 50);   // 200 < 201: dismissed
-    Hire(21, 1, 54, 50, 100, 10);  // young enough; mastery below 30: trains
-    Hire(41, 1, 30, 50, 90, 30);   // 80 + 5 <= 90: trains
-    Hire(61, 1, 30, 50, 85, 30);   // 80 + 6 > 85: rests
-    Hire(81, 1, 30, 50, 100, 100); // fully trained: rests
+    g.KordaltCount = 5;             // at least NeighbourCount + 2
+    Hire(1, 1, 55, 50, 100, 50);    // 200 < 201: dismissed
+    Hire(21, 1, 54, 50, 100, 10);   // young enough; mastery below 30: trains
+    Hire(41, 1, 30, 50, 90, 30);    // 80 + 5 <= 90: trains
+    Hire(61, 1, 30, 50, 85, 30);    // 80 + 6 > 85: rests
+    Hire(81, 1, 30, 50, 100, 100);  // fully trained: rests
     Hire(101, 1, 30, 50, 100, 10);
     Game.mKordalt[101].Front = 2;  // on a front without soldiers
     g.Fronts[2].Kordalt = 101;

@@ -40,17 +40,17 @@ protected:
 
 TEST_F(ComputerPlayer, OneTurnOfASmallGame) {
     ScopedScriptedRandom script{
-        0.5,               // saving: worth 2000 / 1.5 exceeds the salaries
-        0.5, 0,            // no mark 5; r = 0
-        0.5,               // profile 5 fails (profiles 1-3 and 6 too dear, 4 needs 3 Kordalts)
-        0.5,               // profile 7 (25, 1, 4, 27) passes
-        0.5, 0.5, 1,       // step: mark stays 4; age 20; speed 27 + 1 + 1 + 1
-        0.5, 0.95,         // step: age 15 is too dear
-        0.5,               // lagging branch not chosen
-        0.5,               // character 2: science (already staffed)
-        0.5,               // full land: density not chosen
-        0.5,               // victim: no rule of attacks
-        5,                 // the old Kordalt trains: 80 + 5 <= 90
+        0.5,           // saving: worth 2000 / 1.5 exceeds the salaries
+        0.5, 0,        // no mark 5; r = 0
+        0.5,           // profile 5 fails (profiles 1-3 and 6 too dear, 4 needs 3 Kordalts)
+        0.5,           // profile 7 (25, 1, 4, 27) passes
+        0.5, 0.5,  1,  // step: mark stays 4; age 20; speed 27 + 1 + 1 + 1
+        0.5, 0.95,     // step: age 15 is too dear
+        0.5,           // lagging branch not chosen
+        0.5,           // character 2: science (already staffed)
+        0.5,           // full land: density not chosen
+        0.5,           // victim: no rule of attacks
+        5,             // the old Kordalt trains: 80 + 5 <= 90
     };
     ComputerTurn();
     EXPECT_EQ(script->Consumed(), 15u);
@@ -65,7 +65,8 @@ TEST_F(ComputerPlayer, OneTurnOfASmallGame) {
     EXPECT_EQ(g.SavingForKordalt, 0);
     const TKordaltRec& bought = Game.mKordalt[21];
     EXPECT_EQ(bought.Owner, 1);
-    EXPECT_EQ((std::vector<int>{bought.Age, bought.Mastery, bought.Mark, bought.Speed}), (std::vector<int>{20, 1, 4, 30}));
+    EXPECT_EQ((std::vector<int>{bought.Age, bought.Mastery, bought.Mark, bought.Speed}),
+              (std::vector<int>{20, 1, 4, 30}));
     EXPECT_EQ(bought.Order, 3);
     EXPECT_EQ(Game.mKordalt[1].Order, 3);
     EXPECT_EQ(g.Peasants, 296);
