@@ -19,10 +19,6 @@
 namespace kordalt {
 namespace {
 
-constexpr uint8_t kOrderFortify = 0;
-constexpr uint8_t kOrderAttack = 1;
-constexpr uint8_t kOrderRest = 2;
-constexpr uint8_t kOrderTrain = 3;
 constexpr int kMaxKordalts = 10;
 constexpr int kMaxImprovementSteps = 1000;
 

@@ -44,11 +44,6 @@ constexpr int kDrawText = 3313;
 constexpr int kResultText = 3322;
 constexpr int kResultCapturedText = 3323;
 
-constexpr uint8_t kOrderFortify = 0;
-constexpr uint8_t kOrderAttack = 1;
-constexpr uint8_t kOrderRest = 2;
-constexpr uint8_t kOrderTrain = 3;
-
 constexpr int kMaxRounds = 20;
 constexpr int kMaxMastery = 100;
 constexpr int kFullCondition = 100;

@@ -16,7 +16,6 @@ namespace kordalt {
 namespace {
 
 constexpr int kKordaltReleasedText = 3200;
-constexpr uint8_t kOrderRest = 2;
 constexpr int kDealtTroopTypes = 3;
 
 void RecountNeighbours() {

@@ -195,6 +195,12 @@ struct TKordaltRec {
     uint8_t Unused;
 };
 KORDALT_RECORD(TKordaltRec, 25);
+
+// TKordaltRec::Order values.
+constexpr uint8_t kOrderFortify = 0;
+constexpr uint8_t kOrderAttack = 1;
+constexpr uint8_t kOrderRest = 2;
+constexpr uint8_t kOrderTrain = 3;
 KORDALT_AT(TKordaltRec, Id, 0);
 KORDALT_AT(TKordaltRec, Name, 1);
 KORDALT_AT(TKordaltRec, Front, 15);

@@ -9,7 +9,6 @@
 namespace kordalt {
 namespace {
 
-constexpr uint8_t kOrderRest = 2;
 constexpr int kSlotsPerBaseName = 20;
 
 int64_t MarkFactor(int mark) {

@@ -20,7 +20,6 @@ constexpr int kArmyDestroyedText = 3315;
 constexpr int kLossesText = 3316;
 constexpr int kMoraleText = 3317;
 
-constexpr uint8_t kOrderRest = 2;
 constexpr int kOutnumberedTactics[] = {6, 7};
 constexpr double kOutnumberedRatio = 1.5;
 constexpr double kOutnumberedBonus = 1000;
