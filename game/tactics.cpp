@@ -31,7 +31,7 @@ constexpr int kMaxMorale = 100;
 enum Coefficient { AttackFactor = 1, OwnMoraleGain = 2, EnemyMoraleLoss = 3 };
 
 double Table(int tactic, int enemyPrev, int troopType, Coefficient c) {
-    return BattleTable[tactic - 1][enemyPrev - 1][troopType - 1][c - 1];
+    return BattleTable[tactic][enemyPrev][troopType][c];
 }
 
 TFrontRec& ArmyOf(int side, int enemy) { return Game.mGos[side].Fronts[enemy]; }
@@ -80,7 +80,7 @@ void ReleaseCommander(TFrontRec& army) {
 std::string ArmyText(int side, int enemy) {
     std::string text = RecordField(Game.mGos[side].Name.Str()) + ": ";
     for (int k = 1; k <= TroopTypeCount; ++k)
-        text += TroopNames[k - 1].Str() + ": " + std::to_string(ArmyOf(side, enemy).Soldiers[k]) + ", ";
+        text += TroopNames[k].Str() + ": " + std::to_string(ArmyOf(side, enemy).Soldiers[k]) + ", ";
     return text + RulesText(kMoraleText) + std::to_string(Game.mGos[side].Morale) + "%";
 }
 
@@ -110,7 +110,7 @@ int ChooseTactic(int side, int enemy, int kordalt, int enemyPrev) {
     int best = 0;
     double bestScore = 0;
     for (int i = 1; i <= TacticCount; ++i) {
-        const TTacticRec& tactic = Tactics[i - 1];
+        const TTacticRec& tactic = Tactics[i];
         if (commander.Mastery < tactic.MinMastery || commander.Condition < tactic.MinCondition ||
             Game.mGos[side].Morale < tactic.MinMorale)
             continue;
@@ -154,7 +154,7 @@ void ApplyBattleMove(int mover, int target, int tactic, int enemyPrev, bool& des
         defender.Morale = MoraleWithin((defender.Morale * rest - loss) / rest);
         std::string text = RulesText(kLossesText);
         for (int k = 1; k <= TroopTypeCount; ++k)
-            text += TroopNames[k - 1].Str() + ": " + std::to_string(killed[k]) + ", ";
+            text += TroopNames[k].Str() + ": " + std::to_string(killed[k]) + ", ";
         AddBattleMessage(clRed, text);
         return;
     }

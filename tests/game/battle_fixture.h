@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -56,16 +55,21 @@ public:
         chat.clear();
         colors.clear();
         defeats.clear();
+        defeatedStates.clear();
     }
     void SendAllMessage(const std::string& text, TColor color) override {
         chat.push_back(Cp1251ToUtf8(text));
         colors.push_back(color);
     }
-    void ShowLocalDefeat() override { defeats.push_back(Cp1251ToUtf8(Game.CurrentPlayerName)); }
+    void ShowLocalDefeat() override {
+        defeats.push_back(Cp1251ToUtf8(Game.CurrentPlayerName));
+        defeatedStates.push_back(BattleDefender);
+    }
 
     std::vector<std::string> chat;  // UTF-8
     std::vector<TColor> colors;
     std::vector<std::string> defeats;  // CurrentPlayerName at each defeat sequence
+    std::vector<int> defeatedStates;   // BattleDefender, whose texts the defeat screen shows
 
 private:
     ScopedCaptureUi scope_;
@@ -77,16 +81,15 @@ class BattleTest : public RulesTest {
 protected:
     explicit BattleTest(std::string_view extraSettings = "")
         : language_(std::string(kBattleTexts) + std::string(extraSettings)) {
-        std::memset(BattleTable, 0, sizeof BattleTable);
+        BattleTable = {};
         TacticCount = 1;
         TroopTypeCount = 3;
-        for (auto& t : Tactics) t = TTacticRec{};
-        for (auto& name : TroopNames) name.Assign("");
-        for (auto& row : TacticTexts)
-            for (auto& text : row) text.Assign("");
-        TroopNames[0].AssignUtf8("Пехота");
-        TroopNames[1].AssignUtf8("Конница");
-        TroopNames[2].AssignUtf8("Пушки");
+        Tactics = {};
+        TroopNames = {};
+        TacticTexts = {};
+        TroopNames[1].AssignUtf8("Пехота");
+        TroopNames[2].AssignUtf8("Конница");
+        TroopNames[3].AssignUtf8("Пушки");
         BattleCaptured = 0;
     }
     ~BattleTest() override {
@@ -96,10 +99,10 @@ protected:
 
     // Coefficients of tactic t against the enemy's previous tactic p, troop type k.
     static void SetTable(int t, int p, int k, double attack, double gain = 0, double loss = 0) {
-        double* c = BattleTable[t - 1][p - 1][k - 1];
-        c[0] = attack;
-        c[1] = gain;
-        c[2] = loss;
+        auto& c = BattleTable[t][p][k];
+        c[1] = attack;
+        c[2] = gain;
+        c[3] = loss;
     }
 
     // States 1..n, alive, named in Russian; rows of digits give each square's owner.

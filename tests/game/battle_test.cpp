@@ -184,15 +184,15 @@ class BattlePhase : public BattleTest {
 protected:
     explicit BattlePhase(std::string_view settings = "") : BattleTest(settings) { BuildWorld(); }
 
-    void BuildWorld() {
+    void BuildWorld(const std::string& row = "11112222222222") {
         Reset();
-        MakeWorld(std::vector<std::string>(3, "11112222222222"));
+        MakeWorld(std::vector<std::string>(3, row));
         RecordBorders();
         TroopTypeCount = 1;
         TacticCount = 2;
-        Tactics[1].MinMastery = 50;  // beyond both commanders
+        Tactics[2].MinMastery = 50;  // beyond both commanders
         SetTable(1, 1, 1, 7, 0.5, 1);
-        TacticTexts[0][0].AssignUtf8("Натиск\r\nв лоб");
+        TacticTexts[1][1].AssignUtf8("Натиск\r\nв лоб");
         Game.mGos[1].Player = 1;  // the south is the computer's: battle texts go to the north only
         Man(1, 2, {30});
         Man(2, 1, {4});
@@ -202,6 +202,14 @@ protected:
         HireKordalt(
             2, {.owner = 2, .front = 1, .order = 2, .speed = 20, .mastery = 0, .condition = 80, .age = 40},
             "Кутузов");
+    }
+
+    // The north's army toward the south and the south's front army; the south's home army keeps 2.
+    static void SetArmies(int north, int south) {
+        Game.mGos[1].Fronts[2].Soldiers[1] = north;
+        Game.mGos[1].Soldiers = north;
+        Game.mGos[2].Fronts[1].Soldiers[1] = south;
+        Game.mGos[2].Soldiers = south + 2;
     }
 };
 
@@ -300,10 +308,7 @@ TEST_F(BattlePhase, GoldenSequenceOfTextsAndChronicle) {
 
 TEST_F(BattlePhase, ARoundTwentyWithBothArmiesStandingIsADraw) {
     SetTable(1, 1, 1, 1);  // every move kills one
-    Game.mGos[1].Fronts[2].Soldiers[1] = 100;
-    Game.mGos[1].Soldiers = 100;
-    Game.mGos[2].Fronts[1].Soldiers[1] = 100;
-    Game.mGos[2].Soldiers = 102;
+    SetArmies(100, 100);
     ProcessBattles();
     const std::vector<Entry> report = Report();
     EXPECT_EQ(std::ranges::count_if(report, [](const Entry& e) { return e.text.starts_with("\nСевер"); }),
@@ -324,10 +329,7 @@ TEST_F(BattlePhase, ARoundTwentyWithBothArmiesStandingIsADraw) {
 
 TEST_F(BattlePhase, TheDefenderWinsWhenTheAttackersArmyFalls) {
     SetTable(1, 1, 1, 1000);  // every move kills 10 per soldier
-    Game.mGos[1].Fronts[2].Soldiers[1] = 3;
-    Game.mGos[1].Soldiers = 3;
-    Game.mGos[2].Fronts[1].Soldiers[1] = 40;
-    Game.mGos[2].Soldiers = 42;
+    SetArmies(3, 40);
     ProcessBattles();
     const std::vector<Entry> report = Report();
     EXPECT_TRUE(Contains(report, "Армия Север разбита"));
@@ -346,8 +348,7 @@ TEST_F(BattlePhase, FortificationCountsOnlyForBattlesAfterTheFortifiersTurn) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fortifierSpeed);
         BuildWorld();
-        Game.mGos[2].Fronts[1].Soldiers[1] = 40;  // never falls in one move
-        Game.mGos[2].Soldiers = 42;
+        SetArmies(30, 40);  // the south's front never falls in one move
         HireKordalt(22, {.owner = 2, .front = 0, .order = 0, .speed = c.fortifierSpeed}, "Багратион");
         ProcessBattles();
         const std::vector<Entry> report = Report();
@@ -360,6 +361,39 @@ TEST_F(BattlePhase, FortificationCountsOnlyForBattlesAfterTheFortifiersTurn) {
         for (int j = 1; j <= 2; ++j) EXPECT_EQ(Game.mGos[2].Fronts[j].Fortified, 1);
         EXPECT_EQ(Game.mGos[1].Fronts[2].Fortified, 0);
     }
+}
+
+TEST_F(BattlePhase, ALocalHumanLosingHisLastSquareSeesTheDefeatAtOnce) {
+    BuildWorld("111122");  // the south has 6 squares
+    GameMode = kLocalGame;
+    Game.mGos[2].Player = 2;
+    Game.mGos[2].PlayerName.AssignUtf8("Петя");
+    ScopedScriptedRandom script{0, 0.1};
+    ProcessBattles();
+    EXPECT_EQ(captureUi_.defeats, std::vector<std::string>{"Петя"});
+    EXPECT_EQ(captureUi_.defeatedStates, std::vector<int>{2});
+    EXPECT_EQ(Game.mGos[2].Alive, 0);
+    EXPECT_EQ(Game.mGos[2].Territory, 0);
+    EXPECT_EQ(Game.mGos[1].Territory, 18);
+    EXPECT_EQ(Game.mGos[1].CapturedThisTurn, 6);
+    EXPECT_EQ(Game.mGos[1].HumanVictimCount, 0);  // the north has no player name
+    EXPECT_EQ(Game.mGos[1].Destroyed, 1);
+    EXPECT_EQ(Game.AliveGosCount, 1);
+    EXPECT_EQ(Cp1251ToUtf8(Game.BattleChronicle),
+              "Север - Юг\nСевер - Юг\nЮг уничтожено\r\nПравитель Петя свергнут\n");
+    // The front toward the vanished state is gone: its Kordalt goes home to rest.
+    EXPECT_EQ(Game.mKordalt[1].Front, 0);
+    EXPECT_EQ(Game.mKordalt[1].Order, 2);
+    EXPECT_EQ(Game.mGos[1].Reserve, 29);
+    const std::vector<Entry> report = Report();
+    EXPECT_EQ(
+        EventsOf(report).back().text,
+        "В связи с изменением границы, Ваш Kordalt Суворов остался не у дел, и был с почётом отправлен на "
+        "заслуженный отдых");
+    EXPECT_EQ(std::ranges::count(report, Entry{2, 2, clBlue,
+                                               "Север (Суворов) - Юг (Дядя Вася): 1-0, 29/29, 2/0, 1, "
+                                               "взято 6~2"}),
+              1);
 }
 
 class DeadAfterMovePhase : public BattlePhase {

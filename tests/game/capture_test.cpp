@@ -155,35 +155,18 @@ TEST_F(Destruction, TheLastSquareEndsTheState) {
         int destroyedAsPlayer, victims;
         std::string chronicle;
     } cases[] = {
-        {"local game, human loser",
-         kLocalGame,
-         2,
-         "Ваня",
-         {},
-         {"Петя"},
-         1,
-         1,
-         "Юг уничтожено\r\nПравитель Петя свергнут\n"},
-        {"network game, human loser",
-         1,
-         0x5123,
-         "Ваня",
-         {"Правитель Петя свергнут"},
-         {},
-         1,
-         1,
-         "Юг уничтожено\r\nПравитель Петя свергнут\n"},
-        {"local game, computer loser", kLocalGame, 0, "Ваня", {}, {}, 1, 0, "Юг уничтожено\r\n"},
-        {"network game, computer loser", 1, 0, "Ваня", {}, {}, 1, 0, "Юг уничтожено\r\n"},
-        {"network game, winner without a player name",
-         1,
-         0x5123,
-         "",
-         {"Правитель Петя свергнут"},
-         {},
-         0,
-         0,
-         "Юг уничтожено\r\nПравитель Петя свергнут\n"},
+        // clang-format off
+        {"local game, human loser", kLocalGame, 2, "Ваня",
+         {}, {"Петя"}, 1, 1, "Юг уничтожено\r\nПравитель Петя свергнут\n"},
+        {"network game, human loser", 1, 0x5123, "Ваня",
+         {"Правитель Петя свергнут"}, {}, 1, 1, "Юг уничтожено\r\nПравитель Петя свергнут\n"},
+        {"local game, computer loser", kLocalGame, 0, "Ваня",
+         {}, {}, 1, 0, "Юг уничтожено\r\n"},
+        {"network game, computer loser", 1, 0, "Ваня",
+         {}, {}, 1, 0, "Юг уничтожено\r\n"},
+        {"network game, winner without a player name", 1, 0x5123, "",
+         {"Правитель Петя свергнут"}, {}, 0, 0, "Юг уничтожено\r\nПравитель Петя свергнут\n"},
+        // clang-format on
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
