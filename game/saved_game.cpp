@@ -20,6 +20,7 @@
 #include "game/game_windows.h"
 #include "game/new_game.h"
 #include "game/owner_grid.h"
+#include "game/rules_data.h"
 #include "game/rules_text.h"
 #include "game/self_test.h"
 #include "game/turn_report.h"
@@ -195,6 +196,14 @@ bool LengthFits(const ShortString<N>& s) {
     return s.Length <= N;
 }
 
+// The self-test's invariant: Soldiers = Reserve + every front's troops.
+bool ArmyAddsUp(const GameState& s, const TGosRec& g) {
+    int64_t sum = g.Reserve;
+    for (int j = 1; j <= s.GosCount; ++j)
+        for (int k = 1; k <= TroopTypeCount; ++k) sum += g.Fronts[j].Soldiers[k];
+    return sum == g.Soldiers;
+}
+
 // Checks beyond the validator of the tables: the counts read from the body,
 // the short strings and the reals of the records, the grid and the messages.
 std::string CheckLoaded(const LoadedGame& g) {
@@ -207,6 +216,7 @@ std::string CheckLoaded(const LoadedGame& g) {
         if (!LengthFits(gos.Name) || !LengthFits(gos.PlayerName) || !LengthFits(gos.StartPlayerName))
             return "mGos[" + std::to_string(i) + "] has a name longer than its capacity";
         if (!std::isfinite(gos.TimeSpent)) return "mGos[" + std::to_string(i) + "].TimeSpent is not finite";
+        if (!ArmyAddsUp(s, gos)) return "mGos[" + std::to_string(i) + "].Soldiers is not the sum of its army";
     }
     for (int i = 1; i <= KordaltSlotCount; ++i)
         if (!LengthFits(s.mKordalt[i].Name)) return "mKordalt[" + std::to_string(i) + "].Name is too long";
@@ -306,15 +316,16 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
     }
 }
 
-unsigned char FoldCase(unsigned char c) {
-    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDF)) return c + 32;  // Latin and А..Я
-    if (c == 0xA8) return 0xB8;                                            // Ё
-    return c;
+// Sort key of a cp1251 character: case folded, Ё after Е as in the Russian alphabet.
+int SortKey(unsigned char c) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDF)) c += 32;  // Latin and А..Я
+    if (c == 0xA8 || c == 0xB8) return 2 * 0xE5 + 1;                   // Ё, ё
+    return 2 * c;
 }
 
 bool SortsBefore(const std::string& a, const std::string& b) {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return FoldCase(static_cast<unsigned char>(x)) < FoldCase(static_cast<unsigned char>(y));
+        return SortKey(static_cast<unsigned char>(x)) < SortKey(static_cast<unsigned char>(y));
     });
 }
 
