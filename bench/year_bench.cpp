@@ -55,7 +55,9 @@ public:
     // Loads the mid-game file; the next turns pass in year 50 and quit in year 51.
     void Restore() {
         LoadGameImage(image);
-        windows_.onMainScreen = [] { return Game.Year == kMidGameYear ? TTurnResult::Pass : TTurnResult::Quit; };
+        windows_.onMainScreen = [] {
+            return Game.Year == kMidGameYear ? TTurnResult::Pass : TTurnResult::Quit;
+        };
     }
 
     std::string image;

@@ -1,5 +1,7 @@
 // The year loop: hot-seat order, resume after a load, pass, next, quit and the
 // end of the game.
+#include "game/game_loop.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,7 +9,6 @@
 #include "battle_fixture.h"
 #include "fake_game_windows.h"
 #include "game/fronts.h"
-#include "game/game_loop.h"
 #include "game/new_game.h"
 #include "game/random.h"
 #include "game/saved_game.h"
@@ -100,7 +101,8 @@ TEST_F(GameLoopTest, QuitSkipsTheComputerBattlesAndEconomy) {
     EXPECT_EQ(Messages.Count(), 0);
     EXPECT_EQ(Game.BattleChronicle, "");
     // One human: the game goes into the hall of fame, after Quit as well.
-    EXPECT_EQ(windows.log, (std::vector<std::string>{"BeginYearLoop", "HideSetup", "EnterHallOfFame", "ReturnToMainMenu"}));
+    EXPECT_EQ(windows.log, (std::vector<std::string>{"BeginYearLoop", "HideSetup", "EnterHallOfFame",
+                                                     "ReturnToMainMenu"}));
 }
 
 TEST_F(GameLoopTest, TurnMergesTroopTypesAndNextDeploysTheReserve) {
@@ -138,7 +140,8 @@ TEST_F(GameLoopTest, GameWithoutHumansRunsOneYear) {
     EXPECT_EQ(Game.Year, 2);
     EXPECT_EQ(windows.yearsShown, 1);
     EXPECT_TRUE(windows.turns.empty());
-    EXPECT_EQ(windows.log, (std::vector<std::string>{"BeginYearLoop", "ShowCharts", "HideSetup", "ReturnToMainMenu"}));
+    EXPECT_EQ(windows.log,
+              (std::vector<std::string>{"BeginYearLoop", "ShowCharts", "HideSetup", "ReturnToMainMenu"}));
 }
 
 TEST_F(GameLoopTest, LastYearIsADrawUnlessOneStateOwnsTheMap) {
@@ -160,8 +163,9 @@ TEST_F(GameLoopTest, LastYearIsADrawUnlessOneStateOwnsTheMap) {
         EXPECT_EQ(Game.Year, 120);
         EXPECT_EQ(windows.turns, std::vector<std::string>{"119:1:1"});
         EXPECT_EQ(Shown(kDraw), !wholeMap);
-        EXPECT_EQ(Shown("Игра окончена.\rГосударство Ошибка1 одержало сокрушительную победу над противниками!"),
-                  wholeMap);
+        EXPECT_EQ(
+            Shown("Игра окончена.\rГосударство Ошибка1 одержало сокрушительную победу над противниками!"),
+            wholeMap);
         EXPECT_EQ(Game.HumanWon, wholeMap ? 1 : 0);
         EXPECT_EQ(std::count(windows.log.begin(), windows.log.end(), "ShowVictory 1"), wholeMap ? 1 : 0);
         EXPECT_EQ(std::count(windows.log.begin(), windows.log.end(), "ShowCharts"), 1);
@@ -169,8 +173,10 @@ TEST_F(GameLoopTest, LastYearIsADrawUnlessOneStateOwnsTheMap) {
 }
 
 TEST_F(GameLoopTest, GameOverAnnouncesEveryEndThatApplies) {
-    const std::string win2 = "Игра окончена.\rГосударство Ошибка2 одержало сокрушительную победу над противниками!";
-    const std::string chatWin2 = "Игра окончена.\rГосударство P2 одержало сокрушительную победу над противниками!";
+    const std::string win2 =
+        "Игра окончена.\rГосударство Ошибка2 одержало сокрушительную победу над противниками!";
+    const std::string chatWin2 =
+        "Игра окончена.\rГосударство P2 одержало сокрушительную победу над противниками!";
     struct Case {
         const char* what;
         int owner;  // of the whole map, 0: split
@@ -187,7 +193,15 @@ TEST_F(GameLoopTest, GameOverAnnouncesEveryEndThatApplies) {
         {"year 119 goes on", 0, 119, false, true, false, false, {}, {}},
         {"draw", 0, 120, false, true, false, true, {kDraw}, {}},
         {"last human fell", 0, 60, false, false, false, true, {kHumansLost}, {}},
-        {"computer took the map after the last human fell", 2, 60, false, false, false, true, {win2, kHumansLost}, {}},
+        {"computer took the map after the last human fell",
+         2,
+         60,
+         false,
+         false,
+         false,
+         true,
+         {win2, kHumansLost},
+         {}},
         {"human won in year 120", 2, 120, true, false, false, true, {win2}, {}},
         {"human won a network game", 2, 60, true, false, true, true, {win2}, {chatWin2}},
     };
@@ -203,7 +217,8 @@ TEST_F(GameLoopTest, GameOverAnnouncesEveryEndThatApplies) {
         Game.mGos[1].Alive = c.humanAlive;
         if (c.owner)
             for (int x = 0; x < Game.MapSize; ++x)
-                for (int y = 0; y < Game.MapSize; ++y) Map->SetSquare(SquareId(x, y), static_cast<uint8_t>(c.owner));
+                for (int y = 0; y < Game.MapSize; ++y)
+                    Map->SetSquare(SquareId(x, y), static_cast<uint8_t>(c.owner));
         Game.Year = static_cast<uint8_t>(c.year);
         EXPECT_EQ(GameOver(), c.over);
         std::vector<std::string> expected = c.messages;
