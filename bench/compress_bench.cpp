@@ -22,26 +22,14 @@
 #include <vector>
 
 #include "compress/lzrw1.h"
+#include "game/random.h"
 
 namespace kordalt {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-class Generator {
-public:
-    explicit Generator(std::uint64_t seed) : state_(seed) {}
-    std::uint64_t Next() {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    int Below(int n) { return static_cast<int>(Next() % static_cast<std::uint64_t>(n)); }
-
-private:
-    std::uint64_t state_;
-};
+using Generator = Xoshiro256;
 
 void PutI32(Bytes& out, std::int32_t v) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) >> (8 * i)));
@@ -90,29 +78,21 @@ void PutYearStats(Bytes& out, Generator& g, int states, int played) {
     }
 }
 
-// About 100 KB shaped like a saved game: padded records, statistics, grid.
-Bytes SaveInput() {
-    Generator g(1);
+// About 100 KB of game state: state records, per-year statistics (zero after
+// the years played), the owner grid, and for a saved game Kordalt records and
+// zero padding.
+Bytes GameInput(std::uint64_t seed, bool saved_game) {
+    Generator g(seed);
     Bytes out;
-    for (int s = 0; s < 20; ++s) PutState(out, g, true);
-    PutYearStats(out, g, 20, 40);
+    for (int s = 0; s < 20; ++s) PutState(out, g, saved_game);
+    PutYearStats(out, g, 20, saved_game ? 40 : 119);
     PutOwnerGrid(out, g, 100, 20);
-    for (int k = 0; k < 200; ++k) {
-        PutName(out, g, 15);
-        for (int i = 0; i < 9; ++i) out.push_back(static_cast<std::uint8_t>(g.Below(10)));
+    if (saved_game) {
+        for (int k = 0; k < 200; ++k) {
+            PutName(out, g, 15);
+            for (int i = 0; i < 9; ++i) out.push_back(static_cast<std::uint8_t>(g.Below(10)));
+        }
     }
-    out.resize(100 * 1024, 0);
-    return out;
-}
-
-// About 100 KB shaped like a network snapshot: fuller records, recent
-// statistics, grid.
-Bytes SnapshotInput() {
-    Generator g(2);
-    Bytes out;
-    for (int s = 0; s < 20; ++s) PutState(out, g, false);
-    PutYearStats(out, g, 20, 119);
-    PutOwnerGrid(out, g, 100, 20);
     out.resize(100 * 1024, 0);
     return out;
 }
@@ -248,7 +228,7 @@ Bytes Compressed(const Coder& coder, const Bytes& input) {
 
 void Register() {
     static const std::map<std::string, Bytes> inputs = {
-        {"save", SaveInput()}, {"snapshot", SnapshotInput()}, {"text", TextInput()},
+        {"save", GameInput(1, true)}, {"snapshot", GameInput(2, false)}, {"text", TextInput()},
         {"random", RandomInput()}, {"zeros", Bytes(1024 * 1024, 0)},
     };
     static const std::vector<Coder> coders = Coders();

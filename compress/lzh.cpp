@@ -1,9 +1,9 @@
 #include "compress/lzh.h"
 
-#include <array>
 #include <cstring>
 
 #include "compress/adaptive_huffman.h"
+#include "compress/lzh_position_code.h"
 #include "compress/lzrw1_exception.h"
 
 namespace kordalt {
@@ -17,36 +17,6 @@ constexpr int kStart = kRingSize - kLongestMatch;
 constexpr int kNil = kRingSize;
 static_assert(kHuffmanSymbols == 256 - kThreshold + kLongestMatch);
 constexpr std::size_t kChunk = 32768;
-
-// Upper 6 bits of a match position: a canonical prefix code of 3..8 bits,
-// assigned in increasing order of value.
-struct PositionCode {
-    std::array<std::uint8_t, 64> code{};    // right-aligned
-    std::array<std::uint8_t, 64> length{};
-    std::array<std::uint8_t, 256> upper{};  // by the next 8 bits of the stream
-    std::array<std::uint8_t, 256> upper_length{};
-};
-
-constexpr PositionCode MakePositionCode() {
-    constexpr int kValuesOfLength[] = {0, 0, 0, 1, 3, 8, 12, 24, 16};
-    PositionCode pc;
-    int value = 0;
-    unsigned code = 0;
-    for (int length = 3; length <= 8; ++length, code <<= 1) {
-        for (int i = 0; i < kValuesOfLength[length]; ++i, ++value, ++code) {
-            pc.code[value] = static_cast<std::uint8_t>(code);
-            pc.length[value] = static_cast<std::uint8_t>(length);
-            const unsigned first = code << (8 - length);
-            for (unsigned rest = 0; rest < 1u << (8 - length); ++rest) {
-                pc.upper[first + rest] = static_cast<std::uint8_t>(value);
-                pc.upper_length[first + rest] = static_cast<std::uint8_t>(length);
-            }
-        }
-    }
-    return pc;
-}
-
-constexpr PositionCode kPositionCode = MakePositionCode();
 
 // Binary search trees of the strings in the ring, one tree per first byte
 // (roots at kRingSize + 1 + byte), for the longest earlier match.
@@ -263,15 +233,15 @@ int DecodeSymbol(AdaptiveHuffman& huffman, BitReader& in) {
 
 void EncodePosition(BitWriter& out, int position) {
     const int upper = position >> 6;
-    out.Put(kPositionCode.code[upper], kPositionCode.length[upper]);
+    out.Put(kLzhPositionCode.code[upper], kLzhPositionCode.length[upper]);
     out.Put(position & 0x3F, 6);
 }
 
 int DecodePosition(BitReader& in) {
     const unsigned first = in.Bits(8);
-    const int length = kPositionCode.upper_length[first];
+    const int length = kLzhPositionCode.upper_length[first];
     const unsigned rest = first << (length - 2) | in.Bits(length - 2);
-    return kPositionCode.upper[first] << 6 | (rest & 0x3F);
+    return kLzhPositionCode.upper[first] << 6 | (rest & 0x3F);
 }
 
 }  // namespace
