@@ -91,7 +91,8 @@ void CopyBack(std::uint8_t* d, std::size_t distance, std::size_t count, std::siz
         Store64(d + 16, Load64(d + 16 - distance));
         return;
     }
-    for (std::size_t i = 0; i < count; ++i) d[i] = d[i - distance];
+    const std::uint8_t* from = d - distance;
+    for (std::size_t i = 0; i < count; ++i) d[i] = from[i];
 }
 
 [[noreturn]] void Damaged(const char* what) {
