@@ -88,7 +88,8 @@ int LowestLevelBranch(const TGosRec& g) {
 
 // Assigns branch 5 on the random conditions of characters 2 and 3.
 void MaybeAssignScience(uint8_t gos, double ratio) {
-    if ((RandomReal() < 0.7 && ratio > 0.8) || (RandomReal() < 0.6 && ratio < 0.8)) AiAssignScientists(gos, ScienceLevel);
+    if ((RandomReal() < 0.7 && ratio > 0.8) || (RandomReal() < 0.6 && ratio < 0.8))
+        AiAssignScientists(gos, ScienceLevel);
 }
 
 void CharacterChoice(uint8_t gos, double ratio) {
@@ -127,8 +128,8 @@ void CommonChoice(uint8_t gos, double fill) {
             if (RandomReal() < 0.2 && L(0) < 8) AiAssignScientists(gos, PopulationDensity);
         }
     }
-    if (Population(gos) < s.growthTerritories * g.Territory && fill < s.growthFill && L(1) + s.growthMargin < L(5) &&
-        Game.Year > s.growthYear)
+    if (Population(gos) < s.growthTerritories * g.Territory && fill < s.growthFill &&
+        L(1) + s.growthMargin < L(5) && Game.Year > s.growthYear)
         AiAssignScientists(gos, PopulationGrowth);
     if (L(5) <= L(2) && L(5) <= L(3))
         AiAssignScientists(gos, ScienceLevel);
@@ -276,7 +277,8 @@ void AiShedScientists(uint8_t gos) {
     TGosRec& g = Game.mGos[gos];
     if (!(g.Territory < AverageTerritory())) return;
     for (int round = 0; round < 10; ++round) {
-        if (!(AiWarFooting && AiOutsized && ScientistSalary(g) > SowingWorth(g, FieldsToSow(gos)) / 2)) return;
+        if (!(AiWarFooting && AiOutsized && ScientistSalary(g) > SowingWorth(g, FieldsToSow(gos)) / 2))
+            return;
         ReturnAllScientists(g);
         const int32_t c = g.FreeScientists / 10;
         g.FreeScientists -= c;
@@ -290,15 +292,17 @@ int64_t AiSowAndSell(uint8_t gos) {
     const int64_t f = FieldsToSow(gos);
     g.FieldsSown = static_cast<uint16_t>(g.FieldsSown + f);
     g.Grain = SaturateI32(g.Grain - Trunc(f * static_cast<long double>(g.Research[AgrarianLevel].Effect)));
-    g.Money = SaturatedAdd(g.Money, Round(g.Grain * static_cast<long double>(g.Research[FinancialLevel].Effect)));
+    g.Money =
+        SaturatedAdd(g.Money, Round(g.Grain * static_cast<long double>(g.Research[FinancialLevel].Effect)));
     g.Grain = 0;
     return Trunc(SowingWorth(g, g.FieldsSown));
 }
 
 void AiHireAndResearch(uint8_t gos, int64_t v) {
     TGosRec& g = Game.mGos[gos];
-    const HiringRow row = AiWarFooting && !AiDominant ? HiringRow{0.001, WarSoldierShare(g, v), kWarThresholds}
-                                                      : PeacefulRow(g);
+    const HiringRow row = AiWarFooting && !AiDominant
+                              ? HiringRow{0.001, WarSoldierShare(g, v), kWarThresholds}
+                              : PeacefulRow(g);
     AiHirePeople(gos, g.Money, row.soldiers, row.scientists);
     AiDistributeScientists(gos, row.p);
 }
@@ -330,8 +334,9 @@ void AiAssignScientists(uint8_t gos, int branch) {
     TGosRec& g = Game.mGos[gos];
     TResearchRec& r = g.Research[branch];
     if (r.Scientists != 0 || g.FreeScientists < 1) return;
-    const int64_t need =
-        std::max<int64_t>(1, Trunc((int64_t{r.Cost} - r.Points) / static_cast<long double>(g.Research[ScienceLevel].Effect)) + 1);
+    const int64_t need = std::max<int64_t>(
+        1,
+        Trunc((int64_t{r.Cost} - r.Points) / static_cast<long double>(g.Research[ScienceLevel].Effect)) + 1);
     const auto n = static_cast<int32_t>(std::min<int64_t>(need, g.FreeScientists));
     r.Scientists = n;
     g.FreeScientists -= n;
@@ -342,7 +347,8 @@ void AiDistributeScientists(uint8_t gos, std::array<int, 6> p) {
     const auto L = [&g](int k) { return g.Research[k].Level; };
     const auto assign = [gos](int k) { AiAssignScientists(gos, k); };
     const double ratio = AliveShare();
-    const double fill = Share(Population(gos), g.Territory * static_cast<double>(g.Research[PopulationDensity].Effect));
+    const double fill =
+        Share(Population(gos), g.Territory * static_cast<double>(g.Research[PopulationDensity].Effect));
     const bool roomToGrow = Population(gos) < 2 * g.Territory;
 
     if (AiWarFooting) p = {5, 15, 35, 55, 90, 100};
@@ -378,7 +384,8 @@ void AiDistributeScientists(uint8_t gos, std::array<int, 6> p) {
                 break;
             }
     }
-    for (int k : {MilitaryTraining, PopulationGrowth, AgrarianLevel, FinancialLevel, ScienceLevel, PopulationDensity})
+    for (int k :
+         {MilitaryTraining, PopulationGrowth, AgrarianLevel, FinancialLevel, ScienceLevel, PopulationDensity})
         assign(k);
 }
 

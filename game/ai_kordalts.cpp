@@ -35,14 +35,16 @@ struct Profile {
     Candidate start;
     bool plusR;         // r is added to the speed
     int minKordalts;    // the test needs KordaltCount >= this
-    int belowKordalts;  // ... and KordaltCount < this
+    int belowKordalts;  // ... and KordaltCount < this (11: any count)
     double chance;
 };
 constexpr Profile kProfiles[] = {
-    {{30, 30, 3, 80}, true, 0, 11, 0.9},  {{25, 1, 4, 70}, true, 0, 11, 0.9},   {{20, 1, 3, 100}, false, 4, 11, 0.7},
-    {{15, 1, 2, 100}, false, 3, 11, 0.5}, {{15, 1, 5, 1}, false, 0, 4, 0.2},    {{25, 1, 4, 46}, true, 0, 11, 0.9},
-    {{25, 1, 4, 27}, true, 0, 11, 0.9},   {{20, 1, 3, 21}, true, 0, 11, 0.9},   {{15, 1, 2, 30}, true, 2, 11, 0.8},
-    {{20, 1, 3, 11}, true, 0, 11, 0.9},   {{15, 1, 2, 20}, true, 2, 11, 0.7},   {{20, 1, 3, 7}, true, 0, 11, 0.8},
+    {{30, 30, 3, 80}, true, 0, 11, 0.9},  {{25, 1, 4, 70}, true, 0, 11, 0.9},
+    {{20, 1, 3, 100}, false, 4, 11, 0.7}, {{15, 1, 2, 100}, false, 3, 11, 0.5},
+    {{15, 1, 5, 1}, false, 0, 4, 0.2},    {{25, 1, 4, 46}, true, 0, 11, 0.9},
+    {{25, 1, 4, 27}, true, 0, 11, 0.9},   {{20, 1, 3, 21}, true, 0, 11, 0.9},
+    {{15, 1, 2, 30}, true, 2, 11, 0.8},   {{20, 1, 3, 11}, true, 0, 11, 0.9},
+    {{15, 1, 2, 20}, true, 2, 11, 0.7},   {{20, 1, 3, 7}, true, 0, 11, 0.8},
 };
 
 int64_t PriceOf(const Candidate& c) { return KordaltPrice(c.age, c.mastery, c.mark, c.speed); }
@@ -110,7 +112,9 @@ bool UrgentStep(Candidate& c) {
     return changed;
 }
 
-bool CanImprove(const Candidate& c) { return c.mastery + 5 <= 31 || c.mark != 5 || c.age != 15 || c.speed != 100; }
+bool CanImprove(const Candidate& c) {
+    return c.mastery + 5 <= 31 || c.mark != 5 || c.age != 15 || c.speed != 100;
+}
 
 void ImprovementStep(Candidate& c) {
     const double ratio = AliveShare();
@@ -343,9 +347,10 @@ void CommandVictimFront(uint8_t gos, const TAiMove& move) {
 void CommandHomeFront(uint8_t gos, const TAiMove& move) {
     const TGosRec& g = Game.mGos[gos];
     const int32_t h = FrontSoldiers(gos, gos);
-    const bool quiet = move.V / static_cast<long double>(g.Character + 3) >= PowerTrunc(h, 1.8) &&
-                       h <= Population(gos) * static_cast<long double>(g.Research[PopulationGrowth].Effect) / 100 &&
-                       (g.KordaltCount < 6 || h < 1);
+    const bool quiet =
+        move.V / static_cast<long double>(g.Character + 3) >= PowerTrunc(h, 1.8) &&
+        h <= Population(gos) * static_cast<long double>(g.Research[PopulationGrowth].Effect) / 100 &&
+        (g.KordaltCount < 6 || h < 1);
     if (quiet) return;
     const int k = AiPickDefender(gos);
     if (k > 0) Command(gos, k, gos, kOrderFortify);
@@ -370,7 +375,8 @@ int AiFrontCount(uint8_t gos) {
     const int fronts = Game.mGos[gos].NeighbourCount;
     if (Map == nullptr) return fronts;
     const int right = Map->Width - 1, bottom = Map->Height - 1;
-    for (const uint16_t corner : {SquareId(0, 0), SquareId(right, 0), SquareId(0, bottom), SquareId(right, bottom)})
+    for (const uint16_t corner :
+         {SquareId(0, 0), SquareId(right, 0), SquareId(0, bottom), SquareId(right, bottom)})
         if (Map->GetSquare(corner) == gos) return fronts / 2 + 1;
     return fronts;
 }
@@ -399,7 +405,8 @@ int AiPickDefender(uint8_t gos) {
 }
 
 int AiPickExpendable(uint8_t gos) {
-    return PickFree(gos, -100, [](const TKordaltRec& k, int usable) { return k.Age / 5.0 - k.Speed / 5.0 - usable; });
+    return PickFree(gos, -100,
+                    [](const TKordaltRec& k, int usable) { return k.Age / 5.0 - k.Speed / 5.0 - usable; });
 }
 
 void AiPurchase(uint8_t gos, TAiMove& move) {
@@ -509,8 +516,8 @@ void AiCloseTurn(uint8_t gos) {
     for (int slot = 1; slot <= KordaltSlotCount; ++slot) {
         TKordaltRec& k = Game.mKordalt[slot];
         if (k.Owner != gos || k.Front != 0) continue;
-        if (k.Age >= 55 && k.Condition + k.Mastery + k.Speed < 201 && g.KordaltCount >= g.NeighbourCount + 2 &&
-            Game.Year < 91) {
+        if (k.Age >= 55 && k.Condition + k.Mastery + k.Speed < 201 &&
+            g.KordaltCount >= g.NeighbourCount + 2 && Game.Year < 91) {
             --g.KordaltCount;
             InitKordalt(slot);
         } else if (k.Mastery < 30)
