@@ -71,17 +71,22 @@ protected:
         Game = GameState{};
         ScopedSeed seed(setup.seed);
         FakeGameWindows windows;
+        int roundTrips = 0;
         windows.states = setup.states;
         windows.mapSize = setup.side;
         windows.humans = setup.humans;
         windows.onShowYear = [] { ExpectConsistent(); };
         windows.onMainScreen = [&] {
-            if (Game.Year == setup.saveYear && Game.CurrentHuman == 1) SaveAndLoad();
+            if (Game.Year == setup.saveYear && Game.CurrentHuman == 1) {
+                SaveAndLoad();
+                ++roundTrips;
+            }
             return TTurnResult::Pass;
         };
         GenerateNewGame();
         HandOutStates();
         ExpectConsistent();
+        EXPECT_EQ(roundTrips, setup.saveYear ? 1 : 0) << setup;
         GameEnd end;
         end.winner = SoleOwner();
         end.year = Game.Year;
@@ -137,7 +142,7 @@ TEST_F(HeadlessGame, TwoStatesSide100PlayToTheEnd) {
 TEST_F(HeadlessGame, TwentyStatesSide50PlayToTheEnd) {
     Play({31, 50, 20, 20});
     Play({32, 50, 20, 1});
-    Play({33, 50, 20, 20, 100});
+    Play({33, 50, 20, 20, 40});
 }
 
 TEST_F(HeadlessGame, TwentyStatesSide100PlayToTheEnd) {
