@@ -1,10 +1,7 @@
 #include "game/saved_game.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <atomic>
+
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -26,6 +23,7 @@
 #include "game/turn_report.h"
 #include "game/ui_hooks.h"
 #include "game/validate.h"
+#include "platform/atomic_file.h"
 
 namespace kordalt {
 
@@ -297,29 +295,6 @@ std::string Decompress(std::string_view compressed) {
     return std::move(out).str();
 }
 
-// Writes `bytes` to a new file beside `path` and renames it over `path`.
-void WriteFileAtomically(const std::string& path, std::string_view bytes) {
-    static std::atomic<unsigned> counter{0};
-    const std::string tmp = path + ".tmp" + std::to_string(getpid()) + "." + std::to_string(counter++);
-    const int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) throw SaveError("cannot create " + tmp + ": " + std::strerror(errno));
-    int err = 0;
-    for (size_t done = 0; done < bytes.size() && err == 0;) {
-        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n > 0)
-            done += static_cast<size_t>(n);
-        else if (n < 0 && errno != EINTR)
-            err = errno;
-    }
-    if (err == 0 && fsync(fd) != 0) err = errno;
-    if (close(fd) != 0 && err == 0) err = errno;
-    if (err == 0 && rename(tmp.c_str(), path.c_str()) != 0) err = errno;
-    if (err != 0) {
-        unlink(tmp.c_str());
-        throw SaveError("cannot write " + path + ": " + std::strerror(err));
-    }
-}
-
 // Sort key of a cp1251 character: case folded, Ё after Е as in the Russian alphabet.
 int SortKey(unsigned char c) {
     if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDF)) c += 32;  // Latin and А..Я
@@ -384,7 +359,8 @@ void SaveGame(const std::string& fileName) {
     struct Release {
         ~Release() { SaveGuard = 0; }
     } release;
-    WriteFileAtomically(fileName, SavedGameImage());
+    if (const int err = WriteFileAtomically(fileName, SavedGameImage()))
+        throw SaveError("cannot write " + fileName + ": " + std::strerror(err));
 }
 
 bool LoadGameImage(std::string_view image) {

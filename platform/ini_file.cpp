@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <array>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -13,6 +12,7 @@
 #include <mutex>
 #include <optional>
 
+#include "platform/atomic_file.h"
 #include "platform/cp1251.h"
 
 namespace kordalt {
@@ -130,33 +130,6 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
     close(fd);
     if (!ok) bytes.clear();
     return ok;
-}
-
-// Writes `bytes` to a new file beside `path` and renames it over `path`.
-void WriteFileAtomically(const std::string& path, std::string_view bytes) {
-    static std::atomic<unsigned> counter{0};
-    const size_t slash = path.rfind('/');
-    const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::string base = path.substr(dir.size());
-    const std::string tmp =
-        dir + "." + base + ".tmp" + std::to_string(getpid()) + "." + std::to_string(counter.fetch_add(1));
-    const int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) throw IniFileError(WriteError(path, ErrorText(errno)));
-    struct stat st {};
-    if (stat(path.c_str(), &st) == 0) fchmod(fd, st.st_mode & 07777);
-    int err = 0;
-    for (size_t done = 0; done < bytes.size() && err == 0;) {
-        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n > 0) done += static_cast<size_t>(n);
-        else if (n < 0 && errno != EINTR) err = errno;
-    }
-    if (err == 0 && fsync(fd) != 0) err = errno;
-    if (close(fd) != 0 && err == 0) err = errno;
-    if (err == 0 && rename(tmp.c_str(), path.c_str()) != 0) err = errno;
-    if (err != 0) {
-        unlink(tmp.c_str());
-        throw IniFileError(WriteError(path, ErrorText(err)));
-    }
 }
 
 }  // namespace
@@ -350,7 +323,7 @@ private:
         if (readFailed_) throw IniFileError(WriteError(path_, "the file could not be read"));
         std::string bytes = bom_ ? std::string(kBom) : std::string();
         for (const Line& line : lines) bytes += Encode(line) + line.eol;
-        WriteFileAtomically(path_, bytes);
+        if (const int err = WriteFileAtomically(path_, bytes)) throw IniFileError(WriteError(path_, ErrorText(err)));
         lines_ = std::move(lines);
         Index();
         stamp_ = Stamp();
