@@ -1,6 +1,7 @@
 #include "game/new_game.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <string>
 
 #include "game/arith.h"
@@ -108,6 +109,8 @@ void GenerateNewGame() {
         Game.GosCount = CountByte(GameWindows().StatesSliderValue());
         Game.MapSize = CountByte(GameWindows().MapSizeSliderValue());
     }
+    if (Game.GosCount < 2 || Game.GosCount > MaxGos)
+        throw std::out_of_range("GenerateNewGame: " + std::to_string(Game.GosCount) + " states, outside 2..20");
     ReplaceMap(nullptr);
     CheckMapSize();
     auto map = std::make_unique<TSquares>(Game.MapSize, Game.MapSize, false, Game.GosCount);

@@ -1,7 +1,5 @@
 #include "game/saved_game.h"
 
-
-
 #include <cerrno>
 #include <cmath>
 #include <cstring>

@@ -103,6 +103,19 @@ TEST_F(NewGameTest, MapSideOutsideItsRangeEndsTheProgram) {
     }
 }
 
+TEST_F(NewGameTest, StateCountOutsideItsRangeIsRefusedBeforeTheGameChanges) {
+    windows.mapSize = 60;
+    GenerateNewGame();
+    const TSquares* map = Map;
+    Game.Year = 7;
+    for (int states : {0, 1, 21, 255}) {
+        windows.states = states;
+        EXPECT_THROW(GenerateNewGame(), std::out_of_range) << states;
+        EXPECT_EQ(Map, map);
+        EXPECT_EQ(Game.Year, 7);
+    }
+}
+
 TEST_F(NewGameTest, ChoiceOrderFlagsOneFreePositionPerHuman) {
     Game.GosCount = 5;
     EXPECT_EQ(HumanChoicePositions(0), std::vector<bool>(5, false));
