@@ -3,6 +3,7 @@
 #pragma once
 
 #include "controls/classic.h"
+#include "controls/scroll_text_panel.h"  // TBevelCut
 
 #include <QImage>
 #include <QWidget>
@@ -24,7 +25,6 @@ enum TSliderOption : unsigned {
     soThumbOpaque = 1u << 4
 };
 using TSliderOptions = unsigned;
-enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
 enum TSliderImageIndex { siHThumb, siHRuler, siVThumb, siVRuler };
 
 // The built-in images: horizontal thumb (two states), horizontal ruler, vertical

@@ -5,7 +5,6 @@
 #include "controls/draw_utils.h"
 #include "game/arith.h"
 
-#include <QApplication>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMenu>
@@ -206,7 +205,7 @@ void TExSpinButton::FireClick(Half half) {
                                        : isSignalConnected(QMetaMethod::fromSignal(&TExSpinButton::OnBottomClick));
     if (half == Upper) emit OnTopClick();
     else emit OnBottomClick();
-    if (handled && !(QApplication::mouseButtons() & Qt::LeftButton)) SetPressed(None);
+    if (handled && !pressedByMouse_) SetPressed(None);
 }
 
 void TExSpinButton::mousePressEvent(QMouseEvent* event) {
@@ -429,7 +428,7 @@ void TExSpinEdit::keyPressEvent(QKeyEvent* event) {
 
 void TExSpinEdit::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
-    if (!(QApplication::mouseButtons() & Qt::LeftButton)) selectAll();
+    if (event->reason() != Qt::MouseFocusReason) selectAll();
 }
 
 void TExSpinEdit::focusOutEvent(QFocusEvent* event) {
