@@ -371,10 +371,10 @@ bool TExSpinEdit::IsValidSpinChar(QChar key) const {
     return false;
 }
 
-void TExSpinEdit::Step(long double delta) {
+bool TExSpinEdit::Step(long double delta) {
     if (isReadOnly()) {
         DefaultBeep();
-        return;
+        return false;
     }
     const QString old = text();
     changing_ = true;
@@ -389,16 +389,15 @@ void TExSpinEdit::Step(long double delta) {
         setModified(true);
         emit OnChange();
     }
+    return true;
 }
 
 void TExSpinEdit::StepUp() {
-    Step(increment_);
-    emit OnTopClick();
+    if (Step(increment_)) emit OnTopClick();
 }
 
 void TExSpinEdit::StepDown() {
-    Step(-increment_);
-    emit OnBottomClick();
+    if (Step(-increment_)) emit OnBottomClick();
 }
 
 void TExSpinEdit::keyPressEvent(QKeyEvent* event) {
@@ -408,9 +407,9 @@ void TExSpinEdit::keyPressEvent(QKeyEvent* event) {
         else StepDown();
         return;
     }
-    const bool editing = editorEnabled_ && !isReadOnly();
-    if (!editing && (event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut))) {
-        event->accept();
+    if (event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut)) {
+        if (editorEnabled_ && !isReadOnly()) QLineEdit::keyPressEvent(event);
+        else event->accept();
         return;
     }
     QChar key;

@@ -114,7 +114,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    void Step(long double delta);
+    // False when the edit is read-only (a beep, nothing else).
+    bool Step(long double delta);
     void PlaceButton();
     QString Format(long double value) const;
 
