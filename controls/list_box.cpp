@@ -488,7 +488,7 @@ void DrawCheckBoxCell(QPainter& p, int x, int y, TCheckBoxState state, const QCo
     TRect r{x + 1, y, x + 14, y + 13};
     Frame3D(p, r, ToQColor(clBtnShadow), ToQColor(clBtnHighlight), 1);
     Frame3D(p, r, ToQColor(clBlack), ToQColor(clBtnFace), 1);
-    if (state == cbGrayed) {
+    if (state == cbGrayed && face == ToQColor(clWhite)) {
         for (int yy = r.top; yy < r.bottom; ++yy) {
             for (int xx = r.left; xx < r.right; ++xx) {
                 p.fillRect(xx, yy, 1, 1, (xx + yy) % 2 ? ToQColor(clBtnFace) : ToQColor(clWhite));
