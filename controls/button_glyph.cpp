@@ -149,8 +149,7 @@ int TExButtonGlyph::BuildStateImage(TExButtonDrawState state) {
 QString TExButtonGlyph::FitCaption(QPainter& canvas, const QString& caption, int width) const {
     QString text = caption.left(255);
     if (wordWrap_) return text;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
-    QStringList lines = text.split(u'\n');
+    QStringList lines = NormalizeLineBreaks(text).split(u'\n');
     QFontMetrics metrics(canvas.font(), canvas.device());
     for (QString& line : lines) line = FitTextWithEllipsis(line, metrics, width);
     text = lines.join(u'\n');

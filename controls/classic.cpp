@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFontMetrics>
-#include <QImage>
 #include <QKeySequence>
 #include <QMap>
 #include <QMessageBox>
@@ -39,21 +38,8 @@ int QtTextFlags(unsigned format) {
     return flags;
 }
 
-// CR LF, LF CR, lone CR and lone LF each end a line.
 QString LineBreaksOf(const QString& text, unsigned format) {
-    if (format & dt::SingleLine) return text;
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        QChar c = text[i];
-        if (c == u'\r' || c == u'\n') {
-            if (i + 1 < text.size() && (text[i + 1] == u'\r' || text[i + 1] == u'\n') && text[i + 1] != c) ++i;
-            out += u'\n';
-        } else {
-            out += c;
-        }
-    }
-    return out;
+    return (format & dt::SingleLine) ? text : NormalizeLineBreaks(text);
 }
 
 int Measure(const QFontMetrics& metrics, const QString& text, TRect& rect, unsigned format) {
@@ -97,6 +83,16 @@ TColor FromQColor(const QColor& colour) {
     return TColor(colour.red()) | TColor(colour.green()) << 8 | TColor(colour.blue()) << 16;
 }
 
+TColor PaletteColor(const QWidget& widget, QPalette::ColorRole role) {
+    return FromQColor(widget.palette().color(QPalette::Active, role));
+}
+
+void SetPaletteColor(QWidget& widget, QPalette::ColorRole role, TColor colour) {
+    QPalette colours = widget.palette();
+    colours.setColor(role, ToQColor(colour));
+    widget.setPalette(colours);
+}
+
 TRect TRect::United(const TRect& o) const {
     return {std::min(left, o.left), std::min(top, o.top), std::max(right, o.right), std::max(bottom, o.bottom)};
 }
@@ -131,6 +127,21 @@ int MeasurePlatformText(const QFont& font, const QString& text, TRect& rect, uns
     return Measure(QFontMetrics(font), text, rect, format | dt::CalcRect);
 }
 
+QString NormalizeLineBreaks(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        QChar c = text[i];
+        if (c != u'\r' && c != u'\n') {
+            out += c;
+            continue;
+        }
+        if (i + 1 < text.size() && (text[i + 1] == u'\r' || text[i + 1] == u'\n') && text[i + 1] != c) ++i;
+        out += u'\n';
+    }
+    return out;
+}
+
 unsigned AlignmentFlag(TAlignment alignment) {
     switch (alignment) {
         case taRightJustify: return dt::Right;
@@ -155,7 +166,12 @@ CaptionAccelerator::CaptionAccelerator(QWidget* owner, std::function<void()> onA
 }
 
 void CaptionAccelerator::SetCaption(const QString& caption, bool showAccelChar) {
-    shortcut_->setKey(showAccelChar ? QKeySequence::mnemonic(caption) : QKeySequence());
+    const QChar accel = AccelCharOf(caption);
+    if (!showAccelChar || accel.isNull()) {
+        shortcut_->setKey(QKeySequence());
+        return;
+    }
+    shortcut_->setKey(QKeySequence(QKeyCombination(Qt::AltModifier, Qt::Key(accel.toUpper().unicode()))));
 }
 
 namespace {
@@ -190,6 +206,10 @@ int FormModalResult(QWidget* control) {
 }
 
 bool AppWindowIsActive() { return QApplication::activeWindow() != nullptr; }
+
+bool MouseIsOver(const QWidget& control) {
+    return control.isEnabled() && QApplication::widgetAt(QCursor::pos()) == &control && AppWindowIsActive();
+}
 
 void SetApplicationExceptionHandler(ExceptionHandler handler) { ApplicationHandler() = std::move(handler); }
 

@@ -6,6 +6,7 @@
 
 #include <QColor>
 #include <QCursor>
+#include <QPalette>
 #include <QRect>
 #include <QString>
 
@@ -41,6 +42,11 @@ QColor ToQColor(TColor colour);
 QRgb ToQRgb(TColor colour);
 TColor FromQColor(const QColor& colour);
 
+// A colour of the widget's palette (the parent's until the widget sets its own):
+// Window is a control's Color, WindowText its font colour.
+TColor PaletteColor(const QWidget& widget, QPalette::ColorRole role);
+void SetPaletteColor(QWidget& widget, QPalette::ColorRole role, TColor colour);
+
 // A rectangle with exclusive right and bottom edges.
 struct TRect {
     int left = 0, top = 0, right = 0, bottom = 0;
@@ -74,6 +80,8 @@ int DrawPlatformText(QPainter& painter, const QString& text, TRect& rect, unsign
 // Measuring without a painter of one's own (the screen's canvas).
 int MeasurePlatformText(const QFont& font, const QString& text, TRect& rect, unsigned format);
 unsigned AlignmentFlag(TAlignment alignment);
+// CR LF, LF CR, lone CR and lone LF each become one "\n".
+QString NormalizeLineBreaks(const QString& text);
 
 // The character after a single "&" of a caption (null when there is none).
 QChar AccelCharOf(const QString& caption);
@@ -100,6 +108,8 @@ int FormModalResult(QWidget* control);
 
 // True while one of the application's windows is the active window.
 bool AppWindowIsActive();
+// The enabled control lies under the cursor in an active application.
+bool MouseIsOver(const QWidget& control);
 
 // The silent abort: ends an operation without a further message.
 class EAbort : public std::runtime_error {

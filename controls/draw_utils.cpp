@@ -124,8 +124,17 @@ void DrawImageListEmbossed(QPainter& painter, const QImage& image, int x, int y,
     DrawEmbossed(painter, image.convertToFormat(QImage::Format_ARGB32), x, y, highlight, shadow, drawHighlight);
 }
 
-void EnsureCellTextBitmap() {
+namespace {
+// cellTextLock held.
+QImage& CellTextBitmap() {
     if (cellTextBitmap == nullptr) cellTextBitmap = new QImage(1, 1, QImage::Format_RGB32);
+    return *cellTextBitmap;
+}
+}  // namespace
+
+void EnsureCellTextBitmap() {
+    std::lock_guard lock(cellTextLock);
+    CellTextBitmap();
 }
 
 void FreeCellTextBitmap() {
@@ -155,8 +164,7 @@ void RenderCellText(QPainter& canvas, const TRect& r, int dx, int dy, const QStr
         return;
     }
     std::lock_guard lock(cellTextLock);
-    EnsureCellTextBitmap();
-    QImage& scratch = *cellTextBitmap;
+    QImage& scratch = CellTextBitmap();
     if (scratch.width() < r.Width() || scratch.height() < r.Height()) {
         scratch = QImage(IntMax(scratch.width(), r.Width()), IntMax(scratch.height(), r.Height()),
                          QImage::Format_RGB32);

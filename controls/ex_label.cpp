@@ -124,23 +124,13 @@ void TExCustomLabel::SetTransparent(bool value) {
     update();
 }
 
-TColor TExCustomLabel::Color() const { return FromQColor(palette().color(QPalette::Active, QPalette::Window)); }
+TColor TExCustomLabel::Color() const { return PaletteColor(*this, QPalette::Window); }
 
-void TExCustomLabel::SetColor(TColor value) {
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, ToQColor(value));
-    setPalette(colours);
-}
+void TExCustomLabel::SetColor(TColor value) { SetPaletteColor(*this, QPalette::Window, value); }
 
-TColor TExCustomLabel::FontColor() const {
-    return FromQColor(palette().color(QPalette::Active, QPalette::WindowText));
-}
+TColor TExCustomLabel::FontColor() const { return PaletteColor(*this, QPalette::WindowText); }
 
-void TExCustomLabel::SetFontColor(TColor value) {
-    QPalette colours = palette();
-    colours.setColor(QPalette::WindowText, ToQColor(value));
-    setPalette(colours);
-}
+void TExCustomLabel::SetFontColor(TColor value) { SetPaletteColor(*this, QPalette::WindowText, value); }
 
 void TExCustomLabel::UpdateAccelerator() {
     accelerator_->SetCaption(caption_, showAccelChar_ && focusControl_);
@@ -253,7 +243,7 @@ void TExCustomLabel::changeEvent(QEvent* event) {
 void TExCustomLabel::showEvent(QShowEvent*) { CheckMouseInside(); }
 
 void TExCustomLabel::CheckMouseInside() {
-    SetMouseInside(isEnabled() && QApplication::widgetAt(QCursor::pos()) == this && AppWindowIsActive());
+    SetMouseInside(MouseIsOver(*this));
 }
 
 void TExCustomLabel::SetMouseInside(bool inside) {

@@ -4,10 +4,12 @@
 
 #include <QCoreApplication>
 #include <QPointer>
-#include <QThread>
 #include <QTimer>
 
 #include <chrono>
+
+#include <sched.h>
+#include <sys/resource.h>
 
 namespace kordalt {
 
@@ -24,30 +26,19 @@ void WatchApplicationQuit() {
     });
 }
 
-QThread::Priority QtPriority(TThreadPriority priority) {
+// Nice values: raising a thread above normal needs privileges and is tried only.
+int NiceValue(TThreadPriority priority) {
     switch (priority) {
-        case tpIdle: return QThread::IdlePriority;
-        case tpLowest: return QThread::LowestPriority;
-        case tpLower: return QThread::LowPriority;
-        case tpHigher: return QThread::HighPriority;
-        case tpHighest: return QThread::HighestPriority;
-        case tpTimeCritical: return QThread::TimeCriticalPriority;
-        default: return QThread::NormalPriority;
+        case tpLowest: return 10;
+        case tpLower: return 5;
+        case tpHigher: return -5;
+        case tpHighest: return -10;
+        case tpTimeCritical: return -15;
+        default: return 0;
     }
 }
 
 }  // namespace
-
-class TExTimer::Worker : public QThread {
-public:
-    explicit Worker(TExTimer& owner) : owner_(owner) {}
-
-protected:
-    void run() override { owner_.RunWorker(); }
-
-private:
-    TExTimer& owner_;
-};
 
 // A call handed to the user-interface thread; the worker waits until it has run
 // or was cancelled.
@@ -87,9 +78,9 @@ struct TExTimer::SyncJob {
     }
 };
 
-TExTimer::TExTimer(QObject* owner) : QObject(owner), worker_(new Worker(*this)) {
+TExTimer::TExTimer(QObject* owner) : QObject(owner) {
     WatchApplicationQuit();
-    worker_->start();
+    worker_ = std::thread([this] { RunWorker(); });
 }
 
 TExTimer::~TExTimer() {
@@ -107,8 +98,7 @@ TExTimer::~TExTimer() {
     }
     wake_.notify_all();
     if (job) job->Cancel();
-    worker_->wait();
-    delete worker_;
+    worker_.join();
 }
 
 void TExTimer::SetEnabled(bool value) {
@@ -158,12 +148,15 @@ void TExTimer::ApplyTimerState() {
         ++generation_;
         workerInterval_ = interval_;
         armed_ = threaded_ && fire;
+        if (armed_) {
+            workerPriority_ = priority_;
+            priorityPending_ = true;
+        }
     }
     wake_.notify_all();
     if (threaded_) {
         delete windowTimer_;
         windowTimer_ = nullptr;
-        if (fire) worker_->setPriority(QtPriority(priority_));
         return;
     }
     if (windowTimer_ == nullptr) {
@@ -181,6 +174,14 @@ void TExTimer::ApplyTimerState() {
     if (fire) windowTimer_->start(static_cast<int>(interval_));
 }
 
+// On the worker, for itself; lock_ held.
+void TExTimer::ApplyPriority() {
+    priorityPending_ = false;
+    sched_param param{};
+    sched_setscheduler(0, workerPriority_ == tpIdle ? SCHED_IDLE : SCHED_OTHER, &param);
+    setpriority(PRIO_PROCESS, 0, NiceValue(workerPriority_));
+}
+
 void TExTimer::Timer() {
     if (!enabled_ || destroying_) return;
     TimerHandler handler;
@@ -192,7 +193,7 @@ void TExTimer::Timer() {
 }
 
 bool TExTimer::Synchronize(const std::function<void()>& method) {
-    if (QThread::currentThread() != worker_) {
+    if (std::this_thread::get_id() != worker_.get_id()) {
         method();
         return true;
     }
@@ -227,6 +228,7 @@ void TExTimer::RunWorker() {
             wake_.wait(guard);
             continue;
         }
+        if (priorityPending_) ApplyPriority();
         const auto generation = generation_;
         const auto wait = std::chrono::milliseconds(workerInterval_);
         if (wake_.wait_for(guard, wait, [&] { return terminate_ || generation_ != generation; })) continue;

@@ -10,8 +10,8 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <thread>
 
-class QThread;
 class QTimer;
 
 namespace kordalt {
@@ -47,11 +47,12 @@ public:
     bool Synchronize(const std::function<void()>& method);
 
 protected:
-    // Calls OnTimer while enabled, not being freed and assigned.
+    // Calls OnTimer while enabled, not being freed and assigned. Runs on the worker
+    // with SyncEvent off: a subclass that overrides it disables the timer in its own
+    // destructor.
     virtual void Timer();
 
 private:
-    class Worker;
     struct SyncJob;
 
     void ApplyTimerState();
@@ -59,6 +60,7 @@ private:
     void RunWorker();
     void WorkerTick();
     void HandleTickException(std::exception_ptr error);
+    void ApplyPriority();
 
     std::atomic<bool> enabled_{true};
     std::atomic<bool> syncEvent_{true};
@@ -79,7 +81,9 @@ private:
     unsigned long long generation_ = 0;
     std::shared_ptr<SyncJob> pendingSync_;
 
-    QThread* worker_ = nullptr;
+    TThreadPriority workerPriority_ = tpNormal;
+    bool priorityPending_ = false;
+    std::thread worker_;
     QTimer* windowTimer_ = nullptr;
 };
 

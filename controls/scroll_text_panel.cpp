@@ -125,46 +125,21 @@ void TScrollTextPanel::SetAsyncDrawing(bool value) {
     timer_->SetSyncEvent(!value);
 }
 
-void TScrollTextPanel::SetFrameProperty(int& field, int value) {
-    if (value == field) return;
-    field = value;
-    RebuildIfActive(false);
-    update();
-}
+void TScrollTextPanel::SetBevelInner(TBevelCut value) { SetFrameProperty(bevelInner_, value); }
 
-void TScrollTextPanel::SetBevelInner(TBevelCut value) {
-    int cut = bevelInner_;
-    SetFrameProperty(cut, value);
-    bevelInner_ = static_cast<TBevelCut>(cut);
-}
-
-void TScrollTextPanel::SetBevelOuter(TBevelCut value) {
-    int cut = bevelOuter_;
-    SetFrameProperty(cut, value);
-    bevelOuter_ = static_cast<TBevelCut>(cut);
-}
+void TScrollTextPanel::SetBevelOuter(TBevelCut value) { SetFrameProperty(bevelOuter_, value); }
 
 void TScrollTextPanel::SetBevelWidth(int value) { SetFrameProperty(bevelWidth_, value); }
 
 void TScrollTextPanel::SetBorderWidth(int value) { SetFrameProperty(borderWidth_, value); }
 
-TColor TScrollTextPanel::Color() const { return FromQColor(palette().color(QPalette::Active, QPalette::Window)); }
+TColor TScrollTextPanel::Color() const { return PaletteColor(*this, QPalette::Window); }
 
-void TScrollTextPanel::SetColor(TColor value) {
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, ToQColor(value));
-    setPalette(colours);
-}
+void TScrollTextPanel::SetColor(TColor value) { SetPaletteColor(*this, QPalette::Window, value); }
 
-TColor TScrollTextPanel::FontColor() const {
-    return FromQColor(palette().color(QPalette::Active, QPalette::WindowText));
-}
+TColor TScrollTextPanel::FontColor() const { return PaletteColor(*this, QPalette::WindowText); }
 
-void TScrollTextPanel::SetFontColor(TColor value) {
-    QPalette colours = palette();
-    colours.setColor(QPalette::WindowText, ToQColor(value));
-    setPalette(colours);
-}
+void TScrollTextPanel::SetFontColor(TColor value) { SetPaletteColor(*this, QPalette::WindowText, value); }
 
 void TScrollTextPanel::SetOnPaintClient(TPanelDrawEvent handler) {
     std::lock_guard lock(imageLock_);

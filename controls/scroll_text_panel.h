@@ -82,9 +82,12 @@ signals:
     void OnStopPlay();
 
 protected:
-    virtual void FillClient(QPainter& canvas, const TRect& rect);
+    // Both run on the timer's worker, so they are not virtual: a call through an
+    // object under destruction would race with its destructors. OnPaintClient
+    // customises the background.
+    void FillClient(QPainter& canvas, const TRect& rect);
     // The timer's tick: one pixel further, a new pass, or the end of the pass.
-    virtual void ScrollStep();
+    void ScrollStep();
     virtual void DoStartPlay() { emit OnStartPlay(); }
     virtual void DoStopPlay() { emit OnStopPlay(); }
 
@@ -122,7 +125,13 @@ private:
     void StopScrolling();
     void DrawPanelGlyph(QPainter& canvas);
     void RebuildIfActive(bool restart);
-    void SetFrameProperty(int& field, int value);
+    template <typename T>
+    void SetFrameProperty(T& field, T value) {
+        if (value == field) return;
+        field = value;
+        RebuildIfActive(false);
+        update();
+    }
 
     std::unique_ptr<TExTimer> timer_;
     QStringList lines_;

@@ -191,15 +191,9 @@ void TExSpeedButton::SetWordWrap(bool value) {
     update();
 }
 
-TColor TExSpeedButton::FontColor() const {
-    return FromQColor(palette().color(QPalette::Active, QPalette::WindowText));
-}
+TColor TExSpeedButton::FontColor() const { return PaletteColor(*this, QPalette::WindowText); }
 
-void TExSpeedButton::SetFontColor(TColor value) {
-    QPalette colours = palette();
-    colours.setColor(QPalette::WindowText, ToQColor(value));
-    setPalette(colours);
-}
+void TExSpeedButton::SetFontColor(TColor value) { SetPaletteColor(*this, QPalette::WindowText, value); }
 
 void TExSpeedButton::DrawFace(QPainter& canvas, const TRect& rect, TExButtonDrawState state, bool withMark) {
     unsigned textFlags = AlignmentFlag(glyph_->Alignment());
@@ -355,7 +349,7 @@ void TExSpeedButton::leaveEvent(QEvent*) {
 }
 
 void TExSpeedButton::CheckMouseInside() {
-    SetMouseInside(isEnabled() && QApplication::widgetAt(QCursor::pos()) == this && AppWindowIsActive());
+    SetMouseInside(MouseIsOver(*this));
 }
 
 void TExSpeedButton::SetMouseInside(bool inside) {

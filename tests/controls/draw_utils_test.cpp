@@ -3,7 +3,9 @@
 
 #include "controls/widget_test_support.h"
 
+#include <QMessageBox>
 #include <QPainter>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace kordalt {
@@ -187,6 +189,26 @@ TEST(RenderCellText, RightAlignedTextLeavesThreePixels) {
     EXPECT_NEAR(ink.right() + 1, inkRight, 1);
 }
 
+TEST(RenderCellText, GridCellVerticalAlignment) {
+    const int textHeight = QFontMetrics(test::TestFont()).height();
+    int topInk = 0;
+    for (auto [alignment, dy] : {std::pair{vaTop, 2}, std::pair{vaCenter, (40 - textHeight) / 2},
+                                 std::pair{vaBottom, 40 - textHeight}}) {
+        SCOPED_TRACE(alignment);
+        QImage image = Filled(80, 40, clWhite);
+        QPainter painter(&image);
+        painter.setFont(test::TestFont());
+        painter.setBrush(Qt::white);
+        painter.setPen(Qt::black);
+        RenderGridCellText(painter, QStringLiteral("Жук"), TRect{0, 0, 80, 40}, taLeftJustify, alignment, false, false);
+        painter.end();
+        QRect ink = test::InkBox(image, test::Dark);
+        if (alignment == vaTop) topInk = ink.top();
+        EXPECT_EQ(ink.top() - topInk, dy - 2);
+        EXPECT_NEAR(ink.left(), 2, 2);
+    }
+}
+
 TEST(RenderCellText, WordWrapAndLineBreaksGoThroughTheScratchImage) {
     const QFontMetrics metrics(test::TestFont());
     for (bool wrap : {true, false}) {
@@ -221,6 +243,7 @@ TEST(PlatformText, MeasuringFollowsTheFontMetricsAndPrefixFlag) {
     EXPECT_GE(MeasurePlatformText(font, QStringLiteral("x\r\ny"), r, 0), 2 * metrics.height() - 1);
     EXPECT_EQ(MeasurePlatformText(font, QString(), r, 0), 0);
     EXPECT_EQ(AccelCharOf(QStringLiteral("&&Файл &Выход")), QChar(u'В'));
+    EXPECT_EQ(NormalizeLineBreaks(QStringLiteral("a\r\nb\n\rc\rd\ne\n\n")), QStringLiteral("a\nb\nc\nd\ne\n\n"));
     EXPECT_TRUE(AccelCharOf(QStringLiteral("нет&")).isNull());
 }
 
@@ -246,6 +269,26 @@ TEST(CommandLine, LongParameterIsKeptWhole) {
     std::size_t end = NextCommandLineParam("a " + longParam + " b", 2, param);
     EXPECT_EQ(param, longParam);
     EXPECT_EQ(end, 1002u);
+}
+
+TEST(LibraryServices, CursorsAndNotImplementedReport) {
+    EXPECT_EQ(ScreenCursor(crDragCursor).shape(), Qt::ArrowCursor);  // not registered yet
+    RegisterLibraryCursors();
+    EXPECT_EQ(ScreenCursor(crHandCursor).shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(ScreenCursor(crDragCursor).shape(), Qt::DragMoveCursor);
+
+    QApplication::setOverrideCursor(ScreenCursor(crHandCursor));
+    QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    QString shown;
+    QTimer::singleShot(20, [&shown] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            box->accept();
+        }
+    });
+    EXPECT_THROW(ReportNotImplemented(), EAbort);
+    EXPECT_EQ(shown, QStringLiteral("Функция не реализована"));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 }  // namespace
