@@ -57,12 +57,22 @@ void TExDrawGrid::SetRowCount(int value) {
 }
 
 void TExDrawGrid::SetFixedCols(int value) {
-    fixedCols_ = IntMax(0, IntMin(value, ColCount() - 1));
-    Changed();
+    value = IntMax(0, IntMin(value, ColCount() - 1));
+    if (value == fixedCols_) return;
+    fixedCols_ = value;
+    Initialize();
 }
 
 void TExDrawGrid::SetFixedRows(int value) {
-    fixedRows_ = IntMax(0, IntMin(value, RowCount() - 1));
+    value = IntMax(0, IntMin(value, RowCount() - 1));
+    if (value == fixedRows_) return;
+    fixedRows_ = value;
+    Initialize();
+}
+
+void TExDrawGrid::Initialize() {
+    leftCol_ = col_ = fixedCols_;
+    topRow_ = row_ = fixedRows_;
     Changed();
 }
 
@@ -331,7 +341,7 @@ void TExDrawGrid::paintEvent(QPaintEvent*) {
             focus = focus.IsEmpty() ? cell : focus.United(cell);
         }
         if (!(options_ & goHorzLine)) focus.bottom += gridLineWidth_;
-        painter.setPen(ToQColor(FromQColor(palette().color(QPalette::Text))));
+        painter.setPen(ToQColor(PaletteColor(*this, QPalette::WindowText)));
         painter.setBrush(ToQColor(color_));
         DrawFocusRect(painter, focus);
     }
@@ -350,7 +360,7 @@ void TExDrawGrid::DrawCell(QPainter& painter, int col, int row, TRect rect, TGri
                                (!(state & gdFocused) || (options_ & (goDrawFocusSelected | goRowSelect)));
         const QColor back = ToQColor(highlight ? clHighlight : fixed ? fixedColor_ : color_);
         painter.setBrush(back);
-        painter.setPen(highlight ? ToQColor(clHighlightText) : palette().color(QPalette::Text));
+        painter.setPen(ToQColor(highlight ? clHighlightText : PaletteColor(*this, QPalette::WindowText)));
         painter.fillRect(rect.ToQRect(), back);
     }
     CellDrawingEvent(col, row, rect, state);

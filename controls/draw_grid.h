@@ -135,6 +135,8 @@ private:
     int SizingColumn(int x, int y) const;
     void UpdateScrollBars();
     void Changed();
+    // The first scrollable cell becomes the top-left and the current one.
+    void Initialize();
 
     std::vector<int> colWidths_, rowHeights_;
     QPainter* canvas_ = nullptr;

@@ -372,7 +372,7 @@ void TExCustomListBox::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
     painter.fillRect(viewport()->rect(), ToQColor(color_));
     painter.setFont(font());
-    const QColor fontColour = palette().color(QPalette::Text);
+    const QColor fontColour = ToQColor(PaletteColor(*this, QPalette::WindowText));
     for (int i = topIndex_; i < Count(); ++i) {
         const TRect bounds = ItemBounds(i);
         if (bounds.left >= viewport()->width() || bounds.top >= viewport()->height()) {

@@ -95,16 +95,10 @@ TExCustomSlider::~TExCustomSlider() {
     blockSignals(true);
 }
 
-TColor TExCustomSlider::Color() const {
-    if (parentColor_ && parentWidget() != nullptr) {
-        return FromQColor(parentWidget()->palette().color(parentWidget()->backgroundRole()));
-    }
-    return color_;
-}
+TColor TExCustomSlider::Color() const { return PaletteColor(*this, QPalette::Window); }
 
 void TExCustomSlider::SetColor(TColor value) {
-    parentColor_ = false;
-    color_ = value;
+    SetPaletteColor(*this, QPalette::Window, value);
     update();
 }
 
