@@ -88,25 +88,20 @@ void TExDrawGrid::SetDefaultRowHeight(int value) {
     Changed();
 }
 
-int TExDrawGrid::ColWidths(int col) const {
-    return col >= 0 && col < ColCount() ? colWidths_[static_cast<size_t>(col)] : defaultColWidth_;
+int TExDrawGrid::Extent(const std::vector<int>& extents, int index, int fallback) {
+    return index >= 0 && index < static_cast<int>(extents.size()) ? extents[static_cast<size_t>(index)] : fallback;
 }
 
-void TExDrawGrid::SetColWidths(int col, int width) {
-    if (col < 0 || col >= ColCount() || colWidths_[static_cast<size_t>(col)] == width) return;
-    colWidths_[static_cast<size_t>(col)] = width;
+void TExDrawGrid::SetExtent(std::vector<int>& extents, int index, int value) {
+    if (Extent(extents, index, value) == value) return;
+    extents[static_cast<size_t>(index)] = value;
     Changed();
 }
 
-int TExDrawGrid::RowHeights(int row) const {
-    return row >= 0 && row < RowCount() ? rowHeights_[static_cast<size_t>(row)] : defaultRowHeight_;
-}
-
-void TExDrawGrid::SetRowHeights(int row, int height) {
-    if (row < 0 || row >= RowCount() || rowHeights_[static_cast<size_t>(row)] == height) return;
-    rowHeights_[static_cast<size_t>(row)] = height;
-    Changed();
-}
+int TExDrawGrid::ColWidths(int col) const { return Extent(colWidths_, col, defaultColWidth_); }
+void TExDrawGrid::SetColWidths(int col, int width) { SetExtent(colWidths_, col, width); }
+int TExDrawGrid::RowHeights(int row) const { return Extent(rowHeights_, row, defaultRowHeight_); }
+void TExDrawGrid::SetRowHeights(int row, int height) { SetExtent(rowHeights_, row, height); }
 
 void TExDrawGrid::SetGridLineWidth(int value) {
     gridLineWidth_ = IntMax(value, 0);

@@ -134,6 +134,10 @@ private:
     // The column whose right border lies under x in the fixed rows, or -1.
     int SizingColumn(int x, int y) const;
     void UpdateScrollBars();
+    // The width or height at `index`; `fallback` outside the list.
+    static int Extent(const std::vector<int>& extents, int index, int fallback);
+    // Stores a changed value of an existing index.
+    void SetExtent(std::vector<int>& extents, int index, int value);
     void Changed();
     // The first scrollable cell becomes the top-left and the current one.
     void Initialize();
