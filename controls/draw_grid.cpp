@@ -2,6 +2,7 @@
 
 #include "controls/control_support.h"
 #include "controls/draw_utils.h"
+#include "platform/ini_file.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -102,6 +103,16 @@ int TExDrawGrid::ColWidths(int col) const { return Extent(colWidths_, col, defau
 void TExDrawGrid::SetColWidths(int col, int width) { SetExtent(colWidths_, col, width); }
 int TExDrawGrid::RowHeights(int row) const { return Extent(rowHeights_, row, defaultRowHeight_); }
 void TExDrawGrid::SetRowHeights(int row, int height) { SetExtent(rowHeights_, row, height); }
+
+void TExDrawGrid::SaveColumnWidths(TIniFile& ini, const std::string& section) const {
+    for (int col = 0; col < ColCount(); ++col) ini.WriteInteger(section, "Item" + std::to_string(col), ColWidths(col));
+}
+
+void TExDrawGrid::LoadColumnWidths(const TIniFile& ini, const std::string& section) {
+    for (int col = 0; col < ColCount(); ++col) {
+        SetColWidths(col, ini.ReadInteger(section, "Item" + std::to_string(col), ColWidths(col)));
+    }
+}
 
 void TExDrawGrid::SetGridLineWidth(int value) {
     gridLineWidth_ = IntMax(value, 0);

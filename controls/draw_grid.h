@@ -9,9 +9,12 @@
 #include <QAbstractScrollArea>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace kordalt {
+
+class TIniFile;
 
 enum TGridOption : unsigned {
     goFixedVertLine = 1u << 0,
@@ -86,6 +89,11 @@ public:
     void MouseToCell(int x, int y, int& col, int& row) const;
     void InvalidateCell(int col, int row);
     void InvalidateRow(int row);
+
+    // Column widths in a settings-file section as "Item0".. ; loading keeps the
+    // current width of a column without a key.
+    void SaveColumnWidths(TIniFile& ini, const std::string& section) const;
+    void LoadColumnWidths(const TIniFile& ini, const std::string& section);
 
     // The text of a cell in `r` on the canvas being painted (inside OnDrawCell):
     // vertically centred, 2 pixels in for left alignment, no word wrap.

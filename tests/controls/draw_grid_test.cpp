@@ -3,6 +3,8 @@
 #include "input_test_support.h"
 #include "controls/control_support.h"
 #include "controls/widget_test_support.h"
+#include "platform/ini_file.h"
+#include "support/test_files.h"
 
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -235,6 +237,24 @@ TEST(DrawGrid, CellTextIsCentredVerticallyAndAlignedAcross) {
             EXPECT_NEAR(ink.left(), std::max(0, x + tight.left()), 1);
         }
     }
+}
+
+TEST(DrawGrid, ColumnWidthsInASettingsFile) {
+    test::ScratchDir dir;
+    TIniFile ini(dir.Path("grid.INI"));
+    {
+        GridFixture f;
+        f.grid->SetColWidths(1, 90);
+        f.grid->SetColWidths(4, 12);
+        f.grid->SaveColumnWidths(ini, "TMaindgrCountries");
+    }
+    EXPECT_EQ(ini.ReadString("TMaindgrCountries", "Item4", ""), "12");
+    ini.DeleteKey("TMaindgrCountries", "Item2");
+    GridFixture f;
+    f.grid->SetColWidths(2, 33);
+    f.grid->LoadColumnWidths(ini, "TMaindgrCountries");
+    const int expected[] = {64, 90, 33, 64, 12};
+    for (int col = 0; col < 5; ++col) EXPECT_EQ(f.grid->ColWidths(col), expected[col]) << col;
 }
 
 }  // namespace
