@@ -31,8 +31,8 @@ public:
 std::size_t LzrwCompressBlock(TLZR& coder, std::span<const std::uint8_t> source, std::span<std::uint8_t> dest);
 
 // Decodes one block into `dest` (its size is the capacity, at most
-// kLzrwBlockSize is ever needed). Returns the bytes written; a damaged block
-// raises ELzrw1Exception.
+// kLzrwBlockSize is ever needed). Returns the bytes written; bytes of `dest`
+// past them may be overwritten. A damaged block raises ELzrw1Exception.
 std::size_t LzrwDecompressBlock(std::span<const std::uint8_t> block, std::span<std::uint8_t> dest);
 
 }  // namespace kordalt
