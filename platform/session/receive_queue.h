@@ -1,0 +1,59 @@
+// The local player's incoming messages, oldest first, and the player list as
+// the application has seen it through the messages it has taken.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/session/dplay.h"
+
+namespace kordalt::dplay {
+
+struct PlayerEntry {
+  DPID id;
+  std::string name;
+};
+
+class ReceiveQueue {
+ public:
+  // A local player was created; `players` is the session's player list at that moment.
+  void Begin(DPID self, IDPSignal* signal, std::vector<PlayerEntry> players);
+  // The local player is gone: drops the messages; no Set() follows once this returns.
+  void End();
+  bool Active() const;
+  DPID Self() const;
+
+  void PushData(DPID from, DPID to, std::vector<uint8_t> data);
+  void PushCreate(const PlayerEntry& player, uint32_t currentPlayers);
+  void PushDestroy(const PlayerEntry& player);
+  void PushSessionLost();
+  void PushHost();
+
+  HRESULT Receive(DPID* from, DPID* to, uint32_t flags, void* data, uint32_t* size);
+  // Players in creation order, the own one included; empty when not Active().
+  std::vector<PlayerEntry> View() const;
+
+ private:
+  struct Message {
+    DPID from = 0;
+    uint32_t sysType = 0;  // from == 0
+    PlayerEntry player{};
+    uint32_t currentPlayers = 0;
+    std::vector<uint8_t> data;  // from != 0
+  };
+  void Push(Message m);
+  static uint32_t Size(const Message& m);
+  void Render(const Message& m, uint8_t* out) const;
+  void Apply(const Message& m);
+
+  mutable std::mutex m_;
+  DPID self_ = 0;
+  IDPSignal* signal_ = nullptr;
+  std::deque<Message> queue_;
+  std::vector<PlayerEntry> view_;
+};
+
+}  // namespace kordalt::dplay
