@@ -185,15 +185,14 @@ class MemoryDirectPlay final : public ComObject<IDirectPlay4A> {
     std::lock_guard lock(net_->m);
     if (!session_) return DPERR_NOSESSIONS;
     if (!idFrom || idFrom != local_) return DPERR_INVALIDPLAYER;
-    auto copy = [&] { return std::vector<uint8_t>(bytes, bytes + dwDataSize); };
     if (idTo == DPID_ALLPLAYERS) {
       for (const auto& [id, p] : session_->players)
-        if (id != idFrom) p.first->queue_.PushData(idFrom, id, copy());
+        if (id != idFrom) p.first->queue_.PushData(idFrom, id, bytes, dwDataSize);
       return DP_OK;
     }
     auto it = session_->players.find(idTo);
     if (it == session_->players.end()) return DPERR_INVALIDPLAYER;
-    it->second.first->queue_.PushData(idFrom, idTo, copy());
+    it->second.first->queue_.PushData(idFrom, idTo, bytes, dwDataSize);
     return DP_OK;
   }
 

@@ -1,6 +1,7 @@
 #include "platform/session/net_directplay.h"
 
 #include <sys/socket.h>
+#include <sys/uio.h>
 
 #include <algorithm>
 #include <asio.hpp>
@@ -32,6 +33,32 @@ Frame Share(std::vector<uint8_t> bytes) { return std::make_shared<const std::vec
 // Bytes of a data frame besides the message: type, from, to.
 constexpr uint32_t kDataOverhead = 1 + 4 + 4;
 
+// The length word and the fixed part of a data frame.
+std::array<uint8_t, kFrameHeader + kDataOverhead> DataHead(DPID from, DPID to, size_t size) {
+  std::array<uint8_t, kFrameHeader + kDataOverhead> head;
+  uint32_t length = static_cast<uint32_t>(kDataOverhead + size);
+  std::memcpy(head.data(), &length, 4);
+  head[4] = static_cast<uint8_t>(FrameType::kData);
+  std::memcpy(head.data() + 5, &from, 4);
+  std::memcpy(head.data() + 9, &to, 4);
+  return head;
+}
+
+Frame DataFrame(DPID from, DPID to, const uint8_t* data, size_t size) {
+  auto head = DataHead(from, to, size);
+  std::vector<uint8_t> bytes(head.size() + size);
+  std::memcpy(bytes.data(), head.data(), head.size());
+  if (size) std::memcpy(bytes.data() + head.size(), data, size);
+  return Share(std::move(bytes));
+}
+
+Frame Simple(FrameType type) { return Share(WireWriter(type).Finish()); }
+
+Frame WithId(FrameType type, uint32_t id) { return Share(WireWriter(type).U32(id).Finish()); }
+
+Frame RefuseFrame(HRESULT hr) { return WithId(FrameType::kRefuse, static_cast<uint32_t>(hr)); }
+
+
 GUID RandomGuid() {
   std::random_device rd;
   GUID g;
@@ -50,8 +77,8 @@ struct Link {
   Role role = Role::kNew;
   uint32_t node = 0;       // kPeer: the node on the far side
   std::string peerIp, localIp;
-  std::vector<uint8_t> in;
-  std::array<uint8_t, 65536> chunk;
+  std::unique_ptr<uint8_t[]> in;  // received bytes not yet taken as frames
+  size_t inSize = 0, inUsed = 0;
   std::deque<Frame> out;
   size_t outAt = 0;        // bytes of out.front() already sent
   bool writeArmed = false;
@@ -113,6 +140,7 @@ class NetSession {
   void StartRead(const LinkPtr& link);
   void OnRead(const LinkPtr& link, const asio::error_code& ec, size_t n);
   void Write(const LinkPtr& link, const Frame& frame);
+  void WriteData(const LinkPtr& link, DPID from, DPID to, const uint8_t* data, size_t size);
   void Flush(const LinkPtr& link);
   void ArmWrite(const LinkPtr& link);
   void Finish(const LinkPtr& link);
@@ -127,7 +155,7 @@ class NetSession {
   bool HandleFrame(const LinkPtr& link, const uint8_t* body, size_t n);
   bool HandleNew(const LinkPtr& link, FrameType type, WireReader& r);
   bool HandleAtHost(uint32_t node, const uint8_t* body, size_t n);
-  bool HandleAtClient(const LinkPtr& link, FrameType type, WireReader& r);
+  bool HandleAtClient(const LinkPtr& link, FrameType type, WireReader& r, const uint8_t* body, size_t n);
   bool ReadJoinOk(WireReader& r);
 
   // The host's part.
@@ -135,7 +163,8 @@ class NetSession {
   uint32_t NewId();
   void ToNode(uint32_t node, const Frame& frame);
   void ToAllNodes(const Frame& frame, uint32_t except = 0);
-  void Route(DPID from, DPID to, const Frame& frame, uint32_t origin);
+  void Route(DPID from, DPID to, const uint8_t* data, size_t size, uint32_t origin);
+  void DeliverHere(DPID from, const uint8_t* data, size_t size);
   void AddPlayer(DPID id, uint32_t node, const std::string& name);
   void RemovePlayer(DPID id);
   void RemoveNode(uint32_t node);
@@ -193,6 +222,7 @@ class NetSession {
   std::deque<Frame> pendingOut_;                // client: requests held while the host changes
   bool hostLeaving_ = false;                    // client: the host announced its leave
   Clock::time_point migrateUntil_{}, leaveUntil_{};
+  Link* takeable_ = nullptr;  // a link whose read buffer holds just the frame in hand
   std::unique_ptr<tcp::acceptor> nodeListener_, portListener_;
   std::unique_ptr<udp::socket> enumSocket_;
   std::array<uint8_t, 2048> enumIn_;
@@ -292,10 +322,25 @@ LinkPtr NetSession::AddLink(tcp::socket socket) {
   return link;
 }
 
+// Reads into the link's buffer. The rest of a large frame is read alone into
+// a buffer of its exact size, which then goes to the receive queue uncopied.
 void NetSession::StartRead(const LinkPtr& link) {
-  link->sock.async_read_some(asio::buffer(link->chunk), [this, link](const asio::error_code& ec, size_t n) {
-    OnRead(link, ec, n);
-  });
+  constexpr size_t kChunk = 16 * 1024;
+  size_t want = kChunk;
+  if (link->inUsed >= kFrameHeader) {
+    uint32_t size;
+    std::memcpy(&size, link->in.get(), 4);
+    if (size >= kChunk) want = kFrameHeader + size - link->inUsed;
+  }
+  if (link->inSize < link->inUsed + want) {
+    size_t capacity;
+    auto grown = queue_.TakeBlock(link->inUsed + want, capacity);
+    if (link->inUsed) std::memcpy(grown.get(), link->in.get(), link->inUsed);
+    link->in = std::move(grown);
+    link->inSize = capacity;
+  }
+  link->sock.async_read_some(asio::buffer(link->in.get() + link->inUsed, want),
+                             [this, link](const asio::error_code& ec, size_t n) { OnRead(link, ec, n); });
 }
 
 void NetSession::OnRead(const LinkPtr& link, const asio::error_code& ec, size_t n) {
@@ -306,25 +351,68 @@ void NetSession::OnRead(const LinkPtr& link, const asio::error_code& ec, size_t 
     return;
   }
   link->lastRecv = Clock::now();
-  auto& in = link->in;
-  in.insert(in.end(), link->chunk.begin(), link->chunk.begin() + static_cast<std::ptrdiff_t>(n));
+  link->inUsed += n;
+  const uint8_t* in = link->in.get();
   size_t at = 0;
-  while (link->open && in.size() - at >= kFrameHeader) {
+  while (link->open && link->inUsed - at >= kFrameHeader) {
     uint32_t size;
-    std::memcpy(&size, in.data() + at, 4);
+    std::memcpy(&size, in + at, 4);
     if (size == 0 || size > opt_.maxFrameSize) {
       LinkDown(link);
       return;
     }
-    if (in.size() - at - kFrameHeader < size) break;
-    if (!HandleFrame(link, in.data() + at + kFrameHeader, size)) {
+    if (link->inUsed - at - kFrameHeader < size) break;
+    // A large frame alone in the buffer may be queued without a copy.
+    if (at == 0 && kFrameHeader + size == link->inUsed && size >= 16 * 1024) takeable_ = link.get();
+    bool ok = HandleFrame(link, in + at + kFrameHeader, size);
+    takeable_ = nullptr;
+    if (!ok) {
       LinkDown(link);
       return;
     }
     at += kFrameHeader + size;
+    if (!link->in) {
+      link->inSize = link->inUsed = at = 0;
+      break;
+    }
   }
-  in.erase(in.begin(), in.begin() + static_cast<std::ptrdiff_t>(at));
-  if (link->open) StartRead(link);
+  if (!link->open) return;
+  link->inUsed -= at;
+  if (link->inUsed && at) std::memmove(link->in.get(), in + at, link->inUsed);
+  StartRead(link);
+}
+
+// A data frame sent straight from the caller's buffer when the link is idle;
+// only what the socket does not take at once is copied.
+void NetSession::WriteData(const LinkPtr& link, DPID from, DPID to, const uint8_t* data, size_t size) {
+  if (!link->open) return;
+  if (!link->out.empty()) {
+    Write(link, DataFrame(from, to, data, size));
+    return;
+  }
+  auto head = DataHead(from, to, size);
+  iovec parts[2] = {{head.data(), head.size()}, {const_cast<uint8_t*>(data), size}};
+  msghdr msg{};
+  msg.msg_iov = parts;
+  msg.msg_iovlen = size ? 2 : 1;
+  ssize_t n;
+  do n = ::sendmsg(link->fd, &msg, MSG_DONTWAIT | MSG_NOSIGNAL);
+  while (n < 0 && errno == EINTR);
+  if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+    LinkDown(link);
+    return;
+  }
+  size_t sent = n < 0 ? 0 : static_cast<size_t>(n);
+  if (sent) link->lastSend = Clock::now();
+  if (sent == head.size() + size) return;
+  std::vector<uint8_t> rest;
+  rest.reserve(head.size() + size - sent);
+  if (sent < head.size()) rest.insert(rest.end(), head.begin() + static_cast<std::ptrdiff_t>(sent), head.end());
+  size_t from_data = sent < head.size() ? 0 : sent - head.size();
+  rest.insert(rest.end(), data + from_data, data + size);
+  link->out.push_back(Share(std::move(rest)));
+  link->outAt = 0;
+  ArmWrite(link);
 }
 
 void NetSession::Write(const LinkPtr& link, const Frame& frame) {
@@ -494,7 +582,7 @@ bool NetSession::HandleFrame(const LinkPtr& link, const uint8_t* body, size_t n)
     case Link::Role::kPeer:
       return phase_ == Phase::kHost && HandleAtHost(link->node, body, n);
     case Link::Role::kHost:
-      return HandleAtClient(link, type, r);
+      return HandleAtClient(link, type, r, body, n);
   }
   return false;
 }
@@ -557,24 +645,6 @@ bool NetSession::HandleNew(const LinkPtr& link, FrameType type, WireReader& r) {
   return false;
 }
 
-namespace {
-
-Frame Reframe(const uint8_t* body, size_t n) {
-  std::vector<uint8_t> bytes(kFrameHeader + n);
-  uint32_t size = static_cast<uint32_t>(n);
-  std::memcpy(bytes.data(), &size, 4);
-  std::memcpy(bytes.data() + kFrameHeader, body, n);
-  return Share(std::move(bytes));
-}
-
-Frame Simple(FrameType type) { return Share(WireWriter(type).Finish()); }
-
-Frame WithId(FrameType type, uint32_t id) { return Share(WireWriter(type).U32(id).Finish()); }
-
-Frame RefuseFrame(HRESULT hr) { return WithId(FrameType::kRefuse, static_cast<uint32_t>(hr)); }
-
-}  // namespace
-
 bool NetSession::HandleAtHost(uint32_t node, const uint8_t* body, size_t n) {
   WireReader r(body, n);
   auto type = static_cast<FrameType>(r.U8());
@@ -583,7 +653,8 @@ bool NetSession::HandleAtHost(uint32_t node, const uint8_t* body, size_t n) {
       DPID from = r.U32(), to = r.U32();
       if (!r.Ok()) return false;
       auto it = players_.find(from);
-      if (it != players_.end() && it->second.node == node) Route(from, to, Reframe(body, n), node);
+      if (it != players_.end() && it->second.node == node)
+        Route(from, to, body + kDataOverhead, n - kDataOverhead, node);
       return true;
     }
     case FrameType::kCreatePlayer: {
@@ -655,7 +726,7 @@ bool NetSession::ReadJoinOk(WireReader& r) {
   return r.Done() && self_ && host_;
 }
 
-bool NetSession::HandleAtClient(const LinkPtr& link, FrameType type, WireReader& r) {
+bool NetSession::HandleAtClient(const LinkPtr& link, FrameType type, WireReader& r, const uint8_t* body, size_t n) {
   if (link != hostLink_) return false;
   switch (type) {
     case FrameType::kJoinOk:
@@ -729,7 +800,8 @@ bool NetSession::HandleAtClient(const LinkPtr& link, FrameType type, WireReader&
     case FrameType::kData: {
       DPID from = r.U32(), to = r.U32();
       if (!r.Ok()) return false;
-      if (local_ && from != local_ && (to == DPID_ALLPLAYERS || to == local_)) queue_.PushData(from, local_, r.Rest());
+      if (local_ && from != local_ && (to == DPID_ALLPLAYERS || to == local_))
+        DeliverHere(from, body + kDataOverhead, n - kDataOverhead);
       return true;
     }
     case FrameType::kKick:
@@ -778,24 +850,38 @@ void NetSession::ToAllNodes(const Frame& frame, uint32_t except) {
     if (node != except) frames.push_back(frame);
 }
 
-// Delivers a data frame from the host: to one player, or to every player but the sender.
-void NetSession::Route(DPID from, DPID to, const Frame& frame, uint32_t origin) {
-  auto deliverHere = [&] {
-    constexpr size_t at = kFrameHeader + kDataOverhead;
-    queue_.PushData(from, local_, std::vector<uint8_t>(frame->begin() + at, frame->end()));
+// Delivers a message at the host: to one player, or to every player but the sender.
+void NetSession::Route(DPID from, DPID to, const uint8_t* data, size_t size, uint32_t origin) {
+  auto toNode = [&](uint32_t node) {
+    if (auto link = peerLinks_.find(node); link != peerLinks_.end()) WriteData(link->second, from, to, data, size);
+    else ToNode(node, DataFrame(from, to, data, size));
   };
   if (to == DPID_ALLPLAYERS) {
-    if (local_ && local_ != from) deliverHere();
     std::set<uint32_t> targets;
     for (const auto& [id, p] : players_)
       if (p.node != origin && p.node != self_) targets.insert(p.node);
-    for (uint32_t node : targets) ToNode(node, frame);
+    if (targets.size() == 1) {
+      toNode(*targets.begin());
+    } else if (!targets.empty()) {
+      Frame frame = DataFrame(from, to, data, size);
+      for (uint32_t node : targets) ToNode(node, frame);
+    }
+    if (local_ && local_ != from) DeliverHere(from, data, size);  // last: it may take the buffer
     return;
   }
   auto it = players_.find(to);
   if (it == players_.end()) return;
-  if (it->second.node != self_) ToNode(it->second.node, frame);
-  else if (to == local_) deliverHere();
+  if (it->second.node != self_) toNode(it->second.node);
+  else if (to == local_) DeliverHere(from, data, size);
+}
+
+void NetSession::DeliverHere(DPID from, const uint8_t* data, size_t size) {
+  if (takeable_ && takeable_->in && data >= takeable_->in.get()) {
+    size_t offset = static_cast<size_t>(data - takeable_->in.get());
+    queue_.PushData(from, local_, std::move(takeable_->in), takeable_->inSize, offset, size);
+  } else {
+    queue_.PushData(from, local_, data, size);
+  }
 }
 
 void NetSession::AddPlayer(DPID id, uint32_t node, const std::string& name) {
@@ -1249,13 +1335,14 @@ HRESULT NetSession::GetPlayerAddress(DPID id, void* data, uint32_t* size) {
 HRESULT NetSession::Send(DPID from, DPID to, uint32_t flags, const void* data, uint32_t size) {
   if (flags & ~DPSEND_GUARANTEED) return DPERR_INVALIDFLAGS;
   if ((size && !data) || size > opt_.maxFrameSize - kDataOverhead) return DPERR_INVALIDPARAMS;
-  Frame frame = Share(WireWriter(FrameType::kData, 8 + size).U32(from).U32(to).Raw(data, size).Finish());
+  auto bytes = static_cast<const uint8_t*>(data);
   std::lock_guard lock(m_);
   if (phase_ == Phase::kLost) return DPERR_CONNECTIONLOST;
   if (!InSession()) return DPERR_NOSESSIONS;
   if (!from || from != local_ || (to != DPID_ALLPLAYERS && !players_.count(to))) return DPERR_INVALIDPLAYER;
-  if (phase_ == Phase::kHost) Route(from, to, frame, self_);
-  else SendToHost(std::move(frame));
+  if (phase_ == Phase::kHost) Route(from, to, bytes, size, self_);
+  else if (phase_ == Phase::kClient && !hostLeaving_) WriteData(hostLink_, from, to, bytes, size);
+  else SendToHost(DataFrame(from, to, bytes, size));
   return DP_OK;
 }
 

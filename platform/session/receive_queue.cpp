@@ -38,25 +38,35 @@ void ReceiveQueue::Push(Message m) {
   if (signal_) signal_->Set();
 }
 
-void ReceiveQueue::PushData(DPID from, DPID to, std::vector<uint8_t> data) {
+void ReceiveQueue::PushData(DPID from, DPID to, const uint8_t* data, size_t size) {
+  auto block = std::make_unique_for_overwrite<uint8_t[]>(size);
+  if (size) std::memcpy(block.get(), data, size);
+  PushData(from, to, std::move(block), size, 0, size);
+}
+
+void ReceiveQueue::PushData(DPID from, DPID, std::unique_ptr<uint8_t[]> block, size_t capacity, size_t offset,
+                            size_t size) {
   Message m;
   m.from = from;
-  m.data = std::move(data);
+  m.block = std::move(block);
+  m.capacity = capacity;
+  m.offset = offset;
+  m.size = size;
   Push(std::move(m));
 }
 
 void ReceiveQueue::PushCreate(const PlayerEntry& player, uint32_t currentPlayers) {
-  Push({0, DPSYS_CREATEPLAYERORGROUP, player, currentPlayers, {}});
+  Push({0, DPSYS_CREATEPLAYERORGROUP, player, currentPlayers, {}, 0, 0});
 }
 
-void ReceiveQueue::PushDestroy(const PlayerEntry& player) { Push({0, DPSYS_DESTROYPLAYERORGROUP, player, 0, {}}); }
+void ReceiveQueue::PushDestroy(const PlayerEntry& player) { Push({0, DPSYS_DESTROYPLAYERORGROUP, player, 0, {}, 0, 0}); }
 
-void ReceiveQueue::PushSessionLost() { Push({0, DPSYS_SESSIONLOST, {}, 0, {}}); }
+void ReceiveQueue::PushSessionLost() { Push({0, DPSYS_SESSIONLOST, {}, 0, {}, 0, 0}); }
 
-void ReceiveQueue::PushHost() { Push({0, DPSYS_HOST, {}, 0, {}}); }
+void ReceiveQueue::PushHost() { Push({0, DPSYS_HOST, {}, 0, {}, 0, 0}); }
 
 uint32_t ReceiveQueue::Size(const Message& m) {
-  if (m.from) return static_cast<uint32_t>(m.data.size());
+  if (m.from) return static_cast<uint32_t>(m.size);
   uint32_t name = m.player.name.empty() ? 0 : static_cast<uint32_t>(m.player.name.size() + 1);
   switch (m.sysType) {
     case DPSYS_CREATEPLAYERORGROUP:
@@ -70,7 +80,7 @@ uint32_t ReceiveQueue::Size(const Message& m) {
 
 void ReceiveQueue::Render(const Message& m, uint8_t* out) const {
   if (m.from) {
-    if (!m.data.empty()) std::memcpy(out, m.data.data(), m.data.size());
+    if (m.size) std::memcpy(out, m.block.get() + m.offset, m.size);
     return;
   }
   DPNAME name{sizeof(DPNAME), 0, nullptr, nullptr};
@@ -118,8 +128,23 @@ HRESULT ReceiveQueue::Receive(DPID* from, DPID* to, uint32_t flags, void* data, 
   *to = self_;
   *size = need;
   Apply(m);
+  constexpr size_t kLarge = 16 * 1024, kSpares = 4;
+  if (m.capacity >= kLarge && spares_.size() < kSpares) spares_.push_back({std::move(queue_.front().block), m.capacity});
   queue_.pop_front();
   return DP_OK;
+}
+
+std::unique_ptr<uint8_t[]> ReceiveQueue::TakeBlock(size_t size, size_t& capacity) {
+  std::lock_guard lock(m_);
+  for (auto it = spares_.begin(); it != spares_.end(); ++it) {
+    if (it->capacity < size) continue;
+    auto block = std::move(it->block);
+    capacity = it->capacity;
+    spares_.erase(it);
+    return block;
+  }
+  capacity = size;
+  return std::make_unique_for_overwrite<uint8_t[]>(size);
 }
 
 std::vector<PlayerEntry> ReceiveQueue::View() const {

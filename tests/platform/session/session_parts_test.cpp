@@ -135,7 +135,8 @@ TEST(ReceiveQueue, GivesTheOldestFirstWithTheBufferTooSmallProtocol) {
   ReceiveQueue q;
   CountingSignal signal;
   q.Begin(7, &signal, {{7, "me"}});
-  q.PushData(3, 7, {1, 2, 3, 4, 5});
+  const uint8_t five[] = {1, 2, 3, 4, 5};
+  q.PushData(3, 7, five, 5);
   q.PushCreate({9, "nina"}, 3);
   EXPECT_EQ(signal.count, 2);
 
@@ -168,7 +169,7 @@ TEST(ReceiveQueue, GivesTheOldestFirstWithTheBufferTooSmallProtocol) {
 
   EXPECT_EQ(q.Receive(&from, &to, DPRECEIVE_ALL, buf.data(), &size), DPERR_NOMESSAGES);
   q.End();
-  q.PushData(3, 7, {1});
+  q.PushData(3, 7, five, 1);
   EXPECT_EQ(signal.count, 2);  // nothing queued or signalled after End
 }
 
