@@ -135,7 +135,7 @@ class NetSession {
   }
   void RunOnIo(Lock& lock, std::function<void()> f);  // runs f (with m_ held) on the I/O thread and waits
   void Tick();
-  void Accept(tcp::acceptor& acceptor);
+  void Accept(const std::shared_ptr<tcp::acceptor>& acceptor);
   LinkPtr AddLink(tcp::socket socket);
   void StartRead(const LinkPtr& link);
   void OnRead(const LinkPtr& link, const asio::error_code& ec, size_t n);
@@ -223,8 +223,8 @@ class NetSession {
   bool hostLeaving_ = false;                    // client: the host announced its leave
   Clock::time_point migrateUntil_{}, leaveUntil_{};
   Link* takeable_ = nullptr;  // a link whose read buffer holds just the frame in hand
-  std::unique_ptr<tcp::acceptor> nodeListener_, portListener_;
-  std::unique_ptr<udp::socket> enumSocket_;
+  std::shared_ptr<tcp::acceptor> nodeListener_, portListener_;
+  std::shared_ptr<udp::socket> enumSocket_;
   std::array<uint8_t, 2048> enumIn_;
   udp::endpoint enumFrom_;
   asio::steady_timer tick_;
@@ -300,10 +300,10 @@ void NetSession::Tick() {
   });
 }
 
-void NetSession::Accept(tcp::acceptor& acceptor) {
-  acceptor.async_accept([this, &acceptor](const asio::error_code& ec, tcp::socket socket) {
+void NetSession::Accept(const std::shared_ptr<tcp::acceptor>& acceptor) {
+  acceptor->async_accept([this, acceptor](const asio::error_code& ec, tcp::socket socket) {
     std::lock_guard lock(m_);
-    if (ec == asio::error::operation_aborted || shuttingDown_ || !acceptor.is_open()) return;
+    if (shuttingDown_ || (acceptor != nodeListener_ && acceptor != portListener_)) return;
     if (!ec) StartRead(AddLink(std::move(socket)));
     Accept(acceptor);
   });
@@ -501,7 +501,7 @@ bool NetSession::OpenPortListener() {
   asio::error_code ec;
   auto a = asio::ip::make_address_v4(opt_.bindAddress.empty() ? "0.0.0.0" : opt_.bindAddress, ec);
   if (ec) return false;
-  auto acceptor = std::make_unique<tcp::acceptor>(io_);
+  auto acceptor = std::make_shared<tcp::acceptor>(io_);
   tcp::endpoint ep(a, where_.port ? where_.port : opt_.port);
   acceptor->open(tcp::v4(), ec);
   if (!ec) acceptor->set_option(tcp::acceptor::reuse_address(true), ec);
@@ -510,14 +510,14 @@ bool NetSession::OpenPortListener() {
   if (ec) return false;
   portListener_ = std::move(acceptor);
   hostPort_ = portListener_->local_endpoint(ec).port();
-  Accept(*portListener_);
+  Accept(portListener_);
   return true;
 }
 
 // Answers broadcast enumeration on the session port; several hosts on one machine share it.
 void NetSession::OpenEnumSocket() {
   asio::error_code ec;
-  auto s = std::make_unique<udp::socket>(io_);
+  auto s = std::make_shared<udp::socket>(io_);
   s->open(udp::v4(), ec);
   if (!ec) s->set_option(udp::socket::reuse_address(true), ec);
   if (!ec) s->bind(udp::endpoint(asio::ip::address_v4::any(), hostPort_), ec);
@@ -527,9 +527,10 @@ void NetSession::OpenEnumSocket() {
 }
 
 void NetSession::ReceiveEnum() {
-  enumSocket_->async_receive_from(asio::buffer(enumIn_), enumFrom_, [this](const asio::error_code& ec, size_t n) {
+  enumSocket_->async_receive_from(asio::buffer(enumIn_), enumFrom_, [this, socket = enumSocket_](
+                                                                        const asio::error_code& ec, size_t n) {
     std::lock_guard lock(m_);
-    if (ec || !enumSocket_ || shuttingDown_) return;
+    if (ec || socket != enumSocket_ || shuttingDown_) return;
     uint32_t size = 0;
     if (n >= kFrameHeader) std::memcpy(&size, enumIn_.data(), 4);
     WireReader r(enumIn_.data() + kFrameHeader, n >= kFrameHeader ? n - kFrameHeader : 0);
@@ -1183,7 +1184,7 @@ HRESULT NetSession::Open(DPSESSIONDESC2* sd, uint32_t flags) {
     if (phase_ != Phase::kJoining) return;
     asio::error_code ec;
     auto local = opt_.bindAddress.empty() ? asio::ip::address_v4::any() : asio::ip::make_address_v4(opt_.bindAddress, ec);
-    nodeListener_ = std::make_unique<tcp::acceptor>(io_);
+    nodeListener_ = std::make_shared<tcp::acceptor>(io_);
     nodeListener_->open(tcp::v4(), ec);
     if (!ec) nodeListener_->bind(tcp::endpoint(local, 0), ec);
     if (!ec) nodeListener_->listen(asio::socket_base::max_listen_connections, ec);
@@ -1197,7 +1198,7 @@ HRESULT NetSession::Open(DPSESSIONDESC2* sd, uint32_t flags) {
       return;
     }
     uint16_t listenPort = nodeListener_->local_endpoint(ec).port();
-    Accept(*nodeListener_);
+    Accept(nodeListener_);
     sock->async_connect(ep, [this, sock, app, instance, listenPort](const asio::error_code& ec) {
       std::lock_guard lock(m_);
       if (phase_ != Phase::kJoining) return;
