@@ -435,6 +435,7 @@ TEST(SessionService, DestroyingARemotePlayerGivesItsOwnerSessionLost) {
     host.HostWithPlayer("h");
     other.JoinWithPlayer(TestAddress(1), "o");
     target.JoinWithPlayer(TestAddress(1), "t");
+    ASSERT_TRUE(other.NextWhere([&](const Received& r) { return r.type == DPSYS_CREATEPLAYERORGROUP && r.player == target.id(); }));
     Peer& by = caller == 0 ? host : other;
     ASSERT_EQ(by.dp()->DestroyPlayer(target.id()), DP_OK);
     EXPECT_TRUE(target.NextSystem(DPSYS_SESSIONLOST));
