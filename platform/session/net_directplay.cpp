@@ -282,6 +282,11 @@ void NetSession::Tick() {
     else if (!link->finishing && now - link->lastSend >= TickInterval()) Write(link, ping);
   }
   if (phase_ == Phase::kHost && !backlog_.empty() && now > rejoinUntil_) {
+    if (peerLinks_.empty()) {
+      // Nobody came back to the new host: it is the one cut off.
+      backlog_.clear();
+      SessionLost();
+    }
     while (!backlog_.empty()) RemoveNode(backlog_.begin()->first);
   }
   std::erase_if(heldRejoins_, [&](const LinkPtr& l) {

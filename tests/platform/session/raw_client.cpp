@@ -24,7 +24,8 @@ sockaddr_in Endpoint(const std::string& ip, uint16_t port) {
 
 }  // namespace
 
-RawClient::RawClient(const std::string& bindIp, const std::string& hostIp, uint16_t port) {
+RawClient::RawClient(const std::string& bindIp, const std::string& hostIp, uint16_t port)
+    : bindIp_(bindIp), hostIp_(hostIp), port_(port) {
   fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in local = Endpoint(bindIp, 0), remote = Endpoint(hostIp, port);
   if (::bind(fd_, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
@@ -123,6 +124,11 @@ DPID RawClient::CreatePlayer(const std::string& name) {
     if (r.U32() == node_) return id;
   }
   return 0;
+}
+
+DPID RawClient::JoinWithPlayer(const std::string& name) {
+  GUID instance = RawClient(bindIp_, hostIp_, port_).Enumerate();
+  return Join(instance, DeadPort(bindIp_)) ? CreatePlayer(name) : 0;
 }
 
 uint16_t DeadPort(const std::string& ip) {

@@ -35,8 +35,13 @@ class RawClient {
   uint32_t Join(const GUID& instance, uint16_t listenPort);
   // Creates a player on the joined node and returns its id.
   DPID CreatePlayer(const std::string& name);
+  // Enumerate (on a link of its own), Join telling a port where nothing
+  // listens, and CreatePlayer; the player's id, 0 on failure.
+  DPID JoinWithPlayer(const std::string& name);
 
  private:
+  std::string bindIp_, hostIp_;
+  uint16_t port_;
   int fd_ = -1;
   uint32_t node_ = 0;
   std::vector<uint8_t> in_;

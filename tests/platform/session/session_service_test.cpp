@@ -305,11 +305,8 @@ TEST(SessionService, ASilentPeerIsDroppedAfterTheKeepAliveTimeButAnIdleOneIsNot)
   Peer host(1, kKeepAlive), idle(2, kKeepAlive);
   host.HostWithPlayer("h");
   idle.JoinWithPlayer(TestAddress(1), "idle");
-  RawClient probe(TestAddress(3), TestAddress(1), host.options().port);
-  GUID instance = probe.Enumerate();
   RawClient silent(TestAddress(3), TestAddress(1), host.options().port);
-  ASSERT_NE(silent.Join(instance, DeadPort(TestAddress(3))), 0u);
-  DPID mute = silent.CreatePlayer("mute");
+  DPID mute = silent.JoinWithPlayer("mute");
   ASSERT_NE(mute, 0u);
 
   auto start = std::chrono::steady_clock::now();
@@ -417,15 +414,25 @@ TEST(SessionService, AfterAHostCrashAPeerThatCannotReachTheSuccessorLosesTheSess
   host.HostWithPlayer("h");
   older.JoinWithPlayer(TestAddress(1), "o");
   // The latest joiner, who would be the successor, cannot be reached.
-  RawClient probe(TestAddress(3), TestAddress(1), host.options().port);
-  GUID instance = probe.Enumerate();
   RawClient latest(TestAddress(3), TestAddress(1), host.options().port);
-  ASSERT_NE(latest.Join(instance, DeadPort(TestAddress(3))), 0u);
-  DPID unreachable = latest.CreatePlayer("l");
+  DPID unreachable = latest.JoinWithPlayer("l");
+  ASSERT_NE(unreachable, 0u);
   ASSERT_TRUE(older.NextWhere([&](const Received& r) { return r.type == DPSYS_CREATEPLAYERORGROUP && r.player == unreachable; }));
   host.dp()->Abort();
   EXPECT_TRUE(older.NextSystem(DPSYS_SESSIONLOST, 5s));
   EXPECT_EQ(older.Send(DPID_ALLPLAYERS, "anyone?"), DPERR_CONNECTIONLOST);
+}
+
+TEST(SessionService, AfterAHostCrashASuccessorThatNobodyRejoinsLosesTheSession) {
+  Peer host(1, 300ms);
+  host.HostWithPlayer("h");
+  RawClient older(TestAddress(2), TestAddress(1), host.options().port);  // never rejoins
+  ASSERT_NE(older.JoinWithPlayer("o"), 0u);
+  Peer latest(3, 300ms);
+  latest.JoinWithPlayer(TestAddress(1), "l");
+  host.dp()->Abort();
+  EXPECT_TRUE(latest.NextSystem(DPSYS_HOST));
+  EXPECT_TRUE(latest.NextSystem(DPSYS_SESSIONLOST, 3s));
 }
 
 TEST(SessionService, DestroyingARemotePlayerGivesItsOwnerSessionLost) {
@@ -480,15 +487,12 @@ TEST(SessionService, AnOversizedOrMalformedFrameClosesOnlyItsLink) {
   Peer host(options(1)), good(options(2));
   host.HostWithPlayer("h");
   good.JoinWithPlayer(TestAddress(1), "g");
-  RawClient probe(TestAddress(3), TestAddress(1), host.options().port);
-  GUID instance = probe.Enumerate();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     RawClient bad(TestAddress(3), TestAddress(1), host.options().port);
     DPID player = 0;
     if (c.joined) {
-      ASSERT_NE(bad.Join(instance, DeadPort(TestAddress(3))), 0u);
-      player = bad.CreatePlayer("bad");
+      player = bad.JoinWithPlayer("bad");
       ASSERT_NE(player, 0u);
     }
     bad.SendBytes(c.bytes);
