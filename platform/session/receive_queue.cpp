@@ -6,7 +6,7 @@
 namespace kordalt::dplay {
 
 void ReceiveQueue::Begin(DPID self, IDPSignal* signal, std::vector<PlayerEntry> players) {
-  std::lock_guard lock(m_);
+  std::scoped_lock lock(signalM_, m_);
   self_ = self;
   signal_ = signal;
   queue_.clear();
@@ -14,7 +14,7 @@ void ReceiveQueue::Begin(DPID self, IDPSignal* signal, std::vector<PlayerEntry> 
 }
 
 void ReceiveQueue::End() {
-  std::lock_guard lock(m_);
+  std::scoped_lock lock(signalM_, m_);
   self_ = 0;
   signal_ = nullptr;
   queue_.clear();
@@ -31,10 +31,14 @@ DPID ReceiveQueue::Self() const {
   return self_;
 }
 
+// Signals outside m_, so that the woken reader does not wait for it.
 void ReceiveQueue::Push(Message m) {
-  std::lock_guard lock(m_);
-  if (!self_) return;
-  queue_.push_back(std::move(m));
+  std::lock_guard signalLock(signalM_);
+  {
+    std::lock_guard lock(m_);
+    if (!self_) return;
+    queue_.push_back(std::move(m));
+  }
   if (signal_) signal_->Set();
 }
 

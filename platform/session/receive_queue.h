@@ -56,9 +56,10 @@ class ReceiveQueue {
   void Render(const Message& m, uint8_t* out) const;
   void Apply(const Message& m);
 
+  std::mutex signalM_;  // taken before m_
+  IDPSignal* signal_ = nullptr;  // guarded by signalM_
   mutable std::mutex m_;
   DPID self_ = 0;
-  IDPSignal* signal_ = nullptr;
   std::deque<Message> queue_;
   std::vector<PlayerEntry> view_;
   struct Spare {
