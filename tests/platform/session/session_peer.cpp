@@ -3,11 +3,14 @@
 #include <cstring>
 #include <functional>
 
+#include <unistd.h>
+
 namespace kordalt::dplay::test {
 
 std::string TestAddress(int n) {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  size_t h = std::hash<std::string>()(std::string(info->test_suite_name()) + "." + info->name());
+  size_t h = std::hash<std::string>()(std::string(info->test_suite_name()) + "." + info->name() + "." +
+                                      std::to_string(::getpid()));
   return "127." + std::to_string(1 + h % 250) + "." + std::to_string(1 + (h / 250) % 250) + "." + std::to_string(n);
 }
 

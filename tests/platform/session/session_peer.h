@@ -54,7 +54,8 @@ struct Received {
 };
 
 // Loopback address n of the running test: 127.a.b.n with a and b taken from
-// the test's name, so that tests running at the same time never share one.
+// the test's name and the process, so that tests running at the same time
+// (almost) never share one.
 std::string TestAddress(int n);
 ServiceOptions TestOptions(int n, std::chrono::milliseconds keepAlive = 3000ms);
 // A connection address naming a host (empty: broadcast) and a port (0: the default).

@@ -106,8 +106,11 @@ TEST(SessionService, EnumerationListsJoinableSessionsOfTheApplicationOnly) {
     return o;
   };
   Peer open(options(1)), full(options(2)), other(options(3));
-  open.HostWithPlayer("a");
-  ASSERT_EQ(full.Host("beta", 1), DP_OK);
+  // Broadcasts reach other runs of this test too: names tell the sessions apart.
+  const std::string game = "game " + TestAddress(1), beta = "beta " + TestAddress(2);
+  ASSERT_EQ(open.Host(game), DP_OK);
+  ASSERT_EQ(open.CreatePlayer("a"), DP_OK);
+  ASSERT_EQ(full.Host(beta, 1), DP_OK);
   ASSERT_EQ(full.CreatePlayer("b"), DP_OK);
   {
     auto address = TcpAddress("");
@@ -124,9 +127,9 @@ TEST(SessionService, EnumerationListsJoinableSessionsOfTheApplicationOnly) {
     uint32_t flags;
     std::vector<std::string> expected;
   } cases[] = {
-      {"open session by host", 1, DPENUMSESSIONS_AVAILABLE, {"game"}},
+      {"open session by host", 1, DPENUMSESSIONS_AVAILABLE, {game}},
       {"full session, joinable only", 2, DPENUMSESSIONS_AVAILABLE, {}},
-      {"full session, all", 2, 0, {"beta"}},
+      {"full session, all", 2, 0, {beta}},
       {"other application", 3, 0, {}},
   };
   int n = 10;
@@ -140,13 +143,13 @@ TEST(SessionService, EnumerationListsJoinableSessionsOfTheApplicationOnly) {
   Peer seeker(options(n++));
   Found found = Enumerate(seeker, "", DPENUMSESSIONS_AVAILABLE);
   EXPECT_EQ(found.timeOuts, 1);
-  EXPECT_EQ(std::count(found.names.begin(), found.names.end(), "game"), 1);
-  EXPECT_EQ(std::count(found.names.begin(), found.names.end(), "beta"), 0);
+  EXPECT_EQ(std::count(found.names.begin(), found.names.end(), game), 1);
+  EXPECT_EQ(std::count(found.names.begin(), found.names.end(), beta), 0);
   EXPECT_EQ(std::count(found.names.begin(), found.names.end(), "foreign"), 0);
   // A session found by broadcast can be joined.
-  auto game = std::find(found.names.begin(), found.names.end(), "game") - found.names.begin();
-  ASSERT_LT(static_cast<size_t>(game), found.descs.size());
-  ASSERT_EQ(seeker.OpenJoin(found.descs[game]), DP_OK);
+  auto at = std::find(found.names.begin(), found.names.end(), game) - found.names.begin();
+  ASSERT_LT(static_cast<size_t>(at), found.descs.size());
+  ASSERT_EQ(seeker.OpenJoin(found.descs[at]), DP_OK);
   ASSERT_EQ(seeker.CreatePlayer("c"), DP_OK);
   EXPECT_EQ(seeker.Players(DPENUMPLAYERS_REMOTE).at(0).id, open.id());
 }
