@@ -58,7 +58,6 @@ Frame WithId(FrameType type, uint32_t id) { return Share(WireWriter(type).U32(id
 
 Frame RefuseFrame(HRESULT hr) { return WithId(FrameType::kRefuse, static_cast<uint32_t>(hr)); }
 
-
 GUID RandomGuid() {
   std::random_device rd;
   GUID g;
@@ -220,7 +219,7 @@ class NetSession {
   Clock::time_point rejoinUntil_{};
   std::vector<LinkPtr> heldRejoins_;            // rejoins that came before this node became host
   std::deque<Frame> pendingOut_;                // client: requests held while the host changes
-  bool hostLeaving_ = false;                    // client: the host announced its leave
+  bool hostLeaving_ = false;                    // the host is leaving (at a client: it said so)
   Clock::time_point migrateUntil_{}, leaveUntil_{};
   Link* takeable_ = nullptr;  // a link whose read buffer holds just the frame in hand
   std::shared_ptr<tcp::acceptor> nodeListener_, portListener_;

@@ -2,11 +2,13 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/session/address.h"
 #include "platform/session/dplay.h"
 #include "platform/session/receive_queue.h"
+#include "platform/session/service_options.h"
 
 namespace kordalt::dplay {
 namespace {
@@ -123,6 +125,37 @@ TEST(CompoundAddress, RejectsDamagedBlocks) {
   BuildAddress(h, 1, block.data(), &size);
   ConnectionAddress a;
   EXPECT_FALSE(ParseConnectionAddress(block.data(), a));
+}
+
+TEST(ServiceOptions, TakesValidSettingsFromTheEnvironment) {
+  struct Case {
+    const char* bind;
+    const char* port;
+    const char* keepAlive;
+    std::string wantBind;
+    uint16_t wantPort;
+    long wantKeepAliveMs;
+  } cases[] = {
+      {nullptr, nullptr, nullptr, "", kDefaultPort, 15000},
+      {"127.0.0.3", "40001", "250", "127.0.0.3", 40001, 250},
+      {"", "0", "abc", "", kDefaultPort, 15000},
+      {nullptr, "70000", "-5", "", kDefaultPort, 15000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.wantBind + " " + std::to_string(c.wantPort));
+    auto set = [](const char* name, const char* value) {
+      if (value) setenv(name, value, 1);
+      else unsetenv(name);
+    };
+    set("KORDALT_DPLAY_BIND", c.bind);
+    set("KORDALT_DPLAY_PORT", c.port);
+    set("KORDALT_DPLAY_KEEPALIVE_MS", c.keepAlive);
+    ServiceOptions o = ServiceOptions::FromEnvironment();
+    EXPECT_EQ(o.bindAddress, c.wantBind);
+    EXPECT_EQ(o.port, c.wantPort);
+    EXPECT_EQ(o.keepAliveTimeout.count(), c.wantKeepAliveMs);
+  }
+  for (const char* name : {"KORDALT_DPLAY_BIND", "KORDALT_DPLAY_PORT", "KORDALT_DPLAY_KEEPALIVE_MS"}) unsetenv(name);
 }
 
 class CountingSignal final : public IDPSignal {
