@@ -226,7 +226,21 @@ struct Player {
     Check(dp->CreatePlayer(&id, &name, &event, nullptr, 0, 0));
   }
   void Send(DPID to, const std::vector<uint8_t>& m) {
-    dp->Send(id, to, DPSEND_GUARANTEED, m.data(), static_cast<uint32_t>(m.size()));
+    Check(dp->Send(id, to, DPSEND_GUARANTEED, m.data(), static_cast<uint32_t>(m.size())));
+  }
+  // Waits for the create message of another player (who must be known before he is sent to).
+  void AwaitPlayer(DPID player) {
+    for (;;) {
+      DPID from, to;
+      auto size = static_cast<uint32_t>(buffer.size());
+      HRESULT hr = dp->Receive(&from, &to, DPRECEIVE_ALL, buffer.data(), &size);
+      DPMSG_CREATEPLAYERORGROUP m;
+      if (hr == DP_OK && from == 0 && size >= sizeof m) {
+        std::memcpy(&m, buffer.data(), sizeof m);
+        if (m.dwType == DPSYS_CREATEPLAYERORGROUP && m.dpId == player) return;
+      }
+      if (hr == DPERR_NOMESSAGES) event.Wait();
+    }
   }
   // The next player's message (system messages skipped); false when the session is lost.
   bool Receive(DPID& from) {
@@ -264,7 +278,7 @@ void PingPong(benchmark::State& state, Player& pinger, Player& echoer) {
     DPID from;
     while (!done && echoer.Receive(from)) {
       if (from != pinger.id) continue;
-      echoer.dp->Send(echoer.id, from, DPSEND_GUARANTEED, echoer.buffer.data(), kPingSize);
+      Player::Check(echoer.dp->Send(echoer.id, from, DPSEND_GUARANTEED, echoer.buffer.data(), kPingSize));
     }
   });
   std::vector<uint8_t> ping(kPingSize, 7);
@@ -290,6 +304,7 @@ void RoundtripRelay(benchmark::State& state) {
   host.Host();
   a.Join();
   b.Join();
+  a.AwaitPlayer(b.id);
   PingPong(state, a, b);
 }
 
