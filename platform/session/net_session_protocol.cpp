@@ -11,8 +11,11 @@ bool NetSession::HandleFrame(const LinkPtr& link, const uint8_t* body, size_t n)
   switch (link->role) {
     case Link::Role::kNew:
       return HandleNew(link, type, r);
-    case Link::Role::kPeer:
+    case Link::Role::kPeer: {
+      auto it = peerLinks_.find(link->node);
+      if (it == peerLinks_.end() || it->second != link) return true;  // a removed node's link on its way out
       return phase_ == Phase::kHost && HandleAtHost(link->node, body, n);
+    }
     case Link::Role::kHost:
       return HandleAtClient(link, type, r, body, n);
   }
@@ -454,6 +457,7 @@ void NetSession::BecomeHost() {
   for (DPID id : orphans) RemovePlayer(id);
   queue_.PushHost();
   for (const LinkPtr& link : heldRejoins_) {
+    if (!link->open) continue;
     if (backlog_.count(link->node)) {
       AttachRejoin(link, link->node);
     } else {

@@ -426,6 +426,19 @@ TEST(SessionService, AfterAHostCrashAPeerThatCannotReachTheSuccessorLosesTheSess
   EXPECT_EQ(older.Send(DPID_ALLPLAYERS, "anyone?"), DPERR_CONNECTIONLOST);
 }
 
+TEST(SessionService, ClosingWhileTheHostChangesReturnsAtOnce) {
+  Peer host(1), older(2);  // long keep-alive: the search for the successor would take seconds
+  host.HostWithPlayer("h");
+  older.JoinWithPlayer(TestAddress(1), "o");
+  RawClient latest(TestAddress(3), TestAddress(1), host.options().port);
+  ASSERT_NE(latest.JoinWithPlayer("l"), 0u);
+  host.dp()->Abort();
+  std::this_thread::sleep_for(100ms);
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(older.dp()->Close(), DP_OK);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
+}
+
 TEST(SessionService, AfterAHostCrashASuccessorThatNobodyRejoinsLosesTheSession) {
   Peer host(1, 300ms);
   host.HostWithPlayer("h");
