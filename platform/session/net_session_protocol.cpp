@@ -52,10 +52,7 @@ bool NetSession::HandleNew(const LinkPtr& link, FrameType type, WireReader& r) {
     WireWriter w(FrameType::kJoinOk);
     w.Guid(session_.instance).Guid(session_.application).Str(session_.name).U32(session_.flags);
     w.U32(session_.maxPlayers).U32(node.id).U32(self_).U32(lastId_).U32(static_cast<uint32_t>(nodes_.size()));
-    for (const auto& [id, n] : nodes_) {
-      bool me = id == self_ && opt_.bindAddress.empty();
-      w.U32(id).Str(me ? link->localIp : n.address).U16(n.listenPort);
-    }
+    for (const auto& [id, n] : nodes_) w.U32(id).Str(n.address.empty() ? link->localIp : n.address).U16(n.listenPort);
     w.U32(static_cast<uint32_t>(players_.size()));
     for (const auto& [id, p] : players_) w.U32(id).U32(p.node).Str(p.name);
     Write(link, Share(w.Finish()));

@@ -452,22 +452,29 @@ TEST(SessionService, AfterAHostCrashASuccessorThatNobodyRejoinsLosesTheSession) 
 }
 
 TEST(SessionService, DestroyingARemotePlayerGivesItsOwnerSessionLost) {
-  for (int caller : {0, 1}) {
-    SCOPED_TRACE(caller == 0 ? "by the host" : "by another guest");
-    Peer host(1), other(2), target(3);
-    host.HostWithPlayer("h");
-    other.JoinWithPlayer(TestAddress(1), "o");
-    target.JoinWithPlayer(TestAddress(1), "t");
-    ASSERT_TRUE(other.NextWhere([&](const Received& r) { return r.type == DPSYS_CREATEPLAYERORGROUP && r.player == target.id(); }));
-    Peer& by = caller == 0 ? host : other;
-    ASSERT_EQ(by.dp()->DestroyPlayer(target.id()), DP_OK);
-    EXPECT_TRUE(target.NextSystem(DPSYS_SESSIONLOST));
-    for (Peer* p : {&host, &other}) {
-      EXPECT_TRUE(p->NextWhere([&](const Received& r) { return IsDestroyOf(r, target.id()); }));
+  struct Case {
+    const char* what;
+    int by, target;  // 0 the host, 1 and 2 guests (2 joined last)
+  } cases[] = {{"a guest, by the host", 0, 2}, {"a guest, by another guest", 1, 2}, {"the host, by a guest", 1, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Peer peers[] = {Peer(1), Peer(2), Peer(3)};
+    peers[0].HostWithPlayer("p0");
+    peers[1].JoinWithPlayer(TestAddress(1), "p1");
+    peers[2].JoinWithPlayer(TestAddress(1), "p2");
+    ASSERT_TRUE(peers[1].NextSystem(DPSYS_CREATEPLAYERORGROUP));  // guest 1 knows guest 2
+    DPID target = peers[c.target].id();
+    ASSERT_EQ(peers[c.by].dp()->DestroyPlayer(target), DP_OK);
+    EXPECT_TRUE(peers[c.target].NextSystem(DPSYS_SESSIONLOST));
+    std::vector<Peer*> rest;
+    for (int i = 0; i < 3; ++i)
+      if (i != c.target) rest.push_back(&peers[i]);
+    for (Peer* p : rest) {
+      EXPECT_TRUE(p->NextWhere([&](const Received& r) { return IsDestroyOf(r, target); }));
       EXPECT_EQ(p->Players().size(), 2u);
     }
-    ASSERT_EQ(host.Send(other.id(), "on"), DP_OK);
-    EXPECT_TRUE(other.NextWhere([&](const Received& r) { return IsData(r, host.id(), "on"); }));
+    ASSERT_EQ(rest[0]->Send(rest[1]->id(), "on"), DP_OK);
+    EXPECT_TRUE(rest[1]->NextWhere([&](const Received& r) { return IsData(r, rest[0]->id(), "on"); }));
   }
 }
 
