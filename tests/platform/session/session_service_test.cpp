@@ -325,6 +325,19 @@ TEST(SessionService, ASilentPeerIsDroppedAfterTheKeepAliveTimeButAnIdleOneIsNot)
   EXPECT_TRUE(idle.NextWhere([&](const Received& r) { return IsData(r, host.id(), "still there"); }));
 }
 
+TEST(SessionService, AGuestWhoseHostFallsSilentTakesOverAfterTheKeepAliveTime) {
+  constexpr auto kKeepAlive = 300ms;
+  FrozenHost host(TestAddress(1), kDefaultPort, kApp);
+  Peer guest(2, kKeepAlive);
+  guest.JoinWithPlayer(TestAddress(1), "guest");
+  ASSERT_EQ(guest.Players(DPENUMPLAYERS_REMOTE).at(0).id, FrozenHost::kPlayer);
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(guest.NextWhere([](const Received& r) { return IsDestroyOf(r, FrozenHost::kPlayer); }, 3s));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, kKeepAlive - 50ms);
+  EXPECT_TRUE(guest.NextSystem(DPSYS_HOST, 1s));
+  EXPECT_EQ(guest.Players().size(), 1u);
+}
+
 TEST(SessionService, AGracefulHostLeaveKeepsTheSessionAndLosesNothing) {
   constexpr uint32_t kCount = 1500, kHostCount = 200;
   Peer host(1), older(2), latest(3);
