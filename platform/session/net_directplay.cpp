@@ -254,7 +254,7 @@ HRESULT NetSession::Send(DPID from, DPID to, uint32_t flags, const void* data, u
   if (phase_ == Phase::kLost) return DPERR_CONNECTIONLOST;
   if (!InSession()) return DPERR_NOSESSIONS;
   if (!from || from != local_ || (to != DPID_ALLPLAYERS && !players_.count(to))) return DPERR_INVALIDPLAYER;
-  if (phase_ == Phase::kHost) Route(from, to, bytes, size, self_);
+  if (phase_ == Phase::kHost || to == local_) Route(from, to, bytes, size, self_);
   else if (phase_ == Phase::kClient && !hostLeaving_) WriteData(hostLink_, from, to, bytes, size);
   else SendToHost(DataFrame(from, to, bytes, size));
   return DP_OK;

@@ -282,7 +282,7 @@ void NetSession::ToAllNodes(const Frame& frame, uint32_t except) {
     if (node != except) frames.push_back(frame);
 }
 
-// Delivers a message at the host: to one player, or to every player but the sender.
+// Delivers a message: at the host to one player or to every player but the sender; anywhere to the own player.
 void NetSession::Route(DPID from, DPID to, const uint8_t* data, size_t size, uint32_t origin) {
   auto toNode = [&](uint32_t node) {
     if (auto link = peerLinks_.find(node); link != peerLinks_.end()) WriteData(link->second, from, to, data, size);

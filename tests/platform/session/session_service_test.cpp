@@ -94,6 +94,13 @@ TEST(SessionService, CreateAndJoinGiveBothSidesThePlayersAndTheirMessages) {
   ASSERT_TRUE(atHost);
   EXPECT_TRUE(IsData(*atHost, guest.id(), "hi"));
 
+  for (Peer* p : {&host, &guest}) {  // a player may send to itself
+    ASSERT_EQ(p->Send(p->id(), "self"), DP_OK);
+    auto self = p->Next();
+    ASSERT_TRUE(self);
+    EXPECT_TRUE(IsData(*self, p->id(), "self"));
+  }
+
   EXPECT_EQ(host.AddressOf(guest.id()), TestAddress(2));
   EXPECT_EQ(guest.AddressOf(host.id()), TestAddress(1));
   EXPECT_EQ(guest.AddressOf(guest.id()), TestAddress(2));
