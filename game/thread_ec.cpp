@@ -26,7 +26,11 @@ void TThreadEC::StartThread() {
     // The new thread waits for the lock, so it starts only once all is set.
     thread_ = std::thread(&TThreadEC::ThreadProc, this);
     running_ = true;
+    starting_ = true;
     changed_.wait(lock, [this] { return threadId_ != 0 || !running_; });
+    // A self-freeing thread may already have ended: it waits for this before it frees itself.
+    starting_ = false;
+    changed_.notify_all();
 }
 
 void TThreadEC::SetPriority(uint8_t p) {
@@ -86,13 +90,16 @@ void TThreadEC::ThreadProc() {
     }
     bool freeSelf;
     {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
         terminated_ = false;
         threadId_ = 0;
         running_ = false;
         freeSelf = FreeOnTerminate;
-        if (freeSelf) thread_.detach();
         changed_.notify_all();
+        if (freeSelf) {
+            changed_.wait(lock, [this] { return !starting_; });
+            thread_.detach();
+        }
     }
     // Nothing of the object is touched past this point unless it frees itself.
     if (freeSelf) delete this;

@@ -65,6 +65,7 @@ private:
     std::atomic<bool> terminated_{false};
     std::atomic<uint8_t> priority_{0};
     std::atomic<pid_t> threadId_{0};
+    bool starting_ = false;  // StartThread still uses the object (guarded by mutex_)
 };
 
 }  // namespace kordalt

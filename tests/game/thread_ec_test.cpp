@@ -56,14 +56,15 @@ protected:
 
 class SelfFreeingThread : public TThreadEC {
 public:
-    explicit SelfFreeingThread(std::promise<void>* freed) : freed_(freed) { FreeOnTerminate = true; }
+    SelfFreeingThread(std::promise<void>* freed, Ms work) : freed_(freed), work_(work) { FreeOnTerminate = true; }
 
 protected:
     ~SelfFreeingThread() override { freed_->set_value(); }
-    void Execute() override { std::this_thread::sleep_for(Ms(20)); }
+    void Execute() override { std::this_thread::sleep_for(work_); }
 
 private:
     std::promise<void>* freed_;
+    Ms work_;
 };
 
 TEST(ThreadEC, WaitForWithoutThreadReturnsAtOnce) {
@@ -148,8 +149,19 @@ TEST(ThreadEC, ExceptionFromExecuteIsDroppedAndTheObjectRestarts) {
 TEST(ThreadEC, FreeOnTerminateFreesTheObject) {
     std::promise<void> freed;
     auto done = freed.get_future();
-    (new SelfFreeingThread(&freed))->StartThread();
+    (new SelfFreeingThread(&freed, Ms(20)))->StartThread();
     EXPECT_EQ(done.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+}
+
+// A run that ends at once must not free the object while StartThread still uses it
+// (the sanitizer reports the use after free).
+TEST(ThreadEC, SelfFreeingThreadThatEndsAtOnce) {
+    for (int i = 0; i < 200; ++i) {
+        std::promise<void> freed;
+        auto done = freed.get_future();
+        (new SelfFreeingThread(&freed, Ms(0)))->StartThread();
+        ASSERT_EQ(done.wait_for(std::chrono::seconds(5)), std::future_status::ready) << i;
+    }
 }
 
 }  // namespace
