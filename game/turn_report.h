@@ -9,17 +9,9 @@
 #include <vector>
 
 #include "game/short_string.h"
+#include "platform/colors.h"
 
 namespace kordalt {
-
-using TColor = uint32_t;  // $00BBGGRR
-
-constexpr TColor clBlack = 0x000000;
-constexpr TColor clRed = 0x0000FF;
-constexpr TColor clGreen = 0x008000;
-constexpr TColor clOlive = 0x008080;
-constexpr TColor clNavy = 0x800000;
-constexpr TColor clBlue = 0xFF0000;
 
 constexpr uint8_t kEventMessage = 1;   // news of a state
 constexpr uint8_t kBattleMessage = 2;  // battle text
