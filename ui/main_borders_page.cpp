@@ -12,14 +12,15 @@
 #include "controls/draw_grid.h"
 #include "controls/ex_label.h"
 #include "controls/speed_button.h"
-#include "game/capture.h"
 #include "game/format.h"
 #include "game/fronts.h"
 #include "game/kordalt_pool.h"
 #include "game/rules_data.h"
 #include "game/self_test.h"
 #include "game/squares.h"
+#include "game/arith.h"
 #include "ui/main_screen.h"
+#include "ui/main_screen_report.h"
 #include "ui/main_screen_support.h"
 
 namespace kordalt {
@@ -37,7 +38,13 @@ constexpr TColor kLightRed = 0x6C6CFF;
 
 TKordaltRec& Kordalt(int k) { return Game.mKordalt[k]; }
 
-bool Borders(int j) { return Map && Map->AreNeighbours(Game.CurrentGos, static_cast<uint8_t>(j)); }
+bool BordersCurrent(int j) { return Map && Map->AreNeighbours(Game.CurrentGos, static_cast<uint8_t>(j)); }
+
+int MapMode = 2;
+bool MapShowNames = true;
+TColor GosColor(int) { return clSilver; }
+void DrawMiniMap(QImage&, const QRect&) {}
+void DrawAttitudeIcon(QPainter&, QPoint, int) {}
 
 }  // namespace
 
@@ -47,7 +54,7 @@ std::string KordaltOrderText(int k) {
         case kOrderFortify:
             return KordaltOrderNames[0];
         case kOrderAttack: {
-            const std::string name = rec.Front >= 1 && rec.Front <= MaxGos ? Game.mGos[rec.Front].Name.str() : "";
+            const std::string name = rec.Front >= 1 && rec.Front <= MaxGos ? Game.mGos[rec.Front].Name.Str() : "";
             return FormatText(KordaltOrderNames[1], {name});
         }
         case kOrderRest:
@@ -240,9 +247,9 @@ std::vector<int> TMain::CountryRows() const {
     const int gos = Game.CurrentGos;
     if (gos >= 1 && gos <= Game.GosCount && Game.mGos[gos].Alive) rows.push_back(gos);
     for (int j = 1; j <= Game.GosCount; ++j)
-        if (j != gos && Game.mGos[j].Alive && Borders(j)) rows.push_back(j);
+        if (j != gos && Game.mGos[j].Alive && BordersCurrent(j)) rows.push_back(j);
     for (int j = 1; j <= Game.GosCount; ++j)
-        if (j != gos && Game.mGos[j].Alive && !Borders(j)) rows.push_back(j);
+        if (j != gos && Game.mGos[j].Alive && !BordersCurrent(j)) rows.push_back(j);
     return rows;
 }
 
@@ -252,14 +259,14 @@ void TMain::DrawCountryCell(int col, int row, const TRect& rect) {
     TExDrawGrid* grid = Borders.dgrCountries;
     QPainter& canvas = *grid->Canvas();
     const int j = rows[static_cast<size_t>(row)];
-    const bool visible = j == Game.CurrentGos || Borders(j);
+    const bool visible = j == Game.CurrentGos || BordersCurrent(j);
     canvas.fillRect(rect.ToQRect(), ToQColor(row % 2 == 1 ? clWhite : clBtnFace));
     canvas.setPen(ToQColor(visible ? clBlack : clGrayText));
     const TGosRec& rec = Game.mGos[j];
     const bool hidden = !visible && !Borders.N2->isChecked();
     switch (col) {
         case 0:
-            grid->DrawCellStr(rect, Qs(rec.Name.str()), taLeftJustify);
+            grid->DrawCellStr(rect, Qs(rec.Name.Str()), taLeftJustify);
             break;
         case 1:
             grid->DrawCellStr(rect, hidden ? "..." : Dec(Map ? Map->RegionSize(static_cast<uint8_t>(j)) : 0),
@@ -302,7 +309,7 @@ void TMain::DrawKordaltCell(int col, int row, const TRect& rect, unsigned state)
     TAlignment align = taRightJustify;
     switch (col) {
         case 0:
-            value = Qs(rec.Name.str());
+            value = Qs(rec.Name.Str());
             align = taLeftJustify;
             break;
         case 1:
@@ -382,7 +389,7 @@ void TMain::ArmyInfoClick() {
         slider->blockSignals(false);
         Borders.Label1->setText(Dec(slider->value()));
         Borders.Label_km->setText(
-            Qs(FormatText(LangTextCp(1597, "%d"), {SquaresToCapture(Kordalt(k).Speed, slider->value())})));
+            Qs(FormatText(LangTextCp(1597, "%d"), {CaptureSquares(Kordalt(k).Speed, slider->value())})));
         ShowFrontControls(true);
     } else {
         ShowFrontControls(false);
@@ -433,8 +440,8 @@ void TMain::mnuKordaltOrderPopup() {
     add(KordaltOrderNames[0], kFortifyTag, rec.Order == kOrderFortify);
     menu->addSeparator();
     for (int j = 1; j <= Game.GosCount; ++j)
-        if (j != Game.CurrentGos && Game.mGos[j].Alive && Borders(j))
-            add(FormatText(KordaltOrderNames[1], {Game.mGos[j].Name.str()}), j + kAttackTagBase,
+        if (j != Game.CurrentGos && Game.mGos[j].Alive && BordersCurrent(j))
+            add(FormatText(KordaltOrderNames[1], {Game.mGos[j].Name.Str()}), j + kAttackTagBase,
                 rec.Order == kOrderAttack && rec.Front == j);
     menu->addSeparator();
     add(KordaltDismissText, kDismissTag, false);

@@ -13,11 +13,10 @@ namespace kordalt {
 class TExDrawGrid;
 class TExLabel;
 class TExSpeedButton;
-class TMapImage;
 
 struct TBordersPage {
     TExDrawGrid* dgrCountries = nullptr;
-    TMapImage* Image6 = nullptr;
+    QLabel* Image6 = nullptr;
     QMenu* mnuMap = nullptr;
     QAction* N1 = nullptr;
     QAction* N2 = nullptr;

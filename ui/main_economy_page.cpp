@@ -13,6 +13,7 @@
 #include "game/arith.h"
 #include "game/format.h"
 #include "game/fronts.h"
+#include "game/language_file.h"
 #include "ui/main_screen.h"
 #include "ui/main_screen_support.h"
 
@@ -219,17 +220,17 @@ void TMain::BuildEconomyPage() {
 void TMain::LocalizeEconomyPage() {
     Economy.Label125->setText(LangText(1514, ""));
     for (int i = 0; i < kEconomyPanelCount; ++i) {
-        Economy.Actions[static_cast<size_t>(i)].Title->setText(LangText(1515 + i));
-        Economy.Actions[static_cast<size_t>(i)].Panel->setToolTip(LangText(1522 + i));
+        Economy.Actions[static_cast<size_t>(i)].Title->setText(LangText(1515 + i, ""));
+        Economy.Actions[static_cast<size_t>(i)].Panel->setToolTip(LangText(1522 + i, ""));
     }
     const char* captions[16] = {"Label87",  "Label14", "Label15",  "Label16",  "Label17",  "Label18",
                                 "Label19",  "Label39", "Label102", "Label88",  "Label85",  "Label89",
                                 "Label117", "Label118", "Label120", "Label122"};
-    for (int i = 0; i < 16; ++i) Economy.Panel1->findChild<QLabel*>(captions[i])->setText(LangText(1529 + i));
+    for (int i = 0; i < 16; ++i) Economy.Panel1->findChild<QLabel*>(captions[i])->setText(LangText(1529 + i, ""));
     std::vector<std::string> lines;
     if (LanguageFile) LanguageFile->LoadIntro(1, lines);
     QStringList qlines;
-    for (const std::string& l : lines) qlines << QString::fromUtf8(Cp1251ToUtf8(l));
+    for (const std::string& l : lines) qlines << Qs((l));
     Economy.ScrollTextPanel2->SetLines(qlines);
 }
 

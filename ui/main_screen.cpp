@@ -10,8 +10,12 @@
 #include <QScreen>
 #include <QSlider>
 #include <QTabWidget>
+#include <QLineEdit>
+#include <QTextEdit>
 #include <QTimer>
 
+#include "controls/draw_grid.h"
+#include "controls/list_box.h"
 #include "controls/scroll_text_panel.h"
 #include "controls/speed_button.h"
 #include "game/arith.h"
@@ -19,6 +23,7 @@
 #include "game/game_loop.h"
 #include "game/language_file.h"
 #include "game/new_game.h"
+#include "game/rules_data.h"
 #include "game/saved_game.h"
 #include "game/self_test.h"
 #include "game/squares.h"
@@ -26,6 +31,7 @@
 #include "platform/fatal.h"
 #include "platform/program_path.h"
 #include "ui/main_screen_support.h"
+#include "ui/screens.h"
 
 namespace kordalt {
 
@@ -173,6 +179,7 @@ void TMain::FormCreate() {
     HelpContext = 10;
     PageControl1->setCurrentIndex(0);
     BitBtn3->setFocus();
+    SetActivationHandler(this, [this] { FormActivate(); });
 }
 
 void TMain::Localize() {
@@ -181,11 +188,11 @@ void TMain::Localize() {
     setWindowTitle(LangText(1500, "Kordalt"));
     QPushButton* buttons[4] = {BitBtn1, BitBtn2, BitBtn3, BitBtn4};
     for (int i = 0; i < 4; ++i) {
-        buttons[i]->setToolTip(LangText(1501 + i));
-        buttons[i]->setText(LangText(1586 + i));
+        buttons[i]->setToolTip(LangText(1501 + i, ""));
+        buttons[i]->setText(LangText(1586 + i, ""));
     }
     static constexpr int tabTexts[6] = {1505, 1513, 1545, 1564, 1574, 1583};
-    for (int i = 0; i < 6; ++i) PageControl1->setTabText(i, LangText(tabTexts[i]));
+    for (int i = 0; i < 6; ++i) PageControl1->setTabText(i, LangText(tabTexts[i], ""));
     LocalizeInfoPage();
     LocalizeEconomyPage();
     LocalizeSciencePage();
@@ -193,8 +200,9 @@ void TMain::Localize() {
     LocalizeShopPage();
     SaveDialog1->setDirectory(QString::fromStdString(ProgramDirectory()));
     SaveDialog1->setWindowTitle(LangText(1585, ""));
-    const QString filter = QString::fromUtf8(Cp1251ToUtf8(LanguageFile ? LanguageFile->GetTextRaw(1174, "") : ""));
+    const QString filter = Qs((LanguageFile ? LanguageFile->GetTextRaw(1174, "") : ""));
     SaveDialog1->setNameFilter(filter.section('|', 0, 0) + " (" + filter.section('|', 1, 1) + ")");
+    ApplyLanguageFont(this);
 }
 
 // Button pictures come from the picture store when it is loaded.
@@ -207,7 +215,7 @@ TTurnResult TMain::RunTurn() {
     TurnResult = 3;
     show();
     FormActivate();
-    const int result = exec();
+    const int result = ExecModal(*this);
     if (result == 1) return TTurnResult::Next;
     if (result == 2) return TTurnResult::Pass;
     return TTurnResult::Quit;
@@ -216,7 +224,6 @@ TTurnResult TMain::RunTurn() {
 void TMain::FormActivate() {
     if (TurnShown != 1) return;
     if (Game.MapSize < 50 || Game.MapSize > 100) FatalExit(kBadMapSizeExitCode, "map size out of range");
-    HelpContext = HelpContext;  // the help button stays help-kind
     const uint8_t gos = Game.CurrentGos;
     for (int j = 1; j <= MaxGos; ++j) GosBorders[j] = 0;
     for (int j = 1; j <= Game.GosCount; ++j)
@@ -242,9 +249,9 @@ void TMain::FormActivate() {
     FillKordaltList(gos);
     TurnResult = 3;
     BitBtn1->setEnabled(false);
-    StatusBar1->Panel(0)->setText(QString::fromUtf8(Cp1251ToUtf8(FormatText(LangTextCp(1590), {Game.Year}))));
-    StatusBar1->Panel(1)->setText(QString::fromUtf8(Cp1251ToUtf8(CurrentRec().Name.str())));
-    StatusBar1->Panel(2)->setText(QString::fromUtf8(Cp1251ToUtf8(CurrentRec().PlayerName.str())));
+    StatusBar1->Panel(0)->setText(Qs((FormatText(LangTextCp(1590), {Game.Year}))));
+    StatusBar1->Panel(1)->setText(Qs((CurrentRec().Name.Str())));
+    StatusBar1->Panel(2)->setText(Qs((CurrentRec().PlayerName.Str())));
     Info.RichEdit1->clear();
     Info.RichEdit3->clear();
     SetFontColor(Info.RichEdit3, clBlack);
@@ -254,7 +261,7 @@ void TMain::FormActivate() {
     FillEvents();
     ShowChronicle(Info.RichEdit3, Game.BattleChronicle);
     ScienceDirty = 1;
-    StartScrollPanels(LanguageFile && LanguageFile->ReadBool("Preferences", "ScrollText", false));
+    StartScrollPanels(LanguageFile && LanguageFile->ReadBool("Preferences", "ShowScrollHelp", false));
     TGosRec& rec = CurrentRec();
     for (int j = 1; j <= Game.GosCount; ++j) {
         const uint8_t k = rec.Fronts[j].Kordalt;
@@ -285,6 +292,7 @@ void TMain::StartScrollPanels(bool active) {
 }
 
 void TMain::showEvent(QShowEvent* event) {
+    HidePreviousScreen();
     QDialog::showEvent(event);
 }
 
@@ -370,6 +378,16 @@ void TMain::PressExtraExit() {
 
 void TMain::ExtraExitClick() { TurnResult = 1; }
 
+void TMain::Tell(const std::string& text) {
+    FormDeactivate();
+    ShowMessageBox(TMsgType::Plain, Qs(text));
+}
+
+bool TMain::Ask(const std::string& text) {
+    FormDeactivate();
+    return AskYesNo(Qs(text));
+}
+
 bool TMain::AskSaveOnExit() {
     const bool confirm = LanguageFile && LanguageFile->ReadBool("Preferences", "ConfirmSaveGame", false);
     return confirm && (GameMode == 1 || GameMode == kLocalGame) &&
@@ -427,7 +445,7 @@ bool TMain::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
-    if (watched == Info.ChatEdit && event->type() == QEvent::KeyPress) {
+    if (watched == static_cast<QObject*>(Info.ChatEdit) && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             ChatEditKeyPress(key);
@@ -440,8 +458,8 @@ bool TMain::eventFilter(QObject* watched, QEvent* event) {
 
 void TMain::SpeedButton3Click() {
     if (IsInternetGame) return;
-    const std::string name = FormatText(Cp("%s_%d"), {CurrentRec().PlayerName.str(), Game.Year});
-    SaveDialog1->selectFile(QString::fromUtf8(Cp1251ToUtf8(name)));
+    const std::string name = FormatText(Cp("%s_%d"), {CurrentRec().PlayerName.Str(), Game.Year});
+    SaveDialog1->selectFile(Qs((name)));
     if (SaveDialog1->exec() != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty()) return;
     try {
         SaveGame(Utf8ToCp1251(SaveDialog1->selectedFiles().first().toStdString()));

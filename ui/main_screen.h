@@ -255,7 +255,6 @@ private:
     void DrawCountryCell(int col, int row, const TRect& rect);
     void DrawKordaltCell(int col, int row, const TRect& rect, unsigned state);
     void ReleaseFromFront(int k);
-    void AutoRestOrTrainAll(uint8_t order, uint8_t front);
 
     int modalResult_ = 0;
 };
