@@ -22,6 +22,7 @@
 #include "ui/main_screen.h"
 #include "ui/main_screen_report.h"
 #include "ui/main_screen_support.h"
+#include "ui/picture_store.h"
 
 namespace kordalt {
 
@@ -44,7 +45,9 @@ int MapMode = 2;
 bool MapShowNames = true;
 TColor GosColor(int) { return clSilver; }
 void DrawMiniMap(QImage&, const QRect&) {}
-void DrawAttitudeIcon(QPainter&, QPoint, int) {}
+void DrawAttitudeIcon(QPainter& canvas, QPoint at, int icon) {
+    if (PictureList) PictureList->DrawFragmentTransparent(at.x(), at.y(), canvas, icon);
+}
 
 }  // namespace
 

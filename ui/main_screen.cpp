@@ -31,6 +31,7 @@
 #include "platform/fatal.h"
 #include "platform/program_path.h"
 #include "ui/main_screen_support.h"
+#include "ui/picture_store.h"
 #include "ui/screens.h"
 
 namespace kordalt {
@@ -205,8 +206,31 @@ void TMain::Localize() {
     ApplyLanguageFont(this);
 }
 
-// Button pictures come from the picture store when it is loaded.
-void TMain::LoadGlyphs() {}
+void TMain::LoadGlyphs() {
+    if (!PictureList) return;
+    const std::pair<TExSpeedButton*, int> speedButtons[] = {
+        {Borders.ShowGraph, 25}, {Borders.SpeedButton6, 26}, {Science.SpeedButton4, 24},
+        {Shop.SpeedButton5, 27}, {Info.SpeedButton3, 17},    {Info.SpeedButton7, 10}};
+    for (const auto& [button, index] : speedButtons) {
+        QImage glyph;
+        PictureList->LoadGlyph(glyph, index);
+        button->SetGlyph(glyph);
+        button->SetNumGlyphs(2);
+    }
+    const std::pair<QPushButton*, int> bitButtons[] = {{BitBtn1, 14}, {BitBtn4, 15}, {BitBtn3, 16}, {BitBtn2, 13}};
+    for (const auto& [button, index] : bitButtons) {
+        QImage glyph;
+        PictureList->LoadGlyph(glyph, index);
+        if (glyph.isNull()) continue;
+        // The first of the glyph's two pictures, its lower-left colour transparent.
+        QImage face = glyph.copy(0, 0, glyph.height(), glyph.height()).convertToFormat(QImage::Format_ARGB32);
+        const QRgb transparent = face.pixel(0, face.height() - 1);
+        for (int y = 0; y < face.height(); ++y)
+            for (int x = 0; x < face.width(); ++x)
+                if (face.pixel(x, y) == transparent) face.setPixel(x, y, qRgba(0, 0, 0, 0));
+        button->setIcon(QIcon(QPixmap::fromImage(face)));
+    }
+}
 
 void TMain::SetBackgrounds() {}
 

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
 #include <QTabWidget>
@@ -28,6 +29,7 @@
 #include "support/test_files.h"
 #include "ui/main_screen.h"
 #include "ui/main_screen_support.h"
+#include "ui/picture_store.h"
 #include "ui/ui_support.h"
 
 namespace kordalt::test {
@@ -44,6 +46,9 @@ protected:
     MainScreenTest() {
         EXPECT_EQ(chdir(scratch.Dir().c_str()), 0);
         CreateLanguageFile();
+        EXPECT_EQ(chdir(KORDALT_BIN_DIR), 0);
+        PictureList = std::make_unique<TPictureFragmentList>("kordalt.INI", "Icons");
+        EXPECT_EQ(chdir(scratch.Dir().c_str()), 0);
         LoadRulesData();
         GameMode = kLocalGame;
         IsInternetGame = false;
@@ -72,6 +77,7 @@ protected:
         screen.reset();
         ReplaceMap(nullptr);
         ClearReport();
+        PictureList.reset();
         FreeLanguageFile();
         EXPECT_EQ(chdir(KORDALT_TEST_TMP), 0);
     }
