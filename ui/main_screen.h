@@ -257,6 +257,7 @@ private:
     void ReleaseFromFront(int k);
 
     int modalResult_ = 0;
+    QString typedName_;  // EditName before the last keystroke
 };
 
 // Row r of the Kordalt grid, text of the order, troops and the release rule.

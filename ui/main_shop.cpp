@@ -23,6 +23,7 @@ namespace {
 
 constexpr int kMaxKordalts = 10;
 constexpr int kSlotsPerState = 10;
+constexpr int kMaxNameTyped = 10;
 
 struct SliderSpec {
     const char *trackBar, *minLabel, *maxLabel, *valueLabel;
@@ -75,7 +76,11 @@ void TMain::BuildShopPage() {
     Shop.EditName = new QLineEdit(page);
     Shop.EditName->setObjectName("EditName");
     Shop.EditName->setGeometry(150, 42, 160, 22);
-    Shop.EditName->setMaxLength(10);
+    // At most 10 characters typed; a longer text set by the program stays.
+    connect(Shop.EditName, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (text.size() > kMaxNameTyped && text.size() > typedName_.size()) Shop.EditName->setText(typedName_);
+    });
+    connect(Shop.EditName, &QLineEdit::textChanged, this, [this](const QString& text) { typedName_ = text; });
     Shop.Label13 = MakeLabel(page, "Label13", 230, 304, 160, 24);
     QFont big = Shop.Label13->font();
     big.setBold(true);
