@@ -476,6 +476,9 @@ bool TMain::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
+    if (watched == static_cast<QObject*>(Shop.EditName) && event->type() == QEvent::KeyPress &&
+        NameKeyRefused(static_cast<QKeyEvent*>(event)))
+        return true;
     if (watched == TabSheetChat && event->type() == QEvent::Hide) TabSheetChatExit();
     return QDialog::eventFilter(watched, event);
 }

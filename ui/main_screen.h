@@ -252,12 +252,12 @@ private:
     void EconomyAction(int panel);
     int TrainingMaximum(int32_t people, bool scientists) const;
     void StepTraining(QSlider* slider, bool scientists);
+    bool NameKeyRefused(QKeyEvent* event) const;
     void DrawCountryCell(int col, int row, const TRect& rect);
     void DrawKordaltCell(int col, int row, const TRect& rect, unsigned state);
     void ReleaseFromFront(int k);
 
     int modalResult_ = 0;
-    QString typedName_;  // EditName before the last keystroke
 };
 
 // Row r of the Kordalt grid, text of the order, troops and the release rule.

@@ -1,4 +1,5 @@
 // The Kordalt shop: four quality sliders, the price and the purchase.
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -23,7 +24,6 @@ namespace {
 
 constexpr int kMaxKordalts = 10;
 constexpr int kSlotsPerState = 10;
-constexpr int kMaxNameTyped = 10;
 
 struct SliderSpec {
     const char *trackBar, *minLabel, *maxLabel, *valueLabel;
@@ -76,11 +76,7 @@ void TMain::BuildShopPage() {
     Shop.EditName = new QLineEdit(page);
     Shop.EditName->setObjectName("EditName");
     Shop.EditName->setGeometry(150, 42, 160, 22);
-    // At most 10 characters typed; a longer text set by the program stays.
-    connect(Shop.EditName, &QLineEdit::textEdited, this, [this](const QString& text) {
-        if (text.size() > kMaxNameTyped && text.size() > typedName_.size()) Shop.EditName->setText(typedName_);
-    });
-    connect(Shop.EditName, &QLineEdit::textChanged, this, [this](const QString& text) { typedName_ = text; });
+    Shop.EditName->installEventFilter(this);
     Shop.Label13 = MakeLabel(page, "Label13", 230, 304, 160, 24);
     QFont big = Shop.Label13->font();
     big.setBold(true);
@@ -106,6 +102,15 @@ void TMain::LocalizeShopPage() {
     QStringList qlines;
     for (const std::string& l : lines) qlines << Qs(l);
     Shop.ScrollTextPanel1->SetLines(qlines);
+}
+
+// At most 10 characters are typed into the name; a longer text set by the
+// program stays as it is.
+bool TMain::NameKeyRefused(QKeyEvent* event) const {
+    constexpr int kMaxNameTyped = 10;
+    const QString typed = event->text();
+    if (typed.isEmpty() || !typed.at(0).isPrint()) return false;
+    return Shop.EditName->text().size() - Shop.EditName->selectedText().size() >= kMaxNameTyped;
 }
 
 void TMain::BuyKordaltClick() {
