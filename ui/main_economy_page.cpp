@@ -136,13 +136,15 @@ void TMain::BuildEconomyPage() {
         a.Title = MakeLabel(a.Panel, n.title, 4, 2, 210, 16);
         QFont bold = a.Title->font();
         bold.setBold(true);
+        bold.setPointSizeF(bold.pointSizeF() * 0.9);
         a.Title->setFont(bold);
         a.TrackBar = MakeTrackBar(a.Panel, n.trackBar, 4, 20, 150, 22);
+        a.TrackBar->setTickPosition(QSlider::NoTicks);
         a.MinLabel = MakeLabel(a.Panel, n.minLabel, 4, 42, 60, 14);
         a.MaxLabel = MakeLabel(a.Panel, n.maxLabel, 94, 42, 60, 14);
         a.MaxLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         a.AmountLabel = MakeLabel(a.Panel, n.amount, 4, 58, 150, 16);
-        if (n.result) a.ResultLabel = MakeLabel(a.Panel, n.result, i == epSow ? 84 : 4, 75, i == epSow ? 70 : 150, 16);
+        if (n.result) a.ResultLabel = MakeLabel(a.Panel, n.result, i == epSow ? 94 : 4, 75, i == epSow ? 60 : 150, 16);
         a.Shape = new TShape(a.Panel);
         a.Shape->setObjectName(n.shape);
         a.Shape->setGeometry(164, 20, 46, 46);
@@ -181,7 +183,7 @@ void TMain::BuildEconomyPage() {
             connect(a.MaxButton, &TExLabel::OnMouseUp, a.Shape, &TShape::MouseUp);
         }
     }
-    Economy.Label125 = MakeLabel(Economy.Actions[epSow].Panel, "Label125", 4, 75, 80, 16);
+    Economy.Label125 = MakeLabel(Economy.Actions[epSow].Panel, "Label125", 4, 75, 88, 16);
     auto& act = Economy.Actions;
     connect(act[epSow].TrackBar, &QSlider::valueChanged, this, [this] { TrackBar11Change(); });
     connect(act[epSell].TrackBar, &QSlider::valueChanged, this, [this] { TrackBar5Change(); });

@@ -14,6 +14,7 @@
 #include <QTextEdit>
 #include <QTimer>
 
+#include "controls/button_glyph.h"
 #include "controls/draw_grid.h"
 #include "controls/list_box.h"
 #include "controls/scroll_text_panel.h"
@@ -216,6 +217,7 @@ void TMain::LoadGlyphs() {
         PictureList->LoadGlyph(glyph, index);
         button->SetGlyph(glyph);
         button->SetNumGlyphs(2);
+        button->SetLayout(blGlyphLeft);
     }
     const std::pair<QPushButton*, int> bitButtons[] = {{BitBtn1, 14}, {BitBtn4, 15}, {BitBtn3, 16}, {BitBtn2, 13}};
     for (const auto& [button, index] : bitButtons) {
