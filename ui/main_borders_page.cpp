@@ -160,8 +160,8 @@ void TMain::BuildBordersPage() {
     Borders.RichEdit4->setObjectName("RichEdit4");
     Borders.RichEdit4->setReadOnly(true);
     Borders.RichEdit4->setGeometry(4, 220, 170, 86);
-    Borders.RichEdit4->setMouseTracking(true);
-    Borders.RichEdit4->installEventFilter(this);
+    Borders.RichEdit4->viewport()->setMouseTracking(true);
+    Borders.RichEdit4->viewport()->installEventFilter(this);
 
     auto* kordalts = new TKordaltGrid(page);
     Borders.dgrKordalts = kordalts;

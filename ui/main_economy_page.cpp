@@ -232,7 +232,7 @@ void TMain::LocalizeEconomyPage() {
     std::vector<std::string> lines;
     if (LanguageFile) LanguageFile->LoadIntro(1, lines);
     QStringList qlines;
-    for (const std::string& l : lines) qlines << Qs((l));
+    for (const std::string& l : lines) qlines << Qs(l);
     Economy.ScrollTextPanel2->SetLines(qlines);
 }
 

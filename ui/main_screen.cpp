@@ -202,7 +202,7 @@ void TMain::Localize() {
     LocalizeShopPage();
     SaveDialog1->setDirectory(QString::fromStdString(ProgramDirectory()));
     SaveDialog1->setWindowTitle(LangText(1585, ""));
-    const QString filter = Qs((LanguageFile ? LanguageFile->GetTextRaw(1174, "") : ""));
+    const QString filter = Qs(LanguageFile ? LanguageFile->GetTextRaw(1174, "") : "");
     SaveDialog1->setNameFilter(filter.section('|', 0, 0) + " (" + filter.section('|', 1, 1) + ")");
     ApplyLanguageFont(this);
 }
@@ -248,7 +248,8 @@ TTurnResult TMain::RunTurn() {
 }
 
 void TMain::FormActivate() {
-    if (TurnShown != 1) return;
+    // A hidden window does not become active.
+    if (TurnShown != 1 || !isVisible()) return;
     if (Game.MapSize < 50 || Game.MapSize > 100) FatalExit(kBadMapSizeExitCode, "map size out of range");
     const uint8_t gos = Game.CurrentGos;
     for (int j = 1; j <= MaxGos; ++j) GosBorders[j] = 0;
@@ -275,9 +276,9 @@ void TMain::FormActivate() {
     FillKordaltList(gos);
     TurnResult = 3;
     BitBtn1->setEnabled(false);
-    StatusBar1->Panel(0)->setText(Qs((FormatText(LangTextCp(1590), {Game.Year}))));
-    StatusBar1->Panel(1)->setText(Qs((CurrentRec().Name.Str())));
-    StatusBar1->Panel(2)->setText(Qs((CurrentRec().PlayerName.Str())));
+    StatusBar1->Panel(0)->setText(Qs(FormatText(LangTextCp(1590), {Game.Year})));
+    StatusBar1->Panel(1)->setText(Qs(CurrentRec().Name.Str()));
+    StatusBar1->Panel(2)->setText(Qs(CurrentRec().PlayerName.Str()));
     Info.RichEdit1->clear();
     Info.RichEdit3->clear();
     SetFontColor(Info.RichEdit3, clBlack);
@@ -365,8 +366,12 @@ void TMain::Autosave() {
     std::string name = "autosave";
     if (!LocalGame()) MakeAutosaveName(name);
     if (Game.DifficultyLevel == 2 || GameMode == kNetworkClient) return;
+    SaveReporting(name + ".kordalt");
+}
+
+void TMain::SaveReporting(const std::string& fileName) {
     try {
-        SaveGame(name + ".kordalt");
+        SaveGame(fileName);
     } catch (const SaveError& e) {
         Tell(e.what());
     }
@@ -481,6 +486,8 @@ bool TMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == static_cast<QObject*>(Shop.EditName) && event->type() == QEvent::KeyPress &&
         NameKeyRefused(static_cast<QKeyEvent*>(event)))
         return true;
+    if (watched == Borders.RichEdit4->viewport() && event->type() == QEvent::MouseMove && isActiveWindow())
+        Borders.RichEdit4->setFocus();
     if (watched == TabSheetChat && event->type() == QEvent::Hide) TabSheetChatExit();
     return QDialog::eventFilter(watched, event);
 }
@@ -488,13 +495,10 @@ bool TMain::eventFilter(QObject* watched, QEvent* event) {
 void TMain::SpeedButton3Click() {
     if (IsInternetGame) return;
     const std::string name = FormatText(Cp("%s_%d"), {CurrentRec().PlayerName.Str(), Game.Year});
-    SaveDialog1->selectFile(Qs((name)));
-    if (SaveDialog1->exec() != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty()) return;
-    try {
-        SaveGame(Utf8ToCp1251(SaveDialog1->selectedFiles().first().toStdString()));
-    } catch (const SaveError& e) {
-        Tell(e.what());
-    }
+    SaveDialog1->selectFile(Qs(name));
+    FormDeactivate();
+    if (ExecModal(*SaveDialog1) != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty()) return;
+    SaveReporting(SaveDialog1->selectedFiles().first().toStdString());  // a path: UTF-8
 }
 
 // The settings dialog is not built yet: the button does nothing without it.
