@@ -173,8 +173,6 @@ void TMain::BuildBordersPage() {
     kordalts->SetRowCount(2);
     kordalts->SetOptions(kordalts->Options() | goRowSelect);
     kordalts->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    static constexpr int widths[8] = {70, 50, 55, 40, 40, 40, 90, 44};
-    for (int c = 0; c < 8; ++c) kordalts->SetColWidths(c, widths[c]);
     kordalts->setMouseTracking(true);
     kordalts->OnDrawCell = [this](TExDrawGrid*, int col, int row, const TRect& rect, TGridDrawState state) {
         DrawKordaltCell(col, row, rect, state);
@@ -207,13 +205,9 @@ void TMain::BuildBordersPage() {
     Borders.ExLabel5 = new TExLabel(page);
     Borders.ExLabel5->setObjectName("ExLabel5");
     Borders.ExLabel5->setGeometry(180, 28, 100, 18);
-    Borders.SpeedButton6 = new TExSpeedButton(page);
-    Borders.SpeedButton6->setObjectName("SpeedButton6");
-    Borders.SpeedButton6->setGeometry(180, 200, 140, 26);
+    Borders.SpeedButton6 = MakeSpeedButton(page, "SpeedButton6", QRect(180, 200, 140, 26));
     connect(Borders.SpeedButton6, &TExSpeedButton::OnClick, this, [this] { SpeedButton6Click(); });
-    Borders.ShowGraph = new TExSpeedButton(page);
-    Borders.ShowGraph->setObjectName("ShowGraph");
-    Borders.ShowGraph->setGeometry(180, 232, 140, 26);
+    Borders.ShowGraph = MakeSpeedButton(page, "ShowGraph", QRect(180, 232, 140, 26));
     connect(Borders.ShowGraph, &TExSpeedButton::OnClick, this, [this] { ShowGraphClick(); });
     Borders.ArmyInfo = MakeHiddenButton(page, "ArmyInfo");
     Borders.ShowMap = MakeHiddenButton(page, "ShowMap");

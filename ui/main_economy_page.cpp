@@ -198,23 +198,14 @@ void TMain::BuildEconomyPage() {
     connect(act[epTrainSoldiers].ActionButton, &QPushButton::clicked, this, [this] { ExSpeedButton4Click(); });
     connect(act[epBuy].ActionButton, &QPushButton::clicked, this, [this] { ExSpeedButton13Click(); });
 
-    auto makeStep = [&](const char* name, TEconomyPanel panel) {
-        auto* button = new TExSpeedButton(act[panel].Panel);
-        button->setObjectName(name);
-        button->setGeometry(140, 58, 16, 16);
-        button->SetCaption(">");
-        return button;
-    };
-    auto* step1 = makeStep("SpeedButton1", epTrainScientists);
-    auto* step2 = makeStep("SpeedButton2", epTrainSoldiers);
+    auto* step1 = MakeSpeedButton(act[epTrainScientists].Panel, "SpeedButton1", QRect(140, 58, 16, 16), ">");
+    auto* step2 = MakeSpeedButton(act[epTrainSoldiers].Panel, "SpeedButton2", QRect(140, 58, 16, 16), ">");
     Economy.SpeedButton1 = step1;
     Economy.SpeedButton2 = step2;
     connect(step1, &TExSpeedButton::OnClick, this, [this] { SpeedButton1Click(); });
     connect(step2, &TExSpeedButton::OnClick, this, [this] { SpeedButton2Click(); });
 
-    Economy.ScrollTextPanel2 = new TScrollTextPanel(page);
-    Economy.ScrollTextPanel2->setObjectName("ScrollTextPanel2");
-    Economy.ScrollTextPanel2->setGeometry(412, 298, 218, 94);
+    Economy.ScrollTextPanel2 = MakeScrollPanel(page, "ScrollTextPanel2", QRect(412, 298, 218, 94));
     Economy.EconomyInfo = MakeHiddenButton(page, "EconomyInfo");
     connect(Economy.EconomyInfo, &QPushButton::clicked, this, [this] { EconomyInfoClick(); });
 }
@@ -229,11 +220,7 @@ void TMain::LocalizeEconomyPage() {
                                 "Label19",  "Label39", "Label102", "Label88",  "Label85",  "Label89",
                                 "Label117", "Label118", "Label120", "Label122"};
     for (int i = 0; i < 16; ++i) Economy.Panel1->findChild<QLabel*>(captions[i])->setText(LangText(1529 + i, ""));
-    std::vector<std::string> lines;
-    if (LanguageFile) LanguageFile->LoadIntro(1, lines);
-    QStringList qlines;
-    for (const std::string& l : lines) qlines << Qs(l);
-    Economy.ScrollTextPanel2->SetLines(qlines);
+    LoadIntroLines(*Economy.ScrollTextPanel2, 1);
 }
 
 int TMain::TrainingMaximum(int32_t people, bool scientists) const {
