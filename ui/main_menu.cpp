@@ -21,7 +21,6 @@
 #include "game/random.h"
 #include "game/saved_game.h"
 #include "game/self_test.h"
-#include "game/turn_report.h"
 #include "platform/ini_file.h"
 #include "platform/program_path.h"
 #include "ui/help_window.h"
@@ -29,6 +28,15 @@
 #include "ui/screens.h"
 #include "ui/ui_support.h"
 #include "ui/windows.h"
+
+#if __has_include("ui/start.h")
+#include "ui/start.h"
+#define KORDALT_HAS_START 1
+#endif
+#if __has_include("ui/main_screen.h")
+#include "ui/main_screen.h"
+#define KORDALT_HAS_MAIN 1
+#endif
 
 namespace kordalt {
 
@@ -98,6 +106,24 @@ bool ScreenIsMenuSized() {
     return screen && screen->size() == QSize(kFormWidth, kFormHeight);
 }
 
+// The main game screen, when it has been made.
+QWidget* MainScreen() {
+#ifdef KORDALT_HAS_MAIN
+    return Main;
+#else
+    return nullptr;
+#endif
+}
+
+// A local game begins: no auto-pass, not on the Internet.
+void BeginLocalGame() {
+#ifdef KORDALT_HAS_MAIN
+    AutoPass = 0;
+#endif
+    IsInternetGame = false;
+    GameMode = kLocalGame;
+}
+
 }  // namespace
 
 TMainForm::TMainForm(QWidget* parent) : QWidget(parent) {
@@ -113,7 +139,7 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent) {
     MusicList.clear();
     MusicOn = false;
     LoadMusicList();
-    Messages.Clear();
+    ClearTurnReport();
 }
 
 TMainForm::~TMainForm() { StopMusic(); }
@@ -229,21 +255,34 @@ void TMainForm::showEvent(QShowEvent* event) {
 void TMainForm::closeEvent(QCloseEvent* event) {
     MusicOn = false;
     StopMusic();
-    Messages.Clear();
+    ClearTurnReport();
     event->accept();
     MusicList.clear();
     FreeLanguageFile();
+    QCoreApplication::quit();  // the menu is the main window
 }
 
-void TMainForm::SpeedButton1Click() { ShowNotAvailable(); }
+void TMainForm::SpeedButton1Click() {
+#ifdef KORDALT_HAS_START
+    if (!Start) return ShowNotAvailable();
+    BeginLocalGame();
+    AlignScreens(this);
+    Start->ApplyDifficulty();
+    ExecModal(*Start);
+    AlignScreens(Start);
+    show();
+#else
+    ShowNotAvailable();
+#endif
+}
 
 void TMainForm::SpeedButton2Click() {
-    IsInternetGame = false;
-    GameMode = kLocalGame;
+    BeginLocalGame();
     if (LoadGame()) {
         AlignScreens(this);
         hide();
         GameLoop();
+        AlignScreens(MainScreen());
     }
     show();
 }

@@ -15,9 +15,9 @@
 #include "game/language_file.h"
 #include "game/new_game.h"
 #include "game/random.h"
+#include "game/rules_data.h"
 #include "game/saved_game.h"
 #include "game/self_test.h"
-#include "game/turn_report.h"
 #include "platform/cp1251.h"
 #include "platform/program_path.h"
 #include "support/test_files.h"
@@ -64,6 +64,7 @@ protected:
     test::ScratchDir dir;
     ScopedProgramFileName program{dir.Path("kordalt")};
     FakeMusicPlayer music;
+    ScopedGameUi gameUi{QtGameUi()};
     std::unique_ptr<TMainForm> form;
 };
 
@@ -172,7 +173,6 @@ TEST_F(MainMenuTest, ExitClosesTheMenuAndStopsTheMusic) {
     EXPECT_EQ(form->MusicDevice, 0);
     EXPECT_EQ(music.closed, std::vector<uint16_t>{device});
     EXPECT_EQ(LanguageFile, nullptr);
-    EXPECT_EQ(Messages.Count(), 0);
 }
 
 // ---- Help ----
