@@ -24,8 +24,8 @@ TMusicPlayer* installedPlayer = nullptr;
 
 constexpr const char* kSoundFonts[] = {"/usr/share/sounds/sf2/default-GM.sf2",
                                        "/usr/share/sounds/sf2/TimGM6mb.sf2"};
-// The settings' default driver first, then the usual Linux outputs.
-constexpr const char* kAudioDrivers[] = {"", "pulseaudio", "pipewire", "alsa"};
+// Tried after the settings' default driver.
+constexpr const char* kAudioDrivers[] = {"pulseaudio", "alsa"};
 constexpr int kPollMilliseconds = 200;
 
 class FluidSynthPlayer final : public TMusicPlayer {
@@ -96,10 +96,15 @@ private:
         // A machine without sound fails here; that is not worth a message.
         fluid_log_function_t err = fluid_set_log_function(FLUID_ERR, nullptr, nullptr);
         fluid_log_function_t warn = fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
+        char* preferred = nullptr;
+        fluid_settings_dupstr(settings_, "audio.driver", &preferred);
+        const std::string tried = preferred ? preferred : "";
+        fluid_free(preferred);
+        driver_ = new_fluid_audio_driver(settings_, synth_);
         for (const char* name : kAudioDrivers) {
-            if (*name && fluid_settings_setstr(settings_, "audio.driver", name) != FLUID_OK) continue;
-            driver_ = new_fluid_audio_driver(settings_, synth_);
             if (driver_) break;
+            if (name == tried || fluid_settings_setstr(settings_, "audio.driver", name) != FLUID_OK) continue;
+            driver_ = new_fluid_audio_driver(settings_, synth_);
         }
         fluid_set_log_function(FLUID_ERR, err, nullptr);
         fluid_set_log_function(FLUID_WARN, warn, nullptr);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QTextBrowser>
 #include <QTimer>
@@ -102,12 +103,6 @@ TEST_F(MainMenuTest, TextsComeFromTheSettingsFileAndMissingOnesTakeTheirDefaults
     for (int i = 1; i <= 11; ++i) EXPECT_EQ(Game.KordaltBaseNames[i], "?");
 }
 
-TEST_F(MainMenuTest, ShippedSettingsGiveTheVersionLabel) {
-    test::WriteFile(dir.Path("kordalt.INI"), test::ReadFile(std::string(KORDALT_BIN_DIR) + "/kordalt.INI"));
-    form = std::make_unique<TMainForm>();
-    EXPECT_EQ(form->LabelGameVersion->text(), QString::fromUtf8("Версия 4.5d"));
-    EXPECT_EQ(Button("SpeedButton1")->Caption(), QString::fromUtf8("Новая игра"));
-}
 
 TEST_F(MainMenuTest, ButtonsStandInOneColumnFromInternetGameToExit) {
     Open("");
@@ -122,6 +117,19 @@ TEST_F(MainMenuTest, ButtonsStandInOneColumnFromInternetGameToExit) {
         EXPECT_EQ(b->Layout(), blGlyphRight) << name;
     }
     EXPECT_EQ(form->size(), QSize(640, 480));
+}
+
+// Also drawn into <build>/gallery to be looked at.
+TEST_F(MainMenuTest, ShippedSettingsGiveTheVersionLabel) {
+    test::WriteFile(dir.Path("kordalt.INI"), test::ReadFile(std::string(KORDALT_BIN_DIR) + "/kordalt.INI"));
+    form = std::make_unique<TMainForm>();
+    EXPECT_EQ(form->LabelGameVersion->text(), QString::fromUtf8("Версия 4.5d"));
+    EXPECT_EQ(Button("SpeedButton1")->Caption(), QString::fromUtf8("Новая игра"));
+    const QImage image = form->grab().toImage();
+    EXPECT_EQ(image.size(), QSize(640, 480));
+    const QString gallery = QDir::cleanPath(QStringLiteral(KORDALT_TEST_TMP "/../gallery"));
+    QDir().mkpath(gallery);
+    EXPECT_TRUE(image.save(gallery + "/ui_main_menu.png"));
 }
 
 TEST_F(MainMenuTest, BackgroundDrawsTheLanguagePicturesOverTheWindowColour) {
