@@ -162,7 +162,13 @@ void TMainForm::BuildControls() {
         QFont font = button->font();
         font.setBold(true);
         button->setFont(font);
-        connect(button, &TExSpeedButton::OnClick, this, b.click);
+        connect(button, &TExSpeedButton::OnClick, this, [this, click = b.click] {
+            try {
+                (this->*click)();
+            } catch (...) {
+                HandleApplicationException(this, std::current_exception());
+            }
+        });
         this->*b.button = button;
         top += kButtonStep;
     }
@@ -281,7 +287,14 @@ void TMainForm::SpeedButton2Click() {
     if (LoadGame()) {
         AlignScreens(this);
         hide();
-        GameLoop();
+        try {
+            GameLoop();
+        } catch (...) {
+            // A game that failed must not leave the program without a window.
+            AlignScreens(MainScreen());
+            show();
+            throw;
+        }
         AlignScreens(MainScreen());
     }
     show();

@@ -10,6 +10,7 @@
 
 #include <memory>
 
+#include "controls/classic.h"
 #include "controls/speed_button.h"
 #include "game/fake_game_windows.h"
 #include "game/game_state.h"
@@ -258,6 +259,29 @@ TEST_F(MainMenuTest, LoadedGameRunsTheYearLoopWithTheMenuHidden) {
     EXPECT_NE(std::find(windows.log.begin(), windows.log.end(), "BeginYearLoop"), windows.log.end());
     EXPECT_EQ(windows.turns, std::vector<std::string>{"3:1:1"});
     EXPECT_TRUE(menuHidden);
+    EXPECT_TRUE(form->isVisible());
+    ReplaceMap(nullptr);
+}
+
+TEST_F(MainMenuTest, GameThatFailsReportsTheErrorAndShowsTheMenuAgain) {
+    ScopedSeed seed{5};
+    Open("");
+    SaveLocalGame(dir.Path("game.sav"));
+    FakeGameWindows windows;
+    windows.openFileName = dir.Path("game.sav");
+    windows.onMainScreen = []() -> TTurnResult { throw std::runtime_error("broken"); };
+    std::vector<std::string> errors;
+    SetApplicationExceptionHandler([&](QObject*, std::exception_ptr error) {
+        try {
+            std::rethrow_exception(error);
+        } catch (const std::exception& e) {
+            errors.push_back(e.what());
+        }
+    });
+    form->show();
+    Press("SpeedButton2");
+    SetApplicationExceptionHandler(nullptr);
+    EXPECT_EQ(errors, std::vector<std::string>{"broken"});
     EXPECT_TRUE(form->isVisible());
     ReplaceMap(nullptr);
 }
