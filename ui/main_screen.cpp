@@ -31,6 +31,7 @@
 #include "platform/cp1251.h"
 #include "platform/fatal.h"
 #include "platform/program_path.h"
+#include "ui/help_window.h"
 #include "ui/main_screen_support.h"
 #include "ui/picture_store.h"
 #include "ui/screens.h"
@@ -138,6 +139,7 @@ void TMain::BuildFrame() {
     connect(BitBtn1, &QPushButton::clicked, this, [this] { PressNext(); });
     connect(BitBtn3, &QPushButton::clicked, this, [this] { PressPass(); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
+    connect(BitBtn4, &QPushButton::clicked, this, [this] { ShowHelpTopic(HelpContext); });
     ExtraExit = MakeHiddenButton(this, "ExtraExit");
     connect(ExtraExit, &QPushButton::clicked, this, [this] { PressExtraExit(); });
 

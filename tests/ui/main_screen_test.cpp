@@ -3,11 +3,13 @@
 #include "main_screen_fixture.h"
 
 #include <QDir>
+#include <QTextBrowser>
 #include <QFileInfo>
 #include <QTimer>
 #include <filesystem>
 
 #include "game/game_windows.h"
+#include "ui/help_window.h"
 
 namespace kordalt::test {
 namespace {
@@ -148,6 +150,19 @@ TEST_F(TurnControl, StatusBarAndTurnClock) {
         screen->BitBtn3->click();
     });
     EXPECT_FALSE(screen->Timer1->isActive()) << "hiding stops the clock";
+}
+
+TEST_F(TurnControl, HelpButtonOpensThePagesTopic) {
+    WriteFile(scratch.Path("help.html"), "<html><body><a name=\"11\">x</a><a name=\"14\">y</a></body></html>");
+    SetHelpFile(scratch.Path("help.hlp"));
+    for (const auto& [page, topic] : {std::pair{1, "11"}, {4, "14"}}) {
+        OpenPage(page);
+        screen->BitBtn4->click();
+        ASSERT_NE(HelpBrowser(), nullptr);
+        EXPECT_EQ(HelpBrowser()->source().fragment(), topic);
+    }
+    SetHelpFile("");
+    HelpBrowser()->window()->close();
 }
 
 TEST_F(TurnControl, MapSideOutsideTheRangeStopsTheProgram) {
