@@ -1,0 +1,193 @@
+#include "game/game_loop.h"
+
+#include <chrono>
+#include <string>
+
+#include "game/arith.h"
+#include "game/battle.h"
+#include "game/capture.h"
+#include "game/computer_player.h"
+#include "game/economy.h"
+#include "game/format.h"
+#include "game/fronts.h"
+#include "game/game_state.h"
+#include "game/game_windows.h"
+#include "game/language_file.h"
+#include "game/rules_data.h"
+#include "game/rules_text.h"
+#include "game/self_test.h"
+#include "game/squares.h"
+#include "game/turn_report.h"
+#include "game/ui_hooks.h"
+
+namespace kordalt {
+
+uint8_t TurnShown = 0;
+int32_t TurnMinutes = 0;
+
+namespace {
+
+constexpr int kNoHumansText = 3101;
+constexpr int kVictoryText = 3102;
+constexpr int kVictoryChatText = 3103;
+constexpr int kHumansLostText = 3104;
+constexpr int kDrawText = 3105;
+constexpr int kClosingNoticeText = 3106;
+constexpr int kYearLabelText = 2019;
+constexpr TColor kVictoryChatColor = 0x8000;
+constexpr char kVictoryDefault[] =
+    "Игра окончена.\rГосударство %s одержало сокрушительную победу над противниками!";
+
+bool SinglePlayerOption() { return LanguageFile && LanguageFile->ReadBool("Preferences", "SinglePlayer", false); }
+
+// Every front's soldiers of troop types 2 and up join type 1.
+void MergeTroopTypes(TGosRec& g) {
+    for (int j = 1; j <= Game.GosCount; ++j) {
+        TFrontRec& front = g.Fronts[j];
+        for (int k = 2; k <= TroopTypeCount; ++k) {
+            front.Soldiers[1] = SaturateI32(int64_t{front.Soldiers[1]} + front.Soldiers[k]);
+            front.Soldiers[k] = 0;
+        }
+    }
+}
+
+// The whole reserve to the home front, every front spread over troop types 1 to 3.
+void DeployArmy(uint8_t gos) {
+    SetFrontSoldiers(gos, gos, Game.mGos[gos].Reserve);
+    for (int j = 1; j <= Game.GosCount; ++j) SetFrontSoldiers(gos, static_cast<uint8_t>(j), 0);
+}
+
+// A human's turn with state `gos`; returns the main game screen's result.
+TTurnResult PlayTurn(uint8_t gos) {
+    TGameWindows& windows = GameWindows();
+    TGosRec& g = Game.mGos[gos];
+    MergeTroopTypes(g);
+    if (Game.HumanCount == 1 && SinglePlayerOption()) {
+        windows.AlignScreens(TScreen::Setup, false);
+    } else {
+        windows.ShowTurnBanner();
+        windows.AlignScreens(TScreen::TurnBanner, false);
+    }
+    const auto start = std::chrono::steady_clock::now();
+    TurnShown = 1;
+    const TTurnResult result = windows.ShowMainScreen();
+    TurnShown = 0;
+    windows.EndTurn();
+    if (result == TTurnResult::Next) DeployArmy(gos);
+    const std::chrono::duration<double, std::ratio<86400>> days = std::chrono::steady_clock::now() - start;
+    g.TimeSpent += days.count();
+    return result;
+}
+
+// Every human plays his living states in turn; true after Quit.
+bool PlayHumanTurns() {
+    for (int h = 1; h <= Game.HumanCount; ++h)
+        for (int i = 1; i <= Game.GosCount; ++i) {
+            TGosRec& g = Game.mGos[i];
+            if (g.Player != static_cast<uint32_t>(h) || g.Alive != 1) continue;
+            g.Passed = 0;
+            Game.CurrentPlayerName = g.PlayerName.Str();
+            Game.CurrentGos = static_cast<uint8_t>(i);
+            Game.CurrentHuman = static_cast<uint8_t>(h);
+            if (Game.ResumeHuman > h) continue;
+            const TTurnResult result = PlayTurn(static_cast<uint8_t>(i));
+            if (result == TTurnResult::Quit) return true;
+            if (result == TTurnResult::Pass) g.Passed = 1;
+        }
+    return false;
+}
+
+void ComputeYear() {
+    CheckGameState(Cp("Проверка после хода людей:"));
+    GameWindows().ShowYear(RulesText(kYearLabelText, "Год:") + " " + std::to_string(Game.Year));
+    ComputerTurn();
+    CheckGameState(Cp("Проверка после хода компьютеров:"));
+    for (int i = 1; i <= Game.GosCount; ++i) RecordYearStatistics(static_cast<uint8_t>(i));
+    for (int i = 1; i <= Game.GosCount; ++i) Game.mGos[i].CapturedThisTurn = 0;
+    ProcessBattles();
+    CheckGameState(Cp("Проверка после хода Kordaltов:"));
+    for (int i = 1; i <= Game.GosCount; ++i) {
+        const auto gos = static_cast<uint8_t>(i);
+        Harvest(gos);
+        GrowPopulation(gos);
+        AdvanceResearch(gos);
+        PaySalaries(gos);
+    }
+    ++Game.Year;
+}
+
+void EndGame() {
+    TGameWindows& windows = GameWindows();
+    Messages.Clear();
+    windows.HideSetup();
+    if (Game.HumanCount == 1) windows.EnterHallOfFame();
+    windows.ReturnToMainMenu();
+}
+
+// The owner of the whole map, 0 when the map is split.
+uint8_t SoleOwner() {
+    const uint8_t first = Map->GetSquare(SquareId(0, 0));
+    for (int x = 0; x < Game.MapSize; ++x)
+        for (int y = 0; y < Game.MapSize; ++y)
+            if (Map->GetSquare(SquareId(x, y)) != first) return 0;
+    return first;
+}
+
+bool AnyHumanAlive() {
+    for (int i = 1; i <= Game.GosCount; ++i)
+        if (Game.mGos[i].Player > 0 && Game.mGos[i].Alive == 1) return true;
+    return false;
+}
+
+void AnnounceWinner(uint8_t winner) {
+    const TGosRec& g = Game.mGos[winner];
+    ShowMessage(FormatText(RulesText(kVictoryText, kVictoryDefault), {g.Name.Str()}));
+    if (g.Player == 0) return;
+    Game.HumanWon = 1;
+    GameWindows().ShowVictory(winner);
+    if (GameMode != kLocalGame)
+        CaptureUi().SendAllMessage(FormatText(RulesText(kVictoryChatText, kVictoryDefault), {g.PlayerName.Str()}),
+                                   kVictoryChatColor);
+}
+
+}  // namespace
+
+void GameLoop() {
+    Game.HumanWon = 0;
+    if (!HasHumanPlayers()) ShowMessage(RulesText(kNoHumansText, "Где люди ?!!!"));
+    GameWindows().BeginYearLoop();
+    TurnMinutes = 0;
+    for (;;) {
+        const bool quit = PlayHumanTurns();
+        Map->SnapshotOwners();
+        Game.ResumeHuman = 1;
+        Messages.Clear();
+        Game.BattleChronicle.clear();
+        if (quit) break;
+        ComputeYear();
+        if (GameOver()) break;
+    }
+    EndGame();
+}
+
+bool GameOver() {
+    const uint8_t owner = SoleOwner();
+    bool over = owner != 0;
+    if (over && owner <= Game.GosCount) AnnounceWinner(owner);
+    if (!AnyHumanAlive()) {
+        ShowMessage(RulesText(kHumansLostText, "Все люди погибли\rИгра окончена\rМашина снова одержала победу над человеком!"));
+        over = true;
+    }
+    if (Game.Year >= YearCount && !over) {
+        ShowMessage(RulesText(kDrawText, "Игра затянулась.\rНичейный результат.\rСпасибо за тормозную игру!"));
+        over = true;
+    }
+    if (over) {
+        GameWindows().AlignScreens(TScreen::TurnBanner, true);
+        GameWindows().ShowCharts();
+        ShowMessage(RulesText(kClosingNoticeText));
+    }
+    return over;
+}
+
+}  // namespace kordalt

@@ -1,0 +1,443 @@
+#include "game/saved_game.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <sstream>
+#include <utility>
+#include <vector>
+
+#include "compress/lzrw1.h"
+#include "game/game_state.h"
+#include "game/game_windows.h"
+#include "game/new_game.h"
+#include "game/owner_grid.h"
+#include "game/rules_data.h"
+#include "game/rules_text.h"
+#include "game/self_test.h"
+#include "game/turn_report.h"
+#include "game/ui_hooks.h"
+#include "game/validate.h"
+
+namespace kordalt {
+
+uint8_t SaveGuard = 0;
+
+namespace {
+
+constexpr int kDamagedText = 3220;
+constexpr int kNetworkFileText = 3221;
+constexpr int kLocalFileText = 3222;
+constexpr int kInternetFileText = 3228;
+constexpr char kDamagedDefault[] =
+    "Эта сохраненная игра старой версии.\n\rС новой версией она работать не будет.";
+constexpr char kNetworkFileDefault[] = "Это сетевая игра. Попробуйте загрузить другую игру";
+
+constexpr size_t kChronicleString = 250;
+constexpr size_t kChronicleFirstPart = 245;
+constexpr size_t kMessageSize = sizeof(TMessageRec);
+// Bound of the decompressed body: far above any year's turn report.
+constexpr uint32_t kMaxBodySize = 64u << 20;
+
+// A body that does not parse or does not hold a valid game.
+struct BadBody : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// ---- checksum ----
+
+int64_t SignedProduct(int64_t a, int64_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
+}
+
+uint64_t ResearchSum(const TGosRec& g) {
+    uint64_t s = 0;
+    for (int k = 0; k < ResearchBranchCount; ++k) {
+        const TResearchRec& r = g.Research[k];
+        s += static_cast<uint64_t>(SignedProduct(SignedProduct(r.Level, r.Points), r.Scientists));
+        s += static_cast<uint64_t>(int64_t{r.Cost}) + static_cast<uint64_t>(k);
+    }
+    return s;
+}
+
+// The checksum of `s` on a map whose owners add up to `ownerSum`; sums wrap.
+int64_t ChecksumOf(const GameState& s, uint64_t ownerSum) {
+    uint64_t sum = 0;
+    for (int i = 1; i <= s.GosCount; ++i) {
+        const TGosRec& g = s.mGos[i];
+        sum += ResearchSum(g);
+        sum += static_cast<uint64_t>(SignedProduct(g.Territory, g.Money));
+        sum += uint64_t{g.Destroyed} * g.KordaltCount;
+        sum += static_cast<uint64_t>(SignedProduct(g.FieldsSown, g.Grain));
+        for (int32_t v : {g.Peasants, g.Scientists, g.Soldiers, g.Reserve, g.FreeScientists, g.Character})
+            sum += static_cast<uint64_t>(int64_t{v});
+    }
+    for (int i = 1; i <= KordaltSlotCount; ++i) {
+        const TKordaltRec& k = s.mKordalt[i];
+        sum += uint64_t{k.Id} + k.Front + k.Owner + k.Age + k.Lifespan + k.Speed + k.Mastery + k.Condition + k.Mark;
+    }
+    sum -= ownerSum;
+    sum -= static_cast<uint32_t>(uint32_t{s.Year} * s.MapSize * (uint32_t{s.GosCount} + s.AliveGosCount + s.SaveCounter));
+    sum += 14;
+    return static_cast<int64_t>(sum);
+}
+
+uint64_t OwnerSum(const TOwnerGrid& grid) {
+    uint64_t sum = 0;
+    for (uint8_t owner : grid) sum += owner;  // every byte outside the map is 0
+    return sum;
+}
+
+// ---- body layout ----
+
+class BodyWriter {
+public:
+    template <class T>
+    void Put(const T& value) {
+        static_assert(std::is_trivially_copyable_v<T>);
+        const auto* p = reinterpret_cast<const char*>(&value);
+        bytes_.append(p, sizeof(T));
+    }
+    // string[250]: a length byte and 250 characters, zeros after the text.
+    void PutChronicle(std::string_view text) {
+        Put(static_cast<uint8_t>(text.size()));
+        bytes_.append(text);
+        bytes_.append(kChronicleString - text.size(), '\0');
+    }
+    std::string& Bytes() { return bytes_; }
+
+private:
+    std::string bytes_;
+};
+
+class BodyReader {
+public:
+    explicit BodyReader(std::string_view bytes) : bytes_(bytes) {}
+    template <class T>
+    void Get(T& value) {
+        static_assert(std::is_trivially_copyable_v<T>);
+        std::memcpy(&value, Take(sizeof(T)).data(), sizeof(T));
+    }
+    template <class T>
+    T Get() {
+        T value;
+        Get(value);
+        return value;
+    }
+    std::string GetChronicle() {
+        const auto length = Get<uint8_t>();
+        const std::string_view chars = Take(kChronicleString);
+        if (length > kChronicleString) throw BadBody("chronicle length " + std::to_string(length));
+        return std::string(chars.substr(0, length));
+    }
+    size_t Left() const { return bytes_.size() - pos_; }
+
+private:
+    std::string_view Take(size_t n) {
+        if (Left() < n) throw BadBody("body ends at byte " + std::to_string(bytes_.size()));
+        const std::string_view part = bytes_.substr(pos_, n);
+        pos_ += n;
+        return part;
+    }
+    std::string_view bytes_;
+    size_t pos_ = 0;
+};
+
+std::string BuildBody() {
+    BodyWriter w;
+    const std::string& chronicle = Game.BattleChronicle;
+    w.PutChronicle(std::string_view(chronicle).substr(0, kChronicleFirstPart));
+    w.PutChronicle(chronicle.size() > kChronicleFirstPart
+                       ? std::string_view(chronicle).substr(kChronicleFirstPart, kChronicleString)
+                       : std::string_view());
+    w.Put(Game.GameGuid);
+    w.Put(Game.GameOnInternet);
+    w.Put(Game.AliveGosCount);
+    w.Put(Game.GosCount);
+    w.Put(Game.mGos);
+    w.Put(Game.mKordalt);
+    w.Put(Game.YearStats);
+    TOwnerGrid grid{};
+    MapToGrid(*Map, Game.MapSize, grid);
+    w.Put(grid);
+    w.Put(Game.HumanCount);
+    if (GameMode != kLocalGame) Game.CurrentHuman = 0;
+    w.Put(Game.CurrentHuman);
+    w.Put(Game.MapSize);
+    w.Put(Game.ResearchCostStep);
+    w.Put(Game.Year);
+    ++Game.SaveCounter;
+    w.Put(Game.SaveCounter);
+    w.Put(Game.DifficultyLevel);
+    w.Put(GameChecksum());
+    w.Put(static_cast<int32_t>(Messages.Count()));
+    for (int i = 0; i < Messages.Count(); ++i) w.Put(*Messages[i]);
+    return std::move(w.Bytes());
+}
+
+// A game read from a file, not yet committed.
+struct LoadedGame {
+    GameState state;
+    TOwnerGrid grid{};
+    int64_t storedChecksum = 0;
+    std::vector<TMessageRec> messages;
+};
+
+template <size_t N>
+bool LengthFits(const ShortString<N>& s) {
+    return s.Length <= N;
+}
+
+// The self-test's invariant: Soldiers = Reserve + every front's troops.
+bool ArmyAddsUp(const GameState& s, const TGosRec& g) {
+    int64_t sum = g.Reserve;
+    for (int j = 1; j <= s.GosCount; ++j)
+        for (int k = 1; k <= TroopTypeCount; ++k) sum += g.Fronts[j].Soldiers[k];
+    return sum == g.Soldiers;
+}
+
+// Checks beyond the validator of the tables: the counts read from the body,
+// the short strings and the reals of the records, the grid and the messages.
+std::string CheckLoaded(const LoadedGame& g) {
+    const GameState& s = g.state;
+    if (std::string e = ValidateGameState(s); !e.empty()) return e;
+    if (s.HumanCount > s.GosCount) return "HumanCount above GosCount";
+    if (s.ResumeHuman > s.HumanCount) return "saved CurrentHuman above HumanCount";
+    for (int i = 1; i <= s.GosCount; ++i) {
+        const TGosRec& gos = s.mGos[i];
+        if (!LengthFits(gos.Name) || !LengthFits(gos.PlayerName) || !LengthFits(gos.StartPlayerName))
+            return "mGos[" + std::to_string(i) + "] has a name longer than its capacity";
+        if (!std::isfinite(gos.TimeSpent)) return "mGos[" + std::to_string(i) + "].TimeSpent is not finite";
+        if (!ArmyAddsUp(s, gos)) return "mGos[" + std::to_string(i) + "].Soldiers is not the sum of its army";
+    }
+    for (int i = 1; i <= KordaltSlotCount; ++i)
+        if (!LengthFits(s.mKordalt[i].Name)) return "mKordalt[" + std::to_string(i) + "].Name is too long";
+    if (auto e = CheckOwnerGrid(g.grid, s.MapSize, s.GosCount)) return *e;
+    for (const TMessageRec& m : g.messages)
+        if (m.Gos > s.GosCount) return "message of state " + std::to_string(m.Gos);
+    return {};
+}
+
+std::unique_ptr<LoadedGame> ParseBody(std::string_view body) {
+    auto g = std::make_unique<LoadedGame>();
+    GameState& s = g->state;
+    s = Game;
+    BodyReader r(body);
+    s.BattleChronicle = r.GetChronicle();
+    s.BattleChronicle += r.GetChronicle();
+    r.Get(s.GameGuid);
+    r.Get(s.GameOnInternet);
+    r.Get(s.AliveGosCount);
+    r.Get(s.GosCount);
+    r.Get(s.mGos);
+    r.Get(s.mKordalt);
+    r.Get(s.YearStats);
+    r.Get(g->grid);
+    r.Get(s.HumanCount);
+    r.Get(s.ResumeHuman);
+    r.Get(s.MapSize);
+    r.Get(s.ResearchCostStep);
+    r.Get(s.Year);
+    r.Get(s.SaveCounter);
+    r.Get(s.DifficultyLevel);
+    r.Get(g->storedChecksum);
+    const auto count = r.Get<int32_t>();
+    if (count < 0 || static_cast<uint64_t>(count) * kMessageSize > r.Left())
+        throw BadBody("message count " + std::to_string(count) + " does not fit the body");
+    g->messages.resize(static_cast<size_t>(count));
+    for (TMessageRec& m : g->messages) r.Get(m);
+    if (std::string e = CheckLoaded(*g); !e.empty()) throw BadBody(e);
+    return g;
+}
+
+// The text of the first kind check the file fails, or empty.
+std::string KindMismatch(const GameState& s) {
+    const bool local = GameMode == kLocalGame;
+    if (s.ResumeHuman == 0 && local) return RulesText(kNetworkFileText, kNetworkFileDefault);
+    if (s.ResumeHuman > 0 && !local)
+        return RulesText(kLocalFileText, "Это одиночная игра. Попробуйте загрузить другую игру");
+    if (s.GameOnInternet && !IsInternetGame)
+        return RulesText(kInternetFileText, "Это Internet игра. Попробуйте загрузить другую игру");
+    if (!s.GameOnInternet && IsInternetGame) return RulesText(kNetworkFileText, kNetworkFileDefault);
+    return {};
+}
+
+void Commit(LoadedGame& g) {
+    std::unique_ptr<TSquares> map(std::exchange(Map, nullptr));
+    try {
+        GridToMap(map, g.grid, g.state.MapSize, g.state.GosCount);
+    } catch (...) {
+        Map = map.release();
+        throw;
+    }
+    Map = map.release();
+    Map->SnapshotOwners();
+    Game = std::move(g.state);
+    Messages.Clear();
+    for (const TMessageRec& m : g.messages) AddMessage(m.Kind, m.Gos, m.Color, m.Text.Str());
+}
+
+std::string Decompress(std::string_view compressed) {
+    std::istringstream in{std::string(compressed)};
+    std::ostringstream out;
+    Tlzrw1 coder;
+    coder.InputStream = &in;
+    coder.OutputStream = &out;
+    coder.Decompress(kMaxBodySize);
+    return std::move(out).str();
+}
+
+// Writes `bytes` to a new file beside `path` and renames it over `path`.
+void WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    static std::atomic<unsigned> counter{0};
+    const std::string tmp = path + ".tmp" + std::to_string(getpid()) + "." + std::to_string(counter++);
+    const int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) throw SaveError("cannot create " + tmp + ": " + std::strerror(errno));
+    int err = 0;
+    for (size_t done = 0; done < bytes.size() && err == 0;) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n > 0) done += static_cast<size_t>(n);
+        else if (n < 0 && errno != EINTR) err = errno;
+    }
+    if (err == 0 && fsync(fd) != 0) err = errno;
+    if (close(fd) != 0 && err == 0) err = errno;
+    if (err == 0 && rename(tmp.c_str(), path.c_str()) != 0) err = errno;
+    if (err != 0) {
+        unlink(tmp.c_str());
+        throw SaveError("cannot write " + path + ": " + std::strerror(err));
+    }
+}
+
+// Sort key of a cp1251 character: case folded, Ё after Е as in the Russian alphabet.
+int SortKey(unsigned char c) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDF)) c += 32;  // Latin and А..Я
+    if (c == 0xA8 || c == 0xB8) return 2 * 0xE5 + 1;                   // Ё, ё
+    return 2 * c;
+}
+
+bool SortsBefore(const std::string& a, const std::string& b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return SortKey(static_cast<unsigned char>(x)) < SortKey(static_cast<unsigned char>(y));
+    });
+}
+
+std::string SafeFileNamePart(std::string name) {
+    for (char& c : name)
+        if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '_';
+    return name;
+}
+
+}  // namespace
+
+int64_t ResearchChecksum(uint8_t gos) { return static_cast<int64_t>(ResearchSum(Game.mGos[gos])); }
+
+int64_t GameChecksum() {
+    TOwnerGrid grid{};
+    MapToGrid(*Map, Game.MapSize, grid);
+    return ChecksumOf(Game, OwnerSum(grid));
+}
+
+std::string SaveHeader() {
+    std::string h = Cp("Файл содежит сохраненную игру \"Kordalt\", версии 4.5d");
+    h += LineBreak;
+    h += Cp("Год ") + std::to_string(Game.Year);
+    h += LineBreak;
+    h += Cp("Уровень сложности ") + std::to_string(Game.DifficultyLevel);
+    h += LineBreak;
+    h += Cp("Стран ") + std::to_string(Game.GosCount) + Cp(" людей ") + std::to_string(Game.HumanCount);
+    h += LineBreak;
+    h += Cp(GameMode == kLocalGame ? "Одиночная игра" : "Сетевая игра");
+    h += LineBreak;
+    h.resize(kSaveHeaderSize, '\r');
+    return h;
+}
+
+std::string SavedGameImage() {
+    CheckGameState(Cp("При сохранении игры:"));
+    const std::string header = SaveHeader();
+    std::istringstream in(BuildBody());
+    std::ostringstream out;
+    out << header;
+    Tlzrw1 coder;
+    coder.CompressMode = TCompressMode::Fast;
+    coder.InputStream = &in;
+    coder.OutputStream = &out;
+    coder.Compress();
+    return std::move(out).str();
+}
+
+void SaveGame(const std::string& fileName) {
+    if (SaveGuard) return;
+    SaveGuard = 1;
+    struct Release {
+        ~Release() { SaveGuard = 0; }
+    } release;
+    WriteFileAtomically(fileName, SavedGameImage());
+}
+
+bool LoadGameImage(std::string_view image) {
+    std::string body;
+    try {
+        if (image.size() < kSaveHeaderSize) throw ELzrw1Exception("no compressed body");
+        body = Decompress(image.substr(kSaveHeaderSize));
+    } catch (const ELzrw1Exception&) {
+        ShowMessage(RulesText(kDamagedText));
+        return false;
+    }
+    std::unique_ptr<LoadedGame> loaded;
+    try {
+        loaded = ParseBody(body);
+    } catch (const BadBody&) {
+        ShowMessage(RulesText(kDamagedText, kDamagedDefault));
+        return false;
+    }
+    const TOwnerGrid& grid = loaded->grid;
+    if (ChecksumOf(loaded->state, OwnerSum(grid)) != loaded->storedChecksum) {
+        ShowMessage(RulesText(kDamagedText, kDamagedDefault));
+        return false;
+    }
+    if (std::string text = KindMismatch(loaded->state); !text.empty()) {
+        ShowMessage(text);
+        return false;
+    }
+    Commit(*loaded);
+    return true;
+}
+
+bool LoadGameFile(const std::string& fileName) {
+    std::ifstream file(fileName, std::ios::binary);
+    if (!file) return false;
+    const std::string image{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    if (file.bad()) return false;
+    return LoadGameImage(image);
+}
+
+bool LoadGame() {
+    std::string fileName;
+    if (!GameWindows().OpenGameDialog(fileName)) return false;
+    return LoadGameFile(fileName);
+}
+
+void MakeAutosaveName(std::string& name) {
+    std::vector<std::string> entries;
+    for (int i = 1; i <= Game.GosCount; ++i) {
+        const TGosRec& g = Game.mGos[i];
+        entries.push_back(g.Alive && g.Player > 0 ? g.PlayerName.Str() : std::string());
+    }
+    for (size_t i = 0; i < entries.size(); ++i)
+        for (size_t j = 0; j < entries.size(); ++j)
+            if (SortsBefore(entries[i], entries[j])) std::swap(entries[i], entries[j]);
+    name = "autosave";
+    for (const std::string& entry : entries)
+        if (!entry.empty()) name += "_" + SafeFileNamePart(entry);
+}
+
+}  // namespace kordalt

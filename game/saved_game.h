@@ -1,0 +1,52 @@
+// Saved games: a 200-byte header a person can read, then the game tables, the
+// map's owners, the counters, a checksum and the turn report, compressed in
+// the fast mode.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace kordalt {
+
+constexpr size_t kSaveHeaderSize = 200;
+
+// 1 while a save runs.
+extern uint8_t SaveGuard;
+
+// A save that could not be written; the previous file is left as it was.
+struct SaveError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// The header of the current game, exactly kSaveHeaderSize bytes.
+std::string SaveHeader();
+
+// The whole file of the current game. Runs the self-test, clears CurrentHuman
+// in a network game and increments SaveCounter.
+std::string SavedGameImage();
+
+// Writes the file through a temporary file renamed over `fileName`. Does
+// nothing while another save runs; errors reach the caller as SaveError.
+void SaveGame(const std::string& fileName);
+
+// Asks for a file in the open dialog and loads it; true when it can be played.
+bool LoadGame();
+// Loads `fileName`; false without a message when it cannot be read.
+bool LoadGameFile(const std::string& fileName);
+// Loads a file's bytes. The game is committed only when the body parses, every
+// index, count and divisor is valid, the grid is a map, the checksum matches
+// and the file fits the kind of game (GameMode, IsInternetGame); otherwise a
+// message says why and the running tables stay as they were.
+bool LoadGameImage(std::string_view image);
+
+int64_t GameChecksum();
+int64_t ResearchChecksum(uint8_t gos);
+
+// "autosave" and "_" + the player name of every living human state, in
+// case-insensitive order; "/", "\", NUL and control characters become "_".
+void MakeAutosaveName(std::string& name);
+
+}  // namespace kordalt

@@ -1,0 +1,132 @@
+#include "compress/lzh.h"
+
+#include <gtest/gtest.h>
+
+#include "compress/lzrw1_exception.h"
+#include "stream_helpers.h"
+
+namespace kordalt {
+namespace {
+
+using testing::Bytes;
+
+// A source over a byte vector that counts its calls.
+struct VectorSource {
+    const Bytes& data;
+    std::size_t pos = 0;
+    int calls = 0;
+
+    static std::size_t Read(void* self, std::uint8_t* buffer, std::size_t count) {
+        auto& s = *static_cast<VectorSource*>(self);
+        ++s.calls;
+        const std::size_t n = std::min(count, s.data.size() - s.pos);
+        std::copy_n(s.data.begin() + static_cast<std::ptrdiff_t>(s.pos), n, buffer);
+        s.pos += n;
+        return n;
+    }
+};
+
+std::size_t Append(void* self, const std::uint8_t* buffer, std::size_t count) {
+    static_cast<Bytes*>(self)->insert(static_cast<Bytes*>(self)->end(), buffer, buffer + count);
+    return count;
+}
+
+Bytes Encode(const Bytes& data) {
+    TLZH coder;
+    VectorSource source{data};
+    Bytes out;
+    std::uint64_t bytes_in = 0;
+    LzhEncode(coder, bytes_in, Append, &out, VectorSource::Read, &source);
+    EXPECT_EQ(bytes_in, data.size());
+    return out;
+}
+
+Bytes Decode(const Bytes& stream, std::uint64_t count) {
+    TLZH coder;
+    VectorSource source{stream};
+    Bytes out;
+    LzhDecode(coder, count, Append, &out, VectorSource::Read, &source);
+    return out;
+}
+
+// In the starting tree the symbols sit under pairwise-built inner nodes:
+// byte 'a' has the 9-bit code 111101101, the match of 60 bytes the 8-bit code
+// 11000101 and byte 0 the code 110001100.
+TEST(Lzh, CodesFromTheStartingTree) {
+    EXPECT_EQ(Encode({'a'}), (Bytes{0xF6, 0x80}));
+    // An empty input codes the start byte of the zero-filled ring.
+    EXPECT_EQ(Encode({}), (Bytes{0xC6, 0x00}));
+}
+
+TEST(Lzh, SpacesMatchTheSpaceFilledRingFromTheFirstByte) {
+    const Bytes spaces(1000, ' ');
+    const Bytes stream = Encode(spaces);
+    // Length 60 at position 59 (code 000, then 111011), then the next symbol.
+    ASSERT_GE(stream.size(), 3u);
+    EXPECT_EQ(stream[0], 0xC5);
+    EXPECT_EQ(stream[1], 0x1D);
+    EXPECT_EQ(stream[2] & 0x80, 0x80);
+    EXPECT_LT(stream.size(), 40u);
+    EXPECT_EQ(Decode(stream, spaces.size()), spaces);
+}
+
+TEST(Lzh, DecodingNothingReadsNothing) {
+    const Bytes stream = {0xFF, 0xFF};
+    TLZH coder;
+    VectorSource source{stream};
+    Bytes out;
+    LzhDecode(coder, 0, Append, &out, VectorSource::Read, &source);
+    EXPECT_EQ(source.calls, 0);
+    EXPECT_TRUE(out.empty());
+}
+
+// Random bytes code as ~one symbol each, so 100000 of them pass the root count
+// of 0x8000 and rebuild the tree several times.
+TEST(Lzh, RoundTripsIncludingTreeRebuilds) {
+    const std::size_t sizes[] = {1, 2, 3, 59, 60, 61, 4096, 5000, 100000};
+    for (std::size_t n : sizes) {
+        for (const Bytes& data : {testing::RandomBytes(n, n), testing::StructuredBytes(n, n)}) {
+            SCOPED_TRACE(n);
+            EXPECT_EQ(Decode(Encode(data), n), data);
+        }
+    }
+}
+
+TEST(Lzh, DamagedStreamsRaiseTheError) {
+    const Bytes data = testing::StructuredBytes(3000, 7);
+    const Bytes stream = Encode(data);
+    const Bytes spaces_stream = Encode(Bytes(1000, ' '));
+    const struct {
+        const char* name;
+        Bytes stream;
+        std::uint64_t count;
+        const char* text;
+    } cases[] = {
+        {"no_input", {}, 10, "end too early"},
+        {"cut_in_half", Bytes(stream.begin(), stream.begin() + stream.size() / 2), data.size(), "end too early"},
+        {"last_byte_missing", Bytes(stream.begin(), stream.end() - 1), data.size(), "end too early"},
+        {"count_too_large", stream, data.size() + 5000, "end too early"},
+        {"match_passes_the_count", spaces_stream, 30, "sizes do not match"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            Decode(c.stream, c.count);
+            ADD_FAILURE() << "no error";
+        } catch (const ELzrw1Exception& e) {
+            EXPECT_NE(std::string(e.what()).find(c.text), std::string::npos) << e.what();
+        }
+    }
+}
+
+TEST(Lzh, FailingSinkRaisesTheWriteError) {
+    const Bytes data = testing::RandomBytes(100, 3);
+    TLZH coder;
+    VectorSource source{data};
+    std::uint64_t bytes_in = 0;
+    auto refuse = [](void*, const std::uint8_t*, std::size_t count) -> std::size_t { return count - 1; };
+    EXPECT_THROW(LzhEncode(coder, bytes_in, refuse, nullptr, VectorSource::Read, &source), ELzrw1Exception);
+}
+
+}  // namespace
+}  // namespace kordalt

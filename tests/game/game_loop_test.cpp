@@ -1,0 +1,166 @@
+// The year loop: hot-seat order, resume after a load, pass, next, quit and the
+// end of the game.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "fake_game_windows.h"
+#include "game/fronts.h"
+#include "game/game_loop.h"
+#include "game/new_game.h"
+#include "game/random.h"
+#include "game/squares.h"
+#include "rules_fixture.h"
+
+namespace kordalt {
+namespace {
+
+constexpr char kNoHumans[] = "Где люди ?!!!";
+constexpr char kHumansLost[] = "Все люди погибли\rИгра окончена\rМашина снова одержала победу над человеком!";
+constexpr char kDraw[] = "Игра затянулась.\rНичейный результат.\rСпасибо за тормозную игру!";
+
+class GameLoopTest : public RulesTest {
+protected:
+    GameLoopTest() {
+        windows.states = 4;
+        windows.mapSize = 50;
+        GenerateNewGame();
+        windows.log.clear();
+    }
+    ~GameLoopTest() override { ReplaceMap(nullptr); }
+
+    // Gives state i to human `player` (0: the computer); every state lives.
+    void Seat(std::initializer_list<int> players) {
+        int i = 1, humans = 0;
+        for (int p : players) {
+            Game.mGos[i].Player = static_cast<uint32_t>(p);
+            Game.mGos[i].PlayerName.Assign(p ? "P" + std::to_string(p) : "");
+            Game.mGos[i].Alive = 1;
+            humans = std::max(humans, p);
+            ++i;
+        }
+        Game.HumanCount = static_cast<uint8_t>(humans);
+        CheckFronts();
+        Game.ResumeHuman = 1;
+    }
+
+    // The main game screen passes `passes` times, then quits.
+    void PassThenQuit(int passes) {
+        windows.onMainScreen = [passes, n = 0]() mutable {
+            return n++ < passes ? TTurnResult::Pass : TTurnResult::Quit;
+        };
+    }
+
+    bool Shown(const std::string& text) const {
+        return std::find(ui.messages.begin(), ui.messages.end(), text) != ui.messages.end();
+    }
+
+    FakeGameWindows windows;
+    ScopedSeed seed{21};
+};
+
+TEST_F(GameLoopTest, HumanPlaysBothOfHisStatesBeforeTheNextHuman) {
+    Seat({1, 2, 1, 0});
+    PassThenQuit(3);
+    GameLoop();
+    EXPECT_EQ(windows.turns, (std::vector<std::string>{"1:1:1", "1:1:3", "1:2:2", "2:1:1"}));
+    EXPECT_EQ(Game.Year, 2);
+    // Passed survives the computer's turn and is cleared when the next turn starts.
+    EXPECT_EQ(Game.mGos[1].Passed, 0);
+    EXPECT_EQ(Game.mGos[2].Passed, 1);
+    EXPECT_EQ(Game.mGos[3].Passed, 1);
+    EXPECT_EQ(windows.log, (std::vector<std::string>{"BeginYearLoop", "HideSetup", "ReturnToMainMenu"}));
+}
+
+TEST_F(GameLoopTest, ResumeSkipsTheHumansBeforeTheSavedOneInTheFirstYearOnly) {
+    Seat({1, 2, 1, 0});
+    Game.ResumeHuman = 2;
+    PassThenQuit(4);
+    GameLoop();
+    EXPECT_EQ(windows.turns, (std::vector<std::string>{"1:2:2", "2:1:1", "2:1:3", "2:2:2", "3:1:1"}));
+    EXPECT_EQ(Game.ResumeHuman, 1);
+}
+
+TEST_F(GameLoopTest, QuitSkipsTheComputerBattlesAndEconomy) {
+    Seat({1, 0, 0, 0});
+    AddMessage(kEventMessage, 1, clBlack, "news");
+    Game.BattleChronicle = "chronicle";
+    const TGosRec before = Game.mGos[2];
+    PassThenQuit(0);
+    GameLoop();
+    EXPECT_EQ(Game.Year, 1);
+    EXPECT_EQ(windows.yearsShown, 0);
+    EXPECT_EQ(std::memcmp(&before, &Game.mGos[2], sizeof before), 0);
+    EXPECT_EQ(Messages.Count(), 0);
+    EXPECT_EQ(Game.BattleChronicle, "");
+    // One human: the game goes into the hall of fame, after Quit as well.
+    EXPECT_EQ(windows.log, (std::vector<std::string>{"BeginYearLoop", "HideSetup", "EnterHallOfFame", "ReturnToMainMenu"}));
+}
+
+TEST_F(GameLoopTest, TurnMergesTroopTypesAndNextDeploysTheReserve) {
+    Seat({1, 0, 0, 0});
+    TGosRec& g = Game.mGos[1];
+    g.Fronts[1].Soldiers[1] = 5;
+    g.Fronts[1].Soldiers[2] = 3;
+    g.Fronts[1].Soldiers[3] = 2;
+    g.Reserve = 20;
+    g.Soldiers = 30;
+    auto homeFront = [&] {
+        const OneBased<int32_t, 5>& s = g.Fronts[1].Soldiers;
+        return std::vector<int32_t>{s[1], s[2], s[3], g.Reserve};
+    };
+    std::vector<int32_t> onScreen, afterTurn;
+    int turn = 0;
+    windows.onMainScreen = [&] {
+        if (turn++ > 0) return TTurnResult::Quit;
+        onScreen = homeFront();
+        return TTurnResult::Next;
+    };
+    windows.onShowYear = [&] { afterTurn = homeFront(); };  // before the computer's turn
+    GameLoop();
+    EXPECT_EQ(onScreen, (std::vector<int32_t>{10, 0, 0, 20}));    // types merged into type 1
+    EXPECT_EQ(afterTurn, (std::vector<int32_t>{10, 10, 10, 0}));  // the whole reserve at home, spread
+    EXPECT_EQ(Game.Year, 2);
+}
+
+TEST_F(GameLoopTest, GameWithoutHumansRunsOneYear) {
+    Seat({0, 0, 0, 0});
+    GameLoop();
+    ASSERT_FALSE(ui.messages.empty());
+    EXPECT_EQ(ui.messages.front(), kNoHumans);
+    EXPECT_TRUE(Shown(kHumansLost));
+    EXPECT_EQ(Game.Year, 2);
+    EXPECT_EQ(windows.yearsShown, 1);
+    EXPECT_TRUE(windows.turns.empty());
+    EXPECT_EQ(windows.log, (std::vector<std::string>{"BeginYearLoop", "ShowCharts", "HideSetup", "ReturnToMainMenu"}));
+}
+
+TEST_F(GameLoopTest, LastYearIsADrawUnlessOneStateOwnsTheMap) {
+    for (const bool wholeMap : {false, true}) {
+        SCOPED_TRACE(wholeMap);
+        ui.messages.clear();
+        windows.log.clear();
+        windows.turns.clear();
+        Seat({1, 0, 0, 0});
+        if (wholeMap) {
+            for (int x = 0; x < Game.MapSize; ++x)
+                for (int y = 0; y < Game.MapSize; ++y) Map->SetSquare(SquareId(x, y), 1);
+            for (int i = 2; i <= 4; ++i) Game.mGos[i].Alive = 0;
+            CheckFronts();
+        }
+        Game.Year = 119;
+        PassThenQuit(1);
+        GameLoop();
+        EXPECT_EQ(Game.Year, 120);
+        EXPECT_EQ(windows.turns, std::vector<std::string>{"119:1:1"});
+        EXPECT_EQ(Shown(kDraw), !wholeMap);
+        EXPECT_EQ(Shown("Игра окончена.\rГосударство Ошибка1 одержало сокрушительную победу над противниками!"),
+                  wholeMap);
+        EXPECT_EQ(Game.HumanWon, wholeMap ? 1 : 0);
+        EXPECT_EQ(std::count(windows.log.begin(), windows.log.end(), "ShowVictory 1"), wholeMap ? 1 : 0);
+        EXPECT_EQ(std::count(windows.log.begin(), windows.log.end(), "ShowCharts"), 1);
+    }
+}
+
+}  // namespace
+}  // namespace kordalt
