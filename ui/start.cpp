@@ -102,7 +102,9 @@ QString DialogFilter(const QString& stored) {
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         QString pattern = parts[i + 1];
         pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
-        filters << parts[i] + QStringLiteral(" (") + pattern + QLatin1Char(')');
+        const QString patterns = QLatin1Char('(') + pattern + QLatin1Char(')');
+        // Descriptions usually show their patterns already.
+        filters << (parts[i].endsWith(patterns) ? parts[i] : parts[i] + QLatin1Char(' ') + patterns);
     }
     return filters.join(QStringLiteral(";;"));
 }
