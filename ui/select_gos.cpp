@@ -136,7 +136,10 @@ void TSelectGos::Localize() {
     ApplyLanguageFont(this);
 }
 
-void TSelectGos::LoadGlyphs() {}
+void TSelectGos::LoadGlyphs() {
+    LoadButtonGlyph(*ExSpeedButton1, 22);
+    LoadButtonGlyph(*ExSpeedButton2, 23);
+}
 
 void TSelectGos::FormActivate() {
     ChoiceRefused.fill(false);

@@ -28,6 +28,7 @@
 #include "game/new_game.h"
 #include "game/rules_data.h"
 #include "platform/program_path.h"
+#include "ui/picture_store.h"
 #include "ui/screens.h"
 #include "ui/ui_support.h"
 #include "ui/windows.h"
@@ -110,6 +111,14 @@ QString DialogFilter(const QString& stored) {
 }
 
 }  // namespace
+
+void LoadButtonGlyph(TExSpeedButton& button, int fragment) {
+    if (!PictureList) return;
+    QImage glyph;
+    PictureList->LoadGlyph(glyph, fragment);
+    button.SetGlyph(glyph);
+    button.SetNumGlyphs(2);
+}
 
 TImage::TImage(QWidget* parent) : QWidget(parent) {}
 
@@ -357,7 +366,12 @@ void TStart::Localize() {
     ApplyLanguageFont(this);
 }
 
-void TStart::LoadGlyphs() {}
+void TStart::LoadGlyphs() {
+    LoadButtonGlyph(*ExSpeedButton1, 18);
+    LoadButtonGlyph(*ExSpeedButton2, 19);
+    LoadButtonGlyph(*SpeedButton3, 20);
+    LoadButtonGlyph(*SpeedButton4, 21);
+}
 
 void TStart::ApplyDifficulty() {
     int i = RadioGroupDiffLevel->ItemIndex();

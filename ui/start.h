@@ -30,6 +30,10 @@ class TScrollTextPanel;
 // The descriptions of the three difficulty levels (training, normal, expert).
 extern std::array<QString, 3> DifficultyTexts;
 
+// Gives `button` fragment `fragment` of the picture store as its glyph (a
+// normal and a disabled image side by side); nothing without a picture store.
+void LoadButtonGlyph(TExSpeedButton& button, int fragment);
+
 // A picture with a canvas of its own: `Picture` is drawn at the top left, or
 // stretched over the control.
 class TImage : public QWidget {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QDir>
 #include <QString>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -21,6 +22,7 @@
 #include "platform/fatal.h"
 #include "platform/program_path.h"
 #include "ui/dop_info.h"
+#include "ui/picture_store.h"
 #include "ui/game_windows_impl.h"
 #include "ui/select_gos.h"
 #include "ui/select_man.h"
@@ -35,6 +37,7 @@ class SetupWindows : public ::testing::Test {
 protected:
     explicit SetupWindows(const std::string& programFile = KORDALT_BIN_DIR "/kordalt") : program_(programFile) {
         CreateLanguageFile();
+        LoadPictures();
         ResetGame();
         previousUi_ = SetGameUi(&QtGameUi());
         Start = new TStart;
@@ -55,7 +58,17 @@ protected:
         SelectPlayer = nullptr;
         Start = nullptr;
         ResetGame();
+        PictureList.reset();
         FreeLanguageFile();
+    }
+
+    // The picture store of the program folder; its bitmap is named relative to
+    // the working directory.
+    static void LoadPictures() {
+        const QString current = QDir::currentPath();
+        QDir::setCurrent(QString::fromStdString(ProgramDirectory()));
+        PictureList = std::make_unique<TPictureFragmentList>(ProgramDirectory() + DefaultIniFileName(), "Icons");
+        QDir::setCurrent(current);
     }
 
     // Sets the counts and generates a map with the set-up window's button.

@@ -55,6 +55,19 @@ TEST_F(StartWindow, TextsComeFromTheLanguage) {
     EXPECT_EQ(Start->size(), QSize(640, 480));
 }
 
+TEST_F(StartWindow, ButtonsShowTheirFragments) {
+    for (const auto& [button, fragment] : {std::pair{Start->ExSpeedButton1, 18}, std::pair{Start->ExSpeedButton2, 19},
+                                           std::pair{Start->SpeedButton3, 20}, std::pair{Start->SpeedButton4, 21},
+                                           std::pair{SelectGos->ExSpeedButton1, 22},
+                                           std::pair{SelectGos->ExSpeedButton2, 23}}) {
+        QImage expected;
+        PictureList->LoadGlyph(expected, fragment);
+        EXPECT_FALSE(expected.isNull());
+        EXPECT_EQ(button->Glyph(), expected) << fragment;
+        EXPECT_EQ(button->NumGlyphs(), 2);
+    }
+}
+
 TEST_F(StartWindow, DifficultyLevels) {
     struct Case {
         int item;
@@ -230,7 +243,7 @@ protected:
         const std::string dir = KORDALT_TEST_TMP "/start_pictures";
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
-        std::filesystem::copy_file(KORDALT_BIN_DIR "/kordalt.INI", dir + "/kordalt.INI");
+        for (const char* file : {"/kordalt.INI", "/icons.bmp"}) std::filesystem::copy_file(KORDALT_BIN_DIR + std::string(file), dir + file);
         QImage progress(64, 48, QImage::Format_RGB32);
         progress.fill(QColor(10, 200, 30));
         progress.save(QString::fromStdString(dir + "/setup.bmp"));
