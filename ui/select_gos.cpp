@@ -25,6 +25,8 @@ namespace kordalt {
 namespace {
 
 constexpr int kWidth = 640, kHeight = 480;
+// Beneath the background picture, and in its place when there is none.
+constexpr TColor kDarkBlue = 0x502010;
 constexpr int kRefusedText = 3110;
 constexpr char kRefusedDefault[] = "Извините\rэта территория уже выбрана";
 
@@ -78,6 +80,7 @@ uint32_t HumanNumber() {
 TSelectGos::TSelectGos(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("SelectGos"));
     setFixedSize(kWidth, kHeight);
+    SetPaletteColor(*this, QPalette::Window, kDarkBlue);
     Image2 = new TImage(this);
     Image2->setObjectName(QStringLiteral("Image2"));
     Image2->setGeometry(0, 0, kWidth, kHeight);

@@ -23,6 +23,8 @@ namespace kordalt {
 namespace {
 
 constexpr int kWidth = 640, kHeight = 480;
+// Beneath the background picture, and in its place when there is none.
+constexpr TColor kDarkBlue = 0x502010;
 constexpr int kMsPerDay = 24 * 60 * 60 * 1000;
 
 TExLabel* MakeLabel(QWidget* parent, const char* name, QRect geometry, int pointSize, TColor colour) {
@@ -93,6 +95,7 @@ TSelectMan::TSelectMan(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("SelectMan"));
     setFixedSize(kWidth, kHeight);
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    SetPaletteColor(*this, QPalette::Window, kDarkBlue);
     Image1 = new TImage(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(0, 0, kWidth, kHeight);
@@ -112,6 +115,7 @@ TSelectMan::TSelectMan(QWidget* parent) : QDialog(parent) {
     StringGrid1->SetFixedRows(0);
     StringGrid1->SetOptions(StringGrid1->Options() | goRowSelect);
     StringGrid1->SetDefaultColWidth(140);
+    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StringGrid1->Reset(2, 1);
     ExSpeedButton1 = new TExSpeedButton(this);
     ExSpeedButton1->setObjectName(QStringLiteral("ExSpeedButton1"));
