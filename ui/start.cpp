@@ -28,6 +28,7 @@
 #include "game/new_game.h"
 #include "game/rules_data.h"
 #include "platform/program_path.h"
+#include "ui/help_window.h"
 #include "ui/picture_store.h"
 #include "ui/screens.h"
 #include "ui/ui_support.h"
@@ -45,6 +46,7 @@ constexpr int kMinStates = 2, kMaxStates = 20;
 constexpr int kMinSide = 50, kMaxSide = 100, kSideStep = 5;
 constexpr unsigned kIntroInterval = 70;
 constexpr int kExpert = 2;
+constexpr int kHelpTopic = 8;
 
 // A label's text: line breaks of every kind shown as such.
 QString LabelText(int id, std::string_view defaultUtf8) { return NormalizeLineBreaks(LangText(id, defaultUtf8)); }
@@ -429,7 +431,7 @@ void TStart::ExSpeedButton2Click() { Guarded(HandOutStates); }
 
 void TStart::SpeedButton3Click() { close(); }
 
-void TStart::SpeedButton4Click() {}
+void TStart::SpeedButton4Click() { ShowHelpTopic(kHelpTopic); }
 
 int TStart::StatesCount() const { return ExSlider1->Value(); }
 

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QTextBrowser>
 #include <QTimer>
 
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include "controls/slider.h"
 #include "controls/spin_edit.h"
 #include "game/saved_game.h"
+#include "ui/help_window.h"
 #include "setup_windows_fixture.h"
 #include "support/test_files.h"
 
@@ -181,6 +183,17 @@ TEST_F(StartWindow, ExitClosesAndStopsTheIntro) {
     QTest::mouseClick(Start->SpeedButton3, Qt::LeftButton);
     EXPECT_FALSE(Start->isVisible());
     EXPECT_FALSE(Start->ScrollTextPanel1->Active());
+}
+
+TEST_F(StartWindow, HelpOpensItsTopic) {
+    const std::string previous = HelpFile();
+    SetHelpFile(KORDALT_BIN_DIR "/kordalt.html");
+    QTest::mouseClick(Start->SpeedButton4, Qt::LeftButton);
+    ASSERT_NE(HelpBrowser(), nullptr);
+    EXPECT_EQ(HelpBrowser()->source().fragment(), QStringLiteral("8"));
+    HelpBrowser()->window()->close();
+    SetHelpFile(previous);
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(StartWindow, ProgressPage) {
