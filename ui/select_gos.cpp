@@ -16,6 +16,7 @@
 #include "game/game_state.h"
 #include "game/random.h"
 #include "game/squares.h"
+#include "ui/map_drawing.h"
 #include "ui/screens.h"
 #include "ui/start.h"
 #include "ui/ui_support.h"
@@ -163,6 +164,7 @@ void TSelectGos::Image1MouseUp(Qt::MouseButton, int x, int y) {
     if (owner < 1 || owner > Game.GosCount) return;
     ChoiceSelectedGos = owner;
     const TGosRec& g = Game.mGos[owner];
+    SetBarColour(ToQColor(GosColors[owner]));
     ExLabel1->SetCaption(Qs(g.Name.Str()));
     ExLabel1->show();
     ExLabel3->SetCaption(QString::number(g.Territory));
@@ -188,6 +190,9 @@ void TSelectGos::ExSpeedButton1Click() {
 }
 
 void TSelectGos::Button1Click() {
+    QPainter painter(&Image1->Picture);
+    painter.setFont(Image1->font());
+    DrawMapPreview(painter, TRect{1, 1, kMapSide, kMapSide});
     Image1->show();
     Image1->update();
 }

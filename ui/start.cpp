@@ -29,6 +29,7 @@
 #include "game/rules_data.h"
 #include "platform/program_path.h"
 #include "ui/help_window.h"
+#include "ui/map_drawing.h"
 #include "ui/picture_store.h"
 #include "ui/screens.h"
 #include "ui/ui_support.h"
@@ -457,6 +458,9 @@ void TStart::EndMapGeneration() {
 }
 
 void TStart::DrawPreview() {
+    QPainter painter(&Image1->Picture);
+    painter.setFont(Image1->font());
+    DrawMapPreview(painter, TRect{1, 1, kPreviewSide, kPreviewSide});
     Image1->update();
 }
 

@@ -8,12 +8,14 @@
 #include <QTimer>
 
 #include <filesystem>
+#include <set>
 
 #include "controls/scroll_text_panel.h"
 #include "controls/slider.h"
 #include "controls/spin_edit.h"
 #include "game/saved_game.h"
 #include "ui/help_window.h"
+#include "ui/map_drawing.h"
 #include "setup_windows_fixture.h"
 #include "support/test_files.h"
 
@@ -153,6 +155,12 @@ TEST_F(StartWindow, GenerationReadsTheCountsAndShowsThePreview) {
     EXPECT_TRUE(Start->ExSpeedButton2->isVisibleTo(Start));
     // The status label has its caption back.
     EXPECT_EQ(Start->Label12->text(), QString::fromUtf8("Карта"));
+    // The preview shows every state in its colour.
+    std::set<QRgb> colours;
+    const QImage& preview = Start->Image1->Picture;
+    for (int y = 0; y < preview.height(); ++y)
+        for (int x = 0; x < preview.width(); ++x) colours.insert(preview.pixel(x, y));
+    for (int i = 1; i <= 4; ++i) EXPECT_TRUE(colours.count(ToQRgb(GosColors[i]))) << "state " << i;
 }
 
 TEST_F(StartWindow, MapGenerationShowsItsStatusMeanwhile) {
