@@ -200,8 +200,6 @@ void TStart::BuildSetupPage() {
     Image3 = new TImage(Panel4);
     Image3->setObjectName(QStringLiteral("Image3"));
     Image3->setGeometry(0, 0, kWidth, kHeight);
-    Image3->Picture = QImage(kWidth, kHeight, QImage::Format_RGB32);
-    Image3->Picture.fill(ToQColor(clBtnFace));
 
     LabelDiffLevel = MakeLabel(Panel4, "LabelDiffLevel", {10, 10, 300, 20});
     LabelDiffLevel->setAlignment(Qt::AlignCenter);
@@ -363,6 +361,10 @@ void TStart::Localize() {
         DialogFilter(LanguageFile ? Qs(LanguageFile->GetTextRaw(1174, "")) : QString()));
     LoadRulesData();
     if (const QImage background = LanguagePicture(5); !background.isNull()) {
+        if (Image3->Picture.isNull()) {
+            Image3->Picture = QImage(kWidth, kHeight, QImage::Format_RGB32);
+            Image3->Picture.fill(ToQColor(clBtnFace));
+        }
         QPainter painter(&Image3->Picture);
         painter.drawImage(QRect(0, 0, kWidth, kHeight), background);
     }
