@@ -35,6 +35,7 @@
 #include "ui/main_screen_support.h"
 #include "ui/picture_store.h"
 #include "ui/screens.h"
+#include "ui/start.h"
 
 namespace kordalt {
 
@@ -128,6 +129,9 @@ void TMain::BuildFrame() {
         auto* button = new QPushButton(this);
         button->setObjectName(name);
         button->setGeometry(x, 434, 100, 24);
+        // Enter in an edit does not end the turn; a focused button takes Enter itself.
+        button->setAutoDefault(false);
+        button->installEventFilter(this);
         return button;
     };
     BitBtn1 = makeButton("BitBtn1", 318);
@@ -135,7 +139,6 @@ void TMain::BuildFrame() {
     BitBtn2 = makeButton("BitBtn2", 530);
     BitBtn4 = makeButton("BitBtn4", 4);
     BitBtn1->setEnabled(false);
-    BitBtn3->installEventFilter(this);
     connect(BitBtn1, &QPushButton::clicked, this, [this] { PressNext(); });
     connect(BitBtn3, &QPushButton::clicked, this, [this] { PressPass(); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
@@ -236,7 +239,19 @@ void TMain::LoadGlyphs() {
     }
 }
 
-void TMain::SetBackgrounds() {}
+// The set-up window's background, stretched, behind every page.
+void TMain::SetBackgrounds() {
+    if (!Start || !Start->Image3 || Start->Image3->Picture.isNull()) return;
+    const QPixmap picture = QPixmap::fromImage(Start->Image3->Picture.scaled(632, 429));
+    const std::pair<QWidget*, const char*> pages[] = {{TabSheet0, "Image1"}, {TabSheet1, "Image2"},
+                                                      {TabSheet2, "Image3"}, {TabSheet3, "Image4"},
+                                                      {TabSheet4, "Image5"}, {TabSheetChat, "Image7"}};
+    for (const auto& [page, name] : pages) {
+        QLabel* image = MakeLabel(page, name, 0, 0, 632, 429);
+        image->setPixmap(picture);
+        image->lower();
+    }
+}
 
 TTurnResult TMain::RunTurn() {
     modalResult_ = 0;
@@ -353,7 +368,9 @@ void TMain::Timer1Timer() {
     } else {
         const TColor lamp = PaletteColor(*ChatSignal, QPalette::Window);
         SetPaletteColor(*ChatSignal, QPalette::Window, ColorToRGB(lamp) == clRed ? clBlue : clRed);
-        UpdateStatusPanels(TurnMinutes * 60 - minutes * 60 - seconds);
+        // Without a time limit the panel shows the time spent.
+        const int spent = minutes * 60 + seconds;
+        UpdateStatusPanels(TurnMinutes > 0 ? TurnMinutes * 60 - spent : spent);
         const uint8_t exitGame = network ? network->ExitGame() : 0;
         if (exitGame == 1 || exitGame == 3) PressExtraExit();
         if ((seconds + 9) % 10 == 0) RebuildChatPlayers();
@@ -471,6 +488,14 @@ void TMain::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (button && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+            button->click();
+            return true;
+        }
+    }
     if (watched == BitBtn3 && event->type() == QEvent::KeyPress) {
         const QString text = static_cast<QKeyEvent*>(event)->text();
         if (text == "a" || text == "p") {
@@ -488,7 +513,7 @@ bool TMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == static_cast<QObject*>(Shop.EditName) && event->type() == QEvent::KeyPress &&
         NameKeyRefused(static_cast<QKeyEvent*>(event)))
         return true;
-    if (watched == Borders.RichEdit4->viewport() && event->type() == QEvent::MouseMove && isActiveWindow())
+    if (Borders.RichEdit4 && watched == Borders.RichEdit4->viewport() && event->type() == QEvent::MouseMove && isActiveWindow())
         Borders.RichEdit4->setFocus();
     if (watched == TabSheetChat && event->type() == QEvent::Hide) TabSheetChatExit();
     return QDialog::eventFilter(watched, event);

@@ -10,6 +10,7 @@
 
 #include "game/game_windows.h"
 #include "ui/help_window.h"
+#include "ui/start.h"
 
 namespace kordalt::test {
 namespace {
@@ -48,6 +49,14 @@ TEST_F(TurnControl, NextPassAndEscEndTheTurnWithAnAutosave) {
         {"Pass", [this] { screen->BitBtn3->click(); }, TTurnResult::Pass, 2},
         {"Esc", [this] { QTest::keyClick(screen.get(), Qt::Key_Escape); }, TTurnResult::Pass, 2},
         {"p on Pass", [this] { QTest::keyClick(screen->BitBtn3, Qt::Key_P); }, TTurnResult::Pass, 2},
+        {"Enter on Pass",
+         [this] {
+             QTest::keyClick(Find("EditName"), Qt::Key_Return);
+             EXPECT_TRUE(screen->isVisible()) << "Enter in an edit goes on";
+             screen->BitBtn3->setFocus();
+             QTest::keyClick(screen->BitBtn3, Qt::Key_Return);
+         },
+         TTurnResult::Pass, 2},
     };
     for (const Case& c : cases) {
         std::filesystem::remove(scratch.Path("autosave.kordalt"));
@@ -163,6 +172,21 @@ TEST_F(TurnControl, HelpButtonOpensThePagesTopic) {
     }
     SetHelpFile("");
     HelpBrowser()->window()->close();
+}
+
+TEST_F(TurnControl, PagesShowTheSetupWindowsBackground) {
+    TStart start;
+    start.Image3->Picture = QImage(640, 480, QImage::Format_RGB32);
+    start.Image3->Picture.fill(Qt::darkCyan);
+    Start = &start;
+    TMain main;
+    Start = nullptr;
+    for (const char* name : {"Image1", "Image2", "Image3", "Image4", "Image5", "Image7"}) {
+        auto* image = main.findChild<QLabel*>(name);
+        ASSERT_NE(image, nullptr) << name;
+        EXPECT_EQ(image->pixmap().size(), QSize(632, 429));
+        EXPECT_EQ(image->pixmap().toImage().pixelColor(300, 200), QColor(Qt::darkCyan));
+    }
 }
 
 TEST_F(TurnControl, MapSideOutsideTheRangeStopsTheProgram) {
