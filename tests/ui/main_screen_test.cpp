@@ -3,11 +3,14 @@
 #include "main_screen_fixture.h"
 
 #include <QDir>
+#include <QLineEdit>
 #include <QTextBrowser>
 #include <QFileInfo>
 #include <QTimer>
 #include <filesystem>
 
+#include "controls/list_box.h"
+#include "controls/speed_button.h"
 #include "game/game_windows.h"
 #include "ui/help_window.h"
 #include "ui/start.h"
@@ -198,6 +201,59 @@ TEST_F(TurnControl, MapSideOutsideTheRangeStopsTheProgram) {
         EXPECT_EQ(e.code, 50100);
     }
     Game.MapSize = 50;
+}
+
+class FakeNetwork final : public TMainNetwork {
+public:
+    uint8_t ExitGame() const override { return exitGame; }
+    std::vector<TSessionPlayer> SessionPlayers() const override { return players; }
+    void SendAllMessage(const std::string& text, uint32_t colour) override {
+        sent.push_back(text);
+        colours.push_back(colour);
+    }
+    void SendGameUpdate(int year, const std::string& language) override {
+        updates.push_back(std::to_string(year) + ";" + language);
+    }
+    uint8_t exitGame = 0;
+    std::vector<TSessionPlayer> players;
+    std::vector<std::string> sent, updates;
+    std::vector<uint32_t> colours;
+};
+
+TEST_F(TurnControl, NetworkGameThroughItsInterface) {
+    FakeNetwork network;
+    TMainNetwork* previous = SetMainNetwork(&network);
+    GameMode = 1;
+    IsInternetGame = true;
+    Gos().Player = 77;
+    Gos().CapturedThisTurn = 39;
+    network.players = {{77, Cp("Иван")}, {88, Cp("Пётр")}};
+    const TTurnResult result = Run([&] {
+        EXPECT_EQ(network.updates, std::vector<std::string>{"1;Russian"});
+        EXPECT_FALSE(screen->Info.SpeedButton3->isEnabled()) << "no saving in an Internet game";
+        EXPECT_TRUE(screen->PageControl1->isTabVisible(5));
+        OpenPage(5);
+        auto* chat = Find<QLineEdit>("ChatEdit");
+        chat->setText("  привет  ");
+        QTest::keyClick(chat, Qt::Key_Return);
+        EXPECT_EQ(chat->text(), " ") << "the line holds one blank again";
+        chat->setText("   ");
+        QTest::keyClick(chat, Qt::Key_Return);
+        EXPECT_EQ(network.sent, std::vector<std::string>{Cp("привет")});
+        EXPECT_EQ(chat->text(), "   ") << "a blank line is not sent";
+        screen->Timer1Timer();  // second 1 rebuilds the player list
+        auto* players = Find<TExCheckListBox>("ChatExCheckListBox");
+        ASSERT_EQ(players->Items().Count(), 2);
+        EXPECT_EQ(players->Items().Strings(0), "Иван");
+        EXPECT_TRUE(players->GetItemChecked(0));
+        EXPECT_EQ(players->Items().Strings(1), "вне игры: Пётр");
+        network.exitGame = 3;
+        screen->Timer1Timer();
+    });
+    EXPECT_EQ(result, TTurnResult::Next) << "the lost session ends the turn as Next";
+    EXPECT_FALSE(Autosaved("autosave_Ivan.kordalt")) << "the hidden exit writes no autosave";
+    SetMainNetwork(previous);
+    IsInternetGame = false;
 }
 
 // The year loop shows the screen for the human's turns through the windows
