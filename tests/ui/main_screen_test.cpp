@@ -1,0 +1,321 @@
+// Turn control of the main game screen: the ways a turn ends, autosaves, the
+// turn clock, the status bar, and the year loop showing the screen.
+#include "main_screen_fixture.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QTextBrowser>
+#include <QFileInfo>
+#include <QTimer>
+#include <filesystem>
+
+#include "controls/list_box.h"
+#include "controls/speed_button.h"
+#include "game/game_windows.h"
+#include "ui/help_window.h"
+#include "ui/start.h"
+
+namespace kordalt::test {
+namespace {
+
+class TurnControl : public MainScreenTest {
+protected:
+    // Runs the turn; `play` acts on the shown window in place of the user.
+    TTurnResult Run(const std::function<void()>& play) {
+        ScopedModalHook hook([&](QDialog& dialog) {
+            play();
+            return dialog.result();
+        });
+        return screen->RunTurn();
+    }
+    void Sow() { Click("Shape28"); }
+    bool Autosaved(const std::string& name = "autosave.kordalt") {
+        return std::filesystem::exists(scratch.Path(name));
+    }
+};
+
+TEST_F(TurnControl, NextPassAndEscEndTheTurnWithAnAutosave) {
+    struct Case {
+        const char* how;
+        std::function<void()> press;
+        TTurnResult result;
+        uint8_t turnResult;
+    };
+    const Case cases[] = {
+        {"Next after sowing",
+         [this] {
+             OpenPage(1);
+             Sow();
+             screen->BitBtn1->click();
+         },
+         TTurnResult::Next, 1},
+        {"Pass", [this] { screen->BitBtn3->click(); }, TTurnResult::Pass, 2},
+        {"Esc", [this] { QTest::keyClick(screen.get(), Qt::Key_Escape); }, TTurnResult::Pass, 2},
+        {"p on Pass", [this] { QTest::keyClick(screen->BitBtn3, Qt::Key_P); }, TTurnResult::Pass, 2},
+        {"Enter on Pass",
+         [this] {
+             QTest::keyClick(Find("EditName"), Qt::Key_Return);
+             EXPECT_TRUE(screen->isVisible()) << "Enter in an edit goes on";
+             screen->BitBtn3->setFocus();
+             QTest::keyClick(screen->BitBtn3, Qt::Key_Return);
+         },
+         TTurnResult::Pass, 2},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(scratch.Path("autosave.kordalt"));
+        EXPECT_EQ(Run(c.press), c.result) << c.how;
+        EXPECT_EQ(TurnResult, c.turnResult) << c.how;
+        EXPECT_TRUE(Autosaved()) << c.how;
+        EXPECT_FALSE(screen->isVisible()) << c.how;
+    }
+}
+
+TEST_F(TurnControl, NextStaysDisabledUntilSowing) {
+    const TTurnResult result = Run([&] {
+        EXPECT_FALSE(screen->BitBtn1->isEnabled());
+        screen->BitBtn1->click();
+        EXPECT_TRUE(screen->isVisible()) << "a disabled Next does nothing";
+        screen->BitBtn3->click();
+    });
+    EXPECT_EQ(result, TTurnResult::Pass);
+}
+
+TEST_F(TurnControl, ExitAsksAndABoxRestartsTheTurnClock) {
+    const TTurnResult result = Run([&] {
+        OpenPage(1);
+        Sow();
+        screen->Timer1Timer();
+        answer = TMsgButton::No;
+        screen->BitBtn2->click();
+        EXPECT_EQ(boxes.back(), "Вы уверены, что хотите закончить игру ?");
+        EXPECT_TRUE(screen->isVisible());
+        EXPECT_EQ(TurnClock, 0.0) << "the activation after the box restarts the clock";
+        EXPECT_EQ(TurnResult, 3);
+        answer = TMsgButton::Yes;
+        screen->BitBtn2->click();
+    });
+    EXPECT_EQ(result, TTurnResult::Quit);
+    EXPECT_EQ(TurnResult, 0);
+    EXPECT_FALSE(Autosaved()) << "leaving writes no autosave";
+}
+
+TEST_F(TurnControl, CloseBoxAsksBeforeLeaving) {
+    const TTurnResult result = Run([&] {
+        answer = TMsgButton::No;
+        screen->close();
+        EXPECT_TRUE(screen->isVisible());
+        answer = TMsgButton::Yes;
+        screen->close();
+    });
+    EXPECT_EQ(result, TTurnResult::Quit);
+    EXPECT_EQ(boxes.size(), 2);
+}
+
+TEST_F(TurnControl, NoAutosaveAtExpertLevelOrOnANetworkClient) {
+    struct Case {
+        uint8_t difficulty, mode;
+    };
+    for (const Case& c : {Case{2, kLocalGame}, Case{0, kNetworkClient}}) {
+        Game.DifficultyLevel = c.difficulty;
+        GameMode = c.mode;
+        EXPECT_EQ(Run([&] { screen->BitBtn3->click(); }), TTurnResult::Pass);
+        EXPECT_FALSE(Autosaved());
+        EXPECT_TRUE(QDir(QString::fromStdString(scratch.Dir())).entryList(QDir::Files).isEmpty());
+    }
+}
+
+TEST_F(TurnControl, AutoPassPassesAtTheFirstTick) {
+    AutoPass = 1;
+    EXPECT_EQ(Run([&] { screen->Timer1Timer(); }), TTurnResult::Pass);
+    EXPECT_EQ(AutoPass, 1);
+}
+
+TEST_F(TurnControl, TimeLimitPressesNextAfterExactlyTheMinutes) {
+    GameMode = 1;
+    TurnMinutes = 2;
+    int ticks = 0;
+    const TTurnResult result = Run([&] {
+        while (screen->isVisible() && ticks < 200) {
+            screen->Timer1Timer();
+            ++ticks;
+        }
+    });
+    EXPECT_EQ(result, TTurnResult::Next);
+    EXPECT_EQ(ticks, 120);
+    EXPECT_TRUE(Autosaved("autosave_Ivan.kordalt"));
+}
+
+TEST_F(TurnControl, StatusBarAndTurnClock) {
+    Game.Year = 7;
+    Gos().Money = 1234;
+    for (int k = 0; k < 6; ++k) Gos().Research[k].Level = k + 1;
+    Run([&] {
+        EXPECT_EQ(screen->StatusBar1->PanelText(0), "Год 7");
+        EXPECT_EQ(screen->StatusBar1->PanelText(1), Qs(Gos().Name.Str()));
+        EXPECT_EQ(screen->StatusBar1->PanelText(2), "Ivan");
+        EXPECT_EQ(screen->StatusBar1->PanelText(3), "1234 $");
+        EXPECT_EQ(screen->StatusBar1->PanelText(4), "1:2:3:4:5:6");
+        for (int i = 0; i < 65; ++i) screen->Timer1Timer();
+        EXPECT_EQ(screen->StatusBar1->PanelText(7), "1:05");
+        EXPECT_TRUE(screen->Timer1->isActive());
+        EXPECT_FALSE(screen->PageControl1->isTabVisible(5)) << "no chat in a local game";
+        screen->BitBtn3->click();
+    });
+    EXPECT_FALSE(screen->Timer1->isActive()) << "hiding stops the clock";
+}
+
+TEST_F(TurnControl, HelpButtonOpensThePagesTopic) {
+    WriteFile(scratch.Path("help.html"), "<html><body><a name=\"11\">x</a><a name=\"14\">y</a></body></html>");
+    SetHelpFile(scratch.Path("help.hlp"));
+    for (const auto& [page, topic] : {std::pair{1, "11"}, {4, "14"}}) {
+        OpenPage(page);
+        screen->BitBtn4->click();
+        ASSERT_NE(HelpBrowser(), nullptr);
+        EXPECT_EQ(HelpBrowser()->source().fragment(), topic);
+    }
+    SetHelpFile("");
+    HelpBrowser()->window()->close();
+}
+
+TEST_F(TurnControl, PagesShowTheSetupWindowsBackground) {
+    TStart start;
+    start.Image3->Picture = QImage(640, 480, QImage::Format_RGB32);
+    start.Image3->Picture.fill(Qt::darkCyan);
+    Start = &start;
+    TMain main;
+    Start = nullptr;
+    for (const char* name : {"Image1", "Image2", "Image3", "Image4", "Image5", "Image7"}) {
+        auto* image = main.findChild<QLabel*>(name);
+        ASSERT_NE(image, nullptr) << name;
+        EXPECT_EQ(image->pixmap().size(), QSize(632, 429));
+        EXPECT_EQ(image->pixmap().toImage().pixelColor(300, 200), QColor(Qt::darkCyan));
+    }
+}
+
+TEST_F(TurnControl, MapSideOutsideTheRangeStopsTheProgram) {
+    Game.MapSize = 49;
+    try {
+        screen->FormActivate();
+        FAIL() << "no exit";
+    } catch (const FatalExitCalled& e) {
+        EXPECT_EQ(e.code, 50100);
+    }
+    Game.MapSize = 50;
+}
+
+class FakeNetwork final : public TMainNetwork {
+public:
+    uint8_t ExitGame() const override { return exitGame; }
+    std::vector<TSessionPlayer> SessionPlayers() const override { return players; }
+    void SendAllMessage(const std::string& text, uint32_t colour) override {
+        sent.push_back(text);
+        colours.push_back(colour);
+    }
+    void SendGameUpdate(int year, const std::string& language) override {
+        updates.push_back(std::to_string(year) + ";" + language);
+    }
+    uint8_t exitGame = 0;
+    std::vector<TSessionPlayer> players;
+    std::vector<std::string> sent, updates;
+    std::vector<uint32_t> colours;
+};
+
+TEST_F(TurnControl, NetworkGameThroughItsInterface) {
+    FakeNetwork network;
+    TMainNetwork* previous = SetMainNetwork(&network);
+    GameMode = 1;
+    IsInternetGame = true;
+    Gos().Player = 77;
+    Gos().CapturedThisTurn = 39;
+    network.players = {{77, Cp("Иван")}, {88, Cp("Пётр")}};
+    const TTurnResult result = Run([&] {
+        EXPECT_EQ(network.updates, std::vector<std::string>{"1;Russian"});
+        EXPECT_FALSE(screen->Info.SpeedButton3->isEnabled()) << "no saving in an Internet game";
+        EXPECT_TRUE(screen->PageControl1->isTabVisible(5));
+        OpenPage(5);
+        auto* chat = Find<QLineEdit>("ChatEdit");
+        chat->setText("  привет  ");
+        QTest::keyClick(chat, Qt::Key_Return);
+        EXPECT_EQ(chat->text(), " ") << "the line holds one blank again";
+        chat->setText("   ");
+        QTest::keyClick(chat, Qt::Key_Return);
+        EXPECT_EQ(network.sent, std::vector<std::string>{Cp("привет")});
+        EXPECT_EQ(chat->text(), "   ") << "a blank line is not sent";
+        screen->Timer1Timer();  // second 1 rebuilds the player list
+        auto* players = Find<TExCheckListBox>("ChatExCheckListBox");
+        ASSERT_EQ(players->Items().Count(), 2);
+        EXPECT_EQ(players->Items().Strings(0), "Иван");
+        EXPECT_TRUE(players->GetItemChecked(0));
+        EXPECT_EQ(players->Items().Strings(1), "вне игры: Пётр");
+        network.exitGame = 3;
+        screen->Timer1Timer();
+    });
+    EXPECT_EQ(result, TTurnResult::Next) << "the lost session ends the turn as Next";
+    EXPECT_FALSE(Autosaved("autosave_Ivan.kordalt")) << "the hidden exit writes no autosave";
+    SetMainNetwork(previous);
+    IsInternetGame = false;
+}
+
+// The year loop shows the screen for the human's turns through the windows
+// interface; Pass lets the computer play the year, Exit ends the game.
+class ScreenWindows final : public TGameWindows {
+public:
+    explicit ScreenWindows(FakeGameWindows& fake, TMain& screen) : fake_(fake), screen_(screen) {}
+    int StatesSliderValue() override { return fake_.StatesSliderValue(); }
+    int MapSizeSliderValue() override { return fake_.MapSizeSliderValue(); }
+    int HumanCountValue() override { return fake_.HumanCountValue(); }
+    void BeginMapGeneration(const std::string& s) override { fake_.BeginMapGeneration(s); }
+    void EndMapGeneration() override {}
+    void HideMapPreview() override {}
+    void HideChoiceButton() override {}
+    void ShowSetup() override {}
+    void AlignScreens(TScreen, bool) override {}
+    void PrepareStateChoice() override {}
+    void ShowPlayerHandover() override {}
+    int ShowStateChoice(int human) override { return fake_.ShowStateChoice(human); }
+    void BeginYearLoop() override {}
+    void ShowYear(const std::string&) override {}
+    void ShowTurnBanner() override {}
+    TTurnResult ShowMainScreen() override {
+        years.push_back(Game.Year);
+        return screen_.RunTurn();
+    }
+    void EndTurn() override {}
+    void HideSetup() override {}
+    void EnterHallOfFame() override {}
+    void ReturnToMainMenu() override { returned = true; }
+    void ShowVictory(uint8_t) override {}
+    void ShowCharts() override {}
+    bool OpenGameDialog(std::string&) override { return false; }
+
+    std::vector<int> years;
+    bool returned = false;
+
+private:
+    FakeGameWindows& fake_;
+    TMain& screen_;
+};
+
+TEST_F(TurnControl, TheYearLoopRunsTheScreen) {
+    TurnShown = 0;
+    Game = GameState{};
+    ScopedSeed seed(5);
+    FakeGameWindows fake;
+    fake.humans = 1;
+    ScreenWindows windows(fake, *screen);
+    ScopedGameWindows installed(windows);
+    GenerateNewGame();
+    ScopedModalHook hook([&](QDialog& dialog) {
+        EXPECT_EQ(TurnShown, 1);
+        if (Game.Year == 1) screen->BitBtn3->click();
+        else screen->BitBtn2->click();  // answered Yes
+        return dialog.result();
+    });
+    HandOutStates();
+    EXPECT_EQ(windows.years, (std::vector<int>{1, 2}));
+    EXPECT_TRUE(windows.returned);
+    EXPECT_EQ(TurnShown, 0);
+}
+
+}  // namespace
+}  // namespace kordalt::test
