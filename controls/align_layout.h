@@ -1,0 +1,22 @@
+// Docking of child controls to their parent's edges: top and bottom controls
+// stack from the edges inward, then left and right ones, and a client-aligned
+// control takes what is left. The parent re-aligns whenever it is resized.
+#pragma once
+
+class QWidget;
+
+namespace kordalt {
+
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+
+TAlign ControlAlign(const QWidget* control);
+// Stores the alignment and re-aligns the parent's children.
+void SetControlAlign(QWidget* control, TAlign align);
+void AlignChildren(QWidget* parent);
+
+// While alignment of `parent` is suspended, AlignChildren does nothing; the last
+// resume re-aligns.
+void DisableAlign(QWidget* parent);
+void EnableAlign(QWidget* parent);
+
+}  // namespace kordalt
