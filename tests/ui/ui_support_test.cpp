@@ -1,0 +1,167 @@
+// Text conversion, the message box, the modal runner and the game's interface.
+#include "ui/ui_support.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "game/language_file.h"
+#include "platform/cp1251.h"
+
+namespace kordalt {
+namespace {
+
+TEST(TextTest, Cp1251RoundTripsThroughQt) {
+    const std::string cp = Cp("Выбор территории ё Ё №");
+    EXPECT_EQ(Qs(cp), QString::fromUtf8("Выбор территории ё Ё №"));
+    EXPECT_EQ(Cs(Qs(cp)), cp);
+    EXPECT_EQ(Cs(QString::fromUtf8("日本")), "??");
+}
+
+TEST(TextTest, LanguageTextFallsBackToTheDefaultWithLineBreaks) {
+    std::unique_ptr<TLanguageFile> saved = std::move(LanguageFile);
+    EXPECT_EQ(LangText(3119, "Раз|два"), QString::fromUtf8("Раз\r\nдва"));
+    LanguageFile = std::move(saved);
+}
+
+// Records the boxes and answers them from a script.
+struct BoxRecorder {
+    std::vector<std::pair<TMsgType, QString>> boxes;
+    std::vector<TMsgButton> answers;
+    ScopedMessageBoxHook hook{[this](TMsgType type, const QString& text) {
+        boxes.emplace_back(type, text);
+        TMsgButton answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
+    }};
+};
+
+TEST(MessageBoxTest, HookAnswersEveryBox) {
+    BoxRecorder recorder;
+    recorder.answers = {TMsgButton::Yes, TMsgButton::No, TMsgButton::Ok};
+    EXPECT_TRUE(AskYesNo(QStringLiteral("q1")));
+    EXPECT_EQ(ShowMessageBox(TMsgType::Confirmation, QStringLiteral("q2")), TMsgButton::No);
+    EXPECT_EQ(ShowMessageBox(TMsgType::Error, QStringLiteral("e")), TMsgButton::Ok);
+    ASSERT_EQ(recorder.boxes.size(), 3u);
+    EXPECT_EQ(recorder.boxes[0], std::make_pair(TMsgType::Confirmation, QStringLiteral("q1")));
+    EXPECT_EQ(recorder.boxes[2], std::make_pair(TMsgType::Error, QStringLiteral("e")));
+}
+
+TEST(MessageBoxTest, HooksNestAndRestore) {
+    BoxRecorder outer;
+    outer.answers = {TMsgButton::Yes};
+    {
+        BoxRecorder inner;
+        inner.answers = {TMsgButton::No};
+        EXPECT_FALSE(AskYesNo(QStringLiteral("inner")));
+    }
+    EXPECT_TRUE(AskYesNo(QStringLiteral("outer")));
+    ASSERT_EQ(outer.boxes.size(), 1u);
+    EXPECT_EQ(outer.boxes[0].second, QStringLiteral("outer"));
+}
+
+// Presses the button captioned `caption` of the next message box; a box still up
+// after two seconds is closed, so no test waits for ever.
+class BoxPresser {
+public:
+    explicit BoxPresser(const QString& caption) {
+        QTimer::singleShot(0, &guard_, [caption] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            for (QAbstractButton* button : box->buttons())
+                if (button->text() == caption) button->click();
+        });
+        QTimer::singleShot(2000, &guard_, [] {
+            if (QWidget* w = QApplication::activeModalWidget()) w->close();
+        });
+    }
+
+private:
+    QObject guard_;  // its timers end with it
+};
+
+TEST(MessageBoxTest, RealBoxReturnsTheButtonPressed) {
+    const std::vector<std::tuple<TMsgType, const char*, TMsgButton>> cases = {
+        {TMsgType::Confirmation, "Нет", TMsgButton::No},
+        {TMsgType::Confirmation, "Да", TMsgButton::Yes},
+        {TMsgType::Warning, "OK", TMsgButton::Ok},
+    };
+    for (const auto& [type, caption, button] : cases) {
+        BoxPresser presser(QString::fromUtf8(caption));
+        EXPECT_EQ(ShowMessageBox(type, QStringLiteral("?")), button) << caption;
+    }
+}
+
+TEST(ModalTest, ExecModalReturnsTheResultAndActivatesTheWindowBeneath) {
+    QDialog outer, inner;
+    std::vector<std::string> log;
+    SetActivationHandler(&outer, [&] { log.push_back("outer"); });
+    SetActivationHandler(&inner, [&] { log.push_back("inner"); });
+    QTimer::singleShot(0, [&] {
+        EXPECT_EQ(TopWindow(), &outer);
+        QTimer::singleShot(0, [&] {
+            EXPECT_EQ(TopWindow(), &inner);
+            inner.done(5);
+        });
+        EXPECT_EQ(ExecModal(inner), 5);
+        outer.done(3);
+    });
+    QObject guard;
+    QTimer::singleShot(3000, &guard, [&] { outer.done(0); });
+    EXPECT_EQ(ExecModal(outer), 3);
+    EXPECT_EQ(log, std::vector<std::string>{"outer"});
+    EXPECT_EQ(TopWindow(), QApplication::activeWindow());
+}
+
+TEST(ModalTest, BoxesOverAModalDialogActivateIt) {
+    QDialog dialog;
+    int activations = 0;
+    SetActivationHandler(&dialog, [&] { ++activations; });
+    BoxRecorder recorder;
+    recorder.answers = {TMsgButton::Yes, TMsgButton::Ok};
+    ScopedModalHook hook([&](QDialog& d) {
+        EXPECT_EQ(&d, &dialog);
+        EXPECT_TRUE(AskYesNo(QStringLiteral("sure?")));
+        EXPECT_EQ(activations, 1);
+        ShowMessageBox(TMsgType::Information, QStringLiteral("done"));
+        EXPECT_EQ(activations, 2);
+        return 2;
+    });
+    EXPECT_EQ(ExecModal(dialog), 2);
+    EXPECT_EQ(dialog.result(), 2);
+    SetActivationHandler(&dialog, {});
+    ActivateWindow(&dialog);
+    EXPECT_EQ(activations, 2);
+}
+
+TEST(GameUiTest, MessagesBecomePlainBoxesAndProgressGoesToTheHandlers) {
+    BoxRecorder recorder;
+    recorder.answers = {TMsgButton::Ok};
+    ScopedGameUi installed(QtGameUi());
+    ShowMessage(Cp("Игра окончена.\r\nНичья"));
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(recorder.boxes[0], std::make_pair(TMsgType::Plain, QString::fromUtf8("Игра окончена.\r\nНичья")));
+
+    GameUi().StartProgress(TProgressBar::Battles, 7);  // no handlers yet: dropped
+    std::vector<std::pair<int, int>> calls;
+    QtGameUi().OnStartProgress = [&](TProgressBar bar, int max) { calls.emplace_back(static_cast<int>(bar), max); };
+    QtGameUi().OnSetProgress = [&](TProgressBar bar, int pos) { calls.emplace_back(static_cast<int>(bar), -pos); };
+    GameUi().StartProgress(TProgressBar::ComputerTurns, 19);
+    GameUi().SetProgress(TProgressBar::ComputerTurns, 4);
+    QtGameUi().OnStartProgress = nullptr;
+    QtGameUi().OnSetProgress = nullptr;
+    const std::vector<std::pair<int, int>> expected = {{static_cast<int>(TProgressBar::ComputerTurns), 19},
+                                                       {static_cast<int>(TProgressBar::ComputerTurns), -4}};
+    EXPECT_EQ(calls, expected);
+}
+
+}  // namespace
+}  // namespace kordalt

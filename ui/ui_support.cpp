@@ -1,0 +1,148 @@
+#include "ui/ui_support.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "controls/classic.h"
+#include "game/language_file.h"
+#include "platform/cp1251.h"
+
+namespace kordalt {
+namespace {
+
+TMessageBoxHook messageBoxHook;
+TModalHook modalHook;
+std::map<const QWidget*, std::function<void()>> activationHandlers;
+// The dialogs ExecModal runs, innermost last.
+std::vector<QPointer<QWidget>> modalStack;
+
+QMessageBox::Icon IconOf(TMsgType type) {
+    switch (type) {
+    case TMsgType::Information: return QMessageBox::Information;
+    case TMsgType::Warning: return QMessageBox::Warning;
+    case TMsgType::Error: return QMessageBox::Critical;
+    case TMsgType::Confirmation: return QMessageBox::Question;
+    case TMsgType::Plain: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+TMsgButton RunMessageBox(TMsgType type, const QString& text, QWidget* parent) {
+    QMessageBox box(IconOf(type), QApplication::applicationDisplayName(), NormalizeLineBreaks(text),
+                    QMessageBox::NoButton, parent);
+    if (type != TMsgType::Confirmation) {
+        box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        box.exec();
+        return TMsgButton::Ok;
+    }
+    QPushButton* yes = box.addButton(QString::fromUtf8("Да"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QString::fromUtf8("Нет"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes ? TMsgButton::Yes : TMsgButton::No;
+}
+
+// Forgets the modal stack entry of a dialog when its run ends, however it ends.
+class ModalStackEntry {
+public:
+    explicit ModalStackEntry(QWidget* dialog) { modalStack.emplace_back(dialog); }
+    ~ModalStackEntry() { modalStack.pop_back(); }
+    ModalStackEntry(const ModalStackEntry&) = delete;
+    ModalStackEntry& operator=(const ModalStackEntry&) = delete;
+};
+
+}  // namespace
+
+QString Qs(const std::string& cp1251) { return QString::fromUtf8(Cp1251ToUtf8(cp1251)); }
+
+std::string Cs(const QString& text) { return Utf8ToCp1251(text.toUtf8().toStdString()); }
+
+QString LangText(int32_t id, std::string_view defaultUtf8) {
+    if (LanguageFile) return Qs(LanguageFile->GetText(id, Cp(defaultUtf8)));
+    QString text = QString::fromUtf8(defaultUtf8.data(), static_cast<qsizetype>(defaultUtf8.size()));
+    return text.replace(QLatin1Char('|'), QStringLiteral("\r\n"));
+}
+
+TMsgButton ShowMessageBox(TMsgType type, const QString& text) {
+    QPointer<QWidget> beneath = TopWindow();
+    const TMsgButton pressed = messageBoxHook ? messageBoxHook(type, text) : RunMessageBox(type, text, beneath);
+    ActivateWindow(beneath);
+    return pressed;
+}
+
+bool AskYesNo(const QString& text) { return ShowMessageBox(TMsgType::Confirmation, text) == TMsgButton::Yes; }
+
+ScopedMessageBoxHook::ScopedMessageBoxHook(TMessageBoxHook hook) : previous_(std::exchange(messageBoxHook, std::move(hook))) {}
+
+ScopedMessageBoxHook::~ScopedMessageBoxHook() { messageBoxHook = std::move(previous_); }
+
+void SetActivationHandler(QWidget* window, std::function<void()> handler) {
+    if (!window) return;
+    if (!handler) {
+        activationHandlers.erase(window);
+        return;
+    }
+    const bool known = activationHandlers.count(window) > 0;
+    activationHandlers[window] = std::move(handler);
+    if (!known) QObject::connect(window, &QObject::destroyed, [window] { activationHandlers.erase(window); });
+}
+
+void ActivateWindow(QWidget* window) {
+    if (!window) return;
+    const auto it = activationHandlers.find(window);
+    if (it == activationHandlers.end()) return;
+    const std::function<void()> handler = it->second;  // the handler may replace itself
+    handler();
+}
+
+QWidget* TopWindow() {
+    for (auto it = modalStack.rbegin(); it != modalStack.rend(); ++it)
+        if (*it) return *it;
+    return QApplication::activeWindow();
+}
+
+int ExecModal(QDialog& dialog) {
+    QPointer<QWidget> beneath = TopWindow();
+    if (beneath == &dialog) beneath = nullptr;
+    int result = 0;
+    {
+        ModalStackEntry entry(&dialog);
+        if (modalHook) {
+            result = modalHook(dialog);
+            dialog.setResult(result);
+        } else {
+            result = dialog.exec();
+        }
+    }
+    ActivateWindow(beneath);
+    return result;
+}
+
+ScopedModalHook::ScopedModalHook(TModalHook hook) : previous_(std::exchange(modalHook, std::move(hook))) {}
+
+ScopedModalHook::~ScopedModalHook() { modalHook = std::move(previous_); }
+
+void TQtGameUi::ShowMessage(const std::string& text) { ShowMessageBox(TMsgType::Plain, Qs(text)); }
+
+void TQtGameUi::StartProgress(TProgressBar bar, int max) {
+    if (OnStartProgress) OnStartProgress(bar, max);
+}
+
+void TQtGameUi::SetProgress(TProgressBar bar, int position) {
+    if (OnSetProgress) OnSetProgress(bar, position);
+}
+
+TQtGameUi& QtGameUi() {
+    static TQtGameUi ui;
+    return ui;
+}
+
+}  // namespace kordalt

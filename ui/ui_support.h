@@ -1,0 +1,108 @@
+// Plumbing every window shares: text conversion at the user-interface edge,
+// the one message box, the one modal runner with the activation handlers of the
+// windows beneath, and the game's message and progress interface on top of them.
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "game/ui_hooks.h"
+
+class QDialog;
+class QWidget;
+
+namespace kordalt {
+
+// cp1251 text of the program <-> Qt text.
+QString Qs(const std::string& cp1251);
+std::string Cs(const QString& text);
+
+// The current language's text `id`, or `defaultUtf8` when it has none (also
+// when no language file is loaded); "|" becomes a line break.
+QString LangText(int32_t id, std::string_view defaultUtf8);
+
+// ---- Message boxes ----
+
+enum class TMsgType {
+    Plain,         // text and OK, no icon
+    Information,   // OK
+    Warning,       // OK
+    Error,         // OK
+    Confirmation,  // Yes and No
+};
+
+enum class TMsgButton { Ok, Yes, No };
+
+// Shows a modal message box over the top window and returns the button pressed;
+// a box closed without a button gives No for a confirmation, else Ok. Afterwards
+// the activation handler of the window beneath runs.
+TMsgButton ShowMessageBox(TMsgType type, const QString& text);
+// The confirmation box: true for Yes.
+bool AskYesNo(const QString& text);
+
+// Tests answer the boxes: while a hook is installed it gets every box instead of
+// the screen and its answer is taken as the button pressed.
+using TMessageBoxHook = std::function<TMsgButton(TMsgType type, const QString& text)>;
+class ScopedMessageBoxHook {
+public:
+    explicit ScopedMessageBoxHook(TMessageBoxHook hook);
+    ~ScopedMessageBoxHook();
+    ScopedMessageBoxHook(const ScopedMessageBoxHook&) = delete;
+    ScopedMessageBoxHook& operator=(const ScopedMessageBoxHook&) = delete;
+
+private:
+    TMessageBoxHook previous_;
+};
+
+// ---- Modal windows and activation ----
+
+// Registers the handler that runs when a dialog or box over `window` closes
+// (an empty handler removes it). It is forgotten when the window is destroyed.
+void SetActivationHandler(QWidget* window, std::function<void()> handler);
+// Runs the activation handler of `window`, when it has one.
+void ActivateWindow(QWidget* window);
+
+// The window a new dialog or box opens over: the innermost dialog that ExecModal
+// runs, else the application's active window (may be nullptr).
+QWidget* TopWindow();
+
+// Runs `dialog` modally and returns its result; afterwards the activation
+// handler of the window beneath runs.
+int ExecModal(QDialog& dialog);
+
+// Tests run modal dialogs: while a hook is installed ExecModal hands it the
+// dialog instead of running a modal loop, and returns the hook's result.
+using TModalHook = std::function<int(QDialog& dialog)>;
+class ScopedModalHook {
+public:
+    explicit ScopedModalHook(TModalHook hook);
+    ~ScopedModalHook();
+    ScopedModalHook(const ScopedModalHook&) = delete;
+    ScopedModalHook& operator=(const ScopedModalHook&) = delete;
+
+private:
+    TModalHook previous_;
+};
+
+// ---- The game's interface ----
+
+// The game's message boxes and progress bars. Progress goes to the handlers
+// that the window showing the bars installs; without them it is dropped.
+class TQtGameUi final : public TGameUi {
+public:
+    void ShowMessage(const std::string& text) override;
+    void StartProgress(TProgressBar bar, int max) override;
+    void SetProgress(TProgressBar bar, int position) override;
+
+    std::function<void(TProgressBar bar, int max)> OnStartProgress;
+    std::function<void(TProgressBar bar, int position)> OnSetProgress;
+};
+
+// The one instance; the program installs it with SetGameUi(&QtGameUi()).
+TQtGameUi& QtGameUi();
+
+}  // namespace kordalt
