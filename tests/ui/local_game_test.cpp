@@ -1,0 +1,144 @@
+// Whole local games through the windows: the set-up window is run modally, a
+// scripted human generates a map, picks his state on the state-choice map and
+// ends his turns, while the game's year loop drives the windows. A timer plays
+// the human; every game is bounded in time.
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QTimer>
+
+#include <functional>
+
+#include "controls/spin_edit.h"
+#include "game/random.h"
+#include "setup_windows_fixture.h"
+
+namespace kordalt {
+namespace {
+
+constexpr qint64 kTimeLimitMs = 240000;
+
+class LocalGame : public SetupWindows {
+protected:
+    LocalGame() {
+        SetMainScreenTurn([this] { return MainScreenTurn(); });
+        driver_.setInterval(2);
+        QObject::connect(&driver_, &QTimer::timeout, [this] { Drive(); });
+    }
+    ~LocalGame() override { SetMainScreenTurn(nullptr); }
+
+    // Runs the set-up window modally until the game has ended.
+    void Play(int states, int side, int humans) {
+        states_ = states;
+        side_ = side;
+        humans_ = humans;
+        clock_.start();
+        driver_.start();
+        ExecModal(*Start);
+        driver_.stop();
+        EXPECT_LT(clock_.elapsed(), kTimeLimitMs) << "the game did not end in time";
+    }
+
+    // One step of the human, run by the timer; what opens a modal window runs
+    // from a timer of its own so that the driver keeps ticking.
+    void Drive() {
+        QWidget* top = QApplication::activeModalWidget();
+        if (top == Start && !started_) {
+            started_ = true;
+            Start->ExSlider1->SetValue(states_);
+            Start->ExSlider2->SetValue(side_);
+            for (int h = 1; h < humans_; ++h) Start->ExSpinEdit1->StepUp();
+            QTest::mouseClick(Start->ExSpeedButton1, Qt::LeftButton);
+            QTimer::singleShot(0, [] { QTest::mouseClick(Start->ExSpeedButton2, Qt::LeftButton); });
+        } else if (top == SelectPlayer) {
+            handovers.push_back(SelectPlayer->ExLabel1->Caption());
+            QTest::mouseClick(SelectPlayer->ExSpeedButton1, Qt::LeftButton);
+        } else if (top == SelectGos) {
+            ChooseFreeState();
+        } else if (top == SelectMan) {
+            banners.push_back(SelectMan->ExLabel1->Caption());
+            bannerGrids.push_back(SelectMan->StringGrid1->isVisibleTo(SelectMan));
+            QTest::mouseClick(SelectMan->ExSpeedButton1, Qt::LeftButton);
+        }
+    }
+
+    // Clicks the first state that is not in play and confirms it.
+    void ChooseFreeState() {
+        for (int i = 1; i <= Game.GosCount; ++i)
+            if (!Game.mGos[i].Alive) {
+                QTest::mouseClick(SelectGos->Image1, Qt::LeftButton, {}, PixelOf(static_cast<uint8_t>(i)));
+                SelectGos->Edit1->setText(QStringLiteral("Human%1").arg(QString::fromStdString(Game.CurrentPlayerName)));
+                QTest::mouseClick(SelectGos->ExSpeedButton1, Qt::LeftButton);
+                return;
+            }
+    }
+
+    TTurnResult MainScreenTurn() {
+        turns.push_back(Qs(Game.mGos[Game.CurrentGos].PlayerName.Str()));
+        EXPECT_FALSE(Start->isVisible() && !Start->ProgressPageShown()) << "set-up page during a turn";
+        if (clock_.elapsed() > kTimeLimitMs || (quitYear && Game.Year >= quitYear)) return TTurnResult::Quit;
+        return TTurnResult::Pass;
+    }
+
+    int quitYear = 0;  // the humans quit in this year; 0: they pass to the end
+    std::vector<QString> handovers, banners, turns;
+    std::vector<bool> bannerGrids;
+
+private:
+    QTimer driver_;
+    QElapsedTimer clock_;
+    int states_ = 0, side_ = 0, humans_ = 0;
+    bool started_ = false;
+};
+
+bool Contains(const std::vector<QString>& texts, const char* start) {
+    for (const QString& text : texts)
+        if (Shown(text).startsWith(QString::fromUtf8(start))) return true;
+    return false;
+}
+
+TEST_F(LocalGame, OneHumanPassesToTheEnd) {
+    ScopedSeed seed(7);
+    Play(2, 50, 1);
+    ASSERT_FALSE(messages.empty());
+    EXPECT_TRUE(Shown(messages.back()).startsWith(QString::fromUtf8("Спасибо за игру!")));
+    // The end: a state owns the whole map, the human's state fell, or the draw.
+    EXPECT_TRUE(Contains(messages, "Игра окончена.\nГосударство") || Contains(messages, "Все люди погибли") ||
+                Contains(messages, "Игра затянулась."));
+    EXPECT_GE(Game.Year, 2);
+    // One banner before every turn, for the one human, without a time table.
+    ASSERT_FALSE(turns.empty());
+    EXPECT_EQ(banners.size(), turns.size());
+    EXPECT_EQ(banners.front(), QStringLiteral("Human1"));
+    EXPECT_EQ(std::count(bannerGrids.begin(), bannerGrids.end(), true), 0);
+    EXPECT_TRUE(handovers.empty());
+    // Back to the main menu: the set-up window closed on its set-up page.
+    EXPECT_FALSE(Start->isVisible());
+    EXPECT_FALSE(Start->ProgressPageShown());
+    EXPECT_EQ(Game.DifficultyLevel, 0);
+}
+
+TEST_F(LocalGame, HotSeatHumansQuitInTheThirdYear) {
+    ScopedSeed seed(3);
+    quitYear = 3;
+    Play(4, 50, 2);
+    // Each human chose after the hand-over window named him.
+    EXPECT_EQ(handovers, (std::vector<QString>{QStringLiteral("1"), QStringLiteral("2")}));
+    int humans = 0;
+    for (int i = 1; i <= Game.GosCount; ++i)
+        if (Game.mGos[i].Player > 0) {
+            ++humans;
+            EXPECT_EQ(Qs(Game.mGos[i].PlayerName.Str()), QStringLiteral("Human%1").arg(Game.mGos[i].Player));
+        }
+    EXPECT_EQ(humans, 2);
+    // Two years of two turns and the quit at the first turn of the third.
+    EXPECT_EQ(Game.Year, 3);
+    EXPECT_EQ(turns.size(), 5u);
+    EXPECT_EQ(banners.size(), turns.size());
+    EXPECT_EQ(std::count(bannerGrids.begin(), bannerGrids.end(), false), 0);
+    EXPECT_EQ(turns[0], QStringLiteral("Human1"));
+    EXPECT_EQ(turns[1], QStringLiteral("Human2"));
+    EXPECT_FALSE(Start->isVisible());
+}
+
+}  // namespace
+}  // namespace kordalt

@@ -1,0 +1,145 @@
+// The state choice: clicking states on the map, confirming, refusals and the
+// rejection of the whole map.
+#include <QLineEdit>
+#include <QTimer>
+
+#include "game/random.h"
+#include "setup_windows_fixture.h"
+
+namespace kordalt {
+namespace {
+
+class StateChoice : public SetupWindows {
+protected:
+    StateChoice() {
+        Generate(4, 50);
+        Game.CurrentPlayerName = "2";
+        GameWindows().PrepareStateChoice();
+        ActivateWindow(SelectGos);
+    }
+
+    void ClickState(uint8_t gos) { QTest::mouseClick(SelectGos->Image1, Qt::LeftButton, {}, PixelOf(gos)); }
+    void Confirm() { QTest::mouseClick(SelectGos->ExSpeedButton1, Qt::LeftButton); }
+    bool ConfirmShown() const { return SelectGos->ExSpeedButton1->isVisibleTo(SelectGos); }
+    bool PromptShown() const { return SelectGos->ExLabel2->isVisibleTo(SelectGos); }
+};
+
+TEST_F(StateChoice, TextsAndOfferedName) {
+    EXPECT_EQ(SelectGos->windowTitle(), QString::fromUtf8("Выбор территории"));
+    EXPECT_EQ(SelectGos->ExLabel2->Caption(), QString::fromUtf8("Выберите себе государство"));
+    EXPECT_EQ(Shown(SelectGos->ExSpeedButton2->Caption()), QString::fromUtf8("Меня не устаивает\n эта территория"));
+    EXPECT_EQ(SelectGos->RulerNames[0], QString::fromUtf8("Царь Горох"));
+    EXPECT_EQ(SelectGos->RulerNames[9], QString::fromUtf8("Емеля"));
+    EXPECT_EQ(SelectGos->Edit1->maxLength(), 13);
+    for (int draw : {0, 9}) {
+        ScopedScriptedRandom script({draw});
+        ActivateWindow(SelectGos);
+        EXPECT_EQ(SelectGos->Edit1->text(), SelectGos->RulerNames[static_cast<size_t>(draw)]);
+    }
+    EXPECT_FALSE(ConfirmShown());
+    EXPECT_FALSE(SelectGos->ExLabel1->isVisibleTo(SelectGos));
+    EXPECT_TRUE(PromptShown());
+}
+
+TEST_F(StateChoice, ClickShowsTheStateUnderThePointer) {
+    for (uint8_t gos : {1, 4, 3}) {
+        const QPoint pixel = PixelOf(gos);
+        QTest::mouseClick(SelectGos->Image1, Qt::LeftButton, {}, pixel);
+        EXPECT_EQ(SelectGos->ChoiceSelectedGos, gos);
+        EXPECT_EQ(SelectGos->ExLabel1->Caption(), Qs(Game.mGos[gos].Name.Str()));
+        EXPECT_TRUE(SelectGos->ExLabel1->isVisibleTo(SelectGos));
+        EXPECT_EQ(SelectGos->ExLabel3->Caption(), QString::number(Game.mGos[gos].Territory));
+        EXPECT_TRUE(ConfirmShown());
+        EXPECT_FALSE(PromptShown());
+    }
+    // The square is column 50 * x div 400 and row 50 * y div 400 of the map.
+    QTest::mouseClick(SelectGos->Image1, Qt::LeftButton, {}, QPoint(399, 7));
+    EXPECT_EQ(SelectGos->ChoiceSelectedGos, Map->GetSquare(SquareId(49, 0)));
+}
+
+TEST_F(StateChoice, ConfirmGivesTheStateToTheHuman) {
+    SelectGos->show();
+    ClickState(3);
+    SelectGos->Edit1->setText(QString::fromUtf8("Ярослав Мудрый"));
+    Confirm();
+    EXPECT_FALSE(SelectGos->isVisible());
+    const TGosRec& g = Game.mGos[3];
+    EXPECT_EQ(g.Alive, 1);
+    EXPECT_EQ(g.Player, 2u);
+    // The edit holds at most 13 characters.
+    EXPECT_EQ(g.PlayerName.Utf8(), "Ярослав Мудры");
+}
+
+TEST_F(StateChoice, EmptyNameIsStoredEmpty) {
+    ClickState(1);
+    SelectGos->Edit1->clear();
+    Confirm();
+    EXPECT_EQ(Game.mGos[1].Alive, 1);
+    EXPECT_EQ(Game.mGos[1].PlayerName.Str(), "");
+}
+
+TEST_F(StateChoice, StateInPlayIsRefused) {
+    SelectGos->show();
+    Game.mGos[2].Alive = 1;
+    Game.mGos[2].Player = 1;
+    Game.mGos[2].PlayerName.Assign("first");
+    ClickState(2);
+    Confirm();
+    EXPECT_TRUE(SelectGos->isVisible());
+    EXPECT_EQ(Shown(SelectGos->ExLabel2->Caption()), QString::fromUtf8("Извините\nэта территория уже выбрана"));
+    EXPECT_TRUE(PromptShown());
+    EXPECT_EQ(Game.mGos[2].Player, 1u);
+    EXPECT_EQ(Game.mGos[2].PlayerName.Str(), "first");
+    // Clicking it again hides the confirmation; a free state shows it again.
+    ClickState(2);
+    EXPECT_FALSE(ConfirmShown());
+    EXPECT_TRUE(PromptShown());
+    ClickState(4);
+    EXPECT_TRUE(ConfirmShown());
+    EXPECT_FALSE(PromptShown());
+    // A new activation forgets the refusals but keeps the refusal text.
+    ActivateWindow(SelectGos);
+    ClickState(2);
+    EXPECT_TRUE(ConfirmShown());
+    EXPECT_EQ(Shown(SelectGos->ExLabel2->Caption()), QString::fromUtf8("Извините\nэта территория уже выбрана"));
+    SelectGos->hide();
+}
+
+TEST_F(StateChoice, ReleaseOutsideTheMapChangesNothing) {
+    ClickState(1);
+    for (QPoint outside : {QPoint(-1, 5), QPoint(400, 5), QPoint(5, 400), QPoint(5, -3)}) {
+        QTest::mouseRelease(SelectGos->Image1, Qt::LeftButton, {}, outside);
+        EXPECT_EQ(SelectGos->ChoiceSelectedGos, 1);
+    }
+}
+
+TEST_F(StateChoice, RunModallyThroughTheGameInterface) {
+    QTimer::singleShot(0, SelectGos, [this] {
+        ClickState(4);
+        Confirm();
+    });
+    EXPECT_NE(GameWindows().ShowStateChoice(2), kChoiceRejected);
+    EXPECT_EQ(Game.mGos[4].Player, 2u);
+    QTimer::singleShot(0, SelectGos, [] { QTest::mouseClick(SelectGos->ExSpeedButton2, Qt::LeftButton); });
+    EXPECT_EQ(GameWindows().ShowStateChoice(3), kChoiceRejected);
+}
+
+// Rejecting the map stops the hand-out: the choice button is hidden until a
+// new map is made, and the set-up window stays.
+TEST_F(StateChoice, RejectedMapLeavesTheSetupOpen) {
+    QTimer::singleShot(0, Start, [this] {
+        Generate(3, 50);
+        QTimer::singleShot(0, SelectGos, [] { QTest::mouseClick(SelectGos->ExSpeedButton2, Qt::LeftButton); });
+        QTest::mouseClick(Start->ExSpeedButton2, Qt::LeftButton);
+        EXPECT_TRUE(Start->isVisible());
+        EXPECT_FALSE(Start->ExSpeedButton2->isVisible());
+        EXPECT_EQ(Game.Year, 1);
+        QTest::mouseClick(Start->SpeedButton3, Qt::LeftButton);
+    });
+    ExecModal(*Start);
+    EXPECT_FALSE(Start->isVisible());
+    EXPECT_EQ(Game.mGos[1].Alive + Game.mGos[2].Alive + Game.mGos[3].Alive, 0);
+}
+
+}  // namespace
+}  // namespace kordalt

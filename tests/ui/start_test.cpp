@@ -1,0 +1,277 @@
+// The set-up window: its texts, the difficulty and count controls, the map
+// generation and preview, the progress page and the open dialog.
+#include <QFileDialog>
+#include <QLabel>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <filesystem>
+
+#include "controls/scroll_text_panel.h"
+#include "controls/slider.h"
+#include "controls/spin_edit.h"
+#include "game/saved_game.h"
+#include "setup_windows_fixture.h"
+#include "support/test_files.h"
+
+namespace kordalt {
+namespace {
+
+using StartWindow = SetupWindows;
+
+TEST_F(StartWindow, TextsComeFromTheLanguage) {
+    struct Case {
+        const char* label;
+        const char* text;
+    };
+    for (const Case& c : {Case{"Label1", "Количество государств"}, Case{"Label5", "Размер территории"},
+                          Case{"Label9", "Количество людей\nна карте:"}, Case{"Label14", "Сложность игры:"},
+                          Case{"Label12", "Карта"}, Case{"Label11", "Ходят компьютерные игроки"},
+                          Case{"Label10", "Просчитываются сражения"}, Case{"Label2", "2"}, Case{"Label3", "20"},
+                          Case{"Label4", "20"}, Case{"Label6", "50"}, Case{"Label7", "100"},
+                          Case{"Label8", "100"}, Case{"Label15", "100 %"}}) {
+        auto* label = Start->findChild<QLabel*>(c.label);
+        ASSERT_NE(label, nullptr) << c.label;
+        EXPECT_EQ(label->text(), QString::fromUtf8(c.text)) << c.label;
+    }
+    for (const auto& [name, text] : {std::pair{"ExSpeedButton1", "Генерация\nновой карты"},
+                                     std::pair{"ExSpeedButton2", "Выбор\nтерритории"},
+                                     std::pair{"SpeedButton3", "Выход"}, std::pair{"SpeedButton4", "Помощь"}}) {
+        auto* button = Start->findChild<TExSpeedButton*>(name);
+        ASSERT_NE(button, nullptr) << name;
+        EXPECT_EQ(Shown(button->Caption()), QString::fromUtf8(text)) << name;
+    }
+    EXPECT_EQ(Start->windowTitle(), QString::fromUtf8("Новая игра"));
+    const QList<QRadioButton*> items = Start->RadioGroupDiffLevel->findChildren<QRadioButton*>();
+    ASSERT_EQ(items.size(), 3);
+    EXPECT_EQ(items[0]->text(), QString::fromUtf8("Тренировка"));
+    EXPECT_EQ(items[2]->text(), QString::fromUtf8("Эксперт"));
+    EXPECT_EQ(Start->ExLabel1->Caption(), QString::fromUtf8("Пожалуйста подождите..."));
+    // The intro scrolls the language's first introduction, one step every 70 ms.
+    ASSERT_EQ(Start->ScrollTextPanel1->Lines().size(), 14);
+    EXPECT_EQ(Start->ScrollTextPanel1->Lines().front(), QString::fromUtf8("Добро пожаловать в мир Kordalt!"));
+    EXPECT_EQ(Start->ScrollTextPanel1->Interval(), 70u);
+    EXPECT_EQ(Start->size(), QSize(640, 480));
+}
+
+TEST_F(StartWindow, ButtonsShowTheirFragments) {
+    for (const auto& [button, fragment] : {std::pair{Start->ExSpeedButton1, 18}, std::pair{Start->ExSpeedButton2, 19},
+                                           std::pair{Start->SpeedButton3, 20}, std::pair{Start->SpeedButton4, 21},
+                                           std::pair{SelectGos->ExSpeedButton1, 22},
+                                           std::pair{SelectGos->ExSpeedButton2, 23}}) {
+        QImage expected;
+        PictureList->LoadGlyph(expected, fragment);
+        EXPECT_FALSE(expected.isNull());
+        EXPECT_EQ(button->Glyph(), expected) << fragment;
+        EXPECT_EQ(button->NumGlyphs(), 2);
+    }
+}
+
+TEST_F(StartWindow, DifficultyLevels) {
+    struct Case {
+        int item;
+        const char* name;
+        bool mapSliderEnabled;
+    };
+    Start->ExSlider2->SetValue(50);
+    for (const Case& c : {Case{2, "Профессиональная игра", false}, Case{0, "Тренировочная игра", true},
+                          Case{1, "Нормальная игра", true}}) {
+        SCOPED_TRACE(c.item);
+        Start->ExSpeedButton2->show();
+        QTest::mouseClick(Start->RadioGroupDiffLevel->findChild<QRadioButton*>(QStringLiteral("Item%1").arg(c.item)),
+                          Qt::LeftButton);
+        EXPECT_EQ(Start->LabelDiffLevel->text(), QString::fromUtf8(c.name));
+        EXPECT_EQ(Game.DifficultyLevel, c.item);
+        EXPECT_EQ(Start->Label16->text(), DifficultyTexts[static_cast<size_t>(c.item)]);
+        EXPECT_EQ(Start->ExSlider2->isEnabled(), c.mapSliderEnabled);
+        // Expert forces the largest map; going back keeps it.
+        EXPECT_EQ(Start->ExSlider2->Value(), 100);
+        EXPECT_EQ(Start->Label8->text(), QStringLiteral("100"));
+        EXPECT_FALSE(Start->ExSpeedButton2->isVisibleTo(Start));
+        EXPECT_TRUE(Start->ExSpeedButton1->isVisibleTo(Start));
+    }
+    EXPECT_TRUE(Start->Label16->text().startsWith(QString::fromUtf8("Обычная игра")));
+}
+
+TEST_F(StartWindow, ApplyDifficultyRepairsAMissingChoice) {
+    Start->RadioGroupDiffLevel->SetItemIndex(-1);
+    Game.DifficultyLevel = 2;
+    Start->ApplyDifficulty();
+    EXPECT_EQ(Start->RadioGroupDiffLevel->ItemIndex(), 0);
+    EXPECT_EQ(Game.DifficultyLevel, 0);
+    EXPECT_EQ(Start->LabelDiffLevel->text(), QString::fromUtf8("Тренировочная игра"));
+}
+
+TEST_F(StartWindow, StatesCountResetsHumansAndBoundsThem) {
+    Start->ExSpinEdit1->StepUp();
+    Start->ExSpinEdit1->StepUp();
+    ASSERT_EQ(Start->HumanCount(), 3);
+    Start->ExSpeedButton2->show();
+    Start->ExSlider1->SetValue(5);
+    EXPECT_EQ(Start->Label4->text(), QStringLiteral("5"));
+    EXPECT_EQ(Start->Label15->text(), QStringLiteral("25 %"));
+    EXPECT_EQ(Start->HumanCount(), 1);
+    EXPECT_FALSE(Start->ExSpeedButton2->isVisibleTo(Start));
+    // Only the arrows change the count.
+    EXPECT_FALSE(Start->ExSpinEdit1->EditorEnabled());
+
+    Start->ExSlider1->SetValue(3);
+    for (int i = 0; i < 5; ++i) QTest::mouseClick(Start->ExSpinEdit1->Button(), Qt::LeftButton, {}, QPoint(2, 2));
+    EXPECT_EQ(Start->HumanCount(), 3);
+    Start->ExSlider1->SetValue(2);
+    EXPECT_EQ(Start->Label15->text(), QStringLiteral("10 %"));
+    EXPECT_EQ(Start->HumanCount(), 1);
+}
+
+TEST_F(StartWindow, MapSliderMovesInStepsOfFive) {
+    Start->ExSpeedButton2->show();
+    Start->ExSlider2->setFocus();
+    Start->ExSlider2->StepValue(4);
+    EXPECT_EQ(Start->MapSide(), 95);
+    EXPECT_EQ(Start->Label8->text(), QStringLiteral("95"));
+    EXPECT_FALSE(Start->ExSpeedButton2->isVisibleTo(Start));
+    Start->ExSlider2->StepValue(1);
+    EXPECT_EQ(Start->MapSide(), 50);
+}
+
+TEST_F(StartWindow, GenerationReadsTheCountsAndShowsThePreview) {
+    Start->ExSlider1->SetValue(4);
+    Start->ExSpinEdit1->StepUp();
+    EXPECT_EQ(GameWindows().HumanCountValue(), 2);
+    Generate(4, 60);
+    ASSERT_NE(Map, nullptr);
+    EXPECT_EQ(Game.GosCount, 4);
+    EXPECT_EQ(Game.MapSize, 60);
+    EXPECT_EQ(Map->Width, 60);
+    EXPECT_EQ(Game.Year, 1);
+    EXPECT_EQ(Start->HumanCount(), 2);
+    EXPECT_TRUE(Start->Image1->isVisibleTo(Start));
+    EXPECT_TRUE(Start->ExSpeedButton1->isVisibleTo(Start));
+    EXPECT_TRUE(Start->ExSpeedButton2->isVisibleTo(Start));
+    // The status label has its caption back.
+    EXPECT_EQ(Start->Label12->text(), QString::fromUtf8("Карта"));
+}
+
+TEST_F(StartWindow, MapGenerationShowsItsStatusMeanwhile) {
+    Start->ExSpeedButton2->show();
+    Start->Image1->show();
+    Start->BeginMapGeneration(QString::fromUtf8("Подождите\rсоздается карта"));
+    EXPECT_EQ(Start->Label12->text(), QString::fromUtf8("Подождите\nсоздается карта"));
+    EXPECT_FALSE(Start->Image1->isVisibleTo(Start));
+    EXPECT_FALSE(Start->ExSpeedButton1->isVisibleTo(Start));
+    EXPECT_FALSE(Start->ExSpeedButton2->isVisibleTo(Start));
+}
+
+TEST_F(StartWindow, ActivationHidesThePreviewAndTheChoice) {
+    Generate(3, 50);
+    ASSERT_TRUE(Start->ExSpeedButton2->isVisibleTo(Start));
+    ActivateWindow(Start);
+    EXPECT_FALSE(Start->Image1->isVisibleTo(Start));
+    EXPECT_FALSE(Start->ExSpeedButton2->isVisibleTo(Start));
+    Generate(3, 50);
+    Start->show();
+    EXPECT_FALSE(Start->ExSpeedButton2->isVisible());
+    Start->close();
+}
+
+TEST_F(StartWindow, ExitClosesAndStopsTheIntro) {
+    Start->show();
+    Start->ScrollTextPanel1->SetActive(true);
+    QTest::mouseClick(Start->SpeedButton3, Qt::LeftButton);
+    EXPECT_FALSE(Start->isVisible());
+    EXPECT_FALSE(Start->ScrollTextPanel1->Active());
+}
+
+TEST_F(StartWindow, ProgressPage) {
+    EXPECT_FALSE(Start->ProgressPageShown());
+    GameWindows().BeginYearLoop();
+    EXPECT_TRUE(Start->ProgressPageShown());
+    GameWindows().ShowYear(Cp("Год: 7"));
+    EXPECT_EQ(Start->Label13->text(), QString::fromUtf8("Год: 7"));
+    GameUi().StartProgress(TProgressBar::Battles, 12);
+    GameUi().SetProgress(TProgressBar::Battles, 5);
+    GameUi().StartProgress(TProgressBar::ComputerTurns, 3);
+    EXPECT_EQ(Start->ProgressBar1->maximum(), 12);
+    EXPECT_EQ(Start->ProgressBar1->value(), 5);
+    EXPECT_EQ(Start->ProgressBar2->maximum(), 3);
+    EXPECT_EQ(Start->ProgressBar2->value(), 0);
+    Start->ShowProgressPage(false);
+    EXPECT_FALSE(Start->ProgressPageShown());
+}
+
+TEST_F(StartWindow, OpenDialogForSavedGames) {
+    QFileDialog* dialog = Start->OpenDialog1;
+    EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8("Загрузить сохранённую игру"));
+    EXPECT_EQ(dialog->nameFilters(), (QStringList{QString::fromUtf8("Сохранённые игры (*.kordalt)"),
+                                                  QString::fromUtf8("Все файлы (*.*)")}));
+    EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("kordalt"));
+    EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
+    EXPECT_EQ(QDir(dialog->directory()).canonicalPath(), QDir(QStringLiteral(KORDALT_BIN_DIR)).canonicalPath());
+    std::string fileName = "unchanged";
+    QTimer::singleShot(0, dialog, &QDialog::reject);
+    EXPECT_FALSE(GameWindows().OpenGameDialog(fileName));
+    EXPECT_EQ(fileName, "unchanged");
+}
+
+// A game saved and loaded again through the open dialog.
+TEST_F(StartWindow, LoadGameThroughTheOpenDialog) {
+    test::ScratchDir dir;
+    Generate(3, 50);
+    for (int i = 1; i <= 3; ++i) Game.mGos[i].Alive = 1;
+    Game.mGos[2].Player = 1;
+    Game.HumanCount = 1;
+    Game.CurrentHuman = 1;
+    const std::string file = dir.Path("Сохранение.kordalt");
+    SaveGame(file);
+    const int64_t checksum = GameChecksum();
+    Game.Year = 9;
+    QTimer::singleShot(0, Start->OpenDialog1, [file] {
+        Start->OpenDialog1->selectFile(QString::fromStdString(file));
+        static_cast<QDialog*>(Start->OpenDialog1)->accept();
+    });
+    ASSERT_TRUE(LoadGame());
+    EXPECT_EQ(Game.Year, 1);
+    EXPECT_EQ(GameChecksum(), checksum);
+    EXPECT_TRUE(messages.empty());
+}
+
+// A program folder whose settings name pictures that exist and no rules data.
+class StartPictures : public SetupWindows {
+protected:
+    static std::string Folder() {
+        const std::string dir = KORDALT_TEST_TMP "/start_pictures";
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        for (const char* file : {"/kordalt.INI", "/icons.bmp"}) std::filesystem::copy_file(KORDALT_BIN_DIR + std::string(file), dir + file);
+        QImage progress(64, 48, QImage::Format_RGB32);
+        progress.fill(QColor(10, 200, 30));
+        progress.save(QString::fromStdString(dir + "/setup.bmp"));
+        QImage background(320, 240, QImage::Format_RGB32);
+        background.fill(QColor(200, 20, 20));
+        background.save(QString::fromStdString(dir + "/setup2.bmp"));
+        return dir + "/kordalt";
+    }
+    StartPictures() : SetupWindows(Folder()) {}
+};
+
+TEST_F(StartPictures, BackgroundsAndMissingRulesData) {
+    EXPECT_EQ(Start->Image2->Picture.pixelColor(5, 5), QColor(10, 200, 30));
+    ASSERT_EQ(Start->Image3->Picture.size(), QSize(640, 480));
+    EXPECT_EQ(Start->Image3->Picture.pixelColor(639, 479), QColor(200, 20, 20));
+    // The other windows copy them.
+    EXPECT_EQ(SelectGos->Image2->Picture.pixelColor(320, 240), QColor(200, 20, 20));
+    EXPECT_EQ(SelectMan->Image1->Picture.pixelColor(5, 5), QColor(10, 200, 30));
+    // The folder has no rules data file: its text was shown while the window was made.
+    EXPECT_FALSE(messages.empty());
+    EXPECT_FALSE(Start->isVisible());
+}
+
+TEST_F(StartWindow, ShippedSettingsWithoutPicturesLeaveThePagesBare) {
+    EXPECT_TRUE(Start->Image2->Picture.isNull());
+    EXPECT_EQ(Start->Image3->Picture.pixelColor(320, 240), ToQColor(clBtnFace));
+    EXPECT_TRUE(messages.empty());
+}
+
+}  // namespace
+}  // namespace kordalt

@@ -1,0 +1,57 @@
+#include "ui/dop_info.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "controls/classic.h"
+#include "ui/screens.h"
+#include "ui/ui_support.h"
+
+namespace kordalt {
+namespace {
+
+constexpr int kWidth = 249, kHeight = 83;
+
+// The program's main window: the main menu, else the widget that is active.
+QWidget* MainWindow() {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->objectName() == QLatin1String("MainForm")) return widget;
+    return QApplication::activeWindow();
+}
+
+}  // namespace
+
+TDopInfo::TDopInfo(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("DopInfo"));
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    setFixedSize(kWidth, kHeight);
+    auto* frame = new QFrame(this);
+    frame->setGeometry(0, 0, kWidth, kHeight);
+    frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    frame->setLineWidth(2);
+    Label1 = new QLabel(frame);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setAlignment(Qt::AlignCenter);
+    Label1->setWordWrap(true);
+    (new QVBoxLayout(frame))->addWidget(Label1);
+    Localize();
+}
+
+void TDopInfo::Localize() {
+    Label1->setText(NormalizeLineBreaks(LangText(3137, "")));
+    ApplyLanguageFont(this);
+}
+
+void TDopInfo::ShowNotice() {
+    if (const QWidget* main = MainWindow(); main && main != this) {
+        const QRect over = main->frameGeometry();
+        move(over.center() - QPoint(kWidth / 2, kHeight / 2));
+    }
+    show();
+    raise();
+    repaint();
+}
+
+}  // namespace kordalt

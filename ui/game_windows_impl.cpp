@@ -1,0 +1,144 @@
+#include "ui/game_windows_impl.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+
+#include <utility>
+
+#include "controls/speed_button.h"
+#include "ui/dop_info.h"
+#include "ui/screens.h"
+#include "ui/select_gos.h"
+#include "ui/select_man.h"
+#include "ui/select_player.h"
+#include "ui/start.h"
+#include "ui/ui_support.h"
+#include "ui/windows.h"
+
+namespace kordalt {
+namespace {
+
+TMainScreenTurn mainScreenTurn;
+
+// The main game screen, found by its name.
+QWidget* MainScreen() {
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->objectName() == QLatin1String("Main")) return window;
+    return nullptr;
+}
+
+QWidget* ScreenWindow(TScreen screen) {
+    switch (screen) {
+    case TScreen::Setup: return Start;
+    case TScreen::PlayerHandover: return SelectPlayer;
+    case TScreen::StateChoice: return SelectGos;
+    case TScreen::TurnBanner: return SelectMan;
+    case TScreen::MainScreen: return MainScreen();
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+int TGameWindowsImpl::StatesSliderValue() { return Start ? Start->StatesCount() : 0; }
+
+int TGameWindowsImpl::MapSizeSliderValue() { return Start ? Start->MapSide() : 0; }
+
+int TGameWindowsImpl::HumanCountValue() { return Start ? Start->HumanCount() : 0; }
+
+void TGameWindowsImpl::BeginMapGeneration(const std::string& status) {
+    if (Start) Start->BeginMapGeneration(Qs(status));
+}
+
+void TGameWindowsImpl::EndMapGeneration() {
+    if (Start) Start->EndMapGeneration();
+}
+
+void TGameWindowsImpl::HideMapPreview() {
+    if (Start) Start->Image1->hide();
+}
+
+void TGameWindowsImpl::HideChoiceButton() {
+    if (Start) Start->ExSpeedButton2->hide();
+}
+
+void TGameWindowsImpl::ShowSetup() {
+    if (Start) Start->show();
+}
+
+void TGameWindowsImpl::AlignScreens(TScreen screen, bool keep) {
+    QWidget* window = ScreenWindow(screen);
+    if (!window) return;
+    if (keep) AlignScreensKeep(window);
+    else kordalt::AlignScreens(window);
+}
+
+void TGameWindowsImpl::PrepareStateChoice() {
+    if (SelectGos) SelectGos->Button1->click();
+}
+
+void TGameWindowsImpl::ShowPlayerHandover() {
+    if (SelectPlayer) ExecModal(*SelectPlayer);
+}
+
+int TGameWindowsImpl::ShowStateChoice(int) { return SelectGos ? ExecModal(*SelectGos) : kChoiceRejected; }
+
+void TGameWindowsImpl::BeginYearLoop() {
+    if (Start) Start->ShowProgressPage(true);
+}
+
+void TGameWindowsImpl::ShowYear(const std::string& caption) {
+    if (Start) Start->ShowYear(Qs(caption));
+}
+
+void TGameWindowsImpl::ShowTurnBanner() {
+    if (SelectMan) ExecModal(*SelectMan);
+}
+
+TTurnResult TGameWindowsImpl::ShowMainScreen() { return mainScreenTurn ? mainScreenTurn() : TTurnResult::Quit; }
+
+void TGameWindowsImpl::EndTurn() {
+    if (QWidget* main = MainScreen()) AlignScreensKeep(main);
+    if (!Start) return;
+    Start->close();
+    Start->show();
+}
+
+void TGameWindowsImpl::HideSetup() {
+    if (Start) Start->hide();
+}
+
+// The hall of fame is not built yet.
+void TGameWindowsImpl::EnterHallOfFame() {}
+
+void TGameWindowsImpl::ReturnToMainMenu() {
+    if (!Start) return;
+    Start->ShowProgressPage(false);
+    Start->show();
+    kordalt::AlignScreens(Start);
+    Start->close();
+}
+
+// The victory screen is not built yet.
+void TGameWindowsImpl::ShowVictory(uint8_t) {}
+
+// The charts window is not built yet.
+void TGameWindowsImpl::ShowCharts() {}
+
+bool TGameWindowsImpl::OpenGameDialog(std::string& fileName) {
+    QString chosen;
+    if (!Start || !Start->ChooseSavedGame(chosen)) return false;
+    fileName = QFile::encodeName(chosen).toStdString();
+    return true;
+}
+
+void SetMainScreenTurn(TMainScreenTurn turn) { mainScreenTurn = std::move(turn); }
+
+void InstallGameWindows() {
+    static TGameWindowsImpl windows;
+    SetGameWindows(&windows);
+}
+
+}  // namespace kordalt

@@ -1,0 +1,212 @@
+#include "ui/select_gos.h"
+
+#include <QFrame>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+
+#include <charconv>
+
+#include "controls/ex_label.h"
+#include "controls/speed_button.h"
+#include "game/game_state.h"
+#include "game/random.h"
+#include "game/squares.h"
+#include "ui/screens.h"
+#include "ui/start.h"
+#include "ui/ui_support.h"
+#include "ui/windows.h"
+
+namespace kordalt {
+namespace {
+
+constexpr int kWidth = 640, kHeight = 480;
+constexpr int kRefusedText = 3110;
+constexpr char kRefusedDefault[] = "Извините\rэта территория уже выбрана";
+
+TExLabel* MakeLabel(QWidget* parent, const char* name, QRect geometry, int pointSize) {
+    auto* label = new TExLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->SetAutoSize(false);
+    label->setGeometry(geometry);
+    label->SetAlignment(taCenter);
+    label->SetTransparent(true);
+    label->SetWordWrap(true);
+    label->SetShadowColor(clBlack);
+    label->SetFontColor(clWhite);
+    QFont font = label->font();
+    font.setPointSize(pointSize);
+    font.setBold(true);
+    label->setFont(font);
+    return label;
+}
+
+QFrame* MakeBar(QWidget* parent, const char* name, QRect geometry) {
+    auto* bar = new QFrame(parent);
+    bar->setObjectName(QString::fromLatin1(name));
+    bar->setGeometry(geometry);
+    bar->setAutoFillBackground(true);
+    return bar;
+}
+
+TExSpeedButton* MakeButton(QWidget* parent, const char* name, QRect geometry) {
+    auto* button = new TExSpeedButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(geometry);
+    button->SetFlat(true);
+    button->SetTransparent(true);
+    button->SetLayout(blGlyphRight);
+    button->SetWordWrap(true);
+    button->SetFontColor(clWhite);
+    return button;
+}
+
+// The human's number in CurrentPlayerName; 0 when it holds none.
+uint32_t HumanNumber() {
+    const std::string& text = Game.CurrentPlayerName;
+    uint32_t number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    return error == std::errc() && end == text.data() + text.size() ? number : 0;
+}
+
+}  // namespace
+
+TSelectGos::TSelectGos(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("SelectGos"));
+    setFixedSize(kWidth, kHeight);
+    Image2 = new TImage(this);
+    Image2->setObjectName(QStringLiteral("Image2"));
+    Image2->setGeometry(0, 0, kWidth, kHeight);
+    Image2->Stretch = true;
+    if (Start) Image2->Picture = Start->Image3->Picture;
+
+    Image1 = new TImage(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(10, 40, kMapSide, kMapSide);
+    Image1->Picture = QImage(kMapSide, kMapSide, QImage::Format_RGB32);
+    Image1->Picture.fill(Qt::white);
+    Image1->setCursor(Qt::PointingHandCursor);
+
+    Shape1 = MakeBar(this, "Shape1", {425, 60, 200, 6});
+    ExLabel1 = MakeLabel(this, "ExLabel1", {420, 70, 210, 30}, 14);
+    ExLabel3 = MakeLabel(this, "ExLabel3", {420, 102, 210, 24}, 12);
+    Shape3 = MakeBar(this, "Shape3", {425, 130, 200, 6});
+    ExLabel2 = MakeLabel(this, "ExLabel2", {420, 150, 210, 60}, 12);
+    Label1 = new QLabel(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(425, 230, 200, 16);
+    SetPaletteColor(*Label1, QPalette::WindowText, clWhite);
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setGeometry(425, 248, 200, 22);
+    Edit1->setMaxLength(kNameLength);
+    ExSpeedButton1 = MakeButton(this, "ExSpeedButton1", {425, 300, 200, 60});
+    ExSpeedButton2 = MakeButton(this, "ExSpeedButton2", {425, 380, 200, 60});
+    ExSpeedButton2->SetModalResult(3);
+    Button1 = new QPushButton(this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setAutoDefault(false);
+    Button1->hide();
+    ExLabel1->hide();
+    ExLabel3->hide();
+    ExSpeedButton1->hide();
+    SetBarColour(Qt::white);
+
+    connect(Image1, &TImage::OnMouseUp, this, &TSelectGos::Image1MouseUp);
+    connect(ExSpeedButton1, &TExSpeedButton::OnClick, this, &TSelectGos::ExSpeedButton1Click);
+    connect(Button1, &QPushButton::clicked, this, &TSelectGos::Button1Click);
+    Localize();
+    LoadGlyphs();
+    SetActivationHandler(this, [this] { FormActivate(); });
+}
+
+void TSelectGos::Localize() {
+    if (QGuiApplication::primaryScreen()->size() == QSize(kWidth, kHeight))
+        setWindowFlag(Qt::FramelessWindowHint, true);
+    setWindowTitle(LangText(3000, "Выбор территории"));
+    ExLabel2->SetCaption(LangText(3003, "Выберите себе государство"));
+    Label1->setText(LangText(3004, "Ваше имя"));
+    ExSpeedButton1->SetCaption(LangText(3001, "Потверждаю выбор"));
+    ExSpeedButton2->SetCaption(LangText(3002, "Меня не устаивает\r эта территория"));
+    for (int i = 0; i < static_cast<int>(RulerNames.size()); ++i) RulerNames[i] = LangText(1140 + i, "Ошибка");
+    ApplyLanguageFont(this);
+}
+
+void TSelectGos::LoadGlyphs() {
+    LoadButtonGlyph(*ExSpeedButton1, 22);
+    LoadButtonGlyph(*ExSpeedButton2, 23);
+}
+
+void TSelectGos::FormActivate() {
+    ChoiceRefused.fill(false);
+    ExSpeedButton1->hide();
+    Edit1->setText(RulerNames[static_cast<size_t>(Random(10))]);
+    SetBarColour(Qt::white);
+    ExLabel1->hide();
+    ExLabel2->show();
+    Image1->show();
+}
+
+void TSelectGos::Image1MouseUp(Qt::MouseButton, int x, int y) {
+    // A release dragged outside the picture names no square.
+    if (!Map || x < 0 || y < 0 || x >= Image1->width() || y >= Image1->height()) return;
+    const int column = Map->Width * x / Image1->width();
+    const int row = Map->Height * y / Image1->height();
+    const uint8_t owner = Map->GetSquare(SquareId(column, row));
+    if (owner < 1 || owner > Game.GosCount) return;
+    ChoiceSelectedGos = owner;
+    const TGosRec& g = Game.mGos[owner];
+    ExLabel1->SetCaption(Qs(g.Name.Str()));
+    ExLabel1->show();
+    ExLabel3->SetCaption(QString::number(g.Territory));
+    ExLabel3->show();
+    const bool refused = ChoiceRefused[owner - 1];
+    ExSpeedButton1->setVisible(!refused);
+    ExLabel2->setVisible(refused);
+}
+
+void TSelectGos::ExSpeedButton1Click() {
+    if (ChoiceSelectedGos < 1 || ChoiceSelectedGos > Game.GosCount) return;
+    ExLabel2->SetCaption(LangText(kRefusedText, kRefusedDefault));
+    TGosRec& g = Game.mGos[ChoiceSelectedGos];
+    if (g.Alive == 1) {
+        ChoiceRefused[ChoiceSelectedGos - 1] = true;
+        ExLabel2->show();
+        return;
+    }
+    g.PlayerName.Assign(Cs(Edit1->text()));
+    g.Alive = 1;
+    g.Player = HumanNumber();
+    close();
+}
+
+void TSelectGos::Button1Click() {
+    Image1->show();
+    Image1->update();
+}
+
+void TSelectGos::SetBarColour(const QColor& colour) {
+    for (QFrame* bar : {Shape1, Shape3}) {
+        QPalette palette = bar->palette();
+        palette.setColor(QPalette::Window, colour);
+        bar->setPalette(palette);
+    }
+}
+
+void TSelectGos::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    HidePreviousScreen();
+    FormActivate();
+}
+
+void TSelectGos::keyPressEvent(QKeyEvent* event) {
+    // Only the buttons end the choice.
+    if (event->key() == Qt::Key_Escape) return;
+    QDialog::keyPressEvent(event);
+}
+
+}  // namespace kordalt

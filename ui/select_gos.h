@@ -1,0 +1,65 @@
+// The state choice: a human clicks a state on the new map, types his ruler's
+// name and confirms; a state already in play is refused.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace kordalt {
+
+class TExLabel;
+class TExSpeedButton;
+class TImage;
+
+class TSelectGos : public QDialog {
+    Q_OBJECT
+
+public:
+    static constexpr int kMapSide = 400;
+    static constexpr int kNameLength = 13;
+
+    explicit TSelectGos(QWidget* parent = nullptr);
+
+    void Localize();
+    void LoadGlyphs();
+    void FormActivate();
+    void Image1MouseUp(Qt::MouseButton button, int x, int y);
+    void ExSpeedButton1Click();
+    void Button1Click();
+
+    // Texts 1140..1149: the ruler's names offered (entry i - 1 for name i).
+    std::array<QString, 10> RulerNames;
+    uint8_t ChoiceSelectedGos = 0;
+    // Entry s - 1: state s was refused since the window was last activated.
+    std::array<bool, 20> ChoiceRefused{};
+
+    TImage* Image2 = nullptr;
+    TImage* Image1 = nullptr;
+    QFrame* Shape1 = nullptr;
+    QFrame* Shape3 = nullptr;
+    TExLabel* ExLabel1 = nullptr;
+    TExLabel* ExLabel3 = nullptr;
+    TExLabel* ExLabel2 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    TExSpeedButton* ExSpeedButton1 = nullptr;
+    TExSpeedButton* ExSpeedButton2 = nullptr;
+    QPushButton* Button1 = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void SetBarColour(const QColor& colour);
+};
+
+}  // namespace kordalt

@@ -1,0 +1,167 @@
+#include "ui/select_man.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QScreen>
+#include <QTime>
+
+#include <cmath>
+
+#include "controls/classic.h"
+#include "controls/ex_label.h"
+#include "controls/speed_button.h"
+#include "game/game_state.h"
+#include "game/self_test.h"
+#include "ui/screens.h"
+#include "ui/start.h"
+#include "ui/ui_support.h"
+#include "ui/windows.h"
+
+namespace kordalt {
+namespace {
+
+constexpr int kWidth = 640, kHeight = 480;
+constexpr int kMsPerDay = 24 * 60 * 60 * 1000;
+
+TExLabel* MakeLabel(QWidget* parent, const char* name, QRect geometry, int pointSize, TColor colour) {
+    auto* label = new TExLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->SetAutoSize(false);
+    label->setGeometry(geometry);
+    label->SetAlignment(taCenter);
+    label->SetTransparent(true);
+    label->SetShadowColor(clBlack);
+    label->SetShadowSize(2);
+    label->SetFontColor(colour);
+    QFont font = label->font();
+    font.setPointSize(pointSize);
+    font.setBold(true);
+    label->setFont(font);
+    return label;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, QRect geometry) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(geometry);
+    SetPaletteColor(*label, QPalette::WindowText, clWhite);
+    return label;
+}
+
+}  // namespace
+
+TStringGrid::TStringGrid(QWidget* parent) : TExDrawGrid(parent) {
+    OnDrawCell = [this](TExDrawGrid*, int col, int row, const TRect& rect, TGridDrawState) {
+        DrawCellStr(rect, Cell(col, row), taLeftJustify);
+    };
+}
+
+void TStringGrid::Reset(int cols, int rows) {
+    SetColCount(cols);
+    SetRowCount(rows);
+    cells_.assign(static_cast<size_t>(ColCount() * RowCount()), QString());
+    viewport()->update();
+}
+
+QString TStringGrid::Cell(int col, int row) const {
+    if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return {};
+    const size_t index = static_cast<size_t>(row * ColCount() + col);
+    return index < cells_.size() ? cells_[index] : QString();
+}
+
+void TStringGrid::SetCell(int col, int row, const QString& text) {
+    if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return;
+    const size_t index = static_cast<size_t>(row * ColCount() + col);
+    if (index >= cells_.size()) cells_.resize(static_cast<size_t>(ColCount() * RowCount()));
+    cells_[index] = text;
+    InvalidateCell(col, row);
+}
+
+QString TimeOfDayText(double days) {
+    if (!std::isfinite(days)) days = 0;
+    const double fraction = days - std::floor(days);
+    const int ms = static_cast<int>(std::llround(fraction * kMsPerDay)) % kMsPerDay;
+    // The long format without the time zone, which a time of day does not have.
+    QString format = QLocale::system().timeFormat(QLocale::LongFormat);
+    format.remove(QLatin1Char('t'));
+    return QTime::fromMSecsSinceStartOfDay(ms).toString(format.trimmed());
+}
+
+TSelectMan::TSelectMan(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("SelectMan"));
+    setFixedSize(kWidth, kHeight);
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    Image1 = new TImage(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(0, 0, kWidth, kHeight);
+    Image1->Stretch = true;
+    if (Start) Image1->Picture = Start->Image2->Picture;
+    ExLabel1 = MakeLabel(this, "ExLabel1", {20, 40, 600, 50}, 24, clYellow);
+    ExLabel2 = MakeLabel(this, "ExLabel2", {20, 100, 600, 70}, 40, clRed);
+    Label97 = MakeLabel(this, "Label97", {250, 180, 60, 20});
+    Label97->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label98 = MakeLabel(this, "Label98", {320, 180, 60, 20});
+    Label1 = MakeLabel(this, "Label1", {140, 210, 360, 34});
+    Label1->setAlignment(Qt::AlignCenter);
+    StringGrid1 = new TStringGrid(this);
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1->setGeometry(170, 248, 300, 150);
+    StringGrid1->SetFixedCols(0);
+    StringGrid1->SetFixedRows(0);
+    StringGrid1->SetOptions(StringGrid1->Options() | goRowSelect);
+    StringGrid1->SetDefaultColWidth(140);
+    StringGrid1->Reset(2, 1);
+    ExSpeedButton1 = new TExSpeedButton(this);
+    ExSpeedButton1->setObjectName(QStringLiteral("ExSpeedButton1"));
+    ExSpeedButton1->setGeometry(270, 414, 100, 40);
+    ExSpeedButton1->SetModalResult(1);
+    Localize();
+    SetActivationHandler(this, [this] { FormActivate(); });
+}
+
+void TSelectMan::Localize() {
+    if (QGuiApplication::primaryScreen()->size() == QSize(kWidth, kHeight))
+        setWindowFlag(Qt::FramelessWindowHint, true);
+    setWindowTitle(LangText(1350, "Выбор игрока"));
+    ExLabel2->SetCaption(LangText(1354, "ВАШ ХОД"));
+    Label97->setText(LangText(1353, "Год"));
+    Label1->setText(NormalizeLineBreaks(LangText(1352, "Время\rпотраченное на игру :")));
+    ExSpeedButton1->SetCaption(LangText(1351, "OK"));
+    ApplyLanguageFont(this);
+}
+
+void TSelectMan::FormActivate() {
+    ExLabel1->SetCaption(Qs(Game.CurrentPlayerName));
+    Label98->setText(QString::number(Game.Year));
+    const bool hotSeat = Game.HumanCount > 1 && GameMode == kLocalGame;
+    if (hotSeat) FillTimeTable();
+    StringGrid1->setVisible(hotSeat);
+    Label1->setVisible(hotSeat);
+}
+
+void TSelectMan::FillTimeTable() {
+    StringGrid1->Reset(2, Game.HumanCount);
+    for (int n = 1; n <= Game.HumanCount; ++n)
+        for (int s = 1; s <= Game.GosCount; ++s) {
+            const TGosRec& g = Game.mGos[s];
+            if (g.Player != static_cast<uint32_t>(n)) continue;
+            StringGrid1->SetCell(0, n - 1, Qs(g.PlayerName.Str()));
+            StringGrid1->SetCell(1, n - 1, TimeOfDayText(g.TimeSpent));
+            if (s == Game.CurrentGos) StringGrid1->SetRow(n - 1);
+        }
+}
+
+void TSelectMan::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    HidePreviousScreen();
+    FormActivate();
+}
+
+void TSelectMan::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) return;
+    QDialog::keyPressEvent(event);
+}
+
+}  // namespace kordalt

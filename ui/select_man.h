@@ -1,0 +1,65 @@
+// The turn banner: whose turn it is, the year and, in a hot-seat game, the time
+// every human has spent so far.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <array>
+#include <vector>
+
+#include "controls/draw_grid.h"
+
+class QLabel;
+
+namespace kordalt {
+
+class TExLabel;
+class TExSpeedButton;
+class TImage;
+
+// A grid that holds the text of its cells.
+class TStringGrid : public TExDrawGrid {
+    Q_OBJECT
+
+public:
+    explicit TStringGrid(QWidget* parent = nullptr);
+    // Every cell empty, `rows` rows of `cols` columns.
+    void Reset(int cols, int rows);
+    QString Cell(int col, int row) const;
+    void SetCell(int col, int row, const QString& text);
+
+private:
+    std::vector<QString> cells_;
+};
+
+// A time in days as a time of day in the long time format (whole days dropped).
+QString TimeOfDayText(double days);
+
+class TSelectMan : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TSelectMan(QWidget* parent = nullptr);
+
+    void Localize();
+    void FormActivate();
+
+    TImage* Image1 = nullptr;
+    TExLabel* ExLabel1 = nullptr;
+    TExLabel* ExLabel2 = nullptr;
+    QLabel* Label97 = nullptr;
+    QLabel* Label98 = nullptr;
+    QLabel* Label1 = nullptr;
+    TStringGrid* StringGrid1 = nullptr;
+    TExSpeedButton* ExSpeedButton1 = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void FillTimeTable();
+};
+
+}  // namespace kordalt

@@ -1,0 +1,88 @@
+#include "ui/select_player.h"
+
+#include <QKeyEvent>
+#include <QLinearGradient>
+#include <QPainter>
+
+#include "controls/ex_label.h"
+#include "controls/speed_button.h"
+#include "game/game_state.h"
+#include "ui/screens.h"
+#include "ui/start.h"
+#include "ui/ui_support.h"
+
+namespace kordalt {
+namespace {
+
+constexpr int kWidth = 640, kHeight = 480;
+
+// The window's own picture: a dark blue sky over a dark green field.
+QImage HandoverPicture() {
+    QImage picture(kWidth, kHeight, QImage::Format_RGB32);
+    QPainter painter(&picture);
+    QLinearGradient sky(0, 0, 0, kHeight);
+    sky.setColorAt(0, QColor(8, 16, 64));
+    sky.setColorAt(0.7, QColor(40, 70, 140));
+    sky.setColorAt(0.7001, QColor(20, 60, 20));
+    sky.setColorAt(1, QColor(10, 30, 10));
+    painter.fillRect(picture.rect(), sky);
+    return picture;
+}
+
+TExLabel* MakeLabel(QWidget* parent, const char* name, QRect geometry, int pointSize) {
+    auto* label = new TExLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->SetAutoSize(false);
+    label->setGeometry(geometry);
+    label->SetAlignment(taCenter);
+    label->SetWordWrap(true);
+    label->SetTransparent(true);
+    label->SetShadowColor(clBlack);
+    label->SetFontColor(clWhite);
+    QFont font = label->font();
+    font.setPointSize(pointSize);
+    font.setBold(true);
+    label->setFont(font);
+    return label;
+}
+
+}  // namespace
+
+TSelectPlayer::TSelectPlayer(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("SelectPlayer"));
+    setFixedSize(kWidth, kHeight);
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    Image1 = new TImage(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(0, 0, kWidth, kHeight);
+    Image1->Picture = HandoverPicture();
+    ExLabel2 = MakeLabel(this, "ExLabel2", {40, 100, 560, 120}, 16);
+    ExLabel1 = MakeLabel(this, "ExLabel1", {40, 230, 560, 80}, 48);
+    ExSpeedButton1 = new TExSpeedButton(this);
+    ExSpeedButton1->setObjectName(QStringLiteral("ExSpeedButton1"));
+    ExSpeedButton1->setGeometry(245, 360, 150, 40);
+    ExSpeedButton1->SetModalResult(1);
+    Localize();
+    SetActivationHandler(this, [this] { FormActivate(); });
+}
+
+void TSelectPlayer::Localize() {
+    setWindowTitle(LangText(1300, ""));
+    ExSpeedButton1->SetCaption(LangText(1301, ""));
+    ExLabel2->SetCaption(LangText(1302, ""));
+    ApplyLanguageFont(this);
+}
+
+void TSelectPlayer::FormActivate() { ExLabel1->SetCaption(Qs(Game.CurrentPlayerName)); }
+
+void TSelectPlayer::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FormActivate();
+}
+
+void TSelectPlayer::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) return;
+    QDialog::keyPressEvent(event);
+}
+
+}  // namespace kordalt

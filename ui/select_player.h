@@ -1,0 +1,32 @@
+// The player hand-over: asks the other players to look away while the next
+// human chooses his state.
+#pragma once
+
+#include <QDialog>
+
+namespace kordalt {
+
+class TExLabel;
+class TExSpeedButton;
+class TImage;
+
+class TSelectPlayer : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TSelectPlayer(QWidget* parent = nullptr);
+
+    void Localize();
+    void FormActivate();
+
+    TImage* Image1 = nullptr;
+    TExLabel* ExLabel2 = nullptr;
+    TExLabel* ExLabel1 = nullptr;
+    TExSpeedButton* ExSpeedButton1 = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+}  // namespace kordalt

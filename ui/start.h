@@ -1,0 +1,181 @@
+// The new-game set-up window: difficulty, counts, map generation and preview,
+// the humans' choice of states; its second page shows the progress of the year
+// loop. Other windows copy its background pictures.
+#pragma once
+
+#include <QDialog>
+#include <QGroupBox>
+#include <QImage>
+#include <QString>
+#include <QWidget>
+
+#include <array>
+
+#include "game/ui_hooks.h"
+
+class QButtonGroup;
+class QFileDialog;
+class QFrame;
+class QLabel;
+class QProgressBar;
+
+namespace kordalt {
+
+class TExLabel;
+class TExSlider;
+class TExSpeedButton;
+class TExSpinEdit;
+class TScrollTextPanel;
+
+// The descriptions of the three difficulty levels (training, normal, expert).
+extern std::array<QString, 3> DifficultyTexts;
+
+// Gives `button` fragment `fragment` of the picture store as its glyph (a
+// normal and a disabled image side by side); nothing without a picture store.
+void LoadButtonGlyph(TExSpeedButton& button, int fragment);
+
+// A picture with a canvas of its own: `Picture` is drawn at the top left, or
+// stretched over the control.
+class TImage : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TImage(QWidget* parent = nullptr);
+    QImage Picture;
+    bool Stretch = false;
+
+signals:
+    void OnMouseUp(Qt::MouseButton button, int x, int y);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// Items stacked in a frame, one of them chosen.
+class TRadioGroup : public QGroupBox {
+    Q_OBJECT
+
+public:
+    explicit TRadioGroup(QWidget* parent = nullptr);
+    void SetItems(const QStringList& items);
+    // -1 when none is chosen.
+    int ItemIndex() const;
+    void SetItemIndex(int index);
+    int ItemCount() const;
+
+signals:
+    // The user chose an item.
+    void OnClick();
+
+private:
+    QButtonGroup* buttons_;
+};
+
+class TStart : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TStart(QWidget* parent = nullptr);
+    ~TStart() override;
+
+    void Localize();
+    void LoadGlyphs();
+    void ApplyDifficulty();
+    void FormActivate();
+
+    void RadioGroupDiffLevelClick();
+    void ExSlider1Change();
+    void ExSlider2Change();
+    void ExSpinEdit1Change();
+    void ExSpeedButton1Click();
+    void ExSpeedButton2Click();
+    void SpeedButton3Click();
+    void SpeedButton4Click();
+
+    // The counts the game reads.
+    int StatesCount() const;
+    int MapSide() const;
+    int HumanCount() const;
+
+    // The map generation of the game: the status label shows `status` while it
+    // runs; afterwards the preview and both buttons show.
+    void BeginMapGeneration(const QString& status);
+    void EndMapGeneration();
+    // The preview of the current map into the preview picture.
+    void DrawPreview();
+
+    // Brings the set-up page (false) or the progress page (true) to the front.
+    void ShowProgressPage(bool progress);
+    bool ProgressPageShown() const;
+    // The progress page's year label, repainted at once.
+    void ShowYear(const QString& caption);
+    QProgressBar* Progress(TProgressBar bar) const;
+
+    // The modal run goes on while the window is shown again after the screen
+    // hand-over hid it (the state choice and the year loop hide it meanwhile).
+    int exec() override;
+
+    // Runs the open dialog for saved games; false when it was cancelled.
+    bool ChooseSavedGame(QString& fileName);
+
+    // Set-up page.
+    QWidget* Panel4 = nullptr;
+    TImage* Image3 = nullptr;
+    QLabel* LabelDiffLevel = nullptr;
+    TRadioGroup* RadioGroupDiffLevel = nullptr;
+    QLabel* Label16 = nullptr;
+    QLabel* Label1 = nullptr;
+    TExSlider* ExSlider1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    TExSlider* ExSlider2 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label7 = nullptr;
+    QLabel* Label8 = nullptr;
+    QLabel* Label9 = nullptr;
+    TExSpinEdit* ExSpinEdit1 = nullptr;
+    QLabel* Label14 = nullptr;
+    QLabel* Label15 = nullptr;
+    TScrollTextPanel* ScrollTextPanel1 = nullptr;
+    QFrame* Shape1 = nullptr;
+    TImage* Image1 = nullptr;
+    // Beneath the preview; the status label of the map generation.
+    QLabel* Label12 = nullptr;
+    TExSpeedButton* ExSpeedButton1 = nullptr;
+    TExSpeedButton* ExSpeedButton2 = nullptr;
+    TExSpeedButton* SpeedButton3 = nullptr;
+    TExSpeedButton* SpeedButton4 = nullptr;
+
+    // Progress page.
+    QWidget* Panel5 = nullptr;
+    TImage* Image2 = nullptr;
+    TExLabel* ExLabel1 = nullptr;
+    QLabel* Label11 = nullptr;
+    QProgressBar* ProgressBar2 = nullptr;
+    QLabel* Label10 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QLabel* Label13 = nullptr;
+
+    QFileDialog* OpenDialog1 = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void BuildSetupPage();
+    void BuildProgressPage();
+    void ConnectEvents();
+    void InstallProgress();
+    void LoadBackgrounds();
+    // Runs a button's handler; an error reaches the application's handler.
+    void Guarded(void (*action)());
+
+    QString keptStatus_;
+};
+
+}  // namespace kordalt
