@@ -5,26 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(
-  build-essential cmake ninja-build pkg-config git
-  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-charts-dev
-  libfluidsynth-dev timgm6mb-soundfont
-  libcurl4-openssl-dev libasio-dev libcpp-httplib-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
-  liblz4-dev zlib1g-dev
-  fonts-dejavu-core fonts-liberation2
-)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+tools/install_packages.sh
 
 build=build/asan
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKORDALT_SANITIZE=ON

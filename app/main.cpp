@@ -1,0 +1,43 @@
+// The game: creates every window, starts the music and runs until the main
+// menu closes.
+#include <QApplication>
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "game/random.h"
+#include "game/ui_hooks.h"
+#include "platform/program_path.h"
+#include "ui/help_window.h"
+#include "ui/main_menu.h"
+#include "ui/music.h"
+#include "ui/ui_support.h"
+#include "ui/windows.h"
+
+int main(int argc, char** argv) {
+    using namespace kordalt;
+    Randomize();
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName("Kordalt");
+    SetHelpFile("");
+
+    // Autosaves, the hall of fame and the chat log land beside the program.
+    std::error_code ec;
+    std::filesystem::current_path(ProgramDirectory(), ec);
+    if (ec) std::fprintf(stderr, "kordalt: cannot change to %s: %s\n", ProgramDirectory().c_str(), ec.message().c_str());
+
+    const std::unique_ptr<TMusicPlayer> player = CreateFluidSynthPlayer();
+    SetMusicPlayer(player.get());
+    SetGameUi(&QtGameUi());
+
+    CreateWindows();
+    MainForm->PlayNextMusic();
+    MainForm->show();
+    const int status = app.exec();
+
+    FreeWindows();
+    SetGameUi(nullptr);
+    SetMusicPlayer(nullptr);
+    return status;
+}

@@ -1,0 +1,324 @@
+#include "ui/main_menu.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QScreen>
+
+#include <array>
+#include <filesystem>
+
+#include "controls/classic.h"
+#include "controls/speed_button.h"
+#include "game/format.h"
+#include "game/game_loop.h"
+#include "game/game_state.h"
+#include "game/language_file.h"
+#include "game/new_game.h"
+#include "game/random.h"
+#include "game/saved_game.h"
+#include "game/self_test.h"
+#include "platform/ini_file.h"
+#include "platform/program_path.h"
+#include "ui/help_window.h"
+#include "ui/music.h"
+#include "ui/screens.h"
+#include "ui/ui_support.h"
+#include "ui/windows.h"
+
+#if __has_include("ui/start.h")
+#include "ui/start.h"
+#define KORDALT_HAS_START 1
+#endif
+#if __has_include("ui/main_screen.h")
+#include "ui/main_screen.h"
+#define KORDALT_HAS_MAIN 1
+#endif
+
+namespace kordalt {
+
+namespace {
+
+constexpr int kFormWidth = 640;
+constexpr int kFormHeight = 480;
+constexpr int kMenuHelpTopic = 7;
+constexpr int kAboutHelpTopic = 26;
+
+constexpr int kColumnLeft = 24;
+constexpr int kColumnTop = 64;
+constexpr int kButtonWidth = 240;
+constexpr int kButtonHeight = 38;
+constexpr int kButtonStep = 42;
+
+// Shown by the buttons whose windows the program does not have yet.
+constexpr const char* kNotAvailableText = "Эта часть игры пока недоступна.";
+
+// One button of the column: its text, built-in default and glyph fragment.
+struct MenuButton {
+    TExSpeedButton* TMainForm::*button;
+    const char* name;
+    int32_t textId;
+    const char* defaultText;
+    int glyph;
+    void (TMainForm::*click)();
+};
+
+// Top to bottom.
+const std::array<MenuButton, 9> kButtons = {{
+    {&TMainForm::ExSpeedButton2, "ExSpeedButton2", 1010, "Интернет игра", 5, &TMainForm::ExSpeedButton2Click},
+    {&TMainForm::ExSpeedButton6, "ExSpeedButton6", 1001, "Сетевая игра", 6, &TMainForm::ExSpeedButton6Click},
+    {&TMainForm::SpeedButton1, "SpeedButton1", 1002, "Новая игра", 7, &TMainForm::SpeedButton1Click},
+    {&TMainForm::SpeedButton2, "SpeedButton2", 1003, "Загрузить игру", 8, &TMainForm::SpeedButton2Click},
+    {&TMainForm::SpeedButton6, "SpeedButton6", 1004, "Зал славы", 9, &TMainForm::SpeedButton6Click},
+    {&TMainForm::ExSpeedButton1, "ExSpeedButton1", 1005, "Настройки", 10, &TMainForm::ExSpeedButton1Click},
+    {&TMainForm::SpeedButton4, "SpeedButton4", 1006, "Помощь", 11, &TMainForm::SpeedButton4Click},
+    {&TMainForm::SpeedButton5, "SpeedButton5", 1007, "Об авторах", 12, &TMainForm::SpeedButton5Click},
+    {&TMainForm::SpeedButton3, "SpeedButton3", 1008, "Выход", 13, &TMainForm::SpeedButton3Click},
+}};
+
+// The background pictures of the language: number, position, transparent.
+struct Background {
+    int32_t picture;
+    int x, y;
+    bool transparent;
+};
+constexpr std::array<Background, 3> kBackgrounds = {{{0, 0, 0, false}, {2, 400, 10, true}, {3, 520, 90, true}}};
+
+void ShowNotAvailable() { ShowMessageBox(TMsgType::Information, QString::fromUtf8(kNotAvailableText)); }
+
+// `picture` with the pixels of its lower-left colour left out.
+QImage WithoutAutoTransparentColour(const QImage& picture) {
+    QImage image = picture.convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = image.pixel(0, image.height() - 1);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (line[x] == key) line[x] = qRgba(0, 0, 0, 0);
+    }
+    return image;
+}
+
+bool ScreenIsMenuSized() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen && screen->size() == QSize(kFormWidth, kFormHeight);
+}
+
+// The main game screen, when it has been made.
+QWidget* MainScreen() {
+#ifdef KORDALT_HAS_MAIN
+    return Main;
+#else
+    return nullptr;
+#endif
+}
+
+// A local game begins: no auto-pass, not on the Internet.
+void BeginLocalGame() {
+#ifdef KORDALT_HAS_MAIN
+    AutoPass = 0;
+#endif
+    IsInternetGame = false;
+    GameMode = kLocalGame;
+}
+
+}  // namespace
+
+TMainForm::TMainForm(QWidget* parent) : QWidget(parent) {
+    setObjectName("MainForm");
+    setFixedSize(kFormWidth, kFormHeight);
+    BuildControls();
+    InstallHelpKey(this, kMenuHelpTopic);
+
+    Randomize();
+    CreateLanguageFile();
+    Localize();
+    LoadGlyphs();
+    MusicList.clear();
+    MusicOn = false;
+    LoadMusicList();
+    ClearTurnReport();
+}
+
+TMainForm::~TMainForm() { StopMusic(); }
+
+void TMainForm::BuildControls() {
+    Image1 = new QLabel(this);
+    Image1->setObjectName("Image1");
+    Image1->setGeometry(0, 0, kFormWidth, kFormHeight);
+
+    int top = kColumnTop;
+    for (const MenuButton& b : kButtons) {
+        auto* button = new TExSpeedButton(this);
+        button->setObjectName(b.name);
+        button->setGeometry(kColumnLeft, top, kButtonWidth, kButtonHeight);
+        button->SetFlat(true);
+        button->SetTransparent(true);
+        button->SetLayout(blGlyphRight);
+        button->SetNumGlyphs(2);
+        button->SetFontColor(clWhite);
+        QFont font = button->font();
+        font.setBold(true);
+        button->setFont(font);
+        connect(button, &TExSpeedButton::OnClick, this, [this, click = b.click] {
+            try {
+                (this->*click)();
+            } catch (...) {
+                HandleApplicationException(this, std::current_exception());
+            }
+        });
+        this->*b.button = button;
+        top += kButtonStep;
+    }
+
+    LabelGameVersion = new QLabel(this);
+    LabelGameVersion->setObjectName("LabelGameVersion");
+    QFont font(FontFamilyFor("Arial"));
+    font.setBold(true);
+    font.setItalic(true);
+    LabelGameVersion->setFont(font);
+    QPalette palette = LabelGameVersion->palette();
+    palette.setColor(QPalette::WindowText, ToQColor(clFuchsia));
+    LabelGameVersion->setPalette(palette);
+    LabelGameVersion->setGeometry(8, kFormHeight - 28, 300, 20);
+}
+
+void TMainForm::Localize() {
+    setWindowFlag(Qt::FramelessWindowHint, ScreenIsMenuSized());
+    QGuiApplication::setApplicationDisplayName(LangText(1000, "Kordalt"));
+    SetHelpFile(LanguageFile->GetHelpFileName());
+
+    for (const MenuButton& b : kButtons) (this->*b.button)->SetCaption(LangText(b.textId, b.defaultText));
+    setWindowTitle(LangText(1009, "Kordalt"));
+    LabelGameVersion->setText(
+        Qs(FormatText(LanguageFile->GetText(1011, Cp("Версия %s")), {FormatArg(std::string(kGameVersion))})));
+    for (int i = 1; i <= 11; ++i) Game.KordaltBaseNames[i] = LanguageFile->GetText(1099 + i, "?");
+
+    DrawBackground();
+    ApplyLanguageFont(this);
+}
+
+void TMainForm::DrawBackground() {
+    QImage canvas(kFormWidth, kFormHeight, QImage::Format_RGB32);
+    canvas.fill(ToQColor(clBtnFace));
+    QPainter painter(&canvas);
+    for (const Background& b : kBackgrounds) {
+        const QString file = QString::fromUtf8(LanguageFile->GetImageFileName(b.picture));
+        if (file.isEmpty() || !QFileInfo::exists(file)) continue;
+        const QImage picture(file);
+        if (picture.isNull()) continue;
+        painter.drawImage(b.x, b.y, b.transparent ? WithoutAutoTransparentColour(picture) : picture);
+    }
+    painter.end();
+    Image1->setPixmap(QPixmap::fromImage(canvas));
+}
+
+void TMainForm::LoadGlyphs() {}
+
+void TMainForm::LoadMusicList() {
+    MusicList.clear();
+    MusicIndex = 0;
+    MusicDevice = 0;
+    const std::string directory = ProgramDirectory();
+    const TIniFile ini(directory + DefaultIniFileName());
+    MusicOn = ini.ReadBool("Preferences", "Music", true);
+    const int32_t count = ini.ReadInteger("Music", "Count", -1);
+    for (int32_t i = 0; i < count; ++i) {
+        const std::string name = directory + Cp1251ToUtf8(ini.ReadString("Music", std::to_string(i), ""));
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(name, ec)) MusicList.push_back(name);
+    }
+}
+
+void TMainForm::PlayNextMusic() {
+    TMusicPlayer& player = MusicPlayer();
+    if (!MusicOn || MusicList.empty() || player.WaveDeviceCount() < 1) return;
+    const std::string name = MusicList[static_cast<size_t>(MusicIndex)];
+    if (++MusicIndex >= static_cast<int32_t>(MusicList.size())) MusicIndex = 0;
+    const uint16_t device = player.Open(name);
+    if (device == 0) return;
+    MusicDevice = device;
+    player.Play(device, [this] { MMMciNotify(); });
+}
+
+void TMainForm::StopMusic() {
+    if (MusicDevice != 0) MusicPlayer().Close(MusicDevice);
+    MusicDevice = 0;
+}
+
+void TMainForm::MMMciNotify() {
+    StopMusic();
+    PlayNextMusic();
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    HidePreviousScreen();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    MusicOn = false;
+    StopMusic();
+    ClearTurnReport();
+    event->accept();
+    MusicList.clear();
+    FreeLanguageFile();
+    QCoreApplication::quit();  // the menu is the main window
+}
+
+void TMainForm::SpeedButton1Click() {
+#ifdef KORDALT_HAS_START
+    if (!Start) return ShowNotAvailable();
+    BeginLocalGame();
+    AlignScreens(this);
+    Start->ApplyDifficulty();
+    ExecModal(*Start);
+    AlignScreens(Start);
+    show();
+#else
+    ShowNotAvailable();
+#endif
+}
+
+void TMainForm::SpeedButton2Click() {
+    BeginLocalGame();
+    if (LoadGame()) {
+        AlignScreens(this);
+        hide();
+        try {
+            GameLoop();
+        } catch (...) {
+            // A game that failed must not leave the program without a window.
+            AlignScreens(MainScreen());
+            show();
+            throw;
+        }
+        AlignScreens(MainScreen());
+    }
+    show();
+}
+
+void TMainForm::SpeedButton3Click() { close(); }
+
+void TMainForm::SpeedButton4Click() { ShowHelpContents(); }
+
+void TMainForm::SpeedButton5Click() { ShowHelpTopic(kAboutHelpTopic); }
+
+void TMainForm::SpeedButton6Click() { ShowNotAvailable(); }
+
+void TMainForm::ExSpeedButton6Click() { ShowNotAvailable(); }
+
+void TMainForm::ExSpeedButton2Click() { ShowNotAvailable(); }
+
+void TMainForm::ExSpeedButton1Click() { ShowNotAvailable(); }
+
+void CreateWindows() { MainForm = new TMainForm(); }
+
+void FreeWindows() {
+    delete MainForm;
+    MainForm = nullptr;
+}
+
+}  // namespace kordalt

@@ -1,0 +1,83 @@
+// The main menu: the program's main window, from which every game starts, and
+// the player of the background music.
+#pragma once
+
+#include <QWidget>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class QLabel;
+
+namespace kordalt {
+
+class TExSpeedButton;
+
+// The program's version, shown by the menu.
+inline constexpr const char* kGameVersion = "4.5d";
+
+class TMainForm : public QWidget {
+    Q_OBJECT
+
+public:
+    // Runs the creation handler: language file, texts, glyphs, playlist.
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    void Localize();
+    void LoadGlyphs();
+
+    // Music.
+    void LoadMusicList();
+    void PlayNextMusic();
+    void StopMusic();
+    // The device's notice: the file finished or failed.
+    void MMMciNotify();
+
+    void SpeedButton1Click();    // new game
+    void SpeedButton2Click();    // load game
+    void SpeedButton3Click();    // exit
+    void SpeedButton4Click();    // help contents
+    void SpeedButton5Click();    // about
+    void SpeedButton6Click();    // hall of fame
+    void ExSpeedButton6Click();  // network game
+    void ExSpeedButton2Click();  // Internet game
+    void ExSpeedButton1Click();  // settings
+
+    std::vector<std::string> MusicList;  // full paths, in playing order
+    int32_t MusicIndex = 0;
+    uint16_t MusicDevice = 0;
+    bool MusicOn = false;
+
+    QLabel* Image1 = nullptr;
+    TExSpeedButton* ExSpeedButton2 = nullptr;
+    TExSpeedButton* ExSpeedButton6 = nullptr;
+    TExSpeedButton* SpeedButton1 = nullptr;
+    TExSpeedButton* SpeedButton2 = nullptr;
+    TExSpeedButton* SpeedButton6 = nullptr;
+    TExSpeedButton* ExSpeedButton1 = nullptr;
+    TExSpeedButton* SpeedButton4 = nullptr;
+    TExSpeedButton* SpeedButton5 = nullptr;
+    TExSpeedButton* SpeedButton3 = nullptr;
+    QLabel* LabelGameVersion = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildControls();
+    void DrawBackground();
+};
+
+// Empties the turn report (`Messages`). Kept in a file of its own: the report's
+// colour names clash with those of the controls.
+void ClearTurnReport();
+
+// Creates the program's windows in their fixed order, the main menu first.
+void CreateWindows();
+// Frees the windows made by CreateWindows, the last made first.
+void FreeWindows();
+
+}  // namespace kordalt

@@ -1,0 +1,148 @@
+#include "ui/music.h"
+
+#include <QTimer>
+
+#include <fluidsynth.h>
+
+#include <filesystem>
+#include <map>
+#include <vector>
+
+namespace kordalt {
+namespace {
+
+class SilentPlayer final : public TMusicPlayer {
+public:
+    int WaveDeviceCount() override { return 0; }
+    uint16_t Open(const std::string&) override { return 0; }
+    void Play(uint16_t, std::function<void()>) override {}
+    void Close(uint16_t) override {}
+};
+
+SilentPlayer silentPlayer;
+TMusicPlayer* installedPlayer = nullptr;
+
+constexpr const char* kSoundFonts[] = {"/usr/share/sounds/sf2/default-GM.sf2",
+                                       "/usr/share/sounds/sf2/TimGM6mb.sf2"};
+// Tried after the settings' default driver.
+constexpr const char* kAudioDrivers[] = {"pulseaudio", "alsa"};
+constexpr int kPollMilliseconds = 200;
+
+class FluidSynthPlayer final : public TMusicPlayer {
+public:
+    FluidSynthPlayer() {
+        timer_.setInterval(kPollMilliseconds);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { NotifyFinished(); });
+    }
+
+    ~FluidSynthPlayer() override {
+        while (!devices_.empty()) Close(devices_.begin()->first);
+        if (driver_) delete_fluid_audio_driver(driver_);
+        if (synth_) delete_fluid_synth(synth_);
+        if (settings_) delete_fluid_settings(settings_);
+    }
+
+    int WaveDeviceCount() override {
+        if (!probed_) Probe();
+        return driver_ ? 1 : 0;
+    }
+
+    uint16_t Open(const std::string& fileName) override {
+        if (WaveDeviceCount() == 0 || !fluid_is_midifile(fileName.c_str())) return 0;
+        fluid_player_t* player = new_fluid_player(synth_);
+        if (!player) return 0;
+        if (fluid_player_add(player, fileName.c_str()) != FLUID_OK) {
+            delete_fluid_player(player);
+            return 0;
+        }
+        do ++lastId_;
+        while (lastId_ == 0 || devices_.count(lastId_));
+        devices_[lastId_] = Device{player, {}, false};
+        return lastId_;
+    }
+
+    void Play(uint16_t device, std::function<void()> notify) override {
+        auto it = devices_.find(device);
+        if (it == devices_.end()) return;
+        it->second.notify = std::move(notify);
+        it->second.failed = fluid_player_play(it->second.player) != FLUID_OK;
+        timer_.start();
+    }
+
+    void Close(uint16_t device) override {
+        auto it = devices_.find(device);
+        if (it == devices_.end()) return;
+        fluid_player_stop(it->second.player);
+        fluid_player_join(it->second.player);
+        delete_fluid_player(it->second.player);
+        devices_.erase(it);
+        fluid_synth_system_reset(synth_);
+        if (devices_.empty()) timer_.stop();
+    }
+
+private:
+    struct Device {
+        fluid_player_t* player;
+        std::function<void()> notify;
+        bool failed = false;  // a start that failed notifies like a finished file
+    };
+
+    void Probe() {
+        probed_ = true;
+        settings_ = new_fluid_settings();
+        if (!settings_) return;
+        synth_ = new_fluid_synth(settings_);
+        if (!synth_ || !LoadSoundFont()) return;
+        // A machine without sound fails here; that is not worth a message.
+        fluid_log_function_t err = fluid_set_log_function(FLUID_ERR, nullptr, nullptr);
+        fluid_log_function_t warn = fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
+        char* preferred = nullptr;
+        fluid_settings_dupstr(settings_, "audio.driver", &preferred);
+        const std::string tried = preferred ? preferred : "";
+        fluid_free(preferred);
+        driver_ = new_fluid_audio_driver(settings_, synth_);
+        for (const char* name : kAudioDrivers) {
+            if (driver_) break;
+            if (name == tried || fluid_settings_setstr(settings_, "audio.driver", name) != FLUID_OK) continue;
+            driver_ = new_fluid_audio_driver(settings_, synth_);
+        }
+        fluid_set_log_function(FLUID_ERR, err, nullptr);
+        fluid_set_log_function(FLUID_WARN, warn, nullptr);
+    }
+
+    bool LoadSoundFont() {
+        for (const char* path : kSoundFonts) {
+            std::error_code ec;
+            if (std::filesystem::exists(path, ec) && fluid_synth_sfload(synth_, path, 1) != FLUID_FAILED) return true;
+        }
+        return false;
+    }
+
+    // Runs the notice of every device that has finished since the last look.
+    void NotifyFinished() {
+        std::vector<std::function<void()>> notices;
+        for (auto& [id, device] : devices_) {
+            if (device.notify && (device.failed || fluid_player_get_status(device.player) == FLUID_PLAYER_DONE))
+                notices.push_back(std::exchange(device.notify, {}));
+        }
+        for (auto& notice : notices) notice();
+    }
+
+    fluid_settings_t* settings_ = nullptr;
+    fluid_synth_t* synth_ = nullptr;
+    fluid_audio_driver_t* driver_ = nullptr;
+    bool probed_ = false;
+    std::map<uint16_t, Device> devices_;
+    uint16_t lastId_ = 0;
+    QTimer timer_;
+};
+
+}  // namespace
+
+TMusicPlayer& MusicPlayer() { return installedPlayer ? *installedPlayer : silentPlayer; }
+
+TMusicPlayer* SetMusicPlayer(TMusicPlayer* player) { return std::exchange(installedPlayer, player); }
+
+std::unique_ptr<TMusicPlayer> CreateFluidSynthPlayer() { return std::make_unique<FluidSynthPlayer>(); }
+
+}  // namespace kordalt
