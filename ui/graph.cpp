@@ -1,14 +1,11 @@
 #include "ui/graph.h"
 
-#include <QButtonGroup>
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
-#include <QGridLayout>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QMenu>
-#include <QRadioButton>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -20,6 +17,7 @@
 #include "game/squares.h"
 #include "ui/map_drawing.h"
 #include "ui/screens.h"
+#include "ui/start.h"
 #include "ui/ui_support.h"
 #include "ui/windows.h"
 
@@ -33,52 +31,6 @@ constexpr int kFirstFilterText = 5062;
 constexpr int kFilterCount = 5;
 
 }  // namespace
-
-// ---- TRadioGroup ----
-
-TRadioGroup::TRadioGroup(QWidget* parent) : QGroupBox(parent), buttons_(new QButtonGroup(this)) {
-    new QGridLayout(this);
-    connect(buttons_, &QButtonGroup::idClicked, this, [this](int id) {
-        itemIndex_ = id;
-        emit OnClick();
-    });
-}
-
-void TRadioGroup::SetColumns(int columns) {
-    columns_ = std::max(1, columns);
-    Rebuild();
-}
-
-void TRadioGroup::SetItems(const QStringList& items) {
-    items_ = items;
-    itemIndex_ = -1;
-    Rebuild();
-}
-
-void TRadioGroup::SetItemIndex(int index) {
-    itemIndex_ = index >= 0 && index < items_.size() ? index : -1;
-    if (QAbstractButton* button = buttons_->button(itemIndex_)) button->setChecked(true);
-    else if (QAbstractButton* checked = buttons_->checkedButton()) {
-        buttons_->setExclusive(false);
-        checked->setChecked(false);
-        buttons_->setExclusive(true);
-    }
-}
-
-void TRadioGroup::Rebuild() {
-    for (QAbstractButton* button : buttons_->buttons()) delete button;
-    auto* grid = static_cast<QGridLayout*>(layout());
-    grid->setContentsMargins(6, 2, 6, 2);
-    grid->setVerticalSpacing(0);
-    const int rows = (static_cast<int>(items_.size()) + columns_ - 1) / columns_;
-    for (int i = 0; i < items_.size(); ++i) {
-        auto* button = new QRadioButton(items_[i], this);
-        button->setObjectName(QStringLiteral("Item%1").arg(i));
-        buttons_->addButton(button, i);
-        grid->addWidget(button, i % std::max(rows, 1), i / std::max(rows, 1));
-    }
-    SetItemIndex(itemIndex_);
-}
 
 // ---- TGraph ----
 
@@ -100,7 +52,7 @@ TGraph::TGraph(QWidget* parent) : QDialog(parent) {
     }
     Chart1 = new QChartView(chart, this);
     Chart1->setObjectName(QStringLiteral("Chart1"));
-    Chart1->setGeometry(0, 0, kWidth, 370);
+    Chart1->setGeometry(0, 0, 470, kHeight);
     Chart1->setRenderHint(QPainter::Antialiasing);
     Chart1->setContextMenuPolicy(Qt::CustomContextMenu);
     OrderSeries();
@@ -114,18 +66,17 @@ TGraph::TGraph(QWidget* parent) : QDialog(parent) {
 
     RadioGroup1 = new TRadioGroup(this);
     RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
-    RadioGroup1->setGeometry(4, 372, 500, 104);
-    RadioGroup1->SetColumns(3);
+    RadioGroup1->setGeometry(474, 4, 162, 330);
     connect(RadioGroup1, &TRadioGroup::OnClick, this, &TGraph::RadioGroup1Click);
 
     CheckBox1 = new QCheckBox(QStringLiteral("3D"), this);
     CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
-    CheckBox1->setGeometry(514, 380, 50, 20);
+    CheckBox1->setGeometry(478, 344, 50, 20);
     connect(CheckBox1, &QCheckBox::clicked, this, &TGraph::CheckBox1Click);
 
     SpinEdit1 = new TExSpinEdit(this);
     SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
-    SpinEdit1->setGeometry(570, 380, 60, 21);
+    SpinEdit1->setGeometry(540, 344, 60, 21);
     SpinEdit1->SetMinValue(1);
     SpinEdit1->SetMaxValue(30);
     SpinEdit1->SetValue(Chart3DPercent);
@@ -133,14 +84,14 @@ TGraph::TGraph(QWidget* parent) : QDialog(parent) {
 
     SpinEdit2 = new TExSpinEdit(this);
     SpinEdit2->setObjectName(QStringLiteral("SpinEdit2"));
-    SpinEdit2->setGeometry(514, 406, 60, 21);
+    SpinEdit2->setGeometry(478, 372, 60, 21);
     SpinEdit2->SetValue(1);
     SpinEdit2->hide();
     connect(SpinEdit2, &TExSpinEdit::OnChange, this, &TGraph::SpinEdit2Change);
 
     SpeedButton33 = new TExSpeedButton(this);
     SpeedButton33->setObjectName(QStringLiteral("SpeedButton33"));
-    SpeedButton33->setGeometry(514, 430, 116, 40);
+    SpeedButton33->setGeometry(494, 430, 136, 40);
     connect(SpeedButton33, &TExSpeedButton::OnClick, this, [this] { done(kCloseResult); });
 
     Localize();
@@ -160,9 +111,9 @@ void TGraph::Localize() {
     setWindowTitle(LangText(5000, "Графики достижений цивилизаций"));
     SpeedButton33->SetCaption(LangText(5001, "Закрыть"));
     RadioGroup1->setTitle(LangText(5003, "Выберите параметр"));
-    QStringList criteria;
-    for (int i = 0; i < kCriterionCount; ++i) criteria << LangText(kFirstCriterionText + i, "Критерий");
-    RadioGroup1->SetItems(criteria);
+    Criteria.clear();
+    for (int i = 0; i < kCriterionCount; ++i) Criteria << LangText(kFirstCriterionText + i, "Критерий");
+    RadioGroup1->SetItems(Criteria);
     FilterCaptions.clear();
     for (int i = 0; i < kFilterCount; ++i) FilterCaptions << LangText(kFirstFilterText + i, "");
     ApplyLanguageFont(this);
@@ -219,9 +170,9 @@ bool TGraph::IsShown(int gos) const {
 
 void TGraph::RadioGroup1Click() {
     const int criterion = RadioGroup1->ItemIndex();
-    if (criterion < 0) return;
+    if (criterion < 0 || criterion >= kCriterionCount) return;
     QChart* chart = Chart1->chart();
-    chart->setTitle(RadioGroup1->Items()[criterion]);
+    chart->setTitle(Criteria.value(criterion));
     for (QLineSeries* series : Series) {
         series->clear();
         series->setVisible(false);

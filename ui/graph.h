@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QDialog>
-#include <QGroupBox>
 #include <QString>
 #include <QStringList>
 
@@ -11,7 +10,6 @@
 #include <cstdint>
 #include <vector>
 
-class QButtonGroup;
 class QCheckBox;
 class QChartView;
 class QLineSeries;
@@ -22,33 +20,7 @@ namespace kordalt {
 
 class TExSpeedButton;
 class TExSpinEdit;
-
-// A group of radio buttons laid out in columns; a click on an item selects it
-// and emits OnClick.
-class TRadioGroup : public QGroupBox {
-    Q_OBJECT
-
-public:
-    explicit TRadioGroup(QWidget* parent = nullptr);
-    void SetColumns(int columns);
-    // Replaces the items; none is selected afterwards.
-    void SetItems(const QStringList& items);
-    QStringList Items() const { return items_; }
-    int ItemIndex() const { return itemIndex_; }
-    // Selects item `index` (-1 none) without emitting OnClick.
-    void SetItemIndex(int index);
-
-signals:
-    void OnClick();
-
-private:
-    void Rebuild();
-
-    QButtonGroup* buttons_;
-    QStringList items_;
-    int columns_ = 1;
-    int itemIndex_ = -1;
-};
+class TRadioGroup;
 
 class TGraph : public QDialog {
     Q_OBJECT
@@ -100,6 +72,7 @@ public:
     std::vector<bool> ShownGos;  // entry state - 1
     bool ShowPlayerNames = false;
     QStringList FilterCaptions;
+    QStringList Criteria;  // RadioGroup1's items
     // The chart's 3D view and its depth in per cent; the chart is drawn flat.
     bool View3D = false;
     int Chart3DPercent = 13;

@@ -10,10 +10,8 @@
 
 #include "controls/classic.h"
 #include "controls/speed_button.h"
-#include "game/capture.h"
 #include "game/game_state.h"
 #include "game/game_windows.h"
-#include "game/turn_report.h"
 #include "ui/picture_store.h"
 #include "ui/screens.h"
 #include "ui/ui_support.h"
@@ -47,24 +45,6 @@ TExSpeedButton* MakeButton(QWidget* parent, const char* name) {
     button->setGeometry(40, 400, 220, 40);
     return button;
 }
-
-// The text of a turn-report record up to its first "~".
-QString FirstField(const TMessageRec& rec) {
-    const std::string text = rec.Text.Str();
-    return Qs(text.substr(0, text.find('~')));
-}
-
-class TDefeatCaptureUi final : public TCaptureUi {
-public:
-    void SetChat(TCaptureUi* chat) { chat_ = chat; }
-    void SendAllMessage(const std::string& text, TColor color) override {
-        if (chat_) chat_->SendAllMessage(text, color);
-    }
-    void ShowLocalDefeat() override { TProc::ShowLocalDefeat(); }
-
-private:
-    TCaptureUi* chat_ = nullptr;
-};
 
 }  // namespace
 
@@ -138,8 +118,9 @@ void TProc::LoadGlyphs() {
 
 void TProc::FormActivate() {
     SetPaletteColor(*this, QPalette::Window, Notebook1->currentIndex() == kLosePage ? kLoseColor : kWinColor);
-    if (BattleDefender >= 1 && BattleDefender <= MaxGos) {
-        const TGosRec& gos = Game.mGos[BattleDefender];
+    const uint8_t defender = CurrentBattleDefender();
+    if (defender >= 1 && defender <= MaxGos) {
+        const TGosRec& gos = Game.mGos[defender];
         Label4->setText(Qs(gos.PlayerName.Str()));
         Label9->setText(Qs(gos.PlayerName.Str()));
         Label2->setText(Qs(gos.Name.Str()));
@@ -152,14 +133,12 @@ void TProc::FillLastBattle() {
     LastBattle->clear();
     QTextCursor cursor(LastBattle->document());
     bool first = true;
-    for (int i = 0; i < Messages.Count(); ++i) {
-        const TMessageRec& rec = *Messages[i];
-        if (rec.Gos != BattleDefender || rec.Kind != kBattleMessage) continue;
+    for (const TBattleLine& line : BattleLinesOf(CurrentBattleDefender())) {
         if (!first) cursor.insertBlock();
         first = false;
         QTextCharFormat format;
-        format.setForeground(ToQColor(rec.Color));
-        cursor.insertText(FirstField(rec), format);
+        format.setForeground(ToQColor(line.Color));
+        cursor.insertText(line.Text, format);
     }
     LastBattle->setUpdatesEnabled(true);
 }
@@ -178,7 +157,7 @@ void TProc::ShowDefeat(uint8_t Gos) {
     GameWindows().AlignScreens(TScreen::TurnBanner, true);
     if (!Proc) return;
     Proc->Notebook1->setCurrentIndex(kLosePage);
-    BattleDefender = Gos;
+    SetBattleDefender(Gos);
     ExecModal(*Proc);
     AlignScreensKeep(Proc);
 }
@@ -187,7 +166,7 @@ void TProc::ShowVictory(uint8_t Gos) {
     Game.CurrentPlayerName = Game.mGos[Gos].PlayerName.Str();
     GameWindows().AlignScreens(TScreen::MainScreen, true);
     GameWindows().ShowTurnBanner();
-    BattleDefender = Gos;
+    SetBattleDefender(Gos);
     GameWindows().AlignScreens(TScreen::TurnBanner, true);
     if (!Proc) return;
     Proc->Notebook1->setCurrentIndex(kWinPage);
@@ -204,12 +183,6 @@ void TProc::ShowLocalDefeat() {
     if (!Proc) return;
     ExecModal(*Proc);
     AlignScreens(Proc);
-}
-
-void InstallDefeatScreen() {
-    static TDefeatCaptureUi screen;
-    TCaptureUi* previous = SetCaptureUi(&screen);
-    if (previous != &screen) screen.SetChat(previous);
 }
 
 }  // namespace kordalt

@@ -4,7 +4,10 @@
 
 #include <QDialog>
 
+#include <QString>
+
 #include <cstdint>
+#include <vector>
 
 class QLabel;
 class QStackedWidget;
@@ -60,6 +63,17 @@ private:
     void SpeedButton3Click();
     void FillLastBattle();
 };
+
+// One battle text of the turn report as the window shows it: the record's text
+// up to its first "~", in its colour ($00BBGGRR).
+struct TBattleLine {
+    QString Text;
+    uint32_t Color = 0;
+};
+// The battle texts (Kind 2) of state `gos`, in report order.
+std::vector<TBattleLine> BattleLinesOf(uint8_t gos);
+uint8_t CurrentBattleDefender();
+void SetBattleDefender(uint8_t gos);
 
 // Installs the capture interface whose local defeat opens this screen; chat
 // lines still go to the interface installed before.
