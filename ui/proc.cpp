@@ -62,7 +62,7 @@ TProc::TProc(QWidget* parent) : QDialog(parent) {
     Label2 = MakeLabel(lose, "Label2", {10, 70, 280, 40}, 22, clYellow);
     Label3 = MakeLabel(lose, "Label3", {10, 120, 280, 30}, 16, clWhite);
     Label4 = MakeLabel(lose, "Label4", {10, 170, 280, 40}, 20, clYellow);
-    Label5 = MakeLabel(lose, "Label5", {10, 230, 280, 140}, 36, clWhite);
+    Label5 = MakeLabel(lose, "Label5", {10, 230, 280, 140}, 28, clWhite);
     SpeedButton3 = MakeButton(lose, "SpeedButton3");
     Notebook1->addWidget(lose);
 
@@ -71,7 +71,7 @@ TProc::TProc(QWidget* parent) : QDialog(parent) {
     Label7 = MakeLabel(win, "Label7", {10, 30, 280, 40}, 22, clYellow);
     Label9 = MakeLabel(win, "Label9", {10, 80, 280, 40}, 20, clWhite);
     Label6 = MakeLabel(win, "Label6", {10, 140, 280, 100}, 14, clWhite);
-    Label10 = MakeLabel(win, "Label10", {10, 260, 280, 100}, 32, clYellow);
+    Label10 = MakeLabel(win, "Label10", {10, 260, 280, 100}, 26, clYellow);
     SpeedButton1 = MakeButton(win, "SpeedButton1");
     Notebook1->addWidget(win);
 
