@@ -39,7 +39,7 @@ TGraph::TGraph(QWidget* parent) : QDialog(parent) {
     setFixedSize(kWidth, kHeight);
 
     auto* chart = new QChart;
-    chart->legend()->setAlignment(Qt::AlignRight);
+    chart->legend()->setAlignment(Qt::AlignBottom);
     AxisBottom = new QValueAxis(chart);
     AxisBottom->setLabelFormat(QStringLiteral("%d"));
     AxisLeft = new QValueAxis(chart);
@@ -52,7 +52,7 @@ TGraph::TGraph(QWidget* parent) : QDialog(parent) {
     }
     Chart1 = new QChartView(chart, this);
     Chart1->setObjectName(QStringLiteral("Chart1"));
-    Chart1->setGeometry(0, 0, 470, kHeight);
+    Chart1->setGeometry(0, 0, 436, kHeight);
     Chart1->setRenderHint(QPainter::Antialiasing);
     Chart1->setContextMenuPolicy(Qt::CustomContextMenu);
     OrderSeries();
@@ -66,7 +66,7 @@ TGraph::TGraph(QWidget* parent) : QDialog(parent) {
 
     RadioGroup1 = new TRadioGroup(this);
     RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
-    RadioGroup1->setGeometry(474, 4, 162, 330);
+    RadioGroup1->setGeometry(440, 4, 196, 330);
     connect(RadioGroup1, &TRadioGroup::OnClick, this, &TGraph::RadioGroup1Click);
 
     CheckBox1 = new QCheckBox(QStringLiteral("3D"), this);
@@ -235,9 +235,7 @@ void TGraph::ScaleAxes() {
 }
 
 void TGraph::PopupMenuPopup() {
-    const QList<QAction*> old = PopupMenu->actions();
-    PopupMenu->clear();
-    qDeleteAll(old);
+    PopupMenu->clear();  // frees the items
     auto add = [this](const QString& caption, int tag) {
         QAction* action = PopupMenu->addAction(caption);
         action->setData(tag);
