@@ -83,6 +83,9 @@ protected:
 TPreference::TPreference(QWidget* parent) : QDialog(parent), hints_(new THintSwitch(this)) {
     setObjectName(QStringLiteral("Preference"));
     setFixedSize(415, 362);
+    QFont small = font();
+    small.setPixelSize(10);
+    setFont(small);
     CheckBox4 = MakeCheckBox(this, "CheckBox4", 10);
     CheckBox4->setChecked(true);
     CheckBox1 = MakeCheckBox(this, "CheckBox1", 32);

@@ -18,8 +18,8 @@ namespace {
 constexpr int kWidth = 640, kHeight = 480;
 constexpr int kCloseResult = 2;
 constexpr int kTop = 110, kRowHeight = 30, kLastRowGap = 40;
-constexpr int kColumnLeft[TRecordTable::kColumns] = {40, 220, 300, 370, 440, 510, 580};
-constexpr int kColumnWidth[TRecordTable::kColumns] = {175, 75, 65, 65, 65, 65, 55};
+constexpr int kColumnLeft[TRecordTable::kColumns] = {40, 210, 275, 340, 405, 470, 570};
+constexpr int kColumnWidth[TRecordTable::kColumns] = {165, 65, 65, 65, 65, 100, 65};
 
 QLabel* MakeLabel(QWidget* parent, const QString& name, QRect geometry, TColor colour, Qt::Alignment align) {
     auto* label = new QLabel(parent);
