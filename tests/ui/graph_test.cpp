@@ -58,6 +58,8 @@ protected:
 
 TEST_F(GraphTest, TerritoryOverTheYearsEndsWithTheCurrentValue) {
     Graph->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Graph, 5000));
+    QCoreApplication::processEvents();
     EXPECT_EQ(Graph->windowTitle(), Text(5000));
     EXPECT_EQ(Graph->RadioGroup1->ItemIndex(), TGraph::kTerritory);
     EXPECT_EQ(Graph->Chart1->chart()->title(), Text(5057));
