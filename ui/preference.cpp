@@ -265,8 +265,7 @@ void TPreference::Execute(bool fromMenu) {
     if (!Preference) return;
     Preference->ComboBox1->setEnabled(fromMenu);
     Preference->Edit3->setEnabled(fromMenu);
-    if (QWidget* main = WindowNamed("MainForm"))
-        Preference->move(main->geometry().center() - Preference->rect().center());
+    if (MainForm) Preference->move(MainForm->geometry().center() - Preference->rect().center());
     ExecModal(*Preference);
 }
 
