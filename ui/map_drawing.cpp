@@ -1,5 +1,6 @@
 #include "ui/map_drawing.h"
 
+#include <QBitmap>
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -47,13 +48,15 @@ bool HatchPixel(THatch hatch, int x, int y) {
     return hatch == THatch::BDiagonal ? rising : rising || x == y;
 }
 
+// A one-bit tile: the painter draws its set bits in the brush colour and leaves
+// the rest alone (transparent background mode).
 QBrush HatchBrush(THatch hatch, const QColor& colour) {
-    QImage tile(8, 8, QImage::Format_ARGB32);
-    tile.fill(Qt::transparent);
+    QImage tile(8, 8, QImage::Format_MonoLSB);
+    tile.setColor(0, qRgb(255, 255, 255));
+    tile.setColor(1, qRgb(0, 0, 0));
     for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x)
-            if (HatchPixel(hatch, x, y)) tile.setPixelColor(x, y, colour);
-    return QBrush(tile);
+        for (int x = 0; x < 8; ++x) tile.setPixel(x, y, HatchPixel(hatch, x, y) ? 1 : 0);
+    return QBrush(colour, QBitmap::fromImage(tile));
 }
 
 // One picture of the map: its scale, the cells of the squares and the pieces

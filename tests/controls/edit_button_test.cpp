@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMimeData>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -141,28 +140,7 @@ TEST(FilenameEdit, AltDownOpensTheDialogUnlessReadOnly) {
     EXPECT_EQ(clicks.count(), 0);
 }
 
-TEST(FilenameEdit, EnterAndEscapeReachTheForm) {
-    struct Case {
-        Qt::Key key;
-        int result;
-    } cases[] = {{Qt::Key_Return, QDialog::Accepted}, {Qt::Key_Escape, QDialog::Rejected}};
-    for (const Case& c : cases) {
-        QDialog form;
-        auto* edit = new TFilenameEdit(&form);
-        auto* ok = new QPushButton(QStringLiteral("OK"), &form);
-        ok->move(0, 40);
-        ok->setDefault(true);
-        QObject::connect(ok, &QPushButton::clicked, &form, &QDialog::accept);
-        edit->setText(QStringLiteral("log.txt"));
-        form.show();
-        QApplication::setActiveWindow(&form);
-        edit->setFocus();
-        form.setResult(-1);
-        QTest::keyClick(edit, c.key);
-        EXPECT_EQ(form.result(), c.result) << c.key;
-        EXPECT_EQ(edit->text(), QStringLiteral("log.txt"));
-    }
-}
+TEST(FilenameEdit, EnterAndEscapeReachTheForm) { test::ExpectDialogKeysReachTheForm<TFilenameEdit>(); }
 
 TEST(FilenameEdit, FileNameWrites) {
     EditFixture f;

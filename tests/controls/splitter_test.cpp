@@ -77,6 +77,14 @@ TEST(Splitter, DragsResizeTheFirstControlWithinTheLimits) {
     }
 }
 
+TEST(Splitter, ParentNoTallerThanTheBarStillGivesOnePixel) {
+    SplitterFixture f(0);
+    f.parent->resize(200, 3);
+    f.grid->resize(200, 40);
+    f.Drag(10);
+    EXPECT_EQ(f.grid->height(), 1);
+}
+
 TEST(Splitter, LimitShowsTheNoDropCursorAndTheLineStops) {
     SplitterFixture f;
     test::Press(f.bar, {20, 1});

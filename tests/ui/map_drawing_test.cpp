@@ -258,7 +258,7 @@ TEST(MapDrawingTest, ScaleTruncatesCellEdgesAndKeepsTheMapSquare) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "scale " << c.scale);
-        const QImage image = Render([&](QPainter& p) { DrawMapMode4(p, c.r); }, {100, 70});
+        const QImage image = Render([&](QPainter& p) { DrawMapPreview(p, c.r); }, {100, 70});
         for (int x = 0; x < 4; ++x) {
             const int left = c.r.left + static_cast<int>(x * c.scale);
             const int right = c.r.left + static_cast<int>((x + 1) * c.scale);
