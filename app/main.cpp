@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <system_error>
 
@@ -31,7 +32,12 @@ int main(int argc, char** argv) {
     SetMusicPlayer(player.get());
     SetGameUi(&QtGameUi());
 
-    CreateWindows();
+    try {
+        CreateWindows();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "kordalt: %s\n", e.what());
+        return 1;
+    }
     MainForm->PlayNextMusic();
     MainForm->show();
     const int status = app.exec();

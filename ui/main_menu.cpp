@@ -25,6 +25,7 @@
 #include "platform/program_path.h"
 #include "ui/help_window.h"
 #include "ui/music.h"
+#include "ui/picture_store.h"
 #include "ui/screens.h"
 #include "ui/ui_support.h"
 #include "ui/windows.h"
@@ -135,6 +136,7 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent) {
     Randomize();
     CreateLanguageFile();
     Localize();
+    PictureList = std::make_unique<TPictureFragmentList>(LanguageFile->FileName(), "Icons");
     LoadGlyphs();
     MusicList.clear();
     MusicOn = false;
@@ -215,7 +217,13 @@ void TMainForm::DrawBackground() {
     Image1->setPixmap(QPixmap::fromImage(canvas));
 }
 
-void TMainForm::LoadGlyphs() {}
+void TMainForm::LoadGlyphs() {
+    for (const MenuButton& b : kButtons) {
+        QImage glyph;
+        PictureList->LoadGlyph(glyph, b.glyph);
+        (this->*b.button)->SetGlyph(glyph);
+    }
+}
 
 void TMainForm::LoadMusicList() {
     MusicList.clear();
@@ -263,6 +271,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     StopMusic();
     ClearTurnReport();
     event->accept();
+    PictureList.reset();
     MusicList.clear();
     FreeLanguageFile();
     QCoreApplication::quit();  // the menu is the main window

@@ -21,11 +21,13 @@
 #include "game/saved_game.h"
 #include "game/self_test.h"
 #include "platform/cp1251.h"
+#include "platform/ini_file.h"
 #include "platform/program_path.h"
 #include "support/test_files.h"
 #include "ui/fake_music_player.h"
 #include "ui/help_window.h"
 #include "ui/main_menu.h"
+#include "ui/picture_store.h"
 #include "ui/ui_support.h"
 
 namespace kordalt {
@@ -35,8 +37,21 @@ namespace {
 const char* const kColumn[] = {"ExSpeedButton2", "ExSpeedButton6", "SpeedButton1", "SpeedButton2", "SpeedButton6",
                                "ExSpeedButton1", "SpeedButton4",   "SpeedButton5", "SpeedButton3"};
 
+const std::string kBinDir = std::string(KORDALT_BIN_DIR) + "/";
+
+// The shipped [Icons] section, its bitmap named with its full path.
+std::string IconsSection() {
+    const TIniFile shipped(kBinDir + "kordalt.INI");
+    std::string section = "[Icons]\n";
+    for (const std::string& key : shipped.ReadSection("Icons")) {
+        const std::string value = shipped.ReadString("Icons", key, "");
+        section += key + "=" + (key == "Icons" ? kBinDir + value : value) + "\n";
+    }
+    return section;
+}
+
 // The main menu over a scratch program folder whose settings file holds
-// `language` in its one language section and `more` after it.
+// `language` in its one language section, the shipped pictures and `more`.
 class MainMenuTest : public ::testing::Test {
 protected:
     ~MainMenuTest() override {
@@ -46,7 +61,8 @@ protected:
 
     void Open(const std::string& language, const std::string& more = "") {
         test::WriteFile(dir.Path("kordalt.INI"),
-                        "[Languages]\nCount=1\nDefault=0\n0=Test\n[Test]\n" + language + "\n" + more + "\n");
+                        "[Languages]\nCount=1\nDefault=0\n0=Test\n[Test]\n" + language + "\n" + IconsSection() + more +
+                            "\n");
         form = std::make_unique<TMainForm>();
     }
 
@@ -122,7 +138,8 @@ TEST_F(MainMenuTest, ButtonsStandInOneColumnFromInternetGameToExit) {
 
 // Also drawn into <build>/gallery to be looked at.
 TEST_F(MainMenuTest, ShippedSettingsGiveTheVersionLabel) {
-    test::WriteFile(dir.Path("kordalt.INI"), test::ReadFile(std::string(KORDALT_BIN_DIR) + "/kordalt.INI"));
+    test::WriteFile(dir.Path("kordalt.INI"), test::ReadFile(kBinDir + "kordalt.INI"));
+    TIniFile(dir.Path("kordalt.INI")).WriteString("Icons", "Icons", kBinDir + "icons.bmp");
     form = std::make_unique<TMainForm>();
     EXPECT_EQ(form->LabelGameVersion->text(), QString::fromUtf8("Версия 4.5d"));
     EXPECT_EQ(Button("SpeedButton1")->Caption(), QString::fromUtf8("Новая игра"));
@@ -131,6 +148,21 @@ TEST_F(MainMenuTest, ShippedSettingsGiveTheVersionLabel) {
     const QString gallery = QDir::cleanPath(QStringLiteral(KORDALT_TEST_TMP "/../gallery"));
     QDir().mkpath(gallery);
     EXPECT_TRUE(image.save(gallery + "/ui_main_menu.png"));
+}
+
+TEST_F(MainMenuTest, ButtonsTakeTheirGlyphFragments) {
+    Open("");
+    const std::pair<const char*, int> glyphs[] = {
+        {"ExSpeedButton2", 5}, {"ExSpeedButton6", 6}, {"SpeedButton1", 7}, {"SpeedButton2", 8}, {"SpeedButton6", 9},
+        {"ExSpeedButton1", 10}, {"SpeedButton4", 11}, {"SpeedButton5", 12}, {"SpeedButton3", 13},
+    };
+    for (const auto& [name, fragment] : glyphs) {
+        QImage expected;
+        PictureList->LoadGlyph(expected, fragment);
+        ASSERT_FALSE(expected.isNull()) << name;
+        EXPECT_EQ(Button(name)->Glyph().convertToFormat(QImage::Format_RGB32), expected) << name;
+        EXPECT_EQ(Button(name)->NumGlyphs(), 2) << name;
+    }
 }
 
 TEST_F(MainMenuTest, BackgroundDrawsTheLanguagePicturesOverTheWindowColour) {
@@ -187,7 +219,7 @@ TEST_F(MainMenuTest, ExitClosesTheMenuAndStopsTheMusic) {
 // ---- Help ----
 
 TEST_F(MainMenuTest, HelpOpensTheHtmlFileAtItsContentsOrAtTheAboutTopic) {
-    test::WriteFile(dir.Path("kordalt.html"), test::ReadFile(std::string(KORDALT_BIN_DIR) + "/kordalt.html"));
+    test::WriteFile(dir.Path("kordalt.html"), test::ReadFile(kBinDir + "kordalt.html"));
     Open("help=kordalt.hlp\n");
     EXPECT_EQ(HelpFile(), dir.Path("kordalt.hlp"));
 
@@ -210,7 +242,7 @@ TEST_F(MainMenuTest, MissingHelpFileGivesAnErrorBox) {
 }
 
 TEST(HelpFile, ShippedFileHasEveryTopicTheWindowsOpen) {
-    const std::string html = test::ReadFile(std::string(KORDALT_BIN_DIR) + "/kordalt.html");
+    const std::string html = test::ReadFile(kBinDir + "kordalt.html");
     ASSERT_FALSE(html.empty());
     for (int topic : {7, 8, 10, 11, 12, 13, 14, 15, 16, 18, 20, 26})
         EXPECT_NE(html.find("<a name=\"" + std::to_string(topic) + "\">"), std::string::npos) << topic;
@@ -240,18 +272,27 @@ void SaveLocalGame(const std::string& file) {
     Game = GameState{};
 }
 
-TEST_F(MainMenuTest, LoadedGameRunsTheYearLoopWithTheMenuHidden) {
+// The menu over a saved local game that the open dialog picks.
+class LoadGameTest : public MainMenuTest {
+protected:
+    LoadGameTest() {
+        Open("");
+        SaveLocalGame(dir.Path("game.sav"));
+        windows.openFileName = dir.Path("game.sav");
+        form->show();
+    }
+    ~LoadGameTest() override { ReplaceMap(nullptr); }
+
     ScopedSeed seed{5};
-    Open("");
-    SaveLocalGame(dir.Path("game.sav"));
     FakeGameWindows windows;
-    windows.openFileName = dir.Path("game.sav");
+};
+
+TEST_F(LoadGameTest, LoadedGameRunsTheYearLoopWithTheMenuHidden) {
     bool menuHidden = false;
     windows.onMainScreen = [&] {
         menuHidden = !form->isVisible();
         return TTurnResult::Quit;
     };
-    form->show();
     EXPECT_TRUE(Press("SpeedButton2").empty());
     EXPECT_EQ(GameMode, kLocalGame);
     EXPECT_FALSE(IsInternetGame);
@@ -260,15 +301,9 @@ TEST_F(MainMenuTest, LoadedGameRunsTheYearLoopWithTheMenuHidden) {
     EXPECT_EQ(windows.turns, std::vector<std::string>{"3:1:1"});
     EXPECT_TRUE(menuHidden);
     EXPECT_TRUE(form->isVisible());
-    ReplaceMap(nullptr);
 }
 
-TEST_F(MainMenuTest, GameThatFailsReportsTheErrorAndShowsTheMenuAgain) {
-    ScopedSeed seed{5};
-    Open("");
-    SaveLocalGame(dir.Path("game.sav"));
-    FakeGameWindows windows;
-    windows.openFileName = dir.Path("game.sav");
+TEST_F(LoadGameTest, GameThatFailsReportsTheErrorAndShowsTheMenuAgain) {
     windows.onMainScreen = []() -> TTurnResult { throw std::runtime_error("broken"); };
     std::vector<std::string> errors;
     SetApplicationExceptionHandler([&](QObject*, std::exception_ptr error) {
@@ -278,12 +313,10 @@ TEST_F(MainMenuTest, GameThatFailsReportsTheErrorAndShowsTheMenuAgain) {
             errors.push_back(e.what());
         }
     });
-    form->show();
     Press("SpeedButton2");
     SetApplicationExceptionHandler(nullptr);
     EXPECT_EQ(errors, std::vector<std::string>{"broken"});
     EXPECT_TRUE(form->isVisible());
-    ReplaceMap(nullptr);
 }
 
 TEST_F(MainMenuTest, FailedLoadRunsNoYearLoopAndKeepsTheMenu) {
