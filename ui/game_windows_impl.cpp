@@ -2,13 +2,11 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QLabel>
 #include <QPushButton>
 
 #include <utility>
 
 #include "controls/speed_button.h"
-#include "ui/dop_info.h"
 #include "ui/screens.h"
 #include "ui/select_gos.h"
 #include "ui/select_man.h"

@@ -1,13 +1,10 @@
 #include "ui/select_gos.h"
 
 #include <QFrame>
-#include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 
 #include <charconv>
 
@@ -16,6 +13,7 @@
 #include "game/game_state.h"
 #include "game/random.h"
 #include "game/squares.h"
+#include "ui/map_drawing.h"
 #include "ui/screens.h"
 #include "ui/start.h"
 #include "ui/ui_support.h"
@@ -24,26 +22,10 @@
 namespace kordalt {
 namespace {
 
-constexpr int kWidth = 640, kHeight = 480;
+// Beneath the background picture, and in its place when there is none.
+constexpr TColor kDarkBlue = 0x502010;
 constexpr int kRefusedText = 3110;
 constexpr char kRefusedDefault[] = "Извините\rэта территория уже выбрана";
-
-TExLabel* MakeLabel(QWidget* parent, const char* name, QRect geometry, int pointSize) {
-    auto* label = new TExLabel(parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->SetAutoSize(false);
-    label->setGeometry(geometry);
-    label->SetAlignment(taCenter);
-    label->SetTransparent(true);
-    label->SetWordWrap(true);
-    label->SetShadowColor(clBlack);
-    label->SetFontColor(clWhite);
-    QFont font = label->font();
-    font.setPointSize(pointSize);
-    font.setBold(true);
-    label->setFont(font);
-    return label;
-}
 
 QFrame* MakeBar(QWidget* parent, const char* name, QRect geometry) {
     auto* bar = new QFrame(parent);
@@ -51,18 +33,6 @@ QFrame* MakeBar(QWidget* parent, const char* name, QRect geometry) {
     bar->setGeometry(geometry);
     bar->setAutoFillBackground(true);
     return bar;
-}
-
-TExSpeedButton* MakeButton(QWidget* parent, const char* name, QRect geometry) {
-    auto* button = new TExSpeedButton(parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(geometry);
-    button->SetFlat(true);
-    button->SetTransparent(true);
-    button->SetLayout(blGlyphRight);
-    button->SetWordWrap(true);
-    button->SetFontColor(clWhite);
-    return button;
 }
 
 // The human's number in CurrentPlayerName; 0 when it holds none.
@@ -75,9 +45,8 @@ uint32_t HumanNumber() {
 
 }  // namespace
 
-TSelectGos::TSelectGos(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("SelectGos"));
-    setFixedSize(kWidth, kHeight);
+TSelectGos::TSelectGos(QWidget* parent) : TScreenDialog("SelectGos", parent) {
+    SetPaletteColor(*this, QPalette::Window, kDarkBlue);
     Image2 = new TImage(this);
     Image2->setObjectName(QStringLiteral("Image2"));
     Image2->setGeometry(0, 0, kWidth, kHeight);
@@ -92,10 +61,10 @@ TSelectGos::TSelectGos(QWidget* parent) : QDialog(parent) {
     Image1->setCursor(Qt::PointingHandCursor);
 
     Shape1 = MakeBar(this, "Shape1", {425, 60, 200, 6});
-    ExLabel1 = MakeLabel(this, "ExLabel1", {420, 70, 210, 30}, 14);
-    ExLabel3 = MakeLabel(this, "ExLabel3", {420, 102, 210, 24}, 12);
+    ExLabel1 = MakeShadowLabel(this, "ExLabel1", {420, 70, 210, 30}, 14, clWhite);
+    ExLabel3 = MakeShadowLabel(this, "ExLabel3", {420, 102, 210, 24}, 12, clWhite);
     Shape3 = MakeBar(this, "Shape3", {425, 130, 200, 6});
-    ExLabel2 = MakeLabel(this, "ExLabel2", {420, 150, 210, 60}, 12);
+    ExLabel2 = MakeShadowLabel(this, "ExLabel2", {420, 150, 210, 60}, 12, clWhite);
     Label1 = new QLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(425, 230, 200, 16);
@@ -104,8 +73,8 @@ TSelectGos::TSelectGos(QWidget* parent) : QDialog(parent) {
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setGeometry(425, 248, 200, 22);
     Edit1->setMaxLength(kNameLength);
-    ExSpeedButton1 = MakeButton(this, "ExSpeedButton1", {425, 300, 200, 60});
-    ExSpeedButton2 = MakeButton(this, "ExSpeedButton2", {425, 380, 200, 60});
+    ExSpeedButton1 = MakeGameButton(this, "ExSpeedButton1", {425, 300, 200, 60});
+    ExSpeedButton2 = MakeGameButton(this, "ExSpeedButton2", {425, 380, 200, 60});
     ExSpeedButton2->SetModalResult(3);
     Button1 = new QPushButton(this);
     Button1->setObjectName(QStringLiteral("Button1"));
@@ -125,8 +94,7 @@ TSelectGos::TSelectGos(QWidget* parent) : QDialog(parent) {
 }
 
 void TSelectGos::Localize() {
-    if (QGuiApplication::primaryScreen()->size() == QSize(kWidth, kHeight))
-        setWindowFlag(Qt::FramelessWindowHint, true);
+    DropBorderOnSmallScreen();
     setWindowTitle(LangText(3000, "Выбор территории"));
     ExLabel2->SetCaption(LangText(3003, "Выберите себе государство"));
     Label1->setText(LangText(3004, "Ваше имя"));
@@ -160,6 +128,7 @@ void TSelectGos::Image1MouseUp(Qt::MouseButton, int x, int y) {
     if (owner < 1 || owner > Game.GosCount) return;
     ChoiceSelectedGos = owner;
     const TGosRec& g = Game.mGos[owner];
+    SetBarColour(ToQColor(GosColors[owner]));
     ExLabel1->SetCaption(Qs(g.Name.Str()));
     ExLabel1->show();
     ExLabel3->SetCaption(QString::number(g.Territory));
@@ -185,6 +154,9 @@ void TSelectGos::ExSpeedButton1Click() {
 }
 
 void TSelectGos::Button1Click() {
+    QPainter painter(&Image1->Picture);
+    painter.setFont(Image1->font());
+    DrawMapPreview(painter, TRect{1, 1, kMapSide, kMapSide});
     Image1->show();
     Image1->update();
 }
@@ -201,12 +173,6 @@ void TSelectGos::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     HidePreviousScreen();
     FormActivate();
-}
-
-void TSelectGos::keyPressEvent(QKeyEvent* event) {
-    // Only the buttons end the choice.
-    if (event->key() == Qt::Key_Escape) return;
-    QDialog::keyPressEvent(event);
 }
 
 }  // namespace kordalt

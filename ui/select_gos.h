@@ -8,6 +8,8 @@
 #include <array>
 #include <cstdint>
 
+#include "ui/start.h"
+
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -15,11 +17,8 @@ class QPushButton;
 
 namespace kordalt {
 
-class TExLabel;
-class TExSpeedButton;
-class TImage;
 
-class TSelectGos : public QDialog {
+class TSelectGos : public TScreenDialog {
     Q_OBJECT
 
 public:
@@ -56,7 +55,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void SetBarColour(const QColor& colour);

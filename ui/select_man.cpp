@@ -1,10 +1,7 @@
 #include "ui/select_man.h"
 
-#include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
-#include <QScreen>
 #include <QTime>
 
 #include <cmath>
@@ -22,25 +19,9 @@
 namespace kordalt {
 namespace {
 
-constexpr int kWidth = 640, kHeight = 480;
+// Beneath the background picture, and in its place when there is none.
+constexpr TColor kDarkBlue = 0x502010;
 constexpr int kMsPerDay = 24 * 60 * 60 * 1000;
-
-TExLabel* MakeLabel(QWidget* parent, const char* name, QRect geometry, int pointSize, TColor colour) {
-    auto* label = new TExLabel(parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->SetAutoSize(false);
-    label->setGeometry(geometry);
-    label->SetAlignment(taCenter);
-    label->SetTransparent(true);
-    label->SetShadowColor(clBlack);
-    label->SetShadowSize(2);
-    label->SetFontColor(colour);
-    QFont font = label->font();
-    font.setPointSize(pointSize);
-    font.setBold(true);
-    label->setFont(font);
-    return label;
-}
 
 QLabel* MakeLabel(QWidget* parent, const char* name, QRect geometry) {
     auto* label = new QLabel(parent);
@@ -89,17 +70,18 @@ QString TimeOfDayText(double days) {
     return QTime::fromMSecsSinceStartOfDay(ms).toString(format.trimmed());
 }
 
-TSelectMan::TSelectMan(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("SelectMan"));
-    setFixedSize(kWidth, kHeight);
+TSelectMan::TSelectMan(QWidget* parent) : TScreenDialog("SelectMan", parent) {
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    SetPaletteColor(*this, QPalette::Window, kDarkBlue);
     Image1 = new TImage(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(0, 0, kWidth, kHeight);
     Image1->Stretch = true;
     if (Start) Image1->Picture = Start->Image2->Picture;
-    ExLabel1 = MakeLabel(this, "ExLabel1", {20, 40, 600, 50}, 24, clYellow);
-    ExLabel2 = MakeLabel(this, "ExLabel2", {20, 100, 600, 70}, 40, clRed);
+    ExLabel1 = MakeShadowLabel(this, "ExLabel1", {20, 40, 600, 50}, 24, clYellow);
+    ExLabel1->SetShadowSize(2);
+    ExLabel2 = MakeShadowLabel(this, "ExLabel2", {20, 100, 600, 70}, 40, clRed);
+    ExLabel2->SetShadowSize(2);
     Label97 = MakeLabel(this, "Label97", {250, 180, 60, 20});
     Label97->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Label98 = MakeLabel(this, "Label98", {320, 180, 60, 20});
@@ -112,6 +94,7 @@ TSelectMan::TSelectMan(QWidget* parent) : QDialog(parent) {
     StringGrid1->SetFixedRows(0);
     StringGrid1->SetOptions(StringGrid1->Options() | goRowSelect);
     StringGrid1->SetDefaultColWidth(140);
+    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     StringGrid1->Reset(2, 1);
     ExSpeedButton1 = new TExSpeedButton(this);
     ExSpeedButton1->setObjectName(QStringLiteral("ExSpeedButton1"));
@@ -122,8 +105,7 @@ TSelectMan::TSelectMan(QWidget* parent) : QDialog(parent) {
 }
 
 void TSelectMan::Localize() {
-    if (QGuiApplication::primaryScreen()->size() == QSize(kWidth, kHeight))
-        setWindowFlag(Qt::FramelessWindowHint, true);
+    DropBorderOnSmallScreen();
     setWindowTitle(LangText(1350, "Выбор игрока"));
     ExLabel2->SetCaption(LangText(1354, "ВАШ ХОД"));
     Label97->setText(LangText(1353, "Год"));
@@ -157,11 +139,6 @@ void TSelectMan::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     HidePreviousScreen();
     FormActivate();
-}
-
-void TSelectMan::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) return;
-    QDialog::keyPressEvent(event);
 }
 
 }  // namespace kordalt

@@ -9,14 +9,11 @@
 #include <vector>
 
 #include "controls/draw_grid.h"
+#include "ui/start.h"
 
 class QLabel;
 
 namespace kordalt {
-
-class TExLabel;
-class TExSpeedButton;
-class TImage;
 
 // A grid that holds the text of its cells.
 class TStringGrid : public TExDrawGrid {
@@ -36,7 +33,7 @@ private:
 // A time in days as a time of day in the long time format (whole days dropped).
 QString TimeOfDayText(double days);
 
-class TSelectMan : public QDialog {
+class TSelectMan : public TScreenDialog {
     Q_OBJECT
 
 public:
@@ -56,7 +53,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void FillTimeTable();

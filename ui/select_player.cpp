@@ -1,6 +1,5 @@
 #include "ui/select_player.h"
 
-#include <QKeyEvent>
 #include <QLinearGradient>
 #include <QPainter>
 
@@ -14,7 +13,7 @@
 namespace kordalt {
 namespace {
 
-constexpr int kWidth = 640, kHeight = 480;
+constexpr int kWidth = TScreenDialog::kWidth, kHeight = TScreenDialog::kHeight;
 
 // The window's own picture: a dark blue sky over a dark green field.
 QImage HandoverPicture() {
@@ -29,35 +28,16 @@ QImage HandoverPicture() {
     return picture;
 }
 
-TExLabel* MakeLabel(QWidget* parent, const char* name, QRect geometry, int pointSize) {
-    auto* label = new TExLabel(parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->SetAutoSize(false);
-    label->setGeometry(geometry);
-    label->SetAlignment(taCenter);
-    label->SetWordWrap(true);
-    label->SetTransparent(true);
-    label->SetShadowColor(clBlack);
-    label->SetFontColor(clWhite);
-    QFont font = label->font();
-    font.setPointSize(pointSize);
-    font.setBold(true);
-    label->setFont(font);
-    return label;
-}
-
 }  // namespace
 
-TSelectPlayer::TSelectPlayer(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("SelectPlayer"));
-    setFixedSize(kWidth, kHeight);
+TSelectPlayer::TSelectPlayer(QWidget* parent) : TScreenDialog("SelectPlayer", parent) {
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
     Image1 = new TImage(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(0, 0, kWidth, kHeight);
     Image1->Picture = HandoverPicture();
-    ExLabel2 = MakeLabel(this, "ExLabel2", {40, 100, 560, 120}, 16);
-    ExLabel1 = MakeLabel(this, "ExLabel1", {40, 230, 560, 80}, 48);
+    ExLabel2 = MakeShadowLabel(this, "ExLabel2", {40, 100, 560, 120}, 16, clWhite);
+    ExLabel1 = MakeShadowLabel(this, "ExLabel1", {40, 230, 560, 80}, 48, clWhite);
     ExSpeedButton1 = new TExSpeedButton(this);
     ExSpeedButton1->setObjectName(QStringLiteral("ExSpeedButton1"));
     ExSpeedButton1->setGeometry(245, 360, 150, 40);
@@ -78,11 +58,6 @@ void TSelectPlayer::FormActivate() { ExLabel1->SetCaption(Qs(Game.CurrentPlayerN
 void TSelectPlayer::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     FormActivate();
-}
-
-void TSelectPlayer::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) return;
-    QDialog::keyPressEvent(event);
 }
 
 }  // namespace kordalt

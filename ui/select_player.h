@@ -2,15 +2,11 @@
 // human chooses his state.
 #pragma once
 
-#include <QDialog>
+#include "ui/start.h"
 
 namespace kordalt {
 
-class TExLabel;
-class TExSpeedButton;
-class TImage;
-
-class TSelectPlayer : public QDialog {
+class TSelectPlayer : public TScreenDialog {
     Q_OBJECT
 
 public:
@@ -26,7 +22,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 };
 
 }  // namespace kordalt

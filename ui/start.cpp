@@ -28,6 +28,8 @@
 #include "game/new_game.h"
 #include "game/rules_data.h"
 #include "platform/program_path.h"
+#include "ui/help_window.h"
+#include "ui/map_drawing.h"
 #include "ui/picture_store.h"
 #include "ui/screens.h"
 #include "ui/ui_support.h"
@@ -39,12 +41,13 @@ std::array<QString, 3> DifficultyTexts{QStringLiteral("1"), QStringLiteral("2"),
 
 namespace {
 
-constexpr int kWidth = 640, kHeight = 480;
+constexpr int kWidth = TScreenDialog::kWidth, kHeight = TScreenDialog::kHeight;
 constexpr int kPreviewSide = 300;
 constexpr int kMinStates = 2, kMaxStates = 20;
 constexpr int kMinSide = 50, kMaxSide = 100, kSideStep = 5;
 constexpr unsigned kIntroInterval = 70;
 constexpr int kExpert = 2;
+constexpr int kHelpTopic = 8;
 
 // A label's text: line breaks of every kind shown as such.
 QString LabelText(int id, std::string_view defaultUtf8) { return NormalizeLineBreaks(LangText(id, defaultUtf8)); }
@@ -54,18 +57,6 @@ QLabel* MakeLabel(QWidget* parent, const char* name, QRect geometry) {
     label->setObjectName(QString::fromLatin1(name));
     label->setGeometry(geometry);
     return label;
-}
-
-TExSpeedButton* MakeButton(QWidget* parent, const char* name, QRect geometry) {
-    auto* button = new TExSpeedButton(parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(geometry);
-    button->SetFlat(true);
-    button->SetTransparent(true);
-    button->SetLayout(blGlyphRight);
-    button->SetWordWrap(true);
-    button->SetFontColor(clWhite);
-    return button;
 }
 
 TExSlider* MakeSlider(QWidget* parent, const char* name, QRect geometry, int minValue, int maxValue, int step) {
@@ -111,6 +102,50 @@ QString DialogFilter(const QString& stored) {
 }
 
 }  // namespace
+
+TScreenDialog::TScreenDialog(const char* name, QWidget* parent) : QDialog(parent) {
+    setObjectName(QString::fromLatin1(name));
+    setFixedSize(kWidth, kHeight);
+}
+
+void TScreenDialog::DropBorderOnSmallScreen() {
+    if (QGuiApplication::primaryScreen()->size() == QSize(kWidth, kHeight))
+        setWindowFlag(Qt::FramelessWindowHint, true);
+}
+
+void TScreenDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) return;
+    QDialog::keyPressEvent(event);
+}
+
+TExSpeedButton* MakeGameButton(QWidget* parent, const char* name, QRect geometry) {
+    auto* button = new TExSpeedButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(geometry);
+    button->SetFlat(true);
+    button->SetTransparent(true);
+    button->SetLayout(blGlyphRight);
+    button->SetWordWrap(true);
+    button->SetFontColor(clWhite);
+    return button;
+}
+
+TExLabel* MakeShadowLabel(QWidget* parent, const char* name, QRect geometry, int pointSize, TColor colour) {
+    auto* label = new TExLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->SetAutoSize(false);
+    label->setGeometry(geometry);
+    label->SetAlignment(taCenter);
+    label->SetTransparent(true);
+    label->SetWordWrap(true);
+    label->SetShadowColor(clBlack);
+    label->SetFontColor(colour);
+    QFont font = label->font();
+    font.setPointSize(pointSize);
+    font.setBold(true);
+    label->setFont(font);
+    return label;
+}
 
 void LoadButtonGlyph(TExSpeedButton& button, int fragment) {
     if (!PictureList) return;
@@ -164,9 +199,7 @@ void TRadioGroup::SetItemIndex(int index) {
 
 int TRadioGroup::ItemCount() const { return static_cast<int>(buttons_->buttons().size()); }
 
-TStart::TStart(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("Start"));
-    setFixedSize(kWidth, kHeight);
+TStart::TStart(QWidget* parent) : TScreenDialog("Start", parent) {
     BuildProgressPage();
     BuildSetupPage();
     ConnectEvents();
@@ -197,8 +230,6 @@ void TStart::BuildSetupPage() {
     Image3 = new TImage(Panel4);
     Image3->setObjectName(QStringLiteral("Image3"));
     Image3->setGeometry(0, 0, kWidth, kHeight);
-    Image3->Picture = QImage(kWidth, kHeight, QImage::Format_RGB32);
-    Image3->Picture.fill(ToQColor(clBtnFace));
 
     LabelDiffLevel = MakeLabel(Panel4, "LabelDiffLevel", {10, 10, 300, 20});
     LabelDiffLevel->setAlignment(Qt::AlignCenter);
@@ -260,11 +291,11 @@ void TStart::BuildSetupPage() {
     Image1->Picture.fill(Qt::white);
     Image1->hide();
 
-    ExSpeedButton1 = MakeButton(Panel4, "ExSpeedButton1", {325, 340, 148, 62});
-    ExSpeedButton2 = MakeButton(Panel4, "ExSpeedButton2", {477, 340, 148, 62});
+    ExSpeedButton1 = MakeGameButton(Panel4, "ExSpeedButton1", {325, 340, 148, 62});
+    ExSpeedButton2 = MakeGameButton(Panel4, "ExSpeedButton2", {477, 340, 148, 62});
     ExSpeedButton2->hide();
-    SpeedButton3 = MakeButton(Panel4, "SpeedButton3", {325, 406, 148, 62});
-    SpeedButton4 = MakeButton(Panel4, "SpeedButton4", {477, 406, 148, 62});
+    SpeedButton3 = MakeGameButton(Panel4, "SpeedButton3", {325, 406, 148, 62});
+    SpeedButton4 = MakeGameButton(Panel4, "SpeedButton4", {477, 406, 148, 62});
 }
 
 void TStart::BuildProgressPage() {
@@ -276,16 +307,8 @@ void TStart::BuildProgressPage() {
     Image2->setObjectName(QStringLiteral("Image2"));
     Image2->setGeometry(0, 0, kWidth, kHeight);
     Image2->Stretch = true;
-    ExLabel1 = new TExLabel(Panel5);
-    ExLabel1->setObjectName(QStringLiteral("ExLabel1"));
-    ExLabel1->SetAutoSize(false);
-    ExLabel1->setGeometry(0, 130, kWidth, 40);
-    ExLabel1->SetAlignment(taCenter);
-    ExLabel1->SetTransparent(true);
-    QFont big = ExLabel1->font();
-    big.setPointSize(16);
-    big.setBold(true);
-    ExLabel1->setFont(big);
+    ExLabel1 = MakeShadowLabel(Panel5, "ExLabel1", {0, 130, kWidth, 40}, 16, clBlack);
+    ExLabel1->SetShadowColor(clBtnHighlight);
     Label11 = MakeLabel(Panel5, "Label11", {120, 200, 400, 16});
     ProgressBar2 = MakeProgressBar(Panel5, "ProgressBar2", {120, 218, 400, 18});
     Label10 = MakeLabel(Panel5, "Label10", {120, 256, 400, 16});
@@ -327,8 +350,7 @@ void TStart::InstallProgress() {
 }
 
 void TStart::Localize() {
-    const QSize screen = QGuiApplication::primaryScreen()->size();
-    if (screen == QSize(kWidth, kHeight)) setWindowFlag(Qt::FramelessWindowHint, true);
+    DropBorderOnSmallScreen();
     setWindowTitle(LangText(2000, "Новая игра"));
     RadioGroupDiffLevel->SetItems({LangText(2006, "Тренировка"), LangText(2007, "Нормальный"),
                                    LangText(2008, "Эксперт")});
@@ -360,6 +382,10 @@ void TStart::Localize() {
         DialogFilter(LanguageFile ? Qs(LanguageFile->GetTextRaw(1174, "")) : QString()));
     LoadRulesData();
     if (const QImage background = LanguagePicture(5); !background.isNull()) {
+        if (Image3->Picture.isNull()) {
+            Image3->Picture = QImage(kWidth, kHeight, QImage::Format_RGB32);
+            Image3->Picture.fill(ToQColor(clBtnFace));
+        }
         QPainter painter(&Image3->Picture);
         painter.drawImage(QRect(0, 0, kWidth, kHeight), background);
     }
@@ -429,7 +455,7 @@ void TStart::ExSpeedButton2Click() { Guarded(HandOutStates); }
 
 void TStart::SpeedButton3Click() { close(); }
 
-void TStart::SpeedButton4Click() {}
+void TStart::SpeedButton4Click() { ShowHelpTopic(kHelpTopic); }
 
 int TStart::StatesCount() const { return ExSlider1->Value(); }
 
@@ -455,6 +481,9 @@ void TStart::EndMapGeneration() {
 }
 
 void TStart::DrawPreview() {
+    QPainter painter(&Image1->Picture);
+    painter.setFont(Image1->font());
+    DrawMapPreview(painter, TRect{1, 1, kPreviewSide, kPreviewSide});
     Image1->update();
 }
 
@@ -499,12 +528,6 @@ void TStart::showEvent(QShowEvent* event) {
 void TStart::closeEvent(QCloseEvent* event) {
     ScrollTextPanel1->SetActive(false);
     QDialog::closeEvent(event);
-}
-
-void TStart::keyPressEvent(QKeyEvent* event) {
-    // Only the exit button closes the window.
-    if (event->key() == Qt::Key_Escape) return;
-    QDialog::keyPressEvent(event);
 }
 
 }  // namespace kordalt

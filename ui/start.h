@@ -11,6 +11,7 @@
 
 #include <array>
 
+#include "controls/classic.h"
 #include "game/ui_hooks.h"
 
 class QButtonGroup;
@@ -29,6 +30,26 @@ class TScrollTextPanel;
 
 // The descriptions of the three difficulty levels (training, normal, expert).
 extern std::array<QString, 3> DifficultyTexts;
+
+// A full-screen window of the game, 640 x 480; only its buttons close it (the
+// Escape key does not).
+class TScreenDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    static constexpr int kWidth = 640, kHeight = 480;
+    explicit TScreenDialog(const char* name, QWidget* parent = nullptr);
+    // On a screen of exactly 640 x 480 the window loses its border.
+    void DropBorderOnSmallScreen();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+// A flat, transparent game button with white text and its glyph on the right.
+TExSpeedButton* MakeGameButton(QWidget* parent, const char* name, QRect geometry);
+// A centred bold shadowed label without automatic size.
+TExLabel* MakeShadowLabel(QWidget* parent, const char* name, QRect geometry, int pointSize, TColor colour);
 
 // Gives `button` fragment `fragment` of the picture store as its glyph (a
 // normal and a disabled image side by side); nothing without a picture store.
@@ -72,7 +93,7 @@ private:
     QButtonGroup* buttons_;
 };
 
-class TStart : public QDialog {
+class TStart : public TScreenDialog {
     Q_OBJECT
 
 public:
@@ -164,7 +185,6 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void BuildSetupPage();

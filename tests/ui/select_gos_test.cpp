@@ -1,9 +1,11 @@
 // The state choice: clicking states on the map, confirming, refusals and the
 // rejection of the whole map.
+#include <QFrame>
 #include <QLineEdit>
 #include <QTimer>
 
 #include "game/random.h"
+#include "ui/map_drawing.h"
 #include "setup_windows_fixture.h"
 
 namespace kordalt {
@@ -38,6 +40,9 @@ TEST_F(StateChoice, TextsAndOfferedName) {
     }
     EXPECT_FALSE(ConfirmShown());
     EXPECT_FALSE(SelectGos->ExLabel1->isVisibleTo(SelectGos));
+    EXPECT_EQ(SelectGos->Shape1->palette().color(QPalette::Window), QColor(Qt::white));
+    // The map is drawn in the state colours.
+    EXPECT_EQ(SelectGos->Image1->Picture.pixelColor(PixelOf(2) + QPoint(1, 1)), ToQColor(GosColors[2]));
     EXPECT_TRUE(PromptShown());
 }
 
@@ -48,6 +53,8 @@ TEST_F(StateChoice, ClickShowsTheStateUnderThePointer) {
         EXPECT_EQ(SelectGos->ChoiceSelectedGos, gos);
         EXPECT_EQ(SelectGos->ExLabel1->Caption(), Qs(Game.mGos[gos].Name.Str()));
         EXPECT_TRUE(SelectGos->ExLabel1->isVisibleTo(SelectGos));
+        for (QFrame* bar : {SelectGos->Shape1, SelectGos->Shape3})
+            EXPECT_EQ(bar->palette().color(QPalette::Window), ToQColor(GosColors[gos]));
         EXPECT_EQ(SelectGos->ExLabel3->Caption(), QString::number(Game.mGos[gos].Territory));
         EXPECT_TRUE(ConfirmShown());
         EXPECT_FALSE(PromptShown());

@@ -4,14 +4,18 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QTextBrowser>
 #include <QTimer>
 
 #include <filesystem>
+#include <set>
 
 #include "controls/scroll_text_panel.h"
 #include "controls/slider.h"
 #include "controls/spin_edit.h"
 #include "game/saved_game.h"
+#include "ui/help_window.h"
+#include "ui/map_drawing.h"
 #include "setup_windows_fixture.h"
 #include "support/test_files.h"
 
@@ -151,6 +155,12 @@ TEST_F(StartWindow, GenerationReadsTheCountsAndShowsThePreview) {
     EXPECT_TRUE(Start->ExSpeedButton2->isVisibleTo(Start));
     // The status label has its caption back.
     EXPECT_EQ(Start->Label12->text(), QString::fromUtf8("Карта"));
+    // The preview shows every state in its colour.
+    std::set<QRgb> colours;
+    const QImage& preview = Start->Image1->Picture;
+    for (int y = 0; y < preview.height(); ++y)
+        for (int x = 0; x < preview.width(); ++x) colours.insert(preview.pixel(x, y));
+    for (int i = 1; i <= 4; ++i) EXPECT_TRUE(colours.count(ToQRgb(GosColors[i]))) << "state " << i;
 }
 
 TEST_F(StartWindow, MapGenerationShowsItsStatusMeanwhile) {
@@ -181,6 +191,17 @@ TEST_F(StartWindow, ExitClosesAndStopsTheIntro) {
     QTest::mouseClick(Start->SpeedButton3, Qt::LeftButton);
     EXPECT_FALSE(Start->isVisible());
     EXPECT_FALSE(Start->ScrollTextPanel1->Active());
+}
+
+TEST_F(StartWindow, HelpOpensItsTopic) {
+    const std::string previous = HelpFile();
+    SetHelpFile(KORDALT_BIN_DIR "/kordalt.html");
+    QTest::mouseClick(Start->SpeedButton4, Qt::LeftButton);
+    ASSERT_NE(HelpBrowser(), nullptr);
+    EXPECT_EQ(HelpBrowser()->source().fragment(), QStringLiteral("8"));
+    HelpBrowser()->window()->close();
+    SetHelpFile(previous);
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(StartWindow, ProgressPage) {
@@ -269,7 +290,8 @@ TEST_F(StartPictures, BackgroundsAndMissingRulesData) {
 
 TEST_F(StartWindow, ShippedSettingsWithoutPicturesLeaveThePagesBare) {
     EXPECT_TRUE(Start->Image2->Picture.isNull());
-    EXPECT_EQ(Start->Image3->Picture.pixelColor(320, 240), ToQColor(clBtnFace));
+    EXPECT_TRUE(Start->Image3->Picture.isNull());
+    EXPECT_TRUE(SelectGos->Image2->Picture.isNull());
     EXPECT_TRUE(messages.empty());
 }
 

@@ -1,0 +1,67 @@
+// Renders the set-up, state-choice, hand-over, turn-banner and sending-notice
+// windows to PNG files in <build>/gallery for a look.
+#include <QDir>
+#include <QProgressBar>
+
+#include "controls/slider.h"
+#include "setup_windows_fixture.h"
+
+namespace kordalt {
+namespace {
+
+QString GalleryDir() { return QDir::cleanPath(QStringLiteral(KORDALT_TEST_TMP "/../gallery")); }
+
+void Save(QWidget& window, const char* name) {
+    QDir().mkpath(GalleryDir());
+    const QString path = GalleryDir() + u'/' + QString::fromLatin1(name) + QStringLiteral(".png");
+    const QImage image = window.grab().toImage();
+    ASSERT_FALSE(image.isNull()) << name;
+    EXPECT_TRUE(image.save(path)) << path.toStdString();
+}
+
+using SetupGallery = SetupWindows;
+
+TEST_F(SetupGallery, Windows) {
+    Start->ApplyDifficulty();
+    Start->show();
+    Save(*Start, "ui_start");
+    Generate(6, 60);
+    Save(*Start, "ui_start_map");
+    Start->ShowProgressPage(true);
+    Start->ShowYear(QString::fromUtf8("Год: 12"));
+    Start->ProgressBar2->setValue(40);
+    Start->ProgressBar1->setValue(70);
+    Save(*Start, "ui_start_progress");
+    Start->hide();
+
+    Game.CurrentPlayerName = "1";
+    GameWindows().PrepareStateChoice();
+    SelectGos->show();
+    QTest::mouseClick(SelectGos->Image1, Qt::LeftButton, {}, PixelOf(2));
+    Save(*SelectGos, "ui_select_gos");
+    SelectGos->hide();
+
+    SelectPlayer->show();
+    Save(*SelectPlayer, "ui_select_player");
+    SelectPlayer->hide();
+
+    Game.HumanCount = 2;
+    Game.Year = 12;
+    for (int i : {1, 2}) {
+        Game.mGos[i].Player = static_cast<uint32_t>(i);
+        Game.mGos[i].PlayerName.AssignUtf8(i == 1 ? "Емеля" : "Василиса");
+        Game.mGos[i].TimeSpent = i * 0.0123;
+    }
+    Game.CurrentGos = 2;
+    Game.CurrentPlayerName = Game.mGos[2].PlayerName.Str();
+    SelectMan->show();
+    Save(*SelectMan, "ui_select_man");
+    SelectMan->hide();
+
+    DopInfo->ShowNotice();
+    Save(*DopInfo, "ui_dop_info");
+    DopInfo->hide();
+}
+
+}  // namespace
+}  // namespace kordalt

@@ -1,0 +1,547 @@
+// The borders page: the living states, the mini-map, the chronicle and the
+// Kordalt grid with the orders and the front slider.
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QSlider>
+#include <QTextEdit>
+#include <algorithm>
+
+#include "controls/draw_grid.h"
+#include "controls/ex_label.h"
+#include "controls/speed_button.h"
+#include "game/format.h"
+#include "game/fronts.h"
+#include "game/kordalt_pool.h"
+#include "game/rules_data.h"
+#include "game/self_test.h"
+#include "game/squares.h"
+#include "game/arith.h"
+#include "ui/main_screen.h"
+#include "ui/main_screen_report.h"
+#include "ui/main_screen_support.h"
+#include "ui/picture_store.h"
+
+namespace kordalt {
+
+std::vector<std::string> KordaltOrderNames(4);
+std::vector<std::string> KordaltColumnTitles(8);
+std::string KordaltDismissText;
+
+namespace {
+
+constexpr int kFortifyTag = 3;
+constexpr int kDismissTag = 4;
+constexpr int kAttackTagBase = 5;
+constexpr TColor kLightRed = 0x6C6CFF;
+
+TKordaltRec& Kordalt(int k) { return Game.mKordalt[k]; }
+
+bool BordersCurrent(int j) { return Map && Map->AreNeighbours(Game.CurrentGos, static_cast<uint8_t>(j)); }
+
+int MapMode = 2;
+bool MapShowNames = true;
+TColor GosColor(int) { return clSilver; }
+void DrawMiniMap(QImage&, const QRect&) {}
+void DrawAttitudeIcon(QPainter& canvas, QPoint at, int icon) {
+    if (PictureList) PictureList->DrawFragmentTransparent(at.x(), at.y(), canvas, icon);
+}
+
+}  // namespace
+
+std::string KordaltOrderText(int k) {
+    const TKordaltRec& rec = Kordalt(k);
+    switch (rec.Order) {
+        case kOrderFortify:
+            return KordaltOrderNames[0];
+        case kOrderAttack: {
+            const std::string name = rec.Front >= 1 && rec.Front <= MaxGos ? Game.mGos[rec.Front].Name.Str() : "";
+            return FormatText(KordaltOrderNames[1], {name});
+        }
+        case kOrderRest:
+            return KordaltOrderNames[2];
+        case kOrderTrain:
+            return KordaltOrderNames[3];
+        default:
+            return {};
+    }
+}
+
+int32_t KordaltTroops(int k) {
+    const TKordaltRec& rec = Kordalt(k);
+    const TGosRec& gos = CurrentRec();
+    if (rec.Order == kOrderFortify) return gos.Reserve;
+    if (rec.Order != kOrderAttack || rec.Front < 1 || rec.Front > MaxGos) return 0;
+    const TFrontRec& front = gos.Fronts[rec.Front];
+    if (front.Kordalt != k) return 0;
+    int64_t sum = 0;
+    for (int t = 1; t <= 5; ++t) sum += front.Soldiers[t];
+    return SaturateI32(sum);
+}
+
+void AutoRestOrTrain(int k) {
+    TKordaltRec& rec = Kordalt(k);
+    if (rec.Condition < 80 && rec.Mastery > 70) rec.Order = kOrderRest;
+    else if (rec.Condition > 80 && rec.Mastery < 70) rec.Order = kOrderTrain;
+    else if (rec.Condition == 100) rec.Order = kOrderTrain;
+    else rec.Order = kOrderRest;
+}
+
+int MapModeFromMenu(bool normal, bool world) {
+    if (normal) return world ? 4 : 1;
+    return world ? 3 : 2;
+}
+
+int AttitudeIcon(int attitude) {
+    if (attitude > 100) return 4;
+    if (attitude >= 80) return 0;
+    if (attitude >= 60) return 1;
+    if (attitude >= 40) return 2;
+    if (attitude >= 20) return 3;
+    return 4;
+}
+
+// The Kordalt grid opens its orders menu after a right press has selected the row.
+class TKordaltGrid : public TExDrawGrid {
+public:
+    using TExDrawGrid::TExDrawGrid;
+    std::function<void(QPoint)> OnContextMenu;
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override {
+        if (OnContextMenu) OnContextMenu(event->globalPos());
+    }
+};
+
+void TMain::BuildBordersPage() {
+    QWidget* page = TabSheet3;
+    auto* countries = new TExDrawGrid(page);
+    Borders.dgrCountries = countries;
+    countries->setObjectName("dgrCountries");
+    countries->setGeometry(4, 4, 170, 194);
+    countries->SetColCount(4);
+    countries->SetFixedCols(0);
+    countries->SetFixedRows(0);
+    countries->SetRowCount(1);
+    countries->SetDefaultRowHeight(18);
+    countries->setEnabled(false);
+    countries->OnDrawCell = [this](TExDrawGrid*, int col, int row, const TRect& rect, TGridDrawState) {
+        DrawCountryCell(col, row, rect);
+    };
+
+    Borders.Image6 = new QLabel(page);
+    Borders.Image6->setObjectName("Image6");
+    Borders.Image6->setGeometry(328, 4, 302, 302);
+    Borders.Image6->setContextMenuPolicy(Qt::CustomContextMenu);
+    Borders.mnuMap = new QMenu(this);
+    Borders.mnuMap->setObjectName("mnuMap");
+    auto makeItem = [this](const char* name, const QString& caption, bool checked) {
+        QAction* item = Borders.mnuMap->addAction(caption);
+        item->setObjectName(name);
+        item->setCheckable(true);
+        item->setChecked(checked);
+        return item;
+    };
+    Borders.N1 = makeItem("N1", "Обычная", false);
+    Borders.N2 = makeItem("N2", "Весь мир", false);
+    Borders.N3 = makeItem("N3", "Названия", true);
+    // The menu flips the check marks itself; the handlers read them.
+    connect(Borders.N1, &QAction::triggered, this, [this] { RedrawMiniMap(); });
+    connect(Borders.N2, &QAction::triggered, this, [this] { RedrawMiniMap(); });
+    connect(Borders.N3, &QAction::triggered, this, [this] {
+        MapShowNames = Borders.N3->isChecked();
+        RedrawMiniMap();
+    });
+    connect(Borders.Image6, &QWidget::customContextMenuRequested, this,
+            [this](QPoint at) { Borders.mnuMap->popup(Borders.Image6->mapToGlobal(at)); });
+
+    Borders.Label111 = MakeLabel(page, "Label111", 4, 202, 170, 16);
+    Borders.RichEdit4 = new QTextEdit(page);
+    Borders.RichEdit4->setObjectName("RichEdit4");
+    Borders.RichEdit4->setReadOnly(true);
+    Borders.RichEdit4->setGeometry(4, 220, 170, 86);
+    Borders.RichEdit4->setMouseTracking(true);
+    Borders.RichEdit4->installEventFilter(this);
+
+    auto* kordalts = new TKordaltGrid(page);
+    Borders.dgrKordalts = kordalts;
+    kordalts->setObjectName("dgrKordalts");
+    kordalts->setGeometry(4, 310, 520, 92);
+    kordalts->SetColCount(8);
+    kordalts->SetFixedCols(0);
+    kordalts->SetFixedRows(1);
+    kordalts->SetRowCount(2);
+    kordalts->SetOptions(kordalts->Options() | goRowSelect);
+    static constexpr int widths[8] = {70, 50, 55, 40, 40, 40, 90, 44};
+    for (int c = 0; c < 8; ++c) kordalts->SetColWidths(c, widths[c]);
+    kordalts->setMouseTracking(true);
+    kordalts->OnDrawCell = [this](TExDrawGrid*, int col, int row, const TRect& rect, TGridDrawState state) {
+        DrawKordaltCell(col, row, rect, state);
+    };
+    connect(kordalts, &TExDrawGrid::OnClick, this, [this] { StringGrid2Click(); });
+    connect(kordalts, &TExDrawGrid::OnMouseDown, this, [this](Qt::MouseButton button, int x, int y) {
+        if (button != Qt::RightButton) return;
+        int col = -1, row = -1;
+        Borders.dgrKordalts->MouseToCell(x, y, col, row);
+        if (row >= 1) Borders.dgrKordalts->SetRow(row);
+    });
+    connect(kordalts, &TExDrawGrid::OnMouseMove, this, [this] {
+        if (isActiveWindow()) Borders.dgrKordalts->setFocus();
+    });
+    Borders.mnuKordaltOrder = new QMenu(this);
+    Borders.mnuKordaltOrder->setObjectName("mnuKordaltOrder");
+    connect(Borders.mnuKordaltOrder, &QMenu::aboutToShow, this, [this] { mnuKordaltOrderPopup(); });
+    kordalts->OnContextMenu = [this](QPoint at) { Borders.mnuKordaltOrder->popup(at); };
+
+    Borders.Label49 = MakeLabel(page, "Label49", 530, 310, 100, 16);
+    Borders.TrackBar1 = MakeTrackBar(page, "TrackBar1", 530, 326, 30, 76, true);
+    Borders.TrackBar1->setInvertedAppearance(false);
+    Borders.Label1 = MakeLabel(page, "Label1", 564, 340, 66, 16);
+    Borders.Label_km = MakeLabel(page, "Label_km", 564, 366, 66, 16);
+    connect(Borders.TrackBar1, &QSlider::valueChanged, this, [this] { TrackBar1Change(); });
+
+    Borders.ExLabel4 = new TExLabel(page);
+    Borders.ExLabel4->setObjectName("ExLabel4");
+    Borders.ExLabel4->setGeometry(180, 8, 100, 18);
+    Borders.ExLabel5 = new TExLabel(page);
+    Borders.ExLabel5->setObjectName("ExLabel5");
+    Borders.ExLabel5->setGeometry(180, 28, 100, 18);
+    Borders.SpeedButton6 = new TExSpeedButton(page);
+    Borders.SpeedButton6->setObjectName("SpeedButton6");
+    Borders.SpeedButton6->setGeometry(180, 200, 140, 26);
+    connect(Borders.SpeedButton6, &TExSpeedButton::OnClick, this, [this] { SpeedButton6Click(); });
+    Borders.ShowGraph = new TExSpeedButton(page);
+    Borders.ShowGraph->setObjectName("ShowGraph");
+    Borders.ShowGraph->setGeometry(180, 232, 140, 26);
+    connect(Borders.ShowGraph, &TExSpeedButton::OnClick, this, [this] { ShowGraphClick(); });
+    Borders.ArmyInfo = MakeHiddenButton(page, "ArmyInfo");
+    Borders.ShowMap = MakeHiddenButton(page, "ShowMap");
+    connect(Borders.ArmyInfo, &QPushButton::clicked, this, [this] { ArmyInfoClick(); });
+    connect(Borders.ShowMap, &QPushButton::clicked, this, [this] { ShowMapClick(); });
+    ShowFrontControls(false);
+}
+
+void TMain::LocalizeBordersPage() {
+    Borders.ExLabel4->SetCaption(LangText(1568, ""));
+    Borders.Label111->setText(LangText(1569, ""));
+    Borders.SpeedButton6->SetCaption(LangText(1570, ""));
+    Borders.SpeedButton6->setToolTip(LangText(1571, ""));
+    Borders.ShowGraph->SetCaption(LangText(1572, ""));
+    Borders.Label49->setText(LangText(1596, ""));
+    Borders.N1->setText(LangText(1591, ""));
+    Borders.N2->setText(LangText(1592, ""));
+    static constexpr int countryWidths[4] = {60, 30, 35, 25};
+    for (int c = 0; c < 4; ++c) Borders.dgrCountries->SetColWidths(c, countryWidths[c]);
+    static constexpr int kordaltWidths[8] = {70, 50, 55, 40, 40, 40, 90, 44};
+    for (int c = 0; c < 8; ++c) Borders.dgrKordalts->SetColWidths(c, kordaltWidths[c]);
+    KordaltOrderNames.assign(4, {});
+    KordaltColumnTitles.assign(8, {});
+    static constexpr int orderTexts[4] = {1169, 1175, 1171, 1172};
+    for (int i = 0; i < 4; ++i) KordaltOrderNames[static_cast<size_t>(i)] = LangTextCp(orderTexts[i]);
+    static constexpr int titleTexts[8] = {1157, 1158, 1163, 1161, 1159, 1160, 1162, 1156};
+    for (int i = 0; i < 8; ++i) KordaltColumnTitles[static_cast<size_t>(i)] = LangTextCp(titleTexts[i]);
+    KordaltDismissText = LangTextCp(1176);
+}
+
+std::vector<int> TMain::CountryRows() const {
+    std::vector<int> rows;
+    const int gos = Game.CurrentGos;
+    if (gos >= 1 && gos <= Game.GosCount && Game.mGos[gos].Alive) rows.push_back(gos);
+    for (int j = 1; j <= Game.GosCount; ++j)
+        if (j != gos && Game.mGos[j].Alive && BordersCurrent(j)) rows.push_back(j);
+    for (int j = 1; j <= Game.GosCount; ++j)
+        if (j != gos && Game.mGos[j].Alive && !BordersCurrent(j)) rows.push_back(j);
+    return rows;
+}
+
+void TMain::DrawCountryCell(int col, int row, const TRect& rect) {
+    const std::vector<int> rows = CountryRows();
+    if (row < 0 || row >= static_cast<int>(rows.size())) return;
+    TExDrawGrid* grid = Borders.dgrCountries;
+    QPainter& canvas = *grid->Canvas();
+    const int j = rows[static_cast<size_t>(row)];
+    const bool visible = j == Game.CurrentGos || BordersCurrent(j);
+    canvas.fillRect(rect.ToQRect(), ToQColor(row % 2 == 1 ? clWhite : clBtnFace));
+    canvas.setPen(ToQColor(visible ? clBlack : clGrayText));
+    const TGosRec& rec = Game.mGos[j];
+    const bool hidden = !visible && !Borders.N2->isChecked();
+    switch (col) {
+        case 0:
+            grid->DrawCellStr(rect, Qs(rec.Name.Str()), taLeftJustify);
+            break;
+        case 1:
+            grid->DrawCellStr(rect, hidden ? "..." : Dec(Map ? Map->RegionSize(static_cast<uint8_t>(j)) : 0),
+                              taRightJustify);
+            break;
+        case 2:
+            grid->DrawCellStr(rect, hidden ? "..." : Dec(Population(static_cast<uint8_t>(j))), taRightJustify);
+            break;
+        case 3: {
+            canvas.fillRect(rect.ToQRect(), ToQColor(GosColor(j)));
+            const bool showAttitude = GameMode == kLocalGame || (GameMode == 1 && CountHumanGos() == 1);
+            if (showAttitude && visible && j != Game.CurrentGos)
+                DrawAttitudeIcon(canvas, QPoint(rect.left, rect.top),
+                                 AttitudeIcon(rec.Relations[Game.CurrentGos].Attitude));
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void TMain::DrawKordaltCell(int col, int row, const TRect& rect, unsigned state) {
+    TExDrawGrid* grid = Borders.dgrKordalts;
+    QPainter& canvas = *grid->Canvas();
+    if (row == 0) {
+        canvas.fillRect(rect.ToQRect(), ToQColor(clBtnFace));
+        canvas.setPen(ToQColor(clBlue));
+        grid->DrawCellStr(rect, Qs(KordaltColumnTitles[static_cast<size_t>(col)]), taCenter);
+        return;
+    }
+    const bool selected = (state & gdSelected) != 0;
+    const QPalette& palette = grid->palette();
+    canvas.fillRect(rect.ToQRect(), selected ? palette.color(QPalette::Highlight)
+                                             : ToQColor(row % 2 == 0 ? clBtnFace : clWhite));
+    QColor text = selected ? palette.color(QPalette::HighlightedText) : QColor(Qt::black);
+    if (row - 1 >= static_cast<int>(KordaltRows.size())) return;
+    const int k = KordaltRows[static_cast<size_t>(row - 1)];
+    const TKordaltRec& rec = Kordalt(k);
+    QString value;
+    TAlignment align = taRightJustify;
+    switch (col) {
+        case 0:
+            value = Qs(rec.Name.Str());
+            align = taLeftJustify;
+            break;
+        case 1:
+            value = Dec(rec.Age);
+            if (rec.Age >= 60) text = ToQColor(selected ? kLightRed : clRed);
+            break;
+        case 2:
+            value = Dec(rec.Speed);
+            break;
+        case 3:
+            value = Dec(rec.Mark);
+            break;
+        case 4:
+            value = Dec(rec.Mastery);
+            if (rec.Mastery == 100) text = ToQColor(selected ? clLime : clGreen);
+            break;
+        case 5:
+            value = Dec(rec.Condition);
+            if (rec.Condition == 100) text = ToQColor(selected ? clLime : clGreen);
+            break;
+        case 6:
+            value = Qs(KordaltOrderText(k));
+            align = taLeftJustify;
+            break;
+        default:
+            value = Dec(KordaltTroops(k));
+            break;
+    }
+    canvas.setPen(text);
+    grid->DrawCellStr(rect, value, align);
+}
+
+void TMain::FillKordaltList(int) {
+    KordaltRows.clear();
+    for (int k = 1; k <= KordaltSlotCount; ++k)
+        if (Kordalt(k).Owner == Game.CurrentGos) KordaltRows.push_back(k);
+    TExDrawGrid* grid = Borders.dgrKordalts;
+    grid->SetRowCount(std::max(2, static_cast<int>(KordaltRows.size()) + 1));
+    grid->SetFixedRows(1);
+    if (grid->RowCount() > 6) {
+        grid->SetColWidths(7, 42);
+    } else {
+        int used = 8 * grid->GridLineWidth();
+        for (int c = 0; c < 7; ++c) used += grid->ColWidths(c);
+        grid->SetColWidths(7, grid->width() - used - 3);
+    }
+    grid->viewport()->update();
+}
+
+int TMain::SelectedKordalt() const {
+    const int index = Borders.dgrKordalts->Row() - 1;
+    if (index < 0 || index >= static_cast<int>(KordaltRows.size())) return 0;
+    return KordaltRows[static_cast<size_t>(index)];
+}
+
+void TMain::ShowFrontControls(bool visible) {
+    Borders.TrackBar1->setVisible(visible);
+    Borders.Label1->setVisible(visible);
+    Borders.Label_km->setVisible(visible);
+    Borders.Label49->setVisible(visible);
+}
+
+void TMain::ArmyInfoClick() {
+    TGosRec& rec = CurrentRec();
+    for (int j = 1; j <= Game.GosCount; ++j) {
+        const uint8_t k = rec.Fronts[j].Kordalt;
+        if (k == 0 || Kordalt(k).Order != kOrderAttack) MoveFrontToReserve(Game.CurrentGos, static_cast<uint8_t>(j));
+    }
+    Borders.ExLabel5->SetCaption(Dec(rec.Reserve));
+    const int k = SelectedKordalt();
+    if (k != 0 && Kordalt(k).Order == kOrderAttack) {
+        const int32_t onFront = FrontSoldiers(Game.CurrentGos, Kordalt(k).Front);
+        QSlider* slider = Borders.TrackBar1;
+        slider->blockSignals(true);
+        slider->setMaximum(onFront + rec.Reserve);
+        slider->setValue(onFront);
+        slider->blockSignals(false);
+        Borders.Label1->setText(Dec(slider->value()));
+        Borders.Label_km->setText(
+            Qs(FormatText(LangTextCp(1597, "%d"), {CaptureSquares(Kordalt(k).Speed, slider->value())})));
+        ShowFrontControls(true);
+    } else {
+        ShowFrontControls(false);
+    }
+    CheckGameState(Cp("После прорисовки войск:"));
+}
+
+void TMain::TrackBar1Change() {
+    const int k = SelectedKordalt();
+    if (k == 0) return;
+    const uint8_t f = Kordalt(k).Front;
+    if (f != 0) {
+        TGosRec& rec = CurrentRec();
+        const int32_t oldReserve = rec.Reserve;
+        const int32_t oldFront = FrontSoldiers(Game.CurrentGos, f);
+        QSlider* slider = Borders.TrackBar1;
+        // The front holds exactly the slider's soldiers, all of troop type 1.
+        rec.Reserve = slider->maximum() - slider->value();
+        for (int t = 1; t <= 5; ++t) rec.Fronts[f].Soldiers[t] = 0;
+        rec.Fronts[f].Soldiers[1] = slider->value();
+        Borders.dgrKordalts->viewport()->update();
+        int64_t total = rec.Reserve;
+        for (int j = 1; j <= Game.GosCount; ++j) total += FrontSoldiers(Game.CurrentGos, static_cast<uint8_t>(j));
+        if (total != rec.Soldiers) {
+            rec.Reserve = oldReserve;
+            rec.Fronts[f].Soldiers[1] = oldFront;
+        }
+    }
+    Borders.ArmyInfo->click();
+}
+
+void TMain::StringGrid2Click() { Borders.ArmyInfo->click(); }
+
+void TMain::mnuKordaltOrderPopup() {
+    QMenu* menu = Borders.mnuKordaltOrder;
+    menu->clear();
+    const int k = SelectedKordalt();
+    if (k == 0) return;
+    const TKordaltRec& rec = Kordalt(k);
+    auto add = [this, menu](const std::string& caption, int tag, bool isDefault) {
+        QAction* item = menu->addAction(Qs(caption));
+        item->setData(tag);
+        if (isDefault) menu->setDefaultAction(item);
+        connect(item, &QAction::triggered, this, [this, tag] { MenuOnClick(tag); });
+    };
+    add(KordaltOrderNames[2], 1, rec.Order == kOrderRest);
+    add(KordaltOrderNames[3], 2, rec.Order == kOrderTrain);
+    add(KordaltOrderNames[0], kFortifyTag, rec.Order == kOrderFortify);
+    menu->addSeparator();
+    for (int j = 1; j <= Game.GosCount; ++j)
+        if (j != Game.CurrentGos && Game.mGos[j].Alive && BordersCurrent(j))
+            add(FormatText(KordaltOrderNames[1], {Game.mGos[j].Name.Str()}), j + kAttackTagBase,
+                rec.Order == kOrderAttack && rec.Front == j);
+    menu->addSeparator();
+    add(KordaltDismissText, kDismissTag, false);
+}
+
+void TMain::ReleaseFromFront(int k) {
+    TKordaltRec& rec = Kordalt(k);
+    if (rec.Front != 0) CurrentRec().Fronts[rec.Front].Kordalt = 0;
+    rec.Front = 0;
+}
+
+void TMain::MenuOnClick(int tag) {
+    const int k = SelectedKordalt();
+    if (k == 0) return;
+    TKordaltRec& rec = Kordalt(k);
+    TGosRec& gos = CurrentRec();
+    if (rec.Order == kOrderFortify || rec.Order == kOrderAttack) {
+        ReleaseFromFront(k);
+        Borders.ArmyInfo->click();
+    }
+    if (tag == 1) {
+        rec.Order = kOrderRest;
+    } else if (tag == 2) {
+        rec.Order = kOrderTrain;
+    } else if (tag == kFortifyTag) {
+        for (int other : KordaltRows)
+            if (Kordalt(other).Order == kOrderFortify) {
+                ReleaseFromFront(other);
+                AutoRestOrTrain(other);
+            }
+        rec.Front = Game.CurrentGos;
+        gos.Fronts[Game.CurrentGos].Kordalt = static_cast<uint8_t>(k);
+        rec.Order = kOrderFortify;
+    } else if (tag == kDismissTag) {
+        if (Ask(LangTextCp(3111))) {
+            ReleaseFromFront(k);
+            rec.Order = kOrderRest;
+            InitKordalt(k);
+            --gos.KordaltCount;
+        }
+        FillKordaltList(Game.CurrentGos);
+    } else if (tag > kAttackTagBase) {
+        const int j = tag - kAttackTagBase;
+        for (int other : KordaltRows)
+            if (Kordalt(other).Order == kOrderAttack && Kordalt(other).Front == j) {
+                ReleaseFromFront(other);
+                AutoRestOrTrain(other);
+            }
+        rec.Front = static_cast<uint8_t>(j);
+        rec.Order = kOrderAttack;
+        gos.Fronts[j].Kordalt = static_cast<uint8_t>(k);
+    }
+    Borders.dgrKordalts->viewport()->update();
+    Borders.ArmyInfo->click();
+    if (tag > kAttackTagBase) Borders.TrackBar1->setValue(Borders.TrackBar1->maximum());
+}
+
+void TMain::SpeedButton6Click() {
+    TGosRec& gos = CurrentRec();
+    for (int j = 1; j <= Game.GosCount; ++j) gos.Fronts[j].Kordalt = 0;
+    for (int k = 1; k <= KordaltSlotCount; ++k)
+        if (Kordalt(k).Owner == Game.CurrentGos) {
+            Kordalt(k).Front = 0;
+            Kordalt(k).Order = kOrderRest;
+        }
+    Borders.ArmyInfo->click();
+    Borders.dgrKordalts->viewport()->update();
+    TabSheet3->update();
+}
+
+void TMain::ShowMapClick() {
+    QImage image(302, 302, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    if (Map) DrawMiniMap(image, QRect(QPoint(1, 1), QPoint(300, 300)));
+    Borders.Image6->setPixmap(QPixmap::fromImage(image));
+}
+
+void TMain::N1Click() {
+    Borders.N1->setChecked(!Borders.N1->isChecked());
+    RedrawMiniMap();
+}
+
+void TMain::N2Click() {
+    Borders.N2->setChecked(!Borders.N2->isChecked());
+    RedrawMiniMap();
+}
+
+void TMain::N3Click() {
+    Borders.N3->setChecked(!Borders.N3->isChecked());
+    MapShowNames = Borders.N3->isChecked();
+    RedrawMiniMap();
+}
+
+void TMain::RedrawMiniMap() {
+    MapMode = MapModeFromMenu(Borders.N1->isChecked(), Borders.N2->isChecked());
+    ShowMapClick();
+    Borders.dgrCountries->viewport()->update();
+}
+
+}  // namespace kordalt

@@ -1,0 +1,317 @@
+// The information page (events, battles, chronicle) and the chat page.
+#include <QChart>
+#include <QChartView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QPainter>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QValueAxis>
+
+#include "controls/draw_grid.h"
+#include "controls/list_box.h"
+#include "controls/speed_button.h"
+#include "controls/splitter.h"
+#include "game/game_state.h"
+#include "game/support.h"
+#include "game/arith.h"
+#include "ui/main_screen.h"
+#include "ui/main_screen_report.h"
+#include "ui/main_screen_support.h"
+
+namespace kordalt {
+
+namespace {
+
+constexpr int kBattleRowHeight = 19;
+constexpr int kBattleRowsShown = 5;
+
+// Prefix and suffix of the destroyed-state announcement around its "%s".
+struct AlarmPattern {
+    std::string prefix, suffix;
+};
+
+AlarmPattern CurrentAlarmPattern() {
+    const std::string text = TrimEC(LangTextCp(3319));
+    const size_t at = text.find("%s");
+    if (at == std::string::npos) return {};
+    return {TrimEC(text.substr(0, at)), TrimEC(text.substr(at + 2))};
+}
+
+void AddLine(QTextEdit* edit, const QString& text, const QColor& colour, bool bold) {
+    QTextCharFormat format;
+    format.setForeground(colour);
+    format.setFontWeight(bold ? QFont::Bold : QFont::Normal);
+    QTextCursor cursor(edit->document());
+    cursor.movePosition(QTextCursor::End);
+    if (!edit->document()->isEmpty()) cursor.insertBlock();
+    cursor.insertText(text, format);
+}
+
+QChartView* MakeChart(QWidget* parent, const char* name, QLineSeries*& first, const char* firstName,
+                      QLineSeries*& second, const char* secondName) {
+    auto* chart = new QChart();
+    first = new QLineSeries(chart);
+    first->setObjectName(firstName);
+    second = new QLineSeries(chart);
+    second->setObjectName(secondName);
+    chart->addSeries(first);
+    chart->addSeries(second);
+    chart->createDefaultAxes();
+    chart->legend()->hide();
+    chart->setMargins(QMargins(0, 0, 0, 0));
+    auto* view = new QChartView(chart, parent);
+    view->setObjectName(name);
+    view->setRenderHint(QPainter::Antialiasing);
+    return view;
+}
+
+}  // namespace
+
+bool IsAlarmLine(const std::string& line) {
+    const AlarmPattern p = CurrentAlarmPattern();
+    if (p.prefix.empty() && p.suffix.empty()) return false;
+    return (p.prefix.empty() || line.find(p.prefix) != std::string::npos) &&
+           (p.suffix.empty() || line.find(p.suffix) != std::string::npos);
+}
+
+void TMain::BuildInfoPage() {
+    QWidget* page = TabSheet0;
+    Info.Label91 = MakeLabel(page, "Label91", 4, 2, 310, 18);
+    Info.RichEdit1 = new QTextEdit(page);
+    Info.RichEdit1->setObjectName("RichEdit1");
+    Info.RichEdit1->setGeometry(4, 20, 310, 160);
+    Info.RichEdit3 = new QTextEdit(page);
+    Info.RichEdit3->setObjectName("RichEdit3");
+    Info.RichEdit3->setGeometry(4, 184, 310, 180);
+    Info.Label92 = MakeLabel(page, "Label92", 320, 2, 310, 18);
+    Info.Label101 = MakeLabel(page, "Label101", 320, 20, 310, 16);
+    Info.ExDrawGrid1 = new TExDrawGrid(page);
+    Info.ExDrawGrid1->setObjectName("ExDrawGrid1");
+    Info.ExDrawGrid1->setGeometry(320, 38, 310, 95);
+    Info.ExDrawGrid1->SetColCount(1);
+    Info.ExDrawGrid1->SetFixedCols(0);
+    Info.ExDrawGrid1->SetFixedRows(0);
+    Info.ExDrawGrid1->SetRowCount(1);
+    Info.ExDrawGrid1->SetDefaultRowHeight(kBattleRowHeight - 1);
+    Info.ExDrawGrid1->SetOptions(Info.ExDrawGrid1->Options() | goRowSelect);
+    Info.ExDrawGrid1->OnDrawCell = [this](TExDrawGrid* grid, int, int row, const TRect& rect, TGridDrawState) {
+        if (row < 0 || row >= static_cast<int>(BattleUnits.size())) return;
+        TRect r = rect;
+        grid->Canvas()->drawText(QPoint(r.left, r.top + grid->fontMetrics().ascent()),
+                                 " " + Qs(BattleUnits[static_cast<size_t>(row)]->Title));
+    };
+    Info.ExDrawGrid1->OnSelectCell = [this](TExDrawGrid*, int col, int row, bool& canSelect) {
+        ExDrawGrid1SelectCell(col, row, canSelect);
+    };
+    Info.ExSplitter1 = new TExSplitter(page);
+    Info.ExSplitter1->setObjectName("ExSplitter1");
+    Info.RichEdit2 = new QTextEdit(page);
+    Info.RichEdit2->setObjectName("RichEdit2");
+    Info.Panel28 = new QWidget(page);
+    Info.Panel28->setObjectName("Panel28");
+    Info.Panel28->setGeometry(320, 270, 310, 130);
+    Info.Chart1 = MakeChart(Info.Panel28, "Chart1", Info.Series1, "Series1", Info.Series2, "Series2");
+    Info.Chart1->setGeometry(0, 0, 154, 130);
+    Info.Chart2 = MakeChart(Info.Panel28, "Chart2", Info.Series3, "Series3", Info.Series4, "Series4");
+    Info.Chart2->setGeometry(156, 0, 154, 130);
+    for (QTextEdit* edit : {Info.RichEdit1, Info.RichEdit2, Info.RichEdit3}) edit->setReadOnly(true);
+
+    auto makeButton = [page](const char* name, int x) {
+        auto* button = new TExSpeedButton(page);
+        button->setObjectName(name);
+        button->setGeometry(x, 368, 150, 30);
+        return button;
+    };
+    Info.SpeedButton7 = makeButton("SpeedButton7", 4);
+    Info.SpeedButton3 = makeButton("SpeedButton3", 164);
+    connect(Info.SpeedButton7, &TExSpeedButton::OnClick, this, [this] { SpeedButton7Click(); });
+    connect(Info.SpeedButton3, &TExSpeedButton::OnClick, this, [this] { SpeedButton3Click(); });
+
+    QWidget* chat = TabSheetChat;
+    Info.ChatRichEdit = new QTextEdit(chat);
+    Info.ChatRichEdit->setObjectName("ChatRichEdit");
+    Info.ChatRichEdit->setReadOnly(true);
+    Info.ChatRichEdit->setGeometry(4, 4, 460, 366);
+    Info.ChatEdit = new QLineEdit(" ", chat);
+    Info.ChatEdit->setObjectName("ChatEdit");
+    Info.ChatEdit->setGeometry(4, 374, 460, 24);
+    Info.ChatEdit->installEventFilter(this);
+    Info.Label42 = MakeLabel(chat, "Label42", 470, 4, 160, 16);
+    Info.ChatExCheckListBox = new TExCheckListBox(chat);
+    Info.ChatExCheckListBox->setObjectName("ChatExCheckListBox");
+    Info.ChatExCheckListBox->setGeometry(470, 22, 160, 376);
+    Info.ChatExCheckListBox->setEnabled(false);
+    TabSheetChat->installEventFilter(this);
+}
+
+void TMain::LocalizeInfoPage() {
+    Info.Label91->setText(LangText(1506, ""));
+    Info.Label92->setText(LangText(1507, ""));
+    Info.Label101->setText(LangText(1508, ""));
+    Info.SpeedButton7->SetCaption(LangText(1510, ""));
+    Info.SpeedButton3->SetCaption(LangText(1511, ""));
+    Info.Label42->setText(LangText(1584, ""));
+}
+
+void TMain::ClearBattleUnits() { BattleUnits.clear(); }
+
+void TMain::RebuildBattleList() {
+    ClearBattleUnits();
+    TBattleUnit* open = nullptr;
+    const std::string battleStart = LangTextCp(3305);
+    for (int i = 0; i < ReportCount(); ++i) {
+        const TReportEntry m = ReportEntry(i);
+        if (m.Gos != Game.CurrentGos || !IsBattleEntry(m)) continue;
+        const std::string& text = m.Text;
+        if (text == battleStart) {
+            if (open) open->LastIndex = i - 1;
+            BattleUnits.push_back(std::make_unique<TBattleUnit>());
+            open = BattleUnits.back().get();
+            open->FirstIndex = i;
+        } else if (CountParEC(text, "~") == 2 && !BattleUnits.empty()) {
+            const int32_t n = DigitsToInt(GetParEC(text, 1, "~"));
+            const size_t index = n < 0 || n >= static_cast<int32_t>(BattleUnits.size()) ? BattleUnits.size() - 1
+                                                                                         : static_cast<size_t>(n);
+            BattleUnits[index]->Title = GetParEC(text, 0, "~");
+        }
+    }
+    if (open) open->LastIndex = ReportCount() - 1;
+
+    TExDrawGrid* grid = Info.ExDrawGrid1;
+    const int units = static_cast<int>(BattleUnits.size());
+    grid->SetColWidths(0, units > 4 ? grid->width() - 15 : grid->width());
+    if (units == 0) {
+        grid->hide();
+        Info.ExSplitter1->hide();
+        grid->SetRowCount(1);
+        grid->resize(grid->width(), 1);
+    } else {
+        grid->show();
+        Info.ExSplitter1->show();
+        grid->SetRowCount(units);
+        grid->resize(grid->width(), kBattleRowHeight * std::min(units, kBattleRowsShown));
+        grid->SetRow(0);
+        bool canSelect = true;
+        ExDrawGrid1SelectCell(0, 0, canSelect);
+    }
+    const int top = grid->geometry().bottom() + 1;
+    Info.ExSplitter1->setGeometry(320, top, 310, 4);
+    Info.RichEdit2->setGeometry(320, top + 4, 310, Info.Panel28->y() - top - 6);
+    grid->viewport()->update();
+}
+
+void TMain::FillEvents() {
+    for (int i = 0; i < ReportCount(); ++i) {
+        const TReportEntry m = ReportEntry(i);
+        if (m.Gos == Game.CurrentGos && IsEventEntry(m)) AddLine(Info.RichEdit1, Qs(m.Text), ToQColor(m.Color), false);
+    }
+}
+
+void TMain::ExDrawGrid1SelectCell(int, int row, bool&) {
+    QTextCursor cursor = Info.RichEdit2->textCursor();
+    cursor.clearSelection();
+    Info.RichEdit2->setTextCursor(cursor);
+    if (row < 0 || row >= static_cast<int>(BattleUnits.size())) return;
+    QLineSeries* series[4] = {Info.Series1, Info.Series2, Info.Series3, Info.Series4};
+    for (QLineSeries* s : series) s->clear();
+    Info.RichEdit2->setUpdatesEnabled(false);
+    Info.RichEdit2->clear();
+    Info.Chart1->chart()->setTitle(LangText(3176, "Армия"));
+    Info.Chart2->chart()->setTitle(LangText(3177, "Мораль"));
+    const TBattleUnit& unit = *BattleUnits[static_cast<size_t>(row)];
+    for (int i = unit.FirstIndex + 1; i <= unit.LastIndex && i < ReportCount(); ++i) {
+        const TReportEntry m = ReportEntry(i);
+        if (m.Gos != Game.CurrentGos || !IsBattleEntry(m)) continue;
+        SetCurrentReportEntry(i);
+        const std::string& text = m.Text;
+        const int n = CountParEC(text, "~");
+        if (n == 2) continue;
+        if (n == 5) {
+            for (QLineSeries* s : series) {
+                QPen pen = s->pen();
+                pen.setWidth(2);
+                s->setPen(pen);
+            }
+            continue;
+        }
+        AddLine(Info.RichEdit2, Qs(GetParEC(text, 0, "~")), ToQColor(m.Color), false);
+        if (n != 9) continue;
+        auto field = [&](int f) { return static_cast<double>(DigitsToInt(GetParEC(text, f, "~"))); };
+        const double x = Info.Series1->count();
+        Info.Series1->append(x, field(1) + field(2) + field(3));
+        Info.Series2->append(x, field(5) + field(6) + field(7));
+        Info.Series3->append(x, field(4));
+        Info.Series4->append(x, field(8));
+    }
+    Info.RichEdit2->setUpdatesEnabled(true);
+    for (QChartView* view : {Info.Chart1, Info.Chart2}) {
+        QChart* chart = view->chart();
+        chart->zoomReset();
+        const auto list = chart->series();
+        double maxX = 1, maxY = 1;
+        for (QAbstractSeries* s : list)
+            for (const QPointF& p : static_cast<QLineSeries*>(s)->points()) {
+                maxX = std::max(maxX, p.x());
+                maxY = std::max(maxY, p.y());
+            }
+        chart->axes(Qt::Horizontal).first()->setRange(0, maxX);
+        chart->axes(Qt::Vertical).first()->setRange(0, maxY);
+        chart->zoom(0.95);
+    }
+    Info.Panel28->setVisible(Info.Series1->count() >= 2);
+}
+
+void TMain::ShowChronicle(QTextEdit* edit, const std::string& text) {
+    edit->setUpdatesEnabled(false);
+    edit->clear();
+    const QColor plain = ToQColor(FontColor(edit));
+    const std::string own = CurrentRec().Name.Str();
+    std::string rest = text;
+    size_t lf;
+    while (!rest.empty() && (lf = rest.find('\n')) != std::string::npos) {
+        const std::string line = rest.substr(0, lf);
+        rest.erase(0, lf + 1);
+        const bool bold = !own.empty() && line.find(own) != std::string::npos;
+        AddLine(edit, Qs(line), IsAlarmLine(line) ? ToQColor(clRed) : plain, bold);
+    }
+    edit->setUpdatesEnabled(true);
+}
+
+void TMain::ChatEditKeyPress(QKeyEvent*) {
+    const std::string line = TrimEC(Cs(Info.ChatEdit->text()));
+    if (line.empty()) return;
+    if (MainNetwork()) MainNetwork()->SendAllMessage(line, clBlack);
+    Info.ChatEdit->setText(" ");
+}
+
+void TMain::TabSheetChatExit() { ChatSignal->hide(); }
+
+// The charts window is not built yet: without it the button does nothing.
+void TMain::ShowGraphClick() {}
+
+void TMain::RebuildChatPlayers() {
+    TExCheckListBox* list = Info.ChatExCheckListBox;
+    list->hide();
+    list->Items().Clear();
+    if (MainNetwork()) {
+        const auto players = MainNetwork()->SessionPlayers();
+        for (size_t p = 0; p < players.size(); ++p) {
+            bool owns = false;
+            for (int s = 1; s <= Game.GosCount; ++s) {
+                const TGosRec& rec = Game.mGos[s];
+                if (!rec.Alive || rec.Player != players[p].Id) continue;
+                owns = true;
+                list->Items().Add(Qs(players[p].Name));
+                if (rec.CapturedThisTurn == 39 && static_cast<int>(p) < list->Items().Count())
+                    list->SetItemChecked(static_cast<int>(p), true);
+            }
+            if (!owns) list->Items().Add(LangText(1173, "вне игры:") + " " + Qs(players[p].Name));
+        }
+    }
+    if (PageControl1->currentIndex() == 5) list->show();
+}
+
+}  // namespace kordalt

@@ -1,0 +1,529 @@
+#include "ui/main_screen.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QSlider>
+#include <QTabWidget>
+#include <QLineEdit>
+#include <QTextEdit>
+#include <QTimer>
+
+#include "controls/draw_grid.h"
+#include "controls/list_box.h"
+#include "controls/scroll_text_panel.h"
+#include "controls/speed_button.h"
+#include "game/arith.h"
+#include "game/format.h"
+#include "game/game_loop.h"
+#include "game/language_file.h"
+#include "game/new_game.h"
+#include "game/rules_data.h"
+#include "game/saved_game.h"
+#include "game/self_test.h"
+#include "game/squares.h"
+#include "platform/cp1251.h"
+#include "platform/fatal.h"
+#include "platform/program_path.h"
+#include "ui/main_screen_support.h"
+#include "ui/picture_store.h"
+#include "ui/screens.h"
+
+namespace kordalt {
+
+uint8_t TurnResult = 3;
+double TurnClock = 0;
+OneBased<uint8_t, MaxGos> GosBorders{};
+uint8_t ScienceDirty = 1;
+uint8_t AutoPass = 0;
+uint8_t RememberPage = 1;
+
+namespace {
+
+TMainNetwork* network = nullptr;
+
+constexpr int kSecondsPerDay = 86400;
+
+int ClockSeconds() { return static_cast<int>(Round(TurnClock * kSecondsPerDay)); }
+
+bool LocalGame() { return GameMode == kLocalGame; }
+
+}  // namespace
+
+TMainNetwork* MainNetwork() { return network; }
+
+TMainNetwork* SetMainNetwork(TMainNetwork* value) {
+    TMainNetwork* previous = network;
+    network = value;
+    return previous;
+}
+
+int CountLiveGos() {
+    int count = 0;
+    for (int i = 1; i <= Game.GosCount; ++i)
+        if (Game.mGos[i].Alive != 0) ++count;
+    return count;
+}
+
+int CountHumanGos() {
+    int count = 0;
+    for (int i = 1; i <= Game.GosCount; ++i)
+        if (Game.mGos[i].Alive != 0 && Game.mGos[i].Player != 0) ++count;
+    return count;
+}
+
+TStatusBar::TStatusBar(QWidget* parent) : QWidget(parent) {
+    setObjectName("StatusBar1");
+    static constexpr int widths[8] = {70, 120, 120, 80, 110, 20, 80, 40};
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 2, 0, 0);
+    layout->setSpacing(2);
+    for (int i = 0; i < 8; ++i) {
+        auto* panel = new QLabel(this);
+        panel->setObjectName(QString("StatusBar1Panel%1").arg(i));
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setAlignment(i == 6 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
+        panel->setFixedWidth(widths[i]);
+        layout->addWidget(panel);
+        panels_.push_back(panel);
+    }
+    layout->addStretch();
+}
+
+QString TStatusBar::PanelText(int index) const { return Panel(index)->text(); }
+
+TMain::TMain(QWidget* parent) : QDialog(parent) {
+    setObjectName("Main");
+    setFixedSize(640, 480);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    FormCreate();
+}
+
+TMain::~TMain() {
+    if (Main == this) Main = nullptr;
+}
+
+void TMain::BuildFrame() {
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName("PageControl1");
+    PageControl1->setGeometry(0, 0, 640, 432);
+    const char* names[6] = {"TabSheet0", "TabSheet1", "TabSheet2", "TabSheet3", "TabSheet4", "TabSheetChat"};
+    QWidget** sheets[6] = {&TabSheet0, &TabSheet1, &TabSheet2, &TabSheet3, &TabSheet4, &TabSheetChat};
+    for (int i = 0; i < 6; ++i) {
+        *sheets[i] = new QWidget();
+        (*sheets[i])->setObjectName(names[i]);
+        PageControl1->addTab(*sheets[i], QString());
+    }
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
+
+    auto makeButton = [this](const char* name, int x) {
+        auto* button = new QPushButton(this);
+        button->setObjectName(name);
+        button->setGeometry(x, 434, 100, 24);
+        return button;
+    };
+    BitBtn1 = makeButton("BitBtn1", 318);
+    BitBtn3 = makeButton("BitBtn3", 424);
+    BitBtn2 = makeButton("BitBtn2", 530);
+    BitBtn4 = makeButton("BitBtn4", 4);
+    BitBtn1->setEnabled(false);
+    BitBtn3->installEventFilter(this);
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { PressNext(); });
+    connect(BitBtn3, &QPushButton::clicked, this, [this] { PressPass(); });
+    connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
+    ExtraExit = MakeHiddenButton(this, "ExtraExit");
+    connect(ExtraExit, &QPushButton::clicked, this, [this] { PressExtraExit(); });
+
+    StatusBar1 = new TStatusBar(this);
+    StatusBar1->setGeometry(0, 460, 640, 20);
+    ChatSignal = new QFrame(StatusBar1);
+    ChatSignal->setObjectName("ChatSignal");
+    ChatSignal->setAutoFillBackground(true);
+    const QRect lamp = StatusBar1->Panel(5)->geometry();
+    ChatSignal->setGeometry(70 + 120 + 120 + 80 + 110 + 5 * 2 + 5, 6, 10, 10);
+    (void)lamp;
+    SetPaletteColor(*ChatSignal, QPalette::Window, clRed);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName("Timer2");
+    Timer2->setInterval(300000);
+    connect(Timer2, &QTimer::timeout, this, [this] { Timer2Timer(); });
+    Timer2->start();
+
+    SaveDialog1 = new QFileDialog(this);
+    SaveDialog1->setObjectName("SaveDialog1");
+    SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
+    SaveDialog1->setDefaultSuffix("kordalt");
+}
+
+void TMain::FormCreate() {
+    BuildFrame();
+    BuildInfoPage();
+    BuildEconomyPage();
+    BuildSciencePage();
+    BuildBordersPage();
+    BuildShopPage();
+    BattleUnits.clear();
+    Localize();
+    LoadGlyphs();
+    SetBackgrounds();
+    HelpContext = 10;
+    PageControl1->setCurrentIndex(0);
+    BitBtn3->setFocus();
+    SetActivationHandler(this, [this] { FormActivate(); });
+}
+
+void TMain::Localize() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen && screen->size() == QSize(640, 480)) setWindowFlag(Qt::FramelessWindowHint, true);
+    setWindowTitle(LangText(1500, "Kordalt"));
+    QPushButton* buttons[4] = {BitBtn1, BitBtn2, BitBtn3, BitBtn4};
+    for (int i = 0; i < 4; ++i) {
+        buttons[i]->setToolTip(LangText(1501 + i, ""));
+        buttons[i]->setText(LangText(1586 + i, ""));
+    }
+    static constexpr int tabTexts[6] = {1505, 1513, 1545, 1564, 1574, 1583};
+    for (int i = 0; i < 6; ++i) PageControl1->setTabText(i, LangText(tabTexts[i], ""));
+    LocalizeInfoPage();
+    LocalizeEconomyPage();
+    LocalizeSciencePage();
+    LocalizeBordersPage();
+    LocalizeShopPage();
+    SaveDialog1->setDirectory(QString::fromStdString(ProgramDirectory()));
+    SaveDialog1->setWindowTitle(LangText(1585, ""));
+    const QString filter = Qs((LanguageFile ? LanguageFile->GetTextRaw(1174, "") : ""));
+    SaveDialog1->setNameFilter(filter.section('|', 0, 0) + " (" + filter.section('|', 1, 1) + ")");
+    ApplyLanguageFont(this);
+}
+
+void TMain::LoadGlyphs() {
+    if (!PictureList) return;
+    const std::pair<TExSpeedButton*, int> speedButtons[] = {
+        {Borders.ShowGraph, 25}, {Borders.SpeedButton6, 26}, {Science.SpeedButton4, 24},
+        {Shop.SpeedButton5, 27}, {Info.SpeedButton3, 17},    {Info.SpeedButton7, 10}};
+    for (const auto& [button, index] : speedButtons) {
+        QImage glyph;
+        PictureList->LoadGlyph(glyph, index);
+        button->SetGlyph(glyph);
+        button->SetNumGlyphs(2);
+    }
+    const std::pair<QPushButton*, int> bitButtons[] = {{BitBtn1, 14}, {BitBtn4, 15}, {BitBtn3, 16}, {BitBtn2, 13}};
+    for (const auto& [button, index] : bitButtons) {
+        QImage glyph;
+        PictureList->LoadGlyph(glyph, index);
+        if (glyph.isNull()) continue;
+        // The first of the glyph's two pictures, its lower-left colour transparent.
+        QImage face = glyph.copy(0, 0, glyph.height(), glyph.height()).convertToFormat(QImage::Format_ARGB32);
+        const QRgb transparent = face.pixel(0, face.height() - 1);
+        for (int y = 0; y < face.height(); ++y)
+            for (int x = 0; x < face.width(); ++x)
+                if (face.pixel(x, y) == transparent) face.setPixel(x, y, qRgba(0, 0, 0, 0));
+        button->setIcon(QIcon(QPixmap::fromImage(face)));
+    }
+}
+
+void TMain::SetBackgrounds() {}
+
+TTurnResult TMain::RunTurn() {
+    modalResult_ = 0;
+    TurnResult = 3;
+    show();
+    FormActivate();
+    const int result = ExecModal(*this);
+    if (result == 1) return TTurnResult::Next;
+    if (result == 2) return TTurnResult::Pass;
+    return TTurnResult::Quit;
+}
+
+void TMain::FormActivate() {
+    if (TurnShown != 1) return;
+    if (Game.MapSize < 50 || Game.MapSize > 100) FatalExit(kBadMapSizeExitCode, "map size out of range");
+    const uint8_t gos = Game.CurrentGos;
+    for (int j = 1; j <= MaxGos; ++j) GosBorders[j] = 0;
+    for (int j = 1; j <= Game.GosCount; ++j)
+        if (j != gos) GosBorders[j] = Map && Map->AreNeighbours(gos, static_cast<uint8_t>(j)) ? 1 : 0;
+    GosBorders[gos] = 1;
+    Borders.ShowMap->click();
+    Borders.ShowGraph->setVisible(Game.DifficultyLevel == 0 && Game.Year > 1 && LocalGame());
+    Borders.N2->setEnabled(Game.DifficultyLevel == 0);
+    Borders.N2->setVisible(Game.DifficultyLevel == 0);
+    UpdateStatusPanels(0);
+    PageControl1->setTabVisible(5, !LocalGame());
+    if (LocalGame()) ChatSignal->hide();
+    if (IsInternetGame && GameMode == 1 && network)
+        network->SendGameUpdate(Game.Year, LangTextCp(3179, "Russian"));
+    Info.SpeedButton3->setEnabled(GameMode != kNetworkClient);
+    if (IsInternetGame) {
+        Info.SpeedButton3->setEnabled(false);
+        Borders.N2->setEnabled(false);
+        Borders.N2->setVisible(false);
+    }
+    Borders.dgrCountries->SetRowCount(std::max(1, CountLiveGos()));
+    Borders.dgrCountries->viewport()->update();
+    FillKordaltList(gos);
+    TurnResult = 3;
+    BitBtn1->setEnabled(false);
+    StatusBar1->Panel(0)->setText(Qs((FormatText(LangTextCp(1590), {Game.Year}))));
+    StatusBar1->Panel(1)->setText(Qs((CurrentRec().Name.Str())));
+    StatusBar1->Panel(2)->setText(Qs((CurrentRec().PlayerName.Str())));
+    Info.RichEdit1->clear();
+    Info.RichEdit3->clear();
+    SetFontColor(Info.RichEdit3, clBlack);
+    Info.RichEdit2->clear();
+    Info.Panel28->hide();
+    RebuildBattleList();
+    FillEvents();
+    ShowChronicle(Info.RichEdit3, Game.BattleChronicle);
+    ScienceDirty = 1;
+    StartScrollPanels(LanguageFile && LanguageFile->ReadBool("Preferences", "ShowScrollHelp", false));
+    TGosRec& rec = CurrentRec();
+    for (int j = 1; j <= Game.GosCount; ++j) {
+        const uint8_t k = rec.Fronts[j].Kordalt;
+        if (k != 0 && Game.mKordalt[k].Order == kOrderAttack) continue;
+        for (int t = 1; t <= TroopTypeCount; ++t) {
+            rec.Reserve = SaturateI32(int64_t{rec.Reserve} + rec.Fronts[j].Soldiers[t]);
+            rec.Fronts[j].Soldiers[t] = 0;
+        }
+    }
+    const int page = RememberPage == 1 ? LastPage : 0;
+    if (PageControl1->currentIndex() == page) PageControl1Change();
+    else PageControl1->setCurrentIndex(page);
+    ShowChronicle(Borders.RichEdit4, Game.BattleChronicle);
+    Timer1->start();
+    TurnClock = 0;
+}
+
+void TMain::FormDeactivate() {
+    if (TurnShown != 1) return;
+    StartScrollPanels(false);
+    LastPage = PageControl1->currentIndex();
+}
+
+void TMain::StartScrollPanels(bool active) {
+    Shop.ScrollTextPanel1->SetActive(active);
+    Economy.ScrollTextPanel2->SetActive(active);
+    Science.ScrollTextPanel3->SetActive(active);
+}
+
+void TMain::showEvent(QShowEvent* event) {
+    HidePreviousScreen();
+    QDialog::showEvent(event);
+}
+
+void TMain::hideEvent(QHideEvent* event) {
+    Timer1->stop();
+    QDialog::hideEvent(event);
+}
+
+void TMain::UpdateStatusPanels(int seconds) {
+    const int64_t m = Trunc(seconds / 60.0L);
+    StatusBar1->Panel(7)->setText(Dec(m) + ":" + QString("%1").arg(seconds - 60 * m, 2, 10, QChar('0')));
+    const TGosRec& rec = CurrentRec();
+    StatusBar1->Panel(3)->setText(Dollars(rec.Money));
+    QStringList levels;
+    for (const TResearchRec& r : rec.Research) levels << Dec(r.Level);
+    StatusBar1->Panel(4)->setText(levels.join(':'));
+}
+
+void TMain::Timer1Timer() {
+    int s = ClockSeconds();
+    if (s < kSecondsPerDay - 1) ++s;
+    TurnClock = static_cast<double>(s) / kSecondsPerDay;
+    const int minutes = (s / 60) % 60;
+    const int seconds = s % 60;
+    if (AutoPass == 1) PressPass();
+    if (TurnMinutes > 0 && minutes == TurnMinutes) PressNext();
+    if (LocalGame()) {
+        UpdateStatusPanels(minutes * 60 + seconds);
+    } else {
+        const TColor lamp = PaletteColor(*ChatSignal, QPalette::Window);
+        SetPaletteColor(*ChatSignal, QPalette::Window, ColorToRGB(lamp) == clRed ? clBlue : clRed);
+        UpdateStatusPanels(TurnMinutes * 60 - minutes * 60 - seconds);
+        const uint8_t exitGame = network ? network->ExitGame() : 0;
+        if (exitGame == 1 || exitGame == 3) PressExtraExit();
+        if ((seconds + 9) % 10 == 0) RebuildChatPlayers();
+    }
+}
+
+void TMain::Timer2Timer() {
+    if (IsInternetGame && GameMode == 1 && network) network->SendGameUpdate(Game.Year, LangTextCp(3179, "Russian"));
+}
+
+void TMain::Autosave() {
+    std::string name = "autosave";
+    if (!LocalGame()) MakeAutosaveName(name);
+    if (Game.DifficultyLevel == 2 || GameMode == kNetworkClient) return;
+    try {
+        SaveGame(name + ".kordalt");
+    } catch (const SaveError& e) {
+        Tell(e.what());
+    }
+}
+
+void TMain::BitBtn1Click() {
+    Autosave();
+    TurnResult = 1;
+}
+
+void TMain::BitBtn3Click() {
+    const Qt::KeyboardModifiers mods = QGuiApplication::queryKeyboardModifiers();
+    if ((mods & Qt::ControlModifier) && (mods & Qt::ShiftModifier)) AutoPass = AutoPass == 0 ? 1 : 0;
+    Autosave();
+    TurnResult = 2;
+}
+
+void TMain::PressNext() {
+    modalResult_ = 1;
+    BitBtn1Click();
+    FinishModal();
+}
+
+void TMain::PressPass() {
+    modalResult_ = 2;
+    BitBtn3Click();
+    FinishModal();
+}
+
+void TMain::PressExtraExit() {
+    modalResult_ = 1;
+    ExtraExitClick();
+    FinishModal();
+}
+
+void TMain::ExtraExitClick() { TurnResult = 1; }
+
+void TMain::Tell(const std::string& text) {
+    FormDeactivate();
+    ShowMessageBox(TMsgType::Plain, Qs(text));
+}
+
+bool TMain::Ask(const std::string& text) {
+    FormDeactivate();
+    return AskYesNo(Qs(text));
+}
+
+bool TMain::AskSaveOnExit() {
+    const bool confirm = LanguageFile && LanguageFile->ReadBool("Preferences", "ConfirmSaveGame", false);
+    return confirm && (GameMode == 1 || GameMode == kLocalGame) &&
+           Ask(LangTextCp(3120, "Сохранить игру желаете ?"));
+}
+
+void TMain::BitBtn2Click() {
+    if (!Ask(LangTextCp(3119, "Вы уверены, что хотите закончить игру ?"))) return;
+    if (!IsInternetGame && AskSaveOnExit()) SpeedButton3Click();
+    TurnResult = 0;
+    modalResult_ = 3;
+    FinishModal();
+}
+
+bool TMain::FormClose() {
+    if (TurnResult != 3) return true;
+    if (!Ask(LangTextCp(3119, "Вы уверены, что хотите закончить игру?"))) {
+        modalResult_ = 0;
+        return false;
+    }
+    const bool confirm = LanguageFile && LanguageFile->ReadBool("Preferences", "ConfirmSaveGame", false);
+    if (confirm && (GameMode == 1 || GameMode == kLocalGame) &&
+        Ask(LangTextCp(3120, "Сохранить игру желаете?")))
+        SpeedButton3Click();
+    modalResult_ = 3;
+    return true;
+}
+
+void TMain::FinishModal() {
+    if (modalResult_ == 0 || !isVisible()) return;
+    if (!FormClose()) return;
+    done(modalResult_);
+}
+
+// The close box: the close handler asks when no button ended the turn.
+void TMain::reject() {
+    if (!isVisible()) return;
+    if (TurnResult == 3 && !FormClose()) return;
+    done(modalResult_ != 0 ? modalResult_ : 3);
+}
+
+void TMain::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        PressPass();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool TMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == BitBtn3 && event->type() == QEvent::KeyPress) {
+        const QString text = static_cast<QKeyEvent*>(event)->text();
+        if (text == "a" || text == "p") {
+            PressPass();
+            return true;
+        }
+    }
+    if (watched == static_cast<QObject*>(Info.ChatEdit) && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            ChatEditKeyPress(key);
+            return true;
+        }
+    }
+    if (watched == static_cast<QObject*>(Shop.EditName) && event->type() == QEvent::KeyPress &&
+        NameKeyRefused(static_cast<QKeyEvent*>(event)))
+        return true;
+    if (watched == TabSheetChat && event->type() == QEvent::Hide) TabSheetChatExit();
+    return QDialog::eventFilter(watched, event);
+}
+
+void TMain::SpeedButton3Click() {
+    if (IsInternetGame) return;
+    const std::string name = FormatText(Cp("%s_%d"), {CurrentRec().PlayerName.Str(), Game.Year});
+    SaveDialog1->selectFile(Qs((name)));
+    if (SaveDialog1->exec() != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty()) return;
+    try {
+        SaveGame(Utf8ToCp1251(SaveDialog1->selectedFiles().first().toStdString()));
+    } catch (const SaveError& e) {
+        Tell(e.what());
+    }
+}
+
+// The settings dialog is not built yet: the button does nothing without it.
+void TMain::SpeedButton7Click() {}
+
+void TMain::PageControl1Change() {
+    const int page = PageControl1->currentIndex();
+    static constexpr int helpContexts[6] = {10, 11, 12, 13, 14, 16};
+    if (page < 0 || page > 5) return;
+    HelpContext = helpContexts[page];
+    switch (page) {
+        case 1:
+            Economy.EconomyInfo->click();
+            break;
+        case 2:
+            if (ScienceDirty == 1) Science.ScnInfo->click();
+            break;
+        case 3:
+            Borders.ArmyInfo->click();
+            break;
+        case 4:
+            Shop.EditName->setText(LangText(1164, "По умолчанию"));
+            Shop.BuyKordalt->click();
+            break;
+        case 5:
+            Info.ChatExCheckListBox->show();
+            ChatSignal->hide();
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace kordalt

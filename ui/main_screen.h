@@ -1,0 +1,277 @@
+// The main game screen: one human turn of CurrentGos. The frame (turn clock,
+// ways to end the turn, status bar, save) lives in main_screen.cpp; each page
+// has its own file (main_economy_page, main_science_page, main_borders_page,
+// main_shop, main_info_page) implementing its part of TMain.
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "controls/classic.h"
+#include "game/game_state.h"
+#include "game/game_windows.h"
+#include "ui/main_borders_page.h"
+#include "ui/main_economy_page.h"
+#include "ui/main_info_page.h"
+#include "ui/main_science_page.h"
+#include "ui/main_shop.h"
+#include "ui/windows.h"
+
+class QFileDialog;
+class QFrame;
+class QKeyEvent;
+class QLabel;
+class QPushButton;
+class QSlider;
+class QTextEdit;
+class QTabWidget;
+class QTimer;
+
+namespace kordalt {
+
+class TExSpeedButton;
+
+// How the turn is ending: 3 open, 1 Next (also the hidden exit and the time
+// limit), 2 Pass, 0 Exit.
+extern uint8_t TurnResult;
+// Time spent in the turn, as a time of day (fraction of a day) in whole seconds.
+extern double TurnClock;
+// 1 for CurrentGos and every state bordering it; rebuilt by each activation.
+extern OneBased<uint8_t, MaxGos> GosBorders;
+// The science page is rebuilt when next opened.
+extern uint8_t ScienceDirty;
+// While 1, every tick of the turn clock presses Pass.
+extern uint8_t AutoPass;
+// [Preferences] RememberPage: 1 reopens the page open at the last deactivation.
+extern uint8_t RememberPage;
+
+int CountLiveGos();
+int CountHumanGos();
+
+// What the screen needs from a network game; the local game runs without one.
+class TMainNetwork {
+public:
+    struct TSessionPlayer {
+        uint32_t Id;
+        std::string Name;  // cp1251
+    };
+    virtual ~TMainNetwork() = default;
+    // 1 the server closed the game, 3 the session was lost, else 0.
+    virtual uint8_t ExitGame() const = 0;
+    // The session's players in the session's order.
+    virtual std::vector<TSessionPlayer> SessionPlayers() const = 0;
+    // A chat line to every player (cp1251).
+    virtual void SendAllMessage(const std::string& text, TColor color) = 0;
+    // The keep-alive request "gameupdate;..." to the game-listing server; the
+    // reply is not used. `guid` and `address` are filled by the implementation.
+    virtual void SendGameUpdate(int year, const std::string& language) = 0;
+};
+// The installed network layer, nullptr in a local game.
+TMainNetwork* MainNetwork();
+TMainNetwork* SetMainNetwork(TMainNetwork* network);
+
+// One battle of CurrentGos in the turn report.
+struct TBattleUnit {
+    std::string Title;  // cp1251
+    int32_t FirstIndex = 0;
+    int32_t LastIndex = 0;
+};
+
+// The eight panels of the status bar.
+class TStatusBar : public QWidget {
+    Q_OBJECT
+public:
+    explicit TStatusBar(QWidget* parent);
+    QLabel* Panel(int index) const { return panels_.at(static_cast<size_t>(index)); }
+    QString PanelText(int index) const;
+
+private:
+    std::vector<QLabel*> panels_;
+};
+
+class TMain : public QDialog {
+    Q_OBJECT
+public:
+    explicit TMain(QWidget* parent = nullptr);
+    ~TMain() override;
+
+    // Shows the screen modally for CurrentGos (the caller sets TurnShown) and
+    // returns how the turn ended.
+    TTurnResult RunTurn();
+
+    // Frame.
+    void FormCreate();
+    void FormActivate();
+    void FormDeactivate();
+    void Localize();
+    void LoadGlyphs();
+    void UpdateStatusPanels(int seconds);
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void BitBtn3Click();
+    void ExtraExitClick();
+    void SpeedButton3Click();
+    void SpeedButton7Click();
+    void Timer1Timer();
+    void Timer2Timer();
+    void PageControl1Change();
+    // Presses of the buttons with a modal result: the form's modal result
+    // first, then the handler, enabled or not.
+    void PressNext();
+    void PressPass();
+    void PressExtraExit();
+
+    // Economy page.
+    void EconomyInfoClick();
+    void ExSpeedButton12Click();
+    void ExSpeedButton2Click();
+    void ExSpeedButton3Click();
+    void ExSpeedButton4Click();
+    void ExSpeedButton13Click();
+    void Shape18MouseUp();
+    void Shape23MouseUp();
+    void TrackBar11Change();
+    void TrackBar5Change();
+    void TrackBar6Change();
+    void TrackBar7Change();
+    void TrackBar9Change();
+    void TrackBar10Change();
+    void TrackBar12Change();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+
+    // Science page.
+    void ScnInfoClick();
+    void SpinRefreshClick();
+    void SpinEditChange(int branch);
+    void ForOneYearClick(int branch);
+    void MaxClick(int branch);
+    void MinClick(int branch);
+    void SpeedButton4Click();
+
+    // Borders page.
+    void ArmyInfoClick();
+    void TrackBar1Change();
+    void ShowFrontControls(bool visible);
+    void FillKordaltList(int gos);
+    void mnuKordaltOrderPopup();
+    void MenuOnClick(int tag);
+    void SpeedButton6Click();
+    void StringGrid2Click();
+    void ShowMapClick();
+    void N1Click();
+    void N2Click();
+    void N3Click();
+    void RedrawMiniMap();
+    // Rows of the state grid: CurrentGos, its neighbours, then the other living states.
+    std::vector<int> CountryRows() const;
+    // Kordalt of the selected grid row, 0 when the list is empty.
+    int SelectedKordalt() const;
+
+    // Kordalt shop.
+    void BuyKordaltClick();
+    void SpeedButton5Click();
+
+    // Information and chat pages.
+    void ClearBattleUnits();
+    void ExDrawGrid1SelectCell(int col, int row, bool& canSelect);
+    void ShowChronicle(QTextEdit* edit, const std::string& text);
+    void ChatEditKeyPress(QKeyEvent* event);
+    void TabSheetChatExit();
+    void ShowGraphClick();
+
+    int32_t LastPage = 0;
+    std::vector<std::unique_ptr<TBattleUnit>> BattleUnits;
+    std::vector<int> KordaltRows;
+
+    // Controls of the frame.
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabSheet0 = nullptr;
+    QWidget* TabSheet1 = nullptr;
+    QWidget* TabSheet2 = nullptr;
+    QWidget* TabSheet3 = nullptr;
+    QWidget* TabSheet4 = nullptr;
+    QWidget* TabSheetChat = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+    QPushButton* BitBtn2 = nullptr;
+    QPushButton* BitBtn3 = nullptr;
+    QPushButton* BitBtn4 = nullptr;
+    QPushButton* ExtraExit = nullptr;
+    TStatusBar* StatusBar1 = nullptr;
+    QFrame* ChatSignal = nullptr;
+    QTimer* Timer1 = nullptr;
+    QTimer* Timer2 = nullptr;
+    QFileDialog* SaveDialog1 = nullptr;
+    int HelpContext = 10;  // of BitBtn4
+
+    TEconomyPage Economy;
+    TSciencePage Science;
+    TBordersPage Borders;
+    TShopPage Shop;
+    TInfoPage Info;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void reject() override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildFrame();
+    void BuildEconomyPage();
+    void BuildSciencePage();
+    void BuildBordersPage();
+    void BuildShopPage();
+    void BuildInfoPage();
+    void LocalizeEconomyPage();
+    void LocalizeSciencePage();
+    void LocalizeBordersPage();
+    void LocalizeShopPage();
+    void LocalizeInfoPage();
+    void SetBackgrounds();
+    void StartScrollPanels(bool active);
+    void RebuildBattleList();
+    void FillEvents();
+    void RebuildChatPlayers();
+    void Autosave();
+    // Ends the modal loop with the modal result set by a button, unless the
+    // close handler keeps the window open.
+    void FinishModal();
+    // The close handler: false keeps the window open.
+    bool FormClose();
+    bool AskSaveOnExit();
+    // The screen's message box and Yes/No question (cp1251); true on Yes.
+    void Tell(const std::string& text);
+    bool Ask(const std::string& text);
+    void EconomyAction(int panel);
+    int TrainingMaximum(int32_t people, bool scientists) const;
+    void StepTraining(QSlider* slider, bool scientists);
+    bool NameKeyRefused(QKeyEvent* event) const;
+    void DrawCountryCell(int col, int row, const TRect& rect);
+    void DrawKordaltCell(int col, int row, const TRect& rect, unsigned state);
+    void ReleaseFromFront(int k);
+
+    int modalResult_ = 0;
+};
+
+// Row r of the Kordalt grid, text of the order, troops and the release rule.
+std::string KordaltOrderText(int k);
+int32_t KordaltTroops(int k);
+void AutoRestOrTrain(int k);
+int MapModeFromMenu(bool normal, bool world);
+// Icon 0..4 for an attitude value.
+int AttitudeIcon(int attitude);
+// The chronicle's red-line test.
+bool IsAlarmLine(const std::string& line);
+
+extern std::vector<std::string> KordaltOrderNames;
+extern std::vector<std::string> KordaltColumnTitles;
+extern std::string KordaltDismissText;
+
+}  // namespace kordalt

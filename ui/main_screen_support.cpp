@@ -1,0 +1,52 @@
+#include "ui/main_screen_support.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+
+#include "game/language_file.h"
+#include "platform/cp1251.h"
+
+namespace kordalt {
+
+std::string LangTextCp(int id, std::string_view defaultUtf8) {
+    const std::string def = Utf8ToCp1251(defaultUtf8);
+    return LanguageFile ? LanguageFile->GetText(id, def) : def;
+}
+
+QString Dec(int64_t value) { return QString::number(value); }
+
+QString Dollars(int64_t value) { return QString::number(value) + " $"; }
+
+TGosRec& CurrentRec() { return Game.mGos[Game.CurrentGos]; }
+
+QLabel* MakeLabel(QWidget* parent, const char* name, int x, int y, int w, int h, const QString& text) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setGeometry(x, y, w, h);
+    return label;
+}
+
+QPushButton* MakeHiddenButton(QWidget* parent, const char* name) {
+    auto* button = new QPushButton(parent);
+    button->setObjectName(name);
+    button->hide();
+    return button;
+}
+
+QSlider* MakeTrackBar(QWidget* parent, const char* name, int x, int y, int w, int h, bool vertical) {
+    auto* slider = new QSlider(vertical ? Qt::Vertical : Qt::Horizontal, parent);
+    slider->setObjectName(name);
+    slider->setGeometry(x, y, w, h);
+    slider->setTickPosition(vertical ? QSlider::TicksRight : QSlider::TicksBelow);
+    return slider;
+}
+
+void SetFontColor(QWidget* widget, TColor colour) {
+    SetPaletteColor(*widget, QPalette::WindowText, colour);
+    SetPaletteColor(*widget, QPalette::Text, colour);
+}
+
+TColor FontColor(const QWidget* widget) { return PaletteColor(*widget, QPalette::WindowText); }
+
+}  // namespace kordalt

@@ -1,0 +1,35 @@
+// Small helpers shared by the files of the main game screen.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <string>
+
+#include "controls/classic.h"
+#include "game/game_state.h"
+#include "ui/ui_support.h"
+
+class QLabel;
+class QPushButton;
+class QSlider;
+class QWidget;
+
+namespace kordalt {
+
+// Language text `id` as cp1251, for the formatter and the records.
+std::string LangTextCp(int id, std::string_view defaultUtf8 = "");
+QString Dec(int64_t value);
+// "%d $".
+QString Dollars(int64_t value);
+
+TGosRec& CurrentRec();
+
+// A label at (x, y, w, h) with `name` as objectName.
+QLabel* MakeLabel(QWidget* parent, const char* name, int x, int y, int w, int h, const QString& text = {});
+// An invisible button whose click carries a handler.
+QPushButton* MakeHiddenButton(QWidget* parent, const char* name);
+QSlider* MakeTrackBar(QWidget* parent, const char* name, int x, int y, int w, int h, bool vertical = false);
+void SetFontColor(QWidget* widget, TColor colour);
+TColor FontColor(const QWidget* widget);
+
+}  // namespace kordalt

@@ -1,0 +1,175 @@
+// The Kordalt shop: four quality sliders, the price and the purchase.
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTabWidget>
+
+#include "controls/ex_label.h"
+#include "controls/scroll_text_panel.h"
+#include "controls/speed_button.h"
+#include "game/format.h"
+#include "game/kordalt_pool.h"
+#include "game/language_file.h"
+#include "game/new_game.h"
+#include "game/self_test.h"
+#include "game/arith.h"
+#include "ui/main_screen.h"
+#include "ui/main_screen_support.h"
+
+namespace kordalt {
+
+namespace {
+
+constexpr int kMaxKordalts = 10;
+constexpr int kSlotsPerState = 10;
+
+struct SliderSpec {
+    const char *trackBar, *minLabel, *maxLabel, *valueLabel;
+    int minimum, maximum, tick;
+};
+constexpr SliderSpec kSliders[4] = {
+    {"TrackBar2", "Label2", "Label3", "Label10", 15, 60, 5},
+    {"TrackBar3", "Label6", "Label7", "Label11", 1, 30, 3},
+    {"TrackBar4", "Label8", "Label9", "Label12", 2, 5, 1},
+    {"TrackBar8", "Label94", "Label95", "Label96", 1, 100, 0},
+};
+constexpr const char* kCaptions[7] = {"ExLabel8", "ExLabel12", "ExLabel13", "ExLabel9",
+                                      "ExLabel10", "ExLabel11", "ExLabel6"};
+
+}  // namespace
+
+void TMain::BuildShopPage() {
+    QWidget* page = TabSheet4;
+    for (size_t i = 0; i < Shop.Captions.size(); ++i) {
+        Shop.Captions[i] = new TExLabel(page);
+        Shop.Captions[i]->setObjectName(kCaptions[i]);
+    }
+    auto& c = Shop.Captions;
+    c[0]->setGeometry(20, 8, 600, 24);    // heading
+    c[1]->setGeometry(20, 44, 120, 20);   // name
+    c[2]->setGeometry(20, 300, 200, 40);  // price
+    c[3]->setGeometry(20, 84, 120, 20);   // age
+    c[4]->setGeometry(20, 134, 120, 20);  // mastery
+    c[5]->setGeometry(20, 184, 120, 20);  // mark
+    c[6]->setGeometry(20, 234, 120, 20);  // speed
+    c[0]->SetFontColor(clNavy);
+    // Caption rows of age, mastery, mark and speed.
+    static constexpr int rowY[4] = {84, 134, 184, 234};
+    for (int i = 0; i < 4; ++i) {
+        const SliderSpec& s = kSliders[i];
+        TShopSlider& slider = Shop.Sliders[static_cast<size_t>(i)];
+        slider.TrackBar = MakeTrackBar(page, s.trackBar, 150, rowY[i], 300, 26);
+        slider.TrackBar->setRange(s.minimum, s.maximum);
+        slider.TrackBar->setValue(s.minimum);
+        if (s.tick > 0) slider.TrackBar->setTickInterval(s.tick);
+        slider.MinLabel = MakeLabel(page, s.minLabel, 150, rowY[i] + 28, 40, 14);
+        slider.MaxLabel = MakeLabel(page, s.maxLabel, 410, rowY[i] + 28, 40, 14);
+        slider.MaxLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        slider.ValueLabel = MakeLabel(page, s.valueLabel, 460, rowY[i] + 2, 60, 20);
+        QFont bold = slider.ValueLabel->font();
+        bold.setBold(true);
+        slider.ValueLabel->setFont(bold);
+        connect(slider.TrackBar, &QSlider::valueChanged, this, [this] { BuyKordaltClick(); });
+    }
+    Shop.EditName = new QLineEdit(page);
+    Shop.EditName->setObjectName("EditName");
+    Shop.EditName->setGeometry(150, 42, 160, 22);
+    Shop.EditName->installEventFilter(this);
+    Shop.Label13 = MakeLabel(page, "Label13", 230, 304, 160, 24);
+    QFont big = Shop.Label13->font();
+    big.setBold(true);
+    big.setPointSize(big.pointSize() + 4);
+    Shop.Label13->setFont(big);
+    Shop.SpeedButton5 = new TExSpeedButton(page);
+    Shop.SpeedButton5->setObjectName("SpeedButton5");
+    Shop.SpeedButton5->setGeometry(410, 300, 120, 32);
+    connect(Shop.SpeedButton5, &TExSpeedButton::OnClick, this, [this] { SpeedButton5Click(); });
+    Shop.ScrollTextPanel1 = new TScrollTextPanel(page);
+    Shop.ScrollTextPanel1->setObjectName("ScrollTextPanel1");
+    Shop.ScrollTextPanel1->setGeometry(20, 350, 600, 46);
+    Shop.BuyKordalt = MakeHiddenButton(page, "BuyKordalt");
+    connect(Shop.BuyKordalt, &QPushButton::clicked, this, [this] { BuyKordaltClick(); });
+}
+
+void TMain::LocalizeShopPage() {
+    static constexpr int texts[7] = {1575, 1576, 1577, 1579, 1580, 1581, 1582};
+    for (size_t i = 0; i < Shop.Captions.size(); ++i) Shop.Captions[i]->SetCaption(LangText(texts[i], ""));
+    Shop.SpeedButton5->SetCaption(LangText(1578, ""));
+    std::vector<std::string> lines;
+    if (LanguageFile) LanguageFile->LoadIntro(3, lines);
+    QStringList qlines;
+    for (const std::string& l : lines) qlines << Qs(l);
+    Shop.ScrollTextPanel1->SetLines(qlines);
+}
+
+// At most 10 characters are typed into the name; a longer text set by the
+// program stays as it is.
+bool TMain::NameKeyRefused(QKeyEvent* event) const {
+    constexpr int kMaxNameTyped = 10;
+    const QString typed = event->text();
+    if (typed.isEmpty() || !typed.at(0).isPrint()) return false;
+    return Shop.EditName->text().size() - Shop.EditName->selectedText().size() >= kMaxNameTyped;
+}
+
+void TMain::BuyKordaltClick() {
+    for (TShopSlider& s : Shop.Sliders) {
+        s.MinLabel->setText(Dec(s.TrackBar->minimum()));
+        s.MaxLabel->setText(Dec(s.TrackBar->maximum()));
+        s.ValueLabel->setText(Dec(s.TrackBar->value()));
+    }
+    const int64_t price = KordaltPrice(Shop.Sliders[sqAge].TrackBar->value(), Shop.Sliders[sqMastery].TrackBar->value(),
+                                       Shop.Sliders[sqMark].TrackBar->value(), Shop.Sliders[sqSpeed].TrackBar->value());
+    Shop.Label13->setText(Dollars(price));
+    SetFontColor(Shop.Label13, price <= CurrentRec().Money ? clOlive : clRed);
+}
+
+void TMain::SpeedButton5Click() {
+    TGosRec& gos = CurrentRec();
+    const int age = Shop.Sliders[sqAge].TrackBar->value();
+    const int mastery = Shop.Sliders[sqMastery].TrackBar->value();
+    const int mark = Shop.Sliders[sqMark].TrackBar->value();
+    const int speed = Shop.Sliders[sqSpeed].TrackBar->value();
+    const int64_t price = KordaltPrice(age, mastery, mark, speed);
+    if (gos.KordaltCount >= kMaxKordalts) {
+        Tell(FormatText(LangTextCp(3118, "Максимальное количество Kordaltов: %d"), {kMaxKordalts}));
+        return;
+    }
+    if (gos.KordaltCount >= gos.NeighbourCount + 2) {
+        Tell(LangTextCp(3117, "Для малого числа фронтов, Вы хотите иметь много Kordaltов\r"
+                              "Нет уж! Либо увеличивайте число границ, либо обходитесь чем есть!"));
+        return;
+    }
+    if (price > gos.Money) {
+        Tell(LangTextCp(3116, "У Вас недостаточно денег для покупки"));
+        return;
+    }
+    int slot = 0;
+    for (int i = 0; i < kSlotsPerState && slot == 0; ++i) {
+        const int s = Game.CurrentGos + 20 * i;
+        if (s <= KordaltSlotCount && Game.mKordalt[s].Owner == 0) slot = s;
+    }
+    if (slot == 0) {
+        Tell(LangTextCp(0, "Все Kordaltы уже забиты, не могу купить"));
+    } else {
+        ++gos.KordaltCount;
+        gos.Money = SaturateI32(gos.Money - price);
+        TKordaltRec& k = Game.mKordalt[slot];
+        k.Owner = Game.CurrentGos;
+        const std::string name = Cs(Shop.EditName->text());
+        if (name != LangTextCp(1164)) k.Name.Assign(name.substr(0, 13));
+        k.Age = static_cast<uint8_t>(age);
+        k.Mastery = static_cast<uint8_t>(mastery);
+        k.Mark = static_cast<uint8_t>(mark);
+        k.Speed = static_cast<uint8_t>(speed);
+        k.Order = kOrderTrain;
+        FillKordaltList(Game.CurrentGos);
+    }
+    if (!IsInternetGame && GameMode == kLocalGame && Game.HumanCount > 1)
+        for (TShopSlider& s : Shop.Sliders) s.TrackBar->setValue(s.TrackBar->minimum());
+    if (PageControl1->currentIndex() == 3) PageControl1Change();
+    else PageControl1->setCurrentIndex(3);
+}
+
+}  // namespace kordalt

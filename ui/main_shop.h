@@ -1,0 +1,38 @@
+// Controls of the Kordalt shop page of the main game screen.
+#pragma once
+
+#include <array>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSlider;
+
+namespace kordalt {
+
+class TExLabel;
+class TExSpeedButton;
+class TScrollTextPanel;
+
+// One quality slider with its minimum, maximum and value labels.
+struct TShopSlider {
+    QSlider* TrackBar = nullptr;
+    QLabel* MinLabel = nullptr;
+    QLabel* MaxLabel = nullptr;
+    QLabel* ValueLabel = nullptr;
+};
+
+// Sliders in the order age, mastery, mark, speed.
+enum TShopQuality { sqAge, sqMastery, sqMark, sqSpeed };
+
+struct TShopPage {
+    std::array<TShopSlider, 4> Sliders{};
+    QLabel* Label13 = nullptr;  // price
+    QLineEdit* EditName = nullptr;
+    TExSpeedButton* SpeedButton5 = nullptr;
+    QPushButton* BuyKordalt = nullptr;
+    TScrollTextPanel* ScrollTextPanel1 = nullptr;
+    std::array<TExLabel*, 7> Captions{};  // ExLabel8, 12, 13, 9, 10, 11, 6
+};
+
+}  // namespace kordalt
