@@ -18,6 +18,7 @@
 #include "ui/dop_info.h"
 #include "ui/graph.h"
 #include "ui/main_menu.h"
+#include "ui/main_screen.h"
 #include "ui/picture_store.h"
 #include "ui/proc.h"
 #include "ui/record_table.h"
@@ -167,6 +168,7 @@ void TPreference::ReadSettings() {
     InternetServer = ini.ReadString(kSection, "InternetServer", "");
     Edit3->setText(Qs(InternetServer));
     CheckBox8->setChecked(ini.ReadBool(kSection, "RememberPage", true));
+    RememberPage = CheckBox8->isChecked() ? 1 : 0;
     CheckBox9->setChecked(ini.ReadBool(kSection, "SaveChat", false));
     const QString chatFile = Qs(ini.ReadString(kSection, "ChatFileName", kDefaultChatFile));
     FilenameEdit1->setText(QFileInfo(chatFile).absoluteFilePath());
@@ -226,6 +228,7 @@ void TPreference::ApplyAll() {
     ApplyPictures(!CheckBox2->isChecked());
     ApplyHints(CheckBox3->isChecked());
     InternetServer = Cs(Edit3->text());
+    RememberPage = CheckBox8->isChecked() ? 1 : 0;
 }
 
 void TPreference::ApplyPictures(bool visible) {
@@ -274,6 +277,7 @@ void LocalizeAllWindows() {
     if (Start) Start->Localize();
     if (SelectPlayer) SelectPlayer->Localize();
     if (SelectGos) SelectGos->Localize();
+    if (Main) Main->Localize();
     if (SelectMan) SelectMan->Localize();
     if (Proc) Proc->Localize();
     if (Graph) Graph->Localize();

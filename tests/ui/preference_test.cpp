@@ -20,6 +20,7 @@
 #include "support/test_files.h"
 #include "ui/graph.h"
 #include "ui/main_menu.h"
+#include "ui/main_screen.h"
 #include "ui/preference.h"
 #include "ui/proc.h"
 #include "ui/record_table.h"
@@ -42,6 +43,17 @@ const std::pair<const char*, const char*> kKeys[] = {
     {"RememberPage", "1"},  {"SaveChat", "0"},        {"ChatFileName", nullptr},
 };
 
+// The shipped [Icons] section, its bitmap named with its full path: the main
+// menu loads its glyphs from it.
+std::string IconsSection() {
+    const std::string binDir = std::string(KORDALT_BIN_DIR) + "/";
+    const TIniFile shipped(binDir + "kordalt.INI");
+    std::string section = "[Icons]\n";
+    for (const std::string& key : shipped.ReadSection("Icons"))
+        section += key + "=" + (key == "Icons" ? binDir : "") + shipped.ReadString("Icons", key, "") + "\n";
+    return section;
+}
+
 class PreferenceTest : public ::testing::Test {
 protected:
     explicit PreferenceTest(const std::string& preferences = "") : program_(Prepare(dir_, preferences)) {
@@ -55,7 +67,7 @@ protected:
     }
 
     static std::string Prepare(const test::ScratchDir& dir, const std::string& preferences) {
-        test::WriteFile(dir.Path("kordalt.INI"), std::string(kLanguages) + preferences);
+        test::WriteFile(dir.Path("kordalt.INI"), std::string(kLanguages) + IconsSection() + preferences);
         return dir.Path("kordalt");
     }
     std::string Setting(const char* key) const {
@@ -111,6 +123,7 @@ TEST_F(PreferenceValues, TheControlsTakeTheFilesValues) {
         }
     EXPECT_EQ(Preference->Edit3->text(), QStringLiteral("http://127.0.0.1/list"));
     EXPECT_EQ(InternetServer, "http://127.0.0.1/list");
+    EXPECT_EQ(RememberPage, 0);
     EXPECT_EQ(Preference->FilenameEdit1->text(), QStringLiteral("/tmp/chat.log"));
     EXPECT_TRUE(Preference->FilenameEdit1->isEnabled());
 }
@@ -142,6 +155,7 @@ TEST_F(PreferenceTest, ApplyWritesEveryKeyAndCloseWritesNothing) {
         else EXPECT_EQ(value, def);
     }
     EXPECT_EQ(InternetServer, "http://127.0.0.1:8080/");
+    EXPECT_EQ(RememberPage, 1);
 }
 
 TEST_F(PreferenceTest, HiddenGraphicsFollowTheBoxOnApply) {
