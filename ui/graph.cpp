@@ -14,7 +14,7 @@
 #include "controls/speed_button.h"
 #include "controls/spin_edit.h"
 #include "game/game_state.h"
-#include "game/squares.h"
+#include "ui/main_screen.h"
 #include "ui/map_drawing.h"
 #include "ui/screens.h"
 #include "ui/start.h"
@@ -261,9 +261,7 @@ void TGraph::MenuOnClick(int tag) {
         switch (tag) {
             case fAll: *shown = true; break;
             case fAlive: *shown = gos.Alive != 0 || i == current; break;
-            case fNeighbours:
-                *shown = i == current || (Map && current >= 1 && Map->AreNeighbours(static_cast<uint8_t>(current), static_cast<uint8_t>(i)));
-                break;
+            case fNeighbours: *shown = GosBorders[i] != 0; break;
             case fHumans: *shown = !gos.PlayerName.Str().empty(); break;
             case fOwn: *shown = i == current; break;
             default:

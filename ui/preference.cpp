@@ -17,6 +17,7 @@
 #include "platform/program_path.h"
 #include "ui/dop_info.h"
 #include "ui/graph.h"
+#include "ui/help_window.h"
 #include "ui/main_menu.h"
 #include "ui/main_screen.h"
 #include "ui/picture_store.h"
@@ -84,6 +85,7 @@ protected:
 TPreference::TPreference(QWidget* parent) : QDialog(parent), hints_(new THintSwitch(this)) {
     setObjectName(QStringLiteral("Preference"));
     setFixedSize(415, 362);
+    InstallHelpKey(this, 18);
     QFont small = font();
     small.setPixelSize(10);
     setFont(small);

@@ -13,6 +13,7 @@
 #include "controls/spin_edit.h"
 #include "end_windows_fixture.h"
 #include "ui/graph.h"
+#include "ui/main_screen.h"
 #include "ui/start.h"
 #include "ui/windows.h"
 
@@ -149,10 +150,12 @@ TEST_F(GraphTest, TheStateFilters) {
 
     MenuItem(TGraph::fOwn)->trigger();
     EXPECT_EQ(Visible(), (std::vector<int>{2}));
-    // Without a map the current state is its only neighbour.
-    MenuItem(TGraph::fAll)->trigger();
+    // The main game screen's borders of the current state, itself included.
+    GosBorders = {};
+    GosBorders[2] = GosBorders[3] = 1;
     MenuItem(TGraph::fNeighbours)->trigger();
-    EXPECT_EQ(Visible(), (std::vector<int>{2}));
+    EXPECT_EQ(Visible(), (std::vector<int>{2, 3}));
+    GosBorders = {};
     MenuItem(TGraph::fAll)->trigger();
     EXPECT_EQ(Visible(), (std::vector<int>{1, 2, 3}));
 
