@@ -1,0 +1,280 @@
+// The settings dialog.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+#include <memory>
+
+#include "controls/edit_button.h"
+#include "controls/ex_label.h"
+#include "controls/speed_button.h"
+#include "fake_music_player.h"
+#include "game/language_file.h"
+#include "game_reset.h"
+#include "platform/ini_file.h"
+#include "platform/program_path.h"
+#include "support/test_files.h"
+#include "ui/graph.h"
+#include "ui/main_menu.h"
+#include "ui/main_screen.h"
+#include "ui/preference.h"
+#include "ui/proc.h"
+#include "ui/record_table.h"
+#include "ui/ui_support.h"
+#include "ui/windows.h"
+
+namespace kordalt {
+namespace {
+
+constexpr char kLanguages[] =
+    "[Languages]\nCount=2\nDefault=0\n0=Russian\n1=English\n"
+    "[Russian]\nTitle=Русский\n4000=Настройка\n4009=Спросить\n1200=Последнее сражение\n5000=Графики\n6001=ЗАЛ\n"
+    "[English]\nTitle=English\n4000=Settings\n4009=Ask\n1200=Last battle\n5000=Charts\n6001=HALL\n"
+    "[Music]\nCount=2\n0=a.mid\n1=b.mid\n";
+
+// The first table's keys, in writing order, with their defaults.
+const std::pair<const char*, const char*> kKeys[] = {
+    {"Music", "1"},         {"SinglePlayer", "0"},    {"HideGraphics", "0"}, {"ShowHint", "0"},
+    {"ShowScrollHelp", "0"}, {"ConfirmSaveGame", "0"}, {"DeadAfterMove", "0"}, {"InternetServer", ""},
+    {"RememberPage", "1"},  {"SaveChat", "0"},        {"ChatFileName", nullptr},
+};
+
+// The shipped [Icons] section, its bitmap named with its full path: the main
+// menu loads its glyphs from it.
+std::string IconsSection() {
+    const std::string binDir = std::string(KORDALT_BIN_DIR) + "/";
+    const TIniFile shipped(binDir + "kordalt.INI");
+    std::string section = "[Icons]\n";
+    for (const std::string& key : shipped.ReadSection("Icons"))
+        section += key + "=" + (key == "Icons" ? binDir : "") + shipped.ReadString("Icons", key, "") + "\n";
+    return section;
+}
+
+class PreferenceTest : public ::testing::Test {
+protected:
+    explicit PreferenceTest(const std::string& preferences = "") : program_(Prepare(dir_, preferences)) {
+        CreateLanguageFile();
+        ResetGame();
+    }
+    ~PreferenceTest() override {
+        delete Preference;
+        ResetGame();
+        FreeLanguageFile();
+    }
+
+    static std::string Prepare(const test::ScratchDir& dir, const std::string& preferences) {
+        test::WriteFile(dir.Path("kordalt.INI"), std::string(kLanguages) + IconsSection() + preferences);
+        return dir.Path("kordalt");
+    }
+    std::string Setting(const char* key) const {
+        return TIniFile(dir_.Path("kordalt.INI")).ReadString("Preferences", key, "<missing>");
+    }
+    std::vector<QCheckBox*> Boxes() const {
+        TPreference* p = Preference;
+        return {p->CheckBox4, p->CheckBox1, p->CheckBox2, p->CheckBox3, p->CheckBoxScroll,
+                p->CheckBox5, p->CheckBox6, nullptr,       p->CheckBox8, p->CheckBox9};
+    }
+
+    test::ScratchDir dir_;
+    ScopedProgramFileName program_;
+    std::vector<QString> messages;
+    ScopedMessageBoxHook boxes_{[this](TMsgType, const QString& text) {
+        messages.push_back(text);
+        return TMsgButton::Ok;
+    }};
+};
+
+TEST_F(PreferenceTest, MissingKeysTakeTheirDefaults) {
+    Preference = new TPreference;
+    const std::vector<QCheckBox*> boxes = Boxes();
+    for (size_t i = 0; i < boxes.size(); ++i)
+        if (boxes[i]) {
+            EXPECT_EQ(boxes[i]->isChecked(), std::string(kKeys[i].second) == "1") << kKeys[i].first;
+        }
+    EXPECT_EQ(Preference->Edit3->text(), QString());
+    EXPECT_EQ(Preference->FilenameEdit1->text(), QDir::current().absoluteFilePath(QStringLiteral("kordaltchat.txt")));
+    EXPECT_FALSE(Preference->FilenameEdit1->isEnabled());
+    EXPECT_EQ(Preference->windowTitle(), QString::fromUtf8("Настройка"));
+    EXPECT_EQ(Preference->CheckBox5->text(), QString::fromUtf8("Спросить"));
+    EXPECT_EQ(Preference->ComboBox1->count(), 2);
+    EXPECT_EQ(Preference->ComboBox1->currentText(), QString::fromUtf8("Русский"));
+}
+
+class PreferenceValues : public PreferenceTest {
+protected:
+    PreferenceValues()
+        : PreferenceTest(
+              "[Preferences]\nMusic=0\nSinglePlayer=1\nHideGraphics=1\nShowHint=1\nShowScrollHelp=1\n"
+              "ConfirmSaveGame=1\nDeadAfterMove=1\nInternetServer=http://127.0.0.1/list\nRememberPage=0\n"
+              "SaveChat=1\nChatFileName=/tmp/chat.log\n") {}
+};
+
+TEST_F(PreferenceValues, TheControlsTakeTheFilesValues) {
+    InternetServer.clear();
+    Preference = new TPreference;
+    const std::vector<QCheckBox*> boxes = Boxes();
+    for (size_t i = 0; i < boxes.size(); ++i)
+        if (boxes[i]) {
+            EXPECT_NE(boxes[i]->isChecked(), std::string(kKeys[i].second) == "1") << kKeys[i].first;
+        }
+    EXPECT_EQ(Preference->Edit3->text(), QStringLiteral("http://127.0.0.1/list"));
+    EXPECT_EQ(InternetServer, "http://127.0.0.1/list");
+    EXPECT_EQ(RememberPage, 0);
+    EXPECT_EQ(Preference->FilenameEdit1->text(), QStringLiteral("/tmp/chat.log"));
+    EXPECT_TRUE(Preference->FilenameEdit1->isEnabled());
+}
+
+TEST_F(PreferenceTest, ApplyWritesEveryKeyAndCloseWritesNothing) {
+    Preference = new TPreference;
+    Preference->show();
+    Preference->CheckBox2->setChecked(true);
+    QTest::mouseClick(Preference->SpeedButton1, Qt::LeftButton);
+    EXPECT_EQ(Setting("HideGraphics"), "<missing>");
+    EXPECT_EQ(Preference->result(), 2);
+
+    Preference->show();
+    Preference->Edit3->setText(QStringLiteral("http://127.0.0.1:8080/"));
+    Preference->CheckBox9->click();
+    EXPECT_TRUE(Preference->FilenameEdit1->isEnabled());
+    Preference->FilenameEdit1->setText(QStringLiteral("/tmp/my chat.txt"));
+    Preference->CheckBox9->click();
+    EXPECT_FALSE(Preference->FilenameEdit1->isEnabled());
+    QTest::mouseClick(Preference->SpeedButton2, Qt::LeftButton);
+    EXPECT_EQ(Preference->result(), 1);
+    EXPECT_FALSE(Preference->isVisible());
+    for (const auto& [key, def] : kKeys) {
+        SCOPED_TRACE(key);
+        const std::string value = Setting(key);
+        if (std::string(key) == "HideGraphics") EXPECT_EQ(value, "1");
+        else if (std::string(key) == "InternetServer") EXPECT_EQ(value, "http://127.0.0.1:8080/");
+        else if (std::string(key) == "ChatFileName") EXPECT_EQ(value, "/tmp/my chat.txt");
+        else EXPECT_EQ(value, def);
+    }
+    EXPECT_EQ(InternetServer, "http://127.0.0.1:8080/");
+    EXPECT_EQ(RememberPage, 1);
+}
+
+TEST_F(PreferenceTest, HiddenGraphicsFollowTheBoxOnApply) {
+    QWidget start, main;
+    start.setObjectName(QStringLiteral("Start"));
+    main.setObjectName(QStringLiteral("Main"));
+    auto* background = new QWidget(&start);
+    background->setObjectName(QStringLiteral("Image3"));
+    auto* other = new QWidget(&start);
+    other->setObjectName(QStringLiteral("Image2"));
+    auto* picture = new QWidget(&main);
+    picture->setObjectName(QStringLiteral("Image7"));
+    Preference = new TPreference;
+    for (bool hide : {true, false}) {
+        Preference->CheckBox2->setChecked(hide);
+        Preference->SpeedButton2Click();
+        EXPECT_EQ(background->isVisibleTo(&start), !hide);
+        EXPECT_EQ(picture->isVisibleTo(&main), !hide);
+        EXPECT_TRUE(other->isVisibleTo(&start));
+    }
+}
+
+// Counts the tool-tip events that reach it.
+class HintTarget : public QWidget {
+public:
+    int toolTips = 0;
+
+protected:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::ToolTip) ++toolTips;
+        return QWidget::event(e);
+    }
+};
+
+TEST_F(PreferenceTest, HintsOfTheMainScreenFollowTheBox) {
+    QWidget main;
+    main.setObjectName(QStringLiteral("Main"));
+    auto* panel = new HintTarget;
+    panel->setParent(&main);
+    panel->setObjectName(QStringLiteral("Panel17"));
+    auto* unlisted = new HintTarget;
+    unlisted->setParent(&main);
+    unlisted->setObjectName(QStringLiteral("Panel13"));
+    Preference = new TPreference;
+    auto hint = [](QWidget* w) {
+        QHelpEvent event(QEvent::ToolTip, QPoint(1, 1), QPoint(1, 1));
+        QCoreApplication::sendEvent(w, &event);
+    };
+    hint(panel);
+    hint(unlisted);
+    EXPECT_EQ(panel->toolTips, 0);
+    EXPECT_EQ(unlisted->toolTips, 1);
+    Preference->CheckBox3->setChecked(true);
+    Preference->SpeedButton2Click();
+    hint(panel);
+    EXPECT_EQ(panel->toolTips, 1);
+}
+
+TEST_F(PreferenceTest, MusicStopsAndStartsWithTheNextFile) {
+    test::WriteFile(dir_.Path("a.mid"), "x");
+    test::WriteFile(dir_.Path("b.mid"), "x");
+    FakeMusicPlayer player;
+    MainForm = new TMainForm;
+    MainForm->PlayNextMusic();
+    Preference = new TPreference;
+    EXPECT_EQ(player.opened, (std::vector<std::string>{"a.mid"}));
+
+    Preference->CheckBox4->setChecked(false);
+    Preference->SpeedButton2Click();
+    EXPECT_FALSE(MainForm->MusicOn);
+    EXPECT_EQ(player.closed.size(), 1u);
+    EXPECT_TRUE(player.playing.empty());
+    EXPECT_EQ(Setting("Music"), "0");
+
+    Preference->CheckBox4->setChecked(true);
+    Preference->SpeedButton2Click();
+    EXPECT_TRUE(MainForm->MusicOn);
+    EXPECT_EQ(player.opened, (std::vector<std::string>{"a.mid", "b.mid"}));
+    EXPECT_EQ(player.playing.size(), 1u);
+    delete MainForm;
+    MainForm = nullptr;
+}
+
+TEST_F(PreferenceTest, TheLanguageSwitchRetextsTheWindowsAndIsStoredAtOnce) {
+    Proc = new TProc;
+    Graph = new TGraph;
+    RecordTable = new TRecordTable;
+    Preference = new TPreference;
+    EXPECT_EQ(Proc->windowTitle(), QString::fromUtf8("Последнее сражение"));
+    Preference->ComboBox1->setCurrentIndex(1);
+    EXPECT_EQ(LanguageFile->LanguageIndex, 1);
+    EXPECT_EQ(TIniFile(dir_.Path("kordalt.INI")).ReadString("Languages", "Default", ""), "1");
+    EXPECT_EQ(Proc->windowTitle(), QStringLiteral("Last battle"));
+    EXPECT_EQ(Graph->windowTitle(), QStringLiteral("Charts"));
+    EXPECT_EQ(RecordTable->ExLabel1->Caption(), QStringLiteral("HALL"));
+    EXPECT_EQ(Preference->windowTitle(), QStringLiteral("Settings"));
+    EXPECT_EQ(Preference->CheckBox5->text(), QStringLiteral("Ask"));
+    // Nothing else was written.
+    EXPECT_EQ(Setting("Music"), "<missing>");
+    delete RecordTable;
+    delete Graph;
+    delete Proc;
+}
+
+TEST_F(PreferenceTest, TheMainGameScreenOpensItWithoutLanguageAndServer) {
+    Preference = new TPreference;
+    for (bool fromMenu : {true, false}) {
+        bool language = !fromMenu, server = !fromMenu;
+        ScopedModalHook modal([&](QDialog& dialog) {
+            EXPECT_EQ(&dialog, static_cast<QDialog*>(Preference));
+            language = Preference->ComboBox1->isEnabled();
+            server = Preference->Edit3->isEnabled();
+            return 2;
+        });
+        TPreference::Execute(fromMenu);
+        EXPECT_EQ(language, fromMenu);
+        EXPECT_EQ(server, fromMenu);
+    }
+}
+
+}  // namespace
+}  // namespace kordalt

@@ -1,0 +1,132 @@
+// The hall of fame window.
+#include <QLabel>
+#include <QTest>
+
+#include "controls/ex_label.h"
+#include "controls/speed_button.h"
+#include "end_windows_fixture.h"
+#include "support/test_files.h"
+#include "ui/preference.h"
+#include "ui/record_table.h"
+#include "ui/windows.h"
+
+namespace kordalt {
+namespace {
+
+class RecordTableTest : public EndWindows {
+protected:
+    RecordTableTest() {
+        RecordTable = new TRecordTable;
+        RecordTable->RecordFileName = dir_.Path("dim.rec");
+    }
+    ~RecordTableTest() override { delete RecordTable; }
+
+    static QString Cell(int row, int column) { return RecordTable->Cells[row][column]->text(); }
+    static TExSpeedButton* Button(int n) { return RecordTable->SpeedButtons[static_cast<size_t>(n - 1)]; }
+
+    test::ScratchDir dir_;
+};
+
+TEST_F(RecordTableTest, OpeningCreatesTheDefaultTableAndShowsIt) {
+    RecordTable->show();
+    EXPECT_EQ(test::ReadFile(dir_.Path("dim.rec")), EncodeRecordTable(DefaultRecordTable()));
+    EXPECT_EQ(Cell(0, 0), Text(1180));
+    EXPECT_FALSE(Cell(0, 0).isEmpty());
+    EXPECT_EQ(Cell(0, 1), QString::number(DefaultRecordTable()[0].Points));
+    EXPECT_EQ(Cell(0, 2), QStringLiteral("20"));
+    EXPECT_EQ(Cell(0, 3), QStringLiteral("14"));
+    EXPECT_EQ(Cell(0, 4), QStringLiteral("80"));
+    EXPECT_EQ(Cell(0, 5), QStringLiteral("150"));
+    EXPECT_EQ(Cell(6, 6), QStringLiteral("3"));
+    // Zeros show "-".
+    EXPECT_EQ(Cell(0, 6), QStringLiteral("-"));
+    EXPECT_EQ(Cell(7, 0), Text(1187));
+    for (int column = 1; column < TRecordTable::kColumns; ++column) EXPECT_EQ(Cell(7, column), QStringLiteral("-"));
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(RecordTableTest, SavesShowOnlyAtTheExpertLevel) {
+    TRecordEntries table = DefaultRecordTable();
+    table[6].Difficulty = 1;
+    table[5].Difficulty = 2;
+    ASSERT_EQ(WriteRecordFile(RecordTable->RecordFileName, table), 0);
+    ActivateWindow(RecordTable);
+    EXPECT_EQ(Cell(6, 6), QStringLiteral("-"));
+    EXPECT_EQ(Cell(5, 6), QStringLiteral("2"));
+}
+
+TEST_F(RecordTableTest, TextsAndButtons) {
+    EXPECT_EQ(RecordTable->windowTitle(), Text(6000));
+    EXPECT_EQ(RecordTable->ExLabel1->Caption(), Text(6001));
+    EXPECT_EQ(Button(1)->Caption(), Text(6002));
+    EXPECT_EQ(RecordTable->Label62->text(), Text(6006));
+    EXPECT_TRUE(RecordTable->Label62->text().contains(QLatin1Char('\n')));
+    EXPECT_EQ(RecordTable->Label75->text(), Text(6012));
+    for (int n = 1; n <= 8; ++n) EXPECT_EQ(Button(n)->isVisibleTo(RecordTable), n == 1 || n == 4 || n == 7) << n;
+    QTest::mouseClick(Button(7), Qt::LeftButton);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], Text(3225) + Text(3226));
+}
+
+TEST_F(RecordTableTest, ResettingAsksFirst) {
+    TRecordEntries table = DefaultRecordTable();
+    table[0].Points = 1;
+    ASSERT_EQ(WriteRecordFile(RecordTable->RecordFileName, table), 0);
+    ActivateWindow(RecordTable);
+    for (TMsgButton button : {TMsgButton::No, TMsgButton::Yes}) {
+        answer = button;
+        QTest::mouseClick(Button(4), Qt::LeftButton);
+    }
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0], Text(3224));
+    EXPECT_EQ(messageTypes[0], TMsgType::Confirmation);
+    EXPECT_EQ(test::ReadFile(RecordTable->RecordFileName), EncodeRecordTable(DefaultRecordTable()));
+    EXPECT_EQ(Cell(0, 1), QString::number(DefaultRecordTable()[0].Points));
+}
+
+TEST_F(RecordTableTest, TheYearLoopEntersAWonGame) {
+    SetUpStates(20, 20);
+    Game.Year = 50;
+    Game.DifficultyLevel = 1;
+    Game.HumanWon = 1;
+    Game.SaveCounter = 4;
+    Game.mGos[20].Destroyed = 19;
+    Game.mGos[20].Research[5].Level = 100;
+    TRecordTable::EnterHallOfFame();
+    int error = 0;
+    const TRecordEntries table = ReadRecordFile(RecordTable->RecordFileName, error);
+    EXPECT_EQ(table[0].Points, 39 * 39 * 100 + 100);
+    EXPECT_EQ(table[0].PlayerName.Utf8(), "Игрок");
+    EXPECT_EQ(table[7].Points, table[0].Points);
+    EXPECT_EQ(table[1].Points, DefaultRecordTable()[0].Points);
+    EXPECT_EQ(Game.SaveCounter, 0);
+}
+
+TEST_F(RecordTableTest, ADamagedFileIsReportedAndLeftAlone) {
+    test::WriteFile(RecordTable->RecordFileName, std::string(100, '\x01'));
+    SetUpStates(2, 1);
+    TRecordTable::EnterHallOfFame();
+    ActivateWindow(RecordTable);
+    EXPECT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messageTypes.front(), TMsgType::Error);
+    EXPECT_EQ(test::ReadFile(RecordTable->RecordFileName), std::string(100, '\x01'));
+}
+
+TEST_F(RecordTableTest, AFailedWriteShowsTheText) {
+    RecordTable->RecordFileName = dir_.Path("no-such-dir/dim.rec");
+    RecordTable->SpeedButton8Click();
+    RecordTable->SpeedButton2Click();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], Text(3223));
+}
+
+TEST_F(RecordTableTest, Gallery) {
+    ActivateWindow(RecordTable);
+    SaveToGallery(RecordTable->grab().toImage(), "record_table");
+    Preference = new TPreference;
+    SaveToGallery(Preference->grab().toImage(), "preference");
+    delete Preference;
+}
+
+}  // namespace
+}  // namespace kordalt

@@ -1,0 +1,284 @@
+#include "ui/graph.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QCheckBox>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QMenu>
+#include <QValueAxis>
+
+#include <algorithm>
+
+#include "controls/classic.h"
+#include "controls/speed_button.h"
+#include "controls/spin_edit.h"
+#include "game/game_state.h"
+#include "ui/main_screen.h"
+#include "ui/map_drawing.h"
+#include "ui/screens.h"
+#include "ui/start.h"
+#include "ui/ui_support.h"
+#include "ui/windows.h"
+
+namespace kordalt {
+namespace {
+
+constexpr int kWidth = 640, kHeight = 480;
+constexpr int kCloseResult = 2;
+constexpr int kFirstCriterionText = 5050;
+constexpr int kFirstFilterText = 5062;
+constexpr int kFilterCount = 5;
+
+}  // namespace
+
+// ---- TGraph ----
+
+TGraph::TGraph(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("Graph"));
+    setFixedSize(kWidth, kHeight);
+
+    auto* chart = new QChart;
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    AxisBottom = new QValueAxis(chart);
+    AxisBottom->setLabelFormat(QStringLiteral("%d"));
+    AxisLeft = new QValueAxis(chart);
+    AxisLeft->setLabelFormat(QStringLiteral("%.0f"));
+    chart->addAxis(AxisBottom, Qt::AlignBottom);
+    chart->addAxis(AxisLeft, Qt::AlignLeft);
+    for (int i = 0; i < kSeriesCount; ++i) {
+        Series[i] = new QLineSeries(chart);
+        Series[i]->setObjectName(QStringLiteral("Series%1").arg(i + 1));
+    }
+    Chart1 = new QChartView(chart, this);
+    Chart1->setObjectName(QStringLiteral("Chart1"));
+    Chart1->setGeometry(0, 0, 436, kHeight);
+    Chart1->setRenderHint(QPainter::Antialiasing);
+    Chart1->setContextMenuPolicy(Qt::CustomContextMenu);
+    OrderSeries();
+
+    PopupMenu = new QMenu(this);
+    PopupMenu->setObjectName(QStringLiteral("PopupMenu"));
+    connect(Chart1, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        PopupMenuPopup();
+        PopupMenu->popup(Chart1->mapToGlobal(pos));
+    });
+
+    RadioGroup1 = new TRadioGroup(this);
+    RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
+    RadioGroup1->setGeometry(440, 4, 196, 330);
+    connect(RadioGroup1, &TRadioGroup::OnClick, this, &TGraph::RadioGroup1Click);
+
+    CheckBox1 = new QCheckBox(QStringLiteral("3D"), this);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    CheckBox1->setGeometry(478, 344, 50, 20);
+    connect(CheckBox1, &QCheckBox::clicked, this, &TGraph::CheckBox1Click);
+
+    SpinEdit1 = new TExSpinEdit(this);
+    SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
+    SpinEdit1->setGeometry(540, 344, 60, 21);
+    SpinEdit1->SetMinValue(1);
+    SpinEdit1->SetMaxValue(30);
+    SpinEdit1->SetValue(Chart3DPercent);
+    connect(SpinEdit1, &TExSpinEdit::OnChange, this, &TGraph::SpinEdit1Change);
+
+    SpinEdit2 = new TExSpinEdit(this);
+    SpinEdit2->setObjectName(QStringLiteral("SpinEdit2"));
+    SpinEdit2->setGeometry(478, 372, 60, 21);
+    SpinEdit2->SetValue(1);
+    SpinEdit2->hide();
+    connect(SpinEdit2, &TExSpinEdit::OnChange, this, &TGraph::SpinEdit2Change);
+
+    SpeedButton33 = new TExSpeedButton(this);
+    SpeedButton33->setObjectName(QStringLiteral("SpeedButton33"));
+    SpeedButton33->setGeometry(494, 430, 136, 40);
+    connect(SpeedButton33, &TExSpeedButton::OnClick, this, [this] { done(kCloseResult); });
+
+    Localize();
+    SetActivationHandler(this, [this] { FormActivate(); });
+}
+
+TGraph::~TGraph() {
+    if (Graph == this) Graph = nullptr;
+}
+
+void TGraph::ResetGraphFilter() {
+    ShownGos.assign(Game.GosCount, true);
+    ShowPlayerNames = false;
+}
+
+void TGraph::Localize() {
+    setWindowTitle(LangText(5000, "Графики достижений цивилизаций"));
+    SpeedButton33->SetCaption(LangText(5001, "Закрыть"));
+    RadioGroup1->setTitle(LangText(5003, "Выберите параметр"));
+    Criteria.clear();
+    for (int i = 0; i < kCriterionCount; ++i) Criteria << LangText(kFirstCriterionText + i, "Критерий");
+    RadioGroup1->SetItems(Criteria);
+    FilterCaptions.clear();
+    for (int i = 0; i < kFilterCount; ++i) FilterCaptions << LangText(kFirstFilterText + i, "");
+    ApplyLanguageFont(this);
+}
+
+void TGraph::FormActivate() {
+    Localize();
+    SpinEdit2->SetMaxValue(Game.Year - 1);
+    SpinEdit2->SetMinValue(1);
+    SpinEdit2->SetValue(1);
+    RadioGroup1->SetItemIndex(kTerritory);
+    RadioGroup1Click();
+}
+
+void TGraph::SpinEdit2Change() {
+    AxisBottom->setRange(SpinEdit2->GetSpinIntValue(), static_cast<qreal>(SpinEdit2->MaxValue()));
+    bottomAutomatic_ = false;
+}
+
+void TGraph::CheckBox1Click() { View3D = CheckBox1->isChecked(); }
+
+void TGraph::SpinEdit1Change() { Chart3DPercent = SpinEdit1->GetSpinIntValue(); }
+
+double TGraph::RecordedValue(int criterion, int gos, int year) {
+    const TYearStatRec& rec = Game.YearStats[gos][year];
+    switch (criterion) {
+        case 6: return rec.Harvest;
+        case 7: return rec.Territory;
+        case 8: return rec.Peasants;
+        case 9: return rec.Soldiers;
+        case 10: return rec.Scientists;
+        case 11: return static_cast<double>(rec.Peasants) + rec.Scientists + rec.Soldiers;
+        default: return rec.Levels[criterion];
+    }
+}
+
+double TGraph::CurrentValue(int criterion, int gos) {
+    const TGosRec& rec = Game.mGos[gos];
+    switch (criterion) {
+        case 6: return rec.Grain;
+        case 7: return rec.Territory;
+        case 8: return rec.Peasants;
+        case 9: return rec.Soldiers;
+        case 10: return rec.Scientists;
+        case 11: return static_cast<double>(rec.Peasants) + rec.Scientists + rec.Soldiers;
+        default: return rec.Research[criterion].Level;
+    }
+}
+
+bool TGraph::IsShown(int gos) const {
+    // States beyond the filter (never reset for this game) are shown.
+    return gos > static_cast<int>(ShownGos.size()) || ShownGos[static_cast<size_t>(gos - 1)];
+}
+
+void TGraph::RadioGroup1Click() {
+    const int criterion = RadioGroup1->ItemIndex();
+    if (criterion < 0 || criterion >= kCriterionCount) return;
+    QChart* chart = Chart1->chart();
+    chart->setTitle(Criteria.value(criterion));
+    for (QLineSeries* series : Series) {
+        series->clear();
+        series->setVisible(false);
+    }
+    for (int i = 1; i <= Game.GosCount; ++i) {
+        const TGosRec& gos = Game.mGos[i];
+        Series[i - 1]->setName(ShowPlayerNames ? QStringLiteral("%1 (%2)").arg(Qs(gos.PlayerName.Str()), Qs(gos.Name.Str()))
+                                               : Qs(gos.Name.Str()));
+    }
+    if (Game.Year > 1)
+        for (int i = 1; i <= Game.GosCount; ++i) FillSeries(criterion, i);
+    OrderSeries();
+    ScaleAxes();
+}
+
+void TGraph::FillSeries(int criterion, int gos) {
+    QLineSeries* series = Series[gos - 1];
+    QPen pen(ToQColor(GosColors[gos]));
+    pen.setWidth(3);
+    series->setPen(pen);
+    series->setVisible(IsShown(gos));
+    QList<QPointF> points;
+    points << QPointF(0, RecordedValue(criterion, gos, 1));
+    const int last = std::min(static_cast<int>(SpinEdit2->MaxValue()), YearCount);
+    for (int year = SpinEdit2->GetSpinIntValue(); year <= last; ++year)
+        points << QPointF(points.size(), RecordedValue(criterion, gos, year));
+    points << QPointF(points.size(), Game.mGos[gos].Alive ? CurrentValue(criterion, gos) : 0);
+    series->replace(points);
+}
+
+void TGraph::OrderSeries() {
+    std::array<int, kSeriesCount> order{};
+    for (int i = 0; i < kSeriesCount; ++i) order[i] = i;
+    if (Game.CurrentGos >= 1 && Game.CurrentGos <= Game.GosCount)
+        std::swap(order[Game.CurrentGos - 1], order[Game.GosCount - 1]);
+    QChart* chart = Chart1->chart();
+    for (QAbstractSeries* series : chart->series()) chart->removeSeries(series);
+    for (int index : order) {
+        QLineSeries* series = Series[index];
+        chart->addSeries(series);
+        series->attachAxis(AxisBottom);
+        series->attachAxis(AxisLeft);
+        for (QLegendMarker* marker : chart->legend()->markers(series)) marker->setVisible(series->isVisible());
+    }
+}
+
+void TGraph::ScaleAxes() {
+    double top = 0;
+    double right = 0;
+    for (QLineSeries* series : Series) {
+        if (!series->isVisible()) continue;
+        for (const QPointF& point : series->points()) {
+            top = std::max(top, point.y());
+            right = std::max(right, point.x());
+        }
+    }
+    AxisLeft->setRange(0, top > 0 ? top * 1.05 : 1);
+    AxisLeft->applyNiceNumbers();
+    if (bottomAutomatic_) AxisBottom->setRange(0, std::max(right, 1.0));
+}
+
+void TGraph::PopupMenuPopup() {
+    PopupMenu->clear();  // frees the items
+    auto add = [this](const QString& caption, int tag) {
+        QAction* action = PopupMenu->addAction(caption);
+        action->setData(tag);
+        connect(action, &QAction::triggered, this, [this, tag] { MenuOnClick(tag); });
+        return action;
+    };
+    for (int i = 1; i <= Game.GosCount; ++i) {
+        QAction* action = add(Qs(Game.mGos[i].Name.Str()), i + fStateBase);
+        action->setCheckable(true);
+        action->setChecked(IsShown(i));
+    }
+    PopupMenu->addSeparator();
+    for (int i = 0; i < FilterCaptions.size(); ++i) add(FilterCaptions[i], i + 1);
+}
+
+void TGraph::MenuOnClick(int tag) {
+    ShowPlayerNames = false;
+    if (ShownGos.size() < Game.GosCount) ShownGos.resize(Game.GosCount, true);
+    const int current = Game.CurrentGos;
+    for (int i = 1; i <= Game.GosCount; ++i) {
+        const TGosRec& gos = Game.mGos[i];
+        auto shown = ShownGos.begin() + (i - 1);
+        switch (tag) {
+            case fAll: *shown = true; break;
+            case fAlive: *shown = gos.Alive != 0 || i == current; break;
+            case fNeighbours: *shown = GosBorders[i] != 0; break;
+            case fHumans: *shown = !gos.PlayerName.Str().empty(); break;
+            case fOwn: *shown = i == current; break;
+            default:
+                if (tag == i + fStateBase) *shown = !*shown;
+        }
+    }
+    if (tag == fHumans) ShowPlayerNames = true;
+    RadioGroup1Click();
+}
+
+void TGraph::ShowModalGraph() {
+    if (Graph) ExecModal(*Graph);
+}
+
+void TGraph::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FormActivate();
+}
+
+}  // namespace kordalt

@@ -1,0 +1,80 @@
+// The settings dialog: the one owner of the [Preferences] settings, whose
+// controls are the live settings other windows read, and the language switch.
+#pragma once
+
+#include <QDialog>
+
+#include <string>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+namespace kordalt {
+
+class TExSpeedButton;
+class TFilenameEdit;
+class THintSwitch;
+
+// The address of the game-listing server (cp1251), set from the settings.
+extern std::string InternetServer;
+
+class TPreference : public QDialog {
+    Q_OBJECT
+
+public:
+    // Reads the settings file (when it exists) into the controls and applies them.
+    explicit TPreference(QWidget* parent = nullptr);
+    ~TPreference() override;
+
+    void Localize();
+    void LoadGlyphs();
+    // Writes every setting the dialog owns to the settings file.
+    void SaveToFile();
+    // Makes the program follow the controls: music, pictures, hints, server.
+    void ApplyAll();
+    void SpeedButton2Click();  // apply
+    void SpeedButton1Click();  // close
+    void ComboBox1Change();    // language switch
+    void CheckBox9Click();
+
+    // Runs `Preference` modally over `parent`: from the main menu (`fromMenu`)
+    // the language list and the server edit are enabled, else disabled.
+    static void Execute(bool fromMenu);
+
+    // The program's settings file.
+    static std::string SettingsFileName();
+
+    QCheckBox* CheckBox4 = nullptr;  // music
+    QCheckBox* CheckBox1 = nullptr;  // no turn banner for a single human
+    QCheckBox* CheckBox2 = nullptr;  // hide decorative pictures
+    QCheckBox* CheckBox3 = nullptr;  // tool tips
+    QCheckBox* CheckBoxScroll = nullptr;
+    QCheckBox* CheckBox5 = nullptr;  // ask to save when leaving a game
+    QCheckBox* CheckBox6 = nullptr;  // Kordalts die after the battles
+    QCheckBox* CheckBox8 = nullptr;  // remember the main screen's page
+    QCheckBox* CheckBox9 = nullptr;  // save chat
+    QLabel* Label1 = nullptr;        // language
+    QComboBox* ComboBox1 = nullptr;
+    QLabel* Label2 = nullptr;        // server
+    QLineEdit* Edit3 = nullptr;
+    TFilenameEdit* FilenameEdit1 = nullptr;
+    TExSpeedButton* SpeedButton2 = nullptr;
+    TExSpeedButton* SpeedButton1 = nullptr;
+
+private:
+    void FormCreate();
+    void FillLanguages();
+    void ReadSettings();
+    void ApplyPictures(bool visible);
+    void ApplyHints(bool on);
+
+    THintSwitch* hints_;
+};
+
+// The text routines of the program's windows, in their order, each ending with
+// the language's font.
+void LocalizeAllWindows();
+
+}  // namespace kordalt

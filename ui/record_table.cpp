@@ -1,0 +1,210 @@
+#include "ui/record_table.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+
+#include "controls/classic.h"
+#include "controls/ex_label.h"
+#include "controls/speed_button.h"
+#include "ui/picture_store.h"
+#include "ui/screens.h"
+#include "ui/ui_support.h"
+#include "ui/windows.h"
+
+namespace kordalt {
+namespace {
+
+constexpr int kWidth = 640, kHeight = 480;
+constexpr int kCloseResult = 2;
+constexpr int kTop = 110, kRowHeight = 30, kLastRowGap = 40;
+constexpr int kColumnLeft[TRecordTable::kColumns] = {40, 210, 275, 340, 405, 470, 570};
+constexpr int kColumnWidth[TRecordTable::kColumns] = {165, 65, 65, 65, 65, 100, 65};
+
+QLabel* MakeLabel(QWidget* parent, const QString& name, QRect geometry, TColor colour, Qt::Alignment align) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setGeometry(geometry);
+    label->setAlignment(align);
+    SetPaletteColor(*label, QPalette::WindowText, colour);
+    return label;
+}
+
+QString Number(int32_t value) { return value == 0 ? QStringLiteral("-") : QString::number(value); }
+
+}  // namespace
+
+TRecordTable::TRecordTable(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("RecordTable"));
+    setFixedSize(kWidth, kHeight);
+    setAutoFillBackground(true);
+    SetPaletteColor(*this, QPalette::Window, 0x202020);
+
+    ExLabel1 = new TExLabel(this);
+    ExLabel1->setObjectName(QStringLiteral("ExLabel1"));
+    ExLabel1->SetAutoSize(false);
+    ExLabel1->setGeometry(20, 10, 540, 50);
+    ExLabel1->SetAlignment(taCenter);
+    ExLabel1->SetTransparent(true);
+    ExLabel1->SetFontColor(clYellow);
+    ExLabel1->SetShadowColor(clMaroon);
+    ExLabel1->SetShadowSize(2);
+    QFont title = ExLabel1->font();
+    title.setPointSize(22);
+    title.setBold(true);
+    ExLabel1->setFont(title);
+
+    const Qt::Alignment header = Qt::AlignHCenter | Qt::AlignBottom;
+    Label60 = MakeLabel(this, QStringLiteral("Label60"), {kColumnLeft[0], 66, kColumnWidth[0], 40}, clSilver, header);
+    Label61 = MakeLabel(this, QStringLiteral("Label61"), {kColumnLeft[1], 66, kColumnWidth[1], 40}, clSilver, header);
+    Label62 = MakeLabel(this, QStringLiteral("Label62"), {kColumnLeft[2], 66, kColumnWidth[2], 40}, clSilver, header);
+    Label64 = MakeLabel(this, QStringLiteral("Label64"), {kColumnLeft[3], 66, kColumnWidth[3], 40}, clSilver, header);
+    Label63 = MakeLabel(this, QStringLiteral("Label63"), {kColumnLeft[4], 66, kColumnWidth[4], 40}, clSilver, header);
+    Label65 = MakeLabel(this, QStringLiteral("Label65"), {kColumnLeft[5], 66, kColumnWidth[5], 40}, clSilver, header);
+    Label77 = MakeLabel(this, QStringLiteral("Label77"), {kColumnLeft[6], 66, kColumnWidth[6], 40}, clSilver, header);
+
+    for (int row = 0; row < kRecordRows; ++row) {
+        const int top = kTop + row * kRowHeight + (row == kLastGameRow ? kLastRowGap : 0);
+        if (row < kLastGameRow)
+            MakeLabel(this, QStringLiteral("Number%1").arg(row), {8, top, 28, kRowHeight}, clSilver, Qt::AlignCenter)
+                ->setText(QString::number(row + 1));
+        for (int column = 0; column < kColumns; ++column) {
+            const Qt::Alignment align = Qt::AlignVCenter | (column == 0 ? Qt::AlignLeft : Qt::AlignHCenter);
+            Cells[row][column] = MakeLabel(this, QStringLiteral("Cell%1_%2").arg(row).arg(column),
+                                           {kColumnLeft[column], top, kColumnWidth[column], kRowHeight},
+                                           row == 0 ? clYellow : clWhite, align);
+        }
+    }
+    const int lastTop = kTop + kLastGameRow * kRowHeight + kLastRowGap;
+    Label75 = MakeLabel(this, QStringLiteral("Label75"), {kColumnLeft[0], lastTop - 22, 300, 20}, clAqua,
+                        Qt::AlignLeft | Qt::AlignVCenter);
+
+    static constexpr bool kVisible[8] = {true, false, false, true, false, false, true, false};
+    for (int i = 0; i < 8; ++i) {
+        auto* button = new TExSpeedButton(this);
+        button->setObjectName(QStringLiteral("SpeedButton%1").arg(i + 1));
+        button->setVisible(kVisible[i]);
+        SpeedButtons[static_cast<size_t>(i)] = button;
+    }
+    SpeedButtons[0]->setGeometry(500, 430, 130, 40);
+    SpeedButtons[3]->setGeometry(10, 440, 30, 30);
+    SpeedButtons[3]->SetCaption(QStringLiteral("Х"));
+    SpeedButtons[3]->setToolTip(QStringLiteral("Рекорды по-умолчанию"));
+    SpeedButtons[6]->setGeometry(200, 440, 60, 30);
+    SpeedButtons[6]->SetCaption(QStringLiteral("WWW"));
+    Label59 = MakeLabel(this, QStringLiteral("Label59"), {50, 440, 145, 30}, clSilver, Qt::AlignRight | Qt::AlignVCenter);
+
+    const std::array<void (TRecordTable::*)(), 8> handlers = {
+        &TRecordTable::SpeedButton1Click, &TRecordTable::SpeedButton2Click, &TRecordTable::ReadAndIgnore,
+        &TRecordTable::SpeedButton4Click, &TRecordTable::SpeedButton5Click, &TRecordTable::SpeedButton6Click,
+        &TRecordTable::SpeedButton7Click, &TRecordTable::SpeedButton8Click,
+    };
+    for (size_t i = 0; i < handlers.size(); ++i)
+        connect(SpeedButtons[i], &TExSpeedButton::OnClick, this, [this, handler = handlers[i]] { (this->*handler)(); });
+
+    Localize();
+    LoadGlyphs();
+    SetActivationHandler(this, [this] { FormActivate(); });
+}
+
+TRecordTable::~TRecordTable() {
+    if (RecordTable == this) RecordTable = nullptr;
+}
+
+void TRecordTable::Localize() {
+    if (QGuiApplication::primaryScreen()->size() == QSize(kWidth, kHeight))
+        setWindowFlag(Qt::FramelessWindowHint, true);
+    setWindowTitle(LangText(6000, ""));
+    ExLabel1->SetCaption(LangText(6001, ""));
+    SpeedButtons[0]->SetCaption(LangText(6002, ""));
+    Label59->setText(LangText(6003, ""));
+    const std::array<std::pair<QLabel*, int>, 7> headers = {{
+        {Label60, 6004}, {Label61, 6005}, {Label62, 6006}, {Label64, 6007}, {Label63, 6008}, {Label65, 6009},
+        {Label77, 6010},
+    }};
+    for (const auto& [label, id] : headers) label->setText(NormalizeLineBreaks(LangText(id, "")));
+    Label75->setText(LangText(6012, ""));
+    ApplyLanguageFont(this);
+}
+
+void TRecordTable::LoadGlyphs() {
+    if (!PictureList) return;
+    QImage glyph;
+    PictureList->LoadGlyph(glyph, 13);
+    SpeedButtons[0]->SetGlyph(glyph);
+}
+
+void TRecordTable::FormActivate() {
+    if (SpeedButton3Click()) SpeedButton5Click();
+}
+
+void TRecordTable::SpeedButton1Click() { done(kCloseResult); }
+
+void TRecordTable::SpeedButton2Click() {
+    if (WriteRecordFile(RecordFileName, RecordEntries) != 0) ShowMessageBox(TMsgType::Error, LangText(3223, ""));
+}
+
+bool TRecordTable::SpeedButton3Click() {
+    try {
+        int writeError = 0;
+        RecordEntries = ReadRecordFile(RecordFileName, writeError);
+        if (writeError != 0) ShowMessageBox(TMsgType::Error, LangText(3223, ""));
+        return true;
+    } catch (const ERecordFileError& error) {
+        ShowMessageBox(TMsgType::Error, QString::fromUtf8(error.what()));
+        return false;
+    }
+}
+
+void TRecordTable::SpeedButton4Click() {
+    if (!AskYesNo(LangText(3224, "Вы уверены, что хотите очистить таблицу от своих рекордов ?"))) return;
+    SpeedButton8Click();
+    SpeedButton2Click();
+    if (SpeedButton3Click()) SpeedButton5Click();
+}
+
+QString TRecordTable::CellText(int row, int column) const {
+    const TRecordEntry& e = RecordEntries[static_cast<size_t>(row)];
+    switch (column) {
+        case 0: return Qs(e.PlayerName.Str());
+        case 1: return Number(e.Points);
+        case 2: return Number(e.GosCount);
+        case 3: return Number(e.Destroyed);
+        case 4: return Number(e.Year);
+        case 5: return Number(e.ResearchSum);
+        default: return e.Difficulty == 2 ? Number(e.Saves) : QStringLiteral("-");
+    }
+}
+
+void TRecordTable::SpeedButton5Click() {
+    for (int row = 0; row < kRecordRows; ++row)
+        for (int column = 0; column < kColumns; ++column) Cells[row][column]->setText(CellText(row, column));
+}
+
+void TRecordTable::SpeedButton6Click() {
+    if (!SpeedButton3Click()) return;
+    EnterFinishedGame(RecordEntries);
+    SpeedButton2Click();
+}
+
+void TRecordTable::SpeedButton7Click() {
+    ShowMessageBox(TMsgType::Information, NormalizeLineBreaks(LangText(3225, "") + LangText(3226, "")));
+}
+
+void TRecordTable::SpeedButton8Click() { RecordEntries = DefaultRecordTable(); }
+
+void TRecordTable::EnterHallOfFame() {
+    if (RecordTable) RecordTable->SpeedButton6Click();
+}
+
+void TRecordTable::ShowModalTable() {
+    if (RecordTable) ExecModal(*RecordTable);
+}
+
+void TRecordTable::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    HidePreviousScreen();
+    FormActivate();
+}
+
+}  // namespace kordalt

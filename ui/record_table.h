@@ -1,0 +1,75 @@
+// The hall of fame window: the table of "dim.rec" in a grid of labels, and the
+// routines that read, write, reset it and enter a finished game.
+#pragma once
+
+#include <QDialog>
+
+#include <array>
+#include <string>
+
+#include "game/hall_of_fame.h"
+
+class QLabel;
+
+namespace kordalt {
+
+class TExLabel;
+class TExSpeedButton;
+
+class TRecordTable : public QDialog {
+    Q_OBJECT
+
+public:
+    static constexpr int kColumns = 7;  // name, points, states, destroyed, year, research, saves
+
+    explicit TRecordTable(QWidget* parent = nullptr);
+    ~TRecordTable() override;
+
+    void Localize();
+    void LoadGlyphs();
+    // Reads the file, then shows the table.
+    void FormActivate();
+
+    void SpeedButton1Click();  // close
+    void SpeedButton2Click();  // write the file
+    // Reads the file (creating a missing one); false after reporting a
+    // damaged or unreadable file.
+    bool SpeedButton3Click();
+    void SpeedButton4Click();  // back to the default table, after a confirmation
+    void SpeedButton5Click();  // show the table
+    void SpeedButton6Click();  // enter the finished game and write the file
+    void SpeedButton7Click();  // the web-site notice
+    void SpeedButton8Click();  // the default table
+
+    // The year loop's entry of a single human's finished game (on `RecordTable`).
+    static void EnterHallOfFame();
+    // Runs `RecordTable` modally (nothing without it).
+    static void ShowModalTable();
+
+    // The text a cell of row `row` shows in column `column`.
+    QString CellText(int row, int column) const;
+
+    std::string RecordFileName = kRecordFileName;  // in the current directory
+    TRecordEntries RecordEntries{};
+
+    TExLabel* ExLabel1 = nullptr;
+    QLabel* Label59 = nullptr;
+    QLabel* Label60 = nullptr;
+    QLabel* Label61 = nullptr;
+    QLabel* Label62 = nullptr;
+    QLabel* Label64 = nullptr;
+    QLabel* Label63 = nullptr;
+    QLabel* Label65 = nullptr;
+    QLabel* Label77 = nullptr;
+    QLabel* Label75 = nullptr;
+    std::array<std::array<QLabel*, kColumns>, kRecordRows> Cells{};
+    std::array<TExSpeedButton*, 8> SpeedButtons{};  // SpeedButton1..SpeedButton8
+
+private:
+    void ReadAndIgnore() { SpeedButton3Click(); }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+};
+
+}  // namespace kordalt
