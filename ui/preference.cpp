@@ -33,8 +33,6 @@
 
 namespace kordalt {
 
-std::string InternetServer;
-
 namespace {
 
 constexpr char kSection[] = "Preferences";

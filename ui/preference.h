@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "multiplayer/web_protocol.h"
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -17,8 +19,6 @@ class TExSpeedButton;
 class TFilenameEdit;
 class THintSwitch;
 
-// The address of the game-listing server (cp1251), set from the settings.
-extern std::string InternetServer;
 
 class TPreference : public QDialog {
     Q_OBJECT
