@@ -46,6 +46,9 @@ TExGIFAnimator::~TExGIFAnimator() {
     Destroying = true;
     OnStart = OnStop = OnChange = OnFrameChanged = nullptr;
     SetAnimate(false);
+    // Joins the timer thread before the state a running tick uses goes away.
+    delete timer_;
+    timer_ = nullptr;
     cache_.reset();
     image_->OnChange = nullptr;
     Graphic = nullptr;

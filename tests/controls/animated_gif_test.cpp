@@ -95,6 +95,25 @@ TEST(GifAnimator, TicksThroughFramesOnTheUserInterfaceThread) {
     EXPECT_EQ(shown.size(), seen) << "no ticks after the stop";
 }
 
+TEST(GifAnimator, AsyncDrawingTicksOnTheTimerThread) {
+    auto f = std::make_unique<Fixture>();
+    f->Load(Sequence({5, 5, 5}));
+    f->animator->SetAsyncDrawing(true);
+    EXPECT_TRUE(BitmapDrawLocking()) << "switched on for good by the first asynchronous animator";
+    EXPECT_FALSE(f->animator->Timer().SyncEvent());
+    std::vector<int> shown;
+    bool eventOffThread = false;
+    f->animator->OnFrameChanged = [&](TExGIFAnimator& sender) {
+        shown.push_back(sender.FrameIndex());
+        eventOffThread |= QThread::currentThread() != QCoreApplication::instance()->thread();
+    };
+    f->animator->SetAnimate(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown.size() >= 3; }, 5000));
+    EXPECT_FALSE(eventOffThread) << "the frame-changed event is handed to the user-interface thread";
+    EXPECT_EQ(std::vector<int>(shown.begin(), shown.begin() + 3), (std::vector<int>{1, 2, 0}));
+    f.reset();  // destroyed while the timer runs
+}
+
 TEST(GifAnimator, SingleFrameIsDrawnButNeverTicks) {
     Fixture f;
     f.Load(Sequence({5}));
