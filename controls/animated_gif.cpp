@@ -23,17 +23,6 @@ private:
     T& object_;
 };
 
-class CanvasHeld {
-public:
-    explicit CanvasHeld(TExImageControl& control) : control_(control) { control_.LockCanvas(); }
-    ~CanvasHeld() { control_.UnlockCanvas(); }
-    CanvasHeld(const CanvasHeld&) = delete;
-    CanvasHeld& operator=(const CanvasHeld&) = delete;
-
-private:
-    TExImageControl& control_;
-};
-
 }  // namespace
 
 TExGIFAnimator::TExGIFAnimator(QWidget* parent)
@@ -139,7 +128,7 @@ void TExGIFAnimator::TimerTick() {
         Held hold(static_cast<TExImageControl&>(*this));
         frameIndex_ = frameIndex_ < image_->Count() - 1 ? frameIndex_ + 1 : 0;
         {
-            CanvasHeld canvas(*this);
+            std::lock_guard canvas(CanvasLock());
             if (!asyncDrawing_) DoFrameChanged();
             PaintFromAnyThread();
         }

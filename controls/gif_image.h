@@ -58,8 +58,8 @@ public:
     int Count() const { return static_cast<int>(frames_.size()); }
     TGIFFrame& Frames(int index) { return *frames_.at(static_cast<std::size_t>(index)); }
     int FrameIndex() const { return frameIndex_; }
-    int ScreenWidth() const { return Count() == 0 ? 0 : screenWidth_; }
-    int ScreenHeight() const { return Count() == 0 ? 0 : screenHeight_; }
+    int ScreenWidth() const { return Empty() ? 0 : screenWidth_; }
+    int ScreenHeight() const { return Empty() ? 0 : screenHeight_; }
     TColor BackgroundColor() const { return backgroundColor_; }
     const std::vector<std::string>& Comment() const { return data_->Comment; }
     std::uint8_t Version() const { return version_; }

@@ -8,6 +8,23 @@
 
 namespace kordalt {
 
+namespace {
+
+// Sets a flag for a scope and gives it back its value afterwards.
+class FlagWhile {
+public:
+    explicit FlagWhile(bool& flag) : flag_(flag), saved_(flag) { flag_ = true; }
+    ~FlagWhile() { flag_ = saved_; }
+    FlagWhile(const FlagWhile&) = delete;
+    FlagWhile& operator=(const FlagWhile&) = delete;
+
+private:
+    bool& flag_;
+    bool saved_;
+};
+
+}  // namespace
+
 TExImageControl::TExImageControl(QWidget* parent) : QWidget(parent) {
     resize(105, 105);
 }
@@ -16,15 +33,8 @@ TExImageControl::~TExImageControl() = default;
 
 void TExImageControl::PaintImageArea(QPainter& canvas) {
     canvas.fillRect(rect(), ToQColor(PaletteColor(*this, QPalette::Window)));
-    const bool saved = drawing_;
-    drawing_ = true;
-    try {
-        DrawImageContent(canvas);
-    } catch (...) {
-        drawing_ = saved;
-        throw;
-    }
-    drawing_ = saved;
+    FlagWhile drawing(drawing_);
+    DrawImageContent(canvas);
 }
 
 void TExImageControl::PaintParentUnderControl(QPainter& canvas, const QRect& area) {
@@ -41,14 +51,10 @@ QImage TExImageControl::PaintBuffered() {
     QImage buffer(size(), QImage::Format_ARGB32_Premultiplied);
     buffer.fill(Qt::transparent);
     QPainter painter(&buffer);
-    inBufferedPass_ = true;
-    try {
+    {
+        FlagWhile inner(inBufferedPass_);
         Paint(painter);
-    } catch (...) {
-        inBufferedPass_ = false;
-        throw;
     }
-    inBufferedPass_ = false;
     return buffer;
 }
 

@@ -25,8 +25,7 @@ public:
     void Lock() { lock_.lock(); }
     void Unlock() { lock_.unlock(); }
     // The control canvas's lock: held for a whole paint.
-    void LockCanvas() { canvasLock_.lock(); }
-    void UnlockCanvas() { canvasLock_.unlock(); }
+    std::recursive_mutex& CanvasLock() { return canvasLock_; }
 
     bool Drawing() const { return drawing_; }
     bool InBufferedPass() const { return inBufferedPass_; }
