@@ -51,10 +51,7 @@ QImage TExImageControl::PaintBuffered() {
     QImage buffer(size(), QImage::Format_ARGB32_Premultiplied);
     buffer.fill(Qt::transparent);
     QPainter painter(&buffer);
-    {
-        FlagWhile inner(inBufferedPass_);
-        Paint(painter);
-    }
+    Paint(painter);
     return buffer;
 }
 

@@ -28,7 +28,6 @@ public:
     std::recursive_mutex& CanvasLock() { return canvasLock_; }
 
     bool Drawing() const { return drawing_; }
-    bool InBufferedPass() const { return inBufferedPass_; }
 
     // Repaints at once on the user-interface thread; from another thread it paints
     // into an off-screen image on the calling thread and hands it over.
@@ -63,7 +62,6 @@ private:
     std::recursive_mutex lock_;
     std::recursive_mutex canvasLock_;
     bool drawing_ = false;
-    bool inBufferedPass_ = false;
     std::mutex handOverLock_;
     QImage handedOver_;
 };
