@@ -1,0 +1,53 @@
+// A hand-driven TCP client that speaks the service's frames, for faults the
+// service itself never makes: silence, oversized and malformed frames.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/session/dplay.h"
+#include "platform/session/wire.h"
+
+namespace kordalt::dplay::test {
+
+class RawClient {
+ public:
+  RawClient(const std::string& bindIp, const std::string& hostIp, uint16_t port);
+  ~RawClient();
+  RawClient(const RawClient&) = delete;
+  RawClient& operator=(const RawClient&) = delete;
+
+  bool connected() const { return fd_ >= 0; }
+  void SendBytes(const std::vector<uint8_t>& bytes);
+  // The body of the next frame; nothing on time-out, end or error.
+  std::optional<std::vector<uint8_t>> ReadFrame(std::chrono::milliseconds timeout);
+  // The body of the next frame of `type`, others skipped.
+  std::optional<std::vector<uint8_t>> ReadFrame(FrameType type);
+  // True when the far side closes the link within `timeout`.
+  bool ClosedByHost(std::chrono::milliseconds timeout);
+
+  // The session's instance, asked of the host on this link (which the host then ends).
+  GUID Enumerate();
+  // Joins the session, telling the host `listenPort`; returns the own node id.
+  uint32_t Join(const GUID& instance, uint16_t listenPort);
+  // Creates a player on the joined node and returns its id.
+  DPID CreatePlayer(const std::string& name);
+  // Enumerate (on a link of its own), Join telling a port where nothing
+  // listens, and CreatePlayer; the player's id, 0 on failure.
+  DPID JoinWithPlayer(const std::string& name);
+
+ private:
+  std::string bindIp_, hostIp_;
+  uint16_t port_;
+  int fd_ = -1;
+  uint32_t node_ = 0;
+  std::vector<uint8_t> in_;
+};
+
+// A loopback port on `ip` where nothing listens.
+uint16_t DeadPort(const std::string& ip);
+
+}  // namespace kordalt::dplay::test
