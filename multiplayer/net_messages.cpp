@@ -185,7 +185,7 @@ std::optional<std::string> ReadInfoForWaiting(const TNetMessage& m) {
 void SplitChronicle(const std::string& chronicle, ShortString<255>& first, ShortString<255>& second) {
     const std::string_view text(chronicle);
     first.Assign(text.substr(0, kChronicleFirstHalf));
-    second.Assign(text.size() > kChronicleFirstHalf ? text.substr(kChronicleFirstHalf, 255) : std::string_view());
+    second.Assign(text.substr(std::min(text.size(), kChronicleFirstHalf), 255));
 }
 
 std::string JoinChronicle(const ShortString<255>& first, const ShortString<255>& second) {
