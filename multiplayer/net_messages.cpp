@@ -98,6 +98,13 @@ std::string CheckUpdate(const GameState& s, const TOwnerGrid& grid, const std::v
     return {};
 }
 
+void CommitMessages(const std::vector<TMessageRec>& records) {
+    Messages.Clear();
+    for (const TMessageRec& r : records) Messages.Add(r);
+}
+
+}  // namespace
+
 void CommitMap(const TOwnerGrid& grid, int size, int regions, bool snapshot) {
     std::unique_ptr<TSquares> map(std::exchange(Map, nullptr));
     try {
@@ -109,13 +116,6 @@ void CommitMap(const TOwnerGrid& grid, int size, int regions, bool snapshot) {
     Map = map.release();
     if (snapshot) Map->SnapshotOwners();
 }
-
-void CommitMessages(const std::vector<TMessageRec>& records) {
-    Messages.Clear();
-    for (const TMessageRec& r : records) Messages.Add(r);
-}
-
-}  // namespace
 
 TNetMessage MakeValueMessage(uint32_t code, uint8_t value) {
     TNetMessage m(kValueMessageSize, 0);

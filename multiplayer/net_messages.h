@@ -25,6 +25,10 @@ constexpr size_t kHalfInfSize = 13128;
 constexpr size_t kClientInfSize = 1136;
 constexpr size_t kMessageRecSize = sizeof(TMessageRec);
 
+// `Map` rebuilt from a grid CheckOwnerGrid accepts (it throws MapError else,
+// leaving `Map` as it was), with a new snapshot of owners when `snapshot`.
+void CommitMap(const TOwnerGrid& grid, int size, int regions, bool snapshot);
+
 // Codes 1, 2, 4, 5, 13, 14, 15: the code and one value byte.
 TNetMessage MakeValueMessage(uint32_t code, uint8_t value);
 std::optional<uint8_t> ReadValueMessage(const TNetMessage& m);
