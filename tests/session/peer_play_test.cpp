@@ -8,6 +8,8 @@
 #include <memory>
 
 #include "peer_test_support.h"
+
+#include "controls/classic.h"
 #include "session/lobby_launch.h"
 #include "session/peer_consts.h"
 #include "session/peer_play_qt.h"

@@ -1,5 +1,7 @@
 #include "peer_test_support.h"
 
+#include "controls/classic.h"
+
 #include <QThread>
 
 #include <unistd.h>

@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "controls/classic.h"
 #include "platform/session/address.h"
 #include "platform/session/com_object.h"
 #include "platform/session/memory_directplay.h"
