@@ -142,10 +142,13 @@ HRESULT NetSession::Close() {
     phase_ = Phase::kClosing;
     leaveUntil_ = Clock::now() + opt_.connectTimeout;
   }
-  cv_.wait_for(lock, opt_.keepAliveTimeout + opt_.connectTimeout, [&] {
-    return phase_ == Phase::kIdle || phase_ == Phase::kLost || phase_ == Phase::kJoining ||
-           (phase_ == Phase::kClosing && links_.empty());
-  });
+  // A host waits for the others to take over, a client for the host to see it go.
+  auto saidGoodbye = [&] {
+    if (phase_ == Phase::kHost || phase_ == Phase::kClient) return false;
+    if (phase_ != Phase::kClosing) return true;  // nobody to say it to
+    return std::none_of(links_.begin(), links_.end(), [](const LinkPtr& l) { return l->role != Link::Role::kNew; });
+  };
+  cv_.wait_for(lock, opt_.keepAliveTimeout + opt_.connectTimeout, saidGoodbye);
   RunOnIo(lock, [this] { Reset(); });
   return DP_OK;
 }
@@ -251,7 +254,7 @@ HRESULT NetSession::Send(DPID from, DPID to, uint32_t flags, const void* data, u
   if (phase_ == Phase::kLost) return DPERR_CONNECTIONLOST;
   if (!InSession()) return DPERR_NOSESSIONS;
   if (!from || from != local_ || (to != DPID_ALLPLAYERS && !players_.count(to))) return DPERR_INVALIDPLAYER;
-  if (phase_ == Phase::kHost) Route(from, to, bytes, size, self_);
+  if (phase_ == Phase::kHost || to == local_) Route(from, to, bytes, size, self_);
   else if (phase_ == Phase::kClient && !hostLeaving_) WriteData(hostLink_, from, to, bytes, size);
   else SendToHost(DataFrame(from, to, bytes, size));
   return DP_OK;

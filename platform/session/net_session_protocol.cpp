@@ -11,8 +11,11 @@ bool NetSession::HandleFrame(const LinkPtr& link, const uint8_t* body, size_t n)
   switch (link->role) {
     case Link::Role::kNew:
       return HandleNew(link, type, r);
-    case Link::Role::kPeer:
+    case Link::Role::kPeer: {
+      auto it = peerLinks_.find(link->node);
+      if (it == peerLinks_.end() || it->second != link) return true;  // a removed node's link on its way out
       return phase_ == Phase::kHost && HandleAtHost(link->node, body, n);
+    }
     case Link::Role::kHost:
       return HandleAtClient(link, type, r, body, n);
   }
@@ -49,10 +52,7 @@ bool NetSession::HandleNew(const LinkPtr& link, FrameType type, WireReader& r) {
     WireWriter w(FrameType::kJoinOk);
     w.Guid(session_.instance).Guid(session_.application).Str(session_.name).U32(session_.flags);
     w.U32(session_.maxPlayers).U32(node.id).U32(self_).U32(lastId_).U32(static_cast<uint32_t>(nodes_.size()));
-    for (const auto& [id, n] : nodes_) {
-      bool me = id == self_ && opt_.bindAddress.empty();
-      w.U32(id).Str(me ? link->localIp : n.address).U16(n.listenPort);
-    }
+    for (const auto& [id, n] : nodes_) w.U32(id).Str(n.address.empty() ? link->localIp : n.address).U16(n.listenPort);
     w.U32(static_cast<uint32_t>(players_.size()));
     for (const auto& [id, p] : players_) w.U32(id).U32(p.node).Str(p.name);
     Write(link, Share(w.Finish()));
@@ -282,7 +282,7 @@ void NetSession::ToAllNodes(const Frame& frame, uint32_t except) {
     if (node != except) frames.push_back(frame);
 }
 
-// Delivers a message at the host: to one player, or to every player but the sender.
+// Delivers a message: at the host to one player or to every player but the sender; anywhere to the own player.
 void NetSession::Route(DPID from, DPID to, const uint8_t* data, size_t size, uint32_t origin) {
   auto toNode = [&](uint32_t node) {
     if (auto link = peerLinks_.find(node); link != peerLinks_.end()) WriteData(link->second, from, to, data, size);
@@ -454,6 +454,7 @@ void NetSession::BecomeHost() {
   for (DPID id : orphans) RemovePlayer(id);
   queue_.PushHost();
   for (const LinkPtr& link : heldRejoins_) {
+    if (!link->open) continue;
     if (backlog_.count(link->node)) {
       AttachRejoin(link, link->node);
     } else {

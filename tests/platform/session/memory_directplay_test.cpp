@@ -25,14 +25,8 @@ struct MemoryPeer {
     return dp->Open(&sd, DPOPEN_CREATE);
   }
   HRESULT Join() {
-    DPSESSIONDESC2 sd{};
-    sd.dwSize = sizeof sd;
-    sd.guidApplication = kApp;
-    auto first = [](const DPSESSIONDESC2* d, uint32_t*, uint32_t flags, void* ctx) {
-      if (!(flags & DPESC_TIMEDOUT)) static_cast<DPSESSIONDESC2*>(ctx)->guidInstance = d->guidInstance;
-      return false;
-    };
-    dp->EnumSessions(&sd, 0, first, &sd, 0);
+    DPSESSIONDESC2 sd;
+    FindFirstSession(dp, sd, 0);
     return dp->Open(&sd, DPOPEN_JOIN);
   }
   HRESULT Create(const char* name) {

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <memory>
 
 #include "platform/session/enumeration.h"
 #include "platform/session/wire.h"
@@ -129,6 +130,57 @@ DPID RawClient::CreatePlayer(const std::string& name) {
 DPID RawClient::JoinWithPlayer(const std::string& name) {
   GUID instance = RawClient(bindIp_, hostIp_, port_).Enumerate();
   return Join(instance, DeadPort(bindIp_)) ? CreatePlayer(name) : 0;
+}
+
+FrozenHost::FrozenHost(const std::string& ip, uint16_t port, const GUID& application)
+    : ip_(ip), port_(port), application_(application) {
+  listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+  int one = 1;
+  ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+  sockaddr_in a = Endpoint(ip, port);
+  ::bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  ::listen(listener_, 4);
+  thread_ = std::thread([this] { Serve(); });
+}
+
+FrozenHost::~FrozenHost() {
+  stop_ = true;
+  ::shutdown(listener_, SHUT_RDWR);
+  thread_.join();
+  ::close(listener_);
+}
+
+void FrozenHost::Serve() {
+  const GUID instance{7, 7, 7, {7}};
+  auto accept = [this]() -> std::unique_ptr<RawClient> {
+    int fd = ::accept(listener_, nullptr, nullptr);
+    return fd < 0 ? nullptr : std::make_unique<RawClient>(fd);
+  };
+  auto query = accept();
+  if (!query || !query->ReadFrame(FrameType::kEnum)) return;
+  query->SendBytes(EnumReplyFrame({instance, application_, "frozen", DPSESSION_MIGRATEHOST | DPSESSION_KEEPALIVE, 0, 1,
+                                   "", port_}));
+  query.reset();
+  auto guest = accept();
+  if (!guest) return;
+  auto join = guest->ReadFrame(FrameType::kJoin);
+  if (!join) return;
+  WireReader r(join->data(), join->size());
+  r.U8();
+  r.Guid();
+  r.Guid();
+  uint16_t listenPort = r.U16();
+  constexpr uint32_t kHostNode = 1, kGuestNode = 2;
+  guest->SendBytes(WireWriter(FrameType::kJoinOk)
+                       .Guid(instance).Guid(application_).Str("frozen").U32(DPSESSION_MIGRATEHOST | DPSESSION_KEEPALIVE)
+                       .U32(0).U32(kGuestNode).U32(kHostNode).U32(kPlayer)
+                       .U32(2).U32(kHostNode).Str(ip_).U16(port_).U32(kGuestNode).Str("").U16(listenPort)
+                       .U32(1).U32(kPlayer).U32(kHostNode).Str("frozen")
+                       .Finish());
+  auto create = guest->ReadFrame(FrameType::kCreatePlayer);
+  if (!create) return;
+  guest->SendBytes(WireWriter(FrameType::kPlayerCreated).U32(kPlayer + 1).U32(kGuestNode).Str("guest").U32(2).Finish());
+  while (!stop_) guest->ReadFrame(std::chrono::milliseconds(50));  // reads, never answers
 }
 
 uint16_t DeadPort(const std::string& ip) {

@@ -2,10 +2,12 @@
 // service itself never makes: silence, oversized and malformed frames.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/session/dplay.h"
@@ -16,6 +18,7 @@ namespace kordalt::dplay::test {
 class RawClient {
  public:
   RawClient(const std::string& bindIp, const std::string& hostIp, uint16_t port);
+  explicit RawClient(int connectedFd) : port_(0), fd_(connectedFd) {}
   ~RawClient();
   RawClient(const RawClient&) = delete;
   RawClient& operator=(const RawClient&) = delete;
@@ -45,6 +48,25 @@ class RawClient {
   int fd_ = -1;
   uint32_t node_ = 0;
   std::vector<uint8_t> in_;
+};
+
+// A hand-driven host: answers one enumeration and one join and player
+// creation (it has one player of its own, id 100), then stays connected and
+// silent, as a frozen host would.
+class FrozenHost {
+ public:
+  FrozenHost(const std::string& ip, uint16_t port, const GUID& application);
+  ~FrozenHost();
+  static constexpr DPID kPlayer = 100;
+
+ private:
+  void Serve();
+  std::string ip_;
+  uint16_t port_;
+  GUID application_;
+  int listener_ = -1;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
 };
 
 // A loopback port on `ip` where nothing listens.

@@ -40,6 +40,17 @@ std::string AddressText(const std::vector<uint8_t>& address) {
   return a.host;
 }
 
+HRESULT FindFirstSession(IDirectPlay4A* dp, DPSESSIONDESC2& sd, uint32_t flags) {
+  sd = {};
+  sd.dwSize = sizeof sd;
+  sd.guidApplication = kApp;
+  auto first = [](const DPSESSIONDESC2* d, uint32_t*, uint32_t flags, void* ctx) {
+    if (!(flags & DPESC_TIMEDOUT)) static_cast<DPSESSIONDESC2*>(ctx)->guidInstance = d->guidInstance;
+    return false;
+  };
+  return dp->EnumSessions(&sd, 0, first, &sd, flags);
+}
+
 Peer::Peer(const ServiceOptions& options) : options_(options), dp_(new NetDirectPlay(options, nullptr)) {}
 
 Peer::~Peer() {
@@ -70,15 +81,7 @@ HRESULT Peer::Find(const std::string& host, DPSESSIONDESC2& sd) {
   auto address = TcpAddress(host);
   HRESULT hr = dp_->InitializeConnection(address.data(), 0);
   if (hr != DP_OK) return hr;
-  sd = {};
-  sd.dwSize = sizeof sd;
-  sd.guidApplication = kApp;
-  auto first = [](const DPSESSIONDESC2* d, uint32_t*, uint32_t flags, void* ctx) {
-    if (flags & DPESC_TIMEDOUT) return false;
-    static_cast<DPSESSIONDESC2*>(ctx)->guidInstance = d->guidInstance;
-    return false;
-  };
-  hr = dp_->EnumSessions(&sd, 0, first, &sd, DPENUMSESSIONS_AVAILABLE);
+  hr = FindFirstSession(dp_, sd, DPENUMSESSIONS_AVAILABLE);
   if (hr != DP_OK) return hr;
   return IsNullGuid(sd.guidInstance) ? DPERR_NOSESSIONS : DP_OK;
 }

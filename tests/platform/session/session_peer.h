@@ -61,6 +61,8 @@ ServiceOptions TestOptions(int n, std::chrono::milliseconds keepAlive = 3000ms);
 // A connection address naming a host (empty: broadcast) and a port (0: the default).
 std::vector<uint8_t> TcpAddress(const std::string& host, uint16_t port = 0);
 std::string AddressText(const std::vector<uint8_t>& address);
+// Enumerates the sessions of the test application into `sd`: the first one's instance, or none.
+HRESULT FindFirstSession(IDirectPlay4A* dp, DPSESSIONDESC2& sd, uint32_t flags);
 
 class Peer {
  public:

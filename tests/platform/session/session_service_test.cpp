@@ -94,6 +94,13 @@ TEST(SessionService, CreateAndJoinGiveBothSidesThePlayersAndTheirMessages) {
   ASSERT_TRUE(atHost);
   EXPECT_TRUE(IsData(*atHost, guest.id(), "hi"));
 
+  for (Peer* p : {&host, &guest}) {  // a player may send to itself
+    ASSERT_EQ(p->Send(p->id(), "self"), DP_OK);
+    auto self = p->Next();
+    ASSERT_TRUE(self);
+    EXPECT_TRUE(IsData(*self, p->id(), "self"));
+  }
+
   EXPECT_EQ(host.AddressOf(guest.id()), TestAddress(2));
   EXPECT_EQ(guest.AddressOf(host.id()), TestAddress(1));
   EXPECT_EQ(guest.AddressOf(guest.id()), TestAddress(2));
@@ -325,6 +332,19 @@ TEST(SessionService, ASilentPeerIsDroppedAfterTheKeepAliveTimeButAnIdleOneIsNot)
   EXPECT_TRUE(idle.NextWhere([&](const Received& r) { return IsData(r, host.id(), "still there"); }));
 }
 
+TEST(SessionService, AGuestWhoseHostFallsSilentTakesOverAfterTheKeepAliveTime) {
+  constexpr auto kKeepAlive = 300ms;
+  FrozenHost host(TestAddress(1), kDefaultPort, kApp);
+  Peer guest(2, kKeepAlive);
+  guest.JoinWithPlayer(TestAddress(1), "guest");
+  ASSERT_EQ(guest.Players(DPENUMPLAYERS_REMOTE).at(0).id, FrozenHost::kPlayer);
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(guest.NextWhere([](const Received& r) { return IsDestroyOf(r, FrozenHost::kPlayer); }, 3s));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, kKeepAlive - 50ms);
+  EXPECT_TRUE(guest.NextSystem(DPSYS_HOST, 1s));
+  EXPECT_EQ(guest.Players().size(), 1u);
+}
+
 TEST(SessionService, AGracefulHostLeaveKeepsTheSessionAndLosesNothing) {
   constexpr uint32_t kCount = 1500, kHostCount = 200;
   Peer host(1), older(2), latest(3);
@@ -426,6 +446,19 @@ TEST(SessionService, AfterAHostCrashAPeerThatCannotReachTheSuccessorLosesTheSess
   EXPECT_EQ(older.Send(DPID_ALLPLAYERS, "anyone?"), DPERR_CONNECTIONLOST);
 }
 
+TEST(SessionService, ClosingWhileTheHostChangesReturnsAtOnce) {
+  Peer host(1), older(2);  // long keep-alive: the search for the successor would take seconds
+  host.HostWithPlayer("h");
+  older.JoinWithPlayer(TestAddress(1), "o");
+  RawClient latest(TestAddress(3), TestAddress(1), host.options().port);
+  ASSERT_NE(latest.JoinWithPlayer("l"), 0u);
+  host.dp()->Abort();
+  std::this_thread::sleep_for(100ms);
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(older.dp()->Close(), DP_OK);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
+}
+
 TEST(SessionService, AfterAHostCrashASuccessorThatNobodyRejoinsLosesTheSession) {
   Peer host(1, 300ms);
   host.HostWithPlayer("h");
@@ -439,22 +472,29 @@ TEST(SessionService, AfterAHostCrashASuccessorThatNobodyRejoinsLosesTheSession) 
 }
 
 TEST(SessionService, DestroyingARemotePlayerGivesItsOwnerSessionLost) {
-  for (int caller : {0, 1}) {
-    SCOPED_TRACE(caller == 0 ? "by the host" : "by another guest");
-    Peer host(1), other(2), target(3);
-    host.HostWithPlayer("h");
-    other.JoinWithPlayer(TestAddress(1), "o");
-    target.JoinWithPlayer(TestAddress(1), "t");
-    ASSERT_TRUE(other.NextWhere([&](const Received& r) { return r.type == DPSYS_CREATEPLAYERORGROUP && r.player == target.id(); }));
-    Peer& by = caller == 0 ? host : other;
-    ASSERT_EQ(by.dp()->DestroyPlayer(target.id()), DP_OK);
-    EXPECT_TRUE(target.NextSystem(DPSYS_SESSIONLOST));
-    for (Peer* p : {&host, &other}) {
-      EXPECT_TRUE(p->NextWhere([&](const Received& r) { return IsDestroyOf(r, target.id()); }));
+  struct Case {
+    const char* what;
+    int by, target;  // 0 the host, 1 and 2 guests (2 joined last)
+  } cases[] = {{"a guest, by the host", 0, 2}, {"a guest, by another guest", 1, 2}, {"the host, by a guest", 1, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Peer peers[] = {Peer(1), Peer(2), Peer(3)};
+    peers[0].HostWithPlayer("p0");
+    peers[1].JoinWithPlayer(TestAddress(1), "p1");
+    peers[2].JoinWithPlayer(TestAddress(1), "p2");
+    ASSERT_TRUE(peers[1].NextSystem(DPSYS_CREATEPLAYERORGROUP));  // guest 1 knows guest 2
+    DPID target = peers[c.target].id();
+    ASSERT_EQ(peers[c.by].dp()->DestroyPlayer(target), DP_OK);
+    EXPECT_TRUE(peers[c.target].NextSystem(DPSYS_SESSIONLOST));
+    std::vector<Peer*> rest;
+    for (int i = 0; i < 3; ++i)
+      if (i != c.target) rest.push_back(&peers[i]);
+    for (Peer* p : rest) {
+      EXPECT_TRUE(p->NextWhere([&](const Received& r) { return IsDestroyOf(r, target); }));
       EXPECT_EQ(p->Players().size(), 2u);
     }
-    ASSERT_EQ(host.Send(other.id(), "on"), DP_OK);
-    EXPECT_TRUE(other.NextWhere([&](const Received& r) { return IsData(r, host.id(), "on"); }));
+    ASSERT_EQ(rest[0]->Send(rest[1]->id(), "on"), DP_OK);
+    EXPECT_TRUE(rest[1]->NextWhere([&](const Received& r) { return IsData(r, rest[0]->id(), "on"); }));
   }
 }
 
