@@ -76,7 +76,10 @@ protected:
         Game.mGos[2].Player = boris.Id();
         Game.mGos[2].PlayerName.Assign("boris");
         Game.CurrentGos = 1;
-        EXPECT_TRUE(test::WaitFor([&] { return anna.peer->Players().Count() == 3; }));
+        EXPECT_TRUE(test::WaitFor([&] {
+            return anna.peer->Players().Count() == 3 && boris.peer->Players().Count() == 3 &&
+                   clara.peer->Players().Count() == 3;
+        }));
     }
     NetQueueItem Item(uint32_t from, TNetMessage m) { return {from, std::move(m)}; }
 
