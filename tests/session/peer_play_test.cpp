@@ -111,6 +111,25 @@ TEST_F(PeerPlay, AddressHoldsTheTcpElementsOnlyWhenEnabledAndSet) {
     }
 }
 
+TEST_F(PeerPlay, SessionObjectThatCannotBeMadeOrBoundLeavesNoProvider) {
+    auto peer = Make();
+    struct Case {
+        const char* what;
+        std::function<void()> breakService;
+    } cases[] = {
+        {"no lobby object", [&] { service.failLobby = true; }},
+        {"no session object", [&] { service.failCreate = true; }},
+        {"already bound", [&] { service.nextObject = service.network.CreateDirectPlay("127.0.0.1", true); }},
+    };
+    for (const Case& c : cases) {
+        service.failLobby = service.failCreate = false;
+        c.breakService();
+        EXPECT_EQ(ErrorOf([&] { peer->SetProviderName("TCP/IP"); }), "DirectPlay cannot be initialized") << c.what;
+        EXPECT_EQ(peer->ProviderName(), "") << c.what;
+        EXPECT_EQ(peer->DirectPlay(), nullptr) << c.what;
+    }
+}
+
 TEST_F(PeerPlay, CreateAndJoinGiveEachSideThePlayersAndTheEventsInOrder) {
     auto host = Make(), guest = Make();
     Recorder atHost(*host), atGuest(*guest);

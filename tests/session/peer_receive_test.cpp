@@ -41,6 +41,7 @@ public:
     HRESULT Open(DPSESSIONDESC2*, uint32_t) override { return DP_OK; }
     HRESULT Close() override { return DP_OK; }
     HRESULT CreatePlayer(DPID* id, const DPNAME*, IDPSignal* event, const void*, uint32_t, uint32_t) override {
+        if (refusePlayer) return DPERR_CANTCREATEPLAYER;
         *id = kSelf;
         signal = event;
         if (!inbox.empty()) signal->Set();
@@ -96,6 +97,7 @@ public:
     }
 
     std::deque<Message> inbox;
+    bool refusePlayer = false;
     IDPSignal* signal = nullptr;
     uint32_t capsFlags = 0;
     std::vector<std::tuple<DPID, DPID, uint32_t, uint32_t>> sent;
@@ -170,6 +172,20 @@ TEST_F(PeerReceive, SystemMessagesChangeThePlayersAndFireTheirEvents) {
     EXPECT_EQ(peer->Players().IndexOf(kVera), -1);
     EXPECT_TRUE(shown.texts.empty());
     EXPECT_TRUE(record.onUiThread);
+}
+
+TEST_F(PeerReceive, RefusedOwnPlayerClosesAgainWithTheSessionsName) {
+    script->refusePlayer = true;
+    try {
+        peer->Open();
+        ADD_FAILURE() << "opened without a player";
+    } catch (const EPeerPlayError& e) {
+        EXPECT_STREQ(e.what(), "scripted cannot be opened");
+    }
+    EXPECT_FALSE(peer->Opened());
+    EXPECT_EQ(peer->DirectPlay(), nullptr);
+    EXPECT_EQ(peer->Players().Count(), 0);
+    EXPECT_TRUE(record.events.empty());  // OnOpen never fired, so no OnClose
 }
 
 TEST_F(PeerReceive, SendCompletionsOfTheOwnPlayerOnly) {

@@ -41,6 +41,7 @@ private:
 }  // namespace
 
 HRESULT MemoryService::Create(const GUID* provider, IDirectPlay** directPlay) {
+    if (failCreate) return DPERR_UNSUPPORTED;
     IDirectPlay4A* object = nextObject ? nextObject : network.CreateDirectPlay("127.0.0.1", false);
     nextObject = nullptr;
     created.push_back(object);
@@ -55,6 +56,7 @@ HRESULT MemoryService::EnumerateProviders(LPDPENUMDPCALLBACKA callback, void* co
 }
 
 HRESULT MemoryService::CreateLobby(IDirectPlayLobby** lobby) {
+    if (failLobby) return DPERR_UNSUPPORTED;
     *lobby = new RecordingLobby(lastElements);
     return DP_OK;
 }

@@ -46,6 +46,7 @@ public:
     // Made by the next Create instead of a network object (one reference given away).
     dplay::IDirectPlay4A* nextObject = nullptr;
     std::vector<dplay::IDirectPlay4A*> created;  // not owned
+    bool failLobby = false, failCreate = false;
 };
 
 // Collects what the application's exception display is given.
