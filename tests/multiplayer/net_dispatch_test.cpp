@@ -159,6 +159,26 @@ TEST_F(NetDispatch, YearResultGoesToEachPlayerAndNewsToThoseWithoutAState) {
     EXPECT_EQ(boris.lobby.calls, std::vector<std::string>{"waiting map"});
 }
 
+TEST_F(NetDispatch, LobbyMapReachesEveryOtherPeer) {
+    TOwnerGrid sent{};
+    MapToGrid(*Map, Game.MapSize, sent);
+    SendMap(*anna.peer);  // no game runs: the lobby map
+    ReplaceMap(nullptr);
+    Game.GosCount = 2;
+    Game.MapSize = 60;
+    ASSERT_TRUE(test::WaitFor([&] { return !boris.lobby.calls.empty() && !clara.lobby.calls.empty(); }));
+    test::Pump();
+    EXPECT_EQ(boris.lobby.calls, std::vector<std::string>{"lobby map"});
+    EXPECT_EQ(clara.lobby.calls, std::vector<std::string>{"lobby map"});
+    EXPECT_TRUE(anna.lobby.calls.empty());
+    EXPECT_EQ(Game.GosCount, 4);
+    EXPECT_EQ(Game.MapSize, 50);
+    ASSERT_NE(Map, nullptr);
+    TOwnerGrid got{};
+    MapToGrid(*Map, Game.MapSize, got);
+    EXPECT_TRUE(got == sent);
+}
+
 TEST_F(NetDispatch, ServerRightGoesToTheLastRemotePlayer) {
     GameMode = kNetworkClient;
     SendServerRight(*anna.peer);
