@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QString>
 #include <QTest>
+#include <QTimer>
 
 #include <atomic>
 #include <mutex>
