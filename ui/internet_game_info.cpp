@@ -29,7 +29,7 @@ std::vector<TInternetUserUnit> LoadGameUsers(const TGUID& GameId) {
 TInternetGameInfo::TInternetGameInfo(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("InternetGameInfo"));
     setWindowTitle(QString::fromUtf8("Информация об игре"));
-    resize(360, 260);
+    resize(380, 260);
     ExDrawGrid1 = new TExDrawGrid(this);
     ExDrawGrid1->setObjectName(QStringLiteral("ExDrawGrid1"));
     ExDrawGrid1->SetColCount(3);
