@@ -59,6 +59,12 @@ void CheckPixelFormat(int bitCount, const TDIBPixelFormat& f) {
     if (!fits) throw EInvalidGraphicOperation(DibResourceString(SInvalidPixelFormat));
 }
 
+// Rows are rounded up to 32 bits.
+int64_t RowBytes(int width, int bitCount) { return ((int64_t(width) * bitCount + 31) >> 5) << 2; }
+int64_t ImageSize(int width, int height, int bitCount) {
+    return RowBytes(width, bitCount) * height;
+}
+
 // The current position of an RLE expansion; rows count up from the bottom one.
 class RleWriter {
 public:
@@ -214,8 +220,8 @@ void TDIBSharedImage::CreateImage(int width, int height, int bitCount,
                                   bool memoryImage, bool compressed) {
     Reset();
     CheckPixelFormat(bitCount, format);
-    const int64_t widthBytes = ((int64_t(width) * bitCount + 31) >> 5) << 2;
-    const int64_t size = widthBytes * height;
+    const int64_t widthBytes = RowBytes(width, bitCount);
+    const int64_t size = ImageSize(width, height, bitCount);
     if (width < 0 || height < 0 || size > std::numeric_limits<int32_t>::max()) InvalidDIB();
     bitCount_ = bitCount;
     height_ = height;
@@ -328,13 +334,15 @@ void TDIBSharedImage::ReadPackedDIB(TDibReadStream& stream, bool memoryImage) {
     }
 
     const int rows = height < 0 ? -height : height;
+    // Nothing is allocated for data the stream does not hold.
+    CheckPixelFormat(bitCount, format);
+    const int64_t size = ImageSize(width, rows, bitCount);
+    if (size > std::numeric_limits<int32_t>::max()) InvalidDIB();
+    if ((rle ? sizeImage : size) > int64_t(stream.Remaining())) throw EReadError();
     CreateImage(width, rows, bitCount, format, table, memoryImage, rle);
     if (rle) {
-        if (sizeImage > stream.Remaining()) throw EReadError();
         SetDataSize(sizeImage);
         stream.ReadBuffer(pixels_.data(), sizeImage);
-    } else if (size_ > stream.Remaining()) {
-        throw EReadError();
     } else if (height >= 0) {
         stream.ReadBuffer(pixels_.data(), size_);
     } else {
