@@ -73,4 +73,24 @@ inline std::vector<TRGBQuad> DistinctTable(int count) {
     return table;
 }
 
+// RLE4 data of encoded runs only, one end of line per row and an end of
+// bitmap; rows bottom first, each row a list of 4-bit values.
+inline std::vector<uint8_t> EncodeRle4Runs(const std::vector<std::vector<uint8_t>>& rowsBottomUp) {
+    std::vector<uint8_t> out;
+    for (const auto& row : rowsBottomUp) {
+        for (size_t x = 0; x < row.size();) {
+            size_t n = 1;
+            while (x + n < row.size() && n < 255 && row[x + n] == row[x]) ++n;
+            out.push_back(uint8_t(n));
+            out.push_back(uint8_t(row[x] << 4 | row[x]));
+            x += n;
+        }
+        out.push_back(0);
+        out.push_back(0);
+    }
+    out.push_back(0);
+    out.push_back(1);
+    return out;
+}
+
 }  // namespace kordalt::dibtest
