@@ -16,7 +16,7 @@ void Check(bool condition) {
 }
 
 // Expansion of images up to this many pixel bytes (larger ones only cost time).
-constexpr size_t kExpandLimit = size_t(1) << 22;
+constexpr size_t kExpandLimit = size_t(1) << 18;
 
 void ReadImage(std::span<const uint8_t> bytes, bool memoryImage) {
     TDIBSharedImage image;

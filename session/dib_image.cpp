@@ -93,6 +93,11 @@ public:
         y_ += dy;
     }
     bool PastLastRow() const { return y_ >= height_; }
+    // How many of the next count pixels land inside the image.
+    int Room(int count) const {
+        return PastLastRow() || x_ >= width_ ? 0 : static_cast<int>(std::min<int64_t>(count, width_ - x_));
+    }
+    void Skip(int count) { x_ += count; }
 
 private:
     uint8_t* pixels_;
@@ -107,8 +112,10 @@ void ExpandRLE(std::span<const uint8_t> src, RleWriter& out, bool nibbles) {
         const uint8_t first = src[pos], second = src[pos + 1];
         pos += 2;
         if (first != 0) {
-            for (int i = 0; i < first; ++i)
+            const int shown = out.Room(first);
+            for (int i = 0; i < shown; ++i)
                 out.Put(nibbles ? ((i % 2 == 0) ? second >> 4 : second & 0x0F) : second);
+            out.Skip(first - shown);
         } else if (second == 0) {
             out.EndOfLine();
         } else if (second == 1) {
@@ -119,11 +126,13 @@ void ExpandRLE(std::span<const uint8_t> src, RleWriter& out, bool nibbles) {
             pos += 2;
         } else {
             const size_t bytes = nibbles ? (second + 1u) / 2 : second;
-            for (int i = 0; i < second; ++i) {
+            const int shown = out.Room(second);
+            for (int i = 0; i < shown; ++i) {
                 const size_t at = pos + (nibbles ? i / 2 : i);
                 if (at >= src.size()) return;
                 out.Put(nibbles ? ((i % 2 == 0) ? src[at] >> 4 : src[at] & 0x0F) : src[at]);
             }
+            out.Skip(second - shown);
             pos += bytes;
         }
         pos += pos & 1;
@@ -343,7 +352,7 @@ void TDIBSharedImage::ReadPackedDIB(TDibReadStream& stream, bool memoryImage) {
     if (rle) {
         SetDataSize(sizeImage);
         stream.ReadBuffer(pixels_.data(), sizeImage);
-    } else if (height >= 0) {
+    } else if (height >= 0 || size_ == 0) {
         stream.ReadBuffer(pixels_.data(), size_);
     } else {
         for (int row = 0; row < rows; ++row)
