@@ -61,8 +61,12 @@ void CheckPixelFormat(int bitCount, const TDIBPixelFormat& f) {
 
 // Rows are rounded up to 32 bits.
 int64_t RowBytes(int width, int bitCount) { return ((int64_t(width) * bitCount + 31) >> 5) << 2; }
+// The pixel bytes of an image; int64 max when above the 32-bit range.
 int64_t ImageSize(int width, int height, int bitCount) {
-    return RowBytes(width, bitCount) * height;
+    constexpr int64_t kLimit = std::numeric_limits<int32_t>::max();
+    const int64_t rowBytes = RowBytes(width, bitCount);
+    if (height > 0 && rowBytes > kLimit / height) return std::numeric_limits<int64_t>::max();
+    return rowBytes * height;
 }
 
 // The current position of an RLE expansion; rows count up from the bottom one.
@@ -231,7 +235,8 @@ void TDIBSharedImage::CreateImage(int width, int height, int bitCount,
     CheckPixelFormat(bitCount, format);
     const int64_t widthBytes = RowBytes(width, bitCount);
     const int64_t size = ImageSize(width, height, bitCount);
-    if (width < 0 || height < 0 || size > std::numeric_limits<int32_t>::max()) InvalidDIB();
+    constexpr int64_t kLimit = std::numeric_limits<int32_t>::max();
+    if (width < 0 || height < 0 || widthBytes > kLimit || size > kLimit) InvalidDIB();
     bitCount_ = bitCount;
     height_ = height;
     width_ = width;

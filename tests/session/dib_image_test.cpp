@@ -319,6 +319,11 @@ TEST(DibRead, DamagedBitmapsAreRefused) {
          "DIB is invalid"},
         {"image above 2 GB", with([](DibSpec& s) { s.width = 65536, s.height = 65536, s.bitCount = 24, s.table = {}; }),
          0, "DIB is invalid"},
+        {"size beyond 64 bits", with([](DibSpec& s) {
+             s.width = 0x5FFFFF02, s.height = 0x7A4700B0, s.bitCount = 32, s.table = {};
+         }), 0, "DIB is invalid"},
+        {"row above 2 GB, no rows", with([](DibSpec& s) { s.width = 0x7FFFFFFF, s.height = 0, s.bitCount = 32, s.table = {}; }),
+         0, "DIB is invalid"},
         {"huge image, little data", with([](DibSpec& s) { s.width = 30000, s.height = 30000; }), 2,
          "Stream read error"},
         {"pixels cut short", with([](DibSpec& s) { s.data.resize(7); }), 2, "Stream read error"},
