@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "session/peer_consts.h"
+
 namespace kordalt {
 
 namespace {
@@ -170,7 +172,7 @@ void TDIB::LoadFromStream(TDibReadStream& stream) {
     const size_t got = stream.Read(header, kFileHeaderSize);
     if (got == 0) return;
     if (got < kFileHeaderSize || (header[0] | header[1] << 8) != kBitmapFileType)
-        throw EInvalidGraphic(DibResourceString(SInvalidDIB));
+        throw EInvalidGraphic(SInvalidDib);
     ReadData(stream);
 }
 

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <limits>
 
+#include "session/peer_consts.h"
+
 namespace kordalt {
 
 namespace {
@@ -28,7 +30,7 @@ void PutU16(uint8_t* p, uint16_t v) {
     p[1] = static_cast<uint8_t>(v >> 8);
 }
 
-[[noreturn]] void InvalidDIB() { throw EInvalidGraphic(DibResourceString(SInvalidDIB)); }
+[[noreturn]] void InvalidDIB() { throw EInvalidGraphic(SInvalidDib); }
 
 // ((1 shl bits) - 1) shl shift, bounded to 32 bits.
 int32_t BitMask(int bits, int shift) {
@@ -51,12 +53,12 @@ void CheckPixelFormat(int bitCount, const TDIBPixelFormat& f) {
             fits = (MasksAre(f, 0x7C00, 0x03E0, 0x001F) || MasksAre(f, 0xF800, 0x07E0, 0x001F));
             break;
         default: {
-            std::string text = DibResourceString(SInvalidBitCount);
+            std::string text = SInvalidBitCount;
             text.replace(text.find("%d"), 2, std::to_string(bitCount));
             throw EInvalidGraphicOperation(text);
         }
     }
-    if (!fits) throw EInvalidGraphicOperation(DibResourceString(SInvalidPixelFormat));
+    if (!fits) throw EInvalidGraphicOperation(SInvalidPixelFormat);
 }
 
 // Rows are rounded up to 32 bits.
@@ -144,15 +146,6 @@ void ExpandRLE(std::span<const uint8_t> src, RleWriter& out, bool nibbles) {
 }
 
 }  // namespace
-
-std::string DibResourceString(int id) {
-    switch (id) {
-        case SInvalidDIB: return "DIB is invalid";
-        case SInvalidBitCount: return "Bitcount in invalid (%d)";
-        case SInvalidPixelFormat: return "PixelFormat in invalid";
-        default: return {};
-    }
-}
 
 TColorTable GreyscaleColorTable() {
     TColorTable table;

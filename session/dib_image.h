@@ -29,12 +29,6 @@ public:
     EReadError() : std::runtime_error("Stream read error") {}
 };
 
-// Resource strings of the bitmap code.
-constexpr int SInvalidDIB = 65225;
-constexpr int SInvalidBitCount = 65226;
-constexpr int SInvalidPixelFormat = 65227;
-std::string DibResourceString(int id);
-
 constexpr uint32_t BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3;
 
 struct TRGBQuad {
