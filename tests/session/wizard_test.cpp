@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -83,6 +84,9 @@ TEST_F(Wizard, NewSessionNeedsAProviderAndBothNames) {
     form.NewGameSessionName->clear();
     EXPECT_FALSE(form.NextButton->isEnabled());
     form.NewGameSessionName->setText("Alpha");
+    const QString gallery = QDir::cleanPath(QStringLiteral(KORDALT_TEST_TMP "/../gallery"));
+    QDir().mkpath(gallery);
+    EXPECT_TRUE(form.grab().save(gallery + "/dib_wizard.png"));
     form.NextButton->click();
     EXPECT_EQ(form.Tag, 1);
     EXPECT_EQ(form.SessionName, "Alpha");
