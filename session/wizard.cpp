@@ -193,9 +193,13 @@ void TPeerPlayForm::FormShow() {
 
 TPeerPlayForm::TPage TPeerPlayForm::Page() const { return static_cast<TPage>(Notebook->currentIndex()); }
 
+// The name field takes the focus when its page is shown, not on every change
+// of a name (that would pull it out of the field being typed in).
 void TPeerPlayForm::ShowPage(TPage page) {
     Notebook->setCurrentIndex(page);
     NotebookPageChanged();
+    if (page == SessionNew) NewGamePlayerName->setFocus();
+    if (page == SessionJoin) JoinGamePlayerName->setFocus();
 }
 
 int TPeerPlayForm::SelectedSession() const {
@@ -219,13 +223,11 @@ void TPeerPlayForm::NotebookPageChanged() {
             BackButton->setEnabled(true);
             NextButton->setEnabled(!NewGameSessionName->text().isEmpty() && !NewGamePlayerName->text().isEmpty());
             NextButton->setText(finishCaption_);
-            NewGamePlayerName->setFocus();
             break;
         case SessionJoin:
             BackButton->setEnabled(true);
             NextButton->setEnabled(SelectedSession() >= 0 && !JoinGamePlayerName->text().isEmpty());
             NextButton->setText(finishCaption_);
-            JoinGamePlayerName->setFocus();
             break;
     }
 }

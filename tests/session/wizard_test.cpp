@@ -138,6 +138,7 @@ TEST_F(Wizard, JoinListsSessionsAndPlayersAndBackDropsTheSessionObject) {
     EXPECT_FALSE(form.NextButton->isEnabled());
     form.JoinGamePlayerName->setText("boris");
     EXPECT_TRUE(form.NextButton->isEnabled());
+    ASSERT_TRUE(WaitFor([&] { return form.JoinGamePlayerList->count() == 1; }));  // joined and left again
     form.NextButton->click();
     EXPECT_EQ(form.Tag, 1);
     EXPECT_EQ(form.SessionName, "Beta");
@@ -173,9 +174,11 @@ TEST_F(Wizard, EnterInTheSessionNameMovesToAnEmptyPlayerName) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     SelectProvider(form);
     form.NextButton->click();
-    form.NewGameSessionName->setText("Delta");
+    EXPECT_TRUE(form.NewGamePlayerName->hasFocus());
     form.NewGameSessionName->setFocus();
     ASSERT_TRUE(WaitFor([&] { return form.NewGameSessionName->hasFocus(); }));
+    QTest::keyClicks(form.NewGameSessionName, "Delta");  // the focus stays while typing
+    EXPECT_EQ(form.NewGameSessionName->text(), "Delta");
     QTest::keyClick(form.NewGameSessionName, Qt::Key_Return);
     EXPECT_TRUE(form.NewGamePlayerName->hasFocus());
     EXPECT_EQ(form.Tag, 0);
