@@ -232,13 +232,25 @@ void TPeerPlayForm::NotebookPageChanged() {
     }
 }
 
-void TPeerPlayForm::CreateSessionObject() {
+ComPtr<IDirectPlay4A> TPeerPlayForm::NewSessionObject() const {
     IDirectPlay* object = nullptr;
     const HRESULT hr = PeerPlay.Service().Create(&ProviderGUID, &object);
     ComPtr<IDirectPlay> created(object);
-    if (hr != DP_OK || !created) Raise(SCannotInitialize, {SDirectPlay});
-    DPlay = created.Query<IDirectPlay4A>(IID_IDirectPlay4A);
+    if (hr != DP_OK) return {};
+    return created.Query<IDirectPlay4A>(IID_IDirectPlay4A);
+}
+
+void TPeerPlayForm::CreateSessionObject() {
+    DPlay = NewSessionObject();
     if (!DPlay) Raise(SCannotInitialize, {SDirectPlay});
+}
+
+DPSESSIONDESC2 TPeerPlayForm::JoinDescription(int session) const {
+    DPSESSIONDESC2 desc{};
+    desc.dwSize = sizeof desc;
+    desc.guidInstance = sessionGuids_.at(size_t(session));
+    desc.guidApplication = ParseGuid(PeerPlay.GetGUID());
+    return desc;
 }
 
 void TPeerPlayForm::ListSessions() {
@@ -259,14 +271,14 @@ void TPeerPlayForm::OpenSession(bool create) {
     const std::string name = create ? Cs(NewGameSessionName->text()).substr(0, kMaxSessionName)
                                     : Cs(JoinGameSessionList->item(SelectedSession())->text());
     DPSESSIONDESC2 desc{};
-    desc.dwSize = sizeof desc;
-    desc.guidApplication = ParseGuid(PeerPlay.GetGUID());
     if (create) {
+        desc.dwSize = sizeof desc;
+        desc.guidApplication = ParseGuid(PeerPlay.GetGUID());
         desc.dwFlags = DPSESSION_MIGRATEHOST | DPSESSION_KEEPALIVE;
         desc.lpszSessionNameA = name.c_str();
         desc.dwMaxPlayers = static_cast<uint32_t>(PeerPlay.MaxPlayers);
     } else {
-        desc.guidInstance = sessionGuids_.at(size_t(SelectedSession()));
+        desc = JoinDescription(SelectedSession());
     }
     const HRESULT hr = DPlay->Open(&desc, create ? DPOPEN_CREATE : DPOPEN_JOIN);
     if (hr == DPERR_USERCANCEL) return;
@@ -332,18 +344,11 @@ void TPeerPlayForm::JoinGameGetPlayerListTimerTimer() {
     IDirectPlay4A* directPlay = DPlay.Get();
     ComPtr<IDirectPlay4A> temporary;
     if (!directPlay) {
-        IDirectPlay* object = nullptr;
-        const HRESULT hr = PeerPlay.Service().Create(&ProviderGUID, &object);
-        ComPtr<IDirectPlay> created(object);
-        if (hr != DP_OK) return;
-        temporary = created.Query<IDirectPlay4A>(IID_IDirectPlay4A);
+        temporary = NewSessionObject();
         if (!temporary) return;
         directPlay = temporary.Get();
     }
-    DPSESSIONDESC2 desc{};
-    desc.dwSize = sizeof desc;
-    desc.guidInstance = sessionGuids_.at(size_t(session));
-    desc.guidApplication = ParseGuid(PeerPlay.GetGUID());
+    DPSESSIONDESC2 desc = JoinDescription(session);
     if (directPlay->Open(&desc, DPOPEN_JOIN) != DP_OK) return;
     directPlay->EnumPlayers(nullptr, WizardEnumPlayersCallback, JoinGamePlayerList, DPENUMPLAYERS_REMOTE);
     directPlay->Close();

@@ -57,7 +57,10 @@ protected:
 
 private:
     void BuildPages();
+    // A session object of the chosen provider; null when none can be made.
+    ComPtr<dplay::IDirectPlay4A> NewSessionObject() const;
     void CreateSessionObject();
+    dplay::DPSESSIONDESC2 JoinDescription(int session) const;
     void ListSessions();
     void OpenSession(bool create);
     // Enter in one of the fields; true when it did something.

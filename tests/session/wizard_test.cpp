@@ -164,6 +164,15 @@ TEST_F(Wizard, SessionThatWentAwayIsReportedAndTheWizardStays) {
     EXPECT_EQ(form.Tag, 0);
     EXPECT_EQ(form.Notebook->currentIndex(), TPeerPlayForm::SessionJoin);
     EXPECT_FALSE(form.DPlay);
+
+    // Without a session object the player list is fetched with a temporary one.
+    const size_t made = service.created.size();
+    form.JoinGameSessionList->clearSelection();
+    form.JoinGameSessionList->setCurrentRow(0);
+    ASSERT_TRUE(WaitFor([&] { return service.created.size() == made + 1; }));
+    EXPECT_EQ(form.JoinGamePlayerList->count(), 0);
+    EXPECT_FALSE(form.DPlay);
+    EXPECT_EQ(shown.texts.size(), 1u);
 }
 
 TEST_F(Wizard, EnterInTheSessionNameMovesToAnEmptyPlayerName) {
