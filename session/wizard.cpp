@@ -89,7 +89,6 @@ TPeerPlayForm::TPeerPlayForm(TCustomPeerPlay& peerPlay, QWidget* parent)
     BackButton->setText(QString::fromUtf8("< &Назад"));
     NextButton = Place<QPushButton>(this, "NextButton", 321, 248, 75, 25);
     NextButton->setText(QString::fromUtf8("Далее >"));
-    NextButton->setDefault(false);
     CancelButton = Place<QPushButton>(this, "CancelButton", 409, 248, 75, 25);
     CancelButton->setText(QString::fromUtf8("Отмена"));
     for (QPushButton* button : {BackButton, NextButton, CancelButton}) button->setAutoDefault(false);
