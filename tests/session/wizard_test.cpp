@@ -18,7 +18,7 @@
 #include "controls/classic.h"
 #include "session/paint_box.h"
 #include "session/peer_play_qt.h"
-#include "session/wizard.h"
+#include "session/wizard/wizard.h"
 #include "ui/ui_support.h"
 
 namespace kordalt::test {

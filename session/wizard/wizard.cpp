@@ -1,4 +1,4 @@
-#include "session/wizard.h"
+#include "session/wizard/wizard.h"
 
 #include <QFile>
 #include <QKeyEvent>
