@@ -219,6 +219,7 @@ TFormPlacement::TFormPlacement(QObject* owner) : QObject(owner) {
     auto* form = qobject_cast<QWidget*>(owner);
     if (!form || !form->isWindow()) return;
     form_ = form;
+    formClass_ = ClassNameOf(*form);
     options_ = fpState | fpPosition;
     hadMaximizeButton_ = form->windowFlags().testFlag(Qt::WindowMaximizeButtonHint);
     form->installEventFilter(this);
@@ -235,7 +236,13 @@ TFormPlacement::~TFormPlacement() {
 QWidget* TFormPlacement::Form() const { return form_.data(); }
 
 std::string TFormPlacement::IniSection() const {
-    return iniSection_.empty() ? DefaultSectionOf(parent()) : iniSection_;
+    return iniSection_.empty() ? SectionOf(parent()) : iniSection_;
+}
+
+std::string TFormPlacement::SectionOf(const QObject* component) const {
+    const auto* widget = qobject_cast<const QWidget*>(component);
+    if (!form_ || !widget || widget->window() != form_) return DefaultSectionOf(component);
+    return widget == form_ ? formClass_ : formClass_ + NameOf(*widget);
 }
 
 std::string TFormPlacement::ResolvedFileName() const {
@@ -253,12 +260,7 @@ void TFormPlacement::UpdatePlacement() {
     if (!form) return;
     if (!preventResize_ && !limitsApplied_ && minMaxInfo_.DefaultMinMaxInfo()) return;
     limitsApplied_ = true;
-    const bool visible = form->isVisible();
-    const bool maximizeButton = !preventResize_ && hadMaximizeButton_ && !qobject_cast<QDialog*>(form);
-    if (form->windowFlags().testFlag(Qt::WindowMaximizeButtonHint) != maximizeButton) {
-        form->setWindowFlag(Qt::WindowMaximizeButtonHint, maximizeButton);
-        if (visible) form->show();  // a change of window flags hides the window
-    }
+    SetMaximizeButton(*form, !preventResize_);
     if (preventResize_) {
         form->setFixedSize(form->size());
         return;
@@ -270,6 +272,28 @@ void TFormPlacement::UpdatePlacement() {
     };
     form->setMinimumSize(limit(F::MinTrackWidth, 0), limit(F::MinTrackHeight, 0));
     form->setMaximumSize(limit(F::MaxTrackWidth, QWIDGETSIZE_MAX), limit(F::MaxTrackHeight, QWIDGETSIZE_MAX));
+}
+
+void TFormPlacement::SetMaximizeButton(QWidget& form, bool shown) {
+    const Qt::WindowFlags flags = form.windowFlags();
+    Qt::WindowFlags wanted = flags;
+    if (!shown && flags.testFlag(Qt::WindowMaximizeButtonHint)) {
+        wanted &= ~Qt::WindowMaximizeButtonHint;
+    } else if (!shown && !flags.testFlag(Qt::CustomizeWindowHint)) {
+        // Default decorations: spell them out without the maximize button.
+        savedFlags_ = flags;
+        wanted |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+    } else if (shown && savedFlags_ && !qobject_cast<QDialog*>(&form)) {
+        wanted = *savedFlags_;
+        savedFlags_.reset();
+    } else if (shown && hadMaximizeButton_ && !qobject_cast<QDialog*>(&form)) {
+        wanted |= Qt::WindowMaximizeButtonHint;
+    }
+    if (wanted == flags) return;
+    const bool visible = form.isVisible();
+    form.setWindowFlags(wanted);
+    if (visible) form.show();  // a change of window flags hides the window
 }
 
 std::string TFormPlacement::ReadString(std::string_view key, std::string_view def) {
@@ -343,6 +367,7 @@ void TFormPlacement::Restore() {
 
 bool TFormPlacement::eventFilter(QObject* watched, QEvent* event) {
     if (watched != Form()) return false;
+    if (event->type() == QEvent::Show) formClass_ = ClassNameOf(*Form());
     if (event->type() == QEvent::Show && active_) {
         Restore();
     } else if (event->type() == QEvent::Close) {

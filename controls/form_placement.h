@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -89,6 +90,9 @@ public:
     const std::string& StoredIniSection() const { return iniSection_; }
     // Empty: DefaultSectionOf the form.
     std::string IniSection() const;
+    // DefaultSectionOf, with the form's class name taken while the form was
+    // whole: the placement also saves while its form is being destroyed.
+    std::string SectionOf(const QObject* component) const;
     void SetIniSection(std::string value) { iniSection_ = std::move(value); }
     TWinMinMaxInfo& MinMaxInfo() { return minMaxInfo_; }
     TPlacementOptions Options() const { return options_; }
@@ -130,6 +134,7 @@ private:
     class OpenStore;
     void Save();
     void Restore();
+    void SetMaximizeButton(QWidget& form, bool shown);
     void AddLink(TIniLink* link);
     void RemoveLink(TIniLink* link);
 
@@ -137,11 +142,12 @@ private:
     std::unique_ptr<TIniFile> ini_;
     std::vector<TIniLink*> links_;
     TWinMinMaxInfo minMaxInfo_{this};
-    std::string iniFileName_, iniSection_;
+    std::string iniFileName_, iniSection_, formClass_;
     TPlacementOptions options_ = 0;
     int version_ = 0;
     bool active_ = true, preventResize_ = false, restored_ = false, saved_ = false, destroying_ = false;
     bool limitsApplied_ = false, hadMaximizeButton_ = false;
+    std::optional<Qt::WindowFlags> savedFlags_;
 };
 
 }  // namespace kordalt

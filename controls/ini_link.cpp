@@ -50,7 +50,7 @@ void Connect(Control& control, TFormPlacement* storage, SaveFn save, LoadFn load
         link = new TIniLink(&control);
         link->setObjectName(kLinkName);
         Control* target = &control;
-        const auto section = [target](TIniLink* l) { return l->RootSection() + DefaultSectionOf(target); };
+        const auto section = [target](TIniLink* l) { return l->RootSection() + l->Storage()->SectionOf(target); };
         link->OnSave = [target, section, save](TIniLink* l) {
             if (l->IniObject() && !target->objectName().isEmpty()) save(*target, *l->IniObject(), section(l));
         };
