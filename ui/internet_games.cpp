@@ -64,39 +64,19 @@ bool ReadGames(const std::string& reply, std::vector<TInternetGamesUnit>& games)
     return true;
 }
 
-QGroupBox* NewGroup(QWidget* parent, const char* name, QRect geometry) {
-    auto* group = new QGroupBox(parent);
-    group->setObjectName(QLatin1String(name));
-    group->setGeometry(geometry);
-    return group;
+// A control of the window, named and placed.
+template <class T>
+T* NewControl(QWidget* parent, const char* name, QRect geometry) {
+    auto* control = new T(parent);
+    control->setObjectName(QLatin1String(name));
+    control->setGeometry(geometry);
+    return control;
 }
 
 QLabel* NewLabel(QWidget* parent, const char* text, QRect geometry) {
     auto* label = new QLabel(QString::fromUtf8(text), parent);
     label->setGeometry(geometry);
     return label;
-}
-
-QLineEdit* NewEdit(QWidget* parent, const char* name, int maxLength, QRect geometry) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QLatin1String(name));
-    edit->setMaxLength(maxLength);
-    edit->setGeometry(geometry);
-    return edit;
-}
-
-TExSpeedButton* NewSpeedButton(QWidget* parent, const char* name, QRect geometry) {
-    auto* button = new TExSpeedButton(parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(geometry);
-    return button;
-}
-
-QPushButton* NewButton(QWidget* parent, const char* name, QRect geometry) {
-    auto* button = new QPushButton(parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(geometry);
-    return button;
 }
 
 }  // namespace
@@ -106,25 +86,23 @@ TInternetGames::TInternetGames(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QString::fromUtf8("Зал Интернет"));
     setFixedSize(kWidth, kHeight);
 
-    GroupAddress = NewGroup(this, "GroupAddress", {8, 4, 190, 100});
-    CBAddress = new QComboBox(GroupAddress);
-    CBAddress->setObjectName(QStringLiteral("CBAddress"));
-    CBAddress->setGeometry(10, 30, 170, 24);
+    GroupAddress = NewControl<QGroupBox>(this, "GroupAddress", {8, 4, 190, 100});
+    CBAddress = NewControl<QComboBox>(GroupAddress, "CBAddress", {10, 30, 170, 24});
     connect(CBAddress, &QComboBox::activated, this, [this] { CBAddressChange(); });
 
-    GroupPlayer = NewGroup(this, "GroupPlayer", {206, 4, 201, 100});
+    GroupPlayer = NewControl<QGroupBox>(this, "GroupPlayer", {206, 4, 201, 100});
     NewLabel(GroupPlayer, "Имя", {8, 22, 50, 18});
-    EditName = NewEdit(GroupPlayer, "EditName", 12, {62, 20, 130, 22});
+    EditName = NewControl<QLineEdit>(GroupPlayer, "EditName", {62, 20, 130, 22});
+    EditName->setMaxLength(12);
     NewLabel(GroupPlayer, "Пароль", {8, 48, 50, 18});
-    EditPassword = NewEdit(GroupPlayer, "EditPassword", 15, {62, 46, 130, 22});
+    EditPassword = NewControl<QLineEdit>(GroupPlayer, "EditPassword", {62, 46, 130, 22});
+    EditPassword->setMaxLength(15);
     EditPassword->setEchoMode(QLineEdit::Password);
-    SpeedPlayerNew = NewSpeedButton(GroupPlayer, "SpeedPlayerNew", {62, 72, 130, 22});
+    SpeedPlayerNew = NewControl<TExSpeedButton>(GroupPlayer, "SpeedPlayerNew", {62, 72, 130, 22});
     connect(SpeedPlayerNew, &TExSpeedButton::OnClick, this, [this] { SpeedPlayerNewClick(); });
 
-    GroupGames = NewGroup(this, "GroupGames", {8, 108, 399, 186});
-    GridGameList = new TExDrawGrid(GroupGames);
-    GridGameList->setObjectName(QStringLiteral("GridGameList"));
-    GridGameList->setGeometry(8, 20, 383, 126);
+    GroupGames = NewControl<QGroupBox>(this, "GroupGames", {8, 108, 399, 186});
+    GridGameList = NewControl<TExDrawGrid>(GroupGames, "GridGameList", {8, 20, 383, 126});
     GridGameList->SetColCount(4);
     GridGameList->SetFixedCols(0);
     GridGameList->SetRowCount(2);
@@ -135,17 +113,15 @@ TInternetGames::TInternetGames(QWidget* parent) : QDialog(parent) {
         GridGameListDrawCell(col, row, rect);
     };
     connect(GridGameList, &TExDrawGrid::OnDblClick, this, [this] { GridGameListDblClick(); });
-    SpeedUpdate = NewSpeedButton(GroupGames, "SpeedUpdate", {8, 154, 100, 24});
+    SpeedUpdate = NewControl<TExSpeedButton>(GroupGames, "SpeedUpdate", {8, 154, 100, 24});
     connect(SpeedUpdate, &TExSpeedButton::OnClick, this, [this] { SpeedUpdateClick(); });
-    LabelCom = new QLabel(GroupGames);
-    LabelCom->setObjectName(QStringLiteral("LabelCom"));
-    LabelCom->setGeometry(116, 158, 275, 18);
+    LabelCom = NewControl<QLabel>(GroupGames, "LabelCom", {116, 158, 275, 18});
 
-    ButNewGame = NewButton(this, "ButNewGame", {8, 302, 120, 26});
+    ButNewGame = NewControl<QPushButton>(this, "ButNewGame", {8, 302, 120, 26});
     connect(ButNewGame, &QPushButton::clicked, this, [this] { ButNewGameClick(); });
-    ButJoin = NewButton(this, "ButJoin", {136, 302, 120, 26});
+    ButJoin = NewControl<QPushButton>(this, "ButJoin", {136, 302, 120, 26});
     connect(ButJoin, &QPushButton::clicked, this, [this] { ButJoinClick(); });
-    btnClose = NewButton(this, "btnClose", {287, 302, 120, 26});
+    btnClose = NewControl<QPushButton>(this, "btnClose", {287, 302, 120, 26});
     connect(btnClose, &QPushButton::clicked, this, [this] { done(kInternetClose); });
     SpeedPlayerNew->hide();
     ButNewGame->hide();
