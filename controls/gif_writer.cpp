@@ -133,7 +133,11 @@ void RunLZW(std::vector<std::uint8_t>& out, int width, int height, int bitCount,
         Tell(progress, TProgressStage::psRunning, static_cast<int>(std::int64_t(done) * 100 / height));
     }
     // After a clear on the last pixel that pixel is already written.
-    if (length > 0) writer.WriteLZWCode(prefix);
+    if (length > 0) {
+        writer.WriteLZWCode(prefix);
+        // The decoder adds an entry for that code, which may widen the end code.
+        if (freeCode + 1 >= codeLimit) writer.SetCodeSize(codeSize + 1);
+    }
     writer.WriteLZWCode(endCode);
     writer.FlushLZWCodes();
 }

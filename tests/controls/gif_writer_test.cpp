@@ -188,6 +188,26 @@ TEST(GifWrite, EncoderRoundTripsInterlacedRows) {
     }
 }
 
+TEST(GifWrite, EndCodeWidthFollowsTheDecodersLastEntry) {
+    // A run of equal pixels ends mid-string; the decoder's entry for the last
+    // code can widen the end code (60 pixels at 1 bit: the data ends on a byte).
+    for (const int bitCount : {1, 4, 8}) {
+        for (int width = 1; width <= 300; ++width) {
+            SCOPED_TRACE(testing::Message() << bitCount << " bits, width " << width);
+            std::vector<std::uint8_t> pixels(static_cast<std::size_t>(DIBBytesPerRow(width, bitCount)), 0);
+            for (int x = 0; x < width; ++x) pixels[static_cast<std::size_t>(x * bitCount / 8)] |= static_cast<std::uint8_t>(1 << (8 - bitCount - x * bitCount % 8));
+            std::vector<std::uint8_t> data;
+            EncodeGIFLZW(data, width, 1, bitCount, false, {}, pixels.data());
+            std::vector<std::uint8_t> decoded(pixels.size(), 0);
+            GIFByteStream stream(data.data(), data.size());
+            bool corrupted = false;
+            ASSERT_NO_THROW(DecodeGIFLZW(stream, width, 1, bitCount, false, {}, corrupted, decoded.data(), bitCount, false));
+            ASSERT_EQ(decoded, pixels);
+            ASSERT_EQ(Codes(data).back(), (1 << std::max(bitCount, 2)) + 1);
+        }
+    }
+}
+
 TEST(GifWrite, FramesDelaysDisposalAndVersion) {
     TGIFImage image;
     const QImage bitmap = PaletteBitmap(4, 3, 16, 1);
