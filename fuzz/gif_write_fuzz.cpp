@@ -70,7 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (kordalt::TGIFFrameData& frame : frames) {
         static constexpr int kBits[4] = {1, 4, 8, 8};
         const int bitCount = kBits[in.Byte() & 3];
-        const int width = 1 + in.Byte() % 80, height = 1 + in.Byte() % 80;
+        // Up to 200 x 200: enough codes to fill the table and clear it.
+        const int width = 1 + in.Byte() * 200 / 256, height = 1 + in.Byte() * 200 / 256;
         frame.OriginX = in.Byte() % 4;
         frame.AnimateInterval = static_cast<std::uint16_t>(in.Byte() * 10);
         frame.Disposal = in.Byte() & 7;
