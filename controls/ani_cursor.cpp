@@ -15,9 +15,6 @@ namespace kordalt {
 
 namespace {
 
-uint32_t Le16(std::span<const uint8_t> d, size_t at) { return d[at] | (d[at + 1] << 8); }
-uint32_t Le32(std::span<const uint8_t> d, size_t at) { return Le16(d, at) | (Le16(d, at + 2) << 16); }
-
 constexpr uint64_t PadChunkSize(uint32_t size) { return static_cast<uint64_t>(size) + (size & 1); }
 
 bool IdIs(const TAniTag& tag, const char (&id)[5]) { return std::memcmp(tag.ckID.data(), id, 4) == 0; }

@@ -1,9 +1,8 @@
 #include "controls/gif_image.h"
 
-#include "controls/colour_reduction.h"
+#include "controls/gif_bitmap_dib.h"
 #include "controls/gif_writer.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QIODevice>
 #include <QPainter>
@@ -81,36 +80,9 @@ void TGIFFrame::Assign(const TBitmap& source) {
 
 void TGIFFrame::AssignTo(TBitmap& dest) { dest.Image = GetFrameBitmap().Image; }
 
-namespace {
-
-// The bitmap's own BMP file image.
-std::vector<std::uint8_t> SavedBMP(const QImage& image) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "BMP");
-    return {bytes.begin(), bytes.end()};
-}
-
-bool IsPaletteBitmap(const QImage& image) {
-    const QImage::Format format = image.format();
-    return format == QImage::Format_Mono || format == QImage::Format_MonoLSB || format == QImage::Format_Indexed8;
-}
-
-}  // namespace
-
 void TGIFFrame::EncodeFrameFromBitmap() {
-    if (!Bitmap || Bitmap->Empty()) throw EInvalidGraphicOperation(sGIFNoDataToWrite);
-    const QImage& image = Bitmap->Image;
-    std::vector<std::uint8_t> bmp;
-    if (IsPaletteBitmap(image)) {
-        bmp = SavedBMP(image);
-    } else {
-        const TColorMapping method = Grayscale ? cmGrayscale : DefaultColorMapping;
-        bmp = BitmapToDIBStream(image, 8, method);
-        if (method == cmGrayscale) Grayscale = true;
-        if (bmp.empty()) bmp = SavedBMP(image);
-    }
+    if (!Bitmap || Bitmap->Empty()) throw GIFError(sGIFNoDataToWrite);
+    const std::vector<std::uint8_t> bmp = GIFFrameBMP(Bitmap->Image, Grayscale);
     EncodeFrameDIB(*this, bmp, *Owner->data_, Owner->screenWidth_, Owner->screenHeight_, Owner->ProgressNotices());
 }
 
@@ -161,9 +133,9 @@ int TGIFImage::Height() {
     return CurrentBitmap().Image.height();
 }
 
-void TGIFImage::SetWidth(int) { throw EInvalidGraphicOperation(sGIFImageSizeChange); }
+void TGIFImage::SetWidth(int) { throw GIFError(sGIFImageSizeChange); }
 
-void TGIFImage::SetHeight(int) { throw EInvalidGraphicOperation(sGIFImageSizeChange); }
+void TGIFImage::SetHeight(int) { throw GIFError(sGIFImageSizeChange); }
 
 bool TGIFImage::Transparent() const {
     return transparentFlag_ && std::any_of(frames_.begin(), frames_.end(), [](const auto& frame) {
@@ -243,9 +215,9 @@ void TGIFImage::LoadFromFile(const QString& fileName) {
 
 void TGIFImage::ReadData(QIODevice& stream) {
     unsigned char prefix[4];
-    if (stream.read(reinterpret_cast<char*>(prefix), 4) != 4) throw EInvalidGraphicOperation(sReadError);
+    if (stream.read(reinterpret_cast<char*>(prefix), 4) != 4) throw GIFError(sReadError);
     const std::uint32_t size = prefix[0] | prefix[1] << 8 | prefix[2] << 16 | std::uint32_t(prefix[3]) << 24;
-    if (size > static_cast<std::uint64_t>(stream.bytesAvailable())) throw EInvalidGraphicOperation(sReadError);
+    if (size > static_cast<std::uint64_t>(stream.bytesAvailable())) throw GIFError(sReadError);
     ReadGIFStream(stream.read(size), true);
 }
 
@@ -314,7 +286,7 @@ void TGIFImage::EncodeAllFrames() {
 }
 
 QByteArray TGIFImage::WriteGIFStream(bool withLength) {
-    if (frames_.empty()) throw EInvalidGraphicOperation(sGIFNoDataToWrite);
+    if (frames_.empty()) throw GIFError(sGIFNoDataToWrite);
     EncodeAllFrames();
     if (!data_->Comment.empty()) version_ = 2;
     UpdateScreenSize();

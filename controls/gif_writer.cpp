@@ -143,7 +143,7 @@ void RunLZW(std::vector<std::uint8_t>& out, int width, int height, int bitCount,
 }
 
 std::uint32_t ReadLE(const std::vector<std::uint8_t>& bytes, std::size_t at, int count) {
-    if (at + static_cast<std::size_t>(count) > bytes.size()) throw EInvalidGraphicOperation(sGIFEncodeError);
+    if (at + static_cast<std::size_t>(count) > bytes.size()) throw GIFError(sGIFEncodeError);
     std::uint32_t value = 0;
     for (int i = count - 1; i >= 0; --i) value = value << 8 | bytes[at + static_cast<std::size_t>(i)];
     return value;
@@ -274,11 +274,11 @@ void EncodeFrameDIB(TGIFFrameData& frame, const std::vector<std::uint8_t>& bmp, 
     // Sizes the descriptor's 16-bit fields cannot hold are refused, as are
     // top-down or compressed images and pixels the file does not hold.
     if (colours == 0 || ReadLE(bmp, 30, 4) != 0 || width < 1 || height < 1 || width > 0xFFFF || height > 0xFFFF)
-        throw EInvalidGraphicOperation(sGIFEncodeError);
+        throw GIFError(sGIFEncodeError);
     const std::uint32_t offset = ReadLE(bmp, 10, 4);
     if (offset > bmp.size() ||
         std::uint64_t(DIBBytesPerRow(width, bitCount)) * std::uint64_t(height) > bmp.size() - offset)
-        throw EInvalidGraphicOperation(sGIFEncodeError);
+        throw GIFError(sGIFEncodeError);
 
     frame.Interlaced = false;
     TGIFItem& item = *frame.Item;

@@ -8,9 +8,7 @@ namespace {
 
 constexpr int kMaxIconSide = 1024;
 
-uint32_t Get16(std::span<const uint8_t> d, size_t at) { return d[at] | (d[at + 1] << 8); }
-uint32_t Get32(std::span<const uint8_t> d, size_t at) { return Get16(d, at) | (Get16(d, at + 2) << 16); }
-int32_t GetInt32(std::span<const uint8_t> d, size_t at) { return static_cast<int32_t>(Get32(d, at)); }
+int32_t GetInt32(std::span<const uint8_t> d, size_t at) { return static_cast<int32_t>(Le32(d, at)); }
 
 size_t RowBytes(int64_t width, int bitCount) { return static_cast<size_t>(((width * bitCount + 31) / 32) * 4); }
 
@@ -29,10 +27,10 @@ QRgb DibPixel(std::span<const uint8_t> line, std::span<const uint8_t> table, int
 // A DIB image of an icon file: info header, colour table, colour rows, mask rows.
 QImage DecodeDib(std::span<const uint8_t> image) {
     if (image.size() < 40) throw EIconError();
-    const uint32_t headerSize = Get32(image, 0);
+    const uint32_t headerSize = Le32(image, 0);
     const int32_t width = GetInt32(image, 4), doubleHeight = GetInt32(image, 8);
-    const int bitCount = static_cast<int>(Get16(image, 14));
-    const uint32_t compression = Get32(image, 16), used = Get32(image, 32);
+    const int bitCount = static_cast<int>(Le16(image, 14));
+    const uint32_t compression = Le32(image, 16), used = Le32(image, 32);
     const int height = doubleHeight / 2;
     if (headerSize < 40 || headerSize > image.size() || width < 1 || width > kMaxIconSide || height < 1 ||
         height > kMaxIconSide)
@@ -77,16 +75,16 @@ QImage DecodeImage(std::span<const uint8_t> image) {
 }  // namespace
 
 void TIcon::LoadFromData(std::span<const uint8_t> data) {
-    if (data.size() < 6 || Get16(data, 0) != 0 || Get16(data, 2) != 1) throw EIconError();
-    const uint32_t count = Get16(data, 4);
+    if (data.size() < 6 || Le16(data, 0) != 0 || Le16(data, 2) != 1) throw EIconError();
+    const uint32_t count = Le16(data, 4);
     if (count == 0 || 6 + 16 * static_cast<uint64_t>(count) > data.size()) throw EIconError();
     for (uint32_t i = 0; i < count; ++i) {
         const size_t entry = 6 + 16 * static_cast<size_t>(i);
-        const uint64_t size = Get32(data, entry + 8), offset = Get32(data, entry + 12);
+        const uint64_t size = Le32(data, entry + 8), offset = Le32(data, entry + 12);
         if (size == 0 || offset + size > data.size()) throw EIconError();
     }
-    const size_t first = Get32(data, 6 + 12);
-    QImage image = DecodeImage(data.subspan(first, Get32(data, 6 + 8)));
+    const size_t first = Le32(data, 6 + 12);
+    QImage image = DecodeImage(data.subspan(first, Le32(data, 6 + 8)));
     data_.assign(data.begin(), data.end());
     image_ = std::move(image);
     Changed();
@@ -235,7 +233,7 @@ void TIconList::LoadFromStream(std::span<const uint8_t> data) {
     const auto read32 = [&] {
         if (data.size() - at < 4) throw EReadError();
         at += 4;
-        return Get32(data, at - 4);
+        return Le32(data, at - 4);
     };
     const uint32_t count = read32();
     for (uint32_t i = 0; i < count; ++i) {

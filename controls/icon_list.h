@@ -13,6 +13,10 @@
 
 namespace kordalt {
 
+// Little-endian fields of icon and RIFF data; the caller checks the bounds.
+inline uint32_t Le16(std::span<const uint8_t> d, size_t at) { return d[at] | (d[at + 1] << 8); }
+inline uint32_t Le32(std::span<const uint8_t> d, size_t at) { return Le16(d, at) | (Le16(d, at + 2) << 16); }
+
 // A stream that ends too early or holds what cannot be read: "Stream read error".
 class EReadError : public std::runtime_error {
 public:
@@ -86,8 +90,9 @@ public:
     void Assign(const TIcon& source);
 
     // Stored form: a 32-bit count, then per entry a 32-bit size and that many
-    // bytes of icon file (size 0 for an empty entry). A short or damaged stream
-    // throws EReadError (the list keeps the entries read before the fault).
+    // bytes of icon file (size 0 for an empty entry). A short stream throws
+    // EReadError, an entry that is no icon EIconError; the list keeps the
+    // entries read before the fault.
     void LoadFromStream(std::span<const uint8_t> data);
     void SaveToStream(std::vector<uint8_t>& out) const;
 

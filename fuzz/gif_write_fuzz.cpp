@@ -40,16 +40,19 @@ std::vector<std::uint8_t> MakeBMP(int width, int height, int bitCount, Input& in
     PutLE(bmp, static_cast<std::uint32_t>(bitCount), 2);
     bmp.resize(54, 0);
     for (std::uint32_t i = 0; i < colours; ++i) bmp.insert(bmp.end(), {in.Byte(), in.Byte(), in.Byte(), 0});
-    // Pixels: runs of one index, so that strings grow as well as break.
+    // Pixels: runs of one index from a generator seeded by the input, so that
+    // strings grow as well as break and large frames fill the code table.
     const int stride = DIBBytesPerRow(width, bitCount), perByte = 8 / bitCount;
+    const std::uint32_t runMask = (1u << (in.Byte() & 7)) - 1;
+    std::uint32_t state = in.Byte() | in.Byte() << 8;
     std::vector<std::uint8_t> pixels(imageSize, 0);
-    int index = 0, run = 0;
+    std::uint32_t index = 0, run = 0;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             if (run-- == 0) {
-                const std::uint8_t b = in.Byte();
-                index = b & (colours - 1);
-                run = b >> 5;
+                state = state * 1103515245u + 12345u;
+                index = (state >> 16) & (colours - 1);
+                run = (state >> 8) & runMask;
             }
             const int shift = (perByte - 1 - x % perByte) * bitCount;
             pixels[static_cast<std::size_t>(y * stride + x / perByte)] |= static_cast<std::uint8_t>(index << shift);

@@ -1,7 +1,12 @@
 // Icon and animated cursor files built byte by byte for the reader tests.
 #pragma once
 
+#include <QApplication>
 #include <QColor>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <functional>
 
 #include <cstdint>
 #include <string>
@@ -11,6 +16,22 @@
 namespace kordalt::test {
 
 using Bytes = std::vector<uint8_t>;
+
+// Runs `call`, answering the not-implemented message box it shows; the box's text.
+inline QString AnswerMessageBox(const std::function<void()>& call) {
+    QString shown;
+    QTimer timer;
+    timer.setInterval(10);
+    QObject::connect(&timer, &QTimer::timeout, [&shown] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            box->accept();
+        }
+    });
+    timer.start();
+    call();
+    return shown;
+}
 
 inline void Put16(Bytes& b, uint32_t v) {
     b.push_back(static_cast<uint8_t>(v));
