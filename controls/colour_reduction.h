@@ -8,6 +8,9 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/graphic_errors.h"
+#include "platform/rgb_quad.h"
+
 class QImage;
 
 namespace kordalt {
@@ -15,17 +18,6 @@ namespace kordalt {
 enum TColorMapping : uint8_t { cmHistogram, cmMedianCut, cmFixed784, cmFixed666, cmRamps, cmGrayscale };
 extern TColorMapping DefaultColorMapping;
 
-// The invalid-graphic error: "Bitmap image is not valid".
-class EInvalidGraphic : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-struct TRGBQuad {
-    uint8_t rgbBlue = 0, rgbGreen = 0, rgbRed = 0, rgbReserved = 0;
-    bool operator==(const TRGBQuad&) const = default;
-};
-using TColorTable = std::array<TRGBQuad, 256>;
 
 // Entry v of each table: the index of the level nearest to v (the lower one on
 // ties) among 4 (0, 85, 170, 255), 6, 7 and 8 evenly spread levels.

@@ -11,17 +11,13 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/graphic_errors.h"
+
 namespace kordalt {
 
 // Little-endian fields of icon and RIFF data; the caller checks the bounds.
 inline uint32_t Le16(std::span<const uint8_t> d, size_t at) { return d[at] | (d[at + 1] << 8); }
 inline uint32_t Le32(std::span<const uint8_t> d, size_t at) { return Le16(d, at) | (Le16(d, at + 2) << 16); }
-
-// A stream that ends too early or holds what cannot be read: "Stream read error".
-class EReadError : public std::runtime_error {
-public:
-    EReadError() : std::runtime_error("Stream read error") {}
-};
 
 // Data that is not an icon file: "Icon image is not valid".
 class EIconError : public std::runtime_error {

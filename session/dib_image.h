@@ -13,16 +13,12 @@
 #include <vector>
 
 #include "platform/graphic_errors.h"
+#include "platform/rgb_quad.h"
 
 namespace kordalt {
 
 constexpr uint32_t BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3;
 
-struct TRGBQuad {
-    uint8_t rgbBlue = 0, rgbGreen = 0, rgbRed = 0, rgbReserved = 0;
-    bool operator==(const TRGBQuad&) const = default;
-};
-using TColorTable = std::array<TRGBQuad, 256>;
 TColorTable GreyscaleColorTable();
 
 // Where red, green and blue sit in a pixel. Red and green shifts move right to an
