@@ -1,0 +1,42 @@
+// Codes of the messages the peers of a network game exchange, and the sets
+// of codes the incoming gate accepts.
+#pragma once
+
+#include <bitset>
+#include <cstdint>
+#include <initializer_list>
+
+namespace kordalt {
+
+enum : uint32_t {
+    dx_Connect_Msg = 0,
+    dx_Connect_Flag = 1,
+    dx_Connect_TurnDelay = 2,
+    dx_Connect_SendMap = 3,
+    dx_Connect_LoadGame = 4,
+    dx_Connect_ServerRight = 5,
+    dx_Game_SendFull = 10,
+    dx_Game_SendHalf = 11,
+    dx_Game_SendClientInf = 12,
+    dx_Game_EndOfTurn = 13,
+    dx_Game_Exit = 14,
+    dx_Game_CloseAll = 15,
+    dx_Game_SendMapForWaiting = 16,
+    dx_Game_SendInfoForWaiting = 17,
+    dx_Compressed = 1000,  // the envelope of a compressed message
+};
+
+// Bit c: code c is accepted.
+using TNetCodeSet = std::bitset<256>;
+
+inline TNetCodeSet MakeCodeSet(std::initializer_list<int> codes) {
+    TNetCodeSet set;
+    for (int c : codes) set.set(static_cast<size_t>(c));
+    return set;
+}
+
+inline const TNetCodeSet AllMessageCodes = MakeCodeSet({0, 1, 2, 3, 4, 5, 10, 11, 12, 13, 14, 15, 16, 17});
+inline const TNetCodeSet TurnTopMessages = MakeCodeSet({0, 1, 2, 3, 4, 5, 10, 11, 14, 15, 16, 17});
+inline const TNetCodeSet LocalTurnMessages = MakeCodeSet({0, 1, 2, 3, 4, 5, 12, 13, 14, 15, 16, 17});
+
+}  // namespace kordalt

@@ -1,0 +1,21 @@
+// The envelope of a compressed message: code 1000, the envelope's size, and
+// the inner message compressed in the good mode.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kordalt {
+
+constexpr size_t kEnvelopeHeaderSize = 8;
+// The largest inner message: a full snapshot with 65535 turn-report records.
+constexpr uint32_t kMaxInnerMessageSize = 91448 + 264u * 65536u;
+
+std::vector<uint8_t> CompressMessage(const void* data, size_t size);
+// The inner message; empty when the envelope is damaged, and `error` then holds
+// the text to show.
+std::vector<uint8_t> DecompressMessgage(const void* data, size_t size, std::string& error);
+
+}  // namespace kordalt

@@ -1,0 +1,92 @@
+// Byte layouts of the network game's messages, and the updates of the game
+// state that the large ones carry. A received update is read into a scratch
+// copy of the state, checked whole, and only then committed.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "game/game_state.h"
+#include "game/owner_grid.h"
+#include "game/short_string.h"
+#include "game/turn_report.h"
+
+namespace kordalt {
+
+using TNetMessage = std::vector<uint8_t>;
+
+constexpr size_t kValueMessageSize = 8;
+constexpr size_t kMapMessageSize = 10412;
+constexpr size_t kFullInfSize = 91448;  // without turn-report records
+constexpr size_t kHalfInfSize = 13128;
+constexpr size_t kClientInfSize = 1136;
+constexpr size_t kMessageRecSize = sizeof(TMessageRec);
+
+// `Map` rebuilt from a grid CheckOwnerGrid accepts (it throws MapError else,
+// leaving `Map` as it was), with a new snapshot of owners when `snapshot`.
+void CommitMap(const TOwnerGrid& grid, int size, int regions, bool snapshot);
+
+// Codes 1, 2, 4, 5, 13, 14, 15: the code and one value byte.
+TNetMessage MakeValueMessage(uint32_t code, uint8_t value);
+std::optional<uint8_t> ReadValueMessage(const TNetMessage& m);
+
+// Code 0: a chat line (cp1251) and its colour $00BBGGRR.
+TNetMessage MakeChatMessage(std::string_view text, uint32_t colour);
+struct TChatLine {
+    std::string text;
+    uint32_t colour = 0;
+};
+std::optional<TChatLine> ReadChatMessage(const TNetMessage& m);
+
+// Codes 3 and 16: the map as an owner grid.
+TNetMessage MakeMapMessage(uint32_t code, uint8_t gosCount, uint8_t mapSize, const TOwnerGrid& grid);
+struct TMapMessage {
+    uint8_t gosCount = 0, mapSize = 0;
+    TOwnerGrid grid{};
+};
+// Refuses a message of the wrong size or whose grid is not a map of its size and count.
+std::optional<TMapMessage> ReadMapMessage(const TNetMessage& m, std::string& why);
+
+// Code 17: a zero-terminated text.
+TNetMessage MakeInfoForWaiting(std::string_view text);
+std::optional<std::string> ReadInfoForWaiting(const TNetMessage& m);
+
+// The battle chronicle in the two short strings of messages 10 and 11:
+// characters 1..199, then 200..454; later characters are not sent.
+void SplitChronicle(const std::string& chronicle, ShortString<255>& first, ShortString<255>& second);
+std::string JoinChronicle(const ShortString<255>& first, const ShortString<255>& second);
+
+// Code 10: the full snapshot of `Game`, `Messages` and `Map`.
+TNetMessage MakeFullInf(uint32_t serverId, uint8_t turnMinutes);
+struct TFullInf {
+    GameState state;  // Game with the snapshot's tables and counters
+    std::vector<TMessageRec> messages;
+    TOwnerGrid grid{};
+    uint8_t turnMinutes = 0;
+    uint32_t serverId = 0;
+};
+std::optional<TFullInf> ReadFullInf(const TNetMessage& m, std::string& why);
+// Game, Map (with a new snapshot of owners) and Messages take the snapshot.
+void CommitFullInf(TFullInf& full);
+
+// Code 11: the result of a year for the state `recipient`.
+TNetMessage MakeHalfInf(uint8_t recipient);
+struct THalfInf {
+    GameState state;  // Game with the year's result for Game.CurrentGos
+    std::vector<TMessageRec> messages;
+    TOwnerGrid grid{};
+};
+std::optional<THalfInf> ReadHalfInf(const TNetMessage& m, std::string& why);
+// Game, Map (owners of before the battles kept for highlighting) and Messages.
+void CommitHalfInf(THalfInf& half);
+
+// Code 12: a client's own state `Game.CurrentGos` after its turn.
+TNetMessage MakeClientInf();
+// The state the message names gets its record and Kordalts; false (and
+// nothing changed) when the message is damaged or the result would be invalid.
+bool ApplyClientInf(const TNetMessage& m, std::string& why);
+
+}  // namespace kordalt

@@ -1,0 +1,72 @@
+#include "multiplayer/net_queue.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "multiplayer/net_envelope.h"
+
+namespace kordalt {
+
+uint32_t NetMessageCode(const std::vector<uint8_t>& data) {
+    uint32_t code = 0;
+    std::memcpy(&code, data.data(), sizeof code);
+    return code;
+}
+
+TNetQueue::TNetQueue(TDispatcher dispatch, TErrorDisplay showError)
+    : dispatch_(std::move(dispatch)), showError_(std::move(showError)) {}
+
+void TNetQueue::PeerPlayMessage(uint32_t fromId, const void* data, int32_t dataSize) {
+    if (dataSize < 4) return;
+    uint32_t code = 0;
+    std::memcpy(&code, data, sizeof code);
+    if (code == dx_Compressed) {
+        std::string error;
+        std::vector<uint8_t> inner = DecompressMessgage(data, static_cast<size_t>(dataSize), error);
+        if (!error.empty()) {
+            if (showError_) showError_(error);
+            return;
+        }
+        QueueNetMessage(inner.data(), inner.size(), fromId);
+    } else {
+        QueueNetMessage(data, static_cast<size_t>(dataSize), fromId);
+    }
+    ProcessNetQueue();
+}
+
+void TNetQueue::QueueNetMessage(const void* data, size_t size, uint32_t senderId) {
+    if (size < 4) return;
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    queue_.push_back({senderId, std::vector<uint8_t>(bytes, bytes + size)});
+}
+
+uint32_t TNetQueue::PeekNetMessageCode() const { return queue_.empty() ? 255 : NetMessageCode(queue_.front().Data); }
+
+std::optional<NetQueueItem> TNetQueue::PopNetMessage() {
+    if (queue_.empty()) return std::nullopt;
+    NetQueueItem item = std::move(queue_.front());
+    queue_.pop_front();
+    return item;
+}
+
+void TNetQueue::PumpNetQueue(TNetCodeSet set) {
+    // The queue is searched afresh each round: a dispatch may run a message
+    // loop that queues (and pumps) further messages.
+    for (;;) {
+        auto accepted = std::find_if(queue_.begin(), queue_.end(), [&](const NetQueueItem& item) {
+            uint32_t code = NetMessageCode(item.Data);
+            return code < 255 && set.test(code);
+        });
+        if (accepted == queue_.end()) return;
+        NetQueueItem item = std::move(*accepted);
+        queue_.erase(accepted);
+        dispatch_(item);
+    }
+}
+
+void TNetQueue::SetAcceptedMessages(const TNetCodeSet& set) {
+    AcceptedMessages = set;
+    ProcessNetQueue();
+}
+
+}  // namespace kordalt

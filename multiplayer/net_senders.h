@@ -1,0 +1,42 @@
+// The senders of the network message set, each through the session component.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "session/peer_play.h"
+
+namespace kordalt {
+
+// What the senders show.
+class INetSendUi {
+public:
+    // The sending notice, shown while a large message is built and sent.
+    virtual void ShowSendingNotice(bool visible) = 0;
+    // Says "Error. Server not found." and closes the waiting window.
+    virtual void ServerNotFound() = 0;
+
+protected:
+    ~INetSendUi() = default;
+};
+
+void SendAllMessage(TCustomPeerPlay& peer, const std::string& text, uint32_t colour);
+void SendStartNewGame(TCustomPeerPlay& peer, bool ready);
+void SendTurnDelay(TCustomPeerPlay& peer, int minutes);
+// The map to all others: code 16 while a game runs, else 3.
+void SendMap(TCustomPeerPlay& peer);
+void SendAllLoadGame(TCustomPeerPlay& peer);
+void SendServerRight(TCustomPeerPlay& peer);
+// To `target` (who becomes server), or with 0 to every other living state's player.
+void SendFull(TCustomPeerPlay& peer, INetSendUi& ui, uint32_t target);
+void SendHalf(TCustomPeerPlay& peer, INetSendUi& ui);
+void SendInfoForWaiting(TCustomPeerPlay& peer);
+void SendClientInf(TCustomPeerPlay& peer, INetSendUi& ui);
+void SendEndOfTurn(TCustomPeerPlay& peer);
+void SendExit(TCustomPeerPlay& peer);
+void SendCloseGame(TCustomPeerPlay& peer);
+
+// The text of message 17: the year and, when there were battles, the chronicle.
+std::string WaitingInfoText();
+
+}  // namespace kordalt

@@ -1,0 +1,207 @@
+// The dispatcher and the senders between three peers over the in-memory
+// session service. The peers share the process's one game state, so each test
+// sets it up as the receiving peer would hold it before the messages are taken.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "game/game_loop.h"
+#include "game/rules_text.h"
+#include "multiplayer/net_dispatch.h"
+#include "multiplayer/net_senders.h"
+#include "net_test_support.h"
+#include "session/peer_play_qt.h"
+#include "session/peer_test_support.h"
+
+namespace kordalt {
+namespace {
+
+class FakeLobby final : public INetLobbyUi {
+public:
+    void ShowChatMessage(const std::string& name, const std::string& text, uint32_t colour) override {
+        calls.push_back("chat " + name + " " + text + " " + std::to_string(colour));
+    }
+    void SetReadyMark(const std::string& name, bool ready, int rows) override {
+        calls.push_back("ready " + name + " " + std::to_string(ready) + " " + std::to_string(rows));
+    }
+    bool AllReady(int) override { return allReady; }
+    void MarkAllReady(int rows) override { calls.push_back("all ready " + std::to_string(rows)); }
+    void ShowTurnDelay(int minutes) override { calls.push_back("delay " + std::to_string(minutes)); }
+    void LobbyMapReceived() override { calls.push_back("lobby map"); }
+    void BecomeServer() override { calls.push_back("server"); }
+    void ShowMapForWaiting() override { calls.push_back("waiting map"); }
+    void ShowWaitingInfo(const std::string& text) override { calls.push_back("info " + text); }
+
+    std::vector<std::string> calls;
+    bool allReady = false;
+};
+
+class FakeSendUi final : public INetSendUi {
+public:
+    void ShowSendingNotice(bool visible) override { calls.push_back(visible ? "notice on" : "notice off"); }
+    void ServerNotFound() override { calls.push_back("server not found"); }
+    std::vector<std::string> calls;
+};
+
+// One peer: its session component, its incoming queue and its lobby.
+struct NetPeer {
+    NetPeer(test::MemoryService& service, const std::string& name, bool create)
+        : peer(std::make_unique<TPeerPlay>(nullptr, service)),
+          queue([this](const NetQueueItem& item) { DispatchNetMessage(item, *peer, lobby); }, nullptr) {
+        peer->SetGUID(test::kGameGuid);
+        peer->SetProviderName("TCP/IP");
+        peer->OpenSession(create, "net", name);
+        peer->OnMessage = [this](TCustomPeerPlay&, TPeerPlayPlayer& from, const void* data, int32_t size) {
+            queue.PeerPlayMessage(from.ID, data, size);
+        };
+        queue.SetAcceptedMessages(AllMessageCodes);
+    }
+    uint32_t Id() const { return peer->LocalPlayer()->ID; }
+
+    std::unique_ptr<TPeerPlay> peer;
+    FakeLobby lobby;
+    TNetQueue queue;
+};
+
+// Anna's peer is the server and holds state 1, Boris holds state 2, Clara
+// holds none; states 3 and 4 are the computer's.
+class NetDispatch : public NetGame {
+protected:
+    NetDispatch() {
+        for (int i = 1; i <= 4; ++i) {
+            Game.mGos[i].Player = 0;
+            Game.mGos[i].Alive = 1;
+        }
+        Game.mGos[1].Player = anna.Id();
+        Game.mGos[2].Player = boris.Id();
+        Game.mGos[2].PlayerName.Assign("boris");
+        Game.CurrentGos = 1;
+        EXPECT_TRUE(test::WaitFor([&] {
+            return anna.peer->Players().Count() == 3 && boris.peer->Players().Count() == 3 &&
+                   clara.peer->Players().Count() == 3;
+        }));
+    }
+    NetQueueItem Item(uint32_t from, TNetMessage m) { return {from, std::move(m)}; }
+
+    test::MemoryService service;
+    NetPeer anna{service, "anna", true}, boris{service, "boris", false}, clara{service, "clara", false};
+    FakeSendUi sendUi;
+};
+
+TEST_F(NetDispatch, SmallMessagesAtTheServer) {
+    const std::string left = RulesText(3130), closed = RulesText(3131);
+    struct Case {
+        const char* what;
+        uint32_t from;  // 1 boris, 2 clara, 0 nobody of the session
+        TNetMessage message;
+        std::vector<std::string> calls;
+    } cases[] = {
+        {"chat", 1, MakeChatMessage("hi", 0xFF), {"chat boris hi 255"}},
+        {"chat from outside the session", 0, MakeChatMessage("hi", 0xFF), {}},
+        {"code 6", 1, MakeValueMessage(6, 1), {}},
+        {"code 18", 1, MakeValueMessage(18, 1), {}},
+        {"turn delay", 1, MakeValueMessage(dx_Connect_TurnDelay, 7), {"delay 7"}},
+        {"end of turn of a player without a state", 2, MakeValueMessage(dx_Game_EndOfTurn, 1), {}},
+        {"end of turn", 1, MakeValueMessage(dx_Game_EndOfTurn, 1), {}},
+        {"exit", 1, MakeValueMessage(dx_Game_Exit, 1), {"chat boris " + left + " 255"}},
+        {"close all", 2, MakeValueMessage(dx_Game_CloseAll, 1), {"chat clara " + closed + " 255"}},
+    };
+    const uint32_t ids[] = {424242, boris.Id(), clara.Id()};
+    for (const Case& c : cases) {
+        const std::string before = Tables();
+        anna.lobby.calls.clear();
+        DispatchNetMessage(Item(ids[c.from], c.message), *anna.peer, anna.lobby);
+        EXPECT_EQ(anna.lobby.calls, c.calls) << c.what;
+        if (c.calls.empty() && std::string(c.what) != "end of turn")
+            EXPECT_TRUE(Tables() == before) << c.what;
+    }
+    EXPECT_EQ(TurnMinutes, 7);
+    EXPECT_EQ(Game.mGos[2].CapturedThisTurn, 39);
+    EXPECT_EQ(Game.mGos[1].CapturedThisTurn, 0);
+    EXPECT_EQ(Game.mGos[2].Player, 0u);  // the computer plays it now
+    EXPECT_EQ(Game.mGos[2].PlayerName.Str(), "");
+    EXPECT_EQ(ExitGame, 1);
+}
+
+TEST_F(NetDispatch, FullSnapshotToATargetMakesItTheServer) {
+    TurnMinutes = 4;
+    SendFull(*anna.peer, sendUi, boris.Id());
+    EXPECT_EQ(sendUi.calls, (std::vector<std::string>{"notice on", "notice off"}));
+    const std::string sent = Tables();
+    RunningGameIsAnother();
+    GameMode = kNetworkClient;  // as Boris sees it
+    TurnMinutes = 0;
+    ASSERT_TRUE(test::WaitFor([&] { return AcceptFullInf == 1; }));
+    EXPECT_TRUE(Tables() == sent);
+    EXPECT_EQ(ServerID, boris.Id());
+    EXPECT_EQ(GameMode, 1);
+    EXPECT_EQ(TurnMinutes, 4);
+    test::Pump();
+    EXPECT_EQ(clara.queue.Count(), 0u);  // nothing went to Clara
+}
+
+TEST_F(NetDispatch, YearResultGoesToEachPlayerAndNewsToThoseWithoutAState) {
+    Game.mGos[2].Money = 2222;
+    const TGosRec borisState = Game.mGos[2];
+    const std::string news = WaitingInfoText();
+    GameRunning = 1;
+    SendHalf(*anna.peer, sendUi);
+    // Boris takes his result: his own state is 2.
+    RunningGameIsAnother();
+    Game.CurrentGos = 2;
+    GameRunning = 0;
+    ASSERT_TRUE(test::WaitFor([&] { return AcceptHalfInf == 1 && !clara.lobby.calls.empty(); }));
+    test::Pump();
+    EXPECT_EQ(Game.mGos[2].Money, 2222);
+    EXPECT_EQ(Bytes(Game.mGos[2]), Bytes(borisState));
+    EXPECT_EQ(ServerID, anna.Id());
+    EXPECT_EQ(clara.lobby.calls, (std::vector<std::string>{"waiting map", "info " + news}));
+    EXPECT_EQ(boris.lobby.calls, std::vector<std::string>{"waiting map"});
+}
+
+TEST_F(NetDispatch, LobbyMapReachesEveryOtherPeer) {
+    TOwnerGrid sent{};
+    MapToGrid(*Map, Game.MapSize, sent);
+    SendMap(*anna.peer);  // no game runs: the lobby map
+    ReplaceMap(nullptr);
+    Game.GosCount = 2;
+    Game.MapSize = 60;
+    ASSERT_TRUE(test::WaitFor([&] { return !boris.lobby.calls.empty() && !clara.lobby.calls.empty(); }));
+    test::Pump();
+    EXPECT_EQ(boris.lobby.calls, std::vector<std::string>{"lobby map"});
+    EXPECT_EQ(clara.lobby.calls, std::vector<std::string>{"lobby map"});
+    EXPECT_TRUE(anna.lobby.calls.empty());
+    EXPECT_EQ(Game.GosCount, 4);
+    EXPECT_EQ(Game.MapSize, 50);
+    ASSERT_NE(Map, nullptr);
+    TOwnerGrid got{};
+    MapToGrid(*Map, Game.MapSize, got);
+    EXPECT_TRUE(got == sent);
+}
+
+TEST_F(NetDispatch, ServerRightGoesToTheLastRemotePlayer) {
+    GameMode = kNetworkClient;
+    SendServerRight(*anna.peer);
+    ASSERT_TRUE(test::WaitFor([&] { return !clara.lobby.calls.empty(); }));
+    EXPECT_EQ(clara.lobby.calls, std::vector<std::string>{"server"});
+    EXPECT_EQ(GameMode, 1);
+    EXPECT_TRUE(boris.lobby.calls.empty());
+}
+
+TEST_F(NetDispatch, ReadyEverywhereMakesTheServerLoadTheGame) {
+    anna.lobby.allReady = true;
+    SendStartNewGame(*boris.peer, true);
+    ASSERT_TRUE(test::WaitFor([&] { return !boris.lobby.calls.empty() && boris.lobby.calls.back() == "all ready 3"; }));
+    EXPECT_EQ(anna.lobby.calls, std::vector<std::string>{"ready boris 1 3"});
+    EXPECT_EQ(boris.lobby.calls.front(), "ready boris 1 3");  // its own flag comes back at once
+}
+
+TEST_F(NetDispatch, ClientStateWithoutAServerSaysSo) {
+    ServerID = 0;
+    SendClientInf(*boris.peer, sendUi);
+    EXPECT_EQ(ServerLost, 1);
+    EXPECT_EQ(sendUi.calls, std::vector<std::string>{"server not found"});
+}
+
+}  // namespace
+}  // namespace kordalt

@@ -1,0 +1,144 @@
+// The incoming queue and its gate.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "multiplayer/net_codes.h"
+#include "multiplayer/net_envelope.h"
+#include "multiplayer/net_queue.h"
+
+namespace kordalt {
+namespace {
+
+std::vector<uint8_t> Message(uint32_t code, uint8_t tag = 0) {
+    std::vector<uint8_t> m(8, tag);
+    std::memcpy(m.data(), &code, 4);
+    return m;
+}
+
+struct Fixture {
+    std::vector<uint32_t> dispatched;
+    std::vector<uint32_t> senders;
+    std::vector<std::string> shown;
+    std::function<void(const NetQueueItem&)> onDispatch;
+    TNetQueue queue{[this](const NetQueueItem& item) {
+                        dispatched.push_back(NetMessageCode(item.Data));
+                        senders.push_back(item.SenderID);
+                        if (onDispatch) onDispatch(item);
+                    },
+                    [this](const std::string& text) { shown.push_back(text); }};
+
+    void Arrive(uint32_t code, uint32_t from = 5) {
+        auto m = Message(code);
+        queue.PeerPlayMessage(from, m.data(), static_cast<int32_t>(m.size()));
+    }
+    std::vector<uint32_t> Left() {
+        std::vector<uint32_t> codes;
+        while (auto item = queue.PopNetMessage()) codes.push_back(NetMessageCode(item->Data));
+        return codes;
+    }
+};
+
+TEST(NetGate, AcceptedSetsLetMessagesThroughAndKeepTheOthersInOrder) {
+    const TNetCodeSet none;
+    struct Case {
+        const char* what;
+        TNetCodeSet atArrival;
+        std::vector<uint32_t> arriving;
+        std::vector<uint32_t> dispatchedOnArrival;
+        TNetCodeSet later;
+        std::vector<uint32_t> dispatchedLater;
+        std::vector<uint32_t> left;
+    } cases[] = {
+        {"nothing accepted: they pile up", none, {13, 0, 11}, {}, none, {}, {13, 0, 11}},
+        {"lobby: all in order", AllMessageCodes, {0, 3, 1, 4, 0}, {0, 3, 1, 4, 0}, none, {}, {}},
+        {"top of year: the result passes an early end of turn", TurnTopMessages, {13, 11}, {11},
+         LocalTurnMessages, {13}, {}},
+        {"top of year: held ones keep their order", TurnTopMessages, {13, 0, 12, 11, 13}, {0, 11},
+         LocalTurnMessages, {13, 12, 13}, {}},
+        {"own turn: the next result waits", LocalTurnMessages, {10, 13, 11, 12}, {13, 12}, TurnTopMessages,
+         {10, 11}, {}},
+        {"codes never sent are never dispatched", AllMessageCodes, {6, 255, 300, 17}, {17}, AllMessageCodes, {},
+         {6, 255, 300}},
+        {"empty set keeps everything", none, {1, 2}, {}, AllMessageCodes, {1, 2}, {}},
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        f.queue.SetAcceptedMessages(c.atArrival);
+        for (uint32_t code : c.arriving) f.Arrive(code);
+        EXPECT_EQ(f.dispatched, c.dispatchedOnArrival) << c.what;
+        f.dispatched.clear();
+        f.queue.SetAcceptedMessages(c.later);
+        EXPECT_EQ(f.dispatched, c.dispatchedLater) << c.what;
+        EXPECT_EQ(f.Left(), c.left) << c.what;
+    }
+}
+
+TEST(NetGate, PeekPopAndClear) {
+    Fixture f;
+    EXPECT_EQ(f.queue.PeekNetMessageCode(), 255u);
+    EXPECT_FALSE(f.queue.PopNetMessage());
+    for (uint32_t code : {13u, 11u, 0u}) f.Arrive(code);
+    EXPECT_EQ(f.queue.PeekNetMessageCode(), 13u);
+    EXPECT_EQ(f.queue.Count(), 3u);
+    f.queue.ClearNetQueue();
+    EXPECT_EQ(f.queue.Count(), 0u);
+    EXPECT_EQ(f.queue.PeekNetMessageCode(), 255u);
+    const uint8_t tiny[3] = {1, 0, 0};
+    f.queue.QueueNetMessage(tiny, sizeof tiny, 5);  // shorter than a code
+    EXPECT_EQ(f.queue.Count(), 0u);
+}
+
+TEST(NetGate, CompressedMessageIsQueuedOpenedWithItsSender) {
+    Fixture f;
+    std::vector<uint8_t> inner = Message(11, 0x5A);
+    inner.resize(20000, 0x5A);
+    auto envelope = CompressMessage(inner.data(), inner.size());
+    std::vector<uint8_t> got;
+    f.onDispatch = [&](const NetQueueItem& item) { got = item.Data; };
+    f.queue.SetAcceptedMessages(TurnTopMessages);
+    f.queue.PeerPlayMessage(77, envelope.data(), static_cast<int32_t>(envelope.size()));
+    EXPECT_EQ(f.dispatched, std::vector<uint32_t>{11});
+    EXPECT_EQ(f.senders, std::vector<uint32_t>{77});
+    EXPECT_TRUE(got == inner);
+
+    envelope[envelope.size() / 2] ^= 0x55;
+    envelope.resize(envelope.size() - 10);
+    f.queue.PeerPlayMessage(77, envelope.data(), static_cast<int32_t>(envelope.size()));
+    EXPECT_EQ(f.dispatched.size(), 1u);
+    EXPECT_EQ(f.queue.Count(), 0u);
+    EXPECT_EQ(f.shown.size(), 1u);
+}
+
+TEST(NetGate, RunningPumpKeepsItsCopyOfTheSet) {
+    Fixture f;
+    f.Arrive(1);
+    f.Arrive(2);
+    f.onDispatch = [&](const NetQueueItem& item) {
+        if (NetMessageCode(item.Data) == 1) f.queue.SetAcceptedMessages(TNetCodeSet{});
+    };
+    f.queue.SetAcceptedMessages(AllMessageCodes);
+    f.Arrive(0);  // under the new, empty set
+    EXPECT_EQ(f.dispatched, (std::vector<uint32_t>{1, 2}));
+    EXPECT_EQ(f.Left(), std::vector<uint32_t>{0});
+}
+
+TEST(NetGate, MessagesArrivingDuringADispatchAreDispatchedInOrder) {
+    Fixture f;
+    f.queue.SetAcceptedMessages(AllMessageCodes);
+    f.onDispatch = [&](const NetQueueItem& item) {
+        if (NetMessageCode(item.Data) == 13) {
+            f.Arrive(0, 9);  // a send to the own player inside the dispatch
+            f.Arrive(14, 9);
+        }
+    };
+    f.Arrive(13);
+    f.Arrive(2);
+    EXPECT_EQ(f.dispatched, (std::vector<uint32_t>{13, 0, 14, 2}));
+    EXPECT_EQ(f.senders, (std::vector<uint32_t>{5, 9, 9, 5}));
+}
+
+}  // namespace
+}  // namespace kordalt
