@@ -28,7 +28,7 @@ struct ShortString {
     // Stores the first N bytes of a cp1251 text; the bytes after it become 0.
     void Assign(std::string_view cp1251) {
         const size_t n = std::min(cp1251.size(), N);
-        std::memcpy(Chars, cp1251.data(), n);
+        if (n > 0) std::memcpy(Chars, cp1251.data(), n);
         std::memset(Chars + n, 0, N - n);
         Length = static_cast<uint8_t>(n);
     }

@@ -1,0 +1,249 @@
+#include "controls/gif_image.h"
+
+#include <QFile>
+#include <QIODevice>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace kordalt {
+
+TBitmap& TGIFFrame::GetFrameBitmap() {
+    if (Bitmap && !Bitmap->Empty()) return *Bitmap;
+    Bitmap = std::make_unique<TBitmap>();
+    if (!Item->ImageData) return *Bitmap;
+    bool corrupted = false;
+    const std::vector<std::uint8_t> bmp = DecodeGIFFrameToDIB(
+        *Item, Interlaced, TolerateCorruptGIF, Owner ? Owner->ProgressNotices() : GIFProgress(), corrupted);
+    if (corrupted) Corrupted = true;
+    QImage image;
+    if (image.loadFromData(bmp.data(), static_cast<int>(bmp.size()), "BMP"))
+        Bitmap->Image = image.convertToFormat(QImage::Format_RGB32);
+    return *Bitmap;
+}
+
+int TGIFFrame::FrameWidth() { return !Bitmap && !Item->ImageData ? 0 : GetFrameBitmap().Image.width(); }
+
+int TGIFFrame::FrameHeight() { return !Bitmap && !Item->ImageData ? 0 : GetFrameBitmap().Image.height(); }
+
+bool TGIFFrame::HasComment() const {
+    return std::any_of(Extensions.begin(), Extensions.end(), [](const TExtension& e) { return e.Kind == ekComment; });
+}
+
+std::vector<std::string>& TGIFFrame::Comment() {
+    for (auto e = Extensions.rbegin(); e != Extensions.rend(); ++e) {
+        if (e->Kind == ekComment) return e->Data;
+    }
+    Extensions.push_back(TExtension{ekComment, {}, {}});
+    return Extensions.back().Data;
+}
+
+void TGIFFrame::DrawGIFFrame(QPainter& canvas, const TRect& rect, bool transparent) {
+    GetFrameBitmap().Draw(canvas, rect, transparent ? TransparentColor : clNone);
+}
+
+void TGIFFrame::Assign(const TGIFFrame& source) {
+    if (&source == this) return;
+    Item = source.Item;
+    LocalColorTable = source.Owner == Owner ? source.LocalColorTable : true;
+    OriginX = source.OriginX;
+    OriginY = source.OriginY;
+    Interlaced = source.Interlaced;
+    Bitmap = source.Bitmap ? std::make_unique<TBitmap>(*source.Bitmap) : nullptr;
+    TransparentColor = source.TransparentColor;
+    AnimateInterval = source.AnimateInterval;
+    Disposal = source.Disposal;
+    Grayscale = source.Grayscale;
+    Corrupted = source.Corrupted;
+    if (source.HasComment()) {
+        for (const TExtension& e : source.Extensions) {
+            if (e.Kind == ekComment) SetComment(e.Data);
+        }
+    }
+    if (Owner) Owner->UpdateScreenSize();
+}
+
+void TGIFFrame::Assign(const TGIFImage& source) {
+    auto& image = const_cast<TGIFImage&>(source);
+    if (image.Count() == 0) return;
+    Assign(image.Frames(std::max(image.FrameIndex(), 0)));
+}
+
+TGIFImage::TGIFImage() { ClearImage(); }
+
+TGIFImage::~TGIFImage() { OnChange = nullptr; }
+
+void TGIFImage::ClearImage() {
+    data_ = std::make_shared<TGIFData>();
+    frames_.clear();
+    frameIndex_ = -1;
+    backgroundColor_ = clNone;
+    loopCount_ = 1;
+    hasLoopExtension_ = false;
+    version_ = 0;
+}
+
+void TGIFImage::Changed() {
+    if (OnChange) OnChange();
+}
+
+GIFProgress TGIFImage::ProgressNotices() {
+    if (!OnProgress) return {};
+    return [this](TProgressStage stage, int percent, const std::string& message) {
+        OnProgress(*this, stage, percent, QString::fromStdString(message));
+    };
+}
+
+TGIFFrame& TGIFImage::AddFrame() {
+    frames_.push_back(std::make_unique<TGIFFrame>(this));
+    return *frames_.back();
+}
+
+bool TGIFImage::Empty() const {
+    if (frames_.empty()) return true;
+    const TGIFFrame& frame = *frames_[static_cast<std::size_t>(std::clamp(frameIndex_, 0, Count() - 1))];
+    if (frame.Bitmap) return false;
+    return !frame.Item->ImageData || frame.Item->ImageData->empty();
+}
+
+int TGIFImage::Width() {
+    if (Empty() || frameIndex_ < 0 || frameIndex_ >= Count()) return 0;
+    return CurrentBitmap().Image.width();
+}
+
+int TGIFImage::Height() {
+    if (Empty() || frameIndex_ < 0 || frameIndex_ >= Count()) return 0;
+    return CurrentBitmap().Image.height();
+}
+
+void TGIFImage::SetWidth(int) { throw EInvalidGraphicOperation(sGIFImageSizeChange); }
+
+void TGIFImage::SetHeight(int) { throw EInvalidGraphicOperation(sGIFImageSizeChange); }
+
+bool TGIFImage::Transparent() const {
+    return transparentFlag_ && std::any_of(frames_.begin(), frames_.end(), [](const auto& frame) {
+               return frame->TransparentColor != clNone;
+           });
+}
+
+void TGIFImage::Draw(QPainter& canvas, const TRect& rect) {
+    if (frameIndex_ >= 0 && frameIndex_ < Count()) Frames(frameIndex_).DrawGIFFrame(canvas, rect, Transparent());
+}
+
+TBitmap& TGIFImage::CurrentBitmap() {
+    if (frames_.empty()) {
+        AddFrame();
+        frameIndex_ = 0;
+    }
+    const int index = frameIndex_ >= 0 && frameIndex_ < Count() ? frameIndex_ : 0;
+    return Frames(index).GetFrameBitmap();
+}
+
+void TGIFImage::UpdateScreenSize() {
+    int width = 0, height = 0;
+    for (const auto& frame : frames_) {
+        width = std::max(width, frame->OriginX + frame->FrameWidth());
+        height = std::max(height, frame->OriginY + frame->FrameHeight());
+    }
+    screenWidth_ = static_cast<std::uint16_t>(width);
+    screenHeight_ = static_cast<std::uint16_t>(height);
+}
+
+void TGIFImage::ReadGIFStream(const QByteArray& bytes, bool decodeFirst) {
+    ClearImage();
+    TGIFContents contents;
+    GIFByteStream stream(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size()));
+    const auto take = [&] {
+        data_ = contents.Data;
+        version_ = contents.Version;
+        screenWidth_ = contents.ScreenWidth;
+        screenHeight_ = contents.ScreenHeight;
+        backgroundColor_ = contents.BackgroundColor;
+        hasLoopExtension_ = contents.HasLoopExtension;
+        loopCount_ = contents.LoopCount;
+        for (TGIFFrameData& read : contents.Frames) static_cast<TGIFFrameData&>(AddFrame()) = std::move(read);
+    };
+    try {
+        ReadGIFContents(stream, contents);
+    } catch (...) {
+        take();
+        throw;
+    }
+    take();
+    if (!frames_.empty()) {
+        frameIndex_ = 0;
+        if (decodeFirst) {
+            try {
+                CurrentBitmap();
+            } catch (...) {
+                frames_.erase(frames_.begin());
+                throw;
+            }
+        }
+    }
+    paletteModified_ = true;
+    Changed();
+}
+
+void TGIFImage::LoadFromBytes(const QByteArray& bytes) { ReadGIFStream(bytes, true); }
+
+void TGIFImage::LoadFromStream(QIODevice& stream) { LoadFromBytes(stream.readAll()); }
+
+void TGIFImage::LoadFromFile(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("Cannot open file \"" + fileName.toStdString() + "\". " + file.errorString().toStdString());
+    LoadFromStream(file);
+}
+
+void TGIFImage::ReadData(QIODevice& stream) {
+    unsigned char prefix[4];
+    if (stream.read(reinterpret_cast<char*>(prefix), 4) != 4) throw EInvalidGraphicOperation(sReadError);
+    const std::uint32_t size = prefix[0] | prefix[1] << 8 | prefix[2] << 16 | std::uint32_t(prefix[3]) << 24;
+    if (size > static_cast<std::uint64_t>(stream.bytesAvailable())) throw EInvalidGraphicOperation(sReadError);
+    ReadGIFStream(stream.read(size), true);
+}
+
+void TGIFImage::Assign(const TGIFImage* source) {
+    if (source == this) return;
+    if (!source) {
+        ClearImage();
+        Changed();
+        return;
+    }
+    data_ = source->data_;
+    version_ = source->version_;
+    backgroundColor_ = source->backgroundColor_;
+    loopCount_ = source->loopCount_;
+    hasLoopExtension_ = source->hasLoopExtension_;
+    frames_.clear();
+    for (const auto& from : source->frames_) {
+        TGIFFrame& frame = AddFrame();
+        frame.Item->BitsPerPixel = from->Item->BitsPerPixel;
+        frame.Assign(*from);
+        frame.LocalColorTable = from->LocalColorTable;
+    }
+    screenWidth_ = source->screenWidth_;
+    screenHeight_ = source->screenHeight_;
+    frameIndex_ = source->frameIndex_;
+    Changed();
+}
+
+void TGIFImage::Assign(const TGIFFrame& source) {
+    TGIFFrame copy(nullptr);
+    copy.Assign(source);
+    const std::shared_ptr<TGIFData> from = source.Owner ? source.Owner->data_ : nullptr;
+    ClearImage();
+    if (from) {
+        data_->AspectRatio = from->AspectRatio;
+        data_->BitsPerPixel = from->BitsPerPixel;
+        data_->ColorResolution = from->ColorResolution;
+        data_->ColorTable = from->ColorTable;
+    }
+    AddFrame().Assign(copy);
+    frameIndex_ = Count() - 1;
+    if (version_ == 0) version_ = 1;
+    Changed();
+}
+
+}  // namespace kordalt

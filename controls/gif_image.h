@@ -1,0 +1,122 @@
+// The GIF picture type: a shared header and an ordered list of frames, each kept
+// compressed and decoded into a bitmap the first time it is needed.
+#pragma once
+
+#include "controls/gif_reader.h"
+#include "controls/image_control_bitmap.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QIODevice;
+class QPainter;
+
+namespace kordalt {
+
+class TGIFImage;
+
+class TGIFFrame : public TGIFFrameData {
+public:
+    explicit TGIFFrame(TGIFImage* owner) : Owner(owner) {}
+
+    // The decoded bitmap; decodes the stored data on first use. A failure
+    // propagates and leaves an empty bitmap in place.
+    TBitmap& GetFrameBitmap();
+    int FrameWidth();
+    int FrameHeight();
+    // Lines of the last comment extension (created when missing).
+    std::vector<std::string>& Comment();
+    void SetComment(const std::vector<std::string>& lines) { Comment() = lines; }
+
+    void DrawGIFFrame(QPainter& canvas, const TRect& rect, bool transparent);
+
+    // Takes the other frame's data (sharing its item) and a copy of its bitmap.
+    void Assign(const TGIFFrame& source);
+    // The image's current frame (frame 0 when the index is negative).
+    void Assign(const TGIFImage& source);
+
+    TGIFImage* Owner;
+    std::unique_ptr<TBitmap> Bitmap;
+
+private:
+    bool HasComment() const;
+};
+
+class TGIFImage {
+public:
+    using ProgressEvent = std::function<void(TGIFImage& sender, TProgressStage stage, int percent,
+                                             const QString& message)>;
+
+    TGIFImage();
+    TGIFImage(const TGIFImage&) = delete;
+    TGIFImage& operator=(const TGIFImage&) = delete;
+    ~TGIFImage();
+
+    int Count() const { return static_cast<int>(frames_.size()); }
+    TGIFFrame& Frames(int index) { return *frames_.at(static_cast<std::size_t>(index)); }
+    int FrameIndex() const { return frameIndex_; }
+    int ScreenWidth() const { return Empty() ? 0 : screenWidth_; }
+    int ScreenHeight() const { return Empty() ? 0 : screenHeight_; }
+    TColor BackgroundColor() const { return backgroundColor_; }
+    const std::vector<std::string>& Comment() const { return data_->Comment; }
+    std::uint8_t Version() const { return version_; }
+    bool HasLoopExtension() const { return hasLoopExtension_; }
+    std::uint16_t LoopCount() const { return loopCount_; }
+    const TGIFData& Data() const { return *data_; }
+
+    bool Empty() const;
+    // Size of the current frame, not of the screen.
+    int Width();
+    int Height();
+    [[noreturn]] void SetWidth(int);
+    [[noreturn]] void SetHeight(int);
+    // Only with the flag and a frame that has a transparent colour.
+    bool Transparent() const;
+    void SetTransparentFlag(bool value) { transparentFlag_ = value; }
+    // True colour throughout: there is no palette to realise.
+    bool PaletteModified() const { return paletteModified_; }
+    void SetPaletteModified(bool value) { paletteModified_ = value; }
+    bool Equals(const TGIFImage& other) const { return data_ == other.data_; }
+
+    void Draw(QPainter& canvas, const TRect& rect);
+    TBitmap& CurrentBitmap();
+    void UpdateScreenSize();
+
+    // Reading: the whole data is one GIF; the first frame is decoded at once.
+    void LoadFromBytes(const QByteArray& bytes);
+    void LoadFromStream(QIODevice& stream);  // from the position to the end
+    void LoadFromFile(const QString& fileName);
+    // A 32-bit little-endian length, then that many bytes of GIF.
+    void ReadData(QIODevice& stream);
+    void ReadGIFStream(const QByteArray& bytes, bool decodeFirst);
+
+    void Assign(const TGIFImage* source);  // nullptr empties the image
+    void Assign(const TGIFFrame& source);
+
+    void ClearImage();
+
+    std::function<void()> OnChange;
+    ProgressEvent OnProgress;
+
+    void Changed();
+    GIFProgress ProgressNotices();
+
+private:
+    TGIFFrame& AddFrame();
+
+    std::shared_ptr<TGIFData> data_;
+    std::uint8_t version_ = 0;
+    std::vector<std::unique_ptr<TGIFFrame>> frames_;
+    int frameIndex_ = -1;
+    std::uint16_t screenWidth_ = 0, screenHeight_ = 0;
+    TColor backgroundColor_ = clNone;
+    bool hasLoopExtension_ = false;
+    std::uint16_t loopCount_ = 1;
+    bool transparentFlag_ = true;
+    bool paletteModified_ = false;
+};
+
+}  // namespace kordalt
