@@ -108,6 +108,10 @@ TConnect::TConnect(QWidget* parent, IPeerPlayService& service)
     PeerPlay1->OnMessage = [this](TCustomPeerPlay&, TPeerPlayPlayer& from, const void* data, int32_t size) {
         NetQueue.PeerPlayMessage(from.ID, data, size);
     };
+    RunLoop = [](TConnect& lobby) {
+        TNetLoopWindows windows;
+        NetGameLoop(*lobby.PeerPlay1, lobby.NetQueue, windows, lobby);
+    };
     BuildControls();
     FormCreate();
 }
@@ -309,7 +313,7 @@ void TConnect::PeerPlay1DeletePlayer(TPeerPlayPlayer& player) {
             items.Delete(row);
             break;
         }
-    kordalt::ShowChatMessage(player.Name, Cs(LangText(3124, "")), kNavy);
+    ShowChatMessage(player.Name, Cs(LangText(3124, "")), kNavy);
     for (int i = 1; i <= Game.GosCount; ++i) {
         TGosRec& g = Game.mGos[i];
         if (g.Player != player.ID) continue;
@@ -382,7 +386,7 @@ void TConnect::SpeedButton1Click() { reject(); }
 // ---- INetLobbyUi ----
 
 void TConnect::ShowChatMessage(const std::string& name, const std::string& text, uint32_t colour) {
-    kordalt::ShowChatMessage(name, text, colour);
+    ShowChatLine(RichEdit1, PeerPlay1->LocalPlayer() ? PeerPlay1->LocalPlayer()->Name : "", name, text, colour);
 }
 
 void TConnect::SetReadyMark(const std::string& name, bool ready, int rows) {
@@ -509,8 +513,7 @@ void TConnect::RunGame() {
     {
         ScopedCaptureChat chat;
         TMainNetwork* previous = SetMainNetwork(this);
-        TNetLoopWindows windows;
-        NetGameLoop(*PeerPlay1, NetQueue, windows, *this);
+        RunLoop(*this);
         SetMainNetwork(previous);
     }
     NetQueue.SetAcceptedMessages(AllMessageCodes);
@@ -576,7 +579,7 @@ void TConnect::LoadGameClick() {
 
 bool TConnect::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Edit1 && event->type() == QEvent::KeyPress)
-        return ChatInputKeyPress(Edit1, static_cast<QKeyEvent*>(event));
+        return ChatInputKeyPress(Edit1, static_cast<QKeyEvent*>(event), this);
     return QDialog::eventFilter(watched, event);
 }
 

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -92,6 +93,8 @@ public:
 
     std::unique_ptr<TPeerPlay> PeerPlay1;
     TNetQueue NetQueue;
+    // Runs the network year loop with the program's windows (tests replace it).
+    std::function<void(TConnect& lobby)> RunLoop;
 
     QLabel* Image2 = nullptr;
     QLabel* Image1 = nullptr;

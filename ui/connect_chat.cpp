@@ -38,10 +38,15 @@ void AppendChatLine(QTextEdit* edit, const QString& text, TColor color, bool bol
 }
 
 void ShowChatMessage(const std::string& name, const std::string& text, TColor color) {
-    const std::string own = Connect && Connect->PeerPlay1->LocalPlayer() ? Connect->PeerPlay1->LocalPlayer()->Name : "";
-    const bool bold = ChatLineBold(own, name);
+    if (Connect) Connect->ShowChatMessage(name, text, color);
+    else ShowChatLine(nullptr, "", name, text, color);
+}
+
+void ShowChatLine(QTextEdit* lobbyPane, const std::string& ownName, const std::string& name, const std::string& text,
+                  TColor color) {
+    const bool bold = ChatLineBold(ownName, name);
     const std::string line = ChatLine(name, text);
-    if (Connect) AppendChatLine(Connect->RichEdit1, Qs(line), color, bold, kLobbyChatLines);
+    AppendChatLine(lobbyPane, Qs(line), color, bold, kLobbyChatLines);
     if (MultiPlayer) AppendChatLine(MultiPlayer->RichEditInWaitEOT, Qs(line), color, bold, kWaitChatLines);
     if (Main) AppendChatLine(Main->Info.ChatRichEdit, Qs(line), color, bold, kMainChatLines);
     const TChatLogSettings log = ReadChatLogSettings();
@@ -49,11 +54,11 @@ void ShowChatMessage(const std::string& name, const std::string& text, TColor co
     if (Main && Main->ChatSignal) Main->ChatSignal->show();
 }
 
-bool ChatInputKeyPress(QLineEdit* edit, QKeyEvent* event) {
+bool ChatInputKeyPress(QLineEdit* edit, QKeyEvent* event, TConnect* lobby) {
     if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) return false;
     const auto text = ChatInputText(Cs(edit->text()));
     if (!text) return false;
-    if (Connect) Connect->SendAllMessage(*text, clBlack);
+    if (lobby) lobby->SendAllMessage(*text, clBlack);
     edit->clear();
     return true;
 }

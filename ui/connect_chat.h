@@ -13,6 +13,8 @@ class QTextEdit;
 
 namespace kordalt {
 
+class TConnect;
+
 constexpr int kLobbyChatLines = 22;
 constexpr int kWaitChatLines = 22;
 constexpr int kMainChatLines = 30;
@@ -27,8 +29,12 @@ void AppendChatLine(QTextEdit* edit, const QString& text, TColor color, bool bol
 // that is on, and shows the main game screen's chat signal.
 void ShowChatMessage(const std::string& name, const std::string& text, TColor color);
 
-// Enter in a chat input: sends the trimmed line through the lobby's session and
+// The same with the lobby's pane and own name given.
+void ShowChatLine(QTextEdit* lobbyPane, const std::string& ownName, const std::string& name, const std::string& text,
+                  TColor color);
+
+// Enter in a chat input: sends the trimmed line through `lobby`'s session and
 // empties the input; true when the key was taken.
-bool ChatInputKeyPress(QLineEdit* edit, QKeyEvent* event);
+bool ChatInputKeyPress(QLineEdit* edit, QKeyEvent* event, TConnect* lobby);
 
 }  // namespace kordalt

@@ -203,7 +203,7 @@ int TMultiPlayer::RunWait(TPage page) {
 
 bool TMultiPlayer::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Edit1 && event->type() == QEvent::KeyPress)
-        return ChatInputKeyPress(Edit1, static_cast<QKeyEvent*>(event));
+        return ChatInputKeyPress(Edit1, static_cast<QKeyEvent*>(event), Connect);
     return QDialog::eventFilter(watched, event);
 }
 
