@@ -355,6 +355,7 @@ void TConnect::ShowMapClick() {
         DrawMapPreview(canvas, TRect{1, 1, 301, 301});
     }
     Image1->setPixmap(picture);
+    Image1->raise();
     Image1->show();
 }
 

@@ -3,6 +3,7 @@
 // state; each peer's network counters are swapped in while its events run.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -345,6 +346,33 @@ TEST(WaitRules, FinishedHumansAreThoseWithTheEndOfTurnMark) {
     EXPECT_TRUE(ClientWaitDone());
     AcceptHalfInf = 0;
     Game = GameState{};
+}
+
+}  // namespace
+}  // namespace kordalt
+
+namespace kordalt {
+namespace {
+
+// The lobby and the waiting window as pictures, to look at.
+TEST_F(WaitingWindow, Gallery) {
+    ASSERT_TRUE(AllSee(3));
+    anna.Run([&] {
+        anna.lobby->show();
+        anna.lobby->Timer1->stop();
+        anna.lobby->ExSlider1->SetValue(6);
+        anna.lobby->CreateMapClick();
+    });
+    ASSERT_TRUE(test::WaitFor([&] { return anna.Chat().contains("anna"); }));
+    const QString gallery = QStringLiteral(KORDALT_TEST_TMP "/../gallery");
+    QDir().mkpath(gallery);
+    EXPECT_TRUE(anna.lobby->grab().save(gallery + "/ui_connect.png"));
+    window.SetPage(TMultiPlayer::ServerWait);
+    window.SetPlayers({"anna", "boris", "clara"});
+    window.ShowMapClick();
+    window.show();
+    window.Timer1->stop();
+    EXPECT_TRUE(window.grab().save(gallery + "/ui_multi_player.png"));
 }
 
 }  // namespace
