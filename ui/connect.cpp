@@ -4,6 +4,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QStackedWidget>
@@ -18,6 +20,7 @@
 #include "game/format.h"
 #include "game/fronts.h"
 #include "game/game_state.h"
+#include "game/language_file.h"
 #include "game/game_loop.h"
 #include "game/new_game.h"
 #include "game/random.h"
@@ -28,6 +31,7 @@
 #include "multiplayer/net_game.h"
 #include "multiplayer/net_game_loop.h"
 #include "session/ansi_text.h"
+#include "session/peer_loader.h"
 #include "ui/connect_chat.h"
 #include "ui/dop_info.h"
 #include "ui/main_menu.h"
@@ -89,7 +93,9 @@ QString StyleColour(TColor c) {
     return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF).name();
 }
 
-std::string Formatted(int id, const std::string& arg) { return FormatText(Cs(LangText(id, "")), {arg}); }
+std::string Formatted(int id, const std::string& arg, std::string_view defaultUtf8 = "") {
+    return FormatText(Cs(LangText(id, defaultUtf8)), {arg});
+}
 
 }  // namespace
 
@@ -184,6 +190,10 @@ void TConnect::BuildControls() {
     ExCheckListBox1->setGeometry(316, 206, 316, 150);
     ExCheckListBox1->SetColumns(2);
     ExCheckListBox1->setEnabled(false);
+    // Clicks fall through to the picture beneath (the drop-player menu).
+    ExCheckListBox1->setAttribute(Qt::WA_TransparentForMouseEvents);
+    mnuOffUser = new QMenu(this);
+    mnuOffUser->setObjectName("mnuOffUser");
     StartShape = new QFrame(this);
     StartShape->setObjectName("StartShape");
     StartShape->setGeometry(416, 362, 120, 44);
@@ -576,7 +586,50 @@ void TConnect::LoadGameClick() {
     if (ServerLost == 0) Timer1->start();
 }
 
+// ---- Dropping a player ----
+
+namespace {
+
+bool BreakPlayersOption() { return LanguageFile && LanguageFile->ReadBool("Debug", "BreakPlayers", false); }
+
+}  // namespace
+
+void TConnect::Image2MouseUp(Qt::MouseButton button, int x, int y) {
+    if (button != Qt::RightButton || GameMode != kServer || !BreakPlayersOption()) return;
+    if (!IsPointInRect(QPoint(x, y), TRect::FromQRect(ExCheckListBox1->geometry()))) return;
+    mnuOffUserPopup();
+    if (!mnuOffUser->isEmpty()) mnuOffUser->popup(mapToGlobal(QPoint(x, y)));
+}
+
+void TConnect::mnuOffUserPopup() {
+    mnuOffUser->clear();
+    if (GameMode != kServer || !BreakPlayersOption()) return;
+    const std::string own = PeerPlay1->LocalPlayer() ? PeerPlay1->LocalPlayer()->Name : "";
+    for (int i = 0; i < PeerPlay1->Players().Count(); ++i) {
+        const std::string name = PeerPlay1->Players().GetItem(i).Name;
+        if (AnsiSameText(name, own) || !CanBreakPlayer(AnsiLowerCase(name))) continue;
+        QAction* item = mnuOffUser->addAction(Qs(Formatted(7012, name, "Отключить %s")));
+        connect(item, &QAction::triggered, this, [this, i] { MenuOnClick(i); });
+    }
+}
+
+void TConnect::MenuOnClick(int index) {
+    if (index < 0 || index >= PeerPlay1->Players().Count() || !PeerPlay1->DirectPlay()) return;
+    const TPeerPlayPlayer& player = PeerPlay1->Players().GetItem(index);
+    SendAllMessage(Formatted(7013, player.Name, "Отключен игрок %s"), kBlueNotice);
+    PeerPlay1->DirectPlay()->DestroyPlayer(player.ID);
+}
+
+// Only an Internet game asks the game-listing server, and this program's
+// network games are played on the local network.
+bool TConnect::CanBreakPlayer(const std::string&) { return true; }
+
 // ---- Window ----
+
+void TConnect::mouseReleaseEvent(QMouseEvent* event) {
+    Image2MouseUp(event->button(), event->position().toPoint().x(), event->position().toPoint().y());
+    QDialog::mouseReleaseEvent(event);
+}
 
 bool TConnect::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Edit1 && event->type() == QEvent::KeyPress)

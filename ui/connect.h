@@ -17,6 +17,7 @@
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QStackedWidget;
 class QTextEdit;
 class QTimer;
@@ -68,6 +69,11 @@ public:
     void Timer1Timer();
     void LoadGameClick();
     void RejectDuplicateName();
+    // Dropping a player (server, [Debug] BreakPlayers).
+    void Image2MouseUp(Qt::MouseButton button, int x, int y);
+    void mnuOffUserPopup();
+    void MenuOnClick(int index);
+    bool CanBreakPlayer(const std::string& lowerName);
 
     // The loop runs a game from the lobby and comes back.
     void RunGame();
@@ -120,6 +126,7 @@ public:
     QFrame* StartShape = nullptr;
     TExSpeedButton* SpeedButton1 = nullptr;
     QTimer* Timer1 = nullptr;
+    QMenu* mnuOffUser = nullptr;
     // A game hid the lobby and showed it again.
     bool reshow_ = false;
 
@@ -127,6 +134,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void done(int result) override;
 
 private:

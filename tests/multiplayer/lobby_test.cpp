@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QStackedWidget>
 #include <QTest>
 #include <QTextBlock>
@@ -19,6 +20,9 @@
 #include "controls/spin_edit.h"
 #include "controls/switch.h"
 #include "game/game_loop.h"
+#include "game/language_file.h"
+#include "platform/program_path.h"
+#include "support/test_files.h"
 #include "game/new_game.h"
 #include "game/random.h"
 #include "game/self_test.h"
@@ -373,6 +377,60 @@ TEST_F(WaitingWindow, Gallery) {
     window.show();
     window.Timer1->stop();
     EXPECT_TRUE(window.grab().save(gallery + "/ui_multi_player.png"));
+}
+
+}  // namespace
+}  // namespace kordalt
+
+namespace kordalt {
+namespace {
+
+// [Debug] BreakPlayers of a settings file made for the test.
+class DropPlayer : public Lobby {
+protected:
+    void SetBreakPlayers(bool on) {
+        test::WriteFile(dir.Path("kordalt.INI"), std::string("[Languages]\r\nCount=1\r\nDefault=0\r\n0=Russian\r\n"
+                                                             "[Russian]\r\n[Debug]\r\nBreakPlayers=") +
+                                                     (on ? "1" : "0") + "\r\n");
+        LanguageFile = std::make_unique<TLanguageFile>(dir.Path("kordalt.INI"));
+    }
+    ~DropPlayer() override { LanguageFile = std::move(previous); }
+    void RightClickOnPlayerList() {
+        const QPoint p = anna.lobby->ExCheckListBox1->geometry().center();
+        anna.Run([&] { QTest::mouseClick(anna.lobby.get(), Qt::RightButton, {}, p); });
+        anna.lobby->mnuOffUser->hide();
+    }
+
+    test::ScratchDir dir;
+    ScopedProgramFileName program{dir.Path("kordalt")};
+    std::unique_ptr<TLanguageFile> previous = std::move(LanguageFile);
+};
+
+TEST_F(DropPlayer, WithoutTheDebugKeyTheRightClickDoesNothing) {
+    ASSERT_TRUE(AllSee(3));
+    SetBreakPlayers(false);
+    RightClickOnPlayerList();
+    EXPECT_TRUE(anna.lobby->mnuOffUser->isEmpty());
+}
+
+TEST_F(DropPlayer, TheServerDropsAPlayerForEveryone) {
+    ASSERT_TRUE(AllSee(3));
+    SetBreakPlayers(true);
+    RightClickOnPlayerList();
+    const QList<QAction*> items = anna.lobby->mnuOffUser->actions();
+    ASSERT_EQ(items.size(), 2);  // everybody but the server
+    const QString borisItem = QString::fromUtf8("Отключить boris");
+    auto it = std::find_if(items.begin(), items.end(), [&](QAction* a) { return a->text() == borisItem; });
+    ASSERT_NE(it, items.end());
+    anna.Run([&] { (*it)->trigger(); });
+    EXPECT_TRUE(test::WaitFor([&] {
+        return clara.lobby->ExCheckListBox1->Items().Count() == 2 &&
+               clara.Chat().contains(QString::fromUtf8("Отключен игрок boris"));
+    }));
+    // A client has no menu.
+    const QPoint p = clara.lobby->ExCheckListBox1->geometry().center();
+    clara.Run([&] { QTest::mouseClick(clara.lobby.get(), Qt::RightButton, {}, p); });
+    EXPECT_TRUE(clara.lobby->mnuOffUser->isEmpty());
 }
 
 }  // namespace
