@@ -19,7 +19,9 @@
 #include "controls/slider.h"
 #include "controls/spin_edit.h"
 #include "controls/switch.h"
+#include "game/fake_game_windows.h"
 #include "game/game_loop.h"
+#include "game/saved_game.h"
 #include "game/language_file.h"
 #include "platform/program_path.h"
 #include "support/test_files.h"
@@ -431,6 +433,108 @@ TEST_F(DropPlayer, TheServerDropsAPlayerForEveryone) {
     const QPoint p = clara.lobby->ExCheckListBox1->geometry().center();
     clara.Run([&] { QTest::mouseClick(clara.lobby.get(), Qt::RightButton, {}, p); });
     EXPECT_TRUE(clara.lobby->mnuOffUser->isEmpty());
+}
+
+}  // namespace
+}  // namespace kordalt
+
+namespace kordalt {
+namespace {
+
+TEST_F(Lobby, ANewcomerAfterTheMapGetsTheMapAndTheTurnDurationAgain) {
+    ASSERT_TRUE(AllSee(3));
+    anna.Run([&] {
+        anna.lobby->SpinEdit1->SetValue(7);
+        anna.lobby->ExSlider1->SetValue(5);
+        anna.lobby->CreateMapClick();
+    });
+    LobbyPeer david{service, "david", false};
+    EXPECT_TRUE(test::WaitFor([&] { return !david.lobby->Image1->isHidden() && david.lobby->Label3->text() == "7"; }));
+    EXPECT_TRUE(david.lobby->StartCheck->isEnabled());
+    // Leaving: the others show the notice and the computer takes his state.
+    Game.mGos[3].Player = david.Id();
+    Game.mGos[3].Alive = 1;
+    Game.mGos[3].PlayerName.Assign("david");
+    david.Run([&] { david.lobby.reset(); });
+    EXPECT_TRUE(test::WaitFor([&] { return anna.lobby->ExCheckListBox1->Items().Count() == 3; }));
+    EXPECT_EQ(Game.mGos[3].Player, 0u);
+    EXPECT_EQ(Game.mGos[3].PlayerName.Str(), "");
+    EXPECT_TRUE(anna.Chat().contains("<david>"));
+}
+
+}  // namespace
+}  // namespace kordalt
+
+namespace kordalt {
+namespace {
+
+// A saved network game of four states whose humans were `names` (state i+1
+// held by names[i]); the other states are the computer's.
+class LoadNetworkGame : public Lobby {
+protected:
+    void Save(const std::vector<std::string>& names) {
+        ASSERT_TRUE(AllSee(3));
+        anna.Run([&] {
+            anna.lobby->ExSlider1->SetValue(4);
+            anna.lobby->CreateMapClick();
+            for (int i = 1; i <= 4; ++i) Game.mGos[i].Alive = 1;
+            for (size_t i = 0; i < names.size(); ++i) {
+                TGosRec& g = Game.mGos[static_cast<int>(i) + 1];
+                g.Player = 900u + static_cast<uint32_t>(i);
+                g.PlayerName.Assign(names[i]);
+            }
+            SaveGame(dir.Path("net.sav"));
+        });
+        windows.openFileName = dir.Path("net.sav");
+        for (auto* p : peers) p->lobby->Timer1->stop();
+    }
+    void Load() {
+        anna.Run([&] { anna.lobby->LoadGameClick(); });
+    }
+    uint32_t PlayerOf(int gos) const { return Game.mGos[gos].Player; }
+
+    test::ScratchDir dir;
+    FakeGameWindows windows;
+    ScopedGameWindows installed{windows};
+};
+
+TEST_F(LoadNetworkGame, MatchingNamesStartAtOnceAndTickTheClients) {
+    Save({"Clara", "anna", "BORIS"});
+    Load();
+    EXPECT_TRUE(shownBoxes.empty());
+    EXPECT_TRUE(anna.started);
+    EXPECT_EQ(PlayerOf(1), clara.Id());
+    EXPECT_EQ(PlayerOf(2), anna.Id());
+    EXPECT_EQ(PlayerOf(3), boris.Id());
+    EXPECT_EQ(PlayerOf(4), 0u);
+    EXPECT_TRUE(test::WaitFor([&] { return boris.lobby->AllReady(3) && clara.lobby->AllReady(3); }));
+}
+
+TEST_F(LoadNetworkGame, AMissingPlayerIsListedAndAskedAbout) {
+    Save({"anna", "boris", "clara", "dmitri"});
+    std::vector<TMsgButton> answers{TMsgButton::Ok, TMsgButton::No};
+    {
+        ScopedMessageBoxHook hook([&](TMsgType, const QString& text) {
+            shownBoxes.push_back(text);
+            return answers.at(shownBoxes.size() - 1);
+        });
+        Load();
+    }
+    ASSERT_EQ(shownBoxes.size(), 2u);
+    EXPECT_TRUE(shownBoxes[0].contains("4. dmitri"));
+    EXPECT_FALSE(anna.started);
+    shownBoxes.clear();
+    Load();  // answered Yes by the fixture: dmitri's state is the computer's
+    EXPECT_EQ(shownBoxes.size(), 2u);
+    EXPECT_TRUE(anna.started);
+    EXPECT_EQ(PlayerOf(4), 0u);
+}
+
+TEST_F(LoadNetworkGame, AServerMissingFromTheSavedGameCannotStartIt) {
+    Save({"boris", "clara"});
+    Load();
+    EXPECT_EQ(shownBoxes.size(), 1u);
+    EXPECT_FALSE(anna.started);
 }
 
 }  // namespace
