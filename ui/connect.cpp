@@ -33,6 +33,7 @@
 #include "session/ansi_text.h"
 #include "session/peer_loader.h"
 #include "ui/connect_chat.h"
+#include "ui/connect_controls.h"
 #include "ui/dop_info.h"
 #include "ui/main_menu.h"
 #include "ui/map_drawing.h"
@@ -65,22 +66,6 @@ constexpr TColor kGreen = 0x008000;
 constexpr TColor kReadyColour = 0xFF8080;
 constexpr TColor kReadyCaption = 0x0000FF;
 constexpr size_t kPlayerNameLength = 13;
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QRect& r) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(name);
-    label->setGeometry(r);
-    return label;
-}
-
-QTextEdit* MakePane(QWidget* parent, const char* name, const QRect& r) {
-    auto* edit = new QTextEdit(parent);
-    edit->setObjectName(name);
-    edit->setGeometry(r);
-    edit->setReadOnly(true);
-    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    return edit;
-}
 
 TExSpeedButton* MakeButton(QWidget* parent, const char* name, const QRect& r) {
     auto* button = new TExSpeedButton(parent);
@@ -507,10 +492,6 @@ void TConnect::Timer1Timer() {
         return;
     }
     RunGame();
-    Image1->hide();
-    StartCheck->SetStateOn(false);
-    for (int row = 0; row < ExCheckListBox1->Items().Count(); ++row) ExCheckListBox1->SetItemChecked(row, false);
-    if (ServerLost == 0) Timer1->start();
 }
 
 void TConnect::RunGame() {
@@ -536,6 +517,11 @@ void TConnect::RunGame() {
         return;
     }
     show();
+    // Back in the lobby: nobody ready, the timer waits for the next game.
+    Image1->hide();
+    StartCheck->SetStateOn(false);
+    for (int row = 0; row < ExCheckListBox1->Items().Count(); ++row) ExCheckListBox1->SetItemChecked(row, false);
+    Timer1->start();
 }
 
 void TConnect::LoadGameClick() {
@@ -581,9 +567,6 @@ void TConnect::LoadGameClick() {
     SendAllLoadGame(*PeerPlay1);
     Timer1->stop();
     RunGame();
-    Image1->hide();
-    for (int row = 0; row < ExCheckListBox1->Items().Count(); ++row) ExCheckListBox1->SetItemChecked(row, false);
-    if (ServerLost == 0) Timer1->start();
 }
 
 // ---- Dropping a player ----

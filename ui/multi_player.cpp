@@ -19,6 +19,7 @@
 #include "session/ansi_text.h"
 #include "ui/connect.h"
 #include "ui/connect_chat.h"
+#include "ui/connect_controls.h"
 #include "ui/graph.h"
 #include "ui/main_screen.h"
 #include "ui/map_drawing.h"
@@ -33,23 +34,6 @@ namespace {
 
 constexpr int kFastTick = 1;
 constexpr int kSlowTick = 1000;
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QRect& r) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(name);
-    label->setGeometry(r);
-    label->setWordWrap(true);
-    return label;
-}
-
-QTextEdit* MakePane(QWidget* parent, const char* name, const QRect& r) {
-    auto* edit = new QTextEdit(parent);
-    edit->setObjectName(name);
-    edit->setGeometry(r);
-    edit->setReadOnly(true);
-    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    return edit;
-}
 
 }  // namespace
 
@@ -66,6 +50,7 @@ TMultiPlayer::TMultiPlayer(QWidget* parent) : QDialog(parent) {
     Notebook->addWidget(client);
     Notebook->addWidget(server);
     Label1 = MakeLabel(client, "Label1", {120, 200, 400, 40});
+    Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignCenter);
     Label2 = MakeLabel(client, "Label2", {120, 250, 400, 20});
     Label2->setAlignment(Qt::AlignCenter);
@@ -78,6 +63,7 @@ TMultiPlayer::TMultiPlayer(QWidget* parent) : QDialog(parent) {
     Edit1->setGeometry(8, 446, 414, 24);
     Edit1->installEventFilter(this);
     Label3 = MakeLabel(server, "Label3", {430, 218, 202, 40});
+    Label3->setWordWrap(true);
     Label4 = MakeLabel(server, "Label4", {430, 262, 202, 20});
     ExCheckListBox1 = new TExCheckListBox(server);
     ExCheckListBox1->setObjectName("ExCheckListBox1");
