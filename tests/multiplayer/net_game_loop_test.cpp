@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "game/game_loop.h"
+#include "platform/fatal.h"
 #include "multiplayer/net_dispatch.h"
 #include "multiplayer/net_game_loop.h"
 #include "multiplayer/net_senders.h"
@@ -44,6 +45,7 @@ public:
         waits.push_back(test::WaitFor([] { return ClientWaitDone() || ExitGame != 0; }));
     }
     TTurnResult PlayTurn() override {
+        if (duringTurn) duringTurn();
         turnGos.push_back(Game.CurrentGos);
         turnYears.push_back(Game.Year);
         return results.at(turnGos.size() - 1);
@@ -59,6 +61,7 @@ public:
     }
 
     std::vector<TTurnResult> results;
+    std::function<void()> duringTurn;
     std::vector<uint8_t> turnGos;
     std::vector<int> turnYears;
     std::vector<std::vector<std::string>> waitedFor;
@@ -226,6 +229,45 @@ TEST_F(NetLoop, ClientWaitsForTheSnapshotPlaysSendsAndWaitsForTheYearResult) {
                                                    dx_Game_EndOfTurn, dx_Game_Exit}));
     EXPECT_EQ(clientInfs, 2);
     EXPECT_EQ(GameMode, kNetworkClient);
+}
+
+// The server's own state falls in the year's computation: before the last year
+// the other human's peer becomes server, in the last year everybody gets the result.
+TEST_F(NetLoop, ServerWhoseStateFallsHandsOverBeforeTheLastYear) {
+    struct Case {
+        int year;
+        uint32_t lastCode;
+        bool handOver;
+    } cases[] = {{1, dx_Game_SendFull, true}, {YearCount - 1, dx_Game_SendHalf, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.year);
+        GameMode = 1;
+        GameRunning = 1;
+        Game.Year = static_cast<uint16_t>(c.year);
+        TurnsPlayed = c.year == 1 ? 0 : 1;
+        Game.mGos[1].Alive = 1;
+        received.clear();
+        ui = FakeLoopUi{};
+        ui.results = {TTurnResult::Next};
+        // State 3 takes all of Anna's land while she plays.
+        ui.duringTurn = [] {
+            Map->TransferSquares(1, 3, Map->RegionSize(1));
+            Game.mGos[1].Alive = 0;
+        };
+        borisScript = [this](const NetQueueItem& item) {
+            const uint32_t code = NetMessageCode(item.Data);
+            if ((code == dx_Game_SendFull || code == dx_Game_SendHalf) && received.size() == 1) SendEndOfTurn(*boris);
+        };
+        ScopedFatalExitThrows fatal;
+        RunLoop();
+        EXPECT_EQ(ui.defeated, 1);
+        EXPECT_EQ(GameMode, c.handOver ? kNetworkClient : 1);
+        ASSERT_TRUE(test::WaitFor([&] { return BorisCodes().size() >= 3; }));
+        EXPECT_EQ(BorisCodes().back(), c.lastCode);
+        if (c.handOver) EXPECT_EQ(received.back().serverId, BorisId());
+        // A new game on the same map for the next case.
+        Map->TransferSquares(3, 1, Map->RegionSize(3) / 2);
+    }
 }
 
 TEST_F(NetLoop, EndsAtOnceOutsideANetworkGame) {
