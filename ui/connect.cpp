@@ -262,6 +262,7 @@ void TConnect::FormClose() {
 // ---- Session events ----
 
 void TConnect::PeerPlay1Open() {
+    Refused = false;
     NetQueue.SetAcceptedMessages(AllMessageCodes);
     ServerLost = 0;
     GameRunning = 0;
@@ -278,6 +279,7 @@ void TConnect::PeerPlay1Open() {
         ExCheckListBox1->Items().Add(Qs(p.Name));
         if (p.Remote && own && AnsiSameText(p.Name, own->Name)) {
             RejectDuplicateName();
+            Refused = true;
             QTimer::singleShot(0, this, [this] { reject(); });
             return;
         }
@@ -355,7 +357,7 @@ void TConnect::ShowMapClick() {
 }
 
 void TConnect::SendMapClick() {
-    if (Map) SendMap(*PeerPlay1);
+    if (Map && PeerPlay1->Opened()) SendMap(*PeerPlay1);
 }
 
 void TConnect::ExSlider1Change() { CntGosCaption->setText(QString::number(ExSlider1->Value())); }
@@ -365,7 +367,9 @@ void TConnect::SpinEdit1Change() {
     SendTurnDelayClick();
 }
 
-void TConnect::SendTurnDelayClick() { SendTurnDelay(*PeerPlay1, TurnMinutes); }
+void TConnect::SendTurnDelayClick() {
+    if (PeerPlay1->Opened()) SendTurnDelay(*PeerPlay1, TurnMinutes);
+}
 
 void TConnect::StartCheckOn() {
     StartCheck->SetFontColor(kReadyCaption);
@@ -644,6 +648,7 @@ void RunNetworkGame() {
     if (!MultiPlayer) MultiPlayer = new TMultiPlayer(TopWindow());
     if (!DopInfo) DopInfo = new TDopInfo(TopWindow());
     Connect->PeerPlay1->Open();
+    if (Connect->Refused) return;
     // Hiding the lobby for a game ends its modal loop; it goes on afterwards.
     do {
         Connect->reshow_ = false;

@@ -127,6 +127,8 @@ public:
     TExSpeedButton* SpeedButton1 = nullptr;
     QTimer* Timer1 = nullptr;
     QMenu* mnuOffUser = nullptr;
+    // The open handler refused this peer (duplicate name); the lobby closes.
+    bool Refused = false;
     // A game hid the lobby and showed it again.
     bool reshow_ = false;
 
