@@ -116,9 +116,9 @@ int TGIFImage::Height() {
     return CurrentBitmap().Image.height();
 }
 
-void TGIFImage::SetWidth(int) { throw EInvalidGraphicOperation(sGIFImageSizeChange); }
+void TGIFImage::SetWidth(int) { throw GIFError(sGIFImageSizeChange); }
 
-void TGIFImage::SetHeight(int) { throw EInvalidGraphicOperation(sGIFImageSizeChange); }
+void TGIFImage::SetHeight(int) { throw GIFError(sGIFImageSizeChange); }
 
 bool TGIFImage::Transparent() const {
     return transparentFlag_ && std::any_of(frames_.begin(), frames_.end(), [](const auto& frame) {
@@ -198,9 +198,9 @@ void TGIFImage::LoadFromFile(const QString& fileName) {
 
 void TGIFImage::ReadData(QIODevice& stream) {
     unsigned char prefix[4];
-    if (stream.read(reinterpret_cast<char*>(prefix), 4) != 4) throw EInvalidGraphicOperation(sReadError);
+    if (stream.read(reinterpret_cast<char*>(prefix), 4) != 4) throw GIFError(sReadError);
     const std::uint32_t size = prefix[0] | prefix[1] << 8 | prefix[2] << 16 | std::uint32_t(prefix[3]) << 24;
-    if (size > static_cast<std::uint64_t>(stream.bytesAvailable())) throw EInvalidGraphicOperation(sReadError);
+    if (size > static_cast<std::uint64_t>(stream.bytesAvailable())) throw GIFError(sReadError);
     ReadGIFStream(stream.read(size), true);
 }
 

@@ -30,11 +30,11 @@ int ColorsToBitsPerPixel(int colours) {
     for (int bits = 1; bits <= 8; ++bits) {
         if (colours == 1 << bits) return bits;
     }
-    throw EInvalidGraphicOperation(sGIFBitsPerPixelError);
+    throw GIFError(sGIFBitsPerPixelError);
 }
 
 std::uint8_t GIFByteStream::ReadByte() {
-    if (AtEnd()) throw EInvalidGraphicOperation(sReadError);
+    if (AtEnd()) throw GIFError(sReadError);
     return data_[pos_++];
 }
 
@@ -44,7 +44,7 @@ std::uint16_t GIFByteStream::ReadWord() {
 }
 
 void GIFByteStream::Read(std::uint8_t* dest, std::size_t count) {
-    if (count > Remaining()) throw EInvalidGraphicOperation(sReadError);
+    if (count > Remaining()) throw GIFError(sReadError);
     ReadSome(dest, count);
 }
 
@@ -71,7 +71,7 @@ int DIBBitCountForGIF(int bitsPerPixel) {
     if (bitsPerPixel == 1) return 1;
     if (bitsPerPixel >= 2 && bitsPerPixel <= 4) return 4;
     if (bitsPerPixel >= 5 && bitsPerPixel <= 8) return 8;
-    throw EInvalidGraphicOperation(sGIFBitsPerPixelError);
+    throw GIFError(sGIFBitsPerPixelError);
 }
 
 std::array<std::uint8_t, 1024> GIFColorsToRGBQuads(const TGIFColorTable& table) {
@@ -188,7 +188,7 @@ void RunLZW(GIFByteStream& data, DIBPixelWriter& out, const GIFProgress& progres
 
     int minSize = data.ReadByte();
     if (minSize < 2 || minSize > 9) {
-        if (!tolerant) throw EInvalidGraphicOperation(sGIFCodeSizeError);
+        if (!tolerant) throw GIFError(sGIFCodeSizeError);
         corrupted = true;
         minSize = std::clamp(minSize, 2, 9);
     }
@@ -222,7 +222,7 @@ void RunLZW(GIFByteStream& data, DIBPixelWriter& out, const GIFProgress& progres
             }
             while (code > pixelMask) {
                 if (top > 4096) {
-                    if (!tolerant) throw EInvalidGraphicOperation(sGIFDecodeError);
+                    if (!tolerant) throw GIFError(sGIFDecodeError);
                     corrupted = true;
                     top = 0;
                     code = pixelMask;
@@ -253,7 +253,7 @@ void RunLZW(GIFByteStream& data, DIBPixelWriter& out, const GIFProgress& progres
         code = reader.ReadLZWCode();
         if (data.Size() > 0) Tell(progress, TProgressStage::psRunning, static_cast<int>(data.Position() * 100 / data.Size()));
     }
-    if (code == kEndOfData) throw EInvalidGraphicOperation(sReadError);
+    if (code == kEndOfData) throw GIFError(sReadError);
 }
 
 }  // namespace
@@ -284,7 +284,7 @@ std::vector<std::uint8_t> DecodeGIFFrameToDIB(const TGIFItem& item, bool interla
                                               const GIFProgress& progress, bool& corrupted) {
     const int bitCount = DIBBitCountForGIF(item.BitsPerPixel);
     if (item.Width < 0 || item.Height < 0 || std::int64_t(item.Width) * item.Height > kMaxGIFFramePixels)
-        throw EInvalidGraphicOperation(sGIFDecodeError);
+        throw GIFError(sGIFDecodeError);
     const std::uint32_t imageSize = std::uint32_t(DIBBytesPerRow(item.Width, bitCount)) * std::uint32_t(item.Height);
     const std::uint32_t colours = 1u << bitCount;
     const std::uint32_t offset = 54 + 4 * colours;

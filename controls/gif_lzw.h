@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/graphic_errors.h"
+
 namespace kordalt {
 
 // Texts of the resource string table that the GIF picture type reports.
@@ -21,13 +23,8 @@ constexpr int sGIFUnknownVersion = 61092, sGIFDecodeError = 61094, sGIFCodeSizeE
 constexpr int sReadError = 0;
 std::string GIFResourceString(int id);
 
-// The invalid-graphic-operation exception; `Id` is the text's resource id.
-class EInvalidGraphicOperation : public std::runtime_error {
-public:
-    EInvalidGraphicOperation(int id, const std::string& message) : std::runtime_error(message), Id(id) {}
-    explicit EInvalidGraphicOperation(int id) : EInvalidGraphicOperation(id, GIFResourceString(id)) {}
-    int Id;
-};
+// The invalid-graphic-operation exception with resource text `id`.
+inline EInvalidGraphicOperation GIFError(int id) { return EInvalidGraphicOperation(id, GIFResourceString(id)); }
 
 // No colour (0x1FFFFFFF), as the controls' clNone.
 constexpr std::uint32_t kGIFNoColor = 0x1FFFFFFF;

@@ -25,14 +25,14 @@ void ReadGIFSignature(GIFByteStream& data, TGIFContents& out) {
     out.Version = 0;
     std::uint8_t bytes[3];
     data.Read(bytes, 3);
-    if (!SameLetters(bytes, "GIF")) throw EInvalidGraphicOperation(sGIFUnknownVersion);
+    if (!SameLetters(bytes, "GIF")) throw GIFError(sGIFUnknownVersion);
     data.Read(bytes, 3);
     if (SameLetters(bytes, "87a")) {
         out.Version = 1;
     } else if (SameLetters(bytes, "89a")) {
         out.Version = 2;
     } else {
-        throw EInvalidGraphicOperation(sGIFUnknownVersion);
+        throw GIFError(sGIFUnknownVersion);
     }
 }
 
@@ -172,7 +172,7 @@ void ReadGIFFrame(GIFByteStream& data, TGIFFrameData& frame, const TGIFContents&
         item.ColorTable.Clear();
     }
     frame.Corrupted = !CopyImageSubBlocks(data, *item.ImageData);
-    if (frame.Corrupted && !TolerateCorruptGIF) throw EInvalidGraphicOperation(sReadError);
+    if (frame.Corrupted && !TolerateCorruptGIF) throw GIFError(sReadError);
     if (width == 0) width = out.ScreenWidth;
     if (height == 0) height = out.ScreenHeight;
     frame.OriginX = left;
@@ -215,7 +215,7 @@ void ReadGIFContents(GIFByteStream& data, TGIFContents& out) {
         } else if (out.Data->Comment.empty() && !extensions.empty()) {
             AppendComments(*out.Data, extensions);
         } else if (separator != 0 && separator != kTrailer) {
-            throw EInvalidGraphicOperation(sReadError);
+            throw GIFError(sReadError);
         }
     }
 }
