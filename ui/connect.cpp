@@ -435,7 +435,6 @@ void TConnect::ShowSendingNotice(bool visible) {
 
 void TConnect::ServerNotFound() {
     ShowMessageBox(TMsgType::Error, "Error. Server not found.");
-    ServerLost = 1;
     if (MultiPlayer && MultiPlayer->isVisible()) MultiPlayer->reject();
 }
 
