@@ -1,0 +1,59 @@
+#include "ui/internet_create_game.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+
+#include "ui/internet_support.h"
+#include "ui/screens.h"
+#include "ui/ui_support.h"
+
+namespace kordalt {
+
+TInternetCreateGame::TInternetCreateGame(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("InternetCreateGame"));
+    setWindowTitle(QStringLiteral("Internet create game"));
+    setFixedSize(257, 91);
+    Label1 = new QLabel(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(8, 8, 241, 16);
+    EditName = new QLineEdit(this);
+    EditName->setObjectName(QStringLiteral("EditName"));
+    EditName->setGeometry(8, 26, 241, 22);
+    ButCreate = new QPushButton(this);
+    ButCreate->setObjectName(QStringLiteral("ButCreate"));
+    ButCreate->setGeometry(48, 58, 96, 25);
+    ButCreate->setDefault(true);
+    ButCancel = new QPushButton(this);
+    ButCancel->setObjectName(QStringLiteral("ButCancel"));
+    ButCancel->setGeometry(153, 58, 96, 25);
+    connect(ButCreate, &QPushButton::clicked, this, [this] { ButCreateClick(); });
+    connect(ButCancel, &QPushButton::clicked, this, [this] { ButCancelClick(); });
+}
+
+void TInternetCreateGame::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void TInternetCreateGame::FormShow() {
+    Label1->setText(LangText(3164, "Название игры:"));
+    ButCreate->setText(LangText(3165, "Создать"));
+    ButCancel->setText(LangText(3166, "Отменить"));
+    ApplyLanguageFont(this);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TInternetCreateGame::ButCreateClick() {
+    if (IsValidNetName(EditName->text()))
+        done(1);
+    else
+        ShowMessageBox(TMsgType::Plain, QString::fromUtf8("Имя не правельно"));
+}
+
+void TInternetCreateGame::ButCancelClick() { done(2); }
+
+}  // namespace kordalt

@@ -1,0 +1,108 @@
+#include "ui/internet_game_info.h"
+
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "controls/draw_grid.h"
+#include "multiplayer/web_protocol.h"
+#include "ui/internet_support.h"
+#include "ui/screens.h"
+#include "ui/ui_support.h"
+
+namespace kordalt {
+
+std::vector<TInternetUserUnit> LoadGameUsers(const TGUID& GameId) {
+    std::string reply;
+    QueryServer(InternetServer, GameUserListRequest(GUIDToStr(GameId)), reply);
+    std::vector<NetPlayerInfo> players;
+    ParsePlayerList(reply, players);
+    std::vector<TInternetUserUnit> users;
+    for (const NetPlayerInfo& p : players) users.push_back({p.Number, p.Name, p.Rating});
+    return users;
+}
+
+TInternetGameInfo::TInternetGameInfo(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("InternetGameInfo"));
+    setWindowTitle(QString::fromUtf8("Информация об игре"));
+    resize(380, 260);
+    ExDrawGrid1 = new TExDrawGrid(this);
+    ExDrawGrid1->setObjectName(QStringLiteral("ExDrawGrid1"));
+    ExDrawGrid1->SetColCount(3);
+    ExDrawGrid1->SetFixedCols(0);
+    ExDrawGrid1->SetRowCount(2);
+    ExDrawGrid1->SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRowSelect);
+    const int widths[] = {23, 250, 57};
+    for (int c = 0; c < 3; ++c) ExDrawGrid1->SetColWidths(c, widths[c]);
+    ExDrawGrid1->OnDrawCell = [this](TExDrawGrid*, int col, int row, const TRect& rect, TGridDrawState) {
+        ExDrawGrid1DrawCell(col, row, rect);
+    };
+    ButUpdate = new QPushButton(QString::fromUtf8("Обновить"), this);
+    ButUpdate->setObjectName(QStringLiteral("ButUpdate"));
+    ButClose = new QPushButton(QString::fromUtf8("Закрыть"), this);
+    ButClose->setObjectName(QStringLiteral("ButClose"));
+    connect(ButUpdate, &QPushButton::clicked, this, [this] { ButUpdateClick(); });
+    connect(ButClose, &QPushButton::clicked, this, [this] { ButCloseClick(); });
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ButUpdate);
+    buttons->addWidget(ButClose);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(ExDrawGrid1);
+    layout->addLayout(buttons);
+}
+
+void TInternetGameInfo::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void TInternetGameInfo::hideEvent(QHideEvent* event) {
+    FormHide();
+    QDialog::hideEvent(event);
+}
+
+void TInternetGameInfo::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    FormResize();
+}
+
+void TInternetGameInfo::FormShow() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    ButUpdateClick();
+    ApplyLanguageFont(this);
+}
+
+void TInternetGameInfo::FormHide() { Users.clear(); }
+
+void TInternetGameInfo::FormResize() { ExDrawGrid1->viewport()->update(); }
+
+void TInternetGameInfo::ButUpdateClick() {
+    Users = LoadGameUsers(GameGUID);
+    ExDrawGrid1->SetRowCount(std::max<int>(2, static_cast<int>(Users.size()) + 1));
+    ExDrawGrid1->viewport()->update();
+}
+
+void TInternetGameInfo::ButCloseClick() { done(1); }
+
+void TInternetGameInfo::ExDrawGrid1DrawCell(int col, int row, const TRect& rect) {
+    QString text;
+    if (row == 0) {
+        if (col == 1) text = LangText(3162, "Name");
+        if (col == 2) text = LangText(3163, "Рейтинг");
+    } else if (static_cast<size_t>(row) <= Users.size()) {
+        const TInternetUserUnit& user = Users[static_cast<size_t>(row - 1)];
+        text = col == 0 ? QString::number(user.Number) : col == 1 ? Qs(user.Name) : QString::number(user.Rating, 'g', 7);
+    } else {
+        return;
+    }
+    DrawInternetCell(*ExDrawGrid1, row, rect, text);
+}
+
+}  // namespace kordalt

@@ -1,0 +1,57 @@
+// The players of one listed Internet game with their ratings.
+#pragma once
+
+#include <QDialog>
+
+#include <string>
+#include <vector>
+
+#include "controls/classic.h"
+#include "game/support.h"
+
+class QPushButton;
+
+namespace kordalt {
+
+class TExDrawGrid;
+
+// One player of a listed game.
+struct TInternetUserUnit {
+    int32_t Number = 0;
+    std::string Name;
+    double Rating = 0;
+};
+
+// The players of game `GameId` from the listing server, in reply order; empty
+// when the server gives none or cannot be reached.
+std::vector<TInternetUserUnit> LoadGameUsers(const TGUID& GameId);
+
+class TInternetGameInfo : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TInternetGameInfo(QWidget* parent = nullptr);
+
+    void FormShow();
+    void FormHide();
+    void FormResize();
+    void ButUpdateClick();
+    void ButCloseClick();
+
+    TGUID GameGUID{};  // set before showing
+    std::vector<TInternetUserUnit> Users;
+
+    TExDrawGrid* ExDrawGrid1 = nullptr;
+    QPushButton* ButUpdate = nullptr;
+    QPushButton* ButClose = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void ExDrawGrid1DrawCell(int col, int row, const TRect& rect);
+};
+
+}  // namespace kordalt

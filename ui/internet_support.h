@@ -1,0 +1,34 @@
+// What the Internet windows share: their grids' cells and the server's replies
+// turned into messages.
+#pragma once
+
+#include <QString>
+
+#include <initializer_list>
+
+#include "controls/classic.h"
+#include "multiplayer/web_protocol.h"
+
+namespace kordalt {
+
+class TExDrawGrid;
+
+// Header row 0 bold and centred; other rows plain, left-aligned, one blank first.
+void DrawInternetCell(TExDrawGrid& grid, int row, const TRect& rect, const QString& text);
+
+// A message for one kind of failed reply.
+struct TReplyText {
+    WebReply Reply;
+    int Id;
+    const char* Default;
+};
+// Shows the message listed for `reply`; true when the reply is a success.
+bool ReportReply(WebReply reply, std::initializer_list<TReplyText> texts);
+
+// The account and settings name rule, on a Qt text.
+bool IsValidNetName(const QString& name);
+
+// Stores [Preferences] "PlayerName" (nothing without a settings file).
+void StorePlayerName(const QString& name);
+
+}  // namespace kordalt
