@@ -27,14 +27,17 @@
 #include "game/saved_game.h"
 #include "game/self_test.h"
 #include "game/squares.h"
+#include "game/support.h"
 #include "multiplayer/net_codes.h"
 #include "multiplayer/net_game.h"
 #include "multiplayer/net_game_loop.h"
 #include "session/ansi_text.h"
+#include "multiplayer/web_protocol.h"
 #include "session/peer_loader.h"
 #include "ui/connect_chat.h"
 #include "ui/connect_controls.h"
 #include "ui/dop_info.h"
+#include "ui/internet_games.h"
 #include "ui/main_menu.h"
 #include "ui/map_drawing.h"
 #include "ui/multi_player.h"
@@ -81,6 +84,14 @@ QString StyleColour(TColor c) {
 std::string Formatted(int id, const std::string& arg, std::string_view defaultUtf8 = "") {
     return FormatText(Cs(LangText(id, defaultUtf8)), {arg});
 }
+
+// The game's id in the listing server's requests.
+std::string GameId() { return GUIDToStr(NetGameGUID); }
+
+std::string LanguageName() { return Cs(LangText(3179, "Russian")); }
+
+// The server of an Internet game tells the listing server.
+bool ListedServer() { return IsInternetGame && GameMode == kServer; }
 
 }  // namespace
 
@@ -234,6 +245,7 @@ void TConnect::ColourStartCheck(TColor colour) {
 }
 
 void TConnect::FormShow() {
+    if (ListedServer()) QueryServerAsync(InternetServer, GameUpdateRequest(GameId(), LocalAddress, 0, LanguageName()));
     if (MultiPlayer) MultiPlayer->Timer1->setInterval(1);
     StartCheck->setEnabled(false);
     ColourStartCheck(clBtnFace);
@@ -286,6 +298,7 @@ void TConnect::PeerPlay1Open() {
         if (&p == own) AppendChatLine(RichEdit1, Qs(Formatted(3128, p.Name)), kGreen, false, kLobbyChatLines);
     }
     SendAllMessage(Formatted(3129, kGameVersion), kBlueNotice);
+    if (IsInternetGame && own) QueryServerAsync(InternetServer, GameUserUpdateRequest(GameId(), own->Name));
 }
 
 void TConnect::RejectDuplicateName() {
@@ -293,7 +306,9 @@ void TConnect::RejectDuplicateName() {
     SendAllMessage(Cs(LangText(3126, "Некто пытался зайти под зарегистрированным именем")), kOlive);
 }
 
-void TConnect::PeerPlay1Close() {}
+void TConnect::PeerPlay1Close() {
+    if (ListedServer()) QueryServerAsync(InternetServer, GameDestroyRequest(GameId()));
+}
 
 void TConnect::PeerPlay1AddPlayer(TPeerPlayPlayer& player) {
     if (player.Remote) ExCheckListBox1->Items().Add(Qs(player.Name));
@@ -304,6 +319,12 @@ void TConnect::PeerPlay1AddPlayer(TPeerPlayPlayer& player) {
 }
 
 void TConnect::PeerPlay1DeletePlayer(TPeerPlayPlayer& player) {
+    if (IsInternetGame) {
+        int sameName = 0;
+        for (int i = 0; i < PeerPlay1->Players().Count(); ++i)
+            sameName += PeerPlay1->Players().GetItem(i).Name == player.Name ? 1 : 0;
+        if (sameName == 1) QueryServerAsync(InternetServer, GameUserDeleteRequest(GameId(), player.Name));
+    }
     TExListBoxStrings& items = ExCheckListBox1->Items();
     for (int row = 0; row < items.Count(); ++row)
         if (AnsiSameText(Cs(items.Strings(row)), player.Name)) {
@@ -455,9 +476,9 @@ void TConnect::SendAllMessage(const std::string& text, TColor color) {
     if (PeerPlay1->Opened()) kordalt::SendAllMessage(*PeerPlay1, text, color);
 }
 
-// The game-listing server is not reached from a network game of the local
-// network; an Internet game would send its keep-alive here.
-void TConnect::SendGameUpdate(int, const std::string&) {}
+void TConnect::SendGameUpdate(int year, const std::string& language) {
+    QueryServerAsync(InternetServer, GameUpdateRequest(GameId(), LocalAddress, year, language));
+}
 
 // ---- Game start ----
 
@@ -513,6 +534,7 @@ void TConnect::RunGame() {
     }
     NetQueue.SetAcceptedMessages(AllMessageCodes);
     GameRunning = 0;
+    ReportGameEnd();
     if (ServerLost) {
         PeerPlay1->Close();
         reshow_ = false;
@@ -606,9 +628,19 @@ void TConnect::MenuOnClick(int index) {
     PeerPlay1->DirectPlay()->DestroyPlayer(player.ID);
 }
 
-// Only an Internet game asks the game-listing server, and this program's
-// network games are played on the local network.
-bool TConnect::CanBreakPlayer(const std::string&) { return true; }
+bool TConnect::CanBreakPlayer(const std::string& lowerName) {
+    if (!ListedServer()) return true;
+    std::string reply;
+    QueryServer(InternetServer, CanBreakPlayerRequest(GameId(), lowerName), reply);
+    return CanBreakPlayerReply(reply);
+}
+
+void TConnect::ReportGameEnd() {
+    if (!IsInternetGame || GameMode == kNetworkClient) return;
+    SendGameEnd(InternetServer, GameEndRequest(Game, kordalt::ExitGame == 1), [] {
+        return AskYesNo(LangText(3175, "Ошибка соединения с Internet сервером. Повторить ?"));
+    });
+}
 
 // ---- Window ----
 

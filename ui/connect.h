@@ -77,6 +77,8 @@ public:
 
     // The loop runs a game from the lobby and comes back.
     void RunGame();
+    // An Internet game's server reports the result to the listing server.
+    void ReportGameEnd();
 
     // INetLobbyUi
     void ShowChatMessage(const std::string& name, const std::string& text, uint32_t colour) override;
