@@ -674,17 +674,25 @@ void TConnect::done(int result) {
     QDialog::done(result);
 }
 
-void RunNetworkGame() {
+void CreateNetworkWindows() {
     if (!Connect) Connect = new TConnect(TopWindow());
     if (!MultiPlayer) MultiPlayer = new TMultiPlayer(TopWindow());
     if (!DopInfo) DopInfo = new TDopInfo(TopWindow());
-    Connect->PeerPlay1->Open();
-    if (Connect->Refused) return;
+}
+
+void ShowLobby() {
+    if (!Connect || Connect->Refused || !Connect->PeerPlay1->Opened()) return;
     // Hiding the lobby for a game ends its modal loop; it goes on afterwards.
     do {
         Connect->reshow_ = false;
         ExecModal(*Connect);
     } while (Connect->reshow_ && Connect->isVisible());
+}
+
+void RunNetworkGame() {
+    CreateNetworkWindows();
+    Connect->PeerPlay1->Open();
+    ShowLobby();
 }
 
 }  // namespace kordalt

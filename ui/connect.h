@@ -159,9 +159,12 @@ public:
     ScopedCaptureChat& operator=(const ScopedCaptureChat&) = delete;
 };
 
+// Makes Connect, MultiPlayer and DopInfo where they do not exist yet.
+void CreateNetworkWindows();
+// Shows the lobby of Connect's open session modally until it closes.
+void ShowLobby();
 // Opens a session through the connection wizard (or the command-line launch)
-// and shows the lobby modally until it closes. Exceptions of the opening pass
-// to the caller.
+// and shows the lobby. Exceptions of the opening pass to the caller.
 void RunNetworkGame();
 
 }  // namespace kordalt

@@ -540,3 +540,32 @@ TEST_F(LoadNetworkGame, AServerMissingFromTheSavedGameCannotStartIt) {
 
 }  // namespace
 }  // namespace kordalt
+
+namespace kordalt {
+namespace {
+
+TEST_F(Lobby, ShowLobbyRunsAnOpenLobbyAgainAfterEachGame) {
+    ASSERT_TRUE(AllSee(3));
+    int shown = 0;
+    ScopedModalHook hook([&](QDialog& dialog) {
+        ++shown;
+        // The first two runs end as a game hides and shows the lobby again.
+        if (shown < 3) {
+            anna.lobby->reshow_ = true;
+            dialog.show();
+        } else {
+            dialog.hide();
+        }
+        return 0;
+    });
+    Connect = anna.lobby.get();
+    anna.Run([&] { ShowLobby(); });
+    EXPECT_EQ(shown, 3);
+    anna.lobby->PeerPlay1->Close();
+    anna.Run([&] { ShowLobby(); });  // a closed session shows nothing
+    EXPECT_EQ(shown, 3);
+    Connect = nullptr;
+}
+
+}  // namespace
+}  // namespace kordalt
