@@ -1,5 +1,8 @@
 #include "controls/gif_image.h"
 
+#include "controls/gif_bitmap_dib.h"
+#include "controls/gif_writer.h"
+
 #include <QFile>
 #include <QIODevice>
 #include <QPainter>
@@ -67,6 +70,20 @@ void TGIFFrame::Assign(const TGIFImage& source) {
     auto& image = const_cast<TGIFImage&>(source);
     if (image.Count() == 0) return;
     Assign(image.Frames(std::max(image.FrameIndex(), 0)));
+}
+
+void TGIFFrame::Assign(const TBitmap& source) {
+    Item = std::make_shared<TGIFItem>();
+    Bitmap = source.Empty() ? nullptr : std::make_unique<TBitmap>(source);
+    if (Owner) Owner->UpdateScreenSize();
+}
+
+void TGIFFrame::AssignTo(TBitmap& dest) { dest.Image = GetFrameBitmap().Image; }
+
+void TGIFFrame::EncodeFrameFromBitmap() {
+    if (!Bitmap || Bitmap->Empty()) throw GIFError(sGIFNoDataToWrite);
+    const std::vector<std::uint8_t> bmp = GIFFrameBMP(Bitmap->Image, Grayscale);
+    EncodeFrameDIB(*this, bmp, *Owner->data_, Owner->screenWidth_, Owner->screenHeight_, Owner->ProgressNotices());
 }
 
 TGIFImage::TGIFImage() { ClearImage(); }
@@ -227,6 +244,83 @@ void TGIFImage::Assign(const TGIFImage* source) {
     screenHeight_ = source->screenHeight_;
     frameIndex_ = source->frameIndex_;
     Changed();
+}
+
+void TGIFImage::Assign(const TBitmap& source) {
+    ClearImage();
+    AppendFrame(source);
+    Changed();
+}
+
+void TGIFImage::AssignTo(TBitmap& dest) {
+    if (Empty()) {
+        dest.Image = QImage();
+    } else if (frameIndex_ >= 0) {
+        Frames(std::min(frameIndex_, Count() - 1)).AssignTo(dest);
+    } else {
+        dest.Image = CurrentBitmap().Image;
+    }
+}
+
+template <class Graphic>
+int TGIFImage::AppendAssigned(const Graphic& graphic) {
+    TGIFFrame& frame = AddFrame();
+    frameIndex_ = Count() - 1;
+    frame.Assign(graphic);
+    if (version_ == 0) version_ = 1;
+    if (Count() > 1) version_ = 2;
+    return frameIndex_;
+}
+
+int TGIFImage::AppendFrame(const TBitmap& graphic) { return AppendAssigned(graphic); }
+
+int TGIFImage::AppendFrame(const TGIFFrame& graphic) { return AppendAssigned(graphic); }
+
+void TGIFImage::EncodeAllFrames() {
+    for (const auto& frame : frames_) {
+        if (!frame->Item->ImageData || frame->Item->ImageData->empty()) frame->EncodeFrameFromBitmap();
+    }
+    for (const auto& frame : frames_) {
+        if (UpdateExtensions(*frame)) version_ = 2;
+    }
+}
+
+QByteArray TGIFImage::WriteGIFStream(bool withLength) {
+    if (frames_.empty()) throw GIFError(sGIFNoDataToWrite);
+    EncodeAllFrames();
+    if (!data_->Comment.empty()) version_ = 2;
+    UpdateScreenSize();
+    std::vector<TGIFFrameData*> frames;
+    for (const auto& frame : frames_) frames.push_back(frame.get());
+    const std::vector<std::uint8_t> gif = BuildGIFFile(
+        {data_.get(), version_, screenWidth_, screenHeight_, backgroundColor_, hasLoopExtension_, loopCount_}, frames);
+    QByteArray out;
+    if (withLength) {
+        const auto size = static_cast<std::uint32_t>(gif.size());
+        for (int i = 0; i < 4; ++i) out.append(static_cast<char>(size >> (8 * i)));
+    }
+    out.append(reinterpret_cast<const char*>(gif.data()), static_cast<qsizetype>(gif.size()));
+    return out;
+}
+
+namespace {
+
+void WriteAll(QIODevice& stream, const QByteArray& bytes) {
+    if (stream.write(bytes) != bytes.size()) throw std::runtime_error("Stream write error");
+}
+
+}  // namespace
+
+void TGIFImage::SaveToStream(QIODevice& stream) { WriteAll(stream, WriteGIFStream(false)); }
+
+void TGIFImage::WriteData(QIODevice& stream) { WriteAll(stream, WriteGIFStream(true)); }
+
+void TGIFImage::SaveToFile(const QString& fileName) {
+    const QByteArray gif = WriteGIFStream(false);
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        throw std::runtime_error("Cannot create file \"" + fileName.toStdString() + "\". " + file.errorString().toStdString());
+    WriteAll(file, gif);
 }
 
 void TGIFImage::Assign(const TGIFFrame& source) {

@@ -37,6 +37,13 @@ public:
     void Assign(const TGIFFrame& source);
     // The image's current frame (frame 0 when the index is negative).
     void Assign(const TGIFImage& source);
+    // A new item and a copy of the bitmap; an empty bitmap leaves the frame without one.
+    void Assign(const TBitmap& source);
+    void AssignTo(TBitmap& dest);
+
+    // Encodes the bitmap into the item: 1- and 8-bit bitmaps as they are, others
+    // reduced to 8 bits. Fails with 61098 without a bitmap.
+    void EncodeFrameFromBitmap();
 
     TGIFImage* Owner;
     std::unique_ptr<TBitmap> Bitmap;
@@ -95,6 +102,22 @@ public:
 
     void Assign(const TGIFImage* source);  // nullptr empties the image
     void Assign(const TGIFFrame& source);
+    void Assign(const TBitmap& source);
+    void AssignTo(TGIFImage& dest) const { dest.Assign(this); }
+    // The current frame's bitmap; nothing when the image is empty.
+    void AssignTo(TBitmap& dest);
+
+    // Appends a frame assigned from `graphic`, makes it current and returns its index.
+    int AppendFrame(const TBitmap& graphic);
+    int AppendFrame(const TGIFFrame& graphic);
+
+    // Writing: frames without compressed data are encoded from their bitmaps.
+    // Without frames fails with 61098; on failure nothing reaches the stream.
+    void SaveToStream(QIODevice& stream);
+    void SaveToFile(const QString& fileName);
+    // A 32-bit little-endian length, then the GIF.
+    void WriteData(QIODevice& stream);
+    QByteArray WriteGIFStream(bool withLength);
 
     void ClearImage();
 
@@ -105,7 +128,11 @@ public:
     GIFProgress ProgressNotices();
 
 private:
+    friend class TGIFFrame;  // encoding a frame updates the global table and the screen
     TGIFFrame& AddFrame();
+    template <class Graphic>
+    int AppendAssigned(const Graphic& graphic);
+    void EncodeAllFrames();
 
     std::shared_ptr<TGIFData> data_;
     std::uint8_t version_ = 0;
