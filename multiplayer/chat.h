@@ -1,0 +1,42 @@
+// The chat of a network game without its panes: the shown line, who sees it
+// bold, the input line and the chat log file.
+#pragma once
+
+#include <ctime>
+#include <optional>
+#include <string>
+
+namespace kordalt {
+
+// "<name> text".
+std::string ChatLine(const std::string& name, const std::string& text);
+// A line is bold unless it comes from the own player (names compared ignoring case).
+bool ChatLineBold(const std::string& ownName, const std::string& senderName);
+// The input trimmed of blanks; nothing when only blanks remain.
+std::optional<std::string> ChatInputText(const std::string& input);
+
+// `time` formatted with yyyy, yy, mm, m, dd, d, hh, h, nn, n, ss, s and zzz;
+// text in single or double quotes and any other character are copied.
+std::string FormatTimeStamp(const std::string& format, const std::tm& time, int milliseconds = 0);
+
+struct TChatLogSettings {
+    bool Enabled = false;
+    std::string FileName = "kordaltchat.txt";
+    std::string TimeStampFormat = "yyyy.mm.dd hh:nn:ss";
+};
+// [Preferences] SaveChat, ChatFileName and TimeStamp of the settings file.
+TChatLogSettings ReadChatLogSettings();
+
+// Appends time stamp, a blank, `line` and CR LF to `fileName` (relative to the
+// current folder), creating the file when needed; raises std::runtime_error
+// when it cannot be written.
+void AppendChatLog(const std::string& fileName, const std::string& stamp, const std::string& line);
+
+}  // namespace kordalt
+
+namespace kordalt {
+
+// The current local date and time formatted with FormatTimeStamp.
+std::string CurrentTimeStamp(const std::string& format);
+
+}  // namespace kordalt

@@ -1,0 +1,281 @@
+// The network year loop of one peer against a scripted second player over the
+// in-memory session service. The loop's windows are a fake whose turns end at
+// once and whose waits run the user-interface thread's events.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "game/game_loop.h"
+#include "platform/fatal.h"
+#include "multiplayer/net_dispatch.h"
+#include "multiplayer/net_game_loop.h"
+#include "multiplayer/net_senders.h"
+#include "net_test_support.h"
+#include "session/peer_play_qt.h"
+#include "session/peer_test_support.h"
+
+namespace kordalt {
+namespace {
+
+class NoLobby final : public INetLobbyUi {
+public:
+    void ShowChatMessage(const std::string&, const std::string&, uint32_t) override {}
+    void SetReadyMark(const std::string&, bool, int) override {}
+    bool AllReady(int) override { return false; }
+    void MarkAllReady(int) override {}
+    void ShowTurnDelay(int) override {}
+    void LobbyMapReceived() override {}
+    void BecomeServer() override {}
+    void ShowMapForWaiting() override {}
+    void ShowWaitingInfo(const std::string&) override {}
+};
+
+class NoSendUi final : public INetSendUi {
+public:
+    void ShowSendingNotice(bool) override {}
+    void ServerNotFound() override { serverNotFound = true; }
+    bool serverNotFound = false;
+};
+
+// Turns end with the scripted results; waits pump events with a bound.
+class FakeLoopUi final : public INetLoopUi {
+public:
+    void BeginNetGame() override { began = true; }
+    void WaitForYear() override {
+        waits.push_back(test::WaitFor([] { return ClientWaitDone() || ExitGame != 0; }));
+    }
+    TTurnResult PlayTurn() override {
+        if (duringTurn) duringTurn();
+        turnGos.push_back(Game.CurrentGos);
+        turnYears.push_back(Game.Year);
+        return results.at(turnGos.size() - 1);
+    }
+    void WaitForOthers(const std::vector<std::string>& names) override {
+        waitedFor.push_back(names);
+        waits.push_back(test::WaitFor([] { return AllHumansFinished() || ExitGame != 0; }));
+    }
+    void ShowDefeat(uint8_t gos) override { defeated = gos; }
+    bool AskOthersContinue() override {
+        asked = true;
+        return othersContinue;
+    }
+
+    std::vector<TTurnResult> results;
+    std::function<void()> duringTurn;
+    std::vector<uint8_t> turnGos;
+    std::vector<int> turnYears;
+    std::vector<std::vector<std::string>> waitedFor;
+    std::vector<bool> waits;
+    bool began = false, asked = false, othersContinue = true;
+    uint8_t defeated = 0;
+};
+
+struct Received {
+    uint32_t code, sender, serverId;  // serverId of a full snapshot
+};
+
+// The loop runs on Anna's peer; Boris is the test's script. Anna holds state 1,
+// Boris state 2; states 3 and 4 are the computer's.
+class NetLoop : public NetGame {
+protected:
+    NetLoop() {
+        annaPeer->SetGUID(test::kGameGuid);
+        annaPeer->SetProviderName("TCP/IP");
+        annaPeer->OpenSession(true, "loop", "anna");
+        annaPeer->OnMessage = [this](TCustomPeerPlay&, TPeerPlayPlayer& from, const void* data, int32_t size) {
+            annaQueue.PeerPlayMessage(from.ID, data, size);
+        };
+        boris->SetGUID(test::kGameGuid);
+        boris->SetProviderName("TCP/IP");
+        boris->OpenSession(false, "loop", "boris");
+        boris->OnMessage = [this](TCustomPeerPlay&, TPeerPlayPlayer& from, const void* data, int32_t size) {
+            borisQueue.PeerPlayMessage(from.ID, data, size);
+        };
+        borisQueue.SetAcceptedMessages(AllMessageCodes);
+        EXPECT_TRUE(test::WaitFor([&] { return annaPeer->Players().Count() == 2 && boris->Players().Count() == 2; }));
+        for (int i = 1; i <= 4; ++i) {
+            Game.mGos[i].Player = 0;
+            Game.mGos[i].Alive = 1;
+            Game.mGos[i].CapturedThisTurn = 0;
+        }
+        Game.mGos[1].Player = annaPeer->LocalPlayer()->ID;
+        Game.mGos[1].PlayerName.Assign("anna");
+        Game.mGos[2].Player = BorisId();
+        Game.mGos[2].PlayerName.Assign("boris");
+        Game.CurrentGos = 1;
+        TurnsPlayed = 0;
+    }
+    ~NetLoop() override { TurnsPlayed = 0; }
+
+    uint32_t AnnaId() const { return annaPeer->LocalPlayer()->ID; }
+    uint32_t BorisId() const { return boris->LocalPlayer()->ID; }
+    // The codes Boris received from Anna, chat, maps and news left out.
+    std::vector<uint32_t> BorisCodes() const {
+        std::vector<uint32_t> codes;
+        for (const Received& r : received)
+            if (r.code >= dx_Game_SendFull && r.code <= dx_Game_CloseAll) codes.push_back(r.code);
+        return codes;
+    }
+    bool BorisGot(uint32_t code) {
+        return test::WaitFor([&] {
+            for (const Received& r : received)
+                if (r.code == code) return true;
+            return false;
+        });
+    }
+    // Boris sends with his own state current.
+    template <class F>
+    void AsBoris(F&& send) {
+        const uint8_t current = Game.CurrentGos;
+        Game.CurrentGos = 2;
+        send();
+        Game.CurrentGos = current;
+    }
+    void RunLoop() { NetGameLoop(*annaPeer, annaQueue, ui, sendUi); }
+
+    test::MemoryService service;
+    std::unique_ptr<TPeerPlay> annaPeer = std::make_unique<TPeerPlay>(nullptr, service);
+    NoLobby lobby;
+    NoSendUi sendUi;
+    FakeLoopUi ui;
+    TNetQueue annaQueue{[this](const NetQueueItem& item) { DispatchNetMessage(item, *annaPeer, lobby); }, nullptr};
+    std::unique_ptr<TPeerPlay> boris = std::make_unique<TPeerPlay>(nullptr, service);
+    std::function<void(const NetQueueItem&)> borisScript;
+    std::vector<Received> received;
+    TNetQueue borisQueue{[this](const NetQueueItem& item) {
+                             if (item.SenderID == BorisId()) return;
+                             std::string why;
+                             const uint32_t code = NetMessageCode(item.Data);
+                             uint32_t serverId = 0;
+                             if (code == dx_Game_SendFull)
+                                 if (auto full = ReadFullInf(item.Data, why)) serverId = full->serverId;
+                             received.push_back({code, item.SenderID, serverId});
+                             if (borisScript) borisScript(item);
+                         },
+                         nullptr};
+};
+
+TEST_F(NetLoop, ServerPlaysYearsAndHandsOverWhenItLeaves) {
+    GameMode = 1;
+    GameRunning = 1;
+    Game.Year = 1;
+    ui.results = {TTurnResult::Next, TTurnResult::Pass, TTurnResult::Quit};
+    // Boris ends his turn as soon as the year's data arrived.
+    borisScript = [this](const NetQueueItem& item) {
+        const uint32_t code = NetMessageCode(item.Data);
+        if (code == dx_Game_SendFull || code == dx_Game_SendHalf) SendEndOfTurn(*boris);
+    };
+    RunLoop();
+    EXPECT_TRUE(ui.began);
+    EXPECT_EQ(ui.turnYears, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(ui.turnGos, (std::vector<uint8_t>{1, 1, 1}));
+    EXPECT_EQ(ui.waits, std::vector<bool>(3, true));
+    EXPECT_EQ(ui.waitedFor.at(0), (std::vector<std::string>{"anna", "boris"}));
+    EXPECT_EQ(Game.Year, 4);  // the leaving server still computed its last year
+    EXPECT_EQ(TurnsPlayed, 3);
+    EXPECT_EQ(Game.mGos[1].Passed, 1);
+    EXPECT_TRUE(ui.asked);
+    EXPECT_EQ(GameMode, kNetworkClient);
+    ASSERT_TRUE(BorisGot(dx_Game_Exit));
+    EXPECT_EQ(BorisCodes(), (std::vector<uint32_t>{dx_Game_SendFull, dx_Game_EndOfTurn, dx_Game_SendHalf,
+                                                   dx_Game_EndOfTurn, dx_Game_SendHalf, dx_Game_EndOfTurn,
+                                                   dx_Game_SendFull, dx_Game_Exit}));
+    std::vector<uint32_t> servers;
+    for (const Received& r : received)
+        if (r.code == dx_Game_SendFull) servers.push_back(r.serverId);
+    // The first snapshot names Anna the server, the hand-over names Boris.
+    EXPECT_EQ(servers, (std::vector<uint32_t>{AnnaId(), BorisId()}));
+}
+
+TEST_F(NetLoop, ServerLeavingWhenTheOthersDoNotGoOnClosesTheGame) {
+    GameMode = 1;
+    Game.Year = 1;
+    ui.results = {TTurnResult::Quit};
+    ui.othersContinue = false;
+    borisScript = [this](const NetQueueItem& item) {
+        if (NetMessageCode(item.Data) == dx_Game_SendFull) SendEndOfTurn(*boris);
+    };
+    RunLoop();
+    EXPECT_EQ(ExitGame, 1);
+    EXPECT_EQ(GameMode, 1);
+    ASSERT_TRUE(BorisGot(dx_Game_CloseAll));
+    EXPECT_EQ(BorisCodes(), (std::vector<uint32_t>{dx_Game_SendFull, dx_Game_EndOfTurn, dx_Game_CloseAll}));
+}
+
+TEST_F(NetLoop, ClientWaitsForTheSnapshotPlaysSendsAndWaitsForTheYearResult) {
+    GameMode = kNetworkClient;
+    Game.Year = 5;
+    Game.CurrentGos = 3;  // found again by the own identifier
+    ui.results = {TTurnResult::Next, TTurnResult::Quit};
+    AsBoris([&] { SendFull(*boris, sendUi, 0); });
+    int clientInfs = 0;
+    // Boris, the server, ends his turn and sends the year's result once Anna's turn is in.
+    borisScript = [&](const NetQueueItem& item) {
+        const uint32_t code = NetMessageCode(item.Data);
+        if (code == dx_Game_SendClientInf) ++clientInfs;
+        if (code != dx_Game_EndOfTurn) return;
+        AsBoris([&] {
+            SendEndOfTurn(*boris);
+            SendHalf(*boris, sendUi);
+        });
+    };
+    RunLoop();
+    EXPECT_EQ(ui.turnGos, (std::vector<uint8_t>{1, 1}));
+    EXPECT_EQ(ui.waits, std::vector<bool>(4, true));  // year, others, year, others
+    EXPECT_EQ(ServerID, BorisId());
+    EXPECT_FALSE(sendUi.serverNotFound);
+    ASSERT_TRUE(BorisGot(dx_Game_Exit));
+    EXPECT_EQ(BorisCodes(), (std::vector<uint32_t>{dx_Game_SendClientInf, dx_Game_EndOfTurn, dx_Game_SendClientInf,
+                                                   dx_Game_EndOfTurn, dx_Game_Exit}));
+    EXPECT_EQ(clientInfs, 2);
+    EXPECT_EQ(GameMode, kNetworkClient);
+}
+
+// The server's own state falls in the year's computation: before the last year
+// the other human's peer becomes server, in the last year everybody gets the result.
+TEST_F(NetLoop, ServerWhoseStateFallsHandsOverBeforeTheLastYear) {
+    struct Case {
+        int year;
+        uint32_t lastCode;
+        bool handOver;
+    } cases[] = {{1, dx_Game_SendFull, true}, {YearCount - 1, dx_Game_SendHalf, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.year);
+        GameMode = 1;
+        GameRunning = 1;
+        Game.Year = static_cast<uint16_t>(c.year);
+        TurnsPlayed = c.year == 1 ? 0 : 1;
+        Game.mGos[1].Alive = 1;
+        received.clear();
+        ui = FakeLoopUi{};
+        ui.results = {TTurnResult::Next};
+        // State 3 takes all of Anna's land while she plays.
+        ui.duringTurn = [] {
+            Map->TransferSquares(1, 3, Map->RegionSize(1));
+            Game.mGos[1].Alive = 0;
+        };
+        borisScript = [this](const NetQueueItem& item) {
+            const uint32_t code = NetMessageCode(item.Data);
+            if ((code == dx_Game_SendFull || code == dx_Game_SendHalf) && received.size() == 1) SendEndOfTurn(*boris);
+        };
+        ScopedFatalExitThrows fatal;
+        RunLoop();
+        EXPECT_EQ(ui.defeated, 1);
+        EXPECT_EQ(GameMode, c.handOver ? kNetworkClient : 1);
+        ASSERT_TRUE(test::WaitFor([&] { return BorisCodes().size() >= 3; }));
+        EXPECT_EQ(BorisCodes().back(), c.lastCode);
+        if (c.handOver) EXPECT_EQ(received.back().serverId, BorisId());
+        // A new game on the same map for the next case.
+        Map->TransferSquares(3, 1, Map->RegionSize(3) / 2);
+    }
+}
+
+TEST_F(NetLoop, EndsAtOnceOutsideANetworkGame) {
+    GameMode = kLocalGame;
+    RunLoop();
+    EXPECT_FALSE(ui.began);
+    EXPECT_TRUE(ui.turnGos.empty());
+}
+
+}  // namespace
+}  // namespace kordalt

@@ -1,0 +1,698 @@
+#include "ui/connect.h"
+
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QStackedWidget>
+#include <QTextEdit>
+#include <QTimer>
+
+#include "controls/list_box.h"
+#include "controls/slider.h"
+#include "controls/speed_button.h"
+#include "controls/spin_edit.h"
+#include "controls/switch.h"
+#include "game/format.h"
+#include "game/fronts.h"
+#include "game/game_state.h"
+#include "game/language_file.h"
+#include "game/game_loop.h"
+#include "game/new_game.h"
+#include "game/random.h"
+#include "game/saved_game.h"
+#include "game/self_test.h"
+#include "game/squares.h"
+#include "game/support.h"
+#include "multiplayer/net_codes.h"
+#include "multiplayer/net_game.h"
+#include "multiplayer/net_game_loop.h"
+#include "session/ansi_text.h"
+#include "multiplayer/web_protocol.h"
+#include "session/peer_loader.h"
+#include "ui/connect_chat.h"
+#include "ui/connect_controls.h"
+#include "ui/dop_info.h"
+#include "ui/internet_games.h"
+#include "ui/main_menu.h"
+#include "ui/map_drawing.h"
+#include "ui/multi_player.h"
+#include "ui/picture_store.h"
+#include "ui/screens.h"
+#include "ui/start.h"
+#include "ui/ui_support.h"
+
+namespace kordalt {
+
+uint8_t LobbyHost = 0;
+
+void InstallCaptureChat(bool on);
+
+void ConnectSendAllMessage(const std::string& text, uint32_t colour) {
+    if (Connect) Connect->SendAllMessage(text, colour);
+}
+
+ScopedCaptureChat::ScopedCaptureChat() { InstallCaptureChat(true); }
+ScopedCaptureChat::~ScopedCaptureChat() { InstallCaptureChat(false); }
+
+namespace {
+
+constexpr uint8_t kServer = 1;
+constexpr TColor kOlive = 0x008080;
+constexpr TColor kBlueNotice = 0xFF0000;
+constexpr TColor kNavy = 0x800000;
+constexpr TColor kGreen = 0x008000;
+constexpr TColor kReadyColour = 0xFF8080;
+constexpr TColor kReadyCaption = 0x0000FF;
+constexpr size_t kPlayerNameLength = 13;
+
+TExSpeedButton* MakeButton(QWidget* parent, const char* name, const QRect& r) {
+    auto* button = new TExSpeedButton(parent);
+    button->setObjectName(name);
+    button->setGeometry(r);
+    return button;
+}
+
+QString StyleColour(TColor c) {
+    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF).name();
+}
+
+std::string Formatted(int id, const std::string& arg, std::string_view defaultUtf8 = "") {
+    return FormatText(Cs(LangText(id, defaultUtf8)), {arg});
+}
+
+// The game's id in the listing server's requests.
+std::string GameId() { return GUIDToStr(NetGameGUID); }
+
+std::string LanguageName() { return Cs(LangText(3179, "Russian")); }
+
+// The server of an Internet game tells the listing server.
+bool ListedServer() { return IsInternetGame && GameMode == kServer; }
+
+}  // namespace
+
+TConnect::TConnect(QWidget* parent, IPeerPlayService& service)
+    : QDialog(parent),
+      PeerPlay1(std::make_unique<TPeerPlay>(this, service)),
+      NetQueue([this](const NetQueueItem& item) { DispatchNetMessage(item, *PeerPlay1, *this); },
+               [](const std::string& text) { ShowMessageBox(TMsgType::Error, Qs(text)); }) {
+    setObjectName("Connect");
+    setFixedSize(640, 480);
+    PeerPlay1->OnOpen = [this](TCustomPeerPlay&) { PeerPlay1Open(); };
+    PeerPlay1->OnClose = [this](TCustomPeerPlay&) { PeerPlay1Close(); };
+    PeerPlay1->OnAddPlayer = [this](TCustomPeerPlay&, TPeerPlayPlayer& p) { PeerPlay1AddPlayer(p); };
+    PeerPlay1->OnDeletePlayer = [this](TCustomPeerPlay&, TPeerPlayPlayer& p) { PeerPlay1DeletePlayer(p); };
+    PeerPlay1->OnSessionLost = [this](TCustomPeerPlay&) { PeerPlay1SessionLost(); };
+    PeerPlay1->OnMessage = [this](TCustomPeerPlay&, TPeerPlayPlayer& from, const void* data, int32_t size) {
+        NetQueue.PeerPlayMessage(from.ID, data, size);
+    };
+    RunLoop = [](TConnect& lobby) {
+        TNetLoopWindows windows;
+        NetGameLoop(*lobby.PeerPlay1, lobby.NetQueue, windows, lobby);
+    };
+    BuildControls();
+    FormCreate();
+}
+
+TConnect::~TConnect() {
+    PeerPlay1->OnClose = nullptr;
+    PeerPlay1->OnDeletePlayer = nullptr;
+    PeerPlay1->Close();
+    if (Connect == this) Connect = nullptr;
+}
+
+void TConnect::BuildControls() {
+    Image2 = MakeLabel(this, "Image2", rect());
+    Image2->setScaledContents(true);
+    Image1 = MakeLabel(this, "Image1", {8, 8, 300, 300});
+    Image1->hide();
+    MapCaption = MakeLabel(this, "MapCaption", {8, 8, 300, 300});
+    MapCaption->setAlignment(Qt::AlignCenter);
+    QFont big = MapCaption->font();
+    big.setPointSize(20);
+    big.setBold(true);
+    MapCaption->setFont(big);
+    RichEdit1 = MakePane(this, "RichEdit1", {8, 316, 400, 128});
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName("Edit1");
+    Edit1->setGeometry(8, 448, 400, 24);
+    Edit1->installEventFilter(this);
+
+    Notebook1 = new QStackedWidget(this);
+    Notebook1->setObjectName("Notebook1");
+    Notebook1->setGeometry(316, 8, 316, 170);
+    auto* serverPage = new QWidget;
+    serverPage->setObjectName("Server");
+    auto* clientPage = new QWidget;
+    clientPage->setObjectName("Client");
+    Notebook1->addWidget(serverPage);
+    Notebook1->addWidget(clientPage);
+    Label4 = MakeLabel(serverPage, "Label4", {0, 0, 316, 20});
+    Label1 = MakeLabel(serverPage, "Label1", {0, 24, 240, 20});
+    SpinEdit1 = new TExSpinEdit(serverPage);
+    SpinEdit1->setObjectName("SpinEdit1");
+    SpinEdit1->setGeometry(248, 22, 60, 22);
+    SpinEdit1->SetMinValue(0);
+    SpinEdit1->SetMaxValue(10);
+    SpinEdit1->SetValue(2);
+    SpinEdit1->setReadOnly(true);
+    connect(SpinEdit1, &TExSpinEdit::OnChange, this, [this] { SpinEdit1Change(); });
+    Label6 = MakeLabel(serverPage, "Label6", {0, 52, 200, 20});
+    CntGosCaption = MakeLabel(serverPage, "CntGosCaption", {248, 52, 60, 20});
+    ExSlider1 = new TExSlider(serverPage);
+    ExSlider1->setObjectName("ExSlider1");
+    ExSlider1->setGeometry(0, 74, 308, 30);
+    ExSlider1->SetMinValue(2);
+    ExSlider1->SetMaxValue(20);
+    ExSlider1->SetValue(20);
+    connect(ExSlider1, &TExSlider::OnChange, this, [this] { ExSlider1Change(); });
+    CreateMap = MakeButton(serverPage, "CreateMap", {0, 110, 150, 56});
+    connect(CreateMap, &TExSpeedButton::OnClick, this, [this] { CreateMapClick(); });
+    LoadGame = MakeButton(serverPage, "LoadGame", {158, 110, 150, 56});
+    connect(LoadGame, &TExSpeedButton::OnClick, this, [this] { LoadGameClick(); });
+    Label5 = MakeLabel(clientPage, "Label5", {0, 0, 316, 20});
+    Label2 = MakeLabel(clientPage, "Label2", {0, 24, 240, 20});
+    Label3 = MakeLabel(clientPage, "Label3", {248, 24, 60, 20});
+    Label3->setStyleSheet("color: red");
+    RichEdit4 = MakePane(clientPage, "RichEdit4", {0, 50, 316, 116});
+
+    Label9 = MakeLabel(this, "Label9", {316, 184, 316, 20});
+    ExCheckListBox1 = new TExCheckListBox(this);
+    ExCheckListBox1->setObjectName("ExCheckListBox1");
+    ExCheckListBox1->setGeometry(316, 206, 316, 150);
+    ExCheckListBox1->SetColumns(2);
+    ExCheckListBox1->setEnabled(false);
+    // Clicks fall through to the picture beneath (the drop-player menu).
+    ExCheckListBox1->setAttribute(Qt::WA_TransparentForMouseEvents);
+    mnuOffUser = new QMenu(this);
+    mnuOffUser->setObjectName("mnuOffUser");
+    StartShape = new QFrame(this);
+    StartShape->setObjectName("StartShape");
+    StartShape->setGeometry(416, 362, 120, 44);
+    StartCheck = new TExSwitch(StartShape);
+    StartCheck->setObjectName("StartCheck");
+    StartCheck->setGeometry(10, 6, 100, 32);
+    connect(StartCheck, &TExSwitch::OnClick, this, [] { AutoPass = 0; });
+    connect(StartCheck, &TExSwitch::OnOn, this, [this] { StartCheckOn(); });
+    connect(StartCheck, &TExSwitch::OnOff, this, [this] { StartCheckOff(); });
+    SpeedButton1 = MakeButton(this, "SpeedButton1", {482, 414, 150, 58});
+    connect(SpeedButton1, &TExSpeedButton::OnClick, this, [this] { SpeedButton1Click(); });
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setInterval(1);
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+}
+
+void TConnect::FormCreate() {
+    if (Start && Start->Image3) Image2->setPixmap(QPixmap::fromImage(Start->Image3->Picture));
+    Localize();
+    LoadGlyphs();
+}
+
+void TConnect::Localize() {
+    setWindowTitle(LangText(7000, "Connect"));
+    SpeedButton1->SetCaption(LangText(7001, "Выход"));
+    CreateMap->SetCaption(LangText(7002, "Новая игра"));
+    LoadGame->SetCaption(LangText(7003, "Загрузить игру"));
+    StartCheck->SetCaption(LangText(7004, "Готов"));
+    Edit1->setText(LangText(7005, "Привет"));
+    MapCaption->setText(LangText(7006, "КАРТА"));
+    Label4->setText(LangText(7007, "Сервер"));
+    Label1->setText(LangText(7008, "Продолжительность хода (мин.)"));
+    Label2->setText(Label1->text());
+    Label6->setText(LangText(7009, "Количество стран"));
+    Label5->setText(LangText(7010, "Клиент"));
+    Label9->setText(LangText(7011, "Список участников игры"));
+    ApplyLanguageFont(this);
+}
+
+void TConnect::LoadGlyphs() {
+    if (!PictureList) return;
+    for (auto [button, index] : {std::pair{CreateMap, 7}, {LoadGame, 8}, {SpeedButton1, 13}}) {
+        QImage glyph;
+        PictureList->LoadGlyph(glyph, index);
+        button->SetGlyph(glyph);
+    }
+}
+
+void TConnect::ColourStartCheck(TColor colour) {
+    StartCheck->SetColor(colour);
+    StartShape->setStyleSheet("QFrame#StartShape { background: " + StyleColour(colour) + "; border-radius: 22px; }");
+}
+
+void TConnect::FormShow() {
+    if (ListedServer()) QueryServerAsync(InternetServer, GameUpdateRequest(GameId(), LocalAddress, 0, LanguageName()));
+    if (MultiPlayer) MultiPlayer->Timer1->setInterval(1);
+    StartCheck->setEnabled(false);
+    ColourStartCheck(clBtnFace);
+    Image1->hide();
+    ExSlider1->SetMinValue(2);
+    ExSlider1->SetMaxValue(20);
+    ExSlider1->SetValue(20);
+    CntGosCaption->setText("20");
+    Notebook1->setCurrentIndex(GameMode == kNetworkClient ? 1 : 0);
+    if (GameMode != kNetworkClient) SpinEdit1Change();
+    AcceptHalfInf = 0;
+    AcceptFullInf = 0;
+    Timer1->start();
+}
+
+void TConnect::FormHide() { Timer1->stop(); }
+
+void TConnect::FormClose() {
+    if (GameMode == kServer && PeerPlay1->Players().Count() > 1) {
+        SendServerRight(*PeerPlay1);
+        GameMode = kNetworkClient;
+    }
+    PeerPlay1->Close();
+}
+
+// ---- Session events ----
+
+void TConnect::PeerPlay1Open() {
+    Refused = false;
+    NetQueue.SetAcceptedMessages(AllMessageCodes);
+    ServerLost = 0;
+    GameRunning = 0;
+    const bool alone = PeerPlay1->Players().Count() == 1;
+    LobbyHost = alone ? 1 : 0;
+    GameMode = alone ? kServer : kNetworkClient;
+    ExCheckListBox1->Items().Clear();
+    RichEdit1->clear();
+    AppendChatLine(RichEdit1, LangText(3127, "--------------- Игровой чат ----------------"), clBlack, false,
+                   kLobbyChatLines);
+    const TPeerPlayPlayer* own = PeerPlay1->LocalPlayer();
+    for (int i = 0; i < PeerPlay1->Players().Count(); ++i) {
+        const TPeerPlayPlayer& p = PeerPlay1->Players().GetItem(i);
+        ExCheckListBox1->Items().Add(Qs(p.Name));
+        if (p.Remote && own && AnsiSameText(p.Name, own->Name)) {
+            RejectDuplicateName();
+            Refused = true;
+            QTimer::singleShot(0, this, [this] { reject(); });
+            return;
+        }
+        if (&p == own) AppendChatLine(RichEdit1, Qs(Formatted(3128, p.Name)), kGreen, false, kLobbyChatLines);
+    }
+    SendAllMessage(Formatted(3129, kGameVersion), kBlueNotice);
+    if (IsInternetGame && own) QueryServerAsync(InternetServer, GameUserUpdateRequest(GameId(), own->Name));
+}
+
+void TConnect::RejectDuplicateName() {
+    ShowMessageBox(TMsgType::Warning, LangText(3125, "Игрок с таким именем в игре уже есть.|Смените имя пожалуйста."));
+    SendAllMessage(Cs(LangText(3126, "Некто пытался зайти под зарегистрированным именем")), kOlive);
+}
+
+void TConnect::PeerPlay1Close() {
+    if (ListedServer()) QueryServerAsync(InternetServer, GameDestroyRequest(GameId()));
+}
+
+void TConnect::PeerPlay1AddPlayer(TPeerPlayPlayer& player) {
+    if (player.Remote) ExCheckListBox1->Items().Add(Qs(player.Name));
+    if (LobbyHost == 1 && GameRunning == 0 && StartCheck->isEnabled()) {
+        SendMapClick();
+        SendTurnDelayClick();
+    }
+}
+
+void TConnect::PeerPlay1DeletePlayer(TPeerPlayPlayer& player) {
+    if (IsInternetGame) {
+        int sameName = 0;
+        for (int i = 0; i < PeerPlay1->Players().Count(); ++i)
+            sameName += PeerPlay1->Players().GetItem(i).Name == player.Name ? 1 : 0;
+        if (sameName == 1) QueryServerAsync(InternetServer, GameUserDeleteRequest(GameId(), player.Name));
+    }
+    TExListBoxStrings& items = ExCheckListBox1->Items();
+    for (int row = 0; row < items.Count(); ++row)
+        if (AnsiSameText(Cs(items.Strings(row)), player.Name)) {
+            items.Delete(row);
+            break;
+        }
+    ShowChatMessage(player.Name, Cs(LangText(3124, "")), kNavy);
+    for (int i = 1; i <= Game.GosCount; ++i) {
+        TGosRec& g = Game.mGos[i];
+        if (g.Player != player.ID) continue;
+        g.Player = 0;
+        if (g.Alive == 1) g.PlayerName.Assign("");
+    }
+}
+
+void TConnect::PeerPlay1SessionLost() {
+    ShowMessageBox(TMsgType::Error, LangText(3136, ""));
+    kordalt::ExitGame = 3;
+}
+
+// ---- Map, turn duration, ready switch ----
+
+void TConnect::CreateMapClick() {
+    AutoPass = 0;
+    StartCheck->setEnabled(true);
+    ColourStartCheck(kReadyColour);
+    Game.GosCount = static_cast<uint8_t>(ExSlider1->Value());
+    Game.MapSize = 100;
+    Image1->hide();
+    const QString caption = MapCaption->text();
+    MapCaption->setText(LangText(3108, "Подождите|||создается|новая|карта"));
+    MapCaption->repaint();
+    GenerateNewGame();
+    Game.DifficultyLevel = 1;
+    MapCaption->setText(caption);
+    ShowMapClick();
+    SendAllMessage(Formatted(3142, kGameVersion), clBlack);
+    SendMapClick();
+}
+
+void TConnect::ShowMapClick() {
+    QPixmap picture(302, 302);
+    picture.fill(Qt::white);
+    if (Map) {
+        QPainter canvas(&picture);
+        DrawMapPreview(canvas, TRect{1, 1, 301, 301});
+    }
+    Image1->setPixmap(picture);
+    Image1->raise();
+    Image1->show();
+}
+
+void TConnect::SendMapClick() {
+    if (Map && PeerPlay1->Opened()) SendMap(*PeerPlay1);
+}
+
+void TConnect::ExSlider1Change() { CntGosCaption->setText(QString::number(ExSlider1->Value())); }
+
+void TConnect::SpinEdit1Change() {
+    TurnMinutes = SpinEdit1->GetSpinIntValue();
+    SendTurnDelayClick();
+}
+
+void TConnect::SendTurnDelayClick() {
+    if (PeerPlay1->Opened()) SendTurnDelay(*PeerPlay1, TurnMinutes);
+}
+
+void TConnect::StartCheckOn() {
+    StartCheck->SetFontColor(kReadyCaption);
+    SendStartNewGame(*PeerPlay1, true);
+}
+
+void TConnect::StartCheckOff() {
+    StartCheck->SetFontColor(clBlack);
+    SendStartNewGame(*PeerPlay1, false);
+}
+
+void TConnect::SpeedButton1Click() { reject(); }
+
+// ---- INetLobbyUi ----
+
+void TConnect::ShowChatMessage(const std::string& name, const std::string& text, uint32_t colour) {
+    ShowChatLine(RichEdit1, PeerPlay1->LocalPlayer() ? PeerPlay1->LocalPlayer()->Name : "", name, text, colour);
+}
+
+void TConnect::SetReadyMark(const std::string& name, bool ready, int rows) {
+    TExListBoxStrings& items = ExCheckListBox1->Items();
+    for (int row = 0; row < std::min(rows, items.Count()); ++row)
+        if (AnsiSameText(Cs(items.Strings(row)), name)) ExCheckListBox1->SetItemChecked(row, ready);
+}
+
+bool TConnect::AllReady(int rows) {
+    if (rows > ExCheckListBox1->Items().Count()) return false;
+    for (int row = 0; row < rows; ++row)
+        if (!ExCheckListBox1->GetItemChecked(row)) return false;
+    return true;
+}
+
+void TConnect::MarkAllReady(int rows) {
+    for (int row = 0; row < std::min(rows, ExCheckListBox1->Items().Count()); ++row)
+        ExCheckListBox1->SetItemChecked(row, true);
+}
+
+void TConnect::ShowTurnDelay(int minutes) { Label3->setText(QString::number(minutes)); }
+
+void TConnect::LobbyMapReceived() {
+    ShowMapClick();
+    StartCheck->setEnabled(true);
+    ColourStartCheck(kReadyColour);
+    StartCheck->SetStateOn(false);
+}
+
+void TConnect::BecomeServer() { Notebook1->setCurrentIndex(0); }
+
+void TConnect::ShowMapForWaiting() { ShowMapClick(); }
+
+void TConnect::ShowWaitingInfo(const std::string& text) {
+    RichEdit4->clear();
+    if (!text.empty()) RichEdit4->setPlainText(Qs(text));
+}
+
+// ---- INetSendUi ----
+
+void TConnect::ShowSendingNotice(bool visible) {
+    if (!DopInfo) return;
+    if (visible) DopInfo->ShowNotice();
+    else DopInfo->hide();
+}
+
+void TConnect::ServerNotFound() {
+    ShowMessageBox(TMsgType::Error, "Error. Server not found.");
+    if (MultiPlayer && MultiPlayer->isVisible()) MultiPlayer->reject();
+}
+
+// ---- TMainNetwork ----
+
+uint8_t TConnect::ExitGame() const { return kordalt::ExitGame; }
+
+std::vector<TMainNetwork::TSessionPlayer> TConnect::SessionPlayers() const {
+    std::vector<TSessionPlayer> players;
+    for (int i = 0; i < PeerPlay1->Players().Count(); ++i) {
+        const TPeerPlayPlayer& p = PeerPlay1->Players().GetItem(i);
+        players.push_back({p.ID, p.Name});
+    }
+    return players;
+}
+
+void TConnect::SendAllMessage(const std::string& text, TColor color) {
+    if (PeerPlay1->Opened()) kordalt::SendAllMessage(*PeerPlay1, text, color);
+}
+
+void TConnect::SendGameUpdate(int year, const std::string& language) {
+    QueryServerAsync(InternetServer, GameUpdateRequest(GameId(), LocalAddress, year, language));
+}
+
+// ---- Game start ----
+
+bool TConnect::DealStates() {
+    const int players = PeerPlay1->Players().Count();
+    int free = 0;
+    for (int i = 1; i <= Game.GosCount; ++i) free += Game.mGos[i].Player == 0 ? 1 : 0;
+    if (!Map || free < players) {
+        ShowMessageBox(TMsgType::Warning, QString::fromUtf8("Свободных стран меньше, чем игроков."));
+        return false;
+    }
+    for (int k = 0; k < players; ++k) {
+        const TPeerPlayPlayer& p = PeerPlay1->Players().GetItem(k);
+        int s;
+        do s = Random(Game.GosCount) + 1;
+        while (Game.mGos[s].Player != 0);
+        TGosRec& g = Game.mGos[s];
+        g.Player = p.ID;
+        g.PlayerName.Assign(p.Name.substr(0, kPlayerNameLength));
+        g.StartPlayerName.Assign(p.Name.substr(0, kPlayerNameLength));
+    }
+    for (int i = 1; i <= Game.GosCount; ++i) Game.mGos[i].Alive = 1;
+    CheckFronts();
+    return true;
+}
+
+void TConnect::Timer1Timer() {
+    if (!AllReady(PeerPlay1->Players().Count()) || PeerPlay1->Players().Count() == 0) return;
+    Timer1->stop();
+    AlignScreens(this);
+    PreviousScreen = nullptr;
+    if (GameMode != kNetworkClient && !DealStates()) {
+        StartCheck->SetStateOn(false);
+        Timer1->start();
+        return;
+    }
+    RunGame();
+}
+
+void TConnect::RunGame() {
+    AcceptFullInf = 0;
+    AcceptHalfInf = 0;
+    TurnsPlayed = 0;
+    GameRunning = 1;
+    reshow_ = true;
+    hide();
+    NetQueue.SetAcceptedMessages(AllMessageCodes);
+    {
+        ScopedCaptureChat chat;
+        TMainNetwork* previous = SetMainNetwork(this);
+        RunLoop(*this);
+        SetMainNetwork(previous);
+    }
+    NetQueue.SetAcceptedMessages(AllMessageCodes);
+    GameRunning = 0;
+    ReportGameEnd();
+    if (ServerLost) {
+        PeerPlay1->Close();
+        reshow_ = false;
+        reject();
+        return;
+    }
+    show();
+    // Back in the lobby: nobody ready, the timer waits for the next game.
+    Image1->hide();
+    StartCheck->SetStateOn(false);
+    for (int row = 0; row < ExCheckListBox1->Items().Count(); ++row) ExCheckListBox1->SetItemChecked(row, false);
+    Timer1->start();
+}
+
+void TConnect::LoadGameClick() {
+    AutoPass = 0;
+    Image1->hide();
+    StartCheck->SetStateOn(false);
+    StartCheck->setEnabled(false);
+    ColourStartCheck(clBtnFace);
+    if (!kordalt::LoadGame()) return;
+    const int humans = CountHumanStates();
+    std::string listA, listB;
+    int k = 0, kb = 0;
+    for (int i = 1; i <= Game.GosCount; ++i) {
+        const TGosRec& g = Game.mGos[i];
+        if (g.Player != 0 && g.Alive != 0)
+            listA += std::to_string(++k) + ". " + g.PlayerName.Str() + "\r";
+        else if (g.Alive != 0 && !g.PlayerName.Str().empty() && g.Player == 0)
+            listB += std::to_string(++kb) + ". " + g.PlayerName.Str() + "\r";
+    }
+    std::string text = Cs(LangText(3133, "")) + listA;
+    if (!listB.empty()) text += Cs(LangText(3134, "")) + listB;
+    for (int i = 1; i <= Game.GosCount; ++i) Game.mGos[i].Player = 0;
+    int matches = 0;
+    const int players = PeerPlay1->Players().Count();
+    for (int p = 0; p < players; ++p) {
+        const TPeerPlayPlayer& player = PeerPlay1->Players().GetItem(p);
+        for (int i = 1; i <= Game.GosCount; ++i) {
+            TGosRec& g = Game.mGos[i];
+            if (g.Alive != 0 && g.Player == 0 && AnsiSameText(g.PlayerName.Str(), player.Name)) {
+                g.Player = player.ID;
+                ++matches;
+                break;
+            }
+        }
+    }
+    if (matches != players || matches != humans) {
+        ShowMessageBox(TMsgType::Information, Qs(text));
+        bool ownSaved = false;
+        const std::string own = PeerPlay1->LocalPlayer() ? PeerPlay1->LocalPlayer()->Name : "";
+        for (int i = 1; i <= Game.GosCount; ++i) ownSaved = ownSaved || AnsiSameText(Game.mGos[i].PlayerName.Str(), own);
+        if (!ownSaved || !AskYesNo(LangText(3135, ""))) return;
+    }
+    SendAllLoadGame(*PeerPlay1);
+    Timer1->stop();
+    RunGame();
+}
+
+// ---- Dropping a player ----
+
+namespace {
+
+bool BreakPlayersOption() { return LanguageFile && LanguageFile->ReadBool("Debug", "BreakPlayers", false); }
+
+}  // namespace
+
+void TConnect::Image2MouseUp(Qt::MouseButton button, int x, int y) {
+    if (button != Qt::RightButton || GameMode != kServer || !BreakPlayersOption()) return;
+    if (!IsPointInRect(QPoint(x, y), TRect::FromQRect(ExCheckListBox1->geometry()))) return;
+    mnuOffUserPopup();
+    if (!mnuOffUser->isEmpty()) mnuOffUser->popup(mapToGlobal(QPoint(x, y)));
+}
+
+void TConnect::mnuOffUserPopup() {
+    mnuOffUser->clear();
+    if (GameMode != kServer || !BreakPlayersOption()) return;
+    const std::string own = PeerPlay1->LocalPlayer() ? PeerPlay1->LocalPlayer()->Name : "";
+    for (int i = 0; i < PeerPlay1->Players().Count(); ++i) {
+        const std::string name = PeerPlay1->Players().GetItem(i).Name;
+        if (AnsiSameText(name, own) || !CanBreakPlayer(AnsiLowerCase(name))) continue;
+        QAction* item = mnuOffUser->addAction(Qs(Formatted(7012, name, "Отключить %s")));
+        connect(item, &QAction::triggered, this, [this, i] { MenuOnClick(i); });
+    }
+}
+
+void TConnect::MenuOnClick(int index) {
+    if (index < 0 || index >= PeerPlay1->Players().Count() || !PeerPlay1->DirectPlay()) return;
+    const TPeerPlayPlayer& player = PeerPlay1->Players().GetItem(index);
+    SendAllMessage(Formatted(7013, player.Name, "Отключен игрок %s"), kBlueNotice);
+    PeerPlay1->DirectPlay()->DestroyPlayer(player.ID);
+}
+
+bool TConnect::CanBreakPlayer(const std::string& lowerName) {
+    if (!ListedServer()) return true;
+    std::string reply;
+    QueryServer(InternetServer, CanBreakPlayerRequest(GameId(), lowerName), reply);
+    return CanBreakPlayerReply(reply);
+}
+
+void TConnect::ReportGameEnd() {
+    if (!IsInternetGame || GameMode == kNetworkClient) return;
+    SendGameEnd(InternetServer, GameEndRequest(Game, kordalt::ExitGame == 1), [] {
+        return AskYesNo(LangText(3175, "Ошибка соединения с Internet сервером. Повторить ?"));
+    });
+}
+
+// ---- Window ----
+
+void TConnect::mouseReleaseEvent(QMouseEvent* event) {
+    Image2MouseUp(event->button(), event->position().toPoint().x(), event->position().toPoint().y());
+    QDialog::mouseReleaseEvent(event);
+}
+
+bool TConnect::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Edit1 && event->type() == QEvent::KeyPress)
+        return ChatInputKeyPress(Edit1, static_cast<QKeyEvent*>(event), this);
+    return QDialog::eventFilter(watched, event);
+}
+
+void TConnect::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void TConnect::hideEvent(QHideEvent* event) {
+    FormHide();
+    QDialog::hideEvent(event);
+}
+
+void TConnect::done(int result) {
+    if (!closing_) {
+        closing_ = true;
+        FormClose();
+        closing_ = false;
+    }
+    QDialog::done(result);
+}
+
+void CreateNetworkWindows() {
+    if (!Connect) Connect = new TConnect(TopWindow());
+    if (!MultiPlayer) MultiPlayer = new TMultiPlayer(TopWindow());
+    if (!DopInfo) DopInfo = new TDopInfo(TopWindow());
+}
+
+void ShowLobby() {
+    if (!Connect || Connect->Refused || !Connect->PeerPlay1->Opened()) return;
+    // Hiding the lobby for a game ends its modal loop; it goes on afterwards.
+    do {
+        Connect->reshow_ = false;
+        ExecModal(*Connect);
+    } while (Connect->reshow_ && Connect->isVisible());
+}
+
+void RunNetworkGame() {
+    CreateNetworkWindows();
+    Connect->PeerPlay1->Open();
+    ShowLobby();
+}
+
+}  // namespace kordalt

@@ -1,0 +1,170 @@
+// The network lobby: the players of a session meet, the server makes or loads
+// a game, everyone switches ready, and the game runs from here.
+#pragma once
+
+#include <QDialog>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "multiplayer/net_dispatch.h"
+#include "multiplayer/net_queue.h"
+#include "multiplayer/net_senders.h"
+#include "session/peer_play_qt.h"
+#include "ui/main_screen.h"
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QStackedWidget;
+class QTextEdit;
+class QTimer;
+
+namespace kordalt {
+
+class TExCheckListBox;
+class TExSlider;
+class TExSpeedButton;
+class TExSpinEdit;
+class TExSwitch;
+
+// 1 when this peer was alone in the session when it opened.
+extern uint8_t LobbyHost;
+
+class TConnect : public QDialog,
+                 public INetLobbyUi,
+                 public INetSendUi,
+                 public TMainNetwork {
+    Q_OBJECT
+public:
+    explicit TConnect(QWidget* parent = nullptr, IPeerPlayService& service = LoadedSessionService());
+    ~TConnect() override;
+
+    void FormCreate();
+    void Localize();
+    void LoadGlyphs();
+    void FormShow();
+    void FormHide();
+    void FormClose();
+
+    // Session events.
+    void PeerPlay1Open();
+    void PeerPlay1Close();
+    void PeerPlay1AddPlayer(TPeerPlayPlayer& player);
+    void PeerPlay1DeletePlayer(TPeerPlayPlayer& player);
+    void PeerPlay1SessionLost();
+
+    // Controls.
+    void CreateMapClick();
+    void ShowMapClick();
+    void SendMapClick();
+    void ExSlider1Change();
+    void SpinEdit1Change();
+    void SendTurnDelayClick();
+    void StartCheckOn();
+    void StartCheckOff();
+    void SpeedButton1Click();
+    void Timer1Timer();
+    void LoadGameClick();
+    void RejectDuplicateName();
+    // Dropping a player (server, [Debug] BreakPlayers).
+    void Image2MouseUp(Qt::MouseButton button, int x, int y);
+    void mnuOffUserPopup();
+    void MenuOnClick(int index);
+    bool CanBreakPlayer(const std::string& lowerName);
+
+    // The loop runs a game from the lobby and comes back.
+    void RunGame();
+    // An Internet game's server reports the result to the listing server.
+    void ReportGameEnd();
+
+    // INetLobbyUi
+    void ShowChatMessage(const std::string& name, const std::string& text, uint32_t colour) override;
+    void SetReadyMark(const std::string& name, bool ready, int rows) override;
+    bool AllReady(int rows) override;
+    void MarkAllReady(int rows) override;
+    void ShowTurnDelay(int minutes) override;
+    void LobbyMapReceived() override;
+    void BecomeServer() override;
+    void ShowMapForWaiting() override;
+    void ShowWaitingInfo(const std::string& text) override;
+    // INetSendUi
+    void ShowSendingNotice(bool visible) override;
+    void ServerNotFound() override;
+    // TMainNetwork
+    uint8_t ExitGame() const override;
+    std::vector<TSessionPlayer> SessionPlayers() const override;
+    void SendAllMessage(const std::string& text, TColor color) override;
+    void SendGameUpdate(int year, const std::string& language) override;
+
+    std::unique_ptr<TPeerPlay> PeerPlay1;
+    TNetQueue NetQueue;
+    // Runs the network year loop with the program's windows (tests replace it).
+    std::function<void(TConnect& lobby)> RunLoop;
+
+    QLabel* Image2 = nullptr;
+    QLabel* Image1 = nullptr;
+    QLabel* MapCaption = nullptr;
+    QTextEdit* RichEdit1 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QStackedWidget* Notebook1 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label1 = nullptr;
+    TExSpinEdit* SpinEdit1 = nullptr;
+    QLabel* Label6 = nullptr;
+    TExSlider* ExSlider1 = nullptr;
+    QLabel* CntGosCaption = nullptr;
+    TExSpeedButton* CreateMap = nullptr;
+    TExSpeedButton* LoadGame = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QTextEdit* RichEdit4 = nullptr;
+    TExCheckListBox* ExCheckListBox1 = nullptr;
+    QLabel* Label9 = nullptr;
+    TExSwitch* StartCheck = nullptr;
+    QFrame* StartShape = nullptr;
+    TExSpeedButton* SpeedButton1 = nullptr;
+    QTimer* Timer1 = nullptr;
+    QMenu* mnuOffUser = nullptr;
+    // The open handler refused this peer (duplicate name); the lobby closes.
+    bool Refused = false;
+    // A game hid the lobby and showed it again.
+    bool reshow_ = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void done(int result) override;
+
+private:
+    void BuildControls();
+    void ColourStartCheck(TColor colour);
+    // States dealt at random to the session's players; false (with a message)
+    // when there are fewer free states than players.
+    bool DealStates();
+    bool closing_ = false;
+};
+
+// While alive, the game's notices (victory, a state overthrown) go to the chat.
+class ScopedCaptureChat {
+public:
+    ScopedCaptureChat();
+    ~ScopedCaptureChat();
+    ScopedCaptureChat(const ScopedCaptureChat&) = delete;
+    ScopedCaptureChat& operator=(const ScopedCaptureChat&) = delete;
+};
+
+// Makes Connect, MultiPlayer and DopInfo where they do not exist yet.
+void CreateNetworkWindows();
+// Shows the lobby of Connect's open session modally until it closes.
+void ShowLobby();
+// Opens a session through the connection wizard (or the command-line launch)
+// and shows the lobby. Exceptions of the opening pass to the caller.
+void RunNetworkGame();
+
+}  // namespace kordalt

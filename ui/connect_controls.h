@@ -1,0 +1,16 @@
+// Control makers shared by the lobby and the waiting window.
+#pragma once
+
+#include <QRect>
+
+class QLabel;
+class QTextEdit;
+class QWidget;
+
+namespace kordalt {
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QRect& r);
+// A read-only chat or text pane without a scroll bar.
+QTextEdit* MakePane(QWidget* parent, const char* name, const QRect& r);
+
+}  // namespace kordalt

@@ -1,0 +1,243 @@
+#include "ui/multi_player.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
+#include <QStackedWidget>
+#include <QTextEdit>
+#include <QTimer>
+#include <algorithm>
+
+#include "controls/list_box.h"
+#include "controls/speed_button.h"
+#include "game/game_state.h"
+#include "game/self_test.h"
+#include "multiplayer/net_game.h"
+#include "multiplayer/net_senders.h"
+#include "session/ansi_text.h"
+#include "ui/connect.h"
+#include "ui/connect_chat.h"
+#include "ui/connect_controls.h"
+#include "ui/graph.h"
+#include "ui/main_screen.h"
+#include "ui/map_drawing.h"
+#include "ui/picture_store.h"
+#include "ui/proc.h"
+#include "ui/screens.h"
+#include "ui/ui_support.h"
+
+namespace kordalt {
+
+namespace {
+
+constexpr int kFastTick = 1;
+constexpr int kSlowTick = 1000;
+
+}  // namespace
+
+TMultiPlayer::TMultiPlayer(QWidget* parent) : QDialog(parent) {
+    setObjectName("MultiPlayer");
+    setFixedSize(640, 480);
+    setWindowFlags(Qt::Window | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
+    Notebook = new QStackedWidget(this);
+    Notebook->setGeometry(0, 0, 640, 480);
+    auto* client = new QWidget;
+    client->setObjectName("ClientWait");
+    auto* server = new QWidget;
+    server->setObjectName("ServerWait");
+    Notebook->addWidget(client);
+    Notebook->addWidget(server);
+    Label1 = MakeLabel(client, "Label1", {120, 200, 400, 40});
+    Label1->setWordWrap(true);
+    Label1->setAlignment(Qt::AlignCenter);
+    Label2 = MakeLabel(client, "Label2", {120, 250, 400, 20});
+    Label2->setAlignment(Qt::AlignCenter);
+    MapImage = MakeLabel(server, "MapImage", {8, 8, 202, 202});
+    MapImage->hide();
+    RichEdit1 = MakePane(server, "RichEdit1", {218, 8, 414, 202});
+    RichEditInWaitEOT = MakePane(server, "RichEditInWaitEOT", {8, 218, 414, 222});
+    Edit1 = new QLineEdit(server);
+    Edit1->setObjectName("Edit1");
+    Edit1->setGeometry(8, 446, 414, 24);
+    Edit1->installEventFilter(this);
+    Label3 = MakeLabel(server, "Label3", {430, 218, 202, 40});
+    Label3->setWordWrap(true);
+    Label4 = MakeLabel(server, "Label4", {430, 262, 202, 20});
+    ExCheckListBox1 = new TExCheckListBox(server);
+    ExCheckListBox1->setObjectName("ExCheckListBox1");
+    ExCheckListBox1->setGeometry(430, 288, 202, 120);
+    ExCheckListBox1->SetColumns(3);
+    ExCheckListBox1->SetSorted(true);
+    ExCheckListBox1->setEnabled(false);
+    SpeedButton1 = new TExSpeedButton(server);
+    SpeedButton1->setObjectName("SpeedButton1");
+    SpeedButton1->setGeometry(430, 414, 202, 56);
+    connect(SpeedButton1, &TExSpeedButton::OnClick, this, [this] { BitBtn1Click(); });
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setInterval(kFastTick);
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    TimerSec = new QTimer(this);
+    TimerSec->setObjectName("TimerSec");
+    TimerSec->setInterval(1000);
+    connect(TimerSec, &QTimer::timeout, this, [this] { TimerSecTimer(); });
+    SetActivationHandler(this, [this] { FormActivate(); });
+    FormCreate();
+}
+
+TMultiPlayer::~TMultiPlayer() {
+    if (MultiPlayer == this) MultiPlayer = nullptr;
+}
+
+void TMultiPlayer::FormCreate() {
+    Localize();
+    LoadGlyphs();
+}
+
+void TMultiPlayer::Localize() {
+    setWindowTitle(LangText(1400, "MultiPlayer"));
+    Label1->setText(LangText(1403, "Synchronization and sending of data"));
+    Label3->setText(LangText(1402, "Подождите, пока остальные игроки сделают свой ход"));
+    SpeedButton1->SetCaption(LangText(1401, "Прервать игру"));
+    ApplyLanguageFont(this);
+}
+
+void TMultiPlayer::LoadGlyphs() {
+    if (!PictureList) return;
+    QImage glyph;
+    PictureList->LoadGlyph(glyph, 13);
+    SpeedButton1->SetGlyph(glyph);
+}
+
+void TMultiPlayer::SetPage(TPage page) { Notebook->setCurrentIndex(page); }
+
+TMultiPlayer::TPage TMultiPlayer::Page() const { return static_cast<TPage>(Notebook->currentIndex()); }
+
+QLabel* TMultiPlayer::SecondsLabel() const { return Page() == ClientWait ? Label2 : Label4; }
+
+void TMultiPlayer::SetPlayers(const std::vector<std::string>& names) {
+    ExCheckListBox1->Items().Clear();
+    for (const std::string& name : names) ExCheckListBox1->Items().Add(Qs(name));
+}
+
+void TMultiPlayer::FormShow() { SecondsLabel()->clear(); }
+
+void TMultiPlayer::FormActivate() {
+    WaitSeconds = 0;
+    Timer1->start();
+    TimerSec->start();
+}
+
+void TMultiPlayer::FormClose() {
+    Timer1->stop();
+    TimerSec->stop();
+    Timer1->setInterval(kSlowTick);
+}
+
+void TMultiPlayer::TimerSecTimer() {
+    ++WaitSeconds;
+    SecondsLabel()->setText(QString::number(WaitSeconds));
+}
+
+void TMultiPlayer::Timer1Timer() {
+    if (ExitGame != 0) {
+        done(QDialog::Rejected);
+        return;
+    }
+    if (Page() == ClientWait) {
+        if (ClientWaitDone()) done(QDialog::Accepted);
+        return;
+    }
+    WaitDone = AllHumansFinished() ? 1 : 0;
+    TExListBoxStrings& items = ExCheckListBox1->Items();
+    for (const std::string& name : FinishedPlayerNames())
+        for (int row = 0; row < items.Count(); ++row)
+            if (AnsiSameText(Cs(items.Strings(row)), name)) ExCheckListBox1->SetItemChecked(row, true);
+    bool allTicked = true;
+    for (int row = 0; row < items.Count(); ++row) allTicked = allTicked && ExCheckListBox1->GetItemChecked(row);
+    if (allTicked) WaitDone = 1;
+    if (WaitDone == 1) done(QDialog::Accepted);
+}
+
+void TMultiPlayer::BitBtn1Click() {
+    if (!AskYesNo(LangText(3123, ""))) return;
+    if (Connect) {
+        if (GameMode == 1) SendCloseGame(*Connect->PeerPlay1);
+        else SendExit(*Connect->PeerPlay1);
+    }
+    ExitGame = 2;
+    done(kAbortResult);
+}
+
+void TMultiPlayer::ShowMapClick() {
+    QPixmap picture(202, 202);
+    picture.fill(Qt::white);
+    if (Map) {
+        QPainter canvas(&picture);
+        DrawMap(canvas, TRect{1, 1, 201, 201});
+    }
+    MapImage->setPixmap(picture);
+    MapImage->show();
+}
+
+int TMultiPlayer::RunWait(TPage page) {
+    SetPage(page);
+    return ExecModal(*this);
+}
+
+bool TMultiPlayer::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Edit1 && event->type() == QEvent::KeyPress)
+        return ChatInputKeyPress(Edit1, static_cast<QKeyEvent*>(event), Connect);
+    return QDialog::eventFilter(watched, event);
+}
+
+void TMultiPlayer::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FormShow();
+    FormActivate();
+}
+
+void TMultiPlayer::done(int result) {
+    FormClose();
+    QDialog::done(result);
+}
+
+// ---- The year loop's windows ----
+
+void TNetLoopWindows::BeginNetGame() {
+    if (Main) Main->LastPage = 0;
+    if (Graph) Graph->ResetGraphFilter();
+}
+
+void TNetLoopWindows::WaitForYear() {
+    if (MultiPlayer) MultiPlayer->RunWait(TMultiPlayer::ClientWait);
+}
+
+TTurnResult TNetLoopWindows::PlayTurn() {
+    const TTurnResult result = Main ? Main->RunTurn() : TTurnResult::Quit;
+    if (Main) AlignScreensKeep(Main);
+    return result;
+}
+
+void TNetLoopWindows::WaitForOthers(const std::vector<std::string>& humanNames) {
+    if (!MultiPlayer) return;
+    MultiPlayer->SetPlayers(humanNames);
+    if (Main) Main->ShowChronicle(MultiPlayer->RichEdit1, Game.BattleChronicle);
+    MultiPlayer->ShowMapClick();
+    MultiPlayer->RunWait(TMultiPlayer::ServerWait);
+    AlignScreensKeep(MultiPlayer);
+}
+
+void TNetLoopWindows::ShowDefeat(uint8_t gos) {
+    TProc::ShowDefeat(gos);
+    TGraph::ShowModalGraph();
+}
+
+bool TNetLoopWindows::AskOthersContinue() {
+    if (Game.GameOnInternet) return true;
+    return AskYesNo(LangText(3122, "Будут ли другие игроки продолжать игру без Вас ?"));
+}
+
+}  // namespace kordalt
