@@ -42,7 +42,8 @@ bool SinglePlayerOption() {
     return LanguageFile && LanguageFile->ReadBool("Preferences", "SinglePlayer", false);
 }
 
-// Every front's soldiers of troop types 2 and up join type 1.
+}  // namespace
+
 void MergeTroopTypes(TGosRec& g) {
     for (int j = 1; j <= Game.GosCount; ++j) {
         TFrontRec& front = g.Fronts[j];
@@ -53,11 +54,28 @@ void MergeTroopTypes(TGosRec& g) {
     }
 }
 
-// The whole reserve to the home front, every front spread over troop types 1 to 3.
 void DeployArmy(uint8_t gos) {
     SetFrontSoldiers(gos, gos, Game.mGos[gos].Reserve);
     for (int j = 1; j <= Game.GosCount; ++j) SetFrontSoldiers(gos, static_cast<uint8_t>(j), 0);
 }
+
+void ComputeYearSteps() {
+    ComputerTurn();
+    CheckGameState(Cp("Проверка после хода компьютеров:"));
+    for (int i = 1; i <= Game.GosCount; ++i) RecordYearStatistics(static_cast<uint8_t>(i));
+    for (int i = 1; i <= Game.GosCount; ++i) Game.mGos[i].CapturedThisTurn = 0;
+    ProcessBattles();
+    CheckGameState(Cp("Проверка после хода Kordaltов:"));
+    for (int i = 1; i <= Game.GosCount; ++i) {
+        const auto gos = static_cast<uint8_t>(i);
+        Harvest(gos);
+        GrowPopulation(gos);
+        AdvanceResearch(gos);
+        PaySalaries(gos);
+    }
+}
+
+namespace {
 
 // A human's turn with state `gos`; returns the main game screen's result.
 TTurnResult PlayTurn(uint8_t gos) {
@@ -102,19 +120,7 @@ bool PlayHumanTurns() {
 void ComputeYear() {
     CheckGameState(Cp("Проверка после хода людей:"));
     GameWindows().ShowYear(RulesText(kYearLabelText, "Год:") + " " + std::to_string(Game.Year));
-    ComputerTurn();
-    CheckGameState(Cp("Проверка после хода компьютеров:"));
-    for (int i = 1; i <= Game.GosCount; ++i) RecordYearStatistics(static_cast<uint8_t>(i));
-    for (int i = 1; i <= Game.GosCount; ++i) Game.mGos[i].CapturedThisTurn = 0;
-    ProcessBattles();
-    CheckGameState(Cp("Проверка после хода Kordaltов:"));
-    for (int i = 1; i <= Game.GosCount; ++i) {
-        const auto gos = static_cast<uint8_t>(i);
-        Harvest(gos);
-        GrowPopulation(gos);
-        AdvanceResearch(gos);
-        PaySalaries(gos);
-    }
+    ComputeYearSteps();
     ++Game.Year;
 }
 

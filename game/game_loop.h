@@ -4,12 +4,22 @@
 
 #include <cstdint>
 
+#include "game/game_state.h"
+
 namespace kordalt {
 
 // 1 while the main game screen shows a human's turn.
 extern uint8_t TurnShown;
 // Minutes of the current turn, counted by the main game screen.
 extern int32_t TurnMinutes;
+
+// Every front's soldiers of troop types 2 and up join type 1 (start of a human turn).
+void MergeTroopTypes(TGosRec& g);
+// The whole reserve to the home front, every front spread over troop types 1 to 3.
+void DeployArmy(uint8_t gos);
+// The computed part of a year: computer players, statistics, battles and the
+// economy of every state, with the self-tests between the steps.
+void ComputeYearSteps();
 
 // Plays years until GameOver; the first year skips the humans before ResumeHuman.
 void GameLoop();

@@ -43,36 +43,9 @@ uint8_t FirstHumanState(uint8_t except) {
     return 0;
 }
 
-void MergeTroopTypes(TGosRec& g) {
-    for (int j = 1; j <= Game.GosCount; ++j) {
-        TFrontRec& front = g.Fronts[j];
-        for (int k = 2; k <= TroopTypeCount; ++k) {
-            front.Soldiers[1] = SaturateI32(int64_t{front.Soldiers[1]} + front.Soldiers[k]);
-            front.Soldiers[k] = 0;
-        }
-    }
-}
-
-void DeployArmy(uint8_t gos) {
-    SetFrontSoldiers(gos, gos, Game.mGos[gos].Reserve);
-    for (int j = 1; j <= Game.GosCount; ++j) SetFrontSoldiers(gos, static_cast<uint8_t>(j), 0);
-}
-
 // The server's computation of the year, as in the local game.
 void ComputeNetYear() {
-    ComputerTurn();
-    CheckGameState(Cp("Проверка после хода компьютеров:"));
-    for (int i = 1; i <= Game.GosCount; ++i) RecordYearStatistics(static_cast<uint8_t>(i));
-    for (int i = 1; i <= Game.GosCount; ++i) Game.mGos[i].CapturedThisTurn = 0;
-    ProcessBattles();
-    CheckGameState(Cp("Проверка после хода Kordaltов:"));
-    for (int i = 1; i <= Game.GosCount; ++i) {
-        const auto gos = static_cast<uint8_t>(i);
-        Harvest(gos);
-        GrowPopulation(gos);
-        AdvanceResearch(gos);
-        PaySalaries(gos);
-    }
+    ComputeYearSteps();
     CheckGameState(Cp("Проверка в конце после зар. платы и графиков:"));
     ++Game.Year;
 }
