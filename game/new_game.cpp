@@ -24,7 +24,7 @@ bool IsInternetGame = false;
 namespace {
 
 constexpr int kGeneratingText = 3108;
-constexpr int kStateNameText = 1110;
+constexpr int kStateNameText = 1110;  // + the state's number
 constexpr int kCharacterCount = 3;
 
 void CheckMapSize() {
@@ -66,7 +66,7 @@ void InitState(int i) {
     TGosRec& g = Game.mGos[i];
     g.Territory = Map->RegionSize(static_cast<uint8_t>(i));
     g.Player = 0;
-    g.Name.Assign(RulesText(kStateNameText, "Ошибка") + std::to_string(i));
+    g.Name.Assign(RulesText(kStateNameText + i, "Ошибка"));
     g.PlayerName.Assign("");
     g.StartPlayerName.Assign("");
     g.TimeSpent = 0;

@@ -256,6 +256,7 @@ void TMain::SetBackgrounds() {
 TTurnResult TMain::RunTurn() {
     modalResult_ = 0;
     TurnResult = 3;
+    setAttribute(Qt::WA_ShowModal, true);  // shown before exec, so modal from the start
     show();
     FormActivate();
     const int result = ExecModal(*this);

@@ -164,7 +164,7 @@ TEST_F(GameLoopTest, LastYearIsADrawUnlessOneStateOwnsTheMap) {
         EXPECT_EQ(windows.turns, std::vector<std::string>{"119:1:1"});
         EXPECT_EQ(Shown(kDraw), !wholeMap);
         EXPECT_EQ(
-            Shown("Игра окончена.\rГосударство Ошибка1 одержало сокрушительную победу над противниками!"),
+            Shown("Игра окончена.\rГосударство Ошибка одержало сокрушительную победу над противниками!"),
             wholeMap);
         EXPECT_EQ(Game.HumanWon, wholeMap ? 1 : 0);
         EXPECT_EQ(std::count(windows.log.begin(), windows.log.end(), "ShowVictory 1"), wholeMap ? 1 : 0);
@@ -174,7 +174,7 @@ TEST_F(GameLoopTest, LastYearIsADrawUnlessOneStateOwnsTheMap) {
 
 TEST_F(GameLoopTest, GameOverAnnouncesEveryEndThatApplies) {
     const std::string win2 =
-        "Игра окончена.\rГосударство Ошибка2 одержало сокрушительную победу над противниками!";
+        "Игра окончена.\rГосударство Ошибка одержало сокрушительную победу над противниками!";
     const std::string chatWin2 =
         "Игра окончена.\rГосударство P2 одержало сокрушительную победу над противниками!";
     struct Case {

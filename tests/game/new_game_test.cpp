@@ -53,7 +53,7 @@ TEST_F(NewGameTest, StartingValuesFollowTheMapSideAndTheStateCount) {
             EXPECT_EQ(g.Grain, c.grain);
             EXPECT_EQ(g.Alive, 0);
             EXPECT_EQ(g.Money, 0);
-            EXPECT_EQ(g.Name.Utf8(), "Ошибка" + std::to_string(i));
+            EXPECT_EQ(g.Name.Utf8(), "Ошибка");  // no settings file
             EXPECT_EQ(g.Territory, Map->RegionSize(static_cast<uint8_t>(i)));
             territory += g.Territory;
             for (int k = 0; k < ResearchBranchCount; ++k) {
@@ -101,6 +101,16 @@ TEST_F(NewGameTest, MapSideOutsideItsRangeEndsTheProgram) {
         }
         EXPECT_EQ(Map, nullptr);
     }
+}
+
+TEST_F(NewGameTest, StatesAreNamedByTheirOwnTexts) {
+    TestLanguage language("1111=Кордалия\n1112=Бурбония\n1113=Государство с длинным именем");
+    windows.states = 4;
+    GenerateNewGame();
+    EXPECT_EQ(Game.mGos[1].Name.Utf8(), "Кордалия");
+    EXPECT_EQ(Game.mGos[2].Name.Utf8(), "Бурбония");
+    EXPECT_EQ(Game.mGos[3].Name.Utf8(), "Государство с");  // cut to 13 characters
+    EXPECT_EQ(Game.mGos[4].Name.Utf8(), "Ошибка");         // a text the language lacks
 }
 
 TEST_F(NewGameTest, StateCountOutsideItsRangeIsRefusedBeforeTheGameChanges) {
