@@ -22,6 +22,7 @@
 #include "ui/main_screen.h"
 #include "ui/main_screen_report.h"
 #include "ui/main_screen_support.h"
+#include "ui/map_drawing.h"
 #include "ui/picture_store.h"
 
 namespace kordalt {
@@ -41,10 +42,6 @@ TKordaltRec& Kordalt(int k) { return Game.mKordalt[k]; }
 
 bool BordersCurrent(int j) { return Map && Map->AreNeighbours(Game.CurrentGos, static_cast<uint8_t>(j)); }
 
-int MapMode = 2;
-bool MapShowNames = true;
-TColor GosColor(int) { return clSilver; }
-void DrawMiniMap(QImage&, const QRect&) {}
 void DrawAttitudeIcon(QPainter& canvas, QPoint at, int icon) {
     if (PictureList) PictureList->DrawFragmentTransparent(at.x(), at.y(), canvas, icon);
 }
@@ -127,6 +124,7 @@ void TMain::BuildBordersPage() {
     countries->SetRowCount(1);
     countries->SetDefaultRowHeight(18);
     countries->setEnabled(false);
+    countries->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     countries->OnDrawCell = [this](TExDrawGrid*, int col, int row, const TRect& rect, TGridDrawState) {
         DrawCountryCell(col, row, rect);
     };
@@ -162,8 +160,8 @@ void TMain::BuildBordersPage() {
     Borders.RichEdit4->setObjectName("RichEdit4");
     Borders.RichEdit4->setReadOnly(true);
     Borders.RichEdit4->setGeometry(4, 220, 170, 86);
-    Borders.RichEdit4->setMouseTracking(true);
-    Borders.RichEdit4->installEventFilter(this);
+    Borders.RichEdit4->viewport()->setMouseTracking(true);
+    Borders.RichEdit4->viewport()->installEventFilter(this);
 
     auto* kordalts = new TKordaltGrid(page);
     Borders.dgrKordalts = kordalts;
@@ -174,8 +172,7 @@ void TMain::BuildBordersPage() {
     kordalts->SetFixedRows(1);
     kordalts->SetRowCount(2);
     kordalts->SetOptions(kordalts->Options() | goRowSelect);
-    static constexpr int widths[8] = {70, 50, 55, 40, 40, 40, 90, 44};
-    for (int c = 0; c < 8; ++c) kordalts->SetColWidths(c, widths[c]);
+    kordalts->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     kordalts->setMouseTracking(true);
     kordalts->OnDrawCell = [this](TExDrawGrid*, int col, int row, const TRect& rect, TGridDrawState state) {
         DrawKordaltCell(col, row, rect, state);
@@ -208,13 +205,9 @@ void TMain::BuildBordersPage() {
     Borders.ExLabel5 = new TExLabel(page);
     Borders.ExLabel5->setObjectName("ExLabel5");
     Borders.ExLabel5->setGeometry(180, 28, 100, 18);
-    Borders.SpeedButton6 = new TExSpeedButton(page);
-    Borders.SpeedButton6->setObjectName("SpeedButton6");
-    Borders.SpeedButton6->setGeometry(180, 200, 140, 26);
+    Borders.SpeedButton6 = MakeSpeedButton(page, "SpeedButton6", QRect(180, 200, 140, 26));
     connect(Borders.SpeedButton6, &TExSpeedButton::OnClick, this, [this] { SpeedButton6Click(); });
-    Borders.ShowGraph = new TExSpeedButton(page);
-    Borders.ShowGraph->setObjectName("ShowGraph");
-    Borders.ShowGraph->setGeometry(180, 232, 140, 26);
+    Borders.ShowGraph = MakeSpeedButton(page, "ShowGraph", QRect(180, 232, 140, 26));
     connect(Borders.ShowGraph, &TExSpeedButton::OnClick, this, [this] { ShowGraphClick(); });
     Borders.ArmyInfo = MakeHiddenButton(page, "ArmyInfo");
     Borders.ShowMap = MakeHiddenButton(page, "ShowMap");
@@ -279,7 +272,7 @@ void TMain::DrawCountryCell(int col, int row, const TRect& rect) {
             grid->DrawCellStr(rect, hidden ? "..." : Dec(Population(static_cast<uint8_t>(j))), taRightJustify);
             break;
         case 3: {
-            canvas.fillRect(rect.ToQRect(), ToQColor(GosColor(j)));
+            canvas.fillRect(rect.ToQRect(), ToQColor(GosColors[j]));
             const bool showAttitude = GameMode == kLocalGame || (GameMode == 1 && CountHumanGos() == 1);
             if (showAttitude && visible && j != Game.CurrentGos)
                 DrawAttitudeIcon(canvas, QPoint(rect.left, rect.top),
@@ -352,12 +345,15 @@ void TMain::FillKordaltList(int) {
     TExDrawGrid* grid = Borders.dgrKordalts;
     grid->SetRowCount(std::max(2, static_cast<int>(KordaltRows.size()) + 1));
     grid->SetFixedRows(1);
-    if (grid->RowCount() > 6) {
+    const bool scrolls = grid->RowCount() > 6;
+    grid->setVerticalScrollBarPolicy(scrolls ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    if (scrolls) {
         grid->SetColWidths(7, 42);
     } else {
         int used = 8 * grid->GridLineWidth();
         for (int c = 0; c < 7; ++c) used += grid->ColWidths(c);
-        grid->SetColWidths(7, grid->width() - used - 3);
+        // The rest of the width; the grid's frame takes the place of the 3 pixels.
+        grid->SetColWidths(7, grid->width() - 2 * grid->frameWidth() - used);
     }
     grid->viewport()->update();
 }
@@ -518,7 +514,11 @@ void TMain::SpeedButton6Click() {
 void TMain::ShowMapClick() {
     QImage image(302, 302, QImage::Format_RGB32);
     image.fill(Qt::white);
-    if (Map) DrawMiniMap(image, QRect(QPoint(1, 1), QPoint(300, 300)));
+    if (Map) {
+        QPainter canvas(&image);
+        canvas.setFont(Borders.Image6->font());
+        DrawMap(canvas, TRect{1, 1, 300, 300});
+    }
     Borders.Image6->setPixmap(QPixmap::fromImage(image));
 }
 

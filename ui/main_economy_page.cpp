@@ -136,13 +136,15 @@ void TMain::BuildEconomyPage() {
         a.Title = MakeLabel(a.Panel, n.title, 4, 2, 210, 16);
         QFont bold = a.Title->font();
         bold.setBold(true);
+        bold.setPointSizeF(bold.pointSizeF() * 0.9);
         a.Title->setFont(bold);
         a.TrackBar = MakeTrackBar(a.Panel, n.trackBar, 4, 20, 150, 22);
+        a.TrackBar->setTickPosition(QSlider::NoTicks);
         a.MinLabel = MakeLabel(a.Panel, n.minLabel, 4, 42, 60, 14);
         a.MaxLabel = MakeLabel(a.Panel, n.maxLabel, 94, 42, 60, 14);
         a.MaxLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         a.AmountLabel = MakeLabel(a.Panel, n.amount, 4, 58, 150, 16);
-        if (n.result) a.ResultLabel = MakeLabel(a.Panel, n.result, i == epSow ? 84 : 4, 75, i == epSow ? 70 : 150, 16);
+        if (n.result) a.ResultLabel = MakeLabel(a.Panel, n.result, i == epSow ? 94 : 4, 75, i == epSow ? 60 : 150, 16);
         a.Shape = new TShape(a.Panel);
         a.Shape->setObjectName(n.shape);
         a.Shape->setGeometry(164, 20, 46, 46);
@@ -181,7 +183,7 @@ void TMain::BuildEconomyPage() {
             connect(a.MaxButton, &TExLabel::OnMouseUp, a.Shape, &TShape::MouseUp);
         }
     }
-    Economy.Label125 = MakeLabel(Economy.Actions[epSow].Panel, "Label125", 4, 75, 80, 16);
+    Economy.Label125 = MakeLabel(Economy.Actions[epSow].Panel, "Label125", 4, 75, 88, 16);
     auto& act = Economy.Actions;
     connect(act[epSow].TrackBar, &QSlider::valueChanged, this, [this] { TrackBar11Change(); });
     connect(act[epSell].TrackBar, &QSlider::valueChanged, this, [this] { TrackBar5Change(); });
@@ -196,23 +198,14 @@ void TMain::BuildEconomyPage() {
     connect(act[epTrainSoldiers].ActionButton, &QPushButton::clicked, this, [this] { ExSpeedButton4Click(); });
     connect(act[epBuy].ActionButton, &QPushButton::clicked, this, [this] { ExSpeedButton13Click(); });
 
-    auto makeStep = [&](const char* name, TEconomyPanel panel) {
-        auto* button = new TExSpeedButton(act[panel].Panel);
-        button->setObjectName(name);
-        button->setGeometry(140, 58, 16, 16);
-        button->SetCaption(">");
-        return button;
-    };
-    auto* step1 = makeStep("SpeedButton1", epTrainScientists);
-    auto* step2 = makeStep("SpeedButton2", epTrainSoldiers);
+    auto* step1 = MakeSpeedButton(act[epTrainScientists].Panel, "SpeedButton1", QRect(140, 58, 16, 16), ">");
+    auto* step2 = MakeSpeedButton(act[epTrainSoldiers].Panel, "SpeedButton2", QRect(140, 58, 16, 16), ">");
     Economy.SpeedButton1 = step1;
     Economy.SpeedButton2 = step2;
     connect(step1, &TExSpeedButton::OnClick, this, [this] { SpeedButton1Click(); });
     connect(step2, &TExSpeedButton::OnClick, this, [this] { SpeedButton2Click(); });
 
-    Economy.ScrollTextPanel2 = new TScrollTextPanel(page);
-    Economy.ScrollTextPanel2->setObjectName("ScrollTextPanel2");
-    Economy.ScrollTextPanel2->setGeometry(412, 298, 218, 94);
+    Economy.ScrollTextPanel2 = MakeScrollPanel(page, "ScrollTextPanel2", QRect(412, 298, 218, 94));
     Economy.EconomyInfo = MakeHiddenButton(page, "EconomyInfo");
     connect(Economy.EconomyInfo, &QPushButton::clicked, this, [this] { EconomyInfoClick(); });
 }
@@ -227,11 +220,7 @@ void TMain::LocalizeEconomyPage() {
                                 "Label19",  "Label39", "Label102", "Label88",  "Label85",  "Label89",
                                 "Label117", "Label118", "Label120", "Label122"};
     for (int i = 0; i < 16; ++i) Economy.Panel1->findChild<QLabel*>(captions[i])->setText(LangText(1529 + i, ""));
-    std::vector<std::string> lines;
-    if (LanguageFile) LanguageFile->LoadIntro(1, lines);
-    QStringList qlines;
-    for (const std::string& l : lines) qlines << Qs((l));
-    Economy.ScrollTextPanel2->SetLines(qlines);
+    LoadIntroLines(*Economy.ScrollTextPanel2, 1);
 }
 
 int TMain::TrainingMaximum(int32_t people, bool scientists) const {

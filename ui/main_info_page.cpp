@@ -119,14 +119,8 @@ void TMain::BuildInfoPage() {
     Info.Chart2->setGeometry(156, 0, 154, 130);
     for (QTextEdit* edit : {Info.RichEdit1, Info.RichEdit2, Info.RichEdit3}) edit->setReadOnly(true);
 
-    auto makeButton = [page](const char* name, int x) {
-        auto* button = new TExSpeedButton(page);
-        button->setObjectName(name);
-        button->setGeometry(x, 368, 150, 30);
-        return button;
-    };
-    Info.SpeedButton7 = makeButton("SpeedButton7", 4);
-    Info.SpeedButton3 = makeButton("SpeedButton3", 164);
+    Info.SpeedButton7 = MakeSpeedButton(page, "SpeedButton7", QRect(4, 368, 150, 30));
+    Info.SpeedButton3 = MakeSpeedButton(page, "SpeedButton3", QRect(164, 368, 150, 30));
     connect(Info.SpeedButton7, &TExSpeedButton::OnClick, this, [this] { SpeedButton7Click(); });
     connect(Info.SpeedButton3, &TExSpeedButton::OnClick, this, [this] { SpeedButton3Click(); });
 

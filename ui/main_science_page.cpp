@@ -65,14 +65,6 @@ void ShowProgress(QProgressBar* gauge, int64_t progress) {
     gauge->setValue(static_cast<int>(std::clamp<int64_t>(progress, gauge->minimum(), gauge->maximum())));
 }
 
-TExSpeedButton* MakeButton(QWidget* parent, const char* name, int x, int y, int w, const QString& caption = {}) {
-    auto* button = new TExSpeedButton(parent);
-    button->setObjectName(name);
-    button->setGeometry(x, y, w, 22);
-    button->SetCaption(caption);
-    return button;
-}
-
 }  // namespace
 
 void TMain::BuildSciencePage() {
@@ -105,9 +97,9 @@ void TMain::BuildSciencePage() {
         b.SpinEdit->setGeometry(26, 98, 80, 22);
         b.SpinEdit->SetMinValue(0);
         b.SpinEdit->SetMaxValue(999999);
-        b.ForOneYear = MakeButton(b.Panel, n.oneYear, 110, 98, 90);
-        b.Max = MakeButton(b.Panel, n.max, 26, 126, 60, "Max");
-        b.Min = MakeButton(b.Panel, n.min, 90, 126, 60, "Min");
+        b.ForOneYear = MakeSpeedButton(b.Panel, n.oneYear, QRect(110, 98, 90, 22));
+        b.Max = MakeSpeedButton(b.Panel, n.max, QRect(26, 126, 60, 22), "Max");
+        b.Min = MakeSpeedButton(b.Panel, n.min, QRect(90, 126, 60, 22), "Min");
         connect(b.SpinEdit, &TExSpinEdit::OnChange, this, [this, k] { SpinEditChange(k); });
         connect(b.ForOneYear, &TExSpeedButton::OnClick, this, [this, k] { ForOneYearClick(k); });
         connect(b.Max, &TExSpeedButton::OnClick, this, [this, k] { MaxClick(k); });
@@ -115,11 +107,9 @@ void TMain::BuildSciencePage() {
     }
     Science.Label41 = MakeLabel(page, "Label41", 8, 370, 130, 20);
     Science.Label84 = MakeLabel(page, "Label84", 140, 370, 60, 20);
-    Science.SpeedButton4 = MakeButton(page, "SpeedButton4", 214, 368, 120);
+    Science.SpeedButton4 = MakeSpeedButton(page, "SpeedButton4", QRect(214, 368, 120, 22));
     connect(Science.SpeedButton4, &TExSpeedButton::OnClick, this, [this] { SpeedButton4Click(); });
-    Science.ScrollTextPanel3 = new TScrollTextPanel(page);
-    Science.ScrollTextPanel3->setObjectName("ScrollTextPanel3");
-    Science.ScrollTextPanel3->setGeometry(344, 364, 286, 36);
+    Science.ScrollTextPanel3 = MakeScrollPanel(page, "ScrollTextPanel3", QRect(344, 364, 286, 36));
     Science.ScnInfo = MakeHiddenButton(page, "ScnInfo");
     Science.SpinRefresh = MakeHiddenButton(page, "SpinRefresh");
     connect(Science.ScnInfo, &QPushButton::clicked, this, [this] { ScnInfoClick(); });
@@ -141,11 +131,7 @@ void TMain::LocalizeSciencePage() {
     Science.Label41->setText(LangText(1561, ""));
     Science.SpeedButton4->SetCaption(LangText(1562, ""));
     Science.SpeedButton4->setToolTip(LangText(1563, ""));
-    std::vector<std::string> lines;
-    if (LanguageFile) LanguageFile->LoadIntro(2, lines);
-    QStringList qlines;
-    for (const std::string& l : lines) qlines << Qs(l);
-    Science.ScrollTextPanel3->SetLines(qlines);
+    LoadIntroLines(*Science.ScrollTextPanel3, 2);
 }
 
 void TMain::ScnInfoClick() {

@@ -14,6 +14,7 @@
 #include <QTextEdit>
 #include <QTimer>
 
+#include "controls/button_glyph.h"
 #include "controls/draw_grid.h"
 #include "controls/list_box.h"
 #include "controls/scroll_text_panel.h"
@@ -30,9 +31,11 @@
 #include "platform/cp1251.h"
 #include "platform/fatal.h"
 #include "platform/program_path.h"
+#include "ui/help_window.h"
 #include "ui/main_screen_support.h"
 #include "ui/picture_store.h"
 #include "ui/screens.h"
+#include "ui/start.h"
 
 namespace kordalt {
 
@@ -126,6 +129,9 @@ void TMain::BuildFrame() {
         auto* button = new QPushButton(this);
         button->setObjectName(name);
         button->setGeometry(x, 434, 100, 24);
+        // Enter in an edit does not end the turn; a focused button takes Enter itself.
+        button->setAutoDefault(false);
+        button->installEventFilter(this);
         return button;
     };
     BitBtn1 = makeButton("BitBtn1", 318);
@@ -133,10 +139,10 @@ void TMain::BuildFrame() {
     BitBtn2 = makeButton("BitBtn2", 530);
     BitBtn4 = makeButton("BitBtn4", 4);
     BitBtn1->setEnabled(false);
-    BitBtn3->installEventFilter(this);
     connect(BitBtn1, &QPushButton::clicked, this, [this] { PressNext(); });
     connect(BitBtn3, &QPushButton::clicked, this, [this] { PressPass(); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
+    connect(BitBtn4, &QPushButton::clicked, this, [this] { ShowHelpTopic(HelpContext); });
     ExtraExit = MakeHiddenButton(this, "ExtraExit");
     connect(ExtraExit, &QPushButton::clicked, this, [this] { PressExtraExit(); });
 
@@ -201,7 +207,7 @@ void TMain::Localize() {
     LocalizeShopPage();
     SaveDialog1->setDirectory(QString::fromStdString(ProgramDirectory()));
     SaveDialog1->setWindowTitle(LangText(1585, ""));
-    const QString filter = Qs((LanguageFile ? LanguageFile->GetTextRaw(1174, "") : ""));
+    const QString filter = Qs(LanguageFile ? LanguageFile->GetTextRaw(1174, "") : "");
     SaveDialog1->setNameFilter(filter.section('|', 0, 0) + " (" + filter.section('|', 1, 1) + ")");
     ApplyLanguageFont(this);
 }
@@ -216,6 +222,7 @@ void TMain::LoadGlyphs() {
         PictureList->LoadGlyph(glyph, index);
         button->SetGlyph(glyph);
         button->SetNumGlyphs(2);
+        button->SetLayout(blGlyphLeft);
     }
     const std::pair<QPushButton*, int> bitButtons[] = {{BitBtn1, 14}, {BitBtn4, 15}, {BitBtn3, 16}, {BitBtn2, 13}};
     for (const auto& [button, index] : bitButtons) {
@@ -232,7 +239,19 @@ void TMain::LoadGlyphs() {
     }
 }
 
-void TMain::SetBackgrounds() {}
+// The set-up window's background, stretched, behind every page.
+void TMain::SetBackgrounds() {
+    if (!Start || !Start->Image3 || Start->Image3->Picture.isNull()) return;
+    const QPixmap picture = QPixmap::fromImage(Start->Image3->Picture.scaled(632, 429));
+    const std::pair<QWidget*, const char*> pages[] = {{TabSheet0, "Image1"}, {TabSheet1, "Image2"},
+                                                      {TabSheet2, "Image3"}, {TabSheet3, "Image4"},
+                                                      {TabSheet4, "Image5"}, {TabSheetChat, "Image7"}};
+    for (const auto& [page, name] : pages) {
+        QLabel* image = MakeLabel(page, name, 0, 0, 632, 429);
+        image->setPixmap(picture);
+        image->lower();
+    }
+}
 
 TTurnResult TMain::RunTurn() {
     modalResult_ = 0;
@@ -246,7 +265,8 @@ TTurnResult TMain::RunTurn() {
 }
 
 void TMain::FormActivate() {
-    if (TurnShown != 1) return;
+    // A hidden window does not become active.
+    if (TurnShown != 1 || !isVisible()) return;
     if (Game.MapSize < 50 || Game.MapSize > 100) FatalExit(kBadMapSizeExitCode, "map size out of range");
     const uint8_t gos = Game.CurrentGos;
     for (int j = 1; j <= MaxGos; ++j) GosBorders[j] = 0;
@@ -273,9 +293,9 @@ void TMain::FormActivate() {
     FillKordaltList(gos);
     TurnResult = 3;
     BitBtn1->setEnabled(false);
-    StatusBar1->Panel(0)->setText(Qs((FormatText(LangTextCp(1590), {Game.Year}))));
-    StatusBar1->Panel(1)->setText(Qs((CurrentRec().Name.Str())));
-    StatusBar1->Panel(2)->setText(Qs((CurrentRec().PlayerName.Str())));
+    StatusBar1->Panel(0)->setText(Qs(FormatText(LangTextCp(1590), {Game.Year})));
+    StatusBar1->Panel(1)->setText(Qs(CurrentRec().Name.Str()));
+    StatusBar1->Panel(2)->setText(Qs(CurrentRec().PlayerName.Str()));
     Info.RichEdit1->clear();
     Info.RichEdit3->clear();
     SetFontColor(Info.RichEdit3, clBlack);
@@ -348,7 +368,9 @@ void TMain::Timer1Timer() {
     } else {
         const TColor lamp = PaletteColor(*ChatSignal, QPalette::Window);
         SetPaletteColor(*ChatSignal, QPalette::Window, ColorToRGB(lamp) == clRed ? clBlue : clRed);
-        UpdateStatusPanels(TurnMinutes * 60 - minutes * 60 - seconds);
+        // Without a time limit the panel shows the time spent.
+        const int spent = minutes * 60 + seconds;
+        UpdateStatusPanels(TurnMinutes > 0 ? TurnMinutes * 60 - spent : spent);
         const uint8_t exitGame = network ? network->ExitGame() : 0;
         if (exitGame == 1 || exitGame == 3) PressExtraExit();
         if ((seconds + 9) % 10 == 0) RebuildChatPlayers();
@@ -363,8 +385,12 @@ void TMain::Autosave() {
     std::string name = "autosave";
     if (!LocalGame()) MakeAutosaveName(name);
     if (Game.DifficultyLevel == 2 || GameMode == kNetworkClient) return;
+    SaveReporting(name + ".kordalt");
+}
+
+void TMain::SaveReporting(const std::string& fileName) {
     try {
-        SaveGame(name + ".kordalt");
+        SaveGame(fileName);
     } catch (const SaveError& e) {
         Tell(e.what());
     }
@@ -462,6 +488,14 @@ void TMain::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (button && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+            button->click();
+            return true;
+        }
+    }
     if (watched == BitBtn3 && event->type() == QEvent::KeyPress) {
         const QString text = static_cast<QKeyEvent*>(event)->text();
         if (text == "a" || text == "p") {
@@ -479,6 +513,8 @@ bool TMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == static_cast<QObject*>(Shop.EditName) && event->type() == QEvent::KeyPress &&
         NameKeyRefused(static_cast<QKeyEvent*>(event)))
         return true;
+    if (Borders.RichEdit4 && watched == Borders.RichEdit4->viewport() && event->type() == QEvent::MouseMove && isActiveWindow())
+        Borders.RichEdit4->setFocus();
     if (watched == TabSheetChat && event->type() == QEvent::Hide) TabSheetChatExit();
     return QDialog::eventFilter(watched, event);
 }
@@ -486,13 +522,10 @@ bool TMain::eventFilter(QObject* watched, QEvent* event) {
 void TMain::SpeedButton3Click() {
     if (IsInternetGame) return;
     const std::string name = FormatText(Cp("%s_%d"), {CurrentRec().PlayerName.Str(), Game.Year});
-    SaveDialog1->selectFile(Qs((name)));
-    if (SaveDialog1->exec() != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty()) return;
-    try {
-        SaveGame(Utf8ToCp1251(SaveDialog1->selectedFiles().first().toStdString()));
-    } catch (const SaveError& e) {
-        Tell(e.what());
-    }
+    SaveDialog1->selectFile(Qs(name));
+    FormDeactivate();
+    if (ExecModal(*SaveDialog1) != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty()) return;
+    SaveReporting(SaveDialog1->selectedFiles().first().toStdString());  // a path: UTF-8
 }
 
 // The settings dialog is not built yet: the button does nothing without it.

@@ -240,6 +240,8 @@ private:
     void FillEvents();
     void RebuildChatPlayers();
     void Autosave();
+    // SaveGame; a failure is shown in a message box.
+    void SaveReporting(const std::string& fileName);
     // Ends the modal loop with the modal result set by a button, unless the
     // close handler keeps the window open.
     void FinishModal();

@@ -4,6 +4,9 @@
 #include <QPushButton>
 #include <QSlider>
 
+#include "controls/scroll_text_panel.h"
+#include "controls/speed_button.h"
+
 #include "game/language_file.h"
 #include "platform/cp1251.h"
 
@@ -40,6 +43,31 @@ QSlider* MakeTrackBar(QWidget* parent, const char* name, int x, int y, int w, in
     slider->setGeometry(x, y, w, h);
     slider->setTickPosition(vertical ? QSlider::TicksRight : QSlider::TicksBelow);
     return slider;
+}
+
+TExSpeedButton* MakeSpeedButton(QWidget* parent, const char* name, const QRect& geometry, const QString& caption) {
+    auto* button = new TExSpeedButton(parent);
+    button->setObjectName(name);
+    button->setGeometry(geometry);
+    button->SetCaption(caption);
+    return button;
+}
+
+TScrollTextPanel* MakeScrollPanel(QWidget* parent, const char* name, const QRect& geometry) {
+    auto* panel = new TScrollTextPanel(parent);
+    panel->setObjectName(name);
+    panel->setGeometry(geometry);
+    return panel;
+}
+
+void LoadIntroLines(TScrollTextPanel& panel, int group) {
+    if (!LanguageFile) return;
+    std::vector<std::string> lines;
+    for (const QString& line : panel.Lines()) lines.push_back(Cs(line));
+    LanguageFile->LoadIntro(group, lines);
+    QStringList qlines;
+    for (const std::string& line : lines) qlines << Qs(line);
+    panel.SetLines(qlines);
 }
 
 void SetFontColor(QWidget* widget, TColor colour) {

@@ -10,11 +10,15 @@
 #include "ui/ui_support.h"
 
 class QLabel;
+class QRect;
 class QPushButton;
 class QSlider;
 class QWidget;
 
 namespace kordalt {
+
+class TExSpeedButton;
+class TScrollTextPanel;
 
 // Language text `id` as cp1251, for the formatter and the records.
 std::string LangTextCp(int id, std::string_view defaultUtf8 = "");
@@ -29,6 +33,10 @@ QLabel* MakeLabel(QWidget* parent, const char* name, int x, int y, int w, int h,
 // An invisible button whose click carries a handler.
 QPushButton* MakeHiddenButton(QWidget* parent, const char* name);
 QSlider* MakeTrackBar(QWidget* parent, const char* name, int x, int y, int w, int h, bool vertical = false);
+TExSpeedButton* MakeSpeedButton(QWidget* parent, const char* name, const QRect& geometry, const QString& caption = {});
+TScrollTextPanel* MakeScrollPanel(QWidget* parent, const char* name, const QRect& geometry);
+// The panel's lines become introduction `group` of the language file, when it has one.
+void LoadIntroLines(TScrollTextPanel& panel, int group);
 void SetFontColor(QWidget* widget, TColor colour);
 TColor FontColor(const QWidget* widget);
 

@@ -82,13 +82,9 @@ void TMain::BuildShopPage() {
     big.setBold(true);
     big.setPointSize(big.pointSize() + 4);
     Shop.Label13->setFont(big);
-    Shop.SpeedButton5 = new TExSpeedButton(page);
-    Shop.SpeedButton5->setObjectName("SpeedButton5");
-    Shop.SpeedButton5->setGeometry(410, 300, 120, 32);
+    Shop.SpeedButton5 = MakeSpeedButton(page, "SpeedButton5", QRect(410, 300, 120, 32));
     connect(Shop.SpeedButton5, &TExSpeedButton::OnClick, this, [this] { SpeedButton5Click(); });
-    Shop.ScrollTextPanel1 = new TScrollTextPanel(page);
-    Shop.ScrollTextPanel1->setObjectName("ScrollTextPanel1");
-    Shop.ScrollTextPanel1->setGeometry(20, 350, 600, 46);
+    Shop.ScrollTextPanel1 = MakeScrollPanel(page, "ScrollTextPanel1", QRect(20, 350, 600, 46));
     Shop.BuyKordalt = MakeHiddenButton(page, "BuyKordalt");
     connect(Shop.BuyKordalt, &QPushButton::clicked, this, [this] { BuyKordaltClick(); });
 }
@@ -97,11 +93,7 @@ void TMain::LocalizeShopPage() {
     static constexpr int texts[7] = {1575, 1576, 1577, 1579, 1580, 1581, 1582};
     for (size_t i = 0; i < Shop.Captions.size(); ++i) Shop.Captions[i]->SetCaption(LangText(texts[i], ""));
     Shop.SpeedButton5->SetCaption(LangText(1578, ""));
-    std::vector<std::string> lines;
-    if (LanguageFile) LanguageFile->LoadIntro(3, lines);
-    QStringList qlines;
-    for (const std::string& l : lines) qlines << Qs(l);
-    Shop.ScrollTextPanel1->SetLines(qlines);
+    LoadIntroLines(*Shop.ScrollTextPanel1, 3);
 }
 
 // At most 10 characters are typed into the name; a longer text set by the

@@ -272,18 +272,27 @@ void SaveLocalGame(const std::string& file) {
     Game = GameState{};
 }
 
-TEST_F(MainMenuTest, LoadedGameRunsTheYearLoopWithTheMenuHidden) {
+// The menu over a saved local game that the open dialog picks.
+class LoadGameTest : public MainMenuTest {
+protected:
+    LoadGameTest() {
+        Open("");
+        SaveLocalGame(dir.Path("game.sav"));
+        windows.openFileName = dir.Path("game.sav");
+        form->show();
+    }
+    ~LoadGameTest() override { ReplaceMap(nullptr); }
+
     ScopedSeed seed{5};
-    Open("");
-    SaveLocalGame(dir.Path("game.sav"));
     FakeGameWindows windows;
-    windows.openFileName = dir.Path("game.sav");
+};
+
+TEST_F(LoadGameTest, LoadedGameRunsTheYearLoopWithTheMenuHidden) {
     bool menuHidden = false;
     windows.onMainScreen = [&] {
         menuHidden = !form->isVisible();
         return TTurnResult::Quit;
     };
-    form->show();
     EXPECT_TRUE(Press("SpeedButton2").empty());
     EXPECT_EQ(GameMode, kLocalGame);
     EXPECT_FALSE(IsInternetGame);
@@ -292,15 +301,9 @@ TEST_F(MainMenuTest, LoadedGameRunsTheYearLoopWithTheMenuHidden) {
     EXPECT_EQ(windows.turns, std::vector<std::string>{"3:1:1"});
     EXPECT_TRUE(menuHidden);
     EXPECT_TRUE(form->isVisible());
-    ReplaceMap(nullptr);
 }
 
-TEST_F(MainMenuTest, GameThatFailsReportsTheErrorAndShowsTheMenuAgain) {
-    ScopedSeed seed{5};
-    Open("");
-    SaveLocalGame(dir.Path("game.sav"));
-    FakeGameWindows windows;
-    windows.openFileName = dir.Path("game.sav");
+TEST_F(LoadGameTest, GameThatFailsReportsTheErrorAndShowsTheMenuAgain) {
     windows.onMainScreen = []() -> TTurnResult { throw std::runtime_error("broken"); };
     std::vector<std::string> errors;
     SetApplicationExceptionHandler([&](QObject*, std::exception_ptr error) {
@@ -310,12 +313,10 @@ TEST_F(MainMenuTest, GameThatFailsReportsTheErrorAndShowsTheMenuAgain) {
             errors.push_back(e.what());
         }
     });
-    form->show();
     Press("SpeedButton2");
     SetApplicationExceptionHandler(nullptr);
     EXPECT_EQ(errors, std::vector<std::string>{"broken"});
     EXPECT_TRUE(form->isVisible());
-    ReplaceMap(nullptr);
 }
 
 TEST_F(MainMenuTest, FailedLoadRunsNoYearLoopAndKeepsTheMenu) {

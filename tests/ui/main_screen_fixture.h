@@ -71,6 +71,7 @@ protected:
         ClearReport();
         TurnShown = 1;
         screen = std::make_unique<TMain>();
+        screen->show();
     }
     ~MainScreenTest() override {
         TurnShown = 0;

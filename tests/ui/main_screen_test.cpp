@@ -3,11 +3,17 @@
 #include "main_screen_fixture.h"
 
 #include <QDir>
+#include <QLineEdit>
+#include <QTextBrowser>
 #include <QFileInfo>
 #include <QTimer>
 #include <filesystem>
 
+#include "controls/list_box.h"
+#include "controls/speed_button.h"
 #include "game/game_windows.h"
+#include "ui/help_window.h"
+#include "ui/start.h"
 
 namespace kordalt::test {
 namespace {
@@ -46,6 +52,14 @@ TEST_F(TurnControl, NextPassAndEscEndTheTurnWithAnAutosave) {
         {"Pass", [this] { screen->BitBtn3->click(); }, TTurnResult::Pass, 2},
         {"Esc", [this] { QTest::keyClick(screen.get(), Qt::Key_Escape); }, TTurnResult::Pass, 2},
         {"p on Pass", [this] { QTest::keyClick(screen->BitBtn3, Qt::Key_P); }, TTurnResult::Pass, 2},
+        {"Enter on Pass",
+         [this] {
+             QTest::keyClick(Find("EditName"), Qt::Key_Return);
+             EXPECT_TRUE(screen->isVisible()) << "Enter in an edit goes on";
+             screen->BitBtn3->setFocus();
+             QTest::keyClick(screen->BitBtn3, Qt::Key_Return);
+         },
+         TTurnResult::Pass, 2},
     };
     for (const Case& c : cases) {
         std::filesystem::remove(scratch.Path("autosave.kordalt"));
@@ -150,6 +164,34 @@ TEST_F(TurnControl, StatusBarAndTurnClock) {
     EXPECT_FALSE(screen->Timer1->isActive()) << "hiding stops the clock";
 }
 
+TEST_F(TurnControl, HelpButtonOpensThePagesTopic) {
+    WriteFile(scratch.Path("help.html"), "<html><body><a name=\"11\">x</a><a name=\"14\">y</a></body></html>");
+    SetHelpFile(scratch.Path("help.hlp"));
+    for (const auto& [page, topic] : {std::pair{1, "11"}, {4, "14"}}) {
+        OpenPage(page);
+        screen->BitBtn4->click();
+        ASSERT_NE(HelpBrowser(), nullptr);
+        EXPECT_EQ(HelpBrowser()->source().fragment(), topic);
+    }
+    SetHelpFile("");
+    HelpBrowser()->window()->close();
+}
+
+TEST_F(TurnControl, PagesShowTheSetupWindowsBackground) {
+    TStart start;
+    start.Image3->Picture = QImage(640, 480, QImage::Format_RGB32);
+    start.Image3->Picture.fill(Qt::darkCyan);
+    Start = &start;
+    TMain main;
+    Start = nullptr;
+    for (const char* name : {"Image1", "Image2", "Image3", "Image4", "Image5", "Image7"}) {
+        auto* image = main.findChild<QLabel*>(name);
+        ASSERT_NE(image, nullptr) << name;
+        EXPECT_EQ(image->pixmap().size(), QSize(632, 429));
+        EXPECT_EQ(image->pixmap().toImage().pixelColor(300, 200), QColor(Qt::darkCyan));
+    }
+}
+
 TEST_F(TurnControl, MapSideOutsideTheRangeStopsTheProgram) {
     Game.MapSize = 49;
     try {
@@ -159,6 +201,59 @@ TEST_F(TurnControl, MapSideOutsideTheRangeStopsTheProgram) {
         EXPECT_EQ(e.code, 50100);
     }
     Game.MapSize = 50;
+}
+
+class FakeNetwork final : public TMainNetwork {
+public:
+    uint8_t ExitGame() const override { return exitGame; }
+    std::vector<TSessionPlayer> SessionPlayers() const override { return players; }
+    void SendAllMessage(const std::string& text, uint32_t colour) override {
+        sent.push_back(text);
+        colours.push_back(colour);
+    }
+    void SendGameUpdate(int year, const std::string& language) override {
+        updates.push_back(std::to_string(year) + ";" + language);
+    }
+    uint8_t exitGame = 0;
+    std::vector<TSessionPlayer> players;
+    std::vector<std::string> sent, updates;
+    std::vector<uint32_t> colours;
+};
+
+TEST_F(TurnControl, NetworkGameThroughItsInterface) {
+    FakeNetwork network;
+    TMainNetwork* previous = SetMainNetwork(&network);
+    GameMode = 1;
+    IsInternetGame = true;
+    Gos().Player = 77;
+    Gos().CapturedThisTurn = 39;
+    network.players = {{77, Cp("Иван")}, {88, Cp("Пётр")}};
+    const TTurnResult result = Run([&] {
+        EXPECT_EQ(network.updates, std::vector<std::string>{"1;Russian"});
+        EXPECT_FALSE(screen->Info.SpeedButton3->isEnabled()) << "no saving in an Internet game";
+        EXPECT_TRUE(screen->PageControl1->isTabVisible(5));
+        OpenPage(5);
+        auto* chat = Find<QLineEdit>("ChatEdit");
+        chat->setText("  привет  ");
+        QTest::keyClick(chat, Qt::Key_Return);
+        EXPECT_EQ(chat->text(), " ") << "the line holds one blank again";
+        chat->setText("   ");
+        QTest::keyClick(chat, Qt::Key_Return);
+        EXPECT_EQ(network.sent, std::vector<std::string>{Cp("привет")});
+        EXPECT_EQ(chat->text(), "   ") << "a blank line is not sent";
+        screen->Timer1Timer();  // second 1 rebuilds the player list
+        auto* players = Find<TExCheckListBox>("ChatExCheckListBox");
+        ASSERT_EQ(players->Items().Count(), 2);
+        EXPECT_EQ(players->Items().Strings(0), "Иван");
+        EXPECT_TRUE(players->GetItemChecked(0));
+        EXPECT_EQ(players->Items().Strings(1), "вне игры: Пётр");
+        network.exitGame = 3;
+        screen->Timer1Timer();
+    });
+    EXPECT_EQ(result, TTurnResult::Next) << "the lost session ends the turn as Next";
+    EXPECT_FALSE(Autosaved("autosave_Ivan.kordalt")) << "the hidden exit writes no autosave";
+    SetMainNetwork(previous);
+    IsInternetGame = false;
 }
 
 // The year loop shows the screen for the human's turns through the windows
