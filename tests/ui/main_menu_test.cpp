@@ -59,10 +59,15 @@ protected:
         if (QWidget* help = HelpBrowser() ? HelpBrowser()->window() : nullptr) delete help;
     }
 
+    // The settings file and the rules data of the program folder.
+    void WriteSettings(const std::string& language, const std::string& more = "") {
+        test::WriteFile(dir.Path("dim.dat"), test::ReadFile(kBinDir + "dim.dat"));
+        test::WriteFile(dir.Path("kordalt.INI"), "[Languages]\nCount=1\nDefault=0\n0=Test\n[Test]\ndim.dat=dim.dat\n" +
+                                                     language + "\n" + IconsSection() + more + "\n");
+    }
+
     void Open(const std::string& language, const std::string& more = "") {
-        test::WriteFile(dir.Path("kordalt.INI"),
-                        "[Languages]\nCount=1\nDefault=0\n0=Test\n[Test]\n" + language + "\n" + IconsSection() + more +
-                            "\n");
+        WriteSettings(language, more);
         form = std::make_unique<TMainForm>();
     }
 
@@ -83,6 +88,11 @@ protected:
     ScopedProgramFileName program{dir.Path("kordalt")};
     FakeMusicPlayer music;
     ScopedGameUi gameUi{QtGameUi()};
+    // A box that no test expects fails the test instead of waiting for a click.
+    ScopedMessageBoxHook unexpectedBoxes{[](TMsgType, const QString& text) {
+        ADD_FAILURE() << "message box: " << text.toStdString();
+        return TMsgButton::Ok;
+    }};
     std::unique_ptr<TMainForm> form;
 };
 
