@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
 
@@ -228,7 +229,7 @@ TEST_F(MainMenuTest, ExitClosesTheMenuAndStopsTheMusic) {
 
 // ---- Help ----
 
-TEST_F(MainMenuTest, HelpOpensTheHtmlFileAtItsContentsOrAtTheAboutTopic) {
+TEST_F(MainMenuTest, HelpOpensTheHtmlFileAtTheContentsTheAboutTopicOrTheMenusTopic) {
     test::WriteFile(dir.Path("kordalt.html"), test::ReadFile(kBinDir + "kordalt.html"));
     Open("help=kordalt.hlp\n");
     EXPECT_EQ(HelpFile(), dir.Path("kordalt.hlp"));
@@ -242,6 +243,12 @@ TEST_F(MainMenuTest, HelpOpensTheHtmlFileAtItsContentsOrAtTheAboutTopic) {
     EXPECT_TRUE(Press("SpeedButton4").empty());
     EXPECT_EQ(HelpBrowser()->source().fragment(), "");
     EXPECT_TRUE(HelpBrowser()->toPlainText().contains(QString::fromUtf8("Главное меню")));
+
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get(), 2000));
+    QTest::keyClick(form.get(), Qt::Key_F1);
+    EXPECT_EQ(HelpBrowser()->source().fragment(), "7");
 }
 
 TEST_F(MainMenuTest, MissingHelpFileGivesAnErrorBox) {
