@@ -124,6 +124,10 @@ TEST_F(MainMenuTest, TextsComeFromTheSettingsFileAndMissingOnesTakeTheirDefaults
     form->close();
 
     Open("");
+    form->show();
+    form->Localize();  // as the settings dialog's language switch does
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(form->windowFlags().testFlag(Qt::FramelessWindowHint)) << "the screen is not 640 x 480";
     for (const Case& c : cases) EXPECT_EQ(Button(c.name)->Caption(), QString::fromUtf8(c.fallback)) << c.name;
     EXPECT_EQ(form->windowTitle(), "Kordalt");
     EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Kordalt");
