@@ -1,8 +1,9 @@
 #include "compress/lzh.h"
 
-#include <array>
 #include <cstring>
 
+#include "compress/adaptive_huffman.h"
+#include "compress/lzh_position_code.h"
 #include "compress/lzrw1_exception.h"
 
 namespace kordalt {
@@ -14,133 +15,8 @@ constexpr int kLongestMatch = 60;
 constexpr int kThreshold = 2;  // matches longer than this are coded as matches
 constexpr int kStart = kRingSize - kLongestMatch;
 constexpr int kNil = kRingSize;
-constexpr int kSymbols = 256 - kThreshold + kLongestMatch;  // bytes, then match lengths 3..60
-constexpr int kNodes = 2 * kSymbols - 1;
-constexpr int kRoot = kNodes - 1;
-constexpr std::uint32_t kMaxFreq = 0x8000;
+static_assert(kHuffmanSymbols == 256 - kThreshold + kLongestMatch);
 constexpr std::size_t kChunk = 32768;
-
-// Upper 6 bits of a match position: a canonical prefix code of 3..8 bits,
-// assigned in increasing order of value.
-struct PositionCode {
-    std::array<std::uint8_t, 64> code{};    // right-aligned
-    std::array<std::uint8_t, 64> length{};
-    std::array<std::uint8_t, 256> upper{};  // by the next 8 bits of the stream
-    std::array<std::uint8_t, 256> upper_length{};
-};
-
-constexpr PositionCode MakePositionCode() {
-    constexpr int kValuesOfLength[] = {0, 0, 0, 1, 3, 8, 12, 24, 16};
-    PositionCode pc;
-    int value = 0;
-    unsigned code = 0;
-    for (int length = 3; length <= 8; ++length, code <<= 1) {
-        for (int i = 0; i < kValuesOfLength[length]; ++i, ++value, ++code) {
-            pc.code[value] = static_cast<std::uint8_t>(code);
-            pc.length[value] = static_cast<std::uint8_t>(length);
-            const unsigned first = code << (8 - length);
-            for (unsigned rest = 0; rest < 1u << (8 - length); ++rest) {
-                pc.upper[first + rest] = static_cast<std::uint8_t>(value);
-                pc.upper_length[first + rest] = static_cast<std::uint8_t>(length);
-            }
-        }
-    }
-    return pc;
-}
-
-constexpr PositionCode kPositionCode = MakePositionCode();
-
-// Adaptive Huffman tree over kSymbols symbols. Nodes are kept in non-decreasing
-// order of frequency; a node's children sit at child and child + 1, the left
-// one (bit 0) at an even index.
-struct Huffman {
-    std::uint32_t freq[kNodes + 1];  // freq[kNodes] is a sentinel above every count
-    // parent[node]; parent[kNodes + symbol] is the symbol's leaf node.
-    std::uint16_t parent[kNodes + kSymbols];
-    // Left child; a value of kNodes + symbol marks a leaf.
-    std::uint16_t child[kNodes];
-
-    void Start() {
-        for (int i = 0; i < kSymbols; ++i) {
-            freq[i] = 1;
-            Adopt(i, kNodes + i);
-        }
-        for (int i = 0, j = kSymbols; j <= kRoot; i += 2, ++j) {
-            freq[j] = freq[i] + freq[i + 1];
-            Adopt(j, i);
-        }
-        freq[kNodes] = 0xFFFF;
-        parent[kRoot] = 0;
-    }
-
-    // Halves the leaf counts (rounding up) and builds the inner nodes again.
-    void Rebuild() {
-        int leaves = 0;
-        for (int i = 0; i < kNodes; ++i) {
-            if (child[i] >= kNodes) {
-                freq[leaves] = (freq[i] + 1) / 2;
-                child[leaves] = child[i];
-                ++leaves;
-            }
-        }
-        for (int i = 0, j = kSymbols; j < kNodes; i += 2, ++j) {
-            const std::uint32_t f = freq[i] + freq[i + 1];
-            int k = j - 1;
-            while (f < freq[k]) --k;
-            ++k;
-            std::memmove(&freq[k + 1], &freq[k], (j - k) * sizeof freq[0]);
-            std::memmove(&child[k + 1], &child[k], (j - k) * sizeof child[0]);
-            freq[k] = f;
-            child[k] = static_cast<std::uint16_t>(i);
-        }
-        for (int i = 0; i < kNodes; ++i) Adopt(i, child[i]);
-    }
-
-    void Update(int symbol) {
-        if (freq[kRoot] == kMaxFreq) Rebuild();
-        int c = parent[kNodes + symbol];
-        do {
-            const std::uint32_t f = ++freq[c];
-            if (f > freq[c + 1]) {
-                int l = c + 1;
-                while (f > freq[l + 1]) ++l;
-                Exchange(c, l, f);
-                c = l;
-            }
-            c = parent[c];
-        } while (c != 0);
-    }
-
-    // Node c, just counted up to f, changes places with node l.
-    void Exchange(int c, int l, std::uint32_t f) {
-        freq[c] = freq[l];
-        freq[l] = f;
-        const int i = child[c];
-        const int j = child[l];
-        Adopt(l, i);
-        Adopt(c, j);
-    }
-
-    void Adopt(int node, int first_child) {
-        child[node] = static_cast<std::uint16_t>(first_child);
-        parent[first_child] = static_cast<std::uint16_t>(node);
-        if (first_child < kNodes) parent[first_child + 1] = static_cast<std::uint16_t>(node);
-    }
-
-    // Bits from the root down, the first in the highest position. The sibling
-    // order bounds the depth far below 32 for counts under kMaxFreq.
-    std::uint32_t Code(int symbol, int& length) const {
-        std::uint32_t code = 0;
-        length = 0;
-        int k = parent[kNodes + symbol];
-        do {
-            code |= static_cast<std::uint32_t>(k & 1) << length;
-            ++length;
-            k = parent[k];
-        } while (k != kRoot);
-        return code;
-    }
-};
 
 // Binary search trees of the strings in the ring, one tree per first byte
 // (roots at kRingSize + 1 + byte), for the longest earlier match.
@@ -340,39 +216,39 @@ private:
     int count_ = 0;
 };
 
-void EncodeSymbol(Huffman& huffman, BitWriter& out, int symbol) {
+void EncodeSymbol(AdaptiveHuffman& huffman, BitWriter& out, int symbol) {
     int length;
     const std::uint32_t code = huffman.Code(symbol, length);
     out.Put(code, length);
     huffman.Update(symbol);
 }
 
-int DecodeSymbol(Huffman& huffman, BitReader& in) {
-    int node = huffman.child[kRoot];
-    while (node < kNodes) node = huffman.child[node + in.Bit()];
-    const int symbol = node - kNodes;
+int DecodeSymbol(AdaptiveHuffman& huffman, BitReader& in) {
+    int node = huffman.child[kHuffmanRoot];
+    while (node < kHuffmanNodes) node = huffman.child[node + in.Bit()];
+    const int symbol = node - kHuffmanNodes;
     huffman.Update(symbol);
     return symbol;
 }
 
 void EncodePosition(BitWriter& out, int position) {
     const int upper = position >> 6;
-    out.Put(kPositionCode.code[upper], kPositionCode.length[upper]);
+    out.Put(kLzhPositionCode.code[upper], kLzhPositionCode.length[upper]);
     out.Put(position & 0x3F, 6);
 }
 
 int DecodePosition(BitReader& in) {
     const unsigned first = in.Bits(8);
-    const int length = kPositionCode.upper_length[first];
+    const int length = kLzhPositionCode.upper_length[first];
     const unsigned rest = first << (length - 2) | in.Bits(length - 2);
-    return kPositionCode.upper[first] << 6 | (rest & 0x3F);
+    return kLzhPositionCode.upper[first] << 6 | (rest & 0x3F);
 }
 
 }  // namespace
 
 struct TLZH::Tables {
     MatchTree tree;
-    Huffman huffman;
+    AdaptiveHuffman huffman;
     std::uint8_t in[kChunk];
     std::uint8_t out[kChunk];
 };

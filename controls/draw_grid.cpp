@@ -2,6 +2,7 @@
 
 #include "controls/control_support.h"
 #include "controls/draw_utils.h"
+#include "platform/ini_file.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -57,12 +58,22 @@ void TExDrawGrid::SetRowCount(int value) {
 }
 
 void TExDrawGrid::SetFixedCols(int value) {
-    fixedCols_ = IntMax(0, IntMin(value, ColCount() - 1));
-    Changed();
+    value = IntMax(0, IntMin(value, ColCount() - 1));
+    if (value == fixedCols_) return;
+    fixedCols_ = value;
+    Initialize();
 }
 
 void TExDrawGrid::SetFixedRows(int value) {
-    fixedRows_ = IntMax(0, IntMin(value, RowCount() - 1));
+    value = IntMax(0, IntMin(value, RowCount() - 1));
+    if (value == fixedRows_) return;
+    fixedRows_ = value;
+    Initialize();
+}
+
+void TExDrawGrid::Initialize() {
+    leftCol_ = col_ = fixedCols_;
+    topRow_ = row_ = fixedRows_;
     Changed();
 }
 
@@ -78,24 +89,29 @@ void TExDrawGrid::SetDefaultRowHeight(int value) {
     Changed();
 }
 
-int TExDrawGrid::ColWidths(int col) const {
-    return col >= 0 && col < ColCount() ? colWidths_[static_cast<size_t>(col)] : defaultColWidth_;
+int TExDrawGrid::Extent(const std::vector<int>& extents, int index, int fallback) {
+    return index >= 0 && index < static_cast<int>(extents.size()) ? extents[static_cast<size_t>(index)] : fallback;
 }
 
-void TExDrawGrid::SetColWidths(int col, int width) {
-    if (col < 0 || col >= ColCount() || colWidths_[static_cast<size_t>(col)] == width) return;
-    colWidths_[static_cast<size_t>(col)] = width;
+void TExDrawGrid::SetExtent(std::vector<int>& extents, int index, int value) {
+    if (Extent(extents, index, value) == value) return;
+    extents[static_cast<size_t>(index)] = value;
     Changed();
 }
 
-int TExDrawGrid::RowHeights(int row) const {
-    return row >= 0 && row < RowCount() ? rowHeights_[static_cast<size_t>(row)] : defaultRowHeight_;
+int TExDrawGrid::ColWidths(int col) const { return Extent(colWidths_, col, defaultColWidth_); }
+void TExDrawGrid::SetColWidths(int col, int width) { SetExtent(colWidths_, col, width); }
+int TExDrawGrid::RowHeights(int row) const { return Extent(rowHeights_, row, defaultRowHeight_); }
+void TExDrawGrid::SetRowHeights(int row, int height) { SetExtent(rowHeights_, row, height); }
+
+void TExDrawGrid::SaveColumnWidths(TIniFile& ini, const std::string& section) const {
+    for (int col = 0; col < ColCount(); ++col) ini.WriteInteger(section, "Item" + std::to_string(col), ColWidths(col));
 }
 
-void TExDrawGrid::SetRowHeights(int row, int height) {
-    if (row < 0 || row >= RowCount() || rowHeights_[static_cast<size_t>(row)] == height) return;
-    rowHeights_[static_cast<size_t>(row)] = height;
-    Changed();
+void TExDrawGrid::LoadColumnWidths(const TIniFile& ini, const std::string& section) {
+    for (int col = 0; col < ColCount(); ++col) {
+        SetColWidths(col, ini.ReadInteger(section, "Item" + std::to_string(col), ColWidths(col)));
+    }
 }
 
 void TExDrawGrid::SetGridLineWidth(int value) {
@@ -331,7 +347,7 @@ void TExDrawGrid::paintEvent(QPaintEvent*) {
             focus = focus.IsEmpty() ? cell : focus.United(cell);
         }
         if (!(options_ & goHorzLine)) focus.bottom += gridLineWidth_;
-        painter.setPen(ToQColor(FromQColor(palette().color(QPalette::Text))));
+        painter.setPen(ToQColor(PaletteColor(*this, QPalette::WindowText)));
         painter.setBrush(ToQColor(color_));
         DrawFocusRect(painter, focus);
     }
@@ -350,7 +366,7 @@ void TExDrawGrid::DrawCell(QPainter& painter, int col, int row, TRect rect, TGri
                                (!(state & gdFocused) || (options_ & (goDrawFocusSelected | goRowSelect)));
         const QColor back = ToQColor(highlight ? clHighlight : fixed ? fixedColor_ : color_);
         painter.setBrush(back);
-        painter.setPen(highlight ? ToQColor(clHighlightText) : palette().color(QPalette::Text));
+        painter.setPen(ToQColor(highlight ? clHighlightText : PaletteColor(*this, QPalette::WindowText)));
         painter.fillRect(rect.ToQRect(), back);
     }
     CellDrawingEvent(col, row, rect, state);

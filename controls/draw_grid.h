@@ -9,9 +9,12 @@
 #include <QAbstractScrollArea>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace kordalt {
+
+class TIniFile;
 
 enum TGridOption : unsigned {
     goFixedVertLine = 1u << 0,
@@ -87,6 +90,11 @@ public:
     void InvalidateCell(int col, int row);
     void InvalidateRow(int row);
 
+    // Column widths in a settings-file section as "Item0".. ; loading keeps the
+    // current width of a column without a key.
+    void SaveColumnWidths(TIniFile& ini, const std::string& section) const;
+    void LoadColumnWidths(const TIniFile& ini, const std::string& section);
+
     // The text of a cell in `r` on the canvas being painted (inside OnDrawCell):
     // vertically centred, 2 pixels in for left alignment, no word wrap.
     void DrawCellStr(const TRect& r, const QString& s, TAlignment align);
@@ -134,7 +142,13 @@ private:
     // The column whose right border lies under x in the fixed rows, or -1.
     int SizingColumn(int x, int y) const;
     void UpdateScrollBars();
+    // The width or height at `index`; `fallback` outside the list.
+    static int Extent(const std::vector<int>& extents, int index, int fallback);
+    // Stores a changed value of an existing index.
+    void SetExtent(std::vector<int>& extents, int index, int value);
     void Changed();
+    // The first scrollable cell becomes the top-left and the current one.
+    void Initialize();
 
     std::vector<int> colWidths_, rowHeights_;
     QPainter* canvas_ = nullptr;

@@ -253,22 +253,19 @@ QStringList LocalFiles(const QMimeData* data) {
 
 }  // namespace
 
-void TFileDirEdit::dragEnterEvent(QDragEnterEvent* event) {
-    if (!acceptFiles_) {
-        QLineEdit::dragEnterEvent(event);
-        return;
-    }
+void TFileDirEdit::AnswerFileDrag(QDragMoveEvent* event) {
     if (!LocalFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
     else event->ignore();
 }
 
+void TFileDirEdit::dragEnterEvent(QDragEnterEvent* event) {
+    if (acceptFiles_) AnswerFileDrag(event);
+    else QLineEdit::dragEnterEvent(event);
+}
+
 void TFileDirEdit::dragMoveEvent(QDragMoveEvent* event) {
-    if (!acceptFiles_) {
-        QLineEdit::dragMoveEvent(event);
-        return;
-    }
-    if (!LocalFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
-    else event->ignore();
+    if (acceptFiles_) AnswerFileDrag(event);
+    else QLineEdit::dragMoveEvent(event);
 }
 
 void TFileDirEdit::dropEvent(QDropEvent* event) {

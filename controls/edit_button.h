@@ -128,6 +128,9 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // Accepts a drag that carries local files.
+    static void AnswerFileDrag(QDragMoveEvent* event);
+
     bool acceptFiles_ = false;
 };
 

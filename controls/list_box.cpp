@@ -2,6 +2,7 @@
 
 #include "controls/control_support.h"
 #include "controls/draw_utils.h"
+#include "platform/ini_file.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -372,7 +373,7 @@ void TExCustomListBox::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
     painter.fillRect(viewport()->rect(), ToQColor(color_));
     painter.setFont(font());
-    const QColor fontColour = palette().color(QPalette::Text);
+    const QColor fontColour = ToQColor(PaletteColor(*this, QPalette::WindowText));
     for (int i = topIndex_; i < Count(); ++i) {
         const TRect bounds = ItemBounds(i);
         if (bounds.left >= viewport()->width() || bounds.top >= viewport()->height()) {
@@ -670,6 +671,22 @@ void TExCheckListBox::ToggleItemState(int index) {
         case cbGrayed: SetItemState(index, cbChecked); break;
     }
     DoClickCheck();
+}
+
+void TExCheckListBox::SaveStates(TIniFile& ini, const std::string& section) const {
+    ini.EraseSection(section);
+    ini.WriteInteger(section, "Count", Count());
+    for (int i = 0; i < Count(); ++i) ini.WriteInteger(section, "Item" + std::to_string(i), GetItemState(i));
+}
+
+void TExCheckListBox::LoadStates(const TIniFile& ini, const std::string& section) {
+    const int count = IntMin(ini.ReadInteger(section, "Count", 0), Count());
+    for (int i = 0; i < count; ++i) {
+        const int state = ini.ReadInteger(section, "Item" + std::to_string(i), cbUnchecked);
+        if (state < cbUnchecked || state > cbGrayed) continue;
+        SetItemState(i, TCheckBoxState(state));
+        if (checkKind_ == ckRadioButtons && state == cbChecked) break;
+    }
 }
 
 TRect TExCheckListBox::TextRect(const TRect& item) const {

@@ -11,9 +11,12 @@
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace kordalt {
+
+class TIniFile;
 
 class EStringListError : public std::out_of_range {
 public:
@@ -224,6 +227,13 @@ public:
     // The user's toggle: unchecked -> grayed (when allowed) or checked -> unchecked;
     // grayed -> checked. Ignored for missing and disabled items.
     void ToggleItemState(int index);
+
+    // The states in a settings-file section: it is erased, then "Count" and
+    // "Item0".. (0 unchecked, 1 checked, 2 grayed) are written.
+    void SaveStates(TIniFile& ini, const std::string& section) const;
+    // Reads the first min(Count, items) states; a radio box stops after its first
+    // checked item.
+    void LoadStates(const TIniFile& ini, const std::string& section);
 
 signals:
     void OnClickCheck();

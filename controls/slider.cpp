@@ -2,6 +2,7 @@
 
 #include "controls/control_support.h"
 #include "controls/draw_utils.h"
+#include "game/arith.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -95,16 +96,10 @@ TExCustomSlider::~TExCustomSlider() {
     blockSignals(true);
 }
 
-TColor TExCustomSlider::Color() const {
-    if (parentColor_ && parentWidget() != nullptr) {
-        return FromQColor(parentWidget()->palette().color(parentWidget()->backgroundRole()));
-    }
-    return color_;
-}
+TColor TExCustomSlider::Color() const { return PaletteColor(*this, QPalette::Window); }
 
 void TExCustomSlider::SetColor(TColor value) {
-    parentColor_ = false;
-    color_ = value;
+    SetPaletteColor(*this, QPalette::Window, value);
     update();
 }
 
@@ -349,15 +344,15 @@ void TExCustomSlider::DrawTickMarks(QPainter& painter, int step, int tickHeight,
     if (step < 1) return;
     const int length = RulerLength();
     const long double range = static_cast<long double>(maxValue_) - minValue_;
-    int scale = 0, count = 0, interval = 0;
+    long long scale = 0, count = 0, interval = 0;
     do {
         ++scale;
-        count = RoundToInt(range / (static_cast<long double>(scale) * step)) + 1;
+        count = Round(range / (static_cast<long double>(scale) * step)) + 1;
         interval = count > 1 ? length / (count - 1) : length;
     } while (interval < kMinTickInterval && interval < length);
     const QColor pen = ToQColor(clWindowText);
     long long value = minValue_;
-    for (int i = 1; i <= count; ++i) {
+    for (long long i = 1; i <= count; ++i) {
         if (i == count) value = maxValue_;
         const int len = (value == minValue_ || value == maxValue_) ? endTickHeight : tickHeight;
         const int at = OffsetFromValue(static_cast<int>(value));
@@ -366,7 +361,7 @@ void TExCustomSlider::DrawTickMarks(QPainter& painter, int step, int tickHeight,
         } else {
             painter.fillRect(tickOrigin_.x(), at + images_[siVThumb].height() / 2, len, 1, pen);
         }
-        value += static_cast<long long>(scale) * step;
+        value += scale * step;
     }
 }
 

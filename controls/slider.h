@@ -60,6 +60,7 @@ public:
     const QImage& Image(TSliderImageIndex index) const { return images_[index]; }
     // A null image restores the built-in one.
     void SetImage(TSliderImageIndex index, const QImage& image);
+    // The parent's colour until one is set.
     TColor Color() const;
     void SetColor(TColor value);
 
@@ -130,8 +131,6 @@ private:
     TSliderOrientation orientation_ = soHorizontal;
     TSliderOptions options_ = soShowFocus | soShowPoints | soSmooth;
     TBevelCut bevelStyle_ = bvNone;
-    TColor color_ = clWindow;
-    bool parentColor_ = true;
     int edgeSize_ = 2;
     int numThumbStates_ = 2;
     int minValue_ = 0, maxValue_ = 100, increment_ = 10, value_ = 0;

@@ -91,16 +91,16 @@ void TExSwitch::SetShowFocus(bool value) {
 }
 
 void TExSwitch::SetColor(TColor value) {
-    color_ = value;
+    SetPaletteColor(*this, QPalette::Window, value);
     update();
 }
 
-TColor TExSwitch::FontColor() const { return FromQColor(palette().color(QPalette::WindowText)); }
+TColor TExSwitch::Color() const { return PaletteColor(*this, QPalette::Window); }
+
+TColor TExSwitch::FontColor() const { return PaletteColor(*this, QPalette::WindowText); }
 
 void TExSwitch::SetFontColor(TColor value) {
-    QPalette p = palette();
-    p.setColor(QPalette::WindowText, ToQColor(value));
-    setPalette(p);
+    SetPaletteColor(*this, QPalette::WindowText, value);
     update();
 }
 
@@ -146,7 +146,7 @@ void TExSwitch::paintEvent(QPaintEvent*) {
     painter.setFont(font());
     const QRect client = contentsRect();
     TRect r = TRect::FromQRect(client);
-    painter.fillRect(client, ToQColor(color_));
+    painter.fillRect(client, ToQColor(Color()));
     const QImage& picture = Picture();
     const QPoint at = PicturePos();
     DrawBitmapWithKeyColour(painter, at.x(), at.y(), picture, clDefault);
@@ -165,7 +165,7 @@ void TExSwitch::paintEvent(QPaintEvent*) {
     const int textHeight = QFontMetrics(font()).height();
     r.top = (r.top + r.bottom - textHeight) / 2;
     r.bottom = r.top + textHeight;
-    painter.setPen(palette().color(QPalette::WindowText));
+    painter.setPen(ToQColor(FontColor()));
     DrawPlatformText(painter, caption_, r, dt::ExpandTabs | dt::Center | dt::VCenter | dt::SingleLine);
 }
 

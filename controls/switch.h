@@ -40,7 +40,8 @@ public:
     void SetToggleKey(const QKeySequence& key) { toggleKey_ = key; }
     bool ShowFocus() const { return showFocus_; }
     void SetShowFocus(bool value);
-    TColor Color() const { return color_; }
+    // The parent's colour until one is set.
+    TColor Color() const;
     void SetColor(TColor value);
     TColor FontColor() const;
     void SetFontColor(TColor value);
@@ -79,7 +80,6 @@ private:
     QString caption_;
     std::unique_ptr<CaptionAccelerator> accelerator_;
     QKeySequence toggleKey_{Qt::Key_Space};
-    TColor color_ = clBtnFace;
     TTextPos textPosition_ = tpNone;
     TBorderStyle borderStyle_ = bsNone;
     bool stateOn_ = false;

@@ -11,6 +11,8 @@
 namespace kordalt::fuzz {
 
 inline constexpr std::uint32_t kMaxOutput = 1 << 20;
+// Decoded data up to this size is compressed again and checked.
+inline constexpr std::size_t kRoundTripLimit = 1 << 16;
 
 inline std::string Run(bool compress, TCompressMode mode, const std::string& input) {
     std::istringstream in(input);
@@ -24,14 +26,15 @@ inline std::string Run(bool compress, TCompressMode mode, const std::string& inp
     return out.str();
 }
 
-// `data` after the identifier is decoded; what decodes must round-trip. The
-// input taken as plain data (up to `round_trip_limit` bytes) must round-trip too.
+// `data` after the identifier is decoded; what decodes (up to kRoundTripLimit
+// bytes) must round-trip. The input taken as plain data (up to
+// `round_trip_limit` bytes) must round-trip too.
 inline void FuzzStream(const char* id, TCompressMode mode, const std::uint8_t* data, std::size_t size,
                        std::size_t round_trip_limit) {
     const std::string body(reinterpret_cast<const char*>(data), size);
     try {
         const std::string plain = Run(false, mode, id + body);
-        if (Run(false, mode, Run(true, mode, plain)) != plain) std::abort();
+        if (plain.size() <= kRoundTripLimit && Run(false, mode, Run(true, mode, plain)) != plain) std::abort();
     } catch (const ELzrw1Exception&) {
     }
     const std::string sample = body.substr(0, round_trip_limit);

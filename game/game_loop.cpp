@@ -38,7 +38,9 @@ constexpr TColor kVictoryChatColor = 0x8000;
 constexpr char kVictoryDefault[] =
     "Игра окончена.\rГосударство %s одержало сокрушительную победу над противниками!";
 
-bool SinglePlayerOption() { return LanguageFile && LanguageFile->ReadBool("Preferences", "SinglePlayer", false); }
+bool SinglePlayerOption() {
+    return LanguageFile && LanguageFile->ReadBool("Preferences", "SinglePlayer", false);
+}
 
 // Every front's soldiers of troop types 2 and up join type 1.
 void MergeTroopTypes(TGosRec& g) {
@@ -124,15 +126,6 @@ void EndGame() {
     windows.ReturnToMainMenu();
 }
 
-// The owner of the whole map, 0 when the map is split.
-uint8_t SoleOwner() {
-    const uint8_t first = Map->GetSquare(SquareId(0, 0));
-    for (int x = 0; x < Game.MapSize; ++x)
-        for (int y = 0; y < Game.MapSize; ++y)
-            if (Map->GetSquare(SquareId(x, y)) != first) return 0;
-    return first;
-}
-
 bool AnyHumanAlive() {
     for (int i = 1; i <= Game.GosCount; ++i)
         if (Game.mGos[i].Player > 0 && Game.mGos[i].Alive == 1) return true;
@@ -146,11 +139,20 @@ void AnnounceWinner(uint8_t winner) {
     Game.HumanWon = 1;
     GameWindows().ShowVictory(winner);
     if (GameMode != kLocalGame)
-        CaptureUi().SendAllMessage(FormatText(RulesText(kVictoryChatText, kVictoryDefault), {g.PlayerName.Str()}),
-                                   kVictoryChatColor);
+        CaptureUi().SendAllMessage(
+            FormatText(RulesText(kVictoryChatText, kVictoryDefault), {g.PlayerName.Str()}),
+            kVictoryChatColor);
 }
 
 }  // namespace
+
+uint8_t SoleOwner() {
+    const uint8_t first = Map->GetSquare(SquareId(0, 0));
+    for (int x = 0; x < Game.MapSize; ++x)
+        for (int y = 0; y < Game.MapSize; ++y)
+            if (Map->GetSquare(SquareId(x, y)) != first) return 0;
+    return first;
+}
 
 void GameLoop() {
     Game.HumanWon = 0;
@@ -175,11 +177,13 @@ bool GameOver() {
     bool over = owner != 0;
     if (over && owner <= Game.GosCount) AnnounceWinner(owner);
     if (!AnyHumanAlive()) {
-        ShowMessage(RulesText(kHumansLostText, "Все люди погибли\rИгра окончена\rМашина снова одержала победу над человеком!"));
+        ShowMessage(RulesText(
+            kHumansLostText, "Все люди погибли\rИгра окончена\rМашина снова одержала победу над человеком!"));
         over = true;
     }
     if (Game.Year >= YearCount && !over) {
-        ShowMessage(RulesText(kDrawText, "Игра затянулась.\rНичейный результат.\rСпасибо за тормозную игру!"));
+        ShowMessage(
+            RulesText(kDrawText, "Игра затянулась.\rНичейный результат.\rСпасибо за тормозную игру!"));
         over = true;
     }
     if (over) {

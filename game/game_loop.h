@@ -14,6 +14,9 @@ extern int32_t TurnMinutes;
 // Plays years until GameOver; the first year skips the humans before ResumeHuman.
 void GameLoop();
 
+// The owner of every square of the map, 0 when the map is split.
+uint8_t SoleOwner();
+
 // True when the game has ended: one state owns the whole map, no human state
 // lives, or Year has reached 120 (a draw). Shows the end messages.
 bool GameOver();

@@ -80,7 +80,8 @@ void InitState(int i) {
     g.SavingForKordalt = 0;
     g.FieldsSown = 0;
     g.CapturedThisTurn = 0;
-    const int64_t people = Round(static_cast<long double>(Game.MapSize) * Game.MapSize / Game.GosCount / 1.1L);
+    const int64_t people =
+        Round(static_cast<long double>(Game.MapSize) * Game.MapSize / Game.GosCount / 1.1L);
     g.Grain = SaturateI32(2 * people);
     g.Peasants = SaturateI32(people);
     g.Reserve = 0;

@@ -82,10 +82,12 @@ int64_t ChecksumOf(const GameState& s, uint64_t ownerSum) {
     }
     for (int i = 1; i <= KordaltSlotCount; ++i) {
         const TKordaltRec& k = s.mKordalt[i];
-        sum += uint64_t{k.Id} + k.Front + k.Owner + k.Age + k.Lifespan + k.Speed + k.Mastery + k.Condition + k.Mark;
+        sum += uint64_t{k.Id} + k.Front + k.Owner + k.Age + k.Lifespan + k.Speed + k.Mastery + k.Condition +
+               k.Mark;
     }
     sum -= ownerSum;
-    sum -= static_cast<uint32_t>(uint32_t{s.Year} * s.MapSize * (uint32_t{s.GosCount} + s.AliveGosCount + s.SaveCounter));
+    sum -= static_cast<uint32_t>(uint32_t{s.Year} * s.MapSize *
+                                 (uint32_t{s.GosCount} + s.AliveGosCount + s.SaveCounter));
     sum += 14;
     return static_cast<int64_t>(sum);
 }
@@ -304,8 +306,10 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
     int err = 0;
     for (size_t done = 0; done < bytes.size() && err == 0;) {
         const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n > 0) done += static_cast<size_t>(n);
-        else if (n < 0 && errno != EINTR) err = errno;
+        if (n > 0)
+            done += static_cast<size_t>(n);
+        else if (n < 0 && errno != EINTR)
+            err = errno;
     }
     if (err == 0 && fsync(fd) != 0) err = errno;
     if (close(fd) != 0 && err == 0) err = errno;
@@ -319,7 +323,7 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
 // Sort key of a cp1251 character: case folded, Ё after Е as in the Russian alphabet.
 int SortKey(unsigned char c) {
     if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDF)) c += 32;  // Latin and А..Я
-    if (c == 0xA8 || c == 0xB8) return 2 * 0xE5 + 1;                   // Ё, ё
+    if (c == 0xA8 || c == 0xB8) return 2 * 0xE5 + 1;                  // Ё, ё
     return 2 * c;
 }
 

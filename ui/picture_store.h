@@ -81,7 +81,8 @@ public:
     // Draws fragment Index at (X, Y) without the pixels of its lower-left
     // pixel's colour.
     void DrawFragmentTransparent(int X, int Y, QPainter& Canvas, int Index) const;
-    // Bitmap becomes the fragment's size and takes its pixels.
+    // Bitmap becomes the fragment's size and takes its pixels. A button's glyph:
+    //   QImage glyph; PictureList->LoadGlyph(glyph, 7); button->SetGlyph(glyph);
     void LoadGlyph(QImage& Bitmap, int Index) const;
 
     std::string FileName;

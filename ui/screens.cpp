@@ -64,7 +64,6 @@ QString FontFamilyFor(const QString& fontName) {
     if (key == QLatin1String("ms sans serif")) return QStringLiteral("DejaVu Sans");
     if (key == QLatin1String("arial")) return QStringLiteral("Liberation Sans");
     if (key == QLatin1String("times new roman")) return QStringLiteral("Liberation Serif");
-    if (key == QLatin1String("courier new")) return QStringLiteral("Liberation Mono");
     return fontName;
 }
 

@@ -106,7 +106,10 @@ void ActivateWindow(QWidget* window) {
 QWidget* TopWindow() {
     for (auto it = modalStack.rbegin(); it != modalStack.rend(); ++it)
         if (*it) return *it;
-    return QApplication::activeWindow();
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->objectName() == QLatin1String("MainForm") && window->isVisible()) return window;
+    return nullptr;
 }
 
 int ExecModal(QDialog& dialog) {

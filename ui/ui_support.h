@@ -67,7 +67,8 @@ void SetActivationHandler(QWidget* window, std::function<void()> handler);
 void ActivateWindow(QWidget* window);
 
 // The window a new dialog or box opens over: the innermost dialog that ExecModal
-// runs, else the application's active window (may be nullptr).
+// runs, else the application's active window, else the main menu when it is
+// shown (may be nullptr).
 QWidget* TopWindow();
 
 // Runs `dialog` modally and returns its result; afterwards the activation

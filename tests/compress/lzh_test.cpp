@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "compress/lzh_position_code.h"
 #include "compress/lzrw1_exception.h"
 #include "stream_helpers.h"
 
@@ -56,6 +57,29 @@ TEST(Lzh, CodesFromTheStartingTree) {
     EXPECT_EQ(Encode({'a'}), (Bytes{0xF6, 0x80}));
     // An empty input codes the start byte of the zero-filled ring.
     EXPECT_EQ(Encode({}), (Bytes{0xC6, 0x00}));
+}
+
+// One value of length 3, then 3, 8, 12, 24 and 16 values of lengths 4..8,
+// codes assigned in increasing order of value.
+TEST(Lzh, PositionCodeIsTheCanonicalCodeOfTheGivenLengths) {
+    const struct {
+        int value;
+        unsigned code;
+        int length;
+    } cases[] = {
+        {0, 0b000, 3},         {1, 0b0010, 4},       {3, 0b0100, 4},        {4, 0b01010, 5},
+        {11, 0b10001, 5},      {12, 0b100100, 6},    {23, 0b101111, 6},     {24, 0b1100000, 7},
+        {47, 0b1110111, 7},    {48, 0b11110000, 8},  {63, 0b11111111, 8},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EQ(kLzhPositionCode.code[c.value], c.code);
+        EXPECT_EQ(kLzhPositionCode.length[c.value], c.length);
+        // Any 8 bits that start with the code decode to the value.
+        const unsigned first = c.code << (8 - c.length);
+        EXPECT_EQ(kLzhPositionCode.upper[first], c.value);
+        EXPECT_EQ(kLzhPositionCode.upper_length[first | ((1u << (8 - c.length)) - 1)], c.length);
+    }
 }
 
 TEST(Lzh, SpacesMatchTheSpaceFilledRingFromTheFirstByte) {

@@ -3,6 +3,8 @@
 #include "input_test_support.h"
 #include "controls/draw_utils.h"
 #include "controls/widget_test_support.h"
+#include "platform/ini_file.h"
+#include "support/test_files.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -276,6 +278,41 @@ TEST(CheckListBox, AutoScrollExtentIsTheWidestItem) {
     EXPECT_EQ(box.WidestItem(), metrics.horizontalAdvance(QStringLiteral("shortx")) + 18);
     box.ClearItems();
     EXPECT_EQ(box.WidestItem(), 0);
+}
+
+TEST(CheckListBox, StatesInASettingsFile) {
+    test::ScratchDir dir;
+    TIniFile ini(dir.Path("states.INI"));
+    ini.WriteInteger("TConnectExCheckListBox1", "Stale", 1);
+    {
+        CheckListFixture f({"a", "b", "c"});
+        f.box->SetAllowGrayed(true);
+        f.box->SetItemState(1, cbChecked);
+        f.box->SetItemState(2, cbGrayed);
+        f.box->SaveStates(ini, "TConnectExCheckListBox1");
+    }
+    EXPECT_EQ(ini.ReadSection("TConnectExCheckListBox1"),
+              (std::vector<std::string>{"Count", "Item0", "Item1", "Item2"}));
+    struct Case {
+        TCheckKind kind;
+        int items;
+        std::vector<TCheckBoxState> states;
+    } cases[] = {
+        {ckCheckBoxes, 4, {cbUnchecked, cbChecked, cbGrayed, cbUnchecked}},
+        {ckCheckBoxes, 2, {cbUnchecked, cbChecked}},
+        {ckRadioButtons, 3, {cbUnchecked, cbChecked, cbUnchecked}},  // stops after the checked one
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "kind " << c.kind << " items " << c.items);
+        CheckListFixture f({"a", "b", "c", "d"});
+        while (f.box->Items().Count() > c.items) f.box->Items().Delete(f.box->Items().Count() - 1);
+        f.box->SetCheckKind(c.kind);
+        f.box->SetAllowGrayed(true);
+        f.box->SetItemChecked(c.items - 1, true);
+        if (c.kind != ckRadioButtons) f.box->SetItemChecked(c.items - 1, false);
+        f.box->LoadStates(ini, "TConnectExCheckListBox1");
+        for (int i = 0; i < c.items; ++i) EXPECT_EQ(f.box->GetItemState(i), c.states[static_cast<size_t>(i)]) << i;
+    }
 }
 
 }  // namespace

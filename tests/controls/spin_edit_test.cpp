@@ -173,6 +173,10 @@ TEST(SpinEdit, TypingFollowsTheValueTypeAndEditorFlag) {
     }
 }
 
+TEST(SpinEdit, EnterAndEscapeReachTheForm) {
+    test::ExpectDialogKeysReachTheForm<TExSpinEdit>([](TExSpinEdit& edit) { edit.SetEditorEnabled(false); });
+}
+
 TEST(SpinEdit, PasteAndCutNeedTheEditor) {
     test::TestWindow window;
     auto* edit = new TExSpinEdit(&window.window);

@@ -73,7 +73,7 @@ public:
 
     std::vector<std::string> log;
     std::vector<int> aliveBeforeChoice;  // living states when each choice began
-    std::vector<std::string> turns;  // "Year:CurrentHuman:CurrentGos" of every main-screen turn
+    std::vector<std::string> turns;      // "Year:CurrentHuman:CurrentGos" of every main-screen turn
     int yearsShown = 0;
 
 private:

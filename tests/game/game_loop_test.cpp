@@ -1,14 +1,17 @@
 // The year loop: hot-seat order, resume after a load, pass, next, quit and the
 // end of the game.
+#include "game/game_loop.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
+#include "battle_fixture.h"
 #include "fake_game_windows.h"
 #include "game/fronts.h"
-#include "game/game_loop.h"
 #include "game/new_game.h"
 #include "game/random.h"
+#include "game/saved_game.h"
 #include "game/squares.h"
 #include "rules_fixture.h"
 
@@ -74,7 +77,11 @@ TEST_F(GameLoopTest, HumanPlaysBothOfHisStatesBeforeTheNextHuman) {
 
 TEST_F(GameLoopTest, ResumeSkipsTheHumansBeforeTheSavedOneInTheFirstYearOnly) {
     Seat({1, 2, 1, 0});
-    Game.ResumeHuman = 2;
+    Game.CurrentHuman = 2;  // saved during human 2's turn
+    const std::string image = SavedGameImage();
+    Game.CurrentHuman = 0;
+    ASSERT_TRUE(LoadGameImage(image));
+    ASSERT_EQ(Game.ResumeHuman, 2);
     PassThenQuit(4);
     GameLoop();
     EXPECT_EQ(windows.turns, (std::vector<std::string>{"1:2:2", "2:1:1", "2:1:3", "2:2:2", "3:1:1"}));
@@ -94,7 +101,8 @@ TEST_F(GameLoopTest, QuitSkipsTheComputerBattlesAndEconomy) {
     EXPECT_EQ(Messages.Count(), 0);
     EXPECT_EQ(Game.BattleChronicle, "");
     // One human: the game goes into the hall of fame, after Quit as well.
-    EXPECT_EQ(windows.log, (std::vector<std::string>{"BeginYearLoop", "HideSetup", "EnterHallOfFame", "ReturnToMainMenu"}));
+    EXPECT_EQ(windows.log, (std::vector<std::string>{"BeginYearLoop", "HideSetup", "EnterHallOfFame",
+                                                     "ReturnToMainMenu"}));
 }
 
 TEST_F(GameLoopTest, TurnMergesTroopTypesAndNextDeploysTheReserve) {
@@ -132,7 +140,8 @@ TEST_F(GameLoopTest, GameWithoutHumansRunsOneYear) {
     EXPECT_EQ(Game.Year, 2);
     EXPECT_EQ(windows.yearsShown, 1);
     EXPECT_TRUE(windows.turns.empty());
-    EXPECT_EQ(windows.log, (std::vector<std::string>{"BeginYearLoop", "ShowCharts", "HideSetup", "ReturnToMainMenu"}));
+    EXPECT_EQ(windows.log,
+              (std::vector<std::string>{"BeginYearLoop", "ShowCharts", "HideSetup", "ReturnToMainMenu"}));
 }
 
 TEST_F(GameLoopTest, LastYearIsADrawUnlessOneStateOwnsTheMap) {
@@ -154,11 +163,73 @@ TEST_F(GameLoopTest, LastYearIsADrawUnlessOneStateOwnsTheMap) {
         EXPECT_EQ(Game.Year, 120);
         EXPECT_EQ(windows.turns, std::vector<std::string>{"119:1:1"});
         EXPECT_EQ(Shown(kDraw), !wholeMap);
-        EXPECT_EQ(Shown("Игра окончена.\rГосударство Ошибка1 одержало сокрушительную победу над противниками!"),
-                  wholeMap);
+        EXPECT_EQ(
+            Shown("Игра окончена.\rГосударство Ошибка1 одержало сокрушительную победу над противниками!"),
+            wholeMap);
         EXPECT_EQ(Game.HumanWon, wholeMap ? 1 : 0);
         EXPECT_EQ(std::count(windows.log.begin(), windows.log.end(), "ShowVictory 1"), wholeMap ? 1 : 0);
         EXPECT_EQ(std::count(windows.log.begin(), windows.log.end(), "ShowCharts"), 1);
+    }
+}
+
+TEST_F(GameLoopTest, GameOverAnnouncesEveryEndThatApplies) {
+    const std::string win2 =
+        "Игра окончена.\rГосударство Ошибка2 одержало сокрушительную победу над противниками!";
+    const std::string chatWin2 =
+        "Игра окончена.\rГосударство P2 одержало сокрушительную победу над противниками!";
+    struct Case {
+        const char* what;
+        int owner;  // of the whole map, 0: split
+        int year;
+        bool winnerHuman;  // state 2 is human 2's; state 1 is human 1's
+        bool humanAlive;   // state 1 lives
+        bool network;
+        bool over;
+        std::vector<std::string> messages;  // before the closing notice
+        std::vector<std::string> chat;
+    };
+    const Case cases[] = {
+        {"game goes on", 0, 60, false, true, false, false, {}, {}},
+        {"year 119 goes on", 0, 119, false, true, false, false, {}, {}},
+        {"draw", 0, 120, false, true, false, true, {kDraw}, {}},
+        {"last human fell", 0, 60, false, false, false, true, {kHumansLost}, {}},
+        {"computer took the map after the last human fell",
+         2,
+         60,
+         false,
+         false,
+         false,
+         true,
+         {win2, kHumansLost},
+         {}},
+        {"human won in year 120", 2, 120, true, false, false, true, {win2}, {}},
+        {"human won a network game", 2, 60, true, false, true, true, {win2}, {chatWin2}},
+    };
+    FakeCaptureUi capture;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ui.messages.clear();
+        capture.Clear();
+        windows.log.clear();
+        Game.HumanWon = 0;
+        GameMode = c.network ? 1 : kLocalGame;
+        Seat({1, c.winnerHuman ? 2 : 0, 0, 0});
+        Game.mGos[1].Alive = c.humanAlive;
+        if (c.owner)
+            for (int x = 0; x < Game.MapSize; ++x)
+                for (int y = 0; y < Game.MapSize; ++y)
+                    Map->SetSquare(SquareId(x, y), static_cast<uint8_t>(c.owner));
+        Game.Year = static_cast<uint8_t>(c.year);
+        EXPECT_EQ(GameOver(), c.over);
+        std::vector<std::string> expected = c.messages;
+        if (c.over) expected.push_back("");  // the closing notice has no text of its own
+        EXPECT_EQ(ui.messages, expected);
+        EXPECT_EQ(capture.chat, c.chat);
+        if (!c.chat.empty()) EXPECT_EQ(capture.colors, std::vector<TColor>{0x8000});
+        const bool humanWon = c.winnerHuman;
+        EXPECT_EQ(Game.HumanWon, humanWon ? 1 : 0);
+        EXPECT_EQ(std::count(windows.log.begin(), windows.log.end(), "ShowVictory 2"), humanWon ? 1 : 0);
+        EXPECT_EQ(std::count(windows.log.begin(), windows.log.end(), "ShowCharts"), c.over ? 1 : 0);
     }
 }
 

@@ -1,8 +1,9 @@
 // A new game: starting values, the choice order and the handing-out of states.
+#include "game/new_game.h"
+
 #include <gtest/gtest.h>
 
 #include "fake_game_windows.h"
-#include "game/new_game.h"
 #include "game/random.h"
 #include "game/squares.h"
 #include "platform/fatal.h"
@@ -27,7 +28,8 @@ struct StartCase {
 };
 
 TEST_F(NewGameTest, StartingValuesFollowTheMapSideAndTheStateCount) {
-    for (const StartCase& c : {StartCase{50, 20, 114, 228, 25, 5.0f}, StartCase{100, 2, 4545, 9090, 433, 86.6f}}) {
+    for (const StartCase& c :
+         {StartCase{50, 20, 114, 228, 25, 5.0f}, StartCase{100, 2, 4545, 9090, 433, 86.6f}}) {
         SCOPED_TRACE(c.mapSize);
         windows.mapSize = c.mapSize;
         windows.states = c.states;

@@ -1,5 +1,7 @@
 // Saved games: layout, checksum, kind checks, damaged files, atomic saves and
 // autosave names.
+#include "game/saved_game.h"
+
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
@@ -15,14 +17,14 @@
 #include "game/new_game.h"
 #include "game/owner_grid.h"
 #include "game/random.h"
-#include "game/saved_game.h"
 #include "game/squares.h"
 #include "rules_fixture.h"
 
 namespace kordalt {
 namespace {
 
-constexpr char kOldVersion[] = "Эта сохраненная игра старой версии.\n\rС новой версией она работать не будет.";
+constexpr char kOldVersion[] =
+    "Эта сохраненная игра старой версии.\n\rС новой версией она работать не будет.";
 constexpr char kNetworkFile[] = "Это сетевая игра. Попробуйте загрузить другую игру";
 constexpr char kLocalFile[] = "Это одиночная игра. Попробуйте загрузить другую игру";
 constexpr char kInternetFile[] = "Это Internet игра. Попробуйте загрузить другую игру";
@@ -60,8 +62,9 @@ std::string Bytes(const T& v) {
 // Everything a load replaces, as bytes.
 std::string Tables() {
     std::string s = Bytes(Game.mGos) + Bytes(Game.mKordalt) + Bytes(Game.YearStats) + Bytes(Game.GameGuid);
-    for (int v : std::initializer_list<int>{Game.GameOnInternet, Game.AliveGosCount, Game.GosCount, Game.HumanCount, Game.ResumeHuman,
-                  Game.MapSize, Game.Year, int{Game.SaveCounter}, Game.DifficultyLevel})
+    for (int v : std::initializer_list<int>{Game.GameOnInternet, Game.AliveGosCount, Game.GosCount,
+                                            Game.HumanCount, Game.ResumeHuman, Game.MapSize, Game.Year,
+                                            int{Game.SaveCounter}, Game.DifficultyLevel})
         s += std::to_string(v) + ",";
     s += Bytes(Game.ResearchCostStep) + Game.BattleChronicle + "|";
     for (int i = 0; i < Messages.Count(); ++i) s += Bytes(*Messages[i]);
@@ -70,7 +73,8 @@ std::string Tables() {
         MapToGrid(*Map, Game.MapSize, grid);
         s += Bytes(grid);
         for (int x = 0; x < Game.MapSize; ++x)
-            for (int y = 0; y < Game.MapSize; ++y) s += static_cast<char>(Map->GetSnapshotOwner(SquareId(x, y)));
+            for (int y = 0; y < Game.MapSize; ++y)
+                s += static_cast<char>(Map->GetSnapshotOwner(SquareId(x, y)));
     }
     return s;
 }
@@ -166,9 +170,9 @@ TEST_F(SavedGameTest, ChronicleKeepsItsFirst495Characters) {
 }
 
 TEST_F(SavedGameTest, HeaderIsTwoHundredReadableBytes) {
-    const std::string text = Cp(
-        "Файл содежит сохраненную игру \"Kordalt\", версии 4.5d\n\rГод 7\n\rУровень сложности 1\n\r"
-        "Стран 4 людей 2\n\rОдиночная игра\n\r");
+    const std::string text =
+        Cp("Файл содежит сохраненную игру \"Kordalt\", версии 4.5d\n\rГод 7\n\rУровень сложности 1\n\r"
+           "Стран 4 людей 2\n\rОдиночная игра\n\r");
     EXPECT_EQ(SaveHeader(), text + std::string(200 - text.size(), '\r'));
     GameMode = 1;
     EXPECT_EQ(SavedGameImage().substr(0, 200).find(Cp("Сетевая игра\n\r\r")), text.size() - 16);
@@ -178,7 +182,8 @@ TEST_F(SavedGameTest, BodyFollowsTheLayout) {
     Game.BattleChronicle = "abc";
     const std::string body = Decompressed(SavedGameImage());
     ASSERT_EQ(body.size(), kCountOffset + 4 + 2 * 264);
-    EXPECT_EQ(body.substr(0, 4), std::string("\x03" "abc"));
+    EXPECT_EQ(body.substr(0, 4), std::string("\x03"
+                                             "abc"));
     EXPECT_EQ(body.substr(502, 16), Bytes(Game.GameGuid));
     EXPECT_EQ(static_cast<uint8_t>(body[520]), 4);
     EXPECT_EQ(body.substr(kGosOffset, 17600), Bytes(Game.mGos));
@@ -245,9 +250,11 @@ TEST_F(SavedGameTest, KindOfFileMustFitTheKindOfGame) {
         const char* text;  // nullptr: loads
     };
     const Case cases[] = {
-        {Local, Local, nullptr},          {Local, Network, kLocalFile},       {Local, Internet, kLocalFile},
-        {Network, Local, kNetworkFile},   {Network, Network, nullptr},        {Network, Internet, kNetworkFile},
-        {Internet, Local, kNetworkFile},  {Internet, Network, kInternetFile}, {Internet, Internet, nullptr},
+        {Local, Local, nullptr},         {Local, Network, kLocalFile},
+        {Local, Internet, kLocalFile},   {Network, Local, kNetworkFile},
+        {Network, Network, nullptr},     {Network, Internet, kNetworkFile},
+        {Internet, Local, kNetworkFile}, {Internet, Network, kInternetFile},
+        {Internet, Internet, nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.file) + " in " + std::to_string(c.game));
@@ -282,7 +289,8 @@ TEST_F(SavedGameTest, DamagedFilesAreRefusedAndTheTablesKept) {
         std::string file;
         std::string text;
     };
-    std::string sizeByte = image, blockByte = image, dataByte = image, nan = body, longName = body, outside = body, fewStates = body;
+    std::string sizeByte = image, blockByte = image, dataByte = image, nan = body, longName = body,
+                outside = body, fewStates = body;
     sizeByte[205] ^= 0x5A;  // the stream's uncompressed size
     blockByte[240] ^= 0x5A;
     dataByte[455] ^= 0x5A;
@@ -293,7 +301,8 @@ TEST_F(SavedGameTest, DamagedFilesAreRefusedAndTheTablesKept) {
     fewStates[gosCount] = 1;
     const Case cases[] = {
         {"one soldier more in the total", withInt32(totalSoldiers, Game.mGos[2].Soldiers + 1), kOldVersion},
-        {"one soldier more on a front", withInt32(soldiers, Game.mGos[2].Fronts[1].Soldiers[1] + 1), kOldVersion},
+        {"one soldier more on a front", withInt32(soldiers, Game.mGos[2].Fronts[1].Soldiers[1] + 1),
+         kOldVersion},
         {"one byte of the compressed body: size", sizeByte, ""},
         {"one byte of the compressed body: first block", blockByte, kOldVersion},
         {"one byte of the compressed body: state records", dataByte, kOldVersion},
@@ -365,7 +374,9 @@ TEST_F(SavedGameTest, InterruptedSaveLeavesTheOldFile) {
         EXPECT_THROW(SaveGame(path), SaveError);
     }
     EXPECT_EQ(test::ReadFile(path), old);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Dir()), std::filesystem::directory_iterator()), 1);
+    EXPECT_EQ(
+        std::distance(std::filesystem::directory_iterator(dir.Dir()), std::filesystem::directory_iterator()),
+        1);
     EXPECT_EQ(SaveGuard, 0);
     EXPECT_THROW(SaveGame(dir.Path("missing/game.kordalt")), SaveError);
     SaveGame(path);  // the next save works

@@ -118,7 +118,7 @@ TEST(ModalTest, ExecModalReturnsTheResultAndActivatesTheWindowBeneath) {
     QTimer::singleShot(3000, &guard, [&] { outer.done(0); });
     EXPECT_EQ(ExecModal(outer), 3);
     EXPECT_EQ(log, std::vector<std::string>{"outer"});
-    EXPECT_EQ(TopWindow(), QApplication::activeWindow());
+    EXPECT_NE(TopWindow(), &outer);
 }
 
 TEST(ModalTest, BoxesOverAModalDialogActivateIt) {
@@ -140,6 +140,18 @@ TEST(ModalTest, BoxesOverAModalDialogActivateIt) {
     SetActivationHandler(&dialog, {});
     ActivateWindow(&dialog);
     EXPECT_EQ(activations, 2);
+}
+
+TEST(ModalTest, OutsideAnyDialogTheMainMenuIsBeneath) {
+    QWidget mainForm;
+    mainForm.setObjectName(QStringLiteral("MainForm"));
+    mainForm.show();
+    int activations = 0;
+    SetActivationHandler(&mainForm, [&] { ++activations; });
+    BoxRecorder recorder;
+    recorder.answers = {TMsgButton::Ok};
+    ShowMessageBox(TMsgType::Warning, QStringLiteral("!"));
+    EXPECT_EQ(activations, 1);
 }
 
 TEST(GameUiTest, MessagesBecomePlainBoxesAndProgressGoesToTheHandlers) {
