@@ -121,13 +121,17 @@ private:
     }
 
     // Runs the notice of every device that has finished since the last look.
+    // A notice may close other devices; theirs then stay silent.
     void NotifyFinished() {
-        std::vector<std::function<void()>> notices;
+        std::vector<uint16_t> finished;
         for (auto& [id, device] : devices_) {
             if (device.notify && (device.failed || fluid_player_get_status(device.player) == FLUID_PLAYER_DONE))
-                notices.push_back(std::exchange(device.notify, {}));
+                finished.push_back(id);
         }
-        for (auto& notice : notices) notice();
+        for (uint16_t id : finished) {
+            auto it = devices_.find(id);
+            if (it != devices_.end() && it->second.notify) std::exchange(it->second.notify, {})();
+        }
     }
 
     std::map<std::string, std::string> extraSettings_;

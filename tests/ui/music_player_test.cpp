@@ -67,6 +67,20 @@ TEST_F(FluidSynthPlayerTest, FinishedFileNotifiesOnceAndAClosedOneNever) {
     player->Close(playing);
 }
 
+TEST_F(FluidSynthPlayerTest, NoticeThatClosesTheOtherDeviceSilencesIt) {
+    ASSERT_EQ(player->WaveDeviceCount(), 1);
+    const uint16_t a = player->Open(dir.Path("short.mid"));
+    const uint16_t b = player->Open(dir.Path("short.mid"));
+    int notices = 0;
+    player->Play(a, [&] { ++notices, player->Close(b); });
+    player->Play(b, [&] { ++notices, player->Close(a); });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return notices > 0; }, 20000));
+    QTest::qWait(500);
+    EXPECT_EQ(notices, 1);
+    player->Close(a);
+    player->Close(b);
+}
+
 TEST(SilentPlayer, HasNoOutputAndOpensNothing) {
     EXPECT_EQ(MusicPlayer().WaveDeviceCount(), 0);
     EXPECT_EQ(MusicPlayer().Open(std::string(KORDALT_BIN_DIR) + "/march.mid"), 0);
