@@ -40,6 +40,13 @@ const char* const kColumn[] = {"ExSpeedButton2", "ExSpeedButton6", "SpeedButton1
 
 const std::string kBinDir = std::string(KORDALT_BIN_DIR) + "/";
 
+// Where windows are drawn to be looked at.
+QString GalleryDir() {
+    const QString gallery = QDir::cleanPath(QStringLiteral(KORDALT_TEST_TMP "/../gallery"));
+    QDir().mkpath(gallery);
+    return gallery;
+}
+
 // The shipped [Icons] section, its bitmap named with its full path.
 std::string IconsSection() {
     const TIniFile shipped(kBinDir + "kordalt.INI");
@@ -160,9 +167,7 @@ TEST_F(MainMenuTest, ShippedSettingsGiveTheVersionLabel) {
     EXPECT_EQ(Button("SpeedButton1")->Caption(), QString::fromUtf8("Новая игра"));
     const QImage image = form->grab().toImage();
     EXPECT_EQ(image.size(), QSize(640, 480));
-    const QString gallery = QDir::cleanPath(QStringLiteral(KORDALT_TEST_TMP "/../gallery"));
-    QDir().mkpath(gallery);
-    EXPECT_TRUE(image.save(gallery + "/ui_main_menu.png"));
+    EXPECT_TRUE(image.save(GalleryDir() + "/ui_main_menu.png"));
 }
 
 TEST_F(MainMenuTest, ButtonsTakeTheirGlyphFragments) {
@@ -247,6 +252,7 @@ TEST_F(MainMenuTest, HelpOpensTheHtmlFileAtTheContentsTheAboutTopicOrTheMenusTop
     EXPECT_TRUE(Press("SpeedButton4").empty());
     EXPECT_EQ(HelpBrowser()->source().fragment(), "");
     EXPECT_TRUE(HelpBrowser()->toPlainText().contains(QString::fromUtf8("Главное меню")));
+    EXPECT_TRUE(HelpBrowser()->window()->grab().save(GalleryDir() + "/ui_help.png"));
 
     form->show();
     QApplication::setActiveWindow(form.get());
