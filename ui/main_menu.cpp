@@ -188,7 +188,12 @@ void TMainForm::BuildControls() {
 }
 
 void TMainForm::Localize() {
-    setWindowFlag(Qt::FramelessWindowHint, ScreenIsMenuSized());
+    const bool frameless = ScreenIsMenuSized();
+    if (windowFlags().testFlag(Qt::FramelessWindowHint) != frameless) {
+        const bool shown = isVisible();
+        setWindowFlag(Qt::FramelessWindowHint, frameless);  // hides the window
+        if (shown) show();
+    }
     QGuiApplication::setApplicationDisplayName(LangText(1000, "Kordalt"));
     SetHelpFile(LanguageFile->GetHelpFileName());
 

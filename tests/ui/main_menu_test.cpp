@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
 
@@ -39,6 +40,13 @@ const char* const kColumn[] = {"ExSpeedButton2", "ExSpeedButton6", "SpeedButton1
 
 const std::string kBinDir = std::string(KORDALT_BIN_DIR) + "/";
 
+// Where windows are drawn to be looked at.
+QString GalleryDir() {
+    const QString gallery = QDir::cleanPath(QStringLiteral(KORDALT_TEST_TMP "/../gallery"));
+    QDir().mkpath(gallery);
+    return gallery;
+}
+
 // The shipped [Icons] section, its bitmap named with its full path.
 std::string IconsSection() {
     const TIniFile shipped(kBinDir + "kordalt.INI");
@@ -59,10 +67,15 @@ protected:
         if (QWidget* help = HelpBrowser() ? HelpBrowser()->window() : nullptr) delete help;
     }
 
+    // The settings file and the rules data of the program folder.
+    void WriteSettings(const std::string& language, const std::string& more = "") {
+        test::WriteFile(dir.Path("dim.dat"), test::ReadFile(kBinDir + "dim.dat"));
+        test::WriteFile(dir.Path("kordalt.INI"), "[Languages]\nCount=1\nDefault=0\n0=Test\n[Test]\ndim.dat=dim.dat\n" +
+                                                     language + "\n" + IconsSection() + more + "\n");
+    }
+
     void Open(const std::string& language, const std::string& more = "") {
-        test::WriteFile(dir.Path("kordalt.INI"),
-                        "[Languages]\nCount=1\nDefault=0\n0=Test\n[Test]\n" + language + "\n" + IconsSection() + more +
-                            "\n");
+        WriteSettings(language, more);
         form = std::make_unique<TMainForm>();
     }
 
@@ -83,6 +96,11 @@ protected:
     ScopedProgramFileName program{dir.Path("kordalt")};
     FakeMusicPlayer music;
     ScopedGameUi gameUi{QtGameUi()};
+    // A box that no test expects fails the test instead of waiting for a click.
+    ScopedMessageBoxHook unexpectedBoxes{[](TMsgType, const QString& text) {
+        ADD_FAILURE() << "message box: " << text.toStdString();
+        return TMsgButton::Ok;
+    }};
     std::unique_ptr<TMainForm> form;
 };
 
@@ -113,6 +131,10 @@ TEST_F(MainMenuTest, TextsComeFromTheSettingsFileAndMissingOnesTakeTheirDefaults
     form->close();
 
     Open("");
+    form->show();
+    form->Localize();  // as the settings dialog's language switch does
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(form->windowFlags().testFlag(Qt::FramelessWindowHint)) << "the screen is not 640 x 480";
     for (const Case& c : cases) EXPECT_EQ(Button(c.name)->Caption(), QString::fromUtf8(c.fallback)) << c.name;
     EXPECT_EQ(form->windowTitle(), "Kordalt");
     EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Kordalt");
@@ -145,9 +167,7 @@ TEST_F(MainMenuTest, ShippedSettingsGiveTheVersionLabel) {
     EXPECT_EQ(Button("SpeedButton1")->Caption(), QString::fromUtf8("Новая игра"));
     const QImage image = form->grab().toImage();
     EXPECT_EQ(image.size(), QSize(640, 480));
-    const QString gallery = QDir::cleanPath(QStringLiteral(KORDALT_TEST_TMP "/../gallery"));
-    QDir().mkpath(gallery);
-    EXPECT_TRUE(image.save(gallery + "/ui_main_menu.png"));
+    EXPECT_TRUE(image.save(GalleryDir() + "/ui_main_menu.png"));
 }
 
 TEST_F(MainMenuTest, ButtonsTakeTheirGlyphFragments) {
@@ -218,7 +238,7 @@ TEST_F(MainMenuTest, ExitClosesTheMenuAndStopsTheMusic) {
 
 // ---- Help ----
 
-TEST_F(MainMenuTest, HelpOpensTheHtmlFileAtItsContentsOrAtTheAboutTopic) {
+TEST_F(MainMenuTest, HelpOpensTheHtmlFileAtTheContentsTheAboutTopicOrTheMenusTopic) {
     test::WriteFile(dir.Path("kordalt.html"), test::ReadFile(kBinDir + "kordalt.html"));
     Open("help=kordalt.hlp\n");
     EXPECT_EQ(HelpFile(), dir.Path("kordalt.hlp"));
@@ -232,6 +252,13 @@ TEST_F(MainMenuTest, HelpOpensTheHtmlFileAtItsContentsOrAtTheAboutTopic) {
     EXPECT_TRUE(Press("SpeedButton4").empty());
     EXPECT_EQ(HelpBrowser()->source().fragment(), "");
     EXPECT_TRUE(HelpBrowser()->toPlainText().contains(QString::fromUtf8("Главное меню")));
+    EXPECT_TRUE(HelpBrowser()->window()->grab().save(GalleryDir() + "/ui_help.png"));
+
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get(), 2000));
+    QTest::keyClick(form.get(), Qt::Key_F1);
+    EXPECT_EQ(HelpBrowser()->source().fragment(), "7");
 }
 
 TEST_F(MainMenuTest, MissingHelpFileGivesAnErrorBox) {
