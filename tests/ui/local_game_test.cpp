@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QLineEdit>
 #include <QTimer>
@@ -117,6 +118,8 @@ TEST_F(LocalGame, OneHumanPassesToTheEnd) {
     EXPECT_TRUE(Contains(messages, "Игра окончена.\nГосударство") || Contains(messages, "Все люди погибли") ||
                 Contains(messages, "Игра затянулась."));
     EXPECT_GE(Game.Year, 2);
+    // The progress page named the last year computed.
+    EXPECT_EQ(Start->Label13->text(), QString::fromUtf8("Год: %1").arg(Game.Year - 1));
     // One banner before every turn, for the one human, without a time table.
     ASSERT_FALSE(turns.empty());
     EXPECT_EQ(banners.size(), turns.size());
