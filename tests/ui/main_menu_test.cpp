@@ -25,11 +25,18 @@
 #include "platform/ini_file.h"
 #include "platform/program_path.h"
 #include "support/test_files.h"
+#include "ui/dop_info.h"
 #include "ui/fake_music_player.h"
 #include "ui/help_window.h"
 #include "ui/main_menu.h"
+#include "ui/main_screen.h"
 #include "ui/picture_store.h"
+#include "ui/select_gos.h"
+#include "ui/select_man.h"
+#include "ui/select_player.h"
+#include "ui/start.h"
 #include "ui/ui_support.h"
+#include "ui/windows.h"
 
 namespace kordalt {
 namespace {
@@ -234,6 +241,50 @@ TEST_F(MainMenuTest, ExitClosesTheMenuAndStopsTheMusic) {
     EXPECT_EQ(form->MusicDevice, 0);
     EXPECT_EQ(music.closed, std::vector<uint16_t>{device});
     EXPECT_EQ(LanguageFile, nullptr);
+}
+
+TEST_F(MainMenuTest, NewGameShowsTheSetUpWindowModallyInTheMenusPlace) {
+    Open("");
+    Start = new TStart();
+    form->show();
+    AutoPass = 1;
+    IsInternetGame = true;
+    GameMode = 0;
+    bool modal = false, menuHidden = false;
+    QTimer::singleShot(0, Start, [&] {
+        modal = QApplication::activeModalWidget() == Start;
+        menuHidden = !form->isVisible();
+        Start->close();
+    });
+    EXPECT_TRUE(Press("SpeedButton1").empty());
+    EXPECT_TRUE(modal);
+    EXPECT_TRUE(menuHidden);
+    EXPECT_EQ(AutoPass, 0);
+    EXPECT_FALSE(IsInternetGame);
+    EXPECT_EQ(GameMode, kLocalGame);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(Start->isVisible());
+    delete std::exchange(Start, nullptr);
+}
+
+TEST_F(MainMenuTest, StartUpMakesTheWindowsAndHandsThemToTheGame) {
+    WriteSettings("");
+    CreateWindows();
+    const std::pair<QWidget*, const char*> windows[] = {
+        {MainForm, "MainForm"}, {Start, "Start"},         {SelectPlayer, "SelectPlayer"}, {SelectGos, "SelectGos"},
+        {Main, "Main"},         {SelectMan, "SelectMan"}, {DopInfo, "DopInfo"},
+    };
+    for (const auto& [window, name] : windows) {
+        ASSERT_NE(window, nullptr) << name;
+        EXPECT_EQ(window->objectName(), name);
+    }
+    EXPECT_EQ(GameWindows().StatesSliderValue(), Start->StatesCount()) << "the game reaches the set-up window";
+    MainForm->close();
+    FreeWindows();
+    for (QWidget* window : {static_cast<QWidget*>(MainForm), static_cast<QWidget*>(Start),
+                            static_cast<QWidget*>(Main), static_cast<QWidget*>(DopInfo)})
+        EXPECT_EQ(window, nullptr);
+    EXPECT_EQ(LanguageFile, nullptr) << "the menu frees the language file";
 }
 
 // ---- Help ----
