@@ -1,12 +1,10 @@
 #include "ui/game_windows_impl.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QPushButton>
 
-#include <utility>
-
 #include "controls/speed_button.h"
+#include "ui/main_screen.h"
 #include "ui/screens.h"
 #include "ui/select_gos.h"
 #include "ui/select_man.h"
@@ -18,22 +16,13 @@
 namespace kordalt {
 namespace {
 
-TMainScreenTurn mainScreenTurn;
-
-// The main game screen, found by its name.
-QWidget* MainScreen() {
-    for (QWidget* window : QApplication::topLevelWidgets())
-        if (window->objectName() == QLatin1String("Main")) return window;
-    return nullptr;
-}
-
 QWidget* ScreenWindow(TScreen screen) {
     switch (screen) {
     case TScreen::Setup: return Start;
     case TScreen::PlayerHandover: return SelectPlayer;
     case TScreen::StateChoice: return SelectGos;
     case TScreen::TurnBanner: return SelectMan;
-    case TScreen::MainScreen: return MainScreen();
+    case TScreen::MainScreen: return Main;
     }
     return nullptr;
 }
@@ -85,6 +74,7 @@ int TGameWindowsImpl::ShowStateChoice(int) { return SelectGos ? ExecModal(*Selec
 
 void TGameWindowsImpl::BeginYearLoop() {
     if (Start) Start->ShowProgressPage(true);
+    if (Main) Main->LastPage = 0;
 }
 
 void TGameWindowsImpl::ShowYear(const std::string& caption) {
@@ -95,10 +85,16 @@ void TGameWindowsImpl::ShowTurnBanner() {
     if (SelectMan) ExecModal(*SelectMan);
 }
 
-TTurnResult TGameWindowsImpl::ShowMainScreen() { return mainScreenTurn ? mainScreenTurn() : TTurnResult::Quit; }
+TTurnResult TGameWindowsImpl::ShowMainScreen() {
+    if (!Main) return TTurnResult::Quit;
+    // The screen shows itself before its modal run; it must be modal from the
+    // first show, or the set-up window (modal beneath it) takes its input.
+    Main->setAttribute(Qt::WA_ShowModal, true);
+    return Main->RunTurn();
+}
 
 void TGameWindowsImpl::EndTurn() {
-    if (QWidget* main = MainScreen()) AlignScreensKeep(main);
+    if (Main) AlignScreensKeep(Main);
     if (!Start) return;
     Start->close();
     Start->show();
@@ -131,8 +127,6 @@ bool TGameWindowsImpl::OpenGameDialog(std::string& fileName) {
     fileName = QFile::encodeName(chosen).toStdString();
     return true;
 }
-
-void SetMainScreenTurn(TMainScreenTurn turn) { mainScreenTurn = std::move(turn); }
 
 void InstallGameWindows() {
     static TGameWindowsImpl windows;

@@ -2,8 +2,6 @@
 // state choice and hand-over, the turn banner and the main game screen.
 #pragma once
 
-#include <functional>
-
 #include "game/game_windows.h"
 
 namespace kordalt {
@@ -38,10 +36,6 @@ public:
 
     bool OpenGameDialog(std::string& fileName) override;
 };
-
-// The main game screen's turn of CurrentGos, installed by that screen.
-using TMainScreenTurn = std::function<TTurnResult()>;
-void SetMainScreenTurn(TMainScreenTurn turn);
 
 // Makes the windows the game's windows; the start-up calls it once the
 // windows exist.

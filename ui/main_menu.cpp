@@ -10,6 +10,7 @@
 
 #include <array>
 #include <filesystem>
+#include <utility>
 
 #include "controls/classic.h"
 #include "controls/speed_button.h"
@@ -23,21 +24,19 @@
 #include "game/self_test.h"
 #include "platform/ini_file.h"
 #include "platform/program_path.h"
+#include "ui/dop_info.h"
+#include "ui/game_windows_impl.h"
 #include "ui/help_window.h"
+#include "ui/main_screen.h"
 #include "ui/music.h"
 #include "ui/picture_store.h"
 #include "ui/screens.h"
+#include "ui/select_gos.h"
+#include "ui/select_man.h"
+#include "ui/select_player.h"
+#include "ui/start.h"
 #include "ui/ui_support.h"
 #include "ui/windows.h"
-
-#if __has_include("ui/start.h")
-#include "ui/start.h"
-#define KORDALT_HAS_START 1
-#endif
-#if __has_include("ui/main_screen.h")
-#include "ui/main_screen.h"
-#define KORDALT_HAS_MAIN 1
-#endif
 
 namespace kordalt {
 
@@ -107,20 +106,9 @@ bool ScreenIsMenuSized() {
     return screen && screen->size() == QSize(kFormWidth, kFormHeight);
 }
 
-// The main game screen, when it has been made.
-QWidget* MainScreen() {
-#ifdef KORDALT_HAS_MAIN
-    return Main;
-#else
-    return nullptr;
-#endif
-}
-
 // A local game begins: no auto-pass, not on the Internet.
 void BeginLocalGame() {
-#ifdef KORDALT_HAS_MAIN
     AutoPass = 0;
-#endif
     IsInternetGame = false;
     GameMode = kLocalGame;
 }
@@ -188,7 +176,12 @@ void TMainForm::BuildControls() {
 }
 
 void TMainForm::Localize() {
-    setWindowFlag(Qt::FramelessWindowHint, ScreenIsMenuSized());
+    const bool frameless = ScreenIsMenuSized();
+    if (windowFlags().testFlag(Qt::FramelessWindowHint) != frameless) {
+        const bool shown = isVisible();
+        setWindowFlag(Qt::FramelessWindowHint, frameless);  // hides the window
+        if (shown) show();
+    }
     QGuiApplication::setApplicationDisplayName(LangText(1000, "Kordalt"));
     SetHelpFile(LanguageFile->GetHelpFileName());
 
@@ -278,17 +271,12 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::SpeedButton1Click() {
-#ifdef KORDALT_HAS_START
-    if (!Start) return ShowNotAvailable();
     BeginLocalGame();
     AlignScreens(this);
     Start->ApplyDifficulty();
     ExecModal(*Start);
     AlignScreens(Start);
     show();
-#else
-    ShowNotAvailable();
-#endif
 }
 
 void TMainForm::SpeedButton2Click() {
@@ -300,11 +288,11 @@ void TMainForm::SpeedButton2Click() {
             GameLoop();
         } catch (...) {
             // A game that failed must not leave the program without a window.
-            AlignScreens(MainScreen());
+            AlignScreens(Main);
             show();
             throw;
         }
-        AlignScreens(MainScreen());
+        AlignScreens(Main);
     }
     show();
 }
@@ -323,11 +311,26 @@ void TMainForm::ExSpeedButton2Click() { ShowNotAvailable(); }
 
 void TMainForm::ExSpeedButton1Click() { ShowNotAvailable(); }
 
-void CreateWindows() { MainForm = new TMainForm(); }
+void CreateWindows() {
+    MainForm = new TMainForm();
+    Start = new TStart();
+    SelectPlayer = new TSelectPlayer();
+    SelectGos = new TSelectGos();
+    Main = new TMain();
+    SelectMan = new TSelectMan();
+    DopInfo = new TDopInfo();
+    InstallGameWindows();
+}
 
 void FreeWindows() {
-    delete MainForm;
-    MainForm = nullptr;
+    SetGameWindows(nullptr);
+    delete std::exchange(DopInfo, nullptr);
+    delete std::exchange(SelectMan, nullptr);
+    delete std::exchange(Main, nullptr);
+    delete std::exchange(SelectGos, nullptr);
+    delete std::exchange(SelectPlayer, nullptr);
+    delete std::exchange(Start, nullptr);
+    delete std::exchange(MainForm, nullptr);
 }
 
 }  // namespace kordalt

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <map>
+#include <utility>
 #include <vector>
 
 namespace kordalt {
@@ -30,7 +31,7 @@ constexpr int kPollMilliseconds = 200;
 
 class FluidSynthPlayer final : public TMusicPlayer {
 public:
-    FluidSynthPlayer() {
+    explicit FluidSynthPlayer(std::map<std::string, std::string> settings) : extraSettings_(std::move(settings)) {
         timer_.setInterval(kPollMilliseconds);
         QObject::connect(&timer_, &QTimer::timeout, [this] { NotifyFinished(); });
     }
@@ -91,6 +92,7 @@ private:
         probed_ = true;
         settings_ = new_fluid_settings();
         if (!settings_) return;
+        for (const auto& [name, value] : extraSettings_) fluid_settings_setstr(settings_, name.c_str(), value.c_str());
         synth_ = new_fluid_synth(settings_);
         if (!synth_ || !LoadSoundFont()) return;
         // A machine without sound fails here; that is not worth a message.
@@ -102,7 +104,7 @@ private:
         fluid_free(preferred);
         driver_ = new_fluid_audio_driver(settings_, synth_);
         for (const char* name : kAudioDrivers) {
-            if (driver_) break;
+            if (driver_ || extraSettings_.count("audio.driver")) break;
             if (name == tried || fluid_settings_setstr(settings_, "audio.driver", name) != FLUID_OK) continue;
             driver_ = new_fluid_audio_driver(settings_, synth_);
         }
@@ -119,15 +121,20 @@ private:
     }
 
     // Runs the notice of every device that has finished since the last look.
+    // A notice may close other devices; theirs then stay silent.
     void NotifyFinished() {
-        std::vector<std::function<void()>> notices;
+        std::vector<uint16_t> finished;
         for (auto& [id, device] : devices_) {
             if (device.notify && (device.failed || fluid_player_get_status(device.player) == FLUID_PLAYER_DONE))
-                notices.push_back(std::exchange(device.notify, {}));
+                finished.push_back(id);
         }
-        for (auto& notice : notices) notice();
+        for (uint16_t id : finished) {
+            auto it = devices_.find(id);
+            if (it != devices_.end() && it->second.notify) std::exchange(it->second.notify, {})();
+        }
     }
 
+    std::map<std::string, std::string> extraSettings_;
     fluid_settings_t* settings_ = nullptr;
     fluid_synth_t* synth_ = nullptr;
     fluid_audio_driver_t* driver_ = nullptr;
@@ -143,6 +150,8 @@ TMusicPlayer& MusicPlayer() { return installedPlayer ? *installedPlayer : silent
 
 TMusicPlayer* SetMusicPlayer(TMusicPlayer* player) { return std::exchange(installedPlayer, player); }
 
-std::unique_ptr<TMusicPlayer> CreateFluidSynthPlayer() { return std::make_unique<FluidSynthPlayer>(); }
+std::unique_ptr<TMusicPlayer> CreateFluidSynthPlayer(const std::map<std::string, std::string>& settings) {
+    return std::make_unique<FluidSynthPlayer>(settings);
+}
 
 }  // namespace kordalt

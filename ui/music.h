@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -28,7 +29,9 @@ TMusicPlayer& MusicPlayer();
 // Installs `player` (nullptr restores the silent one); returns the previous one.
 TMusicPlayer* SetMusicPlayer(TMusicPlayer* player);
 
-// Plays through FluidSynth with the installed General-MIDI soundfont.
-std::unique_ptr<TMusicPlayer> CreateFluidSynthPlayer();
+// Plays through FluidSynth with the installed General-MIDI soundfont. String
+// `settings` of FluidSynth are set first; when they name "audio.driver", only
+// that driver is tried.
+std::unique_ptr<TMusicPlayer> CreateFluidSynthPlayer(const std::map<std::string, std::string>& settings = {});
 
 }  // namespace kordalt

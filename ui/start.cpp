@@ -204,6 +204,7 @@ TStart::TStart(QWidget* parent) : TScreenDialog("Start", parent) {
     BuildSetupPage();
     ConnectEvents();
     Localize();
+    RadioGroupDiffLevel->SetItemIndex(0);
     LoadGlyphs();
     InstallProgress();
     if (DimLoadFailed) close();

@@ -1,8 +1,12 @@
 // Whole local games through the windows: the set-up window is run modally, a
 // scripted human generates a map, picks his state on the state-choice map and
-// ends his turns, while the game's year loop drives the windows. A timer plays
-// the human; every game is bounded in time.
+// ends his turns on the main game screen, while the game's year loop drives
+// the windows. A timer plays the human; every game is bounded in time.
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QTimer>
 
@@ -10,6 +14,7 @@
 
 #include "controls/spin_edit.h"
 #include "game/random.h"
+#include "support/test_files.h"
 #include "setup_windows_fixture.h"
 
 namespace kordalt {
@@ -19,12 +24,13 @@ constexpr qint64 kTimeLimitMs = 240000;
 
 class LocalGame : public SetupWindows {
 protected:
-    LocalGame() {
-        SetMainScreenTurn([this] { return MainScreenTurn(); });
+    // The turns' automatic saves go to the scratch folder.
+    LocalGame() : previousDir_(QDir::currentPath()) {
+        QDir::setCurrent(QString::fromStdString(scratch_.Dir()));
         driver_.setInterval(2);
         QObject::connect(&driver_, &QTimer::timeout, [this] { Drive(); });
     }
-    ~LocalGame() override { SetMainScreenTurn(nullptr); }
+    ~LocalGame() override { QDir::setCurrent(previousDir_); }
 
     // Runs the set-up window modally until the game has ended.
     void Play(int states, int side, int humans) {
@@ -54,6 +60,8 @@ protected:
             QTest::mouseClick(SelectPlayer->ExSpeedButton1, Qt::LeftButton);
         } else if (top == SelectGos) {
             ChooseFreeState();
+        } else if (top == Main) {
+            EndTurn();
         } else if (top == SelectMan) {
             banners.push_back(SelectMan->ExLabel1->Caption());
             bannerGrids.push_back(SelectMan->StringGrid1->isVisibleTo(SelectMan));
@@ -72,11 +80,14 @@ protected:
             }
     }
 
-    TTurnResult MainScreenTurn() {
+    // Passes the turn, or ends the game in the year to quit or after the time limit.
+    void EndTurn() {
         turns.push_back(Qs(Game.mGos[Game.CurrentGos].PlayerName.Str()));
         EXPECT_FALSE(Start->isVisible() && !Start->ProgressPageShown()) << "set-up page during a turn";
-        if (clock_.elapsed() > kTimeLimitMs || (quitYear && Game.Year >= quitYear)) return TTurnResult::Quit;
-        return TTurnResult::Pass;
+        if (clock_.elapsed() > kTimeLimitMs || (quitYear && Game.Year >= quitYear))
+            QTest::mouseClick(Main->BitBtn2, Qt::LeftButton);
+        else
+            QTest::mouseClick(Main->BitBtn3, Qt::LeftButton);
     }
 
     int quitYear = 0;  // the humans quit in this year; 0: they pass to the end
@@ -84,6 +95,8 @@ protected:
     std::vector<bool> bannerGrids;
 
 private:
+    test::ScratchDir scratch_;
+    QString previousDir_;
     QTimer driver_;
     QElapsedTimer clock_;
     int states_ = 0, side_ = 0, humans_ = 0;
@@ -105,12 +118,16 @@ TEST_F(LocalGame, OneHumanPassesToTheEnd) {
     EXPECT_TRUE(Contains(messages, "Игра окончена.\nГосударство") || Contains(messages, "Все люди погибли") ||
                 Contains(messages, "Игра затянулась."));
     EXPECT_GE(Game.Year, 2);
+    // The progress page named the last year computed.
+    EXPECT_EQ(Start->Label13->text(), QString::fromUtf8("Год: %1").arg(Game.Year - 1));
     // One banner before every turn, for the one human, without a time table.
     ASSERT_FALSE(turns.empty());
     EXPECT_EQ(banners.size(), turns.size());
     EXPECT_EQ(banners.front(), QStringLiteral("Human1"));
     EXPECT_EQ(std::count(bannerGrids.begin(), bannerGrids.end(), true), 0);
     EXPECT_TRUE(handovers.empty());
+    // Every pass saved the game.
+    EXPECT_TRUE(QFile::exists(QStringLiteral("autosave.kordalt")));
     // Back to the main menu: the set-up window closed on its set-up page.
     EXPECT_FALSE(Start->isVisible());
     EXPECT_FALSE(Start->ProgressPageShown());

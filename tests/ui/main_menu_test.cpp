@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
 
@@ -24,11 +25,18 @@
 #include "platform/ini_file.h"
 #include "platform/program_path.h"
 #include "support/test_files.h"
+#include "ui/dop_info.h"
 #include "ui/fake_music_player.h"
 #include "ui/help_window.h"
 #include "ui/main_menu.h"
+#include "ui/main_screen.h"
 #include "ui/picture_store.h"
+#include "ui/select_gos.h"
+#include "ui/select_man.h"
+#include "ui/select_player.h"
+#include "ui/start.h"
 #include "ui/ui_support.h"
+#include "ui/windows.h"
 
 namespace kordalt {
 namespace {
@@ -38,6 +46,13 @@ const char* const kColumn[] = {"ExSpeedButton2", "ExSpeedButton6", "SpeedButton1
                                "ExSpeedButton1", "SpeedButton4",   "SpeedButton5", "SpeedButton3"};
 
 const std::string kBinDir = std::string(KORDALT_BIN_DIR) + "/";
+
+// Where windows are drawn to be looked at.
+QString GalleryDir() {
+    const QString gallery = QDir::cleanPath(QStringLiteral(KORDALT_TEST_TMP "/../gallery"));
+    QDir().mkpath(gallery);
+    return gallery;
+}
 
 // The shipped [Icons] section, its bitmap named with its full path.
 std::string IconsSection() {
@@ -59,10 +74,15 @@ protected:
         if (QWidget* help = HelpBrowser() ? HelpBrowser()->window() : nullptr) delete help;
     }
 
+    // The settings file and the rules data of the program folder.
+    void WriteSettings(const std::string& language, const std::string& more = "") {
+        test::WriteFile(dir.Path("dim.dat"), test::ReadFile(kBinDir + "dim.dat"));
+        test::WriteFile(dir.Path("kordalt.INI"), "[Languages]\nCount=1\nDefault=0\n0=Test\n[Test]\ndim.dat=dim.dat\n" +
+                                                     language + "\n" + IconsSection() + more + "\n");
+    }
+
     void Open(const std::string& language, const std::string& more = "") {
-        test::WriteFile(dir.Path("kordalt.INI"),
-                        "[Languages]\nCount=1\nDefault=0\n0=Test\n[Test]\n" + language + "\n" + IconsSection() + more +
-                            "\n");
+        WriteSettings(language, more);
         form = std::make_unique<TMainForm>();
     }
 
@@ -83,6 +103,11 @@ protected:
     ScopedProgramFileName program{dir.Path("kordalt")};
     FakeMusicPlayer music;
     ScopedGameUi gameUi{QtGameUi()};
+    // A box that no test expects fails the test instead of waiting for a click.
+    ScopedMessageBoxHook unexpectedBoxes{[](TMsgType, const QString& text) {
+        ADD_FAILURE() << "message box: " << text.toStdString();
+        return TMsgButton::Ok;
+    }};
     std::unique_ptr<TMainForm> form;
 };
 
@@ -113,6 +138,10 @@ TEST_F(MainMenuTest, TextsComeFromTheSettingsFileAndMissingOnesTakeTheirDefaults
     form->close();
 
     Open("");
+    form->show();
+    form->Localize();  // as the settings dialog's language switch does
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(form->windowFlags().testFlag(Qt::FramelessWindowHint)) << "the screen is not 640 x 480";
     for (const Case& c : cases) EXPECT_EQ(Button(c.name)->Caption(), QString::fromUtf8(c.fallback)) << c.name;
     EXPECT_EQ(form->windowTitle(), "Kordalt");
     EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Kordalt");
@@ -145,9 +174,7 @@ TEST_F(MainMenuTest, ShippedSettingsGiveTheVersionLabel) {
     EXPECT_EQ(Button("SpeedButton1")->Caption(), QString::fromUtf8("Новая игра"));
     const QImage image = form->grab().toImage();
     EXPECT_EQ(image.size(), QSize(640, 480));
-    const QString gallery = QDir::cleanPath(QStringLiteral(KORDALT_TEST_TMP "/../gallery"));
-    QDir().mkpath(gallery);
-    EXPECT_TRUE(image.save(gallery + "/ui_main_menu.png"));
+    EXPECT_TRUE(image.save(GalleryDir() + "/ui_main_menu.png"));
 }
 
 TEST_F(MainMenuTest, ButtonsTakeTheirGlyphFragments) {
@@ -216,9 +243,53 @@ TEST_F(MainMenuTest, ExitClosesTheMenuAndStopsTheMusic) {
     EXPECT_EQ(LanguageFile, nullptr);
 }
 
+TEST_F(MainMenuTest, NewGameShowsTheSetUpWindowModallyInTheMenusPlace) {
+    Open("");
+    Start = new TStart();
+    form->show();
+    AutoPass = 1;
+    IsInternetGame = true;
+    GameMode = 0;
+    bool modal = false, menuHidden = false;
+    QTimer::singleShot(0, Start, [&] {
+        modal = QApplication::activeModalWidget() == Start;
+        menuHidden = !form->isVisible();
+        Start->close();
+    });
+    EXPECT_TRUE(Press("SpeedButton1").empty());
+    EXPECT_TRUE(modal);
+    EXPECT_TRUE(menuHidden);
+    EXPECT_EQ(AutoPass, 0);
+    EXPECT_FALSE(IsInternetGame);
+    EXPECT_EQ(GameMode, kLocalGame);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(Start->isVisible());
+    delete std::exchange(Start, nullptr);
+}
+
+TEST_F(MainMenuTest, StartUpMakesTheWindowsAndHandsThemToTheGame) {
+    WriteSettings("");
+    CreateWindows();
+    const std::pair<QWidget*, const char*> windows[] = {
+        {MainForm, "MainForm"}, {Start, "Start"},         {SelectPlayer, "SelectPlayer"}, {SelectGos, "SelectGos"},
+        {Main, "Main"},         {SelectMan, "SelectMan"}, {DopInfo, "DopInfo"},
+    };
+    for (const auto& [window, name] : windows) {
+        ASSERT_NE(window, nullptr) << name;
+        EXPECT_EQ(window->objectName(), name);
+    }
+    EXPECT_EQ(GameWindows().StatesSliderValue(), Start->StatesCount()) << "the game reaches the set-up window";
+    MainForm->close();
+    FreeWindows();
+    for (QWidget* window : {static_cast<QWidget*>(MainForm), static_cast<QWidget*>(Start),
+                            static_cast<QWidget*>(Main), static_cast<QWidget*>(DopInfo)})
+        EXPECT_EQ(window, nullptr);
+    EXPECT_EQ(LanguageFile, nullptr) << "the menu frees the language file";
+}
+
 // ---- Help ----
 
-TEST_F(MainMenuTest, HelpOpensTheHtmlFileAtItsContentsOrAtTheAboutTopic) {
+TEST_F(MainMenuTest, HelpOpensTheHtmlFileAtTheContentsTheAboutTopicOrTheMenusTopic) {
     test::WriteFile(dir.Path("kordalt.html"), test::ReadFile(kBinDir + "kordalt.html"));
     Open("help=kordalt.hlp\n");
     EXPECT_EQ(HelpFile(), dir.Path("kordalt.hlp"));
@@ -232,6 +303,13 @@ TEST_F(MainMenuTest, HelpOpensTheHtmlFileAtItsContentsOrAtTheAboutTopic) {
     EXPECT_TRUE(Press("SpeedButton4").empty());
     EXPECT_EQ(HelpBrowser()->source().fragment(), "");
     EXPECT_TRUE(HelpBrowser()->toPlainText().contains(QString::fromUtf8("Главное меню")));
+    EXPECT_TRUE(HelpBrowser()->window()->grab().save(GalleryDir() + "/ui_help.png"));
+
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get(), 2000));
+    QTest::keyClick(form.get(), Qt::Key_F1);
+    EXPECT_EQ(HelpBrowser()->source().fragment(), "7");
 }
 
 TEST_F(MainMenuTest, MissingHelpFileGivesAnErrorBox) {

@@ -22,6 +22,7 @@
 #include "platform/fatal.h"
 #include "platform/program_path.h"
 #include "ui/dop_info.h"
+#include "ui/main_screen.h"
 #include "ui/picture_store.h"
 #include "ui/game_windows_impl.h"
 #include "ui/select_gos.h"
@@ -43,6 +44,7 @@ protected:
         Start = new TStart;
         SelectPlayer = new TSelectPlayer;
         SelectGos = new TSelectGos;
+        Main = new TMain;
         SelectMan = new TSelectMan;
         DopInfo = new TDopInfo;
         previousWindows_ = SetGameWindows(nullptr);
@@ -51,9 +53,11 @@ protected:
     ~SetupWindows() override {
         SetGameWindows(previousWindows_);
         SetGameUi(previousUi_);
-        for (QWidget* window : std::vector<QWidget*>{DopInfo, SelectMan, SelectGos, SelectPlayer, Start}) delete window;
+        for (QWidget* window : std::vector<QWidget*>{DopInfo, SelectMan, Main, SelectGos, SelectPlayer, Start})
+            delete window;
         DopInfo = nullptr;
         SelectMan = nullptr;
+        Main = nullptr;
         SelectGos = nullptr;
         SelectPlayer = nullptr;
         Start = nullptr;
@@ -96,9 +100,10 @@ private:
     ScopedProgramFileName program_;
 
 protected:
-    ScopedMessageBoxHook boxes_{[this](TMsgType, const QString& text) {
+    // Every box is recorded; a question is answered yes.
+    ScopedMessageBoxHook boxes_{[this](TMsgType type, const QString& text) {
         messages.push_back(text);
-        return TMsgButton::Ok;
+        return type == TMsgType::Confirmation ? TMsgButton::Yes : TMsgButton::Ok;
     }};
 
 private:

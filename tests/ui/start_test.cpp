@@ -49,6 +49,7 @@ TEST_F(StartWindow, TextsComeFromTheLanguage) {
     EXPECT_EQ(Start->windowTitle(), QString::fromUtf8("Новая игра"));
     const QList<QRadioButton*> items = Start->RadioGroupDiffLevel->findChildren<QRadioButton*>();
     ASSERT_EQ(items.size(), 3);
+    EXPECT_EQ(Start->RadioGroupDiffLevel->ItemIndex(), 0);
     EXPECT_EQ(items[0]->text(), QString::fromUtf8("Тренировка"));
     EXPECT_EQ(items[2]->text(), QString::fromUtf8("Эксперт"));
     EXPECT_EQ(Start->ExLabel1->Caption(), QString::fromUtf8("Пожалуйста подождите..."));
