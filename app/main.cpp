@@ -5,11 +5,16 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <string>
 #include <system_error>
+#include <vector>
 
 #include "game/random.h"
 #include "game/ui_hooks.h"
 #include "platform/program_path.h"
+#include "session/lobby_launch.h"
+#include "session/peer_play.h"
+#include "session/wizard/wizard.h"
 #include "ui/help_window.h"
 #include "ui/main_menu.h"
 #include "ui/music.h"
@@ -31,6 +36,9 @@ int main(int argc, char** argv) {
     const std::unique_ptr<TMusicPlayer> player = CreateFluidSynthPlayer();
     SetMusicPlayer(player.get());
     SetGameUi(&QtGameUi());
+    // A lobby launch comes as command-line options; otherwise the wizard asks.
+    SetLobbyLaunch(ParseLobbyLaunch(std::vector<std::string>(argv + 1, argv + argc)));
+    SetPeerPlayWizard(ShowPeerPlayWizard);
 
     try {
         CreateWindows();

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
+#include <QTextEdit>
 
 #include <array>
 #include <filesystem>
@@ -24,12 +25,19 @@
 #include "game/self_test.h"
 #include "platform/ini_file.h"
 #include "platform/program_path.h"
+#include "ui/connect.h"
 #include "ui/dop_info.h"
 #include "ui/game_windows_impl.h"
+#include "ui/graph.h"
 #include "ui/help_window.h"
+#include "ui/internet_games.h"
 #include "ui/main_screen.h"
+#include "ui/multi_player.h"
 #include "ui/music.h"
 #include "ui/picture_store.h"
+#include "ui/preference.h"
+#include "ui/proc.h"
+#include "ui/record_table.h"
 #include "ui/screens.h"
 #include "ui/select_gos.h"
 #include "ui/select_man.h"
@@ -54,7 +62,8 @@ constexpr int kButtonHeight = 38;
 constexpr int kButtonStep = 42;
 
 // Shown by the buttons whose windows the program does not have yet.
-constexpr const char* kNotAvailableText = "Эта часть игры пока недоступна.";
+constexpr int kConnectionLostText = 3138;
+constexpr int kNoTcpIpText = 3139;
 
 // One button of the column: its text, built-in default and glyph fragment.
 struct MenuButton {
@@ -87,7 +96,44 @@ struct Background {
 };
 constexpr std::array<Background, 3> kBackgrounds = {{{0, 0, 0, false}, {2, 400, 10, true}, {3, 520, 90, true}}};
 
-void ShowNotAvailable() { ShowMessageBox(TMsgType::Information, QString::fromUtf8(kNotAvailableText)); }
+// The chat panes of the lobby, the main game screen and the waiting window.
+void ClearChatPanes() {
+    if (Connect) Connect->RichEdit1->clear();
+    if (Main) Main->Info.ChatRichEdit->clear();
+    if (MultiPlayer) MultiPlayer->RichEditInWaitEOT->clear();
+}
+
+// Opens a session with `open` and, when one is open, shows the lobby in the
+// menu's place. A cancel ends silently; other failures show text 3138.
+template <class Open>
+void RunSession(Open open) {
+    try {
+        ClearChatPanes();
+        open(*Connect->PeerPlay1);
+        if (!Connect->PeerPlay1->Opened()) return;
+        MainForm->hide();
+        AlignScreensKeep(MainForm);
+        ShowLobby();
+        AlignScreensKeep(Connect);
+        MainForm->show();
+    } catch (const EAbort&) {
+    } catch (const std::exception&) {
+        MainForm->show();
+        ShowMessageBox(TMsgType::Error, LangText(kConnectionLostText, "Соединение прервано"));
+    }
+}
+
+// The first provider whose name contains "tcp/ip" (any case); "" when there is
+// none or the session service cannot be loaded.
+std::string TcpIpProvider(TCustomPeerPlay& peer) {
+    try {
+        const TNamedGuids& providers = peer.Providers();
+        for (int i = 0; i < providers.Count(); ++i)
+            if (Qs(providers.Name(i)).toLower().contains(QStringLiteral("tcp/ip"))) return providers.Name(i);
+    } catch (const std::exception&) {
+    }
+    return {};
+}
 
 // `picture` with the pixels of its lower-left colour left out.
 QImage WithoutAutoTransparentColour(const QImage& picture) {
@@ -303,13 +349,50 @@ void TMainForm::SpeedButton4Click() { ShowHelpContents(); }
 
 void TMainForm::SpeedButton5Click() { ShowHelpTopic(kAboutHelpTopic); }
 
-void TMainForm::SpeedButton6Click() { ShowNotAvailable(); }
+void TMainForm::SpeedButton6Click() {
+    AlignScreens(this);
+    TRecordTable::ShowModalTable();
+    AlignScreens(RecordTable);
+    show();
+}
 
-void TMainForm::ExSpeedButton6Click() { ShowNotAvailable(); }
+void TMainForm::ExSpeedButton6Click() {
+    AlignScreensKeep(this);
+    AutoPass = 0;
+    IsInternetGame = false;
+    Game.DifficultyLevel = 1;
+    CreateNetworkWindows();
+    RunSession([](TCustomPeerPlay& peer) { peer.Open(); });
+}
 
-void TMainForm::ExSpeedButton2Click() { ShowNotAvailable(); }
+void TMainForm::ExSpeedButton2Click() {
+    AlignScreensKeep(this);
+    AutoPass = 0;
+    IsInternetGame = true;
+    CreateNetworkWindows();
+    const std::string provider = TcpIpProvider(*Connect->PeerPlay1);
+    if (provider.empty()) {
+        ShowMessageBox(TMsgType::Information, LangText(kNoTcpIpText, "TCP/IP не найден"));
+        return;
+    }
+    SetInternetGameStarter([provider](int result) {
+        Game.DifficultyLevel = 1;
+        const bool create = result == kInternetCreate;
+        RunSession([&](TCustomPeerPlay& peer) {
+            peer.TCPIPSetting.HostName = create ? std::string() : HostAddress;
+            peer.TCPIPSetting.Enabled = !create;
+            peer.SetProviderName(provider);
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+            struct Restore {
+                ~Restore() { QGuiApplication::restoreOverrideCursor(); }
+            } restore;
+            peer.OpenSession(create, NetGameName, NetPlayerName);
+        });
+    });
+    RunInternetGame();
+}
 
-void TMainForm::ExSpeedButton1Click() { ShowNotAvailable(); }
+void TMainForm::ExSpeedButton1Click() { TPreference::Execute(true); }
 
 void CreateWindows() {
     MainForm = new TMainForm();
@@ -318,12 +401,25 @@ void CreateWindows() {
     SelectGos = new TSelectGos();
     Main = new TMain();
     SelectMan = new TSelectMan();
-    DopInfo = new TDopInfo();
+    Proc = new TProc();
+    Graph = new TGraph();
+    CreateNetworkWindows();  // Connect, MultiPlayer, DopInfo
+    Preference = new TPreference();
+    RecordTable = new TRecordTable();
+    CreateInternetWindows();
     InstallGameWindows();
+    InstallDefeatScreen();
 }
 
 void FreeWindows() {
     SetGameWindows(nullptr);
+    FreeInternetWindows();
+    delete std::exchange(RecordTable, nullptr);
+    delete std::exchange(Preference, nullptr);
+    delete std::exchange(MultiPlayer, nullptr);
+    delete std::exchange(Connect, nullptr);
+    delete std::exchange(Graph, nullptr);
+    delete std::exchange(Proc, nullptr);
     delete std::exchange(DopInfo, nullptr);
     delete std::exchange(SelectMan, nullptr);
     delete std::exchange(Main, nullptr);

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <utility>
 
 #include "controls/classic.h"
 #include "controls/speed_button.h"
@@ -25,11 +26,13 @@
 #include "platform/ini_file.h"
 #include "platform/program_path.h"
 #include "support/test_files.h"
+#include "ui/connect.h"
 #include "ui/dop_info.h"
 #include "ui/fake_music_player.h"
 #include "ui/help_window.h"
 #include "ui/main_menu.h"
 #include "ui/main_screen.h"
+#include "ui/multi_player.h"
 #include "ui/picture_store.h"
 #include "ui/select_gos.h"
 #include "ui/select_man.h"
@@ -217,15 +220,21 @@ TEST_F(MainMenuTest, BackgroundDrawsTheLanguagePicturesOverTheWindowColour) {
     EXPECT_EQ(canvas.pixelColor(630, 470), ToQColor(clBtnFace));
 }
 
-TEST_F(MainMenuTest, ButtonsOfMissingWindowsSayTheyAreNotAvailable) {
-    Open("");
+TEST_F(MainMenuTest, NetworkAndInternetGamesWithoutASessionServiceStayInTheMenu) {
+    Open("3139=Нет TCP/IP\n");
     form->show();
-    for (const char* name : {"ExSpeedButton2", "ExSpeedButton6", "SpeedButton6", "ExSpeedButton1"}) {
-        const std::vector<QString> boxes = Press(name);
-        ASSERT_EQ(boxes.size(), 1u) << name;
-        EXPECT_EQ(boxes[0], QString::fromUtf8("Эта часть игры пока недоступна.")) << name;
-        EXPECT_TRUE(form->isVisible()) << name;
-    }
+    // No session library in this folder: the Internet game finds no TCP/IP provider.
+    EXPECT_EQ(Press("ExSpeedButton2"), std::vector<QString>{QString::fromUtf8("Нет TCP/IP")});
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(IsInternetGame);
+    // Without a connection wizard the network game is cancelled: no box, no lobby.
+    EXPECT_TRUE(Press("ExSpeedButton6").empty());
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(Connect->isVisible());
+    EXPECT_EQ(Game.DifficultyLevel, 1);
+    delete std::exchange(Connect, nullptr);
+    delete std::exchange(MultiPlayer, nullptr);
+    delete std::exchange(DopInfo, nullptr);
 }
 
 TEST_F(MainMenuTest, ExitClosesTheMenuAndStopsTheMusic) {
