@@ -4,7 +4,10 @@
 #include <QPushButton>
 
 #include "controls/speed_button.h"
+#include "ui/graph.h"
 #include "ui/main_screen.h"
+#include "ui/proc.h"
+#include "ui/record_table.h"
 #include "ui/screens.h"
 #include "ui/select_gos.h"
 #include "ui/select_man.h"
@@ -75,6 +78,7 @@ int TGameWindowsImpl::ShowStateChoice(int) { return SelectGos ? ExecModal(*Selec
 void TGameWindowsImpl::BeginYearLoop() {
     if (Start) Start->ShowProgressPage(true);
     if (Main) Main->LastPage = 0;
+    if (Graph) Graph->ResetGraphFilter();
 }
 
 void TGameWindowsImpl::ShowYear(const std::string& caption) {
@@ -86,11 +90,7 @@ void TGameWindowsImpl::ShowTurnBanner() {
 }
 
 TTurnResult TGameWindowsImpl::ShowMainScreen() {
-    if (!Main) return TTurnResult::Quit;
-    // The screen shows itself before its modal run; it must be modal from the
-    // first show, or the set-up window (modal beneath it) takes its input.
-    Main->setAttribute(Qt::WA_ShowModal, true);
-    return Main->RunTurn();
+    return Main ? Main->RunTurn() : TTurnResult::Quit;
 }
 
 void TGameWindowsImpl::EndTurn() {
@@ -104,8 +104,9 @@ void TGameWindowsImpl::HideSetup() {
     if (Start) Start->hide();
 }
 
-// The hall of fame is not built yet.
-void TGameWindowsImpl::EnterHallOfFame() {}
+void TGameWindowsImpl::EnterHallOfFame() {
+    TRecordTable::EnterHallOfFame();
+}
 
 void TGameWindowsImpl::ReturnToMainMenu() {
     if (!Start) return;
@@ -115,11 +116,13 @@ void TGameWindowsImpl::ReturnToMainMenu() {
     Start->close();
 }
 
-// The victory screen is not built yet.
-void TGameWindowsImpl::ShowVictory(uint8_t) {}
+void TGameWindowsImpl::ShowVictory(uint8_t winner) {
+    TProc::ShowVictory(winner);
+}
 
-// The charts window is not built yet.
-void TGameWindowsImpl::ShowCharts() {}
+void TGameWindowsImpl::ShowCharts() {
+    TGraph::ShowModalGraph();
+}
 
 bool TGameWindowsImpl::OpenGameDialog(std::string& fileName) {
     QString chosen;

@@ -1,6 +1,7 @@
 #include "ui/main_menu.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -14,6 +15,7 @@
 #include <utility>
 
 #include "controls/classic.h"
+#include "controls/scroll_text_panel.h"
 #include "controls/speed_button.h"
 #include "game/format.h"
 #include "game/game_loop.h"
@@ -320,6 +322,7 @@ void TMainForm::SpeedButton1Click() {
     BeginLocalGame();
     AlignScreens(this);
     Start->ApplyDifficulty();
+    if (Preference && Preference->CheckBoxScroll->isChecked()) Start->ScrollTextPanel1->SetActive(true);
     ExecModal(*Start);
     AlignScreens(Start);
     show();
