@@ -289,7 +289,22 @@ TEST_F(StartPictures, BackgroundsAndMissingRulesData) {
     EXPECT_FALSE(Start->isVisible());
 }
 
-TEST_F(StartWindow, ShippedSettingsWithoutPicturesLeaveThePagesBare) {
+// A program folder with the shipped settings and rules data but none of the
+// pictures they name.
+class StartWithoutPictures : public SetupWindows {
+protected:
+    static std::string Folder() {
+        const std::string dir = KORDALT_TEST_TMP "/start_without_pictures";
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        for (const char* file : {"/kordalt.INI", "/icons.bmp", "/dim.dat"})
+            std::filesystem::copy_file(KORDALT_BIN_DIR + std::string(file), dir + file);
+        return dir + "/kordalt";
+    }
+    StartWithoutPictures() : SetupWindows(Folder()) {}
+};
+
+TEST_F(StartWithoutPictures, PagesStayBare) {
     EXPECT_TRUE(Start->Image2->Picture.isNull());
     EXPECT_TRUE(Start->Image3->Picture.isNull());
     EXPECT_TRUE(SelectGos->Image2->Picture.isNull());
