@@ -74,8 +74,36 @@ public:
     virtual bool OpenGameDialog(std::string& fileName) = 0;
 };
 
-// The installed windows. Without any, nothing is shown, the counts are 0, the
-// state choice is rejected, every turn ends with Quit and the dialog is cancelled.
+// Windows that show nothing: the counts are 0, the state choice is rejected,
+// every turn ends with Quit and the dialog is cancelled. Fakes override what they need.
+class TInertGameWindows : public TGameWindows {
+public:
+    int StatesSliderValue() override { return 0; }
+    int MapSizeSliderValue() override { return 0; }
+    int HumanCountValue() override { return 0; }
+    void BeginMapGeneration(const std::string&) override {}
+    void EndMapGeneration() override {}
+    void HideMapPreview() override {}
+    void HideChoiceButton() override {}
+    void ShowSetup() override {}
+    void AlignScreens(TScreen, bool) override {}
+    void PrepareStateChoice() override {}
+    void ShowPlayerHandover() override {}
+    int ShowStateChoice(int) override { return kChoiceRejected; }
+    void BeginYearLoop() override {}
+    void ShowYear(const std::string&) override {}
+    void ShowTurnBanner() override {}
+    TTurnResult ShowMainScreen() override { return TTurnResult::Quit; }
+    void EndTurn() override {}
+    void HideSetup() override {}
+    void EnterHallOfFame() override {}
+    void ReturnToMainMenu() override {}
+    void ShowVictory(uint8_t) override {}
+    void ShowCharts() override {}
+    bool OpenGameDialog(std::string&) override { return false; }
+};
+
+// The installed windows; without any, TInertGameWindows.
 TGameWindows& GameWindows();
 // Installs `windows` (nullptr restores the default); returns the previous one.
 TGameWindows* SetGameWindows(TGameWindows* windows);

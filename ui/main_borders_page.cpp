@@ -12,6 +12,7 @@
 #include "controls/draw_grid.h"
 #include "controls/ex_label.h"
 #include "controls/speed_button.h"
+#include "game/capture.h"
 #include "game/format.h"
 #include "game/fronts.h"
 #include "game/kordalt_pool.h"
@@ -20,7 +21,6 @@
 #include "game/squares.h"
 #include "game/arith.h"
 #include "ui/main_screen.h"
-#include "ui/main_screen_report.h"
 #include "ui/main_screen_support.h"
 #include "ui/map_drawing.h"
 #include "ui/picture_store.h"
@@ -388,7 +388,7 @@ void TMain::ArmyInfoClick() {
         slider->blockSignals(false);
         Borders.Label1->setText(Dec(slider->value()));
         Borders.Label_km->setText(
-            Qs(FormatText(LangTextCp(1597, "%d"), {CaptureSquares(Kordalt(k).Speed, slider->value())})));
+            Qs(FormatText(LangTextCp(1597, "%d"), {SquaresToCapture(Kordalt(k).Speed, slider->value())})));
         ShowFrontControls(true);
     } else {
         ShowFrontControls(false);

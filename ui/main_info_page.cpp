@@ -15,10 +15,10 @@
 #include "controls/speed_button.h"
 #include "controls/splitter.h"
 #include "game/game_state.h"
+#include "game/turn_report.h"
 #include "game/support.h"
 #include "game/arith.h"
 #include "ui/main_screen.h"
-#include "ui/main_screen_report.h"
 #include "ui/main_screen_support.h"
 
 namespace kordalt {
@@ -156,10 +156,10 @@ void TMain::RebuildBattleList() {
     ClearBattleUnits();
     TBattleUnit* open = nullptr;
     const std::string battleStart = LangTextCp(3305);
-    for (int i = 0; i < ReportCount(); ++i) {
-        const TReportEntry m = ReportEntry(i);
-        if (m.Gos != Game.CurrentGos || !IsBattleEntry(m)) continue;
-        const std::string& text = m.Text;
+    for (int i = 0; i < Messages.Count(); ++i) {
+        const TMessageRec& m = *Messages[i];
+        if (m.Gos != Game.CurrentGos || m.Kind != kBattleMessage) continue;
+        const std::string text = m.Text.Str();
         if (text == battleStart) {
             if (open) open->LastIndex = i - 1;
             BattleUnits.push_back(std::make_unique<TBattleUnit>());
@@ -172,7 +172,7 @@ void TMain::RebuildBattleList() {
             BattleUnits[index]->Title = GetParEC(text, 0, "~");
         }
     }
-    if (open) open->LastIndex = ReportCount() - 1;
+    if (open) open->LastIndex = Messages.Count() - 1;
 
     TExDrawGrid* grid = Info.ExDrawGrid1;
     const int units = static_cast<int>(BattleUnits.size());
@@ -198,9 +198,10 @@ void TMain::RebuildBattleList() {
 }
 
 void TMain::FillEvents() {
-    for (int i = 0; i < ReportCount(); ++i) {
-        const TReportEntry m = ReportEntry(i);
-        if (m.Gos == Game.CurrentGos && IsEventEntry(m)) AddLine(Info.RichEdit1, Qs(m.Text), ToQColor(m.Color), false);
+    for (int i = 0; i < Messages.Count(); ++i) {
+        const TMessageRec& m = *Messages[i];
+        if (m.Gos == Game.CurrentGos && m.Kind == kEventMessage)
+            AddLine(Info.RichEdit1, Qs(m.Text.Str()), ToQColor(m.Color), false);
     }
 }
 
@@ -216,11 +217,11 @@ void TMain::ExDrawGrid1SelectCell(int, int row, bool&) {
     Info.Chart1->chart()->setTitle(LangText(3176, "Армия"));
     Info.Chart2->chart()->setTitle(LangText(3177, "Мораль"));
     const TBattleUnit& unit = *BattleUnits[static_cast<size_t>(row)];
-    for (int i = unit.FirstIndex + 1; i <= unit.LastIndex && i < ReportCount(); ++i) {
-        const TReportEntry m = ReportEntry(i);
-        if (m.Gos != Game.CurrentGos || !IsBattleEntry(m)) continue;
-        SetCurrentReportEntry(i);
-        const std::string& text = m.Text;
+    for (int i = unit.FirstIndex + 1; i <= unit.LastIndex && i < Messages.Count(); ++i) {
+        const TMessageRec& m = *Messages[i];
+        if (m.Gos != Game.CurrentGos || m.Kind != kBattleMessage) continue;
+        CurMessage = Messages[i];
+        const std::string text = m.Text.Str();
         const int n = CountParEC(text, "~");
         if (n == 2) continue;
         if (n == 5) {

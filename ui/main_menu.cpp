@@ -25,6 +25,7 @@
 #include "game/random.h"
 #include "game/saved_game.h"
 #include "game/self_test.h"
+#include "game/turn_report.h"
 #include "platform/ini_file.h"
 #include "platform/program_path.h"
 #include "ui/connect.h"
@@ -177,7 +178,7 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent) {
     MusicList.clear();
     MusicOn = false;
     LoadMusicList();
-    ClearTurnReport();
+    Messages.Clear();
 }
 
 TMainForm::~TMainForm() { StopMusic(); }
@@ -310,7 +311,7 @@ void TMainForm::showEvent(QShowEvent* event) {
 void TMainForm::closeEvent(QCloseEvent* event) {
     MusicOn = false;
     StopMusic();
-    ClearTurnReport();
+    Messages.Clear();
     event->accept();
     PictureList.reset();
     MusicList.clear();

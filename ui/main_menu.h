@@ -72,8 +72,6 @@ private:
 };
 
 // Empties the turn report (`Messages`). Kept in a file of its own: the report's
-// colour names clash with those of the controls.
-void ClearTurnReport();
 
 // Creates the program's windows in their fixed order, the main menu first.
 void CreateWindows();

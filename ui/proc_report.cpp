@@ -1,5 +1,4 @@
-// The turn report and the capture rule as the defeat screen reads them, apart
-// from proc.cpp because the report's colour names clash with the controls'.
+// The defeat screen's side of the turn report and the capture rule.
 #include "game/capture.h"
 #include "game/turn_report.h"
 #include "ui/proc.h"

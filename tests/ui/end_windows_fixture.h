@@ -24,34 +24,13 @@
 namespace kordalt {
 
 // Logs the screen alignments and the turn banner; everything else is inert.
-class LoggingGameWindows final : public TGameWindows {
+class LoggingGameWindows final : public TInertGameWindows {
 public:
-    int StatesSliderValue() override { return 0; }
-    int MapSizeSliderValue() override { return 0; }
-    int HumanCountValue() override { return 0; }
-    void BeginMapGeneration(const std::string&) override {}
-    void EndMapGeneration() override {}
-    void HideMapPreview() override {}
-    void HideChoiceButton() override {}
-    void ShowSetup() override {}
     void AlignScreens(TScreen screen, bool keep) override {
         static const char* const names[] = {"Setup", "PlayerHandover", "StateChoice", "TurnBanner", "MainScreen"};
         log.push_back(std::string("Align ") + names[static_cast<int>(screen)] + (keep ? " keep" : ""));
     }
-    void PrepareStateChoice() override {}
-    void ShowPlayerHandover() override {}
-    int ShowStateChoice(int) override { return kChoiceRejected; }
-    void BeginYearLoop() override {}
-    void ShowYear(const std::string&) override {}
     void ShowTurnBanner() override { log.push_back("Banner " + Cp1251ToUtf8(Game.CurrentPlayerName)); }
-    TTurnResult ShowMainScreen() override { return TTurnResult::Quit; }
-    void EndTurn() override {}
-    void HideSetup() override {}
-    void EnterHallOfFame() override {}
-    void ReturnToMainMenu() override {}
-    void ShowVictory(uint8_t) override {}
-    void ShowCharts() override {}
-    bool OpenGameDialog(std::string&) override { return false; }
 
     std::vector<std::string> log;
 };

@@ -1,4 +1,3 @@
-// Kept apart: the turn report's colour names clash with the controls' ones.
 #include "game_reset.h"
 
 #include "game/game_state.h"

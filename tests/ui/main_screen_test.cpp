@@ -258,35 +258,19 @@ TEST_F(TurnControl, NetworkGameThroughItsInterface) {
 
 // The year loop shows the screen for the human's turns through the windows
 // interface; Pass lets the computer play the year, Exit ends the game.
-class ScreenWindows final : public TGameWindows {
+class ScreenWindows final : public TInertGameWindows {
 public:
     explicit ScreenWindows(FakeGameWindows& fake, TMain& screen) : fake_(fake), screen_(screen) {}
     int StatesSliderValue() override { return fake_.StatesSliderValue(); }
     int MapSizeSliderValue() override { return fake_.MapSizeSliderValue(); }
     int HumanCountValue() override { return fake_.HumanCountValue(); }
     void BeginMapGeneration(const std::string& s) override { fake_.BeginMapGeneration(s); }
-    void EndMapGeneration() override {}
-    void HideMapPreview() override {}
-    void HideChoiceButton() override {}
-    void ShowSetup() override {}
-    void AlignScreens(TScreen, bool) override {}
-    void PrepareStateChoice() override {}
-    void ShowPlayerHandover() override {}
     int ShowStateChoice(int human) override { return fake_.ShowStateChoice(human); }
-    void BeginYearLoop() override {}
-    void ShowYear(const std::string&) override {}
-    void ShowTurnBanner() override {}
     TTurnResult ShowMainScreen() override {
         years.push_back(Game.Year);
         return screen_.RunTurn();
     }
-    void EndTurn() override {}
-    void HideSetup() override {}
-    void EnterHallOfFame() override {}
     void ReturnToMainMenu() override { returned = true; }
-    void ShowVictory(uint8_t) override {}
-    void ShowCharts() override {}
-    bool OpenGameDialog(std::string&) override { return false; }
 
     std::vector<int> years;
     bool returned = false;

@@ -1,8 +1,0 @@
-#include "game/turn_report.h"
-#include "ui/main_menu.h"
-
-namespace kordalt {
-
-void ClearTurnReport() { Messages.Clear(); }
-
-}  // namespace kordalt
