@@ -17,19 +17,7 @@
 namespace kordalt {
 namespace {
 
-// Saves the widget's picture as gallery/<name>.png; a picture of one colour fails.
-void Shot(QWidget* widget, const QString& name) {
-    const QImage image = widget->grab().toImage();
-    const QString dir = QDir::cleanPath(QStringLiteral(KORDALT_TEST_TMP "/../gallery"));
-    QDir().mkpath(dir);
-    ASSERT_TRUE(image.save(dir + u'/' + name + QStringLiteral(".png"))) << name.toStdString();
-    const QRgb first = image.pixel(0, 0);
-    bool varied = false;
-    for (int y = 0; y < image.height() && !varied; ++y) {
-        for (int x = 0; x < image.width() && !varied; ++x) varied = image.pixel(x, y) != first;
-    }
-    EXPECT_TRUE(varied) << name.toStdString() << " is blank";
-}
+void Shot(QWidget* widget, const QString& name) { test::SaveToGallery(widget->grab().toImage(), name); }
 
 TEST(Gallery, CheckListBoxes) {
     test::TestWindow window({200, 110});

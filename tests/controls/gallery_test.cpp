@@ -15,18 +15,7 @@
 namespace kordalt {
 namespace {
 
-QString GalleryDir() { return QDir::cleanPath(QStringLiteral(KORDALT_TEST_TMP "/../gallery")); }
-
-void Save(const QImage& image, const QString& name) {
-    QDir().mkpath(GalleryDir());
-    const QString path = GalleryDir() + u'/' + name + QStringLiteral(".png");
-    ASSERT_TRUE(image.save(path)) << path.toStdString();
-    QSet<QRgb> colours;
-    for (int y = 0; y < image.height(); y += 2) {
-        for (int x = 0; x < image.width(); x += 2) colours.insert(image.pixel(x, y));
-    }
-    EXPECT_GT(colours.size(), 1) << name.toStdString() << " is blank";
-}
+void Save(const QImage& image, const QString& name) { test::SaveToGallery(image, name); }
 
 // Normal and disabled images of a small drawn icon on the fuchsia key colour.
 QImage IconStrip() {
