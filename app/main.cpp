@@ -9,6 +9,7 @@
 #include <system_error>
 #include <vector>
 
+#include "controls/classic.h"
 #include "game/random.h"
 #include "game/ui_hooks.h"
 #include "platform/program_path.h"
@@ -21,10 +22,30 @@
 #include "ui/ui_support.h"
 #include "ui/windows.h"
 
+namespace {
+
+// An exception that a handler let through is shown like any other, and the
+// program goes on.
+class TApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (...) {
+            kordalt::HandleApplicationException(receiver, std::current_exception());
+            return false;
+        }
+    }
+};
+
+}  // namespace
+
 int main(int argc, char** argv) {
     using namespace kordalt;
     Randomize();
-    QApplication app(argc, argv);
+    TApplication app(argc, argv);
+    SetApplicationExceptionHandler(ShowApplicationError);
     QApplication::setApplicationDisplayName("Kordalt");
     SetHelpFile("");
 
@@ -53,5 +74,6 @@ int main(int argc, char** argv) {
     FreeWindows();
     SetGameUi(nullptr);
     SetMusicPlayer(nullptr);
+    SetApplicationExceptionHandler(nullptr);
     return status;
 }

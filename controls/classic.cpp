@@ -162,7 +162,8 @@ QChar AccelCharOf(const QString& caption) {
 CaptionAccelerator::CaptionAccelerator(QWidget* owner, std::function<void()> onAccel)
     : shortcut_(new QShortcut(owner)) {
     shortcut_->setContext(Qt::WindowShortcut);
-    QObject::connect(shortcut_, &QShortcut::activated, shortcut_, std::move(onAccel));
+    QObject::connect(shortcut_, &QShortcut::activated, shortcut_,
+                     [owner, onAccel = std::move(onAccel)] { RunHandled(owner, onAccel); });
 }
 
 void CaptionAccelerator::SetCaption(const QString& caption, bool showAccelChar) {
@@ -229,6 +230,14 @@ void HandleApplicationException(QObject* sender, std::exception_ptr error) {
         return;
     }
     QMessageBox::critical(nullptr, QApplication::applicationName(), text);
+}
+
+void RunHandled(QObject* sender, const std::function<void()>& action) {
+    try {
+        action();
+    } catch (...) {
+        HandleApplicationException(sender, std::current_exception());
+    }
 }
 
 }  // namespace kordalt

@@ -112,5 +112,8 @@ using ExceptionHandler = std::function<void(QObject* sender, std::exception_ptr 
 void SetApplicationExceptionHandler(ExceptionHandler handler);
 // User-interface thread; EAbort is ignored.
 void HandleApplicationException(QObject* sender, std::exception_ptr error);
+// Runs `action`; an exception it raises goes to HandleApplicationException, so
+// that none leaves an event handler into Qt.
+void RunHandled(QObject* sender, const std::function<void()>& action);
 
 }  // namespace kordalt

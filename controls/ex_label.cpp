@@ -216,9 +216,9 @@ void TExCustomLabel::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         bool click = pressedByMouse_ && rect().contains(at);
         pressedByMouse_ = false;
-        if (click) emit OnClick();
+        if (click) RunHandled(this, [this] { emit OnClick(); });
     }
-    emit OnMouseUp(event->button(), at.x(), at.y());
+    RunHandled(this, [&] { emit OnMouseUp(event->button(), at.x(), at.y()); });
     if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton) CheckMouseInside();
 }
 

@@ -307,7 +307,7 @@ void TExSpeedButton::FinishPress(Qt::MouseButton button, QPoint at) {
             if (down_) state_ = bdsHeldDown;
             update();
         }
-        if (inside && !menuTracking_) Click();
+        if (inside && !menuTracking_) RunHandled(this, [this] { Click(); });
     }
     CheckMouseInside();
 }

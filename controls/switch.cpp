@@ -171,24 +171,28 @@ void TExSwitch::paintEvent(QPaintEvent*) {
 
 void TExSwitch::mousePressEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
-    if (event->button() == Qt::LeftButton) {
-        if (focusPolicy() != Qt::NoFocus) setFocus(Qt::MouseFocusReason);
-        ToggleSwitch();
-    }
-    emit OnMouseDown(event->button(), p.x(), p.y());
+    RunHandled(this, [&] {
+        if (event->button() == Qt::LeftButton) {
+            if (focusPolicy() != Qt::NoFocus) setFocus(Qt::MouseFocusReason);
+            ToggleSwitch();
+        }
+        emit OnMouseDown(event->button(), p.x(), p.y());
+    });
 }
 
 void TExSwitch::mouseReleaseEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
-    emit OnMouseUp(event->button(), p.x(), p.y());
-    if (event->button() == Qt::LeftButton && rect().contains(p)) emit OnClick();
+    RunHandled(this, [&] {
+        emit OnMouseUp(event->button(), p.x(), p.y());
+        if (event->button() == Qt::LeftButton && rect().contains(p)) emit OnClick();
+    });
 }
 
 void TExSwitch::keyPressEvent(QKeyEvent* event) {
     const QKeySequence pressed(event->keyCombination());
     if (!toggleKey_.isEmpty() && pressed == toggleKey_) {
         event->accept();
-        ToggleSwitch();
+        RunHandled(this, [this] { ToggleSwitch(); });
         return;
     }
     QWidget::keyPressEvent(event);

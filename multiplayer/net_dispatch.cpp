@@ -1,5 +1,7 @@
 #include "multiplayer/net_dispatch.h"
 
+#include <cstdio>
+
 #include "game/game_loop.h"
 #include "game/game_state.h"
 #include "game/rules_text.h"
@@ -10,15 +12,26 @@
 #include "multiplayer/net_game.h"
 #include "multiplayer/net_messages.h"
 #include "multiplayer/net_senders.h"
+#include "platform/cp1251.h"
 
 namespace kordalt {
 namespace {
 
 constexpr uint16_t kEndOfTurnMark = 39;
 
+// A refused update changes nothing; each one is noted once in the log.
+void NoteRefused(const TPeerPlayPlayer& sender, uint32_t code, const std::string& why) {
+    std::fprintf(stderr, "kordalt: message %u from %s refused: %s\n", code, Cp1251ToUtf8(sender.Name).c_str(),
+                 why.c_str());
+}
+
 // Sets the lobby map from a map message; false when the message is refused.
-bool TakeMap(const TNetMessage& m, bool snapshotNewMap) {
-    std::string why;
+// A running game's tables take no lobby map.
+bool TakeMap(const TNetMessage& m, bool snapshotNewMap, std::string& why) {
+    if (GameRunning) {
+        why = "a lobby map while a game runs";
+        return false;
+    }
     auto map = ReadMapMessage(m, why);
     if (!map) return false;
     const bool hadMap = Map != nullptr;
@@ -64,9 +77,11 @@ void DispatchNetMessage(const NetQueueItem& item, TCustomPeerPlay& peer, INetLob
             }
             return;
         case dx_Connect_SendMap:
-            if (TakeMap(m, false)) {
+            if (TakeMap(m, false, why)) {
                 Map->SnapshotOwners();
                 ui.LobbyMapReceived();
+            } else {
+                NoteRefused(sender, dx_Connect_SendMap, why);
             }
             return;
         case dx_Connect_LoadGame:
@@ -83,6 +98,8 @@ void DispatchNetMessage(const NetQueueItem& item, TCustomPeerPlay& peer, INetLob
                 ServerID = full->serverId;
                 AcceptFullInf = 1;
                 if (peer.LocalPlayer() && ServerID == peer.LocalPlayer()->ID) GameMode = 1;
+            } else {
+                NoteRefused(sender, dx_Game_SendFull, why);
             }
             return;
         case dx_Game_SendHalf:
@@ -90,10 +107,12 @@ void DispatchNetMessage(const NetQueueItem& item, TCustomPeerPlay& peer, INetLob
                 CommitHalfInf(*half);
                 ServerID = sender.ID;
                 AcceptHalfInf = 1;
+            } else {
+                NoteRefused(sender, dx_Game_SendHalf, why);
             }
             return;
         case dx_Game_SendClientInf:
-            ApplyClientInf(m, why);
+            if (!ApplyClientInf(m, why)) NoteRefused(sender, dx_Game_SendClientInf, why);
             return;
         case dx_Game_EndOfTurn:
             for (int i = 1; i <= Game.GosCount; ++i) {
@@ -111,7 +130,7 @@ void DispatchNetMessage(const NetQueueItem& item, TCustomPeerPlay& peer, INetLob
             ui.ShowChatMessage(sender.Name, RulesText(3131), clRed);
             return;
         case dx_Game_SendMapForWaiting:
-            if (!GameRunning && TakeMap(m, true)) {
+            if (TakeMap(m, true, why)) {
                 ui.ShowMapForWaiting();
                 Map->SnapshotOwners();
             }

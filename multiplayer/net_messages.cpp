@@ -89,10 +89,8 @@ void PutRecords(TNetMessage& m, size_t offset, const std::vector<const TMessageR
     for (size_t i = 0; i < records.size(); ++i) Put(m, offset + i * kMessageRecSize, *records[i]);
 }
 
-// Why the state, grid and records cannot be committed; empty when they can.
-std::string CheckUpdate(const GameState& s, const TOwnerGrid& grid, const std::vector<TMessageRec>& messages) {
-    if (std::string e = ValidateGameState(s); !e.empty()) return e;
-    if (auto e = CheckOwnerGrid(grid, s.MapSize, s.GosCount)) return *e;
+// Why the records cannot be committed; empty when they can.
+std::string CheckRecords(const GameState& s, const std::vector<TMessageRec>& messages) {
     for (const TMessageRec& r : messages)
         if (r.Gos > s.GosCount) return "message of state " + std::to_string(r.Gos);
     return {};
@@ -244,7 +242,8 @@ std::optional<TFullInf> ReadFullInf(const TNetMessage& m, std::string& why) {
         JoinChronicle(Get<ShortString<255>>(m, full::Chronicle1), Get<ShortString<255>>(m, full::Chronicle2));
     f.turnMinutes = m[full::TurnMinutes];
     f.serverId = Get<uint32_t>(m, full::ServerId);
-    why = CheckUpdate(s, f.grid, f.messages);
+    why = ValidateGame(s, f.grid);
+    if (why.empty()) why = CheckRecords(s, f.messages);
     if (!why.empty()) return std::nullopt;
     return f;
 }
@@ -314,7 +313,12 @@ std::optional<THalfInf> ReadHalfInf(const TNetMessage& m, std::string& why) {
     s.BattleChronicle =
         JoinChronicle(Get<ShortString<255>>(m, half::Chronicle1), Get<ShortString<255>>(m, half::Chronicle2));
     GetStateKordalts(m, half::Kordalts, s, own);
-    why = CheckUpdate(s, h.grid, h.messages);
+    // The other states come as summaries: only the own record is whole.
+    why = ValidateStateRecord(s, own);
+    if (why.empty()) {
+        if (auto e = CheckOwnerGrid(h.grid, s.MapSize, s.GosCount)) why = *e;
+    }
+    if (why.empty()) why = CheckRecords(s, h.messages);
     if (!why.empty()) return std::nullopt;
     return h;
 }
@@ -350,7 +354,7 @@ bool ApplyClientInf(const TNetMessage& m, std::string& why) {
     auto s = std::make_unique<GameState>(Game);
     s->mGos[g] = Get<TGosRec>(m, client::Gos);
     GetStateKordalts(m, client::Kordalts, *s, g);
-    why = ValidateGameState(*s);
+    why = ValidateStateRecord(*s, g);
     if (!why.empty()) return false;
     Game = std::move(*s);
     return true;

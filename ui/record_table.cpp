@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QScreen>
 
+#include <cstdio>
+
 #include "controls/classic.h"
 #include "controls/ex_label.h"
 #include "controls/speed_button.h"
@@ -135,32 +137,48 @@ void TRecordTable::LoadGlyphs() {
 }
 
 void TRecordTable::FormActivate() {
-    if (SpeedButton3Click()) SpeedButton5Click();
+    SpeedButton3Click();
+    SpeedButton5Click();
+}
+
+void TRecordTable::ReportFileError(const QString& text) {
+    if (fileErrorShown_) return;
+    fileErrorShown_ = true;
+    ShowMessageBox(TMsgType::Error, text);
 }
 
 void TRecordTable::SpeedButton1Click() { done(kCloseResult); }
 
 void TRecordTable::SpeedButton2Click() {
-    if (WriteRecordFile(RecordFileName, RecordEntries) != 0) ShowMessageBox(TMsgType::Error, LangText(3223, ""));
+    if (WriteRecordFile(RecordFileName, RecordEntries) != 0) ReportFileError(WriteErrorText());
 }
 
 bool TRecordTable::SpeedButton3Click() {
     try {
         int writeError = 0;
         RecordEntries = ReadRecordFile(RecordFileName, writeError);
-        if (writeError != 0) ShowMessageBox(TMsgType::Error, LangText(3223, ""));
+        if (writeError != 0) ReportFileError(WriteErrorText());
         return true;
     } catch (const ERecordFileError& error) {
-        ShowMessageBox(TMsgType::Error, QString::fromUtf8(error.what()));
+        std::fprintf(stderr, "kordalt: %s\n", error.what());
+        RecordEntries = DefaultRecordTable();
+        ReportFileError(QStringLiteral("Файл рекордов %1 повреждён или не читается. Показана таблица по умолчанию.")
+                            .arg(QString::fromStdString(RecordFileName)));
         return false;
     }
 }
 
 void TRecordTable::SpeedButton4Click() {
     if (!AskYesNo(LangText(3224, "Вы уверены, что хотите очистить таблицу от своих рекордов ?"))) return;
+    fileErrorShown_ = false;  // the reset reports its own failure
     SpeedButton8Click();
     SpeedButton2Click();
-    if (SpeedButton3Click()) SpeedButton5Click();
+    SpeedButton3Click();
+    SpeedButton5Click();
+}
+
+QString TRecordTable::WriteErrorText() {
+    return LangText(3223, "Не удалось записать таблицу рекордов в файл dim.rec");
 }
 
 QString TRecordTable::CellText(int row, int column) const {
@@ -199,6 +217,11 @@ void TRecordTable::EnterHallOfFame() {
 
 void TRecordTable::ShowModalTable() {
     if (RecordTable) ExecModal(*RecordTable);
+}
+
+void TRecordTable::hideEvent(QHideEvent* event) {
+    fileErrorShown_ = false;
+    QDialog::hideEvent(event);
 }
 
 void TRecordTable::showEvent(QShowEvent* event) {

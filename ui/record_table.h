@@ -33,7 +33,7 @@ public:
     void SpeedButton1Click();  // close
     void SpeedButton2Click();  // write the file
     // Reads the file (creating a missing one); false after reporting a
-    // damaged or unreadable file.
+    // damaged or unreadable file, whose place the default table takes.
     bool SpeedButton3Click();
     void SpeedButton4Click();  // back to the default table, after a confirmation
     void SpeedButton5Click();  // show the table
@@ -67,9 +67,15 @@ public:
 
 private:
     void ReadAndIgnore() { SpeedButton3Click(); }
+    // A file error is shown once until the window is hidden again.
+    void ReportFileError(const QString& text);
+    static QString WriteErrorText();
+
+    bool fileErrorShown_ = false;
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 };
 
 }  // namespace kordalt

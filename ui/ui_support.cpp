@@ -6,12 +6,16 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include <cstdio>
 #include <map>
 #include <utility>
 #include <vector>
 
 #include "controls/classic.h"
 #include "game/language_file.h"
+#include "game/saved_game.h"
+#include "platform/ini_file.h"
+#include "session/peer_consts.h"
 #include "platform/cp1251.h"
 
 namespace kordalt {
@@ -79,6 +83,28 @@ TMsgButton ShowMessageBox(TMsgType type, const QString& text) {
 }
 
 bool AskYesNo(const QString& text) { return ShowMessageBox(TMsgType::Confirmation, text) == TMsgButton::Yes; }
+
+void ShowApplicationError(QObject*, std::exception_ptr error) {
+    QString text;
+    try {
+        std::rethrow_exception(error);
+    } catch (const EAbort&) {
+        return;
+    } catch (const IniFileError& e) {
+        text = QString::fromUtf8(e.what());
+    } catch (const SaveError& e) {
+        text = Qs(e.what());
+    } catch (const EPeerPlayError& e) {
+        text = QString::fromUtf8(e.what());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "kordalt: %s\n", e.what());
+        text = QStringLiteral("Произошла ошибка, действие не выполнено. Игра продолжается.");
+    } catch (...) {
+        std::fprintf(stderr, "kordalt: an unknown exception\n");
+        text = QStringLiteral("Произошла ошибка, действие не выполнено. Игра продолжается.");
+    }
+    ShowMessageBox(TMsgType::Error, text);
+}
 
 ScopedMessageBoxHook::ScopedMessageBoxHook(TMessageBoxHook hook) : previous_(std::exchange(messageBoxHook, std::move(hook))) {}
 

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -13,6 +14,7 @@
 #include "game/ui_hooks.h"
 
 class QDialog;
+class QObject;
 class QWidget;
 
 namespace kordalt {
@@ -57,6 +59,11 @@ public:
 private:
     TMessageBoxHook previous_;
 };
+
+// The application's exception handler: one error box in Russian, and the
+// program goes on. Errors written for the player show their own text; any
+// other shows a general text, its own on stderr.
+void ShowApplicationError(QObject* sender, std::exception_ptr error);
 
 // ---- Modal windows and activation ----
 

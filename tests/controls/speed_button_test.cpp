@@ -302,5 +302,32 @@ TEST_F(SpeedButtonTest, AcceleratorClicksAndBadValuesAreIgnored) {
     EXPECT_EQ(button->NumGlyphs(), 5);
 }
 
+// A click handler's error reaches the application's handler on every path, and
+// the button goes on working.
+TEST_F(SpeedButtonTest, ErrorsOfTheClickGoToTheApplicationsHandler) {
+    TExSpeedButton* button = AddButton({20, 20}, QStringLiteral("&Ход"));
+    window.ShowActive();
+    std::vector<std::string> handled;
+    SetApplicationExceptionHandler([&](QObject* sender, std::exception_ptr error) {
+        EXPECT_EQ(sender, button);
+        try {
+            std::rethrow_exception(error);
+        } catch (const std::exception& e) {
+            handled.push_back(e.what());
+        }
+    });
+    int clicks = 0;
+    QObject::connect(button, &TExSpeedButton::OnClick, [&] {
+        if (++clicks <= 2) throw std::runtime_error("write failed");
+    });
+    QTest::mouseClick(button, Qt::LeftButton, {}, Inside());
+    QTest::sendKeyEvent(QTest::Click, &window.window, Qt::Key(u'Х'), QStringLiteral("х"), Qt::AltModifier);
+    EXPECT_EQ(handled, (std::vector<std::string>{"write failed", "write failed"}));
+    QTest::mouseClick(button, Qt::LeftButton, {}, Inside());
+    EXPECT_EQ(clicks, 3);
+    EXPECT_EQ(handled.size(), 2u);
+    SetApplicationExceptionHandler(nullptr);
+}
+
 }  // namespace
 }  // namespace kordalt

@@ -158,5 +158,25 @@ TEST_F(RulesData, ChangingTheLanguageReloadsFileAndTexts) {
     FreeLanguageFile();
 }
 
+// The rules of a game in progress: a file with fewer troop types than the
+// armies use would leave soldiers outside every total.
+TEST_F(RulesData, AFileWhoseTroopTypesBreakTheArmiesInPlayIsRefused) {
+    WriteRules(SmallRulesFile());  // 2 troop types; the fixture's rules have 3
+    Game.GosCount = 2;
+    Game.mGos[1].Fronts[2].Soldiers[3] = 5;
+    Game.mGos[1].Soldiers = 5;
+    LoadRulesData();
+    EXPECT_EQ(ui.messages, std::vector<std::string>{kDamaged});
+    EXPECT_EQ(DimLoadFailed, 1);
+    EXPECT_EQ(TroopTypeCount, 3);
+
+    ui.messages.clear();
+    Game.mGos[1].Fronts[2].Soldiers[3] = 0;
+    Game.mGos[1].Fronts[2].Soldiers[2] = 5;
+    LoadRulesData();
+    EXPECT_EQ(ui.messages, std::vector<std::string>{});
+    EXPECT_EQ(TroopTypeCount, 2);
+}
+
 }  // namespace
 }  // namespace kordalt

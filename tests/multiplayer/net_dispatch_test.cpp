@@ -3,6 +3,7 @@
 // sets it up as the receiving peer would hold it before the messages are taken.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "game/game_loop.h"
@@ -201,6 +202,38 @@ TEST_F(NetDispatch, ClientStateWithoutAServerSaysSo) {
     SendClientInf(*boris.peer, sendUi);
     EXPECT_EQ(ServerLost, 1);
     EXPECT_EQ(sendUi.calls, std::vector<std::string>{"server not found"});
+}
+
+// Updates that would break the server's game are refused, each noted once in
+// its log, and the game stays as it was.
+TEST_F(NetDispatch, RefusedUpdatesLeaveTheGameAndAreNotedOnce) {
+    Game.CurrentGos = 2;
+    TNetMessage badTotal = MakeClientInf();
+    ++badTotal[256 + offsetof(TGosRec, Soldiers)];
+    TOwnerGrid grid{};
+    MapToGrid(*Map, Game.MapSize, grid);
+    Game.CurrentGos = 1;
+    GameRunning = 1;
+    const struct {
+        const char* what;
+        TNetMessage message;
+        const char* noted;
+    } cases[] = {
+        {"client state whose army does not add up", badTotal, "message 12 from boris refused: mGos[2].Soldiers="},
+        {"lobby map while a game runs", MakeMapMessage(dx_Connect_SendMap, 2, 60, grid),
+         "message 3 from boris refused: a lobby map while a game runs"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string before = Tables();
+        testing::internal::CaptureStderr();
+        DispatchNetMessage(Item(boris.Id(), c.message), *anna.peer, anna.lobby);
+        const std::string log = testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(Tables() == before);
+        EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+        EXPECT_NE(log.find(c.noted), std::string::npos) << log;
+    }
+    EXPECT_TRUE(anna.lobby.calls.empty());
 }
 
 }  // namespace

@@ -204,6 +204,18 @@ TEST_F(NetGame, DamagedYearResultOrClientStateIsRefusedWithoutTouchingTheGame) {
         {"client state 0", false, [](TNetMessage& m) { m[4] = 0; }},
         {"client state 21", false, [](TNetMessage& m) { m[4] = 21; }},
         {"client front Kordalt 250", false, [](TNetMessage& m) { m[256 + 308 + 24] = 250; }},
+        // What the self-test checks: the totals and the front links.
+        {"client army total one more", false, [](TNetMessage& m) { ++m[256 + offsetof(TGosRec, Soldiers)]; }},
+        {"client front soldiers one more", false,
+         [](TNetMessage& m) { ++m[256 + offsetof(TGosRec, Fronts) + offsetof(TFrontRec, Soldiers)]; }},
+        {"client home front Kordalt records front 3", false,
+         [](TNetMessage& m) {
+             m[256 + offsetof(TGosRec, Fronts) + 28 + offsetof(TFrontRec, Kordalt)] = 2;
+             m[5 + offsetof(TKordaltRec, Owner)] = 2;
+             m[5 + offsetof(TKordaltRec, Front)] = 3;
+         }},
+        {"client negative peasants", false, [](TNetMessage& m) { m[256 + offsetof(TGosRec, Peasants) + 3] = 0x80; }},
+        {"half own army total one more", true, [](TNetMessage& m) { ++m[11464 + offsetof(TGosRec, Soldiers)]; }},
     };
     RunningGameIsAnother();
     const std::string before = Tables();

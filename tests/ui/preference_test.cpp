@@ -7,8 +7,10 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <filesystem>
 #include <memory>
 
+#include "controls/classic.h"
 #include "controls/edit_button.h"
 #include "controls/ex_label.h"
 #include "controls/speed_button.h"
@@ -156,6 +158,31 @@ TEST_F(PreferenceTest, ApplyWritesEveryKeyAndCloseWritesNothing) {
     }
     EXPECT_EQ(InternetServer, "http://127.0.0.1:8080/");
     EXPECT_EQ(RememberPage, 1);
+}
+
+// The settings file cannot be written: one box in Russian per click of the
+// mouse, and the dialog goes on working.
+TEST_F(PreferenceTest, AFailedWriteThroughTheMouseShowsOneBoxAndGoesOn) {
+    SetApplicationExceptionHandler(ShowApplicationError);
+    const std::string ini = dir_.Path("kordalt.INI");
+    const std::string before = test::ReadFile(ini);
+    std::filesystem::permissions(ini, std::filesystem::perms::owner_read);
+    Preference = new TPreference;
+    Preference->show();
+    Preference->CheckBox2->setChecked(true);
+    for (int click = 1; click <= 2; ++click) {
+        QTest::mouseClick(Preference->SpeedButton2, Qt::LeftButton);
+        ASSERT_EQ(messages.size(), static_cast<size_t>(click));
+        EXPECT_TRUE(messages.back().startsWith(QStringLiteral("Не удалось записать файл настроек"))) << messages.back().toStdString();
+        EXPECT_TRUE(messages.back().endsWith(QStringLiteral("нет права на запись"))) << messages.back().toStdString();
+        EXPECT_TRUE(Preference->isVisible());
+    }
+    EXPECT_EQ(test::ReadFile(ini), before);
+    std::filesystem::permissions(ini, std::filesystem::perms::owner_all);
+    QTest::mouseClick(Preference->SpeedButton2, Qt::LeftButton);
+    EXPECT_EQ(messages.size(), 2u);
+    EXPECT_EQ(Setting("HideGraphics"), "1");
+    SetApplicationExceptionHandler(nullptr);
 }
 
 TEST_F(PreferenceTest, HiddenGraphicsFollowTheBoxOnApply) {

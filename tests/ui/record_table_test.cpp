@@ -102,14 +102,37 @@ TEST_F(RecordTableTest, TheYearLoopEntersAWonGame) {
     EXPECT_EQ(Game.SaveCounter, 0);
 }
 
-TEST_F(RecordTableTest, ADamagedFileIsReportedAndLeftAlone) {
-    test::WriteFile(RecordTable->RecordFileName, std::string(100, '\x01'));
+// A damaged file or an unwritable folder: one box, then the default table;
+// the box closing activates the window again without a second box.
+TEST_F(RecordTableTest, AFileErrorIsShownOnceThenTheDefaultTable) {
+    const std::string damaged(100, '\x01');
+    test::WriteFile(RecordTable->RecordFileName, damaged);
+    RecordTable->show();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messageTypes[0], TMsgType::Error);
+    EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Файл рекордов"))) << messages[0].toStdString();
+    EXPECT_EQ(Cell(0, 1), QString::number(DefaultRecordTable()[0].Points));
     SetUpStates(2, 1);
     TRecordTable::EnterHallOfFame();
     ActivateWindow(RecordTable);
-    EXPECT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messageTypes.front(), TMsgType::Error);
-    EXPECT_EQ(test::ReadFile(RecordTable->RecordFileName), std::string(100, '\x01'));
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(test::ReadFile(RecordTable->RecordFileName), damaged);
+
+    // The reset writes the default table over the damaged file.
+    answer = TMsgButton::Yes;
+    QTest::mouseClick(Button(4), Qt::LeftButton);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messageTypes[1], TMsgType::Confirmation);
+    EXPECT_EQ(test::ReadFile(RecordTable->RecordFileName), EncodeRecordTable(DefaultRecordTable()));
+
+    // Shown again later, an unwritable folder is reported once more, once.
+    RecordTable->hide();
+    RecordTable->RecordFileName = dir_.Path("no-such-dir/dim.rec");
+    RecordTable->show();
+    ActivateWindow(RecordTable);
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[2], Text(3223));
+    EXPECT_EQ(Cell(6, 6), QStringLiteral("3"));
 }
 
 TEST_F(RecordTableTest, AFailedWriteShowsTheText) {

@@ -1,0 +1,109 @@
+// The commit path of the network game's update messages: a full snapshot, a
+// client's state, a year result or a map, made from a game in progress with
+// byte patches, pass the incoming queue and the dispatcher of a server that
+// holds the game. An accepted update must play a year on the server without
+// failing the self-test (a year result: the client's own state must pass it);
+// a refused one must leave the game as it was.
+#include "fuzz/game_fuzz_common.h"
+#include "game/validate.h"
+#include "multiplayer/net_codes.h"
+#include "multiplayer/net_dispatch.h"
+#include "multiplayer/net_game.h"
+#include "multiplayer/net_messages.h"
+#include "multiplayer/net_queue.h"
+#include "session/peer_play.h"
+
+using namespace kordalt;
+
+namespace {
+
+constexpr uint32_t kServerId = 100, kClientId = 102;
+constexpr uint8_t kClientState = 2;
+
+class TSilentLobby final : public INetLobbyUi {
+public:
+    void ShowChatMessage(const std::string&, const std::string&, uint32_t) override {}
+    void SetReadyMark(const std::string&, bool, int) override {}
+    bool AllReady(int) override { return false; }
+    void MarkAllReady(int) override {}
+    void ShowTurnDelay(int) override {}
+    void LobbyMapReceived() override {}
+    void BecomeServer() override {}
+    void ShowMapForWaiting() override {}
+    void ShowWaitingInfo(const std::string&) override {}
+};
+
+class TNoUiThread final : public IUiThread {
+public:
+    void Post(std::function<void()>) override {}
+    void ShowException(std::exception_ptr) override {}
+};
+
+// The server's side: the game with three network players, the session's
+// player list and the incoming queue.
+struct TServer {
+    TServer() : peer(uiThread) {
+        for (uint32_t id : {kServerId, kServerId + 1, kClientId}) {
+            TPeerPlayPlayer& p = peer.Players().Add();
+            p.ID = id;
+            p.Name = "P" + std::to_string(id);
+        }
+        for (int i = 1; i <= 3; ++i) start.state.mGos[i].Player = kServerId + static_cast<uint32_t>(i) - 1;
+        start.Restore();
+        queue.SetAcceptedMessages(AllMessageCodes);
+        // The messages as the peers would send them.
+        Game.CurrentGos = kClientState;
+        messages.push_back(MakeClientInf());
+        messages.push_back(MakeHalfInf(kClientState));
+        messages.push_back(MakeFullInf(0, 2));
+        TOwnerGrid grid{};
+        MapToGrid(*Map, Game.MapSize, grid);
+        messages.push_back(MakeMapMessage(dx_Connect_SendMap, Game.GosCount, Game.MapSize, grid));
+    }
+
+    fuzz::TGameInProgress start;
+    TNoUiThread uiThread;
+    TCustomPeerPlay peer;
+    TSilentLobby lobby;
+    TNetQueue queue{[this](const NetQueueItem& item) { DispatchNetMessage(item, peer, lobby); }, nullptr};
+    std::vector<TNetMessage> messages;
+};
+
+TServer& Server() {
+    static TServer server;
+    return server;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 1) return 0;
+    TServer& server = Server();
+    server.start.Restore();
+    const size_t kind = data[0] % server.messages.size();
+    TNetMessage m = server.messages[kind];
+    fuzz::ApplyPatches(m, data + 1, size - 1);
+    const bool yearResult = NetMessageCode(m) == dx_Game_SendHalf;
+    // A year result goes to a client; everything else here to the server.
+    GameMode = yearResult ? kNetworkClient : 1;
+    GameRunning = 1;
+    Game.CurrentGos = yearResult ? kClientState : 1;
+    AcceptFullInf = AcceptHalfInf = 0;
+    const std::string before = fuzz::StateBytes();
+    server.queue.PeerPlayMessage(yearResult ? kServerId : kClientId, m.data(), static_cast<int32_t>(m.size()));
+    server.queue.ClearNetQueue();
+    const std::string after = fuzz::StateBytes();
+    if (after == before) return 0;
+    const bool accepted = AcceptFullInf || AcceptHalfInf || NetMessageCode(m) == dx_Game_SendClientInf;
+    if (!accepted) {
+        std::fprintf(stderr, "a refused message changed the game\n");
+        std::abort();
+    }
+    if (yearResult) {
+        if (!ValidateStateRecord(Game, kClientState).empty()) std::abort();
+        return 0;
+    }
+    GameMode = 1;
+    fuzz::PlayOneYear();
+    return 0;
+}
