@@ -8,6 +8,7 @@
 #include "game/language_file.h"
 #include "game/rules_text.h"
 #include "game/ui_hooks.h"
+#include "game/validate.h"
 
 namespace kordalt {
 
@@ -49,6 +50,18 @@ void UseDimData(const TDimData& dim) {
     TacticTexts = dim.TacticTexts;
 }
 
+// A file whose troop types would make an army of the game in progress stop
+// adding up is not taken (armies that do not add up now are the self-test's).
+bool FitsTheGame(const TDimData& dim) {
+    if (dim.TroopTypeCount == TroopTypeCount) return true;
+    auto armyBroken = [](int troopTypes) {
+        for (const TInvariantBreach& b : FindInvariantBreaches(Game, troopTypes, TLinkScope::ActiveFronts))
+            if (b.Kind == TBreachKind::ArmyTotal) return true;
+        return false;
+    };
+    return armyBroken(TroopTypeCount) || !armyBroken(dim.TroopTypeCount);
+}
+
 void LoadLanguageTexts() {
     for (int k = 1; k <= TroopTypeCount; ++k) TroopNames[k].Assign(RulesText(kFirstTroopNameText + k));
     for (int t = 1; t <= TacticCount; ++t) Tactics[t].Name.Assign(RulesText(kFirstTacticNameText + t));
@@ -71,7 +84,7 @@ bool IsValidDimData(const TDimData& dim) {
 void LoadRulesData() {
     DimLoadFailed = 0;
     auto dim = std::make_unique<TDimData>();
-    if (ReadDimFile(*dim) && IsValidDimData(*dim)) {
+    if (ReadDimFile(*dim) && IsValidDimData(*dim) && FitsTheGame(*dim)) {
         UseDimData(*dim);
     } else {
         ShowMessage(RulesText(kDamagedFileText, "У вас испорчен файл загрузки DIM.DAT"));

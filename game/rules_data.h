@@ -68,7 +68,8 @@ bool IsValidDimData(const TDimData& dim);
 
 // Loads the file named by the language's "dim.dat" key into the tables and
 // replaces the names and texts by the language's texts. A missing, short or
-// damaged file shows text 3107, sets DimLoadFailed and keeps the tables.
+// damaged file, or one whose troop types would break the armies of the game in
+// progress, shows text 3107, sets DimLoadFailed and keeps the tables.
 void LoadRulesData();
 
 }  // namespace kordalt

@@ -1,6 +1,5 @@
 #include "game/saved_game.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -22,6 +21,7 @@
 #include "game/ui_hooks.h"
 #include "game/validate.h"
 #include "platform/atomic_file.h"
+#include "platform/cp1251.h"
 
 namespace kordalt {
 
@@ -40,6 +40,7 @@ constexpr char kNetworkFileDefault[] = "Это сетевая игра. Попр
 constexpr size_t kChronicleString = 250;
 constexpr size_t kChronicleFirstPart = 245;
 constexpr size_t kMessageSize = sizeof(TMessageRec);
+constexpr size_t kChecksumOffset = 91161;
 // Bound of the decompressed body: far above any year's turn report.
 constexpr uint32_t kMaxBodySize = 64u << 20;
 
@@ -194,37 +195,27 @@ bool LengthFits(const ShortString<N>& s) {
     return s.Length <= N;
 }
 
-// The self-test's invariant: Soldiers = Reserve + every front's troops.
-bool ArmyAddsUp(const GameState& s, const TGosRec& g) {
-    int64_t sum = g.Reserve;
-    for (int j = 1; j <= s.GosCount; ++j)
-        for (int k = 1; k <= TroopTypeCount; ++k) sum += g.Fronts[j].Soldiers[k];
-    return sum == g.Soldiers;
-}
-
-// Checks beyond the validator of the tables: the counts read from the body,
-// the short strings and the reals of the records, the grid and the messages.
+// The gate of the tables and the grid, and the counts, short strings and
+// messages only a file carries.
 std::string CheckLoaded(const LoadedGame& g) {
     const GameState& s = g.state;
-    if (std::string e = ValidateGameState(s); !e.empty()) return e;
+    if (std::string e = ValidateGame(s, g.grid); !e.empty()) return e;
     if (s.HumanCount > s.GosCount) return "HumanCount above GosCount";
     if (s.ResumeHuman > s.HumanCount) return "saved CurrentHuman above HumanCount";
     for (int i = 1; i <= s.GosCount; ++i) {
         const TGosRec& gos = s.mGos[i];
         if (!LengthFits(gos.Name) || !LengthFits(gos.PlayerName) || !LengthFits(gos.StartPlayerName))
             return "mGos[" + std::to_string(i) + "] has a name longer than its capacity";
-        if (!std::isfinite(gos.TimeSpent)) return "mGos[" + std::to_string(i) + "].TimeSpent is not finite";
-        if (!ArmyAddsUp(s, gos)) return "mGos[" + std::to_string(i) + "].Soldiers is not the sum of its army";
     }
     for (int i = 1; i <= KordaltSlotCount; ++i)
         if (!LengthFits(s.mKordalt[i].Name)) return "mKordalt[" + std::to_string(i) + "].Name is too long";
-    if (auto e = CheckOwnerGrid(g.grid, s.MapSize, s.GosCount)) return *e;
     for (const TMessageRec& m : g.messages)
         if (m.Gos > s.GosCount) return "message of state " + std::to_string(m.Gos);
     return {};
 }
 
-std::unique_ptr<LoadedGame> ParseBody(std::string_view body) {
+// Reads the items of a body; throws BadBody when it is too short.
+std::unique_ptr<LoadedGame> ReadBody(std::string_view body) {
     auto g = std::make_unique<LoadedGame>();
     GameState& s = g->state;
     s = Game;
@@ -252,6 +243,11 @@ std::unique_ptr<LoadedGame> ParseBody(std::string_view body) {
         throw BadBody("message count " + std::to_string(count) + " does not fit the body");
     g->messages.resize(static_cast<size_t>(count));
     for (TMessageRec& m : g->messages) r.Get(m);
+    return g;
+}
+
+std::unique_ptr<LoadedGame> ParseBody(std::string_view body) {
+    auto g = ReadBody(body);
     if (std::string e = CheckLoaded(*g); !e.empty()) throw BadBody(e);
     return g;
 }
@@ -339,10 +335,26 @@ std::string SaveHeader() {
 
 std::string SavedGameImage() {
     CheckGameState(Cp("При сохранении игры:"));
-    const std::string header = SaveHeader();
-    std::istringstream in(BuildBody());
+    return SavedGameFile(BuildBody());
+}
+
+std::string SavedGameBody() { return BuildBody(); }
+
+bool ResealSavedBody(std::string& body) {
+    try {
+        const auto g = ReadBody(body);
+        const int64_t sum = ChecksumOf(g->state, OwnerSum(g->grid));
+        std::memcpy(body.data() + kChecksumOffset, &sum, sizeof sum);
+        return true;
+    } catch (const BadBody&) {
+        return false;
+    }
+}
+
+std::string SavedGameFile(std::string_view body) {
+    std::istringstream in{std::string(body)};
     std::ostringstream out;
-    out << header;
+    out << SaveHeader();
     Tlzrw1 coder;
     coder.CompressMode = TCompressMode::Fast;
     coder.InputStream = &in;
@@ -354,11 +366,19 @@ std::string SavedGameImage() {
 void SaveGame(const std::string& fileName) {
     if (SaveGuard) return;
     SaveGuard = 1;
+    // Only a save that was written counts.
     struct Release {
-        ~Release() { SaveGuard = 0; }
+        uint16_t counter = Game.SaveCounter;
+        bool written = false;
+        ~Release() {
+            if (!written) Game.SaveCounter = counter;
+            SaveGuard = 0;
+        }
     } release;
     if (const int err = WriteFileAtomically(fileName, SavedGameImage()))
-        throw SaveError("cannot write " + fileName + ": " + std::strerror(err));
+        throw SaveError(Cp("Не удалось сохранить игру в файл \"") + Utf8ToCp1251(fileName) + "\": " +
+                        Cp(FileErrorText(err)));
+    release.written = true;
 }
 
 bool LoadGameImage(std::string_view image) {

@@ -16,7 +16,8 @@ constexpr size_t kSaveHeaderSize = 200;
 // 1 while a save runs.
 extern uint8_t SaveGuard;
 
-// A save that could not be written; the previous file is left as it was.
+// A save that could not be written; the previous file is left as it was and
+// the save is not counted. The text (cp1251, Russian) is for the player.
 struct SaveError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
@@ -28,9 +29,17 @@ std::string SaveHeader();
 // in a network game and increments SaveCounter.
 std::string SavedGameImage();
 
-// Writes the file through a temporary file renamed over `fileName`. Does
-// nothing while another save runs; errors reach the caller as SaveError.
+// Writes the file through a temporary file renamed over `fileName`; a file
+// the player may not write is not replaced. Does nothing while another save
+// runs; errors reach the caller as SaveError.
 void SaveGame(const std::string& fileName);
+
+// For crafting files: the body of the current game as SavedGameImage builds
+// it (without the self-test), a body's checksum item recomputed from its
+// tables (false when the body is too short), and a whole file around a body.
+std::string SavedGameBody();
+bool ResealSavedBody(std::string& body);
+std::string SavedGameFile(std::string_view body);
 
 // Asks for a file in the open dialog and loads it; true when it can be played.
 bool LoadGame();

@@ -6,6 +6,7 @@
 #include "game/rules_data.h"
 #include "game/rules_text.h"
 #include "game/ui_hooks.h"
+#include "game/validate.h"
 #include "platform/cp1251.h"
 #include "platform/fatal.h"
 
@@ -19,63 +20,39 @@ constexpr int kClosingText = 3121;
 
 std::string NameOf(int gos) { return Game.mGos[gos].Name.Str(); }
 
-// False when a state's soldiers do not add up; stops at the first such state.
-bool CheckArmies(const std::string& label) {
-    for (int i = 1; i <= Game.GosCount; ++i) {
-        const TGosRec& gos = Game.mGos[i];
-        int64_t sum = 0;
-        for (int j = 1; j <= Game.GosCount; ++j)
-            for (int k = 1; k <= TroopTypeCount; ++k) {
-                const int32_t soldiers = gos.Fronts[j].Soldiers[k];
-                if (soldiers < 0)
-                    ShowMessage(Cp("У гос-ва ") + NameOf(i) + Cp(" количество солдат на границе с ") + NameOf(j) +
-                                Cp("отрицательное"));
-                sum += soldiers;
-            }
-        const int64_t total = gos.Reserve + sum;
-        if (gos.Soldiers != total) {
-            ShowMessage(label + " " + NameOf(i) + Cp(" количество солдат не сходится") + std::to_string(gos.Soldiers) +
-                        " " + std::to_string(total) + " " + std::to_string(sum));
+// Shows the breach; true when it ends the program.
+bool Report(const TInvariantBreach& b, const std::string& label) {
+    switch (b.Kind) {
+        case TBreachKind::NegativeFrontSoldiers:
+            ShowMessage(Cp("У гос-ва ") + NameOf(b.Gos) + Cp(" количество солдат на границе с ") + NameOf(b.Front) +
+                        Cp("отрицательное"));
             return false;
-        }
-    }
-    return true;
-}
-
-void CheckPeople() {
-    for (int i = 1; i <= Game.GosCount; ++i) {
-        const TGosRec& gos = Game.mGos[i];
-        if (gos.Peasants < 0) ShowMessage(Cp("У гос-ва ") + NameOf(i) + Cp(" количество крестьян отрицательное"));
-        if (gos.FreeScientists < 0)
-            ShowMessage(Cp("У гос-ва ") + NameOf(i) + Cp(" количество свободных ученых отрицательное"));
-    }
-}
-
-// False when a front's Kordalt does not record that front (every such front is reported).
-bool CheckFrontLinks(const std::string& label) {
-    bool ok = true;
-    for (int i = 1; i <= Game.GosCount; ++i)
-        for (int j = 1; j <= Game.GosCount; ++j) {
-            const TFrontRec& front = Game.mGos[i].Fronts[j];
-            if (front.Kordalt == 0 || !(front.Neighbour || j == i)) continue;
-            const bool known = front.Kordalt <= KordaltSlotCount;
-            if (known && Game.mKordalt[front.Kordalt].Front == j) continue;
-            const int recorded = known ? Game.mKordalt[front.Kordalt].Front : 0;
-            ShowMessage(label + " " + Cp("У гос-ва ") + NameOf(i) + Cp(" на границе с") + NameOf(j) +
+        case TBreachKind::ArmyTotal:
+            ShowMessage(label + " " + NameOf(b.Gos) + Cp(" количество солдат не сходится") +
+                        std::to_string(b.Soldiers) + " " + std::to_string(b.Total) + " " + std::to_string(b.FrontSum));
+            return true;
+        case TBreachKind::NegativePeasants:
+            ShowMessage(Cp("У гос-ва ") + NameOf(b.Gos) + Cp(" количество крестьян отрицательное"));
+            return false;
+        case TBreachKind::NegativeFreeScientists:
+            ShowMessage(Cp("У гос-ва ") + NameOf(b.Gos) + Cp(" количество свободных ученых отрицательное"));
+            return false;
+        case TBreachKind::FrontLink:
+            ShowMessage(label + " " + Cp("У гос-ва ") + NameOf(b.Gos) + Cp(" на границе с") + NameOf(b.Front) +
                         Cp(" Kordalt стоит, а у Kordaltа инф. о границе не хватает !") + Cp(" фронт номер ") +
-                        std::to_string(recorded));
-            ok = false;
-        }
-    return ok;
+                        std::to_string(b.RecordedFront));
+            return true;
+    }
+    return false;
 }
 
 }  // namespace
 
 void CheckGameState(const std::string& label) {
     if (GameMode == kNetworkClient) return;
-    bool ok = CheckArmies(label);
-    CheckPeople();
-    ok = CheckFrontLinks(label) && ok;
+    bool ok = true;
+    for (const TInvariantBreach& b : FindInvariantBreaches(Game, TroopTypeCount, TLinkScope::ActiveFronts))
+        ok = !Report(b, label) && ok;
     if (ok) return;
     ShowMessage(RulesText(kClosingText, "Блок предупреждения ошибок закрывает программу. Просьба при повторении "
                                         "ошибки связаться с разработчиком"));

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <initializer_list>
 
+#include "game/rules_data.h"
+
 namespace kordalt {
 namespace {
 
@@ -77,6 +79,7 @@ std::string CheckGos(const GameState& s, int i) {
             return prefix + "Fronts[" + std::to_string(j) + "].Kordalt=" + std::to_string(k) +
                    " is not 0, 201 or a slot of state " + std::to_string(i);
     }
+    if (!std::isfinite(g.TimeSpent)) return prefix + "TimeSpent is not finite";
     return CheckResearch(g, prefix);
 }
 
@@ -89,16 +92,128 @@ std::string CheckKordalt(const GameState& s, int i) {
     });
 }
 
-}  // namespace
+// The states the invariants are checked for.
+struct StateRange {
+    int first, last;
+};
 
-std::string ValidateGameState(const GameState& s) {
+void CheckArmies(const GameState& s, int troopTypes, StateRange r, std::vector<TInvariantBreach>& out) {
+    for (int i = r.first; i <= r.last; ++i) {
+        const TGosRec& gos = s.mGos[i];
+        int64_t sum = 0;
+        for (int j = 1; j <= s.GosCount; ++j)
+            for (int k = 1; k <= troopTypes; ++k) {
+                const int32_t soldiers = gos.Fronts[j].Soldiers[k];
+                if (soldiers < 0) out.push_back({TBreachKind::NegativeFrontSoldiers, i, j});
+                sum += soldiers;
+            }
+        const int64_t total = gos.Reserve + sum;
+        if (gos.Soldiers != total) {
+            out.push_back({TBreachKind::ArmyTotal, i, 0, gos.Soldiers, total, sum});
+            return;
+        }
+    }
+}
+
+void CheckPeople(const GameState& s, StateRange r, std::vector<TInvariantBreach>& out) {
+    for (int i = r.first; i <= r.last; ++i) {
+        if (s.mGos[i].Peasants < 0) out.push_back({TBreachKind::NegativePeasants, i});
+        if (s.mGos[i].FreeScientists < 0) out.push_back({TBreachKind::NegativeFreeScientists, i});
+    }
+}
+
+void CheckFrontLinks(const GameState& s, TLinkScope scope, StateRange r, std::vector<TInvariantBreach>& out) {
+    for (int i = r.first; i <= r.last; ++i)
+        for (int j = 1; j <= s.GosCount; ++j) {
+            const TFrontRec& front = s.mGos[i].Fronts[j];
+            const bool active = front.Neighbour || j == i;
+            if (front.Kordalt == 0 || (scope == TLinkScope::ActiveFronts && !active)) continue;
+            const bool known = front.Kordalt <= KordaltSlotCount;
+            if (known && s.mKordalt[front.Kordalt].Front == j) continue;
+            TInvariantBreach breach{TBreachKind::FrontLink, i, j};
+            breach.RecordedFront = known ? s.mKordalt[front.Kordalt].Front : 0;
+            out.push_back(breach);
+        }
+}
+
+std::string Describe(const TInvariantBreach& b) {
+    const std::string gos = "mGos[" + std::to_string(b.Gos) + "].";
+    const std::string front = gos + "Fronts[" + std::to_string(b.Front) + "]";
+    switch (b.Kind) {
+        case TBreachKind::NegativeFrontSoldiers: return front + " has fewer than 0 soldiers of a type";
+        case TBreachKind::ArmyTotal:
+            return gos + "Soldiers=" + std::to_string(b.Soldiers) + " is not Reserve plus the fronts, " +
+                   std::to_string(b.Total);
+        case TBreachKind::NegativePeasants: return gos + "Peasants is below 0";
+        case TBreachKind::NegativeFreeScientists: return gos + "FreeScientists is below 0";
+        case TBreachKind::FrontLink:
+            return front + ".Kordalt records front " + std::to_string(b.RecordedFront);
+    }
+    return {};
+}
+
+// The other way of the links: a hired Kordalt on a front is that front's
+// Kordalt, and a front's Kordalt (but the people's candidate) is hired by the
+// front's state.
+std::string CheckKordaltLinks(const GameState& s, StateRange r) {
+    for (int i = r.first; i <= r.last; ++i)
+        for (int j = 1; j <= s.GosCount; ++j) {
+            const int k = s.mGos[i].Fronts[j].Kordalt;
+            if (k != 0 && k != PeopleKordalt && s.mKordalt[k].Owner != i)
+                return "mGos[" + std::to_string(i) + "].Fronts[" + std::to_string(j) + "].Kordalt=" +
+                       std::to_string(k) + " is hired by state " + std::to_string(s.mKordalt[k].Owner);
+        }
+    for (int k = 1; k < PeopleKordalt; ++k) {
+        const TKordaltRec& rec = s.mKordalt[k];
+        if (rec.Owner < r.first || rec.Owner > r.last || rec.Front == 0) continue;
+        if (s.mGos[rec.Owner].Fronts[rec.Front].Kordalt != k)
+            return "mKordalt[" + std::to_string(k) + "] records front " + std::to_string(rec.Front) +
+                   " of state " + std::to_string(rec.Owner) + ", which another commands";
+    }
+    return {};
+}
+
+std::vector<TInvariantBreach> Breaches(const GameState& s, int troopTypes, TLinkScope scope, StateRange r) {
+    std::vector<TInvariantBreach> out;
+    CheckArmies(s, troopTypes, r, out);
+    CheckPeople(s, r, out);
+    CheckFrontLinks(s, scope, r, out);
+    return out;
+}
+
+// Every index, count and divisor, and the invariants of the states in `r`.
+std::string Validate(const GameState& s, int troopTypes, StateRange r) {
     if (std::string e = CheckCounters(s); !e.empty()) return e;
+    if (troopTypes < 0 || troopTypes > kMaxTroopTypes) return "TroopTypeCount=" + std::to_string(troopTypes);
     for (int i = 1; i <= s.GosCount; ++i) {
         if (std::string e = CheckGos(s, i); !e.empty()) return e;
     }
     for (int i = 1; i <= KordaltSlotCount; ++i) {
         if (std::string e = CheckKordalt(s, i); !e.empty()) return e;
     }
+    const auto breaches = Breaches(s, troopTypes, TLinkScope::AllFronts, r);
+    if (!breaches.empty()) return Describe(breaches.front());
+    return CheckKordaltLinks(s, r);
+}
+
+}  // namespace
+
+std::vector<TInvariantBreach> FindInvariantBreaches(const GameState& s, int troopTypes, TLinkScope scope) {
+    return Breaches(s, troopTypes, scope, {1, s.GosCount});
+}
+
+std::string ValidateGameState(const GameState& s) { return ValidateGameState(s, TroopTypeCount); }
+
+std::string ValidateGameState(const GameState& s, int troopTypes) { return Validate(s, troopTypes, {1, s.GosCount}); }
+
+std::string ValidateStateRecord(const GameState& s, int gos) {
+    if (gos < 1 || gos > s.GosCount) return "state " + std::to_string(gos) + " is not in the game";
+    return Validate(s, TroopTypeCount, {gos, gos});
+}
+
+std::string ValidateGame(const GameState& s, const TOwnerGrid& grid) {
+    if (std::string e = ValidateGameState(s); !e.empty()) return e;
+    if (auto e = CheckOwnerGrid(grid, s.MapSize, s.GosCount)) return *e;
     return {};
 }
 

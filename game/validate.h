@@ -1,14 +1,60 @@
-// Range checks of the game tables: every index, count and divisor field is
-// checked before anything from a file or a peer is used.
+// The gate of the game tables: everything from a file or a peer passes it
+// before it is committed. It checks every index, count and divisor field and
+// every invariant the consistency self-test checks, so that a state it accepts
+// can never make the self-test end the program.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "game/game_state.h"
+#include "game/owner_grid.h"
 
 namespace kordalt {
 
-// Describes the first field out of range, or returns an empty text when all are valid.
+enum class TBreachKind {
+    NegativeFrontSoldiers,   // a front's troops of one type below 0 (a notice)
+    ArmyTotal,               // Soldiers is not Reserve plus every front's troops
+    NegativePeasants,        // a notice
+    NegativeFreeScientists,  // a notice
+    FrontLink,               // a front's Kordalt does not record that front
+};
+
+// One broken invariant of the self-test.
+struct TInvariantBreach {
+    TBreachKind Kind;
+    int Gos = 0;
+    int Front = 0;          // NegativeFrontSoldiers, FrontLink
+    int64_t Soldiers = 0;   // ArmyTotal: the recorded total,
+    int64_t Total = 0;      //   Reserve plus the fronts,
+    int64_t FrontSum = 0;   //   the fronts alone
+    int RecordedFront = 0;  // FrontLink: the front the Kordalt records, 0 without one
+};
+
+enum class TLinkScope {
+    ActiveFronts,  // neighbour fronts and the home front, as the self-test looks
+    AllFronts,     // every front toward a state of the game, as the gate looks
+};
+
+// The breaches of `s` counting troop types 1..troopTypes, in the self-test's
+// order: the armies state by state (stopping after the first total that does
+// not add up), the people, then the front links.
+std::vector<TInvariantBreach> FindInvariantBreaches(const GameState& s, int troopTypes, TLinkScope scope);
+
+// Describes the first field out of range or the first broken invariant (the
+// troop types of the rules data in use, or `troopTypes`); empty when the
+// tables may be committed. A link is checked on every front, since a front
+// that is no neighbour now may become one.
 std::string ValidateGameState(const GameState& s);
+std::string ValidateGameState(const GameState& s, int troopTypes);
+
+// Every index of `s`, and the invariants of state `gos` only: one state's
+// record (and its Kordalts) as a client's state or a year result brings it,
+// beside the other states' records that the message leaves as they were.
+std::string ValidateStateRecord(const GameState& s, int gos);
+
+// ValidateGameState and the owner grid of the map.
+std::string ValidateGame(const GameState& s, const TOwnerGrid& grid);
 
 }  // namespace kordalt

@@ -6,9 +6,16 @@
 
 namespace kordalt {
 
-// Writes `bytes` to a new file beside `path` (keeping the old file's mode) and
-// renames it over `path`. Returns 0, or the errno of the step that failed; on
-// failure `path` is untouched and the temporary file is gone.
+// Writes `bytes` to a new file beside `path` (keeping the old file's mode),
+// syncs it, renames it over `path` and syncs the folder. An existing `path`
+// that its mode does not let this user write is refused with EACCES, as a
+// read-only file is (also for root). Temporaries of the same name left by a
+// process that no longer runs are removed first. Returns 0, or the errno of
+// the step that failed; on failure `path` is untouched and the temporary
+// file is gone.
 int WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+// The Russian text (UTF-8) of a file error number, for the player.
+std::string FileErrorText(int err);
 
 }  // namespace kordalt

@@ -105,10 +105,9 @@ struct FileStamp {
     bool operator==(const FileStamp&) const = default;
 };
 
-std::string ErrorText(int err) { return std::strerror(err); }
-
+// For the player: UTF-8, in Russian.
 std::string WriteError(const std::string& path, const std::string& why) {
-    return "Cannot write the settings file \"" + path + "\": " + why;
+    return "Не удалось записать файл настроек \"" + path + "\": " + why;
 }
 
 // False when the file exists but cannot be read; a missing file reads as empty.
@@ -320,10 +319,10 @@ private:
     }
 
     void Save(std::vector<Line> lines) {
-        if (readFailed_) throw IniFileError(WriteError(path_, "the file could not be read"));
+        if (readFailed_) throw IniFileError(WriteError(path_, "его не удалось прочитать"));
         std::string bytes = bom_ ? std::string(kBom) : std::string();
         for (const Line& line : lines) bytes += Encode(line) + line.eol;
-        if (const int err = WriteFileAtomically(path_, bytes)) throw IniFileError(WriteError(path_, ErrorText(err)));
+        if (const int err = WriteFileAtomically(path_, bytes)) throw IniFileError(WriteError(path_, FileErrorText(err)));
         lines_ = std::move(lines);
         Index();
         stamp_ = Stamp();

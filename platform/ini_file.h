@@ -24,7 +24,7 @@
 namespace kordalt {
 
 // A settings file that could not be written (or, before a write, not read).
-// The file on disk is left as it was.
+// The file on disk is left as it was. The text (UTF-8, Russian) is for the player.
 class IniFileError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;

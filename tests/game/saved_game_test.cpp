@@ -390,6 +390,80 @@ TEST_F(SavedGameTest, InterruptedSaveLeavesTheOldFile) {
     EXPECT_EQ(Game.Year, 8);
 }
 
+// Files crafted with a correct checksum: what the gate refuses could end the
+// program at the next self-test.
+TEST_F(SavedGameTest, CraftedFilesThatBreakAnInvariantAreRefused) {
+    const std::string image = SavedGameImage();
+    const std::string body = Decompressed(image);
+    auto gos = [](int i, size_t field) { return kGosOffset + 880 * static_cast<size_t>(i - 1) + field; };
+    auto front = [&](int i, int j, size_t field) {
+        return gos(i, offsetof(TGosRec, Fronts) + 28 * static_cast<size_t>(j - 1) + field);
+    };
+    auto kordalt = [](int slot, size_t field) { return 18121 + 25 * static_cast<size_t>(slot - 1) + field; };
+    const size_t kordaltField = offsetof(TFrontRec, Kordalt), kordaltFront = offsetof(TKordaltRec, Front),
+                 kordaltOwner = offsetof(TKordaltRec, Owner);
+    struct Change {
+        size_t offset;
+        uint8_t value;
+    };
+    const struct {
+        const char* what;
+        std::vector<Change> changes;
+    } cases[] = {
+        // The home front names an own slot whose Kordalt records another front.
+        {"home front link", {{front(1, 1, kordaltField), 21}, {kordalt(21, kordaltOwner), 1},
+                              {kordalt(21, kordaltFront), 2}}},
+        // The same on a front that is no neighbour now but may become one.
+        {"link of a front without a border", {{front(1, 3, 0), 0}, {front(1, 3, kordaltField), 41},
+                                               {kordalt(41, kordaltOwner), 1}, {kordalt(41, kordaltFront), 1}}},
+        {"front of a Kordalt hired by another state", {{front(1, 1, kordaltField), 21},
+                                                        {kordalt(21, kordaltOwner), 2},
+                                                        {kordalt(21, kordaltFront), 1}}},
+        {"Kordalt on a front that another commands", {{kordalt(61, kordaltOwner), 1},
+                                                       {kordalt(61, kordaltFront), 1}}},
+        {"army total", {{gos(2, offsetof(TGosRec, Soldiers)), 77}}},
+        {"negative peasants", {{gos(3, offsetof(TGosRec, Peasants) + 3), 0x80}}},
+        {"negative soldiers on a front", {{front(4, 4, offsetof(TFrontRec, Soldiers) + 3), 0xFF}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string crafted = body;
+        for (const Change& change : c.changes) crafted[change.offset] = static_cast<char>(change.value);
+        ASSERT_TRUE(ResealSavedBody(crafted));
+        ExpectRefused(SavedGameFile(crafted), kOldVersion);
+    }
+    std::string resealed = body;
+    ASSERT_TRUE(ResealSavedBody(resealed));
+    EXPECT_EQ(resealed, body);
+    EXPECT_TRUE(LoadGameImage(SavedGameFile(body)));
+}
+
+TEST_F(SavedGameTest, OnlyAWrittenSaveCountsAndAReadOnlyFileIsKept) {
+    const std::string path = dir.Path("game.kordalt");
+    SaveGame(path);
+    ASSERT_EQ(Game.SaveCounter, 1);
+    {
+        FileSizeLimit limit(1000);
+        EXPECT_THROW(SaveGame(path), SaveError);
+    }
+    EXPECT_EQ(Game.SaveCounter, 1);
+    EXPECT_THROW(SaveGame(dir.Path("missing/game.kordalt")), SaveError);
+    EXPECT_EQ(Game.SaveCounter, 1);
+
+    const std::string old = test::ReadFile(path);
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+                                           std::filesystem::perms::others_read);
+    try {
+        SaveGame(path);
+        ADD_FAILURE() << "a read-only file was replaced";
+    } catch (const SaveError& e) {
+        EXPECT_EQ(Cp1251ToUtf8(e.what()), "Не удалось сохранить игру в файл \"" + path + "\": нет права на запись");
+    }
+    EXPECT_EQ(test::ReadFile(path), old);
+    EXPECT_EQ(Game.SaveCounter, 1);
+    EXPECT_EQ(SaveGuard, 0);
+}
+
 TEST_F(SavedGameTest, OpenDialogCancelledOrFileMissingFailsSilently) {
     windows.openFileName = "";
     EXPECT_FALSE(LoadGame());

@@ -6,6 +6,16 @@
 #include <limits>
 #include <memory>
 
+#include "fake_game_ui.h"
+#include "fake_game_windows.h"
+#include "game/language_file.h"
+#include "game/new_game.h"
+#include "game/random.h"
+#include "game/rules_data.h"
+#include "game/self_test.h"
+#include "game/turn_report.h"
+#include "platform/program_path.h"
+
 namespace kordalt {
 namespace {
 
@@ -36,13 +46,23 @@ std::unique_ptr<GameState> ValidGame() {
     s->mGos[4].Fronts[1].Kordalt = PeopleKordalt;
     s->mGos[4].Fronts[4].Kordalt = 184;
     s->mKordalt[2].Front = s->mKordalt[2].Owner = 2;
+    s->mKordalt[182].Front = 3;
+    s->mKordalt[182].Owner = 2;
+    s->mKordalt[PeopleKordalt].Front = 1;
+    s->mKordalt[PeopleKordalt].Owner = 4;
     s->mKordalt[184].Front = s->mKordalt[184].Owner = 4;
+    // State 3's army: 7 in reserve, 5 on two fronts.
+    s->mGos[3].Soldiers = 12;
+    s->mGos[3].Reserve = 7;
+    s->mGos[3].Fronts[1].Soldiers[1] = 2;
+    s->mGos[3].Fronts[4].Soldiers[3] = 3;
     return s;
 }
 
 using Change = std::function<void(GameState&)>;
 
 TEST(Validate, AcceptsValidTables) {
+    TroopTypeCount = 3;
     const Change accepted[] = {
         [](GameState&) {},
         [](GameState& s) { s.GosCount = 20, s.AliveGosCount = 0, s.MapSize = 100, s.Year = 119; },
@@ -62,6 +82,7 @@ TEST(Validate, AcceptsValidTables) {
 }
 
 TEST(Validate, NamesTheFirstBadField) {
+    TroopTypeCount = 3;
     const struct {
         const char* error;
         Change change;
@@ -105,6 +126,81 @@ TEST(Validate, NamesTheFirstBadField) {
         c.change(*s);
         EXPECT_EQ(ValidateGameState(*s), c.error);
     }
+}
+
+// Everything the self-test checks, whatever the borders: a front that is no
+// neighbour now may become one.
+TEST(Validate, RefusesWhatTheSelfTestWouldStopOn) {
+    const struct {
+        const char* error;
+        Change change;
+    } cases[] = {
+        {"mGos[3].Soldiers=13 is not Reserve plus the fronts, 12", [](GameState& s) { s.mGos[3].Soldiers = 13; }},
+        {"mGos[3].Soldiers=12 is not Reserve plus the fronts, 13",
+         [](GameState& s) { s.mGos[3].Fronts[4].Soldiers[2] = 1; }},
+        {"mGos[3].Fronts[1] has fewer than 0 soldiers of a type",
+         [](GameState& s) { s.mGos[3].Fronts[1].Soldiers[1] = -1, s.mGos[3].Reserve = 10; }},
+        {"mGos[1].Peasants is below 0", [](GameState& s) { s.mGos[1].Peasants = -1; }},
+        {"mGos[4].FreeScientists is below 0", [](GameState& s) { s.mGos[4].FreeScientists = -5; }},
+        {"mGos[2].Fronts[3].Kordalt records front 1", [](GameState& s) { s.mKordalt[182].Front = 1; }},
+        {"mGos[4].Fronts[1].Kordalt records front 0", [](GameState& s) { s.mKordalt[PeopleKordalt].Front = 0; }},
+        {"mGos[2].Fronts[2].Kordalt=2 is hired by state 3", [](GameState& s) { s.mKordalt[2].Owner = 3; }},
+        {"mKordalt[22] records front 2 of state 2, which another commands",
+         [](GameState& s) { s.mKordalt[22].Owner = s.mKordalt[22].Front = 2; }},
+        {"mGos[1].TimeSpent is not finite",
+         [](GameState& s) { s.mGos[1].TimeSpent = std::numeric_limits<double>::infinity(); }},
+    };
+    for (const auto& c : cases) {
+        auto s = ValidGame();
+        c.change(*s);
+        EXPECT_EQ(ValidateGameState(*s, 3), c.error);
+    }
+    // Troop types beyond the rules in use are not part of an army.
+    auto s = ValidGame();
+    s->mGos[3].Fronts[4].Soldiers[4] = 9;
+    EXPECT_EQ(ValidateGameState(*s, 3), "");
+    EXPECT_EQ(ValidateGameState(*s, 4), "mGos[3].Soldiers=12 is not Reserve plus the fronts, 21");
+}
+
+// A year result or a client's state brings one state's record whole; the
+// others keep what they had, checked for their indices only.
+TEST(Validate, OneStatesRecord) {
+    TroopTypeCount = 3;
+    auto s = ValidGame();
+    s->mGos[1].Soldiers = 99;  // another state's summary
+    EXPECT_EQ(ValidateStateRecord(*s, 3), "");
+    EXPECT_EQ(ValidateStateRecord(*s, 1), "mGos[1].Soldiers=99 is not Reserve plus the fronts, 0");
+    s->mGos[1].Character = 7;
+    EXPECT_EQ(ValidateStateRecord(*s, 3), "mGos[1].Character=7 outside 1..3");
+    EXPECT_EQ(ValidateStateRecord(*s, 5), "state 5 is not in the game");
+}
+
+// The gate accepts every state the rules make: a whole computer game is
+// checked before the computation of each year.
+TEST(Validate, AcceptsEveryYearOfAPlayedGame) {
+    FakeGameUi ui;
+    ScopedProgramFileName program(KORDALT_BIN_DIR "/kordalt");
+    CreateLanguageFile();
+    LoadRulesData();
+    ASSERT_EQ(DimLoadFailed, 0);
+    GameMode = kLocalGame;
+    ScopedSeed seed(3);
+    FakeGameWindows windows;
+    windows.states = 10;
+    windows.mapSize = 50;
+    windows.humans = 1;
+    int years = 0;
+    windows.onShowYear = [&] {
+        ++years;
+        EXPECT_EQ(ValidateGameState(Game), "") << "year " << int{Game.Year};
+    };
+    windows.onMainScreen = [] { return Game.Year < 60 ? TTurnResult::Pass : TTurnResult::Quit; };
+    GenerateNewGame();
+    HandOutStates();
+    EXPECT_GE(years, 30);
+    ReplaceMap(nullptr);
+    Messages.Clear();
+    FreeLanguageFile();
 }
 
 }  // namespace
