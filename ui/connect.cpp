@@ -158,7 +158,7 @@ void TConnect::BuildControls() {
     SpinEdit1->SetMinValue(0);
     SpinEdit1->SetMaxValue(10);
     SpinEdit1->SetValue(2);
-    SpinEdit1->setReadOnly(true);
+    SpinEdit1->SetEditorEnabled(false);
     connect(SpinEdit1, &TExSpinEdit::OnChange, this, [this] { SpinEdit1Change(); });
     Label6 = MakeLabel(serverPage, "Label6", {0, 52, 200, 20});
     CntGosCaption = MakeLabel(serverPage, "CntGosCaption", {248, 52, 60, 20});

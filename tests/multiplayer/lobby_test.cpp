@@ -593,3 +593,39 @@ TEST_F(Lobby, ShowLobbyRunsAnOpenLobbyAgainAfterEachGame) {
 
 }  // namespace
 }  // namespace kordalt
+
+namespace kordalt {
+namespace {
+
+// The server's turn duration is not typed into, but its button and arrow keys
+// change it, and the clients are told.
+TEST_F(Lobby, TheServerChangesTheTurnDurationByButtonAndArrowKeysNotByTyping) {
+    ASSERT_TRUE(AllSee(3));
+    TExSpinEdit* spin = anna.lobby->SpinEdit1;
+    anna.Run([&] {
+        anna.lobby->show();
+        spin->setFocus();
+        QTest::keyClick(spin, Qt::Key_7);
+        QTest::keyClick(spin, Qt::Key_Backspace);
+    });
+    EXPECT_EQ(spin->text(), "2");
+    anna.Run([&] {
+        QTest::keyClick(spin, Qt::Key_Up);
+        QTest::keyClick(spin, Qt::Key_Up);
+    });
+    EXPECT_EQ(spin->text(), "4");
+    EXPECT_EQ(anna.world.turnMinutes, 4);
+    EXPECT_TRUE(test::WaitFor([&] { return boris.lobby->Label3->text() == "4"; }));
+    anna.Run([&] {
+        QWidget* button = spin->Button();
+        const QPoint lower(button->width() - 2, button->height() - 2);
+        QTest::mousePress(button, Qt::LeftButton, {}, lower);
+        QTest::mouseRelease(button, Qt::LeftButton, {}, lower);
+    });
+    EXPECT_EQ(spin->text(), "3");
+    EXPECT_EQ(anna.world.turnMinutes, 3);
+    EXPECT_TRUE(test::WaitFor([&] { return clara.lobby->Label3->text() == "3"; }));
+}
+
+}  // namespace
+}  // namespace kordalt
