@@ -30,7 +30,7 @@ struct GameSetup {
     int serverYears = kLastYear;          // the server leaves with the hand-over after these
     int slow = -1;                        // this player's turns last a second
     int victim = -1;                      // killed once the slow player printed year 3
-    std::string listing;                  // an Internet game through this listing server
+    std::string listing{};                // an Internet game through this listing server
 };
 
 std::ostream& operator<<(std::ostream& os, const GameSetup& s) { return os << s.name; }
