@@ -17,10 +17,12 @@
 #include "game/rules_data.h"
 #include "game/saved_game.h"
 #include "game/self_test.h"
+#include "game/support.h"
 #include "multiplayer/net_dispatch.h"
 #include "multiplayer/net_game.h"
 #include "multiplayer/net_game_loop.h"
 #include "multiplayer/net_senders.h"
+#include "multiplayer/web_protocol.h"
 #include "platform/program_path.h"
 #include "session/ansi_text.h"
 #include "session/peer_loader.h"
@@ -36,6 +38,9 @@ constexpr std::chrono::seconds kLobbyLimit{30};
 constexpr std::chrono::seconds kWaitLimit{60};
 // Files of the program folder that each player's own folder gets a copy of.
 const char* const kProgramFiles[] = {"kordalt.INI", "dim.dat"};
+// The account every automatic player has on a listing server.
+const std::string kPassword = "netplayer";
+const std::string kLanguage = "Russian";
 
 struct Failure : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -81,6 +86,7 @@ public:
     }
 
     int Run() {
+        if (internet_) EnterListing();
         Open();
         if (o_.create) MakeMap();
         WaitInLobby();
@@ -91,6 +97,9 @@ public:
         NetGameLoop(peer_, queue_, *this, *this);
         queue_.SetAcceptedMessages(AllMessageCodes);
         GameRunning = 0;
+        if (internet_ && GameMode == 1 &&
+            !SendGameEnd(InternetServer, GameEndRequest(Game, ExitGame == kClosedByServer), [] { return false; }))
+            throw Failure("the listing server did not take the game's end");
         if (!lost_.empty()) throw Failure(lost_);
         if (yearsPlayed_ == 0) throw Failure("the game ended before the first year");
         return 0;
@@ -158,6 +167,39 @@ private:
             throw Failure(std::string("no end of the wait for ") + what);
     }
 
+    // An Internet game: the player registers; the server lists its game at its
+    // own address, a client looks the game's address up.
+    void EnterListing() {
+        InternetServer = o_.listing;
+        IsInternetGame = true;
+        std::string reply;
+        QueryServer(InternetServer, PlayerNewRequest(o_.player, kPassword), reply);
+        if (PlayerNewReply(reply) == WebReply::NoConnection) throw Failure("no listing server at " + o_.listing);
+        if (o_.create) {
+            TGUID id;
+            NewGUID(id);
+            gameId_ = GUIDToStr(id);
+            const std::string address = o_.bind.empty() ? "127.0.0.1" : o_.bind;
+            QueryServer(InternetServer, GameCreateRequest(o_.session, gameId_, address, o_.player, kPassword, kLanguage),
+                        reply);
+            if (GameCreateReply(reply) != WebReply::Ok) throw Failure("the listing server refused the game");
+            return;
+        }
+        const auto until = std::chrono::steady_clock::now() + kLobbyLimit;
+        while (host_.empty()) {
+            std::vector<NetGameInfo> games;
+            QueryServer(InternetServer, GameListRequest(), reply);
+            ParseGameList(reply, games);
+            for (const NetGameInfo& g : games)
+                if (g.Name == o_.session) {
+                    host_ = g.Address;
+                    gameId_ = g.Id;
+                }
+            if (host_.empty() && std::chrono::steady_clock::now() >= until) throw Failure("the game is not listed");
+            if (host_.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    }
+
     // Creates the session, or joins it once the host answers.
     void Open() {
         const auto until = std::chrono::steady_clock::now() + kLobbyLimit;
@@ -165,6 +207,8 @@ private:
             try {
                 peer_.SetGUID(kGameGuid);
                 peer_.MaxPlayers = kMaxPlayers;
+                peer_.TCPIPSetting.Enabled = !host_.empty();
+                peer_.TCPIPSetting.HostName = host_;
                 peer_.SetProviderName("TCP/IP");
                 peer_.OpenSession(o_.create, o_.session, o_.player);
                 return;
@@ -182,6 +226,8 @@ private:
         const bool alone = peer_.Players().Count() == 1;
         LobbyHost = alone;
         GameMode = alone ? 1 : kNetworkClient;
+        if (internet_ && peer_.LocalPlayer())
+            QueryServerAsync(InternetServer, GameUserUpdateRequest(gameId_, peer_.LocalPlayer()->Name));
     }
 
     // The host sends the map again; the server is ready once its players are in.
@@ -222,6 +268,9 @@ private:
     }
 
     const NetPlayerOptions& o_;
+    const bool internet_ = !o_.listing.empty();
+    std::string gameId_;  // of an Internet game
+    std::string host_;    // a client's host of an Internet game
     HeadlessUiThread ui_;
     TCustomPeerPlay peer_;
     TNetQueue queue_;
@@ -303,7 +352,6 @@ int RunNetPlayer(const NetPlayerOptions& options) {
         CreateLanguageFile();
         LoadRulesData();
         if (DimLoadFailed) throw Failure("the rules data file cannot be read");
-        if (!options.listing.empty()) throw Failure("Internet games are not supported by this player");
         AutoPlayer player(options);
         return player.Run();
     } catch (const std::exception& e) {

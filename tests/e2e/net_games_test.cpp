@@ -12,6 +12,7 @@
 
 #include "e2e/player_processes.h"
 #include "support/test_files.h"
+#include "tools/listing_server.h"
 
 namespace kordalt::test {
 namespace {
@@ -29,6 +30,7 @@ struct GameSetup {
     int serverYears = kLastYear;          // the server leaves with the hand-over after these
     int slow = -1;                        // this player's turns last a second
     int victim = -1;                      // killed once the slow player printed year 3
+    std::string listing{};                // an Internet game through this listing server
 };
 
 std::ostream& operator<<(std::ostream& os, const GameSetup& s) { return os << s.name; }
@@ -49,6 +51,7 @@ protected:
                                              "--seed", std::to_string(100 + i)};
             if (i == 0) args.insert(args.end(), {"--players", std::to_string(s.players), "--states", "6", "--side", "50"});
             if (i == s.slow) args.insert(args.end(), {"--turn-seconds", "1"});
+            if (!s.listing.empty()) args.insert(args.end(), {"--listing", s.listing});
             players.push_back(std::make_unique<PlayerProcess>(name, dir.Path("p" + std::to_string(i)), args));
         }
     }
@@ -137,6 +140,18 @@ TEST_F(NetGames, TheServerHandsTheGameOver) {
     ExpectPlayedToTheEnd(0, 3);
     for (int i = 1; i < 3; ++i) ExpectPlayedToTheEnd(i, kLastYear);
     ExpectChecksumsAgree();
+}
+
+// An Internet game: the server lists its game on the listing server, the
+// clients find its address there, and the server reports the game's end.
+TEST_F(NetGames, AnInternetGameMeetsThroughTheListingServer) {
+    ListingServer listing;
+    const int port = listing.Start(0);
+    ASSERT_GT(port, 0);
+    Play({.name = "internet", .players = 3, .listing = "http://127.0.0.1:" + std::to_string(port) + "/list.php"});
+    for (int i = 0; i < 3; ++i) ExpectPlayedToTheEnd(i, kLastYear);
+    ExpectChecksumsAgree();
+    listing.Stop();
 }
 
 }  // namespace
