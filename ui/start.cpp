@@ -48,6 +48,7 @@ constexpr int kMinSide = 50, kMaxSide = 100, kSideStep = 5;
 constexpr unsigned kIntroInterval = 70;
 constexpr int kExpert = 2;
 constexpr int kHelpTopic = 8;
+constexpr qint64 kProgressFrameMs = 40;  // 25 frames a second
 
 // A label's text: line breaks of every kind shown as such.
 QString LabelText(int id, std::string_view defaultUtf8) { return NormalizeLineBreaks(LangText(id, defaultUtf8)); }
@@ -335,18 +336,28 @@ void TStart::ConnectEvents() {
     connect(SpeedButton4, &TExSpeedButton::OnClick, this, &TStart::SpeedButton4Click);
 }
 
+// A bar is drawn at once when it starts and when it ends; in between at most
+// once a frame, as drawing at once waits for the display (a progress bar draws
+// itself at once whenever its value changes what it shows).
 void TStart::InstallProgress() {
     QtGameUi().OnStartProgress = [this](TProgressBar bar, int max) {
         QProgressBar* progress = Progress(bar);
+        progress->setUpdatesEnabled(false);  // drawn once below
         progress->setRange(0, max);
         progress->setValue(0);
+        progress->setUpdatesEnabled(true);
         progress->show();
         progress->repaint();
+        progressDrawn_.start();
     };
     QtGameUi().OnSetProgress = [this](TProgressBar bar, int position) {
         QProgressBar* progress = Progress(bar);
+        const bool draw = position >= progress->maximum() || !progressDrawn_.isValid() ||
+                          progressDrawn_.hasExpired(kProgressFrameMs);
+        progress->setUpdatesEnabled(draw);  // otherwise drawn with the next frame or event
         progress->setValue(position);
-        progress->repaint();
+        progress->setUpdatesEnabled(true);
+        if (draw) progressDrawn_.start();
     };
 }
 

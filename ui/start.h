@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QImage>
 #include <QString>
@@ -196,6 +197,7 @@ private:
     void Guarded(void (*action)());
 
     QString keptStatus_;
+    QElapsedTimer progressDrawn_;  // since a progress bar was last drawn at once
 };
 
 }  // namespace kordalt

@@ -1,5 +1,6 @@
 // The set-up window: its texts, the difficulty and count controls, the map
 // generation and preview, the progress page and the open dialog.
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLabel>
 #include <QProgressBar>
@@ -9,6 +10,7 @@
 
 #include <filesystem>
 #include <set>
+#include <vector>
 
 #include "controls/scroll_text_panel.h"
 #include "controls/slider.h"
@@ -220,6 +222,37 @@ TEST_F(StartWindow, ProgressPage) {
     EXPECT_EQ(Start->ProgressBar2->value(), 0);
     Start->ShowProgressPage(false);
     EXPECT_FALSE(Start->ProgressPageShown());
+}
+
+// Drawing a bar at once waits for the display, so a year's hundreds of steps
+// draw it when it starts, at most once a frame, and at its end.
+TEST_F(StartWindow, ProgressBarsAreDrawnAtTheirStartAndEndNotAtEveryStep) {
+    Start->show();
+    GameWindows().BeginYearLoop();
+    GameWindows().ShowYear(Cp("Год: 7"));
+    struct PaintRecorder : QObject {
+        std::vector<int> values;
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::Paint) values.push_back(static_cast<QProgressBar*>(watched)->value());
+            return false;
+        }
+    } painted;
+    Start->ProgressBar1->installEventFilter(&painted);
+    QElapsedTimer clock;
+    clock.start();
+    GameUi().StartProgress(TProgressBar::Battles, 300);
+    for (int step = 1; step <= 300; ++step) {
+        GameUi().SetProgress(TProgressBar::Battles, step);
+        if (step == 150) EXPECT_EQ(Start->ProgressBar1->value(), 150);
+    }
+    const qint64 frames = clock.elapsed() / 40;
+    Start->ProgressBar1->removeEventFilter(&painted);
+    EXPECT_TRUE(Start->ProgressBar1->isVisible());
+    ASSERT_GE(painted.values.size(), 2u);
+    EXPECT_LE(static_cast<qint64>(painted.values.size()), 2 + frames);
+    EXPECT_EQ(painted.values.front(), 0);
+    EXPECT_EQ(painted.values.back(), 300);
+    Start->hide();
 }
 
 TEST_F(StartWindow, OpenDialogForSavedGames) {
