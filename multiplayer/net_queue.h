@@ -44,6 +44,8 @@ public:
     void ClearNetQueue() { queue_.clear(); }
 
     size_t Count() const { return queue_.size(); }
+    // A message of `code` waits in the queue.
+    bool Holds(uint32_t code) const;
     TNetCodeSet AcceptedMessages;  // empty: nothing is dispatched
 
 private:
