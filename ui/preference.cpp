@@ -264,11 +264,15 @@ void TPreference::ComboBox1Change() {
     LocalizeAllWindows();
 }
 
+void TPreference::Prepare(bool fromMenu, const QWidget* over) {
+    ComboBox1->setEnabled(fromMenu);
+    Edit3->setEnabled(fromMenu);
+    if (over) move(over->geometry().center() - rect().center());
+}
+
 void TPreference::Execute(bool fromMenu) {
     if (!Preference) return;
-    Preference->ComboBox1->setEnabled(fromMenu);
-    Preference->Edit3->setEnabled(fromMenu);
-    if (MainForm) Preference->move(MainForm->geometry().center() - Preference->rect().center());
+    Preference->Prepare(fromMenu, MainForm);
     ExecModal(*Preference);
 }
 

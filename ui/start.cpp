@@ -88,20 +88,6 @@ QImage LanguagePicture(int32_t n) {
     return file.empty() ? QImage() : QImage(Qs(file));
 }
 
-// The dialog's filter from the stored form "description|pattern|...".
-QString DialogFilter(const QString& stored) {
-    const QStringList parts = stored.split(QLatin1Char('|'));
-    QStringList filters;
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QString pattern = parts[i + 1];
-        pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
-        const QString patterns = QLatin1Char('(') + pattern + QLatin1Char(')');
-        // Descriptions usually show their patterns already.
-        filters << (parts[i].endsWith(patterns) ? parts[i] : parts[i] + QLatin1Char(' ') + patterns);
-    }
-    return filters.join(QStringLiteral(";;"));
-}
-
 }  // namespace
 
 TScreenDialog::TScreenDialog(const char* name, QWidget* parent) : QDialog(parent) {
@@ -208,7 +194,6 @@ TStart::TStart(QWidget* parent) : TScreenDialog("Start", parent) {
     RadioGroupDiffLevel->SetItemIndex(0);
     LoadGlyphs();
     InstallProgress();
-    if (DimLoadFailed) close();
     ExSlider1->SetValue(kMaxStates);
     Label2->setText(QString::number(kMinStates));
     Label3->setText(QString::number(kMaxStates));
@@ -217,6 +202,7 @@ TStart::TStart(QWidget* parent) : TScreenDialog("Start", parent) {
     Label6->setText(QString::number(kMinSide));
     Label7->setText(QString::number(kMaxSide));
     Label8->setText(QString::number(kMaxSide));
+    InstallHelpKey(this, kHelpTopic);
     SetActivationHandler(this, [this] { FormActivate(); });
 }
 
@@ -525,6 +511,10 @@ bool TStart::ChooseSavedGame(QString& fileName) {
 }
 
 int TStart::exec() {
+    // Without rules data no game can be computed: the window closes at once
+    // (a file mended meanwhile is read again; a failure is shown again).
+    if (DimLoadFailed) LoadRulesData();
+    if (DimLoadFailed) return QDialog::Rejected;
     int result;
     do result = QDialog::exec();
     while (isVisible());

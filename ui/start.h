@@ -136,6 +136,7 @@ public:
 
     // The modal run goes on while the window is shown again after the screen
     // hand-over hid it (the state choice and the year loop hide it meanwhile).
+    // Without rules data it returns at once.
     int exec() override;
 
     // Runs the open dialog for saved games; false when it was cancelled.

@@ -8,12 +8,15 @@
 #include <QTest>
 
 #include <memory>
+#include <utility>
 
 #include "controls/edit_button.h"
 #include "controls/ex_label.h"
 #include "controls/speed_button.h"
 #include "fake_music_player.h"
 #include "game/language_file.h"
+#include "game/rules_data.h"
+#include "platform/cp1251.h"
 #include "game_reset.h"
 #include "platform/ini_file.h"
 #include "platform/program_path.h"
@@ -24,6 +27,7 @@
 #include "ui/preference.h"
 #include "ui/proc.h"
 #include "ui/record_table.h"
+#include "ui/start.h"
 #include "ui/ui_support.h"
 #include "ui/windows.h"
 
@@ -258,6 +262,36 @@ TEST_F(PreferenceTest, TheLanguageSwitchRetextsTheWindowsAndIsStoredAtOnce) {
     delete RecordTable;
     delete Graph;
     delete Proc;
+}
+
+// The set-up window's text routine reloads the rules data with the new
+// language's names and texts.
+TEST(LanguageSwitch, TheRulesDataTakesTheNewLanguagesTexts) {
+    test::ScratchDir dir;
+    test::WriteFile(dir.Path("dim.dat"), test::ReadFile(KORDALT_BIN_DIR "/dim.dat"));
+    test::WriteFile(dir.Path("kordalt.INI"),
+                    "[Languages]\nCount=2\nDefault=0\n0=Russian\n1=English\n"
+                    "[Russian]\nTitle=Русский\ndim.dat=dim.dat\n7050=Пехота\n7100=Натиск\n7201=Вперёд\n"
+                    "[English]\nTitle=English\ndim.dat=dim.dat\n7050=Infantry\n7100=Onslaught\n7201=Forward\n");
+    ScopedProgramFileName program(dir.Path("kordalt"));
+    std::vector<QString> boxes;
+    ScopedMessageBoxHook hook([&](TMsgType, const QString& text) {
+        boxes.push_back(text);
+        return TMsgButton::Ok;
+    });
+    CreateLanguageFile();
+    Start = new TStart;
+    Preference = new TPreference;
+    EXPECT_EQ(Cp1251ToUtf8(TroopNames[1].Str()), "Пехота");
+    Preference->ComboBox1->setCurrentIndex(1);
+    EXPECT_EQ(TroopNames[1].Str(), "Infantry");
+    EXPECT_EQ(Tactics[1].Name.Str(), "Onslaught");
+    EXPECT_EQ(TacticTexts[1][1].Str(), "Forward");
+    EXPECT_FALSE(DimLoadFailed);
+    EXPECT_TRUE(boxes.empty());
+    delete std::exchange(Preference, nullptr);
+    delete std::exchange(Start, nullptr);
+    FreeLanguageFile();
 }
 
 TEST_F(PreferenceTest, TheMainGameScreenOpensItWithoutLanguageAndServer) {

@@ -1,10 +1,12 @@
 // The set-up window: its texts, the difficulty and count controls, the map
 // generation and preview, the progress page and the open dialog.
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLabel>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
 
@@ -15,6 +17,7 @@
 #include "controls/scroll_text_panel.h"
 #include "controls/slider.h"
 #include "controls/spin_edit.h"
+#include "game/rules_data.h"
 #include "game/saved_game.h"
 #include "ui/help_window.h"
 #include "ui/map_drawing.h"
@@ -203,6 +206,16 @@ TEST_F(StartWindow, HelpOpensItsTopic) {
     ASSERT_NE(HelpBrowser(), nullptr);
     EXPECT_EQ(HelpBrowser()->source().fragment(), QStringLiteral("8"));
     HelpBrowser()->window()->close();
+    // F1 opens the same topic.
+    delete HelpBrowser()->window();
+    Start->show();
+    QApplication::setActiveWindow(Start);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Start, 2000));
+    QTest::keyClick(Start, Qt::Key_F1);
+    ASSERT_NE(HelpBrowser(), nullptr);
+    EXPECT_EQ(HelpBrowser()->source().fragment(), QStringLiteral("8"));
+    delete HelpBrowser()->window();
+    Start->hide();
     SetHelpFile(previous);
     EXPECT_TRUE(messages.empty());
 }
@@ -318,8 +331,22 @@ TEST_F(StartPictures, BackgroundsAndMissingRulesData) {
     EXPECT_EQ(SelectGos->Image2->Picture.pixelColor(320, 240), QColor(200, 20, 20));
     EXPECT_EQ(SelectMan->Image1->Picture.pixelColor(5, 5), QColor(10, 200, 30));
     // The folder has no rules data file: its text was shown while the window was made.
-    EXPECT_FALSE(messages.empty());
+    ASSERT_EQ(messages.size(), 1u);
     EXPECT_FALSE(Start->isVisible());
+    // New game: the window closes at once, saying why again.
+    bool waited = false;
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, Start, [&] {
+        waited = true;
+        Start->done(0);
+    });
+    guard.start(3000);
+    EXPECT_EQ(Start->exec(), QDialog::Rejected);
+    EXPECT_FALSE(waited) << "the window waited for the player";
+    EXPECT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages.back(), messages.front());
+    EXPECT_TRUE(DimLoadFailed);
 }
 
 // A program folder with the shipped settings and rules data but none of the
