@@ -110,6 +110,8 @@ struct NetPlayerInfo {
     std::string Name;
     float Rating = 0;
 };
+// A list reply gives at most this many records; the rest are ignored.
+constexpr size_t kMaxListRecords = 1000;
 // Fill the list from a reply; false, with the list empty, when a record lacks a field.
 bool ParseGameList(const std::string& reply, std::vector<NetGameInfo>& games);
 bool ParsePlayerList(const std::string& reply, std::vector<NetPlayerInfo>& players);
