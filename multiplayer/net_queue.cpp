@@ -113,6 +113,10 @@ void TNetQueue::PumpNetQueue(TNetCodeSet set) {
     }
 }
 
+bool TNetQueue::Holds(uint32_t code) const {
+    return std::any_of(queue_.begin(), queue_.end(), [code](const NetQueueItem& item) { return NetMessageCode(item.Data) == code; });
+}
+
 void TNetQueue::SetAcceptedMessages(const TNetCodeSet& set) {
     AcceptedMessages = set;
     ProcessNetQueue();

@@ -55,6 +55,8 @@ public:
 
     size_t Count() const { return queue_.size(); }
     size_t Bytes() const { return bytes_; }
+    // A message of `code` waits in the queue.
+    bool Holds(uint32_t code) const;
     TNetCodeSet AcceptedMessages;  // empty: nothing is dispatched
     size_t ByteLimit = kNetQueueByteLimit;
 

@@ -72,7 +72,6 @@ constexpr TColor kNavy = 0x800000;
 constexpr TColor kGreen = 0x008000;
 constexpr TColor kReadyColour = 0xFF8080;
 constexpr TColor kReadyCaption = 0x0000FF;
-constexpr size_t kPlayerNameLength = 13;
 constexpr int kLobbyHelpTopic = 20;
 
 TExSpeedButton* MakeButton(QWidget* parent, const char* name, const QRect& r) {
@@ -387,12 +386,8 @@ void TConnect::PeerPlay1DeletePlayer(TPeerPlayPlayer& player) {
     }
     if (const int row = LeaverRow(player); row >= 0) ExCheckListBox1->Items().Delete(row);
     ShowChatMessage(player.Name, Cs(LangText(3124, "")), kNavy);
-    for (int i = 1; i <= Game.GosCount; ++i) {
-        TGosRec& g = Game.mGos[i];
-        if (g.Player != player.ID) continue;
-        g.Player = 0;
-        if (g.Alive == 1) g.PlayerName.Assign("");
-    }
+    GiveStatesToComputer(player.ID);
+    GameServerLeft(*PeerPlay1, *this, player.ID);
 }
 
 // The rows follow the session's player list: his row is at his index there,
@@ -407,8 +402,9 @@ int TConnect::LeaverRow(const TPeerPlayPlayer& player) {
 }
 
 void TConnect::PeerPlay1SessionLost() {
-    ShowMessageBox(TMsgType::Error, LangText(3136, ""));
-    kordalt::ExitGame = 3;
+    // During a game the year loop says it, with the offer to save.
+    if (!GameRunning) ShowMessageBox(TMsgType::Error, LangText(3136, ""));
+    kordalt::ExitGame = kSessionLost;
 }
 
 // ---- Map, turn duration, ready switch ----
@@ -522,7 +518,7 @@ void TConnect::ShowSendingNotice(bool visible) {
 
 void TConnect::ServerNotFound() {
     ShowMessageBox(TMsgType::Error, "Error. Server not found.");
-    if (MultiPlayer && MultiPlayer->isVisible()) MultiPlayer->reject();
+    if (MultiPlayer && MultiPlayer->isVisible()) MultiPlayer->CloseWait();
 }
 
 // ---- TMainNetwork ----
@@ -549,26 +545,9 @@ void TConnect::SendGameUpdate(int year, const std::string& language) {
 // ---- Game start ----
 
 bool TConnect::DealStates() {
-    const int players = PeerPlay1->Players().Count();
-    int free = 0;
-    for (int i = 1; i <= Game.GosCount; ++i) free += Game.mGos[i].Player == 0 ? 1 : 0;
-    if (!Map || free < players) {
-        ShowMessageBox(TMsgType::Warning, QString::fromUtf8("Свободных стран меньше, чем игроков."));
-        return false;
-    }
-    for (int k = 0; k < players; ++k) {
-        const TPeerPlayPlayer& p = PeerPlay1->Players().GetItem(k);
-        int s;
-        do s = Random(Game.GosCount) + 1;
-        while (Game.mGos[s].Player != 0);
-        TGosRec& g = Game.mGos[s];
-        g.Player = p.ID;
-        g.PlayerName.Assign(p.Name.substr(0, kPlayerNameLength));
-        g.StartPlayerName.Assign(p.Name.substr(0, kPlayerNameLength));
-    }
-    for (int i = 1; i <= Game.GosCount; ++i) Game.mGos[i].Alive = 1;
-    CheckFronts();
-    return true;
+    if (Map && DealNetStates(*PeerPlay1)) return true;
+    ShowMessageBox(TMsgType::Warning, QString::fromUtf8("Свободных стран меньше, чем игроков."));
+    return false;
 }
 
 void TConnect::Timer1Timer() {
@@ -585,9 +564,7 @@ void TConnect::Timer1Timer() {
 }
 
 void TConnect::RunGame() {
-    AcceptFullInf = 0;
-    AcceptHalfInf = 0;
-    TurnsPlayed = 0;
+    StartNetRun();
     GameRunning = 1;
     reshow_ = true;
     hide();

@@ -344,7 +344,7 @@ protected:
 
 TEST_F(WaitingWindow, AClientWhoseSnapshotCameBeforeClosesAtTheFirstTick) {
     AcceptFullInf = 1;
-    QTimer::singleShot(3000, &window, [this] { window.reject(); });
+    QTimer::singleShot(3000, &window, [this] { window.CloseWait(); });
     QElapsedTimer clock;
     clock.start();
     EXPECT_EQ(window.RunWait(TMultiPlayer::ClientWait), QDialog::Accepted);
@@ -395,6 +395,30 @@ TEST_F(WaitingWindow, AbortAnsweredNoChangesNothingAndYesOnAClientLeaves) {
     // The server takes message 14: boris's state is the computer's now.
     EXPECT_TRUE(test::WaitFor([&] { return Game.mGos[2].Player == 0; }));
     EXPECT_EQ(Game.mGos[2].PlayerName.Str(), "");
+}
+
+// Escape and the close box do not end the wait as if the year had come: they
+// ask to leave the game, and only a Yes leaves it.
+TEST_F(WaitingWindow, EscapeAndTheCloseBoxAskToLeaveTheGame) {
+    window.SetPage(TMultiPlayer::ClientWait);
+    window.show();
+    window.Timer1->stop();
+    int asked = 0;
+    TMsgButton answer = TMsgButton::No;
+    ScopedMessageBoxHook hook([&](TMsgType, const QString&) {
+        ++asked;
+        return answer;
+    });
+    QTest::keyClick(&window, Qt::Key_Escape);
+    window.close();
+    EXPECT_EQ(asked, 2);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(ExitGame, 0);
+    answer = TMsgButton::Yes;
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.result(), kAbortResult);
+    EXPECT_EQ(ExitGame, kAbortedHere);
 }
 
 TEST(WaitRules, FinishedHumansAreThoseWithTheEndOfTurnMark) {
