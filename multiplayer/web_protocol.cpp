@@ -207,11 +207,11 @@ WebReply GameCreateReply(const std::string& reply) {
 
 bool CanBreakPlayerReply(const std::string& reply) { return reply == "1"; }
 
-std::vector<std::string> SplitParEC(std::string_view s, std::string_view delimiters) {
+std::vector<std::string> SplitParEC(std::string_view s, std::string_view delimiters, size_t maxParts) {
     std::vector<std::string> parts;
     if (s.empty()) return parts;
     size_t start = 0;
-    for (size_t i = 0; i <= s.size(); ++i) {
+    for (size_t i = 0; i <= s.size() && parts.size() < maxParts; ++i) {
         if (i < s.size() && delimiters.find(s[i]) == std::string_view::npos) continue;
         parts.emplace_back(s.substr(start, i - start));
         start = i + 1;
@@ -228,7 +228,7 @@ bool ParseRecords(std::string_view reply, size_t fieldCount, std::vector<Rec>& r
     records.clear();
     for (size_t start = 0, end; records.size() < kMaxListRecords && (end = reply.find('~', start)) != reply.npos;
          start = end + 1) {
-        const std::vector<std::string> f = SplitParEC(reply.substr(start, end - start), ";");
+        const std::vector<std::string> f = SplitParEC(reply.substr(start, end - start), ";", fieldCount);
         if (f.size() < fieldCount) {
             records.clear();
             return false;
