@@ -433,7 +433,7 @@ void TMain::Autosave() {
     std::string name = "autosave";
     if (!LocalGame()) MakeAutosaveName(name);
     if (Game.DifficultyLevel == 2 || GameMode == kNetworkClient) return;
-    SaveReporting(name + ".kordalt");
+    SaveReporting(FileSystemName(name + ".kordalt"));
 }
 
 void TMain::SaveReporting(const std::string& fileName) {

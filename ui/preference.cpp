@@ -15,11 +15,13 @@
 #include "game/language_file.h"
 #include "platform/ini_file.h"
 #include "platform/program_path.h"
+#include "ui/connect.h"
 #include "ui/dop_info.h"
 #include "ui/graph.h"
 #include "ui/help_window.h"
 #include "ui/main_menu.h"
 #include "ui/main_screen.h"
+#include "ui/multi_player.h"
 #include "ui/picture_store.h"
 #include "ui/proc.h"
 #include "ui/record_table.h"
@@ -287,6 +289,8 @@ void LocalizeAllWindows() {
     if (Graph) Graph->Localize();
     if (Preference) Preference->Localize();
     if (RecordTable) RecordTable->Localize();
+    if (MultiPlayer) MultiPlayer->Localize();
+    if (Connect) Connect->Localize();
     if (DopInfo) DopInfo->Localize();
 }
 

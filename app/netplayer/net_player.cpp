@@ -18,6 +18,7 @@
 #include "game/saved_game.h"
 #include "game/self_test.h"
 #include "game/support.h"
+#include "multiplayer/net_codes.h"
 #include "multiplayer/net_dispatch.h"
 #include "multiplayer/net_game.h"
 #include "multiplayer/net_game_loop.h"
@@ -31,8 +32,6 @@
 namespace kordalt {
 namespace {
 
-const std::string kGameGuid = "{00000000-0000-0000-0000-123000000000}";
-constexpr int kMaxPlayers = 20;
 // How long the lobby may take, and the longest wait of the game for the network.
 constexpr std::chrono::seconds kLobbyLimit{30};
 constexpr std::chrono::seconds kWaitLimit{60};
@@ -205,8 +204,8 @@ private:
         const auto until = std::chrono::steady_clock::now() + kLobbyLimit;
         for (;;) {
             try {
-                peer_.SetGUID(kGameGuid);
-                peer_.MaxPlayers = kMaxPlayers;
+                peer_.SetGUID(kGameSessionGuid);
+                peer_.MaxPlayers = kGameMaxPlayers;
                 peer_.TCPIPSetting.Enabled = !host_.empty();
                 peer_.TCPIPSetting.HostName = host_;
                 peer_.SetProviderName("TCP/IP");
@@ -312,7 +311,7 @@ std::optional<NetPlayerOptions> ParseNetPlayerOptions(const std::vector<std::str
             if (!number(1, 65535)) return std::nullopt;
             o.port = static_cast<uint16_t>(n);
         } else if (name == "--players") {
-            if (!number(1, kMaxPlayers)) return std::nullopt;
+            if (!number(1, kGameMaxPlayers)) return std::nullopt;
             o.players = static_cast<int>(n);
         } else if (name == "--states") {
             if (!number(2, MaxGos)) return std::nullopt;

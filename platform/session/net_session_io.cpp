@@ -397,6 +397,8 @@ void NetSession::Reset() {
   for (auto* s : {&enumSocket_, &enumBroadcast_})
     if (*s) (*s)->socket.close(ec), s->reset();
   queue_.End();
+  acceptWaiting_.clear();
+  acceptBackoff_ = {};
   phase_ = Phase::kIdle;
   session_ = {};
   self_ = host_ = 0;

@@ -258,6 +258,17 @@ TEST_F(TurnControl, TimeLimitPressesNextAfterExactlyTheMinutes) {
     EXPECT_TRUE(Autosaved("autosave_Ivan.kordalt"));
 }
 
+// A network autosave named after a Cyrillic player is a UTF-8 file name, the
+// form the game's own load dialog lists.
+TEST_F(TurnControl, ANetworkAutosaveOfACyrillicNameIsListedUnderThatName) {
+    GameMode = 1;
+    Game.mGos[1].PlayerName.Assign(Cp("Альфа"));
+    EXPECT_EQ(Run([&] { screen->BitBtn3->click(); }), TTurnResult::Pass);
+    EXPECT_TRUE(Autosaved("autosave_Альфа.kordalt"));
+    EXPECT_EQ(QDir(QString::fromStdString(scratch.Dir())).entryList({"*.kordalt"}, QDir::Files),
+              QStringList{QString::fromUtf8("autosave_Альфа.kordalt")});
+}
+
 TEST_F(TurnControl, StatusBarAndTurnClock) {
     Game.Year = 7;
     Gos().Money = 1234;

@@ -21,9 +21,11 @@
 #include "platform/ini_file.h"
 #include "platform/program_path.h"
 #include "support/test_files.h"
+#include "ui/connect.h"
 #include "ui/graph.h"
 #include "ui/main_menu.h"
 #include "ui/main_screen.h"
+#include "ui/multi_player.h"
 #include "ui/preference.h"
 #include "ui/proc.h"
 #include "ui/record_table.h"
@@ -37,7 +39,9 @@ namespace {
 constexpr char kLanguages[] =
     "[Languages]\nCount=2\nDefault=0\n0=Russian\n1=English\n"
     "[Russian]\nTitle=Русский\n4000=Настройка\n4009=Спросить\n1200=Последнее сражение\n5000=Графики\n6001=ЗАЛ\n"
+    "1400=Ожидание\n7000=Сетевая игра\n7001=Выход\n"
     "[English]\nTitle=English\n4000=Settings\n4009=Ask\n1200=Last battle\n5000=Charts\n6001=HALL\n"
+    "1400=Waiting\n7000=Network game\n7001=Leave\n"
     "[Music]\nCount=2\n0=a.mid\n1=b.mid\n";
 
 // The first table's keys, in writing order, with their defaults.
@@ -248,7 +252,10 @@ TEST_F(PreferenceTest, TheLanguageSwitchRetextsTheWindowsAndIsStoredAtOnce) {
     Graph = new TGraph;
     RecordTable = new TRecordTable;
     Preference = new TPreference;
+    MultiPlayer = new TMultiPlayer;
+    Connect = new TConnect;
     EXPECT_EQ(Proc->windowTitle(), QString::fromUtf8("Последнее сражение"));
+    EXPECT_EQ(Connect->windowTitle(), QString::fromUtf8("Сетевая игра"));
     Preference->ComboBox1->setCurrentIndex(1);
     EXPECT_EQ(LanguageFile->LanguageIndex, 1);
     EXPECT_EQ(TIniFile(dir_.Path("kordalt.INI")).ReadString("Languages", "Default", ""), "1");
@@ -257,8 +264,13 @@ TEST_F(PreferenceTest, TheLanguageSwitchRetextsTheWindowsAndIsStoredAtOnce) {
     EXPECT_EQ(RecordTable->ExLabel1->Caption(), QStringLiteral("HALL"));
     EXPECT_EQ(Preference->windowTitle(), QStringLiteral("Settings"));
     EXPECT_EQ(Preference->CheckBox5->text(), QStringLiteral("Ask"));
+    EXPECT_EQ(MultiPlayer->windowTitle(), QStringLiteral("Waiting"));
+    EXPECT_EQ(Connect->windowTitle(), QStringLiteral("Network game"));
+    EXPECT_EQ(Connect->SpeedButton1->Caption(), QStringLiteral("Leave"));
     // Nothing else was written.
     EXPECT_EQ(Setting("Music"), "<missing>");
+    delete Connect;
+    delete MultiPlayer;
     delete RecordTable;
     delete Graph;
     delete Proc;
