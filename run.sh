@@ -1,14 +1,46 @@
 #!/usr/bin/env bash
 # Installs what the project needs (Debian 12), builds the game without
-# sanitizers in build/release and starts it.
+# sanitizers in build/release, installs it into the player's program folder
+# and starts it there. The player's files in that folder (settings, saved games,
+# hall of fame, chat log) are never overwritten: keys that a newer settings
+# file brings are added to his, his values stay.
 set -euo pipefail
 cd "$(dirname "$0")"
 
+platform="${QT_QPA_PLATFORM:-}"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] &&
+   { [ -z "$platform" ] || [[ "$platform" == xcb* ]] || [[ "$platform" == wayland* ]]; }; then
+  echo "run.sh: Kordalt needs a graphical display, and none is set (DISPLAY is empty)" >&2
+  exit 1
+fi
+
 tools/install_packages.sh
 build=build/release
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORDALT_SANITIZE=OFF -DKORDALT_TESTS=OFF
-cmake --build "$build" --target kordalt
-if [ -z "${QT_QPA_PLATFORM:-}" ] && [ -n "${DISPLAY:-}" ]; then
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORDALT_SANITIZE=OFF -DKORDALT_TESTS=OFF >/dev/null
+cmake --build "$build" --target kordalt merge_settings
+
+# The program folder: under the XDG data directory (an absolute path, else the default).
+data_home="${XDG_DATA_HOME:-}"
+[[ "$data_home" == /* ]] || data_home="$HOME/.local/share"
+game_dir="$data_home/kordalt"
+stage="$build/stage"
+rm -rf "$stage"
+cmake --install "$build" --prefix "$stage" >/dev/null
+mkdir -p "$game_dir"
+for file in "$stage"/*; do
+  name="$(basename "$file")"
+  [ "$name" = kordalt.INI ] && continue
+  # Through a new name, so a running copy of the program keeps its own file.
+  cp -f "$file" "$game_dir/.$name.new"
+  mv -f "$game_dir/.$name.new" "$game_dir/$name"
+done
+if [ -f "$game_dir/kordalt.INI" ]; then
+  "$build/bin/merge_settings" "$stage/kordalt.INI" "$game_dir/kordalt.INI"
+else
+  cp "$stage/kordalt.INI" "$game_dir/kordalt.INI"
+fi
+
+if [ -z "$platform" ] && [ -n "${DISPLAY:-}" ]; then
   export QT_QPA_PLATFORM=xcb
 fi
-exec "$build/bin/kordalt" "$@"
+exec "$game_dir/kordalt" "$@"

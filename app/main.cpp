@@ -3,7 +3,6 @@
 #include <QApplication>
 
 #include <cstdio>
-#include <exception>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -47,6 +46,7 @@ int main(int argc, char** argv) {
     TApplication app(argc, argv);
     SetApplicationExceptionHandler(ShowApplicationError);
     QApplication::setApplicationDisplayName("Kordalt");
+    if (!InstallQtTranslations()) std::fprintf(stderr, "kordalt: Qt's Russian translation is not installed\n");
     SetHelpFile("");
 
     // Autosaves, the hall of fame and the chat log land beside the program.
@@ -61,12 +61,7 @@ int main(int argc, char** argv) {
     SetLobbyLaunch(ParseLobbyLaunch(std::vector<std::string>(argv + 1, argv + argc)));
     SetPeerPlayWizard(ShowPeerPlayWizard);
 
-    try {
-        CreateWindows();
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "kordalt: %s\n", e.what());
-        return 1;
-    }
+    if (!CreateWindowsReporting()) return 1;
     MainForm->PlayNextMusic();
     MainForm->show();
     const int status = app.exec();

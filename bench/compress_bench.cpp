@@ -1,6 +1,6 @@
-// The compressor's two coders against LZ4 and zlib on game-shaped data, local
-// text, random bytes and zeros. Throughput counts uncompressed bytes; the
-// counter "ratio" is output / input of the compressed form.
+// The compressor's two coders against LZ4 and zlib on game-shaped data, real
+// game snapshots, local text, random bytes and zeros. Throughput counts
+// uncompressed bytes; the counter "ratio" is output / input of the compressed form.
 #include <benchmark/benchmark.h>
 #include <lz4.h>
 #include <zlib.h>
@@ -121,6 +121,19 @@ Bytes TextInput() {
     std::exit(1);
 }
 
+// A full network snapshot of a generated 20-state, side-100 game, kept with
+// the coder's tests.
+Bytes SnapshotInput(const char* name) {
+    const std::string path = std::string(KORDALT_SOURCE_DIR "/tests/compress/data/") + name + ".bin";
+    std::ifstream in(path, std::ios::binary);
+    Bytes out((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (out.empty()) {
+        std::fprintf(stderr, "compress_bench: cannot read %s\n", path.c_str());
+        std::exit(1);
+    }
+    return out;
+}
+
 Bytes RandomInput() {
     Generator g(3);
     Bytes out(1024 * 1024);
@@ -230,9 +243,10 @@ void Register() {
     static const std::map<std::string, Bytes> inputs = {
         {"save", GameInput(1, true)}, {"snapshot", GameInput(2, false)}, {"text", TextInput()},
         {"random", RandomInput()}, {"zeros", Bytes(1024 * 1024, 0)},
+        {"fullinf_y1", SnapshotInput("fullinf_y1")}, {"fullinf_y50", SnapshotInput("fullinf_y50")},
     };
     static const std::vector<Coder> coders = Coders();
-    for (const char* input_name : {"save", "snapshot", "text", "random", "zeros"}) {
+    for (const char* input_name : {"save", "snapshot", "fullinf_y1", "fullinf_y50", "text", "random", "zeros"}) {
         const Bytes& input = inputs.at(input_name);
         for (const Coder& coder : coders) {
             const std::string suffix = std::string("/") + coder.name + "/" + input_name;

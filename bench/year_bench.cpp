@@ -1,9 +1,18 @@
-// One computed year of a 20-state game on a side-100 map in mid-game, and the
-// save and load of that game in memory and through a file.
+// One computed year of a 20-state game on a side-100 map in mid-game, the
+// save and load of that game in memory and through a file, the year of a
+// network game of four automatic players on loopback, and the compressed
+// full snapshot that carries each year's result.
 #include <benchmark/benchmark.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "game/game_loop.h"
 #include "game/game_state.h"
@@ -15,7 +24,10 @@
 #include "game/self_test.h"
 #include "game/turn_report.h"
 #include "game/ui_hooks.h"
+#include "multiplayer/net_envelope.h"
+#include "multiplayer/net_messages.h"
 #include "platform/program_path.h"
+#include "tests/e2e/player_processes.h"
 #include "tests/game/fake_game_windows.h"
 
 namespace kordalt {
@@ -34,7 +46,7 @@ public:
 // the file of human 1's turn.
 class MidGame {
 public:
-    MidGame() {
+    explicit MidGame(int year = kMidGameYear) : year_(year) {
         CreateLanguageFile();
         LoadRulesData();
         GameMode = kLocalGame;
@@ -43,7 +55,7 @@ public:
         windows_.mapSize = 100;
         windows_.humans = 20;
         windows_.onMainScreen = [this] {
-            if (Game.Year < kMidGameYear) return TTurnResult::Pass;
+            if (Game.Year < year_) return TTurnResult::Pass;
             image = SavedGameImage();
             return TTurnResult::Quit;
         };
@@ -63,6 +75,7 @@ public:
     std::string image;
 
 private:
+    int year_;
     ScopedProgramFileName program_{KORDALT_BIN_DIR "/kordalt"};
     TSilentUi ui_;
     ScopedGameUi uiScope_{ui_};
@@ -109,6 +122,128 @@ void BM_SaveLoad(benchmark::State& state) {
     state.counters["messages"] = Messages.Count();
 }
 BENCHMARK(BM_SaveLoad)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The year's result of the game at the start of year Arg: its full snapshot
+// through the LZH coder and back, as the server and each client do it once a year.
+void BM_FullSnapshotCoder(benchmark::State& state) {
+    MidGame game(static_cast<int>(state.range(0)));
+    LoadGameImage(game.image);
+    const TNetMessage full = MakeFullInf(1, 0);
+    size_t packed = 0;
+    std::chrono::duration<double, std::milli> compress{}, decompress{};
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        const std::vector<uint8_t> envelope = CompressMessage(full.data(), full.size());
+        const auto middle = std::chrono::steady_clock::now();
+        std::string error;
+        const std::vector<uint8_t> inner = DecompressMessgage(envelope.data(), envelope.size(), error);
+        decompress += std::chrono::steady_clock::now() - middle;
+        compress += middle - start;
+        if (inner != full) state.SkipWithError("the snapshot did not come back");
+        packed = envelope.size();
+    }
+    state.counters["snapshot_bytes"] = static_cast<double>(full.size());
+    state.counters["compressed_bytes"] = static_cast<double>(packed);
+    const double rounds = static_cast<double>(state.iterations());
+    state.counters["compress_ms"] = compress.count() / rounds;
+    state.counters["decompress_ms"] = decompress.count() / rounds;
+}
+BENCHMARK(BM_FullSnapshotCoder)->Arg(10)->Arg(kMidGameYear)->Unit(benchmark::kMillisecond);
+
+// ---- A network game of four automatic players ----
+
+constexpr int kNetPlayers = 4;
+constexpr int kNetYears = 21;  // 20 year changes
+
+// The time from the last player's end of turn (his year line, right before his
+// turn ends: the automatic player passes at once) to every player's start of
+// the next year, for each year after the first; empty when the game failed.
+std::vector<double> NetYearDelays(const std::string& folder) {
+    using test::PlayerProcess;
+    std::vector<std::unique_ptr<PlayerProcess>> players;
+    for (int i = 0; i < kNetPlayers; ++i) {
+        std::vector<std::string> args = {i == 0 ? "--create" : "--join", "bench", "--player", "p" + std::to_string(i),
+                                         "--bind", "127.0.0." + std::to_string(i + 2), "--years",
+                                         std::to_string(kNetYears), "--seed", std::to_string(i + 1)};
+        if (i == 0) args.insert(args.end(), {"--players", "4", "--states", "20", "--side", "100"});
+        players.push_back(std::make_unique<PlayerProcess>("p" + std::to_string(i), folder + "/p" + std::to_string(i), args));
+    }
+    const bool ended = test::ReadUntil(
+        players,
+        [&] {
+            for (auto& p : players)
+                if (p->Running()) return false;
+            return true;
+        },
+        std::chrono::seconds(120));
+    std::vector<double> delays;
+    for (auto& p : players)
+        if (!ended || p->ExitStatus() != 0 || p->Years().size() != kNetYears) {
+            std::fprintf(stderr, "%s: %s\n", p->Name().c_str(), p->Errors().c_str());
+            return delays;
+        }
+    for (int y = 1; y < kNetYears; ++y) {
+        test::Clock::time_point lastEnd{}, allStart{};
+        for (auto& p : players) {
+            lastEnd = std::max(lastEnd, p->Years()[y - 1].at);
+            allStart = std::max(allStart, p->Years()[y].at);
+        }
+        delays.push_back(std::chrono::duration<double, std::milli>(allStart - lastEnd).count());
+    }
+    return delays;
+}
+
+// Runs the game in a child process inside its own network; the delays come back through a pipe.
+std::vector<double> MeasureNetYears(const std::string& folder) {
+    int out[2];
+    if (pipe(out) != 0) return {};
+    const pid_t child = fork();
+    if (child == 0) {
+        close(out[0]);
+        std::vector<double> delays;
+        if (test::EnterOwnNetwork()) delays = NetYearDelays(folder);
+        const ssize_t bytes = static_cast<ssize_t>(delays.size() * sizeof(double));
+        _exit(write(out[1], delays.data(), static_cast<size_t>(bytes)) == bytes ? 0 : 1);
+    }
+    close(out[1]);
+    std::vector<double> delays(kNetYears);
+    ssize_t got = 0, n;
+    while ((n = read(out[0], reinterpret_cast<char*>(delays.data()) + got, delays.size() * sizeof(double) - got)) > 0)
+        got += n;
+    close(out[0]);
+    waitpid(child, nullptr, 0);
+    delays.resize(static_cast<size_t>(got) / sizeof(double));
+    return delays;
+}
+
+double Percentile(std::vector<double> values, double p) {
+    std::sort(values.begin(), values.end());
+    const size_t i = static_cast<size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
+    return values[i];
+}
+
+void BM_NetYear(benchmark::State& state) {
+    const std::string folder = (std::filesystem::temp_directory_path() / ("net_year_bench." + std::to_string(getpid()))).string();
+    std::vector<double> all;
+    for (auto _ : state) {
+        std::filesystem::remove_all(folder);
+        const std::vector<double> delays = MeasureNetYears(folder);
+        if (delays.size() != kNetYears - 1) {
+            state.SkipWithError("the network game did not run (see stderr)");
+            break;
+        }
+        double total = 0;
+        for (double d : delays) total += d;
+        state.SetIterationTime(total / 1000.0 / static_cast<double>(delays.size()));
+        all.insert(all.end(), delays.begin(), delays.end());
+    }
+    std::filesystem::remove_all(folder);
+    if (all.empty()) return;
+    state.counters["median_ms"] = Percentile(all, 0.5);
+    state.counters["p95_ms"] = Percentile(all, 0.95);
+    state.counters["years"] = static_cast<double>(all.size());
+}
+BENCHMARK(BM_NetYear)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kordalt

@@ -1,5 +1,7 @@
 #include "compress/lzh.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "compress/adaptive_huffman.h"
@@ -17,95 +19,138 @@ constexpr int kStart = kRingSize - kLongestMatch;
 constexpr int kNil = kRingSize;
 static_assert(kHuffmanSymbols == 256 - kThreshold + kLongestMatch);
 constexpr std::size_t kChunk = 32768;
+static_assert(std::endian::native == std::endian::little, "Compare reads words little-endian");
+
+// How two strings of the ring compare: the length of their common prefix, at
+// most kLongestMatch, and whether the first string is the greater.
+struct Comparison {
+    int length;
+    bool greater;
+};
+
+// Compares a and b, whose first `i` bytes agree, 8 bytes at a time. Reads up to
+// 8 bytes past a + kLongestMatch - 1 and b + kLongestMatch - 1.
+Comparison Compare(const std::uint8_t* a, const std::uint8_t* b, int i) {
+    for (; i < kLongestMatch; i += 8) {
+        std::uint64_t x, y;
+        std::memcpy(&x, a + i, 8);
+        std::memcpy(&y, b + i, 8);
+        if (x == y) continue;
+        const int shift = std::countr_zero(x ^ y) & ~7;  // the first differing byte
+        return {std::min(i + shift / 8, kLongestMatch), (x >> shift & 0xFF) > (y >> shift & 0xFF)};
+    }
+    return {kLongestMatch, false};
+}
 
 // Binary search trees of the strings in the ring, one tree per first byte
 // (roots at kRingSize + 1 + byte), for the longest earlier match.
 struct MatchTree {
-    std::uint8_t ring[kRingSize + kLongestMatch - 1];  // the first bytes are mirrored past the end
-    std::uint16_t left[kRingSize + 1];
-    std::uint16_t right[kRingSize + 257];
+    static constexpr int kLeft = 0;
+    static constexpr int kRight = 1;
+
+    // The first bytes are mirrored past the end; the last 8 are never written,
+    // so a string can be compared 8 bytes at a time.
+    std::uint8_t ring[kRingSize + kLongestMatch - 1 + 8];
+    std::uint16_t child[kRingSize + 257][2];  // [node][kLeft or kRight]; roots have only right children
     std::uint16_t up[kRingSize + 1];
     int match_length;
     int match_position;  // coded position: distance - 1
 
     void Start() {
         std::memset(ring, ' ', kStart);
-        for (int i = kRingSize + 1; i <= kRingSize + 256; ++i) right[i] = kNil;
+        for (int i = kRingSize + 1; i <= kRingSize + 256; ++i) child[i][kRight] = kNil;
         for (int i = 0; i < kRingSize; ++i) up[i] = kNil;
     }
 
     // Inserts the string at r and finds the longest match for it; among matches
     // of that length the one with the smallest position. A full-length match
     // takes the old node's place.
+    //
+    // The tree orders the strings, so every string below the last nodes passed
+    // on the left and on the right shares their common prefix with the key:
+    // comparing starts behind the shorter of the two.
     void Insert(int r) {
         const std::uint8_t* key = &ring[r];
         int p = kRingSize + 1 + key[0];
-        int cmp = 1;
-        left[r] = right[r] = kNil;
-        match_length = 0;
-        for (;;) {
-            std::uint16_t& next = cmp >= 0 ? right[p] : left[p];
-            if (next == kNil) {
-                next = static_cast<std::uint16_t>(r);
-                up[r] = static_cast<std::uint16_t>(p);
+        int side = kRight;
+        // Common lengths with the last nodes the key went left and right of.
+        int left_common = 1;
+        int right_common = 1;
+        // Length << 12 | (kRingMask - position): the larger, the better the match.
+        int best = 0;
+        child[r][kLeft] = child[r][kRight] = kNil;
+        for (int next = child[p][kRight]; next != kNil;) {
+            p = next;
+            // Both children are read while the strings compare.
+            const int left_child = child[p][kLeft];
+            const int right_child = child[p][kRight];
+            const Comparison c = Compare(key, &ring[p], std::min(left_common, right_common));
+            best = std::max(best, c.length << 12 | (kRingMask - Position(r, p)));
+            if (c.length == kLongestMatch) {
+                TakePlace(p, r);
+                Found(best);
                 return;
             }
-            p = next;
-            int i = 1;
-            while (i < kLongestMatch && (cmp = key[i] - ring[p + i]) == 0) ++i;
-            if (i > kThreshold) {
-                const int position = ((r - p) & kRingMask) - 1;
-                if (i > match_length) {
-                    match_position = position;
-                    match_length = i;
-                    if (i >= kLongestMatch) break;
-                } else if (i == match_length && position < match_position) {
-                    match_position = position;
-                }
-            }
+            side = c.greater ? kRight : kLeft;
+            next = c.greater ? right_child : left_child;
+            (c.greater ? right_common : left_common) = c.length;
         }
-        up[r] = up[p];
-        left[r] = left[p];
-        right[r] = right[p];
-        up[left[p]] = static_cast<std::uint16_t>(r);
-        up[right[p]] = static_cast<std::uint16_t>(r);
-        ReplaceChild(p, r);
-        up[p] = kNil;
+        child[p][side] = static_cast<std::uint16_t>(r);
+        up[r] = static_cast<std::uint16_t>(p);
+        Found(best);
     }
 
     void Delete(int p) {
         if (up[p] == kNil) return;
         int q;
-        if (right[p] == kNil) {
-            q = left[p];
-        } else if (left[p] == kNil) {
-            q = right[p];
+        if (child[p][kRight] == kNil) {
+            q = child[p][kLeft];
+        } else if (child[p][kLeft] == kNil) {
+            q = child[p][kRight];
         } else {
-            q = left[p];
-            if (right[q] != kNil) {
-                do q = right[q];
-                while (right[q] != kNil);
-                right[up[q]] = left[q];
-                up[left[q]] = up[q];
-                left[q] = left[p];
-                up[left[p]] = static_cast<std::uint16_t>(q);
+            q = child[p][kLeft];
+            if (child[q][kRight] != kNil) {
+                do q = child[q][kRight];
+                while (child[q][kRight] != kNil);
+                child[up[q]][kRight] = child[q][kLeft];
+                up[child[q][kLeft]] = up[q];
+                child[q][kLeft] = child[p][kLeft];
+                up[child[p][kLeft]] = static_cast<std::uint16_t>(q);
             }
-            right[q] = right[p];
-            up[right[p]] = static_cast<std::uint16_t>(q);
+            child[q][kRight] = child[p][kRight];
+            up[child[p][kRight]] = static_cast<std::uint16_t>(q);
         }
         up[q] = up[p];
         ReplaceChild(p, q);
         up[p] = kNil;
     }
 
+private:
+    // Takes the best match of an insertion. Lengths up to kThreshold are never
+    // coded as matches.
+    void Found(int best) {
+        match_length = best >> 12;
+        match_position = kRingMask - (best & kRingMask);
+    }
+
+    // The coded position of the string at p seen from r.
+    static int Position(int r, int p) { return ((r - p) & kRingMask) - 1; }
+
+    // Node r replaces node p, whose string is the same.
+    void TakePlace(int p, int r) {
+        up[r] = up[p];
+        child[r][kLeft] = child[p][kLeft];
+        child[r][kRight] = child[p][kRight];
+        up[child[p][kLeft]] = static_cast<std::uint16_t>(r);
+        up[child[p][kRight]] = static_cast<std::uint16_t>(r);
+        ReplaceChild(p, r);
+        up[p] = kNil;
+    }
+
     // p's parent points to q instead.
     void ReplaceChild(int p, int q) {
-        const int parent = up[p];
-        if (right[parent] == p) {
-            right[parent] = static_cast<std::uint16_t>(q);
-        } else {
-            left[parent] = static_cast<std::uint16_t>(q);
-        }
+        std::uint16_t* links = child[up[p]];
+        links[links[kRight] == p ? kRight : kLeft] = static_cast<std::uint16_t>(q);
     }
 };
 

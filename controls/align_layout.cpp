@@ -1,5 +1,6 @@
 #include "controls/align_layout.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QPointer>
 #include <QWidget>
@@ -91,6 +92,13 @@ void AlignChildren(QWidget* parent) {
     for (QWidget* c : AlignedChildren(parent, alClient)) {
         c->setGeometry(rest.left(), rest.top(), std::max(rest.width(), 0), std::max(rest.height(), 0));
     }
+    QEvent aligned(ChildrenAlignedEvent());
+    QCoreApplication::sendEvent(parent, &aligned);
+}
+
+QEvent::Type ChildrenAlignedEvent() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
 }
 
 void DisableAlign(QWidget* parent) {

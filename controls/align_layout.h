@@ -3,6 +3,8 @@
 // control takes what is left. The parent re-aligns whenever it is resized.
 #pragma once
 
+#include <QEvent>
+
 class QWidget;
 
 namespace kordalt {
@@ -12,7 +14,10 @@ enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 TAlign ControlAlign(const QWidget* control);
 // Stores the alignment and re-aligns the parent's children.
 void SetControlAlign(QWidget* control, TAlign align);
+// Places the aligned children, then sends the parent an event of
+// ChildrenAlignedEvent's type.
 void AlignChildren(QWidget* parent);
+QEvent::Type ChildrenAlignedEvent();
 
 // While alignment of `parent` is suspended, AlignChildren does nothing; the last
 // resume re-aligns.

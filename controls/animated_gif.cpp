@@ -166,8 +166,10 @@ void TExGIFAnimator::DrawImageContent(QPainter& canvas) {
 
 TBitmap& TExGIFAnimator::ComposeFrameBitmap(int n, TColor& transColor) {
     n = std::clamp(n, 0, image_->Count() - 1);
+    // Frames with disposal 3 to 7 are left out of later pictures, so the cached
+    // picture that shows one is rebuilt like any other.
     const bool incremental =
-        cache_ && cacheIndex_ == n - 1 && cacheIndex_ >= 0 && image_->Frames(cacheIndex_).Disposal != 3;
+        cache_ && cacheIndex_ == n - 1 && cacheIndex_ >= 0 && image_->Frames(cacheIndex_).Disposal < 3;
     std::unique_ptr<TBitmap> fresh;
     TBitmap* bitmap = cache_.get();
     if (incremental) {

@@ -84,7 +84,7 @@ void TExButtonGlyph::SetGlyph(const QImage& bitmap) {
     SourceChanged();
 }
 
-void TExButtonGlyph::SetNumGlyphs(int value) {
+void TExButtonGlyph::SetNumGlyphs(TExNumGlyphs value) {
     if (value <= 0 || value == numGlyphs_) return;
     ReleaseImages();
     numGlyphs_ = value;

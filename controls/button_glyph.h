@@ -20,6 +20,9 @@ namespace kordalt {
 enum TExButtonDrawState { bdsUp, bdsDisabled, bdsPressed, bdsHeldDown, bdsInactive };
 enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 
+// The number of images in a glyph strip: 1..5.
+using TExNumGlyphs = int;
+
 // Masked images of one size; released slots are reused before the list grows.
 class TGlyphList {
 public:
@@ -65,8 +68,8 @@ public:
     const QImage& Glyph() const { return source_; }
     // Assigning or changing the source bitmap recounts its images and repaints.
     void SetGlyph(const QImage& bitmap);
-    int NumGlyphs() const { return numGlyphs_; }
-    void SetNumGlyphs(int value);
+    TExNumGlyphs NumGlyphs() const { return numGlyphs_; }
+    void SetNumGlyphs(TExNumGlyphs value);
     bool WordWrap() const { return wordWrap_; }
     void SetWordWrap(bool value) { wordWrap_ = value; }
     TAlignment Alignment() const { return alignment_; }

@@ -4,6 +4,7 @@
 #include "controls/draw_utils.h"
 #include "platform/ini_file.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -29,6 +30,8 @@ TExDrawGrid::TExDrawGrid(QWidget* parent)
     setLineWidth(2);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setMouseTracking(true);
+    verticalScrollBar()->setTracking(false);
+    horizontalScrollBar()->setTracking(false);
     UpdateScrollBars();
 }
 
@@ -96,6 +99,7 @@ int TExDrawGrid::Extent(const std::vector<int>& extents, int index, int fallback
 void TExDrawGrid::SetExtent(std::vector<int>& extents, int index, int value) {
     if (Extent(extents, index, value) == value) return;
     extents[static_cast<size_t>(index)] = value;
+    StopTracking();
     Changed();
 }
 
@@ -122,7 +126,17 @@ void TExDrawGrid::SetGridLineWidth(int value) {
 void TExDrawGrid::SetOptions(TGridOptions value) {
     if (value == options_) return;
     options_ = value;
+    // Without thumb tracking the grid scrolls when the thumb is let go.
+    verticalScrollBar()->setTracking(value & goThumbTracking);
+    horizontalScrollBar()->setTracking(value & goThumbTracking);
+    if (!(value & goEditing)) HideEditor();
     Changed();
+}
+
+void TExDrawGrid::SetFixedButtons(bool value) {
+    if (value == fixedButtons_) return;
+    fixedButtons_ = value;
+    viewport()->update();
 }
 
 void TExDrawGrid::SetDefaultDrawing(bool value) {
@@ -224,18 +238,22 @@ void TExDrawGrid::InvalidateRow(int row) {
 void TExDrawGrid::SetTopRow(int value) {
     value = IntMax(fixedRows_, IntMin(value, MaxTopLeft(false)));
     if (value == topRow_) return;
+    StopTracking();
     topRow_ = value;
     UpdateScrollBars();
     viewport()->update();
+    if (EditorMode()) editor_->setGeometry(CellRect(col_, row_).ToQRect());
     emit OnTopLeftChanged();
 }
 
 void TExDrawGrid::SetLeftCol(int value) {
     value = IntMax(fixedCols_, IntMin(value, MaxTopLeft(true)));
     if (value == leftCol_) return;
+    StopTracking();
     leftCol_ = value;
     UpdateScrollBars();
     viewport()->update();
+    if (EditorMode()) editor_->setGeometry(CellRect(col_, row_).ToQRect());
     emit OnTopLeftChanged();
 }
 
@@ -261,19 +279,80 @@ void TExDrawGrid::resizeEvent(QResizeEvent* event) {
     Changed();
 }
 
-void TExDrawGrid::FocusCell(int col, int row) {
+void TExDrawGrid::FocusCell(int col, int row, bool moveAnchor) {
     if (ColCount() <= fixedCols_ || RowCount() <= fixedRows_) return;
     col = IntMax(fixedCols_, IntMin(col, ColCount() - 1));
     row = IntMax(fixedRows_, IntMin(row, RowCount() - 1));
-    if (col == col_ && row == row_) return;
+    moveAnchor = moveAnchor || !(options_ & goRangeSelect);
+    if (col == col_ && row == row_) {
+        if (moveAnchor && (anchorCol_ != col || anchorRow_ != row)) {
+            anchorCol_ = col;
+            anchorRow_ = row;
+            viewport()->update();
+        }
+        return;
+    }
     bool canSelect = true;
     if (OnSelectCell) OnSelectCell(this, col, row, canSelect);
     if (!canSelect) return;
+    const bool editing = EditorMode();
+    HideEditor();
     col_ = col;
     row_ = row;
+    if (moveAnchor) {
+        anchorCol_ = col;
+        anchorRow_ = row;
+    }
     ScrollToCurrent();
     viewport()->update();
+    if (editing || (options_ & goAlwaysShowEditor)) ShowEditor();
     emit OnClick();
+}
+
+TGridRect TExDrawGrid::Selection() const {
+    TGridRect r{col_, row_, col_, row_};
+    if (options_ & goRangeSelect) {
+        r = {IntMin(anchorCol_, col_), IntMin(anchorRow_, row_), IntMax(anchorCol_, col_), IntMax(anchorRow_, row_)};
+    }
+    if (options_ & goRowSelect) {
+        r.Left = fixedCols_;
+        r.Right = ColCount() - 1;
+    }
+    return r;
+}
+
+void TExDrawGrid::MoveExtent(std::vector<int>& extents, int from, int to) {
+    const int value = extents[static_cast<size_t>(from)];
+    extents.erase(extents.begin() + from);
+    extents.insert(extents.begin() + to, value);
+}
+
+// The current column or row follows the moved one, as do those between.
+static int AfterMove(int index, int from, int to) {
+    if (index == from) return to;
+    if (from < to && index > from && index <= to) return index - 1;
+    if (from > to && index >= to && index < from) return index + 1;
+    return index;
+}
+
+void TExDrawGrid::MoveColumn(int from, int to) {
+    if (from == to || from < 0 || to < 0 || from >= ColCount() || to >= ColCount()) return;
+    HideEditor();
+    MoveExtent(colWidths_, from, to);
+    col_ = AfterMove(col_, from, to);
+    anchorCol_ = AfterMove(anchorCol_, from, to);
+    Changed();
+    emit OnColumnMoved(from, to);
+}
+
+void TExDrawGrid::MoveRow(int from, int to) {
+    if (from == to || from < 0 || to < 0 || from >= RowCount() || to >= RowCount()) return;
+    HideEditor();
+    MoveExtent(rowHeights_, from, to);
+    row_ = AfterMove(row_, from, to);
+    anchorRow_ = AfterMove(anchorRow_, from, to);
+    Changed();
+    emit OnRowMoved(from, to);
 }
 
 void TExDrawGrid::ScrollToCurrent() {
@@ -307,10 +386,7 @@ void TExDrawGrid::ScrollToCurrent() {
     }
 }
 
-bool TExDrawGrid::Selected(int col, int row) const {
-    if (options_ & goRowSelect) return row == row_ && col >= fixedCols_;
-    return col == col_ && row == row_;
-}
+bool TExDrawGrid::Selected(int col, int row) const { return !IsFixed(col, row) && Selection().Contains(col, row); }
 
 void TExDrawGrid::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
@@ -369,11 +445,14 @@ void TExDrawGrid::DrawCell(QPainter& painter, int col, int row, TRect rect, TGri
         painter.setPen(ToQColor(highlight ? clHighlightText : PaletteColor(*this, QPalette::WindowText)));
         painter.fillRect(rect.ToQRect(), back);
     }
-    CellDrawingEvent(col, row, rect, state);
+    const bool pressed = fixedButtons_ && fixed && tracking_ && overPressed_ && defaultDrawing_ && col == pressedCol_ &&
+                         row == pressedRow_;
+    CellDrawingEvent(col, row, pressed ? rect.Offset(gridLineWidth_, gridLineWidth_) : rect, state);
     if (defaultDrawing_ && fixed && (options_ & (goFixedVertLine | goFixedHorzLine))) {
         TRect edge = rect;
         if ((options_ & goFixedVertLine) && !(options_ & goFixedHorzLine)) edge.bottom += gridLineWidth_;
-        const QColor light = ToQColor(clBtnHighlight), shadow = ToQColor(clBtnShadow);
+        QColor light = ToQColor(clBtnHighlight), shadow = ToQColor(clBtnShadow);
+        if (pressed) std::swap(light, shadow);
         if (options_ & goFixedVertLine) {
             painter.fillRect(edge.right - 1, edge.top, 1, edge.Height(), shadow);
             painter.fillRect(edge.left, edge.top, 1, edge.Height() - 1, light);
@@ -411,25 +490,214 @@ int TExDrawGrid::SizingColumn(int x, int y) const {
     return -1;
 }
 
+int TExDrawGrid::SizingRow(int x, int y) const {
+    if (!(options_ & goRowSizing)) return -1;
+    int fixedWidth = 0;
+    for (int i = 0; i < fixedCols_; ++i) fixedWidth += ColWidths(i) + LineWidth(true, i);
+    if (x >= fixedWidth) return -1;
+    for (const Span& r : VisibleSpans(false)) {
+        if (r.index < fixedRows_) continue;
+        const int end = r.start + r.size;
+        if (y >= end - kSizingSlack && y <= end + LineWidth(false, r.index) + kSizingSlack) return r.index;
+    }
+    return -1;
+}
+
+bool TExDrawGrid::PressFixedButton(int col, int row) {
+    bool enabled = IsFixed(col, row);
+    if (enabled && OnCheckButton) OnCheckButton(this, col, row, enabled);
+    if (!enabled) {
+        DefaultBeep();
+        return false;
+    }
+    tracking_ = true;
+    overPressed_ = true;
+    pressedCol_ = col;
+    pressedRow_ = row;
+    InvalidateCell(col, row);
+    return true;
+}
+
+void TExDrawGrid::UpdatePressed(QPoint p) {
+    int col = -1, row = -1;
+    MouseToCell(p.x(), p.y(), col, row);
+    const bool over = viewport()->rect().contains(p) && col == pressedCol_ && row == pressedRow_;
+    if (over == overPressed_) return;
+    overPressed_ = over;
+    if (col >= 0) InvalidateCell(col, row);
+    InvalidateCell(pressedCol_, pressedRow_);
+}
+
+void TExDrawGrid::StopTracking() {
+    if (!tracking_) return;
+    tracking_ = false;
+    overPressed_ = false;
+    InvalidateCell(pressedCol_, pressedRow_);
+    pressedCol_ = pressedRow_ = -1;
+}
+
+void TExDrawGrid::StartMoving(int col, int row) {
+    moving_.columns = row < fixedRows_;
+    moving_.from = moving_.to = moving_.columns ? col : row;
+}
+
+bool TExDrawGrid::EditorMode() const { return editor_ != nullptr && editor_->isVisible(); }
+
+void TExDrawGrid::SetEditorMode(bool value) {
+    if (value) ShowEditor();
+    else HideEditor();
+}
+
+bool TExDrawGrid::CanEditShow() {
+    if (!(options_ & goEditing) || (options_ & goRowSelect) || IsFixed(col_, row_)) return false;
+    bool allow = true;
+    if (OnShowEditor) OnShowEditor(this, col_, row_, allow);
+    return allow;
+}
+
+void TExDrawGrid::ShowEditor() {
+    if (EditorMode() || !CanEditShow()) return;
+    const TRect cell = CellRect(col_, row_);
+    if (cell.IsEmpty()) return;
+    if (editor_ == nullptr) {
+        editor_ = new TExInplaceEdit(viewport());
+        editor_->setObjectName(QStringLiteral("InplaceEdit"));
+        editor_->installEventFilter(this);
+        connect(editor_, &QLineEdit::textEdited, this, [this] { EditorTextChanged(); });
+        connect(editor_, &TExInplaceEdit::OnEditButtonClick, this, &TExDrawGrid::OnEditButtonClick);
+        editor_->OnGetPickList = [this](QStringList& items) {
+            if (OnGetPicklist) OnGetPicklist(this, col_, row_, items);
+        };
+    }
+    TAlignment alignment = taLeftJustify;
+    if (OnGetEditAlign) OnGetEditAlign(this, col_, row_, alignment);
+    TInplaceEditStyle style = ieSimple;
+    if (OnGetEditStyle) OnGetEditStyle(this, col_, row_, style);
+    int limit = 0;
+    if (OnGetEditLimit) OnGetEditLimit(this, limit);
+    QString text;
+    if (OnGetEditText) OnGetEditText(this, col_, row_, text);
+    loadingEditor_ = true;
+    editor_->SetAlignment(alignment);
+    editor_->SetEditStyle(style);
+    editor_->setMaxLength(limit > 0 ? limit : 32767);
+    editor_->setText(text);
+    loadingEditor_ = false;
+    editor_->setFont(font());
+    editor_->setGeometry(cell.ToQRect());
+    editor_->show();
+    editor_->setFocus();
+    editor_->selectAll();
+}
+
+void TExDrawGrid::HideEditor() {
+    if (!EditorMode()) return;
+    editor_->CloseUp(false);
+    if (!cancelling_ && OnSetEditText) OnSetEditText(this, col_, row_, editor_->text());
+    const bool hadFocus = editor_->hasFocus();
+    editor_->hide();
+    if (hadFocus) setFocus();
+}
+
+void TExDrawGrid::EditorTextChanged() {
+    if (loadingEditor_ || (options_ & goAlwaysShowEditor) || !EditorMode()) return;
+    emit OnEditChange();
+}
+
+bool TExDrawGrid::focusNextPrevChild(bool next) {
+    if (!(options_ & goTabs)) return QAbstractScrollArea::focusNextPrevChild(next);
+    const bool rowSelect = options_ & goRowSelect;
+    int col = col_, row = row_;
+    if (rowSelect) {
+        row += next ? 1 : -1;
+    } else if (next) {
+        if (++col >= ColCount()) col = fixedCols_, ++row;
+    } else if (--col < fixedCols_) {
+        col = ColCount() - 1, --row;
+    }
+    if (row >= fixedRows_ && row < RowCount()) FocusCell(col, row);
+    return true;
+}
+
+bool TExDrawGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != editor_ || event->type() != QEvent::KeyPress) return QAbstractScrollArea::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    const bool ctrl = key->modifiers() & Qt::ControlModifier;
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if (editor_->ListVisible() || (enter && ctrl)) return false;
+    if (key->key() == Qt::Key_Escape && !ctrl && !(options_ & goAlwaysShowEditor)) {
+        cancelling_ = true;
+        HideEditor();
+        cancelling_ = false;
+        emit OnCancelEdit();
+        return true;
+    }
+    if (enter && !(options_ & goAlwaysShowEditor)) {
+        HideEditor();
+        return true;
+    }
+    const bool vertical = key->key() == Qt::Key_Up || key->key() == Qt::Key_Down || key->key() == Qt::Key_PageUp ||
+                          key->key() == Qt::Key_PageDown;
+    if (vertical && !(key->modifiers() & Qt::AltModifier)) {
+        keyPressEvent(key);
+        return true;
+    }
+    const QString text = key->text();
+    if (text.size() == 1 && text[0].unicode() >= 32 && OnAcceptEditKey) {
+        QChar c = text[0];
+        if (!OnAcceptEditKey(this, c)) {
+            DefaultBeep();
+            return true;
+        }
+        if (c != text[0]) {
+            editor_->insert(c);
+            return true;
+        }
+    }
+    return false;
+}
+
 void TExDrawGrid::mousePressEvent(QMouseEvent* event) {
+    const bool wasCurrentFocused = hasFocus();
+    HideEditor();
     if (focusPolicy() != Qt::NoFocus) setFocus(Qt::MouseFocusReason);
     if (!hasFocus()) return;
     const QPoint p = event->position().toPoint();
-    if (event->button() == Qt::LeftButton) {
-        const int sizing = SizingColumn(p.x(), p.y());
-        if (sizing >= 0) {
-            sizingCol_ = sizing;
-            for (const Span& c : VisibleSpans(true)) {
-                if (c.index == sizing) sizingStart_ = c.start;
+    Qt::MouseButton button = event->button();
+    int col = -1, row = -1;
+    MouseToCell(p.x(), p.y(), col, row);
+    if (button == Qt::LeftButton) {
+        const int sizingCol = SizingColumn(p.x(), p.y()), sizingRow = SizingRow(p.x(), p.y());
+        if (sizingCol >= 0 || sizingRow >= 0) {
+            sizing_.columns = sizingCol >= 0;
+            sizing_.index = sizing_.columns ? sizingCol : sizingRow;
+            for (const Span& span : VisibleSpans(sizing_.columns)) {
+                if (span.index == sizing_.index) sizing_.start = span.start;
             }
-            sizingOriginal_ = ColWidths(sizing);
+            sizing_.original = sizing_.columns ? ColWidths(sizing_.index) : RowHeights(sizing_.index);
             return;
         }
-        int col = -1, row = -1;
-        MouseToCell(p.x(), p.y(), col, row);
-        if (col >= fixedCols_ && row >= fixedRows_) {
+    }
+    if (fixedButtons_ && col >= 0 && IsFixed(col, row)) {
+        if (button == Qt::RightButton && (options_ & (goFixedVertLine | goFixedHorzLine))) {
+            rightAsLeft_ = true;
+            button = Qt::LeftButton;
+        }
+        if (button == Qt::LeftButton) {
+            PressFixedButton(col, row);
+            return;
+        }
+    }
+    if (button == Qt::LeftButton && col >= 0) {
+        const bool columnHeader = (options_ & goColMoving) && row < fixedRows_ && col >= fixedCols_;
+        const bool rowHeader = (options_ & goRowMoving) && col < fixedCols_ && row >= fixedRows_;
+        if (columnHeader || rowHeader) {
+            StartMoving(col, row);
+        } else if (!IsFixed(col, row)) {
+            const bool again = wasCurrentFocused && col == col_ && row == row_;
             selecting_ = true;
-            FocusCell(col, row);
+            FocusCell(col, row, !(event->modifiers() & Qt::ShiftModifier));
+            if (again) ShowEditor();
         }
     }
     emit OnMouseDown(event->button(), p.x(), p.y());
@@ -437,14 +705,24 @@ void TExDrawGrid::mousePressEvent(QMouseEvent* event) {
 
 void TExDrawGrid::mouseMoveEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
-    if (sizingCol_ >= 0) {
-        SetColWidths(sizingCol_, IntMax(1, p.x() - sizingStart_));
+    if (sizing_.index >= 0) {
+        if (sizing_.columns) SetColWidths(sizing_.index, IntMax(1, p.x() - sizing_.start));
+        else SetRowHeights(sizing_.index, IntMax(1, p.y() - sizing_.start));
+    } else if (tracking_) {
+        UpdatePressed(p);
+    } else if (moving_.from >= 0) {
+        int col = -1, row = -1;
+        MouseToCell(p.x(), p.y(), col, row);
+        const int to = moving_.columns ? col : row;
+        const int fixed = moving_.columns ? fixedCols_ : fixedRows_;
+        if (to >= fixed) moving_.to = to;
     } else if (selecting_ && (event->buttons() & Qt::LeftButton)) {
         int col = -1, row = -1;
         MouseToCell(p.x(), p.y(), col, row);
-        if (col >= fixedCols_ && row >= fixedRows_) FocusCell(col, row);
+        if (col >= fixedCols_ && row >= fixedRows_) FocusCell(col, row, false);
     } else if (event->buttons() == Qt::NoButton) {
         if (SizingColumn(p.x(), p.y()) >= 0) viewport()->setCursor(Qt::SplitHCursor);
+        else if (SizingRow(p.x(), p.y()) >= 0) viewport()->setCursor(Qt::SplitVCursor);
         else viewport()->unsetCursor();
     }
     emit OnMouseMove(p.x(), p.y());
@@ -452,16 +730,45 @@ void TExDrawGrid::mouseMoveEvent(QMouseEvent* event) {
 
 void TExDrawGrid::mouseReleaseEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
-    if (sizingCol_ >= 0 && event->button() == Qt::LeftButton) {
-        const bool changed = ColWidths(sizingCol_) != sizingOriginal_;
-        sizingCol_ = -1;
-        if (changed) emit OnColumnSized();
+    Qt::MouseButton button = event->button();
+    if (rightAsLeft_ && button == Qt::RightButton) {
+        rightAsLeft_ = false;
+        button = Qt::LeftButton;
     }
-    if (event->button() == Qt::LeftButton) selecting_ = false;
-    emit OnMouseUp(event->button(), p.x(), p.y());
+    if (sizing_.index >= 0 && button == Qt::LeftButton) {
+        const Sizing done = sizing_;
+        sizing_.index = -1;
+        const int now = done.columns ? ColWidths(done.index) : RowHeights(done.index);
+        if (now != done.original) {
+            if (done.columns) emit OnColumnSized();
+            else emit OnRowSized();
+        }
+    }
+    if (tracking_ && button == Qt::LeftButton) {
+        UpdatePressed(p);
+        const bool click = overPressed_ && pressedCol_ < ColCount() && pressedRow_ < RowCount();
+        const int col = pressedCol_, row = pressedRow_;
+        StopTracking();
+        if (click) emit OnFixedCellClick(col, row);
+    }
+    if (moving_.from >= 0 && button == Qt::LeftButton) {
+        const Moving done = moving_;
+        moving_.from = -1;
+        if (done.columns) MoveColumn(done.from, done.to);
+        else MoveRow(done.from, done.to);
+    }
+    if (button == Qt::LeftButton) selecting_ = false;
+    emit OnMouseUp(button, p.x(), p.y());
 }
 
 void TExDrawGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    int col = -1, row = -1;
+    MouseToCell(p.x(), p.y(), col, row);
+    if (fixedButtons_ && col >= 0 && IsFixed(col, row)) {
+        mousePressEvent(event);
+        return;
+    }
     if (event->button() == Qt::LeftButton) emit OnDblClick();
 }
 
@@ -491,10 +798,38 @@ void TExDrawGrid::keyPressEvent(QKeyEvent* event) {
             if (rowSelect || ctrl) row = RowCount() - 1;
             if (!rowSelect) col = ColCount() - 1;
             break;
-        default: QAbstractScrollArea::keyPressEvent(event); return;
+        case Qt::Key_F2:
+            event->accept();
+            ShowEditor();
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (!(options_ & goEditing)) {
+                QAbstractScrollArea::keyPressEvent(event);
+                return;
+            }
+            event->accept();
+            SetEditorMode(!EditorMode());
+            return;
+        default: {
+            const QString text = event->text();
+            if ((options_ & goEditing) && text.size() == 1 && text[0].unicode() >= 32 && !ctrl) {
+                const bool wasEditing = EditorMode();
+                ShowEditor();
+                if (EditorMode()) {
+                    if (!wasEditing) editor_->clear();
+                    QKeyEvent copy(event->type(), event->key(), event->modifiers(), text);
+                    QApplication::sendEvent(editor_, &copy);
+                    event->accept();
+                    return;
+                }
+            }
+            QAbstractScrollArea::keyPressEvent(event);
+            return;
+        }
     }
     event->accept();
-    FocusCell(col, row);
+    FocusCell(col, row, !(event->modifiers() & Qt::ShiftModifier));
 }
 
 void TExDrawGrid::focusInEvent(QFocusEvent* event) {

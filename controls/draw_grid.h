@@ -5,6 +5,7 @@
 #pragma once
 
 #include "controls/classic.h"
+#include "controls/grid_inplace_edit.h"
 
 #include <QAbstractScrollArea>
 
@@ -37,6 +38,13 @@ using TGridOptions = unsigned;
 
 enum TGridDrawStateFlag : unsigned { gdSelected = 1, gdFocused = 2, gdFixed = 4 };
 using TGridDrawState = unsigned;
+
+// Columns Left..Right and rows Top..Bottom, inclusive.
+struct TGridRect {
+    int Left = 0, Top = 0, Right = 0, Bottom = 0;
+    bool Contains(int col, int row) const { return col >= Left && col <= Right && row >= Top && row <= Bottom; }
+    bool operator==(const TGridRect&) const = default;
+};
 
 class TExDrawGrid : public QAbstractScrollArea {
     Q_OBJECT
@@ -78,6 +86,23 @@ public:
     void SetRow(int value) { FocusCell(col_, value); }
     int TopRow() const { return topRow_; }
     void SetTopRow(int value);
+    // The selected cells: the current one, or with goRangeSelect the range from
+    // the anchor to the current cell (whole rows with goRowSelect).
+    TGridRect Selection() const;
+    bool FixedButtons() const { return fixedButtons_; }
+    void SetFixedButtons(bool value);
+    // The fixed cell shown pressed: -1, -1 when none.
+    QPoint PressedCell() const { return {pressedCol_, pressedRow_}; }
+    bool EditorMode() const;
+    void SetEditorMode(bool value);
+    void ShowEditor();
+    // Writes the editor's text back (through OnSetEditText) unless cancelling.
+    void HideEditor();
+    // The in-place editor, or null before it was first shown.
+    TExInplaceEdit* InplaceEditor() const { return editor_; }
+    // Moves a column or row with its width or height; OnColumnMoved / OnRowMoved follow.
+    void MoveColumn(int from, int to);
+    void MoveRow(int from, int to);
     int LeftCol() const { return leftCol_; }
     void SetLeftCol(int value);
     int VisibleRowCount() const;
@@ -102,6 +127,15 @@ public:
 
     std::function<void(TExDrawGrid* sender, int col, int row, const TRect& rect, TGridDrawState state)> OnDrawCell;
     std::function<void(TExDrawGrid* sender, int col, int row, bool& canSelect)> OnSelectCell;
+    std::function<void(TExDrawGrid* sender, int col, int row, bool& enabled)> OnCheckButton;
+    std::function<void(TExDrawGrid* sender, int col, int row, bool& allowEdit)> OnShowEditor;
+    std::function<void(TExDrawGrid* sender, int& maxLength)> OnGetEditLimit;
+    std::function<bool(TExDrawGrid* sender, QChar& key)> OnAcceptEditKey;
+    std::function<void(TExDrawGrid* sender, int col, int row, TAlignment& alignment)> OnGetEditAlign;
+    std::function<void(TExDrawGrid* sender, int col, int row, TInplaceEditStyle& style)> OnGetEditStyle;
+    std::function<void(TExDrawGrid* sender, int col, int row, QStringList& pickList)> OnGetPicklist;
+    std::function<void(TExDrawGrid* sender, int col, int row, QString& value)> OnGetEditText;
+    std::function<void(TExDrawGrid* sender, int col, int row, const QString& value)> OnSetEditText;
 
 signals:
     void OnClick();
@@ -111,7 +145,14 @@ signals:
     void OnMouseMove(int x, int y);
     void OnTopLeftChanged();
     void OnColumnSized();
+    void OnRowSized();
     void OnChangeFocus();
+    void OnFixedCellClick(int col, int row);
+    void OnColumnMoved(int from, int to);
+    void OnRowMoved(int from, int to);
+    void OnEditChange();
+    void OnCancelEdit();
+    void OnEditButtonClick();
 
 protected:
     virtual void DrawCell(QPainter& painter, int col, int row, TRect rect, TGridDrawState state);
@@ -128,19 +169,44 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+    // The editor's keys: Esc cancels, Enter closes, arrows move to another cell.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // A column or row border being dragged.
+    struct Sizing {
+        bool columns = true;
+        int index = -1, start = 0, original = 0;
+    };
+    // A column or row being moved by its fixed cell.
+    struct Moving {
+        bool columns = true;
+        int from = -1, to = -1;
+    };
     struct Span {
         int index, start, size;  // size without the grid line after the cell
     };
     std::vector<Span> VisibleSpans(bool columns) const;
     int LineWidth(bool columns, int index) const;
     int MaxTopLeft(bool columns) const;
-    void FocusCell(int col, int row);
+    // With moveAnchor false a range selection keeps its anchor.
+    void FocusCell(int col, int row, bool moveAnchor = true);
     void ScrollToCurrent();
     bool Selected(int col, int row) const;
-    // The column whose right border lies under x in the fixed rows, or -1.
+    // The column whose right border lies under x in the fixed rows (or the row
+    // whose bottom border lies under y in the fixed columns), or -1.
     int SizingColumn(int x, int y) const;
+    int SizingRow(int x, int y) const;
+    bool IsFixed(int col, int row) const { return col < fixedCols_ || row < fixedRows_; }
+    // A fixed-cell press with FixedButtons; false when refused.
+    bool PressFixedButton(int col, int row);
+    void StopTracking();
+    void UpdatePressed(QPoint p);
+    bool CanEditShow();
+    void EditorTextChanged();
+    void StartMoving(int col, int row);
+    void MoveExtent(std::vector<int>& extents, int from, int to);
     void UpdateScrollBars();
     // The width or height at `index`; `fallback` outside the list.
     static int Extent(const std::vector<int>& extents, int index, int fallback);
@@ -158,7 +224,14 @@ private:
     int defaultColWidth_ = 64, defaultRowHeight_ = 18;
     int gridLineWidth_ = 1;
     int col_ = 1, row_ = 1, topRow_ = 1, leftCol_ = 1;
-    int sizingCol_ = -1, sizingStart_ = 0, sizingOriginal_ = 0;
+    int anchorCol_ = 1, anchorRow_ = 1;
+    Sizing sizing_;
+    Moving moving_;
+    TExInplaceEdit* editor_ = nullptr;
+    int pressedCol_ = -1, pressedRow_ = -1;
+    bool fixedButtons_ = false;
+    bool tracking_ = false, overPressed_ = false, rightAsLeft_ = false;
+    bool cancelling_ = false, loadingEditor_ = false;
     bool selecting_ = false;
     bool defaultDrawing_ = true;
     bool syncingScroll_ = false;

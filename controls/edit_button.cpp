@@ -2,6 +2,7 @@
 
 #include "controls/command_line.h"
 #include "controls/draw_utils.h"
+#include "controls/form_placement.h"
 
 #include <QApplication>
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
+#include <QScreen>
 #include <QStyle>
 
 namespace kordalt {
@@ -20,16 +22,9 @@ namespace {
 constexpr int kDefaultButtonWidth = 21;
 constexpr int kClassicBorder = 2;  // the sunken edit frame
 
-bool IsValidFileName(const QString& name) {
-    static const QString forbidden = QStringLiteral("<>\"[]|");
-    if (name.isEmpty()) return false;
-    for (QChar c : name) {
-        if (forbidden.contains(c)) return false;
-    }
-    return true;
-}
+bool IsValidFileName(const QString& name) { return kordalt::IsValidFileName(name.toStdString()); }
 
-bool FolderExists(const QString& name) { return !name.isEmpty() && QFileInfo(name).isDir(); }
+bool FolderExists(const QString& name) { return kordalt::FolderExists(name.toStdString()); }
 
 bool FileExists(const QString& name) { return !name.isEmpty() && QFileInfo(name).isFile(); }
 
@@ -105,8 +100,12 @@ void TEditButton::paintEvent(QPaintEvent* event) {
 }
 
 void TEditButton::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && edit_->focusPolicy() != Qt::NoFocus && edit_->isEnabled() &&
-        !edit_->hasFocus()) {
+    if (event->button() == Qt::LeftButton && edit_->PopupVisible()) {
+        // Closes the popup, taking its value; the click that follows is dropped.
+        edit_->PopupCloseUp(true);
+        edit_->suppressClick_ = true;
+    } else if (event->button() == Qt::LeftButton && edit_->focusPolicy() != Qt::NoFocus && edit_->isEnabled() &&
+               !edit_->hasFocus()) {
         edit_->setFocus(Qt::MouseFocusReason);
     }
     TExSpeedButton::mousePressEvent(event);
@@ -125,8 +124,81 @@ TCustomComboEdit::TCustomComboEdit(QWidget* parent)
 }
 
 void TCustomComboEdit::ButtonClick() {
+    if (suppressClick_) {
+        suppressClick_ = false;
+        return;
+    }
     if (IsReadOnly() && !alwaysEnable_) return;
     DoButtonClick();
+}
+
+void TCustomComboEdit::DoButtonClick() {
+    emit OnButtonClick();
+    if (popup_ == nullptr) return;
+    if (popupVisible_) PopupCloseUp(true);
+    else PopupDropDown(true);
+}
+
+void TCustomComboEdit::SetPopup(QWidget* popup) {
+    if (popupVisible_) PopupCloseUp(false);
+    popup_ = popup;
+    if (popup == nullptr) return;
+    popup->setParent(this, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    popup->setAttribute(Qt::WA_ShowWithoutActivating);
+    popup->setFocusPolicy(Qt::NoFocus);
+    popup->hide();
+}
+
+void TCustomComboEdit::PopupDropDown(bool disableEdit) {
+    if (popup_ == nullptr || popupVisible_) return;
+    SendValueToPopup(text());
+    const QPoint below = mapToGlobal(QPoint(0, height()));
+    int x = popupAlign_ == epaLeft ? below.x() : below.x() + width() - popup_->width();
+    int y = below.y();
+    if (const QScreen* screen = this->screen()) {
+        const QRect area = screen->geometry();
+        if (y + popup_->height() > area.bottom()) y = mapToGlobal(QPoint(0, 0)).y() - popup_->height();
+        x = IntMax(area.left(), IntMin(x, area.right() + 1 - popup_->width()));
+    }
+    if (disableEdit && !isReadOnly()) {
+        setReadOnly(true);
+        editDisabledByPopup_ = true;
+    }
+    ShowPopup({x, y});
+    popupVisible_ = true;
+}
+
+void TCustomComboEdit::PopupCloseUp(bool accept) {
+    if (!popupVisible_) return;
+    popupVisible_ = false;
+    HidePopup();
+    if (editDisabledByPopup_) {
+        editDisabledByPopup_ = false;
+        setReadOnly(readOnly_ || !directInput_);
+    }
+    if (!accept) return;
+    const QString value = ValueFromPopup();
+    if (AcceptPopup(value)) AcceptPopupValue(value);
+}
+
+void TCustomComboEdit::ShowPopup(QPoint origin) {
+    popup_->move(origin);
+    popup_->show();
+    popup_->raise();
+}
+
+void TCustomComboEdit::HidePopup() { popup_->hide(); }
+
+void TCustomComboEdit::AcceptPopupValue(const QString& value) {
+    if (value == text()) return;
+    setText(value);
+    setModified(true);
+    PopupChangeHook();
+}
+
+void TCustomComboEdit::focusOutEvent(QFocusEvent* event) {
+    PopupCloseUp(false);
+    QLineEdit::focusOutEvent(event);
 }
 
 void TCustomComboEdit::SetButtonWidth(int value) {
@@ -144,7 +216,7 @@ void TCustomComboEdit::SetGlyph(const QImage& glyph) {
     button_->SetGlyph(glyph);
 }
 
-void TCustomComboEdit::SetNumGlyphs(int value) {
+void TCustomComboEdit::SetNumGlyphs(TExNumGlyphs value) {
     button_->SetNumGlyphs(glyphKind_ == gkCustom ? value : 1);
 }
 
@@ -205,6 +277,12 @@ void TCustomComboEdit::PlaceButton() {
 }
 
 void TCustomComboEdit::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (popupVisible_ && (enter || event->key() == Qt::Key_Escape)) {
+        event->accept();
+        PopupCloseUp(enter);
+        return;
+    }
     if (!clickKey_.isEmpty() && QKeySequence(event->keyCombination()) == clickKey_ && ButtonWidth() > 0 &&
         !container_->isHidden()) {
         event->accept();
@@ -318,6 +396,14 @@ void TFilenameEdit::SetFileName(const QString& name) {
     files_.clear();
 }
 
+QString TFilenameEdit::LongName() const {
+    return QString::fromStdString(ShortToLongPath(FileName().toStdString()));
+}
+
+QString TFilenameEdit::ShortName() const {
+    return QString::fromStdString(LongToShortPath(FileName().toStdString()));
+}
+
 void TFilenameEdit::SetDialogOptions(TOpenOptions value) {
     dialogOptions_ = value;
     if (!(value & ofAllowMultiSelect)) files_.clear();
@@ -349,6 +435,7 @@ void TFilenameEdit::DoButtonClick() {
                                 : (MultipleFiles() ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile));
         if (save && !(dialogOptions_ & ofOverwritePrompt)) dialog.setOption(QFileDialog::DontConfirmOverwrite);
         dialog.setDefaultSuffix(defaultExt_);
+        dialog.setHistory(fileEditStyle_ == fsComboBox ? historyList_ : QStringList());
         const QStringList filters = NameFilters();
         dialog.setNameFilters(filters);
         if (filterIndex_ >= 1 && filterIndex_ <= filters.size()) dialog.selectNameFilter(filters[filterIndex_ - 1]);

@@ -24,6 +24,10 @@ public:
 
 enum TGlyphKind { gkCustom, gkDefault, gkDropDown, gkEllipsis };
 enum TFileDialogKind { dkOpen, dkSave, dkOpenPicture, dkSavePicture };
+// fsComboBox: the dialog offers the history list.
+enum TFileEditStyle { fsEdit, fsComboBox };
+// Which edge of the edit the popup lines up with.
+enum TPopupAlign { epaRight, epaLeft };
 enum TOpenOption : unsigned { ofOverwritePrompt = 0x2, ofHideReadOnly = 0x4, ofAllowMultiSelect = 0x200 };
 using TOpenOptions = unsigned;
 
@@ -60,8 +64,8 @@ public:
     const QImage& Glyph() const { return button_->Glyph(); }
     // Makes the glyph kind custom.
     void SetGlyph(const QImage& glyph);
-    int NumGlyphs() const { return button_->NumGlyphs(); }
-    void SetNumGlyphs(int value);
+    TExNumGlyphs NumGlyphs() const { return button_->NumGlyphs(); }
+    void SetNumGlyphs(TExNumGlyphs value);
     TGlyphKind GlyphKind() const { return glyphKind_; }
     void SetGlyphKind(TGlyphKind value);
     QKeySequence ClickKey() const { return clickKey_; }
@@ -76,23 +80,52 @@ public:
     // The button's click (also from ClickKey): ignored while read-only.
     void ButtonClick();
 
+    // A control shown below the edit (above it where the screen ends) as a
+    // drop-down that never takes the focus; the edit owns it. Null: none.
+    QWidget* Popup() const { return popup_; }
+    void SetPopup(QWidget* popup);
+    TPopupAlign PopupAlign() const { return popupAlign_; }
+    void SetPopupAlign(TPopupAlign value) { popupAlign_ = value; }
+    bool PopupVisible() const { return popupVisible_; }
+    // Opens the popup with the edit's value; `disableEdit` keeps the text
+    // from being typed into while it is open.
+    virtual void PopupDropDown(bool disableEdit);
+    // Closes the popup, taking its value into the text when `accept`.
+    void PopupCloseUp(bool accept);
+
 signals:
     void OnButtonClick();
 
 protected:
     virtual QImage DefaultGlyph() const { return QImage(); }
-    virtual void DoButtonClick() { emit OnButtonClick(); }
+    // OnButtonClick, then the popup opens or closes accepting its value.
+    virtual void DoButtonClick();
     virtual bool IsReadOnly() const { return readOnly_; }
+    virtual void ShowPopup(QPoint origin);
+    virtual void HidePopup();
+    // Whether a value from the popup may be taken.
+    virtual bool AcceptPopup(const QString& value) { return true; }
+    virtual void AcceptPopupValue(const QString& value);
+    virtual void SendValueToPopup(const QString& value) {}
+    virtual QString ValueFromPopup() const { return QString(); }
+    virtual void PopupChangeHook() {}
     void RebuildGlyph();
 
     void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
     void PlaceButton();
+    friend class TEditButton;
 
     QWidget* container_;
+    QWidget* popup_ = nullptr;
+    TPopupAlign popupAlign_ = epaRight;
+    bool popupVisible_ = false;
+    bool editDisabledByPopup_ = false;
+    bool suppressClick_ = false;
     TEditButton* button_;
     QKeySequence clickKey_{Qt::AltModifier | Qt::Key_Down};
     TGlyphKind glyphKind_ = gkCustom;
@@ -108,6 +141,10 @@ public:
     using DialogEvent = std::function<void(TFileDirEdit* sender, QString& name, bool& action)>;
 
     explicit TFileDirEdit(QWidget* parent = nullptr);
+
+    // The file's long and short names, without directory (the same here).
+    virtual QString LongName() const = 0;
+    virtual QString ShortName() const = 0;
 
     bool AcceptFiles() const { return acceptFiles_; }
     void SetAcceptFiles(bool value);
@@ -159,6 +196,13 @@ public:
     void SetDefaultExt(const QString& ext) { defaultExt_ = ext; }
     TOpenOptions DialogOptions() const { return dialogOptions_; }
     void SetDialogOptions(TOpenOptions value);
+    TFileEditStyle FileEditStyle() const { return fileEditStyle_; }
+    void SetFileEditStyle(TFileEditStyle value) { fileEditStyle_ = value; }
+    // Earlier names the dialog offers when FileEditStyle is fsComboBox.
+    const QStringList& HistoryList() const { return historyList_; }
+    void SetHistoryList(const QStringList& list) { historyList_ = list; }
+    QString LongName() const override;
+    QString ShortName() const override;
     TFileDialogKind DialogKind() const { return dialogKind_; }
     void SetDialogKind(TFileDialogKind value) { dialogKind_ = value; }
     // The names taken by a multi-selection dialog or a drop.
@@ -182,6 +226,8 @@ private:
     QString initialDir_;
     QString defaultExt_;
     QStringList files_;
+    QStringList historyList_;
+    TFileEditStyle fileEditStyle_ = fsEdit;
     int filterIndex_ = 1;
     TOpenOptions dialogOptions_ = ofHideReadOnly;
     TFileDialogKind dialogKind_ = dkOpen;

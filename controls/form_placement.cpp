@@ -9,11 +9,13 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <fnmatch.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 
 namespace kordalt {
 
@@ -88,6 +90,10 @@ std::string IniReadStr(const TIniFile* ini, std::string_view section, std::strin
 
 void IniWriteStr(TIniFile* ini, std::string_view section, std::string_view key, std::string_view value) {
     if (!ini) return;
+    if (auto* registry = dynamic_cast<TRegIniFile*>(ini)) {
+        registry->WriteString(section, key, value);
+        return;
+    }
     const bool quoted =
         value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.front() == value.back();
     ini->WriteString(section, key, quoted ? "\"" + std::string(value) + "\"" : std::string(value));
@@ -104,6 +110,29 @@ void IniWriteInt(TIniFile* ini, std::string_view section, std::string_view key, 
 void IniEraseSection(TIniFile* ini, std::string_view section) {
     if (ini) ini->EraseSection(section);
 }
+
+namespace {
+
+std::string FirstMatchingName(const std::string& name) {
+    const std::filesystem::path path(name);
+    const std::string pattern = path.filename().string();
+    if (pattern.empty()) return {};
+    std::filesystem::path dir = path.parent_path();
+    if (dir.empty()) dir = ".";
+    std::error_code ec;
+    std::vector<std::string> matches;
+    for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
+        const std::string candidate = entry.path().filename().string();
+        if (fnmatch(pattern.c_str(), candidate.c_str(), FNM_PERIOD) == 0) matches.push_back(candidate);
+    }
+    if (matches.empty()) return {};
+    return *std::min_element(matches.begin(), matches.end());
+}
+
+}  // namespace
+
+std::string ShortToLongPath(const std::string& name) { return FirstMatchingName(name); }
+std::string LongToShortPath(const std::string& name) { return FirstMatchingName(name); }
 
 int WordStartPos(int n, std::string_view s, std::string_view delims) {
     int count = 0;
@@ -202,7 +231,7 @@ bool TWinMinMaxInfo::DefaultMinMaxInfo() const {
 class TFormPlacement::OpenStore {
 public:
     explicit OpenStore(TFormPlacement& owner) : owner_(owner), opened_(!owner.ini_) {
-        if (opened_) owner_.ini_ = std::make_unique<TIniFile>(owner_.ResolvedFileName());
+        if (opened_) owner_.ini_ = owner_.MakeStore();
     }
     ~OpenStore() {
         if (opened_) owner_.ini_.reset();
@@ -245,8 +274,9 @@ std::string TFormPlacement::SectionOf(const QObject* component) const {
     return widget == form_ ? formClass_ : formClass_ + NameOf(*widget);
 }
 
-std::string TFormPlacement::ResolvedFileName() const {
-    return iniFileName_.empty() ? ProgramDirectory() + DefaultIniFileName() : iniFileName_;
+std::unique_ptr<TIniFile> TFormPlacement::MakeStore() const {
+    if (useRegistry_) return std::make_unique<TRegIniFile>(iniFileName_.empty() ? DefaultRegistryKey() : iniFileName_, registryRoot_);
+    return std::make_unique<TIniFile>(iniFileName_.empty() ? ProgramDirectory() + DefaultIniFileName() : iniFileName_);
 }
 
 void TFormPlacement::SetPreventResize(bool value) {

@@ -4,6 +4,8 @@
 // lets linked controls (TIniLink) store their own settings alongside.
 #pragma once
 
+#include "controls/reg_ini_file.h"
+
 #include <QObject>
 #include <QPointer>
 
@@ -44,6 +46,11 @@ std::string NthWord(int n, std::string_view s, std::string_view delims);
 bool FolderExists(const std::string& name);
 // Non-empty and none of < > " [ ] |.
 bool IsValidFileName(std::string_view name);
+// The name, without its directory, of the first file (in name order) matching
+// `name`, whose last part may hold the wildcards * and ?; empty when none does.
+// Files have one name here: the long and the short form are the same.
+std::string ShortToLongPath(const std::string& name);
+std::string LongToShortPath(const std::string& name);
 
 // Keys "Flags", "ShowCmd", "PixelsPerInch", "MinMaxPos" and "NormPos" (the last
 // two also with the screen size appended, "NormPos(800x600)"). Positions are the
@@ -83,7 +90,8 @@ public:
 
     bool Active() const { return active_; }
     void SetActive(bool value) { active_ = value; }
-    // Empty: the program's directory and DefaultIniFileName().
+    // Empty: the program's directory and DefaultIniFileName(); with UseRegistry
+    // the registry key, empty meaning DefaultRegistryKey().
     const std::string& IniFileName() const { return iniFileName_; }
     void SetIniFileName(std::string value) { iniFileName_ = std::move(value); }
     // The section as set (may be empty).
@@ -97,6 +105,11 @@ public:
     TWinMinMaxInfo& MinMaxInfo() { return minMaxInfo_; }
     TPlacementOptions Options() const { return options_; }
     void SetOptions(TPlacementOptions value) { options_ = value; }
+    // The store is a registry key (TRegIniFile) instead of a settings file.
+    bool UseRegistry() const { return useRegistry_; }
+    void SetUseRegistry(bool value) { useRegistry_ = value; }
+    TPlacementRegRoot RegistryRoot() const { return registryRoot_; }
+    void SetRegistryRoot(TPlacementRegRoot value) { registryRoot_ = value; }
     bool PreventResize() const { return preventResize_; }
     void SetPreventResize(bool value);
     int Version() const { return version_; }
@@ -129,7 +142,7 @@ protected:
 private:
     friend class TIniLink;
     QWidget* Form() const;
-    std::string ResolvedFileName() const;
+    std::unique_ptr<TIniFile> MakeStore() const;
     // Opens the store for the scope unless it is open already.
     class OpenStore;
     void Save();
@@ -144,6 +157,8 @@ private:
     TWinMinMaxInfo minMaxInfo_{this};
     std::string iniFileName_, iniSection_, formClass_;
     TPlacementOptions options_ = 0;
+    TPlacementRegRoot registryRoot_ = prCurrentUser;
+    bool useRegistry_ = false;
     int version_ = 0;
     bool active_ = true, preventResize_ = false, restored_ = false, saved_ = false, destroying_ = false;
     bool limitsApplied_ = false, hadMaximizeButton_ = false;

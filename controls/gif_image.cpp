@@ -1,15 +1,36 @@
 #include "controls/gif_image.h"
 
+#include "controls/ani_cursor.h"
+#include "controls/clipboard.h"
 #include "controls/gif_bitmap_dib.h"
 #include "controls/gif_writer.h"
+#include "controls/picture.h"
 
 #include <QFile>
 #include <QIODevice>
+#include <QMimeData>
 #include <QPainter>
 
 #include <algorithm>
 
 namespace kordalt {
+
+const TClipboardFormat GIFClipboardFormat = [] {
+    const TClipboardFormat format = RegisterClipboardFormat("GIF Image");
+    TPicture::RegisterFileFormat("gif", QString::fromStdString(GIFResourceString(sGIFImageDescription)),
+                                 &CreateGraphic<TGIFImage>);
+    TPicture::RegisterClipboardFormat(format, &CreateGraphic<TGIFImage>);
+    return format;
+}();
+
+namespace {
+
+// Takes TGIFImage out of the picture holder when the program ends.
+struct Unregister {
+    ~Unregister() { TPicture::UnregisterGraphicClass(&CreateGraphic<TGIFImage>); }
+} unregisterAtExit;
+
+}  // namespace
 
 TBitmap& TGIFFrame::GetFrameBitmap() {
     if (Bitmap && !Bitmap->Empty()) return *Bitmap;
@@ -78,6 +99,21 @@ void TGIFFrame::Assign(const TBitmap& source) {
     if (Owner) Owner->UpdateScreenSize();
 }
 
+void TGIFFrame::Assign(const TGraphic& source) {
+    if (const auto* bitmap = dynamic_cast<const TBitmap*>(&source)) {
+        Assign(*bitmap);
+        return;
+    }
+    Item = std::make_shared<TGIFItem>();
+    Bitmap.reset();
+    if (!source.Empty()) {
+        Bitmap = std::make_unique<TBitmap>();
+        Bitmap->Assign(&source);
+        if (source.Transparent()) TransparentColor = clWhite;
+    }
+    if (Owner) Owner->UpdateScreenSize();
+}
+
 void TGIFFrame::AssignTo(TBitmap& dest) { dest.Image = GetFrameBitmap().Image; }
 
 void TGIFFrame::EncodeFrameFromBitmap() {
@@ -123,14 +159,15 @@ bool TGIFImage::Empty() const {
     return !frame.Item->ImageData || frame.Item->ImageData->empty();
 }
 
-int TGIFImage::Width() {
+// Decoding a frame fills a cache; the picture itself does not change.
+int TGIFImage::Width() const {
     if (Empty() || frameIndex_ < 0 || frameIndex_ >= Count()) return 0;
-    return CurrentBitmap().Image.width();
+    return const_cast<TGIFImage*>(this)->CurrentBitmap().Image.width();
 }
 
-int TGIFImage::Height() {
+int TGIFImage::Height() const {
     if (Empty() || frameIndex_ < 0 || frameIndex_ >= Count()) return 0;
-    return CurrentBitmap().Image.height();
+    return const_cast<TGIFImage*>(this)->CurrentBitmap().Image.height();
 }
 
 void TGIFImage::SetWidth(int) { throw GIFError(sGIFImageSizeChange); }
@@ -143,8 +180,9 @@ bool TGIFImage::Transparent() const {
            });
 }
 
-void TGIFImage::Draw(QPainter& canvas, const TRect& rect) {
-    if (frameIndex_ >= 0 && frameIndex_ < Count()) Frames(frameIndex_).DrawGIFFrame(canvas, rect, Transparent());
+void TGIFImage::Draw(QPainter& canvas, const TRect& rect) const {
+    if (frameIndex_ >= 0 && frameIndex_ < Count())
+        frames_[static_cast<std::size_t>(frameIndex_)]->DrawGIFFrame(canvas, rect, Transparent());
 }
 
 TBitmap& TGIFImage::CurrentBitmap() {
@@ -221,11 +259,20 @@ void TGIFImage::ReadData(QIODevice& stream) {
     ReadGIFStream(stream.read(size), true);
 }
 
-void TGIFImage::Assign(const TGIFImage* source) {
-    if (source == this) return;
-    if (!source) {
+void TGIFImage::Assign(const TGraphic* graphic) {
+    if (graphic == this) return;
+    if (!graphic) {
         ClearImage();
         Changed();
+        return;
+    }
+    if (const auto* bitmap = dynamic_cast<const TBitmap*>(graphic)) {
+        Assign(*bitmap);
+        return;
+    }
+    const auto* source = dynamic_cast<const TGIFImage*>(graphic);
+    if (!source) {
+        TGraphic::Assign(graphic);
         return;
     }
     data_ = source->data_;
@@ -262,6 +309,65 @@ void TGIFImage::AssignTo(TBitmap& dest) {
     }
 }
 
+bool TGIFImage::AssignTo(TGraphic& dest) const {
+    auto& self = const_cast<TGIFImage&>(*this);
+    if (auto* gif = dynamic_cast<TGIFImage*>(&dest)) {
+        gif->Assign(this);
+    } else if (Empty()) {
+        dest.Assign(nullptr);
+    } else if (auto* bitmap = dynamic_cast<TBitmap*>(&dest)) {
+        self.AssignTo(*bitmap);
+    } else {
+        dest.Assign(&self.CurrentBitmap());
+    }
+    return true;
+}
+
+void TGIFImage::Assign(const TAnimatedCursorImage& source) {
+    ClearImage();
+    backgroundColor_ = clWindow;
+    for (int i = 0; i < source.FrameCount(); ++i) {
+        const TIconFrame& frame = source.Frames(i);
+        const int index = frame.Icon ? AppendFrame(*frame.Icon) : AppendFrame(TBitmap());
+        Frames(index).AnimateInterval = static_cast<std::uint16_t>(frame.Rate * 100 / 6);
+    }
+    Changed();
+}
+
+void TGIFImage::LoadFromClipboardFormat(TClipboardFormat format, const QMimeData& data) {
+    if (!HasClipboardFormat(data, GIFClipboardFormat)) {
+        TBitmap bitmap;
+        bitmap.LoadFromClipboardFormat(format, data);
+        Assign(bitmap);
+        return;
+    }
+    const QByteArray block = ClipboardBlock(data, GIFClipboardFormat);
+    QByteArray gif;
+    if (block.size() >= 4) {
+        const auto* p = reinterpret_cast<const unsigned char*>(block.constData());
+        const std::uint32_t size = p[0] | p[1] << 8 | p[2] << 16 | std::uint32_t(p[3]) << 24;
+        if (size > static_cast<std::uint64_t>(block.size() - 4)) throw GIFError(sReadError);
+        gif = block.mid(4, static_cast<qsizetype>(size));
+    }
+    ReadGIFStream(gif, false);
+    if (Count() > 0) {
+        frameIndex_ = 0;
+        if (data.hasImage()) {
+            Frames(0).Bitmap = std::make_unique<TBitmap>();
+            Frames(0).Bitmap->LoadFromClipboardFormat(CF_BITMAP, data);
+        }
+    }
+}
+
+void TGIFImage::SaveToClipboardFormat(QMimeData& data) {
+    if (frames_.empty()) return;
+    const bool encoded = std::all_of(frames_.begin(), frames_.end(), [](const auto& frame) {
+        return frame->Item->ImageData && !frame->Item->ImageData->empty();
+    });
+    if (encoded) SetClipboardBlock(data, GIFClipboardFormat, WriteGIFStream(true));
+    Frames(0).GetFrameBitmap().SaveToClipboardFormat(data);
+}
+
 template <class Graphic>
 int TGIFImage::AppendAssigned(const Graphic& graphic) {
     TGIFFrame& frame = AddFrame();
@@ -275,6 +381,8 @@ int TGIFImage::AppendAssigned(const Graphic& graphic) {
 int TGIFImage::AppendFrame(const TBitmap& graphic) { return AppendAssigned(graphic); }
 
 int TGIFImage::AppendFrame(const TGIFFrame& graphic) { return AppendAssigned(graphic); }
+
+int TGIFImage::AppendFrame(const TGraphic& graphic) { return AppendAssigned(graphic); }
 
 void TGIFImage::EncodeAllFrames() {
     for (const auto& frame : frames_) {

@@ -16,7 +16,11 @@ class QPainter;
 
 namespace kordalt {
 
+class TAnimatedCursorImage;
 class TGIFImage;
+
+// The clipboard format "GIF Image": a 32-bit little-endian length, then the GIF.
+extern const TClipboardFormat GIFClipboardFormat;
 
 class TGIFFrame : public TGIFFrameData {
 public:
@@ -39,6 +43,8 @@ public:
     void Assign(const TGIFImage& source);
     // A new item and a copy of the bitmap; an empty bitmap leaves the frame without one.
     void Assign(const TBitmap& source);
+    // Another picture drawn on a bitmap; a transparent one keys the bitmap's white.
+    void Assign(const TGraphic& source);
     void AssignTo(TBitmap& dest);
 
     // Encodes the bitmap into the item: 1- and 8-bit bitmaps as they are, others
@@ -52,7 +58,7 @@ private:
     bool HasComment() const;
 };
 
-class TGIFImage {
+class TGIFImage : public TGraphic {
 public:
     using ProgressEvent = std::function<void(TGIFImage& sender, TProgressStage stage, int percent,
                                              const QString& message)>;
@@ -60,7 +66,7 @@ public:
     TGIFImage();
     TGIFImage(const TGIFImage&) = delete;
     TGIFImage& operator=(const TGIFImage&) = delete;
-    ~TGIFImage();
+    ~TGIFImage() override;
 
     int Count() const { return static_cast<int>(frames_.size()); }
     TGIFFrame& Frames(int index) { return *frames_.at(static_cast<std::size_t>(index)); }
@@ -74,50 +80,63 @@ public:
     std::uint16_t LoopCount() const { return loopCount_; }
     const TGIFData& Data() const { return *data_; }
 
-    bool Empty() const;
-    // Size of the current frame, not of the screen.
-    int Width();
-    int Height();
+    const char* ClassName() const override { return "TGIFImage"; }
+    bool Empty() const override;
+    // Size of the current frame, not of the screen (decoded when needed).
+    int Width() const override;
+    int Height() const override;
     [[noreturn]] void SetWidth(int);
     [[noreturn]] void SetHeight(int);
     // Only with the flag and a frame that has a transparent colour.
-    bool Transparent() const;
+    bool Transparent() const override;
     void SetTransparentFlag(bool value) { transparentFlag_ = value; }
     // True colour throughout: there is no palette to realise.
     bool PaletteModified() const { return paletteModified_; }
     void SetPaletteModified(bool value) { paletteModified_ = value; }
     bool Equals(const TGIFImage& other) const { return data_ == other.data_; }
 
-    void Draw(QPainter& canvas, const TRect& rect);
+    void Draw(QPainter& canvas, const TRect& rect) const override;
     TBitmap& CurrentBitmap();
     void UpdateScreenSize();
 
     // Reading: the whole data is one GIF; the first frame is decoded at once.
     void LoadFromBytes(const QByteArray& bytes);
-    void LoadFromStream(QIODevice& stream);  // from the position to the end
+    void LoadFromStream(QIODevice& stream) override;  // from the position to the end
     void LoadFromFile(const QString& fileName);
     // A 32-bit little-endian length, then that many bytes of GIF.
     void ReadData(QIODevice& stream);
     void ReadGIFStream(const QByteArray& bytes, bool decodeFirst);
 
-    void Assign(const TGIFImage* source);  // nullptr empties the image
+    // Null empties the image; another GIF shares its header and copies its
+    // frames; a bitmap becomes the only frame; other pictures ask the source.
+    void Assign(const TGraphic* source) override;
     void Assign(const TGIFFrame& source);
     void Assign(const TBitmap& source);
+    // One frame per cursor frame, delays from its rate (jiffies), on the window colour.
+    void Assign(const TAnimatedCursorImage& source);
     void AssignTo(TGIFImage& dest) const { dest.Assign(this); }
     // The current frame's bitmap; nothing when the image is empty.
     void AssignTo(TBitmap& dest);
+    bool AssignTo(TGraphic& dest) const override;
 
     // Appends a frame assigned from `graphic`, makes it current and returns its index.
     int AppendFrame(const TBitmap& graphic);
     int AppendFrame(const TGIFFrame& graphic);
+    int AppendFrame(const TGraphic& graphic);
 
     // Writing: frames without compressed data are encoded from their bitmaps.
     // Without frames fails with 61098; on failure nothing reaches the stream.
-    void SaveToStream(QIODevice& stream);
+    void SaveToStream(QIODevice& stream) override;
     void SaveToFile(const QString& fileName);
     // A 32-bit little-endian length, then the GIF.
     void WriteData(QIODevice& stream);
     QByteArray WriteGIFStream(bool withLength);
+
+    // The GIF format's data is read without decoding; a plain bitmap also on the
+    // clipboard becomes the first frame's bitmap. Another format is read as a bitmap.
+    void LoadFromClipboardFormat(TClipboardFormat format, const QMimeData& data) override;
+    // The first frame's bitmap, and the GIF when every frame has its compressed data.
+    void SaveToClipboardFormat(QMimeData& data) override;
 
     void ClearImage();
 

@@ -200,6 +200,8 @@ void RunLZW(GIFByteStream& data, DIBPixelWriter& out, const GIFProgress& progres
 
     LZWCodeReader reader(data);
     reader.SetCodeSize(codeSize);
+    // No string yet: at the start of the stream and after each clear code.
+    bool havePrevious = false;
     int code = reader.ReadLZWCode();
     while (code != endCode && code != kEndOfData && !out.Done()) {
         if (code == clearCode) {
@@ -207,12 +209,13 @@ void RunLZW(GIFByteStream& data, DIBPixelWriter& out, const GIFProgress& progres
             codeLimit = 1 << codeSize;
             freeCode = firstFree;
             reader.SetCodeSize(codeSize);
-            code = reader.ReadLZWCode();
-            if (code == kEndOfData) break;
+            tableFull = false;
+            havePrevious = false;
+        } else if (!havePrevious) {
             previous = code;
             firstChar = code & pixelMask;
             out.PutDecodedPixel(firstChar);
-            tableFull = false;
+            havePrevious = true;
         } else {
             const int incoming = code;
             std::size_t top = 0;
@@ -220,7 +223,8 @@ void RunLZW(GIFByteStream& data, DIBPixelWriter& out, const GIFProgress& progres
                 stack[top++] = static_cast<std::uint16_t>(firstChar);
                 code = previous;
             }
-            while (code > pixelMask) {
+            // Codes below the clear code are pixels, whatever the colour table's size.
+            while (code >= clearCode) {
                 if (top > 4096) {
                     if (!tolerant) throw GIFError(sGIFDecodeError);
                     corrupted = true;
@@ -250,6 +254,8 @@ void RunLZW(GIFByteStream& data, DIBPixelWriter& out, const GIFProgress& progres
             }
             previous = incoming;
         }
+        // Complete pixels are a complete frame: nothing more is read after the last one.
+        if (out.Done()) break;
         code = reader.ReadLZWCode();
         if (data.Size() > 0) Tell(progress, TProgressStage::psRunning, static_cast<int>(data.Position() * 100 / data.Size()));
     }

@@ -62,6 +62,7 @@ public:
     void SeekEnd() { pos_ = size_; }
     // Fail with the read error when fewer than `count` bytes remain.
     std::uint8_t ReadByte();
+    std::uint8_t Peek() const { return AtEnd() ? 0 : data_[pos_]; }
     std::uint16_t ReadWord();
     void Read(std::uint8_t* dest, std::size_t count);
     // Up to `count` bytes; returns how many were read.

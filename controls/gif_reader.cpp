@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstring>
 
 namespace kordalt {
@@ -77,20 +76,33 @@ void ReadDataSubBlocks(GIFByteStream& data, std::vector<std::string>& lines) {
     }
 }
 
+// A known label is read with the fixed block of its kind and the sub-blocks after
+// it. An unknown label, or a known one whose block has another size, carries
+// only sub-blocks: it is read whole and kept as it is.
 TExtension ReadExtensionBlock(GIFByteStream& data) {
+    static constexpr std::uint8_t kBlockSizes[4] = {4, 12, 11, 0};
     const std::uint8_t label = data.ReadByte();
     const auto found = std::find(std::begin(kExtensionLabels), std::end(kExtensionLabels), label);
-    if (found == std::end(kExtensionLabels)) {
-        char message[128];
-        std::snprintf(message, sizeof message, "Неопределенное расширение GIF: %.2x", label);
-        throw EInvalidGraphicOperation(sGIFUnknownExtension, message);
-    }
-    static constexpr std::size_t kHeaderSizes[4] = {6, 13, 12, 0};
     TExtension extension;
-    extension.Kind = static_cast<TExtensionKind>(found - std::begin(kExtensionLabels));
-    extension.Header.resize(kHeaderSizes[extension.Kind]);
-    data.Read(extension.Header.data(), extension.Header.size());
-    if (extension.Kind != ekGraphicControl) ReadDataSubBlocks(data, extension.Data);
+    const auto kind = static_cast<TExtensionKind>(found - std::begin(kExtensionLabels));
+    if (found == std::end(kExtensionLabels) || (kind != ekComment && (data.AtEnd() || data.Peek() != kBlockSizes[kind]))) {
+        extension.Kind = ekOther;
+        extension.Header = {label};
+        ReadDataSubBlocks(data, extension.Data);
+        return extension;
+    }
+    extension.Kind = kind;
+    if (kind != ekComment) {
+        extension.Header.resize(1u + kBlockSizes[kind]);
+        data.Read(extension.Header.data(), extension.Header.size());
+    }
+    if (kind != ekGraphicControl) {
+        ReadDataSubBlocks(data, extension.Data);
+    } else {
+        std::vector<std::string> ignored;
+        ReadDataSubBlocks(data, ignored);
+        extension.Header.push_back(0);
+    }
     return extension;
 }
 
@@ -114,7 +126,7 @@ std::vector<TExtension> ReadExtensionBlocks(GIFByteStream& data, std::uint8_t& s
             out.HasLoopExtension = true;
             out.LoopCount = static_cast<std::uint16_t>(std::min(count, 30000));
         }
-        if (extension.Kind == ekGraphicControl || extension.Kind == ekComment) kept.push_back(std::move(extension));
+        if (extension.Kind != ekPlainText && extension.Kind != ekApplication) kept.push_back(std::move(extension));
         separator = NextSeparator(data);
     }
     return kept;

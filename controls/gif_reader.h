@@ -20,11 +20,13 @@ struct TGIFData {
     TGIFColorTable ColorTable;
 };
 
-enum TExtensionKind : std::uint8_t { ekGraphicControl, ekPlainText, ekApplication, ekComment };
+// ekOther: an extension of a label the format does not define, kept as it was read.
+enum TExtensionKind : std::uint8_t { ekGraphicControl, ekPlainText, ekApplication, ekComment, ekOther };
 
 struct TExtension {
     TExtensionKind Kind = ekGraphicControl;
-    std::vector<std::uint8_t> Header;  // the fixed bytes after the label
+    std::vector<std::uint8_t> Header;  // the fixed bytes after the label; ekOther: the label
+
     std::vector<std::string> Data;     // one line per data sub-block
 };
 

@@ -198,6 +198,11 @@ void WriteExtensions(std::vector<std::uint8_t>& out, const std::vector<TExtensio
     static constexpr std::size_t kHeaderSize[4] = {6, 13, 12, 0};
     for (const TExtension& e : extensions) {
         out.push_back(0x21);
+        if (e.Kind == ekOther) {
+            out.push_back(e.Header.empty() ? 0 : e.Header[0]);
+            WriteDataSubBlocks(out, e.Data);
+            continue;
+        }
         out.push_back(kLabel[e.Kind & 3]);
         std::vector<std::uint8_t> header = e.Header;
         header.resize(kHeaderSize[e.Kind & 3], 0);

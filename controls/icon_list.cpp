@@ -1,5 +1,12 @@
 #include "controls/icon_list.h"
 
+#include "controls/clipboard.h"
+#include "controls/picture.h"
+
+#include <QIODevice>
+#include <QMimeData>
+#include <QPainter>
+
 #include <string>
 
 namespace kordalt {
@@ -88,6 +95,47 @@ void TIcon::LoadFromData(std::span<const uint8_t> data) {
     data_.assign(data.begin(), data.end());
     image_ = std::move(image);
     Changed();
+}
+
+const TClipboardFormat IconClipboardFormat = [] {
+    const TClipboardFormat format = RegisterClipboardFormat("Quenda Icon");
+    TPicture::RegisterClipboardFormat(format, &CreateGraphic<TIcon>);
+    return format;
+}();
+
+void TIcon::Draw(QPainter& canvas, const TRect& rect) const {
+    if (!Empty()) canvas.drawImage(rect.ToQRect(), image_);
+}
+
+void TIcon::LoadFromStream(QIODevice& stream) {
+    const QByteArray bytes = stream.readAll();
+    LoadFromData(std::span(reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size())));
+}
+
+void TIcon::SaveToStream(QIODevice& stream) {
+    const auto size = static_cast<qint64>(data_.size());
+    if (stream.write(reinterpret_cast<const char*>(data_.data()), size) != size)
+        throw std::runtime_error("Stream write error");
+}
+
+void TIcon::LoadFromClipboardFormat(TClipboardFormat format, const QMimeData& data) {
+    const QByteArray block = format == IconClipboardFormat ? ClipboardBlock(data, format) : QByteArray();
+    LoadFromData(std::span(reinterpret_cast<const uint8_t*>(block.constData()), static_cast<size_t>(block.size())));
+}
+
+void TIcon::SaveToClipboardFormat(QMimeData& data) {
+    SetClipboardBlock(data, IconClipboardFormat,
+                      QByteArray(reinterpret_cast<const char*>(data_.data()), static_cast<qsizetype>(data_.size())));
+}
+
+void TIcon::Assign(const TGraphic* source) {
+    if (!source) {
+        Clear();
+    } else if (const auto* icon = dynamic_cast<const TIcon*>(source)) {
+        Assign(*icon);
+    } else {
+        TGraphic::Assign(source);
+    }
 }
 
 void TIcon::Assign(const TIcon& source) {

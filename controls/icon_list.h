@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "controls/graphic.h"
 #include "platform/graphic_errors.h"
 
 namespace kordalt {
@@ -25,24 +26,38 @@ public:
     EIconError() : std::runtime_error("Icon image is not valid") {}
 };
 
+// The clipboard format "Quenda Icon": an icon in its icon-file form.
+extern const TClipboardFormat IconClipboardFormat;
+
 // An icon: the bytes of its icon file and the first image of that file.
-class TIcon {
+class TIcon : public TGraphic {
 public:
     TIcon() = default;
     TIcon(const TIcon&) = delete;
     TIcon& operator=(const TIcon&) = delete;
 
-    bool Empty() const { return data_.empty(); }
-    int Width() const { return image_.width(); }
-    int Height() const { return image_.height(); }
+    const char* ClassName() const override { return "TIcon"; }
+    bool Empty() const override { return data_.empty(); }
+    int Width() const override { return image_.width(); }
+    int Height() const override { return image_.height(); }
+    bool Transparent() const override { return true; }
     // Transparent where the icon's mask is set.
     const QImage& Image() const { return image_; }
     const std::vector<uint8_t>& Data() const { return data_; }
+    void Draw(QPainter& canvas, const TRect& rect) const override;
 
     // An icon file (type 1, images as DIBs with a mask or as PNG); anything else
     // throws EIconError and leaves the icon as it was.
     void LoadFromData(std::span<const uint8_t> data);
+    void LoadFromStream(QIODevice& stream) override;
+    // Nothing for an empty icon.
+    void SaveToStream(QIODevice& stream) override;
+    // The icon file under IconClipboardFormat.
+    void LoadFromClipboardFormat(TClipboardFormat format, const QMimeData& data) override;
+    void SaveToClipboardFormat(QMimeData& data) override;
     void Assign(const TIcon& source);
+    // Null empties; another icon is copied.
+    void Assign(const TGraphic* source) override;
     void Clear();
 
     std::function<void(TIcon* sender)> OnChange;

@@ -2,6 +2,11 @@
 
 #include "controls/draw_utils.h"
 
+#include "controls/clipboard.h"
+#include "platform/graphic_errors.h"
+
+#include <QIODevice>
+#include <QMimeData>
 #include <QPainter>
 
 #include <atomic>
@@ -45,6 +50,41 @@ void TBitmap::Draw(QPainter& canvas, const TRect& rect, TColor key) const {
         LockedBitmapDraw(*this, canvas, rect, key);
     } else {
         PlainDraw(*this, canvas, rect, key);
+    }
+}
+
+void TBitmap::LoadFromStream(QIODevice& stream) {
+    QImage image;
+    if (!image.load(&stream, "BMP")) throw EInvalidGraphic("Bitmap image is not valid");
+    Image = std::move(image);
+}
+
+void TBitmap::SaveToStream(QIODevice& stream) {
+    if (!Image.save(&stream, "BMP")) throw std::runtime_error("Stream write error");
+}
+
+void TBitmap::LoadFromClipboardFormat(TClipboardFormat format, const QMimeData& data) {
+    QImage image = format == CF_BITMAP ? qvariant_cast<QImage>(data.imageData()) : QImage();
+    if (image.isNull()) throw EInvalidGraphic("Bitmap image is not valid");
+    Image = std::move(image);
+}
+
+void TBitmap::SaveToClipboardFormat(QMimeData& data) { data.setImageData(Image); }
+
+void TBitmap::Assign(const TGraphic* source) {
+    if (source == this) return;
+    if (!source) {
+        Image = QImage();
+    } else if (const auto* bitmap = dynamic_cast<const TBitmap*>(source)) {
+        Image = bitmap->Image;
+    } else {
+        QImage image(source->Width(), source->Height(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        if (!image.isNull()) {
+            QPainter painter(&image);
+            source->Draw(painter, {0, 0, image.width(), image.height()});
+        }
+        Image = std::move(image);
     }
 }
 

@@ -4,7 +4,10 @@
 #include "controls/draw_utils.h"
 #include "platform/ini_file.h"
 
+#include <QApplication>
+#include <QDrag>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -86,6 +89,7 @@ void TExListBoxStrings::Delete(int index) {
 void TExListBoxStrings::Clear() {
     box_->items_.clear();
     box_->itemIndex_ = -1;
+    box_->anchor_ = -1;
     box_->topIndex_ = 0;
     box_->widest_ = 0;
     box_->ItemsChanged();
@@ -94,11 +98,33 @@ void TExListBoxStrings::Clear() {
 void TExListBoxStrings::Exchange(int a, int b) {
     box_->CheckIndex(a);
     box_->CheckIndex(b);
-    std::swap(box_->items_[static_cast<size_t>(a)], box_->items_[static_cast<size_t>(b)]);
+    const QString text = box_->ItemAt(a).text;
+    void* data = box_->ItemData(a);
+    box_->ItemAt(a).text = box_->ItemAt(b).text;
+    box_->SetItemData(a, box_->ItemData(b));
+    box_->ItemAt(b).text = text;
+    box_->SetItemData(b, data);
     box_->ItemsChanged();
 }
 
 void TExListBoxStrings::Move(int from, int to) {
+    box_->CheckIndex(from);
+    box_->CheckIndex(to);
+    const QString text = box_->ItemAt(from).text;
+    void* data = box_->ItemData(from);
+    Delete(from);
+    Insert(to, text);
+    box_->SetItemData(to, data);
+}
+
+void TCheckListBoxStrings::Exchange(int a, int b) {
+    box_->CheckIndex(a);
+    box_->CheckIndex(b);
+    std::swap(box_->items_[static_cast<size_t>(a)], box_->items_[static_cast<size_t>(b)]);
+    box_->ItemsChanged();
+}
+
+void TCheckListBoxStrings::Move(int from, int to) {
     box_->CheckIndex(from);
     box_->CheckIndex(to);
     TExCustomListBox::Item item = std::move(box_->items_[static_cast<size_t>(from)]);
@@ -122,7 +148,7 @@ void TExListBoxStrings::EndUpdate() {
 
 // ---- TExCustomListBox
 
-TExCustomListBox::TExCustomListBox(QWidget* parent) : QAbstractScrollArea(parent), strings_(this) {
+TExCustomListBox::TExCustomListBox(QWidget* parent) : QAbstractScrollArea(parent) {
     resize(121, 97);
     setFocusPolicy(Qt::StrongFocus);
     setFrameShape(QFrame::Panel);
@@ -135,6 +161,15 @@ TExCustomListBox::TExCustomListBox(QWidget* parent) : QAbstractScrollArea(parent
 
 TExCustomListBox::~TExCustomListBox() = default;
 
+TExListBoxStrings& TExCustomListBox::Items() {
+    if (!strings_) strings_ = CreateItemStrings();
+    return *strings_;
+}
+
+std::unique_ptr<TExListBoxStrings> TExCustomListBox::CreateItemStrings() {
+    return std::make_unique<TExListBoxStrings>(this);
+}
+
 void TExCustomListBox::CheckIndex(int index) const {
     if (index < 0 || index >= Count()) throw EStringListError(index);
 }
@@ -142,6 +177,7 @@ void TExCustomListBox::CheckIndex(int index) const {
 int TExCustomListBox::InsertItem(int index, const QString& text) {
     items_.insert(items_.begin() + index, Item{text, nullptr, nullptr});
     if (itemIndex_ >= index) ++itemIndex_;
+    if (style_ == lbOwnerDrawVariable) MeasureListItem(index, ItemAt(index).height);
     GrowExtent(index);
     ItemsChanged();
     return index;
@@ -179,7 +215,103 @@ void TExCustomListBox::SetItemHeight(int value) {
 void TExCustomListBox::SetStyle(TListBoxStyle value) {
     if (value == style_) return;
     style_ = value;
+    MeasureAll();
     ItemsChanged();
+}
+
+void TExCustomListBox::MeasureListItem(int index, int& height) {
+    height = itemHeight_;
+    if (OnMeasureItem) OnMeasureItem(this, index, height);
+}
+
+void TExCustomListBox::MeasureAll() {
+    if (style_ != lbOwnerDrawVariable) return;
+    for (int i = 0; i < Count(); ++i) MeasureListItem(i, ItemAt(i).height);
+}
+
+void TExCustomListBox::SetMultiSelect(bool value) {
+    if (value == multiSelect_) return;
+    multiSelect_ = value;
+    ClearSelection();
+    viewport()->update();
+}
+
+void TExCustomListBox::SetExtendedSelect(bool value) {
+    if (value == extendedSelect_) return;
+    extendedSelect_ = value;
+    ClearSelection();
+    viewport()->update();
+}
+
+void TExCustomListBox::SetIntegralHeight(bool value) {
+    if (value == integralHeight_) return;
+    integralHeight_ = value;
+    FitIntegralHeight();
+}
+
+void TExCustomListBox::FitIntegralHeight() {
+    if (!integralHeight_ || style_ == lbOwnerDrawVariable) return;
+    const int h = ActualItemHeight();
+    const int rows = viewport()->height() / h;
+    const int cut = viewport()->height() - rows * h;
+    if (cut > 0 && rows > 0) resize(width(), height() - cut);
+}
+
+int TExCustomListBox::SelCount() const {
+    if (!multiSelect_) return itemIndex_ >= 0 ? 1 : 0;
+    return static_cast<int>(std::count_if(items_.begin(), items_.end(), [](const Item& i) { return i.selected; }));
+}
+
+bool TExCustomListBox::Selected(int index) const {
+    CheckIndex(index);
+    return multiSelect_ ? ItemAt(index).selected : index == itemIndex_;
+}
+
+void TExCustomListBox::SetSelected(int index, bool value) {
+    CheckIndex(index);
+    if (!multiSelect_) {
+        if (value) SetItemIndex(index);
+        else if (index == itemIndex_) SetItemIndex(-1);
+        return;
+    }
+    if (ItemAt(index).selected == value) return;
+    ItemAt(index).selected = value;
+    InvalidateItem(index);
+}
+
+void TExCustomListBox::ClearSelection() {
+    for (Item& item : items_) item.selected = false;
+    anchor_ = -1;
+}
+
+void TExCustomListBox::SelectTo(int index, Qt::KeyboardModifiers modifiers, bool byKey) {
+    const int old = itemIndex_;
+    std::vector<bool> before;
+    for (const Item& item : items_) before.push_back(item.selected);
+    itemIndex_ = index;
+    MakeVisible(index);
+    const bool shift = modifiers & Qt::ShiftModifier, ctrl = modifiers & Qt::ControlModifier;
+    if (!multiSelect_) {
+        // nothing beyond the current item
+    } else if (!extendedSelect_) {
+        if (!byKey) ItemAt(index).selected = !ItemAt(index).selected;
+    } else if (shift && anchor_ >= 0) {
+        const int anchor = anchor_;
+        if (!ctrl) ClearSelection();
+        anchor_ = anchor;
+        for (int i = IntMin(anchor, index); i <= IntMax(anchor, index); ++i) ItemAt(i).selected = true;
+    } else if (ctrl && !byKey) {
+        ItemAt(index).selected = !ItemAt(index).selected;
+        anchor_ = index;
+    } else if (!ctrl) {
+        ClearSelection();
+        ItemAt(index).selected = true;
+        anchor_ = index;
+    }
+    viewport()->update();
+    bool changed = old != index && !multiSelect_;
+    for (int i = 0; i < Count() && !changed; ++i) changed = before[static_cast<size_t>(i)] != ItemAt(i).selected;
+    if (changed) emit Click();
 }
 
 void TExCustomListBox::SetSorted(bool value) {
@@ -204,6 +336,13 @@ void TExCustomListBox::SetTabWidth(int value) {
 void TExCustomListBox::SetAutoScroll(bool value) {
     if (value == autoScroll_) return;
     autoScroll_ = value;
+    horizontalScrollBar()->setValue(0);
+    RecomputeExtent();
+    ItemsChanged();
+}
+
+void TExCustomListBox::SetOnGetItemWidth(TGetItemWidthEvent handler) {
+    OnGetItemWidth = std::move(handler);
     horizontalScrollBar()->setValue(0);
     RecomputeExtent();
     ItemsChanged();
@@ -253,8 +392,37 @@ void TExCustomListBox::MakeVisible(int index) {
         else if (column >= first + visibleColumns) SetTopIndex((column - visibleColumns + 1) * rows);
         return;
     }
-    if (index < topIndex_) SetTopIndex(index);
-    else if (index >= topIndex_ + rows) SetTopIndex(index - rows + 1);
+    if (index < topIndex_) {
+        SetTopIndex(index);
+    } else if (style_ == lbOwnerDrawVariable) {
+        int top = topIndex_;
+        while (top < index && index >= top + FitFrom(top)) ++top;
+        SetTopIndex(top);
+    } else if (index >= topIndex_ + rows) {
+        SetTopIndex(index - rows + 1);
+    }
+}
+
+int TExCustomListBox::HeightOf(int index) const {
+    if (style_ == lbOwnerDrawVariable && index >= 0 && index < Count()) return ItemAt(index).height;
+    return ActualItemHeight();
+}
+
+int TExCustomListBox::FitFrom(int top) const {
+    int used = 0, fit = 0;
+    for (int i = top; i < Count(); ++i) {
+        used += HeightOf(i);
+        if (used > viewport()->height()) break;
+        ++fit;
+    }
+    return IntMax(fit, 1);
+}
+
+int TExCustomListBox::MaxTopIndex() const {
+    if (style_ != lbOwnerDrawVariable) return IntMax(0, Count() - RowsPerColumn());
+    int top = Count(), used = 0;
+    while (top > 0 && used + HeightOf(top - 1) <= viewport()->height()) used += HeightOf(--top);
+    return IntMin(top, IntMax(Count() - 1, 0));
 }
 
 int TExCustomListBox::ActualItemHeight() const {
@@ -266,7 +434,10 @@ int TExCustomListBox::ActualItemHeight() const {
 
 int TExCustomListBox::ColumnWidth() const { return columns_ > 0 ? (width() + columns_ - 3) / columns_ : 0; }
 
-int TExCustomListBox::RowsPerColumn() const { return IntMax(1, viewport()->height() / ActualItemHeight()); }
+int TExCustomListBox::RowsPerColumn() const {
+    if (style_ == lbOwnerDrawVariable) return FitFrom(topIndex_);
+    return IntMax(1, viewport()->height() / ActualItemHeight());
+}
 
 TRect TExCustomListBox::ItemBounds(int index) const {
     if (index < 0 || index > Count()) return {};
@@ -277,8 +448,16 @@ TRect TExCustomListBox::ItemBounds(int index) const {
         return {column * cw, row * h, column * cw + cw, row * h + h};
     }
     const int scroll = horizontalScrollBar()->value();
-    const int top = (index - topIndex_) * h;
-    return {-scroll, top, IntMax(viewport()->width(), widest_) - scroll, top + h};
+    int top = (index - topIndex_) * h, height = h;
+    if (style_ == lbOwnerDrawVariable) {
+        top = 0;
+        for (int i = topIndex_; i < index; ++i) top += HeightOf(i);
+        for (int i = index; i < topIndex_; ++i) top -= HeightOf(i);
+        height = HeightOf(index);
+    }
+    const int right = IntMax(viewport()->width(), widest_);
+    if (UseRightToLeftReading()) return {viewport()->width() - right + scroll, top, viewport()->width() + scroll, top + height};
+    return {-scroll, top, right - scroll, top + height};
 }
 
 int TExCustomListBox::ItemAtPoint(QPoint p, bool existing) const {
@@ -292,7 +471,7 @@ int TExCustomListBox::ItemAtPoint(QPoint p, bool existing) const {
 }
 
 int TExCustomListBox::ItemWidth(int index) const {
-    if (OnGetItemWidth && OnDrawItem && style_ == lbOwnerDrawFixed) {
+    if (OnGetItemWidth && OnDrawItem && style_ != lbStandard) {
         int width = 0;
         OnGetItemWidth(const_cast<TExCustomListBox*>(this), index, width);
         return width;
@@ -326,7 +505,7 @@ void TExCustomListBox::UpdateScrollBars() {
         horizontalScrollBar()->setPageStep(visibleColumns);
         horizontalScrollBar()->setValue(topIndex_ / rows);
     } else {
-        verticalScrollBar()->setRange(0, IntMax(0, Count() - rows));
+        verticalScrollBar()->setRange(0, MaxTopIndex());
         verticalScrollBar()->setPageStep(rows);
         verticalScrollBar()->setValue(topIndex_);
         horizontalScrollBar()->setRange(0, IntMax(0, widest_ - viewport()->width()));
@@ -348,7 +527,13 @@ void TExCustomListBox::DrawItemText(QPainter& canvas, int index, const TRect& re
     const int top = IntMax(rect.top, (rect.top + rect.bottom - metrics.height()) / 2);
     canvas.save();
     canvas.setClipRect(rect.ToQRect(), Qt::IntersectClip);
-    if (tabWidth_ > 0) {
+    if (UseRightToLeftReading()) {
+        QTextOption option(Qt::AlignRight | Qt::AlignAbsolute | Qt::AlignTop);
+        option.setWrapMode(QTextOption::NoWrap);
+        option.setTextDirection(Qt::RightToLeft);
+        if (tabWidth_ > 0) option.setTabStopDistance(RoundToInt(tabWidth_ * metrics.horizontalAdvance(u'0') * 0.25L));
+        canvas.drawText(QRectF(rect.left, top, rect.Width() - 2, metrics.height()), text, option);
+    } else if (tabWidth_ > 0) {
         QTextOption option(Qt::AlignLeft | Qt::AlignTop);
         option.setWrapMode(QTextOption::NoWrap);
         option.setTabStopDistance(RoundToInt(tabWidth_ * metrics.horizontalAdvance(u'0') * 0.25L));
@@ -365,7 +550,7 @@ void TExCustomListBox::DrawDefaultItem(QPainter& canvas, int index, const TRect&
 }
 
 void TExCustomListBox::DrawListItem(QPainter& canvas, int index, const TRect& rect, TOwnerDrawState state) {
-    if (OnDrawItem && style_ == lbOwnerDrawFixed) OnDrawItem(this, canvas, index, rect, state);
+    if (OnDrawItem && style_ != lbStandard) OnDrawItem(this, canvas, index, rect, state);
     else DrawDefaultItem(canvas, index, rect);
 }
 
@@ -382,7 +567,7 @@ void TExCustomListBox::paintEvent(QPaintEvent*) {
         }
         const TRect r = TextRect(bounds);
         TOwnerDrawState state = 0;
-        if (i == itemIndex_) state |= odSelected;
+        if (Selected(i)) state |= odSelected;
         if (i == itemIndex_ && hasFocus()) state |= odFocused;
         if (!isEnabled()) state |= odDisabled;
         painter.setBrush(ToQColor(color_));
@@ -397,7 +582,7 @@ void TExCustomListBox::paintEvent(QPaintEvent*) {
             }
         }
         DrawListItem(painter, i, r, state);
-        if (state & odFocused) DrawFocusRect(painter, r);
+        if (i == itemIndex_ && hasFocus() && (multiSelect_ || (state & odSelected))) DrawFocusRect(painter, r);
     }
 }
 
@@ -406,17 +591,50 @@ void TExCustomListBox::InvalidateItem(int index) { viewport()->update(ItemBounds
 void TExCustomListBox::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     const int index = ItemAtPoint(event->position().toPoint(), true);
-    if (index < 0 || index == itemIndex_) return;
-    SetItemIndex(index);
-    emit Click();
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    const bool multiKeys = multiSelect_ && (mods & (Qt::ShiftModifier | Qt::ControlModifier));
+    dragPending_ = false;
+    if (dragMode_ == dmAutomatic && index >= 0 && multiSelect_ && ItemAt(index).selected &&
+        (!(mods & Qt::ShiftModifier) || (mods & Qt::ControlModifier))) {
+        // A press on a selected item keeps the selection for the drag.
+        dragPending_ = true;
+    } else {
+        if (index >= 0 && (index != itemIndex_ || multiSelect_)) SelectTo(index, mods, false);
+        dragPending_ = dragMode_ == dmAutomatic && index >= 0 && !multiKeys;
+    }
+    dragStart_ = event->position().toPoint();
 }
 
 void TExCustomListBox::mouseMoveEvent(QMouseEvent* event) {
     if (!(event->buttons() & Qt::LeftButton)) return;
-    const int index = ItemAtPoint(event->position().toPoint(), true);
+    const QPoint p = event->position().toPoint();
+    if (dragPending_) {
+        if ((p - dragStart_).manhattanLength() < QApplication::startDragDistance()) return;
+        dragPending_ = false;
+        emit OnStartDrag();
+        StartDrag();
+        return;
+    }
+    const int index = ItemAtPoint(p, true);
     if (index < 0 || index == itemIndex_) return;
-    SetItemIndex(index);
-    emit Click();
+    if (multiSelect_ && !extendedSelect_) return;
+    SelectTo(index, multiSelect_ ? Qt::ShiftModifier : Qt::NoModifier, false);
+}
+
+void TExCustomListBox::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) dragPending_ = false;
+}
+
+void TExCustomListBox::StartDrag() {
+    QStringList texts;
+    for (int i = 0; i < Count(); ++i) {
+        if (Selected(i)) texts << ItemAt(i).text;
+    }
+    auto* mime = new QMimeData;
+    mime->setText(texts.join(u'\n'));
+    auto* drag = new QDrag(this);
+    drag->setMimeData(mime);
+    drag->exec(Qt::CopyAction | Qt::MoveAction);
 }
 
 void TExCustomListBox::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -440,27 +658,36 @@ void TExCustomListBox::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_PageDown: target = current + (columns_ > 0 ? rows : rows - 1); break;
         case Qt::Key_Home: target = 0; break;
         case Qt::Key_End: target = Count() - 1; break;
+            case Qt::Key_Space:
+            if (multiSelect_ && !extendedSelect_ && current >= 0) {
+                event->accept();
+                SetSelected(current, !ItemAt(current).selected);
+                emit Click();
+                return;
+            }
+            [[fallthrough]];
         default: QAbstractScrollArea::keyPressEvent(event); return;
     }
     event->accept();
     target = IntMax(0, IntMin(target, Count() - 1));
-    if (target == current) return;
-    SetItemIndex(target);
-    emit Click();
+    if (target == current && !multiSelect_) return;
+    SelectTo(target, event->modifiers(), true);
 }
 
 void TExCustomListBox::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     if (columns_ > 0) topIndex_ -= topIndex_ % RowsPerColumn();
     UpdateScrollBars();
+    FitIntegralHeight();
 }
 
 void TExCustomListBox::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
+        MeasureAll();
         RecomputeExtent();
         ItemsChanged();
-    } else if (event->type() == QEvent::EnabledChange) {
+    } else if (event->type() == QEvent::EnabledChange || event->type() == QEvent::LayoutDirectionChange) {
         viewport()->update();
     }
 }
@@ -566,6 +793,10 @@ int CheckImageIndex(TCheckKind kind, TCheckBoxState state, bool enabled) {
 // ---- TExCheckListBox
 
 TExCheckListBox::TExCheckListBox(QWidget* parent) : TExCustomListBox(parent) { SetAutoScroll(true); }
+
+std::unique_ptr<TExListBoxStrings> TExCheckListBox::CreateItemStrings() {
+    return std::make_unique<TCheckListBoxStrings>(this);
+}
 
 const TCheckListBoxItem* TExCheckListBox::FindCheckObject(int index) const {
     if (index < 0 || index >= Count()) return nullptr;
@@ -691,20 +922,24 @@ void TExCheckListBox::LoadStates(const TIniFile& ini, const std::string& section
 
 TRect TExCheckListBox::TextRect(const TRect& item) const {
     TRect r = item;
-    r.left += kCheckWidth + 2;
+    if (UseRightToLeftReading()) r.right -= kCheckWidth + 2;
+    else r.left += kCheckWidth + 2;
     return r;
 }
 
-void TExCheckListBox::InvalidateCheck(int index) {
-    const TRect r = ItemBounds(index);
-    viewport()->update(r.left, r.top, kCheckWidth + 2, r.Height());
+TRect TExCheckListBox::CheckStrip(const TRect& item) const {
+    if (UseRightToLeftReading()) return {item.right - (kCheckWidth + 2), item.top, item.right, item.bottom};
+    return {item.left, item.top, item.left + kCheckWidth + 2, item.bottom};
 }
+
+void TExCheckListBox::InvalidateCheck(int index) { viewport()->update(CheckStrip(ItemBounds(index)).ToQRect()); }
 
 int TExCheckListBox::ItemWidth(int index) const { return TExCustomListBox::ItemWidth(index) + kCheckWidth + 2; }
 
 void TExCheckListBox::DrawListItem(QPainter& canvas, int index, const TRect& rect, TOwnerDrawState state) {
     if (index < Count()) {
-        const TRect strip{rect.left - (kCheckWidth + 2), rect.top, rect.left, rect.bottom};
+        const TRect strip = UseRightToLeftReading() ? TRect{rect.right, rect.top, rect.right + kCheckWidth + 2, rect.bottom}
+                                                    : TRect{rect.left - (kCheckWidth + 2), rect.top, rect.left, rect.bottom};
         canvas.fillRect(strip.ToQRect(), ToQColor(Color()));
         const bool enabled = GetItemEnabled(index);
         const QImage cell =
@@ -721,7 +956,11 @@ void TExCheckListBox::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         const QPoint p = event->position().toPoint();
         const int index = ItemAtPoint(p, true);
-        if (index >= 0 && p.x() - ItemBounds(index).left < kCheckWidth + 2) ToggleItemState(index);
+        if (index >= 0) {
+            const TRect item = ItemBounds(index);
+            const int inStrip = UseRightToLeftReading() ? p.x() - (item.right - (kCheckWidth + 2)) : p.x() - item.left;
+            if (inStrip < kCheckWidth + 2 && (!UseRightToLeftReading() || inStrip > 0)) ToggleItemState(index);
+        }
     }
     TExCustomListBox::mousePressEvent(event);
 }

@@ -23,7 +23,8 @@ public:
     explicit EStringListError(int index);
 };
 
-enum TListBoxStyle { lbStandard, lbOwnerDrawFixed };
+enum TListBoxStyle { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable };
+enum TDragMode { dmManual, dmAutomatic };
 enum TOwnerDrawStateFlag : unsigned { odSelected = 1, odFocused = 2, odDisabled = 4 };
 using TOwnerDrawState = unsigned;
 
@@ -42,11 +43,17 @@ public:
 };
 
 class TExCustomListBox;
+class TExCheckListBox;
+
+using TGetItemWidthEvent = std::function<void(TExCustomListBox* control, int index, int& width)>;
+using TMeasureItemEvent = std::function<void(TExCustomListBox* control, int index, int& height)>;
+using TChangeStateEvent = std::function<void(TExCheckListBox* sender, int index)>;
 
 // The items of a list box, kept in the box.
 class TExListBoxStrings {
 public:
     explicit TExListBoxStrings(TExCustomListBox* box) : box_(box) {}
+    virtual ~TExListBoxStrings() = default;
 
     int Count() const;
     QString Strings(int index) const;
@@ -59,14 +66,24 @@ public:
     void Insert(int index, const QString& text);
     void Delete(int index);
     void Clear();
-    void Exchange(int a, int b);
-    void Move(int from, int to);
+    // Texts and objects change places.
+    virtual void Exchange(int a, int b);
+    virtual void Move(int from, int to);
     int IndexOf(const QString& text) const;
     void BeginUpdate();
     void EndUpdate();
 
-private:
+protected:
     TExCustomListBox* box_;
+};
+
+// The items of a check-list box: their check states and enabled flags go with
+// them when they are exchanged or moved.
+class TCheckListBoxStrings : public TExListBoxStrings {
+public:
+    using TExListBoxStrings::TExListBoxStrings;
+    void Exchange(int a, int b) override;
+    void Move(int from, int to) override;
 };
 
 class TExCustomListBox : public QAbstractScrollArea {
@@ -76,9 +93,9 @@ public:
     explicit TExCustomListBox(QWidget* parent = nullptr);
     ~TExCustomListBox() override;
 
-    TExListBoxStrings& Items() { return strings_; }
-    const TExListBoxStrings& Items() const { return strings_; }
-    void ClearItems() { strings_.Clear(); }
+    TExListBoxStrings& Items();
+    const TExListBoxStrings& Items() const { return const_cast<TExCustomListBox*>(this)->Items(); }
+    void ClearItems() { Items().Clear(); }
 
     bool BorderSingle() const { return borderSingle_; }
     void SetBorderSingle(bool value);
@@ -91,6 +108,18 @@ public:
     void SetStyle(TListBoxStyle value);
     bool Sorted() const { return sorted_; }
     void SetSorted(bool value);
+    bool MultiSelect() const { return multiSelect_; }
+    void SetMultiSelect(bool value);
+    // With MultiSelect: Shift and Ctrl extend the selection (else a click toggles).
+    bool ExtendedSelect() const { return extendedSelect_; }
+    void SetExtendedSelect(bool value);
+    // The box's height is cut to whole items.
+    bool IntegralHeight() const { return integralHeight_; }
+    void SetIntegralHeight(bool value);
+    TDragMode DragMode() const { return dragMode_; }
+    void SetDragMode(TDragMode value) { dragMode_ = value; }
+    // Right-to-left reading: the layout direction.
+    bool UseRightToLeftReading() const { return layoutDirection() == Qt::RightToLeft; }
     int TabWidth() const { return tabWidth_; }
     void SetTabWidth(int value);
     bool AutoScroll() const { return autoScroll_; }
@@ -104,7 +133,11 @@ public:
     void SetItemIndex(int index);
     int TopIndex() const { return topIndex_; }
     void SetTopIndex(int index);
-    int SelCount() const { return itemIndex_ >= 0 ? 1 : 0; }
+    // The selected items of a multi-select box; else whether there is a current one.
+    int SelCount() const;
+    bool Selected(int index) const;
+    // In a single-select box selecting makes the item current.
+    void SetSelected(int index, bool value);
     int WidestItem() const { return widest_; }
 
     // -1 outside the client area; the count for a point below the items unless
@@ -119,22 +152,34 @@ public:
     std::function<void(TExCustomListBox* sender, QPainter& canvas, int index, const TRect& rect,
                        TOwnerDrawState state)>
         OnDrawItem;
-    std::function<void(TExCustomListBox* sender, int index, int& width)> OnGetItemWidth;
+    TGetItemWidthEvent OnGetItemWidth;
     void SetOnDrawItem(decltype(OnDrawItem) handler);
+    void SetOnGetItemWidth(TGetItemWidthEvent handler);
+    // The height of an item of an lbOwnerDrawVariable box, asked when it is added.
+    TMeasureItemEvent OnMeasureItem;
 
 signals:
     void Click();
     void DblClick();
+    // An automatic drag begins (before the drag itself).
+    void OnStartDrag();
 
 protected:
     friend class TExListBoxStrings;
+    friend class TCheckListBoxStrings;
     struct Item {
         QString text;
         void* data = nullptr;
         std::unique_ptr<TCheckListBoxItem> check;  // check-list boxes only
+        int height = 0;                            // lbOwnerDrawVariable only
+        bool selected = false;                     // multi-select boxes only
     };
 
+    virtual std::unique_ptr<TExListBoxStrings> CreateItemStrings();
     virtual int ActualItemHeight() const;
+    virtual void MeasureListItem(int index, int& height);
+    // Drags the selected items' texts (one per line) as plain text.
+    virtual void StartDrag();
     virtual int ItemWidth(int index) const;
     virtual void DrawListItem(QPainter& canvas, int index, const TRect& rect, TOwnerDrawState state);
     virtual void* ItemData(int index) const;
@@ -154,6 +199,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -164,13 +210,23 @@ protected:
 
 private:
     int InsertItem(int index, const QString& text);
+    // The height of one item (variable boxes: its measured height).
+    int HeightOf(int index) const;
+    // The number of whole items that fit from `top` (at least 1).
+    int FitFrom(int top) const;
+    int MaxTopIndex() const;
+    void MeasureAll();
+    void FitIntegralHeight();
+    // A press or key moved the current item to `index` with these modifiers.
+    void SelectTo(int index, Qt::KeyboardModifiers modifiers, bool byKey);
+    void ClearSelection();
     void ItemsChanged();
     void RecomputeExtent();
     void GrowExtent(int index);
     void UpdateScrollBars();
     void MakeVisible(int index);
 
-    TExListBoxStrings strings_;
+    std::unique_ptr<TExListBoxStrings> strings_;
     std::vector<Item> items_;
     TListBoxStyle style_ = lbStandard;
     TColor color_ = clWindow;
@@ -181,6 +237,13 @@ private:
     int topIndex_ = 0;
     int widest_ = 0;
     int updateCount_ = 0;
+    int anchor_ = -1;
+    TDragMode dragMode_ = dmManual;
+    QPoint dragStart_;
+    bool dragPending_ = false;
+    bool multiSelect_ = false;
+    bool extendedSelect_ = true;
+    bool integralHeight_ = false;
     bool borderSingle_ = true;
     bool sorted_ = false;
     bool autoScroll_ = false;
@@ -235,13 +298,17 @@ public:
     // checked item.
     void LoadStates(const TIniFile& ini, const std::string& section);
 
+    TChangeStateEvent OnStateChange;
+
 signals:
     void OnClickCheck();
-    void OnStateChange(int index);
 
 protected:
     virtual void DoClickCheck() { emit OnClickCheck(); }
-    virtual void DoStateChange(int index) { emit OnStateChange(index); }
+    virtual void DoStateChange(int index) {
+        if (OnStateChange) OnStateChange(this, index);
+    }
+    std::unique_ptr<TExListBoxStrings> CreateItemStrings() override;
 
     int ItemWidth(int index) const override;
     void DrawListItem(QPainter& canvas, int index, const TRect& rect, TOwnerDrawState state) override;
@@ -249,6 +316,8 @@ protected:
     void SetItemData(int index, void* data) override;
     int CheckHeight() const override { return kCheckHeight; }
     TRect TextRect(const TRect& item) const override;
+    // Where an item's check image goes: its left end, or right end when reading right to left.
+    TRect CheckStrip(const TRect& item) const;
 
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -1,5 +1,6 @@
 #include "controls/scroll_text_panel.h"
 
+#include "controls/align_layout.h"
 #include "controls/draw_utils.h"
 
 #include <QEvent>
@@ -382,6 +383,12 @@ void TScrollTextPanel::paintEvent(QPaintEvent*) {
 }
 
 void TScrollTextPanel::resizeEvent(QResizeEvent*) { RebuildIfActive(false); }
+
+bool TScrollTextPanel::event(QEvent* event) {
+    if (event->type() != ChildrenAlignedEvent()) return QWidget::event(event);
+    RebuildIfActive(false);
+    return true;
+}
 
 void TScrollTextPanel::changeEvent(QEvent* event) {
     if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange) RebuildIfActive(false);

@@ -94,6 +94,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // The children's realignment rebuilds the image.
+    bool event(QEvent* event) override;
 
 private:
     struct Layout {

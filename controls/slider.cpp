@@ -143,7 +143,7 @@ void TExCustomSlider::SetIncrement(int value) {
     update();
 }
 
-void TExCustomSlider::SetNumThumbStates(int value) {
+void TExCustomSlider::SetNumThumbStates(TNumThumbStates value) {
     value = IntMax(1, IntMin(value, 2));
     if (value == numThumbStates_) return;
     numThumbStates_ = value;

@@ -15,6 +15,9 @@ class QPainter;
 
 namespace kordalt {
 
+// Images per thumb in the thumb strip: 1 (one look) or 2 (normal, pressed).
+using TNumThumbStates = int;
+
 enum TSliderOrientation { soHorizontal, soVertical };
 // Bits of TSliderOptions.
 enum TSliderOption : unsigned {
@@ -47,8 +50,9 @@ public:
     int Increment() const { return increment_; }
     // Raises std::out_of_range outside 1 .. MaxValue - MinValue.
     void SetIncrement(int value);
-    int NumThumbStates() const { return numThumbStates_; }
-    void SetNumThumbStates(int value);
+    TNumThumbStates NumThumbStates() const { return numThumbStates_; }
+    // Kept within 1..2.
+    void SetNumThumbStates(TNumThumbStates value);
     TSliderOrientation Orientation() const { return orientation_; }
     void SetOrientation(TSliderOrientation value);
     int EdgeSize() const { return edgeSize_; }
@@ -132,7 +136,7 @@ private:
     TSliderOptions options_ = soShowFocus | soShowPoints | soSmooth;
     TBevelCut bevelStyle_ = bvNone;
     int edgeSize_ = 2;
-    int numThumbStates_ = 2;
+    TNumThumbStates numThumbStates_ = 2;
     int minValue_ = 0, maxValue_ = 100, increment_ = 10, value_ = 0;
     int grabOffset_ = 0;
     bool thumbDown_ = false;

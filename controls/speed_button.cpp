@@ -159,7 +159,7 @@ void TExSpeedButton::SetMarkDropDown(bool value) {
     update();
 }
 
-void TExSpeedButton::SetNumGlyphs(int value) {
+void TExSpeedButton::SetNumGlyphs(TExNumGlyphs value) {
     value = IntMin(value, 5);
     if (value == glyph_->NumGlyphs()) return;
     glyph_->SetNumGlyphs(value);

@@ -62,8 +62,9 @@ public:
     void SetMenuPosition(TExDropDownMenuPos value) { menuPosition_ = value; }
     int ModalResult() const { return modalResult_; }
     void SetModalResult(int value) { modalResult_ = value; }
-    int NumGlyphs() const { return glyph_->NumGlyphs(); }
-    void SetNumGlyphs(int value);
+    TExNumGlyphs NumGlyphs() const { return glyph_->NumGlyphs(); }
+    // Values above 5 become 5.
+    void SetNumGlyphs(TExNumGlyphs value);
     quint16 RepeatInterval() const { return repeatInterval_; }
     void SetRepeatInterval(quint16 milliseconds) { repeatInterval_ = milliseconds; }
     int Spacing() const { return spacing_; }

@@ -10,6 +10,8 @@
 #include <QMenu>
 #include <QMetaMethod>
 #include <QPainter>
+#include <QStyle>
+#include <QCursor>
 #include <QTimer>
 
 #include <climits>
@@ -299,10 +301,87 @@ void TExSpinButton::paintEvent(QPaintEvent*) {
 
 // ---- TExSpinEdit
 
-TExSpinEdit::TExSpinEdit(QWidget* parent) : QLineEdit(parent), button_(new TExSpinButton(this)) {
-    button_->SetFocusControl(this);
-    connect(button_, &TExSpinButton::OnTopClick, this, &TExSpinEdit::StepUp);
-    connect(button_, &TExSpinButton::OnBottomClick, this, &TExSpinEdit::StepDown);
+// ---- TExUpDown
+
+TExUpDown::TExUpDown(QWidget* parent) : QWidget(parent), repeatTimer_(new QTimer(this)) {
+    connect(repeatTimer_, &QTimer::timeout, this, &TExUpDown::Repeat);
+    resize(DefaultWidth(*this), 20);
+}
+
+int TExUpDown::DefaultWidth(const QWidget& widget) {
+    return IntMin(widget.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &widget), 15);
+}
+
+void TExUpDown::PositionChanged(int position) {
+    if (busy_) return;
+    busy_ = true;
+    position_ = position;
+    try {
+        if (position > 0) emit OnClick(btNext);
+        else if (position < 0) emit OnClick(btPrev);
+    } catch (...) {
+        position_ = 0;
+        busy_ = false;
+        throw;
+    }
+    position_ = 0;
+    busy_ = false;
+}
+
+void TExUpDown::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    pressed_ = event->position().y() < height() / 2 ? 1 : -1;
+    update();
+    repeatTimer_->start(kFirstRepeatMs);
+    PositionChanged(pressed_);
+}
+
+void TExUpDown::Repeat() {
+    repeatTimer_->setInterval(kRepeatMs);
+    if (pressed_ != 0 && rect().contains(mapFromGlobal(QCursor::pos()))) PositionChanged(pressed_);
+}
+
+void TExUpDown::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    pressed_ = 0;
+    repeatTimer_->stop();
+    update();
+}
+
+void TExUpDown::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (width() != DefaultWidth(*this)) resize(DefaultWidth(*this), height());
+}
+
+void TExUpDown::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const int half = height() / 2;
+    const TRect halves[2] = {{0, 0, width(), half}, {0, half, width(), height()}};
+    for (int i = 0; i < 2; ++i) {
+        TRect r = halves[i];
+        const bool down = pressed_ == (i == 0 ? 1 : -1);
+        p.fillRect(r.ToQRect(), ToQColor(clBtnFace));
+        if (down) {
+            Frame3D(p, r, ToQColor(clBtnShadow), ToQColor(clBtnShadow), 1);
+        } else {
+            Frame3D(p, r, ToQColor(clBtnFace), ToQColor(clWindowFrame), 1);
+            Frame3D(p, r, ToQColor(clBtnHighlight), ToQColor(clBtnShadow), 1);
+        }
+        // A small filled triangle, pointing up in the upper half, down in the lower.
+        const QColor arrow = ToQColor(isEnabled() ? clBtnText : clGrayText);
+        const int cx = (halves[i].left + halves[i].right) / 2 + (down ? 1 : 0);
+        const int cy = (halves[i].top + halves[i].bottom) / 2 + (down ? 1 : 0);
+        for (int row = 0; row < 3; ++row) {
+            const int y = i == 0 ? cy - 1 + row : cy + 1 - row;
+            p.fillRect(cx - row, y, 2 * row + 1, 1, arrow);
+        }
+    }
+}
+
+// ---- TExSpinEdit
+
+TExSpinEdit::TExSpinEdit(QWidget* parent) : QLineEdit(parent) {
+    CreateButton();
     connect(this, &QLineEdit::textChanged, this, [this] {
         if (!changing_) emit OnChange();
     });
@@ -312,6 +391,37 @@ TExSpinEdit::TExSpinEdit(QWidget* parent) : QLineEdit(parent), button_(new TExSp
 }
 
 TExSpinEdit::~TExSpinEdit() { changing_ = true; }
+
+void TExSpinEdit::SetButtonKind(TSpinButtonKind value) {
+    if (value == buttonKind_) return;
+    buttonKind_ = value;
+    CreateButton();
+    PlaceButton();
+}
+
+void TExSpinEdit::CreateButton() {
+    delete button_;
+    button_ = nullptr;
+    delete upDown_;
+    upDown_ = nullptr;
+    if (buttonKind_ == bkStandard) {
+        upDown_ = new TExUpDown(this);
+        upDown_->setEnabled(isEnabled());
+        connect(upDown_, &TExUpDown::OnClick, this, [this](TUDBtnType button) {
+            if (focusPolicy() & Qt::TabFocus) setFocus(Qt::MouseFocusReason);
+            if (button == btNext) StepUp();
+            else StepDown();
+        });
+        upDown_->show();
+        return;
+    }
+    button_ = new TExSpinButton(this);
+    button_->SetFocusControl(this);
+    button_->setEnabled(isEnabled());
+    connect(button_, &TExSpinButton::OnTopClick, this, &TExSpinEdit::StepUp);
+    connect(button_, &TExSpinButton::OnBottomClick, this, &TExSpinEdit::StepDown);
+    button_->show();
+}
 
 long double TExSpinEdit::Value() const {
     long double value = 0;
@@ -441,6 +551,12 @@ void TExSpinEdit::PlaceButton() {
     setMinimumHeight(minimum);
     const int w = width(), h = height();
     const int border = hasFrame() ? kClassicBorder : 0;
+    if (upDown_ != nullptr) {
+        const int bw = TExUpDown::DefaultWidth(*this);
+        upDown_->setGeometry(w - bw - border, border, bw, h - 2 * border);
+        setTextMargins(0, 0, bw + 2, 0);
+        return;
+    }
     if (hasFrame()) button_->setGeometry(w - h - 1 + border, -1 + border, h - 3, h - 3);
     else button_->setGeometry(w - h, 0, h, h);
     setTextMargins(0, 0, button_->width() + 2, 0);

@@ -67,6 +67,41 @@ private:
 };
 
 enum TValueType { vtInteger, vtFloat, vtHex };
+enum TSpinButtonKind { bkStandard, bkDiagonal };
+enum TUDBtnType { btNext, btPrev };
+
+// The standard up-down control: two arrow buttons stacked, the upper one "next",
+// the lower one "previous"; a press clicks at once and repeats while held. Its
+// position (-1..1) moves with a click and returns to 0 at once.
+class TExUpDown : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TExUpDown(QWidget* parent = nullptr);
+
+    int Position() const { return position_; }
+    // The default button width: the scroll bar's width, at most 15.
+    static int DefaultWidth(const QWidget& widget);
+
+signals:
+    void OnClick(TUDBtnType button);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    // The control moved its position: a click of the matching button, then back to 0.
+    void PositionChanged(int position);
+    void Repeat();
+
+    QTimer* repeatTimer_;
+    int position_ = 0;
+    int pressed_ = 0;  // +1 upper, -1 lower, 0 none
+    bool busy_ = false;
+};
 
 class TExSpinEdit : public QLineEdit {
     Q_OBJECT
@@ -93,7 +128,12 @@ public:
     void SetEditorEnabled(bool value);
     bool ArrowKeys() const { return arrowKeys_; }
     void SetArrowKeys(bool value) { arrowKeys_ = value; }
+    // The diagonal button, or null when the standard kind is shown.
     TExSpinButton* Button() const { return button_; }
+    // The up-down, or null when the diagonal kind is shown.
+    TExUpDown* UpDown() const { return upDown_; }
+    TSpinButtonKind ButtonKind() const { return buttonKind_; }
+    void SetButtonKind(TSpinButtonKind value);
 
     long double ClampToRange(long double value) const;
     virtual bool IsValidSpinChar(QChar key) const;
@@ -116,10 +156,13 @@ protected:
 private:
     // False when the edit is read-only (a beep, nothing else).
     bool Step(long double delta);
+    void CreateButton();
     void PlaceButton();
     QString Format(long double value) const;
 
-    TExSpinButton* button_;
+    TExSpinButton* button_ = nullptr;
+    TExUpDown* upDown_ = nullptr;
+    TSpinButtonKind buttonKind_ = bkDiagonal;
     long double minValue_ = 0, maxValue_ = 0, increment_ = 1;
     int decimal_ = 2;
     TValueType valueType_ = vtInteger;

@@ -13,6 +13,11 @@
 
 namespace kordalt {
 
+class TExSplitter;
+
+// Asked on every move of the bar and on release: may it move to (x, y)?
+using TSplitterMoveEvent = std::function<void(TExSplitter* sender, int x, int y, bool& allowChange)>;
+
 class TExSplitter : public QWidget {
     Q_OBJECT
 
@@ -39,7 +44,7 @@ public:
     // Where the drag line was drawn last, in the bar's window's coordinates.
     QLine DragLine() const;
 
-    std::function<void(TExSplitter* sender, int x, int y, bool& allowChange)> OnPosChanging;
+    TSplitterMoveEvent OnPosChanging;
 
 signals:
     void OnPosChanged();

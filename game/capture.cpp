@@ -51,11 +51,6 @@ void Increment(T& counter) {
     if (counter < std::numeric_limits<T>::max()) ++counter;
 }
 
-void AppendChronicleLine(const std::string& text) {
-    Game.BattleChronicle += text;
-    if (!Game.BattleChronicle.ends_with(ChronicleSeparator)) Game.BattleChronicle += ChronicleSeparator;
-}
-
 void CountVictim(TGosRec& winner, const TGosRec& loser, uint8_t loserNumber) {
     Increment(winner.Destroyed);
     if (winner.PlayerName.Length == 0) return;
@@ -75,8 +70,9 @@ void DestroyState(uint8_t winner, uint8_t loser) {
     if (GameMode != kLocalGame && human) CaptureUi().SendAllMessage(overthrown, kDestroyedNoticeColor);
     CountVictim(w, l, loser);
     l.Alive = 0;
-    AppendChronicleLine(destroyed);
-    if (human) AppendChronicleLine(overthrown);
+    // The texts carry their own line breaks; none is added between them.
+    Game.BattleChronicle += destroyed;
+    if (human) Game.BattleChronicle += overthrown;
     for (int i = 1; i <= Game.GosCount; ++i) {
         TRelationRec& toWinner = Game.mGos[i].Relations[winner];
         if (Game.mGos[i].Alive) toWinner.Attitude = static_cast<uint8_t>(Round(toWinner.Attitude / 3.0L));

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "game/language_file.h"
+#include "platform/cp1251.h"
 #include "session/ansi_text.h"
 
 namespace kordalt {
@@ -80,10 +81,26 @@ TChatLogSettings ReadChatLogSettings() {
 }
 
 void AppendChatLog(const std::string& fileName, const std::string& stamp, const std::string& line) {
-    const std::filesystem::path path = std::filesystem::absolute(fileName);
+    const std::filesystem::path path = std::filesystem::absolute(FileSystemName(fileName));
     std::ofstream file(path, std::ios::binary | std::ios::app);
     if (file) file << stamp << ' ' << line << "\r\n";
-    if (!file) throw std::runtime_error("Cannot write the chat log " + path.string());
+    if (!file) throw std::runtime_error("Cannot write the chat log " + fileName);
+}
+
+std::optional<std::string> LogChatLine(const std::string& line) {
+    const TChatLogSettings log = ReadChatLogSettings();
+    if (!log.Enabled) return std::nullopt;
+    try {
+        AppendChatLog(log.FileName, CurrentTimeStamp(log.TimeStampFormat), line);
+        return std::nullopt;
+    } catch (const std::exception& e) {
+        try {
+            LanguageFile->WriteBool("Preferences", "SaveChat", false);
+        } catch (const std::exception&) {
+            // the settings file cannot be written either: the message says why the log stops
+        }
+        return std::string(e.what());
+    }
 }
 
 }  // namespace kordalt

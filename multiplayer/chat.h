@@ -27,10 +27,15 @@ struct TChatLogSettings {
 // [Preferences] SaveChat, ChatFileName and TimeStamp of the settings file.
 TChatLogSettings ReadChatLogSettings();
 
-// Appends time stamp, a blank, `line` and CR LF to `fileName` (relative to the
-// current folder), creating the file when needed; raises std::runtime_error
-// when it cannot be written.
+// Appends time stamp, a blank, `line` and CR LF to `fileName` (program text,
+// relative to the current folder), creating the file when needed; raises
+// std::runtime_error when it cannot be written.
 void AppendChatLog(const std::string& fileName, const std::string& stamp, const std::string& line);
+
+// Appends `line` to the chat log when the log is on. A log that cannot be
+// written is switched off ([Preferences] SaveChat := false), so it fails once:
+// then the text to show, else nothing.
+std::optional<std::string> LogChatLine(const std::string& line);
 
 }  // namespace kordalt
 

@@ -26,6 +26,10 @@ enum : uint32_t {
     dx_Compressed = 1000,  // the envelope of a compressed message
 };
 
+// The game's sessions: its application identifier and player limit.
+inline constexpr const char* kGameSessionGuid = "{00000000-0000-0000-0000-123000000000}";
+inline constexpr int kGameMaxPlayers = 20;
+
 // Bit c: code c is accepted.
 using TNetCodeSet = std::bitset<256>;
 

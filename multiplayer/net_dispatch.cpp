@@ -10,14 +10,13 @@
 #include "game/turn_report.h"
 #include "multiplayer/net_codes.h"
 #include "multiplayer/net_game.h"
+#include "multiplayer/net_game_loop.h"
 #include "multiplayer/net_messages.h"
 #include "multiplayer/net_senders.h"
 #include "platform/cp1251.h"
 
 namespace kordalt {
 namespace {
-
-constexpr uint16_t kEndOfTurnMark = 39;
 
 // A refused update changes nothing; each one is noted once in the log.
 void NoteRefused(const TPeerPlayPlayer& sender, uint32_t code, const std::string& why) {
@@ -40,6 +39,10 @@ bool TakeMap(const TNetMessage& m, bool snapshotNewMap, std::string& why) {
     Game.MapSize = map->mapSize;
     return true;
 }
+
+// A year this peer has played already comes again (from a server that fell
+// while sending it, or its heir): no peer goes back a year.
+bool StaleYear(uint8_t year) { return GameRunning && TurnsPlayed > 0 && year <= Game.Year; }
 
 void PlayerLeft(const TPeerPlayPlayer& sender, INetLobbyUi& ui) {
     for (int i = 1; i <= Game.GosCount; ++i) {
@@ -92,22 +95,26 @@ void DispatchNetMessage(const NetQueueItem& item, TCustomPeerPlay& peer, INetLob
             ui.BecomeServer();
             return;
         case dx_Game_SendFull:
-            if (auto full = ReadFullInf(m, why)) {
-                CommitFullInf(*full);
+            if (auto full = ReadFullInf(m, why); full && !StaleYear(full->state.Year)) {
+                // A year result keeps the owners of before the battles for highlighting.
+                CommitFullInf(*full, !(GameRunning && FullStateHeld));
                 TurnMinutes = full->turnMinutes;
                 ServerID = full->serverId;
                 AcceptFullInf = 1;
+                FullStateHeld = 1;
+                ServerHandedOver = 0;
                 if (peer.LocalPlayer() && ServerID == peer.LocalPlayer()->ID) GameMode = 1;
-            } else {
+            } else if (!why.empty()) {
                 NoteRefused(sender, dx_Game_SendFull, why);
             }
             return;
         case dx_Game_SendHalf:
-            if (auto half = ReadHalfInf(m, why)) {
+            if (auto half = ReadHalfInf(m, why); half && !StaleYear(half->state.Year)) {
                 CommitHalfInf(*half);
                 ServerID = sender.ID;
                 AcceptHalfInf = 1;
-            } else {
+                ServerHandedOver = 0;
+            } else if (!why.empty()) {
                 NoteRefused(sender, dx_Game_SendHalf, why);
             }
             return;
@@ -123,6 +130,7 @@ void DispatchNetMessage(const NetQueueItem& item, TCustomPeerPlay& peer, INetLob
             }
             return;
         case dx_Game_Exit:
+            if (GameRunning && GameMode == kNetworkClient && sender.ID == ServerID) ServerHandedOver = 1;
             PlayerLeft(sender, ui);
             return;
         case dx_Game_CloseAll:

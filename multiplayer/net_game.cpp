@@ -8,5 +8,7 @@ uint8_t AcceptHalfInf = 0;
 uint8_t ExitGame = 0;
 uint8_t GameRunning = 0;
 uint8_t ServerLost = 0;
+uint8_t FullStateHeld = 0;
+uint8_t ServerHandedOver = 0;
 
 }  // namespace kordalt

@@ -7,6 +7,7 @@
 #include "game/fronts.h"
 #include "game/game_loop.h"
 #include "game/game_state.h"
+#include "game/random.h"
 #include "game/rules_data.h"
 #include "game/self_test.h"
 #include "game/squares.h"
@@ -25,6 +26,12 @@ uint8_t TurnsPlayed = 0;
 namespace {
 
 constexpr uint8_t kServer = 1;
+constexpr size_t kPlayerNameLength = 13;
+
+// This peer ended its turn of the year and has not begun the next one.
+bool TurnEnded = false;
+
+uint32_t OwnId(const TCustomPeerPlay& peer) { return peer.LocalPlayer() ? peer.LocalPlayer()->ID : 0; }
 
 bool IsHuman(const TGosRec& g) { return g.Player != 0 && g.Alive != 0; }
 
@@ -73,6 +80,61 @@ void ServerQuits(TCustomPeerPlay& peer, INetLoopUi& ui, INetSendUi& sendUi) {
     SendExit(peer);
 }
 
+// The player of a living state with the highest id among the session's
+// players; 0 when none. Every peer holds the same states and finds the same one.
+uint32_t HeirOfServer(TCustomPeerPlay& peer) {
+    uint32_t heir = 0;
+    for (int i = 1; i <= Game.GosCount; ++i) {
+        const uint32_t id = Game.mGos[i].Player;
+        if (IsHuman(Game.mGos[i]) && id > heir && peer.Players().IndexOf(id) >= 0) heir = id;
+    }
+    return heir;
+}
+
+// False when the game is over for this peer; a game that cannot go on says so once.
+bool GameGoesOn(INetLoopUi& ui) {
+    if (ExitGame == 0) return true;
+    if (ExitGame == kServerGone || ExitGame == kSessionLost) {
+        ServerLost = 1;
+        ui.GameLost(FullStateHeld != 0 || GameMode == kServer);
+    }
+    return false;
+}
+
+// After the own turn: wait for the others; the server computes the year.
+// False when the game is over for this peer.
+bool FinishYear(TCustomPeerPlay& peer, INetLoopUi& ui, INetSendUi& sendUi, TTurnResult result) {
+    ui.WaitForOthers(HumanNames());
+    if (Map) Map->SnapshotOwners();
+    if (GameMode == kNetworkClient)
+        for (int i = 1; i <= Game.GosCount; ++i) Game.mGos[i].CapturedThisTurn = 0;
+    if (!GameGoesOn(ui)) return false;
+    Messages.Clear();
+    Game.BattleChronicle.clear();
+    if (GameMode == kServer) {
+        ComputeNetYear();
+        if (Game.mGos[Game.CurrentGos].Alive == 0) {
+            const uint8_t heir = FirstHumanState(0);
+            if (Game.Year < YearCount && heir != 0) {
+                SendFull(peer, sendUi, Game.mGos[heir].Player);
+                GameMode = kNetworkClient;
+                // The others await the heir's result, also when this peer leaves the session.
+                SendExit(peer);
+            } else {
+                SendYearResult(peer, sendUi);
+            }
+            ui.ShowDefeat(Game.CurrentGos);
+            return false;
+        }
+    }
+    if (result == TTurnResult::Quit) {
+        if (GameMode == kServer) ServerQuits(peer, ui, sendUi);
+        else SendExit(peer);
+        return false;
+    }
+    return !GameOver();
+}
+
 }  // namespace
 
 int CountHumanStates() {
@@ -81,7 +143,42 @@ int CountHumanStates() {
     return n;
 }
 
-bool ClientWaitDone() { return AcceptHalfInf == 1 || AcceptFullInf == 1; }
+bool DealNetStates(TCustomPeerPlay& peer) {
+    const int players = peer.Players().Count();
+    int free = 0;
+    for (int i = 1; i <= Game.GosCount; ++i) free += Game.mGos[i].Player == 0 ? 1 : 0;
+    if (free < players) return false;
+    for (int k = 0; k < players; ++k) {
+        const TPeerPlayPlayer& p = peer.Players().GetItem(k);
+        int s;
+        do s = Random(Game.GosCount) + 1;
+        while (Game.mGos[s].Player != 0);
+        TGosRec& g = Game.mGos[s];
+        g.Player = p.ID;
+        g.PlayerName.Assign(p.Name.substr(0, kPlayerNameLength));
+        g.StartPlayerName.Assign(p.Name.substr(0, kPlayerNameLength));
+    }
+    for (int i = 1; i <= Game.GosCount; ++i) Game.mGos[i].Alive = 1;
+    CheckFronts();
+    return true;
+}
+
+void StartNetRun() {
+    AcceptFullInf = 0;
+    AcceptHalfInf = 0;
+    FullStateHeld = 0;
+    ServerID = 0;
+    TurnsPlayed = 0;
+    TurnEnded = false;
+}
+
+bool YearArrived() { return AcceptHalfInf == 1 || AcceptFullInf == 1; }
+
+bool ClientWaitDone() { return YearArrived() || GameMode == kServer; }
+
+bool YearResultWaiting(const TNetQueue& queue) {
+    return GameMode == kNetworkClient && queue.Holds(dx_Game_SendFull);
+}
 
 std::vector<std::string> FinishedPlayerNames() {
     std::vector<std::string> names;
@@ -100,20 +197,61 @@ bool AllHumansFinished() {
     return true;
 }
 
+void GiveStatesToComputer(uint32_t playerId) {
+    for (int i = 1; i <= Game.GosCount; ++i) {
+        TGosRec& g = Game.mGos[i];
+        if (g.Player != playerId) continue;
+        g.Player = 0;
+        if (g.Alive == 1) g.PlayerName.Assign("");
+    }
+}
+
+void GameServerLeft(TCustomPeerPlay& peer, INetSendUi& ui, uint32_t playerId) {
+    if (!GameRunning || GameMode != kNetworkClient || playerId != ServerID || ServerHandedOver) return;
+    const uint32_t heir = HeirOfServer(peer);
+    if (FullStateHeld == 0 || heir == 0) {
+        ExitGame = kServerGone;
+        return;
+    }
+    ServerID = heir;
+    if (heir == OwnId(peer)) {
+        // The others' marks may have come without their data: they send both again.
+        GameMode = kServer;
+        for (int i = 1; i <= Game.GosCount; ++i)
+            if (i != Game.CurrentGos && IsHuman(Game.mGos[i])) Game.mGos[i].CapturedThisTurn = 0;
+    } else if (TurnEnded) {
+        SendClientInf(peer, ui);
+        SendEndOfTurnTo(peer, heir);
+    }
+}
+
 void NetGameLoop(TCustomPeerPlay& peer, TNetQueue& queue, INetLoopUi& ui, INetSendUi& sendUi) {
     ExitGame = 0;
+    TurnEnded = false;
     for (int i = 1; i <= Game.GosCount; ++i)
         if (Game.mGos[i].Player != 0) Game.mGos[i].CapturedThisTurn = 0;
     if (GameMode != kServer && GameMode != kNetworkClient) return;
     ui.BeginNetGame();
-    const uint32_t ownId = peer.LocalPlayer() ? peer.LocalPlayer()->ID : 0;
+    const uint32_t ownId = OwnId(peer);
     for (;;) {
         queue.SetAcceptedMessages(TurnTopMessages);
-        if (GameMode == kNetworkClient) ui.WaitForYear();
+        if (GameMode == kNetworkClient) {
+            ui.WaitForYear();
+            if (!GameGoesOn(ui)) return;
+            if (!YearArrived()) {
+                if (GameMode != kServer || FullStateHeld == 0) return;
+                // The server fell after this peer's turn: it finishes the year as the new server.
+                queue.SetAcceptedMessages(LocalTurnMessages);
+                Game.mGos[Game.CurrentGos].CapturedThisTurn = kEndOfTurnMark;
+                if (!FinishYear(peer, ui, sendUi, TTurnResult::Next)) return;
+                continue;
+            }
+        }
         Game.CurrentGos = OwnState(ownId, Game.CurrentGos);
+        if (Game.CurrentGos < 1 || Game.CurrentGos > Game.GosCount) return;
         if (GameMode == kServer) {
             if (TurnsPlayed == 0) SendFull(peer, sendUi, 0);
-            else SendHalf(peer, sendUi);
+            else SendYearResult(peer, sendUi);
         }
         AcceptFullInf = 0;
         AcceptHalfInf = 0;
@@ -130,6 +268,7 @@ void NetGameLoop(TCustomPeerPlay& peer, TNetQueue& queue, INetLoopUi& ui, INetSe
         if (GameOver()) return;
         MergeTroopTypes(own);
         queue.SetAcceptedMessages(LocalTurnMessages);
+        TurnEnded = false;
         TurnShown = 1;
         const TTurnResult result = ui.PlayTurn();
         TurnShown = 0;
@@ -140,35 +279,13 @@ void NetGameLoop(TCustomPeerPlay& peer, TNetQueue& queue, INetLoopUi& ui, INetSe
         } else if (result == TTurnResult::Pass) {
             own.Passed = 1;
         }
-        if (GameMode == kNetworkClient) SendClientInf(peer, sendUi);
+        if (GameMode == kNetworkClient) {
+            SendClientInf(peer, sendUi);
+            if (ServerLost) return;
+        }
         SendEndOfTurn(peer);
-        ui.WaitForOthers(HumanNames());
-        if (Map) Map->SnapshotOwners();
-        if (GameMode == kNetworkClient)
-            for (int i = 1; i <= Game.GosCount; ++i) Game.mGos[i].CapturedThisTurn = 0;
-        if (ExitGame != 0) return;
-        Messages.Clear();
-        Game.BattleChronicle.clear();
-        if (GameMode == kServer) {
-            ComputeNetYear();
-            if (own.Alive == 0) {
-                const uint8_t heir = FirstHumanState(0);
-                if (Game.Year < YearCount && heir != 0) {
-                    SendFull(peer, sendUi, Game.mGos[heir].Player);
-                    GameMode = kNetworkClient;
-                } else {
-                    SendHalf(peer, sendUi);
-                }
-                ui.ShowDefeat(Game.CurrentGos);
-                return;
-            }
-        }
-        if (result == TTurnResult::Quit) {
-            if (GameMode == kServer) ServerQuits(peer, ui, sendUi);
-            else SendExit(peer);
-            return;
-        }
-        if (GameOver()) return;
+        TurnEnded = true;
+        if (!FinishYear(peer, ui, sendUi, result)) return;
     }
 }
 

@@ -22,8 +22,18 @@ constexpr uint16_t kEndOfTurnMark = 39;
 
 // States 1..GosCount with Player <> 0 and Alive <> 0.
 int CountHumanStates();
-// A client's wait for the year ends: a year result or a full snapshot was taken.
+// The server of a new game deals the states out at random to the session's
+// players; false (nothing dealt) when there are fewer free states than players.
+bool DealNetStates(TCustomPeerPlay& peer);
+// Before a game runs from the lobby: nothing taken yet, no turn played.
+void StartNetRun();
+// A year result or a full snapshot was taken.
+bool YearArrived();
+// A client's wait for the year ends: the year arrived, or this peer became the server.
 bool ClientWaitDone();
+// A client's wait for the others ends early: the next year's result is already
+// queued, so every human ended his turn.
+bool YearResultWaiting(const TNetQueue& queue);
 // PlayerName of every living human state that carries the end-of-turn mark.
 std::vector<std::string> FinishedPlayerNames();
 // Every living human state carries the end-of-turn mark.
@@ -45,6 +55,9 @@ public:
     virtual void ShowDefeat(uint8_t gos) = 0;
     // The server leaves: true when the others go on without it.
     virtual bool AskOthersContinue() = 0;
+    // The game cannot go on (ExitGame says why): one message, and with
+    // `canSave` an offer to save the state this peer holds.
+    virtual void GameLost(bool canSave) = 0;
 
 protected:
     ~INetLoopUi() = default;
@@ -52,5 +65,16 @@ protected:
 
 // The year loop; returns when the game is over for this peer.
 void NetGameLoop(TCustomPeerPlay& peer, TNetQueue& queue, INetLoopUi& ui, INetSendUi& sendUi);
+
+// Every state of `playerId` is played by the computer from now on; a living
+// one loses its player's name.
+void GiveStatesToComputer(uint32_t playerId);
+
+// A session player left (his states are the computer's already). When he was
+// the server and left without handing the game over, the survivor holding the
+// living state with the highest player id (the one the session makes its host)
+// becomes the server from the full state it holds; those who had ended their
+// turn send it to him again. Without a full state, ExitGame := kServerGone.
+void GameServerLeft(TCustomPeerPlay& peer, INetSendUi& ui, uint32_t playerId);
 
 }  // namespace kordalt

@@ -248,8 +248,8 @@ std::optional<TFullInf> ReadFullInf(const TNetMessage& m, std::string& why) {
     return f;
 }
 
-void CommitFullInf(TFullInf& full) {
-    CommitMap(full.grid, full.state.MapSize, full.state.GosCount, true);
+void CommitFullInf(TFullInf& full, bool snapshot) {
+    CommitMap(full.grid, full.state.MapSize, full.state.GosCount, snapshot);
     Game = std::move(full.state);
     CommitMessages(full.messages);
 }

@@ -69,8 +69,8 @@ struct TFullInf {
     uint32_t serverId = 0;
 };
 std::optional<TFullInf> ReadFullInf(const TNetMessage& m, std::string& why);
-// Game, Map (with a new snapshot of owners) and Messages take the snapshot.
-void CommitFullInf(TFullInf& full);
+// Game, Map (with a new snapshot of owners when `snapshot`) and Messages take the snapshot.
+void CommitFullInf(TFullInf& full, bool snapshot = true);
 
 // Code 11: the result of a year for the state `recipient`.
 TNetMessage MakeHalfInf(uint8_t recipient);

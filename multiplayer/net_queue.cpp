@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iostream>
 
 #include "multiplayer/net_envelope.h"
+#include "multiplayer/net_messages.h"
 
 namespace kordalt {
 
@@ -12,6 +14,36 @@ uint32_t NetMessageCode(const std::vector<uint8_t>& data) {
     std::memcpy(&code, data.data(), sizeof code);
     return code;
 }
+
+size_t MaxNetMessageSize(uint32_t code) {
+    constexpr size_t kMaxRecords = 65535;
+    constexpr size_t kMaxWaitingText = 1u << 20;
+    switch (code) {
+        case dx_Connect_Msg: return 12 + 65535;
+        case dx_Connect_Flag:
+        case dx_Connect_TurnDelay:
+        case dx_Connect_LoadGame:
+        case dx_Connect_ServerRight:
+        case dx_Game_EndOfTurn:
+        case dx_Game_Exit:
+        case dx_Game_CloseAll: return kValueMessageSize;
+        case dx_Connect_SendMap:
+        case dx_Game_SendMapForWaiting: return kMapMessageSize;
+        case dx_Game_SendFull: return kFullInfSize + kMaxRecords * kMessageRecSize;
+        case dx_Game_SendHalf: return kHalfInfSize + kMaxRecords * kMessageRecSize;
+        case dx_Game_SendClientInf: return kClientInfSize;
+        case dx_Game_SendInfoForWaiting: return 4 + kMaxWaitingText + 1;
+        default: return 0;
+    }
+}
+
+namespace {
+
+void Dropped(uint32_t senderId, const std::string& why) {
+    std::cerr << "net queue: dropped a message of player " << senderId << ": " << why << '\n';
+}
+
+}  // namespace
 
 TNetQueue::TNetQueue(TDispatcher dispatch, TErrorDisplay showError)
     : dispatch_(std::move(dispatch)), showError_(std::move(showError)) {}
@@ -24,7 +56,8 @@ void TNetQueue::PeerPlayMessage(uint32_t fromId, const void* data, int32_t dataS
         std::string error;
         std::vector<uint8_t> inner = DecompressMessgage(data, static_cast<size_t>(dataSize), error);
         if (!error.empty()) {
-            if (showError_) showError_(error);
+            Dropped(fromId, error);
+            if (shownDamaged_.insert(fromId).second && showError_) showError_(error);
             return;
         }
         QueueNetMessage(inner.data(), inner.size(), fromId);
@@ -36,8 +69,22 @@ void TNetQueue::PeerPlayMessage(uint32_t fromId, const void* data, int32_t dataS
 
 void TNetQueue::QueueNetMessage(const void* data, size_t size, uint32_t senderId) {
     if (size < 4) return;
+    uint32_t code = 0;
+    std::memcpy(&code, data, sizeof code);
+    const size_t max = MaxNetMessageSize(code);
+    if (max == 0) return Dropped(senderId, "code " + std::to_string(code));
+    if (size > max) return Dropped(senderId, "code " + std::to_string(code) + " of " + std::to_string(size) + " bytes");
+    if (bytes_ + size > ByteLimit)
+        return Dropped(senderId, "the queue is full (" + std::to_string(bytes_) + " bytes)");
     const auto* bytes = static_cast<const uint8_t*>(data);
     queue_.push_back({senderId, std::vector<uint8_t>(bytes, bytes + size)});
+    bytes_ += size;
+}
+
+void TNetQueue::ClearNetQueue() {
+    queue_.clear();
+    bytes_ = 0;
+    shownDamaged_.clear();
 }
 
 uint32_t TNetQueue::PeekNetMessageCode() const { return queue_.empty() ? 255 : NetMessageCode(queue_.front().Data); }
@@ -46,6 +93,7 @@ std::optional<NetQueueItem> TNetQueue::PopNetMessage() {
     if (queue_.empty()) return std::nullopt;
     NetQueueItem item = std::move(queue_.front());
     queue_.pop_front();
+    bytes_ -= item.Data.size();
     return item;
 }
 
@@ -60,8 +108,13 @@ void TNetQueue::PumpNetQueue(TNetCodeSet set) {
         if (accepted == queue_.end()) return;
         NetQueueItem item = std::move(*accepted);
         queue_.erase(accepted);
+        bytes_ -= item.Data.size();
         dispatch_(item);
     }
+}
+
+bool TNetQueue::Holds(uint32_t code) const {
+    return std::any_of(queue_.begin(), queue_.end(), [code](const NetQueueItem& item) { return NetMessageCode(item.Data) == code; });
 }
 
 void TNetQueue::SetAcceptedMessages(const TNetCodeSet& set) {

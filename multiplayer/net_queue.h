@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,11 @@ struct NetQueueItem {
     std::vector<uint8_t> Data;  // the whole inner message, at least 4 bytes
 };
 
+// The largest message of `code` its layout allows; 0 for codes outside the message set.
+size_t MaxNetMessageSize(uint32_t code);
+// What the queue holds at most, in bytes of messages: twice the largest message.
+constexpr size_t kNetQueueByteLimit = 40u << 20;
+
 class TNetQueue {
 public:
     using TDispatcher = std::function<void(const NetQueueItem& item)>;
@@ -28,10 +34,13 @@ public:
 
     // The session component's message handler: opens a compressed envelope,
     // queues the message and dispatches what the gate lets through. A damaged
-    // envelope is shown and dropped.
+    // envelope is dropped: the first of each sender is shown, every one is
+    // written to standard error.
     void PeerPlayMessage(uint32_t fromId, const void* data, int32_t dataSize);
 
-    // Appends a copy; a message shorter than a code is dropped.
+    // Appends a copy. Dropped (and written to standard error): a message
+    // shorter than a code, of a code outside the message set, longer than its
+    // code's layout allows, or that would take the queue over ByteLimit.
     void QueueNetMessage(const void* data, size_t size, uint32_t senderId);
     // The code of the head item; 255 when the queue is empty.
     uint32_t PeekNetMessageCode() const;
@@ -41,15 +50,22 @@ public:
     void PumpNetQueue(TNetCodeSet set);
     void ProcessNetQueue() { PumpNetQueue(AcceptedMessages); }
     void SetAcceptedMessages(const TNetCodeSet& set);
-    void ClearNetQueue() { queue_.clear(); }
+    // Empties the queue and forgets whose damaged envelopes were shown.
+    void ClearNetQueue();
 
     size_t Count() const { return queue_.size(); }
+    size_t Bytes() const { return bytes_; }
+    // A message of `code` waits in the queue.
+    bool Holds(uint32_t code) const;
     TNetCodeSet AcceptedMessages;  // empty: nothing is dispatched
+    size_t ByteLimit = kNetQueueByteLimit;
 
 private:
     TDispatcher dispatch_;
     TErrorDisplay showError_;
     std::deque<NetQueueItem> queue_;
+    size_t bytes_ = 0;
+    std::set<uint32_t> shownDamaged_;  // senders whose damaged envelope was shown
 };
 
 // The first 32-bit word of a message of at least 4 bytes.

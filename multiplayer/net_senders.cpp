@@ -1,5 +1,7 @@
 #include "multiplayer/net_senders.h"
 
+#include <set>
+
 #include "game/game_loop.h"
 #include "game/game_state.h"
 #include "game/rules_text.h"
@@ -93,6 +95,19 @@ void SendHalf(TCustomPeerPlay& peer, INetSendUi& ui) {
     SendInfoForWaiting(peer);
 }
 
+void SendYearResult(TCustomPeerPlay& peer, INetSendUi& ui) {
+    {
+        SendingNotice notice(ui);
+        const TNetMessage m = Compressed(MakeFullInf(OwnId(peer), static_cast<uint8_t>(TurnMinutes)));
+        std::set<uint32_t> sent{OwnId(peer)};
+        for (int i = 1; i <= Game.GosCount; ++i)
+            if (Game.mGos[i].Player != 0 && i != Game.CurrentGos && sent.insert(Game.mGos[i].Player).second)
+                SendTo(peer, Game.mGos[i].Player, m);
+    }
+    SendMap(peer);
+    SendInfoForWaiting(peer);
+}
+
 std::string WaitingInfoText() {
     std::string text = RulesText(1509, "Год") + " : " + std::to_string(Game.Year) + "\r\n";
     if (!Game.BattleChronicle.empty()) text += RulesText(1508, "Битвы :") + "\r\n" + Game.BattleChronicle;
@@ -118,6 +133,9 @@ void SendClientInf(TCustomPeerPlay& peer, INetSendUi& ui) {
 }
 
 void SendEndOfTurn(TCustomPeerPlay& peer) { SendToAllAndSelf(peer, MakeValueMessage(dx_Game_EndOfTurn, 1)); }
+void SendEndOfTurnTo(TCustomPeerPlay& peer, uint32_t serverId) {
+    SendTo(peer, serverId, MakeValueMessage(dx_Game_EndOfTurn, 1));
+}
 void SendExit(TCustomPeerPlay& peer) { SendTo(peer, 0, MakeValueMessage(dx_Game_Exit, 1)); }
 void SendCloseGame(TCustomPeerPlay& peer) { SendTo(peer, 0, MakeValueMessage(dx_Game_CloseAll, 1)); }
 

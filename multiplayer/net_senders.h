@@ -30,9 +30,15 @@ void SendServerRight(TCustomPeerPlay& peer);
 // To `target` (who becomes server), or with 0 to every other living state's player.
 void SendFull(TCustomPeerPlay& peer, INetSendUi& ui, uint32_t target);
 void SendHalf(TCustomPeerPlay& peer, INetSendUi& ui);
+// The year's result: the full snapshot (this peer the server) to the player of
+// every state held by a player, alive or not, then the map and the news, so
+// that every peer holds the whole state.
+void SendYearResult(TCustomPeerPlay& peer, INetSendUi& ui);
 void SendInfoForWaiting(TCustomPeerPlay& peer);
 void SendClientInf(TCustomPeerPlay& peer, INetSendUi& ui);
 void SendEndOfTurn(TCustomPeerPlay& peer);
+// The end-of-turn mark again, to the server only.
+void SendEndOfTurnTo(TCustomPeerPlay& peer, uint32_t serverId);
 void SendExit(TCustomPeerPlay& peer);
 void SendCloseGame(TCustomPeerPlay& peer);
 

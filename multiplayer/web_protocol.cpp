@@ -60,8 +60,6 @@ std::string AsciiLower(std::string s) {
     return s;
 }
 
-int RecordCount(std::string_view reply) { return static_cast<int>(std::count(reply.begin(), reply.end(), '~')); }
-
 }  // namespace
 
 bool IsValidNetName(const std::string& S) {
@@ -209,22 +207,28 @@ WebReply GameCreateReply(const std::string& reply) {
 
 bool CanBreakPlayerReply(const std::string& reply) { return reply == "1"; }
 
-std::vector<std::string> SplitParEC(std::string_view s, std::string_view delimiters) {
+std::vector<std::string> SplitParEC(std::string_view s, std::string_view delimiters, size_t maxParts) {
     std::vector<std::string> parts;
-    const int count = CountParEC(s, delimiters);
-    for (int i = 0; i < count; ++i) parts.push_back(GetParEC(s, i, delimiters));
+    if (s.empty()) return parts;
+    size_t start = 0;
+    for (size_t i = 0; i <= s.size() && parts.size() < maxParts; ++i) {
+        if (i < s.size() && delimiters.find(s[i]) == std::string_view::npos) continue;
+        parts.emplace_back(s.substr(start, i - start));
+        start = i + 1;
+    }
     return parts;
 }
 
 namespace {
 
-// The fields of each "~"-ended record of a reply, or false when one has fewer than `fieldCount`.
+// The fields of each "~"-ended record of a reply, in one pass and at most
+// kMaxListRecords of them; false when one has fewer than `fieldCount`.
 template <class Rec, class Make>
-bool ParseRecords(const std::string& reply, size_t fieldCount, std::vector<Rec>& records, Make make) {
+bool ParseRecords(std::string_view reply, size_t fieldCount, std::vector<Rec>& records, Make make) {
     records.clear();
-    const int count = RecordCount(reply);
-    for (int i = 0; i < count; ++i) {
-        const std::vector<std::string> f = SplitParEC(GetParEC(reply, i, "~"), ";");
+    for (size_t start = 0, end; records.size() < kMaxListRecords && (end = reply.find('~', start)) != reply.npos;
+         start = end + 1) {
+        const std::vector<std::string> f = SplitParEC(reply.substr(start, end - start), ";", fieldCount);
         if (f.size() < fieldCount) {
             records.clear();
             return false;

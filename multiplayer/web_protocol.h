@@ -4,6 +4,7 @@
 // Texts are cp1251 byte strings.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <future>
 #include <string>
@@ -110,11 +111,13 @@ struct NetPlayerInfo {
     std::string Name;
     float Rating = 0;
 };
+// A list reply gives at most this many records; the rest are ignored.
+constexpr size_t kMaxListRecords = 1000;
 // Fill the list from a reply; false, with the list empty, when a record lacks a field.
 bool ParseGameList(const std::string& reply, std::vector<NetGameInfo>& games);
 bool ParsePlayerList(const std::string& reply, std::vector<NetPlayerInfo>& players);
-// Every part of s (CountParEC of them), split at any of `delimiters`.
-std::vector<std::string> SplitParEC(std::string_view s, std::string_view delimiters);
+// The parts of s (CountParEC of them, at most `maxParts`), split at any of `delimiters`.
+std::vector<std::string> SplitParEC(std::string_view s, std::string_view delimiters, size_t maxParts = SIZE_MAX);
 
 // The end report of an Internet game, built by its server: marks every state out
 // of play first when more than one is still in play. `exitGame` is true when the

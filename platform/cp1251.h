@@ -16,6 +16,10 @@ std::string Utf8ToCp1251(std::string_view utf8);
 // A cp1251 text from a UTF-8 literal of the source: Cp("Ошибка").
 inline std::string Cp(std::string_view utf8) { return Utf8ToCp1251(utf8); }
 
+// The one way from program text to a file name: a path made from cp1251 text
+// (a player's name, a name from the settings) in the file system's UTF-8.
+inline std::string FileSystemName(std::string_view programText) { return Cp1251ToUtf8(programText); }
+
 // True when `bytes` is well-formed UTF-8 (shortest forms, no surrogates).
 bool IsValidUtf8(std::string_view bytes);
 

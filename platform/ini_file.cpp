@@ -444,4 +444,10 @@ void TIniFile::EraseSection(std::string_view section) { doc_->EraseSection(secti
 
 void TIniFile::DeleteKey(std::string_view section, std::string_view key) { doc_->DeleteKey(section, key); }
 
+void AddMissingKeys(const TIniFile& source, TIniFile& target) {
+    for (const std::string& section : source.ReadSections())
+        for (const std::string& key : source.ReadSection(section))
+            if (!target.ValueExists(section, key)) target.WriteString(section, key, source.ReadString(section, key, ""));
+}
+
 }  // namespace kordalt

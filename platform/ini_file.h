@@ -75,6 +75,10 @@ private:
     std::shared_ptr<IniDocument> doc_;
 };
 
+// Adds to `target` every key of `source` that it lacks, with the source's
+// value; the keys it has keep their values.
+void AddMissingKeys(const TIniFile& source, TIniFile& target);
+
 // Integer text as the settings file reads it; false when it is not a 32-bit number.
 bool ParseIniInteger(std::string_view text, int32_t& value);
 

@@ -1,8 +1,15 @@
 #include "session/dib.h"
 
+#include <QHash>
+#include <QIODevice>
+#include <QMimeData>
 #include <QPainter>
 #include <algorithm>
+#include <cstring>
 
+#include "controls/clipboard.h"
+#include "controls/image_control_bitmap.h"
+#include "controls/picture.h"
 #include "session/peer_consts.h"
 
 namespace kordalt {
@@ -44,6 +51,79 @@ QRgb PixelColor(const TDIBSharedImage& image, const uint8_t* row, int x) {
         }
     }
 }
+
+// The colour-table entry nearest to a colour (the first of equally near ones).
+int NearestIndex(const TColorTable& table, int count, QRgb colour) {
+    int best = 0;
+    int bestDistance = 1 << 30;
+    for (int i = 0; i < count; ++i) {
+        const int dr = table[i].rgbRed - qRed(colour), dg = table[i].rgbGreen - qGreen(colour),
+                  db = table[i].rgbBlue - qBlue(colour);
+        const int distance = dr * dr + dg * dg + db * db;
+        if (distance < bestDistance) {
+            best = i;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+// Writes one pixel of a bottom-up row in the picture's own format.
+class PixelPutter {
+public:
+    explicit PixelPutter(const TDIBSharedImage& image) : image_(image) {}
+
+    void Put(uint8_t* row, int x, QRgb colour) {
+        const TDIBPixelFormat& f = image_.PixelFormat();
+        switch (image_.BitCount()) {
+            case 1: {
+                const uint8_t bit = uint8_t(0x80 >> (x & 7));
+                row[x >> 3] = Index(colour) ? row[x >> 3] | bit : row[x >> 3] & ~bit;
+                break;
+            }
+            case 4:
+                row[x / 2] = x % 2 == 0 ? uint8_t((row[x / 2] & 0x0F) | Index(colour) << 4)
+                                        : uint8_t((row[x / 2] & 0xF0) | Index(colour));
+                break;
+            case 8: row[x] = uint8_t(Index(colour)); break;
+            case 24:
+                row[3 * x] = uint8_t(qBlue(colour));
+                row[3 * x + 1] = uint8_t(qGreen(colour));
+                row[3 * x + 2] = uint8_t(qRed(colour));
+                break;
+            default: {
+                const uint32_t v = uint32_t(qRed(colour) >> f.RLoss) << (f.GBitCount + f.BBitCount) |
+                                   uint32_t(qGreen(colour) >> f.GLoss) << f.BBitCount |
+                                   uint32_t(qBlue(colour) >> f.BLoss);
+                const int bytes = image_.BitCount() / 8;
+                for (int i = 0; i < bytes; ++i) row[bytes * x + i] = uint8_t(v >> (8 * i));
+            }
+        }
+    }
+
+private:
+    int Index(QRgb colour) {
+        const auto found = nearest_.constFind(colour);
+        if (found != nearest_.constEnd()) return *found;
+        const int index = NearestIndex(image_.ColorTable(), image_.PaletteCount(), colour);
+        nearest_.insert(colour, index);
+        return index;
+    }
+
+    const TDIBSharedImage& image_;
+    QHash<QRgb, int> nearest_;
+};
+
+const bool kRegistered = [] {
+    TPicture::RegisterClipboardFormat(CF_DIB, &CreateGraphic<TDIB>);
+    TPicture::RegisterFileFormat("dib", "Device Independent Bitmap", &CreateGraphic<TDIB>);
+    return true;
+}();
+
+// Takes TDIB out of the picture holder when the program ends.
+struct Unregister {
+    ~Unregister() { TPicture::UnregisterGraphicClass(&CreateGraphic<TDIB>); }
+} unregisterAtExit;
 
 }  // namespace
 
@@ -138,9 +218,78 @@ void TDIB::UpdatePalette() {
     PaletteModified = true;
 }
 
-void TDIB::Assign(const TDIB* source) {
+void TDIB::Assign(const TGraphic* source) {
     if (source == nullptr) Clear();
-    else SetImage(source->image_);
+    else if (const auto* dib = dynamic_cast<const TDIB*>(source)) SetImage(dib->image_);
+    else AssignGraphic(*source);
+}
+
+void TDIB::Assign(const TPicture& source) { Assign(source.Graphic()); }
+
+void TDIB::AssignGraphic(const TGraphic& graphic) {
+    if (const auto* bitmap = dynamic_cast<const TBitmap*>(&graphic)) {
+        AssignBitmap(*bitmap);
+        return;
+    }
+    SetSize(graphic.Width(), graphic.Height(), 24);
+    if (Empty()) return;
+    std::memset(PBits(), 0, Size());
+    TDIBCanvas canvas(*this);
+    graphic.Draw(canvas, {0, 0, graphic.Width(), graphic.Height()});
+}
+
+void TDIB::AssignBitmap(const TBitmap& bitmap) {
+    const QImage& image = bitmap.Image;
+    int bitCount;
+    TDIBPixelFormat format = MakeDIBPixelFormat(8, 8, 8);
+    switch (image.format()) {
+        case QImage::Format_Mono: case QImage::Format_MonoLSB: bitCount = 1; break;
+        case QImage::Format_Indexed8: bitCount = 8; break;
+        case QImage::Format_RGB16: bitCount = 16; format = MaskToDIBPixelFormat(0xF800, 0x07E0, 0x001F); break;
+        case QImage::Format_RGB555: bitCount = 16; format = MakeDIBPixelFormat(5, 5, 5); break;
+        case QImage::Format_RGB888: case QImage::Format_BGR888: bitCount = 24; break;
+        case QImage::Format_RGB32: case QImage::Format_ARGB32: case QImage::Format_ARGB32_Premultiplied:
+            bitCount = 32;
+            break;
+        default: return;  // no bitmap object of the platform's kinds
+    }
+    TColorTable table{};
+    const QList<QRgb> colours = image.colorTable();
+    for (int i = 0; i < std::min<int>(colours.size(), 256); ++i)
+        table[i] = {uint8_t(qBlue(colours[i])), uint8_t(qGreen(colours[i])), uint8_t(qRed(colours[i])), 0};
+    ColorTable = table;
+    UpdatePalette();
+    RequestedPixelFormat = format;
+    SetSize(image.width(), image.height(), bitCount);
+    if (Empty()) return;
+    std::memset(PBits(), 0, Size());
+    TDIBCanvas canvas(*this);
+    canvas.drawImage(0, 0, image);
+}
+
+std::unique_ptr<TDIBCanvas> TDIB::Canvas() { return std::make_unique<TDIBCanvas>(*this); }
+
+TDIBCanvas::TDIBCanvas(TDIB& dib) : dib_(dib) {
+    dib_.MakeDIBSection();
+    dib_.Changing(false);
+    surface_ = DibToQImage(*dib_.Image());
+    before_ = surface_;
+    if (!surface_.isNull()) begin(&surface_);
+}
+
+TDIBCanvas::~TDIBCanvas() {
+    if (isActive()) end();
+    if (surface_.isNull()) return;
+    TDIBSharedImage& image = *dib_.Image();
+    PixelPutter putter(image);
+    for (int y = 0; y < surface_.height(); ++y) {
+        const auto* now = reinterpret_cast<const QRgb*>(surface_.constScanLine(y));
+        const auto* was = reinterpret_cast<const QRgb*>(before_.constScanLine(y));
+        uint8_t* row = image.Pixels() + static_cast<size_t>(image.Height() - 1 - y) * image.WidthBytes();
+        for (int x = 0; x < surface_.width(); ++x) {
+            if (now[x] != was[x]) putter.Put(row, x, now[x]);
+        }
+    }
 }
 
 void TDIB::Draw(QPainter& painter, const QRect& rect) const {
@@ -153,9 +302,9 @@ void TDIB::Draw(QPainter& painter, const QRect& rect) const {
     painter.restore();
 }
 
-void TDIB::ReadData(TDibReadStream& stream) {
+void TDIB::ReadData(TDibReadStream& stream, int64_t pixelOffset) {
     auto image = std::make_shared<TDIBSharedImage>();
-    image->ReadPackedDIB(stream, image_->MemoryImage());
+    image->ReadPackedDIB(stream, image_->MemoryImage(), pixelOffset);
     SetImage(std::move(image));
 }
 
@@ -173,7 +322,33 @@ void TDIB::LoadFromStream(TDibReadStream& stream) {
     if (got == 0) return;
     if (got < kFileHeaderSize || (header[0] | header[1] << 8) != kBitmapFileType)
         throw EInvalidGraphic(SInvalidDib);
+    const uint32_t offBits = header[10] | header[11] << 8 | header[12] << 16 | uint32_t(header[13]) << 24;
+    ReadData(stream, int64_t(offBits) - int64_t(kFileHeaderSize));
+}
+
+void TDIB::LoadFromStream(QIODevice& stream) {
+    const QByteArray bytes = stream.readAll();
+    TDibReadStream in(std::span(reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size())));
+    LoadFromStream(in);
+}
+
+void TDIB::SaveToStream(QIODevice& stream) {
+    std::vector<uint8_t> out;
+    SaveToStream(out);
+    if (stream.write(reinterpret_cast<const char*>(out.data()), qint64(out.size())) != qint64(out.size()))
+        throw std::runtime_error("Stream write error");
+}
+
+void TDIB::LoadFromClipboardFormat(TClipboardFormat format, const QMimeData& data) {
+    if (format != CF_DIB) throw EInvalidGraphic("Unsupported clipboard format");
+    TGlobalMemoryStream stream(ClipboardBlock(data, CF_DIB));
     ReadData(stream);
+}
+
+void TDIB::SaveToClipboardFormat(QMimeData& data) {
+    std::vector<uint8_t> packed;
+    WriteData(packed);
+    SetClipboardBlock(data, CF_DIB, QByteArray(reinterpret_cast<const char*>(packed.data()), qsizetype(packed.size())));
 }
 
 void TDIB::SaveToStream(std::vector<uint8_t>& out) const {

@@ -200,6 +200,11 @@ void TDibReadStream::ReadBuffer(void* dest, size_t count) {
     Read(dest, count);
 }
 
+void TDibReadStream::Seek(size_t position) {
+    if (position > data_.size()) throw EReadError();
+    pos_ = position;
+}
+
 TDIBSharedImage::TDIBSharedImage() { Reset(); }
 
 TDIBSharedImage::~TDIBSharedImage() { PaletteManager().DeletePalette(palette_); }
@@ -285,7 +290,8 @@ uint8_t* TDIBSharedImage::TopLine() {
                       : pixels_.data() + static_cast<size_t>(height_ - 1) * widthBytes_;
 }
 
-void TDIBSharedImage::ReadPackedDIB(TDibReadStream& stream, bool memoryImage) {
+void TDIBSharedImage::ReadPackedDIB(TDibReadStream& stream, bool memoryImage, int64_t pixelOffset) {
+    const size_t start = stream.Position();
     uint8_t header[kInfoHeaderSize] = {};
     const size_t got = stream.Read(header, 4);
     if (got == 0) {
@@ -338,6 +344,13 @@ void TDIBSharedImage::ReadPackedDIB(TDibReadStream& stream, bool memoryImage) {
         uint8_t entry[4] = {};
         stream.ReadBuffer(entry, headerSize == kCoreHeaderSize ? 3 : 4);
         table[i] = {entry[0], entry[1], entry[2], entry[3]};
+    }
+
+    // A gap before the pixels, bounded by the data; an offset into the headers
+    // or the colour table is ignored.
+    if (pixelOffset >= 0 && uint64_t(pixelOffset) > stream.Position() - start) {
+        if (uint64_t(pixelOffset) > stream.Size() - start) throw EReadError();
+        stream.Seek(start + size_t(pixelOffset));
     }
 
     const int rows = height < 0 ? -height : height;

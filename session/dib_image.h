@@ -43,6 +43,10 @@ public:
     // Reads exactly count bytes or fails with EReadError.
     void ReadBuffer(void* dest, size_t count);
     size_t Remaining() const { return data_.size() - pos_; }
+    size_t Position() const { return pos_; }
+    size_t Size() const { return data_.size(); }
+    // Moves to `position`; past the end fails with EReadError.
+    void Seek(size_t position);
 
 private:
     std::span<const uint8_t> data_;
@@ -60,7 +64,9 @@ public:
     void CreateImage(int width, int height, int bitCount, const TDIBPixelFormat& format,
                      const TColorTable& colorTable, bool memoryImage, bool compressed);
     // Reads a packed DIB (info header onward); an exhausted stream gives an empty image.
-    void ReadPackedDIB(TDibReadStream& stream, bool memoryImage);
+    // `pixelOffset`, when not negative, is where the pixels start, counted from the
+    // packed DIB's first byte; an offset into the headers or the colour table is ignored.
+    void ReadPackedDIB(TDibReadStream& stream, bool memoryImage, int64_t pixelOffset = -1);
     void Duplicate(const TDIBSharedImage& source, bool memoryImage);
     void Decompress(const TDIBSharedImage& source, bool memoryImage);
     // The cached palette handle; 0 without a colour table.

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git
-  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-charts-dev
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-charts-dev qt6-translations-l10n
   libfluidsynth-dev timgm6mb-soundfont
   libcurl4-openssl-dev libasio-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev

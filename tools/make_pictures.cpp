@@ -4,7 +4,10 @@
 //   menu3.bmp   a compass rose, on magenta;
 //   setup.bmp   the progress page background, 640 x 480, pale under black texts;
 //   setup2.bmp  the set-up page background, 640 x 480, pale under black texts
-//               and dark under the buttons' white captions.
+//               and dark under the buttons' white captions;
+//   fame.gif    the hall of fame's animated cup, 59 x 65, ten frames written
+//               with the project's GIF writer: a glint runs over the bowl,
+//               the cup shines, a glint runs over the foot.
 //
 // make_pictures <output folder>
 #include <QColor>
@@ -16,9 +19,13 @@
 #include <QPolygonF>
 #include <QRadialGradient>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <numbers>
+#include <vector>
+
+#include "controls/gif_image.h"
 
 namespace {
 
@@ -195,6 +202,123 @@ QImage SetupPage() {
     return image;
 }
 
+// ---- The hall of fame's cup ----
+
+constexpr int kFameWidth = 59, kFameHeight = 65;
+const QColor kFameBackground(32, 32, 32);  // the hall of fame's window colour
+
+// Shades from `from` to `to` in `steps` steps, `to` included.
+void AddRamp(QVector<QRgb>& table, const QColor& from, const QColor& to, int steps) {
+    for (int i = 1; i <= steps; ++i) {
+        const double t = static_cast<double>(i) / steps;
+        table.push_back(qRgb(static_cast<int>(from.red() + (to.red() - from.red()) * t),
+                             static_cast<int>(from.green() + (to.green() - from.green()) * t),
+                             static_cast<int>(from.blue() + (to.blue() - from.blue()) * t)));
+    }
+}
+
+// One table for every frame: the background, gold from its dark outline to
+// white, a glow from the background to white and the gems' red.
+QVector<QRgb> FamePalette() {
+    const QColor outline(70, 45, 10), dark(190, 130, 30), light(250, 215, 100), white(255, 255, 240);
+    QVector<QRgb> table{kFameBackground.rgb()};
+    AddRamp(table, kFameBackground, outline, 16);
+    AddRamp(table, outline, dark, 40);
+    AddRamp(table, dark, light, 40);
+    AddRamp(table, light, white, 40);
+    AddRamp(table, kFameBackground, white, 40);
+    AddRamp(table, kFameBackground, QColor(190, 30, 40), 20);
+    return table;
+}
+
+// Each pixel becomes the nearest colour of the table.
+QImage ToPalette(const QImage& picture, const QVector<QRgb>& table) {
+    QImage indexed(picture.size(), QImage::Format_Indexed8);
+    indexed.setColorTable(table);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb c = picture.pixel(x, y);
+            int best = 0, bestDistance = 1 << 30;
+            for (int i = 0; i < table.size(); ++i) {
+                const int dr = qRed(c) - qRed(table[i]), dg = qGreen(c) - qGreen(table[i]), db = qBlue(c) - qBlue(table[i]);
+                if (const int d = dr * dr + dg * dg + db * db; d < bestDistance) bestDistance = d, best = i;
+            }
+            indexed.setPixel(x, y, static_cast<uint>(best));
+        }
+    return indexed;
+}
+
+// A four-pointed glint of half-size `size` centred on `at`, with a soft glow.
+void Glint(QPainter& p, QPointF at, qreal size) {
+    QRadialGradient glow(at, size * 1.6);
+    glow.setColorAt(0, QColor(255, 255, 240, 200));
+    glow.setColorAt(1, QColor(255, 255, 240, 0));
+    p.setPen(Qt::NoPen);
+    p.setBrush(glow);
+    p.drawEllipse(at, size * 1.6, size * 1.6);
+    const qreal w = size / 4;
+    p.setBrush(QColor(255, 255, 240));
+    p.drawPolygon(QPolygonF({at + QPointF(0, -size), at + QPointF(w, -w), at + QPointF(size, 0), at + QPointF(w, w),
+                             at + QPointF(0, size), at + QPointF(-w, w), at + QPointF(-size, 0), at + QPointF(-w, -w)}));
+}
+
+struct TGlint {
+    qreal x, y, size;
+};
+
+// The cup, brighter when it `shines`, with its glints.
+QImage FameFrame(bool shines, const std::vector<TGlint>& glints) {
+    QImage image(kFameWidth, kFameHeight, QImage::Format_RGB32);
+    image.fill(kFameBackground);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient gold(8, 0, 51, 0);
+    gold.setColorAt(0, QColor(150, 100, 25));
+    gold.setColorAt(0.35, shines ? QColor(255, 235, 150) : QColor(250, 215, 100));
+    gold.setColorAt(1, QColor(170, 115, 28));
+    p.setPen(QPen(QColor(70, 45, 10), 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(3, 12, 14, 16), 90 * 16, 180 * 16);  // handles
+    p.drawArc(QRectF(42, 12, 14, 16), -90 * 16, 180 * 16);
+    p.setBrush(gold);
+    QPainterPath bowl;
+    bowl.moveTo(10, 9);
+    bowl.lineTo(49, 9);
+    bowl.cubicTo(49, 28, 40, 38, 29.5, 38);
+    bowl.cubicTo(19, 38, 10, 28, 10, 9);
+    p.drawPath(bowl);
+    p.drawRect(QRectF(26.5, 38, 6, 11));
+    p.drawPolygon(QPolygonF({{19, 49}, {40, 49}, {44, 56}, {15, 56}}));
+    p.drawRoundedRect(QRectF(12, 56, 35, 6), 2, 2);
+    p.setBrush(QColor(190, 30, 40));
+    p.drawEllipse(QPointF(29.5, 20), 3.5, 3.5);
+    for (const TGlint& g : glints) Glint(p, QPointF(g.x, g.y), g.size);
+    return image;
+}
+
+// Frames 0 and 5 rest for two seconds, the glints move every 150 ms.
+bool WriteFameAnimation(const QString& fileName) {
+    const std::vector<std::vector<TGlint>> glints = {
+        {},
+        {{15, 14, 4}}, {{23, 19, 6}}, {{33, 18, 6}}, {{43, 13, 4}},
+        {{29.5, 9, 8}},
+        {{17, 58, 3}}, {{25, 59, 5}}, {{34, 59, 5}}, {{42, 58, 3}},
+    };
+    const QVector<QRgb> table = FamePalette();
+    kordalt::TGIFImage gif;
+    for (size_t i = 0; i < glints.size(); ++i) {
+        const int index = gif.AppendFrame(kordalt::TBitmap(ToPalette(FameFrame(i == 5, glints[i]), table)));
+        gif.Frames(index).AnimateInterval = i == 0 || i == 5 ? 2000 : 150;
+    }
+    try {
+        gif.SaveToFile(fileName);
+        return true;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "make_pictures: %s\n", e.what());
+        return false;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -216,5 +340,5 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "make_pictures: cannot write %s\n", qPrintable(folder + name));
             return 1;
         }
-    return 0;
+    return WriteFameAnimation(folder + "fame.gif") ? 0 : 1;
 }

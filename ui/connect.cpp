@@ -11,6 +11,8 @@
 #include <QStackedWidget>
 #include <QTextEdit>
 #include <QTimer>
+#include <algorithm>
+#include <cstring>
 
 #include "controls/list_box.h"
 #include "controls/slider.h"
@@ -33,10 +35,12 @@
 #include "multiplayer/net_game_loop.h"
 #include "session/ansi_text.h"
 #include "multiplayer/web_protocol.h"
+#include "session/com_ptr.h"
 #include "session/peer_loader.h"
 #include "ui/connect_chat.h"
 #include "ui/connect_controls.h"
 #include "ui/dop_info.h"
+#include "ui/help_window.h"
 #include "ui/internet_games.h"
 #include "ui/main_menu.h"
 #include "ui/map_drawing.h"
@@ -68,7 +72,7 @@ constexpr TColor kNavy = 0x800000;
 constexpr TColor kGreen = 0x008000;
 constexpr TColor kReadyColour = 0xFF8080;
 constexpr TColor kReadyCaption = 0x0000FF;
-constexpr size_t kPlayerNameLength = 13;
+constexpr int kLobbyHelpTopic = 20;
 
 TExSpeedButton* MakeButton(QWidget* parent, const char* name, const QRect& r) {
     auto* button = new TExSpeedButton(parent);
@@ -93,6 +97,45 @@ std::string LanguageName() { return Cs(LangText(3179, "Russian")); }
 // The server of an Internet game tells the listing server.
 bool ListedServer() { return IsInternetGame && GameMode == kServer; }
 
+bool EnumAddressCallback(const dplay::GUID& type, uint32_t size, const void* data, void* context) {
+    if (type == dplay::DPAID_INet && size > 0)
+        static_cast<std::vector<std::string>*>(context)->emplace_back(
+            static_cast<const char*>(data), strnlen(static_cast<const char*>(data), size));
+    return true;
+}
+
+// The Internet addresses of a session player, as the session object gives them.
+std::vector<std::string> PlayerAddresses(TCustomPeerPlay& peer, dplay::IDirectPlayLobby2A& lobby, uint32_t id) {
+    dplay::IDirectPlay4A* dp = peer.DirectPlay();
+    uint32_t size = 0;
+    if (!dp || dp->GetPlayerAddress(id, nullptr, &size) != dplay::DPERR_BUFFERTOOSMALL)
+        throw ECError("PeerPlay1.DPlay.GetPlayerAddress");
+    std::vector<uint8_t> address(size);
+    if (dp->GetPlayerAddress(id, address.data(), &size) != dplay::DP_OK)
+        throw ECError("PeerPlay1.DPlay.GetPlayerAddress");
+    std::vector<std::string> texts;
+    if (lobby.EnumAddress(EnumAddressCallback, address.data(), size, &texts) != dplay::DP_OK)
+        throw ECError("Lobby.EnumAddress");
+    return texts;
+}
+
+// True when a remote player of the session shares one of the own player's addresses.
+bool AddressTaken(TCustomPeerPlay& peer) {
+    dplay::IDirectPlayLobby* raw = nullptr;
+    const bool made = peer.Service().CreateLobby(&raw) == dplay::DP_OK;
+    ComPtr<dplay::IDirectPlayLobby> lobby(raw);
+    auto lobby2 = lobby.Query<dplay::IDirectPlayLobby2A>(dplay::IID_IDirectPlayLobby2A);
+    if (!made || !lobby2 || !peer.LocalPlayer()) throw ECError("PeerPlay1.DPlay.EnumAddress");
+    const std::vector<std::string> own = PlayerAddresses(peer, *lobby2.Get(), peer.LocalPlayer()->ID);
+    for (int i = 0; i < peer.Players().Count(); ++i) {
+        const TPeerPlayPlayer& p = peer.Players().GetItem(i);
+        if (!p.Remote) continue;
+        for (const std::string& a : PlayerAddresses(peer, *lobby2.Get(), p.ID))
+            if (std::find(own.begin(), own.end(), a) != own.end()) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 TConnect::TConnect(QWidget* parent, IPeerPlayService& service)
@@ -102,6 +145,8 @@ TConnect::TConnect(QWidget* parent, IPeerPlayService& service)
                [](const std::string& text) { ShowMessageBox(TMsgType::Error, Qs(text)); }) {
     setObjectName("Connect");
     setFixedSize(640, 480);
+    PeerPlay1->SetGUID(kGameSessionGuid);
+    PeerPlay1->MaxPlayers = kGameMaxPlayers;
     PeerPlay1->OnOpen = [this](TCustomPeerPlay&) { PeerPlay1Open(); };
     PeerPlay1->OnClose = [this](TCustomPeerPlay&) { PeerPlay1Close(); };
     PeerPlay1->OnAddPlayer = [this](TCustomPeerPlay&, TPeerPlayPlayer& p) { PeerPlay1AddPlayer(p); };
@@ -115,6 +160,7 @@ TConnect::TConnect(QWidget* parent, IPeerPlayService& service)
         NetGameLoop(*lobby.PeerPlay1, lobby.NetQueue, windows, lobby);
     };
     BuildControls();
+    InstallHelpKey(this, kLobbyHelpTopic);
     FormCreate();
 }
 
@@ -136,10 +182,11 @@ void TConnect::BuildControls() {
     big.setPointSize(20);
     big.setBold(true);
     MapCaption->setFont(big);
-    RichEdit1 = MakePane(this, "RichEdit1", {8, 316, 400, 128});
+    // The chat takes the map's width: the player list lies to its right.
+    RichEdit1 = MakePane(this, "RichEdit1", {8, 316, 300, 128});
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName("Edit1");
-    Edit1->setGeometry(8, 448, 400, 24);
+    Edit1->setGeometry(8, 448, 300, 24);
     Edit1->installEventFilter(this);
 
     Notebook1 = new QStackedWidget(this);
@@ -159,7 +206,7 @@ void TConnect::BuildControls() {
     SpinEdit1->SetMinValue(0);
     SpinEdit1->SetMaxValue(10);
     SpinEdit1->SetValue(2);
-    SpinEdit1->setReadOnly(true);
+    SpinEdit1->SetEditorEnabled(false);
     connect(SpinEdit1, &TExSpinEdit::OnChange, this, [this] { SpinEdit1Change(); });
     Label6 = MakeLabel(serverPage, "Label6", {0, 52, 200, 20});
     CntGosCaption = MakeLabel(serverPage, "CntGosCaption", {248, 52, 60, 20});
@@ -275,6 +322,7 @@ void TConnect::FormClose() {
 
 void TConnect::PeerPlay1Open() {
     Refused = false;
+    NetQueue.ClearNetQueue();
     NetQueue.SetAcceptedMessages(AllMessageCodes);
     ServerLost = 0;
     GameRunning = 0;
@@ -285,14 +333,19 @@ void TConnect::PeerPlay1Open() {
     RichEdit1->clear();
     AppendChatLine(RichEdit1, LangText(3127, "--------------- Игровой чат ----------------"), clBlack, false,
                    kLobbyChatLines);
+    if (IsInternetGame && AddressTaken(*PeerPlay1)) {
+        ShowMessageBox(TMsgType::Warning, LangText(3140, "IP адрес должен быть уникальным"));
+        SendAllMessage(Cs(LangText(3141, "Некто пытается зайти под одинаковым IP адресом")), kOlive);
+        Refuse();
+        return;
+    }
     const TPeerPlayPlayer* own = PeerPlay1->LocalPlayer();
     for (int i = 0; i < PeerPlay1->Players().Count(); ++i) {
         const TPeerPlayPlayer& p = PeerPlay1->Players().GetItem(i);
         ExCheckListBox1->Items().Add(Qs(p.Name));
         if (p.Remote && own && AnsiSameText(p.Name, own->Name)) {
             RejectDuplicateName();
-            Refused = true;
-            QTimer::singleShot(0, this, [this] { reject(); });
+            Refuse();
             return;
         }
         if (&p == own) AppendChatLine(RichEdit1, Qs(Formatted(3128, p.Name)), kGreen, false, kLobbyChatLines);
@@ -301,12 +354,18 @@ void TConnect::PeerPlay1Open() {
     if (IsInternetGame && own) QueryServerAsync(InternetServer, GameUserUpdateRequest(GameId(), own->Name));
 }
 
+void TConnect::Refuse() {
+    Refused = true;
+    QTimer::singleShot(0, this, [this] { reject(); });
+}
+
 void TConnect::RejectDuplicateName() {
     ShowMessageBox(TMsgType::Warning, LangText(3125, "Игрок с таким именем в игре уже есть.|Смените имя пожалуйста."));
     SendAllMessage(Cs(LangText(3126, "Некто пытался зайти под зарегистрированным именем")), kOlive);
 }
 
 void TConnect::PeerPlay1Close() {
+    NetQueue.ClearNetQueue();
     if (ListedServer()) QueryServerAsync(InternetServer, GameDestroyRequest(GameId()));
 }
 
@@ -325,24 +384,27 @@ void TConnect::PeerPlay1DeletePlayer(TPeerPlayPlayer& player) {
             sameName += PeerPlay1->Players().GetItem(i).Name == player.Name ? 1 : 0;
         if (sameName == 1) QueryServerAsync(InternetServer, GameUserDeleteRequest(GameId(), player.Name));
     }
-    TExListBoxStrings& items = ExCheckListBox1->Items();
-    for (int row = 0; row < items.Count(); ++row)
-        if (AnsiSameText(Cs(items.Strings(row)), player.Name)) {
-            items.Delete(row);
-            break;
-        }
+    if (const int row = LeaverRow(player); row >= 0) ExCheckListBox1->Items().Delete(row);
     ShowChatMessage(player.Name, Cs(LangText(3124, "")), kNavy);
-    for (int i = 1; i <= Game.GosCount; ++i) {
-        TGosRec& g = Game.mGos[i];
-        if (g.Player != player.ID) continue;
-        g.Player = 0;
-        if (g.Alive == 1) g.PlayerName.Assign("");
-    }
+    GiveStatesToComputer(player.ID);
+    GameServerLeft(*PeerPlay1, *this, player.ID);
+}
+
+// The rows follow the session's player list: his row is at his index there,
+// else the first with exactly his name; -1 when none.
+int TConnect::LeaverRow(const TPeerPlayPlayer& player) {
+    const TExListBoxStrings& items = ExCheckListBox1->Items();
+    auto his = [&](int row) { return row >= 0 && row < items.Count() && Cs(items.Strings(row)) == player.Name; };
+    if (const int at = PeerPlay1->Players().IndexOf(player.ID); his(at)) return at;
+    for (int row = 0; row < items.Count(); ++row)
+        if (his(row)) return row;
+    return -1;
 }
 
 void TConnect::PeerPlay1SessionLost() {
-    ShowMessageBox(TMsgType::Error, LangText(3136, ""));
-    kordalt::ExitGame = 3;
+    // During a game the year loop says it, with the offer to save.
+    if (!GameRunning) ShowMessageBox(TMsgType::Error, LangText(3136, ""));
+    kordalt::ExitGame = kSessionLost;
 }
 
 // ---- Map, turn duration, ready switch ----
@@ -456,7 +518,7 @@ void TConnect::ShowSendingNotice(bool visible) {
 
 void TConnect::ServerNotFound() {
     ShowMessageBox(TMsgType::Error, "Error. Server not found.");
-    if (MultiPlayer && MultiPlayer->isVisible()) MultiPlayer->reject();
+    if (MultiPlayer && MultiPlayer->isVisible()) MultiPlayer->CloseWait();
 }
 
 // ---- TMainNetwork ----
@@ -483,26 +545,9 @@ void TConnect::SendGameUpdate(int year, const std::string& language) {
 // ---- Game start ----
 
 bool TConnect::DealStates() {
-    const int players = PeerPlay1->Players().Count();
-    int free = 0;
-    for (int i = 1; i <= Game.GosCount; ++i) free += Game.mGos[i].Player == 0 ? 1 : 0;
-    if (!Map || free < players) {
-        ShowMessageBox(TMsgType::Warning, QString::fromUtf8("Свободных стран меньше, чем игроков."));
-        return false;
-    }
-    for (int k = 0; k < players; ++k) {
-        const TPeerPlayPlayer& p = PeerPlay1->Players().GetItem(k);
-        int s;
-        do s = Random(Game.GosCount) + 1;
-        while (Game.mGos[s].Player != 0);
-        TGosRec& g = Game.mGos[s];
-        g.Player = p.ID;
-        g.PlayerName.Assign(p.Name.substr(0, kPlayerNameLength));
-        g.StartPlayerName.Assign(p.Name.substr(0, kPlayerNameLength));
-    }
-    for (int i = 1; i <= Game.GosCount; ++i) Game.mGos[i].Alive = 1;
-    CheckFronts();
-    return true;
+    if (Map && DealNetStates(*PeerPlay1)) return true;
+    ShowMessageBox(TMsgType::Warning, QString::fromUtf8("Свободных стран меньше, чем игроков."));
+    return false;
 }
 
 void TConnect::Timer1Timer() {
@@ -519,9 +564,7 @@ void TConnect::Timer1Timer() {
 }
 
 void TConnect::RunGame() {
-    AcceptFullInf = 0;
-    AcceptHalfInf = 0;
-    TurnsPlayed = 0;
+    StartNetRun();
     GameRunning = 1;
     reshow_ = true;
     hide();

@@ -69,6 +69,8 @@ public:
     void Timer1Timer();
     void LoadGameClick();
     void RejectDuplicateName();
+    // This peer may not stay (duplicate name or address): the lobby closes.
+    void Refuse();
     // Dropping a player (server, [Debug] BreakPlayers).
     void Image2MouseUp(Qt::MouseButton button, int x, int y);
     void mnuOffUserPopup();
@@ -129,7 +131,7 @@ public:
     TExSpeedButton* SpeedButton1 = nullptr;
     QTimer* Timer1 = nullptr;
     QMenu* mnuOffUser = nullptr;
-    // The open handler refused this peer (duplicate name); the lobby closes.
+    // The open handler refused this peer (duplicate name or address); the lobby closes.
     bool Refused = false;
     // A game hid the lobby and showed it again.
     bool reshow_ = false;
@@ -147,6 +149,7 @@ private:
     // States dealt at random to the session's players; false (with a message)
     // when there are fewer free states than players.
     bool DealStates();
+    int LeaverRow(const TPeerPlayPlayer& player);
     bool closing_ = false;
 };
 

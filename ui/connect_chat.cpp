@@ -49,8 +49,7 @@ void ShowChatLine(QTextEdit* lobbyPane, const std::string& ownName, const std::s
     AppendChatLine(lobbyPane, Qs(line), color, bold, kLobbyChatLines);
     if (MultiPlayer) AppendChatLine(MultiPlayer->RichEditInWaitEOT, Qs(line), color, bold, kWaitChatLines);
     if (Main) AppendChatLine(Main->Info.ChatRichEdit, Qs(line), color, bold, kMainChatLines);
-    const TChatLogSettings log = ReadChatLogSettings();
-    if (log.Enabled) AppendChatLog(log.FileName, CurrentTimeStamp(log.TimeStampFormat), line);
+    if (const auto error = LogChatLine(line)) ShowMessageBox(TMsgType::Error, Qs(*error));
     if (Main && Main->ChatSignal) Main->ChatSignal->show();
 }
 

@@ -2,9 +2,12 @@
 
 #include <QFileInfo>
 #include <QPointer>
+#include <QScreen>
 #include <QShortcut>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "ui/ui_support.h"
 
@@ -38,18 +41,37 @@ QTextBrowser* OpenHelpWindow() {
     return HelpBrowser();
 }
 
+// Centres `window` over `over` (the program's window), inside the screen.
+void PlaceOver(QWidget& window, const QWidget* over) {
+    if (!over || over == &window) return;
+    const QScreen* screen = over->screen();
+    QRect frame(QPoint(), window.size());
+    frame.moveCenter(over->frameGeometry().center());
+    if (screen) {
+        const QRect available = screen->availableGeometry();
+        frame.moveRight(std::min(frame.right(), available.right()));
+        frame.moveBottom(std::min(frame.bottom(), available.bottom()));
+        frame.moveLeft(std::max(frame.left(), available.left()));
+        frame.moveTop(std::max(frame.top(), available.top()));
+    }
+    window.move(frame.topLeft());
+}
+
 void ShowHelp(const QString& fragment) {
     const QUrl url = HelpUrl(helpFile);
     if (!QFileInfo::exists(url.toLocalFile())) {
         ShowMessageBox(TMsgType::Error, QString::fromUtf8("Файл помощи не найден: %1").arg(url.toLocalFile()));
         return;
     }
+    QWidget* over = TopWindow();
     QTextBrowser* browser = OpenHelpWindow();
     QUrl target = url;
     target.setFragment(fragment);
     browser->setSource(target);
     if (fragment.isEmpty()) browser->scrollToAnchor({});
+    // The window system adds the program's name to the title itself.
     helpWindow->setWindowTitle(browser->documentTitle());
+    if (!helpWindow->isVisible()) PlaceOver(*helpWindow, over);
     helpWindow->show();
     helpWindow->raise();
     helpWindow->activateWindow();

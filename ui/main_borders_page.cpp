@@ -457,7 +457,8 @@ void TMain::MenuOnClick(int tag) {
     if (k == 0) return;
     TKordaltRec& rec = Kordalt(k);
     TGosRec& gos = CurrentRec();
-    if (rec.Order == kOrderFortify || rec.Order == kOrderAttack) {
+    // A dismissal asks first: he leaves his front only when it is confirmed.
+    if (tag != kDismissTag && (rec.Order == kOrderFortify || rec.Order == kOrderAttack)) {
         ReleaseFromFront(k);
         Borders.ArmyInfo->click();
     }

@@ -205,7 +205,7 @@ void TMain::BuildEconomyPage() {
     connect(step1, &TExSpeedButton::OnClick, this, [this] { SpeedButton1Click(); });
     connect(step2, &TExSpeedButton::OnClick, this, [this] { SpeedButton2Click(); });
 
-    Economy.ScrollTextPanel2 = MakeScrollPanel(page, "ScrollTextPanel2", QRect(412, 298, 218, 94));
+    Economy.ScrollTextPanel2 = MakeScrollPanel(page, "ScrollTextPanel2", QRect(412, 298, 218, 94), 70);
     Economy.EconomyInfo = MakeHiddenButton(page, "EconomyInfo");
     connect(Economy.EconomyInfo, &QPushButton::clicked, this, [this] { EconomyInfoClick(); });
 }

@@ -19,7 +19,9 @@
 #include "game/support.h"
 #include "game/arith.h"
 #include "ui/main_screen.h"
+#include "ui/graph.h"
 #include "ui/main_screen_support.h"
+#include "ui/screens.h"
 
 namespace kordalt {
 
@@ -285,7 +287,11 @@ void TMain::ChatEditKeyPress(QKeyEvent*) {
 void TMain::TabSheetChatExit() { ChatSignal->hide(); }
 
 // The charts window is not built yet: without it the button does nothing.
-void TMain::ShowGraphClick() {}
+void TMain::ShowGraphClick() {
+    if (!Graph) return;
+    CopyFormPos(this, Graph);
+    ExecOver(*Graph);
+}
 
 void TMain::RebuildChatPlayers() {
     TExCheckListBox* list = Info.ChatExCheckListBox;

@@ -11,6 +11,8 @@
 #include <QTextEdit>
 
 #include <array>
+#include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <utility>
 
@@ -386,10 +388,7 @@ void TMainForm::ExSpeedButton2Click() {
             peer.TCPIPSetting.HostName = create ? std::string() : HostAddress;
             peer.TCPIPSetting.Enabled = !create;
             peer.SetProviderName(provider);
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-            struct Restore {
-                ~Restore() { QGuiApplication::restoreOverrideCursor(); }
-            } restore;
+            const ScopedBusyCursor busy;
             peer.OpenSession(create, NetGameName, NetPlayerName);
         });
     });
@@ -413,6 +412,17 @@ void CreateWindows() {
     CreateInternetWindows();
     InstallGameWindows();
     InstallDefeatScreen();
+}
+
+bool CreateWindowsReporting() {
+    try {
+        CreateWindows();
+        return true;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "kordalt: %s\n", e.what());
+        ShowMessageBox(TMsgType::Error, QString::fromUtf8("Игра не может запуститься.\n%1").arg(QString::fromUtf8(e.what())));
+        return false;
+    }
 }
 
 void FreeWindows() {

@@ -75,6 +75,9 @@ private:
 
 // Creates the program's windows in their fixed order, the main menu first.
 void CreateWindows();
+// CreateWindows; a failure (a missing picture bitmap, say) is written to
+// standard error and shown in a message box, and the result is false.
+bool CreateWindowsReporting();
 // Frees the windows made by CreateWindows, the last made first.
 void FreeWindows();
 

@@ -109,7 +109,7 @@ void TMain::BuildSciencePage() {
     Science.Label84 = MakeLabel(page, "Label84", 140, 370, 60, 20);
     Science.SpeedButton4 = MakeSpeedButton(page, "SpeedButton4", QRect(214, 368, 120, 22));
     connect(Science.SpeedButton4, &TExSpeedButton::OnClick, this, [this] { SpeedButton4Click(); });
-    Science.ScrollTextPanel3 = MakeScrollPanel(page, "ScrollTextPanel3", QRect(344, 364, 286, 36));
+    Science.ScrollTextPanel3 = MakeScrollPanel(page, "ScrollTextPanel3", QRect(344, 364, 286, 36), 60);
     Science.ScnInfo = MakeHiddenButton(page, "ScnInfo");
     Science.SpinRefresh = MakeHiddenButton(page, "SpinRefresh");
     connect(Science.ScnInfo, &QPushButton::clicked, this, [this] { ScnInfoClick(); });

@@ -1,6 +1,7 @@
 #include "ui/main_screen.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -8,11 +9,14 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSlider>
 #include <QTabWidget>
 #include <QLineEdit>
 #include <QTextEdit>
 #include <QTimer>
+
+#include <utility>
 
 #include "controls/button_glyph.h"
 #include "controls/draw_grid.h"
@@ -34,6 +38,7 @@
 #include "ui/help_window.h"
 #include "ui/main_screen_support.h"
 #include "ui/picture_store.h"
+#include "ui/preference.h"
 #include "ui/screens.h"
 #include "ui/start.h"
 
@@ -143,6 +148,9 @@ void TMain::BuildFrame() {
     connect(BitBtn3, &QPushButton::clicked, this, [this] { PressPass(); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
     connect(BitBtn4, &QPushButton::clicked, this, [this] { ShowHelpTopic(HelpContext); });
+    // F1 opens the open page's topic, as the help button does.
+    auto* helpKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(helpKey, &QShortcut::activated, BitBtn4, &QPushButton::click);
     ExtraExit = MakeHiddenButton(this, "ExtraExit");
     connect(ExtraExit, &QPushButton::clicked, this, [this] { PressExtraExit(); });
 
@@ -207,9 +215,10 @@ void TMain::Localize() {
     LocalizeShopPage();
     SaveDialog1->setDirectory(QString::fromStdString(ProgramDirectory()));
     SaveDialog1->setWindowTitle(LangText(1585, ""));
-    const QString filter = Qs(LanguageFile ? LanguageFile->GetTextRaw(1174, "") : "");
-    SaveDialog1->setNameFilter(filter.section('|', 0, 0) + " (" + filter.section('|', 1, 1) + ")");
+    SaveDialog1->setNameFilter(DialogFilter(Qs(LanguageFile ? LanguageFile->GetTextRaw(1174, "") : "")));
     ApplyLanguageFont(this);
+    for (TScrollTextPanel* panel : {Shop.ScrollTextPanel1, Economy.ScrollTextPanel2, Science.ScrollTextPanel3})
+        FitScrollLines(*panel);
 }
 
 void TMain::LoadGlyphs() {
@@ -256,6 +265,9 @@ void TMain::SetBackgrounds() {
 TTurnResult TMain::RunTurn() {
     modalResult_ = 0;
     TurnResult = 3;
+    // The turn's clock runs from here to the end of the turn, across dialogs.
+    TurnClock = 0;
+    pendingPress_ = TClockPress::None;
     setAttribute(Qt::WA_ShowModal, true);  // shown before exec, so modal from the start
     show();
     FormActivate();
@@ -278,7 +290,7 @@ void TMain::FormActivate() {
     Borders.ShowGraph->setVisible(Game.DifficultyLevel == 0 && Game.Year > 1 && LocalGame());
     Borders.N2->setEnabled(Game.DifficultyLevel == 0);
     Borders.N2->setVisible(Game.DifficultyLevel == 0);
-    UpdateStatusPanels(0);
+    UpdateStatusPanels(ClockPanelSeconds());
     PageControl1->setTabVisible(5, !LocalGame());
     if (LocalGame()) ChatSignal->hide();
     if (IsInternetGame && GameMode == 1 && network)
@@ -306,7 +318,7 @@ void TMain::FormActivate() {
     FillEvents();
     ShowChronicle(Info.RichEdit3, Game.BattleChronicle);
     ScienceDirty = 1;
-    StartScrollPanels(LanguageFile && LanguageFile->ReadBool("Preferences", "ShowScrollHelp", false));
+    StartScrollPanels(ScrollHelpOn());
     TGosRec& rec = CurrentRec();
     for (int j = 1; j <= Game.GosCount; ++j) {
         const uint8_t k = rec.Fronts[j].Kordalt;
@@ -320,14 +332,19 @@ void TMain::FormActivate() {
     if (PageControl1->currentIndex() == page) PageControl1Change();
     else PageControl1->setCurrentIndex(page);
     ShowChronicle(Borders.RichEdit4, Game.BattleChronicle);
-    Timer1->start();
-    TurnClock = 0;
+    if (!Timer1->isActive()) Timer1->start();
 }
 
 void TMain::FormDeactivate() {
     if (TurnShown != 1) return;
     StartScrollPanels(false);
     LastPage = PageControl1->currentIndex();
+}
+
+// The settings dialog's box; without the dialog, the settings file's key.
+bool TMain::ScrollHelpOn() const {
+    if (Preference) return Preference->CheckBoxScroll->isChecked();
+    return LanguageFile && LanguageFile->ReadBool("Preferences", "ShowScrollHelp", false);
 }
 
 void TMain::StartScrollPanels(bool active) {
@@ -343,6 +360,7 @@ void TMain::showEvent(QShowEvent* event) {
 
 void TMain::hideEvent(QHideEvent* event) {
     Timer1->stop();
+    pendingPress_ = TClockPress::None;
     QDialog::hideEvent(event);
 }
 
@@ -362,20 +380,49 @@ void TMain::Timer1Timer() {
     TurnClock = static_cast<double>(s) / kSecondsPerDay;
     const int minutes = (s / 60) % 60;
     const int seconds = s % 60;
-    if (AutoPass == 1) PressPass();
-    if (TurnMinutes > 0 && minutes == TurnMinutes) PressNext();
-    if (LocalGame()) {
-        UpdateStatusPanels(minutes * 60 + seconds);
-    } else {
+    // A press held back while the player answered a question comes first.
+    if (pendingPress_ != TClockPress::None && dialogsOpen_ == 0) ClockPress(std::exchange(pendingPress_, TClockPress::None));
+    if (AutoPass == 1) ClockPress(TClockPress::Pass);
+    if (TurnMinutes > 0 && minutes == TurnMinutes) ClockPress(TClockPress::Next);
+    UpdateStatusPanels(ClockPanelSeconds());
+    if (!LocalGame()) {
         const TColor lamp = PaletteColor(*ChatSignal, QPalette::Window);
         SetPaletteColor(*ChatSignal, QPalette::Window, ColorToRGB(lamp) == clRed ? clBlue : clRed);
-        // Without a time limit the panel shows the time spent.
-        const int spent = minutes * 60 + seconds;
-        UpdateStatusPanels(TurnMinutes > 0 ? TurnMinutes * 60 - spent : spent);
         const uint8_t exitGame = network ? network->ExitGame() : 0;
-        if (exitGame == 1 || exitGame == 3) PressExtraExit();
+        if (exitGame == 1 || exitGame == 3) ClockPress(TClockPress::ExtraExit);
         if ((seconds + 9) % 10 == 0) RebuildChatPlayers();
     }
+}
+
+// While a box or dialog of the screen is open the press waits for the next
+// tick after it closes, so the player's answer is acted on first.
+void TMain::ClockPress(TClockPress press) {
+    if (!isVisible()) return;
+    if (dialogsOpen_ > 0) {
+        if (pendingPress_ == TClockPress::None) pendingPress_ = press;
+        return;
+    }
+    switch (press) {
+        case TClockPress::Next: PressNext(); break;
+        case TClockPress::Pass: PressPass(); break;
+        case TClockPress::ExtraExit: PressExtraExit(); break;
+        case TClockPress::None: break;
+    }
+}
+
+int TMain::ExecOver(QDialog& dialog) {
+    FormDeactivate();
+    ++dialogsOpen_;
+    const int result = ExecModal(dialog);
+    --dialogsOpen_;
+    return result;
+}
+
+// The clock's panel: the time spent in a local game, else the time left
+// (the time spent when the turn has no limit).
+int TMain::ClockPanelSeconds() const {
+    const int spent = ClockSeconds() % 3600;
+    return LocalGame() || TurnMinutes <= 0 ? spent : TurnMinutes * 60 - spent;
 }
 
 void TMain::Timer2Timer() {
@@ -386,7 +433,7 @@ void TMain::Autosave() {
     std::string name = "autosave";
     if (!LocalGame()) MakeAutosaveName(name);
     if (Game.DifficultyLevel == 2 || GameMode == kNetworkClient) return;
-    SaveReporting(name + ".kordalt");
+    SaveReporting(FileSystemName(name + ".kordalt"));
 }
 
 void TMain::SaveReporting(const std::string& fileName) {
@@ -431,12 +478,17 @@ void TMain::ExtraExitClick() { TurnResult = 1; }
 
 void TMain::Tell(const std::string& text) {
     FormDeactivate();
+    ++dialogsOpen_;
     ShowMessageBox(TMsgType::Plain, Qs(text));
+    --dialogsOpen_;
 }
 
 bool TMain::Ask(const std::string& text) {
     FormDeactivate();
-    return AskYesNo(Qs(text));
+    ++dialogsOpen_;
+    const bool yes = AskYesNo(Qs(text));
+    --dialogsOpen_;
+    return yes;
 }
 
 bool TMain::AskSaveOnExit() {
@@ -524,13 +576,16 @@ void TMain::SpeedButton3Click() {
     if (IsInternetGame) return;
     const std::string name = FormatText(Cp("%s_%d"), {CurrentRec().PlayerName.Str(), Game.Year});
     SaveDialog1->selectFile(Qs(name));
-    FormDeactivate();
-    if (ExecModal(*SaveDialog1) != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty()) return;
+    if (ExecOver(*SaveDialog1) != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty()) return;
     SaveReporting(SaveDialog1->selectedFiles().first().toStdString());  // a path: UTF-8
 }
 
-// The settings dialog is not built yet: the button does nothing without it.
-void TMain::SpeedButton7Click() {}
+void TMain::SpeedButton7Click() {
+    if (!Preference) return;
+    Preference->Prepare(false, this);
+    ExecOver(*Preference);
+    StartScrollPanels(Preference->CheckBoxScroll->isChecked());
+}
 
 void TMain::PageControl1Change() {
     const int page = PageControl1->currentIndex();

@@ -236,6 +236,8 @@ private:
     void LocalizeInfoPage();
     void SetBackgrounds();
     void StartScrollPanels(bool active);
+    bool ScrollHelpOn() const;
+    int ClockPanelSeconds() const;
     void RebuildBattleList();
     void FillEvents();
     void RebuildChatPlayers();
@@ -248,6 +250,11 @@ private:
     // The close handler: false keeps the window open.
     bool FormClose();
     bool AskSaveOnExit();
+    // What the turn clock presses.
+    enum class TClockPress { None, Next, Pass, ExtraExit };
+    void ClockPress(TClockPress press);
+    // Runs a dialog over the screen; the clock presses nothing meanwhile.
+    int ExecOver(QDialog& dialog);
     // The screen's message box and Yes/No question (cp1251); true on Yes.
     void Tell(const std::string& text);
     bool Ask(const std::string& text);
@@ -260,6 +267,9 @@ private:
     void ReleaseFromFront(int k);
 
     int modalResult_ = 0;
+    // Boxes and dialogs the screen has open over itself.
+    int dialogsOpen_ = 0;
+    TClockPress pendingPress_ = TClockPress::None;
 };
 
 // Row r of the Kordalt grid, text of the order, troops and the release rule.

@@ -1,5 +1,6 @@
 #include "ui/main_screen_support.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
@@ -53,11 +54,34 @@ TExSpeedButton* MakeSpeedButton(QWidget* parent, const char* name, const QRect& 
     return button;
 }
 
-TScrollTextPanel* MakeScrollPanel(QWidget* parent, const char* name, const QRect& geometry) {
+TScrollTextPanel* MakeScrollPanel(QWidget* parent, const char* name, const QRect& geometry, unsigned interval) {
     auto* panel = new TScrollTextPanel(parent);
     panel->setObjectName(name);
     panel->setGeometry(geometry);
+    panel->SetCycled(true);
+    panel->SetInterval(interval);
     return panel;
+}
+
+void FitScrollLines(TScrollTextPanel& panel) {
+    // The text's room: the panel less its frame and the margin of 3 on each side.
+    const int room = panel.width() - 2 * (panel.FrameWidth() + 3);
+    const QFontMetrics metrics(panel.font());
+    QStringList fitted;
+    for (const QString& line : panel.Lines()) {
+        QString current;
+        for (const QString& word : line.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const QString longer = current.isEmpty() ? word : current + QLatin1Char(' ') + word;
+            if (!current.isEmpty() && metrics.horizontalAdvance(longer) > room) {
+                fitted << current;
+                current = word;
+            } else {
+                current = longer;
+            }
+        }
+        fitted << current;
+    }
+    if (fitted != panel.Lines()) panel.SetLines(fitted);
 }
 
 void LoadIntroLines(TScrollTextPanel& panel, int group) {

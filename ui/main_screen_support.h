@@ -34,7 +34,10 @@ QLabel* MakeLabel(QWidget* parent, const char* name, int x, int y, int w, int h,
 QPushButton* MakeHiddenButton(QWidget* parent, const char* name);
 QSlider* MakeTrackBar(QWidget* parent, const char* name, int x, int y, int w, int h, bool vertical = false);
 TExSpeedButton* MakeSpeedButton(QWidget* parent, const char* name, const QRect& geometry, const QString& caption = {});
-TScrollTextPanel* MakeScrollPanel(QWidget* parent, const char* name, const QRect& geometry);
+// A cycling help panel that moves one pixel every `interval` milliseconds.
+TScrollTextPanel* MakeScrollPanel(QWidget* parent, const char* name, const QRect& geometry, unsigned interval);
+// Breaks the panel's lines at blanks so that each fits its width in its font.
+void FitScrollLines(TScrollTextPanel& panel);
 // The panel's lines become introduction `group` of the language file, when it has one.
 void LoadIntroLines(TScrollTextPanel& panel, int group);
 void SetFontColor(QWidget* widget, TColor colour);

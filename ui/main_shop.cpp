@@ -84,7 +84,7 @@ void TMain::BuildShopPage() {
     Shop.Label13->setFont(big);
     Shop.SpeedButton5 = MakeSpeedButton(page, "SpeedButton5", QRect(410, 300, 120, 32));
     connect(Shop.SpeedButton5, &TExSpeedButton::OnClick, this, [this] { SpeedButton5Click(); });
-    Shop.ScrollTextPanel1 = MakeScrollPanel(page, "ScrollTextPanel1", QRect(20, 350, 600, 46));
+    Shop.ScrollTextPanel1 = MakeScrollPanel(page, "ScrollTextPanel1", QRect(20, 350, 600, 46), 30);
     Shop.BuyKordalt = MakeHiddenButton(page, "BuyKordalt");
     connect(Shop.BuyKordalt, &QPushButton::clicked, this, [this] { BuyKordaltClick(); });
 }

@@ -13,6 +13,7 @@
 #include "controls/list_box.h"
 #include "controls/speed_button.h"
 #include "game/game_state.h"
+#include "game/new_game.h"
 #include "game/self_test.h"
 #include "multiplayer/net_game.h"
 #include "multiplayer/net_senders.h"
@@ -157,7 +158,7 @@ void TMultiPlayer::Timer1Timer() {
             if (AnsiSameText(Cs(items.Strings(row)), name)) ExCheckListBox1->SetItemChecked(row, true);
     bool allTicked = true;
     for (int row = 0; row < items.Count(); ++row) allTicked = allTicked && ExCheckListBox1->GetItemChecked(row);
-    if (allTicked) WaitDone = 1;
+    if (allTicked || (Connect && YearResultWaiting(Connect->NetQueue))) WaitDone = 1;
     if (WaitDone == 1) done(QDialog::Accepted);
 }
 
@@ -204,6 +205,10 @@ void TMultiPlayer::done(int result) {
     QDialog::done(result);
 }
 
+void TMultiPlayer::reject() {
+    if (isVisible()) BitBtn1Click();
+}
+
 // ---- The year loop's windows ----
 
 void TNetLoopWindows::BeginNetGame() {
@@ -238,6 +243,15 @@ void TNetLoopWindows::ShowDefeat(uint8_t gos) {
 bool TNetLoopWindows::AskOthersContinue() {
     if (Game.GameOnInternet) return true;
     return AskYesNo(LangText(3122, "Будут ли другие игроки продолжать игру без Вас ?"));
+}
+
+void TNetLoopWindows::GameLost(bool canSave) {
+    const QString text = LangText(3136, "Связь с сетевой игрой потеряна.");
+    if (!canSave || IsInternetGame || !Main) {
+        ShowMessageBox(TMsgType::Error, text);
+        return;
+    }
+    if (AskYesNo(text + "\n" + LangText(3120, "Сохранить игру желаете ?"))) Main->SpeedButton3Click();
 }
 
 }  // namespace kordalt

@@ -49,6 +49,8 @@ public:
     void SetPlayers(const std::vector<std::string>& names);
     // Shows the page modally until its awaited thing happened; the modal result.
     int RunWait(TPage page);
+    // Ends the wait without its awaited thing (the server was not found).
+    void CloseWait() { done(QDialog::Rejected); }
 
     uint8_t WaitDone = 0;
     int WaitSeconds = 0;
@@ -71,6 +73,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void done(int result) override;
+    // Escape and the close box ask to leave the game, as the abort button does.
+    void reject() override;
 
 private:
     QLabel* SecondsLabel() const;
@@ -86,6 +90,7 @@ public:
     void WaitForOthers(const std::vector<std::string>& humanNames) override;
     void ShowDefeat(uint8_t gos) override;
     bool AskOthersContinue() override;
+    void GameLost(bool canSave) override;
 };
 
 }  // namespace kordalt

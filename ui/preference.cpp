@@ -15,11 +15,13 @@
 #include "game/language_file.h"
 #include "platform/ini_file.h"
 #include "platform/program_path.h"
+#include "ui/connect.h"
 #include "ui/dop_info.h"
 #include "ui/graph.h"
 #include "ui/help_window.h"
 #include "ui/main_menu.h"
 #include "ui/main_screen.h"
+#include "ui/multi_player.h"
 #include "ui/picture_store.h"
 #include "ui/proc.h"
 #include "ui/record_table.h"
@@ -264,11 +266,15 @@ void TPreference::ComboBox1Change() {
     LocalizeAllWindows();
 }
 
+void TPreference::Prepare(bool fromMenu, const QWidget* over) {
+    ComboBox1->setEnabled(fromMenu);
+    Edit3->setEnabled(fromMenu);
+    if (over) move(over->geometry().center() - rect().center());
+}
+
 void TPreference::Execute(bool fromMenu) {
     if (!Preference) return;
-    Preference->ComboBox1->setEnabled(fromMenu);
-    Preference->Edit3->setEnabled(fromMenu);
-    if (MainForm) Preference->move(MainForm->geometry().center() - Preference->rect().center());
+    Preference->Prepare(fromMenu, MainForm);
     ExecModal(*Preference);
 }
 
@@ -283,6 +289,8 @@ void LocalizeAllWindows() {
     if (Graph) Graph->Localize();
     if (Preference) Preference->Localize();
     if (RecordTable) RecordTable->Localize();
+    if (MultiPlayer) MultiPlayer->Localize();
+    if (Connect) Connect->Localize();
     if (DopInfo) DopInfo->Localize();
 }
 

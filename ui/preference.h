@@ -39,9 +39,12 @@ public:
     void ComboBox1Change();    // language switch
     void CheckBox9Click();
 
-    // Runs `Preference` modally over `parent`: from the main menu (`fromMenu`)
+    // Runs `Preference` modally over the main menu: from the main menu (`fromMenu`)
     // the language list and the server edit are enabled, else disabled.
     static void Execute(bool fromMenu);
+    // Enables the language list and server edit (`fromMenu`) or not, and
+    // centres the dialog over `over`.
+    void Prepare(bool fromMenu, const QWidget* over);
 
     // The program's settings file.
     static std::string SettingsFileName();

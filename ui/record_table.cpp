@@ -5,10 +5,13 @@
 #include <QScreen>
 
 #include <cstdio>
+#include <exception>
 
+#include "controls/animated_gif.h"
 #include "controls/classic.h"
 #include "controls/ex_label.h"
 #include "controls/speed_button.h"
+#include "platform/program_path.h"
 #include "ui/picture_store.h"
 #include "ui/screens.h"
 #include "ui/ui_support.h"
@@ -22,6 +25,8 @@ constexpr int kCloseResult = 2;
 constexpr int kTop = 110, kRowHeight = 30, kLastRowGap = 40;
 constexpr int kColumnLeft[TRecordTable::kColumns] = {40, 210, 275, 340, 405, 470, 570};
 constexpr int kColumnWidth[TRecordTable::kColumns] = {165, 65, 65, 65, 65, 100, 65};
+constexpr int kAnimationWidth = 59, kAnimationHeight = 65;
+constexpr char kAnimationFile[] = "fame.gif";
 
 QLabel* MakeLabel(QWidget* parent, const QString& name, QRect geometry, TColor colour, Qt::Alignment align) {
     auto* label = new QLabel(parent);
@@ -104,9 +109,25 @@ TRecordTable::TRecordTable(QWidget* parent) : QDialog(parent) {
     for (size_t i = 0; i < handlers.size(); ++i)
         connect(SpeedButtons[i], &TExSpeedButton::OnClick, this, [this, handler = handlers[i]] { (this->*handler)(); });
 
+    BuildAnimation();
     Localize();
     LoadGlyphs();
     SetActivationHandler(this, [this] { FormActivate(); });
+}
+
+void TRecordTable::BuildAnimation() {
+    ExGIFAnimator1 = new TExGIFAnimator(this);
+    ExGIFAnimator1->setObjectName(QStringLiteral("ExGIFAnimator1"));
+    ExGIFAnimator1->SetAutoSize(false);
+    ExGIFAnimator1->setGeometry(kWidth - kAnimationWidth, 4, kAnimationWidth, kAnimationHeight);
+    ExGIFAnimator1->SetStretch(true);
+    ExGIFAnimator1->SetLoop(true);
+    // A missing or damaged picture leaves the place empty.
+    try {
+        ExGIFAnimator1->LoadFromFile(QString::fromStdString(ProgramDirectory() + kAnimationFile));
+    } catch (const std::exception&) {
+        ExGIFAnimator1->SetImage(nullptr);
+    }
 }
 
 TRecordTable::~TRecordTable() {
@@ -226,8 +247,16 @@ void TRecordTable::hideEvent(QHideEvent* event) {
 
 void TRecordTable::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    ExGIFAnimator1->SetFrameIndex(0);
+    ExGIFAnimator1->SetAnimate(true);
     HidePreviousScreen();
     FormActivate();
+}
+
+// The cup plays only while the window shows.
+void TRecordTable::hideEvent(QHideEvent* event) {
+    ExGIFAnimator1->SetAnimate(false);
+    QDialog::hideEvent(event);
 }
 
 }  // namespace kordalt

@@ -13,6 +13,7 @@ class QLabel;
 
 namespace kordalt {
 
+class TExGIFAnimator;
 class TExLabel;
 class TExSpeedButton;
 
@@ -52,6 +53,8 @@ public:
     std::string RecordFileName = kRecordFileName;  // in the current directory
     TRecordEntries RecordEntries{};
 
+    // The animated cup at the top right, from the program folder's "fame.gif".
+    TExGIFAnimator* ExGIFAnimator1 = nullptr;
     TExLabel* ExLabel1 = nullptr;
     QLabel* Label59 = nullptr;
     QLabel* Label60 = nullptr;
@@ -67,6 +70,7 @@ public:
 
 private:
     void ReadAndIgnore() { SpeedButton3Click(); }
+    void BuildAnimation();
     // A file error is shown once until the window is hidden again.
     void ReportFileError(const QString& text);
     static QString WriteErrorText();

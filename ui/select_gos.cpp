@@ -150,8 +150,11 @@ void TSelectGos::ExSpeedButton1Click() {
     g.PlayerName.Assign(Cs(Edit1->text()));
     g.Alive = 1;
     g.Player = HumanNumber();
-    close();
+    accept();
 }
+
+// Alt+F4 or the close box rejects the map, as the reject button does.
+void TSelectGos::reject() { done(ExSpeedButton2->ModalResult()); }
 
 void TSelectGos::Button1Click() {
     QPainter painter(&Image1->Picture);

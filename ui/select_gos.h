@@ -55,6 +55,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void reject() override;
 
 private:
     void SetBarColour(const QColor& colour);

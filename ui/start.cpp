@@ -48,6 +48,7 @@ constexpr int kMinSide = 50, kMaxSide = 100, kSideStep = 5;
 constexpr unsigned kIntroInterval = 70;
 constexpr int kExpert = 2;
 constexpr int kHelpTopic = 8;
+constexpr qint64 kProgressFrameMs = 40;  // 25 frames a second
 
 // A label's text: line breaks of every kind shown as such.
 QString LabelText(int id, std::string_view defaultUtf8) { return NormalizeLineBreaks(LangText(id, defaultUtf8)); }
@@ -85,20 +86,6 @@ QImage LanguagePicture(int32_t n) {
     if (!LanguageFile) return {};
     const std::string file = LanguageFile->GetImageFileName(n);
     return file.empty() ? QImage() : QImage(Qs(file));
-}
-
-// The dialog's filter from the stored form "description|pattern|...".
-QString DialogFilter(const QString& stored) {
-    const QStringList parts = stored.split(QLatin1Char('|'));
-    QStringList filters;
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QString pattern = parts[i + 1];
-        pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
-        const QString patterns = QLatin1Char('(') + pattern + QLatin1Char(')');
-        // Descriptions usually show their patterns already.
-        filters << (parts[i].endsWith(patterns) ? parts[i] : parts[i] + QLatin1Char(' ') + patterns);
-    }
-    return filters.join(QStringLiteral(";;"));
 }
 
 }  // namespace
@@ -207,7 +194,6 @@ TStart::TStart(QWidget* parent) : TScreenDialog("Start", parent) {
     RadioGroupDiffLevel->SetItemIndex(0);
     LoadGlyphs();
     InstallProgress();
-    if (DimLoadFailed) close();
     ExSlider1->SetValue(kMaxStates);
     Label2->setText(QString::number(kMinStates));
     Label3->setText(QString::number(kMaxStates));
@@ -216,6 +202,7 @@ TStart::TStart(QWidget* parent) : TScreenDialog("Start", parent) {
     Label6->setText(QString::number(kMinSide));
     Label7->setText(QString::number(kMaxSide));
     Label8->setText(QString::number(kMaxSide));
+    InstallHelpKey(this, kHelpTopic);
     SetActivationHandler(this, [this] { FormActivate(); });
 }
 
@@ -335,18 +322,28 @@ void TStart::ConnectEvents() {
     connect(SpeedButton4, &TExSpeedButton::OnClick, this, &TStart::SpeedButton4Click);
 }
 
+// A bar is drawn at once when it starts and when it ends; in between at most
+// once a frame, as drawing at once waits for the display (a progress bar draws
+// itself at once whenever its value changes what it shows).
 void TStart::InstallProgress() {
     QtGameUi().OnStartProgress = [this](TProgressBar bar, int max) {
         QProgressBar* progress = Progress(bar);
+        progress->setUpdatesEnabled(false);  // drawn once below
         progress->setRange(0, max);
         progress->setValue(0);
+        progress->setUpdatesEnabled(true);
         progress->show();
         progress->repaint();
+        progressDrawn_.start();
     };
     QtGameUi().OnSetProgress = [this](TProgressBar bar, int position) {
         QProgressBar* progress = Progress(bar);
+        const bool draw = position >= progress->maximum() || !progressDrawn_.isValid() ||
+                          progressDrawn_.hasExpired(kProgressFrameMs);
+        progress->setUpdatesEnabled(draw);  // otherwise drawn with the next frame or event
         progress->setValue(position);
-        progress->repaint();
+        progress->setUpdatesEnabled(true);
+        if (draw) progressDrawn_.start();
     };
 }
 
@@ -514,6 +511,10 @@ bool TStart::ChooseSavedGame(QString& fileName) {
 }
 
 int TStart::exec() {
+    // Without rules data no game can be computed: the window closes at once
+    // (a file mended meanwhile is read again; a failure is shown again).
+    if (DimLoadFailed) LoadRulesData();
+    if (DimLoadFailed) return QDialog::Rejected;
     int result;
     do result = QDialog::exec();
     while (isVisible());

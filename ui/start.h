@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QImage>
 #include <QString>
@@ -135,6 +136,7 @@ public:
 
     // The modal run goes on while the window is shown again after the screen
     // hand-over hid it (the state choice and the year loop hide it meanwhile).
+    // Without rules data it returns at once.
     int exec() override;
 
     // Runs the open dialog for saved games; false when it was cancelled.
@@ -196,6 +198,7 @@ private:
     void Guarded(void (*action)());
 
     QString keptStatus_;
+    QElapsedTimer progressDrawn_;  // since a progress bar was last drawn at once
 };
 
 }  // namespace kordalt

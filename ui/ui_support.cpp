@@ -2,9 +2,12 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QTranslator>
 
 #include <cstdio>
 #include <map>
@@ -73,6 +76,27 @@ QString LangText(int32_t id, std::string_view defaultUtf8) {
     if (LanguageFile) return Qs(LanguageFile->GetText(id, Cp(defaultUtf8)));
     QString text = QString::fromUtf8(defaultUtf8.data(), static_cast<qsizetype>(defaultUtf8.size()));
     return text.replace(QLatin1Char('|'), QStringLiteral("\r\n"));
+}
+
+QString DialogFilter(const QString& stored) {
+    const QStringList parts = stored.split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString pattern = parts[i + 1];
+        pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
+        const QString patterns = QLatin1Char('(') + pattern + QLatin1Char(')');
+        // Descriptions usually show their patterns already.
+        filters << (parts[i].endsWith(patterns) ? parts[i] : parts[i] + QLatin1Char(' ') + patterns);
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+bool InstallQtTranslations() {
+    static QTranslator translator;
+    if (!translator.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    return QCoreApplication::installTranslator(&translator);
 }
 
 TMsgButton ShowMessageBox(TMsgType type, const QString& text) {
@@ -158,6 +182,10 @@ int ExecModal(QDialog& dialog) {
 ScopedModalHook::ScopedModalHook(TModalHook hook) : previous_(std::exchange(modalHook, std::move(hook))) {}
 
 ScopedModalHook::~ScopedModalHook() { modalHook = std::move(previous_); }
+
+ScopedBusyCursor::ScopedBusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+
+ScopedBusyCursor::~ScopedBusyCursor() { QGuiApplication::restoreOverrideCursor(); }
 
 void TQtGameUi::ShowMessage(const std::string& text) { ShowMessageBox(TMsgType::Plain, Qs(text)); }
 

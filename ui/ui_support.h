@@ -27,6 +27,14 @@ std::string Cs(const QString& text);
 // when no language file is loaded); "|" becomes a line break.
 QString LangText(int32_t id, std::string_view defaultUtf8);
 
+// A file dialog's filter from the stored form "description|pattern|...": a
+// description that does not show its patterns gets them in brackets.
+QString DialogFilter(const QString& stored);
+
+// Qt's own texts (file dialogs, standard buttons) in Russian; false when the
+// translation is not installed.
+bool InstallQtTranslations();
+
 // ---- Message boxes ----
 
 enum class TMsgType {
@@ -94,6 +102,15 @@ public:
 
 private:
     TModalHook previous_;
+};
+
+// The hourglass for the life of the object (a wait on the network, say).
+class ScopedBusyCursor {
+public:
+    ScopedBusyCursor();
+    ~ScopedBusyCursor();
+    ScopedBusyCursor(const ScopedBusyCursor&) = delete;
+    ScopedBusyCursor& operator=(const ScopedBusyCursor&) = delete;
 };
 
 // ---- The game's interface ----

@@ -24,6 +24,7 @@ inline bool IsNullGuid(const GUID& g) { return g == GUID{}; }
 // Result codes.
 constexpr HRESULT MakeError(uint32_t code) { return static_cast<HRESULT>(code); }
 constexpr HRESULT DP_OK = 0;
+constexpr HRESULT DPERR_ACCESSDENIED = MakeError(0x8877000A);  // another node's player
 constexpr HRESULT DPERR_BUFFERTOOSMALL = MakeError(0x8877001E);
 constexpr HRESULT DPERR_USERCANCEL = MakeError(0x88770118);
 constexpr HRESULT DPERR_CANCELLED = MakeError(0x887701A4);

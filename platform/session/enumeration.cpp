@@ -119,8 +119,7 @@ class UdpQuery : public std::enable_shared_from_this<UdpQuery> {
     socket_.bind(udp::endpoint(LocalAddress(options), 0), ec);
     if (ec) return;
     auto request = EnumRequestFrame(application);
-    auto targets = options.broadcastAddresses.empty() ? InterfaceBroadcastAddresses() : options.broadcastAddresses;
-    for (const auto& t : targets) {
+    for (const auto& t : BroadcastTargets(options)) {
       auto a = asio::ip::make_address_v4(t, ec);
       if (!ec) socket_.send_to(asio::buffer(request), udp::endpoint(a, options.port), 0, ec);
     }
@@ -182,12 +181,19 @@ bool ReadEnumReply(WireReader& r, SessionOffer& o) {
   return r.Ok();
 }
 
-std::vector<std::string> InterfaceBroadcastAddresses() {
+namespace {
+
+// The broadcast address of every IPv4 interface that has one, or only of the
+// interface holding `only` when that is given.
+std::vector<std::string> BroadcastAddresses(const std::string& only) {
   std::vector<std::string> out;
+  in_addr wanted{};
+  if (!only.empty() && inet_pton(AF_INET, only.c_str(), &wanted) != 1) return out;
   ifaddrs* list = nullptr;
   if (getifaddrs(&list) != 0) return out;
   for (ifaddrs* i = list; i; i = i->ifa_next) {
     if (!i->ifa_addr || i->ifa_addr->sa_family != AF_INET || !(i->ifa_flags & IFF_UP)) continue;
+    if (!only.empty() && reinterpret_cast<sockaddr_in*>(i->ifa_addr)->sin_addr.s_addr != wanted.s_addr) continue;
     in_addr a{};
     if ((i->ifa_flags & IFF_BROADCAST) && i->ifa_broadaddr) {
       a = reinterpret_cast<sockaddr_in*>(i->ifa_broadaddr)->sin_addr;
@@ -202,6 +208,20 @@ std::vector<std::string> InterfaceBroadcastAddresses() {
   }
   freeifaddrs(list);
   return out;
+}
+
+}  // namespace
+
+std::vector<std::string> InterfaceBroadcastAddresses() { return BroadcastAddresses(""); }
+
+std::vector<std::string> BroadcastTargets(const ServiceOptions& options) {
+  if (!options.broadcastAddresses.empty()) return options.broadcastAddresses;
+  if (options.bindAddress.empty()) return InterfaceBroadcastAddresses();
+  asio::error_code ec;
+  auto bound = asio::ip::make_address_v4(options.bindAddress, ec);
+  if (ec) return {};
+  if (bound.is_loopback()) return {"127.255.255.255"};
+  return BroadcastAddresses(options.bindAddress);
 }
 
 std::vector<SessionOffer> FindSessions(const ServiceOptions& options, const ConnectionAddress& where,

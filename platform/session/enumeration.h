@@ -33,6 +33,11 @@ bool ReadEnumReply(WireReader& r, SessionOffer& offer);
 // network's included).
 std::vector<std::string> InterfaceBroadcastAddresses();
 
+// Where a broadcast enumeration goes: the options' list when given; else with a
+// loopback bind address only 127.255.255.255, with another bind address the
+// broadcast address of its interface, without one every interface's.
+std::vector<std::string> BroadcastTargets(const ServiceOptions& options);
+
 // Sessions of `application` that answer within `timeout`.
 std::vector<SessionOffer> FindSessions(const ServiceOptions& options, const ConnectionAddress& where,
                                        const GUID& application, std::chrono::milliseconds timeout);

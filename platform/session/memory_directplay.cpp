@@ -135,8 +135,10 @@ class MemoryDirectPlay final : public ComObject<IDirectPlay4A> {
     MemoryDirectPlay* owner = it->second.first;
     if (owner == this) {
       RemoveLocalPlayer();
-    } else {
+    } else if (session_->host == this) {
       owner->CutOff();
+    } else {
+      return DPERR_ACCESSDENIED;
     }
     return DP_OK;
   }

@@ -196,8 +196,8 @@ HRESULT NetSession::DestroyPlayer(DPID id) {
   if (!InSession()) return DPERR_NOSESSIONS;
   auto it = players_.find(id);
   if (it == players_.end()) return DPERR_INVALIDPLAYER;
-  if (phase_ == Phase::kHost) Kick(it->second.node);
-  else SendToHost(WithId(FrameType::kDestroyPlayer, id));
+  if (phase_ != Phase::kHost) return DPERR_ACCESSDENIED;
+  Kick(it->second.node);
   return DP_OK;
 }
 

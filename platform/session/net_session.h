@@ -83,9 +83,21 @@ struct Link {
   bool open = true;
   bool finishing = false;  // close once everything is sent and the far side has ended
   bool leaveAcked = false;
+  bool held = false;       // a rejoin waiting until this node becomes host
+  uint32_t seen = 0;       // a held rejoin's highest id seen
   Clock::time_point lastRecv = Clock::now(), lastSend = Clock::now(), lingerUntil{};
+  Clock::time_point opened = Clock::now();
+  Clock::time_point frameStarted{};  // of the incomplete frame in `in`, when there is one
 };
 using LinkPtr = std::shared_ptr<Link>;
+
+// A UDP socket that takes enumeration queries, with its receive buffer.
+struct EnumPort {
+  explicit EnumPort(asio::io_context& io) : socket(io) {}
+  udp::socket socket;
+  std::array<uint8_t, 2048> in;
+  udp::endpoint from;
+};
 
 struct NodeRec {
   uint32_t id = 0;
@@ -132,6 +144,9 @@ class NetSession {
   void RunOnIo(Lock& lock, std::function<void()> f);  // runs f (with m_ held) on the I/O thread and waits
   void Tick();
   void Accept(const std::shared_ptr<tcp::acceptor>& acceptor);
+  void AcceptLater(const std::shared_ptr<tcp::acceptor>& acceptor);
+  bool TooManyUnjoined(const std::string& ip) const;
+  bool Overdue(const Link& link, Clock::time_point now) const;
   LinkPtr AddLink(tcp::socket socket);
   void StartRead(const LinkPtr& link);
   void OnRead(const LinkPtr& link, const asio::error_code& ec, size_t n);
@@ -144,7 +159,7 @@ class NetSession {
   void LinkDown(const LinkPtr& link);
   bool OpenPortListener();
   void OpenEnumSocket();
-  void ReceiveEnum();
+  void ReceiveEnum(const std::shared_ptr<EnumPort>& port);
   void Reset();
 
   // Frames.
@@ -165,7 +180,7 @@ class NetSession {
   void RemovePlayer(DPID id);
   void RemoveNode(uint32_t node);
   void Kick(uint32_t node);
-  void AttachRejoin(const LinkPtr& link, uint32_t node);
+  void AttachRejoin(const LinkPtr& link, uint32_t node, uint32_t seen);
   void StartHostLeave();
   void CheckLeaveDone();
   void FinishHostLeave();
@@ -220,9 +235,10 @@ class NetSession {
   Clock::time_point migrateUntil_{}, leaveUntil_{};
   Link* takeable_ = nullptr;  // a link whose read buffer holds just the frame in hand
   std::shared_ptr<tcp::acceptor> nodeListener_, portListener_;
-  std::shared_ptr<udp::socket> enumSocket_;
-  std::array<uint8_t, 2048> enumIn_;
-  udp::endpoint enumFrom_;
+  std::chrono::milliseconds acceptBackoff_{0};  // after failed accepts (out of descriptors)
+  std::vector<std::shared_ptr<tcp::acceptor>> acceptWaiting_;
+  std::shared_ptr<EnumPort> enumSocket_, enumBroadcast_;  // queries to this address, broadcasts
+  asio::steady_timer acceptRetry_;
   asio::steady_timer tick_;
   std::thread thread_;
 };

@@ -8,7 +8,7 @@
 namespace kordalt::dplay {
 
 NetSession::NetSession(const ServiceOptions& options, const GUID* provider)
-    : opt_(options), work_(asio::make_work_guard(io_)), tick_(io_) {
+    : opt_(options), work_(asio::make_work_guard(io_)), acceptRetry_(io_), tick_(io_) {
   bound_ = provider && !IsNullGuid(*provider);
   if (bound_) where_.provider = *provider;
   tick_.expires_after(TickInterval());
@@ -25,6 +25,7 @@ NetSession::~NetSession() {
     shuttingDown_ = true;
     Reset();
     tick_.cancel();
+    acceptRetry_.cancel();
   });
   lock.unlock();
   work_.reset();
@@ -54,7 +55,7 @@ void NetSession::Tick() {
     if (!link->open) continue;
     bool silent = now - link->lastRecv > opt_.keepAliveTimeout;
     if (link->finishing && now > link->lingerUntil) CloseLink(link);
-    else if (silent && (keepAlive || link->role == Link::Role::kNew)) LinkDown(link);
+    else if (Overdue(*link, now) || (silent && (keepAlive || link->role == Link::Role::kNew))) LinkDown(link);
     else if (!link->finishing && now - link->lastSend >= TickInterval()) Write(link, ping);
   }
   if (phase_ == Phase::kHost && !backlog_.empty() && now > rejoinUntil_) {
@@ -81,13 +82,54 @@ void NetSession::Tick() {
   });
 }
 
+// A link that has not joined in time, or whose frame in hand does not finish
+// within the keep-alive time (a held rejoin waits for the host to go instead).
+bool NetSession::Overdue(const Link& link, Clock::time_point now) const {
+  bool unjoined = link.role == Link::Role::kNew && !link.held && !link.finishing;
+  if (unjoined && now - link.opened > opt_.connectTimeout) return true;
+  return link.inUsed && now - link.frameStarted > (unjoined ? opt_.connectTimeout : opt_.keepAliveTimeout);
+}
+
 void NetSession::Accept(const std::shared_ptr<tcp::acceptor>& acceptor) {
   acceptor->async_accept([this, acceptor](const asio::error_code& ec, tcp::socket socket) {
     std::lock_guard lock(m_);
     if (shuttingDown_ || (acceptor != nodeListener_ && acceptor != portListener_)) return;
-    if (!ec) StartRead(AddLink(std::move(socket)));
+    if (ec) {
+      AcceptLater(acceptor);
+      return;
+    }
+    acceptBackoff_ = {};
+    LinkPtr link = AddLink(std::move(socket));
+    if (TooManyUnjoined(link->peerIp)) CloseLink(link);
+    else StartRead(link);
     Accept(acceptor);
   });
+}
+
+// Out of descriptors (or another failure): try again later, waiting longer each time.
+void NetSession::AcceptLater(const std::shared_ptr<tcp::acceptor>& acceptor) {
+  using std::chrono::milliseconds;
+  acceptWaiting_.push_back(acceptor);
+  if (acceptWaiting_.size() > 1) return;  // the timer runs already
+  acceptBackoff_ = std::clamp(acceptBackoff_ * 2, milliseconds(10), milliseconds(1000));
+  acceptRetry_.expires_after(acceptBackoff_);
+  acceptRetry_.async_wait([this](const asio::error_code& ec) {
+    std::lock_guard lock(m_);
+    if (ec || shuttingDown_) return;
+    for (const auto& waiting : std::exchange(acceptWaiting_, {}))
+      if (waiting == nodeListener_ || waiting == portListener_) Accept(waiting);
+  });
+}
+
+// Counts the links that have not joined (the newest included).
+bool NetSession::TooManyUnjoined(const std::string& ip) const {
+  size_t fromIp = 0, all = 0;
+  for (const LinkPtr& l : links_) {
+    if (l->role != Link::Role::kNew || l->held) continue;
+    ++all;
+    fromIp += l->peerIp == ip;
+  }
+  return fromIp > opt_.maxUnjoinedPerAddress || all > opt_.maxUnjoinedLinks;
 }
 
 LinkPtr NetSession::AddLink(tcp::socket socket) {
@@ -132,13 +174,15 @@ void NetSession::OnRead(const LinkPtr& link, const asio::error_code& ec, size_t 
     return;
   }
   link->lastRecv = Clock::now();
+  const bool hadPartial = link->inUsed > 0;
   link->inUsed += n;
   const uint8_t* in = link->in.get();
   size_t at = 0;
   while (link->open && link->inUsed - at >= kFrameHeader) {
     uint32_t size;
     std::memcpy(&size, in + at, 4);
-    if (size == 0 || size > opt_.maxFrameSize) {
+    uint32_t limit = link->role == Link::Role::kNew ? opt_.maxUnjoinedFrame : opt_.maxFrameSize;
+    if (size == 0 || size > limit) {
       LinkDown(link);
       return;
     }
@@ -160,6 +204,7 @@ void NetSession::OnRead(const LinkPtr& link, const asio::error_code& ec, size_t 
   if (!link->open) return;
   link->inUsed -= at;
   if (link->inUsed && at) std::memmove(link->in.get(), in + at, link->inUsed);
+  if (link->inUsed && (at || !hadPartial)) link->frameStarted = link->lastRecv;
   StartRead(link);
 }
 
@@ -295,35 +340,51 @@ bool NetSession::OpenPortListener() {
   return true;
 }
 
-// Answers broadcast enumeration on the session port; several hosts on one machine share it.
+// Answers enumeration on the session port; several hosts on one machine share
+// it. A host bound to an address takes queries sent to that address, and the
+// broadcasts of its network on a second socket bound to their address (a socket
+// bound to one address does not see them); it answers from the first.
 void NetSession::OpenEnumSocket() {
+  auto open = [this](const asio::ip::address_v4& address) {
+    asio::error_code ec;
+    auto port = std::make_shared<EnumPort>(io_);
+    port->socket.open(udp::v4(), ec);
+    if (!ec) port->socket.set_option(udp::socket::reuse_address(true), ec);
+    if (!ec) port->socket.bind(udp::endpoint(address, hostPort_), ec);
+    return ec ? nullptr : port;
+  };
   asio::error_code ec;
-  auto s = std::make_shared<udp::socket>(io_);
-  s->open(udp::v4(), ec);
-  if (!ec) s->set_option(udp::socket::reuse_address(true), ec);
-  if (!ec) s->bind(udp::endpoint(asio::ip::address_v4::any(), hostPort_), ec);
-  if (ec) return;
-  enumSocket_ = std::move(s);
-  ReceiveEnum();
+  auto local = opt_.bindAddress.empty() ? asio::ip::address_v4::any() : asio::ip::make_address_v4(opt_.bindAddress, ec);
+  if (ec || !(enumSocket_ = open(local))) return;
+  ReceiveEnum(enumSocket_);
+  if (opt_.bindAddress.empty()) return;
+  for (const std::string& target : BroadcastTargets(opt_)) {
+    auto broadcast = asio::ip::make_address_v4(target, ec);
+    if (ec || broadcast == local) continue;
+    if ((enumBroadcast_ = open(broadcast))) {
+      ReceiveEnum(enumBroadcast_);
+      break;
+    }
+  }
 }
 
-void NetSession::ReceiveEnum() {
-  enumSocket_->async_receive_from(asio::buffer(enumIn_), enumFrom_, [this, socket = enumSocket_](
-                                                                        const asio::error_code& ec, size_t n) {
+void NetSession::ReceiveEnum(const std::shared_ptr<EnumPort>& port) {
+  port->socket.async_receive_from(asio::buffer(port->in), port->from, [this, port](const asio::error_code& ec,
+                                                                                  size_t n) {
     std::lock_guard lock(m_);
-    if (ec || socket != enumSocket_ || shuttingDown_) return;
+    if (ec || (port != enumSocket_ && port != enumBroadcast_) || shuttingDown_) return;
     uint32_t size = 0;
-    if (n >= kFrameHeader) std::memcpy(&size, enumIn_.data(), 4);
-    WireReader r(enumIn_.data() + kFrameHeader, n >= kFrameHeader ? n - kFrameHeader : 0);
+    if (n >= kFrameHeader) std::memcpy(&size, port->in.data(), 4);
+    WireReader r(port->in.data() + kFrameHeader, n >= kFrameHeader ? n - kFrameHeader : 0);
     bool request = n >= kFrameHeader && size == n - kFrameHeader &&
                    r.U8() == static_cast<uint8_t>(FrameType::kEnum);
     GUID app = r.Guid();
     if (request && r.Done() && phase_ == Phase::kHost && !hostLeaving_ && app == session_.application) {
       auto reply = EnumReplyFrame(Offer());
       asio::error_code ignored;
-      enumSocket_->send_to(asio::buffer(reply), enumFrom_, 0, ignored);
+      enumSocket_->socket.send_to(asio::buffer(reply), port->from, 0, ignored);
     }
-    ReceiveEnum();
+    ReceiveEnum(port);
   });
 }
 
@@ -333,8 +394,11 @@ void NetSession::Reset() {
   asio::error_code ec;
   for (auto* a : {&nodeListener_, &portListener_})
     if (*a) (*a)->close(ec), a->reset();
-  if (enumSocket_) enumSocket_->close(ec), enumSocket_.reset();
+  for (auto* s : {&enumSocket_, &enumBroadcast_})
+    if (*s) (*s)->socket.close(ec), s->reset();
   queue_.End();
+  acceptWaiting_.clear();
+  acceptBackoff_ = {};
   phase_ = Phase::kIdle;
   session_ = {};
   self_ = host_ = 0;

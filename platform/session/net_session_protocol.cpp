@@ -61,14 +61,16 @@ bool NetSession::HandleNew(const LinkPtr& link, FrameType type, WireReader& r) {
   if (type == FrameType::kRejoin) {
     uint32_t node = r.U32(), seen = r.U32();
     if (!r.Done()) return false;
-    lastId_ = std::max(lastId_, seen);
     if (phase_ == Phase::kHost && backlog_.count(node)) {
-      AttachRejoin(link, node);
+      AttachRejoin(link, node, seen);
       return true;
     }
     // The host may not have gone yet from this node's view: hold the rejoin.
-    if ((phase_ == Phase::kClient || phase_ == Phase::kMigrating) && Successor() == self_ && nodes_.count(node)) {
+    if ((phase_ == Phase::kClient || phase_ == Phase::kMigrating) && Successor() == self_ && nodes_.count(node) &&
+        !link->held) {
       link->node = node;
+      link->seen = seen;
+      link->held = true;
       heldRejoins_.push_back(link);
       return true;
     }
@@ -99,17 +101,9 @@ bool NetSession::HandleAtHost(uint32_t node, const uint8_t* body, size_t n) {
     case FrameType::kDestroyPlayer: {
       DPID id = r.U32();
       if (!r.Done()) return false;
+      // A node may destroy only its own players; dropping others is the host's right.
       auto it = players_.find(id);
-      if (it == players_.end()) return true;
-      if (it->second.node == node) {
-        RemovePlayer(id);
-      } else if (it->second.node == self_) {
-        // This machine's own player was dropped by another: it is out of the session.
-        queue_.PushSessionLost();
-        StartHostLeave();
-      } else {
-        Kick(it->second.node);
-      }
+      if (it != players_.end() && it->second.node == node) RemovePlayer(id);
       return true;
     }
     case FrameType::kLeave: {
@@ -352,7 +346,10 @@ void NetSession::Kick(uint32_t node) {
   }
 }
 
-void NetSession::AttachRejoin(const LinkPtr& link, uint32_t node) {
+// The highest id the rejoining node has seen counts only now that it is accepted.
+void NetSession::AttachRejoin(const LinkPtr& link, uint32_t node, uint32_t seen) {
+  lastId_ = std::max(lastId_, seen);
+  link->held = false;
   link->role = Link::Role::kPeer;
   link->node = node;
   peerLinks_[node] = link;
@@ -456,7 +453,7 @@ void NetSession::BecomeHost() {
   for (const LinkPtr& link : heldRejoins_) {
     if (!link->open) continue;
     if (backlog_.count(link->node)) {
-      AttachRejoin(link, link->node);
+      AttachRejoin(link, link->node, link->seen);
     } else {
       Write(link, RefuseFrame(DPERR_NOSESSIONS));
       Finish(link);

@@ -12,6 +12,7 @@
 
 #include "controls/classic.h"
 #include "game/format.h"
+#include "platform/cp1251.h"
 #include "session/paint_box.h"
 #include "session/peer_consts.h"
 #include "ui/screens.h"
@@ -27,8 +28,13 @@ namespace {
 
 constexpr size_t kMaxSessionName = 1024;
 
+// The wizard's errors, shown to the player in the program's language.
+constexpr const char* kCannotInitialize = "Не удаётся запустить службу сеансов (%s)";
+constexpr const char* kSessionListFailed = "Не удаётся получить список игр";
+constexpr const char* kSessionCannotOpen = "Не удаётся открыть игру %s: возможно, её уже нет";
+
 [[noreturn]] void Raise(const char* format, std::initializer_list<FormatArg> args = {}) {
-    throw EPeerPlayError(FormatText(format, args));
+    throw EPeerPlayError(FormatText(Cp(format), args));  // cp1251, as the names
 }
 
 struct SessionListContext {
@@ -104,7 +110,7 @@ TPeerPlayForm::TPeerPlayForm(TCustomPeerPlay& peerPlay, QWidget* parent)
             try {
                 (this->*handler)();
             } catch (...) {
-                HandleApplicationException(this, std::current_exception());
+                ShowError(std::current_exception());
             }
         };
     };
@@ -241,7 +247,7 @@ ComPtr<IDirectPlay4A> TPeerPlayForm::NewSessionObject() const {
 
 void TPeerPlayForm::CreateSessionObject() {
     DPlay = NewSessionObject();
-    if (!DPlay) Raise(SCannotInitialize, {SDirectPlay});
+    if (!DPlay) Raise(kCannotInitialize, {SDirectPlay});
 }
 
 DPSESSIONDESC2 TPeerPlayForm::JoinDescription(int session) const {
@@ -259,9 +265,13 @@ void TPeerPlayForm::ListSessions() {
     desc.dwSize = sizeof desc;
     desc.guidApplication = ParseGuid(PeerPlay.GetGUID());
     SessionListContext context{JoinGameSessionList, &sessionGuids_};
-    const HRESULT hr = DPlay->EnumSessions(&desc, 0, WizardEnumSessionsCallback, &context, DPENUMSESSIONS_AVAILABLE);
+    HRESULT hr;
+    {
+        const ScopedBusyCursor busy;
+        hr = DPlay->EnumSessions(&desc, 0, WizardEnumSessionsCallback, &context, DPENUMSESSIONS_AVAILABLE);
+    }
     if (hr == DPERR_USERCANCEL) return;
-    if (hr != DP_OK) Raise(SSessionListFailed);
+    if (hr != DP_OK) Raise(kSessionListFailed);
     ShowPage(SessionJoin);
 }
 
@@ -279,11 +289,15 @@ void TPeerPlayForm::OpenSession(bool create) {
     } else {
         desc = JoinDescription(SelectedSession());
     }
-    const HRESULT hr = DPlay->Open(&desc, create ? DPOPEN_CREATE : DPOPEN_JOIN);
+    HRESULT hr;
+    {
+        const ScopedBusyCursor busy;
+        hr = DPlay->Open(&desc, create ? DPOPEN_CREATE : DPOPEN_JOIN);
+    }
     if (hr == DPERR_USERCANCEL) return;
     if (hr != DP_OK) {
         DPlay.Reset();
-        Raise(SSessionCannotOpen, {name});
+        Raise(kSessionCannotOpen, {name});
     }
     PlayerName = Cs((create ? NewGamePlayerName : JoinGamePlayerName)->text());
     ProviderName = Cs(ProviderList->currentItem()->text());
@@ -380,12 +394,24 @@ bool TPeerPlayForm::eventFilter(QObject* watched, QEvent* event) {
             try {
                 return EnterPressed(watched);
             } catch (...) {
-                HandleApplicationException(this, std::current_exception());
+                ShowError(std::current_exception());
                 return true;
             }
         }
     }
     return QDialog::eventFilter(watched, event);
+}
+
+// The wizard's own errors in a box centred over it; any other error goes to
+// the application's handler.
+void TPeerPlayForm::ShowError(std::exception_ptr error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const EPeerPlayError& e) {
+        ShowMessageBox(TMsgType::Error, Qs(e.what()));
+    } catch (...) {
+        HandleApplicationException(this, std::current_exception());
+    }
 }
 
 bool ShowPeerPlayWizard(TCustomPeerPlay& peerPlay, TPeerPlayWizardResult& result) {

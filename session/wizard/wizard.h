@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,7 @@ private:
     dplay::DPSESSIONDESC2 JoinDescription(int session) const;
     void ListSessions();
     void OpenSession(bool create);
+    void ShowError(std::exception_ptr error);
     // Enter in one of the fields; true when it did something.
     bool EnterPressed(QObject* field);
     void ShowPage(TPage page);

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QListWidget>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -235,6 +236,114 @@ TEST(FilenameEdit, ButtonSitsInTheRightEnd) {
     EXPECT_EQ(dots.size(), QSize(15, 4));
     // Dots at 1, 6 and 11: (15 - 6 - 2 x 3) div 2 and spacing 3.
     EXPECT_EQ(test::InkBox(dots, test::Exactly(clBlack)), QRect(1, 1, 12, 2));
+}
+
+TEST(FilenameEdit, HistoryIsOfferedOnlyInTheComboBoxStyle) {
+    for (const TFileEditStyle style : {fsEdit, fsComboBox}) {
+        EditFixture f;
+        const QStringList history{QDir::tempPath(), QDir::homePath()};
+        f.edit->SetHistoryList(history);
+        f.edit->SetFileEditStyle(style);
+        QStringList offered{QStringLiteral("unset")};
+        AnswerDialog(f.edit, [&](QFileDialog& dialog) {
+            offered = dialog.history();
+            static_cast<QDialog&>(dialog).reject();
+        });
+        f.ClickButton();
+        // The dialog adds the folder it shows to the history it was given.
+        EXPECT_EQ(offered.contains(QDir::homePath()), style == fsComboBox);
+        if (style == fsComboBox) EXPECT_EQ(offered.mid(0, 2), history);
+    }
+}
+
+TEST(FilenameEdit, LongAndShortNamesAreTheMatchingFilesName) {
+    QTemporaryDir dir;
+    MakeFile(dir.path() + QStringLiteral("/Chat Log.txt"));
+    MakeFile(dir.path() + QStringLiteral("/b.txt"));
+    struct Case {
+        QString text;
+        const char* name;
+    } cases[] = {
+        {dir.path() + QStringLiteral("/Chat Log.txt"), "Chat Log.txt"},
+        {dir.path() + QStringLiteral("/*.txt"), "Chat Log.txt"},  // the first in name order
+        {dir.path() + QStringLiteral("/b.t?t"), "b.txt"},
+        {dir.path() + QStringLiteral("/none.txt"), ""},
+    };
+    EditFixture f;
+    for (const Case& c : cases) {
+        f.edit->setText(c.text);
+        EXPECT_EQ(f.edit->LongName().toStdString(), c.name) << c.text.toStdString();
+        EXPECT_EQ(f.edit->ShortName(), f.edit->LongName());
+    }
+}
+
+// A combo edit whose popup is a list of words; its value is the current word.
+class WordComboEdit : public TCustomComboEdit {
+public:
+    explicit WordComboEdit(QWidget* parent) : TCustomComboEdit(parent), list(new QListWidget) {
+        list->addItems({QStringLiteral("один"), QStringLiteral("два"), QStringLiteral("три")});
+        list->resize(80, 60);
+        SetPopup(list);
+        SetGlyphKind(gkDropDown);
+    }
+    QListWidget* list;
+    int changes = 0;
+
+protected:
+    void SendValueToPopup(const QString& value) override {
+        const auto found = list->findItems(value, Qt::MatchExactly);
+        list->setCurrentItem(found.isEmpty() ? nullptr : found.first());
+    }
+    QString ValueFromPopup() const override { return list->currentItem() ? list->currentItem()->text() : QString(); }
+    bool AcceptPopup(const QString& value) override { return !value.isEmpty(); }
+    void PopupChangeHook() override { ++changes; }
+};
+
+TEST(ComboEdit, PopupOpensWithTheValueAndClosesAcceptingOrNot) {
+    struct Case {
+        const char* name;
+        std::function<void(WordComboEdit&)> close;
+        const char* text;
+        int clicks;  // OnButtonClick: the click key is a click; the button's press only closes
+    } cases[] = {
+        {"enter accepts", [](WordComboEdit& e) { QTest::keyClick(&e, Qt::Key_Return); }, "три", 1},
+        {"escape keeps", [](WordComboEdit& e) { QTest::keyClick(&e, Qt::Key_Escape); }, "два", 1},
+        {"button accepts", [](WordComboEdit& e) { test::Click(e.Button(), {3, 3}); }, "три", 1},
+        {"click key accepts", [](WordComboEdit& e) { QTest::keyClick(&e, Qt::Key_Down, Qt::AltModifier); }, "три", 2},
+        {"focus loss keeps", [](WordComboEdit& e) { e.clearFocus(); }, "два", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TestWindow window;
+        auto* edit = new WordComboEdit(&window.window);
+        edit->setGeometry(10, 10, 150, 21);
+        edit->setText(QStringLiteral("два"));
+        window.ShowActive();
+        edit->setFocus();
+        QSignalSpy clicks(edit, &TCustomComboEdit::OnButtonClick);
+        QTest::keyClick(edit, Qt::Key_Down, Qt::AltModifier);
+        ASSERT_TRUE(edit->PopupVisible());
+        EXPECT_EQ(clicks.count(), 1);
+        EXPECT_TRUE(edit->list->isVisible());
+        EXPECT_EQ(edit->list->currentRow(), 1) << "the popup shows the edit's value";
+        // Right-aligned below the edit; the text is not typed into meanwhile.
+        EXPECT_EQ(edit->list->geometry().top(), edit->mapToGlobal(QPoint(0, edit->height())).y());
+        EXPECT_EQ(edit->list->geometry().right(), edit->mapToGlobal(QPoint(edit->width() - 1, 0)).x());
+        EXPECT_TRUE(edit->isReadOnly());
+        EXPECT_TRUE(edit->hasFocus());
+        edit->list->setCurrentRow(2);
+        c.close(*edit);
+        EXPECT_FALSE(edit->PopupVisible());
+        EXPECT_FALSE(edit->list->isVisible());
+        EXPECT_FALSE(edit->isReadOnly());
+        EXPECT_EQ(edit->text().toStdString(), c.text);
+        EXPECT_EQ(edit->changes, std::string(c.text) == "три" ? 1 : 0);
+        EXPECT_EQ(clicks.count(), c.clicks);
+    }
+}
+
+TEST(ComboEdit, WithoutAPopupEnterAndEscapeReachTheForm) {
+    test::ExpectDialogKeysReachTheForm<TCustomComboEdit>();
 }
 
 }  // namespace

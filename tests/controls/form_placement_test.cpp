@@ -4,6 +4,7 @@
 #include "controls/ini_link.h"
 #include "controls/list_box.h"
 #include "platform/ini_file.h"
+#include "platform/program_path.h"
 #include "support/test_files.h"
 
 #include <QCloseEvent>
@@ -11,6 +12,8 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 namespace kordalt {
@@ -332,6 +335,94 @@ TEST(FormPlacement, PreventResizeAndTrackLimits) {
     EXPECT_EQ(form.windowFlags(), flags);
     EXPECT_EQ(form.minimumSize(), QSize(120, 0));
     EXPECT_EQ(form.maximumSize(), QSize(QWIDGETSIZE_MAX, 400));
+}
+
+// Points the user's configuration directory at a scratch folder for the scope.
+struct ScopedConfigHome {
+    std::string previous;
+    bool had;
+    explicit ScopedConfigHome(const std::string& dir) {
+        const char* old = std::getenv("XDG_CONFIG_HOME");
+        had = old != nullptr;
+        if (had) previous = old;
+        setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+    }
+    ~ScopedConfigHome() {
+        if (had) setenv("XDG_CONFIG_HOME", previous.c_str(), 1);
+        else unsetenv("XDG_CONFIG_HOME");
+    }
+};
+
+TEST(RegistryStore, KeysAreSettingsFilesUnderTheConfigDirectory) {
+    test::ScratchDir dir;
+    ScopedConfigHome home(dir.Path("config"));
+    ScopedProgramFileName program("/opt/games/kordalt.bin");
+    EXPECT_EQ(DefaultRegistryKey(), "Software\\kordalt");
+    struct Case {
+        TPlacementRegRoot root;
+        const char* key;
+        const char* file;
+    } cases[] = {
+        {prCurrentUser, "Software\\kordalt", "HKEY_CURRENT_USER/Software/kordalt.INI"},
+        {prLocalMachine, "Software\\kordalt", "HKEY_LOCAL_MACHINE/Software/kordalt.INI"},
+        {prUsers, "\\Software\\\\a\\..\\b", "HKEY_USERS/Software/a/b.INI"},
+        {prDynData, "x", "HKEY_DYN_DATA/x.INI"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(RegistryFileName(c.root, c.key), dir.Path("config") + "/kordalt/registry/" + c.file);
+    }
+    unsetenv("XDG_CONFIG_HOME");
+    const char* userHome = std::getenv("HOME");
+    EXPECT_EQ(XdgConfigHome(), std::string(userHome ? userHome : "") + "/.config");
+    setenv("XDG_CONFIG_HOME", "relative/dir", 1);
+    EXPECT_EQ(XdgConfigHome(), std::string(userHome ? userHome : "") + "/.config");
+}
+
+TEST(RegistryStore, ValuesAreKeptAsWrittenAndRootsAreApart) {
+    test::ScratchDir dir;
+    ScopedConfigHome home(dir.Path("config"));
+    {
+        TRegIniFile user("Software\\kordalt");
+        for (const std::string value : {"\"quoted\"", "'single'", "plain", ""}) {
+            IniWriteStr(&user, "Options", "Value", value);
+            EXPECT_EQ(IniReadStr(&user, "Options", "Value", "default"), value);
+        }
+        IniWriteInt(&user, "Options", "Count", 12);
+    }
+    TRegIniFile again("software\\kordalt");
+    EXPECT_EQ(again.ReadInteger("OPTIONS", "count", 0), 12);
+    TRegIniFile machine("Software\\kordalt", prLocalMachine);
+    EXPECT_EQ(machine.ReadInteger("Options", "Count", 0), 0);
+}
+
+TEST(FormPlacement, UsesTheRegistryStoreWhenAsked) {
+    test::ScratchDir dir;
+    ScopedConfigHome home(dir.Path("config"));
+    ScopedProgramFileName program(dir.Path("kordalt"));
+    {
+        PlacedForm f("");
+        f.placement->SetUseRegistry(true);
+        f.form->show();
+        f.form->setGeometry(70, 80, 310, 210);
+        f.box->SetItemState(1, cbChecked);
+        EXPECT_TRUE(f.form->close());
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("kordalt.INI")));
+    TIniFile file(RegistryFileName(prCurrentUser, "Software\\kordalt"));
+    EXPECT_EQ(file.ReadString("TTestForm", "NormPos", ""), "70,80,380,290");
+    EXPECT_EQ(file.ReadInteger("TTestFormExCheckListBox1", "Item1", -1), 1);
+
+    PlacedForm again("");
+    again.placement->SetUseRegistry(true);
+    again.form->show();
+    EXPECT_EQ(again.form->geometry(), QRect(70, 80, 310, 210));
+    EXPECT_EQ(again.box->GetItemState(1), cbChecked);
+    // Another root is another store: nothing to restore there.
+    PlacedForm machine("");
+    machine.placement->SetUseRegistry(true);
+    machine.placement->SetRegistryRoot(prLocalMachine);
+    machine.form->show();
+    EXPECT_EQ(machine.box->GetItemState(1), cbUnchecked);
 }
 
 }  // namespace

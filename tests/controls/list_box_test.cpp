@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <set>
 
 namespace kordalt {
@@ -100,12 +101,15 @@ TEST(CheckListBox, RadioGroupKeepsOneChecked) {
     EXPECT_FALSE(f.box->AllowGrayed());
     f.box->SetItemChecked(0, false);
     EXPECT_TRUE(f.box->GetItemChecked(0));
-    QSignalSpy changes(f.box, &TExCheckListBox::OnStateChange);
+    std::vector<int> changes;
+    f.box->OnStateChange = [&](TExCheckListBox* sender, int index) {
+        EXPECT_EQ(sender, f.box);
+        changes.push_back(index);
+    };
     f.box->SetItemChecked(2, true);
     EXPECT_FALSE(f.box->GetItemChecked(0));
     EXPECT_EQ(f.box->CheckedIndex(), 2);
-    ASSERT_EQ(changes.count(), 1);
-    EXPECT_EQ(changes.at(0).at(0).toInt(), 2);
+    EXPECT_EQ(changes, std::vector<int>{2});
     f.box->SetCheckedIndex(-5);
     EXPECT_EQ(f.box->CheckedIndex(), 0);
 }
@@ -313,6 +317,199 @@ TEST(CheckListBox, StatesInASettingsFile) {
         f.box->LoadStates(ini, "TConnectExCheckListBox1");
         for (int i = 0; i < c.items; ++i) EXPECT_EQ(f.box->GetItemState(i), c.states[static_cast<size_t>(i)]) << i;
     }
+}
+
+// A shown list box of `count` items "0", "1", ...
+struct ListFixture {
+    test::TestWindow window;
+    TExListBox* box;
+    explicit ListFixture(int count, QSize size = {120, 120}) {
+        box = new TExListBox(&window.window);
+        box->resize(size);
+        for (int i = 0; i < count; ++i) box->Items().Add(QString::number(i));
+        window.ShowActive();
+        box->setFocus();
+    }
+    void ClickItem(int index, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        const TRect r = box->ItemBounds(index);
+        QTest::mouseClick(box->viewport(), Qt::LeftButton, mods, QPoint(r.left + 10, r.top + r.Height() / 2));
+    }
+    std::string SelectedItems() const {
+        std::string out;
+        for (int i = 0; i < box->Items().Count(); ++i) {
+            if (box->Selected(i)) out += std::to_string(i);
+        }
+        return out;
+    }
+};
+
+TEST(ListBox, MultiSelectionByClicksAndKeys) {
+    constexpr auto kNone = Qt::NoModifier, kShift = Qt::ShiftModifier, kCtrl = Qt::ControlModifier;
+    struct Step {
+        int item;  // -1: a key instead
+        Qt::KeyboardModifiers mods;
+        Qt::Key key;
+    };
+    struct Case {
+        bool extended;
+        std::vector<Step> steps;
+        const char* selected;
+        int current;
+    } cases[] = {
+        {true, {{1, kNone, {}}, {3, kShift, {}}}, "123", 3},
+        {true, {{1, kNone, {}}, {3, kShift, {}}, {0, kShift, {}}}, "01", 0},
+        {true, {{1, kNone, {}}, {3, kCtrl, {}}, {4, kCtrl, {}}, {3, kCtrl, {}}}, "14", 3},
+        {true, {{1, kNone, {}}, {4, kCtrl, {}}, {2, kShift | kCtrl, {}}}, "1234", 2},
+        {true, {{2, kNone, {}}, {-1, kShift, Qt::Key_Down}, {-1, kShift, Qt::Key_Down}}, "234", 4},
+        {true, {{2, kNone, {}}, {-1, kCtrl, Qt::Key_Down}}, "2", 3},
+        {true, {{2, kNone, {}}, {-1, kNone, Qt::Key_Up}}, "1", 1},
+        {false, {{1, kNone, {}}, {3, kShift, {}}, {1, kNone, {}}}, "3", 1},
+        {false, {{1, kNone, {}}, {-1, kNone, Qt::Key_Down}, {-1, kNone, Qt::Key_Space}}, "12", 2},
+    };
+    for (const Case& c : cases) {
+        ListFixture f(5);
+        f.box->SetMultiSelect(true);
+        f.box->SetExtendedSelect(c.extended);
+        SCOPED_TRACE(testing::Message() << "extended " << c.extended << " expecting " << c.selected);
+        for (const Step& step : c.steps) {
+            if (step.item >= 0) f.ClickItem(step.item, step.mods);
+            else QTest::keyClick(f.box, step.key, step.mods);
+        }
+        EXPECT_EQ(f.SelectedItems(), c.selected);
+        EXPECT_EQ(f.box->SelCount(), static_cast<int>(strlen(c.selected)));
+        EXPECT_EQ(f.box->ItemIndex(), c.current);
+    }
+    // One selection in a plain box: the current item.
+    ListFixture single(3);
+    single.ClickItem(1);
+    single.ClickItem(2, kCtrl);
+    EXPECT_EQ(single.SelectedItems(), "2");
+    EXPECT_EQ(single.box->SelCount(), 1);
+}
+
+TEST(ListBox, IntegralHeightCutsTheBoxToWholeItems) {
+    ListFixture f(20, {120, 100});
+    const int h = f.box->ItemHeight();
+    const int frame = f.box->height() - f.box->viewport()->height();
+    ASSERT_NE((100 - frame) % h, 0) << "the fixture needs a partial item";
+    f.box->SetIntegralHeight(true);
+    EXPECT_EQ(f.box->viewport()->height() % h, 0);
+    EXPECT_EQ(f.box->viewport()->height(), (100 - frame) / h * h);
+    f.box->resize(120, 100 + h / 2);
+    EXPECT_EQ(f.box->viewport()->height() % h, 0);
+}
+
+TEST(ListBox, VariableItemsHaveTheirMeasuredHeights) {
+    ListFixture f(0, {120, 100});
+    f.box->SetStyle(lbOwnerDrawVariable);
+    f.box->SetAutoScroll(true);
+    f.box->OnMeasureItem = [](TExCustomListBox*, int index, int& height) { height = 10 + 10 * (index % 3); };
+    std::vector<int> drawn;
+    f.box->SetOnDrawItem([&](TExCustomListBox*, QPainter&, int index, const TRect& rect, TOwnerDrawState) {
+        drawn.push_back(rect.Height());
+        EXPECT_EQ(rect.Height(), 10 + 10 * (index % 3));
+    });
+    f.box->SetOnGetItemWidth([](TExCustomListBox*, int index, int& width) { width = 100 + 50 * index; });
+    for (int i = 0; i < 8; ++i) f.box->Items().Add(QString::number(i));
+    // Heights 10, 20, 30, 10, 20, 30, 10, 20: tops 0, 10, 30, 60, 70.
+    const int tops[] = {0, 10, 30, 60, 70};
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(f.box->ItemBounds(i).top, tops[i]) << i;
+    EXPECT_EQ(f.box->ItemAtPoint({5, 35}, true), 2);
+    EXPECT_EQ(f.box->ItemAtPoint({5, 65}, true), 3);
+    EXPECT_EQ(f.box->WidestItem(), 100 + 50 * 7);
+    // Making item 6 visible scrolls just far enough: items 3..6 fill 70 pixels.
+    f.box->SetItemIndex(6);
+    const int viewport = f.box->viewport()->height();
+    EXPECT_LE(f.box->ItemBounds(6).bottom, viewport);
+    EXPECT_GT(f.box->ItemBounds(6).bottom + f.box->ItemBounds(f.box->TopIndex() - 1).Height(), viewport);
+    f.box->viewport()->repaint();
+    EXPECT_FALSE(drawn.empty());
+}
+
+TEST(ListBox, PlainItemsExchangeTextsAndObjectsOnly) {
+    ListFixture f(3);
+    int a = 1, b = 2;
+    f.box->Items().SetObject(0, &a);
+    f.box->Items().SetObject(2, &b);
+    f.box->Items().Exchange(0, 2);
+    EXPECT_EQ(f.box->Items().Strings(0), QStringLiteral("2"));
+    EXPECT_EQ(f.box->Items().Objects(0), &b);
+    EXPECT_EQ(f.box->Items().Objects(2), &a);
+    f.box->Items().Move(2, 1);
+    EXPECT_EQ(f.box->Items().Strings(1), QStringLiteral("0"));
+    EXPECT_EQ(f.box->Items().Objects(1), &a);
+    TExCheckListBox checks;
+    EXPECT_NE(dynamic_cast<TCheckListBoxStrings*>(&checks.Items()), nullptr);
+    EXPECT_EQ(dynamic_cast<TCheckListBoxStrings*>(&f.box->Items()), nullptr);
+}
+
+TEST(CheckListBox, RightToLeftPutsTheCheckStripAtTheRightEnd) {
+    CheckListFixture f({"a", "b"});
+    f.box->setLayoutDirection(Qt::RightToLeft);
+    const TRect item = f.box->ItemBounds(0);
+    test::Click(f.box->viewport(), {item.left + 5, item.top + 4});
+    EXPECT_FALSE(f.box->GetItemChecked(0));
+    EXPECT_EQ(f.box->ItemIndex(), 0);
+    test::Click(f.box->viewport(), {item.right - 5, item.top + 4});
+    EXPECT_TRUE(f.box->GetItemChecked(0));
+    // The check image is drawn at the right end, the text beside it.
+    f.box->SetItemChecked(1, true);
+    const QImage image = f.box->viewport()->grab().toImage();
+    const TRect second = f.box->ItemBounds(1);
+    constexpr int kStrip = TExCheckListBox::kCheckWidth + 2;
+    const QRect right(second.right - kStrip, second.top, kStrip, second.Height());
+    const QRect left(second.left, second.top, kStrip, second.Height());
+    EXPECT_FALSE(test::InkBox(image.copy(right), test::Exactly(clBlack)).isEmpty());
+    EXPECT_TRUE(test::InkBox(image.copy(left), test::Dark).isEmpty());
+    const QRect text = test::InkBox(image.copy(second.ToQRect()), test::Dark);
+    EXPECT_GT(text.left(), second.Width() / 2);
+}
+
+// Records the drags the box starts instead of running one.
+class DragRecordingBox : public TExListBox {
+public:
+    using TExListBox::TExListBox;
+    int drags = 0;
+
+protected:
+    void StartDrag() override { ++drags; }
+};
+
+TEST(ListBox, AutomaticDragKeepsAMultiSelectionAndStartsAfterAMove) {
+    test::TestWindow window;
+    auto* box = new DragRecordingBox(&window.window);
+    box->resize(120, 120);
+    for (int i = 0; i < 4; ++i) box->Items().Add(QString::number(i));
+    window.ShowActive();
+    box->SetMultiSelect(true);
+    box->SetDragMode(dmAutomatic);
+    auto at = [&](int index) {
+        const TRect r = box->ItemBounds(index);
+        return QPoint(r.left + 10, r.top + 3);
+    };
+    QTest::mouseClick(box->viewport(), Qt::LeftButton, Qt::NoModifier, at(0));
+    QTest::mouseClick(box->viewport(), Qt::LeftButton, Qt::ShiftModifier, at(2));
+    EXPECT_EQ(box->SelCount(), 3);
+    EXPECT_EQ(box->drags, 0);
+    // A press on a selected item keeps the selection; moving starts the drag.
+    test::Press(box->viewport(), at(1));
+    EXPECT_EQ(box->SelCount(), 3);
+    test::MoveHeld(box->viewport(), at(1) + QPoint(1, 1));
+    EXPECT_EQ(box->drags, 0);
+    test::MoveHeld(box->viewport(), at(1) + QPoint(QApplication::startDragDistance() + 2, 0));
+    EXPECT_EQ(box->drags, 1);
+    test::Release(box->viewport(), at(1));
+    // Shift on an unselected item extends without a drag.
+    QTest::mousePress(box->viewport(), Qt::LeftButton, Qt::ShiftModifier, at(3));
+    test::MoveHeld(box->viewport(), at(3) + QPoint(20, 0));
+    EXPECT_EQ(box->drags, 1);
+    EXPECT_EQ(box->SelCount(), 4);
+    // In manual mode no drag starts.
+    test::Release(box->viewport(), at(3));
+    box->SetDragMode(dmManual);
+    test::Press(box->viewport(), at(1));
+    test::MoveHeld(box->viewport(), at(1) + QPoint(20, 0));
+    EXPECT_EQ(box->drags, 1);
 }
 
 }  // namespace

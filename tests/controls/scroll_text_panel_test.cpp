@@ -1,5 +1,6 @@
 #include "controls/scroll_text_panel.h"
 
+#include "controls/align_layout.h"
 #include "controls/widget_test_support.h"
 
 #include <QElapsedTimer>
@@ -91,6 +92,24 @@ TEST(ScrollTextPanel, HorizontalScrollCentresTheLinesAndScrollsTheirWidth) {
     ASSERT_FALSE(ink.isEmpty());
     EXPECT_GE(ink.left(), 292 - 30);
     EXPECT_LE(ink.left(), 292 - 30 + 3);
+}
+
+TEST(ScrollTextPanel, RealigningItsChildrenRebuildsTheImage) {
+    TestPanel panel;
+    panel.SetScrollDirection(sdHorizontal);
+    panel.SetLines(kText);
+    panel.SetActive(true);
+    // Reading order is taken when the image is built: switching it alone changes nothing yet.
+    panel.setLayoutDirection(Qt::RightToLeft);
+    panel.Steps(30);
+    ASSERT_FALSE(Ink(panel.Frame()).isEmpty());
+    EXPECT_GE(Ink(panel.Frame()).left(), 292 - 31);
+    auto* child = new QWidget(&panel);
+    SetControlAlign(child, alBottom);  // realigns the panel's children
+    panel.Steps(1);
+    const QRect ink = Ink(panel.Frame());
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_LE(ink.right(), 31 + 3) << "the text now enters from the left";
 }
 
 TEST(ScrollTextPanel, TextEntersFromBelowAndLeavesAtTheTop) {

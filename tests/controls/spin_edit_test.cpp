@@ -296,5 +296,47 @@ TEST(SpinButton, FacesDifferPerPressedHalf) {
     EXPECT_EQ(test::At(upper, 1, 2), clGray);    // shadow when pressed
 }
 
+TEST(SpinEdit, StandardKindStepsThroughItsUpDownAndSwitchesBack) {
+    test::TestWindow window({160, 40});
+    auto* edit = new TExSpinEdit(&window.window);
+    edit->setGeometry(5, 5, 121, 21);
+    edit->SetMinValue(0);
+    edit->SetMaxValue(3);
+    int tops = 0, bottoms = 0;
+    QObject::connect(edit, &TExSpinEdit::OnTopClick, [&] { ++tops; });
+    QObject::connect(edit, &TExSpinEdit::OnBottomClick, [&] { ++bottoms; });
+    edit->SetButtonKind(bkStandard);
+    window.ShowActive();
+    ASSERT_EQ(edit->Button(), nullptr);
+    TExUpDown* upDown = edit->UpDown();
+    ASSERT_NE(upDown, nullptr);
+    EXPECT_EQ(upDown->width(), TExUpDown::DefaultWidth(*edit));
+    EXPECT_EQ(upDown->geometry().right(), edit->width() - 3);
+    upDown->resize(40, upDown->height());
+    EXPECT_EQ(upDown->width(), TExUpDown::DefaultWidth(*edit));
+    struct Case {
+        QPoint at;
+        const char* text;
+    } cases[] = {{{3, 2}, "1"}, {{3, 2}, "2"}, {{3, 2}, "3"}, {{3, 2}, "3"}, {{3, 14}, "2"}};
+    for (const Case& c : cases) {
+        test::Click(upDown, c.at);
+        EXPECT_EQ(edit->text().toStdString(), c.text) << c.at.y();
+        EXPECT_EQ(upDown->Position(), 0);
+    }
+    EXPECT_EQ(tops, 4);  // also at the limit
+    EXPECT_EQ(bottoms, 1);
+    EXPECT_TRUE(edit->hasFocus());
+    // A read-only edit beeps and keeps its value, through either kind.
+    edit->setReadOnly(true);
+    test::Click(upDown, {3, 2});
+    EXPECT_EQ(edit->text(), QStringLiteral("2"));
+    edit->setReadOnly(false);
+    edit->SetButtonKind(bkDiagonal);
+    EXPECT_EQ(edit->UpDown(), nullptr);
+    ASSERT_NE(edit->Button(), nullptr);
+    test::Click(edit->Button(), {2, 2});
+    EXPECT_EQ(edit->text(), QStringLiteral("3"));
+}
+
 }  // namespace
 }  // namespace kordalt

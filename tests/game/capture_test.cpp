@@ -157,15 +157,15 @@ TEST_F(Destruction, TheLastSquareEndsTheState) {
     } cases[] = {
         // clang-format off
         {"local game, human loser", kLocalGame, 2, "Ваня",
-         {}, {"Петя"}, 1, 1, "Юг уничтожено\r\nПравитель Петя свергнут\n"},
+         {}, {"Петя"}, 1, 1, "Юг уничтожено\r\nПравитель Петя свергнут"},
         {"network game, human loser", 1, 0x5123, "Ваня",
-         {"Правитель Петя свергнут"}, {}, 1, 1, "Юг уничтожено\r\nПравитель Петя свергнут\n"},
+         {"Правитель Петя свергнут"}, {}, 1, 1, "Юг уничтожено\r\nПравитель Петя свергнут"},
         {"local game, computer loser", kLocalGame, 0, "Ваня",
          {}, {}, 1, 0, "Юг уничтожено\r\n"},
         {"network game, computer loser", 1, 0, "Ваня",
          {}, {}, 1, 0, "Юг уничтожено\r\n"},
         {"network game, winner without a player name", 1, 0x5123, "",
-         {"Правитель Петя свергнут"}, {}, 0, 0, "Юг уничтожено\r\nПравитель Петя свергнут\n"},
+         {"Правитель Петя свергнут"}, {}, 0, 0, "Юг уничтожено\r\nПравитель Петя свергнут"},
         // clang-format on
     };
     for (const Case& c : cases) {
@@ -214,11 +214,12 @@ TEST_F(Destruction, AFullVictimsListIsNotWrittenPast) {
     EXPECT_EQ(captureUi_.defeats, std::vector<std::string>{"Петя"});
 }
 
-TEST_F(Destruction, ANoticeAlreadyEndingInALineBreakGetsNoSecondOne) {
+TEST_F(Destruction, TheNoticesAreAppendedWithoutALineBreakOfTheirOwn) {
     Prepare(kLocalGame, 2, "Ваня");
     Game.BattleChronicle = Cp("Север - Юг\n");
     CaptureTerritory(1, 2);
-    EXPECT_EQ(Cp1251ToUtf8(Game.BattleChronicle), "Север - Юг\nЮг уничтожено\r\nПравитель Петя свергнут\n");
+    // Text 3319 ends in "|" here, text 3320 does not: nothing is added after either.
+    EXPECT_EQ(Cp1251ToUtf8(Game.BattleChronicle), "Север - Юг\nЮг уничтожено\r\nПравитель Петя свергнут");
 }
 
 }  // namespace

@@ -82,13 +82,17 @@ TEST(ChatPane, KeepsTheNewest49LinesAndShowsTheScrollBarPastTheVisibleLines) {
 // A settings file that turns the chat log on, as the program's own file.
 class ChatLog : public ::testing::Test {
 protected:
-    void SetUp() override {
-        test::WriteFile(dir.Path("kordalt.INI"), "[Languages]\r\nCount=1\r\nDefault=0\r\n0=Russian\r\n[Russian]\r\n"
-                                                     "[Preferences]\r\nSaveChat=1\r\nChatFileName=" + dir.Path("chat.txt") +
-                                                     "\r\nTimeStamp=yyyy.mm.dd hh:nn:ss\r\n");
-        previous = std::exchange(LanguageFile, std::make_unique<TLanguageFile>(dir.Path("kordalt.INI")));
-    }
+    void SetUp() override { UseLog("chat.txt"); }
     void TearDown() override { LanguageFile = std::move(previous); }
+    // The settings file (UTF-8, as shipped) names `name` in the scratch folder.
+    void UseLog(const std::string& name) {
+        test::WriteFile(dir.Path("kordalt.INI"), "[Languages]\r\nCount=1\r\nDefault=0\r\n0=Russian\r\n[Russian]\r\n"
+                                                     "[Preferences]\r\nSaveChat=1\r\nChatFileName=" + dir.Path(name) +
+                                                     "\r\nTimeStamp=yyyy.mm.dd hh:nn:ss\r\n");
+        auto file = std::make_unique<TLanguageFile>(dir.Path("kordalt.INI"));
+        if (previous) LanguageFile = std::move(file);
+        else previous = std::exchange(LanguageFile, std::move(file));
+    }
 
     test::ScratchDir dir;
     ScopedProgramFileName program{dir.Path("kordalt")};
@@ -106,9 +110,27 @@ TEST_F(ChatLog, TwoLinesAreAppendedWithTimeStamps) {
     EXPECT_TRUE(std::regex_match(log, expected)) << log;
 }
 
-TEST_F(ChatLog, ALogThatCannotBeWrittenRaises) {
+TEST_F(ChatLog, ALogThatCannotBeWrittenIsToldOnceAndSwitchedOff) {
     std::filesystem::create_directory(dir.Path("chat.txt"));
-    EXPECT_THROW(ShowChatMessage("anna", "hello", clBlack), std::runtime_error);
+    std::vector<QString> boxes;
+    ScopedMessageBoxHook hook([&](TMsgType, const QString& text) {
+        boxes.push_back(text);
+        return TMsgButton::Ok;
+    });
+    EXPECT_NO_THROW(ShowChatMessage("anna", "hello", clBlack));
+    EXPECT_NO_THROW(ShowChatMessage("anna", "again", clBlack));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].contains("chat.txt")) << boxes[0].toStdString();
+    EXPECT_FALSE(LanguageFile->ReadBool("Preferences", "SaveChat", true));
+}
+
+// A log named in Cyrillic is created under that name in the file system's UTF-8.
+TEST_F(ChatLog, ACyrillicLogNameIsTheFilesName) {
+    UseLog("чат.txt");
+    ShowChatMessage("anna", "hello", clBlack);
+    EXPECT_TRUE(std::filesystem::exists(dir.Path("чат.txt")));
+    EXPECT_NE(test::ReadFile(dir.Path("чат.txt")).find("<anna> hello"), std::string::npos);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path("")), {}), 2);  // the log and the settings
 }
 
 }  // namespace

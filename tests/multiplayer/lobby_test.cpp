@@ -3,7 +3,9 @@
 // state; each peer's network counters are swapped in while its events run.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
+#include <QTextBrowser>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -34,6 +36,7 @@
 #include "multiplayer/net_game_loop.h"
 #include "session/peer_test_support.h"
 #include "ui/connect.h"
+#include "ui/help_window.h"
 #include "ui/multi_player.h"
 #include "ui/ui_support.h"
 #include "ui/windows.h"
@@ -87,7 +90,6 @@ struct LobbyPeer {
             lobbyHidden = l.isHidden();
             gameRunning = GameRunning;
         };
-        p.SetGUID(test::kGameGuid);
         p.SetProviderName("TCP/IP");
         p.OpenSession(create, "lobby", name);
     }
@@ -209,6 +211,63 @@ TEST_F(Lobby, MoreReadyPlayersThanFreeStatesDoNotStartAndDoNotHang) {
     EXPECT_FALSE(anna.lobby->StartCheck->StateOn());
 }
 
+TEST_F(Lobby, ControlsDoNotCoverEachOtherAndF1OpensTheLobbysHelp) {
+    ASSERT_TRUE(AllSee(3));
+    TConnect& lobby = *anna.lobby;
+    anna.Run([&] {
+        lobby.show();
+        lobby.Timer1->stop();
+    });
+    // The background and the map's place (its picture or caption) lie under the rest.
+    std::vector<QWidget*> controls;
+    for (QWidget* w : lobby.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (!w->isHidden() && w != lobby.Image2 && w != lobby.Image1 && w != lobby.MapCaption) controls.push_back(w);
+    ASSERT_GE(controls.size(), 6u);
+    for (size_t i = 0; i < controls.size(); ++i)
+        for (size_t j = i + 1; j < controls.size(); ++j)
+            EXPECT_FALSE(controls[i]->geometry().intersects(controls[j]->geometry()))
+                << controls[i]->objectName().toStdString() << " and " << controls[j]->objectName().toStdString();
+
+    SetHelpFile(std::string(KORDALT_BIN_DIR) + "/kordalt.html");
+    QApplication::setActiveWindow(&lobby);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&lobby, 2000));
+    QTest::keyClick(&lobby, Qt::Key_F1);
+    ASSERT_NE(HelpBrowser(), nullptr);
+    EXPECT_EQ(HelpBrowser()->source().fragment(), "20");
+    delete HelpBrowser()->window();
+    SetHelpFile("");
+    lobby.hide();
+}
+
+// The lobby's session is listed under the game's identifier with its player limit.
+TEST_F(Lobby, TheSessionIsListedUnderTheGamesIdentifierForTwentyPlayers) {
+    ASSERT_TRUE(AllSee(3));
+    struct Listed {
+        std::vector<std::string> names;
+        std::vector<uint32_t> limits;
+    };
+    auto list = [&](const std::string& guid) {
+        dplay::IDirectPlay4A* seeker = service.network.CreateDirectPlay("127.0.0.9", true);
+        dplay::DPSESSIONDESC2 sd{};
+        sd.dwSize = sizeof sd;
+        sd.guidApplication = ParseGuid(guid);
+        Listed listed;
+        auto collect = [](const dplay::DPSESSIONDESC2* d, uint32_t*, uint32_t flags, void* context) {
+            if (flags & dplay::DPESC_TIMEDOUT) return false;
+            static_cast<Listed*>(context)->names.emplace_back(d->lpszSessionNameA);
+            static_cast<Listed*>(context)->limits.push_back(d->dwMaxPlayers);
+            return true;
+        };
+        EXPECT_EQ(seeker->EnumSessions(&sd, 0, collect, &listed, 0), dplay::DP_OK);
+        seeker->Release();
+        return listed;
+    };
+    const Listed game = list("{00000000-0000-0000-0000-123000000000}");
+    EXPECT_EQ(game.names, std::vector<std::string>{"lobby"});
+    EXPECT_EQ(game.limits, std::vector<uint32_t>{20});
+    EXPECT_TRUE(list("{00000000-0000-0000-0000-000000000000}").names.empty());
+}
+
 TEST_F(Lobby, ChatLineIsPlainForItsSenderAndBoldForTheOthers) {
     ASSERT_TRUE(AllSee(3));
     boris.lobby->Edit1->setText("   ");
@@ -240,6 +299,15 @@ TEST_F(Lobby, ADuplicateNameLeavesAndTheOthersAreTold) {
         return anna.Chat().contains(QString::fromUtf8("Некто пытался зайти под зарегистрированным именем")) &&
                !other.lobby->PeerPlay1->Opened() && anna.lobby->PeerPlay1->Players().Count() == 3;
     }));
+    // Everyone keeps "anna": the row removed is the leaver's own.
+    ASSERT_TRUE(AllSee(3));
+    for (auto* p : peers) {
+        const TExListBoxStrings& rows = p->lobby->ExCheckListBox1->Items();
+        QStringList names;
+        for (int row = 0; row < rows.Count(); ++row) names << rows.Strings(row);
+        names.sort();
+        EXPECT_EQ(names, (QStringList{"anna", "boris", "clara"}));
+    }
 }
 
 TEST_F(Lobby, TheServerLeavingHandsTheRoleToTheLastRemotePlayer) {
@@ -276,7 +344,7 @@ protected:
 
 TEST_F(WaitingWindow, AClientWhoseSnapshotCameBeforeClosesAtTheFirstTick) {
     AcceptFullInf = 1;
-    QTimer::singleShot(3000, &window, [this] { window.reject(); });
+    QTimer::singleShot(3000, &window, [this] { window.CloseWait(); });
     QElapsedTimer clock;
     clock.start();
     EXPECT_EQ(window.RunWait(TMultiPlayer::ClientWait), QDialog::Accepted);
@@ -327,6 +395,30 @@ TEST_F(WaitingWindow, AbortAnsweredNoChangesNothingAndYesOnAClientLeaves) {
     // The server takes message 14: boris's state is the computer's now.
     EXPECT_TRUE(test::WaitFor([&] { return Game.mGos[2].Player == 0; }));
     EXPECT_EQ(Game.mGos[2].PlayerName.Str(), "");
+}
+
+// Escape and the close box do not end the wait as if the year had come: they
+// ask to leave the game, and only a Yes leaves it.
+TEST_F(WaitingWindow, EscapeAndTheCloseBoxAskToLeaveTheGame) {
+    window.SetPage(TMultiPlayer::ClientWait);
+    window.show();
+    window.Timer1->stop();
+    int asked = 0;
+    TMsgButton answer = TMsgButton::No;
+    ScopedMessageBoxHook hook([&](TMsgType, const QString&) {
+        ++asked;
+        return answer;
+    });
+    QTest::keyClick(&window, Qt::Key_Escape);
+    window.close();
+    EXPECT_EQ(asked, 2);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(ExitGame, 0);
+    answer = TMsgButton::Yes;
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.result(), kAbortResult);
+    EXPECT_EQ(ExitGame, kAbortedHere);
 }
 
 TEST(WaitRules, FinishedHumansAreThoseWithTheEndOfTurnMark) {
@@ -565,6 +657,42 @@ TEST_F(Lobby, ShowLobbyRunsAnOpenLobbyAgainAfterEachGame) {
     anna.Run([&] { ShowLobby(); });  // a closed session shows nothing
     EXPECT_EQ(shown, 3);
     Connect = nullptr;
+}
+
+}  // namespace
+}  // namespace kordalt
+
+namespace kordalt {
+namespace {
+
+// The server's turn duration is not typed into, but its button and arrow keys
+// change it, and the clients are told.
+TEST_F(Lobby, TheServerChangesTheTurnDurationByButtonAndArrowKeysNotByTyping) {
+    ASSERT_TRUE(AllSee(3));
+    TExSpinEdit* spin = anna.lobby->SpinEdit1;
+    anna.Run([&] {
+        anna.lobby->show();
+        spin->setFocus();
+        QTest::keyClick(spin, Qt::Key_7);
+        QTest::keyClick(spin, Qt::Key_Backspace);
+    });
+    EXPECT_EQ(spin->text(), "2");
+    anna.Run([&] {
+        QTest::keyClick(spin, Qt::Key_Up);
+        QTest::keyClick(spin, Qt::Key_Up);
+    });
+    EXPECT_EQ(spin->text(), "4");
+    EXPECT_EQ(anna.world.turnMinutes, 4);
+    EXPECT_TRUE(test::WaitFor([&] { return boris.lobby->Label3->text() == "4"; }));
+    anna.Run([&] {
+        QWidget* button = spin->Button();
+        const QPoint lower(button->width() - 2, button->height() - 2);
+        QTest::mousePress(button, Qt::LeftButton, {}, lower);
+        QTest::mouseRelease(button, Qt::LeftButton, {}, lower);
+    });
+    EXPECT_EQ(spin->text(), "3");
+    EXPECT_EQ(anna.world.turnMinutes, 3);
+    EXPECT_TRUE(test::WaitFor([&] { return clara.lobby->Label3->text() == "3"; }));
 }
 
 }  // namespace

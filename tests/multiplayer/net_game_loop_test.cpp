@@ -52,15 +52,18 @@ public:
     }
     void WaitForOthers(const std::vector<std::string>& names) override {
         waitedFor.push_back(names);
-        waits.push_back(test::WaitFor([] { return AllHumansFinished() || ExitGame != 0; }));
+        waits.push_back(test::WaitFor([this] { return AllHumansFinished() || (queue && YearResultWaiting(*queue)) || ExitGame != 0; }));
     }
     void ShowDefeat(uint8_t gos) override { defeated = gos; }
     bool AskOthersContinue() override {
         asked = true;
         return othersContinue;
     }
+    void GameLost(bool canSave) override { lost.push_back(canSave); }
 
     std::vector<TTurnResult> results;
+    std::vector<bool> lost;  // canSave of each GameLost
+    const TNetQueue* queue = nullptr;
     std::function<void()> duringTurn;
     std::vector<uint8_t> turnGos;
     std::vector<int> turnYears;
@@ -92,6 +95,12 @@ protected:
             borisQueue.PeerPlayMessage(from.ID, data, size);
         };
         borisQueue.SetAcceptedMessages(AllMessageCodes);
+        // The lobby's part when a player leaves the session.
+        annaPeer->OnDeletePlayer = [this](TCustomPeerPlay&, TPeerPlayPlayer& p) {
+            GiveStatesToComputer(p.ID);
+            GameServerLeft(*annaPeer, sendUi, p.ID);
+        };
+        ui.queue = &annaQueue;
         EXPECT_TRUE(test::WaitFor([&] { return annaPeer->Players().Count() == 2 && boris->Players().Count() == 2; }));
         for (int i = 1; i <= 4; ++i) {
             Game.mGos[i].Player = 0;
@@ -177,14 +186,15 @@ TEST_F(NetLoop, ServerPlaysYearsAndHandsOverWhenItLeaves) {
     EXPECT_TRUE(ui.asked);
     EXPECT_EQ(GameMode, kNetworkClient);
     ASSERT_TRUE(BorisGot(dx_Game_Exit));
-    EXPECT_EQ(BorisCodes(), (std::vector<uint32_t>{dx_Game_SendFull, dx_Game_EndOfTurn, dx_Game_SendHalf,
-                                                   dx_Game_EndOfTurn, dx_Game_SendHalf, dx_Game_EndOfTurn,
+    // Every year's result is a full snapshot, so that every peer holds the whole game.
+    EXPECT_EQ(BorisCodes(), (std::vector<uint32_t>{dx_Game_SendFull, dx_Game_EndOfTurn, dx_Game_SendFull,
+                                                   dx_Game_EndOfTurn, dx_Game_SendFull, dx_Game_EndOfTurn,
                                                    dx_Game_SendFull, dx_Game_Exit}));
     std::vector<uint32_t> servers;
     for (const Received& r : received)
         if (r.code == dx_Game_SendFull) servers.push_back(r.serverId);
-    // The first snapshot names Anna the server, the hand-over names Boris.
-    EXPECT_EQ(servers, (std::vector<uint32_t>{AnnaId(), BorisId()}));
+    // The year results name Anna the server, the hand-over names Boris.
+    EXPECT_EQ(servers, (std::vector<uint32_t>{AnnaId(), AnnaId(), AnnaId(), BorisId()}));
 }
 
 TEST_F(NetLoop, ServerLeavingWhenTheOthersDoNotGoOnClosesTheGame) {
@@ -216,6 +226,7 @@ TEST_F(NetLoop, ClientWaitsForTheSnapshotPlaysSendsAndWaitsForTheYearResult) {
         if (code != dx_Game_EndOfTurn) return;
         AsBoris([&] {
             SendEndOfTurn(*boris);
+            ++Game.Year;  // Boris computed the year
             SendHalf(*boris, sendUi);
         });
     };
@@ -236,9 +247,9 @@ TEST_F(NetLoop, ClientWaitsForTheSnapshotPlaysSendsAndWaitsForTheYearResult) {
 TEST_F(NetLoop, ServerWhoseStateFallsHandsOverBeforeTheLastYear) {
     struct Case {
         int year;
-        uint32_t lastCode;
+        std::vector<uint32_t> lastCodes;
         bool handOver;
-    } cases[] = {{1, dx_Game_SendFull, true}, {YearCount - 1, dx_Game_SendHalf, false}};
+    } cases[] = {{1, {dx_Game_SendFull, dx_Game_Exit}, true}, {YearCount - 1, {dx_Game_EndOfTurn, dx_Game_SendFull}, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.year);
         GameMode = 1;
@@ -263,10 +274,88 @@ TEST_F(NetLoop, ServerWhoseStateFallsHandsOverBeforeTheLastYear) {
         EXPECT_EQ(ui.defeated, 1);
         EXPECT_EQ(GameMode, c.handOver ? kNetworkClient : 1);
         ASSERT_TRUE(test::WaitFor([&] { return BorisCodes().size() >= 3; }));
-        EXPECT_EQ(BorisCodes().back(), c.lastCode);
-        if (c.handOver) EXPECT_EQ(received.back().serverId, BorisId());
+        const std::vector<uint32_t> codes = BorisCodes();
+        EXPECT_EQ(std::vector<uint32_t>(codes.end() - 2, codes.end()), c.lastCodes);
+        uint32_t lastServer = 0;
+        for (const Received& r : received)
+            if (r.code == dx_Game_SendFull) lastServer = r.serverId;
+        if (c.handOver) {
+            EXPECT_EQ(lastServer, BorisId());
+        }
         // A new game on the same map for the next case.
         Map->TransferSquares(3, 1, Map->RegionSize(3) / 2);
+    }
+}
+
+// Boris, the server, dies (leaves without handing the game over) after Anna's
+// turn of year 5: Anna becomes the server from the state she holds, finishes
+// the year without Boris and plays on.
+TEST_F(NetLoop, ClientBecomesServerWhenTheServerDies) {
+    struct Case {
+        const char* name;
+        bool afterHisTurn;  // Boris dies once he ended his turn too (Anna waits for the year)
+    } cases[] = {{"while Anna waits for the others", false}, {"while Anna waits for the year", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        GameMode = kNetworkClient;
+        GameRunning = 1;
+        StartNetRun();
+        ui = FakeLoopUi{};
+        ui.queue = &annaQueue;
+        ui.results = {TTurnResult::Pass, TTurnResult::Quit};
+        AsBoris([&] { SendFull(*boris, sendUi, 0); });
+        borisScript = [&](const NetQueueItem& item) {
+            if (NetMessageCode(item.Data) != dx_Game_EndOfTurn) return;
+            if (c.afterHisTurn) AsBoris([&] { SendEndOfTurn(*boris); });
+            boris->Close();
+        };
+        const int year = Game.Year;
+        RunLoop();
+        EXPECT_EQ(ui.turnYears, (std::vector<int>{year, year + 1}));
+        EXPECT_EQ(GameMode, 1);
+        EXPECT_EQ(ServerID, AnnaId());
+        EXPECT_EQ(Game.mGos[2].Player, 0u);  // Boris's state is the computer's
+        EXPECT_TRUE(ui.lost.empty());
+        // Boris joins again for the next case.
+        boris->SetProviderName("TCP/IP");
+        boris->OpenSession(false, "loop", "boris");
+        ASSERT_TRUE(test::WaitFor([&] { return annaPeer->Players().Count() == 2; }));
+        Game.mGos[2].Player = BorisId();
+        Game.mGos[2].PlayerName.Assign("boris");
+        received.clear();
+    }
+}
+
+// A client's first wait that ends without the game's data leaves the loop
+// before reading any state: the server closed the game, or it died before
+// anybody held the game (then one message, with nothing to save).
+TEST_F(NetLoop, ClientWithoutTheGameLeavesAfterItsFirstWait) {
+    struct Case {
+        const char* name;
+        bool serverDies;
+        uint8_t exitGame;
+    } cases[] = {{"closed", false, kClosedByServer}, {"server died", true, kServerGone}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        GameMode = kNetworkClient;
+        GameRunning = 1;
+        StartNetRun();
+        ServerID = BorisId();
+        Game.CurrentGos = 0;
+        ui = FakeLoopUi{};
+        if (c.serverDies) boris->Close();
+        else SendCloseGame(*boris);
+        RunLoop();
+        EXPECT_TRUE(ui.turnGos.empty());
+        EXPECT_EQ(ExitGame, c.exitGame);
+        EXPECT_EQ(ui.lost, c.serverDies ? std::vector<bool>{false} : std::vector<bool>{});
+        EXPECT_EQ(ServerLost, c.serverDies ? 1 : 0);
+        ServerLost = 0;
+        if (c.serverDies) {
+            boris->SetProviderName("TCP/IP");
+            boris->OpenSession(false, "loop", "boris");
+            ASSERT_TRUE(test::WaitFor([&] { return annaPeer->Players().Count() == 2; }));
+        }
     }
 }
 

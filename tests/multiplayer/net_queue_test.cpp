@@ -7,6 +7,7 @@
 
 #include "multiplayer/net_codes.h"
 #include "multiplayer/net_envelope.h"
+#include "multiplayer/net_messages.h"
 #include "multiplayer/net_queue.h"
 
 namespace kordalt {
@@ -60,8 +61,7 @@ TEST(NetGate, AcceptedSetsLetMessagesThroughAndKeepTheOthersInOrder) {
          LocalTurnMessages, {13, 12, 13}, {}},
         {"own turn: the next result waits", LocalTurnMessages, {10, 13, 11, 12}, {13, 12}, TurnTopMessages,
          {10, 11}, {}},
-        {"codes never sent are never dispatched", AllMessageCodes, {6, 255, 300, 17}, {17}, AllMessageCodes, {},
-         {6, 255, 300}},
+        {"codes never sent are dropped on arrival", none, {6, 255, 300, 17}, {}, AllMessageCodes, {17}, {}},
         {"empty set keeps everything", none, {1, 2}, {}, AllMessageCodes, {1, 2}, {}},
     };
     for (const Case& c : cases) {
@@ -110,6 +110,87 @@ TEST(NetGate, CompressedMessageIsQueuedOpenedWithItsSender) {
     EXPECT_EQ(f.dispatched.size(), 1u);
     EXPECT_EQ(f.queue.Count(), 0u);
     EXPECT_EQ(f.shown.size(), 1u);
+}
+
+TEST(NetGate, MessagesLongerThanTheirCodeCanHoldAreDroppedOnArrival) {
+    struct Case {
+        uint32_t code;
+        size_t size;
+        bool kept;
+    } cases[] = {
+        {13, 8, true},         {13, 9, false},       {12, 1136, true},  {12, 1137, false}, {3, 10412, true},
+        {16, 10413, false},    {0, 12 + 65535, true}, {0, 12 + 65536, false},
+        {10, kFullInfSize + 264 * 65535, true},       {10, kFullInfSize + 264 * 65535 + 1, false},
+        {11, kHalfInfSize + 264 * 65535, true},       {11, kHalfInfSize + 264 * 65535 + 1, false},
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        std::vector<uint8_t> m(c.size, 0);
+        std::memcpy(m.data(), &c.code, 4);
+        f.queue.PeerPlayMessage(5, m.data(), static_cast<int32_t>(m.size()));
+        EXPECT_EQ(f.queue.Count(), c.kept ? 1u : 0u) << c.code << ", " << c.size << " bytes";
+        EXPECT_EQ(f.queue.Bytes(), c.kept ? c.size : 0u);
+    }
+}
+
+// A small envelope that opens into a large message of a code nobody accepts
+// (or more than its code holds) leaves nothing behind.
+TEST(NetGate, AnEnvelopeOpeningIntoAnUnacceptableMessageKeepsNothing) {
+    for (uint32_t code : {7u, 13u, 1000u}) {
+        Fixture f;
+        std::vector<uint8_t> inner(1 << 20, 0);
+        std::memcpy(inner.data(), &code, 4);
+        auto envelope = CompressMessage(inner.data(), inner.size());
+        ASSERT_LT(envelope.size(), 64u * 1024);
+        f.queue.PeerPlayMessage(5, envelope.data(), static_cast<int32_t>(envelope.size()));
+        EXPECT_EQ(f.queue.Count(), 0u) << code;
+        EXPECT_EQ(f.queue.Bytes(), 0u);
+    }
+}
+
+TEST(NetGate, TheQueueHoldsNoMoreThanItsByteLimit) {
+    EXPECT_GE(kNetQueueByteLimit, 2 * MaxNetMessageSize(dx_Game_SendFull));
+    Fixture f;
+    f.queue.ByteLimit = 3 * kMapMessageSize;
+    std::vector<uint8_t> map(kMapMessageSize, 0);
+    const uint32_t code = dx_Connect_SendMap;
+    std::memcpy(map.data(), &code, 4);
+    for (int i = 0; i < 5; ++i) f.queue.PeerPlayMessage(5, map.data(), static_cast<int32_t>(map.size()));
+    EXPECT_EQ(f.queue.Count(), 3u);
+    EXPECT_EQ(f.queue.Bytes(), 3 * kMapMessageSize);
+    // Dispatching makes room again; clearing empties it.
+    f.queue.PumpNetQueue(AllMessageCodes);
+    EXPECT_EQ(f.queue.Bytes(), 0u);
+    f.queue.PeerPlayMessage(5, map.data(), static_cast<int32_t>(map.size()));
+    f.Arrive(13);
+    EXPECT_EQ(f.queue.Bytes(), kMapMessageSize + 8);
+    f.queue.ClearNetQueue();
+    EXPECT_EQ(f.queue.Bytes(), 0u);
+    EXPECT_EQ(f.queue.Count(), 0u);
+}
+
+// Damaged envelopes: one box for each sender, every one written to standard error.
+TEST(NetGate, DamagedEnvelopesShowOneBoxPerSender) {
+    Fixture f;
+    std::vector<uint8_t> inner = Message(11);
+    inner.resize(5000, 0x33);
+    auto envelope = CompressMessage(inner.data(), inner.size());
+    envelope.resize(envelope.size() / 2);
+    envelope[4] = static_cast<uint8_t>(envelope.size());
+    envelope[5] = static_cast<uint8_t>(envelope.size() >> 8);
+    testing::internal::CaptureStderr();
+    for (uint32_t from : {5u, 5u, 6u, 5u, 6u})
+        f.queue.PeerPlayMessage(from, envelope.data(), static_cast<int32_t>(envelope.size()));
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(f.shown.size(), 2u);
+    size_t lines = 0;
+    for (size_t at = err.find("dropped"); at != std::string::npos; at = err.find("dropped", at + 1)) ++lines;
+    EXPECT_EQ(lines, 5u) << err;
+    EXPECT_EQ(f.queue.Count(), 0u);
+    // A new session shows again.
+    f.queue.ClearNetQueue();
+    f.queue.PeerPlayMessage(5, envelope.data(), static_cast<int32_t>(envelope.size()));
+    EXPECT_EQ(f.shown.size(), 3u);
 }
 
 TEST(NetGate, RunningPumpKeepsItsCopyOfTheSet) {

@@ -71,7 +71,7 @@ protected:
         GameMode = kLocalGame;
         ServerID = 0;
         TurnMinutes = 0;
-        AcceptFullInf = AcceptHalfInf = ExitGame = GameRunning = ServerLost = 0;
+        AcceptFullInf = AcceptHalfInf = ExitGame = GameRunning = ServerLost = FullStateHeld = ServerHandedOver = 0;
         Messages.Clear();
         Game = GameState{};
     }

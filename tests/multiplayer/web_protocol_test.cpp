@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -142,6 +143,34 @@ TEST(WebProtocol, GameListRecords) {
     EXPECT_EQ(games[0].Year, 12);
     EXPECT_EQ(games[0].Language, "");
     EXPECT_EQ(games[0].PlayerCount, 0);
+}
+
+TEST(WebProtocol, SplitGivesTheSamePartsAsTheOneByOneReader) {
+    for (std::string_view s : {"", "a", ";", "a;b", ";a;;b;", "a~b;c~", "~~;"}) {
+        std::vector<std::string> expected;
+        for (int i = 0; i < CountParEC(s, ";~"); ++i) expected.push_back(GetParEC(s, i, ";~"));
+        EXPECT_EQ(SplitParEC(s, ";~"), expected) << s;
+        if (expected.size() > 2) expected.resize(2);
+        EXPECT_EQ(SplitParEC(s, ";~", 2), expected) << s;
+    }
+}
+
+// A reply of a mebibyte: read in one pass, at most kMaxListRecords games kept.
+TEST(WebProtocol, ALargeGameListIsCappedAndReadInLinearTime) {
+    const std::string record = "Duel;0A1B2C3D-0000-4000-8000-000000000001;127.0.0.2;12;Russian;3~";
+    std::string reply;
+    while (reply.size() < (1u << 20)) reply += record;
+    std::string wide(1u << 20, ';');  // one record of half a million empty fields
+    wide += "~";
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<NetGameInfo> games;
+    EXPECT_TRUE(ParseGameList(reply, games));
+    EXPECT_EQ(games.size(), kMaxListRecords);
+    EXPECT_EQ(games.back().Year, 12);
+    EXPECT_TRUE(ParseGameList(wide, games));
+    EXPECT_EQ(games.size(), 1u);
+    // Far above linear time even on a busy machine; the quadratic reader took minutes.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
 TEST(WebProtocol, PlayerListRecords) {

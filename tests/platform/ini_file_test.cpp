@@ -156,6 +156,20 @@ TEST(IniFile, WritesBackInTheEncodingItRead) {
     EXPECT_EQ(ReadFile(dir.Path("cp1251.ini")), Cp("[Раздел]\nимя=Иван\nk=Ёж\n"));
 }
 
+TEST(IniFile, MissingKeysArriveAndThePlayersValuesStay) {
+    ScratchDir dir;
+    WriteFile(dir.Path("shipped.ini"),
+              "[Languages]\nDefault=0\n[Русский]\n1000=Kordalt\n1001=Новый текст|\n"
+              "[Preferences]\nMusic=1\nTimeStamp=yyyy\n[Icons]\nCount=2\n");
+    WriteFile(dir.Path("player.ini"), "; his notes\n[languages]\ndefault=1\n[Русский]\n1000=Старое\n"
+                                      "[Preferences]\nMusic=0\nPlayerName=Иван\n");
+    TIniFile player(dir.Path("player.ini"));
+    AddMissingKeys(TIniFile(dir.Path("shipped.ini")), player);
+    EXPECT_EQ(ReadFile(dir.Path("player.ini")),
+              "; his notes\n[languages]\ndefault=1\n[Русский]\n1000=Старое\n1001=Новый текст|\n"
+              "[Preferences]\nMusic=0\nPlayerName=Иван\nTimeStamp=yyyy\n[Icons]\nCount=2\n");
+}
+
 TEST(IniFile, IntegersAndBooleansAreWrittenAsText) {
     ScratchDir dir;
     TIniFile ini(dir.Path("n.ini"));

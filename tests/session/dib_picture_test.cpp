@@ -142,6 +142,39 @@ TEST(DibPicture, DamagedFilesAreRefusedAndTheOldImageKept) {
     EXPECT_EQ(dib.Image(), before);
 }
 
+// A file header's pixel offset is honoured: a gap before the pixels is skipped;
+// an offset into the headers is ignored; one past the file's end is refused.
+TEST(DibPicture, PixelOffsetOfTheFileHeader) {
+    const std::vector<uint8_t> plain = dibtest::BmpFile(SmallPicture());
+    const uint32_t pixelsAt = plain[10] | plain[11] << 8;
+    const auto withOffset = [&](uint32_t offset, size_t gap) {
+        std::vector<uint8_t> file = plain;
+        file.insert(file.begin() + pixelsAt, gap, 0xEE);
+        for (int i = 0; i < 4; ++i) file[10 + i] = uint8_t(offset >> (8 * i));
+        return file;
+    };
+    TDIB expected;
+    ReadInto(expected, dibtest::PackedDib(SmallPicture()));
+    const QImage want = DibToQImage(*expected.Image());
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> file;
+    };
+    for (const Case& c : {Case{"gap of 6", withOffset(pixelsAt + 6, 6)}, Case{"offset 0", withOffset(0, 0)},
+                          Case{"into the header", withOffset(30, 0)},
+                          Case{"into the colour table", withOffset(pixelsAt - 8, 0)}}) {
+        TDIB dib;
+        TDibReadStream stream(c.file);
+        dib.LoadFromStream(stream);
+        EXPECT_EQ(DibToQImage(*dib.Image()), want) << c.name;
+    }
+    TDIB dib;
+    const std::vector<uint8_t> beyond = withOffset(uint32_t(plain.size()) + 1, 0);
+    TDibReadStream stream(beyond);
+    EXPECT_THROW(dib.LoadFromStream(stream), EReadError);
+    EXPECT_TRUE(dib.Empty());
+}
+
 TEST(DibPicture, SaveAndLoadRoundTrip) {
     DibSpec bitfields;
     bitfields.width = 2;

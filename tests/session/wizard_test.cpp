@@ -55,6 +55,13 @@ protected:
 
     MemoryService service;
     ShownErrors shown;
+    // The wizard's own errors come as boxes.
+    std::vector<QString> boxes;
+    ScopedMessageBoxHook boxHook{[this](TMsgType type, const QString& text) {
+        EXPECT_EQ(type, TMsgType::Error);
+        boxes.push_back(text);
+        return TMsgButton::Ok;
+    }};
     TPeerPlay peer{nullptr, service};
 };
 
@@ -114,7 +121,13 @@ TEST_F(Wizard, JoinListsSessionsAndPlayersAndBackDropsTheSessionObject) {
     form.FormShow();
     SelectProvider(form);
     form.JoinGame->setChecked(true);
+    bool busyWhileListing = false;
+    QObject::connect(form.JoinGameSessionList->model(), &QAbstractItemModel::rowsInserted, [&] {
+        busyWhileListing = QGuiApplication::overrideCursor() && QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor;
+    });
     form.NextButton->click();
+    EXPECT_TRUE(busyWhileListing) << "the hourglass shows during the search";
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     ASSERT_EQ(form.Notebook->currentIndex(), TPeerPlayForm::SessionJoin);
     ASSERT_EQ(form.JoinGameSessionList->count(), 1);
     EXPECT_EQ(form.JoinGameSessionList->item(0)->text(), "Beta");
@@ -144,6 +157,7 @@ TEST_F(Wizard, JoinListsSessionsAndPlayersAndBackDropsTheSessionObject) {
     EXPECT_EQ(form.SessionName, "Beta");
     EXPECT_EQ(form.PlayerName, "boris");
     EXPECT_TRUE(shown.texts.empty());
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(Wizard, SessionThatWentAwayIsReportedAndTheWizardStays) {
@@ -160,7 +174,9 @@ TEST_F(Wizard, SessionThatWentAwayIsReportedAndTheWizardStays) {
     Pump(400ms);
     EXPECT_EQ(form.JoinGamePlayerList->count(), 0);  // the list stays empty
     form.NextButton->click();
-    EXPECT_EQ(shown.texts, std::vector<std::string>{"Session Gamma cannot be opened"});
+    EXPECT_EQ(boxes, std::vector<QString>{QString::fromUtf8("Не удаётся открыть игру Gamma: возможно, её уже нет")});
+    EXPECT_TRUE(shown.texts.empty());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_EQ(form.Tag, 0);
     EXPECT_EQ(form.Notebook->currentIndex(), TPeerPlayForm::SessionJoin);
     EXPECT_FALSE(form.DPlay);
@@ -172,7 +188,7 @@ TEST_F(Wizard, SessionThatWentAwayIsReportedAndTheWizardStays) {
     ASSERT_TRUE(WaitFor([&] { return service.created.size() == made + 1; }));
     EXPECT_EQ(form.JoinGamePlayerList->count(), 0);
     EXPECT_FALSE(form.DPlay);
-    EXPECT_EQ(shown.texts.size(), 1u);
+    EXPECT_EQ(boxes.size(), 1u);
 }
 
 TEST_F(Wizard, EnterInTheSessionNameMovesToAnEmptyPlayerName) {

@@ -144,6 +144,30 @@ TEST_F(BordersPage, DismissAsksAndReturnsTheKordaltToThePool) {
     EXPECT_EQ(screen->KordaltRows, (std::vector<int>{1, 21}));
 }
 
+TEST_F(BordersPage, DismissAnsweredNoKeepsTheKordaltOnHisFront) {
+    const int j = neighbours[0];
+    Order(1, j + 5);
+    Find<QSlider>("TrackBar1")->setValue(300);
+    Order(2, 3);
+    answer = TMsgButton::No;
+    for (int row : {1, 2}) Order(row, 4);
+    ASSERT_EQ(boxes.size(), 2);
+    EXPECT_EQ(Game.mKordalt[1].Order, kOrderAttack);
+    EXPECT_EQ(Game.mKordalt[1].Front, j);
+    EXPECT_EQ(Gos().Fronts[j].Kordalt, 1);
+    EXPECT_EQ(FrontSoldiers(1, static_cast<uint8_t>(j)), 300) << "his soldiers stay with him";
+    EXPECT_EQ(Gos().Reserve, 200);
+    EXPECT_EQ(Game.mKordalt[21].Order, kOrderFortify);
+    EXPECT_EQ(Gos().Fronts[1].Kordalt, 21) << "the home front keeps its defender";
+
+    answer = TMsgButton::Yes;
+    Order(1, 4);
+    EXPECT_EQ(Game.mKordalt[1].Owner, 0);
+    EXPECT_EQ(Gos().Fronts[j].Kordalt, 0);
+    EXPECT_EQ(FrontSoldiers(1, static_cast<uint8_t>(j)), 0);
+    EXPECT_EQ(Gos().Reserve, 500);
+}
+
 TEST_F(BordersPage, NoKordaltGivesABlankRowAndAnEmptyMenu) {
     for (int slot : {1, 21, 41}) Game.mKordalt[slot].Owner = 0;
     Gos().KordaltCount = 0;

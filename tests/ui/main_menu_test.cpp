@@ -296,6 +296,23 @@ TEST_F(MainMenuTest, StartUpMakesTheWindowsAndHandsThemToTheGame) {
     EXPECT_EQ(LanguageFile, nullptr) << "the menu frees the language file";
 }
 
+// A picture bitmap that is missing stops the start-up with a box naming it.
+TEST_F(MainMenuTest, StartUpWithoutThePictureBitmapSaysSoInABox) {
+    test::WriteFile(dir.Path("kordalt.INI"), "[Languages]\nCount=1\nDefault=0\n0=Test\n[Test]\n"
+                                             "[Icons]\nIcons=icons.bmp\nCount=0\n");
+    std::vector<std::pair<TMsgType, QString>> boxes;
+    ScopedMessageBoxHook hook([&](TMsgType type, const QString& text) {
+        boxes.emplace_back(type, text);
+        return TMsgButton::Ok;
+    });
+    EXPECT_FALSE(CreateWindowsReporting());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].first, TMsgType::Error);
+    EXPECT_TRUE(boxes[0].second.contains(QStringLiteral("icons.bmp"))) << boxes[0].second.toStdString();
+    FreeWindows();
+    EXPECT_EQ(MainForm, nullptr);
+}
+
 // ---- Help ----
 
 TEST_F(MainMenuTest, HelpOpensTheHtmlFileAtTheContentsTheAboutTopicOrTheMenusTopic) {
@@ -319,6 +336,24 @@ TEST_F(MainMenuTest, HelpOpensTheHtmlFileAtTheContentsTheAboutTopicOrTheMenusTop
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get(), 2000));
     QTest::keyClick(form.get(), Qt::Key_F1);
     EXPECT_EQ(HelpBrowser()->source().fragment(), "7");
+}
+
+// The help window opens over the program's window, its title naming the
+// program only once (the window system adds the program's name).
+TEST_F(MainMenuTest, HelpOpensOverTheMenuTitledOnce) {
+    test::WriteFile(dir.Path("kordalt.html"), test::ReadFile(kBinDir + "kordalt.html"));
+    Open("help=kordalt.hlp\n");
+    form->move(40, 20);
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get(), 2000));
+    EXPECT_TRUE(Press("SpeedButton4").empty());
+    ASSERT_NE(HelpBrowser(), nullptr);
+    QWidget* help = HelpBrowser()->window();
+    EXPECT_FALSE(help->windowTitle().contains(QStringLiteral("Kordalt"))) << help->windowTitle().toStdString();
+    EXPECT_FALSE(help->windowTitle().isEmpty());
+    const QPoint offset = help->geometry().center() - form->geometry().center();
+    EXPECT_LE(offset.manhattanLength(), 4) << offset.x() << "," << offset.y();
 }
 
 TEST_F(MainMenuTest, MissingHelpFileGivesAnErrorBox) {

@@ -2,7 +2,11 @@
 // turn clock, the status bar, and the year loop showing the screen.
 #include "main_screen_fixture.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QTextBrowser>
 #include <QFileInfo>
@@ -10,9 +14,12 @@
 #include <filesystem>
 
 #include "controls/list_box.h"
+#include "controls/scroll_text_panel.h"
 #include "controls/speed_button.h"
 #include "game/game_windows.h"
+#include "ui/graph.h"
 #include "ui/help_window.h"
+#include "ui/preference.h"
 #include "ui/start.h"
 
 namespace kordalt::test {
@@ -80,7 +87,7 @@ TEST_F(TurnControl, NextStaysDisabledUntilSowing) {
     EXPECT_EQ(result, TTurnResult::Pass);
 }
 
-TEST_F(TurnControl, ExitAsksAndABoxRestartsTheTurnClock) {
+TEST_F(TurnControl, ExitAsksAndTheTurnClockRunsOnAcrossTheBox) {
     const TTurnResult result = Run([&] {
         OpenPage(1);
         Sow();
@@ -89,7 +96,9 @@ TEST_F(TurnControl, ExitAsksAndABoxRestartsTheTurnClock) {
         screen->BitBtn2->click();
         EXPECT_EQ(boxes.back(), "Вы уверены, что хотите закончить игру ?");
         EXPECT_TRUE(screen->isVisible());
-        EXPECT_EQ(TurnClock, 0.0) << "the activation after the box restarts the clock";
+        EXPECT_EQ(screen->StatusBar1->PanelText(7), "0:01") << "the box does not restart the clock";
+        screen->Timer1Timer();
+        EXPECT_EQ(screen->StatusBar1->PanelText(7), "0:02");
         EXPECT_EQ(TurnResult, 3);
         answer = TMsgButton::Yes;
         screen->BitBtn2->click();
@@ -97,6 +106,110 @@ TEST_F(TurnControl, ExitAsksAndABoxRestartsTheTurnClock) {
     EXPECT_EQ(result, TTurnResult::Quit);
     EXPECT_EQ(TurnResult, 0);
     EXPECT_FALSE(Autosaved()) << "leaving writes no autosave";
+}
+
+// A limit that runs out while the exit question is open waits for the answer:
+// Yes leaves the game, No lets the clock end the turn at its next tick.
+TEST_F(TurnControl, TheExitQuestionsAnswerWinsOverTheTimeLimit) {
+    GameMode = 1;
+    TurnMinutes = 1;
+    for (const auto& [yes, expected] : {std::pair{true, TTurnResult::Quit}, std::pair{false, TTurnResult::Next}}) {
+        ScopedMessageBoxHook ticking([&](TMsgType, const QString&) {
+            for (int i = 0; i < 3; ++i) screen->Timer1Timer();  // the limit runs out meanwhile
+            EXPECT_TRUE(screen->isVisible()) << "the clock waits for the answer";
+            return yes ? TMsgButton::Yes : TMsgButton::No;
+        });
+        const TTurnResult result = Run([&] {
+            for (int i = 0; i < 59; ++i) screen->Timer1Timer();
+            screen->BitBtn2->click();
+            if (!yes) {
+                EXPECT_TRUE(screen->isVisible());
+                screen->Timer1Timer();
+            }
+        });
+        EXPECT_EQ(result, expected) << yes;
+        EXPECT_EQ(TurnResult, yes ? 0 : 1) << yes;
+    }
+}
+
+// The clock of a turn runs on while the save dialog, the settings and the
+// charts are open; a press that falls due meanwhile waits for their closing.
+TEST_F(TurnControl, TheTurnClockRunsAcrossDialogsAndTheirButtonsWork) {
+    GameMode = 1;
+    TurnMinutes = 2;
+    Game.Year = 3;
+    TPreference preference;
+    Preference = &preference;
+    TGraph graph;
+    Graph = &graph;
+    std::vector<QDialog*> opened;
+    auto tick = [&](int n) {
+        for (int i = 0; i < n; ++i) screen->Timer1Timer();
+    };
+    ScopedModalHook hook([&](QDialog& dialog) {
+        if (&dialog != screen.get()) {
+            opened.push_back(&dialog);
+            if (&dialog == Preference) {
+                EXPECT_FALSE(Preference->ComboBox1->isEnabled());
+            }
+            tick(40);
+            EXPECT_TRUE(screen->isVisible()) << "nothing is pressed under a dialog";
+            return 0;
+        }
+        tick(30);
+        screen->Info.SpeedButton3->Click();  // save
+        EXPECT_EQ(screen->StatusBar1->PanelText(7), "0:50") << "the dialog did not restart the clock";
+        screen->Info.SpeedButton7->Click();  // settings
+        Game.DifficultyLevel = 0;
+        GameMode = kLocalGame;
+        screen->FormActivate();
+        screen->Borders.ShowGraph->Click();  // charts
+        GameMode = 1;
+        EXPECT_TRUE(screen->isVisible()) << "the limit ran out under the charts";
+        tick(1);
+        return dialog.result();
+    });
+    EXPECT_EQ(screen->RunTurn(), TTurnResult::Next);
+    EXPECT_EQ(opened, (std::vector<QDialog*>{screen->SaveDialog1, &preference, &graph}));
+    Preference = nullptr;
+    Graph = nullptr;
+}
+
+// With the settings' box checked every activation starts the three help
+// panels; they cycle, and every line fits its panel.
+TEST_F(TurnControl, ScrollHelpRunsEveryTimeAndItsLinesFit) {
+    TPreference preference;
+    Preference = &preference;
+    preference.CheckBoxScroll->setChecked(true);
+    struct Case {
+        TScrollTextPanel* panel;
+        int group;
+        unsigned interval;
+    };
+    const Case cases[] = {{screen->Shop.ScrollTextPanel1, 3, 30},
+                          {screen->Economy.ScrollTextPanel2, 1, 70},
+                          {screen->Science.ScrollTextPanel3, 2, 60}};
+    for (int activation = 0; activation < 2; ++activation) {
+        screen->FormActivate();
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.panel->objectName().toStdString());
+            EXPECT_TRUE(c.panel->Active());
+            EXPECT_TRUE(c.panel->Cycled()) << "it never runs out";
+            EXPECT_EQ(c.panel->Interval(), c.interval);
+            const int room = c.panel->width() - 2 * (c.panel->FrameWidth() + 3);
+            const QFontMetrics metrics(c.panel->font());
+            for (const QString& line : c.panel->Lines())
+                EXPECT_LE(metrics.horizontalAdvance(line), room) << line.toStdString();
+            std::vector<std::string> intro;
+            LanguageFile->LoadIntro(c.group, intro);
+            QStringList words;
+            for (const std::string& line : intro) words << Qs(line).split(' ', Qt::SkipEmptyParts);
+            EXPECT_EQ(c.panel->Lines().join(' ').split(' ', Qt::SkipEmptyParts), words) << "no word is lost";
+        }
+        screen->FormDeactivate();
+        for (const Case& c : cases) EXPECT_FALSE(c.panel->Active());
+    }
+    Preference = nullptr;
 }
 
 TEST_F(TurnControl, CloseBoxAsksBeforeLeaving) {
@@ -145,6 +258,17 @@ TEST_F(TurnControl, TimeLimitPressesNextAfterExactlyTheMinutes) {
     EXPECT_TRUE(Autosaved("autosave_Ivan.kordalt"));
 }
 
+// A network autosave named after a Cyrillic player is a UTF-8 file name, the
+// form the game's own load dialog lists.
+TEST_F(TurnControl, ANetworkAutosaveOfACyrillicNameIsListedUnderThatName) {
+    GameMode = 1;
+    Game.mGos[1].PlayerName.Assign(Cp("Альфа"));
+    EXPECT_EQ(Run([&] { screen->BitBtn3->click(); }), TTurnResult::Pass);
+    EXPECT_TRUE(Autosaved("autosave_Альфа.kordalt"));
+    EXPECT_EQ(QDir(QString::fromStdString(scratch.Dir())).entryList({"*.kordalt"}, QDir::Files),
+              QStringList{QString::fromUtf8("autosave_Альфа.kordalt")});
+}
+
 TEST_F(TurnControl, StatusBarAndTurnClock) {
     Game.Year = 7;
     Gos().Money = 1234;
@@ -164,12 +288,22 @@ TEST_F(TurnControl, StatusBarAndTurnClock) {
     EXPECT_FALSE(screen->Timer1->isActive()) << "hiding stops the clock";
 }
 
-TEST_F(TurnControl, HelpButtonOpensThePagesTopic) {
+TEST_F(TurnControl, HelpButtonAndF1OpenThePagesTopic) {
     WriteFile(scratch.Path("help.html"), "<html><body><a name=\"11\">x</a><a name=\"14\">y</a></body></html>");
     SetHelpFile(scratch.Path("help.hlp"));
     for (const auto& [page, topic] : {std::pair{1, "11"}, {4, "14"}}) {
         OpenPage(page);
         screen->BitBtn4->click();
+        ASSERT_NE(HelpBrowser(), nullptr);
+        EXPECT_EQ(HelpBrowser()->source().fragment(), topic);
+    }
+    delete HelpBrowser()->window();
+    screen->activateWindow();
+    QApplication::setActiveWindow(screen.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(screen.get(), 2000));
+    for (const auto& [page, topic] : {std::pair{3, "13"}, {1, "11"}}) {
+        OpenPage(page);
+        QTest::keyClick(screen.get(), Qt::Key_F1);
         ASSERT_NE(HelpBrowser(), nullptr);
         EXPECT_EQ(HelpBrowser()->source().fragment(), topic);
     }

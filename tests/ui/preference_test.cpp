@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <utility>
 
 #include "controls/classic.h"
 #include "controls/edit_button.h"
@@ -16,16 +17,21 @@
 #include "controls/speed_button.h"
 #include "fake_music_player.h"
 #include "game/language_file.h"
+#include "game/rules_data.h"
+#include "platform/cp1251.h"
 #include "game_reset.h"
 #include "platform/ini_file.h"
 #include "platform/program_path.h"
 #include "support/test_files.h"
+#include "ui/connect.h"
 #include "ui/graph.h"
 #include "ui/main_menu.h"
 #include "ui/main_screen.h"
+#include "ui/multi_player.h"
 #include "ui/preference.h"
 #include "ui/proc.h"
 #include "ui/record_table.h"
+#include "ui/start.h"
 #include "ui/ui_support.h"
 #include "ui/windows.h"
 
@@ -35,7 +41,9 @@ namespace {
 constexpr char kLanguages[] =
     "[Languages]\nCount=2\nDefault=0\n0=Russian\n1=English\n"
     "[Russian]\nTitle=Русский\n4000=Настройка\n4009=Спросить\n1200=Последнее сражение\n5000=Графики\n6001=ЗАЛ\n"
+    "1400=Ожидание\n7000=Сетевая игра\n7001=Выход\n"
     "[English]\nTitle=English\n4000=Settings\n4009=Ask\n1200=Last battle\n5000=Charts\n6001=HALL\n"
+    "1400=Waiting\n7000=Network game\n7001=Leave\n"
     "[Music]\nCount=2\n0=a.mid\n1=b.mid\n";
 
 // The first table's keys, in writing order, with their defaults.
@@ -271,7 +279,10 @@ TEST_F(PreferenceTest, TheLanguageSwitchRetextsTheWindowsAndIsStoredAtOnce) {
     Graph = new TGraph;
     RecordTable = new TRecordTable;
     Preference = new TPreference;
+    MultiPlayer = new TMultiPlayer;
+    Connect = new TConnect;
     EXPECT_EQ(Proc->windowTitle(), QString::fromUtf8("Последнее сражение"));
+    EXPECT_EQ(Connect->windowTitle(), QString::fromUtf8("Сетевая игра"));
     Preference->ComboBox1->setCurrentIndex(1);
     EXPECT_EQ(LanguageFile->LanguageIndex, 1);
     EXPECT_EQ(TIniFile(dir_.Path("kordalt.INI")).ReadString("Languages", "Default", ""), "1");
@@ -280,11 +291,46 @@ TEST_F(PreferenceTest, TheLanguageSwitchRetextsTheWindowsAndIsStoredAtOnce) {
     EXPECT_EQ(RecordTable->ExLabel1->Caption(), QStringLiteral("HALL"));
     EXPECT_EQ(Preference->windowTitle(), QStringLiteral("Settings"));
     EXPECT_EQ(Preference->CheckBox5->text(), QStringLiteral("Ask"));
+    EXPECT_EQ(MultiPlayer->windowTitle(), QStringLiteral("Waiting"));
+    EXPECT_EQ(Connect->windowTitle(), QStringLiteral("Network game"));
+    EXPECT_EQ(Connect->SpeedButton1->Caption(), QStringLiteral("Leave"));
     // Nothing else was written.
     EXPECT_EQ(Setting("Music"), "<missing>");
+    delete Connect;
+    delete MultiPlayer;
     delete RecordTable;
     delete Graph;
     delete Proc;
+}
+
+// The set-up window's text routine reloads the rules data with the new
+// language's names and texts.
+TEST(LanguageSwitch, TheRulesDataTakesTheNewLanguagesTexts) {
+    test::ScratchDir dir;
+    test::WriteFile(dir.Path("dim.dat"), test::ReadFile(KORDALT_BIN_DIR "/dim.dat"));
+    test::WriteFile(dir.Path("kordalt.INI"),
+                    "[Languages]\nCount=2\nDefault=0\n0=Russian\n1=English\n"
+                    "[Russian]\nTitle=Русский\ndim.dat=dim.dat\n7050=Пехота\n7100=Натиск\n7201=Вперёд\n"
+                    "[English]\nTitle=English\ndim.dat=dim.dat\n7050=Infantry\n7100=Onslaught\n7201=Forward\n");
+    ScopedProgramFileName program(dir.Path("kordalt"));
+    std::vector<QString> boxes;
+    ScopedMessageBoxHook hook([&](TMsgType, const QString& text) {
+        boxes.push_back(text);
+        return TMsgButton::Ok;
+    });
+    CreateLanguageFile();
+    Start = new TStart;
+    Preference = new TPreference;
+    EXPECT_EQ(Cp1251ToUtf8(TroopNames[1].Str()), "Пехота");
+    Preference->ComboBox1->setCurrentIndex(1);
+    EXPECT_EQ(TroopNames[1].Str(), "Infantry");
+    EXPECT_EQ(Tactics[1].Name.Str(), "Onslaught");
+    EXPECT_EQ(TacticTexts[1][1].Str(), "Forward");
+    EXPECT_FALSE(DimLoadFailed);
+    EXPECT_TRUE(boxes.empty());
+    delete std::exchange(Preference, nullptr);
+    delete std::exchange(Start, nullptr);
+    FreeLanguageFile();
 }
 
 TEST_F(PreferenceTest, TheMainGameScreenOpensItWithoutLanguageAndServer) {

@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QTest>
 
+#include "controls/animated_gif.h"
 #include "controls/ex_label.h"
 #include "controls/speed_button.h"
 #include "end_windows_fixture.h"
@@ -141,6 +142,34 @@ TEST_F(RecordTableTest, AFailedWriteShowsTheText) {
     RecordTable->SpeedButton2Click();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], Text(3223));
+}
+
+// The shipped cup: ten frames, 0 and 5 resting for two seconds, the others
+// 150 ms; it plays from frame 0 while the window shows.
+TEST_F(RecordTableTest, TheCupPlaysWhileTheWindowShows) {
+    TExGIFAnimator* cup = RecordTable->ExGIFAnimator1;
+    ASSERT_NE(cup, nullptr);
+    EXPECT_EQ(cup->objectName(), QStringLiteral("ExGIFAnimator1"));
+    EXPECT_EQ(cup->geometry(), QRect(640 - 59, 4, 59, 65));
+    EXPECT_TRUE(cup->Stretch());
+    EXPECT_FALSE(cup->AutoSize());
+    EXPECT_TRUE(cup->Loop());
+    TGIFImage& gif = cup->Image();
+    ASSERT_EQ(gif.Count(), 10);
+    EXPECT_EQ(gif.ScreenWidth(), 59);
+    EXPECT_EQ(gif.ScreenHeight(), 65);
+    for (int i = 0; i < gif.Count(); ++i)
+        EXPECT_EQ(gif.Frames(i).AnimateInterval, i == 0 || i == 5 ? 2000 : 150) << i;
+    EXPECT_NE(gif.Frames(0).GetFrameBitmap().Image, gif.Frames(1).GetFrameBitmap().Image) << "the glint moves";
+    EXPECT_FALSE(cup->Animate());
+    cup->SetFrameIndex(3);
+    RecordTable->show();
+    EXPECT_TRUE(cup->Animate());
+    EXPECT_EQ(cup->FrameIndex(), 0);
+    EXPECT_EQ(cup->GetFrameDelay(), 2000u);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cup->FrameIndex() == 1; }, 4000)) << "frame 1 follows after two seconds";
+    RecordTable->hide();
+    EXPECT_FALSE(cup->Animate());
 }
 
 TEST_F(RecordTableTest, Gallery) {

@@ -1,5 +1,7 @@
 // The state choice: clicking states on the map, confirming, refusals and the
 // rejection of the whole map.
+#include <QApplication>
+#include <QCloseEvent>
 #include <QFrame>
 #include <QLineEdit>
 #include <QTimer>
@@ -129,6 +131,19 @@ TEST_F(StateChoice, RunModallyThroughTheGameInterface) {
     EXPECT_EQ(Game.mGos[4].Player, 2u);
     QTimer::singleShot(0, SelectGos, [] { QTest::mouseClick(SelectGos->ExSpeedButton2, Qt::LeftButton); });
     EXPECT_EQ(GameWindows().ShowStateChoice(3), kChoiceRejected);
+}
+
+// Alt+F4 or the close box acts as the reject button; a confirmed choice does not.
+TEST_F(StateChoice, ClosingTheWindowRejectsTheMap) {
+    QTimer::singleShot(0, SelectGos, [] { SelectGos->close(); });
+    EXPECT_EQ(GameWindows().ShowStateChoice(1), kChoiceRejected);
+    for (int i = 1; i <= Game.GosCount; ++i) EXPECT_EQ(Game.mGos[i].Alive, 0) << i;
+    // The window system's close box and Alt+F4 send a close event.
+    QTimer::singleShot(0, SelectGos, [] {
+        QCloseEvent close;
+        QApplication::sendEvent(SelectGos, &close);
+    });
+    EXPECT_EQ(GameWindows().ShowStateChoice(1), kChoiceRejected);
 }
 
 // Rejecting the map stops the hand-out: the choice button is hidden until a

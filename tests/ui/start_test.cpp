@@ -1,18 +1,23 @@
 // The set-up window: its texts, the difficulty and count controls, the map
 // generation and preview, the progress page and the open dialog.
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLabel>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
 
 #include <filesystem>
 #include <set>
+#include <vector>
 
 #include "controls/scroll_text_panel.h"
 #include "controls/slider.h"
 #include "controls/spin_edit.h"
+#include "game/rules_data.h"
 #include "game/saved_game.h"
 #include "ui/help_window.h"
 #include "ui/map_drawing.h"
@@ -201,6 +206,16 @@ TEST_F(StartWindow, HelpOpensItsTopic) {
     ASSERT_NE(HelpBrowser(), nullptr);
     EXPECT_EQ(HelpBrowser()->source().fragment(), QStringLiteral("8"));
     HelpBrowser()->window()->close();
+    // F1 opens the same topic.
+    delete HelpBrowser()->window();
+    Start->show();
+    QApplication::setActiveWindow(Start);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Start, 2000));
+    QTest::keyClick(Start, Qt::Key_F1);
+    ASSERT_NE(HelpBrowser(), nullptr);
+    EXPECT_EQ(HelpBrowser()->source().fragment(), QStringLiteral("8"));
+    delete HelpBrowser()->window();
+    Start->hide();
     SetHelpFile(previous);
     EXPECT_TRUE(messages.empty());
 }
@@ -220,6 +235,37 @@ TEST_F(StartWindow, ProgressPage) {
     EXPECT_EQ(Start->ProgressBar2->value(), 0);
     Start->ShowProgressPage(false);
     EXPECT_FALSE(Start->ProgressPageShown());
+}
+
+// Drawing a bar at once waits for the display, so a year's hundreds of steps
+// draw it when it starts, at most once a frame, and at its end.
+TEST_F(StartWindow, ProgressBarsAreDrawnAtTheirStartAndEndNotAtEveryStep) {
+    Start->show();
+    GameWindows().BeginYearLoop();
+    GameWindows().ShowYear(Cp("Год: 7"));
+    struct PaintRecorder : QObject {
+        std::vector<int> values;
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::Paint) values.push_back(static_cast<QProgressBar*>(watched)->value());
+            return false;
+        }
+    } painted;
+    Start->ProgressBar1->installEventFilter(&painted);
+    QElapsedTimer clock;
+    clock.start();
+    GameUi().StartProgress(TProgressBar::Battles, 300);
+    for (int step = 1; step <= 300; ++step) {
+        GameUi().SetProgress(TProgressBar::Battles, step);
+        if (step == 150) EXPECT_EQ(Start->ProgressBar1->value(), 150);
+    }
+    const qint64 frames = clock.elapsed() / 40;
+    Start->ProgressBar1->removeEventFilter(&painted);
+    EXPECT_TRUE(Start->ProgressBar1->isVisible());
+    ASSERT_GE(painted.values.size(), 2u);
+    EXPECT_LE(static_cast<qint64>(painted.values.size()), 2 + frames);
+    EXPECT_EQ(painted.values.front(), 0);
+    EXPECT_EQ(painted.values.back(), 300);
+    Start->hide();
 }
 
 TEST_F(StartWindow, OpenDialogForSavedGames) {
@@ -285,8 +331,22 @@ TEST_F(StartPictures, BackgroundsAndMissingRulesData) {
     EXPECT_EQ(SelectGos->Image2->Picture.pixelColor(320, 240), QColor(200, 20, 20));
     EXPECT_EQ(SelectMan->Image1->Picture.pixelColor(5, 5), QColor(10, 200, 30));
     // The folder has no rules data file: its text was shown while the window was made.
-    EXPECT_FALSE(messages.empty());
+    ASSERT_EQ(messages.size(), 1u);
     EXPECT_FALSE(Start->isVisible());
+    // New game: the window closes at once, saying why again.
+    bool waited = false;
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, Start, [&] {
+        waited = true;
+        Start->done(0);
+    });
+    guard.start(3000);
+    EXPECT_EQ(Start->exec(), QDialog::Rejected);
+    EXPECT_FALSE(waited) << "the window waited for the player";
+    EXPECT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages.back(), messages.front());
+    EXPECT_TRUE(DimLoadFailed);
 }
 
 // A program folder with the shipped settings and rules data but none of the

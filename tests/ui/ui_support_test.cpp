@@ -3,11 +3,15 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -30,6 +34,37 @@ TEST(TextTest, LanguageTextFallsBackToTheDefaultWithLineBreaks) {
     std::unique_ptr<TLanguageFile> saved = std::move(LanguageFile);
     EXPECT_EQ(LangText(3119, "Раз|два"), QString::fromUtf8("Раз\r\nдва"));
     LanguageFile = std::move(saved);
+}
+
+TEST(TextTest, DialogFiltersShowEachPatternOnce) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Сохранённые игры (*.kordalt)|*.kordalt|Все файлы (*.*)|*.*", "Сохранённые игры (*.kordalt);;Все файлы (*.*)"},
+        {"Игры|*.kordalt", "Игры (*.kordalt)"},
+        {"Картинки|*.bmp;*.gif", "Картинки (*.bmp *.gif)"},
+        {"без шаблона", ""},
+        {"", ""},
+    };
+    for (const auto& [stored, shown] : cases)
+        EXPECT_EQ(DialogFilter(QString::fromUtf8(stored)), QString::fromUtf8(shown)) << stored;
+}
+
+// Qt's own dialogs speak Russian once the translation is installed.
+TEST(TextTest, QtsOwnTextsAreRussian) {
+    ASSERT_TRUE(InstallQtTranslations()) << "qt6-translations-l10n is missing";
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    const auto russian = [](const QString& text) {
+        return std::any_of(text.begin(), text.end(), [](QChar c) { return c.script() == QChar::Script_Cyrillic; });
+    };
+    for (const char* name : {"lookInLabel", "fileNameLabel", "fileTypeLabel"}) {
+        auto* label = dialog.findChild<QLabel*>(name);
+        ASSERT_NE(label, nullptr) << name;
+        EXPECT_TRUE(russian(label->text())) << name << ": " << label->text().toStdString();
+    }
+    const QList<QAbstractButton*> buttons = dialog.findChild<QDialogButtonBox*>()->buttons();
+    ASSERT_EQ(buttons.size(), 2);
+    for (QAbstractButton* button : buttons) EXPECT_TRUE(russian(button->text())) << button->text().toStdString();
 }
 
 // Records the boxes and answers them from a script.

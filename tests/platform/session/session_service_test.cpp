@@ -471,11 +471,14 @@ TEST(SessionService, AfterAHostCrashASuccessorThatNobodyRejoinsLosesTheSession) 
   EXPECT_TRUE(latest.NextSystem(DPSYS_SESSIONLOST, 3s));
 }
 
-TEST(SessionService, DestroyingARemotePlayerGivesItsOwnerSessionLost) {
+TEST(SessionService, OnlyTheHostDestroysAnotherNodesPlayerAndItsOwnerGetsSessionLost) {
   struct Case {
     const char* what;
     int by, target;  // 0 the host, 1 and 2 guests (2 joined last)
-  } cases[] = {{"a guest, by the host", 0, 2}, {"a guest, by another guest", 1, 2}, {"the host, by a guest", 1, 0}};
+    HRESULT result;
+  } cases[] = {{"a guest, by the host", 0, 2, DP_OK},
+               {"a guest, by another guest", 1, 2, DPERR_ACCESSDENIED},
+               {"the host, by a guest", 1, 0, DPERR_ACCESSDENIED}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Peer peers[] = {Peer(1), Peer(2), Peer(3)};
@@ -484,7 +487,17 @@ TEST(SessionService, DestroyingARemotePlayerGivesItsOwnerSessionLost) {
     peers[2].JoinWithPlayer(TestAddress(1), "p2");
     ASSERT_TRUE(peers[1].NextSystem(DPSYS_CREATEPLAYERORGROUP));  // guest 1 knows guest 2
     DPID target = peers[c.target].id();
-    ASSERT_EQ(peers[c.by].dp()->DestroyPlayer(target), DP_OK);
+    ASSERT_EQ(peers[c.by].dp()->DestroyPlayer(target), c.result);
+    if (c.result != DP_OK) {
+      // Nobody is gone: a message from the target still reaches everyone.
+      ASSERT_EQ(peers[c.target].Send(DPID_ALLPLAYERS, "still here"), DP_OK);
+      for (int i = 0; i < 3; ++i) {
+        if (i == c.target) continue;
+        EXPECT_TRUE(peers[i].NextWhere([&](const Received& r) { return IsData(r, target, "still here"); }));
+        EXPECT_EQ(peers[i].Players().size(), 3u);
+      }
+      continue;
+    }
     EXPECT_TRUE(peers[c.target].NextSystem(DPSYS_SESSIONLOST));
     std::vector<Peer*> rest;
     for (int i = 0; i < 3; ++i)
@@ -496,6 +509,29 @@ TEST(SessionService, DestroyingARemotePlayerGivesItsOwnerSessionLost) {
     ASSERT_EQ(rest[0]->Send(rest[1]->id(), "on"), DP_OK);
     EXPECT_TRUE(rest[1]->NextWhere([&](const Received& r) { return IsData(r, rest[0]->id(), "on"); }));
   }
+}
+
+// A bare client that read the ids from its join reply asks the host to destroy
+// players of other nodes, the host's own first: the host ignores it.
+TEST(SessionService, ABareClientCannotDestroyOtherNodesPlayers) {
+  Peer host(1), guest(2);
+  host.HostWithPlayer("h");
+  guest.JoinWithPlayer(TestAddress(1), "g");
+  RawClient bad(TestAddress(3), TestAddress(1), host.options().port);
+  DPID own = bad.JoinWithPlayer("bad");
+  ASSERT_NE(own, 0u);
+  for (DPID victim : {host.id(), guest.id()})
+    bad.SendBytes(WireWriter(FrameType::kDestroyPlayer).U32(victim).Finish());
+  // Its own player it may destroy; that notice comes after the refused requests.
+  bad.SendBytes(WireWriter(FrameType::kDestroyPlayer).U32(own).Finish());
+  for (Peer* p : {&host, &guest}) {
+    auto destroy = p->NextSystem(DPSYS_DESTROYPLAYERORGROUP);
+    ASSERT_TRUE(destroy);
+    EXPECT_EQ(destroy->player, own);
+    EXPECT_EQ(p->Players().size(), 2u);
+  }
+  ASSERT_EQ(guest.Send(host.id(), "alive"), DP_OK);
+  EXPECT_TRUE(host.NextWhere([&](const Received& r) { return IsData(r, guest.id(), "alive"); }));
 }
 
 TEST(SessionService, AnOversizedOrMalformedFrameClosesOnlyItsLink) {

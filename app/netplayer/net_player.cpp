@@ -1,0 +1,362 @@
+#include "app/netplayer/net_player.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <stdexcept>
+#include <thread>
+
+#include "app/netplayer/headless_ui_thread.h"
+#include "game/game_loop.h"
+#include "game/game_state.h"
+#include "game/language_file.h"
+#include "game/new_game.h"
+#include "game/random.h"
+#include "game/rules_data.h"
+#include "game/saved_game.h"
+#include "game/self_test.h"
+#include "game/support.h"
+#include "multiplayer/net_codes.h"
+#include "multiplayer/net_dispatch.h"
+#include "multiplayer/net_game.h"
+#include "multiplayer/net_game_loop.h"
+#include "multiplayer/net_senders.h"
+#include "multiplayer/web_protocol.h"
+#include "platform/program_path.h"
+#include "session/ansi_text.h"
+#include "session/peer_loader.h"
+#include "session/peer_play.h"
+
+namespace kordalt {
+namespace {
+
+// How long the lobby may take, and the longest wait of the game for the network.
+constexpr std::chrono::seconds kLobbyLimit{30};
+constexpr std::chrono::seconds kWaitLimit{60};
+// Files of the program folder that each player's own folder gets a copy of.
+const char* const kProgramFiles[] = {"kordalt.INI", "dim.dat"};
+// The account every automatic player has on a listing server.
+const std::string kPassword = "netplayer";
+const std::string kLanguage = "Russian";
+
+struct Failure : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+bool ReadNumber(const std::string& text, long min, long max, long& out) {
+    char* end = nullptr;
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end || v < min || v > max) return false;
+    out = v;
+    return true;
+}
+
+// The current folder becomes the program folder, with its own settings file;
+// the session library is loaded from the real program folder first.
+void EnterOwnFolder() {
+    LoadDllFunction(kSessionServiceLibrary, "DirectPlayCreate");
+    namespace fs = std::filesystem;
+    const fs::path here = fs::current_path();
+    for (const char* name : kProgramFiles)
+        if (!fs::exists(here / name)) fs::copy_file(ProgramDirectory() + name, here / name);
+    SetProgramFileName((here / "kordalt").string());
+}
+
+class AutoPlayer final : public INetLobbyUi, public INetSendUi, public INetLoopUi {
+public:
+    explicit AutoPlayer(const NetPlayerOptions& o)
+        : o_(o),
+          peer_(ui_),
+          queue_([this](const NetQueueItem& item) { DispatchNetMessage(item, peer_, *this); },
+                 [](const std::string& text) { std::fprintf(stderr, "kordalt_netplayer: %s\n", text.c_str()); }) {
+        peer_.OnOpen = [this](TCustomPeerPlay&) { SessionOpened(); };
+        peer_.OnAddPlayer = [this](TCustomPeerPlay&, TPeerPlayPlayer& p) { PlayerJoined(p); };
+        peer_.OnDeletePlayer = [this](TCustomPeerPlay&, TPeerPlayPlayer& p) { PlayerLeft(p); };
+        peer_.OnSessionLost = [](TCustomPeerPlay&) { ExitGame = kSessionLost; };
+        peer_.OnMessage = [this](TCustomPeerPlay&, TPeerPlayPlayer& from, const void* data, int32_t size) {
+            queue_.PeerPlayMessage(from.ID, data, size);
+        };
+    }
+    ~AutoPlayer() {
+        peer_.OnDeletePlayer = nullptr;
+        peer_.Close();
+    }
+
+    int Run() {
+        if (internet_) EnterListing();
+        Open();
+        if (o_.create) MakeMap();
+        WaitInLobby();
+        if (GameMode == 1 && !DealNetStates(peer_)) throw Failure("fewer free states than players");
+        StartNetRun();
+        GameRunning = 1;
+        queue_.SetAcceptedMessages(AllMessageCodes);
+        NetGameLoop(peer_, queue_, *this, *this);
+        queue_.SetAcceptedMessages(AllMessageCodes);
+        GameRunning = 0;
+        if (internet_ && GameMode == 1 &&
+            !SendGameEnd(InternetServer, GameEndRequest(Game, ExitGame == kClosedByServer), [] { return false; }))
+            throw Failure("the listing server did not take the game's end");
+        if (!lost_.empty()) throw Failure(lost_);
+        if (yearsPlayed_ == 0) throw Failure("the game ended before the first year");
+        return 0;
+    }
+
+    // INetLobbyUi
+    void ShowChatMessage(const std::string&, const std::string&, uint32_t) override {}
+    void SetReadyMark(const std::string& name, bool ready, int) override { ready_[AnsiLowerCase(name)] = ready; }
+    bool AllReady(int) override {
+        for (int i = 0; i < peer_.Players().Count(); ++i)
+            if (!ready_[AnsiLowerCase(peer_.Players().GetItem(i).Name)]) return false;
+        return peer_.Players().Count() > 0;
+    }
+    void MarkAllReady(int) override {
+        for (int i = 0; i < peer_.Players().Count(); ++i) ready_[AnsiLowerCase(peer_.Players().GetItem(i).Name)] = true;
+    }
+    void ShowTurnDelay(int) override {}
+    void LobbyMapReceived() override {
+        if (!GameRunning) SendStartNewGame(peer_, true);
+    }
+    void BecomeServer() override {}
+    void ShowMapForWaiting() override {}
+    void ShowWaitingInfo(const std::string&) override {}
+
+    // INetSendUi
+    void ShowSendingNotice(bool) override {}
+    void ServerNotFound() override { lost_ = "server not found"; }
+
+    // INetLoopUi
+    void BeginNetGame() override {}
+    void WaitForYear() override {
+        Wait([] { return ClientWaitDone() || ExitGame != 0; }, "the year's result");
+    }
+    TTurnResult PlayTurn() override {
+        if (o_.years > 0 && yearsPlayed_ == o_.years) return TTurnResult::Quit;
+        ++yearsPlayed_;
+        std::printf("year %d checksum %lld\n", int{Game.Year}, static_cast<long long>(GameChecksum()));
+        std::fflush(stdout);
+        if (o_.turnSeconds > 0) {
+            const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(o_.turnSeconds);
+            ui_.RunUntil([&] { return ExitGame != 0 || std::chrono::steady_clock::now() >= end; },
+                         std::chrono::seconds(o_.turnSeconds));
+        }
+        return TTurnResult::Pass;
+    }
+    void WaitForOthers(const std::vector<std::string>&) override {
+        Wait([this] { return AllHumansFinished() || YearResultWaiting(queue_) || ExitGame != 0; },
+             "the others' turns");
+    }
+    void ShowDefeat(uint8_t gos) override {
+        std::fprintf(stderr, "kordalt_netplayer: state %d destroyed in year %d\n", gos, int{Game.Year});
+    }
+    bool AskOthersContinue() override { return true; }
+    void GameLost(bool canSave) override {
+        lost_ = ExitGame == kSessionLost ? "the session was lost" : "the server left and no full state is held";
+        if (canSave) {
+            SaveGame("lost_game.kordalt");
+            lost_ += "; the game of year " + std::to_string(Game.Year) + " is saved in lost_game.kordalt";
+        }
+    }
+
+private:
+    void Wait(const std::function<bool()>& done, const char* what) {
+        if (!ui_.RunUntil(done, kWaitLimit + std::chrono::seconds(o_.turnSeconds)))
+            throw Failure(std::string("no end of the wait for ") + what);
+    }
+
+    // An Internet game: the player registers; the server lists its game at its
+    // own address, a client looks the game's address up.
+    void EnterListing() {
+        InternetServer = o_.listing;
+        IsInternetGame = true;
+        std::string reply;
+        QueryServer(InternetServer, PlayerNewRequest(o_.player, kPassword), reply);
+        if (PlayerNewReply(reply) == WebReply::NoConnection) throw Failure("no listing server at " + o_.listing);
+        if (o_.create) {
+            TGUID id;
+            NewGUID(id);
+            gameId_ = GUIDToStr(id);
+            const std::string address = o_.bind.empty() ? "127.0.0.1" : o_.bind;
+            QueryServer(InternetServer, GameCreateRequest(o_.session, gameId_, address, o_.player, kPassword, kLanguage),
+                        reply);
+            if (GameCreateReply(reply) != WebReply::Ok) throw Failure("the listing server refused the game");
+            return;
+        }
+        const auto until = std::chrono::steady_clock::now() + kLobbyLimit;
+        while (host_.empty()) {
+            std::vector<NetGameInfo> games;
+            QueryServer(InternetServer, GameListRequest(), reply);
+            ParseGameList(reply, games);
+            for (const NetGameInfo& g : games)
+                if (g.Name == o_.session) {
+                    host_ = g.Address;
+                    gameId_ = g.Id;
+                }
+            if (host_.empty() && std::chrono::steady_clock::now() >= until) throw Failure("the game is not listed");
+            if (host_.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    }
+
+    // Creates the session, or joins it once the host answers.
+    void Open() {
+        const auto until = std::chrono::steady_clock::now() + kLobbyLimit;
+        for (;;) {
+            try {
+                peer_.SetGUID(kGameSessionGuid);
+                peer_.MaxPlayers = kGameMaxPlayers;
+                peer_.TCPIPSetting.Enabled = !host_.empty();
+                peer_.TCPIPSetting.HostName = host_;
+                peer_.SetProviderName("TCP/IP");
+                peer_.OpenSession(o_.create, o_.session, o_.player);
+                return;
+            } catch (const std::exception& e) {
+                if (o_.create || std::chrono::steady_clock::now() >= until)
+                    throw Failure(std::string("cannot open the session: ") + e.what());
+            }
+        }
+    }
+
+    void SessionOpened() {
+        queue_.SetAcceptedMessages(AllMessageCodes);
+        ServerLost = 0;
+        GameRunning = 0;
+        const bool alone = peer_.Players().Count() == 1;
+        LobbyHost = alone;
+        GameMode = alone ? 1 : kNetworkClient;
+        if (internet_ && peer_.LocalPlayer())
+            QueryServerAsync(InternetServer, GameUserUpdateRequest(gameId_, peer_.LocalPlayer()->Name));
+    }
+
+    // The host sends the map again; the server is ready once its players are in.
+    void PlayerJoined(const TPeerPlayPlayer&) {
+        if (!LobbyHost || GameRunning || !mapMade_) return;
+        SendMap(peer_);
+        SendTurnDelay(peer_, TurnMinutes);
+        if (peer_.Players().Count() >= o_.players) SendStartNewGame(peer_, true);
+    }
+
+    void PlayerLeft(const TPeerPlayPlayer& player) {
+        ready_.erase(AnsiLowerCase(player.Name));
+        GiveStatesToComputer(player.ID);
+        GameServerLeft(peer_, *this, player.ID);
+    }
+
+    void MakeMap() {
+        Game.GosCount = static_cast<uint8_t>(o_.states);
+        Game.MapSize = static_cast<uint8_t>(o_.side);
+        GenerateNewGame();
+        Game.DifficultyLevel = 1;
+        mapMade_ = true;
+        TurnMinutes = 0;
+        SendMap(peer_);
+        SendTurnDelay(peer_, TurnMinutes);
+        if (peer_.Players().Count() >= o_.players) SendStartNewGame(peer_, true);
+    }
+
+    // The server starts when its players are in and ready; a client when every row is ticked.
+    void WaitInLobby() {
+        const auto ready = [this] {
+            if (ExitGame != 0 || !peer_.Opened()) return true;
+            const int needed = GameMode == 1 ? o_.players : 2;
+            return peer_.Players().Count() >= needed && AllReady(0);
+        };
+        if (!ui_.RunUntil(ready, kLobbyLimit)) throw Failure("the game did not start");
+        if (!peer_.Opened()) throw Failure("the session was lost in the lobby");
+    }
+
+    const NetPlayerOptions& o_;
+    const bool internet_ = !o_.listing.empty();
+    std::string gameId_;  // of an Internet game
+    std::string host_;    // a client's host of an Internet game
+    HeadlessUiThread ui_;
+    TCustomPeerPlay peer_;
+    TNetQueue queue_;
+    std::map<std::string, bool> ready_;  // lower-case player names
+    bool LobbyHost = false;
+    bool mapMade_ = false;
+    int yearsPlayed_ = 0;
+    std::string lost_;  // why the game could not go on
+};
+
+}  // namespace
+
+std::optional<NetPlayerOptions> ParseNetPlayerOptions(const std::vector<std::string>& args, std::string& error) {
+    NetPlayerOptions o;
+    bool created = false, joined = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& name = args[i];
+        if (i + 1 >= args.size()) {
+            error = "missing value of " + name;
+            return std::nullopt;
+        }
+        const std::string& value = args[++i];
+        long n = 0;
+        auto number = [&](long min, long max) {
+            if (ReadNumber(value, min, max, n)) return true;
+            error = "bad value of " + name + ": " + value;
+            return false;
+        };
+        if (name == "--create" || name == "--join") {
+            (name == "--create" ? created : joined) = true;
+            o.session = value;
+        } else if (name == "--bind") {
+            o.bind = value;
+        } else if (name == "--player") {
+            o.player = value;
+        } else if (name == "--listing") {
+            o.listing = value;
+        } else if (name == "--port") {
+            if (!number(1, 65535)) return std::nullopt;
+            o.port = static_cast<uint16_t>(n);
+        } else if (name == "--players") {
+            if (!number(1, kGameMaxPlayers)) return std::nullopt;
+            o.players = static_cast<int>(n);
+        } else if (name == "--states") {
+            if (!number(2, MaxGos)) return std::nullopt;
+            o.states = static_cast<int>(n);
+        } else if (name == "--side") {
+            if (!number(50, 100)) return std::nullopt;
+            o.side = static_cast<int>(n);
+        } else if (name == "--years") {
+            if (!number(1, YearCount)) return std::nullopt;
+            o.years = static_cast<int>(n);
+        } else if (name == "--seed") {
+            if (!number(0, 2147483647)) return std::nullopt;
+            o.seed = static_cast<uint64_t>(n);
+            o.seedSet = true;
+        } else if (name == "--turn-seconds") {
+            if (!number(0, 600)) return std::nullopt;
+            o.turnSeconds = static_cast<int>(n);
+        } else {
+            error = "unknown option " + name;
+            return std::nullopt;
+        }
+    }
+    if (created == joined) error = "give one of --create NAME and --join NAME";
+    else if (o.player.empty()) error = "give --player NAME";
+    if (!error.empty()) return std::nullopt;
+    o.create = created;
+    return o;
+}
+
+int RunNetPlayer(const NetPlayerOptions& options) {
+    if (!options.bind.empty()) setenv("KORDALT_DPLAY_BIND", options.bind.c_str(), 1);
+    if (options.port) setenv("KORDALT_DPLAY_PORT", std::to_string(options.port).c_str(), 1);
+    try {
+        EnterOwnFolder();
+        if (options.seedSet) SeedRandom(options.seed);
+        else Randomize();
+        CreateLanguageFile();
+        LoadRulesData();
+        if (DimLoadFailed) throw Failure("the rules data file cannot be read");
+        AutoPlayer player(options);
+        return player.Run();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "kordalt_netplayer: %s\n", e.what());
+        return 1;
+    }
+}
+
+}  // namespace kordalt

@@ -1,0 +1,158 @@
+// Network games of several automatic players, each its own process on its own
+// loopback address; players are killed on purpose. Each test runs in a network
+// namespace of its own, so any port is free and no packet leaves it.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <ostream>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "e2e/player_processes.h"
+#include "support/test_files.h"
+#include "tools/listing_server.h"
+
+namespace kordalt::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kKeepAlive = 3s;
+constexpr auto kGameLimit = 50s;
+constexpr int kLastYear = 8;
+
+struct GameSetup {
+    std::string name;
+    int players = 3;
+    int years = kLastYear;                // of every client
+    int serverYears = kLastYear;          // the server leaves with the hand-over after these
+    int slow = -1;                        // this player's turns last a second
+    int victim = -1;                      // killed once the slow player printed year 3
+    std::string listing{};                // an Internet game through this listing server
+};
+
+std::ostream& operator<<(std::ostream& os, const GameSetup& s) { return os << s.name; }
+
+class NetGames : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(EnterOwnNetwork()) << "no network namespace of its own";
+        setenv("KORDALT_DPLAY_KEEPALIVE_MS", "3000", 1);
+    }
+
+    void Start(const GameSetup& s) {
+        for (int i = 0; i < s.players; ++i) {
+            const std::string name = i == 0 ? "server" : "client" + std::to_string(i);
+            std::vector<std::string> args = {i == 0 ? "--create" : "--join", "e2e", "--player", name,
+                                             "--bind", "127.0.0." + std::to_string(i + 2), "--port", "23700",
+                                             "--years", std::to_string(i == 0 ? s.serverYears : s.years),
+                                             "--seed", std::to_string(100 + i)};
+            if (i == 0) args.insert(args.end(), {"--players", std::to_string(s.players), "--states", "6", "--side", "50"});
+            if (i == s.slow) args.insert(args.end(), {"--turn-seconds", "1"});
+            if (!s.listing.empty()) args.insert(args.end(), {"--listing", s.listing});
+            players.push_back(std::make_unique<PlayerProcess>(name, dir.Path("p" + std::to_string(i)), args));
+        }
+    }
+
+    // Plays until every player ended; the victim is killed in its third year.
+    void Play(const GameSetup& s) {
+        Start(s);
+        const bool ended = ReadUntil(
+            players,
+            [&] {
+                if (s.victim >= 0 && players[s.victim]->Running() && players[s.slow]->LastYear() >= 3)
+                    players[s.victim]->Kill();
+                for (auto& p : players)
+                    if (p->Running()) return false;
+                return true;
+            },
+            kGameLimit);
+        ASSERT_TRUE(ended) << Report();
+    }
+
+    // Every year's checksum is the same on every player that played it.
+    void ExpectChecksumsAgree() {
+        std::map<int, std::set<long long>> checksums;
+        for (auto& p : players)
+            for (const YearLine& y : p->Years()) checksums[y.year].insert(y.checksum);
+        for (const auto& [year, sums] : checksums) EXPECT_EQ(sums.size(), 1u) << "year " << year << Report();
+    }
+
+    void ExpectPlayedToTheEnd(int player, int lastYear) {
+        const PlayerProcess& p = *players[player];
+        EXPECT_EQ(p.ExitStatus(), 0) << p.Name() << Report();
+        ASSERT_FALSE(p.Years().empty()) << p.Name();
+        EXPECT_EQ(p.Years().size(), static_cast<size_t>(lastYear)) << p.Name() << Report();
+        EXPECT_EQ(p.LastYear(), lastYear) << p.Name() << Report();
+        for (size_t i = 1; i < p.Years().size(); ++i) {
+            EXPECT_EQ(p.Years()[i].year, p.Years()[i - 1].year + 1) << p.Name();
+            EXPECT_LT(p.Years()[i].at - p.Years()[i - 1].at, kKeepAlive + 5s) << p.Name() << " year " << p.Years()[i].year;
+        }
+    }
+
+    std::string Report() const {
+        std::string text;
+        for (auto& p : players) {
+            text += "\n" + p->Name() + ": status " + std::to_string(p->ExitStatus()) + ", years";
+            for (const YearLine& y : p->Years()) text += " " + std::to_string(y.year) + ":" + std::to_string(y.checksum);
+            text += "\n" + p->Errors();
+        }
+        return text;
+    }
+
+    ScratchDir dir;
+    std::vector<std::unique_ptr<PlayerProcess>> players;
+};
+
+TEST_F(NetGames, EveryPlayerHoldsTheSameGameEveryYear) {
+    Play({.name = "three", .players = 3});
+    for (int i = 0; i < 3; ++i) ExpectPlayedToTheEnd(i, kLastYear);
+    ExpectChecksumsAgree();
+}
+
+// A player dies (SIGKILL) in year 3: the others play on to the last year. When
+// the server dies, the latest player becomes the server from the state every
+// player holds, whether the others were in their turn or waiting.
+class KilledPlayer : public NetGames, public ::testing::WithParamInterface<GameSetup> {};
+
+TEST_P(KilledPlayer, LeavesTheOthersPlaying) {
+    const GameSetup& s = GetParam();
+    Play(s);
+    EXPECT_EQ(players[s.victim]->ExitStatus(), -9);
+    for (int i = 0; i < s.players; ++i)
+        if (i != s.victim) ExpectPlayedToTheEnd(i, kLastYear);
+    ExpectChecksumsAgree();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    NetGames, KilledPlayer,
+    ::testing::Values(GameSetup{.name = "ClientInHisTurn", .players = 4, .slow = 2, .victim = 2},
+                      GameSetup{.name = "ServerInHisTurn", .players = 4, .slow = 0, .victim = 0},
+                      GameSetup{.name = "ServerWhileAClientPlays", .players = 3, .slow = 1, .victim = 0}),
+    [](const ::testing::TestParamInfo<GameSetup>& info) { return info.param.name; });
+
+// The server leaves through the main screen's exit after three years: it hands
+// the game over and the others play on.
+TEST_F(NetGames, TheServerHandsTheGameOver) {
+    Play({.name = "hand-over", .players = 3, .serverYears = 3});
+    ExpectPlayedToTheEnd(0, 3);
+    for (int i = 1; i < 3; ++i) ExpectPlayedToTheEnd(i, kLastYear);
+    ExpectChecksumsAgree();
+}
+
+// An Internet game: the server lists its game on the listing server, the
+// clients find its address there, and the server reports the game's end.
+TEST_F(NetGames, AnInternetGameMeetsThroughTheListingServer) {
+    ListingServer listing;
+    const int port = listing.Start(0);
+    ASSERT_GT(port, 0);
+    Play({.name = "internet", .players = 3, .listing = "http://127.0.0.1:" + std::to_string(port) + "/list.php"});
+    for (int i = 0; i < 3; ++i) ExpectPlayedToTheEnd(i, kLastYear);
+    ExpectChecksumsAgree();
+    listing.Stop();
+}
+
+}  // namespace
+}  // namespace kordalt::test
