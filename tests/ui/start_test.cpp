@@ -241,6 +241,7 @@ TEST_F(StartWindow, ProgressPage) {
 // draw it when it starts, at most once a frame, and at its end.
 TEST_F(StartWindow, ProgressBarsAreDrawnAtTheirStartAndEndNotAtEveryStep) {
     Start->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Start));
     GameWindows().BeginYearLoop();
     GameWindows().ShowYear(Cp("Год: 7"));
     struct PaintRecorder : QObject {
