@@ -2,13 +2,17 @@
 
 #include <QChart>
 #include <QChartView>
+#include <QGraphicsLayout>
 #include <QCheckBox>
-#include <QLegendMarker>
+#include <QLabel>
 #include <QLineSeries>
 #include <QMenu>
 #include <QValueAxis>
 
+#include <QPainter>
+
 #include <algorithm>
+#include <cmath>
 
 #include "controls/classic.h"
 #include "controls/speed_button.h"
@@ -25,10 +29,81 @@ namespace kordalt {
 namespace {
 
 constexpr int kWidth = 640, kHeight = 480;
+constexpr int kChartWidth = 436;
 constexpr int kCloseResult = 2;
+// The legend: colour squares, the gap to the titles, the space between
+// columns, the margin around it and the most columns it takes.
+constexpr int kSwatch = 10, kSwatchGap = 4, kColumnGap = 10, kLegendMargin = 4, kMaxLegendColumns = 4;
 constexpr int kFirstCriterionText = 5050;
 constexpr int kFirstFilterText = 5062;
 constexpr int kFilterCount = 5;
+
+// The back wall, floor and left wall of the 3D view with the value grid on
+// them, then each drawn line as a ribbon running `offset` back, in the
+// chart's drawing order.
+void DrawDepth(QPainter& painter, QChart& chart, const QValueAxis& values, QPointF offset) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF plot = chart.mapRectToScene(chart.plotArea());
+    painter.setPen(QColor(160, 160, 160));
+    painter.setBrush(QColor(236, 236, 236));
+    painter.drawRect(plot.translated(offset));
+    painter.drawPolygon(QPolygonF{plot.bottomLeft(), plot.bottomRight(), plot.bottomRight() + offset,
+                                  plot.bottomLeft() + offset});
+    painter.drawPolygon(
+        QPolygonF{plot.topLeft(), plot.bottomLeft(), plot.bottomLeft() + offset, plot.topLeft() + offset});
+    const double range = values.max() - values.min();
+    if (range > 0 && values.tickInterval() > 0)
+        for (double value = values.min() + values.tickInterval(); value < values.max(); value += values.tickInterval()) {
+            const QPointF left(plot.left(), plot.bottom() - (value - values.min()) / range * plot.height());
+            const QPointF back = left + offset;
+            painter.drawLine(left, back);
+            painter.drawLine(back, QPointF(plot.right() + offset.x(), back.y()));
+        }
+    for (QAbstractSeries* drawn : chart.series()) {
+        auto* series = static_cast<QLineSeries*>(drawn);
+        if (!series->isVisible() || series->count() < 2) continue;
+        const QColor colour = series->pen().color();
+        painter.setPen(QPen(colour.darker(170), 1));
+        painter.setBrush(colour.darker(130));
+        QPointF previous = chart.mapToScene(chart.mapToPosition(series->at(0), series));
+        for (int i = 1; i < series->count(); ++i) {
+            const QPointF next = chart.mapToScene(chart.mapToPosition(series->at(i), series));
+            painter.drawPolygon(QPolygonF{previous, next, next + offset, previous + offset});
+            previous = next;
+        }
+    }
+    painter.restore();
+}
+
+// Draws the depth of the 3D view beneath the chart's own items.
+class TDepthChartView final : public QChartView {
+public:
+    TDepthChartView(QChart* chart, const TGraph& graph, QWidget* parent) : QChartView(chart, parent), graph_(graph) {}
+
+protected:
+    void drawBackground(QPainter* painter, const QRectF& rect) override {
+        QChartView::drawBackground(painter, rect);
+        if (const int depth = graph_.DepthOffset(); depth > 0)
+            DrawDepth(*painter, *chart(), *graph_.AxisLeft, QPointF(depth, -depth));
+    }
+
+private:
+    const TGraph& graph_;
+};
+
+// A whole tick step of 1, 2 or 5 times a power of ten giving at most 8 steps.
+double TickStep(double span) {
+    for (double power = 1;; power *= 10)
+        for (double step : {power, 2 * power, 5 * power})
+            if (span / step <= 8) return step;
+}
+
+void SetTicks(QValueAxis& axis, double step) {
+    axis.setTickType(QValueAxis::TicksDynamic);
+    axis.setTickAnchor(0);
+    axis.setTickInterval(step);
+}
 
 }  // namespace
 
@@ -39,7 +114,10 @@ TGraph::TGraph(QWidget* parent) : QDialog(parent) {
     setFixedSize(kWidth, kHeight);
 
     auto* chart = new QChart;
-    chart->legend()->setAlignment(Qt::AlignBottom);
+    // The legend is a row of labels beneath the chart, which holds every title;
+    // the view paints the background, so the depth can lie beneath the lines.
+    chart->legend()->hide();
+    chart->setBackgroundVisible(false);
     AxisBottom = new QValueAxis(chart);
     AxisBottom->setLabelFormat(QStringLiteral("%d"));
     AxisLeft = new QValueAxis(chart);
@@ -50,10 +128,18 @@ TGraph::TGraph(QWidget* parent) : QDialog(parent) {
         Series[i] = new QLineSeries(chart);
         Series[i]->setObjectName(QStringLiteral("Series%1").arg(i + 1));
     }
-    Chart1 = new QChartView(chart, this);
+    Chart1 = new TDepthChartView(chart, *this, this);
     Chart1->setObjectName(QStringLiteral("Chart1"));
-    Chart1->setGeometry(0, 0, 436, kHeight);
+    Chart1->setGeometry(0, 0, kChartWidth, kHeight);
     Chart1->setRenderHint(QPainter::Antialiasing);
+    Chart1->setBackgroundBrush(Qt::white);
+    Chart1->setCacheMode(QGraphicsView::CacheNone);
+    flatMargins_ = chart->margins();
+    Legend = new QWidget(this);
+    Legend->setObjectName(QStringLiteral("Legend"));
+    Legend->setAutoFillBackground(true);
+    SetPaletteColor(*Legend, QPalette::Window, clWhite);
+    Legend->setGeometry(0, kHeight, kChartWidth, 0);
     Chart1->setContextMenuPolicy(Qt::CustomContextMenu);
     OrderSeries();
 
@@ -133,9 +219,34 @@ void TGraph::SpinEdit2Change() {
     bottomAutomatic_ = false;
 }
 
-void TGraph::CheckBox1Click() { View3D = CheckBox1->isChecked(); }
+void TGraph::CheckBox1Click() {
+    View3D = CheckBox1->isChecked();
+    ApplyDepth();
+}
 
-void TGraph::SpinEdit1Change() { Chart3DPercent = SpinEdit1->GetSpinIntValue(); }
+void TGraph::SpinEdit1Change() {
+    Chart3DPercent = SpinEdit1->GetSpinIntValue();
+    ApplyDepth();
+}
+
+int TGraph::DepthOffset() const { return View3D ? Chart1->width() * Chart3DPercent / 200 : 0; }
+
+void TGraph::ApplyDepth() {
+    QChart* chart = Chart1->chart();
+    // The depth takes room to the right of the plot and beneath the title.
+    const int depth = DepthOffset();
+    QMargins margins = flatMargins_;
+    margins.setRight(margins.right() + depth);
+    chart->setMargins(margins);
+    const QString title = Criteria.value(RadioGroup1->ItemIndex());
+    chart->setTitle(depth > 0 ? title.toHtmlEscaped() + QStringLiteral("<br><span style=\"font-size: %1px\">&nbsp;</span>").arg(depth)
+                              : title);
+    chart->layout()->activate();
+    // The walls carry the grid in depth.
+    AxisLeft->setGridLineVisible(!View3D);
+    AxisBottom->setGridLineVisible(!View3D);
+    Chart1->viewport()->update();
+}
 
 double TGraph::RecordedValue(int criterion, int gos, int year) {
     const TYearStatRec& rec = Game.YearStats[gos][year];
@@ -186,6 +297,8 @@ void TGraph::RadioGroup1Click() {
         for (int i = 1; i <= Game.GosCount; ++i) FillSeries(criterion, i);
     OrderSeries();
     ScaleAxes();
+    FillLegend();
+    ApplyDepth();
 }
 
 void TGraph::FillSeries(int criterion, int gos) {
@@ -215,7 +328,6 @@ void TGraph::OrderSeries() {
         chart->addSeries(series);
         series->attachAxis(AxisBottom);
         series->attachAxis(AxisLeft);
-        for (QLegendMarker* marker : chart->legend()->markers(series)) marker->setVisible(series->isVisible());
     }
 }
 
@@ -229,9 +341,49 @@ void TGraph::ScaleAxes() {
             right = std::max(right, point.x());
         }
     }
-    AxisLeft->setRange(0, top > 0 ? top * 1.05 : 1);
-    AxisLeft->applyNiceNumbers();
+    // Every criterion is a whole count from 0 up, every point a year.
+    const double span = top > 0 ? top * 1.05 : 1;
+    const double step = TickStep(span);
+    AxisLeft->setRange(0, std::ceil(span / step) * step);
+    SetTicks(*AxisLeft, step);
     if (bottomAutomatic_) AxisBottom->setRange(0, std::max(right, 1.0));
+    SetTicks(*AxisBottom, TickStep(AxisBottom->max() - AxisBottom->min()));
+}
+
+void TGraph::FillLegend() {
+    for (QWidget* entry : Legend->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) delete entry;
+    std::vector<int> drawn;
+    int widest = 0;
+    const QFontMetrics metrics(Legend->font());
+    for (int i = 1; i <= std::min(static_cast<int>(Game.GosCount), kSeriesCount); ++i)
+        if (Series[i - 1]->isVisible()) {
+            drawn.push_back(i);
+            widest = std::max(widest, metrics.horizontalAdvance(Series[i - 1]->name()));
+        }
+    const int inner = kChartWidth - 2 * kLegendMargin;
+    const int entry = kSwatch + kSwatchGap + widest + kColumnGap;
+    const int columns = std::clamp(inner / std::max(entry, 1), 1, kMaxLegendColumns);
+    const int rows = (static_cast<int>(drawn.size()) + columns - 1) / columns;
+    const int rowHeight = metrics.height() + 2;
+    const int height = rows > 0 ? rows * rowHeight + 2 * kLegendMargin : 0;
+    Legend->setGeometry(0, kHeight - height, kChartWidth, height);
+    Chart1->setGeometry(0, 0, kChartWidth, kHeight - height);
+    const int columnWidth = inner / columns;
+    for (size_t k = 0; k < drawn.size(); ++k) {
+        const int gos = drawn[k];
+        const int x = kLegendMargin + static_cast<int>(k) % columns * columnWidth;
+        const int y = kLegendMargin + static_cast<int>(k) / columns * rowHeight;
+        auto* swatch = new QWidget(Legend);
+        swatch->setObjectName(QStringLiteral("LegendColour%1").arg(gos));
+        swatch->setGeometry(x, y + (rowHeight - kSwatch) / 2, kSwatch, kSwatch);
+        swatch->setAutoFillBackground(true);
+        SetPaletteColor(*swatch, QPalette::Window, GosColors[gos]);
+        auto* name = new QLabel(Series[gos - 1]->name(), Legend);
+        name->setObjectName(QStringLiteral("LegendName%1").arg(gos));
+        name->setGeometry(x + kSwatch + kSwatchGap, y, columnWidth - kSwatch - kSwatchGap, rowHeight);
+        swatch->show();
+        name->show();
+    }
 }
 
 void TGraph::PopupMenuPopup() {

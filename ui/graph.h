@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QMargins>
 #include <QString>
 #include <QStringList>
 
@@ -12,6 +13,7 @@
 
 class QCheckBox;
 class QChartView;
+class QLabel;
 class QLineSeries;
 class QMenu;
 class QValueAxis;
@@ -59,6 +61,9 @@ public:
     static double CurrentValue(int criterion, int gos);
 
     QChartView* Chart1 = nullptr;
+    // Beneath the chart: a colour square and the title of every drawn series,
+    // in as many columns as the longest title allows.
+    QWidget* Legend = nullptr;
     std::array<QLineSeries*, kSeriesCount> Series{};  // Series1..Series20, series i - 1 of state i
     QValueAxis* AxisBottom = nullptr;
     QValueAxis* AxisLeft = nullptr;
@@ -73,9 +78,12 @@ public:
     bool ShowPlayerNames = false;
     QStringList FilterCaptions;
     QStringList Criteria;  // RadioGroup1's items
-    // The chart's 3D view and its depth in per cent; the chart is drawn flat.
+    // The chart's 3D view and its depth in per cent of the plot's width: each
+    // line is drawn as a ribbon running that far back, before a back wall.
     bool View3D = false;
     int Chart3DPercent = 13;
+    // How far back the 3D view reaches, in pixels right and up (0 when flat).
+    int DepthOffset() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -86,8 +94,12 @@ private:
     // Series in drawing order, the current state's last.
     void OrderSeries();
     void ScaleAxes();
+    void FillLegend();
+    // Makes room for the depth and redraws.
+    void ApplyDepth();
 
     bool bottomAutomatic_ = true;
+    QMargins flatMargins_;
 };
 
 }  // namespace kordalt

@@ -1,6 +1,7 @@
 // The borders page: the living states, the mini-map, the chronicle and the
 // Kordalt grid with the orders and the front slider.
 #include <QContextMenuEvent>
+#include <QFrame>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
@@ -117,7 +118,7 @@ void TMain::BuildBordersPage() {
     auto* countries = new TExDrawGrid(page);
     Borders.dgrCountries = countries;
     countries->setObjectName("dgrCountries");
-    countries->setGeometry(4, 4, 170, 194);
+    countries->setGeometry(4, 4, 250, 194);
     countries->SetColCount(4);
     countries->SetFixedCols(0);
     countries->SetFixedRows(0);
@@ -192,19 +193,24 @@ void TMain::BuildBordersPage() {
     connect(Borders.mnuKordaltOrder, &QMenu::aboutToShow, this, [this] { mnuKordaltOrderPopup(); });
     kordalts->OnContextMenu = [this](QPoint at) { Borders.mnuKordaltOrder->popup(at); };
 
-    Borders.Label49 = MakeLabel(page, "Label49", 530, 310, 100, 16);
+    Borders.FrontPanel = new QFrame(page);
+    Borders.FrontPanel->setObjectName("FrontPanel");
+    Borders.FrontPanel->setGeometry(528, 308, 102, 96);
+    Borders.FrontPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Borders.FrontPanel->setAutoFillBackground(true);
+    Borders.Label49 = MakeLabel(page, "Label49", 530, 310, 98, 16);
     Borders.TrackBar1 = MakeTrackBar(page, "TrackBar1", 530, 326, 30, 76, true);
     Borders.TrackBar1->setInvertedAppearance(false);
-    Borders.Label1 = MakeLabel(page, "Label1", 564, 340, 66, 16);
-    Borders.Label_km = MakeLabel(page, "Label_km", 564, 366, 66, 16);
+    Borders.Label1 = MakeLabel(page, "Label1", 564, 340, 64, 16);
+    Borders.Label_km = MakeLabel(page, "Label_km", 564, 366, 64, 16);
     connect(Borders.TrackBar1, &QSlider::valueChanged, this, [this] { TrackBar1Change(); });
 
     Borders.ExLabel4 = new TExLabel(page);
     Borders.ExLabel4->setObjectName("ExLabel4");
-    Borders.ExLabel4->setGeometry(180, 8, 100, 18);
+    Borders.ExLabel4->setGeometry(258, 8, 66, 18);
     Borders.ExLabel5 = new TExLabel(page);
     Borders.ExLabel5->setObjectName("ExLabel5");
-    Borders.ExLabel5->setGeometry(180, 28, 100, 18);
+    Borders.ExLabel5->setGeometry(258, 28, 66, 18);
     Borders.SpeedButton6 = MakeSpeedButton(page, "SpeedButton6", QRect(180, 200, 140, 26));
     connect(Borders.SpeedButton6, &TExSpeedButton::OnClick, this, [this] { SpeedButton6Click(); });
     Borders.ShowGraph = MakeSpeedButton(page, "ShowGraph", QRect(180, 232, 140, 26));
@@ -225,9 +231,11 @@ void TMain::LocalizeBordersPage() {
     Borders.Label49->setText(LangText(1596, ""));
     Borders.N1->setText(LangText(1591, ""));
     Borders.N2->setText(LangText(1592, ""));
-    static constexpr int countryWidths[4] = {60, 30, 35, 25};
+    // Wide enough for the longest names and counts.
+    static constexpr int countryWidths[4] = {92, 44, 60, 25};
     for (int c = 0; c < 4; ++c) Borders.dgrCountries->SetColWidths(c, countryWidths[c]);
-    static constexpr int kordaltWidths[8] = {70, 50, 55, 40, 40, 40, 90, 44};
+    // Wide enough for the column titles.
+    static constexpr int kordaltWidths[8] = {78, 56, 64, 40, 44, 50, 110, 44};
     for (int c = 0; c < 8; ++c) Borders.dgrKordalts->SetColWidths(c, kordaltWidths[c]);
     KordaltOrderNames.assign(4, {});
     KordaltColumnTitles.assign(8, {});
@@ -256,7 +264,10 @@ void TMain::DrawCountryCell(int col, int row, const TRect& rect) {
     QPainter& canvas = *grid->Canvas();
     const int j = rows[static_cast<size_t>(row)];
     const bool visible = j == Game.CurrentGos || BordersCurrent(j);
-    canvas.fillRect(rect.ToQRect(), ToQColor(row % 2 == 1 ? clWhite : clBtnFace));
+    // The grid takes no input: no row shows as selected.
+    const QColor fill = ToQColor(row % 2 == 1 ? clWhite : clBtnFace);
+    canvas.fillRect(rect.ToQRect(), fill);
+    canvas.setBrush(fill);
     canvas.setPen(ToQColor(visible ? clBlack : clGrayText));
     const TGosRec& rec = Game.mGos[j];
     const bool hidden = !visible && !Borders.N2->isChecked();
@@ -289,14 +300,16 @@ void TMain::DrawKordaltCell(int col, int row, const TRect& rect, unsigned state)
     QPainter& canvas = *grid->Canvas();
     if (row == 0) {
         canvas.fillRect(rect.ToQRect(), ToQColor(clBtnFace));
+        canvas.setBrush(ToQColor(clBtnFace));
         canvas.setPen(ToQColor(clBlue));
         grid->DrawCellStr(rect, Qs(KordaltColumnTitles[static_cast<size_t>(col)]), taCenter);
         return;
     }
     const bool selected = (state & gdSelected) != 0;
     const QPalette& palette = grid->palette();
-    canvas.fillRect(rect.ToQRect(), selected ? palette.color(QPalette::Highlight)
-                                             : ToQColor(row % 2 == 0 ? clBtnFace : clWhite));
+    const QColor fill = selected ? palette.color(QPalette::Highlight) : ToQColor(row % 2 == 0 ? clBtnFace : clWhite);
+    canvas.fillRect(rect.ToQRect(), fill);
+    canvas.setBrush(fill);
     QColor text = selected ? palette.color(QPalette::HighlightedText) : QColor(Qt::black);
     if (row - 1 >= static_cast<int>(KordaltRows.size())) return;
     const int k = KordaltRows[static_cast<size_t>(row - 1)];
@@ -365,6 +378,7 @@ int TMain::SelectedKordalt() const {
 }
 
 void TMain::ShowFrontControls(bool visible) {
+    Borders.FrontPanel->setVisible(visible);
     Borders.TrackBar1->setVisible(visible);
     Borders.Label1->setVisible(visible);
     Borders.Label_km->setVisible(visible);

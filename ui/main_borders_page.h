@@ -2,6 +2,7 @@
 #pragma once
 
 class QAction;
+class QFrame;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -25,6 +26,8 @@ struct TBordersPage {
     QLabel* Label111 = nullptr;
     TExDrawGrid* dgrKordalts = nullptr;
     QMenu* mnuKordaltOrder = nullptr;
+    // Behind the front slider and its labels, whatever the page's picture.
+    QFrame* FrontPanel = nullptr;
     QSlider* TrackBar1 = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Label_km = nullptr;

@@ -65,6 +65,9 @@ constexpr int kColumnTop = 64;
 constexpr int kButtonWidth = 240;
 constexpr int kButtonHeight = 38;
 constexpr int kButtonStep = 42;
+// Beneath the pictures, and in their place when there are none: dark, so the
+// white captions stand out.
+constexpr TColor kMenuColour = 0x302810;
 
 // Shown by the buttons whose windows the program does not have yet.
 constexpr int kConnectionLostText = 3138;
@@ -248,7 +251,7 @@ void TMainForm::Localize() {
 
 void TMainForm::DrawBackground() {
     QImage canvas(kFormWidth, kFormHeight, QImage::Format_RGB32);
-    canvas.fill(ToQColor(clBtnFace));
+    canvas.fill(ToQColor(kMenuColour));
     QPainter painter(&canvas);
     for (const Background& b : kBackgrounds) {
         const QString file = QString::fromUtf8(LanguageFile->GetImageFileName(b.picture));

@@ -85,8 +85,8 @@ void TMain::BuildSciencePage() {
         b.Gauge->setOrientation(Qt::Vertical);
         b.Gauge->setTextVisible(false);
         b.Gauge->setGeometry(4, 22, 16, 148);
-        b.CurrentLevelCaption = MakeLabel(b.Panel, n.levelCaption, 26, 22, 110, 16);
-        b.LevelLabel = MakeLabel(b.Panel, n.level, 140, 22, 60, 16);
+        b.CurrentLevelCaption = MakeLabel(b.Panel, n.levelCaption, 26, 22, 122, 16);
+        b.LevelLabel = MakeLabel(b.Panel, n.level, 150, 22, 50, 16);
         b.EffectLabel = MakeLabel(b.Panel, n.effect, 140, 40, 60, 16);
         b.NeededLabel = MakeLabel(b.Panel, n.needed, 26, 58, 176, 16);
         b.YearsCaption = MakeLabel(b.Panel, n.yearsCaption, 26, 76, 176, 16);

@@ -82,6 +82,10 @@ void TMain::BuildShopPage() {
     big.setBold(true);
     big.setPointSize(big.pointSize() + 4);
     Shop.Label13->setFont(big);
+    // On white, so its red and olive stand out whatever the page's picture.
+    Shop.Label13->setAutoFillBackground(true);
+    SetPaletteColor(*Shop.Label13, QPalette::Window, clWhite);
+    Shop.Label13->setAlignment(Qt::AlignCenter);
     Shop.SpeedButton5 = MakeSpeedButton(page, "SpeedButton5", QRect(410, 300, 120, 32));
     connect(Shop.SpeedButton5, &TExSpeedButton::OnClick, this, [this] { SpeedButton5Click(); });
     Shop.ScrollTextPanel1 = MakeScrollPanel(page, "ScrollTextPanel1", QRect(20, 350, 600, 46), 30);

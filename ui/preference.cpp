@@ -127,10 +127,12 @@ TPreference::TPreference(QWidget* parent) : QDialog(parent), hints_(new THintSwi
     SpeedButton2 = new TExSpeedButton(this);
     SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
     SpeedButton2->setGeometry(120, 318, 135, 36);
+    SpeedButton2->SetLayout(blGlyphLeft);
     connect(SpeedButton2, &TExSpeedButton::OnClick, this, &TPreference::SpeedButton2Click);
     SpeedButton1 = new TExSpeedButton(this);
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
     SpeedButton1->setGeometry(268, 318, 135, 36);
+    SpeedButton1->SetLayout(blGlyphLeft);
     connect(SpeedButton1, &TExSpeedButton::OnClick, this, &TPreference::SpeedButton1Click);
 
     FormCreate();

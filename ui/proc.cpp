@@ -43,6 +43,7 @@ TExSpeedButton* MakeButton(QWidget* parent, const char* name) {
     auto* button = new TExSpeedButton(parent);
     button->setObjectName(QString::fromLatin1(name));
     button->setGeometry(40, 400, 220, 40);
+    button->SetLayout(blGlyphLeft);
     return button;
 }
 

@@ -22,8 +22,8 @@
 namespace kordalt {
 namespace {
 
-// Beneath the background picture, and in its place when there is none.
-constexpr TColor kDarkBlue = 0x502010;
+// The texts on the set-up page's paper.
+constexpr TColor kTextColour = clNavy;
 constexpr int kRefusedText = 3110;
 constexpr char kRefusedDefault[] = "Извините\rэта территория уже выбрана";
 
@@ -46,7 +46,9 @@ uint32_t HumanNumber() {
 }  // namespace
 
 TSelectGos::TSelectGos(QWidget* parent) : TScreenDialog("SelectGos", parent) {
-    SetPaletteColor(*this, QPalette::Window, kDarkBlue);
+    // Beneath the background picture, and in its place when there is none.
+    SetPaletteColor(*this, QPalette::Window, kPaperColour);
+    MakeButtonPanel(this);
     Image2 = new TImage(this);
     Image2->setObjectName(QStringLiteral("Image2"));
     Image2->setGeometry(0, 0, kWidth, kHeight);
@@ -61,20 +63,22 @@ TSelectGos::TSelectGos(QWidget* parent) : TScreenDialog("SelectGos", parent) {
     Image1->setCursor(Qt::PointingHandCursor);
 
     Shape1 = MakeBar(this, "Shape1", {425, 60, 200, 6});
-    ExLabel1 = MakeShadowLabel(this, "ExLabel1", {420, 70, 210, 30}, 14, clWhite);
-    ExLabel3 = MakeShadowLabel(this, "ExLabel3", {420, 102, 210, 24}, 12, clWhite);
+    ExLabel1 = MakeShadowLabel(this, "ExLabel1", {420, 70, 210, 30}, 14, kTextColour);
+    ExLabel3 = MakeShadowLabel(this, "ExLabel3", {420, 102, 210, 24}, 12, kTextColour);
     Shape3 = MakeBar(this, "Shape3", {425, 130, 200, 6});
-    ExLabel2 = MakeShadowLabel(this, "ExLabel2", {420, 150, 210, 60}, 12, clWhite);
+    ExLabel2 = MakeShadowLabel(this, "ExLabel2", {420, 150, 210, 60}, 12, kTextColour);
+    for (TExLabel* label : {ExLabel1, ExLabel3, ExLabel2}) label->SetShadowColor(clBtnHighlight);
     Label1 = new QLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(425, 230, 200, 16);
-    SetPaletteColor(*Label1, QPalette::WindowText, clWhite);
+    SetPaletteColor(*Label1, QPalette::WindowText, kTextColour);
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setGeometry(425, 248, 200, 22);
     Edit1->setMaxLength(kNameLength);
-    ExSpeedButton1 = MakeGameButton(this, "ExSpeedButton1", {425, 300, 200, 60});
-    ExSpeedButton2 = MakeGameButton(this, "ExSpeedButton2", {425, 380, 200, 60});
+    // Both buttons on the dark panel of the background.
+    ExSpeedButton1 = MakeGameButton(this, "ExSpeedButton1", {420, 342, 205, 62});
+    ExSpeedButton2 = MakeGameButton(this, "ExSpeedButton2", {420, 406, 205, 62});
     ExSpeedButton2->SetModalResult(3);
     Button1 = new QPushButton(this);
     Button1->setObjectName(QStringLiteral("Button1"));

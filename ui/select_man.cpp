@@ -19,15 +19,22 @@
 namespace kordalt {
 namespace {
 
-// Beneath the background picture, and in its place when there is none.
-constexpr TColor kDarkBlue = 0x502010;
+// The texts on the pale progress picture.
+constexpr TColor kTextColour = clNavy;
+constexpr TColor kBannerColour = 0x0000B0;
 constexpr int kMsPerDay = 24 * 60 * 60 * 1000;
 
-QLabel* MakeLabel(QWidget* parent, const char* name, QRect geometry) {
+QLabel* MakeLabel(QWidget* parent, const char* name, QRect geometry, int pointSize = 0) {
     auto* label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setGeometry(geometry);
-    SetPaletteColor(*label, QPalette::WindowText, clWhite);
+    SetPaletteColor(*label, QPalette::WindowText, kTextColour);
+    if (pointSize > 0) {
+        QFont font = label->font();
+        font.setPointSize(pointSize);
+        font.setBold(true);
+        label->setFont(font);
+    }
     return label;
 }
 
@@ -72,19 +79,22 @@ QString TimeOfDayText(double days) {
 
 TSelectMan::TSelectMan(QWidget* parent) : TScreenDialog("SelectMan", parent) {
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    SetPaletteColor(*this, QPalette::Window, kDarkBlue);
+    // Beneath the background picture, and in its place when there is none.
+    SetPaletteColor(*this, QPalette::Window, kPaperColour);
     Image1 = new TImage(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(0, 0, kWidth, kHeight);
     Image1->Stretch = true;
     if (Start) Image1->Picture = Start->Image2->Picture;
-    ExLabel1 = MakeShadowLabel(this, "ExLabel1", {20, 40, 600, 50}, 24, clYellow);
-    ExLabel1->SetShadowSize(2);
-    ExLabel2 = MakeShadowLabel(this, "ExLabel2", {20, 100, 600, 70}, 40, clRed);
-    ExLabel2->SetShadowSize(2);
-    Label97 = MakeLabel(this, "Label97", {250, 180, 60, 20});
+    ExLabel1 = MakeShadowLabel(this, "ExLabel1", {20, 40, 600, 50}, 24, kTextColour);
+    ExLabel2 = MakeShadowLabel(this, "ExLabel2", {20, 100, 600, 70}, 40, kBannerColour);
+    for (TExLabel* label : {ExLabel1, ExLabel2}) {
+        label->SetShadowColor(clBtnHighlight);
+        label->SetShadowSize(2);
+    }
+    Label97 = MakeLabel(this, "Label97", {170, 174, 140, 30}, 16);
     Label97->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Label98 = MakeLabel(this, "Label98", {320, 180, 60, 20});
+    Label98 = MakeLabel(this, "Label98", {320, 174, 140, 30}, 16);
     Label1 = MakeLabel(this, "Label1", {140, 210, 360, 34});
     Label1->setAlignment(Qt::AlignCenter);
     StringGrid1 = new TStringGrid(this);

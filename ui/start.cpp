@@ -134,6 +134,15 @@ TExLabel* MakeShadowLabel(QWidget* parent, const char* name, QRect geometry, int
     return label;
 }
 
+QWidget* MakeButtonPanel(QWidget* parent) {
+    auto* panel = new QWidget(parent);
+    panel->setObjectName(QStringLiteral("ButtonPanel"));
+    panel->setGeometry(kButtonPanelRect);
+    panel->setAutoFillBackground(true);
+    SetPaletteColor(*panel, QPalette::Window, kButtonPanelColour);
+    return panel;
+}
+
 void LoadButtonGlyph(TExSpeedButton& button, int fragment) {
     if (!PictureList) return;
     QImage glyph;
@@ -215,6 +224,10 @@ void TStart::BuildSetupPage() {
     Panel4 = new QWidget(this);
     Panel4->setObjectName(QStringLiteral("Panel4"));
     Panel4->setGeometry(0, 0, kWidth, kHeight);
+    // The page covers the progress page also when its picture is hidden.
+    Panel4->setAutoFillBackground(true);
+    SetPaletteColor(*Panel4, QPalette::Window, kPaperColour);
+    MakeButtonPanel(Panel4);
     Image3 = new TImage(Panel4);
     Image3->setObjectName(QStringLiteral("Image3"));
     Image3->setGeometry(0, 0, kWidth, kHeight);

@@ -47,8 +47,19 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 };
 
+// The colours of the set-up page's look, in place of its picture when the
+// picture is missing or hidden: pale paper under dark texts, and a dark panel
+// under the game buttons' white captions.
+constexpr TColor kPaperColour = 0xC8DCE6;
+constexpr TColor kButtonPanelColour = 0x302810;
+// Where the set-up page's picture has its dark panel behind the buttons.
+constexpr QRect kButtonPanelRect{319, 336, 313, 138};
+
 // A flat, transparent game button with white text and its glyph on the right.
 TExSpeedButton* MakeGameButton(QWidget* parent, const char* name, QRect geometry);
+// The dark panel behind the game buttons, for a window whose background
+// picture (made after it, so it lies above) has the panel drawn on it.
+QWidget* MakeButtonPanel(QWidget* parent);
 // A centred bold shadowed label without automatic size.
 TExLabel* MakeShadowLabel(QWidget* parent, const char* name, QRect geometry, int pointSize, TColor colour);
 

@@ -3,8 +3,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
-#include <QLegend>
-#include <QLegendMarker>
+#include <QLabel>
 #include <QLineSeries>
 #include <QMenu>
 #include <QTest>
@@ -16,6 +15,7 @@
 #include "ui/main_screen.h"
 #include "ui/start.h"
 #include "ui/windows.h"
+#include "windows_check/caption_check.h"
 
 namespace kordalt {
 namespace {
@@ -42,6 +42,21 @@ protected:
         for (int i = 1; i <= TGraph::kSeriesCount; ++i)
             if (Graph->Series[i - 1]->isVisible()) shown.push_back(i);
         return shown;
+    }
+    // The titles of the legend, in state order.
+    static QStringList LegendNames() {
+        QStringList names;
+        for (int i = 1; i <= TGraph::kSeriesCount; ++i)
+            if (auto* label = Graph->Legend->findChild<QLabel*>(QStringLiteral("LegendName%1").arg(i)))
+                names << label->text();
+        return names;
+    }
+    // The pixels of the chart that differ between two pictures of it.
+    static int Differing(const QImage& a, const QImage& b) {
+        int count = 0;
+        for (int y = 0; y < std::min(a.height(), b.height()); ++y)
+            for (int x = 0; x < std::min(a.width(), b.width()); ++x) count += a.pixel(x, y) != b.pixel(x, y);
+        return count;
     }
     static QAction* MenuItem(int tag) {
         Graph->PopupMenuPopup();
@@ -73,9 +88,8 @@ TEST_F(GraphTest, TerritoryOverTheYearsEndsWithTheCurrentValue) {
     EXPECT_EQ(Graph->Series[0]->name(), QString::fromUtf8("Государство1"));
     EXPECT_EQ(Graph->Series[3]->points().size(), 0);
     EXPECT_EQ(Graph->Series[0]->pen().width(), 3);
-    for (QLineSeries* series : Graph->Series)
-        for (QLegendMarker* marker : Graph->Chart1->chart()->legend()->markers(series))
-            EXPECT_EQ(marker->isVisible(), series->isVisible()) << series->objectName().toStdString();
+    EXPECT_EQ(LegendNames(), (QStringList{QString::fromUtf8("Государство1"), QString::fromUtf8("Государство2"),
+                                          QString::fromUtf8("Государство3")}));
     EXPECT_GE(Graph->AxisBottom->max(), 4);
     EXPECT_GE(Graph->AxisLeft->max(), 102);
 }
@@ -136,6 +150,7 @@ TEST_F(GraphTest, TheStateFilters) {
     MenuItem(TGraph::fHumans)->trigger();
     EXPECT_EQ(Visible(), (std::vector<int>{2}));
     EXPECT_EQ(Graph->Series[1]->name(), QString::fromUtf8("Игрок (Государство2)"));
+    EXPECT_EQ(LegendNames(), QStringList{QString::fromUtf8("Игрок (Государство2)")});
     EXPECT_TRUE(MenuItem(2 + TGraph::fStateBase)->isChecked());
     EXPECT_FALSE(MenuItem(1 + TGraph::fStateBase)->isChecked());
 
@@ -179,14 +194,51 @@ TEST_F(GraphTest, TheCurrentStateIsDrawnLastOnEveryRebuild) {
     }
 }
 
-TEST_F(GraphTest, ThreeDimensionalSettings) {
+TEST_F(GraphTest, ThreeDimensionalViewDrawsTheLinesWithDepth) {
+    Graph->show();
     ActivateWindow(Graph);
     EXPECT_EQ(Graph->SpinEdit1->GetSpinIntValue(), 13);
     EXPECT_FALSE(Graph->SpinEdit2->isVisibleTo(Graph));
+    const QImage flat = Graph->Chart1->grab().toImage();
+    EXPECT_EQ(Graph->DepthOffset(), 0);
+
     QTest::mouseClick(Graph->CheckBox1, Qt::LeftButton);
     EXPECT_TRUE(Graph->View3D);
+    const QImage shallow = Graph->Chart1->grab().toImage();
+    EXPECT_EQ(Graph->DepthOffset(), Graph->Chart1->width() * 13 / 200);
+    // The plot makes room for the depth above and to the right.
+    EXPECT_LE(Graph->Chart1->chart()->plotArea().right(), Graph->Chart1->width() - Graph->DepthOffset());
+
     Graph->SpinEdit1->SetValue(40);  // clamped to 1..30
     EXPECT_EQ(Graph->Chart3DPercent, 30);
+    const QImage deep = Graph->Chart1->grab().toImage();
+    EXPECT_GT(Differing(flat, shallow), 1000);
+    EXPECT_GT(Differing(shallow, deep), 1000);
+
+    QTest::mouseClick(Graph->CheckBox1, Qt::LeftButton);
+    EXPECT_FALSE(Graph->View3D);
+    EXPECT_EQ(Differing(flat, Graph->Chart1->grab().toImage()), 0);
+    Graph->hide();
+}
+
+TEST_F(GraphTest, CountsStartAtZeroAndEveryYearLabelAndTitleShowsInFull) {
+    SetUpStates(TGraph::kSeriesCount, 2);
+    Game.Year = 12;
+    for (int i = 1; i <= TGraph::kSeriesCount; ++i) {
+        Game.mGos[i].Name.AssignUtf8(i % 2 ? "Тридевятия" : "Крутогорье");
+        Game.mGos[i].Soldiers = 0;
+    }
+    Graph->ResetGraphFilter();
+    Graph->show();
+    ActivateWindow(Graph);
+    ChooseCriterion(9);  // soldiers: none anywhere
+    EXPECT_EQ(Graph->AxisLeft->min(), 0);
+    EXPECT_GT(Graph->AxisLeft->max(), 0);
+    EXPECT_EQ(LegendNames().size(), TGraph::kSeriesCount);
+    ChooseCriterion(TGraph::kTerritory);
+    EXPECT_EQ(Graph->AxisLeft->min(), 0);
+    for (const std::string& fault : test::CheckCaptions(*Graph)) ADD_FAILURE() << fault;
+    Graph->hide();
 }
 
 TEST_F(GraphTest, Gallery) {
