@@ -3,6 +3,7 @@
 #pragma once
 
 #include "controls/classic.h"
+#include "platform/convert_error.h"
 
 #include <stdexcept>
 #include <string>
@@ -16,12 +17,6 @@ namespace kordalt {
 // A clipboard format: the predefined numbers below, or a number given to a name
 // by RegisterClipboardFormat (clipboard.h).
 using TClipboardFormat = unsigned;
-
-// One picture type cannot take another: "Cannot assign a X to a Y".
-class EConvertError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 class TGraphic {
 public:

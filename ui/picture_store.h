@@ -12,18 +12,13 @@
 #include <string_view>
 
 #include "game/support.h"
+#include "platform/convert_error.h"
 #include "platform/ini_file.h"
 
 class QPainter;
 class QRect;
 
 namespace kordalt {
-
-// A value of the settings file that is not an integer.
-class EConvertError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // A bitmap file that cannot be read.
 class EFOpenError : public std::runtime_error {
