@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "controls/graphic.h"  // EConvertError: also a settings value that is not an integer
 #include "game/support.h"
 #include "platform/ini_file.h"
 
@@ -18,12 +19,6 @@ class QPainter;
 class QRect;
 
 namespace kordalt {
-
-// A value of the settings file that is not an integer.
-class EConvertError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // A bitmap file that cannot be read.
 class EFOpenError : public std::runtime_error {

@@ -240,11 +240,6 @@ void TRecordTable::ShowModalTable() {
     if (RecordTable) ExecModal(*RecordTable);
 }
 
-void TRecordTable::hideEvent(QHideEvent* event) {
-    fileErrorShown_ = false;
-    QDialog::hideEvent(event);
-}
-
 void TRecordTable::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     ExGIFAnimator1->SetFrameIndex(0);
@@ -253,9 +248,10 @@ void TRecordTable::showEvent(QShowEvent* event) {
     FormActivate();
 }
 
-// The cup plays only while the window shows.
+// The cup plays only while the window shows; a file error may be shown again.
 void TRecordTable::hideEvent(QHideEvent* event) {
     ExGIFAnimator1->SetAnimate(false);
+    fileErrorShown_ = false;
     QDialog::hideEvent(event);
 }
 
