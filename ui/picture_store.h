@@ -11,7 +11,6 @@
 #include <string>
 #include <string_view>
 
-#include "controls/graphic.h"  // EConvertError: also a settings value that is not an integer
 #include "game/support.h"
 #include "platform/convert_error.h"
 #include "platform/ini_file.h"

@@ -380,7 +380,7 @@ TEST_F(BattlePhase, ALocalHumanLosingHisLastSquareSeesTheDefeatAtOnce) {
     EXPECT_EQ(Game.mGos[1].Destroyed, 1);
     EXPECT_EQ(Game.AliveGosCount, 1);
     EXPECT_EQ(Cp1251ToUtf8(Game.BattleChronicle),
-              "Север - Юг\nСевер - Юг\nЮг уничтожено\r\nПравитель Петя свергнут\n");
+              "Север - Юг\nСевер - Юг\nЮг уничтожено\r\nПравитель Петя свергнут");
     // The front toward the vanished state is gone: its Kordalt goes home to rest.
     EXPECT_EQ(Game.mKordalt[1].Front, 0);
     EXPECT_EQ(Game.mKordalt[1].Order, 2);

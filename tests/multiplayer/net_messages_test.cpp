@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "game/rules_data.h"
 #include "game/squares.h"
 #include "net_test_support.h"
 #include "multiplayer/net_codes.h"
@@ -187,6 +188,7 @@ TEST_F(NetGame, YearResultReachesTheRecipientsStateOnly) {
 }
 
 TEST_F(NetGame, DamagedYearResultOrClientStateIsRefusedWithoutTouchingTheGame) {
+    TroopTypeCount = 3;  // front troops count toward the totals
     const TNetMessage half = MakeHalfInf(2);
     const TNetMessage client = MakeClientInf();
     struct Case {
@@ -215,7 +217,8 @@ TEST_F(NetGame, DamagedYearResultOrClientStateIsRefusedWithoutTouchingTheGame) {
              m[5 + offsetof(TKordaltRec, Front)] = 3;
          }},
         {"client negative peasants", false, [](TNetMessage& m) { m[256 + offsetof(TGosRec, Peasants) + 3] = 0x80; }},
-        {"half own army total one more", true, [](TNetMessage& m) { ++m[11464 + offsetof(TGosRec, Soldiers)]; }},
+        // The summaries carry every state's total, the own one too.
+        {"half own army total one more", true, [](TNetMessage& m) { ++m[11140 + 16 * (2 - 1) + 12]; }},
     };
     RunningGameIsAnother();
     const std::string before = Tables();
