@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "compress/lzh.h"
-#include "stream_helpers.h"
+#include "lzh_test_support.h"
 
 namespace kordalt {
 namespace {
@@ -47,43 +47,9 @@ Bytes Ascending(std::size_t n) {
     return data;
 }
 
-// Feeds the coder 1..7 bytes per call.
-struct DrippingSource {
-    const Bytes& data;
-    std::size_t pos = 0;
-    std::size_t call = 0;
-
-    static std::size_t Read(void* self, std::uint8_t* buffer, std::size_t count) {
-        auto& s = *static_cast<DrippingSource*>(self);
-        const std::size_t n = std::min({count, s.data.size() - s.pos, 1 + s.call++ % 7});
-        std::copy_n(s.data.begin() + static_cast<std::ptrdiff_t>(s.pos), n, buffer);
-        s.pos += n;
-        return n;
-    }
-};
-
-std::size_t Append(void* self, const std::uint8_t* buffer, std::size_t count) {
-    static_cast<Bytes*>(self)->insert(static_cast<Bytes*>(self)->end(), buffer, buffer + count);
-    return count;
-}
-
-Bytes Encode(const Bytes& data) {
-    TLZH coder;
-    DrippingSource source{data};
-    Bytes out;
-    std::uint64_t bytes_in = 0;
-    LzhEncode(coder, bytes_in, Append, &out, DrippingSource::Read, &source);
-    EXPECT_EQ(bytes_in, data.size());
-    return out;
-}
-
-Bytes Decode(const Bytes& stream, std::uint64_t count) {
-    TLZH coder;
-    DrippingSource source{stream};
-    Bytes out;
-    LzhDecode(coder, count, Append, &out, DrippingSource::Read, &source);
-    return out;
-}
+// The coder is fed 1..7 bytes per call.
+Bytes Encode(const Bytes& data) { return testing::LzhEncodeBytes(data, 7); }
+Bytes Decode(const Bytes& stream, std::uint64_t count) { return testing::LzhDecodeBytes(stream, count, 7); }
 
 struct Golden {
     const char* name;

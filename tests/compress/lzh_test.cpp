@@ -4,51 +4,18 @@
 
 #include "compress/lzh_position_code.h"
 #include "compress/lzrw1_exception.h"
-#include "stream_helpers.h"
+#include "lzh_test_support.h"
 
 namespace kordalt {
 namespace {
 
 using testing::Bytes;
 
-// A source over a byte vector that counts its calls.
-struct VectorSource {
-    const Bytes& data;
-    std::size_t pos = 0;
-    int calls = 0;
+using testing::Append;
+using testing::VectorSource;
 
-    static std::size_t Read(void* self, std::uint8_t* buffer, std::size_t count) {
-        auto& s = *static_cast<VectorSource*>(self);
-        ++s.calls;
-        const std::size_t n = std::min(count, s.data.size() - s.pos);
-        std::copy_n(s.data.begin() + static_cast<std::ptrdiff_t>(s.pos), n, buffer);
-        s.pos += n;
-        return n;
-    }
-};
-
-std::size_t Append(void* self, const std::uint8_t* buffer, std::size_t count) {
-    static_cast<Bytes*>(self)->insert(static_cast<Bytes*>(self)->end(), buffer, buffer + count);
-    return count;
-}
-
-Bytes Encode(const Bytes& data) {
-    TLZH coder;
-    VectorSource source{data};
-    Bytes out;
-    std::uint64_t bytes_in = 0;
-    LzhEncode(coder, bytes_in, Append, &out, VectorSource::Read, &source);
-    EXPECT_EQ(bytes_in, data.size());
-    return out;
-}
-
-Bytes Decode(const Bytes& stream, std::uint64_t count) {
-    TLZH coder;
-    VectorSource source{stream};
-    Bytes out;
-    LzhDecode(coder, count, Append, &out, VectorSource::Read, &source);
-    return out;
-}
+Bytes Encode(const Bytes& data) { return testing::LzhEncodeBytes(data); }
+Bytes Decode(const Bytes& stream, std::uint64_t count) { return testing::LzhDecodeBytes(stream, count); }
 
 // In the starting tree the symbols sit under pairwise-built inner nodes:
 // byte 'a' has the 9-bit code 111101101, the match of 60 bytes the 8-bit code
