@@ -12,6 +12,7 @@
 #include "multiplayer/net_messages.h"
 #include "multiplayer/net_queue.h"
 #include "session/peer_play.h"
+#include "tests/multiplayer/silent_lobby.h"
 
 using namespace kordalt;
 
@@ -19,19 +20,6 @@ namespace {
 
 constexpr uint32_t kServerId = 100, kClientId = 102;
 constexpr uint8_t kClientState = 2;
-
-class TSilentLobby final : public INetLobbyUi {
-public:
-    void ShowChatMessage(const std::string&, const std::string&, uint32_t) override {}
-    void SetReadyMark(const std::string&, bool, int) override {}
-    bool AllReady(int) override { return false; }
-    void MarkAllReady(int) override {}
-    void ShowTurnDelay(int) override {}
-    void LobbyMapReceived() override {}
-    void BecomeServer() override {}
-    void ShowMapForWaiting() override {}
-    void ShowWaitingInfo(const std::string&) override {}
-};
 
 class TNoUiThread final : public IUiThread {
 public:
@@ -64,7 +52,7 @@ struct TServer {
     fuzz::TGameInProgress start;
     TNoUiThread uiThread;
     TCustomPeerPlay peer;
-    TSilentLobby lobby;
+    test::SilentLobby lobby;
     TNetQueue queue{[this](const NetQueueItem& item) { DispatchNetMessage(item, peer, lobby); }, nullptr};
     std::vector<TNetMessage> messages;
 };

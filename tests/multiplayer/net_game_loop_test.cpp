@@ -13,22 +13,10 @@
 #include "net_test_support.h"
 #include "session/peer_play_qt.h"
 #include "session/peer_test_support.h"
+#include "silent_lobby.h"
 
 namespace kordalt {
 namespace {
-
-class NoLobby final : public INetLobbyUi {
-public:
-    void ShowChatMessage(const std::string&, const std::string&, uint32_t) override {}
-    void SetReadyMark(const std::string&, bool, int) override {}
-    bool AllReady(int) override { return false; }
-    void MarkAllReady(int) override {}
-    void ShowTurnDelay(int) override {}
-    void LobbyMapReceived() override {}
-    void BecomeServer() override {}
-    void ShowMapForWaiting() override {}
-    void ShowWaitingInfo(const std::string&) override {}
-};
 
 class NoSendUi final : public INetSendUi {
 public:
@@ -144,7 +132,7 @@ protected:
 
     test::MemoryService service;
     std::unique_ptr<TPeerPlay> annaPeer = std::make_unique<TPeerPlay>(nullptr, service);
-    NoLobby lobby;
+    test::SilentLobby lobby;
     NoSendUi sendUi;
     FakeLoopUi ui;
     TNetQueue annaQueue{[this](const NetQueueItem& item) { DispatchNetMessage(item, *annaPeer, lobby); }, nullptr};
