@@ -94,6 +94,7 @@ TRecordTable::TRecordTable(QWidget* parent) : QDialog(parent) {
         SpeedButtons[static_cast<size_t>(i)] = button;
     }
     SpeedButtons[0]->setGeometry(500, 430, 130, 40);
+    SpeedButtons[0]->SetLayout(blGlyphLeft);
     SpeedButtons[3]->setGeometry(10, 440, 30, 30);
     SpeedButtons[3]->SetCaption(QStringLiteral("Х"));
     SpeedButtons[3]->setToolTip(QStringLiteral("Рекорды по-умолчанию"));
