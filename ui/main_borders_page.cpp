@@ -17,6 +17,7 @@
 #include "game/format.h"
 #include "game/fronts.h"
 #include "game/kordalt_pool.h"
+#include "game/player_actions.h"
 #include "game/rules_data.h"
 #include "game/self_test.h"
 #include "game/squares.h"
@@ -39,7 +40,7 @@ constexpr int kDismissTag = 4;
 constexpr int kAttackTagBase = 5;
 constexpr TColor kLightRed = 0x6C6CFF;
 
-TKordaltRec& Kordalt(int k) { return Game.mKordalt[k]; }
+const TKordaltRec& Kordalt(int k) { return Game.mKordalt[k]; }
 
 bool BordersCurrent(int j) { return Map && Map->AreNeighbours(Game.CurrentGos, static_cast<uint8_t>(j)); }
 
@@ -77,14 +78,6 @@ int32_t KordaltTroops(int k) {
     int64_t sum = 0;
     for (int t = 1; t <= 5; ++t) sum += front.Soldiers[t];
     return SaturateI32(sum);
-}
-
-void AutoRestOrTrain(int k) {
-    TKordaltRec& rec = Kordalt(k);
-    if (rec.Condition < 80 && rec.Mastery > 70) rec.Order = kOrderRest;
-    else if (rec.Condition > 80 && rec.Mastery < 70) rec.Order = kOrderTrain;
-    else if (rec.Condition == 100) rec.Order = kOrderTrain;
-    else rec.Order = kOrderRest;
 }
 
 int MapModeFromMenu(bool normal, bool world) {
@@ -386,11 +379,8 @@ void TMain::ShowFrontControls(bool visible) {
 }
 
 void TMain::ArmyInfoClick() {
-    TGosRec& rec = CurrentRec();
-    for (int j = 1; j <= Game.GosCount; ++j) {
-        const uint8_t k = rec.Fronts[j].Kordalt;
-        if (k == 0 || Kordalt(k).Order != kOrderAttack) MoveFrontToReserve(Game.CurrentGos, static_cast<uint8_t>(j));
-    }
+    const TGosRec& rec = CurrentRec();
+    RecallIdleFrontSoldiers(Game.CurrentGos);
     Borders.ExLabel5->SetCaption(Dec(rec.Reserve));
     const int k = SelectedKordalt();
     if (k != 0 && Kordalt(k).Order == kOrderAttack) {
@@ -415,21 +405,8 @@ void TMain::TrackBar1Change() {
     if (k == 0) return;
     const uint8_t f = Kordalt(k).Front;
     if (f != 0) {
-        TGosRec& rec = CurrentRec();
-        const int32_t oldReserve = rec.Reserve;
-        const int32_t oldFront = FrontSoldiers(Game.CurrentGos, f);
-        QSlider* slider = Borders.TrackBar1;
-        // The front holds exactly the slider's soldiers, all of troop type 1.
-        rec.Reserve = slider->maximum() - slider->value();
-        for (int t = 1; t <= 5; ++t) rec.Fronts[f].Soldiers[t] = 0;
-        rec.Fronts[f].Soldiers[1] = slider->value();
+        PlaceFrontSoldiers(Game.CurrentGos, f, Borders.TrackBar1->value());
         Borders.dgrKordalts->viewport()->update();
-        int64_t total = rec.Reserve;
-        for (int j = 1; j <= Game.GosCount; ++j) total += FrontSoldiers(Game.CurrentGos, static_cast<uint8_t>(j));
-        if (total != rec.Soldiers) {
-            rec.Reserve = oldReserve;
-            rec.Fronts[f].Soldiers[1] = oldFront;
-        }
     }
     Borders.ArmyInfo->click();
 }
@@ -460,53 +437,27 @@ void TMain::mnuKordaltOrderPopup() {
     add(KordaltDismissText, kDismissTag, false);
 }
 
-void TMain::ReleaseFromFront(int k) {
-    TKordaltRec& rec = Kordalt(k);
-    if (rec.Front != 0) CurrentRec().Fronts[rec.Front].Kordalt = 0;
-    rec.Front = 0;
-}
-
 void TMain::MenuOnClick(int tag) {
     const int k = SelectedKordalt();
     if (k == 0) return;
-    TKordaltRec& rec = Kordalt(k);
-    TGosRec& gos = CurrentRec();
+    const uint8_t gos = Game.CurrentGos;
+    const uint8_t order = Kordalt(k).Order;
     // A dismissal asks first: he leaves his front only when it is confirmed.
-    if (tag != kDismissTag && (rec.Order == kOrderFortify || rec.Order == kOrderAttack)) {
-        ReleaseFromFront(k);
+    if (tag != kDismissTag && (order == kOrderFortify || order == kOrderAttack)) {
+        ReleaseKordaltFromFront(gos, k);
         Borders.ArmyInfo->click();
     }
     if (tag == 1) {
-        rec.Order = kOrderRest;
+        OrderKordaltRest(gos, k);
     } else if (tag == 2) {
-        rec.Order = kOrderTrain;
+        OrderKordaltTrain(gos, k);
     } else if (tag == kFortifyTag) {
-        for (int other : KordaltRows)
-            if (Kordalt(other).Order == kOrderFortify) {
-                ReleaseFromFront(other);
-                AutoRestOrTrain(other);
-            }
-        rec.Front = Game.CurrentGos;
-        gos.Fronts[Game.CurrentGos].Kordalt = static_cast<uint8_t>(k);
-        rec.Order = kOrderFortify;
+        FortifyWithKordalt(gos, k);
     } else if (tag == kDismissTag) {
-        if (Ask(LangTextCp(3111))) {
-            ReleaseFromFront(k);
-            rec.Order = kOrderRest;
-            InitKordalt(k);
-            --gos.KordaltCount;
-        }
-        FillKordaltList(Game.CurrentGos);
+        if (Ask(LangTextCp(3111))) DismissKordalt(gos, k);
+        FillKordaltList(gos);
     } else if (tag > kAttackTagBase) {
-        const int j = tag - kAttackTagBase;
-        for (int other : KordaltRows)
-            if (Kordalt(other).Order == kOrderAttack && Kordalt(other).Front == j) {
-                ReleaseFromFront(other);
-                AutoRestOrTrain(other);
-            }
-        rec.Front = static_cast<uint8_t>(j);
-        rec.Order = kOrderAttack;
-        gos.Fronts[j].Kordalt = static_cast<uint8_t>(k);
+        AttackWithKordalt(gos, k, static_cast<uint8_t>(tag - kAttackTagBase));
     }
     Borders.dgrKordalts->viewport()->update();
     Borders.ArmyInfo->click();
@@ -514,13 +465,7 @@ void TMain::MenuOnClick(int tag) {
 }
 
 void TMain::SpeedButton6Click() {
-    TGosRec& gos = CurrentRec();
-    for (int j = 1; j <= Game.GosCount; ++j) gos.Fronts[j].Kordalt = 0;
-    for (int k = 1; k <= KordaltSlotCount; ++k)
-        if (Kordalt(k).Owner == Game.CurrentGos) {
-            Kordalt(k).Front = 0;
-            Kordalt(k).Order = kOrderRest;
-        }
+    RestAllKordalts(Game.CurrentGos);
     Borders.ArmyInfo->click();
     Borders.dgrKordalts->viewport()->update();
     TabSheet3->update();

@@ -14,6 +14,7 @@
 #include "game/format.h"
 #include "game/fronts.h"
 #include "game/language_file.h"
+#include "game/player_actions.h"
 #include "ui/main_screen.h"
 #include "ui/main_screen_support.h"
 
@@ -52,14 +53,8 @@ private:
 namespace {
 
 constexpr TColor kShapeColor = 0xBBE3F7;
-constexpr int kTrainingCost = 100;
-constexpr int32_t kMaxProfession = 40000;
 
 long double Effect(int branch) { return CurrentRec().Research[branch].Effect; }
-
-int64_t Salaries(int32_t scientists, int32_t soldiers) {
-    return PowerTrunc(scientists, 1.6) + PowerTrunc(soldiers, 1.8);
-}
 
 // Expected income of the sown fields.
 long double FieldIncome() { return CurrentRec().FieldsSown * Effect(AgrarianLevel) * Effect(FinancialLevel); }
@@ -223,18 +218,6 @@ void TMain::LocalizeEconomyPage() {
     LoadIntroLines(*Economy.ScrollTextPanel2, 1);
 }
 
-int TMain::TrainingMaximum(int32_t people, bool scientists) const {
-    const TGosRec& rec = CurrentRec();
-    int64_t n = Trunc(rec.Money / 100.0L);
-    if (people + n > kMaxProfession) n = kMaxProfession - people;
-    auto salaries = [&](int64_t extra) {
-        return scientists ? Salaries(SaturateI32(rec.Scientists + extra), rec.Soldiers)
-                          : Salaries(rec.Scientists, SaturateI32(rec.Soldiers + extra));
-    };
-    while (n > 0 && salaries(n) > FieldIncome() + rec.Money - kTrainingCost * n) --n;
-    return n <= 0 ? 0 : static_cast<int>(std::min<int64_t>(n, rec.Peasants));
-}
-
 void TMain::EconomyInfoClick() {
     const TGosRec& rec = CurrentRec();
     const int32_t population = rec.Peasants + rec.Scientists + rec.Soldiers;
@@ -275,7 +258,7 @@ void TMain::EconomyInfoClick() {
     act[epSell].ResultLabel->setText(Dec(Round(0 * Effect(FinancialLevel))));
     for (TEconomyPanel panel : {epTrainScientists, epTrainSoldiers}) {
         const bool scientists = panel == epTrainScientists;
-        reset(panel, TrainingMaximum(scientists ? rec.Scientists : rec.Soldiers, scientists));
+        reset(panel, HumanTrainingLimit(Game.CurrentGos, scientists));
         act[panel].AmountLabel->setText(People(0));
         act[panel].ResultLabel->setText(Dollars(0));
     }
@@ -311,8 +294,8 @@ namespace {
 void ShowTrainingCost(TEconomyAction& a) {
     const int n = a.TrackBar->value();
     a.AmountLabel->setText(People(n));
-    a.ResultLabel->setText(Dollars(int64_t{kTrainingCost} * n));
-    SetFontColor(a.ResultLabel, int64_t{kTrainingCost} * n <= CurrentRec().Money ? clOlive : clRed);
+    a.ResultLabel->setText(Dollars(int64_t{kTrainingPrice} * n));
+    SetFontColor(a.ResultLabel, int64_t{kTrainingPrice} * n <= CurrentRec().Money ? clOlive : clRed);
 }
 
 }  // namespace
@@ -336,7 +319,7 @@ void TMain::StepTraining(QSlider* slider, bool scientists) {
     auto remainder = [&](int n) {
         const int64_t salaries = scientists ? Salaries(rec.Scientists + n, rec.Soldiers)
                                             : Salaries(rec.Scientists, rec.Soldiers + n);
-        return int64_t{rec.Money} - int64_t{kTrainingCost} * n - salaries;
+        return int64_t{rec.Money} - int64_t{kTrainingPrice} * n - salaries;
     };
     int n = 0;
     while (n < slider->maximum()) {
@@ -364,11 +347,8 @@ void TMain::EconomyAction(int panel) {
 }
 
 void TMain::ExSpeedButton12Click() {
-    const int n = Economy.Actions[epSow].TrackBar->value();
-    TGosRec& rec = CurrentRec();
     BitBtn1->setEnabled(true);
-    rec.Grain = SaturateI32(rec.Grain - Trunc(n * Effect(AgrarianLevel)));
-    rec.FieldsSown = static_cast<uint16_t>(rec.FieldsSown + n);
+    SowFields(Game.CurrentGos, Economy.Actions[epSow].TrackBar->value());
     Economy.EconomyInfo->click();
 }
 
@@ -377,46 +357,31 @@ void TMain::ExSpeedButton2Click() {
     if (FieldsToSow(Game.CurrentGos) > 0 &&
         !Ask(LangTextCp(3112, "Вы уверены, что не хотите сначала обработать землю ?")))
         return;
-    TGosRec& rec = CurrentRec();
-    rec.Money = SaturateI32(rec.Money + Round(n * Effect(FinancialLevel)));
-    rec.Grain = SaturateI32(int64_t{rec.Grain} - n);
+    SellGrain(Game.CurrentGos, n);
     Economy.EconomyInfo->click();
 }
 
 void TMain::ExSpeedButton13Click() {
-    const int n = Economy.Actions[epBuy].TrackBar->value();
-    TGosRec& rec = CurrentRec();
-    rec.Money = SaturateI32(std::max<int64_t>(0, rec.Money - Round(n * Effect(FinancialLevel) * 2.0L)));
-    rec.Grain = SaturateI32(int64_t{rec.Grain} + n);
+    BuyGrain(Game.CurrentGos, Economy.Actions[epBuy].TrackBar->value());
     Economy.EconomyInfo->click();
 }
 
 void TMain::ExSpeedButton3Click() {
     const int n = Economy.Actions[epTrainScientists].TrackBar->value();
-    TGosRec& rec = CurrentRec();
-    if (int64_t{kTrainingCost} * n > rec.Money) {
+    if (!TrainScientists(Game.CurrentGos, n)) {
         Tell(LangTextCp(3113));
         return;
     }
-    rec.Money -= kTrainingCost * n;
-    rec.Scientists += n;
-    rec.FreeScientists += n;
-    rec.Peasants -= n;
     Economy.EconomyInfo->click();
     ScienceDirty = 1;
 }
 
 void TMain::ExSpeedButton4Click() {
     const int n = Economy.Actions[epTrainSoldiers].TrackBar->value();
-    TGosRec& rec = CurrentRec();
-    if (int64_t{kTrainingCost} * n > rec.Money) {
+    if (!TrainSoldiers(Game.CurrentGos, n)) {
         Tell(LangTextCp(3113, "У Вас недостаточно денег!"));
         return;
     }
-    rec.Money -= kTrainingCost * n;
-    rec.Soldiers += n;
-    rec.Reserve += n;
-    rec.Peasants -= n;
     Economy.EconomyInfo->click();
 }
 
@@ -424,10 +389,7 @@ void TMain::Shape18MouseUp() {
     const int n = Economy.Actions[epDismissScientists].TrackBar->value();
     if (n <= 0) return;
     if (!Ask(FormatText(LangTextCp(3114, "Вы уверены, что хотите уволить %d учёных?"), {n}))) return;
-    TGosRec& rec = CurrentRec();
-    rec.FreeScientists -= n;
-    rec.Scientists -= n;
-    rec.Peasants += n;
+    DismissScientists(Game.CurrentGos, n);
     Economy.EconomyInfo->click();
     ScienceDirty = 1;
 }
@@ -436,10 +398,7 @@ void TMain::Shape23MouseUp() {
     const int n = Economy.Actions[epDismissSoldiers].TrackBar->value();
     if (n <= 0) return;
     if (!Ask(FormatText(LangTextCp(3115, "Вы уверены, что хотите уволить %d солдат?"), {n}))) return;
-    TGosRec& rec = CurrentRec();
-    rec.Reserve -= n;
-    rec.Soldiers -= n;
-    rec.Peasants += n;
+    DismissSoldiers(Game.CurrentGos, n);
     Economy.EconomyInfo->click();
 }
 

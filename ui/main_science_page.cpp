@@ -10,6 +10,7 @@
 #include "game/arith.h"
 #include "game/format.h"
 #include "game/language_file.h"
+#include "game/player_actions.h"
 #include "ui/main_screen.h"
 #include "ui/main_screen_support.h"
 
@@ -36,7 +37,7 @@ constexpr BranchNames kBranches[6] = {
      "ExSpeedButton9", "ExSpeedButton17", "MinButton6"},
 };
 
-TResearchRec& Branch(int k) { return CurrentRec().Research[k]; }
+const TResearchRec& Branch(int k) { return CurrentRec().Research[k]; }
 long double PointsPerScientist() { return CurrentRec().Research[ScienceLevel].Effect; }
 int64_t Remaining(int k) { return int64_t{Branch(k).Cost} - Branch(k).Points; }
 
@@ -168,59 +169,40 @@ void TMain::SpinRefreshClick() {
 }
 
 void TMain::SpinEditChange(int k) {
-    TGosRec& rec = CurrentRec();
-    TResearchRec& r = Branch(k);
+    const TGosRec& rec = CurrentRec();
+    const TResearchRec& r = Branch(k);
     TExSpinEdit* spin = Science.Branches[static_cast<size_t>(k)].SpinEdit;
     if (r.Scientists < 1 && rec.FreeScientists < 1) {
         SetSpin(spin, 0);
         return;
     }
     // A typed number above the free scientists is taken as all of them.
-    const int v = std::clamp(spin->GetSpinIntValue(), 0, rec.FreeScientists + r.Scientists);
-    rec.FreeScientists = rec.FreeScientists - v + r.Scientists;
-    r.Scientists = v;
+    SetBranchScientists(Game.CurrentGos, k, std::clamp(spin->GetSpinIntValue(), 0, rec.FreeScientists + r.Scientists));
     Science.SpinRefresh->click();
 }
 
 void TMain::ForOneYearClick(int k) {
-    TGosRec& rec = CurrentRec();
-    TResearchRec& r = Branch(k);
-    int64_t n = Trunc(Remaining(k) / PointsPerScientist());
-    if (r.Cost > Trunc(n * PointsPerScientist() + r.Points)) ++n;
-    if (n > 0 && n <= int64_t{rec.FreeScientists} + r.Scientists) {
+    const int64_t n = HumanScientistsForOneYear(Game.CurrentGos, k);
+    if (n > 0 && SetBranchScientists(Game.CurrentGos, k, SaturateI32(n)))
         SetSpin(Science.Branches[static_cast<size_t>(k)].SpinEdit, static_cast<int>(n));
-        rec.FreeScientists = static_cast<int32_t>(rec.FreeScientists + r.Scientists - n);
-        r.Scientists = static_cast<int32_t>(n);
-    }
     Science.SpinRefresh->click();
 }
 
 void TMain::MaxClick(int k) {
-    TGosRec& rec = CurrentRec();
-    TResearchRec& r = Branch(k);
-    const int m = rec.FreeScientists + r.Scientists;
-    if (m > 0) {
+    const int m = CurrentRec().FreeScientists + Branch(k).Scientists;
+    if (m > 0 && SetBranchScientists(Game.CurrentGos, k, m))
         SetSpin(Science.Branches[static_cast<size_t>(k)].SpinEdit, m);
-        r.Scientists = m;
-        rec.FreeScientists = 0;
-    }
     Science.SpinRefresh->click();
 }
 
 void TMain::MinClick(int k) {
-    TGosRec& rec = CurrentRec();
-    rec.FreeScientists += Branch(k).Scientists;
-    Branch(k).Scientists = 0;
+    RecallBranchScientists(Game.CurrentGos, k);
     SetSpin(Science.Branches[static_cast<size_t>(k)].SpinEdit, 0);
     Science.SpinRefresh->click();
 }
 
 void TMain::SpeedButton4Click() {
-    TGosRec& rec = CurrentRec();
-    for (int k = 0; k < 6; ++k) {
-        rec.FreeScientists += Branch(k).Scientists;
-        Branch(k).Scientists = 0;
-    }
+    RecallAllScientists(Game.CurrentGos);
     // ExSpinEdit1 to ExSpinEdit6 in name order.
     for (int k : {0, 1, 2, 3, 5, 4}) SetSpin(Science.Branches[static_cast<size_t>(k)].SpinEdit, 0);
     Science.SpinRefresh->click();

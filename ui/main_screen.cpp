@@ -28,6 +28,7 @@
 #include "game/game_loop.h"
 #include "game/language_file.h"
 #include "game/new_game.h"
+#include "game/player_actions.h"
 #include "game/rules_data.h"
 #include "game/saved_game.h"
 #include "game/self_test.h"
@@ -319,15 +320,7 @@ void TMain::FormActivate() {
     ShowChronicle(Info.RichEdit3, Game.BattleChronicle);
     ScienceDirty = 1;
     StartScrollPanels(ScrollHelpOn());
-    TGosRec& rec = CurrentRec();
-    for (int j = 1; j <= Game.GosCount; ++j) {
-        const uint8_t k = rec.Fronts[j].Kordalt;
-        if (k != 0 && Game.mKordalt[k].Order == kOrderAttack) continue;
-        for (int t = 1; t <= TroopTypeCount; ++t) {
-            rec.Reserve = SaturateI32(int64_t{rec.Reserve} + rec.Fronts[j].Soldiers[t]);
-            rec.Fronts[j].Soldiers[t] = 0;
-        }
-    }
+    RecallIdleFrontSoldiers(Game.CurrentGos);
     const int page = RememberPage == 1 ? LastPage : 0;
     if (PageControl1->currentIndex() == page) PageControl1Change();
     else PageControl1->setCurrentIndex(page);

@@ -259,12 +259,10 @@ private:
     void Tell(const std::string& text);
     bool Ask(const std::string& text);
     void EconomyAction(int panel);
-    int TrainingMaximum(int32_t people, bool scientists) const;
     void StepTraining(QSlider* slider, bool scientists);
     bool NameKeyRefused(QKeyEvent* event) const;
     void DrawCountryCell(int col, int row, const TRect& rect);
     void DrawKordaltCell(int col, int row, const TRect& rect, unsigned state);
-    void ReleaseFromFront(int k);
 
     int modalResult_ = 0;
     // Boxes and dialogs the screen has open over itself.
@@ -275,7 +273,6 @@ private:
 // Row r of the Kordalt grid, text of the order, troops and the release rule.
 std::string KordaltOrderText(int k);
 int32_t KordaltTroops(int k);
-void AutoRestOrTrain(int k);
 int MapModeFromMenu(bool normal, bool world);
 // Icon 0..4 for an attitude value.
 int AttitudeIcon(int attitude);

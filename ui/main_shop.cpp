@@ -12,6 +12,7 @@
 #include "game/format.h"
 #include "game/kordalt_pool.h"
 #include "game/language_file.h"
+#include "game/player_actions.h"
 #include "game/new_game.h"
 #include "game/self_test.h"
 #include "game/arith.h"
@@ -21,9 +22,6 @@
 namespace kordalt {
 
 namespace {
-
-constexpr int kMaxKordalts = 10;
-constexpr int kSlotsPerState = 10;
 
 struct SliderSpec {
     const char *trackBar, *minLabel, *maxLabel, *valueLabel;
@@ -122,45 +120,29 @@ void TMain::BuyKordaltClick() {
 }
 
 void TMain::SpeedButton5Click() {
-    TGosRec& gos = CurrentRec();
-    const int age = Shop.Sliders[sqAge].TrackBar->value();
-    const int mastery = Shop.Sliders[sqMastery].TrackBar->value();
-    const int mark = Shop.Sliders[sqMark].TrackBar->value();
-    const int speed = Shop.Sliders[sqSpeed].TrackBar->value();
-    const int64_t price = KordaltPrice(age, mastery, mark, speed);
-    if (gos.KordaltCount >= kMaxKordalts) {
-        Tell(FormatText(LangTextCp(3118, "Максимальное количество Kordaltов: %d"), {kMaxKordalts}));
-        return;
-    }
-    if (gos.KordaltCount >= gos.NeighbourCount + 2) {
-        Tell(LangTextCp(3117, "Для малого числа фронтов, Вы хотите иметь много Kordaltов\r"
-                              "Нет уж! Либо увеличивайте число границ, либо обходитесь чем есть!"));
-        return;
-    }
-    if (price > gos.Money) {
-        Tell(LangTextCp(3116, "У Вас недостаточно денег для покупки"));
-        return;
-    }
-    int slot = 0;
-    for (int i = 0; i < kSlotsPerState && slot == 0; ++i) {
-        const int s = Game.CurrentGos + 20 * i;
-        if (s <= KordaltSlotCount && Game.mKordalt[s].Owner == 0) slot = s;
-    }
-    if (slot == 0) {
-        Tell(LangTextCp(0, "Все Kordaltы уже забиты, не могу купить"));
-    } else {
-        ++gos.KordaltCount;
-        gos.Money = SaturateI32(gos.Money - price);
-        TKordaltRec& k = Game.mKordalt[slot];
-        k.Owner = Game.CurrentGos;
-        const std::string name = Cs(Shop.EditName->text());
-        if (name != LangTextCp(1164)) k.Name.Assign(name.substr(0, 13));
-        k.Age = static_cast<uint8_t>(age);
-        k.Mastery = static_cast<uint8_t>(mastery);
-        k.Mark = static_cast<uint8_t>(mark);
-        k.Speed = static_cast<uint8_t>(speed);
-        k.Order = kOrderTrain;
-        FillKordaltList(Game.CurrentGos);
+    const std::string name = Cs(Shop.EditName->text());
+    const TBuyKordaltResult result = HumanBuyKordalt(
+        Game.CurrentGos, Shop.Sliders[sqAge].TrackBar->value(), Shop.Sliders[sqMastery].TrackBar->value(),
+        Shop.Sliders[sqMark].TrackBar->value(), Shop.Sliders[sqSpeed].TrackBar->value(),
+        name != LangTextCp(1164) ? name : std::string());
+    switch (result) {
+        case TBuyKordaltResult::TooMany:
+            Tell(FormatText(LangTextCp(3118, "Максимальное количество Kordaltов: %d"), {kMaxHumanKordalts}));
+            return;
+        case TBuyKordaltResult::TooFewFronts:
+            Tell(LangTextCp(3117, "Для малого числа фронтов, Вы хотите иметь много Kordaltов\r"
+                                  "Нет уж! Либо увеличивайте число границ, либо обходитесь чем есть!"));
+            return;
+        case TBuyKordaltResult::NoMoney:
+            Tell(LangTextCp(3116, "У Вас недостаточно денег для покупки"));
+            return;
+        case TBuyKordaltResult::NoSlot:
+        case TBuyKordaltResult::BadArgument:
+            Tell(LangTextCp(0, "Все Kordaltы уже забиты, не могу купить"));
+            break;
+        case TBuyKordaltResult::Bought:
+            FillKordaltList(Game.CurrentGos);
+            break;
     }
     if (!IsInternetGame && GameMode == kLocalGame && Game.HumanCount > 1)
         for (TShopSlider& s : Shop.Sliders) s.TrackBar->setValue(s.TrackBar->minimum());

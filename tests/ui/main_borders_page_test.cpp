@@ -7,6 +7,7 @@
 
 #include "controls/draw_grid.h"
 #include "controls/ex_label.h"
+#include "game/player_actions.h"
 #include "game/squares.h"
 
 namespace kordalt::test {

@@ -1,0 +1,263 @@
+#include "game/player_actions.h"
+
+#include <algorithm>
+
+#include "game/arith.h"
+#include "game/fronts.h"
+#include "game/game_state.h"
+#include "game/kordalt_pool.h"
+#include "game/rules_data.h"
+
+namespace kordalt {
+
+namespace {
+
+constexpr int kSlotsPerState = 10;  // slots gos, gos + 20, ...
+
+bool ValidGos(uint8_t gos) { return gos >= 1 && gos <= Game.GosCount; }
+
+long double EffectOf(const TGosRec& g, int branch) { return g.Research[branch].Effect; }
+
+int32_t Add(int32_t a, int64_t b) { return SaturateI32(int64_t{a} + b); }
+
+// Turns n peasants into trained people of one profession.
+bool Train(uint8_t gos, int32_t n, int32_t TGosRec::*total, int32_t TGosRec::*idle) {
+    if (!ValidGos(gos) || n < 0) return false;
+    TGosRec& g = Game.mGos[gos];
+    const int64_t price = int64_t{kTrainingPrice} * n;
+    if (price > g.Money || n > g.Peasants) return false;
+    g.Money = Add(g.Money, -price);
+    g.*total = Add(g.*total, n);
+    g.*idle = Add(g.*idle, n);
+    g.Peasants -= n;
+    return true;
+}
+
+bool Dismiss(uint8_t gos, int32_t n, int32_t TGosRec::*total, int32_t TGosRec::*idle) {
+    if (!ValidGos(gos) || n < 0) return false;
+    TGosRec& g = Game.mGos[gos];
+    if (n > g.*idle || n > g.*total) return false;
+    g.*idle -= n;
+    g.*total -= n;
+    g.Peasants = Add(g.Peasants, n);
+    return true;
+}
+
+bool ValidBranch(int branch) { return branch >= 0 && branch < ResearchBranchCount; }
+
+// Kordalt k exists and serves gos.
+bool Serves(uint8_t gos, int k) {
+    return ValidGos(gos) && k >= 1 && k <= KordaltSlotCount && Game.mKordalt[k].Owner == gos;
+}
+
+// Others of gos holding the same post go to rest or training.
+template <class Holds>
+void Relieve(uint8_t gos, int k, Holds holds) {
+    for (int other = 1; other <= KordaltSlotCount; ++other)
+        if (other != k && Game.mKordalt[other].Owner == gos && holds(Game.mKordalt[other])) {
+            ReleaseKordaltFromFront(gos, other);
+            AutoRestOrTrain(other);
+        }
+}
+
+}  // namespace
+
+int64_t Salaries(int32_t scientists, int32_t soldiers) {
+    return PowerTrunc(scientists, 1.6) + PowerTrunc(soldiers, 1.8);
+}
+
+bool SowFields(uint8_t gos, int64_t fields) {
+    if (!ValidGos(gos) || fields < 0 || fields > FieldsToSow(gos)) return false;
+    TGosRec& g = Game.mGos[gos];
+    g.Grain = SaturateI32(g.Grain - Trunc(fields * EffectOf(g, AgrarianLevel)));
+    g.FieldsSown = static_cast<uint16_t>(g.FieldsSown + fields);
+    return true;
+}
+
+bool SellGrain(uint8_t gos, int64_t grain) {
+    if (!ValidGos(gos) || grain < 0 || grain > Game.mGos[gos].Grain) return false;
+    TGosRec& g = Game.mGos[gos];
+    g.Money = Add(g.Money, Round(grain * EffectOf(g, FinancialLevel)));
+    g.Grain = Add(g.Grain, -grain);
+    return true;
+}
+
+bool BuyGrain(uint8_t gos, int64_t grain) {
+    if (!ValidGos(gos) || grain < 0 || grain > INT32_MAX) return false;
+    TGosRec& g = Game.mGos[gos];
+    g.Money = SaturateI32(std::max<int64_t>(0, g.Money - Round(grain * EffectOf(g, FinancialLevel) * 2.0L)));
+    g.Grain = Add(g.Grain, grain);
+    return true;
+}
+
+bool TrainScientists(uint8_t gos, int32_t n) { return Train(gos, n, &TGosRec::Scientists, &TGosRec::FreeScientists); }
+bool TrainSoldiers(uint8_t gos, int32_t n) { return Train(gos, n, &TGosRec::Soldiers, &TGosRec::Reserve); }
+bool DismissScientists(uint8_t gos, int32_t n) {
+    return Dismiss(gos, n, &TGosRec::Scientists, &TGosRec::FreeScientists);
+}
+bool DismissSoldiers(uint8_t gos, int32_t n) { return Dismiss(gos, n, &TGosRec::Soldiers, &TGosRec::Reserve); }
+
+int32_t HumanTrainingLimit(uint8_t gos, bool scientists) {
+    if (!ValidGos(gos)) return 0;
+    const TGosRec& g = Game.mGos[gos];
+    const int32_t people = scientists ? g.Scientists : g.Soldiers;
+    const long double income = g.FieldsSown * EffectOf(g, AgrarianLevel) * EffectOf(g, FinancialLevel);
+    int64_t n = Trunc(g.Money / static_cast<long double>(kTrainingPrice));
+    if (people + n > kMaxProfession) n = kMaxProfession - people;
+    auto salaries = [&](int64_t extra) {
+        return scientists ? Salaries(Add(g.Scientists, extra), g.Soldiers) : Salaries(g.Scientists, Add(g.Soldiers, extra));
+    };
+    while (n > 0 && salaries(n) > income + g.Money - kTrainingPrice * n) --n;
+    return n <= 0 ? 0 : static_cast<int32_t>(std::min<int64_t>(n, g.Peasants));
+}
+
+bool SetBranchScientists(uint8_t gos, int branch, int32_t n) {
+    if (!ValidGos(gos) || !ValidBranch(branch)) return false;
+    TGosRec& g = Game.mGos[gos];
+    TResearchRec& r = g.Research[branch];
+    if (n < 0 || n > int64_t{g.FreeScientists} + r.Scientists) return false;
+    g.FreeScientists = SaturateI32(int64_t{g.FreeScientists} + r.Scientists - n);
+    r.Scientists = n;
+    return true;
+}
+
+void RecallBranchScientists(uint8_t gos, int branch) {
+    if (!ValidGos(gos) || !ValidBranch(branch)) return;
+    TGosRec& g = Game.mGos[gos];
+    g.FreeScientists = Add(g.FreeScientists, g.Research[branch].Scientists);
+    g.Research[branch].Scientists = 0;
+}
+
+void RecallAllScientists(uint8_t gos) {
+    for (int k = 0; k < ResearchBranchCount; ++k) RecallBranchScientists(gos, k);
+}
+
+int64_t HumanScientistsForOneYear(uint8_t gos, int branch) {
+    if (!ValidGos(gos) || !ValidBranch(branch)) return 0;
+    const TGosRec& g = Game.mGos[gos];
+    const TResearchRec& r = g.Research[branch];
+    const long double points = EffectOf(g, ScienceLevel);
+    int64_t n = Trunc((int64_t{r.Cost} - r.Points) / points);
+    if (r.Cost > Trunc(n * points + r.Points)) ++n;
+    return n;
+}
+
+void RecallIdleFrontSoldiers(uint8_t gos) {
+    if (!ValidGos(gos)) return;
+    for (int j = 1; j <= Game.GosCount; ++j) {
+        const uint8_t k = Game.mGos[gos].Fronts[j].Kordalt;
+        if (k == 0 || Game.mKordalt[k].Order != kOrderAttack) MoveFrontToReserve(gos, static_cast<uint8_t>(j));
+    }
+}
+
+bool PlaceFrontSoldiers(uint8_t gos, uint8_t front, int32_t count) {
+    if (!ValidGos(gos) || front < 1 || front > Game.GosCount || count < 0) return false;
+    TGosRec& g = Game.mGos[gos];
+    const int64_t available = int64_t{g.Reserve} + FrontSoldiers(gos, front);
+    if (count > available) return false;
+    for (int t = 1; t <= TroopTypeCount; ++t) g.Fronts[front].Soldiers[t] = 0;
+    g.Fronts[front].Soldiers[1] = count;
+    g.Reserve = static_cast<int32_t>(available - count);
+    return true;
+}
+
+bool ReleaseKordaltFromFront(uint8_t gos, int k) {
+    if (!Serves(gos, k)) return false;
+    TKordaltRec& rec = Game.mKordalt[k];
+    if (rec.Front >= 1 && rec.Front <= Game.GosCount) Game.mGos[gos].Fronts[rec.Front].Kordalt = 0;
+    rec.Front = 0;
+    return true;
+}
+
+bool OrderKordaltRest(uint8_t gos, int k) {
+    if (!Serves(gos, k)) return false;
+    Game.mKordalt[k].Order = kOrderRest;
+    return true;
+}
+
+bool OrderKordaltTrain(uint8_t gos, int k) {
+    if (!Serves(gos, k)) return false;
+    Game.mKordalt[k].Order = kOrderTrain;
+    return true;
+}
+
+void AutoRestOrTrain(int k) {
+    if (k < 1 || k > KordaltSlotCount) return;
+    TKordaltRec& rec = Game.mKordalt[k];
+    if (rec.Condition < 80 && rec.Mastery > 70) rec.Order = kOrderRest;
+    else if (rec.Condition > 80 && rec.Mastery < 70) rec.Order = kOrderTrain;
+    else if (rec.Condition == 100) rec.Order = kOrderTrain;
+    else rec.Order = kOrderRest;
+}
+
+bool FortifyWithKordalt(uint8_t gos, int k) {
+    if (!Serves(gos, k)) return false;
+    Relieve(gos, k, [](const TKordaltRec& r) { return r.Order == kOrderFortify; });
+    TKordaltRec& rec = Game.mKordalt[k];
+    rec.Front = gos;
+    Game.mGos[gos].Fronts[gos].Kordalt = static_cast<uint8_t>(k);
+    rec.Order = kOrderFortify;
+    return true;
+}
+
+bool AttackWithKordalt(uint8_t gos, int k, uint8_t enemy) {
+    if (!Serves(gos, k) || enemy < 1 || enemy > Game.GosCount || enemy == gos) return false;
+    Relieve(gos, k, [enemy](const TKordaltRec& r) { return r.Order == kOrderAttack && r.Front == enemy; });
+    TKordaltRec& rec = Game.mKordalt[k];
+    rec.Front = enemy;
+    rec.Order = kOrderAttack;
+    Game.mGos[gos].Fronts[enemy].Kordalt = static_cast<uint8_t>(k);
+    return true;
+}
+
+bool DismissKordalt(uint8_t gos, int k) {
+    if (!Serves(gos, k)) return false;
+    ReleaseKordaltFromFront(gos, k);
+    Game.mKordalt[k].Order = kOrderRest;
+    InitKordalt(k);
+    TGosRec& g = Game.mGos[gos];
+    if (g.KordaltCount > 0) --g.KordaltCount;
+    return true;
+}
+
+void RestAllKordalts(uint8_t gos) {
+    if (!ValidGos(gos)) return;
+    for (int j = 1; j <= Game.GosCount; ++j) Game.mGos[gos].Fronts[j].Kordalt = 0;
+    for (int k = 1; k <= KordaltSlotCount; ++k)
+        if (Game.mKordalt[k].Owner == gos) {
+            Game.mKordalt[k].Front = 0;
+            Game.mKordalt[k].Order = kOrderRest;
+        }
+}
+
+TBuyKordaltResult HumanBuyKordalt(uint8_t gos, int age, int mastery, int mark, int speed, std::string_view name,
+                                  int* slot) {
+    if (!ValidGos(gos) || age < 1 || age > 255 || mastery < 0 || mastery > 100 || mark < 1 || mark > 5 ||
+        speed < 1 || speed > 100)
+        return TBuyKordaltResult::BadArgument;
+    TGosRec& g = Game.mGos[gos];
+    if (g.KordaltCount >= kMaxHumanKordalts) return TBuyKordaltResult::TooMany;
+    if (g.KordaltCount >= g.NeighbourCount + 2) return TBuyKordaltResult::TooFewFronts;
+    const int64_t price = KordaltPrice(age, mastery, mark, speed);
+    if (price > g.Money) return TBuyKordaltResult::NoMoney;
+    int free = 0;
+    for (int i = 0; i < kSlotsPerState && free == 0; ++i) {
+        const int s = gos + 20 * i;
+        if (s <= KordaltSlotCount && Game.mKordalt[s].Owner == 0) free = s;
+    }
+    if (free == 0) return TBuyKordaltResult::NoSlot;
+    ++g.KordaltCount;
+    g.Money = SaturateI32(g.Money - price);
+    TKordaltRec& k = Game.mKordalt[free];
+    k.Owner = gos;
+    if (!name.empty()) k.Name.Assign(name.substr(0, 13));
+    k.Age = static_cast<uint8_t>(age);
+    k.Mastery = static_cast<uint8_t>(mastery);
+    k.Mark = static_cast<uint8_t>(mark);
+    k.Speed = static_cast<uint8_t>(speed);
+    k.Order = kOrderTrain;
+    if (slot) *slot = free;
+    return TBuyKordaltResult::Bought;
+}
+
+}  // namespace kordalt

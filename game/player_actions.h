@@ -1,0 +1,60 @@
+// What a player does to the game state: one function per action. Each checks
+// its arguments against the state and returns false, changing nothing, when
+// they do not fit. Windows, the computer player and the network client call
+// these; only the rules that differ between them stay apart.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace kordalt {
+
+constexpr int kTrainingPrice = 100;          // money per trained person
+constexpr int32_t kMaxProfession = 40000;    // the human's cap on scientists and on soldiers
+constexpr int kMaxHumanKordalts = 10;        // the human's cap on Kordalts
+
+int64_t Salaries(int32_t scientists, int32_t soldiers);
+
+// Economy.
+bool SowFields(uint8_t gos, int64_t fields);   // 0..FieldsToSow
+bool SellGrain(uint8_t gos, int64_t grain);    // 0..Grain
+bool BuyGrain(uint8_t gos, int64_t grain);     // money never goes below 0
+bool TrainScientists(uint8_t gos, int32_t n);  // costs kTrainingPrice each
+bool TrainSoldiers(uint8_t gos, int32_t n);
+bool DismissScientists(uint8_t gos, int32_t n);  // free scientists only
+bool DismissSoldiers(uint8_t gos, int32_t n);    // the reserve only
+
+// The human's training limit: what money buys, at most kMaxProfession in the
+// profession and no more than the peasants, while next year's salaries stay
+// covered by the fields' income and the money left.
+int32_t HumanTrainingLimit(uint8_t gos, bool scientists);
+
+// Science.
+bool SetBranchScientists(uint8_t gos, int branch, int32_t n);  // 0..free + the branch's
+void RecallBranchScientists(uint8_t gos, int branch);
+void RecallAllScientists(uint8_t gos);
+// The human's "one year" count: enough scientists to finish the branch in a year.
+int64_t HumanScientistsForOneYear(uint8_t gos, int branch);
+
+// Fronts and Kordalts.
+// Soldiers of fronts without an attacking Kordalt go back to the reserve.
+void RecallIdleFrontSoldiers(uint8_t gos);
+// The front holds exactly `count` soldiers of troop type 1, the rest of the
+// front's and the reserve's soldiers stay in the reserve.
+bool PlaceFrontSoldiers(uint8_t gos, uint8_t front, int32_t count);
+bool ReleaseKordaltFromFront(uint8_t gos, int k);
+bool OrderKordaltRest(uint8_t gos, int k);
+bool OrderKordaltTrain(uint8_t gos, int k);
+void AutoRestOrTrain(int k);  // rest or train as his condition and mastery ask
+bool FortifyWithKordalt(uint8_t gos, int k);
+bool AttackWithKordalt(uint8_t gos, int k, uint8_t enemy);
+bool DismissKordalt(uint8_t gos, int k);
+void RestAllKordalts(uint8_t gos);
+
+enum class TBuyKordaltResult { Bought, TooMany, TooFewFronts, NoMoney, NoSlot, BadArgument };
+// The human's purchase: at most kMaxHumanKordalts and neighbours + 2.
+// `name` is cp1251; an empty one keeps the slot's name.
+TBuyKordaltResult HumanBuyKordalt(uint8_t gos, int age, int mastery, int mark, int speed, std::string_view name,
+                                  int* slot = nullptr);
+
+}  // namespace kordalt
