@@ -4,6 +4,7 @@
 
 #include "game/arith.h"
 #include "game/fronts.h"
+#include "game/player_actions.h"
 #include "game/random.h"
 
 namespace kordalt {
@@ -15,7 +16,6 @@ bool AiOutsized = false;
 
 namespace {
 
-constexpr int kPersonPrice = 100;  // TruncMul(1, 100.0)
 constexpr int kFillDraws = 1001;
 
 struct CharacterLimits {
@@ -53,14 +53,14 @@ void HireScientist(TGosRec& g, int32_t& money) {
     --g.Peasants;
     ++g.FreeScientists;
     ++g.Scientists;
-    money -= kPersonPrice;
+    money -= kTrainingPrice;
 }
 
 void HireSoldier(TGosRec& g, int32_t& money) {
     --g.Peasants;
     ++g.Reserve;
     ++g.Soldiers;
-    money -= kPersonPrice;
+    money -= kTrainingPrice;
 }
 
 bool MayHireScientists(const TGosRec& g) {
@@ -205,9 +205,9 @@ long double SowingWorth(const TGosRec& g, long double fields) {
            static_cast<long double>(g.Research[FinancialLevel].Effect);
 }
 
-int64_t ScientistSalary(const TGosRec& g) { return PowerTrunc(g.Scientists, 1.6); }
+int64_t ScientistSalary(const TGosRec& g) { return Salaries(g.Scientists, 0); }
 
-int64_t SoldierSalary(const TGosRec& g) { return PowerTrunc(g.Soldiers, 1.8); }
+int64_t SoldierSalary(const TGosRec& g) { return Salaries(0, g.Soldiers); }
 
 void ReturnAllScientists(TGosRec& g) {
     for (TResearchRec& branch : g.Research) {
@@ -289,12 +289,8 @@ void AiShedScientists(uint8_t gos) {
 
 int64_t AiSowAndSell(uint8_t gos) {
     TGosRec& g = Game.mGos[gos];
-    const int64_t f = FieldsToSow(gos);
-    g.FieldsSown = static_cast<uint16_t>(g.FieldsSown + f);
-    g.Grain = SaturateI32(g.Grain - Trunc(f * static_cast<long double>(g.Research[AgrarianLevel].Effect)));
-    g.Money =
-        SaturatedAdd(g.Money, Round(g.Grain * static_cast<long double>(g.Research[FinancialLevel].Effect)));
-    g.Grain = 0;
+    SowFields(gos, FieldsToSow(gos));
+    SellGrain(gos, g.Grain);
     return Trunc(SowingWorth(g, g.FieldsSown));
 }
 
@@ -316,13 +312,13 @@ void AiHirePeople(uint8_t gos, int32_t& money, double soldierShare, double scien
     while (!done) {
         done = true;
         if (MayHireScientists(g) && g.Peasants > 0 && Share(g.Scientists, Population(gos)) < scientistShare &&
-            kPersonPrice < money) {
+            kTrainingPrice < money) {
             HireScientist(g, money);
             done = false;
             for (int extra = 0; extra < 2; ++extra)
-                if (g.Peasants > 0 && kPersonPrice < money) HireScientist(g, money);
+                if (g.Peasants > 0 && kTrainingPrice < money) HireScientist(g, money);
         }
-        if (g.Peasants > 0 && Share(g.Soldiers, Population(gos)) < soldierShare && kPersonPrice < money) {
+        if (g.Peasants > 0 && Share(g.Soldiers, Population(gos)) < soldierShare && kTrainingPrice < money) {
             HireSoldier(g, money);
             done = false;
         }

@@ -4,6 +4,7 @@
 #include "game/format.h"
 #include "game/fronts.h"
 #include "game/game_state.h"
+#include "game/player_actions.h"
 #include "game/rules_data.h"
 #include "game/rules_text.h"
 #include "game/turn_report.h"
@@ -134,8 +135,8 @@ void AdvanceResearch(uint8_t gos) {
 
 void PaySalaries(uint8_t gos) {
     TGosRec& g = Game.mGos[gos];
-    PayGroup(gos, PowerTrunc(g.Scientists, 1.6), g.Scientists, g.FreeScientists, kScientistTexts, false);
-    PayGroup(gos, PowerTrunc(g.Soldiers, 1.8), g.Soldiers, g.Reserve, kSoldierTexts, true);
+    PayGroup(gos, Salaries(g.Scientists, 0), g.Scientists, g.FreeScientists, kScientistTexts, false);
+    PayGroup(gos, Salaries(0, g.Soldiers), g.Soldiers, g.Reserve, kSoldierTexts, true);
 }
 
 void RecordYearStatistics(uint8_t gos) {
