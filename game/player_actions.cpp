@@ -260,4 +260,46 @@ TBuyKordaltResult HumanBuyKordalt(uint8_t gos, int age, int mastery, int mark, i
     return TBuyKordaltResult::Bought;
 }
 
+bool SetDifficultyLevel(int level) {
+    if (level < 0 || level > 2) return false;
+    Game.DifficultyLevel = static_cast<uint8_t>(level);
+    return true;
+}
+
+bool SetMapShape(int gosCount, int mapSize) {
+    if (gosCount < 2 || gosCount > 20 || mapSize < 50 || mapSize > 100) return false;
+    Game.GosCount = static_cast<uint8_t>(gosCount);
+    Game.MapSize = static_cast<uint8_t>(mapSize);
+    return true;
+}
+
+bool SetKordaltBaseName(int i, std::string_view name) {
+    if (i < 1 || i > 11) return false;
+    Game.KordaltBaseNames[i] = std::string(name);
+    return true;
+}
+
+void SetCurrentPlayerName(uint8_t gos) {
+    if (ValidGos(gos)) Game.CurrentPlayerName = Game.mGos[gos].PlayerName.Str();
+}
+
+bool ClaimState(uint8_t gos, std::string_view playerName, uint32_t player) {
+    if (!ValidGos(gos) || Game.mGos[gos].Alive == 1) return false;
+    TGosRec& g = Game.mGos[gos];
+    g.PlayerName.Assign(playerName);
+    g.Alive = 1;
+    g.Player = player;
+    return true;
+}
+
+void UnseatPlayers() {
+    for (int i = 1; i <= Game.GosCount; ++i) Game.mGos[i].Player = 0;
+}
+
+bool SeatPlayer(uint8_t gos, uint32_t player) {
+    if (!ValidGos(gos) || Game.mGos[gos].Alive == 0 || Game.mGos[gos].Player != 0) return false;
+    Game.mGos[gos].Player = player;
+    return true;
+}
+
 }  // namespace kordalt

@@ -57,4 +57,15 @@ enum class TBuyKordaltResult { Bought, TooMany, TooFewFronts, NoMoney, NoSlot, B
 TBuyKordaltResult HumanBuyKordalt(uint8_t gos, int age, int mastery, int mark, int speed, std::string_view name,
                                   int* slot = nullptr);
 
+// Setting up a game.
+bool SetDifficultyLevel(int level);                   // 0 training, 1 normal, 2 expert
+bool SetMapShape(int gosCount, int mapSize);         // 2..20 states on 50..100 squares
+bool SetKordaltBaseName(int i, std::string_view name);  // 1..11, cp1251
+void SetCurrentPlayerName(uint8_t gos);              // the player who won or lost
+// A player takes a state nobody lives in; false when it is taken.
+bool ClaimState(uint8_t gos, std::string_view playerName, uint32_t player);
+// The session's players take their saved states again.
+void UnseatPlayers();
+bool SeatPlayer(uint8_t gos, uint32_t player);
+
 }  // namespace kordalt

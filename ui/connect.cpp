@@ -25,6 +25,7 @@
 #include "game/language_file.h"
 #include "game/game_loop.h"
 #include "game/new_game.h"
+#include "game/player_actions.h"
 #include "game/random.h"
 #include "game/saved_game.h"
 #include "game/self_test.h"
@@ -376,14 +377,13 @@ void TConnect::CreateMapClick() {
     AutoPass = 0;
     StartCheck->setEnabled(true);
     ColourStartCheck(kReadyColour);
-    Game.GosCount = static_cast<uint8_t>(ExSlider1->Value());
-    Game.MapSize = 100;
+    SetMapShape(ExSlider1->Value(), 100);
     Image1->hide();
     const QString caption = MapCaption->text();
     MapCaption->setText(LangText(3108, "Подождите|||создается|новая|карта"));
     MapCaption->repaint();
     GenerateNewGame();
-    Game.DifficultyLevel = 1;
+    SetDifficultyLevel(1);
     MapCaption->setText(caption);
     ShowMapClick();
     SendAllMessage(Formatted(3142, kGameVersion), clBlack);
@@ -574,15 +574,14 @@ void TConnect::LoadGameClick() {
     }
     std::string text = Cs(LangText(3133, "")) + listA;
     if (!listB.empty()) text += Cs(LangText(3134, "")) + listB;
-    for (int i = 1; i <= Game.GosCount; ++i) Game.mGos[i].Player = 0;
+    UnseatPlayers();
     int matches = 0;
     const int players = PeerPlay1->Players().Count();
     for (int p = 0; p < players; ++p) {
         const TPeerPlayPlayer& player = PeerPlay1->Players().GetItem(p);
         for (int i = 1; i <= Game.GosCount; ++i) {
-            TGosRec& g = Game.mGos[i];
-            if (g.Alive != 0 && g.Player == 0 && AnsiSameText(g.PlayerName.Str(), player.Name)) {
-                g.Player = player.ID;
+            if (AnsiSameText(Game.mGos[i].PlayerName.Str(), player.Name) &&
+                SeatPlayer(static_cast<uint8_t>(i), player.ID)) {
                 ++matches;
                 break;
             }

@@ -24,6 +24,7 @@
 #include "game/game_state.h"
 #include "game/language_file.h"
 #include "game/new_game.h"
+#include "game/player_actions.h"
 #include "game/random.h"
 #include "game/saved_game.h"
 #include "game/self_test.h"
@@ -243,7 +244,7 @@ void TMainForm::Localize() {
     setWindowTitle(LangText(1009, "Kordalt"));
     LabelGameVersion->setText(
         Qs(FormatText(LanguageFile->GetText(1011, Cp("Версия %s")), {FormatArg(std::string(kGameVersion))})));
-    for (int i = 1; i <= 11; ++i) Game.KordaltBaseNames[i] = LanguageFile->GetText(1099 + i, "?");
+    for (int i = 1; i <= 11; ++i) SetKordaltBaseName(i, LanguageFile->GetText(1099 + i, "?"));
 
     DrawBackground();
     ApplyLanguageFont(this);
@@ -369,7 +370,7 @@ void TMainForm::ExSpeedButton6Click() {
     AlignScreensKeep(this);
     AutoPass = 0;
     IsInternetGame = false;
-    Game.DifficultyLevel = 1;
+    SetDifficultyLevel(1);
     CreateNetworkWindows();
     RunSession([](TCustomPeerPlay& peer) { peer.Open(); });
 }
@@ -385,7 +386,7 @@ void TMainForm::ExSpeedButton2Click() {
         return;
     }
     SetInternetGameStarter([provider](int result) {
-        Game.DifficultyLevel = 1;
+        SetDifficultyLevel(1);
         const bool create = result == kInternetCreate;
         RunSession([&](TCustomPeerPlay& peer) {
             peer.TCPIPSetting.HostName = create ? std::string() : HostAddress;

@@ -22,7 +22,7 @@ QString Dec(int64_t value) { return QString::number(value); }
 
 QString Dollars(int64_t value) { return QString::number(value) + " $"; }
 
-TGosRec& CurrentRec() { return Game.mGos[Game.CurrentGos]; }
+const TGosRec& CurrentRec() { return Game.mGos[Game.CurrentGos]; }
 
 QLabel* MakeLabel(QWidget* parent, const char* name, int x, int y, int w, int h, const QString& text) {
     auto* label = new QLabel(text, parent);

@@ -26,7 +26,7 @@ QString Dec(int64_t value);
 // "%d $".
 QString Dollars(int64_t value);
 
-TGosRec& CurrentRec();
+const TGosRec& CurrentRec();
 
 // A label at (x, y, w, h) with `name` as objectName.
 QLabel* MakeLabel(QWidget* parent, const char* name, int x, int y, int w, int h, const QString& text = {});

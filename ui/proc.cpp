@@ -12,6 +12,7 @@
 #include "controls/speed_button.h"
 #include "game/game_state.h"
 #include "game/game_windows.h"
+#include "game/player_actions.h"
 #include "ui/picture_store.h"
 #include "ui/screens.h"
 #include "ui/ui_support.h"
@@ -152,7 +153,7 @@ void TProc::showEvent(QShowEvent* event) {
 }
 
 void TProc::ShowDefeat(uint8_t Gos) {
-    Game.CurrentPlayerName = Game.mGos[Gos].PlayerName.Str();
+    SetCurrentPlayerName(Gos);
     GameWindows().AlignScreens(TScreen::MainScreen, true);
     GameWindows().ShowTurnBanner();
     GameWindows().AlignScreens(TScreen::TurnBanner, true);
@@ -164,7 +165,7 @@ void TProc::ShowDefeat(uint8_t Gos) {
 }
 
 void TProc::ShowVictory(uint8_t Gos) {
-    Game.CurrentPlayerName = Game.mGos[Gos].PlayerName.Str();
+    SetCurrentPlayerName(Gos);
     GameWindows().AlignScreens(TScreen::MainScreen, true);
     GameWindows().ShowTurnBanner();
     SetBattleDefender(Gos);

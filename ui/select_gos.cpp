@@ -11,6 +11,7 @@
 #include "controls/ex_label.h"
 #include "controls/speed_button.h"
 #include "game/game_state.h"
+#include "game/player_actions.h"
 #include "game/random.h"
 #include "game/squares.h"
 #include "ui/map_drawing.h"
@@ -145,15 +146,11 @@ void TSelectGos::Image1MouseUp(Qt::MouseButton, int x, int y) {
 void TSelectGos::ExSpeedButton1Click() {
     if (ChoiceSelectedGos < 1 || ChoiceSelectedGos > Game.GosCount) return;
     ExLabel2->SetCaption(LangText(kRefusedText, kRefusedDefault));
-    TGosRec& g = Game.mGos[ChoiceSelectedGos];
-    if (g.Alive == 1) {
+    if (!ClaimState(static_cast<uint8_t>(ChoiceSelectedGos), Cs(Edit1->text()), HumanNumber())) {
         ChoiceRefused[ChoiceSelectedGos - 1] = true;
         ExLabel2->show();
         return;
     }
-    g.PlayerName.Assign(Cs(Edit1->text()));
-    g.Alive = 1;
-    g.Player = HumanNumber();
     accept();
 }
 

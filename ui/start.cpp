@@ -26,6 +26,7 @@
 #include "game/game_state.h"
 #include "game/language_file.h"
 #include "game/new_game.h"
+#include "game/player_actions.h"
 #include "game/rules_data.h"
 #include "platform/program_path.h"
 #include "ui/help_window.h"
@@ -420,7 +421,7 @@ void TStart::ApplyDifficulty() {
     static constexpr const char* kLevelDefaults[] = {"Тренировочная игра", "Нормальная игра",
                                                      "Профессиональная игра"};
     LabelDiffLevel->setText(LabelText(kLevelNames[i], kLevelDefaults[i]));
-    Game.DifficultyLevel = static_cast<uint8_t>(i);
+    SetDifficultyLevel(i);
     if (i == kExpert) ExSlider2->SetValue(ExSlider2->MaxValue());
     ExSlider2->setEnabled(i != kExpert);
     Label16->setText(DifficultyTexts[static_cast<size_t>(i)]);
