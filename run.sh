@@ -16,17 +16,39 @@ fi
 
 tools/install_packages.sh
 build=build/release
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORDALT_SANITIZE=OFF -DKORDALT_TESTS=OFF >/dev/null
-cmake --build "$build" --target kordalt merge_settings
 
 # The program folder: under the XDG data directory (an absolute path, else the default).
 data_home="${XDG_DATA_HOME:-}"
 [[ "$data_home" == /* ]] || data_home="$HOME/.local/share"
 game_dir="$data_home/kordalt"
+mkdir -p "$game_dir"
+
+# The player's files of the older layout, kept in the build's program folder, move once to the
+# program folder (before the build can replace that settings file); none already there is replaced.
+old_dir="$build/bin"
+migrated="$game_dir/.migrated"
+if [ ! -e "$migrated" ]; then
+  if [ -d "$old_dir" ]; then
+    chat_log="$(sed -n 's/^[[:space:]]*ChatFileName[[:space:]]*=[[:space:]]*//Ip' "$old_dir/kordalt.INI" 2>/dev/null |
+                tr -d '\r' | tail -n 1)"
+    for file in "$old_dir"/kordalt.INI "$old_dir"/*.kordalt "$old_dir"/dim.rec "$old_dir/${chat_log:-kordaltchat.txt}"; do
+      [ -f "$file" ] || continue
+      target="$game_dir/$(basename "$file")"
+      [ -e "$target" ] && continue
+      cp -p "$file" "$game_dir/.migrating"
+      mv -n "$game_dir/.migrating" "$target"
+      rm -f "$game_dir/.migrating"
+    done
+  fi
+  touch "$migrated"
+fi
+
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORDALT_SANITIZE=OFF -DKORDALT_TESTS=OFF >/dev/null
+cmake --build "$build" --target kordalt merge_settings
+
 stage="$build/stage"
 rm -rf "$stage"
 cmake --install "$build" --prefix "$stage" >/dev/null
-mkdir -p "$game_dir"
 for file in "$stage"/*; do
   name="$(basename "$file")"
   [ "$name" = kordalt.INI ] && continue

@@ -69,8 +69,12 @@ void TGameWindowsImpl::PrepareStateChoice() {
     if (SelectGos) SelectGos->Button1->click();
 }
 
+// The hand-over window is not one of the windows that move together, yet they
+// all move to it afterwards: it opens where they are, not where Qt centres it.
 void TGameWindowsImpl::ShowPlayerHandover() {
-    if (SelectPlayer) ExecModal(*SelectPlayer);
+    if (!SelectPlayer) return;
+    CopyFormPos(Start, SelectPlayer);
+    ExecModal(*SelectPlayer);
 }
 
 int TGameWindowsImpl::ShowStateChoice(int) { return SelectGos ? ExecModal(*SelectGos) : kChoiceRejected; }

@@ -107,7 +107,7 @@ TInternetGames::TInternetGames(QWidget* parent) : QDialog(parent) {
     GridGameList->SetFixedCols(0);
     GridGameList->SetRowCount(2);
     GridGameList->SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRowSelect);
-    const int widths[] = {32, 110, 64, 56};
+    const int widths[] = {32, 110, 64, 60};  // the players' column fits its title
     for (int c = 0; c < 4; ++c) GridGameList->SetColWidths(c, widths[c]);
     GridGameList->OnDrawCell = [this](TExDrawGrid*, int col, int row, const TRect& rect, TGridDrawState) {
         GridGameListDrawCell(col, row, rect);

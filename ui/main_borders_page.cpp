@@ -228,7 +228,7 @@ void TMain::LocalizeBordersPage() {
     static constexpr int countryWidths[4] = {92, 44, 60, 25};
     for (int c = 0; c < 4; ++c) Borders.dgrCountries->SetColWidths(c, countryWidths[c]);
     // Wide enough for the column titles.
-    static constexpr int kordaltWidths[8] = {78, 56, 64, 40, 44, 50, 110, 44};
+    static constexpr int kordaltWidths[8] = {78, 66, 64, 40, 44, 50, 100, 44};
     for (int c = 0; c < 8; ++c) Borders.dgrKordalts->SetColWidths(c, kordaltWidths[c]);
     KordaltOrderNames.assign(4, {});
     KordaltColumnTitles.assign(8, {});

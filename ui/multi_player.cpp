@@ -121,6 +121,12 @@ QLabel* TMultiPlayer::SecondsLabel() const { return Page() == ClientWait ? Label
 void TMultiPlayer::SetPlayers(const std::vector<std::string>& names) {
     ExCheckListBox1->Items().Clear();
     for (const std::string& name : names) ExCheckListBox1->Items().Add(Qs(name));
+    // Up to three columns hold twenty names, but cut all but the shortest: no more columns than needed.
+    constexpr int kMaxColumns = 3;
+    const int rowHeight = std::max(1, ExCheckListBox1->ItemBounds(0).Height());
+    const int rows = std::max(1, (ExCheckListBox1->height() - 2 * ExCheckListBox1->frameWidth()) / rowHeight);
+    const int count = static_cast<int>(names.size());
+    ExCheckListBox1->SetColumns(std::clamp((count + rows - 1) / rows, 1, kMaxColumns));
 }
 
 void TMultiPlayer::FormShow() { SecondsLabel()->clear(); }

@@ -352,6 +352,26 @@ TEST_F(WaitingWindow, AClientWhoseSnapshotCameBeforeClosesAtTheFirstTick) {
     EXPECT_EQ(window.Timer1->interval(), 1000);
 }
 
+TEST_F(WaitingWindow, NamesGetAsFewColumnsAsTheyNeedAndAllShow) {
+    window.SetPage(TMultiPlayer::ServerWait);
+    window.show();
+    TExCheckListBox& list = *window.ExCheckListBox1;
+    for (int players = 1; players <= 20; ++players) {
+        std::vector<std::string> names;
+        for (int i = 0; i < players; ++i) names.push_back("Player" + std::to_string(i));
+        window.SetPlayers(names);
+        if (players <= 2) EXPECT_EQ(list.Columns(), 1) << players;
+        if (players == 20) EXPECT_EQ(list.Columns(), 3);
+        // One column fewer would not hold them; every name is in sight.
+        EXPECT_TRUE(list.Columns() == 1 || (list.Columns() - 1) * list.RowsPerColumn() < players) << players;
+        const QRect view = list.viewport()->rect();
+        for (int i = 0; i < players; ++i) {
+            const QRect item = list.ItemBounds(i).ToQRect();
+            EXPECT_TRUE(view.contains(item.topLeft()) && item.bottom() <= view.bottom()) << players << ", " << i;
+        }
+    }
+}
+
 TEST_F(WaitingWindow, StaysOpenUntilTheThirdHumanEndedHisTurn) {
     window.SetPage(TMultiPlayer::ServerWait);
     window.SetPlayers({"clara", "anna", "boris"});

@@ -33,7 +33,7 @@ TEST_F(InternetGamesTest, TextsAndControls) {
     EXPECT_EQ(w.TimerUpdate->interval(), 300);
     EXPECT_FALSE(w.TimerUpdate->isActive());
     EXPECT_EQ(w.GridGameList->ColCount(), 4);
-    const int widths[] = {32, 110, 64, 56};
+    const int widths[] = {32, 110, 64, 60};
     for (int c = 0; c < 4; ++c) EXPECT_EQ(w.GridGameList->ColWidths(c), widths[c]) << c;
     EXPECT_TRUE(w.GridGameList->Options() & goRowSelect);
 

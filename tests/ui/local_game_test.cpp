@@ -14,6 +14,7 @@
 
 #include "controls/spin_edit.h"
 #include "game/random.h"
+#include "ui/screens.h"
 #include "support/test_files.h"
 #include "setup_windows_fixture.h"
 
@@ -50,6 +51,10 @@ protected:
         QWidget* top = QApplication::activeModalWidget();
         if (top == Start && !started_) {
             started_ = true;
+            if (!setupPlace.isNull()) {
+                Start->move(setupPlace);
+                AlignScreensKeep(Start);  // as the main menu leaves them
+            }
             Start->ExSlider1->SetValue(states_);
             Start->ExSlider2->SetValue(side_);
             for (int h = 1; h < humans_; ++h) Start->ExSpinEdit1->StepUp();
@@ -57,6 +62,7 @@ protected:
             QTimer::singleShot(0, [] { QTest::mouseClick(Start->ExSpeedButton2, Qt::LeftButton); });
         } else if (top == SelectPlayer) {
             handovers.push_back(SelectPlayer->ExLabel1->Caption());
+            handoverPlaces.push_back(SelectPlayer->pos());
             QTest::mouseClick(SelectPlayer->ExSpeedButton1, Qt::LeftButton);
         } else if (top == SelectGos) {
             ChooseFreeState();
@@ -64,6 +70,7 @@ protected:
             EndTurn();
         } else if (top == SelectMan) {
             banners.push_back(SelectMan->ExLabel1->Caption());
+            bannerPlaces.push_back(SelectMan->pos());
             bannerGrids.push_back(SelectMan->StringGrid1->isVisibleTo(SelectMan));
             QTest::mouseClick(SelectMan->ExSpeedButton1, Qt::LeftButton);
         }
@@ -93,6 +100,8 @@ protected:
     int quitYear = 0;  // the humans quit in this year; 0: they pass to the end
     std::vector<QString> handovers, banners, turns;
     std::vector<bool> bannerGrids;
+    QPoint setupPlace;  // where the game's windows are, if moved
+    std::vector<QPoint> handoverPlaces, bannerPlaces;
 
 private:
     test::ScratchDir scratch_;
@@ -137,7 +146,11 @@ TEST_F(LocalGame, OneHumanPassesToTheEnd) {
 TEST_F(LocalGame, HotSeatHumansQuitInTheThirdYear) {
     ScopedSeed seed(3);
     quitYear = 3;
+    setupPlace = QPoint(37, 23);
     Play(4, 50, 2);
+    // The hand-over window opens where the game's windows are, and they stay there.
+    EXPECT_EQ(handoverPlaces, std::vector<QPoint>(2, QPoint(37, 23)));
+    EXPECT_EQ(bannerPlaces, std::vector<QPoint>(turns.size(), QPoint(37, 23)));
     // Each human chose after the hand-over window named him.
     EXPECT_EQ(handovers, (std::vector<QString>{QStringLiteral("1"), QStringLiteral("2")}));
     int humans = 0;

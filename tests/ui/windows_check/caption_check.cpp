@@ -1,6 +1,7 @@
 #include "windows_check/caption_check.h"
 
 #include <QAbstractButton>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPainter>
@@ -60,6 +61,7 @@ struct TButtonCaption {
     QImage glyph;
     int glyphCount;
     QRect text;  // the whole text, in the button's coordinates
+    QRect face;  // inside the button's frame
     bool shortened;
 };
 
@@ -81,10 +83,16 @@ TButtonCaption LayOutCaption(TExSpeedButton& button) {
     // The caption is drawn centred on its bounds, however far it runs over them.
     const int left = bounds.left + (bounds.Width() - whole.Width()) / 2;
     const int top = bounds.top + (bounds.Height() - whole.Height()) / 2;
+    // A caption of one line: its ink, descenders included.
+    QRect text(left, top, whole.Width(), whole.Height());
+    if (!button.WordWrap() && !NormalizeLineBreaks(shown).contains(u'\n')) {
+        const QFontMetrics metrics(button.font());
+        text = metrics.tightBoundingRect(shown).translated(left, top + metrics.ascent());
+    }
     QString full = NormalizeLineBreaks(button.Caption());
     while (!full.isEmpty() && (full.back() == u' ' || full.back() == u'\n')) full.chop(1);
     return {&button, button.Caption(), button.Glyph(), button.NumGlyphs(),
-            QRect(left, top, whole.Width(), whole.Height()),
+            text, face.ToQRect(),
             !button.WordWrap() && NormalizeLineBreaks(shown) != full};
 }
 
@@ -157,9 +165,9 @@ std::vector<std::string> CheckCaptions(QWidget& window) {
     for (const TButtonCaption& b : buttons) {
         const std::string name = where + Name(b.button) + " \"" + b.caption.toStdString() + "\"";
         if (b.shortened) faults.push_back(name + ": shortened to fit");
-        if (!b.button->rect().contains(b.text))
-            faults.push_back(name + ": text " + Describe(b.text) + " runs out of the button " +
-                             Describe(b.button->rect()));
+        if (!b.face.contains(b.text))
+            faults.push_back(name + ": text " + Describe(b.text) + " runs out of the button's face " +
+                             Describe(b.face));
         if (!b.button->isEnabled()) continue;
         const QRect text = b.text.translated(b.button->mapTo(&window, QPoint(0, 0)));
         const double contrast = ContrastBehind(ToQColor(b.button->FontColor()), recorded.background, text);

@@ -8,6 +8,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTextEdit>
 #include <QProgressBar>
 #include <QScreen>
 #include <QStackedWidget>
@@ -29,6 +33,7 @@
 #include "game/self_test.h"
 #include "game/turn_report.h"
 #include "game_reset.h"
+#include "platform/cp1251.h"
 #include "platform/program_path.h"
 #include "support/test_files.h"
 #include "ui/connect.h"
@@ -51,6 +56,8 @@
 #include "ui/start.h"
 #include "ui/ui_support.h"
 #include "ui/windows.h"
+#include "session/peer_play_qt.h"
+#include "session/wizard/wizard.h"
 #include "windows_check/caption_check.h"
 
 namespace kordalt::test {
@@ -81,7 +88,7 @@ class WindowsCheck : public ::testing::Test {
 protected:
     WindowsCheck() {
         for (const char* name : {"kordalt.INI", "icons.bmp", "dim.dat", "kordalt.html", "menu.bmp", "menu2.bmp",
-                                 "menu3.bmp", "setup.bmp", "setup2.bmp"})
+                                 "menu3.bmp", "setup.bmp", "setup2.bmp", "fame.gif", "libkordalt_dplay.so"})
             std::filesystem::copy_file(std::string(KORDALT_BIN_DIR "/") + name, folder.Path(name));
         EXPECT_EQ(chdir(folder.Dir().c_str()), 0);
         TInternetGames::HostAddressSource = nullptr;  // no game list is asked for
@@ -242,9 +249,93 @@ protected:
             plain([]() -> QWidget* { return Preference; }),
             plain([]() -> QWidget* { return RecordTable; }),
             plain([]() -> QWidget* { return DopInfo; }),
+            Lobby("server", 1),  // the session's server
+            Lobby("client", kNetworkClient),
+            Waiting("client", TMultiPlayer::ClientWait),
+            Waiting("server", TMultiPlayer::ServerWait),
+            {{},
+             [] {
+                 Shown(InternetGames);
+                 InternetGames->EditName->setText(QString::fromUtf8("Емеля"));
+                 InternetGames->Games = {{Utf8ToCp1251("Дуэль"), {}, "10.0.0.5", 12, "Russian", 2},
+                                         {Utf8ToCp1251("Северный союз"), {}, "10.0.0.17", 103, "Russian", 6}};
+                 InternetGames->GridGameList->SetRowCount(3);
+                 InternetGames->ButJoin->show();
+                 QCoreApplication::processEvents();
+                 return static_cast<QWidget*>(InternetGames);
+             },
+             [] { InternetGames->hide(); }},
+            {{},
+             [] {
+                 InternetCreateGame->EditName->setText(QString::fromUtf8("Дуэль"));
+                 return Shown(InternetCreateGame);
+             },
+             [] { InternetCreateGame->hide(); }},
+            {{},
+             [] {
+                 Shown(InternetGameInfo);
+                 InternetGameInfo->Users = {{1, Utf8ToCp1251("Емеля"), 1520.5},
+                                            {2, Utf8ToCp1251("Василиса Премудрая"), 987.25}};
+                 InternetGameInfo->ExDrawGrid1->SetRowCount(3);
+                 QCoreApplication::processEvents();
+                 return static_cast<QWidget*>(InternetGameInfo);
+             },
+             [] { InternetGameInfo->hide(); }},
+            WizardPage("provider", TPeerPlayForm::SelectProvider),
+            WizardPage("type", TPeerPlayForm::SessionType),
+            WizardPage("new", TPeerPlayForm::SessionNew),
+            WizardPage("join", TPeerPlayForm::SessionJoin),
         };
     }
 
+    // The lobby of a session of this program as its server or a client.
+    static TWindowCase Lobby(const char* page, uint8_t mode) {
+        return {page,
+                [mode] {
+                    GameMode = mode;
+                    Shown(Connect);
+                    Connect->RichEdit1->setPlainText(QString::fromUtf8("Емеля: Здравствуйте!\nВасилиса: Начнём?"));
+                    Connect->ExCheckListBox1->Items().Clear();
+                    for (const char* name : {"Емеля", "Василиса"})
+                        Connect->ExCheckListBox1->Items().Add(QString::fromUtf8(name));
+                    QCoreApplication::processEvents();
+                    return static_cast<QWidget*>(Connect);
+                },
+                [] {
+                    Connect->hide();
+                    GameMode = kLocalGame;
+                }};
+    }
+
+    static TWindowCase Waiting(const char* page, TMultiPlayer::TPage shown) {
+        return {page,
+                [shown] {
+                    MultiPlayer->SetPage(shown);
+                    MultiPlayer->SetPlayers({Utf8ToCp1251("Емеля"), Utf8ToCp1251("Василиса")});
+                    return Shown(MultiPlayer);
+                },
+                [] { MultiPlayer->hide(); }};
+    }
+
+    // The connection wizard over this program's session service, on one of its pages.
+    TWindowCase WizardPage(const char* page, TPeerPlayForm::TPage shown) {
+        return {page,
+                [this, shown] {
+                    wizard = std::make_unique<TPeerPlayForm>(peer);
+                    wizard->FormShow();
+                    wizard->Notebook->setCurrentIndex(shown);
+                    wizard->NewGameSessionName->setText(QString::fromUtf8("Дуэль"));
+                    wizard->NewGamePlayerName->setText(QString::fromUtf8("Емеля"));
+                    wizard->JoinGamePlayerName->setText(QString::fromUtf8("Василиса"));
+                    wizard->JoinGameSessionList->addItem(QString::fromUtf8("Дуэль"));
+                    wizard->JoinGamePlayerList->addItem(QString::fromUtf8("Емеля"));
+                    return Shown(wizard.get());
+                },
+                [this] { wizard.reset(); }};
+    }
+
+    TPeerPlay peer;
+    std::unique_ptr<TPeerPlayForm> wizard;
     ScratchDir folder;
     ScopedProgramFileName program{folder.Path("kordalt")};
     FakeMusicPlayer music;
@@ -255,17 +346,36 @@ protected:
     }};
 };
 
-TEST_F(WindowsCheck, EveryCaptionFitsAndStandsOut) {
-    for (const TWindowCase& c : Cases()) {
+// Checks and draws the windows of `cases`; with `suffix`, only those that hide
+// pictures with "HideGraphics", named with it.
+void CheckAndDraw(const std::vector<TWindowCase>& cases, const QString& suffix = {}) {
+    static const QStringList kPictured = {QStringLiteral("Main"), QStringLiteral("Connect"), QStringLiteral("Start"),
+                                          QStringLiteral("SelectGos")};
+    for (const TWindowCase& c : cases) {
         QWidget* window = c.open();
         QString name = window->objectName();
+        if (!suffix.isEmpty() && !kPictured.contains(name)) {
+            c.close();
+            continue;
+        }
         if (!c.page.isEmpty()) name += u'-' + c.page;
+        if (!suffix.isEmpty()) name += u'-' + suffix;
         SCOPED_TRACE(name.toStdString());
         for (const std::string& fault : CheckCaptions(*window)) ADD_FAILURE() << fault;
         const QString file = GalleryDir() + u'/' + name + u'-' + ScreenName() + QStringLiteral(".png");
         EXPECT_TRUE(window->grab().save(file)) << file.toStdString();
         c.close();
     }
+}
+
+TEST_F(WindowsCheck, EveryCaptionFitsAndStandsOut) { CheckAndDraw(Cases()); }
+
+TEST_F(WindowsCheck, EveryCaptionFitsAndStandsOutWithGraphicsHidden) {
+    Preference->CheckBox2->setChecked(true);
+    Preference->ApplyAll();
+    CheckAndDraw(Cases(), QStringLiteral("nographics"));
+    Preference->CheckBox2->setChecked(false);
+    Preference->ApplyAll();
 }
 
 }  // namespace
