@@ -90,12 +90,16 @@ bool BuyGrain(uint8_t gos, int64_t grain) {
     return true;
 }
 
-bool TrainScientists(uint8_t gos, int32_t n) { return Train(gos, n, &TGosRec::Scientists, &TGosRec::FreeScientists); }
+bool TrainScientists(uint8_t gos, int32_t n) {
+    return Train(gos, n, &TGosRec::Scientists, &TGosRec::FreeScientists);
+}
 bool TrainSoldiers(uint8_t gos, int32_t n) { return Train(gos, n, &TGosRec::Soldiers, &TGosRec::Reserve); }
 bool DismissScientists(uint8_t gos, int32_t n) {
     return Dismiss(gos, n, &TGosRec::Scientists, &TGosRec::FreeScientists);
 }
-bool DismissSoldiers(uint8_t gos, int32_t n) { return Dismiss(gos, n, &TGosRec::Soldiers, &TGosRec::Reserve); }
+bool DismissSoldiers(uint8_t gos, int32_t n) {
+    return Dismiss(gos, n, &TGosRec::Soldiers, &TGosRec::Reserve);
+}
 
 int32_t HumanTrainingLimit(uint8_t gos, bool scientists) {
     if (!ValidGos(gos)) return 0;
@@ -105,7 +109,8 @@ int32_t HumanTrainingLimit(uint8_t gos, bool scientists) {
     int64_t n = Trunc(g.Money / static_cast<long double>(kTrainingPrice));
     if (people + n > kMaxProfession) n = kMaxProfession - people;
     auto salaries = [&](int64_t extra) {
-        return scientists ? Salaries(Add(g.Scientists, extra), g.Soldiers) : Salaries(g.Scientists, Add(g.Soldiers, extra));
+        return scientists ? Salaries(Add(g.Scientists, extra), g.Soldiers)
+                          : Salaries(g.Scientists, Add(g.Soldiers, extra));
     };
     while (n > 0 && salaries(n) > income + g.Money - kTrainingPrice * n) --n;
     return n <= 0 ? 0 : static_cast<int32_t>(std::min<int64_t>(n, g.Peasants));
@@ -146,7 +151,8 @@ void RecallIdleFrontSoldiers(uint8_t gos) {
     if (!ValidGos(gos)) return;
     for (int j = 1; j <= Game.GosCount; ++j) {
         const uint8_t k = Game.mGos[gos].Fronts[j].Kordalt;
-        if (k == 0 || Game.mKordalt[k].Order != kOrderAttack) MoveFrontToReserve(gos, static_cast<uint8_t>(j));
+        if (k == 0 || Game.mKordalt[k].Order != kOrderAttack)
+            MoveFrontToReserve(gos, static_cast<uint8_t>(j));
     }
 }
 
@@ -184,10 +190,14 @@ bool OrderKordaltTrain(uint8_t gos, int k) {
 void AutoRestOrTrain(int k) {
     if (k < 1 || k > KordaltSlotCount) return;
     TKordaltRec& rec = Game.mKordalt[k];
-    if (rec.Condition < 80 && rec.Mastery > 70) rec.Order = kOrderRest;
-    else if (rec.Condition > 80 && rec.Mastery < 70) rec.Order = kOrderTrain;
-    else if (rec.Condition == 100) rec.Order = kOrderTrain;
-    else rec.Order = kOrderRest;
+    if (rec.Condition < 80 && rec.Mastery > 70)
+        rec.Order = kOrderRest;
+    else if (rec.Condition > 80 && rec.Mastery < 70)
+        rec.Order = kOrderTrain;
+    else if (rec.Condition == 100)
+        rec.Order = kOrderTrain;
+    else
+        rec.Order = kOrderRest;
 }
 
 bool FortifyWithKordalt(uint8_t gos, int k) {
@@ -230,8 +240,8 @@ void RestAllKordalts(uint8_t gos) {
         }
 }
 
-TBuyKordaltResult HumanBuyKordalt(uint8_t gos, int age, int mastery, int mark, int speed, std::string_view name,
-                                  int* slot) {
+TBuyKordaltResult HumanBuyKordalt(uint8_t gos, int age, int mastery, int mark, int speed,
+                                  std::string_view name, int* slot) {
     if (!ValidGos(gos) || age < 1 || age > 255 || mastery < 0 || mastery > 100 || mark < 1 || mark > 5 ||
         speed < 1 || speed > 100)
         return TBuyKordaltResult::BadArgument;

@@ -9,9 +9,9 @@
 
 namespace kordalt {
 
-constexpr int kTrainingPrice = 100;          // money per trained person
-constexpr int32_t kMaxProfession = 40000;    // the human's cap on scientists and on soldiers
-constexpr int kMaxHumanKordalts = 10;        // the human's cap on Kordalts
+constexpr int kTrainingPrice = 100;        // money per trained person
+constexpr int32_t kMaxProfession = 40000;  // the human's cap on scientists and on soldiers
+constexpr int kMaxHumanKordalts = 10;      // the human's cap on Kordalts
 
 int64_t Salaries(int32_t scientists, int32_t soldiers);
 
@@ -54,14 +54,14 @@ void RestAllKordalts(uint8_t gos);
 enum class TBuyKordaltResult { Bought, TooMany, TooFewFronts, NoMoney, NoSlot, BadArgument };
 // The human's purchase: at most kMaxHumanKordalts and neighbours + 2.
 // `name` is cp1251; an empty one keeps the slot's name.
-TBuyKordaltResult HumanBuyKordalt(uint8_t gos, int age, int mastery, int mark, int speed, std::string_view name,
-                                  int* slot = nullptr);
+TBuyKordaltResult HumanBuyKordalt(uint8_t gos, int age, int mastery, int mark, int speed,
+                                  std::string_view name, int* slot = nullptr);
 
 // Setting up a game.
-bool SetDifficultyLevel(int level);                   // 0 training, 1 normal, 2 expert
-bool SetMapShape(int gosCount, int mapSize);         // 2..20 states on 50..100 squares
+bool SetDifficultyLevel(int level);                     // 0 training, 1 normal, 2 expert
+bool SetMapShape(int gosCount, int mapSize);            // 2..20 states on 50..100 squares
 bool SetKordaltBaseName(int i, std::string_view name);  // 1..11, cp1251
-void SetCurrentPlayerName(uint8_t gos);              // the player who won or lost
+void SetCurrentPlayerName(uint8_t gos);                 // the player who won or lost
 // A player takes a state nobody lives in; false when it is taken.
 bool ClaimState(uint8_t gos, std::string_view playerName, uint32_t player);
 // The session's players take their saved states again.

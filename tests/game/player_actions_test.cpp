@@ -39,9 +39,9 @@ struct Counters {
 };
 
 std::ostream& operator<<(std::ostream& os, const Counters& c) {
-    return os << "{money " << c.money << ", grain " << c.grain << ", peasants " << c.peasants << ", scientists "
-              << c.scientists << "/" << c.free << ", soldiers " << c.soldiers << "/" << c.reserve << ", sown "
-              << c.fieldsSown << "}";
+    return os << "{money " << c.money << ", grain " << c.grain << ", peasants " << c.peasants
+              << ", scientists " << c.scientists << "/" << c.free << ", soldiers " << c.soldiers << "/"
+              << c.reserve << ", sown " << c.fieldsSown << "}";
 }
 
 void Set(TGosRec& g, const Counters& c) {
@@ -56,20 +56,28 @@ void Set(TGosRec& g, const Counters& c) {
 }
 
 Counters Get(const TGosRec& g) {
-    return {g.Money, g.Grain, g.Peasants, g.Scientists, g.FreeScientists, g.Soldiers, g.Reserve, g.FieldsSown};
+    return {g.Money,          g.Grain,    g.Peasants, g.Scientists,
+            g.FreeScientists, g.Soldiers, g.Reserve,  g.FieldsSown};
 }
 
 enum Action { Sow, Sell, Buy, TrainSci, TrainSol, DismissSci, DismissSol };
 
 bool Do(Action a, uint8_t gos, int64_t n) {
     switch (a) {
-        case Sow: return SowFields(gos, n);
-        case Sell: return SellGrain(gos, n);
-        case Buy: return BuyGrain(gos, n);
-        case TrainSci: return TrainScientists(gos, static_cast<int32_t>(n));
-        case TrainSol: return TrainSoldiers(gos, static_cast<int32_t>(n));
-        case DismissSci: return DismissScientists(gos, static_cast<int32_t>(n));
-        case DismissSol: return DismissSoldiers(gos, static_cast<int32_t>(n));
+        case Sow:
+            return SowFields(gos, n);
+        case Sell:
+            return SellGrain(gos, n);
+        case Buy:
+            return BuyGrain(gos, n);
+        case TrainSci:
+            return TrainScientists(gos, static_cast<int32_t>(n));
+        case TrainSol:
+            return TrainSoldiers(gos, static_cast<int32_t>(n));
+        case DismissSci:
+            return DismissScientists(gos, static_cast<int32_t>(n));
+        case DismissSol:
+            return DismissSoldiers(gos, static_cast<int32_t>(n));
     }
     return false;
 }
@@ -94,7 +102,11 @@ TEST_F(PlayerActions, EconomyActionsCheckTheirArgumentsAndSaturate) {
         {"sell 30", Sell, 30, base, true, {1060, 70, 50, 6, 3, 8, 5, 10}},
         {"sell all", Sell, 100, base, true, {1200, 0, 50, 6, 3, 8, 5, 10}},
         {"sell more than held", Sell, 101, base, false, base},
-        {"sell into a full treasury", Sell, 100, {kMax - 5, 100, 50, 6, 3, 8, 5, 10}, true,
+        {"sell into a full treasury",
+         Sell,
+         100,
+         {kMax - 5, 100, 50, 6, 3, 8, 5, 10},
+         true,
          {kMax, 0, 50, 6, 3, 8, 5, 10}},
         {"buy 10 at 4 each", Buy, 10, base, true, {960, 110, 50, 6, 3, 8, 5, 10}},
         {"buy for all the money", Buy, 250, base, true, {0, 350, 50, 6, 3, 8, 5, 10}},
@@ -102,7 +114,11 @@ TEST_F(PlayerActions, EconomyActionsCheckTheirArgumentsAndSaturate) {
         {"buy negative", Buy, -1, base, false, base},
         {"train scientists to exactly 0 money", TrainSci, 10, base, true, {0, 100, 40, 16, 13, 8, 5, 10}},
         {"train scientists beyond the money", TrainSci, 11, base, false, base},
-        {"train beyond the peasants", TrainSci, 51, {kMax, 100, 50, 6, 3, 8, 5, 10}, false,
+        {"train beyond the peasants",
+         TrainSci,
+         51,
+         {kMax, 100, 50, 6, 3, 8, 5, 10},
+         false,
          {kMax, 100, 50, 6, 3, 8, 5, 10}},
         {"train soldiers", TrainSol, 4, base, true, {600, 100, 46, 6, 3, 12, 9, 10}},
         {"train negative", TrainSol, -1, base, false, base},
@@ -127,7 +143,8 @@ TEST_F(PlayerActions, ActionsOfAStateOutsideTheGameChangeNothing) {
     const auto gos = Game.mGos;
     const auto kordalts = Game.mKordalt;
     for (uint8_t state : {0, 5, 255})
-        for (Action a : {Sow, Sell, Buy, TrainSci, TrainSol, DismissSci, DismissSol}) EXPECT_FALSE(Do(a, state, 0));
+        for (Action a : {Sow, Sell, Buy, TrainSci, TrainSol, DismissSci, DismissSol})
+            EXPECT_FALSE(Do(a, state, 0));
     EXPECT_FALSE(SetBranchScientists(0, 0, 0));
     EXPECT_FALSE(SetBranchScientists(2, ResearchBranchCount, 0));
     EXPECT_FALSE(PlaceFrontSoldiers(2, 5, 0));
@@ -233,8 +250,12 @@ TEST_F(PlayerActions, KordaltOrdersRelieveTheOneHoldingThePost) {
     TGosRec& g = State();
     g.KordaltCount = 3;
     auto hire = [](int k, uint8_t order, uint8_t front) {
-        Game.mKordalt[k] = TKordaltRec{.Id = static_cast<uint8_t>(k), .Front = front, .Owner = 2, .Mastery = 50,
-                                       .Condition = 100, .Order = order};
+        Game.mKordalt[k] = TKordaltRec{.Id = static_cast<uint8_t>(k),
+                                       .Front = front,
+                                       .Owner = 2,
+                                       .Mastery = 50,
+                                       .Condition = 100,
+                                       .Order = order};
         if (front) Game.mGos[2].Fronts[front].Kordalt = static_cast<uint8_t>(k);
     };
     hire(2, kOrderFortify, 2);
@@ -259,8 +280,9 @@ TEST_F(PlayerActions, KordaltOrdersRelieveTheOneHoldingThePost) {
     EXPECT_TRUE(DismissKordalt(2, 22));
     EXPECT_EQ((std::vector<int>{Game.mKordalt[22].Owner, g.KordaltCount}), (std::vector<int>{0, 2}));
     RestAllKordalts(2);
-    for (int k : {2, 42}) EXPECT_EQ((std::vector<int>{Game.mKordalt[k].Order, Game.mKordalt[k].Front}),
-                                    (std::vector<int>{kOrderRest, 0}));
+    for (int k : {2, 42})
+        EXPECT_EQ((std::vector<int>{Game.mKordalt[k].Order, Game.mKordalt[k].Front}),
+                  (std::vector<int>{kOrderRest, 0}));
     EXPECT_EQ(Game.mKordalt[3].Owner, 3);
 }
 
@@ -281,7 +303,8 @@ TEST_F(PlayerActions, TheHumansKordaltPurchase) {
         {"no free slot", 0, 1, price, true, TBuyKordaltResult::NoSlot},
     };
     for (const Case& c : cases) {
-        for (int s = 1; s <= KordaltSlotCount; ++s) Game.mKordalt[s] = TKordaltRec{.Id = static_cast<uint8_t>(s)};
+        for (int s = 1; s <= KordaltSlotCount; ++s)
+            Game.mKordalt[s] = TKordaltRec{.Id = static_cast<uint8_t>(s)};
         if (c.slotsFull)
             for (int s = 2; s <= 182; s += 20) Game.mKordalt[s].Owner = 3;
         TGosRec& g = State();
