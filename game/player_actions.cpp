@@ -116,6 +116,19 @@ int32_t HumanTrainingLimit(uint8_t gos, bool scientists) {
     return n <= 0 ? 0 : static_cast<int32_t>(std::min<int64_t>(n, g.Peasants));
 }
 
+int32_t HumanTrainingStep(uint8_t gos, bool scientists, int32_t maximum) {
+    if (!ValidGos(gos)) return 0;
+    const TGosRec& g = Game.mGos[gos];
+    auto remainder = [&](int32_t n) {
+        const int64_t salaries = scientists ? Salaries(Add(g.Scientists, n), g.Soldiers)
+                                            : Salaries(g.Scientists, Add(g.Soldiers, n));
+        return int64_t{g.Money} - int64_t{kTrainingPrice} * n - salaries;
+    };
+    int32_t n = 0;
+    while (n < maximum && remainder(n + 1) >= 0) ++n;
+    return n;
+}
+
 bool SetBranchScientists(uint8_t gos, int branch, int32_t n) {
     if (!ValidGos(gos) || !ValidBranch(branch)) return false;
     TGosRec& g = Game.mGos[gos];

@@ -28,6 +28,9 @@ bool DismissSoldiers(uint8_t gos, int32_t n);    // the reserve only
 // profession and no more than the peasants, while next year's salaries stay
 // covered by the fields' income and the money left.
 int32_t HumanTrainingLimit(uint8_t gos, bool scientists);
+// The human's step button: the most of 0..maximum people whose training and
+// salaries the money still pays.
+int32_t HumanTrainingStep(uint8_t gos, bool scientists, int32_t maximum);
 
 // Science.
 bool SetBranchScientists(uint8_t gos, int branch, int32_t n);  // 0..free + the branch's

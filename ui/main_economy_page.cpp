@@ -315,22 +315,8 @@ void TMain::TrackBar10Change() {
 
 void TMain::StepTraining(QSlider* slider, bool scientists) {
     if (slider->maximum() < 1) return;
-    const TGosRec& rec = CurrentRec();
-    auto remainder = [&](int n) {
-        const int64_t salaries = scientists ? Salaries(rec.Scientists + n, rec.Soldiers)
-                                            : Salaries(rec.Scientists, rec.Soldiers + n);
-        return int64_t{rec.Money} - int64_t{kTrainingPrice} * n - salaries;
-    };
-    int n = 0;
-    while (n < slider->maximum()) {
-        ++n;
-        if (remainder(n) < 0) {
-            --n;
-            break;
-        }
-    }
     slider->blockSignals(true);
-    slider->setValue(n);
+    slider->setValue(HumanTrainingStep(Game.CurrentGos, scientists, slider->maximum()));
     slider->blockSignals(false);
     if (scientists) TrackBar6Change();
     else TrackBar7Change();

@@ -182,6 +182,24 @@ TEST_F(PlayerActions, HumanTrainingLimit) {
     }
 }
 
+TEST_F(PlayerActions, HumanTrainingStepStopsBeforeTheMoneyRunsOut) {
+    struct Case {
+        int32_t money;
+        bool forScientists;
+        int32_t maximum, step;
+    };
+    // 1000 money: 9 scientists cost 900 + 9^1.6 = 33; 10 cost 1000 + 39.
+    // 1500: 13 soldiers cost 1300 + 13^1.8 = 101; 14 cost 1400 + 115.
+    const Case cases[] = {
+        {1000, true, 20, 9}, {1000, true, 5, 5}, {1500, false, 20, 13}, {99, true, 20, 0}, {1000, true, 0, 0},
+    };
+    for (const Case& c : cases) {
+        TGosRec& g = State();
+        g.Money = c.money;
+        EXPECT_EQ(HumanTrainingStep(2, c.forScientists, c.maximum), c.step) << c.money << " " << c.maximum;
+    }
+}
+
 TEST_F(PlayerActions, ScienceAssignmentsKeepTheScientistsCounted) {
     TGosRec& g = State();
     g.Scientists = 10;
