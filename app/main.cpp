@@ -14,7 +14,7 @@
 #include "platform/program_path.h"
 #include "session/lobby_launch.h"
 #include "session/peer_play.h"
-#include "session/wizard/wizard.h"
+#include "ui/wizard/wizard.h"
 #include "ui/help_window.h"
 #include "ui/main_menu.h"
 #include "ui/music.h"

@@ -29,7 +29,7 @@
 #include "game/self_test.h"
 #include "game/ui_hooks.h"
 #include "platform/program_path.h"
-#include "tests/game/fake_game_windows.h"
+#include "game/fake_game_windows.h"
 #include "ui/main_menu.h"
 #include "ui/main_screen.h"
 #include "ui/select_man.h"

@@ -27,8 +27,8 @@
 #include "multiplayer/net_envelope.h"
 #include "multiplayer/net_messages.h"
 #include "platform/program_path.h"
-#include "tests/e2e/player_processes.h"
-#include "tests/game/fake_game_windows.h"
+#include "e2e/player_processes.h"
+#include "game/fake_game_windows.h"
 
 namespace kordalt {
 namespace {

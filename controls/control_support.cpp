@@ -1,6 +1,6 @@
 #include "controls/control_support.h"
 
-#include "game/arith.h"
+#include "platform/arith.h"
 
 #include <QPainter>
 

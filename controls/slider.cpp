@@ -2,7 +2,7 @@
 
 #include "controls/control_support.h"
 #include "controls/draw_utils.h"
-#include "game/arith.h"
+#include "platform/arith.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -3,7 +3,7 @@
 #include "controls/classic.h"
 #include "controls/control_support.h"
 #include "controls/draw_utils.h"
-#include "game/arith.h"
+#include "platform/arith.h"
 
 #include <QKeyEvent>
 #include <QLocale>

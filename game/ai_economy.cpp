@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "game/arith.h"
+#include "platform/arith.h"
 #include "game/fronts.h"
 #include "game/player_actions.h"
 #include "game/random.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "game/ai_economy.h"
-#include "game/arith.h"
+#include "platform/arith.h"
 #include "game/fronts.h"
 #include "game/game_state.h"
 #include "game/kordalt_pool.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "game/capture.h"
-#include "game/format.h"
+#include "platform/format.h"
 #include "game/fronts.h"
 #include "game/game_state.h"
 #include "game/kordalt_pool.h"

@@ -5,8 +5,8 @@
 #include <limits>
 #include <utility>
 
-#include "game/arith.h"
-#include "game/format.h"
+#include "platform/arith.h"
+#include "platform/format.h"
 #include "game/fronts.h"
 #include "game/game_state.h"
 #include "game/rules_text.h"

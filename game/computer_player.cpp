@@ -2,8 +2,8 @@
 
 #include "game/ai_economy.h"
 #include "game/ai_kordalts.h"
-#include "game/arith.h"
-#include "game/format.h"
+#include "platform/arith.h"
+#include "platform/format.h"
 #include "game/game_state.h"
 #include "game/self_test.h"
 #include "game/ui_hooks.h"

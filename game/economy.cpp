@@ -1,7 +1,7 @@
 #include "game/economy.h"
 
-#include "game/arith.h"
-#include "game/format.h"
+#include "platform/arith.h"
+#include "platform/format.h"
 #include "game/fronts.h"
 #include "game/game_state.h"
 #include "game/player_actions.h"

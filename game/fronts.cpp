@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "game/arith.h"
-#include "game/format.h"
+#include "platform/arith.h"
+#include "platform/format.h"
 #include "game/game_state.h"
 #include "game/rules_data.h"
 #include "game/rules_text.h"

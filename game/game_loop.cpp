@@ -3,12 +3,12 @@
 #include <chrono>
 #include <string>
 
-#include "game/arith.h"
+#include "platform/arith.h"
 #include "game/battle.h"
 #include "game/capture.h"
 #include "game/computer_player.h"
 #include "game/economy.h"
-#include "game/format.h"
+#include "platform/format.h"
 #include "game/fronts.h"
 #include "game/game_state.h"
 #include "game/game_windows.h"

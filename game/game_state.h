@@ -11,8 +11,8 @@
 #include <string_view>
 #include <type_traits>
 
-#include "game/short_string.h"
-#include "game/support.h"
+#include "platform/short_string.h"
+#include "platform/guid.h"
 
 namespace kordalt {
 

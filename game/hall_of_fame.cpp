@@ -6,7 +6,7 @@
 #include <iterator>
 #include <utility>
 
-#include "game/arith.h"
+#include "platform/arith.h"
 #include "game/game_state.h"
 #include "game/language_file.h"
 #include "platform/atomic_file.h"

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <type_traits>
 
-#include "game/short_string.h"
+#include "platform/short_string.h"
 
 namespace kordalt {
 

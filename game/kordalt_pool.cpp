@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "game/arith.h"
+#include "platform/arith.h"
 #include "game/game_state.h"
 #include "game/random.h"
 

@@ -5,7 +5,7 @@
 #include <numeric>
 #include <string>
 
-#include "game/arith.h"
+#include "platform/arith.h"
 #include "game/random.h"
 #include "game/squares.h"
 

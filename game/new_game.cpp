@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "game/arith.h"
+#include "platform/arith.h"
 #include "game/fronts.h"
 #include "game/game_loop.h"
 #include "game/game_state.h"

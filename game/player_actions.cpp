@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "game/arith.h"
+#include "platform/arith.h"
 #include "game/fronts.h"
 #include "game/game_state.h"
 #include "game/kordalt_pool.h"

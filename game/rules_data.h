@@ -9,7 +9,7 @@
 #include <string>
 
 #include "game/game_state.h"
-#include "game/short_string.h"
+#include "platform/short_string.h"
 
 namespace kordalt {
 

@@ -1,6 +1,6 @@
 #include "game/self_test.h"
 
-#include "game/format.h"
+#include "platform/format.h"
 #include "game/fronts.h"
 #include "game/game_state.h"
 #include "game/rules_data.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "game/arith.h"
+#include "platform/arith.h"
 
 namespace kordalt {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "game/arith.h"
-#include "game/format.h"
+#include "platform/arith.h"
+#include "platform/format.h"
 #include "game/fronts.h"
 #include "game/game_state.h"
 #include "game/rules_data.h"

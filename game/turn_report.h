@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "game/short_string.h"
+#include "platform/short_string.h"
 #include "platform/colors.h"
 
 namespace kordalt {

@@ -8,7 +8,7 @@
 
 #include "game/language_file.h"
 #include "platform/cp1251.h"
-#include "session/ansi_text.h"
+#include "platform/ansi_text.h"
 
 namespace kordalt {
 

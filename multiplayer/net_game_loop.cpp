@@ -1,6 +1,6 @@
 #include "multiplayer/net_game_loop.h"
 
-#include "game/arith.h"
+#include "platform/arith.h"
 #include "game/battle.h"
 #include "game/computer_player.h"
 #include "game/economy.h"
@@ -17,7 +17,7 @@
 #include "multiplayer/net_queue.h"
 #include "multiplayer/net_senders.h"
 #include "platform/cp1251.h"
-#include "session/ansi_text.h"
+#include "platform/ansi_text.h"
 
 namespace kordalt {
 

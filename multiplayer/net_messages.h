@@ -11,7 +11,7 @@
 
 #include "game/game_state.h"
 #include "game/owner_grid.h"
-#include "game/short_string.h"
+#include "platform/short_string.h"
 #include "game/turn_report.h"
 
 namespace kordalt {

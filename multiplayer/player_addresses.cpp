@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "game/support.h"
+#include "platform/support.h"
 #include "session/com_ptr.h"
 #include "session/peer_play.h"
 

@@ -6,7 +6,8 @@
 
 #include "game/game_state.h"
 #include "game/language_file.h"
-#include "game/support.h"
+#include "platform/guid.h"
+#include "platform/support.h"
 #include "platform/http_client.h"
 
 namespace kordalt {

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "game/thread_ec.h"
+#include "platform/thread_ec.h"
 
 namespace kordalt {
 

@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "game/arith.h"
+#include "platform/arith.h"
 
 namespace kordalt {
 

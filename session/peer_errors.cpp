@@ -3,7 +3,7 @@
 #include <cstring>
 #include <optional>
 
-#include "game/format.h"
+#include "platform/format.h"
 #include "session/peer_consts.h"
 
 namespace kordalt {

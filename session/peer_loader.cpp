@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
-#include "game/format.h"
+#include "platform/format.h"
 #include "platform/program_path.h"
-#include "session/ansi_text.h"
+#include "platform/ansi_text.h"
 #include "session/peer_consts.h"
 
 namespace kordalt {

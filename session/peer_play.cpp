@@ -1,12 +1,11 @@
 #include "session/peer_play.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 #include "controls/classic.h"
-#include "game/format.h"
-#include "session/ansi_text.h"
+#include "platform/ansi_text.h"
+#include "platform/format.h"
 #include "session/lobby_launch.h"
 #include "session/peer_consts.h"
 #include "session/peer_errors.h"
@@ -25,24 +24,6 @@ TPeerPlayWizard& Wizard() {
 constexpr size_t kMaxShortName = 1023;
 constexpr uint32_t kSessionFlags = DPSESSION_MIGRATEHOST | DPSESSION_KEEPALIVE;
 constexpr uint32_t kLobbySessionFlags = kSessionFlags | DPSESSION_DIRECTPLAYPROTOCOL;
-
-bool HexValue(char c, uint32_t& out) {
-    if (c >= '0' && c <= '9') out = static_cast<uint32_t>(c - '0');
-    else if (c >= 'a' && c <= 'f') out = static_cast<uint32_t>(c - 'a' + 10);
-    else if (c >= 'A' && c <= 'F') out = static_cast<uint32_t>(c - 'A' + 10);
-    else return false;
-    return true;
-}
-
-bool ReadHex(const std::string& text, size_t& pos, int digits, uint32_t& out) {
-    out = 0;
-    for (int i = 0; i < digits; ++i, ++pos) {
-        uint32_t v = 0;
-        if (!HexValue(text[pos], v)) return false;
-        out = out << 4 | v;
-    }
-    return true;
-}
 
 [[noreturn]] void Raise(const char* format, std::initializer_list<FormatArg> args = {}) {
     throw EPeerPlayError(FormatText(format, args));
@@ -79,31 +60,9 @@ bool ReadRecord(const uint8_t* data, uint32_t size, Record& out) {
 }  // namespace
 
 GUID ParseGuid(const std::string& text) {
-    // {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}
     GUID g{};
-    size_t pos = 1;
-    uint32_t v = 0;
-    bool ok = text.size() == 38 && text[0] == '{' && text[37] == '}';
-    auto dash = [&] { return text[pos++] == '-'; };
-    ok = ok && ReadHex(text, pos, 8, g.Data1) && dash();
-    ok = ok && ReadHex(text, pos, 4, v) && dash();
-    g.Data2 = static_cast<uint16_t>(v);
-    ok = ok && ReadHex(text, pos, 4, v) && dash();
-    g.Data3 = static_cast<uint16_t>(v);
-    for (int i = 0; ok && i < 8; ++i) {
-        if (i == 2) ok = dash();
-        ok = ok && ReadHex(text, pos, 2, v);
-        g.Data4[i] = static_cast<uint8_t>(v);
-    }
-    if (!ok) throw EPeerPlayError(SystemErrorText(CO_E_CLASSSTRING));
+    if (!TryStrToGUID(text, g, GuidForm::kBraced)) throw EPeerPlayError(SystemErrorText(CO_E_CLASSSTRING));
     return g;
-}
-
-std::string FormatGuid(const GUID& g) {
-    char text[39];
-    std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", g.Data1, g.Data2, g.Data3,
-                  g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
-    return text;
 }
 
 uint32_t GetMessageType(const void* data) {
@@ -141,7 +100,8 @@ int TNamedGuids::IndexOf(const std::string& name) const {
 
 // Receive thread
 
-TPeerPlayRecvThread::TPeerPlayRecvThread(TCustomPeerPlay& owner) : Owner(owner), recvEvent_(owner.RecvEvent_) {
+TPeerPlayRecvThread::TPeerPlayRecvThread(TCustomPeerPlay& owner)
+    : Owner(owner), recvEvent_(owner.RecvEvent_) {
     Owner.StopEvent_ = &stopEvent_;
 }
 
@@ -151,19 +111,23 @@ TPeerPlayRecvThread::~TPeerPlayRecvThread() {
     if (Owner.StopEvent_ == &stopEvent_) Owner.StopEvent_ = nullptr;
 }
 
-void TPeerPlayRecvThread::Start() { thread_ = std::thread([this] { Execute(); }); }
+void TPeerPlayRecvThread::Start() {
+    thread_ = std::thread([this] { Execute(); });
+}
 
 void TPeerPlayRecvThread::Execute() {
     // The stop event comes first: once set, no further wake-up is handed over.
     while (WaitForAnyEvent({&stopEvent_, recvEvent_.get()}) == 1) {
-        if (!Synchronize(Owner.ui_, [this] { Owner.ReceiveMessages(); }, stopEvent_)) return;
+        if (!Synchronize(
+                Owner.ui_, [this] { Owner.ReceiveMessages(); }, stopEvent_))
+            return;
     }
 }
 
 // Component
 
 TCustomPeerPlay::TCustomPeerPlay(IUiThread& ui, IPeerPlayService& service)
-    : ui_(ui), service_(service), GUID_(FormatGuid(GUID{})) {}
+    : ui_(ui), service_(service), GUID_(GUIDToStr(GUID{}, GuidForm::kBraced)) {}
 
 TCustomPeerPlay::~TCustomPeerPlay() {
     try {
@@ -176,7 +140,8 @@ TCustomPeerPlay::~TCustomPeerPlay() {
 
 void TCustomPeerPlay::SetGUID(const std::string& text) {
     if (text == GUID_) return;
-    GUID_ = text.empty() ? FormatGuid(GUID{}) : FormatGuid(ParseGuid(text));
+    GUID_ =
+        text.empty() ? GUIDToStr(GUID{}, GuidForm::kBraced) : GUIDToStr(ParseGuid(text), GuidForm::kBraced);
 }
 
 void TCustomPeerPlay::SetProviderName(const std::string& value) {
@@ -212,7 +177,8 @@ void TCustomPeerPlay::EnumSessions() {
     DPSESSIONDESC2 desc{};
     desc.dwSize = sizeof desc;
     desc.guidApplication = ParseGuid(GUID_);
-    HRESULT hr = DirectPlay_->EnumSessions(&desc, 0, EnumSessionsCallback, &Sessions_, DPENUMSESSIONS_AVAILABLE);
+    HRESULT hr =
+        DirectPlay_->EnumSessions(&desc, 0, EnumSessionsCallback, &Sessions_, DPENUMSESSIONS_AVAILABLE);
     if (hr == DPERR_USERCANCEL) throw EAbort();
     if (hr != DP_OK) Raise(SSessionListFailed);
     SessionsRead_ = true;
@@ -233,7 +199,8 @@ void TCustomPeerPlay::ConnectProvider(const std::string& providerName) {
         if (!ModemSetting.ModemName.empty())
             elements.push_back({DPAID_Modem, text(ModemSetting.ModemName), ModemSetting.ModemName.c_str()});
         if (!ModemSetting.PhoneNumber.empty())
-            elements.push_back({DPAID_Phone, text(ModemSetting.PhoneNumber), ModemSetting.PhoneNumber.c_str()});
+            elements.push_back(
+                {DPAID_Phone, text(ModemSetting.PhoneNumber), ModemSetting.PhoneNumber.c_str()});
     } else if (provider == DPSPGUID_TCPIP && TCPIPSetting.Enabled) {
         if (!TCPIPSetting.HostName.empty())
             elements.push_back({DPAID_INet, text(TCPIPSetting.HostName), TCPIPSetting.HostName.c_str()});
@@ -281,7 +248,8 @@ bool TCustomPeerPlay::OpenFromLobby(std::string& playerName) {
     if (!launch) return false;
     std::vector<DPCOMPOUNDADDRESSELEMENT> elements = {{DPAID_ServiceProvider, sizeof(GUID), &DPSPGUID_TCPIP}};
     if (!launch->host.empty())
-        elements.push_back({DPAID_INet, static_cast<uint32_t>(launch->host.size() + 1), launch->host.c_str()});
+        elements.push_back(
+            {DPAID_INet, static_cast<uint32_t>(launch->host.size() + 1), launch->host.c_str()});
     if (launch->port != 0) elements.push_back({DPAID_INetPort, 2, &launch->port});
     try {
         DirectPlay_ = ConnectAddress(elements);
@@ -318,7 +286,8 @@ void TCustomPeerPlay::Open() {
     BeginSession(playerName);
 }
 
-void TCustomPeerPlay::OpenSession(bool newSession, const std::string& sessionName, const std::string& playerName) {
+void TCustomPeerPlay::OpenSession(bool newSession, const std::string& sessionName,
+                                  const std::string& playerName) {
     if (!TryOpenSession(newSession, sessionName, playerName)) throw EAbort();
     BeginSession(playerName);
 }
@@ -339,7 +308,8 @@ HRESULT TCustomPeerPlay::OpenDescribed(bool newSession, const std::string& sessi
     return DirectPlay_->Open(&desc, DPOPEN_JOIN);
 }
 
-bool TCustomPeerPlay::TryOpenSession(bool newSession, const std::string& sessionName, const std::string& playerName) {
+bool TCustomPeerPlay::TryOpenSession(bool newSession, const std::string& sessionName,
+                                     const std::string& playerName) {
     if (!DirectPlay_) Raise(SNotConnected);
     if (sessionName.empty()) Raise(SNoSessionName);
     if (playerName.empty()) Raise(SNoPlayerName);
@@ -429,8 +399,8 @@ void TCustomPeerPlay::SendMessage(uint32_t toId, const void* data, int32_t dataS
     }
     auto size = static_cast<uint32_t>(dataSize);
     if (Async && AsyncSupported_)
-        DirectPlay_->SendEx(LocalPlayer_->ID, toId, DPSEND_GUARANTEED | DPSEND_ASYNC, data, size, 0, 0, nullptr,
-                            nullptr);
+        DirectPlay_->SendEx(LocalPlayer_->ID, toId, DPSEND_GUARANTEED | DPSEND_ASYNC, data, size, 0, 0,
+                            nullptr, nullptr);
     else
         DirectPlay_->Send(LocalPlayer_->ID, toId, DPSEND_GUARANTEED, data, size);
 }
@@ -494,7 +464,9 @@ void TCustomPeerPlay::DispatchSystemMessage(const uint8_t* data, uint32_t size) 
         case DPSYS_SENDCOMPLETE: {
             DPMSG_SENDCOMPLETE m;
             if (!ReadRecord(data, size, m) || m.idFrom != self) return;
-            TPeerPlaySendCompleteResult result = m.hr == DP_OK ? scrOk : m.hr == DPERR_CANCELLED ? scrCancelled : scrError;
+            TPeerPlaySendCompleteResult result = m.hr == DP_OK             ? scrOk
+                                                 : m.hr == DPERR_CANCELLED ? scrCancelled
+                                                                           : scrError;
             DoSendComplete(m.dwMsgID, result, static_cast<int32_t>(m.dwSendTime));
             return;
         }
@@ -523,7 +495,8 @@ void TCustomPeerPlay::DoOpen() {
 void TCustomPeerPlay::DoSessionLost() {
     if (OnSessionLost) OnSessionLost(*this);
 }
-void TCustomPeerPlay::DoSendComplete(uint32_t messageId, TPeerPlaySendCompleteResult result, int32_t sendTime) {
+void TCustomPeerPlay::DoSendComplete(uint32_t messageId, TPeerPlaySendCompleteResult result,
+                                     int32_t sendTime) {
     if (OnSendComplete) OnSendComplete(*this, messageId, result, sendTime);
 }
 

@@ -22,8 +22,6 @@ class TCustomPeerPlay;
 
 // GUID from its brace text; raises EPeerPlayError (the platform's text) when malformed.
 dplay::GUID ParseGuid(const std::string& text);
-// Brace text, upper-case hexadecimal.
-std::string FormatGuid(const dplay::GUID& guid);
 // The first 32-bit word (little-endian) of a message of at least 4 bytes.
 uint32_t GetMessageType(const void* data);
 
@@ -115,10 +113,10 @@ class TCustomPeerPlay {
 public:
     using TNotifyEvent = std::function<void(TCustomPeerPlay& sender)>;
     using TPeerPlayEvent = std::function<void(TCustomPeerPlay& sender, TPeerPlayPlayer& player)>;
-    using TPeerPlayMessageEvent =
-        std::function<void(TCustomPeerPlay& sender, TPeerPlayPlayer& from, const void* data, int32_t dataSize)>;
-    using TPeerPlaySendCompleteEvent = std::function<void(TCustomPeerPlay& sender, uint32_t messageId,
-                                                          TPeerPlaySendCompleteResult result, int32_t sendTime)>;
+    using TPeerPlayMessageEvent = std::function<void(TCustomPeerPlay& sender, TPeerPlayPlayer& from,
+                                                     const void* data, int32_t dataSize)>;
+    using TPeerPlaySendCompleteEvent = std::function<void(
+        TCustomPeerPlay& sender, uint32_t messageId, TPeerPlaySendCompleteResult result, int32_t sendTime)>;
 
     // `ui` receives every wake-up of the receive thread.
     explicit TCustomPeerPlay(IUiThread& ui, IPeerPlayService& service = LoadedSessionService());

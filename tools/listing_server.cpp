@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "game/support.h"
+#include "platform/support.h"
 #include "multiplayer/web_protocol.h"
 
 namespace kordalt {

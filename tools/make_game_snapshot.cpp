@@ -18,7 +18,7 @@
 #include "game/ui_hooks.h"
 #include "multiplayer/net_messages.h"
 #include "platform/program_path.h"
-#include "tests/game/fake_game_windows.h"
+#include "game/fake_game_windows.h"
 
 namespace kordalt {
 namespace {

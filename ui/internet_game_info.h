@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "controls/classic.h"
-#include "game/support.h"
+#include "platform/guid.h"
 
 class QPushButton;
 

@@ -15,6 +15,7 @@
 #include "game/language_file.h"
 #include "multiplayer/web_protocol.h"
 #include "platform/host_address.h"
+#include "platform/support.h"
 #include "ui/internet_create_game.h"
 #include "ui/internet_game_info.h"
 #include "ui/internet_support.h"

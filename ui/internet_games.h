@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "controls/classic.h"
-#include "game/support.h"
-#include "game/thread_ec.h"
+#include "platform/guid.h"
+#include "platform/thread_ec.h"
 
 class QComboBox;
 class QGroupBox;

@@ -19,7 +19,7 @@
 #include "controls/classic.h"
 #include "controls/scroll_text_panel.h"
 #include "controls/speed_button.h"
-#include "game/format.h"
+#include "platform/format.h"
 #include "game/game_loop.h"
 #include "game/game_state.h"
 #include "game/language_file.h"

@@ -7,7 +7,7 @@
 #include <array>
 #include <vector>
 
-#include "game/arith.h"
+#include "platform/arith.h"
 #include "game/squares.h"
 #include "ui/ui_support.h"
 

@@ -17,7 +17,7 @@
 #include "game/self_test.h"
 #include "multiplayer/net_game.h"
 #include "multiplayer/net_senders.h"
-#include "session/ansi_text.h"
+#include "platform/ansi_text.h"
 #include "ui/connect.h"
 #include "ui/connect_chat.h"
 #include "ui/connect_controls.h"

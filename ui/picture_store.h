@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "game/support.h"
+#include "platform/support.h"
 #include "platform/convert_error.h"
 #include "platform/ini_file.h"
 

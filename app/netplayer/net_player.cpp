@@ -17,7 +17,7 @@
 #include "game/rules_data.h"
 #include "game/saved_game.h"
 #include "game/self_test.h"
-#include "game/support.h"
+#include "platform/guid.h"
 #include "multiplayer/net_codes.h"
 #include "multiplayer/net_dispatch.h"
 #include "multiplayer/net_game.h"
@@ -25,7 +25,7 @@
 #include "multiplayer/net_senders.h"
 #include "multiplayer/web_protocol.h"
 #include "platform/program_path.h"
-#include "session/ansi_text.h"
+#include "platform/ansi_text.h"
 #include "session/peer_loader.h"
 #include "session/peer_play.h"
 

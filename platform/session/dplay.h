@@ -5,20 +5,14 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/guid.h"
+
 namespace kordalt::dplay {
 
 using HRESULT = int32_t;
 using DPID = uint32_t;
 
-struct GUID {
-  uint32_t Data1;
-  uint16_t Data2;
-  uint16_t Data3;
-  uint8_t Data4[8];
-};
-static_assert(sizeof(GUID) == 16);
-
-bool operator==(const GUID& a, const GUID& b);
+using GUID = TGUID;
 inline bool IsNullGuid(const GUID& g) { return g == GUID{}; }
 
 // Result codes.

@@ -1,10 +1,6 @@
 #include "platform/session/dplay.h"
 
-#include <cstring>
-
 namespace kordalt::dplay {
-
-bool operator==(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
 
 // Identifiers of this service ("KD" in the last group marks them as ours).
 const GUID DPSPGUID_TCPIP = {0x6b6f7264, 0x0001, 0x4000, {0x80, 0x00, 0x4b, 0x44, 0x00, 0x00, 0x00, 0x01}};

@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "game/format.h"
+#include "platform/format.h"
 #include "game/language_file.h"
-#include "game/support.h"
+#include "platform/support.h"
 #include "platform/cp1251.h"
 #include "platform/program_path.h"
 #include "support/test_files.h"

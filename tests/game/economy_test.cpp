@@ -4,7 +4,7 @@
 
 #include <limits>
 
-#include "game/arith.h"
+#include "platform/arith.h"
 #include "rules_fixture.h"
 
 namespace kordalt {

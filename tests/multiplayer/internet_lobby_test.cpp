@@ -8,7 +8,7 @@
 #include "game/game_state.h"
 #include "game/new_game.h"
 #include "game/self_test.h"
-#include "game/support.h"
+#include "platform/guid.h"
 #include "multiplayer/web_protocol.h"
 #include "session/peer_test_support.h"
 #include "ui/connect.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <thread>
 
-#include "game/support.h"
+#include "platform/support.h"
 #include "multiplayer/web_protocol.h"
 #include "platform/http_client.h"
 #include "web_test_support.h"

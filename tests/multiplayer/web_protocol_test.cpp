@@ -8,7 +8,8 @@
 #include <string>
 
 #include "game/game_state.h"
-#include "game/support.h"
+#include "platform/guid.h"
+#include "platform/support.h"
 
 namespace kordalt {
 namespace {

@@ -4,12 +4,10 @@
 
 #include <QCoreApplication>
 #include <QThread>
-
 #include <memory>
 
-#include "peer_test_support.h"
-
 #include "controls/classic.h"
+#include "peer_test_support.h"
 #include "session/lobby_launch.h"
 #include "session/peer_consts.h"
 #include "session/peer_play_qt.h"
@@ -58,15 +56,16 @@ TEST_F(PeerPlay, GuidTextIsNormalised) {
     EXPECT_EQ(peer->GetGUID(), "{00000000-0000-0000-0000-000000000000}");
     peer->SetGUID("{0a1b2c3d-4e5f-6a7b-8c9d-aebfc0d1e2f3}");
     EXPECT_EQ(peer->GetGUID(), "{0A1B2C3D-4E5F-6A7B-8C9D-AEBFC0D1E2F3}");
-    for (const char* bad : {"{0A1B2C3D-4E5F-6A7B-8C9D-AEBFC0D1E2F}", "0A1B2C3D-4E5F-6A7B-8C9D-AEBFC0D1E2F3",
-                            "{0A1B2C3D-4E5F-6A7B-8C9DXAEBFC0D1E2F3}", "{0A1B2C3D-4E5F-6A7B-8C9D-AEBFC0D1E2FG}"}) {
+    for (const char* bad :
+         {"{0A1B2C3D-4E5F-6A7B-8C9D-AEBFC0D1E2F}", "0A1B2C3D-4E5F-6A7B-8C9D-AEBFC0D1E2F3",
+          "{0A1B2C3D-4E5F-6A7B-8C9DXAEBFC0D1E2F3}", "{0A1B2C3D-4E5F-6A7B-8C9D-AEBFC0D1E2FG}"}) {
         EXPECT_EQ(ErrorOf([&] { peer->SetGUID(bad); }), "Invalid class string") << bad;
         EXPECT_EQ(peer->GetGUID(), "{0A1B2C3D-4E5F-6A7B-8C9D-AEBFC0D1E2F3}");
     }
     const GUID g = ParseGuid(kGameGuid);
-    EXPECT_EQ(g.Data4[2], 0x12);
-    EXPECT_EQ(g.Data4[3], 0x30);
-    EXPECT_EQ(FormatGuid(g), kGameGuid);
+    EXPECT_EQ(g.D4[2], 0x12);
+    EXPECT_EQ(g.D4[3], 0x30);
+    EXPECT_EQ(GUIDToStr(g, GuidForm::kBraced), kGameGuid);
 }
 
 TEST_F(PeerPlay, WithoutProviderEverySessionOperationSaysNotConnected) {
@@ -124,7 +123,8 @@ TEST_F(PeerPlay, SessionObjectThatCannotBeMadeOrBoundLeavesNoProvider) {
     for (const Case& c : cases) {
         service.failLobby = service.failCreate = false;
         c.breakService();
-        EXPECT_EQ(ErrorOf([&] { peer->SetProviderName("TCP/IP"); }), "DirectPlay cannot be initialized") << c.what;
+        EXPECT_EQ(ErrorOf([&] { peer->SetProviderName("TCP/IP"); }), "DirectPlay cannot be initialized")
+            << c.what;
         EXPECT_EQ(peer->ProviderName(), "") << c.what;
         EXPECT_EQ(peer->DirectPlay(), nullptr) << c.what;
     }
@@ -198,7 +198,8 @@ TEST_F(PeerPlay, JoiningASessionThatWentAwayCannotBeOpened) {
     guest->SetProviderName("TCP/IP");
     ASSERT_EQ(guest->Sessions().Count(), 1);
     host->Close();
-    EXPECT_EQ(ErrorOf([&] { guest->OpenSession(false, "short", "boris"); }), "Session short cannot be opened");
+    EXPECT_EQ(ErrorOf([&] { guest->OpenSession(false, "short", "boris"); }),
+              "Session short cannot be opened");
     EXPECT_FALSE(guest->Opened());
 }
 
@@ -382,17 +383,18 @@ TEST(LobbyLaunch, CommandLineOptions) {
     } cases[] = {
         {{"kordalt"}, std::nullopt},
         {{"--session-create", "g", "--session-player", "anna"}, TLobbyLaunch{true, "g", "anna", "", 0}},
-        {{"-x", "--session-join", "g", "--session-player", "b", "--session-host", "127.0.0.2", "--session-port",
-          "2300"},
+        {{"-x", "--session-join", "g", "--session-player", "b", "--session-host", "127.0.0.2",
+          "--session-port", "2300"},
          TLobbyLaunch{false, "g", "b", "127.0.0.2", 2300}},
-        {{"--session-join", "g"}, std::nullopt},                                          // no player
+        {{"--session-join", "g"}, std::nullopt},  // no player
         {{"--session-create", "g", "--session-join", "g", "--session-player", "a"}, std::nullopt},  // both
         {{"--session-create", "g", "--session-player", "a", "--session-port", "65536"}, std::nullopt},
         {{"--session-create", "g", "--session-player", "a", "--session-port", "23x"}, std::nullopt},
         {{"--session-create", "g", "--session-player"}, std::nullopt},  // value missing
         {{"--session-create", "", "--session-player", "a"}, std::nullopt},
     };
-    for (const Case& c : cases) EXPECT_EQ(ParseLobbyLaunch(c.args), c.launch) << ::testing::PrintToString(c.args);
+    for (const Case& c : cases)
+        EXPECT_EQ(ParseLobbyLaunch(c.args), c.launch) << ::testing::PrintToString(c.args);
 }
 
 }  // namespace

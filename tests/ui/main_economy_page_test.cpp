@@ -1,7 +1,7 @@
 // The economy page driven through its sliders, "OK" shapes and "MAX" labels.
 #include "main_screen_fixture.h"
 
-#include "game/arith.h"
+#include "platform/arith.h"
 
 namespace kordalt::test {
 namespace {

@@ -57,7 +57,7 @@
 #include "ui/ui_support.h"
 #include "ui/windows.h"
 #include "session/peer_play_qt.h"
-#include "session/wizard/wizard.h"
+#include "ui/wizard/wizard.h"
 #include "windows_check/caption_check.h"
 
 namespace kordalt::test {

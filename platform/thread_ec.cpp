@@ -1,4 +1,4 @@
-#include "game/thread_ec.h"
+#include "platform/thread_ec.h"
 
 #include <sys/resource.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "session/wizard/wizard.h"
+#include "ui/wizard/wizard.h"
 
 #include <QFile>
 #include <QKeyEvent>
@@ -11,7 +11,7 @@
 #include <QTimer>
 
 #include "controls/classic.h"
-#include "game/format.h"
+#include "platform/format.h"
 #include "platform/cp1251.h"
 #include "session/paint_box.h"
 #include "session/peer_consts.h"

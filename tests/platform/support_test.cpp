@@ -1,4 +1,4 @@
-#include "game/support.h"
+#include "platform/support.h"
 
 #include <gtest/gtest.h>
 
@@ -149,47 +149,6 @@ TEST(Support, ObjectListFreesLastToFirst) {
         list.Add(std::make_unique<Tracked>(4, &freed, &list));
     }
     EXPECT_EQ(freed.back(), (std::pair<int, int>{4, 0})) << "the destructor frees what is left";
-}
-
-TEST(Support, GuidTextForms) {
-    const TGUID zero{};
-    EXPECT_EQ(GUIDToStr(zero), "00000000-0000-0000-0000-000000000000");
-    EXPECT_EQ(StrToGUID("00000000-0000-0000-0000-000000000000"), zero);
-    EXPECT_EQ(StrToGUID(" \t00000000-0000-0000-0000-000000000000\r\n"), zero);
-
-    // The first three fields are little-endian in memory.
-    const TGUID g = StrToGUID("00112233-4455-6677-8899-aabbccDDEEFF");
-    const unsigned char expected[16] = {0x33, 0x22, 0x11, 0x00, 0x55, 0x44, 0x77, 0x66,
-                                        0x88, 0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF};
-    EXPECT_EQ(std::memcmp(&g, expected, 16), 0);
-    EXPECT_EQ(GUIDToStr(g), "00112233-4455-6677-8899-AABBCCDDEEFF");
-
-    TGUID a, b;
-    NewGUID(a);
-    NewGUID(b);
-    EXPECT_NE(a, b);
-    const std::string text = GUIDToStr(a);
-    EXPECT_EQ(text[14], '4') << text;                                          // version 4
-    EXPECT_NE(std::string("89AB").find(text[19]), std::string::npos) << text;  // variant
-    EXPECT_EQ(StrToGUID(text), a);
-}
-
-TEST(Support, StrToGuidRejectsAnythingButTheBareForm) {
-    const std::string rejected[] = {
-        "",
-        "   ",
-        "{00000000-0000-0000-0000-000000000000}",
-        "00000000-0000-0000-0000-00000000000",
-        "00000000-0000-0000-0000-0000000000000",
-        "00000000-0000-0000-0000+000000000000",
-        "0000000-00000-0000-0000-000000000000",
-        "0000000G-0000-0000-0000-000000000000",
-        "+0000000-0000-0000-0000-000000000000",
-        "00000000-0000-0000-0000-00000000 000",
-        "  junk ",
-        "00000000000000000000000000000000",
-    };
-    for (const std::string& s : rejected) EXPECT_EQ(ErrorOf([&] { StrToGUID(s); }), "StrToGUID(" + s + ")");
 }
 
 }  // namespace

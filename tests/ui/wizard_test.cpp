@@ -13,12 +13,12 @@
 
 #include <memory>
 
-#include "peer_test_support.h"
+#include "session/peer_test_support.h"
 
 #include "controls/classic.h"
 #include "session/paint_box.h"
 #include "session/peer_play_qt.h"
-#include "session/wizard/wizard.h"
+#include "ui/wizard/wizard.h"
 #include "ui/ui_support.h"
 
 namespace kordalt::test {

@@ -1,4 +1,4 @@
-#include "session/ansi_text.h"
+#include "platform/ansi_text.h"
 
 namespace kordalt {
 namespace {

@@ -1,4 +1,4 @@
-#include "game/arith.h"
+#include "platform/arith.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Shared support routines: heap blocks, delimited texts, lenient number
-// parsing, a growable byte buffer, an owning list and GUID texts. Failures
+// parsing, a growable byte buffer and an owning list. Failures
 // raise ECError with a message naming the routine and the offending value.
 // Texts are cp1251 byte strings; positions are 1-based.
 #pragma once
@@ -91,23 +91,5 @@ public:
 private:
     std::vector<std::unique_ptr<T>> items_;
 };
-
-// The platform's GUID layout: the first three fields little-endian in memory.
-struct TGUID {
-    uint32_t D1;
-    uint16_t D2;
-    uint16_t D3;
-    uint8_t D4[8];
-    bool operator==(const TGUID&) const = default;
-};
-static_assert(sizeof(TGUID) == 16);
-static_assert(offsetof(TGUID, D2) == 4 && offsetof(TGUID, D3) == 6 && offsetof(TGUID, D4) == 8);
-
-// A random (version 4) GUID from the system's random source.
-void NewGUID(TGUID& g);
-// 8-4-4-4-12 upper-case hexadecimal digits, no braces.
-std::string GUIDToStr(const TGUID& g);
-// Accepts exactly the 8-4-4-4-12 form (either case) after TrimEC.
-TGUID StrToGUID(std::string_view s);
 
 }  // namespace kordalt

@@ -1,10 +1,6 @@
-#include "game/support.h"
-
-#include <sys/random.h>
+#include "platform/support.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -15,26 +11,6 @@ namespace {
 bool IsDelimiter(char c, std::string_view delimiters) { return delimiters.find(c) != std::string_view::npos; }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\0'; }
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-// Reads `digits` hexadecimal digits at t[pos]; false when one is not a digit.
-template <class U>
-bool ParseHex(std::string_view t, size_t pos, size_t digits, U& out) {
-    uint64_t v = 0;
-    for (size_t i = 0; i < digits; ++i) {
-        const int h = HexValue(t[pos + i]);
-        if (h < 0) return false;
-        v = v * 16 + static_cast<uint64_t>(h);
-    }
-    out = static_cast<U>(v);
-    return true;
-}
 
 }  // namespace
 
@@ -165,37 +141,6 @@ void TBufEC::AddDWord(uint32_t v) {
     TestAddLenBuf(4);
     PutDWord(IncPtr(Data, Pos), v);
     Pos += 4;
-}
-
-void NewGUID(TGUID& g) {
-    unsigned char bytes[sizeof(TGUID)];
-    size_t got = 0;
-    while (got < sizeof bytes) {
-        const ssize_t r = getrandom(bytes + got, sizeof bytes - got, 0);
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) throw ECError("NewGUID");
-        got += static_cast<size_t>(r);
-    }
-    std::memcpy(&g, bytes, sizeof g);
-    g.D3 = static_cast<uint16_t>((g.D3 & 0x0FFF) | 0x4000);   // version 4
-    g.D4[0] = static_cast<uint8_t>((g.D4[0] & 0x3F) | 0x80);  // RFC 4122 variant
-}
-
-std::string GUIDToStr(const TGUID& g) {
-    char text[37];
-    std::snprintf(text, sizeof text, "%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X", g.D1, g.D2, g.D3,
-                  g.D4[0], g.D4[1], g.D4[2], g.D4[3], g.D4[4], g.D4[5], g.D4[6], g.D4[7]);
-    return text;
-}
-
-TGUID StrToGUID(std::string_view s) {
-    const std::string t = TrimEC(s);
-    TGUID g{};
-    bool ok = t.size() == 36 && t[8] == '-' && t[13] == '-' && t[18] == '-' && t[23] == '-' &&
-              ParseHex(t, 0, 8, g.D1) && ParseHex(t, 9, 4, g.D2) && ParseHex(t, 14, 4, g.D3);
-    for (size_t i = 0; ok && i < 8; ++i) ok = ParseHex(t, i < 2 ? 19 + 2 * i : 20 + 2 * i, 2, g.D4[i]);
-    if (!ok) throw ECError("StrToGUID(" + std::string(s) + ")");
-    return g;
 }
 
 }  // namespace kordalt

@@ -1,4 +1,4 @@
-#include "game/format.h"
+#include "platform/format.h"
 
 #include <algorithm>
 #include <cmath>
