@@ -10,90 +10,25 @@
 #include <iterator>
 #include <string>
 
-#include "game/random.h"
 #include "game/rules_data.h"
-#include "game/squares.h"
 #include "multiplayer/net_codes.h"
 #include "net_test_support.h"
+#include "support/golden_game.h"
 
 namespace kordalt {
 namespace {
 
-constexpr int kStates = 4;
-constexpr int kSide = 50;
+using golden::kSide;
+using golden::kStates;
+using golden::QuarterGrid;
 constexpr int kKordaltsPerState = 10;
 
-void Noise(Xoshiro256& rng, void* data, size_t n) {
-    auto* bytes = static_cast<uint8_t*>(data);
-    for (size_t i = 0; i < n; ++i) bytes[i] = static_cast<uint8_t>(rng.Next());
-}
-
 TKordaltRec& StateKordalt(GameState& s, int slot, int gos) { return s.mKordalt[(slot - 1) * MaxGos + gos]; }
-
-// Noise in every byte, then the fields the gate checks made valid: state
-// `gos` commands its home front with Kordalt slot `gos`.
-void ValidState(TGosRec& g, int gos, Xoshiro256& rng) {
-    g.KordaltCount = 1;
-    g.Character = 1 + gos % 3;
-    g.Alive = 1;
-    g.Passed = gos % 2;
-    g.HumanVictimCount = 0;
-    g.TimeSpent = 1.5 * gos;
-    for (TResearchRec& r : g.Research) {
-        r.Effect = 1.0f + static_cast<float>(rng.Below(64)) / 8;
-        r.Increment = static_cast<float>(rng.Below(64)) / 16;
-    }
-    int32_t onFronts = 0;
-    for (int j = 1; j <= kStates; ++j) {
-        TFrontRec& f = g.Fronts[j];
-        f.Kordalt = j == gos ? static_cast<uint8_t>(gos) : 0;
-        for (int k = 1; k <= kMaxTroopTypes; ++k) onFronts += f.Soldiers[k] = rng.Below(1000);
-    }
-    g.Reserve = rng.Below(10000);
-    g.Soldiers = g.Reserve + onFronts;
-    g.Peasants = rng.Below(1 << 20);
-    g.FreeScientists = rng.Below(1000);
-}
-
-// Four states on quarters of a 50 x 50 map, or state 1 on all of it.
-TOwnerGrid QuarterGrid(bool quarters = true) {
-    TOwnerGrid grid{};
-    for (int x = 0; x < kSide; ++x)
-        for (int y = 0; y < kSide; ++y)
-            grid[OwnerGridIndex(x, y)] = quarters ? 1 + (x >= kSide / 2) + 2 * (y >= kSide / 2) : 1;
-    return grid;
-}
 
 class GoldenGame : public ::testing::Test {
 protected:
     GoldenGame() {
-        Xoshiro256 rng(20261211);
-        Game = GameState{};
-        Noise(rng, &Game.mGos, sizeof Game.mGos);
-        Noise(rng, &Game.mKordalt, sizeof Game.mKordalt);
-        Noise(rng, &Game.YearStats, sizeof Game.YearStats);
-        Noise(rng, &Game.GameGuid, sizeof Game.GameGuid);
-        for (int i = 1; i <= KordaltSlotCount; ++i) {
-            TKordaltRec& k = Game.mKordalt[i];
-            k.Owner = i <= kStates ? static_cast<uint8_t>(i) : static_cast<uint8_t>(rng.Below(kStates + 1));
-            k.Front = i <= kStates ? static_cast<uint8_t>(i) : 0;
-        }
-        for (int i = 1; i <= kStates; ++i) ValidState(Game.mGos[i], i, rng);
-        Game.GosCount = kStates;
-        Game.AliveGosCount = kStates - 1;
-        Game.MapSize = kSide;
-        Game.Year = 7;
-        Game.DifficultyLevel = 1;
-        Game.ResearchCostStep = 1.375f;
-        Game.GameOnInternet = 1;
-        Game.CurrentGos = 2;
-        for (int i = 0; i < 300; ++i) Game.BattleChronicle += static_cast<char>('A' + rng.Below(58));
-        Messages.Clear();
-        AddMessage(kEventMessage, 2, clRed, "to two");
-        AddMessage(kBattleMessage, 2, clNavy, std::string(255, 'x'));
-        AddMessage(kEventMessage, 2, clBlack, "\xCF\xF0\xE8\xE2\xE5\xF2");
-        CommitMap(QuarterGrid(), kSide, kStates, true);
-        TroopTypeCount = kMaxTroopTypes;
+        golden::BuildGame();
         EXPECT_EQ(ValidateGameState(Game), "");
         sent_ = Tables();
     }
@@ -110,10 +45,8 @@ protected:
         for (int slot = 1; slot <= kKordaltsPerState; ++slot) StateKordalt(Game, slot, gos) = TKordaltRec{};
     }
 
-    std::string sent_;  // Tables() of the game the messages come from
-
-private:
     uint8_t troopTypes_ = TroopTypeCount;
+    std::string sent_;  // Tables() of the game the messages come from
 };
 
 std::string GoldenPath(const std::string& name) {
