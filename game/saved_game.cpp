@@ -39,15 +39,8 @@ constexpr char kNetworkFileDefault[] = "Это сетевая игра. Попр
 
 constexpr size_t kChronicleString = 250;
 constexpr size_t kChronicleFirstPart = 245;
-constexpr size_t kMessageSize = sizeof(TMessageRec);
-constexpr size_t kChecksumOffset = 91161;
 // Bound of the decompressed body: far above any year's turn report.
 constexpr uint32_t kMaxBodySize = 64u << 20;
-
-// A body that does not parse or does not hold a valid game.
-struct BadBody : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
 
 // ---- checksum ----
 
@@ -97,98 +90,62 @@ uint64_t OwnerSum(const TOwnerGrid& grid) {
 
 // ---- body layout ----
 
-class BodyWriter {
-public:
-    template <class T>
-    void Put(const T& value) {
-        static_assert(std::is_trivially_copyable_v<T>);
-        const auto* p = reinterpret_cast<const char*>(&value);
-        bytes_.append(p, sizeof(T));
-    }
-    // string[250]: a length byte and 250 characters, zeros after the text.
-    void PutChronicle(std::string_view text) {
-        Put(static_cast<uint8_t>(text.size()));
-        bytes_.append(text);
-        bytes_.append(kChronicleString - text.size(), '\0');
-    }
-    std::string& Bytes() { return bytes_; }
-
-private:
-    std::string bytes_;
-};
-
-class BodyReader {
-public:
-    explicit BodyReader(std::string_view bytes) : bytes_(bytes) {}
-    template <class T>
-    void Get(T& value) {
-        static_assert(std::is_trivially_copyable_v<T>);
-        std::memcpy(&value, Take(sizeof(T)).data(), sizeof(T));
-    }
-    template <class T>
-    T Get() {
-        T value;
-        Get(value);
-        return value;
-    }
-    std::string GetChronicle() {
-        const auto length = Get<uint8_t>();
-        const std::string_view chars = Take(kChronicleString);
-        if (length > kChronicleString) throw BadBody("chronicle length " + std::to_string(length));
-        return std::string(chars.substr(0, length));
-    }
-    size_t Left() const { return bytes_.size() - pos_; }
-
-private:
-    std::string_view Take(size_t n) {
-        if (Left() < n) throw BadBody("body ends at byte " + std::to_string(bytes_.size()));
-        const std::string_view part = bytes_.substr(pos_, n);
-        pos_ += n;
-        return part;
-    }
-    std::string_view bytes_;
-    size_t pos_ = 0;
-};
-
-std::string BuildBody() {
-    BodyWriter w;
-    const std::string& chronicle = Game.BattleChronicle;
-    w.PutChronicle(std::string_view(chronicle).substr(0, kChronicleFirstPart));
-    w.PutChronicle(chronicle.size() > kChronicleFirstPart
-                       ? std::string_view(chronicle).substr(kChronicleFirstPart, kChronicleString)
-                       : std::string_view());
-    w.Put(Game.GameGuid);
-    w.Put(Game.GameOnInternet);
-    w.Put(Game.AliveGosCount);
-    w.Put(Game.GosCount);
-    w.Put(Game.mGos);
-    w.Put(Game.mKordalt);
-    w.Put(Game.YearStats);
+// A body: the chronicle in two string[250], then the tables and counters.
+struct SavedBody {
+    GameState state;
+    ShortString<kChronicleString> chronicle[2]{};
     TOwnerGrid grid{};
-    MapToGrid(*Map, Game.MapSize, grid);
-    w.Put(grid);
-    w.Put(Game.HumanCount);
-    if (GameMode != kLocalGame) Game.CurrentHuman = 0;
-    w.Put(Game.CurrentHuman);
-    w.Put(Game.MapSize);
-    w.Put(Game.ResearchCostStep);
-    w.Put(Game.Year);
-    ++Game.SaveCounter;
-    w.Put(Game.SaveCounter);
-    w.Put(Game.DifficultyLevel);
-    w.Put(GameChecksum());
-    w.Put(static_cast<int32_t>(Messages.Count()));
-    for (int i = 0; i < Messages.Count(); ++i) w.Put(*Messages[i]);
+    uint8_t human = 0;  // CurrentHuman when saved, ResumeHuman when loaded
+    int64_t checksum = 0;
+    int32_t messageCount = 0;
+    std::vector<TMessageRec> messages;
+
+    template <class V, class Self>
+    static void Describe(V& v, Self& b) {
+        v.Field(b.chronicle);
+        v.Field(b.state.GameGuid);
+        v.Field(b.state.GameOnInternet);
+        v.Field(b.state.AliveGosCount);
+        v.Field(b.state.GosCount);
+        v.Field(b.state.mGos);
+        v.Field(b.state.mKordalt);
+        v.Field(b.state.YearStats);
+        v.Field(b.grid);
+        v.Field(b.state.HumanCount);
+        v.Field(b.human);
+        v.Field(b.state.MapSize);
+        v.Field(b.state.ResearchCostStep);
+        v.Field(b.state.Year);
+        v.Field(b.state.SaveCounter);
+        v.Field(b.state.DifficultyLevel);
+        v.Field(b.checksum);
+        v.Field(b.messageCount);
+        v.Sequence(b.messages, b.messageCount);
+    }
+};
+
+std::string WriteBody(const SavedBody& body) {
+    BodyWriter w;
+    SavedBody::Describe(w, body);
     return std::move(w.Bytes());
 }
 
-// A game read from a file, not yet committed.
-struct LoadedGame {
-    GameState state;
-    TOwnerGrid grid{};
-    int64_t storedChecksum = 0;
-    std::vector<TMessageRec> messages;
-};
+std::string BuildBody() {
+    if (GameMode != kLocalGame) Game.CurrentHuman = 0;
+    ++Game.SaveCounter;
+    auto body = std::make_unique<SavedBody>();
+    body->state = Game;
+    const std::string_view chronicle(Game.BattleChronicle);
+    body->chronicle[0].Assign(chronicle.substr(0, kChronicleFirstPart));
+    body->chronicle[1].Assign(
+        chronicle.substr(std::min(chronicle.size(), kChronicleFirstPart), kChronicleString));
+    MapToGrid(*Map, Game.MapSize, body->grid);
+    body->human = Game.CurrentHuman;
+    body->checksum = ChecksumOf(Game, OwnerSum(body->grid));
+    for (int i = 0; i < Messages.Count(); ++i) body->messages.push_back(*Messages[i]);
+    body->messageCount = static_cast<int32_t>(body->messages.size());
+    return WriteBody(*body);
+}
 
 template <size_t N>
 bool LengthFits(const ShortString<N>& s) {
@@ -197,7 +154,7 @@ bool LengthFits(const ShortString<N>& s) {
 
 // The gate of the tables and the grid, and the counts, short strings and
 // messages only a file carries.
-std::string CheckLoaded(const LoadedGame& g) {
+std::string CheckLoaded(const SavedBody& g) {
     const GameState& s = g.state;
     if (std::string e = ValidateGame(s, g.grid); !e.empty()) return e;
     if (s.HumanCount > s.GosCount) return "HumanCount above GosCount";
@@ -214,41 +171,25 @@ std::string CheckLoaded(const LoadedGame& g) {
     return {};
 }
 
-// Reads the items of a body; throws BadBody when it is too short.
-std::unique_ptr<LoadedGame> ReadBody(std::string_view body) {
-    auto g = std::make_unique<LoadedGame>();
-    GameState& s = g->state;
-    s = Game;
+// Reads the items of a body into a copy of the running game; throws
+// BodyError when it is too short.
+std::unique_ptr<SavedBody> ReadBody(std::string_view body) {
+    auto b = std::make_unique<SavedBody>();
+    b->state = Game;
     BodyReader r(body);
-    s.BattleChronicle = r.GetChronicle();
-    s.BattleChronicle += r.GetChronicle();
-    r.Get(s.GameGuid);
-    r.Get(s.GameOnInternet);
-    r.Get(s.AliveGosCount);
-    r.Get(s.GosCount);
-    r.Get(s.mGos);
-    r.Get(s.mKordalt);
-    r.Get(s.YearStats);
-    r.Get(g->grid);
-    r.Get(s.HumanCount);
-    r.Get(s.ResumeHuman);
-    r.Get(s.MapSize);
-    r.Get(s.ResearchCostStep);
-    r.Get(s.Year);
-    r.Get(s.SaveCounter);
-    r.Get(s.DifficultyLevel);
-    r.Get(g->storedChecksum);
-    const auto count = r.Get<int32_t>();
-    if (count < 0 || static_cast<uint64_t>(count) * kMessageSize > r.Left())
-        throw BadBody("message count " + std::to_string(count) + " does not fit the body");
-    g->messages.resize(static_cast<size_t>(count));
-    for (TMessageRec& m : g->messages) r.Get(m);
-    return g;
+    SavedBody::Describe(r, *b);
+    b->state.BattleChronicle.clear();
+    for (const auto& part : b->chronicle) {
+        if (!LengthFits(part)) throw BodyError("chronicle length " + std::to_string(part.Length));
+        b->state.BattleChronicle += part.Str();
+    }
+    b->state.ResumeHuman = b->human;
+    return b;
 }
 
-std::unique_ptr<LoadedGame> ParseBody(std::string_view body) {
+std::unique_ptr<SavedBody> ParseBody(std::string_view body) {
     auto g = ReadBody(body);
-    if (std::string e = CheckLoaded(*g); !e.empty()) throw BadBody(e);
+    if (std::string e = CheckLoaded(*g); !e.empty()) throw BodyError(e);
     return g;
 }
 
@@ -264,7 +205,7 @@ std::string KindMismatch(const GameState& s) {
     return {};
 }
 
-void Commit(LoadedGame& g) {
+void Commit(SavedBody& g) {
     std::unique_ptr<TSquares> map(std::exchange(Map, nullptr));
     try {
         GridToMap(map, g.grid, g.state.MapSize, g.state.GosCount);
@@ -342,11 +283,11 @@ std::string SavedGameBody() { return BuildBody(); }
 
 bool ResealSavedBody(std::string& body) {
     try {
-        const auto g = ReadBody(body);
-        const int64_t sum = ChecksumOf(g->state, OwnerSum(g->grid));
-        std::memcpy(body.data() + kChecksumOffset, &sum, sizeof sum);
+        const auto b = ReadBody(body);
+        b->checksum = ChecksumOf(b->state, OwnerSum(b->grid));
+        body = WriteBody(*b);
         return true;
-    } catch (const BadBody&) {
+    } catch (const BodyError&) {
         return false;
     }
 }
@@ -376,8 +317,8 @@ void SaveGame(const std::string& fileName) {
         }
     } release;
     if (const int err = WriteFileAtomically(fileName, SavedGameImage()))
-        throw SaveError(Cp("Не удалось сохранить игру в файл \"") + Utf8ToCp1251(fileName) + "\": " +
-                        Cp(FileErrorText(err)));
+        throw SaveError(Cp("Не удалось сохранить игру в файл \"") + Utf8ToCp1251(fileName) +
+                        "\": " + Cp(FileErrorText(err)));
     release.written = true;
 }
 
@@ -390,15 +331,15 @@ bool LoadGameImage(std::string_view image) {
         ShowMessage(RulesText(kDamagedText));
         return false;
     }
-    std::unique_ptr<LoadedGame> loaded;
+    std::unique_ptr<SavedBody> loaded;
     try {
         loaded = ParseBody(body);
-    } catch (const BadBody&) {
+    } catch (const BodyError&) {
         ShowMessage(RulesText(kDamagedText, kDamagedDefault));
         return false;
     }
     const TOwnerGrid& grid = loaded->grid;
-    if (ChecksumOf(loaded->state, OwnerSum(grid)) != loaded->storedChecksum) {
+    if (ChecksumOf(loaded->state, OwnerSum(grid)) != loaded->checksum) {
         ShowMessage(RulesText(kDamagedText, kDamagedDefault));
         return false;
     }

@@ -33,14 +33,25 @@ inline constexpr int kGameMaxPlayers = 20;
 // Bit c: code c is accepted.
 using TNetCodeSet = std::bitset<256>;
 
-inline TNetCodeSet MakeCodeSet(std::initializer_list<int> codes) {
+inline TNetCodeSet MakeCodeSet(std::initializer_list<uint32_t> codes) {
     TNetCodeSet set;
-    for (int c : codes) set.set(static_cast<size_t>(c));
+    for (uint32_t c : codes) set.set(static_cast<size_t>(c));
     return set;
 }
 
-inline const TNetCodeSet AllMessageCodes = MakeCodeSet({0, 1, 2, 3, 4, 5, 10, 11, 12, 13, 14, 15, 16, 17});
-inline const TNetCodeSet TurnTopMessages = MakeCodeSet({0, 1, 2, 3, 4, 5, 10, 11, 14, 15, 16, 17});
-inline const TNetCodeSet LocalTurnMessages = MakeCodeSet({0, 1, 2, 3, 4, 5, 12, 13, 14, 15, 16, 17});
+inline const TNetCodeSet AllMessageCodes = MakeCodeSet(
+    {dx_Connect_Msg, dx_Connect_Flag, dx_Connect_TurnDelay, dx_Connect_SendMap, dx_Connect_LoadGame,
+     dx_Connect_ServerRight, dx_Game_SendFull, dx_Game_SendHalf, dx_Game_SendClientInf, dx_Game_EndOfTurn,
+     dx_Game_Exit, dx_Game_CloseAll, dx_Game_SendMapForWaiting, dx_Game_SendInfoForWaiting});
+// The top of a year: client states and ends of turn are held.
+inline const TNetCodeSet TurnTopMessages =
+    MakeCodeSet({dx_Connect_Msg, dx_Connect_Flag, dx_Connect_TurnDelay, dx_Connect_SendMap,
+                 dx_Connect_LoadGame, dx_Connect_ServerRight, dx_Game_SendFull, dx_Game_SendHalf,
+                 dx_Game_Exit, dx_Game_CloseAll, dx_Game_SendMapForWaiting, dx_Game_SendInfoForWaiting});
+// The local turn: snapshots and year results are held.
+inline const TNetCodeSet LocalTurnMessages =
+    MakeCodeSet({dx_Connect_Msg, dx_Connect_Flag, dx_Connect_TurnDelay, dx_Connect_SendMap,
+                 dx_Connect_LoadGame, dx_Connect_ServerRight, dx_Game_SendClientInf, dx_Game_EndOfTurn,
+                 dx_Game_Exit, dx_Game_CloseAll, dx_Game_SendMapForWaiting, dx_Game_SendInfoForWaiting});
 
 }  // namespace kordalt

@@ -1,10 +1,13 @@
 #include "multiplayer/net_messages.h"
 
 #include <algorithm>
-#include <cstring>
+#include <array>
+#include <functional>
+#include <limits>
 #include <memory>
 #include <utility>
 
+#include "game/saved_game.h"
 #include "game/squares.h"
 #include "game/validate.h"
 #include "multiplayer/net_codes.h"
@@ -14,79 +17,248 @@ namespace {
 
 constexpr int kKordaltsPerState = 10;
 constexpr size_t kChronicleFirstHalf = 199;
-constexpr size_t kMaxRecords = 65535;
+constexpr size_t kMaxRecords = std::numeric_limits<uint16_t>::max();
+// The turn-report records end with one unused record.
+constexpr size_t kUnusedRecord = sizeof(TMessageRec);
 
-// FullInf offsets.
-namespace full {
-constexpr size_t YearStats = 4, Kordalts = 57604, Guid = 62629, OnInternet = 62645, Gos = 62648, Grid = 80248,
-                 CostStep = 90652, Year = 90656, GosCount = 90657, AliveGosCount = 90658, MapSize = 90659,
-                 Chronicle1 = 90660, Chronicle2 = 90916, TurnMinutes = 91172, ServerId = 91176, Count = 91180,
-                 Records = 91184;
-}
-// HalfInf offsets.
-namespace half {
-constexpr size_t YearStats = 4, Kordalts = 484, Grid = 734, Summaries = 11140, Gos = 11464, Year = 12344,
-                 Chronicle1 = 12345, Chronicle2 = 12601, Count = 12858, Records = 12860;
-}
-// ClientInf offsets.
-namespace client {
-constexpr size_t State = 4, Kordalts = 5, Gos = 256;
+// ---- the messages' fields in order ----
+
+struct TChronicleHalves {
+    ShortString<255> first, second;
+};
+
+using TStateKordalts = std::array<TKordaltRec, kKordaltsPerState>;
+
+struct TValueWire {
+    uint32_t code = 0;
+    uint8_t value = 0;
+
+    template <class V, class Self>
+    static void Describe(V& v, Self& m) {
+        v.Field(m.code);
+        v.Field(m.value);
+        v.Pad(3);
+    }
+};
+
+struct TChatWire {
+    uint32_t code = dx_Connect_Msg;
+    uint32_t colour = 0;
+    uint16_t length = 0;
+    std::string text;
+
+    template <class V, class Self>
+    static void Describe(V& v, Self& m) {
+        v.Field(m.code);
+        v.Field(m.colour);
+        v.Field(m.length);
+        v.Sequence(m.text, m.length);
+        v.Tail(2);
+    }
+};
+
+struct TMapWire {
+    uint32_t code = 0;
+    uint8_t gosCount = 0, mapSize = 0;
+    TOwnerGrid grid{};
+
+    template <class V, class Self>
+    static void Describe(V& v, Self& m) {
+        v.Field(m.code);
+        v.Field(m.gosCount);
+        v.Field(m.mapSize);
+        v.Field(m.grid);
+        v.Pad(2);
+    }
+};
+
+struct TWaitingInfoWire {
+    uint32_t code = dx_Game_SendInfoForWaiting;
+    std::string text;
+
+    template <class V, class Self>
+    static void Describe(V& v, Self& m) {
+        v.Field(m.code);
+        v.CString(m.text);
+    }
+};
+
+// The tables and counters travel in `state` itself.
+struct TFullWire {
+    explicit TFullWire(GameState& s) : state(s) {}
+
+    GameState& state;
+    uint32_t code = dx_Game_SendFull;
+    TOwnerGrid grid{};
+    TChronicleHalves chronicle{};
+    uint8_t turnMinutes = 0;
+    uint32_t serverId = 0;
+    uint16_t count = 0;
+    std::vector<TMessageRec> records;
+
+    template <class V, class Self>
+    static void Describe(V& v, Self& m) {
+        GameState& s = m.state;
+        v.Field(m.code);
+        v.Field(s.YearStats);
+        v.Field(s.mKordalt);
+        v.Field(s.GameGuid);
+        v.Field(s.GameOnInternet);
+        v.Pad(2);
+        v.Field(s.mGos);
+        v.Field(m.grid);
+        v.Field(s.ResearchCostStep);
+        v.Field(s.Year);
+        v.Field(s.GosCount);
+        v.Field(s.AliveGosCount);
+        v.Field(s.MapSize);
+        v.Field(m.chronicle);
+        v.Field(m.turnMinutes);
+        v.Pad(3);
+        v.Field(m.serverId);
+        v.Field(m.count);
+        v.Pad(2);
+        v.Sequence(m.records, m.count);
+        v.Tail(kUnusedRecord);
+    }
+};
+
+// What a year result tells of every state.
+struct TSummary {
+    uint8_t alive = 0;
+    int32_t peasants = 0, scientists = 0, soldiers = 0;
+
+    template <class V, class Self>
+    static void Describe(V& v, Self& m) {
+        v.Field(m.alive);
+        v.Pad(3);
+        v.Field(m.peasants);
+        v.Field(m.scientists);
+        v.Field(m.soldiers);
+    }
+};
+
+struct THalfWire {
+    uint32_t code = dx_Game_SendHalf;
+    OneBased<TYearStatRec, MaxGos> yearStats{};  // of the year before
+    TStateKordalts kordalts{};
+    TOwnerGrid grid{};
+    OneBased<TSummary, MaxGos> summaries{};
+    TGosRec gos{};
+    uint8_t year = 0;
+    TChronicleHalves chronicle{};
+    uint16_t count = 0;
+    std::vector<TMessageRec> records;
+
+    template <class V, class Self>
+    static void Describe(V& v, Self& m) {
+        v.Field(m.code);
+        v.Field(m.yearStats);
+        v.Field(m.kordalts);
+        v.Field(m.grid);
+        v.Pad(2);
+        for (auto& summary : m.summaries.Items) TSummary::Describe(v, summary);
+        v.Pad(4);
+        v.Field(m.gos);
+        v.Field(m.year);
+        v.Field(m.chronicle);
+        v.Pad(1);
+        v.Field(m.count);
+        v.Sequence(m.records, m.count);
+        v.Tail(kUnusedRecord + 4);
+    }
+};
+
+struct TClientWire {
+    uint32_t code = dx_Game_SendClientInf;
+    uint8_t state = 0;
+    TStateKordalts kordalts{};
+    TGosRec gos{};
+
+    template <class V, class Self>
+    static void Describe(V& v, Self& m) {
+        v.Field(m.code);
+        v.Field(m.state);
+        v.Field(m.kordalts);
+        v.Pad(1);
+        v.Field(m.gos);
+    }
+};
+
+// ---- writing, reading and sizes from the descriptions ----
+
+template <class Wire>
+TNetMessage Write(const Wire& wire) {
+    BodyWriter w;
+    Wire::Describe(w, wire);
+    const std::string& bytes = w.Bytes();
+    return TNetMessage(bytes.begin(), bytes.end());
 }
 
-template <class T>
-void Put(TNetMessage& m, size_t offset, const T& value) {
-    static_assert(std::is_trivially_copyable_v<T>);
-    std::memcpy(m.data() + offset, &value, sizeof value);
+template <class Wire>
+size_t SizeOf(const Wire& wire) {
+    BodySizer s;
+    Wire::Describe(s, wire);
+    return s.Size();
 }
 
-// The caller has checked that the message holds the field.
-template <class T>
-T Get(const TNetMessage& m, size_t offset) {
-    static_assert(std::is_trivially_copyable_v<T>);
-    T value;
-    std::memcpy(&value, m.data() + offset, sizeof value);
-    return value;
+// Reads `m` into `wire`; false with `why` when it is short or damaged.
+template <class Wire>
+bool Read(const TNetMessage& m, Wire& wire, const char* what, std::string& why) {
+    try {
+        BodyReader r(std::string_view(reinterpret_cast<const char*>(m.data()), m.size()));
+        Wire::Describe(r, wire);
+        return true;
+    } catch (const BodyError& e) {
+        why = std::string(what) + " of " + std::to_string(m.size()) + " bytes: " + e.what();
+        return false;
+    }
 }
 
-bool HasCode(const TNetMessage& m, uint32_t code, size_t minSize) {
-    return m.size() >= minSize && Get<uint32_t>(m, 0) == code;
+// Reads `m` into `wire` when it carries the code `wire` starts with.
+template <class Wire>
+bool ReadCode(const TNetMessage& m, Wire& wire, const char* what, std::string& why) {
+    const uint32_t code = wire.code;
+    if (!Read(m, wire, what, why)) return false;
+    if (wire.code == code) return true;
+    why = std::string(what) + " with code " + std::to_string(wire.code);
+    return false;
 }
 
 TKordaltRec& StateKordalt(GameState& s, int slot, int gos) { return s.mKordalt[(slot - 1) * MaxGos + gos]; }
 
-void PutStateKordalts(TNetMessage& m, size_t offset, int gos) {
-    for (int slot = 1; slot <= kKordaltsPerState; ++slot)
-        Put(m, offset + 25 * static_cast<size_t>(slot - 1), StateKordalt(Game, slot, gos));
+TStateKordalts GetStateKordalts(GameState& s, int gos) {
+    TStateKordalts kordalts{};
+    for (int slot = 1; slot <= kKordaltsPerState; ++slot) kordalts[slot - 1] = StateKordalt(s, slot, gos);
+    return kordalts;
 }
 
-void GetStateKordalts(const TNetMessage& m, size_t offset, GameState& s, int gos) {
-    for (int slot = 1; slot <= kKordaltsPerState; ++slot)
-        StateKordalt(s, slot, gos) = Get<TKordaltRec>(m, offset + 25 * static_cast<size_t>(slot - 1));
+void SetStateKordalts(GameState& s, int gos, const TStateKordalts& kordalts) {
+    for (int slot = 1; slot <= kKordaltsPerState; ++slot) StateKordalt(s, slot, gos) = kordalts[slot - 1];
 }
 
-void PutGrid(TNetMessage& m, size_t offset) {
+TOwnerGrid CurrentGrid() {
     TOwnerGrid grid{};
     if (Map) MapToGrid(*Map, Game.MapSize, grid);
-    Put(m, offset, grid);
+    return grid;
 }
 
-void PutChronicle(TNetMessage& m, size_t first, size_t second) {
-    ShortString<255> a{}, b{};
-    SplitChronicle(Game.BattleChronicle, a, b);
-    Put(m, first, a);
-    Put(m, second, b);
+TChronicleHalves CurrentChronicle() {
+    TChronicleHalves halves{};
+    SplitChronicle(Game.BattleChronicle, halves.first, halves.second);
+    return halves;
 }
 
-// `count` records at `offset`, when the message holds them all.
-bool GetRecords(const TNetMessage& m, size_t offset, size_t count, std::vector<TMessageRec>& out) {
-    if (m.size() < offset + count * kMessageRecSize) return false;
-    out.resize(count);
-    for (size_t i = 0; i < count; ++i) out[i] = Get<TMessageRec>(m, offset + i * kMessageRecSize);
-    return true;
+std::string JoinChronicle(const TChronicleHalves& halves) {
+    return JoinChronicle(halves.first, halves.second);
 }
 
-void PutRecords(TNetMessage& m, size_t offset, const std::vector<const TMessageRec*>& records) {
-    for (size_t i = 0; i < records.size(); ++i) Put(m, offset + i * kMessageRecSize, *records[i]);
+// The turn report's records that `wanted` picks, as many as a count holds.
+std::vector<TMessageRec> Records(const std::function<bool(const TMessageRec&)>& wanted) {
+    std::vector<TMessageRec> records;
+    for (int i = 0; i < Messages.Count() && records.size() < kMaxRecords; ++i)
+        if (wanted(*Messages[i])) records.push_back(*Messages[i]);
+    return records;
 }
 
 // Why the records cannot be committed; empty when they can.
@@ -101,7 +273,43 @@ void CommitMessages(const std::vector<TMessageRec>& records) {
     for (const TMessageRec& r : records) Messages.Add(r);
 }
 
+// The year result of `wire` over a copy of `Game`, for the own state `own`.
+void ApplyHalf(THalfWire& wire, int own, THalfInf& h) {
+    GameState& s = h.state;
+    s = Game;
+    s.Year = wire.year;
+    s.mGos[own] = wire.gos;
+    for (int j = 1; j <= s.GosCount; ++j) {
+        s.YearStats[j][wire.year - 1] = wire.yearStats[j];
+        const TSummary& summary = wire.summaries[j];
+        TGosRec& g = s.mGos[j];
+        g.Alive = summary.alive;
+        g.Peasants = summary.peasants;
+        g.Scientists = summary.scientists;
+        g.Soldiers = summary.soldiers;
+    }
+    s.BattleChronicle = JoinChronicle(wire.chronicle);
+    SetStateKordalts(s, own, wire.kordalts);
+    h.grid = wire.grid;
+    h.messages = std::move(wire.records);
+}
+
+size_t FullInfSize() {
+    auto empty = std::make_unique<GameState>();
+    return SizeOf(TFullWire{*empty});
+}
+
 }  // namespace
+
+const size_t kValueMessageSize = SizeOf(TValueWire{});
+const size_t kMapMessageSize = SizeOf(TMapWire{});
+const size_t kFullInfSize = FullInfSize();
+const size_t kHalfInfSize = SizeOf(THalfWire{});
+const size_t kClientInfSize = SizeOf(TClientWire{});
+
+size_t ChatMessageSize(size_t textLength) { return SizeOf(TChatWire{}) + textLength; }
+
+size_t InfoForWaitingSize(size_t textLength) { return SizeOf(TWaitingInfoWire{}) + textLength; }
 
 void CommitMap(const TOwnerGrid& grid, int size, int regions, bool snapshot) {
     std::unique_ptr<TSquares> map(std::exchange(Map, nullptr));
@@ -115,69 +323,53 @@ void CommitMap(const TOwnerGrid& grid, int size, int regions, bool snapshot) {
     if (snapshot) Map->SnapshotOwners();
 }
 
-TNetMessage MakeValueMessage(uint32_t code, uint8_t value) {
-    TNetMessage m(kValueMessageSize, 0);
-    Put(m, 0, code);
-    m[4] = value;
-    return m;
-}
+TNetMessage MakeValueMessage(uint32_t code, uint8_t value) { return Write(TValueWire{code, value}); }
 
 std::optional<uint8_t> ReadValueMessage(const TNetMessage& m) {
-    if (m.size() < kValueMessageSize) return std::nullopt;
-    return m[4];
+    TValueWire wire;
+    std::string why;
+    if (!Read(m, wire, "value message", why)) return std::nullopt;
+    return wire.value;
 }
 
 TNetMessage MakeChatMessage(std::string_view text, uint32_t colour) {
-    text = text.substr(0, 0xFFFF);
-    TNetMessage m(12 + text.size(), 0);
-    Put(m, 0, uint32_t{dx_Connect_Msg});
-    Put(m, 4, colour);
-    Put(m, 8, static_cast<uint16_t>(text.size()));
-    std::memcpy(m.data() + 10, text.data(), text.size());
-    return m;
+    TChatWire wire;
+    wire.colour = colour;
+    wire.text = text.substr(0, std::numeric_limits<uint16_t>::max());
+    wire.length = static_cast<uint16_t>(wire.text.size());
+    return Write(wire);
 }
 
 std::optional<TChatLine> ReadChatMessage(const TNetMessage& m) {
-    if (!HasCode(m, dx_Connect_Msg, 10)) return std::nullopt;
-    const size_t n = Get<uint16_t>(m, 8);
-    if (m.size() < 10 + n) return std::nullopt;
-    return TChatLine{std::string(reinterpret_cast<const char*>(m.data()) + 10, n), Get<uint32_t>(m, 4)};
+    TChatWire wire;
+    std::string why;
+    if (!ReadCode(m, wire, "chat line", why)) return std::nullopt;
+    return TChatLine{std::move(wire.text), wire.colour};
 }
 
 TNetMessage MakeMapMessage(uint32_t code, uint8_t gosCount, uint8_t mapSize, const TOwnerGrid& grid) {
-    TNetMessage m(kMapMessageSize, 0);
-    Put(m, 0, code);
-    m[4] = gosCount;
-    m[5] = mapSize;
-    Put(m, 6, grid);
-    return m;
+    return Write(TMapWire{code, gosCount, mapSize, grid});
 }
 
 std::optional<TMapMessage> ReadMapMessage(const TNetMessage& m, std::string& why) {
-    if (m.size() < kMapMessageSize) {
-        why = "map message of " + std::to_string(m.size()) + " bytes";
-        return std::nullopt;
-    }
-    TMapMessage map{m[4], m[5], Get<TOwnerGrid>(m, 6)};
-    if (auto e = CheckOwnerGrid(map.grid, map.mapSize, map.gosCount)) {
+    TMapWire wire;
+    if (!Read(m, wire, "map message", why)) return std::nullopt;
+    if (auto e = CheckOwnerGrid(wire.grid, wire.mapSize, wire.gosCount)) {
         why = *e;
         return std::nullopt;
     }
-    return map;
+    return TMapMessage{wire.gosCount, wire.mapSize, wire.grid};
 }
 
 TNetMessage MakeInfoForWaiting(std::string_view text) {
-    TNetMessage m(4 + text.size() + 1, 0);
-    Put(m, 0, uint32_t{dx_Game_SendInfoForWaiting});
-    std::memcpy(m.data() + 4, text.data(), text.size());
-    return m;
+    return Write(TWaitingInfoWire{dx_Game_SendInfoForWaiting, std::string(text)});
 }
 
 std::optional<std::string> ReadInfoForWaiting(const TNetMessage& m) {
-    if (!HasCode(m, dx_Game_SendInfoForWaiting, 5)) return std::nullopt;
-    auto end = std::find(m.begin() + 4, m.end(), uint8_t{0});
-    if (end == m.end()) return std::nullopt;  // no terminator inside the message
-    return std::string(m.begin() + 4, end);
+    TWaitingInfoWire wire;
+    std::string why;
+    if (!ReadCode(m, wire, "waiting text", why)) return std::nullopt;
+    return std::move(wire.text);
 }
 
 void SplitChronicle(const std::string& chronicle, ShortString<255>& first, ShortString<255>& second) {
@@ -191,59 +383,28 @@ std::string JoinChronicle(const ShortString<255>& first, const ShortString<255>&
 }
 
 TNetMessage MakeFullInf(uint32_t serverId, uint8_t turnMinutes) {
-    std::vector<const TMessageRec*> records;
-    for (int i = 0; i < Messages.Count() && records.size() < kMaxRecords; ++i) records.push_back(Messages[i]);
-    TNetMessage m(kFullInfSize + records.size() * kMessageRecSize, 0);
-    Put(m, 0, uint32_t{dx_Game_SendFull});
-    Put(m, full::YearStats, Game.YearStats);
-    Put(m, full::Kordalts, Game.mKordalt);
-    Put(m, full::Guid, Game.GameGuid);
-    m[full::OnInternet] = Game.GameOnInternet;
-    Put(m, full::Gos, Game.mGos);
-    PutGrid(m, full::Grid);
-    Put(m, full::CostStep, Game.ResearchCostStep);
-    m[full::Year] = Game.Year;
-    m[full::GosCount] = Game.GosCount;
-    m[full::AliveGosCount] = Game.AliveGosCount;
-    m[full::MapSize] = Game.MapSize;
-    PutChronicle(m, full::Chronicle1, full::Chronicle2);
-    m[full::TurnMinutes] = turnMinutes;
-    Put(m, full::ServerId, serverId);
-    Put(m, full::Count, static_cast<uint16_t>(records.size()));
-    PutRecords(m, full::Records, records);
-    return m;
+    TFullWire wire{Game};
+    wire.grid = CurrentGrid();
+    wire.chronicle = CurrentChronicle();
+    wire.turnMinutes = turnMinutes;
+    wire.serverId = serverId;
+    wire.records = Records([](const TMessageRec&) { return true; });
+    wire.count = static_cast<uint16_t>(wire.records.size());
+    return Write(wire);
 }
 
 std::optional<TFullInf> ReadFullInf(const TNetMessage& m, std::string& why) {
-    if (!HasCode(m, dx_Game_SendFull, full::Records)) {
-        why = "full snapshot of " + std::to_string(m.size()) + " bytes";
-        return std::nullopt;
-    }
     TFullInf f;
-    const size_t count = Get<uint16_t>(m, full::Count);
-    if (!GetRecords(m, full::Records, count, f.messages)) {
-        why = std::to_string(count) + " records do not fit the snapshot";
-        return std::nullopt;
-    }
-    GameState& s = f.state;
-    s = Game;
-    s.YearStats = Get<decltype(s.YearStats)>(m, full::YearStats);
-    s.mKordalt = Get<decltype(s.mKordalt)>(m, full::Kordalts);
-    s.GameGuid = Get<TGUID>(m, full::Guid);
-    s.GameOnInternet = m[full::OnInternet];
-    s.mGos = Get<decltype(s.mGos)>(m, full::Gos);
-    f.grid = Get<TOwnerGrid>(m, full::Grid);
-    s.ResearchCostStep = Get<float>(m, full::CostStep);
-    s.Year = m[full::Year];
-    s.GosCount = m[full::GosCount];
-    s.AliveGosCount = m[full::AliveGosCount];
-    s.MapSize = m[full::MapSize];
-    s.BattleChronicle =
-        JoinChronicle(Get<ShortString<255>>(m, full::Chronicle1), Get<ShortString<255>>(m, full::Chronicle2));
-    f.turnMinutes = m[full::TurnMinutes];
-    f.serverId = Get<uint32_t>(m, full::ServerId);
-    why = ValidateGame(s, f.grid);
-    if (why.empty()) why = CheckRecords(s, f.messages);
+    f.state = Game;
+    TFullWire wire{f.state};
+    if (!ReadCode(m, wire, "full snapshot", why)) return std::nullopt;
+    f.state.BattleChronicle = JoinChronicle(wire.chronicle);
+    f.grid = wire.grid;
+    f.messages = std::move(wire.records);
+    f.turnMinutes = wire.turnMinutes;
+    f.serverId = wire.serverId;
+    why = ValidateGame(f.state, f.grid);
+    if (why.empty()) why = CheckRecords(f.state, f.messages);
     if (!why.empty()) return std::nullopt;
     return f;
 }
@@ -255,70 +416,40 @@ void CommitFullInf(TFullInf& full, bool snapshot) {
 }
 
 TNetMessage MakeHalfInf(uint8_t recipient) {
-    std::vector<const TMessageRec*> records;
-    for (int i = 0; i < Messages.Count() && records.size() < kMaxRecords; ++i)
-        if (Messages[i]->Gos == recipient) records.push_back(Messages[i]);
-    TNetMessage m(kHalfInfSize + records.size() * kMessageRecSize, 0);
-    Put(m, 0, uint32_t{dx_Game_SendHalf});
+    auto wire = std::make_unique<THalfWire>();
     for (int j = 1; j <= Game.GosCount; ++j) {
-        const size_t at = static_cast<size_t>(j - 1);
-        if (Game.Year >= 2) Put(m, half::YearStats + 24 * at, Game.YearStats[j][Game.Year - 1]);
+        if (Game.Year >= 2) wire->yearStats[j] = Game.YearStats[j][Game.Year - 1];
         const TGosRec& g = Game.mGos[j];
-        m[half::Summaries + 16 * at] = g.Alive;
-        Put(m, half::Summaries + 16 * at + 4, g.Peasants);
-        Put(m, half::Summaries + 16 * at + 8, g.Scientists);
-        Put(m, half::Summaries + 16 * at + 12, g.Soldiers);
+        wire->summaries[j] = {g.Alive, g.Peasants, g.Scientists, g.Soldiers};
     }
-    PutStateKordalts(m, half::Kordalts, recipient);
-    PutGrid(m, half::Grid);
-    Put(m, half::Gos, Game.mGos[recipient]);
-    m[half::Year] = Game.Year;
-    PutChronicle(m, half::Chronicle1, half::Chronicle2);
-    Put(m, half::Count, static_cast<uint16_t>(records.size()));
-    PutRecords(m, half::Records, records);
-    return m;
+    wire->kordalts = GetStateKordalts(Game, recipient);
+    wire->grid = CurrentGrid();
+    wire->gos = Game.mGos[recipient];
+    wire->year = Game.Year;
+    wire->chronicle = CurrentChronicle();
+    wire->records = Records([recipient](const TMessageRec& r) { return r.Gos == recipient; });
+    wire->count = static_cast<uint16_t>(wire->records.size());
+    return Write(*wire);
 }
 
 std::optional<THalfInf> ReadHalfInf(const TNetMessage& m, std::string& why) {
-    if (!HasCode(m, dx_Game_SendHalf, half::Records)) {
-        why = "year result of " + std::to_string(m.size()) + " bytes";
-        return std::nullopt;
-    }
-    THalfInf h;
-    GameState& s = h.state;
+    auto wire = std::make_unique<THalfWire>();
+    if (!ReadCode(m, *wire, "year result", why)) return std::nullopt;
     const int own = Game.CurrentGos;
-    const uint8_t year = m[half::Year];
-    const size_t count = Get<uint16_t>(m, half::Count);
     if (own < 1 || own > Game.GosCount) {
         why = "no own state to take a year result";
-    } else if (year < 2 || year > YearCount) {
-        why = "year result for year " + std::to_string(year);
-    } else if (!GetRecords(m, half::Records, count, h.messages)) {
-        why = std::to_string(count) + " records do not fit the year result";
+    } else if (wire->year < 2 || wire->year > YearCount) {
+        why = "year result for year " + std::to_string(wire->year);
     }
     if (!why.empty()) return std::nullopt;
-    s = Game;
-    s.Year = year;
-    s.mGos[own] = Get<TGosRec>(m, half::Gos);
-    h.grid = Get<TOwnerGrid>(m, half::Grid);
-    for (int j = 1; j <= s.GosCount; ++j) {
-        const size_t at = static_cast<size_t>(j - 1);
-        s.YearStats[j][year - 1] = Get<TYearStatRec>(m, half::YearStats + 24 * at);
-        TGosRec& g = s.mGos[j];
-        g.Alive = m[half::Summaries + 16 * at];
-        g.Peasants = Get<int32_t>(m, half::Summaries + 16 * at + 4);
-        g.Scientists = Get<int32_t>(m, half::Summaries + 16 * at + 8);
-        g.Soldiers = Get<int32_t>(m, half::Summaries + 16 * at + 12);
-    }
-    s.BattleChronicle =
-        JoinChronicle(Get<ShortString<255>>(m, half::Chronicle1), Get<ShortString<255>>(m, half::Chronicle2));
-    GetStateKordalts(m, half::Kordalts, s, own);
+    THalfInf h;
+    ApplyHalf(*wire, own, h);
     // The other states come as summaries: only the own record is whole.
-    why = ValidateStateRecord(s, own);
+    why = ValidateStateRecord(h.state, own);
     if (why.empty()) {
-        if (auto e = CheckOwnerGrid(h.grid, s.MapSize, s.GosCount)) why = *e;
+        if (auto e = CheckOwnerGrid(h.grid, h.state.MapSize, h.state.GosCount)) why = *e;
     }
-    if (why.empty()) why = CheckRecords(s, h.messages);
+    if (why.empty()) why = CheckRecords(h.state, h.messages);
     if (!why.empty()) return std::nullopt;
     return h;
 }
@@ -330,30 +461,26 @@ void CommitHalfInf(THalfInf& half) {
 }
 
 TNetMessage MakeClientInf() {
-    TNetMessage m(kClientInfSize, 0);
-    const uint8_t own = Game.CurrentGos;
-    Put(m, 0, uint32_t{dx_Game_SendClientInf});
-    m[client::State] = own;
-    if (own >= 1 && own <= MaxGos) {
-        PutStateKordalts(m, client::Kordalts, own);
-        Put(m, client::Gos, Game.mGos[own]);
+    TClientWire wire;
+    wire.state = Game.CurrentGos;
+    if (wire.state >= 1 && wire.state <= MaxGos) {
+        wire.kordalts = GetStateKordalts(Game, wire.state);
+        wire.gos = Game.mGos[wire.state];
     }
-    return m;
+    return Write(wire);
 }
 
 bool ApplyClientInf(const TNetMessage& m, std::string& why) {
-    if (!HasCode(m, dx_Game_SendClientInf, kClientInfSize)) {
-        why = "client state of " + std::to_string(m.size()) + " bytes";
-        return false;
-    }
-    const int g = m[client::State];
+    TClientWire wire;
+    if (!ReadCode(m, wire, "client state", why)) return false;
+    const int g = wire.state;
     if (g < 1 || g > Game.GosCount) {
         why = "client state " + std::to_string(g);
         return false;
     }
     auto s = std::make_unique<GameState>(Game);
-    s->mGos[g] = Get<TGosRec>(m, client::Gos);
-    GetStateKordalts(m, client::Kordalts, *s, g);
+    s->mGos[g] = wire.gos;
+    SetStateKordalts(*s, g, wire.kordalts);
     why = ValidateStateRecord(*s, g);
     if (!why.empty()) return false;
     Game = std::move(*s);

@@ -1,6 +1,7 @@
-// Byte layouts of the network game's messages, and the updates of the game
-// state that the large ones carry. A received update is read into a scratch
-// copy of the state, checked whole, and only then committed.
+// The network game's messages, each described once by its fields in order,
+// and the updates of the game state that the large ones carry. A received
+// update is read into a scratch copy of the state, checked whole, and only
+// then committed.
 #pragma once
 
 #include <cstdint>
@@ -18,22 +19,27 @@ namespace kordalt {
 
 using TNetMessage = std::vector<uint8_t>;
 
-constexpr size_t kValueMessageSize = 8;
-constexpr size_t kMapMessageSize = 10412;
-constexpr size_t kFullInfSize = 91448;  // without turn-report records
-constexpr size_t kHalfInfSize = 13128;
-constexpr size_t kClientInfSize = 1136;
+// Sizes of the messages, as their descriptions give them.
+extern const size_t kValueMessageSize;
+extern const size_t kMapMessageSize;
+extern const size_t kFullInfSize;  // without turn-report records
+extern const size_t kHalfInfSize;  // without turn-report records
+extern const size_t kClientInfSize;
 constexpr size_t kMessageRecSize = sizeof(TMessageRec);
+// A chat line and a waiting text of `textLength` characters.
+size_t ChatMessageSize(size_t textLength);
+size_t InfoForWaitingSize(size_t textLength);
 
 // `Map` rebuilt from a grid CheckOwnerGrid accepts (it throws MapError else,
 // leaving `Map` as it was), with a new snapshot of owners when `snapshot`.
 void CommitMap(const TOwnerGrid& grid, int size, int regions, bool snapshot);
 
-// Codes 1, 2, 4, 5, 13, 14, 15: the code and one value byte.
+// dx_Connect_Flag, _TurnDelay, _LoadGame, _ServerRight, dx_Game_EndOfTurn, _Exit,
+// _CloseAll: the code and one value byte.
 TNetMessage MakeValueMessage(uint32_t code, uint8_t value);
 std::optional<uint8_t> ReadValueMessage(const TNetMessage& m);
 
-// Code 0: a chat line (cp1251) and its colour $00BBGGRR.
+// dx_Connect_Msg: a chat line (cp1251) and its colour $00BBGGRR.
 TNetMessage MakeChatMessage(std::string_view text, uint32_t colour);
 struct TChatLine {
     std::string text;
@@ -41,7 +47,7 @@ struct TChatLine {
 };
 std::optional<TChatLine> ReadChatMessage(const TNetMessage& m);
 
-// Codes 3 and 16: the map as an owner grid.
+// dx_Connect_SendMap and dx_Game_SendMapForWaiting: the map as an owner grid.
 TNetMessage MakeMapMessage(uint32_t code, uint8_t gosCount, uint8_t mapSize, const TOwnerGrid& grid);
 struct TMapMessage {
     uint8_t gosCount = 0, mapSize = 0;
@@ -50,16 +56,16 @@ struct TMapMessage {
 // Refuses a message of the wrong size or whose grid is not a map of its size and count.
 std::optional<TMapMessage> ReadMapMessage(const TNetMessage& m, std::string& why);
 
-// Code 17: a zero-terminated text.
+// dx_Game_SendInfoForWaiting: a zero-terminated text.
 TNetMessage MakeInfoForWaiting(std::string_view text);
 std::optional<std::string> ReadInfoForWaiting(const TNetMessage& m);
 
-// The battle chronicle in the two short strings of messages 10 and 11:
+// The battle chronicle in the two short strings of the full snapshot and the year result:
 // characters 1..199, then 200..454; later characters are not sent.
 void SplitChronicle(const std::string& chronicle, ShortString<255>& first, ShortString<255>& second);
 std::string JoinChronicle(const ShortString<255>& first, const ShortString<255>& second);
 
-// Code 10: the full snapshot of `Game`, `Messages` and `Map`.
+// dx_Game_SendFull: the full snapshot of `Game`, `Messages` and `Map`.
 TNetMessage MakeFullInf(uint32_t serverId, uint8_t turnMinutes);
 struct TFullInf {
     GameState state;  // Game with the snapshot's tables and counters
@@ -72,7 +78,7 @@ std::optional<TFullInf> ReadFullInf(const TNetMessage& m, std::string& why);
 // Game, Map (with a new snapshot of owners when `snapshot`) and Messages take the snapshot.
 void CommitFullInf(TFullInf& full, bool snapshot = true);
 
-// Code 11: the result of a year for the state `recipient`.
+// dx_Game_SendHalf: the result of a year for the state `recipient`.
 TNetMessage MakeHalfInf(uint8_t recipient);
 struct THalfInf {
     GameState state;  // Game with the year's result for Game.CurrentGos
@@ -83,7 +89,7 @@ std::optional<THalfInf> ReadHalfInf(const TNetMessage& m, std::string& why);
 // Game, Map (owners of before the battles kept for highlighting) and Messages.
 void CommitHalfInf(THalfInf& half);
 
-// Code 12: a client's own state `Game.CurrentGos` after its turn.
+// dx_Game_SendClientInf: a client's own state `Game.CurrentGos` after its turn.
 TNetMessage MakeClientInf();
 // The state the message names gets its record and Kordalts; false (and
 // nothing changed) when the message is damaged or the result would be invalid.

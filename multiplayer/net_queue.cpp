@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <iostream>
+#include <limits>
 
 #include "multiplayer/net_envelope.h"
 #include "multiplayer/net_messages.h"
@@ -16,24 +17,32 @@ uint32_t NetMessageCode(const std::vector<uint8_t>& data) {
 }
 
 size_t MaxNetMessageSize(uint32_t code) {
-    constexpr size_t kMaxRecords = 65535;
+    constexpr size_t kMaxRecords = std::numeric_limits<uint16_t>::max();
     constexpr size_t kMaxWaitingText = 1u << 20;
     switch (code) {
-        case dx_Connect_Msg: return 12 + 65535;
+        case dx_Connect_Msg:
+            return ChatMessageSize(std::numeric_limits<uint16_t>::max());
         case dx_Connect_Flag:
         case dx_Connect_TurnDelay:
         case dx_Connect_LoadGame:
         case dx_Connect_ServerRight:
         case dx_Game_EndOfTurn:
         case dx_Game_Exit:
-        case dx_Game_CloseAll: return kValueMessageSize;
+        case dx_Game_CloseAll:
+            return kValueMessageSize;
         case dx_Connect_SendMap:
-        case dx_Game_SendMapForWaiting: return kMapMessageSize;
-        case dx_Game_SendFull: return kFullInfSize + kMaxRecords * kMessageRecSize;
-        case dx_Game_SendHalf: return kHalfInfSize + kMaxRecords * kMessageRecSize;
-        case dx_Game_SendClientInf: return kClientInfSize;
-        case dx_Game_SendInfoForWaiting: return 4 + kMaxWaitingText + 1;
-        default: return 0;
+        case dx_Game_SendMapForWaiting:
+            return kMapMessageSize;
+        case dx_Game_SendFull:
+            return kFullInfSize + kMaxRecords * kMessageRecSize;
+        case dx_Game_SendHalf:
+            return kHalfInfSize + kMaxRecords * kMessageRecSize;
+        case dx_Game_SendClientInf:
+            return kClientInfSize;
+        case dx_Game_SendInfoForWaiting:
+            return InfoForWaitingSize(kMaxWaitingText);
+        default:
+            return 0;
     }
 }
 
@@ -73,7 +82,8 @@ void TNetQueue::QueueNetMessage(const void* data, size_t size, uint32_t senderId
     std::memcpy(&code, data, sizeof code);
     const size_t max = MaxNetMessageSize(code);
     if (max == 0) return Dropped(senderId, "code " + std::to_string(code));
-    if (size > max) return Dropped(senderId, "code " + std::to_string(code) + " of " + std::to_string(size) + " bytes");
+    if (size > max)
+        return Dropped(senderId, "code " + std::to_string(code) + " of " + std::to_string(size) + " bytes");
     if (bytes_ + size > ByteLimit)
         return Dropped(senderId, "the queue is full (" + std::to_string(bytes_) + " bytes)");
     const auto* bytes = static_cast<const uint8_t*>(data);
@@ -87,7 +97,9 @@ void TNetQueue::ClearNetQueue() {
     shownDamaged_.clear();
 }
 
-uint32_t TNetQueue::PeekNetMessageCode() const { return queue_.empty() ? 255 : NetMessageCode(queue_.front().Data); }
+uint32_t TNetQueue::PeekNetMessageCode() const {
+    return queue_.empty() ? 255 : NetMessageCode(queue_.front().Data);
+}
 
 std::optional<NetQueueItem> TNetQueue::PopNetMessage() {
     if (queue_.empty()) return std::nullopt;
@@ -114,7 +126,8 @@ void TNetQueue::PumpNetQueue(TNetCodeSet set) {
 }
 
 bool TNetQueue::Holds(uint32_t code) const {
-    return std::any_of(queue_.begin(), queue_.end(), [code](const NetQueueItem& item) { return NetMessageCode(item.Data) == code; });
+    return std::any_of(queue_.begin(), queue_.end(),
+                       [code](const NetQueueItem& item) { return NetMessageCode(item.Data) == code; });
 }
 
 void TNetQueue::SetAcceptedMessages(const TNetCodeSet& set) {
