@@ -9,10 +9,6 @@
 
 namespace kordalt {
 
-bool AiWarFooting = false;
-bool AiSafe = true;
-bool AiDominant = true;
-bool AiOutsized = false;
 
 namespace {
 
@@ -63,19 +59,19 @@ void HireSoldier(TGosRec& g, int32_t& money) {
     money -= kTrainingPrice;
 }
 
-bool MayHireScientists(const TGosRec& g) {
+bool MayHireScientists(const TGosRec& g, const TAiMode& mode) {
     const long double salary = ScientistSalary(g);
     const long double worth = SowingWorth(g, g.FieldsSown);
     if (Game.Year >= 20 && salary >= worth / 1.5L && g.Soldiers <= g.Territory / 5.0) return false;
-    if (AiWarFooting && salary >= worth / 4) return false;
-    return !(AiDominant && g.Soldiers <= g.Territory / 10.0 && g.Character != 1);
+    if (mode.WarFooting && salary >= worth / 4) return false;
+    return !(mode.Dominant && g.Soldiers <= g.Territory / 10.0 && g.Character != 1);
 }
 
-bool StopsHiring(const TGosRec& g, int32_t money) {
+bool StopsHiring(const TGosRec& g, int32_t money, const TAiMode& mode) {
     const long double salaries = ScientistSalary(g) + SoldierSalary(g);
     const long double worth = SowingWorth(g, g.FieldsSown);
-    if (!AiWarFooting && worth / 1.1L + money / 3.0L < salaries) return true;
-    if (AiWarFooting && worth / 1.01L + money < salaries) return true;
+    if (!mode.WarFooting && worth / 1.1L + money / 3.0L < salaries) return true;
+    if (mode.WarFooting && worth / 1.01L + money < salaries) return true;
     return g.Peasants * 1.5 < g.Territory;
 }
 
@@ -92,7 +88,7 @@ void MaybeAssignScience(uint8_t gos, double ratio) {
         AiAssignScientists(gos, ScienceLevel);
 }
 
-void CharacterChoice(uint8_t gos, double ratio) {
+void CharacterChoice(uint8_t gos, double ratio, const TAiMode& mode) {
     const TGosRec& g = Game.mGos[gos];
     const auto L = [&g](int k) { return g.Research[k].Level; };
     switch (CharacterIndex(g) + 1) {
@@ -103,7 +99,7 @@ void CharacterChoice(uint8_t gos, double ratio) {
                 AiAssignScientists(gos, ScienceLevel);
             else if (RandomReal() < 0.7 && ratio < 0.9)
                 AiAssignScientists(gos, ScienceLevel);
-            else if (AiSafe && RandomReal() < 0.6)
+            else if (mode.Safe && RandomReal() < 0.6)
                 AiAssignScientists(gos, ScienceLevel);
             break;
         }
@@ -155,10 +151,10 @@ double WarSoldierShare(const TGosRec& g, int64_t v) {
     return 0.01;
 }
 
-HiringRow PeacefulRow(const TGosRec& g) {
+HiringRow PeacefulRow(const TGosRec& g, const TAiMode& mode) {
     const int y = Game.Year;
-    const double d1 = (!AiSafe || g.TimesAttacked >= 3) ? 0.2 : 0;
-    const double d2 = (!AiSafe || g.TimesAttacked >= 2) ? 0.2 : 0;
+    const double d1 = (!mode.Safe || g.TimesAttacked >= 3) ? 0.2 : 0;
+    const double d2 = (!mode.Safe || g.TimesAttacked >= 2) ? 0.2 : 0;
     switch (CharacterIndex(g) + 1) {
         case 1:
             if (y <= 25) return {0.3, d1, {20, 40, 60, 80, 1, 100}};
@@ -243,41 +239,39 @@ void AiUpdateRelations(uint8_t gos) {
     }
 }
 
-void AiSetModeFlags(uint8_t gos) {
+TAiMode AiModeFlags(uint8_t gos) {
     const TGosRec& g = Game.mGos[gos];
     const CharacterLimits& limits = kLimits[CharacterIndex(g)];
     const double avgT = AverageTerritory();
-    AiWarFooting = false;
-    AiSafe = true;
+    TAiMode mode;
     for (int j = 1; j <= Game.GosCount; ++j) {
         if (!Borders(gos, static_cast<uint8_t>(j))) continue;
         const double r = StrengthRatio(static_cast<uint8_t>(j), gos);
-        if (r > limits.war) AiWarFooting = true;
-        if (r > limits.unsafe) AiSafe = false;
+        if (r > limits.war) mode.WarFooting = true;
+        if (r > limits.unsafe) mode.Safe = false;
     }
     if (Game.Year < 30 && g.Territory < avgT) {
-        AiSafe = false;
-        if (g.TimesAttacked >= 1) AiWarFooting = true;
+        mode.Safe = false;
+        if (g.TimesAttacked >= 1) mode.WarFooting = true;
     }
     if (AliveShare() < 0.2) {
-        AiWarFooting = true;
-        AiSafe = false;
+        mode.WarFooting = true;
+        mode.Safe = false;
     }
-    AiDominant = true;
-    AiOutsized = false;
     for (int j = 1; j <= Game.GosCount; ++j) {
         if (!Borders(gos, static_cast<uint8_t>(j))) continue;
         const uint16_t t = Game.mGos[j].Territory;
-        if (t / 1.1 > g.Territory) AiOutsized = true;
-        if (t * 1.1 > g.Territory || g.Territory < avgT) AiDominant = false;
+        if (t / 1.1 > g.Territory) mode.Outsized = true;
+        if (t * 1.1 > g.Territory || g.Territory < avgT) mode.Dominant = false;
     }
+    return mode;
 }
 
-void AiShedScientists(uint8_t gos) {
+void AiShedScientists(uint8_t gos, const TAiMode& mode) {
     TGosRec& g = Game.mGos[gos];
     if (!(g.Territory < AverageTerritory())) return;
     for (int round = 0; round < 10; ++round) {
-        if (!(AiWarFooting && AiOutsized && ScientistSalary(g) > SowingWorth(g, FieldsToSow(gos)) / 2))
+        if (!(mode.WarFooting && mode.Outsized && ScientistSalary(g) > SowingWorth(g, FieldsToSow(gos)) / 2))
             return;
         ReturnAllScientists(g);
         const int32_t c = g.FreeScientists / 10;
@@ -294,16 +288,17 @@ int64_t AiSowAndSell(uint8_t gos) {
     return Trunc(SowingWorth(g, g.FieldsSown));
 }
 
-void AiHireAndResearch(uint8_t gos, int64_t v) {
+void AiHireAndResearch(uint8_t gos, int64_t v, const TAiMode& mode) {
     TGosRec& g = Game.mGos[gos];
-    const HiringRow row = AiWarFooting && !AiDominant
+    const HiringRow row = mode.WarFooting && !mode.Dominant
                               ? HiringRow{0.001, WarSoldierShare(g, v), kWarThresholds}
-                              : PeacefulRow(g);
-    AiHirePeople(gos, g.Money, row.soldiers, row.scientists);
-    AiDistributeScientists(gos, row.p);
+                              : PeacefulRow(g, mode);
+    AiHirePeople(gos, g.Money, row.soldiers, row.scientists, mode);
+    AiDistributeScientists(gos, row.p, mode);
 }
 
-void AiHirePeople(uint8_t gos, int32_t& money, double soldierShare, double scientistShare) {
+void AiHirePeople(uint8_t gos, int32_t& money, double soldierShare, double scientistShare,
+                  const TAiMode& mode) {
     TGosRec& g = Game.mGos[gos];
     int64_t costs = 0;
     for (const TResearchRec& branch : g.Research) costs += branch.Cost;
@@ -311,7 +306,7 @@ void AiHirePeople(uint8_t gos, int32_t& money, double soldierShare, double scien
     bool done = false;
     while (!done) {
         done = true;
-        if (MayHireScientists(g) && g.Peasants > 0 && Share(g.Scientists, Population(gos)) < scientistShare &&
+        if (MayHireScientists(g, mode) && g.Peasants > 0 && Share(g.Scientists, Population(gos)) < scientistShare &&
             kTrainingPrice < money) {
             HireScientist(g, money);
             done = false;
@@ -322,7 +317,7 @@ void AiHirePeople(uint8_t gos, int32_t& money, double soldierShare, double scien
             HireSoldier(g, money);
             done = false;
         }
-        if (StopsHiring(g, money)) done = true;
+        if (StopsHiring(g, money, mode)) done = true;
     }
 }
 
@@ -338,7 +333,7 @@ void AiAssignScientists(uint8_t gos, int branch) {
     g.FreeScientists -= n;
 }
 
-void AiDistributeScientists(uint8_t gos, std::array<int, 6> p) {
+void AiDistributeScientists(uint8_t gos, std::array<int, 6> p, const TAiMode& mode) {
     TGosRec& g = Game.mGos[gos];
     const auto L = [&g](int k) { return g.Research[k].Level; };
     const auto assign = [gos](int k) { AiAssignScientists(gos, k); };
@@ -347,7 +342,7 @@ void AiDistributeScientists(uint8_t gos, std::array<int, 6> p) {
         Share(Population(gos), g.Territory * static_cast<double>(g.Research[PopulationDensity].Effect));
     const bool roomToGrow = Population(gos) < 2 * g.Territory;
 
-    if (AiWarFooting) p = {5, 15, 35, 55, 90, 100};
+    if (mode.WarFooting) p = {5, 15, 35, 55, 90, 100};
     ReturnAllScientists(g);
     for (int k = 0; k < ResearchBranchCount; ++k)
         if (g.Research[k].Points > g.Research[ScienceLevel].Effect) assign(k);
@@ -358,7 +353,7 @@ void AiDistributeScientists(uint8_t gos, std::array<int, 6> p) {
     } else if (ratio < 0.7 && RandomReal() < 0.5)
         assign(lagging);
 
-    if (AiWarFooting || (ratio < 0.5 && RandomReal() < 0.5) || (!AiSafe && RandomReal() < 0.2)) {
+    if (mode.WarFooting || (ratio < 0.5 && RandomReal() < 0.5) || (!mode.Safe && RandomReal() < 0.2)) {
         if (L(5) - 2 > L(4)) assign(MilitaryTraining);
         if (L(5) - 2 > L(1) && roomToGrow) assign(PopulationGrowth);
     }
@@ -369,7 +364,7 @@ void AiDistributeScientists(uint8_t gos, std::array<int, 6> p) {
     for (int k = 0; k <= 3; ++k)
         if (L(k) >= L(5)) assign(ScienceLevel);
 
-    CharacterChoice(gos, ratio);
+    CharacterChoice(gos, ratio, mode);
     CommonChoice(gos, fill);
 
     for (int draw = 0; draw < kFillDraws && g.FreeScientists > 0; ++draw) {

@@ -10,11 +10,13 @@
 
 namespace kordalt {
 
-// Mode flags of the state being played, recomputed for each state.
-extern bool AiWarFooting;  // threatened: arm
-extern bool AiSafe;        // no neighbour is much stronger
-extern bool AiDominant;    // bigger than every neighbour and at least average size
-extern bool AiOutsized;    // some neighbour is clearly bigger
+// Mode flags of the state being played, worked out at the start of its move.
+struct TAiMode {
+    bool WarFooting = false;  // threatened: arm
+    bool Safe = true;         // no neighbour is much stronger
+    bool Dominant = true;     // bigger than every neighbour and at least average size
+    bool Outsized = false;    // some neighbour is clearly bigger
+};
 
 // part / whole, 0 when whole is 0.
 double Share(double part, double whole);
@@ -39,18 +41,19 @@ void ReturnAllScientists(TGosRec& g);
 
 // The yearly change of the state's attitudes toward all others.
 void AiUpdateRelations(uint8_t gos);
-void AiSetModeFlags(uint8_t gos);
+TAiMode AiModeFlags(uint8_t gos);
 // At war and outsized, a small state turns scientists back into peasants.
-void AiShedScientists(uint8_t gos);
+void AiShedScientists(uint8_t gos, const TAiMode& mode);
 // Sows what it can and sells all grain; returns the worth of this year's sowing.
 int64_t AiSowAndSell(uint8_t gos);
 // Hiring and research by character and year; v is the worth of the sowing.
-void AiHireAndResearch(uint8_t gos, int64_t v);
+void AiHireAndResearch(uint8_t gos, int64_t v, const TAiMode& mode);
 
-void AiHirePeople(uint8_t gos, int32_t& money, double soldierShare, double scientistShare);
+void AiHirePeople(uint8_t gos, int32_t& money, double soldierShare, double scientistShare,
+                  const TAiMode& mode);
 // Staffs branch 0..5 when it has no scientists.
 void AiAssignScientists(uint8_t gos, int branch);
 // `p` holds six ascending percentage thresholds of the random fill.
-void AiDistributeScientists(uint8_t gos, std::array<int, 6> p);
+void AiDistributeScientists(uint8_t gos, std::array<int, 6> p, const TAiMode& mode);
 
 }  // namespace kordalt

@@ -174,11 +174,11 @@ int UrgentThreats(uint8_t gos) {
     return threats;
 }
 
-bool StartsSaving(uint8_t gos, int64_t v) {
+bool StartsSaving(uint8_t gos, int64_t v, const TAiMode& mode) {
     const TGosRec& g = Game.mGos[gos];
     const int kordalts = g.KordaltCount;
     if (Game.Year <= 1) return false;
-    if (!(kordalts < g.NeighbourCount + 2 && kordalts < kMaxKordalts && Game.Year < 85 && !AiWarFooting &&
+    if (!(kordalts < g.NeighbourCount + 2 && kordalts < kMaxKordalts && Game.Year < 85 && !mode.WarFooting &&
           !g.SavingForKordalt))
         return false;
     // The rule that keeps up a saving already begun needs SavingForKordalt,
@@ -189,7 +189,7 @@ bool StartsSaving(uint8_t gos, int64_t v) {
     return ScientistSalary(g) > v / 4.0L;
 }
 
-bool MayBuyNormally(uint8_t gos, int64_t v) {
+bool MayBuyNormally(uint8_t gos, int64_t v, const TAiMode& mode) {
     const TGosRec& g = Game.mGos[gos];
     const int kordalts = g.KordaltCount;
     const int32_t money = g.Money;
@@ -208,7 +208,7 @@ bool MayBuyNormally(uint8_t gos, int64_t v) {
                              (year >= 40 && year <= 60 && KordaltPrice(20, 1, 3, 40) < money);
         if (!bargain && KordaltPrice(25, 1, 3, 60) >= money && !(RandomReal() < 0.01)) return false;
     }
-    return !AiWarFooting && kordalts < g.NeighbourCount + 2 && kordalts < kMaxKordalts;
+    return !mode.WarFooting && kordalts < g.NeighbourCount + 2 && kordalts < kMaxKordalts;
 }
 
 // The best free Kordalt of the state by `score`; the first of equals wins.
@@ -319,7 +319,7 @@ void CommandThreatFront(uint8_t gos, const TAiMove& move) {
     const int32_t n = FrontSoldiers(gos, move.Threat);
     if (n <= 0) return;
     const bool weak = PowerTrunc(n, 1.8) < move.V / 6.0L;
-    if (weak && !AiWarFooting) {
+    if (weak && !move.Mode.WarFooting) {
         EmptyFront(gos, move.Threat);
         SendReserve(gos, FrontSoldiers(gos, move.Victim) > 0 ? move.Victim : gos);
         return;
@@ -409,13 +409,13 @@ void AiPurchase(uint8_t gos, TAiMove& move) {
     TGosRec& g = Game.mGos[gos];
     CheckGameState(Cp("До покупки Срочно ! нового Kordaltа"));
     if (g.KordaltCount < 3 && g.KordaltCount < UrgentThreats(gos)) AiBuyKordalt(gos, true);
-    if (StartsSaving(gos, move.V)) {
+    if (StartsSaving(gos, move.V, move.Mode)) {
         move.Saved = g.Money;
         g.Money = 0;
         g.SavingForKordalt = 1;
         return;
     }
-    if (MayBuyNormally(gos, move.V)) AiBuyKordalt(gos, false);
+    if (MayBuyNormally(gos, move.V, move.Mode)) AiBuyKordalt(gos, false);
     g.SavingForKordalt = 0;
     move.Saved = 0;
     CheckGameState(Cp("После покупки нового Kordaltа"));
@@ -456,7 +456,7 @@ void AiPlaceArmy(uint8_t gos, const TAiMove& move) {
     const long double v = move.V;
     const int64_t soldierSalary = SoldierSalary(g);
     const int character = g.Character;
-    if (AiWarFooting && !AiDominant) {
+    if (move.Mode.WarFooting && !move.Mode.Dominant) {
         if (v / move.W >= 1.3L && character != 3) {
             SendPartOfReserve(gos, move.Victim, 0.9L);
             SendReserve(gos, move.Threat);
@@ -464,15 +464,15 @@ void AiPlaceArmy(uint8_t gos, const TAiMove& move) {
             SendReserve(gos, move.Threat);
             SendReserve(gos, move.Threat);
         }
-    } else if (AiWarFooting) {
+    } else if (move.Mode.WarFooting) {
         if (soldierSalary > v / 2 && (character == 1 || character == 2) && RandomReal() < 0.6) {
             SendPartOfReserve(gos, move.Threat, 0.5L);
             SendReserve(gos, move.Victim);
         } else
             SendReserve(gos, move.Victim);
-    } else if (AiOutsized) {
+    } else if (move.Mode.Outsized) {
         SendReserve(gos, v / (character + 2) < soldierSalary ? move.Threat : gos);
-    } else if (AiDominant) {
+    } else if (move.Mode.Dominant) {
         if (v / 1.5L > soldierSalary && g.Soldiers < g.Territory / 2.0 && RandomReal() < 0.8) {
             SendReserve(gos, gos);
         } else {

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "game/ai_economy.h"
+
 namespace kordalt {
 
 // Values of one state's move.
@@ -13,6 +15,7 @@ struct TAiMove {
     int32_t Saved = 0;  // money set aside for a Kordalt this year
     uint8_t Threat = 0;
     uint8_t Victim = 0;
+    TAiMode Mode;
 };
 
 // Buys at most one Kordalt, as good as the money allows.

@@ -77,6 +77,7 @@ struct Battle {
     bool hadKordalt = false;
     int32_t a0 = 0, d0 = 0;
     int rounds = 0;
+    int32_t captured = 0;  // squares taken when the defenders fell
 };
 
 // Slots 1..201, fastest first, equal speeds in slot order.
@@ -153,14 +154,13 @@ bool FightRounds(Battle& b) {
         AddBattleMessage(clBlue, FormatText(RulesText(kMoveText, "Ходит +mGos[a].Name"), {NameOf(b.a)}));
         const int t = ChooseTactic(b.a, b.d, b.k, prev);
         if (Move(b.a, b.d, t, prev)) {
-            BattleCaptured = 0;
             if (b.hadKordalt) {
                 Lower(defender.Relations[b.a].Aggression, 2);
                 return true;
             }
             Lower(defender.Relations[b.a].Attitude, 3);
             Lower(attacker.Relations[b.d].Attitude, 5);
-            CaptureTerritory(b.a, b.d);
+            b.captured = CaptureTerritory(b.a, b.d);
             return false;
         }
 
@@ -211,14 +211,13 @@ void CloseBattle(Phase& phase, const Battle& b) {
                                         b.d0,
                                         d1,
                                         b.rounds,
-                                        BattleCaptured};
-    const std::string result = BattleCaptured > 0
+                                        b.captured};
+    const std::string result = b.captured > 0
                                    ? FormatText(RulesText(kResultCapturedText), values)
                                    : FormatText(RulesText(kResultText), std::span(values).first(11));
     AddBattleMessage(clBlue, "");
     AddBattleMessage(clBlue, result + "~" + std::to_string(phase.battleNumber));
 
-    BattleCaptured = 0;
     if (!b.hadKordalt) SwapWithHomeFront(b.d, b.a);
     CheckGameState(NameOf(b.a) + Cp(" дрался с ") + NameOf(b.d) + ":");
     CheckFronts();

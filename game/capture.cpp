@@ -15,7 +15,6 @@
 
 namespace kordalt {
 
-int32_t BattleCaptured = 0;
 
 namespace {
 
@@ -101,7 +100,7 @@ int64_t SquaresToCapture(int speed, int32_t soldiers) {
     return Trunc(total);
 }
 
-void CaptureTerritory(uint8_t winner, uint8_t loser) {
+int32_t CaptureTerritory(uint8_t winner, uint8_t loser) {
     TGosRec& w = Game.mGos[winner];
     TGosRec& l = Game.mGos[loser];
     const int slot = w.Fronts[loser].Kordalt;
@@ -113,10 +112,10 @@ void CaptureTerritory(uint8_t winner, uint8_t loser) {
     const int captured = before - Map->RegionSize(loser);
 
     w.CapturedThisTurn = static_cast<uint16_t>(std::min(w.CapturedThisTurn + captured, 0xFFFF));
-    BattleCaptured = captured;
     AddBattleMessage(clGreen, FormatText(RulesText(kCapturedText), {w.Name.Str(), captured}));
     LowerAttitude(l.Relations[winner], AttitudePenalty(l.Territory, captured));
     if (Map->RegionSize(loser) == 0) DestroyState(winner, loser);
+    return captured;
 }
 
 }  // namespace kordalt

@@ -9,9 +9,6 @@
 
 namespace kordalt {
 
-// Squares taken in the battle being fought, 0 when none.
-extern int32_t BattleCaptured;
-
 // Colour of the chat line that announces a destroyed human state.
 constexpr TColor kDestroyedNoticeColor = 0x000380;
 
@@ -49,7 +46,7 @@ int64_t SquaresToCapture(int speed, int32_t soldiers);
 
 // The winner has destroyed the last army defending its front toward the loser:
 // squares move to the winner, the loser bears a grudge, and a loser left
-// without squares is destroyed.
-void CaptureTerritory(uint8_t winner, uint8_t loser);
+// without squares is destroyed. Returns the squares taken.
+int32_t CaptureTerritory(uint8_t winner, uint8_t loser);
 
 }  // namespace kordalt

@@ -14,12 +14,12 @@ namespace {
 
 void PlayState(uint8_t gos) {
     TGosRec& g = Game.mGos[gos];
-    AiSetModeFlags(gos);
-    AiShedScientists(gos);
     TAiMove move;
+    move.Mode = AiModeFlags(gos);
+    AiShedScientists(gos, move.Mode);
     move.V = AiSowAndSell(gos);
     AiPurchase(gos, move);
-    AiHireAndResearch(gos, move.V);
+    AiHireAndResearch(gos, move.V, move.Mode);
     g.Money = SaturateI32(int64_t{g.Money} + move.Saved);
     move.W = ScientistSalary(g) + SoldierSalary(g) + 1;
     move.Threat = AiChooseThreat(gos);

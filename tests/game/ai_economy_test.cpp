@@ -124,13 +124,13 @@ TEST_F(AiEconomy, ModeFlagsByCharacterAndNeighbours) {
         g.Territory = c.territory;
         Game.Year = static_cast<uint8_t>(c.year);
         Game.mGos[2].Territory = c.neighbourTerritory;
-        AiSetModeFlags(1);
+        const TAiMode flags = AiModeFlags(1);
         const std::string what = std::to_string(c.character) + " " + std::to_string(c.territory) + " " +
                                  std::to_string(c.neighbourTerritory) + " " + std::to_string(c.year);
-        EXPECT_EQ(AiWarFooting, c.war) << what;
-        EXPECT_EQ(AiSafe, c.safe) << what;
-        EXPECT_EQ(AiDominant, c.dominant) << what;
-        EXPECT_EQ(AiOutsized, c.outsized) << what;
+        EXPECT_EQ(flags.WarFooting, c.war) << what;
+        EXPECT_EQ(flags.Safe, c.safe) << what;
+        EXPECT_EQ(flags.Dominant, c.dominant) << what;
+        EXPECT_EQ(flags.Outsized, c.outsized) << what;
     }
 }
 
@@ -161,7 +161,7 @@ TEST_F(AiEconomy, HiringByShareMoneyAndLimits) {
         g.FieldsSown = 100;  // worth 100 * 1 * 10
         for (TResearchRec& r : g.Research) r.Cost = c.scientists > 0 ? 1 : 1000;
         int32_t money = c.money;
-        AiHirePeople(1, money, 0.2, 0.3);
+        AiHirePeople(1, money, 0.2, 0.3, mode);
         EXPECT_EQ(g.Scientists, c.scientistsAfter) << c.what;
         EXPECT_EQ(g.FreeScientists, c.scientistsAfter) << c.what;
         EXPECT_EQ(g.Soldiers, c.soldiersAfter) << c.what;
@@ -177,7 +177,7 @@ TEST_F(AiEconomy, HiringAtWarStopsScientistsAtAQuarterOfTheHarvest) {
     g.Peasants = 1000;
     g.FieldsSown = 10;  // worth 100; 9 scientists earn 33 >= 100 / 4, 6 earn 17
     int32_t money = 100000;
-    AiHirePeople(1, money, 0.01, 0.9);
+    AiHirePeople(1, money, 0.01, 0.9, mode);
     EXPECT_EQ(g.Scientists, 9);
     EXPECT_EQ(g.Soldiers, 10);  // 1% of 1000
     EXPECT_EQ(money, 100000 - 19 * 100);
@@ -263,7 +263,7 @@ TEST_F(AiEconomy, ScientistStaffingByCharacter) {
         }
         ScopedScriptedRandom script;
         for (const ScriptedRandom::Draw& d : c.draws) script->Add(d);
-        AiDistributeScientists(1, {10, 20, 70, 80, 1, 100});
+        AiDistributeScientists(1, {10, 20, 70, 80, 1, 100}, mode);
         EXPECT_EQ(Staff(1), c.staff) << c.what;
         EXPECT_EQ(script->Remaining(), 0u) << c.what;
         int32_t staffed = 0;
@@ -286,7 +286,7 @@ TEST_F(AiEconomy, RandomFillWithMilitaryTurnedOffStaffsItLast) {
     ScopedScriptedRandom script{0.5, 0.95, 0.8, 0.6, 0.5};
     for (int x : {85, 0, 79, 20, 40}) script->Add(x);
     for (int n = 5; n < 1001; ++n) script->Add(80 + n % 20);  // all science, already staffed
-    AiDistributeScientists(1, {20, 40, 60, 80, 1, 100});
+    AiDistributeScientists(1, {20, 40, 60, 80, 1, 100}, mode);
     EXPECT_EQ(Staff(1), (std::array<int32_t, 6>{2, 2, 2, 2, 2, 2}));
     EXPECT_EQ(script->Remaining(), 0u);
     EXPECT_EQ(g.FreeScientists, 0);

@@ -49,12 +49,10 @@ protected:
         ++Game.mGos[j].NeighbourCount;
     }
 
-    static void SetFlags(bool war, bool safe, bool dominant, bool outsized) {
-        AiWarFooting = war;
-        AiSafe = safe;
-        AiDominant = dominant;
-        AiOutsized = outsized;
-    }
+    void SetFlags(bool war, bool safe, bool dominant, bool outsized) { mode = {war, safe, dominant, outsized}; }
+
+    // The mode flags the tested steps of a move see.
+    TAiMode mode;
 
     // Soldiers all in the reserve.
     static void SetArmy(int gos, int32_t soldiers) {

@@ -189,7 +189,7 @@ TEST_F(AiKordalts, SavingForAKordalt) {
         g.Money = c.money;
         ScopedScriptedRandom script;
         Script(script, c.draws);
-        TAiMove move{c.v, 1, 0, 0, 0};
+        TAiMove move{c.v, 1, 0, 0, 0, mode};
         AiPurchase(1, move);
         EXPECT_EQ(move.Saved, c.saved) << c.what;
         EXPECT_EQ(g.Money, c.moneyAfter) << c.what;
@@ -230,7 +230,7 @@ TEST_F(AiKordalts, WhoBuysAKordalt) {
         g.SavingForKordalt = c.saving;
         g.Money = c.money;
         ScopedSeed seed(7);
-        TAiMove move{0, 1, 0, 0, 0};  // no harvest: never saving
+        TAiMove move{0, 1, 0, 0, 0, mode};  // no harvest: never saving
         AiPurchase(1, move);
         EXPECT_EQ(g.KordaltCount, c.kordaltsAfter) << c.what;
         EXPECT_EQ(g.SavingForKordalt, 0) << c.what;
@@ -422,7 +422,7 @@ TEST_F(AiKordalts, ArmyPlacementByMoodAndCharacter) {
         g.Fronts[4].Soldiers[1] = 60;  // taken back first
         ScopedScriptedRandom script;
         Script(script, c.draws);
-        AiPlaceArmy(1, TAiMove{c.v, c.w, 0, 2, 3});
+        AiPlaceArmy(1, TAiMove{c.v, c.w, 0, 2, 3, mode});
         EXPECT_EQ((std::array<int32_t, 3>{FrontSoldiers(1, 2), FrontSoldiers(1, 3), FrontSoldiers(1, 1)}),
                   c.soldiers)
             << c.what;
@@ -436,7 +436,7 @@ TEST_F(AiKordalts, ThreatAndVictimOnOneFrontGetTheWholeArmy) {
     Border(1, 2);
     SetFlags(true, false, false, false);
     SetArmy(1, 100);
-    AiPlaceArmy(1, TAiMove{130, 100, 0, 2, 2});
+    AiPlaceArmy(1, TAiMove{130, 100, 0, 2, 2, mode});
     EXPECT_EQ(FrontSoldiers(1, 2), 100);
     EXPECT_EQ(Game.mGos[1].Reserve, 0);
 }
@@ -527,7 +527,7 @@ TEST_F(AiKordalts, OrdersPutKordaltsOnTheArmedFronts) {
         Hire(41, 1, 30, 40, 80);
         Game.mKordalt[41].Front = 4;  // an old command, taken back
         g.Fronts[4].Kordalt = 41;
-        AiGiveOrders(1, TAiMove{1000, 1, 0, 2, 3});
+        AiGiveOrders(1, TAiMove{1000, 1, 0, 2, 3, mode});
         EXPECT_EQ((std::array<int, 3>{g.Fronts[2].Kordalt, g.Fronts[3].Kordalt, g.Fronts[1].Kordalt}),
                   c.commanders)
             << c.what;

@@ -90,12 +90,8 @@ protected:
         TroopNames[1].AssignUtf8("Пехота");
         TroopNames[2].AssignUtf8("Конница");
         TroopNames[3].AssignUtf8("Пушки");
-        BattleCaptured = 0;
     }
-    ~BattleTest() override {
-        Map = nullptr;
-        BattleCaptured = 0;
-    }
+    ~BattleTest() override { Map = nullptr; }
 
     // Coefficients of tactic t against the enemy's previous tactic p, troop type k.
     static void SetTable(int t, int p, int k, double attack, double gain = 0, double loss = 0) {

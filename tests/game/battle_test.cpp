@@ -276,7 +276,6 @@ TEST_F(BattlePhase, GoldenSequenceOfTextsAndChronicle) {
     EXPECT_EQ(north.Territory, 32);
     EXPECT_EQ(south.Territory, 10);
     EXPECT_EQ(north.CapturedThisTurn, 20);
-    EXPECT_EQ(BattleCaptured, 0);
     EXPECT_EQ(BattleAttacker, 1);
     EXPECT_EQ(BattleDefender, 2);
     EXPECT_EQ(south.TimesAttacked, 1u);

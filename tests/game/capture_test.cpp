@@ -76,11 +76,11 @@ TEST_F(Captures, TheLoserBearsAGrudgeByTheShareTaken) {
     };
     for (const Case& c : cases) {
         Prepare(SoldiersFor(c.captured), c.territory);
-        CaptureTerritory(1, 2);
+        const int32_t captured = CaptureTerritory(1, 2);
         SCOPED_TRACE(testing::Message() << c.territory << " " << c.captured);
         EXPECT_EQ(Map->RegionSize(2), 100 - c.captured);
         EXPECT_EQ(Map->RegionSize(1), 100 + c.captured);
-        EXPECT_EQ(BattleCaptured, c.captured);
+        EXPECT_EQ(captured, c.captured);
         EXPECT_EQ(Game.mGos[1].CapturedThisTurn, c.captured);
         EXPECT_EQ(Game.mGos[2].Relations[1].Attitude, c.attitude);
         EXPECT_EQ(Game.mGos[1].Relations[2].Attitude, 100);
@@ -108,9 +108,8 @@ TEST_F(Captures, ADetachedPartOfTheLoserIsNotTaken) {
     BattleAttacker = 1;
     BattleDefender = 2;
     ASSERT_GT(SquaresToCapture(100, 100), 8);
-    CaptureTerritory(1, 2);
+    EXPECT_EQ(CaptureTerritory(1, 2), 4);
     EXPECT_EQ(Map->RegionSize(2), 4);
-    EXPECT_EQ(BattleCaptured, 4);
     EXPECT_EQ(Game.mGos[1].CapturedThisTurn, 4);
     EXPECT_EQ(Game.mGos[2].Relations[1].Attitude, 100 - 100);  // r = Round(8 / 5) = 2
     EXPECT_EQ(Game.mGos[2].Alive, 1);
@@ -120,8 +119,7 @@ TEST_F(Captures, ADetachedPartOfTheLoserIsNotTaken) {
 TEST_F(Captures, AFrontWithoutKordaltCapturesAtSpeedZero) {
     Prepare(100, 100);
     Game.mGos[1].Fronts[2].Kordalt = 0;
-    CaptureTerritory(1, 2);
-    EXPECT_EQ(BattleCaptured, SquaresToCapture(0, 100));
+    EXPECT_EQ(CaptureTerritory(1, 2), SquaresToCapture(0, 100));
 }
 
 // Three states in a row; state 1 takes all four squares of state 2.
@@ -171,11 +169,11 @@ TEST_F(Destruction, TheLastSquareEndsTheState) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Prepare(c.mode, c.loserPlayer, c.winnerName);
-        CaptureTerritory(1, 2);
+        const int32_t captured = CaptureTerritory(1, 2);
         const TGosRec& winner = Game.mGos[1];
         const TGosRec& loser = Game.mGos[2];
         EXPECT_EQ(Map->RegionSize(2), 0);
-        EXPECT_EQ(BattleCaptured, 4);
+        EXPECT_EQ(captured, 4);
         EXPECT_EQ(loser.Alive, 0);
         EXPECT_EQ(winner.Destroyed, 1);
         EXPECT_EQ(winner.DestroyedAsPlayer, c.destroyedAsPlayer);
