@@ -242,7 +242,7 @@ std::optional<TFullInf> ReadFullInf(const TNetMessage& m, std::string& why) {
         JoinChronicle(Get<ShortString<255>>(m, full::Chronicle1), Get<ShortString<255>>(m, full::Chronicle2));
     f.turnMinutes = m[full::TurnMinutes];
     f.serverId = Get<uint32_t>(m, full::ServerId);
-    why = ValidateGame(s, f.grid);
+    why = ValidateGame(s, f.grid, TYearLimit::GameOver);
     if (why.empty()) why = CheckRecords(s, f.messages);
     if (!why.empty()) return std::nullopt;
     return f;
@@ -314,7 +314,7 @@ std::optional<THalfInf> ReadHalfInf(const TNetMessage& m, std::string& why) {
         JoinChronicle(Get<ShortString<255>>(m, half::Chronicle1), Get<ShortString<255>>(m, half::Chronicle2));
     GetStateKordalts(m, half::Kordalts, s, own);
     // The other states come as summaries: only the own record is whole.
-    why = ValidateStateRecord(s, own);
+    why = ValidateStateRecord(s, own, TYearLimit::GameOver);
     if (why.empty()) {
         if (auto e = CheckOwnerGrid(h.grid, s.MapSize, s.GosCount)) why = *e;
     }
