@@ -262,10 +262,16 @@ private:
         if (peer_.Players().Count() >= o_.players) SendStartNewGame(peer_, true);
     }
 
+    // A server that died leaves its role to a survivor, who says so.
     void PlayerLeft(const TPeerPlayPlayer& player) {
         ready_.erase(AnsiLowerCase(player.Name));
         GiveStatesToComputer(player.ID);
+        const uint8_t mode = GameMode;
         GameServerLeft(peer_, *this, player.ID);
+        if (mode != 1 && GameMode == 1) {
+            std::printf("server in year %d\n", int{Game.Year});
+            std::fflush(stdout);
+        }
     }
 
     void MakeMap() {

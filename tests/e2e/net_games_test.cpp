@@ -30,6 +30,8 @@ struct GameSetup {
     int serverYears = kLastYear;  // the server leaves with the hand-over after these
     int slow = -1;                // this player's turns last a second
     int victim = -1;              // killed once the slow player printed year 3
+    bool othersEnded = false;     // the victim dies once the others ended their turn too
+    bool heirDies = false;        // the first to take the dead victim's role dies at once
     int twin = -1;                // this client has the address of the one before it
     std::string listing{};        // an Internet game through this listing server
 };
@@ -75,14 +77,48 @@ protected:
         const bool ended = ReadUntil(
             players,
             [&] {
-                if (s.victim >= 0 && players[s.victim]->Running() && players[s.slow]->LastYear() >= 3)
-                    players[s.victim]->Kill();
+                if (s.victim >= 0 && players[s.victim]->Running() && players[s.slow]->LastYear() >= 3 &&
+                    (!s.othersEnded || OthersEndedYear3(s)))
+                    KillVictim(s.victim);
+                if (s.heirDies && !players[s.victim]->Running()) KillHeir();
                 for (auto& p : players)
                     if (p->Running()) return false;
                 return true;
             },
             kGameLimit);
         ASSERT_TRUE(ended) << Report();
+    }
+
+    // Every player but the slow one has begun year 3 a while ago: its turn's
+    // end is sent at once, and the slow one's turn lasts a second.
+    bool OthersEndedYear3(const GameSetup& s) const {
+        for (int i = 0; i < s.players; ++i) {
+            const PlayerProcess& p = *players[i];
+            if (i == s.slow) continue;
+            if (p.LastYear() < 3 || Clock::now() - p.Years().back().at < 300ms) return false;
+        }
+        return true;
+    }
+
+    void KillVictim(int victim) {
+        yearAtKill = LatestYear();
+        players[victim]->Kill();
+    }
+
+    // The heir is killed before the year it finishes reached anybody.
+    void KillHeir() {
+        for (size_t i = 0; i < players.size(); ++i)
+            if (players[i]->Running() && players[i]->ServerInYear() != 0 && heir < 0) {
+                heir = static_cast<int>(i);
+                heirKilledBeforeItsResult = LatestYear() == yearAtKill;
+                players[i]->Kill();
+            }
+    }
+
+    int LatestYear() const {
+        int year = 0;
+        for (auto& p : players) year = std::max(year, p->LastYear());
+        return year;
     }
 
     // Every year's checksum is the same on every player that played it.
@@ -119,6 +155,9 @@ protected:
 
     ScratchDir dir;
     std::vector<std::unique_ptr<PlayerProcess>> players;
+    int yearAtKill = 0;  // the latest year any player had begun when the victim died
+    int heir = -1;       // the player who took the victim's role and died
+    bool heirKilledBeforeItsResult = false;
 };
 
 TEST_F(NetGames, EveryPlayerHoldsTheSameGameEveryYear) {
@@ -129,15 +168,20 @@ TEST_F(NetGames, EveryPlayerHoldsTheSameGameEveryYear) {
 
 // A player dies (SIGKILL) in year 3: the others play on to the last year. When
 // the server dies, the latest player becomes the server from the state every
-// player holds, whether the others were in their turn or waiting.
+// player holds, whether the others were in their turn or waiting; when that
+// heir dies too before its first result, the next one takes over.
 class KilledPlayer : public NetGames, public ::testing::WithParamInterface<GameSetup> {};
 
 TEST_P(KilledPlayer, LeavesTheOthersPlaying) {
     const GameSetup& s = GetParam();
     Play(s);
     EXPECT_EQ(players[s.victim]->ExitStatus(), -9);
+    if (s.heirDies) {
+        ASSERT_GE(heir, 0) << "nobody took the server's role" << Report();
+        EXPECT_TRUE(heirKilledBeforeItsResult) << players[heir]->Name() << Report();
+    }
     for (int i = 0; i < s.players; ++i)
-        if (i != s.victim) ExpectPlayedToTheEnd(i, kLastYear);
+        if (i != s.victim && i != heir) ExpectPlayedToTheEnd(i, kLastYear);
     ExpectChecksumsAgree();
 }
 
@@ -145,7 +189,18 @@ INSTANTIATE_TEST_SUITE_P(
     NetGames, KilledPlayer,
     ::testing::Values(GameSetup{.name = "ClientInHisTurn", .players = 4, .slow = 2, .victim = 2},
                       GameSetup{.name = "ServerInHisTurn", .players = 4, .slow = 0, .victim = 0},
-                      GameSetup{.name = "ServerWhileAClientPlays", .players = 3, .slow = 1, .victim = 0}),
+                      GameSetup{.name = "ServerWhileAClientPlays", .players = 3, .slow = 1, .victim = 0},
+                      GameSetup{.name = "ServerBetweenTheClientsTurns",
+                                .players = 3,
+                                .slow = 1,
+                                .victim = 0,
+                                .othersEnded = true},
+                      GameSetup{.name = "ServerThenItsHeir",
+                                .players = 4,
+                                .slow = 1,
+                                .victim = 0,
+                                .othersEnded = true,
+                                .heirDies = true}),
     [](const ::testing::TestParamInfo<GameSetup>& info) { return info.param.name; });
 
 // The server leaves through the main screen's exit after three years: it hands
