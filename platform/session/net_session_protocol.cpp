@@ -518,11 +518,6 @@ void NetSession::Rejoin(uint32_t node) {
                 Write(hostLink_, Share(WireWriter(FrameType::kRejoin).U32(self_).U32(lastId_).Finish()));
                 return;
             }
-            // Its listener is gone with it.
-            if (ec == asio::error::connection_refused) {
-                MigrateFrom(node);
-                return;
-            }
             auto retry = std::make_shared<asio::steady_timer>(io_, std::chrono::milliseconds(20));
             retry->async_wait([this, retry, node](const asio::error_code& ec) {
                 std::lock_guard lock(m_);
