@@ -26,11 +26,11 @@ std::string Finite(const std::string& name, float v) {
     return std::isfinite(v) ? "" : name + " is not finite";
 }
 
-std::string CheckCounters(const GameState& s) {
+std::string CheckCounters(const GameState& s, TYearLimit years) {
     if (std::string e = FirstOutOfRange({
             {"GosCount", s.GosCount, 2, MaxGos},
             {"MapSize", s.MapSize, 50, 100},
-            {"Year", s.Year, 1, YearCount - 1},
+            {"Year", s.Year, 1, years == TYearLimit::GameOver ? YearCount : YearCount - 1},
             {"AliveGosCount", s.AliveGosCount, 0, s.GosCount},
             {"DifficultyLevel", s.DifficultyLevel, 0, 2},
         });
@@ -140,12 +140,15 @@ std::string Describe(const TInvariantBreach& b) {
     const std::string gos = "mGos[" + std::to_string(b.Gos) + "].";
     const std::string front = gos + "Fronts[" + std::to_string(b.Front) + "]";
     switch (b.Kind) {
-        case TBreachKind::NegativeFrontSoldiers: return front + " has fewer than 0 soldiers of a type";
+        case TBreachKind::NegativeFrontSoldiers:
+            return front + " has fewer than 0 soldiers of a type";
         case TBreachKind::ArmyTotal:
             return gos + "Soldiers=" + std::to_string(b.Soldiers) + " is not Reserve plus the fronts, " +
                    std::to_string(b.Total);
-        case TBreachKind::NegativePeasants: return gos + "Peasants is below 0";
-        case TBreachKind::NegativeFreeScientists: return gos + "FreeScientists is below 0";
+        case TBreachKind::NegativePeasants:
+            return gos + "Peasants is below 0";
+        case TBreachKind::NegativeFreeScientists:
+            return gos + "FreeScientists is below 0";
         case TBreachKind::FrontLink:
             return front + ".Kordalt records front " + std::to_string(b.RecordedFront);
     }
@@ -160,8 +163,9 @@ std::string CheckKordaltLinks(const GameState& s, StateRange r) {
         for (int j = 1; j <= s.GosCount; ++j) {
             const int k = s.mGos[i].Fronts[j].Kordalt;
             if (k != 0 && k != PeopleKordalt && s.mKordalt[k].Owner != i)
-                return "mGos[" + std::to_string(i) + "].Fronts[" + std::to_string(j) + "].Kordalt=" +
-                       std::to_string(k) + " is hired by state " + std::to_string(s.mKordalt[k].Owner);
+                return "mGos[" + std::to_string(i) + "].Fronts[" + std::to_string(j) +
+                       "].Kordalt=" + std::to_string(k) + " is hired by state " +
+                       std::to_string(s.mKordalt[k].Owner);
         }
     for (int k = 1; k < PeopleKordalt; ++k) {
         const TKordaltRec& rec = s.mKordalt[k];
@@ -182,8 +186,8 @@ std::vector<TInvariantBreach> Breaches(const GameState& s, int troopTypes, TLink
 }
 
 // Every index, count and divisor, and the invariants of the states in `r`.
-std::string Validate(const GameState& s, int troopTypes, StateRange r) {
-    if (std::string e = CheckCounters(s); !e.empty()) return e;
+std::string Validate(const GameState& s, int troopTypes, StateRange r, TYearLimit years) {
+    if (std::string e = CheckCounters(s, years); !e.empty()) return e;
     if (troopTypes < 0 || troopTypes > kMaxTroopTypes) return "TroopTypeCount=" + std::to_string(troopTypes);
     for (int i = 1; i <= s.GosCount; ++i) {
         if (std::string e = CheckGos(s, i); !e.empty()) return e;
@@ -202,17 +206,21 @@ std::vector<TInvariantBreach> FindInvariantBreaches(const GameState& s, int troo
     return Breaches(s, troopTypes, scope, {1, s.GosCount});
 }
 
-std::string ValidateGameState(const GameState& s) { return ValidateGameState(s, TroopTypeCount); }
-
-std::string ValidateGameState(const GameState& s, int troopTypes) { return Validate(s, troopTypes, {1, s.GosCount}); }
-
-std::string ValidateStateRecord(const GameState& s, int gos) {
-    if (gos < 1 || gos > s.GosCount) return "state " + std::to_string(gos) + " is not in the game";
-    return Validate(s, TroopTypeCount, {gos, gos});
+std::string ValidateGameState(const GameState& s, TYearLimit years) {
+    return Validate(s, TroopTypeCount, {1, s.GosCount}, years);
 }
 
-std::string ValidateGame(const GameState& s, const TOwnerGrid& grid) {
-    if (std::string e = ValidateGameState(s); !e.empty()) return e;
+std::string ValidateGameState(const GameState& s, int troopTypes) {
+    return Validate(s, troopTypes, {1, s.GosCount}, TYearLimit::BeforeLast);
+}
+
+std::string ValidateStateRecord(const GameState& s, int gos, TYearLimit years) {
+    if (gos < 1 || gos > s.GosCount) return "state " + std::to_string(gos) + " is not in the game";
+    return Validate(s, TroopTypeCount, {gos, gos}, years);
+}
+
+std::string ValidateGame(const GameState& s, const TOwnerGrid& grid, TYearLimit years) {
+    if (std::string e = ValidateGameState(s, years); !e.empty()) return e;
     if (auto e = CheckOwnerGrid(grid, s.MapSize, s.GosCount)) return *e;
     return {};
 }

@@ -32,6 +32,14 @@ struct TInvariantBreach {
     int RecordedFront = 0;  // FrontLink: the front the Kordalt records, 0 without one
 };
 
+// The last year a state may be in. A game goes on from a state by computing
+// its year, so a saved game or a state to play is before the last year; only a
+// network game's final year result (the game is over) is in the last year.
+enum class TYearLimit {
+    BeforeLast,  // 1..YearCount-1
+    GameOver,    // 1..YearCount
+};
+
 enum class TLinkScope {
     ActiveFronts,  // neighbour fronts and the home front, as the self-test looks
     AllFronts,     // every front toward a state of the game, as the gate looks
@@ -46,15 +54,16 @@ std::vector<TInvariantBreach> FindInvariantBreaches(const GameState& s, int troo
 // troop types of the rules data in use, or `troopTypes`); empty when the
 // tables may be committed. A link is checked on every front, since a front
 // that is no neighbour now may become one.
-std::string ValidateGameState(const GameState& s);
+std::string ValidateGameState(const GameState& s, TYearLimit years = TYearLimit::BeforeLast);
 std::string ValidateGameState(const GameState& s, int troopTypes);
 
 // Every index of `s`, and the invariants of state `gos` only: one state's
 // record (and its Kordalts) as a client's state or a year result brings it,
 // beside the other states' records that the message leaves as they were.
-std::string ValidateStateRecord(const GameState& s, int gos);
+std::string ValidateStateRecord(const GameState& s, int gos, TYearLimit years = TYearLimit::BeforeLast);
 
 // ValidateGameState and the owner grid of the map.
-std::string ValidateGame(const GameState& s, const TOwnerGrid& grid);
+std::string ValidateGame(const GameState& s, const TOwnerGrid& grid,
+                         TYearLimit years = TYearLimit::BeforeLast);
 
 }  // namespace kordalt

@@ -403,7 +403,7 @@ std::optional<TFullInf> ReadFullInf(const TNetMessage& m, std::string& why) {
     f.messages = std::move(wire.records);
     f.turnMinutes = wire.turnMinutes;
     f.serverId = wire.serverId;
-    why = ValidateGame(f.state, f.grid);
+    why = ValidateGame(f.state, f.grid, TYearLimit::GameOver);
     if (why.empty()) why = CheckRecords(f.state, f.messages);
     if (!why.empty()) return std::nullopt;
     return f;
@@ -445,7 +445,7 @@ std::optional<THalfInf> ReadHalfInf(const TNetMessage& m, std::string& why) {
     THalfInf h;
     ApplyHalf(*wire, own, h);
     // The other states come as summaries: only the own record is whole.
-    why = ValidateStateRecord(h.state, own);
+    why = ValidateStateRecord(h.state, own, TYearLimit::GameOver);
     if (why.empty()) {
         if (auto e = CheckOwnerGrid(h.grid, h.state.MapSize, h.state.GosCount)) why = *e;
     }

@@ -15,6 +15,7 @@
 #include "game/new_game.h"
 #include "game/random.h"
 #include "game/rules_data.h"
+#include "game/rules_text.h"
 #include "game/saved_game.h"
 #include "game/self_test.h"
 #include "platform/guid.h"
@@ -23,7 +24,9 @@
 #include "multiplayer/net_game.h"
 #include "multiplayer/net_game_loop.h"
 #include "multiplayer/net_senders.h"
+#include "multiplayer/player_addresses.h"
 #include "multiplayer/web_protocol.h"
+#include "platform/cp1251.h"
 #include "platform/program_path.h"
 #include "platform/ansi_text.h"
 #include "session/peer_loader.h"
@@ -70,7 +73,9 @@ public:
         : o_(o),
           peer_(ui_),
           queue_([this](const NetQueueItem& item) { DispatchNetMessage(item, peer_, *this); },
-                 [](const std::string& text) { std::fprintf(stderr, "kordalt_netplayer: %s\n", text.c_str()); }) {
+                 [](const std::string& text) {
+                     std::fprintf(stderr, "kordalt_netplayer: %s\n", text.c_str());
+                 }) {
         peer_.OnOpen = [this](TCustomPeerPlay&) { SessionOpened(); };
         peer_.OnAddPlayer = [this](TCustomPeerPlay&, TPeerPlayPlayer& p) { PlayerJoined(p); };
         peer_.OnDeletePlayer = [this](TCustomPeerPlay&, TPeerPlayPlayer& p) { PlayerLeft(p); };
@@ -87,6 +92,7 @@ public:
     int Run() {
         if (internet_) EnterListing();
         Open();
+        if (!refused_.empty()) throw Failure(refused_);
         if (o_.create) MakeMap();
         WaitInLobby();
         if (GameMode == 1 && !DealNetStates(peer_)) throw Failure("fewer free states than players");
@@ -97,7 +103,8 @@ public:
         queue_.SetAcceptedMessages(AllMessageCodes);
         GameRunning = 0;
         if (internet_ && GameMode == 1 &&
-            !SendGameEnd(InternetServer, GameEndRequest(Game, ExitGame == kClosedByServer), [] { return false; }))
+            !SendGameEnd(InternetServer, GameEndRequest(Game, ExitGame == kClosedByServer),
+                         [] { return false; }))
             throw Failure("the listing server did not take the game's end");
         if (!lost_.empty()) throw Failure(lost_);
         if (yearsPlayed_ == 0) throw Failure("the game ended before the first year");
@@ -106,14 +113,17 @@ public:
 
     // INetLobbyUi
     void ShowChatMessage(const std::string&, const std::string&, uint32_t) override {}
-    void SetReadyMark(const std::string& name, bool ready, int) override { ready_[AnsiLowerCase(name)] = ready; }
+    void SetReadyMark(const std::string& name, bool ready, int) override {
+        ready_[AnsiLowerCase(name)] = ready;
+    }
     bool AllReady(int) override {
         for (int i = 0; i < peer_.Players().Count(); ++i)
             if (!ready_[AnsiLowerCase(peer_.Players().GetItem(i).Name)]) return false;
         return peer_.Players().Count() > 0;
     }
     void MarkAllReady(int) override {
-        for (int i = 0; i < peer_.Players().Count(); ++i) ready_[AnsiLowerCase(peer_.Players().GetItem(i).Name)] = true;
+        for (int i = 0; i < peer_.Players().Count(); ++i)
+            ready_[AnsiLowerCase(peer_.Players().GetItem(i).Name)] = true;
     }
     void ShowTurnDelay(int) override {}
     void LobbyMapReceived() override {
@@ -153,7 +163,8 @@ public:
     }
     bool AskOthersContinue() override { return true; }
     void GameLost(bool canSave) override {
-        lost_ = ExitGame == kSessionLost ? "the session was lost" : "the server left and no full state is held";
+        lost_ =
+            ExitGame == kSessionLost ? "the session was lost" : "the server left and no full state is held";
         if (canSave) {
             SaveGame("lost_game.kordalt");
             lost_ += "; the game of year " + std::to_string(Game.Year) + " is saved in lost_game.kordalt";
@@ -173,13 +184,15 @@ private:
         IsInternetGame = true;
         std::string reply;
         QueryServer(InternetServer, PlayerNewRequest(o_.player, kPassword), reply);
-        if (PlayerNewReply(reply) == WebReply::NoConnection) throw Failure("no listing server at " + o_.listing);
+        if (PlayerNewReply(reply) == WebReply::NoConnection)
+            throw Failure("no listing server at " + o_.listing);
         if (o_.create) {
             TGUID id;
             NewGUID(id);
             gameId_ = GUIDToStr(id);
             const std::string address = o_.bind.empty() ? "127.0.0.1" : o_.bind;
-            QueryServer(InternetServer, GameCreateRequest(o_.session, gameId_, address, o_.player, kPassword, kLanguage),
+            QueryServer(InternetServer,
+                        GameCreateRequest(o_.session, gameId_, address, o_.player, kPassword, kLanguage),
                         reply);
             if (GameCreateReply(reply) != WebReply::Ok) throw Failure("the listing server refused the game");
             return;
@@ -194,7 +207,8 @@ private:
                     host_ = g.Address;
                     gameId_ = g.Id;
                 }
-            if (host_.empty() && std::chrono::steady_clock::now() >= until) throw Failure("the game is not listed");
+            if (host_.empty() && std::chrono::steady_clock::now() >= until)
+                throw Failure("the game is not listed");
             if (host_.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
     }
@@ -225,8 +239,19 @@ private:
         const bool alone = peer_.Players().Count() == 1;
         LobbyHost = alone;
         GameMode = alone ? 1 : kNetworkClient;
+        if (internet_ && AddressTaken(peer_)) {
+            RefuseSameAddress();
+            return;
+        }
         if (internet_ && peer_.LocalPlayer())
             QueryServerAsync(InternetServer, GameUserUpdateRequest(gameId_, peer_.LocalPlayer()->Name));
+    }
+
+    // Another player of the Internet game has this one's address: the others
+    // are told, and this player leaves.
+    void RefuseSameAddress() {
+        SendAllMessage(peer_, RulesText(3141, "Некто пытается зайти под одинаковым IP адресом"), clOlive);
+        refused_ = "refused: " + Cp1251ToUtf8(RulesText(3140, "IP адрес должен быть уникальным"));
     }
 
     // The host sends the map again; the server is ready once its players are in.
@@ -237,10 +262,16 @@ private:
         if (peer_.Players().Count() >= o_.players) SendStartNewGame(peer_, true);
     }
 
+    // A server that died leaves its role to a survivor, who says so.
     void PlayerLeft(const TPeerPlayPlayer& player) {
         ready_.erase(AnsiLowerCase(player.Name));
         GiveStatesToComputer(player.ID);
+        const uint8_t mode = GameMode;
         GameServerLeft(peer_, *this, player.ID);
+        if (mode != 1 && GameMode == 1) {
+            std::printf("server in year %d\n", int{Game.Year});
+            std::fflush(stdout);
+        }
     }
 
     void MakeMap() {
@@ -277,12 +308,14 @@ private:
     bool LobbyHost = false;
     bool mapMade_ = false;
     int yearsPlayed_ = 0;
-    std::string lost_;  // why the game could not go on
+    std::string lost_;     // why the game could not go on
+    std::string refused_;  // why the session refused this player
 };
 
 }  // namespace
 
-std::optional<NetPlayerOptions> ParseNetPlayerOptions(const std::vector<std::string>& args, std::string& error) {
+std::optional<NetPlayerOptions> ParseNetPlayerOptions(const std::vector<std::string>& args,
+                                                      std::string& error) {
     NetPlayerOptions o;
     bool created = false, joined = false;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -334,8 +367,10 @@ std::optional<NetPlayerOptions> ParseNetPlayerOptions(const std::vector<std::str
             return std::nullopt;
         }
     }
-    if (created == joined) error = "give one of --create NAME and --join NAME";
-    else if (o.player.empty()) error = "give --player NAME";
+    if (created == joined)
+        error = "give one of --create NAME and --join NAME";
+    else if (o.player.empty())
+        error = "give --player NAME";
     if (!error.empty()) return std::nullopt;
     o.create = created;
     return o;
@@ -346,8 +381,10 @@ int RunNetPlayer(const NetPlayerOptions& options) {
     if (options.port) setenv("KORDALT_DPLAY_PORT", std::to_string(options.port).c_str(), 1);
     try {
         EnterOwnFolder();
-        if (options.seedSet) SeedRandom(options.seed);
-        else Randomize();
+        if (options.seedSet)
+            SeedRandom(options.seed);
+        else
+            Randomize();
         CreateLanguageFile();
         LoadRulesData();
         if (DimLoadFailed) throw Failure("the rules data file cannot be read");

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <ostream>
 #include <memory>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -26,11 +26,14 @@ constexpr int kLastYear = 8;
 struct GameSetup {
     std::string name;
     int players = 3;
-    int years = kLastYear;                // of every client
-    int serverYears = kLastYear;          // the server leaves with the hand-over after these
-    int slow = -1;                        // this player's turns last a second
-    int victim = -1;                      // killed once the slow player printed year 3
-    std::string listing{};                // an Internet game through this listing server
+    int years = kLastYear;        // of every client
+    int serverYears = kLastYear;  // the server leaves with the hand-over after these
+    int slow = -1;                // this player's turns last a second
+    int victim = -1;              // killed once the slow player printed year 3
+    bool othersEnded = false;     // the victim dies once the others ended their turn too
+    bool heirDies = false;        // the first to take the dead victim's role dies at once
+    int twin = -1;                // this client has the address of the one before it
+    std::string listing{};        // an Internet game through this listing server
 };
 
 std::ostream& operator<<(std::ostream& os, const GameSetup& s) { return os << s.name; }
@@ -43,13 +46,25 @@ protected:
     }
 
     void Start(const GameSetup& s) {
+        const int admitted = s.twin >= 0 ? s.players - 1 : s.players;
         for (int i = 0; i < s.players; ++i) {
             const std::string name = i == 0 ? "server" : "client" + std::to_string(i);
-            std::vector<std::string> args = {i == 0 ? "--create" : "--join", "e2e", "--player", name,
-                                             "--bind", "127.0.0." + std::to_string(i + 2), "--port", "23700",
-                                             "--years", std::to_string(i == 0 ? s.serverYears : s.years),
-                                             "--seed", std::to_string(100 + i)};
-            if (i == 0) args.insert(args.end(), {"--players", std::to_string(s.players), "--states", "6", "--side", "50"});
+            const int address = i == s.twin ? i + 1 : i + 2;
+            std::vector<std::string> args = {i == 0 ? "--create" : "--join",
+                                             "e2e",
+                                             "--player",
+                                             name,
+                                             "--bind",
+                                             "127.0.0." + std::to_string(address),
+                                             "--port",
+                                             "23700",
+                                             "--years",
+                                             std::to_string(i == 0 ? s.serverYears : s.years),
+                                             "--seed",
+                                             std::to_string(100 + i)};
+            if (i == 0)
+                args.insert(args.end(),
+                            {"--players", std::to_string(admitted), "--states", "6", "--side", "50"});
             if (i == s.slow) args.insert(args.end(), {"--turn-seconds", "1"});
             if (!s.listing.empty()) args.insert(args.end(), {"--listing", s.listing});
             players.push_back(std::make_unique<PlayerProcess>(name, dir.Path("p" + std::to_string(i)), args));
@@ -62,14 +77,48 @@ protected:
         const bool ended = ReadUntil(
             players,
             [&] {
-                if (s.victim >= 0 && players[s.victim]->Running() && players[s.slow]->LastYear() >= 3)
-                    players[s.victim]->Kill();
+                if (s.victim >= 0 && players[s.victim]->Running() && players[s.slow]->LastYear() >= 3 &&
+                    (!s.othersEnded || OthersEndedYear3(s)))
+                    KillVictim(s.victim);
+                if (s.heirDies && !players[s.victim]->Running()) KillHeir();
                 for (auto& p : players)
                     if (p->Running()) return false;
                 return true;
             },
             kGameLimit);
         ASSERT_TRUE(ended) << Report();
+    }
+
+    // Every player but the slow one has begun year 3 a while ago: its turn's
+    // end is sent at once, and the slow one's turn lasts a second.
+    bool OthersEndedYear3(const GameSetup& s) const {
+        for (int i = 0; i < s.players; ++i) {
+            const PlayerProcess& p = *players[i];
+            if (i == s.slow) continue;
+            if (p.LastYear() < 3 || Clock::now() - p.Years().back().at < 300ms) return false;
+        }
+        return true;
+    }
+
+    void KillVictim(int victim) {
+        yearAtKill = LatestYear();
+        players[victim]->Kill();
+    }
+
+    // The heir is killed before the year it finishes reached anybody.
+    void KillHeir() {
+        for (size_t i = 0; i < players.size(); ++i)
+            if (players[i]->Running() && players[i]->ServerInYear() != 0 && heir < 0) {
+                heir = static_cast<int>(i);
+                heirKilledBeforeItsResult = LatestYear() == yearAtKill;
+                players[i]->Kill();
+            }
+    }
+
+    int LatestYear() const {
+        int year = 0;
+        for (auto& p : players) year = std::max(year, p->LastYear());
+        return year;
     }
 
     // Every year's checksum is the same on every player that played it.
@@ -88,7 +137,8 @@ protected:
         EXPECT_EQ(p.LastYear(), lastYear) << p.Name() << Report();
         for (size_t i = 1; i < p.Years().size(); ++i) {
             EXPECT_EQ(p.Years()[i].year, p.Years()[i - 1].year + 1) << p.Name();
-            EXPECT_LT(p.Years()[i].at - p.Years()[i - 1].at, kKeepAlive + 5s) << p.Name() << " year " << p.Years()[i].year;
+            EXPECT_LT(p.Years()[i].at - p.Years()[i - 1].at, kKeepAlive + 5s)
+                << p.Name() << " year " << p.Years()[i].year;
         }
     }
 
@@ -96,7 +146,8 @@ protected:
         std::string text;
         for (auto& p : players) {
             text += "\n" + p->Name() + ": status " + std::to_string(p->ExitStatus()) + ", years";
-            for (const YearLine& y : p->Years()) text += " " + std::to_string(y.year) + ":" + std::to_string(y.checksum);
+            for (const YearLine& y : p->Years())
+                text += " " + std::to_string(y.year) + ":" + std::to_string(y.checksum);
             text += "\n" + p->Errors();
         }
         return text;
@@ -104,6 +155,9 @@ protected:
 
     ScratchDir dir;
     std::vector<std::unique_ptr<PlayerProcess>> players;
+    int yearAtKill = 0;  // the latest year any player had begun when the victim died
+    int heir = -1;       // the player who took the victim's role and died
+    bool heirKilledBeforeItsResult = false;
 };
 
 TEST_F(NetGames, EveryPlayerHoldsTheSameGameEveryYear) {
@@ -114,15 +168,20 @@ TEST_F(NetGames, EveryPlayerHoldsTheSameGameEveryYear) {
 
 // A player dies (SIGKILL) in year 3: the others play on to the last year. When
 // the server dies, the latest player becomes the server from the state every
-// player holds, whether the others were in their turn or waiting.
+// player holds, whether the others were in their turn or waiting; when that
+// heir dies too before its first result, the next one takes over.
 class KilledPlayer : public NetGames, public ::testing::WithParamInterface<GameSetup> {};
 
 TEST_P(KilledPlayer, LeavesTheOthersPlaying) {
     const GameSetup& s = GetParam();
     Play(s);
     EXPECT_EQ(players[s.victim]->ExitStatus(), -9);
+    if (s.heirDies) {
+        ASSERT_GE(heir, 0) << "nobody took the server's role" << Report();
+        EXPECT_TRUE(heirKilledBeforeItsResult) << players[heir]->Name() << Report();
+    }
     for (int i = 0; i < s.players; ++i)
-        if (i != s.victim) ExpectPlayedToTheEnd(i, kLastYear);
+        if (i != s.victim && i != heir) ExpectPlayedToTheEnd(i, kLastYear);
     ExpectChecksumsAgree();
 }
 
@@ -130,7 +189,18 @@ INSTANTIATE_TEST_SUITE_P(
     NetGames, KilledPlayer,
     ::testing::Values(GameSetup{.name = "ClientInHisTurn", .players = 4, .slow = 2, .victim = 2},
                       GameSetup{.name = "ServerInHisTurn", .players = 4, .slow = 0, .victim = 0},
-                      GameSetup{.name = "ServerWhileAClientPlays", .players = 3, .slow = 1, .victim = 0}),
+                      GameSetup{.name = "ServerWhileAClientPlays", .players = 3, .slow = 1, .victim = 0},
+                      GameSetup{.name = "ServerBetweenTheClientsTurns",
+                                .players = 3,
+                                .slow = 1,
+                                .victim = 0,
+                                .othersEnded = true},
+                      GameSetup{.name = "ServerThenItsHeir",
+                                .players = 4,
+                                .slow = 1,
+                                .victim = 0,
+                                .othersEnded = true,
+                                .heirDies = true}),
     [](const ::testing::TestParamInfo<GameSetup>& info) { return info.param.name; });
 
 // The server leaves through the main screen's exit after three years: it hands
@@ -148,8 +218,35 @@ TEST_F(NetGames, AnInternetGameMeetsThroughTheListingServer) {
     ListingServer listing;
     const int port = listing.Start(0);
     ASSERT_GT(port, 0);
-    Play({.name = "internet", .players = 3, .listing = "http://127.0.0.1:" + std::to_string(port) + "/list.php"});
+    Play({.name = "internet",
+          .players = 3,
+          .listing = "http://127.0.0.1:" + std::to_string(port) + "/list.php"});
     for (int i = 0; i < 3; ++i) ExpectPlayedToTheEnd(i, kLastYear);
+    ExpectChecksumsAgree();
+    listing.Stop();
+}
+
+// Two players of an Internet game on one address: whichever of them joins
+// second is refused and leaves at once; the others play the game.
+TEST_F(NetGames, AnInternetGameRefusesASecondPlayerOfOneAddress) {
+    ListingServer listing;
+    const int port = listing.Start(0);
+    ASSERT_GT(port, 0);
+    const GameSetup s{.name = "same address",
+                      .players = 4,
+                      .twin = 3,
+                      .listing = "http://127.0.0.1:" + std::to_string(port) + "/list.php"};
+    Play(s);
+    std::vector<int> refused;
+    for (int i = 0; i < s.players; ++i)
+        if (players[i]->ExitStatus() != 0) refused.push_back(i);
+    ASSERT_EQ(refused.size(), 1u) << Report();
+    const PlayerProcess& twin = *players[refused[0]];
+    EXPECT_TRUE(refused[0] == s.twin || refused[0] == s.twin - 1) << twin.Name();
+    EXPECT_TRUE(twin.Years().empty()) << Report();
+    EXPECT_EQ(twin.Errors(), "kordalt_netplayer: refused: IP адрес должен быть уникальным\n");
+    for (int i = 0; i < s.players; ++i)
+        if (i != refused[0]) ExpectPlayedToTheEnd(i, kLastYear);
     ExpectChecksumsAgree();
     listing.Stop();
 }

@@ -2,11 +2,11 @@
 
 #include <fcntl.h>
 #include <net/if.h>
+#include <poll.h>
 #include <sched.h>
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
-#include <poll.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -32,7 +32,8 @@ bool EnterOwnNetwork() {
     const uid_t uid = getuid();
     const gid_t gid = getgid();
     if (unshare(CLONE_NEWUSER | CLONE_NEWNET) != 0) return false;
-    if (!WriteFile("/proc/self/setgroups", "deny") || !WriteFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1") ||
+    if (!WriteFile("/proc/self/setgroups", "deny") ||
+        !WriteFile("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1") ||
         !WriteFile("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1"))
         return false;
     const int s = socket(AF_INET, SOCK_DGRAM, 0);
@@ -46,7 +47,8 @@ bool EnterOwnNetwork() {
     return up;
 }
 
-PlayerProcess::PlayerProcess(std::string name, const std::string& folder, const std::vector<std::string>& args)
+PlayerProcess::PlayerProcess(std::string name, const std::string& folder,
+                             const std::vector<std::string>& args)
     : name_(std::move(name)), folder_(folder) {
     std::filesystem::create_directories(folder_);
     const std::string program = KORDALT_BIN_DIR "/kordalt_netplayer";
@@ -109,11 +111,14 @@ void PlayerProcess::Read() {
                 line.at = Clock::now();
                 years_.push_back(line);
             }
+            std::sscanf(partial_.c_str(), "server in year %d", &serverInYear_);
             partial_.erase(0, end + 1);
         }
     }
-    if (n == 0 && running_) Reap(true);
-    else if (running_) Reap(false);
+    if (n == 0 && running_)
+        Reap(true);
+    else if (running_)
+        Reap(false);
 }
 
 bool PollPlayers(std::vector<std::unique_ptr<PlayerProcess>>& players, std::chrono::milliseconds slice) {

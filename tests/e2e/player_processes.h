@@ -35,8 +35,10 @@ public:
     const std::vector<YearLine>& Years() const { return years_; }
     bool Running() const { return running_; }
     int ExitStatus() const { return status_; }  // -signal when killed
-    std::string Errors() const;                  // its stderr
+    std::string Errors() const;                 // its stderr
     int LastYear() const { return years_.empty() ? 0 : years_.back().year; }
+    // The year it took the role of a server that died; 0 when it did not.
+    int ServerInYear() const { return serverInYear_; }
 
     void Kill();
     // Reads what the process wrote and notes whether it ended; fd for poll.
@@ -50,18 +52,21 @@ private:
     int pid_ = -1, fd_ = -1;
     std::string partial_;
     std::vector<YearLine> years_;
+    int serverInYear_ = 0;
     bool running_ = true;
     int status_ = 0;
 };
 
 // Reads every player's output until `done` holds or `limit` passes; false then.
 template <class Done>
-bool ReadUntil(std::vector<std::unique_ptr<PlayerProcess>>& players, Done done, std::chrono::milliseconds limit);
+bool ReadUntil(std::vector<std::unique_ptr<PlayerProcess>>& players, Done done,
+               std::chrono::milliseconds limit);
 
 bool PollPlayers(std::vector<std::unique_ptr<PlayerProcess>>& players, std::chrono::milliseconds slice);
 
 template <class Done>
-bool ReadUntil(std::vector<std::unique_ptr<PlayerProcess>>& players, Done done, std::chrono::milliseconds limit) {
+bool ReadUntil(std::vector<std::unique_ptr<PlayerProcess>>& players, Done done,
+               std::chrono::milliseconds limit) {
     const auto until = Clock::now() + limit;
     while (!done()) {
         if (Clock::now() >= until) return false;

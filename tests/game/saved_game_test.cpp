@@ -329,6 +329,12 @@ TEST_F(SavedGameTest, DamagedFilesAreRefusedAndTheTablesKept) {
     for (const std::string& file : {blockByte, dataByte}) ExpectRefusedWithOneOf(file, {"", kOldVersion});
 }
 
+// A game goes on from its saved year by computing it: the last year has no year after it.
+TEST_F(SavedGameTest, AGameOfTheLastYearIsRefused) {
+    Game.Year = YearCount;
+    ExpectRefused(SavedGameImage(), kOldVersion);
+}
+
 TEST_F(SavedGameTest, SavingTwiceCountsTwoAndBothFilesLoad) {
     const std::string path = dir.Path("game.kordalt");
     SaveGame(path);
@@ -411,16 +417,18 @@ TEST_F(SavedGameTest, CraftedFilesThatBreakAnInvariantAreRefused) {
         std::vector<Change> changes;
     } cases[] = {
         // The home front names an own slot whose Kordalt records another front.
-        {"home front link", {{front(1, 1, kordaltField), 21}, {kordalt(21, kordaltOwner), 1},
-                              {kordalt(21, kordaltFront), 2}}},
+        {"home front link",
+         {{front(1, 1, kordaltField), 21}, {kordalt(21, kordaltOwner), 1}, {kordalt(21, kordaltFront), 2}}},
         // The same on a front that is no neighbour now but may become one.
-        {"link of a front without a border", {{front(1, 3, 0), 0}, {front(1, 3, kordaltField), 41},
-                                               {kordalt(41, kordaltOwner), 1}, {kordalt(41, kordaltFront), 1}}},
-        {"front of a Kordalt hired by another state", {{front(1, 1, kordaltField), 21},
-                                                        {kordalt(21, kordaltOwner), 2},
-                                                        {kordalt(21, kordaltFront), 1}}},
-        {"Kordalt on a front that another commands", {{kordalt(61, kordaltOwner), 1},
-                                                       {kordalt(61, kordaltFront), 1}}},
+        {"link of a front without a border",
+         {{front(1, 3, 0), 0},
+          {front(1, 3, kordaltField), 41},
+          {kordalt(41, kordaltOwner), 1},
+          {kordalt(41, kordaltFront), 1}}},
+        {"front of a Kordalt hired by another state",
+         {{front(1, 1, kordaltField), 21}, {kordalt(21, kordaltOwner), 2}, {kordalt(21, kordaltFront), 1}}},
+        {"Kordalt on a front that another commands",
+         {{kordalt(61, kordaltOwner), 1}, {kordalt(61, kordaltFront), 1}}},
         {"army total", {{gos(2, offsetof(TGosRec, Soldiers)), 77}}},
         {"negative peasants", {{gos(3, offsetof(TGosRec, Peasants) + 3), 0x80}}},
         {"negative soldiers on a front", {{front(4, 4, offsetof(TFrontRec, Soldiers) + 3), 0xFF}}},
@@ -451,13 +459,15 @@ TEST_F(SavedGameTest, OnlyAWrittenSaveCountsAndAReadOnlyFileIsKept) {
     EXPECT_EQ(Game.SaveCounter, 1);
 
     const std::string old = test::ReadFile(path);
-    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read |
+                                           std::filesystem::perms::group_read |
                                            std::filesystem::perms::others_read);
     try {
         SaveGame(path);
         ADD_FAILURE() << "a read-only file was replaced";
     } catch (const SaveError& e) {
-        EXPECT_EQ(Cp1251ToUtf8(e.what()), "Не удалось сохранить игру в файл \"" + path + "\": нет права на запись");
+        EXPECT_EQ(Cp1251ToUtf8(e.what()),
+                  "Не удалось сохранить игру в файл \"" + path + "\": нет права на запись");
     }
     EXPECT_EQ(test::ReadFile(path), old);
     EXPECT_EQ(Game.SaveCounter, 1);

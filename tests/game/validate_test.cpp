@@ -128,6 +128,36 @@ TEST(Validate, NamesTheFirstBadField) {
     }
 }
 
+// Only a network game's final result may be in the last year: a saved game
+// would go on to compute the year after it.
+TEST(Validate, TheLastYearOnlyForTheGamesEnd) {
+    TroopTypeCount = 3;
+    const struct {
+        int year;
+        TYearLimit limit;
+        const char* error;
+    } cases[] = {
+        {YearCount - 1, TYearLimit::BeforeLast, ""},
+        {YearCount, TYearLimit::BeforeLast, "Year=120 outside 1..119"},
+        {YearCount - 1, TYearLimit::GameOver, ""},
+        {YearCount, TYearLimit::GameOver, ""},
+        {YearCount + 1, TYearLimit::GameOver, "Year=121 outside 1..120"},
+        {0, TYearLimit::GameOver, "Year=0 outside 1..120"},
+    };
+    TOwnerGrid grid{};
+    for (int x = 0; x < 60; ++x)
+        for (int y = 0; y < 60; ++y) grid[OwnerGridIndex(x, y)] = 1;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "year " << c.year << (c.limit == TYearLimit::GameOver ? ", game over" : ""));
+        auto s = ValidGame();
+        s->Year = static_cast<uint8_t>(c.year);
+        EXPECT_EQ(ValidateGameState(*s, c.limit), c.error);
+        EXPECT_EQ(ValidateStateRecord(*s, 3, c.limit), c.error);
+        EXPECT_EQ(ValidateGame(*s, grid, c.limit), c.error);
+    }
+}
+
 // Everything the self-test checks, whatever the borders: a front that is no
 // neighbour now may become one.
 TEST(Validate, RefusesWhatTheSelfTestWouldStopOn) {
@@ -135,7 +165,8 @@ TEST(Validate, RefusesWhatTheSelfTestWouldStopOn) {
         const char* error;
         Change change;
     } cases[] = {
-        {"mGos[3].Soldiers=13 is not Reserve plus the fronts, 12", [](GameState& s) { s.mGos[3].Soldiers = 13; }},
+        {"mGos[3].Soldiers=13 is not Reserve plus the fronts, 12",
+         [](GameState& s) { s.mGos[3].Soldiers = 13; }},
         {"mGos[3].Soldiers=12 is not Reserve plus the fronts, 13",
          [](GameState& s) { s.mGos[3].Fronts[4].Soldiers[2] = 1; }},
         {"mGos[3].Fronts[1] has fewer than 0 soldiers of a type",
@@ -143,7 +174,8 @@ TEST(Validate, RefusesWhatTheSelfTestWouldStopOn) {
         {"mGos[1].Peasants is below 0", [](GameState& s) { s.mGos[1].Peasants = -1; }},
         {"mGos[4].FreeScientists is below 0", [](GameState& s) { s.mGos[4].FreeScientists = -5; }},
         {"mGos[2].Fronts[3].Kordalt records front 1", [](GameState& s) { s.mKordalt[182].Front = 1; }},
-        {"mGos[4].Fronts[1].Kordalt records front 0", [](GameState& s) { s.mKordalt[PeopleKordalt].Front = 0; }},
+        {"mGos[4].Fronts[1].Kordalt records front 0",
+         [](GameState& s) { s.mKordalt[PeopleKordalt].Front = 0; }},
         {"mGos[2].Fronts[2].Kordalt=2 is hired by state 3", [](GameState& s) { s.mKordalt[2].Owner = 3; }},
         {"mKordalt[22] records front 2 of state 2, which another commands",
          [](GameState& s) { s.mKordalt[22].Owner = s.mKordalt[22].Front = 2; }},

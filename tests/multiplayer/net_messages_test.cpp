@@ -1,5 +1,7 @@
 // Layouts of the network messages, the compressed envelope, and updates that
 // are refused whole when anything in them is damaged.
+#include "multiplayer/net_messages.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,10 +9,9 @@
 
 #include "game/rules_data.h"
 #include "game/squares.h"
-#include "net_test_support.h"
 #include "multiplayer/net_codes.h"
 #include "multiplayer/net_envelope.h"
-#include "multiplayer/net_messages.h"
+#include "net_test_support.h"
 
 namespace kordalt {
 namespace {
@@ -54,7 +55,7 @@ TEST_F(NetGame, MessageSizesAndFixedFields) {
     uint32_t server;
     std::memcpy(&server, full.data() + 91176, 4);
     EXPECT_EQ(server, 7u);
-    EXPECT_EQ(full[90657], 4);  // GosCount
+    EXPECT_EQ(full[90657], 4);   // GosCount
     EXPECT_EQ(full[90659], 50);  // MapSize
 }
 
@@ -79,7 +80,8 @@ TEST_F(NetGame, DamagedSmallMessagesAreRefused) {
 TEST(NetChronicle, HalvesCarryAtMost454Characters) {
     struct Case {
         size_t length, first, second, received;
-    } cases[] = {{0, 0, 0, 0}, {199, 199, 0, 199}, {200, 199, 1, 200}, {454, 199, 255, 454}, {500, 199, 255, 454}};
+    } cases[] = {
+        {0, 0, 0, 0}, {199, 199, 0, 199}, {200, 199, 1, 200}, {454, 199, 255, 454}, {500, 199, 255, 454}};
     for (const Case& c : cases) {
         std::string text;
         for (size_t i = 0; i < c.length; ++i) text += static_cast<char>('a' + i % 26);
@@ -160,6 +162,21 @@ TEST_F(NetGame, DamagedFullSnapshotIsRefusedWithoutTouchingTheGame) {
     }
 }
 
+// The result of the last year ends the game on every peer.
+TEST_F(NetGame, TheFinalYearResultIsTaken) {
+    Game.Year = YearCount;
+    const TNetMessage full = MakeFullInf(7, 0);
+    const TNetMessage half = MakeHalfInf(2);
+    RunningGameIsAnother();
+    std::string why;
+    auto fullUpdate = ReadFullInf(full, why);
+    ASSERT_TRUE(fullUpdate) << why;
+    EXPECT_EQ(fullUpdate->state.Year, YearCount);
+    auto halfUpdate = ReadHalfInf(half, why);
+    ASSERT_TRUE(halfUpdate) << why;
+    EXPECT_EQ(halfUpdate->state.Year, YearCount);
+}
+
 TEST_F(NetGame, YearResultReachesTheRecipientsStateOnly) {
     Game.mGos[2].Money = 2222;
     Game.mGos[3].Peasants = 3333;
@@ -216,7 +233,8 @@ TEST_F(NetGame, DamagedYearResultOrClientStateIsRefusedWithoutTouchingTheGame) {
              m[5 + offsetof(TKordaltRec, Owner)] = 2;
              m[5 + offsetof(TKordaltRec, Front)] = 3;
          }},
-        {"client negative peasants", false, [](TNetMessage& m) { m[256 + offsetof(TGosRec, Peasants) + 3] = 0x80; }},
+        {"client negative peasants", false,
+         [](TNetMessage& m) { m[256 + offsetof(TGosRec, Peasants) + 3] = 0x80; }},
         // The summaries carry every state's total, the own one too.
         {"half own army total one more", true, [](TNetMessage& m) { ++m[11140 + 16 * (2 - 1) + 12]; }},
     };
@@ -262,12 +280,20 @@ TEST(NetEnvelope, RoundTripOfManySizesAndDamagedEnvelopesRefused) {
         std::function<void(TNetMessage&)> damage;
         const char* errorStart;
     } cases[] = {
-        {"header only", [](TNetMessage& m) { m.resize(8); Poke<uint32_t>(m, 4, 8); }, "ELzrw1Exception: "},
-        {"size field wrong", [](TNetMessage& m) { Poke<uint32_t>(m, 4, 7); }, "Error detected!\rCompress DecompressMessgage"},
-        {"cut short", [](TNetMessage& m) { m.resize(m.size() - 3); }, "Error detected!\rCompress DecompressMessgage"},
+        {"header only",
+         [](TNetMessage& m) {
+             m.resize(8);
+             Poke<uint32_t>(m, 4, 8);
+         },
+         "ELzrw1Exception: "},
+        {"size field wrong", [](TNetMessage& m) { Poke<uint32_t>(m, 4, 7); },
+         "Error detected!\rCompress DecompressMessgage"},
+        {"cut short", [](TNetMessage& m) { m.resize(m.size() - 3); },
+         "Error detected!\rCompress DecompressMessgage"},
         {"no coder id", [](TNetMessage& m) { m[8] ^= 0xFF; }, "ELzrw1Exception: "},
         {"claims 2 GB", [](TNetMessage& m) { Poke<uint32_t>(m, 12, 0x7FFFFFFFu); }, "ELzrw1Exception: "},
-        {"claims more than it holds", [](TNetMessage& m) { Poke<uint32_t>(m, 12, 9000); }, "ELzrw1Exception: "},
+        {"claims more than it holds", [](TNetMessage& m) { Poke<uint32_t>(m, 12, 9000); },
+         "ELzrw1Exception: "},
     };
     for (const Case& c : cases) {
         TNetMessage m = good;
