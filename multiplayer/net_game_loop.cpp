@@ -25,7 +25,6 @@ uint8_t TurnsPlayed = 0;
 
 namespace {
 
-constexpr uint8_t kServer = 1;
 constexpr size_t kPlayerNameLength = 13;
 
 // This peer ended its turn of the year and has not begun the next one.
@@ -60,7 +59,8 @@ void ComputeNetYear() {
 std::vector<std::string> HumanNames() {
     std::vector<std::string> names;
     for (int i = 1; i <= Game.GosCount; ++i)
-        if (Game.mGos[i].Player != 0 && Game.mGos[i].Alive == 1) names.push_back(Game.mGos[i].PlayerName.Str());
+        if (Game.mGos[i].Player != 0 && Game.mGos[i].Alive == 1)
+            names.push_back(Game.mGos[i].PlayerName.Str());
     return names;
 }
 
@@ -128,8 +128,10 @@ bool FinishYear(TCustomPeerPlay& peer, INetLoopUi& ui, INetSendUi& sendUi, TTurn
         }
     }
     if (result == TTurnResult::Quit) {
-        if (GameMode == kServer) ServerQuits(peer, ui, sendUi);
-        else SendExit(peer);
+        if (GameMode == kServer)
+            ServerQuits(peer, ui, sendUi);
+        else
+            SendExit(peer);
         return false;
     }
     return !GameOver();
@@ -250,8 +252,10 @@ void NetGameLoop(TCustomPeerPlay& peer, TNetQueue& queue, INetLoopUi& ui, INetSe
         Game.CurrentGos = OwnState(ownId, Game.CurrentGos);
         if (Game.CurrentGos < 1 || Game.CurrentGos > Game.GosCount) return;
         if (GameMode == kServer) {
-            if (TurnsPlayed == 0) SendFull(peer, sendUi, 0);
-            else SendYearResult(peer, sendUi);
+            if (TurnsPlayed == 0)
+                SendFull(peer, sendUi, 0);
+            else
+                SendYearResult(peer, sendUi);
         }
         AcceptFullInf = 0;
         AcceptHalfInf = 0;

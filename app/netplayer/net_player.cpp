@@ -70,7 +70,9 @@ public:
         : o_(o),
           peer_(ui_),
           queue_([this](const NetQueueItem& item) { DispatchNetMessage(item, peer_, *this); },
-                 [](const std::string& text) { std::fprintf(stderr, "kordalt_netplayer: %s\n", text.c_str()); }) {
+                 [](const std::string& text) {
+                     std::fprintf(stderr, "kordalt_netplayer: %s\n", text.c_str());
+                 }) {
         peer_.OnOpen = [this](TCustomPeerPlay&) { SessionOpened(); };
         peer_.OnAddPlayer = [this](TCustomPeerPlay&, TPeerPlayPlayer& p) { PlayerJoined(p); };
         peer_.OnDeletePlayer = [this](TCustomPeerPlay&, TPeerPlayPlayer& p) { PlayerLeft(p); };
@@ -89,15 +91,16 @@ public:
         Open();
         if (o_.create) MakeMap();
         WaitInLobby();
-        if (GameMode == 1 && !DealNetStates(peer_)) throw Failure("fewer free states than players");
+        if (GameMode == kServer && !DealNetStates(peer_)) throw Failure("fewer free states than players");
         StartNetRun();
         GameRunning = 1;
         queue_.SetAcceptedMessages(AllMessageCodes);
         NetGameLoop(peer_, queue_, *this, *this);
         queue_.SetAcceptedMessages(AllMessageCodes);
         GameRunning = 0;
-        if (internet_ && GameMode == 1 &&
-            !SendGameEnd(InternetServer, GameEndRequest(Game, ExitGame == kClosedByServer), [] { return false; }))
+        if (internet_ && GameMode == kServer &&
+            !SendGameEnd(InternetServer, GameEndRequest(Game, ExitGame == kClosedByServer),
+                         [] { return false; }))
             throw Failure("the listing server did not take the game's end");
         if (!lost_.empty()) throw Failure(lost_);
         if (yearsPlayed_ == 0) throw Failure("the game ended before the first year");
@@ -106,14 +109,17 @@ public:
 
     // INetLobbyUi
     void ShowChatMessage(const std::string&, const std::string&, uint32_t) override {}
-    void SetReadyMark(const std::string& name, bool ready, int) override { ready_[AnsiLowerCase(name)] = ready; }
+    void SetReadyMark(const std::string& name, bool ready, int) override {
+        ready_[AnsiLowerCase(name)] = ready;
+    }
     bool AllReady(int) override {
         for (int i = 0; i < peer_.Players().Count(); ++i)
             if (!ready_[AnsiLowerCase(peer_.Players().GetItem(i).Name)]) return false;
         return peer_.Players().Count() > 0;
     }
     void MarkAllReady(int) override {
-        for (int i = 0; i < peer_.Players().Count(); ++i) ready_[AnsiLowerCase(peer_.Players().GetItem(i).Name)] = true;
+        for (int i = 0; i < peer_.Players().Count(); ++i)
+            ready_[AnsiLowerCase(peer_.Players().GetItem(i).Name)] = true;
     }
     void ShowTurnDelay(int) override {}
     void LobbyMapReceived() override {
@@ -153,7 +159,8 @@ public:
     }
     bool AskOthersContinue() override { return true; }
     void GameLost(bool canSave) override {
-        lost_ = ExitGame == kSessionLost ? "the session was lost" : "the server left and no full state is held";
+        lost_ =
+            ExitGame == kSessionLost ? "the session was lost" : "the server left and no full state is held";
         if (canSave) {
             SaveGame("lost_game.kordalt");
             lost_ += "; the game of year " + std::to_string(Game.Year) + " is saved in lost_game.kordalt";
@@ -173,13 +180,15 @@ private:
         IsInternetGame = true;
         std::string reply;
         QueryServer(InternetServer, PlayerNewRequest(o_.player, kPassword), reply);
-        if (PlayerNewReply(reply) == WebReply::NoConnection) throw Failure("no listing server at " + o_.listing);
+        if (PlayerNewReply(reply) == WebReply::NoConnection)
+            throw Failure("no listing server at " + o_.listing);
         if (o_.create) {
             TGUID id;
             NewGUID(id);
             gameId_ = GUIDToStr(id);
             const std::string address = o_.bind.empty() ? "127.0.0.1" : o_.bind;
-            QueryServer(InternetServer, GameCreateRequest(o_.session, gameId_, address, o_.player, kPassword, kLanguage),
+            QueryServer(InternetServer,
+                        GameCreateRequest(o_.session, gameId_, address, o_.player, kPassword, kLanguage),
                         reply);
             if (GameCreateReply(reply) != WebReply::Ok) throw Failure("the listing server refused the game");
             return;
@@ -194,7 +203,8 @@ private:
                     host_ = g.Address;
                     gameId_ = g.Id;
                 }
-            if (host_.empty() && std::chrono::steady_clock::now() >= until) throw Failure("the game is not listed");
+            if (host_.empty() && std::chrono::steady_clock::now() >= until)
+                throw Failure("the game is not listed");
             if (host_.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
     }
@@ -224,7 +234,7 @@ private:
         GameRunning = 0;
         const bool alone = peer_.Players().Count() == 1;
         LobbyHost = alone;
-        GameMode = alone ? 1 : kNetworkClient;
+        GameMode = alone ? kServer : kNetworkClient;
         if (internet_ && peer_.LocalPlayer())
             QueryServerAsync(InternetServer, GameUserUpdateRequest(gameId_, peer_.LocalPlayer()->Name));
     }
@@ -259,7 +269,7 @@ private:
     void WaitInLobby() {
         const auto ready = [this] {
             if (ExitGame != 0 || !peer_.Opened()) return true;
-            const int needed = GameMode == 1 ? o_.players : 2;
+            const int needed = GameMode == kServer ? o_.players : 2;
             return peer_.Players().Count() >= needed && AllReady(0);
         };
         if (!ui_.RunUntil(ready, kLobbyLimit)) throw Failure("the game did not start");
@@ -282,7 +292,8 @@ private:
 
 }  // namespace
 
-std::optional<NetPlayerOptions> ParseNetPlayerOptions(const std::vector<std::string>& args, std::string& error) {
+std::optional<NetPlayerOptions> ParseNetPlayerOptions(const std::vector<std::string>& args,
+                                                      std::string& error) {
     NetPlayerOptions o;
     bool created = false, joined = false;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -334,8 +345,10 @@ std::optional<NetPlayerOptions> ParseNetPlayerOptions(const std::vector<std::str
             return std::nullopt;
         }
     }
-    if (created == joined) error = "give one of --create NAME and --join NAME";
-    else if (o.player.empty()) error = "give --player NAME";
+    if (created == joined)
+        error = "give one of --create NAME and --join NAME";
+    else if (o.player.empty())
+        error = "give --player NAME";
     if (!error.empty()) return std::nullopt;
     o.create = created;
     return o;
@@ -346,8 +359,10 @@ int RunNetPlayer(const NetPlayerOptions& options) {
     if (options.port) setenv("KORDALT_DPLAY_PORT", std::to_string(options.port).c_str(), 1);
     try {
         EnterOwnFolder();
-        if (options.seedSet) SeedRandom(options.seed);
-        else Randomize();
+        if (options.seedSet)
+            SeedRandom(options.seed);
+        else
+            Randomize();
         CreateLanguageFile();
         LoadRulesData();
         if (DimLoadFailed) throw Failure("the rules data file cannot be read");

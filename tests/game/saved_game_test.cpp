@@ -181,7 +181,7 @@ TEST_F(SavedGameTest, HeaderIsTwoHundredReadableBytes) {
         Cp("Файл содежит сохраненную игру \"Kordalt\", версии 4.5d\n\rГод 7\n\rУровень сложности 1\n\r"
            "Стран 4 людей 2\n\rОдиночная игра\n\r");
     EXPECT_EQ(SaveHeader(), text + std::string(200 - text.size(), '\r'));
-    GameMode = 1;
+    GameMode = kServer;
     EXPECT_EQ(SavedGameImage().substr(0, 200).find(Cp("Сетевая игра\n\r\r")), text.size() - 16);
 }
 
@@ -377,14 +377,14 @@ TEST_F(SavedGameTest, InterruptedSaveLeavesTheOldFile) {
     Game.Year = 8;
     {
         FileSizeLimit limit(1000);
-        EXPECT_THROW(SaveGame(path), SaveError);
+        EXPECT_THROW(SaveGame(path), ESaveError);
     }
     EXPECT_EQ(test::ReadFile(path), old);
     EXPECT_EQ(
         std::distance(std::filesystem::directory_iterator(dir.Dir()), std::filesystem::directory_iterator()),
         1);
     EXPECT_EQ(SaveGuard, 0);
-    EXPECT_THROW(SaveGame(dir.Path("missing/game.kordalt")), SaveError);
+    EXPECT_THROW(SaveGame(dir.Path("missing/game.kordalt")), ESaveError);
     SaveGame(path);  // the next save works
     ASSERT_TRUE(LoadGameFile(path));
     EXPECT_EQ(Game.Year, 8);
@@ -411,16 +411,18 @@ TEST_F(SavedGameTest, CraftedFilesThatBreakAnInvariantAreRefused) {
         std::vector<Change> changes;
     } cases[] = {
         // The home front names an own slot whose Kordalt records another front.
-        {"home front link", {{front(1, 1, kordaltField), 21}, {kordalt(21, kordaltOwner), 1},
-                              {kordalt(21, kordaltFront), 2}}},
+        {"home front link",
+         {{front(1, 1, kordaltField), 21}, {kordalt(21, kordaltOwner), 1}, {kordalt(21, kordaltFront), 2}}},
         // The same on a front that is no neighbour now but may become one.
-        {"link of a front without a border", {{front(1, 3, 0), 0}, {front(1, 3, kordaltField), 41},
-                                               {kordalt(41, kordaltOwner), 1}, {kordalt(41, kordaltFront), 1}}},
-        {"front of a Kordalt hired by another state", {{front(1, 1, kordaltField), 21},
-                                                        {kordalt(21, kordaltOwner), 2},
-                                                        {kordalt(21, kordaltFront), 1}}},
-        {"Kordalt on a front that another commands", {{kordalt(61, kordaltOwner), 1},
-                                                       {kordalt(61, kordaltFront), 1}}},
+        {"link of a front without a border",
+         {{front(1, 3, 0), 0},
+          {front(1, 3, kordaltField), 41},
+          {kordalt(41, kordaltOwner), 1},
+          {kordalt(41, kordaltFront), 1}}},
+        {"front of a Kordalt hired by another state",
+         {{front(1, 1, kordaltField), 21}, {kordalt(21, kordaltOwner), 2}, {kordalt(21, kordaltFront), 1}}},
+        {"Kordalt on a front that another commands",
+         {{kordalt(61, kordaltOwner), 1}, {kordalt(61, kordaltFront), 1}}},
         {"army total", {{gos(2, offsetof(TGosRec, Soldiers)), 77}}},
         {"negative peasants", {{gos(3, offsetof(TGosRec, Peasants) + 3), 0x80}}},
         {"negative soldiers on a front", {{front(4, 4, offsetof(TFrontRec, Soldiers) + 3), 0xFF}}},
@@ -444,20 +446,22 @@ TEST_F(SavedGameTest, OnlyAWrittenSaveCountsAndAReadOnlyFileIsKept) {
     ASSERT_EQ(Game.SaveCounter, 1);
     {
         FileSizeLimit limit(1000);
-        EXPECT_THROW(SaveGame(path), SaveError);
+        EXPECT_THROW(SaveGame(path), ESaveError);
     }
     EXPECT_EQ(Game.SaveCounter, 1);
-    EXPECT_THROW(SaveGame(dir.Path("missing/game.kordalt")), SaveError);
+    EXPECT_THROW(SaveGame(dir.Path("missing/game.kordalt")), ESaveError);
     EXPECT_EQ(Game.SaveCounter, 1);
 
     const std::string old = test::ReadFile(path);
-    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read |
+                                           std::filesystem::perms::group_read |
                                            std::filesystem::perms::others_read);
     try {
         SaveGame(path);
         ADD_FAILURE() << "a read-only file was replaced";
-    } catch (const SaveError& e) {
-        EXPECT_EQ(Cp1251ToUtf8(e.what()), "Не удалось сохранить игру в файл \"" + path + "\": нет права на запись");
+    } catch (const ESaveError& e) {
+        EXPECT_EQ(Cp1251ToUtf8(e.what()),
+                  "Не удалось сохранить игру в файл \"" + path + "\": нет права на запись");
     }
     EXPECT_EQ(test::ReadFile(path), old);
     EXPECT_EQ(Game.SaveCounter, 1);

@@ -1,16 +1,17 @@
 // The network year loop of one peer against a scripted second player over the
 // in-memory session service. The loop's windows are a fake whose turns end at
 // once and whose waits run the user-interface thread's events.
+#include "multiplayer/net_game_loop.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "game/game_loop.h"
-#include "platform/fatal.h"
 #include "multiplayer/net_dispatch.h"
-#include "multiplayer/net_game_loop.h"
 #include "multiplayer/net_senders.h"
 #include "net_test_support.h"
+#include "platform/fatal.h"
 #include "session/peer_play_qt.h"
 #include "session/peer_test_support.h"
 #include "silent_lobby.h"
@@ -40,7 +41,8 @@ public:
     }
     void WaitForOthers(const std::vector<std::string>& names) override {
         waitedFor.push_back(names);
-        waits.push_back(test::WaitFor([this] { return AllHumansFinished() || (queue && YearResultWaiting(*queue)) || ExitGame != 0; }));
+        waits.push_back(test::WaitFor(
+            [this] { return AllHumansFinished() || (queue && YearResultWaiting(*queue)) || ExitGame != 0; }));
     }
     void ShowDefeat(uint8_t gos) override { defeated = gos; }
     bool AskOthersContinue() override {
@@ -73,9 +75,8 @@ protected:
         annaPeer->SetGUID(test::kGameGuid);
         annaPeer->SetProviderName("TCP/IP");
         annaPeer->OpenSession(true, "loop", "anna");
-        annaPeer->OnMessage = [this](TCustomPeerPlay&, TPeerPlayPlayer& from, const void* data, int32_t size) {
-            annaQueue.PeerPlayMessage(from.ID, data, size);
-        };
+        annaPeer->OnMessage = [this](TCustomPeerPlay&, TPeerPlayPlayer& from, const void* data,
+                                     int32_t size) { annaQueue.PeerPlayMessage(from.ID, data, size); };
         boris->SetGUID(test::kGameGuid);
         boris->SetProviderName("TCP/IP");
         boris->OpenSession(false, "loop", "boris");
@@ -89,7 +90,8 @@ protected:
             GameServerLeft(*annaPeer, sendUi, p.ID);
         };
         ui.queue = &annaQueue;
-        EXPECT_TRUE(test::WaitFor([&] { return annaPeer->Players().Count() == 2 && boris->Players().Count() == 2; }));
+        EXPECT_TRUE(
+            test::WaitFor([&] { return annaPeer->Players().Count() == 2 && boris->Players().Count() == 2; }));
         for (int i = 1; i <= 4; ++i) {
             Game.mGos[i].Player = 0;
             Game.mGos[i].Alive = 1;
@@ -135,7 +137,8 @@ protected:
     test::SilentLobby lobby;
     NoSendUi sendUi;
     FakeLoopUi ui;
-    TNetQueue annaQueue{[this](const NetQueueItem& item) { DispatchNetMessage(item, *annaPeer, lobby); }, nullptr};
+    TNetQueue annaQueue{[this](const NetQueueItem& item) { DispatchNetMessage(item, *annaPeer, lobby); },
+                        nullptr};
     std::unique_ptr<TPeerPlay> boris = std::make_unique<TPeerPlay>(nullptr, service);
     std::function<void(const NetQueueItem&)> borisScript;
     std::vector<Received> received;
@@ -153,7 +156,7 @@ protected:
 };
 
 TEST_F(NetLoop, ServerPlaysYearsAndHandsOverWhenItLeaves) {
-    GameMode = 1;
+    GameMode = kServer;
     GameRunning = 1;
     Game.Year = 1;
     ui.results = {TTurnResult::Next, TTurnResult::Pass, TTurnResult::Quit};
@@ -175,9 +178,9 @@ TEST_F(NetLoop, ServerPlaysYearsAndHandsOverWhenItLeaves) {
     EXPECT_EQ(GameMode, kNetworkClient);
     ASSERT_TRUE(BorisGot(dx_Game_Exit));
     // Every year's result is a full snapshot, so that every peer holds the whole game.
-    EXPECT_EQ(BorisCodes(), (std::vector<uint32_t>{dx_Game_SendFull, dx_Game_EndOfTurn, dx_Game_SendFull,
-                                                   dx_Game_EndOfTurn, dx_Game_SendFull, dx_Game_EndOfTurn,
-                                                   dx_Game_SendFull, dx_Game_Exit}));
+    EXPECT_EQ(BorisCodes(),
+              (std::vector<uint32_t>{dx_Game_SendFull, dx_Game_EndOfTurn, dx_Game_SendFull, dx_Game_EndOfTurn,
+                                     dx_Game_SendFull, dx_Game_EndOfTurn, dx_Game_SendFull, dx_Game_Exit}));
     std::vector<uint32_t> servers;
     for (const Received& r : received)
         if (r.code == dx_Game_SendFull) servers.push_back(r.serverId);
@@ -186,7 +189,7 @@ TEST_F(NetLoop, ServerPlaysYearsAndHandsOverWhenItLeaves) {
 }
 
 TEST_F(NetLoop, ServerLeavingWhenTheOthersDoNotGoOnClosesTheGame) {
-    GameMode = 1;
+    GameMode = kServer;
     Game.Year = 1;
     ui.results = {TTurnResult::Quit};
     ui.othersContinue = false;
@@ -224,8 +227,8 @@ TEST_F(NetLoop, ClientWaitsForTheSnapshotPlaysSendsAndWaitsForTheYearResult) {
     EXPECT_EQ(ServerID, BorisId());
     EXPECT_FALSE(sendUi.serverNotFound);
     ASSERT_TRUE(BorisGot(dx_Game_Exit));
-    EXPECT_EQ(BorisCodes(), (std::vector<uint32_t>{dx_Game_SendClientInf, dx_Game_EndOfTurn, dx_Game_SendClientInf,
-                                                   dx_Game_EndOfTurn, dx_Game_Exit}));
+    EXPECT_EQ(BorisCodes(), (std::vector<uint32_t>{dx_Game_SendClientInf, dx_Game_EndOfTurn,
+                                                   dx_Game_SendClientInf, dx_Game_EndOfTurn, dx_Game_Exit}));
     EXPECT_EQ(clientInfs, 2);
     EXPECT_EQ(GameMode, kNetworkClient);
 }
@@ -237,10 +240,11 @@ TEST_F(NetLoop, ServerWhoseStateFallsHandsOverBeforeTheLastYear) {
         int year;
         std::vector<uint32_t> lastCodes;
         bool handOver;
-    } cases[] = {{1, {dx_Game_SendFull, dx_Game_Exit}, true}, {YearCount - 1, {dx_Game_EndOfTurn, dx_Game_SendFull}, false}};
+    } cases[] = {{1, {dx_Game_SendFull, dx_Game_Exit}, true},
+                 {YearCount - 1, {dx_Game_EndOfTurn, dx_Game_SendFull}, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.year);
-        GameMode = 1;
+        GameMode = kServer;
         GameRunning = 1;
         Game.Year = static_cast<uint16_t>(c.year);
         TurnsPlayed = c.year == 1 ? 0 : 1;
@@ -255,7 +259,8 @@ TEST_F(NetLoop, ServerWhoseStateFallsHandsOverBeforeTheLastYear) {
         };
         borisScript = [this](const NetQueueItem& item) {
             const uint32_t code = NetMessageCode(item.Data);
-            if ((code == dx_Game_SendFull || code == dx_Game_SendHalf) && received.size() == 1) SendEndOfTurn(*boris);
+            if ((code == dx_Game_SendFull || code == dx_Game_SendHalf) && received.size() == 1)
+                SendEndOfTurn(*boris);
         };
         ScopedFatalExitThrows fatal;
         RunLoop();
@@ -331,8 +336,10 @@ TEST_F(NetLoop, ClientWithoutTheGameLeavesAfterItsFirstWait) {
         ServerID = BorisId();
         Game.CurrentGos = 0;
         ui = FakeLoopUi{};
-        if (c.serverDies) boris->Close();
-        else SendCloseGame(*boris);
+        if (c.serverDies)
+            boris->Close();
+        else
+            SendCloseGame(*boris);
         RunLoop();
         EXPECT_TRUE(ui.turnGos.empty());
         EXPECT_EQ(ExitGame, c.exitGame);
