@@ -8,7 +8,6 @@
 #include "controls/scroll_text_panel.h"
 #include "controls/speed_button.h"
 #include "game/language_file.h"
-#include "platform/cp1251.h"
 
 namespace kordalt {
 

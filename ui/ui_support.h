@@ -4,11 +4,9 @@
 #pragma once
 
 #include <QString>
-#include <cstdint>
 #include <exception>
 #include <functional>
 #include <string>
-#include <string_view>
 
 #include "controls/message_box.h"
 #include "game/ui_hooks.h"
