@@ -5,13 +5,13 @@
 #include <QFontMetrics>
 #include <QKeySequence>
 #include <QMap>
-#include <QMessageBox>
 #include <QPainter>
 #include <QShortcut>
 #include <QWidget>
-
 #include <array>
 #include <mutex>
+
+#include "controls/message_box.h"
 
 namespace kordalt {
 
@@ -19,17 +19,24 @@ namespace {
 
 // The classic 3-D scheme, indexed by system colour number.
 constexpr std::array<TColor, 25> kSystemColours = {
-    0xC8D0D4, 0x808000, 0x6A240A, 0x808080, 0xC0C0C0,  // scroll bar, desktop, captions, menu
-    0xFFFFFF, 0x000000, 0x000000, 0x000000, 0xFFFFFF,  // window, frame, menu text, window text, caption text
-    0xC0C0C0, 0xC0C0C0, 0x808080, 0x800000, 0xFFFFFF,  // borders, app workspace, highlight, highlight text
-    0xC0C0C0, 0x808080, 0x808080, 0x000000, 0xC0C0C0,  // button face, shadow, grey text, button text, inactive caption text
-    0xFFFFFF, 0x404040, 0xDFDFDF, 0x000000, 0xE1FFFF,  // button highlight, dark shadow, light, info text, info back
+    0xC8D0D4, 0x808000, 0x6A240A,
+    0x808080, 0xC0C0C0,  // scroll bar, desktop, captions, menu
+    0xFFFFFF, 0x000000, 0x000000,
+    0x000000, 0xFFFFFF,  // window, frame, menu text, window text, caption text
+    0xC0C0C0, 0xC0C0C0, 0x808080,
+    0x800000, 0xFFFFFF,  // borders, app workspace, highlight, highlight text
+    0xC0C0C0, 0x808080, 0x808080,
+    0x000000, 0xC0C0C0,  // button face, shadow, grey text, button text, inactive caption text
+    0xFFFFFF, 0x404040, 0xDFDFDF,
+    0x000000, 0xE1FFFF,  // button highlight, dark shadow, light, info text, info back
 };
 
 int QtTextFlags(unsigned format) {
     int flags = Qt::AlignAbsolute;
     flags |= (format & dt::Center) ? Qt::AlignHCenter : (format & dt::Right) ? Qt::AlignRight : Qt::AlignLeft;
-    flags |= (format & dt::VCenter) ? Qt::AlignVCenter : (format & dt::Bottom) ? Qt::AlignBottom : Qt::AlignTop;
+    flags |= (format & dt::VCenter)  ? Qt::AlignVCenter
+             : (format & dt::Bottom) ? Qt::AlignBottom
+                                     : Qt::AlignTop;
     if (format & dt::WordBreak) flags |= Qt::TextWordWrap;
     if (format & dt::SingleLine) flags |= Qt::TextSingleLine;
     if (format & dt::ExpandTabs) flags |= Qt::TextExpandTabs;
@@ -94,7 +101,8 @@ void SetPaletteColor(QWidget& widget, QPalette::ColorRole role, TColor colour) {
 }
 
 TRect TRect::United(const TRect& o) const {
-    return {std::min(left, o.left), std::min(top, o.top), std::max(right, o.right), std::max(bottom, o.bottom)};
+    return {std::min(left, o.left), std::min(top, o.top), std::max(right, o.right),
+            std::max(bottom, o.bottom)};
 }
 
 void Frame3D(QPainter& painter, TRect& rect, const QColor& top, const QColor& bottom, int width) {
@@ -144,9 +152,12 @@ QString NormalizeLineBreaks(const QString& text) {
 
 unsigned AlignmentFlag(TAlignment alignment) {
     switch (alignment) {
-        case taRightJustify: return dt::Right;
-        case taCenter: return dt::Center;
-        default: return dt::Left;
+        case taRightJustify:
+            return dt::Right;
+        case taCenter:
+            return dt::Center;
+        default:
+            return dt::Left;
     }
 }
 
@@ -229,7 +240,7 @@ void HandleApplicationException(QObject* sender, std::exception_ptr error) {
         ApplicationHandler()(sender, error);
         return;
     }
-    QMessageBox::critical(nullptr, QApplication::applicationName(), text);
+    RunMessageBox(TMsgType::Error, text, nullptr);
 }
 
 void RunHandled(QObject* sender, const std::function<void()>& action) {

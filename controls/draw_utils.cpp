@@ -1,10 +1,10 @@
 #include "controls/draw_utils.h"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QPainter>
-
 #include <mutex>
+
+#include "controls/message_box.h"
 
 namespace kordalt {
 
@@ -36,8 +36,8 @@ QImage* cellTextBitmap = nullptr;
 
 }  // namespace
 
-void MaskedTransparentBlit(QPainter& dest, int dstX, int dstY, int dstW, int dstH, const QImage& source, int srcX,
-                           int srcY, int srcW, int srcH, TColor key) {
+void MaskedTransparentBlit(QPainter& dest, int dstX, int dstY, int dstW, int dstH, const QImage& source,
+                           int srcX, int srcY, int srcW, int srcH, TColor key) {
     QImage part = source.copy(srcX, srcY, srcW, srcH).convertToFormat(QImage::Format_ARGB32);
     const QRgb keyRgb = ToQRgb(key) & 0x00FFFFFFu;
     for (int y = 0; y < part.height(); ++y) {
@@ -78,10 +78,12 @@ void BlitBitmapWithKeyColour(QPainter& dest, const QImage& bitmap, TColor key, i
 
 void StretchBitmapRectWithKeyColour(QPainter& dest, int x, int y, int w, int h, const TRect& source,
                                     const QImage& bitmap, TColor key) {
-    BlitBitmapWithKeyColour(dest, bitmap, key, x, y, w, h, source.left, source.top, source.Width(), source.Height());
+    BlitBitmapWithKeyColour(dest, bitmap, key, x, y, w, h, source.left, source.top, source.Width(),
+                            source.Height());
 }
 
-void DrawBitmapRectWithKeyColour(QPainter& dest, int x, int y, const TRect& source, const QImage& bitmap, TColor key) {
+void DrawBitmapRectWithKeyColour(QPainter& dest, int x, int y, const TRect& source, const QImage& bitmap,
+                                 TColor key) {
     StretchBitmapRectWithKeyColour(dest, x, y, source.Width(), source.Height(), source, bitmap, key);
 }
 
@@ -119,9 +121,10 @@ QImage MakeGrayedGlyph(const QImage& source, TColor outline) {
     return MakeEmbossedGlyph(source, outline, clBtnFace, clBtnHighlight, clBtnShadow, true);
 }
 
-void DrawImageListEmbossed(QPainter& painter, const QImage& image, int x, int y, TColor highlight, TColor shadow,
-                           bool drawHighlight) {
-    DrawEmbossed(painter, image.convertToFormat(QImage::Format_ARGB32), x, y, highlight, shadow, drawHighlight);
+void DrawImageListEmbossed(QPainter& painter, const QImage& image, int x, int y, TColor highlight,
+                           TColor shadow, bool drawHighlight) {
+    DrawEmbossed(painter, image.convertToFormat(QImage::Format_ARGB32), x, y, highlight, shadow,
+                 drawHighlight);
 }
 
 namespace {
@@ -143,8 +146,8 @@ void FreeCellTextBitmap() {
     cellTextBitmap = nullptr;
 }
 
-void RenderCellText(QPainter& canvas, const TRect& r, int dx, int dy, const QString& text, TAlignment alignment,
-                    bool wordWrap, bool rightToLeft) {
+void RenderCellText(QPainter& canvas, const TRect& r, int dx, int dy, const QString& text,
+                    TAlignment alignment, bool wordWrap, bool rightToLeft) {
     const bool direct = !wordWrap && !text.contains(u'\r');
     // The direct path swaps the sides only for left-to-right reading, the scratch path always.
     if (canvas.layoutDirection() == Qt::RightToLeft && (!direct || !rightToLeft) && alignment != taCenter) {
@@ -204,8 +207,7 @@ QString FitTextWithEllipsis(const QString& s, const QFontMetrics& metrics, int m
 
 void ReportNotImplemented() {
     while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
-    QMessageBox::information(nullptr, QApplication::applicationName(),
-                             QString::fromUtf8("Функция не реализована"), QMessageBox::Ok);
+    RunMessageBox(TMsgType::Information, QString::fromUtf8("Функция не реализована"), nullptr);
     throw EAbort();
 }
 

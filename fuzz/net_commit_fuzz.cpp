@@ -73,12 +73,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::ApplyPatches(m, data + 1, size - 1);
     const bool yearResult = NetMessageCode(m) == dx_Game_SendHalf;
     // A year result goes to a client; everything else here to the server.
-    GameMode = yearResult ? kNetworkClient : 1;
+    GameMode = yearResult ? kNetworkClient : kServer;
     GameRunning = 1;
     Game.CurrentGos = yearResult ? kClientState : 1;
     AcceptFullInf = AcceptHalfInf = 0;
     const std::string before = fuzz::StateBytes();
-    server.queue.PeerPlayMessage(yearResult ? kServerId : kClientId, m.data(), static_cast<int32_t>(m.size()));
+    server.queue.PeerPlayMessage(yearResult ? kServerId : kClientId, m.data(),
+                                 static_cast<int32_t>(m.size()));
     server.queue.ClearNetQueue();
     const uint32_t code = NetMessageCode(m);
     const bool update = code == dx_Connect_SendMap || code == dx_Game_SendFull || code == dx_Game_SendHalf ||
@@ -94,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!ValidateStateRecord(Game, kClientState).empty()) std::abort();
         return 0;
     }
-    GameMode = 1;
+    GameMode = kServer;
     fuzz::PlayOneYear();
     return 0;
 }

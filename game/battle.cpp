@@ -15,7 +15,6 @@
 #include "game/kordalt_pool.h"
 #include "game/language_file.h"
 #include "game/rules_data.h"
-#include "game/rules_text.h"
 #include "game/self_test.h"
 #include "game/tactics.h"
 #include "game/turn_report.h"
@@ -90,7 +89,7 @@ std::vector<int> OrderOfAction() {
 
 void Die(int slot, int text) {
     TKordaltRec& k = Game.mKordalt[slot];
-    AddMessage(kEventMessage, k.Owner, clRed, FormatText(RulesText(text), {k.Name.Str()}));
+    AddMessage(kEventMessage, k.Owner, clRed, FormatText(LangText(text), {k.Name.Str()}));
     Lower(Game.mGos[k.Owner].KordaltCount, 1);
     InitKordalt(slot);
 }
@@ -98,33 +97,33 @@ void Die(int slot, int text) {
 void OpenBattle(Battle& b) {
     TGosRec& defender = Game.mGos[b.d];
     const std::string a = RecordField(NameOf(b.a)), d = RecordField(NameOf(b.d));
-    AddBattleMessage(clBlue, RulesText(kNewBattleText));
-    AddBattleMessage(clRed, RulesText(kFanfareText));
-    AddBattleMessage(clNavy, FormatText(RulesText(kOpeningText), {a, d}) + "~" + a + "~" + d);
+    AddBattleMessage(clBlue, LangText(kNewBattleText));
+    AddBattleMessage(clRed, LangText(kFanfareText));
+    AddBattleMessage(clNavy, FormatText(LangText(kOpeningText), {a, d}) + "~" + a + "~" + d);
     if (b.hadKordalt) {
-        AddBattleMessage(clBlack, FormatText(RulesText(kBorderArmyText), {NameOf(b.d), NameOf(b.a)}));
-        AddBattleMessage(clBlack, RulesText(kNoRetreatText));
-        AddBattleMessage(clBlack, RulesText(kHomeArmyNextText));
+        AddBattleMessage(clBlack, FormatText(LangText(kBorderArmyText), {NameOf(b.d), NameOf(b.a)}));
+        AddBattleMessage(clBlack, LangText(kNoRetreatText));
+        AddBattleMessage(clBlack, LangText(kHomeArmyNextText));
     }
-    AddBattleMessage(clBlue, FormatText(RulesText(kAttackLeaderText), {Game.mKordalt[b.k].Name.Str()}));
+    AddBattleMessage(clBlue, FormatText(LangText(kAttackLeaderText), {Game.mKordalt[b.k].Name.Str()}));
 
     TFrontRec& front = defender.Fronts[b.a];
     const std::string commanderText =
-        RulesText(kDefenceCommanderText, "Командовать войсками защиты будет+mKordalt[z].Name");
+        LangText(kDefenceCommanderText, "Командовать войсками защиты будет+mKordalt[z].Name");
     if (front.Kordalt != 0) {
         b.z = front.Kordalt;
         AddBattleMessage(clBlue, FormatText(commanderText, {Game.mKordalt[b.z].Name.Str()}));
         if (front.Fortified)
-            AddBattleMessage(clGreen, RulesText(kFortifiedText,
-                                                "Он хорошо подготовил войска к защите и теперь не "
-                                                "позавидуешь нападающим"));
+            AddBattleMessage(clGreen, LangText(kFortifiedText,
+                                               "Он хорошо подготовил войска к защите и теперь не "
+                                               "позавидуешь нападающим"));
     } else {
         b.z = PeopleKordalt;
-        AddBattleMessage(clRed, RulesText(kNoCommanderText,
-                                          "У защищающейся стороны нет командира, пришлось выбрать "
-                                          "кандидатуру из народа"));
+        AddBattleMessage(clRed, LangText(kNoCommanderText,
+                                         "У защищающейся стороны нет командира, пришлось выбрать "
+                                         "кандидатуру из народа"));
         TKordaltRec& candidate = Game.mKordalt[PeopleKordalt];
-        candidate.Name.Assign(RulesText(kCandidateNameText, "Ополченец"));
+        candidate.Name.Assign(LangText(kCandidateNameText, "Ополченец"));
         candidate.Front = b.a;
         candidate.Owner = b.d;
         front.Kordalt = PeopleKordalt;
@@ -132,7 +131,7 @@ void OpenBattle(Battle& b) {
     }
     Game.mGos[b.a].Morale = Game.mKordalt[b.k].Condition;
     defender.Morale = Game.mKordalt[b.z].Condition;
-    AddBattleMessage(clRed, RulesText(kArmiesFaceText));
+    AddBattleMessage(clRed, LangText(kArmiesFaceText));
 }
 
 // One side's move; true when it destroyed the other side's army.
@@ -151,7 +150,7 @@ bool FightRounds(Battle& b) {
     int prev = 1;
     for (b.rounds = 1;; ++b.rounds) {
         AddBattleMessage(clBlack, BattleStatusLine(b.a, b.d));
-        AddBattleMessage(clBlue, FormatText(RulesText(kMoveText, "Ходит +mGos[a].Name"), {NameOf(b.a)}));
+        AddBattleMessage(clBlue, FormatText(LangText(kMoveText, "Ходит +mGos[a].Name"), {NameOf(b.a)}));
         const int t = ChooseTactic(b.a, b.d, b.k, prev);
         if (Move(b.a, b.d, t, prev)) {
             if (b.hadKordalt) {
@@ -164,11 +163,11 @@ bool FightRounds(Battle& b) {
             return false;
         }
 
-        AddBattleMessage(clBlue, FormatText(RulesText(kMoveText, "Ходит +mGos[b].Name"), {NameOf(b.d)}));
+        AddBattleMessage(clBlue, FormatText(LangText(kMoveText, "Ходит +mGos[b].Name"), {NameOf(b.d)}));
         const int u = ChooseTactic(b.d, b.a, b.z, t);
         const bool attackerDestroyed = Move(b.d, b.a, u, t);
         if (!attackerDestroyed && b.rounds >= kMaxRounds) {
-            AddBattleMessage(clGreen, FormatText(RulesText(kDrawText), {NameOf(b.a), NameOf(b.d)}));
+            AddBattleMessage(clGreen, FormatText(LangText(kDrawText), {NameOf(b.a), NameOf(b.d)}));
             return false;
         }
         CheckGameState(Cp("Бой затянулся между :") + NameOf(b.a) + Cp(" и ") + NameOf(b.d) + ":");
@@ -213,8 +212,8 @@ void CloseBattle(Phase& phase, const Battle& b) {
                                         b.rounds,
                                         b.captured};
     const std::string result = b.captured > 0
-                                   ? FormatText(RulesText(kResultCapturedText), values)
-                                   : FormatText(RulesText(kResultText), std::span(values).first(11));
+                                   ? FormatText(LangText(kResultCapturedText), values)
+                                   : FormatText(LangText(kResultText), std::span(values).first(11));
     AddBattleMessage(clBlue, "");
     AddBattleMessage(clBlue, result + "~" + std::to_string(phase.battleNumber));
 
@@ -311,7 +310,7 @@ void GainExperience(int slot, int rounds) {
     k.Mastery = static_cast<uint8_t>(std::min(kMaxMastery, k.Mastery + gain));
     const std::string ending = gain == 1 ? Cp("у") : gain <= 4 ? Cp("ы") : "";
     AddMessage(kEventMessage, k.Owner, clBlack,
-               FormatText(RulesText(kExperienceText), {k.Name.Str(), gain, ending}));
+               FormatText(LangText(kExperienceText), {k.Name.Str(), gain, ending}));
 }
 
 void ProcessBattles() {

@@ -9,7 +9,7 @@
 #include "platform/format.h"
 #include "game/fronts.h"
 #include "game/game_state.h"
-#include "game/rules_text.h"
+#include "game/language_file.h"
 #include "game/self_test.h"
 #include "game/squares.h"
 
@@ -63,8 +63,8 @@ void DestroyState(uint8_t winner, uint8_t loser) {
     TGosRec& w = Game.mGos[winner];
     TGosRec& l = Game.mGos[loser];
     const bool human = l.Player != 0;
-    const std::string destroyed = FormatText(RulesText(kDestroyedText), {l.Name.Str()});
-    const std::string overthrown = FormatText(RulesText(kPlayerOverthrownText), {l.PlayerName.Str()});
+    const std::string destroyed = FormatText(LangText(kDestroyedText), {l.Name.Str()});
+    const std::string overthrown = FormatText(LangText(kPlayerOverthrownText), {l.PlayerName.Str()});
     AddBattleMessage(clGreen, destroyed);
     if (GameMode != kLocalGame && human) CaptureUi().SendAllMessage(overthrown, kDestroyedNoticeColor);
     CountVictim(w, l, loser);
@@ -112,7 +112,7 @@ int32_t CaptureTerritory(uint8_t winner, uint8_t loser) {
     const int captured = before - Map->RegionSize(loser);
 
     w.CapturedThisTurn = static_cast<uint16_t>(std::min(w.CapturedThisTurn + captured, 0xFFFF));
-    AddBattleMessage(clGreen, FormatText(RulesText(kCapturedText), {w.Name.Str(), captured}));
+    AddBattleMessage(clGreen, FormatText(LangText(kCapturedText), {w.Name.Str(), captured}));
     LowerAttitude(l.Relations[winner], AttitudePenalty(l.Territory, captured));
     if (Map->RegionSize(loser) == 0) DestroyState(winner, loser);
     return captured;

@@ -4,9 +4,9 @@
 #include "platform/format.h"
 #include "game/fronts.h"
 #include "game/game_state.h"
+#include "game/language_file.h"
 #include "game/player_actions.h"
 #include "game/rules_data.h"
-#include "game/rules_text.h"
 #include "game/turn_report.h"
 
 namespace kordalt {
@@ -24,7 +24,9 @@ struct SalaryTexts {
 constexpr SalaryTexts kScientistTexts{3210, 3211, 3212, 3213};
 constexpr SalaryTexts kSoldierTexts{3214, 3215, 3216, 3217};
 
-void Event(uint8_t gos, TColor color, const std::string& text) { AddMessage(kEventMessage, gos, color, text); }
+void Event(uint8_t gos, TColor color, const std::string& text) {
+    AddMessage(kEventMessage, gos, color, text);
+}
 
 // a + b at the 32-bit limits (b may be any 64-bit value).
 int32_t AddSaturated(int32_t a, int64_t b) { return SaturateI32(Trunc(static_cast<long double>(a) + b)); }
@@ -47,26 +49,28 @@ void ReturnSoldiers(uint8_t gos) {
 
 // Pays salary `salary` to a group of `size` people held in `pool`; an unpaid
 // group goes back to its pool and partly leaves.
-void PayGroup(uint8_t gos, int64_t salary, int32_t& size, int32_t& pool, const SalaryTexts& texts, bool soldiers) {
+void PayGroup(uint8_t gos, int64_t salary, int32_t& size, int32_t& pool, const SalaryTexts& texts,
+              bool soldiers) {
     TGosRec& g = Game.mGos[gos];
     if (salary <= 0) return;
     if (salary <= g.Money) {
         g.Money = static_cast<int32_t>(g.Money - salary);
-        Event(gos, clOlive, FormatText(RulesText(texts.paid), {salary}));
+        Event(gos, clOlive, FormatText(LangText(texts.paid), {salary}));
         return;
     }
     const int64_t m0 = g.Money;
     g.Money = 0;
-    const int64_t keep = Trunc(FieldsToSow(gos) * static_cast<long double>(g.Research[AgrarianLevel].Effect) + 1);
+    const int64_t keep =
+        Trunc(FieldsToSow(gos) * static_cast<long double>(g.Research[AgrarianLevel].Effect) + 1);
     const int64_t sell = g.Grain - keep;
     if (sell > 0) {
         g.Money = SaturateI32(Trunc(sell * static_cast<long double>(g.Research[FinancialLevel].Effect)));
         g.Grain = static_cast<int32_t>(g.Grain - sell);
-        Event(gos, clOlive, FormatText(RulesText(texts.grainSold), {int64_t{g.Money}}));
+        Event(gos, clOlive, FormatText(LangText(texts.grainSold), {int64_t{g.Money}}));
     }
     if (salary <= m0 + g.Money) {
         g.Money = SaturateI32(m0 + g.Money - salary);
-        Event(gos, clOlive, FormatText(RulesText(texts.paid), {salary}));
+        Event(gos, clOlive, FormatText(LangText(texts.paid), {salary}));
         return;
     }
     if (soldiers)
@@ -79,11 +83,11 @@ void PayGroup(uint8_t gos, int64_t salary, int32_t& size, int32_t& pool, const S
     if (size > leave) {
         size = static_cast<int32_t>(size - leave);
         pool = size;
-        Event(gos, clRed, FormatText(RulesText(texts.someLeft), {leave}));
+        Event(gos, clRed, FormatText(LangText(texts.someLeft), {leave}));
     } else {
         size = 0;
         pool = 0;
-        Event(gos, clRed, RulesText(texts.allLeft));
+        Event(gos, clRed, LangText(texts.allLeft));
     }
 }
 
@@ -92,11 +96,13 @@ void PayGroup(uint8_t gos, int64_t salary, int32_t& size, int32_t& pool, const S
 void Harvest(uint8_t gos) {
     TGosRec& g = Game.mGos[gos];
     if (g.Territory < g.FieldsSown) g.FieldsSown = g.Territory;
-    const int64_t h = Trunc(2.0L * Trunc(g.FieldsSown * static_cast<long double>(g.Research[AgrarianLevel].Effect)));
+    const int64_t h =
+        Trunc(2.0L * Trunc(g.FieldsSown * static_cast<long double>(g.Research[AgrarianLevel].Effect)));
     g.Grain = AddSaturated(g.Grain, h);
     const int64_t worth = Trunc(h * static_cast<long double>(g.Research[FinancialLevel].Effect));
     Event(gos, clGreen,
-          FormatText(RulesText(kHarvestText, "Ваши крестьяне вырастили %d тонн зерна, на сумму %d $"), {h, worth}));
+          FormatText(LangText(kHarvestText, "Ваши крестьяне вырастили %d тонн зерна, на сумму %d $"),
+                     {h, worth}));
     g.FieldsSown = 0;
     if (TYearStatRec* stats = YearStatsOf(gos)) stats->Harvest = static_cast<uint32_t>(h);
 }
@@ -108,12 +114,13 @@ void GrowPopulation(uint8_t gos) {
     const long double capacity = g.Territory * static_cast<long double>(g.Research[PopulationDensity].Effect);
     if (static_cast<long double>(p) + growth <= capacity) {
         g.Peasants = AddSaturated(g.Peasants, growth);
-        Event(gos, clBlue, FormatText(RulesText(kGrowthText), {growth}));
+        Event(gos, clBlue, FormatText(LangText(kGrowthText), {growth}));
         return;
     }
     if (p < capacity)
-        g.Peasants = SaturateI32(Trunc(static_cast<long double>(Round(capacity)) - g.Scientists - g.Soldiers));
-    Event(gos, clRed, RulesText(kOverpopulationText));
+        g.Peasants =
+            SaturateI32(Trunc(static_cast<long double>(Round(capacity)) - g.Scientists - g.Soldiers));
+    Event(gos, clRed, LangText(kOverpopulationText));
 }
 
 void AdvanceResearch(uint8_t gos) {
@@ -129,7 +136,7 @@ void AdvanceResearch(uint8_t gos) {
         r.Cost = SaturateI32(Round(r.Cost + step + (step / 1.2L) * r.Level));
         const long double increment = r.Increment;
         r.Effect = static_cast<float>(r.Effect + increment + (increment / 5) * r.Level);
-        Event(gos, clNavy, FormatText(RulesText(kFirstLevelText + k), {int64_t{r.Level}}));
+        Event(gos, clNavy, FormatText(LangText(kFirstLevelText + k), {int64_t{r.Level}}));
     }
 }
 

@@ -6,8 +6,8 @@
 #include "platform/arith.h"
 #include "platform/format.h"
 #include "game/game_state.h"
+#include "game/language_file.h"
 #include "game/rules_data.h"
-#include "game/rules_text.h"
 #include "game/self_test.h"
 #include "game/squares.h"
 #include "game/turn_report.h"
@@ -29,8 +29,8 @@ void RecountNeighbours() {
             gos.NeighbourCount += neighbour;
         }
     }
-    Game.AliveGosCount = static_cast<uint8_t>(
-        std::count_if(&Game.mGos[1], &Game.mGos[1] + Game.GosCount, [](const TGosRec& g) { return g.Alive != 0; }));
+    Game.AliveGosCount = static_cast<uint8_t>(std::count_if(&Game.mGos[1], &Game.mGos[1] + Game.GosCount,
+                                                            [](const TGosRec& g) { return g.Alive != 0; }));
 }
 
 // Sends home the Kordalts whose front no longer borders their owner.
@@ -47,9 +47,9 @@ void ReleaseKordaltsOfVanishedFronts() {
         owner.Fronts[k.Front].Kordalt = 0;
         k.Front = 0;
         k.Order = kOrderRest;
-        const std::string text = RulesText(kKordaltReleasedText,
-                                           "В связи с изменением границы, Ваш Kordalt %s остался не у дел, "
-                                           "и был с почётом отправлен на заслуженный отдых");
+        const std::string text = LangText(kKordaltReleasedText,
+                                          "В связи с изменением границы, Ваш Kordalt %s остался не у дел, "
+                                          "и был с почётом отправлен на заслуженный отдых");
         AddMessage(kEventMessage, k.Owner, clBlue, FormatText(text, {k.Name.Str()}));
     }
 }
@@ -70,7 +70,8 @@ void CheckFronts() {
         TGosRec& gos = Game.mGos[i];
         if (!gos.Alive) continue;
         for (int j = 1; j <= Game.GosCount; ++j)
-            if (j != i && !gos.Fronts[j].Neighbour) MoveFrontToReserve(static_cast<uint8_t>(i), static_cast<uint8_t>(j));
+            if (j != i && !gos.Fronts[j].Neighbour)
+                MoveFrontToReserve(static_cast<uint8_t>(i), static_cast<uint8_t>(j));
     }
     CheckGameState(Cp("после chek Front"));
 }

@@ -14,7 +14,6 @@
 #include "game/game_windows.h"
 #include "game/language_file.h"
 #include "game/rules_data.h"
-#include "game/rules_text.h"
 #include "game/self_test.h"
 #include "game/squares.h"
 #include "game/turn_report.h"
@@ -119,7 +118,7 @@ bool PlayHumanTurns() {
 
 void ComputeYear() {
     CheckGameState(Cp("Проверка после хода людей:"));
-    GameWindows().ShowYear(RulesText(kYearLabelText, "Год:") + " " + std::to_string(Game.Year));
+    GameWindows().ShowYear(LangText(kYearLabelText, "Год:") + " " + std::to_string(Game.Year));
     ComputeYearSteps();
     ++Game.Year;
 }
@@ -140,14 +139,13 @@ bool AnyHumanAlive() {
 
 void AnnounceWinner(uint8_t winner) {
     const TGosRec& g = Game.mGos[winner];
-    ShowMessage(FormatText(RulesText(kVictoryText, kVictoryDefault), {g.Name.Str()}));
+    ShowMessage(FormatText(LangText(kVictoryText, kVictoryDefault), {g.Name.Str()}));
     if (g.Player == 0) return;
     Game.HumanWon = 1;
     GameWindows().ShowVictory(winner);
     if (GameMode != kLocalGame)
         CaptureUi().SendAllMessage(
-            FormatText(RulesText(kVictoryChatText, kVictoryDefault), {g.PlayerName.Str()}),
-            kVictoryChatColor);
+            FormatText(LangText(kVictoryChatText, kVictoryDefault), {g.PlayerName.Str()}), kVictoryChatColor);
 }
 
 }  // namespace
@@ -162,7 +160,7 @@ uint8_t SoleOwner() {
 
 void GameLoop() {
     Game.HumanWon = 0;
-    if (!HasHumanPlayers()) ShowMessage(RulesText(kNoHumansText, "Где люди ?!!!"));
+    if (!HasHumanPlayers()) ShowMessage(LangText(kNoHumansText, "Где люди ?!!!"));
     GameWindows().BeginYearLoop();
     TurnMinutes = 0;
     for (;;) {
@@ -183,19 +181,18 @@ bool GameOver() {
     bool over = owner != 0;
     if (over && owner <= Game.GosCount) AnnounceWinner(owner);
     if (!AnyHumanAlive()) {
-        ShowMessage(RulesText(
-            kHumansLostText, "Все люди погибли\rИгра окончена\rМашина снова одержала победу над человеком!"));
+        ShowMessage(LangText(kHumansLostText,
+                             "Все люди погибли\rИгра окончена\rМашина снова одержала победу над человеком!"));
         over = true;
     }
     if (Game.Year >= YearCount && !over) {
-        ShowMessage(
-            RulesText(kDrawText, "Игра затянулась.\rНичейный результат.\rСпасибо за тормозную игру!"));
+        ShowMessage(LangText(kDrawText, "Игра затянулась.\rНичейный результат.\rСпасибо за тормозную игру!"));
         over = true;
     }
     if (over) {
         GameWindows().AlignScreens(TScreen::TurnBanner, true);
         GameWindows().ShowCharts();
-        ShowMessage(RulesText(kClosingNoticeText));
+        ShowMessage(LangText(kClosingNoticeText));
     }
     return over;
 }

@@ -11,6 +11,12 @@ constexpr char kLanguages[] = "Languages";
 
 std::string SettingsFileName() { return ProgramDirectory() + DefaultIniFileName(); }
 
+std::string BarsToLineBreaks(std::string text) {
+    for (size_t bar = text.find('|'); bar != std::string::npos; bar = text.find('|', bar + 2))
+        text.replace(bar, 1, "\r\n");
+    return text;
+}
+
 }  // namespace
 
 std::unique_ptr<TLanguageFile> LanguageFile;
@@ -36,10 +42,7 @@ void TLanguageFile::LoadLanguages() {
 }
 
 std::string TLanguageFile::GetText(int32_t Id, const std::string& Default) const {
-    std::string text = GetTextRaw(Id, Default);
-    for (size_t bar = text.find('|'); bar != std::string::npos; bar = text.find('|', bar + 2))
-        text.replace(bar, 1, "\r\n");
-    return text;
+    return BarsToLineBreaks(GetTextRaw(Id, Default));
 }
 
 std::string TLanguageFile::GetTextRaw(int32_t Id, const std::string& Default) const {
@@ -83,5 +86,10 @@ void TLanguageFile::SetLanguage(int32_t Index) {
 void CreateLanguageFile() { LanguageFile = std::make_unique<TLanguageFile>(SettingsFileName()); }
 
 void FreeLanguageFile() { LanguageFile.reset(); }
+
+std::string LangText(int32_t id, std::string_view defaultUtf8) {
+    const std::string fallback = Cp(defaultUtf8);
+    return LanguageFile ? LanguageFile->GetText(id, fallback) : BarsToLineBreaks(fallback);
+}
 
 }  // namespace kordalt

@@ -41,7 +41,7 @@ public:
     // nothing when Index is not a language.
     void SetLanguage(int32_t Index);
 
-    std::string LanguageSection;             // section of the current language (cp1251)
+    std::string LanguageSection;              // section of the current language (cp1251)
     std::vector<std::string> LanguageTitles;  // titles, in index order
     std::vector<std::string> SectionNames;    // section names, in index order
     int32_t LanguageIndex = 0;
@@ -56,5 +56,10 @@ extern std::unique_ptr<TLanguageFile> LanguageFile;
 // LanguageFile on ProgramDirectory() + DefaultIniFileName().
 void CreateLanguageFile();
 void FreeLanguageFile();
+
+// The text the program shows: the current language's text `id` (cp1251), or
+// `defaultUtf8` when it has none or no settings file is open; each "|" becomes
+// CR LF. Windows show it through Qs.
+std::string LangText(int32_t id, std::string_view defaultUtf8 = "");
 
 }  // namespace kordalt

@@ -10,9 +10,9 @@
 #include "game/game_state.h"
 #include "game/game_windows.h"
 #include "game/kordalt_pool.h"
+#include "game/language_file.h"
 #include "game/random.h"
 #include "game/rules_data.h"
-#include "game/rules_text.h"
 #include "game/self_test.h"
 #include "game/turn_report.h"
 #include "platform/fatal.h"
@@ -66,7 +66,7 @@ void InitState(int i) {
     TGosRec& g = Game.mGos[i];
     g.Territory = Map->RegionSize(static_cast<uint8_t>(i));
     g.Player = 0;
-    g.Name.Assign(RulesText(kStateNameText + i, "Ошибка"));
+    g.Name.Assign(LangText(kStateNameText + i, "Ошибка"));
     g.PlayerName.Assign("");
     g.StartPlayerName.Assign("");
     g.TimeSpent = 0;
@@ -105,12 +105,13 @@ void GenerateNewGame() {
     Game.GameOnInternet = IsInternetGame ? 1 : 0;
     const bool local = GameMode == kLocalGame;
     if (local) {
-        GameWindows().BeginMapGeneration(RulesText(kGeneratingText));
+        GameWindows().BeginMapGeneration(LangText(kGeneratingText));
         Game.GosCount = CountByte(GameWindows().StatesSliderValue());
         Game.MapSize = CountByte(GameWindows().MapSizeSliderValue());
     }
     if (Game.GosCount < 2 || Game.GosCount > MaxGos)
-        throw std::out_of_range("GenerateNewGame: " + std::to_string(Game.GosCount) + " states, outside 2..20");
+        throw std::out_of_range("GenerateNewGame: " + std::to_string(Game.GosCount) +
+                                " states, outside 2..20");
     ReplaceMap(nullptr);
     CheckMapSize();
     auto map = std::make_unique<TSquares>(Game.MapSize, Game.MapSize, false, Game.GosCount);

@@ -1,12 +1,11 @@
 #include "game/rules_data.h"
 
 #include <cmath>
-#include <fstream>
 #include <exception>
+#include <fstream>
 #include <memory>
 
 #include "game/language_file.h"
-#include "game/rules_text.h"
 #include "game/ui_hooks.h"
 #include "game/validate.h"
 
@@ -24,9 +23,9 @@ namespace {
 
 constexpr int kDamagedFileText = 3107;
 // Text of troop type k, tactic t, and own tactic t after the enemy's tactic e:
-constexpr int kFirstTroopNameText = 7049;    // + k
-constexpr int kFirstTacticNameText = 7099;   // + t
-constexpr int kFirstTacticText = 7200;       // + 10(e - 1) + t
+constexpr int kFirstTroopNameText = 7049;   // + k
+constexpr int kFirstTacticNameText = 7099;  // + t
+constexpr int kFirstTacticText = 7200;      // + 10(e - 1) + t
 
 // Reads exactly one record of the language's rules file; false when there is
 // no settings file, or the file is missing, short or unreadable.
@@ -63,11 +62,11 @@ bool FitsTheGame(const TDimData& dim) {
 }
 
 void LoadLanguageTexts() {
-    for (int k = 1; k <= TroopTypeCount; ++k) TroopNames[k].Assign(RulesText(kFirstTroopNameText + k));
-    for (int t = 1; t <= TacticCount; ++t) Tactics[t].Name.Assign(RulesText(kFirstTacticNameText + t));
+    for (int k = 1; k <= TroopTypeCount; ++k) TroopNames[k].Assign(LangText(kFirstTroopNameText + k));
+    for (int t = 1; t <= TacticCount; ++t) Tactics[t].Name.Assign(LangText(kFirstTacticNameText + t));
     for (int t = 1; t <= TacticCount; ++t)
         for (int e = 1; e <= TacticCount; ++e)
-            TacticTexts[t][e].Assign(RulesText(kFirstTacticText + 10 * (e - 1) + t));
+            TacticTexts[t][e].Assign(LangText(kFirstTacticText + 10 * (e - 1) + t));
 }
 
 }  // namespace
@@ -87,7 +86,7 @@ void LoadRulesData() {
     if (ReadDimFile(*dim) && IsValidDimData(*dim) && FitsTheGame(*dim)) {
         UseDimData(*dim);
     } else {
-        ShowMessage(RulesText(kDamagedFileText, "У вас испорчен файл загрузки DIM.DAT"));
+        ShowMessage(LangText(kDamagedFileText, "У вас испорчен файл загрузки DIM.DAT"));
         DimLoadFailed = 1;
     }
     LoadLanguageTexts();

@@ -12,10 +12,10 @@
 #include "compress/lzrw1.h"
 #include "game/game_state.h"
 #include "game/game_windows.h"
+#include "game/language_file.h"
 #include "game/new_game.h"
 #include "game/owner_grid.h"
 #include "game/rules_data.h"
-#include "game/rules_text.h"
 #include "game/self_test.h"
 #include "game/turn_report.h"
 #include "game/ui_hooks.h"
@@ -196,12 +196,12 @@ std::unique_ptr<SavedBody> ParseBody(std::string_view body) {
 // The text of the first kind check the file fails, or empty.
 std::string KindMismatch(const GameState& s) {
     const bool local = GameMode == kLocalGame;
-    if (s.ResumeHuman == 0 && local) return RulesText(kNetworkFileText, kNetworkFileDefault);
+    if (s.ResumeHuman == 0 && local) return LangText(kNetworkFileText, kNetworkFileDefault);
     if (s.ResumeHuman > 0 && !local)
-        return RulesText(kLocalFileText, "Это одиночная игра. Попробуйте загрузить другую игру");
+        return LangText(kLocalFileText, "Это одиночная игра. Попробуйте загрузить другую игру");
     if (s.GameOnInternet && !IsInternetGame)
-        return RulesText(kInternetFileText, "Это Internet игра. Попробуйте загрузить другую игру");
-    if (!s.GameOnInternet && IsInternetGame) return RulesText(kNetworkFileText, kNetworkFileDefault);
+        return LangText(kInternetFileText, "Это Internet игра. Попробуйте загрузить другую игру");
+    if (!s.GameOnInternet && IsInternetGame) return LangText(kNetworkFileText, kNetworkFileDefault);
     return {};
 }
 
@@ -317,8 +317,8 @@ void SaveGame(const std::string& fileName) {
         }
     } release;
     if (const int err = WriteFileAtomically(fileName, SavedGameImage()))
-        throw SaveError(Cp("Не удалось сохранить игру в файл \"") + Utf8ToCp1251(fileName) +
-                        "\": " + Cp(FileErrorText(err)));
+        throw ESaveError(Cp("Не удалось сохранить игру в файл \"") + Utf8ToCp1251(fileName) +
+                         "\": " + Cp(FileErrorText(err)));
     release.written = true;
 }
 
@@ -328,19 +328,19 @@ bool LoadGameImage(std::string_view image) {
         if (image.size() < kSaveHeaderSize) throw ELzrw1Exception("no compressed body");
         body = Decompress(image.substr(kSaveHeaderSize));
     } catch (const ELzrw1Exception&) {
-        ShowMessage(RulesText(kDamagedText));
+        ShowMessage(LangText(kDamagedText));
         return false;
     }
     std::unique_ptr<SavedBody> loaded;
     try {
         loaded = ParseBody(body);
     } catch (const BodyError&) {
-        ShowMessage(RulesText(kDamagedText, kDamagedDefault));
+        ShowMessage(LangText(kDamagedText, kDamagedDefault));
         return false;
     }
     const TOwnerGrid& grid = loaded->grid;
     if (ChecksumOf(loaded->state, OwnerSum(grid)) != loaded->checksum) {
-        ShowMessage(RulesText(kDamagedText, kDamagedDefault));
+        ShowMessage(LangText(kDamagedText, kDamagedDefault));
         return false;
     }
     if (std::string text = KindMismatch(loaded->state); !text.empty()) {

@@ -126,7 +126,7 @@ extern uint8_t SaveGuard;
 
 // A save that could not be written; the previous file is left as it was and
 // the save is not counted. The text (cp1251, Russian) is for the player.
-struct SaveError : std::runtime_error {
+struct ESaveError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
@@ -139,7 +139,7 @@ std::string SavedGameImage();
 
 // Writes the file through a temporary file renamed over `fileName`; a file
 // the player may not write is not replaced. Does nothing while another save
-// runs; errors reach the caller as SaveError.
+// runs; errors reach the caller as ESaveError.
 void SaveGame(const std::string& fileName);
 
 // For crafting files: the body of the current game as SavedGameImage builds

@@ -3,8 +3,8 @@
 #include "platform/format.h"
 #include "game/fronts.h"
 #include "game/game_state.h"
+#include "game/language_file.h"
 #include "game/rules_data.h"
-#include "game/rules_text.h"
 #include "game/ui_hooks.h"
 #include "game/validate.h"
 #include "platform/cp1251.h"
@@ -24,12 +24,13 @@ std::string NameOf(int gos) { return Game.mGos[gos].Name.Str(); }
 bool Report(const TInvariantBreach& b, const std::string& label) {
     switch (b.Kind) {
         case TBreachKind::NegativeFrontSoldiers:
-            ShowMessage(Cp("У гос-ва ") + NameOf(b.Gos) + Cp(" количество солдат на границе с ") + NameOf(b.Front) +
-                        Cp("отрицательное"));
+            ShowMessage(Cp("У гос-ва ") + NameOf(b.Gos) + Cp(" количество солдат на границе с ") +
+                        NameOf(b.Front) + Cp("отрицательное"));
             return false;
         case TBreachKind::ArmyTotal:
             ShowMessage(label + " " + NameOf(b.Gos) + Cp(" количество солдат не сходится") +
-                        std::to_string(b.Soldiers) + " " + std::to_string(b.Total) + " " + std::to_string(b.FrontSum));
+                        std::to_string(b.Soldiers) + " " + std::to_string(b.Total) + " " +
+                        std::to_string(b.FrontSum));
             return true;
         case TBreachKind::NegativePeasants:
             ShowMessage(Cp("У гос-ва ") + NameOf(b.Gos) + Cp(" количество крестьян отрицательное"));
@@ -38,9 +39,9 @@ bool Report(const TInvariantBreach& b, const std::string& label) {
             ShowMessage(Cp("У гос-ва ") + NameOf(b.Gos) + Cp(" количество свободных ученых отрицательное"));
             return false;
         case TBreachKind::FrontLink:
-            ShowMessage(label + " " + Cp("У гос-ва ") + NameOf(b.Gos) + Cp(" на границе с") + NameOf(b.Front) +
-                        Cp(" Kordalt стоит, а у Kordaltа инф. о границе не хватает !") + Cp(" фронт номер ") +
-                        std::to_string(b.RecordedFront));
+            ShowMessage(label + " " + Cp("У гос-ва ") + NameOf(b.Gos) + Cp(" на границе с") +
+                        NameOf(b.Front) + Cp(" Kordalt стоит, а у Kordaltа инф. о границе не хватает !") +
+                        Cp(" фронт номер ") + std::to_string(b.RecordedFront));
             return true;
     }
     return false;
@@ -54,8 +55,9 @@ void CheckGameState(const std::string& label) {
     for (const TInvariantBreach& b : FindInvariantBreaches(Game, TroopTypeCount, TLinkScope::ActiveFronts))
         ok = !Report(b, label) && ok;
     if (ok) return;
-    ShowMessage(RulesText(kClosingText, "Блок предупреждения ошибок закрывает программу. Просьба при повторении "
-                                        "ошибки связаться с разработчиком"));
+    ShowMessage(LangText(kClosingText,
+                         "Блок предупреждения ошибок закрывает программу. Просьба при повторении "
+                         "ошибки связаться с разработчиком"));
     FatalExit(kSelfTestExitCode, "consistency self-test failed: " + Cp1251ToUtf8(label));
 }
 

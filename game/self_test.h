@@ -7,7 +7,9 @@
 
 namespace kordalt {
 
-// The kind of game being played (set by the main menu and the lobby).
+// The kind of game being played (set by the main menu and the lobby); 0 until
+// one is chosen.
+constexpr uint8_t kServer = 1;  // the network game's server
 constexpr uint8_t kNetworkClient = 2;
 constexpr uint8_t kLocalGame = 3;
 extern uint8_t GameMode;

@@ -7,8 +7,8 @@
 #include "platform/format.h"
 #include "game/fronts.h"
 #include "game/game_state.h"
+#include "game/language_file.h"
 #include "game/rules_data.h"
-#include "game/rules_text.h"
 #include "game/turn_report.h"
 #include "game/ui_hooks.h"
 
@@ -80,7 +80,7 @@ std::string ArmyText(int side, int enemy) {
     std::string text = RecordField(Game.mGos[side].Name.Str()) + ": ";
     for (int k = 1; k <= TroopTypeCount; ++k)
         text += TroopNames[k].Str() + ": " + std::to_string(ArmyOf(side, enemy).Soldiers[k]) + ", ";
-    return text + RulesText(kMoraleText) + std::to_string(Game.mGos[side].Morale) + "%";
+    return text + LangText(kMoraleText) + std::to_string(Game.mGos[side].Morale) + "%";
 }
 
 std::string ArmyFields(int side, int enemy) {
@@ -120,7 +120,7 @@ int ChooseTactic(int side, int enemy, int kordalt, int enemyPrev) {
         }
     }
     if (best != 0) return best;
-    ShowMessage(RulesText(kNoTacticText));
+    ShowMessage(LangText(kNoTacticText));
     return 1;
 }
 
@@ -151,13 +151,13 @@ void ApplyBattleMove(int mover, int target, int tactic, int enemyPrev, bool& des
         if (ownSoldiers > 0)
             attacker.Morale = MoraleWithin((attacker.Morale * ownSoldiers + gain) / ownSoldiers);
         defender.Morale = MoraleWithin((defender.Morale * rest - loss) / rest);
-        std::string text = RulesText(kLossesText);
+        std::string text = LangText(kLossesText);
         for (int k = 1; k <= TroopTypeCount; ++k)
             text += TroopNames[k].Str() + ": " + std::to_string(killed[k]) + ", ";
         AddBattleMessage(clRed, text);
         return;
     }
-    AddBattleMessage(clRed, FormatText(RulesText(kArmyDestroyedText), {defender.Name.Str()}));
+    AddBattleMessage(clRed, FormatText(LangText(kArmyDestroyedText), {defender.Name.Str()}));
     ReleaseCommander(enemy);
     destroyed = true;
     for (int k = 1; k <= TroopTypeCount; ++k) {

@@ -4,7 +4,7 @@
 
 #include "game/game_loop.h"
 #include "game/game_state.h"
-#include "game/rules_text.h"
+#include "game/language_file.h"
 #include "game/self_test.h"
 #include "game/squares.h"
 #include "game/turn_report.h"
@@ -48,7 +48,7 @@ void PlayerLeft(const TPeerPlayPlayer& sender, INetLobbyUi& ui) {
     for (int i = 1; i <= Game.GosCount; ++i) {
         TGosRec& g = Game.mGos[i];
         if (g.Player != sender.ID) continue;
-        ui.ShowChatMessage(sender.Name, RulesText(3130), clRed);
+        ui.ShowChatMessage(sender.Name, LangText(3130), clRed);
         g.Player = 0;
         if (g.Alive == 1) g.PlayerName.Assign("");
     }
@@ -70,7 +70,7 @@ void DispatchNetMessage(const NetQueueItem& item, TCustomPeerPlay& peer, INetLob
         case dx_Connect_Flag:
             if (auto value = ReadValueMessage(m)) {
                 ui.SetReadyMark(sender.Name, *value != 0, rows);
-                if (GameMode == 1 && ui.AllReady(rows)) SendAllLoadGame(peer);
+                if (GameMode == kServer && ui.AllReady(rows)) SendAllLoadGame(peer);
             }
             return;
         case dx_Connect_TurnDelay:
@@ -91,7 +91,7 @@ void DispatchNetMessage(const NetQueueItem& item, TCustomPeerPlay& peer, INetLob
             ui.MarkAllReady(rows);
             return;
         case dx_Connect_ServerRight:
-            GameMode = 1;
+            GameMode = kServer;
             ui.BecomeServer();
             return;
         case dx_Game_SendFull:
@@ -103,7 +103,7 @@ void DispatchNetMessage(const NetQueueItem& item, TCustomPeerPlay& peer, INetLob
                 AcceptFullInf = 1;
                 FullStateHeld = 1;
                 ServerHandedOver = 0;
-                if (peer.LocalPlayer() && ServerID == peer.LocalPlayer()->ID) GameMode = 1;
+                if (peer.LocalPlayer() && ServerID == peer.LocalPlayer()->ID) GameMode = kServer;
             } else if (!why.empty()) {
                 NoteRefused(sender, dx_Game_SendFull, why);
             }
@@ -135,7 +135,7 @@ void DispatchNetMessage(const NetQueueItem& item, TCustomPeerPlay& peer, INetLob
             return;
         case dx_Game_CloseAll:
             ExitGame = 1;
-            ui.ShowChatMessage(sender.Name, RulesText(3131), clRed);
+            ui.ShowChatMessage(sender.Name, LangText(3131), clRed);
             return;
         case dx_Game_SendMapForWaiting:
             if (TakeMap(m, true, why)) {

@@ -25,7 +25,6 @@ uint8_t TurnsPlayed = 0;
 
 namespace {
 
-constexpr uint8_t kServer = 1;
 constexpr size_t kPlayerNameLength = 13;
 
 // This peer ended its turn of the year and has not begun the next one.

@@ -4,7 +4,7 @@
 
 #include "game/game_loop.h"
 #include "game/game_state.h"
-#include "game/rules_text.h"
+#include "game/language_file.h"
 #include "game/squares.h"
 #include "multiplayer/net_codes.h"
 #include "multiplayer/net_envelope.h"
@@ -75,7 +75,8 @@ void SendServerRight(TCustomPeerPlay& peer) {
 
 void SendFull(TCustomPeerPlay& peer, INetSendUi& ui, uint32_t target) {
     SendingNotice notice(ui);
-    const TNetMessage m = Compressed(MakeFullInf(target != 0 ? target : OwnId(peer), static_cast<uint8_t>(TurnMinutes)));
+    const TNetMessage m =
+        Compressed(MakeFullInf(target != 0 ? target : OwnId(peer), static_cast<uint8_t>(TurnMinutes)));
     if (target != 0) {
         SendTo(peer, target, m);
         return;
@@ -109,8 +110,8 @@ void SendYearResult(TCustomPeerPlay& peer, INetSendUi& ui) {
 }
 
 std::string WaitingInfoText() {
-    std::string text = RulesText(1509, "Год") + " : " + std::to_string(Game.Year) + "\r\n";
-    if (!Game.BattleChronicle.empty()) text += RulesText(1508, "Битвы :") + "\r\n" + Game.BattleChronicle;
+    std::string text = LangText(1509, "Год") + " : " + std::to_string(Game.Year) + "\r\n";
+    if (!Game.BattleChronicle.empty()) text += LangText(1508, "Битвы :") + "\r\n" + Game.BattleChronicle;
     return text;
 }
 
@@ -119,7 +120,8 @@ void SendInfoForWaiting(TCustomPeerPlay& peer) {
     for (int p = 0; p < peer.Players().Count(); ++p) {
         const uint32_t id = peer.Players().GetItem(p).ID;
         bool holdsState = false;
-        for (int i = 1; i <= Game.GosCount; ++i) holdsState = holdsState || (Game.mGos[i].Player == id && Game.mGos[i].Alive);
+        for (int i = 1; i <= Game.GosCount; ++i)
+            holdsState = holdsState || (Game.mGos[i].Player == id && Game.mGos[i].Alive);
         if (!holdsState) SendTo(peer, id, m);
     }
 }

@@ -32,8 +32,20 @@ unsigned char FoldByte(unsigned char c) {
     if (c >= 'A' && c <= 'Z') return c + 32;
     if (c >= 0xC0 && c <= 0xDF) return c + 32;  // А..Я
     static constexpr std::array<std::pair<unsigned char, unsigned char>, 14> kPairs = {{
-        {0x80, 0x90}, {0x81, 0x83}, {0x8A, 0x9A}, {0x8C, 0x9C}, {0x8D, 0x9D}, {0x8E, 0x9E}, {0x8F, 0x9F},
-        {0xA1, 0xA2}, {0xA3, 0xBC}, {0xA5, 0xB4}, {0xA8, 0xB8}, {0xAA, 0xBA}, {0xAF, 0xBF}, {0xB2, 0xB3},
+        {0x80, 0x90},
+        {0x81, 0x83},
+        {0x8A, 0x9A},
+        {0x8C, 0x9C},
+        {0x8D, 0x9D},
+        {0x8E, 0x9E},
+        {0x8F, 0x9F},
+        {0xA1, 0xA2},
+        {0xA3, 0xBC},
+        {0xA5, 0xB4},
+        {0xA8, 0xB8},
+        {0xAA, 0xBA},
+        {0xAF, 0xBF},
+        {0xB2, 0xB3},
     }};
     for (const auto& [upper, lower] : kPairs)
         if (c == upper) return lower;
@@ -62,9 +74,9 @@ std::string OneLine(std::string_view s) {
 enum class LineKind { Other, Section, Key };
 
 struct Line {
-    std::string text;               // cp1251, without its line end
+    std::string text;                // cp1251, without its line end
     std::optional<std::string> raw;  // the bytes as read; none once the line is new or changed
-    std::string eol;                // "\r\n", "\n", or "" for a last line without one
+    std::string eol;                 // "\r\n", "\n", or "" for a last line without one
     LineKind kind = LineKind::Other;
     std::string name;   // section or key name as written
     std::string value;  // key lines: the value as read
@@ -119,8 +131,10 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
     char buf[65536];
     for (;;) {
         const ssize_t n = read(fd, buf, sizeof buf);
-        if (n > 0) bytes.append(buf, static_cast<size_t>(n));
-        else if (n == 0) break;
+        if (n > 0)
+            bytes.append(buf, static_cast<size_t>(n));
+        else if (n == 0)
+            break;
         else if (errno != EINTR) {
             ok = false;
             break;
@@ -225,8 +239,8 @@ public:
 private:
     struct Section {
         size_t header = 0;
-        size_t end = 0;      // one past its last line
-        size_t lastKey = 0;  // its last key line
+        size_t end = 0;                      // one past its last line
+        size_t lastKey = 0;                  // its last key line
         std::map<std::string, size_t> keys;  // folded name -> first line
         std::vector<size_t> keyOrder;        // first lines of its keys in file order
     };
@@ -319,10 +333,11 @@ private:
     }
 
     void Save(std::vector<Line> lines) {
-        if (readFailed_) throw IniFileError(WriteError(path_, "его не удалось прочитать"));
+        if (readFailed_) throw EIniFileError(WriteError(path_, "его не удалось прочитать"));
         std::string bytes = bom_ ? std::string(kBom) : std::string();
         for (const Line& line : lines) bytes += Encode(line) + line.eol;
-        if (const int err = WriteFileAtomically(path_, bytes)) throw IniFileError(WriteError(path_, FileErrorText(err)));
+        if (const int err = WriteFileAtomically(path_, bytes))
+            throw EIniFileError(WriteError(path_, FileErrorText(err)));
         lines_ = std::move(lines);
         Index();
         stamp_ = Stamp();
@@ -387,10 +402,14 @@ bool ParseIniInteger(std::string_view text, int32_t& value) {
     uint64_t magnitude = 0;
     for (char c : s) {
         int digit;
-        if (c >= '0' && c <= '9') digit = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-        else return false;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else
+            return false;
         magnitude = magnitude * static_cast<uint64_t>(base) + static_cast<uint64_t>(digit);
         if (magnitude > limit) return false;
     }
@@ -447,7 +466,8 @@ void TIniFile::DeleteKey(std::string_view section, std::string_view key) { doc_-
 void AddMissingKeys(const TIniFile& source, TIniFile& target) {
     for (const std::string& section : source.ReadSections())
         for (const std::string& key : source.ReadSection(section))
-            if (!target.ValueExists(section, key)) target.WriteString(section, key, source.ReadString(section, key, ""));
+            if (!target.ValueExists(section, key))
+                target.WriteString(section, key, source.ReadString(section, key, ""));
 }
 
 }  // namespace kordalt

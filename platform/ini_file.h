@@ -25,7 +25,7 @@ namespace kordalt {
 
 // A settings file that could not be written (or, before a write, not read).
 // The file on disk is left as it was. The text (UTF-8, Russian) is for the player.
-class IniFileError : public std::runtime_error {
+class EIniFileError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "controls/classic.h"
 #include "controls/list_box.h"
 #include "controls/slider.h"
 #include "controls/speed_button.h"
@@ -21,9 +22,9 @@
 #include "controls/switch.h"
 #include "platform/format.h"
 #include "game/fronts.h"
+#include "game/game_loop.h"
 #include "game/game_state.h"
 #include "game/language_file.h"
-#include "game/game_loop.h"
 #include "game/new_game.h"
 #include "game/player_actions.h"
 #include "game/random.h"
@@ -67,13 +68,7 @@ ScopedCaptureChat::~ScopedCaptureChat() { InstallCaptureChat(false); }
 
 namespace {
 
-constexpr uint8_t kServer = 1;
-constexpr TColor kOlive = 0x008080;
-constexpr TColor kBlueNotice = 0xFF0000;
-constexpr TColor kNavy = 0x800000;
-constexpr TColor kGreen = 0x008000;
 constexpr TColor kReadyColour = 0xFF8080;
-constexpr TColor kReadyCaption = 0x0000FF;
 constexpr int kLobbyHelpTopic = 20;
 
 TExSpeedButton* MakeButton(QWidget* parent, const char* name, const QRect& r) {
@@ -83,22 +78,19 @@ TExSpeedButton* MakeButton(QWidget* parent, const char* name, const QRect& r) {
     return button;
 }
 
-QString StyleColour(TColor c) {
-    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF).name();
-}
+QString StyleColour(TColor c) { return ToQColor(c).name(); }
 
 std::string Formatted(int id, const std::string& arg, std::string_view defaultUtf8 = "") {
-    return FormatText(Cs(LangText(id, defaultUtf8)), {arg});
+    return FormatText(LangText(id, defaultUtf8), {arg});
 }
 
 // The game's id in the listing server's requests.
 std::string GameId() { return GUIDToStr(NetGameGUID); }
 
-std::string LanguageName() { return Cs(LangText(3179, "Russian")); }
+std::string LanguageName() { return LangText(3179, "Russian"); }
 
 // The server of an Internet game tells the listing server.
 bool ListedServer() { return IsInternetGame && GameMode == kServer; }
-
 
 }  // namespace
 
@@ -225,19 +217,19 @@ void TConnect::FormCreate() {
 }
 
 void TConnect::Localize() {
-    setWindowTitle(LangText(7000, "Connect"));
-    SpeedButton1->SetCaption(LangText(7001, "Выход"));
-    CreateMap->SetCaption(LangText(7002, "Новая игра"));
-    LoadGame->SetCaption(LangText(7003, "Загрузить игру"));
-    StartCheck->SetCaption(LangText(7004, "Готов"));
-    Edit1->setText(LangText(7005, "Привет"));
-    MapCaption->setText(LangText(7006, "КАРТА"));
-    Label4->setText(LangText(7007, "Сервер"));
-    Label1->setText(LangText(7008, "Продолжительность хода (мин.)"));
+    setWindowTitle(Qs(LangText(7000, "Connect")));
+    SpeedButton1->SetCaption(Qs(LangText(7001, "Выход")));
+    CreateMap->SetCaption(Qs(LangText(7002, "Новая игра")));
+    LoadGame->SetCaption(Qs(LangText(7003, "Загрузить игру")));
+    StartCheck->SetCaption(Qs(LangText(7004, "Готов")));
+    Edit1->setText(Qs(LangText(7005, "Привет")));
+    MapCaption->setText(Qs(LangText(7006, "КАРТА")));
+    Label4->setText(Qs(LangText(7007, "Сервер")));
+    Label1->setText(Qs(LangText(7008, "Продолжительность хода (мин.)")));
     Label2->setText(Label1->text());
-    Label6->setText(LangText(7009, "Количество стран"));
-    Label5->setText(LangText(7010, "Клиент"));
-    Label9->setText(LangText(7011, "Список участников игры"));
+    Label6->setText(Qs(LangText(7009, "Количество стран")));
+    Label5->setText(Qs(LangText(7010, "Клиент")));
+    Label9->setText(Qs(LangText(7011, "Список участников игры")));
     ApplyLanguageFont(this);
 }
 
@@ -252,11 +244,13 @@ void TConnect::LoadGlyphs() {
 
 void TConnect::ColourStartCheck(TColor colour) {
     StartCheck->SetColor(colour);
-    StartShape->setStyleSheet("QFrame#StartShape { background: " + StyleColour(colour) + "; border-radius: 22px; }");
+    StartShape->setStyleSheet("QFrame#StartShape { background: " + StyleColour(colour) +
+                              "; border-radius: 22px; }");
 }
 
 void TConnect::FormShow() {
-    if (ListedServer()) QueryServerAsync(InternetServer, GameUpdateRequest(GameId(), LocalAddress, 0, LanguageName()));
+    if (ListedServer())
+        QueryServerAsync(InternetServer, GameUpdateRequest(GameId(), LocalAddress, 0, LanguageName()));
     if (MultiPlayer) MultiPlayer->Timer1->setInterval(1);
     StartCheck->setEnabled(false);
     ColourStartCheck(clBtnFace);
@@ -295,11 +289,11 @@ void TConnect::PeerPlay1Open() {
     GameMode = alone ? kServer : kNetworkClient;
     ExCheckListBox1->Items().Clear();
     RichEdit1->clear();
-    AppendChatLine(RichEdit1, LangText(3127, "--------------- Игровой чат ----------------"), clBlack, false,
-                   kLobbyChatLines);
+    AppendChatLine(RichEdit1, Qs(LangText(3127, "--------------- Игровой чат ----------------")), clBlack,
+                   false, kLobbyChatLines);
     if (IsInternetGame && AddressTaken(*PeerPlay1)) {
-        ShowMessageBox(TMsgType::Warning, LangText(3140, "IP адрес должен быть уникальным"));
-        SendAllMessage(Cs(LangText(3141, "Некто пытается зайти под одинаковым IP адресом")), kOlive);
+        ShowMessageBox(TMsgType::Warning, Qs(LangText(3140, "IP адрес должен быть уникальным")));
+        SendAllMessage(LangText(3141, "Некто пытается зайти под одинаковым IP адресом"), clOlive);
         Refuse();
         return;
     }
@@ -312,9 +306,10 @@ void TConnect::PeerPlay1Open() {
             Refuse();
             return;
         }
-        if (&p == own) AppendChatLine(RichEdit1, Qs(Formatted(3128, p.Name)), kGreen, false, kLobbyChatLines);
+        if (&p == own)
+            AppendChatLine(RichEdit1, Qs(Formatted(3128, p.Name)), clGreen, false, kLobbyChatLines);
     }
-    SendAllMessage(Formatted(3129, kGameVersion), kBlueNotice);
+    SendAllMessage(Formatted(3129, kGameVersion), clBlue);
     if (IsInternetGame && own) QueryServerAsync(InternetServer, GameUserUpdateRequest(GameId(), own->Name));
 }
 
@@ -324,8 +319,9 @@ void TConnect::Refuse() {
 }
 
 void TConnect::RejectDuplicateName() {
-    ShowMessageBox(TMsgType::Warning, LangText(3125, "Игрок с таким именем в игре уже есть.|Смените имя пожалуйста."));
-    SendAllMessage(Cs(LangText(3126, "Некто пытался зайти под зарегистрированным именем")), kOlive);
+    ShowMessageBox(TMsgType::Warning,
+                   Qs(LangText(3125, "Игрок с таким именем в игре уже есть.|Смените имя пожалуйста.")));
+    SendAllMessage(LangText(3126, "Некто пытался зайти под зарегистрированным именем"), clOlive);
 }
 
 void TConnect::PeerPlay1Close() {
@@ -349,7 +345,7 @@ void TConnect::PeerPlay1DeletePlayer(TPeerPlayPlayer& player) {
         if (sameName == 1) QueryServerAsync(InternetServer, GameUserDeleteRequest(GameId(), player.Name));
     }
     if (const int row = LeaverRow(player); row >= 0) ExCheckListBox1->Items().Delete(row);
-    ShowChatMessage(player.Name, Cs(LangText(3124, "")), kNavy);
+    ShowChatMessage(player.Name, LangText(3124), clNavy);
     GiveStatesToComputer(player.ID);
     GameServerLeft(*PeerPlay1, *this, player.ID);
 }
@@ -358,7 +354,9 @@ void TConnect::PeerPlay1DeletePlayer(TPeerPlayPlayer& player) {
 // else the first with exactly his name; -1 when none.
 int TConnect::LeaverRow(const TPeerPlayPlayer& player) {
     const TExListBoxStrings& items = ExCheckListBox1->Items();
-    auto his = [&](int row) { return row >= 0 && row < items.Count() && Cs(items.Strings(row)) == player.Name; };
+    auto his = [&](int row) {
+        return row >= 0 && row < items.Count() && Cs(items.Strings(row)) == player.Name;
+    };
     if (const int at = PeerPlay1->Players().IndexOf(player.ID); his(at)) return at;
     for (int row = 0; row < items.Count(); ++row)
         if (his(row)) return row;
@@ -367,7 +365,7 @@ int TConnect::LeaverRow(const TPeerPlayPlayer& player) {
 
 void TConnect::PeerPlay1SessionLost() {
     // During a game the year loop says it, with the offer to save.
-    if (!GameRunning) ShowMessageBox(TMsgType::Error, LangText(3136, ""));
+    if (!GameRunning) ShowMessageBox(TMsgType::Error, Qs(LangText(3136)));
     kordalt::ExitGame = kSessionLost;
 }
 
@@ -380,7 +378,7 @@ void TConnect::CreateMapClick() {
     SetMapShape(ExSlider1->Value(), 100);
     Image1->hide();
     const QString caption = MapCaption->text();
-    MapCaption->setText(LangText(3108, "Подождите|||создается|новая|карта"));
+    MapCaption->setText(Qs(LangText(3108, "Подождите|||создается|новая|карта")));
     MapCaption->repaint();
     GenerateNewGame();
     SetDifficultyLevel(1);
@@ -418,7 +416,7 @@ void TConnect::SendTurnDelayClick() {
 }
 
 void TConnect::StartCheckOn() {
-    StartCheck->SetFontColor(kReadyCaption);
+    StartCheck->SetFontColor(clRed);
     SendStartNewGame(*PeerPlay1, true);
 }
 
@@ -432,7 +430,8 @@ void TConnect::SpeedButton1Click() { reject(); }
 // ---- INetLobbyUi ----
 
 void TConnect::ShowChatMessage(const std::string& name, const std::string& text, uint32_t colour) {
-    ShowChatLine(RichEdit1, PeerPlay1->LocalPlayer() ? PeerPlay1->LocalPlayer()->Name : "", name, text, colour);
+    ShowChatLine(RichEdit1, PeerPlay1->LocalPlayer() ? PeerPlay1->LocalPlayer()->Name : "", name, text,
+                 colour);
 }
 
 void TConnect::SetReadyMark(const std::string& name, bool ready, int rows) {
@@ -475,8 +474,10 @@ void TConnect::ShowWaitingInfo(const std::string& text) {
 
 void TConnect::ShowSendingNotice(bool visible) {
     if (!DopInfo) return;
-    if (visible) DopInfo->ShowNotice();
-    else DopInfo->hide();
+    if (visible)
+        DopInfo->ShowNotice();
+    else
+        DopInfo->hide();
 }
 
 void TConnect::ServerNotFound() {
@@ -551,7 +552,8 @@ void TConnect::RunGame() {
     // Back in the lobby: nobody ready, the timer waits for the next game.
     Image1->hide();
     StartCheck->SetStateOn(false);
-    for (int row = 0; row < ExCheckListBox1->Items().Count(); ++row) ExCheckListBox1->SetItemChecked(row, false);
+    for (int row = 0; row < ExCheckListBox1->Items().Count(); ++row)
+        ExCheckListBox1->SetItemChecked(row, false);
     Timer1->start();
 }
 
@@ -572,8 +574,8 @@ void TConnect::LoadGameClick() {
         else if (g.Alive != 0 && !g.PlayerName.Str().empty() && g.Player == 0)
             listB += std::to_string(++kb) + ". " + g.PlayerName.Str() + "\r";
     }
-    std::string text = Cs(LangText(3133, "")) + listA;
-    if (!listB.empty()) text += Cs(LangText(3134, "")) + listB;
+    std::string text = LangText(3133) + listA;
+    if (!listB.empty()) text += LangText(3134) + listB;
     UnseatPlayers();
     int matches = 0;
     const int players = PeerPlay1->Players().Count();
@@ -591,8 +593,9 @@ void TConnect::LoadGameClick() {
         ShowMessageBox(TMsgType::Information, Qs(text));
         bool ownSaved = false;
         const std::string own = PeerPlay1->LocalPlayer() ? PeerPlay1->LocalPlayer()->Name : "";
-        for (int i = 1; i <= Game.GosCount; ++i) ownSaved = ownSaved || AnsiSameText(Game.mGos[i].PlayerName.Str(), own);
-        if (!ownSaved || !AskYesNo(LangText(3135, ""))) return;
+        for (int i = 1; i <= Game.GosCount; ++i)
+            ownSaved = ownSaved || AnsiSameText(Game.mGos[i].PlayerName.Str(), own);
+        if (!ownSaved || !AskYesNo(Qs(LangText(3135)))) return;
     }
     SendAllLoadGame(*PeerPlay1);
     Timer1->stop();
@@ -629,7 +632,7 @@ void TConnect::mnuOffUserPopup() {
 void TConnect::MenuOnClick(int index) {
     if (index < 0 || index >= PeerPlay1->Players().Count() || !PeerPlay1->DirectPlay()) return;
     const TPeerPlayPlayer& player = PeerPlay1->Players().GetItem(index);
-    SendAllMessage(Formatted(7013, player.Name, "Отключен игрок %s"), kBlueNotice);
+    SendAllMessage(Formatted(7013, player.Name, "Отключен игрок %s"), clBlue);
     PeerPlay1->DirectPlay()->DestroyPlayer(player.ID);
 }
 
@@ -643,7 +646,7 @@ bool TConnect::CanBreakPlayer(const std::string& lowerName) {
 void TConnect::ReportGameEnd() {
     if (!IsInternetGame || GameMode == kNetworkClient) return;
     SendGameEnd(InternetServer, GameEndRequest(Game, kordalt::ExitGame == 1), [] {
-        return AskYesNo(LangText(3175, "Ошибка соединения с Internet сервером. Повторить ?"));
+        return AskYesNo(Qs(LangText(3175, "Ошибка соединения с Internet сервером. Повторить ?")));
     });
 }
 

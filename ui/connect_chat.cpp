@@ -8,6 +8,7 @@
 #include <QTextCursor>
 #include <QTextEdit>
 
+#include "controls/classic.h"
 #include "multiplayer/chat.h"
 #include "ui/connect.h"
 #include "ui/main_screen.h"
@@ -22,7 +23,7 @@ void AppendChatLine(QTextEdit* edit, const QString& text, TColor color, bool bol
     QTextCursor cursor(doc);
     cursor.movePosition(QTextCursor::End);
     QTextCharFormat format;
-    format.setForeground(QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF));
+    format.setForeground(ToQColor(color));
     format.setFontWeight(bold ? QFont::Bold : QFont::Normal);
     if (!doc->isEmpty()) cursor.insertBlock();
     cursor.insertText(text, format);
@@ -33,17 +34,19 @@ void AppendChatLine(QTextEdit* edit, const QString& text, TColor color, bool bol
         first.removeSelectedText();
     }
     edit->setVerticalScrollBarPolicy(doc->blockCount() > visibleLines ? Qt::ScrollBarAlwaysOn
-                                                                     : Qt::ScrollBarAlwaysOff);
+                                                                      : Qt::ScrollBarAlwaysOff);
     edit->verticalScrollBar()->setValue(edit->verticalScrollBar()->maximum());
 }
 
 void ShowChatMessage(const std::string& name, const std::string& text, TColor color) {
-    if (Connect) Connect->ShowChatMessage(name, text, color);
-    else ShowChatLine(nullptr, "", name, text, color);
+    if (Connect)
+        Connect->ShowChatMessage(name, text, color);
+    else
+        ShowChatLine(nullptr, "", name, text, color);
 }
 
-void ShowChatLine(QTextEdit* lobbyPane, const std::string& ownName, const std::string& name, const std::string& text,
-                  TColor color) {
+void ShowChatLine(QTextEdit* lobbyPane, const std::string& ownName, const std::string& name,
+                  const std::string& text, TColor color) {
     const bool bold = ChatLineBold(ownName, name);
     const std::string line = ChatLine(name, text);
     AppendChatLine(lobbyPane, Qs(line), color, bold, kLobbyChatLines);

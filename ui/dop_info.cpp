@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "controls/classic.h"
+#include "game/language_file.h"
 #include "ui/screens.h"
 #include "ui/ui_support.h"
 
@@ -40,7 +41,7 @@ TDopInfo::TDopInfo(QWidget* parent) : QDialog(parent) {
 }
 
 void TDopInfo::Localize() {
-    Label1->setText(NormalizeLineBreaks(LangText(3137, "")));
+    Label1->setText(NormalizeLineBreaks(Qs(LangText(3137))));
     ApplyLanguageFont(this);
 }
 

@@ -2,15 +2,13 @@
 
 #include <QChart>
 #include <QChartView>
-#include <QGraphicsLayout>
 #include <QCheckBox>
+#include <QGraphicsLayout>
 #include <QLabel>
 #include <QLineSeries>
 #include <QMenu>
-#include <QValueAxis>
-
 #include <QPainter>
-
+#include <QValueAxis>
 #include <algorithm>
 #include <cmath>
 
@@ -18,6 +16,7 @@
 #include "controls/speed_button.h"
 #include "controls/spin_edit.h"
 #include "game/game_state.h"
+#include "game/language_file.h"
 #include "ui/main_screen.h"
 #include "ui/map_drawing.h"
 #include "ui/screens.h"
@@ -54,7 +53,8 @@ void DrawDepth(QPainter& painter, QChart& chart, const QValueAxis& values, QPoin
         QPolygonF{plot.topLeft(), plot.bottomLeft(), plot.bottomLeft() + offset, plot.topLeft() + offset});
     const double range = values.max() - values.min();
     if (range > 0 && values.tickInterval() > 0)
-        for (double value = values.min() + values.tickInterval(); value < values.max(); value += values.tickInterval()) {
+        for (double value = values.min() + values.tickInterval(); value < values.max();
+             value += values.tickInterval()) {
             const QPointF left(plot.left(), plot.bottom() - (value - values.min()) / range * plot.height());
             const QPointF back = left + offset;
             painter.drawLine(left, back);
@@ -79,7 +79,8 @@ void DrawDepth(QPainter& painter, QChart& chart, const QValueAxis& values, QPoin
 // Draws the depth of the 3D view beneath the chart's own items.
 class TDepthChartView final : public QChartView {
 public:
-    TDepthChartView(QChart* chart, const TGraph& graph, QWidget* parent) : QChartView(chart, parent), graph_(graph) {}
+    TDepthChartView(QChart* chart, const TGraph& graph, QWidget* parent)
+        : QChartView(chart, parent), graph_(graph) {}
 
 protected:
     void drawBackground(QPainter* painter, const QRectF& rect) override {
@@ -194,14 +195,14 @@ void TGraph::ResetGraphFilter() {
 }
 
 void TGraph::Localize() {
-    setWindowTitle(LangText(5000, "Графики достижений цивилизаций"));
-    SpeedButton33->SetCaption(LangText(5001, "Закрыть"));
-    RadioGroup1->setTitle(LangText(5003, "Выберите параметр"));
+    setWindowTitle(Qs(LangText(5000, "Графики достижений цивилизаций")));
+    SpeedButton33->SetCaption(Qs(LangText(5001, "Закрыть")));
+    RadioGroup1->setTitle(Qs(LangText(5003, "Выберите параметр")));
     Criteria.clear();
-    for (int i = 0; i < kCriterionCount; ++i) Criteria << LangText(kFirstCriterionText + i, "Критерий");
+    for (int i = 0; i < kCriterionCount; ++i) Criteria << Qs(LangText(kFirstCriterionText + i, "Критерий"));
     RadioGroup1->SetItems(Criteria);
     FilterCaptions.clear();
-    for (int i = 0; i < kFilterCount; ++i) FilterCaptions << LangText(kFirstFilterText + i, "");
+    for (int i = 0; i < kFilterCount; ++i) FilterCaptions << Qs(LangText(kFirstFilterText + i, ""));
     ApplyLanguageFont(this);
 }
 
@@ -239,8 +240,10 @@ void TGraph::ApplyDepth() {
     margins.setRight(margins.right() + depth);
     chart->setMargins(margins);
     const QString title = Criteria.value(RadioGroup1->ItemIndex());
-    chart->setTitle(depth > 0 ? title.toHtmlEscaped() + QStringLiteral("<br><span style=\"font-size: %1px\">&nbsp;</span>").arg(depth)
-                              : title);
+    chart->setTitle(depth > 0
+                        ? title.toHtmlEscaped() +
+                              QStringLiteral("<br><span style=\"font-size: %1px\">&nbsp;</span>").arg(depth)
+                        : title);
     chart->layout()->activate();
     // The walls carry the grid in depth.
     AxisLeft->setGridLineVisible(!View3D);
@@ -251,26 +254,40 @@ void TGraph::ApplyDepth() {
 double TGraph::RecordedValue(int criterion, int gos, int year) {
     const TYearStatRec& rec = Game.YearStats[gos][year];
     switch (criterion) {
-        case 6: return rec.Harvest;
-        case 7: return rec.Territory;
-        case 8: return rec.Peasants;
-        case 9: return rec.Soldiers;
-        case 10: return rec.Scientists;
-        case 11: return static_cast<double>(rec.Peasants) + rec.Scientists + rec.Soldiers;
-        default: return rec.Levels[criterion];
+        case 6:
+            return rec.Harvest;
+        case 7:
+            return rec.Territory;
+        case 8:
+            return rec.Peasants;
+        case 9:
+            return rec.Soldiers;
+        case 10:
+            return rec.Scientists;
+        case 11:
+            return static_cast<double>(rec.Peasants) + rec.Scientists + rec.Soldiers;
+        default:
+            return rec.Levels[criterion];
     }
 }
 
 double TGraph::CurrentValue(int criterion, int gos) {
     const TGosRec& rec = Game.mGos[gos];
     switch (criterion) {
-        case 6: return rec.Grain;
-        case 7: return rec.Territory;
-        case 8: return rec.Peasants;
-        case 9: return rec.Soldiers;
-        case 10: return rec.Scientists;
-        case 11: return static_cast<double>(rec.Peasants) + rec.Scientists + rec.Soldiers;
-        default: return rec.Research[criterion].Level;
+        case 6:
+            return rec.Grain;
+        case 7:
+            return rec.Territory;
+        case 8:
+            return rec.Peasants;
+        case 9:
+            return rec.Soldiers;
+        case 10:
+            return rec.Scientists;
+        case 11:
+            return static_cast<double>(rec.Peasants) + rec.Scientists + rec.Soldiers;
+        default:
+            return rec.Research[criterion].Level;
     }
 }
 
@@ -290,8 +307,9 @@ void TGraph::RadioGroup1Click() {
     }
     for (int i = 1; i <= Game.GosCount; ++i) {
         const TGosRec& gos = Game.mGos[i];
-        Series[i - 1]->setName(ShowPlayerNames ? QStringLiteral("%1 (%2)").arg(Qs(gos.PlayerName.Str()), Qs(gos.Name.Str()))
-                                               : Qs(gos.Name.Str()));
+        Series[i - 1]->setName(
+            ShowPlayerNames ? QStringLiteral("%1 (%2)").arg(Qs(gos.PlayerName.Str()), Qs(gos.Name.Str()))
+                            : Qs(gos.Name.Str()));
     }
     if (Game.Year > 1)
         for (int i = 1; i <= Game.GosCount; ++i) FillSeries(criterion, i);
@@ -411,11 +429,21 @@ void TGraph::MenuOnClick(int tag) {
         const TGosRec& gos = Game.mGos[i];
         auto shown = ShownGos.begin() + (i - 1);
         switch (tag) {
-            case fAll: *shown = true; break;
-            case fAlive: *shown = gos.Alive != 0 || i == current; break;
-            case fNeighbours: *shown = GosBorders[i] != 0; break;
-            case fHumans: *shown = !gos.PlayerName.Str().empty(); break;
-            case fOwn: *shown = i == current; break;
+            case fAll:
+                *shown = true;
+                break;
+            case fAlive:
+                *shown = gos.Alive != 0 || i == current;
+                break;
+            case fNeighbours:
+                *shown = GosBorders[i] != 0;
+                break;
+            case fHumans:
+                *shown = !gos.PlayerName.Str().empty();
+                break;
+            case fOwn:
+                *shown = i == current;
+                break;
             default:
                 if (tag == i + fStateBase) *shown = !*shown;
         }

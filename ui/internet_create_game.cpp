@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "game/language_file.h"
 #include "ui/internet_support.h"
 #include "ui/screens.h"
 #include "ui/ui_support.h"
@@ -39,9 +40,9 @@ void TInternetCreateGame::showEvent(QShowEvent* event) {
 }
 
 void TInternetCreateGame::FormShow() {
-    Label1->setText(LangText(3164, "Название игры:"));
-    ButCreate->setText(LangText(3165, "Создать"));
-    ButCancel->setText(LangText(3166, "Отменить"));
+    Label1->setText(Qs(LangText(3164, "Название игры:")));
+    ButCreate->setText(Qs(LangText(3165, "Создать")));
+    ButCancel->setText(Qs(LangText(3166, "Отменить")));
     ApplyLanguageFont(this);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());

@@ -5,10 +5,10 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
-
 #include <algorithm>
 
 #include "controls/draw_grid.h"
+#include "game/language_file.h"
 #include "multiplayer/web_protocol.h"
 #include "ui/internet_support.h"
 #include "ui/screens.h"
@@ -94,11 +94,13 @@ void TInternetGameInfo::ButCloseClick() { done(1); }
 void TInternetGameInfo::ExDrawGrid1DrawCell(int col, int row, const TRect& rect) {
     QString text;
     if (row == 0) {
-        if (col == 1) text = LangText(3162, "Name");
-        if (col == 2) text = LangText(3163, "Рейтинг");
+        if (col == 1) text = Qs(LangText(3162, "Name"));
+        if (col == 2) text = Qs(LangText(3163, "Рейтинг"));
     } else if (static_cast<size_t>(row) <= Users.size()) {
         const TInternetUserUnit& user = Users[static_cast<size_t>(row - 1)];
-        text = col == 0 ? QString::number(user.Number) : col == 1 ? Qs(user.Name) : QString::number(user.Rating, 'g', 7);
+        text = col == 0   ? QString::number(user.Number)
+               : col == 1 ? Qs(user.Name)
+                          : QString::number(user.Rating, 'g', 7);
     } else {
         return;
     }

@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
-
 #include <algorithm>
 
 #include "controls/draw_grid.h"
@@ -42,7 +41,7 @@ constexpr char kLoopback[] = "127.0.0.1";
 
 TInternetGameStarter GameStarter;
 
-QString GroupCaption(int id) { return QStringLiteral("   ") + LangText(id, "") + QStringLiteral("   "); }
+QString GroupCaption(int id) { return QStringLiteral("   ") + Qs(LangText(id)) + QStringLiteral("   "); }
 
 // The program's main window: the main menu, else the active window.
 QWidget* MainWindow() {
@@ -152,11 +151,11 @@ void TInternetGames::Localize() {
     GroupAddress->setTitle(GroupCaption(3167));
     GroupPlayer->setTitle(GroupCaption(3168));
     GroupGames->setTitle(GroupCaption(3169));
-    SpeedPlayerNew->SetCaption(LangText(3170, ""));
-    SpeedUpdate->SetCaption(LangText(3171, ""));
-    ButNewGame->setText(LangText(3172, ""));
-    ButJoin->setText(LangText(3173, ""));
-    btnClose->setText(LangText(3174, ""));
+    SpeedPlayerNew->SetCaption(Qs(LangText(3170)));
+    SpeedUpdate->SetCaption(Qs(LangText(3171)));
+    ButNewGame->setText(Qs(LangText(3172)));
+    ButJoin->setText(Qs(LangText(3173)));
+    btnClose->setText(Qs(LangText(3174)));
     ApplyLanguageFont(this);
 }
 
@@ -212,16 +211,16 @@ void TInternetGames::TimerUpdateTimer() {
 void TInternetGames::ShowGameList(const std::string& reply) {
     const WebReply kind = GameListReply(reply);
     if (kind == WebReply::BadVersion) {
-        LabelCom->setText(LangText(3151, "Некорректная версия"));
+        LabelCom->setText(Qs(LangText(3151, "Некорректная версия")));
         return;
     }
     if (kind != WebReply::Ok || !ReadGames(reply, Games)) {
-        LabelCom->setText(LangText(3150, "Ошибка соеденения"));
+        LabelCom->setText(Qs(LangText(3150, "Ошибка соеденения")));
         return;
     }
     SpeedPlayerNew->show();
     ButNewGame->show();
-    LabelCom->setText(LangText(3152, "Найдено игр : ") + QString::number(Games.size()));
+    LabelCom->setText(Qs(LangText(3152, "Найдено игр : ")) + QString::number(Games.size()));
     ButJoin->setVisible(!Games.empty());
     GridGameList->SetRowCount(std::max<int>(2, static_cast<int>(Games.size()) + 1));
     GridGameList->viewport()->update();
@@ -232,10 +231,11 @@ void TInternetGames::GridGameListDrawCell(int col, int row, const TRect& rect) {
     if (row == 0) {
         static constexpr std::pair<int, const char*> kTitles[] = {
             {3178, "Год"}, {3153, "Name"}, {3180, "Язык"}, {3154, "Игроков"}};
-        text = LangText(kTitles[col].first, kTitles[col].second);
+        text = Qs(LangText(kTitles[col].first, kTitles[col].second));
     } else if (static_cast<size_t>(row) <= Games.size()) {
         const TInternetGamesUnit& g = Games[static_cast<size_t>(row - 1)];
-        const QString values[] = {QString::number(g.Year), Qs(g.Name), Qs(g.Language), QString::number(g.Players)};
+        const QString values[] = {QString::number(g.Year), Qs(g.Name), Qs(g.Language),
+                                  QString::number(g.Players)};
         text = values[col];
     } else {
         return;
@@ -245,7 +245,8 @@ void TInternetGames::GridGameListDrawCell(int col, int row, const TRect& rect) {
 
 const TInternetGamesUnit* TInternetGames::SelectedGame() const {
     const int index = GridGameList->Row() - 1;
-    return index >= 0 && static_cast<size_t>(index) < Games.size() ? &Games[static_cast<size_t>(index)] : nullptr;
+    return index >= 0 && static_cast<size_t>(index) < Games.size() ? &Games[static_cast<size_t>(index)]
+                                                                   : nullptr;
 }
 
 void TInternetGames::GridGameListDblClick() {
@@ -264,19 +265,20 @@ bool TInternetGames::TakeAccount(const QString& invalidText) {
 }
 
 void TInternetGames::SpeedPlayerNewClick() {
-    if (!TakeAccount(LangText(3155, "Имя или пароль не правильны"))) return;
-    if (!AskYesNo(LangText(3156, "Зарегистрировать ?"))) return;
+    if (!TakeAccount(Qs(LangText(3155, "Имя или пароль не правильны")))) return;
+    if (!AskYesNo(Qs(LangText(3156, "Зарегистрировать ?")))) return;
     std::string reply;
     QueryServer(InternetServer, PlayerNewRequest(Cs(EditName->text()), Cs(EditPassword->text())), reply);
-    if (!ReportReply(PlayerNewReply(reply), {{WebReply::NoConnection, 3150, "Ошибка соеденения"},
-                                             {WebReply::NameTaken, 3157, "Игрок с эти именем уже существует"}}))
+    if (!ReportReply(PlayerNewReply(reply),
+                     {{WebReply::NoConnection, 3150, "Ошибка соеденения"},
+                      {WebReply::NameTaken, 3157, "Игрок с эти именем уже существует"}}))
         return;
-    ShowMessageBox(TMsgType::Plain, LangText(3158, "Игрок успешно зарегистрирован"));
+    ShowMessageBox(TMsgType::Plain, Qs(LangText(3158, "Игрок успешно зарегистрирован")));
     StorePlayerName(EditName->text());
 }
 
 void TInternetGames::ButNewGameClick() {
-    if (!TakeAccount(LangText(3155, "Указано неправильное имя или пароль"))) return;
+    if (!TakeAccount(Qs(LangText(3155, "Указано неправильное имя или пароль")))) return;
     if (!InternetCreateGame || ExecModal(*InternetCreateGame) != 1) return;
     HostAddress = LocalAddress;
     NewGUID(NetGameGUID);
@@ -285,13 +287,14 @@ void TInternetGames::ButNewGameClick() {
     NetPassword = Cs(EditPassword->text());
     std::string reply;
     QueryServer(InternetServer,
-                GameCreateRequest(NetGameName, GUIDToStr(NetGameGUID), LocalAddress, NetPlayerName, NetPassword,
-                                  Cs(LangText(3179, "Russian"))),
+                GameCreateRequest(NetGameName, GUIDToStr(NetGameGUID), LocalAddress, NetPlayerName,
+                                  NetPassword, LangText(3179, "Russian")),
                 reply);
-    if (!ReportReply(GameCreateReply(reply), {{WebReply::NoConnection, 3150, "Ошибка соединения"},
-                                              {WebReply::NoPlayer, 3159, "Игрок не найден. Зарегистрируйтесь!"},
-                                              {WebReply::BadPassword, 3160, "Неправильный пароль"},
-                                              {WebReply::GameExists, 3161, "Игра с таким именем уже существует"}}))
+    if (!ReportReply(GameCreateReply(reply),
+                     {{WebReply::NoConnection, 3150, "Ошибка соединения"},
+                      {WebReply::NoPlayer, 3159, "Игрок не найден. Зарегистрируйтесь!"},
+                      {WebReply::BadPassword, 3160, "Неправильный пароль"},
+                      {WebReply::GameExists, 3161, "Игра с таким именем уже существует"}}))
         return;
     StorePlayerName(EditName->text());
     done(kInternetCreate);
@@ -300,12 +303,13 @@ void TInternetGames::ButNewGameClick() {
 void TInternetGames::ButJoinClick() {
     const TInternetGamesUnit* game = SelectedGame();
     if (!game) return;
-    if (!TakeAccount(LangText(3155, "Имя или пароль не правильны"))) return;
+    if (!TakeAccount(Qs(LangText(3155, "Имя или пароль не правильны")))) return;
     std::string reply;
     QueryServer(InternetServer, PlayerCheckRequest(Cs(EditName->text()), Cs(EditPassword->text())), reply);
-    if (!ReportReply(PlayerCheckReply(reply), {{WebReply::NoConnection, 3150, "Ошибка соеденения"},
-                                               {WebReply::NoPlayer, 3159, "Игрок не найден. Зарегистрируйтесь"},
-                                               {WebReply::BadPassword, 3160, "Пароль не правилен"}}))
+    if (!ReportReply(PlayerCheckReply(reply),
+                     {{WebReply::NoConnection, 3150, "Ошибка соеденения"},
+                      {WebReply::NoPlayer, 3159, "Игрок не найден. Зарегистрируйтесь"},
+                      {WebReply::BadPassword, 3160, "Пароль не правилен"}}))
         return;
     StorePlayerName(EditName->text());
     HostAddress = game->Address;

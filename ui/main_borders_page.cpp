@@ -13,15 +13,16 @@
 #include "controls/draw_grid.h"
 #include "controls/ex_label.h"
 #include "controls/speed_button.h"
+#include "platform/arith.h"
 #include "game/capture.h"
 #include "platform/format.h"
 #include "game/fronts.h"
 #include "game/kordalt_pool.h"
+#include "game/language_file.h"
 #include "game/player_actions.h"
 #include "game/rules_data.h"
 #include "game/self_test.h"
 #include "game/squares.h"
-#include "platform/arith.h"
 #include "ui/main_screen.h"
 #include "ui/main_screen_support.h"
 #include "ui/map_drawing.h"
@@ -56,7 +57,8 @@ std::string KordaltOrderText(int k) {
         case kOrderFortify:
             return KordaltOrderNames[0];
         case kOrderAttack: {
-            const std::string name = rec.Front >= 1 && rec.Front <= MaxGos ? Game.mGos[rec.Front].Name.Str() : "";
+            const std::string name =
+                rec.Front >= 1 && rec.Front <= MaxGos ? Game.mGos[rec.Front].Name.Str() : "";
             return FormatText(KordaltOrderNames[1], {name});
         }
         case kOrderRest:
@@ -216,14 +218,14 @@ void TMain::BuildBordersPage() {
 }
 
 void TMain::LocalizeBordersPage() {
-    Borders.ExLabel4->SetCaption(LangText(1568, ""));
-    Borders.Label111->setText(LangText(1569, ""));
-    Borders.SpeedButton6->SetCaption(LangText(1570, ""));
-    Borders.SpeedButton6->setToolTip(LangText(1571, ""));
-    Borders.ShowGraph->SetCaption(LangText(1572, ""));
-    Borders.Label49->setText(LangText(1596, ""));
-    Borders.N1->setText(LangText(1591, ""));
-    Borders.N2->setText(LangText(1592, ""));
+    Borders.ExLabel4->SetCaption(Qs(LangText(1568)));
+    Borders.Label111->setText(Qs(LangText(1569)));
+    Borders.SpeedButton6->SetCaption(Qs(LangText(1570)));
+    Borders.SpeedButton6->setToolTip(Qs(LangText(1571)));
+    Borders.ShowGraph->SetCaption(Qs(LangText(1572)));
+    Borders.Label49->setText(Qs(LangText(1596)));
+    Borders.N1->setText(Qs(LangText(1591)));
+    Borders.N2->setText(Qs(LangText(1592)));
     // Wide enough for the longest names and counts.
     static constexpr int countryWidths[4] = {92, 44, 60, 25};
     for (int c = 0; c < 4; ++c) Borders.dgrCountries->SetColWidths(c, countryWidths[c]);
@@ -233,10 +235,10 @@ void TMain::LocalizeBordersPage() {
     KordaltOrderNames.assign(4, {});
     KordaltColumnTitles.assign(8, {});
     static constexpr int orderTexts[4] = {1169, 1175, 1171, 1172};
-    for (int i = 0; i < 4; ++i) KordaltOrderNames[static_cast<size_t>(i)] = LangTextCp(orderTexts[i]);
+    for (int i = 0; i < 4; ++i) KordaltOrderNames[static_cast<size_t>(i)] = LangText(orderTexts[i]);
     static constexpr int titleTexts[8] = {1157, 1158, 1163, 1161, 1159, 1160, 1162, 1156};
-    for (int i = 0; i < 8; ++i) KordaltColumnTitles[static_cast<size_t>(i)] = LangTextCp(titleTexts[i]);
-    KordaltDismissText = LangTextCp(1176);
+    for (int i = 0; i < 8; ++i) KordaltColumnTitles[static_cast<size_t>(i)] = LangText(titleTexts[i]);
+    KordaltDismissText = LangText(1176);
 }
 
 std::vector<int> TMain::CountryRows() const {
@@ -273,11 +275,12 @@ void TMain::DrawCountryCell(int col, int row, const TRect& rect) {
                               taRightJustify);
             break;
         case 2:
-            grid->DrawCellStr(rect, hidden ? "..." : Dec(Population(static_cast<uint8_t>(j))), taRightJustify);
+            grid->DrawCellStr(rect, hidden ? "..." : Dec(Population(static_cast<uint8_t>(j))),
+                              taRightJustify);
             break;
         case 3: {
             canvas.fillRect(rect.ToQRect(), ToQColor(GosColors[j]));
-            const bool showAttitude = GameMode == kLocalGame || (GameMode == 1 && CountHumanGos() == 1);
+            const bool showAttitude = GameMode == kLocalGame || (GameMode == kServer && CountHumanGos() == 1);
             if (showAttitude && visible && j != Game.CurrentGos)
                 DrawAttitudeIcon(canvas, QPoint(rect.left, rect.top),
                                  AttitudeIcon(rec.Relations[Game.CurrentGos].Attitude));
@@ -300,7 +303,8 @@ void TMain::DrawKordaltCell(int col, int row, const TRect& rect, unsigned state)
     }
     const bool selected = (state & gdSelected) != 0;
     const QPalette& palette = grid->palette();
-    const QColor fill = selected ? palette.color(QPalette::Highlight) : ToQColor(row % 2 == 0 ? clBtnFace : clWhite);
+    const QColor fill =
+        selected ? palette.color(QPalette::Highlight) : ToQColor(row % 2 == 0 ? clBtnFace : clWhite);
     canvas.fillRect(rect.ToQRect(), fill);
     canvas.setBrush(fill);
     QColor text = selected ? palette.color(QPalette::HighlightedText) : QColor(Qt::black);
@@ -392,7 +396,7 @@ void TMain::ArmyInfoClick() {
         slider->blockSignals(false);
         Borders.Label1->setText(Dec(slider->value()));
         Borders.Label_km->setText(
-            Qs(FormatText(LangTextCp(1597, "%d"), {SquaresToCapture(Kordalt(k).Speed, slider->value())})));
+            Qs(FormatText(LangText(1597, "%d"), {SquaresToCapture(Kordalt(k).Speed, slider->value())})));
         ShowFrontControls(true);
     } else {
         ShowFrontControls(false);
@@ -454,7 +458,7 @@ void TMain::MenuOnClick(int tag) {
     } else if (tag == kFortifyTag) {
         FortifyWithKordalt(gos, k);
     } else if (tag == kDismissTag) {
-        if (Ask(LangTextCp(3111))) DismissKordalt(gos, k);
+        if (Ask(LangText(3111))) DismissKordalt(gos, k);
         FillKordaltList(gos);
     } else if (tag > kAttackTagBase) {
         AttackWithKordalt(gos, k, static_cast<uint8_t>(tag - kAttackTagBase));

@@ -20,6 +20,8 @@
 
 namespace kordalt {
 
+constexpr TColor kShapeColor = 0xBBE3F7;
+
 // The round "OK" shape of an action panel.
 class TShape : public QWidget {
     Q_OBJECT
@@ -47,12 +49,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent*) override { emit MouseUp(); }
 
 private:
-    TColor brush_ = 0xBBE3F7;
+    TColor brush_ = kShapeColor;
 };
 
 namespace {
-
-constexpr TColor kShapeColor = 0xBBE3F7;
 
 long double Effect(int branch) { return CurrentRec().Research[branch].Effect; }
 
@@ -60,26 +60,27 @@ long double Effect(int branch) { return CurrentRec().Research[branch].Effect; }
 long double FieldIncome() { return CurrentRec().FieldsSown * Effect(AgrarianLevel) * Effect(FinancialLevel); }
 
 struct PanelNames {
-    const char *panel, *title, *trackBar, *minLabel, *maxLabel, *amount, *result, *shape, *text, *max, *button;
+    const char *panel, *title, *trackBar, *minLabel, *maxLabel, *amount, *result, *shape, *text, *max,
+        *button;
 };
 constexpr PanelNames kPanels[kEconomyPanelCount] = {
-    {"Panel14", "Label132", "TrackBar11", "Label104", "Label105", "Label124", "Label106", "Shape28", "StaticText7",
-     "ExLabel7", "Button5"},
-    {"Panel15", "Label133", "TrackBar5", "Label26", "Label27", "Label126", "Label28", "Shape26", "StaticText5",
-     "ExLabel14", "Button7"},
+    {"Panel14", "Label132", "TrackBar11", "Label104", "Label105", "Label124", "Label106", "Shape28",
+     "StaticText7", "ExLabel7", "Button5"},
+    {"Panel15", "Label133", "TrackBar5", "Label26", "Label27", "Label126", "Label28", "Shape26",
+     "StaticText5", "ExLabel14", "Button7"},
     {"Panel16", "Label134", "TrackBar6", "Label29", "Label30", "Label31", "Label33", "Shape24", "StaticText3",
      "ExLabel2", "Button8"},
     {"Panel17", "Label135", "TrackBar7", "Label34", "Label35", "Label36", "Label38", "Shape25", "StaticText4",
      "ExLabel15", "Button9"},
-    {"Panel18", "Label136", "TrackBar9", "Label107", "Label108", "Label109", nullptr, "Shape18", "StaticText1",
-     "ExLabel16", nullptr},
-    {"Panel19", "Label137", "TrackBar10", "Label112", "Label113", "Label114", nullptr, "Shape23", "StaticText2",
-     "ExLabel17", nullptr},
-    {"Panel20", "Label138", "TrackBar12", "Label32", "Label37", "Label115", "Label110", "Shape27", "StaticText6",
-     "ExLabel18", "Button10"},
+    {"Panel18", "Label136", "TrackBar9", "Label107", "Label108", "Label109", nullptr, "Shape18",
+     "StaticText1", "ExLabel16", nullptr},
+    {"Panel19", "Label137", "TrackBar10", "Label112", "Label113", "Label114", nullptr, "Shape23",
+     "StaticText2", "ExLabel17", nullptr},
+    {"Panel20", "Label138", "TrackBar12", "Label32", "Label37", "Label115", "Label110", "Shape27",
+     "StaticText6", "ExLabel18", "Button10"},
 };
 
-QString People(int n) { return Dec(n) + " " + LangText(1166, "чел."); }
+QString People(int n) { return Dec(n) + " " + Qs(LangText(1166, "чел.")); }
 
 }  // namespace
 
@@ -95,14 +96,22 @@ void TMain::BuildEconomyPage() {
         QLabel** target;
     };
     const Row rows[] = {
-        {"Label87", nullptr, nullptr},          {"Label14", "Label20", &Economy.Label20},
-        {"Label15", "Label23", &Economy.Label23}, {"Label16", "Label24", &Economy.Label24},
-        {"Label17", "Label25", &Economy.Label25}, {"Label18", "Label21", &Economy.Label21},
-        {"Label19", "Label22", &Economy.Label22}, {"Label39", "Label40", &Economy.Label40},
-        {"Label102", "Label103", &Economy.Label103}, {"Label88", nullptr, nullptr},
-        {"Label85", "Label86", &Economy.Label86}, {"Label89", "Label90", &Economy.Label90},
-        {"Label117", nullptr, nullptr},         {"Label118", "Label119", &Economy.Label119},
-        {"Label120", "Label121", &Economy.Label121}, {"Label122", "Label123", &Economy.Label123},
+        {"Label87", nullptr, nullptr},
+        {"Label14", "Label20", &Economy.Label20},
+        {"Label15", "Label23", &Economy.Label23},
+        {"Label16", "Label24", &Economy.Label24},
+        {"Label17", "Label25", &Economy.Label25},
+        {"Label18", "Label21", &Economy.Label21},
+        {"Label19", "Label22", &Economy.Label22},
+        {"Label39", "Label40", &Economy.Label40},
+        {"Label102", "Label103", &Economy.Label103},
+        {"Label88", nullptr, nullptr},
+        {"Label85", "Label86", &Economy.Label86},
+        {"Label89", "Label90", &Economy.Label90},
+        {"Label117", nullptr, nullptr},
+        {"Label118", "Label119", &Economy.Label119},
+        {"Label120", "Label121", &Economy.Label121},
+        {"Label122", "Label123", &Economy.Label123},
     };
     int y = 4;
     for (const Row& row : rows) {
@@ -139,7 +148,8 @@ void TMain::BuildEconomyPage() {
         a.MaxLabel = MakeLabel(a.Panel, n.maxLabel, 94, 42, 60, 14);
         a.MaxLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         a.AmountLabel = MakeLabel(a.Panel, n.amount, 4, 58, 150, 16);
-        if (n.result) a.ResultLabel = MakeLabel(a.Panel, n.result, i == epSow ? 94 : 4, 75, i == epSow ? 60 : 150, 16);
+        if (n.result)
+            a.ResultLabel = MakeLabel(a.Panel, n.result, i == epSow ? 94 : 4, 75, i == epSow ? 60 : 150, 16);
         a.Shape = new TShape(a.Panel);
         a.Shape->setObjectName(n.shape);
         a.Shape->setGeometry(164, 20, 46, 46);
@@ -189,8 +199,10 @@ void TMain::BuildEconomyPage() {
     connect(act[epBuy].TrackBar, &QSlider::valueChanged, this, [this] { TrackBar12Change(); });
     connect(act[epSow].ActionButton, &QPushButton::clicked, this, [this] { ExSpeedButton12Click(); });
     connect(act[epSell].ActionButton, &QPushButton::clicked, this, [this] { ExSpeedButton2Click(); });
-    connect(act[epTrainScientists].ActionButton, &QPushButton::clicked, this, [this] { ExSpeedButton3Click(); });
-    connect(act[epTrainSoldiers].ActionButton, &QPushButton::clicked, this, [this] { ExSpeedButton4Click(); });
+    connect(act[epTrainScientists].ActionButton, &QPushButton::clicked, this,
+            [this] { ExSpeedButton3Click(); });
+    connect(act[epTrainSoldiers].ActionButton, &QPushButton::clicked, this,
+            [this] { ExSpeedButton4Click(); });
     connect(act[epBuy].ActionButton, &QPushButton::clicked, this, [this] { ExSpeedButton13Click(); });
 
     auto* step1 = MakeSpeedButton(act[epTrainScientists].Panel, "SpeedButton1", QRect(140, 58, 16, 16), ">");
@@ -206,15 +218,16 @@ void TMain::BuildEconomyPage() {
 }
 
 void TMain::LocalizeEconomyPage() {
-    Economy.Label125->setText(LangText(1514, ""));
+    Economy.Label125->setText(Qs(LangText(1514)));
     for (int i = 0; i < kEconomyPanelCount; ++i) {
-        Economy.Actions[static_cast<size_t>(i)].Title->setText(LangText(1515 + i, ""));
-        Economy.Actions[static_cast<size_t>(i)].Panel->setToolTip(LangText(1522 + i, ""));
+        Economy.Actions[static_cast<size_t>(i)].Title->setText(Qs(LangText(1515 + i, "")));
+        Economy.Actions[static_cast<size_t>(i)].Panel->setToolTip(Qs(LangText(1522 + i, "")));
     }
-    const char* captions[16] = {"Label87",  "Label14", "Label15",  "Label16",  "Label17",  "Label18",
-                                "Label19",  "Label39", "Label102", "Label88",  "Label85",  "Label89",
+    const char* captions[16] = {"Label87",  "Label14",  "Label15",  "Label16", "Label17", "Label18",
+                                "Label19",  "Label39",  "Label102", "Label88", "Label85", "Label89",
                                 "Label117", "Label118", "Label120", "Label122"};
-    for (int i = 0; i < 16; ++i) Economy.Panel1->findChild<QLabel*>(captions[i])->setText(LangText(1529 + i, ""));
+    for (int i = 0; i < 16; ++i)
+        Economy.Panel1->findChild<QLabel*>(captions[i])->setText(Qs(LangText(1529 + i, "")));
     LoadIntroLines(*Economy.ScrollTextPanel2, 1);
 }
 
@@ -247,7 +260,7 @@ void TMain::EconomyInfoClick() {
     const int64_t toSow = FieldsToSow(Game.CurrentGos);
     reset(epSow, toSow);
     act[epSow].ResultLabel->setText(Dec(Trunc(0 * Effect(AgrarianLevel))));
-    act[epSow].AmountLabel->setText("0 " + LangText(1165, "кв.км"));
+    act[epSow].AmountLabel->setText("0 " + Qs(LangText(1165, "кв.км")));
     if (toSow == 0) BitBtn1->setEnabled(true);
     reset(epBuy, Trunc(rec.Money / (Effect(FinancialLevel) * 2.0L)));
     act[epBuy].AmountLabel->setText("0");
@@ -271,7 +284,7 @@ void TMain::EconomyInfoClick() {
 void TMain::TrackBar11Change() {
     TEconomyAction& a = Economy.Actions[epSow];
     const int n = a.TrackBar->value();
-    a.AmountLabel->setText(Dec(n) + " " + LangText(1165, "кв.км"));
+    a.AmountLabel->setText(Dec(n) + " " + Qs(LangText(1165, "кв.км")));
     a.ResultLabel->setText(Dec(Trunc(n * Effect(AgrarianLevel))));
 }
 
@@ -318,8 +331,10 @@ void TMain::StepTraining(QSlider* slider, bool scientists) {
     slider->blockSignals(true);
     slider->setValue(HumanTrainingStep(Game.CurrentGos, scientists, slider->maximum()));
     slider->blockSignals(false);
-    if (scientists) TrackBar6Change();
-    else TrackBar7Change();
+    if (scientists)
+        TrackBar6Change();
+    else
+        TrackBar7Change();
 }
 
 void TMain::SpeedButton1Click() { StepTraining(Economy.Actions[epTrainScientists].TrackBar, true); }
@@ -327,9 +342,12 @@ void TMain::SpeedButton2Click() { StepTraining(Economy.Actions[epTrainSoldiers].
 
 void TMain::EconomyAction(int panel) {
     TEconomyAction& a = Economy.Actions[static_cast<size_t>(panel)];
-    if (a.ActionButton) a.ActionButton->click();
-    else if (panel == epDismissScientists) Shape18MouseUp();
-    else Shape23MouseUp();
+    if (a.ActionButton)
+        a.ActionButton->click();
+    else if (panel == epDismissScientists)
+        Shape18MouseUp();
+    else
+        Shape23MouseUp();
 }
 
 void TMain::ExSpeedButton12Click() {
@@ -341,7 +359,7 @@ void TMain::ExSpeedButton12Click() {
 void TMain::ExSpeedButton2Click() {
     const int n = Economy.Actions[epSell].TrackBar->value();
     if (FieldsToSow(Game.CurrentGos) > 0 &&
-        !Ask(LangTextCp(3112, "Вы уверены, что не хотите сначала обработать землю ?")))
+        !Ask(LangText(3112, "Вы уверены, что не хотите сначала обработать землю ?")))
         return;
     SellGrain(Game.CurrentGos, n);
     Economy.EconomyInfo->click();
@@ -355,7 +373,7 @@ void TMain::ExSpeedButton13Click() {
 void TMain::ExSpeedButton3Click() {
     const int n = Economy.Actions[epTrainScientists].TrackBar->value();
     if (!TrainScientists(Game.CurrentGos, n)) {
-        Tell(LangTextCp(3113));
+        Tell(LangText(3113));
         return;
     }
     Economy.EconomyInfo->click();
@@ -365,7 +383,7 @@ void TMain::ExSpeedButton3Click() {
 void TMain::ExSpeedButton4Click() {
     const int n = Economy.Actions[epTrainSoldiers].TrackBar->value();
     if (!TrainSoldiers(Game.CurrentGos, n)) {
-        Tell(LangTextCp(3113, "У Вас недостаточно денег!"));
+        Tell(LangText(3113, "У Вас недостаточно денег!"));
         return;
     }
     Economy.EconomyInfo->click();
@@ -374,7 +392,7 @@ void TMain::ExSpeedButton4Click() {
 void TMain::Shape18MouseUp() {
     const int n = Economy.Actions[epDismissScientists].TrackBar->value();
     if (n <= 0) return;
-    if (!Ask(FormatText(LangTextCp(3114, "Вы уверены, что хотите уволить %d учёных?"), {n}))) return;
+    if (!Ask(FormatText(LangText(3114, "Вы уверены, что хотите уволить %d учёных?"), {n}))) return;
     DismissScientists(Game.CurrentGos, n);
     Economy.EconomyInfo->click();
     ScienceDirty = 1;
@@ -383,7 +401,7 @@ void TMain::Shape18MouseUp() {
 void TMain::Shape23MouseUp() {
     const int n = Economy.Actions[epDismissSoldiers].TrackBar->value();
     if (n <= 0) return;
-    if (!Ask(FormatText(LangTextCp(3115, "Вы уверены, что хотите уволить %d солдат?"), {n}))) return;
+    if (!Ask(FormatText(LangText(3115, "Вы уверены, что хотите уволить %d солдат?"), {n}))) return;
     DismissSoldiers(Game.CurrentGos, n);
     Economy.EconomyInfo->click();
 }

@@ -19,6 +19,7 @@
 #include "platform/support.h"
 #include "platform/arith.h"
 #include "ui/main_screen.h"
+#include "game/language_file.h"
 #include "ui/graph.h"
 #include "ui/main_screen_support.h"
 #include "ui/screens.h"
@@ -36,7 +37,7 @@ struct AlarmPattern {
 };
 
 AlarmPattern CurrentAlarmPattern() {
-    const std::string text = TrimEC(LangTextCp(3319));
+    const std::string text = TrimEC(LangText(3319));
     const size_t at = text.find("%s");
     if (at == std::string::npos) return {};
     return {TrimEC(text.substr(0, at)), TrimEC(text.substr(at + 2))};
@@ -99,7 +100,8 @@ void TMain::BuildInfoPage() {
     Info.ExDrawGrid1->SetRowCount(1);
     Info.ExDrawGrid1->SetDefaultRowHeight(kBattleRowHeight - 1);
     Info.ExDrawGrid1->SetOptions(Info.ExDrawGrid1->Options() | goRowSelect);
-    Info.ExDrawGrid1->OnDrawCell = [this](TExDrawGrid* grid, int, int row, const TRect& rect, TGridDrawState) {
+    Info.ExDrawGrid1->OnDrawCell = [this](TExDrawGrid* grid, int, int row, const TRect& rect,
+                                          TGridDrawState) {
         if (row < 0 || row >= static_cast<int>(BattleUnits.size())) return;
         TRect r = rect;
         grid->Canvas()->drawText(QPoint(r.left, r.top + grid->fontMetrics().ascent()),
@@ -144,12 +146,12 @@ void TMain::BuildInfoPage() {
 }
 
 void TMain::LocalizeInfoPage() {
-    Info.Label91->setText(LangText(1506, ""));
-    Info.Label92->setText(LangText(1507, ""));
-    Info.Label101->setText(LangText(1508, ""));
-    Info.SpeedButton7->SetCaption(LangText(1510, ""));
-    Info.SpeedButton3->SetCaption(LangText(1511, ""));
-    Info.Label42->setText(LangText(1584, ""));
+    Info.Label91->setText(Qs(LangText(1506)));
+    Info.Label92->setText(Qs(LangText(1507)));
+    Info.Label101->setText(Qs(LangText(1508)));
+    Info.SpeedButton7->SetCaption(Qs(LangText(1510)));
+    Info.SpeedButton3->SetCaption(Qs(LangText(1511)));
+    Info.Label42->setText(Qs(LangText(1584)));
 }
 
 void TMain::ClearBattleUnits() { BattleUnits.clear(); }
@@ -157,7 +159,7 @@ void TMain::ClearBattleUnits() { BattleUnits.clear(); }
 void TMain::RebuildBattleList() {
     ClearBattleUnits();
     TBattleUnit* open = nullptr;
-    const std::string battleStart = LangTextCp(3305);
+    const std::string battleStart = LangText(3305);
     for (int i = 0; i < Messages.Count(); ++i) {
         const TMessageRec& m = *Messages[i];
         if (m.Gos != Game.CurrentGos || m.Kind != kBattleMessage) continue;
@@ -169,8 +171,9 @@ void TMain::RebuildBattleList() {
             open->FirstIndex = i;
         } else if (CountParEC(text, "~") == 2 && !BattleUnits.empty()) {
             const int32_t n = DigitsToInt(GetParEC(text, 1, "~"));
-            const size_t index = n < 0 || n >= static_cast<int32_t>(BattleUnits.size()) ? BattleUnits.size() - 1
-                                                                                         : static_cast<size_t>(n);
+            const size_t index = n < 0 || n >= static_cast<int32_t>(BattleUnits.size())
+                                     ? BattleUnits.size() - 1
+                                     : static_cast<size_t>(n);
             BattleUnits[index]->Title = GetParEC(text, 0, "~");
         }
     }
@@ -216,8 +219,8 @@ void TMain::ExDrawGrid1SelectCell(int, int row, bool&) {
     for (QLineSeries* s : series) s->clear();
     Info.RichEdit2->setUpdatesEnabled(false);
     Info.RichEdit2->clear();
-    Info.Chart1->chart()->setTitle(LangText(3176, "Армия"));
-    Info.Chart2->chart()->setTitle(LangText(3177, "Мораль"));
+    Info.Chart1->chart()->setTitle(Qs(LangText(3176, "Армия")));
+    Info.Chart2->chart()->setTitle(Qs(LangText(3177, "Мораль")));
     const TBattleUnit& unit = *BattleUnits[static_cast<size_t>(row)];
     for (int i = unit.FirstIndex + 1; i <= unit.LastIndex && i < Messages.Count(); ++i) {
         const TMessageRec& m = *Messages[i];
@@ -309,7 +312,7 @@ void TMain::RebuildChatPlayers() {
                 if (rec.CapturedThisTurn == 39 && static_cast<int>(p) < list->Items().Count())
                     list->SetItemChecked(static_cast<int>(p), true);
             }
-            if (!owns) list->Items().Add(LangText(1173, "вне игры:") + " " + Qs(players[p].Name));
+            if (!owns) list->Items().Add(Qs(LangText(1173, "вне игры:")) + " " + Qs(players[p].Name));
         }
     }
     if (PageControl1->currentIndex() == 5) list->show();

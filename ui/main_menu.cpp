@@ -9,7 +9,6 @@
 #include <QPainter>
 #include <QScreen>
 #include <QTextEdit>
-
 #include <array>
 #include <cstdio>
 #include <exception>
@@ -103,7 +102,8 @@ struct Background {
     int x, y;
     bool transparent;
 };
-constexpr std::array<Background, 3> kBackgrounds = {{{0, 0, 0, false}, {2, 400, 10, true}, {3, 520, 90, true}}};
+constexpr std::array<Background, 3> kBackgrounds = {
+    {{0, 0, 0, false}, {2, 400, 10, true}, {3, 520, 90, true}}};
 
 // The chat panes of the lobby, the main game screen and the waiting window.
 void ClearChatPanes() {
@@ -128,7 +128,7 @@ void RunSession(Open open) {
     } catch (const EAbort&) {
     } catch (const std::exception&) {
         MainForm->show();
-        ShowMessageBox(TMsgType::Error, LangText(kConnectionLostText, "Соединение прервано"));
+        ShowMessageBox(TMsgType::Error, Qs(LangText(kConnectionLostText, "Соединение прервано")));
     }
 }
 
@@ -237,11 +237,11 @@ void TMainForm::Localize() {
         setWindowFlag(Qt::FramelessWindowHint, frameless);  // hides the window
         if (shown) show();
     }
-    QGuiApplication::setApplicationDisplayName(LangText(1000, "Kordalt"));
+    QGuiApplication::setApplicationDisplayName(Qs(LangText(1000, "Kordalt")));
     SetHelpFile(LanguageFile->GetHelpFileName());
 
-    for (const MenuButton& b : kButtons) (this->*b.button)->SetCaption(LangText(b.textId, b.defaultText));
-    setWindowTitle(LangText(1009, "Kordalt"));
+    for (const MenuButton& b : kButtons) (this->*b.button)->SetCaption(Qs(LangText(b.textId, b.defaultText)));
+    setWindowTitle(Qs(LangText(1009, "Kordalt")));
     LabelGameVersion->setText(
         Qs(FormatText(LanguageFile->GetText(1011, Cp("Версия %s")), {FormatArg(std::string(kGameVersion))})));
     for (int i = 1; i <= 11; ++i) SetKordaltBaseName(i, LanguageFile->GetText(1099 + i, "?"));
@@ -382,7 +382,7 @@ void TMainForm::ExSpeedButton2Click() {
     CreateNetworkWindows();
     const std::string provider = TcpIpProvider(*Connect->PeerPlay1);
     if (provider.empty()) {
-        ShowMessageBox(TMsgType::Information, LangText(kNoTcpIpText, "TCP/IP не найден"));
+        ShowMessageBox(TMsgType::Information, Qs(LangText(kNoTcpIpText, "TCP/IP не найден")));
         return;
     }
     SetInternetGameStarter([provider](int result) {
@@ -424,7 +424,8 @@ bool CreateWindowsReporting() {
         return true;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kordalt: %s\n", e.what());
-        ShowMessageBox(TMsgType::Error, QString::fromUtf8("Игра не может запуститься.\n%1").arg(QString::fromUtf8(e.what())));
+        ShowMessageBox(TMsgType::Error,
+                       QString::fromUtf8("Игра не может запуститься.\n%1").arg(QString::fromUtf8(e.what())));
         return false;
     }
 }

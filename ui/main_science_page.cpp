@@ -19,22 +19,22 @@ namespace kordalt {
 namespace {
 
 struct BranchNames {
-    const char *caption, *panel, *gauge, *level, *effect, *years, *needed, *levelCaption, *yearsCaption, *spin,
-        *oneYear, *max, *min;
+    const char *caption, *panel, *gauge, *level, *effect, *years, *needed, *levelCaption, *yearsCaption,
+        *spin, *oneYear, *max, *min;
 };
 constexpr BranchNames kBranches[6] = {
-    {"Label116", "Panel8", "Gauge1", "Label46", "Label48", "Label47", "Label44", "Label43", "Label45", "ExSpinEdit1",
-     "ExSpeedButton5", "ExSpeedButton1", "MinButton1"},
-    {"Label127", "Panel9", "Gauge2", "Label53", "Label55", "Label54", "Label51", "Label50", "Label52", "ExSpinEdit2",
-     "ExSpeedButton6", "ExSpeedButton11", "MinButton2"},
-    {"Label131", "Panel10", "Gauge3", "Label60", "Label62", "Label61", "Label58", "Label57", "Label59", "ExSpinEdit3",
-     "ExSpeedButton7", "ExSpeedButton14", "MinButton3"},
-    {"Label129", "Panel11", "Gauge4", "Label67", "Label69", "Label68", "Label65", "Label64", "Label66", "ExSpinEdit4",
-     "ExSpeedButton8", "ExSpeedButton15", "MinButton4"},
-    {"Label130", "Panel12", "Gauge6", "Label81", "Label83", "Label82", "Label79", "Label78", "Label80", "ExSpinEdit6",
-     "ExSpeedButton10", "ExSpeedButton16", "MinButton5"},
-    {"Label128", "Panel13", "Gauge5", "Label74", "Label76", "Label75", "Label72", "Label71", "Label73", "ExSpinEdit5",
-     "ExSpeedButton9", "ExSpeedButton17", "MinButton6"},
+    {"Label116", "Panel8", "Gauge1", "Label46", "Label48", "Label47", "Label44", "Label43", "Label45",
+     "ExSpinEdit1", "ExSpeedButton5", "ExSpeedButton1", "MinButton1"},
+    {"Label127", "Panel9", "Gauge2", "Label53", "Label55", "Label54", "Label51", "Label50", "Label52",
+     "ExSpinEdit2", "ExSpeedButton6", "ExSpeedButton11", "MinButton2"},
+    {"Label131", "Panel10", "Gauge3", "Label60", "Label62", "Label61", "Label58", "Label57", "Label59",
+     "ExSpinEdit3", "ExSpeedButton7", "ExSpeedButton14", "MinButton3"},
+    {"Label129", "Panel11", "Gauge4", "Label67", "Label69", "Label68", "Label65", "Label64", "Label66",
+     "ExSpinEdit4", "ExSpeedButton8", "ExSpeedButton15", "MinButton4"},
+    {"Label130", "Panel12", "Gauge6", "Label81", "Label83", "Label82", "Label79", "Label78", "Label80",
+     "ExSpinEdit6", "ExSpeedButton10", "ExSpeedButton16", "MinButton5"},
+    {"Label128", "Panel13", "Gauge5", "Label74", "Label76", "Label75", "Label72", "Label71", "Label73",
+     "ExSpinEdit5", "ExSpeedButton9", "ExSpeedButton17", "MinButton6"},
 };
 
 const TResearchRec& Branch(int k) { return CurrentRec().Research[k]; }
@@ -120,18 +120,19 @@ void TMain::BuildSciencePage() {
 void TMain::LocalizeSciencePage() {
     for (int k = 0; k < 6; ++k) {
         TBranchControls& b = Science.Branches[static_cast<size_t>(k)];
-        b.Caption->setText(LangText(1546 + k, ""));
-        b.CurrentLevelCaption->setText(LangText(1552, ""));
-        b.YearsCaption->setText(LangText(1559, ""));
-        b.ForOneYear->SetCaption(LangText(1560, ""));
+        b.Caption->setText(Qs(LangText(1546 + k, "")));
+        b.CurrentLevelCaption->setText(Qs(LangText(1552)));
+        b.YearsCaption->setText(Qs(LangText(1559)));
+        b.ForOneYear->SetCaption(Qs(LangText(1560)));
     }
     // The needed-scientists labels in the order Label44, 51, 58, 65, 72, 79.
     static constexpr int neededOrder[6] = {0, 1, 2, 3, 5, 4};
     for (int i = 0; i < 6; ++i)
-        Science.Branches[static_cast<size_t>(neededOrder[i])].NeededLabel->setText(LangText(1553 + i, ""));
-    Science.Label41->setText(LangText(1561, ""));
-    Science.SpeedButton4->SetCaption(LangText(1562, ""));
-    Science.SpeedButton4->setToolTip(LangText(1563, ""));
+        Science.Branches[static_cast<size_t>(neededOrder[i])].NeededLabel->setText(
+            Qs(LangText(1553 + i, "")));
+    Science.Label41->setText(Qs(LangText(1561)));
+    Science.SpeedButton4->SetCaption(Qs(LangText(1562)));
+    Science.SpeedButton4->setToolTip(Qs(LangText(1563)));
     LoadIntroLines(*Science.ScrollTextPanel3, 2);
 }
 
@@ -150,7 +151,7 @@ void TMain::ScnInfoClick() {
         b.SpinEdit->SetMaxValue(maximum);
         b.SpinEdit->SetIncrement(static_cast<long double>(Trunc(maximum / 30.0L + 1.0L)));
         SetSpin(b.SpinEdit, r.Scientists);
-        b.NeededLabel->setText(Qs(FormatText(LangTextCp(1593), {Needed(k)})));
+        b.NeededLabel->setText(Qs(FormatText(LangText(1593), {Needed(k)})));
     }
     ScienceDirty = 0;
 }
@@ -159,7 +160,8 @@ void TMain::SpinRefreshClick() {
     const TGosRec& rec = CurrentRec();
     for (int k = 0; k < 6; ++k) {
         TBranchControls& b = Science.Branches[static_cast<size_t>(k)];
-        const long double maximum = b.SpinEdit->GetSpinIntValue() + static_cast<long double>(rec.FreeScientists);
+        const long double maximum =
+            b.SpinEdit->GetSpinIntValue() + static_cast<long double>(rec.FreeScientists);
         b.SpinEdit->SetMaxValue(maximum);
         b.SpinEdit->SetIncrement(static_cast<long double>(Trunc(maximum / 15.0L + 1.0L)));
         b.YearsLabel->setText(Dec(Years(k)));
@@ -177,7 +179,8 @@ void TMain::SpinEditChange(int k) {
         return;
     }
     // A typed number above the free scientists is taken as all of them.
-    SetBranchScientists(Game.CurrentGos, k, std::clamp(spin->GetSpinIntValue(), 0, rec.FreeScientists + r.Scientists));
+    SetBranchScientists(Game.CurrentGos, k,
+                        std::clamp(spin->GetSpinIntValue(), 0, rec.FreeScientists + r.Scientists));
     Science.SpinRefresh->click();
 }
 

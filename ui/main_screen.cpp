@@ -7,15 +7,14 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
 #include <QSlider>
 #include <QTabWidget>
-#include <QLineEdit>
 #include <QTextEdit>
 #include <QTimer>
-
 #include <utility>
 
 #include "controls/button_glyph.h"
@@ -201,24 +200,25 @@ void TMain::FormCreate() {
 void TMain::Localize() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen && screen->size() == QSize(640, 480)) setWindowFlag(Qt::FramelessWindowHint, true);
-    setWindowTitle(LangText(1500, "Kordalt"));
+    setWindowTitle(Qs(LangText(1500, "Kordalt")));
     QPushButton* buttons[4] = {BitBtn1, BitBtn2, BitBtn3, BitBtn4};
     for (int i = 0; i < 4; ++i) {
-        buttons[i]->setToolTip(LangText(1501 + i, ""));
-        buttons[i]->setText(LangText(1586 + i, ""));
+        buttons[i]->setToolTip(Qs(LangText(1501 + i, "")));
+        buttons[i]->setText(Qs(LangText(1586 + i, "")));
     }
     static constexpr int tabTexts[6] = {1505, 1513, 1545, 1564, 1574, 1583};
-    for (int i = 0; i < 6; ++i) PageControl1->setTabText(i, LangText(tabTexts[i], ""));
+    for (int i = 0; i < 6; ++i) PageControl1->setTabText(i, Qs(LangText(tabTexts[i], "")));
     LocalizeInfoPage();
     LocalizeEconomyPage();
     LocalizeSciencePage();
     LocalizeBordersPage();
     LocalizeShopPage();
     SaveDialog1->setDirectory(QString::fromStdString(ProgramDirectory()));
-    SaveDialog1->setWindowTitle(LangText(1585, ""));
+    SaveDialog1->setWindowTitle(Qs(LangText(1585)));
     SaveDialog1->setNameFilter(DialogFilter(Qs(LanguageFile ? LanguageFile->GetTextRaw(1174, "") : "")));
     ApplyLanguageFont(this);
-    for (TScrollTextPanel* panel : {Shop.ScrollTextPanel1, Economy.ScrollTextPanel2, Science.ScrollTextPanel3})
+    for (TScrollTextPanel* panel :
+         {Shop.ScrollTextPanel1, Economy.ScrollTextPanel2, Science.ScrollTextPanel3})
         FitScrollLines(*panel);
 }
 
@@ -234,7 +234,8 @@ void TMain::LoadGlyphs() {
         button->SetNumGlyphs(2);
         button->SetLayout(blGlyphLeft);
     }
-    const std::pair<QPushButton*, int> bitButtons[] = {{BitBtn1, 14}, {BitBtn4, 15}, {BitBtn3, 16}, {BitBtn2, 13}};
+    const std::pair<QPushButton*, int> bitButtons[] = {
+        {BitBtn1, 14}, {BitBtn4, 15}, {BitBtn3, 16}, {BitBtn2, 13}};
     for (const auto& [button, index] : bitButtons) {
         QImage glyph;
         PictureList->LoadGlyph(glyph, index);
@@ -294,8 +295,8 @@ void TMain::FormActivate() {
     UpdateStatusPanels(ClockPanelSeconds());
     PageControl1->setTabVisible(5, !LocalGame());
     if (LocalGame()) ChatSignal->hide();
-    if (IsInternetGame && GameMode == 1 && network)
-        network->SendGameUpdate(Game.Year, LangTextCp(3179, "Russian"));
+    if (IsInternetGame && GameMode == kServer && network)
+        network->SendGameUpdate(Game.Year, LangText(3179, "Russian"));
     Info.SpeedButton3->setEnabled(GameMode != kNetworkClient);
     if (IsInternetGame) {
         Info.SpeedButton3->setEnabled(false);
@@ -307,7 +308,7 @@ void TMain::FormActivate() {
     FillKordaltList(gos);
     TurnResult = 3;
     BitBtn1->setEnabled(false);
-    StatusBar1->Panel(0)->setText(Qs(FormatText(LangTextCp(1590), {Game.Year})));
+    StatusBar1->Panel(0)->setText(Qs(FormatText(LangText(1590), {Game.Year})));
     StatusBar1->Panel(1)->setText(Qs(CurrentRec().Name.Str()));
     StatusBar1->Panel(2)->setText(Qs(CurrentRec().PlayerName.Str()));
     Info.RichEdit1->clear();
@@ -322,8 +323,10 @@ void TMain::FormActivate() {
     StartScrollPanels(ScrollHelpOn());
     RecallIdleFrontSoldiers(Game.CurrentGos);
     const int page = RememberPage == 1 ? LastPage : 0;
-    if (PageControl1->currentIndex() == page) PageControl1Change();
-    else PageControl1->setCurrentIndex(page);
+    if (PageControl1->currentIndex() == page)
+        PageControl1Change();
+    else
+        PageControl1->setCurrentIndex(page);
     ShowChronicle(Borders.RichEdit4, Game.BattleChronicle);
     if (!Timer1->isActive()) Timer1->start();
 }
@@ -374,7 +377,8 @@ void TMain::Timer1Timer() {
     const int minutes = (s / 60) % 60;
     const int seconds = s % 60;
     // A press held back while the player answered a question comes first.
-    if (pendingPress_ != TClockPress::None && dialogsOpen_ == 0) ClockPress(std::exchange(pendingPress_, TClockPress::None));
+    if (pendingPress_ != TClockPress::None && dialogsOpen_ == 0)
+        ClockPress(std::exchange(pendingPress_, TClockPress::None));
     if (AutoPass == 1) ClockPress(TClockPress::Pass);
     if (TurnMinutes > 0 && minutes == TurnMinutes) ClockPress(TClockPress::Next);
     UpdateStatusPanels(ClockPanelSeconds());
@@ -396,10 +400,17 @@ void TMain::ClockPress(TClockPress press) {
         return;
     }
     switch (press) {
-        case TClockPress::Next: PressNext(); break;
-        case TClockPress::Pass: PressPass(); break;
-        case TClockPress::ExtraExit: PressExtraExit(); break;
-        case TClockPress::None: break;
+        case TClockPress::Next:
+            PressNext();
+            break;
+        case TClockPress::Pass:
+            PressPass();
+            break;
+        case TClockPress::ExtraExit:
+            PressExtraExit();
+            break;
+        case TClockPress::None:
+            break;
     }
 }
 
@@ -419,7 +430,8 @@ int TMain::ClockPanelSeconds() const {
 }
 
 void TMain::Timer2Timer() {
-    if (IsInternetGame && GameMode == 1 && network) network->SendGameUpdate(Game.Year, LangTextCp(3179, "Russian"));
+    if (IsInternetGame && GameMode == kServer && network)
+        network->SendGameUpdate(Game.Year, LangText(3179, "Russian"));
 }
 
 void TMain::Autosave() {
@@ -432,7 +444,7 @@ void TMain::Autosave() {
 void TMain::SaveReporting(const std::string& fileName) {
     try {
         SaveGame(fileName);
-    } catch (const SaveError& e) {
+    } catch (const ESaveError& e) {
         Tell(e.what());
     }
 }
@@ -486,12 +498,12 @@ bool TMain::Ask(const std::string& text) {
 
 bool TMain::AskSaveOnExit() {
     const bool confirm = LanguageFile && LanguageFile->ReadBool("Preferences", "ConfirmSaveGame", false);
-    return confirm && (GameMode == 1 || GameMode == kLocalGame) &&
-           Ask(LangTextCp(3120, "Сохранить игру желаете ?"));
+    return confirm && (GameMode == kServer || GameMode == kLocalGame) &&
+           Ask(LangText(3120, "Сохранить игру желаете ?"));
 }
 
 void TMain::BitBtn2Click() {
-    if (!Ask(LangTextCp(3119, "Вы уверены, что хотите закончить игру ?"))) return;
+    if (!Ask(LangText(3119, "Вы уверены, что хотите закончить игру ?"))) return;
     if (!IsInternetGame && AskSaveOnExit()) SpeedButton3Click();
     TurnResult = 0;
     modalResult_ = 3;
@@ -500,13 +512,13 @@ void TMain::BitBtn2Click() {
 
 bool TMain::FormClose() {
     if (TurnResult != 3) return true;
-    if (!Ask(LangTextCp(3119, "Вы уверены, что хотите закончить игру?"))) {
+    if (!Ask(LangText(3119, "Вы уверены, что хотите закончить игру?"))) {
         modalResult_ = 0;
         return false;
     }
     const bool confirm = LanguageFile && LanguageFile->ReadBool("Preferences", "ConfirmSaveGame", false);
-    if (confirm && (GameMode == 1 || GameMode == kLocalGame) &&
-        Ask(LangTextCp(3120, "Сохранить игру желаете?")))
+    if (confirm && (GameMode == kServer || GameMode == kLocalGame) &&
+        Ask(LangText(3120, "Сохранить игру желаете?")))
         SpeedButton3Click();
     modalResult_ = 3;
     return true;
@@ -559,7 +571,8 @@ bool TMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == static_cast<QObject*>(Shop.EditName) && event->type() == QEvent::KeyPress &&
         NameKeyRefused(static_cast<QKeyEvent*>(event)))
         return true;
-    if (Borders.RichEdit4 && watched == Borders.RichEdit4->viewport() && event->type() == QEvent::MouseMove && isActiveWindow())
+    if (Borders.RichEdit4 && watched == Borders.RichEdit4->viewport() && event->type() == QEvent::MouseMove &&
+        isActiveWindow())
         Borders.RichEdit4->setFocus();
     if (watched == TabSheetChat && event->type() == QEvent::Hide) TabSheetChatExit();
     return QDialog::eventFilter(watched, event);
@@ -596,7 +609,7 @@ void TMain::PageControl1Change() {
             Borders.ArmyInfo->click();
             break;
         case 4:
-            Shop.EditName->setText(LangText(1164, "По умолчанию"));
+            Shop.EditName->setText(Qs(LangText(1164, "По умолчанию")));
             Shop.BuyKordalt->click();
             break;
         case 5:

@@ -7,16 +7,9 @@
 
 #include "controls/scroll_text_panel.h"
 #include "controls/speed_button.h"
-
 #include "game/language_file.h"
-#include "platform/cp1251.h"
 
 namespace kordalt {
-
-std::string LangTextCp(int id, std::string_view defaultUtf8) {
-    const std::string def = Utf8ToCp1251(defaultUtf8);
-    return LanguageFile ? LanguageFile->GetText(id, def) : def;
-}
 
 QString Dec(int64_t value) { return QString::number(value); }
 
@@ -46,7 +39,8 @@ QSlider* MakeTrackBar(QWidget* parent, const char* name, int x, int y, int w, in
     return slider;
 }
 
-TExSpeedButton* MakeSpeedButton(QWidget* parent, const char* name, const QRect& geometry, const QString& caption) {
+TExSpeedButton* MakeSpeedButton(QWidget* parent, const char* name, const QRect& geometry,
+                                const QString& caption) {
     auto* button = new TExSpeedButton(parent);
     button->setObjectName(name);
     button->setGeometry(geometry);
@@ -54,7 +48,8 @@ TExSpeedButton* MakeSpeedButton(QWidget* parent, const char* name, const QRect& 
     return button;
 }
 
-TScrollTextPanel* MakeScrollPanel(QWidget* parent, const char* name, const QRect& geometry, unsigned interval) {
+TScrollTextPanel* MakeScrollPanel(QWidget* parent, const char* name, const QRect& geometry,
+                                  unsigned interval) {
     auto* panel = new TScrollTextPanel(parent);
     panel->setObjectName(name);
     panel->setGeometry(geometry);

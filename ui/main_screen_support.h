@@ -20,8 +20,6 @@ namespace kordalt {
 class TExSpeedButton;
 class TScrollTextPanel;
 
-// Language text `id` as cp1251, for the formatter and the records.
-std::string LangTextCp(int id, std::string_view defaultUtf8 = "");
 QString Dec(int64_t value);
 // "%d $".
 QString Dollars(int64_t value);
@@ -33,9 +31,11 @@ QLabel* MakeLabel(QWidget* parent, const char* name, int x, int y, int w, int h,
 // An invisible button whose click carries a handler.
 QPushButton* MakeHiddenButton(QWidget* parent, const char* name);
 QSlider* MakeTrackBar(QWidget* parent, const char* name, int x, int y, int w, int h, bool vertical = false);
-TExSpeedButton* MakeSpeedButton(QWidget* parent, const char* name, const QRect& geometry, const QString& caption = {});
+TExSpeedButton* MakeSpeedButton(QWidget* parent, const char* name, const QRect& geometry,
+                                const QString& caption = {});
 // A cycling help panel that moves one pixel every `interval` milliseconds.
-TScrollTextPanel* MakeScrollPanel(QWidget* parent, const char* name, const QRect& geometry, unsigned interval);
+TScrollTextPanel* MakeScrollPanel(QWidget* parent, const char* name, const QRect& geometry,
+                                  unsigned interval);
 // Breaks the panel's lines at blanks so that each fits its width in its font.
 void FitScrollLines(TScrollTextPanel& panel);
 // The panel's lines become introduction `group` of the language file, when it has one.

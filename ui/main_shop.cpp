@@ -10,12 +10,12 @@
 #include "controls/scroll_text_panel.h"
 #include "controls/speed_button.h"
 #include "platform/format.h"
+#include "platform/arith.h"
 #include "game/kordalt_pool.h"
 #include "game/language_file.h"
-#include "game/player_actions.h"
 #include "game/new_game.h"
+#include "game/player_actions.h"
 #include "game/self_test.h"
-#include "platform/arith.h"
 #include "ui/main_screen.h"
 #include "ui/main_screen_support.h"
 
@@ -33,7 +33,7 @@ constexpr SliderSpec kSliders[4] = {
     {"TrackBar4", "Label8", "Label9", "Label12", 2, 5, 1},
     {"TrackBar8", "Label94", "Label95", "Label96", 1, 100, 0},
 };
-constexpr const char* kCaptions[7] = {"ExLabel8", "ExLabel12", "ExLabel13", "ExLabel9",
+constexpr const char* kCaptions[7] = {"ExLabel8",  "ExLabel12", "ExLabel13", "ExLabel9",
                                       "ExLabel10", "ExLabel11", "ExLabel6"};
 
 }  // namespace
@@ -93,8 +93,9 @@ void TMain::BuildShopPage() {
 
 void TMain::LocalizeShopPage() {
     static constexpr int texts[7] = {1575, 1576, 1577, 1579, 1580, 1581, 1582};
-    for (size_t i = 0; i < Shop.Captions.size(); ++i) Shop.Captions[i]->SetCaption(LangText(texts[i], ""));
-    Shop.SpeedButton5->SetCaption(LangText(1578, ""));
+    for (size_t i = 0; i < Shop.Captions.size(); ++i)
+        Shop.Captions[i]->SetCaption(Qs(LangText(texts[i], "")));
+    Shop.SpeedButton5->SetCaption(Qs(LangText(1578)));
     LoadIntroLines(*Shop.ScrollTextPanel1, 3);
 }
 
@@ -113,8 +114,9 @@ void TMain::BuyKordaltClick() {
         s.MaxLabel->setText(Dec(s.TrackBar->maximum()));
         s.ValueLabel->setText(Dec(s.TrackBar->value()));
     }
-    const int64_t price = KordaltPrice(Shop.Sliders[sqAge].TrackBar->value(), Shop.Sliders[sqMastery].TrackBar->value(),
-                                       Shop.Sliders[sqMark].TrackBar->value(), Shop.Sliders[sqSpeed].TrackBar->value());
+    const int64_t price =
+        KordaltPrice(Shop.Sliders[sqAge].TrackBar->value(), Shop.Sliders[sqMastery].TrackBar->value(),
+                     Shop.Sliders[sqMark].TrackBar->value(), Shop.Sliders[sqSpeed].TrackBar->value());
     Shop.Label13->setText(Dollars(price));
     SetFontColor(Shop.Label13, price <= CurrentRec().Money ? clOlive : clRed);
 }
@@ -124,21 +126,22 @@ void TMain::SpeedButton5Click() {
     const TBuyKordaltResult result = HumanBuyKordalt(
         Game.CurrentGos, Shop.Sliders[sqAge].TrackBar->value(), Shop.Sliders[sqMastery].TrackBar->value(),
         Shop.Sliders[sqMark].TrackBar->value(), Shop.Sliders[sqSpeed].TrackBar->value(),
-        name != LangTextCp(1164) ? name : std::string());
+        name != LangText(1164) ? name : std::string());
     switch (result) {
         case TBuyKordaltResult::TooMany:
-            Tell(FormatText(LangTextCp(3118, "Максимальное количество Kordaltов: %d"), {kMaxHumanKordalts}));
+            Tell(FormatText(LangText(3118, "Максимальное количество Kordaltов: %d"), {kMaxHumanKordalts}));
             return;
         case TBuyKordaltResult::TooFewFronts:
-            Tell(LangTextCp(3117, "Для малого числа фронтов, Вы хотите иметь много Kordaltов\r"
-                                  "Нет уж! Либо увеличивайте число границ, либо обходитесь чем есть!"));
+            Tell(LangText(3117,
+                          "Для малого числа фронтов, Вы хотите иметь много Kordaltов\r"
+                          "Нет уж! Либо увеличивайте число границ, либо обходитесь чем есть!"));
             return;
         case TBuyKordaltResult::NoMoney:
-            Tell(LangTextCp(3116, "У Вас недостаточно денег для покупки"));
+            Tell(LangText(3116, "У Вас недостаточно денег для покупки"));
             return;
         case TBuyKordaltResult::NoSlot:
         case TBuyKordaltResult::BadArgument:
-            Tell(LangTextCp(0, "Все Kordaltы уже забиты, не могу купить"));
+            Tell(LangText(0, "Все Kordaltы уже забиты, не могу купить"));
             break;
         case TBuyKordaltResult::Bought:
             FillKordaltList(Game.CurrentGos);
@@ -146,8 +149,10 @@ void TMain::SpeedButton5Click() {
     }
     if (!IsInternetGame && GameMode == kLocalGame && Game.HumanCount > 1)
         for (TShopSlider& s : Shop.Sliders) s.TrackBar->setValue(s.TrackBar->minimum());
-    if (PageControl1->currentIndex() == 3) PageControl1Change();
-    else PageControl1->setCurrentIndex(3);
+    if (PageControl1->currentIndex() == 3)
+        PageControl1Change();
+    else
+        PageControl1->setCurrentIndex(3);
 }
 
 }  // namespace kordalt

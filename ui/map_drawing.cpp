@@ -3,19 +3,19 @@
 #include <QBitmap>
 #include <QFontMetrics>
 #include <QPainter>
-
 #include <array>
 #include <vector>
 
 #include "platform/arith.h"
+#include "game/language_file.h"
 #include "game/squares.h"
 #include "ui/ui_support.h"
 
 namespace kordalt {
 
-const OneBased<TColor, MaxGos> GosColors = {{0x0000FF, 0x800000, 0x008000, 0x000000, 0x808000, 0xFFFF00, 0x800080,
-                                             0x00FFFF, 0x008080, 0x808080, 0xFF8000, 0xFF80FF, 0x80FF80, 0xFF8080,
-                                             0x4080FF, 0xC08080, 0xE1E1E1, 0x8080FF, 0xC8FFFF, 0x800040}};
+const OneBased<TColor, MaxGos> GosColors = {
+    {0x0000FF, 0x800000, 0x008000, 0x000000, 0x808000, 0xFFFF00, 0x800080, 0x00FFFF, 0x008080, 0x808080,
+     0xFF8000, 0xFF80FF, 0x80FF80, 0xFF8080, 0x4080FF, 0xC08080, 0xE1E1E1, 0x8080FF, 0xC8FFFF, 0x800040}};
 
 int32_t MapMode = 2;
 bool MapShowNames = true;
@@ -64,8 +64,11 @@ QBrush HatchBrush(THatch hatch, const QColor& colour) {
 class TMapPicture {
 public:
     TMapPicture(QPainter& canvas, const TRect& r, const TSquares& map)
-        : canvas_(canvas), r_(r), map_(map),
-          scale_(std::min(static_cast<double>(r.Width()) / map.Width, static_cast<double>(r.Height()) / map.Height)) {}
+        : canvas_(canvas),
+          r_(r),
+          map_(map),
+          scale_(std::min(static_cast<double>(r.Width()) / map.Width,
+                          static_cast<double>(r.Height()) / map.Height)) {}
 
     const TSquares& Map() const { return map_; }
 
@@ -107,17 +110,27 @@ public:
     }
 
     void Line(uint16_t q, TSide side) { canvas_.fillRect(LineRect(Cell(q), side), ToQColor(kLineColour)); }
-    void OuterLine(uint16_t q, TSide side) { canvas_.fillRect(OuterLineRect(Cell(q), side), ToQColor(kLineColour)); }
+    void OuterLine(uint16_t q, TSide side) {
+        canvas_.fillRect(OuterLineRect(Cell(q), side), ToQColor(kLineColour));
+    }
 
     bool Changed(uint16_t q) const { return map_.GetSquare(q) != map_.GetSnapshotOwner(q); }
 
     // The neighbour on `side`; false when there is none.
     bool NeighbourOn(uint16_t q, TSide side, uint16_t& n) const {
         switch (side) {
-        case sdRight: n = map_.Right(q); return map_.HasRight(q);
-        case sdBottom: n = map_.Down(q); return map_.HasDown(q);
-        case sdLeft: n = map_.Left(q); return map_.HasLeft(q);
-        case sdTop: n = map_.Up(q); return map_.HasUp(q);
+            case sdRight:
+                n = map_.Right(q);
+                return map_.HasRight(q);
+            case sdBottom:
+                n = map_.Down(q);
+                return map_.HasDown(q);
+            case sdLeft:
+                n = map_.Left(q);
+                return map_.HasLeft(q);
+            case sdTop:
+                n = map_.Up(q);
+                return map_.HasUp(q);
         }
         return false;
     }
@@ -125,10 +138,14 @@ public:
     // The neighbour on `side` exists and has another owner.
     bool IsBorder(uint16_t q, TSide side) const {
         switch (side) {
-        case sdRight: return map_.IsBorderRight(q);
-        case sdBottom: return map_.IsBorderDown(q);
-        case sdLeft: return map_.IsBorderLeft(q);
-        case sdTop: return map_.IsBorderUp(q);
+            case sdRight:
+                return map_.IsBorderRight(q);
+            case sdBottom:
+                return map_.IsBorderDown(q);
+            case sdLeft:
+                return map_.IsBorderLeft(q);
+            case sdTop:
+                return map_.IsBorderUp(q);
         }
         return false;
     }
@@ -170,26 +187,34 @@ private:
 
     static QRect LineRect(const TRect& c, TSide side) {
         switch (side) {
-        case sdRight: return QRect(c.right - 1, c.top, 1, c.Height());
-        case sdBottom: return QRect(c.left, c.bottom - 1, c.Width(), 1);
-        case sdLeft: return QRect(c.left, c.top, 1, c.Height());
-        case sdTop: return QRect(c.left, c.top, c.Width(), 1);
+            case sdRight:
+                return QRect(c.right - 1, c.top, 1, c.Height());
+            case sdBottom:
+                return QRect(c.left, c.bottom - 1, c.Width(), 1);
+            case sdLeft:
+                return QRect(c.left, c.top, 1, c.Height());
+            case sdTop:
+                return QRect(c.left, c.top, c.Width(), 1);
         }
         return {};
     }
 
     static QRect OuterLineRect(const TRect& c, TSide side) {
         switch (side) {
-        case sdRight: return QRect(c.right, c.top, 1, c.Height());
-        case sdBottom: return QRect(c.left, c.bottom, c.Width(), 1);
-        case sdLeft: return QRect(c.left - 1, c.top, 1, c.Height());
-        case sdTop: return QRect(c.left, c.top - 1, c.Width(), 1);
+            case sdRight:
+                return QRect(c.right, c.top, 1, c.Height());
+            case sdBottom:
+                return QRect(c.left, c.bottom, c.Width(), 1);
+            case sdLeft:
+                return QRect(c.left - 1, c.top, 1, c.Height());
+            case sdTop:
+                return QRect(c.left, c.top - 1, c.Width(), 1);
         }
         return {};
     }
 
     void DrawName(uint8_t state, const QFontMetrics& metrics) {
-        const QString name = state <= Game.GosCount ? LangText(1110 + state, "Ошибка") : QString();
+        const QString name = state <= Game.GosCount ? Qs(LangText(1110 + state, "Ошибка")) : QString();
         const TByteRow row = map_.WidestRow(state);
         const int width = metrics.horizontalAdvance(name);
         const int height = metrics.height();
@@ -219,7 +244,8 @@ public:
     TNeighbours(const TSquares& map, uint8_t h) : h_(h), valid_(h >= 1 && h <= map.RegionCount) {
         neighbour_.fill(false);
         if (!valid_) return;
-        for (int s = 1; s <= map.RegionCount; ++s) neighbour_[s] = map.AreNeighbours(h, static_cast<uint8_t>(s));
+        for (int s = 1; s <= map.RegionCount; ++s)
+            neighbour_[s] = map.AreNeighbours(h, static_cast<uint8_t>(s));
     }
     bool operator()(uint8_t state) const { return neighbour_[state]; }
     // H first, then its neighbours in ascending order; only states with squares.
@@ -228,7 +254,8 @@ public:
         if (!valid_) return states;
         if (map.RegionSize(h_) > 0) states.push_back(h_);
         for (int s = 1; s <= map.RegionCount; ++s)
-            if (neighbour_[s] && map.RegionSize(static_cast<uint8_t>(s)) > 0) states.push_back(static_cast<uint8_t>(s));
+            if (neighbour_[s] && map.RegionSize(static_cast<uint8_t>(s)) > 0)
+                states.push_back(static_cast<uint8_t>(s));
         return states;
     }
 
@@ -249,10 +276,18 @@ std::vector<uint8_t> StatesWithSquares(const TSquares& map) {
 
 void DrawMap(QPainter& Canvas, const TRect& R) {
     switch (MapMode) {
-    case 2: DrawMapMode2(Canvas, R, Game.CurrentGos); break;
-    case 3: DrawMapMode3(Canvas, R); break;
-    case 4: DrawMapMode4(Canvas, R); break;
-    default: DrawMapMode1(Canvas, R, Game.CurrentGos); break;
+        case 2:
+            DrawMapMode2(Canvas, R, Game.CurrentGos);
+            break;
+        case 3:
+            DrawMapMode3(Canvas, R);
+            break;
+        case 4:
+            DrawMapMode4(Canvas, R);
+            break;
+        default:
+            DrawMapMode1(Canvas, R, Game.CurrentGos);
+            break;
     }
 }
 
@@ -283,7 +318,9 @@ void DrawMapMode2(QPainter& Canvas, const TRect& R, uint8_t H) {
     TMapPicture picture(Canvas, R, *Map);
     const TNeighbours isNeighbour(*Map, H);
     // A changed square whose previous owner borders H.
-    auto changedNearH = [&](uint16_t n) { return picture.Changed(n) && isNeighbour(Map->GetSnapshotOwner(n)); };
+    auto changedNearH = [&](uint16_t n) {
+        return picture.Changed(n) && isNeighbour(Map->GetSnapshotOwner(n));
+    };
     picture.DrawGround();
     picture.DrawFrame();
     picture.ForEachSquare([&](uint16_t q) {
@@ -295,7 +332,8 @@ void DrawMapMode2(QPainter& Canvas, const TRect& R, uint8_t H) {
         picture.DrawChangeLines(q);
         for (TSide side : kSides) {
             uint16_t n;
-            if (picture.IsBorder(q, side) && picture.NeighbourOn(q, side, n) && !isNeighbour(Map->GetSquare(n)))
+            if (picture.IsBorder(q, side) && picture.NeighbourOn(q, side, n) &&
+                !isNeighbour(Map->GetSquare(n)))
                 picture.OuterLine(q, side);
         }
     });

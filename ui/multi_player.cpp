@@ -13,6 +13,7 @@
 #include "controls/list_box.h"
 #include "controls/speed_button.h"
 #include "game/game_state.h"
+#include "game/language_file.h"
 #include "game/new_game.h"
 #include "game/self_test.h"
 #include "multiplayer/net_game.h"
@@ -98,10 +99,10 @@ void TMultiPlayer::FormCreate() {
 }
 
 void TMultiPlayer::Localize() {
-    setWindowTitle(LangText(1400, "MultiPlayer"));
-    Label1->setText(LangText(1403, "Synchronization and sending of data"));
-    Label3->setText(LangText(1402, "Подождите, пока остальные игроки сделают свой ход"));
-    SpeedButton1->SetCaption(LangText(1401, "Прервать игру"));
+    setWindowTitle(Qs(LangText(1400, "MultiPlayer")));
+    Label1->setText(Qs(LangText(1403, "Synchronization and sending of data")));
+    Label3->setText(Qs(LangText(1402, "Подождите, пока остальные игроки сделают свой ход")));
+    SpeedButton1->SetCaption(Qs(LangText(1401, "Прервать игру")));
     ApplyLanguageFont(this);
 }
 
@@ -163,16 +164,19 @@ void TMultiPlayer::Timer1Timer() {
         for (int row = 0; row < items.Count(); ++row)
             if (AnsiSameText(Cs(items.Strings(row)), name)) ExCheckListBox1->SetItemChecked(row, true);
     bool allTicked = true;
-    for (int row = 0; row < items.Count(); ++row) allTicked = allTicked && ExCheckListBox1->GetItemChecked(row);
+    for (int row = 0; row < items.Count(); ++row)
+        allTicked = allTicked && ExCheckListBox1->GetItemChecked(row);
     if (allTicked || (Connect && YearResultWaiting(Connect->NetQueue))) WaitDone = 1;
     if (WaitDone == 1) done(QDialog::Accepted);
 }
 
 void TMultiPlayer::BitBtn1Click() {
-    if (!AskYesNo(LangText(3123, ""))) return;
+    if (!AskYesNo(Qs(LangText(3123)))) return;
     if (Connect) {
-        if (GameMode == 1) SendCloseGame(*Connect->PeerPlay1);
-        else SendExit(*Connect->PeerPlay1);
+        if (GameMode == kServer)
+            SendCloseGame(*Connect->PeerPlay1);
+        else
+            SendExit(*Connect->PeerPlay1);
     }
     ExitGame = 2;
     done(kAbortResult);
@@ -248,16 +252,16 @@ void TNetLoopWindows::ShowDefeat(uint8_t gos) {
 
 bool TNetLoopWindows::AskOthersContinue() {
     if (Game.GameOnInternet) return true;
-    return AskYesNo(LangText(3122, "Будут ли другие игроки продолжать игру без Вас ?"));
+    return AskYesNo(Qs(LangText(3122, "Будут ли другие игроки продолжать игру без Вас ?")));
 }
 
 void TNetLoopWindows::GameLost(bool canSave) {
-    const QString text = LangText(3136, "Связь с сетевой игрой потеряна.");
+    const QString text = Qs(LangText(3136, "Связь с сетевой игрой потеряна."));
     if (!canSave || IsInternetGame || !Main) {
         ShowMessageBox(TMsgType::Error, text);
         return;
     }
-    if (AskYesNo(text + "\n" + LangText(3120, "Сохранить игру желаете ?"))) Main->SpeedButton3Click();
+    if (AskYesNo(text + "\n" + Qs(LangText(3120, "Сохранить игру желаете ?")))) Main->SpeedButton3Click();
 }
 
 }  // namespace kordalt

@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-
 #include <filesystem>
 
 #include "controls/edit_button.h"
@@ -42,14 +41,14 @@ constexpr char kDefaultChatFile[] = "kordaltchat.txt";
 
 // The decorative pictures "HideGraphics" hides: window name, picture name.
 constexpr const char* kPictures[][2] = {
-    {"Main", "Image1"},     {"Main", "Image2"}, {"Main", "Image3"},  {"Main", "Image4"},
-    {"Main", "Image5"},     {"Main", "Image7"}, {"Connect", "Image2"}, {"Start", "Image3"},
-    {"SelectGos", "Image2"},
+    {"Main", "Image1"},    {"Main", "Image2"},  {"Main", "Image3"},
+    {"Main", "Image4"},    {"Main", "Image5"},  {"Main", "Image7"},
+    {"Connect", "Image2"}, {"Start", "Image3"}, {"SelectGos", "Image2"},
 };
 
 // The controls of the main game screen whose tool tips "ShowHint" switches.
 constexpr const char* kHintControls[] = {
-    "Panel14", "Panel15", "Panel16", "Panel17", "Panel18", "Panel19",      "Panel20",
+    "Panel14", "Panel15", "Panel16", "Panel17", "Panel18",      "Panel19",   "Panel20",
     "BitBtn1", "BitBtn2", "BitBtn3", "BitBtn4", "SpeedButton4", "ShowGraph", "SpeedButton6",
 };
 
@@ -181,21 +180,22 @@ void TPreference::ReadSettings() {
 }
 
 void TPreference::Localize() {
-    setWindowTitle(LangText(4000, "Настройка"));
-    SpeedButton2->SetCaption(LangText(4001, "Применить"));
-    SpeedButton1->SetCaption(LangText(4002, "Закрыть"));
-    CheckBox4->setText(LangText(4003, "Музыка"));
-    CheckBox1->setText(LangText(4004, "Не показывать окно выбора игрока. Работает только для 1 человека."));
-    CheckBox2->setText(LangText(4005, "Спрятать графические элементы. Для медленных компьютеров."));
-    CheckBox3->setText(LangText(4006, "Показать всплывающие подсказки. Для начинающих."));
-    CheckBoxScroll->setText(LangText(4007, "Показывать скроллинг текста с помощью"));
-    Label1->setText(LangText(4008, "Язык"));
-    CheckBox5->setText(LangText(4009, ""));
-    CheckBox6->setText(LangText(4010, ""));
-    Label2->setText(LangText(4011, ""));
-    CheckBox8->setText(LangText(4015, ""));
-    CheckBox9->setText(LangText(4016, ""));
-    FilenameEdit1->SetDialogTitle(LangText(4017, ""));
+    setWindowTitle(Qs(LangText(4000, "Настройка")));
+    SpeedButton2->SetCaption(Qs(LangText(4001, "Применить")));
+    SpeedButton1->SetCaption(Qs(LangText(4002, "Закрыть")));
+    CheckBox4->setText(Qs(LangText(4003, "Музыка")));
+    CheckBox1->setText(
+        Qs(LangText(4004, "Не показывать окно выбора игрока. Работает только для 1 человека.")));
+    CheckBox2->setText(Qs(LangText(4005, "Спрятать графические элементы. Для медленных компьютеров.")));
+    CheckBox3->setText(Qs(LangText(4006, "Показать всплывающие подсказки. Для начинающих.")));
+    CheckBoxScroll->setText(Qs(LangText(4007, "Показывать скроллинг текста с помощью")));
+    Label1->setText(Qs(LangText(4008, "Язык")));
+    CheckBox5->setText(Qs(LangText(4009)));
+    CheckBox6->setText(Qs(LangText(4010)));
+    Label2->setText(Qs(LangText(4011)));
+    CheckBox8->setText(Qs(LangText(4015)));
+    CheckBox9->setText(Qs(LangText(4016)));
+    FilenameEdit1->SetDialogTitle(Qs(LangText(4017)));
     ApplyLanguageFont(this);
 }
 
@@ -238,7 +238,8 @@ void TPreference::ApplyAll() {
 void TPreference::ApplyPictures(bool visible) {
     for (const auto& [window, picture] : kPictures)
         if (QWidget* form = WindowNamed(window))
-            if (auto* image = form->findChild<QWidget*>(QString::fromLatin1(picture))) image->setVisible(visible);
+            if (auto* image = form->findChild<QWidget*>(QString::fromLatin1(picture)))
+                image->setVisible(visible);
 }
 
 void TPreference::ApplyHints(bool on) {

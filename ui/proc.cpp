@@ -12,6 +12,7 @@
 #include "controls/speed_button.h"
 #include "game/game_state.h"
 #include "game/game_windows.h"
+#include "game/language_file.h"
 #include "game/player_actions.h"
 #include "ui/picture_store.h"
 #include "ui/screens.h"
@@ -97,15 +98,15 @@ TProc::~TProc() {
 void TProc::Localize() {
     if (QGuiApplication::primaryScreen()->size() == QSize(kWidth, kHeight))
         setWindowFlag(Qt::FramelessWindowHint, true);
-    setWindowTitle(LangText(1200, ""));
-    Label1->setText(NormalizeLineBreaks(LangText(1201, "")));
-    Label3->setText(NormalizeLineBreaks(LangText(1202, "")));
-    Label5->setText(NormalizeLineBreaks(LangText(1203, "")));
-    SpeedButton3->SetCaption(LangText(1204, ""));
-    Label7->setText(NormalizeLineBreaks(LangText(1205, "")));
-    Label6->setText(NormalizeLineBreaks(LangText(1206, "")));
-    Label10->setText(NormalizeLineBreaks(LangText(1207, "")));
-    SpeedButton1->SetCaption(LangText(1208, ""));
+    setWindowTitle(Qs(LangText(1200)));
+    Label1->setText(NormalizeLineBreaks(Qs(LangText(1201))));
+    Label3->setText(NormalizeLineBreaks(Qs(LangText(1202))));
+    Label5->setText(NormalizeLineBreaks(Qs(LangText(1203))));
+    SpeedButton3->SetCaption(Qs(LangText(1204)));
+    Label7->setText(NormalizeLineBreaks(Qs(LangText(1205))));
+    Label6->setText(NormalizeLineBreaks(Qs(LangText(1206))));
+    Label10->setText(NormalizeLineBreaks(Qs(LangText(1207))));
+    SpeedButton1->SetCaption(Qs(LangText(1208)));
     ApplyLanguageFont(this);
 }
 

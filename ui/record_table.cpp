@@ -3,7 +3,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
-
 #include <cstdio>
 #include <exception>
 
@@ -11,6 +10,7 @@
 #include "controls/classic.h"
 #include "controls/ex_label.h"
 #include "controls/speed_button.h"
+#include "game/language_file.h"
 #include "platform/program_path.h"
 #include "ui/picture_store.h"
 #include "ui/screens.h"
@@ -62,18 +62,26 @@ TRecordTable::TRecordTable(QWidget* parent) : QDialog(parent) {
     ExLabel1->setFont(title);
 
     const Qt::Alignment header = Qt::AlignHCenter | Qt::AlignBottom;
-    Label60 = MakeLabel(this, QStringLiteral("Label60"), {kColumnLeft[0], 66, kColumnWidth[0], 40}, clSilver, header);
-    Label61 = MakeLabel(this, QStringLiteral("Label61"), {kColumnLeft[1], 66, kColumnWidth[1], 40}, clSilver, header);
-    Label62 = MakeLabel(this, QStringLiteral("Label62"), {kColumnLeft[2], 66, kColumnWidth[2], 40}, clSilver, header);
-    Label64 = MakeLabel(this, QStringLiteral("Label64"), {kColumnLeft[3], 66, kColumnWidth[3], 40}, clSilver, header);
-    Label63 = MakeLabel(this, QStringLiteral("Label63"), {kColumnLeft[4], 66, kColumnWidth[4], 40}, clSilver, header);
-    Label65 = MakeLabel(this, QStringLiteral("Label65"), {kColumnLeft[5], 66, kColumnWidth[5], 40}, clSilver, header);
-    Label77 = MakeLabel(this, QStringLiteral("Label77"), {kColumnLeft[6], 66, kColumnWidth[6], 40}, clSilver, header);
+    Label60 = MakeLabel(this, QStringLiteral("Label60"), {kColumnLeft[0], 66, kColumnWidth[0], 40}, clSilver,
+                        header);
+    Label61 = MakeLabel(this, QStringLiteral("Label61"), {kColumnLeft[1], 66, kColumnWidth[1], 40}, clSilver,
+                        header);
+    Label62 = MakeLabel(this, QStringLiteral("Label62"), {kColumnLeft[2], 66, kColumnWidth[2], 40}, clSilver,
+                        header);
+    Label64 = MakeLabel(this, QStringLiteral("Label64"), {kColumnLeft[3], 66, kColumnWidth[3], 40}, clSilver,
+                        header);
+    Label63 = MakeLabel(this, QStringLiteral("Label63"), {kColumnLeft[4], 66, kColumnWidth[4], 40}, clSilver,
+                        header);
+    Label65 = MakeLabel(this, QStringLiteral("Label65"), {kColumnLeft[5], 66, kColumnWidth[5], 40}, clSilver,
+                        header);
+    Label77 = MakeLabel(this, QStringLiteral("Label77"), {kColumnLeft[6], 66, kColumnWidth[6], 40}, clSilver,
+                        header);
 
     for (int row = 0; row < kRecordRows; ++row) {
         const int top = kTop + row * kRowHeight + (row == kLastGameRow ? kLastRowGap : 0);
         if (row < kLastGameRow)
-            MakeLabel(this, QStringLiteral("Number%1").arg(row), {8, top, 28, kRowHeight}, clSilver, Qt::AlignCenter)
+            MakeLabel(this, QStringLiteral("Number%1").arg(row), {8, top, 28, kRowHeight}, clSilver,
+                      Qt::AlignCenter)
                 ->setText(QString::number(row + 1));
         for (int column = 0; column < kColumns; ++column) {
             const Qt::Alignment align = Qt::AlignVCenter | (column == 0 ? Qt::AlignLeft : Qt::AlignHCenter);
@@ -100,7 +108,8 @@ TRecordTable::TRecordTable(QWidget* parent) : QDialog(parent) {
     SpeedButtons[3]->setToolTip(QStringLiteral("Рекорды по-умолчанию"));
     SpeedButtons[6]->setGeometry(200, 440, 60, 30);
     SpeedButtons[6]->SetCaption(QStringLiteral("WWW"));
-    Label59 = MakeLabel(this, QStringLiteral("Label59"), {50, 440, 145, 30}, clSilver, Qt::AlignRight | Qt::AlignVCenter);
+    Label59 = MakeLabel(this, QStringLiteral("Label59"), {50, 440, 145, 30}, clSilver,
+                        Qt::AlignRight | Qt::AlignVCenter);
 
     const std::array<void (TRecordTable::*)(), 8> handlers = {
         &TRecordTable::SpeedButton1Click, &TRecordTable::SpeedButton2Click, &TRecordTable::ReadAndIgnore,
@@ -108,7 +117,8 @@ TRecordTable::TRecordTable(QWidget* parent) : QDialog(parent) {
         &TRecordTable::SpeedButton7Click, &TRecordTable::SpeedButton8Click,
     };
     for (size_t i = 0; i < handlers.size(); ++i)
-        connect(SpeedButtons[i], &TExSpeedButton::OnClick, this, [this, handler = handlers[i]] { (this->*handler)(); });
+        connect(SpeedButtons[i], &TExSpeedButton::OnClick, this,
+                [this, handler = handlers[i]] { (this->*handler)(); });
 
     BuildAnimation();
     Localize();
@@ -138,16 +148,21 @@ TRecordTable::~TRecordTable() {
 void TRecordTable::Localize() {
     if (QGuiApplication::primaryScreen()->size() == QSize(kWidth, kHeight))
         setWindowFlag(Qt::FramelessWindowHint, true);
-    setWindowTitle(LangText(6000, ""));
-    ExLabel1->SetCaption(LangText(6001, ""));
-    SpeedButtons[0]->SetCaption(LangText(6002, ""));
-    Label59->setText(LangText(6003, ""));
+    setWindowTitle(Qs(LangText(6000)));
+    ExLabel1->SetCaption(Qs(LangText(6001)));
+    SpeedButtons[0]->SetCaption(Qs(LangText(6002)));
+    Label59->setText(Qs(LangText(6003)));
     const std::array<std::pair<QLabel*, int>, 7> headers = {{
-        {Label60, 6004}, {Label61, 6005}, {Label62, 6006}, {Label64, 6007}, {Label63, 6008}, {Label65, 6009},
+        {Label60, 6004},
+        {Label61, 6005},
+        {Label62, 6006},
+        {Label64, 6007},
+        {Label63, 6008},
+        {Label65, 6009},
         {Label77, 6010},
     }};
-    for (const auto& [label, id] : headers) label->setText(NormalizeLineBreaks(LangText(id, "")));
-    Label75->setText(LangText(6012, ""));
+    for (const auto& [label, id] : headers) label->setText(NormalizeLineBreaks(Qs(LangText(id))));
+    Label75->setText(Qs(LangText(6012)));
     ApplyLanguageFont(this);
 }
 
@@ -184,14 +199,15 @@ bool TRecordTable::SpeedButton3Click() {
     } catch (const ERecordFileError& error) {
         std::fprintf(stderr, "kordalt: %s\n", error.what());
         RecordEntries = DefaultRecordTable();
-        ReportFileError(QStringLiteral("Файл рекордов %1 повреждён или не читается. Показана таблица по умолчанию.")
-                            .arg(QString::fromStdString(RecordFileName)));
+        ReportFileError(
+            QStringLiteral("Файл рекордов %1 повреждён или не читается. Показана таблица по умолчанию.")
+                .arg(QString::fromStdString(RecordFileName)));
         return false;
     }
 }
 
 void TRecordTable::SpeedButton4Click() {
-    if (!AskYesNo(LangText(3224, "Вы уверены, что хотите очистить таблицу от своих рекордов ?"))) return;
+    if (!AskYesNo(Qs(LangText(3224, "Вы уверены, что хотите очистить таблицу от своих рекордов ?")))) return;
     fileErrorShown_ = false;  // the reset reports its own failure
     SpeedButton8Click();
     SpeedButton2Click();
@@ -200,19 +216,26 @@ void TRecordTable::SpeedButton4Click() {
 }
 
 QString TRecordTable::WriteErrorText() {
-    return LangText(3223, "Не удалось записать таблицу рекордов в файл dim.rec");
+    return Qs(LangText(3223, "Не удалось записать таблицу рекордов в файл dim.rec"));
 }
 
 QString TRecordTable::CellText(int row, int column) const {
     const TRecordEntry& e = RecordEntries[static_cast<size_t>(row)];
     switch (column) {
-        case 0: return Qs(e.PlayerName.Str());
-        case 1: return Number(e.Points);
-        case 2: return Number(e.GosCount);
-        case 3: return Number(e.Destroyed);
-        case 4: return Number(e.Year);
-        case 5: return Number(e.ResearchSum);
-        default: return e.Difficulty == 2 ? Number(e.Saves) : QStringLiteral("-");
+        case 0:
+            return Qs(e.PlayerName.Str());
+        case 1:
+            return Number(e.Points);
+        case 2:
+            return Number(e.GosCount);
+        case 3:
+            return Number(e.Destroyed);
+        case 4:
+            return Number(e.Year);
+        case 5:
+            return Number(e.ResearchSum);
+        default:
+            return e.Difficulty == 2 ? Number(e.Saves) : QStringLiteral("-");
     }
 }
 
@@ -228,7 +251,7 @@ void TRecordTable::SpeedButton6Click() {
 }
 
 void TRecordTable::SpeedButton7Click() {
-    ShowMessageBox(TMsgType::Information, NormalizeLineBreaks(LangText(3225, "") + LangText(3226, "")));
+    ShowMessageBox(TMsgType::Information, NormalizeLineBreaks(Qs(LangText(3225)) + Qs(LangText(3226))));
 }
 
 void TRecordTable::SpeedButton8Click() { RecordEntries = DefaultRecordTable(); }

@@ -5,12 +5,12 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-
 #include <charconv>
 
 #include "controls/ex_label.h"
 #include "controls/speed_button.h"
 #include "game/game_state.h"
+#include "game/language_file.h"
 #include "game/player_actions.h"
 #include "game/random.h"
 #include "game/squares.h"
@@ -100,12 +100,13 @@ TSelectGos::TSelectGos(QWidget* parent) : TScreenDialog("SelectGos", parent) {
 
 void TSelectGos::Localize() {
     DropBorderOnSmallScreen();
-    setWindowTitle(LangText(3000, "Выбор территории"));
-    ExLabel2->SetCaption(LangText(3003, "Выберите себе государство"));
-    Label1->setText(LangText(3004, "Ваше имя"));
-    ExSpeedButton1->SetCaption(LangText(3001, "Потверждаю выбор"));
-    ExSpeedButton2->SetCaption(LangText(3002, "Меня не устаивает\r эта территория"));
-    for (int i = 0; i < static_cast<int>(RulerNames.size()); ++i) RulerNames[i] = LangText(1140 + i, "Ошибка");
+    setWindowTitle(Qs(LangText(3000, "Выбор территории")));
+    ExLabel2->SetCaption(Qs(LangText(3003, "Выберите себе государство")));
+    Label1->setText(Qs(LangText(3004, "Ваше имя")));
+    ExSpeedButton1->SetCaption(Qs(LangText(3001, "Потверждаю выбор")));
+    ExSpeedButton2->SetCaption(Qs(LangText(3002, "Меня не устаивает\r эта территория")));
+    for (int i = 0; i < static_cast<int>(RulerNames.size()); ++i)
+        RulerNames[i] = Qs(LangText(1140 + i, "Ошибка"));
     ApplyLanguageFont(this);
 }
 
@@ -145,7 +146,7 @@ void TSelectGos::Image1MouseUp(Qt::MouseButton, int x, int y) {
 
 void TSelectGos::ExSpeedButton1Click() {
     if (ChoiceSelectedGos < 1 || ChoiceSelectedGos > Game.GosCount) return;
-    ExLabel2->SetCaption(LangText(kRefusedText, kRefusedDefault));
+    ExLabel2->SetCaption(Qs(LangText(kRefusedText, kRefusedDefault)));
     if (!ClaimState(static_cast<uint8_t>(ChoiceSelectedGos), Cs(Edit1->text()), HumanNumber())) {
         ChoiceRefused[ChoiceSelectedGos - 1] = true;
         ExLabel2->show();

@@ -3,13 +3,13 @@
 #include <QLabel>
 #include <QLocale>
 #include <QTime>
-
 #include <cmath>
 
 #include "controls/classic.h"
 #include "controls/ex_label.h"
 #include "controls/speed_button.h"
 #include "game/game_state.h"
+#include "game/language_file.h"
 #include "game/self_test.h"
 #include "ui/screens.h"
 #include "ui/start.h"
@@ -116,11 +116,11 @@ TSelectMan::TSelectMan(QWidget* parent) : TScreenDialog("SelectMan", parent) {
 
 void TSelectMan::Localize() {
     DropBorderOnSmallScreen();
-    setWindowTitle(LangText(1350, "Выбор игрока"));
-    ExLabel2->SetCaption(LangText(1354, "ВАШ ХОД"));
-    Label97->setText(LangText(1353, "Год"));
-    Label1->setText(NormalizeLineBreaks(LangText(1352, "Время\rпотраченное на игру :")));
-    ExSpeedButton1->SetCaption(LangText(1351, "OK"));
+    setWindowTitle(Qs(LangText(1350, "Выбор игрока")));
+    ExLabel2->SetCaption(Qs(LangText(1354, "ВАШ ХОД")));
+    Label97->setText(Qs(LangText(1353, "Год")));
+    Label1->setText(NormalizeLineBreaks(Qs(LangText(1352, "Время\rпотраченное на игру :"))));
+    ExSpeedButton1->SetCaption(Qs(LangText(1351, "OK")));
     ApplyLanguageFont(this);
 }
 

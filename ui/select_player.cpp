@@ -6,6 +6,7 @@
 #include "controls/ex_label.h"
 #include "controls/speed_button.h"
 #include "game/game_state.h"
+#include "game/language_file.h"
 #include "ui/screens.h"
 #include "ui/start.h"
 #include "ui/ui_support.h"
@@ -47,9 +48,9 @@ TSelectPlayer::TSelectPlayer(QWidget* parent) : TScreenDialog("SelectPlayer", pa
 }
 
 void TSelectPlayer::Localize() {
-    setWindowTitle(LangText(1300, ""));
-    ExSpeedButton1->SetCaption(LangText(1301, ""));
-    ExLabel2->SetCaption(LangText(1302, ""));
+    setWindowTitle(Qs(LangText(1300)));
+    ExSpeedButton1->SetCaption(Qs(LangText(1301)));
+    ExLabel2->SetCaption(Qs(LangText(1302)));
     ApplyLanguageFont(this);
 }
 

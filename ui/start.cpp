@@ -13,7 +13,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QVBoxLayout>
-
 #include <exception>
 #include <vector>
 
@@ -52,7 +51,9 @@ constexpr int kHelpTopic = 8;
 constexpr qint64 kProgressFrameMs = 40;  // 25 frames a second
 
 // A label's text: line breaks of every kind shown as such.
-QString LabelText(int id, std::string_view defaultUtf8) { return NormalizeLineBreaks(LangText(id, defaultUtf8)); }
+QString LabelText(int id, std::string_view defaultUtf8) {
+    return NormalizeLineBreaks(Qs(LangText(id, defaultUtf8)));
+}
 
 QLabel* MakeLabel(QWidget* parent, const char* name, QRect geometry) {
     auto* label = new QLabel(parent);
@@ -61,7 +62,8 @@ QLabel* MakeLabel(QWidget* parent, const char* name, QRect geometry) {
     return label;
 }
 
-TExSlider* MakeSlider(QWidget* parent, const char* name, QRect geometry, int minValue, int maxValue, int step) {
+TExSlider* MakeSlider(QWidget* parent, const char* name, QRect geometry, int minValue, int maxValue,
+                      int step) {
     auto* slider = new TExSlider(parent);
     slider->setObjectName(QString::fromLatin1(name));
     slider->setGeometry(geometry);
@@ -157,8 +159,10 @@ TImage::TImage(QWidget* parent) : QWidget(parent) {}
 void TImage::paintEvent(QPaintEvent*) {
     if (Picture.isNull()) return;
     QPainter painter(this);
-    if (Stretch) painter.drawImage(rect(), Picture);
-    else painter.drawImage(0, 0, Picture);
+    if (Stretch)
+        painter.drawImage(rect(), Picture);
+    else
+        painter.drawImage(0, 0, Picture);
 }
 
 void TImage::mouseReleaseEvent(QMouseEvent* event) {
@@ -363,20 +367,20 @@ void TStart::InstallProgress() {
 
 void TStart::Localize() {
     DropBorderOnSmallScreen();
-    setWindowTitle(LangText(2000, "Новая игра"));
-    RadioGroupDiffLevel->SetItems({LangText(2006, "Тренировка"), LangText(2007, "Нормальный"),
-                                   LangText(2008, "Эксперт")});
+    setWindowTitle(Qs(LangText(2000, "Новая игра")));
+    RadioGroupDiffLevel->SetItems(
+        {Qs(LangText(2006, "Тренировка")), Qs(LangText(2007, "Нормальный")), Qs(LangText(2008, "Эксперт"))});
     DifficultyTexts = {LabelText(2009, "1"), LabelText(2010, "2"), LabelText(2011, "3")};
     Label1->setText(LabelText(2013, "Количество государств"));
     Label5->setText(LabelText(2012, "Размер территории"));
     Label9->setText(LabelText(2014, "Количество людей\rна карте:"));
     Label14->setText(LabelText(2015, "Сложность игры:"));
     Label12->setText(LabelText(2005, "Карта"));
-    ExSpeedButton1->SetCaption(LangText(2001, "Генерация\rновой карты"));
-    ExSpeedButton2->SetCaption(LangText(2002, "Выбор\rтерритории"));
-    SpeedButton3->SetCaption(LangText(2003, "Выход"));
-    SpeedButton4->SetCaption(LangText(2004, "Помощь"));
-    ExLabel1->SetCaption(LangText(2016, "Пожалуйста подождите..."));
+    ExSpeedButton1->SetCaption(Qs(LangText(2001, "Генерация\rновой карты")));
+    ExSpeedButton2->SetCaption(Qs(LangText(2002, "Выбор\rтерритории")));
+    SpeedButton3->SetCaption(Qs(LangText(2003, "Выход")));
+    SpeedButton4->SetCaption(Qs(LangText(2004, "Помощь")));
+    ExLabel1->SetCaption(Qs(LangText(2016, "Пожалуйста подождите...")));
     Label11->setText(LabelText(2017, "Ходят компьютерные игроки"));
     Label10->setText(LabelText(2018, "Просчитываются сражения"));
     if (const QImage progress = LanguagePicture(4); !progress.isNull()) Image2->Picture = progress;
@@ -389,7 +393,7 @@ void TStart::Localize() {
         ScrollTextPanel1->SetLines(intro);
     }
     OpenDialog1->setDirectory(Qs(ProgramDirectory()));
-    OpenDialog1->setWindowTitle(LangText(2020, ""));
+    OpenDialog1->setWindowTitle(Qs(LangText(2020)));
     OpenDialog1->setNameFilter(
         DialogFilter(LanguageFile ? Qs(LanguageFile->GetTextRaw(1174, "")) : QString()));
     LoadRulesData();
@@ -500,8 +504,10 @@ void TStart::DrawPreview() {
 }
 
 void TStart::ShowProgressPage(bool progress) {
-    if (progress) Panel5->raise();
-    else Panel4->raise();
+    if (progress)
+        Panel5->raise();
+    else
+        Panel4->raise();
 }
 
 bool TStart::ProgressPageShown() const {

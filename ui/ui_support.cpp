@@ -4,11 +4,8 @@
 #include <QDialog>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QMessageBox>
 #include <QPointer>
-#include <QPushButton>
 #include <QTranslator>
-
 #include <cstdio>
 #include <map>
 #include <utility>
@@ -17,45 +14,17 @@
 #include "controls/classic.h"
 #include "game/language_file.h"
 #include "game/saved_game.h"
+#include "platform/cp1251.h"
 #include "platform/ini_file.h"
 #include "session/peer_consts.h"
-#include "platform/cp1251.h"
 
 namespace kordalt {
 namespace {
 
-TMessageBoxHook messageBoxHook;
 TModalHook modalHook;
 std::map<const QWidget*, std::function<void()>> activationHandlers;
 // The dialogs ExecModal runs, innermost last.
 std::vector<QPointer<QWidget>> modalStack;
-
-QMessageBox::Icon IconOf(TMsgType type) {
-    switch (type) {
-    case TMsgType::Information: return QMessageBox::Information;
-    case TMsgType::Warning: return QMessageBox::Warning;
-    case TMsgType::Error: return QMessageBox::Critical;
-    case TMsgType::Confirmation: return QMessageBox::Question;
-    case TMsgType::Plain: break;
-    }
-    return QMessageBox::NoIcon;
-}
-
-TMsgButton RunMessageBox(TMsgType type, const QString& text, QWidget* parent) {
-    QMessageBox box(IconOf(type), QApplication::applicationDisplayName(), NormalizeLineBreaks(text),
-                    QMessageBox::NoButton, parent);
-    if (type != TMsgType::Confirmation) {
-        box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
-        box.exec();
-        return TMsgButton::Ok;
-    }
-    QPushButton* yes = box.addButton(QString::fromUtf8("Да"), QMessageBox::YesRole);
-    QPushButton* no = box.addButton(QString::fromUtf8("Нет"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
-    box.setEscapeButton(no);
-    box.exec();
-    return box.clickedButton() == yes ? TMsgButton::Yes : TMsgButton::No;
-}
 
 // Forgets the modal stack entry of a dialog when its run ends, however it ends.
 class ModalStackEntry {
@@ -71,12 +40,6 @@ public:
 QString Qs(const std::string& cp1251) { return QString::fromUtf8(Cp1251ToUtf8(cp1251)); }
 
 std::string Cs(const QString& text) { return Utf8ToCp1251(text.toUtf8().toStdString()); }
-
-QString LangText(int32_t id, std::string_view defaultUtf8) {
-    if (LanguageFile) return Qs(LanguageFile->GetText(id, Cp(defaultUtf8)));
-    QString text = QString::fromUtf8(defaultUtf8.data(), static_cast<qsizetype>(defaultUtf8.size()));
-    return text.replace(QLatin1Char('|'), QStringLiteral("\r\n"));
-}
 
 QString DialogFilter(const QString& stored) {
     const QStringList parts = stored.split(QLatin1Char('|'));
@@ -101,7 +64,7 @@ bool InstallQtTranslations() {
 
 TMsgButton ShowMessageBox(TMsgType type, const QString& text) {
     QPointer<QWidget> beneath = TopWindow();
-    const TMsgButton pressed = messageBoxHook ? messageBoxHook(type, text) : RunMessageBox(type, text, beneath);
+    const TMsgButton pressed = RunMessageBox(type, text, beneath);
     ActivateWindow(beneath);
     return pressed;
 }
@@ -114,9 +77,9 @@ void ShowApplicationError(QObject*, std::exception_ptr error) {
         std::rethrow_exception(error);
     } catch (const EAbort&) {
         return;
-    } catch (const IniFileError& e) {
+    } catch (const EIniFileError& e) {
         text = QString::fromUtf8(e.what());
-    } catch (const SaveError& e) {
+    } catch (const ESaveError& e) {
         text = Qs(e.what());
     } catch (const EPeerPlayError& e) {
         text = QString::fromUtf8(e.what());
@@ -129,10 +92,6 @@ void ShowApplicationError(QObject*, std::exception_ptr error) {
     }
     ShowMessageBox(TMsgType::Error, text);
 }
-
-ScopedMessageBoxHook::ScopedMessageBoxHook(TMessageBoxHook hook) : previous_(std::exchange(messageBoxHook, std::move(hook))) {}
-
-ScopedMessageBoxHook::~ScopedMessageBoxHook() { messageBoxHook = std::move(previous_); }
 
 void SetActivationHandler(QWidget* window, std::function<void()> handler) {
     if (!window) return;

@@ -4,13 +4,11 @@
 #pragma once
 
 #include <QString>
-
-#include <cstdint>
 #include <exception>
 #include <functional>
 #include <string>
-#include <string_view>
 
+#include "controls/message_box.h"
 #include "game/ui_hooks.h"
 
 class QDialog;
@@ -23,10 +21,6 @@ namespace kordalt {
 QString Qs(const std::string& cp1251);
 std::string Cs(const QString& text);
 
-// The current language's text `id`, or `defaultUtf8` when it has none (also
-// when no language file is loaded); "|" becomes a line break.
-QString LangText(int32_t id, std::string_view defaultUtf8);
-
 // A file dialog's filter from the stored form "description|pattern|...": a
 // description that does not show its patterns gets them in brackets.
 QString DialogFilter(const QString& stored);
@@ -37,36 +31,12 @@ bool InstallQtTranslations();
 
 // ---- Message boxes ----
 
-enum class TMsgType {
-    Plain,         // text and OK, no icon
-    Information,   // OK
-    Warning,       // OK
-    Error,         // OK
-    Confirmation,  // Yes and No
-};
-
-enum class TMsgButton { Ok, Yes, No };
-
 // Shows a modal message box over the top window and returns the button pressed;
 // a box closed without a button gives No for a confirmation, else Ok. Afterwards
 // the activation handler of the window beneath runs.
 TMsgButton ShowMessageBox(TMsgType type, const QString& text);
 // The confirmation box: true for Yes.
 bool AskYesNo(const QString& text);
-
-// Tests answer the boxes: while a hook is installed it gets every box instead of
-// the screen and its answer is taken as the button pressed.
-using TMessageBoxHook = std::function<TMsgButton(TMsgType type, const QString& text)>;
-class ScopedMessageBoxHook {
-public:
-    explicit ScopedMessageBoxHook(TMessageBoxHook hook);
-    ~ScopedMessageBoxHook();
-    ScopedMessageBoxHook(const ScopedMessageBoxHook&) = delete;
-    ScopedMessageBoxHook& operator=(const ScopedMessageBoxHook&) = delete;
-
-private:
-    TMessageBoxHook previous_;
-};
 
 // The application's exception handler: one error box in Russian, and the
 // program goes on. Errors written for the player show their own text; any

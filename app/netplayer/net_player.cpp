@@ -15,7 +15,6 @@
 #include "game/new_game.h"
 #include "game/random.h"
 #include "game/rules_data.h"
-#include "game/rules_text.h"
 #include "game/saved_game.h"
 #include "game/self_test.h"
 #include "platform/guid.h"
@@ -95,14 +94,14 @@ public:
         if (!refused_.empty()) throw Failure(refused_);
         if (o_.create) MakeMap();
         WaitInLobby();
-        if (GameMode == 1 && !DealNetStates(peer_)) throw Failure("fewer free states than players");
+        if (GameMode == kServer && !DealNetStates(peer_)) throw Failure("fewer free states than players");
         StartNetRun();
         GameRunning = 1;
         queue_.SetAcceptedMessages(AllMessageCodes);
         NetGameLoop(peer_, queue_, *this, *this);
         queue_.SetAcceptedMessages(AllMessageCodes);
         GameRunning = 0;
-        if (internet_ && GameMode == 1 &&
+        if (internet_ && GameMode == kServer &&
             !SendGameEnd(InternetServer, GameEndRequest(Game, ExitGame == kClosedByServer),
                          [] { return false; }))
             throw Failure("the listing server did not take the game's end");
@@ -238,7 +237,7 @@ private:
         GameRunning = 0;
         const bool alone = peer_.Players().Count() == 1;
         LobbyHost = alone;
-        GameMode = alone ? 1 : kNetworkClient;
+        GameMode = alone ? kServer : kNetworkClient;
         if (internet_ && AddressTaken(peer_)) {
             RefuseSameAddress();
             return;
@@ -250,8 +249,8 @@ private:
     // Another player of the Internet game has this one's address: the others
     // are told, and this player leaves.
     void RefuseSameAddress() {
-        SendAllMessage(peer_, RulesText(3141, "Некто пытается зайти под одинаковым IP адресом"), clOlive);
-        refused_ = "refused: " + Cp1251ToUtf8(RulesText(3140, "IP адрес должен быть уникальным"));
+        SendAllMessage(peer_, LangText(3141, "Некто пытается зайти под одинаковым IP адресом"), clOlive);
+        refused_ = "refused: " + Cp1251ToUtf8(LangText(3140, "IP адрес должен быть уникальным"));
     }
 
     // The host sends the map again; the server is ready once its players are in.
@@ -268,7 +267,7 @@ private:
         GiveStatesToComputer(player.ID);
         const uint8_t mode = GameMode;
         GameServerLeft(peer_, *this, player.ID);
-        if (mode != 1 && GameMode == 1) {
+        if (mode != kServer && GameMode == kServer) {
             std::printf("server in year %d\n", int{Game.Year});
             std::fflush(stdout);
         }
@@ -290,7 +289,7 @@ private:
     void WaitInLobby() {
         const auto ready = [this] {
             if (ExitGame != 0 || !peer_.Opened()) return true;
-            const int needed = GameMode == 1 ? o_.players : 2;
+            const int needed = GameMode == kServer ? o_.players : 2;
             return peer_.Players().Count() >= needed && AllReady(0);
         };
         if (!ui_.RunUntil(ready, kLobbyLimit)) throw Failure("the game did not start");

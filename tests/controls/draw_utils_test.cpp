@@ -1,12 +1,16 @@
-#include "controls/command_line.h"
 #include "controls/draw_utils.h"
 
-#include "controls/widget_test_support.h"
-
-#include <QMessageBox>
-#include <QPainter>
-#include <QTimer>
 #include <gtest/gtest.h>
+
+#include <QPainter>
+#include <functional>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+#include "controls/command_line.h"
+#include "controls/message_box.h"
+#include "controls/widget_test_support.h"
 
 namespace kordalt {
 namespace {
@@ -30,7 +34,9 @@ TEST(BlitWithKeyColour, KeyColourDecidesWhichPixelsStayTransparent) {
         TColor expected[2][3];  // row, column; clGreen = destination shows through
     } cases[] = {
         {"none copies every pixel", clNone, {{clBlue, clBlue, clWhite}, {clRed, clBlue, clRed}}},
-        {"default keys the bottom-left pixel", clDefault, {{clBlue, clBlue, clWhite}, {clGreen, clBlue, clGreen}}},
+        {"default keys the bottom-left pixel",
+         clDefault,
+         {{clBlue, clBlue, clWhite}, {clGreen, clBlue, clGreen}}},
         {"explicit key", clBlue, {{clGreen, clGreen, clWhite}, {clRed, clGreen, clRed}}},
         {"system colour key", clBtnHighlight, {{clBlue, clBlue, clGreen}, {clRed, clBlue, clRed}}},
     };
@@ -94,7 +100,7 @@ TEST(ExtractGridCell, CutsCellsAndClampsArguments) {
         TColor topLeft, bottomLeft;
     } cases[] = {
         {3, 2, 4, {2, 2}, clFuchsia, clFuchsia},
-        {3, 2, -7, {2, 2}, clRed, clRed},    // negative index: cell 0
+        {3, 2, -7, {2, 2}, clRed, clRed},       // negative index: cell 0
         {0, 2, 1, {6, 2}, clYellow, clYellow},  // no columns: one column
         {3, 0, 2, {2, 4}, clBlue, clAqua},      // no rows: one row
     };
@@ -200,7 +206,8 @@ TEST(RenderCellText, GridCellVerticalAlignment) {
         painter.setFont(test::TestFont());
         painter.setBrush(Qt::white);
         painter.setPen(Qt::black);
-        RenderGridCellText(painter, QStringLiteral("Жук"), TRect{0, 0, 80, 40}, taLeftJustify, alignment, false, false);
+        RenderGridCellText(painter, QStringLiteral("Жук"), TRect{0, 0, 80, 40}, taLeftJustify, alignment,
+                           false, false);
         painter.end();
         QRect ink = test::InkBox(image, test::Dark);
         if (alignment == vaTop) topInk = ink.top();
@@ -222,8 +229,8 @@ TEST(RenderCellText, WordWrapAndLineBreaksGoThroughTheScratchImage) {
         const int cellWidth = metrics.horizontalAdvance(QStringLiteral("ab c"));
         RenderCellText(painter, TRect{10, 5, 10 + cellWidth, 55}, 2, 2, text, taLeftJustify, wrap, false);
         painter.end();
-        EXPECT_EQ(At(image, 10, 5), clWhite);         // filled with the brush
-        EXPECT_EQ(At(image, 9, 5), clGreen);          // nothing outside the cell
+        EXPECT_EQ(At(image, 10, 5), clWhite);  // filled with the brush
+        EXPECT_EQ(At(image, 9, 5), clGreen);   // nothing outside the cell
         QRect ink = test::InkBox(image, test::Dark);
         EXPECT_GE(ink.bottom(), 5 + 2 + metrics.height());  // a second line
     }
@@ -243,7 +250,8 @@ TEST(PlatformText, MeasuringFollowsTheFontMetricsAndPrefixFlag) {
     EXPECT_GE(MeasurePlatformText(font, QStringLiteral("x\r\ny"), r, 0), 2 * metrics.height() - 1);
     EXPECT_EQ(MeasurePlatformText(font, QString(), r, 0), 0);
     EXPECT_EQ(AccelCharOf(QStringLiteral("&&Файл &Выход")), QChar(u'В'));
-    EXPECT_EQ(NormalizeLineBreaks(QStringLiteral("a\r\nb\n\rc\rd\ne\n\n")), QStringLiteral("a\nb\nc\nd\ne\n\n"));
+    EXPECT_EQ(NormalizeLineBreaks(QStringLiteral("a\r\nb\n\rc\rd\ne\n\n")),
+              QStringLiteral("a\nb\nc\nd\ne\n\n"));
     EXPECT_TRUE(AccelCharOf(QStringLiteral("нет&")).isNull());
 }
 
@@ -279,16 +287,41 @@ TEST(LibraryServices, CursorsAndNotImplementedReport) {
 
     QApplication::setOverrideCursor(ScreenCursor(crHandCursor));
     QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    QString shown;
-    QTimer::singleShot(20, [&shown] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            shown = box->text();
-            box->accept();
-        }
+    std::vector<std::pair<TMsgType, QString>> shown;
+    ScopedMessageBoxHook hook([&shown](TMsgType type, const QString& text) {
+        shown.emplace_back(type, text);
+        return TMsgButton::Ok;
     });
     EXPECT_THROW(ReportNotImplemented(), EAbort);
-    EXPECT_EQ(shown, QStringLiteral("Функция не реализована"));
+    EXPECT_EQ(shown, (std::vector<std::pair<TMsgType, QString>>{
+                         {TMsgType::Information, QStringLiteral("Функция не реализована")}}));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// Without the application's handler an exception shows one error box with its
+// text; the silent abort shows none.
+TEST(LibraryServices, AnUnhandledExceptionShowsItsTextInAnErrorBox) {
+    struct Case {
+        const char* name;
+        std::function<void()> fail;
+        std::vector<std::pair<TMsgType, QString>> shown;
+    };
+    const Case cases[] = {
+        {"runtime error",
+         [] { throw std::runtime_error("Диск полон"); },
+         {{TMsgType::Error, QStringLiteral("Диск полон")}}},
+        {"not an exception class", [] { throw 7; }, {{TMsgType::Error, QStringLiteral("Unknown exception")}}},
+        {"abort", [] { throw EAbort(); }, {}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::pair<TMsgType, QString>> shown;
+        ScopedMessageBoxHook hook([&shown](TMsgType type, const QString& text) {
+            shown.emplace_back(type, text);
+            return TMsgButton::Ok;
+        });
+        RunHandled(nullptr, c.fail);
+        EXPECT_EQ(shown, c.shown) << c.name;
+    }
 }
 
 }  // namespace

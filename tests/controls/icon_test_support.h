@@ -1,34 +1,26 @@
 // Icon and animated cursor files built byte by byte for the reader tests.
 #pragma once
 
-#include <QApplication>
 #include <QColor>
-#include <QMessageBox>
-#include <QTimer>
-
-#include <functional>
-
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "controls/message_box.h"
 
 namespace kordalt::test {
 
 using Bytes = std::vector<uint8_t>;
 
-// Runs `call`, answering the not-implemented message box it shows; the box's text.
+// Runs `call`, answering the message box it shows; the box's text.
 inline QString AnswerMessageBox(const std::function<void()>& call) {
     QString shown;
-    QTimer timer;
-    timer.setInterval(10);
-    QObject::connect(&timer, &QTimer::timeout, [&shown] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            shown = box->text();
-            box->accept();
-        }
+    ScopedMessageBoxHook hook([&shown](TMsgType, const QString& text) {
+        shown = text;
+        return TMsgButton::Ok;
     });
-    timer.start();
     call();
     return shown;
 }

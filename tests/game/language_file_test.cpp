@@ -132,6 +132,32 @@ TEST_F(LanguageFileTest, CreateAndFreeTheGlobalInstance) {
     FreeLanguageFile();  // when there is none
 }
 
+TEST_F(LanguageFileTest, LangTextTakesTheFileOrTheDefaultWithLineBreaks) {
+    struct Case {
+        bool file;
+        int id;
+        const char* defaultUtf8;
+        std::string shown;
+    };
+    const Case cases[] = {
+        {true, 100, "x", "a\r\nb\r\nc"},
+        {true, 101, "", Cp("Привет")},
+        {true, 999, "Раз|два", Cp("Раз\r\nдва")},
+        {false, 101, "Раз|два", Cp("Раз\r\nдва")},
+        {false, 999, "", ""},
+    };
+    std::unique_ptr<TLanguageFile> saved = std::move(LanguageFile);
+    for (const Case& c : cases) {
+        if (c.file)
+            CreateLanguageFile();
+        else
+            FreeLanguageFile();
+        EXPECT_EQ(LangText(c.id, c.defaultUtf8), c.shown)
+            << c.id << (c.file ? " from the file" : " without a file");
+    }
+    LanguageFile = std::move(saved);
+}
+
 TEST_F(LanguageFileTest, NoLanguagesEndsTheProgramWithCode7) {
     for (const char* settings :
          {"[Languages]\nCount=0\n", "[Languages]\nCount=-1\n0=English\n", "", "[Languages]\nCount=x\n"}) {

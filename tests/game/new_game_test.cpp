@@ -78,7 +78,7 @@ TEST_F(NewGameTest, StartingValuesFollowTheMapSideAndTheStateCount) {
 }
 
 TEST_F(NewGameTest, NetworkGameKeepsItsCountsAndLeavesTheWindowsAlone) {
-    GameMode = 1;  // a network game's host
+    GameMode = kServer;  // a network game's host
     IsInternetGame = true;
     Game.GosCount = 3;
     Game.MapSize = 60;

@@ -12,7 +12,6 @@
 #include "game/game_state.h"
 #include "game/language_file.h"
 #include "game/rules_data.h"
-#include "game/rules_text.h"
 #include "game/self_test.h"
 #include "game/turn_report.h"
 #include "platform/cp1251.h"
@@ -48,8 +47,8 @@ struct Entry {
     std::string text;  // UTF-8
     bool operator==(const Entry&) const = default;
     friend std::ostream& operator<<(std::ostream& os, const Entry& e) {
-        return os << "{" << e.kind << ", " << e.gos << ", " << std::hex << e.color << std::dec << ", \"" << e.text
-                  << "\"}";
+        return os << "{" << e.kind << ", " << e.gos << ", " << std::hex << e.color << std::dec << ", \""
+                  << e.text << "\"}";
     }
 };
 

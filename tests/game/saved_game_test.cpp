@@ -181,7 +181,7 @@ TEST_F(SavedGameTest, HeaderIsTwoHundredReadableBytes) {
         Cp("Файл содежит сохраненную игру \"Kordalt\", версии 4.5d\n\rГод 7\n\rУровень сложности 1\n\r"
            "Стран 4 людей 2\n\rОдиночная игра\n\r");
     EXPECT_EQ(SaveHeader(), text + std::string(200 - text.size(), '\r'));
-    GameMode = 1;
+    GameMode = kServer;
     EXPECT_EQ(SavedGameImage().substr(0, 200).find(Cp("Сетевая игра\n\r\r")), text.size() - 16);
 }
 
@@ -383,14 +383,14 @@ TEST_F(SavedGameTest, InterruptedSaveLeavesTheOldFile) {
     Game.Year = 8;
     {
         FileSizeLimit limit(1000);
-        EXPECT_THROW(SaveGame(path), SaveError);
+        EXPECT_THROW(SaveGame(path), ESaveError);
     }
     EXPECT_EQ(test::ReadFile(path), old);
     EXPECT_EQ(
         std::distance(std::filesystem::directory_iterator(dir.Dir()), std::filesystem::directory_iterator()),
         1);
     EXPECT_EQ(SaveGuard, 0);
-    EXPECT_THROW(SaveGame(dir.Path("missing/game.kordalt")), SaveError);
+    EXPECT_THROW(SaveGame(dir.Path("missing/game.kordalt")), ESaveError);
     SaveGame(path);  // the next save works
     ASSERT_TRUE(LoadGameFile(path));
     EXPECT_EQ(Game.Year, 8);
@@ -452,10 +452,10 @@ TEST_F(SavedGameTest, OnlyAWrittenSaveCountsAndAReadOnlyFileIsKept) {
     ASSERT_EQ(Game.SaveCounter, 1);
     {
         FileSizeLimit limit(1000);
-        EXPECT_THROW(SaveGame(path), SaveError);
+        EXPECT_THROW(SaveGame(path), ESaveError);
     }
     EXPECT_EQ(Game.SaveCounter, 1);
-    EXPECT_THROW(SaveGame(dir.Path("missing/game.kordalt")), SaveError);
+    EXPECT_THROW(SaveGame(dir.Path("missing/game.kordalt")), ESaveError);
     EXPECT_EQ(Game.SaveCounter, 1);
 
     const std::string old = test::ReadFile(path);
@@ -465,7 +465,7 @@ TEST_F(SavedGameTest, OnlyAWrittenSaveCountsAndAReadOnlyFileIsKept) {
     try {
         SaveGame(path);
         ADD_FAILURE() << "a read-only file was replaced";
-    } catch (const SaveError& e) {
+    } catch (const ESaveError& e) {
         EXPECT_EQ(Cp1251ToUtf8(e.what()),
                   "Не удалось сохранить игру в файл \"" + path + "\": нет права на запись");
     }

@@ -26,7 +26,9 @@ struct ListedGame {
         IsInternetGame = true;
         NewGUID(NetGameGUID);
         server.Server.Answer(PlayerNewRequest("anna", "secret"));
-        EXPECT_EQ(server.Server.Answer(GameCreateRequest("net", Id(), "127.0.0.1", "anna", "secret", "Russian")), "ok");
+        EXPECT_EQ(
+            server.Server.Answer(GameCreateRequest("net", Id(), "127.0.0.1", "anna", "secret", "Russian")),
+            "ok");
     }
     ~ListedGame() {
         IsInternetGame = false;
@@ -72,7 +74,7 @@ TEST_F(InternetLobby, TheListingServerFollowsThePlayersAndTheGame) {
     // Every peer lists its own player.
     auto boris = Open("boris", false, "127.0.0.3");
     ASSERT_TRUE(UsersAre("1;anna;0.0~2;boris;0.0~"));
-    GameMode = 1;  // anna's view: she is the server
+    GameMode = kServer;  // anna's view: she is the server
     EXPECT_TRUE(anna->CanBreakPlayer("boris"));
     EXPECT_FALSE(anna->CanBreakPlayer("clara"));
     boris.reset();
@@ -94,8 +96,9 @@ TEST_F(InternetLobby, APlayerFromAnAddressAlreadyInTheGameIsToldAndLeaves) {
     EXPECT_EQ(shownBoxes[0], QString::fromUtf8("IP адрес должен быть уникальным"));
     const QString notice = QString::fromUtf8("<clara> Некто пытается зайти под одинаковым IP адресом");
     EXPECT_TRUE(test::WaitFor([&] {
-        return anna->RichEdit1->toPlainText().contains(notice) && boris->RichEdit1->toPlainText().contains(notice) &&
-               !clara->PeerPlay1->Opened() && anna->PeerPlay1->Players().Count() == 2;
+        return anna->RichEdit1->toPlainText().contains(notice) &&
+               boris->RichEdit1->toPlainText().contains(notice) && !clara->PeerPlay1->Opened() &&
+               anna->PeerPlay1->Players().Count() == 2;
     }));
     // The refused player never made it onto the listing.
     EXPECT_EQ(game.Users(), "1;anna;0.0~2;boris;0.0~");

@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QTextBrowser>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +12,7 @@
 #include <QStackedWidget>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextBrowser>
 #include <QTextEdit>
 #include <QTimer>
 #include <memory>
@@ -23,18 +23,18 @@
 #include "controls/switch.h"
 #include "game/fake_game_windows.h"
 #include "game/game_loop.h"
-#include "game/saved_game.h"
 #include "game/language_file.h"
-#include "platform/program_path.h"
-#include "support/test_files.h"
 #include "game/new_game.h"
 #include "game/random.h"
+#include "game/saved_game.h"
 #include "game/self_test.h"
 #include "game/squares.h"
 #include "multiplayer/net_codes.h"
 #include "multiplayer/net_game.h"
 #include "multiplayer/net_game_loop.h"
+#include "platform/program_path.h"
 #include "session/peer_test_support.h"
+#include "support/test_files.h"
 #include "ui/connect.h"
 #include "ui/help_window.h"
 #include "ui/multi_player.h"
@@ -46,7 +46,8 @@ namespace {
 
 // The network counters one peer holds.
 struct PeerWorld {
-    uint8_t gameMode = kLocalGame, lobbyHost = 0, acceptFull = 0, acceptHalf = 0, exitGame = 0, running = 0, lost = 0;
+    uint8_t gameMode = kLocalGame, lobbyHost = 0, acceptFull = 0, acceptHalf = 0, exitGame = 0, running = 0,
+            lost = 0;
     uint32_t serverId = 0;
     int32_t turnMinutes = 0;
 
@@ -86,7 +87,7 @@ struct LobbyPeer {
         Wrap(p.OnMessage, world);
         lobby->RunLoop = [this](TConnect& l) {
             started = true;
-            startedAsServer = GameMode == 1;
+            startedAsServer = GameMode == kServer;
             lobbyHidden = l.isHidden();
             gameRunning = GameRunning;
         };
@@ -142,10 +143,11 @@ TEST_F(Lobby, MapReadyAndStatesDealtStartTheGameOnEveryPeer) {
     EXPECT_EQ(anna.world.lobbyHost, 1);
     EXPECT_EQ(boris.world.gameMode, kNetworkClient);
     // The test runs the lobby timers' ticks itself, each in its peer's world.
-    for (auto* p : peers) p->Run([&] {
-        p->lobby->show();
-        p->lobby->Timer1->stop();
-    });
+    for (auto* p : peers)
+        p->Run([&] {
+            p->lobby->show();
+            p->lobby->Timer1->stop();
+        });
     EXPECT_EQ(anna.lobby->Notebook1->currentIndex(), 0);
     EXPECT_EQ(boris.lobby->Notebook1->currentIndex(), 1);
     EXPECT_FALSE(boris.lobby->StartCheck->isEnabled());
@@ -155,7 +157,8 @@ TEST_F(Lobby, MapReadyAndStatesDealtStartTheGameOnEveryPeer) {
         anna.lobby->ExSlider1->SetValue(4);
         anna.lobby->CreateMapClick();
     });
-    ASSERT_TRUE(test::WaitFor([&] { return !clara.lobby->Image1->isHidden() && boris.lobby->Label3->text() == "5"; }));
+    ASSERT_TRUE(test::WaitFor(
+        [&] { return !clara.lobby->Image1->isHidden() && boris.lobby->Label3->text() == "5"; }));
     EXPECT_EQ(Game.GosCount, 4);
     EXPECT_TRUE(clara.lobby->StartCheck->isEnabled());
     EXPECT_EQ(clara.world.turnMinutes, 5);
@@ -202,7 +205,8 @@ TEST_F(Lobby, MoreReadyPlayersThanFreeStatesDoNotStartAndDoNotHang) {
         anna.lobby->ExSlider1->SetValue(2);
         anna.lobby->CreateMapClick();
     });
-    ASSERT_TRUE(test::WaitFor([&] { return !boris.lobby->Image1->isHidden() && !clara.lobby->Image1->isHidden(); }));
+    ASSERT_TRUE(
+        test::WaitFor([&] { return !boris.lobby->Image1->isHidden() && !clara.lobby->Image1->isHidden(); }));
     for (auto* p : peers) p->Run([&] { p->lobby->StartCheck->SetStateOn(true); });
     ASSERT_TRUE(test::WaitFor([&] { return anna.lobby->AllReady(3); }));
     anna.Run([&] { anna.lobby->Timer1Timer(); });
@@ -221,12 +225,14 @@ TEST_F(Lobby, ControlsDoNotCoverEachOtherAndF1OpensTheLobbysHelp) {
     // The background and the map's place (its picture or caption) lie under the rest.
     std::vector<QWidget*> controls;
     for (QWidget* w : lobby.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
-        if (!w->isHidden() && w != lobby.Image2 && w != lobby.Image1 && w != lobby.MapCaption) controls.push_back(w);
+        if (!w->isHidden() && w != lobby.Image2 && w != lobby.Image1 && w != lobby.MapCaption)
+            controls.push_back(w);
     ASSERT_GE(controls.size(), 6u);
     for (size_t i = 0; i < controls.size(); ++i)
         for (size_t j = i + 1; j < controls.size(); ++j)
             EXPECT_FALSE(controls[i]->geometry().intersects(controls[j]->geometry()))
-                << controls[i]->objectName().toStdString() << " and " << controls[j]->objectName().toStdString();
+                << controls[i]->objectName().toStdString() << " and "
+                << controls[j]->objectName().toStdString();
 
     SetHelpFile(std::string(KORDALT_BIN_DIR) + "/kordalt.html");
     QApplication::setActiveWindow(&lobby);
@@ -367,7 +373,8 @@ TEST_F(WaitingWindow, NamesGetAsFewColumnsAsTheyNeedAndAllShow) {
         const QRect view = list.viewport()->rect();
         for (int i = 0; i < players; ++i) {
             const QRect item = list.ItemBounds(i).ToQRect();
-            EXPECT_TRUE(view.contains(item.topLeft()) && item.bottom() <= view.bottom()) << players << ", " << i;
+            EXPECT_TRUE(view.contains(item.topLeft()) && item.bottom() <= view.bottom())
+                << players << ", " << i;
         }
     }
 }
@@ -450,7 +457,7 @@ TEST(WaitRules, FinishedHumansAreThoseWithTheEndOfTurnMark) {
     Game.mGos[2].Player = 2;
     Game.mGos[2].PlayerName.Assign("b");
     Game.mGos[3].Player = 3;
-    Game.mGos[3].Alive = 0;  // a dead human is not waited for
+    Game.mGos[3].Alive = 0;                          // a dead human is not waited for
     Game.mGos[4].CapturedThisTurn = kEndOfTurnMark;  // the computer's
     EXPECT_EQ(CountHumanStates(), 2);
     EXPECT_FALSE(AllHumansFinished());
@@ -504,9 +511,10 @@ namespace {
 class DropPlayer : public Lobby {
 protected:
     void SetBreakPlayers(bool on) {
-        test::WriteFile(dir.Path("kordalt.INI"), std::string("[Languages]\r\nCount=1\r\nDefault=0\r\n0=Russian\r\n"
-                                                             "[Russian]\r\n[Debug]\r\nBreakPlayers=") +
-                                                     (on ? "1" : "0") + "\r\n");
+        test::WriteFile(dir.Path("kordalt.INI"),
+                        std::string("[Languages]\r\nCount=1\r\nDefault=0\r\n0=Russian\r\n"
+                                    "[Russian]\r\n[Debug]\r\nBreakPlayers=") +
+                            (on ? "1" : "0") + "\r\n");
         LanguageFile = std::make_unique<TLanguageFile>(dir.Path("kordalt.INI"));
     }
     ~DropPlayer() override { LanguageFile = std::move(previous); }
@@ -562,7 +570,8 @@ TEST_F(Lobby, ANewcomerAfterTheMapGetsTheMapAndTheTurnDurationAgain) {
         anna.lobby->CreateMapClick();
     });
     LobbyPeer david{service, "david", false};
-    EXPECT_TRUE(test::WaitFor([&] { return !david.lobby->Image1->isHidden() && david.lobby->Label3->text() == "7"; }));
+    EXPECT_TRUE(test::WaitFor(
+        [&] { return !david.lobby->Image1->isHidden() && david.lobby->Label3->text() == "7"; }));
     EXPECT_TRUE(david.lobby->StartCheck->isEnabled());
     // Leaving: the others show the notice and the computer takes his state.
     Game.mGos[3].Player = david.Id();

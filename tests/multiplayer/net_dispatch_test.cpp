@@ -1,14 +1,15 @@
 // The dispatcher and the senders between three peers over the in-memory
 // session service. The peers share the process's one game state, so each test
 // sets it up as the receiving peer would hold it before the messages are taken.
+#include "multiplayer/net_dispatch.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <memory>
 
 #include "game/game_loop.h"
-#include "game/rules_text.h"
-#include "multiplayer/net_dispatch.h"
+#include "game/language_file.h"
 #include "multiplayer/net_senders.h"
 #include "net_test_support.h"
 #include "session/peer_play_qt.h"
@@ -90,7 +91,7 @@ protected:
 };
 
 TEST_F(NetDispatch, SmallMessagesAtTheServer) {
-    const std::string left = RulesText(3130), closed = RulesText(3131);
+    const std::string left = LangText(3130), closed = LangText(3131);
     struct Case {
         const char* what;
         uint32_t from;  // 1 boris, 2 clara, 0 nobody of the session
@@ -192,7 +193,8 @@ TEST_F(NetDispatch, ServerRightGoesToTheLastRemotePlayer) {
 TEST_F(NetDispatch, ReadyEverywhereMakesTheServerLoadTheGame) {
     anna.lobby.allReady = true;
     SendStartNewGame(*boris.peer, true);
-    ASSERT_TRUE(test::WaitFor([&] { return !boris.lobby.calls.empty() && boris.lobby.calls.back() == "all ready 3"; }));
+    ASSERT_TRUE(test::WaitFor(
+        [&] { return !boris.lobby.calls.empty() && boris.lobby.calls.back() == "all ready 3"; }));
     EXPECT_EQ(anna.lobby.calls, std::vector<std::string>{"ready boris 1 3"});
     EXPECT_EQ(boris.lobby.calls.front(), "ready boris 1 3");  // its own flag comes back at once
 }
@@ -219,7 +221,8 @@ TEST_F(NetDispatch, RefusedUpdatesLeaveTheGameAndAreNotedOnce) {
         TNetMessage message;
         const char* noted;
     } cases[] = {
-        {"client state whose army does not add up", badTotal, "message 12 from boris refused: mGos[2].Soldiers="},
+        {"client state whose army does not add up", badTotal,
+         "message 12 from boris refused: mGos[2].Soldiers="},
         {"lobby map while a game runs", MakeMapMessage(dx_Connect_SendMap, 2, 60, grid),
          "message 3 from boris refused: a lobby map while a game runs"},
     };

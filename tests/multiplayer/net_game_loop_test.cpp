@@ -156,7 +156,7 @@ protected:
 };
 
 TEST_F(NetLoop, ServerPlaysYearsAndHandsOverWhenItLeaves) {
-    GameMode = 1;
+    GameMode = kServer;
     GameRunning = 1;
     Game.Year = 1;
     ui.results = {TTurnResult::Next, TTurnResult::Pass, TTurnResult::Quit};
@@ -189,7 +189,7 @@ TEST_F(NetLoop, ServerPlaysYearsAndHandsOverWhenItLeaves) {
 }
 
 TEST_F(NetLoop, ServerLeavingWhenTheOthersDoNotGoOnClosesTheGame) {
-    GameMode = 1;
+    GameMode = kServer;
     Game.Year = 1;
     ui.results = {TTurnResult::Quit};
     ui.othersContinue = false;
@@ -236,7 +236,7 @@ TEST_F(NetLoop, ClientWaitsForTheSnapshotPlaysSendsAndWaitsForTheYearResult) {
 // The last year computed, the server sends its result before it leaves the
 // loop: the others see the end of the game and wait no more.
 TEST_F(NetLoop, ServerSendsTheResultOfTheLastYear) {
-    GameMode = 1;
+    GameMode = kServer;
     GameRunning = 1;
     Game.Year = YearCount - 1;
     TurnsPlayed = 1;
@@ -265,7 +265,7 @@ TEST_F(NetLoop, ServerWhoseStateFallsHandsOverBeforeTheLastYear) {
                  {YearCount - 1, {dx_Game_EndOfTurn, dx_Game_SendFull}, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.year);
-        GameMode = 1;
+        GameMode = kServer;
         GameRunning = 1;
         Game.Year = static_cast<uint16_t>(c.year);
         TurnsPlayed = c.year == 1 ? 0 : 1;

@@ -51,7 +51,7 @@ protected:
     NetGame() {
         Game = GameState{};
         Messages.Clear();
-        GameMode = 1;
+        GameMode = kServer;
         Game.GosCount = 4;
         Game.MapSize = 50;
         GenerateNewGame();
@@ -71,7 +71,8 @@ protected:
         GameMode = kLocalGame;
         ServerID = 0;
         TurnMinutes = 0;
-        AcceptFullInf = AcceptHalfInf = ExitGame = GameRunning = ServerLost = FullStateHeld = ServerHandedOver = 0;
+        AcceptFullInf = AcceptHalfInf = ExitGame = GameRunning = ServerLost = FullStateHeld =
+            ServerHandedOver = 0;
         Messages.Clear();
         Game = GameState{};
     }
@@ -86,6 +87,5 @@ protected:
 
     ScopedSeed seed{21};
 };
-
 
 }  // namespace kordalt

@@ -44,7 +44,8 @@ TEST(IniFile, ReadsValuesAsThePlatformDoes) {
         {"empty value", "[S]\nk=\n", "S", "k", ""},
         {"section ends at the next header", "[A]\n[B]\nk=v\n", "A", "k", "missing"},
         {"Cyrillic, UTF-8", cyrillic, Cp("раздел"), Cp("КЛЮЧ"), Cp("Значение, с запятой")},
-        {"Cyrillic, UTF-8 with BOM", "\xEF\xBB\xBF" + cyrillic, Cp("Раздел"), Cp("ключ"), Cp("Значение, с запятой")},
+        {"Cyrillic, UTF-8 with BOM", "\xEF\xBB\xBF" + cyrillic, Cp("Раздел"), Cp("ключ"),
+         Cp("Значение, с запятой")},
         {"Cyrillic, cp1251", Cp(cyrillic), Cp("РАЗДЕЛ"), Cp("Ключ"), Cp("Значение, с запятой")},
         {"Ё folds", Cp("[Ёлка]\nk=v\n"), Cp("ёлка"), "k", "v"},
     };
@@ -64,11 +65,16 @@ TEST(IniFile, IntegersAndBooleans) {
         int32_t expected;  // with default 99
     };
     const Case cases[] = {
-        {"12", 12},        {"-7", -7},    {"+5", 5},         {"0x1F", 31},     {"0X1f", 31},
-        {"$1F", 31},       {"-$10", -16}, {"$FFFFFFFF", -1}, {"$100000000", 99}, {"2147483647", 2147483647},
-        {"2147483648", 99}, {"-2147483648", INT32_MIN},      {"12abc", 99},     {"1.5", 99},
-        {"", 99},          {"0x", 99},    {"$", 99},         {"- 1", 99},      {"\"42\"", 42},
-        {"  13  ", 13},
+        {"12", 12},         {"-7", -7},
+        {"+5", 5},          {"0x1F", 31},
+        {"0X1f", 31},       {"$1F", 31},
+        {"-$10", -16},      {"$FFFFFFFF", -1},
+        {"$100000000", 99}, {"2147483647", 2147483647},
+        {"2147483648", 99}, {"-2147483648", INT32_MIN},
+        {"12abc", 99},      {"1.5", 99},
+        {"", 99},           {"0x", 99},
+        {"$", 99},          {"- 1", 99},
+        {"\"42\"", 42},     {"  13  ", 13},
     };
     ScratchDir dir;
     std::string file = "[N]\n";
@@ -161,8 +167,9 @@ TEST(IniFile, MissingKeysArriveAndThePlayersValuesStay) {
     WriteFile(dir.Path("shipped.ini"),
               "[Languages]\nDefault=0\n[Русский]\n1000=Kordalt\n1001=Новый текст|\n"
               "[Preferences]\nMusic=1\nTimeStamp=yyyy\n[Icons]\nCount=2\n");
-    WriteFile(dir.Path("player.ini"), "; his notes\n[languages]\ndefault=1\n[Русский]\n1000=Старое\n"
-                                      "[Preferences]\nMusic=0\nPlayerName=Иван\n");
+    WriteFile(dir.Path("player.ini"),
+              "; his notes\n[languages]\ndefault=1\n[Русский]\n1000=Старое\n"
+              "[Preferences]\nMusic=0\nPlayerName=Иван\n");
     TIniFile player(dir.Path("player.ini"));
     AddMissingKeys(TIniFile(dir.Path("shipped.ini")), player);
     EXPECT_EQ(ReadFile(dir.Path("player.ini")),
@@ -224,7 +231,7 @@ TEST(IniFile, AFailedWriteRaisesAndLeavesTheFile) {
     try {
         nowhere.WriteString("S", "k", "v");
         ADD_FAILURE() << "no error";
-    } catch (const IniFileError& e) {
+    } catch (const EIniFileError& e) {
         EXPECT_NE(std::string(e.what()).find("no such dir/x.ini"), std::string::npos) << e.what();
     }
 
@@ -238,7 +245,7 @@ TEST(IniFile, AFailedWriteRaisesAndLeavesTheFile) {
     rlimit small = old;
     small.rlim_cur = 64;
     setrlimit(RLIMIT_FSIZE, &small);
-    EXPECT_THROW(ini.WriteString("S", "k", std::string(1000, 'x')), IniFileError);
+    EXPECT_THROW(ini.WriteString("S", "k", std::string(1000, 'x')), EIniFileError);
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
 
@@ -252,7 +259,7 @@ TEST(IniFile, AFileThatCannotBeReadIsNeverOverwritten) {
     std::filesystem::create_directory(dir.Path("a directory.ini"));
     TIniFile ini(dir.Path("a directory.ini"));
     EXPECT_EQ(ini.ReadString("S", "k", "default"), "default");
-    EXPECT_THROW(ini.WriteString("S", "k", "v"), IniFileError);
+    EXPECT_THROW(ini.WriteString("S", "k", "v"), EIniFileError);
     EXPECT_TRUE(std::filesystem::is_directory(dir.Path("a directory.ini")));
 }
 

@@ -1,15 +1,13 @@
 // Turn control of the main game screen: the ways a turn ends, autosaves, the
 // turn clock, the status bar, and the year loop showing the screen.
-#include "main_screen_fixture.h"
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QTextBrowser>
-#include <QFileInfo>
 #include <QTimer>
 #include <filesystem>
 
@@ -17,6 +15,7 @@
 #include "controls/scroll_text_panel.h"
 #include "controls/speed_button.h"
 #include "game/game_windows.h"
+#include "main_screen_fixture.h"
 #include "ui/graph.h"
 #include "ui/help_window.h"
 #include "ui/preference.h"
@@ -111,9 +110,10 @@ TEST_F(TurnControl, ExitAsksAndTheTurnClockRunsOnAcrossTheBox) {
 // A limit that runs out while the exit question is open waits for the answer:
 // Yes leaves the game, No lets the clock end the turn at its next tick.
 TEST_F(TurnControl, TheExitQuestionsAnswerWinsOverTheTimeLimit) {
-    GameMode = 1;
+    GameMode = kServer;
     TurnMinutes = 1;
-    for (const auto& [yes, expected] : {std::pair{true, TTurnResult::Quit}, std::pair{false, TTurnResult::Next}}) {
+    for (const auto& [yes, expected] :
+         {std::pair{true, TTurnResult::Quit}, std::pair{false, TTurnResult::Next}}) {
         ScopedMessageBoxHook ticking([&](TMsgType, const QString&) {
             for (int i = 0; i < 3; ++i) screen->Timer1Timer();  // the limit runs out meanwhile
             EXPECT_TRUE(screen->isVisible()) << "the clock waits for the answer";
@@ -135,7 +135,7 @@ TEST_F(TurnControl, TheExitQuestionsAnswerWinsOverTheTimeLimit) {
 // The clock of a turn runs on while the save dialog, the settings and the
 // charts are open; a press that falls due meanwhile waits for their closing.
 TEST_F(TurnControl, TheTurnClockRunsAcrossDialogsAndTheirButtonsWork) {
-    GameMode = 1;
+    GameMode = kServer;
     TurnMinutes = 2;
     Game.Year = 3;
     TPreference preference;
@@ -164,7 +164,7 @@ TEST_F(TurnControl, TheTurnClockRunsAcrossDialogsAndTheirButtonsWork) {
         GameMode = kLocalGame;
         screen->FormActivate();
         screen->Borders.ShowGraph->Click();  // charts
-        GameMode = 1;
+        GameMode = kServer;
         EXPECT_TRUE(screen->isVisible()) << "the limit ran out under the charts";
         tick(1);
         return dialog.result();
@@ -244,7 +244,7 @@ TEST_F(TurnControl, AutoPassPassesAtTheFirstTick) {
 }
 
 TEST_F(TurnControl, TimeLimitPressesNextAfterExactlyTheMinutes) {
-    GameMode = 1;
+    GameMode = kServer;
     TurnMinutes = 2;
     int ticks = 0;
     const TTurnResult result = Run([&] {
@@ -261,7 +261,7 @@ TEST_F(TurnControl, TimeLimitPressesNextAfterExactlyTheMinutes) {
 // A network autosave named after a Cyrillic player is a UTF-8 file name, the
 // form the game's own load dialog lists.
 TEST_F(TurnControl, ANetworkAutosaveOfACyrillicNameIsListedUnderThatName) {
-    GameMode = 1;
+    GameMode = kServer;
     Game.mGos[1].PlayerName.Assign(Cp("Альфа"));
     EXPECT_EQ(Run([&] { screen->BitBtn3->click(); }), TTurnResult::Pass);
     EXPECT_TRUE(Autosaved("autosave_Альфа.kordalt"));
@@ -289,7 +289,8 @@ TEST_F(TurnControl, StatusBarAndTurnClock) {
 }
 
 TEST_F(TurnControl, HelpButtonAndF1OpenThePagesTopic) {
-    WriteFile(scratch.Path("help.html"), "<html><body><a name=\"11\">x</a><a name=\"14\">y</a></body></html>");
+    WriteFile(scratch.Path("help.html"),
+              "<html><body><a name=\"11\">x</a><a name=\"14\">y</a></body></html>");
     SetHelpFile(scratch.Path("help.hlp"));
     for (const auto& [page, topic] : {std::pair{1, "11"}, {4, "14"}}) {
         OpenPage(page);
@@ -357,7 +358,7 @@ public:
 TEST_F(TurnControl, NetworkGameThroughItsInterface) {
     FakeNetwork network;
     TMainNetwork* previous = SetMainNetwork(&network);
-    GameMode = 1;
+    GameMode = kServer;
     IsInternetGame = true;
     Gos().Player = 77;
     Gos().CapturedThisTurn = 39;
@@ -425,8 +426,10 @@ TEST_F(TurnControl, TheYearLoopRunsTheScreen) {
     GenerateNewGame();
     ScopedModalHook hook([&](QDialog& dialog) {
         EXPECT_EQ(TurnShown, 1);
-        if (Game.Year == 1) screen->BitBtn3->click();
-        else screen->BitBtn2->click();  // answered Yes
+        if (Game.Year == 1)
+            screen->BitBtn3->click();
+        else
+            screen->BitBtn2->click();  // answered Yes
         return dialog.result();
     });
     HandOutStates();

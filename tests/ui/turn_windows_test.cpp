@@ -2,7 +2,6 @@
 #include <QLabel>
 #include <QRegularExpression>
 #include <QTimer>
-
 #include <cmath>
 
 #include "game/self_test.h"
@@ -26,10 +25,12 @@ TEST(TimeOfDay, WholeDaysAreDropped) {
         double days;
         QList<int> parts;
     };
-    for (const Case& c : {Case{0, {0, 0, 0}}, Case{25.0 / 24, {1, 0, 0}}, Case{1.5, {12, 0, 0}},
-                          Case{(3 * 3600 + 25 * 60 + 7) / 86400.0, {3, 25, 7}},
-                          Case{2 + (23 * 3600 + 59 * 60 + 59) / 86400.0, {23, 59, 59}}, Case{NAN, {0, 0, 0}}}) {
-        EXPECT_EQ(TimeParts(TimeOfDayText(c.days)), c.parts) << c.days << " " << TimeOfDayText(c.days).toStdString();
+    for (const Case& c :
+         {Case{0, {0, 0, 0}}, Case{25.0 / 24, {1, 0, 0}}, Case{1.5, {12, 0, 0}},
+          Case{(3 * 3600 + 25 * 60 + 7) / 86400.0, {3, 25, 7}},
+          Case{2 + (23 * 3600 + 59 * 60 + 59) / 86400.0, {23, 59, 59}}, Case{NAN, {0, 0, 0}}}) {
+        EXPECT_EQ(TimeParts(TimeOfDayText(c.days)), c.parts)
+            << c.days << " " << TimeOfDayText(c.days).toStdString();
     }
 }
 
@@ -59,7 +60,9 @@ protected:
             int gos, player;
             const char* name;
             double days;
-        } states[] = {{1, 3, "Третий", 0.5}, {2, 1, "Первый", 25.0 / 24}, {4, 1, "Первый-2", 2.0 / 24},
+        } states[] = {{1, 3, "Третий", 0.5},
+                      {2, 1, "Первый", 25.0 / 24},
+                      {4, 1, "Первый-2", 2.0 / 24},
                       {5, 2, "Второй", 0}};
         for (const auto& s : states) {
             Game.mGos[s.gos].Player = static_cast<uint32_t>(s.player);
@@ -91,7 +94,7 @@ TEST_F(HotSeat, BannerShowsEveryHumansTime) {
 }
 
 TEST_F(HotSeat, NetworkGameShowsNoTimes) {
-    GameMode = 1;
+    GameMode = kServer;
     ActivateWindow(SelectMan);
     EXPECT_FALSE(SelectMan->StringGrid1->isVisibleTo(SelectMan));
     EXPECT_FALSE(SelectMan->Label1->isVisibleTo(SelectMan));

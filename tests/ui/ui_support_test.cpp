@@ -1,6 +1,8 @@
 // Text conversion, the message box, the modal runner and the game's interface.
 #include "ui/ui_support.h"
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -9,8 +11,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <string>
 #include <tuple>
@@ -32,13 +32,14 @@ TEST(TextTest, Cp1251RoundTripsThroughQt) {
 
 TEST(TextTest, LanguageTextFallsBackToTheDefaultWithLineBreaks) {
     std::unique_ptr<TLanguageFile> saved = std::move(LanguageFile);
-    EXPECT_EQ(LangText(3119, "Раз|два"), QString::fromUtf8("Раз\r\nдва"));
+    EXPECT_EQ(Qs(LangText(3119, "Раз|два")), QString::fromUtf8("Раз\r\nдва"));
     LanguageFile = std::move(saved);
 }
 
 TEST(TextTest, DialogFiltersShowEachPatternOnce) {
     const std::pair<const char*, const char*> cases[] = {
-        {"Сохранённые игры (*.kordalt)|*.kordalt|Все файлы (*.*)|*.*", "Сохранённые игры (*.kordalt);;Все файлы (*.*)"},
+        {"Сохранённые игры (*.kordalt)|*.kordalt|Все файлы (*.*)|*.*",
+         "Сохранённые игры (*.kordalt);;Все файлы (*.*)"},
         {"Игры|*.kordalt", "Игры (*.kordalt)"},
         {"Картинки|*.bmp;*.gif", "Картинки (*.bmp *.gif)"},
         {"без шаблона", ""},
@@ -55,7 +56,8 @@ TEST(TextTest, QtsOwnTextsAreRussian) {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     const auto russian = [](const QString& text) {
-        return std::any_of(text.begin(), text.end(), [](QChar c) { return c.script() == QChar::Script_Cyrillic; });
+        return std::any_of(text.begin(), text.end(),
+                           [](QChar c) { return c.script() == QChar::Script_Cyrillic; });
     };
     for (const char* name : {"lookInLabel", "fileNameLabel", "fileTypeLabel"}) {
         auto* label = dialog.findChild<QLabel*>(name);
@@ -64,7 +66,8 @@ TEST(TextTest, QtsOwnTextsAreRussian) {
     }
     const QList<QAbstractButton*> buttons = dialog.findChild<QDialogButtonBox*>()->buttons();
     ASSERT_EQ(buttons.size(), 2);
-    for (QAbstractButton* button : buttons) EXPECT_TRUE(russian(button->text())) << button->text().toStdString();
+    for (QAbstractButton* button : buttons)
+        EXPECT_TRUE(russian(button->text())) << button->text().toStdString();
 }
 
 // Records the boxes and answers them from a script.
@@ -195,12 +198,17 @@ TEST(GameUiTest, MessagesBecomePlainBoxesAndProgressGoesToTheHandlers) {
     ScopedGameUi installed(QtGameUi());
     ShowMessage(Cp("Игра окончена.\r\nНичья"));
     ASSERT_EQ(recorder.boxes.size(), 1u);
-    EXPECT_EQ(recorder.boxes[0], std::make_pair(TMsgType::Plain, QString::fromUtf8("Игра окончена.\r\nНичья")));
+    EXPECT_EQ(recorder.boxes[0],
+              std::make_pair(TMsgType::Plain, QString::fromUtf8("Игра окончена.\r\nНичья")));
 
     GameUi().StartProgress(TProgressBar::Battles, 7);  // no handlers yet: dropped
     std::vector<std::pair<int, int>> calls;
-    QtGameUi().OnStartProgress = [&](TProgressBar bar, int max) { calls.emplace_back(static_cast<int>(bar), max); };
-    QtGameUi().OnSetProgress = [&](TProgressBar bar, int pos) { calls.emplace_back(static_cast<int>(bar), -pos); };
+    QtGameUi().OnStartProgress = [&](TProgressBar bar, int max) {
+        calls.emplace_back(static_cast<int>(bar), max);
+    };
+    QtGameUi().OnSetProgress = [&](TProgressBar bar, int pos) {
+        calls.emplace_back(static_cast<int>(bar), -pos);
+    };
     GameUi().StartProgress(TProgressBar::ComputerTurns, 19);
     GameUi().SetProgress(TProgressBar::ComputerTurns, 4);
     QtGameUi().OnStartProgress = nullptr;

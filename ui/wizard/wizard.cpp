@@ -12,6 +12,7 @@
 
 #include "controls/classic.h"
 #include "platform/format.h"
+#include "game/language_file.h"
 #include "platform/cp1251.h"
 #include "session/paint_box.h"
 #include "session/peer_consts.h"
@@ -51,8 +52,7 @@ bool WizardEnumSessionsCallback(const DPSESSIONDESC2* desc, uint32_t*, uint32_t 
 }
 
 bool WizardEnumPlayersCallback(DPID, uint32_t, const DPNAME* name, uint32_t, void* context) {
-    if (name && name->lpszShortNameA)
-        static_cast<QListWidget*>(context)->addItem(Qs(name->lpszShortNameA));
+    if (name && name->lpszShortNameA) static_cast<QListWidget*>(context)->addItem(Qs(name->lpszShortNameA));
     return true;
 }
 
@@ -117,15 +117,17 @@ TPeerPlayForm::TPeerPlayForm(TCustomPeerPlay& peerPlay, QWidget* parent)
     connect(NextButton, &QPushButton::clicked, this, guarded(&TPeerPlayForm::NextButtonClick));
     connect(BackButton, &QPushButton::clicked, this, guarded(&TPeerPlayForm::BackButtonClick));
     connect(CancelButton, &QPushButton::clicked, this, &TPeerPlayForm::CancelButtonClick);
-    connect(JoinGameGetPlayerListTimer, &QTimer::timeout, this, &TPeerPlayForm::JoinGameGetPlayerListTimerTimer);
+    connect(JoinGameGetPlayerListTimer, &QTimer::timeout, this,
+            &TPeerPlayForm::JoinGameGetPlayerListTimerTimer);
     connect(ProviderList, &QListWidget::itemSelectionChanged, this, &TPeerPlayForm::NotebookPageChanged);
     connect(NewGame, &QRadioButton::toggled, this, &TPeerPlayForm::NotebookPageChanged);
     connect(JoinGameSessionList, &QListWidget::itemSelectionChanged, this,
             &TPeerPlayForm::JoinGameSessionListClick);
     for (QLineEdit* edit : {NewGameSessionName, NewGamePlayerName, JoinGamePlayerName})
         connect(edit, &QLineEdit::textChanged, this, &TPeerPlayForm::NotebookPageChanged);
-    for (QWidget* field : std::initializer_list<QWidget*>{ProviderList, NewGame, JoinGame, NewGameSessionName,
-                                                         NewGamePlayerName, JoinGameSessionList, JoinGamePlayerName})
+    for (QWidget* field :
+         std::initializer_list<QWidget*>{ProviderList, NewGame, JoinGame, NewGameSessionName,
+                                         NewGamePlayerName, JoinGameSessionList, JoinGamePlayerName})
         field->installEventFilter(this);
 }
 
@@ -162,7 +164,8 @@ void TPeerPlayForm::BuildPages() {
     QWidget* join = page("SessionJoin");
     Label8 = PlaceLabel(join, "Label8",
                         "Вы участвуете в существующей игре. Пожалуйста,  выберите название сеанса и "
-                        "введите имя игрока.", 8, 48);
+                        "введите имя игрока.",
+                        8, 48);
     JoinGameSessionList = Place<QListWidget>(join, "JoinGameSessionList", 8, 60, 156, 112);
     JoinGamePlayerList = Place<QListWidget>(join, "JoinGamePlayerList", 172, 60, 156, 112);
     JoinGamePlayerList->setEnabled(false);
@@ -172,22 +175,22 @@ void TPeerPlayForm::BuildPages() {
 }
 
 void TPeerPlayForm::FormShow() {
-    setWindowTitle(LangText(6100, ""));
-    Label1->setText(LangText(6101, ""));
-    BackButton->setText(LangText(6102, ""));
-    nextCaption_ = LangText(6103, "");
+    setWindowTitle(Qs(LangText(6100)));
+    Label1->setText(Qs(LangText(6101)));
+    BackButton->setText(Qs(LangText(6102)));
+    nextCaption_ = Qs(LangText(6103));
     NextButton->setText(nextCaption_);
-    CancelButton->setText(LangText(6104, ""));
-    Label2->setText(LangText(6105, ""));
-    NewGame->setText(LangText(6106, ""));
-    JoinGame->setText(LangText(6107, ""));
-    Label3->setText(LangText(6108, ""));
-    Label4->setText(LangText(6109, ""));
-    Label5->setText(LangText(6110, ""));
-    Label7->setText(LangText(6110, ""));
-    NewGameSessionName->setText(LangText(6111, ""));
-    Label8->setText(LangText(6112, ""));
-    finishCaption_ = LangText(6113, "");
+    CancelButton->setText(Qs(LangText(6104)));
+    Label2->setText(Qs(LangText(6105)));
+    NewGame->setText(Qs(LangText(6106)));
+    JoinGame->setText(Qs(LangText(6107)));
+    Label3->setText(Qs(LangText(6108)));
+    Label4->setText(Qs(LangText(6109)));
+    Label5->setText(Qs(LangText(6110)));
+    Label7->setText(Qs(LangText(6110)));
+    NewGameSessionName->setText(Qs(LangText(6111)));
+    Label8->setText(Qs(LangText(6112)));
+    finishCaption_ = Qs(LangText(6113));
 
     const TNamedGuids& providers = PeerPlay.Providers();
     ProviderList->clear();
@@ -226,7 +229,8 @@ void TPeerPlayForm::NotebookPageChanged() {
             break;
         case SessionNew:
             BackButton->setEnabled(true);
-            NextButton->setEnabled(!NewGameSessionName->text().isEmpty() && !NewGamePlayerName->text().isEmpty());
+            NextButton->setEnabled(!NewGameSessionName->text().isEmpty() &&
+                                   !NewGamePlayerName->text().isEmpty());
             NextButton->setText(finishCaption_);
             break;
         case SessionJoin:
@@ -318,10 +322,14 @@ void TPeerPlayForm::NextButtonClick() {
         }
         case SessionType:
             if (!DPlay) CreateSessionObject();
-            if (NewGame->isChecked()) ShowPage(SessionNew);
-            else ListSessions();
+            if (NewGame->isChecked())
+                ShowPage(SessionNew);
+            else
+                ListSessions();
             break;
-        case SessionNew: OpenSession(true); break;
+        case SessionNew:
+            OpenSession(true);
+            break;
         case SessionJoin:
             if (SelectedSession() >= 0) OpenSession(false);
             break;
@@ -371,15 +379,19 @@ bool TPeerPlayForm::EnterPressed(QObject* field) {
     const bool nextEnabled = NextButton->isEnabled();
     auto act = [&](bool acts, QWidget* emptyTarget, bool targetEmpty) {
         if (!acts) return false;
-        if (nextEnabled) NextButtonClick();
-        else if (targetEmpty) emptyTarget->setFocus();
+        if (nextEnabled)
+            NextButtonClick();
+        else if (targetEmpty)
+            emptyTarget->setFocus();
         return true;
     };
     if (field == ProviderList || field == NewGame || field == JoinGame) return act(true, nullptr, false);
     if (field == NewGameSessionName)
-        return act(!NewGameSessionName->text().isEmpty(), NewGamePlayerName, NewGamePlayerName->text().isEmpty());
+        return act(!NewGameSessionName->text().isEmpty(), NewGamePlayerName,
+                   NewGamePlayerName->text().isEmpty());
     if (field == NewGamePlayerName)
-        return act(!NewGamePlayerName->text().isEmpty(), NewGameSessionName, NewGameSessionName->text().isEmpty());
+        return act(!NewGamePlayerName->text().isEmpty(), NewGameSessionName,
+                   NewGameSessionName->text().isEmpty());
     if (field == JoinGameSessionList)
         return act(SelectedSession() >= 0, JoinGamePlayerName, JoinGamePlayerName->text().isEmpty());
     if (field == JoinGamePlayerName)

@@ -10,15 +10,14 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
-#include <QTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextBrowser>
-
+#include <QTextEdit>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -35,6 +34,8 @@
 #include "game_reset.h"
 #include "platform/cp1251.h"
 #include "platform/program_path.h"
+#include "session/peer_play_qt.h"
+#include "ui/wizard/wizard.h"
 #include "support/test_files.h"
 #include "ui/connect.h"
 #include "ui/dop_info.h"
@@ -56,8 +57,6 @@
 #include "ui/start.h"
 #include "ui/ui_support.h"
 #include "ui/windows.h"
-#include "session/peer_play_qt.h"
-#include "ui/wizard/wizard.h"
 #include "windows_check/caption_check.h"
 
 namespace kordalt::test {
@@ -87,8 +86,9 @@ struct TWindowCase {
 class WindowsCheck : public ::testing::Test {
 protected:
     WindowsCheck() {
-        for (const char* name : {"kordalt.INI", "icons.bmp", "dim.dat", "kordalt.html", "menu.bmp", "menu2.bmp",
-                                 "menu3.bmp", "setup.bmp", "setup2.bmp", "fame.gif", "libkordalt_dplay.so"})
+        for (const char* name :
+             {"kordalt.INI", "icons.bmp", "dim.dat", "kordalt.html", "menu.bmp", "menu2.bmp", "menu3.bmp",
+              "setup.bmp", "setup2.bmp", "fame.gif", "libkordalt_dplay.so"})
             std::filesystem::copy_file(std::string(KORDALT_BIN_DIR "/") + name, folder.Path(name));
         EXPECT_EQ(chdir(folder.Dir().c_str()), 0);
         TInternetGames::HostAddressSource = nullptr;  // no game list is asked for
@@ -143,7 +143,7 @@ protected:
     static TWindowCase MainPage(const char* page, int index, bool network = false) {
         return {page,
                 [index, network] {
-                    GameMode = network ? uint8_t{1} : kLocalGame;
+                    GameMode = network ? kServer : kLocalGame;
                     TurnShown = 1;
                     Shown(Main);
                     Main->FormActivate();
@@ -294,7 +294,8 @@ protected:
                 [mode] {
                     GameMode = mode;
                     Shown(Connect);
-                    Connect->RichEdit1->setPlainText(QString::fromUtf8("Емеля: Здравствуйте!\nВасилиса: Начнём?"));
+                    Connect->RichEdit1->setPlainText(
+                        QString::fromUtf8("Емеля: Здравствуйте!\nВасилиса: Начнём?"));
                     Connect->ExCheckListBox1->Items().Clear();
                     for (const char* name : {"Емеля", "Василиса"})
                         Connect->ExCheckListBox1->Items().Add(QString::fromUtf8(name));
@@ -349,8 +350,8 @@ protected:
 // Checks and draws the windows of `cases`; with `suffix`, only those that hide
 // pictures with "HideGraphics", named with it.
 void CheckAndDraw(const std::vector<TWindowCase>& cases, const QString& suffix = {}) {
-    static const QStringList kPictured = {QStringLiteral("Main"), QStringLiteral("Connect"), QStringLiteral("Start"),
-                                          QStringLiteral("SelectGos")};
+    static const QStringList kPictured = {QStringLiteral("Main"), QStringLiteral("Connect"),
+                                          QStringLiteral("Start"), QStringLiteral("SelectGos")};
     for (const TWindowCase& c : cases) {
         QWidget* window = c.open();
         QString name = window->objectName();
