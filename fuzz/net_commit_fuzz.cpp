@@ -74,9 +74,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool yearResult = NetMessageCode(m) == dx_Game_SendHalf;
     // A year result goes to a client; everything else here to the server.
     GameMode = yearResult ? kNetworkClient : kServer;
-    GameRunning = 1;
+    Net.GameRunning = 1;
     Game.CurrentGos = yearResult ? kClientState : 1;
-    AcceptFullInf = AcceptHalfInf = 0;
+    Net.AcceptFullInf = Net.AcceptHalfInf = 0;
     const std::string before = fuzz::StateBytes();
     server.queue.PeerPlayMessage(yearResult ? kServerId : kClientId, m.data(),
                                  static_cast<int32_t>(m.size()));
@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                         code == dx_Game_SendClientInf || code == dx_Game_SendMapForWaiting;
     // A patched code may make a small message (an end of turn, a player who leaves): not an update.
     if (!update || fuzz::StateBytes() == before) return 0;
-    const bool accepted = AcceptFullInf || AcceptHalfInf || code == dx_Game_SendClientInf;
+    const bool accepted = Net.AcceptFullInf || Net.AcceptHalfInf || code == dx_Game_SendClientInf;
     if (!accepted) {
         std::fprintf(stderr, "a refused message changed the game\n");
         std::abort();

@@ -12,7 +12,7 @@
 namespace kordalt {
 
 void TCustomSquares::Generate() {
-    if (RegionCount == 0) throw MapError("map generator: the map has no regions");
+    if (RegionCount == 0) throw EMapError("map generator: the map has no regions");
     Clear();
     InitMakeData();
     InitRegionLists();
@@ -74,7 +74,7 @@ void TCustomSquares::PlaceSeeds() {
         if (placed) return;
         ++MakeData.Restarts;
         if (round == kMaxSeedingRounds)
-            throw MapError("map generator: no room for " + std::to_string(RegionCount) + " seeds on a " +
+            throw EMapError("map generator: no room for " + std::to_string(RegionCount) + " seeds on a " +
                            std::to_string(Width) + " x " + std::to_string(Height) + " map after " +
                            std::to_string(round) + " rounds");
     }

@@ -4,7 +4,7 @@ namespace kordalt {
 
 void MapToGrid(const TCustomSquares& map, int mapSize, TOwnerGrid& grid) {
     if (mapSize < 0 || mapSize > kOwnerGridSide - 2)
-        throw MapError("owner grid: map side " + std::to_string(mapSize) + " does not fit the grid");
+        throw EMapError("owner grid: map side " + std::to_string(mapSize) + " does not fit the grid");
     grid.fill(0);
     for (int x = 0; x < mapSize; ++x)
         for (int y = 0; y < mapSize; ++y) grid[OwnerGridIndex(x, y)] = map.GetSquare(SquareId(x, y));
@@ -30,7 +30,7 @@ std::optional<std::string> CheckOwnerGrid(const TOwnerGrid& grid, int size, int 
 }
 
 void GridToMap(std::unique_ptr<TSquares>& map, const TOwnerGrid& grid, int size, int regions) {
-    if (const auto error = CheckOwnerGrid(grid, size, regions)) throw MapError(*error);
+    if (const auto error = CheckOwnerGrid(grid, size, regions)) throw EMapError(*error);
     if (map && map->Width == size && map->Height == size && map->RegionCount == regions)
         map->ResetOwners();
     else

@@ -18,7 +18,7 @@ using TOwnerGrid = std::array<uint8_t, kOwnerGridSide * kOwnerGridSide>;
 constexpr int OwnerGridIndex(int x, int y) { return (x + 1) * kOwnerGridSide + (y + 1); }
 
 // Writes the owners of squares (x, y), 0 <= x, y < mapSize, into a zeroed grid.
-// Throws MapError when mapSize is outside 0..100.
+// Throws EMapError when mapSize is outside 0..100.
 void MapToGrid(const TCustomSquares& map, int mapSize, TOwnerGrid& grid);
 
 // Why the grid cannot be a map of side `size` with `regions` regions, or
@@ -28,7 +28,7 @@ std::optional<std::string> CheckOwnerGrid(const TOwnerGrid& grid, int size, int 
 
 // Rebuilds `map` from the grid: the object is kept (its snapshot bytes too)
 // when its size and region count fit, else replaced. A grid that
-// CheckOwnerGrid refuses throws MapError before `map` is touched. The caller
+// CheckOwnerGrid refuses throws EMapError before `map` is touched. The caller
 // takes a new snapshot.
 void GridToMap(std::unique_ptr<TSquares>& map, const TOwnerGrid& grid, int size, int regions);
 

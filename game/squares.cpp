@@ -13,7 +13,7 @@ namespace kordalt {
 TCustomSquares::TCustomSquares(uint8_t width, uint8_t height, bool wrap, uint8_t regions)
     : Width(width), Height(height), Wrap(wrap), RegionCount(regions) {
     // A wrapping row of one square would be its own neighbour.
-    if (wrap && width < 2) throw MapError("map: a wrapping map needs at least 2 columns");
+    if (wrap && width < 2) throw EMapError("map: a wrapping map needs at least 2 columns");
     Squares.resize(static_cast<size_t>(width) * height);
     ResetSquares();
     Regions.resize(regions);
@@ -26,7 +26,7 @@ TSquare& TCustomSquares::Checked(uint16_t square) {
 
 const TSquare& TCustomSquares::Checked(uint16_t square) const {
     if (!Inside(square))
-        throw MapError("map: square (" + std::to_string(SquareX(square)) + ", " +
+        throw EMapError("map: square (" + std::to_string(SquareX(square)) + ", " +
                        std::to_string(SquareY(square)) + ") is outside the " + std::to_string(Width) + " x " +
                        std::to_string(Height) + " grid");
     return At(square);
@@ -34,7 +34,7 @@ const TSquare& TCustomSquares::Checked(uint16_t square) const {
 
 void TCustomSquares::CheckRegion(uint8_t region) const {
     if (region < 1 || region > RegionCount)
-        throw MapError("map: region " + std::to_string(region) + " is outside 1.." +
+        throw EMapError("map: region " + std::to_string(region) + " is outside 1.." +
                        std::to_string(RegionCount));
 }
 
@@ -48,7 +48,7 @@ void TCustomSquares::MoveBorder(uint8_t owner, uint8_t other, int delta) {
 void TCustomSquares::SetSquare(uint16_t square, uint8_t owner) {
     TSquare& s = Checked(square);
     if (owner > RegionCount)
-        throw MapError("map: owner " + std::to_string(owner) + " is above the " +
+        throw EMapError("map: owner " + std::to_string(owner) + " is above the " +
                        std::to_string(RegionCount) + " regions");
     const uint8_t old = s.Owner;
     if (owner == old) return;

@@ -11,7 +11,7 @@
 namespace kordalt {
 
 // A bad argument or an impossible request to the map.
-struct MapError : std::runtime_error {
+struct EMapError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
@@ -71,7 +71,7 @@ struct TMakeData {
 
 class TCustomSquares {
   public:
-    // Seeding gives up with MapError after this many failed rounds.
+    // Seeding gives up with EMapError after this many failed rounds.
     static constexpr int kMaxSeedingRounds = 10000;
 
     TCustomSquares(uint8_t width, uint8_t height, bool wrap, uint8_t regions);
@@ -81,7 +81,7 @@ class TCustomSquares {
 
     // The owner; 0 for a square outside the grid.
     virtual uint8_t GetSquare(uint16_t square) const;
-    // Changes the owner, keeping SameCount and Borders exact. Throws MapError
+    // Changes the owner, keeping SameCount and Borders exact. Throws EMapError
     // for a square outside the grid or an owner above RegionCount.
     virtual void SetSquare(uint16_t square, uint8_t owner);
     virtual void Clear();
@@ -116,7 +116,7 @@ class TCustomSquares {
     bool IsBorderRight(uint16_t square) const;
     bool IsBorderDown(uint16_t square) const;
 
-    // Byte accessors; each throws MapError for a square outside the grid.
+    // Byte accessors; each throws EMapError for a square outside the grid.
     uint8_t GetSnapshotOwner(uint16_t square) const { return Checked(square).OldOwner; }
     void SetSnapshotOwner(uint16_t square, uint8_t value) { Checked(square).OldOwner = value; }
     uint8_t GetSameCount(uint16_t square) const { return Checked(square).SameCount; }

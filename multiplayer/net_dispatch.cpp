@@ -27,7 +27,7 @@ void NoteRefused(const TPeerPlayPlayer& sender, uint32_t code, const std::string
 // Sets the lobby map from a map message; false when the message is refused.
 // A running game's tables take no lobby map.
 bool TakeMap(const TNetMessage& m, bool snapshotNewMap, std::string& why) {
-    if (GameRunning) {
+    if (Net.GameRunning) {
         why = "a lobby map while a game runs";
         return false;
     }
@@ -42,7 +42,7 @@ bool TakeMap(const TNetMessage& m, bool snapshotNewMap, std::string& why) {
 
 // A year this peer has played already comes again (from a server that fell
 // while sending it, or its heir): no peer goes back a year.
-bool StaleYear(uint8_t year) { return GameRunning && TurnsPlayed > 0 && year <= Game.Year; }
+bool StaleYear(uint8_t year) { return Net.GameRunning && Net.TurnsPlayed > 0 && year <= Game.Year; }
 
 void PlayerLeft(const TPeerPlayPlayer& sender, INetLobbyUi& ui) {
     for (int i = 1; i <= Game.GosCount; ++i) {
@@ -97,13 +97,13 @@ void DispatchNetMessage(const NetQueueItem& item, TCustomPeerPlay& peer, INetLob
         case dx_Game_SendFull:
             if (auto full = ReadFullInf(m, why); full && !StaleYear(full->state.Year)) {
                 // A year result keeps the owners of before the battles for highlighting.
-                CommitFullInf(*full, !(GameRunning && FullStateHeld));
+                CommitFullInf(*full, !(Net.GameRunning && Net.FullStateHeld));
                 TurnMinutes = full->turnMinutes;
-                ServerID = full->serverId;
-                AcceptFullInf = 1;
-                FullStateHeld = 1;
-                ServerHandedOver = 0;
-                if (peer.LocalPlayer() && ServerID == peer.LocalPlayer()->ID) GameMode = kServer;
+                Net.ServerID = full->serverId;
+                Net.AcceptFullInf = 1;
+                Net.FullStateHeld = 1;
+                Net.ServerHandedOver = 0;
+                if (peer.LocalPlayer() && Net.ServerID == peer.LocalPlayer()->ID) GameMode = kServer;
             } else if (!why.empty()) {
                 NoteRefused(sender, dx_Game_SendFull, why);
             }
@@ -111,9 +111,9 @@ void DispatchNetMessage(const NetQueueItem& item, TCustomPeerPlay& peer, INetLob
         case dx_Game_SendHalf:
             if (auto half = ReadHalfInf(m, why); half && !StaleYear(half->state.Year)) {
                 CommitHalfInf(*half);
-                ServerID = sender.ID;
-                AcceptHalfInf = 1;
-                ServerHandedOver = 0;
+                Net.ServerID = sender.ID;
+                Net.AcceptHalfInf = 1;
+                Net.ServerHandedOver = 0;
             } else if (!why.empty()) {
                 NoteRefused(sender, dx_Game_SendHalf, why);
             }
@@ -130,11 +130,11 @@ void DispatchNetMessage(const NetQueueItem& item, TCustomPeerPlay& peer, INetLob
             }
             return;
         case dx_Game_Exit:
-            if (GameRunning && GameMode == kNetworkClient && sender.ID == ServerID) ServerHandedOver = 1;
+            if (Net.GameRunning && GameMode == kNetworkClient && sender.ID == Net.ServerID) Net.ServerHandedOver = 1;
             PlayerLeft(sender, ui);
             return;
         case dx_Game_CloseAll:
-            ExitGame = 1;
+            Net.ExitGame = 1;
             ui.ShowChatMessage(sender.Name, LangText(3131), clRed);
             return;
         case dx_Game_SendMapForWaiting:

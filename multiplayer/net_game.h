@@ -6,14 +6,20 @@
 
 namespace kordalt {
 
-extern uint32_t ServerID;       // session player id of the server; 0 when unknown
-extern uint8_t AcceptFullInf;   // 1: a full snapshot has been taken
-extern uint8_t AcceptHalfInf;   // 1: a year result has been taken
-extern uint8_t ExitGame;        // see the values below; 0 while the game goes on
-extern uint8_t GameRunning;     // 1: a game runs on this peer
-extern uint8_t ServerLost;      // 1: the server could not be found
-extern uint8_t FullStateHeld;   // 1: a full snapshot was taken since the game started here
-extern uint8_t ServerHandedOver;  // 1: the server left the game naming an heir; his result is awaited
+struct TNetGame {
+    uint32_t ServerID = 0;         // session player id of the server; 0 when unknown
+    uint8_t AcceptFullInf = 0;     // 1: a full snapshot has been taken
+    uint8_t AcceptHalfInf = 0;     // 1: a year result has been taken
+    uint8_t ExitGame = 0;          // see the values below; 0 while the game goes on
+    uint8_t GameRunning = 0;       // 1: a game runs on this peer
+    uint8_t ServerLost = 0;        // 1: the server could not be found
+    uint8_t FullStateHeld = 0;     // 1: a full snapshot was taken since the game started here
+    uint8_t ServerHandedOver = 0;  // 1: the server left the game naming an heir; his result is awaited
+    uint8_t TurnsPlayed = 0;       // turns played since the lobby started the game
+};
+
+// The network game of this peer.
+extern TNetGame Net;
 
 // Why a game ended on this peer (ExitGame).
 constexpr uint8_t kClosedByServer = 1;

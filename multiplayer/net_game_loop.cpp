@@ -21,7 +21,6 @@
 
 namespace kordalt {
 
-uint8_t TurnsPlayed = 0;
 
 namespace {
 
@@ -73,7 +72,7 @@ void ServerQuits(TCustomPeerPlay& peer, INetLoopUi& ui, INetSendUi& sendUi) {
             SendExit(peer);
         } else {
             SendCloseGame(peer);
-            ExitGame = 1;
+            Net.ExitGame = 1;
         }
         return;
     }
@@ -93,10 +92,10 @@ uint32_t HeirOfServer(TCustomPeerPlay& peer) {
 
 // False when the game is over for this peer; a game that cannot go on says so once.
 bool GameGoesOn(INetLoopUi& ui) {
-    if (ExitGame == 0) return true;
-    if (ExitGame == kServerGone || ExitGame == kSessionLost) {
-        ServerLost = 1;
-        ui.GameLost(FullStateHeld != 0 || GameMode == kServer);
+    if (Net.ExitGame == 0) return true;
+    if (Net.ExitGame == kServerGone || Net.ExitGame == kSessionLost) {
+        Net.ServerLost = 1;
+        ui.GameLost(Net.FullStateHeld != 0 || GameMode == kServer);
     }
     return false;
 }
@@ -169,15 +168,15 @@ bool DealNetStates(TCustomPeerPlay& peer) {
 }
 
 void StartNetRun() {
-    AcceptFullInf = 0;
-    AcceptHalfInf = 0;
-    FullStateHeld = 0;
-    ServerID = 0;
-    TurnsPlayed = 0;
+    Net.AcceptFullInf = 0;
+    Net.AcceptHalfInf = 0;
+    Net.FullStateHeld = 0;
+    Net.ServerID = 0;
+    Net.TurnsPlayed = 0;
     TurnEnded = false;
 }
 
-bool YearArrived() { return AcceptHalfInf == 1 || AcceptFullInf == 1; }
+bool YearArrived() { return Net.AcceptHalfInf == 1 || Net.AcceptFullInf == 1; }
 
 bool ClientWaitDone() { return YearArrived() || GameMode == kServer; }
 
@@ -212,13 +211,13 @@ void GiveStatesToComputer(uint32_t playerId) {
 }
 
 void GameServerLeft(TCustomPeerPlay& peer, INetSendUi& ui, uint32_t playerId) {
-    if (!GameRunning || GameMode != kNetworkClient || playerId != ServerID || ServerHandedOver) return;
+    if (!Net.GameRunning || GameMode != kNetworkClient || playerId != Net.ServerID || Net.ServerHandedOver) return;
     const uint32_t heir = HeirOfServer(peer);
-    if (FullStateHeld == 0 || heir == 0) {
-        ExitGame = kServerGone;
+    if (Net.FullStateHeld == 0 || heir == 0) {
+        Net.ExitGame = kServerGone;
         return;
     }
-    ServerID = heir;
+    Net.ServerID = heir;
     if (heir == OwnId(peer)) {
         // The others' marks may have come without their data: they send both again.
         GameMode = kServer;
@@ -231,7 +230,7 @@ void GameServerLeft(TCustomPeerPlay& peer, INetSendUi& ui, uint32_t playerId) {
 }
 
 void NetGameLoop(TCustomPeerPlay& peer, TNetQueue& queue, INetLoopUi& ui, INetSendUi& sendUi) {
-    ExitGame = 0;
+    Net.ExitGame = 0;
     TurnEnded = false;
     for (int i = 1; i <= Game.GosCount; ++i)
         if (Game.mGos[i].Player != 0) Game.mGos[i].CapturedThisTurn = 0;
@@ -244,7 +243,7 @@ void NetGameLoop(TCustomPeerPlay& peer, TNetQueue& queue, INetLoopUi& ui, INetSe
             ui.WaitForYear();
             if (!GameGoesOn(ui)) return;
             if (!YearArrived()) {
-                if (GameMode != kServer || FullStateHeld == 0) return;
+                if (GameMode != kServer || Net.FullStateHeld == 0) return;
                 // The server fell after this peer's turn: it finishes the year as the new server.
                 queue.SetAcceptedMessages(LocalTurnMessages);
                 Game.mGos[Game.CurrentGos].CapturedThisTurn = kEndOfTurnMark;
@@ -255,13 +254,13 @@ void NetGameLoop(TCustomPeerPlay& peer, TNetQueue& queue, INetLoopUi& ui, INetSe
         Game.CurrentGos = OwnState(ownId, Game.CurrentGos);
         if (Game.CurrentGos < 1 || Game.CurrentGos > Game.GosCount) return;
         if (GameMode == kServer) {
-            if (TurnsPlayed == 0)
+            if (Net.TurnsPlayed == 0)
                 SendFull(peer, sendUi, 0);
             else
                 SendYearResult(peer, sendUi);
         }
-        AcceptFullInf = 0;
-        AcceptHalfInf = 0;
+        Net.AcceptFullInf = 0;
+        Net.AcceptHalfInf = 0;
         // The battles' counts of the other humans would read as end-of-turn
         // marks; the marks themselves are still held back by the gate.
         for (int i = 1; i <= Game.GosCount; ++i)
@@ -279,7 +278,7 @@ void NetGameLoop(TCustomPeerPlay& peer, TNetQueue& queue, INetLoopUi& ui, INetSe
         TurnShown = 1;
         const TTurnResult result = ui.PlayTurn();
         TurnShown = 0;
-        ++TurnsPlayed;
+        ++Net.TurnsPlayed;
         if (result == TTurnResult::Next) {
             DeployArmy(Game.CurrentGos);
             own.Passed = 0;
@@ -288,7 +287,7 @@ void NetGameLoop(TCustomPeerPlay& peer, TNetQueue& queue, INetLoopUi& ui, INetSe
         }
         if (GameMode == kNetworkClient) {
             SendClientInf(peer, sendUi);
-            if (ServerLost) return;
+            if (Net.ServerLost) return;
         }
         SendEndOfTurn(peer);
         TurnEnded = true;

@@ -14,9 +14,6 @@ namespace kordalt {
 class INetSendUi;
 class TNetQueue;
 
-// Turns played since the lobby started the game.
-extern uint8_t TurnsPlayed;
-
 // The end-of-turn mark that message 13 leaves in CapturedThisTurn.
 constexpr uint16_t kEndOfTurnMark = 39;
 
@@ -45,17 +42,17 @@ class INetLoopUi {
 public:
     // Before the first year: the main screen's first page, the charts' filter reset.
     virtual void BeginNetGame() = 0;
-    // Client: waits until ClientWaitDone() or ExitGame.
+    // Client: waits until ClientWaitDone() or Net.ExitGame.
     virtual void WaitForYear() = 0;
     // The own turn of CurrentGos on the main game screen.
     virtual TTurnResult PlayTurn() = 0;
-    // The humans' names are set; waits until every human ended his turn or ExitGame.
+    // The humans' names are set; waits until every human ended his turn or Net.ExitGame.
     virtual void WaitForOthers(const std::vector<std::string>& humanNames) = 0;
     // The defeat screen of `gos`, then the charts.
     virtual void ShowDefeat(uint8_t gos) = 0;
     // The server leaves: true when the others go on without it.
     virtual bool AskOthersContinue() = 0;
-    // The game cannot go on (ExitGame says why): one message, and with
+    // The game cannot go on (Net.ExitGame says why): one message, and with
     // `canSave` an offer to save the state this peer holds.
     virtual void GameLost(bool canSave) = 0;
 
@@ -74,7 +71,7 @@ void GiveStatesToComputer(uint32_t playerId);
 // the server and left without handing the game over, the survivor holding the
 // living state with the highest player id (the one the session makes its host)
 // becomes the server from the full state it holds; those who had ended their
-// turn send it to him again. Without a full state, ExitGame := kServerGone.
+// turn send it to him again. Without a full state, Net.ExitGame := kServerGone.
 void GameServerLeft(TCustomPeerPlay& peer, INetSendUi& ui, uint32_t playerId);
 
 }  // namespace kordalt

@@ -30,7 +30,7 @@ constexpr size_t kMessageRecSize = sizeof(TMessageRec);
 size_t ChatMessageSize(size_t textLength);
 size_t InfoForWaitingSize(size_t textLength);
 
-// `Map` rebuilt from a grid CheckOwnerGrid accepts (it throws MapError else,
+// `Map` rebuilt from a grid CheckOwnerGrid accepts (it throws EMapError else,
 // leaving `Map` as it was), with a new snapshot of owners when `snapshot`.
 void CommitMap(const TOwnerGrid& grid, int size, int regions, bool snapshot);
 

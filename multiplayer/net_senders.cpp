@@ -56,7 +56,7 @@ void SendTurnDelay(TCustomPeerPlay& peer, int minutes) {
 void SendMap(TCustomPeerPlay& peer) {
     TOwnerGrid grid{};
     if (Map) MapToGrid(*Map, Game.MapSize, grid);
-    const uint32_t code = GameRunning ? dx_Game_SendMapForWaiting : dx_Connect_SendMap;
+    const uint32_t code = Net.GameRunning ? dx_Game_SendMapForWaiting : dx_Connect_SendMap;
     SendTo(peer, 0, Compressed(MakeMapMessage(code, Game.GosCount, Game.MapSize, grid)));
 }
 
@@ -127,11 +127,11 @@ void SendInfoForWaiting(TCustomPeerPlay& peer) {
 }
 
 void SendClientInf(TCustomPeerPlay& peer, INetSendUi& ui) {
-    if (ServerID == 0) {
-        ServerLost = 1;
+    if (Net.ServerID == 0) {
+        Net.ServerLost = 1;
         ui.ServerNotFound();
     }
-    SendTo(peer, ServerID, MakeClientInf());
+    SendTo(peer, Net.ServerID, MakeClientInf());
 }
 
 void SendEndOfTurn(TCustomPeerPlay& peer) { SendToAllAndSelf(peer, MakeValueMessage(dx_Game_EndOfTurn, 1)); }

@@ -261,8 +261,8 @@ void TConnect::FormShow() {
     CntGosCaption->setText("20");
     Notebook1->setCurrentIndex(GameMode == kNetworkClient ? 1 : 0);
     if (GameMode != kNetworkClient) SpinEdit1Change();
-    AcceptHalfInf = 0;
-    AcceptFullInf = 0;
+    Net.AcceptHalfInf = 0;
+    Net.AcceptFullInf = 0;
     Timer1->start();
 }
 
@@ -282,8 +282,8 @@ void TConnect::PeerPlay1Open() {
     Refused = false;
     NetQueue.ClearNetQueue();
     NetQueue.SetAcceptedMessages(AllMessageCodes);
-    ServerLost = 0;
-    GameRunning = 0;
+    Net.ServerLost = 0;
+    Net.GameRunning = 0;
     const bool alone = PeerPlay1->Players().Count() == 1;
     LobbyHost = alone ? 1 : 0;
     GameMode = alone ? kServer : kNetworkClient;
@@ -331,7 +331,7 @@ void TConnect::PeerPlay1Close() {
 
 void TConnect::PeerPlay1AddPlayer(TPeerPlayPlayer& player) {
     if (player.Remote) ExCheckListBox1->Items().Add(Qs(player.Name));
-    if (LobbyHost == 1 && GameRunning == 0 && StartCheck->isEnabled()) {
+    if (LobbyHost == 1 && Net.GameRunning == 0 && StartCheck->isEnabled()) {
         SendMapClick();
         SendTurnDelayClick();
     }
@@ -365,8 +365,8 @@ int TConnect::LeaverRow(const TPeerPlayPlayer& player) {
 
 void TConnect::PeerPlay1SessionLost() {
     // During a game the year loop says it, with the offer to save.
-    if (!GameRunning) ShowMessageBox(TMsgType::Error, Qs(LangText(3136)));
-    kordalt::ExitGame = kSessionLost;
+    if (!Net.GameRunning) ShowMessageBox(TMsgType::Error, Qs(LangText(3136)));
+    Net.ExitGame = kSessionLost;
 }
 
 // ---- Map, turn duration, ready switch ----
@@ -487,7 +487,7 @@ void TConnect::ServerNotFound() {
 
 // ---- TMainNetwork ----
 
-uint8_t TConnect::ExitGame() const { return kordalt::ExitGame; }
+uint8_t TConnect::ExitGame() const { return Net.ExitGame; }
 
 std::vector<TMainNetwork::TSessionPlayer> TConnect::SessionPlayers() const {
     std::vector<TSessionPlayer> players;
@@ -529,7 +529,7 @@ void TConnect::Timer1Timer() {
 
 void TConnect::RunGame() {
     StartNetRun();
-    GameRunning = 1;
+    Net.GameRunning = 1;
     reshow_ = true;
     hide();
     NetQueue.SetAcceptedMessages(AllMessageCodes);
@@ -540,9 +540,9 @@ void TConnect::RunGame() {
         SetMainNetwork(previous);
     }
     NetQueue.SetAcceptedMessages(AllMessageCodes);
-    GameRunning = 0;
+    Net.GameRunning = 0;
     ReportGameEnd();
-    if (ServerLost) {
+    if (Net.ServerLost) {
         PeerPlay1->Close();
         reshow_ = false;
         reject();
@@ -645,7 +645,7 @@ bool TConnect::CanBreakPlayer(const std::string& lowerName) {
 
 void TConnect::ReportGameEnd() {
     if (!IsInternetGame || GameMode == kNetworkClient) return;
-    SendGameEnd(InternetServer, GameEndRequest(Game, kordalt::ExitGame == 1), [] {
+    SendGameEnd(InternetServer, GameEndRequest(Game, Net.ExitGame == 1), [] {
         return AskYesNo(Qs(LangText(3175, "Ошибка соединения с Internet сервером. Повторить ?")));
     });
 }

@@ -150,7 +150,7 @@ void TMultiPlayer::TimerSecTimer() {
 }
 
 void TMultiPlayer::Timer1Timer() {
-    if (ExitGame != 0) {
+    if (Net.ExitGame != 0) {
         done(QDialog::Rejected);
         return;
     }
@@ -178,7 +178,7 @@ void TMultiPlayer::BitBtn1Click() {
         else
             SendExit(*Connect->PeerPlay1);
     }
-    ExitGame = 2;
+    Net.ExitGame = 2;
     done(kAbortResult);
 }
 

@@ -78,7 +78,7 @@ public:
         peer_.OnOpen = [this](TCustomPeerPlay&) { SessionOpened(); };
         peer_.OnAddPlayer = [this](TCustomPeerPlay&, TPeerPlayPlayer& p) { PlayerJoined(p); };
         peer_.OnDeletePlayer = [this](TCustomPeerPlay&, TPeerPlayPlayer& p) { PlayerLeft(p); };
-        peer_.OnSessionLost = [](TCustomPeerPlay&) { ExitGame = kSessionLost; };
+        peer_.OnSessionLost = [](TCustomPeerPlay&) { Net.ExitGame = kSessionLost; };
         peer_.OnMessage = [this](TCustomPeerPlay&, TPeerPlayPlayer& from, const void* data, int32_t size) {
             queue_.PeerPlayMessage(from.ID, data, size);
         };
@@ -96,13 +96,13 @@ public:
         WaitInLobby();
         if (GameMode == kServer && !DealNetStates(peer_)) throw Failure("fewer free states than players");
         StartNetRun();
-        GameRunning = 1;
+        Net.GameRunning = 1;
         queue_.SetAcceptedMessages(AllMessageCodes);
         NetGameLoop(peer_, queue_, *this, *this);
         queue_.SetAcceptedMessages(AllMessageCodes);
-        GameRunning = 0;
+        Net.GameRunning = 0;
         if (internet_ && GameMode == kServer &&
-            !SendGameEnd(InternetServer, GameEndRequest(Game, ExitGame == kClosedByServer),
+            !SendGameEnd(InternetServer, GameEndRequest(Game, Net.ExitGame == kClosedByServer),
                          [] { return false; }))
             throw Failure("the listing server did not take the game's end");
         if (!lost_.empty()) throw Failure(lost_);
@@ -126,7 +126,7 @@ public:
     }
     void ShowTurnDelay(int) override {}
     void LobbyMapReceived() override {
-        if (!GameRunning) SendStartNewGame(peer_, true);
+        if (!Net.GameRunning) SendStartNewGame(peer_, true);
     }
     void BecomeServer() override {}
     void ShowMapForWaiting() override {}
@@ -139,7 +139,7 @@ public:
     // INetLoopUi
     void BeginNetGame() override {}
     void WaitForYear() override {
-        Wait([] { return ClientWaitDone() || ExitGame != 0; }, "the year's result");
+        Wait([] { return ClientWaitDone() || Net.ExitGame != 0; }, "the year's result");
     }
     TTurnResult PlayTurn() override {
         if (o_.years > 0 && yearsPlayed_ == o_.years) return TTurnResult::Quit;
@@ -148,13 +148,13 @@ public:
         std::fflush(stdout);
         if (o_.turnSeconds > 0) {
             const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(o_.turnSeconds);
-            ui_.RunUntil([&] { return ExitGame != 0 || std::chrono::steady_clock::now() >= end; },
+            ui_.RunUntil([&] { return Net.ExitGame != 0 || std::chrono::steady_clock::now() >= end; },
                          std::chrono::seconds(o_.turnSeconds));
         }
         return TTurnResult::Pass;
     }
     void WaitForOthers(const std::vector<std::string>&) override {
-        Wait([this] { return AllHumansFinished() || YearResultWaiting(queue_) || ExitGame != 0; },
+        Wait([this] { return AllHumansFinished() || YearResultWaiting(queue_) || Net.ExitGame != 0; },
              "the others' turns");
     }
     void ShowDefeat(uint8_t gos) override {
@@ -163,7 +163,7 @@ public:
     bool AskOthersContinue() override { return true; }
     void GameLost(bool canSave) override {
         lost_ =
-            ExitGame == kSessionLost ? "the session was lost" : "the server left and no full state is held";
+            Net.ExitGame == kSessionLost ? "the session was lost" : "the server left and no full state is held";
         if (canSave) {
             SaveGame("lost_game.kordalt");
             lost_ += "; the game of year " + std::to_string(Game.Year) + " is saved in lost_game.kordalt";
@@ -233,8 +233,8 @@ private:
 
     void SessionOpened() {
         queue_.SetAcceptedMessages(AllMessageCodes);
-        ServerLost = 0;
-        GameRunning = 0;
+        Net.ServerLost = 0;
+        Net.GameRunning = 0;
         const bool alone = peer_.Players().Count() == 1;
         LobbyHost = alone;
         GameMode = alone ? kServer : kNetworkClient;
@@ -255,7 +255,7 @@ private:
 
     // The host sends the map again; the server is ready once its players are in.
     void PlayerJoined(const TPeerPlayPlayer&) {
-        if (!LobbyHost || GameRunning || !mapMade_) return;
+        if (!LobbyHost || Net.GameRunning || !mapMade_) return;
         SendMap(peer_);
         SendTurnDelay(peer_, TurnMinutes);
         if (peer_.Players().Count() >= o_.players) SendStartNewGame(peer_, true);
@@ -288,7 +288,7 @@ private:
     // The server starts when its players are in and ready; a client when every row is ticked.
     void WaitInLobby() {
         const auto ready = [this] {
-            if (ExitGame != 0 || !peer_.Opened()) return true;
+            if (Net.ExitGame != 0 || !peer_.Opened()) return true;
             const int needed = GameMode == kServer ? o_.players : 2;
             return peer_.Players().Count() >= needed && AllReady(0);
         };

@@ -167,16 +167,16 @@ TEST(MapGenerator, SeedingGivesUpAfterBoundedRoundsWithFloorsReached) {
         GeneratorSquares map(50, 50, false, 20);
         map.InitMakeData();
         map.InitRegionLists();
-        EXPECT_THROW(map.PlaceSeeds(), MapError);
+        EXPECT_THROW(map.PlaceSeeds(), EMapError);
         EXPECT_EQ(map.MakeData.Restarts, TCustomSquares::kMaxSeedingRounds);
         EXPECT_EQ(map.MakeData.SeedDistance, 3);
         EXPECT_EQ(map.MakeData.EdgeMargin, 2);
     }
     ScopedSeed seed(3);
     TSquares tiny(10, 10, false, 20);  // room for one seed only
-    EXPECT_THROW(tiny.Generate(), MapError);
+    EXPECT_THROW(tiny.Generate(), EMapError);
     TSquares none(50, 50, false, 0);
-    EXPECT_THROW(none.Generate(), MapError);
+    EXPECT_THROW(none.Generate(), EMapError);
 }
 
 TEST(MapGenerator, GrowthProbesFromADrawnDirectionAndResumesAtTheCursor) {

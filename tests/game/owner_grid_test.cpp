@@ -35,7 +35,7 @@ TEST(OwnerGrid, MapToGridFillsOnlyTheMapsBlock) {
             else
                 ASSERT_EQ(byte, 0) << g << "," << k;
         }
-    EXPECT_THROW(MapToGrid(*map, 101, grid), MapError);
+    EXPECT_THROW(MapToGrid(*map, 101, grid), EMapError);
 }
 
 TEST(OwnerGrid, RoundTripRebuildsTheMap) {
@@ -124,7 +124,7 @@ TEST(OwnerGrid, BadGridsAreRefusedBeforeTheMapIsTouched) {
         TOwnerGrid grid = good;
         c.spoil(grid);
         EXPECT_TRUE(CheckOwnerGrid(grid, c.size, c.regions)) << c.name;
-        EXPECT_THROW(GridToMap(map, grid, c.size, c.regions), MapError) << c.name;
+        EXPECT_THROW(GridToMap(map, grid, c.size, c.regions), EMapError) << c.name;
         EXPECT_EQ(map.get(), before) << c.name;
         EXPECT_EQ(Picture(*map), owners) << c.name;
     }

@@ -138,7 +138,7 @@ TEST(Squares, CheckedArgumentsRaiseErrors) {
         {"region above the count", [&] { (void)map.AreNeighbours(1, 4); }},
         {"wrapping map one column wide", [] { TSquares m(1, 5, true, 2); }},
     };
-    for (const auto& [name, call] : bad) EXPECT_THROW(call(), MapError) << name;
+    for (const auto& [name, call] : bad) EXPECT_THROW(call(), EMapError) << name;
     EXPECT_TRUE(MapAgreesWithGrid(map));
 }
 

@@ -54,12 +54,12 @@ struct PeerWorld {
     void Swap() {
         std::swap(GameMode, gameMode);
         std::swap(LobbyHost, lobbyHost);
-        std::swap(AcceptFullInf, acceptFull);
-        std::swap(AcceptHalfInf, acceptHalf);
-        std::swap(ExitGame, exitGame);
-        std::swap(GameRunning, running);
-        std::swap(ServerLost, lost);
-        std::swap(ServerID, serverId);
+        std::swap(Net.AcceptFullInf, acceptFull);
+        std::swap(Net.AcceptHalfInf, acceptHalf);
+        std::swap(Net.ExitGame, exitGame);
+        std::swap(Net.GameRunning, running);
+        std::swap(Net.ServerLost, lost);
+        std::swap(Net.ServerID, serverId);
         std::swap(TurnMinutes, turnMinutes);
     }
 };
@@ -89,7 +89,7 @@ struct LobbyPeer {
             started = true;
             startedAsServer = GameMode == kServer;
             lobbyHidden = l.isHidden();
-            gameRunning = GameRunning;
+            gameRunning = Net.GameRunning;
         };
         p.SetProviderName("TCP/IP");
         p.OpenSession(create, "lobby", name);
@@ -342,14 +342,14 @@ protected:
         Game.mGos[4].Alive = 1;  // the computer's
     }
     ~WaitingWindow() override {
-        AcceptFullInf = AcceptHalfInf = ExitGame = 0;
+        Net.AcceptFullInf = Net.AcceptHalfInf = Net.ExitGame = 0;
         Connect = nullptr;
     }
     TMultiPlayer window;
 };
 
 TEST_F(WaitingWindow, AClientWhoseSnapshotCameBeforeClosesAtTheFirstTick) {
-    AcceptFullInf = 1;
+    Net.AcceptFullInf = 1;
     QTimer::singleShot(3000, &window, [this] { window.CloseWait(); });
     QElapsedTimer clock;
     clock.start();
@@ -415,7 +415,7 @@ TEST_F(WaitingWindow, AbortAnsweredNoChangesNothingAndYesOnAClientLeaves) {
     EXPECT_EQ(boris.world.exitGame, 0);
     boris.Run([&] {
         window.BitBtn1Click();
-        EXPECT_EQ(ExitGame, 2);
+        EXPECT_EQ(Net.ExitGame, 2);
     });
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(window.result(), kAbortResult);
@@ -440,12 +440,12 @@ TEST_F(WaitingWindow, EscapeAndTheCloseBoxAskToLeaveTheGame) {
     window.close();
     EXPECT_EQ(asked, 2);
     EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(ExitGame, 0);
+    EXPECT_EQ(Net.ExitGame, 0);
     answer = TMsgButton::Yes;
     QTest::keyClick(&window, Qt::Key_Escape);
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(window.result(), kAbortResult);
-    EXPECT_EQ(ExitGame, kAbortedHere);
+    EXPECT_EQ(Net.ExitGame, kAbortedHere);
 }
 
 TEST(WaitRules, FinishedHumansAreThoseWithTheEndOfTurnMark) {
@@ -466,11 +466,11 @@ TEST(WaitRules, FinishedHumansAreThoseWithTheEndOfTurnMark) {
     EXPECT_FALSE(AllHumansFinished());
     Game.mGos[2].CapturedThisTurn = kEndOfTurnMark;
     EXPECT_TRUE(AllHumansFinished());
-    AcceptFullInf = AcceptHalfInf = 0;
+    Net.AcceptFullInf = Net.AcceptHalfInf = 0;
     EXPECT_FALSE(ClientWaitDone());
-    AcceptHalfInf = 1;
+    Net.AcceptHalfInf = 1;
     EXPECT_TRUE(ClientWaitDone());
-    AcceptHalfInf = 0;
+    Net.AcceptHalfInf = 0;
     Game = GameState{};
 }
 

@@ -122,7 +122,7 @@ TEST_F(NetDispatch, SmallMessagesAtTheServer) {
     EXPECT_EQ(Game.mGos[1].CapturedThisTurn, 0);
     EXPECT_EQ(Game.mGos[2].Player, 0u);  // the computer plays it now
     EXPECT_EQ(Game.mGos[2].PlayerName.Str(), "");
-    EXPECT_EQ(ExitGame, 1);
+    EXPECT_EQ(Net.ExitGame, 1);
 }
 
 TEST_F(NetDispatch, FullSnapshotToATargetMakesItTheServer) {
@@ -133,9 +133,9 @@ TEST_F(NetDispatch, FullSnapshotToATargetMakesItTheServer) {
     RunningGameIsAnother();
     GameMode = kNetworkClient;  // as Boris sees it
     TurnMinutes = 0;
-    ASSERT_TRUE(test::WaitFor([&] { return AcceptFullInf == 1; }));
+    ASSERT_TRUE(test::WaitFor([&] { return Net.AcceptFullInf == 1; }));
     EXPECT_TRUE(Tables() == sent);
-    EXPECT_EQ(ServerID, boris.Id());
+    EXPECT_EQ(Net.ServerID, boris.Id());
     EXPECT_EQ(GameMode, 1);
     EXPECT_EQ(TurnMinutes, 4);
     test::Pump();
@@ -146,17 +146,17 @@ TEST_F(NetDispatch, YearResultGoesToEachPlayerAndNewsToThoseWithoutAState) {
     Game.mGos[2].Money = 2222;
     const TGosRec borisState = Game.mGos[2];
     const std::string news = WaitingInfoText();
-    GameRunning = 1;
+    Net.GameRunning = 1;
     SendHalf(*anna.peer, sendUi);
     // Boris takes his result: his own state is 2.
     RunningGameIsAnother();
     Game.CurrentGos = 2;
-    GameRunning = 0;
-    ASSERT_TRUE(test::WaitFor([&] { return AcceptHalfInf == 1 && !clara.lobby.calls.empty(); }));
+    Net.GameRunning = 0;
+    ASSERT_TRUE(test::WaitFor([&] { return Net.AcceptHalfInf == 1 && !clara.lobby.calls.empty(); }));
     test::Pump();
     EXPECT_EQ(Game.mGos[2].Money, 2222);
     EXPECT_EQ(Bytes(Game.mGos[2]), Bytes(borisState));
-    EXPECT_EQ(ServerID, anna.Id());
+    EXPECT_EQ(Net.ServerID, anna.Id());
     EXPECT_EQ(clara.lobby.calls, (std::vector<std::string>{"waiting map", "info " + news}));
     EXPECT_EQ(boris.lobby.calls, std::vector<std::string>{"waiting map"});
 }
@@ -200,9 +200,9 @@ TEST_F(NetDispatch, ReadyEverywhereMakesTheServerLoadTheGame) {
 }
 
 TEST_F(NetDispatch, ClientStateWithoutAServerSaysSo) {
-    ServerID = 0;
+    Net.ServerID = 0;
     SendClientInf(*boris.peer, sendUi);
-    EXPECT_EQ(ServerLost, 1);
+    EXPECT_EQ(Net.ServerLost, 1);
     EXPECT_EQ(sendUi.calls, std::vector<std::string>{"server not found"});
 }
 
@@ -215,7 +215,7 @@ TEST_F(NetDispatch, RefusedUpdatesLeaveTheGameAndAreNotedOnce) {
     TOwnerGrid grid{};
     MapToGrid(*Map, Game.MapSize, grid);
     Game.CurrentGos = 1;
-    GameRunning = 1;
+    Net.GameRunning = 1;
     const struct {
         const char* what;
         TNetMessage message;

@@ -31,7 +31,7 @@ class FakeLoopUi final : public INetLoopUi {
 public:
     void BeginNetGame() override { began = true; }
     void WaitForYear() override {
-        waits.push_back(test::WaitFor([] { return ClientWaitDone() || ExitGame != 0; }));
+        waits.push_back(test::WaitFor([] { return ClientWaitDone() || Net.ExitGame != 0; }));
     }
     TTurnResult PlayTurn() override {
         if (duringTurn) duringTurn();
@@ -42,7 +42,7 @@ public:
     void WaitForOthers(const std::vector<std::string>& names) override {
         waitedFor.push_back(names);
         waits.push_back(test::WaitFor(
-            [this] { return AllHumansFinished() || (queue && YearResultWaiting(*queue)) || ExitGame != 0; }));
+            [this] { return AllHumansFinished() || (queue && YearResultWaiting(*queue)) || Net.ExitGame != 0; }));
     }
     void ShowDefeat(uint8_t gos) override { defeated = gos; }
     bool AskOthersContinue() override {
@@ -102,9 +102,9 @@ protected:
         Game.mGos[2].Player = BorisId();
         Game.mGos[2].PlayerName.Assign("boris");
         Game.CurrentGos = 1;
-        TurnsPlayed = 0;
+        Net.TurnsPlayed = 0;
     }
-    ~NetLoop() override { TurnsPlayed = 0; }
+    ~NetLoop() override { Net.TurnsPlayed = 0; }
 
     uint32_t AnnaId() const { return annaPeer->LocalPlayer()->ID; }
     uint32_t BorisId() const { return boris->LocalPlayer()->ID; }
@@ -157,7 +157,7 @@ protected:
 
 TEST_F(NetLoop, ServerPlaysYearsAndHandsOverWhenItLeaves) {
     GameMode = kServer;
-    GameRunning = 1;
+    Net.GameRunning = 1;
     Game.Year = 1;
     ui.results = {TTurnResult::Next, TTurnResult::Pass, TTurnResult::Quit};
     // Boris ends his turn as soon as the year's data arrived.
@@ -172,7 +172,7 @@ TEST_F(NetLoop, ServerPlaysYearsAndHandsOverWhenItLeaves) {
     EXPECT_EQ(ui.waits, std::vector<bool>(3, true));
     EXPECT_EQ(ui.waitedFor.at(0), (std::vector<std::string>{"anna", "boris"}));
     EXPECT_EQ(Game.Year, 4);  // the leaving server still computed its last year
-    EXPECT_EQ(TurnsPlayed, 3);
+    EXPECT_EQ(Net.TurnsPlayed, 3);
     EXPECT_EQ(Game.mGos[1].Passed, 1);
     EXPECT_TRUE(ui.asked);
     EXPECT_EQ(GameMode, kNetworkClient);
@@ -197,7 +197,7 @@ TEST_F(NetLoop, ServerLeavingWhenTheOthersDoNotGoOnClosesTheGame) {
         if (NetMessageCode(item.Data) == dx_Game_SendFull) SendEndOfTurn(*boris);
     };
     RunLoop();
-    EXPECT_EQ(ExitGame, 1);
+    EXPECT_EQ(Net.ExitGame, 1);
     EXPECT_EQ(GameMode, 1);
     ASSERT_TRUE(BorisGot(dx_Game_CloseAll));
     EXPECT_EQ(BorisCodes(), (std::vector<uint32_t>{dx_Game_SendFull, dx_Game_EndOfTurn, dx_Game_CloseAll}));
@@ -224,7 +224,7 @@ TEST_F(NetLoop, ClientWaitsForTheSnapshotPlaysSendsAndWaitsForTheYearResult) {
     RunLoop();
     EXPECT_EQ(ui.turnGos, (std::vector<uint8_t>{1, 1}));
     EXPECT_EQ(ui.waits, std::vector<bool>(4, true));  // year, others, year, others
-    EXPECT_EQ(ServerID, BorisId());
+    EXPECT_EQ(Net.ServerID, BorisId());
     EXPECT_FALSE(sendUi.serverNotFound);
     ASSERT_TRUE(BorisGot(dx_Game_Exit));
     EXPECT_EQ(BorisCodes(), (std::vector<uint32_t>{dx_Game_SendClientInf, dx_Game_EndOfTurn,
@@ -237,9 +237,9 @@ TEST_F(NetLoop, ClientWaitsForTheSnapshotPlaysSendsAndWaitsForTheYearResult) {
 // loop: the others see the end of the game and wait no more.
 TEST_F(NetLoop, ServerSendsTheResultOfTheLastYear) {
     GameMode = kServer;
-    GameRunning = 1;
+    Net.GameRunning = 1;
     Game.Year = YearCount - 1;
-    TurnsPlayed = 1;
+    Net.TurnsPlayed = 1;
     ui.results = {TTurnResult::Pass};
     borisScript = [this](const NetQueueItem& item) {
         if (NetMessageCode(item.Data) == dx_Game_SendFull) SendEndOfTurn(*boris);
@@ -266,9 +266,9 @@ TEST_F(NetLoop, ServerWhoseStateFallsHandsOverBeforeTheLastYear) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.year);
         GameMode = kServer;
-        GameRunning = 1;
+        Net.GameRunning = 1;
         Game.Year = static_cast<uint16_t>(c.year);
-        TurnsPlayed = c.year == 1 ? 0 : 1;
+        Net.TurnsPlayed = c.year == 1 ? 0 : 1;
         Game.mGos[1].Alive = 1;
         received.clear();
         ui = FakeLoopUi{};
@@ -310,7 +310,7 @@ TEST_F(NetLoop, ClientBecomesServerWhenTheServerDies) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         GameMode = kNetworkClient;
-        GameRunning = 1;
+        Net.GameRunning = 1;
         StartNetRun();
         ui = FakeLoopUi{};
         ui.queue = &annaQueue;
@@ -325,7 +325,7 @@ TEST_F(NetLoop, ClientBecomesServerWhenTheServerDies) {
         RunLoop();
         EXPECT_EQ(ui.turnYears, (std::vector<int>{year, year + 1}));
         EXPECT_EQ(GameMode, 1);
-        EXPECT_EQ(ServerID, AnnaId());
+        EXPECT_EQ(Net.ServerID, AnnaId());
         EXPECT_EQ(Game.mGos[2].Player, 0u);  // Boris's state is the computer's
         EXPECT_TRUE(ui.lost.empty());
         // Boris joins again for the next case.
@@ -350,9 +350,9 @@ TEST_F(NetLoop, ClientWithoutTheGameLeavesAfterItsFirstWait) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         GameMode = kNetworkClient;
-        GameRunning = 1;
+        Net.GameRunning = 1;
         StartNetRun();
-        ServerID = BorisId();
+        Net.ServerID = BorisId();
         Game.CurrentGos = 0;
         ui = FakeLoopUi{};
         if (c.serverDies)
@@ -361,10 +361,10 @@ TEST_F(NetLoop, ClientWithoutTheGameLeavesAfterItsFirstWait) {
             SendCloseGame(*boris);
         RunLoop();
         EXPECT_TRUE(ui.turnGos.empty());
-        EXPECT_EQ(ExitGame, c.exitGame);
+        EXPECT_EQ(Net.ExitGame, c.exitGame);
         EXPECT_EQ(ui.lost, c.serverDies ? std::vector<bool>{false} : std::vector<bool>{});
-        EXPECT_EQ(ServerLost, c.serverDies ? 1 : 0);
-        ServerLost = 0;
+        EXPECT_EQ(Net.ServerLost, c.serverDies ? 1 : 0);
+        Net.ServerLost = 0;
         if (c.serverDies) {
             boris->SetProviderName("TCP/IP");
             boris->OpenSession(false, "loop", "boris");

@@ -69,10 +69,8 @@ protected:
     ~NetGame() override {
         ReplaceMap(nullptr);
         GameMode = kLocalGame;
-        ServerID = 0;
+        Net = TNetGame{};
         TurnMinutes = 0;
-        AcceptFullInf = AcceptHalfInf = ExitGame = GameRunning = ServerLost = FullStateHeld =
-            ServerHandedOver = 0;
         Messages.Clear();
         Game = GameState{};
     }
