@@ -45,7 +45,6 @@
 namespace kordalt {
 
 uint8_t TurnResult = 3;
-double TurnClock = 0;
 OneBased<uint8_t, MaxGos> GosBorders{};
 uint8_t ScienceDirty = 1;
 uint8_t AutoPass = 0;
@@ -56,8 +55,6 @@ namespace {
 TMainNetwork* network = nullptr;
 
 constexpr int kSecondsPerDay = 86400;
-
-int ClockSeconds() { return static_cast<int>(Round(TurnClock * kSecondsPerDay)); }
 
 bool LocalGame() { return GameMode == kLocalGame; }
 
@@ -268,7 +265,7 @@ TTurnResult TMain::RunTurn() {
     modalResult_ = 0;
     TurnResult = 3;
     // The turn's clock runs from here to the end of the turn, across dialogs.
-    TurnClock = 0;
+    turnClock_ = 0;
     pendingPress_ = TClockPress::None;
     setAttribute(Qt::WA_ShowModal, true);  // shown before exec, so modal from the start
     show();
@@ -373,7 +370,7 @@ void TMain::UpdateStatusPanels(int seconds) {
 void TMain::Timer1Timer() {
     int s = ClockSeconds();
     if (s < kSecondsPerDay - 1) ++s;
-    TurnClock = static_cast<double>(s) / kSecondsPerDay;
+    turnClock_ = static_cast<double>(s) / kSecondsPerDay;
     const int minutes = (s / 60) % 60;
     const int seconds = s % 60;
     // A press held back while the player answered a question comes first.
@@ -421,6 +418,8 @@ int TMain::ExecOver(QDialog& dialog) {
     --dialogsOpen_;
     return result;
 }
+
+int TMain::ClockSeconds() const { return static_cast<int>(Round(turnClock_ * kSecondsPerDay)); }
 
 // The clock's panel: the time spent in a local game, else the time left
 // (the time spent when the turn has no limit).

@@ -39,8 +39,6 @@ class TExSpeedButton;
 // How the turn is ending: 3 open, 1 Next (also the hidden exit and the time
 // limit), 2 Pass, 0 Exit.
 extern uint8_t TurnResult;
-// Time spent in the turn, as a time of day (fraction of a day) in whole seconds.
-extern double TurnClock;
 // 1 for CurrentGos and every state bordering it; rebuilt by each activation.
 extern OneBased<uint8_t, MaxGos> GosBorders;
 // The science page is rebuilt when next opened.
@@ -237,6 +235,7 @@ private:
     void SetBackgrounds();
     void StartScrollPanels(bool active);
     bool ScrollHelpOn() const;
+    int ClockSeconds() const;
     int ClockPanelSeconds() const;
     void RebuildBattleList();
     void FillEvents();
@@ -268,6 +267,8 @@ private:
     // Boxes and dialogs the screen has open over itself.
     int dialogsOpen_ = 0;
     TClockPress pendingPress_ = TClockPress::None;
+    // Time spent in the turn, as a time of day (fraction of a day) in whole seconds.
+    double turnClock_ = 0;
 };
 
 // Row r of the Kordalt grid, text of the order, troops and the release rule.
