@@ -85,7 +85,7 @@ std::string Formatted(int id, const std::string& arg, std::string_view defaultUt
 }
 
 // The game's id in the listing server's requests.
-std::string GameId() { return GUIDToStr(NetGameGUID); }
+std::string GameId() { return GUIDToStr(InternetChoice.NetGameGUID); }
 
 std::string LanguageName() { return LangText(3179, "Russian"); }
 
@@ -250,7 +250,7 @@ void TConnect::ColourStartCheck(TColor colour) {
 
 void TConnect::FormShow() {
     if (ListedServer())
-        QueryServerAsync(InternetServer, GameUpdateRequest(GameId(), LocalAddress, 0, LanguageName()));
+        QueryServerAsync(InternetServer, GameUpdateRequest(GameId(), InternetChoice.LocalAddress, 0, LanguageName()));
     if (MultiPlayer) MultiPlayer->Timer1->setInterval(1);
     StartCheck->setEnabled(false);
     ColourStartCheck(clBtnFace);
@@ -503,7 +503,7 @@ void TConnect::SendAllMessage(const std::string& text, TColor color) {
 }
 
 void TConnect::SendGameUpdate(int year, const std::string& language) {
-    QueryServerAsync(InternetServer, GameUpdateRequest(GameId(), LocalAddress, year, language));
+    QueryServerAsync(InternetServer, GameUpdateRequest(GameId(), InternetChoice.LocalAddress, year, language));
 }
 
 // ---- Game start ----

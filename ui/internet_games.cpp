@@ -24,12 +24,7 @@
 
 namespace kordalt {
 
-std::string LocalAddress;
-std::string HostAddress;
-std::string NetGameName;
-TGUID NetGameGUID{};
-std::string NetPlayerName;
-std::string NetPassword;
+TInternetChoice InternetChoice;
 
 std::function<bool(std::vector<std::string>&)> TInternetGames::HostAddressSource = LocalHostAddresses;
 
@@ -174,11 +169,11 @@ void TInternetGames::FillAddresses() {
     if (addresses.empty() || addresses.front() != kLoopback) addresses.insert(addresses.begin(), kLoopback);
     for (const std::string& address : addresses) CBAddress->addItem(Qs(address));
     CBAddress->setCurrentIndex(CBAddress->count() - 1);
-    LocalAddress = addresses.back();
+    InternetChoice.LocalAddress = addresses.back();
     SpeedUpdateClick();
 }
 
-void TInternetGames::CBAddressChange() { LocalAddress = Cs(CBAddress->currentText()); }
+void TInternetGames::CBAddressChange() { InternetChoice.LocalAddress = Cs(CBAddress->currentText()); }
 
 void TInternetGames::SpeedUpdateClick() {
     if (!ListThread) ListThread.reset(new TInternetGamesThread(InternetServer));
@@ -280,15 +275,15 @@ void TInternetGames::SpeedPlayerNewClick() {
 void TInternetGames::ButNewGameClick() {
     if (!TakeAccount(Qs(LangText(3155, "Указано неправильное имя или пароль")))) return;
     if (!InternetCreateGame || ExecModal(*InternetCreateGame) != 1) return;
-    HostAddress = LocalAddress;
-    NewGUID(NetGameGUID);
-    NetGameName = Cs(InternetCreateGame->EditName->text());
-    NetPlayerName = Cs(EditName->text());
-    NetPassword = Cs(EditPassword->text());
+    InternetChoice.HostAddress = InternetChoice.LocalAddress;
+    NewGUID(InternetChoice.NetGameGUID);
+    InternetChoice.NetGameName = Cs(InternetCreateGame->EditName->text());
+    InternetChoice.NetPlayerName = Cs(EditName->text());
+    InternetChoice.NetPassword = Cs(EditPassword->text());
     std::string reply;
     QueryServer(InternetServer,
-                GameCreateRequest(NetGameName, GUIDToStr(NetGameGUID), LocalAddress, NetPlayerName,
-                                  NetPassword, LangText(3179, "Russian")),
+                GameCreateRequest(InternetChoice.NetGameName, GUIDToStr(InternetChoice.NetGameGUID), InternetChoice.LocalAddress, InternetChoice.NetPlayerName,
+                                  InternetChoice.NetPassword, LangText(3179, "Russian")),
                 reply);
     if (!ReportReply(GameCreateReply(reply),
                      {{WebReply::NoConnection, 3150, "Ошибка соединения"},
@@ -312,11 +307,11 @@ void TInternetGames::ButJoinClick() {
                       {WebReply::BadPassword, 3160, "Пароль не правилен"}}))
         return;
     StorePlayerName(EditName->text());
-    HostAddress = game->Address;
-    NetGameGUID = game->GameId;
-    NetGameName = game->Name;
-    NetPlayerName = Cs(EditName->text());
-    NetPassword = Cs(EditPassword->text());
+    InternetChoice.HostAddress = game->Address;
+    InternetChoice.NetGameGUID = game->GameId;
+    InternetChoice.NetGameName = game->Name;
+    InternetChoice.NetPlayerName = Cs(EditName->text());
+    InternetChoice.NetPassword = Cs(EditPassword->text());
     done(kInternetJoin);
 }
 

@@ -29,12 +29,15 @@ class TExSpeedButton;
 class TInternetGamesThread;
 
 // What the list dialog leaves for the session (cp1251 texts).
-extern std::string LocalAddress;  // this machine's chosen address
-extern std::string HostAddress;   // where to connect: LocalAddress, or the joined game's host
-extern std::string NetGameName;
-extern TGUID NetGameGUID;  // the game's listing id
-extern std::string NetPlayerName;
-extern std::string NetPassword;
+struct TInternetChoice {
+    std::string LocalAddress;  // this machine's chosen address
+    std::string HostAddress;   // where to connect: LocalAddress, or the joined game's host
+    std::string NetGameName;
+    TGUID NetGameGUID{};  // the game's listing id
+    std::string NetPlayerName;
+    std::string NetPassword;
+};
+extern TInternetChoice InternetChoice;
 
 // One listed game.
 struct TInternetGamesUnit {

@@ -145,7 +145,7 @@ void TMain::BuildBordersPage() {
     connect(Borders.N1, &QAction::triggered, this, [this] { RedrawMiniMap(); });
     connect(Borders.N2, &QAction::triggered, this, [this] { RedrawMiniMap(); });
     connect(Borders.N3, &QAction::triggered, this, [this] {
-        MapShowNames = Borders.N3->isChecked();
+        MapView.MapShowNames = Borders.N3->isChecked();
         RedrawMiniMap();
     });
     connect(Borders.Image6, &QWidget::customContextMenuRequested, this,
@@ -498,12 +498,12 @@ void TMain::N2Click() {
 
 void TMain::N3Click() {
     Borders.N3->setChecked(!Borders.N3->isChecked());
-    MapShowNames = Borders.N3->isChecked();
+    MapView.MapShowNames = Borders.N3->isChecked();
     RedrawMiniMap();
 }
 
 void TMain::RedrawMiniMap() {
-    MapMode = MapModeFromMenu(Borders.N1->isChecked(), Borders.N2->isChecked());
+    MapView.MapMode = MapModeFromMenu(Borders.N1->isChecked(), Borders.N2->isChecked());
     ShowMapClick();
     Borders.dgrCountries->viewport()->update();
 }

@@ -389,11 +389,11 @@ void TMainForm::ExSpeedButton2Click() {
         SetDifficultyLevel(1);
         const bool create = result == kInternetCreate;
         RunSession([&](TCustomPeerPlay& peer) {
-            peer.TCPIPSetting.HostName = create ? std::string() : HostAddress;
+            peer.TCPIPSetting.HostName = create ? std::string() : InternetChoice.HostAddress;
             peer.TCPIPSetting.Enabled = !create;
             peer.SetProviderName(provider);
             const ScopedBusyCursor busy;
-            peer.OpenSession(create, NetGameName, NetPlayerName);
+            peer.OpenSession(create, InternetChoice.NetGameName, InternetChoice.NetPlayerName);
         });
     });
     RunInternetGame();

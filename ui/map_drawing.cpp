@@ -17,8 +17,7 @@ const OneBased<TColor, MaxGos> GosColors = {
     {0x0000FF, 0x800000, 0x008000, 0x000000, 0x808000, 0xFFFF00, 0x800080, 0x00FFFF, 0x008080, 0x808080,
      0xFF8000, 0xFF80FF, 0x80FF80, 0xFF8080, 0x4080FF, 0xC08080, 0xE1E1E1, 0x8080FF, 0xC8FFFF, 0x800040}};
 
-int32_t MapMode = 2;
-bool MapShowNames = true;
+TMapView MapView;
 
 TRect OffsetRectBy(const TRect& R, int DX, int DY) { return R.Offset(DX, DY); }
 
@@ -275,7 +274,7 @@ std::vector<uint8_t> StatesWithSquares(const TSquares& map) {
 }  // namespace
 
 void DrawMap(QPainter& Canvas, const TRect& R) {
-    switch (MapMode) {
+    switch (MapView.MapMode) {
         case 2:
             DrawMapMode2(Canvas, R, Game.CurrentGos);
             break;
@@ -310,7 +309,7 @@ void DrawMapMode1(QPainter& Canvas, const TRect& R, uint8_t H) {
             if (!isNeighbour(Map->GetSquare(n))) picture.OuterLine(q, side);
         }
     });
-    if (MapShowNames) picture.DrawNames(isNeighbour.NamedStates(*Map));
+    if (MapView.MapShowNames) picture.DrawNames(isNeighbour.NamedStates(*Map));
 }
 
 void DrawMapMode2(QPainter& Canvas, const TRect& R, uint8_t H) {
@@ -337,7 +336,7 @@ void DrawMapMode2(QPainter& Canvas, const TRect& R, uint8_t H) {
                 picture.OuterLine(q, side);
         }
     });
-    if (MapShowNames) picture.DrawNames(isNeighbour.NamedStates(*Map));
+    if (MapView.MapShowNames) picture.DrawNames(isNeighbour.NamedStates(*Map));
 }
 
 void DrawMapMode3(QPainter& Canvas, const TRect& R) {
@@ -349,7 +348,7 @@ void DrawMapMode3(QPainter& Canvas, const TRect& R) {
         if (picture.Changed(q)) picture.MarkChange(q);
         picture.DrawChangeLines(q);
     });
-    if (MapShowNames) picture.DrawNames(StatesWithSquares(*Map));
+    if (MapView.MapShowNames) picture.DrawNames(StatesWithSquares(*Map));
 }
 
 void DrawMapMode4(QPainter& Canvas, const TRect& R) {
@@ -361,7 +360,7 @@ void DrawMapMode4(QPainter& Canvas, const TRect& R) {
         for (TSide side : kSides)
             if (picture.IsBorder(q, side)) picture.Line(q, side);
     });
-    if (MapShowNames) picture.DrawNames(StatesWithSquares(*Map));
+    if (MapView.MapShowNames) picture.DrawNames(StatesWithSquares(*Map));
 }
 
 }  // namespace kordalt

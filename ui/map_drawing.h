@@ -16,10 +16,14 @@ namespace kordalt {
 // The colour of each state (0xBBGGRR).
 extern const OneBased<TColor, MaxGos> GosColors;
 
-// The renderer DrawMap uses: 2 (the default), 3 or 4; 1 or any other value gives 1.
-extern int32_t MapMode;
-// Whether the state names are written.
-extern bool MapShowNames;
+// How DrawMap draws the map.
+struct TMapView {
+    // The renderer: 2 (the default), 3 or 4; 1 or any other value gives 1.
+    int32_t MapMode = 2;
+    // Whether the state names are written.
+    bool MapShowNames = true;
+};
+extern TMapView MapView;
 
 // The renderers change the painter's pen, brush and font style and leave them
 // so. Nothing is drawn without a map.

@@ -24,7 +24,7 @@ struct ListedGame {
     explicit ListedGame(test::RunningListingServer& server) : server(server) {
         InternetServer = server.Url;
         IsInternetGame = true;
-        NewGUID(NetGameGUID);
+        NewGUID(InternetChoice.NetGameGUID);
         server.Server.Answer(PlayerNewRequest("anna", "secret"));
         EXPECT_EQ(
             server.Server.Answer(GameCreateRequest("net", Id(), "127.0.0.1", "anna", "secret", "Russian")),
@@ -35,7 +35,7 @@ struct ListedGame {
         InternetServer.clear();
         GameMode = kLocalGame;
     }
-    std::string Id() const { return GUIDToStr(NetGameGUID); }
+    std::string Id() const { return GUIDToStr(InternetChoice.NetGameGUID); }
     std::string Users() { return server.Server.Answer(GameUserListRequest(Id())); }
     bool Listed() { return server.Server.Answer(GameListRequest()).find(Id()) != std::string::npos; }
 

@@ -73,7 +73,7 @@ TEST_F(InternetGamesTest, AddressListStartsWithLoopbackAndSelectsTheLast) {
     for (const Case& c : cases) {
         hostAddresses_ = c.host;
         hostResolves_ = c.resolves;
-        LocalAddress = "unset";
+        InternetChoice.LocalAddress = "unset";
         InternetGames->show();
         QStringList listed;
         for (int i = 0; i < InternetGames->CBAddress->count(); ++i) listed << InternetGames->CBAddress->itemText(i);
@@ -81,9 +81,9 @@ TEST_F(InternetGamesTest, AddressListStartsWithLoopbackAndSelectsTheLast) {
         EXPECT_EQ(InternetGames->TimerUpdate->isActive(), c.resolves) << "an update starts only with addresses";
         if (c.resolves) {
             EXPECT_EQ(InternetGames->CBAddress->currentIndex(), listed.size() - 1);
-            EXPECT_EQ(QString::fromStdString(LocalAddress), listed.back());
+            EXPECT_EQ(QString::fromStdString(InternetChoice.LocalAddress), listed.back());
         } else {
-            EXPECT_EQ(LocalAddress, "unset");
+            EXPECT_EQ(InternetChoice.LocalAddress, "unset");
             EXPECT_EQ(InternetGames->ListThread, nullptr);
         }
         InternetGames->done(kInternetClose);
@@ -93,7 +93,7 @@ TEST_F(InternetGamesTest, AddressListStartsWithLoopbackAndSelectsTheLast) {
     InternetGames->show();
     InternetGames->CBAddress->setCurrentIndex(1);
     InternetGames->CBAddressChange();
-    EXPECT_EQ(LocalAddress, "10.1.2.3");
+    EXPECT_EQ(InternetChoice.LocalAddress, "10.1.2.3");
 }
 
 TEST_F(InternetGamesTest, ListedGamesFillTheGrid) {
@@ -276,15 +276,15 @@ TEST_F(InternetGamesTest, CreateGameRegistersItOnTheServer) {
     EXPECT_TRUE(TakeMessages().empty());
     EXPECT_EQ(w.result(), kInternetCreate);
     EXPECT_FALSE(w.isVisible());
-    EXPECT_EQ(NetGameName, "Revenge");
-    EXPECT_EQ(HostAddress, "10.1.2.3");
-    EXPECT_EQ(LocalAddress, "10.1.2.3");
-    EXPECT_EQ(NetPlayerName, "Ivan");
-    EXPECT_EQ(NetPassword, "pw");
+    EXPECT_EQ(InternetChoice.NetGameName, "Revenge");
+    EXPECT_EQ(InternetChoice.HostAddress, "10.1.2.3");
+    EXPECT_EQ(InternetChoice.LocalAddress, "10.1.2.3");
+    EXPECT_EQ(InternetChoice.NetPlayerName, "Ivan");
+    EXPECT_EQ(InternetChoice.NetPassword, "pw");
     EXPECT_EQ(Setting("PlayerName"), "Ivan");
     const std::string listed = listing_.Answer("gamelist;4.5d");
-    EXPECT_NE(listed.find("Revenge;" + GUIDToStr(NetGameGUID) + ";10.1.2.3;"), std::string::npos) << listed;
-    EXPECT_NE(GUIDToStr(NetGameGUID), kId1);
+    EXPECT_NE(listed.find("Revenge;" + GUIDToStr(InternetChoice.NetGameGUID) + ";10.1.2.3;"), std::string::npos) << listed;
+    EXPECT_NE(GUIDToStr(InternetChoice.NetGameGUID), kId1);
 }
 
 TEST_F(InternetGamesTest, CreateWithoutServerShowsConnectionError) {
@@ -318,11 +318,11 @@ TEST_F(InternetGamesTest, JoinChecksThePlayerAndTakesTheSelectedGame) {
     w.ButJoinClick();
     EXPECT_TRUE(TakeMessages().empty());
     EXPECT_EQ(w.result(), kInternetJoin);
-    EXPECT_EQ(HostAddress, "10.0.0.5");
-    EXPECT_EQ(GUIDToStr(NetGameGUID), kId1);
-    EXPECT_EQ(NetGameName, "Duel");
-    EXPECT_EQ(NetPlayerName, "Petr");
-    EXPECT_EQ(NetPassword, "pw");
+    EXPECT_EQ(InternetChoice.HostAddress, "10.0.0.5");
+    EXPECT_EQ(GUIDToStr(InternetChoice.NetGameGUID), kId1);
+    EXPECT_EQ(InternetChoice.NetGameName, "Duel");
+    EXPECT_EQ(InternetChoice.NetPlayerName, "Petr");
+    EXPECT_EQ(InternetChoice.NetPassword, "pw");
     EXPECT_EQ(Setting("PlayerName"), "Petr");
     EXPECT_TRUE(w.Games.empty()) << "closing frees the list";
 }

@@ -46,8 +46,8 @@ public:
         Map = previousMap_;
         Game = previousGame_;
         LanguageFile = std::move(saved_);
-        MapMode = 2;
-        MapShowNames = true;
+        MapView.MapMode = 2;
+        MapView.MapShowNames = true;
     }
     void Take(int x, int y, uint8_t owner) {
         map_->SetSquare(SquareId(x, y), owner);
@@ -100,7 +100,7 @@ std::set<TColor> InnerColours(const QImage& image, const TRect& cell) {
 
 TEST(MapDrawingTest, WholeWorldFillsOwnersColoursAndOutlinesBorders) {
     FixedMap fixed(kMap, 5);
-    MapShowNames = false;
+    MapView.MapShowNames = false;
     const QImage image = Render([](QPainter& p) { DrawMapMode4(p, kR); });
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 6; ++x) {
@@ -134,7 +134,7 @@ TEST(MapDrawingTest, WholeWorldFillsOwnersColoursAndOutlinesBorders) {
 TEST(MapDrawingTest, WithoutChangesTheChangeViewsEqualThePlainViews) {
     FixedMap fixed(kMap, 5);
     for (bool names : {false, true}) {
-        MapShowNames = names;
+        MapView.MapShowNames = names;
         EXPECT_EQ(Render([](QPainter& p) { DrawMapMode3(p, kR); }), Render([](QPainter& p) { DrawMapMode4(p, kR); }));
         for (uint8_t h : {1, 4})
             EXPECT_EQ(Render([h](QPainter& p) { DrawMapMode2(p, kR, h); }),
@@ -156,7 +156,7 @@ void ExpectHatch(const QImage& image, const TRect& cell, TColor lines, TColor be
 TEST(MapDrawingTest, SquareTakenThisYearShowsTheNewOwnerUnderThePreviousOwnersCross) {
     FixedMap fixed(kMap, 5);
     fixed.Take(2, 1, 1);  // state 1 takes a square of state 5
-    MapShowNames = false;
+    MapView.MapShowNames = false;
     const QImage image = Render([](QPainter& p) { DrawMapMode3(p, kR); });
     const TRect taken = CellOf(2, 1);
     EXPECT_EQ(InnerColours(image, taken), (std::set<TColor>{GosColors[1], GosColors[5]}));
@@ -176,7 +176,7 @@ TEST(MapDrawingTest, SquareTakenThisYearShowsTheNewOwnerUnderThePreviousOwnersCr
 
 TEST(MapDrawingTest, KnownWorldHidesStatesThatDoNotBorderTheViewer) {
     FixedMap fixed(kMap, 5);
-    MapShowNames = false;
+    MapView.MapShowNames = false;
     const QImage image = Render([](QPainter& p) { DrawMapMode1(p, kR, 1); });
     const std::set<TColor> ground = {kGround, kHatch};
     for (int y = 0; y < 4; ++y)
@@ -195,7 +195,7 @@ TEST(MapDrawingTest, KnownWorldHidesStatesThatDoNotBorderTheViewer) {
 TEST(MapDrawingTest, KnownWorldWithChangesDrawsOnlyWhatBordersTheViewersNeighbours) {
     FixedMap fixed(kMap, 5);
     fixed.Take(5, 3, 4);  // state 4 takes a square of state 5, a neighbour of state 1
-    MapShowNames = false;
+    MapView.MapShowNames = false;
     const QImage image = Render([](QPainter& p) { DrawMapMode2(p, kR, 1); });
     const std::set<TColor> ground = {kGround, kHatch};
     // The taken square: filled (its previous owner borders state 1) and hatched.
@@ -225,7 +225,7 @@ TEST(MapDrawingTest, MapModeChoosesTheRendererAndThePreviewIsAlwaysTheChangeView
         for (int j = 0; j < i; ++j) ASSERT_NE(modes[i], modes[j]) << i << " " << j;
     const std::vector<std::pair<int32_t, int>> cases = {{1, 0}, {2, 1}, {3, 2}, {4, 3}, {0, 0}, {5, 0}, {-1, 0}};
     for (const auto& [mode, renderer] : cases) {
-        MapMode = mode;
+        MapView.MapMode = mode;
         EXPECT_EQ(Render([](QPainter& p) { DrawMap(p, kR); }), modes[renderer]) << "MapMode " << mode;
         EXPECT_EQ(Render([](QPainter& p) { DrawMapPreview(p, kR); }), modes[2]) << "MapMode " << mode;
     }
@@ -235,10 +235,10 @@ TEST(MapDrawingTest, NoMapDrawsNothing) {
     TSquares* previous = std::exchange(Map, nullptr);
     const QImage blank = Render([](QPainter&) {});
     for (int32_t mode : {1, 2, 3, 4}) {
-        MapMode = mode;
+        MapView.MapMode = mode;
         EXPECT_EQ(Render([](QPainter& p) { DrawMap(p, kR); }), blank);
     }
-    MapMode = 2;
+    MapView.MapMode = 2;
     Map = previous;
 }
 
@@ -246,7 +246,7 @@ TEST(MapDrawingTest, NoMapDrawsNothing) {
 // left of a rectangle that is not in its proportion.
 TEST(MapDrawingTest, ScaleTruncatesCellEdgesAndKeepsTheMapSquare) {
     FixedMap fixed({"1212", "2121", "1212", "2121"}, 2);
-    MapShowNames = false;
+    MapView.MapShowNames = false;
     struct Case {
         TRect r;
         double scale;
@@ -307,10 +307,10 @@ TEST(MapDrawingTest, NamesAreWrittenForTheStatesEachViewShows) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        MapShowNames = true;
+        MapView.MapShowNames = true;
         const QImage image = Render(c.draw, size);
         for (int i = 0; i < 3; ++i) EXPECT_EQ(!Ink(image, columns[i]).isEmpty(), c.named[i]) << "state " << i + 1;
-        MapShowNames = false;
+        MapView.MapShowNames = false;
         EXPECT_TRUE(Ink(Render(c.draw, size), QRect(QPoint(0, 0), size)).isEmpty());
     }
 }
@@ -364,13 +364,13 @@ TEST(MapDrawingTest, GalleryOfAGeneratedMap) {
     QDir().mkpath(gallery);
     const TRect r{1, 1, 301, 301};
     for (int mode = 1; mode <= 4; ++mode) {
-        MapMode = mode;
+        MapView.MapMode = mode;
         const QImage image = Render([&](QPainter& p) { DrawMap(p, r); }, {302, 302});
         EXPECT_TRUE(image.save(gallery + QStringLiteral("/ui_map_mode%1.png").arg(mode)));
     }
     const QImage preview = Render([&](QPainter& p) { DrawMapPreview(p, {1, 1, 201, 121}); }, {205, 125});
     EXPECT_TRUE(preview.save(gallery + QStringLiteral("/ui_map_preview.png")));
-    MapMode = 2;
+    MapView.MapMode = 2;
     Map = previousMap;
     Game = previousGame;
     LanguageFile = std::move(previousLanguage);
