@@ -380,8 +380,8 @@ int AiFrontCount(uint8_t gos) {
 int UsableTactics(int slot) {
     const TKordaltRec& k = Game.mKordalt[slot];
     int usable = 0;
-    for (int t = 1; t <= std::min<int>(TacticCount, kMaxTactics); ++t) {
-        const TTacticRec& tactic = Tactics[t];
+    for (int t = 1; t <= std::min<int>(Rules.TacticCount, kMaxTactics); ++t) {
+        const TTacticRec& tactic = Rules.Tactics[t];
         if (tactic.MinMastery > k.Mastery) continue;
         usable += (tactic.MinCondition <= k.Condition) + (tactic.MinMorale <= k.Condition);
     }

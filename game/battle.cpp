@@ -136,7 +136,7 @@ void OpenBattle(Battle& b) {
 
 // One side's move; true when it destroyed the other side's army.
 bool Move(int mover, int target, int tactic, int enemyPrev) {
-    AddBattleText(TacticTexts[tactic][enemyPrev].Str());
+    AddBattleText(Rules.TacticTexts[tactic][enemyPrev].Str());
     bool destroyed = false;
     ApplyBattleMove(mover, target, tactic, enemyPrev, destroyed);
     return destroyed;

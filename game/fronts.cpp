@@ -80,7 +80,7 @@ void SwapWithHomeFront(uint8_t gos, uint8_t front) {
     TGosRec& g = Game.mGos[gos];
     TFrontRec& away = g.Fronts[front];
     TFrontRec& home = g.Fronts[gos];
-    for (int k = 1; k <= TroopTypeCount; ++k) std::swap(away.Soldiers[k], home.Soldiers[k]);
+    for (int k = 1; k <= Rules.TroopTypeCount; ++k) std::swap(away.Soldiers[k], home.Soldiers[k]);
     std::swap(away.Kordalt, home.Kordalt);
     if (away.Kordalt >= 1 && away.Kordalt <= KordaltSlotCount) Game.mKordalt[away.Kordalt].Front = front;
     if (home.Kordalt >= 1 && home.Kordalt <= KordaltSlotCount) Game.mKordalt[home.Kordalt].Front = gos;
@@ -91,7 +91,7 @@ void SetFrontSoldiers(uint8_t gos, uint8_t front, int32_t count) {
     TFrontRec& f = g.Fronts[front];
     const int64_t n = int64_t{count} + FrontSoldiers(gos, front);
     MoveFrontToReserve(gos, front);
-    const int types = std::min<int>(kDealtTroopTypes, TroopTypeCount);
+    const int types = std::min<int>(kDealtTroopTypes, Rules.TroopTypeCount);
     if (n < 1 || types == 0) return;
     // Dealing one soldier at a time in the cycle 1, 2, 3, 1, ... while the
     // reserve lasts: the first `dealt` soldiers are placed.
@@ -103,7 +103,7 @@ void SetFrontSoldiers(uint8_t gos, uint8_t front, int32_t count) {
 
 void MoveFrontToReserve(uint8_t gos, uint8_t front) {
     TGosRec& g = Game.mGos[gos];
-    for (int k = 1; k <= TroopTypeCount; ++k) {
+    for (int k = 1; k <= Rules.TroopTypeCount; ++k) {
         g.Reserve = SaturateI32(int64_t{g.Reserve} + g.Fronts[front].Soldiers[k]);
         g.Fronts[front].Soldiers[k] = 0;
     }
@@ -111,7 +111,7 @@ void MoveFrontToReserve(uint8_t gos, uint8_t front) {
 
 int32_t FrontSoldiers(uint8_t gos, uint8_t front) {
     int64_t sum = 0;
-    for (int k = 1; k <= TroopTypeCount; ++k) sum += Game.mGos[gos].Fronts[front].Soldiers[k];
+    for (int k = 1; k <= Rules.TroopTypeCount; ++k) sum += Game.mGos[gos].Fronts[front].Soldiers[k];
     return SaturateI32(sum);
 }
 

@@ -46,7 +46,7 @@ bool SinglePlayerOption() {
 void MergeTroopTypes(TGosRec& g) {
     for (int j = 1; j <= Game.GosCount; ++j) {
         TFrontRec& front = g.Fronts[j];
-        for (int k = 2; k <= TroopTypeCount; ++k) {
+        for (int k = 2; k <= Rules.TroopTypeCount; ++k) {
             front.Soldiers[1] = SaturateI32(int64_t{front.Soldiers[1]} + front.Soldiers[k]);
             front.Soldiers[k] = 0;
         }

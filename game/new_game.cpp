@@ -58,7 +58,7 @@ void InitRelationsAndFronts(TGosRec& g) {
         front.Neighbour = 0;
         front.Kordalt = 0;
         front.Fortified = 0;
-        for (int k = 1; k <= TroopTypeCount; ++k) front.Soldiers[k] = 0;
+        for (int k = 1; k <= Rules.TroopTypeCount; ++k) front.Soldiers[k] = 0;
     }
 }
 

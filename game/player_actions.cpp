@@ -174,7 +174,7 @@ bool PlaceFrontSoldiers(uint8_t gos, uint8_t front, int32_t count) {
     TGosRec& g = Game.mGos[gos];
     const int64_t available = int64_t{g.Reserve} + FrontSoldiers(gos, front);
     if (count > available) return false;
-    for (int t = 1; t <= TroopTypeCount; ++t) g.Fronts[front].Soldiers[t] = 0;
+    for (int t = 1; t <= Rules.TroopTypeCount; ++t) g.Fronts[front].Soldiers[t] = 0;
     g.Fronts[front].Soldiers[1] = count;
     g.Reserve = static_cast<int32_t>(available - count);
     return true;

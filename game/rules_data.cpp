@@ -11,13 +11,7 @@
 
 namespace kordalt {
 
-TBattleTable BattleTable;
-uint8_t TacticCount;
-uint8_t TroopTypeCount;
-OneBased<ShortString<10>, kMaxTroopTypes> TroopNames;
-OneBased<TTacticRec, kMaxTactics> Tactics;
-TTacticTexts TacticTexts;
-uint8_t DimLoadFailed;
+TRules Rules;
 
 namespace {
 
@@ -41,32 +35,32 @@ bool ReadDimFile(TDimData& dim) {
 }
 
 void UseDimData(const TDimData& dim) {
-    BattleTable = dim.BattleTable;
-    TacticCount = dim.TacticCount;
-    TroopTypeCount = dim.TroopTypeCount;
-    TroopNames = dim.TroopNames;
-    Tactics = dim.Tactics;
-    TacticTexts = dim.TacticTexts;
+    Rules.BattleTable = dim.BattleTable;
+    Rules.TacticCount = dim.TacticCount;
+    Rules.TroopTypeCount = dim.TroopTypeCount;
+    Rules.TroopNames = dim.TroopNames;
+    Rules.Tactics = dim.Tactics;
+    Rules.TacticTexts = dim.TacticTexts;
 }
 
 // A file whose troop types would make an army of the game in progress stop
 // adding up is not taken (armies that do not add up now are the self-test's).
 bool FitsTheGame(const TDimData& dim) {
-    if (dim.TroopTypeCount == TroopTypeCount) return true;
+    if (dim.TroopTypeCount == Rules.TroopTypeCount) return true;
     auto armyBroken = [](int troopTypes) {
         for (const TInvariantBreach& b : FindInvariantBreaches(Game, troopTypes, TLinkScope::ActiveFronts))
             if (b.Kind == TBreachKind::ArmyTotal) return true;
         return false;
     };
-    return armyBroken(TroopTypeCount) || !armyBroken(dim.TroopTypeCount);
+    return armyBroken(Rules.TroopTypeCount) || !armyBroken(dim.TroopTypeCount);
 }
 
 void LoadLanguageTexts() {
-    for (int k = 1; k <= TroopTypeCount; ++k) TroopNames[k].Assign(LangText(kFirstTroopNameText + k));
-    for (int t = 1; t <= TacticCount; ++t) Tactics[t].Name.Assign(LangText(kFirstTacticNameText + t));
-    for (int t = 1; t <= TacticCount; ++t)
-        for (int e = 1; e <= TacticCount; ++e)
-            TacticTexts[t][e].Assign(LangText(kFirstTacticText + 10 * (e - 1) + t));
+    for (int k = 1; k <= Rules.TroopTypeCount; ++k) Rules.TroopNames[k].Assign(LangText(kFirstTroopNameText + k));
+    for (int t = 1; t <= Rules.TacticCount; ++t) Rules.Tactics[t].Name.Assign(LangText(kFirstTacticNameText + t));
+    for (int t = 1; t <= Rules.TacticCount; ++t)
+        for (int e = 1; e <= Rules.TacticCount; ++e)
+            Rules.TacticTexts[t][e].Assign(LangText(kFirstTacticText + 10 * (e - 1) + t));
 }
 
 }  // namespace
@@ -81,13 +75,13 @@ bool IsValidDimData(const TDimData& dim) {
 }
 
 void LoadRulesData() {
-    DimLoadFailed = 0;
+    Rules.DimLoadFailed = 0;
     auto dim = std::make_unique<TDimData>();
     if (ReadDimFile(*dim) && IsValidDimData(*dim) && FitsTheGame(*dim)) {
         UseDimData(*dim);
     } else {
         ShowMessage(LangText(kDamagedFileText, "У вас испорчен файл загрузки DIM.DAT"));
-        DimLoadFailed = 1;
+        Rules.DimLoadFailed = 1;
     }
     LoadLanguageTexts();
 }

@@ -53,14 +53,16 @@ static_assert(offsetof(TDimData, Padding) == 38097);
 static_assert(sizeof(TDimData) == 38104);
 
 // The rules tables in use, as loaded from the file.
-extern TBattleTable BattleTable;
-extern uint8_t TacticCount;
-extern uint8_t TroopTypeCount;
-extern OneBased<ShortString<10>, kMaxTroopTypes> TroopNames;
-extern OneBased<TTacticRec, kMaxTactics> Tactics;
-extern TTacticTexts TacticTexts;
-// 1 when the last load could not use the file.
-extern uint8_t DimLoadFailed;
+struct TRules {
+    TBattleTable BattleTable{};
+    uint8_t TacticCount = 0;
+    uint8_t TroopTypeCount = 0;
+    OneBased<ShortString<10>, kMaxTroopTypes> TroopNames{};
+    OneBased<TTacticRec, kMaxTactics> Tactics{};
+    TTacticTexts TacticTexts{};
+    uint8_t DimLoadFailed = 0;  // 1 when the last load could not use the file
+};
+extern TRules Rules;
 
 // True when the record can be used: counts within 1..10 tactics and 1..5 troop
 // types, every coefficient finite.

@@ -52,7 +52,7 @@ bool Report(const TInvariantBreach& b, const std::string& label) {
 void CheckGameState(const std::string& label) {
     if (GameMode == kNetworkClient) return;
     bool ok = true;
-    for (const TInvariantBreach& b : FindInvariantBreaches(Game, TroopTypeCount, TLinkScope::ActiveFronts))
+    for (const TInvariantBreach& b : FindInvariantBreaches(Game, Rules.TroopTypeCount, TLinkScope::ActiveFronts))
         ok = !Report(b, label) && ok;
     if (ok) return;
     ShowMessage(LangText(kClosingText,

@@ -30,7 +30,7 @@ constexpr int kMaxMorale = 100;
 enum Coefficient { AttackFactor = 1, OwnMoraleGain = 2, EnemyMoraleLoss = 3 };
 
 double Table(int tactic, int enemyPrev, int troopType, Coefficient c) {
-    return BattleTable[tactic][enemyPrev][troopType][c];
+    return Rules.BattleTable[tactic][enemyPrev][troopType][c];
 }
 
 TFrontRec& ArmyOf(int side, int enemy) { return Game.mGos[side].Fronts[enemy]; }
@@ -48,7 +48,7 @@ OneBased<int64_t, kMaxTroopTypes> KillSoldiers(TFrontRec& army, int64_t kills) {
     while (kills > 0) {
         int filled = 0;
         int64_t fewest = INT64_MAX;
-        for (int k = 1; k <= TroopTypeCount; ++k)
+        for (int k = 1; k <= Rules.TroopTypeCount; ++k)
             if (army.Soldiers[k] > 0) {
                 ++filled;
                 fewest = std::min<int64_t>(fewest, army.Soldiers[k]);
@@ -57,7 +57,7 @@ OneBased<int64_t, kMaxTroopTypes> KillSoldiers(TFrontRec& army, int64_t kills) {
         // Whole cycles while no type runs out, then one soldier from each of
         // the first types until the kills are done.
         const int64_t cycles = std::min(fewest, kills / filled);
-        for (int k = 1; k <= TroopTypeCount; ++k) {
+        for (int k = 1; k <= Rules.TroopTypeCount; ++k) {
             if (army.Soldiers[k] <= 0) continue;
             const int64_t taken = cycles > 0 ? cycles : (kills > 0 ? 1 : 0);
             army.Soldiers[k] -= static_cast<int32_t>(taken);
@@ -78,8 +78,8 @@ void ReleaseCommander(TFrontRec& army) {
 
 std::string ArmyText(int side, int enemy) {
     std::string text = RecordField(Game.mGos[side].Name.Str()) + ": ";
-    for (int k = 1; k <= TroopTypeCount; ++k)
-        text += TroopNames[k].Str() + ": " + std::to_string(ArmyOf(side, enemy).Soldiers[k]) + ", ";
+    for (int k = 1; k <= Rules.TroopTypeCount; ++k)
+        text += Rules.TroopNames[k].Str() + ": " + std::to_string(ArmyOf(side, enemy).Soldiers[k]) + ", ";
     return text + LangText(kMoraleText) + std::to_string(Game.mGos[side].Morale) + "%";
 }
 
@@ -95,7 +95,7 @@ std::string ArmyFields(int side, int enemy) {
 double TacticScore(int side, int enemy, int tactic, int enemyPrev) {
     const TFrontRec& army = ArmyOf(side, enemy);
     double score = 0;
-    for (int k = 1; k <= TroopTypeCount; ++k)
+    for (int k = 1; k <= Rules.TroopTypeCount; ++k)
         score = static_cast<double>(army.Soldiers[k] *
                                         static_cast<long double>(Table(tactic, enemyPrev, k, AttackFactor)) +
                                     score + 1);
@@ -108,8 +108,8 @@ int ChooseTactic(int side, int enemy, int kordalt, int enemyPrev) {
     const TKordaltRec& commander = Game.mKordalt[kordalt];
     int best = 0;
     double bestScore = 0;
-    for (int i = 1; i <= TacticCount; ++i) {
-        const TTacticRec& tactic = Tactics[i];
+    for (int i = 1; i <= Rules.TacticCount; ++i) {
+        const TTacticRec& tactic = Rules.Tactics[i];
         if (commander.Mastery < tactic.MinMastery || commander.Condition < tactic.MinCondition ||
             Game.mGos[side].Morale < tactic.MinMorale)
             continue;
@@ -133,7 +133,7 @@ void ApplyBattleMove(int mover, int target, int tactic, int enemyPrev, bool& des
 
     double strike = 0;
     long double gain = 0, loss = 0;  // sums of rounded terms, exact in 64 bits
-    for (int k = 1; k <= TroopTypeCount; ++k) {
+    for (int k = 1; k <= Rules.TroopTypeCount; ++k) {
         const long double soldiers = own.Soldiers[k];
         strike = static_cast<double>(strike + soldiers * Table(tactic, enemyPrev, k, AttackFactor) *
                                                   MilitaryLevel(mover) / 100 / fortification);
@@ -152,15 +152,15 @@ void ApplyBattleMove(int mover, int target, int tactic, int enemyPrev, bool& des
             attacker.Morale = MoraleWithin((attacker.Morale * ownSoldiers + gain) / ownSoldiers);
         defender.Morale = MoraleWithin((defender.Morale * rest - loss) / rest);
         std::string text = LangText(kLossesText);
-        for (int k = 1; k <= TroopTypeCount; ++k)
-            text += TroopNames[k].Str() + ": " + std::to_string(killed[k]) + ", ";
+        for (int k = 1; k <= Rules.TroopTypeCount; ++k)
+            text += Rules.TroopNames[k].Str() + ": " + std::to_string(killed[k]) + ", ";
         AddBattleMessage(clRed, text);
         return;
     }
     AddBattleMessage(clRed, FormatText(LangText(kArmyDestroyedText), {defender.Name.Str()}));
     ReleaseCommander(enemy);
     destroyed = true;
-    for (int k = 1; k <= TroopTypeCount; ++k) {
+    for (int k = 1; k <= Rules.TroopTypeCount; ++k) {
         defender.Soldiers = SaturateI32(int64_t{defender.Soldiers} - enemy.Soldiers[k]);
         enemy.Soldiers[k] = 0;
     }

@@ -207,7 +207,7 @@ std::vector<TInvariantBreach> FindInvariantBreaches(const GameState& s, int troo
 }
 
 std::string ValidateGameState(const GameState& s, TYearLimit years) {
-    return Validate(s, TroopTypeCount, {1, s.GosCount}, years);
+    return Validate(s, Rules.TroopTypeCount, {1, s.GosCount}, years);
 }
 
 std::string ValidateGameState(const GameState& s, int troopTypes) {
@@ -216,7 +216,7 @@ std::string ValidateGameState(const GameState& s, int troopTypes) {
 
 std::string ValidateStateRecord(const GameState& s, int gos, TYearLimit years) {
     if (gos < 1 || gos > s.GosCount) return "state " + std::to_string(gos) + " is not in the game";
-    return Validate(s, TroopTypeCount, {gos, gos}, years);
+    return Validate(s, Rules.TroopTypeCount, {gos, gos}, years);
 }
 
 std::string ValidateGame(const GameState& s, const TOwnerGrid& grid, TYearLimit years) {

@@ -533,8 +533,8 @@ bool TStart::ChooseSavedGame(QString& fileName) {
 int TStart::exec() {
     // Without rules data no game can be computed: the window closes at once
     // (a file mended meanwhile is read again; a failure is shown again).
-    if (DimLoadFailed) LoadRulesData();
-    if (DimLoadFailed) return QDialog::Rejected;
+    if (Rules.DimLoadFailed) LoadRulesData();
+    if (Rules.DimLoadFailed) return QDialog::Rejected;
     int result;
     do result = QDialog::exec();
     while (isVisible());

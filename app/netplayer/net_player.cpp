@@ -386,7 +386,7 @@ int RunNetPlayer(const NetPlayerOptions& options) {
             Randomize();
         CreateLanguageFile();
         LoadRulesData();
-        if (DimLoadFailed) throw Failure("the rules data file cannot be read");
+        if (Rules.DimLoadFailed) throw Failure("the rules data file cannot be read");
         AutoPlayer player(options);
         return player.Run();
     } catch (const std::exception& e) {

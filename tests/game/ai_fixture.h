@@ -12,11 +12,11 @@ namespace kordalt {
 class AiTest : public RulesTest {
 protected:
     AiTest() {
-        tacticCount_ = TacticCount;
-        TacticCount = 0;
+        tacticCount_ = Rules.TacticCount;
+        Rules.TacticCount = 0;
         MakeGame(4, 20);
     }
-    ~AiTest() override { TacticCount = tacticCount_; }
+    ~AiTest() override { Rules.TacticCount = tacticCount_; }
 
     // `count` living states of Character 1 with fresh research, no neighbours,
     // 100 squares, 100 peasants and no money.

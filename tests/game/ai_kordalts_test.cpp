@@ -442,11 +442,11 @@ TEST_F(AiKordalts, ThreatAndVictimOnOneFrontGetTheWholeArmy) {
 }
 
 TEST_F(AiKordalts, UsableTacticsCountsConditionAndMoraleChecks) {
-    const auto saved = Tactics;
-    TacticCount = 3;
-    Tactics[1].MinMastery = 0, Tactics[1].MinCondition = 50, Tactics[1].MinMorale = 60;
-    Tactics[2].MinMastery = 20, Tactics[2].MinCondition = 0, Tactics[2].MinMorale = 0;
-    Tactics[3].MinMastery = 50, Tactics[3].MinCondition = 0, Tactics[3].MinMorale = 0;
+    const auto saved = Rules.Tactics;
+    Rules.TacticCount = 3;
+    Rules.Tactics[1].MinMastery = 0, Rules.Tactics[1].MinCondition = 50, Rules.Tactics[1].MinMorale = 60;
+    Rules.Tactics[2].MinMastery = 20, Rules.Tactics[2].MinCondition = 0, Rules.Tactics[2].MinMorale = 0;
+    Rules.Tactics[3].MinMastery = 50, Rules.Tactics[3].MinCondition = 0, Rules.Tactics[3].MinMorale = 0;
     struct Case {
         int mastery, condition, usable;
     } cases[] = {{20, 55, 3}, {19, 55, 1}, {50, 60, 6}, {0, 10, 0}};
@@ -454,7 +454,7 @@ TEST_F(AiKordalts, UsableTacticsCountsConditionAndMoraleChecks) {
         Hire(5, 5, 30, 50, c.condition, c.mastery);
         EXPECT_EQ(UsableTactics(5), c.usable) << c.mastery << " " << c.condition;
     }
-    Tactics = saved;
+    Rules.Tactics = saved;
 }
 
 TEST_F(AiKordalts, PicksTakeTheBestFreeKordaltAndTheLowerSlotOfEquals) {

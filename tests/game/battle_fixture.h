@@ -81,21 +81,21 @@ class BattleTest : public RulesTest {
 protected:
     explicit BattleTest(std::string_view extraSettings = "")
         : language_(std::string(kBattleTexts) + std::string(extraSettings)) {
-        BattleTable = {};
-        TacticCount = 1;
-        TroopTypeCount = 3;
-        Tactics = {};
-        TroopNames = {};
-        TacticTexts = {};
-        TroopNames[1].AssignUtf8("Пехота");
-        TroopNames[2].AssignUtf8("Конница");
-        TroopNames[3].AssignUtf8("Пушки");
+        Rules.BattleTable = {};
+        Rules.TacticCount = 1;
+        Rules.TroopTypeCount = 3;
+        Rules.Tactics = {};
+        Rules.TroopNames = {};
+        Rules.TacticTexts = {};
+        Rules.TroopNames[1].AssignUtf8("Пехота");
+        Rules.TroopNames[2].AssignUtf8("Конница");
+        Rules.TroopNames[3].AssignUtf8("Пушки");
     }
     ~BattleTest() override { Map = nullptr; }
 
     // Coefficients of tactic t against the enemy's previous tactic p, troop type k.
     static void SetTable(int t, int p, int k, double attack, double gain = 0, double loss = 0) {
-        auto& c = BattleTable[t][p][k];
+        auto& c = Rules.BattleTable[t][p][k];
         c[1] = attack;
         c[2] = gain;
         c[3] = loss;

@@ -188,11 +188,11 @@ protected:
         Reset();
         MakeWorld(std::vector<std::string>(3, row));
         RecordBorders();
-        TroopTypeCount = 1;
-        TacticCount = 2;
-        Tactics[2].MinMastery = 50;  // beyond both commanders
+        Rules.TroopTypeCount = 1;
+        Rules.TacticCount = 2;
+        Rules.Tactics[2].MinMastery = 50;  // beyond both commanders
         SetTable(1, 1, 1, 7, 0.5, 1);
-        TacticTexts[1][1].AssignUtf8("Натиск\r\nв лоб");
+        Rules.TacticTexts[1][1].AssignUtf8("Натиск\r\nв лоб");
         Game.mGos[1].Player = 1;  // the south is the computer's: battle texts go to the north only
         Man(1, 2, {30});
         Man(2, 1, {4});

@@ -51,12 +51,12 @@ TEST_F(Fronts, SetFrontSoldiersDealsOverThreeTypes) {
 // The dealing as the rules describe it, one soldier at a time.
 void DealOneByOne(TGosRec& g, TFrontRec& f, int32_t count) {
     int64_t n = count;
-    for (int k = 1; k <= TroopTypeCount; ++k) {
+    for (int k = 1; k <= Rules.TroopTypeCount; ++k) {
         n += f.Soldiers[k];
         g.Reserve += f.Soldiers[k];
         f.Soldiers[k] = 0;
     }
-    const int types = std::min<int>(3, TroopTypeCount);
+    const int types = std::min<int>(3, Rules.TroopTypeCount);
     for (int64_t i = 0; i < n && types > 0; ++i)
         if (g.Reserve > 0) {
             ++f.Soldiers[static_cast<int>(i % types) + 1];
@@ -67,7 +67,7 @@ void DealOneByOne(TGosRec& g, TFrontRec& f, int32_t count) {
 TEST_F(Fronts, SetFrontSoldiersMatchesDealingOneByOneForEveryTypeCount) {
     ScopedSeed seed(11);
     for (int types = 0; types <= 5; ++types) {
-        TroopTypeCount = static_cast<uint8_t>(types);
+        Rules.TroopTypeCount = static_cast<uint8_t>(types);
         for (int round = 0; round < 200; ++round) {
             Five front{};
             for (int k = 0; k < types; ++k) front[k] = Random(20);
@@ -116,7 +116,7 @@ TEST_F(Fronts, CountingHelpers) {
     TGosRec& g = Game.mGos[1];
     SetSoldiers(g.Fronts[2], {4, 5, 6, 100, 100});
     EXPECT_EQ(FrontSoldiers(1, 2), 15);  // types 1..TroopTypeCount
-    TroopTypeCount = 5;
+    Rules.TroopTypeCount = 5;
     EXPECT_EQ(FrontSoldiers(1, 2), 215);
 
     g.Peasants = 10;

@@ -52,28 +52,28 @@ protected:
 
 TEST_F(RulesData, SmallFileTakesItsNamesFromTheLanguage) {
     WriteRules(SmallRulesFile());
-    DimLoadFailed = 1;
+    Rules.DimLoadFailed = 1;
     LoadRulesData();
     EXPECT_EQ(ui.messages, std::vector<std::string>{});
-    EXPECT_EQ(DimLoadFailed, 0);
-    EXPECT_EQ(TacticCount, 3);
-    EXPECT_EQ(TroopTypeCount, 2);
+    EXPECT_EQ(Rules.DimLoadFailed, 0);
+    EXPECT_EQ(Rules.TacticCount, 3);
+    EXPECT_EQ(Rules.TroopTypeCount, 2);
     // At byte 8 * ((((3 - 1) * 10 + (2 - 1)) * 5 + (2 - 1)) * 3 + (3 - 1)) of the file.
-    EXPECT_EQ(BattleTable[3][2][2][3], 3223.5);
+    EXPECT_EQ(Rules.BattleTable[3][2][2][3], 3223.5);
     double atOffset;
     std::memcpy(&atOffset, SmallRulesFile().data() + 8 * ((((3 - 1) * 10 + (2 - 1)) * 5 + (2 - 1)) * 3 + (3 - 1)), 8);
     EXPECT_EQ(atOffset, 3223.5);
-    EXPECT_EQ(Tactics[3].MinMastery, 30);
-    EXPECT_EQ(Tactics[3].MinCondition, 31);
-    EXPECT_EQ(Tactics[3].MinMorale, 32);
+    EXPECT_EQ(Rules.Tactics[3].MinMastery, 30);
+    EXPECT_EQ(Rules.Tactics[3].MinCondition, 31);
+    EXPECT_EQ(Rules.Tactics[3].MinMorale, 32);
 
-    EXPECT_EQ(TroopNames[1].Utf8(), "");  // no text 7050
-    EXPECT_EQ(TroopNames[2].Utf8(), "Конница дл");
-    EXPECT_EQ(Tactics[1].Name.Utf8(), "Атака");
-    EXPECT_EQ(Tactics[2].Name.Utf8(), "Обход с фланга и удар в тыл противнику в");
-    EXPECT_EQ(Tactics[3].Name.Utf8(), "");
-    EXPECT_EQ(TacticTexts[3][2].Utf8(), "Первая строка\r\nвторая");  // own tactic 3 after enemy tactic 2
-    EXPECT_EQ(TacticTexts[2][3].Utf8(), "");
+    EXPECT_EQ(Rules.TroopNames[1].Utf8(), "");  // no text 7050
+    EXPECT_EQ(Rules.TroopNames[2].Utf8(), "Конница дл");
+    EXPECT_EQ(Rules.Tactics[1].Name.Utf8(), "Атака");
+    EXPECT_EQ(Rules.Tactics[2].Name.Utf8(), "Обход с фланга и удар в тыл противнику в");
+    EXPECT_EQ(Rules.Tactics[3].Name.Utf8(), "");
+    EXPECT_EQ(Rules.TacticTexts[3][2].Utf8(), "Первая строка\r\nвторая");  // own tactic 3 after enemy tactic 2
+    EXPECT_EQ(Rules.TacticTexts[2][3].Utf8(), "");
 }
 
 TEST_F(RulesData, DamagedFilesAreRefusedAndTheTablesKept) {
@@ -100,7 +100,7 @@ TEST_F(RulesData, DamagedFilesAreRefusedAndTheTablesKept) {
         SCOPED_TRACE(c.what);
         WriteRules(good);
         LoadRulesData();
-        ASSERT_EQ(DimLoadFailed, 0);
+        ASSERT_EQ(Rules.DimLoadFailed, 0);
         std::string bad = good;
         c.damage(bad);
         if (std::string(c.what) == "missing")
@@ -110,11 +110,11 @@ TEST_F(RulesData, DamagedFilesAreRefusedAndTheTablesKept) {
         ui.messages.clear();
         LoadRulesData();
         EXPECT_EQ(ui.messages, std::vector<std::string>{kDamaged});
-        EXPECT_EQ(DimLoadFailed, 1);
-        EXPECT_EQ(TacticCount, 3);
-        EXPECT_EQ(TroopTypeCount, 2);
-        EXPECT_EQ(BattleTable[1][1][1][1], 1111.5);
-        EXPECT_EQ(Tactics[1].Name.Utf8(), "Атака");  // names still come from the language
+        EXPECT_EQ(Rules.DimLoadFailed, 1);
+        EXPECT_EQ(Rules.TacticCount, 3);
+        EXPECT_EQ(Rules.TroopTypeCount, 2);
+        EXPECT_EQ(Rules.BattleTable[1][1][1][1], 1111.5);
+        EXPECT_EQ(Rules.Tactics[1].Name.Utf8(), "Атака");  // names still come from the language
     }
 }
 
@@ -122,7 +122,7 @@ TEST_F(RulesData, BytesAfterTheRecordAreNotRead) {
     WriteRules(SmallRulesFile() + "trailing bytes");
     LoadRulesData();
     EXPECT_EQ(ui.messages, std::vector<std::string>{});
-    EXPECT_EQ(DimLoadFailed, 0);
+    EXPECT_EQ(Rules.DimLoadFailed, 0);
 }
 
 TEST_F(RulesData, NoRulesFileNamedInTheLanguage) {
@@ -130,7 +130,7 @@ TEST_F(RulesData, NoRulesFileNamedInTheLanguage) {
     TestLanguage other("7100=Атака");
     LoadRulesData();
     EXPECT_EQ(ui.messages, std::vector<std::string>{kDamaged});
-    EXPECT_EQ(DimLoadFailed, 1);
+    EXPECT_EQ(Rules.DimLoadFailed, 1);
 }
 
 TEST_F(RulesData, ChangingTheLanguageReloadsFileAndTexts) {
@@ -147,13 +147,13 @@ TEST_F(RulesData, ChangingTheLanguageReloadsFileAndTexts) {
     test::WriteFile(dir.Path("two.dat"), two);
     CreateLanguageFile();
     LoadRulesData();
-    EXPECT_EQ(TacticCount, 3);
-    EXPECT_EQ(Tactics[1].Name.Utf8(), "Один");
+    EXPECT_EQ(Rules.TacticCount, 3);
+    EXPECT_EQ(Rules.Tactics[1].Name.Utf8(), "Один");
     LanguageFile->SetLanguage(1);
     LoadRulesData();
-    EXPECT_EQ(TacticCount, 2);
-    EXPECT_EQ(Tactics[1].Name.Utf8(), "Два");
-    EXPECT_EQ(Tactics[2].Name.Utf8(), "Второй");
+    EXPECT_EQ(Rules.TacticCount, 2);
+    EXPECT_EQ(Rules.Tactics[1].Name.Utf8(), "Два");
+    EXPECT_EQ(Rules.Tactics[2].Name.Utf8(), "Второй");
     EXPECT_EQ(ui.messages, std::vector<std::string>{});
     FreeLanguageFile();
 }
@@ -167,15 +167,15 @@ TEST_F(RulesData, AFileWhoseTroopTypesBreakTheArmiesInPlayIsRefused) {
     Game.mGos[1].Soldiers = 5;
     LoadRulesData();
     EXPECT_EQ(ui.messages, std::vector<std::string>{kDamaged});
-    EXPECT_EQ(DimLoadFailed, 1);
-    EXPECT_EQ(TroopTypeCount, 3);
+    EXPECT_EQ(Rules.DimLoadFailed, 1);
+    EXPECT_EQ(Rules.TroopTypeCount, 3);
 
     ui.messages.clear();
     Game.mGos[1].Fronts[2].Soldiers[3] = 0;
     Game.mGos[1].Fronts[2].Soldiers[2] = 5;
     LoadRulesData();
     EXPECT_EQ(ui.messages, std::vector<std::string>{});
-    EXPECT_EQ(TroopTypeCount, 2);
+    EXPECT_EQ(Rules.TroopTypeCount, 2);
 }
 
 }  // namespace

@@ -57,7 +57,7 @@ protected:
     RulesTest() {
         Game = GameState{};
         Messages.Clear();
-        TroopTypeCount = 3;
+        Rules.TroopTypeCount = 3;
         GameMode = kLocalGame;
         BattleAttacker = BattleDefender = 0;
     }

@@ -36,7 +36,7 @@ protected:
     ~GoldenSave() override {
         ReplaceMap(nullptr);
         IsInternetGame = false;
-        TroopTypeCount = 3;
+        Rules.TroopTypeCount = 3;
     }
 };
 

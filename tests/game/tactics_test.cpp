@@ -36,7 +36,7 @@ protected:
 };
 
 TEST_F(TacticMoves, ScoreAddsSoldiersTimesAttackFactorPlusOnePerType) {
-    TacticCount = 10;
+    Rules.TacticCount = 10;
     struct Case {
         int tactic;
         Army own, enemy;
@@ -64,7 +64,7 @@ TEST_F(TacticMoves, ScoreAddsSoldiersTimesAttackFactorPlusOnePerType) {
 }
 
 TEST_F(TacticMoves, ChoiceTakesTheBestQualifyingTacticAndTheLaterOnATie) {
-    TacticCount = 7;
+    Rules.TacticCount = 7;
     SetArmy(1, 2, {10, 0, 0});
     SetArmy(2, 1, {14, 0, 0});
     HireKordalt(1, {.owner = 1, .front = 2, .order = 1, .mastery = 40, .condition = 60}, "Суворов");
@@ -86,7 +86,7 @@ TEST_F(TacticMoves, ChoiceTakesTheBestQualifyingTacticAndTheLaterOnATie) {
     };
     for (const Case& c : cases) {
         for (int t = 1; t <= 7; ++t) {
-            Tactics[t] = t == 2 ? c.second : TTacticRec{};
+            Rules.Tactics[t] = t == 2 ? c.second : TTacticRec{};
             SetTable(t, 2, 1, c.attack[t - 1]);
         }
         EXPECT_EQ(ChooseTactic(1, 2, 1, 2), c.chosen) << c.what;
@@ -95,7 +95,7 @@ TEST_F(TacticMoves, ChoiceTakesTheBestQualifyingTacticAndTheLaterOnATie) {
 }
 
 TEST_F(TacticMoves, OutnumberedArmyTakesTacticSixOrSeven) {
-    TacticCount = 7;
+    Rules.TacticCount = 7;
     HireKordalt(1, {.owner = 1, .front = 2, .order = 1}, "Суворов");
     for (int t = 1; t <= 7; ++t) SetTable(t, 1, 1, t == 1 ? 5.0 : 1.0);  // tactic 1 scores 53, the others 13
     struct Case {
@@ -109,8 +109,8 @@ TEST_F(TacticMoves, OutnumberedArmyTakesTacticSixOrSeven) {
 }
 
 TEST_F(TacticMoves, NoQualifyingTacticGivesTheNoticeAndTacticOne) {
-    TacticCount = 3;
-    for (int t = 1; t <= 3; ++t) Tactics[t].MinMastery = 10;
+    Rules.TacticCount = 3;
+    for (int t = 1; t <= 3; ++t) Rules.Tactics[t].MinMastery = 10;
     HireKordalt(1, {.owner = 1, .front = 2, .order = 1, .mastery = 9}, "Суворов");
     SetArmy(1, 2, {5});
     EXPECT_EQ(ChooseTactic(1, 2, 1, 3), 1);
@@ -240,7 +240,7 @@ TEST_F(TacticMoves, StatusLineShowsBothArmiesAndThreeNumericTypes) {
         {1, "\nСевер: Пехота: 5,  мораль 77%\nЮг: Пехота: 1,  мораль 12%\n~5~6~7~77~1~2~3~12"},
     };
     for (const Case& c : cases) {
-        TroopTypeCount = static_cast<uint8_t>(c.types);
+        Rules.TroopTypeCount = static_cast<uint8_t>(c.types);
         EXPECT_EQ(Cp1251ToUtf8(BattleStatusLine(1, 2)), c.line) << c.types;
     }
     SetName(1, "Се~вер");  // a name never adds a field

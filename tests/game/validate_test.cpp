@@ -62,7 +62,7 @@ std::unique_ptr<GameState> ValidGame() {
 using Change = std::function<void(GameState&)>;
 
 TEST(Validate, AcceptsValidTables) {
-    TroopTypeCount = 3;
+    Rules.TroopTypeCount = 3;
     const Change accepted[] = {
         [](GameState&) {},
         [](GameState& s) { s.GosCount = 20, s.AliveGosCount = 0, s.MapSize = 100, s.Year = 119; },
@@ -82,7 +82,7 @@ TEST(Validate, AcceptsValidTables) {
 }
 
 TEST(Validate, NamesTheFirstBadField) {
-    TroopTypeCount = 3;
+    Rules.TroopTypeCount = 3;
     const struct {
         const char* error;
         Change change;
@@ -131,7 +131,7 @@ TEST(Validate, NamesTheFirstBadField) {
 // Only a network game's final result may be in the last year: a saved game
 // would go on to compute the year after it.
 TEST(Validate, TheLastYearOnlyForTheGamesEnd) {
-    TroopTypeCount = 3;
+    Rules.TroopTypeCount = 3;
     const struct {
         int year;
         TYearLimit limit;
@@ -197,7 +197,7 @@ TEST(Validate, RefusesWhatTheSelfTestWouldStopOn) {
 // A year result or a client's state brings one state's record whole; the
 // others keep what they had, checked for their indices only.
 TEST(Validate, OneStatesRecord) {
-    TroopTypeCount = 3;
+    Rules.TroopTypeCount = 3;
     auto s = ValidGame();
     s->mGos[1].Soldiers = 99;  // another state's summary
     EXPECT_EQ(ValidateStateRecord(*s, 3), "");
@@ -214,7 +214,7 @@ TEST(Validate, AcceptsEveryYearOfAPlayedGame) {
     ScopedProgramFileName program(KORDALT_BIN_DIR "/kordalt");
     CreateLanguageFile();
     LoadRulesData();
-    ASSERT_EQ(DimLoadFailed, 0);
+    ASSERT_EQ(Rules.DimLoadFailed, 0);
     GameMode = kLocalGame;
     ScopedSeed seed(3);
     FakeGameWindows windows;

@@ -36,7 +36,7 @@ protected:
         ReplaceMap(nullptr);
         Messages.Clear();
         Game = GameState{};
-        TroopTypeCount = troopTypes_;
+        Rules.TroopTypeCount = troopTypes_;
     }
 
     // State `gos`'s record and Kordalts emptied, as a peer that has not yet got them.
@@ -45,7 +45,7 @@ protected:
         for (int slot = 1; slot <= kKordaltsPerState; ++slot) StateKordalt(Game, slot, gos) = TKordaltRec{};
     }
 
-    uint8_t troopTypes_ = TroopTypeCount;
+    uint8_t troopTypes_ = Rules.TroopTypeCount;
     std::string sent_;  // Tables() of the game the messages come from
 };
 

@@ -205,7 +205,7 @@ TEST_F(NetGame, YearResultReachesTheRecipientsStateOnly) {
 }
 
 TEST_F(NetGame, DamagedYearResultOrClientStateIsRefusedWithoutTouchingTheGame) {
-    TroopTypeCount = 3;  // front troops count toward the totals
+    Rules.TroopTypeCount = 3;  // front troops count toward the totals
     const TNetMessage half = MakeHalfInf(2);
     const TNetMessage client = MakeClientInf();
     struct Case {

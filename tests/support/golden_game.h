@@ -90,7 +90,7 @@ inline void BuildGame() {
     GridToMap(map, QuarterGrid(), kSide, kStates);
     map->SnapshotOwners();
     ReplaceMap(std::move(map));
-    TroopTypeCount = kMaxTroopTypes;
+    Rules.TroopTypeCount = kMaxTroopTypes;
 }
 
 }  // namespace kordalt::golden

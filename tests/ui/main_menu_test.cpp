@@ -382,7 +382,7 @@ void SaveLocalGame(const std::string& file) {
     windows.mapSize = 50;
     Game = GameState{};
     GameMode = kLocalGame;
-    TroopTypeCount = 3;
+    Rules.TroopTypeCount = 3;
     GenerateNewGame();
     for (int i = 1; i <= 3; ++i) {
         Game.mGos[i].Player = i == 1 ? 1 : 0;

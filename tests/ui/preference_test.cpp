@@ -321,12 +321,12 @@ TEST(LanguageSwitch, TheRulesDataTakesTheNewLanguagesTexts) {
     CreateLanguageFile();
     Start = new TStart;
     Preference = new TPreference;
-    EXPECT_EQ(Cp1251ToUtf8(TroopNames[1].Str()), "Пехота");
+    EXPECT_EQ(Cp1251ToUtf8(Rules.TroopNames[1].Str()), "Пехота");
     Preference->ComboBox1->setCurrentIndex(1);
-    EXPECT_EQ(TroopNames[1].Str(), "Infantry");
-    EXPECT_EQ(Tactics[1].Name.Str(), "Onslaught");
-    EXPECT_EQ(TacticTexts[1][1].Str(), "Forward");
-    EXPECT_FALSE(DimLoadFailed);
+    EXPECT_EQ(Rules.TroopNames[1].Str(), "Infantry");
+    EXPECT_EQ(Rules.Tactics[1].Name.Str(), "Onslaught");
+    EXPECT_EQ(Rules.TacticTexts[1][1].Str(), "Forward");
+    EXPECT_FALSE(Rules.DimLoadFailed);
     EXPECT_TRUE(boxes.empty());
     delete std::exchange(Preference, nullptr);
     delete std::exchange(Start, nullptr);

@@ -347,7 +347,7 @@ TEST_F(StartPictures, BackgroundsAndMissingRulesData) {
     EXPECT_FALSE(waited) << "the window waited for the player";
     EXPECT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages.back(), messages.front());
-    EXPECT_TRUE(DimLoadFailed);
+    EXPECT_TRUE(Rules.DimLoadFailed);
 }
 
 // A program folder with the shipped settings and rules data but none of the
