@@ -1,7 +1,6 @@
 // The game: creates every window, starts the music and runs until the main
 // menu closes.
 #include <QApplication>
-
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -14,12 +13,12 @@
 #include "platform/program_path.h"
 #include "session/lobby_launch.h"
 #include "session/peer_play.h"
-#include "ui/wizard/wizard.h"
 #include "ui/help_window.h"
 #include "ui/main_menu.h"
 #include "ui/music.h"
 #include "ui/ui_support.h"
 #include "ui/windows.h"
+#include "ui/wizard/wizard.h"
 
 namespace {
 
@@ -46,13 +45,16 @@ int main(int argc, char** argv) {
     TApplication app(argc, argv);
     SetApplicationExceptionHandler(ShowApplicationError);
     QApplication::setApplicationDisplayName("Kordalt");
-    if (!InstallQtTranslations()) std::fprintf(stderr, "kordalt: Qt's Russian translation is not installed\n");
+    if (!InstallQtTranslations())
+        std::fprintf(stderr, "kordalt: Qt's Russian translation is not installed\n");
     SetHelpFile("");
 
     // Autosaves, the hall of fame and the chat log land beside the program.
     std::error_code ec;
     std::filesystem::current_path(ProgramDirectory(), ec);
-    if (ec) std::fprintf(stderr, "kordalt: cannot change to %s: %s\n", ProgramDirectory().c_str(), ec.message().c_str());
+    if (ec)
+        std::fprintf(stderr, "kordalt: cannot change to %s: %s\n", ProgramDirectory().c_str(),
+                     ec.message().c_str());
 
     const std::unique_ptr<TMusicPlayer> player = CreateFluidSynthPlayer();
     SetMusicPlayer(player.get());

@@ -32,7 +32,8 @@ using Bytes = std::vector<std::uint8_t>;
 using Generator = Xoshiro256;
 
 void PutI32(Bytes& out, std::int32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) >> (8 * i)));
 }
 
 // A name as a length byte and cp1251 letters, padded to its capacity.
@@ -116,8 +117,8 @@ Bytes TextInput() {
             return out;
         }
     }
-    std::fprintf(stderr, "compress_bench: only %zu bytes of text under /usr/include, %zu needed\n", out.size(),
-                 kWanted);
+    std::fprintf(stderr, "compress_bench: only %zu bytes of text under /usr/include, %zu needed\n",
+                 out.size(), kWanted);
     std::exit(1);
 }
 
@@ -151,7 +152,9 @@ public:
 
 protected:
     pos_type seekoff(off_type off, std::ios_base::seekdir dir, std::ios_base::openmode) override {
-        const off_type base = dir == std::ios_base::beg ? 0 : dir == std::ios_base::end ? egptr() - eback() : gptr() - eback();
+        const off_type base = dir == std::ios_base::beg   ? 0
+                              : dir == std::ios_base::end ? egptr() - eback()
+                                                          : gptr() - eback();
         if (base + off < 0 || base + off > egptr() - eback()) return pos_type(off_type(-1));
         setg(eback(), eback() + base + off, egptr());
         return pos_type(base + off);
@@ -211,18 +214,20 @@ Coder ZlibCoder(const char* name, int level) {
 
 std::vector<Coder> Coders() {
     return {
-        {"lzrw1kh", [](const Bytes& in, Bytes& out) { return RunComponent(true, TCompressMode::Fast, in, out); },
+        {"lzrw1kh",
+         [](const Bytes& in, Bytes& out) { return RunComponent(true, TCompressMode::Fast, in, out); },
          [](const Bytes& in, Bytes& out) { return RunComponent(false, TCompressMode::Fast, in, out); }},
         {"lzh", [](const Bytes& in, Bytes& out) { return RunComponent(true, TCompressMode::Good, in, out); },
          [](const Bytes& in, Bytes& out) { return RunComponent(false, TCompressMode::Good, in, out); }},
         {"lz4",
          [](const Bytes& in, Bytes& out) {
-             return static_cast<std::size_t>(LZ4_compress_default(reinterpret_cast<const char*>(in.data()),
-                                                                  reinterpret_cast<char*>(out.data()),
-                                                                  static_cast<int>(in.size()), static_cast<int>(out.size())));
+             return static_cast<std::size_t>(LZ4_compress_default(
+                 reinterpret_cast<const char*>(in.data()), reinterpret_cast<char*>(out.data()),
+                 static_cast<int>(in.size()), static_cast<int>(out.size())));
          },
          [](const Bytes& in, Bytes& out) {
-             const int n = LZ4_decompress_safe(reinterpret_cast<const char*>(in.data()), reinterpret_cast<char*>(out.data()),
+             const int n = LZ4_decompress_safe(reinterpret_cast<const char*>(in.data()),
+                                               reinterpret_cast<char*>(out.data()),
                                                static_cast<int>(in.size()), static_cast<int>(out.size()));
              if (n < 0) std::abort();
              return static_cast<std::size_t>(n);
@@ -241,33 +246,41 @@ Bytes Compressed(const Coder& coder, const Bytes& input) {
 
 void Register() {
     static const std::map<std::string, Bytes> inputs = {
-        {"save", GameInput(1, true)}, {"snapshot", GameInput(2, false)}, {"text", TextInput()},
-        {"random", RandomInput()}, {"zeros", Bytes(1024 * 1024, 0)},
-        {"fullinf_y1", SnapshotInput("fullinf_y1")}, {"fullinf_y50", SnapshotInput("fullinf_y50")},
+        {"save", GameInput(1, true)},
+        {"snapshot", GameInput(2, false)},
+        {"text", TextInput()},
+        {"random", RandomInput()},
+        {"zeros", Bytes(1024 * 1024, 0)},
+        {"fullinf_y1", SnapshotInput("fullinf_y1")},
+        {"fullinf_y50", SnapshotInput("fullinf_y50")},
     };
     static const std::vector<Coder> coders = Coders();
-    for (const char* input_name : {"save", "snapshot", "fullinf_y1", "fullinf_y50", "text", "random", "zeros"}) {
+    for (const char* input_name :
+         {"save", "snapshot", "fullinf_y1", "fullinf_y50", "text", "random", "zeros"}) {
         const Bytes& input = inputs.at(input_name);
         for (const Coder& coder : coders) {
             const std::string suffix = std::string("/") + coder.name + "/" + input_name;
-            benchmark::RegisterBenchmark(("compress" + suffix).c_str(), [&coder, &input](benchmark::State& state) {
-                Bytes out(input.size() + input.size() / 2 + 1024);
-                std::size_t size = 0;
-                for (auto _ : state) benchmark::DoNotOptimize(size = coder.compress(input, out));
-                state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * input.size()));
-                state.counters["ratio"] = static_cast<double>(size) / static_cast<double>(input.size());
-            });
-            benchmark::RegisterBenchmark(("decompress" + suffix).c_str(), [&coder, &input](benchmark::State& state) {
-                const Bytes compressed = Compressed(coder, input);
-                Bytes out(input.size());
-                if (coder.decompress(compressed, out) != input.size() || out != input) {
-                    state.SkipWithError("round trip failed");
-                    return;
-                }
-                for (auto _ : state) benchmark::DoNotOptimize(coder.decompress(compressed, out));
-                state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * input.size()));
-                state.counters["ratio"] = static_cast<double>(compressed.size()) / static_cast<double>(input.size());
-            });
+            benchmark::RegisterBenchmark(
+                ("compress" + suffix).c_str(), [&coder, &input](benchmark::State& state) {
+                    Bytes out(input.size() + input.size() / 2 + 1024);
+                    std::size_t size = 0;
+                    for (auto _ : state) benchmark::DoNotOptimize(size = coder.compress(input, out));
+                    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * input.size()));
+                    state.counters["ratio"] = static_cast<double>(size) / static_cast<double>(input.size());
+                });
+            benchmark::RegisterBenchmark(
+                ("decompress" + suffix).c_str(), [&coder, &input](benchmark::State& state) {
+                    const Bytes compressed = Compressed(coder, input);
+                    Bytes out(input.size());
+                    if (coder.decompress(compressed, out) != input.size() || out != input) {
+                        state.SkipWithError("round trip failed");
+                        return;
+                    }
+                    for (auto _ : state) benchmark::DoNotOptimize(coder.decompress(compressed, out));
+                    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * input.size()));
+                    state.counters["ratio"] =
+                        static_cast<double>(compressed.size()) / static_cast<double>(input.size());
+                });
         }
     }
 }

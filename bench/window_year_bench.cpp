@@ -13,12 +13,12 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTimer>
-
 #include <filesystem>
 #include <memory>
 #include <string>
 
 #include "controls/speed_button.h"
+#include "game/fake_game_windows.h"
 #include "game/game_loop.h"
 #include "game/game_state.h"
 #include "game/language_file.h"
@@ -29,7 +29,6 @@
 #include "game/self_test.h"
 #include "game/ui_hooks.h"
 #include "platform/program_path.h"
-#include "game/fake_game_windows.h"
 #include "ui/main_menu.h"
 #include "ui/main_screen.h"
 #include "ui/select_man.h"

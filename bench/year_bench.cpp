@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "e2e/player_processes.h"
+#include "game/fake_game_windows.h"
 #include "game/game_loop.h"
 #include "game/game_state.h"
 #include "game/language_file.h"
@@ -27,8 +29,6 @@
 #include "multiplayer/net_envelope.h"
 #include "multiplayer/net_messages.h"
 #include "platform/program_path.h"
-#include "e2e/player_processes.h"
-#include "game/fake_game_windows.h"
 
 namespace kordalt {
 namespace {
@@ -162,11 +162,19 @@ std::vector<double> NetYearDelays(const std::string& folder) {
     using test::PlayerProcess;
     std::vector<std::unique_ptr<PlayerProcess>> players;
     for (int i = 0; i < kNetPlayers; ++i) {
-        std::vector<std::string> args = {i == 0 ? "--create" : "--join", "bench", "--player", "p" + std::to_string(i),
-                                         "--bind", "127.0.0." + std::to_string(i + 2), "--years",
-                                         std::to_string(kNetYears), "--seed", std::to_string(i + 1)};
+        std::vector<std::string> args = {i == 0 ? "--create" : "--join",
+                                         "bench",
+                                         "--player",
+                                         "p" + std::to_string(i),
+                                         "--bind",
+                                         "127.0.0." + std::to_string(i + 2),
+                                         "--years",
+                                         std::to_string(kNetYears),
+                                         "--seed",
+                                         std::to_string(i + 1)};
         if (i == 0) args.insert(args.end(), {"--players", "4", "--states", "20", "--side", "100"});
-        players.push_back(std::make_unique<PlayerProcess>("p" + std::to_string(i), folder + "/p" + std::to_string(i), args));
+        players.push_back(std::make_unique<PlayerProcess>("p" + std::to_string(i),
+                                                          folder + "/p" + std::to_string(i), args));
     }
     const bool ended = test::ReadUntil(
         players,
@@ -208,7 +216,8 @@ std::vector<double> MeasureNetYears(const std::string& folder) {
     close(out[1]);
     std::vector<double> delays(kNetYears);
     ssize_t got = 0, n;
-    while ((n = read(out[0], reinterpret_cast<char*>(delays.data()) + got, delays.size() * sizeof(double) - got)) > 0)
+    while ((n = read(out[0], reinterpret_cast<char*>(delays.data()) + got,
+                     delays.size() * sizeof(double) - got)) > 0)
         got += n;
     close(out[0]);
     waitpid(child, nullptr, 0);
@@ -223,7 +232,8 @@ double Percentile(std::vector<double> values, double p) {
 }
 
 void BM_NetYear(benchmark::State& state) {
-    const std::string folder = (std::filesystem::temp_directory_path() / ("net_year_bench." + std::to_string(getpid()))).string();
+    const std::string folder =
+        (std::filesystem::temp_directory_path() / ("net_year_bench." + std::to_string(getpid()))).string();
     std::vector<double> all;
     for (auto _ : state) {
         std::filesystem::remove_all(folder);

@@ -185,7 +185,8 @@ private:
 
 class Output {
 public:
-    Output(TLzhSink sink, void* context, std::uint8_t* buffer) : sink_(sink), context_(context), buffer_(buffer) {}
+    Output(TLzhSink sink, void* context, std::uint8_t* buffer)
+        : sink_(sink), context_(context), buffer_(buffer) {}
 
     void Put(std::uint8_t byte) {
         if (used_ == kChunk) Flush();
@@ -241,7 +242,8 @@ public:
     int Bit() {
         if (count_ == 0) {
             std::uint8_t byte;
-            if (!in_.Next(byte)) throw ELzrw1Exception("Lzrw1 (LZH decompression) : compressed data end too early !");
+            if (!in_.Next(byte))
+                throw ELzrw1Exception("Lzrw1 (LZH decompression) : compressed data end too early !");
             bits_ = byte;
             count_ = 8;
         }

@@ -11,7 +11,7 @@ namespace kordalt {
 // Upper 6 bits of a match position: a canonical prefix code of 3..8 bits,
 // assigned in increasing order of value.
 struct LzhPositionCode {
-    std::array<std::uint8_t, 64> code{};    // right-aligned
+    std::array<std::uint8_t, 64> code{};  // right-aligned
     std::array<std::uint8_t, 64> length{};
     std::array<std::uint8_t, 256> upper{};  // by the next 8 bits of the stream
     std::array<std::uint8_t, 256> upper_length{};

@@ -33,7 +33,8 @@ std::uint64_t Tlzrw1::Compress() {
     in.seekg(0, std::ios::end);
     const std::istream::pos_type end = in.tellg();
     in.seekg(start);
-    if (!in || end < start) throw ELzrw1Exception("Lzrw1 (de)compression : Failed to initialize input stream !");
+    if (!in || end < start)
+        throw ELzrw1Exception("Lzrw1 (de)compression : Failed to initialize input stream !");
     const auto size = static_cast<std::uint64_t>(end - start);
     if (size > UINT32_MAX) throw ELzrw1Exception("Lzrw1 compression : input stream longer than 4 GB !");
 

@@ -13,7 +13,9 @@ public:
 
 inline constexpr char kLzrwSizeMismatch[] =
     "Lzrw1 (decompression LZRW1/KH) : Original and compressed sizes do not match !";
-inline constexpr char kLzhSizeMismatch[] = "Lzrw1 (LZH decompression) : Original and compressed sizes do not match !";
-inline constexpr char kLzrwBlockTooLong[] = "Lzrw1 (decompression LZRW1/KH) : block longer than 32769 bytes !";
+inline constexpr char kLzhSizeMismatch[] =
+    "Lzrw1 (LZH decompression) : Original and compressed sizes do not match !";
+inline constexpr char kLzrwBlockTooLong[] =
+    "Lzrw1 (decompression LZRW1/KH) : block longer than 32769 bytes !";
 
 }  // namespace kordalt

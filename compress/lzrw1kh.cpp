@@ -78,7 +78,8 @@ std::size_t RunLength(const std::uint8_t* s, std::size_t x, std::size_t n) {
 std::size_t MatchLength18(const std::uint8_t* a, const std::uint8_t* b) {
     const auto first = static_cast<std::size_t>(std::countr_zero(Load64(a) ^ Load64(b)) >> 3);
     const auto second = static_cast<std::size_t>(std::countr_zero(Load64(a + 8) ^ Load64(b + 8)) >> 3);
-    const auto third = static_cast<std::size_t>(std::countr_zero((Load64(a + 16) ^ Load64(b + 16)) | 1ull << 16) >> 3);
+    const auto third =
+        static_cast<std::size_t>(std::countr_zero((Load64(a + 16) ^ Load64(b + 16)) | 1ull << 16) >> 3);
     return first < 8 ? first : second < 8 ? 8 + second : 16 + third;
 }
 
@@ -101,17 +102,19 @@ void CopyBack(std::uint8_t* d, std::size_t distance, std::size_t count, std::siz
 
 }  // namespace
 
-std::size_t LzrwCompressBlock(TLZR& coder, std::span<const std::uint8_t> source, std::span<std::uint8_t> dest) {
+std::size_t LzrwCompressBlock(TLZR& coder, std::span<const std::uint8_t> source,
+                              std::span<std::uint8_t> dest) {
     const std::size_t n = source.size();
     if (n > kLzrwBlockSize) throw ELzrw1Exception("Lzrw1 (LZRW1/KH) : block longer than 32768 bytes !");
-    if (dest.size() < n + kLzrwDestSlack) throw ELzrw1Exception("Lzrw1 (LZRW1/KH) : output buffer too small !");
+    if (dest.size() < n + kLzrwDestSlack)
+        throw ELzrw1Exception("Lzrw1 (LZRW1/KH) : output buffer too small !");
     const std::uint8_t* s = source.data();
     std::uint8_t* d = dest.data();
 
     coder.HashTable.fill(TLZR::kEmpty);
     d[0] = kFlagCompressed;
-    std::size_t y = 3;  // output position
-    std::size_t z = 1;  // position of the current control word
+    std::size_t y = 3;          // output position
+    std::size_t z = 1;          // position of the current control word
     std::uint32_t control = 1;  // item bits behind a start bit; 16 items push it to bit 16
     std::size_t x = 0;
     while (x < n && y <= n) {

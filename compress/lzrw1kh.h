@@ -28,7 +28,8 @@ public:
 
 // Compresses `source` (at most kLzrwBlockSize bytes) into `dest`, which must
 // hold source.size() + kLzrwDestSlack bytes. Returns the block length, 1..n+1.
-std::size_t LzrwCompressBlock(TLZR& coder, std::span<const std::uint8_t> source, std::span<std::uint8_t> dest);
+std::size_t LzrwCompressBlock(TLZR& coder, std::span<const std::uint8_t> source,
+                              std::span<std::uint8_t> dest);
 
 // Decodes one block into `dest` (its size is the capacity, at most
 // kLzrwBlockSize is ever needed). Returns the bytes written; bytes of `dest`

@@ -4,7 +4,6 @@
 #include <QEvent>
 #include <QPointer>
 #include <QWidget>
-
 #include <algorithm>
 #include <vector>
 
@@ -31,7 +30,8 @@ public:
 };
 
 void EnsureKeeper(QWidget* parent) {
-    if (parent->findChild<AlignKeeper*>(QStringLiteral("kordaltAlignKeeper"), Qt::FindDirectChildrenOnly) == nullptr) {
+    if (parent->findChild<AlignKeeper*>(QStringLiteral("kordaltAlignKeeper"), Qt::FindDirectChildrenOnly) ==
+        nullptr) {
         new AlignKeeper(parent);
     }
 }
@@ -46,11 +46,16 @@ std::vector<QWidget*> AlignedChildren(QWidget* parent, TAlign align) {
     }
     std::stable_sort(result.begin(), result.end(), [align](QWidget* a, QWidget* b) {
         switch (align) {
-            case alTop: return a->y() < b->y();
-            case alBottom: return a->y() + a->height() > b->y() + b->height();
-            case alLeft: return a->x() < b->x();
-            case alRight: return a->x() + a->width() > b->x() + b->width();
-            default: return false;
+            case alTop:
+                return a->y() < b->y();
+            case alBottom:
+                return a->y() + a->height() > b->y() + b->height();
+            case alLeft:
+                return a->x() < b->x();
+            case alRight:
+                return a->x() + a->width() > b->x() + b->width();
+            default:
+                return false;
         }
     });
     return result;

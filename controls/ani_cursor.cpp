@@ -1,15 +1,14 @@
 #include "controls/ani_cursor.h"
 
-#include "controls/colour_reduction.h"
-#include "controls/draw_utils.h"
-
 #include <QImage>
 #include <QPainter>
-
 #include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+
+#include "controls/colour_reduction.h"
+#include "controls/draw_utils.h"
 
 namespace kordalt {
 
@@ -21,10 +20,14 @@ bool IdIs(const TAniTag& tag, const char (&id)[5]) { return std::memcmp(tag.ckID
 
 uint16_t ColorsFromBitCount(uint32_t bitCount) {
     switch (bitCount) {
-        case 1: return 2;
-        case 4: return 16;
-        case 8: return 256;
-        default: return 0;
+        case 1:
+            return 2;
+        case 4:
+            return 16;
+        case 8:
+            return 256;
+        default:
+            return 0;
     }
 }
 
@@ -267,22 +270,24 @@ void TAnimatedCursorImage::AssignTo(TIconList& list) const {
     list.EndUpdate();
 }
 
-void TAnimatedCursorImage::AssignToBitmap(QImage& bitmap, TColor background, bool vertical, bool reduce) const {
+void TAnimatedCursorImage::AssignToBitmap(QImage& bitmap, TColor background, bool vertical,
+                                          bool reduce) const {
     if (frames_.empty()) {
         bitmap = QImage();
         return;
     }
     const TIcon& first = *frames_.front()->Icon;
     const int count = FrameCount();
-    QImage strip(vertical ? first.Width() : first.Width() * count, vertical ? first.Height() * count : first.Height(),
-                 QImage::Format_RGB32);
+    QImage strip(vertical ? first.Width() : first.Width() * count,
+                 vertical ? first.Height() * count : first.Height(), QImage::Format_RGB32);
     strip.fill(ToQColor(background));
     {
         QPainter painter(&strip);
         for (int i = 0; i < count; ++i) {
             const TIcon* icon = Icons(i);
             if (!icon) continue;
-            painter.drawImage(vertical ? QPoint(0, i * icon->Height()) : QPoint(i * icon->Width(), 0), icon->Image());
+            painter.drawImage(vertical ? QPoint(0, i * icon->Height()) : QPoint(i * icon->Width(), 0),
+                              icon->Image());
         }
     }
     bitmap = reduce ? ReduceBitmapColors(strip, std::max<int>(MaxColors, 16)) : strip;

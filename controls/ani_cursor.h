@@ -3,17 +3,16 @@
 // and the artist, read into a list of frames. Reading only.
 #pragma once
 
-#include "controls/classic.h"
-#include "controls/icon_list.h"
-
 #include <QPoint>
-
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "controls/classic.h"
+#include "controls/icon_list.h"
 
 class QImage;
 

@@ -1,10 +1,9 @@
 #include "controls/animated_gif.h"
 
-#include "controls/draw_utils.h"
-
 #include <QPainter>
-
 #include <algorithm>
+
+#include "controls/draw_utils.h"
 
 namespace kordalt {
 
@@ -145,7 +144,8 @@ void TExGIFAnimator::TimerTick() {
 }
 
 TRect TExGIFAnimator::FrameRect(TGIFFrame& frame) {
-    return {frame.OriginX, frame.OriginY, frame.OriginX + frame.FrameWidth(), frame.OriginY + frame.FrameHeight()};
+    return {frame.OriginX, frame.OriginY, frame.OriginX + frame.FrameWidth(),
+            frame.OriginY + frame.FrameHeight()};
 }
 
 void TExGIFAnimator::DrawImageContent(QPainter& canvas) {

@@ -3,12 +3,12 @@
 // origins, disposal methods and transparency.
 #pragma once
 
+#include <functional>
+#include <memory>
+
 #include "controls/ex_timer.h"
 #include "controls/gif_image.h"
 #include "controls/image_control.h"
-
-#include <functional>
-#include <memory>
 
 namespace kordalt {
 
@@ -65,10 +65,18 @@ private:
     void BuildFromStartFrame(TBitmap& bitmap, int n, TColor& transColor);
     static TRect FrameRect(TGIFFrame& frame);
 
-    void DoChange() { if (OnChange) OnChange(*this); }
-    void DoFrameChanged() { if (OnFrameChanged) OnFrameChanged(*this); }
-    void DoStart() { if (OnStart) OnStart(*this); }
-    void DoStop() { if (OnStop) OnStop(*this); }
+    void DoChange() {
+        if (OnChange) OnChange(*this);
+    }
+    void DoFrameChanged() {
+        if (OnFrameChanged) OnFrameChanged(*this);
+    }
+    void DoStart() {
+        if (OnStart) OnStart(*this);
+    }
+    void DoStop() {
+        if (OnStop) OnStop(*this);
+    }
 
     bool animate_ = false;
     std::unique_ptr<TGIFImage> image_;

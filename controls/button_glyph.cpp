@@ -1,9 +1,9 @@
 #include "controls/button_glyph.h"
 
-#include "controls/draw_utils.h"
-
 #include <QPainter>
 #include <QStringList>
+
+#include "controls/draw_utils.h"
 
 namespace kordalt {
 
@@ -117,7 +117,8 @@ void TExButtonGlyph::ReleaseImages() {
 
 QRgb TExButtonGlyph::GreyColor(QRgb colour) const {
     const QRgb rgb = colour & 0x00FFFFFFu;
-    if (rgb == (ToQRgb(transparentColour_) & 0x00FFFFFFu) || rgb == (ToQRgb(clBtnFace) & 0x00FFFFFFu)) return colour;
+    if (rgb == (ToQRgb(transparentColour_) & 0x00FFFFFFu) || rgb == (ToQRgb(clBtnFace) & 0x00FFFFFFu))
+        return colour;
     int g = (qRed(colour) * 77 + qGreen(colour) * 150 + qBlue(colour) * 29) >> 8;
     return qRgb(g, g, g);
 }
@@ -179,8 +180,9 @@ void TExButtonGlyph::LayoutFace(QPainter& canvas, const TRect& client, QString& 
     if (caption.isEmpty()) {
         textBounds = {};
     } else {
-        DrawPlatformText(canvas, caption, textBounds,
-                         dt::CalcRect | dt::Center | dt::VCenter | (wordWrap_ ? dt::WordBreak : 0u) | textFlags);
+        DrawPlatformText(
+            canvas, caption, textBounds,
+            dt::CalcRect | dt::Center | dt::VCenter | (wordWrap_ ? dt::WordBreak : 0u) | textFlags);
         textBounds.bottom = textBounds.top + IntMin(textBounds.Height(), ah);
         textBounds.right = textBounds.left + IntMin(textBounds.Width(), aw);
     }
@@ -276,8 +278,9 @@ void TExButtonGlyph::DrawMenuMark(QPainter& canvas, int x, int y, TExButtonDrawS
     }
 }
 
-void TExButtonGlyph::DrawButton(QPainter& canvas, const TRect& client, const QString& caption, TButtonLayout layout,
-                                int margin, int spacing, bool withMark, TExButtonDrawState state, unsigned textFlags) {
+void TExButtonGlyph::DrawButton(QPainter& canvas, const TRect& client, const QString& caption,
+                                TButtonLayout layout, int margin, int spacing, bool withMark,
+                                TExButtonDrawState state, unsigned textFlags) {
     QString text = caption;
     QPoint glyphPos;
     TRect textBounds;

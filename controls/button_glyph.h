@@ -3,17 +3,16 @@
 // layout of glyph, caption and drop-down mark.
 #pragma once
 
-#include "controls/classic.h"
-
 #include <QImage>
 #include <QPixmap>
 #include <QPoint>
 #include <QSize>
-
 #include <array>
 #include <functional>
 #include <memory>
 #include <vector>
+
+#include "controls/classic.h"
 
 namespace kordalt {
 
@@ -84,8 +83,8 @@ public:
     int BuildStateImage(TExButtonDrawState state);
     void LayoutFace(QPainter& canvas, const TRect& client, QString& caption, TButtonLayout layout, int margin,
                     int spacing, bool withMark, QPoint& glyphPos, TRect& textBounds, unsigned textFlags);
-    void DrawButton(QPainter& canvas, const TRect& client, const QString& caption, TButtonLayout layout, int margin,
-                    int spacing, bool withMark, TExButtonDrawState state, unsigned textFlags);
+    void DrawButton(QPainter& canvas, const TRect& client, const QString& caption, TButtonLayout layout,
+                    int margin, int spacing, bool withMark, TExButtonDrawState state, unsigned textFlags);
     // A pixel of the grey inactive image.
     QRgb GreyColor(QRgb colour) const;
 
@@ -93,8 +92,8 @@ private:
     void SourceChanged();
     QString FitCaption(QPainter& canvas, const QString& caption, int width) const;
     QSize DrawFaceGlyph(QPainter& canvas, QPoint at, TExButtonDrawState state);
-    void DrawCaptionText(QPainter& canvas, const QString& caption, const TRect& bounds, TExButtonDrawState state,
-                         unsigned textFlags);
+    void DrawCaptionText(QPainter& canvas, const QString& caption, const TRect& bounds,
+                         TExButtonDrawState state, unsigned textFlags);
     void DrawMenuMark(QPainter& canvas, int x, int y, TExButtonDrawState state);
 
     QImage source_;

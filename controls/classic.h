@@ -9,7 +9,6 @@
 #include <QPalette>
 #include <QRect>
 #include <QString>
-
 #include <cstdint>
 #include <exception>
 #include <functional>

@@ -1,13 +1,12 @@
 #include "controls/clipboard.h"
 
-#include "controls/picture.h"
-
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
-
 #include <mutex>
 #include <vector>
+
+#include "controls/picture.h"
 
 namespace kordalt {
 
@@ -29,7 +28,8 @@ FormatNames& Names() {
 // "GIF Image" travels as "application/x-kordalt-gif-image".
 QString MimeOfName(const std::string& name) {
     QString slug;
-    for (const QChar c : QString::fromStdString(name).toLower()) slug += c.isLetterOrNumber() ? c : QChar('-');
+    for (const QChar c : QString::fromStdString(name).toLower())
+        slug += c.isLetterOrNumber() ? c : QChar('-');
     return QStringLiteral("application/x-kordalt-") + slug;
 }
 
@@ -39,7 +39,8 @@ TClipboardFormat RegisterClipboardFormat(const std::string& name) {
     FormatNames& all = Names();
     std::lock_guard hold(all.lock);
     for (std::size_t i = 0; i < all.names.size(); ++i) {
-        if (QString::fromStdString(all.names[i]).compare(QString::fromStdString(name), Qt::CaseInsensitive) == 0)
+        if (QString::fromStdString(all.names[i]).compare(QString::fromStdString(name), Qt::CaseInsensitive) ==
+            0)
             return kFirstRegistered + static_cast<TClipboardFormat>(i);
     }
     all.names.push_back(name);

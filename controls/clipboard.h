@@ -3,12 +3,11 @@
 // reaches other programs.
 #pragma once
 
-#include "controls/graphic.h"
-
 #include <QByteArray>
 #include <QString>
-
 #include <string>
+
+#include "controls/graphic.h"
 
 class QMimeData;
 

@@ -1,13 +1,12 @@
 #include "controls/colour_reduction.h"
 
-#include "controls/draw_utils.h"
-
 #include <QBuffer>
 #include <QImage>
-
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+
+#include "controls/draw_utils.h"
 
 namespace kordalt {
 
@@ -54,10 +53,12 @@ void Fixed666(const uint8_t* bits, int w, int h, TMappedDib& dib) {
     dib.table.fill(kUnused);
     for (int r = 0; r < 6; ++r)
         for (int g = 0; g < 6; ++g)
-            for (int b = 0; b < 6; ++b) dib.table[r * 36 + g * 6 + b] = {kLevels6[b], kLevels6[g], kLevels6[r], 0};
+            for (int b = 0; b < 6; ++b)
+                dib.table[r * 36 + g * 6 + b] = {kLevels6[b], kLevels6[g], kLevels6[r], 0};
     const auto& t = TruncLevelTables().t6;
-    ForEachPixel(bits, w, h, dib.bits,
-                 [&](int, int, Pixel p, uint8_t& out) { out = static_cast<uint8_t>(t[p.r] * 36 + t[p.g] * 6 + t[p.b]); });
+    ForEachPixel(bits, w, h, dib.bits, [&](int, int, Pixel p, uint8_t& out) {
+        out = static_cast<uint8_t>(t[p.r] * 36 + t[p.g] * 6 + t[p.b]);
+    });
     dib.usedColours = 216;
 }
 
@@ -65,7 +66,8 @@ void Fixed784(const uint8_t* bits, int w, int h, TMappedDib& dib) {
     dib.table.fill(kUnused);
     for (int r = 0; r < 7; ++r)
         for (int g = 0; g < 8; ++g)
-            for (int b = 0; b < 4; ++b) dib.table[r * 32 + g * 4 + b] = {kLevels4[b], kLevels8[g], kLevels7[r], 0};
+            for (int b = 0; b < 4; ++b)
+                dib.table[r * 32 + g * 4 + b] = {kLevels4[b], kLevels8[g], kLevels7[r], 0};
     const auto& t = TruncLevelTables();
     ForEachPixel(bits, w, h, dib.bits, [&](int, int, Pixel p, uint8_t& out) {
         out = static_cast<uint8_t>((t.t7[p.r] * 8 + t.t8[p.g]) * 4 + t.t4[p.b]);
@@ -78,8 +80,9 @@ void Grey(const uint8_t* bits, int w, int h, TMappedDib& dib) {
         const auto v = static_cast<uint8_t>(i);
         dib.table[static_cast<size_t>(i)] = {v, v, v, 0};
     }
-    ForEachPixel(bits, w, h, dib.bits,
-                 [](int, int, Pixel p, uint8_t& out) { out = static_cast<uint8_t>((p.r * 77 + p.g * 150 + p.b * 29) >> 8); });
+    ForEachPixel(bits, w, h, dib.bits, [](int, int, Pixel p, uint8_t& out) {
+        out = static_cast<uint8_t>((p.r * 77 + p.g * 150 + p.b * 29) >> 8);
+    });
 }
 
 void Ramps(const uint8_t* bits, int w, int h, TMappedDib& dib) {
@@ -92,9 +95,15 @@ void Ramps(const uint8_t* bits, int w, int h, TMappedDib& dib) {
     }
     ForEachPixel(bits, w, h, dib.bits, [](int x, int y, Pixel p, uint8_t& out) {
         switch ((y + x) % 3) {
-            case 0: out = static_cast<uint8_t>(p.r >> 2); break;
-            case 1: out = static_cast<uint8_t>(64 + (p.g >> 2)); break;
-            default: out = static_cast<uint8_t>(128 + (p.b >> 2)); break;
+            case 0:
+                out = static_cast<uint8_t>(p.r >> 2);
+                break;
+            case 1:
+                out = static_cast<uint8_t>(64 + (p.g >> 2));
+                break;
+            default:
+                out = static_cast<uint8_t>(128 + (p.b >> 2));
+                break;
         }
     });
 }
@@ -153,7 +162,8 @@ private:
     }
     static bool Same(Pixel a, Pixel b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
     Pixel Masked(Pixel p) const {
-        return {static_cast<uint8_t>(p.b & mask_.b), static_cast<uint8_t>(p.g & mask_.g), static_cast<uint8_t>(p.r & mask_.r)};
+        return {static_cast<uint8_t>(p.b & mask_.b), static_cast<uint8_t>(p.g & mask_.g),
+                static_cast<uint8_t>(p.r & mask_.r)};
     }
     // The slot holding the colour, or the empty slot where it belongs.
     size_t Find(Pixel p) const {
@@ -253,7 +263,8 @@ public:
             int mean[3];
             for (int c = 0; c < 3; ++c) mean[c] = (16 * sum[c] + 15) / n;
             if (mean[0] <= 16 && mean[1] <= 16 && mean[2] <= 16) mean[0] = mean[1] = mean[2] = 0;
-            dib.table[b] = {static_cast<uint8_t>(mean[2]), static_cast<uint8_t>(mean[1]), static_cast<uint8_t>(mean[0]), 0};
+            dib.table[b] = {static_cast<uint8_t>(mean[2]), static_cast<uint8_t>(mean[1]),
+                            static_cast<uint8_t>(mean[0]), 0};
         }
         size_t next = 0;
         const int outRow = DibRowSize(w, 8);
@@ -325,12 +336,24 @@ TMappedDib MapDib24(const uint8_t* bits, int width, int height, TColorMapping me
     TMappedDib dib;
     dib.bits.assign(static_cast<size_t>(DibRowSize(width, 8)) * static_cast<size_t>(height), 0);
     switch (method) {
-        case cmHistogram: Histogram(bits, width, height, dib); break;
-        case cmMedianCut: MedianCut(bits, width, height, dib); break;
-        case cmFixed784: Fixed784(bits, width, height, dib); break;
-        case cmFixed666: Fixed666(bits, width, height, dib); break;
-        case cmRamps: Ramps(bits, width, height, dib); break;
-        case cmGrayscale: Grey(bits, width, height, dib); break;
+        case cmHistogram:
+            Histogram(bits, width, height, dib);
+            break;
+        case cmMedianCut:
+            MedianCut(bits, width, height, dib);
+            break;
+        case cmFixed784:
+            Fixed784(bits, width, height, dib);
+            break;
+        case cmFixed666:
+            Fixed666(bits, width, height, dib);
+            break;
+        case cmRamps:
+            Ramps(bits, width, height, dib);
+            break;
+        case cmGrayscale:
+            Grey(bits, width, height, dib);
+            break;
     }
     return dib;
 }
@@ -348,8 +371,8 @@ void Put32(std::vector<uint8_t>& out, uint32_t v) {
 
 // File header, 40-byte info header, a colour table of 2^bits entries up to 8
 // bits, then the rows.
-std::vector<uint8_t> PackedBmp(int width, int height, int bitCount, const TColorTable& table, uint32_t usedColours,
-                               const std::vector<uint8_t>& bits) {
+std::vector<uint8_t> PackedBmp(int width, int height, int bitCount, const TColorTable& table,
+                               uint32_t usedColours, const std::vector<uint8_t>& bits) {
     const uint32_t tableSize = bitCount <= 8 ? 4u << bitCount : 0;
     const uint32_t offset = 14 + 40 + tableSize;
     std::vector<uint8_t> out;
@@ -398,8 +421,9 @@ std::vector<uint8_t> Dib24Of(const QImage& image) {
 // The platform's conversion to 1 or 4 bits: each pixel takes the nearest colour
 // of the black-and-white or the 16-colour system palette.
 std::vector<uint8_t> PackedIndexedBmp(const QImage& image, int bitCount) {
-    static constexpr TColor kSystem16[16] = {clBlack, clMaroon, clGreen, clOlive, clNavy, clPurple, clTeal, clGray,
-                                             clSilver, clRed, clLime, clYellow, clBlue, clFuchsia, clAqua, clWhite};
+    static constexpr TColor kSystem16[16] = {clBlack, clMaroon,  clGreen,  clOlive, clNavy, clPurple,
+                                             clTeal,  clGray,    clSilver, clRed,   clLime, clYellow,
+                                             clBlue,  clFuchsia, clAqua,   clWhite};
     TColorTable table{};
     const int colours = 1 << bitCount;
     for (int i = 0; i < colours; ++i) {
@@ -424,7 +448,8 @@ std::vector<uint8_t> PackedIndexedBmp(const QImage& image, int bitCount) {
                 }
             }
             const int bit = x * bitCount;
-            bits[static_cast<size_t>(y) * row + bit / 8] |= static_cast<uint8_t>(best << (8 - bitCount - bit % 8));
+            bits[static_cast<size_t>(y) * row + bit / 8] |=
+                static_cast<uint8_t>(best << (8 - bitCount - bit % 8));
         }
     }
     return PackedBmp(w, h, bitCount, table, 0, bits);
@@ -433,10 +458,14 @@ std::vector<uint8_t> PackedIndexedBmp(const QImage& image, int bitCount) {
 int PixelFormatOf(const QImage& image) {
     switch (image.format()) {
         case QImage::Format_Mono:
-        case QImage::Format_MonoLSB: return 1;
-        case QImage::Format_Indexed8: return 8;
-        case QImage::Format_RGB888: return 24;
-        default: return 0;
+        case QImage::Format_MonoLSB:
+            return 1;
+        case QImage::Format_Indexed8:
+            return 8;
+        case QImage::Format_RGB888:
+            return 24;
+        default:
+            return 0;
     }
 }
 
@@ -455,14 +484,17 @@ std::vector<uint8_t> BitmapToDIBStream(const QImage& bitmap, int bitCount, TColo
     if (PixelFormatOf(bitmap) == bitCount && method != cmGrayscale) return OwnBmp(bitmap);
     switch (bitCount) {
         case 1:
-        case 4: return PackedIndexedBmp(bitmap, bitCount);
-        case 24: return PackedBmp(bitmap.width(), bitmap.height(), 24, {}, 0, Dib24Of(bitmap));
+        case 4:
+            return PackedIndexedBmp(bitmap, bitCount);
+        case 24:
+            return PackedBmp(bitmap.width(), bitmap.height(), 24, {}, 0, Dib24Of(bitmap));
         case 8: {
             const std::vector<uint8_t> rows = Dib24Of(bitmap);
             const TMappedDib dib = MapDib24(rows.data(), bitmap.width(), bitmap.height(), method);
             return PackedBmp(bitmap.width(), bitmap.height(), 8, dib.table, dib.usedColours, dib.bits);
         }
-        default: ReportNotImplemented();
+        default:
+            ReportNotImplemented();
     }
 }
 

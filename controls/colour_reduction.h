@@ -18,7 +18,6 @@ namespace kordalt {
 enum TColorMapping : uint8_t { cmHistogram, cmMedianCut, cmFixed784, cmFixed666, cmRamps, cmGrayscale };
 extern TColorMapping DefaultColorMapping;
 
-
 // Entry v of each table: the index of the level nearest to v (the lower one on
 // ties) among 4 (0, 85, 170, 255), 6, 7 and 8 evenly spread levels.
 struct TTruncLevelTables {

@@ -18,7 +18,7 @@ std::size_t NextCommandLineParam(std::string_view line, std::size_t pos, std::st
         }
     }
     param.clear();
-    while (pos < n && static_cast<unsigned char>(line[pos]) > 32) {
+    while (pos<n&& static_cast<unsigned char>(line[pos])> 32) {
         if (line[pos] != '"') {
             param += line[pos++];
             continue;
@@ -54,7 +54,8 @@ void SplitProgramAndParams(std::string_view line, std::string& programName, std:
     params.clear();
     std::string param;
     std::size_t pos = NextCommandLineParam(line, 0, programName);
-    for (pos = NextCommandLineParam(line, pos, param); !param.empty(); pos = NextCommandLineParam(line, pos, param)) {
+    for (pos = NextCommandLineParam(line, pos, param); !param.empty();
+         pos = NextCommandLineParam(line, pos, param)) {
         if (!params.empty()) params += ' ';
         params += param.find(' ') == std::string::npos ? param : '"' + param + '"';
     }

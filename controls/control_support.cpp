@@ -1,8 +1,8 @@
 #include "controls/control_support.h"
 
-#include "platform/arith.h"
-
 #include <QPainter>
+
+#include "platform/arith.h"
 
 namespace kordalt {
 

@@ -1,14 +1,14 @@
 #include "controls/draw_grid.h"
 
-#include "controls/control_support.h"
-#include "controls/draw_utils.h"
-#include "platform/ini_file.h"
-
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+
+#include "controls/control_support.h"
+#include "controls/draw_utils.h"
+#include "platform/ini_file.h"
 
 namespace kordalt {
 
@@ -22,7 +22,8 @@ TExDrawGrid::TExDrawGrid(QWidget* parent)
     : QAbstractScrollArea(parent),
       colWidths_(5, 64),
       rowHeights_(5, 18),
-      options_(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goDrawFocusSelected | goColSizing) {
+      options_(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goDrawFocusSelected |
+               goColSizing) {
     resize(320, 120);
     setFocusPolicy(Qt::StrongFocus);
     setFrameShape(QFrame::Panel);
@@ -93,7 +94,8 @@ void TExDrawGrid::SetDefaultRowHeight(int value) {
 }
 
 int TExDrawGrid::Extent(const std::vector<int>& extents, int index, int fallback) {
-    return index >= 0 && index < static_cast<int>(extents.size()) ? extents[static_cast<size_t>(index)] : fallback;
+    return index >= 0 && index < static_cast<int>(extents.size()) ? extents[static_cast<size_t>(index)]
+                                                                  : fallback;
 }
 
 void TExDrawGrid::SetExtent(std::vector<int>& extents, int index, int value) {
@@ -109,7 +111,8 @@ int TExDrawGrid::RowHeights(int row) const { return Extent(rowHeights_, row, def
 void TExDrawGrid::SetRowHeights(int row, int height) { SetExtent(rowHeights_, row, height); }
 
 void TExDrawGrid::SaveColumnWidths(TIniFile& ini, const std::string& section) const {
-    for (int col = 0; col < ColCount(); ++col) ini.WriteInteger(section, "Item" + std::to_string(col), ColWidths(col));
+    for (int col = 0; col < ColCount(); ++col)
+        ini.WriteInteger(section, "Item" + std::to_string(col), ColWidths(col));
 }
 
 void TExDrawGrid::LoadColumnWidths(const TIniFile& ini, const std::string& section) {
@@ -166,7 +169,8 @@ std::vector<TExDrawGrid::Span> TExDrawGrid::VisibleSpans(bool columns) const {
     const int fixed = columns ? fixedCols_ : fixedRows_;
     const int first = columns ? leftCol_ : topRow_;
     int position = 0;
-    for (int i = fixed > 0 ? 0 : first; i < count && position < extent; i = (i + 1 == fixed) ? IntMax(first, fixed) : i + 1) {
+    for (int i = fixed > 0 ? 0 : first; i < count && position < extent;
+         i = (i + 1 == fixed) ? IntMax(first, fixed) : i + 1) {
         const int size = columns ? ColWidths(i) : RowHeights(i);
         spans.push_back({i, position, size});
         position += size + LineWidth(columns, i);
@@ -178,7 +182,8 @@ int TExDrawGrid::MaxTopLeft(bool columns) const {
     const int count = columns ? ColCount() : RowCount();
     const int fixed = columns ? fixedCols_ : fixedRows_;
     int available = columns ? viewport()->width() : viewport()->height();
-    for (int i = 0; i < fixed; ++i) available -= (columns ? ColWidths(i) : RowHeights(i)) + LineWidth(columns, i);
+    for (int i = 0; i < fixed; ++i)
+        available -= (columns ? ColWidths(i) : RowHeights(i)) + LineWidth(columns, i);
     // The first cell from which the rest fits; the last one when even it does not.
     int first = count - 1;
     for (int i = count - 1; i >= fixed; --i) {
@@ -312,7 +317,8 @@ void TExDrawGrid::FocusCell(int col, int row, bool moveAnchor) {
 TGridRect TExDrawGrid::Selection() const {
     TGridRect r{col_, row_, col_, row_};
     if (options_ & goRangeSelect) {
-        r = {IntMin(anchorCol_, col_), IntMin(anchorRow_, row_), IntMax(anchorCol_, col_), IntMax(anchorRow_, row_)};
+        r = {IntMin(anchorCol_, col_), IntMin(anchorRow_, row_), IntMax(anchorCol_, col_),
+             IntMax(anchorRow_, row_)};
     }
     if (options_ & goRowSelect) {
         r.Left = fixedCols_;
@@ -386,7 +392,9 @@ void TExDrawGrid::ScrollToCurrent() {
     }
 }
 
-bool TExDrawGrid::Selected(int col, int row) const { return !IsFixed(col, row) && Selection().Contains(col, row); }
+bool TExDrawGrid::Selected(int col, int row) const {
+    return !IsFixed(col, row) && Selection().Contains(col, row);
+}
 
 void TExDrawGrid::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
@@ -407,10 +415,13 @@ void TExDrawGrid::paintEvent(QPaintEvent*) {
     for (const Span& r : rows) {
         for (const Span& c : cols) {
             TGridDrawState state = 0;
-            if (c.index < fixedCols_ || r.index < fixedRows_) state |= gdFixed;
-            else if (Selected(c.index, r.index)) state |= gdSelected;
+            if (c.index < fixedCols_ || r.index < fixedRows_)
+                state |= gdFixed;
+            else if (Selected(c.index, r.index))
+                state |= gdSelected;
             if (hasFocus() && c.index == col_ && r.index == row_) state |= gdFocused;
-            DrawCell(painter, c.index, r.index, {c.start, r.start, c.start + c.size, r.start + r.size}, state);
+            DrawCell(painter, c.index, r.index, {c.start, r.start, c.start + c.size, r.start + r.size},
+                     state);
         }
     }
     if (defaultDrawing_ && hasFocus() && (options_ & goRowSelect) && !(options_ & goRangeSelect) &&
@@ -445,8 +456,8 @@ void TExDrawGrid::DrawCell(QPainter& painter, int col, int row, TRect rect, TGri
         painter.setPen(ToQColor(highlight ? clHighlightText : PaletteColor(*this, QPalette::WindowText)));
         painter.fillRect(rect.ToQRect(), back);
     }
-    const bool pressed = fixedButtons_ && fixed && tracking_ && overPressed_ && defaultDrawing_ && col == pressedCol_ &&
-                         row == pressedRow_;
+    const bool pressed = fixedButtons_ && fixed && tracking_ && overPressed_ && defaultDrawing_ &&
+                         col == pressedCol_ && row == pressedRow_;
     CellDrawingEvent(col, row, pressed ? rect.Offset(gridLineWidth_, gridLineWidth_) : rect, state);
     if (defaultDrawing_ && fixed && (options_ & (goFixedVertLine | goFixedHorzLine))) {
         TRect edge = rect;
@@ -544,8 +555,10 @@ void TExDrawGrid::StartMoving(int col, int row) {
 bool TExDrawGrid::EditorMode() const { return editor_ != nullptr && editor_->isVisible(); }
 
 void TExDrawGrid::SetEditorMode(bool value) {
-    if (value) ShowEditor();
-    else HideEditor();
+    if (value)
+        ShowEditor();
+    else
+        HideEditor();
 }
 
 bool TExDrawGrid::CanEditShow() {
@@ -620,7 +633,8 @@ bool TExDrawGrid::focusNextPrevChild(bool next) {
 }
 
 bool TExDrawGrid::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != editor_ || event->type() != QEvent::KeyPress) return QAbstractScrollArea::eventFilter(watched, event);
+    if (watched != editor_ || event->type() != QEvent::KeyPress)
+        return QAbstractScrollArea::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
     const bool ctrl = key->modifiers() & Qt::ControlModifier;
     const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
@@ -636,8 +650,8 @@ bool TExDrawGrid::eventFilter(QObject* watched, QEvent* event) {
         HideEditor();
         return true;
     }
-    const bool vertical = key->key() == Qt::Key_Up || key->key() == Qt::Key_Down || key->key() == Qt::Key_PageUp ||
-                          key->key() == Qt::Key_PageDown;
+    const bool vertical = key->key() == Qt::Key_Up || key->key() == Qt::Key_Down ||
+                          key->key() == Qt::Key_PageUp || key->key() == Qt::Key_PageDown;
     if (vertical && !(key->modifiers() & Qt::AltModifier)) {
         keyPressEvent(key);
         return true;
@@ -706,8 +720,10 @@ void TExDrawGrid::mousePressEvent(QMouseEvent* event) {
 void TExDrawGrid::mouseMoveEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
     if (sizing_.index >= 0) {
-        if (sizing_.columns) SetColWidths(sizing_.index, IntMax(1, p.x() - sizing_.start));
-        else SetRowHeights(sizing_.index, IntMax(1, p.y() - sizing_.start));
+        if (sizing_.columns)
+            SetColWidths(sizing_.index, IntMax(1, p.x() - sizing_.start));
+        else
+            SetRowHeights(sizing_.index, IntMax(1, p.y() - sizing_.start));
     } else if (tracking_) {
         UpdatePressed(p);
     } else if (moving_.from >= 0) {
@@ -721,9 +737,12 @@ void TExDrawGrid::mouseMoveEvent(QMouseEvent* event) {
         MouseToCell(p.x(), p.y(), col, row);
         if (col >= fixedCols_ && row >= fixedRows_) FocusCell(col, row, false);
     } else if (event->buttons() == Qt::NoButton) {
-        if (SizingColumn(p.x(), p.y()) >= 0) viewport()->setCursor(Qt::SplitHCursor);
-        else if (SizingRow(p.x(), p.y()) >= 0) viewport()->setCursor(Qt::SplitVCursor);
-        else viewport()->unsetCursor();
+        if (SizingColumn(p.x(), p.y()) >= 0)
+            viewport()->setCursor(Qt::SplitHCursor);
+        else if (SizingRow(p.x(), p.y()) >= 0)
+            viewport()->setCursor(Qt::SplitVCursor);
+        else
+            viewport()->unsetCursor();
     }
     emit OnMouseMove(p.x(), p.y());
 }
@@ -740,8 +759,10 @@ void TExDrawGrid::mouseReleaseEvent(QMouseEvent* event) {
         sizing_.index = -1;
         const int now = done.columns ? ColWidths(done.index) : RowHeights(done.index);
         if (now != done.original) {
-            if (done.columns) emit OnColumnSized();
-            else emit OnRowSized();
+            if (done.columns)
+                emit OnColumnSized();
+            else
+                emit OnRowSized();
         }
     }
     if (tracking_ && button == Qt::LeftButton) {
@@ -754,8 +775,10 @@ void TExDrawGrid::mouseReleaseEvent(QMouseEvent* event) {
     if (moving_.from >= 0 && button == Qt::LeftButton) {
         const Moving done = moving_;
         moving_.from = -1;
-        if (done.columns) MoveColumn(done.from, done.to);
-        else MoveRow(done.from, done.to);
+        if (done.columns)
+            MoveColumn(done.from, done.to);
+        else
+            MoveRow(done.from, done.to);
     }
     if (button == Qt::LeftButton) selecting_ = false;
     emit OnMouseUp(button, p.x(), p.y());
@@ -778,17 +801,29 @@ void TExDrawGrid::keyPressEvent(QKeyEvent* event) {
     const int page = IntMax(1, VisibleRowCount());
     int col = col_, row = row_;
     switch (event->key()) {
-        case Qt::Key_Up: --row; break;
-        case Qt::Key_Down: ++row; break;
-        case Qt::Key_PageUp: row -= page; break;
-        case Qt::Key_PageDown: row += page; break;
+        case Qt::Key_Up:
+            --row;
+            break;
+        case Qt::Key_Down:
+            ++row;
+            break;
+        case Qt::Key_PageUp:
+            row -= page;
+            break;
+        case Qt::Key_PageDown:
+            row += page;
+            break;
         case Qt::Key_Left:
-            if (rowSelect) SetLeftCol(leftCol_ - 1);
-            else --col;
+            if (rowSelect)
+                SetLeftCol(leftCol_ - 1);
+            else
+                --col;
             break;
         case Qt::Key_Right:
-            if (rowSelect) SetLeftCol(leftCol_ + 1);
-            else ++col;
+            if (rowSelect)
+                SetLeftCol(leftCol_ + 1);
+            else
+                ++col;
             break;
         case Qt::Key_Home:
             if (rowSelect || ctrl) row = fixedRows_;

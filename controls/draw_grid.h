@@ -4,14 +4,13 @@
 // the current row of a focused row-select grid.
 #pragma once
 
-#include "controls/classic.h"
-#include "controls/grid_inplace_edit.h"
-
 #include <QAbstractScrollArea>
-
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "controls/classic.h"
+#include "controls/grid_inplace_edit.h"
 
 namespace kordalt {
 
@@ -42,7 +41,9 @@ using TGridDrawState = unsigned;
 // Columns Left..Right and rows Top..Bottom, inclusive.
 struct TGridRect {
     int Left = 0, Top = 0, Right = 0, Bottom = 0;
-    bool Contains(int col, int row) const { return col >= Left && col <= Right && row >= Top && row <= Bottom; }
+    bool Contains(int col, int row) const {
+        return col >= Left && col <= Right && row >= Top && row <= Bottom;
+    }
     bool operator==(const TGridRect&) const = default;
 };
 
@@ -125,7 +126,8 @@ public:
     void DrawCellStr(const TRect& r, const QString& s, TAlignment align);
     QPainter* Canvas() const { return canvas_; }
 
-    std::function<void(TExDrawGrid* sender, int col, int row, const TRect& rect, TGridDrawState state)> OnDrawCell;
+    std::function<void(TExDrawGrid* sender, int col, int row, const TRect& rect, TGridDrawState state)>
+        OnDrawCell;
     std::function<void(TExDrawGrid* sender, int col, int row, bool& canSelect)> OnSelectCell;
     std::function<void(TExDrawGrid* sender, int col, int row, bool& enabled)> OnCheckButton;
     std::function<void(TExDrawGrid* sender, int col, int row, bool& allowEdit)> OnShowEditor;

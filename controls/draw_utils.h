@@ -2,12 +2,12 @@
 // embossed glyphs, cell text and captions shortened with an ellipsis.
 #pragma once
 
-#include "controls/classic.h"
-
 #include <QFontMetrics>
 #include <QImage>
 #include <QPoint>
 #include <QString>
+
+#include "controls/classic.h"
 
 class QPainter;
 
@@ -25,15 +25,17 @@ inline TColor PaletteRelativeColor(TColor c) { return ColorToRGB(c) | 0x02000000
 
 // Copies the source rectangle stretched (nearest pixel) onto the destination
 // rectangle; source pixels of `key` (0x00BBGGRR) stay transparent.
-void MaskedTransparentBlit(QPainter& dest, int dstX, int dstY, int dstW, int dstH, const QImage& source, int srcX,
-                           int srcY, int srcW, int srcH, TColor key);
+void MaskedTransparentBlit(QPainter& dest, int dstX, int dstY, int dstW, int dstH, const QImage& source,
+                           int srcX, int srcY, int srcW, int srcH, TColor key);
 // dstW/dstH < 1: the bitmap's size; srcW or srcH < 1: the whole bitmap.
 // clNone: opaque; clDefault: the bottom-left pixel; a monochrome bitmap keys white.
-void BlitBitmapWithKeyColour(QPainter& dest, const QImage& bitmap, TColor key, int dstX, int dstY, int dstW = 0,
-                             int dstH = 0, int srcX = 0, int srcY = 0, int srcW = 0, int srcH = 0);
+void BlitBitmapWithKeyColour(QPainter& dest, const QImage& bitmap, TColor key, int dstX, int dstY,
+                             int dstW = 0, int dstH = 0, int srcX = 0, int srcY = 0, int srcW = 0,
+                             int srcH = 0);
 void StretchBitmapRectWithKeyColour(QPainter& dest, int x, int y, int w, int h, const TRect& source,
                                     const QImage& bitmap, TColor key);
-void DrawBitmapRectWithKeyColour(QPainter& dest, int x, int y, const TRect& source, const QImage& bitmap, TColor key);
+void DrawBitmapRectWithKeyColour(QPainter& dest, int x, int y, const TRect& source, const QImage& bitmap,
+                                 TColor key);
 void DrawBitmapWithKeyColour(QPainter& dest, int x, int y, const QImage& bitmap, TColor key);
 
 // Cell `index` of `source` seen as cols x rows equal cells numbered row by row.
@@ -45,14 +47,14 @@ QImage MakeEmbossedGlyph(const QImage& source, TColor outline, TColor back, TCol
                          bool drawHighlight);
 QImage MakeGrayedGlyph(const QImage& source, TColor outline);
 // The same look drawn straight onto the painter from an image with an alpha mask.
-void DrawImageListEmbossed(QPainter& painter, const QImage& image, int x, int y, TColor highlight, TColor shadow,
-                           bool drawHighlight);
+void DrawImageListEmbossed(QPainter& painter, const QImage& image, int x, int y, TColor highlight,
+                           TColor shadow, bool drawHighlight);
 
 enum TVerticalAlignment { vaTop, vaCenter, vaBottom };
 
 // Text in `r` offset by dx (left alignment only) and dy; filled with the painter's brush.
-void RenderCellText(QPainter& canvas, const TRect& r, int dx, int dy, const QString& text, TAlignment alignment,
-                    bool wordWrap, bool rightToLeft);
+void RenderCellText(QPainter& canvas, const TRect& r, int dx, int dy, const QString& text,
+                    TAlignment alignment, bool wordWrap, bool rightToLeft);
 void RenderGridCellText(QPainter& canvas, const QString& text, const TRect& r, TAlignment alignment,
                         TVerticalAlignment verticalAlignment, bool wordWrap, bool rightToLeft);
 void EnsureCellTextBitmap();

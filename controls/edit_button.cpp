@@ -1,9 +1,5 @@
 #include "controls/edit_button.h"
 
-#include "controls/command_line.h"
-#include "controls/draw_utils.h"
-#include "controls/form_placement.h"
-
 #include <QApplication>
 #include <QDir>
 #include <QDropEvent>
@@ -14,6 +10,10 @@
 #include <QPainter>
 #include <QScreen>
 #include <QStyle>
+
+#include "controls/command_line.h"
+#include "controls/draw_utils.h"
+#include "controls/form_placement.h"
 
 namespace kordalt {
 
@@ -71,10 +71,10 @@ QImage DropDownGlyph(int width) {
 }  // namespace
 
 QImage FileEditGlyph() {
-    static const char* const rows[12] = {
-        ".             ", ".  ####       ", ". #yyyy#      ", ".#yyyyyy######", ".#yyyyyyyyyyy#",
-        ".#yyyyyyyyyyy#", ".#yyyyyyyyyyy#", ".#yyyyyyyyyyy#", ".#yyyyyyyyyyy#", ".#yyyyyyyyyyy#",
-        ".#############", ".             "};
+    static const char* const rows[12] = {".             ", ".  ####       ", ". #yyyy#      ",
+                                         ".#yyyyyy######", ".#yyyyyyyyyyy#", ".#yyyyyyyyyyy#",
+                                         ".#yyyyyyyyyyy#", ".#yyyyyyyyyyy#", ".#yyyyyyyyyyy#",
+                                         ".#yyyyyyyyyyy#", ".#############", ".             "};
     QImage image(14, 12, QImage::Format_RGB32);
     for (int y = 0; y < 12; ++y) {
         for (int x = 0; x < 14; ++x) {
@@ -104,8 +104,8 @@ void TEditButton::mousePressEvent(QMouseEvent* event) {
         // Closes the popup, taking its value; the click that follows is dropped.
         edit_->PopupCloseUp(true);
         edit_->suppressClick_ = true;
-    } else if (event->button() == Qt::LeftButton && edit_->focusPolicy() != Qt::NoFocus && edit_->isEnabled() &&
-               !edit_->hasFocus()) {
+    } else if (event->button() == Qt::LeftButton && edit_->focusPolicy() != Qt::NoFocus &&
+               edit_->isEnabled() && !edit_->hasFocus()) {
         edit_->setFocus(Qt::MouseFocusReason);
     }
     TExSpeedButton::mousePressEvent(event);
@@ -135,8 +135,10 @@ void TCustomComboEdit::ButtonClick() {
 void TCustomComboEdit::DoButtonClick() {
     emit OnButtonClick();
     if (popup_ == nullptr) return;
-    if (popupVisible_) PopupCloseUp(true);
-    else PopupDropDown(true);
+    if (popupVisible_)
+        PopupCloseUp(true);
+    else
+        PopupDropDown(true);
 }
 
 void TCustomComboEdit::SetPopup(QWidget* popup) {
@@ -251,7 +253,8 @@ void TCustomComboEdit::RebuildGlyph() {
             button_->SetGlyph(EllipsisGlyph(ButtonWidth()));
             button_->SetNumGlyphs(1);
             break;
-        case gkCustom: break;
+        case gkCustom:
+            break;
     }
     PlaceButton();
 }
@@ -306,9 +309,7 @@ void TCustomComboEdit::changeEvent(QEvent* event) {
 
 TFileDirEdit::TFileDirEdit(QWidget* parent) : TCustomComboEdit(parent) {}
 
-void TFileDirEdit::SetAcceptFiles(bool value) {
-    acceptFiles_ = value;
-}
+void TFileDirEdit::SetAcceptFiles(bool value) { acceptFiles_ = value; }
 
 void TFileDirEdit::BeforeDialog(QString& name, bool& action) {
     if (OnBeforeDialog) OnBeforeDialog(this, name, action);
@@ -332,18 +333,24 @@ QStringList LocalFiles(const QMimeData* data) {
 }  // namespace
 
 void TFileDirEdit::AnswerFileDrag(QDragMoveEvent* event) {
-    if (!LocalFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
-    else event->ignore();
+    if (!LocalFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
 }
 
 void TFileDirEdit::dragEnterEvent(QDragEnterEvent* event) {
-    if (acceptFiles_) AnswerFileDrag(event);
-    else QLineEdit::dragEnterEvent(event);
+    if (acceptFiles_)
+        AnswerFileDrag(event);
+    else
+        QLineEdit::dragEnterEvent(event);
 }
 
 void TFileDirEdit::dragMoveEvent(QDragMoveEvent* event) {
-    if (acceptFiles_) AnswerFileDrag(event);
-    else QLineEdit::dragMoveEvent(event);
+    if (acceptFiles_)
+        AnswerFileDrag(event);
+    else
+        QLineEdit::dragMoveEvent(event);
 }
 
 void TFileDirEdit::dropEvent(QDropEvent* event) {
@@ -390,7 +397,8 @@ QString TFilenameEdit::FileName() const {
 void TFilenameEdit::SetFileName(const QString& name) {
     if (!name.isEmpty()) {
         const QString file = FileExists(name) ? name : ProgramPart(name);
-        if (!IsValidFileName(file)) throw EComboEditError(QStringLiteral("Invalid file name - %1").arg(name).toStdString());
+        if (!IsValidFileName(file))
+            throw EComboEditError(QStringLiteral("Invalid file name - %1").arg(name).toStdString());
     }
     setText(Quoted(name));
     files_.clear();
@@ -415,8 +423,9 @@ QStringList TFilenameEdit::NameFilters() const {
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         const QString patterns = QString(parts[i + 1]).replace(u';', u' ');
         const QString description = parts[i];
-        filters << (description.endsWith(u'(' + patterns + u')') ? description
-                                                                   : description + QStringLiteral(" (") + patterns + u')');
+        filters << (description.endsWith(u'(' + patterns + u')')
+                        ? description
+                        : description + QStringLiteral(" (") + patterns + u')');
     }
     return filters;
 }
@@ -433,12 +442,14 @@ void TFilenameEdit::DoButtonClick() {
         dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         dialog.setFileMode(save ? QFileDialog::AnyFile
                                 : (MultipleFiles() ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile));
-        if (save && !(dialogOptions_ & ofOverwritePrompt)) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        if (save && !(dialogOptions_ & ofOverwritePrompt))
+            dialog.setOption(QFileDialog::DontConfirmOverwrite);
         dialog.setDefaultSuffix(defaultExt_);
         dialog.setHistory(fileEditStyle_ == fsComboBox ? historyList_ : QStringList());
         const QStringList filters = NameFilters();
         dialog.setNameFilters(filters);
-        if (filterIndex_ >= 1 && filterIndex_ <= filters.size()) dialog.selectNameFilter(filters[filterIndex_ - 1]);
+        if (filterIndex_ >= 1 && filterIndex_ <= filters.size())
+            dialog.selectNameFilter(filters[filterIndex_ - 1]);
         if (IsValidFileName(name)) {
             const QFileInfo info(name);
             if (FolderExists(info.path()) && name.contains(u'/')) initialDir_ = info.path();

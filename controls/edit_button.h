@@ -3,15 +3,14 @@
 // opens a file dialog from its button.
 #pragma once
 
-#include "controls/speed_button.h"
-
 #include <QImage>
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QStringList>
-
 #include <functional>
 #include <stdexcept>
+
+#include "controls/speed_button.h"
 
 class QFileDialog;
 

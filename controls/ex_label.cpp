@@ -11,10 +11,14 @@ namespace {
 
 QPoint ShadowOffset(TShadowPosition position, int s) {
     switch (position) {
-        case spLeftBottom: return {-s, s};
-        case spRightBottom: return {s, s};
-        case spRightTop: return {s, -s};
-        default: return {-s, -s};
+        case spLeftBottom:
+            return {-s, s};
+        case spRightBottom:
+            return {s, s};
+        case spRightTop:
+            return {s, -s};
+        default:
+            return {-s, -s};
     }
 }
 
@@ -138,7 +142,8 @@ void TExCustomLabel::UpdateAccelerator() {
 
 void TExCustomLabel::DrawLabelText(QPainter& painter, TRect& rect, unsigned flags) {
     QString text = LabelText();
-    if ((flags & dt::CalcRect) && (text.isEmpty() || (showAccelChar_ && text == QStringLiteral("&")))) text += u' ';
+    if ((flags & dt::CalcRect) && (text.isEmpty() || (showAccelChar_ && text == QStringLiteral("&"))))
+        text += u' ';
     if (!showAccelChar_) flags |= dt::NoPrefix;
     if (isRightToLeft()) {
         if (flags & dt::Right) {
@@ -199,7 +204,8 @@ void TExCustomLabel::AdjustLabelBounds() {
     r.left -= leftMargin_;
     r.right += rightMargin_;
     TAlignment alignment = alignment_;
-    if (isRightToLeft() && alignment != taCenter) alignment = alignment == taLeftJustify ? taRightJustify : taLeftJustify;
+    if (isRightToLeft() && alignment != taCenter)
+        alignment = alignment == taLeftJustify ? taRightJustify : taLeftJustify;
     int left = x();
     if (alignment == taRightJustify) left += width() - r.right;
     setGeometry(left, y(), r.right, r.bottom);
@@ -242,9 +248,7 @@ void TExCustomLabel::changeEvent(QEvent* event) {
 
 void TExCustomLabel::showEvent(QShowEvent*) { CheckMouseInside(); }
 
-void TExCustomLabel::CheckMouseInside() {
-    SetMouseInside(MouseIsOver(*this));
-}
+void TExCustomLabel::CheckMouseInside() { SetMouseInside(MouseIsOver(*this)); }
 
 void TExCustomLabel::SetMouseInside(bool inside) {
     if (inside == mouseInside_) return;

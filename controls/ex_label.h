@@ -1,12 +1,11 @@
 // A windowless label that draws its caption over a drop shadow.
 #pragma once
 
-#include "controls/classic.h"
-
 #include <QPointer>
 #include <QWidget>
-
 #include <memory>
+
+#include "controls/classic.h"
 
 namespace kordalt {
 

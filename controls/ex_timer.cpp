@@ -1,15 +1,14 @@
 #include "controls/ex_timer.h"
 
-#include "controls/classic.h"
+#include <sched.h>
+#include <sys/resource.h>
 
 #include <QCoreApplication>
 #include <QPointer>
 #include <QTimer>
-
 #include <chrono>
 
-#include <sched.h>
-#include <sys/resource.h>
+#include "controls/classic.h"
 
 namespace kordalt {
 
@@ -29,12 +28,18 @@ void WatchApplicationQuit() {
 // Nice values: raising a thread above normal needs privileges and is tried only.
 int NiceValue(TThreadPriority priority) {
     switch (priority) {
-        case tpLowest: return 10;
-        case tpLower: return 5;
-        case tpHigher: return -5;
-        case tpHighest: return -10;
-        case tpTimeCritical: return -15;
-        default: return 0;
+        case tpLowest:
+            return 10;
+        case tpLower:
+            return 5;
+        case tpHigher:
+            return -5;
+        case tpHighest:
+            return -10;
+        case tpTimeCritical:
+            return -15;
+        default:
+            return 0;
     }
 }
 
@@ -204,7 +209,8 @@ bool TExTimer::Synchronize(const std::function<void()>& method) {
         if (terminate_) return false;
         pendingSync_ = job;
     }
-    QMetaObject::invokeMethod(this, [job] { job->Run(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [job] { job->Run(); }, Qt::QueuedConnection);
     bool ran;
     std::exception_ptr error;
     {

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QObject>
-
 #include <atomic>
 #include <condition_variable>
 #include <functional>

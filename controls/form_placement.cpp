@@ -1,21 +1,20 @@
 #include "controls/form_placement.h"
 
-#include "controls/ini_link.h"
-#include "platform/ini_file.h"
-#include "platform/program_path.h"
+#include <fnmatch.h>
+#include <sys/stat.h>
 
 #include <QCloseEvent>
 #include <QDialog>
 #include <QScreen>
 #include <QWidget>
-
-#include <fnmatch.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+
+#include "controls/ini_link.h"
+#include "platform/ini_file.h"
+#include "platform/program_path.h"
 
 namespace kordalt {
 
@@ -84,7 +83,8 @@ std::string DefaultSectionOf(const QObject* component) {
     return NameOf(*component);
 }
 
-std::string IniReadStr(const TIniFile* ini, std::string_view section, std::string_view key, std::string_view def) {
+std::string IniReadStr(const TIniFile* ini, std::string_view section, std::string_view key,
+                       std::string_view def) {
     return ini ? ini->ReadString(section, key, def) : std::string(def);
 }
 
@@ -163,11 +163,13 @@ bool IsValidFileName(std::string_view name) {
 void SavePlacement(QWidget& form, TIniFile* ini, std::string_view section) {
     if (!ini) return;
     const QRect normal = form.normalGeometry().isValid() ? form.normalGeometry() : form.geometry();
-    const int showCmd = form.isMinimized() ? kShowMinimized : form.isMaximized() ? kShowMaximized : kShowNormal;
+    const int showCmd = form.isMinimized()   ? kShowMinimized
+                        : form.isMaximized() ? kShowMaximized
+                                             : kShowNormal;
     // The window system keeps no minimized or maximized position of its own.
     const std::string minMax = FourInts(-1, -1, -1, -1);
-    const std::string norm = FourInts(normal.left(), normal.top(), normal.left() + normal.width(),
-                                      normal.top() + normal.height());
+    const std::string norm =
+        FourInts(normal.left(), normal.top(), normal.left() + normal.width(), normal.top() + normal.height());
     ini->WriteInteger(section, kFlags, 0);
     ini->WriteInteger(section, kShowCmd, showCmd);
     ini->WriteInteger(section, kPixels, ScreenPixelsPerInch(form));
@@ -200,9 +202,16 @@ void LoadPosition(QWidget& form, const TIniFile& ini, std::string_view section) 
 void LoadState(QWidget& form, const TIniFile& ini, std::string_view section) {
     Qt::WindowState state = Qt::WindowNoState;
     switch (ini.ReadInteger(section, kShowCmd, 0)) {
-        case 2: case 6: case 7: state = Qt::WindowMinimized; break;
-        case 3: state = Qt::WindowMaximized; break;
-        default: break;
+        case 2:
+        case 6:
+        case 7:
+            state = Qt::WindowMinimized;
+            break;
+        case 3:
+            state = Qt::WindowMaximized;
+            break;
+        default:
+            break;
     }
     const Qt::WindowStates others =
         form.windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen);
@@ -211,7 +220,8 @@ void LoadState(QWidget& form, const TIniFile& ini, std::string_view section) {
 
 }  // namespace
 
-void LoadPlacement(QWidget& form, const TIniFile* ini, std::string_view section, bool loadState, bool loadPosition) {
+void LoadPlacement(QWidget& form, const TIniFile* ini, std::string_view section, bool loadState,
+                   bool loadPosition) {
     if (!ini || (!loadState && !loadPosition)) return;
     if (loadPosition) LoadPosition(form, *ini, section);
     if (loadState) LoadState(form, *ini, section);
@@ -275,8 +285,11 @@ std::string TFormPlacement::SectionOf(const QObject* component) const {
 }
 
 std::unique_ptr<TIniFile> TFormPlacement::MakeStore() const {
-    if (useRegistry_) return std::make_unique<TRegIniFile>(iniFileName_.empty() ? DefaultRegistryKey() : iniFileName_, registryRoot_);
-    return std::make_unique<TIniFile>(iniFileName_.empty() ? ProgramDirectory() + DefaultIniFileName() : iniFileName_);
+    if (useRegistry_)
+        return std::make_unique<TRegIniFile>(iniFileName_.empty() ? DefaultRegistryKey() : iniFileName_,
+                                             registryRoot_);
+    return std::make_unique<TIniFile>(iniFileName_.empty() ? ProgramDirectory() + DefaultIniFileName()
+                                                           : iniFileName_);
 }
 
 void TFormPlacement::SetPreventResize(bool value) {
@@ -413,6 +426,8 @@ void TFormPlacement::AddLink(TIniLink* link) {
     if (std::find(links_.begin(), links_.end(), link) == links_.end()) links_.push_back(link);
 }
 
-void TFormPlacement::RemoveLink(TIniLink* link) { links_.erase(std::remove(links_.begin(), links_.end(), link), links_.end()); }
+void TFormPlacement::RemoveLink(TIniLink* link) {
+    links_.erase(std::remove(links_.begin(), links_.end(), link), links_.end());
+}
 
 }  // namespace kordalt

@@ -4,11 +4,8 @@
 // lets linked controls (TIniLink) store their own settings alongside.
 #pragma once
 
-#include "controls/reg_ini_file.h"
-
 #include <QObject>
 #include <QPointer>
-
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -16,6 +13,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "controls/reg_ini_file.h"
 
 class QWidget;
 
@@ -30,7 +29,8 @@ class TIniLink;
 std::string DefaultSectionOf(const QObject* component);
 
 // Values in a store; a null store reads the defaults and writes nothing.
-std::string IniReadStr(const TIniFile* ini, std::string_view section, std::string_view key, std::string_view def);
+std::string IniReadStr(const TIniFile* ini, std::string_view section, std::string_view key,
+                       std::string_view def);
 // A value enclosed in a matching pair of quotes gets one more pair of double
 // quotes, since reading strips one pair.
 void IniWriteStr(TIniFile* ini, std::string_view section, std::string_view key, std::string_view value);
@@ -58,15 +58,25 @@ std::string LongToShortPath(const std::string& name);
 void SavePlacement(QWidget& form, TIniFile* ini, std::string_view section);
 // Applies the stored position (only when it was stored at the screen's current
 // pixel density) and the stored window state.
-void LoadPlacement(QWidget& form, const TIniFile* ini, std::string_view section, bool loadState, bool loadPosition);
+void LoadPlacement(QWidget& form, const TIniFile* ini, std::string_view section, bool loadState,
+                   bool loadPosition);
 
 class TFormPlacement;
 
 // Size limits of a form; 0 = not set. A change re-applies the owner's limits.
 class TWinMinMaxInfo {
 public:
-    enum Field { MaxPosLeft, MaxPosTop, MaxSizeHeight, MaxSizeWidth, MaxTrackHeight, MaxTrackWidth, MinTrackHeight,
-                 MinTrackWidth, FieldCount };
+    enum Field {
+        MaxPosLeft,
+        MaxPosTop,
+        MaxSizeHeight,
+        MaxSizeWidth,
+        MaxTrackHeight,
+        MaxTrackWidth,
+        MinTrackHeight,
+        MinTrackWidth,
+        FieldCount
+    };
     explicit TWinMinMaxInfo(TFormPlacement* owner) : owner_(owner) {}
     int Value(Field field) const { return values_[field]; }
     void SetValue(Field field, int value);

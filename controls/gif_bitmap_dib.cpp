@@ -1,9 +1,9 @@
 #include "controls/gif_bitmap_dib.h"
 
-#include "controls/colour_reduction.h"
-
 #include <QBuffer>
 #include <QImage>
+
+#include "controls/colour_reduction.h"
 
 namespace kordalt {
 
@@ -19,7 +19,8 @@ std::vector<std::uint8_t> SavedBMP(const QImage& image) {
 
 bool IsPaletteBitmap(const QImage& image) {
     const QImage::Format format = image.format();
-    return format == QImage::Format_Mono || format == QImage::Format_MonoLSB || format == QImage::Format_Indexed8;
+    return format == QImage::Format_Mono || format == QImage::Format_MonoLSB ||
+           format == QImage::Format_Indexed8;
 }
 
 }  // namespace

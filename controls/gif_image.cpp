@@ -1,17 +1,16 @@
 #include "controls/gif_image.h"
 
+#include <QFile>
+#include <QIODevice>
+#include <QMimeData>
+#include <QPainter>
+#include <algorithm>
+
 #include "controls/ani_cursor.h"
 #include "controls/clipboard.h"
 #include "controls/gif_bitmap_dib.h"
 #include "controls/gif_writer.h"
 #include "controls/picture.h"
-
-#include <QFile>
-#include <QIODevice>
-#include <QMimeData>
-#include <QPainter>
-
-#include <algorithm>
 
 namespace kordalt {
 
@@ -51,7 +50,8 @@ int TGIFFrame::FrameWidth() { return !Bitmap && !Item->ImageData ? 0 : GetFrameB
 int TGIFFrame::FrameHeight() { return !Bitmap && !Item->ImageData ? 0 : GetFrameBitmap().Image.height(); }
 
 bool TGIFFrame::HasComment() const {
-    return std::any_of(Extensions.begin(), Extensions.end(), [](const TExtension& e) { return e.Kind == ekComment; });
+    return std::any_of(Extensions.begin(), Extensions.end(),
+                       [](const TExtension& e) { return e.Kind == ekComment; });
 }
 
 std::vector<std::string>& TGIFFrame::Comment() {
@@ -119,7 +119,8 @@ void TGIFFrame::AssignTo(TBitmap& dest) { dest.Image = GetFrameBitmap().Image; }
 void TGIFFrame::EncodeFrameFromBitmap() {
     if (!Bitmap || Bitmap->Empty()) throw GIFError(sGIFNoDataToWrite);
     const std::vector<std::uint8_t> bmp = GIFFrameBMP(Bitmap->Image, Grayscale);
-    EncodeFrameDIB(*this, bmp, *Owner->data_, Owner->screenWidth_, Owner->screenHeight_, Owner->ProgressNotices());
+    EncodeFrameDIB(*this, bmp, *Owner->data_, Owner->screenWidth_, Owner->screenHeight_,
+                   Owner->ProgressNotices());
 }
 
 TGIFImage::TGIFImage() { ClearImage(); }
@@ -207,7 +208,8 @@ void TGIFImage::UpdateScreenSize() {
 void TGIFImage::ReadGIFStream(const QByteArray& bytes, bool decodeFirst) {
     ClearImage();
     TGIFContents contents;
-    GIFByteStream stream(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size()));
+    GIFByteStream stream(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                         static_cast<std::size_t>(bytes.size()));
     const auto take = [&] {
         data_ = contents.Data;
         version_ = contents.Version;
@@ -247,7 +249,8 @@ void TGIFImage::LoadFromStream(QIODevice& stream) { LoadFromBytes(stream.readAll
 void TGIFImage::LoadFromFile(const QString& fileName) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        throw std::runtime_error("Cannot open file \"" + fileName.toStdString() + "\". " + file.errorString().toStdString());
+        throw std::runtime_error("Cannot open file \"" + fileName.toStdString() + "\". " +
+                                 file.errorString().toStdString());
     LoadFromStream(file);
 }
 
@@ -401,7 +404,8 @@ QByteArray TGIFImage::WriteGIFStream(bool withLength) {
     std::vector<TGIFFrameData*> frames;
     for (const auto& frame : frames_) frames.push_back(frame.get());
     const std::vector<std::uint8_t> gif = BuildGIFFile(
-        {data_.get(), version_, screenWidth_, screenHeight_, backgroundColor_, hasLoopExtension_, loopCount_}, frames);
+        {data_.get(), version_, screenWidth_, screenHeight_, backgroundColor_, hasLoopExtension_, loopCount_},
+        frames);
     QByteArray out;
     if (withLength) {
         const auto size = static_cast<std::uint32_t>(gif.size());
@@ -427,7 +431,8 @@ void TGIFImage::SaveToFile(const QString& fileName) {
     const QByteArray gif = WriteGIFStream(false);
     QFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
-        throw std::runtime_error("Cannot create file \"" + fileName.toStdString() + "\". " + file.errorString().toStdString());
+        throw std::runtime_error("Cannot create file \"" + fileName.toStdString() + "\". " +
+                                 file.errorString().toStdString());
     WriteAll(file, gif);
 }
 

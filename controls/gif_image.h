@@ -2,14 +2,13 @@
 // compressed and decoded into a bitmap the first time it is needed.
 #pragma once
 
-#include "controls/gif_reader.h"
-#include "controls/image_control_bitmap.h"
-
 #include <QByteArray>
 #include <QString>
-
 #include <functional>
 #include <memory>
+
+#include "controls/gif_reader.h"
+#include "controls/image_control_bitmap.h"
 
 class QIODevice;
 class QPainter;
@@ -60,8 +59,8 @@ private:
 
 class TGIFImage : public TGraphic {
 public:
-    using ProgressEvent = std::function<void(TGIFImage& sender, TProgressStage stage, int percent,
-                                             const QString& message)>;
+    using ProgressEvent =
+        std::function<void(TGIFImage& sender, TProgressStage stage, int percent, const QString& message)>;
 
     TGIFImage();
     TGIFImage(const TGIFImage&) = delete;

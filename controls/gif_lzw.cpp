@@ -7,17 +7,28 @@ namespace kordalt {
 
 std::string GIFResourceString(int id) {
     switch (id) {
-        case sReadError: return "Stream read error";
-        case sGIFUnknownVersion: return "Неизвестная версия изображения GIF";
-        case 61093: return "Ошибка кодировки данных в формат GIF";
-        case sGIFDecodeError: return "Неверные данные в формате GIF";
-        case sGIFCodeSizeError: return "Размер кода GIF не принадлежит диапазону от 2 до 9";
-        case sGIFBitsPerPixelError: return "Неверное число цветов; должно быть степенью числа 2";
-        case sGIFUnknownExtension: return "Неопределенное расширение GIF: %.2x";
-        case 61098: return "Нет данных для записи в формате GIF";
-        case sGIFImageSizeChange: return "Невозможно изменить размер изображения GIF";
-        case sGIFImageDescription: return "CompuServe GIF Image";
-        default: return std::string();
+        case sReadError:
+            return "Stream read error";
+        case sGIFUnknownVersion:
+            return "Неизвестная версия изображения GIF";
+        case 61093:
+            return "Ошибка кодировки данных в формат GIF";
+        case sGIFDecodeError:
+            return "Неверные данные в формате GIF";
+        case sGIFCodeSizeError:
+            return "Размер кода GIF не принадлежит диапазону от 2 до 9";
+        case sGIFBitsPerPixelError:
+            return "Неверное число цветов; должно быть степенью числа 2";
+        case sGIFUnknownExtension:
+            return "Неопределенное расширение GIF: %.2x";
+        case 61098:
+            return "Нет данных для записи в формате GIF";
+        case sGIFImageSizeChange:
+            return "Невозможно изменить размер изображения GIF";
+        case sGIFImageDescription:
+            return "CompuServe GIF Image";
+        default:
+            return std::string();
     }
 }
 
@@ -134,7 +145,11 @@ private:
 class DIBPixelWriter {
 public:
     DIBPixelWriter(std::uint8_t* pixels, int width, int height, int bitCount, bool interlaced)
-        : pixels_(pixels), width_(width), height_(height), bitCount_(bitCount), interlaced_(interlaced),
+        : pixels_(pixels),
+          width_(width),
+          height_(height),
+          bitCount_(bitCount),
+          interlaced_(interlaced),
           bytesPerRow_(DIBBytesPerRow(width, bitCount)) {
         if (width_ < 1) row_ = height_;  // nothing to fill
         StartRow();
@@ -145,10 +160,13 @@ public:
     void PutDecodedPixel(int index) {
         if (Done()) return;
         switch (bitCount_) {
-            case 8: rowStart_[column_] = static_cast<std::uint8_t>(index); break;
+            case 8:
+                rowStart_[column_] = static_cast<std::uint8_t>(index);
+                break;
             case 4: {
                 std::uint8_t& byte = rowStart_[column_ / 2];
-                byte = column_ % 2 == 0 ? static_cast<std::uint8_t>(index << 4) : static_cast<std::uint8_t>(byte | index);
+                byte = column_ % 2 == 0 ? static_cast<std::uint8_t>(index << 4)
+                                        : static_cast<std::uint8_t>(byte | index);
                 break;
             }
             default: {
@@ -182,8 +200,8 @@ void Tell(const GIFProgress& progress, TProgressStage stage, int percent, const 
     if (progress) progress(stage, percent, message);
 }
 
-void RunLZW(GIFByteStream& data, DIBPixelWriter& out, const GIFProgress& progress, bool& corrupted, int maskBits,
-            bool tolerant) {
+void RunLZW(GIFByteStream& data, DIBPixelWriter& out, const GIFProgress& progress, bool& corrupted,
+            int maskBits, bool tolerant) {
     std::vector<std::uint16_t> prefix(4096), suffix(4096), stack(4098);
 
     int minSize = data.ReadByte();
@@ -257,7 +275,8 @@ void RunLZW(GIFByteStream& data, DIBPixelWriter& out, const GIFProgress& progres
         // Complete pixels are a complete frame: nothing more is read after the last one.
         if (out.Done()) break;
         code = reader.ReadLZWCode();
-        if (data.Size() > 0) Tell(progress, TProgressStage::psRunning, static_cast<int>(data.Position() * 100 / data.Size()));
+        if (data.Size() > 0)
+            Tell(progress, TProgressStage::psRunning, static_cast<int>(data.Position() * 100 / data.Size()));
     }
     if (code == kEndOfData) throw GIFError(sReadError);
 }
@@ -265,7 +284,8 @@ void RunLZW(GIFByteStream& data, DIBPixelWriter& out, const GIFProgress& progres
 }  // namespace
 
 void DecodeGIFLZW(GIFByteStream& data, int width, int height, int bitCount, bool interlaced,
-                  const GIFProgress& progress, bool& corrupted, std::uint8_t* pixels, int maskBits, bool tolerant) {
+                  const GIFProgress& progress, bool& corrupted, std::uint8_t* pixels, int maskBits,
+                  bool tolerant) {
     corrupted = false;
     Tell(progress, TProgressStage::psStarting, 0);
     DIBPixelWriter out(pixels, width, height, bitCount, interlaced);
@@ -291,7 +311,8 @@ std::vector<std::uint8_t> DecodeGIFFrameToDIB(const TGIFItem& item, bool interla
     const int bitCount = DIBBitCountForGIF(item.BitsPerPixel);
     if (item.Width < 0 || item.Height < 0 || std::int64_t(item.Width) * item.Height > kMaxGIFFramePixels)
         throw GIFError(sGIFDecodeError);
-    const std::uint32_t imageSize = std::uint32_t(DIBBytesPerRow(item.Width, bitCount)) * std::uint32_t(item.Height);
+    const std::uint32_t imageSize =
+        std::uint32_t(DIBBytesPerRow(item.Width, bitCount)) * std::uint32_t(item.Height);
     const std::uint32_t colours = 1u << bitCount;
     const std::uint32_t offset = 54 + 4 * colours;
 
@@ -316,8 +337,8 @@ std::vector<std::uint8_t> DecodeGIFFrameToDIB(const TGIFItem& item, bool interla
     bmp.resize(offset + imageSize, 0);
     const std::vector<std::uint8_t>& stored = item.ImageData ? *item.ImageData : std::vector<std::uint8_t>();
     GIFByteStream data(stored.data(), stored.size());
-    DecodeGIFLZW(data, item.Width, item.Height, bitCount, interlaced, progress, corrupted, bmp.data() + offset,
-                 item.BitsPerPixel, tolerant);
+    DecodeGIFLZW(data, item.Width, item.Height, bitCount, interlaced, progress, corrupted,
+                 bmp.data() + offset, item.BitsPerPixel, tolerant);
     return bmp;
 }
 

@@ -24,7 +24,9 @@ constexpr int sReadError = 0;
 std::string GIFResourceString(int id);
 
 // The invalid-graphic-operation exception with resource text `id`.
-inline EInvalidGraphicOperation GIFError(int id) { return EInvalidGraphicOperation(id, GIFResourceString(id)); }
+inline EInvalidGraphicOperation GIFError(int id) {
+    return EInvalidGraphicOperation(id, GIFResourceString(id));
+}
 
 // No colour (0x1FFFFFFF), as the controls' clNone.
 constexpr std::uint32_t kGIFNoColor = 0x1FFFFFFF;
@@ -92,7 +94,8 @@ constexpr int DIBBytesPerRow(int width, int bitCount) { return ((width * bitCoun
 // Decodes from the stream's position (the code size byte) into the zero-filled
 // bottom-up DIB area `pixels` of width x height at `bitCount` (1, 4 or 8).
 void DecodeGIFLZW(GIFByteStream& data, int width, int height, int bitCount, bool interlaced,
-                  const GIFProgress& progress, bool& corrupted, std::uint8_t* pixels, int maskBits, bool tolerant);
+                  const GIFProgress& progress, bool& corrupted, std::uint8_t* pixels, int maskBits,
+                  bool tolerant);
 
 // The BMP file image of a frame; `corrupted` becomes true when the decoder repaired damage.
 std::vector<std::uint8_t> DecodeGIFFrameToDIB(const TGIFItem& item, bool interlaced, bool tolerant,

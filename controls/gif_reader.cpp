@@ -85,7 +85,8 @@ TExtension ReadExtensionBlock(GIFByteStream& data) {
     const auto found = std::find(std::begin(kExtensionLabels), std::end(kExtensionLabels), label);
     TExtension extension;
     const auto kind = static_cast<TExtensionKind>(found - std::begin(kExtensionLabels));
-    if (found == std::end(kExtensionLabels) || (kind != ekComment && (data.AtEnd() || data.Peek() != kBlockSizes[kind]))) {
+    if (found == std::end(kExtensionLabels) ||
+        (kind != ekComment && (data.AtEnd() || data.Peek() != kBlockSizes[kind]))) {
         extension.Kind = ekOther;
         extension.Header = {label};
         ReadDataSubBlocks(data, extension.Data);
@@ -109,7 +110,9 @@ TExtension ReadExtensionBlock(GIFByteStream& data) {
 bool IsLoopExtension(const TExtension& e) {
     if (e.Kind != ekApplication || e.Data.empty() || e.Header.size() < 12) return false;
     const std::size_t count = e.Header[0];
-    const auto same = [&](const char* id) { return count <= 11 && std::memcmp(e.Header.data() + 1, id, count) == 0; };
+    const auto same = [&](const char* id) {
+        return count <= 11 && std::memcmp(e.Header.data() + 1, id, count) == 0;
+    };
     const std::string& first = e.Data.front();
     return (same("NETSCAPE2.0") || same("ANIMEXTS1.0")) && first.size() >= 3 && first[0] == 1;
 }
@@ -126,7 +129,8 @@ std::vector<TExtension> ReadExtensionBlocks(GIFByteStream& data, std::uint8_t& s
             out.HasLoopExtension = true;
             out.LoopCount = static_cast<std::uint16_t>(std::min(count, 30000));
         }
-        if (extension.Kind != ekPlainText && extension.Kind != ekApplication) kept.push_back(std::move(extension));
+        if (extension.Kind != ekPlainText && extension.Kind != ekApplication)
+            kept.push_back(std::move(extension));
         separator = NextSeparator(data);
     }
     return kept;
@@ -163,7 +167,8 @@ void ApplyGraphicControls(TGIFFrameData& frame) {
         } else if (transparent < table.Count) {
             frame.TransparentColor = table.ColorOf(transparent);
         }
-        frame.AnimateInterval = static_cast<std::uint16_t>(std::max<std::uint32_t>(delay * 10, frame.AnimateInterval));
+        frame.AnimateInterval =
+            static_cast<std::uint16_t>(std::max<std::uint32_t>(delay * 10, frame.AnimateInterval));
         frame.Disposal = static_cast<std::uint8_t>((flags & 0x1C) >> 2);
     }
 }
@@ -217,7 +222,8 @@ void ReadGIFContents(GIFByteStream& data, TGIFContents& out) {
         if (separator == kImageSeparator) {
             TGIFFrameData frame;
             if (out.Data->ColorTable.Count > 0)
-                frame.Item->BitsPerPixel = static_cast<std::uint8_t>(ColorsToBitsPerPixel(out.Data->ColorTable.Count));
+                frame.Item->BitsPerPixel =
+                    static_cast<std::uint8_t>(ColorsToBitsPerPixel(out.Data->ColorTable.Count));
             frame.Extensions = std::move(extensions);
             ReadGIFFrame(data, frame, out);
             out.Frames.push_back(std::move(frame));

@@ -2,9 +2,9 @@
 // their compressed data. Free of Qt; decoding is in gif_lzw.h.
 #pragma once
 
-#include "controls/gif_lzw.h"
-
 #include <memory>
+
+#include "controls/gif_lzw.h"
 
 namespace kordalt {
 
@@ -27,7 +27,7 @@ struct TExtension {
     TExtensionKind Kind = ekGraphicControl;
     std::vector<std::uint8_t> Header;  // the fixed bytes after the label; ekOther: the label
 
-    std::vector<std::string> Data;     // one line per data sub-block
+    std::vector<std::string> Data;  // one line per data sub-block
 };
 
 // The fields of one frame that come from the file.

@@ -60,9 +60,12 @@ int LZWHash(int pixel) { return (pixel + 3) * 301; }
 // Colour index at `column` of a DIB row.
 int PixelAt(const std::uint8_t* row, int column, int bitCount) {
     switch (bitCount) {
-        case 8: return row[column];
-        case 4: return column % 2 == 0 ? row[column / 2] >> 4 : row[column / 2] & 0x0F;
-        default: return (row[column / 8] >> (7 - column % 8)) & 1;
+        case 8:
+            return row[column];
+        case 4:
+            return column % 2 == 0 ? row[column / 2] >> 4 : row[column / 2] & 0x0F;
+        default:
+            return (row[column / 8] >> (7 - column % 8)) & 1;
     }
 }
 
@@ -102,7 +105,8 @@ void RunLZW(std::vector<std::uint8_t>& out, int width, int height, int bitCount,
             writer.WriteLZWCode(prefix);
             ++freeCode;
             nodes[static_cast<std::size_t>(freeCode)] = {static_cast<std::uint16_t>(prefix),
-                                                        static_cast<std::uint16_t>(freeCode), static_cast<std::uint8_t>(p)};
+                                                         static_cast<std::uint16_t>(freeCode),
+                                                         static_cast<std::uint8_t>(p)};
             slots[static_cast<std::size_t>(slot)] = static_cast<std::uint16_t>(freeCode);
             prefix = p;
             hash = LZWHash(p);
@@ -127,7 +131,8 @@ void RunLZW(std::vector<std::uint8_t>& out, int width, int height, int bitCount,
     const int bytesPerRow = DIBBytesPerRow(width, bitCount);
     int row = 0, pass = 0;
     for (int done = 1; done <= height; ++done) {
-        const std::uint8_t* line = pixels + static_cast<std::size_t>(height - 1 - row) * static_cast<std::size_t>(bytesPerRow);
+        const std::uint8_t* line =
+            pixels + static_cast<std::size_t>(height - 1 - row) * static_cast<std::size_t>(bytesPerRow);
         for (int column = 0; column < width; ++column) addPixel(PixelAt(line, column, bitCount));
         row = interlaced ? NextInterlacedRow(row, height, pass) : row + 1;
         Tell(progress, TProgressStage::psRunning, static_cast<int>(std::int64_t(done) * 100 / height));
@@ -278,7 +283,8 @@ void EncodeFrameDIB(TGIFFrameData& frame, const std::vector<std::uint8_t>& bmp, 
     const int colours = bitCount == 1 ? 2 : bitCount == 4 ? 16 : bitCount == 8 ? 256 : 0;
     // Sizes the descriptor's 16-bit fields cannot hold are refused, as are
     // top-down or compressed images and pixels the file does not hold.
-    if (colours == 0 || ReadLE(bmp, 30, 4) != 0 || width < 1 || height < 1 || width > 0xFFFF || height > 0xFFFF)
+    if (colours == 0 || ReadLE(bmp, 30, 4) != 0 || width < 1 || height < 1 || width > 0xFFFF ||
+        height > 0xFFFF)
         throw GIFError(sGIFEncodeError);
     const std::uint32_t offset = ReadLE(bmp, 10, 4);
     if (offset > bmp.size() ||
@@ -312,9 +318,11 @@ void EncodeFrameDIB(TGIFFrameData& frame, const std::vector<std::uint8_t>& bmp, 
 
 bool UpdateExtensions(TGIFFrameData& frame) {
     auto& list = frame.Extensions;
-    auto control = std::find_if(list.rbegin(), list.rend(), [](const TExtension& e) { return e.Kind == ekGraphicControl; });
+    auto control = std::find_if(list.rbegin(), list.rend(),
+                                [](const TExtension& e) { return e.Kind == ekGraphicControl; });
     TExtension* gce = control == list.rend() ? nullptr : &*control;
-    if (!gce && (frame.AnimateInterval != 0 || frame.TransparentColor != kGIFNoColor || frame.Disposal != 0)) {
+    if (!gce &&
+        (frame.AnimateInterval != 0 || frame.TransparentColor != kGIFNoColor || frame.Disposal != 0)) {
         list.push_back(TExtension{ekGraphicControl, {4, 0, 0, 0, 0, 0}, {}});
         gce = &list.back();
     }
@@ -347,8 +355,10 @@ void WriteDataSubBlocks(std::vector<std::uint8_t>& out, const std::vector<std::s
     out.push_back(0);
 }
 
-std::vector<std::uint8_t> BuildGIFFile(const TGIFWriteHeader& header, const std::vector<TGIFFrameData*>& frames) {
-    std::vector<std::uint8_t> out{'G', 'I', 'F', '8', header.Version == 2 ? std::uint8_t('9') : std::uint8_t('7'), 'a'};
+std::vector<std::uint8_t> BuildGIFFile(const TGIFWriteHeader& header,
+                                       const std::vector<TGIFFrameData*>& frames) {
+    std::vector<std::uint8_t> out{
+        'G', 'I', 'F', '8', header.Version == 2 ? std::uint8_t('9') : std::uint8_t('7'), 'a'};
     WriteScreenDescriptor(out, header);
     if (header.HasLoopExtension && frames.size() > 1) WriteLoopExtension(out, header.LoopCount);
     for (TGIFFrameData* frame : frames) {

@@ -38,6 +38,7 @@ struct TGIFWriteHeader {
 };
 
 // The whole GIF file of frames that all have their compressed data.
-std::vector<std::uint8_t> BuildGIFFile(const TGIFWriteHeader& header, const std::vector<TGIFFrameData*>& frames);
+std::vector<std::uint8_t> BuildGIFFile(const TGIFWriteHeader& header,
+                                       const std::vector<TGIFFrameData*>& frames);
 
 }  // namespace kordalt

@@ -2,11 +2,11 @@
 // picture holder, the clipboard and other pictures can handle any of them.
 #pragma once
 
-#include "controls/classic.h"
-#include "platform/convert_error.h"
-
 #include <stdexcept>
 #include <string>
+
+#include "controls/classic.h"
+#include "platform/convert_error.h"
 
 class QIODevice;
 class QMimeData;

@@ -1,7 +1,5 @@
 #include "controls/grid_inplace_edit.h"
 
-#include "controls/draw_utils.h"
-
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -10,6 +8,8 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
+
+#include "controls/draw_utils.h"
 
 namespace kordalt {
 
@@ -24,7 +24,9 @@ qint64 TickCount() {
     return clock.elapsed();
 }
 
-int ScrollBarWidth(const QWidget& widget) { return widget.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &widget); }
+int ScrollBarWidth(const QWidget& widget) {
+    return widget.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &widget);
+}
 
 // A classic push-button face in `r`: raised, or flat and dark-edged while pressed.
 void DrawButtonFace(QPainter& painter, const QRect& r, bool pressed) {
@@ -79,7 +81,8 @@ void TPopupListbox::keyPressEvent(QKeyEvent* event) {
 
 void TPopupListbox::mouseReleaseEvent(QMouseEvent* event) {
     TExListBox::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton) emit Released(viewport()->rect().contains(event->position().toPoint()));
+    if (event->button() == Qt::LeftButton)
+        emit Released(viewport()->rect().contains(event->position().toPoint()));
 }
 
 // ---- TExInplaceEdit
@@ -99,7 +102,9 @@ void TExInplaceEdit::SetEditStyle(TInplaceEditStyle value) {
 
 void TExInplaceEdit::SetAlignment(TAlignment value) {
     alignment_ = value;
-    setAlignment(value == taRightJustify ? Qt::AlignRight : value == taCenter ? Qt::AlignHCenter : Qt::AlignLeft);
+    setAlignment(value == taRightJustify ? Qt::AlignRight
+                 : value == taCenter     ? Qt::AlignHCenter
+                                         : Qt::AlignLeft);
 }
 
 void TExInplaceEdit::UpdateMargins() {
@@ -224,8 +229,10 @@ void TExInplaceEdit::keyPressEvent(QKeyEvent* event) {
     if (editStyle_ == iePickList) {
         if (alt && (key == Qt::Key_Up || key == Qt::Key_Down)) {
             event->accept();
-            if (listVisible_) CloseUp(false);
-            else DropDown();
+            if (listVisible_)
+                CloseUp(false);
+            else
+                DropDown();
             return;
         }
         if (listVisible_ && !alt && (enter || key == Qt::Key_Escape)) {
@@ -275,8 +282,10 @@ void TExInplaceEdit::paintEvent(QPaintEvent* event) {
     QLineEdit::paintEvent(event);
     if (editStyle_ == ieSimple) return;
     QPainter painter(this);
-    if (editStyle_ == ieEllipsis) PaintEllipsisButton(painter, ButtonRect());
-    else PaintDropDownButton(painter, ButtonRect());
+    if (editStyle_ == ieEllipsis)
+        PaintEllipsisButton(painter, ButtonRect());
+    else
+        PaintDropDownButton(painter, ButtonRect());
 }
 
 }  // namespace kordalt

@@ -3,13 +3,12 @@
 // incremental search over its items).
 #pragma once
 
-#include "controls/classic.h"
-#include "controls/list_box.h"
-
 #include <QLineEdit>
 #include <QStringList>
-
 #include <functional>
+
+#include "controls/classic.h"
+#include "controls/list_box.h"
 
 namespace kordalt {
 

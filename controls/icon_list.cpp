@@ -1,13 +1,12 @@
 #include "controls/icon_list.h"
 
-#include "controls/clipboard.h"
-#include "controls/picture.h"
-
 #include <QIODevice>
 #include <QMimeData>
 #include <QPainter>
-
 #include <string>
+
+#include "controls/clipboard.h"
+#include "controls/picture.h"
 
 namespace kordalt {
 
@@ -17,10 +16,14 @@ constexpr int kMaxIconSide = 1024;
 
 int32_t GetInt32(std::span<const uint8_t> d, size_t at) { return static_cast<int32_t>(Le32(d, at)); }
 
-size_t RowBytes(int64_t width, int bitCount) { return static_cast<size_t>(((width * bitCount + 31) / 32) * 4); }
+size_t RowBytes(int64_t width, int bitCount) {
+    return static_cast<size_t>(((width * bitCount + 31) / 32) * 4);
+}
 
 // The AND mask's bit of a pixel: set = transparent.
-bool MaskBit(std::span<const uint8_t> mask, size_t row, int x) { return (mask[row + x / 8] >> (7 - x % 8)) & 1; }
+bool MaskBit(std::span<const uint8_t> mask, size_t row, int x) {
+    return (mask[row + x / 8] >> (7 - x % 8)) & 1;
+}
 
 QRgb DibPixel(std::span<const uint8_t> line, std::span<const uint8_t> table, int bitCount, int x) {
     if (bitCount == 24) return qRgb(line[3 * x + 2], line[3 * x + 1], line[3 * x]);
@@ -42,7 +45,8 @@ QImage DecodeDib(std::span<const uint8_t> image) {
     if (headerSize < 40 || headerSize > image.size() || width < 1 || width > kMaxIconSide || height < 1 ||
         height > kMaxIconSide)
         throw EIconError();
-    if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24 && bitCount != 32) throw EIconError();
+    if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24 && bitCount != 32)
+        throw EIconError();
     if (compression != 0 && !(compression == 3 && bitCount == 32)) throw EIconError();
     const uint64_t maxColours = bitCount <= 8 ? 1u << bitCount : 0;
     const uint64_t colours = used != 0 && used < maxColours ? used : maxColours;
@@ -61,7 +65,8 @@ QImage DecodeDib(std::span<const uint8_t> image) {
         auto* out = reinterpret_cast<QRgb*>(result.scanLine(y));
         for (int x = 0; x < width; ++x) {
             QRgb pixel = DibPixel(line, table, bitCount, x);
-            if (bitCount != 32 && hasMask && MaskBit(image, static_cast<size_t>(maskAt) + stored * maskRow, x))
+            if (bitCount != 32 && hasMask &&
+                MaskBit(image, static_cast<size_t>(maskAt) + stored * maskRow, x))
                 pixel = qRgba(0, 0, 0, 0);
             out[x] = pixel;
         }
@@ -109,7 +114,8 @@ void TIcon::Draw(QPainter& canvas, const TRect& rect) const {
 
 void TIcon::LoadFromStream(QIODevice& stream) {
     const QByteArray bytes = stream.readAll();
-    LoadFromData(std::span(reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size())));
+    LoadFromData(
+        std::span(reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size())));
 }
 
 void TIcon::SaveToStream(QIODevice& stream) {
@@ -120,12 +126,14 @@ void TIcon::SaveToStream(QIODevice& stream) {
 
 void TIcon::LoadFromClipboardFormat(TClipboardFormat format, const QMimeData& data) {
     const QByteArray block = format == IconClipboardFormat ? ClipboardBlock(data, format) : QByteArray();
-    LoadFromData(std::span(reinterpret_cast<const uint8_t*>(block.constData()), static_cast<size_t>(block.size())));
+    LoadFromData(
+        std::span(reinterpret_cast<const uint8_t*>(block.constData()), static_cast<size_t>(block.size())));
 }
 
 void TIcon::SaveToClipboardFormat(QMimeData& data) {
-    SetClipboardBlock(data, IconClipboardFormat,
-                      QByteArray(reinterpret_cast<const char*>(data_.data()), static_cast<qsizetype>(data_.size())));
+    SetClipboardBlock(
+        data, IconClipboardFormat,
+        QByteArray(reinterpret_cast<const char*>(data_.data()), static_cast<qsizetype>(data_.size())));
 }
 
 void TIcon::Assign(const TGraphic* source) {
@@ -170,7 +178,8 @@ void TIconList::Changed() {
 }
 
 void TIconList::CheckIndex(int index, int limit) const {
-    if (index < 0 || index >= limit) throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
+    if (index < 0 || index >= limit)
+        throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
 }
 
 TIcon* TIconList::Icons(int index) const {

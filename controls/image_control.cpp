@@ -1,10 +1,10 @@
 #include "controls/image_control.h"
 
-#include "controls/gif_image.h"
-
 #include <QCoreApplication>
 #include <QPainter>
 #include <QThread>
+
+#include "controls/gif_image.h"
 
 namespace kordalt {
 
@@ -25,9 +25,7 @@ private:
 
 }  // namespace
 
-TExImageControl::TExImageControl(QWidget* parent) : QWidget(parent) {
-    resize(105, 105);
-}
+TExImageControl::TExImageControl(QWidget* parent) : QWidget(parent) { resize(105, 105); }
 
 TExImageControl::~TExImageControl() = default;
 

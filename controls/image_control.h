@@ -3,12 +3,11 @@
 // repaint that works from any thread.
 #pragma once
 
-#include "controls/classic.h"
-
 #include <QImage>
 #include <QWidget>
-
 #include <mutex>
+
+#include "controls/classic.h"
 
 namespace kordalt {
 

@@ -1,15 +1,13 @@
 #include "controls/image_control_bitmap.h"
 
-#include "controls/draw_utils.h"
-
-#include "controls/clipboard.h"
-#include "platform/graphic_errors.h"
-
 #include <QIODevice>
 #include <QMimeData>
 #include <QPainter>
-
 #include <atomic>
+
+#include "controls/clipboard.h"
+#include "controls/draw_utils.h"
+#include "platform/graphic_errors.h"
 
 namespace kordalt {
 
@@ -23,7 +21,8 @@ void PlainDraw(const TBitmap& bitmap, QPainter& canvas, const TRect& rect, TColo
         canvas.drawImage(rect.ToQRect(), bitmap.Image);
     } else {
         StretchBitmapRectWithKeyColour(canvas, rect.left, rect.top, rect.Width(), rect.Height(),
-                                       {0, 0, bitmap.Image.width(), bitmap.Image.height()}, bitmap.Image, key);
+                                       {0, 0, bitmap.Image.width(), bitmap.Image.height()}, bitmap.Image,
+                                       key);
     }
 }
 

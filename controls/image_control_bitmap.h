@@ -2,12 +2,11 @@
 // makes every draw of a bitmap hold that lock (for bitmaps a timer thread composes).
 #pragma once
 
+#include <QImage>
+#include <mutex>
+
 #include "controls/classic.h"
 #include "controls/graphic.h"
-
-#include <QImage>
-
-#include <mutex>
 
 class QPainter;
 

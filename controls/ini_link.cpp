@@ -1,11 +1,11 @@
 #include "controls/ini_link.h"
 
+#include <QWidget>
+
 #include "controls/draw_grid.h"
 #include "controls/form_placement.h"
 #include "controls/list_box.h"
 #include "platform/ini_file.h"
-
-#include <QWidget>
 
 namespace kordalt {
 
@@ -50,7 +50,9 @@ void Connect(Control& control, TFormPlacement* storage, SaveFn save, LoadFn load
         link = new TIniLink(&control);
         link->setObjectName(kLinkName);
         Control* target = &control;
-        const auto section = [target](TIniLink* l) { return l->RootSection() + l->Storage()->SectionOf(target); };
+        const auto section = [target](TIniLink* l) {
+            return l->RootSection() + l->Storage()->SectionOf(target);
+        };
         link->OnSave = [target, section, save](TIniLink* l) {
             if (l->IniObject() && !target->objectName().isEmpty()) save(*target, *l->IniObject(), section(l));
         };
@@ -71,7 +73,8 @@ void SetIniStorage(TExCheckListBox& box, TFormPlacement* storage) {
 
 void SetIniStorage(TExDrawGrid& grid, TFormPlacement* storage) {
     Connect(
-        grid, storage, [](TExDrawGrid& g, TIniFile& ini, const std::string& s) { g.SaveColumnWidths(ini, s); },
+        grid, storage,
+        [](TExDrawGrid& g, TIniFile& ini, const std::string& s) { g.SaveColumnWidths(ini, s); },
         [](TExDrawGrid& g, TIniFile& ini, const std::string& s) { g.LoadColumnWidths(ini, s); });
 }
 

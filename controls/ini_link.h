@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QObject>
-
 #include <functional>
 #include <string>
 

@@ -1,9 +1,5 @@
 #include "controls/list_box.h"
 
-#include "controls/control_support.h"
-#include "controls/draw_utils.h"
-#include "platform/ini_file.h"
-
 #include <QApplication>
 #include <QDrag>
 #include <QKeyEvent>
@@ -12,8 +8,11 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextOption>
-
 #include <algorithm>
+
+#include "controls/control_support.h"
+#include "controls/draw_utils.h"
+#include "platform/ini_file.h"
 
 namespace kordalt {
 
@@ -77,8 +76,10 @@ void TExListBoxStrings::Delete(int index) {
     box_->CheckIndex(index);
     const bool widest = box_->autoScroll_ && box_->ItemWidth(index) >= box_->widest_;
     box_->items_.erase(box_->items_.begin() + index);
-    if (box_->itemIndex_ == index) box_->itemIndex_ = -1;
-    else if (box_->itemIndex_ > index) --box_->itemIndex_;
+    if (box_->itemIndex_ == index)
+        box_->itemIndex_ = -1;
+    else if (box_->itemIndex_ > index)
+        --box_->itemIndex_;
     if (widest) {
         box_->horizontalScrollBar()->setValue(0);
         box_->RecomputeExtent();
@@ -259,7 +260,8 @@ void TExCustomListBox::FitIntegralHeight() {
 
 int TExCustomListBox::SelCount() const {
     if (!multiSelect_) return itemIndex_ >= 0 ? 1 : 0;
-    return static_cast<int>(std::count_if(items_.begin(), items_.end(), [](const Item& i) { return i.selected; }));
+    return static_cast<int>(
+        std::count_if(items_.begin(), items_.end(), [](const Item& i) { return i.selected; }));
 }
 
 bool TExCustomListBox::Selected(int index) const {
@@ -270,8 +272,10 @@ bool TExCustomListBox::Selected(int index) const {
 void TExCustomListBox::SetSelected(int index, bool value) {
     CheckIndex(index);
     if (!multiSelect_) {
-        if (value) SetItemIndex(index);
-        else if (index == itemIndex_) SetItemIndex(-1);
+        if (value)
+            SetItemIndex(index);
+        else if (index == itemIndex_)
+            SetItemIndex(-1);
         return;
     }
     if (ItemAt(index).selected == value) return;
@@ -310,7 +314,8 @@ void TExCustomListBox::SelectTo(int index, Qt::KeyboardModifiers modifiers, bool
     }
     viewport()->update();
     bool changed = old != index && !multiSelect_;
-    for (int i = 0; i < Count() && !changed; ++i) changed = before[static_cast<size_t>(i)] != ItemAt(i).selected;
+    for (int i = 0; i < Count() && !changed; ++i)
+        changed = before[static_cast<size_t>(i)] != ItemAt(i).selected;
     if (changed) emit Click();
 }
 
@@ -388,8 +393,10 @@ void TExCustomListBox::MakeVisible(int index) {
     if (columns_ > 0) {
         const int visibleColumns = IntMax(1, viewport()->width() / IntMax(ColumnWidth(), 1));
         const int column = index / rows, first = topIndex_ / rows;
-        if (column < first) SetTopIndex(column * rows);
-        else if (column >= first + visibleColumns) SetTopIndex((column - visibleColumns + 1) * rows);
+        if (column < first)
+            SetTopIndex(column * rows);
+        else if (column >= first + visibleColumns)
+            SetTopIndex((column - visibleColumns + 1) * rows);
         return;
     }
     if (index < topIndex_) {
@@ -456,7 +463,8 @@ TRect TExCustomListBox::ItemBounds(int index) const {
         height = HeightOf(index);
     }
     const int right = IntMax(viewport()->width(), widest_);
-    if (UseRightToLeftReading()) return {viewport()->width() - right + scroll, top, viewport()->width() + scroll, top + height};
+    if (UseRightToLeftReading())
+        return {viewport()->width() - right + scroll, top, viewport()->width() + scroll, top + height};
     return {-scroll, top, right - scroll, top + height};
 }
 
@@ -479,7 +487,8 @@ int TExCustomListBox::ItemWidth(int index) const {
     const QString text = ItemAt(index).text + u'x';
     if (tabWidth_ <= 0) return fontMetrics().horizontalAdvance(text);
     const int tabStop = RoundToInt(tabWidth_ * fontMetrics().horizontalAdvance(u'0') * 0.25L);
-    QRect bounds = fontMetrics().boundingRect(QRect(0, 0, 1 << 20, 1 << 10), Qt::TextExpandTabs, text, tabStop);
+    QRect bounds =
+        fontMetrics().boundingRect(QRect(0, 0, 1 << 20, 1 << 10), Qt::TextExpandTabs, text, tabStop);
     return bounds.width();
 }
 
@@ -516,8 +525,10 @@ void TExCustomListBox::UpdateScrollBars() {
 
 void TExCustomListBox::scrollContentsBy(int, int) {
     if (syncingScroll_) return;
-    if (columns_ > 0) topIndex_ = horizontalScrollBar()->value() * RowsPerColumn();
-    else topIndex_ = verticalScrollBar()->value();
+    if (columns_ > 0)
+        topIndex_ = horizontalScrollBar()->value() * RowsPerColumn();
+    else
+        topIndex_ = verticalScrollBar()->value();
     viewport()->update();
 }
 
@@ -531,7 +542,8 @@ void TExCustomListBox::DrawItemText(QPainter& canvas, int index, const TRect& re
         QTextOption option(Qt::AlignRight | Qt::AlignAbsolute | Qt::AlignTop);
         option.setWrapMode(QTextOption::NoWrap);
         option.setTextDirection(Qt::RightToLeft);
-        if (tabWidth_ > 0) option.setTabStopDistance(RoundToInt(tabWidth_ * metrics.horizontalAdvance(u'0') * 0.25L));
+        if (tabWidth_ > 0)
+            option.setTabStopDistance(RoundToInt(tabWidth_ * metrics.horizontalAdvance(u'0') * 0.25L));
         canvas.drawText(QRectF(rect.left, top, rect.Width() - 2, metrics.height()), text, option);
     } else if (tabWidth_ > 0) {
         QTextOption option(Qt::AlignLeft | Qt::AlignTop);
@@ -550,8 +562,10 @@ void TExCustomListBox::DrawDefaultItem(QPainter& canvas, int index, const TRect&
 }
 
 void TExCustomListBox::DrawListItem(QPainter& canvas, int index, const TRect& rect, TOwnerDrawState state) {
-    if (OnDrawItem && style_ != lbStandard) OnDrawItem(this, canvas, index, rect, state);
-    else DrawDefaultItem(canvas, index, rect);
+    if (OnDrawItem && style_ != lbStandard)
+        OnDrawItem(this, canvas, index, rect, state);
+    else
+        DrawDefaultItem(canvas, index, rect);
 }
 
 void TExCustomListBox::paintEvent(QPaintEvent*) {
@@ -582,7 +596,8 @@ void TExCustomListBox::paintEvent(QPaintEvent*) {
             }
         }
         DrawListItem(painter, i, r, state);
-        if (i == itemIndex_ && hasFocus() && (multiSelect_ || (state & odSelected))) DrawFocusRect(painter, r);
+        if (i == itemIndex_ && hasFocus() && (multiSelect_ || (state & odSelected)))
+            DrawFocusRect(painter, r);
     }
 }
 
@@ -650,15 +665,31 @@ void TExCustomListBox::keyPressEvent(QKeyEvent* event) {
     const int current = itemIndex_;
     int target = current;
     switch (event->key()) {
-        case Qt::Key_Up: target = current - 1; break;
-        case Qt::Key_Down: target = current + 1; break;
-        case Qt::Key_Left: target = columns_ > 0 ? current - rows : current; break;
-        case Qt::Key_Right: target = columns_ > 0 ? current + rows : current; break;
-        case Qt::Key_PageUp: target = current - (columns_ > 0 ? rows : rows - 1); break;
-        case Qt::Key_PageDown: target = current + (columns_ > 0 ? rows : rows - 1); break;
-        case Qt::Key_Home: target = 0; break;
-        case Qt::Key_End: target = Count() - 1; break;
-            case Qt::Key_Space:
+        case Qt::Key_Up:
+            target = current - 1;
+            break;
+        case Qt::Key_Down:
+            target = current + 1;
+            break;
+        case Qt::Key_Left:
+            target = columns_ > 0 ? current - rows : current;
+            break;
+        case Qt::Key_Right:
+            target = columns_ > 0 ? current + rows : current;
+            break;
+        case Qt::Key_PageUp:
+            target = current - (columns_ > 0 ? rows : rows - 1);
+            break;
+        case Qt::Key_PageDown:
+            target = current + (columns_ > 0 ? rows : rows - 1);
+            break;
+        case Qt::Key_Home:
+            target = 0;
+            break;
+        case Qt::Key_End:
+            target = Count() - 1;
+            break;
+        case Qt::Key_Space:
             if (multiSelect_ && !extendedSelect_ && current >= 0) {
                 event->accept();
                 SetSelected(current, !ItemAt(current).selected);
@@ -666,7 +697,9 @@ void TExCustomListBox::keyPressEvent(QKeyEvent* event) {
                 return;
             }
             [[fallthrough]];
-        default: QAbstractScrollArea::keyPressEvent(event); return;
+        default:
+            QAbstractScrollArea::keyPressEvent(event);
+            return;
     }
     event->accept();
     target = IntMax(0, IntMin(target, Count() - 1));
@@ -740,12 +773,18 @@ void DrawRadioCell(QPainter& p, int x, int y, TCheckBoxState state, const QColor
             const bool inside = c == '.' && row > 0 && row < 11 && col > 0 && col < 11 &&
                                 (row > 1 || (col > 1 && col < 10)) && (row < 10 || (col > 1 && col < 10));
             QColor colour;
-            if (c == 's') colour = ToQColor(clBtnShadow);
-            else if (c == 'b') colour = ToQColor(clBlack);
-            else if (c == 'h') colour = ToQColor(clBtnHighlight);
-            else if (c == 'f') colour = ToQColor(clBtnFace);
-            else if (inside) colour = face;
-            else continue;
+            if (c == 's')
+                colour = ToQColor(clBtnShadow);
+            else if (c == 'b')
+                colour = ToQColor(clBlack);
+            else if (c == 'h')
+                colour = ToQColor(clBtnHighlight);
+            else if (c == 'f')
+                colour = ToQColor(clBtnFace);
+            else if (inside)
+                colour = face;
+            else
+                continue;
             p.fillRect(x + 2 + col, y + row, 1, 1, colour);
         }
     }
@@ -897,9 +936,15 @@ void TExCheckListBox::SetAllStates(TCheckBoxState state, bool enabledOnly) {
 void TExCheckListBox::ToggleItemState(int index) {
     if (index < 0 || index >= Count() || !GetItemEnabled(index)) return;
     switch (GetItemState(index)) {
-        case cbUnchecked: SetItemState(index, AllowGrayed() ? cbGrayed : cbChecked); break;
-        case cbChecked: SetItemState(index, cbUnchecked); break;
-        case cbGrayed: SetItemState(index, cbChecked); break;
+        case cbUnchecked:
+            SetItemState(index, AllowGrayed() ? cbGrayed : cbChecked);
+            break;
+        case cbChecked:
+            SetItemState(index, cbUnchecked);
+            break;
+        case cbGrayed:
+            SetItemState(index, cbChecked);
+            break;
     }
     DoClickCheck();
 }
@@ -922,8 +967,10 @@ void TExCheckListBox::LoadStates(const TIniFile& ini, const std::string& section
 
 TRect TExCheckListBox::TextRect(const TRect& item) const {
     TRect r = item;
-    if (UseRightToLeftReading()) r.right -= kCheckWidth + 2;
-    else r.left += kCheckWidth + 2;
+    if (UseRightToLeftReading())
+        r.right -= kCheckWidth + 2;
+    else
+        r.left += kCheckWidth + 2;
     return r;
 }
 
@@ -932,14 +979,19 @@ TRect TExCheckListBox::CheckStrip(const TRect& item) const {
     return {item.left, item.top, item.left + kCheckWidth + 2, item.bottom};
 }
 
-void TExCheckListBox::InvalidateCheck(int index) { viewport()->update(CheckStrip(ItemBounds(index)).ToQRect()); }
+void TExCheckListBox::InvalidateCheck(int index) {
+    viewport()->update(CheckStrip(ItemBounds(index)).ToQRect());
+}
 
-int TExCheckListBox::ItemWidth(int index) const { return TExCustomListBox::ItemWidth(index) + kCheckWidth + 2; }
+int TExCheckListBox::ItemWidth(int index) const {
+    return TExCustomListBox::ItemWidth(index) + kCheckWidth + 2;
+}
 
 void TExCheckListBox::DrawListItem(QPainter& canvas, int index, const TRect& rect, TOwnerDrawState state) {
     if (index < Count()) {
-        const TRect strip = UseRightToLeftReading() ? TRect{rect.right, rect.top, rect.right + kCheckWidth + 2, rect.bottom}
-                                                    : TRect{rect.left - (kCheckWidth + 2), rect.top, rect.left, rect.bottom};
+        const TRect strip = UseRightToLeftReading()
+                                ? TRect{rect.right, rect.top, rect.right + kCheckWidth + 2, rect.bottom}
+                                : TRect{rect.left - (kCheckWidth + 2), rect.top, rect.left, rect.bottom};
         canvas.fillRect(strip.ToQRect(), ToQColor(Color()));
         const bool enabled = GetItemEnabled(index);
         const QImage cell =
@@ -948,8 +1000,10 @@ void TExCheckListBox::DrawListItem(QPainter& canvas, int index, const TRect& rec
                                 strip.top + (strip.Height() - kCheckHeight) / 2, cell, clFuchsia);
         if (!enabled) canvas.setPen(ToQColor((state & odSelected) ? clInactiveCaptionText : clGrayText));
     }
-    if (Style() == lbStandard) DrawDefaultItem(canvas, index, rect);
-    else TExCustomListBox::DrawListItem(canvas, index, rect, state);
+    if (Style() == lbStandard)
+        DrawDefaultItem(canvas, index, rect);
+    else
+        TExCustomListBox::DrawListItem(canvas, index, rect, state);
 }
 
 void TExCheckListBox::mousePressEvent(QMouseEvent* event) {
@@ -958,8 +1012,10 @@ void TExCheckListBox::mousePressEvent(QMouseEvent* event) {
         const int index = ItemAtPoint(p, true);
         if (index >= 0) {
             const TRect item = ItemBounds(index);
-            const int inStrip = UseRightToLeftReading() ? p.x() - (item.right - (kCheckWidth + 2)) : p.x() - item.left;
-            if (inStrip < kCheckWidth + 2 && (!UseRightToLeftReading() || inStrip > 0)) ToggleItemState(index);
+            const int inStrip =
+                UseRightToLeftReading() ? p.x() - (item.right - (kCheckWidth + 2)) : p.x() - item.left;
+            if (inStrip < kCheckWidth + 2 && (!UseRightToLeftReading() || inStrip > 0))
+                ToggleItemState(index);
         }
     }
     TExCustomListBox::mousePressEvent(event);

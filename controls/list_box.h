@@ -3,16 +3,15 @@
 // every item, with checked, unchecked and grayed states and an enabled flag.
 #pragma once
 
-#include "controls/classic.h"
-
 #include <QAbstractScrollArea>
 #include <QImage>
-
 #include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "controls/classic.h"
 
 namespace kordalt {
 

@@ -1,20 +1,19 @@
 #include "controls/picture.h"
 
+#include <QFileInfo>
+#include <algorithm>
+#include <utility>
+
 #include "controls/clipboard.h"
 #include "controls/icon_list.h"
 #include "controls/image_control_bitmap.h"
-
-#include <QFileInfo>
-
-#include <algorithm>
-#include <utility>
 
 namespace kordalt {
 
 namespace {
 
 struct Registry {
-    std::vector<TFileFormat> files;  // latest first
+    std::vector<TFileFormat> files;                                       // latest first
     std::vector<std::pair<TClipboardFormat, TGraphicFactory>> clipboard;  // latest first
 };
 
@@ -47,7 +46,8 @@ TGraphicFactory ClassForClipboardFormat(TClipboardFormat format) {
 
 }  // namespace
 
-void TPicture::RegisterFileFormat(const QString& extension, const QString& description, TGraphicFactory graphicClass) {
+void TPicture::RegisterFileFormat(const QString& extension, const QString& description,
+                                  TGraphicFactory graphicClass) {
     auto& files = TheRegistry().files;
     files.insert(files.begin(), TFileFormat{extension.toLower(), description, graphicClass});
 }
@@ -63,7 +63,9 @@ void TPicture::UnregisterGraphicClass(TGraphicFactory graphicClass) {
     std::erase_if(registry.clipboard, [&](const auto& entry) { return entry.second == graphicClass; });
 }
 
-bool TPicture::SupportsClipboardFormat(TClipboardFormat format) { return ClassForClipboardFormat(format) != nullptr; }
+bool TPicture::SupportsClipboardFormat(TClipboardFormat format) {
+    return ClassForClipboardFormat(format) != nullptr;
+}
 
 std::vector<TFileFormat> TPicture::FileFormats() { return TheRegistry().files; }
 
@@ -79,7 +81,8 @@ void TPicture::Changed() {
 void TPicture::LoadFromFile(const QString& fileName) {
     const QString extension = QFileInfo(fileName).suffix();
     const TGraphicFactory graphicClass = ClassForExtension(extension);
-    if (!graphicClass) throw EInvalidGraphic("Unknown picture file extension (." + extension.toStdString() + ")");
+    if (!graphicClass)
+        throw EInvalidGraphic("Unknown picture file extension (." + extension.toStdString() + ")");
     std::unique_ptr<TGraphic> graphic = graphicClass();
     graphic->LoadFromFile(fileName);
     SetGraphic(std::move(graphic));

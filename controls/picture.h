@@ -3,14 +3,13 @@
 // type of its extension, clipboard data by the type of its format.
 #pragma once
 
-#include "controls/graphic.h"
-#include "platform/graphic_errors.h"
-
 #include <QString>
-
 #include <functional>
 #include <memory>
 #include <vector>
+
+#include "controls/graphic.h"
+#include "platform/graphic_errors.h"
 
 class QMimeData;
 
@@ -48,7 +47,8 @@ public:
     void LoadFromClipboardFormat(TClipboardFormat format, const QMimeData& data);
     void SaveToClipboardFormat(QMimeData& data);
 
-    static void RegisterFileFormat(const QString& extension, const QString& description, TGraphicFactory graphicClass);
+    static void RegisterFileFormat(const QString& extension, const QString& description,
+                                   TGraphicFactory graphicClass);
     static void RegisterClipboardFormat(TClipboardFormat format, TGraphicFactory graphicClass);
     static void UnregisterGraphicClass(TGraphicFactory graphicClass);
     static bool SupportsClipboardFormat(TClipboardFormat format);

@@ -1,23 +1,29 @@
 #include "controls/reg_ini_file.h"
 
-#include "platform/program_path.h"
-
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <vector>
 
+#include "platform/program_path.h"
+
 namespace kordalt {
 
 std::string RegistryRootName(TPlacementRegRoot root) {
     switch (root) {
-        case prCurrentUser: return "HKEY_CURRENT_USER";
-        case prLocalMachine: return "HKEY_LOCAL_MACHINE";
-        case prCurrentConfig: return "HKEY_CURRENT_CONFIG";
-        case prClassesRoot: return "HKEY_CLASSES_ROOT";
-        case prUsers: return "HKEY_USERS";
-        case prDynData: return "HKEY_DYN_DATA";
+        case prCurrentUser:
+            return "HKEY_CURRENT_USER";
+        case prLocalMachine:
+            return "HKEY_LOCAL_MACHINE";
+        case prCurrentConfig:
+            return "HKEY_CURRENT_CONFIG";
+        case prClassesRoot:
+            return "HKEY_CLASSES_ROOT";
+        case prUsers:
+            return "HKEY_USERS";
+        case prDynData:
+            return "HKEY_DYN_DATA";
     }
     return "HKEY_CURRENT_USER";
 }
@@ -37,7 +43,8 @@ namespace {
 
 bool SameIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
            });
 }
 
@@ -54,7 +61,8 @@ std::filesystem::path Child(const std::filesystem::path& dir, const std::string&
 }  // namespace
 
 std::string RegistryFileName(TPlacementRegRoot root, std::string_view key) {
-    std::filesystem::path path = std::filesystem::path(XdgConfigHome()) / "kordalt" / "registry" / RegistryRootName(root);
+    std::filesystem::path path =
+        std::filesystem::path(XdgConfigHome()) / "kordalt" / "registry" / RegistryRootName(root);
     std::vector<std::string> parts;
     std::string part;
     auto flush = [&] {
@@ -62,8 +70,10 @@ std::string RegistryFileName(TPlacementRegRoot root, std::string_view key) {
         part.clear();
     };
     for (char c : key) {
-        if (c == '\\' || c == '/') flush();
-        else part += c;
+        if (c == '\\' || c == '/')
+            flush();
+        else
+            part += c;
     }
     flush();
     if (parts.empty()) return path.string() + ".INI";

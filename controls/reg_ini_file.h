@@ -3,10 +3,10 @@
 // user's configuration directory, and its subkeys are that file's sections.
 #pragma once
 
-#include "platform/ini_file.h"
-
 #include <string>
 #include <string_view>
+
+#include "platform/ini_file.h"
 
 namespace kordalt {
 

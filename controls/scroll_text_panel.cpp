@@ -1,10 +1,10 @@
 #include "controls/scroll_text_panel.h"
 
-#include "controls/align_layout.h"
-#include "controls/draw_utils.h"
-
 #include <QEvent>
 #include <QPainter>
+
+#include "controls/align_layout.h"
+#include "controls/draw_utils.h"
 
 namespace kordalt {
 
@@ -148,7 +148,8 @@ void TScrollTextPanel::SetOnPaintClient(TPanelDrawEvent handler) {
 }
 
 int TScrollTextPanel::FrameWidth() const {
-    return borderWidth_ + (bevelOuter_ != bvNone ? bevelWidth_ : 0) + (bevelInner_ != bvNone ? bevelWidth_ : 0);
+    return borderWidth_ + (bevelOuter_ != bvNone ? bevelWidth_ : 0) +
+           (bevelInner_ != bvNone ? bevelWidth_ : 0);
 }
 
 int TScrollTextPanel::ScrollCount() const {
@@ -253,7 +254,8 @@ void TScrollTextPanel::BuildScrollImage() {
         r.scrollLimit = paint.Height() + (static_cast<int>(lines_.size()) - r.firstLine) * r.lineHeight;
     } else {
         int widest = 0;
-        for (qsizetype i = r.firstLine; i < lines_.size(); ++i) widest = IntMax(widest, metrics.horizontalAdvance(lines_[i]));
+        for (qsizetype i = r.firstLine; i < lines_.size(); ++i)
+            widest = IntMax(widest, metrics.horizontalAdvance(lines_[i]));
         r.scrollLimit = widest + paint.Width();
     }
     *image_ = paint.IsEmpty() ? QImage() : QImage(paint.Width(), paint.Height(), QImage::Format_RGB32);
@@ -339,7 +341,8 @@ void TScrollTextPanel::PaintScrollFrame() {
         std::lock_guard lock(frameLock_);
         frame_ = *image_;
     }
-    QMetaObject::invokeMethod(this, [this, area = paint.ToQRect()] { update(area); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, area = paint.ToQRect()] { update(area); }, Qt::QueuedConnection);
 }
 
 void TScrollTextPanel::StopScrolling() { SetActive(false); }
@@ -379,7 +382,8 @@ void TScrollTextPanel::paintEvent(QPaintEvent*) {
     if (!active_) return;
     DrawPanelGlyph(canvas);
     std::lock_guard lock(frameLock_);
-    if (!frame_.isNull()) canvas.drawImage(render_.layout.paintRect.left, render_.layout.paintRect.top, frame_);
+    if (!frame_.isNull())
+        canvas.drawImage(render_.layout.paintRect.left, render_.layout.paintRect.top, frame_);
 }
 
 void TScrollTextPanel::resizeEvent(QResizeEvent*) { RebuildIfActive(false); }

@@ -3,19 +3,18 @@
 // an image under a lock and hands it to the user-interface thread, which shows it.
 #pragma once
 
-#include "controls/classic.h"
-#include "controls/ex_timer.h"
-
 #include <QImage>
 #include <QList>
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
-
 #include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
+
+#include "controls/classic.h"
+#include "controls/ex_timer.h"
 
 namespace kordalt {
 
@@ -29,7 +28,8 @@ class TScrollTextPanel : public QWidget {
 public:
     // Paints the background instead of a plain fill; runs on the timer's worker
     // while AsyncDrawing is on.
-    using TPanelDrawEvent = std::function<void(TScrollTextPanel& sender, QPainter& canvas, const TRect& rect)>;
+    using TPanelDrawEvent =
+        std::function<void(TScrollTextPanel& sender, QPainter& canvas, const TRect& rect)>;
 
     explicit TScrollTextPanel(QWidget* parent = nullptr);
     ~TScrollTextPanel() override;

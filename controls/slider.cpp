@@ -1,14 +1,13 @@
 #include "controls/slider.h"
 
-#include "controls/control_support.h"
-#include "controls/draw_utils.h"
-#include "platform/arith.h"
-
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-
 #include <stdexcept>
+
+#include "controls/control_support.h"
+#include "controls/draw_utils.h"
+#include "platform/arith.h"
 
 namespace kordalt {
 
@@ -49,12 +48,16 @@ void DrawThumb(QPainter& p, int x0, int w, int h, bool horizontal, bool highligh
             bool first = j == 0, last = j == across - 1, top = i == 0, tip = i == (horizontal ? h : w) - 1;
             QColor c = face;
             if (top || first) c = light;
-            if (last || tip) c = dark;
-            else if (j == across - 2 && !top) c = shadow;
+            if (last || tip)
+                c = dark;
+            else if (j == across - 2 && !top)
+                c = shadow;
             if (inset > 0 && first) c = light;
             if (i == 0 && (j == 0 || j == across - 1)) continue;  // rounded corners stay transparent
-            if (horizontal) p.fillRect(x0 + a, i, 1, 1, c);
-            else p.fillRect(x0 + i, a, 1, 1, c);
+            if (horizontal)
+                p.fillRect(x0 + a, i, 1, 1, c);
+            else
+                p.fillRect(x0 + i, a, 1, 1, c);
         }
     }
 }
@@ -74,10 +77,14 @@ int DivTrunc(int a, int b) { return a / b; }  // C++ division truncates toward z
 
 QImage DefaultSliderImage(TSliderImageIndex index) {
     switch (index) {
-        case siHThumb: return ThumbImage(true);
-        case siHRuler: return RulerImage(true);
-        case siVThumb: return ThumbImage(false);
-        default: return RulerImage(false);
+        case siHThumb:
+            return ThumbImage(true);
+        case siHRuler:
+            return RulerImage(true);
+        case siVThumb:
+            return ThumbImage(false);
+        default:
+            return RulerImage(false);
     }
 }
 
@@ -181,7 +188,8 @@ void TExCustomSlider::SetBevelStyle(TBevelCut value) {
 void TExCustomSlider::SetImage(TSliderImageIndex index, const QImage& image) {
     if (image.isNull()) {
         images_[index] = DefaultSliderImage(index);
-        options_ &= (index == siHThumb || index == siVThumb) ? ~unsigned(soThumbOpaque) : ~unsigned(soRulerOpaque);
+        options_ &=
+            (index == siHThumb || index == siVThumb) ? ~unsigned(soThumbOpaque) : ~unsigned(soRulerOpaque);
         update();
     } else {
         images_[index] = image;
@@ -214,7 +222,8 @@ void TExCustomSlider::ComposeRuler() {
     const bool horizontal = orientation_ == soHorizontal;
     const QImage& source = images_[horizontal ? siHRuler : siVRuler];
     QImage composed(horizontal ? IntMax(0, area.Width() - 2 * kIndent) : source.width(),
-                    horizontal ? source.height() : IntMax(0, area.Height() - 2 * kIndent), QImage::Format_RGB32);
+                    horizontal ? source.height() : IntMax(0, area.Height() - 2 * kIndent),
+                    QImage::Format_RGB32);
     const int sourceLength = horizontal ? source.width() : source.height();
     const int edge = edgeSize_;
     const int length = (horizontal ? composed.width() : composed.height()) - 2 * edge;
@@ -229,13 +238,18 @@ void TExCustomSlider::ComposeRuler() {
     QPainter p(&composed);
     auto copy = [&](int dest, int len, int from) {
         if (len <= 0) return;
-        if (horizontal) p.drawImage(dest, 0, source, from, 0, len, source.height());
-        else p.drawImage(0, dest, source, 0, from, source.width(), len);
+        if (horizontal)
+            p.drawImage(dest, 0, source, from, 0, len, source.height());
+        else
+            p.drawImage(0, dest, source, 0, from, source.width(), len);
     };
     for (int i = 0; i < count; ++i) {
-        if (i == 0) copy(0, sourceLength - edge, 0);
-        else if (i == count - 1) copy(edge + i * middle, edge + rest, edge + middle - rest);
-        else copy(edge + i * middle, middle, edge);
+        if (i == 0)
+            copy(0, sourceLength - edge, 0);
+        else if (i == count - 1)
+            copy(edge + i * middle, edge + rest, edge + middle - rest);
+        else
+            copy(edge + i * middle, middle, edge);
     }
     p.end();
     ruler_ = composed;
@@ -293,7 +307,8 @@ int TExCustomSlider::ValueFromOffset(int offset) const {
     if (orientation_ == soVertical) offset = height() - offset - images_[siVThumb].height();
     const long long range = static_cast<long long>(maxValue_) - minValue_;
     long long r = RoundToInt(static_cast<long double>(offset - SliderArea().left - kIndent) * range / length);
-    if (!(options_ & soSmooth)) r = static_cast<long long>(RoundToInt(static_cast<long double>(r) / increment_)) * increment_;
+    if (!(options_ & soSmooth))
+        r = static_cast<long long>(RoundToInt(static_cast<long double>(r) / increment_)) * increment_;
     return static_cast<int>(std::min<long long>(minValue_ + std::max<long long>(r, 0), maxValue_));
 }
 
@@ -302,8 +317,10 @@ void TExCustomSlider::ThumbPosition(int& offset) {
     const int last = indent + IntMax(RulerLength(), 0);
     offset = IntMax(indent, IntMin(offset, last));
     offset = IntMin(OffsetFromValue(ValueFromOffset(offset)), last);
-    if (orientation_ == soHorizontal) thumbRect_ = thumbRect_.Offset(offset - thumbRect_.left, 0);
-    else thumbRect_ = thumbRect_.Offset(0, offset - thumbRect_.top);
+    if (orientation_ == soHorizontal)
+        thumbRect_ = thumbRect_.Offset(offset - thumbRect_.left, 0);
+    else
+        thumbRect_ = thumbRect_.Offset(0, offset - thumbRect_.top);
 }
 
 void TExCustomSlider::MoveThumbTo(int offset) {
@@ -321,15 +338,22 @@ void TExCustomSlider::MoveThumbTo(int offset) {
 void TExCustomSlider::StepValue(int code) {
     long long value;
     switch (code) {
-        case 1: value = minValue_; break;
-        case 2: value = maxValue_; break;
+        case 1:
+            value = minValue_;
+            break;
+        case 2:
+            value = maxValue_;
+            break;
         case 3:
         case 4: {
-            long long snapped = static_cast<long long>(RoundToInt(static_cast<long double>(value_) / increment_)) * increment_;
+            long long snapped =
+                static_cast<long long>(RoundToInt(static_cast<long double>(value_) / increment_)) *
+                increment_;
             value = code == 3 ? snapped + increment_ : snapped - increment_;
             break;
         }
-        default: return;
+        default:
+            return;
     }
     value = std::max<long long>(minValue_, std::min<long long>(value, maxValue_));
     if (value != value_) SetValue(static_cast<int>(value));
@@ -357,7 +381,8 @@ void TExCustomSlider::DrawTickMarks(QPainter& painter, int step, int tickHeight,
         const int len = (value == minValue_ || value == maxValue_) ? endTickHeight : tickHeight;
         const int at = OffsetFromValue(static_cast<int>(value));
         if (orientation_ == soHorizontal) {
-            painter.fillRect(at + (images_[siHThumb].width() / numThumbStates_) / 2, tickOrigin_.y(), 1, len, pen);
+            painter.fillRect(at + (images_[siHThumb].width() / numThumbStates_) / 2, tickOrigin_.y(), 1, len,
+                             pen);
         } else {
             painter.fillRect(tickOrigin_.x(), at + images_[siVThumb].height() / 2, len, 1, pen);
         }
@@ -370,8 +395,10 @@ void TExCustomSlider::paintEvent(QPaintEvent*) {
     TRect r = TRect::FromQRect(rect());
     if (bevelStyle_ != bvNone) {
         const QColor shadow = ToQColor(clBtnShadow), light = ToQColor(clBtnHighlight);
-        if (bevelStyle_ == bvLowered) Frame3D(painter, r, shadow, light, 1);
-        else Frame3D(painter, r, light, shadow, 1);
+        if (bevelStyle_ == bvLowered)
+            Frame3D(painter, r, shadow, light, 1);
+        else
+            Frame3D(painter, r, light, shadow, 1);
     }
     painter.fillRect(r.ToQRect(), ToQColor(Color()));
     if (ruler_.width() > 0) {
@@ -380,8 +407,10 @@ void TExCustomSlider::paintEvent(QPaintEvent*) {
     }
     if ((options_ & soShowFocus) && focused_) DrawFocusRect(painter, SliderArea().Inflate(-2, -2));
     if (options_ & soShowPoints) {
-        if (OnDrawPoints) OnDrawPoints(this, painter);
-        else DrawTickMarks(painter, increment_, 3, 5);
+        if (OnDrawPoints)
+            OnDrawPoints(this, painter);
+        else
+            DrawTickMarks(painter, increment_, 3, 5);
     }
     const QImage& thumb = images_[orientation_ == soHorizontal ? siHThumb : siVThumb];
     const int w = thumb.width() / numThumbStates_;
@@ -450,8 +479,10 @@ void TExCustomSlider::ThumbReleased(Qt::MouseButton button) {
 void TExCustomSlider::mouseMoveEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
     const bool overThumb = thumbRect_.ToQRect().contains(p);
-    if (overThumb) setCursor(ScreenCursor(crHandCursor));
-    else unsetCursor();
+    if (overThumb)
+        setCursor(ScreenCursor(crHandCursor));
+    else
+        unsetCursor();
     if ((event->buttons() & Qt::LeftButton) && sliding_) ThumbDragged(p.x(), p.y());
     if (tracking_) trackPoint_ = p;
 }
@@ -466,13 +497,26 @@ void TExCustomSlider::keyPressEvent(QKeyEvent* event) {
     if ((event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == 0) {
         const bool horizontal = orientation_ == soHorizontal;
         switch (event->key()) {
-            case Qt::Key_Home: code = 1; break;
-            case Qt::Key_End: code = 2; break;
-            case Qt::Key_Right: code = horizontal ? 3 : 0; break;
-            case Qt::Key_Left: code = horizontal ? 4 : 0; break;
-            case Qt::Key_Up: code = horizontal ? 0 : 3; break;
-            case Qt::Key_Down: code = horizontal ? 0 : 4; break;
-            default: break;
+            case Qt::Key_Home:
+                code = 1;
+                break;
+            case Qt::Key_End:
+                code = 2;
+                break;
+            case Qt::Key_Right:
+                code = horizontal ? 3 : 0;
+                break;
+            case Qt::Key_Left:
+                code = horizontal ? 4 : 0;
+                break;
+            case Qt::Key_Up:
+                code = horizontal ? 0 : 3;
+                break;
+            case Qt::Key_Down:
+                code = horizontal ? 0 : 4;
+                break;
+            default:
+                break;
         }
     }
     if (code == 0) {

@@ -2,14 +2,13 @@
 // composed from a small bitmap, by pressing beside the thumb or by keys.
 #pragma once
 
-#include "controls/classic.h"
-#include "controls/scroll_text_panel.h"  // TBevelCut
-
 #include <QImage>
 #include <QWidget>
-
 #include <array>
 #include <functional>
+
+#include "controls/classic.h"
+#include "controls/scroll_text_panel.h"  // TBevelCut
 
 class QPainter;
 

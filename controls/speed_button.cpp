@@ -1,12 +1,12 @@
 #include "controls/speed_button.h"
 
-#include "controls/draw_utils.h"
-
 #include <QApplication>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
+
+#include "controls/draw_utils.h"
 
 namespace kordalt {
 
@@ -18,16 +18,18 @@ bool NewStyle(TButtonStyle style) { return style != bsWin31; }
 QBrush DitherBrush() {
     QImage pattern(8, 8, QImage::Format_RGB32);
     for (int y = 0; y < 8; ++y) {
-        for (int x = 0; x < 8; ++x) pattern.setPixel(x, y, (x + y) % 2 == 0 ? ToQRgb(clBtnFace) : ToQRgb(clBtnHighlight));
+        for (int x = 0; x < 8; ++x)
+            pattern.setPixel(x, y, (x + y) % 2 == 0 ? ToQRgb(clBtnFace) : ToQRgb(clBtnHighlight));
     }
     return QBrush(pattern);
 }
 
 }  // namespace
 
-TRect DrawSpeedButtonFrame(QPainter& canvas, const TRect& client, bool isDown, TButtonStyle style, bool flat) {
-    const QColor highlight = ToQColor(clBtnHighlight), frame = ToQColor(clWindowFrame), face = ToQColor(clBtnFace),
-                 shadow = ToQColor(clBtnShadow);
+TRect DrawSpeedButtonFrame(QPainter& canvas, const TRect& client, bool isDown, TButtonStyle style,
+                           bool flat) {
+    const QColor highlight = ToQColor(clBtnHighlight), frame = ToQColor(clWindowFrame),
+                 face = ToQColor(clBtnFace), shadow = ToQColor(clBtnShadow);
     TRect r = client;
     if (NewStyle(style)) {
         if (!isDown && !flat) {
@@ -225,7 +227,8 @@ void TExSpeedButton::paintEvent(QPaintEvent*) {
     const TRect client{0, 0, width(), height()};
     TRect face;
     if (paintState != bdsInactive || state_ == bdsHeldDown) {
-        face = DrawSpeedButtonFrame(canvas, client, state_ == bdsPressed || state_ == bdsHeldDown, style_, flat_);
+        face = DrawSpeedButtonFrame(canvas, client, state_ == bdsPressed || state_ == bdsHeldDown, style_,
+                                    flat_);
     } else {
         face = client.Inflate(-2, -2);
     }
@@ -279,7 +282,9 @@ void TExSpeedButton::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void TExSpeedButton::mouseMoveEvent(QMouseEvent* event) {
     if (!pressedByMouse_) return;
-    TExButtonDrawState next = down_ ? bdsHeldDown : rect().contains(event->position().toPoint()) ? bdsPressed : bdsUp;
+    TExButtonDrawState next = down_                                          ? bdsHeldDown
+                              : rect().contains(event->position().toPoint()) ? bdsPressed
+                                                                             : bdsUp;
     if (next == state_) return;
     state_ = next;
     update();
@@ -348,9 +353,7 @@ void TExSpeedButton::leaveEvent(QEvent*) {
     if (mouseInside_ && isEnabled() && !pressedByMouse_) SetMouseInside(false);
 }
 
-void TExSpeedButton::CheckMouseInside() {
-    SetMouseInside(MouseIsOver(*this));
-}
+void TExSpeedButton::CheckMouseInside() { SetMouseInside(MouseIsOver(*this)); }
 
 void TExSpeedButton::SetMouseInside(bool inside) {
     if (inside == mouseInside_) return;

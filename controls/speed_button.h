@@ -3,15 +3,14 @@
 // auto-repeat, a drop-down menu and mouse enter/leave events.
 #pragma once
 
-#include "controls/button_glyph.h"
-#include "controls/classic.h"
-
 #include <QImage>
 #include <QMenu>
 #include <QPointer>
 #include <QWidget>
-
 #include <memory>
+
+#include "controls/button_glyph.h"
+#include "controls/classic.h"
 
 class QTimer;
 

@@ -1,23 +1,22 @@
 #include "controls/spin_edit.h"
 
-#include "controls/classic.h"
-#include "controls/control_support.h"
-#include "controls/draw_utils.h"
-#include "platform/arith.h"
-
+#include <QCursor>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMenu>
 #include <QMetaMethod>
 #include <QPainter>
 #include <QStyle>
-#include <QCursor>
 #include <QTimer>
-
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+
+#include "controls/classic.h"
+#include "controls/control_support.h"
+#include "controls/draw_utils.h"
+#include "platform/arith.h"
 
 namespace kordalt {
 
@@ -88,7 +87,8 @@ bool ParseFloat(const QString& text, long double& result) {
     QString s = text.trimmed();
     const QChar separator = DecimalSeparator();
     for (QChar c : s) {
-        if (!(c.isDigit() || c == u'+' || c == u'-' || c == u'e' || c == u'E' || c == separator)) return false;
+        if (!(c.isDigit() || c == u'+' || c == u'-' || c == u'e' || c == u'E' || c == separator))
+            return false;
     }
     if (separator != u'.') s.replace(separator, u'.');
     const std::string bytes = s.toStdString();
@@ -116,8 +116,9 @@ QString FormatFixed(long double value, int decimals) {
     if (digits.count(u'0') == digits.size()) exponent = 0;
     const QChar separator = DecimalSeparator();
     if (exponent + 1 > 15) {
-        return (negative ? QStringLiteral("-") : QString()) + digits.left(1) + separator + digits.mid(1) + u'E' +
-               (exponent < 0 ? u'-' : u'+') + QString::number(std::abs(exponent)).rightJustified(3, u'0');
+        return (negative ? QStringLiteral("-") : QString()) + digits.left(1) + separator + digits.mid(1) +
+               u'E' + (exponent < 0 ? u'-' : u'+') +
+               QString::number(std::abs(exponent)).rightJustified(3, u'0');
     }
     const int keep = exponent + decimals + 1;
     QString kept;
@@ -128,8 +129,10 @@ QString FormatFixed(long double value, int decimals) {
         if (digits[keep] >= u'5') {
             int i = static_cast<int>(kept.size()) - 1;
             for (; i >= 0 && kept[i] == u'9'; --i) kept[i] = u'0';
-            if (i >= 0) kept[i] = QChar(kept[i].unicode() + 1);
-            else kept.prepend(u'1');
+            if (i >= 0)
+                kept[i] = QChar(kept[i].unicode() + 1);
+            else
+                kept.prepend(u'1');
         }
     }
     if (kept.size() < decimals + 1) kept = kept.rightJustified(decimals + 1, u'0');
@@ -161,9 +164,12 @@ bool ParseSpinText(const QString& text, TValueType type, long double& value) {
 
 QString FormatSpinValue(long double value, TValueType type, int decimals) {
     switch (type) {
-        case vtFloat: return FormatFixed(value, decimals);
-        case vtHex: return QString::number(static_cast<uint32_t>(RoundToInt(value)), 16).toUpper();
-        default: return QString::number(RoundToInt(value));
+        case vtFloat:
+            return FormatFixed(value, decimals);
+        case vtHex:
+            return QString::number(static_cast<uint32_t>(RoundToInt(value)), 16).toUpper();
+        default:
+            return QString::number(RoundToInt(value));
     }
 }
 
@@ -203,10 +209,13 @@ void TExSpinButton::SetPressed(Half half) {
 }
 
 void TExSpinButton::FireClick(Half half) {
-    const bool handled = half == Upper ? isSignalConnected(QMetaMethod::fromSignal(&TExSpinButton::OnTopClick))
-                                       : isSignalConnected(QMetaMethod::fromSignal(&TExSpinButton::OnBottomClick));
-    if (half == Upper) emit OnTopClick();
-    else emit OnBottomClick();
+    const bool handled = half == Upper
+                             ? isSignalConnected(QMetaMethod::fromSignal(&TExSpinButton::OnTopClick))
+                             : isSignalConnected(QMetaMethod::fromSignal(&TExSpinButton::OnBottomClick));
+    if (half == Upper)
+        emit OnTopClick();
+    else
+        emit OnBottomClick();
     if (handled && !pressedByMouse_) SetPressed(None);
 }
 
@@ -263,7 +272,8 @@ void TExSpinButton::changeEvent(QEvent* event) {
 
 QImage TExSpinButton::FaceImage(Half pressed) {
     const int w = width(), h = height();
-    const QColor frame = ToQColor(clWindowFrame), light = ToQColor(clBtnHighlight), shadow = ToQColor(clBtnShadow);
+    const QColor frame = ToQColor(clWindowFrame), light = ToQColor(clBtnHighlight),
+                 shadow = ToQColor(clBtnShadow);
     QImage image(w, h, QImage::Format_RGB32);
     image.fill(ToQColor(clBtnFace));
     QPainter p(&image);
@@ -278,10 +288,10 @@ QImage TExSpinButton::FaceImage(Half pressed) {
     Line(p, w - 2, h - 2, w - 2, 1, bottom ? light : shadow);
     Line(p, 2, h - 2, w - 1, 1, bottom ? shadow : light);
     const int o = top ? 2 : 1;
-    BlitBitmapWithKeyColour(p, upGlyph_, clDefault,
-                            RoundToInt(w / 4.0L - upGlyph_.width() / 2.0L) + o,
+    BlitBitmapWithKeyColour(p, upGlyph_, clDefault, RoundToInt(w / 4.0L - upGlyph_.width() / 2.0L) + o,
                             RoundToInt(h / 4.0L - upGlyph_.height() / 2.0L) + o);
-    BlitBitmapWithKeyColour(p, downGlyph_, clDefault, RoundToInt(3 * w / 4.0L - downGlyph_.width() / 2.0L) - 1,
+    BlitBitmapWithKeyColour(p, downGlyph_, clDefault,
+                            RoundToInt(3 * w / 4.0L - downGlyph_.width() / 2.0L) - 1,
                             RoundToInt(3 * h / 4.0L - downGlyph_.height() / 2.0L) - 1);
     if (bottom) Line(p, 3, h - 2, w - 1, 2, shadow);
     return image;
@@ -317,8 +327,10 @@ void TExUpDown::PositionChanged(int position) {
     busy_ = true;
     position_ = position;
     try {
-        if (position > 0) emit OnClick(btNext);
-        else if (position < 0) emit OnClick(btPrev);
+        if (position > 0)
+            emit OnClick(btNext);
+        else if (position < 0)
+            emit OnClick(btPrev);
     } catch (...) {
         position_ = 0;
         busy_ = false;
@@ -409,8 +421,10 @@ void TExSpinEdit::CreateButton() {
         upDown_->setEnabled(isEnabled());
         connect(upDown_, &TExUpDown::OnClick, this, [this](TUDBtnType button) {
             if (focusPolicy() & Qt::TabFocus) setFocus(Qt::MouseFocusReason);
-            if (button == btNext) StepUp();
-            else StepDown();
+            if (button == btNext)
+                StepUp();
+            else
+                StepDown();
         });
         upDown_->show();
         return;
@@ -513,18 +527,24 @@ void TExSpinEdit::StepDown() {
 void TExSpinEdit::keyPressEvent(QKeyEvent* event) {
     if (arrowKeys_ && (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down)) {
         event->accept();
-        if (event->key() == Qt::Key_Up) StepUp();
-        else StepDown();
+        if (event->key() == Qt::Key_Up)
+            StepUp();
+        else
+            StepDown();
         return;
     }
     if (event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut)) {
-        if (editorEnabled_ && !isReadOnly()) QLineEdit::keyPressEvent(event);
-        else event->accept();
+        if (editorEnabled_ && !isReadOnly())
+            QLineEdit::keyPressEvent(event);
+        else
+            event->accept();
         return;
     }
     QChar key;
-    if (event->key() == Qt::Key_Backspace) key = QChar(8);
-    else if (!event->text().isEmpty()) key = event->text().at(0);
+    if (event->key() == Qt::Key_Backspace)
+        key = QChar(8);
+    else if (!event->text().isEmpty())
+        key = event->text().at(0);
     // Without the editor, Delete is refused like Backspace: the text changes only by steps.
     const bool refusedDelete = !editorEnabled_ && event->key() == Qt::Key_Delete;
     if (refusedDelete || (!key.isNull() && !IsValidSpinChar(key))) {
@@ -557,8 +577,10 @@ void TExSpinEdit::PlaceButton() {
         setTextMargins(0, 0, bw + 2, 0);
         return;
     }
-    if (hasFrame()) button_->setGeometry(w - h - 1 + border, -1 + border, h - 3, h - 3);
-    else button_->setGeometry(w - h, 0, h, h);
+    if (hasFrame())
+        button_->setGeometry(w - h - 1 + border, -1 + border, h - 3, h - 3);
+    else
+        button_->setGeometry(w - h, 0, h, h);
     setTextMargins(0, 0, button_->width() + 2, 0);
 }
 
@@ -577,7 +599,8 @@ void TExSpinEdit::contextMenuEvent(QContextMenuEvent* event) {
     if (!editorEnabled_) {
         for (QAction* action : menu->actions()) {
             const QString name = action->objectName();
-            if (name == u"edit-cut" || name == u"edit-paste" || name == u"edit-delete") action->setEnabled(false);
+            if (name == u"edit-cut" || name == u"edit-paste" || name == u"edit-delete")
+                action->setEnabled(false);
         }
     }
     menu->setAttribute(Qt::WA_DeleteOnClose);

@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QWidget>
-
 #include <array>
 
 class QTimer;

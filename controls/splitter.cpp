@@ -1,11 +1,11 @@
 #include "controls/splitter.h"
 
-#include "controls/draw_utils.h"
-
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+
+#include "controls/draw_utils.h"
 
 namespace kordalt {
 
@@ -48,7 +48,9 @@ TExSplitter::~TExSplitter() {
     if (active_) StopSizing(0, 0, false);
 }
 
-bool TExSplitter::Refused(QWidget* control) const { return control == this || (control && control->isWindow()); }
+bool TExSplitter::Refused(QWidget* control) const {
+    return control == this || (control && control->isWindow());
+}
 
 void TExSplitter::SetControlFirst(QWidget* control) {
     controlFirst_ = Refused(control) ? nullptr : control;
@@ -70,15 +72,26 @@ void TExSplitter::SetAlign(TAlign align) {
     if (!controlFirst_ && !controlSecond_ && parentWidget() != nullptr) {
         QPoint probe;
         switch (align) {
-            case alTop: probe = {x(), y() - 1}; break;
-            case alBottom: probe = {x(), y() + height()}; break;
-            case alLeft: probe = {x() - 1, y()}; break;
-            case alRight: probe = {x() + width(), y()}; break;
-            default: UpdateCursor(); return;
+            case alTop:
+                probe = {x(), y() - 1};
+                break;
+            case alBottom:
+                probe = {x(), y() + height()};
+                break;
+            case alLeft:
+                probe = {x() - 1, y()};
+                break;
+            case alRight:
+                probe = {x() + width(), y()};
+                break;
+            default:
+                UpdateCursor();
+                return;
         }
         for (QObject* object : parentWidget()->children()) {
             auto* child = qobject_cast<QWidget*>(object);
-            if (child != nullptr && child != this && !child->isWindow() && child->geometry().contains(probe)) {
+            if (child != nullptr && child != this && !child->isWindow() &&
+                child->geometry().contains(probe)) {
                 SetControlFirst(child);
                 break;
             }
@@ -92,10 +105,14 @@ int TExSplitter::ResizeStyle() const {
     const TAlign first = ControlAlign(controlFirst_), second = ControlAlign(controlSecond_);
     const bool secondFree = !controlSecond_ || second == alClient;
     int style = 0;
-    if ((first == alTop || first == alBottom) && secondFree) style = 1;
-    else if (first == alClient && controlSecond_ && (second == alBottom || second == alTop)) style = 2;
-    else if ((first == alLeft || first == alRight) && secondFree) style = 3;
-    else if (first == alClient && controlSecond_ && (second == alRight || second == alLeft)) style = 4;
+    if ((first == alTop || first == alBottom) && secondFree)
+        style = 1;
+    else if (first == alClient && controlSecond_ && (second == alBottom || second == alTop))
+        style = 2;
+    else if ((first == alLeft || first == alRight) && secondFree)
+        style = 3;
+    else if (first == alClient && controlSecond_ && (second == alRight || second == alLeft))
+        style = 4;
     if ((style == 1 || style == 3) && Align() != first) return 0;
     if ((style == 2 || style == 4) && Align() != second) return 0;
     return style;
@@ -103,9 +120,12 @@ int TExSplitter::ResizeStyle() const {
 
 void TExSplitter::UpdateCursor() {
     const int style = ResizeStyle();
-    if (style == 1 || style == 2) setCursor(Qt::SplitVCursor);
-    else if (style == 3 || style == 4) setCursor(Qt::SplitHCursor);
-    else unsetCursor();
+    if (style == 1 || style == 2)
+        setCursor(Qt::SplitVCursor);
+    else if (style == 3 || style == 4)
+        setCursor(Qt::SplitHCursor);
+    else
+        unsetCursor();
 }
 
 void TExSplitter::paintEvent(QPaintEvent*) {
@@ -124,8 +144,8 @@ void TExSplitter::mousePressEvent(QMouseEvent* event) {
     qApp->installEventFilter(this);  // Esc cancels; no tool tips while dragging
     down_ = event->position().toPoint();
     const QRect client = parentWidget()->contentsRect();
-    limits_ = TRect{client.left() + topLeftLimit_, client.top() + topLeftLimit_, client.width() - bottomRightLimit_,
-                    client.height() - bottomRightLimit_}
+    limits_ = TRect{client.left() + topLeftLimit_, client.top() + topLeftLimit_,
+                    client.width() - bottomRightLimit_, client.height() - bottomRightLimit_}
                   .Offset(-x(), -y());
     const int thickness = (style_ <= 2) ? height() : width();
     overlay_ = std::make_unique<DragOverlay>(window(), IntMax(thickness - 2, 2));
@@ -165,8 +185,10 @@ QLine TExSplitter::DragLine() const { return overlay_ ? overlay_->Line() : QLine
 void TExSplitter::SetNoDrop(bool noDrop) {
     if (noDrop == noDrop_) return;
     noDrop_ = noDrop;
-    if (noDrop) QApplication::setOverrideCursor(Qt::ForbiddenCursor);
-    else QApplication::restoreOverrideCursor();
+    if (noDrop)
+        QApplication::setOverrideCursor(Qt::ForbiddenCursor);
+    else
+        QApplication::restoreOverrideCursor();
 }
 
 void TExSplitter::mouseMoveEvent(QMouseEvent* event) {
@@ -191,12 +213,14 @@ void TExSplitter::mouseReleaseEvent(QMouseEvent* event) {
 void TExSplitter::ResizeControl(QWidget* control, int delta, bool heights) {
     if (control == nullptr) return;
     QWidget* parent = parentWidget();
-    const int available = IntMax(1, heights ? parent->contentsRect().height() - height()
-                                            : parent->contentsRect().width() - width());
+    const int available = IntMax(
+        1, heights ? parent->contentsRect().height() - height() : parent->contentsRect().width() - width());
     int size = IntMax(1, (heights ? control->height() : control->width()) + delta);
     if (size >= available) size = IntMax(1, available - 3);
-    if (heights) control->resize(control->width(), size);
-    else control->resize(size, control->height());
+    if (heights)
+        control->resize(control->width(), size);
+    else
+        control->resize(size, control->height());
 }
 
 void TExSplitter::StopSizing(int x, int y, bool apply) {
@@ -219,11 +243,20 @@ void TExSplitter::StopSizing(int x, int y, bool apply) {
         QWidget* parent = parentWidget();
         DisableAlign(parent);
         switch (style_) {
-            case 1: ResizeControl(controlFirst_, y - downY, true); break;
-            case 2: ResizeControl(controlSecond_, y - downY, true); break;
-            case 3: ResizeControl(controlFirst_, x - downX, false); break;
-            case 4: ResizeControl(controlSecond_, x - downX, false); break;
-            default: break;
+            case 1:
+                ResizeControl(controlFirst_, y - downY, true);
+                break;
+            case 2:
+                ResizeControl(controlSecond_, y - downY, true);
+                break;
+            case 3:
+                ResizeControl(controlFirst_, x - downX, false);
+                break;
+            case 4:
+                ResizeControl(controlSecond_, x - downX, false);
+                break;
+            default:
+                break;
         }
         EnableAlign(parent);
     }

@@ -2,14 +2,13 @@
 // inverted line over the form and, on release, resizes one of the controls.
 #pragma once
 
-#include "controls/align_layout.h"
-#include "controls/classic.h"
-
 #include <QPointer>
 #include <QWidget>
-
 #include <functional>
 #include <memory>
+
+#include "controls/align_layout.h"
+#include "controls/classic.h"
 
 namespace kordalt {
 
@@ -76,7 +75,7 @@ private:
     bool noDrop_ = false;
     int style_ = 0;
     QPoint down_;
-    TRect limits_;  // in the bar's coordinates
+    TRect limits_;      // in the bar's coordinates
     int lastLine_ = 0;  // screen coordinate of the line across the drag direction
 };
 

@@ -1,11 +1,11 @@
 #include "controls/switch.h"
 
-#include "controls/control_support.h"
-#include "controls/draw_utils.h"
-
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+
+#include "controls/control_support.h"
+#include "controls/draw_utils.h"
 
 namespace kordalt {
 
@@ -19,7 +19,7 @@ QImage SwitchImage(bool on) {
     QPainter p(&image);
     const QColor black = ToQColor(clBlack), white = ToQColor(clWhite), grey = ToQColor(clGray),
                  silver = ToQColor(clSilver);
-    p.fillRect(4, 2, 24, 44, black);   // housing
+    p.fillRect(4, 2, 24, 44, black);  // housing
     p.fillRect(6, 4, 20, 40, grey);
     // The rocker: the half toward the raised end is lighter.
     const int raisedTop = on ? 24 : 6, loweredTop = on ? 6 : 24;
@@ -60,8 +60,10 @@ void TExSwitch::SetStateOn(bool value) {
     if (value == stateOn_) return;
     stateOn_ = value;
     update();
-    if (value) DoSwitchOn();
-    else DoSwitchOff();
+    if (value)
+        DoSwitchOn();
+    else
+        DoSwitchOff();
 }
 
 void TExSwitch::SetCaption(const QString& caption) {
@@ -128,11 +130,21 @@ QPoint TExSwitch::PicturePos() const {
     const int cw = client.width(), ch = client.height();
     QPoint at;
     switch (textPosition_) {
-        case tpLeft: at = {cw - w, (ch - h) / 2}; break;
-        case tpRight: at = {0, (ch - h) / 2}; break;
-        case tpAbove: at = {(cw - w) / 2, ch - h}; break;
-        case tpBelow: at = {(cw - w) / 2, 0}; break;
-        default: at = {(cw - w) / 2, (ch - h) / 2}; break;
+        case tpLeft:
+            at = {cw - w, (ch - h) / 2};
+            break;
+        case tpRight:
+            at = {0, (ch - h) / 2};
+            break;
+        case tpAbove:
+            at = {(cw - w) / 2, ch - h};
+            break;
+        case tpBelow:
+            at = {(cw - w) / 2, 0};
+            break;
+        default:
+            at = {(cw - w) / 2, (ch - h) / 2};
+            break;
     }
     return at + client.topLeft();
 }
@@ -152,11 +164,20 @@ void TExSwitch::paintEvent(QPaintEvent*) {
     DrawBitmapWithKeyColour(painter, at.x(), at.y(), picture, clDefault);
     const int w = picture.width(), h = picture.height();
     switch (textPosition_) {
-        case tpLeft: r.right -= w; break;
-        case tpRight: r.left += w; break;
-        case tpAbove: r.bottom -= h; break;
-        case tpBelow: r.top += h; break;
-        default: break;
+        case tpLeft:
+            r.right -= w;
+            break;
+        case tpRight:
+            r.left += w;
+            break;
+        case tpAbove:
+            r.bottom -= h;
+            break;
+        case tpBelow:
+            r.top += h;
+            break;
+        default:
+            break;
     }
     if (focused_ && showFocus_ && focusPolicy() != Qt::NoFocus) {
         DrawFocusRect(painter, TRect{at.x(), at.y(), at.x() + w, at.y() + h}.Inflate(1, 1));

@@ -2,13 +2,12 @@
 // caption beside, above or below the picture.
 #pragma once
 
-#include "controls/classic.h"
-
 #include <QImage>
 #include <QKeySequence>
 #include <QWidget>
-
 #include <memory>
+
+#include "controls/classic.h"
 
 namespace kordalt {
 

@@ -1,11 +1,10 @@
 #include "controls/window_hook.h"
 
-#include "controls/classic.h"
-
 #include <QCoreApplication>
 #include <QEvent>
-
 #include <algorithm>
+
+#include "controls/classic.h"
 
 namespace kordalt {
 
@@ -47,7 +46,8 @@ bool THookList::Contains(const TControlHook* hook) const {
 }
 
 void THookList::ReleaseLater(TControlHook* hook) {
-    QMetaObject::invokeMethod(this, [this, hook] { Release(hook); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, hook] { Release(hook); }, Qt::QueuedConnection);
 }
 
 void THookList::Release(TControlHook* hook) {
@@ -75,7 +75,8 @@ void TControlHook::SetControl(QWidget* control) {
 }
 
 void TControlHook::AddListener(TExWindowHook* listener) {
-    if (std::find(listeners_.begin(), listeners_.end(), listener) == listeners_.end()) listeners_.push_back(listener);
+    if (std::find(listeners_.begin(), listeners_.end(), listener) == listeners_.end())
+        listeners_.push_back(listener);
     listener->hook_ = this;
     Hook();
 }
@@ -148,8 +149,10 @@ QWidget* TExWindowHook::WinControl() const { return hook_ != nullptr ? hook_->Co
 void TExWindowHook::SetActive(bool value) {
     if (value == active_) return;
     active_ = value;
-    if (value) Register();
-    else Unregister();
+    if (value)
+        Register();
+    else
+        Unregister();
 }
 
 void TExWindowHook::SetWinControl(QWidget* control) {
@@ -158,7 +161,8 @@ void TExWindowHook::SetWinControl(QWidget* control) {
     QObject::disconnect(destroyedConnection_);
     control_ = control;
     if (control != nullptr) {
-        destroyedConnection_ = connect(control, &QObject::destroyed, this, [this] { SetWinControl(nullptr); });
+        destroyedConnection_ =
+            connect(control, &QObject::destroyed, this, [this] { SetWinControl(nullptr); });
     }
     if (active_) Register();
 }

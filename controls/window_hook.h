@@ -6,7 +6,6 @@
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
-
 #include <functional>
 #include <memory>
 #include <vector>

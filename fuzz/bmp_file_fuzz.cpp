@@ -1,12 +1,11 @@
 // BMP files through the file header: any bytes load or are refused with a
 // picture or read error; a loaded picture saved and loaded again has the same
 // size, depth and pixels.
-#include "session/dib.h"
-
 #include <QBuffer>
-
 #include <cstdint>
 #include <cstdlib>
+
+#include "session/dib.h"
 
 namespace {
 
@@ -43,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TDIB again;
     TDibReadStream stream(saved);
     again.LoadFromStream(stream);
-    Check(again.Width() == dib.Width() && again.Height() == dib.Height() && again.BitCount() == dib.BitCount());
+    Check(again.Width() == dib.Width() && again.Height() == dib.Height() &&
+          again.BitCount() == dib.BitCount());
     Check(again.Image()->Compressed() == dib.Image()->Compressed());
     Check(DibToQImage(*again.Image()) == DibToQImage(*dib.Image()));
     return 0;

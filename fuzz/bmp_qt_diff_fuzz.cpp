@@ -2,14 +2,13 @@
 // must have the same size and the same colour at every pixel (16-bit channels
 // compared at their own depth; palette indices outside the colour table skipped).
 // Damaged RLE data is repaired differently by each reader and is not compared.
-#include "session/dib.h"
-
 #include <QBuffer>
 #include <QImage>
 #include <QImageReader>
-
 #include <cstdio>
 #include <cstdlib>
+
+#include "session/dib.h"
 
 namespace {
 
@@ -21,10 +20,14 @@ constexpr int kMaxPixels = 1 << 18;
 int PaletteIndex(const TDIBSharedImage& image, int x, int y) {
     const uint8_t* row = image.Pixels() + static_cast<size_t>(image.Height() - 1 - y) * image.WidthBytes();
     switch (image.BitCount()) {
-        case 1: return (row[x / 8] >> (7 - x % 8)) & 1;
-        case 4: return x % 2 == 0 ? row[x / 2] >> 4 : row[x / 2] & 0x0F;
-        case 8: return row[x];
-        default: return -1;
+        case 1:
+            return (row[x / 8] >> (7 - x % 8)) & 1;
+        case 4:
+            return x % 2 == 0 ? row[x / 2] >> 4 : row[x / 2] & 0x0F;
+        case 8:
+            return row[x];
+        default:
+            return -1;
     }
 }
 
@@ -70,7 +73,9 @@ bool CleanRle(const TDIBSharedImage& image) {
 // A pixel offset that points into the headers or the colour table is repaired
 // differently by each reader.
 bool OffsetInsideHeaders(const uint8_t* data, size_t size, const TDIB& dib) {
-    const auto u32 = [&](size_t at) { return data[at] | data[at + 1] << 8 | data[at + 2] << 16 | uint32_t(data[at + 3]) << 24; };
+    const auto u32 = [&](size_t at) {
+        return data[at] | data[at + 1] << 8 | data[at + 2] << 16 | uint32_t(data[at + 3]) << 24;
+    };
     const uint32_t header = u32(14);
     const bool core = header == 12;
     const bool masks = !core && u32(30) == BI_BITFIELDS;
@@ -93,7 +98,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     if (dib.Empty() || int64_t(dib.Width()) * dib.Height() > kMaxPixels) return 0;
-    if (OffsetInsideHeaders(data, size, dib) || (dib.Image()->Compressed() && !CleanRle(*dib.Image()))) return 0;
+    if (OffsetInsideHeaders(data, size, dib) || (dib.Image()->Compressed() && !CleanRle(*dib.Image())))
+        return 0;
 
     QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     QBuffer buffer(&bytes);
@@ -102,7 +108,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QImage theirs = reader.read().convertToFormat(QImage::Format_RGB32);
     if (theirs.isNull()) return 0;
     if (theirs.width() != dib.Width() || theirs.height() != dib.Height()) {
-        std::fprintf(stderr, "size %dx%d, Qt %dx%d\n", dib.Width(), dib.Height(), theirs.width(), theirs.height());
+        std::fprintf(stderr, "size %dx%d, Qt %dx%d\n", dib.Width(), dib.Height(), theirs.width(),
+                     theirs.height());
         std::abort();
     }
     TDIBSharedImage expanded;
@@ -121,8 +128,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                            SameChannel(qBlue(a), qBlue(b), f.BBitCount)
                                      : (a & 0xFFFFFF) == (b & 0xFFFFFF);
             if (!same) {
-                std::fprintf(stderr, "%d-bit, compression %u, pixel (%d, %d): %06x, Qt %06x\n", dib.BitCount(),
-                             dib.Image()->Compression(), x, y, a & 0xFFFFFF, b & 0xFFFFFF);
+                std::fprintf(stderr, "%d-bit, compression %u, pixel (%d, %d): %06x, Qt %06x\n",
+                             dib.BitCount(), dib.Image()->Compression(), x, y, a & 0xFFFFFF, b & 0xFFFFFF);
                 std::abort();
             }
         }

@@ -41,8 +41,8 @@ inline std::string StateBytes() {
     auto bytes = [](const auto& v) { return std::string(reinterpret_cast<const char*>(&v), sizeof v); };
     std::string s = bytes(Game.mGos) + bytes(Game.mKordalt) + bytes(Game.YearStats) + bytes(Game.GameGuid);
     for (int v : {int{Game.GosCount}, int{Game.AliveGosCount}, int{Game.MapSize}, int{Game.Year},
-                  int{Game.DifficultyLevel}, int{Game.SaveCounter}, int{Game.GameOnInternet}, int{Game.HumanCount},
-                  int{Game.ResumeHuman}, int{Game.CurrentGos}})
+                  int{Game.DifficultyLevel}, int{Game.SaveCounter}, int{Game.GameOnInternet},
+                  int{Game.HumanCount}, int{Game.ResumeHuman}, int{Game.CurrentGos}})
         s += std::to_string(v) + ",";
     s += bytes(Game.ResearchCostStep) + Game.BattleChronicle + "|";
     for (int i = 0; i < Messages.Count(); ++i) s += bytes(*Messages[i]);
@@ -116,13 +116,20 @@ template <class Bytes>
 void ApplyPatches(Bytes& target, const uint8_t* data, size_t size) {
     if (target.empty()) return;
     for (size_t i = 0; i + 5 <= size; i += 5) {
-        const size_t offset = (size_t{data[i]} | size_t{data[i + 1]} << 8 | size_t{data[i + 2]} << 16) % target.size();
+        const size_t offset =
+            (size_t{data[i]} | size_t{data[i + 1]} << 8 | size_t{data[i + 2]} << 16) % target.size();
         const uint8_t value = data[i + 4];
         auto& byte = reinterpret_cast<uint8_t&>(target[offset]);
         switch (data[i + 3] & 3) {
-            case 0: byte = value; break;
-            case 1: byte = static_cast<uint8_t>(byte + value); break;
-            case 2: byte ^= value; break;
+            case 0:
+                byte = value;
+                break;
+            case 1:
+                byte = static_cast<uint8_t>(byte + value);
+                break;
+            case 2:
+                byte ^= value;
+                break;
             default: {
                 static constexpr uint8_t kExtremes[] = {0x00, 0xFF, 0x80, 0x7F};
                 byte = kExtremes[value & 3];

@@ -1,13 +1,12 @@
 // Frame composition of the animated GIF control: the picture of each frame
 // built on the cached picture of the frame before must equal the picture built
 // afresh from the start frame.
-#include "controls/animated_gif.h"
-
 #include <QApplication>
 #include <QImage>
-
 #include <cstdint>
 #include <cstdlib>
+
+#include "controls/animated_gif.h"
 
 namespace {
 
@@ -35,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         gif.LoadFromBytes(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
     } catch (const std::exception&) {
     }
-    if (gif.Count() == 0 || gif.Count() > kMaxFrames || gif.ScreenWidth() > kMaxSide || gif.ScreenHeight() > kMaxSide)
+    if (gif.Count() == 0 || gif.Count() > kMaxFrames || gif.ScreenWidth() > kMaxSide ||
+        gif.ScreenHeight() > kMaxSide)
         return 0;
     for (int i = 0; i < gif.Count(); ++i) {
         try {

@@ -1,9 +1,9 @@
 // Reads arbitrary bytes as a GIF and decodes every frame it finds, with damage
 // tolerated and refused in turn.
-#include "controls/gif_reader.h"
-
 #include <cstddef>
 #include <cstdint>
+
+#include "controls/gif_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     for (const bool tolerant : {true, false}) {

@@ -2,16 +2,15 @@
 // accept must have the same colour at each pixel the frame itself sets (Qt
 // composes frames, so pixels left transparent are not compared). Damaged code
 // streams are repaired differently by each reader and are not compared.
-#include "controls/gif_reader.h"
-
 #include <QBuffer>
 #include <QImage>
 #include <QImageReader>
-
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <set>
+
+#include "controls/gif_reader.h"
 
 namespace {
 
@@ -24,11 +23,15 @@ struct DecodedFrame {
     std::vector<std::uint8_t> bmp;
     int bitCount = 0, offset = 0;
     int Index(int x, int y, int width, int height) const {
-        const std::uint8_t* row = bmp.data() + offset + static_cast<std::size_t>(height - 1 - y) * DIBBytesPerRow(width, bitCount);
+        const std::uint8_t* row =
+            bmp.data() + offset + static_cast<std::size_t>(height - 1 - y) * DIBBytesPerRow(width, bitCount);
         switch (bitCount) {
-            case 8: return row[x];
-            case 4: return x % 2 == 0 ? row[x / 2] >> 4 : row[x / 2] & 0x0F;
-            default: return (row[x / 8] >> (7 - x % 8)) & 1;
+            case 8:
+                return row[x];
+            case 4:
+                return x % 2 == 0 ? row[x / 2] >> 4 : row[x / 2] & 0x0F;
+            default:
+                return (row[x / 8] >> (7 - x % 8)) & 1;
         }
     }
 };
@@ -74,7 +77,8 @@ bool ValidCodeStream(const TGIFItem& item) {
             previous = code;
             continue;
         }
-        if (code > next || (code < clear && code >= item.ColorTable.Count) || (code == next && next == 4096)) return false;
+        if (code > next || (code < clear && code >= item.ColorTable.Count) || (code == next && next == 4096))
+            return false;
         const std::int64_t n = code < clear ? 1 : code == next ? length[previous] + 1 : length[code];
         pixels += n;
         if (next < 4096) {
@@ -131,7 +135,8 @@ std::vector<QImage> QtFrames(const std::uint8_t* data, std::size_t size) {
     QImageReader reader(&buffer, "gif");
     std::vector<QImage> frames;
     QImage image;
-    while (frames.size() < 64 && reader.read(&image)) frames.push_back(image.convertToFormat(QImage::Format_ARGB32));
+    while (frames.size() < 64 && reader.read(&image))
+        frames.push_back(image.convertToFormat(QImage::Format_ARGB32));
     return frames;
 }
 
@@ -145,7 +150,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ReadGIFContents(stream, contents);
     } catch (const EInvalidGraphicOperation&) {
     }
-    if (contents.Frames.empty() || std::int64_t(contents.ScreenWidth) * contents.ScreenHeight > kMaxScreenPixels) return 0;
+    if (contents.Frames.empty() ||
+        std::int64_t(contents.ScreenWidth) * contents.ScreenHeight > kMaxScreenPixels)
+        return 0;
     for (const TGIFFrameData& frame : contents.Frames) {
         if (std::int64_t(frame.Item->Width) * frame.Item->Height > kMaxScreenPixels) return 0;
     }
@@ -180,8 +187,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 const QRgb expected = qRgb(bgr & 0xFF, (bgr >> 8) & 0xFF, bgr >> 16);
                 const QRgb got = theirs.pixel(sx, sy);
                 if (got != expected) {
-                    std::fprintf(stderr, "frame %zu pixel (%d, %d): index %d is %08x, Qt has %08x\n", i, x, y, index,
-                                 expected, got);
+                    std::fprintf(stderr, "frame %zu pixel (%d, %d): index %d is %08x, Qt has %08x\n", i, x, y,
+                                 index, expected, got);
                     std::abort();
                 }
             }

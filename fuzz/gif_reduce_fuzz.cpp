@@ -1,13 +1,12 @@
 // Colour reduction with GIF encoding: a 24-bit picture made from the input is
 // reduced by one of the mapping methods, encoded as a GIF and read back; every
 // pixel must show the palette colour the reduction chose for it.
-#include "controls/colour_reduction.h"
-#include "controls/gif_image.h"
-
 #include <QImage>
-
 #include <cstdint>
 #include <cstdlib>
+
+#include "controls/colour_reduction.h"
+#include "controls/gif_image.h"
 
 namespace {
 

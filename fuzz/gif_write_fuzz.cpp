@@ -1,11 +1,11 @@
 // Builds small palette images from the input, writes them as one GIF, reads the
 // file back and checks that every frame decodes to the same pixels.
-#include "controls/gif_writer.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
+
+#include "controls/gif_writer.h"
 
 namespace {
 
@@ -55,7 +55,8 @@ std::vector<std::uint8_t> MakeBMP(int width, int height, int bitCount, Input& in
                 run = (state >> 8) & runMask;
             }
             const int shift = (perByte - 1 - x % perByte) * bitCount;
-            pixels[static_cast<std::size_t>(y * stride + x / perByte)] |= static_cast<std::uint8_t>(index << shift);
+            pixels[static_cast<std::size_t>(y * stride + x / perByte)] |=
+                static_cast<std::uint8_t>(index << shift);
         }
     }
     bmp.insert(bmp.end(), pixels.begin(), pixels.end());
@@ -80,12 +81,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         frame.Disposal = in.Byte() & 7;
         bmps.push_back(MakeBMP(width, height, bitCount, in));
         kordalt::EncodeFrameDIB(frame, bmps.back(), global, screenWidth, screenHeight, {});
-        if (in.Byte() & 1) frame.TransparentColor = frame.Item->ColorTable.ColorOf(in.Byte() % frame.Item->ColorTable.Count);
+        if (in.Byte() & 1)
+            frame.TransparentColor = frame.Item->ColorTable.ColorOf(in.Byte() % frame.Item->ColorTable.Count);
         kordalt::UpdateExtensions(frame);
     }
     std::vector<kordalt::TGIFFrameData*> pointers;
     for (kordalt::TGIFFrameData& frame : frames) pointers.push_back(&frame);
-    const std::vector<std::uint8_t> gif = kordalt::BuildGIFFile({&global, 2, screenWidth, screenHeight}, pointers);
+    const std::vector<std::uint8_t> gif =
+        kordalt::BuildGIFFile({&global, 2, screenWidth, screenHeight}, pointers);
 
     kordalt::TolerateCorruptGIF = false;
     kordalt::TGIFContents back;
@@ -98,12 +101,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             read.TransparentColor != frames[i].TransparentColor)
             std::abort();
         bool corrupted = false;
-        const std::vector<std::uint8_t> decoded = kordalt::DecodeGIFFrameToDIB(*read.Item, false, false, {}, corrupted);
+        const std::vector<std::uint8_t> decoded =
+            kordalt::DecodeGIFFrameToDIB(*read.Item, false, false, {}, corrupted);
         const std::vector<std::uint8_t>& source = bmps[i];
         // Same pixels at the same bit count; colours equal entry by entry.
         const std::size_t offset = source[10] | source[11] << 8;
         if (corrupted || decoded.size() != source.size() ||
-            !std::equal(source.begin() + static_cast<long>(offset), source.end(), decoded.begin() + static_cast<long>(offset)))
+            !std::equal(source.begin() + static_cast<long>(offset), source.end(),
+                        decoded.begin() + static_cast<long>(offset)))
             std::abort();
         for (int c = 0; c < frames[i].Item->ColorTable.Count; ++c) {
             if (read.Item->ColorTable.ColorOf(c) != frames[i].Item->ColorTable.ColorOf(c)) std::abort();

@@ -45,7 +45,8 @@ void Check(bool ok) {
 
 bool SameName(const std::string& a, const std::string& b) {
     const auto lower = [](char c) { return std::tolower(static_cast<unsigned char>(c)); };
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) { return lower(x) == lower(y); });
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 // Writes `key` (ASCII) in `section` and checks that no other value changed.

@@ -34,7 +34,8 @@ inline void FuzzStream(const char* id, TCompressMode mode, const std::uint8_t* d
     const std::string body(reinterpret_cast<const char*>(data), size);
     try {
         const std::string plain = Run(false, mode, id + body);
-        if (plain.size() <= kRoundTripLimit && Run(false, mode, Run(true, mode, plain)) != plain) std::abort();
+        if (plain.size() <= kRoundTripLimit && Run(false, mode, Run(true, mode, plain)) != plain)
+            std::abort();
     } catch (const ELzrw1Exception&) {
     }
     const std::string sample = body.substr(0, round_trip_limit);

@@ -2,13 +2,12 @@
 
 #include <algorithm>
 
-#include "platform/arith.h"
 #include "game/fronts.h"
 #include "game/player_actions.h"
 #include "game/random.h"
+#include "platform/arith.h"
 
 namespace kordalt {
-
 
 namespace {
 
@@ -306,8 +305,8 @@ void AiHirePeople(uint8_t gos, int32_t& money, double soldierShare, double scien
     bool done = false;
     while (!done) {
         done = true;
-        if (MayHireScientists(g, mode) && g.Peasants > 0 && Share(g.Scientists, Population(gos)) < scientistShare &&
-            kTrainingPrice < money) {
+        if (MayHireScientists(g, mode) && g.Peasants > 0 &&
+            Share(g.Scientists, Population(gos)) < scientistShare && kTrainingPrice < money) {
             HireScientist(g, money);
             done = false;
             for (int extra = 0; extra < 2; ++extra)

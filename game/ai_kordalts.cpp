@@ -5,7 +5,6 @@
 #include <string>
 
 #include "game/ai_economy.h"
-#include "platform/arith.h"
 #include "game/fronts.h"
 #include "game/game_state.h"
 #include "game/kordalt_pool.h"
@@ -14,6 +13,7 @@
 #include "game/self_test.h"
 #include "game/squares.h"
 #include "game/ui_hooks.h"
+#include "platform/arith.h"
 #include "platform/cp1251.h"
 
 namespace kordalt {

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "game/capture.h"
-#include "platform/format.h"
 #include "game/fronts.h"
 #include "game/game_state.h"
 #include "game/kordalt_pool.h"
@@ -19,6 +18,7 @@
 #include "game/tactics.h"
 #include "game/turn_report.h"
 #include "game/ui_hooks.h"
+#include "platform/format.h"
 
 namespace kordalt {
 namespace {

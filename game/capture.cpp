@@ -5,16 +5,15 @@
 #include <limits>
 #include <utility>
 
-#include "platform/arith.h"
-#include "platform/format.h"
 #include "game/fronts.h"
 #include "game/game_state.h"
 #include "game/language_file.h"
 #include "game/self_test.h"
 #include "game/squares.h"
+#include "platform/arith.h"
+#include "platform/format.h"
 
 namespace kordalt {
-
 
 namespace {
 

@@ -2,12 +2,12 @@
 
 #include "game/ai_economy.h"
 #include "game/ai_kordalts.h"
-#include "platform/arith.h"
-#include "platform/format.h"
 #include "game/game_state.h"
 #include "game/self_test.h"
 #include "game/ui_hooks.h"
+#include "platform/arith.h"
 #include "platform/cp1251.h"
+#include "platform/format.h"
 
 namespace kordalt {
 namespace {

@@ -1,13 +1,13 @@
 #include "game/economy.h"
 
-#include "platform/arith.h"
-#include "platform/format.h"
 #include "game/fronts.h"
 #include "game/game_state.h"
 #include "game/language_file.h"
 #include "game/player_actions.h"
 #include "game/rules_data.h"
 #include "game/turn_report.h"
+#include "platform/arith.h"
+#include "platform/format.h"
 
 namespace kordalt {
 namespace {

@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/arith.h"
-#include "platform/format.h"
 #include "game/game_state.h"
 #include "game/language_file.h"
 #include "game/rules_data.h"
 #include "game/self_test.h"
 #include "game/squares.h"
 #include "game/turn_report.h"
+#include "platform/arith.h"
+#include "platform/format.h"
 
 namespace kordalt {
 namespace {

@@ -3,12 +3,10 @@
 #include <chrono>
 #include <string>
 
-#include "platform/arith.h"
 #include "game/battle.h"
 #include "game/capture.h"
 #include "game/computer_player.h"
 #include "game/economy.h"
-#include "platform/format.h"
 #include "game/fronts.h"
 #include "game/game_state.h"
 #include "game/game_windows.h"
@@ -18,6 +16,8 @@
 #include "game/squares.h"
 #include "game/turn_report.h"
 #include "game/ui_hooks.h"
+#include "platform/arith.h"
+#include "platform/format.h"
 
 namespace kordalt {
 

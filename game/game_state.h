@@ -11,8 +11,8 @@
 #include <string_view>
 #include <type_traits>
 
-#include "platform/short_string.h"
 #include "platform/guid.h"
+#include "platform/short_string.h"
 
 namespace kordalt {
 

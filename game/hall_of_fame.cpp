@@ -6,9 +6,9 @@
 #include <iterator>
 #include <utility>
 
-#include "platform/arith.h"
 #include "game/game_state.h"
 #include "game/language_file.h"
+#include "platform/arith.h"
 #include "platform/atomic_file.h"
 
 namespace kordalt {

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "platform/arith.h"
 #include "game/game_state.h"
 #include "game/random.h"
+#include "platform/arith.h"
 
 namespace kordalt {
 namespace {
@@ -13,11 +13,16 @@ constexpr int kSlotsPerBaseName = 20;
 
 int64_t MarkFactor(int mark) {
     switch (mark) {
-        case 2: return 3;
-        case 3: return 9;
-        case 4: return 18;
-        case 5: return 36;
-        default: return mark;
+        case 2:
+            return 3;
+        case 3:
+            return 9;
+        case 4:
+            return 18;
+        case 5:
+            return 36;
+        default:
+            return mark;
     }
 }
 
@@ -25,7 +30,8 @@ int64_t MarkFactor(int mark) {
 
 void InitKordalt(int slot) {
     TKordaltRec& k = Game.mKordalt[slot];
-    if (k.Owner > 0 && k.Owner <= MaxGos && k.Front > 0 && k.Front <= MaxGos) Game.mGos[k.Owner].Fronts[k.Front].Kordalt = 0;
+    if (k.Owner > 0 && k.Owner <= MaxGos && k.Front > 0 && k.Front <= MaxGos)
+        Game.mGos[k.Owner].Fronts[k.Front].Kordalt = 0;
     k.Id = static_cast<uint8_t>(slot);
     k.Front = 0;
     k.Owner = 0;
@@ -39,7 +45,8 @@ void InitKordalt(int slot) {
     else if (RandomReal() < 0.5)
         r /= 2;
     k.Lifespan = static_cast<uint8_t>(60 + r);
-    k.Name.Assign(Game.KordaltBaseNames[(slot - 1) / kSlotsPerBaseName + 1] + std::to_string(slot % kSlotsPerBaseName));
+    k.Name.Assign(Game.KordaltBaseNames[(slot - 1) / kSlotsPerBaseName + 1] +
+                  std::to_string(slot % kSlotsPerBaseName));
 }
 
 int64_t KordaltPrice(int age, int mastery, int mark, int speed) {

@@ -5,9 +5,9 @@
 #include <numeric>
 #include <string>
 
-#include "platform/arith.h"
 #include "game/random.h"
 #include "game/squares.h"
+#include "platform/arith.h"
 
 namespace kordalt {
 
@@ -75,8 +75,8 @@ void TCustomSquares::PlaceSeeds() {
         ++MakeData.Restarts;
         if (round == kMaxSeedingRounds)
             throw EMapError("map generator: no room for " + std::to_string(RegionCount) + " seeds on a " +
-                           std::to_string(Width) + " x " + std::to_string(Height) + " map after " +
-                           std::to_string(round) + " rounds");
+                            std::to_string(Width) + " x " + std::to_string(Height) + " map after " +
+                            std::to_string(round) + " rounds");
     }
 }
 

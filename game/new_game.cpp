@@ -4,7 +4,6 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/arith.h"
 #include "game/fronts.h"
 #include "game/game_loop.h"
 #include "game/game_state.h"
@@ -15,6 +14,7 @@
 #include "game/rules_data.h"
 #include "game/self_test.h"
 #include "game/turn_report.h"
+#include "platform/arith.h"
 #include "platform/fatal.h"
 
 namespace kordalt {

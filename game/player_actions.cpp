@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "platform/arith.h"
 #include "game/fronts.h"
 #include "game/game_state.h"
 #include "game/kordalt_pool.h"
 #include "game/rules_data.h"
+#include "platform/arith.h"
 
 namespace kordalt {
 

@@ -81,15 +81,16 @@ std::unique_ptr<RandomSource> SetRandomSource(std::unique_ptr<RandomSource> sour
 
 int ScriptedRandom::Below(int n) {
     if (draws_.empty())
-        throw ScriptedRandomError("scripted random: Random(" + std::to_string(n) + ") past the end of the script");
+        throw ScriptedRandomError("scripted random: Random(" + std::to_string(n) +
+                                  ") past the end of the script");
     const Draw d = draws_.front();
     if (!std::holds_alternative<int>(d))
-        throw ScriptedRandomError("scripted random: Random(" + std::to_string(n) + ") where a real was scripted (draw " +
-                                  std::to_string(consumed_ + 1) + ")");
+        throw ScriptedRandomError("scripted random: Random(" + std::to_string(n) +
+                                  ") where a real was scripted (draw " + std::to_string(consumed_ + 1) + ")");
     const int v = std::get<int>(d);
     if (v < 0 || v >= n)
-        throw ScriptedRandomError("scripted random: " + std::to_string(v) + " is outside Random(" + std::to_string(n) +
-                                  ") (draw " + std::to_string(consumed_ + 1) + ")");
+        throw ScriptedRandomError("scripted random: " + std::to_string(v) + " is outside Random(" +
+                                  std::to_string(n) + ") (draw " + std::to_string(consumed_ + 1) + ")");
     draws_.pop_front();
     ++consumed_;
     return v;

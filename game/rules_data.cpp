@@ -56,8 +56,10 @@ bool FitsTheGame(const TDimData& dim) {
 }
 
 void LoadLanguageTexts() {
-    for (int k = 1; k <= Rules.TroopTypeCount; ++k) Rules.TroopNames[k].Assign(LangText(kFirstTroopNameText + k));
-    for (int t = 1; t <= Rules.TacticCount; ++t) Rules.Tactics[t].Name.Assign(LangText(kFirstTacticNameText + t));
+    for (int k = 1; k <= Rules.TroopTypeCount; ++k)
+        Rules.TroopNames[k].Assign(LangText(kFirstTroopNameText + k));
+    for (int t = 1; t <= Rules.TacticCount; ++t)
+        Rules.Tactics[t].Name.Assign(LangText(kFirstTacticNameText + t));
     for (int t = 1; t <= Rules.TacticCount; ++t)
         for (int e = 1; e <= Rules.TacticCount; ++e)
             Rules.TacticTexts[t][e].Assign(LangText(kFirstTacticText + 10 * (e - 1) + t));

@@ -27,8 +27,11 @@ struct TTacticRec {
 
 // BattleTable[t][e][k][c]: own tactic t, enemy's previous tactic e, troop type k,
 // coefficient c. Every table here counts from 1.
-using TBattleTable = OneBased<OneBased<OneBased<OneBased<double, kBattleCoefficients>, kMaxTroopTypes>, kMaxTactics>, kMaxTactics>;
-using TTacticTexts = OneBased<OneBased<ShortString<255>, kMaxTactics>, kMaxTactics>;  // [own][enemy's previous]
+using TBattleTable =
+    OneBased<OneBased<OneBased<OneBased<double, kBattleCoefficients>, kMaxTroopTypes>, kMaxTactics>,
+             kMaxTactics>;
+using TTacticTexts =
+    OneBased<OneBased<ShortString<255>, kMaxTactics>, kMaxTactics>;  // [own][enemy's previous]
 
 struct TDimData {
     TBattleTable BattleTable;

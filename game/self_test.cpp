@@ -1,6 +1,5 @@
 #include "game/self_test.h"
 
-#include "platform/format.h"
 #include "game/fronts.h"
 #include "game/game_state.h"
 #include "game/language_file.h"
@@ -9,6 +8,7 @@
 #include "game/validate.h"
 #include "platform/cp1251.h"
 #include "platform/fatal.h"
+#include "platform/format.h"
 
 namespace kordalt {
 
@@ -52,7 +52,8 @@ bool Report(const TInvariantBreach& b, const std::string& label) {
 void CheckGameState(const std::string& label) {
     if (GameMode == kNetworkClient) return;
     bool ok = true;
-    for (const TInvariantBreach& b : FindInvariantBreaches(Game, Rules.TroopTypeCount, TLinkScope::ActiveFronts))
+    for (const TInvariantBreach& b :
+         FindInvariantBreaches(Game, Rules.TroopTypeCount, TLinkScope::ActiveFronts))
         ok = !Report(b, label) && ok;
     if (ok) return;
     ShowMessage(LangText(kClosingText,

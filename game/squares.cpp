@@ -27,15 +27,15 @@ TSquare& TCustomSquares::Checked(uint16_t square) {
 const TSquare& TCustomSquares::Checked(uint16_t square) const {
     if (!Inside(square))
         throw EMapError("map: square (" + std::to_string(SquareX(square)) + ", " +
-                       std::to_string(SquareY(square)) + ") is outside the " + std::to_string(Width) + " x " +
-                       std::to_string(Height) + " grid");
+                        std::to_string(SquareY(square)) + ") is outside the " + std::to_string(Width) +
+                        " x " + std::to_string(Height) + " grid");
     return At(square);
 }
 
 void TCustomSquares::CheckRegion(uint8_t region) const {
     if (region < 1 || region > RegionCount)
         throw EMapError("map: region " + std::to_string(region) + " is outside 1.." +
-                       std::to_string(RegionCount));
+                        std::to_string(RegionCount));
 }
 
 uint8_t TCustomSquares::GetSquare(uint16_t square) const { return OwnerAt(square); }
@@ -49,7 +49,7 @@ void TCustomSquares::SetSquare(uint16_t square, uint8_t owner) {
     TSquare& s = Checked(square);
     if (owner > RegionCount)
         throw EMapError("map: owner " + std::to_string(owner) + " is above the " +
-                       std::to_string(RegionCount) + " regions");
+                        std::to_string(RegionCount) + " regions");
     const uint8_t old = s.Owner;
     if (owner == old) return;
     s.Owner = owner;

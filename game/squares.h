@@ -70,7 +70,7 @@ struct TMakeData {
 };
 
 class TCustomSquares {
-  public:
+public:
     // Seeding gives up with EMapError after this many failed rounds.
     static constexpr int kMaxSeedingRounds = 10000;
 
@@ -140,7 +140,7 @@ class TCustomSquares {
     std::function<void(TCustomSquares& sender, uint16_t square)> OnSquareChange;
     std::function<void(TCustomSquares& sender)> OnClear;
 
-  protected:
+protected:
     // Generator steps, in the order Generate runs them.
     void InitMakeData();
     void InitRegionLists();
@@ -156,7 +156,7 @@ class TCustomSquares {
 
     TMakeData MakeData;
 
-  private:
+private:
     TSquare& At(uint16_t square) { return Squares[SquareX(square) * Height + SquareY(square)]; }
     const TSquare& At(uint16_t square) const { return Squares[SquareX(square) * Height + SquareY(square)]; }
     bool Inside(uint16_t square) const { return SquareX(square) < Width && SquareY(square) < Height; }
@@ -179,7 +179,7 @@ class TCustomSquares {
 };
 
 class TSquares final : public TCustomSquares {
-  public:
+public:
     using TCustomSquares::TCustomSquares;
 };
 

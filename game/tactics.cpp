@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "platform/arith.h"
-#include "platform/format.h"
 #include "game/fronts.h"
 #include "game/game_state.h"
 #include "game/language_file.h"
 #include "game/rules_data.h"
 #include "game/turn_report.h"
 #include "game/ui_hooks.h"
+#include "platform/arith.h"
+#include "platform/format.h"
 
 namespace kordalt {
 namespace {

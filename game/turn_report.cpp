@@ -33,7 +33,8 @@ void AddMessage(uint8_t kind, uint8_t gos, TColor color, const std::string& text
 
 void AddBattleMessage(TColor color, const std::string& text) {
     for (const uint8_t side : {BattleAttacker, BattleDefender})
-        if (side >= 1 && side <= MaxGos && Game.mGos[side].Player != 0) AddMessage(kBattleMessage, side, color, text);
+        if (side >= 1 && side <= MaxGos && Game.mGos[side].Player != 0)
+            AddMessage(kBattleMessage, side, color, text);
 }
 
 void AddBattleText(const std::string& text) {

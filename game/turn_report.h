@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/short_string.h"
 #include "platform/colors.h"
+#include "platform/short_string.h"
 
 namespace kordalt {
 

@@ -7,8 +7,8 @@
 #include <stdexcept>
 
 #include "game/language_file.h"
-#include "platform/cp1251.h"
 #include "platform/ansi_text.h"
+#include "platform/cp1251.h"
 
 namespace kordalt {
 
@@ -58,13 +58,28 @@ std::string FormatTimeStamp(const std::string& format, const std::tm& time, int 
             case 'y':
                 out += n >= 4 ? Digits(time.tm_year + 1900, 4) : Digits((time.tm_year + 1900) % 100, 2);
                 break;
-            case 'm': out += Digits(time.tm_mon + 1, n >= 2 ? 2 : 1); break;
-            case 'd': out += Digits(time.tm_mday, n >= 2 ? 2 : 1); break;
-            case 'h': out += Digits(time.tm_hour, n >= 2 ? 2 : 1); break;
-            case 'n': out += Digits(time.tm_min, n >= 2 ? 2 : 1); break;
-            case 's': out += Digits(time.tm_sec, n >= 2 ? 2 : 1); break;
-            case 'z': out += Digits(milliseconds, n >= 3 ? 3 : 1); break;
-            default: out += c; i += 1; continue;
+            case 'm':
+                out += Digits(time.tm_mon + 1, n >= 2 ? 2 : 1);
+                break;
+            case 'd':
+                out += Digits(time.tm_mday, n >= 2 ? 2 : 1);
+                break;
+            case 'h':
+                out += Digits(time.tm_hour, n >= 2 ? 2 : 1);
+                break;
+            case 'n':
+                out += Digits(time.tm_min, n >= 2 ? 2 : 1);
+                break;
+            case 's':
+                out += Digits(time.tm_sec, n >= 2 ? 2 : 1);
+                break;
+            case 'z':
+                out += Digits(milliseconds, n >= 3 ? 3 : 1);
+                break;
+            default:
+                out += c;
+                i += 1;
+                continue;
         }
         i += n;
     }
@@ -112,7 +127,8 @@ std::string CurrentTimeStamp(const std::string& format) {
     const std::time_t t = std::chrono::system_clock::to_time_t(now);
     std::tm local{};
     localtime_r(&t, &local);
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
     return FormatTimeStamp(format, local, static_cast<int>(ms));
 }
 

@@ -130,7 +130,8 @@ void DispatchNetMessage(const NetQueueItem& item, TCustomPeerPlay& peer, INetLob
             }
             return;
         case dx_Game_Exit:
-            if (Net.GameRunning && GameMode == kNetworkClient && sender.ID == Net.ServerID) Net.ServerHandedOver = 1;
+            if (Net.GameRunning && GameMode == kNetworkClient && sender.ID == Net.ServerID)
+                Net.ServerHandedOver = 1;
             PlayerLeft(sender, ui);
             return;
         case dx_Game_CloseAll:

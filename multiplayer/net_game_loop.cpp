@@ -1,6 +1,5 @@
 #include "multiplayer/net_game_loop.h"
 
-#include "platform/arith.h"
 #include "game/battle.h"
 #include "game/computer_player.h"
 #include "game/economy.h"
@@ -16,11 +15,11 @@
 #include "multiplayer/net_game.h"
 #include "multiplayer/net_queue.h"
 #include "multiplayer/net_senders.h"
-#include "platform/cp1251.h"
 #include "platform/ansi_text.h"
+#include "platform/arith.h"
+#include "platform/cp1251.h"
 
 namespace kordalt {
-
 
 namespace {
 
@@ -211,7 +210,8 @@ void GiveStatesToComputer(uint32_t playerId) {
 }
 
 void GameServerLeft(TCustomPeerPlay& peer, INetSendUi& ui, uint32_t playerId) {
-    if (!Net.GameRunning || GameMode != kNetworkClient || playerId != Net.ServerID || Net.ServerHandedOver) return;
+    if (!Net.GameRunning || GameMode != kNetworkClient || playerId != Net.ServerID || Net.ServerHandedOver)
+        return;
     const uint32_t heir = HeirOfServer(peer);
     if (Net.FullStateHeld == 0 || heir == 0) {
         Net.ExitGame = kServerGone;

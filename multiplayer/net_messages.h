@@ -12,8 +12,8 @@
 
 #include "game/game_state.h"
 #include "game/owner_grid.h"
-#include "platform/short_string.h"
 #include "game/turn_report.h"
+#include "platform/short_string.h"
 
 namespace kordalt {
 

@@ -20,7 +20,8 @@ bool EnumAddressCallback(const dplay::GUID& type, uint32_t size, const void* dat
 }
 
 // The Internet addresses of a session player, as the session object gives them.
-std::vector<std::string> PlayerAddresses(TCustomPeerPlay& peer, dplay::IDirectPlayLobby2A& lobby, uint32_t id) {
+std::vector<std::string> PlayerAddresses(TCustomPeerPlay& peer, dplay::IDirectPlayLobby2A& lobby,
+                                         uint32_t id) {
     dplay::IDirectPlay4A* dp = peer.DirectPlay();
     uint32_t size = 0;
     if (!dp || dp->GetPlayerAddress(id, nullptr, &size) != dplay::DPERR_BUFFERTOOSMALL)

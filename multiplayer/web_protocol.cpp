@@ -7,8 +7,8 @@
 #include "game/game_state.h"
 #include "game/language_file.h"
 #include "platform/guid.h"
-#include "platform/support.h"
 #include "platform/http_client.h"
+#include "platform/support.h"
 
 namespace kordalt {
 
@@ -113,7 +113,8 @@ bool HttpPost(const std::string& Url, const void* Data, int DataSize, void*& Rep
 std::string ExtractReply(std::string_view body) {
     const size_t p1 = body.find(kReplyStart);
     const size_t p2 = body.find(kReplyEnd);
-    if (p1 == std::string_view::npos || p2 == std::string_view::npos || p2 <= p1 + kReplyStart.size()) return {};
+    if (p1 == std::string_view::npos || p2 == std::string_view::npos || p2 <= p1 + kReplyStart.size())
+        return {};
     return std::string(body.substr(p1 + kReplyStart.size(), p2 - p1 - kReplyStart.size()));
 }
 
@@ -159,8 +160,9 @@ std::string PlayerCheckRequest(const std::string& name, const std::string& passw
     return Join({"playercheck", name, password});
 }
 
-std::string GameCreateRequest(const std::string& gameName, const std::string& gameId, const std::string& address,
-                              const std::string& player, const std::string& password, const std::string& language) {
+std::string GameCreateRequest(const std::string& gameName, const std::string& gameId,
+                              const std::string& address, const std::string& player,
+                              const std::string& password, const std::string& language) {
     return Join({"gamecreate", gameName, gameId, address, player, password, language});
 }
 
@@ -227,8 +229,8 @@ namespace {
 template <class Rec, class Make>
 bool ParseRecords(std::string_view reply, size_t fieldCount, std::vector<Rec>& records, Make make) {
     records.clear();
-    for (size_t start = 0, end; records.size() < kMaxListRecords && (end = reply.find('~', start)) != reply.npos;
-         start = end + 1) {
+    for (size_t start = 0, end;
+         records.size() < kMaxListRecords && (end = reply.find('~', start)) != reply.npos; start = end + 1) {
         const std::vector<std::string> f = SplitParEC(reply.substr(start, end - start), ";", fieldCount);
         if (f.size() < fieldCount) {
             records.clear();
@@ -280,7 +282,8 @@ std::string GameEndRequest(GameState& game, bool exitGame) {
     return text;
 }
 
-bool SendGameEnd(const std::string& Server, const std::string& Request, const std::function<bool()>& askRetry) {
+bool SendGameEnd(const std::string& Server, const std::string& Request,
+                 const std::function<bool()>& askRetry) {
     for (;;) {
         std::string reply;
         QueryServer(Server, Request, reply);

@@ -78,8 +78,9 @@ protected:
 std::string GameListRequest();
 std::string PlayerNewRequest(const std::string& name, const std::string& password);
 std::string PlayerCheckRequest(const std::string& name, const std::string& password);
-std::string GameCreateRequest(const std::string& gameName, const std::string& gameId, const std::string& address,
-                              const std::string& player, const std::string& password, const std::string& language);
+std::string GameCreateRequest(const std::string& gameName, const std::string& gameId,
+                              const std::string& address, const std::string& player,
+                              const std::string& password, const std::string& language);
 std::string GameUpdateRequest(const std::string& gameId, const std::string& address, int year,
                               const std::string& language);
 std::string GameUserUpdateRequest(const std::string& gameId, const std::string& player);
@@ -117,13 +118,15 @@ constexpr size_t kMaxListRecords = 1000;
 bool ParseGameList(const std::string& reply, std::vector<NetGameInfo>& games);
 bool ParsePlayerList(const std::string& reply, std::vector<NetPlayerInfo>& players);
 // The parts of s (CountParEC of them, at most `maxParts`), split at any of `delimiters`.
-std::vector<std::string> SplitParEC(std::string_view s, std::string_view delimiters, size_t maxParts = SIZE_MAX);
+std::vector<std::string> SplitParEC(std::string_view s, std::string_view delimiters,
+                                    size_t maxParts = SIZE_MAX);
 
 // The end report of an Internet game, built by its server: marks every state out
 // of play first when more than one is still in play. `exitGame` is true when the
 // server closed the game.
 std::string GameEndRequest(GameState& game, bool exitGame);
 // Sends the report until the reply is "ok" or `askRetry` declines; true on "ok".
-bool SendGameEnd(const std::string& Server, const std::string& Request, const std::function<bool()>& askRetry);
+bool SendGameEnd(const std::string& Server, const std::string& Request,
+                 const std::function<bool()>& askRetry);
 
 }  // namespace kordalt

@@ -7,22 +7,38 @@ unsigned char LowerCp1251(unsigned char c) {
     if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
     if (c >= 0xC0 && c <= 0xDF) return static_cast<unsigned char>(c + 32);  // А..Я
     switch (c) {
-        case 0xA8: return 0xB8;  // Ё
-        case 0x80: return 0x90;  // Ђ
-        case 0x81: return 0x83;  // Ѓ
-        case 0x8A: return 0x9A;  // Љ
-        case 0x8C: return 0x9C;  // Њ
-        case 0x8D: return 0x9D;  // Ќ
-        case 0x8E: return 0x9E;  // Ћ
-        case 0x8F: return 0x9F;  // Џ
-        case 0xA1: return 0xA2;  // Ў
-        case 0xA3: return 0xBC;  // Ј
-        case 0xA5: return 0xB4;  // Ґ
-        case 0xAA: return 0xBA;  // Є
-        case 0xAF: return 0xBF;  // Ї
-        case 0xB2: return 0xB3;  // І
-        case 0xBD: return 0xBE;  // Ѕ
-        default: return c;
+        case 0xA8:
+            return 0xB8;  // Ё
+        case 0x80:
+            return 0x90;  // Ђ
+        case 0x81:
+            return 0x83;  // Ѓ
+        case 0x8A:
+            return 0x9A;  // Љ
+        case 0x8C:
+            return 0x9C;  // Њ
+        case 0x8D:
+            return 0x9D;  // Ќ
+        case 0x8E:
+            return 0x9E;  // Ћ
+        case 0x8F:
+            return 0x9F;  // Џ
+        case 0xA1:
+            return 0xA2;  // Ў
+        case 0xA3:
+            return 0xBC;  // Ј
+        case 0xA5:
+            return 0xB4;  // Ґ
+        case 0xAA:
+            return 0xBA;  // Є
+        case 0xAF:
+            return 0xBF;  // Ї
+        case 0xB2:
+            return 0xB3;  // І
+        case 0xBD:
+            return 0xBE;  // Ѕ
+        default:
+            return c;
     }
 }
 

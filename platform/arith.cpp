@@ -6,7 +6,7 @@
 namespace kordalt {
 namespace {
 
-constexpr long double kMin = -9223372036854775808.0L;  // -2^63
+constexpr long double kMin = -9223372036854775808.0L;   // -2^63
 constexpr long double kLimit = 9223372036854775808.0L;  // 2^63
 
 // `x` already integral: converts with saturation.

@@ -121,19 +121,30 @@ int WriteFileAtomically(const std::string& path, std::string_view bytes) {
 std::string FileErrorText(int err) {
     switch (err) {
         case EACCES:
-        case EPERM: return "нет права на запись";
-        case EROFS: return "диск доступен только для чтения";
+        case EPERM:
+            return "нет права на запись";
+        case EROFS:
+            return "диск доступен только для чтения";
         case ENOSPC:
-        case EDQUOT: return "на диске нет места";
-        case EFBIG: return "файл слишком велик";
-        case ENOENT: return "папка не найдена";
-        case ENOTDIR: return "путь ведёт не в папку";
-        case EISDIR: return "на этом месте папка, а не файл";
-        case EIO: return "ошибка ввода-вывода";
-        case ENAMETOOLONG: return "слишком длинное имя файла";
+        case EDQUOT:
+            return "на диске нет места";
+        case EFBIG:
+            return "файл слишком велик";
+        case ENOENT:
+            return "папка не найдена";
+        case ENOTDIR:
+            return "путь ведёт не в папку";
+        case EISDIR:
+            return "на этом месте папка, а не файл";
+        case EIO:
+            return "ошибка ввода-вывода";
+        case ENAMETOOLONG:
+            return "слишком длинное имя файла";
         case EMFILE:
-        case ENFILE: return "открыто слишком много файлов";
-        default: return "ошибка " + std::to_string(err);
+        case ENFILE:
+            return "открыто слишком много файлов";
+        default:
+            return "ошибка " + std::to_string(err);
     }
 }
 

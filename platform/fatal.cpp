@@ -32,7 +32,9 @@ FatalExitHook SetFatalExitHook(FatalExitHook hook) {
 }
 
 ScopedFatalExitThrows::ScopedFatalExitThrows()
-    : previous_(SetFatalExitHook([](int code, const std::string& line) { throw FatalExitCalled{code, line}; })) {}
+    : previous_(SetFatalExitHook([](int code, const std::string& line) {
+          throw FatalExitCalled{code, line};
+      })) {}
 
 ScopedFatalExitThrows::~ScopedFatalExitThrows() { SetFatalExitHook(std::move(previous_)); }
 

@@ -73,7 +73,8 @@ Decimal ToDecimal(long double v) {
 }
 
 std::string WithLeastDigits(std::string digits, int least) {
-    if (least > static_cast<int>(digits.size())) digits.insert(0, static_cast<size_t>(least) - digits.size(), '0');
+    if (least > static_cast<int>(digits.size()))
+        digits.insert(0, static_cast<size_t>(least) - digits.size(), '0');
     return digits;
 }
 
@@ -126,9 +127,12 @@ std::string FloatText(long double v, char type, int prec) {
     if (std::isinf(v)) return v < 0 ? "-INF" : "INF";
     const Decimal d = ToDecimal(v);
     switch (type) {
-        case 'F': return Fixed(d, prec < 0 ? 2 : std::min(prec, kFloatDigits));
-        case 'E': return Scientific(d, prec < 0 ? 15 : std::clamp(prec, 1, kFloatDigits));
-        default: return General(d, prec < 0 ? 15 : std::clamp(prec, 1, kFloatDigits));
+        case 'F':
+            return Fixed(d, prec < 0 ? 2 : std::min(prec, kFloatDigits));
+        case 'E':
+            return Scientific(d, prec < 0 ? 15 : std::clamp(prec, 1, kFloatDigits));
+        default:
+            return General(d, prec < 0 ? 15 : std::clamp(prec, 1, kFloatDigits));
     }
 }
 
@@ -148,8 +152,10 @@ std::string Hex(uint64_t v) {
 
 std::string IntegerText(const FormatArg::Integer& i, char type, int prec) {
     switch (type) {
-        case 'U': return WithLeastDigits(std::to_string(Unsigned(i)), prec);
-        case 'X': return WithLeastDigits(Hex(Unsigned(i)), prec);
+        case 'U':
+            return WithLeastDigits(std::to_string(Unsigned(i)), prec);
+        case 'X':
+            return WithLeastDigits(Hex(Unsigned(i)), prec);
         default: {
             const auto bits = static_cast<uint64_t>(i.value);
             const uint64_t magnitude = i.value < 0 ? 0 - bits : bits;

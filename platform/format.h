@@ -38,8 +38,8 @@ public:
     };
 
     template <std::integral T>
-        requires(!std::same_as<T, bool> && !std::same_as<T, char>)
-    FormatArg(T v) : value_(Integer{static_cast<int64_t>(v), sizeof(T) > 4 || std::is_unsigned_v<T>}) {}
+    requires(!std::same_as<T, bool> && !std::same_as<T, char>) FormatArg(T v)
+        : value_(Integer{static_cast<int64_t>(v), sizeof(T) > 4 || std::is_unsigned_v<T>}) {}
     template <std::floating_point T>
     FormatArg(T v) : value_(static_cast<long double>(v)) {}
     FormatArg(char c) : value_(std::string(1, c)) {}

@@ -38,7 +38,8 @@ bool LocalHostAddresses(std::vector<std::string>& addresses) {
     ifaddrs* list = nullptr;
     if (getifaddrs(&list) != 0) return false;
     for (const ifaddrs* entry = list; entry; entry = entry->ifa_next) {
-        if (!entry->ifa_addr || entry->ifa_addr->sa_family != AF_INET || !(entry->ifa_flags & IFF_UP)) continue;
+        if (!entry->ifa_addr || entry->ifa_addr->sa_family != AF_INET || !(entry->ifa_flags & IFF_UP))
+            continue;
         char text[INET_ADDRSTRLEN] = {};
         const auto* address = reinterpret_cast<const sockaddr_in*>(entry->ifa_addr);
         if (inet_ntop(AF_INET, &address->sin_addr, text, sizeof text)) addresses.emplace_back(text);

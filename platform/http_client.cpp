@@ -86,19 +86,19 @@ std::string StepOf(CURLcode code, const Sink& sink, const Watchdog& dog) {
     if (sink.overflow) return "alloc memory";
     if (dog.stalled) return "InternetReadFile";
     switch (code) {
-    case CURLE_UNSUPPORTED_PROTOCOL:
-    case CURLE_URL_MALFORMAT:
-        return "url";
-    case CURLE_COULDNT_RESOLVE_PROXY:
-    case CURLE_COULDNT_RESOLVE_HOST:
-    case CURLE_COULDNT_CONNECT:
-        return "InternetConnect";
-    case CURLE_RECV_ERROR:
-    case CURLE_PARTIAL_FILE:
-    case CURLE_OPERATION_TIMEDOUT:
-        return "InternetReadFile";
-    default:
-        return "HttpSendRequestEx";
+        case CURLE_UNSUPPORTED_PROTOCOL:
+        case CURLE_URL_MALFORMAT:
+            return "url";
+        case CURLE_COULDNT_RESOLVE_PROXY:
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_CONNECT:
+            return "InternetConnect";
+        case CURLE_RECV_ERROR:
+        case CURLE_PARTIAL_FILE:
+        case CURLE_OPERATION_TIMEDOUT:
+            return "InternetReadFile";
+        default:
+            return "HttpSendRequestEx";
     }
 }
 

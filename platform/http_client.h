@@ -20,14 +20,15 @@ struct HttpPostOptions {
 
 struct HttpPostResult {
     bool Ok = false;
-    int Status = 0;      // the server's status code, 0 when none was read
-    std::string Body;    // the reply body when Ok
-    std::string Error;   // the failing step when not Ok
+    int Status = 0;     // the server's status code, 0 when none was read
+    std::string Body;   // the reply body when Ok
+    std::string Error;  // the failing step when not Ok
 };
 
 // Posts `data` to an http or https URL. The URL must name a path after its host
 // ("http://host/" or "http://host/path?query"); other schemes are refused.
 // Status 401 fails; every other status is a success with its body.
-HttpPostResult HttpPostRaw(const std::string& url, std::string_view data, const HttpPostOptions& options = {});
+HttpPostResult HttpPostRaw(const std::string& url, std::string_view data,
+                           const HttpPostOptions& options = {});
 
 }  // namespace kordalt

@@ -38,10 +38,14 @@ QRgb TableColor(const TColorTable& table, int index) {
 QRgb PixelColor(const TDIBSharedImage& image, const uint8_t* row, int x) {
     const TDIBPixelFormat& f = image.PixelFormat();
     switch (image.BitCount()) {
-        case 1: return TableColor(image.ColorTable(), (row[x >> 3] >> (7 - (x & 7))) & 1);
-        case 4: return TableColor(image.ColorTable(), x % 2 == 0 ? row[x / 2] >> 4 : row[x / 2] & 0x0F);
-        case 8: return TableColor(image.ColorTable(), row[x]);
-        case 24: return qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
+        case 1:
+            return TableColor(image.ColorTable(), (row[x >> 3] >> (7 - (x & 7))) & 1);
+        case 4:
+            return TableColor(image.ColorTable(), x % 2 == 0 ? row[x / 2] >> 4 : row[x / 2] & 0x0F);
+        case 8:
+            return TableColor(image.ColorTable(), row[x]);
+        case 24:
+            return qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
         default: {
             const int bytes = image.BitCount() / 8;
             uint32_t v = 0;
@@ -85,7 +89,9 @@ public:
                 row[x / 2] = x % 2 == 0 ? uint8_t((row[x / 2] & 0x0F) | Index(colour) << 4)
                                         : uint8_t((row[x / 2] & 0xF0) | Index(colour));
                 break;
-            case 8: row[x] = uint8_t(Index(colour)); break;
+            case 8:
+                row[x] = uint8_t(Index(colour));
+                break;
             case 24:
                 row[3 * x] = uint8_t(qBlue(colour));
                 row[3 * x + 1] = uint8_t(qGreen(colour));
@@ -159,9 +165,7 @@ void TDIB::SetImage(std::shared_ptr<TDIBSharedImage> image) {
 void TDIB::Clear() { SetImage(EmptyDIBImage()); }
 
 void TDIB::Changing(bool keepMemoryKind) {
-    if (image_.use_count() < 2 && !image_->Compressed() &&
-        (keepMemoryKind || !image_->MemoryImage()))
-        return;
+    if (image_.use_count() < 2 && !image_->Compressed() && (keepMemoryKind || !image_->MemoryImage())) return;
     auto copy = std::make_shared<TDIBSharedImage>();
     copy->Decompress(*image_, image_->MemoryImage() && keepMemoryKind);
     SetImage(std::move(copy));
@@ -182,8 +186,7 @@ uint8_t* TDIB::PBits() {
 void TDIB::SetSize(int width, int height, int bitCount) {
     const TDIBPixelFormat& f = image_->PixelFormat();
     if (width == Width() && height == Height() && bitCount == BitCount() &&
-        f.RBitMask == RequestedPixelFormat.RBitMask &&
-        f.GBitMask == RequestedPixelFormat.GBitMask &&
+        f.RBitMask == RequestedPixelFormat.RBitMask && f.GBitMask == RequestedPixelFormat.GBitMask &&
         f.BBitMask == RequestedPixelFormat.BBitMask)
         return;
     if (width < 1 || height <= 0) {
@@ -191,22 +194,28 @@ void TDIB::SetSize(int width, int height, int bitCount) {
         return;
     }
     auto image = std::make_shared<TDIBSharedImage>();
-    image->CreateImage(width, height, bitCount, RequestedPixelFormat, ColorTable,
-                       image_->MemoryImage(), false);
+    image->CreateImage(width, height, bitCount, RequestedPixelFormat, ColorTable, image_->MemoryImage(),
+                       false);
     SetImage(std::move(image));
     PaletteModified = true;
 }
 
 void TDIB::SetWidth(int width) {
-    if (width < 1) Clear();
-    else if (Empty()) SetSize(width, std::max(Height(), 1), 8);
-    else SetSize(width, Height(), BitCount());
+    if (width < 1)
+        Clear();
+    else if (Empty())
+        SetSize(width, std::max(Height(), 1), 8);
+    else
+        SetSize(width, Height(), BitCount());
 }
 
 void TDIB::SetHeight(int height) {
-    if (height < 1) Clear();
-    else if (Empty()) SetSize(std::max(Width(), 1), height, 8);
-    else SetSize(Width(), height, BitCount());
+    if (height < 1)
+        Clear();
+    else if (Empty())
+        SetSize(std::max(Width(), 1), height, 8);
+    else
+        SetSize(Width(), height, BitCount());
 }
 
 void TDIB::UpdatePalette() {
@@ -219,9 +228,12 @@ void TDIB::UpdatePalette() {
 }
 
 void TDIB::Assign(const TGraphic* source) {
-    if (source == nullptr) Clear();
-    else if (const auto* dib = dynamic_cast<const TDIB*>(source)) SetImage(dib->image_);
-    else AssignGraphic(*source);
+    if (source == nullptr)
+        Clear();
+    else if (const auto* dib = dynamic_cast<const TDIB*>(source))
+        SetImage(dib->image_);
+    else
+        AssignGraphic(*source);
 }
 
 void TDIB::Assign(const TPicture& source) { Assign(source.Graphic()); }
@@ -243,15 +255,32 @@ void TDIB::AssignBitmap(const TBitmap& bitmap) {
     int bitCount;
     TDIBPixelFormat format = MakeDIBPixelFormat(8, 8, 8);
     switch (image.format()) {
-        case QImage::Format_Mono: case QImage::Format_MonoLSB: bitCount = 1; break;
-        case QImage::Format_Indexed8: bitCount = 8; break;
-        case QImage::Format_RGB16: bitCount = 16; format = MaskToDIBPixelFormat(0xF800, 0x07E0, 0x001F); break;
-        case QImage::Format_RGB555: bitCount = 16; format = MakeDIBPixelFormat(5, 5, 5); break;
-        case QImage::Format_RGB888: case QImage::Format_BGR888: bitCount = 24; break;
-        case QImage::Format_RGB32: case QImage::Format_ARGB32: case QImage::Format_ARGB32_Premultiplied:
+        case QImage::Format_Mono:
+        case QImage::Format_MonoLSB:
+            bitCount = 1;
+            break;
+        case QImage::Format_Indexed8:
+            bitCount = 8;
+            break;
+        case QImage::Format_RGB16:
+            bitCount = 16;
+            format = MaskToDIBPixelFormat(0xF800, 0x07E0, 0x001F);
+            break;
+        case QImage::Format_RGB555:
+            bitCount = 16;
+            format = MakeDIBPixelFormat(5, 5, 5);
+            break;
+        case QImage::Format_RGB888:
+        case QImage::Format_BGR888:
+            bitCount = 24;
+            break;
+        case QImage::Format_RGB32:
+        case QImage::Format_ARGB32:
+        case QImage::Format_ARGB32_Premultiplied:
             bitCount = 32;
             break;
-        default: return;  // no bitmap object of the platform's kinds
+        default:
+            return;  // no bitmap object of the platform's kinds
     }
     TColorTable table{};
     const QList<QRgb> colours = image.colorTable();
@@ -328,7 +357,8 @@ void TDIB::LoadFromStream(TDibReadStream& stream) {
 
 void TDIB::LoadFromStream(QIODevice& stream) {
     const QByteArray bytes = stream.readAll();
-    TDibReadStream in(std::span(reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size())));
+    TDibReadStream in(
+        std::span(reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size())));
     LoadFromStream(in);
 }
 
@@ -348,7 +378,8 @@ void TDIB::LoadFromClipboardFormat(TClipboardFormat format, const QMimeData& dat
 void TDIB::SaveToClipboardFormat(QMimeData& data) {
     std::vector<uint8_t> packed;
     WriteData(packed);
-    SetClipboardBlock(data, CF_DIB, QByteArray(reinterpret_cast<const char*>(packed.data()), qsizetype(packed.size())));
+    SetClipboardBlock(data, CF_DIB,
+                      QByteArray(reinterpret_cast<const char*>(packed.data()), qsizetype(packed.size())));
 }
 
 void TDIB::SaveToStream(std::vector<uint8_t>& out) const {

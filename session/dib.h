@@ -2,15 +2,14 @@
 // with a nearest-pixel stretch, read and written as BMP files and packed DIBs.
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
+#include <QPainter>
 #include <memory>
 #include <vector>
 
 #include "controls/graphic.h"
 #include "session/dib_image.h"
-
-#include <QByteArray>
-#include <QPainter>
 
 class QRect;
 
@@ -26,7 +25,8 @@ class TGlobalMemoryStream : private QByteArray, public TDibReadStream {
 public:
     explicit TGlobalMemoryStream(const QByteArray& block)
         : QByteArray(block),
-          TDibReadStream(std::span(reinterpret_cast<const uint8_t*>(constData()), static_cast<size_t>(size()))) {}
+          TDibReadStream(
+              std::span(reinterpret_cast<const uint8_t*>(constData()), static_cast<size_t>(size()))) {}
 };
 
 class TDIB : public TGraphic {

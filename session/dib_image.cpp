@@ -14,8 +14,8 @@ constexpr size_t kInfoHeaderSize = 40;
 constexpr size_t kCoreHeaderSize = 12;
 constexpr size_t kMasksSize = 12;
 // Offsets in the info header.
-constexpr size_t kWidthAt = 4, kHeightAt = 8, kPlanesAt = 12, kBitCountAt = 14,
-                 kCompressionAt = 16, kSizeImageAt = 20, kClrUsedAt = 32;
+constexpr size_t kWidthAt = 4, kHeightAt = 8, kPlanesAt = 12, kBitCountAt = 14, kCompressionAt = 16,
+                 kSizeImageAt = 20, kClrUsedAt = 32;
 
 uint32_t GetU32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
@@ -46,7 +46,11 @@ bool MasksAre(const TDIBPixelFormat& f, uint32_t r, uint32_t g, uint32_t b) {
 void CheckPixelFormat(int bitCount, const TDIBPixelFormat& f) {
     bool fits;
     switch (bitCount) {
-        case 1: case 4: case 8: case 24: case 32:
+        case 1:
+        case 4:
+        case 8:
+        case 24:
+        case 32:
             fits = MasksAre(f, 0xFF0000, 0x00FF00, 0x0000FF);
             break;
         case 16:
@@ -75,8 +79,7 @@ int64_t ImageSize(int width, int height, int bitCount) {
 class RleWriter {
 public:
     RleWriter(uint8_t* pixels, int width, int height, int widthBytes, bool nibbles)
-        : pixels_(pixels), width_(width), height_(height), widthBytes_(widthBytes),
-          nibbles_(nibbles) {}
+        : pixels_(pixels), width_(width), height_(height), widthBytes_(widthBytes), nibbles_(nibbles) {}
     void Put(uint8_t value) {
         if (x_ < width_ && y_ < height_) {
             uint8_t* row = pixels_ + static_cast<size_t>(y_) * widthBytes_;
@@ -226,9 +229,8 @@ void TDIBSharedImage::Reset() {
     pixelFormat_ = MakeDIBPixelFormat(8, 8, 8);
 }
 
-void TDIBSharedImage::CreateImage(int width, int height, int bitCount,
-                                  const TDIBPixelFormat& format, const TColorTable& colorTable,
-                                  bool memoryImage, bool compressed) {
+void TDIBSharedImage::CreateImage(int width, int height, int bitCount, const TDIBPixelFormat& format,
+                                  const TColorTable& colorTable, bool memoryImage, bool compressed) {
     Reset();
     CheckPixelFormat(bitCount, format);
     const int64_t widthBytes = RowBytes(width, bitCount);
@@ -244,9 +246,12 @@ void TDIBSharedImage::CreateImage(int width, int height, int bitCount,
     paletteCount_ = bitCount <= 8 ? 1 << bitCount : 0;
 
     uint32_t compression = BI_RGB;
-    if (bitCount == 16 || bitCount == 32) compression = BI_BITFIELDS;
-    else if (compressed && bitCount == 4) compression = BI_RLE4;
-    else if (compressed && bitCount == 8) compression = BI_RLE8;
+    if (bitCount == 16 || bitCount == 32)
+        compression = BI_BITFIELDS;
+    else if (compressed && bitCount == 4)
+        compression = BI_RLE4;
+    else if (compressed && bitCount == 8)
+        compression = BI_RLE8;
     colorTableOffset_ = kInfoHeaderSize + (compression == BI_BITFIELDS ? kMasksSize : 0);
     bitmapInfo_.assign(colorTableOffset_ + size_t(paletteCount_) * 4, 0);
     uint8_t* info = bitmapInfo_.data();
@@ -286,8 +291,7 @@ void TDIBSharedImage::SetDataSize(size_t size) {
 }
 
 uint8_t* TDIBSharedImage::TopLine() {
-    return size_ == 0 ? pixels_.data()
-                      : pixels_.data() + static_cast<size_t>(height_ - 1) * widthBytes_;
+    return size_ == 0 ? pixels_.data() : pixels_.data() + static_cast<size_t>(height_ - 1) * widthBytes_;
 }
 
 void TDIBSharedImage::ReadPackedDIB(TDibReadStream& stream, bool memoryImage, int64_t pixelOffset) {
@@ -377,11 +381,10 @@ void TDIBSharedImage::Duplicate(const TDIBSharedImage& source, bool memoryImage)
         memoryImage_ = memoryImage;
         return;
     }
-    CreateImage(source.width_, source.height_, source.bitCount_, source.pixelFormat_,
-                source.colorTable_, memoryImage, source.compressed_);
+    CreateImage(source.width_, source.height_, source.bitCount_, source.pixelFormat_, source.colorTable_,
+                memoryImage, source.compressed_);
     if (compressed_) SetDataSize(source.DataSize());
-    std::memcpy(pixels_.data(), source.pixels_.data(),
-                std::min(pixels_.size(), source.pixels_.size()));
+    std::memcpy(pixels_.data(), source.pixels_.data(), std::min(pixels_.size(), source.pixels_.size()));
 }
 
 void TDIBSharedImage::Decompress(const TDIBSharedImage& source, bool memoryImage) {
@@ -390,8 +393,8 @@ void TDIBSharedImage::Decompress(const TDIBSharedImage& source, bool memoryImage
         Duplicate(source, memoryImage);
         return;
     }
-    CreateImage(source.width_, source.height_, source.bitCount_, source.pixelFormat_,
-                source.colorTable_, memoryImage, false);
+    CreateImage(source.width_, source.height_, source.bitCount_, source.pixelFormat_, source.colorTable_,
+                memoryImage, false);
     const auto expand = compression == BI_RLE8 ? ExpandRLE8 : ExpandRLE4;
     expand(source.pixels_, pixels_.data(), width_, height_, widthBytes_);
 }
@@ -410,8 +413,7 @@ void TDIBSharedImage::SetColorTable(const TColorTable& table) {
     colorTable_ = table;
     paletteChanged_ = true;
     if (size_ > 0 && paletteCount_ > 0)
-        std::memcpy(bitmapInfo_.data() + colorTableOffset_, colorTable_.data(),
-                    size_t(paletteCount_) * 4);
+        std::memcpy(bitmapInfo_.data() + colorTableOffset_, colorTable_.data(), size_t(paletteCount_) * 4);
 }
 
 std::shared_ptr<TDIBSharedImage> EmptyDIBImage() {
@@ -419,14 +421,12 @@ std::shared_ptr<TDIBSharedImage> EmptyDIBImage() {
     return empty;
 }
 
-void ExpandRLE8(std::span<const uint8_t> source, uint8_t* pixels, int width, int height,
-                int widthBytes) {
+void ExpandRLE8(std::span<const uint8_t> source, uint8_t* pixels, int width, int height, int widthBytes) {
     RleWriter out(pixels, width, height, widthBytes, false);
     ExpandRLE(source, out, false);
 }
 
-void ExpandRLE4(std::span<const uint8_t> source, uint8_t* pixels, int width, int height,
-                int widthBytes) {
+void ExpandRLE4(std::span<const uint8_t> source, uint8_t* pixels, int width, int height, int widthBytes) {
     RleWriter out(pixels, width, height, widthBytes, true);
     ExpandRLE(source, out, true);
 }
@@ -434,8 +434,7 @@ void ExpandRLE4(std::span<const uint8_t> source, uint8_t* pixels, int width, int
 int TPaletteManager::CreatePalette(const TRGBQuad* table, int count) {
     count = std::clamp(count, 0, 256);
     uint32_t hash = uint32_t(count);
-    for (int i = 0; i < count; ++i)
-        hash += uint32_t(table[i].rgbBlue) + table[i].rgbGreen + table[i].rgbRed;
+    for (int i = 0; i < count; ++i) hash += uint32_t(table[i].rgbBlue) + table[i].rgbGreen + table[i].rgbRed;
     for (TPaletteItem& item : items_) {
         if (item.hash == hash && item.count == count &&
             std::memcmp(item.table.data(), table, size_t(count) * 4) == 0) {

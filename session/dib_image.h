@@ -118,10 +118,8 @@ std::shared_ptr<TDIBSharedImage> EmptyDIBImage();
 
 // Expands RLE data into bottom-up rows of width pixels; stops at the end of either
 // buffer, clips at the end of a row.
-void ExpandRLE8(std::span<const uint8_t> source, uint8_t* pixels, int width, int height,
-                int widthBytes);
-void ExpandRLE4(std::span<const uint8_t> source, uint8_t* pixels, int width, int height,
-                int widthBytes);
+void ExpandRLE8(std::span<const uint8_t> source, uint8_t* pixels, int width, int height, int widthBytes);
+void ExpandRLE4(std::span<const uint8_t> source, uint8_t* pixels, int width, int height, int widthBytes);
 
 // Logical palettes shared by equal colour tables; handles are never 0.
 class TPaletteManager {

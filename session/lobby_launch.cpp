@@ -25,8 +25,8 @@ std::optional<TLobbyLaunch> ParseLobbyLaunch(const std::vector<std::string>& arg
     bool haveCreate = false, haveJoin = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& option = args[i];
-        bool known = option == "--session-create" || option == "--session-join" || option == "--session-player" ||
-                     option == "--session-host" || option == "--session-port";
+        bool known = option == "--session-create" || option == "--session-join" ||
+                     option == "--session-player" || option == "--session-host" || option == "--session-port";
         if (!known) continue;
         if (i + 1 >= args.size()) return std::nullopt;
         const std::string& value = args[++i];
@@ -41,7 +41,8 @@ std::optional<TLobbyLaunch> ParseLobbyLaunch(const std::vector<std::string>& arg
             return std::nullopt;
         }
     }
-    if (haveCreate == haveJoin || launch.sessionName.empty() || launch.playerName.empty()) return std::nullopt;
+    if (haveCreate == haveJoin || launch.sessionName.empty() || launch.playerName.empty())
+        return std::nullopt;
     launch.create = haveCreate;
     return launch;
 }

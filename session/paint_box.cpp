@@ -7,9 +7,7 @@
 
 namespace kordalt {
 
-TCustomDibPaintBox::TCustomDibPaintBox(QWidget* parent) : QWidget(parent) {
-    resize(105, 105);
-}
+TCustomDibPaintBox::TCustomDibPaintBox(QWidget* parent) : QWidget(parent) { resize(105, 105); }
 
 void TCustomDibPaintBox::SetOption(bool& option, bool value) {
     if (option == value) return;
@@ -54,16 +52,20 @@ void TCustomDibPaintBox::Paint(QPainter& painter) {
     if (viewWidth_ > 0 || viewHeight_ > 0) {
         const int w = viewWidth_ > 0 ? viewWidth_ : dib_.Width();
         const int h = viewHeight_ > 0 ? viewHeight_ : dib_.Height();
-        if (autoStretch_ && (w > clientWidth || h > clientHeight)) DrawFitted(painter, w, h);
-        else DrawDIBSized(painter, w, h);
+        if (autoStretch_ && (w > clientWidth || h > clientHeight))
+            DrawFitted(painter, w, h);
+        else
+            DrawDIBSized(painter, w, h);
     } else if (autoStretch_) {
         if (clientWidth < dib_.Width() || clientHeight < dib_.Height())
             DrawFitted(painter, dib_.Width(), dib_.Height());
         else
             DrawDIBSized(painter, dib_.Width(), dib_.Height());
     } else if (stretch_) {
-        if (keepAspect_) DrawFitted(painter, dib_.Width(), dib_.Height());
-        else DrawDIBSized(painter, clientWidth, clientHeight);
+        if (keepAspect_)
+            DrawFitted(painter, dib_.Width(), dib_.Height());
+        else
+            DrawDIBSized(painter, clientWidth, clientHeight);
     } else {
         DrawDIBSized(painter, dib_.Width(), dib_.Height());
     }

@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ansi_text.h"
 #include "platform/format.h"
 #include "platform/program_path.h"
-#include "platform/ansi_text.h"
 #include "session/peer_consts.h"
 
 namespace kordalt {
@@ -64,7 +64,8 @@ Function* ServiceFunction(const char* name) {
 
 }  // namespace
 
-dplay::HRESULT DirectPlayCreate(const dplay::GUID* provider, dplay::IDirectPlay** directPlay, dplay::IUnknown* outer) {
+dplay::HRESULT DirectPlayCreate(const dplay::GUID* provider, dplay::IDirectPlay** directPlay,
+                                dplay::IUnknown* outer) {
     auto* create = ServiceFunction<decltype(::DirectPlayCreate)>("DirectPlayCreate");
     if (directPlay) *directPlay = nullptr;
     return create(provider, directPlay, outer);

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QPoint>
-
 #include <string>
 
 #include "controls/draw_utils.h"
@@ -26,7 +25,8 @@ void FreeDllFunctions();
 inline bool IsPointInRect(QPoint p, const TRect& r) { return PointInRectInclusive(p, r); }
 
 // Thin wrappers of the service library's entry points; they return its result code.
-dplay::HRESULT DirectPlayCreate(const dplay::GUID* provider, dplay::IDirectPlay** directPlay, dplay::IUnknown* outer);
+dplay::HRESULT DirectPlayCreate(const dplay::GUID* provider, dplay::IDirectPlay** directPlay,
+                                dplay::IUnknown* outer);
 dplay::HRESULT DirectPlayEnumerateA(dplay::LPDPENUMDPCALLBACKA callback, void* context);
 dplay::HRESULT DirectPlayLobbyCreateA(const dplay::GUID* provider, dplay::IDirectPlayLobby** lobby,
                                       dplay::IUnknown* outer, void* data, uint32_t dataSize);

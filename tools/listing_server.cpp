@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/support.h"
 #include "multiplayer/web_protocol.h"
+#include "platform/support.h"
 
 namespace kordalt {
 namespace {
@@ -50,7 +50,8 @@ struct ListingServer::State {
     std::thread thread;
 
     Game* FindGame(const std::string& id) {
-        auto it = std::find_if(games.begin(), games.end(), [&](const Game& g) { return Key(g.Id) == Key(id); });
+        auto it =
+            std::find_if(games.begin(), games.end(), [&](const Game& g) { return Key(g.Id) == Key(id); });
         return it == games.end() ? nullptr : &*it;
     }
     // "ok", "error_player" or "error_password".
@@ -79,8 +80,8 @@ std::string ListingServer::State::GameList(const std::vector<std::string>& f) {
     if (f.size() != 2 || f[1] != WebProtocolVersion) return "error version";
     std::string list;
     for (const Game& g : games)
-        list += g.Name + ";" + g.Id + ";" + g.Address + ";" + std::to_string(g.Year) + ";" + g.Language + ";" +
-                std::to_string(g.Players.size()) + "~";
+        list += g.Name + ";" + g.Id + ";" + g.Address + ";" + std::to_string(g.Year) + ";" + g.Language +
+                ";" + std::to_string(g.Players.size()) + "~";
     return ListOrNone(list);
 }
 
@@ -94,7 +95,8 @@ std::string ListingServer::State::GameCreate(const std::vector<std::string>& f) 
     if (f.size() != 7) return "error";
     const std::string check = CheckPlayer(f[4], f[5]);
     if (check != "ok") return check;
-    const bool taken = std::any_of(games.begin(), games.end(), [&](const Game& g) { return Key(g.Name) == Key(f[1]); });
+    const bool taken =
+        std::any_of(games.begin(), games.end(), [&](const Game& g) { return Key(g.Name) == Key(f[1]); });
     if (taken || f[1].empty() || FindGame(f[2])) return "error_game";
     games.push_back({f[1], f[2], f[3], 0, f[6], {}});
     return "ok";
@@ -137,8 +139,9 @@ std::string ListingServer::State::CanBreakPlayer(const std::vector<std::string>&
     const Game* g = f.size() == 3 ? FindGame(f[1]) : nullptr;
     if (!g) return "0";
     const auto& list = g->Players;
-    return std::any_of(list.begin(), list.end(), [&](const std::string& p) { return Key(p) == Key(f[2]); }) ? "1"
-                                                                                                          : "0";
+    return std::any_of(list.begin(), list.end(), [&](const std::string& p) { return Key(p) == Key(f[2]); })
+               ? "1"
+               : "0";
 }
 
 std::string ListingServer::State::GameUserList(const std::vector<std::string>& f) {
@@ -185,7 +188,9 @@ ListingServer::~ListingServer() { Stop(); }
 
 int ListingServer::Start(int port) {
     auto& http = state_->http;
-    const int bound = port == 0 ? http.bind_to_any_port("127.0.0.1") : http.bind_to_port("127.0.0.1", port) ? port : -1;
+    const int bound = port == 0                              ? http.bind_to_any_port("127.0.0.1")
+                      : http.bind_to_port("127.0.0.1", port) ? port
+                                                             : -1;
     if (bound <= 0) return -1;
     state_->thread = std::thread([&http] { http.listen_after_bind(); });
     return bound;

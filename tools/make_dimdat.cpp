@@ -89,9 +89,11 @@ Source Parse(std::istream& file) {
         std::string rest;
         if (in >> rest) Fail(line, "unexpected '" + rest + "'");
     }
-    if (src.tactics == 0 || src.troopTypes == 0) throw std::runtime_error("troop_types and tactics are required");
+    if (src.tactics == 0 || src.troopTypes == 0)
+        throw std::runtime_error("troop_types and tactics are required");
     for (int t = 0; t < src.tactics; ++t)
-        if (!src.tactic[t].defined) throw std::runtime_error("tactic " + std::to_string(t + 1) + " is missing");
+        if (!src.tactic[t].defined)
+            throw std::runtime_error("tactic " + std::to_string(t + 1) + " is missing");
     return src;
 }
 
@@ -131,7 +133,8 @@ int main(int argc, char** argv) {
         std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(dim.get()), sizeof(TDimData));
         out.close();
-        if (!out || std::rename(tmp.c_str(), argv[2]) != 0) throw std::runtime_error(std::string("cannot write ") + argv[2]);
+        if (!out || std::rename(tmp.c_str(), argv[2]) != 0)
+            throw std::runtime_error(std::string("cannot write ") + argv[2]);
     } catch (const std::exception& e) {
         std::cerr << argv[1] << ": " << e.what() << "\n";
         return 1;

@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 
+#include "game/fake_game_windows.h"
 #include "game/game_loop.h"
 #include "game/game_state.h"
 #include "game/language_file.h"
@@ -18,7 +19,6 @@
 #include "game/ui_hooks.h"
 #include "multiplayer/net_messages.h"
 #include "platform/program_path.h"
-#include "game/fake_game_windows.h"
 
 namespace kordalt {
 namespace {

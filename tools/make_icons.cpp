@@ -11,7 +11,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
-
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -25,7 +24,8 @@ using kordalt::TIniFileEx;
 
 const QColor kBackground(255, 0, 255);
 const QColor kOutline(40, 40, 40);
-const QColor kGreen(0, 150, 40), kRed(200, 30, 30), kBlue(30, 80, 190), kGold(230, 180, 20), kBrown(140, 90, 40);
+const QColor kGreen(0, 150, 40), kRed(200, 30, 30), kBlue(30, 80, 190), kGold(230, 180, 20),
+    kBrown(140, 90, 40);
 
 // Every picture is drawn on a 24 x 24 grid.
 using Picture = std::function<void(QPainter&)>;
@@ -153,7 +153,8 @@ void Info(QPainter& p) {
 
 void Arrow(QPainter& p, const QColor& colour, qreal x0) {  // points right
     Outlined(p, colour);
-    p.drawPolygon(QPolygonF({{x0, 9}, {x0 + 9, 9}, {x0 + 9, 4}, {x0 + 18, 12}, {x0 + 9, 20}, {x0 + 9, 15}, {x0, 15}}));
+    p.drawPolygon(
+        QPolygonF({{x0, 9}, {x0 + 9, 9}, {x0 + 9, 4}, {x0 + 18, 12}, {x0 + 9, 20}, {x0 + 9, 15}, {x0, 15}}));
 }
 
 void Door(QPainter& p) {
@@ -202,8 +203,18 @@ void Check(QPainter& p) {
 
 void Cross(QPainter& p) {
     Outlined(p, kRed);
-    p.drawPolygon(QPolygonF({{3, 6}, {6, 3}, {12, 9}, {18, 3}, {21, 6}, {15, 12}, {21, 18}, {18, 21}, {12, 15},
-                             {6, 21}, {3, 18}, {9, 12}}));
+    p.drawPolygon(QPolygonF({{3, 6},
+                             {6, 3},
+                             {12, 9},
+                             {18, 3},
+                             {21, 6},
+                             {15, 12},
+                             {21, 18},
+                             {18, 21},
+                             {12, 15},
+                             {6, 21},
+                             {3, 18},
+                             {9, 12}}));
 }
 
 void Flask(QPainter& p) {
@@ -258,32 +269,32 @@ const std::map<int, Picture>& Pictures() {
         {2, [](QPainter& p) { Face(p, QColor(240, 210, 40), 0); }},
         {3, [](QPainter& p) { Face(p, QColor(240, 140, 30), -0.5); }},
         {4, [](QPainter& p) { Face(p, QColor(220, 40, 40), -1); }},
-        {5, Globe},      // Internet game
-        {6, Network},    // network game
-        {7, NewPage},    // new game, new map
-        {8, Folder},     // load game
-        {9, Cup},        // hall of fame
-        {10, Gear},      // settings
-        {11, Question},  // help
-        {12, Info},      // about
-        {13, Door},      // exit, close
-        {14, [](QPainter& p) { Arrow(p, kGreen, 3); }},  // next turn
-        {15, Question},  // help
-        {16, [](QPainter& p) { Monitor(p, QRectF(2.5, 3.5, 19, 14)); }},  // the computer plays the turn
-        {17, Floppy},     // save
-        {18, MapSquares}, // generate a map
-        {19, Flag},       // choose the territory
-        {20, Door},       // exit
-        {21, Question},   // help
-        {22, Check},      // confirm
-        {23, Cross},      // reject
-        {24, Flask},      // every scientist off
-        {25, Chart},      // charts
-        {26, Moon},       // everybody rests
-        {27, Coins},      // buy
+        {5, Globe},                                                          // Internet game
+        {6, Network},                                                        // network game
+        {7, NewPage},                                                        // new game, new map
+        {8, Folder},                                                         // load game
+        {9, Cup},                                                            // hall of fame
+        {10, Gear},                                                          // settings
+        {11, Question},                                                      // help
+        {12, Info},                                                          // about
+        {13, Door},                                                          // exit, close
+        {14, [](QPainter& p) { Arrow(p, kGreen, 3); }},                      // next turn
+        {15, Question},                                                      // help
+        {16, [](QPainter& p) { Monitor(p, QRectF(2.5, 3.5, 19, 14)); }},     // the computer plays the turn
+        {17, Floppy},                                                        // save
+        {18, MapSquares},                                                    // generate a map
+        {19, Flag},                                                          // choose the territory
+        {20, Door},                                                          // exit
+        {21, Question},                                                      // help
+        {22, Check},                                                         // confirm
+        {23, Cross},                                                         // reject
+        {24, Flask},                                                         // every scientist off
+        {25, Chart},                                                         // charts
+        {26, Moon},                                                          // everybody rests
+        {27, Coins},                                                         // buy
         {28, [](QPainter& p) { Star(p, QPointF(12, 12.5), 10.5, kGold); }},  // victory: close
-        {29, BackArrow},  // defeat: close
-        {30, Check},      // apply
+        {29, BackArrow},                                                     // defeat: close
+        {30, Check},                                                         // apply
     };
     return pictures;
 }
@@ -343,7 +354,8 @@ int main(int argc, char** argv) {
         const int count = ini.ReadFieldInt("Count", 0);
         QRect bounds;
         for (int i = 0; i < count; ++i)
-            bounds |= QRect(ini.ReadRowInt(i, 1), ini.ReadRowInt(i, 2), ini.ReadRowInt(i, 3), ini.ReadRowInt(i, 4));
+            bounds |=
+                QRect(ini.ReadRowInt(i, 1), ini.ReadRowInt(i, 2), ini.ReadRowInt(i, 3), ini.ReadRowInt(i, 4));
         QImage bitmap(bounds.right() + 1, bounds.bottom() + 1, QImage::Format_RGB32);
         bitmap.fill(kBackground);
         QPainter painter(&bitmap);

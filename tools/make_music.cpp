@@ -15,7 +15,7 @@ constexpr int kTicksPerQuarter = 480;
 
 struct Voice {
     uint8_t channel;
-    uint8_t program;   // General MIDI instrument
+    uint8_t program;  // General MIDI instrument
     uint8_t velocity;
     std::string notes;  // "C5:1 D5:0.5 r:1": pitch (or r for a rest) and length in quarters
 };
@@ -54,8 +54,10 @@ int KeyOf(const std::string& name) {
     static const int kSteps[] = {9, 11, 0, 2, 4, 5, 7};  // A B C D E F G
     int key = kSteps[name[0] - 'A'];
     size_t i = 1;
-    if (name[i] == '#') ++key, ++i;
-    else if (name[i] == 'b') --key, ++i;
+    if (name[i] == '#')
+        ++key, ++i;
+    else if (name[i] == 'b')
+        --key, ++i;
     return key + 12 * (std::stoi(name.substr(i)) + 1);
 }
 
@@ -116,7 +118,10 @@ std::string MidiFile(const Tune& tune) {
 
 const std::vector<Tune>& Tunes() {
     static const std::vector<Tune> tunes = {
-        {"march.mid", 112, 4, 2,
+        {"march.mid",
+         112,
+         4,
+         2,
          {{0, 56, 96,  // trumpet
            "G4:1 C5:1 C5:0.5 D5:0.5 E5:1  E5:1 D5:0.5 C5:0.5 D5:2  "
            "G4:1 D5:1 D5:0.5 E5:0.5 F5:1  F5:1 E5:0.5 D5:0.5 E5:2  "
@@ -125,7 +130,10 @@ const std::vector<Tune>& Tunes() {
           {1, 58, 80,  // tuba
            "C3:1 G2:1 C3:1 G2:1  G2:1 D3:1 G2:1 D3:1  G2:1 D3:1 G2:1 D3:1  C3:1 G2:1 C3:1 G2:1  "
            "C3:1 G2:1 C3:1 G2:1  G2:1 D3:1 G2:1 D3:1  C3:1 G2:1 G2:1 G2:1  C3:3 r:1"}}},
-        {"plain.mid", 84, 3, 2,
+        {"plain.mid",
+         84,
+         3,
+         2,
          {{0, 73, 90,  // flute
            "A4:2 C5:1  E5:2 D5:1  C5:1 B4:1 A4:1  B4:3  "
            "G4:2 B4:1  D5:2 C5:1  B4:1 A4:1 G#4:1  A4:3"},

@@ -18,7 +18,6 @@
 #include <QPainterPath>
 #include <QPolygonF>
 #include <QRadialGradient>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -34,7 +33,7 @@ const QColor kKey(255, 0, 255);
 
 // The region of a map square: the nearest of a few fixed centres.
 int RegionOf(int x, int y) {
-    static const QPoint centres[] = {{2, 2}, {9, 1}, {15, 4}, {4, 8}, {11, 8}, {17, 11},
+    static const QPoint centres[] = {{2, 2},  {9, 1},  {15, 4},  {4, 8},  {11, 8},  {17, 11},
                                      {1, 14}, {7, 14}, {13, 16}, {3, 20}, {10, 21}, {16, 20}};
     int best = 0, bestDistance = 1 << 30;
     for (int i = 0; i < static_cast<int>(std::size(centres)); ++i) {
@@ -240,7 +239,8 @@ QImage ToPalette(const QImage& picture, const QVector<QRgb>& table) {
             const QRgb c = picture.pixel(x, y);
             int best = 0, bestDistance = 1 << 30;
             for (int i = 0; i < table.size(); ++i) {
-                const int dr = qRed(c) - qRed(table[i]), dg = qGreen(c) - qGreen(table[i]), db = qBlue(c) - qBlue(table[i]);
+                const int dr = qRed(c) - qRed(table[i]), dg = qGreen(c) - qGreen(table[i]),
+                          db = qBlue(c) - qBlue(table[i]);
                 if (const int d = dr * dr + dg * dg + db * db; d < bestDistance) bestDistance = d, best = i;
             }
             indexed.setPixel(x, y, static_cast<uint>(best));
@@ -258,8 +258,9 @@ void Glint(QPainter& p, QPointF at, qreal size) {
     p.drawEllipse(at, size * 1.6, size * 1.6);
     const qreal w = size / 4;
     p.setBrush(QColor(255, 255, 240));
-    p.drawPolygon(QPolygonF({at + QPointF(0, -size), at + QPointF(w, -w), at + QPointF(size, 0), at + QPointF(w, w),
-                             at + QPointF(0, size), at + QPointF(-w, w), at + QPointF(-size, 0), at + QPointF(-w, -w)}));
+    p.drawPolygon(QPolygonF({at + QPointF(0, -size), at + QPointF(w, -w), at + QPointF(size, 0),
+                             at + QPointF(w, w), at + QPointF(0, size), at + QPointF(-w, w),
+                             at + QPointF(-size, 0), at + QPointF(-w, -w)}));
 }
 
 struct TGlint {
@@ -300,9 +301,15 @@ QImage FameFrame(bool shines, const std::vector<TGlint>& glints) {
 bool WriteFameAnimation(const QString& fileName) {
     const std::vector<std::vector<TGlint>> glints = {
         {},
-        {{15, 14, 4}}, {{23, 19, 6}}, {{33, 18, 6}}, {{43, 13, 4}},
+        {{15, 14, 4}},
+        {{23, 19, 6}},
+        {{33, 18, 6}},
+        {{43, 13, 4}},
         {{29.5, 9, 8}},
-        {{17, 58, 3}}, {{25, 59, 5}}, {{34, 59, 5}}, {{42, 58, 3}},
+        {{17, 58, 3}},
+        {{25, 59, 5}},
+        {{34, 59, 5}},
+        {{42, 58, 3}},
     };
     const QVector<QRgb> table = FamePalette();
     kordalt::TGIFImage gif;

@@ -20,7 +20,6 @@
 #include "controls/speed_button.h"
 #include "controls/spin_edit.h"
 #include "controls/switch.h"
-#include "platform/format.h"
 #include "game/fronts.h"
 #include "game/game_loop.h"
 #include "game/game_state.h"
@@ -31,13 +30,14 @@
 #include "game/saved_game.h"
 #include "game/self_test.h"
 #include "game/squares.h"
-#include "platform/guid.h"
 #include "multiplayer/net_codes.h"
 #include "multiplayer/net_game.h"
 #include "multiplayer/net_game_loop.h"
 #include "multiplayer/player_addresses.h"
-#include "platform/ansi_text.h"
 #include "multiplayer/web_protocol.h"
+#include "platform/ansi_text.h"
+#include "platform/format.h"
+#include "platform/guid.h"
 #include "session/com_ptr.h"
 #include "session/peer_loader.h"
 #include "ui/connect_chat.h"
@@ -250,7 +250,8 @@ void TConnect::ColourStartCheck(TColor colour) {
 
 void TConnect::FormShow() {
     if (ListedServer())
-        QueryServerAsync(InternetServer, GameUpdateRequest(GameId(), InternetChoice.LocalAddress, 0, LanguageName()));
+        QueryServerAsync(InternetServer,
+                         GameUpdateRequest(GameId(), InternetChoice.LocalAddress, 0, LanguageName()));
     if (MultiPlayer) MultiPlayer->Timer1->setInterval(1);
     StartCheck->setEnabled(false);
     ColourStartCheck(clBtnFace);
@@ -503,7 +504,8 @@ void TConnect::SendAllMessage(const std::string& text, TColor color) {
 }
 
 void TConnect::SendGameUpdate(int year, const std::string& language) {
-    QueryServerAsync(InternetServer, GameUpdateRequest(GameId(), InternetChoice.LocalAddress, year, language));
+    QueryServerAsync(InternetServer,
+                     GameUpdateRequest(GameId(), InternetChoice.LocalAddress, year, language));
 }
 
 // ---- Game start ----

@@ -33,10 +33,7 @@ class TExSwitch;
 // 1 when this peer was alone in the session when it opened.
 extern uint8_t LobbyHost;
 
-class TConnect : public QDialog,
-                 public INetLobbyUi,
-                 public INetSendUi,
-                 public TMainNetwork {
+class TConnect : public QDialog, public INetLobbyUi, public INetSendUi, public TMainNetwork {
     Q_OBJECT
 public:
     explicit TConnect(QWidget* parent = nullptr, IPeerPlayService& service = LoadedSessionService());

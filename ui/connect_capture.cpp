@@ -11,7 +11,9 @@ namespace {
 
 class TCaptureChat final : public TCaptureUi {
 public:
-    void SendAllMessage(const std::string& text, TColor color) override { ConnectSendAllMessage(text, color); }
+    void SendAllMessage(const std::string& text, TColor color) override {
+        ConnectSendAllMessage(text, color);
+    }
     void ShowLocalDefeat() override {
         if (previous) previous->ShowLocalDefeat();
     }
@@ -23,8 +25,10 @@ TCaptureChat captureChat;
 }  // namespace
 
 void InstallCaptureChat(bool on) {
-    if (on) captureChat.previous = SetCaptureUi(&captureChat);
-    else SetCaptureUi(captureChat.previous);
+    if (on)
+        captureChat.previous = SetCaptureUi(&captureChat);
+    else
+        SetCaptureUi(captureChat.previous);
 }
 
 }  // namespace kordalt

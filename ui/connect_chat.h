@@ -30,8 +30,8 @@ void AppendChatLine(QTextEdit* edit, const QString& text, TColor color, bool bol
 void ShowChatMessage(const std::string& name, const std::string& text, TColor color);
 
 // The same with the lobby's pane and own name given.
-void ShowChatLine(QTextEdit* lobbyPane, const std::string& ownName, const std::string& name, const std::string& text,
-                  TColor color);
+void ShowChatLine(QTextEdit* lobbyPane, const std::string& ownName, const std::string& name,
+                  const std::string& text, TColor color);
 
 // Enter in a chat input: sends the trimmed line through `lobby`'s session and
 // empties the input; true when the key was taken.

@@ -21,11 +21,16 @@ namespace {
 
 QWidget* ScreenWindow(TScreen screen) {
     switch (screen) {
-    case TScreen::Setup: return Start;
-    case TScreen::PlayerHandover: return SelectPlayer;
-    case TScreen::StateChoice: return SelectGos;
-    case TScreen::TurnBanner: return SelectMan;
-    case TScreen::MainScreen: return Main;
+        case TScreen::Setup:
+            return Start;
+        case TScreen::PlayerHandover:
+            return SelectPlayer;
+        case TScreen::StateChoice:
+            return SelectGos;
+        case TScreen::TurnBanner:
+            return SelectMan;
+        case TScreen::MainScreen:
+            return Main;
     }
     return nullptr;
 }
@@ -61,8 +66,10 @@ void TGameWindowsImpl::ShowSetup() {
 void TGameWindowsImpl::AlignScreens(TScreen screen, bool keep) {
     QWidget* window = ScreenWindow(screen);
     if (!window) return;
-    if (keep) AlignScreensKeep(window);
-    else kordalt::AlignScreens(window);
+    if (keep)
+        AlignScreensKeep(window);
+    else
+        kordalt::AlignScreens(window);
 }
 
 void TGameWindowsImpl::PrepareStateChoice() {
@@ -93,9 +100,7 @@ void TGameWindowsImpl::ShowTurnBanner() {
     if (SelectMan) ExecModal(*SelectMan);
 }
 
-TTurnResult TGameWindowsImpl::ShowMainScreen() {
-    return Main ? Main->RunTurn() : TTurnResult::Quit;
-}
+TTurnResult TGameWindowsImpl::ShowMainScreen() { return Main ? Main->RunTurn() : TTurnResult::Quit; }
 
 void TGameWindowsImpl::EndTurn() {
     if (Main) AlignScreensKeep(Main);
@@ -108,9 +113,7 @@ void TGameWindowsImpl::HideSetup() {
     if (Start) Start->hide();
 }
 
-void TGameWindowsImpl::EnterHallOfFame() {
-    TRecordTable::EnterHallOfFame();
-}
+void TGameWindowsImpl::EnterHallOfFame() { TRecordTable::EnterHallOfFame(); }
 
 void TGameWindowsImpl::ReturnToMainMenu() {
     if (!Start) return;
@@ -120,13 +123,9 @@ void TGameWindowsImpl::ReturnToMainMenu() {
     Start->close();
 }
 
-void TGameWindowsImpl::ShowVictory(uint8_t winner) {
-    TProc::ShowVictory(winner);
-}
+void TGameWindowsImpl::ShowVictory(uint8_t winner) { TProc::ShowVictory(winner); }
 
-void TGameWindowsImpl::ShowCharts() {
-    TGraph::ShowModalGraph();
-}
+void TGameWindowsImpl::ShowCharts() { TGraph::ShowModalGraph(); }
 
 bool TGameWindowsImpl::OpenGameDialog(std::string& fileName) {
     QString chosen;

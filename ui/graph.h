@@ -6,7 +6,6 @@
 #include <QMargins>
 #include <QString>
 #include <QStringList>
-
 #include <array>
 #include <cstdint>
 #include <vector>

@@ -6,7 +6,6 @@
 #include <QShortcut>
 #include <QTextBrowser>
 #include <QVBoxLayout>
-
 #include <algorithm>
 
 #include "ui/ui_support.h"
@@ -60,7 +59,8 @@ void PlaceOver(QWidget& window, const QWidget* over) {
 void ShowHelp(const QString& fragment) {
     const QUrl url = HelpUrl(helpFile);
     if (!QFileInfo::exists(url.toLocalFile())) {
-        ShowMessageBox(TMsgType::Error, QString::fromUtf8("Файл помощи не найден: %1").arg(url.toLocalFile()));
+        ShowMessageBox(TMsgType::Error,
+                       QString::fromUtf8("Файл помощи не найден: %1").arg(url.toLocalFile()));
         return;
     }
     QWidget* over = TopWindow();
@@ -99,6 +99,8 @@ void InstallHelpKey(QWidget* window, int topic) {
     QObject::connect(key, &QShortcut::activated, [topic] { ShowHelpTopic(topic); });
 }
 
-QTextBrowser* HelpBrowser() { return helpWindow ? helpWindow->findChild<QTextBrowser*>("HelpBrowser") : nullptr; }
+QTextBrowser* HelpBrowser() {
+    return helpWindow ? helpWindow->findChild<QTextBrowser*>("HelpBrowser") : nullptr;
+}
 
 }  // namespace kordalt

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QUrl>
-
 #include <string>
 
 class QTextBrowser;

@@ -282,7 +282,8 @@ void TInternetGames::ButNewGameClick() {
     InternetChoice.NetPassword = Cs(EditPassword->text());
     std::string reply;
     QueryServer(InternetServer,
-                GameCreateRequest(InternetChoice.NetGameName, GUIDToStr(InternetChoice.NetGameGUID), InternetChoice.LocalAddress, InternetChoice.NetPlayerName,
+                GameCreateRequest(InternetChoice.NetGameName, GUIDToStr(InternetChoice.NetGameGUID),
+                                  InternetChoice.LocalAddress, InternetChoice.NetPlayerName,
                                   InternetChoice.NetPassword, LangText(3179, "Russian")),
                 reply);
     if (!ReportReply(GameCreateReply(reply),

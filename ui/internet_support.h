@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QString>
-
 #include <initializer_list>
 
 #include "controls/classic.h"

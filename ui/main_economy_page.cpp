@@ -10,11 +10,11 @@
 #include "controls/ex_label.h"
 #include "controls/scroll_text_panel.h"
 #include "controls/speed_button.h"
-#include "platform/arith.h"
-#include "platform/format.h"
 #include "game/fronts.h"
 #include "game/language_file.h"
 #include "game/player_actions.h"
+#include "platform/arith.h"
+#include "platform/format.h"
 #include "ui/main_screen.h"
 #include "ui/main_screen_support.h"
 

@@ -31,7 +31,15 @@ struct TEconomyAction {
 
 // Panels in the order sow, sell, train scientists, train soldiers, dismiss
 // scientists, dismiss soldiers, buy.
-enum TEconomyPanel { epSow, epSell, epTrainScientists, epTrainSoldiers, epDismissScientists, epDismissSoldiers, epBuy };
+enum TEconomyPanel {
+    epSow,
+    epSell,
+    epTrainScientists,
+    epTrainSoldiers,
+    epDismissScientists,
+    epDismissSoldiers,
+    epBuy
+};
 constexpr int kEconomyPanelCount = 7;
 
 struct TEconomyPage {
@@ -42,8 +50,8 @@ struct TEconomyPage {
     // money, Label103 grain, Label86 grain growth, Label90 population growth,
     // Label119 science, Label121 army, Label123 balance.
     QLabel *Label20 = nullptr, *Label23 = nullptr, *Label24 = nullptr, *Label25 = nullptr, *Label21 = nullptr,
-           *Label22 = nullptr, *Label40 = nullptr, *Label103 = nullptr, *Label86 = nullptr, *Label90 = nullptr,
-           *Label119 = nullptr, *Label121 = nullptr, *Label123 = nullptr;
+           *Label22 = nullptr, *Label40 = nullptr, *Label103 = nullptr, *Label86 = nullptr,
+           *Label90 = nullptr, *Label119 = nullptr, *Label121 = nullptr, *Label123 = nullptr;
     QLabel* Label125 = nullptr;  // "grain used" caption of the sow panel
     QPushButton* EconomyInfo = nullptr;
     QWidget* SpeedButton1 = nullptr;

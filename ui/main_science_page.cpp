@@ -7,10 +7,10 @@
 #include "controls/scroll_text_panel.h"
 #include "controls/speed_button.h"
 #include "controls/spin_edit.h"
-#include "platform/arith.h"
-#include "platform/format.h"
 #include "game/language_file.h"
 #include "game/player_actions.h"
+#include "platform/arith.h"
+#include "platform/format.h"
 #include "ui/main_screen.h"
 #include "ui/main_screen_support.h"
 

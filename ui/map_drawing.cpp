@@ -6,9 +6,9 @@
 #include <array>
 #include <vector>
 
-#include "platform/arith.h"
 #include "game/language_file.h"
 #include "game/squares.h"
+#include "platform/arith.h"
 #include "ui/ui_support.h"
 
 namespace kordalt {

@@ -1,9 +1,8 @@
 #include "ui/music.h"
 
-#include <QTimer>
-
 #include <fluidsynth.h>
 
+#include <QTimer>
 #include <filesystem>
 #include <map>
 #include <utility>
@@ -31,7 +30,8 @@ constexpr int kPollMilliseconds = 200;
 
 class FluidSynthPlayer final : public TMusicPlayer {
 public:
-    explicit FluidSynthPlayer(std::map<std::string, std::string> settings) : extraSettings_(std::move(settings)) {
+    explicit FluidSynthPlayer(std::map<std::string, std::string> settings)
+        : extraSettings_(std::move(settings)) {
         timer_.setInterval(kPollMilliseconds);
         QObject::connect(&timer_, &QTimer::timeout, [this] { NotifyFinished(); });
     }
@@ -92,7 +92,8 @@ private:
         probed_ = true;
         settings_ = new_fluid_settings();
         if (!settings_) return;
-        for (const auto& [name, value] : extraSettings_) fluid_settings_setstr(settings_, name.c_str(), value.c_str());
+        for (const auto& [name, value] : extraSettings_)
+            fluid_settings_setstr(settings_, name.c_str(), value.c_str());
         synth_ = new_fluid_synth(settings_);
         if (!synth_ || !LoadSoundFont()) return;
         // A machine without sound fails here; that is not worth a message.
@@ -115,7 +116,8 @@ private:
     bool LoadSoundFont() {
         for (const char* path : kSoundFonts) {
             std::error_code ec;
-            if (std::filesystem::exists(path, ec) && fluid_synth_sfload(synth_, path, 1) != FLUID_FAILED) return true;
+            if (std::filesystem::exists(path, ec) && fluid_synth_sfload(synth_, path, 1) != FLUID_FAILED)
+                return true;
         }
         return false;
     }
@@ -125,7 +127,8 @@ private:
     void NotifyFinished() {
         std::vector<uint16_t> finished;
         for (auto& [id, device] : devices_) {
-            if (device.notify && (device.failed || fluid_player_get_status(device.player) == FLUID_PLAYER_DONE))
+            if (device.notify &&
+                (device.failed || fluid_player_get_status(device.player) == FLUID_PLAYER_DONE))
                 finished.push_back(id);
         }
         for (uint16_t id : finished) {

@@ -81,8 +81,8 @@ void TPictureFragmentList::LoadFragments() {
     if (!Image->load(bitmap)) throw EFOpenError("Cannot open file \"" + bitmap.toStdString() + "\"");
     const int32_t count = ini.ReadFieldInt("Count", 0);
     for (int i = 0; i < count; ++i)
-        Add(std::make_unique<TPictureFragment>(ini.ReadRowInt(i, 1), ini.ReadRowInt(i, 2), ini.ReadRowInt(i, 3),
-                                               ini.ReadRowInt(i, 4), 0));
+        Add(std::make_unique<TPictureFragment>(ini.ReadRowInt(i, 1), ini.ReadRowInt(i, 2),
+                                               ini.ReadRowInt(i, 3), ini.ReadRowInt(i, 4), 0));
     ini.ResetSection();
 }
 

@@ -4,16 +4,15 @@
 #pragma once
 
 #include <QImage>
-
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
-#include "platform/support.h"
 #include "platform/convert_error.h"
 #include "platform/ini_file.h"
+#include "platform/support.h"
 
 class QPainter;
 class QRect;

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QDialog>
-
 #include <string>
 
 #include "multiplayer/web_protocol.h"
@@ -18,7 +17,6 @@ namespace kordalt {
 class TExSpeedButton;
 class TFilenameEdit;
 class THintSwitch;
-
 
 class TPreference : public QDialog {
     Q_OBJECT
@@ -60,7 +58,7 @@ public:
     QCheckBox* CheckBox9 = nullptr;  // save chat
     QLabel* Label1 = nullptr;        // language
     QComboBox* ComboBox1 = nullptr;
-    QLabel* Label2 = nullptr;        // server
+    QLabel* Label2 = nullptr;  // server
     QLineEdit* Edit3 = nullptr;
     TFilenameEdit* FilenameEdit1 = nullptr;
     TExSpeedButton* SpeedButton2 = nullptr;

@@ -3,9 +3,7 @@
 #pragma once
 
 #include <QDialog>
-
 #include <QString>
-
 #include <cstdint>
 #include <vector>
 

@@ -4,7 +4,6 @@
 #include <QFont>
 #include <QScreen>
 #include <QWidget>
-
 #include <array>
 
 #include "game/language_file.h"
@@ -19,7 +18,8 @@ namespace {
 
 // The windows that move together, in the order they are moved.
 constexpr std::array<const char*, 10> kFullScreenWindows = {
-    "MainForm", "SelectGos", "SelectMan", "Main", "MultiPlayer", "Start", "Proc", "Connect", "RecordTable", "Graph"};
+    "MainForm", "SelectGos", "SelectMan", "Main",        "MultiPlayer",
+    "Start",    "Proc",      "Connect",   "RecordTable", "Graph"};
 
 }  // namespace
 

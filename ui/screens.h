@@ -4,7 +4,6 @@
 
 #include <QPointer>
 #include <QString>
-
 #include <cstdint>
 #include <string_view>
 
@@ -31,7 +30,7 @@ void AlignScreensKeep(QWidget* Form);
 void HidePreviousScreen();
 
 struct TLanguageFont {
-    QString Name;         // the language's font name, as the settings file gives it
+    QString Name;  // the language's font name, as the settings file gives it
     uint8_t Charset = 1;
 };
 // The font of `section` in `ini`: "FontName" (default "MS Sans Serif"), or

@@ -4,7 +4,6 @@
 
 #include <QDialog>
 #include <QString>
-
 #include <array>
 #include <cstdint>
 
@@ -16,7 +15,6 @@ class QLineEdit;
 class QPushButton;
 
 namespace kordalt {
-
 
 class TSelectGos : public TScreenDialog {
     Q_OBJECT

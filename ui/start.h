@@ -9,7 +9,6 @@
 #include <QImage>
 #include <QString>
 #include <QWidget>
-
 #include <array>
 
 #include "controls/classic.h"

@@ -8,7 +8,8 @@
 
 int main(int argc, char** argv) {
     std::string error;
-    const auto options = kordalt::ParseNetPlayerOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+    const auto options =
+        kordalt::ParseNetPlayerOptions(std::vector<std::string>(argv + 1, argv + argc), error);
     if (!options) {
         std::fprintf(stderr, "kordalt_netplayer: %s\n", error.c_str());
         return 2;

@@ -17,7 +17,6 @@
 #include "game/rules_data.h"
 #include "game/saved_game.h"
 #include "game/self_test.h"
-#include "platform/guid.h"
 #include "multiplayer/net_codes.h"
 #include "multiplayer/net_dispatch.h"
 #include "multiplayer/net_game.h"
@@ -25,9 +24,10 @@
 #include "multiplayer/net_senders.h"
 #include "multiplayer/player_addresses.h"
 #include "multiplayer/web_protocol.h"
-#include "platform/cp1251.h"
-#include "platform/program_path.h"
 #include "platform/ansi_text.h"
+#include "platform/cp1251.h"
+#include "platform/guid.h"
+#include "platform/program_path.h"
 #include "session/peer_loader.h"
 #include "session/peer_play.h"
 
@@ -162,8 +162,8 @@ public:
     }
     bool AskOthersContinue() override { return true; }
     void GameLost(bool canSave) override {
-        lost_ =
-            Net.ExitGame == kSessionLost ? "the session was lost" : "the server left and no full state is held";
+        lost_ = Net.ExitGame == kSessionLost ? "the session was lost"
+                                             : "the server left and no full state is held";
         if (canSave) {
             SaveGame("lost_game.kordalt");
             lost_ += "; the game of year " + std::to_string(Game.Year) + " is saved in lost_game.kordalt";

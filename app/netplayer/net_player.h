@@ -14,20 +14,21 @@ struct NetPlayerOptions {
     bool create = false;
     std::string session;
     std::string bind;
-    uint16_t port = 0;      // 0: the service's port
+    uint16_t port = 0;  // 0: the service's port
     std::string player;
-    int players = 2;        // the server starts when this many are in
+    int players = 2;  // the server starts when this many are in
     int states = 4;
     int side = 50;
-    int years = 0;          // 0: to the end of the game
+    int years = 0;  // 0: to the end of the game
     uint64_t seed = 0;
     bool seedSet = false;
-    int turnSeconds = 0;    // how long each turn lasts
-    std::string listing;    // the listing server of an Internet game
+    int turnSeconds = 0;  // how long each turn lasts
+    std::string listing;  // the listing server of an Internet game
 };
 
 // The options, or nullopt with `error` set.
-std::optional<NetPlayerOptions> ParseNetPlayerOptions(const std::vector<std::string>& args, std::string& error);
+std::optional<NetPlayerOptions> ParseNetPlayerOptions(const std::vector<std::string>& args,
+                                                      std::string& error);
 
 // Plays one game; the exit status (0: the game ended or the years were played).
 // A failure writes a one-line reason to stderr.

@@ -14,14 +14,14 @@ namespace kordalt::dplay {
 
 // One session as a host describes it.
 struct SessionOffer {
-  GUID instance{};
-  GUID application{};
-  std::string name;
-  uint32_t flags = 0;
-  uint32_t maxPlayers = 0;
-  uint32_t currentPlayers = 0;
-  std::string host;  // empty in a reply: the address the reply came from
-  uint16_t port = 0;
+    GUID instance{};
+    GUID application{};
+    std::string name;
+    uint32_t flags = 0;
+    uint32_t maxPlayers = 0;
+    uint32_t currentPlayers = 0;
+    std::string host;  // empty in a reply: the address the reply came from
+    uint16_t port = 0;
 };
 
 std::vector<uint8_t> EnumRequestFrame(const GUID& application);

@@ -17,7 +17,8 @@ void ExpectConsistent(const AdaptiveHuffman& h, const std::vector<std::uint32_t>
         const int c = h.child[i];
         if (c >= kHuffmanNodes) {
             ASSERT_EQ(h.parent[c], i);
-            ASSERT_EQ(h.freq[i], counts[static_cast<std::size_t>(c - kHuffmanNodes)]) << "symbol " << c - kHuffmanNodes;
+            ASSERT_EQ(h.freq[i], counts[static_cast<std::size_t>(c - kHuffmanNodes)])
+                << "symbol " << c - kHuffmanNodes;
         } else {
             ASSERT_EQ(c % 2, 0);
             ASSERT_EQ(h.parent[c], i);

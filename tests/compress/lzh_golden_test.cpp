@@ -26,7 +26,8 @@ std::uint64_t Fnv1a(const Bytes& bytes) {
 
 // Full snapshots of a 20-state, side-100 game (tools/make_game_snapshot).
 Bytes Snapshot(int year) {
-    const std::string path = KORDALT_SOURCE_DIR "/tests/compress/data/fullinf_y" + std::to_string(year) + ".bin";
+    const std::string path =
+        KORDALT_SOURCE_DIR "/tests/compress/data/fullinf_y" + std::to_string(year) + ".bin";
     std::ifstream in(path, std::ios::binary);
     Bytes data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (data.empty()) ADD_FAILURE() << "missing " << path;
@@ -54,8 +55,8 @@ Bytes Decode(const Bytes& stream, std::uint64_t count) { return testing::LzhDeco
 struct Golden {
     const char* name;
     Bytes input;
-    std::size_t size;     // of the bit stream
-    std::uint64_t hash;   // Fnv1a of the bit stream
+    std::size_t size;    // of the bit stream
+    std::uint64_t hash;  // Fnv1a of the bit stream
 };
 
 std::vector<Golden> Goldens() {

@@ -34,9 +34,9 @@ TEST(Lzh, PositionCodeIsTheCanonicalCodeOfTheGivenLengths) {
         unsigned code;
         int length;
     } cases[] = {
-        {0, 0b000, 3},         {1, 0b0010, 4},       {3, 0b0100, 4},        {4, 0b01010, 5},
-        {11, 0b10001, 5},      {12, 0b100100, 6},    {23, 0b101111, 6},     {24, 0b1100000, 7},
-        {47, 0b1110111, 7},    {48, 0b11110000, 8},  {63, 0b11111111, 8},
+        {0, 0b000, 3},      {1, 0b0010, 4},      {3, 0b0100, 4},      {4, 0b01010, 5},
+        {11, 0b10001, 5},   {12, 0b100100, 6},   {23, 0b101111, 6},   {24, 0b1100000, 7},
+        {47, 0b1110111, 7}, {48, 0b11110000, 8}, {63, 0b11111111, 8},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value);
@@ -94,7 +94,8 @@ TEST(Lzh, DamagedStreamsRaiseTheError) {
         const char* text;
     } cases[] = {
         {"no_input", {}, 10, "end too early"},
-        {"cut_in_half", Bytes(stream.begin(), stream.begin() + stream.size() / 2), data.size(), "end too early"},
+        {"cut_in_half", Bytes(stream.begin(), stream.begin() + stream.size() / 2), data.size(),
+         "end too early"},
         {"last_byte_missing", Bytes(stream.begin(), stream.end() - 1), data.size(), "end too early"},
         {"count_too_large", stream, data.size() + 5000, "end too early"},
         {"match_passes_the_count", spaces_stream, 30, "sizes do not match"},

@@ -100,10 +100,12 @@ TEST(Lzrw1Stream, DamagedStreamsRaiseTheError) {
         {"no_blocks", Header("WRZL", 0), read_error},
         {"size_one_more", Concat(Header("WRZL", 70001), fast_body),
          "Lzrw1 (decompression LZRW1/KH) : Original and compressed sizes do not match !"},
-        {"size_one_less", Concat(Header("WRZL", 69999), fast_body), "Original and compressed sizes do not match !"},
+        {"size_one_less", Concat(Header("WRZL", 69999), fast_body),
+         "Original and compressed sizes do not match !"},
         {"block_too_long", Concat(Header("WRZL", 10), {0x02, 0x80, 0x80}), "block longer than 32769"},
         {"block_cut_short", Bytes(fast.begin(), fast.end() - 1), read_error},
-        {"block_damaged", Concat(Header("WRZL", 10), {0x05, 0x00, 0x40, 0x80, 0x00, 0x00, 0x13}), "before the start"},
+        {"block_damaged", Concat(Header("WRZL", 10), {0x05, 0x00, 0x40, 0x80, 0x00, 0x00, 0x13}),
+         "before the start"},
         {"good_cut_short", Bytes(good.begin(), good.end() - 1), "compressed data end too early"},
         {"good_size_too_large", Concat(Header("!HZL", 90000), good_body), "compressed data end too early"},
         {"good_match_passes_size", Concat(Header("!HZL", 5), Bytes(good_body.begin(), good_body.end())),
@@ -141,7 +143,9 @@ protected:
     }
     pos_type seekoff(off_type off, std::ios_base::seekdir dir, std::ios_base::openmode which) override {
         if (which & std::ios_base::out) return pos_type(pptr() - pbase());
-        const off_type base = dir == std::ios_base::beg ? 0 : dir == std::ios_base::end ? egptr() - eback() : gptr() - eback();
+        const off_type base = dir == std::ios_base::beg   ? 0
+                              : dir == std::ios_base::end ? egptr() - eback()
+                                                          : gptr() - eback();
         setg(eback(), eback() + base + off, egptr());
         return pos_type(base + off);
     }

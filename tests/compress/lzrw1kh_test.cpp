@@ -95,7 +95,9 @@ TEST(LzrwBlock, DecodesHandWrittenBlocks) {
         {"stored_empty", {0x80}, {}},
         {"copy_of_distance_1_length_18", {0x40, 0x40, 0x00, 'x', 0x00, 0x1F}, Repeat(19, 'x')},
         {"any_other_flag_is_compressed", {0x00, 0x40, 0x00, 'x', 0x00, 0x1F}, Repeat(19, 'x')},
-        {"overlapping_copy_repeats", {0x40, 0x20, 0x00, 'a', 'b', 0x00, 0x22}, {'a', 'b', 'a', 'b', 'a', 'b', 'a'}},
+        {"overlapping_copy_repeats",
+         {0x40, 0x20, 0x00, 'a', 'b', 0x00, 0x22},
+         {'a', 'b', 'a', 'b', 'a', 'b', 'a'}},
         {"run_of_largest_stored_length", {0x40, 0x80, 0x00, 0x00, 0x0F, 0xFF, 'r'}, Repeat(4111, 'r')},
     };
     for (const auto& c : cases) {

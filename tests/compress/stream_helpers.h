@@ -72,21 +72,22 @@ inline Bytes StructuredBytes(std::size_t n, std::uint64_t seed) {
     data.reserve(n);
     while (data.size() < n) {
         switch (random.Below(4)) {
-        case 0:
-            data.insert(data.end(), static_cast<std::size_t>(random.Below(300)), 0);
-            break;
-        case 1:
-            for (int i = random.Below(40); i > 0; --i) data.push_back(static_cast<std::uint8_t>(random.Below(8)));
-            break;
-        case 2:
-            for (int i = random.Below(12); i > 0; --i) {
-                const std::string word = kWords[random.Below(6)];
-                data.insert(data.end(), word.begin(), word.end());
-            }
-            break;
-        default:
-            data.insert(data.end(), static_cast<std::size_t>(random.Below(20)),
-                        static_cast<std::uint8_t>(random.Below(256)));
+            case 0:
+                data.insert(data.end(), static_cast<std::size_t>(random.Below(300)), 0);
+                break;
+            case 1:
+                for (int i = random.Below(40); i > 0; --i)
+                    data.push_back(static_cast<std::uint8_t>(random.Below(8)));
+                break;
+            case 2:
+                for (int i = random.Below(12); i > 0; --i) {
+                    const std::string word = kWords[random.Below(6)];
+                    data.insert(data.end(), word.begin(), word.end());
+                }
+                break;
+            default:
+                data.insert(data.end(), static_cast<std::size_t>(random.Below(20)),
+                            static_cast<std::uint8_t>(random.Below(256)));
         }
     }
     data.resize(n);

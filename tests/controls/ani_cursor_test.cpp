@@ -1,12 +1,12 @@
 #include "controls/ani_cursor.h"
 
-#include "icon_test_support.h"
-#include "support/test_files.h"
-
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
+
+#include "icon_test_support.h"
+#include "support/test_files.h"
 
 namespace kordalt {
 namespace {
@@ -44,7 +44,8 @@ TEST(AnimatedCursor, FramesTakeTheirIconsAndHotSpots) {
     iconSpec.width = 6;
     iconSpec.height = 4;
     iconSpec.bitCount = 8;
-    const auto ani = Load(Riff(Parts({test::Anih(2, 2, 10), test::FramList({Cursor(3, 1), MakeIcon(iconSpec)})})));
+    const auto ani =
+        Load(Riff(Parts({test::Anih(2, 2, 10), test::FramList({Cursor(3, 1), MakeIcon(iconSpec)})})));
     ASSERT_EQ(ani.FrameCount(), 2);
     EXPECT_EQ(ani.Header.cSteps, 2u);
     EXPECT_FALSE(ani.Frames(0).IsIcon);
@@ -66,22 +67,30 @@ TEST(AnimatedCursor, FrameCountsFollowTheIcons) {
         std::vector<int> sequence;
         std::vector<uint32_t> rates;
     } cases[] = {
-        {"three frames, two icons", Parts({test::Anih(3, 3, 5), test::FramList({Cursor(0, 0), Cursor(1, 1)})}),
-         {0, 1}, {5, 5}},
+        {"three frames, two icons",
+         Parts({test::Anih(3, 3, 5), test::FramList({Cursor(0, 0), Cursor(1, 1)})}),
+         {0, 1},
+         {5, 5}},
         {"no anih: unclaimed icons", test::FramList({Cursor(0, 0), Cursor(1, 1)}), {-1, -1}, {0, 0}},
-        {"more icons than frames", Parts({test::Anih(1, 1, 7), test::FramList({Cursor(0, 0), Cursor(1, 1)})}),
-         {0, -1}, {7, 7}},
+        {"more icons than frames",
+         Parts({test::Anih(1, 1, 7), test::FramList({Cursor(0, 0), Cursor(1, 1)})}),
+         {0, -1},
+         {7, 7}},
         {"one rate chunk sets frame 0 only",
-         Parts({test::Anih(2, 2, 7), test::Value32("rate", 30), test::FramList({Cursor(0, 0), Cursor(1, 1)})}),
-         {0, 1}, {30, 7}},
+         Parts(
+             {test::Anih(2, 2, 7), test::Value32("rate", 30), test::FramList({Cursor(0, 0), Cursor(1, 1)})}),
+         {0, 1},
+         {30, 7}},
         {"a second rate chunk sets frame 1",
          Parts({test::Anih(2, 2, 7), test::Value32("rate", 30), test::Value32("rate", 40),
                 test::FramList({Cursor(0, 0), Cursor(1, 1)})}),
-         {0, 1}, {30, 40}},
+         {0, 1},
+         {30, 40}},
         {"unknown chunks and lists are skipped",
          Parts({Chunk("junk", Bytes(5, 1)), test::List("zzzz", Bytes(7, 2)), test::Anih(1, 1, 3),
                 test::FramList({Cursor(0, 0)})}),
-         {0}, {3}},
+         {0},
+         {3}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -116,8 +125,8 @@ TEST(AnimatedCursor, TitleAndCreatorAreCut) {
     const std::string longTitle(300, 'T');
     Bytes title(longTitle.begin(), longTitle.end());
     Bytes creator{'M', 'e', 0, 'x'};
-    const Bytes info = test::List("INFO", Parts({Chunk("INAM", title), Chunk("ICOP", Bytes(3, 0)),
-                                                 Chunk("IART", creator)}));
+    const Bytes info =
+        test::List("INFO", Parts({Chunk("INAM", title), Chunk("ICOP", Bytes(3, 0)), Chunk("IART", creator)}));
     const auto ani = Load(Riff(Parts({info, test::FramList({Cursor(0, 0)})})));
     EXPECT_EQ(ani.Title, std::string(255, 'T'));
     EXPECT_EQ(ani.Creator, "Me");
@@ -131,13 +140,23 @@ TEST(AnimatedCursor, RefusesDamagedFiles) {
     } cases[] = {
         {"empty", {}},
         {"short signature", Bytes{'R', 'I', 'F', 'F', 4, 0, 0, 0, 'A', 'C'}},
-        {"not RIFF", [&] { Bytes b = Riff(frames); b[3] = 'X'; return b; }()},
+        {"not RIFF",
+         [&] {
+             Bytes b = Riff(frames);
+             b[3] = 'X';
+             return b;
+         }()},
         {"not ACON", Riff(frames, "AVI ")},
         {"anih without flag bit 0", Riff(Parts({test::Anih(1, 1, 1, 2), frames}))},
         {"anih without steps", Riff(Parts({test::Anih(1, 0, 1), frames}))},
         {"no icons", Riff(test::Anih(4, 4, 1))},
         {"icon that is no icon", Riff(test::FramList({Bytes(40, 0xEE)}))},
-        {"icon chunk past the end", [&] { Bytes b = Riff(frames); b.resize(b.size() - 30); return b; }()},
+        {"icon chunk past the end",
+         [&] {
+             Bytes b = Riff(frames);
+             b.resize(b.size() - 30);
+             return b;
+         }()},
         {"huge frame count", Riff(test::Anih(0xFFFFFFFF, 1, 1))},
     };
     for (const Case& c : cases) {
@@ -164,7 +183,8 @@ TEST(AnimatedCursor, EveryTruncationIsReadOrRefused) {
 
 TEST(AnimatedCursor, CopiesIntoIconsBitmapsAndIconLists) {
     test::ScratchDir dir;
-    const Bytes file = Riff(Parts({test::Anih(2, 2, 4), test::FramList({Cursor(0, 0), Cursor(0, 0, qRgb(0, 0, 255))})}));
+    const Bytes file =
+        Riff(Parts({test::Anih(2, 2, 4), test::FramList({Cursor(0, 0), Cursor(0, 0, qRgb(0, 0, 255))})}));
     test::WriteFile(dir.Path("a.ani"), std::string(file.begin(), file.end()));
     TAnimatedCursorImage ani;
     ani.LoadFromFile(dir.Path("a.ani"));

@@ -1,14 +1,15 @@
 // The animated GIF control: frame delays, ticking, frame composition and placement.
 #include "controls/animated_gif.h"
 
-#include "controls/gif_test_support.h"
-#include "controls/widget_test_support.h"
+#include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QThread>
-#include <gtest/gtest.h>
+
+#include "controls/gif_test_support.h"
+#include "controls/widget_test_support.h"
 
 namespace kordalt {
 namespace {
@@ -20,7 +21,9 @@ using test::GifWriter;
 const std::vector<std::uint32_t> kColours = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00};
 constexpr TColor kRed = 0x0000FF, kGreen = 0x00FF00, kBlue = 0xFF0000, kYellow = 0x00FFFF;
 
-Bytes Solid(int w, int h, std::uint8_t index) { return test::Compressed(Bytes(static_cast<std::size_t>(w * h), index)); }
+Bytes Solid(int w, int h, std::uint8_t index) {
+    return test::Compressed(Bytes(static_cast<std::size_t>(w * h), index));
+}
 
 // Frames of `delays` hundredths, each a solid colour covering the screen.
 QByteArray Sequence(const std::vector<int>& delays) {
@@ -179,7 +182,10 @@ TEST(GifAnimator, TransparentPixelsShowTheParent) {
     f.window.window.setAutoFillBackground(true);
     SetPaletteColor(f.window.window, QPalette::Window, clFuchsia);
     SetPaletteColor(*f.animator, QPalette::Window, clTeal);
-    f.Load(GifWriter(2, 1, kColours).GraphicControl(0, 5, 1).Image(0, 0, 2, 1, test::Compressed({0, 1})).Array());
+    f.Load(GifWriter(2, 1, kColours)
+               .GraphicControl(0, 5, 1)
+               .Image(0, 0, 2, 1, test::Compressed({0, 1}))
+               .Array());
     f.animator->move(10, 10);
     const QImage whole = f.window.window.grab().toImage();
     EXPECT_EQ(test::At(whole, 10, 10), kRed);

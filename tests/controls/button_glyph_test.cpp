@@ -1,9 +1,10 @@
 #include "controls/button_glyph.h"
 
-#include "controls/widget_test_support.h"
+#include <gtest/gtest.h>
 
 #include <QPainter>
-#include <gtest/gtest.h>
+
+#include "controls/widget_test_support.h"
 
 namespace kordalt {
 namespace {
@@ -59,9 +60,11 @@ TEST(ButtonGlyph, StateImagesAreCutFromTheStrip) {
         TExButtonGlyph glyph;
         glyph.SetGlyph(Strip(c.count));
         EXPECT_EQ(glyph.TransparentColor(), clFuchsia);
-        const std::pair<TExButtonDrawState, TColor> expected[] = {
-            {bdsUp, c.up}, {bdsDisabled, c.disabled}, {bdsPressed, c.pressed},
-            {bdsHeldDown, c.heldDown}, {bdsInactive, c.inactive}};
+        const std::pair<TExButtonDrawState, TColor> expected[] = {{bdsUp, c.up},
+                                                                  {bdsDisabled, c.disabled},
+                                                                  {bdsPressed, c.pressed},
+                                                                  {bdsHeldDown, c.heldDown},
+                                                                  {bdsInactive, c.inactive}};
         for (auto [state, colour] : expected) {
             QImage image = StateImage(glyph, state);
             ASSERT_EQ(image.size(), QSize(18, 18)) << state;
@@ -149,7 +152,8 @@ TEST(ButtonGlyph, CaptionTooWideIsShortenedLineByLine) {
         QString fitted = caption;
         QPoint glyphPos;
         TRect text;
-        glyph.LayoutFace(canvas.painter, TRect{0, 0, 80, 40}, fitted, blGlyphTop, 2, 1, false, glyphPos, text, 0);
+        glyph.LayoutFace(canvas.painter, TRect{0, 0, 80, 40}, fitted, blGlyphTop, 2, 1, false, glyphPos, text,
+                         0);
         const QStringList lines = fitted.split(u'\n');
         EXPECT_EQ(lines.size(), caption.count(u'\n') + 1);
         for (const QString& line : lines) {
@@ -161,7 +165,8 @@ TEST(ButtonGlyph, CaptionTooWideIsShortenedLineByLine) {
     QString wrapped = QStringLiteral("Очень длинная надпись");
     QPoint glyphPos;
     TRect text;
-    glyph.LayoutFace(canvas.painter, TRect{0, 0, 80, 40}, wrapped, blGlyphTop, 2, 1, false, glyphPos, text, 0);
+    glyph.LayoutFace(canvas.painter, TRect{0, 0, 80, 40}, wrapped, blGlyphTop, 2, 1, false, glyphPos, text,
+                     0);
     EXPECT_EQ(wrapped, QStringLiteral("Очень длинная надпись"));
 }
 

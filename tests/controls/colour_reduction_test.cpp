@@ -1,13 +1,13 @@
 #include "controls/colour_reduction.h"
 
-#include "controls/classic.h"
-#include "icon_test_support.h"
+#include <gtest/gtest.h>
 
 #include <QBuffer>
 #include <QImage>
-#include <gtest/gtest.h>
-
 #include <set>
+
+#include "controls/classic.h"
+#include "icon_test_support.h"
 
 namespace kordalt {
 namespace {
@@ -16,7 +16,8 @@ namespace {
 struct Bmp {
     std::vector<uint8_t> bytes;
     uint32_t U32(size_t at) const {
-        return bytes.at(at) | bytes.at(at + 1) << 8 | bytes.at(at + 2) << 16 | uint32_t(bytes.at(at + 3)) << 24;
+        return bytes.at(at) | bytes.at(at + 1) << 8 | bytes.at(at + 2) << 16 |
+               uint32_t(bytes.at(at + 3)) << 24;
     }
     int Width() const { return static_cast<int>(U32(18)); }
     int Height() const { return static_cast<int>(U32(22)); }
@@ -39,7 +40,9 @@ struct Bmp {
     }
 };
 
-Bmp Reduce(const QImage& image, int bits, TColorMapping method) { return {BitmapToDIBStream(image, bits, method)}; }
+Bmp Reduce(const QImage& image, int bits, TColorMapping method) {
+    return {BitmapToDIBStream(image, bits, method)};
+}
 
 QImage Pixels(std::initializer_list<QRgb> row) {
     QImage image(static_cast<int>(row.size()), 1, QImage::Format_RGB32);
@@ -154,7 +157,8 @@ TEST(ColourReduction, MedianCutBoxes) {
         for (int x = 0; x < 64; ++x) {
             used.insert(cut.Index(x, y));
             const QRgb got = cut.Colour(x, y), want = many.pixel(x, y);
-            ASSERT_LE(std::abs(qRed(got) - qRed(want)) + std::abs(qGreen(got) - qGreen(want)), 100) << x << "," << y;
+            ASSERT_LE(std::abs(qRed(got) - qRed(want)) + std::abs(qGreen(got) - qGreen(want)), 100)
+                << x << "," << y;
         }
     }
     EXPECT_EQ(used.size(), 256u);
@@ -177,14 +181,15 @@ TEST(ColourReduction, OtherDepthsAndErrors) {
     EXPECT_EQ(deep.bytes.at(54 + 2), 255);
 
     EXPECT_THROW(BitmapToDIBStream(QImage(), 8, cmHistogram), EInvalidGraphic);
-    const QString shown = test::AnswerMessageBox(
-        [&] { EXPECT_THROW(BitmapToDIBStream(image, 16, cmHistogram), EAbort); });
+    const QString shown =
+        test::AnswerMessageBox([&] { EXPECT_THROW(BitmapToDIBStream(image, 16, cmHistogram), EAbort); });
     EXPECT_FALSE(shown.isEmpty());
 
     struct Case {
         int colours, bits;
     } cases[] = {{2, 1}, {3, 4}, {16, 4}, {17, 8}, {256, 8}, {257, 24}};
-    for (const Case& c : cases) EXPECT_EQ(Bmp{BitmapToDIBStreamByColors(image, c.colours)}.BitCount(), c.bits);
+    for (const Case& c : cases)
+        EXPECT_EQ(Bmp{BitmapToDIBStreamByColors(image, c.colours)}.BitCount(), c.bits);
 }
 
 TEST(ColourReduction, SameDepthGivesTheBitmapsOwnImageExceptForGrey) {

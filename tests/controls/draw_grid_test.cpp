@@ -1,19 +1,19 @@
 #include "controls/draw_grid.h"
 
-#include "input_test_support.h"
-#include "controls/control_support.h"
-#include "controls/widget_test_support.h"
-#include "platform/ini_file.h"
-#include "support/test_files.h"
+#include <gtest/gtest.h>
 
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <map>
 #include <utility>
+
+#include "controls/control_support.h"
+#include "controls/widget_test_support.h"
+#include "input_test_support.h"
+#include "platform/ini_file.h"
+#include "support/test_files.h"
 
 namespace kordalt {
 namespace {
@@ -61,9 +61,9 @@ TEST(DrawGrid, DrawCallbackGetsEveryVisibleCellWithItsState) {
         TRect rect;
         TGridDrawState state;
     } cases[] = {
-        {0, 0, {0, 0, 64, 18}, gdFixed},      {3, 0, {195, 0, 259, 18}, gdFixed},
-        {0, 4, {0, 76, 64, 94}, gdFixed},     {1, 1, {65, 19, 129, 37}, gdSelected},
-        {2, 3, {130, 57, 194, 75}, 0},        {4, 4, {260, 76, 324, 94}, 0},
+        {0, 0, {0, 0, 64, 18}, gdFixed},  {3, 0, {195, 0, 259, 18}, gdFixed},
+        {0, 4, {0, 76, 64, 94}, gdFixed}, {1, 1, {65, 19, 129, 37}, gdSelected},
+        {2, 3, {130, 57, 194, 75}, 0},    {4, 4, {260, 76, 324, 94}, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.col << "," << c.row);
@@ -149,7 +149,7 @@ TEST(DrawGrid, KeysMoveTheCurrentRowAndScroll) {
     struct Case {
         Qt::Key key;
         int row, topRow;
-    } cases[] = {{Qt::Key_Down, 2, 1}, {Qt::Key_Up, 1, 1},    {Qt::Key_Up, 1, 1},
+    } cases[] = {{Qt::Key_Down, 2, 1},     {Qt::Key_Up, 1, 1},    {Qt::Key_Up, 1, 1},
                  {Qt::Key_PageDown, 5, 2}, {Qt::Key_End, 29, 26}, {Qt::Key_PageUp, 25, 25},
                  {Qt::Key_Home, 1, 1}};
     for (const Case& c : cases) {
@@ -221,7 +221,8 @@ TEST(DrawGrid, CellTextIsCentredVerticallyAndAlignedAcross) {
         f.grid->SetColWidths(2, 120);
         const TAlignment aligns[] = {taLeftJustify, taRightJustify, taCenter};
         f.grid->OnDrawCell = [&](TExDrawGrid* grid, int col, int row, const TRect& rect, TGridDrawState) {
-            if (row == 2 && col >= 1 && col <= 3) grid->DrawCellStr(rect, QStringLiteral("WW"), aligns[col - 1]);
+            if (row == 2 && col >= 1 && col <= 3)
+                grid->DrawCellStr(rect, QStringLiteral("WW"), aligns[col - 1]);
         };
         const QImage image = f.grid->viewport()->grab().toImage();
         const QFontMetrics metrics(f.grid->font());
@@ -280,7 +281,9 @@ TEST(DrawGrid, FixedCellsActAsButtonsWhenAsked) {
         f.grid->SetFixedButtons(c.fixedButtons);
         f.grid->OnCheckButton = [&](TExDrawGrid*, int, int, bool& enabled) { enabled = !c.refuse; };
         std::vector<std::pair<int, int>> clicks;
-        QObject::connect(f.grid, &TExDrawGrid::OnFixedCellClick, [&](int col, int row) { clicks.push_back({col, row}); });
+        QObject::connect(f.grid, &TExDrawGrid::OnFixedCellClick, [&](int col, int row) {
+            clicks.push_back({col, row});
+        });
         const QPoint at = f.CellPoint(2, 0);
         test::SendMouse(f.grid->viewport(), QEvent::MouseButtonPress, at, c.button, c.button);
         const bool pressed = c.fixedButtons && !c.refuse;
@@ -327,8 +330,14 @@ TEST(DrawGrid, RangeSelectionFromTheAnchor) {
     } cases[] = {
         {goRangeSelect, {{1, 1, {}, {}}, {3, 2, Qt::ShiftModifier, {}}}, {1, 1, 3, 2}},
         {goRangeSelect, {{3, 3, {}, {}}, {1, 1, Qt::ShiftModifier, {}}}, {1, 1, 3, 3}},
-        {goRangeSelect, {{2, 2, {}, {}}, {-1, -1, Qt::ShiftModifier, Qt::Key_Down}, {-1, -1, Qt::ShiftModifier, Qt::Key_Right}}, {2, 2, 3, 3}},
-        {goRangeSelect, {{2, 2, {}, {}}, {-1, -1, Qt::ShiftModifier, Qt::Key_Down}, {-1, -1, {}, Qt::Key_Down}}, {2, 4, 2, 4}},
+        {goRangeSelect,
+         {{2, 2, {}, {}},
+          {-1, -1, Qt::ShiftModifier, Qt::Key_Down},
+          {-1, -1, Qt::ShiftModifier, Qt::Key_Right}},
+         {2, 2, 3, 3}},
+        {goRangeSelect,
+         {{2, 2, {}, {}}, {-1, -1, Qt::ShiftModifier, Qt::Key_Down}, {-1, -1, {}, Qt::Key_Down}},
+         {2, 4, 2, 4}},
         {goRangeSelect | goRowSelect, {{2, 1, {}, {}}, {2, 3, Qt::ShiftModifier, {}}}, {1, 1, 4, 3}},
         {0, {{1, 1, {}, {}}, {3, 2, Qt::ShiftModifier, {}}}, {3, 2, 3, 2}},
     };
@@ -337,15 +346,19 @@ TEST(DrawGrid, RangeSelectionFromTheAnchor) {
         f.grid->SetOptions(f.grid->Options() | c.options);
         f.grid->setFocus();
         for (const Step& step : c.steps) {
-            if (step.col >= 0) QTest::mouseClick(f.grid->viewport(), Qt::LeftButton, step.mods, f.CellPoint(step.col, step.row));
-            else QTest::keyClick(f.grid, step.key, step.mods);
+            if (step.col >= 0)
+                QTest::mouseClick(f.grid->viewport(), Qt::LeftButton, step.mods,
+                                  f.CellPoint(step.col, step.row));
+            else
+                QTest::keyClick(f.grid, step.key, step.mods);
         }
         const TGridRect s = f.grid->Selection();
         EXPECT_EQ(s, c.selection) << s.Left << "," << s.Top << "-" << s.Right << "," << s.Bottom;
         f.Paint();
         for (int col = 1; col < 5; ++col) {
             for (int row = 1; row < 5; ++row) {
-                EXPECT_EQ((f.At(col, row).state & gdSelected) != 0, c.selection.Contains(col, row)) << col << "," << row;
+                EXPECT_EQ((f.At(col, row).state & gdSelected) != 0, c.selection.Contains(col, row))
+                    << col << "," << row;
             }
         }
     }
@@ -386,7 +399,9 @@ TEST(DrawGrid, HeadersMoveColumnsAndRows) {
     f.grid->SetColWidths(1, 40);
     f.grid->SetCol(1);
     std::vector<std::pair<int, int>> columns, rows;
-    QObject::connect(f.grid, &TExDrawGrid::OnColumnMoved, [&](int from, int to) { columns.push_back({from, to}); });
+    QObject::connect(f.grid, &TExDrawGrid::OnColumnMoved, [&](int from, int to) {
+        columns.push_back({from, to});
+    });
     QObject::connect(f.grid, &TExDrawGrid::OnRowMoved, [&](int from, int to) { rows.push_back({from, to}); });
     test::Press(f.grid->viewport(), f.CellPoint(1, 0));
     test::MoveHeld(f.grid->viewport(), f.CellPoint(3, 0));
@@ -456,7 +471,9 @@ struct EditFixture : GridFixture {
     std::vector<std::string> events;
     EditFixture() {
         grid->SetOptions(grid->Options() | goEditing);
-        grid->OnGetEditText = [this](TExDrawGrid*, int col, int row, QString& value) { value = cells[{col, row}]; };
+        grid->OnGetEditText = [this](TExDrawGrid*, int col, int row, QString& value) {
+            value = cells[{col, row}];
+        };
         grid->OnSetEditText = [this](TExDrawGrid*, int col, int row, const QString& value) {
             cells[{col, row}] = value;
             events.push_back("set " + value.toStdString());
@@ -501,8 +518,10 @@ TEST(DrawGrid, InplaceEditorLoadsEditsAndWritesBackOrCancels) {
         EXPECT_EQ(f.events, c.events);
         EXPECT_EQ(f.Cell(1, 1).toStdString(), c.stored);
         EXPECT_EQ(f.grid->Row(), c.editing ? 2 : 1);
-        if (c.editing) EXPECT_EQ(f.Editor()->geometry(), f.grid->CellRect(1, 2).ToQRect());
-        else EXPECT_TRUE(f.grid->hasFocus());
+        if (c.editing)
+            EXPECT_EQ(f.Editor()->geometry(), f.grid->CellRect(1, 2).ToQRect());
+        else
+            EXPECT_TRUE(f.grid->hasFocus());
     }
 }
 
@@ -611,16 +630,17 @@ TEST(DrawGrid, PickListTakesAnItemReleasedInsideIt) {
 
 TEST(PopupListbox, IncrementalSearchSelectsTheFirstItemBeginningWithTheTypedText) {
     TPopupListbox list;
-    for (const char* item : {"Анна", "Антон", "Борис", "борщ", "Вера"}) list.Items().Add(QString::fromUtf8(item));
+    for (const char* item : {"Анна", "Антон", "Борис", "борщ", "Вера"})
+        list.Items().Add(QString::fromUtf8(item));
     struct Step {
         const char* typed;
         qint64 tick;
         const char* search;
         int selected;
     } steps[] = {
-        {"а", 10000, "а", 0},     {"н", 11000, "ан", 0},   {"т", 12000, "ант", 1},
-        {"б", 16001, "б", 2},     {"о", 16500, "бо", 2},   {"р", 17000, "бор", 2},
-        {"щ", 17500, "борщ", 3},  {"x", 18000, "борщx", 3},  // no match keeps the selection
+        {"а", 10000, "а", 0},    {"н", 11000, "ан", 0},    {"т", 12000, "ант", 1},
+        {"б", 16001, "б", 2},    {"о", 16500, "бо", 2},    {"р", 17000, "бор", 2},
+        {"щ", 17500, "борщ", 3}, {"x", 18000, "борщx", 3},  // no match keeps the selection
         {"в", 22001, "в", 4},
     };
     for (const Step& s : steps) {

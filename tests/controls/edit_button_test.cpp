@@ -1,7 +1,6 @@
 #include "controls/edit_button.h"
 
-#include "input_test_support.h"
-#include "controls/widget_test_support.h"
+#include <gtest/gtest.h>
 
 #include <QDialog>
 #include <QDir>
@@ -13,9 +12,10 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
-#include <gtest/gtest.h>
-
 #include <functional>
+
+#include "controls/widget_test_support.h"
+#include "input_test_support.h"
 
 namespace kordalt {
 namespace {
@@ -294,7 +294,9 @@ protected:
         const auto found = list->findItems(value, Qt::MatchExactly);
         list->setCurrentItem(found.isEmpty() ? nullptr : found.first());
     }
-    QString ValueFromPopup() const override { return list->currentItem() ? list->currentItem()->text() : QString(); }
+    QString ValueFromPopup() const override {
+        return list->currentItem() ? list->currentItem()->text() : QString();
+    }
     bool AcceptPopup(const QString& value) override { return !value.isEmpty(); }
     void PopupChangeHook() override { ++changes; }
 };
@@ -308,8 +310,13 @@ TEST(ComboEdit, PopupOpensWithTheValueAndClosesAcceptingOrNot) {
     } cases[] = {
         {"enter accepts", [](WordComboEdit& e) { QTest::keyClick(&e, Qt::Key_Return); }, "три", 1},
         {"escape keeps", [](WordComboEdit& e) { QTest::keyClick(&e, Qt::Key_Escape); }, "два", 1},
-        {"button accepts", [](WordComboEdit& e) { test::Click(e.Button(), {3, 3}); }, "три", 1},
-        {"click key accepts", [](WordComboEdit& e) { QTest::keyClick(&e, Qt::Key_Down, Qt::AltModifier); }, "три", 2},
+        {"button accepts",
+         [](WordComboEdit& e) {
+             test::Click(e.Button(), {3, 3});
+         },
+         "три", 1},
+        {"click key accepts", [](WordComboEdit& e) { QTest::keyClick(&e, Qt::Key_Down, Qt::AltModifier); },
+         "три", 2},
         {"focus loss keeps", [](WordComboEdit& e) { e.clearFocus(); }, "два", 1},
     };
     for (const Case& c : cases) {

@@ -1,10 +1,11 @@
 #include "controls/ex_label.h"
 
-#include "controls/widget_test_support.h"
+#include <gtest/gtest.h>
 
 #include <QLineEdit>
 #include <QSignalSpy>
-#include <gtest/gtest.h>
+
+#include "controls/widget_test_support.h"
 
 namespace kordalt {
 namespace {
@@ -24,7 +25,7 @@ TEST(ExLabel, AutoSizeFitsTextAndShadow) {
         TShadowPosition position;
         int size;
         int extraWidth, extraHeight;  // beyond the text plus the 1-pixel inset on each side
-    } cases[] = {{spLeftTop, 1, 0, 0},   {spLeftTop, 3, 0, 0},    {spRightBottom, 2, 2, 2},
+    } cases[] = {{spLeftTop, 1, 0, 0},    {spLeftTop, 3, 0, 0},  {spRightBottom, 2, 2, 2},
                  {spLeftBottom, 2, 0, 2}, {spRightTop, 3, 3, 0}, {spRightBottom, 0, 0, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "position " << c.position << " size " << c.size);
@@ -137,7 +138,8 @@ TEST(ExLabel, VerticalLayoutOffsetsFollowTheFontHeight) {
     struct Case {
         TTextLayout layout;
         int textTop;
-    } cases[] = {{tlTop, 1}, {tlCenter, (1 - shadow) + (height - (1 + th)) / 2}, {tlBottom, height - th - shadow}};
+    } cases[] = {
+        {tlTop, 1}, {tlCenter, (1 - shadow) + (height - (1 + th)) / 2}, {tlBottom, height - th - shadow}};
     int topInk = -1;
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "layout " << c.layout);

@@ -1,16 +1,16 @@
 #include "controls/ex_timer.h"
 
-#include "controls/classic.h"
+#include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTest>
 #include <QThread>
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <chrono>
 #include <thread>
+
+#include "controls/classic.h"
 
 namespace kordalt {
 namespace {
@@ -81,7 +81,8 @@ TEST(ExTimer, DisarmedTimerNeverTicks) {
         unsigned interval;
         bool enabled;
         bool clearHandler;
-    } cases[] = {{"interval 0", 0, true, false}, {"disabled", 5, false, false}, {"handler cleared", 5, true, true}};
+    } cases[] = {
+        {"interval 0", 0, true, false}, {"disabled", 5, false, false}, {"handler cleared", 5, true, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TickCounter counter;

@@ -1,20 +1,20 @@
 #include "controls/form_placement.h"
 
+#include <gtest/gtest.h>
+
+#include <QCloseEvent>
+#include <QScreen>
+#include <QWidget>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
 #include "controls/draw_grid.h"
 #include "controls/ini_link.h"
 #include "controls/list_box.h"
 #include "platform/ini_file.h"
 #include "platform/program_path.h"
 #include "support/test_files.h"
-
-#include <QCloseEvent>
-#include <QScreen>
-#include <QWidget>
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <memory>
 
 namespace kordalt {
 
@@ -87,7 +87,8 @@ TEST(SettingsHelpers, WordsAndFileNames) {
         EXPECT_EQ(WordStartPos(c.n, c.text, " ,"), c.pos);
         EXPECT_EQ(NthWord(c.n, c.text, " ,"), c.word);
     }
-    for (const char* bad : {"", "a|b", "<x", "x>", "\"x", "[x", "x]"}) EXPECT_FALSE(IsValidFileName(bad)) << bad;
+    for (const char* bad : {"", "a|b", "<x", "x>", "\"x", "[x", "x]"})
+        EXPECT_FALSE(IsValidFileName(bad)) << bad;
     EXPECT_TRUE(IsValidFileName("log.txt"));
     test::ScratchDir dir;
     EXPECT_TRUE(FolderExists(dir.Dir()));
@@ -147,9 +148,9 @@ TEST(WindowPlacement, ShowCommandsGiveWindowStates) {
     struct Case {
         int showCmd;
         Qt::WindowState state;
-    } cases[] = {{0, Qt::WindowNoState},       {1, Qt::WindowNoState},        {2, Qt::WindowMinimized},
-                 {3, Qt::WindowMaximized},     {5, Qt::WindowNoState},        {6, Qt::WindowMinimized},
-                 {7, Qt::WindowMinimized},     {9, Qt::WindowNoState},        {4, Qt::WindowNoState}};
+    } cases[] = {{0, Qt::WindowNoState},   {1, Qt::WindowNoState}, {2, Qt::WindowMinimized},
+                 {3, Qt::WindowMaximized}, {5, Qt::WindowNoState}, {6, Qt::WindowMinimized},
+                 {7, Qt::WindowMinimized}, {9, Qt::WindowNoState}, {4, Qt::WindowNoState}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.showCmd);
         ini.WriteInteger("Form", "ShowCmd", c.showCmd);
@@ -348,8 +349,10 @@ struct ScopedConfigHome {
         setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
     }
     ~ScopedConfigHome() {
-        if (had) setenv("XDG_CONFIG_HOME", previous.c_str(), 1);
-        else unsetenv("XDG_CONFIG_HOME");
+        if (had)
+            setenv("XDG_CONFIG_HOME", previous.c_str(), 1);
+        else
+            unsetenv("XDG_CONFIG_HOME");
     }
 };
 

@@ -1,15 +1,15 @@
 // Renders the up-down spin edit, the list boxes' selection, variable items and
 // right-to-left reading, and the grid's pressed header, range selection,
 // in-place editors and pick list into <build>/gallery.
+#include <gtest/gtest.h>
+
+#include <QPainter>
+
 #include "controls/draw_grid.h"
 #include "controls/list_box.h"
 #include "controls/spin_edit.h"
-
-#include "input_test_support.h"
 #include "controls/widget_test_support.h"
-
-#include <QPainter>
-#include <gtest/gtest.h>
+#include "input_test_support.h"
 
 namespace kordalt {
 namespace {
@@ -48,15 +48,18 @@ TEST(Gallery, ListBoxMultiSelectAndVariableItems) {
     auto* variable = new TExListBox(&window.window);
     variable->setGeometry(5, 5, 150, 100);
     variable->SetStyle(lbOwnerDrawVariable);
-    variable->OnMeasureItem = [](TExCustomListBox*, int index, int& height) { height = 14 + 8 * (index % 3); };
-    variable->SetOnDrawItem([](TExCustomListBox* sender, QPainter& canvas, int index, const TRect& rect,
-                               TOwnerDrawState state) {
-        canvas.fillRect(rect.ToQRect(), canvas.brush());
-        QFont font = canvas.font();
-        font.setPixelSize(10 + 4 * (index % 3));
-        canvas.setFont(font);
-        canvas.drawText(rect.ToQRect().adjusted(3, 0, 0, 0), Qt::AlignVCenter, sender->Items().Strings(index));
-    });
+    variable->OnMeasureItem = [](TExCustomListBox*, int index, int& height) {
+        height = 14 + 8 * (index % 3);
+    };
+    variable->SetOnDrawItem(
+        [](TExCustomListBox* sender, QPainter& canvas, int index, const TRect& rect, TOwnerDrawState state) {
+            canvas.fillRect(rect.ToQRect(), canvas.brush());
+            QFont font = canvas.font();
+            font.setPixelSize(10 + 4 * (index % 3));
+            canvas.setFont(font);
+            canvas.drawText(rect.ToQRect().adjusted(3, 0, 0, 0), Qt::AlignVCenter,
+                            sender->Items().Strings(index));
+        });
     for (const char* name : kNames) variable->Items().Add(QString::fromUtf8(name));
     variable->show();
     variable->SetItemIndex(1);
@@ -91,15 +94,21 @@ TEST(Gallery, DrawGridButtonsRangeAndEditors) {
     QStringList cells;
     for (int i = 0; i < 32; ++i) cells << QString::number(i * 37);
     grid->OnDrawCell = [&](TExDrawGrid* g, int col, int row, const TRect& rect, TGridDrawState) {
-        if (row == 0) g->DrawCellStr(rect, QString::fromUtf8("Столбец %1").arg(col), taCenter);
-        else if (col == 0) g->DrawCellStr(rect, QString::number(row), taCenter);
-        else g->DrawCellStr(rect, cells[row * 4 + col], taRightJustify);
+        if (row == 0)
+            g->DrawCellStr(rect, QString::fromUtf8("Столбец %1").arg(col), taCenter);
+        else if (col == 0)
+            g->DrawCellStr(rect, QString::number(row), taCenter);
+        else
+            g->DrawCellStr(rect, cells[row * 4 + col], taRightJustify);
     };
-    grid->OnGetEditText = [&](TExDrawGrid*, int col, int row, QString& value) { value = cells[row * 4 + col]; };
+    grid->OnGetEditText = [&](TExDrawGrid*, int col, int row, QString& value) {
+        value = cells[row * 4 + col];
+    };
     window.ShowActive();
     grid->setFocus();
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(1, 1).ToQRect().center());
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, grid->CellRect(2, 3).ToQRect().center());
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                      grid->CellRect(2, 3).ToQRect().center());
     test::Press(grid->viewport(), grid->CellRect(2, 0).ToQRect().center());
     Shot(grid, QStringLiteral("draw_grid_pressed_header_and_range"));
     test::Release(grid->viewport(), grid->CellRect(2, 0).ToQRect().center());

@@ -1,5 +1,9 @@
 // Renders the list, spin, switch, slider, grid, file-name edit and splitter
 // controls to PNG files in <build>/gallery, next to the other controls' pictures.
+#include <gtest/gtest.h>
+
+#include <QDir>
+
 #include "controls/draw_grid.h"
 #include "controls/edit_button.h"
 #include "controls/list_box.h"
@@ -7,12 +11,8 @@
 #include "controls/spin_edit.h"
 #include "controls/splitter.h"
 #include "controls/switch.h"
-
-#include "input_test_support.h"
 #include "controls/widget_test_support.h"
-
-#include <QDir>
-#include <gtest/gtest.h>
+#include "input_test_support.h"
 
 namespace kordalt {
 namespace {
@@ -24,7 +24,8 @@ TEST(Gallery, CheckListBoxes) {
     auto* box = new TExCheckListBox(&window.window);
     box->setGeometry(5, 5, 190, 100);
     box->SetAllowGrayed(true);
-    for (const char* name : {"Анна", "Борис", "Вера", "Глеб", "Дина", "Егор"}) box->Items().Add(QString::fromUtf8(name));
+    for (const char* name : {"Анна", "Борис", "Вера", "Глеб", "Дина", "Егор"})
+        box->Items().Add(QString::fromUtf8(name));
     box->SetItemState(1, cbChecked);
     box->SetItemState(2, cbGrayed);
     box->SetItemEnabled(3, false);
@@ -110,12 +111,15 @@ TEST(Gallery, DrawGrids) {
     grid->SetFixedCols(0);
     grid->SetOptions(grid->Options() | goRowSelect);
     grid->SetColWidths(0, 110);
-    const QStringList names{QString::fromUtf8("Государство"), QString::fromUtf8("Армия"), QString::fromUtf8("Казна"),
-                            QString::fromUtf8("Земли")};
+    const QStringList names{QString::fromUtf8("Государство"), QString::fromUtf8("Армия"),
+                            QString::fromUtf8("Казна"), QString::fromUtf8("Земли")};
     grid->OnDrawCell = [&](TExDrawGrid* g, int col, int row, const TRect& rect, TGridDrawState) {
-        if (row == 0) g->DrawCellStr(rect, names[col], taCenter);
-        else if (col == 0) g->DrawCellStr(rect, QString::fromUtf8("Страна %1").arg(row), taLeftJustify);
-        else g->DrawCellStr(rect, QString::number(row * 137 * col), taRightJustify);
+        if (row == 0)
+            g->DrawCellStr(rect, names[col], taCenter);
+        else if (col == 0)
+            g->DrawCellStr(rect, QString::fromUtf8("Страна %1").arg(row), taLeftJustify);
+        else
+            g->DrawCellStr(rect, QString::number(row * 137 * col), taRightJustify);
     };
     window.ShowActive();
     grid->SetRow(3);

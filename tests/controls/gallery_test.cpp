@@ -1,16 +1,16 @@
 // Renders every control in its main states to PNG files in <build>/gallery so
 // that a person can look at them.
-#include "controls/ex_label.h"
-#include "controls/scroll_text_panel.h"
-#include "controls/speed_button.h"
-
-#include "controls/widget_test_support.h"
+#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QMenu>
 #include <QPainter>
 #include <QSet>
-#include <gtest/gtest.h>
+
+#include "controls/ex_label.h"
+#include "controls/scroll_text_panel.h"
+#include "controls/speed_button.h"
+#include "controls/widget_test_support.h"
 
 namespace kordalt {
 namespace {
@@ -27,7 +27,8 @@ QImage IconStrip() {
         painter.setBrush(i == 0 ? QColor(0, 160, 0) : ToQColor(clBtnShadow));
         painter.drawEllipse(i * 18 + 2, 2, 13, 13);
         painter.setBrush(i == 0 ? QColor(255, 220, 0) : ToQColor(clBtnHighlight));
-        painter.drawPolygon(QPolygon({QPoint(i * 18 + 6, 5), QPoint(i * 18 + 12, 9), QPoint(i * 18 + 6, 13)}));
+        painter.drawPolygon(
+            QPolygon({QPoint(i * 18 + 6, 5), QPoint(i * 18 + 12, 9), QPoint(i * 18 + 6, 13)}));
     }
     return strip;
 }
@@ -51,7 +52,9 @@ TEST(Gallery, SpeedButtons) {
     button->SetMargin(5);
     button->SetSpacing(5);
     window.ShowActive();
-    auto shot = [&](const QString& name) { Save(button->grab().toImage(), QStringLiteral("speed_button_") + name); };
+    auto shot = [&](const QString& name) {
+        Save(button->grab().toImage(), QStringLiteral("speed_button_") + name);
+    };
 
     shot(QStringLiteral("up"));
     QTest::mousePress(button, Qt::LeftButton, {}, QPoint(5, 5));
@@ -134,8 +137,9 @@ TEST(Gallery, ScrollTextPanels) {
     panel->setFont(test::TestFont(13));
     panel->SetInterval(1000000);
     panel->SetCycled(true);
-    panel->SetLines({QStringLiteral("Давным-давно, в далёкой стране,"), QStringLiteral("жили-были двадцать государств."),
-                     QString(), QStringLiteral("Каждое хотело больше земли,"),
+    panel->SetLines({QStringLiteral("Давным-давно, в далёкой стране,"),
+                     QStringLiteral("жили-были двадцать государств."), QString(),
+                     QStringLiteral("Каждое хотело больше земли,"),
                      QStringLiteral("больше зерна и больше учёных.")});
     auto* child = new QWidget(panel);
     child->setGeometry(20, 20, 100, 40);

@@ -1,13 +1,13 @@
 // The GIF reader and LZW decoder on small files written byte by byte.
 #include "controls/gif_image.h"
 
-#include "controls/gif_test_support.h"
+#include <gtest/gtest.h>
 
 #include <QBuffer>
-
 #include <algorithm>
 #include <numeric>
-#include <gtest/gtest.h>
+
+#include "controls/gif_test_support.h"
 
 namespace kordalt {
 namespace {
@@ -55,10 +55,11 @@ TEST(GifDecode, OnePixelWithHandWrittenCodes) {
 
 TEST(GifDecode, LocalColourTableTakesPrecedence) {
     TGIFImage image;
-    image.LoadFromBytes(GifWriter(2, 2, {0x000000, 0x111111})
-                            .Image(0, 0, 2, 2, PackCodes(2, {{4, 3}, {0, 3}, {1, 3}, {2, 3}, {3, 4}, {5, 4}}), kFour)
-                            .Trailer()
-                            .Array());
+    image.LoadFromBytes(
+        GifWriter(2, 2, {0x000000, 0x111111})
+            .Image(0, 0, 2, 2, PackCodes(2, {{4, 3}, {0, 3}, {1, 3}, {2, 3}, {3, 4}, {5, 4}}), kFour)
+            .Trailer()
+            .Array());
     ASSERT_EQ(image.Count(), 1);
     EXPECT_TRUE(image.Frames(0).LocalColorTable);
     EXPECT_EQ(Indices(image.Frames(0), kFour), (std::vector<int>{0, 1, 2, 3}));
@@ -90,7 +91,8 @@ TEST(GifDecode, InterlacedRowsLandInTheirPlaces) {
         for (int row : order) stored.insert(stored.end(), 2, static_cast<std::uint8_t>(row % 4));
         TGIFImage image;
         SCOPED_TRACE(height);
-        image.LoadFromBytes(GifWriter(2, height, kFour).Image(0, 0, 2, height, test::Compressed(stored), {}, true).Array());
+        image.LoadFromBytes(
+            GifWriter(2, height, kFour).Image(0, 0, 2, height, test::Compressed(stored), {}, true).Array());
         std::vector<int> expected;
         for (int row = 0; row < height; ++row) expected.insert(expected.end(), 2, row % 4);
         EXPECT_EQ(Indices(image.Frames(0), kFour), expected) << "height " << height;
@@ -115,8 +117,9 @@ TEST(GifDecode, LargeImagesRoundTripWithAndWithoutClearWhenTheTableIsFull) {
         const QImage& bitmap = image.Frames(0).GetFrameBitmap().Image;
         for (int y = 0; y < 80; ++y) {
             for (int x = 0; x < 96; ++x) {
-                got.push_back(static_cast<int>(std::find(palette.begin(), palette.end(), bitmap.pixel(x, y) & 0xFFFFFF) -
-                                               palette.begin()));
+                got.push_back(static_cast<int>(
+                    std::find(palette.begin(), palette.end(), bitmap.pixel(x, y) & 0xFFFFFF) -
+                    palette.begin()));
             }
         }
         EXPECT_EQ(got, expected) << "clear when full " << clearWhenFull;
@@ -127,7 +130,7 @@ TEST(GifDecode, LargeImagesRoundTripWithAndWithoutClearWhenTheTableIsFull) {
 TEST(GifDecode, DibLayoutForOneFourAndEightBits) {
     struct Case {
         int bitsPerPixel, dibBits;
-        Bytes pixels;  // 5 x 2
+        Bytes pixels;          // 5 x 2
         Bytes firstStoredRow;  // bytes of the DIB's last line (GIF row 0)
     };
     const Case cases[] = {
@@ -152,10 +155,13 @@ TEST(GifDecode, DibLayoutForOneFourAndEightBits) {
         const int rowBytes = DIBBytesPerRow(5, c.dibBits);
         ASSERT_EQ(bmp.size(), offset + 2 * static_cast<std::size_t>(rowBytes)) << c.bitsPerPixel;
         EXPECT_EQ(bmp[28], c.dibBits);
-        EXPECT_EQ(Bytes(bmp.begin() + 58, bmp.begin() + 62), (Bytes{30, 20, 10, 0})) << "entry 1 is blue, green, red";
+        EXPECT_EQ(Bytes(bmp.begin() + 58, bmp.begin() + 62), (Bytes{30, 20, 10, 0}))
+            << "entry 1 is blue, green, red";
         const std::size_t lastLine = offset + static_cast<std::size_t>(rowBytes);
-        const std::size_t shown = std::min<std::size_t>(c.firstStoredRow.size(), static_cast<std::size_t>(rowBytes));
-        EXPECT_EQ(Bytes(bmp.begin() + static_cast<long>(lastLine), bmp.begin() + static_cast<long>(lastLine + shown)),
+        const std::size_t shown =
+            std::min<std::size_t>(c.firstStoredRow.size(), static_cast<std::size_t>(rowBytes));
+        EXPECT_EQ(Bytes(bmp.begin() + static_cast<long>(lastLine),
+                        bmp.begin() + static_cast<long>(lastLine + shown)),
                   Bytes(c.firstStoredRow.begin(), c.firstStoredRow.begin() + static_cast<long>(shown)))
             << c.bitsPerPixel;
         if (c.dibBits == 8) {
@@ -166,7 +172,8 @@ TEST(GifDecode, DibLayoutForOneFourAndEightBits) {
 
 TEST(GifDecode, StreamWithoutEndCodeDecodesWhenTheLastRowIsFull) {
     TGIFImage image;
-    image.LoadFromBytes(GifWriter(2, 1, kFour).Image(0, 0, 2, 1, PackCodes(2, {{4, 3}, {3, 3}, {2, 3}})).Array());
+    image.LoadFromBytes(
+        GifWriter(2, 1, kFour).Image(0, 0, 2, 1, PackCodes(2, {{4, 3}, {3, 3}, {2, 3}})).Array());
     EXPECT_EQ(Indices(image.Frames(0), kFour), (std::vector<int>{3, 2}));
 }
 
@@ -217,13 +224,17 @@ TEST(GifRead, LoopCountsAndPlainText) {
     for (const Case& c : {Case{0, "NETSCAPE2.0", true, 0}, Case{5, "ANIMEXTS1.0", true, 5},
                           Case{5, "XETSCAPE2.0", false, 1}}) {
         TGIFImage image;
-        image.LoadFromBytes(GifWriter(1, 1, kFour).Loop(c.count, c.id).Image(0, 0, 1, 1, test::Compressed({0})).Array());
+        image.LoadFromBytes(
+            GifWriter(1, 1, kFour).Loop(c.count, c.id).Image(0, 0, 1, 1, test::Compressed({0})).Array());
         EXPECT_EQ(image.HasLoopExtension(), c.loop) << c.id;
         EXPECT_EQ(image.LoopCount(), c.expected) << c.id;
     }
     TGIFImage image;
-    image.LoadFromBytes(
-        GifWriter(1, 1, kFour).GraphicControl(0, 5, 1).PlainText().Image(0, 0, 1, 1, test::Compressed({0})).Array());
+    image.LoadFromBytes(GifWriter(1, 1, kFour)
+                            .GraphicControl(0, 5, 1)
+                            .PlainText()
+                            .Image(0, 0, 1, 1, test::Compressed({0}))
+                            .Array());
     EXPECT_TRUE(image.Frames(0).Extensions.empty()) << "a plain-text block drops what came before it";
     EXPECT_EQ(image.Frames(0).TransparentColor, clNone);
 }
@@ -232,7 +243,11 @@ TEST(GifRead, ReadDataTakesTheLengthPrefix) {
     const QByteArray gif = GifWriter(1, 1, kFour).Image(0, 0, 1, 1, test::Compressed({2})).Trailer().Array();
     QByteArray stored;
     const int n = gif.size();
-    stored.append(static_cast<char>(n)).append(static_cast<char>(n >> 8)).append(2, '\0').append(gif).append("tail");
+    stored.append(static_cast<char>(n))
+        .append(static_cast<char>(n >> 8))
+        .append(2, '\0')
+        .append(gif)
+        .append("tail");
     QBuffer buffer(&stored);
     buffer.open(QIODevice::ReadOnly);
     TGIFImage image;
@@ -274,7 +289,9 @@ TEST(GifRead, AssignSharesTheHeaderAndCopiesFrames) {
 
 // Each damaged file is refused with the graphic exception and its text.
 TEST(GifRead, DamagedFilesAreRefused) {
-    const auto image = [](const Bytes& data) { return GifWriter(3, 3, kFour).Image(0, 0, 3, 3, data).Trailer(); };
+    const auto image = [](const Bytes& data) {
+        return GifWriter(3, 3, kFour).Image(0, 0, 3, 3, data).Trailer();
+    };
     const Codes cycle = {{4, 3}, {0, 3}, {7, 3}, {7, 3}, {7, 4}, {5, 4}};
     struct Case {
         const char* name;
@@ -289,18 +306,21 @@ TEST(GifRead, DamagedFilesAreRefused) {
         {"version", GifWriter(1, 1, kFour, 0, "GIF88a").Array(), true, sGIFUnknownVersion, ""},
         {"short header", QByteArray("GIF89a\x01\x00", 8), true, sReadError, "Stream read error"},
         {"short colour table", GifWriter(1, 1, kFour).Array().left(20), true, sReadError, ""},
-        {"garbage after extensions", GifWriter(1, 1, kFour).Comment("x").Comment("y").Append({0x77, 1}).Array(), true,
-         sReadError, ""},
+        {"garbage after extensions",
+         GifWriter(1, 1, kFour).Comment("x").Comment("y").Append({0x77, 1}).Array(), true, sReadError, ""},
         {"code size 12", image(PackCodes(12, {{4096, 13}})).Array(), false, sGIFCodeSizeError,
          "Размер кода GIF не принадлежит диапазону от 2 до 9"},
         {"code size 1", image(PackCodes(1, {{2, 2}})).Array(), false, sGIFCodeSizeError, ""},
-        {"data ends early", image(PackCodes(2, {{4, 3}, {1, 3}})).Array(), true, sReadError, "Stream read error"},
+        {"data ends early", image(PackCodes(2, {{4, 3}, {1, 3}})).Array(), true, sReadError,
+         "Stream read error"},
         {"no data at all", image({2, 0}).Array(), true, sReadError, ""},
-        {"string cycle", image(PackCodes(2, cycle)).Array(), false, sGIFDecodeError, "Неверные данные в формате GIF"},
+        {"string cycle", image(PackCodes(2, cycle)).Array(), false, sGIFDecodeError,
+         "Неверные данные в формате GIF"},
         {"truncated block", image({2, 9, 1, 2}).Array(), false, sReadError, ""},
-        {"no colour table", GifWriter(1, 1).Image(0, 0, 1, 1, PackCodes(2, {{4, 3}, {0, 3}, {5, 3}})).Array(), true,
-         sGIFBitsPerPixelError, "Неверное число цветов; должно быть степенью числа 2"},
-        {"huge frame", GifWriter(1, 1, kFour).Image(0, 0, 65535, 65535, PackCodes(2, {{4, 3}, {5, 3}})).Array(), true,
+        {"no colour table", GifWriter(1, 1).Image(0, 0, 1, 1, PackCodes(2, {{4, 3}, {0, 3}, {5, 3}})).Array(),
+         true, sGIFBitsPerPixelError, "Неверное число цветов; должно быть степенью числа 2"},
+        {"huge frame",
+         GifWriter(1, 1, kFour).Image(0, 0, 65535, 65535, PackCodes(2, {{4, 3}, {5, 3}})).Array(), true,
          sGIFDecodeError, ""},
     };
     for (const Case& c : cases) {
@@ -339,11 +359,10 @@ TEST(GifRead, ToleratedDamageLoadsAndMarksTheFrame) {
 
 TEST(GifRead, FramesBeforeTheDamageStay) {
     TGIFImage gif;
-    EXPECT_THROW(gif.LoadFromBytes(GifWriter(1, 1, kFour)
-                                       .Image(0, 0, 1, 1, test::Compressed({1}))
-                                       .Append({0x21, 0xF9, 4})
-                                       .Array()),
-                 EInvalidGraphicOperation);
+    EXPECT_THROW(
+        gif.LoadFromBytes(
+            GifWriter(1, 1, kFour).Image(0, 0, 1, 1, test::Compressed({1})).Append({0x21, 0xF9, 4}).Array()),
+        EInvalidGraphicOperation);
     EXPECT_EQ(gif.Count(), 1);
 }
 
@@ -388,8 +407,12 @@ TEST(GifDecode, ValidStreamsOfOtherWriters) {
         for (const auto& table : {kFour, kEight}) {
             ToleranceGuard strict(false);
             TGIFImage image;
-            image.LoadFromBytes(GifWriter(c.width, 1, table).Image(0, 0, c.width, 1, PackCodes(2, c.codes)).Trailer().Array());
-            EXPECT_EQ(Indices(image.Frames(0), table), c.pixels) << c.name << ", " << table.size() << " colours";
+            image.LoadFromBytes(GifWriter(c.width, 1, table)
+                                    .Image(0, 0, c.width, 1, PackCodes(2, c.codes))
+                                    .Trailer()
+                                    .Array());
+            EXPECT_EQ(Indices(image.Frames(0), table), c.pixels)
+                << c.name << ", " << table.size() << " colours";
             EXPECT_FALSE(image.Frames(0).Corrupted) << c.name;
         }
     }

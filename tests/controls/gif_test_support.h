@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QByteArray>
-
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -36,7 +35,8 @@ inline Bytes PackCodes(int minCodeSize, const Codes& codes, bool terminator = tr
     for (std::size_t at = 0; at < packed.size(); at += static_cast<std::size_t>(blockSize)) {
         const std::size_t n = std::min(packed.size() - at, static_cast<std::size_t>(blockSize));
         out.push_back(static_cast<std::uint8_t>(n));
-        out.insert(out.end(), packed.begin() + static_cast<long>(at), packed.begin() + static_cast<long>(at + n));
+        out.insert(out.end(), packed.begin() + static_cast<long>(at),
+                   packed.begin() + static_cast<long>(at + n));
     }
     if (terminator) out.push_back(0);
     return out;
@@ -89,8 +89,8 @@ inline Codes EncodeLZW(const Bytes& pixels, int minCodeSize, bool clearWhenFull 
 class GifWriter {
 public:
     // Colours as 0xRRGGBB; an empty table writes none (its size bits still say `bits`).
-    explicit GifWriter(int screenW, int screenH, const std::vector<std::uint32_t>& global = {}, int background = 0,
-                       const char* signature = "GIF89a") {
+    explicit GifWriter(int screenW, int screenH, const std::vector<std::uint32_t>& global = {},
+                       int background = 0, const char* signature = "GIF89a") {
         for (const char* p = signature; *p; ++p) Put(static_cast<std::uint8_t>(*p));
         Word(screenW);
         Word(screenH);
@@ -127,14 +127,15 @@ public:
         Put({1, 'x', 0});
         return *this;
     }
-    GifWriter& Image(int left, int top, int w, int h, const Bytes& data, const std::vector<std::uint32_t>& local = {},
-                     bool interlaced = false) {
+    GifWriter& Image(int left, int top, int w, int h, const Bytes& data,
+                     const std::vector<std::uint32_t>& local = {}, bool interlaced = false) {
         Put(0x2C);
         Word(left);
         Word(top);
         Word(w);
         Word(h);
-        Put(static_cast<std::uint8_t>((local.empty() ? 0 : 0x80 | TableBits(local.size())) | (interlaced ? 0x40 : 0)));
+        Put(static_cast<std::uint8_t>((local.empty() ? 0 : 0x80 | TableBits(local.size())) |
+                                      (interlaced ? 0x40 : 0)));
         Table(local);
         Append(data);
         return *this;
@@ -148,7 +149,9 @@ public:
         return *this;
     }
     const Bytes& Data() const { return bytes_; }
-    QByteArray Array() const { return QByteArray(reinterpret_cast<const char*>(bytes_.data()), static_cast<int>(bytes_.size())); }
+    QByteArray Array() const {
+        return QByteArray(reinterpret_cast<const char*>(bytes_.data()), static_cast<int>(bytes_.size()));
+    }
 
 private:
     static int TableBits(std::size_t count) {
@@ -161,7 +164,8 @@ private:
         const std::size_t count = std::size_t(2) << TableBits(colours.size());
         for (std::size_t i = 0; i < count; ++i) {
             const std::uint32_t c = i < colours.size() ? colours[i] : 0;
-            Put({static_cast<std::uint8_t>(c >> 16), static_cast<std::uint8_t>(c >> 8), static_cast<std::uint8_t>(c)});
+            Put({static_cast<std::uint8_t>(c >> 16), static_cast<std::uint8_t>(c >> 8),
+                 static_cast<std::uint8_t>(c)});
         }
     }
     void Put(std::uint8_t b) { bytes_.push_back(b); }
@@ -172,6 +176,8 @@ private:
 };
 
 // LZW data for `pixels` with a minimum code size that fits the table.
-inline Bytes Compressed(const Bytes& pixels, int minCodeSize = 2) { return PackCodes(minCodeSize, EncodeLZW(pixels, minCodeSize)); }
+inline Bytes Compressed(const Bytes& pixels, int minCodeSize = 2) {
+    return PackCodes(minCodeSize, EncodeLZW(pixels, minCodeSize));
+}
 
 }  // namespace kordalt::test

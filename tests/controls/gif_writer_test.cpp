@@ -1,17 +1,17 @@
 // The GIF writer: files built from bitmaps or read files, read back with the reader.
-#include "controls/gif_image.h"
 #include "controls/gif_writer.h"
 
-#include "controls/classic.h"
-#include "controls/gif_test_support.h"
+#include <gtest/gtest.h>
 
 #include <QBuffer>
 #include <QTemporaryDir>
-
 #include <algorithm>
 #include <functional>
 #include <random>
-#include <gtest/gtest.h>
+
+#include "controls/classic.h"
+#include "controls/gif_image.h"
+#include "controls/gif_test_support.h"
 
 namespace kordalt {
 namespace {
@@ -29,7 +29,8 @@ QImage PaletteBitmap(int width, int height, int colours, unsigned seed) {
     image.setColorTable(table);
     std::mt19937 random(seed);
     for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) image.setPixel(x, y, static_cast<uint>(random() % static_cast<unsigned>(colours)));
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, static_cast<uint>(random() % static_cast<unsigned>(colours)));
     }
     return image;
 }
@@ -55,7 +56,8 @@ std::size_t FirstImageBlock(const Bytes& gif) {
     std::size_t at = 13 + ((gif[10] & 0x80) ? 3u << ((gif[10] & 7) + 1) : 0u);
     while (gif.at(at) == 0x21) {
         at += 2;
-        if (gif[at - 1] == 0xF9) at += 6;
+        if (gif[at - 1] == 0xF9)
+            at += 6;
         else {
             while (gif.at(at) != 0) at += gif[at] + 1u;
             ++at;
@@ -69,7 +71,8 @@ std::size_t FirstImageBlock(const Bytes& gif) {
 std::vector<int> Codes(const Bytes& data) {
     const int minSize = data.at(0), clear = 1 << minSize;
     std::vector<std::uint8_t> bits;
-    for (std::size_t at = 1; data.at(at) != 0; at += data[at] + 1u) bits.insert(bits.end(), data.begin() + at + 1, data.begin() + at + 1 + data[at]);
+    for (std::size_t at = 1; data.at(at) != 0; at += data[at] + 1u)
+        bits.insert(bits.end(), data.begin() + at + 1, data.begin() + at + 1 + data[at]);
     std::vector<int> codes;
     int size = minSize + 1, next = clear + 2;
     bool first = true;
@@ -101,10 +104,11 @@ TEST(GifWrite, GoldenTwoByTwoMonochrome) {
     bitmap.setPixel(1, 1, 1);
     TGIFImage image;
     image.Assign(TBitmap(bitmap));
-    const Bytes expected{'G', 'I', 'F', '8', '7', 'a', 2, 0, 2, 0, 0x80, 0, 0,  // screen, 2-entry global table
-                         0, 0, 0, 255, 255, 255,                               // black, white
-                         0x2C, 0, 0, 0, 0, 2, 0, 2, 0, 0,                      // descriptor, no local table
-                         2, 2, 0x84, 0x53, 0,                                  // code size, one sub-block, end
+    const Bytes expected{'G',  'I', 'F',  '8',  '7', 'a', 2, 0, 2, 0,
+                         0x80, 0,   0,                                 // screen, 2-entry global table
+                         0,    0,   0,    255,  255, 255,              // black, white
+                         0x2C, 0,   0,    0,    0,   2,   0, 2, 0, 0,  // descriptor, no local table
+                         2,    2,   0x84, 0x53, 0,                     // code size, one sub-block, end
                          0x3B};
     EXPECT_EQ(ToBytes(Written(image)), expected);
 }
@@ -122,7 +126,8 @@ TEST(GifWrite, PaletteBitmapsReadBackEqual) {
         EXPECT_EQ(gif[10], 0x80 | (c.minCodeSize == 2 ? 0 : (c.minCodeSize - 1) * 0x11));
         EXPECT_EQ(gif.at(FirstImageBlock(gif) + 10), c.minCodeSize);
         TGIFImage back;
-        back.LoadFromBytes(QByteArray(reinterpret_cast<const char*>(gif.data()), static_cast<int>(gif.size())));
+        back.LoadFromBytes(
+            QByteArray(reinterpret_cast<const char*>(gif.data()), static_cast<int>(gif.size())));
         ASSERT_EQ(back.Count(), 1);
         EXPECT_EQ(back.ScreenWidth(), 37);
         EXPECT_EQ(back.ScreenHeight(), 23);
@@ -156,9 +161,10 @@ TEST(GifWrite, ReadFramesAreCopiedUnchanged) {
     image.LoadFromBytes(source);
     const Bytes gif = ToBytes(Written(image));
     const std::size_t block = FirstImageBlock(gif);
-    EXPECT_EQ(gif[10] & 7, 1);         // 2-bit global table
+    EXPECT_EQ(gif[10] & 7, 1);           // 2-bit global table
     EXPECT_EQ(gif.at(block + 9), 0x40);  // interlaced, no local table
-    EXPECT_TRUE(std::equal(interlaced.begin(), interlaced.end(), gif.begin() + static_cast<long>(block) + 10));
+    EXPECT_TRUE(
+        std::equal(interlaced.begin(), interlaced.end(), gif.begin() + static_cast<long>(block) + 10));
     TGIFImage back;
     back.LoadFromBytes(QByteArray(reinterpret_cast<const char*>(gif.data()), static_cast<int>(gif.size())));
     ASSERT_EQ(back.Count(), 2);
@@ -166,7 +172,8 @@ TEST(GifWrite, ReadFramesAreCopiedUnchanged) {
     EXPECT_TRUE(back.Frames(1).LocalColorTable);
     EXPECT_EQ(back.Frames(1).OriginX, 1);
     for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(Colours(back.Frames(i).GetFrameBitmap().Image), Colours(image.Frames(i).GetFrameBitmap().Image));
+        EXPECT_EQ(Colours(back.Frames(i).GetFrameBitmap().Image),
+                  Colours(image.Frames(i).GetFrameBitmap().Image));
     }
 }
 
@@ -195,13 +202,16 @@ TEST(GifWrite, EndCodeWidthFollowsTheDecodersLastEntry) {
         for (int width = 1; width <= 300; ++width) {
             SCOPED_TRACE(testing::Message() << bitCount << " bits, width " << width);
             std::vector<std::uint8_t> pixels(static_cast<std::size_t>(DIBBytesPerRow(width, bitCount)), 0);
-            for (int x = 0; x < width; ++x) pixels[static_cast<std::size_t>(x * bitCount / 8)] |= static_cast<std::uint8_t>(1 << (8 - bitCount - x * bitCount % 8));
+            for (int x = 0; x < width; ++x)
+                pixels[static_cast<std::size_t>(x * bitCount / 8)] |=
+                    static_cast<std::uint8_t>(1 << (8 - bitCount - x * bitCount % 8));
             std::vector<std::uint8_t> data;
             EncodeGIFLZW(data, width, 1, bitCount, false, {}, pixels.data());
             std::vector<std::uint8_t> decoded(pixels.size(), 0);
             GIFByteStream stream(data.data(), data.size());
             bool corrupted = false;
-            ASSERT_NO_THROW(DecodeGIFLZW(stream, width, 1, bitCount, false, {}, corrupted, decoded.data(), bitCount, false));
+            ASSERT_NO_THROW(DecodeGIFLZW(stream, width, 1, bitCount, false, {}, corrupted, decoded.data(),
+                                         bitCount, false));
             ASSERT_EQ(decoded, pixels);
             ASSERT_EQ(Codes(data).back(), (1 << std::max(bitCount, 2)) + 1);
         }
@@ -247,7 +257,8 @@ TEST(GifWrite, FramesDelaysDisposalAndVersion) {
         EXPECT_EQ(back.Frames(i).AnimateInterval, cases[i].writtenDelay * 10);
         EXPECT_EQ(back.Frames(i).Disposal, cases[i].disposal);
         EXPECT_EQ(back.Frames(i).LocalColorTable, i > 0);  // even with the same colours
-        EXPECT_EQ(Colours(back.Frames(i).GetFrameBitmap().Image), Colours(image.Frames(i).GetFrameBitmap().Image));
+        EXPECT_EQ(Colours(back.Frames(i).GetFrameBitmap().Image),
+                  Colours(image.Frames(i).GetFrameBitmap().Image));
     }
 }
 
@@ -297,7 +308,8 @@ TEST(GifWrite, FullCodeTableIsClearedAndStartsAgain) {
     TGIFImage image;
     image.Assign(TBitmap(bitmap));
     const Bytes gif = ToBytes(Written(image));
-    const std::vector<int> codes = Codes(Bytes(gif.begin() + static_cast<long>(FirstImageBlock(gif)) + 10, gif.end()));
+    const std::vector<int> codes =
+        Codes(Bytes(gif.begin() + static_cast<long>(FirstImageBlock(gif)) + 10, gif.end()));
     std::vector<std::size_t> clears;
     for (std::size_t i = 0; i < codes.size(); ++i) {
         if (codes[i] == 256) clears.push_back(i);
@@ -319,7 +331,8 @@ TEST(GifWrite, EqualPixelsGrowLongStrings) {
     TGIFImage image;
     image.Assign(TBitmap(bitmap));
     const Bytes gif = ToBytes(Written(image));
-    const std::vector<int> codes = Codes(Bytes(gif.begin() + static_cast<long>(FirstImageBlock(gif)) + 10, gif.end()));
+    const std::vector<int> codes =
+        Codes(Bytes(gif.begin() + static_cast<long>(FirstImageBlock(gif)) + 10, gif.end()));
     // Strings of length 1, 2, 3, ...: about sqrt(2 x 90000) codes, no clear.
     EXPECT_LT(codes.size(), 430u);
     EXPECT_EQ(std::count(codes.begin(), codes.end(), 256), 1);
@@ -347,8 +360,11 @@ TEST(GifWrite, CommentsAreSubBlocksCutAt255) {
 
     // The image's own comment goes after the last frame.
     TGIFImage withComment;
-    withComment.LoadFromBytes(
-        GifWriter(1, 1, {0, 0xFFFFFF}, 0, "GIF87a").Image(0, 0, 1, 1, test::Compressed({1})).Comment("end").Trailer().Array());
+    withComment.LoadFromBytes(GifWriter(1, 1, {0, 0xFFFFFF}, 0, "GIF87a")
+                                  .Image(0, 0, 1, 1, test::Compressed({1}))
+                                  .Comment("end")
+                                  .Trailer()
+                                  .Array());
     ASSERT_EQ(withComment.Comment(), std::vector<std::string>{"end"});
     TGIFImage again;
     again.LoadFromBytes(Written(withComment));
@@ -426,11 +442,17 @@ TEST(GifWrite, ProgressPerRow) {
     TGIFImage image;
     image.Assign(TBitmap(PaletteBitmap(3, 4, 2, 6)));
     std::vector<std::pair<TProgressStage, int>> seen;
-    image.OnProgress = [&](TGIFImage&, TProgressStage stage, int percent, const QString&) { seen.emplace_back(stage, percent); };
+    image.OnProgress = [&](TGIFImage&, TProgressStage stage, int percent, const QString&) {
+        seen.emplace_back(stage, percent);
+    };
     image.WriteGIFStream(false);
     using S = TProgressStage;
-    EXPECT_EQ(seen, (std::vector<std::pair<S, int>>{{S::psStarting, 0}, {S::psRunning, 25}, {S::psRunning, 50},
-                                                     {S::psRunning, 75}, {S::psRunning, 100}, {S::psEnding, 100}}));
+    EXPECT_EQ(seen, (std::vector<std::pair<S, int>>{{S::psStarting, 0},
+                                                    {S::psRunning, 25},
+                                                    {S::psRunning, 50},
+                                                    {S::psRunning, 75},
+                                                    {S::psRunning, 100},
+                                                    {S::psEnding, 100}}));
 }
 
 TEST(GifWrite, WriteDataAndFileReadBack) {

@@ -1,10 +1,10 @@
 #include "controls/icon_list.h"
 
-#include "icon_test_support.h"
-
 #include <gtest/gtest.h>
 
 #include <functional>
+
+#include "icon_test_support.h"
 
 namespace kordalt {
 namespace {
@@ -50,7 +50,11 @@ TEST(Icon, RefusesDamagedFiles) {
         {"cursor type", [](Bytes& b) { b[2] = 2; }},
         {"no entries", [](Bytes& b) { b[4] = 0; }},
         {"more entries than bytes", [](Bytes& b) { b[4] = 200; }},
-        {"image past the end", [](Bytes& b) { b[6 + 8] = 0xFF; b[6 + 9] = 0xFF; }},
+        {"image past the end",
+         [](Bytes& b) {
+             b[6 + 8] = 0xFF;
+             b[6 + 9] = 0xFF;
+         }},
         {"image offset past the end", [](Bytes& b) { b[6 + 15] = 0x7F; }},
         {"truncated pixels", [](Bytes& b) { b.resize(b.size() - 20); }},
         {"bit count 3", [](Bytes& b) { b[22 + 14] = 3; }},
@@ -60,8 +64,17 @@ TEST(Icon, RefusesDamagedFiles) {
         {"negative height", [](Bytes& b) { b[22 + 11] = 0xFF; }},
         {"compressed", [](Bytes& b) { b[22 + 16] = 1; }},
         {"header size past the image", [](Bytes& b) { b[22 + 1] = 0x10; }},
-        {"png signature without png", [](Bytes& b) { b[22] = 0x89; b[23] = 'P'; b[24] = 'N'; b[25] = 'G';
-                                                      b[26] = '\r'; b[27] = '\n'; b[28] = 0x1A; b[29] = '\n'; }},
+        {"png signature without png",
+         [](Bytes& b) {
+             b[22] = 0x89;
+             b[23] = 'P';
+             b[24] = 'N';
+             b[25] = 'G';
+             b[26] = '\r';
+             b[27] = '\n';
+             b[28] = 0x1A;
+             b[29] = '\n';
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

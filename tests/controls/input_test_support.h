@@ -1,14 +1,14 @@
 // Mouse events with explicit button states, for controls that track presses.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QDialog>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
 #include <QWidget>
-#include <gtest/gtest.h>
-
 #include <functional>
 
 namespace kordalt::test {

@@ -1,16 +1,16 @@
 #include "controls/list_box.h"
 
-#include "input_test_support.h"
-#include "controls/draw_utils.h"
-#include "controls/widget_test_support.h"
-#include "platform/ini_file.h"
-#include "support/test_files.h"
-
-#include <QSignalSpy>
 #include <gtest/gtest.h>
 
+#include <QSignalSpy>
 #include <cstring>
 #include <set>
+
+#include "controls/draw_utils.h"
+#include "controls/widget_test_support.h"
+#include "input_test_support.h"
+#include "platform/ini_file.h"
+#include "support/test_files.h"
 
 namespace kordalt {
 namespace {
@@ -41,9 +41,11 @@ TEST(CheckListBox, ImageCellPerKindStateAndEnabledFlag) {
         TCheckBoxState state;
         int enabled, disabled;
     } cases[] = {
-        {ckCheckBoxes, cbUnchecked, 0, 3},    {ckCheckBoxes, cbChecked, 1, 4},    {ckCheckBoxes, cbGrayed, 2, 5},
-        {ckRadioButtons, cbUnchecked, 6, 9},  {ckRadioButtons, cbChecked, 7, 10}, {ckRadioButtons, cbGrayed, 8, 11},
-        {ckCheckMarks, cbUnchecked, 12, 15},  {ckCheckMarks, cbChecked, 13, 16},  {ckCheckMarks, cbGrayed, 14, 17},
+        {ckCheckBoxes, cbUnchecked, 0, 3},   {ckCheckBoxes, cbChecked, 1, 4},
+        {ckCheckBoxes, cbGrayed, 2, 5},      {ckRadioButtons, cbUnchecked, 6, 9},
+        {ckRadioButtons, cbChecked, 7, 10},  {ckRadioButtons, cbGrayed, 8, 11},
+        {ckCheckMarks, cbUnchecked, 12, 15}, {ckCheckMarks, cbChecked, 13, 16},
+        {ckCheckMarks, cbGrayed, 14, 17},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(CheckImageIndex(c.kind, c.state, true), c.enabled) << c.kind << " " << c.state;
@@ -68,7 +70,8 @@ TEST(CheckListBox, DrawsTheCellOfEachItemOnTheBoxColour) {
         struct Item {
             TCheckBoxState state;
             bool enabled;
-        } items[] = {{cbUnchecked, true}, {cbChecked, true}, {cbGrayed, true}, {cbChecked, false}, {cbGrayed, false}};
+        } items[] = {
+            {cbUnchecked, true}, {cbChecked, true}, {cbGrayed, true}, {cbChecked, false}, {cbGrayed, false}};
         for (int i = 0; i < 5; ++i) {
             f.box->SetItemEnabled(i, items[i].enabled);
             if (kind != ckRadioButtons || items[i].state == cbChecked) f.box->SetItemState(i, items[i].state);
@@ -76,9 +79,10 @@ TEST(CheckListBox, DrawsTheCellOfEachItemOnTheBoxColour) {
         const QImage image = f.box->viewport()->grab().toImage();
         for (int i = 0; i < 5; ++i) {
             const TRect r = f.box->ItemBounds(i);
-            const int x0 = r.left + (TExCheckListBox::kCheckWidth + 2 - 16) / 2, y0 = r.top + (r.Height() - 13) / 2;
-            const QImage cell = ExtractGridCell(CheckImages(), 6, 3,
-                                                CheckImageIndex(kind, f.box->GetItemState(i), items[i].enabled));
+            const int x0 = r.left + (TExCheckListBox::kCheckWidth + 2 - 16) / 2,
+                      y0 = r.top + (r.Height() - 13) / 2;
+            const QImage cell = ExtractGridCell(
+                CheckImages(), 6, 3, CheckImageIndex(kind, f.box->GetItemState(i), items[i].enabled));
             int wrong = 0;
             for (int y = 0; y < 13; ++y) {
                 for (int x = 0; x < 16; ++x) {
@@ -315,7 +319,8 @@ TEST(CheckListBox, StatesInASettingsFile) {
         f.box->SetItemChecked(c.items - 1, true);
         if (c.kind != ckRadioButtons) f.box->SetItemChecked(c.items - 1, false);
         f.box->LoadStates(ini, "TConnectExCheckListBox1");
-        for (int i = 0; i < c.items; ++i) EXPECT_EQ(f.box->GetItemState(i), c.states[static_cast<size_t>(i)]) << i;
+        for (int i = 0; i < c.items; ++i)
+            EXPECT_EQ(f.box->GetItemState(i), c.states[static_cast<size_t>(i)]) << i;
     }
 }
 
@@ -372,8 +377,10 @@ TEST(ListBox, MultiSelectionByClicksAndKeys) {
         f.box->SetExtendedSelect(c.extended);
         SCOPED_TRACE(testing::Message() << "extended " << c.extended << " expecting " << c.selected);
         for (const Step& step : c.steps) {
-            if (step.item >= 0) f.ClickItem(step.item, step.mods);
-            else QTest::keyClick(f.box, step.key, step.mods);
+            if (step.item >= 0)
+                f.ClickItem(step.item, step.mods);
+            else
+                QTest::keyClick(f.box, step.key, step.mods);
         }
         EXPECT_EQ(f.SelectedItems(), c.selected);
         EXPECT_EQ(f.box->SelCount(), static_cast<int>(strlen(c.selected)));

@@ -1,13 +1,7 @@
 // The picture holder's registered formats and pictures through the clipboard:
 // GIF images, icons in the "Quenda Icon" format and plain bitmaps, each copied
 // and pasted back through Qt's clipboard.
-#include "controls/ani_cursor.h"
-#include "controls/clipboard.h"
-#include "controls/gif_image.h"
-#include "controls/picture.h"
-
-#include "gif_test_support.h"
-#include "icon_test_support.h"
+#include <gtest/gtest.h>
 
 #include <QBuffer>
 #include <QClipboard>
@@ -17,7 +11,12 @@
 #include <QPainter>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
+#include "controls/ani_cursor.h"
+#include "controls/clipboard.h"
+#include "controls/gif_image.h"
+#include "controls/picture.h"
+#include "gif_test_support.h"
+#include "icon_test_support.h"
 
 namespace kordalt {
 namespace {

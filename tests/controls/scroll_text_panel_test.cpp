@@ -1,16 +1,16 @@
 #include "controls/scroll_text_panel.h"
 
-#include "controls/align_layout.h"
-#include "controls/widget_test_support.h"
+#include <gtest/gtest.h>
 
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPainter>
 #include <QSignalSpy>
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <thread>
+
+#include "controls/align_layout.h"
+#include "controls/widget_test_support.h"
 
 namespace kordalt {
 namespace {

@@ -1,15 +1,15 @@
 #include "controls/slider.h"
 
-#include "input_test_support.h"
-#include "controls/widget_test_support.h"
+#include <gtest/gtest.h>
 
 #include <QPainter>
 #include <QSignalSpy>
-#include <gtest/gtest.h>
-
 #include <set>
 #include <string>
 #include <vector>
+
+#include "controls/widget_test_support.h"
+#include "input_test_support.h"
 
 namespace kordalt {
 namespace {
@@ -75,24 +75,24 @@ TEST(Slider, ValueToOffsetAndBackWithSnapping) {
     struct Case {
         int minValue, maxValue, increment;
         unsigned options;
-        int value, offset;    // OffsetFromValue(value) == offset
-        int probe, snapped;   // ValueFromOffset(probe) == snapped
+        int value, offset;   // OffsetFromValue(value) == offset
+        int probe, snapped;  // ValueFromOffset(probe) == snapped
     } cases[] = {
         {50, 100, 5, soShowPoints, 50, 6, 6, 50},
         {50, 100, 5, soShowPoints, 100, 135, 135, 100},
-        {50, 100, 5, soShowPoints, 75, 70, 70, 75},            // 64.5 rounds to 64
-        {50, 100, 5, soShowPoints, 53, 14, 14, 55},            // 3.1 -> 3 -> snapped up to 5
-        {50, 100, 5, soShowPoints, 51, 9, 7, 50},              // 0.39 -> 0
-        {50, 100, 5, soShowPoints, 60, 32, 0, 50},             // before the ruler: MinValue
-        {50, 100, 5, soShowPoints, 95, 122, 200, 100},         // beyond it: MaxValue
-        {50, 100, 5, soShowPoints | soSmooth, 53, 14, 14, 53}, // smooth: no snapping
-        {3, 23, 5, soShowPoints, 13, 70, 100, 18},             // 14.6 -> 15: snaps to 3 + k * 5
-        {3, 23, 5, soShowPoints, 13, 70, 83, 13},              // 11.9 -> 12 -> 10
+        {50, 100, 5, soShowPoints, 75, 70, 70, 75},             // 64.5 rounds to 64
+        {50, 100, 5, soShowPoints, 53, 14, 14, 55},             // 3.1 -> 3 -> snapped up to 5
+        {50, 100, 5, soShowPoints, 51, 9, 7, 50},               // 0.39 -> 0
+        {50, 100, 5, soShowPoints, 60, 32, 0, 50},              // before the ruler: MinValue
+        {50, 100, 5, soShowPoints, 95, 122, 200, 100},          // beyond it: MaxValue
+        {50, 100, 5, soShowPoints | soSmooth, 53, 14, 14, 53},  // smooth: no snapping
+        {3, 23, 5, soShowPoints, 13, 70, 100, 18},              // 14.6 -> 15: snaps to 3 + k * 5
+        {3, 23, 5, soShowPoints, 13, 70, 83, 13},               // 11.9 -> 12 -> 10
         {2, 20, 1, soShowPoints, 11, 70, 70, 11},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.minValue << ".." << c.maxValue << " step " << c.increment << " value "
-                                        << c.value << " probe " << c.probe);
+        SCOPED_TRACE(testing::Message() << c.minValue << ".." << c.maxValue << " step " << c.increment
+                                        << " value " << c.value << " probe " << c.probe);
         TExSlider slider;
         slider.SetOptions(c.options);
         slider.SetMaxValue(c.maxValue);

@@ -1,6 +1,6 @@
 #include "controls/speed_button.h"
 
-#include "controls/widget_test_support.h"
+#include <gtest/gtest.h>
 
 #include <QDialog>
 #include <QMenu>
@@ -8,7 +8,8 @@
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTimer>
-#include <gtest/gtest.h>
+
+#include "controls/widget_test_support.h"
 
 namespace kordalt {
 namespace {
@@ -121,8 +122,9 @@ TEST_F(SpeedButtonTest, DoubleClickOnADownButton) {
     QSignalSpy doubles(button, &TExSpeedButton::OnDblClick);
     auto doubleClick = [button] {
         QTest::mouseClick(button, Qt::LeftButton, {}, Inside());
-        QMouseEvent second(QEvent::MouseButtonDblClick, QPointF(Inside()), button->mapToGlobal(QPointF(Inside())),
-                           Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent second(QEvent::MouseButtonDblClick, QPointF(Inside()),
+                           button->mapToGlobal(QPointF(Inside())), Qt::LeftButton, Qt::LeftButton,
+                           Qt::NoModifier);
         QApplication::sendEvent(button, &second);
         QTest::mouseRelease(button, Qt::LeftButton, {}, Inside());
     };
@@ -242,7 +244,7 @@ TEST_F(SpeedButtonTest, HeldDownFaceIsDitheredAndTransparentShowsTheParent) {
         EXPECT_TRUE(pixel == ColorToRGB(clBtnFace) || pixel == ColorToRGB(clBtnHighlight));
     }
     QImage parent = window.window.grab().toImage();
-    EXPECT_EQ(At(parent, 35, 40 + 13), clBlue);          // the parent through the face
+    EXPECT_EQ(At(parent, 35, 40 + 13), clBlue);                // the parent through the face
     EXPECT_EQ(At(parent, 0, 40), ColorToRGB(clBtnHighlight));  // the frame is still drawn
     clear->SetTransparent(false);
     EXPECT_EQ(At(window.window.grab().toImage(), 35, 40 + 13), ColorToRGB(clBtnFace));

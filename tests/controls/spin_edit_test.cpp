@@ -1,11 +1,12 @@
 #include "controls/spin_edit.h"
 
-#include "input_test_support.h"
-#include "controls/widget_test_support.h"
+#include <gtest/gtest.h>
 
 #include <QClipboard>
 #include <QSignalSpy>
-#include <gtest/gtest.h>
+
+#include "controls/widget_test_support.h"
+#include "input_test_support.h"
 
 namespace kordalt {
 namespace {
@@ -17,15 +18,23 @@ TEST(SpinEdit, FormatsByValueType) {
         int decimals;
         const char* text;
     } cases[] = {
-        {2.5L, vtInteger, 0, "2"},          {3.5L, vtInteger, 0, "4"},
-        {-2.5L, vtInteger, 0, "-2"},        {1e12L, vtInteger, 0, "2147483647"},
+        {2.5L, vtInteger, 0, "2"},
+        {3.5L, vtInteger, 0, "4"},
+        {-2.5L, vtInteger, 0, "-2"},
+        {1e12L, vtInteger, 0, "2147483647"},
         {-1e12L, vtInteger, 0, "-2147483648"},
-        {255, vtHex, 0, "FF"},              {0, vtHex, 0, "0"},
-        {-1, vtHex, 0, "FFFFFFFF"},         {10.5L, vtHex, 0, "A"},
-        {0.125L, vtFloat, 2, "0.13"},       {1.005, vtFloat, 2, "1.01"},  // the double's 15 digits: 1.00500...
-        {99.995, vtFloat, 2, "100.00"},     {2.5L, vtFloat, 0, "3"},
-        {-0.001L, vtFloat, 2, "0.00"},      {-1.25L, vtFloat, 1, "-1.3"},
-        {123.456L, vtFloat, 4, "123.4560"}, {0.00049L, vtFloat, 3, "0.000"},
+        {255, vtHex, 0, "FF"},
+        {0, vtHex, 0, "0"},
+        {-1, vtHex, 0, "FFFFFFFF"},
+        {10.5L, vtHex, 0, "A"},
+        {0.125L, vtFloat, 2, "0.13"},
+        {1.005, vtFloat, 2, "1.01"},  // the double's 15 digits: 1.00500...
+        {99.995, vtFloat, 2, "100.00"},
+        {2.5L, vtFloat, 0, "3"},
+        {-0.001L, vtFloat, 2, "0.00"},
+        {-1.25L, vtFloat, 1, "-1.3"},
+        {123.456L, vtFloat, 4, "123.4560"},
+        {0.00049L, vtFloat, 3, "0.000"},
         {1e15L, vtFloat, 2, "1.00000000000000E+015"},
     };
     for (const Case& c : cases) {
@@ -41,18 +50,28 @@ TEST(SpinEdit, ParsesByValueType) {
         bool parses;
         long double value;
     } cases[] = {
-        {"42", vtInteger, true, 42},          {"  -7", vtInteger, true, -7},
-        {"+0", vtInteger, true, 0},           {"$1F", vtInteger, true, 31},
+        {"42", vtInteger, true, 42},
+        {"  -7", vtInteger, true, -7},
+        {"+0", vtInteger, true, 0},
+        {"$1F", vtInteger, true, 31},
         {"2147483647", vtInteger, true, 2147483647.0L},
         {"-2147483648", vtInteger, true, -2147483648.0L},
-        {"2147483648", vtInteger, false, 0},  {"99999999999999999999", vtInteger, false, 0},
-        {"4x", vtInteger, false, 0},          {"", vtInteger, false, 0},
-        {"1.5", vtInteger, false, 0},         {"7 ", vtInteger, false, 0},
-        {"ff", vtHex, true, 255},             {"FFFFFFFF", vtHex, true, -1},
-        {"100000000", vtHex, false, 0},       {"g1", vtHex, false, 0},
-        {"1.5", vtFloat, true, 1.5L},         {" 2.5 ", vtFloat, true, 2.5L},
-        {"-1e3", vtFloat, true, -1000},       {"inf", vtFloat, false, 0},
-        {"1,5", vtFloat, false, 0},           {"", vtFloat, false, 0},
+        {"2147483648", vtInteger, false, 0},
+        {"99999999999999999999", vtInteger, false, 0},
+        {"4x", vtInteger, false, 0},
+        {"", vtInteger, false, 0},
+        {"1.5", vtInteger, false, 0},
+        {"7 ", vtInteger, false, 0},
+        {"ff", vtHex, true, 255},
+        {"FFFFFFFF", vtHex, true, -1},
+        {"100000000", vtHex, false, 0},
+        {"g1", vtHex, false, 0},
+        {"1.5", vtFloat, true, 1.5L},
+        {" 2.5 ", vtFloat, true, 2.5L},
+        {"-1e3", vtFloat, true, -1000},
+        {"inf", vtFloat, false, 0},
+        {"1,5", vtFloat, false, 0},
+        {"", vtFloat, false, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << '"' << c.text << "\" type " << c.type);
@@ -84,11 +103,9 @@ TEST(SpinEdit, StepsAtAndInsideTheLimits) {
         int changes;
     } cases[] = {
         {0, 999999, 1, "0", false, "0", 0},  // the science page at 0: no change
-        {0, 999999, 1, "0", true, "1", 1},
-        {0, 999999, 1, "999999", true, "999999", 0},
-        {1, 2, 1, "1", true, "2", 1},
-        {0, 0, 1, "0", false, "-1", 1},  // equal bounds: no clamping
-        {0, 0, 5, "abc", true, "5", 1},   // unparsable reads as MinValue
+        {0, 999999, 1, "0", true, "1", 1},  {0, 999999, 1, "999999", true, "999999", 0},
+        {1, 2, 1, "1", true, "2", 1},       {0, 0, 1, "0", false, "-1", 1},  // equal bounds: no clamping
+        {0, 0, 5, "abc", true, "5", 1},                                      // unparsable reads as MinValue
         {0, 10, 4, "9", true, "10", 1},
     };
     for (const Case& c : cases) {
@@ -100,8 +117,10 @@ TEST(SpinEdit, StepsAtAndInsideTheLimits) {
         edit.setText(QString::fromUtf8(c.start));
         QSignalSpy change(&edit, &TExSpinEdit::OnChange), top(&edit, &TExSpinEdit::OnTopClick),
             bottom(&edit, &TExSpinEdit::OnBottomClick);
-        if (c.up) edit.StepUp();
-        else edit.StepDown();
+        if (c.up)
+            edit.StepUp();
+        else
+            edit.StepDown();
         EXPECT_EQ(edit.text().toStdString(), c.text);
         EXPECT_EQ(change.count(), c.changes);
         EXPECT_EQ(top.count(), c.up ? 1 : 0);
@@ -144,14 +163,19 @@ TEST(SpinEdit, TypingFollowsTheValueTypeAndEditorFlag) {
     } cases[] = {
         {vtInteger, true, "", {Qt::Key_1, Qt::Key_A, Qt::Key_Minus, Qt::Key_2}, "1-2"},
         {vtInteger, true, "", {Qt::Key_Period, Qt::Key_E, Qt::Key_3}, "3"},
-        {vtFloat, true, "", {Qt::Key_1, Qt::Key_Period, Qt::Key_5, Qt::Key_Period, Qt::Key_E, Qt::Key_E}, "1.5e"},
+        {vtFloat,
+         true,
+         "",
+         {Qt::Key_1, Qt::Key_Period, Qt::Key_5, Qt::Key_Period, Qt::Key_E, Qt::Key_E},
+         "1.5e"},
         {vtHex, true, "", {Qt::Key_A, Qt::Key_F, Qt::Key_G, Qt::Key_9}, "af9"},
         {vtInteger, false, "12", {Qt::Key_3, Qt::Key_Backspace, Qt::Key_Delete}, "12"},
         {vtInteger, false, "12", {Qt::Key_Up, Qt::Key_Up}, "14"},
         {vtInteger, true, "12", {Qt::Key_Backspace, Qt::Key_Down}, "0"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "type " << c.type << " editor " << c.editor << " start " << c.start);
+        SCOPED_TRACE(testing::Message()
+                     << "type " << c.type << " editor " << c.editor << " start " << c.start);
         test::TestWindow window;
         auto* edit = new TExSpinEdit(&window.window);
         edit->SetValueType(c.type);
@@ -162,11 +186,12 @@ TEST(SpinEdit, TypingFollowsTheValueTypeAndEditorFlag) {
         edit->deselect();
         edit->end(false);
         for (int key : c.keys) {
-            const QString text = key == Qt::Key_Backspace || key == Qt::Key_Delete || key == Qt::Key_Up ||
-                                         key == Qt::Key_Down
-                                     ? QString()
-                                     : QString(QChar(key)).toLower();
-            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, key == Qt::Key_E ? QStringLiteral("e") : text);
+            const QString text =
+                key == Qt::Key_Backspace || key == Qt::Key_Delete || key == Qt::Key_Up || key == Qt::Key_Down
+                    ? QString()
+                    : QString(QChar(key)).toLower();
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier,
+                            key == Qt::Key_E ? QStringLiteral("e") : text);
             QApplication::sendEvent(edit, &press);
         }
         EXPECT_EQ(edit->text().toStdString(), c.text);
@@ -292,8 +317,8 @@ TEST(SpinButton, FacesDifferPerPressedHalf) {
     EXPECT_EQ(arrowBox(upper).topLeft(), arrowBox(none).topLeft() + QPoint(1, 1));
     EXPECT_EQ(arrowBox(lower), arrowBox(none));
     EXPECT_NE(lower, none);
-    EXPECT_EQ(test::At(none, 1, 2), clWhite);    // highlight edge of the raised upper half
-    EXPECT_EQ(test::At(upper, 1, 2), clGray);    // shadow when pressed
+    EXPECT_EQ(test::At(none, 1, 2), clWhite);  // highlight edge of the raised upper half
+    EXPECT_EQ(test::At(upper, 1, 2), clGray);  // shadow when pressed
 }
 
 TEST(SpinEdit, StandardKindStepsThroughItsUpDownAndSwitchesBack) {

@@ -1,10 +1,11 @@
 #include "controls/splitter.h"
 
-#include "input_test_support.h"
-#include "controls/widget_test_support.h"
+#include <gtest/gtest.h>
 
 #include <QSignalSpy>
-#include <gtest/gtest.h>
+
+#include "controls/widget_test_support.h"
+#include "input_test_support.h"
 
 namespace kordalt {
 namespace {
@@ -55,11 +56,11 @@ TEST(Splitter, DragsResizeTheFirstControlWithinTheLimits) {
     struct Case {
         int limit, dy, height;
     } cases[] = {
-        {1, 40, 140},      {1, -30, 70},
-        {1, -500, 1},      // the bar's top edge stops 1 pixel below the parent's top
-        {1, 500, 296},     // its bottom edge 1 pixel above the parent's bottom
-        {0, -500, 1},      // a height of 0 becomes 1
-        {0, 500, 294},     // filling the parent (297 = 300 - bar) leaves 3 pixels
+        {1, 40, 140},   {1, -30, 70},
+        {1, -500, 1},   // the bar's top edge stops 1 pixel below the parent's top
+        {1, 500, 296},  // its bottom edge 1 pixel above the parent's bottom
+        {0, -500, 1},   // a height of 0 becomes 1
+        {0, 500, 294},  // filling the parent (297 = 300 - bar) leaves 3 pixels
         {20, -500, 20},
     };
     for (const Case& c : cases) {
@@ -126,7 +127,7 @@ TEST(Splitter, RefusedMoveKeepsTheLastLine) {
     test::MoveHeld(f.bar, {20, 21});  // allowed: the line follows
     test::MoveHeld(f.bar, {20, 61});  // refused: no-drop, the line stays
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::ForbiddenCursor);
-    test::Release(f.bar, {20, 61});   // refused again: the size comes from the line
+    test::Release(f.bar, {20, 61});  // refused again: the size comes from the line
     EXPECT_EQ(f.grid->height(), 120);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
@@ -137,11 +138,11 @@ TEST(Splitter, StyleFromTheAlignments) {
         bool withSecond;
         int style;
     } cases[] = {
-        {alTop, alClient, alTop, true, 1},     {alTop, alNone, alTop, false, 1},
+        {alTop, alClient, alTop, true, 1},       {alTop, alNone, alTop, false, 1},
         {alBottom, alClient, alBottom, true, 1}, {alTop, alClient, alBottom, true, 0},
         {alClient, alBottom, alBottom, true, 2}, {alClient, alTop, alBottom, true, 0},
-        {alLeft, alClient, alLeft, true, 3},   {alRight, alNone, alRight, false, 3},
-        {alClient, alRight, alRight, true, 4}, {alLeft, alLeft, alLeft, true, 0},
+        {alLeft, alClient, alLeft, true, 3},     {alRight, alNone, alRight, false, 3},
+        {alClient, alRight, alRight, true, 4},   {alLeft, alLeft, alLeft, true, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.first << " " << c.second << " bar " << c.bar);

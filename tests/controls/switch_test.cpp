@@ -1,12 +1,12 @@
 #include "controls/switch.h"
 
-#include "input_test_support.h"
-#include "controls/widget_test_support.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "controls/widget_test_support.h"
+#include "input_test_support.h"
 
 namespace kordalt {
 namespace {
@@ -33,7 +33,8 @@ TEST(Switch, ClickTogglesBeforeTheMouseEvents) {
     EXPECT_TRUE(f.sw->hasFocus());
     test::Click(f.sw, {25, 30});
     EXPECT_FALSE(f.sw->StateOn());
-    EXPECT_EQ(f.events, (std::vector<std::string>{"on", "down", "up", "click", "off", "down", "up", "click"}));
+    EXPECT_EQ(f.events,
+              (std::vector<std::string>{"on", "down", "up", "click", "off", "down", "up", "click"}));
 
     f.events.clear();
     f.sw->setEnabled(false);
@@ -73,7 +74,8 @@ TEST(Switch, PicturePlacedByTextPosition) {
     struct Case {
         TTextPos position;
         QPoint at;
-    } cases[] = {{tpNone, {9, 6}}, {tpLeft, {18, 6}}, {tpRight, {0, 6}}, {tpAbove, {9, 12}}, {tpBelow, {9, 0}}};
+    } cases[] = {
+        {tpNone, {9, 6}}, {tpLeft, {18, 6}}, {tpRight, {0, 6}}, {tpAbove, {9, 12}}, {tpBelow, {9, 0}}};
     for (const Case& c : cases) {
         TExSwitch sw;
         sw.SetTextPosition(c.position);

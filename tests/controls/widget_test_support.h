@@ -1,7 +1,7 @@
 // Pixel probes and window set-up shared by the control tests.
 #pragma once
 
-#include "controls/classic.h"
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QDir>
@@ -10,10 +10,9 @@
 #include <QSet>
 #include <QTest>
 #include <QWidget>
-
 #include <functional>
 
-#include <gtest/gtest.h>
+#include "controls/classic.h"
 
 namespace kordalt::test {
 

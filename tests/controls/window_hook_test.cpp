@@ -1,15 +1,15 @@
 #include "controls/window_hook.h"
 
-#include "controls/widget_test_support.h"
+#include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "controls/widget_test_support.h"
 
 namespace kordalt {
 namespace {
@@ -32,8 +32,8 @@ struct RecordingEdit : QLineEdit {
 
 // A hook on `edit` that logs key presses as "<name> before|after <key>" and
 // stops them at `stopAt` ("before" or "after").
-std::unique_ptr<TExWindowHook> LoggingHook(QWidget* edit, std::vector<std::string>& log, const std::string& name,
-                                           const std::string& stopAt = "") {
+std::unique_ptr<TExWindowHook> LoggingHook(QWidget* edit, std::vector<std::string>& log,
+                                           const std::string& name, const std::string& stopAt = "") {
     auto hook = std::make_unique<TExWindowHook>();
     auto handler = [&log, name, stopAt](const std::string& when) {
         return [&log, name, stopAt, when](TExWindowHook*, QEvent* event, bool& handled) {

@@ -21,8 +21,8 @@ TEST(ShippedSettings, IsUtf8AndOffersRussian) {
     ASSERT_EQ(file.LanguageTitles.size(), 1u);
     EXPECT_EQ(file.LanguageTitles[0], Utf8ToCp1251("Русский"));
     EXPECT_EQ(file.LanguageIndex, 0);
-    for (const char* key : {"FontName", "TTFFontName", "Charset", "dim.dat", "help", "Image", "Image2", "Image3",
-                            "Image4", "Image5"})
+    for (const char* key : {"FontName", "TTFFontName", "Charset", "dim.dat", "help", "Image", "Image2",
+                            "Image3", "Image4", "Image5"})
         EXPECT_NE(file.ReadString(file.LanguageSection, key, ""), "") << key;
 }
 
@@ -33,10 +33,20 @@ TEST(ShippedSettings, PreferencesHoldTheirDefaults) {
         const char* value;
     };
     const Key keys[] = {
-        {"Music", "1"},          {"SinglePlayer", "0"},   {"HideGraphics", "0"}, {"ShowHint", "0"},
-        {"ShowScrollHelp", "0"}, {"ConfirmSaveGame", "0"}, {"DeadAfterMove", "0"}, {"InternetServer", ""},
-        {"RememberPage", "1"},   {"SaveChat", "0"},       {"ChatFileName", "kordaltchat.txt"},
-        {"TimeStamp", "yyyy.mm.dd hh:nn:ss"},            {"PlayerName", ""},    {"FontDefence", "1"},
+        {"Music", "1"},
+        {"SinglePlayer", "0"},
+        {"HideGraphics", "0"},
+        {"ShowHint", "0"},
+        {"ShowScrollHelp", "0"},
+        {"ConfirmSaveGame", "0"},
+        {"DeadAfterMove", "0"},
+        {"InternetServer", ""},
+        {"RememberPage", "1"},
+        {"SaveChat", "0"},
+        {"ChatFileName", "kordaltchat.txt"},
+        {"TimeStamp", "yyyy.mm.dd hh:nn:ss"},
+        {"PlayerName", ""},
+        {"FontDefence", "1"},
     };
     for (const Key& key : keys) {
         EXPECT_TRUE(ini.ValueExists("Preferences", key.name)) << key.name;

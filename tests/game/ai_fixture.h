@@ -49,7 +49,9 @@ protected:
         ++Game.mGos[j].NeighbourCount;
     }
 
-    void SetFlags(bool war, bool safe, bool dominant, bool outsized) { mode = {war, safe, dominant, outsized}; }
+    void SetFlags(bool war, bool safe, bool dominant, bool outsized) {
+        mode = {war, safe, dominant, outsized};
+    }
 
     // The mode flags the tested steps of a move see.
     TAiMode mode;

@@ -45,8 +45,10 @@ TEST(PowerTrunc, WorkedNumbers) {
     struct Case {
         double base, exponent;
         int64_t result;
-    } cases[] = {{0, 1.6, 0}, {1, 1.8, 1}, {10, 1.6, 39}, {100, 1.8, 3981}, {32, 1.8, 512}, {2, 1.8, 3}, {20, 3, 8000}};
-    for (const Case& c : cases) EXPECT_EQ(PowerTrunc(c.base, c.exponent), c.result) << c.base << " " << c.exponent;
+    } cases[] = {{0, 1.6, 0},    {1, 1.8, 1}, {10, 1.6, 39}, {100, 1.8, 3981},
+                 {32, 1.8, 512}, {2, 1.8, 3}, {20, 3, 8000}};
+    for (const Case& c : cases)
+        EXPECT_EQ(PowerTrunc(c.base, c.exponent), c.result) << c.base << " " << c.exponent;
 }
 
 TEST_F(Economy, Salaries) {
@@ -138,7 +140,8 @@ TEST_F(Economy, Harvest) {
         {100, 0, 1.5f, 10.0f, 5, 5, 0, "Ваши крестьяне вырастили 0 тонн зерна, на сумму 0 $"},
         // Sown fields above the territory count as the territory; 30 * 1.05f = 31.49999.
         {30, 40, 1.05f, 10.5f, 0, 62, 62, "Ваши крестьяне вырастили 62 тонн зерна, на сумму 651 $"},
-        {100, 100, 1.0f, 1.0f, kMax - 1, kMax, 200, "Ваши крестьяне вырастили 200 тонн зерна, на сумму 200 $"},
+        {100, 100, 1.0f, 1.0f, kMax - 1, kMax, 200,
+         "Ваши крестьяне вырастили 200 тонн зерна, на сумму 200 $"},
     };
     FreeLanguageFile();  // the built-in text
     for (const Case& c : cases) {
@@ -216,7 +219,7 @@ TEST_F(Economy, ResearchSteps) {
         {10, 90, 100, 0, 1.0f, 20.0f, 0, 137, 1, 1.084f, Events({{clNavy, "lvl0 1"}})},
         {10, 95, 100, 0, 1.0f, 20.0f, 5, 137, 1, 1.084f, Events({{clNavy, "lvl0 1"}})},
         {10, 50, 100, 0, 1.0f, 20.0f, 60, 100, 0, 1.0f, {}},
-        {3, 0, 100, 0, 1.5f, 20.0f, 4, 100, 0, 1.0f, {}},                  // Trunc(3 * 1.5)
+        {3, 0, 100, 0, 1.5f, 20.0f, 4, 100, 0, 1.0f, {}},                               // Trunc(3 * 1.5)
         {0, 100, 100, 0, 1.0f, 3.0f, 0, 106, 1, 1.084f, Events({{clNavy, "lvl0 1"}})},  // 105.5 -> 106
         {0, 100, 100, 2, 1.0f, 3.0f, 0, 110, 3, 1.112f, Events({{clNavy, "lvl0 3"}})},  // 110.5 -> 110
         {0, 100, 100, 0, 1.0f, 9.0f, 0, 116, 1, 1.084f, Events({{clNavy, "lvl0 1"}})},  // 116.5 -> 116

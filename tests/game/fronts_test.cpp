@@ -16,7 +16,9 @@ namespace {
 using Fronts = RulesTest;
 using Five = std::array<int32_t, 5>;
 
-Five SoldiersOf(const TFrontRec& f) { return {f.Soldiers[1], f.Soldiers[2], f.Soldiers[3], f.Soldiers[4], f.Soldiers[5]}; }
+Five SoldiersOf(const TFrontRec& f) {
+    return {f.Soldiers[1], f.Soldiers[2], f.Soldiers[3], f.Soldiers[4], f.Soldiers[5]};
+}
 
 void SetSoldiers(TFrontRec& f, const Five& s) {
     for (int k = 1; k <= 5; ++k) f.Soldiers[k] = s[k - 1];
@@ -31,11 +33,11 @@ TEST_F(Fronts, SetFrontSoldiersDealsOverThreeTypes) {
     } cases[] = {
         {{5, 0, 0}, 0, 0, {2, 2, 1}, 0},
         {{0, 0, 0}, 4, 10, {2, 1, 1}, 0},
-        {{3, 3, 3}, 10, -4, {2, 2, 1}, 14},   // shrinks the front
-        {{3, 3, 3}, 0, -9, {0, 0, 0}, 9},     // n = 0
-        {{1, 0, 0}, 5, -20, {0, 0, 0}, 6},    // n < 0
+        {{3, 3, 3}, 10, -4, {2, 2, 1}, 14},  // shrinks the front
+        {{3, 3, 3}, 0, -9, {0, 0, 0}, 9},    // n = 0
+        {{1, 0, 0}, 5, -20, {0, 0, 0}, 6},   // n < 0
         {{0, 0, 0}, 100, 7, {3, 2, 2}, 93},
-        {{0, 0, 0}, -3, 7, {0, 0, 0}, -3},    // a negative reserve gives nothing
+        {{0, 0, 0}, -3, 7, {0, 0, 0}, -3},  // a negative reserve gives nothing
     };
     Game.mGos[2].Soldiers = 0;
     for (const Case& c : cases) {
@@ -141,17 +143,14 @@ TEST_F(Fronts, FieldsToSow) {
         float effect;
         int64_t fields;
     } cases[] = {
-        {100, 50, 10, 1000, 1.0f, 40},   // land and peasants
-        {30, 50, 0, 1000, 1.0f, 30},     // peasants
-        {30, 50, 0, 25, 1.0f, 25},       // seed grain
-        {100, 100, 0, 99, 2.0f, 49},     // a field takes the agrarian level in grain
-        {30, 50, 0, 0, 1.0f, 0},         // no grain
-        {30, 50, 40, 100, 1.0f, 0},      // more sown than can be: never negative
-        {100, 100, 0, -50, 1.0f, 0},
-        {100, 100, 0, 50, 0.0f, 0},      // an effect that cannot divide
-        {100, 100, 0, 50, -1.0f, 0},
-        {100, 100, 0, 50, nan, 0},
-        {100, 100, 0, 50, inf, 0},
+        {100, 50, 10, 1000, 1.0f, 40},  // land and peasants
+        {30, 50, 0, 1000, 1.0f, 30},    // peasants
+        {30, 50, 0, 25, 1.0f, 25},      // seed grain
+        {100, 100, 0, 99, 2.0f, 49},    // a field takes the agrarian level in grain
+        {30, 50, 0, 0, 1.0f, 0},        // no grain
+        {30, 50, 40, 100, 1.0f, 0},     // more sown than can be: never negative
+        {100, 100, 0, -50, 1.0f, 0},   {100, 100, 0, 50, 0.0f, 0},  // an effect that cannot divide
+        {100, 100, 0, 50, -1.0f, 0},   {100, 100, 0, 50, nan, 0},  {100, 100, 0, 50, inf, 0},
     };
     for (const Case& c : cases) {
         TGosRec& g = Game.mGos[3];
@@ -230,8 +229,8 @@ TEST_F(CheckFrontsTest, FrontsFollowTheMap) {
     ASSERT_NE(dead, 0);
     Game.mGos[dead].Alive = 0;
 
-    Man(a, far, {4, 5, 6}, 1);  // a vanished front: Kordalt and soldiers go
-    Man(a, a, {1, 1, 1}, 21);   // the home front is never released
+    Man(a, far, {4, 5, 6}, 1);   // a vanished front: Kordalt and soldiers go
+    Man(a, a, {1, 1, 1}, 21);    // the home front is never released
     Man(b, near, {2, 0, 0}, 2);  // a front toward a neighbour stays
     Man(dead, deadFar, {7, 0, 0});
     Game.mKordalt[3] = {3, {}, 3, 0, 0, 0, 1, 0, 0, 1, 1, 0};  // owner out of range
@@ -297,7 +296,8 @@ TEST_F(CheckFrontsTest, ManningTheFrontsOfAGeneratedMapKeepsEveryArmyWhole) {
             const int32_t n = FrontSoldiers(i, j);
             if (j != i && !g.Fronts[j].Neighbour) EXPECT_EQ(n, 0);
             // Even over the three types: no two types differ by more than one.
-            const auto [lo, hi] = std::minmax({g.Fronts[j].Soldiers[1], g.Fronts[j].Soldiers[2], g.Fronts[j].Soldiers[3]});
+            const auto [lo, hi] =
+                std::minmax({g.Fronts[j].Soldiers[1], g.Fronts[j].Soldiers[2], g.Fronts[j].Soldiers[3]});
             EXPECT_LE(hi - lo, 1);
             onFronts += n;
         }

@@ -19,9 +19,9 @@ struct GameOutcome {
     uint8_t difficulty;
     uint8_t won;
     int gosCount, destroyed, year, researchSum, saves;
-    int32_t points;     // of row 7
-    int32_t saved;      // Saves of row 7
-    int row;            // where the game lands in the top seven, -1 not at all
+    int32_t points;  // of row 7
+    int32_t saved;   // Saves of row 7
+    int row;         // where the game lands in the top seven, -1 not at all
 };
 
 class HallOfFameTest : public ::testing::Test {
@@ -41,7 +41,8 @@ protected:
         human.PlayerName.AssignUtf8("Вася");
         human.Destroyed = static_cast<uint8_t>(o.destroyed);
         // The sum spread over the branches.
-        for (int b = 0; b < ResearchBranchCount; ++b) human.Research[b].Level = o.researchSum / 6 + (b < o.researchSum % 6);
+        for (int b = 0; b < ResearchBranchCount; ++b)
+            human.Research[b].Level = o.researchSum / 6 + (b < o.researchSum % 6);
     }
 
     static std::vector<int32_t> Points(const TRecordEntries& entries) {
@@ -107,7 +108,8 @@ TEST_F(HallOfFameTest, EnteringAFinishedGame) {
         // At the expert level the counter stays, else it is cleared.
         EXPECT_EQ(Game.SaveCounter, o.saved);
         if (o.row < 0) {
-            for (int r = 0; r < kLastGameRow; ++r) EXPECT_EQ(std::memcmp(&table[r], &defaults[r], 48), 0) << r;
+            for (int r = 0; r < kLastGameRow; ++r)
+                EXPECT_EQ(std::memcmp(&table[r], &defaults[r], 48), 0) << r;
         } else {
             EXPECT_EQ(std::memcmp(&table[o.row], &last, 48), 0);
             for (int r = 0; r + 1 < kLastGameRow; ++r) EXPECT_GE(table[r].Points, table[r + 1].Points) << r;

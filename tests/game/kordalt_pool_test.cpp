@@ -11,14 +11,15 @@ namespace {
 using KordaltPool = RulesTest;
 
 TEST_F(KordaltPool, NamesRunThroughTheBaseNamesBySlot) {
-    for (int b = 1; b <= 11; ++b) Game.KordaltBaseNames[b] = Cp("Имя") + std::string(1, static_cast<char>('A' + b - 1));
+    for (int b = 1; b <= 11; ++b)
+        Game.KordaltBaseNames[b] = Cp("Имя") + std::string(1, static_cast<char>('A' + b - 1));
     ScopedSeed seed(1);
     for (int slot = 1; slot <= KordaltSlotCount; ++slot) InitKordalt(slot);
     struct Case {
         int slot;
         const char* name;
-    } cases[] = {{1, "ИмяA1"},    {19, "ИмяA19"}, {20, "ИмяA0"}, {21, "ИмяB1"},
-                 {40, "ИмяB0"},   {41, "ИмяC1"},  {199, "ИмяJ19"}, {200, "ИмяJ0"}, {201, "ИмяK1"}};
+    } cases[] = {{1, "ИмяA1"},  {19, "ИмяA19"},  {20, "ИмяA0"},  {21, "ИмяB1"}, {40, "ИмяB0"},
+                 {41, "ИмяC1"}, {199, "ИмяJ19"}, {200, "ИмяJ0"}, {201, "ИмяK1"}};
     for (const Case& c : cases) EXPECT_EQ(Game.mKordalt[c.slot].Name.Utf8(), c.name) << c.slot;
 }
 
@@ -67,10 +68,9 @@ TEST_F(KordaltPool, LifespanDrawsInOrder) {
         std::vector<ScriptedRandom::Draw> draws;
         int lifespan;
     } cases[] = {
-        {{39, 0.49}, 73},        // r div 3
-        {{0, 0.0}, 60},
-        {{39, 0.5, 0.49}, 79},   // r div 2
-        {{25, 0.5, 0.5}, 85},    // r stays
+        {{39, 0.49}, 73},                               // r div 3
+        {{0, 0.0}, 60},         {{39, 0.5, 0.49}, 79},  // r div 2
+        {{25, 0.5, 0.5}, 85},                           // r stays
         {{39, 0.99, 0.99}, 99},
     };
     for (const Case& c : cases) {
@@ -89,27 +89,28 @@ TEST_F(KordaltPool, PriceTable) {
     } cases[] = {
         // s = 1, 2500/20 = 125 squares a state, (0+1)/4, factor 6, age 45 = 3: 62.5 rounds to even.
         {50, 20, 45, 0, 6, 1, 62},
-        {50, 20, 45, 4, 6, 1, 312},     // 312.5 -> 312
-        {50, 20, 15, 1, 3, 1, 562},     // 125 * 0.5 * 9 = 562.5 -> 562
-        {50, 20, 15, 5, 3, 1, 1688},    // 125 * 1.5 * 9 = 1687.5 -> 1688
-        {50, 20, 15, 3, 1, 1, 125},     // Mark 1: factor 1
+        {50, 20, 45, 4, 6, 1, 312},   // 312.5 -> 312
+        {50, 20, 15, 1, 3, 1, 562},   // 125 * 0.5 * 9 = 562.5 -> 562
+        {50, 20, 15, 5, 3, 1, 1688},  // 125 * 1.5 * 9 = 1687.5 -> 1688
+        {50, 20, 15, 3, 1, 1, 125},   // Mark 1: factor 1
         {50, 20, 15, 3, 2, 1, 375},
         {50, 20, 15, 3, 4, 1, 2250},
         {50, 20, 15, 3, 5, 1, 4500},
-        {50, 20, 15, 3, 0, 1, 0},       // Mark 0: factor 0
-        {50, 20, 15, 3, 7, 1, 875},     // above 5: the mark itself
-        {50, 20, 15, 3, 1, 0, 125},     // Speed 0: s = 1
-        {50, 20, 15, 3, 1, 10, 500},    // 3 ** 1.15 = 3.54: s = 4
+        {50, 20, 15, 3, 0, 1, 0},     // Mark 0: factor 0
+        {50, 20, 15, 3, 7, 1, 875},   // above 5: the mark itself
+        {50, 20, 15, 3, 1, 0, 125},   // Speed 0: s = 1
+        {50, 20, 15, 3, 1, 10, 500},  // 3 ** 1.15 = 3.54: s = 4
         // 6 ** 1.15 = 7.85: s = 8; 8 * (10000 / 7) * 2.75 * 9 / 2 = 141428.57
         {100, 7, 30, 10, 3, 20, 141429},
-        {50, 20, 0, 3, 1, 1, 1875},     // age 0 counts as 1
+        {50, 20, 0, 3, 1, 1, 1875},  // age 0 counts as 1
         {50, 20, -5, 3, 1, 1, 1875},
     };
     for (const Case& c : cases) {
         Game.MapSize = static_cast<uint8_t>(c.mapSize);
         Game.GosCount = static_cast<uint8_t>(c.gosCount);
         EXPECT_EQ(KordaltPrice(c.age, c.mastery, c.mark, c.speed), c.price)
-            << c.mapSize << " " << c.gosCount << " " << c.age << " " << c.mastery << " " << c.mark << " " << c.speed;
+            << c.mapSize << " " << c.gosCount << " " << c.age << " " << c.mastery << " " << c.mark << " "
+            << c.speed;
     }
 }
 

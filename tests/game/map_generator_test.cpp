@@ -33,7 +33,7 @@ struct GeneratorSquares : TCustomSquares {
 
 // A generator whose draws come from `draw` and whose arguments are recorded.
 class RecordingRandom final : public RandomSource {
-  public:
+public:
     explicit RecordingRandom(std::function<int(int)> draw) : draw_(std::move(draw)) {}
     int Below(int n) override {
         limits.push_back(n);
@@ -43,12 +43,12 @@ class RecordingRandom final : public RandomSource {
     double Real() override { throw ScriptedRandomError("the map generator draws no reals"); }
     std::vector<int> limits, values;
 
-  private:
+private:
     std::function<int(int)> draw_;
 };
 
 class ScopedRecordingRandom {
-  public:
+public:
     explicit ScopedRecordingRandom(std::function<int(int)> draw) {
         auto source = std::make_unique<RecordingRandom>(std::move(draw));
         random_ = source.get();
@@ -57,7 +57,7 @@ class ScopedRecordingRandom {
     ~ScopedRecordingRandom() { SetRandomSource(std::move(previous_)); }
     RecordingRandom* operator->() { return random_; }
 
-  private:
+private:
     RecordingRandom* random_;
     std::unique_ptr<RandomSource> previous_;
 };

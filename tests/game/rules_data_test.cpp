@@ -29,7 +29,8 @@ std::string SmallRulesFile() {
         for (int e = 1; e <= 3; ++e) {
             dim->TacticTexts[t][e].Assign("FILE");
             for (int k = 1; k <= 2; ++k)
-                for (int c = 1; c <= 3; ++c) dim->BattleTable[t][e][k][c] = 1000 * t + 100 * e + 10 * k + c + 0.5;
+                for (int c = 1; c <= 3; ++c)
+                    dim->BattleTable[t][e][k][c] = 1000 * t + 100 * e + 10 * k + c + 0.5;
         }
     }
     dim->TroopNames[1].Assign("FILE");
@@ -61,7 +62,8 @@ TEST_F(RulesData, SmallFileTakesItsNamesFromTheLanguage) {
     // At byte 8 * ((((3 - 1) * 10 + (2 - 1)) * 5 + (2 - 1)) * 3 + (3 - 1)) of the file.
     EXPECT_EQ(Rules.BattleTable[3][2][2][3], 3223.5);
     double atOffset;
-    std::memcpy(&atOffset, SmallRulesFile().data() + 8 * ((((3 - 1) * 10 + (2 - 1)) * 5 + (2 - 1)) * 3 + (3 - 1)), 8);
+    std::memcpy(&atOffset,
+                SmallRulesFile().data() + 8 * ((((3 - 1) * 10 + (2 - 1)) * 5 + (2 - 1)) * 3 + (3 - 1)), 8);
     EXPECT_EQ(atOffset, 3223.5);
     EXPECT_EQ(Rules.Tactics[3].MinMastery, 30);
     EXPECT_EQ(Rules.Tactics[3].MinCondition, 31);
@@ -72,13 +74,15 @@ TEST_F(RulesData, SmallFileTakesItsNamesFromTheLanguage) {
     EXPECT_EQ(Rules.Tactics[1].Name.Utf8(), "Атака");
     EXPECT_EQ(Rules.Tactics[2].Name.Utf8(), "Обход с фланга и удар в тыл противнику в");
     EXPECT_EQ(Rules.Tactics[3].Name.Utf8(), "");
-    EXPECT_EQ(Rules.TacticTexts[3][2].Utf8(), "Первая строка\r\nвторая");  // own tactic 3 after enemy tactic 2
+    EXPECT_EQ(Rules.TacticTexts[3][2].Utf8(),
+              "Первая строка\r\nвторая");  // own tactic 3 after enemy tactic 2
     EXPECT_EQ(Rules.TacticTexts[2][3].Utf8(), "");
 }
 
 TEST_F(RulesData, DamagedFilesAreRefusedAndTheTablesKept) {
     const std::string good = SmallRulesFile();
-    const size_t tacticCount = offsetof(TDimData, TacticCount), troopTypeCount = offsetof(TDimData, TroopTypeCount);
+    const size_t tacticCount = offsetof(TDimData, TacticCount),
+                 troopTypeCount = offsetof(TDimData, TroopTypeCount);
     auto setDouble = [](std::string& b, size_t at, double v) { std::memcpy(&b[at], &v, sizeof v); };
     struct Case {
         const char* what;
@@ -92,7 +96,8 @@ TEST_F(RulesData, DamagedFilesAreRefusedAndTheTablesKept) {
         {"11 tactics", [&](std::string& b) { b[tacticCount] = 11; }},
         {"6 troop types", [&](std::string& b) { b[troopTypeCount] = 6; }},
         {"255 tactics", [&](std::string& b) { b[tacticCount] = char(255); }},
-        {"NaN coefficient", [&](std::string& b) { setDouble(b, 8, std::numeric_limits<double>::quiet_NaN()); }},
+        {"NaN coefficient",
+         [&](std::string& b) { setDouble(b, 8, std::numeric_limits<double>::quiet_NaN()); }},
         {"infinite coefficient in an unused entry",
          [&](std::string& b) { setDouble(b, 11992, -std::numeric_limits<double>::infinity()); }},
     };

@@ -62,19 +62,25 @@ TEST_F(SelfTest, Cases) {
         bool stops;
         std::vector<std::string> messages;
     } cases[] = {
-        {"negative peasants", [] { Game.mGos[2].Peasants = -1; }, false,
+        {"negative peasants",
+         [] { Game.mGos[2].Peasants = -1; },
+         false,
          {"У гос-ва B количество крестьян отрицательное"}},
-        {"negative free scientists", [] { Game.mGos[3].FreeScientists = -5; }, false,
+        {"negative free scientists",
+         [] { Game.mGos[3].FreeScientists = -5; },
+         false,
          {"У гос-ва C количество свободных ученых отрицательное"}},
         {"negative front entry that still adds up",
          [] {
              Game.mGos[2].Fronts[3].Soldiers[2] = -2;
              Game.mGos[2].Reserve += 2;
          },
-         false, {"У гос-ва B количество солдат на границе с Cотрицательное"}},
+         false,
+         {"У гос-ва B количество солдат на границе с Cотрицательное"}},
         {"soldiers do not add up",
          [] { Game.mGos[2].Soldiers = 7; },
-         true, {"L: B количество солдат не сходится7 5 0", kClosing}},
+         true,
+         {"L: B количество солдат не сходится7 5 0", kClosing}},
         {"only the first state that does not add up is reported",
          [] {
              Game.mGos[1].Reserve = 0;
@@ -82,7 +88,8 @@ TEST_F(SelfTest, Cases) {
              Game.mGos[2].Peasants = -1;
          },
          true,
-         {"L: A количество солдат не сходится9 4 4", "У гос-ва B количество крестьян отрицательное", kClosing}},
+         {"L: A количество солдат не сходится9 4 4", "У гос-ва B количество крестьян отрицательное",
+          kClosing}},
         {"Kordalt records another front",
          [] { Game.mKordalt[1].Front = 3; },
          true,
@@ -112,7 +119,8 @@ TEST_F(SelfTest, Cases) {
              Post(1, 3, 41);
              Game.mKordalt[41].Front = 0;
          },
-         false, {}},
+         false,
+         {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

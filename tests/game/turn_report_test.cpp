@@ -53,8 +53,8 @@ TEST_F(TurnReport, BattleTextSplitsAtTheFirstCarriageReturn) {
         {"ab\r\ncd", "ab", "cd"},
         {"ab", "ab", ""},
         {"", "", ""},
-        {"ab\r", "ab", ""},       // CR as the last character
-        {"ab\rX", "ab", ""},      // the character after CR is dropped whatever it is
+        {"ab\r", "ab", ""},   // CR as the last character
+        {"ab\rX", "ab", ""},  // the character after CR is dropped whatever it is
         {"a\r\nb\r\nc", "a", "b\r\nc"},
         {"\r\n", "", ""},
     };
@@ -64,7 +64,8 @@ TEST_F(TurnReport, BattleTextSplitsAtTheFirstCarriageReturn) {
     for (const Case& c : cases) {
         Messages.Clear();
         AddBattleText(c.text);
-        const std::vector<Entry> expected{{kBattleMessage, 1, clGreen, c.head}, {kBattleMessage, 1, clNavy, c.tail}};
+        const std::vector<Entry> expected{{kBattleMessage, 1, clGreen, c.head},
+                                          {kBattleMessage, 1, clNavy, c.tail}};
         EXPECT_EQ(Report(), expected) << testing::PrintToString(c.text);
     }
 }

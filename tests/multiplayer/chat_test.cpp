@@ -1,5 +1,7 @@
 // The chat: the shown line, who sees it bold, the input line, the time stamp,
 // the panes and the chat log.
+#include "multiplayer/chat.h"
+
 #include <gtest/gtest.h>
 
 #include <QScrollBar>
@@ -9,7 +11,6 @@
 #include <regex>
 
 #include "game/language_file.h"
-#include "multiplayer/chat.h"
 #include "platform/program_path.h"
 #include "support/test_files.h"
 #include "ui/connect_chat.h"
@@ -23,13 +24,11 @@ TEST(Chat, LineIsBoldOnlyForOtherPlayers) {
         std::string own, sender;
         bool bold;
     } cases[] = {
-        {"anna", "anna", false},
-        {"Anna", "aNNA", false},
-        {Cp("Анна"), Cp("аННА"), false},
-        {"anna", "boris", true},
-        {"", "boris", true},
+        {"anna", "anna", false}, {"Anna", "aNNA", false}, {Cp("Анна"), Cp("аННА"), false},
+        {"anna", "boris", true}, {"", "boris", true},
     };
-    for (const Case& c : cases) EXPECT_EQ(ChatLineBold(c.own, c.sender), c.bold) << c.own << " / " << c.sender;
+    for (const Case& c : cases)
+        EXPECT_EQ(ChatLineBold(c.own, c.sender), c.bold) << c.own << " / " << c.sender;
     EXPECT_EQ(ChatLine("anna", "hi there"), "<anna> hi there");
 }
 
@@ -63,11 +62,13 @@ TEST(Chat, TimeStampFormats) {
 
 TEST(ChatPane, KeepsTheNewest49LinesAndShowsTheScrollBarPastTheVisibleLines) {
     QTextEdit pane;
-    for (int i = 1; i <= kLobbyChatLines; ++i) AppendChatLine(&pane, QString::number(i), clBlack, false, kLobbyChatLines);
+    for (int i = 1; i <= kLobbyChatLines; ++i)
+        AppendChatLine(&pane, QString::number(i), clBlack, false, kLobbyChatLines);
     EXPECT_EQ(pane.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     AppendChatLine(&pane, "23", clBlack, false, kLobbyChatLines);
     EXPECT_EQ(pane.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    for (int i = 24; i <= 55; ++i) AppendChatLine(&pane, QString::number(i), 0x0000FF, i == 55, kLobbyChatLines);
+    for (int i = 24; i <= 55; ++i)
+        AppendChatLine(&pane, QString::number(i), 0x0000FF, i == 55, kLobbyChatLines);
     QTextDocument* doc = pane.document();
     ASSERT_EQ(doc->blockCount(), 49);
     EXPECT_EQ(doc->firstBlock().text(), "7");
@@ -86,12 +87,15 @@ protected:
     void TearDown() override { LanguageFile = std::move(previous); }
     // The settings file (UTF-8, as shipped) names `name` in the scratch folder.
     void UseLog(const std::string& name) {
-        test::WriteFile(dir.Path("kordalt.INI"), "[Languages]\r\nCount=1\r\nDefault=0\r\n0=Russian\r\n[Russian]\r\n"
-                                                     "[Preferences]\r\nSaveChat=1\r\nChatFileName=" + dir.Path(name) +
-                                                     "\r\nTimeStamp=yyyy.mm.dd hh:nn:ss\r\n");
+        test::WriteFile(dir.Path("kordalt.INI"),
+                        "[Languages]\r\nCount=1\r\nDefault=0\r\n0=Russian\r\n[Russian]\r\n"
+                        "[Preferences]\r\nSaveChat=1\r\nChatFileName=" +
+                            dir.Path(name) + "\r\nTimeStamp=yyyy.mm.dd hh:nn:ss\r\n");
         auto file = std::make_unique<TLanguageFile>(dir.Path("kordalt.INI"));
-        if (previous) LanguageFile = std::move(file);
-        else previous = std::exchange(LanguageFile, std::move(file));
+        if (previous)
+            LanguageFile = std::move(file);
+        else
+            previous = std::exchange(LanguageFile, std::move(file));
     }
 
     test::ScratchDir dir;
@@ -106,7 +110,8 @@ TEST_F(ChatLog, TwoLinesAreAppendedWithTimeStamps) {
     const std::string log = test::ReadFile(dir.Path("chat.txt"));
     const std::regex expected(
         "earlier\r\n\\d{4}\\.\\d\\d\\.\\d\\d \\d\\d:\\d\\d:\\d\\d <anna> hello\r\n"
-        "\\d{4}\\.\\d\\d\\.\\d\\d \\d\\d:\\d\\d:\\d\\d <boris> " + Cp("привет") + "\r\n");
+        "\\d{4}\\.\\d\\d\\.\\d\\d \\d\\d:\\d\\d:\\d\\d <boris> " +
+        Cp("привет") + "\r\n");
     EXPECT_TRUE(std::regex_match(log, expected)) << log;
 }
 
@@ -130,7 +135,8 @@ TEST_F(ChatLog, ACyrillicLogNameIsTheFilesName) {
     ShowChatMessage("anna", "hello", clBlack);
     EXPECT_TRUE(std::filesystem::exists(dir.Path("чат.txt")));
     EXPECT_NE(test::ReadFile(dir.Path("чат.txt")).find("<anna> hello"), std::string::npos);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path("")), {}), 2);  // the log and the settings
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path("")), {}),
+              2);  // the log and the settings
 }
 
 }  // namespace

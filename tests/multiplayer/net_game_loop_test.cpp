@@ -41,8 +41,9 @@ public:
     }
     void WaitForOthers(const std::vector<std::string>& names) override {
         waitedFor.push_back(names);
-        waits.push_back(test::WaitFor(
-            [this] { return AllHumansFinished() || (queue && YearResultWaiting(*queue)) || Net.ExitGame != 0; }));
+        waits.push_back(test::WaitFor([this] {
+            return AllHumansFinished() || (queue && YearResultWaiting(*queue)) || Net.ExitGame != 0;
+        }));
     }
     void ShowDefeat(uint8_t gos) override { defeated = gos; }
     bool AskOthersContinue() override {

@@ -1,4 +1,6 @@
 // The incoming queue and its gate.
+#include "multiplayer/net_queue.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,7 +10,6 @@
 #include "multiplayer/net_codes.h"
 #include "multiplayer/net_envelope.h"
 #include "multiplayer/net_messages.h"
-#include "multiplayer/net_queue.h"
 
 namespace kordalt {
 namespace {
@@ -55,12 +56,27 @@ TEST(NetGate, AcceptedSetsLetMessagesThroughAndKeepTheOthersInOrder) {
     } cases[] = {
         {"nothing accepted: they pile up", none, {13, 0, 11}, {}, none, {}, {13, 0, 11}},
         {"lobby: all in order", AllMessageCodes, {0, 3, 1, 4, 0}, {0, 3, 1, 4, 0}, none, {}, {}},
-        {"top of year: the result passes an early end of turn", TurnTopMessages, {13, 11}, {11},
-         LocalTurnMessages, {13}, {}},
-        {"top of year: held ones keep their order", TurnTopMessages, {13, 0, 12, 11, 13}, {0, 11},
-         LocalTurnMessages, {13, 12, 13}, {}},
-        {"own turn: the next result waits", LocalTurnMessages, {10, 13, 11, 12}, {13, 12}, TurnTopMessages,
-         {10, 11}, {}},
+        {"top of year: the result passes an early end of turn",
+         TurnTopMessages,
+         {13, 11},
+         {11},
+         LocalTurnMessages,
+         {13},
+         {}},
+        {"top of year: held ones keep their order",
+         TurnTopMessages,
+         {13, 0, 12, 11, 13},
+         {0, 11},
+         LocalTurnMessages,
+         {13, 12, 13},
+         {}},
+        {"own turn: the next result waits",
+         LocalTurnMessages,
+         {10, 13, 11, 12},
+         {13, 12},
+         TurnTopMessages,
+         {10, 11},
+         {}},
         {"codes never sent are dropped on arrival", none, {6, 255, 300, 17}, {}, AllMessageCodes, {17}, {}},
         {"empty set keeps everything", none, {1, 2}, {}, AllMessageCodes, {1, 2}, {}},
     };
@@ -118,10 +134,18 @@ TEST(NetGate, MessagesLongerThanTheirCodeCanHoldAreDroppedOnArrival) {
         size_t size;
         bool kept;
     } cases[] = {
-        {13, 8, true},         {13, 9, false},       {12, 1136, true},  {12, 1137, false}, {3, 10412, true},
-        {16, 10413, false},    {0, 12 + 65535, true}, {0, 12 + 65536, false},
-        {10, kFullInfSize + 264 * 65535, true},       {10, kFullInfSize + 264 * 65535 + 1, false},
-        {11, kHalfInfSize + 264 * 65535, true},       {11, kHalfInfSize + 264 * 65535 + 1, false},
+        {13, 8, true},
+        {13, 9, false},
+        {12, 1136, true},
+        {12, 1137, false},
+        {3, 10412, true},
+        {16, 10413, false},
+        {0, 12 + 65535, true},
+        {0, 12 + 65536, false},
+        {10, kFullInfSize + 264 * 65535, true},
+        {10, kFullInfSize + 264 * 65535 + 1, false},
+        {11, kHalfInfSize + 264 * 65535, true},
+        {11, kHalfInfSize + 264 * 65535 + 1, false},
     };
     for (const Case& c : cases) {
         Fixture f;

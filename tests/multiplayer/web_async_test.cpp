@@ -1,8 +1,7 @@
 // Requests off the calling thread: the self-freeing notice thread and the game
 // list's worker polled until it stops.
-#include <gtest/gtest.h>
-
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -30,7 +29,8 @@ protected:
         ASSERT_GT(listing_.Port, 0);
         std::string reply;
         QueryServer(listing_.Url, PlayerNewRequest("Ivan", "pw"), reply);
-        QueryServer(listing_.Url, GameCreateRequest("Duel", kGameId, "127.0.0.2", "Ivan", "pw", "Russian"), reply);
+        QueryServer(listing_.Url, GameCreateRequest("Duel", kGameId, "127.0.0.2", "Ivan", "pw", "Russian"),
+                    reply);
         ASSERT_EQ(reply, "ok");
     }
     int ListedYear() const {
@@ -91,7 +91,8 @@ TEST_F(WebAsync, NoticeReachesTheServerWhileTheCallerGoesOn) {
     // The caller is back while its request still waits for the server's answer.
     SilentListener silent;
     ASSERT_GT(silent.Port, 0);
-    QueryServerAsync(test::LoopbackUrl(silent.Port, "/list.php"), GameUpdateRequest(kGameId, "127.0.0.2", 4, "Russian"));
+    QueryServerAsync(test::LoopbackUrl(silent.Port, "/list.php"),
+                     GameUpdateRequest(kGameId, "127.0.0.2", 4, "Russian"));
     EXPECT_TRUE(silent.SenderWaitsForAnswer());
 
     QueryServerAsync(listing_.Url, GameUpdateRequest(kGameId, "127.0.0.2", 5, "Russian"));
@@ -110,7 +111,8 @@ TEST_F(WebAsync, NoticeReachesTheServerWhileTheCallerGoesOn) {
 TEST_F(WebAsync, NoticesThatFailAtOnceAreDropped) {
     // Threads that end at once, many times over, free themselves cleanly.
     for (int i = 0; i < 200; ++i)
-        QueryServerAsync(test::LoopbackUrl(listing_.Port, ""), GameUpdateRequest(kGameId, "127.0.0.2", 9, "Russian"));
+        QueryServerAsync(test::LoopbackUrl(listing_.Port, ""),
+                         GameUpdateRequest(kGameId, "127.0.0.2", 9, "Russian"));
     QueryServerAsync(listing_.Url, GameUpdateRequest(kGameId, "127.0.0.2", 6, "Russian"));
     EXPECT_TRUE(test::WaitUntil([&] { return ListedYear() == 6; }, 5000));
 }

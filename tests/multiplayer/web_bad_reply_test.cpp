@@ -1,9 +1,8 @@
 // Replies that cannot be trusted: no markers, wrong status, too long, too slow,
 // no server at all, and URLs that must not be posted to.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
-
-#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -13,9 +12,9 @@
 #include <string>
 #include <thread>
 
-#include "platform/support.h"
 #include "multiplayer/web_protocol.h"
 #include "platform/http_client.h"
+#include "platform/support.h"
 #include "web_test_support.h"
 
 namespace kordalt {
@@ -100,9 +99,9 @@ TEST_F(BadServer, QueryServerReplies) {
         std::string reply;
     };
     const Case cases[] = {
-        {"/plain", "ok"},          {"/status500", "ok"},   {"/garbage", ""}, {"/nothing-between", ""},
-        {"/reversed", ""},         {"/status404", ""},     {"/status401", ""}, {"/huge", ""},
-        {"/empty", ""},
+        {"/plain", "ok"},         {"/status500", "ok"}, {"/garbage", ""},
+        {"/nothing-between", ""}, {"/reversed", ""},    {"/status404", ""},
+        {"/status401", ""},       {"/huge", ""},        {"/empty", ""},
     };
     for (const Case& c : cases) EXPECT_EQ(Ask(Url(c.path)), c.reply) << c.path;
 }

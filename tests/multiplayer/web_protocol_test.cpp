@@ -27,11 +27,7 @@ TEST(WebProtocol, EncodeExamples) {
     // Key stream worked out by hand: k = 0xB3, then k = k * 0xE5 + 0xD8 (mod 256)
     // gives F7, CB, 6F; 61^F7 = 96, 62^CB = A9, 63^6F = 0C.
     const Case cases[] = {
-        {"", ""},
-        {"abc", "96a90c"},
-        {"a", "96"},
-        {std::string(1, '\0'), "f7"},
-        {"\xF7", "00"},
+        {"", ""}, {"abc", "96a90c"}, {"a", "96"}, {std::string(1, '\0'), "f7"}, {"\xF7", "00"},
     };
     for (const Case& c : cases) EXPECT_EQ(Encode(c.text), c.digits) << c.text;
 }
@@ -49,7 +45,8 @@ TEST(WebProtocol, EncodeAppendsAndRestartsTheKeyForEachText) {
 TEST(WebProtocol, ScrambleRoundTrip) {
     std::string all;
     for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
-    for (const std::string& text : {std::string(), all, GameListRequest(), std::string("playernew;\xC8\xE2\xE0\xED;pw")}) {
+    for (const std::string& text :
+         {std::string(), all, GameListRequest(), std::string("playernew;\xC8\xE2\xE0\xED;pw")}) {
         const std::string e = Encode(text);
         ASSERT_EQ(e.size(), 2 * text.size());
         EXPECT_EQ(e.find_first_not_of("0123456789abcdef"), std::string::npos);

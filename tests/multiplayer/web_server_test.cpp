@@ -33,7 +33,8 @@ protected:
     // Ivan registered, his game "Duel" listed.
     void CreateDuel() {
         ASSERT_EQ(PlayerNewReply(Ask(PlayerNewRequest("Ivan", "secret"))), WebReply::Ok);
-        ASSERT_EQ(GameCreateReply(Ask(GameCreateRequest("Duel", kGameId, "127.0.0.2", "Ivan", "secret", "Russian"))),
+        ASSERT_EQ(GameCreateReply(
+                      Ask(GameCreateRequest("Duel", kGameId, "127.0.0.2", "Ivan", "secret", "Russian"))),
                   WebReply::Ok);
     }
 
@@ -55,13 +56,16 @@ TEST_F(WebServer, RegisterAndCheckPlayers) {
 }
 
 TEST_F(WebServer, CreateGameChecksPlayerAndName) {
-    EXPECT_EQ(GameCreateReply(Ask(GameCreateRequest("Duel", kGameId, "127.0.0.2", "Ivan", "secret", "Russian"))),
-              WebReply::NoPlayer);
+    EXPECT_EQ(
+        GameCreateReply(Ask(GameCreateRequest("Duel", kGameId, "127.0.0.2", "Ivan", "secret", "Russian"))),
+        WebReply::NoPlayer);
     CreateDuel();
-    EXPECT_EQ(GameCreateReply(Ask(GameCreateRequest("Duel", "OTHER-ID", "127.0.0.3", "Ivan", "secret", "Russian"))),
-              WebReply::GameExists);
-    EXPECT_EQ(GameCreateReply(Ask(GameCreateRequest("Duel2", "OTHER-ID", "127.0.0.3", "Ivan", "bad", "Russian"))),
-              WebReply::BadPassword);
+    EXPECT_EQ(
+        GameCreateReply(Ask(GameCreateRequest("Duel", "OTHER-ID", "127.0.0.3", "Ivan", "secret", "Russian"))),
+        WebReply::GameExists);
+    EXPECT_EQ(
+        GameCreateReply(Ask(GameCreateRequest("Duel2", "OTHER-ID", "127.0.0.3", "Ivan", "bad", "Russian"))),
+        WebReply::BadPassword);
 
     const auto games = Games();
     ASSERT_EQ(games.size(), 1u);

@@ -13,9 +13,18 @@ TEST(Arith, RoundHalvesToEvenAndTruncTowardZero) {
         long double x;
         int64_t round, trunc;
     } cases[] = {
-        {0.5L, 0, 0},   {1.5L, 2, 1},     {2.5L, 2, 2},     {-2.5L, -2, -2}, {-0.5L, 0, 0},
-        {3.5L, 4, 3},   {2.4999L, 2, 2},  {-1.7L, -2, -1},  {62.5L, 62, 62}, {63.5L, 64, 63},
-        {1e30L, INT64_MAX, INT64_MAX},    {-1e30L, INT64_MIN, INT64_MIN},
+        {0.5L, 0, 0},
+        {1.5L, 2, 1},
+        {2.5L, 2, 2},
+        {-2.5L, -2, -2},
+        {-0.5L, 0, 0},
+        {3.5L, 4, 3},
+        {2.4999L, 2, 2},
+        {-1.7L, -2, -1},
+        {62.5L, 62, 62},
+        {63.5L, 64, 63},
+        {1e30L, INT64_MAX, INT64_MAX},
+        {-1e30L, INT64_MIN, INT64_MIN},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Round(c.x), c.round) << static_cast<double>(c.x);

@@ -47,8 +47,7 @@ TEST(AtomicFile, StaleTemporariesOfTheSameNameGoAtTheNextWrite) {
         std::string name;
         bool kept;
     } files[] = {
-        {".save.kordalt.tmp" + ended + ".0", false},
-        {".save.kordalt.tmp" + ended + ".17", false},
+        {".save.kordalt.tmp" + ended + ".0", false},  {".save.kordalt.tmp" + ended + ".17", false},
         {".save.kordalt.tmp" + running + ".3", true},  // its writer still runs
         {".other.kordalt.tmp" + ended + ".0", true},   // another file's
         {".save.kordalt.tmp" + ended + ".x", true},    // not a temporary's name

@@ -48,7 +48,7 @@ TEST(FormatText, FloatsRoundHalfAwayFromZeroOnTheirDecimalForm) {
         {"%.0f|%.0f", {2.5, -2.5}, "3|-3"},
         {"%.1f", {0.25}, "0.3"},
         {"%.1f|%.1f", {0.15, 0.15L}, "0.1|0.2"},  // the double lies below 0.15
-        {"%.2f", {-0.001}, "0.00"},                // no "-0.00"
+        {"%.2f", {-0.001}, "0.00"},               // no "-0.00"
         {"%.3f", {1234.5678}, "1234.568"},
         {"%.1f", {9.96}, "10.0"},
         {"%.2f", {1e-20}, "0.00"},
@@ -87,12 +87,12 @@ TEST(FormatText, BadFormatsAndArgumentsNeverFail) {
         {"%5", {1}, "%5"},
         {"%.2", {1}, "%.2"},
         {"%1:", {1}, "%1:"},
-        {"%d and %d", {1}, "1 and "},          // missing argument
-        {"%d|%s|", {"text", 2}, "|2|"},        // wrong kind: empty text, the next one still used
+        {"%d and %d", {1}, "1 and "},    // missing argument
+        {"%d|%s|", {"text", 2}, "|2|"},  // wrong kind: empty text, the next one still used
         {"%d|%x|%u", {1.5, "a", 2.5}, "||"},
         {"%f", {"1.5"}, ""},
-        {"a", {1, 2}, "a"},                    // extra arguments
-        {"%*d", {"x", 1}, "1"},                // a star that is no integer counts as 0
+        {"a", {1, 2}, "a"},      // extra arguments
+        {"%*d", {"x", 1}, "1"},  // a star that is no integer counts as 0
         {"%.*f", {}, ""},
     });
     const std::string wide = FormatText("%999999999d", {1});

@@ -1,11 +1,11 @@
 // This machine's name and addresses.
+#include "platform/host_address.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <regex>
-
-#include "platform/host_address.h"
 
 namespace kordalt {
 namespace {

@@ -56,7 +56,9 @@ protected:
 
 class SelfFreeingThread : public TThreadEC {
 public:
-    SelfFreeingThread(std::promise<void>* freed, Ms work) : freed_(freed), work_(work) { FreeOnTerminate = true; }
+    SelfFreeingThread(std::promise<void>* freed, Ms work) : freed_(freed), work_(work) {
+        FreeOnTerminate = true;
+    }
 
 protected:
     ~SelfFreeingThread() override { freed_->set_value(); }

@@ -144,7 +144,8 @@ TEST(DibClipboard, RoundTripThroughItsFormat) {
     ASSERT_TRUE(offered->hasFormat("application/x-kordalt-dib"));
     std::vector<uint8_t> packed;
     dib.WriteData(packed);
-    EXPECT_EQ(offered->data("application/x-kordalt-dib"), QByteArray(reinterpret_cast<const char*>(packed.data()), qsizetype(packed.size())));
+    EXPECT_EQ(offered->data("application/x-kordalt-dib"),
+              QByteArray(reinterpret_cast<const char*>(packed.data()), qsizetype(packed.size())));
 
     TPicture picture;
     Clipboard().AssignTo(picture);

@@ -1,5 +1,7 @@
 // Bitmap data: pixel formats, packed DIB reading in every bit depth, RLE
 // expansion, refusal of damaged bitmaps, and the shared palette cache.
+#include "session/dib_image.h"
+
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -7,7 +9,6 @@
 #include <limits>
 
 #include "session/dib.h"
-#include "session/dib_image.h"
 #include "session/dib_test_builder.h"
 
 namespace kordalt {
@@ -78,8 +79,8 @@ TEST(DibPixelFormat, MasksCountsAndShifts) {
     EXPECT_EQ(f.GLoss, 2);
     EXPECT_EQ(MaskToDIBPixelFormat(0xFF0000, 0xFF00, 0xFF), MakeDIBPixelFormat(8, 8, 8));
 
-    const std::pair<uint32_t, int> counts[] = {
-        {0xF800, 5}, {0x07E0, 6}, {0, 0}, {0x80000000u, 1}, {0xFFFFFFFFu, 32}, {0x0F0F, 4}};
+    const std::pair<uint32_t, int> counts[] = {{0xF800, 5},      {0x07E0, 6},       {0, 0},
+                                               {0x80000000u, 1}, {0xFFFFFFFFu, 32}, {0x0F0F, 4}};
     for (auto [mask, bits] : counts) EXPECT_EQ(CountMaskBits(mask), bits) << std::hex << mask;
     // Masks wider than the pixel give no undefined shifts.
     const TDIBPixelFormat wide = MaskToDIBPixelFormat(0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu);
@@ -136,9 +137,15 @@ TEST(DibRead, SixteenAndThirtyTwoBitFormats) {
     };
     const Case cases[] = {
         {16, BI_RGB, {}, {0x7C00, 0x03E0, 0x001F, 0x4210}, {0xFFF80000, 0xFF00F800, 0xFF0000F8, 0xFF808080}},
-        {16, BI_BITFIELDS, {0xF800, 0x07E0, 0x001F}, {0xF800, 0x07E0, 0x001F, 0x8410},
+        {16,
+         BI_BITFIELDS,
+         {0xF800, 0x07E0, 0x001F},
+         {0xF800, 0x07E0, 0x001F, 0x8410},
          {0xFFF80000, 0xFF00FC00, 0xFF0000F8, 0xFF808080}},
-        {32, BI_BITFIELDS, {0xFF0000, 0xFF00, 0xFF}, {0x00FF0000, 0x0000FF00, 0x000000FF, 0x00123456},
+        {32,
+         BI_BITFIELDS,
+         {0xFF0000, 0xFF00, 0xFF},
+         {0x00FF0000, 0x0000FF00, 0x000000FF, 0x00123456},
          {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFF123456}},
     };
     for (const Case& c : cases) {
@@ -207,20 +214,19 @@ TEST(DibRle, Rle4RunsDeltaEndOfLineAndAbsoluteRuns) {
     expanded.Decompress(*image, true);
     EXPECT_FALSE(expanded.Compressed());
     EXPECT_EQ(expanded.Compression(), BI_RGB);
-    const Grid grid = {{0, 0, 0, 0, 0, 7, 7, 0, 0},
-                       {10, 11, 12, 0, 0, 0, 0, 0, 0},
-                       {1, 2, 1, 1, 2, 1, 2, 1, 0}};
+    const Grid grid = {
+        {0, 0, 0, 0, 0, 7, 7, 0, 0}, {10, 11, 12, 0, 0, 0, 0, 0, 0}, {1, 2, 1, 1, 2, 1, 2, 1, 0}};
     ExpectPixels(expanded, TableColours(grid, s.table));
 }
 
 TEST(DibRle, Rle8RunsDeltaEndOfLineAndAbsoluteRuns) {
     const std::vector<uint8_t> rle = {
-        0x02, 0x05,              // row 0: 5 5
-        0x00, 0x03, 9, 8, 7, 0,  // absolute 9 8 7, padded to a word
-        0x00, 0x00,              // end of line
-        0x00, 0x02, 0x01, 0x01,  // delta from (0, 1) to (1, 2)
-        0x01, 0x04,              // row 2, col 1: 4
-        0x00, 0x00,              // end of line: row 3 is past the image
+        0x02, 0x05,                    // row 0: 5 5
+        0x00, 0x03, 9,    8,    7, 0,  // absolute 9 8 7, padded to a word
+        0x00, 0x00,                    // end of line
+        0x00, 0x02, 0x01, 0x01,        // delta from (0, 1) to (1, 2)
+        0x01, 0x04,                    // row 2, col 1: 4
+        0x00, 0x00,                    // end of line: row 3 is past the image
         0x03, 0x06,
     };
     DibSpec s;
@@ -259,10 +265,13 @@ TEST(DibRle, DamagedDataStaysInsideBothBuffers) {
         SCOPED_TRACE(c.what);
         const int width = 4, height = 2, widthBytes = 4;
         std::vector<uint8_t> pixels(widthBytes * height, 0);
-        if (c.nibbles) ExpandRLE4(c.rle, pixels.data(), width, height, widthBytes);
-        else ExpandRLE8(c.rle, pixels.data(), width, height, widthBytes);
+        if (c.nibbles)
+            ExpandRLE4(c.rle, pixels.data(), width, height, widthBytes);
+        else
+            ExpandRLE8(c.rle, pixels.data(), width, height, widthBytes);
         for (int x = 0; x < width; ++x) {
-            const uint8_t v = c.nibbles ? (x % 2 == 0 ? pixels[x / 2] >> 4 : pixels[x / 2] & 0x0F) : pixels[x];
+            const uint8_t v =
+                c.nibbles ? (x % 2 == 0 ? pixels[x / 2] >> 4 : pixels[x / 2] & 0x0F) : pixels[x];
             EXPECT_EQ(v, c.bottomRow[x]) << "col " << x;
         }
         // Nothing spills into the row above or the padding.
@@ -302,28 +311,35 @@ TEST(DibRead, DamagedBitmapsAreRefused) {
         {"bit count 0", with([](DibSpec& s) { s.bitCount = 0; }), 1, "Bitcount in invalid (0)"},
         {"4-4-4 masks", with([](DibSpec& s) {
              s.bitCount = 16, s.compression = BI_BITFIELDS, s.masks = {0x0F00, 0x00F0, 0x000F}, s.table = {};
-         }), 1, "PixelFormat in invalid"},
+         }),
+         1, "PixelFormat in invalid"},
         {"5-6-5 masks on 24 bits", with([](DibSpec& s) {
              s.bitCount = 24, s.compression = BI_BITFIELDS, s.masks = {0xF800, 0x07E0, 0x001F}, s.table = {};
-         }), 1, "PixelFormat in invalid"},
+         }),
+         1, "PixelFormat in invalid"},
         {"masks cut short", with([](DibSpec& s) {
              s.bitCount = 16, s.compression = BI_BITFIELDS, s.masks = {0xF800}, s.table = {}, s.data = {};
-         }), 2, "Stream read error"},
-        {"RLE8 on 4 bits", with([](DibSpec& s) { s.bitCount = 4, s.compression = BI_RLE8, s.table.resize(16); }),
-         0, "DIB is invalid"},
+         }),
+         2, "Stream read error"},
+        {"RLE8 on 4 bits",
+         with([](DibSpec& s) { s.bitCount = 4, s.compression = BI_RLE8, s.table.resize(16); }), 0,
+         "DIB is invalid"},
         {"RLE4 on 24 bits", with([](DibSpec& s) { s.bitCount = 24, s.compression = BI_RLE4, s.table = {}; }),
          0, "DIB is invalid"},
-        {"top-down RLE", with([](DibSpec& s) { s.height = -2, s.compression = BI_RLE8; }), 0, "DIB is invalid"},
+        {"top-down RLE", with([](DibSpec& s) { s.height = -2, s.compression = BI_RLE8; }), 0,
+         "DIB is invalid"},
         {"negative width", with([](DibSpec& s) { s.width = -4; }), 0, "DIB is invalid"},
         {"lowest height", with([](DibSpec& s) { s.height = std::numeric_limits<int32_t>::min(); }), 0,
          "DIB is invalid"},
-        {"image above 2 GB", with([](DibSpec& s) { s.width = 65536, s.height = 65536, s.bitCount = 24, s.table = {}; }),
+        {"image above 2 GB",
+         with([](DibSpec& s) { s.width = 65536, s.height = 65536, s.bitCount = 24, s.table = {}; }), 0,
+         "DIB is invalid"},
+        {"size beyond 64 bits",
+         with([](DibSpec& s) { s.width = 0x5FFFFF02, s.height = 0x7A4700B0, s.bitCount = 32, s.table = {}; }),
          0, "DIB is invalid"},
-        {"size beyond 64 bits", with([](DibSpec& s) {
-             s.width = 0x5FFFFF02, s.height = 0x7A4700B0, s.bitCount = 32, s.table = {};
-         }), 0, "DIB is invalid"},
-        {"row above 2 GB, no rows", with([](DibSpec& s) { s.width = 0x7FFFFFFF, s.height = 0, s.bitCount = 32, s.table = {}; }),
-         0, "DIB is invalid"},
+        {"row above 2 GB, no rows",
+         with([](DibSpec& s) { s.width = 0x7FFFFFFF, s.height = 0, s.bitCount = 32, s.table = {}; }), 0,
+         "DIB is invalid"},
         {"huge image, little data", with([](DibSpec& s) { s.width = 30000, s.height = 30000; }), 2,
          "Stream read error"},
         {"pixels cut short", with([](DibSpec& s) { s.data.resize(7); }), 2, "Stream read error"},

@@ -5,8 +5,8 @@
 #include <QImage>
 #include <QPainter>
 
-#include "session/paint_box.h"
 #include "session/dib_test_builder.h"
+#include "session/paint_box.h"
 
 namespace kordalt {
 namespace {
@@ -60,9 +60,27 @@ TEST(DibPaintBox, PictureRectangleForEachOption) {
         {"auto stretch shrinks to fit", {50, 40}, {100, 40}, true, false, false, false, 0, 0, {0, 0, 50, 20}},
         {"stretch fills the box", {50, 40}, {20, 10}, false, false, true, false, 0, 0, {0, 0, 50, 40}},
         {"stretch keeping the aspect", {50, 40}, {20, 10}, false, false, true, true, 0, 0, {0, 0, 50, 25}},
-        {"stretch keeping the aspect, centred", {50, 40}, {20, 10}, false, true, true, true, 0, 0, {0, 7, 50, 25}},
+        {"stretch keeping the aspect, centred",
+         {50, 40},
+         {20, 10},
+         false,
+         true,
+         true,
+         true,
+         0,
+         0,
+         {0, 7, 50, 25}},
         {"view width only", {50, 40}, {20, 10}, false, false, true, false, 30, 0, {0, 0, 30, 10}},
-        {"view size shrunk by auto stretch", {50, 40}, {20, 10}, true, false, false, false, 100, 0, {0, 0, 50, 5}},
+        {"view size shrunk by auto stretch",
+         {50, 40},
+         {20, 10},
+         true,
+         false,
+         false,
+         false,
+         100,
+         0,
+         {0, 0, 50, 5}},
         {"halves round to even", {13, 100}, {26, 13}, true, false, false, false, 0, 0, {0, 0, 13, 6}},
     };
     for (const Case& c : cases) {

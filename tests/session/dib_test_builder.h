@@ -68,8 +68,7 @@ inline std::vector<uint8_t> BmpFile(const DibSpec& s) {
 // A table of distinct colours: entry i = (red 10 i, green 255 - i, blue 3 i).
 inline std::vector<TRGBQuad> DistinctTable(int count) {
     std::vector<TRGBQuad> table;
-    for (int i = 0; i < count; ++i)
-        table.push_back({uint8_t(3 * i), uint8_t(255 - i), uint8_t(10 * i), 0});
+    for (int i = 0; i < count; ++i) table.push_back({uint8_t(3 * i), uint8_t(255 - i), uint8_t(10 * i), 0});
     return table;
 }
 

@@ -1,4 +1,6 @@
 // The loader of the service library, the error texts and the entry points.
+#include "session/peer_loader.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -10,7 +12,6 @@
 #include "session/com_ptr.h"
 #include "session/peer_consts.h"
 #include "session/peer_errors.h"
-#include "session/peer_loader.h"
 
 namespace kordalt {
 namespace {
@@ -52,7 +53,8 @@ TEST_F(PeerLoader, MissingLibraryOrFunctionRaisesTheLibrarysName) {
         {"libkordalt_dplay.so", "", "libkordalt_dplay.so not loaded"},
         {"libnothing_here.so", "DirectPlayCreate", "libnothing_here.so not loaded"},
     };
-    for (const Case& c : cases) EXPECT_EQ(LoadError(c.dll, c.function), c.error) << c.dll << " " << c.function;
+    for (const Case& c : cases)
+        EXPECT_EQ(LoadError(c.dll, c.function), c.error) << c.dll << " " << c.function;
 }
 
 TEST_F(PeerLoader, EntryPointsReachTheServiceLibrary) {
@@ -105,8 +107,8 @@ TEST(PeerLoaderRect, EveryEdgeIsInside) {
         QPoint p;
         bool inside;
     } cases[] = {
-        {{10, 25}, true},  {{30, 25}, true},  {{15, 20}, true},  {{15, 40}, true}, {{10, 20}, true},
-        {{30, 40}, true},  {{9, 25}, false},  {{31, 25}, false}, {{15, 19}, false}, {{15, 41}, false},
+        {{10, 25}, true}, {{30, 25}, true}, {{15, 20}, true},  {{15, 40}, true},  {{10, 20}, true},
+        {{30, 40}, true}, {{9, 25}, false}, {{31, 25}, false}, {{15, 19}, false}, {{15, 41}, false},
     };
     for (const Case& c : cases) EXPECT_EQ(IsPointInRect(c.p, r), c.inside) << c.p.x() << "," << c.p.y();
 }

@@ -53,7 +53,8 @@ TEST_F(PeerPlayNet, PlayersJoinTalkInOrderAndLeave) {
 
     std::vector<std::string> fromBoris, fromClara;
     for (int i = 0; i < 100; ++i) {
-        fromBoris.push_back("b" + std::to_string(i) + "..." + std::string(static_cast<size_t>(i) * 1000, 'b'));
+        fromBoris.push_back("b" + std::to_string(i) + "..." +
+                            std::string(static_cast<size_t>(i) * 1000, 'b'));
         fromClara.push_back("c" + std::to_string(i) + "...");
         Send(*boris, host->LocalPlayer()->ID, fromBoris.back());
         Send(*clara, host->LocalPlayer()->ID, fromClara.back());

@@ -40,7 +40,8 @@ public:
     }
     HRESULT Open(DPSESSIONDESC2*, uint32_t) override { return DP_OK; }
     HRESULT Close() override { return DP_OK; }
-    HRESULT CreatePlayer(DPID* id, const DPNAME*, IDPSignal* event, const void*, uint32_t, uint32_t) override {
+    HRESULT CreatePlayer(DPID* id, const DPNAME*, IDPSignal* event, const void*, uint32_t,
+                         uint32_t) override {
         if (refusePlayer) return DPERR_CANTCREATEPLAYER;
         *id = kSelf;
         signal = event;
@@ -118,7 +119,8 @@ ScriptedDirectPlay::Message System(const Record& r, std::string name = {}) {
     return {DPID_SYSMSG, bytes, std::move(name)};
 }
 ScriptedDirectPlay::Message Create(DPID id, std::string name) {
-    DPMSG_CREATEPLAYERORGROUP m{DPSYS_CREATEPLAYERORGROUP, DPPLAYERTYPE_PLAYER, id, 2, {sizeof(DPNAME), 0, {}, {}}};
+    DPMSG_CREATEPLAYERORGROUP m{
+        DPSYS_CREATEPLAYERORGROUP, DPPLAYERTYPE_PLAYER, id, 2, {sizeof(DPNAME), 0, {}, {}}};
     return System(m, std::move(name));
 }
 ScriptedDirectPlay::Message Destroy(DPID id) {
@@ -161,8 +163,9 @@ TEST_F(PeerReceive, SystemMessagesChangeThePlayersAndFireTheirEvents) {
     Open();
     EXPECT_FALSE(peer->IsHost());  // vera was there first
     record.events.clear();
-    for (auto m : {Create(kSelf, "me again"), Create(12, "olga"), Destroy(55), Destroy(kVera), Destroy(kSelf),
-                   System(DPMSG_GENERIC{0x4242}), Data(12, "hi!!"), Data(12, "abc"), System(DPMSG_HOST{DPSYS_HOST})})
+    for (auto m :
+         {Create(kSelf, "me again"), Create(12, "olga"), Destroy(55), Destroy(kVera), Destroy(kSelf),
+          System(DPMSG_GENERIC{0x4242}), Data(12, "hi!!"), Data(12, "abc"), System(DPMSG_HOST{DPSYS_HOST})})
         script->Deliver(m);
     ASSERT_TRUE(WaitFor([&] { return peer->IsHost(); }));
     EXPECT_EQ(record.events, (std::vector<std::string>{"add olga", "delete vera", "msg olga hi!!"}));
@@ -196,7 +199,8 @@ TEST_F(PeerReceive, SendCompletionsOfTheOwnPlayerOnly) {
     script->Deliver(Complete(kSelf, DPERR_CONNECTIONLOST, 3, 30));
     script->Deliver(Complete(kVera, DP_OK, 4, 40));
     ASSERT_TRUE(WaitFor([&] { return script->inbox.empty(); }));
-    EXPECT_EQ(record.events, (std::vector<std::string>{"complete 1 0 10", "complete 2 1 20", "complete 3 2 30"}));
+    EXPECT_EQ(record.events,
+              (std::vector<std::string>{"complete 1 0 10", "complete 2 1 20", "complete 3 2 30"}));
 }
 
 TEST_F(PeerReceive, ShortOrTruncatedSystemMessagesAreIgnored) {

@@ -1,12 +1,11 @@
 #include "peer_test_support.h"
 
-#include "controls/classic.h"
-
-#include <QThread>
-
 #include <unistd.h>
 
+#include <QThread>
 #include <cstring>
+
+#include "controls/classic.h"
 
 namespace kordalt::test {
 
@@ -23,7 +22,8 @@ public:
         for (uint32_t i = 0; i < count; ++i) record_.push_back(elements[i].guidDataType);
         return BuildAddress(elements, count, address, size);
     }
-    HRESULT EnumAddress(LPDPENUMADDRESSCALLBACK callback, const void* address, uint32_t size, void* context) override {
+    HRESULT EnumAddress(LPDPENUMADDRESSCALLBACK callback, const void* address, uint32_t size,
+                        void* context) override {
         return WalkAddress(address, size, callback, context);
     }
     HRESULT GetConnectionSettings(uint32_t, void*, uint32_t*) override { return DPERR_NOTLOBBIED; }
@@ -111,7 +111,8 @@ std::string TestAddress(int n) {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     size_t h = std::hash<std::string>()(std::string(info->test_suite_name()) + "." + info->name() + "." +
                                         std::to_string(::getpid()));
-    return "127." + std::to_string(1 + h % 250) + "." + std::to_string(1 + (h / 250) % 250) + "." + std::to_string(n);
+    return "127." + std::to_string(1 + h % 250) + "." + std::to_string(1 + (h / 250) % 250) + "." +
+           std::to_string(n);
 }
 
 }  // namespace kordalt::test

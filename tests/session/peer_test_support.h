@@ -7,7 +7,6 @@
 
 #include <QCoreApplication>
 #include <QTest>
-
 #include <chrono>
 #include <deque>
 #include <functional>

@@ -3,12 +3,12 @@
 // dialogs answered and recorded.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QDialog>
 #include <QDir>
 #include <QImage>
 #include <QString>
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -27,7 +27,8 @@ namespace kordalt {
 class LoggingGameWindows final : public TInertGameWindows {
 public:
     void AlignScreens(TScreen screen, bool keep) override {
-        static const char* const names[] = {"Setup", "PlayerHandover", "StateChoice", "TurnBanner", "MainScreen"};
+        static const char* const names[] = {"Setup", "PlayerHandover", "StateChoice", "TurnBanner",
+                                            "MainScreen"};
         log.push_back(std::string("Align ") + names[static_cast<int>(screen)] + (keep ? " keep" : ""));
     }
     void ShowTurnBanner() override { log.push_back("Banner " + Cp1251ToUtf8(Game.CurrentPlayerName)); }
@@ -61,7 +62,9 @@ protected:
     }
 
     static QString Text(int id) { return NormalizeText(Qs(LanguageFile->GetText(id, ""))); }
-    static QString NormalizeText(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+    static QString NormalizeText(QString text) {
+        return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    }
 
     // Saves `image` as <build>/gallery/ui_<name>.png.
     static void SaveToGallery(const QImage& image, const char* name) {

@@ -1,4 +1,6 @@
 // The charts window.
+#include "ui/graph.h"
+
 #include <QAction>
 #include <QChart>
 #include <QChartView>
@@ -11,7 +13,6 @@
 
 #include "controls/spin_edit.h"
 #include "end_windows_fixture.h"
-#include "ui/graph.h"
 #include "ui/main_screen.h"
 #include "ui/start.h"
 #include "ui/windows.h"
@@ -29,7 +30,8 @@ protected:
         Game.mGos[3].Alive = 0;
         Game.Year = 4;
         for (int i = 1; i <= 3; ++i) {
-            for (int y = 1; y < Game.Year; ++y) Game.YearStats[i][y].Territory = static_cast<uint16_t>(10 * i + y);
+            for (int y = 1; y < Game.Year; ++y)
+                Game.YearStats[i][y].Territory = static_cast<uint16_t>(10 * i + y);
             Game.mGos[i].Territory = static_cast<uint16_t>(100 + i);
         }
         Graph->ResetGraphFilter();
@@ -88,8 +90,9 @@ TEST_F(GraphTest, TerritoryOverTheYearsEndsWithTheCurrentValue) {
     EXPECT_EQ(Graph->Series[0]->name(), QString::fromUtf8("Государство1"));
     EXPECT_EQ(Graph->Series[3]->points().size(), 0);
     EXPECT_EQ(Graph->Series[0]->pen().width(), 3);
-    EXPECT_EQ(LegendNames(), (QStringList{QString::fromUtf8("Государство1"), QString::fromUtf8("Государство2"),
-                                          QString::fromUtf8("Государство3")}));
+    EXPECT_EQ(LegendNames(),
+              (QStringList{QString::fromUtf8("Государство1"), QString::fromUtf8("Государство2"),
+                           QString::fromUtf8("Государство3")}));
     EXPECT_GE(Graph->AxisBottom->max(), 4);
     EXPECT_GE(Graph->AxisLeft->max(), 102);
 }
@@ -125,7 +128,7 @@ TEST_F(GraphTest, EveryCriterionReadsItsOwnField) {
     g.Scientists = 21;
     const struct {
         int recorded, current;
-    } expected[TGraph::kCriterionCount] = {{1, 11}, {2, 12}, {3, 13}, {4, 14},  {5, 15},   {6, 16},
+    } expected[TGraph::kCriterionCount] = {{1, 11},  {2, 12},  {3, 13},  {4, 14},   {5, 15},   {6, 16},
                                            {70, 17}, {80, 18}, {90, 19}, {100, 20}, {110, 21}, {300, 60}};
     ActivateWindow(Graph);
     for (int c = 0; c < TGraph::kCriterionCount; ++c) {

@@ -33,7 +33,8 @@ TEST_F(InternetDialogsTest, CreateGameDialog) {
     EXPECT_EQ(d.ButCreate->text(), U("Создать"));
     EXPECT_EQ(d.ButCancel->text(), U("Отменить"));
 
-    const std::pair<const char*, int> cases[] = {{" Duel 2 ", 1}, {"[Clan]_game=+-", 1}, {"", 0}, {"Игра", 0}, {"a;b", 0}};
+    const std::pair<const char*, int> cases[] = {
+        {" Duel 2 ", 1}, {"[Clan]_game=+-", 1}, {"", 0}, {"Игра", 0}, {"a;b", 0}};
     for (const auto& [name, result] : cases) {
         d.setResult(0);
         d.show();
@@ -41,7 +42,9 @@ TEST_F(InternetDialogsTest, CreateGameDialog) {
         d.ButCreate->click();
         EXPECT_EQ(d.result(), result) << name;
         EXPECT_EQ(d.isVisible(), result == 0) << name;
-        EXPECT_EQ(TakeMessages(), result ? std::vector<QString>{} : std::vector<QString>{U("Имя не правельно")}) << name;
+        EXPECT_EQ(TakeMessages(),
+                  result ? std::vector<QString>{} : std::vector<QString>{U("Имя не правельно")})
+            << name;
     }
     d.show();
     d.ButCancel->click();

@@ -10,7 +10,6 @@
 #include <QString>
 #include <QTest>
 #include <QTimer>
-
 #include <atomic>
 #include <mutex>
 #include <string>
@@ -106,8 +105,9 @@ protected:
     // Registers a player and lists a game of his directly on the listing server.
     void SeedGame(const std::string& name, const std::string& id, const std::string& address) {
         listing_.Answer("playernew;Host" + name + ";pw");
-        ASSERT_NE(listing_.Answer("gamecreate;" + name + ";" + id + ";" + address + ";Host" + name + ";pw;Russian"),
-                  "error_game");
+        ASSERT_NE(
+            listing_.Answer("gamecreate;" + name + ";" + id + ";" + address + ";Host" + name + ";pw;Russian"),
+            "error_game");
     }
     // Shows the list and waits until its worker's reply has been read.
     void ShowList() {

@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
-
 #include <chrono>
 
 #include "controls/draw_grid.h"
@@ -76,9 +75,11 @@ TEST_F(InternetGamesTest, AddressListStartsWithLoopbackAndSelectsTheLast) {
         InternetChoice.LocalAddress = "unset";
         InternetGames->show();
         QStringList listed;
-        for (int i = 0; i < InternetGames->CBAddress->count(); ++i) listed << InternetGames->CBAddress->itemText(i);
+        for (int i = 0; i < InternetGames->CBAddress->count(); ++i)
+            listed << InternetGames->CBAddress->itemText(i);
         EXPECT_EQ(listed, c.listed);
-        EXPECT_EQ(InternetGames->TimerUpdate->isActive(), c.resolves) << "an update starts only with addresses";
+        EXPECT_EQ(InternetGames->TimerUpdate->isActive(), c.resolves)
+            << "an update starts only with addresses";
         if (c.resolves) {
             EXPECT_EQ(InternetGames->CBAddress->currentIndex(), listed.size() - 1);
             EXPECT_EQ(QString::fromStdString(InternetChoice.LocalAddress), listed.back());
@@ -176,7 +177,8 @@ TEST_F(InternetGamesTest, UpdateWhileRunningIsIgnoredAndClosingWaitsForTheWorker
     ASSERT_TRUE(QTest::qWaitFor([&] { return server.Requests == 1; }, 5000));
     // The status line blinks while the worker waits.
     bool hidden = false;
-    EXPECT_TRUE(QTest::qWaitFor([&] { return hidden = hidden || !InternetGames->LabelCom->isVisible(); }, 2000));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return hidden = hidden || !InternetGames->LabelCom->isVisible(); }, 2000));
     InternetGames->SpeedUpdateClick();
     InternetGames->SpeedUpdateClick();
     QTest::qWait(100);
@@ -199,12 +201,13 @@ TEST_F(InternetGamesTest, UpdateWhileRunningIsIgnoredAndClosingWaitsForTheWorker
 TEST_F(InternetGamesTest, RegisterChecksNamesAsksAndStoresTheName) {
     ShowList();
     TInternetGames& w = *InternetGames;
-    const std::pair<const char*, const char*> invalid[] = {
-        {"", "pw"}, {"   ", "pw"}, {"Иван", "pw"}, {"a;b", "pw"}, {"Ivan", ""}, {"Ivan", "p;w"}};
+    const std::pair<const char*, const char*> invalid[] = {{"", "pw"},    {"   ", "pw"}, {"Иван", "pw"},
+                                                           {"a;b", "pw"}, {"Ivan", ""},  {"Ivan", "p;w"}};
     for (const auto& [name, password] : invalid) {
         SetAccount(name, password);
         w.SpeedPlayerNewClick();
-        EXPECT_EQ(TakeMessages(), std::vector<QString>{U("Указано неправильное имя или пароль")}) << name << password;
+        EXPECT_EQ(TakeMessages(), std::vector<QString>{U("Указано неправильное имя или пароль")})
+            << name << password;
     }
     EXPECT_EQ(listing_.Answer("playercheck;Ivan;pw"), "error_player");
 
@@ -218,7 +221,8 @@ TEST_F(InternetGamesTest, RegisterChecksNamesAsksAndStoresTheName) {
 
     answer_ = TMsgButton::Yes;
     w.SpeedPlayerNewClick();
-    EXPECT_EQ(TakeMessages(), (std::vector<QString>{U("Зарегистрировать ?"), U("Игрок успешно зарегистрирован")}));
+    EXPECT_EQ(TakeMessages(),
+              (std::vector<QString>{U("Зарегистрировать ?"), U("Игрок успешно зарегистрирован")}));
     EXPECT_NE(listing_.Answer("playercheck;Ivan;pw"), "error_player");
     EXPECT_EQ(Setting("PlayerName"), "Ivan");
 
@@ -226,7 +230,8 @@ TEST_F(InternetGamesTest, RegisterChecksNamesAsksAndStoresTheName) {
     LanguageFile->WriteString("Preferences", "PlayerName", "Old");
     SetAccount("IVAN", "other");
     w.SpeedPlayerNewClick();
-    EXPECT_EQ(TakeMessages(), (std::vector<QString>{U("Зарегистрировать ?"), U("Игрок с эти именем уже существует")}));
+    EXPECT_EQ(TakeMessages(),
+              (std::vector<QString>{U("Зарегистрировать ?"), U("Игрок с эти именем уже существует")}));
     EXPECT_EQ(Setting("PlayerName"), "Old");
 
     listing_.Stop();
@@ -283,7 +288,9 @@ TEST_F(InternetGamesTest, CreateGameRegistersItOnTheServer) {
     EXPECT_EQ(InternetChoice.NetPassword, "pw");
     EXPECT_EQ(Setting("PlayerName"), "Ivan");
     const std::string listed = listing_.Answer("gamelist;4.5d");
-    EXPECT_NE(listed.find("Revenge;" + GUIDToStr(InternetChoice.NetGameGUID) + ";10.1.2.3;"), std::string::npos) << listed;
+    EXPECT_NE(listed.find("Revenge;" + GUIDToStr(InternetChoice.NetGameGUID) + ";10.1.2.3;"),
+              std::string::npos)
+        << listed;
     EXPECT_NE(GUIDToStr(InternetChoice.NetGameGUID), kId1);
 }
 

@@ -6,17 +6,16 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
-#include <QPushButton>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTimer>
-
 #include <functional>
 
 #include "controls/spin_edit.h"
 #include "game/random.h"
-#include "ui/screens.h"
-#include "support/test_files.h"
 #include "setup_windows_fixture.h"
+#include "support/test_files.h"
+#include "ui/screens.h"
 
 namespace kordalt {
 namespace {
@@ -81,7 +80,8 @@ protected:
         for (int i = 1; i <= Game.GosCount; ++i)
             if (!Game.mGos[i].Alive) {
                 QTest::mouseClick(SelectGos->Image1, Qt::LeftButton, {}, PixelOf(static_cast<uint8_t>(i)));
-                SelectGos->Edit1->setText(QStringLiteral("Human%1").arg(QString::fromStdString(Game.CurrentPlayerName)));
+                SelectGos->Edit1->setText(
+                    QStringLiteral("Human%1").arg(QString::fromStdString(Game.CurrentPlayerName)));
                 QTest::mouseClick(SelectGos->ExSpeedButton1, Qt::LeftButton);
                 return;
             }

@@ -1,7 +1,5 @@
 // The borders page: Kordalt orders through the popup menu, the front slider,
 // the recall of soldiers and the state grid's row order.
-#include "main_screen_fixture.h"
-
 #include <QAction>
 #include <QMenu>
 
@@ -9,6 +7,7 @@
 #include "controls/ex_label.h"
 #include "game/player_actions.h"
 #include "game/squares.h"
+#include "main_screen_fixture.h"
 
 namespace kordalt::test {
 namespace {
@@ -193,8 +192,8 @@ TEST(BordersRules, AutoRestOrTrain) {
     struct Case {
         uint8_t condition, mastery, order;
     };
-    const Case cases[] = {{79, 71, kOrderRest},  {81, 69, kOrderTrain}, {100, 70, kOrderTrain},
-                          {80, 70, kOrderRest},  {100, 90, kOrderTrain}, {50, 50, kOrderRest}};
+    const Case cases[] = {{79, 71, kOrderRest}, {81, 69, kOrderTrain},  {100, 70, kOrderTrain},
+                          {80, 70, kOrderRest}, {100, 90, kOrderTrain}, {50, 50, kOrderRest}};
     for (const Case& c : cases) {
         Game.mKordalt[5].Condition = c.condition;
         Game.mKordalt[5].Mastery = c.mastery;
@@ -204,7 +203,7 @@ TEST(BordersRules, AutoRestOrTrain) {
 }
 
 TEST(BordersRules, AttitudeIconsAndMapModes) {
-    const std::pair<int, int> icons[] = {{100, 0}, {80, 0}, {79, 1}, {60, 1}, {59, 2}, {40, 2},
+    const std::pair<int, int> icons[] = {{100, 0}, {80, 0}, {79, 1}, {60, 1}, {59, 2},  {40, 2},
                                          {39, 3},  {20, 3}, {19, 4}, {0, 4},  {101, 4}, {255, 4}};
     for (const auto& [attitude, icon] : icons) EXPECT_EQ(AttitudeIcon(attitude), icon) << attitude;
     EXPECT_EQ(MapModeFromMenu(true, false), 1);

@@ -1,6 +1,5 @@
 // The economy page driven through its sliders, "OK" shapes and "MAX" labels.
 #include "main_screen_fixture.h"
-
 #include "platform/arith.h"
 
 namespace kordalt::test {
@@ -97,10 +96,10 @@ TEST_F(EconomyPage, TrainingMaximumCountsIncomeSalariesAndLimits) {
         int scientistsMax, soldiersMax;
     };
     const Case cases[] = {
-        {250, 0, 0, 800, 0, 2, 2},           // a third person would cost 300
+        {250, 0, 0, 800, 0, 2, 2},               // a third person would cost 300
         {2000000000, 39995, 0, 800, 0, 5, 800},  // at most 40000 of a kind
         {1000000, 39995, 0, 800, 0, 0, 0},       // 40000 scientists cost more than the treasury
-        {100000, 0, 0, 30, 0, 30, 30},        // no more than the peasants
+        {100000, 0, 0, 30, 0, 30, 30},           // no more than the peasants
         {0, 0, 0, 800, 0, 0, 0},
     };
     for (const Case& c : cases) {

@@ -1,13 +1,12 @@
 // The information page: events, the battle list and view built from a turn
 // report, and the chronicle.
-#include "main_screen_fixture.h"
-
 #include <QLineSeries>
 #include <QTextBlock>
 #include <QTextEdit>
 
 #include "controls/draw_grid.h"
 #include "controls/splitter.h"
+#include "main_screen_fixture.h"
 
 namespace kordalt::test {
 namespace {
@@ -35,7 +34,8 @@ protected:
     }
     // The series belong to the charts' scenes, not to the window's widgets.
     QLineSeries* Series(const char* name) {
-        for (QLineSeries* s : {screen->Info.Series1, screen->Info.Series2, screen->Info.Series3, screen->Info.Series4})
+        for (QLineSeries* s :
+             {screen->Info.Series1, screen->Info.Series2, screen->Info.Series3, screen->Info.Series4})
             if (s->objectName() == name) return s;
         return nullptr;
     }
@@ -88,9 +88,9 @@ TEST_F(InfoPage, NoBattleHidesTheListAndItsSplitter) {
 TEST_F(InfoPage, ChronicleMarksOwnStateBoldAndDestroyedStatesRed) {
     const std::string own = Gos().Name.Utf8();
     const std::string other = Game.mGos[2].Name.Utf8();
-    Game.BattleChronicle = Cp(own + " напал на " + other + "\n") + Cp("Государство " + other + " уничтожено!\n") +
-                           Cp("Государство " + own + " уничтожено!\n") + Cp("Мирный год\n") +
-                           Cp("Потерянная строка");
+    Game.BattleChronicle =
+        Cp(own + " напал на " + other + "\n") + Cp("Государство " + other + " уничтожено!\n") +
+        Cp("Государство " + own + " уничтожено!\n") + Cp("Мирный год\n") + Cp("Потерянная строка");
     screen->FormActivate();
     for (const char* name : {"RichEdit3", "RichEdit4"}) {
         SCOPED_TRACE(name);

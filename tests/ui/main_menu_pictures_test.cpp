@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QLabel>
-
 #include <memory>
 
 #include "controls/speed_button.h"

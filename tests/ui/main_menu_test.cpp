@@ -1,5 +1,7 @@
 // The main menu: texts from the settings file, the button column, the buttons'
 // paths into a game, help and the background music.
+#include "ui/main_menu.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -8,7 +10,6 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
-
 #include <memory>
 #include <utility>
 
@@ -30,7 +31,6 @@
 #include "ui/dop_info.h"
 #include "ui/fake_music_player.h"
 #include "ui/help_window.h"
-#include "ui/main_menu.h"
 #include "ui/main_screen.h"
 #include "ui/multi_player.h"
 #include "ui/picture_store.h"
@@ -46,8 +46,9 @@ namespace kordalt {
 namespace {
 
 // Top to bottom.
-const char* const kColumn[] = {"ExSpeedButton2", "ExSpeedButton6", "SpeedButton1", "SpeedButton2", "SpeedButton6",
-                               "ExSpeedButton1", "SpeedButton4",   "SpeedButton5", "SpeedButton3"};
+const char* const kColumn[] = {"ExSpeedButton2", "ExSpeedButton6", "SpeedButton1",
+                               "SpeedButton2",   "SpeedButton6",   "ExSpeedButton1",
+                               "SpeedButton4",   "SpeedButton5",   "SpeedButton3"};
 
 const std::string kBinDir = std::string(KORDALT_BIN_DIR) + "/";
 
@@ -81,8 +82,9 @@ protected:
     // The settings file and the rules data of the program folder.
     void WriteSettings(const std::string& language, const std::string& more = "") {
         test::WriteFile(dir.Path("dim.dat"), test::ReadFile(kBinDir + "dim.dat"));
-        test::WriteFile(dir.Path("kordalt.INI"), "[Languages]\nCount=1\nDefault=0\n0=Test\n[Test]\ndim.dat=dim.dat\n" +
-                                                     language + "\n" + IconsSection() + more + "\n");
+        test::WriteFile(dir.Path("kordalt.INI"),
+                        "[Languages]\nCount=1\nDefault=0\n0=Test\n[Test]\ndim.dat=dim.dat\n" + language +
+                            "\n" + IconsSection() + more + "\n");
     }
 
     void Open(const std::string& language, const std::string& more = "") {
@@ -123,10 +125,14 @@ TEST_F(MainMenuTest, TextsComeFromTheSettingsFileAndMissingOnesTakeTheirDefaults
         const char* fallback;  // the built-in default
     };
     const Case cases[] = {
-        {"ExSpeedButton2", 1010, "Игра в Сети", "Интернет игра"}, {"ExSpeedButton6", 1001, "По сети", "Сетевая игра"},
-        {"SpeedButton1", 1002, "Начать", "Новая игра"},           {"SpeedButton2", 1003, "Продолжить", "Загрузить игру"},
-        {"SpeedButton6", 1004, "Лучшие", "Зал славы"},            {"ExSpeedButton1", 1005, "Параметры", "Настройки"},
-        {"SpeedButton4", 1006, "Справка", "Помощь"},              {"SpeedButton5", 1007, "Авторы", "Об авторах"},
+        {"ExSpeedButton2", 1010, "Игра в Сети", "Интернет игра"},
+        {"ExSpeedButton6", 1001, "По сети", "Сетевая игра"},
+        {"SpeedButton1", 1002, "Начать", "Новая игра"},
+        {"SpeedButton2", 1003, "Продолжить", "Загрузить игру"},
+        {"SpeedButton6", 1004, "Лучшие", "Зал славы"},
+        {"ExSpeedButton1", 1005, "Параметры", "Настройки"},
+        {"SpeedButton4", 1006, "Справка", "Помощь"},
+        {"SpeedButton5", 1007, "Авторы", "Об авторах"},
         {"SpeedButton3", 1008, "Закрыть", "Выход"},
     };
     std::string texts = "1000=Кордальт\n1009=Меню\n1011=Сборка %s!\n";
@@ -138,7 +144,8 @@ TEST_F(MainMenuTest, TextsComeFromTheSettingsFileAndMissingOnesTakeTheirDefaults
     EXPECT_EQ(form->windowTitle(), QString::fromUtf8("Меню"));
     EXPECT_EQ(QGuiApplication::applicationDisplayName(), QString::fromUtf8("Кордальт"));
     EXPECT_EQ(form->LabelGameVersion->text(), QString::fromUtf8("Сборка 4.5d!"));
-    for (int i = 1; i <= 11; ++i) EXPECT_EQ(Cp1251ToUtf8(Game.KordaltBaseNames[i]), "Имя" + std::to_string(i));
+    for (int i = 1; i <= 11; ++i)
+        EXPECT_EQ(Cp1251ToUtf8(Game.KordaltBaseNames[i]), "Имя" + std::to_string(i));
     form->close();
 
     Open("");
@@ -152,7 +159,6 @@ TEST_F(MainMenuTest, TextsComeFromTheSettingsFileAndMissingOnesTakeTheirDefaults
     EXPECT_EQ(form->LabelGameVersion->text(), QString::fromUtf8("Версия 4.5d"));
     for (int i = 1; i <= 11; ++i) EXPECT_EQ(Game.KordaltBaseNames[i], "?");
 }
-
 
 TEST_F(MainMenuTest, ButtonsStandInOneColumnFromInternetGameToExit) {
     Open("");
@@ -184,8 +190,9 @@ TEST_F(MainMenuTest, ShippedSettingsGiveTheVersionLabel) {
 TEST_F(MainMenuTest, ButtonsTakeTheirGlyphFragments) {
     Open("");
     const std::pair<const char*, int> glyphs[] = {
-        {"ExSpeedButton2", 5}, {"ExSpeedButton6", 6}, {"SpeedButton1", 7}, {"SpeedButton2", 8}, {"SpeedButton6", 9},
-        {"ExSpeedButton1", 10}, {"SpeedButton4", 11}, {"SpeedButton5", 12}, {"SpeedButton3", 13},
+        {"ExSpeedButton2", 5}, {"ExSpeedButton6", 6}, {"SpeedButton1", 7},
+        {"SpeedButton2", 8},   {"SpeedButton6", 9},   {"ExSpeedButton1", 10},
+        {"SpeedButton4", 11},  {"SpeedButton5", 12},  {"SpeedButton3", 13},
     };
     for (const auto& [name, fragment] : glyphs) {
         QImage expected;
@@ -283,14 +290,16 @@ TEST_F(MainMenuTest, StartUpMakesTheWindowsAndHandsThemToTheGame) {
     WriteSettings("");
     CreateWindows();
     const std::pair<QWidget*, const char*> windows[] = {
-        {MainForm, "MainForm"}, {Start, "Start"},         {SelectPlayer, "SelectPlayer"}, {SelectGos, "SelectGos"},
-        {Main, "Main"},         {SelectMan, "SelectMan"}, {DopInfo, "DopInfo"},
+        {MainForm, "MainForm"},   {Start, "Start"}, {SelectPlayer, "SelectPlayer"},
+        {SelectGos, "SelectGos"}, {Main, "Main"},   {SelectMan, "SelectMan"},
+        {DopInfo, "DopInfo"},
     };
     for (const auto& [window, name] : windows) {
         ASSERT_NE(window, nullptr) << name;
         EXPECT_EQ(window->objectName(), name);
     }
-    EXPECT_EQ(GameWindows().StatesSliderValue(), Start->StatesCount()) << "the game reaches the set-up window";
+    EXPECT_EQ(GameWindows().StatesSliderValue(), Start->StatesCount())
+        << "the game reaches the set-up window";
     MainForm->close();
     FreeWindows();
     for (QWidget* window : {static_cast<QWidget*>(MainForm), static_cast<QWidget*>(Start),
@@ -301,8 +310,9 @@ TEST_F(MainMenuTest, StartUpMakesTheWindowsAndHandsThemToTheGame) {
 
 // A picture bitmap that is missing stops the start-up with a box naming it.
 TEST_F(MainMenuTest, StartUpWithoutThePictureBitmapSaysSoInABox) {
-    test::WriteFile(dir.Path("kordalt.INI"), "[Languages]\nCount=1\nDefault=0\n0=Test\n[Test]\n"
-                                             "[Icons]\nIcons=icons.bmp\nCount=0\n");
+    test::WriteFile(dir.Path("kordalt.INI"),
+                    "[Languages]\nCount=1\nDefault=0\n0=Test\n[Test]\n"
+                    "[Icons]\nIcons=icons.bmp\nCount=0\n");
     std::vector<std::pair<TMsgType, QString>> boxes;
     ScopedMessageBoxHook hook([&](TMsgType type, const QString& text) {
         boxes.emplace_back(type, text);
@@ -353,7 +363,8 @@ TEST_F(MainMenuTest, HelpOpensOverTheMenuTitledOnce) {
     EXPECT_TRUE(Press("SpeedButton4").empty());
     ASSERT_NE(HelpBrowser(), nullptr);
     QWidget* help = HelpBrowser()->window();
-    EXPECT_FALSE(help->windowTitle().contains(QStringLiteral("Kordalt"))) << help->windowTitle().toStdString();
+    EXPECT_FALSE(help->windowTitle().contains(QStringLiteral("Kordalt")))
+        << help->windowTitle().toStdString();
     EXPECT_FALSE(help->windowTitle().isEmpty());
     const QPoint offset = help->geometry().center() - form->geometry().center();
     EXPECT_LE(offset.manhattanLength(), 4) << offset.x() << "," << offset.y();
@@ -486,7 +497,10 @@ TEST_F(MusicTest, PlaylistRepeatsInItsOrder) {
         std::vector<std::string> expected;
     };
     const Case cases[] = {
-        {{"a.mid", "b.mid", "c.mid"}, {"a.mid", "b.mid", "c.mid"}, 5, {"a.mid", "b.mid", "c.mid", "a.mid", "b.mid"}},
+        {{"a.mid", "b.mid", "c.mid"},
+         {"a.mid", "b.mid", "c.mid"},
+         5,
+         {"a.mid", "b.mid", "c.mid", "a.mid", "b.mid"}},
         {{"a.mid"}, {"a.mid"}, 3, {"a.mid", "a.mid", "a.mid"}},
         {{"a.mid", "gone.mid", "c.mid"}, {"a.mid", "c.mid"}, 3, {"a.mid", "c.mid", "a.mid"}},
     };

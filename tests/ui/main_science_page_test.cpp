@@ -1,7 +1,6 @@
 // The science page driven through its spin edits and quick buttons.
-#include "main_screen_fixture.h"
-
 #include "controls/spin_edit.h"
+#include "main_screen_fixture.h"
 
 namespace kordalt::test {
 namespace {

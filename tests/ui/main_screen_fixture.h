@@ -96,8 +96,10 @@ protected:
     // A press and release of the mouse on a control.
     void Click(const char* name) { QTest::mouseClick(Find(name), Qt::LeftButton, {}, QPoint(10, 8)); }
     void OpenPage(int page) {
-        if (screen->PageControl1->currentIndex() == page) screen->PageControl1Change();
-        else screen->PageControl1->setCurrentIndex(page);
+        if (screen->PageControl1->currentIndex() == page)
+            screen->PageControl1Change();
+        else
+            screen->PageControl1->setCurrentIndex(page);
     }
 
     ScratchDir scratch;

@@ -1,7 +1,7 @@
 // Renders each page of the main game screen to <build>/gallery/ui_main_*.png.
-#include "main_screen_fixture.h"
-
 #include <QDir>
+
+#include "main_screen_fixture.h"
 
 namespace kordalt::test {
 namespace {

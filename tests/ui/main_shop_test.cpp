@@ -1,10 +1,9 @@
 // The Kordalt shop: price, refusals and the purchase.
-#include "main_screen_fixture.h"
-
 #include <QLineEdit>
 
 #include "controls/draw_grid.h"
 #include "game/kordalt_pool.h"
+#include "main_screen_fixture.h"
 
 namespace kordalt::test {
 namespace {
@@ -113,7 +112,8 @@ TEST_F(KordaltShop, HotSeatPutsTheSlidersBack) {
     Click("SpeedButton5");
     EXPECT_EQ(Gos().KordaltCount, 1);
     EXPECT_EQ(Game.mKordalt[1].Name.Utf8(), "Кутузов");
-    for (const auto& [name, minimum] : {std::pair{"TrackBar2", 15}, {"TrackBar3", 1}, {"TrackBar4", 2}, {"TrackBar8", 1}})
+    for (const auto& [name, minimum] :
+         {std::pair{"TrackBar2", 15}, {"TrackBar3", 1}, {"TrackBar4", 2}, {"TrackBar8", 1}})
         EXPECT_EQ(Find<QSlider>(name)->value(), minimum) << name;
 }
 

@@ -2,11 +2,11 @@
 // names, and a gallery of a generated map in every style.
 #include "ui/map_drawing.h"
 
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QImage>
 #include <QPainter>
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -32,9 +32,10 @@ TColor At(const QImage& image, int x, int y) { return FromQColor(image.pixelColo
 class FixedMap {
 public:
     explicit FixedMap(const std::vector<std::string>& rows, uint8_t states)
-        : map_(std::make_unique<TSquares>(static_cast<uint8_t>(rows[0].size()), static_cast<uint8_t>(rows.size()),
-                                          false, states)),
-          previousMap_(Map), previousGame_(Game) {
+        : map_(std::make_unique<TSquares>(static_cast<uint8_t>(rows[0].size()),
+                                          static_cast<uint8_t>(rows.size()), false, states)),
+          previousMap_(Map),
+          previousGame_(Game) {
         SetOwners(rows);
         map_->SnapshotOwners();
         Map = map_.get();
@@ -58,7 +59,8 @@ private:
     void SetOwners(const std::vector<std::string>& rows) {
         for (size_t y = 0; y < rows.size(); ++y)
             for (size_t x = 0; x < rows[y].size(); ++x)
-                map_->SetSquare(SquareId(static_cast<int>(x), static_cast<int>(y)), static_cast<uint8_t>(rows[y][x] - '0'));
+                map_->SetSquare(SquareId(static_cast<int>(x), static_cast<int>(y)),
+                                static_cast<uint8_t>(rows[y][x] - '0'));
         map_->RebuildRegions();
     }
 
@@ -88,7 +90,9 @@ const std::vector<std::string> kMap = {
 };
 const TRect kR{2, 2, 62, 42};
 
-TRect CellOf(int x, int y) { return {kR.left + 10 * x, kR.top + 10 * y, kR.left + 10 * x + 10, kR.top + 10 * y + 10}; }
+TRect CellOf(int x, int y) {
+    return {kR.left + 10 * x, kR.top + 10 * y, kR.left + 10 * x + 10, kR.top + 10 * y + 10};
+}
 
 // The colours found inside a cell, its border pixels left out.
 std::set<TColor> InnerColours(const QImage& image, const TRect& cell) {
@@ -135,7 +139,8 @@ TEST(MapDrawingTest, WithoutChangesTheChangeViewsEqualThePlainViews) {
     FixedMap fixed(kMap, 5);
     for (bool names : {false, true}) {
         MapView.MapShowNames = names;
-        EXPECT_EQ(Render([](QPainter& p) { DrawMapMode3(p, kR); }), Render([](QPainter& p) { DrawMapMode4(p, kR); }));
+        EXPECT_EQ(Render([](QPainter& p) { DrawMapMode3(p, kR); }),
+                  Render([](QPainter& p) { DrawMapMode4(p, kR); }));
         for (uint8_t h : {1, 4})
             EXPECT_EQ(Render([h](QPainter& p) { DrawMapMode2(p, kR, h); }),
                       Render([h](QPainter& p) { DrawMapMode1(p, kR, h); }))
@@ -223,7 +228,8 @@ TEST(MapDrawingTest, MapModeChoosesTheRendererAndThePreviewIsAlwaysTheChangeView
     };
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < i; ++j) ASSERT_NE(modes[i], modes[j]) << i << " " << j;
-    const std::vector<std::pair<int32_t, int>> cases = {{1, 0}, {2, 1}, {3, 2}, {4, 3}, {0, 0}, {5, 0}, {-1, 0}};
+    const std::vector<std::pair<int32_t, int>> cases = {{1, 0}, {2, 1}, {3, 2}, {4, 3},
+                                                        {0, 0}, {5, 0}, {-1, 0}};
     for (const auto& [mode, renderer] : cases) {
         MapView.MapMode = mode;
         EXPECT_EQ(Render([](QPainter& p) { DrawMap(p, kR); }), modes[renderer]) << "MapMode " << mode;
@@ -252,8 +258,8 @@ TEST(MapDrawingTest, ScaleTruncatesCellEdgesAndKeepsTheMapSquare) {
         double scale;
     };
     const std::vector<Case> cases = {
-        {{3, 3, 83, 43}, 10.0},   // twice as wide as high: the height decides
-        {{3, 3, 28, 60}, 6.25},   // tall and narrow: the width decides
+        {{3, 3, 83, 43}, 10.0},  // twice as wide as high: the height decides
+        {{3, 3, 28, 60}, 6.25},  // tall and narrow: the width decides
         {{4, 5, 34, 35}, 7.5},
     };
     for (const Case& c : cases) {
@@ -309,7 +315,8 @@ TEST(MapDrawingTest, NamesAreWrittenForTheStatesEachViewShows) {
         SCOPED_TRACE(c.name);
         MapView.MapShowNames = true;
         const QImage image = Render(c.draw, size);
-        for (int i = 0; i < 3; ++i) EXPECT_EQ(!Ink(image, columns[i]).isEmpty(), c.named[i]) << "state " << i + 1;
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(!Ink(image, columns[i]).isEmpty(), c.named[i]) << "state " << i + 1;
         MapView.MapShowNames = false;
         EXPECT_TRUE(Ink(Render(c.draw, size), QRect(QPoint(0, 0), size)).isEmpty());
     }
@@ -336,7 +343,8 @@ TEST(MapDrawingTest, NameIsCentredOnItsWidestRowAndKeptInside) {
     // Black over a halo of the button face.
     bool halo = false;
     for (int x = two.left() - 1; x <= two.right() + 1; ++x)
-        for (int y = two.top() - 1; y <= two.bottom() + 1; ++y) halo = halo || At(image, x, y) == ColorToRGB(clBtnFace);
+        for (int y = two.top() - 1; y <= two.bottom() + 1; ++y)
+            halo = halo || At(image, x, y) == ColorToRGB(clBtnFace);
     EXPECT_TRUE(halo);
 }
 

@@ -1,8 +1,7 @@
 // The shipped background music: every playlist entry of the settings file is a
 // MIDI file that the synthesizer plays to its end, audibly, in a sensible time.
-#include <gtest/gtest.h>
-
 #include <fluidsynth.h>
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <memory>
@@ -40,7 +39,8 @@ Rendered Render(const std::string& file) {
     }
     std::unique_ptr<fluid_player_t, decltype(&delete_fluid_player)> player(new_fluid_player(synth.get()),
                                                                            delete_fluid_player);
-    if (fluid_player_add(player.get(), file.c_str()) != FLUID_OK || fluid_player_play(player.get()) != FLUID_OK)
+    if (fluid_player_add(player.get(), file.c_str()) != FLUID_OK ||
+        fluid_player_play(player.get()) != FLUID_OK)
         return r;
     std::vector<float> left(kBlock), right(kBlock);
     while (r.seconds < kMaxSeconds) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
-
 #include <memory>
 #include <string>
 
@@ -27,7 +26,7 @@ std::string OneNote(int ticks) {
 class FluidSynthPlayerTest : public ::testing::Test {
 protected:
     FluidSynthPlayerTest() {
-        test::WriteFile(dir.Path("short.mid"), OneNote(96));  // a tenth of a second
+        test::WriteFile(dir.Path("short.mid"), OneNote(96));   // a tenth of a second
         test::WriteFile(dir.Path("long.mid"), OneNote(9600));  // ten seconds
         test::WriteFile(dir.Path("text.mid"), "not a MIDI file");
     }

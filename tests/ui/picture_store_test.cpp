@@ -2,12 +2,12 @@
 // rectangles, glyphs, and the shipped picture bitmap.
 #include "ui/picture_store.h"
 
-#include <QDir>
-#include <QImage>
-#include <QPainter>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QDir>
+#include <QImage>
+#include <QPainter>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -26,10 +26,10 @@ TEST(IniFileExTest, ExtractFieldSplitsAtCommasAndTrims) {
         const char* field;
     };
     const std::vector<Case> cases = {
-        {"1,2,3,4", 1, "1"},   {"1,2,3,4", 4, "4"},   {" 5 , 7 ", 1, "5"}, {" 5 , 7 ", 2, "7"},
-        {" 5 , 7 ", 3, "7"},   {" 5 , 7 ", 4, "7"},   {"abc", 1, "abc"},   {"abc", 9, "abc"},
-        {"abc", 0, ""},        {"1,2", 0, ""},        {"a,,b", 2, ""},     {"a,,b", 3, "b"},
-        {"", 1, ""},           {"a,b,", 3, ""},       {",a", 1, ""},       {"\t x y \t,z", 1, "x y"},
+        {"1,2,3,4", 1, "1"}, {"1,2,3,4", 4, "4"}, {" 5 , 7 ", 1, "5"}, {" 5 , 7 ", 2, "7"},
+        {" 5 , 7 ", 3, "7"}, {" 5 , 7 ", 4, "7"}, {"abc", 1, "abc"},   {"abc", 9, "abc"},
+        {"abc", 0, ""},      {"1,2", 0, ""},      {"a,,b", 2, ""},     {"a,,b", 3, "b"},
+        {"", 1, ""},         {"a,b,", 3, ""},     {",a", 1, ""},       {"\t x y \t,z", 1, "x y"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ini.ExtractField(c.value, c.n), c.field) << '"' << c.value << "\" field " << c.n;
@@ -118,9 +118,9 @@ TEST(PictureStoreTest, LoadGlyphResizesTheBitmapToTheFragment) {
 
 TEST(PictureStoreTest, TransparentDrawingLeavesOutTheLowerLeftColour) {
     QImage bitmap(8, 4, QImage::Format_RGB32);
-    bitmap.fill(qRgb(255, 0, 255));                         // key colour everywhere...
+    bitmap.fill(qRgb(255, 0, 255));                                         // key colour everywhere...
     for (int x = 0; x < 8; x += 2) bitmap.setPixel(x, 1, qRgb(0, 0, 200));  // ...but a dotted line
-    bitmap.setPixel(0, 3, qRgb(0, 0, 200));                 // lower-left of the whole bitmap, not of fragment 0
+    bitmap.setPixel(0, 3, qRgb(0, 0, 200));  // lower-left of the whole bitmap, not of fragment 0
     StoreFixture fixture("Count=1\n0=2,0,4,3\n", bitmap);  // its lower-left pixel (2, 2) is magenta
     TPictureFragmentList store(fixture.ini, "Icons");
     QImage target(6, 5, QImage::Format_RGB32);
@@ -163,7 +163,8 @@ TEST(PictureStoreTest, BadFilesRaiseOutOfTheConstructor) {
         test::WriteFile(dir.Path("k.ini"), "[Icons]\nIcons=" + dir.Path("missing.bmp") + "\nCount=0\n");
         EXPECT_THROW(TPictureFragmentList(dir.Path("k.ini"), "Icons"), EFOpenError);
     }
-    for (const char* rows : {"Count=two\n", "Count=1\n0=1,2,x,4\n", "Count=2\n0=1,2,3,4\n", "Count=1\n0=1.5,2,3,4\n"}) {
+    for (const char* rows :
+         {"Count=two\n", "Count=1\n0=1,2,x,4\n", "Count=2\n0=1,2,3,4\n", "Count=1\n0=1.5,2,3,4\n"}) {
         StoreFixture fixture(rows);
         EXPECT_THROW(TPictureFragmentList(fixture.ini, "Icons"), EConvertError) << rows;
     }

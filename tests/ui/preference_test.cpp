@@ -1,4 +1,6 @@
 // The settings dialog.
+#include "ui/preference.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -6,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
-
 #include <filesystem>
 #include <memory>
 #include <utility>
@@ -18,8 +19,8 @@
 #include "fake_music_player.h"
 #include "game/language_file.h"
 #include "game/rules_data.h"
-#include "platform/cp1251.h"
 #include "game_reset.h"
+#include "platform/cp1251.h"
 #include "platform/ini_file.h"
 #include "platform/program_path.h"
 #include "support/test_files.h"
@@ -28,7 +29,6 @@
 #include "ui/main_menu.h"
 #include "ui/main_screen.h"
 #include "ui/multi_player.h"
-#include "ui/preference.h"
 #include "ui/proc.h"
 #include "ui/record_table.h"
 #include "ui/start.h"
@@ -40,7 +40,8 @@ namespace {
 
 constexpr char kLanguages[] =
     "[Languages]\nCount=2\nDefault=0\n0=Russian\n1=English\n"
-    "[Russian]\nTitle=Русский\n4000=Настройка\n4009=Спросить\n1200=Последнее сражение\n5000=Графики\n6001=ЗАЛ\n"
+    "[Russian]\nTitle=Русский\n4000=Настройка\n4009=Спросить\n1200=Последнее "
+    "сражение\n5000=Графики\n6001=ЗАЛ\n"
     "1400=Ожидание\n7000=Сетевая игра\n7001=Выход\n"
     "[English]\nTitle=English\n4000=Settings\n4009=Ask\n1200=Last battle\n5000=Charts\n6001=HALL\n"
     "1400=Waiting\n7000=Network game\n7001=Leave\n"
@@ -48,9 +49,9 @@ constexpr char kLanguages[] =
 
 // The first table's keys, in writing order, with their defaults.
 const std::pair<const char*, const char*> kKeys[] = {
-    {"Music", "1"},         {"SinglePlayer", "0"},    {"HideGraphics", "0"}, {"ShowHint", "0"},
-    {"ShowScrollHelp", "0"}, {"ConfirmSaveGame", "0"}, {"DeadAfterMove", "0"}, {"InternetServer", ""},
-    {"RememberPage", "1"},  {"SaveChat", "0"},        {"ChatFileName", nullptr},
+    {"Music", "1"},          {"SinglePlayer", "0"},    {"HideGraphics", "0"},     {"ShowHint", "0"},
+    {"ShowScrollHelp", "0"}, {"ConfirmSaveGame", "0"}, {"DeadAfterMove", "0"},    {"InternetServer", ""},
+    {"RememberPage", "1"},   {"SaveChat", "0"},        {"ChatFileName", nullptr},
 };
 
 // The shipped [Icons] section, its bitmap named with its full path: the main
@@ -86,7 +87,7 @@ protected:
     std::vector<QCheckBox*> Boxes() const {
         TPreference* p = Preference;
         return {p->CheckBox4, p->CheckBox1, p->CheckBox2, p->CheckBox3, p->CheckBoxScroll,
-                p->CheckBox5, p->CheckBox6, nullptr,       p->CheckBox8, p->CheckBox9};
+                p->CheckBox5, p->CheckBox6, nullptr,      p->CheckBox8, p->CheckBox9};
     }
 
     test::ScratchDir dir_;
@@ -106,7 +107,8 @@ TEST_F(PreferenceTest, MissingKeysTakeTheirDefaults) {
             EXPECT_EQ(boxes[i]->isChecked(), std::string(kKeys[i].second) == "1") << kKeys[i].first;
         }
     EXPECT_EQ(Preference->Edit3->text(), QString());
-    EXPECT_EQ(Preference->FilenameEdit1->text(), QDir::current().absoluteFilePath(QStringLiteral("kordaltchat.txt")));
+    EXPECT_EQ(Preference->FilenameEdit1->text(),
+              QDir::current().absoluteFilePath(QStringLiteral("kordaltchat.txt")));
     EXPECT_FALSE(Preference->FilenameEdit1->isEnabled());
     EXPECT_EQ(Preference->windowTitle(), QString::fromUtf8("Настройка"));
     EXPECT_EQ(Preference->CheckBox5->text(), QString::fromUtf8("Спросить"));
@@ -159,10 +161,14 @@ TEST_F(PreferenceTest, ApplyWritesEveryKeyAndCloseWritesNothing) {
     for (const auto& [key, def] : kKeys) {
         SCOPED_TRACE(key);
         const std::string value = Setting(key);
-        if (std::string(key) == "HideGraphics") EXPECT_EQ(value, "1");
-        else if (std::string(key) == "InternetServer") EXPECT_EQ(value, "http://127.0.0.1:8080/");
-        else if (std::string(key) == "ChatFileName") EXPECT_EQ(value, "/tmp/my chat.txt");
-        else EXPECT_EQ(value, def);
+        if (std::string(key) == "HideGraphics")
+            EXPECT_EQ(value, "1");
+        else if (std::string(key) == "InternetServer")
+            EXPECT_EQ(value, "http://127.0.0.1:8080/");
+        else if (std::string(key) == "ChatFileName")
+            EXPECT_EQ(value, "/tmp/my chat.txt");
+        else
+            EXPECT_EQ(value, def);
     }
     EXPECT_EQ(InternetServer, "http://127.0.0.1:8080/");
     EXPECT_EQ(RememberPage, 1);
@@ -181,8 +187,10 @@ TEST_F(PreferenceTest, AFailedWriteThroughTheMouseShowsOneBoxAndGoesOn) {
     for (int click = 1; click <= 2; ++click) {
         QTest::mouseClick(Preference->SpeedButton2, Qt::LeftButton);
         ASSERT_EQ(messages.size(), static_cast<size_t>(click));
-        EXPECT_TRUE(messages.back().startsWith(QStringLiteral("Не удалось записать файл настроек"))) << messages.back().toStdString();
-        EXPECT_TRUE(messages.back().endsWith(QStringLiteral("нет права на запись"))) << messages.back().toStdString();
+        EXPECT_TRUE(messages.back().startsWith(QStringLiteral("Не удалось записать файл настроек")))
+            << messages.back().toStdString();
+        EXPECT_TRUE(messages.back().endsWith(QStringLiteral("нет права на запись")))
+            << messages.back().toStdString();
         EXPECT_TRUE(Preference->isVisible());
     }
     EXPECT_EQ(test::ReadFile(ini), before);
@@ -308,10 +316,11 @@ TEST_F(PreferenceTest, TheLanguageSwitchRetextsTheWindowsAndIsStoredAtOnce) {
 TEST(LanguageSwitch, TheRulesDataTakesTheNewLanguagesTexts) {
     test::ScratchDir dir;
     test::WriteFile(dir.Path("dim.dat"), test::ReadFile(KORDALT_BIN_DIR "/dim.dat"));
-    test::WriteFile(dir.Path("kordalt.INI"),
-                    "[Languages]\nCount=2\nDefault=0\n0=Russian\n1=English\n"
-                    "[Russian]\nTitle=Русский\ndim.dat=dim.dat\n7050=Пехота\n7100=Натиск\n7201=Вперёд\n"
-                    "[English]\nTitle=English\ndim.dat=dim.dat\n7050=Infantry\n7100=Onslaught\n7201=Forward\n");
+    test::WriteFile(
+        dir.Path("kordalt.INI"),
+        "[Languages]\nCount=2\nDefault=0\n0=Russian\n1=English\n"
+        "[Russian]\nTitle=Русский\ndim.dat=dim.dat\n7050=Пехота\n7100=Натиск\n7201=Вперёд\n"
+        "[English]\nTitle=English\ndim.dat=dim.dat\n7050=Infantry\n7100=Onslaught\n7201=Forward\n");
     ScopedProgramFileName program(dir.Path("kordalt"));
     std::vector<QString> boxes;
     ScopedMessageBoxHook hook([&](TMsgType, const QString& text) {

@@ -1,4 +1,6 @@
 // The defeat and victory screen.
+#include "ui/proc.h"
+
 #include <QLabel>
 #include <QStackedWidget>
 #include <QTest>
@@ -8,7 +10,6 @@
 #include "controls/classic.h"
 #include "controls/speed_button.h"
 #include "end_windows_fixture.h"
-#include "ui/proc.h"
 #include "ui/windows.h"
 
 namespace kordalt {
@@ -35,7 +36,8 @@ protected:
         const QTextDocument* doc = Proc->LastBattle->document();
         if (doc->isEmpty()) return lines;
         for (QTextBlock block = doc->begin(); block.isValid(); block = block.next())
-            lines.push_back({block.text(), FromQColor(block.begin().fragment().charFormat().foreground().color())});
+            lines.push_back(
+                {block.text(), FromQColor(block.begin().fragment().charFormat().foreground().color())});
         return lines;
     }
     static TColor WindowColor() { return PaletteColor(*Proc, QPalette::Window); }
@@ -45,8 +47,9 @@ TEST_F(ProcTest, TextsOfTheSettingsFile) {
     EXPECT_EQ(Proc->windowTitle(), Text(1200));
     EXPECT_EQ(Proc->windowTitle(), QString::fromUtf8("Последнее сражение"));
     const std::pair<QString, int> shown[] = {
-        {Proc->Label1->text(), 1201},  {Proc->Label3->text(), 1202},         {Proc->Label5->text(), 1203},
-        {Proc->SpeedButton3->Caption(), 1204}, {Proc->Label7->text(), 1205}, {Proc->Label6->text(), 1206},
+        {Proc->Label1->text(), 1201},  {Proc->Label3->text(), 1202},
+        {Proc->Label5->text(), 1203},  {Proc->SpeedButton3->Caption(), 1204},
+        {Proc->Label7->text(), 1205},  {Proc->Label6->text(), 1206},
         {Proc->Label10->text(), 1207}, {Proc->SpeedButton1->Caption(), 1208},
     };
     for (const auto& [text, id] : shown) {
@@ -96,9 +99,13 @@ TEST_F(ProcTest, VictoryAndDefeatSequences) {
         std::vector<std::string> log;
     };
     const Case cases[] = {
-        {"victory", &TProc::ShowVictory, TProc::kWinPage,
+        {"victory",
+         &TProc::ShowVictory,
+         TProc::kWinPage,
          {"Align MainScreen keep", "Banner Игрок", "Align TurnBanner keep", "Proc 2"}},
-        {"defeat", &TProc::ShowDefeat, TProc::kLosePage,
+        {"defeat",
+         &TProc::ShowDefeat,
+         TProc::kLosePage,
          {"Align MainScreen keep", "Banner Игрок", "Align TurnBanner keep", "Proc 2"}},
     };
     for (const Case& c : cases) {

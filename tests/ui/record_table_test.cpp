@@ -1,4 +1,6 @@
 // The hall of fame window.
+#include "ui/record_table.h"
+
 #include <QLabel>
 #include <QTest>
 
@@ -8,7 +10,6 @@
 #include "end_windows_fixture.h"
 #include "support/test_files.h"
 #include "ui/preference.h"
-#include "ui/record_table.h"
 #include "ui/windows.h"
 
 namespace kordalt {
@@ -42,7 +43,8 @@ TEST_F(RecordTableTest, OpeningCreatesTheDefaultTableAndShowsIt) {
     // Zeros show "-".
     EXPECT_EQ(Cell(0, 6), QStringLiteral("-"));
     EXPECT_EQ(Cell(7, 0), Text(1187));
-    for (int column = 1; column < TRecordTable::kColumns; ++column) EXPECT_EQ(Cell(7, column), QStringLiteral("-"));
+    for (int column = 1; column < TRecordTable::kColumns; ++column)
+        EXPECT_EQ(Cell(7, column), QStringLiteral("-"));
     EXPECT_TRUE(messages.empty());
 }
 
@@ -63,7 +65,8 @@ TEST_F(RecordTableTest, TextsAndButtons) {
     EXPECT_EQ(RecordTable->Label62->text(), Text(6006));
     EXPECT_TRUE(RecordTable->Label62->text().contains(QLatin1Char('\n')));
     EXPECT_EQ(RecordTable->Label75->text(), Text(6012));
-    for (int n = 1; n <= 8; ++n) EXPECT_EQ(Button(n)->isVisibleTo(RecordTable), n == 1 || n == 4 || n == 7) << n;
+    for (int n = 1; n <= 8; ++n)
+        EXPECT_EQ(Button(n)->isVisibleTo(RecordTable), n == 1 || n == 4 || n == 7) << n;
     QTest::mouseClick(Button(7), Qt::LeftButton);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], Text(3225) + Text(3226));
@@ -160,14 +163,16 @@ TEST_F(RecordTableTest, TheCupPlaysWhileTheWindowShows) {
     EXPECT_EQ(gif.ScreenHeight(), 65);
     for (int i = 0; i < gif.Count(); ++i)
         EXPECT_EQ(gif.Frames(i).AnimateInterval, i == 0 || i == 5 ? 2000 : 150) << i;
-    EXPECT_NE(gif.Frames(0).GetFrameBitmap().Image, gif.Frames(1).GetFrameBitmap().Image) << "the glint moves";
+    EXPECT_NE(gif.Frames(0).GetFrameBitmap().Image, gif.Frames(1).GetFrameBitmap().Image)
+        << "the glint moves";
     EXPECT_FALSE(cup->Animate());
     cup->SetFrameIndex(3);
     RecordTable->show();
     EXPECT_TRUE(cup->Animate());
     EXPECT_EQ(cup->FrameIndex(), 0);
     EXPECT_EQ(cup->GetFrameDelay(), 2000u);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return cup->FrameIndex() == 1; }, 4000)) << "frame 1 follows after two seconds";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cup->FrameIndex() == 1; }, 4000))
+        << "frame 1 follows after two seconds";
     RecordTable->hide();
     EXPECT_FALSE(cup->Animate());
 }

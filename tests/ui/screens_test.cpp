@@ -1,12 +1,12 @@
 // Screen hand-over and the language's fonts.
 #include "ui/screens.h"
 
+#include <gtest/gtest.h>
+
 #include <QDialog>
 #include <QFontInfo>
 #include <QLabel>
 #include <QWidget>
-#include <gtest/gtest.h>
-
 #include <map>
 #include <memory>
 #include <string>
@@ -50,8 +50,8 @@ TEST_F(ScreensTest, AlignScreensMovesTheTenFullScreenWindowsOnly) {
 
     AlignScreens(set["Start"]);
 
-    for (const char* name : {"MainForm", "SelectGos", "SelectMan", "Main", "MultiPlayer", "Start", "Proc", "Connect",
-                             "RecordTable", "Graph"})
+    for (const char* name : {"MainForm", "SelectGos", "SelectMan", "Main", "MultiPlayer", "Start", "Proc",
+                             "Connect", "RecordTable", "Graph"})
         EXPECT_EQ(set[name]->pos(), QPoint(200, 150)) << name;
     EXPECT_EQ(set["SelectPlayer"]->pos(), selectPlayer);
     EXPECT_EQ(set["Preference"]->pos(), preference);
@@ -97,11 +97,21 @@ TEST_F(ScreensTest, HandOverRules) {
         b->show();
         for (Step step : c.steps) {
             switch (step) {
-            case AlignA: AlignScreens(a.get()); break;
-            case AlignB: AlignScreens(b); break;
-            case KeepA: AlignScreensKeep(a.get()); break;
-            case Hide: HidePreviousScreen(); break;
-            case DestroyA: a.reset(); break;
+                case AlignA:
+                    AlignScreens(a.get());
+                    break;
+                case AlignB:
+                    AlignScreens(b);
+                    break;
+                case KeepA:
+                    AlignScreensKeep(a.get());
+                    break;
+                case Hide:
+                    HidePreviousScreen();
+                    break;
+                case DestroyA:
+                    a.reset();
+                    break;
             }
         }
         EXPECT_EQ(a && a->isVisible(), c.aVisible);
@@ -127,8 +137,10 @@ TEST(LanguageFontTest, ChoosesTheLanguageFontOrItsReplacement) {
         {"no keys, other dpi", "[Lang]\n", false, "Arial", 1},
         {"small fonts keep the font name", fonts, true, "Times New Roman", 204},
         {"other dpi takes the replacement", fonts, false, "Courier New", 204},
-        {"font defence off keeps the font name", fonts + "[Preferences]\nFontDefence=0\n", false, "Times New Roman", 204},
-        {"font defence on at small fonts", fonts + "[Preferences]\nFontDefence=1\n", true, "Times New Roman", 204},
+        {"font defence off keeps the font name", fonts + "[Preferences]\nFontDefence=0\n", false,
+         "Times New Roman", 204},
+        {"font defence on at small fonts", fonts + "[Preferences]\nFontDefence=1\n", true, "Times New Roman",
+         204},
     };
     int i = 0;
     for (const Case& c : cases) {
@@ -143,9 +155,11 @@ TEST(LanguageFontTest, ChoosesTheLanguageFontOrItsReplacement) {
 }
 
 TEST(LanguageFontTest, SettingsFontNamesMapToInstalledFamilies) {
-    const std::vector<std::pair<const char*, const char*>> cases = {
-        {"MS Sans Serif", "DejaVu Sans"}, {"ms sans serif", "DejaVu Sans"}, {"Arial", "Liberation Sans"},
-        {"Times New Roman", "Liberation Serif"}, {"DejaVu Serif", "DejaVu Serif"}};
+    const std::vector<std::pair<const char*, const char*>> cases = {{"MS Sans Serif", "DejaVu Sans"},
+                                                                    {"ms sans serif", "DejaVu Sans"},
+                                                                    {"Arial", "Liberation Sans"},
+                                                                    {"Times New Roman", "Liberation Serif"},
+                                                                    {"DejaVu Serif", "DejaVu Serif"}};
     for (const auto& [name, family] : cases) {
         const QString mapped = FontFamilyFor(QString::fromUtf8(name));
         EXPECT_EQ(mapped, QString::fromUtf8(family)) << name;

@@ -7,8 +7,8 @@
 #include <QTimer>
 
 #include "game/random.h"
-#include "ui/map_drawing.h"
 #include "setup_windows_fixture.h"
+#include "ui/map_drawing.h"
 
 namespace kordalt {
 namespace {
@@ -31,7 +31,8 @@ protected:
 TEST_F(StateChoice, TextsAndOfferedName) {
     EXPECT_EQ(SelectGos->windowTitle(), QString::fromUtf8("Выбор территории"));
     EXPECT_EQ(SelectGos->ExLabel2->Caption(), QString::fromUtf8("Выберите себе государство"));
-    EXPECT_EQ(Shown(SelectGos->ExSpeedButton2->Caption()), QString::fromUtf8("Меня не устаивает\n эта территория"));
+    EXPECT_EQ(Shown(SelectGos->ExSpeedButton2->Caption()),
+              QString::fromUtf8("Меня не устаивает\n эта территория"));
     EXPECT_EQ(SelectGos->RulerNames[0], QString::fromUtf8("Царь Горох"));
     EXPECT_EQ(SelectGos->RulerNames[9], QString::fromUtf8("Емеля"));
     EXPECT_EQ(SelectGos->Edit1->maxLength(), 13);
@@ -95,7 +96,8 @@ TEST_F(StateChoice, StateInPlayIsRefused) {
     ClickState(2);
     Confirm();
     EXPECT_TRUE(SelectGos->isVisible());
-    EXPECT_EQ(Shown(SelectGos->ExLabel2->Caption()), QString::fromUtf8("Извините\nэта территория уже выбрана"));
+    EXPECT_EQ(Shown(SelectGos->ExLabel2->Caption()),
+              QString::fromUtf8("Извините\nэта территория уже выбрана"));
     EXPECT_TRUE(PromptShown());
     EXPECT_EQ(Game.mGos[2].Player, 1u);
     EXPECT_EQ(Game.mGos[2].PlayerName.Str(), "first");
@@ -110,7 +112,8 @@ TEST_F(StateChoice, StateInPlayIsRefused) {
     ActivateWindow(SelectGos);
     ClickState(2);
     EXPECT_TRUE(ConfirmShown());
-    EXPECT_EQ(Shown(SelectGos->ExLabel2->Caption()), QString::fromUtf8("Извините\nэта территория уже выбрана"));
+    EXPECT_EQ(Shown(SelectGos->ExLabel2->Caption()),
+              QString::fromUtf8("Извините\nэта территория уже выбрана"));
     SelectGos->hide();
 }
 
@@ -151,7 +154,8 @@ TEST_F(StateChoice, ClosingTheWindowRejectsTheMap) {
 TEST_F(StateChoice, RejectedMapLeavesTheSetupOpen) {
     QTimer::singleShot(0, Start, [this] {
         Generate(3, 50);
-        QTimer::singleShot(0, SelectGos, [] { QTest::mouseClick(SelectGos->ExSpeedButton2, Qt::LeftButton); });
+        QTimer::singleShot(0, SelectGos,
+                           [] { QTest::mouseClick(SelectGos->ExSpeedButton2, Qt::LeftButton); });
         QTest::mouseClick(Start->ExSpeedButton2, Qt::LeftButton);
         EXPECT_TRUE(Start->isVisible());
         EXPECT_FALSE(Start->ExSpeedButton2->isVisible());

@@ -2,12 +2,12 @@
 // the program folder's settings file; message boxes are answered and recorded.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QString>
 #include <QTest>
-#include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,16 +15,16 @@
 #include "controls/ex_label.h"
 #include "controls/slider.h"
 #include "controls/speed_button.h"
-#include "game_reset.h"
 #include "game/game_state.h"
 #include "game/language_file.h"
 #include "game/squares.h"
+#include "game_reset.h"
 #include "platform/fatal.h"
 #include "platform/program_path.h"
 #include "ui/dop_info.h"
+#include "ui/game_windows_impl.h"
 #include "ui/main_screen.h"
 #include "ui/picture_store.h"
-#include "ui/game_windows_impl.h"
 #include "ui/select_gos.h"
 #include "ui/select_man.h"
 #include "ui/select_player.h"
@@ -36,7 +36,8 @@ namespace kordalt {
 
 class SetupWindows : public ::testing::Test {
 protected:
-    explicit SetupWindows(const std::string& programFile = KORDALT_BIN_DIR "/kordalt") : program_(programFile) {
+    explicit SetupWindows(const std::string& programFile = KORDALT_BIN_DIR "/kordalt")
+        : program_(programFile) {
         CreateLanguageFile();
         LoadPictures();
         ResetGame();
@@ -53,7 +54,8 @@ protected:
     ~SetupWindows() override {
         SetGameWindows(previousWindows_);
         SetGameUi(previousUi_);
-        for (QWidget* window : std::vector<QWidget*>{DopInfo, SelectMan, Main, SelectGos, SelectPlayer, Start})
+        for (QWidget* window :
+             std::vector<QWidget*>{DopInfo, SelectMan, Main, SelectGos, SelectPlayer, Start})
             delete window;
         DopInfo = nullptr;
         SelectMan = nullptr;
@@ -71,7 +73,8 @@ protected:
     static void LoadPictures() {
         const QString current = QDir::currentPath();
         QDir::setCurrent(QString::fromStdString(ProgramDirectory()));
-        PictureList = std::make_unique<TPictureFragmentList>(ProgramDirectory() + DefaultIniFileName(), "Icons");
+        PictureList =
+            std::make_unique<TPictureFragmentList>(ProgramDirectory() + DefaultIniFileName(), "Icons");
         QDir::setCurrent(current);
     }
 

@@ -9,7 +9,6 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
-
 #include <filesystem>
 #include <set>
 #include <vector>
@@ -19,10 +18,10 @@
 #include "controls/spin_edit.h"
 #include "game/rules_data.h"
 #include "game/saved_game.h"
-#include "ui/help_window.h"
-#include "ui/map_drawing.h"
 #include "setup_windows_fixture.h"
 #include "support/test_files.h"
+#include "ui/help_window.h"
+#include "ui/map_drawing.h"
 
 namespace kordalt {
 namespace {
@@ -37,16 +36,17 @@ TEST_F(StartWindow, TextsComeFromTheLanguage) {
     for (const Case& c : {Case{"Label1", "Количество государств"}, Case{"Label5", "Размер территории"},
                           Case{"Label9", "Количество людей\nна карте:"}, Case{"Label14", "Сложность игры:"},
                           Case{"Label12", "Карта"}, Case{"Label11", "Ходят компьютерные игроки"},
-                          Case{"Label10", "Просчитываются сражения"}, Case{"Label2", "2"}, Case{"Label3", "20"},
-                          Case{"Label4", "20"}, Case{"Label6", "50"}, Case{"Label7", "100"},
-                          Case{"Label8", "100"}, Case{"Label15", "100 %"}}) {
+                          Case{"Label10", "Просчитываются сражения"}, Case{"Label2", "2"},
+                          Case{"Label3", "20"}, Case{"Label4", "20"}, Case{"Label6", "50"},
+                          Case{"Label7", "100"}, Case{"Label8", "100"}, Case{"Label15", "100 %"}}) {
         auto* label = Start->findChild<QLabel*>(c.label);
         ASSERT_NE(label, nullptr) << c.label;
         EXPECT_EQ(label->text(), QString::fromUtf8(c.text)) << c.label;
     }
-    for (const auto& [name, text] : {std::pair{"ExSpeedButton1", "Генерация\nновой карты"},
-                                     std::pair{"ExSpeedButton2", "Выбор\nтерритории"},
-                                     std::pair{"SpeedButton3", "Выход"}, std::pair{"SpeedButton4", "Помощь"}}) {
+    for (const auto& [name, text] :
+         {std::pair{"ExSpeedButton1", "Генерация\nновой карты"},
+          std::pair{"ExSpeedButton2", "Выбор\nтерритории"}, std::pair{"SpeedButton3", "Выход"},
+          std::pair{"SpeedButton4", "Помощь"}}) {
         auto* button = Start->findChild<TExSpeedButton*>(name);
         ASSERT_NE(button, nullptr) << name;
         EXPECT_EQ(Shown(button->Caption()), QString::fromUtf8(text)) << name;
@@ -66,10 +66,10 @@ TEST_F(StartWindow, TextsComeFromTheLanguage) {
 }
 
 TEST_F(StartWindow, ButtonsShowTheirFragments) {
-    for (const auto& [button, fragment] : {std::pair{Start->ExSpeedButton1, 18}, std::pair{Start->ExSpeedButton2, 19},
-                                           std::pair{Start->SpeedButton3, 20}, std::pair{Start->SpeedButton4, 21},
-                                           std::pair{SelectGos->ExSpeedButton1, 22},
-                                           std::pair{SelectGos->ExSpeedButton2, 23}}) {
+    for (const auto& [button, fragment] :
+         {std::pair{Start->ExSpeedButton1, 18}, std::pair{Start->ExSpeedButton2, 19},
+          std::pair{Start->SpeedButton3, 20}, std::pair{Start->SpeedButton4, 21},
+          std::pair{SelectGos->ExSpeedButton1, 22}, std::pair{SelectGos->ExSpeedButton2, 23}}) {
         QImage expected;
         PictureList->LoadGlyph(expected, fragment);
         EXPECT_FALSE(expected.isNull());
@@ -89,8 +89,9 @@ TEST_F(StartWindow, DifficultyLevels) {
                           Case{1, "Нормальная игра", true}}) {
         SCOPED_TRACE(c.item);
         Start->ExSpeedButton2->show();
-        QTest::mouseClick(Start->RadioGroupDiffLevel->findChild<QRadioButton*>(QStringLiteral("Item%1").arg(c.item)),
-                          Qt::LeftButton);
+        QTest::mouseClick(
+            Start->RadioGroupDiffLevel->findChild<QRadioButton*>(QStringLiteral("Item%1").arg(c.item)),
+            Qt::LeftButton);
         EXPECT_EQ(Start->LabelDiffLevel->text(), QString::fromUtf8(c.name));
         EXPECT_EQ(Game.DifficultyLevel, c.item);
         EXPECT_EQ(Start->Label16->text(), DifficultyTexts[static_cast<size_t>(c.item)]);
@@ -127,7 +128,8 @@ TEST_F(StartWindow, StatesCountResetsHumansAndBoundsThem) {
     EXPECT_FALSE(Start->ExSpinEdit1->EditorEnabled());
 
     Start->ExSlider1->SetValue(3);
-    for (int i = 0; i < 5; ++i) QTest::mouseClick(Start->ExSpinEdit1->Button(), Qt::LeftButton, {}, QPoint(2, 2));
+    for (int i = 0; i < 5; ++i)
+        QTest::mouseClick(Start->ExSpinEdit1->Button(), Qt::LeftButton, {}, QPoint(2, 2));
     EXPECT_EQ(Start->HumanCount(), 3);
     Start->ExSlider1->SetValue(2);
     EXPECT_EQ(Start->Label15->text(), QStringLiteral("10 %"));
@@ -247,7 +249,8 @@ TEST_F(StartWindow, ProgressBarsAreDrawnAtTheirStartAndEndNotAtEveryStep) {
     struct PaintRecorder : QObject {
         std::vector<int> values;
         bool eventFilter(QObject* watched, QEvent* event) override {
-            if (event->type() == QEvent::Paint) values.push_back(static_cast<QProgressBar*>(watched)->value());
+            if (event->type() == QEvent::Paint)
+                values.push_back(static_cast<QProgressBar*>(watched)->value());
             return false;
         }
     } painted;
@@ -276,7 +279,8 @@ TEST_F(StartWindow, OpenDialogForSavedGames) {
                                                   QString::fromUtf8("Все файлы (*.*)")}));
     EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("kordalt"));
     EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
-    EXPECT_EQ(QDir(dialog->directory()).canonicalPath(), QDir(QStringLiteral(KORDALT_BIN_DIR)).canonicalPath());
+    EXPECT_EQ(QDir(dialog->directory()).canonicalPath(),
+              QDir(QStringLiteral(KORDALT_BIN_DIR)).canonicalPath());
     std::string fileName = "unchanged";
     QTimer::singleShot(0, dialog, &QDialog::reject);
     EXPECT_FALSE(GameWindows().OpenGameDialog(fileName));
@@ -312,7 +316,8 @@ protected:
         const std::string dir = KORDALT_TEST_TMP "/start_pictures";
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
-        for (const char* file : {"/kordalt.INI", "/icons.bmp"}) std::filesystem::copy_file(KORDALT_BIN_DIR + std::string(file), dir + file);
+        for (const char* file : {"/kordalt.INI", "/icons.bmp"})
+            std::filesystem::copy_file(KORDALT_BIN_DIR + std::string(file), dir + file);
         QImage progress(64, 48, QImage::Format_RGB32);
         progress.fill(QColor(10, 200, 30));
         progress.save(QString::fromStdString(dir + "/setup.bmp"));

@@ -1,5 +1,7 @@
 // The connection wizard over the in-memory session service: page order, Next
 // and Back, the session and player lists, errors, and the component's Open.
+#include "ui/wizard/wizard.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -10,15 +12,12 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTest>
-
 #include <memory>
-
-#include "session/peer_test_support.h"
 
 #include "controls/classic.h"
 #include "session/paint_box.h"
 #include "session/peer_play_qt.h"
-#include "ui/wizard/wizard.h"
+#include "session/peer_test_support.h"
 #include "ui/ui_support.h"
 
 namespace kordalt::test {
@@ -123,7 +122,8 @@ TEST_F(Wizard, JoinListsSessionsAndPlayersAndBackDropsTheSessionObject) {
     form.JoinGame->setChecked(true);
     bool busyWhileListing = false;
     QObject::connect(form.JoinGameSessionList->model(), &QAbstractItemModel::rowsInserted, [&] {
-        busyWhileListing = QGuiApplication::overrideCursor() && QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        busyWhileListing =
+            QGuiApplication::overrideCursor() && QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor;
     });
     form.NextButton->click();
     EXPECT_TRUE(busyWhileListing) << "the hourglass shows during the search";
@@ -174,7 +174,8 @@ TEST_F(Wizard, SessionThatWentAwayIsReportedAndTheWizardStays) {
     Pump(400ms);
     EXPECT_EQ(form.JoinGamePlayerList->count(), 0);  // the list stays empty
     form.NextButton->click();
-    EXPECT_EQ(boxes, std::vector<QString>{QString::fromUtf8("Не удаётся открыть игру Gamma: возможно, её уже нет")});
+    EXPECT_EQ(boxes,
+              std::vector<QString>{QString::fromUtf8("Не удаётся открыть игру Gamma: возможно, её уже нет")});
     EXPECT_TRUE(shown.texts.empty());
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_EQ(form.Tag, 0);

@@ -11,9 +11,9 @@
 #include <QTimer>
 
 #include "controls/classic.h"
-#include "platform/format.h"
 #include "game/language_file.h"
 #include "platform/cp1251.h"
+#include "platform/format.h"
 #include "session/paint_box.h"
 #include "session/peer_consts.h"
 #include "ui/screens.h"

@@ -16,57 +16,57 @@
 namespace kordalt::dplay::test {
 
 class RawClient {
- public:
-  RawClient(const std::string& bindIp, const std::string& hostIp, uint16_t port);
-  explicit RawClient(int connectedFd) : port_(0), fd_(connectedFd) {}
-  ~RawClient();
-  RawClient(const RawClient&) = delete;
-  RawClient& operator=(const RawClient&) = delete;
+public:
+    RawClient(const std::string& bindIp, const std::string& hostIp, uint16_t port);
+    explicit RawClient(int connectedFd) : port_(0), fd_(connectedFd) {}
+    ~RawClient();
+    RawClient(const RawClient&) = delete;
+    RawClient& operator=(const RawClient&) = delete;
 
-  bool connected() const { return fd_ >= 0; }
-  void SendBytes(const std::vector<uint8_t>& bytes);
-  // The body of the next frame; nothing on time-out, end or error.
-  std::optional<std::vector<uint8_t>> ReadFrame(std::chrono::milliseconds timeout);
-  // The body of the next frame of `type`, others skipped.
-  std::optional<std::vector<uint8_t>> ReadFrame(FrameType type);
-  // True when the far side closes the link within `timeout`.
-  bool ClosedByHost(std::chrono::milliseconds timeout);
+    bool connected() const { return fd_ >= 0; }
+    void SendBytes(const std::vector<uint8_t>& bytes);
+    // The body of the next frame; nothing on time-out, end or error.
+    std::optional<std::vector<uint8_t>> ReadFrame(std::chrono::milliseconds timeout);
+    // The body of the next frame of `type`, others skipped.
+    std::optional<std::vector<uint8_t>> ReadFrame(FrameType type);
+    // True when the far side closes the link within `timeout`.
+    bool ClosedByHost(std::chrono::milliseconds timeout);
 
-  // The session's instance, asked of the host on this link (which the host then ends).
-  GUID Enumerate();
-  // Joins the session, telling the host `listenPort`; returns the own node id.
-  uint32_t Join(const GUID& instance, uint16_t listenPort);
-  // Creates a player on the joined node and returns its id.
-  DPID CreatePlayer(const std::string& name);
-  // Enumerate (on a link of its own), Join telling a port where nothing
-  // listens, and CreatePlayer; the player's id, 0 on failure.
-  DPID JoinWithPlayer(const std::string& name);
+    // The session's instance, asked of the host on this link (which the host then ends).
+    GUID Enumerate();
+    // Joins the session, telling the host `listenPort`; returns the own node id.
+    uint32_t Join(const GUID& instance, uint16_t listenPort);
+    // Creates a player on the joined node and returns its id.
+    DPID CreatePlayer(const std::string& name);
+    // Enumerate (on a link of its own), Join telling a port where nothing
+    // listens, and CreatePlayer; the player's id, 0 on failure.
+    DPID JoinWithPlayer(const std::string& name);
 
- private:
-  std::string bindIp_, hostIp_;
-  uint16_t port_;
-  int fd_ = -1;
-  uint32_t node_ = 0;
-  std::vector<uint8_t> in_;
+private:
+    std::string bindIp_, hostIp_;
+    uint16_t port_;
+    int fd_ = -1;
+    uint32_t node_ = 0;
+    std::vector<uint8_t> in_;
 };
 
 // A hand-driven host: answers one enumeration and one join and player
 // creation (it has one player of its own, id 100), then stays connected and
 // silent, as a frozen host would.
 class FrozenHost {
- public:
-  FrozenHost(const std::string& ip, uint16_t port, const GUID& application);
-  ~FrozenHost();
-  static constexpr DPID kPlayer = 100;
+public:
+    FrozenHost(const std::string& ip, uint16_t port, const GUID& application);
+    ~FrozenHost();
+    static constexpr DPID kPlayer = 100;
 
- private:
-  void Serve();
-  std::string ip_;
-  uint16_t port_;
-  GUID application_;
-  int listener_ = -1;
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
+private:
+    void Serve();
+    std::string ip_;
+    uint16_t port_;
+    GUID application_;
+    int listener_ = -1;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
 };
 
 // A loopback port on `ip` where nothing listens.

@@ -24,33 +24,33 @@ inline const GUID kApp = {0x00000000, 0x0000, 0x0000, {0x00, 0x00, 0x12, 0x30, 0
 constexpr uint32_t kSessionFlags = DPSESSION_MIGRATEHOST | DPSESSION_KEEPALIVE;
 
 class TestSignal final : public IDPSignal {
- public:
-  void Set() override {
-    std::lock_guard lock(m_);
-    set_ = true;
-    cv_.notify_all();
-  }
-  bool Wait(std::chrono::milliseconds timeout) {
-    std::unique_lock lock(m_);
-    bool ok = cv_.wait_for(lock, timeout, [&] { return set_; });
-    set_ = false;
-    return ok;
-  }
+public:
+    void Set() override {
+        std::lock_guard lock(m_);
+        set_ = true;
+        cv_.notify_all();
+    }
+    bool Wait(std::chrono::milliseconds timeout) {
+        std::unique_lock lock(m_);
+        bool ok = cv_.wait_for(lock, timeout, [&] { return set_; });
+        set_ = false;
+        return ok;
+    }
 
- private:
-  std::mutex m_;
-  std::condition_variable cv_;
-  bool set_ = false;
+private:
+    std::mutex m_;
+    std::condition_variable cv_;
+    bool set_ = false;
 };
 
 // A message as its receiver sees it.
 struct Received {
-  DPID from = 0;
-  uint32_t type = 0;   // system message type when from == 0
-  DPID player = 0;     // create and destroy: the player
-  std::string name;    // create and destroy: the short name
-  std::vector<uint8_t> data;
-  std::string Text() const { return {data.begin(), data.end()}; }
+    DPID from = 0;
+    uint32_t type = 0;  // system message type when from == 0
+    DPID player = 0;    // create and destroy: the player
+    std::string name;   // create and destroy: the short name
+    std::vector<uint8_t> data;
+    std::string Text() const { return {data.begin(), data.end()}; }
 };
 
 // Loopback address n of the running test: 127.a.b.n with a and b taken from
@@ -65,47 +65,47 @@ std::string AddressText(const std::vector<uint8_t>& address);
 HRESULT FindFirstSession(IDirectPlay4A* dp, DPSESSIONDESC2& sd, uint32_t flags);
 
 class Peer {
- public:
-  explicit Peer(int n, std::chrono::milliseconds keepAlive = 3000ms) : Peer(TestOptions(n, keepAlive)) {}
-  explicit Peer(const ServiceOptions& options);
-  ~Peer();
-  Peer(const Peer&) = delete;
-  Peer& operator=(const Peer&) = delete;
+public:
+    explicit Peer(int n, std::chrono::milliseconds keepAlive = 3000ms) : Peer(TestOptions(n, keepAlive)) {}
+    explicit Peer(const ServiceOptions& options);
+    ~Peer();
+    Peer(const Peer&) = delete;
+    Peer& operator=(const Peer&) = delete;
 
-  HRESULT Host(const std::string& session, uint32_t maxPlayers = 0, uint32_t flags = kSessionFlags);
-  // Binds to `host` and enumerates its sessions into `sd` (the first one's instance).
-  HRESULT Find(const std::string& host, DPSESSIONDESC2& sd);
-  HRESULT OpenJoin(DPSESSIONDESC2& sd) { return dp_->Open(&sd, DPOPEN_JOIN); }
-  // Find, then join the session found.
-  HRESULT Join(const std::string& host);
-  HRESULT CreatePlayer(const std::string& name);
-  // Host or Join, then CreatePlayer, asserting success.
-  void HostWithPlayer(const std::string& name, uint32_t maxPlayers = 0, uint32_t flags = kSessionFlags);
-  void JoinWithPlayer(const std::string& host, const std::string& name);
+    HRESULT Host(const std::string& session, uint32_t maxPlayers = 0, uint32_t flags = kSessionFlags);
+    // Binds to `host` and enumerates its sessions into `sd` (the first one's instance).
+    HRESULT Find(const std::string& host, DPSESSIONDESC2& sd);
+    HRESULT OpenJoin(DPSESSIONDESC2& sd) { return dp_->Open(&sd, DPOPEN_JOIN); }
+    // Find, then join the session found.
+    HRESULT Join(const std::string& host);
+    HRESULT CreatePlayer(const std::string& name);
+    // Host or Join, then CreatePlayer, asserting success.
+    void HostWithPlayer(const std::string& name, uint32_t maxPlayers = 0, uint32_t flags = kSessionFlags);
+    void JoinWithPlayer(const std::string& host, const std::string& name);
 
-  HRESULT Send(DPID to, const std::string& text);
-  HRESULT Send(DPID to, const std::vector<uint8_t>& bytes);
-  // The next message, waiting up to `timeout`.
-  std::optional<Received> Next(std::chrono::milliseconds timeout = 5s);
-  // Reads until a message matches; the ones before it are dropped.
-  std::optional<Received> NextWhere(const std::function<bool(const Received&)>& match,
-                                    std::chrono::milliseconds timeout = 5s);
-  std::optional<Received> NextSystem(uint32_t type, std::chrono::milliseconds timeout = 5s) {
-    return NextWhere([type](const Received& r) { return r.from == 0 && r.type == type; }, timeout);
-  }
-  std::vector<PlayerEntry> Players(uint32_t flags = 0);
-  std::string AddressOf(DPID player);
+    HRESULT Send(DPID to, const std::string& text);
+    HRESULT Send(DPID to, const std::vector<uint8_t>& bytes);
+    // The next message, waiting up to `timeout`.
+    std::optional<Received> Next(std::chrono::milliseconds timeout = 5s);
+    // Reads until a message matches; the ones before it are dropped.
+    std::optional<Received> NextWhere(const std::function<bool(const Received&)>& match,
+                                      std::chrono::milliseconds timeout = 5s);
+    std::optional<Received> NextSystem(uint32_t type, std::chrono::milliseconds timeout = 5s) {
+        return NextWhere([type](const Received& r) { return r.from == 0 && r.type == type; }, timeout);
+    }
+    std::vector<PlayerEntry> Players(uint32_t flags = 0);
+    std::string AddressOf(DPID player);
 
-  DPID id() const { return id_; }
-  NetDirectPlay* dp() { return dp_; }
-  const ServiceOptions& options() const { return options_; }
+    DPID id() const { return id_; }
+    NetDirectPlay* dp() { return dp_; }
+    const ServiceOptions& options() const { return options_; }
 
- private:
-  ServiceOptions options_;
-  NetDirectPlay* dp_;
-  TestSignal signal_;
-  DPID id_ = 0;
-  std::vector<uint8_t> buffer_;
+private:
+    ServiceOptions options_;
+    NetDirectPlay* dp_;
+    TestSignal signal_;
+    DPID id_ = 0;
+    std::vector<uint8_t> buffer_;
 };
 
 }  // namespace kordalt::dplay::test

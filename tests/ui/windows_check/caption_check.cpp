@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QTabBar>
-
 #include <algorithm>
 #include <cmath>
 #include <sstream>
@@ -23,8 +22,11 @@ namespace {
 constexpr char16_t kEllipsis = u'\u2026';
 
 double Luminance(const QColor& colour) {
-    const auto channel = [](double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
-    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) + 0.0722 * channel(colour.blueF());
+    const auto channel = [](double c) {
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) +
+           0.0722 * channel(colour.blueF());
 }
 
 std::string Name(const QWidget* widget) {
@@ -91,8 +93,12 @@ TButtonCaption LayOutCaption(TExSpeedButton& button) {
     }
     QString full = NormalizeLineBreaks(button.Caption());
     while (!full.isEmpty() && (full.back() == u' ' || full.back() == u'\n')) full.chop(1);
-    return {&button, button.Caption(), button.Glyph(), button.NumGlyphs(),
-            text, face.ToQRect(),
+    return {&button,
+            button.Caption(),
+            button.Glyph(),
+            button.NumGlyphs(),
+            text,
+            face.ToQRect(),
             !button.WordWrap() && NormalizeLineBreaks(shown) != full};
 }
 
@@ -106,7 +112,8 @@ bool IsCovered(const QWidget& widget, const QWidget& window) {
             const auto* above = qobject_cast<const QWidget*>(siblings[i]);
             if (!above || above->isWindow() || !above->isVisibleTo(&window)) continue;
             const bool opaque = above->autoFillBackground() || above->testAttribute(Qt::WA_OpaquePaintEvent);
-            if (opaque && QRect(above->mapTo(&window, QPoint(0, 0)), above->size()).contains(area)) return true;
+            if (opaque && QRect(above->mapTo(&window, QPoint(0, 0)), above->size()).contains(area))
+                return true;
         }
     }
     return false;
@@ -121,7 +128,8 @@ bool IsShadow(const QWidget& owner, const QColor& colour) {
 std::vector<TButtonCaption> ButtonCaptions(QWidget& window) {
     std::vector<TButtonCaption> captions;
     for (TExSpeedButton* button : window.findChildren<TExSpeedButton*>())
-        if (button->isVisibleTo(&window) && !button->Caption().trimmed().isEmpty() && !IsCovered(*button, window))
+        if (button->isVisibleTo(&window) && !button->Caption().trimmed().isEmpty() &&
+            !IsCovered(*button, window))
             captions.push_back(LayOutCaption(*button));
     return captions;
 }
@@ -194,7 +202,8 @@ std::vector<std::string> CheckCaptions(QWidget& window) {
         // value); a grid that takes no input keeps its colours; charts draw on white.
         const bool greyed = !owner->isEnabled() && !qobject_cast<TExDrawGrid*>(owner);
         if (greyed || run.colour == ToQColor(clGrayText) || chart) continue;
-        const double contrast = ContrastBehind(run.colour, recorded.background, run.ink & run.clip.boundingRect());
+        const double contrast =
+            ContrastBehind(run.colour, recorded.background, run.ink & run.clip.boundingRect());
         if (contrast < kMinContrast)
             faults.push_back(name + ": contrast " + std::to_string(contrast) + " against what lies behind");
     }

@@ -8,7 +8,6 @@
 #include <QImage>
 #include <QRect>
 #include <QWidget>
-
 #include <string>
 #include <vector>
 

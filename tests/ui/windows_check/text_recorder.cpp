@@ -16,7 +16,8 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint && watched->isWidgetType()) current = static_cast<QWidget*>(watched);
+        if (event->type() == QEvent::Paint && watched->isWidgetType())
+            current = static_cast<QWidget*>(watched);
         return false;
     }
 };
@@ -43,13 +44,17 @@ public:
     void drawPoints(const QPoint* points, int count) override { Sync().drawPoints(points, count); }
     void drawPolygon(const QPointF* points, int count, PolygonDrawMode mode) override {
         QPainter& p = Sync();
-        if (mode == PolylineMode) p.drawPolyline(points, count);
-        else p.drawPolygon(points, count, mode == WindingMode ? Qt::WindingFill : Qt::OddEvenFill);
+        if (mode == PolylineMode)
+            p.drawPolyline(points, count);
+        else
+            p.drawPolygon(points, count, mode == WindingMode ? Qt::WindingFill : Qt::OddEvenFill);
     }
     void drawPolygon(const QPoint* points, int count, PolygonDrawMode mode) override {
         QPainter& p = Sync();
-        if (mode == PolylineMode) p.drawPolyline(points, count);
-        else p.drawPolygon(points, count, mode == WindingMode ? Qt::WindingFill : Qt::OddEvenFill);
+        if (mode == PolylineMode)
+            p.drawPolyline(points, count);
+        else
+            p.drawPolygon(points, count, mode == WindingMode ? Qt::WindingFill : Qt::OddEvenFill);
     }
     void drawPixmap(const QRectF& rect, const QPixmap& pixmap, const QRectF& source) override {
         Sync().drawPixmap(rect, pixmap, source);
@@ -67,7 +72,8 @@ public:
         const QTransform device = p.deviceTransform();
         TTextRun run;
         run.text = item.text();
-        run.ink = device.mapRect(QFontMetricsF(item.font()).tightBoundingRect(item.text()).translated(at)).toAlignedRect();
+        run.ink = device.mapRect(QFontMetricsF(item.font()).tightBoundingRect(item.text()).translated(at))
+                      .toAlignedRect();
         run.clip = DeviceClip();
         run.colour = p.pen().color();
         run.widget = watcher_.current;
@@ -115,18 +121,30 @@ public:
 protected:
     int metric(PaintDeviceMetric metric) const override {
         switch (metric) {
-            case PdmWidth: return image_.width();
-            case PdmHeight: return image_.height();
-            case PdmWidthMM: return image_.widthMM();
-            case PdmHeightMM: return image_.heightMM();
-            case PdmNumColors: return 0;
-            case PdmDepth: return image_.depth();
-            case PdmDpiX: return image_.logicalDpiX();
-            case PdmDpiY: return image_.logicalDpiY();
-            case PdmPhysicalDpiX: return image_.physicalDpiX();
-            case PdmPhysicalDpiY: return image_.physicalDpiY();
-            case PdmDevicePixelRatio: return 1;
-            case PdmDevicePixelRatioScaled: return static_cast<int>(devicePixelRatioFScale());
+            case PdmWidth:
+                return image_.width();
+            case PdmHeight:
+                return image_.height();
+            case PdmWidthMM:
+                return image_.widthMM();
+            case PdmHeightMM:
+                return image_.heightMM();
+            case PdmNumColors:
+                return 0;
+            case PdmDepth:
+                return image_.depth();
+            case PdmDpiX:
+                return image_.logicalDpiX();
+            case PdmDpiY:
+                return image_.logicalDpiY();
+            case PdmPhysicalDpiX:
+                return image_.physicalDpiX();
+            case PdmPhysicalDpiY:
+                return image_.physicalDpiY();
+            case PdmDevicePixelRatio:
+                return 1;
+            case PdmDevicePixelRatioScaled:
+                return static_cast<int>(devicePixelRatioFScale());
         }
         return 0;
     }

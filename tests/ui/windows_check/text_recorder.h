@@ -11,15 +11,14 @@
 #include <QRegion>
 #include <QString>
 #include <QWidget>
-
 #include <vector>
 
 namespace kordalt::test {
 
 struct TTextRun {
     QString text;
-    QRect ink;      // in the window's coordinates
-    QRegion clip;   // where the painter could draw, in the window's coordinates
+    QRect ink;     // in the window's coordinates
+    QRegion clip;  // where the painter could draw, in the window's coordinates
     QColor colour;
     QPointer<QWidget> widget;  // the widget whose paint event drew it
 };

@@ -35,7 +35,6 @@
 #include "platform/cp1251.h"
 #include "platform/program_path.h"
 #include "session/peer_play_qt.h"
-#include "ui/wizard/wizard.h"
 #include "support/test_files.h"
 #include "ui/connect.h"
 #include "ui/dop_info.h"
@@ -57,6 +56,7 @@
 #include "ui/start.h"
 #include "ui/ui_support.h"
 #include "ui/windows.h"
+#include "ui/wizard/wizard.h"
 #include "windows_check/caption_check.h"
 
 namespace kordalt::test {
