@@ -199,7 +199,7 @@ void TConnect::BuildControls() {
     StartCheck = new TExSwitch(StartShape);
     StartCheck->setObjectName("StartCheck");
     StartCheck->setGeometry(10, 6, 100, 32);
-    connect(StartCheck, &TExSwitch::OnClick, this, [] { AutoPass = 0; });
+    connect(StartCheck, &TExSwitch::OnClick, this, [] { MainState.AutoPass = 0; });
     connect(StartCheck, &TExSwitch::OnOn, this, [this] { StartCheckOn(); });
     connect(StartCheck, &TExSwitch::OnOff, this, [this] { StartCheckOff(); });
     SpeedButton1 = MakeButton(this, "SpeedButton1", {482, 414, 150, 58});
@@ -373,7 +373,7 @@ void TConnect::PeerPlay1SessionLost() {
 // ---- Map, turn duration, ready switch ----
 
 void TConnect::CreateMapClick() {
-    AutoPass = 0;
+    MainState.AutoPass = 0;
     StartCheck->setEnabled(true);
     ColourStartCheck(kReadyColour);
     SetMapShape(ExSlider1->Value(), 100);
@@ -560,7 +560,7 @@ void TConnect::RunGame() {
 }
 
 void TConnect::LoadGameClick() {
-    AutoPass = 0;
+    MainState.AutoPass = 0;
     Image1->hide();
     StartCheck->SetStateOn(false);
     StartCheck->setEnabled(false);

@@ -436,7 +436,7 @@ void TGraph::MenuOnClick(int tag) {
                 *shown = gos.Alive != 0 || i == current;
                 break;
             case fNeighbours:
-                *shown = GosBorders[i] != 0;
+                *shown = MainState.GosBorders[i] != 0;
                 break;
             case fHumans:
                 *shown = !gos.PlayerName.Str().empty();

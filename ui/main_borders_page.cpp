@@ -30,9 +30,7 @@
 
 namespace kordalt {
 
-std::vector<std::string> KordaltOrderNames(4);
-std::vector<std::string> KordaltColumnTitles(8);
-std::string KordaltDismissText;
+TKordaltTexts KordaltTexts;
 
 namespace {
 
@@ -55,16 +53,16 @@ std::string KordaltOrderText(int k) {
     const TKordaltRec& rec = Kordalt(k);
     switch (rec.Order) {
         case kOrderFortify:
-            return KordaltOrderNames[0];
+            return KordaltTexts.KordaltOrderNames[0];
         case kOrderAttack: {
             const std::string name =
                 rec.Front >= 1 && rec.Front <= MaxGos ? Game.mGos[rec.Front].Name.Str() : "";
-            return FormatText(KordaltOrderNames[1], {name});
+            return FormatText(KordaltTexts.KordaltOrderNames[1], {name});
         }
         case kOrderRest:
-            return KordaltOrderNames[2];
+            return KordaltTexts.KordaltOrderNames[2];
         case kOrderTrain:
-            return KordaltOrderNames[3];
+            return KordaltTexts.KordaltOrderNames[3];
         default:
             return {};
     }
@@ -232,13 +230,15 @@ void TMain::LocalizeBordersPage() {
     // Wide enough for the column titles.
     static constexpr int kordaltWidths[8] = {78, 66, 64, 40, 44, 50, 100, 44};
     for (int c = 0; c < 8; ++c) Borders.dgrKordalts->SetColWidths(c, kordaltWidths[c]);
-    KordaltOrderNames.assign(4, {});
-    KordaltColumnTitles.assign(8, {});
+    KordaltTexts.KordaltOrderNames.assign(4, {});
+    KordaltTexts.KordaltColumnTitles.assign(8, {});
     static constexpr int orderTexts[4] = {1169, 1175, 1171, 1172};
-    for (int i = 0; i < 4; ++i) KordaltOrderNames[static_cast<size_t>(i)] = LangText(orderTexts[i]);
+    for (int i = 0; i < 4; ++i)
+        KordaltTexts.KordaltOrderNames[static_cast<size_t>(i)] = LangText(orderTexts[i]);
     static constexpr int titleTexts[8] = {1157, 1158, 1163, 1161, 1159, 1160, 1162, 1156};
-    for (int i = 0; i < 8; ++i) KordaltColumnTitles[static_cast<size_t>(i)] = LangText(titleTexts[i]);
-    KordaltDismissText = LangText(1176);
+    for (int i = 0; i < 8; ++i)
+        KordaltTexts.KordaltColumnTitles[static_cast<size_t>(i)] = LangText(titleTexts[i]);
+    KordaltTexts.KordaltDismissText = LangText(1176);
 }
 
 std::vector<int> TMain::CountryRows() const {
@@ -298,7 +298,7 @@ void TMain::DrawKordaltCell(int col, int row, const TRect& rect, unsigned state)
         canvas.fillRect(rect.ToQRect(), ToQColor(clBtnFace));
         canvas.setBrush(ToQColor(clBtnFace));
         canvas.setPen(ToQColor(clBlue));
-        grid->DrawCellStr(rect, Qs(KordaltColumnTitles[static_cast<size_t>(col)]), taCenter);
+        grid->DrawCellStr(rect, Qs(KordaltTexts.KordaltColumnTitles[static_cast<size_t>(col)]), taCenter);
         return;
     }
     const bool selected = (state & gdSelected) != 0;
@@ -429,16 +429,16 @@ void TMain::mnuKordaltOrderPopup() {
         if (isDefault) menu->setDefaultAction(item);
         connect(item, &QAction::triggered, this, [this, tag] { MenuOnClick(tag); });
     };
-    add(KordaltOrderNames[2], 1, rec.Order == kOrderRest);
-    add(KordaltOrderNames[3], 2, rec.Order == kOrderTrain);
-    add(KordaltOrderNames[0], kFortifyTag, rec.Order == kOrderFortify);
+    add(KordaltTexts.KordaltOrderNames[2], 1, rec.Order == kOrderRest);
+    add(KordaltTexts.KordaltOrderNames[3], 2, rec.Order == kOrderTrain);
+    add(KordaltTexts.KordaltOrderNames[0], kFortifyTag, rec.Order == kOrderFortify);
     menu->addSeparator();
     for (int j = 1; j <= Game.GosCount; ++j)
         if (j != Game.CurrentGos && Game.mGos[j].Alive && BordersCurrent(j))
-            add(FormatText(KordaltOrderNames[1], {Game.mGos[j].Name.Str()}), j + kAttackTagBase,
+            add(FormatText(KordaltTexts.KordaltOrderNames[1], {Game.mGos[j].Name.Str()}), j + kAttackTagBase,
                 rec.Order == kOrderAttack && rec.Front == j);
     menu->addSeparator();
-    add(KordaltDismissText, kDismissTag, false);
+    add(KordaltTexts.KordaltDismissText, kDismissTag, false);
 }
 
 void TMain::MenuOnClick(int tag) {

@@ -377,7 +377,7 @@ void TMain::ExSpeedButton3Click() {
         return;
     }
     Economy.EconomyInfo->click();
-    ScienceDirty = 1;
+    MainState.ScienceDirty = 1;
 }
 
 void TMain::ExSpeedButton4Click() {
@@ -395,7 +395,7 @@ void TMain::Shape18MouseUp() {
     if (!Ask(FormatText(LangText(3114, "Вы уверены, что хотите уволить %d учёных?"), {n}))) return;
     DismissScientists(Game.CurrentGos, n);
     Economy.EconomyInfo->click();
-    ScienceDirty = 1;
+    MainState.ScienceDirty = 1;
 }
 
 void TMain::Shape23MouseUp() {

@@ -163,7 +163,7 @@ bool ScreenIsMenuSized() {
 
 // A local game begins: no auto-pass, not on the Internet.
 void BeginLocalGame() {
-    AutoPass = 0;
+    MainState.AutoPass = 0;
     IsInternetGame = false;
     GameMode = kLocalGame;
 }
@@ -368,7 +368,7 @@ void TMainForm::SpeedButton6Click() {
 
 void TMainForm::ExSpeedButton6Click() {
     AlignScreensKeep(this);
-    AutoPass = 0;
+    MainState.AutoPass = 0;
     IsInternetGame = false;
     SetDifficultyLevel(1);
     CreateNetworkWindows();
@@ -377,7 +377,7 @@ void TMainForm::ExSpeedButton6Click() {
 
 void TMainForm::ExSpeedButton2Click() {
     AlignScreensKeep(this);
-    AutoPass = 0;
+    MainState.AutoPass = 0;
     IsInternetGame = true;
     CreateNetworkWindows();
     const std::string provider = TcpIpProvider(*Connect->PeerPlay1);

@@ -153,7 +153,7 @@ void TMain::ScnInfoClick() {
         SetSpin(b.SpinEdit, r.Scientists);
         b.NeededLabel->setText(Qs(FormatText(LangText(1593), {Needed(k)})));
     }
-    ScienceDirty = 0;
+    MainState.ScienceDirty = 0;
 }
 
 void TMain::SpinRefreshClick() {

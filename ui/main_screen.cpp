@@ -44,11 +44,7 @@
 
 namespace kordalt {
 
-uint8_t TurnResult = 3;
-OneBased<uint8_t, MaxGos> GosBorders{};
-uint8_t ScienceDirty = 1;
-uint8_t AutoPass = 0;
-uint8_t RememberPage = 1;
+TMainScreenState MainState;
 
 namespace {
 
@@ -263,7 +259,7 @@ void TMain::SetBackgrounds() {
 
 TTurnResult TMain::RunTurn() {
     modalResult_ = 0;
-    TurnResult = 3;
+    MainState.TurnResult = 3;
     // The turn's clock runs from here to the end of the turn, across dialogs.
     turnClock_ = 0;
     pendingPress_ = TClockPress::None;
@@ -281,10 +277,11 @@ void TMain::FormActivate() {
     if (TurnShown != 1 || !isVisible()) return;
     if (Game.MapSize < 50 || Game.MapSize > 100) FatalExit(kBadMapSizeExitCode, "map size out of range");
     const uint8_t gos = Game.CurrentGos;
-    for (int j = 1; j <= MaxGos; ++j) GosBorders[j] = 0;
+    for (int j = 1; j <= MaxGos; ++j) MainState.GosBorders[j] = 0;
     for (int j = 1; j <= Game.GosCount; ++j)
-        if (j != gos) GosBorders[j] = Map && Map->AreNeighbours(gos, static_cast<uint8_t>(j)) ? 1 : 0;
-    GosBorders[gos] = 1;
+        if (j != gos)
+            MainState.GosBorders[j] = Map && Map->AreNeighbours(gos, static_cast<uint8_t>(j)) ? 1 : 0;
+    MainState.GosBorders[gos] = 1;
     Borders.ShowMap->click();
     Borders.ShowGraph->setVisible(Game.DifficultyLevel == 0 && Game.Year > 1 && LocalGame());
     Borders.N2->setEnabled(Game.DifficultyLevel == 0);
@@ -303,7 +300,7 @@ void TMain::FormActivate() {
     Borders.dgrCountries->SetRowCount(std::max(1, CountLiveGos()));
     Borders.dgrCountries->viewport()->update();
     FillKordaltList(gos);
-    TurnResult = 3;
+    MainState.TurnResult = 3;
     BitBtn1->setEnabled(false);
     StatusBar1->Panel(0)->setText(Qs(FormatText(LangText(1590), {Game.Year})));
     StatusBar1->Panel(1)->setText(Qs(CurrentRec().Name.Str()));
@@ -316,10 +313,10 @@ void TMain::FormActivate() {
     RebuildBattleList();
     FillEvents();
     ShowChronicle(Info.RichEdit3, Game.BattleChronicle);
-    ScienceDirty = 1;
+    MainState.ScienceDirty = 1;
     StartScrollPanels(ScrollHelpOn());
     RecallIdleFrontSoldiers(Game.CurrentGos);
-    const int page = RememberPage == 1 ? LastPage : 0;
+    const int page = MainState.RememberPage == 1 ? LastPage : 0;
     if (PageControl1->currentIndex() == page)
         PageControl1Change();
     else
@@ -376,7 +373,7 @@ void TMain::Timer1Timer() {
     // A press held back while the player answered a question comes first.
     if (pendingPress_ != TClockPress::None && dialogsOpen_ == 0)
         ClockPress(std::exchange(pendingPress_, TClockPress::None));
-    if (AutoPass == 1) ClockPress(TClockPress::Pass);
+    if (MainState.AutoPass == 1) ClockPress(TClockPress::Pass);
     if (TurnMinutes > 0 && minutes == TurnMinutes) ClockPress(TClockPress::Next);
     UpdateStatusPanels(ClockPanelSeconds());
     if (!LocalGame()) {
@@ -450,14 +447,15 @@ void TMain::SaveReporting(const std::string& fileName) {
 
 void TMain::BitBtn1Click() {
     Autosave();
-    TurnResult = 1;
+    MainState.TurnResult = 1;
 }
 
 void TMain::BitBtn3Click() {
     const Qt::KeyboardModifiers mods = QGuiApplication::queryKeyboardModifiers();
-    if ((mods & Qt::ControlModifier) && (mods & Qt::ShiftModifier)) AutoPass = AutoPass == 0 ? 1 : 0;
+    if ((mods & Qt::ControlModifier) && (mods & Qt::ShiftModifier))
+        MainState.AutoPass = MainState.AutoPass == 0 ? 1 : 0;
     Autosave();
-    TurnResult = 2;
+    MainState.TurnResult = 2;
 }
 
 void TMain::PressNext() {
@@ -478,7 +476,7 @@ void TMain::PressExtraExit() {
     FinishModal();
 }
 
-void TMain::ExtraExitClick() { TurnResult = 1; }
+void TMain::ExtraExitClick() { MainState.TurnResult = 1; }
 
 void TMain::Tell(const std::string& text) {
     FormDeactivate();
@@ -504,13 +502,13 @@ bool TMain::AskSaveOnExit() {
 void TMain::BitBtn2Click() {
     if (!Ask(LangText(3119, "Вы уверены, что хотите закончить игру ?"))) return;
     if (!IsInternetGame && AskSaveOnExit()) SpeedButton3Click();
-    TurnResult = 0;
+    MainState.TurnResult = 0;
     modalResult_ = 3;
     FinishModal();
 }
 
 bool TMain::FormClose() {
-    if (TurnResult != 3) return true;
+    if (MainState.TurnResult != 3) return true;
     if (!Ask(LangText(3119, "Вы уверены, что хотите закончить игру?"))) {
         modalResult_ = 0;
         return false;
@@ -532,7 +530,7 @@ void TMain::FinishModal() {
 // The close box: the close handler asks when no button ended the turn.
 void TMain::reject() {
     if (!isVisible()) return;
-    if (TurnResult == 3 && !FormClose()) return;
+    if (MainState.TurnResult == 3 && !FormClose()) return;
     done(modalResult_ != 0 ? modalResult_ : 3);
 }
 
@@ -602,7 +600,7 @@ void TMain::PageControl1Change() {
             Economy.EconomyInfo->click();
             break;
         case 2:
-            if (ScienceDirty == 1) Science.ScnInfo->click();
+            if (MainState.ScienceDirty == 1) Science.ScnInfo->click();
             break;
         case 3:
             Borders.ArmyInfo->click();

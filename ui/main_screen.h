@@ -36,17 +36,21 @@ namespace kordalt {
 
 class TExSpeedButton;
 
-// How the turn is ending: 3 open, 1 Next (also the hidden exit and the time
-// limit), 2 Pass, 0 Exit.
-extern uint8_t TurnResult;
-// 1 for CurrentGos and every state bordering it; rebuilt by each activation.
-extern OneBased<uint8_t, MaxGos> GosBorders;
-// The science page is rebuilt when next opened.
-extern uint8_t ScienceDirty;
-// While 1, every tick of the turn clock presses Pass.
-extern uint8_t AutoPass;
-// [Preferences] RememberPage: 1 reopens the page open at the last deactivation.
-extern uint8_t RememberPage;
+// What the main game screen and the windows around it share.
+struct TMainScreenState {
+    // How the turn is ending: 3 open, 1 Next (also the hidden exit and the time
+    // limit), 2 Pass, 0 Exit.
+    uint8_t TurnResult = 3;
+    // 1 for CurrentGos and every state bordering it; rebuilt by each activation.
+    OneBased<uint8_t, MaxGos> GosBorders{};
+    // The science page is rebuilt when next opened.
+    uint8_t ScienceDirty = 1;
+    // While 1, every tick of the turn clock presses Pass.
+    uint8_t AutoPass = 0;
+    // [Preferences] RememberPage: 1 reopens the page open at the last deactivation.
+    uint8_t RememberPage = 1;
+};
+extern TMainScreenState MainState;
 
 int CountLiveGos();
 int CountHumanGos();
@@ -280,8 +284,12 @@ int AttitudeIcon(int attitude);
 // The chronicle's red-line test.
 bool IsAlarmLine(const std::string& line);
 
-extern std::vector<std::string> KordaltOrderNames;
-extern std::vector<std::string> KordaltColumnTitles;
-extern std::string KordaltDismissText;
+// The Kordalt grid's texts in the current language.
+struct TKordaltTexts {
+    std::vector<std::string> KordaltOrderNames = std::vector<std::string>(4);
+    std::vector<std::string> KordaltColumnTitles = std::vector<std::string>(8);
+    std::string KordaltDismissText;
+};
+extern TKordaltTexts KordaltTexts;
 
 }  // namespace kordalt

@@ -169,11 +169,11 @@ TEST_F(GraphTest, TheStateFilters) {
     MenuItem(TGraph::fOwn)->trigger();
     EXPECT_EQ(Visible(), (std::vector<int>{2}));
     // The main game screen's borders of the current state, itself included.
-    GosBorders = {};
-    GosBorders[2] = GosBorders[3] = 1;
+    MainState.GosBorders = {};
+    MainState.GosBorders[2] = MainState.GosBorders[3] = 1;
     MenuItem(TGraph::fNeighbours)->trigger();
     EXPECT_EQ(Visible(), (std::vector<int>{2, 3}));
-    GosBorders = {};
+    MainState.GosBorders = {};
     MenuItem(TGraph::fAll)->trigger();
     EXPECT_EQ(Visible(), (std::vector<int>{1, 2, 3}));
 

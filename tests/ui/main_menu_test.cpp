@@ -266,7 +266,7 @@ TEST_F(MainMenuTest, NewGameShowsTheSetUpWindowModallyInTheMenusPlace) {
     Open("");
     Start = new TStart();
     form->show();
-    AutoPass = 1;
+    MainState.AutoPass = 1;
     IsInternetGame = true;
     GameMode = 0;
     bool modal = false, menuHidden = false;
@@ -278,7 +278,7 @@ TEST_F(MainMenuTest, NewGameShowsTheSetUpWindowModallyInTheMenusPlace) {
     EXPECT_TRUE(Press("SpeedButton1").empty());
     EXPECT_TRUE(modal);
     EXPECT_TRUE(menuHidden);
-    EXPECT_EQ(AutoPass, 0);
+    EXPECT_EQ(MainState.AutoPass, 0);
     EXPECT_FALSE(IsInternetGame);
     EXPECT_EQ(GameMode, kLocalGame);
     EXPECT_TRUE(form->isVisible());

@@ -52,7 +52,7 @@ protected:
         LoadRulesData();
         GameMode = kLocalGame;
         IsInternetGame = false;
-        AutoPass = 0;
+        MainState.AutoPass = 0;
         TurnMinutes = 0;
         Game = GameState{};
         {

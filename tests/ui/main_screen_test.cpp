@@ -70,7 +70,7 @@ TEST_F(TurnControl, NextPassAndEscEndTheTurnWithAnAutosave) {
     for (const Case& c : cases) {
         std::filesystem::remove(scratch.Path("autosave.kordalt"));
         EXPECT_EQ(Run(c.press), c.result) << c.how;
-        EXPECT_EQ(TurnResult, c.turnResult) << c.how;
+        EXPECT_EQ(MainState.TurnResult, c.turnResult) << c.how;
         EXPECT_TRUE(Autosaved()) << c.how;
         EXPECT_FALSE(screen->isVisible()) << c.how;
     }
@@ -98,12 +98,12 @@ TEST_F(TurnControl, ExitAsksAndTheTurnClockRunsOnAcrossTheBox) {
         EXPECT_EQ(screen->StatusBar1->PanelText(7), "0:01") << "the box does not restart the clock";
         screen->Timer1Timer();
         EXPECT_EQ(screen->StatusBar1->PanelText(7), "0:02");
-        EXPECT_EQ(TurnResult, 3);
+        EXPECT_EQ(MainState.TurnResult, 3);
         answer = TMsgButton::Yes;
         screen->BitBtn2->click();
     });
     EXPECT_EQ(result, TTurnResult::Quit);
-    EXPECT_EQ(TurnResult, 0);
+    EXPECT_EQ(MainState.TurnResult, 0);
     EXPECT_FALSE(Autosaved()) << "leaving writes no autosave";
 }
 
@@ -128,7 +128,7 @@ TEST_F(TurnControl, TheExitQuestionsAnswerWinsOverTheTimeLimit) {
             }
         });
         EXPECT_EQ(result, expected) << yes;
-        EXPECT_EQ(TurnResult, yes ? 0 : 1) << yes;
+        EXPECT_EQ(MainState.TurnResult, yes ? 0 : 1) << yes;
     }
 }
 
@@ -238,9 +238,9 @@ TEST_F(TurnControl, NoAutosaveAtExpertLevelOrOnANetworkClient) {
 }
 
 TEST_F(TurnControl, AutoPassPassesAtTheFirstTick) {
-    AutoPass = 1;
+    MainState.AutoPass = 1;
     EXPECT_EQ(Run([&] { screen->Timer1Timer(); }), TTurnResult::Pass);
-    EXPECT_EQ(AutoPass, 1);
+    EXPECT_EQ(MainState.AutoPass, 1);
 }
 
 TEST_F(TurnControl, TimeLimitPressesNextAfterExactlyTheMinutes) {
