@@ -84,7 +84,7 @@ private:
 // One human (state chosen first) among 20 states; his turns pass, so the
 // computer plays him, until the start of year 50: the file of that turn.
 std::string MidGameImage() {
-    GameMode = kLocalGame;
+    PlayMode.GameMode = kLocalGame;
     TSilentUi ui;
     ScopedGameUi uiScope(ui);
     ScopedSeed seed(kSeed);

@@ -49,7 +49,7 @@ public:
     explicit MidGame(int year = kMidGameYear) : year_(year) {
         CreateLanguageFile();
         LoadRulesData();
-        GameMode = kLocalGame;
+        PlayMode.GameMode = kLocalGame;
         ScopedSeed seed(41);
         windows_.states = 20;
         windows_.mapSize = 100;

@@ -69,7 +69,7 @@ public:
         SetGameUi(&ui_);
         CreateLanguageFile();
         LoadRulesData();
-        GameMode = kLocalGame;
+        PlayMode.GameMode = kLocalGame;
         ScopedSeed seed(7);
         windows_.states = 8;
         windows_.mapSize = 50;

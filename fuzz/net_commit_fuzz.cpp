@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::ApplyPatches(m, data + 1, size - 1);
     const bool yearResult = NetMessageCode(m) == dx_Game_SendHalf;
     // A year result goes to a client; everything else here to the server.
-    GameMode = yearResult ? kNetworkClient : kServer;
+    PlayMode.GameMode = yearResult ? kNetworkClient : kServer;
     Net.GameRunning = 1;
     Game.CurrentGos = yearResult ? kClientState : 1;
     Net.AcceptFullInf = Net.AcceptHalfInf = 0;
@@ -95,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!ValidateStateRecord(Game, kClientState).empty()) std::abort();
         return 0;
     }
-    GameMode = kServer;
+    PlayMode.GameMode = kServer;
     fuzz::PlayOneYear();
     return 0;
 }

@@ -16,8 +16,8 @@ fuzz::TGameInProgress& Start() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::TGameInProgress& start = Start();
     start.Restore();
-    GameMode = kLocalGame;
-    IsInternetGame = false;
+    PlayMode.GameMode = kLocalGame;
+    PlayMode.IsInternetGame = false;
     std::string body = start.body;
     // The first two bytes, when the input is odd-sized, cut the body short.
     if (size % 5 == 2) {

@@ -65,7 +65,8 @@ void DestroyState(uint8_t winner, uint8_t loser) {
     const std::string destroyed = FormatText(LangText(kDestroyedText), {l.Name.Str()});
     const std::string overthrown = FormatText(LangText(kPlayerOverthrownText), {l.PlayerName.Str()});
     AddBattleMessage(clGreen, destroyed);
-    if (GameMode != kLocalGame && human) CaptureUi().SendAllMessage(overthrown, kDestroyedNoticeColor);
+    if (PlayMode.GameMode != kLocalGame && human)
+        CaptureUi().SendAllMessage(overthrown, kDestroyedNoticeColor);
     CountVictim(w, l, loser);
     l.Alive = 0;
     // The texts carry their own line breaks; none is added between them.
@@ -75,7 +76,7 @@ void DestroyState(uint8_t winner, uint8_t loser) {
         TRelationRec& toWinner = Game.mGos[i].Relations[winner];
         if (Game.mGos[i].Alive) toWinner.Attitude = static_cast<uint8_t>(Round(toWinner.Attitude / 3.0L));
     }
-    if (GameMode == kLocalGame && human) {
+    if (PlayMode.GameMode == kLocalGame && human) {
         Game.CurrentPlayerName = l.PlayerName.Str();
         CaptureUi().ShowLocalDefeat();
     }

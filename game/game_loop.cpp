@@ -21,9 +21,6 @@
 
 namespace kordalt {
 
-uint8_t TurnShown = 0;
-int32_t TurnMinutes = 0;
-
 namespace {
 
 constexpr int kNoHumansText = 3101;
@@ -88,9 +85,9 @@ TTurnResult PlayTurn(uint8_t gos) {
         windows.AlignScreens(TScreen::TurnBanner, false);
     }
     const auto start = std::chrono::steady_clock::now();
-    TurnShown = 1;
+    PlayMode.TurnShown = 1;
     const TTurnResult result = windows.ShowMainScreen();
-    TurnShown = 0;
+    PlayMode.TurnShown = 0;
     windows.EndTurn();
     if (result == TTurnResult::Next) DeployArmy(gos);
     const std::chrono::duration<double, std::ratio<86400>> days = std::chrono::steady_clock::now() - start;
@@ -143,7 +140,7 @@ void AnnounceWinner(uint8_t winner) {
     if (g.Player == 0) return;
     Game.HumanWon = 1;
     GameWindows().ShowVictory(winner);
-    if (GameMode != kLocalGame)
+    if (PlayMode.GameMode != kLocalGame)
         CaptureUi().SendAllMessage(
             FormatText(LangText(kVictoryChatText, kVictoryDefault), {g.PlayerName.Str()}), kVictoryChatColor);
 }
@@ -162,7 +159,7 @@ void GameLoop() {
     Game.HumanWon = 0;
     if (!HasHumanPlayers()) ShowMessage(LangText(kNoHumansText, "Где люди ?!!!"));
     GameWindows().BeginYearLoop();
-    TurnMinutes = 0;
+    PlayMode.TurnMinutes = 0;
     for (;;) {
         const bool quit = PlayHumanTurns();
         Map->SnapshotOwners();

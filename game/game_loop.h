@@ -5,13 +5,9 @@
 #include <cstdint>
 
 #include "game/game_state.h"
+#include "game/play_mode.h"
 
 namespace kordalt {
-
-// 1 while the main game screen shows a human's turn.
-extern uint8_t TurnShown;
-// Minutes of the current turn, counted by the main game screen.
-extern int32_t TurnMinutes;
 
 // Every front's soldiers of troop types 2 and up join type 1 (start of a human turn).
 void MergeTroopTypes(TGosRec& g);

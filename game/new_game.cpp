@@ -19,8 +19,6 @@
 
 namespace kordalt {
 
-bool IsInternetGame = false;
-
 namespace {
 
 constexpr int kGeneratingText = 3108;
@@ -102,8 +100,8 @@ void ReplaceMap(std::unique_ptr<TSquares> map) {
 
 void GenerateNewGame() {
     NewGUID(Game.GameGuid);
-    Game.GameOnInternet = IsInternetGame ? 1 : 0;
-    const bool local = GameMode == kLocalGame;
+    Game.GameOnInternet = PlayMode.IsInternetGame ? 1 : 0;
+    const bool local = PlayMode.GameMode == kLocalGame;
     if (local) {
         GameWindows().BeginMapGeneration(LangText(kGeneratingText));
         Game.GosCount = CountByte(GameWindows().StatesSliderValue());

@@ -5,12 +5,10 @@
 #include <memory>
 #include <vector>
 
+#include "game/play_mode.h"
 #include "game/squares.h"
 
 namespace kordalt {
-
-// Set by the network lobby while an Internet game is made or played.
-extern bool IsInternetGame;
 
 // Exit status when the map side is outside 50..100.
 constexpr int kBadMapSizeExitCode = 50100;

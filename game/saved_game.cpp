@@ -131,7 +131,7 @@ std::string WriteBody(const SavedBody& body) {
 }
 
 std::string BuildBody() {
-    if (GameMode != kLocalGame) Game.CurrentHuman = 0;
+    if (PlayMode.GameMode != kLocalGame) Game.CurrentHuman = 0;
     ++Game.SaveCounter;
     auto body = std::make_unique<SavedBody>();
     body->state = Game;
@@ -195,13 +195,13 @@ std::unique_ptr<SavedBody> ParseBody(std::string_view body) {
 
 // The text of the first kind check the file fails, or empty.
 std::string KindMismatch(const GameState& s) {
-    const bool local = GameMode == kLocalGame;
+    const bool local = PlayMode.GameMode == kLocalGame;
     if (s.ResumeHuman == 0 && local) return LangText(kNetworkFileText, kNetworkFileDefault);
     if (s.ResumeHuman > 0 && !local)
         return LangText(kLocalFileText, "Это одиночная игра. Попробуйте загрузить другую игру");
-    if (s.GameOnInternet && !IsInternetGame)
+    if (s.GameOnInternet && !PlayMode.IsInternetGame)
         return LangText(kInternetFileText, "Это Internet игра. Попробуйте загрузить другую игру");
-    if (!s.GameOnInternet && IsInternetGame) return LangText(kNetworkFileText, kNetworkFileDefault);
+    if (!s.GameOnInternet && PlayMode.IsInternetGame) return LangText(kNetworkFileText, kNetworkFileDefault);
     return {};
 }
 
@@ -268,7 +268,7 @@ std::string SaveHeader() {
     h += LineBreak;
     h += Cp("Стран ") + std::to_string(Game.GosCount) + Cp(" людей ") + std::to_string(Game.HumanCount);
     h += LineBreak;
-    h += Cp(GameMode == kLocalGame ? "Одиночная игра" : "Сетевая игра");
+    h += Cp(PlayMode.GameMode == kLocalGame ? "Одиночная игра" : "Сетевая игра");
     h += LineBreak;
     h.resize(kSaveHeaderSize, '\r');
     return h;

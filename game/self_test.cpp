@@ -12,7 +12,7 @@
 
 namespace kordalt {
 
-uint8_t GameMode = 0;
+TPlayMode PlayMode;
 
 namespace {
 
@@ -50,7 +50,7 @@ bool Report(const TInvariantBreach& b, const std::string& label) {
 }  // namespace
 
 void CheckGameState(const std::string& label) {
-    if (GameMode == kNetworkClient) return;
+    if (PlayMode.GameMode == kNetworkClient) return;
     bool ok = true;
     for (const TInvariantBreach& b :
          FindInvariantBreaches(Game, Rules.TroopTypeCount, TLinkScope::ActiveFronts))

@@ -5,14 +5,9 @@
 #include <cstdint>
 #include <string>
 
-namespace kordalt {
+#include "game/play_mode.h"
 
-// The kind of game being played (set by the main menu and the lobby); 0 until
-// one is chosen.
-constexpr uint8_t kServer = 1;  // the network game's server
-constexpr uint8_t kNetworkClient = 2;
-constexpr uint8_t kLocalGame = 3;
-extern uint8_t GameMode;
+namespace kordalt {
 
 // Exit status of the program after a failed self-test.
 constexpr int kSelfTestExitCode = 3;

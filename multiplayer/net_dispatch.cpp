@@ -70,13 +70,13 @@ void DispatchNetMessage(const NetQueueItem& item, TCustomPeerPlay& peer, INetLob
         case dx_Connect_Flag:
             if (auto value = ReadValueMessage(m)) {
                 ui.SetReadyMark(sender.Name, *value != 0, rows);
-                if (GameMode == kServer && ui.AllReady(rows)) SendAllLoadGame(peer);
+                if (PlayMode.GameMode == kServer && ui.AllReady(rows)) SendAllLoadGame(peer);
             }
             return;
         case dx_Connect_TurnDelay:
             if (auto value = ReadValueMessage(m)) {
                 ui.ShowTurnDelay(*value);
-                TurnMinutes = *value;
+                PlayMode.TurnMinutes = *value;
             }
             return;
         case dx_Connect_SendMap:
@@ -91,19 +91,19 @@ void DispatchNetMessage(const NetQueueItem& item, TCustomPeerPlay& peer, INetLob
             ui.MarkAllReady(rows);
             return;
         case dx_Connect_ServerRight:
-            GameMode = kServer;
+            PlayMode.GameMode = kServer;
             ui.BecomeServer();
             return;
         case dx_Game_SendFull:
             if (auto full = ReadFullInf(m, why); full && !StaleYear(full->state.Year)) {
                 // A year result keeps the owners of before the battles for highlighting.
                 CommitFullInf(*full, !(Net.GameRunning && Net.FullStateHeld));
-                TurnMinutes = full->turnMinutes;
+                PlayMode.TurnMinutes = full->turnMinutes;
                 Net.ServerID = full->serverId;
                 Net.AcceptFullInf = 1;
                 Net.FullStateHeld = 1;
                 Net.ServerHandedOver = 0;
-                if (peer.LocalPlayer() && Net.ServerID == peer.LocalPlayer()->ID) GameMode = kServer;
+                if (peer.LocalPlayer() && Net.ServerID == peer.LocalPlayer()->ID) PlayMode.GameMode = kServer;
             } else if (!why.empty()) {
                 NoteRefused(sender, dx_Game_SendFull, why);
             }
@@ -130,7 +130,7 @@ void DispatchNetMessage(const NetQueueItem& item, TCustomPeerPlay& peer, INetLob
             }
             return;
         case dx_Game_Exit:
-            if (Net.GameRunning && GameMode == kNetworkClient && sender.ID == Net.ServerID)
+            if (Net.GameRunning && PlayMode.GameMode == kNetworkClient && sender.ID == Net.ServerID)
                 Net.ServerHandedOver = 1;
             PlayerLeft(sender, ui);
             return;

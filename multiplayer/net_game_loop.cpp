@@ -67,7 +67,7 @@ void ServerQuits(TCustomPeerPlay& peer, INetLoopUi& ui, INetSendUi& sendUi) {
     if (CountHumanStates() > 1) {
         if (ui.AskOthersContinue()) {
             SendFull(peer, sendUi, Game.mGos[FirstHumanState(Game.CurrentGos)].Player);
-            GameMode = kNetworkClient;
+            PlayMode.GameMode = kNetworkClient;
             SendExit(peer);
         } else {
             SendCloseGame(peer);
@@ -94,7 +94,7 @@ bool GameGoesOn(INetLoopUi& ui) {
     if (Net.ExitGame == 0) return true;
     if (Net.ExitGame == kServerGone || Net.ExitGame == kSessionLost) {
         Net.ServerLost = 1;
-        ui.GameLost(Net.FullStateHeld != 0 || GameMode == kServer);
+        ui.GameLost(Net.FullStateHeld != 0 || PlayMode.GameMode == kServer);
     }
     return false;
 }
@@ -104,18 +104,18 @@ bool GameGoesOn(INetLoopUi& ui) {
 bool FinishYear(TCustomPeerPlay& peer, INetLoopUi& ui, INetSendUi& sendUi, TTurnResult result) {
     ui.WaitForOthers(HumanNames());
     if (Map) Map->SnapshotOwners();
-    if (GameMode == kNetworkClient)
+    if (PlayMode.GameMode == kNetworkClient)
         for (int i = 1; i <= Game.GosCount; ++i) Game.mGos[i].CapturedThisTurn = 0;
     if (!GameGoesOn(ui)) return false;
     Messages.Clear();
     Game.BattleChronicle.clear();
-    if (GameMode == kServer) {
+    if (PlayMode.GameMode == kServer) {
         ComputeNetYear();
         if (Game.mGos[Game.CurrentGos].Alive == 0) {
             const uint8_t heir = FirstHumanState(0);
             if (Game.Year < YearCount && heir != 0) {
                 SendFull(peer, sendUi, Game.mGos[heir].Player);
-                GameMode = kNetworkClient;
+                PlayMode.GameMode = kNetworkClient;
                 // The others await the heir's result, also when this peer leaves the session.
                 SendExit(peer);
             } else {
@@ -126,7 +126,7 @@ bool FinishYear(TCustomPeerPlay& peer, INetLoopUi& ui, INetSendUi& sendUi, TTurn
         }
     }
     if (result == TTurnResult::Quit) {
-        if (GameMode == kServer)
+        if (PlayMode.GameMode == kServer)
             ServerQuits(peer, ui, sendUi);
         else
             SendExit(peer);
@@ -134,7 +134,7 @@ bool FinishYear(TCustomPeerPlay& peer, INetLoopUi& ui, INetSendUi& sendUi, TTurn
     }
     if (!GameOver()) return true;
     // The others see the end from the final result.
-    if (GameMode == kServer) SendYearResult(peer, sendUi);
+    if (PlayMode.GameMode == kServer) SendYearResult(peer, sendUi);
     return false;
 }
 
@@ -177,10 +177,10 @@ void StartNetRun() {
 
 bool YearArrived() { return Net.AcceptHalfInf == 1 || Net.AcceptFullInf == 1; }
 
-bool ClientWaitDone() { return YearArrived() || GameMode == kServer; }
+bool ClientWaitDone() { return YearArrived() || PlayMode.GameMode == kServer; }
 
 bool YearResultWaiting(const TNetQueue& queue) {
-    return GameMode == kNetworkClient && queue.Holds(dx_Game_SendFull);
+    return PlayMode.GameMode == kNetworkClient && queue.Holds(dx_Game_SendFull);
 }
 
 std::vector<std::string> FinishedPlayerNames() {
@@ -210,7 +210,8 @@ void GiveStatesToComputer(uint32_t playerId) {
 }
 
 void GameServerLeft(TCustomPeerPlay& peer, INetSendUi& ui, uint32_t playerId) {
-    if (!Net.GameRunning || GameMode != kNetworkClient || playerId != Net.ServerID || Net.ServerHandedOver)
+    if (!Net.GameRunning || PlayMode.GameMode != kNetworkClient || playerId != Net.ServerID ||
+        Net.ServerHandedOver)
         return;
     const uint32_t heir = HeirOfServer(peer);
     if (Net.FullStateHeld == 0 || heir == 0) {
@@ -220,7 +221,7 @@ void GameServerLeft(TCustomPeerPlay& peer, INetSendUi& ui, uint32_t playerId) {
     Net.ServerID = heir;
     if (heir == OwnId(peer)) {
         // The others' marks may have come without their data: they send both again.
-        GameMode = kServer;
+        PlayMode.GameMode = kServer;
         for (int i = 1; i <= Game.GosCount; ++i)
             if (i != Game.CurrentGos && IsHuman(Game.mGos[i])) Game.mGos[i].CapturedThisTurn = 0;
     } else if (TurnEnded) {
@@ -234,16 +235,16 @@ void NetGameLoop(TCustomPeerPlay& peer, TNetQueue& queue, INetLoopUi& ui, INetSe
     TurnEnded = false;
     for (int i = 1; i <= Game.GosCount; ++i)
         if (Game.mGos[i].Player != 0) Game.mGos[i].CapturedThisTurn = 0;
-    if (GameMode != kServer && GameMode != kNetworkClient) return;
+    if (PlayMode.GameMode != kServer && PlayMode.GameMode != kNetworkClient) return;
     ui.BeginNetGame();
     const uint32_t ownId = OwnId(peer);
     for (;;) {
         queue.SetAcceptedMessages(TurnTopMessages);
-        if (GameMode == kNetworkClient) {
+        if (PlayMode.GameMode == kNetworkClient) {
             ui.WaitForYear();
             if (!GameGoesOn(ui)) return;
             if (!YearArrived()) {
-                if (GameMode != kServer || Net.FullStateHeld == 0) return;
+                if (PlayMode.GameMode != kServer || Net.FullStateHeld == 0) return;
                 // The server fell after this peer's turn: it finishes the year as the new server.
                 queue.SetAcceptedMessages(LocalTurnMessages);
                 Game.mGos[Game.CurrentGos].CapturedThisTurn = kEndOfTurnMark;
@@ -253,7 +254,7 @@ void NetGameLoop(TCustomPeerPlay& peer, TNetQueue& queue, INetLoopUi& ui, INetSe
         }
         Game.CurrentGos = OwnState(ownId, Game.CurrentGos);
         if (Game.CurrentGos < 1 || Game.CurrentGos > Game.GosCount) return;
-        if (GameMode == kServer) {
+        if (PlayMode.GameMode == kServer) {
             if (Net.TurnsPlayed == 0)
                 SendFull(peer, sendUi, 0);
             else
@@ -275,9 +276,9 @@ void NetGameLoop(TCustomPeerPlay& peer, TNetQueue& queue, INetLoopUi& ui, INetSe
         MergeTroopTypes(own);
         queue.SetAcceptedMessages(LocalTurnMessages);
         TurnEnded = false;
-        TurnShown = 1;
+        PlayMode.TurnShown = 1;
         const TTurnResult result = ui.PlayTurn();
-        TurnShown = 0;
+        PlayMode.TurnShown = 0;
         ++Net.TurnsPlayed;
         if (result == TTurnResult::Next) {
             DeployArmy(Game.CurrentGos);
@@ -285,7 +286,7 @@ void NetGameLoop(TCustomPeerPlay& peer, TNetQueue& queue, INetLoopUi& ui, INetSe
         } else if (result == TTurnResult::Pass) {
             own.Passed = 1;
         }
-        if (GameMode == kNetworkClient) {
+        if (PlayMode.GameMode == kNetworkClient) {
             SendClientInf(peer, sendUi);
             if (Net.ServerLost) return;
         }

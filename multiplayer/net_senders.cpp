@@ -75,8 +75,8 @@ void SendServerRight(TCustomPeerPlay& peer) {
 
 void SendFull(TCustomPeerPlay& peer, INetSendUi& ui, uint32_t target) {
     SendingNotice notice(ui);
-    const TNetMessage m =
-        Compressed(MakeFullInf(target != 0 ? target : OwnId(peer), static_cast<uint8_t>(TurnMinutes)));
+    const TNetMessage m = Compressed(
+        MakeFullInf(target != 0 ? target : OwnId(peer), static_cast<uint8_t>(PlayMode.TurnMinutes)));
     if (target != 0) {
         SendTo(peer, target, m);
         return;
@@ -99,7 +99,8 @@ void SendHalf(TCustomPeerPlay& peer, INetSendUi& ui) {
 void SendYearResult(TCustomPeerPlay& peer, INetSendUi& ui) {
     {
         SendingNotice notice(ui);
-        const TNetMessage m = Compressed(MakeFullInf(OwnId(peer), static_cast<uint8_t>(TurnMinutes)));
+        const TNetMessage m =
+            Compressed(MakeFullInf(OwnId(peer), static_cast<uint8_t>(PlayMode.TurnMinutes)));
         std::set<uint32_t> sent{OwnId(peer)};
         for (int i = 1; i <= Game.GosCount; ++i)
             if (Game.mGos[i].Player != 0 && i != Game.CurrentGos && sent.insert(Game.mGos[i].Player).second)

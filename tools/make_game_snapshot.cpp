@@ -42,7 +42,7 @@ int Run(const std::string& dir, const std::set<int>& years) {
     ScopedProgramFileName program(ProgramDirectory() + "kordalt");
     CreateLanguageFile();
     LoadRulesData();
-    GameMode = kLocalGame;
+    PlayMode.GameMode = kLocalGame;
     TSilentUi ui;
     ScopedGameUi uiScope(ui);
     ScopedSeed seed(41);

@@ -90,7 +90,7 @@ std::string GameId() { return GUIDToStr(InternetChoice.NetGameGUID); }
 std::string LanguageName() { return LangText(3179, "Russian"); }
 
 // The server of an Internet game tells the listing server.
-bool ListedServer() { return IsInternetGame && GameMode == kServer; }
+bool ListedServer() { return PlayMode.IsInternetGame && PlayMode.GameMode == kServer; }
 
 }  // namespace
 
@@ -260,8 +260,8 @@ void TConnect::FormShow() {
     ExSlider1->SetMaxValue(20);
     ExSlider1->SetValue(20);
     CntGosCaption->setText("20");
-    Notebook1->setCurrentIndex(GameMode == kNetworkClient ? 1 : 0);
-    if (GameMode != kNetworkClient) SpinEdit1Change();
+    Notebook1->setCurrentIndex(PlayMode.GameMode == kNetworkClient ? 1 : 0);
+    if (PlayMode.GameMode != kNetworkClient) SpinEdit1Change();
     Net.AcceptHalfInf = 0;
     Net.AcceptFullInf = 0;
     Timer1->start();
@@ -270,9 +270,9 @@ void TConnect::FormShow() {
 void TConnect::FormHide() { Timer1->stop(); }
 
 void TConnect::FormClose() {
-    if (GameMode == kServer && PeerPlay1->Players().Count() > 1) {
+    if (PlayMode.GameMode == kServer && PeerPlay1->Players().Count() > 1) {
         SendServerRight(*PeerPlay1);
-        GameMode = kNetworkClient;
+        PlayMode.GameMode = kNetworkClient;
     }
     PeerPlay1->Close();
 }
@@ -287,12 +287,12 @@ void TConnect::PeerPlay1Open() {
     Net.GameRunning = 0;
     const bool alone = PeerPlay1->Players().Count() == 1;
     LobbyHost = alone ? 1 : 0;
-    GameMode = alone ? kServer : kNetworkClient;
+    PlayMode.GameMode = alone ? kServer : kNetworkClient;
     ExCheckListBox1->Items().Clear();
     RichEdit1->clear();
     AppendChatLine(RichEdit1, Qs(LangText(3127, "--------------- Игровой чат ----------------")), clBlack,
                    false, kLobbyChatLines);
-    if (IsInternetGame && AddressTaken(*PeerPlay1)) {
+    if (PlayMode.IsInternetGame && AddressTaken(*PeerPlay1)) {
         ShowMessageBox(TMsgType::Warning, Qs(LangText(3140, "IP адрес должен быть уникальным")));
         SendAllMessage(LangText(3141, "Некто пытается зайти под одинаковым IP адресом"), clOlive);
         Refuse();
@@ -311,7 +311,8 @@ void TConnect::PeerPlay1Open() {
             AppendChatLine(RichEdit1, Qs(Formatted(3128, p.Name)), clGreen, false, kLobbyChatLines);
     }
     SendAllMessage(Formatted(3129, kGameVersion), clBlue);
-    if (IsInternetGame && own) QueryServerAsync(InternetServer, GameUserUpdateRequest(GameId(), own->Name));
+    if (PlayMode.IsInternetGame && own)
+        QueryServerAsync(InternetServer, GameUserUpdateRequest(GameId(), own->Name));
 }
 
 void TConnect::Refuse() {
@@ -339,7 +340,7 @@ void TConnect::PeerPlay1AddPlayer(TPeerPlayPlayer& player) {
 }
 
 void TConnect::PeerPlay1DeletePlayer(TPeerPlayPlayer& player) {
-    if (IsInternetGame) {
+    if (PlayMode.IsInternetGame) {
         int sameName = 0;
         for (int i = 0; i < PeerPlay1->Players().Count(); ++i)
             sameName += PeerPlay1->Players().GetItem(i).Name == player.Name ? 1 : 0;
@@ -408,12 +409,12 @@ void TConnect::SendMapClick() {
 void TConnect::ExSlider1Change() { CntGosCaption->setText(QString::number(ExSlider1->Value())); }
 
 void TConnect::SpinEdit1Change() {
-    TurnMinutes = SpinEdit1->GetSpinIntValue();
+    PlayMode.TurnMinutes = SpinEdit1->GetSpinIntValue();
     SendTurnDelayClick();
 }
 
 void TConnect::SendTurnDelayClick() {
-    if (PeerPlay1->Opened()) SendTurnDelay(*PeerPlay1, TurnMinutes);
+    if (PeerPlay1->Opened()) SendTurnDelay(*PeerPlay1, PlayMode.TurnMinutes);
 }
 
 void TConnect::StartCheckOn() {
@@ -521,7 +522,7 @@ void TConnect::Timer1Timer() {
     Timer1->stop();
     AlignScreens(this);
     PreviousScreen = nullptr;
-    if (GameMode != kNetworkClient && !DealStates()) {
+    if (PlayMode.GameMode != kNetworkClient && !DealStates()) {
         StartCheck->SetStateOn(false);
         Timer1->start();
         return;
@@ -613,7 +614,7 @@ bool BreakPlayersOption() { return LanguageFile && LanguageFile->ReadBool("Debug
 }  // namespace
 
 void TConnect::Image2MouseUp(Qt::MouseButton button, int x, int y) {
-    if (button != Qt::RightButton || GameMode != kServer || !BreakPlayersOption()) return;
+    if (button != Qt::RightButton || PlayMode.GameMode != kServer || !BreakPlayersOption()) return;
     if (!IsPointInRect(QPoint(x, y), TRect::FromQRect(ExCheckListBox1->geometry()))) return;
     mnuOffUserPopup();
     if (!mnuOffUser->isEmpty()) mnuOffUser->popup(mapToGlobal(QPoint(x, y)));
@@ -621,7 +622,7 @@ void TConnect::Image2MouseUp(Qt::MouseButton button, int x, int y) {
 
 void TConnect::mnuOffUserPopup() {
     mnuOffUser->clear();
-    if (GameMode != kServer || !BreakPlayersOption()) return;
+    if (PlayMode.GameMode != kServer || !BreakPlayersOption()) return;
     const std::string own = PeerPlay1->LocalPlayer() ? PeerPlay1->LocalPlayer()->Name : "";
     for (int i = 0; i < PeerPlay1->Players().Count(); ++i) {
         const std::string name = PeerPlay1->Players().GetItem(i).Name;
@@ -646,7 +647,7 @@ bool TConnect::CanBreakPlayer(const std::string& lowerName) {
 }
 
 void TConnect::ReportGameEnd() {
-    if (!IsInternetGame || GameMode == kNetworkClient) return;
+    if (!PlayMode.IsInternetGame || PlayMode.GameMode == kNetworkClient) return;
     SendGameEnd(InternetServer, GameEndRequest(Game, Net.ExitGame == 1), [] {
         return AskYesNo(Qs(LangText(3175, "Ошибка соединения с Internet сервером. Повторить ?")));
     });

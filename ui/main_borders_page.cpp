@@ -280,7 +280,8 @@ void TMain::DrawCountryCell(int col, int row, const TRect& rect) {
             break;
         case 3: {
             canvas.fillRect(rect.ToQRect(), ToQColor(GosColors[j]));
-            const bool showAttitude = GameMode == kLocalGame || (GameMode == kServer && CountHumanGos() == 1);
+            const bool showAttitude =
+                PlayMode.GameMode == kLocalGame || (PlayMode.GameMode == kServer && CountHumanGos() == 1);
             if (showAttitude && visible && j != Game.CurrentGos)
                 DrawAttitudeIcon(canvas, QPoint(rect.left, rect.top),
                                  AttitudeIcon(rec.Relations[Game.CurrentGos].Attitude));

@@ -164,8 +164,8 @@ bool ScreenIsMenuSized() {
 // A local game begins: no auto-pass, not on the Internet.
 void BeginLocalGame() {
     MainState.AutoPass = 0;
-    IsInternetGame = false;
-    GameMode = kLocalGame;
+    PlayMode.IsInternetGame = false;
+    PlayMode.GameMode = kLocalGame;
 }
 
 }  // namespace
@@ -369,7 +369,7 @@ void TMainForm::SpeedButton6Click() {
 void TMainForm::ExSpeedButton6Click() {
     AlignScreensKeep(this);
     MainState.AutoPass = 0;
-    IsInternetGame = false;
+    PlayMode.IsInternetGame = false;
     SetDifficultyLevel(1);
     CreateNetworkWindows();
     RunSession([](TCustomPeerPlay& peer) { peer.Open(); });
@@ -378,7 +378,7 @@ void TMainForm::ExSpeedButton6Click() {
 void TMainForm::ExSpeedButton2Click() {
     AlignScreensKeep(this);
     MainState.AutoPass = 0;
-    IsInternetGame = true;
+    PlayMode.IsInternetGame = true;
     CreateNetworkWindows();
     const std::string provider = TcpIpProvider(*Connect->PeerPlay1);
     if (provider.empty()) {

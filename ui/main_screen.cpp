@@ -52,7 +52,7 @@ TMainNetwork* network = nullptr;
 
 constexpr int kSecondsPerDay = 86400;
 
-bool LocalGame() { return GameMode == kLocalGame; }
+bool LocalGame() { return PlayMode.GameMode == kLocalGame; }
 
 }  // namespace
 
@@ -274,7 +274,7 @@ TTurnResult TMain::RunTurn() {
 
 void TMain::FormActivate() {
     // A hidden window does not become active.
-    if (TurnShown != 1 || !isVisible()) return;
+    if (PlayMode.TurnShown != 1 || !isVisible()) return;
     if (Game.MapSize < 50 || Game.MapSize > 100) FatalExit(kBadMapSizeExitCode, "map size out of range");
     const uint8_t gos = Game.CurrentGos;
     for (int j = 1; j <= MaxGos; ++j) MainState.GosBorders[j] = 0;
@@ -289,10 +289,10 @@ void TMain::FormActivate() {
     UpdateStatusPanels(ClockPanelSeconds());
     PageControl1->setTabVisible(5, !LocalGame());
     if (LocalGame()) ChatSignal->hide();
-    if (IsInternetGame && GameMode == kServer && network)
+    if (PlayMode.IsInternetGame && PlayMode.GameMode == kServer && network)
         network->SendGameUpdate(Game.Year, LangText(3179, "Russian"));
-    Info.SpeedButton3->setEnabled(GameMode != kNetworkClient);
-    if (IsInternetGame) {
+    Info.SpeedButton3->setEnabled(PlayMode.GameMode != kNetworkClient);
+    if (PlayMode.IsInternetGame) {
         Info.SpeedButton3->setEnabled(false);
         Borders.N2->setEnabled(false);
         Borders.N2->setVisible(false);
@@ -326,7 +326,7 @@ void TMain::FormActivate() {
 }
 
 void TMain::FormDeactivate() {
-    if (TurnShown != 1) return;
+    if (PlayMode.TurnShown != 1) return;
     StartScrollPanels(false);
     LastPage = PageControl1->currentIndex();
 }
@@ -374,7 +374,7 @@ void TMain::Timer1Timer() {
     if (pendingPress_ != TClockPress::None && dialogsOpen_ == 0)
         ClockPress(std::exchange(pendingPress_, TClockPress::None));
     if (MainState.AutoPass == 1) ClockPress(TClockPress::Pass);
-    if (TurnMinutes > 0 && minutes == TurnMinutes) ClockPress(TClockPress::Next);
+    if (PlayMode.TurnMinutes > 0 && minutes == PlayMode.TurnMinutes) ClockPress(TClockPress::Next);
     UpdateStatusPanels(ClockPanelSeconds());
     if (!LocalGame()) {
         const TColor lamp = PaletteColor(*ChatSignal, QPalette::Window);
@@ -422,18 +422,18 @@ int TMain::ClockSeconds() const { return static_cast<int>(Round(turnClock_ * kSe
 // (the time spent when the turn has no limit).
 int TMain::ClockPanelSeconds() const {
     const int spent = ClockSeconds() % 3600;
-    return LocalGame() || TurnMinutes <= 0 ? spent : TurnMinutes * 60 - spent;
+    return LocalGame() || PlayMode.TurnMinutes <= 0 ? spent : PlayMode.TurnMinutes * 60 - spent;
 }
 
 void TMain::Timer2Timer() {
-    if (IsInternetGame && GameMode == kServer && network)
+    if (PlayMode.IsInternetGame && PlayMode.GameMode == kServer && network)
         network->SendGameUpdate(Game.Year, LangText(3179, "Russian"));
 }
 
 void TMain::Autosave() {
     std::string name = "autosave";
     if (!LocalGame()) MakeAutosaveName(name);
-    if (Game.DifficultyLevel == 2 || GameMode == kNetworkClient) return;
+    if (Game.DifficultyLevel == 2 || PlayMode.GameMode == kNetworkClient) return;
     SaveReporting(FileSystemName(name + ".kordalt"));
 }
 
@@ -495,13 +495,13 @@ bool TMain::Ask(const std::string& text) {
 
 bool TMain::AskSaveOnExit() {
     const bool confirm = LanguageFile && LanguageFile->ReadBool("Preferences", "ConfirmSaveGame", false);
-    return confirm && (GameMode == kServer || GameMode == kLocalGame) &&
+    return confirm && (PlayMode.GameMode == kServer || PlayMode.GameMode == kLocalGame) &&
            Ask(LangText(3120, "Сохранить игру желаете ?"));
 }
 
 void TMain::BitBtn2Click() {
     if (!Ask(LangText(3119, "Вы уверены, что хотите закончить игру ?"))) return;
-    if (!IsInternetGame && AskSaveOnExit()) SpeedButton3Click();
+    if (!PlayMode.IsInternetGame && AskSaveOnExit()) SpeedButton3Click();
     MainState.TurnResult = 0;
     modalResult_ = 3;
     FinishModal();
@@ -514,7 +514,7 @@ bool TMain::FormClose() {
         return false;
     }
     const bool confirm = LanguageFile && LanguageFile->ReadBool("Preferences", "ConfirmSaveGame", false);
-    if (confirm && (GameMode == kServer || GameMode == kLocalGame) &&
+    if (confirm && (PlayMode.GameMode == kServer || PlayMode.GameMode == kLocalGame) &&
         Ask(LangText(3120, "Сохранить игру желаете?")))
         SpeedButton3Click();
     modalResult_ = 3;
@@ -576,7 +576,7 @@ bool TMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TMain::SpeedButton3Click() {
-    if (IsInternetGame) return;
+    if (PlayMode.IsInternetGame) return;
     const std::string name = FormatText(Cp("%s_%d"), {CurrentRec().PlayerName.Str(), Game.Year});
     SaveDialog1->selectFile(Qs(name));
     if (ExecOver(*SaveDialog1) != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty()) return;

@@ -147,7 +147,7 @@ void TMain::SpeedButton5Click() {
             FillKordaltList(Game.CurrentGos);
             break;
     }
-    if (!IsInternetGame && GameMode == kLocalGame && Game.HumanCount > 1)
+    if (!PlayMode.IsInternetGame && PlayMode.GameMode == kLocalGame && Game.HumanCount > 1)
         for (TShopSlider& s : Shop.Sliders) s.TrackBar->setValue(s.TrackBar->minimum());
     if (PageControl1->currentIndex() == 3)
         PageControl1Change();

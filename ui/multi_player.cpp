@@ -173,7 +173,7 @@ void TMultiPlayer::Timer1Timer() {
 void TMultiPlayer::BitBtn1Click() {
     if (!AskYesNo(Qs(LangText(3123)))) return;
     if (Connect) {
-        if (GameMode == kServer)
+        if (PlayMode.GameMode == kServer)
             SendCloseGame(*Connect->PeerPlay1);
         else
             SendExit(*Connect->PeerPlay1);
@@ -257,7 +257,7 @@ bool TNetLoopWindows::AskOthersContinue() {
 
 void TNetLoopWindows::GameLost(bool canSave) {
     const QString text = Qs(LangText(3136, "Связь с сетевой игрой потеряна."));
-    if (!canSave || IsInternetGame || !Main) {
+    if (!canSave || PlayMode.IsInternetGame || !Main) {
         ShowMessageBox(TMsgType::Error, text);
         return;
     }

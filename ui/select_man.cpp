@@ -127,7 +127,7 @@ void TSelectMan::Localize() {
 void TSelectMan::FormActivate() {
     ExLabel1->SetCaption(Qs(Game.CurrentPlayerName));
     Label98->setText(QString::number(Game.Year));
-    const bool hotSeat = Game.HumanCount > 1 && GameMode == kLocalGame;
+    const bool hotSeat = Game.HumanCount > 1 && PlayMode.GameMode == kLocalGame;
     if (hotSeat) FillTimeTable();
     StringGrid1->setVisible(hotSeat);
     Label1->setVisible(hotSeat);

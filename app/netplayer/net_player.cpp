@@ -94,14 +94,15 @@ public:
         if (!refused_.empty()) throw Failure(refused_);
         if (o_.create) MakeMap();
         WaitInLobby();
-        if (GameMode == kServer && !DealNetStates(peer_)) throw Failure("fewer free states than players");
+        if (PlayMode.GameMode == kServer && !DealNetStates(peer_))
+            throw Failure("fewer free states than players");
         StartNetRun();
         Net.GameRunning = 1;
         queue_.SetAcceptedMessages(AllMessageCodes);
         NetGameLoop(peer_, queue_, *this, *this);
         queue_.SetAcceptedMessages(AllMessageCodes);
         Net.GameRunning = 0;
-        if (internet_ && GameMode == kServer &&
+        if (internet_ && PlayMode.GameMode == kServer &&
             !SendGameEnd(InternetServer, GameEndRequest(Game, Net.ExitGame == kClosedByServer),
                          [] { return false; }))
             throw Failure("the listing server did not take the game's end");
@@ -180,7 +181,7 @@ private:
     // own address, a client looks the game's address up.
     void EnterListing() {
         InternetServer = o_.listing;
-        IsInternetGame = true;
+        PlayMode.IsInternetGame = true;
         std::string reply;
         QueryServer(InternetServer, PlayerNewRequest(o_.player, kPassword), reply);
         if (PlayerNewReply(reply) == WebReply::NoConnection)
@@ -237,7 +238,7 @@ private:
         Net.GameRunning = 0;
         const bool alone = peer_.Players().Count() == 1;
         LobbyHost = alone;
-        GameMode = alone ? kServer : kNetworkClient;
+        PlayMode.GameMode = alone ? kServer : kNetworkClient;
         if (internet_ && AddressTaken(peer_)) {
             RefuseSameAddress();
             return;
@@ -257,7 +258,7 @@ private:
     void PlayerJoined(const TPeerPlayPlayer&) {
         if (!LobbyHost || Net.GameRunning || !mapMade_) return;
         SendMap(peer_);
-        SendTurnDelay(peer_, TurnMinutes);
+        SendTurnDelay(peer_, PlayMode.TurnMinutes);
         if (peer_.Players().Count() >= o_.players) SendStartNewGame(peer_, true);
     }
 
@@ -265,9 +266,9 @@ private:
     void PlayerLeft(const TPeerPlayPlayer& player) {
         ready_.erase(AnsiLowerCase(player.Name));
         GiveStatesToComputer(player.ID);
-        const uint8_t mode = GameMode;
+        const uint8_t mode = PlayMode.GameMode;
         GameServerLeft(peer_, *this, player.ID);
-        if (mode != kServer && GameMode == kServer) {
+        if (mode != kServer && PlayMode.GameMode == kServer) {
             std::printf("server in year %d\n", int{Game.Year});
             std::fflush(stdout);
         }
@@ -279,9 +280,9 @@ private:
         GenerateNewGame();
         Game.DifficultyLevel = 1;
         mapMade_ = true;
-        TurnMinutes = 0;
+        PlayMode.TurnMinutes = 0;
         SendMap(peer_);
-        SendTurnDelay(peer_, TurnMinutes);
+        SendTurnDelay(peer_, PlayMode.TurnMinutes);
         if (peer_.Players().Count() >= o_.players) SendStartNewGame(peer_, true);
     }
 
@@ -289,7 +290,7 @@ private:
     void WaitInLobby() {
         const auto ready = [this] {
             if (Net.ExitGame != 0 || !peer_.Opened()) return true;
-            const int needed = GameMode == kServer ? o_.players : 2;
+            const int needed = PlayMode.GameMode == kServer ? o_.players : 2;
             return peer_.Players().Count() >= needed && AllReady(0);
         };
         if (!ui_.RunUntil(ready, kLobbyLimit)) throw Failure("the game did not start");

@@ -59,7 +59,7 @@ protected:
     HeadlessGame() {
         CreateLanguageFile();
         LoadRulesData();
-        GameMode = kLocalGame;
+        PlayMode.GameMode = kLocalGame;
     }
     ~HeadlessGame() override {
         ReplaceMap(nullptr);

@@ -364,7 +364,7 @@ TEST_F(BattlePhase, FortificationCountsOnlyForBattlesAfterTheFortifiersTurn) {
 
 TEST_F(BattlePhase, ALocalHumanLosingHisLastSquareSeesTheDefeatAtOnce) {
     BuildWorld("111122");  // the south has 6 squares
-    GameMode = kLocalGame;
+    PlayMode.GameMode = kLocalGame;
     Game.mGos[2].Player = 2;
     Game.mGos[2].PlayerName.AssignUtf8("Петя");
     ScopedScriptedRandom script{0, 0.1};

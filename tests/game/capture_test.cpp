@@ -127,7 +127,7 @@ class Destruction : public BattleTest {
 protected:
     void Prepare(uint8_t mode, uint32_t loserPlayer, std::string_view winnerName) {
         Reset();
-        GameMode = mode;
+        PlayMode.GameMode = mode;
         MakeWorld({"111223", "111223"});
         RecordBorders();
         Man(1, 2, {100});

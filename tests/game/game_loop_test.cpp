@@ -212,7 +212,7 @@ TEST_F(GameLoopTest, GameOverAnnouncesEveryEndThatApplies) {
         capture.Clear();
         windows.log.clear();
         Game.HumanWon = 0;
-        GameMode = c.network ? kServer : kLocalGame;
+        PlayMode.GameMode = c.network ? kServer : kLocalGame;
         Seat({1, c.winnerHuman ? 2 : 0, 0, 0});
         Game.mGos[1].Alive = c.humanAlive;
         if (c.owner)

@@ -16,7 +16,7 @@ class NewGameTest : public RulesTest {
 protected:
     ~NewGameTest() override {
         ReplaceMap(nullptr);
-        IsInternetGame = false;
+        PlayMode.IsInternetGame = false;
     }
     FakeGameWindows windows;
 };
@@ -78,8 +78,8 @@ TEST_F(NewGameTest, StartingValuesFollowTheMapSideAndTheStateCount) {
 }
 
 TEST_F(NewGameTest, NetworkGameKeepsItsCountsAndLeavesTheWindowsAlone) {
-    GameMode = kServer;  // a network game's host
-    IsInternetGame = true;
+    PlayMode.GameMode = kServer;  // a network game's host
+    PlayMode.IsInternetGame = true;
     Game.GosCount = 3;
     Game.MapSize = 60;
     GenerateNewGame();

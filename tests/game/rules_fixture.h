@@ -58,7 +58,7 @@ protected:
         Game = GameState{};
         Messages.Clear();
         Rules.TroopTypeCount = 3;
-        GameMode = kLocalGame;
+        PlayMode.GameMode = kLocalGame;
         BattleAttacker = BattleDefender = 0;
     }
     ~RulesTest() override { Messages.Clear(); }

@@ -31,11 +31,11 @@ protected:
         Game.HumanCount = 2;
         Game.CurrentHuman = 1;
         Game.SaveCounter = 6;
-        IsInternetGame = true;
+        PlayMode.IsInternetGame = true;
     }
     ~GoldenSave() override {
         ReplaceMap(nullptr);
-        IsInternetGame = false;
+        PlayMode.IsInternetGame = false;
         Rules.TroopTypeCount = 3;
     }
 };

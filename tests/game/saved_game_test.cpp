@@ -109,7 +109,7 @@ protected:
     }
     ~SavedGameTest() override {
         ReplaceMap(nullptr);
-        IsInternetGame = false;
+        PlayMode.IsInternetGame = false;
         SaveGuard = 0;
     }
 
@@ -181,7 +181,7 @@ TEST_F(SavedGameTest, HeaderIsTwoHundredReadableBytes) {
         Cp("Файл содежит сохраненную игру \"Kordalt\", версии 4.5d\n\rГод 7\n\rУровень сложности 1\n\r"
            "Стран 4 людей 2\n\rОдиночная игра\n\r");
     EXPECT_EQ(SaveHeader(), text + std::string(200 - text.size(), '\r'));
-    GameMode = kServer;
+    PlayMode.GameMode = kServer;
     EXPECT_EQ(SavedGameImage().substr(0, 200).find(Cp("Сетевая игра\n\r\r")), text.size() - 16);
 }
 
@@ -242,8 +242,8 @@ TEST_F(SavedGameTest, ChecksumOfASmallFixedGame) {
 TEST_F(SavedGameTest, KindOfFileMustFitTheKindOfGame) {
     enum Kind { Local, Network, Internet };
     auto enter = [](Kind kind) {
-        GameMode = kind == Local ? kLocalGame : 1;
-        IsInternetGame = kind == Internet;
+        PlayMode.GameMode = kind == Local ? kLocalGame : 1;
+        PlayMode.IsInternetGame = kind == Internet;
     };
     std::string files[3];
     for (Kind kind : {Local, Network, Internet}) {

@@ -141,7 +141,7 @@ TEST_F(SelfTest, ClosingTextComesFromTheLanguage) {
 }
 
 TEST_F(SelfTest, NetworkClientShowsNothing) {
-    GameMode = kNetworkClient;
+    PlayMode.GameMode = kNetworkClient;
     Game.mGos[1].Soldiers = 100;
     Game.mGos[2].Peasants = -1;
     Game.mKordalt[1].Front = 0;

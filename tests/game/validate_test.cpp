@@ -215,7 +215,7 @@ TEST(Validate, AcceptsEveryYearOfAPlayedGame) {
     CreateLanguageFile();
     LoadRulesData();
     ASSERT_EQ(Rules.DimLoadFailed, 0);
-    GameMode = kLocalGame;
+    PlayMode.GameMode = kLocalGame;
     ScopedSeed seed(3);
     FakeGameWindows windows;
     windows.states = 10;

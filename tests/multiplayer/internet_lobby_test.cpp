@@ -23,7 +23,7 @@ namespace {
 struct ListedGame {
     explicit ListedGame(test::RunningListingServer& server) : server(server) {
         InternetServer = server.Url;
-        IsInternetGame = true;
+        PlayMode.IsInternetGame = true;
         NewGUID(InternetChoice.NetGameGUID);
         server.Server.Answer(PlayerNewRequest("anna", "secret"));
         EXPECT_EQ(
@@ -31,9 +31,9 @@ struct ListedGame {
             "ok");
     }
     ~ListedGame() {
-        IsInternetGame = false;
+        PlayMode.IsInternetGame = false;
         InternetServer.clear();
-        GameMode = kLocalGame;
+        PlayMode.GameMode = kLocalGame;
     }
     std::string Id() const { return GUIDToStr(InternetChoice.NetGameGUID); }
     std::string Users() { return server.Server.Answer(GameUserListRequest(Id())); }
@@ -74,7 +74,7 @@ TEST_F(InternetLobby, TheListingServerFollowsThePlayersAndTheGame) {
     // Every peer lists its own player.
     auto boris = Open("boris", false, "127.0.0.3");
     ASSERT_TRUE(UsersAre("1;anna;0.0~2;boris;0.0~"));
-    GameMode = kServer;  // anna's view: she is the server
+    PlayMode.GameMode = kServer;  // anna's view: she is the server
     EXPECT_TRUE(anna->CanBreakPlayer("boris"));
     EXPECT_FALSE(anna->CanBreakPlayer("clara"));
     boris.reset();
@@ -131,7 +131,7 @@ TEST_F(InternetLobby, TheServerReportsTheGamesEnd) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.mode) + (c.serverUp ? " up" : " down"));
         shownBoxes.clear();
-        GameMode = c.mode;
+        PlayMode.GameMode = c.mode;
         if (!c.serverUp) server.Server.Stop();
         anna->ReportGameEnd();
         EXPECT_EQ(shownBoxes.size(), c.boxes);

@@ -52,7 +52,7 @@ struct PeerWorld {
     int32_t turnMinutes = 0;
 
     void Swap() {
-        std::swap(GameMode, gameMode);
+        std::swap(PlayMode.GameMode, gameMode);
         std::swap(LobbyHost, lobbyHost);
         std::swap(Net.AcceptFullInf, acceptFull);
         std::swap(Net.AcceptHalfInf, acceptHalf);
@@ -60,7 +60,7 @@ struct PeerWorld {
         std::swap(Net.GameRunning, running);
         std::swap(Net.ServerLost, lost);
         std::swap(Net.ServerID, serverId);
-        std::swap(TurnMinutes, turnMinutes);
+        std::swap(PlayMode.TurnMinutes, turnMinutes);
     }
 };
 
@@ -87,7 +87,7 @@ struct LobbyPeer {
         Wrap(p.OnMessage, world);
         lobby->RunLoop = [this](TConnect& l) {
             started = true;
-            startedAsServer = GameMode == kServer;
+            startedAsServer = PlayMode.GameMode == kServer;
             lobbyHidden = l.isHidden();
             gameRunning = Net.GameRunning;
         };
@@ -112,7 +112,7 @@ protected:
     ~Lobby() override {
         ReplaceMap(nullptr);
         Game = GameState{};
-        GameMode = kLocalGame;
+        PlayMode.GameMode = kLocalGame;
     }
     bool AllSee(int players) {
         return test::WaitFor([&] {

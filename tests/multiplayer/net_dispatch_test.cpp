@@ -117,7 +117,7 @@ TEST_F(NetDispatch, SmallMessagesAtTheServer) {
         if (c.calls.empty() && std::string(c.what) != "end of turn")
             EXPECT_TRUE(Tables() == before) << c.what;
     }
-    EXPECT_EQ(TurnMinutes, 7);
+    EXPECT_EQ(PlayMode.TurnMinutes, 7);
     EXPECT_EQ(Game.mGos[2].CapturedThisTurn, 39);
     EXPECT_EQ(Game.mGos[1].CapturedThisTurn, 0);
     EXPECT_EQ(Game.mGos[2].Player, 0u);  // the computer plays it now
@@ -126,18 +126,18 @@ TEST_F(NetDispatch, SmallMessagesAtTheServer) {
 }
 
 TEST_F(NetDispatch, FullSnapshotToATargetMakesItTheServer) {
-    TurnMinutes = 4;
+    PlayMode.TurnMinutes = 4;
     SendFull(*anna.peer, sendUi, boris.Id());
     EXPECT_EQ(sendUi.calls, (std::vector<std::string>{"notice on", "notice off"}));
     const std::string sent = Tables();
     RunningGameIsAnother();
-    GameMode = kNetworkClient;  // as Boris sees it
-    TurnMinutes = 0;
+    PlayMode.GameMode = kNetworkClient;  // as Boris sees it
+    PlayMode.TurnMinutes = 0;
     ASSERT_TRUE(test::WaitFor([&] { return Net.AcceptFullInf == 1; }));
     EXPECT_TRUE(Tables() == sent);
     EXPECT_EQ(Net.ServerID, boris.Id());
-    EXPECT_EQ(GameMode, 1);
-    EXPECT_EQ(TurnMinutes, 4);
+    EXPECT_EQ(PlayMode.GameMode, 1);
+    EXPECT_EQ(PlayMode.TurnMinutes, 4);
     test::Pump();
     EXPECT_EQ(clara.queue.Count(), 0u);  // nothing went to Clara
 }
@@ -182,11 +182,11 @@ TEST_F(NetDispatch, LobbyMapReachesEveryOtherPeer) {
 }
 
 TEST_F(NetDispatch, ServerRightGoesToTheLastRemotePlayer) {
-    GameMode = kNetworkClient;
+    PlayMode.GameMode = kNetworkClient;
     SendServerRight(*anna.peer);
     ASSERT_TRUE(test::WaitFor([&] { return !clara.lobby.calls.empty(); }));
     EXPECT_EQ(clara.lobby.calls, std::vector<std::string>{"server"});
-    EXPECT_EQ(GameMode, 1);
+    EXPECT_EQ(PlayMode.GameMode, 1);
     EXPECT_TRUE(boris.lobby.calls.empty());
 }
 

@@ -157,7 +157,7 @@ protected:
 };
 
 TEST_F(NetLoop, ServerPlaysYearsAndHandsOverWhenItLeaves) {
-    GameMode = kServer;
+    PlayMode.GameMode = kServer;
     Net.GameRunning = 1;
     Game.Year = 1;
     ui.results = {TTurnResult::Next, TTurnResult::Pass, TTurnResult::Quit};
@@ -176,7 +176,7 @@ TEST_F(NetLoop, ServerPlaysYearsAndHandsOverWhenItLeaves) {
     EXPECT_EQ(Net.TurnsPlayed, 3);
     EXPECT_EQ(Game.mGos[1].Passed, 1);
     EXPECT_TRUE(ui.asked);
-    EXPECT_EQ(GameMode, kNetworkClient);
+    EXPECT_EQ(PlayMode.GameMode, kNetworkClient);
     ASSERT_TRUE(BorisGot(dx_Game_Exit));
     // Every year's result is a full snapshot, so that every peer holds the whole game.
     EXPECT_EQ(BorisCodes(),
@@ -190,7 +190,7 @@ TEST_F(NetLoop, ServerPlaysYearsAndHandsOverWhenItLeaves) {
 }
 
 TEST_F(NetLoop, ServerLeavingWhenTheOthersDoNotGoOnClosesTheGame) {
-    GameMode = kServer;
+    PlayMode.GameMode = kServer;
     Game.Year = 1;
     ui.results = {TTurnResult::Quit};
     ui.othersContinue = false;
@@ -199,13 +199,13 @@ TEST_F(NetLoop, ServerLeavingWhenTheOthersDoNotGoOnClosesTheGame) {
     };
     RunLoop();
     EXPECT_EQ(Net.ExitGame, 1);
-    EXPECT_EQ(GameMode, 1);
+    EXPECT_EQ(PlayMode.GameMode, 1);
     ASSERT_TRUE(BorisGot(dx_Game_CloseAll));
     EXPECT_EQ(BorisCodes(), (std::vector<uint32_t>{dx_Game_SendFull, dx_Game_EndOfTurn, dx_Game_CloseAll}));
 }
 
 TEST_F(NetLoop, ClientWaitsForTheSnapshotPlaysSendsAndWaitsForTheYearResult) {
-    GameMode = kNetworkClient;
+    PlayMode.GameMode = kNetworkClient;
     Game.Year = 5;
     Game.CurrentGos = 3;  // found again by the own identifier
     ui.results = {TTurnResult::Next, TTurnResult::Quit};
@@ -231,13 +231,13 @@ TEST_F(NetLoop, ClientWaitsForTheSnapshotPlaysSendsAndWaitsForTheYearResult) {
     EXPECT_EQ(BorisCodes(), (std::vector<uint32_t>{dx_Game_SendClientInf, dx_Game_EndOfTurn,
                                                    dx_Game_SendClientInf, dx_Game_EndOfTurn, dx_Game_Exit}));
     EXPECT_EQ(clientInfs, 2);
-    EXPECT_EQ(GameMode, kNetworkClient);
+    EXPECT_EQ(PlayMode.GameMode, kNetworkClient);
 }
 
 // The last year computed, the server sends its result before it leaves the
 // loop: the others see the end of the game and wait no more.
 TEST_F(NetLoop, ServerSendsTheResultOfTheLastYear) {
-    GameMode = kServer;
+    PlayMode.GameMode = kServer;
     Net.GameRunning = 1;
     Game.Year = YearCount - 1;
     Net.TurnsPlayed = 1;
@@ -266,7 +266,7 @@ TEST_F(NetLoop, ServerWhoseStateFallsHandsOverBeforeTheLastYear) {
                  {YearCount - 1, {dx_Game_EndOfTurn, dx_Game_SendFull}, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.year);
-        GameMode = kServer;
+        PlayMode.GameMode = kServer;
         Net.GameRunning = 1;
         Game.Year = static_cast<uint16_t>(c.year);
         Net.TurnsPlayed = c.year == 1 ? 0 : 1;
@@ -287,7 +287,7 @@ TEST_F(NetLoop, ServerWhoseStateFallsHandsOverBeforeTheLastYear) {
         ScopedFatalExitThrows fatal;
         RunLoop();
         EXPECT_EQ(ui.defeated, 1);
-        EXPECT_EQ(GameMode, c.handOver ? kNetworkClient : 1);
+        EXPECT_EQ(PlayMode.GameMode, c.handOver ? kNetworkClient : 1);
         ASSERT_TRUE(test::WaitFor([&] { return BorisCodes().size() >= 3; }));
         const std::vector<uint32_t> codes = BorisCodes();
         EXPECT_EQ(std::vector<uint32_t>(codes.end() - 2, codes.end()), c.lastCodes);
@@ -310,7 +310,7 @@ TEST_F(NetLoop, ClientBecomesServerWhenTheServerDies) {
     } cases[] = {{"while Anna waits for the others", false}, {"while Anna waits for the year", true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        GameMode = kNetworkClient;
+        PlayMode.GameMode = kNetworkClient;
         Net.GameRunning = 1;
         StartNetRun();
         ui = FakeLoopUi{};
@@ -325,7 +325,7 @@ TEST_F(NetLoop, ClientBecomesServerWhenTheServerDies) {
         const int year = Game.Year;
         RunLoop();
         EXPECT_EQ(ui.turnYears, (std::vector<int>{year, year + 1}));
-        EXPECT_EQ(GameMode, 1);
+        EXPECT_EQ(PlayMode.GameMode, 1);
         EXPECT_EQ(Net.ServerID, AnnaId());
         EXPECT_EQ(Game.mGos[2].Player, 0u);  // Boris's state is the computer's
         EXPECT_TRUE(ui.lost.empty());
@@ -350,7 +350,7 @@ TEST_F(NetLoop, ClientWithoutTheGameLeavesAfterItsFirstWait) {
     } cases[] = {{"closed", false, kClosedByServer}, {"server died", true, kServerGone}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        GameMode = kNetworkClient;
+        PlayMode.GameMode = kNetworkClient;
         Net.GameRunning = 1;
         StartNetRun();
         Net.ServerID = BorisId();
@@ -375,7 +375,7 @@ TEST_F(NetLoop, ClientWithoutTheGameLeavesAfterItsFirstWait) {
 }
 
 TEST_F(NetLoop, EndsAtOnceOutsideANetworkGame) {
-    GameMode = kLocalGame;
+    PlayMode.GameMode = kLocalGame;
     RunLoop();
     EXPECT_FALSE(ui.began);
     EXPECT_TRUE(ui.turnGos.empty());

@@ -51,7 +51,7 @@ protected:
     NetGame() {
         Game = GameState{};
         Messages.Clear();
-        GameMode = kServer;
+        PlayMode.GameMode = kServer;
         Game.GosCount = 4;
         Game.MapSize = 50;
         GenerateNewGame();
@@ -68,9 +68,9 @@ protected:
     }
     ~NetGame() override {
         ReplaceMap(nullptr);
-        GameMode = kLocalGame;
+        PlayMode.GameMode = kLocalGame;
         Net = TNetGame{};
-        TurnMinutes = 0;
+        PlayMode.TurnMinutes = 0;
         Messages.Clear();
         Game = GameState{};
     }

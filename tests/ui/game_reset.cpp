@@ -11,7 +11,7 @@ void ResetGame() {
     ReplaceMap(nullptr);
     Messages.Clear();
     Game = GameState{};
-    GameMode = kLocalGame;
+    PlayMode.GameMode = kLocalGame;
 }
 
 }  // namespace kordalt

@@ -236,7 +236,7 @@ TEST_F(MainMenuTest, NetworkAndInternetGamesWithoutASessionServiceStayInTheMenu)
     // No session library in this folder: the Internet game finds no TCP/IP provider.
     EXPECT_EQ(Press("ExSpeedButton2"), std::vector<QString>{QString::fromUtf8("Нет TCP/IP")});
     EXPECT_TRUE(form->isVisible());
-    EXPECT_TRUE(IsInternetGame);
+    EXPECT_TRUE(PlayMode.IsInternetGame);
     // Without a connection wizard the network game is cancelled: no box, no lobby.
     EXPECT_TRUE(Press("ExSpeedButton6").empty());
     EXPECT_TRUE(form->isVisible());
@@ -267,8 +267,8 @@ TEST_F(MainMenuTest, NewGameShowsTheSetUpWindowModallyInTheMenusPlace) {
     Start = new TStart();
     form->show();
     MainState.AutoPass = 1;
-    IsInternetGame = true;
-    GameMode = 0;
+    PlayMode.IsInternetGame = true;
+    PlayMode.GameMode = 0;
     bool modal = false, menuHidden = false;
     QTimer::singleShot(0, Start, [&] {
         modal = QApplication::activeModalWidget() == Start;
@@ -279,8 +279,8 @@ TEST_F(MainMenuTest, NewGameShowsTheSetUpWindowModallyInTheMenusPlace) {
     EXPECT_TRUE(modal);
     EXPECT_TRUE(menuHidden);
     EXPECT_EQ(MainState.AutoPass, 0);
-    EXPECT_FALSE(IsInternetGame);
-    EXPECT_EQ(GameMode, kLocalGame);
+    EXPECT_FALSE(PlayMode.IsInternetGame);
+    EXPECT_EQ(PlayMode.GameMode, kLocalGame);
     EXPECT_TRUE(form->isVisible());
     EXPECT_FALSE(Start->isVisible());
     delete std::exchange(Start, nullptr);
@@ -392,7 +392,7 @@ void SaveLocalGame(const std::string& file) {
     windows.states = 3;
     windows.mapSize = 50;
     Game = GameState{};
-    GameMode = kLocalGame;
+    PlayMode.GameMode = kLocalGame;
     Rules.TroopTypeCount = 3;
     GenerateNewGame();
     for (int i = 1; i <= 3; ++i) {
@@ -430,8 +430,8 @@ TEST_F(LoadGameTest, LoadedGameRunsTheYearLoopWithTheMenuHidden) {
         return TTurnResult::Quit;
     };
     EXPECT_TRUE(Press("SpeedButton2").empty());
-    EXPECT_EQ(GameMode, kLocalGame);
-    EXPECT_FALSE(IsInternetGame);
+    EXPECT_EQ(PlayMode.GameMode, kLocalGame);
+    EXPECT_FALSE(PlayMode.IsInternetGame);
     EXPECT_EQ(Game.Year, 3);
     EXPECT_NE(std::find(windows.log.begin(), windows.log.end(), "BeginYearLoop"), windows.log.end());
     EXPECT_EQ(windows.turns, std::vector<std::string>{"3:1:1"});

@@ -50,10 +50,10 @@ protected:
         PictureList = std::make_unique<TPictureFragmentList>("kordalt.INI", "Icons");
         EXPECT_EQ(chdir(scratch.Dir().c_str()), 0);
         LoadRulesData();
-        GameMode = kLocalGame;
-        IsInternetGame = false;
+        PlayMode.GameMode = kLocalGame;
+        PlayMode.IsInternetGame = false;
         MainState.AutoPass = 0;
-        TurnMinutes = 0;
+        PlayMode.TurnMinutes = 0;
         Game = GameState{};
         {
             ScopedSeed seed(11);
@@ -69,12 +69,12 @@ protected:
         Game.CurrentGos = 1;
         CheckFronts();
         ClearReport();
-        TurnShown = 1;
+        PlayMode.TurnShown = 1;
         screen = std::make_unique<TMain>();
         screen->show();
     }
     ~MainScreenTest() override {
-        TurnShown = 0;
+        PlayMode.TurnShown = 0;
         screen.reset();
         ReplaceMap(nullptr);
         ClearReport();

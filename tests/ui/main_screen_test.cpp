@@ -110,8 +110,8 @@ TEST_F(TurnControl, ExitAsksAndTheTurnClockRunsOnAcrossTheBox) {
 // A limit that runs out while the exit question is open waits for the answer:
 // Yes leaves the game, No lets the clock end the turn at its next tick.
 TEST_F(TurnControl, TheExitQuestionsAnswerWinsOverTheTimeLimit) {
-    GameMode = kServer;
-    TurnMinutes = 1;
+    PlayMode.GameMode = kServer;
+    PlayMode.TurnMinutes = 1;
     for (const auto& [yes, expected] :
          {std::pair{true, TTurnResult::Quit}, std::pair{false, TTurnResult::Next}}) {
         ScopedMessageBoxHook ticking([&](TMsgType, const QString&) {
@@ -135,8 +135,8 @@ TEST_F(TurnControl, TheExitQuestionsAnswerWinsOverTheTimeLimit) {
 // The clock of a turn runs on while the save dialog, the settings and the
 // charts are open; a press that falls due meanwhile waits for their closing.
 TEST_F(TurnControl, TheTurnClockRunsAcrossDialogsAndTheirButtonsWork) {
-    GameMode = kServer;
-    TurnMinutes = 2;
+    PlayMode.GameMode = kServer;
+    PlayMode.TurnMinutes = 2;
     Game.Year = 3;
     TPreference preference;
     Preference = &preference;
@@ -161,10 +161,10 @@ TEST_F(TurnControl, TheTurnClockRunsAcrossDialogsAndTheirButtonsWork) {
         EXPECT_EQ(screen->StatusBar1->PanelText(7), "0:50") << "the dialog did not restart the clock";
         screen->Info.SpeedButton7->Click();  // settings
         Game.DifficultyLevel = 0;
-        GameMode = kLocalGame;
+        PlayMode.GameMode = kLocalGame;
         screen->FormActivate();
         screen->Borders.ShowGraph->Click();  // charts
-        GameMode = kServer;
+        PlayMode.GameMode = kServer;
         EXPECT_TRUE(screen->isVisible()) << "the limit ran out under the charts";
         tick(1);
         return dialog.result();
@@ -230,7 +230,7 @@ TEST_F(TurnControl, NoAutosaveAtExpertLevelOrOnANetworkClient) {
     };
     for (const Case& c : {Case{2, kLocalGame}, Case{0, kNetworkClient}}) {
         Game.DifficultyLevel = c.difficulty;
-        GameMode = c.mode;
+        PlayMode.GameMode = c.mode;
         EXPECT_EQ(Run([&] { screen->BitBtn3->click(); }), TTurnResult::Pass);
         EXPECT_FALSE(Autosaved());
         EXPECT_TRUE(QDir(QString::fromStdString(scratch.Dir())).entryList(QDir::Files).isEmpty());
@@ -244,8 +244,8 @@ TEST_F(TurnControl, AutoPassPassesAtTheFirstTick) {
 }
 
 TEST_F(TurnControl, TimeLimitPressesNextAfterExactlyTheMinutes) {
-    GameMode = kServer;
-    TurnMinutes = 2;
+    PlayMode.GameMode = kServer;
+    PlayMode.TurnMinutes = 2;
     int ticks = 0;
     const TTurnResult result = Run([&] {
         while (screen->isVisible() && ticks < 200) {
@@ -261,7 +261,7 @@ TEST_F(TurnControl, TimeLimitPressesNextAfterExactlyTheMinutes) {
 // A network autosave named after a Cyrillic player is a UTF-8 file name, the
 // form the game's own load dialog lists.
 TEST_F(TurnControl, ANetworkAutosaveOfACyrillicNameIsListedUnderThatName) {
-    GameMode = kServer;
+    PlayMode.GameMode = kServer;
     Game.mGos[1].PlayerName.Assign(Cp("Альфа"));
     EXPECT_EQ(Run([&] { screen->BitBtn3->click(); }), TTurnResult::Pass);
     EXPECT_TRUE(Autosaved("autosave_Альфа.kordalt"));
@@ -358,8 +358,8 @@ public:
 TEST_F(TurnControl, NetworkGameThroughItsInterface) {
     FakeNetwork network;
     TMainNetwork* previous = SetMainNetwork(&network);
-    GameMode = kServer;
-    IsInternetGame = true;
+    PlayMode.GameMode = kServer;
+    PlayMode.IsInternetGame = true;
     Gos().Player = 77;
     Gos().CapturedThisTurn = 39;
     network.players = {{77, Cp("Иван")}, {88, Cp("Пётр")}};
@@ -388,7 +388,7 @@ TEST_F(TurnControl, NetworkGameThroughItsInterface) {
     EXPECT_EQ(result, TTurnResult::Next) << "the lost session ends the turn as Next";
     EXPECT_FALSE(Autosaved("autosave_Ivan.kordalt")) << "the hidden exit writes no autosave";
     SetMainNetwork(previous);
-    IsInternetGame = false;
+    PlayMode.IsInternetGame = false;
 }
 
 // The year loop shows the screen for the human's turns through the windows
@@ -416,7 +416,7 @@ private:
 };
 
 TEST_F(TurnControl, TheYearLoopRunsTheScreen) {
-    TurnShown = 0;
+    PlayMode.TurnShown = 0;
     Game = GameState{};
     ScopedSeed seed(5);
     FakeGameWindows fake;
@@ -425,7 +425,7 @@ TEST_F(TurnControl, TheYearLoopRunsTheScreen) {
     ScopedGameWindows installed(windows);
     GenerateNewGame();
     ScopedModalHook hook([&](QDialog& dialog) {
-        EXPECT_EQ(TurnShown, 1);
+        EXPECT_EQ(PlayMode.TurnShown, 1);
         if (Game.Year == 1)
             screen->BitBtn3->click();
         else
@@ -435,7 +435,7 @@ TEST_F(TurnControl, TheYearLoopRunsTheScreen) {
     HandOutStates();
     EXPECT_EQ(windows.years, (std::vector<int>{1, 2}));
     EXPECT_TRUE(windows.returned);
-    EXPECT_EQ(TurnShown, 0);
+    EXPECT_EQ(PlayMode.TurnShown, 0);
 }
 
 }  // namespace

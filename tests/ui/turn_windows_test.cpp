@@ -94,7 +94,7 @@ TEST_F(HotSeat, BannerShowsEveryHumansTime) {
 }
 
 TEST_F(HotSeat, NetworkGameShowsNoTimes) {
-    GameMode = kServer;
+    PlayMode.GameMode = kServer;
     ActivateWindow(SelectMan);
     EXPECT_FALSE(SelectMan->StringGrid1->isVisibleTo(SelectMan));
     EXPECT_FALSE(SelectMan->Label1->isVisibleTo(SelectMan));

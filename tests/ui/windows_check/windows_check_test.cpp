@@ -99,12 +99,12 @@ protected:
                 ADD_FAILURE() << "error: " << e.what();
             }
         });
-        GameMode = kLocalGame;
+        PlayMode.GameMode = kLocalGame;
         CreateWindows();
         PlaySomeYears();
     }
     ~WindowsCheck() override {
-        TurnShown = 0;
+        PlayMode.TurnShown = 0;
         if (QWidget* help = HelpBrowser() ? HelpBrowser()->window() : nullptr) delete help;
         FreeWindows();
         ResetGame();
@@ -143,8 +143,8 @@ protected:
     static TWindowCase MainPage(const char* page, int index, bool network = false) {
         return {page,
                 [index, network] {
-                    GameMode = network ? kServer : kLocalGame;
-                    TurnShown = 1;
+                    PlayMode.GameMode = network ? kServer : kLocalGame;
+                    PlayMode.TurnShown = 1;
                     Shown(Main);
                     Main->FormActivate();
                     Main->PageControl1->setCurrentIndex(index);
@@ -152,9 +152,9 @@ protected:
                     return static_cast<QWidget*>(Main);
                 },
                 [] {
-                    TurnShown = 0;
+                    PlayMode.TurnShown = 0;
                     Main->hide();
-                    GameMode = kLocalGame;
+                    PlayMode.GameMode = kLocalGame;
                 }};
     }
 
@@ -292,7 +292,7 @@ protected:
     static TWindowCase Lobby(const char* page, uint8_t mode) {
         return {page,
                 [mode] {
-                    GameMode = mode;
+                    PlayMode.GameMode = mode;
                     Shown(Connect);
                     Connect->RichEdit1->setPlainText(
                         QString::fromUtf8("Емеля: Здравствуйте!\nВасилиса: Начнём?"));
@@ -304,7 +304,7 @@ protected:
                 },
                 [] {
                     Connect->hide();
-                    GameMode = kLocalGame;
+                    PlayMode.GameMode = kLocalGame;
                 }};
     }
 
