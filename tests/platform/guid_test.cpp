@@ -6,20 +6,10 @@
 #include <string>
 
 #include "platform/support.h"
+#include "support/error_text.h"
 
 namespace kordalt {
 namespace {
-
-// The text of the ECError `f` raises, or "no error".
-template <class F>
-std::string ErrorOf(F f) {
-    try {
-        f();
-    } catch (const ECError& e) {
-        return e.what();
-    }
-    return "no error";
-}
 
 TEST(Guid, BareTextAndLayout) {
     const TGUID zero{};
@@ -93,7 +83,8 @@ TEST(Guid, StrToGUIDRejectsAnythingButTheBareForm) {
         "  junk ",
         "00000000000000000000000000000000",
     };
-    for (const std::string& s : rejected) EXPECT_EQ(ErrorOf([&] { StrToGUID(s); }), "StrToGUID(" + s + ")");
+    for (const std::string& s : rejected)
+        EXPECT_EQ(ErrorText<ECError>([&] { StrToGUID(s); }), "StrToGUID(" + s + ")");
 }
 
 }  // namespace

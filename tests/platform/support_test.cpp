@@ -7,21 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "support/error_text.h"
+
 namespace kordalt {
 namespace {
 
 using namespace std::string_literals;
-
-// The text of the ECError `f` raises, or "no error".
-template <class F>
-std::string ErrorOf(F f) {
-    try {
-        f();
-    } catch (const ECError& e) {
-        return e.what();
-    }
-    return "no error";
-}
 
 std::string PartOrError(const char* s, int n, const char* delimiters) {
     try {
@@ -84,7 +75,7 @@ TEST(Support, LenientNumbersAndTrim) {
 
 TEST(Support, HeapBlocks) {
     EXPECT_EQ(ReAllocREC(nullptr, 0), nullptr);
-    EXPECT_EQ(ErrorOf([] { AllocEC(-1); }), "AllocEC. size=-1");
+    EXPECT_EQ(ErrorText<ECError>([] { AllocEC(-1); }), "AllocEC. size=-1");
 
     auto* p = static_cast<unsigned char*>(AllocEC(4));
     PutDWord(p, 0x11223344u);
@@ -119,7 +110,7 @@ TEST(Support, ByteBufferAppendsAndGrowsByNeedPlus256) {
     EXPECT_EQ(static_cast<char*>(buf.Data)[buf.Len - 1], '\0');
 
     for (int bad : {0, -5, INT_MAX}) {
-        EXPECT_EQ(ErrorOf([&] { buf.TestAddLenBuf(bad); }),
+        EXPECT_EQ(ErrorText<ECError>([&] { buf.TestAddLenBuf(bad); }),
                   "TBufEC.TestAddLenBuf. addlen=" + std::to_string(bad));
         EXPECT_EQ(buf.Len, 308) << "a refused append changes nothing";
     }
@@ -142,8 +133,8 @@ TEST(Support, ObjectListFreesLastToFirst) {
         for (int id = 1; id <= 3; ++id)
             EXPECT_EQ(list.Add(std::make_unique<Tracked>(id, &freed, &list)), id - 1);
         EXPECT_EQ(list.Items(2)->id, 3);
-        EXPECT_EQ(ErrorOf([&] { list.Items(3); }), "List index out of bounds");
-        EXPECT_EQ(ErrorOf([&] { list.Items(-1); }), "List index out of bounds");
+        EXPECT_EQ(ErrorText<ECError>([&] { list.Items(3); }), "List index out of bounds");
+        EXPECT_EQ(ErrorText<ECError>([&] { list.Items(-1); }), "List index out of bounds");
         list.FreeObjects();
         EXPECT_EQ(freed, (std::vector<std::pair<int, int>>{{3, 2}, {2, 1}, {1, 0}}));
         list.Add(std::make_unique<Tracked>(4, &freed, &list));
