@@ -17,6 +17,7 @@
 #include "platform/session/address.h"
 #include "platform/session/enumeration.h"
 #include "platform/session/receive_queue.h"
+#include "platform/session/roster.h"
 #include "platform/session/service_options.h"
 #include "platform/session/wire.h"
 
@@ -101,18 +102,6 @@ struct EnumPort {
     udp::endpoint from;
 };
 
-struct NodeRec {
-    uint32_t id = 0;
-    std::string address;  // IPv4 text as the host sees it
-    uint16_t listenPort = 0;
-};
-
-struct PlayerRec {
-    DPID id = 0;
-    uint32_t node = 0;
-    std::string name;
-};
-
 class NetSession {
 public:
     NetSession(const ServiceOptions& options, const GUID* provider);
@@ -190,6 +179,7 @@ private:
 
     // The client's part.
     void ForgetPlayer(DPID id);
+    void TakeRoster(NodeMap nodes, const PlayerMap& players);
     void HostLost();
     void MigrateFrom(uint32_t gone);
     uint32_t Successor() const;
@@ -223,8 +213,8 @@ private:
     Phase phase_ = Phase::kIdle;
     SessionOffer session_;
     uint32_t self_ = 0, host_ = 0, lastId_ = 0;
-    std::map<uint32_t, NodeRec> nodes_;
-    std::map<DPID, PlayerRec> players_;
+    NodeMap nodes_;
+    PlayerMap players_;
     DPID local_ = 0;
     // Waiting CreatePlayer or Open(join) on a client.
     bool creating_ = false;

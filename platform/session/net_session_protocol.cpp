@@ -53,15 +53,8 @@ bool NetSession::HandleNew(const LinkPtr& link, FrameType type, WireReader& r) {
         peerLinks_[node.id] = link;
         WireWriter w(FrameType::kJoinOk);
         w.Guid(session_.instance).Guid(session_.application).Str(session_.name).U32(session_.flags);
-        w.U32(session_.maxPlayers)
-            .U32(node.id)
-            .U32(self_)
-            .U32(lastId_)
-            .U32(static_cast<uint32_t>(nodes_.size()));
-        for (const auto& [id, n] : nodes_)
-            w.U32(id).Str(n.address.empty() ? link->localIp : n.address).U16(n.listenPort);
-        w.U32(static_cast<uint32_t>(players_.size()));
-        for (const auto& [id, p] : players_) w.U32(id).U32(p.node).Str(p.name);
+        w.U32(session_.maxPlayers).U32(node.id).U32(self_).U32(lastId_);
+        WriteRoster(w, nodes_, players_, link->localIp);
         Write(link, Share(w.Finish()));
         return true;
     }
@@ -142,23 +135,7 @@ bool NetSession::ReadJoinOk(WireReader& r) {
     self_ = r.U32();
     host_ = r.U32();
     lastId_ = r.U32();
-    uint32_t count = r.U32();
-    for (uint32_t i = 0; i < count && r.Ok(); ++i) {
-        NodeRec n;
-        n.id = r.U32();
-        n.address = r.Str();
-        n.listenPort = r.U16();
-        nodes_[n.id] = n;
-    }
-    count = r.U32();
-    for (uint32_t i = 0; i < count && r.Ok(); ++i) {
-        PlayerRec p;
-        p.id = r.U32();
-        p.node = r.U32();
-        p.name = r.Str();
-        players_[p.id] = p;
-    }
-    return r.Done() && self_ && host_;
+    return ReadRoster(r, nodes_, players_) && r.Done() && self_ && host_;
 }
 
 bool NetSession::HandleAtClient(const LinkPtr& link, FrameType type, WireReader& r, const uint8_t* body,
@@ -185,12 +162,16 @@ bool NetSession::HandleAtClient(const LinkPtr& link, FrameType type, WireReader&
             cv_.notify_all();
             return true;
         }
-        case FrameType::kRejoinOk:
-            if (phase_ != Phase::kMigrating || !r.Done()) return false;
+        case FrameType::kRejoinOk: {
+            NodeMap nodes;
+            PlayerMap players;
+            if (phase_ != Phase::kMigrating || !ReadRoster(r, nodes, players) || !r.Done()) return false;
             phase_ = Phase::kClient;
+            TakeRoster(std::move(nodes), players);
             for (const Frame& f : pendingOut_) Write(hostLink_, f);
             pendingOut_.clear();
             return true;
+        }
         case FrameType::kPlayerCreated: {
             PlayerRec p;
             p.id = r.U32();
@@ -364,15 +345,18 @@ void NetSession::Kick(uint32_t node) {
 }
 
 // The highest id the rejoining node has seen counts only now that it is accepted.
+// The roster comes last: it names what the node missed before the backlog began.
 void NetSession::AttachRejoin(const LinkPtr& link, uint32_t node, uint32_t seen) {
     lastId_ = std::max(lastId_, seen);
     link->held = false;
     link->role = Link::Role::kPeer;
     link->node = node;
     peerLinks_[node] = link;
-    Write(link, Simple(FrameType::kRejoinOk));
     for (const Frame& f : backlog_[node]) Write(link, f);
     backlog_.erase(node);
+    WireWriter w(FrameType::kRejoinOk);
+    WriteRoster(w, nodes_, players_, link->localIp);
+    Write(link, Share(w.Finish()));
 }
 
 // Graceful leave of the host: the others stop sending to it and acknowledge,
@@ -415,6 +399,23 @@ void NetSession::FinishHostLeave() {
 }
 
 // ---- the client's part ----
+
+// A node that rejoins may have missed players who left, or came, while the
+// host changed (an intermediate host that died with its news unsent): the
+// new host's roster holds.
+void NetSession::TakeRoster(NodeMap nodes, const PlayerMap& players) {
+    std::vector<DPID> gone;
+    for (const auto& [id, p] : players_)
+        if (!players.count(id)) gone.push_back(id);
+    for (DPID id : gone) ForgetPlayer(id);
+    for (const auto& [id, p] : players) {
+        lastId_ = std::max(lastId_, id);
+        if (!players_.emplace(id, p).second || p.node == self_) continue;
+        queue_.PushCreate({id, p.name}, static_cast<uint32_t>(players_.size()));
+    }
+    for (const auto& [id, n] : nodes) lastId_ = std::max(lastId_, id);
+    nodes_ = std::move(nodes);
+}
 
 void NetSession::ForgetPlayer(DPID id) {
     auto it = players_.find(id);
@@ -511,6 +512,10 @@ void NetSession::Rejoin(uint32_t node) {
         sock->async_connect(ep, [this, sock, node](const asio::error_code& ec) {
             std::lock_guard lock(m_);
             if (phase_ != Phase::kMigrating || host_ != node || shuttingDown_) return;
+            if (ec == asio::error::connection_refused) {
+                MigrateFrom(node);  // nothing listens there: that node is gone too
+                return;
+            }
             if (!ec) {
                 hostLink_ = AddLink(std::move(*sock));
                 hostLink_->role = Link::Role::kHost;

@@ -13,13 +13,13 @@
 namespace kordalt::dplay {
 
 enum class FrameType : uint8_t {
-    kEnum = 1,   // application GUID
-    kEnumReply,  // session description, host port
-    kJoin,       // application GUID, instance GUID, listen port
-    kJoinOk,     // session, own node, nodes, players
-    kRefuse,     // result code
-    kRejoin,     // node id, highest id seen
-    kRejoinOk,
+    kEnum = 1,         // application GUID
+    kEnumReply,        // session description, host port
+    kJoin,             // application GUID, instance GUID, listen port
+    kJoinOk,           // session, own node, nodes, players
+    kRefuse,           // result code
+    kRejoin,           // node id, highest id seen
+    kRejoinOk,         // nodes, players (after the backlog)
     kCreatePlayer,     // name
     kPlayerCreated,    // player
     kDestroyPlayer,    // player id

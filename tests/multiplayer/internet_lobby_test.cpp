@@ -86,6 +86,7 @@ TEST_F(InternetLobby, TheListingServerFollowsThePlayersAndTheGame) {
 
 TEST_F(InternetLobby, APlayerFromAnAddressAlreadyInTheGameIsToldAndLeaves) {
     auto anna = Open("anna", true, "127.0.0.2");
+    ASSERT_TRUE(UsersAre("1;anna;0.0~"));  // the listing's order is the order its updates arrive in
     auto boris = Open("boris", false, "127.0.0.3");
     ASSERT_TRUE(UsersAre("1;anna;0.0~2;boris;0.0~"));
     EXPECT_FALSE(boris->Refused);

@@ -116,6 +116,9 @@ uint32_t RawClient::Join(const GUID& instance, uint16_t listenPort) {
     r.U32();
     r.U32();
     node_ = r.U32();
+    r.U32();
+    r.U32();
+    if (!ReadRoster(r, nodes_, players_)) return 0;
     return node_;
 }
 
@@ -125,14 +128,41 @@ DPID RawClient::CreatePlayer(const std::string& name) {
         WireReader r(body->data(), body->size());
         r.U8();
         DPID id = r.U32();
-        if (r.U32() == node_) return id;
+        if (r.U32() == node_) {
+            players_[id] = {id, node_, name};
+            return id;
+        }
     }
     return 0;
 }
 
-DPID RawClient::JoinWithPlayer(const std::string& name) {
+DPID RawClient::JoinWithPlayer(const std::string& name, uint16_t listenPort) {
     GUID instance = RawClient(bindIp_, hostIp_, port_).Enumerate();
-    return Join(instance, DeadPort(bindIp_)) ? CreatePlayer(name) : 0;
+    return Join(instance, listenPort ? listenPort : DeadPort(bindIp_)) ? CreatePlayer(name) : 0;
+}
+
+RawListener::RawListener(const std::string& ip) {
+    fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a = Endpoint(ip, 0);
+    socklen_t len = sizeof a;
+    if (::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd_, 8) != 0 ||
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
+        Close();
+        return;
+    }
+    port_ = ntohs(a.sin_port);
+}
+
+std::unique_ptr<RawClient> RawListener::Accept(std::chrono::milliseconds timeout) {
+    pollfd p{fd_, POLLIN, 0};
+    if (fd_ < 0 || ::poll(&p, 1, static_cast<int>(timeout.count())) <= 0) return nullptr;
+    int fd = ::accept(fd_, nullptr, nullptr);
+    return fd < 0 ? nullptr : std::make_unique<RawClient>(fd);
+}
+
+void RawListener::Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
 }
 
 FrozenHost::FrozenHost(const std::string& ip, uint16_t port, const GUID& application)

@@ -5,12 +5,14 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/session/dplay.h"
+#include "platform/session/roster.h"
 #include "platform/session/wire.h"
 
 namespace kordalt::dplay::test {
@@ -38,16 +40,40 @@ public:
     uint32_t Join(const GUID& instance, uint16_t listenPort);
     // Creates a player on the joined node and returns its id.
     DPID CreatePlayer(const std::string& name);
-    // Enumerate (on a link of its own), Join telling a port where nothing
-    // listens, and CreatePlayer; the player's id, 0 on failure.
-    DPID JoinWithPlayer(const std::string& name);
+    // Enumerate (on a link of its own), Join telling `listenPort` (by default a
+    // port where nothing listens), and CreatePlayer; the player's id, 0 on failure.
+    DPID JoinWithPlayer(const std::string& name, uint16_t listenPort = 0);
+
+    // The session as the join reply gave it, with the own player added.
+    const NodeMap& nodes() const { return nodes_; }
+    const PlayerMap& players() const { return players_; }
 
 private:
     std::string bindIp_, hostIp_;
     uint16_t port_;
     int fd_ = -1;
     uint32_t node_ = 0;
+    NodeMap nodes_;
+    PlayerMap players_;
     std::vector<uint8_t> in_;
+};
+
+// A listening socket whose links are driven by hand.
+class RawListener {
+public:
+    explicit RawListener(const std::string& ip);
+    ~RawListener() { Close(); }
+    RawListener(const RawListener&) = delete;
+    RawListener& operator=(const RawListener&) = delete;
+
+    uint16_t port() const { return port_; }
+    // The next link; nothing on time-out.
+    std::unique_ptr<RawClient> Accept(std::chrono::milliseconds timeout);
+    void Close();
+
+private:
+    int fd_ = -1;
+    uint16_t port_ = 0;
 };
 
 // A hand-driven host: answers one enumeration and one join and player

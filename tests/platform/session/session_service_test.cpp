@@ -436,19 +436,78 @@ TEST(SessionService, AfterAHostCrashTheOthersMigrate) {
     EXPECT_TRUE(older.NextWhere([&](const Received& r) { return IsData(r, latest.id(), "to the older"); }));
 }
 
-TEST(SessionService, AfterAHostCrashAPeerThatCannotReachTheSuccessorLosesTheSession) {
-    Peer host(1, 500ms), older(2, 500ms);
+// The host crashes and its heir dies too, having accepted only one of the two
+// others back: the one it never told that the host's player is gone hears of
+// it on rejoining the next host, and the two go on.
+TEST(SessionService, APeerThatMissedNewsWhileTwoHostsDiedHearsItOnRejoining) {
+    Peer host(1, 1s), older(2, 1s), middle(3, 1s);
     host.HostWithPlayer("h");
     older.JoinWithPlayer(TestAddress(1), "o");
-    // The latest joiner, who would be the successor, cannot be reached.
+    middle.JoinWithPlayer(TestAddress(1), "m");
+    auto heirPort = std::make_unique<RawListener>(TestAddress(4));
+    RawClient heir(TestAddress(4), TestAddress(1), host.options().port);
+    DPID heirPlayer = heir.JoinWithPlayer("d", heirPort->port());
+    ASSERT_NE(heirPlayer, 0u);
+    for (Peer* p : {&older, &middle})
+        ASSERT_TRUE(p->NextWhere([&](const Received& r) {
+            return r.type == DPSYS_CREATEPLAYERORGROUP && r.player == heirPlayer;
+        }));
+    host.dp()->Abort();
+
+    std::map<std::string, std::unique_ptr<RawClient>> rejoins;  // by the rejoining node's address
+    while (rejoins.size() < 2) {
+        auto link = heirPort->Accept(3s);
+        ASSERT_TRUE(link);
+        auto body = link->ReadFrame(FrameType::kRejoin);
+        ASSERT_TRUE(body);
+        WireReader r(body->data(), body->size());
+        r.U8();
+        rejoins[heir.nodes().at(r.U32()).address] = std::move(link);
+    }
+    NodeMap nodes = heir.nodes();
+    PlayerMap players = heir.players();
+    nodes.erase(players.at(host.id()).node);
+    players.erase(host.id());
+    WireWriter accepted(FrameType::kRejoinOk);
+    WriteRoster(accepted, nodes, players, TestAddress(4));
+    RawClient& middleLink = *rejoins.at(TestAddress(3));
+    middleLink.SendBytes(WireWriter(FrameType::kPlayerDestroyed).U32(host.id()).Finish());
+    middleLink.SendBytes(accepted.Finish());
+    ASSERT_TRUE(middle.NextWhere([&](const Received& r) { return IsDestroyOf(r, host.id()); }));
+    rejoins.clear();
+    heirPort.reset();
+
+    EXPECT_TRUE(middle.NextSystem(DPSYS_HOST));
+    EXPECT_TRUE(older.NextWhere([&](const Received& r) { return IsDestroyOf(r, host.id()); }));
+    for (Peer* p : {&older, &middle}) {
+        std::set<DPID> ids;
+        for (const PlayerEntry& e : p->Players()) ids.insert(e.id);
+        EXPECT_EQ(ids, (std::set<DPID>{older.id(), middle.id()}));
+    }
+    ASSERT_EQ(older.Send(middle.id(), "still here"), DP_OK);
+    EXPECT_TRUE(middle.NextWhere([&](const Received& r) { return IsData(r, older.id(), "still here"); }));
+}
+
+// Where the successor's port refuses, that node is gone too: the next one
+// takes its place at once.
+TEST(SessionService, AfterAHostCrashASuccessorWhereNothingListensIsPassedOver) {
+    Peer host(1, 3s), older(2, 3s);
+    host.HostWithPlayer("h");
+    older.JoinWithPlayer(TestAddress(1), "o");
     RawClient latest(TestAddress(3), TestAddress(1), host.options().port);
     DPID unreachable = latest.JoinWithPlayer("l");
     ASSERT_NE(unreachable, 0u);
     ASSERT_TRUE(older.NextWhere(
         [&](const Received& r) { return r.type == DPSYS_CREATEPLAYERORGROUP && r.player == unreachable; }));
     host.dp()->Abort();
-    EXPECT_TRUE(older.NextSystem(DPSYS_SESSIONLOST, 5s));
-    EXPECT_EQ(older.Send(DPID_ALLPLAYERS, "anyone?"), DPERR_CONNECTIONLOST);
+    EXPECT_TRUE(older.NextSystem(DPSYS_HOST, 1s));
+    ASSERT_EQ(older.Players().size(), 1u);
+    EXPECT_EQ(older.Players()[0].id, older.id());
+
+    Peer newcomer(4);
+    newcomer.JoinWithPlayer(TestAddress(2), "n");
+    EXPECT_TRUE(older.NextWhere(
+        [&](const Received& r) { return r.type == DPSYS_CREATEPLAYERORGROUP && r.player == newcomer.id(); }));
 }
 
 TEST(SessionService, ClosingWhileTheHostChangesReturnsAtOnce) {
