@@ -43,6 +43,11 @@ inline const TNetCodeSet AllMessageCodes = MakeCodeSet(
     {dx_Connect_Msg, dx_Connect_Flag, dx_Connect_TurnDelay, dx_Connect_SendMap, dx_Connect_LoadGame,
      dx_Connect_ServerRight, dx_Game_SendFull, dx_Game_SendHalf, dx_Game_SendClientInf, dx_Game_EndOfTurn,
      dx_Game_Exit, dx_Game_CloseAll, dx_Game_SendMapForWaiting, dx_Game_SendInfoForWaiting});
+// A year's traffic: results, client states and ends of turn.
+inline const TNetCodeSet YearMessages =
+    MakeCodeSet({dx_Game_SendFull, dx_Game_SendHalf, dx_Game_SendClientInf, dx_Game_EndOfTurn});
+// The lobby: a year's traffic is held for the game about to start.
+inline const TNetCodeSet LobbyMessages = AllMessageCodes & ~YearMessages;
 // The top of a year: client states and ends of turn are held.
 inline const TNetCodeSet TurnTopMessages =
     MakeCodeSet({dx_Connect_Msg, dx_Connect_Flag, dx_Connect_TurnDelay, dx_Connect_SendMap,

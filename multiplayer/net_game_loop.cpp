@@ -166,13 +166,19 @@ bool DealNetStates(TCustomPeerPlay& peer) {
     return true;
 }
 
-void StartNetRun() {
+void KeepYearMessagesForTheRun(TNetQueue& queue, bool everyoneReady) {
+    if (!everyoneReady) queue.DropMessages(YearMessages);
+}
+
+void StartNetRun(TNetQueue& queue) {
     Net.AcceptFullInf = 0;
     Net.AcceptHalfInf = 0;
     Net.FullStateHeld = 0;
     Net.ServerID = 0;
     Net.TurnsPlayed = 0;
     TurnEnded = false;
+    Net.GameRunning = 1;
+    queue.SetAcceptedMessages(AllMessageCodes);
 }
 
 bool YearArrived() { return Net.AcceptHalfInf == 1 || Net.AcceptFullInf == 1; }

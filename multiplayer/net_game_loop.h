@@ -22,8 +22,13 @@ int CountHumanStates();
 // The server of a new game deals the states out at random to the session's
 // players; false (nothing dealt) when there are fewer free states than players.
 bool DealNetStates(TCustomPeerPlay& peer);
-// Before a game runs from the lobby: nothing taken yet, no turn played.
-void StartNetRun();
+// While the lobby waits, a year's traffic belongs to the game about to start
+// only once every player is ready; before that it is left over from a game
+// this peer is no longer in, and is dropped.
+void KeepYearMessagesForTheRun(TNetQueue& queue, bool everyoneReady);
+// A game runs from the lobby: nothing taken yet and no turn played, then the
+// year traffic that came while the lobby was starting is taken.
+void StartNetRun(TNetQueue& queue);
 // A year result or a full snapshot was taken.
 bool YearArrived();
 // A client's wait for the year ends: the year arrived, or this peer became the server.

@@ -97,6 +97,15 @@ void TNetQueue::ClearNetQueue() {
     shownDamaged_.clear();
 }
 
+void TNetQueue::DropMessages(const TNetCodeSet& set) {
+    std::erase_if(queue_, [&](const NetQueueItem& item) {
+        const uint32_t code = NetMessageCode(item.Data);
+        if (code >= 255 || !set.test(code)) return false;
+        bytes_ -= item.Data.size();
+        return true;
+    });
+}
+
 uint32_t TNetQueue::PeekNetMessageCode() const {
     return queue_.empty() ? 255 : NetMessageCode(queue_.front().Data);
 }

@@ -50,6 +50,8 @@ public:
     void PumpNetQueue(TNetCodeSet set);
     void ProcessNetQueue() { PumpNetQueue(AcceptedMessages); }
     void SetAcceptedMessages(const TNetCodeSet& set);
+    // Drops the waiting messages of the codes in `set`.
+    void DropMessages(const TNetCodeSet& set);
     // Empties the queue and forgets whose damaged envelopes were shown.
     void ClearNetQueue();
 

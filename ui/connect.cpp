@@ -282,7 +282,7 @@ void TConnect::FormClose() {
 void TConnect::PeerPlay1Open() {
     Refused = false;
     NetQueue.ClearNetQueue();
-    NetQueue.SetAcceptedMessages(AllMessageCodes);
+    NetQueue.SetAcceptedMessages(LobbyMessages);
     Net.ServerLost = 0;
     Net.GameRunning = 0;
     const bool alone = PeerPlay1->Players().Count() == 1;
@@ -518,7 +518,9 @@ bool TConnect::DealStates() {
 }
 
 void TConnect::Timer1Timer() {
-    if (!AllReady(PeerPlay1->Players().Count()) || PeerPlay1->Players().Count() == 0) return;
+    const bool ready = AllReady(PeerPlay1->Players().Count()) && PeerPlay1->Players().Count() > 0;
+    KeepYearMessagesForTheRun(NetQueue, ready);
+    if (!ready) return;
     Timer1->stop();
     AlignScreens(this);
     PreviousScreen = nullptr;
@@ -531,18 +533,16 @@ void TConnect::Timer1Timer() {
 }
 
 void TConnect::RunGame() {
-    StartNetRun();
-    Net.GameRunning = 1;
     reshow_ = true;
     hide();
-    NetQueue.SetAcceptedMessages(AllMessageCodes);
+    StartNetRun(NetQueue);
     {
         ScopedCaptureChat chat;
         TMainNetwork* previous = SetMainNetwork(this);
         RunLoop(*this);
         SetMainNetwork(previous);
     }
-    NetQueue.SetAcceptedMessages(AllMessageCodes);
+    NetQueue.SetAcceptedMessages(LobbyMessages);
     Net.GameRunning = 0;
     ReportGameEnd();
     if (Net.ServerLost) {

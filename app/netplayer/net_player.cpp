@@ -96,11 +96,9 @@ public:
         WaitInLobby();
         if (PlayMode.GameMode == kServer && !DealNetStates(peer_))
             throw Failure("fewer free states than players");
-        StartNetRun();
-        Net.GameRunning = 1;
-        queue_.SetAcceptedMessages(AllMessageCodes);
+        StartNetRun(queue_);
         NetGameLoop(peer_, queue_, *this, *this);
-        queue_.SetAcceptedMessages(AllMessageCodes);
+        queue_.SetAcceptedMessages(LobbyMessages);
         Net.GameRunning = 0;
         if (internet_ && PlayMode.GameMode == kServer &&
             !SendGameEnd(InternetServer, GameEndRequest(Game, Net.ExitGame == kClosedByServer),
@@ -233,7 +231,7 @@ private:
     }
 
     void SessionOpened() {
-        queue_.SetAcceptedMessages(AllMessageCodes);
+        queue_.SetAcceptedMessages(LobbyMessages);
         Net.ServerLost = 0;
         Net.GameRunning = 0;
         const bool alone = peer_.Players().Count() == 1;
@@ -291,7 +289,9 @@ private:
         const auto ready = [this] {
             if (Net.ExitGame != 0 || !peer_.Opened()) return true;
             const int needed = PlayMode.GameMode == kServer ? o_.players : 2;
-            return peer_.Players().Count() >= needed && AllReady(0);
+            const bool ready = peer_.Players().Count() >= needed && AllReady(0);
+            KeepYearMessagesForTheRun(queue_, ready);
+            return ready;
         };
         if (!ui_.RunUntil(ready, kLobbyLimit)) throw Failure("the game did not start");
         if (!peer_.Opened()) throw Failure("the session was lost in the lobby");

@@ -2,9 +2,11 @@
 
 namespace kordalt::dplay {
 
-void WriteRoster(WireWriter& w, const NodeMap& nodes, const PlayerMap& players, const std::string& hostAddress) {
+void WriteRoster(WireWriter& w, const NodeMap& nodes, const PlayerMap& players,
+                 const std::string& hostAddress) {
     w.U32(static_cast<uint32_t>(nodes.size()));
-    for (const auto& [id, n] : nodes) w.U32(id).Str(n.address.empty() ? hostAddress : n.address).U16(n.listenPort);
+    for (const auto& [id, n] : nodes)
+        w.U32(id).Str(n.address.empty() ? hostAddress : n.address).U16(n.listenPort);
     w.U32(static_cast<uint32_t>(players.size()));
     for (const auto& [id, p] : players) w.U32(id).U32(p.node).Str(p.name);
 }

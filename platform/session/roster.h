@@ -27,7 +27,8 @@ using NodeMap = std::map<uint32_t, NodeRec>;
 using PlayerMap = std::map<DPID, PlayerRec>;
 
 // A node without an address is the host itself: `hostAddress` stands for it.
-void WriteRoster(WireWriter& w, const NodeMap& nodes, const PlayerMap& players, const std::string& hostAddress);
+void WriteRoster(WireWriter& w, const NodeMap& nodes, const PlayerMap& players,
+                 const std::string& hostAddress);
 // Fills both maps; false on a damaged roster.
 bool ReadRoster(WireReader& r, NodeMap& nodes, PlayerMap& players);
 

@@ -311,8 +311,7 @@ TEST_F(NetLoop, ClientBecomesServerWhenTheServerDies) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         PlayMode.GameMode = kNetworkClient;
-        Net.GameRunning = 1;
-        StartNetRun();
+        StartNetRun(annaQueue);
         ui = FakeLoopUi{};
         ui.queue = &annaQueue;
         ui.results = {TTurnResult::Pass, TTurnResult::Quit};
@@ -339,6 +338,32 @@ TEST_F(NetLoop, ClientBecomesServerWhenTheServerDies) {
     }
 }
 
+// The server's first state can reach a client before its lobby has seen that
+// everyone is ready: the lobby holds it and the client plays that year. While
+// not everyone is ready, a year's traffic is a leftover and is dropped.
+TEST_F(NetLoop, AClientsLobbyHoldsTheFirstStateForTheGameAboutToStart) {
+    for (bool everyoneReady : {false, true}) {
+        SCOPED_TRACE(everyoneReady ? "everyone ready" : "not everyone ready");
+        PlayMode.GameMode = kNetworkClient;
+        Net.GameRunning = 0;
+        annaQueue.SetAcceptedMessages(LobbyMessages);
+        AsBoris([&] { SendFull(*boris, sendUi, 0); });
+        ASSERT_TRUE(test::WaitFor([&] { return annaQueue.Holds(dx_Game_SendFull); }));
+        KeepYearMessagesForTheRun(annaQueue, everyoneReady);
+        EXPECT_EQ(annaQueue.Holds(dx_Game_SendFull), everyoneReady);
+        if (!everyoneReady) continue;
+        ui.results = {TTurnResult::Quit};
+        borisScript = [&](const NetQueueItem& item) {
+            if (NetMessageCode(item.Data) == dx_Game_EndOfTurn) AsBoris([&] { SendEndOfTurn(*boris); });
+        };
+        StartNetRun(annaQueue);
+        RunLoop();
+        EXPECT_EQ(ui.turnYears, std::vector<int>{Game.Year});
+        EXPECT_EQ(ui.waits, (std::vector<bool>{true, true}));  // the year, the others
+        EXPECT_EQ(Net.ServerID, BorisId());
+    }
+}
+
 // A client's first wait that ends without the game's data leaves the loop
 // before reading any state: the server closed the game, or it died before
 // anybody held the game (then one message, with nothing to save).
@@ -351,8 +376,7 @@ TEST_F(NetLoop, ClientWithoutTheGameLeavesAfterItsFirstWait) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         PlayMode.GameMode = kNetworkClient;
-        Net.GameRunning = 1;
-        StartNetRun();
+        StartNetRun(annaQueue);
         Net.ServerID = BorisId();
         Game.CurrentGos = 0;
         ui = FakeLoopUi{};
