@@ -124,8 +124,9 @@ public:
             ready_[AnsiLowerCase(peer_.Players().GetItem(i).Name)] = true;
     }
     void ShowTurnDelay(int) override {}
+    // Ready as soon as the map is in; a refused player, on its way out, never is.
     void LobbyMapReceived() override {
-        if (!Net.GameRunning) SendStartNewGame(peer_, true);
+        if (!Net.GameRunning && refused_.empty()) SendStartNewGame(peer_, true);
     }
     void BecomeServer() override {}
     void ShowMapForWaiting() override {}
