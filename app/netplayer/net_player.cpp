@@ -285,14 +285,16 @@ private:
         if (peer_.Players().Count() >= o_.players) SendStartNewGame(peer_, true);
     }
 
-    // The server starts when its players are in and ready; a client when every row is ticked.
+    // The server starts when its players are in and ready; a client when every
+    // row is ticked and the server's first state is in. A client that started
+    // sooner would stop telling newcomers that it is ready.
     void WaitInLobby() {
         const auto ready = [this] {
             if (Net.ExitGame != 0 || !peer_.Opened()) return true;
-            const int needed = PlayMode.GameMode == kServer ? o_.players : 2;
-            const bool ready = peer_.Players().Count() >= needed && AllReady(0);
-            KeepYearMessagesForTheRun(queue_, ready);
-            return ready;
+            const bool server = PlayMode.GameMode == kServer;
+            const bool everyoneReady = peer_.Players().Count() >= (server ? o_.players : 2) && AllReady(0);
+            KeepYearMessagesForTheRun(queue_, everyoneReady);
+            return everyoneReady && (server || queue_.Holds(dx_Game_SendFull));
         };
         if (!ui_.RunUntil(ready, kLobbyLimit)) throw Failure("the game did not start");
         if (!peer_.Opened()) throw Failure("the session was lost in the lobby");
