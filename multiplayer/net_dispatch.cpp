@@ -44,6 +44,31 @@ bool TakeMap(const TNetMessage& m, bool snapshotNewMap, std::string& why) {
 // while sending it, or its heir): no peer goes back a year.
 bool StaleYear(uint8_t year) { return Net.GameRunning && Net.TurnsPlayed > 0 && year <= Game.Year; }
 
+void TakeFullInf(TFullInf& full, TCustomPeerPlay& peer) {
+    // A year result keeps the owners of before the battles for highlighting.
+    CommitFullInf(full, !(Net.GameRunning && Net.FullStateHeld));
+    PlayMode.TurnMinutes = full.turnMinutes;
+    Net.ServerID = full.serverId;
+    Net.AcceptFullInf = 1;
+    Net.FullStateHeld = 1;
+    Net.ServerHandedOver = 0;
+    if (peer.LocalPlayer() && Net.ServerID == peer.LocalPlayer()->ID) PlayMode.GameMode = kServer;
+}
+
+// A server that hands the game over may leave the session before its last
+// message is taken (the gate holds a full snapshot through the others' wait).
+// The snapshot that names another player the server still counts, and the
+// states it gives the one who left go to the computer again; anything else of
+// a player who left is dropped, as before.
+void TakeHandOverOfDepartedServer(const NetQueueItem& item, TCustomPeerPlay& peer) {
+    if (!Net.GameRunning || NetMessageCode(item.Data) != dx_Game_SendFull) return;
+    std::string why;
+    auto full = ReadFullInf(item.Data, why);
+    if (!full || StaleYear(full->state.Year) || full->serverId == item.SenderID) return;
+    TakeFullInf(*full, peer);
+    GiveStatesToComputer(item.SenderID);
+}
+
 void PlayerLeft(const TPeerPlayPlayer& sender, INetLobbyUi& ui) {
     for (int i = 1; i <= Game.GosCount; ++i) {
         TGosRec& g = Game.mGos[i];
@@ -57,10 +82,13 @@ void PlayerLeft(const TPeerPlayPlayer& sender, INetLobbyUi& ui) {
 }  // namespace
 
 void DispatchNetMessage(const NetQueueItem& item, TCustomPeerPlay& peer, INetLobbyUi& ui) {
-    const int index = peer.Players().IndexOf(item.SenderID);
-    if (index < 0) return;
-    const TPeerPlayPlayer& sender = peer.Players().GetItem(index);
     const TNetMessage& m = item.Data;
+    const int index = peer.Players().IndexOf(item.SenderID);
+    if (index < 0) {
+        TakeHandOverOfDepartedServer(item, peer);
+        return;
+    }
+    const TPeerPlayPlayer& sender = peer.Players().GetItem(index);
     const int rows = peer.Players().Count();
     std::string why;
     switch (NetMessageCode(m)) {
@@ -96,14 +124,7 @@ void DispatchNetMessage(const NetQueueItem& item, TCustomPeerPlay& peer, INetLob
             return;
         case dx_Game_SendFull:
             if (auto full = ReadFullInf(m, why); full && !StaleYear(full->state.Year)) {
-                // A year result keeps the owners of before the battles for highlighting.
-                CommitFullInf(*full, !(Net.GameRunning && Net.FullStateHeld));
-                PlayMode.TurnMinutes = full->turnMinutes;
-                Net.ServerID = full->serverId;
-                Net.AcceptFullInf = 1;
-                Net.FullStateHeld = 1;
-                Net.ServerHandedOver = 0;
-                if (peer.LocalPlayer() && Net.ServerID == peer.LocalPlayer()->ID) PlayMode.GameMode = kServer;
+                TakeFullInf(*full, peer);
             } else if (!why.empty()) {
                 NoteRefused(sender, dx_Game_SendFull, why);
             }

@@ -364,6 +364,32 @@ TEST_F(NetLoop, AClientsLobbyHoldsTheFirstStateForTheGameAboutToStart) {
     }
 }
 
+// The server hands the game over after the others' turns and leaves the
+// session at once: its hand-over, held while Anna waits for the others, is
+// taken after it left, and Anna goes on as the server.
+TEST_F(NetLoop, ClientTakesTheHandOverOfAServerThatLeftAtOnce) {
+    PlayMode.GameMode = kNetworkClient;
+    StartNetRun(annaQueue);
+    ui.results = {TTurnResult::Pass, TTurnResult::Quit};
+    AsBoris([&] { SendFull(*boris, sendUi, 0); });
+    borisScript = [&](const NetQueueItem& item) {
+        if (NetMessageCode(item.Data) != dx_Game_EndOfTurn) return;
+        AsBoris([&] {
+            ++Game.Year;  // Boris computed the year, in his own copy
+            SendFull(*boris, sendUi, AnnaId());
+            --Game.Year;
+            SendExit(*boris);
+        });
+        boris->Close();
+    };
+    const int year = Game.Year;
+    RunLoop();
+    EXPECT_EQ(ui.turnYears, (std::vector<int>{year, year + 1}));
+    EXPECT_EQ(ui.waits, std::vector<bool>(3, true));  // the year, the others, the others
+    EXPECT_EQ(Net.ServerID, AnnaId());
+    EXPECT_EQ(Game.mGos[2].Player, 0u);  // Boris's state is the computer's
+}
+
 // A client's first wait that ends without the game's data leaves the loop
 // before reading any state: the server closed the game, or it died before
 // anybody held the game (then one message, with nothing to save).
