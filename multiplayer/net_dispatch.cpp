@@ -44,7 +44,13 @@ bool TakeMap(const TNetMessage& m, bool snapshotNewMap, std::string& why) {
 // while sending it, or its heir): no peer goes back a year.
 bool StaleYear(uint8_t year) { return Net.GameRunning && Net.TurnsPlayed > 0 && year <= Game.Year; }
 
-void TakeFullInf(TFullInf& full, TCustomPeerPlay& peer) {
+// A full snapshot. One that names another player the server is a hand-over,
+// and its sender's Exit follows it; the gate may hold the snapshot past that
+// Exit, or past the sender's leaving the session. Then the snapshot would give
+// the sender back its states: they go to the computer again.
+void TakeFullInf(TFullInf& full, uint32_t senderId, TCustomPeerPlay& peer) {
+    const bool senderGone =
+        full.serverId != senderId && (Net.ServerHandedOver != 0 || peer.Players().IndexOf(senderId) < 0);
     // A year result keeps the owners of before the battles for highlighting.
     CommitFullInf(full, !(Net.GameRunning && Net.FullStateHeld));
     PlayMode.TurnMinutes = full.turnMinutes;
@@ -53,20 +59,16 @@ void TakeFullInf(TFullInf& full, TCustomPeerPlay& peer) {
     Net.FullStateHeld = 1;
     Net.ServerHandedOver = 0;
     if (peer.LocalPlayer() && Net.ServerID == peer.LocalPlayer()->ID) PlayMode.GameMode = kServer;
+    if (senderGone) GiveStatesToComputer(senderId);
 }
 
-// A server that hands the game over may leave the session before its last
-// message is taken (the gate holds a full snapshot through the others' wait).
-// The snapshot that names another player the server still counts, and the
-// states it gives the one who left go to the computer again; anything else of
-// a player who left is dropped, as before.
+// Of a player who has left, only a hand-over is taken; the rest is dropped.
 void TakeHandOverOfDepartedServer(const NetQueueItem& item, TCustomPeerPlay& peer) {
     if (!Net.GameRunning || NetMessageCode(item.Data) != dx_Game_SendFull) return;
     std::string why;
     auto full = ReadFullInf(item.Data, why);
-    if (!full || StaleYear(full->state.Year) || full->serverId == item.SenderID) return;
-    TakeFullInf(*full, peer);
-    GiveStatesToComputer(item.SenderID);
+    if (full && !StaleYear(full->state.Year) && full->serverId != item.SenderID)
+        TakeFullInf(*full, item.SenderID, peer);
 }
 
 void PlayerLeft(const TPeerPlayPlayer& sender, INetLobbyUi& ui) {
@@ -124,7 +126,7 @@ void DispatchNetMessage(const NetQueueItem& item, TCustomPeerPlay& peer, INetLob
             return;
         case dx_Game_SendFull:
             if (auto full = ReadFullInf(m, why); full && !StaleYear(full->state.Year)) {
-                TakeFullInf(*full, peer);
+                TakeFullInf(*full, sender.ID, peer);
             } else if (!why.empty()) {
                 NoteRefused(sender, dx_Game_SendFull, why);
             }

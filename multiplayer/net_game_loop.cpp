@@ -181,6 +181,11 @@ void StartNetRun(TNetQueue& queue) {
     queue.SetAcceptedMessages(AllMessageCodes);
 }
 
+void EnterNetLobby(TNetQueue& queue) {
+    Net.GameRunning = 0;
+    queue.SetAcceptedMessages(LobbyMessages);
+}
+
 bool YearArrived() { return Net.AcceptHalfInf == 1 || Net.AcceptFullInf == 1; }
 
 bool ClientWaitDone() { return YearArrived() || PlayMode.GameMode == kServer; }

@@ -29,6 +29,9 @@ void KeepYearMessagesForTheRun(TNetQueue& queue, bool everyoneReady);
 // A game runs from the lobby: nothing taken yet and no turn played, then the
 // year traffic that came while the lobby was starting is taken.
 void StartNetRun(TNetQueue& queue);
+// The lobby, on opening a session or after a game: no game runs, and a year's
+// traffic is held for the game about to start.
+void EnterNetLobby(TNetQueue& queue);
 // A year result or a full snapshot was taken.
 bool YearArrived();
 // A client's wait for the year ends: the year arrived, or this peer became the server.

@@ -282,9 +282,8 @@ void TConnect::FormClose() {
 void TConnect::PeerPlay1Open() {
     Refused = false;
     NetQueue.ClearNetQueue();
-    NetQueue.SetAcceptedMessages(LobbyMessages);
+    EnterNetLobby(NetQueue);
     Net.ServerLost = 0;
-    Net.GameRunning = 0;
     const bool alone = PeerPlay1->Players().Count() == 1;
     LobbyHost = alone ? 1 : 0;
     PlayMode.GameMode = alone ? kServer : kNetworkClient;
@@ -542,8 +541,7 @@ void TConnect::RunGame() {
         RunLoop(*this);
         SetMainNetwork(previous);
     }
-    NetQueue.SetAcceptedMessages(LobbyMessages);
-    Net.GameRunning = 0;
+    EnterNetLobby(NetQueue);
     ReportGameEnd();
     if (Net.ServerLost) {
         PeerPlay1->Close();

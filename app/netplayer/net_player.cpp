@@ -98,8 +98,7 @@ public:
             throw Failure("fewer free states than players");
         StartNetRun(queue_);
         NetGameLoop(peer_, queue_, *this, *this);
-        queue_.SetAcceptedMessages(LobbyMessages);
-        Net.GameRunning = 0;
+        EnterNetLobby(queue_);
         if (internet_ && PlayMode.GameMode == kServer &&
             !SendGameEnd(InternetServer, GameEndRequest(Game, Net.ExitGame == kClosedByServer),
                          [] { return false; }))
@@ -232,9 +231,8 @@ private:
     }
 
     void SessionOpened() {
-        queue_.SetAcceptedMessages(LobbyMessages);
+        EnterNetLobby(queue_);
         Net.ServerLost = 0;
-        Net.GameRunning = 0;
         const bool alone = peer_.Players().Count() == 1;
         LobbyHost = alone;
         PlayMode.GameMode = alone ? kServer : kNetworkClient;

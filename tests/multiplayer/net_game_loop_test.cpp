@@ -345,8 +345,7 @@ TEST_F(NetLoop, AClientsLobbyHoldsTheFirstStateForTheGameAboutToStart) {
     for (bool everyoneReady : {false, true}) {
         SCOPED_TRACE(everyoneReady ? "everyone ready" : "not everyone ready");
         PlayMode.GameMode = kNetworkClient;
-        Net.GameRunning = 0;
-        annaQueue.SetAcceptedMessages(LobbyMessages);
+        EnterNetLobby(annaQueue);
         AsBoris([&] { SendFull(*boris, sendUi, 0); });
         ASSERT_TRUE(test::WaitFor([&] { return annaQueue.Holds(dx_Game_SendFull); }));
         KeepYearMessagesForTheRun(annaQueue, everyoneReady);
@@ -364,30 +363,42 @@ TEST_F(NetLoop, AClientsLobbyHoldsTheFirstStateForTheGameAboutToStart) {
     }
 }
 
-// The server hands the game over after the others' turns and leaves the
-// session at once: its hand-over, held while Anna waits for the others, is
-// taken after it left, and Anna goes on as the server.
-TEST_F(NetLoop, ClientTakesTheHandOverOfAServerThatLeftAtOnce) {
-    PlayMode.GameMode = kNetworkClient;
-    StartNetRun(annaQueue);
-    ui.results = {TTurnResult::Pass, TTurnResult::Quit};
-    AsBoris([&] { SendFull(*boris, sendUi, 0); });
-    borisScript = [&](const NetQueueItem& item) {
-        if (NetMessageCode(item.Data) != dx_Game_EndOfTurn) return;
-        AsBoris([&] {
-            ++Game.Year;  // Boris computed the year, in his own copy
-            SendFull(*boris, sendUi, AnnaId());
-            --Game.Year;
-            SendExit(*boris);
-        });
-        boris->Close();
-    };
-    const int year = Game.Year;
-    RunLoop();
-    EXPECT_EQ(ui.turnYears, (std::vector<int>{year, year + 1}));
-    EXPECT_EQ(ui.waits, std::vector<bool>(3, true));  // the year, the others, the others
-    EXPECT_EQ(Net.ServerID, AnnaId());
-    EXPECT_EQ(Game.mGos[2].Player, 0u);  // Boris's state is the computer's
+// The server hands the game over after the others' turns: Anna, waiting for
+// the others, takes its Exit before the held hand-over, and may take the
+// hand-over only after the server left the session too. Either way she goes on
+// as the server and the server's state stays the computer's.
+TEST_F(NetLoop, ClientTakesAHandOverHeldPastTheServersExit) {
+    const auto start = std::make_unique<GameState>(Game);
+    for (bool serverLeaves : {false, true}) {
+        SCOPED_TRACE(serverLeaves ? "the server leaves the session" : "the server stays in the session");
+        PlayMode.GameMode = kNetworkClient;
+        StartNetRun(annaQueue);
+        ui = FakeLoopUi{};
+        ui.queue = &annaQueue;
+        ui.results = {TTurnResult::Pass, TTurnResult::Quit};
+        AsBoris([&] { SendFull(*boris, sendUi, 0); });
+        bool handedOver = false;  // once: Anna's own ends of turn as the server come to Boris too
+        borisScript = [&](const NetQueueItem& item) {
+            if (NetMessageCode(item.Data) != dx_Game_EndOfTurn || std::exchange(handedOver, true)) return;
+            AsBoris([&] {
+                ++Game.Year;  // Boris computed the year, in his own copy
+                SendFull(*boris, sendUi, AnnaId());
+                --Game.Year;
+                SendExit(*boris);
+            });
+            if (serverLeaves) boris->Close();
+        };
+        const int year = Game.Year;
+        RunLoop();
+        EXPECT_EQ(ui.turnYears, (std::vector<int>{year, year + 1}));
+        EXPECT_EQ(ui.waits, std::vector<bool>(3, true));  // the year, the others, the others
+        EXPECT_EQ(Net.ServerID, AnnaId());
+        EXPECT_EQ(Game.mGos[2].Player, 0u);  // Boris's state is the computer's
+        Game = *start;
+        // Boris takes all Anna sent, up to her Exit, before the next case's script.
+        if (!serverLeaves) ASSERT_TRUE(BorisGot(dx_Game_Exit));
+        borisScript = nullptr;
+    }
 }
 
 // A client's first wait that ends without the game's data leaves the loop

@@ -204,27 +204,13 @@ void FrozenHost::Serve() {
     r.Guid();
     uint16_t listenPort = r.U16();
     constexpr uint32_t kHostNode = 1, kGuestNode = 2;
-    guest->SendBytes(WireWriter(FrameType::kJoinOk)
-                         .Guid(instance)
-                         .Guid(application_)
-                         .Str("frozen")
-                         .U32(DPSESSION_MIGRATEHOST | DPSESSION_KEEPALIVE)
-                         .U32(0)
-                         .U32(kGuestNode)
-                         .U32(kHostNode)
-                         .U32(kPlayer)
-                         .U32(2)
-                         .U32(kHostNode)
-                         .Str(ip_)
-                         .U16(port_)
-                         .U32(kGuestNode)
-                         .Str("")
-                         .U16(listenPort)
-                         .U32(1)
-                         .U32(kPlayer)
-                         .U32(kHostNode)
-                         .Str("frozen")
-                         .Finish());
+    WireWriter joined(FrameType::kJoinOk);
+    joined.Guid(instance).Guid(application_).Str("frozen").U32(DPSESSION_MIGRATEHOST | DPSESSION_KEEPALIVE);
+    joined.U32(0).U32(kGuestNode).U32(kHostNode).U32(kPlayer);
+    // The guest's own address is never used by the guest: the host's stands in.
+    WriteRoster(joined, {{kHostNode, {kHostNode, "", port_}}, {kGuestNode, {kGuestNode, "", listenPort}}},
+                {{kPlayer, {kPlayer, kHostNode, "frozen"}}}, ip_);
+    guest->SendBytes(joined.Finish());
     auto create = guest->ReadFrame(FrameType::kCreatePlayer);
     if (!create) return;
     guest->SendBytes(
