@@ -132,6 +132,16 @@ protected:
         Game.CurrentGos = current;
     }
     void RunLoop() { NetGameLoop(*annaPeer, annaQueue, ui, sendUi); }
+    // A new run with Anna as a client whose turns end with `results`; Boris,
+    // the server, has sent the year's snapshot.
+    void BeginClientRun(std::vector<TTurnResult> results) {
+        PlayMode.GameMode = kNetworkClient;
+        StartNetRun(annaQueue);
+        ui = FakeLoopUi{};
+        ui.queue = &annaQueue;
+        ui.results = std::move(results);
+        AsBoris([&] { SendFull(*boris, sendUi, 0); });
+    }
 
     test::MemoryService service;
     std::unique_ptr<TPeerPlay> annaPeer = std::make_unique<TPeerPlay>(nullptr, service);
@@ -310,12 +320,7 @@ TEST_F(NetLoop, ClientBecomesServerWhenTheServerDies) {
     } cases[] = {{"while Anna waits for the others", false}, {"while Anna waits for the year", true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        PlayMode.GameMode = kNetworkClient;
-        StartNetRun(annaQueue);
-        ui = FakeLoopUi{};
-        ui.queue = &annaQueue;
-        ui.results = {TTurnResult::Pass, TTurnResult::Quit};
-        AsBoris([&] { SendFull(*boris, sendUi, 0); });
+        BeginClientRun({TTurnResult::Pass, TTurnResult::Quit});
         borisScript = [&](const NetQueueItem& item) {
             if (NetMessageCode(item.Data) != dx_Game_EndOfTurn) return;
             if (c.afterHisTurn) AsBoris([&] { SendEndOfTurn(*boris); });
@@ -371,12 +376,7 @@ TEST_F(NetLoop, ClientTakesAHandOverHeldPastTheServersExit) {
     const auto start = std::make_unique<GameState>(Game);
     for (bool serverLeaves : {false, true}) {
         SCOPED_TRACE(serverLeaves ? "the server leaves the session" : "the server stays in the session");
-        PlayMode.GameMode = kNetworkClient;
-        StartNetRun(annaQueue);
-        ui = FakeLoopUi{};
-        ui.queue = &annaQueue;
-        ui.results = {TTurnResult::Pass, TTurnResult::Quit};
-        AsBoris([&] { SendFull(*boris, sendUi, 0); });
+        BeginClientRun({TTurnResult::Pass, TTurnResult::Quit});
         bool handedOver = false;  // once: Anna's own ends of turn as the server come to Boris too
         borisScript = [&](const NetQueueItem& item) {
             if (NetMessageCode(item.Data) != dx_Game_EndOfTurn || std::exchange(handedOver, true)) return;
