@@ -12,8 +12,6 @@
 
 namespace kordalt {
 
-TPlayMode PlayMode;
-
 namespace {
 
 constexpr int kClosingText = 3121;

@@ -1,0 +1,7 @@
+#include "game/play_mode.h"
+
+namespace kordalt {
+
+TPlayMode PlayMode;
+
+}  // namespace kordalt
