@@ -1,10 +1,10 @@
 // Codes of the messages the peers of a network game exchange, and the sets
-// of codes the incoming gate accepts.
+// of codes the incoming gate accepts. Peers of one release talk to each other:
+// a code and its message's layout never change; a new message takes a new code.
 #pragma once
 
 #include <bitset>
 #include <cstdint>
-#include <initializer_list>
 
 namespace kordalt {
 
@@ -33,30 +33,15 @@ inline constexpr int kGameMaxPlayers = 20;
 // Bit c: code c is accepted.
 using TNetCodeSet = std::bitset<256>;
 
-inline TNetCodeSet MakeCodeSet(std::initializer_list<uint32_t> codes) {
-    TNetCodeSet set;
-    for (uint32_t c : codes) set.set(static_cast<size_t>(c));
-    return set;
-}
-
-inline const TNetCodeSet AllMessageCodes = MakeCodeSet(
-    {dx_Connect_Msg, dx_Connect_Flag, dx_Connect_TurnDelay, dx_Connect_SendMap, dx_Connect_LoadGame,
-     dx_Connect_ServerRight, dx_Game_SendFull, dx_Game_SendHalf, dx_Game_SendClientInf, dx_Game_EndOfTurn,
-     dx_Game_Exit, dx_Game_CloseAll, dx_Game_SendMapForWaiting, dx_Game_SendInfoForWaiting});
+// The gate's sets, made from the table of messages (net_message_table.h).
+extern const TNetCodeSet AllMessageCodes;
 // A year's traffic: results, client states and ends of turn.
-inline const TNetCodeSet YearMessages =
-    MakeCodeSet({dx_Game_SendFull, dx_Game_SendHalf, dx_Game_SendClientInf, dx_Game_EndOfTurn});
+extern const TNetCodeSet YearMessages;
 // The lobby: a year's traffic is held for the game about to start.
-inline const TNetCodeSet LobbyMessages = AllMessageCodes & ~YearMessages;
+extern const TNetCodeSet LobbyMessages;
 // The top of a year: client states and ends of turn are held.
-inline const TNetCodeSet TurnTopMessages =
-    MakeCodeSet({dx_Connect_Msg, dx_Connect_Flag, dx_Connect_TurnDelay, dx_Connect_SendMap,
-                 dx_Connect_LoadGame, dx_Connect_ServerRight, dx_Game_SendFull, dx_Game_SendHalf,
-                 dx_Game_Exit, dx_Game_CloseAll, dx_Game_SendMapForWaiting, dx_Game_SendInfoForWaiting});
+extern const TNetCodeSet TurnTopMessages;
 // The local turn: snapshots and year results are held.
-inline const TNetCodeSet LocalTurnMessages =
-    MakeCodeSet({dx_Connect_Msg, dx_Connect_Flag, dx_Connect_TurnDelay, dx_Connect_SendMap,
-                 dx_Connect_LoadGame, dx_Connect_ServerRight, dx_Game_SendClientInf, dx_Game_EndOfTurn,
-                 dx_Game_Exit, dx_Game_CloseAll, dx_Game_SendMapForWaiting, dx_Game_SendInfoForWaiting});
+extern const TNetCodeSet LocalTurnMessages;
 
 }  // namespace kordalt

@@ -1,6 +1,7 @@
 #include "multiplayer/net_dispatch.h"
 
 #include <cstdio>
+#include <limits>
 
 #include "game/game_loop.h"
 #include "game/game_state.h"
@@ -11,17 +12,28 @@
 #include "multiplayer/net_codes.h"
 #include "multiplayer/net_game.h"
 #include "multiplayer/net_game_loop.h"
+#include "multiplayer/net_message_table.h"
 #include "multiplayer/net_messages.h"
 #include "multiplayer/net_senders.h"
 #include "platform/cp1251.h"
 
 namespace kordalt {
+
+// One message on its way to its handler.
+struct TNetDelivery {
+    const NetQueueItem& item;
+    const TPeerPlayPlayer& sender;
+    TCustomPeerPlay& peer;
+    INetLobbyUi& ui;
+    int rows;  // the session's players: the lobby list's rows
+};
+
 namespace {
 
 // A refused update changes nothing; each one is noted once in the log.
-void NoteRefused(const TPeerPlayPlayer& sender, uint32_t code, const std::string& why) {
-    std::fprintf(stderr, "kordalt: message %u from %s refused: %s\n", code, Cp1251ToUtf8(sender.Name).c_str(),
-                 why.c_str());
+void NoteRefused(const TPeerPlayPlayer& sender, const TNetMessageKind& kind, const std::string& why) {
+    std::fprintf(stderr, "kordalt: message %u (%s) from %s refused: %s\n", kind.code, kind.what,
+                 Cp1251ToUtf8(sender.Name).c_str(), why.c_str());
 }
 
 // Sets the lobby map from a map message; false when the message is refused.
@@ -81,98 +93,172 @@ void PlayerLeft(const TPeerPlayPlayer& sender, INetLobbyUi& ui) {
     }
 }
 
+// ---- the handlers, one per code ----
+
+std::string TakeChat(TNetDelivery& d) {
+    if (auto line = ReadChatMessage(d.item.Data))
+        d.ui.ShowChatMessage(d.sender.Name, line->text, line->colour);
+    return {};
+}
+
+std::string TakeReadyFlag(TNetDelivery& d) {
+    if (auto value = ReadValueMessage(d.item.Data)) {
+        d.ui.SetReadyMark(d.sender.Name, *value != 0, d.rows);
+        if (PlayMode.GameMode == kServer && d.ui.AllReady(d.rows)) SendAllLoadGame(d.peer);
+    }
+    return {};
+}
+
+std::string TakeTurnDelay(TNetDelivery& d) {
+    if (auto value = ReadValueMessage(d.item.Data)) {
+        d.ui.ShowTurnDelay(*value);
+        PlayMode.TurnMinutes = *value;
+    }
+    return {};
+}
+
+std::string TakeLobbyMap(TNetDelivery& d) {
+    std::string why;
+    if (!TakeMap(d.item.Data, false, why)) return why;
+    Map->SnapshotOwners();
+    d.ui.LobbyMapReceived();
+    return {};
+}
+
+std::string TakeLoadGame(TNetDelivery& d) {
+    d.ui.MarkAllReady(d.rows);
+    return {};
+}
+
+std::string TakeServerRight(TNetDelivery& d) {
+    PlayMode.GameMode = kServer;
+    d.ui.BecomeServer();
+    return {};
+}
+
+std::string TakeFull(TNetDelivery& d) {
+    std::string why;
+    if (auto full = ReadFullInf(d.item.Data, why); full && !StaleYear(full->state.Year))
+        TakeFullInf(*full, d.sender.ID, d.peer);
+    return why;
+}
+
+std::string TakeHalf(TNetDelivery& d) {
+    std::string why;
+    if (auto half = ReadHalfInf(d.item.Data, why); half && !StaleYear(half->state.Year)) {
+        CommitHalfInf(*half);
+        Net.ServerID = d.sender.ID;
+        Net.AcceptHalfInf = 1;
+        Net.ServerHandedOver = 0;
+    }
+    return why;
+}
+
+std::string TakeClientInf(TNetDelivery& d) {
+    std::string why;
+    ApplyClientInf(d.item.Data, why);
+    return why;
+}
+
+std::string TakeEndOfTurn(TNetDelivery& d) {
+    for (int i = 1; i <= Game.GosCount; ++i) {
+        if (Game.mGos[i].Player == d.sender.ID) {
+            Game.mGos[i].CapturedThisTurn = kEndOfTurnMark;
+            break;
+        }
+    }
+    return {};
+}
+
+std::string TakeExit(TNetDelivery& d) {
+    if (Net.GameRunning && PlayMode.GameMode == kNetworkClient && d.sender.ID == Net.ServerID)
+        Net.ServerHandedOver = 1;
+    PlayerLeft(d.sender, d.ui);
+    return {};
+}
+
+std::string TakeCloseAll(TNetDelivery& d) {
+    Net.ExitGame = 1;
+    d.ui.ShowChatMessage(d.sender.Name, LangText(3131), clRed);
+    return {};
+}
+
+std::string TakeMapForWaiting(TNetDelivery& d) {
+    std::string why;
+    if (TakeMap(d.item.Data, true, why)) {
+        d.ui.ShowMapForWaiting();
+        Map->SnapshotOwners();
+    }
+    return {};
+}
+
+std::string TakeWaitingInfo(TNetDelivery& d) {
+    if (auto text = ReadInfoForWaiting(d.item.Data)) d.ui.ShowWaitingInfo(*text);
+    return {};
+}
+
+size_t ValueSize() { return kValueMessageSize; }
+size_t MapSize() { return kMapMessageSize; }
+
+using enum TNetDirection;
+using enum TNetSender;
+using enum TNetSteps;
+
+constexpr TNetMessageKind kMessages[] = {
+    {dx_Connect_Msg, "chat line", AnyToAll, AnyPlayer, Both,
+     [] { return ChatMessageSize(std::numeric_limits<uint16_t>::max()); }, TakeChat},
+    {dx_Connect_Flag, "ready switch", AnyToAll, AnyPlayer, Lobby, ValueSize, TakeReadyFlag},
+    {dx_Connect_TurnDelay, "turn duration", ServerToClients, LobbyServer, Lobby, ValueSize, TakeTurnDelay},
+    {dx_Connect_SendMap, "lobby map", ServerToClients, LobbyServer, Lobby, MapSize, TakeLobbyMap},
+    {dx_Connect_LoadGame, "everyone ready", ServerToClients, LobbyServer, Lobby, ValueSize, TakeLoadGame},
+    {dx_Connect_ServerRight, "server role", ServerToClients, LobbyServer, Lobby, ValueSize, TakeServerRight},
+    {dx_Game_SendFull, "full state", ServerToClients, GameServer, YearResult,
+     [] { return kFullInfSize + kMaxMessageRecords * kMessageRecSize; }, TakeFull},
+    {dx_Game_SendHalf, "year result", ServerToClients, GameServer, YearResult,
+     [] { return kHalfInfSize + kMaxMessageRecords * kMessageRecSize; }, TakeHalf},
+    {dx_Game_SendClientInf, "client state", ClientToServer, StatePlayer, TurnEnd,
+     [] { return kClientInfSize; }, TakeClientInf},
+    {dx_Game_EndOfTurn, "end of turn", AnyToAll, AnyPlayer, TurnEnd, ValueSize, TakeEndOfTurn},
+    {dx_Game_Exit, "leaving the game", AnyToAll, AnyPlayer, Both, ValueSize, TakeExit},
+    {dx_Game_CloseAll, "game closed", ServerToClients, GameServer, Year, ValueSize, TakeCloseAll},
+    {dx_Game_SendMapForWaiting, "map for a waiting player", ServerToClients, AnyPlayer, Lobby, MapSize,
+     TakeMapForWaiting},
+    {dx_Game_SendInfoForWaiting, "news for a waiting player", ServerToClients, AnyPlayer, Both,
+     [] { return InfoForWaitingSize(kMaxWaitingText); }, TakeWaitingInfo},
+};
+
+TNetCodeSet CodesWhere(bool (*wanted)(TNetSteps)) {
+    TNetCodeSet set;
+    for (const TNetMessageKind& kind : kMessages)
+        if (wanted(kind.steps)) set.set(kind.code);
+    return set;
+}
+
 }  // namespace
 
+const TNetCodeSet AllMessageCodes = CodesWhere([](TNetSteps) { return true; });
+const TNetCodeSet YearMessages = CodesWhere([](TNetSteps s) { return s == YearResult || s == TurnEnd; });
+const TNetCodeSet LobbyMessages = AllMessageCodes & ~YearMessages;
+const TNetCodeSet TurnTopMessages = AllMessageCodes & ~CodesWhere([](TNetSteps s) { return s == TurnEnd; });
+const TNetCodeSet LocalTurnMessages =
+    AllMessageCodes & ~CodesWhere([](TNetSteps s) { return s == YearResult; });
+
+const TNetMessageKind* FindNetMessageKind(uint32_t code) {
+    for (const TNetMessageKind& kind : kMessages)
+        if (kind.code == code) return &kind;
+    return nullptr;
+}
+
 void DispatchNetMessage(const NetQueueItem& item, TCustomPeerPlay& peer, INetLobbyUi& ui) {
-    const TNetMessage& m = item.Data;
     const int index = peer.Players().IndexOf(item.SenderID);
     if (index < 0) {
         TakeHandOverOfDepartedServer(item, peer);
         return;
     }
-    const TPeerPlayPlayer& sender = peer.Players().GetItem(index);
-    const int rows = peer.Players().Count();
-    std::string why;
-    switch (NetMessageCode(m)) {
-        case dx_Connect_Msg:
-            if (auto line = ReadChatMessage(m)) ui.ShowChatMessage(sender.Name, line->text, line->colour);
-            return;
-        case dx_Connect_Flag:
-            if (auto value = ReadValueMessage(m)) {
-                ui.SetReadyMark(sender.Name, *value != 0, rows);
-                if (PlayMode.GameMode == kServer && ui.AllReady(rows)) SendAllLoadGame(peer);
-            }
-            return;
-        case dx_Connect_TurnDelay:
-            if (auto value = ReadValueMessage(m)) {
-                ui.ShowTurnDelay(*value);
-                PlayMode.TurnMinutes = *value;
-            }
-            return;
-        case dx_Connect_SendMap:
-            if (TakeMap(m, false, why)) {
-                Map->SnapshotOwners();
-                ui.LobbyMapReceived();
-            } else {
-                NoteRefused(sender, dx_Connect_SendMap, why);
-            }
-            return;
-        case dx_Connect_LoadGame:
-            ui.MarkAllReady(rows);
-            return;
-        case dx_Connect_ServerRight:
-            PlayMode.GameMode = kServer;
-            ui.BecomeServer();
-            return;
-        case dx_Game_SendFull:
-            if (auto full = ReadFullInf(m, why); full && !StaleYear(full->state.Year)) {
-                TakeFullInf(*full, sender.ID, peer);
-            } else if (!why.empty()) {
-                NoteRefused(sender, dx_Game_SendFull, why);
-            }
-            return;
-        case dx_Game_SendHalf:
-            if (auto half = ReadHalfInf(m, why); half && !StaleYear(half->state.Year)) {
-                CommitHalfInf(*half);
-                Net.ServerID = sender.ID;
-                Net.AcceptHalfInf = 1;
-                Net.ServerHandedOver = 0;
-            } else if (!why.empty()) {
-                NoteRefused(sender, dx_Game_SendHalf, why);
-            }
-            return;
-        case dx_Game_SendClientInf:
-            if (!ApplyClientInf(m, why)) NoteRefused(sender, dx_Game_SendClientInf, why);
-            return;
-        case dx_Game_EndOfTurn:
-            for (int i = 1; i <= Game.GosCount; ++i) {
-                if (Game.mGos[i].Player == sender.ID) {
-                    Game.mGos[i].CapturedThisTurn = kEndOfTurnMark;
-                    return;
-                }
-            }
-            return;
-        case dx_Game_Exit:
-            if (Net.GameRunning && PlayMode.GameMode == kNetworkClient && sender.ID == Net.ServerID)
-                Net.ServerHandedOver = 1;
-            PlayerLeft(sender, ui);
-            return;
-        case dx_Game_CloseAll:
-            Net.ExitGame = 1;
-            ui.ShowChatMessage(sender.Name, LangText(3131), clRed);
-            return;
-        case dx_Game_SendMapForWaiting:
-            if (TakeMap(m, true, why)) {
-                ui.ShowMapForWaiting();
-                Map->SnapshotOwners();
-            }
-            return;
-        case dx_Game_SendInfoForWaiting:
-            if (auto text = ReadInfoForWaiting(m)) ui.ShowWaitingInfo(*text);
-            return;
-        default:
-            return;
-    }
+    const TNetMessageKind* kind = FindNetMessageKind(NetMessageCode(item.Data));
+    if (!kind) return;
+    TNetDelivery d{item, peer.Players().GetItem(index), peer, ui, peer.Players().Count()};
+    if (const std::string why = kind->handle(d); !why.empty()) NoteRefused(d.sender, *kind, why);
 }
 
 }  // namespace kordalt

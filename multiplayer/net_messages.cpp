@@ -17,7 +17,6 @@ namespace {
 
 constexpr int kKordaltsPerState = 10;
 constexpr size_t kChronicleFirstHalf = 199;
-constexpr size_t kMaxRecords = std::numeric_limits<uint16_t>::max();
 // The turn-report records end with one unused record.
 constexpr size_t kUnusedRecord = sizeof(TMessageRec);
 
@@ -256,7 +255,7 @@ std::string JoinChronicle(const TChronicleHalves& halves) {
 // The turn report's records that `wanted` picks, as many as a count holds.
 std::vector<TMessageRec> Records(const std::function<bool(const TMessageRec&)>& wanted) {
     std::vector<TMessageRec> records;
-    for (int i = 0; i < Messages.Count() && records.size() < kMaxRecords; ++i)
+    for (int i = 0; i < Messages.Count() && records.size() < kMaxMessageRecords; ++i)
         if (wanted(*Messages[i])) records.push_back(*Messages[i]);
     return records;
 }

@@ -26,6 +26,9 @@ extern const size_t kFullInfSize;  // without turn-report records
 extern const size_t kHalfInfSize;  // without turn-report records
 extern const size_t kClientInfSize;
 constexpr size_t kMessageRecSize = sizeof(TMessageRec);
+// The most turn-report records a count holds, and the longest waiting text taken.
+constexpr size_t kMaxMessageRecords = 65535;
+constexpr size_t kMaxWaitingText = 1u << 20;
 // A chat line and a waiting text of `textLength` characters.
 size_t ChatMessageSize(size_t textLength);
 size_t InfoForWaitingSize(size_t textLength);

@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <iostream>
-#include <limits>
 
 #include "multiplayer/net_envelope.h"
-#include "multiplayer/net_messages.h"
+#include "multiplayer/net_message_table.h"
 
 namespace kordalt {
 
@@ -17,33 +16,8 @@ uint32_t NetMessageCode(const std::vector<uint8_t>& data) {
 }
 
 size_t MaxNetMessageSize(uint32_t code) {
-    constexpr size_t kMaxRecords = std::numeric_limits<uint16_t>::max();
-    constexpr size_t kMaxWaitingText = 1u << 20;
-    switch (code) {
-        case dx_Connect_Msg:
-            return ChatMessageSize(std::numeric_limits<uint16_t>::max());
-        case dx_Connect_Flag:
-        case dx_Connect_TurnDelay:
-        case dx_Connect_LoadGame:
-        case dx_Connect_ServerRight:
-        case dx_Game_EndOfTurn:
-        case dx_Game_Exit:
-        case dx_Game_CloseAll:
-            return kValueMessageSize;
-        case dx_Connect_SendMap:
-        case dx_Game_SendMapForWaiting:
-            return kMapMessageSize;
-        case dx_Game_SendFull:
-            return kFullInfSize + kMaxRecords * kMessageRecSize;
-        case dx_Game_SendHalf:
-            return kHalfInfSize + kMaxRecords * kMessageRecSize;
-        case dx_Game_SendClientInf:
-            return kClientInfSize;
-        case dx_Game_SendInfoForWaiting:
-            return InfoForWaitingSize(kMaxWaitingText);
-        default:
-            return 0;
-    }
+    const TNetMessageKind* kind = FindNetMessageKind(code);
+    return kind ? kind->largest() : 0;
 }
 
 namespace {

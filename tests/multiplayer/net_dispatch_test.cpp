@@ -222,9 +222,9 @@ TEST_F(NetDispatch, RefusedUpdatesLeaveTheGameAndAreNotedOnce) {
         const char* noted;
     } cases[] = {
         {"client state whose army does not add up", badTotal,
-         "message 12 from boris refused: mGos[2].Soldiers="},
+         "message 12 (client state) from boris refused: mGos[2].Soldiers="},
         {"lobby map while a game runs", MakeMapMessage(dx_Connect_SendMap, 2, 60, grid),
-         "message 3 from boris refused: a lobby map while a game runs"},
+         "message 3 (lobby map) from boris refused: a lobby map while a game runs"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
