@@ -137,7 +137,8 @@ private:
     void Tick();
     void Accept(const std::shared_ptr<tcp::acceptor>& acceptor);
     void AcceptLater(const std::shared_ptr<tcp::acceptor>& acceptor);
-    bool TooManyUnjoined(const std::string& ip) const;
+    void CapUnjoined(const std::string& ip);
+    bool Frozen();
     bool Overdue(const Link& link, Clock::time_point now) const;
     LinkPtr AddLink(tcp::socket socket);
     void StartRead(const LinkPtr& link);
@@ -149,6 +150,8 @@ private:
     void Finish(const LinkPtr& link);
     void CloseLink(const LinkPtr& link);
     void LinkDown(const LinkPtr& link);
+    void WriteFailed(const LinkPtr& link);
+    void LinkLost(const LinkPtr& link);
     bool OpenPortListener();
     void OpenEnumSocket();
     void ReceiveEnum(const std::shared_ptr<EnumPort>& port);
@@ -230,7 +233,8 @@ private:
     std::deque<Frame> pendingOut_;      // client: requests held while the host changes
     bool hostLeaving_ = false;          // the host is leaving (at a client: it said so)
     Clock::time_point migrateUntil_{}, leaveUntil_{};
-    Link* takeable_ = nullptr;  // a link whose read buffer holds just the frame in hand
+    Clock::time_point lastAwake_ = Clock::now();  // the I/O thread's latest run
+    Link* takeable_ = nullptr;                    // a link whose read buffer holds just the frame in hand
     std::shared_ptr<tcp::acceptor> nodeListener_, portListener_;
     std::chrono::milliseconds acceptBackoff_{0};  // after failed accepts (out of descriptors)
     std::vector<std::shared_ptr<tcp::acceptor>> acceptWaiting_;

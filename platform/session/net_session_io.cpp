@@ -48,6 +48,7 @@ void NetSession::RunOnIo(Lock& lock, std::function<void()> f) {
 void NetSession::Tick() {
     std::lock_guard lock(m_);
     if (shuttingDown_) return;
+    Frozen();
     auto now = Clock::now();
     bool keepAlive = session_.flags & DPSESSION_KEEPALIVE;
     auto ping = Share(WireWriter(FrameType::kPing).Finish());
@@ -85,6 +86,18 @@ void NetSession::Tick() {
     });
 }
 
+// True when the I/O thread could not run for longer than the keep-alive time
+// (the process was stopped): the others have dropped this node, so its session
+// is lost before it acts on anything it finds.
+bool NetSession::Frozen() {
+    auto now = Clock::now();
+    bool stood = now - lastAwake_ > opt_.keepAliveTimeout;
+    lastAwake_ = now;
+    if (!stood || !InSession() || !(session_.flags & DPSESSION_KEEPALIVE)) return false;
+    SessionLost();
+    return true;
+}
+
 // A link that has not joined in time, or whose frame in hand does not finish
 // within the keep-alive time (a held rejoin waits for the host to go instead).
 bool NetSession::Overdue(const Link& link, Clock::time_point now) const {
@@ -103,10 +116,8 @@ void NetSession::Accept(const std::shared_ptr<tcp::acceptor>& acceptor) {
         }
         acceptBackoff_ = {};
         LinkPtr link = AddLink(std::move(socket));
-        if (TooManyUnjoined(link->peerIp))
-            CloseLink(link);
-        else
-            StartRead(link);
+        CapUnjoined(link->peerIp);
+        if (link->open) StartRead(link);
         Accept(acceptor);
     });
 }
@@ -126,15 +137,29 @@ void NetSession::AcceptLater(const std::shared_ptr<tcp::acceptor>& acceptor) {
     });
 }
 
-// Counts the links that have not joined (the newest included).
-bool NetSession::TooManyUnjoined(const std::string& ip) const {
-    size_t fromIp = 0, all = 0;
+// Over a cap of the links that have not joined, the oldest of the address
+// holding most goes (of `ip`, the newest link's, when that is over its own cap):
+// links flooding in from a few addresses do not shut a newcomer out.
+void NetSession::CapUnjoined(const std::string& ip) {
+    std::map<std::string, std::vector<LinkPtr>> byIp;
+    size_t all = 0;
     for (const LinkPtr& l : links_) {
         if (l->role != Link::Role::kNew || l->held) continue;
+        byIp[l->peerIp].push_back(l);
         ++all;
-        fromIp += l->peerIp == ip;
     }
-    return fromIp > opt_.maxUnjoinedPerAddress || all > opt_.maxUnjoinedLinks;
+    auto older = [](const LinkPtr& a, const LinkPtr& b) { return a->opened < b->opened; };
+    auto oldest = [&](const std::vector<LinkPtr>& v) { return *std::min_element(v.begin(), v.end(), older); };
+    const std::vector<LinkPtr>* from = nullptr;
+    if (byIp[ip].size() > opt_.maxUnjoinedPerAddress) {
+        from = &byIp[ip];
+    } else if (all > opt_.maxUnjoinedLinks) {
+        for (const auto& [address, v] : byIp)
+            if (!v.empty() && (!from || v.size() > from->size() ||
+                               (v.size() == from->size() && older(oldest(v), oldest(*from)))))
+                from = &v;
+    }
+    if (from) CloseLink(oldest(*from));
 }
 
 LinkPtr NetSession::AddLink(tcp::socket socket) {
@@ -173,7 +198,7 @@ void NetSession::StartRead(const LinkPtr& link) {
 
 void NetSession::OnRead(const LinkPtr& link, const asio::error_code& ec, size_t n) {
     std::lock_guard lock(m_);
-    if (!link->open || shuttingDown_) return;
+    if (shuttingDown_ || Frozen() || !link->open) return;
     if (ec) {
         LinkDown(link);
         return;
@@ -230,7 +255,7 @@ void NetSession::WriteData(const LinkPtr& link, DPID from, DPID to, const uint8_
     do n = ::sendmsg(link->fd, &msg, MSG_DONTWAIT | MSG_NOSIGNAL);
     while (n < 0 && errno == EINTR);
     if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-        LinkDown(link);
+        WriteFailed(link);
         return;
     }
     size_t sent = n < 0 ? 0 : static_cast<size_t>(n);
@@ -265,7 +290,7 @@ void NetSession::Flush(const LinkPtr& link) {
             return;
         }
         if (n < 0) {
-            LinkDown(link);
+            WriteFailed(link);
             return;
         }
         link->lastSend = Clock::now();
@@ -314,6 +339,22 @@ void NetSession::CloseLink(const LinkPtr& link) {
 void NetSession::LinkDown(const LinkPtr& link) {
     if (!link->open) return;
     CloseLink(link);
+    LinkLost(link);
+}
+
+// Writes go on inside loops over the links and nodes, which the loss of a link
+// changes: a link a write finds dead is closed at once and its loss taken later.
+void NetSession::WriteFailed(const LinkPtr& link) {
+    if (!link->open) return;
+    CloseLink(link);
+    OnIo([this, link] {
+        std::lock_guard lock(m_);
+        if (!shuttingDown_ && !Frozen()) LinkLost(link);
+    });
+}
+
+// What the loss of a closed link means: a node gone at the host, the host gone at a client.
+void NetSession::LinkLost(const LinkPtr& link) {
     if (link->role == Link::Role::kPeer && phase_ == Phase::kHost) {
         auto it = peerLinks_.find(link->node);
         if (it != peerLinks_.end() && it->second == link) RemoveNode(link->node);
@@ -381,6 +422,7 @@ void NetSession::ReceiveEnum(const std::shared_ptr<EnumPort>& port) {
         asio::buffer(port->in), port->from, [this, port](const asio::error_code& ec, size_t n) {
             std::lock_guard lock(m_);
             if (ec || (port != enumSocket_ && port != enumBroadcast_) || shuttingDown_) return;
+            Frozen();
             uint32_t size = 0;
             if (n >= kFrameHeader) std::memcpy(&size, port->in.data(), 4);
             WireReader r(port->in.data() + kFrameHeader, n >= kFrameHeader ? n - kFrameHeader : 0);

@@ -503,7 +503,7 @@ void NetSession::Rejoin(uint32_t node) {
     tcp::endpoint ep(asio::ip::make_address_v4(it->second.address, ec), it->second.listenPort);
     OnIo([this, ep, node] {
         std::lock_guard lock(m_);
-        if (phase_ != Phase::kMigrating || host_ != node || shuttingDown_) return;
+        if (shuttingDown_ || Frozen() || phase_ != Phase::kMigrating || host_ != node) return;
         auto sock = std::make_shared<tcp::socket>(io_);
         asio::error_code ec;
         sock->open(tcp::v4(), ec);
@@ -511,7 +511,7 @@ void NetSession::Rejoin(uint32_t node) {
             sock->bind(tcp::endpoint(asio::ip::make_address_v4(opt_.bindAddress, ec), 0), ec);
         sock->async_connect(ep, [this, sock, node](const asio::error_code& ec) {
             std::lock_guard lock(m_);
-            if (phase_ != Phase::kMigrating || host_ != node || shuttingDown_) return;
+            if (shuttingDown_ || Frozen() || phase_ != Phase::kMigrating || host_ != node) return;
             if (ec == asio::error::connection_refused) {
                 MigrateFrom(node);  // nothing listens there: that node is gone too
                 return;
@@ -526,7 +526,8 @@ void NetSession::Rejoin(uint32_t node) {
             auto retry = std::make_shared<asio::steady_timer>(io_, std::chrono::milliseconds(20));
             retry->async_wait([this, retry, node](const asio::error_code& ec) {
                 std::lock_guard lock(m_);
-                if (!ec && phase_ == Phase::kMigrating && host_ == node && !shuttingDown_) Rejoin(node);
+                if (!ec && !shuttingDown_ && !Frozen() && phase_ == Phase::kMigrating && host_ == node)
+                    Rejoin(node);
             });
         });
     });

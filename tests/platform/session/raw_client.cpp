@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -38,6 +39,14 @@ RawClient::RawClient(const std::string& bindIp, const std::string& hostIp, uint1
 
 RawClient::~RawClient() {
     if (fd_ >= 0) ::close(fd_);
+}
+
+void RawClient::Reset() {
+    if (fd_ < 0) return;
+    linger abort{1, 0};
+    ::setsockopt(fd_, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    ::close(fd_);
+    fd_ = -1;
 }
 
 void RawClient::SendBytes(const std::vector<uint8_t>& bytes) {
@@ -85,7 +94,7 @@ bool RawClient::ClosedByHost(std::chrono::milliseconds timeout) {
         auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
         pollfd p{fd_, POLLIN, 0};
-        if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) return false;
+        if (::poll(&p, 1, static_cast<int>(std::max<int64_t>(left.count(), 0))) <= 0) return false;
         uint8_t chunk[65536];
         if (::recv(fd_, chunk, sizeof chunk, 0) <= 0) return true;
     }

@@ -26,12 +26,14 @@ public:
     RawClient& operator=(const RawClient&) = delete;
 
     bool connected() const { return fd_ >= 0; }
+    // Closes the link with a reset, as a crashed program's system does.
+    void Reset();
     void SendBytes(const std::vector<uint8_t>& bytes);
     // The body of the next frame; nothing on time-out, end or error.
     std::optional<std::vector<uint8_t>> ReadFrame(std::chrono::milliseconds timeout);
     // The body of the next frame of `type`, others skipped.
     std::optional<std::vector<uint8_t>> ReadFrame(FrameType type);
-    // True when the far side closes the link within `timeout`.
+    // True when the far side closes the link within `timeout` (0: has closed it).
     bool ClosedByHost(std::chrono::milliseconds timeout);
 
     // The session's instance, asked of the host on this link (which the host then ends).

@@ -23,11 +23,32 @@ using namespace std::chrono_literals;
 inline const GUID kApp = {0x00000000, 0x0000, 0x0000, {0x00, 0x00, 0x12, 0x30, 0x00, 0x00, 0x00, 0x00}};
 constexpr uint32_t kSessionFlags = DPSESSION_MIGRATEHOST | DPSESSION_KEEPALIVE;
 
+// An auto-reset signal. Once held, the next Set stops the thread that sets it
+// (the service's I/O thread, with the service's lock) until Release: as if the
+// process were stopped.
 class TestSignal final : public IDPSignal {
 public:
     void Set() override {
-        std::lock_guard lock(m_);
+        std::unique_lock lock(m_);
         set_ = true;
+        cv_.notify_all();
+        if (!hold_) return;
+        stopped_ = true;
+        cv_.wait(lock, [&] { return !hold_; });
+        stopped_ = false;
+    }
+    void Hold() {
+        std::lock_guard lock(m_);
+        hold_ = true;
+    }
+    // True once a Set has stopped its thread, within `timeout`.
+    bool WaitUntilStopped(std::chrono::milliseconds timeout) {
+        std::unique_lock lock(m_);
+        return cv_.wait_for(lock, timeout, [&] { return stopped_; });
+    }
+    void Release() {
+        std::lock_guard lock(m_);
+        hold_ = false;
         cv_.notify_all();
     }
     bool Wait(std::chrono::milliseconds timeout) {
@@ -41,6 +62,7 @@ private:
     std::mutex m_;
     std::condition_variable cv_;
     bool set_ = false;
+    bool hold_ = false, stopped_ = false;
 };
 
 // A message as its receiver sees it.
@@ -98,6 +120,7 @@ public:
 
     DPID id() const { return id_; }
     NetDirectPlay* dp() { return dp_; }
+    TestSignal& signal() { return signal_; }
     const ServiceOptions& options() const { return options_; }
 
 private:

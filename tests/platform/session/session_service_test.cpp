@@ -312,6 +312,69 @@ TEST(SessionService, PlayersAreDestroyedWhenTheyLeaveOrTheirPeerDies) {
     }
 }
 
+// Two guests' links are reset while the host's I/O thread stands still: when it
+// runs again, dropping one sends news to every node, the other's link among
+// them, which fails in the middle of that. Both go; the host and the rest go on.
+TEST(SessionService, LinksThatDieTogetherAreDroppedAndTheOthersGoOn) {
+    Peer host(1), stays(2);
+    host.HostWithPlayer("h");
+    stays.JoinWithPlayer(TestAddress(1), "s");
+    std::vector<std::unique_ptr<RawClient>> dying;
+    std::vector<DPID> gone;
+    for (int n : {3, 4, 5}) {
+        dying.push_back(std::make_unique<RawClient>(TestAddress(n), TestAddress(1), host.options().port));
+        gone.push_back(dying.back()->JoinWithPlayer("d" + std::to_string(n)));
+        ASSERT_NE(gone.back(), 0u);
+    }
+    ASSERT_TRUE(host.NextWhere([&](const Received& r) { return r.player == gone.back(); }));
+    host.signal().Hold();
+    ASSERT_EQ(stays.Send(host.id(), "stop"), DP_OK);
+    ASSERT_TRUE(host.signal().WaitUntilStopped(5s));
+    for (auto& link : dying) link->Reset();
+    host.signal().Release();
+
+    for (Peer* p : {&host, &stays}) {
+        std::set<DPID> destroyed;
+        while (destroyed.size() < gone.size()) {
+            auto m = p->NextSystem(DPSYS_DESTROYPLAYERORGROUP);
+            ASSERT_TRUE(m) << (p == &host ? "host" : "guest") << " saw " << destroyed.size();
+            destroyed.insert(m->player);
+        }
+        EXPECT_EQ(destroyed, std::set<DPID>(gone.begin(), gone.end()));
+    }
+    EXPECT_EQ(host.Players().size(), 2u);
+    ASSERT_EQ(stays.Send(host.id(), "to the host"), DP_OK);
+    ASSERT_EQ(host.Send(DPID_ALLPLAYERS, "to all"), DP_OK);
+    EXPECT_TRUE(host.NextWhere([&](const Received& r) { return IsData(r, stays.id(), "to the host"); }));
+    EXPECT_TRUE(stays.NextWhere([&](const Received& r) { return IsData(r, host.id(), "to all"); }));
+}
+
+// The host leaves; its guest sends a message and the acknowledgement together,
+// and resets its link while the host's I/O thread stands still on the message.
+// Running again, the host takes the acknowledgement and says goodbye on every
+// link, the dead one among them.
+TEST(SessionService, AHostLeavingWhileAGuestsLinkDiesEndsItsLeave) {
+    Peer host(1);
+    host.HostWithPlayer("h");
+    RawClient guest(TestAddress(2), TestAddress(1), host.options().port);
+    DPID player = guest.JoinWithPlayer("g");
+    ASSERT_NE(player, 0u);
+    ASSERT_TRUE(host.NextSystem(DPSYS_CREATEPLAYERORGROUP));
+    host.signal().Hold();
+    HRESULT closed = DPERR_TIMEOUT;
+    std::thread leaving([&] { closed = host.dp()->Close(); });
+    ASSERT_TRUE(guest.ReadFrame(FrameType::kHostLeaving));
+    auto frames = WireWriter(FrameType::kData).U32(player).U32(DPID_ALLPLAYERS).Str("stop").Finish();
+    auto ack = WireWriter(FrameType::kLeaveAck).Finish();
+    frames.insert(frames.end(), ack.begin(), ack.end());
+    guest.SendBytes(frames);
+    ASSERT_TRUE(host.signal().WaitUntilStopped(5s));
+    guest.Reset();
+    host.signal().Release();
+    leaving.join();
+    EXPECT_EQ(closed, DP_OK);
+}
+
 TEST(SessionService, ASilentPeerIsDroppedAfterTheKeepAliveTimeButAnIdleOneIsNot) {
     constexpr auto kKeepAlive = 300ms;
     Peer host(1, kKeepAlive), idle(2, kKeepAlive);
@@ -434,6 +497,54 @@ TEST(SessionService, AfterAHostCrashTheOthersMigrate) {
     EXPECT_TRUE(
         latest.NextWhere([&](const Received& r) { return IsData(r, older.id(), "to the new host"); }));
     EXPECT_TRUE(older.NextWhere([&](const Received& r) { return IsData(r, latest.id(), "to the older"); }));
+}
+
+// A peer whose I/O thread stood still past the keep-alive time (a stopped
+// process) has been dropped by the others, who go on without it. Running
+// again, it tells its player first that the session is lost, and never takes
+// the host's role: not the guest that was next in line, nor the host itself.
+TEST(SessionService, APeerStoppedPastTheKeepAliveLearnsFirstThatItsSessionIsLost) {
+    constexpr auto kKeepAlive = 500ms;
+    struct Case {
+        const char* name;
+        int stopped;  // 0: the host; 2: the latest guest, the host's heir
+    } cases[] = {{"host", 0}, {"heir", 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Peer a(1, kKeepAlive), b(2, kKeepAlive), d(3, kKeepAlive);
+        Peer* peers[] = {&a, &b, &d};
+        a.HostWithPlayer("p0");
+        b.JoinWithPlayer(TestAddress(1), "p1");
+        d.JoinWithPlayer(TestAddress(1), "p2");
+        Peer& stopped = *peers[c.stopped];
+        Peer& sender = *peers[c.stopped == 0 ? 1 : 0];
+        if (&stopped != &d)
+            ASSERT_TRUE(stopped.NextWhere([&](const Received& r) { return r.player == d.id(); }));
+        stopped.signal().Hold();
+        ASSERT_EQ(sender.Send(stopped.id(), "stop"), DP_OK);
+        ASSERT_TRUE(stopped.signal().WaitUntilStopped(5s));
+        std::vector<Peer*> others;
+        for (Peer* p : peers)
+            if (p != &stopped) others.push_back(p);
+        for (Peer* p : others)
+            ASSERT_TRUE(p->NextWhere([&](const Received& r) { return IsDestroyOf(r, stopped.id()); }, 10s));
+        stopped.signal().Release();
+
+        ASSERT_TRUE(stopped.NextWhere([&](const Received& r) { return IsData(r, sender.id(), "stop"); }));
+        auto first = stopped.Next();
+        ASSERT_TRUE(first);
+        EXPECT_EQ(first->from, 0u);
+        EXPECT_EQ(first->type, static_cast<uint32_t>(DPSYS_SESSIONLOST));
+        EXPECT_FALSE(stopped.NextSystem(DPSYS_HOST, kKeepAlive * 3));
+        EXPECT_EQ(stopped.Send(sender.id(), "back"), DPERR_CONNECTIONLOST);
+
+        ASSERT_EQ(others[0]->Send(others[1]->id(), "on"), DP_OK);
+        ASSERT_EQ(others[1]->Send(others[0]->id(), "and on"), DP_OK);
+        EXPECT_TRUE(
+            others[1]->NextWhere([&](const Received& r) { return IsData(r, others[0]->id(), "on"); }));
+        EXPECT_TRUE(
+            others[0]->NextWhere([&](const Received& r) { return IsData(r, others[1]->id(), "and on"); }));
+    }
 }
 
 // The host crashes and its heir dies too, having accepted only one of the two
