@@ -92,6 +92,10 @@ void PlayerProcess::Kill() {
     Reap(true);
 }
 
+void PlayerProcess::Freeze(bool stop) {
+    if (running_) kill(pid_, stop ? SIGSTOP : SIGCONT);
+}
+
 void PlayerProcess::Reap(bool wait) {
     int status = 0;
     if (waitpid(pid_, &status, wait ? 0 : WNOHANG) != pid_) return;

@@ -41,6 +41,8 @@ public:
     int ServerInYear() const { return serverInYear_; }
 
     void Kill();
+    // Stops (SIGSTOP) or resumes (SIGCONT) the process.
+    void Freeze(bool stop);
     // Reads what the process wrote and notes whether it ended; fd for poll.
     void Read();
     int Fd() const { return fd_; }
