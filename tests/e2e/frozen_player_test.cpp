@@ -49,16 +49,7 @@ protected:
         }
     }
 
-    std::string Report() const {
-        std::string text;
-        for (auto& p : players) {
-            text += "\n" + p->Name() + ": status " + std::to_string(p->ExitStatus()) + ", years";
-            for (const YearLine& y : p->Years())
-                text += " " + std::to_string(y.year) + ":" + std::to_string(y.checksum);
-            text += "\n" + p->Errors();
-        }
-        return text;
-    }
+    std::string Report() const { return Describe(players); }
 
     ScratchDir dir;
     std::vector<std::unique_ptr<PlayerProcess>> players;
@@ -75,7 +66,9 @@ TEST_P(FrozenPlayer, IsToldTheSessionIsLostWhileTheOthersPlayOn) {
         return false;
     };
 
-    ASSERT_TRUE(ReadUntil(players, [&] { return frozen.LastYear() >= 3 || !anyRunning(); }, 60s)) << Report();
+    ASSERT_TRUE(ReadUntil(
+        players, [&] { return frozen.LastYear() >= 3 || !anyRunning(); }, 60s))
+        << Report();
     ASSERT_TRUE(frozen.Running()) << Report();
     frozen.Freeze(true);
     // The others drop it after the keep-alive time; a frozen server's heir says it took over.
@@ -89,7 +82,9 @@ TEST_P(FrozenPlayer, IsToldTheSessionIsLostWhileTheOthersPlayOn) {
         },
         kKeepAlive * 4);
     frozen.Freeze(false);
-    ASSERT_TRUE(ReadUntil(players, [&] { return !anyRunning(); }, 90s)) << Report();
+    ASSERT_TRUE(ReadUntil(
+        players, [&] { return !anyRunning(); }, 90s))
+        << Report();
 
     EXPECT_EQ(frozen.ExitStatus(), 1) << Report();
     EXPECT_NE(frozen.Errors().find("the session was lost"), std::string::npos) << Report();
@@ -106,8 +101,7 @@ TEST_P(FrozenPlayer, IsToldTheSessionIsLostWhileTheOthersPlayOn) {
     for (const auto& [year, sums] : checksums) EXPECT_EQ(sums.size(), 1u) << "year " << year << Report();
 }
 
-INSTANTIATE_TEST_SUITE_P(NetGames, FrozenPlayer,
-                         ::testing::Values(Frozen{"Server", 0}, Frozen{"Heir", 2}),
+INSTANTIATE_TEST_SUITE_P(NetGames, FrozenPlayer, ::testing::Values(Frozen{"Server", 0}, Frozen{"Heir", 2}),
                          [](const ::testing::TestParamInfo<Frozen>& info) { return info.param.name; });
 
 }  // namespace

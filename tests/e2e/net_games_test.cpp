@@ -142,16 +142,7 @@ protected:
         }
     }
 
-    std::string Report() const {
-        std::string text;
-        for (auto& p : players) {
-            text += "\n" + p->Name() + ": status " + std::to_string(p->ExitStatus()) + ", years";
-            for (const YearLine& y : p->Years())
-                text += " " + std::to_string(y.year) + ":" + std::to_string(y.checksum);
-            text += "\n" + p->Errors();
-        }
-        return text;
-    }
+    std::string Report() const { return Describe(players); }
 
     ScratchDir dir;
     std::vector<std::unique_ptr<PlayerProcess>> players;

@@ -125,6 +125,17 @@ void PlayerProcess::Read() {
         Reap(false);
 }
 
+std::string Describe(const std::vector<std::unique_ptr<PlayerProcess>>& players) {
+    std::string text;
+    for (auto& p : players) {
+        text += "\n" + p->Name() + ": status " + std::to_string(p->ExitStatus()) + ", years";
+        for (const YearLine& y : p->Years())
+            text += " " + std::to_string(y.year) + ":" + std::to_string(y.checksum);
+        text += "\n" + p->Errors();
+    }
+    return text;
+}
+
 bool PollPlayers(std::vector<std::unique_ptr<PlayerProcess>>& players, std::chrono::milliseconds slice) {
     std::vector<pollfd> fds;
     for (auto& p : players) fds.push_back({p->Running() ? p->Fd() : -1, POLLIN, 0});

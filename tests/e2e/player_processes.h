@@ -64,6 +64,9 @@ template <class Done>
 bool ReadUntil(std::vector<std::unique_ptr<PlayerProcess>>& players, Done done,
                std::chrono::milliseconds limit);
 
+// Each player's exit status, year lines and stderr, for a failure's message.
+std::string Describe(const std::vector<std::unique_ptr<PlayerProcess>>& players);
+
 bool PollPlayers(std::vector<std::unique_ptr<PlayerProcess>>& players, std::chrono::milliseconds slice);
 
 template <class Done>
