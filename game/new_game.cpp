@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "game/fronts.h"
 #include "game/game_loop.h"
@@ -91,6 +92,17 @@ void InitState(int i) {
     InitResearch(g);
 }
 
+// The game before this one leaves nothing behind but what the set-up chose
+// for this one: the counts, the level and the Kordalts' base names.
+void ForgetLastGame() {
+    GameState fresh;
+    fresh.GosCount = Game.GosCount;
+    fresh.MapSize = Game.MapSize;
+    fresh.DifficultyLevel = Game.DifficultyLevel;
+    fresh.KordaltBaseNames = std::move(Game.KordaltBaseNames);
+    Game = std::move(fresh);
+}
+
 }  // namespace
 
 void ReplaceMap(std::unique_ptr<TSquares> map) {
@@ -99,8 +111,6 @@ void ReplaceMap(std::unique_ptr<TSquares> map) {
 }
 
 void GenerateNewGame() {
-    NewGUID(Game.GameGuid);
-    Game.GameOnInternet = PlayMode.IsInternetGame ? 1 : 0;
     const bool local = PlayMode.GameMode == kLocalGame;
     if (local) {
         GameWindows().BeginMapGeneration(LangText(kGeneratingText));
@@ -110,6 +120,9 @@ void GenerateNewGame() {
     if (Game.GosCount < 2 || Game.GosCount > MaxGos)
         throw std::out_of_range("GenerateNewGame: " + std::to_string(Game.GosCount) +
                                 " states, outside 2..20");
+    ForgetLastGame();
+    NewGUID(Game.GameGuid);
+    Game.GameOnInternet = PlayMode.IsInternetGame ? 1 : 0;
     ReplaceMap(nullptr);
     CheckMapSize();
     auto map = std::make_unique<TSquares>(Game.MapSize, Game.MapSize, false, Game.GosCount);
