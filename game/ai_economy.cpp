@@ -1,6 +1,7 @@
 #include "game/ai_economy.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "game/fronts.h"
 #include "game/player_actions.h"
@@ -58,17 +59,43 @@ void HireSoldier(TGosRec& g, int32_t& money) {
     money -= kTrainingPrice;
 }
 
-bool MayHireScientists(const TGosRec& g, const TAiMode& mode) {
-    const long double salary = ScientistSalary(g);
-    const long double worth = SowingWorth(g, g.FieldsSown);
+// A salary computed again only when its head count changed.
+class CachedSalary {
+public:
+    explicit CachedSalary(int64_t (*salary)(int32_t)) : salary_(salary) {}
+    int64_t operator()(int32_t count) {
+        if (count != count_) {
+            count_ = count;
+            value_ = salary_(count);
+        }
+        return value_;
+    }
+
+private:
+    int64_t (*salary_)(int32_t);
+    std::optional<int32_t> count_;
+    int64_t value_ = 0;
+};
+
+// What the hiring loop recomputes: the two salaries, and the worth of this
+// year's sowing, which the loop does not change.
+struct HiringValues {
+    long double worth;
+    CachedSalary scientists{[](int32_t n) { return Salaries(n, 0); }};
+    CachedSalary soldiers{[](int32_t n) { return Salaries(0, n); }};
+};
+
+bool MayHireScientists(const TGosRec& g, const TAiMode& mode, HiringValues& values) {
+    const long double salary = values.scientists(g.Scientists);
+    const long double worth = values.worth;
     if (Game.Year >= 20 && salary >= worth / 1.5L && g.Soldiers <= g.Territory / 5.0) return false;
     if (mode.WarFooting && salary >= worth / 4) return false;
     return !(mode.Dominant && g.Soldiers <= g.Territory / 10.0 && g.Character != 1);
 }
 
-bool StopsHiring(const TGosRec& g, int32_t money, const TAiMode& mode) {
-    const long double salaries = ScientistSalary(g) + SoldierSalary(g);
-    const long double worth = SowingWorth(g, g.FieldsSown);
+bool StopsHiring(const TGosRec& g, int32_t money, const TAiMode& mode, HiringValues& values) {
+    const long double salaries = values.scientists(g.Scientists) + values.soldiers(g.Soldiers);
+    const long double worth = values.worth;
     if (!mode.WarFooting && worth / 1.1L + money / 3.0L < salaries) return true;
     if (mode.WarFooting && worth / 1.01L + money < salaries) return true;
     return g.Peasants * 1.5 < g.Territory;
@@ -302,10 +329,11 @@ void AiHirePeople(uint8_t gos, int32_t& money, double soldierShare, double scien
     int64_t costs = 0;
     for (const TResearchRec& branch : g.Research) costs += branch.Cost;
     if (costs < g.Scientists * static_cast<long double>(g.Research[ScienceLevel].Effect)) scientistShare = 0;
+    HiringValues values{SowingWorth(g, g.FieldsSown)};
     bool done = false;
     while (!done) {
         done = true;
-        if (MayHireScientists(g, mode) && g.Peasants > 0 &&
+        if (MayHireScientists(g, mode, values) && g.Peasants > 0 &&
             Share(g.Scientists, Population(gos)) < scientistShare && kTrainingPrice < money) {
             HireScientist(g, money);
             done = false;
@@ -316,7 +344,7 @@ void AiHirePeople(uint8_t gos, int32_t& money, double soldierShare, double scien
             HireSoldier(g, money);
             done = false;
         }
-        if (StopsHiring(g, money, mode)) done = true;
+        if (StopsHiring(g, money, mode, values)) done = true;
     }
 }
 

@@ -13,6 +13,8 @@ namespace kordalt {
 namespace {
 
 constexpr int kSlotsPerState = 10;  // slots gos, gos + 20, ...
+constexpr double kScientistSalaryExponent = 1.6;
+constexpr double kSoldierSalaryExponent = 1.8;
 
 bool ValidGos(uint8_t gos) { return gos >= 1 && gos <= Game.GosCount; }
 
@@ -60,10 +62,41 @@ void Relieve(uint8_t gos, int k, Holds holds) {
         }
 }
 
+// Next year's salaries with `extra` more people in one profession; the other
+// profession's share is computed once.
+class ProfessionSalaries {
+public:
+    ProfessionSalaries(const TGosRec& g, bool scientists)
+        : people_(scientists ? g.Scientists : g.Soldiers),
+          exponent_(scientists ? kScientistSalaryExponent : kSoldierSalaryExponent),
+          others_(scientists ? Salaries(0, g.Soldiers) : Salaries(g.Scientists, 0)) {}
+
+    int64_t operator()(int64_t extra) const { return PowerTrunc(Add(people_, extra), exponent_) + others_; }
+
+private:
+    int32_t people_;
+    double exponent_;
+    int64_t others_;
+};
+
+// The largest n in first..last for which `fits` holds, where it holds on a
+// prefix of the range; first - 1 when it holds nowhere.
+template <class Fits>
+int64_t LastFitting(int64_t first, int64_t last, Fits fits) {
+    while (first <= last) {
+        const int64_t middle = first + (last - first) / 2;
+        if (fits(middle))
+            first = middle + 1;
+        else
+            last = middle - 1;
+    }
+    return last;
+}
+
 }  // namespace
 
 int64_t Salaries(int32_t scientists, int32_t soldiers) {
-    return PowerTrunc(scientists, 1.6) + PowerTrunc(soldiers, 1.8);
+    return PowerTrunc(scientists, kScientistSalaryExponent) + PowerTrunc(soldiers, kSoldierSalaryExponent);
 }
 
 bool SowFields(uint8_t gos, int64_t fields) {
@@ -108,25 +141,20 @@ int32_t HumanTrainingLimit(uint8_t gos, bool scientists) {
     const long double income = g.FieldsSown * EffectOf(g, AgrarianLevel) * EffectOf(g, FinancialLevel);
     int64_t n = Trunc(g.Money / static_cast<long double>(kTrainingPrice));
     if (people + n > kMaxProfession) n = kMaxProfession - people;
-    auto salaries = [&](int64_t extra) {
-        return scientists ? Salaries(Add(g.Scientists, extra), g.Soldiers)
-                          : Salaries(g.Scientists, Add(g.Soldiers, extra));
-    };
-    while (n > 0 && salaries(n) > income + g.Money - kTrainingPrice * n) --n;
+    const ProfessionSalaries salaries(g, scientists);
+    n = LastFitting(
+        1, n, [&](int64_t extra) { return salaries(extra) <= income + g.Money - kTrainingPrice * extra; });
     return n <= 0 ? 0 : static_cast<int32_t>(std::min<int64_t>(n, g.Peasants));
 }
 
 int32_t HumanTrainingStep(uint8_t gos, bool scientists, int32_t maximum) {
     if (!ValidGos(gos)) return 0;
     const TGosRec& g = Game.mGos[gos];
-    auto remainder = [&](int32_t n) {
-        const int64_t salaries = scientists ? Salaries(Add(g.Scientists, n), g.Soldiers)
-                                            : Salaries(g.Scientists, Add(g.Soldiers, n));
-        return int64_t{g.Money} - int64_t{kTrainingPrice} * n - salaries;
-    };
-    int32_t n = 0;
-    while (n < maximum && remainder(n + 1) >= 0) ++n;
-    return n;
+    const ProfessionSalaries salaries(g, scientists);
+    const int64_t n = LastFitting(1, maximum, [&](int64_t extra) {
+        return int64_t{g.Money} - int64_t{kTrainingPrice} * extra - salaries(extra) >= 0;
+    });
+    return static_cast<int32_t>(std::max<int64_t>(n, 0));
 }
 
 bool SetBranchScientists(uint8_t gos, int branch, int32_t n) {

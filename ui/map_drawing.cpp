@@ -8,7 +8,6 @@
 
 #include "game/language_file.h"
 #include "game/squares.h"
-#include "platform/arith.h"
 #include "ui/ui_support.h"
 
 namespace kordalt {
@@ -173,7 +172,8 @@ public:
     }
 
 private:
-    int Scaled(int n) const { return static_cast<int>(Trunc(static_cast<long double>(n * scale_))); }
+    // Truncated toward zero; map coordinates stay far inside int.
+    int Scaled(int n) const { return static_cast<int>(n * scale_); }
 
     // A one-pixel outline through the corners of `rect` (right and bottom exclusive).
     void Outline(const TRect& rect) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -9,6 +10,7 @@
 #include "game/ai_economy.h"
 #include "game/fronts.h"
 #include "game/kordalt_pool.h"
+#include "game/random.h"
 #include "rules_fixture.h"
 
 namespace kordalt {
@@ -197,6 +199,52 @@ TEST_F(PlayerActions, HumanTrainingStepStopsBeforeTheMoneyRunsOut) {
         TGosRec& g = State();
         g.Money = c.money;
         EXPECT_EQ(HumanTrainingStep(2, c.forScientists, c.maximum), c.step) << c.money << " " << c.maximum;
+    }
+}
+
+// The limits as the rules define them: counted down, or up, one person at a time.
+int32_t LimitCountedDown(const TGosRec& g, bool scientists) {
+    const int32_t people = scientists ? g.Scientists : g.Soldiers;
+    const long double income = g.FieldsSown * static_cast<long double>(g.Research[AgrarianLevel].Effect) *
+                               g.Research[FinancialLevel].Effect;
+    int64_t n = std::min<int64_t>(g.Money / kTrainingPrice, kMaxProfession - people);
+    const auto salaries = [&](int64_t extra) {
+        return scientists ? Salaries(static_cast<int32_t>(g.Scientists + extra), g.Soldiers)
+                          : Salaries(g.Scientists, static_cast<int32_t>(g.Soldiers + extra));
+    };
+    while (n > 0 && salaries(n) > income + g.Money - kTrainingPrice * n) --n;
+    return n <= 0 ? 0 : static_cast<int32_t>(std::min<int64_t>(n, g.Peasants));
+}
+
+int32_t StepCountedUp(const TGosRec& g, bool scientists, int32_t maximum) {
+    int32_t n = 0;
+    while (n < maximum) {
+        const int32_t next = n + 1;
+        const int64_t salaries = scientists ? Salaries(g.Scientists + next, g.Soldiers)
+                                            : Salaries(g.Scientists, g.Soldiers + next);
+        if (int64_t{g.Money} - int64_t{kTrainingPrice} * next - salaries < 0) break;
+        n = next;
+    }
+    return n;
+}
+
+TEST_F(PlayerActions, TrainingLimitsAnswerAsCountingOnePersonAtATime) {
+    Xoshiro256 rng(2026);
+    for (int i = 0; i < 400; ++i) {
+        TGosRec& g = State();
+        g.Money = rng.Below(300000);
+        g.Peasants = rng.Below(5000);
+        g.Scientists = rng.Below(2) ? rng.Below(2000) : 38000 + rng.Below(3000);
+        g.Soldiers = rng.Below(3000);
+        g.FieldsSown = static_cast<uint16_t>(rng.Below(3000));
+        g.Research[AgrarianLevel].Effect = 1.0f + static_cast<float>(rng.Below(20)) / 20;
+        g.Research[FinancialLevel].Effect = 10.0f + static_cast<float>(rng.Below(20)) / 2;
+        const int32_t maximum = rng.Below(4000);
+        for (bool scientists : {true, false}) {
+            SCOPED_TRACE(::testing::Message() << "case " << i << (scientists ? " scientists" : " soldiers"));
+            EXPECT_EQ(HumanTrainingLimit(2, scientists), LimitCountedDown(g, scientists));
+            EXPECT_EQ(HumanTrainingStep(2, scientists, maximum), StepCountedUp(g, scientists, maximum));
+        }
     }
 }
 
