@@ -1,24 +1,13 @@
 // The game: creates every window, starts the music and runs until the main
 // menu closes.
 #include <QApplication>
-#include <cstdio>
-#include <filesystem>
+#include <exception>
 #include <string>
-#include <system_error>
 #include <vector>
 
+#include "app/program_run.h"
 #include "controls/classic.h"
 #include "game/random.h"
-#include "game/ui_hooks.h"
-#include "platform/program_path.h"
-#include "session/lobby_launch.h"
-#include "session/peer_play.h"
-#include "ui/help_window.h"
-#include "ui/main_menu.h"
-#include "ui/music.h"
-#include "ui/ui_support.h"
-#include "ui/windows.h"
-#include "ui/wizard/wizard.h"
 
 namespace {
 
@@ -43,34 +32,7 @@ int main(int argc, char** argv) {
     using namespace kordalt;
     Randomize();
     TApplication app(argc, argv);
-    SetApplicationExceptionHandler(ShowApplicationError);
-    QApplication::setApplicationDisplayName("Kordalt");
-    if (!InstallQtTranslations())
-        std::fprintf(stderr, "kordalt: Qt's Russian translation is not installed\n");
-    SetHelpFile("");
-
-    // Autosaves, the hall of fame and the chat log land beside the program.
-    std::error_code ec;
-    std::filesystem::current_path(ProgramDirectory(), ec);
-    if (ec)
-        std::fprintf(stderr, "kordalt: cannot change to %s: %s\n", ProgramDirectory().c_str(),
-                     ec.message().c_str());
-
-    const std::unique_ptr<TMusicPlayer> player = CreateFluidSynthPlayer();
-    SetMusicPlayer(player.get());
-    SetGameUi(&QtGameUi());
-    // A lobby launch comes as command-line options; otherwise the wizard asks.
-    SetLobbyLaunch(ParseLobbyLaunch(std::vector<std::string>(argv + 1, argv + argc)));
-    SetPeerPlayWizard(ShowPeerPlayWizard);
-
-    if (!CreateWindowsReporting()) return 1;
-    MainForm->PlayNextMusic();
-    MainForm->show();
-    const int status = app.exec();
-
-    FreeWindows();
-    SetGameUi(nullptr);
-    SetMusicPlayer(nullptr);
-    SetApplicationExceptionHandler(nullptr);
-    return status;
+    const TProgramRun run(std::vector<std::string>(argv + 1, argv + argc));
+    if (!run.Started()) return 1;
+    return app.exec();
 }

@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "controls/speed_button.h"
@@ -49,20 +50,11 @@ public:
     void SetProgress(TProgressBar, int) override {}
 };
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "window_year_bench";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
-
 // The program's windows over the program folder's settings and rules data;
 // autosaves go to a scratch folder.
 class Program {
 public:
     Program() {
-        App();
         QDir::setCurrent(QStringLiteral(KORDALT_BIN_DIR));
         SetGameUi(&QtGameUi());
         CreateWindows();
@@ -195,9 +187,12 @@ struct Fixture {
     std::string image;
 };
 
+// Made on first use and freed by main before the application object.
+std::optional<Fixture> fixture;
+
 Fixture& Shared() {
-    static Fixture fixture;
-    return fixture;
+    if (!fixture) fixture.emplace();
+    return *fixture;
 }
 
 void BM_Year(benchmark::State& state) {
@@ -226,3 +221,15 @@ BENCHMARK(BM_WindowYear)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kordalt
+
+// The windows need the application object for their whole life, so it lives
+// here rather than in a static that ends after Qt's own.
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    kordalt::fixture.reset();
+    return 0;
+}

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-charts-dev qt6-translations-l10n
-  libfluidsynth-dev timgm6mb-soundfont
+  libfluidsynth-dev libasound2-dev timgm6mb-soundfont
   libcurl4-openssl-dev libasio-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev clang-format-14
   liblz4-dev zlib1g-dev

@@ -1,10 +1,13 @@
 #include "ui/music.h"
 
+#include <alsa/asoundlib.h>
 #include <fluidsynth.h>
 
 #include <QTimer>
+#include <cstdio>
 #include <filesystem>
 #include <map>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -28,6 +31,10 @@ constexpr const char* kSoundFonts[] = {"/usr/share/sounds/sf2/default-GM.sf2",
 constexpr const char* kAudioDrivers[] = {"pulseaudio", "alsa"};
 constexpr int kPollMilliseconds = 200;
 
+// ALSA reports every output it fails to open on stderr; a machine without
+// sound is told once, in our own words.
+void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
 class FluidSynthPlayer final : public TMusicPlayer {
 public:
     explicit FluidSynthPlayer(std::map<std::string, std::string> settings)
@@ -37,14 +44,34 @@ public:
     }
 
     ~FluidSynthPlayer() override {
+        if (prober_.joinable()) prober_.join();
         while (!devices_.empty()) Close(devices_.begin()->first);
         if (driver_) delete_fluid_audio_driver(driver_);
         if (synth_) delete_fluid_synth(synth_);
         if (settings_) delete_fluid_settings(settings_);
     }
 
+    void WhenReady(std::function<void()> ready) override {
+        if (probed_) {
+            ready();
+            return;
+        }
+        waiting_.push_back(std::move(ready));
+        if (prober_.joinable()) return;
+        prober_ = std::thread([this] {
+            Probe();
+            // Dropped with the timer when the player goes first.
+            QMetaObject::invokeMethod(
+                &timer_, [this] { EndProbe(); }, Qt::QueuedConnection);
+        });
+    }
+
     int WaveDeviceCount() override {
-        if (!probed_) Probe();
+        if (prober_.joinable()) return 0;
+        if (!probed_) {
+            Probe();
+            probed_ = true;
+        }
         return driver_ ? 1 : 0;
     }
 
@@ -89,16 +116,34 @@ private:
     };
 
     void Probe() {
-        probed_ = true;
         settings_ = new_fluid_settings();
         if (!settings_) return;
         for (const auto& [name, value] : extraSettings_)
             fluid_settings_setstr(settings_, name.c_str(), value.c_str());
         synth_ = new_fluid_synth(settings_);
-        if (!synth_ || !LoadSoundFont()) return;
-        // A machine without sound fails here; that is not worth a message.
+        if (!synth_) return;
+        if (!OpenAudioDriver()) {
+            std::fputs("kordalt: no audio output opens, the music stays off\n", stderr);
+            return;
+        }
+        if (!LoadSoundFont()) {
+            std::fputs("kordalt: no General MIDI soundfont is installed, the music stays off\n", stderr);
+            delete_fluid_audio_driver(driver_);
+            driver_ = nullptr;
+        }
+    }
+
+    void EndProbe() {
+        prober_.join();
+        probed_ = true;
+        for (auto& ready : std::exchange(waiting_, {})) ready();
+    }
+
+    // The settings' driver, else the first of kAudioDrivers that opens.
+    bool OpenAudioDriver() {
         fluid_log_function_t err = fluid_set_log_function(FLUID_ERR, nullptr, nullptr);
         fluid_log_function_t warn = fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
+        snd_lib_error_set_handler(IgnoreAlsaError);
         char* preferred = nullptr;
         fluid_settings_dupstr(settings_, "audio.driver", &preferred);
         const std::string tried = preferred ? preferred : "";
@@ -109,8 +154,10 @@ private:
             if (name == tried || fluid_settings_setstr(settings_, "audio.driver", name) != FLUID_OK) continue;
             driver_ = new_fluid_audio_driver(settings_, synth_);
         }
+        snd_lib_error_set_handler(nullptr);
         fluid_set_log_function(FLUID_ERR, err, nullptr);
         fluid_set_log_function(FLUID_WARN, warn, nullptr);
+        return driver_ != nullptr;
     }
 
     bool LoadSoundFont() {
@@ -142,6 +189,8 @@ private:
     fluid_synth_t* synth_ = nullptr;
     fluid_audio_driver_t* driver_ = nullptr;
     bool probed_ = false;
+    std::thread prober_;  // runs Probe for WhenReady
+    std::vector<std::function<void()>> waiting_;
     std::map<uint16_t, Device> devices_;
     uint16_t lastId_ = 0;
     QTimer timer_;

@@ -1,5 +1,7 @@
 // The sequencer the main menu plays its playlist on: FluidSynth through the
 // first audio output that opens, or a silent player when none is installed.
+// FluidSynth finds its output and loads its soundfont on a worker thread, so
+// the program does not wait for it at start-up.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +15,12 @@ namespace kordalt {
 class TMusicPlayer {
 public:
     virtual ~TMusicPlayer() = default;
-    // Number of audio outputs; 0 when none could be opened.
+    // Looks for the audio output, on a worker thread when that takes time;
+    // `ready` runs on the user-interface thread once it is found or known to be
+    // missing (at once when there is nothing to look for).
+    virtual void WhenReady(std::function<void()> ready) { ready(); }
+    // Number of audio outputs; 0 when none could be opened, or while the look
+    // that WhenReady started runs.
     virtual int WaveDeviceCount() = 0;
     // Opens a MIDI file on a new device; the device's id, or 0 when the file
     // cannot be played.

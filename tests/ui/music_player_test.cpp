@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -78,6 +79,36 @@ TEST_F(FluidSynthPlayerTest, NoticeThatClosesTheOtherDeviceSilencesIt) {
     EXPECT_EQ(notices, 1);
     player->Close(a);
     player->Close(b);
+}
+
+TEST_F(FluidSynthPlayerTest, LooksForItsOutputOnAWorkerAndTellsWhenReady) {
+    int ready = 0;
+    player->WhenReady([&] { ++ready; });
+    player->WhenReady([&] { ++ready; });
+    EXPECT_EQ(ready, 0);
+    EXPECT_EQ(player->WaveDeviceCount(), 0);  // still looking
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ready == 2; }, 20000));
+    EXPECT_EQ(player->WaveDeviceCount(), 1);
+    player->WhenReady([&] { ++ready; });
+    EXPECT_EQ(ready, 3);
+}
+
+TEST_F(FluidSynthPlayerTest, APlayerFreedWhileLookingNeverTells) {
+    int ready = 0;
+    player->WhenReady([&] { ++ready; });
+    player.reset();
+    QTest::qWait(300);
+    EXPECT_EQ(ready, 0);
+}
+
+// A machine whose sound card cannot be opened: one line on stderr, no music.
+TEST(FluidSynthPlayerWithoutSound, SaysSoInOneLine) {
+    const auto player = CreateFluidSynthPlayer({{"audio.driver", "alsa"}, {"audio.alsa.device", "hw:99"}});
+    testing::internal::CaptureStderr();
+    const int outputs = player->WaveDeviceCount();
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(outputs, 0);
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
 }
 
 TEST(SilentPlayer, HasNoOutputAndOpensNothing) {
