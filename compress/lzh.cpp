@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdlib>
 #include <cstring>
 
 #include "compress/adaptive_huffman.h"
@@ -166,6 +167,15 @@ public:
         return true;
     }
 
+    // Shifts bytes into the low end of `bits` while `count` (the valid bits)
+    // has room for them: the bytes in hand, or the next chunk when none is.
+    // False at the end of the input.
+    bool Fill(std::uint64_t& bits, int& count) {
+        if (pos_ == end_ && !Refill()) return false;
+        for (; count <= 56 && pos_ < end_; count += 8) bits = bits << 8 | buffer_[pos_++];
+        return true;
+    }
+
 private:
     bool Refill() {
         if (ended_) return false;
@@ -191,6 +201,17 @@ public:
     void Put(std::uint8_t byte) {
         if (used_ == kChunk) Flush();
         buffer_[used_++] = byte;
+    }
+
+    void Write(const std::uint8_t* bytes, std::size_t count) {
+        while (count > 0) {
+            if (used_ == kChunk) Flush();
+            const std::size_t n = std::min(count, kChunk - used_);
+            std::memcpy(buffer_ + used_, bytes, n);
+            used_ += n;
+            bytes += n;
+            count -= n;
+        }
     }
 
     void Flush() {
@@ -233,33 +254,33 @@ private:
     int count_ = 0;
 };
 
-// Reads a byte only when a bit of it is needed, so a valid stream is never read
-// past its end; running dry is an error.
+// Takes a chunk from the source only when a bit of it is needed, so a valid
+// stream is never read past its end; running dry is an error.
 class BitReader {
 public:
     explicit BitReader(Input& in) : in_(in) {}
 
     int Bit() {
-        if (count_ == 0) {
-            std::uint8_t byte;
-            if (!in_.Next(byte))
-                throw ELzrw1Exception("Lzrw1 (LZH decompression) : compressed data end too early !");
-            bits_ = byte;
-            count_ = 8;
-        }
+        if (count_ == 0) Fill();
         --count_;
-        return (bits_ >> count_) & 1;
+        return static_cast<int>(bits_ >> count_) & 1;
     }
 
+    // count: 0..8.
     unsigned Bits(int count) {
-        unsigned value = 0;
-        while (count-- > 0) value = value << 1 | static_cast<unsigned>(Bit());
-        return value;
+        while (count_ < count) Fill();
+        count_ -= count;
+        return static_cast<unsigned>(bits_ >> count_) & ((1u << count) - 1);
     }
 
 private:
+    void Fill() {
+        if (!in_.Fill(bits_, count_))
+            throw ELzrw1Exception("Lzrw1 (LZH decompression) : compressed data end too early !");
+    }
+
     Input& in_;
-    unsigned bits_ = 0;
+    std::uint64_t bits_ = 0;  // the low count_ bits are unread
     int count_ = 0;
 };
 
@@ -391,16 +412,26 @@ void LzhDecode(TLZH& coder, std::uint64_t count, TLzhSink sink, void* sink_conte
             ++written;
             continue;
         }
-        const int from = r - DecodePosition(bits) - 1;
+        const int from = (r - DecodePosition(bits) - 1) & kRingMask;
         const int length = symbol - 255 + kThreshold;
         if (count - written < static_cast<std::uint64_t>(length)) {
             throw ELzrw1Exception(kLzhSizeMismatch);
         }
-        for (int k = 0; k < length; ++k) {
-            const std::uint8_t byte = ring[(from + k) & kRingMask];
-            out.Put(byte);
-            ring[r] = byte;
-            r = (r + 1) & kRingMask;
+        if (from + length <= kRingSize && r + length <= kRingSize) {
+            // Neither string wraps; one that overlaps its source repeats it.
+            if (std::abs(from - r) >= length)
+                std::memcpy(ring + r, ring + from, static_cast<std::size_t>(length));
+            else
+                for (int k = 0; k < length; ++k) ring[r + k] = ring[from + k];
+            out.Write(ring + r, static_cast<std::size_t>(length));
+            r = (r + length) & kRingMask;
+        } else {
+            for (int k = 0; k < length; ++k) {
+                const std::uint8_t byte = ring[(from + k) & kRingMask];
+                out.Put(byte);
+                ring[r] = byte;
+                r = (r + 1) & kRingMask;
+            }
         }
         written += static_cast<std::uint64_t>(length);
     }

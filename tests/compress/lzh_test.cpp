@@ -83,6 +83,24 @@ TEST(Lzh, RoundTripsIncludingTreeRebuilds) {
     }
 }
 
+// A stream handed out a few bytes a call, with other bytes behind it: the
+// decoder asks for a byte only when it needs a bit of it.
+TEST(Lzh, DecodesAStreamInPiecesWithoutReadingPastIt) {
+    const Bytes data = testing::StructuredBytes(70000, 5);
+    const Bytes stream = Encode(data);
+    Bytes followed = stream;
+    followed.insert(followed.end(), 100, 0xAA);
+    for (std::size_t drip : {1, 2, 7, 40000}) {
+        SCOPED_TRACE(drip);
+        TLZH coder;
+        VectorSource source{followed, drip};
+        Bytes out;
+        LzhDecode(coder, data.size(), Append, &out, VectorSource::Read, &source);
+        EXPECT_EQ(out, data);
+        if (drip == 1) EXPECT_EQ(source.pos, stream.size());
+    }
+}
+
 TEST(Lzh, DamagedStreamsRaiseTheError) {
     const Bytes data = testing::StructuredBytes(3000, 7);
     const Bytes stream = Encode(data);
