@@ -58,11 +58,10 @@ bool StaleYear(uint8_t year) { return Net.GameRunning && Net.TurnsPlayed > 0 && 
 
 // A full snapshot. One that names another player the server is a hand-over,
 // and its sender's Exit follows it; the gate may hold the snapshot past that
-// Exit, or past the sender's leaving the session. Then the snapshot would give
-// the sender back its states: they go to the computer again.
+// Exit. Then the snapshot would give the sender back its states: they go to
+// the computer again, as do those of every player no longer in the session.
 void TakeFullInf(TFullInf& full, uint32_t senderId, TCustomPeerPlay& peer) {
-    const bool senderGone =
-        full.serverId != senderId && (Net.ServerHandedOver != 0 || peer.Players().IndexOf(senderId) < 0);
+    const bool senderGone = full.serverId != senderId && Net.ServerHandedOver != 0;
     // A year result keeps the owners of before the battles for highlighting.
     CommitFullInf(full, !(Net.GameRunning && Net.FullStateHeld));
     PlayMode.TurnMinutes = full.turnMinutes;
@@ -72,15 +71,16 @@ void TakeFullInf(TFullInf& full, uint32_t senderId, TCustomPeerPlay& peer) {
     Net.ServerHandedOver = 0;
     if (peer.LocalPlayer() && Net.ServerID == peer.LocalPlayer()->ID) PlayMode.GameMode = kServer;
     if (senderGone) GiveStatesToComputer(senderId);
+    GiveAbsentPlayersStatesToComputer(peer);
 }
 
-// Of a player who has left, only a hand-over is taken; the rest is dropped.
-void TakeHandOverOfDepartedServer(const NetQueueItem& item, TCustomPeerPlay& peer) {
+// Of a player who has left, only a full snapshot is taken: a hand-over, or the
+// last result of a server that left after sending it. The rest is dropped.
+void TakeFullOfDepartedPlayer(const NetQueueItem& item, TCustomPeerPlay& peer) {
     if (!Net.GameRunning || NetMessageCode(item.Data) != dx_Game_SendFull) return;
     std::string why;
     auto full = ReadFullInf(item.Data, why);
-    if (full && !StaleYear(full->state.Year) && full->serverId != item.SenderID)
-        TakeFullInf(*full, item.SenderID, peer);
+    if (full && !StaleYear(full->state.Year)) TakeFullInf(*full, item.SenderID, peer);
 }
 
 void PlayerLeft(const TPeerPlayPlayer& sender, INetLobbyUi& ui) {
@@ -138,9 +138,12 @@ std::string TakeServerRight(TNetDelivery& d) {
 
 std::string TakeFull(TNetDelivery& d) {
     std::string why;
-    if (auto full = ReadFullInf(d.item.Data, why); full && !StaleYear(full->state.Year))
-        TakeFullInf(*full, d.sender.ID, d.peer);
-    return why;
+    auto full = ReadFullInf(d.item.Data, why);
+    if (!full) return why;
+    if (d.peer.LocalPlayer() && full->serverId == d.peer.LocalPlayer()->ID)
+        TakeYearReport(d.peer, d.sender.ID, full->state.Year);
+    if (!StaleYear(full->state.Year)) TakeFullInf(*full, d.sender.ID, d.peer);
+    return {};
 }
 
 std::string TakeHalf(TNetDelivery& d) {
@@ -161,6 +164,8 @@ std::string TakeClientInf(TNetDelivery& d) {
 }
 
 std::string TakeEndOfTurn(TNetDelivery& d) {
+    // A mark of another year is left over from before a server fell.
+    if (ReadValueMessage(d.item.Data) != Game.Year) return {};
     for (int i = 1; i <= Game.GosCount; ++i) {
         if (Game.mGos[i].Player == d.sender.ID) {
             Game.mGos[i].CapturedThisTurn = kEndOfTurnMark;
@@ -252,7 +257,7 @@ const TNetMessageKind* FindNetMessageKind(uint32_t code) {
 void DispatchNetMessage(const NetQueueItem& item, TCustomPeerPlay& peer, INetLobbyUi& ui) {
     const int index = peer.Players().IndexOf(item.SenderID);
     if (index < 0) {
-        TakeHandOverOfDepartedServer(item, peer);
+        TakeFullOfDepartedPlayer(item, peer);
         return;
     }
     const TNetMessageKind* kind = FindNetMessageKind(NetMessageCode(item.Data));

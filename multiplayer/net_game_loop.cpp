@@ -1,5 +1,7 @@
 #include "multiplayer/net_game_loop.h"
 
+#include <set>
+
 #include "game/battle.h"
 #include "game/computer_player.h"
 #include "game/economy.h"
@@ -13,6 +15,7 @@
 #include "game/turn_report.h"
 #include "multiplayer/net_codes.h"
 #include "multiplayer/net_game.h"
+#include "multiplayer/net_messages.h"
 #include "multiplayer/net_queue.h"
 #include "multiplayer/net_senders.h"
 #include "platform/ansi_text.h"
@@ -27,6 +30,25 @@ constexpr size_t kPlayerNameLength = 13;
 
 // This peer ended its turn of the year and has not begun the next one.
 bool TurnEnded = false;
+// The latest year result this peer took or sent, as the full snapshot it was.
+TNetMessage KeptResult;
+// Survivors of a dead server who told this peer, its heir, the year they hold;
+// and those whose word the heir still awaits.
+std::set<uint32_t> Reported;
+std::set<uint32_t> AwaitedReports;
+
+void ForgetReports() {
+    Reported.clear();
+    AwaitedReports.clear();
+}
+
+// The own turn: results stay queued, but the heir of a dead server takes the
+// survivors' reports meanwhile.
+TNetCodeSet TurnGate() {
+    TNetCodeSet gate = LocalTurnMessages;
+    if (!AwaitedReports.empty()) gate.set(dx_Game_SendFull);
+    return gate;
+}
 
 uint32_t OwnId(const TCustomPeerPlay& peer) { return peer.LocalPlayer() ? peer.LocalPlayer()->ID : 0; }
 
@@ -52,6 +74,10 @@ void ComputeNetYear() {
     ComputeYearSteps();
     CheckGameState(Cp("Проверка в конце после зар. платы и графиков:"));
     ++Game.Year;
+}
+
+void KeepYearResult(uint32_t serverId) {
+    KeptResult = MakeFullInf(serverId, static_cast<uint8_t>(PlayMode.TurnMinutes));
 }
 
 std::vector<std::string> HumanNames() {
@@ -89,6 +115,18 @@ uint32_t HeirOfServer(TCustomPeerPlay& peer) {
     return heir;
 }
 
+// The heir of a dead server awaits the word of every other survivor.
+void AwaitSurvivors(TCustomPeerPlay& peer, TNetQueue& queue) {
+    for (int i = 1; i <= Game.GosCount; ++i) {
+        const uint32_t id = Game.mGos[i].Player;
+        if (i != Game.CurrentGos && IsHuman(Game.mGos[i]) && id != OwnId(peer) &&
+            peer.Players().IndexOf(id) >= 0 && !Reported.contains(id))
+            AwaitedReports.insert(id);
+    }
+    if (!AwaitedReports.empty() && !queue.AcceptedMessages.test(dx_Game_SendFull))
+        queue.SetAcceptedMessages(TurnGate());
+}
+
 // False when the game is over for this peer; a game that cannot go on says so once.
 bool GameGoesOn(INetLoopUi& ui) {
     if (Net.ExitGame == 0) return true;
@@ -103,6 +141,8 @@ bool GameGoesOn(INetLoopUi& ui) {
 // False when the game is over for this peer.
 bool FinishYear(TCustomPeerPlay& peer, INetLoopUi& ui, INetSendUi& sendUi, TTurnResult result) {
     ui.WaitForOthers(HumanNames());
+    // The heir of a dead server learnt of a later year than its own: it goes on from there.
+    if (Net.ExitGame == 0 && PlayMode.GameMode == kServer && YearArrived()) return true;
     if (Map) Map->SnapshotOwners();
     if (PlayMode.GameMode == kNetworkClient)
         for (int i = 1; i <= Game.GosCount; ++i) Game.mGos[i].CapturedThisTurn = 0;
@@ -110,6 +150,7 @@ bool FinishYear(TCustomPeerPlay& peer, INetLoopUi& ui, INetSendUi& sendUi, TTurn
     Messages.Clear();
     Game.BattleChronicle.clear();
     if (PlayMode.GameMode == kServer) {
+        ForgetReports();
         ComputeNetYear();
         if (Game.mGos[Game.CurrentGos].Alive == 0) {
             const uint8_t heir = FirstHumanState(0);
@@ -177,6 +218,8 @@ void StartNetRun(TNetQueue& queue) {
     Net.ServerID = 0;
     Net.TurnsPlayed = 0;
     TurnEnded = false;
+    KeptResult.clear();
+    ForgetReports();
     Net.GameRunning = 1;
     queue.SetAcceptedMessages(AllMessageCodes);
 }
@@ -192,6 +235,13 @@ bool ClientWaitDone() { return YearArrived() || PlayMode.GameMode == kServer; }
 
 bool YearResultWaiting(const TNetQueue& queue) {
     return PlayMode.GameMode == kNetworkClient && queue.Holds(dx_Game_SendFull);
+}
+
+bool ReportsAwaited() { return !AwaitedReports.empty(); }
+
+bool OthersWaitDone(const TNetQueue& queue) {
+    if (PlayMode.GameMode == kServer && YearArrived()) return true;
+    return (AllHumansFinished() && !ReportsAwaited()) || YearResultWaiting(queue);
 }
 
 std::vector<std::string> FinishedPlayerNames() {
@@ -220,10 +270,20 @@ void GiveStatesToComputer(uint32_t playerId) {
     }
 }
 
-void GameServerLeft(TCustomPeerPlay& peer, INetSendUi& ui, uint32_t playerId) {
+void GiveAbsentPlayersStatesToComputer(TCustomPeerPlay& peer) {
+    for (int i = 1; i <= Game.GosCount; ++i) {
+        const uint32_t id = Game.mGos[i].Player;
+        if (id != 0 && peer.Players().IndexOf(id) < 0) GiveStatesToComputer(id);
+    }
+}
+
+void GameServerLeft(TCustomPeerPlay& peer, TNetQueue& queue, INetSendUi& ui, uint32_t playerId) {
+    AwaitedReports.erase(playerId);
     if (!Net.GameRunning || PlayMode.GameMode != kNetworkClient || playerId != Net.ServerID ||
         Net.ServerHandedOver)
         return;
+    // Its last result is taken first; the loop comes back here then.
+    if (queue.Holds(dx_Game_SendFull, playerId)) return;
     const uint32_t heir = HeirOfServer(peer);
     if (Net.FullStateHeld == 0 || heir == 0) {
         Net.ExitGame = kServerGone;
@@ -235,10 +295,21 @@ void GameServerLeft(TCustomPeerPlay& peer, INetSendUi& ui, uint32_t playerId) {
         PlayMode.GameMode = kServer;
         for (int i = 1; i <= Game.GosCount; ++i)
             if (i != Game.CurrentGos && IsHuman(Game.mGos[i])) Game.mGos[i].CapturedThisTurn = 0;
-    } else if (TurnEnded) {
+        AwaitSurvivors(peer, queue);
+        return;
+    }
+    if (!KeptResult.empty()) SendKeptFull(peer, heir, KeptResult, heir);
+    if (TurnEnded) {
         SendClientInf(peer, ui);
         SendEndOfTurnTo(peer, heir);
     }
+}
+
+void TakeYearReport(TCustomPeerPlay& peer, uint32_t senderId, uint8_t year) {
+    if (!Net.GameRunning || senderId == OwnId(peer)) return;
+    Reported.insert(senderId);
+    AwaitedReports.erase(senderId);
+    if (year < Game.Year && !KeptResult.empty()) SendKeptFull(peer, senderId, KeptResult, OwnId(peer));
 }
 
 void NetGameLoop(TCustomPeerPlay& peer, TNetQueue& queue, INetLoopUi& ui, INetSendUi& sendUi) {
@@ -257,7 +328,7 @@ void NetGameLoop(TCustomPeerPlay& peer, TNetQueue& queue, INetLoopUi& ui, INetSe
             if (!YearArrived()) {
                 if (PlayMode.GameMode != kServer || Net.FullStateHeld == 0) return;
                 // The server fell after this peer's turn: it finishes the year as the new server.
-                queue.SetAcceptedMessages(LocalTurnMessages);
+                queue.SetAcceptedMessages(TurnGate());
                 Game.mGos[Game.CurrentGos].CapturedThisTurn = kEndOfTurnMark;
                 if (!FinishYear(peer, ui, sendUi, TTurnResult::Next)) return;
                 continue;
@@ -271,6 +342,7 @@ void NetGameLoop(TCustomPeerPlay& peer, TNetQueue& queue, INetLoopUi& ui, INetSe
             else
                 SendYearResult(peer, sendUi);
         }
+        KeepYearResult(PlayMode.GameMode == kServer ? ownId : Net.ServerID);
         Net.AcceptFullInf = 0;
         Net.AcceptHalfInf = 0;
         // The battles' counts of the other humans would read as end-of-turn
@@ -284,8 +356,13 @@ void NetGameLoop(TCustomPeerPlay& peer, TNetQueue& queue, INetLoopUi& ui, INetSe
             return;
         }
         if (GameOver()) return;
+        // The server left after sending this result: its role passes on now.
+        if (PlayMode.GameMode == kNetworkClient && peer.Players().IndexOf(Net.ServerID) < 0) {
+            GameServerLeft(peer, queue, sendUi, Net.ServerID);
+            if (!GameGoesOn(ui)) return;
+        }
         MergeTroopTypes(own);
-        queue.SetAcceptedMessages(LocalTurnMessages);
+        queue.SetAcceptedMessages(TurnGate());
         TurnEnded = false;
         PlayMode.TurnShown = 1;
         const TTurnResult result = ui.PlayTurn();

@@ -39,6 +39,11 @@ bool ClientWaitDone();
 // A client's wait for the others ends early: the next year's result is already
 // queued, so every human ended his turn.
 bool YearResultWaiting(const TNetQueue& queue);
+// The heir of a dead server still awaits the year some survivor holds.
+bool ReportsAwaited();
+// The wait for the others ends: every human ended his turn and every survivor
+// of a dead server said which year he holds; or a later year arrived.
+bool OthersWaitDone(const TNetQueue& queue);
 // PlayerName of every living human state that carries the end-of-turn mark.
 std::vector<std::string> FinishedPlayerNames();
 // Every living human state carries the end-of-turn mark.
@@ -74,12 +79,21 @@ void NetGameLoop(TCustomPeerPlay& peer, TNetQueue& queue, INetLoopUi& ui, INetSe
 // Every state of `playerId` is played by the computer from now on; a living
 // one loses its player's name.
 void GiveStatesToComputer(uint32_t playerId);
+// So are the states of every player who is no longer in the session.
+void GiveAbsentPlayersStatesToComputer(TCustomPeerPlay& peer);
 
 // A session player left (his states are the computer's already). When he was
 // the server and left without handing the game over, the survivor holding the
 // living state with the highest player id (the one the session makes its host)
-// becomes the server from the full state it holds; those who had ended their
-// turn send it to him again. Without a full state, Net.ExitGame := kServerGone.
-void GameServerLeft(TCustomPeerPlay& peer, INetSendUi& ui, uint32_t playerId);
+// becomes the server. Every other survivor sends him the latest year result it
+// holds, and its turn again when it had ended it; the heir goes on from the
+// latest year any survivor holds and sends it to those who lack it. A result
+// the server sent before leaving is taken first: then this runs once it is.
+// Without a full state, Net.ExitGame := kServerGone.
+void GameServerLeft(TCustomPeerPlay& peer, TNetQueue& queue, INetSendUi& ui, uint32_t playerId);
+
+// A survivor's report to the heir: a full snapshot of `year` naming this peer
+// the server. One of an earlier year than this peer holds gets this peer's result.
+void TakeYearReport(TCustomPeerPlay& peer, uint32_t senderId, uint8_t year);
 
 }  // namespace kordalt

@@ -408,6 +408,15 @@ std::optional<TFullInf> ReadFullInf(const TNetMessage& m, std::string& why) {
     return f;
 }
 
+void NameFullInfServer(TNetMessage& m, uint32_t serverId) {
+    auto state = std::make_unique<GameState>();
+    TFullWire wire{*state};
+    std::string why;
+    if (!ReadCode(m, wire, "full snapshot", why)) return;
+    wire.serverId = serverId;
+    m = Write(wire);
+}
+
 void CommitFullInf(TFullInf& full, bool snapshot) {
     CommitMap(full.grid, full.state.MapSize, full.state.GosCount, snapshot);
     Game = std::move(full.state);

@@ -78,6 +78,8 @@ struct TFullInf {
     uint32_t serverId = 0;
 };
 std::optional<TFullInf> ReadFullInf(const TNetMessage& m, std::string& why);
+// A full snapshot made earlier now names `serverId` the server.
+void NameFullInfServer(TNetMessage& m, uint32_t serverId);
 // Game, Map (with a new snapshot of owners when `snapshot`) and Messages take the snapshot.
 void CommitFullInf(TFullInf& full, bool snapshot = true);
 

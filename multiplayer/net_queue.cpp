@@ -113,6 +113,12 @@ bool TNetQueue::Holds(uint32_t code) const {
                        [code](const NetQueueItem& item) { return NetMessageCode(item.Data) == code; });
 }
 
+bool TNetQueue::Holds(uint32_t code, uint32_t senderId) const {
+    return std::any_of(queue_.begin(), queue_.end(), [&](const NetQueueItem& item) {
+        return item.SenderID == senderId && NetMessageCode(item.Data) == code;
+    });
+}
+
 void TNetQueue::SetAcceptedMessages(const TNetCodeSet& set) {
     AcceptedMessages = set;
     ProcessNetQueue();

@@ -59,6 +59,7 @@ public:
     size_t Bytes() const { return bytes_; }
     // A message of `code` waits in the queue.
     bool Holds(uint32_t code) const;
+    bool Holds(uint32_t code, uint32_t senderId) const;
     TNetCodeSet AcceptedMessages;  // empty: nothing is dispatched
     size_t ByteLimit = kNetQueueByteLimit;
 

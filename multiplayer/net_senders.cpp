@@ -28,6 +28,10 @@ void SendToAllAndSelf(TCustomPeerPlay& peer, const TNetMessage& m) {
 
 TNetMessage Compressed(const TNetMessage& m) { return CompressMessage(m.data(), m.size()); }
 
+TNetMessage EndOfTurnMessage() {
+    return MakeValueMessage(dx_Game_EndOfTurn, static_cast<uint8_t>(Game.Year));
+}
+
 bool HeldByLivingPlayer(int gos) { return Game.mGos[gos].Player != 0 && Game.mGos[gos].Alive != 0; }
 
 class SendingNotice {
@@ -103,11 +107,18 @@ void SendYearResult(TCustomPeerPlay& peer, INetSendUi& ui) {
             Compressed(MakeFullInf(OwnId(peer), static_cast<uint8_t>(PlayMode.TurnMinutes)));
         std::set<uint32_t> sent{OwnId(peer)};
         for (int i = 1; i <= Game.GosCount; ++i)
-            if (Game.mGos[i].Player != 0 && i != Game.CurrentGos && sent.insert(Game.mGos[i].Player).second)
+            if (Game.mGos[i].Player != 0 && i != Game.CurrentGos && sent.insert(Game.mGos[i].Player).second) {
+                ui.SendingResult();
                 SendTo(peer, Game.mGos[i].Player, m);
+            }
     }
     SendMap(peer);
     SendInfoForWaiting(peer);
+}
+
+void SendKeptFull(TCustomPeerPlay& peer, uint32_t to, TNetMessage full, uint32_t serverId) {
+    NameFullInfServer(full, serverId);
+    SendTo(peer, to, Compressed(full));
 }
 
 std::string WaitingInfoText() {
@@ -135,10 +146,8 @@ void SendClientInf(TCustomPeerPlay& peer, INetSendUi& ui) {
     SendTo(peer, Net.ServerID, MakeClientInf());
 }
 
-void SendEndOfTurn(TCustomPeerPlay& peer) { SendToAllAndSelf(peer, MakeValueMessage(dx_Game_EndOfTurn, 1)); }
-void SendEndOfTurnTo(TCustomPeerPlay& peer, uint32_t serverId) {
-    SendTo(peer, serverId, MakeValueMessage(dx_Game_EndOfTurn, 1));
-}
+void SendEndOfTurn(TCustomPeerPlay& peer) { SendToAllAndSelf(peer, EndOfTurnMessage()); }
+void SendEndOfTurnTo(TCustomPeerPlay& peer, uint32_t serverId) { SendTo(peer, serverId, EndOfTurnMessage()); }
 void SendExit(TCustomPeerPlay& peer) { SendTo(peer, 0, MakeValueMessage(dx_Game_Exit, 1)); }
 void SendCloseGame(TCustomPeerPlay& peer) { SendTo(peer, 0, MakeValueMessage(dx_Game_CloseAll, 1)); }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "multiplayer/net_messages.h"
 #include "session/peer_play.h"
 
 namespace kordalt {
@@ -15,6 +16,8 @@ public:
     virtual void ShowSendingNotice(bool visible) = 0;
     // Says "Error. Server not found." and closes the waiting window.
     virtual void ServerNotFound() = 0;
+    // The year's result is about to go to one more player; tests stop a server here.
+    virtual void SendingResult() {}
 
 protected:
     ~INetSendUi() = default;
@@ -34,8 +37,11 @@ void SendHalf(TCustomPeerPlay& peer, INetSendUi& ui);
 // every state held by a player, alive or not, then the map and the news, so
 // that every peer holds the whole state.
 void SendYearResult(TCustomPeerPlay& peer, INetSendUi& ui);
+// A full snapshot made earlier, naming `serverId` the server, to `to` only.
+void SendKeptFull(TCustomPeerPlay& peer, uint32_t to, TNetMessage full, uint32_t serverId);
 void SendInfoForWaiting(TCustomPeerPlay& peer);
 void SendClientInf(TCustomPeerPlay& peer, INetSendUi& ui);
+// The end-of-turn mark carries the year of the turn.
 void SendEndOfTurn(TCustomPeerPlay& peer);
 // The end-of-turn mark again, to the server only.
 void SendEndOfTurnTo(TCustomPeerPlay& peer, uint32_t serverId);

@@ -348,7 +348,7 @@ void TConnect::PeerPlay1DeletePlayer(TPeerPlayPlayer& player) {
     if (const int row = LeaverRow(player); row >= 0) ExCheckListBox1->Items().Delete(row);
     ShowChatMessage(player.Name, LangText(3124), clNavy);
     GiveStatesToComputer(player.ID);
-    GameServerLeft(*PeerPlay1, *this, player.ID);
+    GameServerLeft(*PeerPlay1, NetQueue, *this, player.ID);
 }
 
 // The rows follow the session's player list: his row is at his index there,

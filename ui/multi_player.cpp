@@ -158,7 +158,8 @@ void TMultiPlayer::Timer1Timer() {
         if (ClientWaitDone()) done(QDialog::Accepted);
         return;
     }
-    WaitDone = AllHumansFinished() ? 1 : 0;
+    const TNetQueue* queue = Connect ? &Connect->NetQueue : nullptr;
+    WaitDone = queue && OthersWaitDone(*queue) ? 1 : 0;
     TExListBoxStrings& items = ExCheckListBox1->Items();
     for (const std::string& name : FinishedPlayerNames())
         for (int row = 0; row < items.Count(); ++row)
@@ -166,7 +167,7 @@ void TMultiPlayer::Timer1Timer() {
     bool allTicked = true;
     for (int row = 0; row < items.Count(); ++row)
         allTicked = allTicked && ExCheckListBox1->GetItemChecked(row);
-    if (allTicked || (Connect && YearResultWaiting(Connect->NetQueue))) WaitDone = 1;
+    if (allTicked && !ReportsAwaited()) WaitDone = 1;
     if (WaitDone == 1) done(QDialog::Accepted);
 }
 

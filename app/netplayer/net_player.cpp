@@ -1,6 +1,7 @@
 #include "app/netplayer/net_player.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -134,6 +135,12 @@ public:
     // INetSendUi
     void ShowSendingNotice(bool) override {}
     void ServerNotFound() override { lost_ = "server not found"; }
+    void SendingResult() override {
+        if (o_.dieYear == 0 || Game.Year != o_.dieYear || resultsSent_++ < o_.dieAfter) return;
+        // What went out is on its way before the process ends.
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        raise(SIGKILL);
+    }
 
     // INetLoopUi
     void BeginNetGame() override {}
@@ -153,8 +160,7 @@ public:
         return TTurnResult::Pass;
     }
     void WaitForOthers(const std::vector<std::string>&) override {
-        Wait([this] { return AllHumansFinished() || YearResultWaiting(queue_) || Net.ExitGame != 0; },
-             "the others' turns");
+        Wait([this] { return OthersWaitDone(queue_) || Net.ExitGame != 0; }, "the others' turns");
     }
     void ShowDefeat(uint8_t gos) override {
         std::fprintf(stderr, "kordalt_netplayer: state %d destroyed in year %d\n", gos, int{Game.Year});
@@ -264,7 +270,7 @@ private:
         ready_.erase(AnsiLowerCase(player.Name));
         GiveStatesToComputer(player.ID);
         const uint8_t mode = PlayMode.GameMode;
-        GameServerLeft(peer_, *this, player.ID);
+        GameServerLeft(peer_, queue_, *this, player.ID);
         if (mode != kServer && PlayMode.GameMode == kServer) {
             std::printf("server in year %d\n", int{Game.Year});
             std::fflush(stdout);
@@ -309,6 +315,7 @@ private:
     bool LobbyHost = false;
     bool mapMade_ = false;
     int yearsPlayed_ = 0;
+    int resultsSent_ = 0;  // in the year of dying
     std::string lost_;     // why the game could not go on
     std::string refused_;  // why the session refused this player
 };
@@ -360,6 +367,12 @@ std::optional<NetPlayerOptions> ParseNetPlayerOptions(const std::vector<std::str
             if (!number(0, 2147483647)) return std::nullopt;
             o.seed = static_cast<uint64_t>(n);
             o.seedSet = true;
+        } else if (name == "--die-year") {
+            if (!number(2, YearCount)) return std::nullopt;
+            o.dieYear = static_cast<int>(n);
+        } else if (name == "--die-after") {
+            if (!number(0, kGameMaxPlayers)) return std::nullopt;
+            o.dieAfter = static_cast<int>(n);
         } else if (name == "--turn-seconds") {
             if (!number(0, 600)) return std::nullopt;
             o.turnSeconds = static_cast<int>(n);

@@ -24,6 +24,10 @@ struct NetPlayerOptions {
     bool seedSet = false;
     int turnSeconds = 0;  // how long each turn lasts
     std::string listing;  // the listing server of an Internet game
+    // A server that computed this year dies (SIGKILL) once its result went to
+    // dieAfter players; 0: it lives.
+    int dieYear = 0;
+    int dieAfter = 0;
 };
 
 // The options, or nullopt with `error` set.

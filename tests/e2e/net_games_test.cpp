@@ -33,6 +33,7 @@ struct GameSetup {
     bool othersEnded = false;     // the victim dies once the others ended their turn too
     bool heirDies = false;        // the first to take the dead victim's role dies at once
     int twin = -1;                // this client has the address of the one before it
+    int resultsBeforeDeath = -1;  // the server dies once its year-3 result went to this many
     std::string listing{};        // an Internet game through this listing server
 };
 
@@ -66,6 +67,9 @@ protected:
                 args.insert(args.end(),
                             {"--players", std::to_string(admitted), "--states", "6", "--side", "50"});
             if (i == s.slow) args.insert(args.end(), {"--turn-seconds", "1"});
+            if (i == 0 && s.resultsBeforeDeath >= 0)
+                args.insert(args.end(),
+                            {"--die-year", "3", "--die-after", std::to_string(s.resultsBeforeDeath)});
             if (!s.listing.empty()) args.insert(args.end(), {"--listing", s.listing});
             players.push_back(std::make_unique<PlayerProcess>(name, dir.Path("p" + std::to_string(i)), args));
         }
@@ -193,6 +197,27 @@ INSTANTIATE_TEST_SUITE_P(
                                 .othersEnded = true,
                                 .heirDies = true}),
     [](const ::testing::TestParamInfo<GameSetup>& info) { return info.param.name; });
+
+// The server dies while it sends its result of year 3, once k of its three
+// clients got it: the survivors go on in one game from the latest year any of
+// them holds, and each plays every year.
+class ServerDiesSendingAResult : public NetGames, public ::testing::WithParamInterface<GameSetup> {};
+
+TEST_P(ServerDiesSendingAResult, LeavesOneGameWhereEverySurvivorPlaysEveryYear) {
+    const GameSetup& s = GetParam();
+    Play(s);
+    EXPECT_EQ(players[0]->ExitStatus(), -9) << Report();
+    EXPECT_EQ(players[0]->LastYear(), 2) << Report();
+    for (int i = 1; i < s.players; ++i) ExpectPlayedToTheEnd(i, kLastYear);
+    ExpectChecksumsAgree();
+}
+
+INSTANTIATE_TEST_SUITE_P(NetGames, ServerDiesSendingAResult,
+                         ::testing::Values(GameSetup{.name = "ToNone", .players = 4, .resultsBeforeDeath = 0},
+                                           GameSetup{.name = "ToOne", .players = 4, .resultsBeforeDeath = 1},
+                                           GameSetup{
+                                               .name = "ToAllButOne", .players = 4, .resultsBeforeDeath = 2}),
+                         [](const ::testing::TestParamInfo<GameSetup>& info) { return info.param.name; });
 
 // The server leaves through the main screen's exit after three years: it hands
 // the game over and the others play on.

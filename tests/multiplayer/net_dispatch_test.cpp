@@ -92,6 +92,8 @@ protected:
 
 TEST_F(NetDispatch, SmallMessagesAtTheServer) {
     const std::string left = LangText(3130), closed = LangText(3131);
+    constexpr uint8_t kYear = 7;
+    Game.Year = kYear;
     struct Case {
         const char* what;
         uint32_t from;  // 1 boris, 2 clara, 0 nobody of the session
@@ -103,8 +105,9 @@ TEST_F(NetDispatch, SmallMessagesAtTheServer) {
         {"code 6", 1, MakeValueMessage(6, 1), {}},
         {"code 18", 1, MakeValueMessage(18, 1), {}},
         {"turn delay", 1, MakeValueMessage(dx_Connect_TurnDelay, 7), {"delay 7"}},
-        {"end of turn of a player without a state", 2, MakeValueMessage(dx_Game_EndOfTurn, 1), {}},
-        {"end of turn", 1, MakeValueMessage(dx_Game_EndOfTurn, 1), {}},
+        {"end of turn of a player without a state", 2, MakeValueMessage(dx_Game_EndOfTurn, kYear), {}},
+        {"end of turn of another year", 1, MakeValueMessage(dx_Game_EndOfTurn, kYear - 1), {}},
+        {"end of turn", 1, MakeValueMessage(dx_Game_EndOfTurn, kYear), {}},
         {"exit", 1, MakeValueMessage(dx_Game_Exit, 1), {"chat boris " + left + " 255"}},
         {"close all", 2, MakeValueMessage(dx_Game_CloseAll, 1), {"chat clara " + closed + " 255"}},
     };

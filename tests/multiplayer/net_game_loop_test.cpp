@@ -41,9 +41,8 @@ public:
     }
     void WaitForOthers(const std::vector<std::string>& names) override {
         waitedFor.push_back(names);
-        waits.push_back(test::WaitFor([this] {
-            return AllHumansFinished() || (queue && YearResultWaiting(*queue)) || Net.ExitGame != 0;
-        }));
+        waits.push_back(
+            test::WaitFor([this] { return (queue && OthersWaitDone(*queue)) || Net.ExitGame != 0; }));
     }
     void ShowDefeat(uint8_t gos) override { defeated = gos; }
     bool AskOthersContinue() override {
@@ -88,7 +87,7 @@ protected:
         // The lobby's part when a player leaves the session.
         annaPeer->OnDeletePlayer = [this](TCustomPeerPlay&, TPeerPlayPlayer& p) {
             GiveStatesToComputer(p.ID);
-            GameServerLeft(*annaPeer, sendUi, p.ID);
+            GameServerLeft(*annaPeer, annaQueue, sendUi, p.ID);
         };
         ui.queue = &annaQueue;
         EXPECT_TRUE(
@@ -228,8 +227,9 @@ TEST_F(NetLoop, ClientWaitsForTheSnapshotPlaysSendsAndWaitsForTheYearResult) {
         if (code != dx_Game_EndOfTurn) return;
         AsBoris([&] {
             SendEndOfTurn(*boris);
-            ++Game.Year;  // Boris computed the year
+            ++Game.Year;  // Boris computed the year, in his own copy
             SendHalf(*boris, sendUi);
+            --Game.Year;
         });
     };
     RunLoop();
@@ -341,6 +341,35 @@ TEST_F(NetLoop, ClientBecomesServerWhenTheServerDies) {
         Game.mGos[2].PlayerName.Assign("boris");
         received.clear();
     }
+}
+
+// Boris, the server, sends the result of the last year and leaves the session
+// before Anna's gate took it: she ends the game with his result, neither as a
+// lost game nor by computing the year again as his heir.
+TEST_F(NetLoop, ClientEndsWithTheLastResultOfAServerThatLeft) {
+    Game.Year = YearCount - 1;
+    BeginClientRun({TTurnResult::Pass});
+    int32_t sentPeasants = 0;
+    borisScript = [&](const NetQueueItem& item) {
+        if (NetMessageCode(item.Data) != dx_Game_EndOfTurn) return;
+        AsBoris([&] {
+            const GameState before = Game;
+            ++Game.Year;  // Boris computed the last year, in his own copy
+            sentPeasants = Game.mGos[3].Peasants += 777;
+            SendFull(*boris, sendUi, 0);
+            Game = before;
+        });
+        boris->Close();
+    };
+    RunLoop();
+    EXPECT_TRUE(ui.lost.empty());
+    EXPECT_EQ(Net.ExitGame, 0);
+    EXPECT_EQ(Game.Year, YearCount);
+    EXPECT_EQ(Game.mGos[3].Peasants, sentPeasants);
+    EXPECT_EQ(PlayMode.GameMode, kNetworkClient);
+    boris->SetProviderName("TCP/IP");
+    boris->OpenSession(false, "loop", "boris");
+    ASSERT_TRUE(test::WaitFor([&] { return annaPeer->Players().Count() == 2; }));
 }
 
 // The server's first state can reach a client before its lobby has seen that
