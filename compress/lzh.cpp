@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstdlib>
+#include <cstddef>
 #include <cstring>
 
 #include "compress/adaptive_huffman.h"
@@ -284,6 +284,22 @@ private:
     int count_ = 0;
 };
 
+// Copies as if byte after byte from the first: a source that ends inside the
+// copy repeats its first `to - from` bytes.
+void CopyForward(std::uint8_t* to, const std::uint8_t* from, int length) {
+    const std::ptrdiff_t period = to - from;
+    if (period <= 0 || period >= length) {
+        std::memmove(to, from, static_cast<std::size_t>(length));
+        return;
+    }
+    std::memcpy(to, from, static_cast<std::size_t>(period));
+    for (std::ptrdiff_t done = period; done < length;) {
+        const std::ptrdiff_t n = std::min<std::ptrdiff_t>(done, length - done);
+        std::memcpy(to + done, to, static_cast<std::size_t>(n));
+        done += n;
+    }
+}
+
 void EncodeSymbol(AdaptiveHuffman& huffman, BitWriter& out, int symbol) {
     int length;
     const std::uint32_t code = huffman.Code(symbol, length);
@@ -418,11 +434,7 @@ void LzhDecode(TLZH& coder, std::uint64_t count, TLzhSink sink, void* sink_conte
             throw ELzrw1Exception(kLzhSizeMismatch);
         }
         if (from + length <= kRingSize && r + length <= kRingSize) {
-            // Neither string wraps; one that overlaps its source repeats it.
-            if (std::abs(from - r) >= length)
-                std::memcpy(ring + r, ring + from, static_cast<std::size_t>(length));
-            else
-                for (int k = 0; k < length; ++k) ring[r + k] = ring[from + k];
+            CopyForward(ring + r, ring + from, length);
             out.Write(ring + r, static_cast<std::size_t>(length));
             r = (r + length) & kRingMask;
         } else {

@@ -83,6 +83,17 @@ TEST(Lzh, RoundTripsIncludingTreeRebuilds) {
     }
 }
 
+// Runs of every period up to past the longest match: matches that overlap
+// their own output repeat it.
+TEST(Lzh, RepeatedPatternsOfEveryPeriodRoundTrip) {
+    Bytes data;
+    for (std::size_t period = 1; period <= 61; ++period) {
+        const Bytes pattern = testing::RandomBytes(period, period);
+        for (std::size_t i = 0; i < 300; ++i) data.push_back(pattern[i % period]);
+    }
+    EXPECT_EQ(Decode(Encode(data), data.size()), data);
+}
+
 // A stream handed out a few bytes a call, with other bytes behind it: the
 // decoder asks for a byte only when it needs a bit of it.
 TEST(Lzh, DecodesAStreamInPiecesWithoutReadingPastIt) {
