@@ -34,6 +34,7 @@ namespace kordalt {
 namespace {
 
 constexpr int kMidGameYear = 50;
+constexpr uint64_t kSeedsTried = 10;
 
 class TSilentUi final : public TGameUi {
 public:
@@ -42,58 +43,74 @@ public:
     void SetProgress(TProgressBar, int) override {}
 };
 
-// A local game of 20 states, each a human who passes, at the start of year 50:
-// the file of human 1's turn.
+// A local game of `states` states (20 by default), each a human who passes, at
+// the start of year `year` (50 by default): the file of the year's first turn.
+// A late year needs a game that lasts: the first of the seeds from 41 whose
+// game does, else the last year of the last game tried.
 class MidGame {
 public:
-    explicit MidGame(int year = kMidGameYear) : year_(year) {
+    explicit MidGame(int year = kMidGameYear, int states = 20) : year_(year) {
         CreateLanguageFile();
         LoadRulesData();
         PlayMode.GameMode = kLocalGame;
-        ScopedSeed seed(41);
-        windows_.states = 20;
+        windows_.states = states;
         windows_.mapSize = 100;
-        windows_.humans = 20;
+        windows_.humans = states;
         windows_.onMainScreen = [this] {
-            if (Game.Year < year_) return TTurnResult::Pass;
-            image = SavedGameImage();
-            return TTurnResult::Quit;
+            if (Game.Year != imageYear_) {
+                image = SavedGameImage();
+                imageYear_ = Game.Year;
+            }
+            return Game.Year < year_ ? TTurnResult::Pass : TTurnResult::Quit;
         };
-        GenerateNewGame();
-        HandOutStates();
+        for (uint64_t seed = 41; imageYear_ != year_ && seed < 41 + kSeedsTried; ++seed) {
+            ScopedSeed scope(seed);
+            GenerateNewGame();
+            HandOutStates();
+        }
+        year_ = imageYear_;
     }
     ~MidGame() { FreeLanguageFile(); }
 
-    // Loads the mid-game file; the next turns pass in year 50 and quit in year 51.
+    // Loads the mid-game file; the next turns pass in its year and quit in the next.
     void Restore() {
         LoadGameImage(image);
-        windows_.onMainScreen = [] {
-            return Game.Year == kMidGameYear ? TTurnResult::Pass : TTurnResult::Quit;
-        };
+        windows_.onMainScreen = [this] { return Game.Year == year_ ? TTurnResult::Pass : TTurnResult::Quit; };
     }
+
+    // The year of the file.
+    int Year() const { return year_; }
 
     std::string image;
 
 private:
     int year_;
+    int imageYear_ = 0;
     ScopedProgramFileName program_{KORDALT_BIN_DIR "/kordalt"};
     TSilentUi ui_;
     ScopedGameUi uiScope_{ui_};
     FakeGameWindows windows_;
 };
 
+// Args: the year, the number of states.
 void BM_Year(benchmark::State& state) {
-    MidGame game;
+    MidGame game(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     for (auto _ : state) {
         state.PauseTiming();
         game.Restore();
         state.ResumeTiming();
         GameLoop();
-        if (Game.Year != kMidGameYear + 1) state.SkipWithError("the year was not computed");
+        if (Game.Year != game.Year() + 1) state.SkipWithError("the year was not computed");
     }
     state.counters["living_states"] = Game.AliveGosCount;
+    state.counters["year"] = game.Year();
 }
-BENCHMARK(BM_Year)->Unit(benchmark::kMillisecond);
+// Games of 2 and 10 states on this map end by conquest before year 119; the
+// counter "year" says which year was measured.
+BENCHMARK(BM_Year)
+    ->ArgsProduct({{1, kMidGameYear, 119}, {2, 10, 20}})
+    ->ArgNames({"year", "states"})
+    ->Unit(benchmark::kMillisecond);
 
 // Arg 0: in memory; 1: through a file.
 void BM_SaveLoad(benchmark::State& state) {
