@@ -86,12 +86,12 @@ void NetSession::Tick() {
     });
 }
 
-// True when the I/O thread could not run for longer than the keep-alive time
-// (the process was stopped): the others have dropped this node, so its session
-// is lost before it acts on anything it finds.
+// True when the I/O thread could not run for so long that the others may have
+// found this node silent past the keep-alive time (the process was stopped):
+// its session is lost before it acts on anything it finds.
 bool NetSession::Frozen() {
     auto now = Clock::now();
-    bool stood = now - lastAwake_ > opt_.keepAliveTimeout;
+    bool stood = now - lastAwake_ > opt_.keepAliveTimeout - TickInterval();
     lastAwake_ = now;
     if (!stood || !InSession() || !(session_.flags & DPSESSION_KEEPALIVE)) return false;
     SessionLost();
