@@ -76,18 +76,37 @@ int WriteRecordFile(const std::string& path, const TRecordEntries& entries) {
     return WriteFileAtomically(path, EncodeRecordTable(entries));
 }
 
-TRecordEntries ReadRecordFile(const std::string& path, int& writeError) {
-    writeError = 0;
+namespace {
+
+bool RecordFileMissing(const std::string& path) {
     std::error_code ec;
-    if (!std::filesystem::exists(path, ec) && !ec) {
-        const TRecordEntries defaults = DefaultRecordTable();
-        writeError = WriteRecordFile(path, defaults);
-        if (writeError != 0) return defaults;
-    }
+    return !std::filesystem::exists(path, ec) && !ec;
+}
+
+TRecordEntries ReadExistingRecordFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw ERecordFileError("record file: cannot be opened");
     const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     return DecodeRecordTable(bytes);
+}
+
+}  // namespace
+
+TRecordEntries ReadRecordFile(const std::string& path, int& writeError) {
+    writeError = 0;
+    if (!RecordFileMissing(path)) return ReadExistingRecordFile(path);
+    TRecordEntries entries;
+    writeError = UpdateRecordFile(
+        path, [](TRecordEntries&) {}, entries);
+    return entries;
+}
+
+int UpdateRecordFile(const std::string& path, const std::function<void(TRecordEntries&)>& change,
+                     TRecordEntries& entries) {
+    const FileUpdateLock lock(path);
+    entries = RecordFileMissing(path) ? DefaultRecordTable() : ReadExistingRecordFile(path);
+    change(entries);
+    return lock.Error() != 0 ? lock.Error() : WriteRecordFile(path, entries);
 }
 
 bool EnterFinishedGame(TRecordEntries& entries) {

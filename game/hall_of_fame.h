@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -59,6 +60,13 @@ int WriteRecordFile(const std::string& path, const TRecordEntries& entries);
 // (a failure to write it is returned through `writeError`, else 0). Raises
 // ERecordFileError for a file that cannot be read or is damaged.
 TRecordEntries ReadRecordFile(const std::string& path, int& writeError);
+// Reads the table (the default table when the file is missing), lets `change`
+// alter it and writes it back, while every other program updating the file
+// waits from the read to the write. `entries` gets the changed table. Returns 0
+// or the errno of a failed write; raises ERecordFileError, writing nothing, for
+// a file that cannot be read or is damaged.
+int UpdateRecordFile(const std::string& path, const std::function<void(TRecordEntries&)>& change,
+                     TRecordEntries& entries);
 
 // Puts the finished game of the human of the last human state (the highest
 // numbered state with a player) into row 7 and, when it beats row 6, into the

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -116,6 +117,51 @@ int WriteFileAtomically(const std::string& path, std::string_view bytes) {
     }
     SyncFolder(target);
     return 0;
+}
+
+namespace {
+
+// Whether `fd`, locked, is still what `path` names: the file, or for a missing
+// file its folder while the file is still missing.
+bool LockedWhatPathNames(int fd, const std::string& path, bool missing) {
+    struct stat now {};
+    if (stat(path.c_str(), &now) != 0) return missing && errno == ENOENT;
+    if (missing) return false;
+    struct stat held {};
+    return fstat(fd, &held) == 0 && held.st_dev == now.st_dev && held.st_ino == now.st_ino;
+}
+
+}  // namespace
+
+FileUpdateLock::FileUpdateLock(const std::string& path) {
+    const TargetName target = SplitPath(path);
+    for (;;) {
+        int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        const bool missing = fd < 0 && errno == ENOENT;
+        if (missing)
+            fd = open(target.dir.empty() ? "." : target.dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) {
+            error_ = errno;
+            return;
+        }
+        int locked;
+        while ((locked = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+        }
+        if (locked != 0) {
+            error_ = errno;
+            close(fd);
+            return;
+        }
+        if (LockedWhatPathNames(fd, path, missing)) {
+            fd_ = fd;
+            return;
+        }
+        close(fd);
+    }
+}
+
+FileUpdateLock::~FileUpdateLock() {
+    if (fd_ >= 0) close(fd_);
 }
 
 std::string FileErrorText(int err) {

@@ -15,6 +15,25 @@ namespace kordalt {
 // file is gone.
 int WriteFileAtomically(const std::string& path, std::string_view bytes);
 
+// Every process that changes `path` by reading it and writing it back holds
+// this lock from its read to its write, so no change is lost between them. The
+// lock is flock on the file itself, checked to still be the file at `path`
+// (a write renames a new file over it); on the folder while the file is missing.
+class FileUpdateLock {
+public:
+    explicit FileUpdateLock(const std::string& path);
+    ~FileUpdateLock();
+    FileUpdateLock(const FileUpdateLock&) = delete;
+    FileUpdateLock& operator=(const FileUpdateLock&) = delete;
+
+    // 0, or the errno of the step that failed (then nothing is held).
+    int Error() const { return error_; }
+
+private:
+    int fd_ = -1;
+    int error_ = 0;
+};
+
 // The Russian text (UTF-8) of a file error number, for the player.
 std::string FileErrorText(int err);
 

@@ -186,8 +186,61 @@ public:
     }
 
     void Write(std::string_view section, std::string_view key, std::string_view value) {
+        Update([&] { return Written(section, key, value); });
+    }
+
+    void EraseSection(std::string_view section) {
+        Update([&]() -> std::optional<std::vector<Line>> {
+            const std::string folded = Fold(section);
+            std::vector<Line> kept;
+            bool inErased = false;
+            for (const Line& line : lines_) {
+                if (line.kind == LineKind::Section) inErased = Fold(line.name) == folded;
+                if (!inErased) kept.push_back(line);
+            }
+            if (kept.size() == lines_.size()) return std::nullopt;
+            return kept;
+        });
+    }
+
+    void DeleteKey(std::string_view section, std::string_view key) {
+        Update([&]() -> std::optional<std::vector<Line>> {
+            const Section* s = Find(section);
+            if (!s) return std::nullopt;
+            const std::string folded = Fold(key);
+            std::vector<Line> kept;
+            for (size_t i = 0; i < lines_.size(); ++i) {
+                const Line& line = lines_[i];
+                const bool inSection = i > s->header && i < s->end;
+                if (!(inSection && line.kind == LineKind::Key && Fold(line.name) == folded))
+                    kept.push_back(line);
+            }
+            if (kept.size() == lines_.size()) return std::nullopt;
+            return kept;
+        });
+    }
+
+private:
+    struct Section {
+        size_t header = 0;
+        size_t end = 0;                      // one past its last line
+        size_t lastKey = 0;                  // its last key line
+        std::map<std::string, size_t> keys;  // folded name -> first line
+        std::vector<size_t> keyOrder;        // first lines of its keys in file order
+    };
+
+    // Reads the file as it is now, with every other writer of it held off, and
+    // saves the lines `change` makes of it (none: nothing to write).
+    template <class Change>
+    void Update(Change change) {
         std::lock_guard lock(mutex_);
-        Refresh();
+        const FileUpdateLock fileLock(path_);
+        if (fileLock.Error()) throw EIniFileError(WriteError(path_, FileErrorText(fileLock.Error())));
+        Reload();
+        if (std::optional<std::vector<Line>> lines = change()) Save(std::move(*lines));
+    }
+
+    std::vector<Line> Written(std::string_view section, std::string_view key, std::string_view value) const {
         std::vector<Line> lines = lines_;
         const std::string text = std::string(key) + "=" + OneLine(value);
         if (const Section* s = Find(section)) {
@@ -205,45 +258,8 @@ public:
             lines.push_back(MakeLine("[" + std::string(section) + "]", eol_));
             lines.push_back(MakeLine(text, eol_));
         }
-        Save(std::move(lines));
+        return lines;
     }
-
-    void EraseSection(std::string_view section) {
-        std::lock_guard lock(mutex_);
-        Refresh();
-        const std::string folded = Fold(section);
-        std::vector<Line> kept;
-        bool inErased = false;
-        for (const Line& line : lines_) {
-            if (line.kind == LineKind::Section) inErased = Fold(line.name) == folded;
-            if (!inErased) kept.push_back(line);
-        }
-        if (kept.size() != lines_.size()) Save(std::move(kept));
-    }
-
-    void DeleteKey(std::string_view section, std::string_view key) {
-        std::lock_guard lock(mutex_);
-        Refresh();
-        const Section* s = Find(section);
-        if (!s) return;
-        const std::string folded = Fold(key);
-        std::vector<Line> kept;
-        for (size_t i = 0; i < lines_.size(); ++i) {
-            const Line& line = lines_[i];
-            const bool inSection = i > s->header && i < s->end;
-            if (!(inSection && line.kind == LineKind::Key && Fold(line.name) == folded)) kept.push_back(line);
-        }
-        if (kept.size() != lines_.size()) Save(std::move(kept));
-    }
-
-private:
-    struct Section {
-        size_t header = 0;
-        size_t end = 0;                      // one past its last line
-        size_t lastKey = 0;                  // its last key line
-        std::map<std::string, size_t> keys;  // folded name -> first line
-        std::vector<size_t> keyOrder;        // first lines of its keys in file order
-    };
 
     const Section* Find(std::string_view section) const {
         const auto it = sectionByName_.find(Fold(section));
@@ -257,12 +273,23 @@ private:
         return {true, st.st_dev, st.st_ino, st.st_size, mtimeNs};
     }
 
-    // Reads the file again when it changed on disk since it was last read or written.
+    // Reads the file again when it changed on disk since it was last read or
+    // written; the disk is looked at no more often than once per kIniChangeCheckInterval.
     void Refresh() {
+        const auto now = std::chrono::steady_clock::now();
+        if (loaded_ && now - checked_ < kIniChangeCheckInterval) return;
+        checked_ = now;
         const FileStamp stamp = Stamp();
         if (loaded_ && stamp == stamp_) return;
         Load();
         stamp_ = stamp;
+        loaded_ = true;
+    }
+
+    void Reload() {
+        checked_ = std::chrono::steady_clock::now();
+        stamp_ = Stamp();
+        Load();
         loaded_ = true;
     }
 
@@ -349,6 +376,7 @@ private:
     std::vector<Section> sections_;                // first occurrences, in file order
     std::map<std::string, size_t> sectionByName_;  // folded name -> index in sections_
     FileStamp stamp_;
+    std::chrono::steady_clock::time_point checked_;
     bool loaded_ = false;
     bool readFailed_ = false;
     bool utf8_ = true;

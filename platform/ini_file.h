@@ -11,9 +11,12 @@
 // - Every write goes to disk at once, through a temporary file renamed over the
 //   target, and keeps every other line as it was. All objects open on one file
 //   share one document, so each sees the others' writes at once; a change made
-//   to the file by anyone else is read again on the next call.
+//   to the file by anyone else is read again within kIniChangeCheckInterval.
+//   Every write reads the file again first, under a lock that other processes
+//   writing it also take, so writes of several programs at once all stay.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
@@ -29,6 +32,9 @@ class EIniFileError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// Reads trust the file on disk to be as last seen for this long.
+constexpr std::chrono::milliseconds kIniChangeCheckInterval{100};
 
 class IniDocument;
 

@@ -197,13 +197,17 @@ bool TRecordTable::SpeedButton3Click() {
         if (writeError != 0) ReportFileError(WriteErrorText());
         return true;
     } catch (const ERecordFileError& error) {
-        std::fprintf(stderr, "kordalt: %s\n", error.what());
-        RecordEntries = DefaultRecordTable();
-        ReportFileError(
-            QStringLiteral("Файл рекордов %1 повреждён или не читается. Показана таблица по умолчанию.")
-                .arg(QString::fromStdString(RecordFileName)));
+        ReportDamagedFile(error);
         return false;
     }
+}
+
+void TRecordTable::ReportDamagedFile(const ERecordFileError& error) {
+    std::fprintf(stderr, "kordalt: %s\n", error.what());
+    RecordEntries = DefaultRecordTable();
+    ReportFileError(
+        QStringLiteral("Файл рекордов %1 повреждён или не читается. Показана таблица по умолчанию.")
+            .arg(QString::fromStdString(RecordFileName)));
 }
 
 void TRecordTable::SpeedButton4Click() {
@@ -246,8 +250,15 @@ void TRecordTable::SpeedButton5Click() {
 
 void TRecordTable::SpeedButton6Click() {
     if (!SpeedButton3Click()) return;
-    EnterFinishedGame(RecordEntries);
-    SpeedButton2Click();
+    // Read again and written under the file's lock: another copy of the game may be entering its game too.
+    try {
+        if (UpdateRecordFile(
+                RecordFileName, [](TRecordEntries& entries) { EnterFinishedGame(entries); }, RecordEntries) !=
+            0)
+            ReportFileError(WriteErrorText());
+    } catch (const ERecordFileError& error) {
+        ReportDamagedFile(error);
+    }
 }
 
 void TRecordTable::SpeedButton7Click() {

@@ -72,6 +72,7 @@ private:
     void BuildAnimation();
     // A file error is shown once until the window is hidden again.
     void ReportFileError(const QString& text);
+    void ReportDamagedFile(const ERecordFileError& error);
     static QString WriteErrorText();
 
     bool fileErrorShown_ = false;

@@ -9,6 +9,7 @@
 
 #include "game/game_state.h"
 #include "rules_fixture.h"
+#include "support/processes_at_once.h"
 #include "support/test_files.h"
 
 namespace kordalt {
@@ -193,6 +194,33 @@ TEST_F(HallOfFameTest, DamagedFilesAreRefused) {
         EXPECT_THROW(ReadRecordFile(path, writeError), ERecordFileError);
         EXPECT_EQ(test::ReadFile(path), bytes);  // left alone
     }
+}
+
+TEST_F(HallOfFameTest, TwoProcessesUpdatingAtOnceLoseNothing) {
+    const std::string path = dir_.Path("dim.rec");
+    constexpr int kUpdates = 50;
+    ASSERT_TRUE(test::RunInProcessesAtOnce(2, [&](int) {
+        for (int i = 0; i < kUpdates; ++i) {
+            TRecordEntries entries;
+            if (UpdateRecordFile(
+                    path, [](TRecordEntries& e) { ++e[kLastGameRow].Saves; }, entries) != 0)
+                throw std::runtime_error("not written");
+        }
+    }));
+    int writeError = -1;
+    EXPECT_EQ(ReadRecordFile(path, writeError)[kLastGameRow].Saves, 2 * kUpdates);
+}
+
+TEST_F(HallOfFameTest, AnUpdateOfADamagedFileWritesNothing) {
+    const std::string path = dir_.Path("dim.rec");
+    test::WriteFile(path, "short");
+    TRecordEntries entries;
+    bool changed = false;
+    EXPECT_THROW(UpdateRecordFile(
+                     path, [&](TRecordEntries&) { changed = true; }, entries),
+                 ERecordFileError);
+    EXPECT_FALSE(changed);
+    EXPECT_EQ(test::ReadFile(path), "short");
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 
 #include <csignal>
 #include <filesystem>
+#include <thread>
 
+#include "support/processes_at_once.h"
 #include "support/test_files.h"
 
 namespace kordalt {
@@ -215,14 +217,47 @@ TEST(IniFile, EveryObjectSeesAWriteAtOnce) {
     EXPECT_TRUE(std::filesystem::is_symlink(dir.Path("link.ini")));  // the link was written through
 }
 
-TEST(IniFile, AChangeMadeOutsideIsReadAgain) {
+// Reads look at the disk at most once per check interval; writes always read the
+// file again first, so nothing written meanwhile by another program is lost.
+TEST(IniFile, ChangesMadeOutsideAreSeenAndKept) {
+    struct Case {
+        const char* what;
+        bool waitTheInterval;
+        bool writeAfterwards;
+        std::string expectedFile;
+    } cases[] = {
+        {"read after the interval", true, false, "[S]\nk=changed by another program\n"},
+        {"written at once", false, true, "[S]\nk=changed by another program\nmine=1\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchDir dir;
+        WriteFile(dir.Path("x.ini"), "[S]\nk=old\n");
+        TIniFile ini(dir.Path("x.ini"));
+        ASSERT_EQ(ini.ReadString("S", "k", ""), "old");
+        WriteFile(dir.Path("x.ini.new"), "[S]\nk=changed by another program\n");
+        std::filesystem::rename(dir.Path("x.ini.new"), dir.Path("x.ini"));
+        if (c.waitTheInterval) std::this_thread::sleep_for(kIniChangeCheckInterval);
+        if (c.writeAfterwards) ini.WriteInteger("S", "mine", 1);
+        if (c.waitTheInterval) EXPECT_EQ(ini.ReadString("S", "k", ""), "changed by another program");
+        EXPECT_EQ(ReadFile(dir.Path("x.ini")), c.expectedFile);
+    }
+}
+
+TEST(IniFile, TwoProcessesWritingAtOnceLoseNothing) {
     ScratchDir dir;
-    WriteFile(dir.Path("x.ini"), "[S]\nk=old\n");
-    TIniFile ini(dir.Path("x.ini"));
-    ASSERT_EQ(ini.ReadString("S", "k", ""), "old");
-    WriteFile(dir.Path("x.ini.new"), "[S]\nk=changed by another program\n");
-    std::filesystem::rename(dir.Path("x.ini.new"), dir.Path("x.ini"));
-    EXPECT_EQ(ini.ReadString("S", "k", ""), "changed by another program");
+    const std::string path = dir.Path("kordalt.INI");
+    WriteFile(path, "[Languages]\nCount=1\n");
+    constexpr int kKeys = 100;
+    ASSERT_TRUE(RunInProcessesAtOnce(2, [&](int process) {
+        TIniFile ini(path);
+        for (int i = 0; i < kKeys; ++i) ini.WriteInteger("P" + std::to_string(process), std::to_string(i), i);
+    }));
+    TIniFile ini(path);
+    for (int process = 0; process < 2; ++process) {
+        EXPECT_EQ(ini.ReadSection("P" + std::to_string(process)).size(), size_t{kKeys}) << process;
+    }
+    EXPECT_EQ(ini.ReadInteger("Languages", "Count", 0), 1);
 }
 
 TEST(IniFile, AFailedWriteRaisesAndLeavesTheFile) {
