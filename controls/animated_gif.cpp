@@ -150,7 +150,10 @@ TRect TExGIFAnimator::FrameRect(TGIFFrame& frame) {
 
 void TExGIFAnimator::DrawImageContent(QPainter& canvas) {
     if (image_->Transparent() || image_->Empty()) PaintParentUnderControl(canvas, rect());
-    if (image_->Empty() || image_->ScreenWidth() < 1 || image_->ScreenHeight() < 1) return;
+    const int screenW = image_->ScreenWidth(), screenH = image_->ScreenHeight();
+    // A screen too large to compose is left undrawn rather than failing every paint.
+    if (image_->Empty() || screenW < 1 || screenH < 1 || std::int64_t(screenW) * screenH > kMaxPicturePixels)
+        return;
     TColor transColor = clNone;
     TBitmap& bitmap = ComposeFrameBitmap(frameIndex_, transColor);
     Held<const TBitmap> hold(bitmap);
@@ -175,6 +178,7 @@ TBitmap& TExGIFAnimator::ComposeFrameBitmap(int n, TColor& transColor) {
     if (incremental) {
         transColor = cachedTransColor_;
     } else {
+        CheckPictureSize(image_->ScreenWidth(), image_->ScreenHeight());
         cache_.reset();
         fresh = std::make_unique<TBitmap>();
         bitmap = fresh.get();

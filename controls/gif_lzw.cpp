@@ -309,8 +309,8 @@ void PutLE(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
 std::vector<std::uint8_t> DecodeGIFFrameToDIB(const TGIFItem& item, bool interlaced, bool tolerant,
                                               const GIFProgress& progress, bool& corrupted) {
     const int bitCount = DIBBitCountForGIF(item.BitsPerPixel);
-    if (item.Width < 0 || item.Height < 0 || std::int64_t(item.Width) * item.Height > kMaxGIFFramePixels)
-        throw GIFError(sGIFDecodeError);
+    if (item.Width < 0 || item.Height < 0) throw GIFError(sGIFDecodeError);
+    CheckPictureSize(item.Width, item.Height);
     const std::uint32_t imageSize =
         std::uint32_t(DIBBytesPerRow(item.Width, bitCount)) * std::uint32_t(item.Height);
     const std::uint32_t colours = 1u << bitCount;

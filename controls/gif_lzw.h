@@ -80,10 +80,6 @@ enum class TProgressStage { psStarting, psRunning, psEnding };
 // Stage, per cent done and, at the end of a failed run, the failure's message.
 using GIFProgress = std::function<void(TProgressStage stage, int percent, const std::string& message)>;
 
-// Largest frame the decoder accepts (pixels): a bigger one is refused with 61094
-// instead of allocating gigabytes for a few bytes of input.
-constexpr std::int64_t kMaxGIFFramePixels = std::int64_t(1) << 26;
-
 int NextInterlacedRow(int row, int height, int& pass);
 int DIBBitCountForGIF(int bitsPerPixel);
 // 256 entries of (blue, green, red, 0); entries past the table read 128 in every byte;

@@ -44,6 +44,7 @@ void ReadColorTable(GIFByteStream& data, TGIFColorTable& table, int bitsPerPixel
 void ReadScreenAndGlobalTable(GIFByteStream& data, TGIFContents& out) {
     out.ScreenWidth = data.ReadWord();
     out.ScreenHeight = data.ReadWord();
+    CheckPictureSize(out.ScreenWidth, out.ScreenHeight);
     const std::uint8_t flags = data.ReadByte();
     const std::uint8_t background = data.ReadByte();
     TGIFData& header = *out.Data;

@@ -1,6 +1,7 @@
 #include "controls/image_control_bitmap.h"
 
 #include <QIODevice>
+#include <QImageReader>
 #include <QMimeData>
 #include <QPainter>
 #include <atomic>
@@ -53,8 +54,11 @@ void TBitmap::Draw(QPainter& canvas, const TRect& rect, TColor key) const {
 }
 
 void TBitmap::LoadFromStream(QIODevice& stream) {
+    QImageReader reader(&stream, "BMP");
+    const QSize size = reader.size();
+    CheckPictureSize(size.width(), size.height());
     QImage image;
-    if (!image.load(&stream, "BMP")) throw EInvalidGraphic("Bitmap image is not valid");
+    if (!reader.read(&image)) throw EInvalidGraphic("Bitmap image is not valid");
     Image = std::move(image);
 }
 
@@ -77,6 +81,7 @@ void TBitmap::Assign(const TGraphic* source) {
     } else if (const auto* bitmap = dynamic_cast<const TBitmap*>(source)) {
         Image = bitmap->Image;
     } else {
+        CheckPictureSize(source->Width(), source->Height());
         QImage image(source->Width(), source->Height(), QImage::Format_RGB32);
         image.fill(Qt::white);
         if (!image.isNull()) {

@@ -237,6 +237,7 @@ void TDIBSharedImage::CreateImage(int width, int height, int bitCount, const TDI
     const int64_t size = ImageSize(width, height, bitCount);
     constexpr int64_t kLimit = std::numeric_limits<int32_t>::max();
     if (width < 0 || height < 0 || widthBytes > kLimit || size > kLimit) InvalidDIB();
+    CheckPictureSize(width, height);
     bitCount_ = bitCount;
     height_ = height;
     width_ = width;
@@ -360,6 +361,7 @@ void TDIBSharedImage::ReadPackedDIB(TDibReadStream& stream, bool memoryImage, in
     const int rows = height < 0 ? -height : height;
     // Nothing is allocated for data the stream does not hold.
     CheckPixelFormat(bitCount, format);
+    CheckPictureSize(width, rows);
     const int64_t size = ImageSize(width, rows, bitCount);
     if (size > std::numeric_limits<int32_t>::max()) InvalidDIB();
     if ((rle ? sizeImage : size) > int64_t(stream.Remaining())) throw EReadError();

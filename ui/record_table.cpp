@@ -5,6 +5,8 @@
 #include <QScreen>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
+#include <utility>
 
 #include "controls/animated_gif.h"
 #include "controls/classic.h"
@@ -133,11 +135,16 @@ void TRecordTable::BuildAnimation() {
     ExGIFAnimator1->setGeometry(kWidth - kAnimationWidth, 4, kAnimationWidth, kAnimationHeight);
     ExGIFAnimator1->SetStretch(true);
     ExGIFAnimator1->SetLoop(true);
-    // A missing or damaged picture leaves the place empty.
+    // A missing picture leaves the place empty; a damaged one too, and it is
+    // reported once, when the window first shows.
+    const std::string path = ProgramDirectory() + kAnimationFile;
+    if (!std::filesystem::exists(path)) return;
     try {
-        ExGIFAnimator1->LoadFromFile(QString::fromStdString(ProgramDirectory() + kAnimationFile));
-    } catch (const std::exception&) {
+        ExGIFAnimator1->LoadFromFile(QString::fromStdString(path));
+    } catch (const std::exception& error) {
         ExGIFAnimator1->SetImage(nullptr);
+        pictureError_ = QStringLiteral("Картинка %1 не загружена: %2")
+                            .arg(QString::fromStdString(path), QString::fromUtf8(error.what()));
     }
 }
 
@@ -174,6 +181,7 @@ void TRecordTable::LoadGlyphs() {
 }
 
 void TRecordTable::FormActivate() {
+    if (!pictureError_.isEmpty()) ShowMessageBox(TMsgType::Error, std::exchange(pictureError_, QString()));
     SpeedButton3Click();
     SpeedButton5Click();
 }

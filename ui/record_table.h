@@ -76,6 +76,7 @@ private:
     static QString WriteErrorText();
 
     bool fileErrorShown_ = false;
+    QString pictureError_;  // the animation's load failure, not yet shown
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -298,7 +298,7 @@ TEST(DibRead, DamagedBitmapsAreRefused) {
     struct Case {
         const char* what;
         std::vector<uint8_t> bytes;
-        int kind;  // 0 invalid graphic, 1 invalid operation, 2 read error
+        int kind;  // 0 invalid graphic, 1 invalid operation, 2 read error, 3 too large
         const char* text;
     };
     const std::vector<uint8_t> good = with([](DibSpec&) {});
@@ -332,16 +332,16 @@ TEST(DibRead, DamagedBitmapsAreRefused) {
         {"lowest height", with([](DibSpec& s) { s.height = std::numeric_limits<int32_t>::min(); }), 0,
          "DIB is invalid"},
         {"image above 2 GB",
-         with([](DibSpec& s) { s.width = 65536, s.height = 65536, s.bitCount = 24, s.table = {}; }), 0,
-         "DIB is invalid"},
+         with([](DibSpec& s) { s.width = 65536, s.height = 65536, s.bitCount = 24, s.table = {}; }), 3,
+         "too large"},
         {"size beyond 64 bits",
          with([](DibSpec& s) { s.width = 0x5FFFFF02, s.height = 0x7A4700B0, s.bitCount = 32, s.table = {}; }),
-         0, "DIB is invalid"},
+         3, "too large"},
         {"row above 2 GB, no rows",
          with([](DibSpec& s) { s.width = 0x7FFFFFFF, s.height = 0, s.bitCount = 32, s.table = {}; }), 0,
          "DIB is invalid"},
-        {"huge image, little data", with([](DibSpec& s) { s.width = 30000, s.height = 30000; }), 2,
-         "Stream read error"},
+        {"huge image, little data", with([](DibSpec& s) { s.width = 30000, s.height = 30000; }), 3,
+         "too large"},
         {"pixels cut short", with([](DibSpec& s) { s.data.resize(7); }), 2, "Stream read error"},
         {"top-down rows cut short", with([](DibSpec& s) { s.height = -2, s.data.resize(6); }), 2,
          "Stream read error"},
@@ -357,6 +357,8 @@ TEST(DibRead, DamagedBitmapsAreRefused) {
         try {
             Read(c.bytes);
             ADD_FAILURE() << "accepted";
+        } catch (const EPictureTooLarge& e) {
+            EXPECT_EQ(c.kind, 3) << e.what();
         } catch (const EInvalidGraphic& e) {
             EXPECT_EQ(c.kind, 0);
             EXPECT_STREQ(e.what(), c.text);
@@ -369,6 +371,20 @@ TEST(DibRead, DamagedBitmapsAreRefused) {
         }
     }
     EXPECT_NO_THROW(Read(good));
+}
+
+// RLE data of a few bytes may announce gigabytes of pixels.
+TEST(DibRead, RlePicturesPastTheSizeLimitAreRefused) {
+    const auto rle = [](int32_t width, int32_t height, int64_t sizeImage) {
+        DibSpec s;
+        s.width = width, s.height = height, s.compression = BI_RLE8, s.sizeImage = sizeImage;
+        s.table = DistinctTable(256);
+        s.data = {0, 1};  // end of the picture
+        return PackedDib(s);
+    };
+    EXPECT_EQ(Read(rle(4096, 4096, 2))->Width(), 4096);
+    EXPECT_THROW(Read(rle(4097, 4096, 2)), EPictureTooLarge);
+    EXPECT_THROW(Read(rle(131168, 4096, 0)), EPictureTooLarge);
 }
 
 TEST(DibImage, DuplicateOfACompressedImageKeepsItsData) {
