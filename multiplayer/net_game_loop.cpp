@@ -279,8 +279,9 @@ void GiveAbsentPlayersStatesToComputer(TCustomPeerPlay& peer) {
 
 void GameServerLeft(TCustomPeerPlay& peer, TNetQueue& queue, INetSendUi& ui, uint32_t playerId) {
     AwaitedReports.erase(playerId);
-    if (!Net.GameRunning || PlayMode.GameMode != kNetworkClient || playerId != Net.ServerID ||
-        Net.ServerHandedOver)
+    // A peer whose game is over, or whom the others dropped, never takes the role.
+    if (!Net.GameRunning || Net.ExitGame != 0 || !peer.Opened() || PlayMode.GameMode != kNetworkClient ||
+        playerId != Net.ServerID || Net.ServerHandedOver)
         return;
     // Its last result is taken first; the loop comes back here then.
     if (queue.Holds(dx_Game_SendFull, playerId)) return;

@@ -92,12 +92,15 @@ bool DecodeServerMessage(std::string_view E, std::string& Result) {
     return true;
 }
 
-bool HttpPost(const std::string& Url, const void* Data, int DataSize, void*& Reply, int& ReplySize) {
+bool HttpPost(const std::string& Url, const void* Data, int DataSize, void*& Reply, int& ReplySize,
+              const std::function<bool()>& cancelled) {
     Reply = nullptr;
     ReplySize = 0;
     if (DataSize < 0 || (DataSize > 0 && Data == nullptr)) return false;
     const std::string_view body(static_cast<const char*>(Data), static_cast<size_t>(DataSize));
-    const HttpPostResult result = HttpPostRaw(Url, body);
+    HttpPostOptions options;
+    options.Cancelled = cancelled;
+    const HttpPostResult result = HttpPostRaw(Url, body, options);
     if (!result.Ok) return false;
     const int size = static_cast<int>(result.Body.size());  // bounded by the options' reply limit
     try {
@@ -118,14 +121,15 @@ std::string ExtractReply(std::string_view body) {
     return std::string(body.substr(p1 + kReplyStart.size(), p2 - p1 - kReplyStart.size()));
 }
 
-void QueryServer(const std::string& Server, const std::string& Request, std::string& Reply) {
+void QueryServer(const std::string& Server, const std::string& Request, std::string& Reply,
+                 const std::function<bool()>& cancelled) {
     Reply.clear();
     std::string body(kReplyStart);
     EncodeServerMessage(Request, body);
     body += kReplyEnd;
     void* block = nullptr;
     int size = 0;
-    if (!HttpPost(Server, body.data(), static_cast<int>(body.size()), block, size)) return;
+    if (!HttpPost(Server, body.data(), static_cast<int>(body.size()), block, size, cancelled)) return;
     const std::string text(static_cast<const char*>(block), static_cast<size_t>(size));
     FreeEC(block);
     Reply = ExtractReply(text);
@@ -148,7 +152,9 @@ void TQueryHttpThread::Execute() {
     QueryServer(Server, Request, reply);
 }
 
-void TInternetGamesThread::Execute() { QueryServer(Server, GameListRequest(), Reply); }
+void TServerQueryThread::Execute() {
+    QueryServer(Server, Request, Reply, [this] { return Terminated(); });
+}
 
 std::string GameListRequest() { return Join({"gamelist", WebProtocolVersion}); }
 

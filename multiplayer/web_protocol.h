@@ -37,14 +37,17 @@ bool DecodeServerMessage(std::string_view E, std::string& Result);
 
 // Posts DataSize bytes to Url; on success Reply is a block from AllocEC that the
 // caller frees with FreeEC. False on any failure, with Reply null and ReplySize 0.
-bool HttpPost(const std::string& Url, const void* Data, int DataSize, void*& Reply, int& ReplySize);
+// `cancelled` (asked from the posting thread) stops it as a failure.
+bool HttpPost(const std::string& Url, const void* Data, int DataSize, void*& Reply, int& ReplySize,
+              const std::function<bool()>& cancelled = {});
 
 // The text between the first "msg=" and the first "msgend" of a reply body;
 // empty when a marker is missing or nothing lies between them.
 std::string ExtractReply(std::string_view body);
 
 // One exchange, blocking. Reply is empty on any failure.
-void QueryServer(const std::string& Server, const std::string& Request, std::string& Reply);
+void QueryServer(const std::string& Server, const std::string& Request, std::string& Reply,
+                 const std::function<bool()>& cancelled = {});
 // Runs QueryServer on a thread that frees itself; the reply is dropped.
 void QueryServerAsync(const std::string& Server, const std::string& Request);
 
@@ -61,16 +64,20 @@ protected:
     void Execute() override;
 };
 
-// The game list's worker: Reply is written once, before the run ends.
-// It asks the server given at creation, InternetServer by default.
-class TInternetGamesThread : public TThreadEC {
+// One request off the window's thread (the game list, a click that asks the
+// server): Reply is written once, before the run ends; Terminate stops the
+// exchange, leaving Reply empty. It asks the server given at creation,
+// InternetServer by default.
+class TServerQueryThread : public TThreadEC {
 public:
-    explicit TInternetGamesThread(std::string server = InternetServer) : Server(std::move(server)) {}
+    explicit TServerQueryThread(std::string request, std::string server = InternetServer)
+        : Request(std::move(request)), Server(std::move(server)) {}
+    const std::string Request;
     const std::string Server;
     std::string Reply;
 
 protected:
-    ~TInternetGamesThread() override = default;
+    ~TServerQueryThread() override = default;
     void Execute() override;
 };
 

@@ -41,11 +41,14 @@ void CheckHostAndPath(const std::string& url) {
 }
 
 // Fails the transfer when neither a byte is sent nor one received for the step time-out.
+// Also fails it when the caller cancels.
 struct Watchdog {
     std::chrono::milliseconds limit;
+    const std::function<bool()>& cancel;
     curl_off_t sent = 0, received = 0;
     std::chrono::steady_clock::time_point lastProgress = std::chrono::steady_clock::now();
     bool stalled = false;
+    bool cancelled = false;
 };
 
 int CheckProgress(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off_t sent) {
@@ -57,7 +60,8 @@ int CheckProgress(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_
         dog->lastProgress = now;
     }
     dog->stalled = now - dog->lastProgress > dog->limit;
-    return dog->stalled ? 1 : 0;
+    dog->cancelled = dog->cancel && dog->cancel();
+    return dog->stalled || dog->cancelled ? 1 : 0;
 }
 
 template <class V>
@@ -84,6 +88,7 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user) {
 
 std::string StepOf(CURLcode code, const Sink& sink, const Watchdog& dog) {
     if (sink.overflow) return "alloc memory";
+    if (dog.cancelled) return "cancelled";
     if (dog.stalled) return "InternetReadFile";
     switch (code) {
         case CURLE_UNSUPPORTED_PROTOCOL:
@@ -134,7 +139,7 @@ HttpPostResult HttpPostRaw(const std::string& url, std::string_view data, const 
         Sink sink{&result.Body, options.MaxReplySize};
         SetOption(c, CURLOPT_WRITEFUNCTION, &WriteBody);
         SetOption(c, CURLOPT_WRITEDATA, &sink);
-        Watchdog dog{std::chrono::milliseconds(options.StepTimeoutMs)};
+        Watchdog dog{std::chrono::milliseconds(options.StepTimeoutMs), options.Cancelled};
         SetOption(c, CURLOPT_XFERINFOFUNCTION, &CheckProgress);
         SetOption(c, CURLOPT_XFERINFODATA, &dog);
         SetOption(c, CURLOPT_NOPROGRESS, 0L);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,8 @@ struct HttpPostOptions {
     int TotalTimeoutMs = 30000;
     // A longer body fails the exchange.
     size_t MaxReplySize = 1 << 20;
+    // Asked as the exchange goes on (from its thread); true stops it as a failure.
+    std::function<bool()> Cancelled;
 };
 
 struct HttpPostResult {

@@ -45,6 +45,7 @@
 #include "ui/dop_info.h"
 #include "ui/help_window.h"
 #include "ui/internet_games.h"
+#include "ui/internet_support.h"
 #include "ui/main_menu.h"
 #include "ui/map_drawing.h"
 #include "ui/multi_player.h"
@@ -292,9 +293,8 @@ void TConnect::PeerPlay1Open() {
     AppendChatLine(RichEdit1, Qs(LangText(3127, "--------------- Игровой чат ----------------")), clBlack,
                    false, kLobbyChatLines);
     if (PlayMode.IsInternetGame && AddressTaken(*PeerPlay1)) {
-        ShowMessageBox(TMsgType::Warning, Qs(LangText(3140, "IP адрес должен быть уникальным")));
         SendAllMessage(LangText(3141, "Некто пытается зайти под одинаковым IP адресом"), clOlive);
-        Refuse();
+        Refuse(Qs(LangText(3140, "IP адрес должен быть уникальным")));
         return;
     }
     const TPeerPlayPlayer* own = PeerPlay1->LocalPlayer();
@@ -303,7 +303,6 @@ void TConnect::PeerPlay1Open() {
         ExCheckListBox1->Items().Add(Qs(p.Name));
         if (p.Remote && own && AnsiSameText(p.Name, own->Name)) {
             RejectDuplicateName();
-            Refuse();
             return;
         }
         if (&p == own)
@@ -314,15 +313,20 @@ void TConnect::PeerPlay1Open() {
         QueryServerAsync(InternetServer, GameUserUpdateRequest(GameId(), own->Name));
 }
 
-void TConnect::Refuse() {
+// The session cannot close inside its own opening: right after it, the
+// refused player leaves, and only then reads why.
+void TConnect::Refuse(const QString& reason) {
     Refused = true;
-    QTimer::singleShot(0, this, [this] { reject(); });
+    QTimer::singleShot(0, this, [this, reason] {
+        PeerPlay1->Close();
+        ShowMessageBox(TMsgType::Warning, reason);
+        reject();
+    });
 }
 
 void TConnect::RejectDuplicateName() {
-    ShowMessageBox(TMsgType::Warning,
-                   Qs(LangText(3125, "Игрок с таким именем в игре уже есть.|Смените имя пожалуйста.")));
     SendAllMessage(LangText(3126, "Некто пытался зайти под зарегистрированным именем"), clOlive);
+    Refuse(Qs(LangText(3125, "Игрок с таким именем в игре уже есть.|Смените имя пожалуйста.")));
 }
 
 void TConnect::PeerPlay1Close() {
@@ -640,8 +644,7 @@ void TConnect::MenuOnClick(int index) {
 bool TConnect::CanBreakPlayer(const std::string& lowerName) {
     if (!ListedServer()) return true;
     std::string reply;
-    QueryServer(InternetServer, CanBreakPlayerRequest(GameId(), lowerName), reply);
-    return CanBreakPlayerReply(reply);
+    return AskListingServer(CanBreakPlayerRequest(GameId(), lowerName), reply) && CanBreakPlayerReply(reply);
 }
 
 void TConnect::ReportGameEnd() {

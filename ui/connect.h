@@ -66,8 +66,9 @@ public:
     void Timer1Timer();
     void LoadGameClick();
     void RejectDuplicateName();
-    // This peer may not stay (duplicate name or address): the lobby closes.
-    void Refuse();
+    // This peer may not stay (duplicate name or address): it leaves the
+    // session, then `reason` shows and the lobby closes.
+    void Refuse(const QString& reason);
     // Dropping a player (server, [Debug] BreakPlayers).
     void Image2MouseUp(Qt::MouseButton button, int x, int y);
     void mnuOffUserPopup();

@@ -18,7 +18,7 @@ namespace kordalt {
 
 std::vector<TInternetUserUnit> LoadGameUsers(const TGUID& GameId) {
     std::string reply;
-    QueryServer(InternetServer, GameUserListRequest(GUIDToStr(GameId)), reply);
+    AskListingServer(GameUserListRequest(GUIDToStr(GameId)), reply);
     std::vector<NetPlayerInfo> players;
     ParsePlayerList(reply, players);
     std::vector<TInternetUserUnit> users;

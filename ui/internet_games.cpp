@@ -176,7 +176,7 @@ void TInternetGames::FillAddresses() {
 void TInternetGames::CBAddressChange() { InternetChoice.LocalAddress = Cs(CBAddress->currentText()); }
 
 void TInternetGames::SpeedUpdateClick() {
-    if (!ListThread) ListThread.reset(new TInternetGamesThread(InternetServer));
+    if (!ListThread) ListThread.reset(new TServerQueryThread(GameListRequest(), InternetServer));
     if (ListThread->Running()) return;
     ButJoin->hide();
     SpeedUpdate->hide();
@@ -263,7 +263,7 @@ void TInternetGames::SpeedPlayerNewClick() {
     if (!TakeAccount(Qs(LangText(3155, "Имя или пароль не правильны")))) return;
     if (!AskYesNo(Qs(LangText(3156, "Зарегистрировать ?")))) return;
     std::string reply;
-    QueryServer(InternetServer, PlayerNewRequest(Cs(EditName->text()), Cs(EditPassword->text())), reply);
+    if (!AskListingServer(PlayerNewRequest(Cs(EditName->text()), Cs(EditPassword->text())), reply)) return;
     if (!ReportReply(PlayerNewReply(reply),
                      {{WebReply::NoConnection, 3150, "Ошибка соеденения"},
                       {WebReply::NameTaken, 3157, "Игрок с эти именем уже существует"}}))
@@ -281,11 +281,11 @@ void TInternetGames::ButNewGameClick() {
     InternetChoice.NetPlayerName = Cs(EditName->text());
     InternetChoice.NetPassword = Cs(EditPassword->text());
     std::string reply;
-    QueryServer(InternetServer,
-                GameCreateRequest(InternetChoice.NetGameName, GUIDToStr(InternetChoice.NetGameGUID),
-                                  InternetChoice.LocalAddress, InternetChoice.NetPlayerName,
-                                  InternetChoice.NetPassword, LangText(3179, "Russian")),
-                reply);
+    if (!AskListingServer(GameCreateRequest(InternetChoice.NetGameName, GUIDToStr(InternetChoice.NetGameGUID),
+                                            InternetChoice.LocalAddress, InternetChoice.NetPlayerName,
+                                            InternetChoice.NetPassword, LangText(3179, "Russian")),
+                          reply))
+        return;
     if (!ReportReply(GameCreateReply(reply),
                      {{WebReply::NoConnection, 3150, "Ошибка соединения"},
                       {WebReply::NoPlayer, 3159, "Игрок не найден. Зарегистрируйтесь!"},
@@ -301,7 +301,7 @@ void TInternetGames::ButJoinClick() {
     if (!game) return;
     if (!TakeAccount(Qs(LangText(3155, "Имя или пароль не правильны")))) return;
     std::string reply;
-    QueryServer(InternetServer, PlayerCheckRequest(Cs(EditName->text()), Cs(EditPassword->text())), reply);
+    if (!AskListingServer(PlayerCheckRequest(Cs(EditName->text()), Cs(EditPassword->text())), reply)) return;
     if (!ReportReply(PlayerCheckReply(reply),
                      {{WebReply::NoConnection, 3150, "Ошибка соеденения"},
                       {WebReply::NoPlayer, 3159, "Игрок не найден. Зарегистрируйтесь"},

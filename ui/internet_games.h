@@ -25,7 +25,7 @@ namespace kordalt {
 
 class TExDrawGrid;
 class TExSpeedButton;
-class TInternetGamesThread;
+class TServerQueryThread;
 
 // What the list dialog leaves for the session (cp1251 texts).
 struct TInternetChoice {
@@ -88,7 +88,7 @@ public:
     QLabel* LabelCom = nullptr;
     QTimer* TimerUpdate = nullptr;
 
-    std::unique_ptr<TInternetGamesThread, TThreadEC::Deleter> ListThread;
+    std::unique_ptr<TServerQueryThread, TThreadEC::Deleter> ListThread;
     std::vector<TInternetGamesUnit> Games;
 
 protected:

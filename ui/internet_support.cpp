@@ -1,12 +1,44 @@
 #include "ui/internet_support.h"
 
+#include <QApplication>
+#include <QEventLoop>
 #include <QPainter>
+#include <QProgressDialog>
+#include <QTimer>
+#include <memory>
 
 #include "controls/draw_grid.h"
 #include "game/language_file.h"
 #include "ui/ui_support.h"
 
 namespace kordalt {
+
+bool AskListingServer(const std::string& request, std::string& reply) {
+    std::unique_ptr<TServerQueryThread, TThreadEC::Deleter> query(new TServerQueryThread(request));
+    query->StartThread();
+    QProgressDialog box(QString::fromUtf8("Связь с сервером ..."), QString::fromUtf8("Отмена"), 0, 0,
+                        QApplication::activeWindow());
+    box.setObjectName(QStringLiteral("ListingServerWait"));
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setMinimumDuration(0);
+    box.setAutoReset(false);
+    box.setAutoClose(false);
+    QEventLoop wait;
+    QObject::connect(&box, &QProgressDialog::canceled, &wait, &QEventLoop::quit);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &wait, [&] {
+        if (!query->Running()) wait.quit();
+    });
+    poll.start(20);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    box.show();
+    if (query->Running()) wait.exec();
+    QApplication::restoreOverrideCursor();
+    // A cancelled exchange stops at its next progress check.
+    const bool answered = !query->Running() && !box.wasCanceled();
+    reply = answered ? query->Reply : std::string();
+    return answered;
+}
 
 void DrawInternetCell(TExDrawGrid& grid, int row, const TRect& rect, const QString& text) {
     QPainter& canvas = *grid.Canvas();

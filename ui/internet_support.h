@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <initializer_list>
+#include <string>
 
 #include "controls/classic.h"
 #include "multiplayer/web_protocol.h"
@@ -23,6 +24,11 @@ struct TReplyText {
 };
 // Shows the message listed for `reply`; true when the reply is a success.
 bool ReportReply(WebReply reply, std::initializer_list<TReplyText> texts);
+
+// Asks the listing server (InternetServer) off the window's thread: while it
+// answers, the hourglass shows and a box offers to cancel. False when the
+// player cancelled; else `reply` is the answer, empty when the exchange failed.
+bool AskListingServer(const std::string& request, std::string& reply);
 
 // The account and settings name rule, on a Qt text.
 bool IsValidNetName(const QString& name);

@@ -62,8 +62,10 @@ protected:
     test::MemoryService service;
     std::vector<QString> shownBoxes;
     bool retry = false;
+    std::function<void()> onBox;  // looks at the lobbies while a box shows
     ScopedMessageBoxHook boxes{[this](TMsgType, const QString& text) {
         shownBoxes.push_back(text);
+        if (onBox) onBox();
         return retry ? TMsgButton::Yes : TMsgButton::No;
     }};
 };
@@ -91,10 +93,19 @@ TEST_F(InternetLobby, APlayerFromAnAddressAlreadyInTheGameIsToldAndLeaves) {
     ASSERT_TRUE(UsersAre("1;anna;0.0~2;boris;0.0~"));
     EXPECT_FALSE(boris->Refused);
     EXPECT_TRUE(shownBoxes.empty());
-    auto clara = Open("clara", false, "127.0.0.3");
+    std::unique_ptr<TConnect> clara;
+    // The refused player has left before he reads why: the others list him no more.
+    bool leftBeforeTheBox = false;
+    onBox = [&] {
+        leftBeforeTheBox = clara && !clara->PeerPlay1->Opened() &&
+                           test::WaitFor([&] { return anna->PeerPlay1->Players().Count() == 2; });
+    };
+    clara = Open("clara", false, "127.0.0.3");
     EXPECT_TRUE(clara->Refused);
+    ASSERT_TRUE(test::WaitFor([&] { return !shownBoxes.empty(); }));
     ASSERT_EQ(shownBoxes.size(), 1u);
     EXPECT_EQ(shownBoxes[0], QString::fromUtf8("IP адрес должен быть уникальным"));
+    EXPECT_TRUE(leftBeforeTheBox);
     const QString notice = QString::fromUtf8("<clara> Некто пытается зайти под одинаковым IP адресом");
     EXPECT_TRUE(test::WaitFor([&] {
         return anna->RichEdit1->toPlainText().contains(notice) &&

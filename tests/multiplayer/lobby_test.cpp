@@ -298,6 +298,7 @@ TEST_F(Lobby, ChatLineIsPlainForItsSenderAndBoldForTheOthers) {
 TEST_F(Lobby, ADuplicateNameLeavesAndTheOthersAreTold) {
     ASSERT_TRUE(AllSee(3));
     LobbyPeer other{service, "ANNA", false};
+    ASSERT_TRUE(test::WaitFor([&] { return !shownBoxes.empty(); }));
     ASSERT_EQ(shownBoxes.size(), 1u);
     EXPECT_TRUE(other.lobby->Refused);
     EXPECT_TRUE(shownBoxes[0].contains(QString::fromUtf8("Игрок с таким именем")));

@@ -21,7 +21,7 @@ namespace {
 
 const std::string kGameId = "0A1B2C3D-0000-4000-8000-000000000002";
 
-using GamesThread = std::unique_ptr<TInternetGamesThread, TThreadEC::Deleter>;
+using GamesThread = std::unique_ptr<TServerQueryThread, TThreadEC::Deleter>;
 
 class WebAsync : public ::testing::Test {
 protected:
@@ -118,7 +118,7 @@ TEST_F(WebAsync, NoticesThatFailAtOnceAreDropped) {
 }
 
 TEST_F(WebAsync, GameListWorker) {
-    GamesThread worker(new TInternetGamesThread(listing_.Url));
+    GamesThread worker(new TServerQueryThread(GameListRequest(), listing_.Url));
     std::vector<NetGameInfo> games;
     ASSERT_TRUE(ParseGameList(PollGameList(worker), games));
     ASSERT_EQ(games.size(), 1u);
@@ -134,12 +134,12 @@ TEST_F(WebAsync, GameListWorker) {
 
 TEST_F(WebAsync, GameListWorkerAsksTheSettingsServerAndReportsNoConnection) {
     InternetServer = test::LoopbackUrl(listing_.Port, "");
-    GamesThread worker(new TInternetGamesThread);
+    GamesThread worker(new TServerQueryThread(GameListRequest()));
     InternetServer.clear();
     EXPECT_EQ(GameListReply(PollGameList(worker)), WebReply::NoConnection);
 
     InternetServer = listing_.Url;
-    GamesThread listed(new TInternetGamesThread);
+    GamesThread listed(new TServerQueryThread(GameListRequest()));
     InternetServer.clear();
     std::vector<NetGameInfo> games;
     ASSERT_TRUE(ParseGameList(PollGameList(listed), games));

@@ -1,8 +1,11 @@
 // The Internet game list against a listing server on loopback.
+#include <QApplication>
 #include <QComboBox>
+#include <QCursor>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTimer>
 #include <chrono>
@@ -345,6 +348,50 @@ TEST_F(InternetGamesTest, DoubleClickShowsThePlayersOfTheSelectedGame) {
     EXPECT_EQ(GUIDToStr(InternetGameInfo->GameGUID), kId1);
     EXPECT_EQ(shownPlayers_, (std::vector<std::string>{"HostDuel", "Petr"}));
     EXPECT_TRUE(InternetGameInfo->Users.empty()) << "hiding frees the list";
+}
+
+// A click that asks the listing server waits for it off the window's thread:
+// while the server holds its answer the window's events go on, the hourglass
+// shows, and the player's cancel ends the wait with nothing reported.
+TEST_F(InternetGamesTest, ClicksThatAskTheServerCanBeCancelledWhileItHoldsTheAnswer) {
+    SeedGame("Duel", kId1, "10.0.0.5");
+    ShowList();
+    TInternetGames& w = *InternetGames;
+    SetAccount("Ivan", "pw");
+    w.GridGameList->SetRow(1);
+    InternetGameInfo->GameGUID = StrToGUID(kId1);
+    test::ReplyServer held;
+    held.Hold = true;
+    InternetServer = held.Url();
+    const std::pair<const char*, std::function<void()>> clicks[] = {
+        {"register", [&] { w.SpeedPlayerNewClick(); }},
+        {"new game", [&] { w.ButNewGameClick(); }},
+        {"join", [&] { w.ButJoinClick(); }},
+        {"the game's players", [] { InternetGameInfo->ButUpdateClick(); }},
+    };
+    for (const auto& [what, click] : clicks) {
+        const int asked = held.Requests;
+        bool hourglass = false, cancelled = false;
+        // Runs only while the window's thread is free during the click.
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+            if (held.Requests == asked || !box) return;
+            hourglass =
+                QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+            box->cancel();
+            cancelled = true;
+            watch.stop();
+        });
+        watch.start(10);
+        click();
+        watch.stop();
+        EXPECT_TRUE(cancelled) << what;
+        EXPECT_TRUE(hourglass) << what;
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr) << what;
+        for (const QString& shown : TakeMessages()) EXPECT_FALSE(shown.contains(U("Ошибка"))) << what;
+        EXPECT_TRUE(w.isVisible()) << what;
+    }
 }
 
 }  // namespace
