@@ -26,6 +26,12 @@ struct TNetDelivery {
     TCustomPeerPlay& peer;
     INetLobbyUi& ui;
     int rows;  // the session's players: the lobby list's rows
+    // The game's server is not known, or has handed the game over: only a
+    // message that names its sender the server is taken from another.
+    bool newServer = false;
+    // The game's server is gone: a survivor may tell this peer, its heir, the
+    // year he holds, with a full state naming this peer the server.
+    bool yearReport = false;
 };
 
 namespace {
@@ -36,13 +42,22 @@ void NoteRefused(const TPeerPlayPlayer& sender, const TNetMessageKind& kind, con
                  Cp1251ToUtf8(sender.Name).c_str(), why.c_str());
 }
 
+uint32_t OwnId(const TCustomPeerPlay& peer) { return peer.LocalPlayer() ? peer.LocalPlayer()->ID : 0; }
+
+bool PlaysALivingState(uint32_t playerId) {
+    for (int i = 1; i <= Game.GosCount; ++i)
+        if (Game.mGos[i].Player == playerId && Game.mGos[i].Alive != 0) return true;
+    return false;
+}
+
+// The game's server died: this peer took its role from it, or it is no longer in the session.
+bool GameServerGone(TCustomPeerPlay& peer) {
+    if (PlayMode.GameMode == kServer) return ReportsAwaited();
+    return Net.ServerID != 0 && peer.Players().IndexOf(Net.ServerID) < 0;
+}
+
 // Sets the lobby map from a map message; false when the message is refused.
-// A running game's tables take no lobby map.
 bool TakeMap(const TNetMessage& m, bool snapshotNewMap, std::string& why) {
-    if (Net.GameRunning) {
-        why = "a lobby map while a game runs";
-        return false;
-    }
     auto map = ReadMapMessage(m, why);
     if (!map) return false;
     const bool hadMap = Map != nullptr;
@@ -77,7 +92,8 @@ void TakeFullInf(TFullInf& full, uint32_t senderId, TCustomPeerPlay& peer) {
 // Of a player who has left, only a full snapshot is taken: a hand-over, or the
 // last result of a server that left after sending it. The rest is dropped.
 void TakeFullOfDepartedPlayer(const NetQueueItem& item, TCustomPeerPlay& peer) {
-    if (!Net.GameRunning || NetMessageCode(item.Data) != dx_Game_SendFull) return;
+    if (!Net.GameRunning || NetMessageCode(item.Data) != dx_Game_SendFull || item.SenderID != Net.ServerID)
+        return;
     std::string why;
     auto full = ReadFullInf(item.Data, why);
     if (full && !StaleYear(full->state.Year)) TakeFullInf(*full, item.SenderID, peer);
@@ -140,8 +156,10 @@ std::string TakeFull(TNetDelivery& d) {
     std::string why;
     auto full = ReadFullInf(d.item.Data, why);
     if (!full) return why;
-    if (d.peer.LocalPlayer() && full->serverId == d.peer.LocalPlayer()->ID)
-        TakeYearReport(d.peer, d.sender.ID, full->state.Year);
+    const uint32_t own = OwnId(d.peer);
+    if ((d.yearReport && full->serverId != own) || (d.newServer && full->serverId != d.sender.ID))
+        return "a full state from a player who is not the server";
+    if (own != 0 && full->serverId == own) TakeYearReport(d.peer, d.sender.ID, full->state.Year);
     if (!StaleYear(full->state.Year)) TakeFullInf(*full, d.sender.ID, d.peer);
     return {};
 }
@@ -159,7 +177,7 @@ std::string TakeHalf(TNetDelivery& d) {
 
 std::string TakeClientInf(TNetDelivery& d) {
     std::string why;
-    ApplyClientInf(d.item.Data, why);
+    ApplyClientInf(d.item.Data, d.sender.ID, why);
     return why;
 }
 
@@ -183,14 +201,16 @@ std::string TakeExit(TNetDelivery& d) {
 }
 
 std::string TakeCloseAll(TNetDelivery& d) {
+    if (d.newServer) return "not from the game's server";
     Net.ExitGame = 1;
     d.ui.ShowChatMessage(d.sender.Name, LangText(3131), clRed);
     return {};
 }
 
+// Sent to all: the players in the game leave it, their tables come with the year's result.
 std::string TakeMapForWaiting(TNetDelivery& d) {
     std::string why;
-    if (TakeMap(d.item.Data, true, why)) {
+    if (!Net.GameRunning && TakeMap(d.item.Data, true, why)) {
         d.ui.ShowMapForWaiting();
         Map->SnapshotOwners();
     }
@@ -226,7 +246,7 @@ constexpr TNetMessageKind kMessages[] = {
     {dx_Game_EndOfTurn, "end of turn", AnyToAll, AnyPlayer, TurnEnd, ValueSize, TakeEndOfTurn},
     {dx_Game_Exit, "leaving the game", AnyToAll, AnyPlayer, Both, ValueSize, TakeExit},
     {dx_Game_CloseAll, "game closed", ServerToClients, GameServer, Year, ValueSize, TakeCloseAll},
-    {dx_Game_SendMapForWaiting, "map for a waiting player", ServerToClients, AnyPlayer, Lobby, MapSize,
+    {dx_Game_SendMapForWaiting, "map for a waiting player", ServerToClients, AnyPlayer, Both, MapSize,
      TakeMapForWaiting},
     {dx_Game_SendInfoForWaiting, "news for a waiting player", ServerToClients, AnyPlayer, Both,
      [] { return InfoForWaitingSize(kMaxWaitingText); }, TakeWaitingInfo},
@@ -237,6 +257,42 @@ TNetCodeSet CodesWhere(bool (*wanted)(TNetSteps)) {
     for (const TNetMessageKind& kind : kMessages)
         if (wanted(kind.steps)) set.set(kind.code);
     return set;
+}
+
+bool TakenInThisStep(TNetSteps steps) {
+    if (steps == Both) return true;
+    return (steps == Lobby) == (Net.GameRunning == 0);
+}
+
+// Why this peer does not take `kind` from the sender now; empty when it does.
+// A peer that knows no lobby server yet (a newcomer) learns it from the first
+// who acts as one.
+std::string WhyRefused(const TNetMessageKind& kind, TNetDelivery& d) {
+    if (!TakenInThisStep(kind.steps))
+        return Net.GameRunning ? "not taken while a game runs" : "not taken in the lobby";
+    if (kind.code == dx_Game_SendFull && d.sender.ID != Net.ServerID && PlaysALivingState(d.sender.ID) &&
+        GameServerGone(d.peer)) {
+        d.yearReport = true;
+        return {};
+    }
+    const bool serving = PlayMode.GameMode == kServer;
+    if (kind.direction == ServerToClients && serving) return "this peer is the server";
+    if (kind.direction == ClientToServer && !serving) return "this peer is not the server";
+    switch (kind.sender) {
+        case LobbyServer:
+            if (Net.ServerID == 0) Net.ServerID = d.sender.ID;
+            if (d.sender.ID != Net.ServerID) return "the sender is not the lobby's server";
+            return {};
+        case GameServer:
+            if (d.sender.ID == Net.ServerID) return {};
+            if (Net.ServerID != 0 && !Net.ServerHandedOver) return "the sender is not the game's server";
+            d.newServer = true;
+            return {};
+        case StatePlayer:  // the handler finds the state
+        case AnyPlayer:
+            return {};
+    }
+    return {};
 }
 
 }  // namespace
@@ -263,7 +319,9 @@ void DispatchNetMessage(const NetQueueItem& item, TCustomPeerPlay& peer, INetLob
     const TNetMessageKind* kind = FindNetMessageKind(NetMessageCode(item.Data));
     if (!kind) return;
     TNetDelivery d{item, peer.Players().GetItem(index), peer, ui, peer.Players().Count()};
-    if (const std::string why = kind->handle(d); !why.empty()) NoteRefused(d.sender, *kind, why);
+    std::string why = WhyRefused(*kind, d);
+    if (why.empty()) why = kind->handle(d);
+    if (!why.empty()) NoteRefused(d.sender, *kind, why);
 }
 
 }  // namespace kordalt

@@ -225,6 +225,8 @@ void StartNetRun(TNetQueue& queue) {
 }
 
 void EnterNetLobby(TNetQueue& queue) {
+    // A lobby entered after a game keeps its server; a new session's lobby learns it.
+    if (!Net.GameRunning) Net.ServerID = 0;
     Net.GameRunning = 0;
     queue.SetAcceptedMessages(LobbyMessages);
 }
@@ -279,8 +281,13 @@ void GiveAbsentPlayersStatesToComputer(TCustomPeerPlay& peer) {
 
 void GameServerLeft(TCustomPeerPlay& peer, TNetQueue& queue, INetSendUi& ui, uint32_t playerId) {
     AwaitedReports.erase(playerId);
+    if (!Net.GameRunning) {
+        // The lobby's server left, having given its role to another: he is learned anew.
+        if (playerId == Net.ServerID) Net.ServerID = 0;
+        return;
+    }
     // A peer whose game is over, or whom the others dropped, never takes the role.
-    if (!Net.GameRunning || Net.ExitGame != 0 || !peer.Opened() || PlayMode.GameMode != kNetworkClient ||
+    if (Net.ExitGame != 0 || !peer.Opened() || PlayMode.GameMode != kNetworkClient ||
         playerId != Net.ServerID || Net.ServerHandedOver)
         return;
     // Its last result is taken first; the loop comes back here then.

@@ -30,7 +30,8 @@ void KeepYearMessagesForTheRun(TNetQueue& queue, bool everyoneReady);
 // year traffic that came while the lobby was starting is taken.
 void StartNetRun(TNetQueue& queue);
 // The lobby, on opening a session or after a game: no game runs, and a year's
-// traffic is held for the game about to start.
+// traffic is held for the game about to start. A new session's lobby knows no
+// server until one acts as such.
 void EnterNetLobby(TNetQueue& queue);
 // A year result or a full snapshot was taken.
 bool YearArrived();
@@ -82,7 +83,8 @@ void GiveStatesToComputer(uint32_t playerId);
 // So are the states of every player who is no longer in the session.
 void GiveAbsentPlayersStatesToComputer(TCustomPeerPlay& peer);
 
-// A session player left (his states are the computer's already). When he was
+// A session player left (his states are the computer's already). In the lobby,
+// when he was its server, the next one is learned anew. When he was
 // the server and left without handing the game over, the survivor holding the
 // living state with the highest player id (the one the session makes its host)
 // becomes the server. Every other survivor sends him the latest year result it

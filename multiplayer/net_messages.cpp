@@ -478,7 +478,7 @@ TNetMessage MakeClientInf() {
     return Write(wire);
 }
 
-bool ApplyClientInf(const TNetMessage& m, std::string& why) {
+bool ApplyClientInf(const TNetMessage& m, uint32_t senderId, std::string& why) {
     TClientWire wire;
     if (!ReadCode(m, wire, "client state", why)) return false;
     const int g = wire.state;
@@ -486,8 +486,17 @@ bool ApplyClientInf(const TNetMessage& m, std::string& why) {
         why = "client state " + std::to_string(g);
         return false;
     }
+    if (Game.mGos[g].Player != senderId) {
+        why = "client state " + std::to_string(g) + " of another player";
+        return false;
+    }
     auto s = std::make_unique<GameState>(Game);
-    s->mGos[g] = wire.gos;
+    TGosRec& gos = s->mGos[g];
+    gos = wire.gos;
+    // Who plays the state is the server's to say.
+    gos.Player = Game.mGos[g].Player;
+    gos.PlayerName = Game.mGos[g].PlayerName;
+    gos.StartPlayerName = Game.mGos[g].StartPlayerName;
     SetStateKordalts(*s, g, wire.kordalts);
     why = ValidateStateRecord(*s, g);
     if (!why.empty()) return false;

@@ -96,8 +96,9 @@ void CommitHalfInf(THalfInf& half);
 
 // dx_Game_SendClientInf: a client's own state `Game.CurrentGos` after its turn.
 TNetMessage MakeClientInf();
-// The state the message names gets its record and Kordalts; false (and
-// nothing changed) when the message is damaged or the result would be invalid.
-bool ApplyClientInf(const TNetMessage& m, std::string& why);
+// The state the message names gets its record and Kordalts, keeping its player
+// and his names; false (and nothing changed) when the message is damaged, the
+// state is not `senderId`'s or the result would be invalid.
+bool ApplyClientInf(const TNetMessage& m, uint32_t senderId, std::string& why);
 
 }  // namespace kordalt

@@ -90,35 +90,42 @@ protected:
     FakeSendUi sendUi;
 };
 
-TEST_F(NetDispatch, SmallMessagesAtTheServer) {
+// Anna's peer as a client of Boris's game, in the lobby or while it runs.
+TEST_F(NetDispatch, SmallMessagesAtAClient) {
+    PlayMode.GameMode = kNetworkClient;
+    Net.ServerID = boris.Id();
     const std::string left = LangText(3130), closed = LangText(3131);
     constexpr uint8_t kYear = 7;
     Game.Year = kYear;
     struct Case {
         const char* what;
+        bool running;
         uint32_t from;  // 1 boris, 2 clara, 0 nobody of the session
         TNetMessage message;
         std::vector<std::string> calls;
     } cases[] = {
-        {"chat", 1, MakeChatMessage("hi", 0xFF), {"chat boris hi 255"}},
-        {"chat from outside the session", 0, MakeChatMessage("hi", 0xFF), {}},
-        {"code 6", 1, MakeValueMessage(6, 1), {}},
-        {"code 18", 1, MakeValueMessage(18, 1), {}},
-        {"turn delay", 1, MakeValueMessage(dx_Connect_TurnDelay, 7), {"delay 7"}},
-        {"end of turn of a player without a state", 2, MakeValueMessage(dx_Game_EndOfTurn, kYear), {}},
-        {"end of turn of another year", 1, MakeValueMessage(dx_Game_EndOfTurn, kYear - 1), {}},
-        {"end of turn", 1, MakeValueMessage(dx_Game_EndOfTurn, kYear), {}},
-        {"exit", 1, MakeValueMessage(dx_Game_Exit, 1), {"chat boris " + left + " 255"}},
-        {"close all", 2, MakeValueMessage(dx_Game_CloseAll, 1), {"chat clara " + closed + " 255"}},
+        {"chat", false, 1, MakeChatMessage("hi", 0xFF), {"chat boris hi 255"}},
+        {"chat during the game", true, 2, MakeChatMessage("hi", 0xFF), {"chat clara hi 255"}},
+        {"chat from outside the session", true, 0, MakeChatMessage("hi", 0xFF), {}},
+        {"code 6", false, 1, MakeValueMessage(6, 1), {}},
+        {"code 18", true, 1, MakeValueMessage(18, 1), {}},
+        {"turn delay", false, 1, MakeValueMessage(dx_Connect_TurnDelay, 7), {"delay 7"}},
+        {"end of turn of a player without a state", true, 2, MakeValueMessage(dx_Game_EndOfTurn, kYear), {}},
+        {"end of turn of another year", true, 1, MakeValueMessage(dx_Game_EndOfTurn, kYear - 1), {}},
+        {"end of turn", true, 1, MakeValueMessage(dx_Game_EndOfTurn, kYear), {}},
+        {"exit", true, 1, MakeValueMessage(dx_Game_Exit, 1), {"chat boris " + left + " 255"}},
+        {"close all", true, 1, MakeValueMessage(dx_Game_CloseAll, 1), {"chat boris " + closed + " 255"}},
     };
     const uint32_t ids[] = {424242, boris.Id(), clara.Id()};
     for (const Case& c : cases) {
         const std::string before = Tables();
         anna.lobby.calls.clear();
+        Net.GameRunning = c.running ? 1 : 0;
         DispatchNetMessage(Item(ids[c.from], c.message), *anna.peer, anna.lobby);
         EXPECT_EQ(anna.lobby.calls, c.calls) << c.what;
-        if (c.calls.empty() && std::string(c.what) != "end of turn")
+        if (c.calls.empty() && std::string(c.what) != "end of turn") {
             EXPECT_TRUE(Tables() == before) << c.what;
+        }
     }
     EXPECT_EQ(PlayMode.TurnMinutes, 7);
     EXPECT_EQ(Game.mGos[2].CapturedThisTurn, 39);
@@ -134,7 +141,10 @@ TEST_F(NetDispatch, FullSnapshotToATargetMakesItTheServer) {
     EXPECT_EQ(sendUi.calls, (std::vector<std::string>{"notice on", "notice off"}));
     const std::string sent = Tables();
     RunningGameIsAnother();
-    PlayMode.GameMode = kNetworkClient;  // as Boris sees it
+    // As Boris sees it: a client of Anna's running game.
+    PlayMode.GameMode = kNetworkClient;
+    Net.GameRunning = 1;
+    Net.ServerID = anna.Id();
     PlayMode.TurnMinutes = 0;
     ASSERT_TRUE(test::WaitFor([&] { return Net.AcceptFullInf == 1; }));
     EXPECT_TRUE(Tables() == sent);
@@ -150,24 +160,30 @@ TEST_F(NetDispatch, YearResultGoesToEachPlayerAndNewsToThoseWithoutAState) {
     const TGosRec borisState = Game.mGos[2];
     const std::string news = WaitingInfoText();
     Net.GameRunning = 1;
+    // Boris, in the game, takes his result; Clara, waiting in the lobby, takes hers after.
+    boris.queue.SetAcceptedMessages(TNetCodeSet{}.set(dx_Game_SendHalf));
+    clara.queue.SetAcceptedMessages(TNetCodeSet{});
     SendHalf(*anna.peer, sendUi);
-    // Boris takes his result: his own state is 2.
     RunningGameIsAnother();
+    PlayMode.GameMode = kNetworkClient;
+    Net.ServerID = anna.Id();
     Game.CurrentGos = 2;
-    Net.GameRunning = 0;
-    ASSERT_TRUE(test::WaitFor([&] { return Net.AcceptHalfInf == 1 && !clara.lobby.calls.empty(); }));
-    test::Pump();
+    ASSERT_TRUE(test::WaitFor([&] { return Net.AcceptHalfInf == 1; }));
     EXPECT_EQ(Game.mGos[2].Money, 2222);
     EXPECT_EQ(Bytes(Game.mGos[2]), Bytes(borisState));
     EXPECT_EQ(Net.ServerID, anna.Id());
+    Net.GameRunning = 0;
+    ASSERT_TRUE(test::WaitFor([&] { return clara.queue.Count() == 2; }));
+    clara.queue.SetAcceptedMessages(LobbyMessages);
     EXPECT_EQ(clara.lobby.calls, (std::vector<std::string>{"waiting map", "info " + news}));
-    EXPECT_EQ(boris.lobby.calls, std::vector<std::string>{"waiting map"});
+    EXPECT_TRUE(boris.lobby.calls.empty());
 }
 
 TEST_F(NetDispatch, LobbyMapReachesEveryOtherPeer) {
     TOwnerGrid sent{};
     MapToGrid(*Map, Game.MapSize, sent);
-    SendMap(*anna.peer);  // no game runs: the lobby map
+    SendMap(*anna.peer);                 // no game runs: the lobby map
+    PlayMode.GameMode = kNetworkClient;  // as Boris and Clara see it
     ReplaceMap(nullptr);
     Game.GosCount = 2;
     Game.MapSize = 60;
@@ -196,10 +212,13 @@ TEST_F(NetDispatch, ServerRightGoesToTheLastRemotePlayer) {
 TEST_F(NetDispatch, ReadyEverywhereMakesTheServerLoadTheGame) {
     anna.lobby.allReady = true;
     SendStartNewGame(*boris.peer, true);
-    ASSERT_TRUE(test::WaitFor(
-        [&] { return !boris.lobby.calls.empty() && boris.lobby.calls.back() == "all ready 3"; }));
+    EXPECT_EQ(boris.lobby.calls, std::vector<std::string>{"ready boris 1 3"});  // its own comes back at once
+    boris.queue.SetAcceptedMessages(TNetCodeSet{});
+    ASSERT_TRUE(test::WaitFor([&] { return boris.queue.Holds(dx_Connect_LoadGame); }));
     EXPECT_EQ(anna.lobby.calls, std::vector<std::string>{"ready boris 1 3"});
-    EXPECT_EQ(boris.lobby.calls.front(), "ready boris 1 3");  // its own flag comes back at once
+    PlayMode.GameMode = kNetworkClient;  // as Boris sees it
+    boris.queue.SetAcceptedMessages(LobbyMessages);
+    EXPECT_EQ(boris.lobby.calls.back(), "all ready 3");
 }
 
 TEST_F(NetDispatch, ClientStateWithoutAServerSaysSo) {
@@ -227,7 +246,7 @@ TEST_F(NetDispatch, RefusedUpdatesLeaveTheGameAndAreNotedOnce) {
         {"client state whose army does not add up", badTotal,
          "message 12 (client state) from boris refused: mGos[2].Soldiers="},
         {"lobby map while a game runs", MakeMapMessage(dx_Connect_SendMap, 2, 60, grid),
-         "message 3 (lobby map) from boris refused: a lobby map while a game runs"},
+         "message 3 (lobby map) from boris refused: not taken while a game runs"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -236,6 +255,103 @@ TEST_F(NetDispatch, RefusedUpdatesLeaveTheGameAndAreNotedOnce) {
         DispatchNetMessage(Item(boris.Id(), c.message), *anna.peer, anna.lobby);
         const std::string log = testing::internal::GetCapturedStderr();
         EXPECT_TRUE(Tables() == before);
+        EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+        EXPECT_NE(log.find(c.noted), std::string::npos) << log;
+    }
+    EXPECT_TRUE(anna.lobby.calls.empty());
+}
+
+}  // namespace
+}  // namespace kordalt
+
+namespace kordalt {
+namespace {
+
+// Messages a peer may not send, or not now: each is refused and noted once,
+// and the receiver's game, role and lobby stay as they were. Anna serves the
+// game; Boris and Clara are clients that know her as their server.
+TEST_F(NetDispatch, HostileMessagesAreRefused) {
+    // Boris's record for Anna's state, rich and his.
+    Game.CurrentGos = 1;
+    const TGosRec annas = Game.mGos[1];
+    Game.mGos[1].Money = 1000000000;
+    Game.mGos[1].Player = boris.Id();
+    const TNetMessage annasStateAsBoris = MakeClientInf();
+    Game.mGos[1] = annas;
+    // Clara's record for Boris's state, given to the computer and emptied.
+    Game.CurrentGos = 2;
+    Game.mGos[2].Money = 500;
+    const TGosRec boriss = Game.mGos[2];
+    Game.mGos[2].Player = 0;
+    Game.mGos[2].Money = 0;
+    const TNetMessage borissStateToComputer = MakeClientInf();
+    Game.mGos[2] = boriss;
+    Game.CurrentGos = 1;
+    const TNetMessage borisServes = MakeFullInf(boris.Id(), 3);
+    const TNetMessage claraServes = MakeFullInf(clara.Id(), 3);
+    Game.Year = 6;
+    const TNetMessage borisResult = MakeHalfInf(3);
+    Game.Year = 5;
+
+    enum Role { kAtServer, kAtClient };
+    const struct {
+        const char* what;
+        Role at;
+        bool running;
+        uint32_t from;  // 1 boris, 2 clara
+        TNetMessage message;
+        const char* noted;
+    } cases[] = {
+        {"a client's record for the server's state", kAtServer, true, 1, annasStateAsBoris,
+         "message 12 (client state) from boris refused: client state 1 of another player"},
+        {"a client's record for another client's state", kAtServer, true, 2, borissStateToComputer,
+         "message 12 (client state) from clara refused: client state 2 of another player"},
+        {"a client's record at a client", kAtClient, true, 1, annasStateAsBoris,
+         "refused: this peer is not the server"},
+        {"a client's full state naming itself, at the server", kAtServer, true, 1, borisServes,
+         "message 10 (full state) from boris refused: this peer is the server"},
+        {"a client's full state naming itself, at a client", kAtClient, true, 1, borisServes,
+         "message 10 (full state) from boris refused: the sender is not the game's server"},
+        {"a client's full state naming the receiver while the server plays on", kAtClient, true, 1,
+         claraServes, "message 10 (full state) from boris refused: the sender is not the game's server"},
+        {"a client's year result", kAtClient, true, 1, borisResult,
+         "message 11 (year result) from boris refused: the sender is not the game's server"},
+        {"a client's close all, at a client", kAtClient, true, 2, MakeValueMessage(dx_Game_CloseAll, 1),
+         "message 15 (game closed) from clara refused: the sender is not the game's server"},
+        {"a client's close all, at the server", kAtServer, true, 2, MakeValueMessage(dx_Game_CloseAll, 1),
+         "refused: this peer is the server"},
+        {"the server role during a game", kAtClient, true, 1, MakeValueMessage(dx_Connect_ServerRight, 1),
+         "message 5 (server role) from boris refused: not taken while a game runs"},
+        {"the server role from a client in the lobby", kAtClient, false, 1,
+         MakeValueMessage(dx_Connect_ServerRight, 1),
+         "message 5 (server role) from boris refused: the sender is not the lobby's server"},
+        {"the server role at the server", kAtServer, false, 1, MakeValueMessage(dx_Connect_ServerRight, 1),
+         "refused: this peer is the server"},
+        {"everyone ready during a game", kAtClient, true, 2, MakeValueMessage(dx_Connect_LoadGame, 1),
+         "message 4 (everyone ready) from clara refused: not taken while a game runs"},
+        {"everyone ready from a client in the lobby", kAtClient, false, 2,
+         MakeValueMessage(dx_Connect_LoadGame, 1),
+         "message 4 (everyone ready) from clara refused: the sender is not the lobby's server"},
+        {"an end of turn in the lobby", kAtClient, false, 1, MakeValueMessage(dx_Game_EndOfTurn, 1),
+         "message 13 (end of turn) from boris refused: not taken in the lobby"},
+    };
+    const uint32_t ids[] = {0, boris.Id(), clara.Id()};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        PlayMode.GameMode = c.at == kAtServer ? kServer : kNetworkClient;
+        Net = TNetGame{};
+        Net.GameRunning = c.running ? 1 : 0;
+        Net.ServerID = c.at == kAtServer ? 0 : anna.Id();
+        const std::string before = Tables();
+        testing::internal::CaptureStderr();
+        DispatchNetMessage(Item(ids[c.from], c.message), *(c.at == kAtServer ? anna : clara).peer,
+                           anna.lobby);
+        const std::string log = testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(Tables() == before);
+        EXPECT_EQ(PlayMode.GameMode, c.at == kAtServer ? kServer : kNetworkClient);
+        EXPECT_EQ(Net.ServerID, c.at == kAtServer ? 0 : anna.Id());
+        EXPECT_EQ(Net.ExitGame, 0);
+        EXPECT_EQ(Net.AcceptFullInf + Net.AcceptHalfInf, 0);
         EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
         EXPECT_NE(log.find(c.noted), std::string::npos) << log;
     }

@@ -214,11 +214,9 @@ TEST_F(NetLoop, ServerLeavingWhenTheOthersDoNotGoOnClosesTheGame) {
 }
 
 TEST_F(NetLoop, ClientWaitsForTheSnapshotPlaysSendsAndWaitsForTheYearResult) {
-    PlayMode.GameMode = kNetworkClient;
     Game.Year = 5;
     Game.CurrentGos = 3;  // found again by the own identifier
-    ui.results = {TTurnResult::Next, TTurnResult::Quit};
-    AsBoris([&] { SendFull(*boris, sendUi, 0); });
+    BeginClientRun({TTurnResult::Next, TTurnResult::Quit});
     int clientInfs = 0;
     // Boris, the server, ends his turn and sends the year's result once Anna's turn is in.
     borisScript = [&](const NetQueueItem& item) {

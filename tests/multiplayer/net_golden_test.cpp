@@ -139,11 +139,16 @@ TEST_F(GoldenGame, YearResultAndClientStateFilesRestoreWhatTheyCarry) {
          }},
         {"client",
          [] {
+             // The server knows who plays the state.
+             const TGosRec player = Game.mGos[2];
              Forget(2);
+             Game.mGos[2].Player = player.Player;
+             Game.mGos[2].PlayerName = player.PlayerName;
+             Game.mGos[2].StartPlayerName = player.StartPlayerName;
              Game.CurrentGos = 4;
          },
          [](const TNetMessage& m, std::string& why) {
-             const bool applied = ApplyClientInf(m, why);
+             const bool applied = ApplyClientInf(m, Game.mGos[2].Player, why);
              Game.CurrentGos = 2;
              return applied;
          }},

@@ -244,7 +244,8 @@ TEST_F(NetGame, DamagedYearResultOrClientStateIsRefusedWithoutTouchingTheGame) {
         TNetMessage m = c.half ? half : client;
         c.damage(m);
         std::string why;
-        bool accepted = c.half ? ReadHalfInf(m, why).has_value() : ApplyClientInf(m, why);
+        bool accepted =
+            c.half ? ReadHalfInf(m, why).has_value() : ApplyClientInf(m, Game.mGos[2].Player, why);
         EXPECT_FALSE(accepted) << c.what;
         EXPECT_TRUE(Tables() == before) << c.what;
     }
@@ -258,7 +259,7 @@ TEST_F(NetGame, ClientStateReplacesTheSendersRecordAndKordalts) {
     Game.mKordalt[42].Mastery = 1;
     Game.CurrentGos = 4;  // the server's own state
     std::string why;
-    ASSERT_TRUE(ApplyClientInf(client, why)) << why;
+    ASSERT_TRUE(ApplyClientInf(client, Game.mGos[2].Player, why)) << why;
     EXPECT_EQ(Game.mGos[2].Money, 5555);
     EXPECT_EQ(Game.mKordalt[42].Mastery, 77);
 }
