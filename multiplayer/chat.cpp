@@ -3,12 +3,13 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 
 #include "game/language_file.h"
 #include "platform/ansi_text.h"
+#include "platform/atomic_file.h"
 #include "platform/cp1251.h"
+#include "platform/format.h"
 
 namespace kordalt {
 
@@ -97,9 +98,15 @@ TChatLogSettings ReadChatLogSettings() {
 
 void AppendChatLog(const std::string& fileName, const std::string& stamp, const std::string& line) {
     const std::filesystem::path path = std::filesystem::absolute(FileSystemName(fileName));
-    std::ofstream file(path, std::ios::binary | std::ios::app);
-    if (file) file << stamp << ' ' << line << "\r\n";
-    if (!file) throw std::runtime_error("Cannot write the chat log " + fileName);
+    const std::string text = stamp + ' ' + line + "\r\n";
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(path, error);
+    if (!error && size + text.size() > kChatLogLimit)
+        throw std::runtime_error(FormatText(Cp("Журнал чата %s достиг %s КБ: запись в него остановлена"),
+                                            {fileName, std::to_string(kChatLogLimit >> 10)}));
+    if (const int err = AppendFileWhole(path.string(), text))
+        throw std::runtime_error(Cp("Не удалось записать журнал чата ") + fileName + ": " +
+                                 Cp(FileErrorText(err)));
 }
 
 std::optional<std::string> LogChatLine(const std::string& line) {

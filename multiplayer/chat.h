@@ -2,6 +2,7 @@
 // bold, the input line and the chat log file.
 #pragma once
 
+#include <cstdint>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -27,14 +28,18 @@ struct TChatLogSettings {
 // [Preferences] SaveChat, ChatFileName and TimeStamp of the settings file.
 TChatLogSettings ReadChatLogSettings();
 
+// The chat log grows to this size at most.
+constexpr uintmax_t kChatLogLimit = 4u << 20;
+
 // Appends time stamp, a blank, `line` and CR LF to `fileName` (program text,
-// relative to the current folder), creating the file when needed; raises
-// std::runtime_error when it cannot be written.
+// relative to the current folder), creating the file when needed, whole or
+// not at all; raises std::runtime_error with the text to show (program text)
+// when it cannot be written or the file would grow past kChatLogLimit.
 void AppendChatLog(const std::string& fileName, const std::string& stamp, const std::string& line);
 
 // Appends `line` to the chat log when the log is on. A log that cannot be
-// written is switched off ([Preferences] SaveChat := false), so it fails once:
-// then the text to show, else nothing.
+// written or is full is switched off ([Preferences] SaveChat := false), so it
+// stops once: then the text to show, else nothing.
 std::optional<std::string> LogChatLine(const std::string& line);
 
 }  // namespace kordalt

@@ -1,7 +1,6 @@
 #include "multiplayer/net_dispatch.h"
 
 #include <cstdio>
-#include <limits>
 
 #include "game/game_loop.h"
 #include "game/game_state.h"
@@ -100,13 +99,9 @@ void TakeFullOfDepartedPlayer(const NetQueueItem& item, TCustomPeerPlay& peer) {
 }
 
 void PlayerLeft(const TPeerPlayPlayer& sender, INetLobbyUi& ui) {
-    for (int i = 1; i <= Game.GosCount; ++i) {
-        TGosRec& g = Game.mGos[i];
-        if (g.Player != sender.ID) continue;
-        ui.ShowChatMessage(sender.Name, LangText(3130), clRed);
-        g.Player = 0;
-        if (g.Alive == 1) g.PlayerName.Assign("");
-    }
+    for (int i = 1; i <= Game.GosCount; ++i)
+        if (Game.mGos[i].Player == sender.ID) ui.ShowChatMessage(sender.Name, LangText(3130), clRed);
+    GiveStatesToComputer(sender.ID);
 }
 
 // ---- the handlers, one per code ----
@@ -157,8 +152,9 @@ std::string TakeFull(TNetDelivery& d) {
     auto full = ReadFullInf(d.item.Data, why);
     if (!full) return why;
     const uint32_t own = OwnId(d.peer);
-    if ((d.yearReport && full->serverId != own) || (d.newServer && full->serverId != d.sender.ID))
-        return "a full state from a player who is not the server";
+    const bool named =
+        (d.newServer && full->serverId == d.sender.ID) || (d.yearReport && full->serverId == own);
+    if ((d.newServer || d.yearReport) && !named) return "a full state from a player who is not the server";
     if (own != 0 && full->serverId == own) TakeYearReport(d.peer, d.sender.ID, full->state.Year);
     if (!StaleYear(full->state.Year)) TakeFullInf(*full, d.sender.ID, d.peer);
     return {};
@@ -230,8 +226,8 @@ using enum TNetSender;
 using enum TNetSteps;
 
 constexpr TNetMessageKind kMessages[] = {
-    {dx_Connect_Msg, "chat line", AnyToAll, AnyPlayer, Both,
-     [] { return ChatMessageSize(std::numeric_limits<uint16_t>::max()); }, TakeChat},
+    {dx_Connect_Msg, "chat line", AnyToAll, AnyPlayer, Both, [] { return ChatMessageSize(kChatLineLength); },
+     TakeChat},
     {dx_Connect_Flag, "ready switch", AnyToAll, AnyPlayer, Lobby, ValueSize, TakeReadyFlag},
     {dx_Connect_TurnDelay, "turn duration", ServerToClients, LobbyServer, Lobby, ValueSize, TakeTurnDelay},
     {dx_Connect_SendMap, "lobby map", ServerToClients, LobbyServer, Lobby, MapSize, TakeLobbyMap},
@@ -264,33 +260,31 @@ bool TakenInThisStep(TNetSteps steps) {
     return (steps == Lobby) == (Net.GameRunning == 0);
 }
 
+// A message of the game's server: from it; or, with no server known or after
+// a hand-over, from a new one; or a survivor's report to the heir of a server
+// that is gone. The handler checks whom the message names.
+std::string WhyNotFromGameServer(const TNetMessageKind& kind, TNetDelivery& d, bool serving) {
+    if (!serving && d.sender.ID == Net.ServerID) return {};
+    d.newServer = !serving && (Net.ServerID == 0 || Net.ServerHandedOver);
+    d.yearReport = kind.code == dx_Game_SendFull && d.sender.ID != Net.ServerID &&
+                   PlaysALivingState(d.sender.ID) && GameServerGone(d.peer);
+    if (d.newServer || d.yearReport) return {};
+    return serving ? "this peer is the server" : "the sender is not the game's server";
+}
+
 // Why this peer does not take `kind` from the sender now; empty when it does.
 // A peer that knows no lobby server yet (a newcomer) learns it from the first
 // who acts as one.
 std::string WhyRefused(const TNetMessageKind& kind, TNetDelivery& d) {
     if (!TakenInThisStep(kind.steps))
         return Net.GameRunning ? "not taken while a game runs" : "not taken in the lobby";
-    if (kind.code == dx_Game_SendFull && d.sender.ID != Net.ServerID && PlaysALivingState(d.sender.ID) &&
-        GameServerGone(d.peer)) {
-        d.yearReport = true;
-        return {};
-    }
     const bool serving = PlayMode.GameMode == kServer;
+    if (kind.sender == GameServer) return WhyNotFromGameServer(kind, d, serving);
     if (kind.direction == ServerToClients && serving) return "this peer is the server";
     if (kind.direction == ClientToServer && !serving) return "this peer is not the server";
-    switch (kind.sender) {
-        case LobbyServer:
-            if (Net.ServerID == 0) Net.ServerID = d.sender.ID;
-            if (d.sender.ID != Net.ServerID) return "the sender is not the lobby's server";
-            return {};
-        case GameServer:
-            if (d.sender.ID == Net.ServerID) return {};
-            if (Net.ServerID != 0 && !Net.ServerHandedOver) return "the sender is not the game's server";
-            d.newServer = true;
-            return {};
-        case StatePlayer:  // the handler finds the state
-        case AnyPlayer:
-            return {};
+    if (kind.sender == LobbyServer) {
+        if (Net.ServerID == 0) Net.ServerID = d.sender.ID;
+        if (d.sender.ID != Net.ServerID) return "the sender is not the lobby's server";
     }
     return {};
 }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <functional>
-#include <limits>
 #include <memory>
 #include <utility>
 
@@ -334,7 +333,7 @@ std::optional<uint8_t> ReadValueMessage(const TNetMessage& m) {
 TNetMessage MakeChatMessage(std::string_view text, uint32_t colour) {
     TChatWire wire;
     wire.colour = colour;
-    wire.text = text.substr(0, std::numeric_limits<uint16_t>::max());
+    wire.text = text.substr(0, kChatLineLength);
     wire.length = static_cast<uint16_t>(wire.text.size());
     return Write(wire);
 }

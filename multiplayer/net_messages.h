@@ -29,6 +29,8 @@ constexpr size_t kMessageRecSize = sizeof(TMessageRec);
 // The most turn-report records a count holds, and the longest waiting text taken.
 constexpr size_t kMaxMessageRecords = 65535;
 constexpr size_t kMaxWaitingText = 1u << 20;
+// The longest chat line: what the chat inputs take.
+constexpr size_t kChatLineLength = 255;
 // A chat line and a waiting text of `textLength` characters.
 size_t ChatMessageSize(size_t textLength);
 size_t InfoForWaitingSize(size_t textLength);
@@ -42,7 +44,7 @@ void CommitMap(const TOwnerGrid& grid, int size, int regions, bool snapshot);
 TNetMessage MakeValueMessage(uint32_t code, uint8_t value);
 std::optional<uint8_t> ReadValueMessage(const TNetMessage& m);
 
-// dx_Connect_Msg: a chat line (cp1251) and its colour $00BBGGRR.
+// dx_Connect_Msg: a chat line (cp1251, cut to kChatLineLength) and its colour $00BBGGRR.
 TNetMessage MakeChatMessage(std::string_view text, uint32_t colour);
 struct TChatLine {
     std::string text;

@@ -58,16 +58,49 @@ void TNetQueue::QueueNetMessage(const void* data, size_t size, uint32_t senderId
     if (max == 0) return Dropped(senderId, "code " + std::to_string(code));
     if (size > max)
         return Dropped(senderId, "code " + std::to_string(code) + " of " + std::to_string(size) + " bytes");
-    if (bytes_ + size > ByteLimit)
-        return Dropped(senderId, "the queue is full (" + std::to_string(bytes_) + " bytes)");
+    if (code == dx_Connect_Msg && !ChatLineAllowed(senderId)) return;
+    size_t& held = senderBytes_[senderId];
+    if (!AcceptedMessages.test(code) && held + size > ByteLimit)
+        return Dropped(senderId, "its waiting messages hold " + std::to_string(held) + " bytes");
     const auto* bytes = static_cast<const uint8_t*>(data);
     queue_.push_back({senderId, std::vector<uint8_t>(bytes, bytes + size)});
     bytes_ += size;
+    held += size;
+}
+
+bool TNetQueue::ChatLineAllowed(uint32_t senderId) {
+    const auto now = Clock();
+    auto [it, added] = chat_.try_emplace(senderId);
+    TChatAllowance& a = it->second;
+    if (!added) {
+        const std::chrono::duration<double> since = now - a.at;
+        a.lines = std::min(kChatBurst, a.lines + since.count() * kChatLinesPerSecond);
+    }
+    a.at = now;
+    if (a.lines >= 1) {
+        a.lines -= 1;
+        a.dropping = false;
+        return true;
+    }
+    if (!a.dropping)
+        Dropped(senderId, "chat lines come faster than " +
+                              std::to_string(static_cast<int>(kChatLinesPerSecond)) + " a second");
+    a.dropping = true;
+    return false;
+}
+
+void TNetQueue::Remove(const NetQueueItem& item) {
+    bytes_ -= item.Data.size();
+    auto held = senderBytes_.find(item.SenderID);
+    held->second -= item.Data.size();
+    if (held->second == 0) senderBytes_.erase(held);
 }
 
 void TNetQueue::ClearNetQueue() {
     queue_.clear();
     bytes_ = 0;
+    senderBytes_.clear();
+    chat_.clear();
     shownDamaged_.clear();
 }
 
@@ -75,7 +108,7 @@ void TNetQueue::DropMessages(const TNetCodeSet& set) {
     std::erase_if(queue_, [&](const NetQueueItem& item) {
         const uint32_t code = NetMessageCode(item.Data);
         if (code >= 255 || !set.test(code)) return false;
-        bytes_ -= item.Data.size();
+        Remove(item);
         return true;
     });
 }
@@ -88,7 +121,7 @@ std::optional<NetQueueItem> TNetQueue::PopNetMessage() {
     if (queue_.empty()) return std::nullopt;
     NetQueueItem item = std::move(queue_.front());
     queue_.pop_front();
-    bytes_ -= item.Data.size();
+    Remove(item);
     return item;
 }
 
@@ -103,7 +136,7 @@ void TNetQueue::PumpNetQueue(TNetCodeSet set) {
         if (accepted == queue_.end()) return;
         NetQueueItem item = std::move(*accepted);
         queue_.erase(accepted);
-        bytes_ -= item.Data.size();
+        Remove(item);
         dispatch_(item);
     }
 }

@@ -164,6 +164,24 @@ FileUpdateLock::~FileUpdateLock() {
     if (fd_ >= 0) close(fd_);
 }
 
+int AppendFileWhole(const std::string& path, std::string_view bytes) {
+    const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return errno;
+    struct stat st {};
+    if (fstat(fd, &st) != 0) {
+        const int err = errno;
+        close(fd);
+        return err;
+    }
+    int err = WriteAll(fd, bytes);
+    if (err != 0) {
+        // What was written of it goes again; a failed cut leaves the error as it is.
+        [[maybe_unused]] const int cut = ftruncate(fd, st.st_size);
+    }
+    if (close(fd) != 0 && err == 0) err = errno;
+    return err;
+}
+
 std::string FileErrorText(int err) {
     switch (err) {
         case EACCES:

@@ -34,6 +34,11 @@ private:
     int error_ = 0;
 };
 
+// Appends `bytes` to `path` (created when missing) in one piece: a write that
+// fails part way (a full disk) cuts the file back to its former size. Returns
+// 0 or the errno of the step that failed.
+int AppendFileWhole(const std::string& path, std::string_view bytes);
+
 // The Russian text (UTF-8) of a file error number, for the player.
 std::string FileErrorText(int err);
 

@@ -33,6 +33,7 @@
 #include "multiplayer/net_codes.h"
 #include "multiplayer/net_game.h"
 #include "multiplayer/net_game_loop.h"
+#include "multiplayer/net_messages.h"
 #include "multiplayer/player_addresses.h"
 #include "multiplayer/web_protocol.h"
 #include "platform/ansi_text.h"
@@ -143,6 +144,7 @@ void TConnect::BuildControls() {
     RichEdit1 = MakePane(this, "RichEdit1", {8, 316, 300, 128});
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName("Edit1");
+    Edit1->setMaxLength(kChatLineLength);
     Edit1->setGeometry(8, 448, 300, 24);
     Edit1->installEventFilter(this);
 

@@ -17,6 +17,7 @@
 #include "game/game_state.h"
 #include "game/language_file.h"
 #include "game/turn_report.h"
+#include "multiplayer/net_messages.h"
 #include "platform/arith.h"
 #include "platform/support.h"
 #include "ui/graph.h"
@@ -135,6 +136,7 @@ void TMain::BuildInfoPage() {
     Info.ChatRichEdit->setGeometry(4, 4, 460, 366);
     Info.ChatEdit = new QLineEdit(" ", chat);
     Info.ChatEdit->setObjectName("ChatEdit");
+    Info.ChatEdit->setMaxLength(kChatLineLength);
     Info.ChatEdit->setGeometry(4, 374, 460, 24);
     Info.ChatEdit->installEventFilter(this);
     Info.Label42 = MakeLabel(chat, "Label42", 470, 4, 160, 16);

@@ -17,6 +17,7 @@
 #include "game/new_game.h"
 #include "game/self_test.h"
 #include "multiplayer/net_game.h"
+#include "multiplayer/net_messages.h"
 #include "multiplayer/net_senders.h"
 #include "platform/ansi_text.h"
 #include "ui/connect.h"
@@ -62,6 +63,7 @@ TMultiPlayer::TMultiPlayer(QWidget* parent) : QDialog(parent) {
     RichEditInWaitEOT = MakePane(server, "RichEditInWaitEOT", {8, 218, 414, 222});
     Edit1 = new QLineEdit(server);
     Edit1->setObjectName("Edit1");
+    Edit1->setMaxLength(kChatLineLength);
     Edit1->setGeometry(8, 446, 414, 24);
     Edit1->installEventFilter(this);
     Label3 = MakeLabel(server, "Label3", {430, 218, 202, 40});

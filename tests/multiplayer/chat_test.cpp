@@ -3,10 +3,12 @@
 #include "multiplayer/chat.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <csignal>
 #include <filesystem>
 #include <regex>
 
@@ -126,7 +128,49 @@ TEST_F(ChatLog, ALogThatCannotBeWrittenIsToldOnceAndSwitchedOff) {
     EXPECT_NO_THROW(ShowChatMessage("anna", "again", clBlack));
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_TRUE(boxes[0].contains("chat.txt")) << boxes[0].toStdString();
+    EXPECT_TRUE(boxes[0].startsWith(QString::fromUtf8("Не удалось записать журнал чата")))
+        << boxes[0].toStdString();
     EXPECT_FALSE(LanguageFile->ReadBool("Preferences", "SaveChat", true));
+}
+
+// A log at its limit takes no more lines: the player is told once, and the
+// log is switched off.
+TEST_F(ChatLog, AFullLogStopsWithOneNotice) {
+    const std::string almostFull(kChatLogLimit - 10, 'x');
+    test::WriteFile(dir.Path("chat.txt"), almostFull);
+    std::vector<QString> boxes;
+    ScopedMessageBoxHook hook([&](TMsgType, const QString& text) {
+        boxes.push_back(text);
+        return TMsgButton::Ok;
+    });
+    for (int i = 0; i < 3; ++i) ShowChatMessage("anna", "hello", clBlack);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].contains(QString::fromUtf8("запись в него остановлена"))) << boxes[0].toStdString();
+    EXPECT_FALSE(LanguageFile->ReadBool("Preferences", "SaveChat", true));
+    EXPECT_TRUE(test::ReadFile(dir.Path("chat.txt")) == almostFull);
+}
+
+// The file size limit of the process stands in for a full disk: the line is
+// written in part, then the write fails. The log keeps whole lines only.
+TEST_F(ChatLog, AWriteThatFailsPartWayLeavesNoTornLine) {
+    test::WriteFile(dir.Path("chat.txt"), "earlier\r\n");
+    std::vector<QString> boxes;
+    ScopedMessageBoxHook hook([&](TMsgType, const QString& text) {
+        boxes.push_back(text);
+        return TMsgButton::Ok;
+    });
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    rlimit small = before;
+    small.rlim_cur = 20;
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    ShowChatMessage("anna", "hello", clBlack);
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_EQ(test::ReadFile(dir.Path("chat.txt")), "earlier\r\n");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].contains(QString::fromUtf8("файл слишком велик"))) << boxes[0].toStdString();
 }
 
 // A log named in Cyrillic is created under that name in the file system's UTF-8.

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -140,8 +142,8 @@ TEST(NetGate, MessagesLongerThanTheirCodeCanHoldAreDroppedOnArrival) {
         {12, 1137, false},
         {3, 10412, true},
         {16, 10413, false},
-        {0, 12 + 65535, true},
-        {0, 12 + 65536, false},
+        {0, 12 + kChatLineLength, true},
+        {0, 12 + kChatLineLength + 1, false},
         {10, kFullInfSize + 264 * 65535, true},
         {10, kFullInfSize + 264 * 65535 + 1, false},
         {11, kHalfInfSize + 264 * 65535, true},
@@ -172,7 +174,7 @@ TEST(NetGate, AnEnvelopeOpeningIntoAnUnacceptableMessageKeepsNothing) {
     }
 }
 
-TEST(NetGate, TheQueueHoldsNoMoreThanItsByteLimit) {
+TEST(NetGate, ASendersWaitingMessagesHoldNoMoreThanItsByteLimit) {
     EXPECT_GE(kNetQueueByteLimit, 2 * MaxNetMessageSize(dx_Game_SendFull));
     Fixture f;
     f.queue.ByteLimit = 3 * kMapMessageSize;
@@ -191,6 +193,50 @@ TEST(NetGate, TheQueueHoldsNoMoreThanItsByteLimit) {
     f.queue.ClearNetQueue();
     EXPECT_EQ(f.queue.Bytes(), 0u);
     EXPECT_EQ(f.queue.Count(), 0u);
+}
+
+// One sender's flood of messages the step holds fills only its own share: the
+// others' messages still wait, and what the step takes always passes.
+TEST(NetGate, OneSendersFloodKeepsNothingElseOut) {
+    Fixture f;
+    f.queue.ByteLimit = 3 * kMapMessageSize;
+    f.queue.SetAcceptedMessages(LocalTurnMessages);
+    std::vector<uint8_t> full(kMapMessageSize, 0);
+    const uint32_t code = dx_Game_SendFull;
+    std::memcpy(full.data(), &code, 4);
+    testing::internal::CaptureStderr();
+    for (int i = 0; i < 10; ++i) f.queue.PeerPlayMessage(5, full.data(), static_cast<int32_t>(full.size()));
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(f.queue.Count(), 3u);
+    EXPECT_NE(err.find("dropped a message of player 5"), std::string::npos) << err;
+    f.queue.PeerPlayMessage(6, full.data(), static_cast<int32_t>(full.size()));
+    f.Arrive(dx_Game_EndOfTurn, 5);
+    f.Arrive(dx_Connect_Msg, 5);
+    f.Arrive(dx_Game_CloseAll, 6);
+    EXPECT_EQ(f.dispatched, (std::vector<uint32_t>{dx_Game_EndOfTurn, dx_Connect_Msg, dx_Game_CloseAll}));
+    EXPECT_EQ(f.queue.Count(), 4u);
+    EXPECT_EQ(f.queue.Bytes(), 4 * kMapMessageSize);
+    f.queue.SetAcceptedMessages(TurnTopMessages);
+    EXPECT_EQ(f.queue.Count(), 0u);
+    EXPECT_EQ(f.queue.Bytes(), 0u);
+}
+
+// A sender's chat lines pass in a burst, then at a steady rate; each run of
+// dropped lines is noted once, and the others talk on.
+TEST(NetGate, ChatLinesOfOneSenderAreLimitedToABurstAndARate) {
+    Fixture f;
+    std::chrono::steady_clock::time_point now{};
+    f.queue.Clock = [&] { return now; };
+    f.queue.SetAcceptedMessages(AllMessageCodes);
+    testing::internal::CaptureStderr();
+    for (int i = 0; i < 40; ++i) f.Arrive(dx_Connect_Msg, 5);
+    f.Arrive(dx_Connect_Msg, 6);
+    now += std::chrono::seconds(1);
+    for (int i = 0; i < 5; ++i) f.Arrive(dx_Connect_Msg, 5);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(f.senders.begin(), f.senders.end(), 5u), kChatBurst + kChatLinesPerSecond);
+    EXPECT_EQ(std::count(f.senders.begin(), f.senders.end(), 6u), 1);
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << err;
 }
 
 // Damaged envelopes: one box for each sender, every one written to standard error.
