@@ -186,20 +186,9 @@ QImage Parchment(const QColor& top, const QColor& bottom, QPoint mapOrigin, int 
     return image;
 }
 
-// The set-up page: parchment, and a dark panel behind the four buttons and
-// their white captions in the lower right.
-QImage SetupPage() {
-    QImage image = Parchment(QColor(236, 232, 218), QColor(216, 210, 188), QPoint(0, 0), 40, 30);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient panel(0, 336, 0, 474);
-    panel.setColorAt(0, QColor(22, 52, 58));
-    panel.setColorAt(1, QColor(10, 30, 38));
-    p.setPen(QPen(QColor(150, 120, 60), 2));
-    p.setBrush(panel);
-    p.drawRoundedRect(QRectF(319, 336, 313, 138), 8, 8);
-    return image;
-}
+// The set-up page: parchment only. The main game screen, the state choice and
+// the lobby show it too; the set-up window draws its own button panel.
+QImage SetupPage() { return Parchment(QColor(236, 232, 218), QColor(216, 210, 188), QPoint(0, 0), 40, 30); }
 
 // ---- The hall of fame's cup ----
 

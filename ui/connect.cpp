@@ -198,10 +198,11 @@ void TConnect::BuildControls() {
     mnuOffUser->setObjectName("mnuOffUser");
     StartShape = new QFrame(this);
     StartShape->setObjectName("StartShape");
-    StartShape->setGeometry(416, 362, 120, 44);
+    StartShape->setGeometry(400, 376, 70, 90);
     StartCheck = new TExSwitch(StartShape);
     StartCheck->setObjectName("StartCheck");
-    StartCheck->setGeometry(10, 6, 100, 32);
+    StartCheck->setGeometry(10, 10, 50, 70);
+    StartCheck->SetTextPosition(tpAbove);
     connect(StartCheck, &TExSwitch::OnClick, this, [] { MainState.AutoPass = 0; });
     connect(StartCheck, &TExSwitch::OnOn, this, [this] { StartCheckOn(); });
     connect(StartCheck, &TExSwitch::OnOff, this, [this] { StartCheckOff(); });

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QPointer>
+#include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
 #include <QTextBrowser>
@@ -31,9 +32,15 @@ QTextBrowser* OpenHelpWindow() {
         auto* browser = new QTextBrowser(helpWindow);
         browser->setObjectName("HelpBrowser");
         browser->setOpenExternalLinks(false);
+        auto* close = new QPushButton(QString::fromUtf8("&Закрыть"), helpWindow);
+        close->setObjectName("HelpClose");
+        QObject::connect(close, &QPushButton::clicked, helpWindow, &QWidget::close);
+        auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), helpWindow);
+        QObject::connect(escape, &QShortcut::activated, helpWindow, &QWidget::close);
         auto* layout = new QVBoxLayout(helpWindow);
-        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setContentsMargins(0, 0, 0, 6);
         layout->addWidget(browser);
+        layout->addWidget(close, 0, Qt::AlignHCenter);
     } else if (owner && owner != helpWindow && helpWindow->parentWidget() != owner) {
         helpWindow->setParent(owner, Qt::Window);
     }

@@ -291,7 +291,7 @@ void TMain::ChatEditKeyPress(QKeyEvent*) {
 
 void TMain::TabSheetChatExit() { ChatSignal->hide(); }
 
-// The charts window is not built yet: without it the button does nothing.
+// The charts, in this window's place.
 void TMain::ShowGraphClick() {
     if (!Graph) return;
     CopyFormPos(this, Graph);

@@ -49,12 +49,12 @@ uint32_t HumanNumber() {
 TSelectGos::TSelectGos(QWidget* parent) : TScreenDialog("SelectGos", parent) {
     // Beneath the background picture, and in its place when there is none.
     SetPaletteColor(*this, QPalette::Window, kPaperColour);
-    MakeButtonPanel(this);
     Image2 = new TImage(this);
     Image2->setObjectName(QStringLiteral("Image2"));
     Image2->setGeometry(0, 0, kWidth, kHeight);
     Image2->Stretch = true;
     if (Start) Image2->Picture = Start->Image3->Picture;
+    MakeButtonPanel(this);
 
     Image1 = new TImage(this);
     Image1->setObjectName(QStringLiteral("Image1"));

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QLocale>
+#include <QShortcut>
 #include <QTime>
 #include <cmath>
 
@@ -110,6 +111,10 @@ TSelectMan::TSelectMan(QWidget* parent) : TScreenDialog("SelectMan", parent) {
     ExSpeedButton1->setObjectName(QStringLiteral("ExSpeedButton1"));
     ExSpeedButton1->setGeometry(270, 414, 100, 40);
     ExSpeedButton1->SetModalResult(1);
+    // The banner's one button answers Enter, Space and Escape.
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space, Qt::Key_Escape})
+        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, ExSpeedButton1,
+                &TExSpeedButton::Click);
     Localize();
     SetActivationHandler(this, [this] { FormActivate(); });
 }

@@ -232,10 +232,11 @@ void TStart::BuildSetupPage() {
     // The page covers the progress page also when its picture is hidden.
     Panel4->setAutoFillBackground(true);
     SetPaletteColor(*Panel4, QPalette::Window, kPaperColour);
-    MakeButtonPanel(Panel4);
     Image3 = new TImage(Panel4);
     Image3->setObjectName(QStringLiteral("Image3"));
     Image3->setGeometry(0, 0, kWidth, kHeight);
+    // Over the picture, which other windows show without the panel.
+    MakeButtonPanel(Panel4);
 
     LabelDiffLevel = MakeLabel(Panel4, "LabelDiffLevel", {10, 10, 300, 20});
     LabelDiffLevel->setAlignment(Qt::AlignCenter);
@@ -244,8 +245,8 @@ void TStart::BuildSetupPage() {
     SetPaletteColor(*LabelDiffLevel, QPalette::WindowText, clWhite);
     RadioGroupDiffLevel = new TRadioGroup(Panel4);
     RadioGroupDiffLevel->setObjectName(QStringLiteral("RadioGroupDiffLevel"));
-    RadioGroupDiffLevel->setGeometry(10, 30, 300, 84);
-    Label16 = MakeLabel(Panel4, "Label16", {10, 118, 300, 52});
+    RadioGroupDiffLevel->setGeometry(10, 30, 300, 80);
+    Label16 = MakeLabel(Panel4, "Label16", {10, 112, 300, 60});
     Label16->setWordWrap(true);
     Label16->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 

@@ -54,5 +54,16 @@ TEST(MainMenuPicturesTest, CaptionsStandOnDarkGroundAndTheKeyColourIsLeftOut) {
     EXPECT_TRUE(form.grab().toImage().save(gallery + "/ui_main_menu_pictures.png"));
 }
 
+// The set-up page's picture lies under the main game screen's pages, the state
+// choice and the lobby as well: pale all over, with no panel of the set-up window in it.
+TEST(MainMenuPicturesTest, SetUpBackgroundIsPaleAllOver) {
+    const QImage picture(QString::fromStdString(kBinDir + "setup2.bmp"));
+    ASSERT_EQ(picture.size(), QSize(640, 480));
+    int darkest = 255;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) darkest = std::min(darkest, qGray(picture.pixel(x, y)));
+    EXPECT_GT(darkest, 150);
+}
+
 }  // namespace
 }  // namespace kordalt

@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QPointer>
+#include <QPushButton>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
@@ -349,6 +351,29 @@ TEST_F(MainMenuTest, HelpOpensTheHtmlFileAtTheContentsTheAboutTopicOrTheMenusTop
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get(), 2000));
     QTest::keyClick(form.get(), Qt::Key_F1);
     EXPECT_EQ(HelpBrowser()->source().fragment(), "7");
+}
+
+// Escape or the window's own button closes the help.
+TEST_F(MainMenuTest, HelpClosesWithEscapeOrItsButton) {
+    test::WriteFile(dir.Path("kordalt.html"), test::ReadFile(kBinDir + "kordalt.html"));
+    Open("help=kordalt.hlp\n");
+    for (const bool escape : {true, false}) {
+        EXPECT_TRUE(Press("SpeedButton4").empty());
+        ASSERT_NE(HelpBrowser(), nullptr);
+        QPointer<QWidget> help = HelpBrowser()->window();
+        QApplication::setActiveWindow(help);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(help, 2000));
+        if (escape) {
+            QTest::keyClick(HelpBrowser(), Qt::Key_Escape);
+        } else {
+            auto* close = help->findChild<QPushButton*>("HelpClose");
+            ASSERT_NE(close, nullptr);
+            EXPECT_TRUE(help->rect().contains(QRect(close->mapTo(help, QPoint()), close->size())));
+            close->click();
+        }
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(!help || !help->isVisible()) << (escape ? "Escape" : "the button");
+    }
 }
 
 // The help window opens over the program's window, its title naming the

@@ -117,6 +117,21 @@ TEST_F(TurnWindows, BannerAndHandOverCloseWithOk) {
     EXPECT_TRUE(SelectMan->windowFlags() & Qt::WindowStaysOnTopHint);
 }
 
+// In hot seat too, where the time table takes the focus.
+TEST_F(HotSeat, BannerClosesWithEnterSpaceOrEscape) {
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space, Qt::Key_Escape}) {
+        QTimer::singleShot(0, SelectMan, [key] {
+            QApplication::setActiveWindow(SelectMan);
+            ASSERT_TRUE(QTest::qWaitForWindowActive(SelectMan, 2000));
+            SelectMan->StringGrid1->setFocus();
+            QTest::keyClick(QApplication::focusWidget(), key);
+            // A key that did nothing leaves the banner up: the button ends it with another result.
+            if (SelectMan->isVisible()) SelectMan->done(0);
+        });
+        EXPECT_EQ(ExecModal(*SelectMan), 1) << QKeySequence(key).toString().toStdString();
+    }
+}
+
 TEST_F(TurnWindows, SendingNoticeCentresOverTheMainWindow) {
     EXPECT_EQ(DopInfo->size(), QSize(249, 83));
     EXPECT_TRUE(DopInfo->windowFlags() & Qt::FramelessWindowHint);

@@ -13,7 +13,9 @@
 #include "controls/classic.h"
 #include "controls/draw_grid.h"
 #include "controls/ex_label.h"
+#include "controls/list_box.h"
 #include "controls/speed_button.h"
+#include "controls/switch.h"
 #include "windows_check/text_recorder.h"
 
 namespace kordalt::test {
@@ -42,15 +44,17 @@ std::string Describe(const QRect& r) {
 }
 
 // The control whose caption a text run is, or nullptr for content such as
-// edits, lists and browsers.
+// edits and browsers.
 QWidget* CaptionOwner(QWidget* painted) {
     if (!painted) return nullptr;
     if (qobject_cast<QLabel*>(painted) || qobject_cast<QAbstractButton*>(painted) ||
         qobject_cast<QGroupBox*>(painted) || qobject_cast<QTabBar*>(painted) ||
-        qobject_cast<TExCustomLabel*>(painted))
+        qobject_cast<TExCustomLabel*>(painted) || qobject_cast<TExSwitch*>(painted))
         return painted;
     QWidget* parent = painted->parentWidget();
     if (auto* grid = qobject_cast<TExDrawGrid*>(parent); grid && grid->viewport() == painted) return grid;
+    if (auto* list = qobject_cast<TExCustomListBox*>(parent); list && list->viewport() == painted)
+        return list;
     if (parent && parent->inherits("QChartView")) return parent;
     return nullptr;
 }
@@ -182,6 +186,14 @@ std::vector<std::string> CheckCaptions(QWidget& window) {
         if (contrast < kMinContrast)
             faults.push_back(name + ": contrast " + std::to_string(contrast) + " against what lies behind");
     }
+
+    // A switch shows its caption only where a text position is set.
+    for (TExSwitch* control : window.findChildren<TExSwitch*>())
+        if (control->isVisibleTo(&window) && !control->Caption().isEmpty() &&
+            std::none_of(recorded.texts.begin(), recorded.texts.end(),
+                         [control](const TTextRun& run) { return run.widget == control; }))
+            faults.push_back(where + Name(control) + " \"" + control->Caption().toStdString() +
+                             "\": caption not drawn");
 
     for (const TTextRun& run : recorded.texts) {
         QWidget* owner = CaptionOwner(run.widget);

@@ -1,7 +1,8 @@
 // The check of a window as a player sees it: every visible caption of a
-// button, label, check box, radio button, group, tab and grid fits its control
-// (no part of its text is cut off, nothing is shortened with an ellipsis), and
-// every caption of an enabled control stands out from what lies behind it.
+// button, label, switch, check box, radio button, group, tab, grid, list and
+// chart fits its control (no part of its text is cut off, nothing is shortened
+// with an ellipsis), a switch draws its caption, and every caption of an
+// enabled control stands out from what lies behind it.
 #pragma once
 
 #include <QColor>

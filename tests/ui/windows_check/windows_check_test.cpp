@@ -164,15 +164,9 @@ protected:
         };
         return {
             plain([]() -> QWidget* { return MainForm; }),
-            {"setup",
-             [] {
-                 Start->ApplyDifficulty();
-                 Start->ShowProgressPage(false);
-                 Shown(Start);
-                 Start->EndMapGeneration();
-                 return static_cast<QWidget*>(Start);
-             },
-             [] { Start->hide(); }},
+            SetupPage("setup", 0),
+            SetupPage("setup-normal", 1),
+            SetupPage("setup-expert", 2),
             {"progress",
              [] {
                  Start->ShowProgressPage(true);
@@ -249,6 +243,12 @@ protected:
             plain([]() -> QWidget* { return Preference; }),
             plain([]() -> QWidget* { return RecordTable; }),
             plain([]() -> QWidget* { return DopInfo; }),
+            {{},
+             [] {
+                 ShowHelpContents();
+                 return Shown(HelpBrowser()->window());
+             },
+             [] { HelpBrowser()->window()->hide(); }},
             Lobby("server", 1),  // the session's server
             Lobby("client", kNetworkClient),
             Waiting("client", TMultiPlayer::ClientWait),
@@ -286,6 +286,24 @@ protected:
             WizardPage("new", TPeerPlayForm::SessionNew),
             WizardPage("join", TPeerPlayForm::SessionJoin),
         };
+    }
+
+    // The set-up page at one difficulty level, which shows that level's description.
+    static TWindowCase SetupPage(const char* page, int level) {
+        return {page,
+                [level] {
+                    Start->RadioGroupDiffLevel->SetItemIndex(level);
+                    Start->ApplyDifficulty();
+                    Start->ShowProgressPage(false);
+                    Shown(Start);
+                    Start->EndMapGeneration();
+                    return static_cast<QWidget*>(Start);
+                },
+                [] {
+                    Start->hide();
+                    Start->RadioGroupDiffLevel->SetItemIndex(0);
+                    Start->ApplyDifficulty();
+                }};
     }
 
     // The lobby of a session of this program as its server or a client.
@@ -347,18 +365,11 @@ protected:
     }};
 };
 
-// Checks and draws the windows of `cases`; with `suffix`, only those that hide
-// pictures with "HideGraphics", named with it.
+// Checks and draws the windows of `cases`, their names followed by `suffix`.
 void CheckAndDraw(const std::vector<TWindowCase>& cases, const QString& suffix = {}) {
-    static const QStringList kPictured = {QStringLiteral("Main"), QStringLiteral("Connect"),
-                                          QStringLiteral("Start"), QStringLiteral("SelectGos")};
     for (const TWindowCase& c : cases) {
         QWidget* window = c.open();
         QString name = window->objectName();
-        if (!suffix.isEmpty() && !kPictured.contains(name)) {
-            c.close();
-            continue;
-        }
         if (!c.page.isEmpty()) name += u'-' + c.page;
         if (!suffix.isEmpty()) name += u'-' + suffix;
         SCOPED_TRACE(name.toStdString());

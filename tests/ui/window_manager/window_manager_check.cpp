@@ -1,0 +1,237 @@
+// A game played through the program's windows under a real X server with a
+// window manager (see with_openbox.sh): the main menu, the set-up, the state
+// choice, the turn banners, every page of the main game screen, the charts,
+// the exit from the game, the hall of fame and the program's exit. At every
+// change of screen the full-screen windows shown stand where the main menu
+// stood and every button lies inside the screen.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "controls/slider.h"
+#include "controls/speed_button.h"
+#include "game/game_state.h"
+#include "game/squares.h"
+#include "game_reset.h"
+#include "platform/program_path.h"
+#include "support/test_files.h"
+#include "ui/fake_music_player.h"
+#include "ui/graph.h"
+#include "ui/main_borders_page.h"
+#include "ui/main_economy_page.h"
+#include "ui/main_menu.h"
+#include "ui/main_screen.h"
+#include "ui/record_table.h"
+#include "ui/select_gos.h"
+#include "ui/select_man.h"
+#include "ui/start.h"
+#include "ui/ui_support.h"
+#include "ui/windows.h"
+
+namespace kordalt::test {
+namespace {
+
+constexpr int kYears = 4;
+constexpr int kMinScreenChanges = 30;
+constexpr qint64 kTimeLimitMs = 240000;
+constexpr int kTicksPerScreen = 10;
+
+const QStringList kFullScreen = {"MainForm", "SelectGos", "SelectMan", "Main",        "MultiPlayer",
+                                 "Start",    "Proc",      "Connect",   "RecordTable", "Graph"};
+
+// Where the X server has the window's client area.
+QPoint ClientPlace(QWidget& window) { return window.mapToGlobal(QPoint(0, 0)); }
+
+class WindowManagerCheck : public ::testing::Test {
+protected:
+    WindowManagerCheck() {
+        for (const char* name : {"kordalt.INI", "icons.bmp", "dim.dat", "kordalt.html", "menu.bmp",
+                                 "menu2.bmp", "menu3.bmp", "setup.bmp", "setup2.bmp", "fame.gif"})
+            std::filesystem::copy_file(std::string(KORDALT_BIN_DIR "/") + name, folder.Path(name));
+        EXPECT_EQ(chdir(folder.Dir().c_str()), 0);
+        CreateWindows();
+        driver.setInterval(20);
+        QObject::connect(&driver, &QTimer::timeout, [this] { Drive(); });
+    }
+    ~WindowManagerCheck() override {
+        FreeWindows();
+        ResetGame();
+        EXPECT_EQ(chdir(KORDALT_TEST_TMP), 0);
+    }
+
+    // Plays until the program has left its main menu.
+    void Play() {
+        MainForm->show();
+        driver.start();
+        QTimer::singleShot(kTimeLimitMs, &loop, &QEventLoop::quit);
+        if (!done) loop.exec();
+        driver.stop();
+        EXPECT_TRUE(done) << "the game did not end in time";
+    }
+
+    // The window the player acts in now.
+    static QWidget* TopWindow() {
+        if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+        return MainForm && MainForm->isVisible() ? MainForm : nullptr;
+    }
+
+    void Drive() {
+        if (busy || done) return;
+        QWidget* top = TopWindow();
+        if (!top || !top->windowHandle() || !top->windowHandle()->isExposed()) return;
+        QString screen = top->objectName();
+        if (top == Main) screen += QString::number(Main->PageControl1->currentIndex());
+        if (screen != lastScreen) {
+            lastScreen = screen;
+            CheckScreen(screen);
+            idleTicks = 0;
+        }
+        // The player takes a moment over each screen, as the window system does.
+        if (++idleTicks < kTicksPerScreen) return;
+        idleTicks = 0;
+        busy = true;
+        // What opens a modal window runs from a timer of its own so that the driver keeps ticking.
+        QTimer::singleShot(0, [this, top] {
+            busy = false;
+            Act(top);
+        });
+    }
+
+    // The full-screen windows shown stand where the first stood; their buttons lie inside the screen.
+    void CheckScreen(const QString& screen) {
+        QGuiApplication::sync();
+        QCoreApplication::processEvents();
+        ++screenChanges;
+        const QRect desktop = QGuiApplication::primaryScreen()->geometry();
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (!window->isVisible() || !kFullScreen.contains(window->objectName())) continue;
+            const std::string where = screen.toStdString() + ": " + window->objectName().toStdString();
+            const QPoint place = ClientPlace(*window);
+            if (home.isNull()) home = place;
+            EXPECT_EQ(place, home) << where << " moved";
+            for (QAbstractButton* button : window->findChildren<QAbstractButton*>())
+                if (button->isVisibleTo(window) && !button->geometry().isEmpty())
+                    EXPECT_TRUE(desktop.contains(QRect(button->mapToGlobal(QPoint(0, 0)), button->size())))
+                        << where << " " << button->objectName().toStdString() << " off the screen";
+            for (TExSpeedButton* button : window->findChildren<TExSpeedButton*>())
+                if (button->isVisibleTo(window))
+                    EXPECT_TRUE(desktop.contains(QRect(button->mapToGlobal(QPoint(0, 0)), button->size())))
+                        << where << " " << button->objectName().toStdString() << " off the screen";
+        }
+    }
+
+    void Act(QWidget* top) {
+        if (top == MainForm) {
+            if (!played) {
+                played = true;
+                QTest::mouseClick(MainForm->SpeedButton1, Qt::LeftButton);  // a new game
+            } else if (!fameSeen) {
+                fameSeen = true;
+                QTest::mouseClick(MainForm->SpeedButton6, Qt::LeftButton);
+            } else {
+                done = true;
+                EXPECT_GE(screenChanges, kMinScreenChanges) << screenChanges << " screens";
+                QTest::mouseClick(MainForm->SpeedButton3, Qt::LeftButton);  // the program's exit
+                loop.quit();
+            }
+        } else if (top == Start) {
+            if (Start->ProgressPageShown()) return;
+            Start->ExSlider1->SetValue(4);
+            Start->ExSlider2->SetValue(30);
+            QTest::mouseClick(Start->ExSpeedButton1, Qt::LeftButton);
+            QTest::mouseClick(Start->ExSpeedButton2, Qt::LeftButton);
+        } else if (top == SelectGos) {
+            ChooseFreeState();
+        } else if (top == SelectMan) {
+            QTest::mouseClick(SelectMan->ExSpeedButton1, Qt::LeftButton);
+        } else if (top == Main) {
+            PlayTurn();
+        } else if (top == Graph) {
+            QTest::mouseClick(Graph->SpeedButton33, Qt::LeftButton);
+        } else if (auto* box = qobject_cast<QMessageBox*>(top)) {
+            // The message boxes are real: they keep the event loop running while they show.
+            QAbstractButton* button = box->defaultButton();
+            QTest::mouseClick(button ? button : box->buttons().front(), Qt::LeftButton);
+        } else if (top == RecordTable) {
+            QTest::mouseClick(RecordTable->SpeedButtons[0], Qt::LeftButton);
+        }
+    }
+
+    // Every page in turn, the charts from the borders page, then the pass (or the exit).
+    void PlayTurn() {
+        const int page = Main->PageControl1->currentIndex();
+        if (pagesSeen.empty()) chartsSeen = false;
+        pagesSeen.insert(page);
+        if (Main->Borders.ShowGraph->isVisibleTo(Main) && !chartsSeen) {
+            chartsSeen = true;
+            QTest::mouseClick(Main->Borders.ShowGraph, Qt::LeftButton);
+            return;
+        }
+        for (int next = 0; next < Main->PageControl1->count(); ++next)
+            if (Main->PageControl1->isTabVisible(next) && !pagesSeen.contains(next)) {
+                Main->PageControl1->setCurrentIndex(next);
+                return;
+            }
+        pagesSeen.clear();
+        if (++turns >= kYears) {
+            QTest::mouseClick(Main->BitBtn2, Qt::LeftButton);
+            return;
+        }
+        // Sows what it can, which lets the turn end with "Next".
+        TEconomyAction& sow = Main->Economy.Actions[epSow];
+        sow.TrackBar->setValue(sow.TrackBar->maximum());
+        sow.ActionButton->click();
+        QTest::mouseClick(Main->BitBtn1, Qt::LeftButton);
+    }
+
+    // Clicks a square of the first state not in play and confirms it.
+    static void ChooseFreeState() {
+        for (int i = 1; i <= Game.GosCount; ++i) {
+            if (Game.mGos[i].Alive) continue;
+            const int side = TSelectGos::kMapSide;
+            for (int y = 0; y < Map->Height; ++y)
+                for (int x = 0; x < Map->Width; ++x)
+                    if (Map->GetSquare(SquareId(x, y)) == i) {
+                        const QPoint pixel((2 * x + 1) * side / (2 * Map->Width),
+                                           (2 * y + 1) * side / (2 * Map->Height));
+                        QTest::mouseClick(SelectGos->Image1, Qt::LeftButton, {}, pixel);
+                        SelectGos->Edit1->setText(QStringLiteral("Емеля"));
+                        QTest::mouseClick(SelectGos->ExSpeedButton1, Qt::LeftButton);
+                        return;
+                    }
+        }
+    }
+
+    ScratchDir folder;
+    ScopedProgramFileName program{folder.Path("kordalt")};
+    FakeMusicPlayer music;
+    ScopedGameUi gameUi{QtGameUi()};
+    QEventLoop loop;
+    QTimer driver;
+    QString lastScreen;
+    std::set<int> pagesSeen;  // this turn
+    QPoint home;
+    int screenChanges = 0, turns = 0, idleTicks = 0;
+    bool busy = false, done = false, played = false, fameSeen = false, chartsSeen = false;
+};
+
+TEST_F(WindowManagerCheck, WindowsStayInPlaceThroughAGame) { Play(); }
+
+}  // namespace
+}  // namespace kordalt::test
