@@ -14,8 +14,16 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] &&
   exit 1
 fi
 
-tools/install_packages.sh
 build=build/release
+mkdir -p "$build"
+
+# The package check runs again only when the package list or the installed packages changed.
+packages_checked="$build/.packages-checked"
+if [ ! -e "$packages_checked" ] || [ tools/install_packages.sh -nt "$packages_checked" ] ||
+   [ /var/lib/dpkg/status -nt "$packages_checked" ]; then
+  tools/install_packages.sh
+  touch "$packages_checked"
+fi
 
 # The program folder: under the XDG data directory (an absolute path, else the default).
 data_home="${XDG_DATA_HOME:-}"
@@ -43,7 +51,10 @@ if [ ! -e "$migrated" ]; then
   touch "$migrated"
 fi
 
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORDALT_SANITIZE=OFF -DKORDALT_TESTS=OFF >/dev/null
+# Once configured, the build itself configures again when a CMake file changes.
+if [ ! -f "$build/build.ninja" ]; then
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORDALT_SANITIZE=OFF -DKORDALT_TESTS=OFF >/dev/null
+fi
 cmake --build "$build" --target kordalt merge_settings
 
 stage="$build/stage"
