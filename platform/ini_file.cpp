@@ -185,6 +185,12 @@ public:
         return Find(section) != nullptr;
     }
 
+    // A file opened again is read as it is on disk now, however recently it was checked.
+    void CheckDiskOnNextRead() {
+        std::lock_guard lock(mutex_);
+        checked_ = {};
+    }
+
     void Write(std::string_view section, std::string_view key, std::string_view value) {
         Update([&] { return Written(section, key, value); });
     }
@@ -400,7 +406,9 @@ std::shared_ptr<IniDocument> OpenDocument(const std::string& fileName) {
     std::erase_if(documents, [](const auto& entry) { return entry.second.expired(); });
     std::weak_ptr<IniDocument>& slot = documents[key];
     std::shared_ptr<IniDocument> doc = slot.lock();
-    if (!doc) {
+    if (doc) {
+        doc->CheckDiskOnNextRead();
+    } else {
         doc = std::make_shared<IniDocument>(key);
         slot = doc;
     }
