@@ -44,7 +44,9 @@ struct GameEnd {
 
 // The consistency the loop's self-test does not cover.
 void ExpectConsistent() {
-    if (Game.Year < YearCount) ASSERT_EQ(ValidateGameState(Game), "") << "year " << int{Game.Year};
+    if (Game.Year < YearCount) {
+        ASSERT_EQ(ValidateGameState(Game), "") << "year " << int{Game.Year};
+    }
     int squares = 0;
     for (int i = 1; i <= Game.GosCount; ++i) {
         const int size = Map->RegionSize(static_cast<uint8_t>(i));
