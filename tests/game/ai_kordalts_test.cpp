@@ -280,12 +280,13 @@ TEST_F(AiKordalts, VictimByTheFirstRuleThatYieldsOne) {
     struct Case {
         const char* what;
         int year, alive;
-        uint32_t ownAttacks;
-        std::array<uint32_t, 3> attacks;  // of neighbours 2, 3, 4; state 1 has 100 squares
-        std::array<uint8_t, 3> attitudes, aggressions;
+        uint32_t ownAttacks = 0;
+        std::array<uint32_t, 3> attacks{};  // of neighbours 2, 3, 4; state 1 has 100 squares
+        std::array<uint8_t, 3> attitudes;
+        std::array<uint8_t, 3> aggressions{};
         std::array<uint16_t, 3> territories;
         std::array<int32_t, 3> peasants;
-        Draws draws;
+        Draws draws{};
         uint8_t victim;
     } cases[] = {
         {.what = "rarely attacked",
@@ -294,7 +295,6 @@ TEST_F(AiKordalts, VictimByTheFirstRuleThatYieldsOne) {
          .ownAttacks = 2,
          .attacks = {3, 1, 1},
          .attitudes = {50, 50, 50},
-         .aggressions = {0, 0, 0},
          .territories = {100, 100, 100},
          .peasants = {200, 200, 200},
          .draws = {0.2, 0.5, 0.8},
@@ -305,7 +305,6 @@ TEST_F(AiKordalts, VictimByTheFirstRuleThatYieldsOne) {
          .ownAttacks = 2,
          .attacks = {1, 1, 1},
          .attitudes = {50, 50, 50},
-         .aggressions = {0, 0, 0},
          .territories = {100, 100, 100},
          .peasants = {200, 200, 200},
          .draws = {0.2, 0.1, 0.1, 0.1},
@@ -313,8 +312,6 @@ TEST_F(AiKordalts, VictimByTheFirstRuleThatYieldsOne) {
         {.what = "grudge",
          .year = 30,
          .alive = 5,
-         .ownAttacks = 0,
-         .attacks = {0, 0, 0},
          .attitudes = {5, 8, 50},
          .aggressions = {0, 2, 0},
          .territories = {100, 100, 100},
@@ -324,18 +321,13 @@ TEST_F(AiKordalts, VictimByTheFirstRuleThatYieldsOne) {
         {.what = "grudge: last of equals",
          .year = 40,
          .alive = 5,
-         .ownAttacks = 0,
-         .attacks = {0, 0, 0},
          .attitudes = {5, 5, 50},
-         .aggressions = {0, 0, 0},
          .territories = {100, 100, 100},
          .peasants = {200, 200, 200},
          .victim = 3},
         {.what = "few alive: no grudge",
          .year = 40,
          .alive = 1,
-         .ownAttacks = 0,
-         .attacks = {0, 0, 0},
          .attitudes = {8, 5, 50},
          .aggressions = {2, 0, 0},
          .territories = {100, 40, 100},
@@ -344,40 +336,28 @@ TEST_F(AiKordalts, VictimByTheFirstRuleThatYieldsOne) {
         {.what = "small",
          .year = 40,
          .alive = 5,
-         .ownAttacks = 0,
-         .attacks = {0, 0, 0},
          .attitudes = {50, 50, 50},
-         .aggressions = {0, 0, 0},
          .territories = {40, 30, 200},
          .peasants = {200, 200, 200},
          .victim = 3},
         {.what = "empty land",
          .year = 40,
          .alive = 5,
-         .ownAttacks = 0,
-         .attacks = {0, 0, 0},
          .attitudes = {50, 50, 50},
-         .aggressions = {0, 0, 0},
          .territories = {100, 100, 100},
          .peasants = {100, 50, 200},
          .victim = 3},
         {.what = "no people: first",
          .year = 40,
          .alive = 5,
-         .ownAttacks = 0,
-         .attacks = {0, 0, 0},
          .attitudes = {50, 50, 50},
-         .aggressions = {0, 0, 0},
          .territories = {100, 100, 100},
          .peasants = {100, 0, 0},
          .victim = 3},
         {.what = "smallest of all",
          .year = 40,
          .alive = 5,
-         .ownAttacks = 0,
-         .attacks = {0, 0, 0},
          .attitudes = {50, 50, 50},
-         .aggressions = {0, 0, 0},
          .territories = {60, 200, 80},
          .peasants = {150, 400, 150},
          .victim = 2},
