@@ -121,6 +121,7 @@ std::optional<Received> Peer::Next(std::chrono::milliseconds timeout) {
             hr = dp_->Receive(&from, &to, DPRECEIVE_ALL, buffer_.data(), &size);
         }
         if (hr == DP_OK) {
+            ++received_;
             Received r;
             r.from = from;
             if (from) {

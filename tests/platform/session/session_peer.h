@@ -31,14 +31,18 @@ public:
     void Set() override {
         std::unique_lock lock(m_);
         set_ = true;
+        ++sets_;
         cv_.notify_all();
         if (!hold_) return;
         stopped_ = true;
         cv_.wait(lock, [&] { return !hold_; });
         stopped_ = false;
     }
-    void Hold() {
-        std::lock_guard lock(m_);
+    // Holds once `sets` Sets have been made: the Set of a message already taken
+    // may come just after it was taken, and must not be the one that stops.
+    void HoldAfter(int sets) {
+        std::unique_lock lock(m_);
+        cv_.wait_for(lock, std::chrono::seconds(5), [&] { return sets_ >= sets; });
         hold_ = true;
     }
     // True once a Set has stopped its thread, within `timeout`.
@@ -62,6 +66,7 @@ private:
     std::mutex m_;
     std::condition_variable cv_;
     bool set_ = false;
+    int sets_ = 0;
     bool hold_ = false, stopped_ = false;
 };
 
@@ -121,6 +126,8 @@ public:
     DPID id() const { return id_; }
     NetDirectPlay* dp() { return dp_; }
     TestSignal& signal() { return signal_; }
+    // The next message's Set stops the I/O thread (see TestSignal).
+    void HoldIo() { signal_.HoldAfter(received_); }
     const ServiceOptions& options() const { return options_; }
 
 private:
@@ -128,6 +135,7 @@ private:
     NetDirectPlay* dp_;
     TestSignal signal_;
     DPID id_ = 0;
+    int received_ = 0;
     std::vector<uint8_t> buffer_;
 };
 

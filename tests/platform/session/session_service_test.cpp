@@ -327,7 +327,7 @@ TEST(SessionService, LinksThatDieTogetherAreDroppedAndTheOthersGoOn) {
         ASSERT_NE(gone.back(), 0u);
     }
     ASSERT_TRUE(host.NextWhere([&](const Received& r) { return r.player == gone.back(); }));
-    host.signal().Hold();
+    host.HoldIo();
     ASSERT_EQ(stays.Send(host.id(), "stop"), DP_OK);
     ASSERT_TRUE(host.signal().WaitUntilStopped(5s));
     for (auto& link : dying) link->Reset();
@@ -360,7 +360,7 @@ TEST(SessionService, AHostLeavingWhileAGuestsLinkDiesEndsItsLeave) {
     DPID player = guest.JoinWithPlayer("g");
     ASSERT_NE(player, 0u);
     ASSERT_TRUE(host.NextSystem(DPSYS_CREATEPLAYERORGROUP));
-    host.signal().Hold();
+    host.HoldIo();
     HRESULT closed = DPERR_TIMEOUT;
     std::thread leaving([&] { closed = host.dp()->Close(); });
     ASSERT_TRUE(guest.ReadFrame(FrameType::kHostLeaving));
@@ -520,7 +520,7 @@ TEST(SessionService, APeerStoppedPastTheKeepAliveLearnsFirstThatItsSessionIsLost
         Peer& sender = *peers[c.stopped == 0 ? 1 : 0];
         if (&stopped != &d)
             ASSERT_TRUE(stopped.NextWhere([&](const Received& r) { return r.player == d.id(); }));
-        stopped.signal().Hold();
+        stopped.HoldIo();
         ASSERT_EQ(sender.Send(stopped.id(), "stop"), DP_OK);
         ASSERT_TRUE(stopped.signal().WaitUntilStopped(5s));
         std::vector<Peer*> others;
