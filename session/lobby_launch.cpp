@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "platform/cp1251.h"
+
 namespace kordalt {
 namespace {
 
@@ -32,9 +34,9 @@ std::optional<TLobbyLaunch> ParseLobbyLaunch(const std::vector<std::string>& arg
         const std::string& value = args[++i];
         if (option == "--session-create" || option == "--session-join") {
             (option == "--session-create" ? haveCreate : haveJoin) = true;
-            launch.sessionName = value;
+            launch.sessionName = Utf8ToCp1251(value);
         } else if (option == "--session-player") {
-            launch.playerName = value;
+            launch.playerName = Utf8ToCp1251(value);
         } else if (option == "--session-host") {
             launch.host = value;
         } else if (!ParsePort(value, launch.port)) {

@@ -15,7 +15,7 @@ namespace kordalt {
 
 struct TLobbyLaunch {
     bool create = false;
-    std::string sessionName;
+    std::string sessionName;  // program text (cp1251), from the UTF-8 arguments
     std::string playerName;
     std::string host;   // empty: the service's own choice (broadcast when joining)
     uint16_t port = 0;  // 0: the service's port

@@ -8,6 +8,7 @@
 
 #include "controls/classic.h"
 #include "peer_test_support.h"
+#include "platform/cp1251.h"
 #include "session/lobby_launch.h"
 #include "session/peer_consts.h"
 #include "session/peer_play_qt.h"
@@ -392,6 +393,8 @@ TEST(LobbyLaunch, CommandLineOptions) {
         {{"--session-create", "g", "--session-player", "a", "--session-port", "23x"}, std::nullopt},
         {{"--session-create", "g", "--session-player"}, std::nullopt},  // value missing
         {{"--session-create", "", "--session-player", "a"}, std::nullopt},
+        {{"--session-create", "Игра", "--session-player", "Анна"},
+         TLobbyLaunch{true, Cp("Игра"), Cp("Анна"), "", 0}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ParseLobbyLaunch(c.args), c.launch) << ::testing::PrintToString(c.args);
