@@ -22,6 +22,7 @@
 #include "game/validate.h"
 #include "platform/atomic_file.h"
 #include "platform/cp1251.h"
+#include "platform/record_body.h"
 
 namespace kordalt {
 
@@ -172,7 +173,7 @@ std::string CheckLoaded(const SavedBody& g) {
 }
 
 // Reads the items of a body into a copy of the running game; throws
-// BodyError when it is too short.
+// EBodyError when it is too short.
 std::unique_ptr<SavedBody> ReadBody(std::string_view body) {
     auto b = std::make_unique<SavedBody>();
     b->state = Game;
@@ -180,7 +181,7 @@ std::unique_ptr<SavedBody> ReadBody(std::string_view body) {
     SavedBody::Describe(r, *b);
     b->state.BattleChronicle.clear();
     for (const auto& part : b->chronicle) {
-        if (!LengthFits(part)) throw BodyError("chronicle length " + std::to_string(part.Length));
+        if (!LengthFits(part)) throw EBodyError("chronicle length " + std::to_string(part.Length));
         b->state.BattleChronicle += part.Str();
     }
     b->state.ResumeHuman = b->human;
@@ -189,7 +190,7 @@ std::unique_ptr<SavedBody> ReadBody(std::string_view body) {
 
 std::unique_ptr<SavedBody> ParseBody(std::string_view body) {
     auto g = ReadBody(body);
-    if (std::string e = CheckLoaded(*g); !e.empty()) throw BodyError(e);
+    if (std::string e = CheckLoaded(*g); !e.empty()) throw EBodyError(e);
     return g;
 }
 
@@ -287,7 +288,7 @@ bool ResealSavedBody(std::string& body) {
         b->checksum = ChecksumOf(b->state, OwnerSum(b->grid));
         body = WriteBody(*b);
         return true;
-    } catch (const BodyError&) {
+    } catch (const EBodyError&) {
         return false;
     }
 }
@@ -334,7 +335,7 @@ bool LoadGameImage(std::string_view image) {
     std::unique_ptr<SavedBody> loaded;
     try {
         loaded = ParseBody(body);
-    } catch (const BodyError&) {
+    } catch (const EBodyError&) {
         ShowMessage(LangText(kDamagedText, kDamagedDefault));
         return false;
     }

@@ -6,10 +6,10 @@
 #include <memory>
 #include <utility>
 
-#include "game/saved_game.h"
 #include "game/squares.h"
 #include "game/validate.h"
 #include "multiplayer/net_codes.h"
+#include "platform/record_body.h"
 
 namespace kordalt {
 namespace {
@@ -207,7 +207,7 @@ bool Read(const TNetMessage& m, Wire& wire, const char* what, std::string& why) 
         BodyReader r(std::string_view(reinterpret_cast<const char*>(m.data()), m.size()));
         Wire::Describe(r, wire);
         return true;
-    } catch (const BodyError& e) {
+    } catch (const EBodyError& e) {
         why = std::string(what) + " of " + std::to_string(m.size()) + " bytes: " + e.what();
         return false;
     }
