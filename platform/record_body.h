@@ -71,7 +71,7 @@ public:
         using Item = typename Items::value_type;
         if (std::cmp_less(count, 0) || std::cmp_greater(count, Left() / sizeof(Item)))
             throw EBodyError(std::to_string(count) + " items do not fit in " + std::to_string(Left()) +
-                            " bytes");
+                             " bytes");
         items.resize(static_cast<size_t>(count));
         for (auto& item : items) Field(item);
     }

@@ -34,8 +34,6 @@ constexpr int kWidth = 415, kHeight = 336;
 constexpr int kPollMs = 300;
 constexpr char kLoopback[] = "127.0.0.1";
 
-TInternetGameStarter GameStarter;
-
 QString GroupCaption(int id) { return QStringLiteral("   ") + Qs(LangText(id)) + QStringLiteral("   "); }
 
 // The program's main window: the main menu, else the active window.
@@ -325,8 +323,6 @@ void TInternetGames::FormClose() {
     Games.clear();
 }
 
-void SetInternetGameStarter(TInternetGameStarter starter) { GameStarter = std::move(starter); }
-
 void CreateInternetWindows() {
     if (!InternetGames) InternetGames = new TInternetGames;
     if (!InternetCreateGame) InternetCreateGame = new TInternetCreateGame;
@@ -342,10 +338,10 @@ void FreeInternetWindows() {
     InternetGameInfo = nullptr;
 }
 
-int RunInternetGame() {
+int RunInternetGame(const TInternetGameStarter& start) {
     CreateInternetWindows();
     const int result = ExecModal(*InternetGames);
-    if ((result == kInternetCreate || result == kInternetJoin) && GameStarter) GameStarter(result);
+    if (result == kInternetCreate || result == kInternetJoin) start(result);
     return result;
 }
 

@@ -108,14 +108,13 @@ private:
 // Opens or joins the session over TCP/IP after the list ended with kInternetCreate
 // or kInternetJoin; the values above tell which game.
 using TInternetGameStarter = std::function<void(int modalResult)>;
-void SetInternetGameStarter(TInternetGameStarter starter);
 
 // Makes InternetGames, InternetCreateGame and InternetGameInfo where they do not exist yet.
 void CreateInternetWindows();
 void FreeInternetWindows();
 
 // The main menu's Internet game: shows the list modally and, on create or join,
-// hands over to the starter. Returns the list's modal result.
-int RunInternetGame();
+// hands over to `start`. Returns the list's modal result.
+int RunInternetGame(const TInternetGameStarter& start);
 
 }  // namespace kordalt

@@ -385,7 +385,7 @@ void TMainForm::ExSpeedButton2Click() {
         ShowMessageBox(TMsgType::Information, Qs(LangText(kNoTcpIpText, "TCP/IP не найден")));
         return;
     }
-    SetInternetGameStarter([provider](int result) {
+    RunInternetGame([provider](int result) {
         SetDifficultyLevel(1);
         const bool create = result == kInternetCreate;
         RunSession([&](TCustomPeerPlay& peer) {
@@ -396,7 +396,6 @@ void TMainForm::ExSpeedButton2Click() {
             peer.OpenSession(create, InternetChoice.NetGameName, InternetChoice.NetPlayerName);
         });
     });
-    RunInternetGame();
 }
 
 void TMainForm::ExSpeedButton1Click() { TPreference::Execute(true); }

@@ -113,12 +113,10 @@ TEST_F(InternetDialogsTest, GameUsersFromReplies) {
 
 TEST_F(InternetDialogsTest, RunInternetGameHandsCreateAndJoinToTheStarter) {
     std::vector<int> started;
-    SetInternetGameStarter([&](int result) { started.push_back(result); });
     for (const int result : {kInternetCreate, kInternetJoin, kInternetClose, 0}) {
         ScopedModalHook answer([result](QDialog& dialog) { return &dialog == InternetGames ? result : -1; });
-        EXPECT_EQ(RunInternetGame(), result);
+        EXPECT_EQ(RunInternetGame([&](int r) { started.push_back(r); }), result);
     }
-    SetInternetGameStarter(nullptr);
     EXPECT_EQ(started, (std::vector<int>{kInternetCreate, kInternetJoin}));
 }
 
