@@ -10,6 +10,7 @@
 #include <QTextEdit>
 #include <algorithm>
 
+#include "controls/control_support.h"
 #include "controls/draw_grid.h"
 #include "controls/ex_label.h"
 #include "controls/speed_button.h"
@@ -38,6 +39,9 @@ constexpr int kFortifyTag = 3;
 constexpr int kDismissTag = 4;
 constexpr int kAttackTagBase = 5;
 constexpr TColor kLightRed = 0x6C6CFF;
+// The Kordalt grid's even rows: lighter than the button face, so that its red
+// and green figures stand out on every row.
+constexpr TColor kKordaltEvenRow = 0xE8E8E8;
 
 const TKordaltRec& Kordalt(int k) { return Game.mKordalt[k]; }
 
@@ -111,7 +115,7 @@ void TMain::BuildBordersPage() {
     auto* countries = new TExDrawGrid(page);
     Borders.dgrCountries = countries;
     countries->setObjectName("dgrCountries");
-    countries->setGeometry(4, 4, 250, 194);
+    countries->setGeometry(4, 4, 244, 194);
     countries->SetColCount(4);
     countries->SetFixedCols(0);
     countries->SetFixedRows(0);
@@ -160,7 +164,7 @@ void TMain::BuildBordersPage() {
     auto* kordalts = new TKordaltGrid(page);
     Borders.dgrKordalts = kordalts;
     kordalts->setObjectName("dgrKordalts");
-    kordalts->setGeometry(4, 310, 520, 92);
+    kordalts->setGeometry(4, 310, 628, 92);
     kordalts->SetColCount(8);
     kordalts->SetFixedCols(0);
     kordalts->SetFixedRows(1);
@@ -186,24 +190,24 @@ void TMain::BuildBordersPage() {
     connect(Borders.mnuKordaltOrder, &QMenu::aboutToShow, this, [this] { mnuKordaltOrderPopup(); });
     kordalts->OnContextMenu = [this](QPoint at) { Borders.mnuKordaltOrder->popup(at); };
 
-    Borders.FrontPanel = new QFrame(page);
-    Borders.FrontPanel->setObjectName("FrontPanel");
-    Borders.FrontPanel->setGeometry(528, 308, 102, 96);
-    Borders.FrontPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Borders.FrontPanel->setAutoFillBackground(true);
-    Borders.Label49 = MakeLabel(page, "Label49", 530, 310, 98, 16);
-    Borders.TrackBar1 = MakeTrackBar(page, "TrackBar1", 530, 326, 30, 76, true);
-    Borders.TrackBar1->setInvertedAppearance(false);
-    Borders.Label1 = MakeLabel(page, "Label1", 564, 340, 64, 16);
-    Borders.Label_km = MakeLabel(page, "Label_km", 564, 366, 64, 16);
-    connect(Borders.TrackBar1, &QSlider::valueChanged, this, [this] { TrackBar1Change(); });
-
     Borders.ExLabel4 = new TExLabel(page);
     Borders.ExLabel4->setObjectName("ExLabel4");
-    Borders.ExLabel4->setGeometry(258, 8, 66, 18);
+    Borders.ExLabel4->setGeometry(252, 8, 72, 18);
     Borders.ExLabel5 = new TExLabel(page);
     Borders.ExLabel5->setObjectName("ExLabel5");
-    Borders.ExLabel5->setGeometry(258, 28, 66, 18);
+    Borders.ExLabel5->setGeometry(252, 28, 72, 18);
+    // Under the reserve, whose soldiers the slider moves to the front.
+    QFrame* front = Borders.FrontPanel = new QFrame(page);
+    front->setObjectName("FrontPanel");
+    front->setGeometry(250, 50, 74, 148);
+    front->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    front->setAutoFillBackground(true);
+    Borders.Label49 = MakeLabel(front, "Label49", 4, 4, 66, 16);
+    Borders.TrackBar1 = MakeTrackBar(front, "TrackBar1", 4, 22, 24, 122, true);
+    Borders.TrackBar1->setInvertedAppearance(false);
+    Borders.Label1 = MakeLabel(front, "Label1", 30, 36, 40, 16);
+    Borders.Label_km = MakeLabel(front, "Label_km", 30, 62, 40, 16);
+    connect(Borders.TrackBar1, &QSlider::valueChanged, this, [this] { TrackBar1Change(); });
     Borders.SpeedButton6 = MakeSpeedButton(page, "SpeedButton6", QRect(180, 200, 140, 26));
     connect(Borders.SpeedButton6, &TExSpeedButton::OnClick, this, [this] { SpeedButton6Click(); });
     Borders.ShowGraph = MakeSpeedButton(page, "ShowGraph", QRect(180, 232, 140, 26));
@@ -227,8 +231,9 @@ void TMain::LocalizeBordersPage() {
     // Wide enough for the longest names and counts.
     static constexpr int countryWidths[4] = {92, 44, 60, 25};
     for (int c = 0; c < 4; ++c) Borders.dgrCountries->SetColWidths(c, countryWidths[c]);
-    // Wide enough for the column titles.
-    static constexpr int kordaltWidths[8] = {78, 66, 64, 40, 44, 50, 100, 44};
+    // Wide enough for the column titles, the Kordalts' names and the orders
+    // to attack the states of the shipped settings file.
+    static constexpr int kordaltWidths[8] = {110, 56, 66, 40, 44, 50, 150, 44};
     for (int c = 0; c < 8; ++c) Borders.dgrKordalts->SetColWidths(c, kordaltWidths[c]);
     KordaltTexts.KordaltOrderNames.assign(4, {});
     KordaltTexts.KordaltColumnTitles.assign(8, {});
@@ -303,12 +308,11 @@ void TMain::DrawKordaltCell(int col, int row, const TRect& rect, unsigned state)
         return;
     }
     const bool selected = (state & gdSelected) != 0;
-    const QPalette& palette = grid->palette();
-    const QColor fill =
-        selected ? palette.color(QPalette::Highlight) : ToQColor(row % 2 == 0 ? clBtnFace : clWhite);
+    // The classic highlight, on which the lime and light red of a selected row stand out.
+    const QColor fill = ToQColor(selected ? clHighlight : row % 2 == 0 ? kKordaltEvenRow : clWhite);
     canvas.fillRect(rect.ToQRect(), fill);
     canvas.setBrush(fill);
-    QColor text = selected ? palette.color(QPalette::HighlightedText) : QColor(Qt::black);
+    QColor text = ToQColor(selected ? clHighlightText : clBlack);
     if (row - 1 >= static_cast<int>(KordaltRows.size())) return;
     const int k = KordaltRows[static_cast<size_t>(row - 1)];
     const TKordaltRec& rec = Kordalt(k);

@@ -5,6 +5,7 @@
 
 #include "controls/draw_grid.h"
 #include "controls/ex_label.h"
+#include "game/language_file.h"
 #include "game/player_actions.h"
 #include "game/squares.h"
 #include "main_screen_fixture.h"
@@ -186,6 +187,55 @@ TEST_F(BordersPage, StateGridRowsAndKordaltTexts) {
     EXPECT_EQ(Qs(KordaltOrderText(1)), "Отдых");
     Order(1, neighbours[0] + 5);
     EXPECT_EQ(Qs(KordaltOrderText(1)), "Атака на " + Qs(Game.mGos[neighbours[0]].Name.Str()));
+}
+
+TEST_F(BordersPage, TheFrontControlsLieInsideThePageBesideTheOthers) {
+    Order(1, neighbours[0] + 5);
+    QWidget* page = screen->TabSheet3;
+    QWidget* front = Find("FrontPanel");
+    ASSERT_TRUE(front->isVisibleTo(page));
+    const QRect inside = page->rect().adjusted(2, 2, -2, -2);
+    QList<QWidget*> controls;
+    for (QWidget* w : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (w->isVisibleTo(page) && w->objectName() != "Image4") controls << w;  // not the background
+    for (QWidget* w : controls) {
+        const std::string name = w->objectName().toStdString();
+        EXPECT_TRUE(inside.contains(w->geometry())) << name << " reaches the page's edge";
+        for (QWidget* other : controls)
+            if (other != w)
+                EXPECT_FALSE(w->geometry().intersects(other->geometry()))
+                    << name << " overlaps " << other->objectName().toStdString();
+    }
+    for (const char* name : {"Label49", "TrackBar1", "Label1", "Label_km"})
+        EXPECT_TRUE(front->contentsRect().contains(Find(name)->geometry())) << name;
+}
+
+// The shipped settings file names the states with texts 1111 to 1130 and the
+// Kordalts with texts 1100 to 1110 followed by a number up to 19.
+TEST_F(BordersPage, OrdersAndNamesOfTheShippedTextsFitTheirColumns) {
+    TExDrawGrid* grid = Grid();
+    const QFontMetrics metrics(grid->font());
+    const auto fits = [&](int col, const QString& text) {
+        return metrics.horizontalAdvance(text) + 4 <= grid->ColWidths(col);
+    };
+    for (int c = 0; c < 8; ++c)
+        EXPECT_TRUE(fits(c, Qs(KordaltTexts.KordaltColumnTitles[static_cast<size_t>(c)]))) << c;
+    const int j = neighbours[0];
+    const std::string ownName = Game.mGos[j].Name.Str();
+    Order(1, j + 5);
+    for (int id = 1111; id <= 1130; ++id) {
+        Game.mGos[j].Name.Assign(LangText(id));
+        EXPECT_TRUE(fits(6, Qs(KordaltOrderText(1)))) << Qs(KordaltOrderText(1)).toStdString();
+    }
+    Game.mGos[j].Name.Assign(ownName);
+    for (int order : {kOrderFortify, kOrderRest, kOrderTrain}) {
+        Game.mKordalt[41].Order = static_cast<uint8_t>(order);
+        EXPECT_TRUE(fits(6, Qs(KordaltOrderText(41)))) << order;
+    }
+    for (int id = 1100; id <= 1110; ++id) {
+        const QString name = Qs(LangText(id)) + "19";
+        EXPECT_TRUE(fits(0, name)) << name.toStdString();
+    }
 }
 
 TEST(BordersRules, AutoRestOrTrain) {

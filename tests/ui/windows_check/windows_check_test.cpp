@@ -29,7 +29,9 @@
 #include "game/fronts.h"
 #include "game/game_loop.h"
 #include "game/game_state.h"
+#include "game/player_actions.h"
 #include "game/self_test.h"
+#include "game/squares.h"
 #include "game/turn_report.h"
 #include "game_reset.h"
 #include "platform/cp1251.h"
@@ -44,6 +46,7 @@
 #include "ui/internet_create_game.h"
 #include "ui/internet_game_info.h"
 #include "ui/internet_games.h"
+#include "ui/main_borders_page.h"
 #include "ui/main_menu.h"
 #include "ui/main_screen.h"
 #include "ui/multi_player.h"
@@ -130,6 +133,26 @@ protected:
             ComputeYearSteps();
             ++Game.Year;
         }
+        HireKordalts();
+    }
+
+    // Three Kordalts for the player, the first attacking a neighbour with the
+    // whole reserve, the last an old one.
+    static void HireKordalts() {
+        std::vector<int> hired;
+        for (int k = 1; k <= KordaltSlotCount && hired.size() < 3; ++k)
+            if (Game.mKordalt[k].Owner == 0) {
+                Game.mKordalt[k].Owner = 1;
+                Game.mKordalt[k].Age = hired.size() == 2 ? 64 : 30;
+                ++Game.mGos[1].KordaltCount;
+                hired.push_back(k);
+            }
+        for (int j = 2; j <= Game.GosCount; ++j)
+            if (Game.mGos[j].Alive && Map->AreNeighbours(1, static_cast<uint8_t>(j))) {
+                AttackWithKordalt(1, hired.front(), static_cast<uint8_t>(j));
+                PlaceFrontSoldiers(1, static_cast<uint8_t>(j), Game.mGos[1].Reserve);
+                return;
+            }
     }
 
     // Shows `window` and lets it settle.
@@ -148,6 +171,8 @@ protected:
                     Shown(Main);
                     Main->FormActivate();
                     Main->PageControl1->setCurrentIndex(index);
+                    Main->Borders.dgrKordalts->SetRow(1);  // the attacker, with his front's slider
+                    Main->ArmyInfoClick();
                     QCoreApplication::processEvents();
                     return static_cast<QWidget*>(Main);
                 },
