@@ -44,21 +44,6 @@ void Lower(uint8_t& a) { a = a < 3 ? 0 : static_cast<uint8_t>(a - 2); }
 
 int32_t SaturatedAdd(int32_t a, int64_t b) { return SaturateI32(int64_t{a} + b); }
 
-// Turns one peasant into a scientist or a soldier.
-void HireScientist(TGosRec& g, int32_t& money) {
-    --g.Peasants;
-    ++g.FreeScientists;
-    ++g.Scientists;
-    money -= kTrainingPrice;
-}
-
-void HireSoldier(TGosRec& g, int32_t& money) {
-    --g.Peasants;
-    ++g.Reserve;
-    ++g.Soldiers;
-    money -= kTrainingPrice;
-}
-
 // A salary computed again only when its head count changed.
 class CachedSalary {
 public:
@@ -93,11 +78,11 @@ bool MayHireScientists(const TGosRec& g, const TAiMode& mode, HiringValues& valu
     return !(mode.Dominant && g.Soldiers <= g.Territory / 10.0 && g.Character != 1);
 }
 
-bool StopsHiring(const TGosRec& g, int32_t money, const TAiMode& mode, HiringValues& values) {
+bool StopsHiring(const TGosRec& g, const TAiMode& mode, HiringValues& values) {
     const long double salaries = values.scientists(g.Scientists) + values.soldiers(g.Soldiers);
     const long double worth = values.worth;
-    if (!mode.WarFooting && worth / 1.1L + money / 3.0L < salaries) return true;
-    if (mode.WarFooting && worth / 1.01L + money < salaries) return true;
+    if (!mode.WarFooting && worth / 1.1L + g.Money / 3.0L < salaries) return true;
+    if (mode.WarFooting && worth / 1.01L + g.Money < salaries) return true;
     return g.Peasants * 1.5 < g.Territory;
 }
 
@@ -319,32 +304,33 @@ void AiHireAndResearch(uint8_t gos, int64_t v, const TAiMode& mode) {
     const HiringRow row = mode.WarFooting && !mode.Dominant
                               ? HiringRow{0.001, WarSoldierShare(g, v), kWarThresholds}
                               : PeacefulRow(g, mode);
-    AiHirePeople(gos, g.Money, row.soldiers, row.scientists, mode);
+    AiHirePeople(gos, row.soldiers, row.scientists, mode);
     AiDistributeScientists(gos, row.p, mode);
 }
 
-void AiHirePeople(uint8_t gos, int32_t& money, double soldierShare, double scientistShare,
-                  const TAiMode& mode) {
+void AiHirePeople(uint8_t gos, double soldierShare, double scientistShare, const TAiMode& mode) {
     TGosRec& g = Game.mGos[gos];
     int64_t costs = 0;
     for (const TResearchRec& branch : g.Research) costs += branch.Cost;
     if (costs < g.Scientists * static_cast<long double>(g.Research[ScienceLevel].Effect)) scientistShare = 0;
     HiringValues values{SowingWorth(g, g.FieldsSown)};
+    // The computer hires one at a time and keeps more than one price.
+    const auto mayHire = [&g] { return g.Peasants > 0 && kTrainingPrice < g.Money; };
     bool done = false;
     while (!done) {
         done = true;
-        if (MayHireScientists(g, mode, values) && g.Peasants > 0 &&
-            Share(g.Scientists, Population(gos)) < scientistShare && kTrainingPrice < money) {
-            HireScientist(g, money);
+        if (MayHireScientists(g, mode, values) && Share(g.Scientists, Population(gos)) < scientistShare &&
+            mayHire()) {
+            TrainScientists(gos, 1);
             done = false;
             for (int extra = 0; extra < 2; ++extra)
-                if (g.Peasants > 0 && kTrainingPrice < money) HireScientist(g, money);
+                if (mayHire()) TrainScientists(gos, 1);
         }
-        if (g.Peasants > 0 && Share(g.Soldiers, Population(gos)) < soldierShare && kTrainingPrice < money) {
-            HireSoldier(g, money);
+        if (Share(g.Soldiers, Population(gos)) < soldierShare && mayHire()) {
+            TrainSoldiers(gos, 1);
             done = false;
         }
-        if (StopsHiring(g, money, mode, values)) done = true;
+        if (StopsHiring(g, mode, values)) done = true;
     }
 }
 

@@ -49,8 +49,8 @@ int64_t AiSowAndSell(uint8_t gos);
 // Hiring and research by character and year; v is the worth of the sowing.
 void AiHireAndResearch(uint8_t gos, int64_t v, const TAiMode& mode);
 
-void AiHirePeople(uint8_t gos, int32_t& money, double soldierShare, double scientistShare,
-                  const TAiMode& mode);
+// Turns peasants into scientists and soldiers for the state's money.
+void AiHirePeople(uint8_t gos, double soldierShare, double scientistShare, const TAiMode& mode);
 // Staffs branch 0..5 when it has no scientists.
 void AiAssignScientists(uint8_t gos, int branch);
 // `p` holds six ascending percentage thresholds of the random fill.

@@ -5,8 +5,10 @@
 #include "game/fronts.h"
 #include "game/game_state.h"
 #include "game/kordalt_pool.h"
+#include "game/language_file.h"
 #include "game/rules_data.h"
 #include "platform/arith.h"
+#include "platform/cp1251.h"
 
 namespace kordalt {
 
@@ -22,27 +24,39 @@ long double EffectOf(const TGosRec& g, int branch) { return g.Research[branch].E
 
 int32_t Add(int32_t a, int64_t b) { return SaturateI32(int64_t{a} + b); }
 
-// Turns n peasants into trained people of one profession.
-bool Train(uint8_t gos, int32_t n, int32_t TGosRec::*total, int32_t TGosRec::*idle) {
-    if (!ValidGos(gos) || n < 0) return false;
-    TGosRec& g = Game.mGos[gos];
-    const int64_t price = int64_t{kTrainingPrice} * n;
-    if (price > g.Money || n > g.Peasants) return false;
-    g.Money = Add(g.Money, -price);
-    g.*total = Add(g.*total, n);
-    g.*idle = Add(g.*idle, n);
-    g.Peasants -= n;
-    return true;
+// Carries a result out with `apply` unless it is refused or only asked.
+template <class Apply>
+TActionResult Settle(const TActionResult& result, TActionMode mode, Apply apply) {
+    if (result && mode == TActionMode::Do) apply();
+    return result;
 }
 
-bool Dismiss(uint8_t gos, int32_t n, int32_t TGosRec::*total, int32_t TGosRec::*idle) {
-    if (!ValidGos(gos) || n < 0) return false;
+// Turns n peasants into trained people of one profession.
+TActionResult Train(uint8_t gos, int32_t n, TActionMode mode, int32_t TGosRec::*total,
+                    int32_t TGosRec::*idle) {
+    if (!ValidGos(gos) || n < 0) return {TRefusal::BadArgument};
     TGosRec& g = Game.mGos[gos];
-    if (n > g.*idle || n > g.*total) return false;
+    const int64_t price = int64_t{kTrainingPrice} * n;
+    const TRefusal refusal = price > g.Money  ? TRefusal::NoMoney
+                             : n > g.Peasants ? TRefusal::NoPeasants
+                                              : TRefusal::None;
+    return Settle({refusal, price}, mode, [&] {
+        g.Money = Add(g.Money, -price);
+        g.*total = Add(g.*total, n);
+        g.*idle = Add(g.*idle, n);
+        g.Peasants -= n;
+    });
+}
+
+TActionResult Dismiss(uint8_t gos, int32_t n, TRefusal tooMany, int32_t TGosRec::*total,
+                      int32_t TGosRec::*idle) {
+    if (!ValidGos(gos) || n < 0) return {TRefusal::BadArgument};
+    TGosRec& g = Game.mGos[gos];
+    if (n > g.*idle || n > g.*total) return {tooMany};
     g.*idle -= n;
     g.*total -= n;
     g.Peasants = Add(g.Peasants, n);
-    return true;
+    return {};
 }
 
 bool ValidBranch(int branch) { return branch >= 0 && branch < ResearchBranchCount; }
@@ -79,6 +93,13 @@ private:
     int64_t others_;
 };
 
+// The training action of one profession, only asked.
+TActionResult TrainAsked(uint8_t gos, bool scientists, int64_t n) {
+    const auto people = static_cast<int32_t>(n);
+    return scientists ? TrainScientists(gos, people, TActionMode::Ask)
+                      : TrainSoldiers(gos, people, TActionMode::Ask);
+}
+
 // The largest n in first..last for which `fits` holds, where it holds on a
 // prefix of the range; first - 1 when it holds nowhere.
 template <class Fits>
@@ -99,39 +120,71 @@ int64_t Salaries(int32_t scientists, int32_t soldiers) {
     return PowerTrunc(scientists, kScientistSalaryExponent) + PowerTrunc(soldiers, kSoldierSalaryExponent);
 }
 
-bool SowFields(uint8_t gos, int64_t fields) {
-    if (!ValidGos(gos) || fields < 0 || fields > FieldsToSow(gos)) return false;
-    TGosRec& g = Game.mGos[gos];
-    g.Grain = SaturateI32(g.Grain - Trunc(fields * EffectOf(g, AgrarianLevel)));
-    g.FieldsSown = static_cast<uint16_t>(g.FieldsSown + fields);
-    return true;
+std::string TActionResult::Reason() const {
+    switch (Refusal) {
+        case TRefusal::None:
+            return {};
+        case TRefusal::BadArgument:
+            return Cp("Недопустимое значение!");
+        case TRefusal::NoMoney:
+            return LangText(3113, "У Вас недостаточно денег!");
+        case TRefusal::NoPeasants:
+            return Cp("У Вас недостаточно крестьян!");
+        case TRefusal::NoGrain:
+            return Cp("У Вас недостаточно зерна!");
+        case TRefusal::NoFieldsToSow:
+            return Cp("Столько полей засеять нельзя!");
+        case TRefusal::NoFreeScientists:
+            return Cp("У Вас нет столько свободных учёных!");
+        case TRefusal::NoReserve:
+            return Cp("У Вас нет столько солдат в резерве!");
+    }
+    return {};
 }
 
-bool SellGrain(uint8_t gos, int64_t grain) {
-    if (!ValidGos(gos) || grain < 0 || grain > Game.mGos[gos].Grain) return false;
+TActionResult SowFields(uint8_t gos, int64_t fields, TActionMode mode) {
+    if (!ValidGos(gos) || fields < 0) return {TRefusal::BadArgument};
     TGosRec& g = Game.mGos[gos];
-    g.Money = Add(g.Money, Round(grain * EffectOf(g, FinancialLevel)));
-    g.Grain = Add(g.Grain, -grain);
-    return true;
+    const TRefusal refusal = fields > FieldsToSow(gos) ? TRefusal::NoFieldsToSow : TRefusal::None;
+    const int64_t seed = Trunc(fields * EffectOf(g, AgrarianLevel));
+    return Settle({refusal, 0, seed}, mode, [&] {
+        g.Grain = SaturateI32(g.Grain - seed);
+        g.FieldsSown = static_cast<uint16_t>(g.FieldsSown + fields);
+    });
 }
 
-bool BuyGrain(uint8_t gos, int64_t grain) {
-    if (!ValidGos(gos) || grain < 0 || grain > INT32_MAX) return false;
+TActionResult SellGrain(uint8_t gos, int64_t grain, TActionMode mode) {
+    if (!ValidGos(gos) || grain < 0) return {TRefusal::BadArgument};
     TGosRec& g = Game.mGos[gos];
-    g.Money = SaturateI32(std::max<int64_t>(0, g.Money - Round(grain * EffectOf(g, FinancialLevel) * 2.0L)));
-    g.Grain = Add(g.Grain, grain);
-    return true;
+    const TRefusal refusal = grain > g.Grain ? TRefusal::NoGrain : TRefusal::None;
+    const int64_t income = Round(grain * EffectOf(g, FinancialLevel));
+    return Settle({refusal, -income, grain}, mode, [&] {
+        g.Money = Add(g.Money, income);
+        g.Grain = Add(g.Grain, -grain);
+    });
 }
 
-bool TrainScientists(uint8_t gos, int32_t n) {
-    return Train(gos, n, &TGosRec::Scientists, &TGosRec::FreeScientists);
+TActionResult BuyGrain(uint8_t gos, int64_t grain, TActionMode mode) {
+    if (!ValidGos(gos) || grain < 0 || grain > INT32_MAX) return {TRefusal::BadArgument};
+    TGosRec& g = Game.mGos[gos];
+    const int64_t price = Round(grain * EffectOf(g, FinancialLevel) * 2.0L);
+    return Settle({TRefusal::None, price, -grain}, mode, [&] {
+        g.Money = SaturateI32(std::max<int64_t>(0, g.Money - price));
+        g.Grain = Add(g.Grain, grain);
+    });
 }
-bool TrainSoldiers(uint8_t gos, int32_t n) { return Train(gos, n, &TGosRec::Soldiers, &TGosRec::Reserve); }
-bool DismissScientists(uint8_t gos, int32_t n) {
-    return Dismiss(gos, n, &TGosRec::Scientists, &TGosRec::FreeScientists);
+
+TActionResult TrainScientists(uint8_t gos, int32_t n, TActionMode mode) {
+    return Train(gos, n, mode, &TGosRec::Scientists, &TGosRec::FreeScientists);
 }
-bool DismissSoldiers(uint8_t gos, int32_t n) {
-    return Dismiss(gos, n, &TGosRec::Soldiers, &TGosRec::Reserve);
+TActionResult TrainSoldiers(uint8_t gos, int32_t n, TActionMode mode) {
+    return Train(gos, n, mode, &TGosRec::Soldiers, &TGosRec::Reserve);
+}
+TActionResult DismissScientists(uint8_t gos, int32_t n) {
+    return Dismiss(gos, n, TRefusal::NoFreeScientists, &TGosRec::Scientists, &TGosRec::FreeScientists);
+}
+TActionResult DismissSoldiers(uint8_t gos, int32_t n) {
+    return Dismiss(gos, n, TRefusal::NoReserve, &TGosRec::Soldiers, &TGosRec::Reserve);
 }
 
 int32_t HumanTrainingLimit(uint8_t gos, bool scientists) {
@@ -142,9 +195,11 @@ int32_t HumanTrainingLimit(uint8_t gos, bool scientists) {
     int64_t n = Trunc(g.Money / static_cast<long double>(kTrainingPrice));
     if (people + n > kMaxProfession) n = kMaxProfession - people;
     const ProfessionSalaries salaries(g, scientists);
-    n = LastFitting(
-        1, n, [&](int64_t extra) { return salaries(extra) <= income + g.Money - kTrainingPrice * extra; });
-    return n <= 0 ? 0 : static_cast<int32_t>(std::min<int64_t>(n, g.Peasants));
+    n = LastFitting(1, n, [&](int64_t extra) {
+        const TActionResult training = TrainAsked(gos, scientists, extra);
+        return training && salaries(extra) <= income + g.Money - training.Money;
+    });
+    return static_cast<int32_t>(std::max<int64_t>(n, 0));
 }
 
 int32_t HumanTrainingStep(uint8_t gos, bool scientists, int32_t maximum) {
@@ -152,7 +207,7 @@ int32_t HumanTrainingStep(uint8_t gos, bool scientists, int32_t maximum) {
     const TGosRec& g = Game.mGos[gos];
     const ProfessionSalaries salaries(g, scientists);
     const int64_t n = LastFitting(1, maximum, [&](int64_t extra) {
-        return int64_t{g.Money} - int64_t{kTrainingPrice} * extra - salaries(extra) >= 0;
+        return g.Money - TrainAsked(gos, scientists, extra).Money - salaries(extra) >= 0;
     });
     return static_cast<int32_t>(std::max<int64_t>(n, 0));
 }

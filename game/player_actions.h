@@ -1,10 +1,11 @@
 // What a player does to the game state: one function per action. Each checks
-// its arguments against the state and returns false, changing nothing, when
-// they do not fit. Windows, the computer player and the network client call
-// these; only the rules that differ between them stay apart.
+// its arguments against the state and, when they do not fit, changes nothing.
+// Windows, the computer player and the network client call these; only the
+// rules that differ between them stay apart.
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace kordalt {
@@ -15,21 +16,52 @@ constexpr int kMaxHumanKordalts = 10;      // the human's cap on Kordalts
 
 int64_t Salaries(int32_t scientists, int32_t soldiers);
 
-// Economy.
-bool SowFields(uint8_t gos, int64_t fields);   // 0..FieldsToSow
-bool SellGrain(uint8_t gos, int64_t grain);    // 0..Grain
-bool BuyGrain(uint8_t gos, int64_t grain);     // money never goes below 0
-bool TrainScientists(uint8_t gos, int32_t n);  // costs kTrainingPrice each
-bool TrainSoldiers(uint8_t gos, int32_t n);
-bool DismissScientists(uint8_t gos, int32_t n);  // free scientists only
-bool DismissSoldiers(uint8_t gos, int32_t n);    // the reserve only
+// Why an action refused.
+enum class TRefusal {
+    None,
+    BadArgument,  // no such state, a negative amount
+    NoMoney,
+    NoPeasants,
+    NoGrain,
+    NoFieldsToSow,
+    NoFreeScientists,
+    NoReserve,
+};
 
-// The human's training limit: what money buys, at most kMaxProfession in the
-// profession and no more than the peasants, while next year's salaries stay
+// What an action did, or would do when only asked: done, or refused with a
+// reason; and its price in money and grain, negative for what it pays out.
+// A refusal for want of money or people still carries the price.
+struct TActionResult {
+    TRefusal Refusal = TRefusal::None;
+    int64_t Money = 0;
+    int64_t Grain = 0;
+
+    bool Done() const { return Refusal == TRefusal::None; }
+    explicit operator bool() const { return Done(); }
+    // The text a window shows for the refusal (cp1251); empty when done.
+    std::string Reason() const;
+};
+
+// Do carries the action out; Ask only answers what it would do.
+enum class TActionMode { Do, Ask };
+
+// Economy.
+TActionResult SowFields(uint8_t gos, int64_t fields, TActionMode mode = TActionMode::Do);  // 0..FieldsToSow
+TActionResult SellGrain(uint8_t gos, int64_t grain, TActionMode mode = TActionMode::Do);   // 0..Grain
+// Money never goes below 0.
+TActionResult BuyGrain(uint8_t gos, int64_t grain, TActionMode mode = TActionMode::Do);
+// kTrainingPrice each, out of the peasants.
+TActionResult TrainScientists(uint8_t gos, int32_t n, TActionMode mode = TActionMode::Do);
+TActionResult TrainSoldiers(uint8_t gos, int32_t n, TActionMode mode = TActionMode::Do);
+TActionResult DismissScientists(uint8_t gos, int32_t n);  // free scientists only
+TActionResult DismissSoldiers(uint8_t gos, int32_t n);    // the reserve only
+
+// The human's training limit: the most people the training action takes, at
+// most kMaxProfession in the profession, while next year's salaries stay
 // covered by the fields' income and the money left.
 int32_t HumanTrainingLimit(uint8_t gos, bool scientists);
-// The human's step button: the most of 0..maximum people whose training and
-// salaries the money still pays.
+// The human's step button: the most of 0..maximum people whose training price
+// and salaries the money still pays.
 int32_t HumanTrainingStep(uint8_t gos, bool scientists, int32_t maximum);
 
 // Science.

@@ -285,36 +285,39 @@ void TMain::TrackBar11Change() {
     TEconomyAction& a = Economy.Actions[epSow];
     const int n = a.TrackBar->value();
     a.AmountLabel->setText(Dec(n) + " " + Qs(LangText(1165, "кв.км")));
-    a.ResultLabel->setText(Dec(Trunc(n * Effect(AgrarianLevel))));
+    a.ResultLabel->setText(Dec(SowFields(Game.CurrentGos, n, TActionMode::Ask).Grain));
 }
 
 void TMain::TrackBar5Change() {
     TEconomyAction& a = Economy.Actions[epSell];
     const int n = a.TrackBar->value();
     a.AmountLabel->setText(Dec(n));
-    a.ResultLabel->setText(Dec(Round(n * Effect(FinancialLevel))) + " $");
+    a.ResultLabel->setText(Dec(-SellGrain(Game.CurrentGos, n, TActionMode::Ask).Money) + " $");
 }
 
 void TMain::TrackBar12Change() {
     TEconomyAction& a = Economy.Actions[epBuy];
     const int n = a.TrackBar->value();
     a.AmountLabel->setText(Dec(n));
-    a.ResultLabel->setText(Dec(Round(n * Effect(FinancialLevel) * 2.0L)) + " $");
+    a.ResultLabel->setText(Dec(BuyGrain(Game.CurrentGos, n, TActionMode::Ask).Money) + " $");
 }
 
 namespace {
 
-void ShowTrainingCost(TEconomyAction& a) {
+void ShowTrainingCost(TEconomyAction& a, bool scientists) {
     const int n = a.TrackBar->value();
+    const TActionMode ask = TActionMode::Ask;
+    const TActionResult training =
+        scientists ? TrainScientists(Game.CurrentGos, n, ask) : TrainSoldiers(Game.CurrentGos, n, ask);
     a.AmountLabel->setText(People(n));
-    a.ResultLabel->setText(Dollars(int64_t{kTrainingPrice} * n));
-    SetFontColor(a.ResultLabel, int64_t{kTrainingPrice} * n <= CurrentRec().Money ? clOlive : clRed);
+    a.ResultLabel->setText(Dollars(training.Money));
+    SetFontColor(a.ResultLabel, training.Refusal == TRefusal::NoMoney ? clRed : clOlive);
 }
 
 }  // namespace
 
-void TMain::TrackBar6Change() { ShowTrainingCost(Economy.Actions[epTrainScientists]); }
-void TMain::TrackBar7Change() { ShowTrainingCost(Economy.Actions[epTrainSoldiers]); }
+void TMain::TrackBar6Change() { ShowTrainingCost(Economy.Actions[epTrainScientists], true); }
+void TMain::TrackBar7Change() { ShowTrainingCost(Economy.Actions[epTrainSoldiers], false); }
 
 void TMain::TrackBar9Change() {
     TEconomyAction& a = Economy.Actions[epDismissScientists];
@@ -352,8 +355,7 @@ void TMain::EconomyAction(int panel) {
 
 void TMain::ExSpeedButton12Click() {
     BitBtn1->setEnabled(true);
-    SowFields(Game.CurrentGos, Economy.Actions[epSow].TrackBar->value());
-    Economy.EconomyInfo->click();
+    Settled(SowFields(Game.CurrentGos, Economy.Actions[epSow].TrackBar->value()));
 }
 
 void TMain::ExSpeedButton2Click() {
@@ -361,49 +363,43 @@ void TMain::ExSpeedButton2Click() {
     if (FieldsToSow(Game.CurrentGos) > 0 &&
         !Ask(LangText(3112, "Вы уверены, что не хотите сначала обработать землю ?")))
         return;
-    SellGrain(Game.CurrentGos, n);
-    Economy.EconomyInfo->click();
+    Settled(SellGrain(Game.CurrentGos, n));
 }
 
 void TMain::ExSpeedButton13Click() {
-    BuyGrain(Game.CurrentGos, Economy.Actions[epBuy].TrackBar->value());
-    Economy.EconomyInfo->click();
+    Settled(BuyGrain(Game.CurrentGos, Economy.Actions[epBuy].TrackBar->value()));
 }
 
 void TMain::ExSpeedButton3Click() {
-    const int n = Economy.Actions[epTrainScientists].TrackBar->value();
-    if (!TrainScientists(Game.CurrentGos, n)) {
-        Tell(LangText(3113));
-        return;
-    }
-    Economy.EconomyInfo->click();
-    MainState.ScienceDirty = 1;
+    if (Settled(TrainScientists(Game.CurrentGos, Economy.Actions[epTrainScientists].TrackBar->value())))
+        MainState.ScienceDirty = 1;
 }
 
 void TMain::ExSpeedButton4Click() {
-    const int n = Economy.Actions[epTrainSoldiers].TrackBar->value();
-    if (!TrainSoldiers(Game.CurrentGos, n)) {
-        Tell(LangText(3113, "У Вас недостаточно денег!"));
-        return;
-    }
-    Economy.EconomyInfo->click();
+    Settled(TrainSoldiers(Game.CurrentGos, Economy.Actions[epTrainSoldiers].TrackBar->value()));
 }
 
 void TMain::Shape18MouseUp() {
     const int n = Economy.Actions[epDismissScientists].TrackBar->value();
     if (n <= 0) return;
     if (!Ask(FormatText(LangText(3114, "Вы уверены, что хотите уволить %d учёных?"), {n}))) return;
-    DismissScientists(Game.CurrentGos, n);
-    Economy.EconomyInfo->click();
-    MainState.ScienceDirty = 1;
+    if (Settled(DismissScientists(Game.CurrentGos, n))) MainState.ScienceDirty = 1;
 }
 
 void TMain::Shape23MouseUp() {
     const int n = Economy.Actions[epDismissSoldiers].TrackBar->value();
     if (n <= 0) return;
     if (!Ask(FormatText(LangText(3115, "Вы уверены, что хотите уволить %d солдат?"), {n}))) return;
-    DismissSoldiers(Game.CurrentGos, n);
+    Settled(DismissSoldiers(Game.CurrentGos, n));
+}
+
+bool TMain::Settled(const TActionResult& result) {
+    if (!result) {
+        Tell(result.Reason());
+        return false;
+    }
     Economy.EconomyInfo->click();
+    return true;
 }
 
 }  // namespace kordalt

@@ -35,6 +35,7 @@ class QTimer;
 namespace kordalt {
 
 class TExSpeedButton;
+struct TActionResult;
 
 // What the main game screen and the windows around it share.
 struct TMainScreenState {
@@ -262,6 +263,9 @@ private:
     void Tell(const std::string& text);
     bool Ask(const std::string& text);
     void EconomyAction(int panel);
+    // After an economy action: the page's refresh when it was done, else its
+    // reason in a box. Returns whether it was done.
+    bool Settled(const TActionResult& result);
     void StepTraining(QSlider* slider, bool scientists);
     bool NameKeyRefused(QKeyEvent* event) const;
     void DrawCountryCell(int col, int row, const TRect& rect);

@@ -160,13 +160,13 @@ TEST_F(AiEconomy, HiringByShareMoneyAndLimits) {
         g.Scientists = g.FreeScientists = c.scientists;
         g.FieldsSown = 100;  // worth 100 * 1 * 10
         for (TResearchRec& r : g.Research) r.Cost = c.scientists > 0 ? 1 : 1000;
-        int32_t money = c.money;
-        AiHirePeople(1, money, 0.2, 0.3, mode);
+        g.Money = c.money;
+        AiHirePeople(1, 0.2, 0.3, mode);
         EXPECT_EQ(g.Scientists, c.scientistsAfter) << c.what;
         EXPECT_EQ(g.FreeScientists, c.scientistsAfter) << c.what;
         EXPECT_EQ(g.Soldiers, c.soldiersAfter) << c.what;
         EXPECT_EQ(g.Reserve, c.soldiersAfter) << c.what;
-        EXPECT_EQ(money, c.moneyAfter) << c.what;
+        EXPECT_EQ(g.Money, c.moneyAfter) << c.what;
         EXPECT_EQ(g.Peasants, c.peasantsAfter) << c.what;
     }
 }
@@ -176,11 +176,11 @@ TEST_F(AiEconomy, HiringAtWarStopsScientistsAtAQuarterOfTheHarvest) {
     TGosRec& g = Game.mGos[1];
     g.Peasants = 1000;
     g.FieldsSown = 10;  // worth 100; 9 scientists earn 33 >= 100 / 4, 6 earn 17
-    int32_t money = 100000;
-    AiHirePeople(1, money, 0.01, 0.9, mode);
+    g.Money = 100000;
+    AiHirePeople(1, 0.01, 0.9, mode);
     EXPECT_EQ(g.Scientists, 9);
     EXPECT_EQ(g.Soldiers, 10);  // 1% of 1000
-    EXPECT_EQ(money, 100000 - 19 * 100);
+    EXPECT_EQ(g.Money, 100000 - 19 * 100);
 }
 
 TEST_F(AiEconomy, AssigningStaffsAnEmptyBranchForTheMissingPoints) {

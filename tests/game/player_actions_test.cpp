@@ -5,12 +5,14 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <set>
 #include <string>
 
 #include "game/ai_economy.h"
 #include "game/fronts.h"
 #include "game/kordalt_pool.h"
 #include "game/random.h"
+#include "platform/cp1251.h"
 #include "rules_fixture.h"
 
 namespace kordalt {
@@ -64,28 +66,37 @@ Counters Get(const TGosRec& g) {
 
 enum Action { Sow, Sell, Buy, TrainSci, TrainSol, DismissSci, DismissSol };
 
-bool Do(Action a, uint8_t gos, int64_t n) {
+TActionResult Do(Action a, uint8_t gos, int64_t n, TActionMode mode = TActionMode::Do) {
     switch (a) {
         case Sow:
-            return SowFields(gos, n);
+            return SowFields(gos, n, mode);
         case Sell:
-            return SellGrain(gos, n);
+            return SellGrain(gos, n, mode);
         case Buy:
-            return BuyGrain(gos, n);
+            return BuyGrain(gos, n, mode);
         case TrainSci:
-            return TrainScientists(gos, static_cast<int32_t>(n));
+            return TrainScientists(gos, static_cast<int32_t>(n), mode);
         case TrainSol:
-            return TrainSoldiers(gos, static_cast<int32_t>(n));
+            return TrainSoldiers(gos, static_cast<int32_t>(n), mode);
         case DismissSci:
             return DismissScientists(gos, static_cast<int32_t>(n));
         case DismissSol:
             return DismissSoldiers(gos, static_cast<int32_t>(n));
     }
-    return false;
+    return {TRefusal::BadArgument};
+}
+
+// State 2 with agrarian effect 1.5, financial 2, territory 100 and the counters c.
+TGosRec& EconomyState(const Counters& c) {
+    TGosRec& g = Game.mGos[2];
+    g.Research[AgrarianLevel].Effect = 1.5F;
+    g.Research[FinancialLevel].Effect = 2.0F;
+    g.Territory = 100;
+    Set(g, c);
+    return g;
 }
 
 TEST_F(PlayerActions, EconomyActionsCheckTheirArgumentsAndSaturate) {
-    // Agrarian effect 1.5, financial 2; territory 100.
     const Counters base{1000, 100, 50, 6, 3, 8, 5, 10};
     struct Case {
         const char* name;
@@ -131,14 +142,65 @@ TEST_F(PlayerActions, EconomyActionsCheckTheirArgumentsAndSaturate) {
         {"dismiss negative", DismissSol, -1, base, false, base},
     };
     for (const Case& c : cases) {
-        TGosRec& g = State();
-        g.Research[AgrarianLevel].Effect = 1.5F;
-        g.Research[FinancialLevel].Effect = 2.0F;
-        g.Territory = 100;
-        Set(g, c.start);
-        EXPECT_EQ(Do(c.action, 2, c.n), c.ok) << c.name;
+        TGosRec& g = EconomyState(c.start);
+        EXPECT_EQ(Do(c.action, 2, c.n).Done(), c.ok) << c.name;
         EXPECT_EQ(Get(g), c.end) << c.name;
     }
+}
+
+TEST_F(PlayerActions, AskingAnswersAsDoingWouldAndChangesNothing) {
+    const Counters base{1000, 100, 50, 6, 3, 8, 5, 10};
+    const Counters rich{100000, 100, 50, 6, 3, 8, 5, 10};
+    struct Case {
+        const char* name;
+        Action action;
+        int64_t n;
+        Counters start;
+        TRefusal refusal;
+        int64_t money, grain;
+    };
+    const Case cases[] = {
+        {"sow", Sow, 10, base, TRefusal::None, 0, 15},
+        {"sow beyond the fields", Sow, 41, base, TRefusal::NoFieldsToSow, 0, 61},
+        {"sell", Sell, 30, base, TRefusal::None, -60, 30},
+        {"sell beyond the grain", Sell, 101, base, TRefusal::NoGrain, -202, 101},
+        {"buy", Buy, 10, base, TRefusal::None, 40, -10},
+        {"buy negative", Buy, -1, base, TRefusal::BadArgument, 0, 0},
+        {"train scientists", TrainSci, 10, base, TRefusal::None, 1000, 0},
+        {"train beyond the money", TrainSci, 11, base, TRefusal::NoMoney, 1100, 0},
+        {"train beyond the peasants", TrainSol, 51, rich, TRefusal::NoPeasants, 5100, 0},
+        {"beyond both: the money first", TrainSol, 51, base, TRefusal::NoMoney, 5100, 0},
+    };
+    for (const Case& c : cases) {
+        TGosRec& g = EconomyState(c.start);
+        const TActionResult asked = Do(c.action, 2, c.n, TActionMode::Ask);
+        EXPECT_EQ(Get(g), c.start) << c.name;
+        EXPECT_EQ(asked.Refusal, c.refusal) << c.name;
+        EXPECT_EQ(asked.Money, c.money) << c.name;
+        EXPECT_EQ(asked.Grain, c.grain) << c.name;
+        const TActionResult done = Do(c.action, 2, c.n);
+        EXPECT_EQ(done.Refusal, asked.Refusal) << c.name;
+        EXPECT_EQ(done.Money, asked.Money) << c.name;
+        EXPECT_EQ(done.Grain, asked.Grain) << c.name;
+        EXPECT_EQ(done.Done(), !(Get(g) == c.start)) << c.name;
+    }
+}
+
+TEST_F(PlayerActions, EachRefusalHasItsOwnReason) {
+    const TRefusal refusals[] = {TRefusal::BadArgument, TRefusal::NoMoney,       TRefusal::NoPeasants,
+                                 TRefusal::NoGrain,     TRefusal::NoFieldsToSow, TRefusal::NoFreeScientists,
+                                 TRefusal::NoReserve};
+    std::set<std::string> reasons;
+    for (TRefusal r : refusals) {
+        const std::string reason = TActionResult{r}.Reason();
+        EXPECT_FALSE(reason.empty()) << static_cast<int>(r);
+        reasons.insert(reason);
+    }
+    EXPECT_EQ(reasons.size(), std::size(refusals));
+    EXPECT_EQ(TActionResult{}.Reason(), "");
+    EXPECT_EQ(TrainScientists(2, 1).Reason(), Cp("У Вас недостаточно денег!"));
+    State().Money = 100;
+    EXPECT_EQ(TrainScientists(2, 1).Reason(), Cp("У Вас недостаточно крестьян!"));
 }
 
 TEST_F(PlayerActions, ActionsOfAStateOutsideTheGameChangeNothing) {

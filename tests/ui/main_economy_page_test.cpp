@@ -1,4 +1,6 @@
 // The economy page driven through its sliders, "OK" shapes and "MAX" labels.
+#include <cstring>
+
 #include "main_screen_fixture.h"
 #include "platform/arith.h"
 
@@ -158,6 +160,49 @@ TEST_F(EconomyPage, TrainingMovesPeasantsAndMarksScienceDirty) {
     screen->ExSpeedButton4Click();
     EXPECT_EQ(boxes.back(), "У Вас недостаточно денег!");
     EXPECT_EQ(Gos().Soldiers, before.Soldiers);
+}
+
+// The state changes under a slider that was set while the amount fitted: the
+// action refuses and its box names what is missing.
+TEST_F(EconomyPage, ARefusalShowsItsOwnReason) {
+    struct Case {
+        const char *slider, *shape;
+        int amount;
+        void (*shrink)(TGosRec&);
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"TrackBar11", "Shape28", 5, [](TGosRec& g) { g.Grain = 0; }, "Столько полей засеять нельзя!"},
+        {"TrackBar5", "Shape26", 100, [](TGosRec& g) { g.Grain = 10; }, "У Вас недостаточно зерна!"},
+        {"TrackBar6", "Shape24", 3, [](TGosRec& g) { g.Money = 250; }, "У Вас недостаточно денег!"},
+        {"TrackBar6", "Shape24", 3, [](TGosRec& g) { g.Peasants = 2; }, "У Вас недостаточно крестьян!"},
+        {"TrackBar7", "Shape25", 3, [](TGosRec& g) { g.Money = 0; }, "У Вас недостаточно денег!"},
+        {"TrackBar7", "Shape25", 3, [](TGosRec& g) { g.Peasants = 0; }, "У Вас недостаточно крестьян!"},
+        {"TrackBar9", "Shape18", 5, [](TGosRec& g) { g.FreeScientists = 4; },
+         "У Вас нет столько свободных учёных!"},
+        {"TrackBar10", "Shape23", 5, [](TGosRec& g) { g.Reserve = 0; },
+         "У Вас нет столько солдат в резерве!"},
+    };
+    for (const Case& c : cases) {
+        TGosRec& g = Gos();
+        g.Money = 10000;
+        g.Grain = 5000;
+        g.Peasants = 800;
+        g.Scientists = g.FreeScientists = 20;
+        for (TResearchRec& r : g.Research) r.Scientists = 0;
+        g.Soldiers = g.Reserve = 30;
+        screen->EconomyInfoClick();
+        Slide(c.slider, c.amount);
+        ASSERT_EQ(Find<QSlider>(c.slider)->value(), c.amount) << c.reason;
+        c.shrink(g);
+        const TGosRec before = g;
+        boxes.clear();
+        Click(c.shape);
+        ASSERT_FALSE(boxes.isEmpty()) << c.reason;
+        EXPECT_EQ(boxes.back(), c.reason);
+        EXPECT_EQ(std::memcmp(&before, &g, sizeof g), 0) << c.reason;
+        EXPECT_EQ(Find<QSlider>(c.slider)->value(), c.amount) << "a refusal keeps the amount: " << c.reason;
+    }
 }
 
 TEST_F(EconomyPage, DismissingAsksWithTheNumberAndZeroAsksNothing) {
