@@ -259,7 +259,7 @@ void TMain::SetBackgrounds() {
 
 TTurnResult TMain::RunTurn() {
     modalResult_ = 0;
-    MainState.TurnResult = 3;
+    MainState.TurnResult.reset();
     // The turn's clock runs from here to the end of the turn, across dialogs.
     turnClock_ = 0;
     pendingPress_ = TClockPress::None;
@@ -300,7 +300,7 @@ void TMain::FormActivate() {
     Borders.dgrCountries->SetRowCount(std::max(1, CountLiveGos()));
     Borders.dgrCountries->viewport()->update();
     FillKordaltList(gos);
-    MainState.TurnResult = 3;
+    MainState.TurnResult.reset();
     BitBtn1->setEnabled(false);
     StatusBar1->Panel(0)->setText(Qs(FormatText(LangText(1590), {Game.Year})));
     StatusBar1->Panel(1)->setText(Qs(CurrentRec().Name.Str()));
@@ -447,7 +447,7 @@ void TMain::SaveReporting(const std::string& fileName) {
 
 void TMain::BitBtn1Click() {
     Autosave();
-    MainState.TurnResult = 1;
+    MainState.TurnResult = TTurnResult::Next;
 }
 
 void TMain::BitBtn3Click() {
@@ -455,7 +455,7 @@ void TMain::BitBtn3Click() {
     if ((mods & Qt::ControlModifier) && (mods & Qt::ShiftModifier))
         MainState.AutoPass = MainState.AutoPass == 0 ? 1 : 0;
     Autosave();
-    MainState.TurnResult = 2;
+    MainState.TurnResult = TTurnResult::Pass;
 }
 
 void TMain::PressNext() {
@@ -476,7 +476,7 @@ void TMain::PressExtraExit() {
     FinishModal();
 }
 
-void TMain::ExtraExitClick() { MainState.TurnResult = 1; }
+void TMain::ExtraExitClick() { MainState.TurnResult = TTurnResult::Next; }
 
 void TMain::Tell(const std::string& text) {
     FormDeactivate();
@@ -502,13 +502,13 @@ bool TMain::AskSaveOnExit() {
 void TMain::BitBtn2Click() {
     if (!Ask(LangText(3119, "Вы уверены, что хотите закончить игру ?"))) return;
     if (!PlayMode.IsInternetGame && AskSaveOnExit()) SpeedButton3Click();
-    MainState.TurnResult = 0;
+    MainState.TurnResult = TTurnResult::Quit;
     modalResult_ = 3;
     FinishModal();
 }
 
 bool TMain::FormClose() {
-    if (MainState.TurnResult != 3) return true;
+    if (MainState.TurnResult) return true;
     if (!Ask(LangText(3119, "Вы уверены, что хотите закончить игру?"))) {
         modalResult_ = 0;
         return false;
@@ -530,7 +530,7 @@ void TMain::FinishModal() {
 // The close box: the close handler asks when no button ended the turn.
 void TMain::reject() {
     if (!isVisible()) return;
-    if (MainState.TurnResult == 3 && !FormClose()) return;
+    if (!MainState.TurnResult && !FormClose()) return;
     done(modalResult_ != 0 ? modalResult_ : 3);
 }
 

@@ -9,6 +9,7 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,9 +40,9 @@ struct TActionResult;
 
 // What the main game screen and the windows around it share.
 struct TMainScreenState {
-    // How the turn is ending: 3 open, 1 Next (also the hidden exit and the time
-    // limit), 2 Pass, 0 Exit.
-    uint8_t TurnResult = 3;
+    // How the turn is ending; none while it is open. Next also for the hidden
+    // exit and the time limit, Quit for Exit.
+    std::optional<TTurnResult> TurnResult;
     // 1 for CurrentGos and every state bordering it; rebuilt by each activation.
     OneBased<uint8_t, MaxGos> GosBorders{};
     // The science page is rebuilt when next opened.

@@ -45,7 +45,6 @@ TEST_F(TurnControl, NextPassAndEscEndTheTurnWithAnAutosave) {
         const char* how;
         std::function<void()> press;
         TTurnResult result;
-        uint8_t turnResult;
     };
     const Case cases[] = {
         {"Next after sowing",
@@ -54,10 +53,10 @@ TEST_F(TurnControl, NextPassAndEscEndTheTurnWithAnAutosave) {
              Sow();
              screen->BitBtn1->click();
          },
-         TTurnResult::Next, 1},
-        {"Pass", [this] { screen->BitBtn3->click(); }, TTurnResult::Pass, 2},
-        {"Esc", [this] { QTest::keyClick(screen.get(), Qt::Key_Escape); }, TTurnResult::Pass, 2},
-        {"p on Pass", [this] { QTest::keyClick(screen->BitBtn3, Qt::Key_P); }, TTurnResult::Pass, 2},
+         TTurnResult::Next},
+        {"Pass", [this] { screen->BitBtn3->click(); }, TTurnResult::Pass},
+        {"Esc", [this] { QTest::keyClick(screen.get(), Qt::Key_Escape); }, TTurnResult::Pass},
+        {"p on Pass", [this] { QTest::keyClick(screen->BitBtn3, Qt::Key_P); }, TTurnResult::Pass},
         {"Enter on Pass",
          [this] {
              QTest::keyClick(Find("EditName"), Qt::Key_Return);
@@ -65,12 +64,12 @@ TEST_F(TurnControl, NextPassAndEscEndTheTurnWithAnAutosave) {
              screen->BitBtn3->setFocus();
              QTest::keyClick(screen->BitBtn3, Qt::Key_Return);
          },
-         TTurnResult::Pass, 2},
+         TTurnResult::Pass},
     };
     for (const Case& c : cases) {
         std::filesystem::remove(scratch.Path("autosave.kordalt"));
         EXPECT_EQ(Run(c.press), c.result) << c.how;
-        EXPECT_EQ(MainState.TurnResult, c.turnResult) << c.how;
+        EXPECT_EQ(MainState.TurnResult, c.result) << c.how;
         EXPECT_TRUE(Autosaved()) << c.how;
         EXPECT_FALSE(screen->isVisible()) << c.how;
     }
@@ -98,12 +97,12 @@ TEST_F(TurnControl, ExitAsksAndTheTurnClockRunsOnAcrossTheBox) {
         EXPECT_EQ(screen->StatusBar1->PanelText(7), "0:01") << "the box does not restart the clock";
         screen->Timer1Timer();
         EXPECT_EQ(screen->StatusBar1->PanelText(7), "0:02");
-        EXPECT_EQ(MainState.TurnResult, 3);
+        EXPECT_EQ(MainState.TurnResult, std::nullopt) << "the turn is open";
         answer = TMsgButton::Yes;
         screen->BitBtn2->click();
     });
     EXPECT_EQ(result, TTurnResult::Quit);
-    EXPECT_EQ(MainState.TurnResult, 0);
+    EXPECT_EQ(MainState.TurnResult, TTurnResult::Quit);
     EXPECT_FALSE(Autosaved()) << "leaving writes no autosave";
 }
 
@@ -128,7 +127,7 @@ TEST_F(TurnControl, TheExitQuestionsAnswerWinsOverTheTimeLimit) {
             }
         });
         EXPECT_EQ(result, expected) << yes;
-        EXPECT_EQ(MainState.TurnResult, yes ? 0 : 1) << yes;
+        EXPECT_EQ(MainState.TurnResult, expected) << yes;
     }
 }
 
