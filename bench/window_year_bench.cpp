@@ -158,7 +158,7 @@ private:
             return;
         }
         Main->Economy.Actions[epSow].TrackBar->setValue(0);
-        Main->Economy.Actions[epSow].ActionButton->click();
+        Main->SowClick();
         clock_.start();
         Main->BitBtn1->click();
     }

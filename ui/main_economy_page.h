@@ -4,7 +4,6 @@
 #include <array>
 
 class QLabel;
-class QPushButton;
 class QSlider;
 class QWidget;
 
@@ -26,7 +25,6 @@ struct TEconomyAction {
     TShape* Shape = nullptr;
     QLabel* StaticText = nullptr;
     TExLabel* MaxButton = nullptr;
-    QPushButton* ActionButton = nullptr;  // nullptr for the dismiss panels
 };
 
 // Panels in the order sow, sell, train scientists, train soldiers, dismiss
@@ -42,21 +40,32 @@ enum TEconomyPanel {
 };
 constexpr int kEconomyPanelCount = 7;
 
+// The values of the summary panel.
+struct TEconomySummary {
+    QLabel* Population = nullptr;
+    QLabel* Peasants = nullptr;
+    QLabel* Scientists = nullptr;
+    QLabel* Soldiers = nullptr;
+    QLabel* Territory = nullptr;
+    QLabel* MaxPopulation = nullptr;
+    QLabel* Money = nullptr;
+    QLabel* Grain = nullptr;
+    QLabel* GrainGrowth = nullptr;
+    QLabel* PopulationGrowth = nullptr;
+    QLabel* ScienceCost = nullptr;
+    QLabel* ArmyCost = nullptr;
+    QLabel* Balance = nullptr;  // the expected profit, red when below 0
+};
+
 struct TEconomyPage {
     std::array<TEconomyAction, kEconomyPanelCount> Actions{};
-    QWidget* Panel1 = nullptr;
-    // Summary values: Label20 population, Label23 peasants, Label24 scientists,
-    // Label25 soldiers, Label21 territory, Label22 maximum population, Label40
-    // money, Label103 grain, Label86 grain growth, Label90 population growth,
-    // Label119 science, Label121 army, Label123 balance.
-    QLabel *Label20 = nullptr, *Label23 = nullptr, *Label24 = nullptr, *Label25 = nullptr, *Label21 = nullptr,
-           *Label22 = nullptr, *Label40 = nullptr, *Label103 = nullptr, *Label86 = nullptr,
-           *Label90 = nullptr, *Label119 = nullptr, *Label121 = nullptr, *Label123 = nullptr;
-    QLabel* Label125 = nullptr;  // "grain used" caption of the sow panel
-    QPushButton* EconomyInfo = nullptr;
-    QWidget* SpeedButton1 = nullptr;
-    QWidget* SpeedButton2 = nullptr;
-    TScrollTextPanel* ScrollTextPanel2 = nullptr;
+    QWidget* SummaryPanel = nullptr;
+    TEconomySummary Summary;
+    QLabel* SeedCaption = nullptr;  // "grain used" caption of the sow panel
+    // The ">" buttons of the training panels.
+    QWidget* StepScientists = nullptr;
+    QWidget* StepSoldiers = nullptr;
+    TScrollTextPanel* HelpScroll = nullptr;
 };
 
 }  // namespace kordalt

@@ -210,8 +210,7 @@ void TMain::Localize() {
     SaveDialog1->setWindowTitle(Qs(LangText(1585)));
     SaveDialog1->setNameFilter(DialogFilter(Qs(LanguageFile ? LanguageFile->GetTextRaw(1174, "") : "")));
     ApplyLanguageFont(this);
-    for (TScrollTextPanel* panel :
-         {Shop.ScrollTextPanel1, Economy.ScrollTextPanel2, Science.ScrollTextPanel3})
+    for (TScrollTextPanel* panel : {Shop.ScrollTextPanel1, Economy.HelpScroll, Science.ScrollTextPanel3})
         FitScrollLines(*panel);
 }
 
@@ -339,7 +338,7 @@ bool TMain::ScrollHelpOn() const {
 
 void TMain::StartScrollPanels(bool active) {
     Shop.ScrollTextPanel1->SetActive(active);
-    Economy.ScrollTextPanel2->SetActive(active);
+    Economy.HelpScroll->SetActive(active);
     Science.ScrollTextPanel3->SetActive(active);
 }
 
@@ -597,7 +596,7 @@ void TMain::PageControl1Change() {
     HelpContext = helpContexts[page];
     switch (page) {
         case 1:
-            Economy.EconomyInfo->click();
+            RefreshEconomyPage();
             break;
         case 2:
             if (MainState.ScienceDirty == 1) Science.ScnInfo->click();

@@ -131,23 +131,25 @@ public:
     void PressExtraExit();
 
     // Economy page.
-    void EconomyInfoClick();
-    void ExSpeedButton12Click();
-    void ExSpeedButton2Click();
-    void ExSpeedButton3Click();
-    void ExSpeedButton4Click();
-    void ExSpeedButton13Click();
-    void Shape18MouseUp();
-    void Shape23MouseUp();
-    void TrackBar11Change();
-    void TrackBar5Change();
-    void TrackBar6Change();
-    void TrackBar7Change();
-    void TrackBar9Change();
-    void TrackBar10Change();
-    void TrackBar12Change();
-    void SpeedButton1Click();
-    void SpeedButton2Click();
+    void RefreshEconomyPage();
+    void SowClick();
+    void SellGrainClick();
+    void BuyGrainClick();
+    void TrainScientistsClick();
+    void TrainSoldiersClick();
+    void DismissScientistsClick();
+    void DismissSoldiersClick();
+    // The sliders: each writes its panel's amount and price.
+    void SowAmountChange();
+    void SellAmountChange();
+    void BuyAmountChange();
+    void TrainScientistsAmountChange();
+    void TrainSoldiersAmountChange();
+    void DismissScientistsAmountChange();
+    void DismissSoldiersAmountChange();
+    // The ">" buttons of the training panels.
+    void StepScientistsClick();
+    void StepSoldiersClick();
 
     // Science page.
     void ScnInfoClick();
@@ -263,11 +265,14 @@ private:
     // The screen's message box and Yes/No question (cp1251); true on Yes.
     void Tell(const std::string& text);
     bool Ask(const std::string& text);
-    void EconomyAction(int panel);
+    void BuildEconomySummary(QWidget* page);
+    void BuildEconomyAction(QWidget* page, int panel);
+    void RefreshEconomySummary();
+    int EconomyAmount(TEconomyPanel panel) const;
     // After an economy action: the page's refresh when it was done, else its
     // reason in a box. Returns whether it was done.
     bool Settled(const TActionResult& result);
-    void StepTraining(QSlider* slider, bool scientists);
+    void StepTraining(TEconomyPanel panel);
     bool NameKeyRefused(QKeyEvent* event) const;
     void DrawCountryCell(int col, int row, const TRect& rect);
     void DrawKordaltCell(int col, int row, const TRect& rect, unsigned state);

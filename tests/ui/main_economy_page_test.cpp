@@ -112,7 +112,7 @@ TEST_F(EconomyPage, TrainingMaximumCountsIncomeSalariesAndLimits) {
         g.Soldiers = g.Reserve = c.soldiers;
         g.Peasants = c.peasants;
         g.FieldsSown = static_cast<uint16_t>(c.sown);
-        screen->EconomyInfoClick();
+        screen->RefreshEconomyPage();
         EXPECT_EQ(Slider("TrackBar6")->maximum(), c.scientistsMax) << c.money << " " << c.scientists;
         EXPECT_EQ(Slider("TrackBar7")->maximum(), c.soldiersMax) << c.money << " " << c.soldiers;
     }
@@ -124,7 +124,7 @@ TEST_F(EconomyPage, StepButtonStopsBeforeSalariesExceedTheTreasury) {
     Gos().Scientists = Gos().FreeScientists = 0;
     for (TResearchRec& r : Gos().Research) r.Scientists = 0;
     Gos().Soldiers = Gos().Reserve = 0;
-    screen->EconomyInfoClick();
+    screen->RefreshEconomyPage();
     Click("SpeedButton1");
     const int n = Slider("TrackBar6")->value();
     EXPECT_GE(3000 - 100 * n - PowerTrunc(n, 1.6), 0);
@@ -157,7 +157,7 @@ TEST_F(EconomyPage, TrainingMovesPeasantsAndMarksScienceDirty) {
     const TGosRec before = Gos();
     Gos().Money = 50;
     Slide("TrackBar7", 3);
-    screen->ExSpeedButton4Click();
+    screen->TrainSoldiersClick();
     EXPECT_EQ(boxes.back(), "У Вас недостаточно денег!");
     EXPECT_EQ(Gos().Soldiers, before.Soldiers);
 }
@@ -191,7 +191,7 @@ TEST_F(EconomyPage, ARefusalShowsItsOwnReason) {
         g.Scientists = g.FreeScientists = 20;
         for (TResearchRec& r : g.Research) r.Scientists = 0;
         g.Soldiers = g.Reserve = 30;
-        screen->EconomyInfoClick();
+        screen->RefreshEconomyPage();
         Slide(c.slider, c.amount);
         ASSERT_EQ(Find<QSlider>(c.slider)->value(), c.amount) << c.reason;
         c.shrink(g);
@@ -209,7 +209,7 @@ TEST_F(EconomyPage, DismissingAsksWithTheNumberAndZeroAsksNothing) {
     Gos().Scientists = Gos().FreeScientists = 20;
     for (TResearchRec& r : Gos().Research) r.Scientists = 0;
     Gos().Soldiers = Gos().Reserve = 30;
-    screen->EconomyInfoClick();
+    screen->RefreshEconomyPage();
     Click("Shape18");
     Click("Shape23");
     EXPECT_TRUE(boxes.isEmpty());
@@ -236,7 +236,7 @@ TEST_F(EconomyPage, SummaryPanel) {
     g.FieldsSown = 10;
     g.Scientists = 100;
     g.Soldiers = 50;
-    screen->EconomyInfoClick();
+    screen->RefreshEconomyPage();
     EXPECT_EQ(Text("Label20"), QString::number(g.Peasants + 150));
     EXPECT_EQ(Text("Label86"), QString::number(2 * Round(10 * E(AgrarianLevel))));
     EXPECT_EQ(Text("Label119"), QString::number(PowerTrunc(100, 1.6)) + " $");
@@ -246,7 +246,7 @@ TEST_F(EconomyPage, SummaryPanel) {
     EXPECT_EQ(Text("Label123"), QString::number(balance) + " $");
     EXPECT_EQ(FontColor(Find("Label123")), balance < 0 ? clRed : clBlack);
     g.Soldiers = 5000;
-    screen->EconomyInfoClick();
+    screen->RefreshEconomyPage();
     EXPECT_TRUE(Text("Label123").startsWith('-'));
     EXPECT_EQ(FontColor(Find("Label123")), clRed);
 }

@@ -96,7 +96,7 @@ TEST_F(SciencePage, RebuiltOnlyWhenDirty) {
     EXPECT_EQ(Text("Label84"), "20") << "opened again without a change: not rebuilt";
     OpenPage(1);
     Gos().Money = 1000;
-    screen->EconomyInfoClick();
+    screen->RefreshEconomyPage();
     Slide("TrackBar6", 2);
     Click("Shape24");
     EXPECT_EQ(MainState.ScienceDirty, 1);

@@ -186,7 +186,7 @@ TEST_F(TurnControl, ScrollHelpRunsEveryTimeAndItsLinesFit) {
         unsigned interval;
     };
     const Case cases[] = {{screen->Shop.ScrollTextPanel1, 3, 30},
-                          {screen->Economy.ScrollTextPanel2, 1, 70},
+                          {screen->Economy.HelpScroll, 1, 70},
                           {screen->Science.ScrollTextPanel3, 2, 60}};
     for (int activation = 0; activation < 2; ++activation) {
         screen->FormActivate();

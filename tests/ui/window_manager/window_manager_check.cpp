@@ -196,7 +196,7 @@ protected:
         // Sows what it can, which lets the turn end with "Next".
         TEconomyAction& sow = Main->Economy.Actions[epSow];
         sow.TrackBar->setValue(sow.TrackBar->maximum());
-        sow.ActionButton->click();
+        Main->SowClick();
         QTest::mouseClick(Main->BitBtn1, Qt::LeftButton);
     }
 
