@@ -168,8 +168,9 @@ void ApplyGraphicControls(TGIFFrameData& frame) {
         } else if (transparent < table.Count) {
             frame.TransparentColor = table.ColorOf(transparent);
         }
+        // Delays past the 16-bit millisecond field are held at its largest value.
         frame.AnimateInterval =
-            static_cast<std::uint16_t>(std::max<std::uint32_t>(delay * 10, frame.AnimateInterval));
+            static_cast<std::uint16_t>(std::clamp<std::uint32_t>(delay * 10, frame.AnimateInterval, 0xFFFF));
         frame.Disposal = static_cast<std::uint8_t>((flags & 0x1C) >> 2);
     }
 }

@@ -203,7 +203,7 @@ TEST(GifRead, FramesExtensionsAndHeader) {
     EXPECT_EQ(first.TransparentColor, 0xFFFFFFu);
     EXPECT_EQ(first.Comment(), std::vector<std::string>{"first"});
     TGIFFrame& second = image.Frames(1);
-    EXPECT_EQ(second.AnimateInterval, 65540 & 0xFFFF);
+    EXPECT_EQ(second.AnimateInterval, 65535) << "65540 ms held at the largest 16-bit delay";
     EXPECT_EQ(second.Disposal, 3);
     EXPECT_EQ(second.TransparentColor, clNone);
     EXPECT_EQ(second.Item->Width, 4) << "width 0 takes the screen's";
