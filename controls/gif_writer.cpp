@@ -347,10 +347,12 @@ bool UpdateExtensions(TGIFFrameData& frame) {
 
 void WriteDataSubBlocks(std::vector<std::uint8_t>& out, const std::vector<std::string>& lines) {
     for (const std::string& line : lines) {
-        const std::size_t length = std::min<std::size_t>(line.size(), 255);
-        if (length == 0) continue;
-        out.push_back(static_cast<std::uint8_t>(length));
-        out.insert(out.end(), line.begin(), line.begin() + static_cast<std::ptrdiff_t>(length));
+        for (std::size_t at = 0; at < line.size(); at += 255) {
+            const std::size_t length = std::min<std::size_t>(line.size() - at, 255);
+            out.push_back(static_cast<std::uint8_t>(length));
+            out.insert(out.end(), line.begin() + static_cast<std::ptrdiff_t>(at),
+                       line.begin() + static_cast<std::ptrdiff_t>(at + length));
+        }
     }
     out.push_back(0);
 }

@@ -24,7 +24,7 @@ void EncodeFrameDIB(TGIFFrameData& frame, const std::vector<std::uint8_t>& bmp, 
 // frame still has an extension (the file must be "89a").
 bool UpdateExtensions(TGIFFrameData& frame);
 
-// Data sub-blocks: one per non-empty line, cut at 255 bytes; then the terminator.
+// Data sub-blocks: each non-empty line in pieces of at most 255 bytes; then the terminator.
 void WriteDataSubBlocks(std::vector<std::uint8_t>& out, const std::vector<std::string>& lines);
 
 // The header fields the file layout needs.

@@ -4,12 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QFile>
+#include <QMimeData>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <functional>
+#include <numeric>
 #include <random>
 
 #include "controls/classic.h"
+#include "controls/clipboard.h"
 #include "controls/gif_image.h"
 #include "controls/gif_test_support.h"
 
@@ -341,15 +345,23 @@ TEST(GifWrite, EqualPixelsGrowLongStrings) {
     EXPECT_EQ(Colours(back.CurrentBitmap().Image), Colours(bitmap));
 }
 
-TEST(GifWrite, CommentsAreSubBlocksCutAt255) {
-    const std::string line(300, 'c');
+TEST(GifWrite, LongCommentLinesAreWrittenInSeveralSubBlocks) {
+    std::string line(300, '\0');
+    std::iota(line.begin(), line.end(), 'a');  // every byte in its place
     TGIFImage image;
     image.Assign(TBitmap(PaletteBitmap(3, 3, 2, 4)));
     image.Frames(0).SetComment({line, "", "short"});
+    const QByteArray gif = Written(image);
+    const qsizetype at = gif.indexOf("\x21\xFE");
+    ASSERT_GE(at, 0);
+    EXPECT_EQ(static_cast<std::uint8_t>(gif[at + 2]), 255);
+    EXPECT_EQ(static_cast<std::uint8_t>(gif[at + 3 + 255]), 45);
     TGIFImage back;
-    back.LoadFromBytes(Written(image));
+    back.LoadFromBytes(gif);
     EXPECT_EQ(back.Version(), 2);
-    EXPECT_EQ(back.Frames(0).Comment(), (std::vector<std::string>{line.substr(0, 255), "short"}));
+    // The reader gives one line per sub-block: all 300 bytes come back in order.
+    EXPECT_EQ(back.Frames(0).Comment(),
+              (std::vector<std::string>{line.substr(0, 255), line.substr(255), "short"}));
 
     // An empty comment is dropped and leaves the version alone.
     TGIFImage plain;
