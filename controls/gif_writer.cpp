@@ -198,6 +198,23 @@ int FindColorIndex(const TGIFColorTable& table, std::uint32_t colour) {
     return -1;
 }
 
+// The index the frame's graphic controls made transparent when it was read, while
+// that entry still has the frame's transparent colour: a table may hold the colour
+// more than once, and only that entry is transparent. Else the first entry of it.
+int TransparentIndex(const TGIFFrameData& frame) {
+    const TGIFColorTable& table = frame.Item->ColorTable;
+    int own = -1;
+    for (const TExtension& e : frame.Extensions) {
+        if (e.Kind != ekGraphicControl || e.Header.size() < 5) continue;
+        if (!(e.Header[1] & 1))
+            own = -1;
+        else if (e.Header[4] < table.Count)
+            own = e.Header[4];
+    }
+    if (own >= 0 && table.ColorOf(own) == frame.TransparentColor) return own;
+    return FindColorIndex(table, frame.TransparentColor);
+}
+
 void WriteExtensions(std::vector<std::uint8_t>& out, const std::vector<TExtension>& extensions) {
     static constexpr std::uint8_t kLabel[4] = {0xF9, 0x01, 0xFF, 0xFE};
     static constexpr std::size_t kHeaderSize[4] = {6, 13, 12, 0};
@@ -332,7 +349,7 @@ bool UpdateExtensions(TGIFFrameData& frame) {
         const int delay = frame.AnimateInterval / 10;
         h[2] = static_cast<std::uint8_t>(delay);
         h[3] = static_cast<std::uint8_t>(delay >> 8);
-        const int index = FindColorIndex(frame.Item->ColorTable, frame.TransparentColor);
+        const int index = TransparentIndex(frame);
         if (index >= 0) {
             h[1] |= 1;
             h[4] = static_cast<std::uint8_t>(index);

@@ -305,6 +305,49 @@ TEST(GifWrite, TransparentColour) {
     }
 }
 
+TEST(GifWrite, TransparentIndexStaysWhenItsColourIsInTheTableTwice) {
+    // White at entries 0 and 2; only entry 2 is transparent.
+    const QByteArray source = GifWriter(4, 1, {0xFFFFFF, 0xFF0000, 0xFFFFFF, 0x0000FF})
+                                  .GraphicControl(0, 10, 2)
+                                  .Image(0, 0, 4, 1, test::Compressed({0, 1, 2, 3}))
+                                  .Trailer()
+                                  .Array();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    struct Path {
+        const char* name;
+        std::function<QByteArray(TGIFImage&)> save;
+    };
+    const Path paths[] = {
+        {"file",
+         [&](TGIFImage& image) {
+             image.SaveToFile(dir.filePath("saved.gif"));
+             QFile file(dir.filePath("saved.gif"));
+             return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+         }},
+        {"clipboard",
+         [](TGIFImage& image) {
+             QMimeData data;
+             image.SaveToClipboardFormat(data);
+             return ClipboardBlock(data, GIFClipboardFormat).mid(4);  // after the length
+         }},
+    };
+    for (const Path& path : paths) {
+        SCOPED_TRACE(path.name);
+        TGIFImage image;
+        image.LoadFromBytes(source);
+        const QByteArray saved = path.save(image);
+        const qsizetype control = saved.indexOf("\x21\xF9\x04");
+        ASSERT_GE(control, 0);
+        EXPECT_EQ(saved[control + 3] & 1, 1);
+        EXPECT_EQ(saved[control + 6], 2) << "the frame's own transparent index";
+        const QImage shown = QImage::fromData(saved, "GIF").convertToFormat(QImage::Format_ARGB32);
+        ASSERT_EQ(shown.size(), QSize(4, 1));
+        EXPECT_EQ(shown.pixel(0, 0), qRgba(255, 255, 255, 255)) << "the other white stays opaque";
+        EXPECT_EQ(qAlpha(shown.pixel(2, 0)), 0);
+    }
+}
+
 TEST(GifWrite, FullCodeTableIsClearedAndStartsAgain) {
     // Random 8-bit pixels: after the first clear, entries 258..4094 take 3837
     // codes, then the pending pixel and the next clear follow.
