@@ -77,17 +77,24 @@ void ReadDataSubBlocks(GIFByteStream& data, std::vector<std::string>& lines) {
     }
 }
 
+// Whether the fixed block of a known kind follows: its size byte, which for a
+// graphic control may be larger than 4 (the bytes past its fields are skipped).
+bool FixedBlockFollows(GIFByteStream& data, TExtensionKind kind, std::uint8_t size) {
+    if (kind == ekComment) return true;
+    if (data.AtEnd()) return false;
+    return kind == ekGraphicControl ? data.Peek() >= size : data.Peek() == size;
+}
+
 // A known label is read with the fixed block of its kind and the sub-blocks after
-// it. An unknown label, or a known one whose block has another size, carries
-// only sub-blocks: it is read whole and kept as it is.
+// it. An unknown label, or a known one without its fixed block, carries only
+// sub-blocks: it is read whole and kept as it is.
 TExtension ReadExtensionBlock(GIFByteStream& data) {
     static constexpr std::uint8_t kBlockSizes[4] = {4, 12, 11, 0};
     const std::uint8_t label = data.ReadByte();
     const auto found = std::find(std::begin(kExtensionLabels), std::end(kExtensionLabels), label);
     TExtension extension;
     const auto kind = static_cast<TExtensionKind>(found - std::begin(kExtensionLabels));
-    if (found == std::end(kExtensionLabels) ||
-        (kind != ekComment && (data.AtEnd() || data.Peek() != kBlockSizes[kind]))) {
+    if (found == std::end(kExtensionLabels) || !FixedBlockFollows(data, kind, kBlockSizes[kind])) {
         extension.Kind = ekOther;
         extension.Header = {label};
         ReadDataSubBlocks(data, extension.Data);
@@ -95,8 +102,12 @@ TExtension ReadExtensionBlock(GIFByteStream& data) {
     }
     extension.Kind = kind;
     if (kind != ekComment) {
+        const std::uint8_t size = data.ReadByte();
         extension.Header.resize(1u + kBlockSizes[kind]);
-        data.Read(extension.Header.data(), extension.Header.size());
+        extension.Header[0] = kBlockSizes[kind];
+        data.Read(extension.Header.data() + 1, kBlockSizes[kind]);
+        std::vector<std::uint8_t> rest(size - kBlockSizes[kind]);
+        data.Read(rest.data(), rest.size());
     }
     if (kind != ekGraphicControl) {
         ReadDataSubBlocks(data, extension.Data);

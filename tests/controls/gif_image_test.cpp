@@ -214,6 +214,38 @@ TEST(GifRead, FramesExtensionsAndHeader) {
     EXPECT_TRUE(image.Transparent());
 }
 
+TEST(GifRead, GraphicControlBlockLongerThanItsFields) {
+    // The fields are the block's first 4 bytes, whatever size it announces; a
+    // shorter block holds no fields and is kept as an unknown extension.
+    struct Case {
+        Bytes block;
+        TColor transparent;
+    };
+    const Case cases[] = {
+        {{4, 1, 0, 0, 1}, 0x00FF00},
+        {{5, 1, 0, 0, 1, 9}, 0x00FF00},
+        {{8, 0x7F, 0xFF, 0x7F, 1, 1, 2, 3, 4}, 0x00FF00},
+        {{3, 1, 0, 0}, clNone},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.block[0]);
+        Bytes control{0x21, 0xF9};
+        control.insert(control.end(), c.block.begin(), c.block.end());
+        control.push_back(0);
+        TGIFImage image;
+        image.LoadFromBytes(GifWriter(4, 1, kFour)
+                                .Append(control)
+                                .Image(0, 0, 4, 1, test::Compressed({0, 1, 2, 3}))
+                                .Trailer()
+                                .Array());
+        ASSERT_EQ(image.Count(), 1);
+        EXPECT_EQ(image.Frames(0).TransparentColor, c.transparent);
+        TGIFImage again;
+        again.LoadFromBytes(image.WriteGIFStream(false));
+        EXPECT_EQ(again.Frames(0).TransparentColor, c.transparent) << "written back";
+    }
+}
+
 TEST(GifRead, LoopCountsAndPlainText) {
     struct Case {
         int count;
