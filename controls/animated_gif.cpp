@@ -217,10 +217,14 @@ void TExGIFAnimator::BuildFromStartFrame(TBitmap& bitmap, int n, TColor& transCo
     QPainter painter(&bitmap.Image);
     painter.fillRect(0, 0, screenW, screenH, brush);
 
+    // A frame placed off the screen covers nothing, and one that restores the
+    // previous picture after it leaves the frames before it in place.
     const auto startsPicture = [&](int s) {
         TGIFFrame& frame = image_->Frames(s);
-        const bool coversScreen = frame.FrameWidth() == screenW && frame.FrameHeight() == screenH;
-        return coversScreen && (frame.TransparentColor == clNone || (frame.Disposal == 2 && s < n));
+        const bool coversScreen = frame.OriginX == 0 && frame.OriginY == 0 && frame.FrameWidth() >= screenW &&
+                                  frame.FrameHeight() >= screenH;
+        const bool opaque = frame.TransparentColor == clNone && (frame.Disposal < 3 || s == n);
+        return coversScreen && (opaque || (frame.Disposal == 2 && s < n));
     };
     int start = n;
     while (start > 0 && !startsPicture(start)) --start;

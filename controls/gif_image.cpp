@@ -196,13 +196,13 @@ TBitmap& TGIFImage::CurrentBitmap() {
 }
 
 void TGIFImage::UpdateScreenSize() {
-    int width = 0, height = 0;
+    std::int64_t width = 0, height = 0;
     for (const auto& frame : frames_) {
-        width = std::max(width, frame->OriginX + frame->FrameWidth());
-        height = std::max(height, frame->OriginY + frame->FrameHeight());
+        width = std::max<std::int64_t>(width, std::int64_t(frame->OriginX) + frame->FrameWidth());
+        height = std::max<std::int64_t>(height, std::int64_t(frame->OriginY) + frame->FrameHeight());
     }
-    screenWidth_ = static_cast<std::uint16_t>(width);
-    screenHeight_ = static_cast<std::uint16_t>(height);
+    screenWidth_ = ClampScreenSide(width);
+    screenHeight_ = ClampScreenSide(height);
 }
 
 void TGIFImage::ReadGIFStream(const QByteArray& bytes, bool decodeFirst) {
@@ -400,7 +400,8 @@ QByteArray TGIFImage::WriteGIFStream(bool withLength) {
     if (frames_.empty()) throw GIFError(sGIFNoDataToWrite);
     EncodeAllFrames();
     if (!data_->Comment.empty()) version_ = 2;
-    UpdateScreenSize();
+    // The screen is written as the image has it: a file read shows the same
+    // picture again, and frames added or encoded have already widened it.
     std::vector<TGIFFrameData*> frames;
     for (const auto& frame : frames_) frames.push_back(frame.get());
     const std::vector<std::uint8_t> gif = BuildGIFFile(

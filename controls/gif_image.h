@@ -96,6 +96,7 @@ public:
 
     void Draw(QPainter& canvas, const TRect& rect) const override;
     TBitmap& CurrentBitmap();
+    // The screen becomes the frames' outline, at most 65535 on a side.
     void UpdateScreenSize();
 
     // Reading: the whole data is one GIF; the first frame is decoded at once.

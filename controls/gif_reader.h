@@ -2,6 +2,7 @@
 // their compressed data. Free of Qt; decoding is in gif_lzw.h.
 #pragma once
 
+#include <algorithm>
 #include <memory>
 
 #include "controls/gif_lzw.h"
@@ -52,6 +53,11 @@ struct TGIFContents {
     std::uint16_t LoopCount = 1;
     std::vector<TGIFFrameData> Frames;
 };
+
+// A screen side that reaches `extent`, as far as the 16-bit field goes.
+inline std::uint16_t ClampScreenSide(std::int64_t extent) {
+    return static_cast<std::uint16_t>(std::clamp<std::int64_t>(extent, 0, 0xFFFF));
+}
 
 // Reads a whole GIF from memory into `out` (fresh). On failure the frames read
 // before the damage stay in `out` and the exception propagates.

@@ -329,8 +329,8 @@ void EncodeFrameDIB(TGIFFrameData& frame, const std::vector<std::uint8_t>& bmp, 
     }
     item.Width = width;
     item.Height = height;
-    screenWidth = static_cast<std::uint16_t>(std::max<int>(screenWidth, width + frame.OriginX));
-    screenHeight = static_cast<std::uint16_t>(std::max<int>(screenHeight, height + frame.OriginY));
+    screenWidth = std::max(screenWidth, ClampScreenSide(std::int64_t(width) + frame.OriginX));
+    screenHeight = std::max(screenHeight, ClampScreenSide(std::int64_t(height) + frame.OriginY));
 }
 
 bool UpdateExtensions(TGIFFrameData& frame) {

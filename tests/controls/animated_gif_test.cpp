@@ -144,9 +144,9 @@ QByteArray DisposalSequence() {
         .Array();
 }
 
-std::vector<TColor> Row(const QImage& image, int y) {
+std::vector<TColor> Row(const QImage& image, int y, int width = 4) {
     std::vector<TColor> row;
-    for (int x = 0; x < 4; ++x) row.push_back(test::At(image, x, y));
+    for (int x = 0; x < width; ++x) row.push_back(test::At(image, x, y));
     return row;
 }
 
@@ -175,6 +175,82 @@ TEST(GifAnimator, ComposesFramesAfterTheirDisposal) {
     f.animator->SetFrameIndex(0);
     f.animator->SetFrameIndex(3);
     EXPECT_EQ(f.Shot(), incremental) << "a rebuild from the start frame gives the same picture";
+}
+
+// Every frame's picture, each built on the one before, then each built afresh.
+struct Pictures {
+    std::vector<QImage> stepped, rebuilt;
+};
+
+Pictures Composed(const QByteArray& gif) {
+    Fixture stepping, fresh;
+    stepping.Load(gif);
+    Pictures out;
+    for (int n = 0; n < stepping.animator->Image().Count(); ++n) {
+        stepping.animator->SetFrameIndex(n);
+        out.stepped.push_back(stepping.Shot());
+        fresh.Load(gif);
+        fresh.animator->SetFrameIndex(n);
+        out.rebuilt.push_back(fresh.Shot());
+    }
+    return out;
+}
+
+TEST(GifAnimator, SteppedAndRebuiltPicturesAgree) {
+    struct Case {
+        const char* name;
+        QByteArray gif;
+        std::vector<TColor> last;  // the last frame's picture, row 0
+    };
+    const Case cases[] = {
+        {"a frame of the screen's size placed off the screen",
+         GifWriter(3, 1, kColours)
+             .Image(0, 0, 3, 1, Solid(3, 1, 2))
+             .Image(7936, 0, 0, 0, Solid(3, 1, 0))  // 0 x 0 takes the screen's size
+             .Trailer()
+             .Array(),
+         {kBlue, kBlue, kBlue}},
+        {"a covering frame restored to the picture before it",
+         GifWriter(3, 1, kColours)
+             .Image(0, 0, 3, 1, Solid(3, 1, 2))
+             .GraphicControl(3, 5)
+             .Image(0, 0, 3, 1, Solid(3, 1, 0))
+             .Image(1, 0, 1, 1, Solid(1, 1, 3))
+             .Trailer()
+             .Array(),
+         {kBlue, kYellow, kBlue}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Pictures pictures = Composed(c.gif);
+        ASSERT_FALSE(pictures.stepped.empty());
+        for (std::size_t n = 0; n < pictures.stepped.size(); ++n)
+            EXPECT_EQ(pictures.stepped[n], pictures.rebuilt[n]) << "frame " << n;
+        EXPECT_EQ(Row(pictures.rebuilt.back(), 0, 3), c.last);
+    }
+}
+
+TEST(GifAnimator, ReSavedFileShowsTheSamePictures) {
+    const QByteArray cases[] = {
+        // One pixel in a 2 x 2 screen: the other three show the background.
+        GifWriter(2, 2, kColours, 1).Image(0, 0, 1, 1, Solid(1, 1, 0)).Trailer().Array(),
+        // Frames inside a larger screen, one partly transparent and cleared.
+        GifWriter(4, 3, kColours, 2)
+            .GraphicControl(2, 5, 3)
+            .Image(1, 1, 2, 1, test::Compressed({3, 0}))
+            .GraphicControl(1, 5)
+            .Image(2, 0, 1, 2, Solid(1, 2, 1))
+            .Trailer()
+            .Array(),
+    };
+    for (const QByteArray& gif : cases) {
+        TGIFImage image;
+        image.LoadFromBytes(gif);
+        const QByteArray saved = image.WriteGIFStream(false);
+        const Pictures loaded = Composed(gif), again = Composed(saved);
+        EXPECT_EQ(again.stepped, loaded.stepped);
+        EXPECT_EQ(again.rebuilt, loaded.rebuilt);
+    }
 }
 
 TEST(GifAnimator, TransparentPixelsShowTheParent) {

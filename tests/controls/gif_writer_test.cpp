@@ -266,6 +266,20 @@ TEST(GifWrite, FramesDelaysDisposalAndVersion) {
     }
 }
 
+TEST(GifWrite, ScreenReachesAFrameFarRightAtMost65535) {
+    const QImage bitmap = PaletteBitmap(4, 2, 16, 2);
+    TGIFImage image;
+    image.AppendFrame(TBitmap(bitmap));
+    image.Frames(0).OriginX = 65533;  // 65533 + 4 does not fit in 16 bits
+    TGIFImage back;
+    back.LoadFromBytes(image.WriteGIFStream(false));
+    EXPECT_EQ(back.ScreenWidth(), 65535) << "widened by the encoder";
+    EXPECT_EQ(back.ScreenHeight(), 2);
+    image.UpdateScreenSize();
+    EXPECT_EQ(image.ScreenWidth(), 65535);
+    EXPECT_EQ(image.ScreenHeight(), 2);
+}
+
 TEST(GifWrite, LoopExtensionOnlyWithSeveralFrames) {
     const Bytes pixels = test::Compressed({1, 0});
     for (const int frames : {1, 2}) {
