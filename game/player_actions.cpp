@@ -9,6 +9,7 @@
 #include "game/rules_data.h"
 #include "platform/arith.h"
 #include "platform/cp1251.h"
+#include "platform/format.h"
 
 namespace kordalt {
 
@@ -62,8 +63,9 @@ TActionResult Dismiss(uint8_t gos, int32_t n, TRefusal tooMany, int32_t TGosRec:
 bool ValidBranch(int branch) { return branch >= 0 && branch < ResearchBranchCount; }
 
 // Kordalt k exists and serves gos.
-bool Serves(uint8_t gos, int k) {
-    return ValidGos(gos) && k >= 1 && k <= KordaltSlotCount && Game.mKordalt[k].Owner == gos;
+TRefusal Serves(uint8_t gos, int k) {
+    if (!ValidGos(gos) || k < 1 || k > KordaltSlotCount) return TRefusal::BadArgument;
+    return Game.mKordalt[k].Owner == gos ? TRefusal::None : TRefusal::NotYourKordalt;
 }
 
 // Others of gos holding the same post go to rest or training.
@@ -138,6 +140,20 @@ std::string TActionResult::Reason() const {
             return Cp("У Вас нет столько свободных учёных!");
         case TRefusal::NoReserve:
             return Cp("У Вас нет столько солдат в резерве!");
+        case TRefusal::NotYourKordalt:
+            return Cp("Это не Ваш Kordalt!");
+        case TRefusal::TooManyKordalts:
+            return FormatText(LangText(3118, "Максимальное количество Kordaltов: %d"), {kMaxHumanKordalts});
+        case TRefusal::TooFewFronts:
+            return LangText(3117,
+                            "Для малого числа фронтов, Вы хотите иметь много Kordaltов\r"
+                            "Нет уж! Либо увеличивайте число границ, либо обходитесь чем есть!");
+        case TRefusal::NoMoneyForKordalt:
+            return LangText(3116, "У Вас недостаточно денег для покупки");
+        case TRefusal::NoKordaltSlot:
+            return LangText(0, "Все Kordaltы уже забиты, не могу купить");
+        case TRefusal::StateTaken:
+            return LangText(3110, "Извините\rэта территория уже выбрана");
     }
     return {};
 }
@@ -212,14 +228,14 @@ int32_t HumanTrainingStep(uint8_t gos, bool scientists, int32_t maximum) {
     return static_cast<int32_t>(std::max<int64_t>(n, 0));
 }
 
-bool SetBranchScientists(uint8_t gos, int branch, int32_t n) {
-    if (!ValidGos(gos) || !ValidBranch(branch)) return false;
+TActionResult SetBranchScientists(uint8_t gos, int branch, int32_t n) {
+    if (!ValidGos(gos) || !ValidBranch(branch) || n < 0) return {TRefusal::BadArgument};
     TGosRec& g = Game.mGos[gos];
     TResearchRec& r = g.Research[branch];
-    if (n < 0 || n > int64_t{g.FreeScientists} + r.Scientists) return false;
+    if (n > int64_t{g.FreeScientists} + r.Scientists) return {TRefusal::NoFreeScientists};
     g.FreeScientists = SaturateI32(int64_t{g.FreeScientists} + r.Scientists - n);
     r.Scientists = n;
-    return true;
+    return {};
 }
 
 void RecallBranchScientists(uint8_t gos, int branch) {
@@ -252,35 +268,35 @@ void RecallIdleFrontSoldiers(uint8_t gos) {
     }
 }
 
-bool PlaceFrontSoldiers(uint8_t gos, uint8_t front, int32_t count) {
-    if (!ValidGos(gos) || front < 1 || front > Game.GosCount || count < 0) return false;
+TActionResult PlaceFrontSoldiers(uint8_t gos, uint8_t front, int32_t count) {
+    if (!ValidGos(gos) || front < 1 || front > Game.GosCount || count < 0) return {TRefusal::BadArgument};
     TGosRec& g = Game.mGos[gos];
     const int64_t available = int64_t{g.Reserve} + FrontSoldiers(gos, front);
-    if (count > available) return false;
+    if (count > available) return {TRefusal::NoReserve};
     for (int t = 1; t <= Rules.TroopTypeCount; ++t) g.Fronts[front].Soldiers[t] = 0;
     g.Fronts[front].Soldiers[1] = count;
     g.Reserve = static_cast<int32_t>(available - count);
-    return true;
+    return {};
 }
 
-bool ReleaseKordaltFromFront(uint8_t gos, int k) {
-    if (!Serves(gos, k)) return false;
+TActionResult ReleaseKordaltFromFront(uint8_t gos, int k) {
+    if (const TRefusal refusal = Serves(gos, k); refusal != TRefusal::None) return {refusal};
     TKordaltRec& rec = Game.mKordalt[k];
     if (rec.Front >= 1 && rec.Front <= Game.GosCount) Game.mGos[gos].Fronts[rec.Front].Kordalt = 0;
     rec.Front = 0;
-    return true;
+    return {};
 }
 
-bool OrderKordaltRest(uint8_t gos, int k) {
-    if (!Serves(gos, k)) return false;
+TActionResult OrderKordaltRest(uint8_t gos, int k) {
+    if (const TRefusal refusal = Serves(gos, k); refusal != TRefusal::None) return {refusal};
     Game.mKordalt[k].Order = kOrderRest;
-    return true;
+    return {};
 }
 
-bool OrderKordaltTrain(uint8_t gos, int k) {
-    if (!Serves(gos, k)) return false;
+TActionResult OrderKordaltTrain(uint8_t gos, int k) {
+    if (const TRefusal refusal = Serves(gos, k); refusal != TRefusal::None) return {refusal};
     Game.mKordalt[k].Order = kOrderTrain;
-    return true;
+    return {};
 }
 
 void AutoRestOrTrain(int k) {
@@ -296,34 +312,35 @@ void AutoRestOrTrain(int k) {
         rec.Order = kOrderRest;
 }
 
-bool FortifyWithKordalt(uint8_t gos, int k) {
-    if (!Serves(gos, k)) return false;
+TActionResult FortifyWithKordalt(uint8_t gos, int k) {
+    if (const TRefusal refusal = Serves(gos, k); refusal != TRefusal::None) return {refusal};
     Relieve(gos, k, [](const TKordaltRec& r) { return r.Order == kOrderFortify; });
     TKordaltRec& rec = Game.mKordalt[k];
     rec.Front = gos;
     Game.mGos[gos].Fronts[gos].Kordalt = static_cast<uint8_t>(k);
     rec.Order = kOrderFortify;
-    return true;
+    return {};
 }
 
-bool AttackWithKordalt(uint8_t gos, int k, uint8_t enemy) {
-    if (!Serves(gos, k) || enemy < 1 || enemy > Game.GosCount || enemy == gos) return false;
+TActionResult AttackWithKordalt(uint8_t gos, int k, uint8_t enemy) {
+    if (const TRefusal refusal = Serves(gos, k); refusal != TRefusal::None) return {refusal};
+    if (enemy < 1 || enemy > Game.GosCount || enemy == gos) return {TRefusal::BadArgument};
     Relieve(gos, k, [enemy](const TKordaltRec& r) { return r.Order == kOrderAttack && r.Front == enemy; });
     TKordaltRec& rec = Game.mKordalt[k];
     rec.Front = enemy;
     rec.Order = kOrderAttack;
     Game.mGos[gos].Fronts[enemy].Kordalt = static_cast<uint8_t>(k);
-    return true;
+    return {};
 }
 
-bool DismissKordalt(uint8_t gos, int k) {
-    if (!Serves(gos, k)) return false;
+TActionResult DismissKordalt(uint8_t gos, int k) {
+    if (const TRefusal refusal = Serves(gos, k); refusal != TRefusal::None) return {refusal};
     ReleaseKordaltFromFront(gos, k);
     Game.mKordalt[k].Order = kOrderRest;
     InitKordalt(k);
     TGosRec& g = Game.mGos[gos];
     if (g.KordaltCount > 0) --g.KordaltCount;
-    return true;
+    return {};
 }
 
 void RestAllKordalts(uint8_t gos) {
@@ -336,76 +353,89 @@ void RestAllKordalts(uint8_t gos) {
         }
 }
 
-TBuyKordaltResult HumanBuyKordalt(uint8_t gos, int age, int mastery, int mark, int speed,
-                                  std::string_view name, int* slot) {
+namespace {
+
+// The first free slot of gos among gos, gos + 20, ...; 0 when none is free.
+int FreeHumanSlot(uint8_t gos) {
+    for (int i = 0; i < kSlotsPerState; ++i) {
+        const int s = gos + 20 * i;
+        if (s <= KordaltSlotCount && Game.mKordalt[s].Owner == 0) return s;
+    }
+    return 0;
+}
+
+}  // namespace
+
+TActionResult HumanBuyKordalt(uint8_t gos, int age, int mastery, int mark, int speed, std::string_view name,
+                              int* slot, TActionMode mode) {
     if (!ValidGos(gos) || age < 1 || age > 255 || mastery < 0 || mastery > 100 || mark < 1 || mark > 5 ||
         speed < 1 || speed > 100)
-        return TBuyKordaltResult::BadArgument;
+        return {TRefusal::BadArgument};
     TGosRec& g = Game.mGos[gos];
-    if (g.KordaltCount >= kMaxHumanKordalts) return TBuyKordaltResult::TooMany;
-    if (g.KordaltCount >= g.NeighbourCount + 2) return TBuyKordaltResult::TooFewFronts;
     const int64_t price = KordaltPrice(age, mastery, mark, speed);
-    if (price > g.Money) return TBuyKordaltResult::NoMoney;
-    int free = 0;
-    for (int i = 0; i < kSlotsPerState && free == 0; ++i) {
-        const int s = gos + 20 * i;
-        if (s <= KordaltSlotCount && Game.mKordalt[s].Owner == 0) free = s;
-    }
-    if (free == 0) return TBuyKordaltResult::NoSlot;
-    ++g.KordaltCount;
-    g.Money = SaturateI32(g.Money - price);
-    TKordaltRec& k = Game.mKordalt[free];
-    k.Owner = gos;
-    if (!name.empty()) k.Name.Assign(name.substr(0, 13));
-    k.Age = static_cast<uint8_t>(age);
-    k.Mastery = static_cast<uint8_t>(mastery);
-    k.Mark = static_cast<uint8_t>(mark);
-    k.Speed = static_cast<uint8_t>(speed);
-    k.Order = kOrderTrain;
-    if (slot) *slot = free;
-    return TBuyKordaltResult::Bought;
+    const int free = FreeHumanSlot(gos);
+    const TRefusal refusal = g.KordaltCount >= kMaxHumanKordalts      ? TRefusal::TooManyKordalts
+                             : g.KordaltCount >= g.NeighbourCount + 2 ? TRefusal::TooFewFronts
+                             : price > g.Money                        ? TRefusal::NoMoneyForKordalt
+                             : free == 0                              ? TRefusal::NoKordaltSlot
+                                                                      : TRefusal::None;
+    return Settle({refusal, price}, mode, [&] {
+        ++g.KordaltCount;
+        g.Money = SaturateI32(g.Money - price);
+        TKordaltRec& k = Game.mKordalt[free];
+        k.Owner = gos;
+        if (!name.empty()) k.Name.Assign(name.substr(0, 13));
+        k.Age = static_cast<uint8_t>(age);
+        k.Mastery = static_cast<uint8_t>(mastery);
+        k.Mark = static_cast<uint8_t>(mark);
+        k.Speed = static_cast<uint8_t>(speed);
+        k.Order = kOrderTrain;
+        if (slot) *slot = free;
+    });
 }
 
-bool SetDifficultyLevel(int level) {
-    if (level < 0 || level > 2) return false;
+TActionResult SetDifficultyLevel(int level) {
+    if (level < 0 || level > 2) return {TRefusal::BadArgument};
     Game.DifficultyLevel = static_cast<uint8_t>(level);
-    return true;
+    return {};
 }
 
-bool SetMapShape(int gosCount, int mapSize) {
-    if (gosCount < 2 || gosCount > 20 || mapSize < 50 || mapSize > 100) return false;
+TActionResult SetMapShape(int gosCount, int mapSize) {
+    if (gosCount < 2 || gosCount > 20 || mapSize < 50 || mapSize > 100) return {TRefusal::BadArgument};
     Game.GosCount = static_cast<uint8_t>(gosCount);
     Game.MapSize = static_cast<uint8_t>(mapSize);
-    return true;
+    return {};
 }
 
-bool SetKordaltBaseName(int i, std::string_view name) {
-    if (i < 1 || i > 11) return false;
+TActionResult SetKordaltBaseName(int i, std::string_view name) {
+    if (i < 1 || i > 11) return {TRefusal::BadArgument};
     Game.KordaltBaseNames[i] = std::string(name);
-    return true;
+    return {};
 }
 
 void SetCurrentPlayerName(uint8_t gos) {
     if (ValidGos(gos)) Game.CurrentPlayerName = Game.mGos[gos].PlayerName.Str();
 }
 
-bool ClaimState(uint8_t gos, std::string_view playerName, uint32_t player) {
-    if (!ValidGos(gos) || Game.mGos[gos].Alive == 1) return false;
+TActionResult ClaimState(uint8_t gos, std::string_view playerName, uint32_t player) {
+    if (!ValidGos(gos)) return {TRefusal::BadArgument};
     TGosRec& g = Game.mGos[gos];
+    if (g.Alive == 1) return {TRefusal::StateTaken};
     g.PlayerName.Assign(playerName);
     g.Alive = 1;
     g.Player = player;
-    return true;
+    return {};
 }
 
 void UnseatPlayers() {
     for (int i = 1; i <= Game.GosCount; ++i) Game.mGos[i].Player = 0;
 }
 
-bool SeatPlayer(uint8_t gos, uint32_t player) {
-    if (!ValidGos(gos) || Game.mGos[gos].Alive == 0 || Game.mGos[gos].Player != 0) return false;
+TActionResult SeatPlayer(uint8_t gos, uint32_t player) {
+    if (!ValidGos(gos) || Game.mGos[gos].Alive == 0) return {TRefusal::BadArgument};
+    if (Game.mGos[gos].Player != 0) return {TRefusal::StateTaken};
     Game.mGos[gos].Player = player;
-    return true;
+    return {};
 }
 
 }  // namespace kordalt

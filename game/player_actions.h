@@ -26,6 +26,12 @@ enum class TRefusal {
     NoFieldsToSow,
     NoFreeScientists,
     NoReserve,
+    NotYourKordalt,
+    TooManyKordalts,
+    TooFewFronts,
+    NoMoneyForKordalt,
+    NoKordaltSlot,
+    StateTaken,
 };
 
 // What an action did, or would do when only asked: done, or refused with a
@@ -65,7 +71,7 @@ int32_t HumanTrainingLimit(uint8_t gos, bool scientists);
 int32_t HumanTrainingStep(uint8_t gos, bool scientists, int32_t maximum);
 
 // Science.
-bool SetBranchScientists(uint8_t gos, int branch, int32_t n);  // 0..free + the branch's
+TActionResult SetBranchScientists(uint8_t gos, int branch, int32_t n);  // 0..free + the branch's
 void RecallBranchScientists(uint8_t gos, int branch);
 void RecallAllScientists(uint8_t gos);
 // The human's "one year" count: enough scientists to finish the branch in a year.
@@ -76,31 +82,31 @@ int64_t HumanScientistsForOneYear(uint8_t gos, int branch);
 void RecallIdleFrontSoldiers(uint8_t gos);
 // The front holds exactly `count` soldiers of troop type 1, the rest of the
 // front's and the reserve's soldiers stay in the reserve.
-bool PlaceFrontSoldiers(uint8_t gos, uint8_t front, int32_t count);
-bool ReleaseKordaltFromFront(uint8_t gos, int k);
-bool OrderKordaltRest(uint8_t gos, int k);
-bool OrderKordaltTrain(uint8_t gos, int k);
+TActionResult PlaceFrontSoldiers(uint8_t gos, uint8_t front, int32_t count);
+TActionResult ReleaseKordaltFromFront(uint8_t gos, int k);
+TActionResult OrderKordaltRest(uint8_t gos, int k);
+TActionResult OrderKordaltTrain(uint8_t gos, int k);
 void AutoRestOrTrain(int k);  // rest or train as his condition and mastery ask
-bool FortifyWithKordalt(uint8_t gos, int k);
-bool AttackWithKordalt(uint8_t gos, int k, uint8_t enemy);
-bool DismissKordalt(uint8_t gos, int k);
+TActionResult FortifyWithKordalt(uint8_t gos, int k);
+TActionResult AttackWithKordalt(uint8_t gos, int k, uint8_t enemy);
+TActionResult DismissKordalt(uint8_t gos, int k);
 void RestAllKordalts(uint8_t gos);
 
-enum class TBuyKordaltResult { Bought, TooMany, TooFewFronts, NoMoney, NoSlot, BadArgument };
-// The human's purchase: at most kMaxHumanKordalts and neighbours + 2.
-// `name` is cp1251; an empty one keeps the slot's name.
-TBuyKordaltResult HumanBuyKordalt(uint8_t gos, int age, int mastery, int mark, int speed,
-                                  std::string_view name, int* slot = nullptr);
+// The human's purchase: at most kMaxHumanKordalts and neighbours + 2; its
+// price is KordaltPrice. `name` is cp1251; an empty one keeps the slot's name.
+// `slot` receives the slot bought.
+TActionResult HumanBuyKordalt(uint8_t gos, int age, int mastery, int mark, int speed, std::string_view name,
+                              int* slot = nullptr, TActionMode mode = TActionMode::Do);
 
 // Setting up a game.
-bool SetDifficultyLevel(int level);                     // 0 training, 1 normal, 2 expert
-bool SetMapShape(int gosCount, int mapSize);            // 2..20 states on 50..100 squares
-bool SetKordaltBaseName(int i, std::string_view name);  // 1..11, cp1251
-void SetCurrentPlayerName(uint8_t gos);                 // the player who won or lost
-// A player takes a state nobody lives in; false when it is taken.
-bool ClaimState(uint8_t gos, std::string_view playerName, uint32_t player);
+TActionResult SetDifficultyLevel(int level);                     // 0 training, 1 normal, 2 expert
+TActionResult SetMapShape(int gosCount, int mapSize);            // 2..20 states on 50..100 squares
+TActionResult SetKordaltBaseName(int i, std::string_view name);  // 1..11, cp1251
+void SetCurrentPlayerName(uint8_t gos);                          // the player who won or lost
+// A player takes a state nobody lives in.
+TActionResult ClaimState(uint8_t gos, std::string_view playerName, uint32_t player);
 // The session's players take their saved states again.
 void UnseatPlayers();
-bool SeatPlayer(uint8_t gos, uint32_t player);
+TActionResult SeatPlayer(uint8_t gos, uint32_t player);
 
 }  // namespace kordalt

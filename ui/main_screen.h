@@ -37,6 +37,7 @@ namespace kordalt {
 
 class TExSpeedButton;
 struct TActionResult;
+enum class TActionMode;
 
 // What the main game screen and the windows around it share.
 struct TMainScreenState {
@@ -274,6 +275,8 @@ private:
     bool Settled(const TActionResult& result);
     void StepTraining(TEconomyPanel panel);
     bool NameKeyRefused(QKeyEvent* event) const;
+    // The shop's purchase with the sliders' qualities and the name box.
+    TActionResult ShopPurchase(TActionMode mode);
     void DrawCountryCell(int col, int row, const TRect& rect);
     void DrawKordaltCell(int col, int row, const TRect& rect, unsigned state);
 

@@ -9,7 +9,6 @@
 #include "controls/ex_label.h"
 #include "controls/scroll_text_panel.h"
 #include "controls/speed_button.h"
-#include "game/kordalt_pool.h"
 #include "game/language_file.h"
 #include "game/new_game.h"
 #include "game/player_actions.h"
@@ -114,39 +113,26 @@ void TMain::BuyKordaltClick() {
         s.MaxLabel->setText(Dec(s.TrackBar->maximum()));
         s.ValueLabel->setText(Dec(s.TrackBar->value()));
     }
-    const int64_t price =
-        KordaltPrice(Shop.Sliders[sqAge].TrackBar->value(), Shop.Sliders[sqMastery].TrackBar->value(),
-                     Shop.Sliders[sqMark].TrackBar->value(), Shop.Sliders[sqSpeed].TrackBar->value());
+    const int64_t price = ShopPurchase(TActionMode::Ask).Money;
     Shop.Label13->setText(Dollars(price));
     SetFontColor(Shop.Label13, price <= CurrentRec().Money ? clOlive : clRed);
 }
 
-void TMain::SpeedButton5Click() {
+TActionResult TMain::ShopPurchase(TActionMode mode) {
+    auto value = [this](TShopQuality q) { return Shop.Sliders[q].TrackBar->value(); };
+    // The name box's preset keeps the pool's name.
     const std::string name = Cs(Shop.EditName->text());
-    const TBuyKordaltResult result = HumanBuyKordalt(
-        Game.CurrentGos, Shop.Sliders[sqAge].TrackBar->value(), Shop.Sliders[sqMastery].TrackBar->value(),
-        Shop.Sliders[sqMark].TrackBar->value(), Shop.Sliders[sqSpeed].TrackBar->value(),
-        name != LangText(1164) ? name : std::string());
-    switch (result) {
-        case TBuyKordaltResult::TooMany:
-            Tell(FormatText(LangText(3118, "Максимальное количество Kordaltов: %d"), {kMaxHumanKordalts}));
-            return;
-        case TBuyKordaltResult::TooFewFronts:
-            Tell(LangText(3117,
-                          "Для малого числа фронтов, Вы хотите иметь много Kordaltов\r"
-                          "Нет уж! Либо увеличивайте число границ, либо обходитесь чем есть!"));
-            return;
-        case TBuyKordaltResult::NoMoney:
-            Tell(LangText(3116, "У Вас недостаточно денег для покупки"));
-            return;
-        case TBuyKordaltResult::NoSlot:
-        case TBuyKordaltResult::BadArgument:
-            Tell(LangText(0, "Все Kordaltы уже забиты, не могу купить"));
-            break;
-        case TBuyKordaltResult::Bought:
-            FillKordaltList(Game.CurrentGos);
-            break;
-    }
+    const std::string chosen = name != LangText(1164) ? name : std::string();
+    return HumanBuyKordalt(Game.CurrentGos, value(sqAge), value(sqMastery), value(sqMark), value(sqSpeed),
+                           chosen, nullptr, mode);
+}
+
+void TMain::SpeedButton5Click() {
+    const TActionResult bought = ShopPurchase(TActionMode::Do);
+    if (!bought) Tell(bought.Reason());
+    // Without a free slot the window still moves on to the borders page.
+    if (!bought && bought.Refusal != TRefusal::NoKordaltSlot) return;
+    if (bought) FillKordaltList(Game.CurrentGos);
     if (!PlayMode.IsInternetGame && PlayMode.GameMode == kLocalGame && Game.HumanCount > 1)
         for (TShopSlider& s : Shop.Sliders) s.TrackBar->setValue(s.TrackBar->minimum());
     if (PageControl1->currentIndex() == 3)

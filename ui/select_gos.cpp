@@ -25,8 +25,6 @@ namespace {
 
 // The texts on the set-up page's paper.
 constexpr TColor kTextColour = clNavy;
-constexpr int kRefusedText = 3110;
-constexpr char kRefusedDefault[] = "Извините\rэта территория уже выбрана";
 
 QFrame* MakeBar(QWidget* parent, const char* name, QRect geometry) {
     auto* bar = new QFrame(parent);
@@ -146,8 +144,10 @@ void TSelectGos::Image1MouseUp(Qt::MouseButton, int x, int y) {
 
 void TSelectGos::ExSpeedButton1Click() {
     if (ChoiceSelectedGos < 1 || ChoiceSelectedGos > Game.GosCount) return;
-    ExLabel2->SetCaption(Qs(LangText(kRefusedText, kRefusedDefault)));
-    if (!ClaimState(static_cast<uint8_t>(ChoiceSelectedGos), Cs(Edit1->text()), HumanNumber())) {
+    const TActionResult claim =
+        ClaimState(static_cast<uint8_t>(ChoiceSelectedGos), Cs(Edit1->text()), HumanNumber());
+    if (!claim) {
+        ExLabel2->SetCaption(Qs(claim.Reason()));
         ChoiceRefused[ChoiceSelectedGos - 1] = true;
         ExLabel2->show();
         return;

@@ -187,9 +187,13 @@ TEST_F(PlayerActions, AskingAnswersAsDoingWouldAndChangesNothing) {
 }
 
 TEST_F(PlayerActions, EachRefusalHasItsOwnReason) {
-    const TRefusal refusals[] = {TRefusal::BadArgument, TRefusal::NoMoney,       TRefusal::NoPeasants,
-                                 TRefusal::NoGrain,     TRefusal::NoFieldsToSow, TRefusal::NoFreeScientists,
-                                 TRefusal::NoReserve};
+    const TRefusal refusals[] = {
+        TRefusal::BadArgument,  TRefusal::NoMoney,           TRefusal::NoPeasants,
+        TRefusal::NoGrain,      TRefusal::NoFieldsToSow,     TRefusal::NoFreeScientists,
+        TRefusal::NoReserve,    TRefusal::NotYourKordalt,    TRefusal::TooManyKordalts,
+        TRefusal::TooFewFronts, TRefusal::NoMoneyForKordalt, TRefusal::NoKordaltSlot,
+        TRefusal::StateTaken,
+    };
     std::set<std::string> reasons;
     for (TRefusal r : refusals) {
         const std::string reason = TActionResult{r}.Reason();
@@ -213,7 +217,7 @@ TEST_F(PlayerActions, ActionsOfAStateOutsideTheGameChangeNothing) {
     EXPECT_FALSE(SetBranchScientists(2, ResearchBranchCount, 0));
     EXPECT_FALSE(PlaceFrontSoldiers(2, 5, 0));
     EXPECT_FALSE(ReleaseKordaltFromFront(2, KordaltSlotCount + 1));
-    EXPECT_EQ(HumanBuyKordalt(5, 20, 1, 3, 20, ""), TBuyKordaltResult::BadArgument);
+    EXPECT_EQ(HumanBuyKordalt(5, 20, 1, 3, 20, "").Refusal, TRefusal::BadArgument);
     EXPECT_EQ(std::memcmp(&gos, &Game.mGos, sizeof gos), 0);
     EXPECT_EQ(std::memcmp(&kordalts, &Game.mKordalt, sizeof kordalts), 0);
 }
@@ -421,14 +425,14 @@ TEST_F(PlayerActions, TheHumansKordaltPurchase) {
         int count, neighbours;
         int64_t money;
         bool slotsFull;
-        TBuyKordaltResult result;
+        TRefusal refusal;
     };
     const Case cases[] = {
-        {"exact price", 0, 1, price, false, TBuyKordaltResult::Bought},
-        {"ten already", 10, 18, price, false, TBuyKordaltResult::TooMany},
-        {"neighbours + 2", 3, 1, price, false, TBuyKordaltResult::TooFewFronts},
-        {"one short", 0, 1, price - 1, false, TBuyKordaltResult::NoMoney},
-        {"no free slot", 0, 1, price, true, TBuyKordaltResult::NoSlot},
+        {"exact price", 0, 1, price, false, TRefusal::None},
+        {"ten already", 10, 18, price, false, TRefusal::TooManyKordalts},
+        {"neighbours + 2", 3, 1, price, false, TRefusal::TooFewFronts},
+        {"one short", 0, 1, price - 1, false, TRefusal::NoMoneyForKordalt},
+        {"no free slot", 0, 1, price, true, TRefusal::NoKordaltSlot},
     };
     for (const Case& c : cases) {
         for (int s = 1; s <= KordaltSlotCount; ++s)
@@ -440,8 +444,13 @@ TEST_F(PlayerActions, TheHumansKordaltPurchase) {
         g.NeighbourCount = static_cast<uint8_t>(c.neighbours);
         g.Money = static_cast<int32_t>(c.money);
         int slot = 0;
-        EXPECT_EQ(HumanBuyKordalt(2, 20, 1, 3, 20, "Bold Hero Of The North", &slot), c.result) << c.name;
-        if (c.result != TBuyKordaltResult::Bought) {
+        const TActionResult asked = HumanBuyKordalt(2, 20, 1, 3, 20, "", &slot, TActionMode::Ask);
+        EXPECT_EQ(asked.Refusal, c.refusal) << c.name;
+        EXPECT_EQ(asked.Money, price) << c.name;
+        EXPECT_EQ(slot, 0) << "asking buys nothing: " << c.name;
+        EXPECT_EQ(HumanBuyKordalt(2, 20, 1, 3, 20, "Bold Hero Of The North", &slot).Refusal, c.refusal)
+            << c.name;
+        if (c.refusal != TRefusal::None) {
             EXPECT_EQ(g.Money, c.money) << c.name;
             EXPECT_EQ(g.KordaltCount, c.count) << c.name;
             continue;
@@ -454,7 +463,7 @@ TEST_F(PlayerActions, TheHumansKordaltPurchase) {
         EXPECT_EQ((std::vector<int>{k.Owner, k.Age, k.Mastery, k.Mark, k.Speed, k.Order}),
                   (std::vector<int>{2, 20, 1, 3, 20, kOrderTrain}));
     }
-    EXPECT_EQ(HumanBuyKordalt(2, 20, 1, 6, 20, ""), TBuyKordaltResult::BadArgument);
+    EXPECT_EQ(HumanBuyKordalt(2, 20, 1, 6, 20, "").Refusal, TRefusal::BadArgument);
 }
 
 }  // namespace
