@@ -93,11 +93,14 @@ private:
     const TGraph& graph_;
 };
 
-// A whole tick step of 1, 2 or 5 times a power of ten giving at most 8 steps.
-double TickStep(double span) {
+constexpr int kMaxTickSteps = 8;
+
+}  // namespace
+
+double TickStep(double span, int maxSteps) {
     for (double power = 1;; power *= 10)
         for (double step : {power, 2 * power, 5 * power})
-            if (span / step <= 8) return step;
+            if (span / step <= maxSteps) return step;
 }
 
 void SetTicks(QValueAxis& axis, double step) {
@@ -105,8 +108,6 @@ void SetTicks(QValueAxis& axis, double step) {
     axis.setTickAnchor(0);
     axis.setTickInterval(step);
 }
-
-}  // namespace
 
 // ---- TGraph ----
 
@@ -361,11 +362,11 @@ void TGraph::ScaleAxes() {
     }
     // Every criterion is a whole count from 0 up, every point a year.
     const double span = top > 0 ? top * 1.05 : 1;
-    const double step = TickStep(span);
+    const double step = TickStep(span, kMaxTickSteps);
     AxisLeft->setRange(0, std::ceil(span / step) * step);
     SetTicks(*AxisLeft, step);
     if (bottomAutomatic_) AxisBottom->setRange(0, std::max(right, 1.0));
-    SetTicks(*AxisBottom, TickStep(AxisBottom->max() - AxisBottom->min()));
+    SetTicks(*AxisBottom, TickStep(AxisBottom->max() - AxisBottom->min(), kMaxTickSteps));
 }
 
 void TGraph::FillLegend() {

@@ -23,6 +23,12 @@ class TExSpeedButton;
 class TExSpinEdit;
 class TRadioGroup;
 
+// The tick step of an axis of whole counts: 1, 2 or 5 times a power of ten,
+// giving at most `maxSteps` steps over `span`.
+double TickStep(double span, int maxSteps);
+// Ticks every `step` from 0.
+void SetTicks(QValueAxis& axis, double step);
+
 class TGraph : public QDialog {
     Q_OBJECT
 

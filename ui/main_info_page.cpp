@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QPainter>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QValueAxis>
@@ -31,6 +32,13 @@ namespace {
 
 constexpr int kBattleRowHeight = 19;
 constexpr int kBattleRowsShown = 5;
+constexpr int kBattleListHeight = kBattleRowHeight * kBattleRowsShown;
+constexpr int kTitleMargin = 3;
+constexpr int kChartTickSteps = 4;
+
+// Where a battle's title goes in its cell of the list, wrapped at blanks.
+QRect TitleBox(const QRect& cell) { return cell.adjusted(kTitleMargin, 1, -kTitleMargin, -1); }
+constexpr int kTitleFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
 
 // Prefix and suffix of the destroyed-state announcement around its "%s".
 struct AlarmPattern {
@@ -64,12 +72,27 @@ QChartView* MakeChart(QWidget* parent, const char* name, QLineSeries*& first, co
     chart->addSeries(first);
     chart->addSeries(second);
     chart->createDefaultAxes();
+    for (QAbstractAxis* axis : chart->axes())
+        static_cast<QValueAxis*>(axis)->setLabelFormat(QStringLiteral("%d"));
     chart->legend()->hide();
     chart->setMargins(QMargins(0, 0, 0, 0));
     auto* view = new QChartView(chart, parent);
     view->setObjectName(name);
     view->setRenderHint(QPainter::Antialiasing);
     return view;
+}
+
+// Rounds from 0 to `right`, counts from 0 to above `top`: the lines keep 5 per
+// cent of the height above them.
+void ScaleBattleAxes(QChart& chart, double right, double top) {
+    auto& rounds = static_cast<QValueAxis&>(*chart.axes(Qt::Horizontal).first());
+    rounds.setRange(0, right);
+    SetTicks(rounds, TickStep(right, kChartTickSteps));
+    auto& counts = static_cast<QValueAxis&>(*chart.axes(Qt::Vertical).first());
+    const double span = top / 0.95;
+    const double step = TickStep(span, kChartTickSteps);
+    counts.setRange(0, std::ceil(span / step) * step);
+    SetTicks(counts, step);
 }
 
 }  // namespace
@@ -104,9 +127,8 @@ void TMain::BuildInfoPage() {
     Info.ExDrawGrid1->OnDrawCell = [this](TExDrawGrid* grid, int, int row, const TRect& rect,
                                           TGridDrawState) {
         if (row < 0 || row >= static_cast<int>(BattleUnits.size())) return;
-        TRect r = rect;
-        grid->Canvas()->drawText(QPoint(r.left, r.top + grid->fontMetrics().ascent()),
-                                 " " + Qs(BattleUnits[static_cast<size_t>(row)]->Title));
+        grid->Canvas()->drawText(TitleBox(rect.ToQRect()), kTitleFlags,
+                                 Qs(BattleUnits[static_cast<size_t>(row)]->Title));
     };
     Info.ExDrawGrid1->OnSelectCell = [this](TExDrawGrid*, int col, int row, bool& canSelect) {
         ExDrawGrid1SelectCell(col, row, canSelect);
@@ -183,7 +205,6 @@ void TMain::RebuildBattleList() {
 
     TExDrawGrid* grid = Info.ExDrawGrid1;
     const int units = static_cast<int>(BattleUnits.size());
-    grid->SetColWidths(0, units > 4 ? grid->width() - 15 : grid->width());
     if (units == 0) {
         grid->hide();
         Info.ExSplitter1->hide();
@@ -193,7 +214,7 @@ void TMain::RebuildBattleList() {
         grid->show();
         Info.ExSplitter1->show();
         grid->SetRowCount(units);
-        grid->resize(grid->width(), kBattleRowHeight * std::min(units, kBattleRowsShown));
+        SizeBattleRows();
         grid->SetRow(0);
         bool canSelect = true;
         ExDrawGrid1SelectCell(0, 0, canSelect);
@@ -202,6 +223,30 @@ void TMain::RebuildBattleList() {
     Info.ExSplitter1->setGeometry(320, top, 310, 4);
     Info.RichEdit2->setGeometry(320, top + 4, 310, Info.Panel28->y() - top - 6);
     grid->viewport()->update();
+}
+
+// Each row as tall as its title wrapped; the list as tall as the whole rows
+// that fit its height, a scroll bar beside them when some do not.
+void TMain::SizeBattleRows() {
+    TExDrawGrid* grid = Info.ExDrawGrid1;
+    const int frame = 2 * grid->frameWidth();
+    const int inside = grid->width() - frame;
+    const int scrollBar = grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, grid);
+    const QRect wrapped(0, 0, inside - scrollBar, 1 << 16);
+    int height = 0, shown = 0;
+    for (int row = 0; row < grid->RowCount(); ++row) {
+        const QString title = Qs(BattleUnits[static_cast<size_t>(row)]->Title);
+        const int textHeight =
+            grid->fontMetrics().boundingRect(TitleBox(wrapped), kTitleFlags, title).height();
+        grid->SetRowHeights(row, std::max(kBattleRowHeight - 1, textHeight + 2));
+        const int below = height + grid->RowHeights(row) + grid->GridLineWidth();
+        if (shown == row && (shown == 0 || below <= kBattleListHeight)) {
+            height = below;
+            ++shown;
+        }
+    }
+    grid->SetColWidths(0, shown < grid->RowCount() ? inside - scrollBar : inside);
+    grid->resize(grid->width(), height + frame);
 }
 
 void TMain::FillEvents() {
@@ -251,17 +296,13 @@ void TMain::ExDrawGrid1SelectCell(int, int row, bool&) {
     Info.RichEdit2->setUpdatesEnabled(true);
     for (QChartView* view : {Info.Chart1, Info.Chart2}) {
         QChart* chart = view->chart();
-        chart->zoomReset();
-        const auto list = chart->series();
         double maxX = 1, maxY = 1;
-        for (QAbstractSeries* s : list)
+        for (QAbstractSeries* s : chart->series())
             for (const QPointF& p : static_cast<QLineSeries*>(s)->points()) {
                 maxX = std::max(maxX, p.x());
                 maxY = std::max(maxY, p.y());
             }
-        chart->axes(Qt::Horizontal).first()->setRange(0, maxX);
-        chart->axes(Qt::Vertical).first()->setRange(0, maxY);
-        chart->zoom(0.95);
+        ScaleBattleAxes(*chart, maxX, maxY);
     }
     Info.Panel28->setVisible(Info.Series1->count() >= 2);
 }

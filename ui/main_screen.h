@@ -247,6 +247,7 @@ private:
     int ClockSeconds() const;
     int ClockPanelSeconds() const;
     void RebuildBattleList();
+    void SizeBattleRows();
     void FillEvents();
     void RebuildChatPlayers();
     void Autosave();

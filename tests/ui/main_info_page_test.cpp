@@ -1,8 +1,10 @@
 // The information page: events, the battle list and view built from a turn
 // report, and the chronicle.
+#include <QChartView>
 #include <QLineSeries>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <QValueAxis>
 
 #include "controls/draw_grid.h"
 #include "controls/splitter.h"
@@ -56,7 +58,7 @@ TEST_F(InfoPage, BattleListAndView) {
     EXPECT_FALSE(grid->isHidden());
     EXPECT_FALSE(Find("ExSplitter1")->isHidden());
     EXPECT_EQ(grid->RowCount(), 2);
-    EXPECT_EQ(grid->height(), 38);
+    EXPECT_EQ(grid->height(), 2 * 19 + 2 * grid->frameWidth()) << "two rows inside the frame";
     EXPECT_EQ(Lines("RichEdit1"), QStringList{"Урожай погиб"});
     // The first battle is shown: its text lines and one chart point per round.
     EXPECT_EQ(Lines("RichEdit2"), (QStringList{"Тактика Битва у реки", "Раунд 1", "Раунд 2", "Раунд 3"}));
@@ -73,6 +75,42 @@ TEST_F(InfoPage, BattleListAndView) {
     EXPECT_EQ(Lines("RichEdit2"), (QStringList{"Тактика Битва у леса", "Раунд 1"}));
     EXPECT_EQ(Series("Series1")->count(), 1);
     EXPECT_TRUE(Find("Panel28")->isHidden());
+}
+
+TEST_F(InfoPage, ALongTitleWrapsInARowTallEnoughForAllOfIt) {
+    const std::string title =
+        "Кордалия (Кутузкин1) против Бурбонии (Дядя Вася): 0.5–0.5; из 300 уцелело 90, из 300 уцелело 33";
+    AddBattle(1, title, 0, 3);
+    AddBattle(1, "Битва у леса", 1, 3);
+    screen->FormActivate();
+    auto* grid = Find<TExDrawGrid>("ExDrawGrid1");
+    const QRect wrapped = grid->fontMetrics().boundingRect(QRect(0, 0, grid->ColWidths(0) - 6, 1000),
+                                                           Qt::TextWordWrap, QString::fromStdString(title));
+    EXPECT_GT(wrapped.height(), grid->fontMetrics().height()) << "the title takes more than one line";
+    EXPECT_GE(grid->RowHeights(0), wrapped.height());
+    EXPECT_EQ(grid->RowHeights(1), 18);
+    EXPECT_GE(grid->viewport()->height(), grid->RowHeights(0) + grid->RowHeights(1))
+        << "both rows are shown whole";
+}
+
+TEST_F(InfoPage, ChartAxesStartAtZeroAndReachAboveTheLines) {
+    AddBattle(1, "Битва у реки", 0, 4);
+    screen->FormActivate();
+    for (QChartView* chart : {screen->Info.Chart1, screen->Info.Chart2}) {
+        SCOPED_TRACE(chart->objectName().toStdString());
+        double right = 0, top = 0;
+        for (QAbstractSeries* s : chart->chart()->series())
+            for (const QPointF& p : static_cast<QLineSeries*>(s)->points()) {
+                right = std::max(right, p.x());
+                top = std::max(top, p.y());
+            }
+        const auto* rounds = static_cast<QValueAxis*>(chart->chart()->axes(Qt::Horizontal).first());
+        const auto* counts = static_cast<QValueAxis*>(chart->chart()->axes(Qt::Vertical).first());
+        EXPECT_EQ(rounds->min(), 0);
+        EXPECT_EQ(rounds->max(), right);
+        EXPECT_EQ(counts->min(), 0);
+        EXPECT_GT(counts->max(), top);
+    }
 }
 
 TEST_F(InfoPage, NoBattleHidesTheListAndItsSplitter) {

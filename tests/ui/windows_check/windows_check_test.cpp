@@ -26,10 +26,12 @@
 #include "controls/classic.h"
 #include "controls/slider.h"
 #include "controls/speed_button.h"
+#include "game/battle.h"
 #include "game/fronts.h"
 #include "game/game_loop.h"
 #include "game/game_state.h"
 #include "game/player_actions.h"
+#include "game/random.h"
 #include "game/self_test.h"
 #include "game/squares.h"
 #include "game/turn_report.h"
@@ -117,6 +119,7 @@ protected:
 
     // A generated map of 20 states, one human among them, years computed.
     static void PlaySomeYears() {
+        ScopedSeed seed(7);
         Start->ExSlider1->SetValue(kStates);
         Start->ExSlider2->SetValue(100);
         Start->ExSpeedButton1Click();
@@ -136,9 +139,12 @@ protected:
         HireKordalts();
     }
 
-    // Three Kordalts for the player, the first attacking a neighbour with the
-    // whole reserve, the last an old one.
+    // An army and three Kordalts for the player, the first attacking a
+    // neighbour with the whole army, the last an old one; the neighbour's home
+    // front meets them in a battle of the last year.
     static void HireKordalts() {
+        Game.mGos[1].Soldiers += 300;
+        Game.mGos[1].Reserve += 300;
         std::vector<int> hired;
         for (int k = 1; k <= KordaltSlotCount && hired.size() < 3; ++k)
             if (Game.mKordalt[k].Owner == 0) {
@@ -149,8 +155,11 @@ protected:
             }
         for (int j = 2; j <= Game.GosCount; ++j)
             if (Game.mGos[j].Alive && Map->AreNeighbours(1, static_cast<uint8_t>(j))) {
+                Game.mGos[j].Soldiers += 300;
+                Game.mGos[j].Fronts[j].Soldiers[1] += 300;
                 AttackWithKordalt(1, hired.front(), static_cast<uint8_t>(j));
                 PlaceFrontSoldiers(1, static_cast<uint8_t>(j), Game.mGos[1].Reserve);
+                ProcessBattles();
                 return;
             }
     }
