@@ -49,6 +49,7 @@ void ReadScreenAndGlobalTable(GIFByteStream& data, TGIFContents& out) {
     const std::uint8_t background = data.ReadByte();
     TGIFData& header = *out.Data;
     header.AspectRatio = data.ReadByte();
+    header.BackgroundIndex = background;
     header.BitsPerPixel = static_cast<std::uint8_t>((flags & 7) + 1);
     header.ColorResolution = static_cast<std::uint8_t>(((flags & 0x70) >> 4) + 1);
     if (flags & 0x80) {

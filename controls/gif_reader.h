@@ -16,6 +16,7 @@ extern bool TolerateCorruptGIF;
 struct TGIFData {
     std::vector<std::string> Comment;
     std::uint8_t AspectRatio = 0;
+    std::uint8_t BackgroundIndex = 0;  // as read; outside the table it names no colour
     std::uint8_t BitsPerPixel = 0;
     std::uint8_t ColorResolution = 0;
     TGIFColorTable ColorTable;

@@ -233,6 +233,16 @@ void WriteExtensions(std::vector<std::uint8_t>& out, const std::vector<TExtensio
     }
 }
 
+// The background index read while it still gives the background colour, or no
+// colour by lying outside the table; else the first entry of the colour, or 0.
+int BackgroundIndex(const TGIFData& data, std::uint32_t colour) {
+    const int read = data.BackgroundIndex;
+    const TGIFColorTable& table = data.ColorTable;
+    if (colour == kGIFNoColor ? read >= table.Count : read < table.Count && table.ColorOf(read) == colour)
+        return read;
+    return std::max(FindColorIndex(table, colour), 0);
+}
+
 void WriteScreenDescriptor(std::vector<std::uint8_t>& out, const TGIFWriteHeader& header) {
     const TGIFColorTable& table = header.Data->ColorTable;
     PutWord(out, header.ScreenWidth);
@@ -241,7 +251,7 @@ void WriteScreenDescriptor(std::vector<std::uint8_t>& out, const TGIFWriteHeader
     if (table.Count > 0) {
         flags = static_cast<std::uint8_t>(0x80 | (ColorsToBitsPerPixel(table.Count) - 1) << 4 |
                                           ((header.Data->BitsPerPixel - 1) & 7));
-        background = static_cast<std::uint8_t>(std::max(FindColorIndex(table, header.BackgroundColor), 0));
+        background = static_cast<std::uint8_t>(BackgroundIndex(*header.Data, header.BackgroundColor));
     }
     out.push_back(flags);
     out.push_back(background);

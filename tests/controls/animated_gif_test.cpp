@@ -242,6 +242,13 @@ TEST(GifAnimator, ReSavedFileShowsTheSamePictures) {
             .Image(2, 0, 1, 2, Solid(1, 2, 1))
             .Trailer()
             .Array(),
+        // A background index outside the table names no colour: the window's shows.
+        GifWriter(2, 1, kColours, 9)
+            .Image(0, 0, 1, 1, Solid(1, 1, 1))
+            .GraphicControl(1, 5, 3)
+            .Image(0, 0, 1, 1, Solid(1, 1, 3))
+            .Trailer()
+            .Array(),
     };
     for (const QByteArray& gif : cases) {
         TGIFImage image;
