@@ -36,12 +36,26 @@ struct DecodedFrame {
     }
 };
 
-std::set<int> TransparentIndices(const TGIFFrameData& frame) {
-    std::set<int> indices;
-    for (const TExtension& e : frame.Extensions) {
-        if (e.Kind == ekGraphicControl && (e.Header[1] & 1)) indices.insert(e.Header[4]);
+// The indices each frame's graphic controls make transparent. Qt keeps the last
+// control's transparent index for the frames after it that have no control of
+// their own; the format gives a control to the one image after it, so those
+// indices are left out of the comparison too.
+std::vector<std::set<int>> TransparentIndices(const std::vector<TGIFFrameData>& frames) {
+    std::vector<std::set<int>> out;
+    int carried = -1;
+    for (const TGIFFrameData& frame : frames) {
+        std::set<int> indices;
+        bool controlled = false;
+        for (const TExtension& e : frame.Extensions) {
+            if (e.Kind != ekGraphicControl) continue;
+            controlled = true;
+            carried = (e.Header[1] & 1) ? e.Header[4] : -1;
+            if (carried >= 0) indices.insert(carried);
+        }
+        if (!controlled && carried >= 0) indices.insert(carried);
+        out.push_back(std::move(indices));
     }
-    return indices;
+    return out;
 }
 
 // True when the frame's code stream is valid: a literal first after each clear
@@ -158,6 +172,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::vector<QImage> qt = QtFrames(data, size);
     const std::vector<bool> sized = DescriptorSizesGiven(data, size);
+    const std::vector<std::set<int>> transparentPerFrame = TransparentIndices(contents.Frames);
     for (std::size_t i = 0; i < std::min({qt.size(), contents.Frames.size(), sized.size()}); ++i) {
         if (!sized[i]) continue;
         const TGIFFrameData& frame = contents.Frames[i];
@@ -176,7 +191,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             continue;
         }
         if (corrupted) continue;
-        const std::set<int> transparent = TransparentIndices(frame);
+        const std::set<int>& transparent = transparentPerFrame[i];
         const QImage& theirs = qt[i];
         for (int y = 0; y < item.Height; ++y) {
             const int sy = frame.OriginY + y;
