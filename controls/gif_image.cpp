@@ -332,7 +332,8 @@ void TGIFImage::Assign(const TAnimatedCursorImage& source) {
     for (int i = 0; i < source.FrameCount(); ++i) {
         const TIconFrame& frame = source.Frames(i);
         const int index = frame.Icon ? AppendFrame(*frame.Icon) : AppendFrame(TBitmap());
-        Frames(index).AnimateInterval = static_cast<std::uint16_t>(frame.Rate * 100 / 6);
+        Frames(index).AnimateInterval =
+            static_cast<std::uint16_t>(std::min<std::uint64_t>(std::uint64_t(frame.Rate) * 100 / 6, 0xFFFF));
     }
     Changed();
 }

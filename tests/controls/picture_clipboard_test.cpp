@@ -223,6 +223,19 @@ TEST(GifFromCursor, EveryFrameBecomesAFrame) {
     EXPECT_EQ(again.Frames(0).TransparentColor, clWhite);
 }
 
+TEST(GifFromCursor, LongRatesAreHeldAtTheLargestDelay) {
+    TAnimatedCursorImage ani;
+    ani.LoadFromStream(test::Riff([&] {
+        Bytes b = test::Anih(1, 1, 4000);  // 66666 ms
+        test::Append(b, test::FramList({test::MakeIcon(test::IconSpec())}));
+        return b;
+    }()));
+    TGIFImage gif;
+    gif.Assign(ani);
+    ASSERT_EQ(gif.Count(), 1);
+    EXPECT_EQ(gif.Frames(0).AnimateInterval, 65535);
+}
+
 TEST(GifAssign, OtherPicturesAreRefusedOrConverted) {
     TGIFImage gif;
     TwoFrames(gif);
