@@ -1,7 +1,6 @@
 // The science page: scientists per research branch.
 #include <QLabel>
 #include <QProgressBar>
-#include <QPushButton>
 #include <algorithm>
 
 #include "controls/scroll_text_panel.h"
@@ -106,15 +105,11 @@ void TMain::BuildSciencePage() {
         connect(b.Max, &TExSpeedButton::OnClick, this, [this, k] { MaxClick(k); });
         connect(b.Min, &TExSpeedButton::OnClick, this, [this, k] { MinClick(k); });
     }
-    Science.Label41 = MakeLabel(page, "Label41", 8, 370, 130, 20);
-    Science.Label84 = MakeLabel(page, "Label84", 140, 370, 60, 20);
-    Science.SpeedButton4 = MakeSpeedButton(page, "SpeedButton4", QRect(214, 368, 120, 22));
-    connect(Science.SpeedButton4, &TExSpeedButton::OnClick, this, [this] { SpeedButton4Click(); });
-    Science.ScrollTextPanel3 = MakeScrollPanel(page, "ScrollTextPanel3", QRect(344, 364, 286, 36), 60);
-    Science.ScnInfo = MakeHiddenButton(page, "ScnInfo");
-    Science.SpinRefresh = MakeHiddenButton(page, "SpinRefresh");
-    connect(Science.ScnInfo, &QPushButton::clicked, this, [this] { ScnInfoClick(); });
-    connect(Science.SpinRefresh, &QPushButton::clicked, this, [this] { SpinRefreshClick(); });
+    Science.FreeCaption = MakeLabel(page, "Label41", 8, 370, 130, 20);
+    Science.FreeScientists = MakeLabel(page, "Label84", 140, 370, 60, 20);
+    Science.RecallAll = MakeSpeedButton(page, "SpeedButton4", QRect(214, 368, 120, 22));
+    connect(Science.RecallAll, &TExSpeedButton::OnClick, this, [this] { RecallAllClick(); });
+    Science.HelpScroll = MakeScrollPanel(page, "ScrollTextPanel3", QRect(344, 364, 286, 36), 60);
 }
 
 void TMain::LocalizeSciencePage() {
@@ -130,15 +125,15 @@ void TMain::LocalizeSciencePage() {
     for (int i = 0; i < 6; ++i)
         Science.Branches[static_cast<size_t>(neededOrder[i])].NeededLabel->setText(
             Qs(LangText(1553 + i, "")));
-    Science.Label41->setText(Qs(LangText(1561)));
-    Science.SpeedButton4->SetCaption(Qs(LangText(1562)));
-    Science.SpeedButton4->setToolTip(Qs(LangText(1563)));
-    LoadIntroLines(*Science.ScrollTextPanel3, 2);
+    Science.FreeCaption->setText(Qs(LangText(1561)));
+    Science.RecallAll->SetCaption(Qs(LangText(1562)));
+    Science.RecallAll->setToolTip(Qs(LangText(1563)));
+    LoadIntroLines(*Science.HelpScroll, 2);
 }
 
-void TMain::ScnInfoClick() {
+void TMain::RefreshSciencePage() {
     const TGosRec& rec = CurrentRec();
-    Science.Label84->setText(Dec(rec.FreeScientists));
+    Science.FreeScientists->setText(Dec(rec.FreeScientists));
     for (int k = 0; k < 6; ++k) {
         TBranchControls& b = Science.Branches[static_cast<size_t>(k)];
         const TResearchRec& r = Branch(k);
@@ -156,7 +151,7 @@ void TMain::ScnInfoClick() {
     MainState.ScienceDirty = 0;
 }
 
-void TMain::SpinRefreshClick() {
+void TMain::RefreshScienceCounts() {
     const TGosRec& rec = CurrentRec();
     for (int k = 0; k < 6; ++k) {
         TBranchControls& b = Science.Branches[static_cast<size_t>(k)];
@@ -167,7 +162,7 @@ void TMain::SpinRefreshClick() {
         b.YearsLabel->setText(Dec(Years(k)));
         ShowProgress(b.Gauge, Progress(k));
     }
-    Science.Label84->setText(Dec(rec.FreeScientists));
+    Science.FreeScientists->setText(Dec(rec.FreeScientists));
 }
 
 void TMain::SpinEditChange(int k) {
@@ -181,34 +176,34 @@ void TMain::SpinEditChange(int k) {
     // A typed number above the free scientists is taken as all of them.
     SetBranchScientists(Game.CurrentGos, k,
                         std::clamp(spin->GetSpinIntValue(), 0, rec.FreeScientists + r.Scientists));
-    Science.SpinRefresh->click();
+    RefreshScienceCounts();
 }
 
 void TMain::ForOneYearClick(int k) {
     const int64_t n = HumanScientistsForOneYear(Game.CurrentGos, k);
     if (n > 0 && SetBranchScientists(Game.CurrentGos, k, SaturateI32(n)))
         SetSpin(Science.Branches[static_cast<size_t>(k)].SpinEdit, static_cast<int>(n));
-    Science.SpinRefresh->click();
+    RefreshScienceCounts();
 }
 
 void TMain::MaxClick(int k) {
     const int m = CurrentRec().FreeScientists + Branch(k).Scientists;
     if (m > 0 && SetBranchScientists(Game.CurrentGos, k, m))
         SetSpin(Science.Branches[static_cast<size_t>(k)].SpinEdit, m);
-    Science.SpinRefresh->click();
+    RefreshScienceCounts();
 }
 
 void TMain::MinClick(int k) {
     RecallBranchScientists(Game.CurrentGos, k);
     SetSpin(Science.Branches[static_cast<size_t>(k)].SpinEdit, 0);
-    Science.SpinRefresh->click();
+    RefreshScienceCounts();
 }
 
-void TMain::SpeedButton4Click() {
+void TMain::RecallAllClick() {
     RecallAllScientists(Game.CurrentGos);
     // ExSpinEdit1 to ExSpinEdit6 in name order.
     for (int k : {0, 1, 2, 3, 5, 4}) SetSpin(Science.Branches[static_cast<size_t>(k)].SpinEdit, 0);
-    Science.SpinRefresh->click();
+    RefreshScienceCounts();
 }
 
 }  // namespace kordalt

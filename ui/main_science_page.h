@@ -5,7 +5,6 @@
 
 class QLabel;
 class QProgressBar;
-class QPushButton;
 class QWidget;
 
 namespace kordalt {
@@ -33,12 +32,10 @@ struct TBranchControls {
 
 struct TSciencePage {
     std::array<TBranchControls, 6> Branches{};
-    QLabel* Label41 = nullptr;  // free scientists caption
-    QLabel* Label84 = nullptr;  // free scientists
-    TExSpeedButton* SpeedButton4 = nullptr;
-    QPushButton* ScnInfo = nullptr;
-    QPushButton* SpinRefresh = nullptr;
-    TScrollTextPanel* ScrollTextPanel3 = nullptr;
+    QLabel* FreeCaption = nullptr;
+    QLabel* FreeScientists = nullptr;
+    TExSpeedButton* RecallAll = nullptr;  // every branch's scientists back to the free ones
+    TScrollTextPanel* HelpScroll = nullptr;
 };
 
 }  // namespace kordalt

@@ -121,7 +121,7 @@ void TMain::BuildFrame() {
         (*sheets[i])->setObjectName(names[i]);
         PageControl1->addTab(*sheets[i], QString());
     }
-    connect(PageControl1, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this] { PageChange(); });
 
     auto makeButton = [this](const char* name, int x) {
         auto* button = new QPushButton(this);
@@ -139,7 +139,7 @@ void TMain::BuildFrame() {
     BitBtn1->setEnabled(false);
     connect(BitBtn1, &QPushButton::clicked, this, [this] { PressNext(); });
     connect(BitBtn3, &QPushButton::clicked, this, [this] { PressPass(); });
-    connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
+    connect(BitBtn2, &QPushButton::clicked, this, [this] { ExitClick(); });
     connect(BitBtn4, &QPushButton::clicked, this, [this] { ShowHelpTopic(HelpContext); });
     // F1 opens the open page's topic, as the help button does.
     auto* helpKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -160,11 +160,11 @@ void TMain::BuildFrame() {
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    connect(Timer1, &QTimer::timeout, this, [this] { TurnClockTick(); });
     Timer2 = new QTimer(this);
     Timer2->setObjectName("Timer2");
     Timer2->setInterval(300000);
-    connect(Timer2, &QTimer::timeout, this, [this] { Timer2Timer(); });
+    connect(Timer2, &QTimer::timeout, this, [this] { KeepAliveTick(); });
     Timer2->start();
 
     SaveDialog1 = new QFileDialog(this);
@@ -210,15 +210,15 @@ void TMain::Localize() {
     SaveDialog1->setWindowTitle(Qs(LangText(1585)));
     SaveDialog1->setNameFilter(DialogFilter(Qs(LanguageFile ? LanguageFile->GetTextRaw(1174, "") : "")));
     ApplyLanguageFont(this);
-    for (TScrollTextPanel* panel : {Shop.ScrollTextPanel1, Economy.HelpScroll, Science.ScrollTextPanel3})
+    for (TScrollTextPanel* panel : {Shop.HelpScroll, Economy.HelpScroll, Science.HelpScroll})
         FitScrollLines(*panel);
 }
 
 void TMain::LoadGlyphs() {
     if (!PictureList) return;
     const std::pair<TExSpeedButton*, int> speedButtons[] = {
-        {Borders.ShowGraph, 25}, {Borders.SpeedButton6, 26}, {Science.SpeedButton4, 24},
-        {Shop.SpeedButton5, 27}, {Info.SpeedButton3, 17},    {Info.SpeedButton7, 10}};
+        {Borders.ShowGraph, 25}, {Borders.SpeedButton6, 26}, {Science.RecallAll, 24},
+        {Shop.Purchase, 27},     {Info.SpeedButton3, 17},    {Info.SpeedButton7, 10}};
     for (const auto& [button, index] : speedButtons) {
         QImage glyph;
         PictureList->LoadGlyph(glyph, index);
@@ -317,7 +317,7 @@ void TMain::FormActivate() {
     RecallIdleFrontSoldiers(Game.CurrentGos);
     const int page = MainState.RememberPage == 1 ? LastPage : 0;
     if (PageControl1->currentIndex() == page)
-        PageControl1Change();
+        PageChange();
     else
         PageControl1->setCurrentIndex(page);
     ShowChronicle(Borders.RichEdit4, Game.BattleChronicle);
@@ -337,9 +337,9 @@ bool TMain::ScrollHelpOn() const {
 }
 
 void TMain::StartScrollPanels(bool active) {
-    Shop.ScrollTextPanel1->SetActive(active);
+    Shop.HelpScroll->SetActive(active);
     Economy.HelpScroll->SetActive(active);
-    Science.ScrollTextPanel3->SetActive(active);
+    Science.HelpScroll->SetActive(active);
 }
 
 void TMain::showEvent(QShowEvent* event) {
@@ -363,7 +363,7 @@ void TMain::UpdateStatusPanels(int seconds) {
     StatusBar1->Panel(4)->setText(levels.join(':'));
 }
 
-void TMain::Timer1Timer() {
+void TMain::TurnClockTick() {
     int s = ClockSeconds();
     if (s < kSecondsPerDay - 1) ++s;
     turnClock_ = static_cast<double>(s) / kSecondsPerDay;
@@ -424,7 +424,7 @@ int TMain::ClockPanelSeconds() const {
     return LocalGame() || PlayMode.TurnMinutes <= 0 ? spent : PlayMode.TurnMinutes * 60 - spent;
 }
 
-void TMain::Timer2Timer() {
+void TMain::KeepAliveTick() {
     if (PlayMode.IsInternetGame && PlayMode.GameMode == kServer && network)
         network->SendGameUpdate(Game.Year, LangText(3179, "Russian"));
 }
@@ -444,12 +444,12 @@ void TMain::SaveReporting(const std::string& fileName) {
     }
 }
 
-void TMain::BitBtn1Click() {
+void TMain::NextClick() {
     Autosave();
     MainState.TurnResult = TTurnResult::Next;
 }
 
-void TMain::BitBtn3Click() {
+void TMain::PassClick() {
     const Qt::KeyboardModifiers mods = QGuiApplication::queryKeyboardModifiers();
     if ((mods & Qt::ControlModifier) && (mods & Qt::ShiftModifier))
         MainState.AutoPass = MainState.AutoPass == 0 ? 1 : 0;
@@ -459,13 +459,13 @@ void TMain::BitBtn3Click() {
 
 void TMain::PressNext() {
     modalResult_ = 1;
-    BitBtn1Click();
+    NextClick();
     FinishModal();
 }
 
 void TMain::PressPass() {
     modalResult_ = 2;
-    BitBtn3Click();
+    PassClick();
     FinishModal();
 }
 
@@ -498,7 +498,7 @@ bool TMain::AskSaveOnExit() {
            Ask(LangText(3120, "Сохранить игру желаете ?"));
 }
 
-void TMain::BitBtn2Click() {
+void TMain::ExitClick() {
     if (!Ask(LangText(3119, "Вы уверены, что хотите закончить игру ?"))) return;
     if (!PlayMode.IsInternetGame && AskSaveOnExit()) SpeedButton3Click();
     MainState.TurnResult = TTurnResult::Quit;
@@ -589,7 +589,7 @@ void TMain::SpeedButton7Click() {
     StartScrollPanels(Preference->CheckBoxScroll->isChecked());
 }
 
-void TMain::PageControl1Change() {
+void TMain::PageChange() {
     const int page = PageControl1->currentIndex();
     static constexpr int helpContexts[6] = {10, 11, 12, 13, 14, 16};
     if (page < 0 || page > 5) return;
@@ -599,14 +599,14 @@ void TMain::PageControl1Change() {
             RefreshEconomyPage();
             break;
         case 2:
-            if (MainState.ScienceDirty == 1) Science.ScnInfo->click();
+            if (MainState.ScienceDirty == 1) RefreshSciencePage();
             break;
         case 3:
             Borders.ArmyInfo->click();
             break;
         case 4:
             Shop.EditName->setText(Qs(LangText(1164, "По умолчанию")));
-            Shop.BuyKordalt->click();
+            RefreshShopPrice();
             break;
         case 5:
             Info.ChatExCheckListBox->show();

@@ -116,15 +116,17 @@ public:
     void Localize();
     void LoadGlyphs();
     void UpdateStatusPanels(int seconds);
-    void BitBtn1Click();
-    void BitBtn2Click();
-    void BitBtn3Click();
+    void NextClick();
+    void ExitClick();
+    void PassClick();
     void ExtraExitClick();
-    void SpeedButton3Click();
-    void SpeedButton7Click();
-    void Timer1Timer();
-    void Timer2Timer();
-    void PageControl1Change();
+    void SpeedButton3Click();  // save
+    void SpeedButton7Click();  // settings
+    // Every second of the turn; every 300 seconds the listing server hears the game lives.
+    void TurnClockTick();
+    void KeepAliveTick();
+    // The page change refreshes the page opened.
+    void PageChange();
     // Presses of the buttons with a modal result: the form's modal result
     // first, then the handler, enabled or not.
     void PressNext();
@@ -153,13 +155,14 @@ public:
     void StepSoldiersClick();
 
     // Science page.
-    void ScnInfoClick();
-    void SpinRefreshClick();
+    void RefreshSciencePage();
+    // After a change of the branches' scientists: free scientists, spin limits, years, progress.
+    void RefreshScienceCounts();
     void SpinEditChange(int branch);
     void ForOneYearClick(int branch);
     void MaxClick(int branch);
     void MinClick(int branch);
-    void SpeedButton4Click();
+    void RecallAllClick();
 
     // Borders page.
     void ArmyInfoClick();
@@ -181,8 +184,9 @@ public:
     int SelectedKordalt() const;
 
     // Kordalt shop.
-    void BuyKordaltClick();
-    void SpeedButton5Click();
+    // The sliders' labels and the price of the Kordalt they describe.
+    void RefreshShopPrice();
+    void PurchaseClick();
 
     // Information and chat pages.
     void ClearBattleUnits();

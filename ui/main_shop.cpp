@@ -2,7 +2,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QSlider>
 #include <QTabWidget>
 
@@ -68,34 +67,32 @@ void TMain::BuildShopPage() {
         QFont bold = slider.ValueLabel->font();
         bold.setBold(true);
         slider.ValueLabel->setFont(bold);
-        connect(slider.TrackBar, &QSlider::valueChanged, this, [this] { BuyKordaltClick(); });
+        connect(slider.TrackBar, &QSlider::valueChanged, this, [this] { RefreshShopPrice(); });
     }
     Shop.EditName = new QLineEdit(page);
     Shop.EditName->setObjectName("EditName");
     Shop.EditName->setGeometry(150, 42, 160, 22);
     Shop.EditName->installEventFilter(this);
-    Shop.Label13 = MakeLabel(page, "Label13", 230, 304, 160, 24);
-    QFont big = Shop.Label13->font();
+    Shop.Price = MakeLabel(page, "Label13", 230, 304, 160, 24);
+    QFont big = Shop.Price->font();
     big.setBold(true);
     big.setPointSize(big.pointSize() + 4);
-    Shop.Label13->setFont(big);
+    Shop.Price->setFont(big);
     // On white, so its red and olive stand out whatever the page's picture.
-    Shop.Label13->setAutoFillBackground(true);
-    SetPaletteColor(*Shop.Label13, QPalette::Window, clWhite);
-    Shop.Label13->setAlignment(Qt::AlignCenter);
-    Shop.SpeedButton5 = MakeSpeedButton(page, "SpeedButton5", QRect(410, 300, 120, 32));
-    connect(Shop.SpeedButton5, &TExSpeedButton::OnClick, this, [this] { SpeedButton5Click(); });
-    Shop.ScrollTextPanel1 = MakeScrollPanel(page, "ScrollTextPanel1", QRect(20, 350, 600, 46), 30);
-    Shop.BuyKordalt = MakeHiddenButton(page, "BuyKordalt");
-    connect(Shop.BuyKordalt, &QPushButton::clicked, this, [this] { BuyKordaltClick(); });
+    Shop.Price->setAutoFillBackground(true);
+    SetPaletteColor(*Shop.Price, QPalette::Window, clWhite);
+    Shop.Price->setAlignment(Qt::AlignCenter);
+    Shop.Purchase = MakeSpeedButton(page, "SpeedButton5", QRect(410, 300, 120, 32));
+    connect(Shop.Purchase, &TExSpeedButton::OnClick, this, [this] { PurchaseClick(); });
+    Shop.HelpScroll = MakeScrollPanel(page, "ScrollTextPanel1", QRect(20, 350, 600, 46), 30);
 }
 
 void TMain::LocalizeShopPage() {
     static constexpr int texts[7] = {1575, 1576, 1577, 1579, 1580, 1581, 1582};
     for (size_t i = 0; i < Shop.Captions.size(); ++i)
         Shop.Captions[i]->SetCaption(Qs(LangText(texts[i], "")));
-    Shop.SpeedButton5->SetCaption(Qs(LangText(1578)));
-    LoadIntroLines(*Shop.ScrollTextPanel1, 3);
+    Shop.Purchase->SetCaption(Qs(LangText(1578)));
+    LoadIntroLines(*Shop.HelpScroll, 3);
 }
 
 // At most 10 characters are typed into the name; a longer text set by the
@@ -107,15 +104,15 @@ bool TMain::NameKeyRefused(QKeyEvent* event) const {
     return Shop.EditName->text().size() - Shop.EditName->selectedText().size() >= kMaxNameTyped;
 }
 
-void TMain::BuyKordaltClick() {
+void TMain::RefreshShopPrice() {
     for (TShopSlider& s : Shop.Sliders) {
         s.MinLabel->setText(Dec(s.TrackBar->minimum()));
         s.MaxLabel->setText(Dec(s.TrackBar->maximum()));
         s.ValueLabel->setText(Dec(s.TrackBar->value()));
     }
     const int64_t price = ShopPurchase(TActionMode::Ask).Money;
-    Shop.Label13->setText(Dollars(price));
-    SetFontColor(Shop.Label13, price <= CurrentRec().Money ? clOlive : clRed);
+    Shop.Price->setText(Dollars(price));
+    SetFontColor(Shop.Price, price <= CurrentRec().Money ? clOlive : clRed);
 }
 
 TActionResult TMain::ShopPurchase(TActionMode mode) {
@@ -127,7 +124,7 @@ TActionResult TMain::ShopPurchase(TActionMode mode) {
                            chosen, nullptr, mode);
 }
 
-void TMain::SpeedButton5Click() {
+void TMain::PurchaseClick() {
     const TActionResult bought = ShopPurchase(TActionMode::Do);
     if (!bought) Tell(bought.Reason());
     // Without a free slot the window still moves on to the borders page.
@@ -136,7 +133,7 @@ void TMain::SpeedButton5Click() {
     if (!PlayMode.IsInternetGame && PlayMode.GameMode == kLocalGame && Game.HumanCount > 1)
         for (TShopSlider& s : Shop.Sliders) s.TrackBar->setValue(s.TrackBar->minimum());
     if (PageControl1->currentIndex() == 3)
-        PageControl1Change();
+        PageChange();
     else
         PageControl1->setCurrentIndex(3);
 }

@@ -5,7 +5,6 @@
 
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class QSlider;
 
 namespace kordalt {
@@ -27,11 +26,10 @@ enum TShopQuality { sqAge, sqMastery, sqMark, sqSpeed };
 
 struct TShopPage {
     std::array<TShopSlider, 4> Sliders{};
-    QLabel* Label13 = nullptr;  // price
+    QLabel* Price = nullptr;
     QLineEdit* EditName = nullptr;
-    TExSpeedButton* SpeedButton5 = nullptr;
-    QPushButton* BuyKordalt = nullptr;
-    TScrollTextPanel* ScrollTextPanel1 = nullptr;
+    TExSpeedButton* Purchase = nullptr;
+    TScrollTextPanel* HelpScroll = nullptr;
     std::array<TExLabel*, 7> Captions{};  // ExLabel8, 12, 13, 9, 10, 11, 6
 };
 

@@ -45,7 +45,7 @@ TEST_F(SciencePage, ForOneYearAssignsExactlyWhatFinishesTheLevel) {
     for (const Case& c : {Case{3, 0}, Case{4, 4}, Case{20, 4}}) {
         Gos().Scientists = Gos().FreeScientists = c.free;
         for (TResearchRec& r : Gos().Research) r.Scientists = 0;
-        screen->ScnInfoClick();
+        screen->RefreshSciencePage();
         Click("ExSpeedButton5");
         EXPECT_EQ(Gos().Research[0].Scientists, c.expected) << c.free;
         EXPECT_EQ(Spin("ExSpinEdit1")->GetSpinIntValue(), c.expected);

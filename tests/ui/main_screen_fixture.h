@@ -97,7 +97,7 @@ protected:
     void Click(const char* name) { QTest::mouseClick(Find(name), Qt::LeftButton, {}, QPoint(10, 8)); }
     void OpenPage(int page) {
         if (screen->PageControl1->currentIndex() == page)
-            screen->PageControl1Change();
+            screen->PageChange();
         else
             screen->PageControl1->setCurrentIndex(page);
     }

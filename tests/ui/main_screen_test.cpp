@@ -89,13 +89,13 @@ TEST_F(TurnControl, ExitAsksAndTheTurnClockRunsOnAcrossTheBox) {
     const TTurnResult result = Run([&] {
         OpenPage(1);
         Sow();
-        screen->Timer1Timer();
+        screen->TurnClockTick();
         answer = TMsgButton::No;
         screen->BitBtn2->click();
         EXPECT_EQ(boxes.back(), "Вы уверены, что хотите закончить игру ?");
         EXPECT_TRUE(screen->isVisible());
         EXPECT_EQ(screen->StatusBar1->PanelText(7), "0:01") << "the box does not restart the clock";
-        screen->Timer1Timer();
+        screen->TurnClockTick();
         EXPECT_EQ(screen->StatusBar1->PanelText(7), "0:02");
         EXPECT_EQ(MainState.TurnResult, std::nullopt) << "the turn is open";
         answer = TMsgButton::Yes;
@@ -114,16 +114,16 @@ TEST_F(TurnControl, TheExitQuestionsAnswerWinsOverTheTimeLimit) {
     for (const auto& [yes, expected] :
          {std::pair{true, TTurnResult::Quit}, std::pair{false, TTurnResult::Next}}) {
         ScopedMessageBoxHook ticking([&](TMsgType, const QString&) {
-            for (int i = 0; i < 3; ++i) screen->Timer1Timer();  // the limit runs out meanwhile
+            for (int i = 0; i < 3; ++i) screen->TurnClockTick();  // the limit runs out meanwhile
             EXPECT_TRUE(screen->isVisible()) << "the clock waits for the answer";
             return yes ? TMsgButton::Yes : TMsgButton::No;
         });
         const TTurnResult result = Run([&] {
-            for (int i = 0; i < 59; ++i) screen->Timer1Timer();
+            for (int i = 0; i < 59; ++i) screen->TurnClockTick();
             screen->BitBtn2->click();
             if (!yes) {
                 EXPECT_TRUE(screen->isVisible());
-                screen->Timer1Timer();
+                screen->TurnClockTick();
             }
         });
         EXPECT_EQ(result, expected) << yes;
@@ -143,7 +143,7 @@ TEST_F(TurnControl, TheTurnClockRunsAcrossDialogsAndTheirButtonsWork) {
     Graph = &graph;
     std::vector<QDialog*> opened;
     auto tick = [&](int n) {
-        for (int i = 0; i < n; ++i) screen->Timer1Timer();
+        for (int i = 0; i < n; ++i) screen->TurnClockTick();
     };
     ScopedModalHook hook([&](QDialog& dialog) {
         if (&dialog != screen.get()) {
@@ -185,9 +185,9 @@ TEST_F(TurnControl, ScrollHelpRunsEveryTimeAndItsLinesFit) {
         int group;
         unsigned interval;
     };
-    const Case cases[] = {{screen->Shop.ScrollTextPanel1, 3, 30},
+    const Case cases[] = {{screen->Shop.HelpScroll, 3, 30},
                           {screen->Economy.HelpScroll, 1, 70},
-                          {screen->Science.ScrollTextPanel3, 2, 60}};
+                          {screen->Science.HelpScroll, 2, 60}};
     for (int activation = 0; activation < 2; ++activation) {
         screen->FormActivate();
         for (const Case& c : cases) {
@@ -238,7 +238,7 @@ TEST_F(TurnControl, NoAutosaveAtExpertLevelOrOnANetworkClient) {
 
 TEST_F(TurnControl, AutoPassPassesAtTheFirstTick) {
     MainState.AutoPass = 1;
-    EXPECT_EQ(Run([&] { screen->Timer1Timer(); }), TTurnResult::Pass);
+    EXPECT_EQ(Run([&] { screen->TurnClockTick(); }), TTurnResult::Pass);
     EXPECT_EQ(MainState.AutoPass, 1);
 }
 
@@ -248,7 +248,7 @@ TEST_F(TurnControl, TimeLimitPressesNextAfterExactlyTheMinutes) {
     int ticks = 0;
     const TTurnResult result = Run([&] {
         while (screen->isVisible() && ticks < 200) {
-            screen->Timer1Timer();
+            screen->TurnClockTick();
             ++ticks;
         }
     });
@@ -278,7 +278,7 @@ TEST_F(TurnControl, StatusBarAndTurnClock) {
         EXPECT_EQ(screen->StatusBar1->PanelText(2), "Ivan");
         EXPECT_EQ(screen->StatusBar1->PanelText(3), "1234 $");
         EXPECT_EQ(screen->StatusBar1->PanelText(4), "1:2:3:4:5:6");
-        for (int i = 0; i < 65; ++i) screen->Timer1Timer();
+        for (int i = 0; i < 65; ++i) screen->TurnClockTick();
         EXPECT_EQ(screen->StatusBar1->PanelText(7), "1:05");
         EXPECT_TRUE(screen->Timer1->isActive());
         EXPECT_FALSE(screen->PageControl1->isTabVisible(5)) << "no chat in a local game";
@@ -375,14 +375,14 @@ TEST_F(TurnControl, NetworkGameThroughItsInterface) {
         QTest::keyClick(chat, Qt::Key_Return);
         EXPECT_EQ(network.sent, std::vector<std::string>{Cp("привет")});
         EXPECT_EQ(chat->text(), "   ") << "a blank line is not sent";
-        screen->Timer1Timer();  // second 1 rebuilds the player list
+        screen->TurnClockTick();  // second 1 rebuilds the player list
         auto* players = Find<TExCheckListBox>("ChatExCheckListBox");
         ASSERT_EQ(players->Items().Count(), 2);
         EXPECT_EQ(players->Items().Strings(0), "Иван");
         EXPECT_TRUE(players->GetItemChecked(0));
         EXPECT_EQ(players->Items().Strings(1), "вне игры: Пётр");
         network.exitGame = 3;
-        screen->Timer1Timer();
+        screen->TurnClockTick();
     });
     EXPECT_EQ(result, TTurnResult::Next) << "the lost session ends the turn as Next";
     EXPECT_FALSE(Autosaved("autosave_Ivan.kordalt")) << "the hidden exit writes no autosave";

@@ -41,7 +41,7 @@ TEST_F(KordaltShop, OpeningPresetsTheNameAndShowsThePrice) {
     EXPECT_EQ(Text("Label13"), QString::number(price) + " $");
     EXPECT_EQ(FontColor(Find("Label13")), price <= Gos().Money ? clOlive : clRed);
     Gos().Money = static_cast<int32_t>(price - 1);
-    screen->BuyKordaltClick();
+    screen->RefreshShopPrice();
     EXPECT_EQ(FontColor(Find("Label13")), clRed);
 }
 
