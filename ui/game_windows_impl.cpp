@@ -73,7 +73,7 @@ void TGameWindowsImpl::AlignScreens(TScreen screen, bool keep) {
 }
 
 void TGameWindowsImpl::PrepareStateChoice() {
-    if (SelectGos) SelectGos->Button1->click();
+    if (SelectGos) SelectGos->ShowMapPreview();
 }
 
 // The hand-over window is not one of the windows that move together, yet they

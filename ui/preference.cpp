@@ -99,7 +99,7 @@ TPreference::TPreference(QWidget* parent) : QDialog(parent), hints_(new THintSwi
     CheckBox8 = MakeCheckBox(this, "CheckBox8", 164);
     CheckBox8->setChecked(true);
     CheckBox9 = MakeCheckBox(this, "CheckBox9", 186);
-    connect(CheckBox9, &QCheckBox::clicked, this, &TPreference::CheckBox9Click);
+    connect(CheckBox9, &QCheckBox::clicked, this, &TPreference::SaveChatClick);
 
     FilenameEdit1 = new TFilenameEdit(this);
     FilenameEdit1->setObjectName(QStringLiteral("FilenameEdit1"));
@@ -127,15 +127,15 @@ TPreference::TPreference(QWidget* parent) : QDialog(parent), hints_(new THintSwi
     SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
     SpeedButton2->setGeometry(120, 318, 135, 36);
     SpeedButton2->SetLayout(blGlyphLeft);
-    connect(SpeedButton2, &TExSpeedButton::OnClick, this, &TPreference::SpeedButton2Click);
+    connect(SpeedButton2, &TExSpeedButton::OnClick, this, &TPreference::ApplyClick);
     SpeedButton1 = new TExSpeedButton(this);
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
     SpeedButton1->setGeometry(268, 318, 135, 36);
     SpeedButton1->SetLayout(blGlyphLeft);
-    connect(SpeedButton1, &TExSpeedButton::OnClick, this, &TPreference::SpeedButton1Click);
+    connect(SpeedButton1, &TExSpeedButton::OnClick, this, &TPreference::CloseClick);
 
     FormCreate();
-    connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TPreference::ComboBox1Change);
+    connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TPreference::LanguageChange);
 }
 
 TPreference::~TPreference() {
@@ -175,7 +175,7 @@ void TPreference::ReadSettings() {
     CheckBox9->setChecked(ini.ReadBool(kSection, "SaveChat", false));
     const QString chatFile = Qs(ini.ReadString(kSection, "ChatFileName", kDefaultChatFile));
     FilenameEdit1->setText(QFileInfo(chatFile).absoluteFilePath());
-    CheckBox9Click();
+    SaveChatClick();
     ApplyAll();
 }
 
@@ -253,17 +253,17 @@ void TPreference::ApplyHints(bool on) {
         }
 }
 
-void TPreference::SpeedButton2Click() {
+void TPreference::ApplyClick() {
     SaveToFile();
     ApplyAll();
     done(1);
 }
 
-void TPreference::SpeedButton1Click() { done(2); }
+void TPreference::CloseClick() { done(2); }
 
-void TPreference::CheckBox9Click() { FilenameEdit1->setEnabled(CheckBox9->isChecked()); }
+void TPreference::SaveChatClick() { FilenameEdit1->setEnabled(CheckBox9->isChecked()); }
 
-void TPreference::ComboBox1Change() {
+void TPreference::LanguageChange() {
     if (!LanguageFile || ComboBox1->currentIndex() < 0) return;
     LanguageFile->SetLanguage(ComboBox1->currentIndex());
     LocalizeAllWindows();

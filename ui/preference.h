@@ -32,10 +32,11 @@ public:
     void SaveToFile();
     // Makes the program follow the controls: music, pictures, hints, server.
     void ApplyAll();
-    void SpeedButton2Click();  // apply
-    void SpeedButton1Click();  // close
-    void ComboBox1Change();    // language switch
-    void CheckBox9Click();
+    void ApplyClick();
+    void CloseClick();
+    void LanguageChange();
+    // The chat log's file name is edited only while the chat is saved.
+    void SaveChatClick();
 
     // Runs `Preference` modally over the main menu: from the main menu (`fromMenu`)
     // the language list and the server edit are enabled, else disabled.

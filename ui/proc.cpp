@@ -84,8 +84,8 @@ TProc::TProc(QWidget* parent) : QDialog(parent) {
     LastBattle->setReadOnly(true);
     LastBattle->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
-    connect(SpeedButton1, &TExSpeedButton::OnClick, this, &TProc::SpeedButton3Click);
-    connect(SpeedButton3, &TExSpeedButton::OnClick, this, &TProc::SpeedButton3Click);
+    connect(SpeedButton1, &TExSpeedButton::OnClick, this, &TProc::CloseClick);
+    connect(SpeedButton3, &TExSpeedButton::OnClick, this, &TProc::CloseClick);
     Localize();
     LoadGlyphs();
     SetActivationHandler(this, [this] { FormActivate(); });
@@ -146,7 +146,7 @@ void TProc::FillLastBattle() {
     LastBattle->setUpdatesEnabled(true);
 }
 
-void TProc::SpeedButton3Click() { done(kCloseResult); }
+void TProc::CloseClick() { done(kCloseResult); }
 
 void TProc::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);

@@ -58,7 +58,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void SpeedButton3Click();
+    void CloseClick();
     void FillLastBattle();
 };
 

@@ -114,9 +114,9 @@ TRecordTable::TRecordTable(QWidget* parent) : QDialog(parent) {
                         Qt::AlignRight | Qt::AlignVCenter);
 
     const std::array<void (TRecordTable::*)(), 8> handlers = {
-        &TRecordTable::SpeedButton1Click, &TRecordTable::SpeedButton2Click, &TRecordTable::ReadAndIgnore,
-        &TRecordTable::SpeedButton4Click, &TRecordTable::SpeedButton5Click, &TRecordTable::SpeedButton6Click,
-        &TRecordTable::SpeedButton7Click, &TRecordTable::SpeedButton8Click,
+        &TRecordTable::CloseClick,   &TRecordTable::WriteFile,        &TRecordTable::ReadAndIgnore,
+        &TRecordTable::ResetClick,   &TRecordTable::ShowTable,        &TRecordTable::EnterGameAndWrite,
+        &TRecordTable::WebSiteClick, &TRecordTable::LoadDefaultTable,
     };
     for (size_t i = 0; i < handlers.size(); ++i)
         connect(SpeedButtons[i], &TExSpeedButton::OnClick, this,
@@ -182,8 +182,8 @@ void TRecordTable::LoadGlyphs() {
 
 void TRecordTable::FormActivate() {
     if (!pictureError_.isEmpty()) ShowMessageBox(TMsgType::Error, std::exchange(pictureError_, QString()));
-    SpeedButton3Click();
-    SpeedButton5Click();
+    ReadFile();
+    ShowTable();
 }
 
 void TRecordTable::ReportFileError(const QString& text) {
@@ -192,13 +192,13 @@ void TRecordTable::ReportFileError(const QString& text) {
     ShowMessageBox(TMsgType::Error, text);
 }
 
-void TRecordTable::SpeedButton1Click() { done(kCloseResult); }
+void TRecordTable::CloseClick() { done(kCloseResult); }
 
-void TRecordTable::SpeedButton2Click() {
+void TRecordTable::WriteFile() {
     if (WriteRecordFile(RecordFileName, RecordEntries) != 0) ReportFileError(WriteErrorText());
 }
 
-bool TRecordTable::SpeedButton3Click() {
+bool TRecordTable::ReadFile() {
     try {
         int writeError = 0;
         RecordEntries = ReadRecordFile(RecordFileName, writeError);
@@ -218,13 +218,13 @@ void TRecordTable::ReportDamagedFile(const ERecordFileError& error) {
             .arg(QString::fromStdString(RecordFileName)));
 }
 
-void TRecordTable::SpeedButton4Click() {
+void TRecordTable::ResetClick() {
     if (!AskYesNo(Qs(LangText(3224, "Вы уверены, что хотите очистить таблицу от своих рекордов ?")))) return;
     fileErrorShown_ = false;  // the reset reports its own failure
-    SpeedButton8Click();
-    SpeedButton2Click();
-    SpeedButton3Click();
-    SpeedButton5Click();
+    LoadDefaultTable();
+    WriteFile();
+    ReadFile();
+    ShowTable();
 }
 
 QString TRecordTable::WriteErrorText() {
@@ -251,13 +251,13 @@ QString TRecordTable::CellText(int row, int column) const {
     }
 }
 
-void TRecordTable::SpeedButton5Click() {
+void TRecordTable::ShowTable() {
     for (int row = 0; row < kRecordRows; ++row)
         for (int column = 0; column < kColumns; ++column) Cells[row][column]->setText(CellText(row, column));
 }
 
-void TRecordTable::SpeedButton6Click() {
-    if (!SpeedButton3Click()) return;
+void TRecordTable::EnterGameAndWrite() {
+    if (!ReadFile()) return;
     // Read again and written under the file's lock: another copy of the game may be entering its game too.
     try {
         if (UpdateRecordFile(
@@ -269,14 +269,14 @@ void TRecordTable::SpeedButton6Click() {
     }
 }
 
-void TRecordTable::SpeedButton7Click() {
+void TRecordTable::WebSiteClick() {
     ShowMessageBox(TMsgType::Information, NormalizeLineBreaks(Qs(LangText(3225)) + Qs(LangText(3226))));
 }
 
-void TRecordTable::SpeedButton8Click() { RecordEntries = DefaultRecordTable(); }
+void TRecordTable::LoadDefaultTable() { RecordEntries = DefaultRecordTable(); }
 
 void TRecordTable::EnterHallOfFame() {
-    if (RecordTable) RecordTable->SpeedButton6Click();
+    if (RecordTable) RecordTable->EnterGameAndWrite();
 }
 
 void TRecordTable::ShowModalTable() {

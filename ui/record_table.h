@@ -30,16 +30,16 @@ public:
     // Reads the file, then shows the table.
     void FormActivate();
 
-    void SpeedButton1Click();  // close
-    void SpeedButton2Click();  // write the file
+    void CloseClick();
+    void WriteFile();
     // Reads the file (creating a missing one); false after reporting a
     // damaged or unreadable file, whose place the default table takes.
-    bool SpeedButton3Click();
-    void SpeedButton4Click();  // back to the default table, after a confirmation
-    void SpeedButton5Click();  // show the table
-    void SpeedButton6Click();  // enter the finished game and write the file
-    void SpeedButton7Click();  // the web-site notice
-    void SpeedButton8Click();  // the default table
+    bool ReadFile();
+    void ResetClick();  // back to the default table, after a confirmation
+    void ShowTable();
+    void EnterGameAndWrite();  // enter the finished game and write the file
+    void WebSiteClick();       // the web-site notice
+    void LoadDefaultTable();
 
     // The year loop's entry of a single human's finished game (on `RecordTable`).
     static void EnterHallOfFame();
@@ -68,7 +68,7 @@ public:
     std::array<TExSpeedButton*, 8> SpeedButtons{};  // SpeedButton1..SpeedButton8
 
 private:
-    void ReadAndIgnore() { SpeedButton3Click(); }
+    void ReadAndIgnore() { ReadFile(); }
     void BuildAnimation();
     // A file error is shown once until the window is hidden again.
     void ReportFileError(const QString& text);

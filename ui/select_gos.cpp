@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPushButton>
 #include <charconv>
 
 #include "controls/ex_label.h"
@@ -79,18 +78,13 @@ TSelectGos::TSelectGos(QWidget* parent) : TScreenDialog("SelectGos", parent) {
     ExSpeedButton1 = MakeGameButton(this, "ExSpeedButton1", {420, 342, 205, 62});
     ExSpeedButton2 = MakeGameButton(this, "ExSpeedButton2", {420, 406, 205, 62});
     ExSpeedButton2->SetModalResult(3);
-    Button1 = new QPushButton(this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setAutoDefault(false);
-    Button1->hide();
     ExLabel1->hide();
     ExLabel3->hide();
     ExSpeedButton1->hide();
     SetBarColour(Qt::white);
 
-    connect(Image1, &TImage::OnMouseUp, this, &TSelectGos::Image1MouseUp);
-    connect(ExSpeedButton1, &TExSpeedButton::OnClick, this, &TSelectGos::ExSpeedButton1Click);
-    connect(Button1, &QPushButton::clicked, this, &TSelectGos::Button1Click);
+    connect(Image1, &TImage::OnMouseUp, this, &TSelectGos::MapMouseUp);
+    connect(ExSpeedButton1, &TExSpeedButton::OnClick, this, &TSelectGos::ConfirmClick);
     Localize();
     LoadGlyphs();
     SetActivationHandler(this, [this] { FormActivate(); });
@@ -123,7 +117,7 @@ void TSelectGos::FormActivate() {
     Image1->show();
 }
 
-void TSelectGos::Image1MouseUp(Qt::MouseButton, int x, int y) {
+void TSelectGos::MapMouseUp(Qt::MouseButton, int x, int y) {
     // A release dragged outside the picture names no square.
     if (!Map || x < 0 || y < 0 || x >= Image1->width() || y >= Image1->height()) return;
     const int column = Map->Width * x / Image1->width();
@@ -142,7 +136,7 @@ void TSelectGos::Image1MouseUp(Qt::MouseButton, int x, int y) {
     ExLabel2->setVisible(refused);
 }
 
-void TSelectGos::ExSpeedButton1Click() {
+void TSelectGos::ConfirmClick() {
     if (ChoiceSelectedGos < 1 || ChoiceSelectedGos > Game.GosCount) return;
     const TActionResult claim =
         ClaimState(static_cast<uint8_t>(ChoiceSelectedGos), Cs(Edit1->text()), HumanNumber());
@@ -158,7 +152,7 @@ void TSelectGos::ExSpeedButton1Click() {
 // Alt+F4 or the close box rejects the map, as the reject button does.
 void TSelectGos::reject() { done(ExSpeedButton2->ModalResult()); }
 
-void TSelectGos::Button1Click() {
+void TSelectGos::ShowMapPreview() {
     QPainter painter(&Image1->Picture);
     painter.setFont(Image1->font());
     DrawMapPreview(painter, TRect{1, 1, kMapSide, kMapSide});

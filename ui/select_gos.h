@@ -12,7 +12,6 @@
 class QFrame;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 
 namespace kordalt {
 
@@ -28,9 +27,10 @@ public:
     void Localize();
     void LoadGlyphs();
     void FormActivate();
-    void Image1MouseUp(Qt::MouseButton button, int x, int y);
-    void ExSpeedButton1Click();
-    void Button1Click();
+    void MapMouseUp(Qt::MouseButton button, int x, int y);
+    void ConfirmClick();
+    // Draws the map into the picture and shows it.
+    void ShowMapPreview();
 
     // Texts 1140..1149: the ruler's names offered (entry i - 1 for name i).
     std::array<QString, 10> RulerNames;
@@ -49,7 +49,6 @@ public:
     QLineEdit* Edit1 = nullptr;
     TExSpeedButton* ExSpeedButton1 = nullptr;
     TExSpeedButton* ExSpeedButton2 = nullptr;
-    QPushButton* Button1 = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;

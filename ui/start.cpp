@@ -331,14 +331,14 @@ void TStart::BuildProgressPage() {
 }
 
 void TStart::ConnectEvents() {
-    connect(RadioGroupDiffLevel, &TRadioGroup::OnClick, this, &TStart::RadioGroupDiffLevelClick);
-    connect(ExSlider1, &TExSlider::OnChange, this, &TStart::ExSlider1Change);
-    connect(ExSlider2, &TExSlider::OnChange, this, &TStart::ExSlider2Change);
-    connect(ExSpinEdit1, &TExSpinEdit::OnChange, this, &TStart::ExSpinEdit1Change);
-    connect(ExSpeedButton1, &TExSpeedButton::OnClick, this, &TStart::ExSpeedButton1Click);
-    connect(ExSpeedButton2, &TExSpeedButton::OnClick, this, &TStart::ExSpeedButton2Click);
-    connect(SpeedButton3, &TExSpeedButton::OnClick, this, &TStart::SpeedButton3Click);
-    connect(SpeedButton4, &TExSpeedButton::OnClick, this, &TStart::SpeedButton4Click);
+    connect(RadioGroupDiffLevel, &TRadioGroup::OnClick, this, &TStart::DifficultyClick);
+    connect(ExSlider1, &TExSlider::OnChange, this, &TStart::StatesSliderChange);
+    connect(ExSlider2, &TExSlider::OnChange, this, &TStart::MapSizeSliderChange);
+    connect(ExSpinEdit1, &TExSpinEdit::OnChange, this, &TStart::HumanCountChange);
+    connect(ExSpeedButton1, &TExSpeedButton::OnClick, this, &TStart::GenerateMapClick);
+    connect(ExSpeedButton2, &TExSpeedButton::OnClick, this, &TStart::ChooseTerritoryClick);
+    connect(SpeedButton3, &TExSpeedButton::OnClick, this, &TStart::ExitClick);
+    connect(SpeedButton4, &TExSpeedButton::OnClick, this, &TStart::HelpClick);
 }
 
 // A bar is drawn at once when it starts and when it ends; in between at most
@@ -433,12 +433,12 @@ void TStart::ApplyDifficulty() {
     ExSpeedButton1->show();
 }
 
-void TStart::RadioGroupDiffLevelClick() {
+void TStart::DifficultyClick() {
     ApplyDifficulty();
     ExSpeedButton2->hide();
 }
 
-void TStart::ExSlider1Change() {
+void TStart::StatesSliderChange() {
     const int n = ExSlider1->Value();
     Label4->setText(QString::number(n));
     Label15->setText(QString::number(n * 5) + QStringLiteral(" %"));
@@ -446,12 +446,12 @@ void TStart::ExSlider1Change() {
     ExSpeedButton2->hide();
 }
 
-void TStart::ExSlider2Change() {
+void TStart::MapSizeSliderChange() {
     Label8->setText(QString::number(ExSlider2->Value()));
     ExSpeedButton2->hide();
 }
 
-void TStart::ExSpinEdit1Change() { ExSpinEdit1->SetMaxValue(ExSlider1->Value()); }
+void TStart::HumanCountChange() { ExSpinEdit1->SetMaxValue(ExSlider1->Value()); }
 
 void TStart::FormActivate() {
     Image1->hide();
@@ -466,13 +466,13 @@ void TStart::Guarded(void (*action)()) {
     }
 }
 
-void TStart::ExSpeedButton1Click() { Guarded(GenerateNewGame); }
+void TStart::GenerateMapClick() { Guarded(GenerateNewGame); }
 
-void TStart::ExSpeedButton2Click() { Guarded(HandOutStates); }
+void TStart::ChooseTerritoryClick() { Guarded(HandOutStates); }
 
-void TStart::SpeedButton3Click() { close(); }
+void TStart::ExitClick() { close(); }
 
-void TStart::SpeedButton4Click() { ShowHelpTopic(kHelpTopic); }
+void TStart::HelpClick() { ShowHelpTopic(kHelpTopic); }
 
 int TStart::StatesCount() const { return ExSlider1->Value(); }
 

@@ -116,14 +116,14 @@ public:
     void ApplyDifficulty();
     void FormActivate();
 
-    void RadioGroupDiffLevelClick();
-    void ExSlider1Change();
-    void ExSlider2Change();
-    void ExSpinEdit1Change();
-    void ExSpeedButton1Click();
-    void ExSpeedButton2Click();
-    void SpeedButton3Click();
-    void SpeedButton4Click();
+    void DifficultyClick();
+    void StatesSliderChange();
+    void MapSizeSliderChange();
+    void HumanCountChange();
+    void GenerateMapClick();
+    void ChooseTerritoryClick();
+    void ExitClick();
+    void HelpClick();
 
     // The counts the game reads.
     int StatesCount() const;

@@ -214,7 +214,7 @@ TEST_F(PreferenceTest, HiddenGraphicsFollowTheBoxOnApply) {
     Preference = new TPreference;
     for (bool hide : {true, false}) {
         Preference->CheckBox2->setChecked(hide);
-        Preference->SpeedButton2Click();
+        Preference->ApplyClick();
         EXPECT_EQ(background->isVisibleTo(&start), !hide);
         EXPECT_EQ(picture->isVisibleTo(&main), !hide);
         EXPECT_TRUE(other->isVisibleTo(&start));
@@ -252,7 +252,7 @@ TEST_F(PreferenceTest, HintsOfTheMainScreenFollowTheBox) {
     EXPECT_EQ(panel->toolTips, 0);
     EXPECT_EQ(unlisted->toolTips, 1);
     Preference->CheckBox3->setChecked(true);
-    Preference->SpeedButton2Click();
+    Preference->ApplyClick();
     hint(panel);
     EXPECT_EQ(panel->toolTips, 1);
 }
@@ -267,14 +267,14 @@ TEST_F(PreferenceTest, MusicStopsAndStartsWithTheNextFile) {
     EXPECT_EQ(player.opened, (std::vector<std::string>{"a.mid"}));
 
     Preference->CheckBox4->setChecked(false);
-    Preference->SpeedButton2Click();
+    Preference->ApplyClick();
     EXPECT_FALSE(MainForm->MusicOn);
     EXPECT_EQ(player.closed.size(), 1u);
     EXPECT_TRUE(player.playing.empty());
     EXPECT_EQ(Setting("Music"), "0");
 
     Preference->CheckBox4->setChecked(true);
-    Preference->SpeedButton2Click();
+    Preference->ApplyClick();
     EXPECT_TRUE(MainForm->MusicOn);
     EXPECT_EQ(player.opened, (std::vector<std::string>{"a.mid", "b.mid"}));
     EXPECT_EQ(player.playing.size(), 1u);

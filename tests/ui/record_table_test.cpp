@@ -141,8 +141,8 @@ TEST_F(RecordTableTest, AFileErrorIsShownOnceThenTheDefaultTable) {
 
 TEST_F(RecordTableTest, AFailedWriteShowsTheText) {
     RecordTable->RecordFileName = dir_.Path("no-such-dir/dim.rec");
-    RecordTable->SpeedButton8Click();
-    RecordTable->SpeedButton2Click();
+    RecordTable->LoadDefaultTable();
+    RecordTable->WriteFile();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], Text(3223));
 }

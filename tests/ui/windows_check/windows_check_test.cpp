@@ -122,7 +122,7 @@ protected:
         ScopedSeed seed(7);
         Start->ExSlider1->SetValue(kStates);
         Start->ExSlider2->SetValue(100);
-        Start->ExSpeedButton1Click();
+        Start->GenerateMapClick();
         for (int i = 1; i <= Game.GosCount; ++i) Game.mGos[i].Alive = 1;
         Game.mGos[1].Player = 1;
         Game.mGos[1].PlayerName.AssignUtf8("Емеля");
