@@ -58,12 +58,13 @@ std::vector<std::set<int>> TransparentIndices(const std::vector<TGIFFrameData>& 
     return out;
 }
 
-// True when the frame's code stream is valid: a literal first after each clear
-// code, no code beyond the next free one, literals inside the colour table, and
-// enough pixels for the frame.
-bool ValidCodeStream(const TGIFItem& item) {
+// The pixels a frame's code stream holds, or -1 when it is invalid before the
+// frame is complete: a literal first after each clear code, no code beyond the
+// next free one, literals inside the colour table. Counting ends at the end code,
+// the end of the data or the first invalid code after the frame's pixels.
+std::int64_t CodeStreamPixels(const TGIFItem& item) {
     const std::vector<std::uint8_t>& stored = *item.ImageData;
-    if (stored.empty() || stored[0] < 2 || stored[0] > 8) return false;
+    if (stored.empty() || stored[0] < 2 || stored[0] > 8) return -1;
     std::vector<std::uint8_t> bytes;
     for (std::size_t at = 1; at < stored.size() && stored[at] != 0; at += stored[at] + 1u)
         bytes.insert(bytes.end(), stored.begin() + static_cast<long>(at) + 1,
@@ -73,9 +74,10 @@ bool ValidCodeStream(const TGIFItem& item) {
     int size = minSize + 1, next = clear + 2, previous = -1;
     std::int64_t pixels = 0;
     const std::int64_t wanted = std::int64_t(item.Width) * item.Height;
+    const auto counted = [&] { return pixels >= wanted ? pixels : -1; };
     std::size_t bit = 0;
-    while (pixels < wanted) {
-        if (bit + static_cast<std::size_t>(size) > bytes.size() * 8) return false;
+    for (;;) {
+        if (bit + static_cast<std::size_t>(size) > bytes.size() * 8) return counted();
         int code = 0;
         for (int i = 0; i < size; ++i, ++bit) code |= ((bytes[bit / 8] >> (bit % 8)) & 1) << i;
         if (code == clear) {
@@ -84,15 +86,15 @@ bool ValidCodeStream(const TGIFItem& item) {
             previous = -1;
             continue;
         }
-        if (code == end) return false;
+        if (code == end) return counted();
         if (previous < 0) {
-            if (code >= item.ColorTable.Count) return false;
+            if (code >= item.ColorTable.Count) return counted();
             ++pixels;
             previous = code;
             continue;
         }
         if (code > next || (code < clear && code >= item.ColorTable.Count) || (code == next && next == 4096))
-            return false;
+            return counted();
         const std::int64_t n = code < clear ? 1 : code == next ? length[previous] + 1 : length[code];
         pixels += n;
         if (next < 4096) {
@@ -101,7 +103,6 @@ bool ValidCodeStream(const TGIFItem& item) {
         }
         previous = code;
     }
-    return true;
 }
 
 // Whether each image descriptor of the file gives both sides (a zero side takes
@@ -177,7 +178,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!sized[i]) continue;
         const TGIFFrameData& frame = contents.Frames[i];
         const TGIFItem& item = *frame.Item;
-        if (frame.Corrupted || !ValidCodeStream(item)) continue;
+        const std::int64_t held = CodeStreamPixels(item);
+        if (frame.Corrupted || held < std::int64_t(item.Width) * item.Height) continue;
+        // Qt also places the pixels a stream holds past the frame's last: over the
+        // frame's rows when it is interlaced.
+        if (frame.Interlaced && held > std::int64_t(item.Width) * item.Height) continue;
         // Qt interlaces the rows of a frame that passes the screen's bottom as if
         // the frame ended there; the format interlaces over the frame's own height.
         if (frame.Interlaced && frame.OriginY + item.Height > contents.ScreenHeight) continue;
