@@ -203,13 +203,13 @@ std::string TakeCloseAll(TNetDelivery& d) {
     return {};
 }
 
-// Sent to all: the players in the game leave it, their tables come with the year's result.
+// Sent to all by the game's server, which is the lobby's server of a peer
+// waiting outside the game; the players in the game get theirs with the year's result.
 std::string TakeMapForWaiting(TNetDelivery& d) {
     std::string why;
-    if (!Net.GameRunning && TakeMap(d.item.Data, true, why)) {
-        d.ui.ShowMapForWaiting();
-        Map->SnapshotOwners();
-    }
+    if (!TakeMap(d.item.Data, true, why)) return why;
+    d.ui.ShowMapForWaiting();
+    Map->SnapshotOwners();
     return {};
 }
 
@@ -242,7 +242,7 @@ constexpr TNetMessageKind kMessages[] = {
     {dx_Game_EndOfTurn, "end of turn", AnyToAll, AnyPlayer, TurnEnd, ValueSize, TakeEndOfTurn},
     {dx_Game_Exit, "leaving the game", AnyToAll, AnyPlayer, Both, ValueSize, TakeExit},
     {dx_Game_CloseAll, "game closed", ServerToClients, GameServer, Year, ValueSize, TakeCloseAll},
-    {dx_Game_SendMapForWaiting, "map for a waiting player", ServerToClients, AnyPlayer, Both, MapSize,
+    {dx_Game_SendMapForWaiting, "map for a waiting player", ServerToClients, LobbyServer, Waiting, MapSize,
      TakeMapForWaiting},
     {dx_Game_SendInfoForWaiting, "news for a waiting player", ServerToClients, AnyPlayer, Both,
      [] { return InfoForWaitingSize(kMaxWaitingText); }, TakeWaitingInfo},
@@ -257,6 +257,7 @@ TNetCodeSet CodesWhere(bool (*wanted)(TNetSteps)) {
 
 bool TakenInThisStep(TNetSteps steps) {
     if (steps == Both) return true;
+    if (steps == Waiting) return Net.GameRunning == 0;
     return (steps == Lobby) == (Net.GameRunning == 0);
 }
 
@@ -311,7 +312,7 @@ void DispatchNetMessage(const NetQueueItem& item, TCustomPeerPlay& peer, INetLob
         return;
     }
     const TNetMessageKind* kind = FindNetMessageKind(NetMessageCode(item.Data));
-    if (!kind) return;
+    if (!kind || (kind->steps == Waiting && Net.GameRunning)) return;
     TNetDelivery d{item, peer.Players().GetItem(index), peer, ui, peer.Players().Count()};
     std::string why = WhyRefused(*kind, d);
     if (why.empty()) why = kind->handle(d);

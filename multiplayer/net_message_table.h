@@ -33,6 +33,7 @@ enum class TNetSteps : uint8_t {
     Both,
     YearResult,  // a game runs; held during the own turn and in the lobby
     TurnEnd,     // a game runs; held at the top of a year and in the lobby
+    Waiting,     // no game runs here; a peer in the game drops it unnoted
 };
 
 struct TNetMessageKind {

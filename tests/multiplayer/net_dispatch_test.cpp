@@ -292,6 +292,11 @@ TEST_F(NetDispatch, HostileMessagesAreRefused) {
     Game.Year = 6;
     const TNetMessage borisResult = MakeHalfInf(3);
     Game.Year = 5;
+    // Anna's map with states 1 and 2 swapped.
+    TOwnerGrid owners{};
+    MapToGrid(*Map, Game.MapSize, owners);
+    for (uint8_t& owner : owners) owner = owner == 1 ? 2 : owner == 2 ? 1 : owner;
+    const TNetMessage borissMap = MakeMapMessage(dx_Game_SendMapForWaiting, 4, 50, owners);
 
     enum Role { kAtServer, kAtClient };
     const struct {
@@ -334,6 +339,10 @@ TEST_F(NetDispatch, HostileMessagesAreRefused) {
          "message 4 (everyone ready) from clara refused: the sender is not the lobby's server"},
         {"an end of turn in the lobby", kAtClient, false, 1, MakeValueMessage(dx_Game_EndOfTurn, 1),
          "message 13 (end of turn) from boris refused: not taken in the lobby"},
+        {"a client's map for waiting players, at a waiting client", kAtClient, false, 1, borissMap,
+         "message 16 (map for a waiting player) from boris refused: the sender is not the lobby's server"},
+        {"a client's map for waiting players, at the server", kAtServer, false, 2, borissMap,
+         "message 16 (map for a waiting player) from clara refused: this peer is the server"},
     };
     const uint32_t ids[] = {0, boris.Id(), clara.Id()};
     for (const auto& c : cases) {
