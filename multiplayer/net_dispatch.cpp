@@ -191,7 +191,7 @@ std::string TakeEndOfTurn(TNetDelivery& d) {
 
 std::string TakeExit(TNetDelivery& d) {
     if (Net.GameRunning && PlayMode.GameMode == kNetworkClient && d.sender.ID == Net.ServerID)
-        Net.ServerHandedOver = 1;
+        ServerHandsOver();
     PlayerLeft(d.sender, d.ui);
     return {};
 }

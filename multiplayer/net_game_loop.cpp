@@ -37,6 +37,11 @@ TNetMessage KeptResult;
 std::set<uint32_t> Reported;
 std::set<uint32_t> AwaitedReports;
 
+// A player left the session since this peer took the year's result; when the
+// latest such leaving or hand-over happened.
+bool LeftSinceResult = false;
+std::chrono::steady_clock::time_point LastLeaveOrHandOver;
+
 void ForgetReports() {
     Reported.clear();
     AwaitedReports.clear();
@@ -220,6 +225,7 @@ void StartNetRun(TNetQueue& queue) {
     TurnEnded = false;
     KeptResult.clear();
     ForgetReports();
+    LeftSinceResult = false;
     Net.GameRunning = 1;
     queue.SetAcceptedMessages(AllMessageCodes);
 }
@@ -233,7 +239,20 @@ void EnterNetLobby(TNetQueue& queue) {
 
 bool YearArrived() { return Net.AcceptHalfInf == 1 || Net.AcceptFullInf == 1; }
 
-bool ClientWaitDone() { return YearArrived() || PlayMode.GameMode == kServer; }
+void ServerHandsOver() {
+    Net.ServerHandedOver = 1;
+    LastLeaveOrHandOver = std::chrono::steady_clock::now();
+}
+
+bool NoResultCanCome() {
+    return Net.GameRunning && Net.ExitGame == 0 && PlayMode.GameMode == kNetworkClient && Net.ServerHandedOver &&
+           LeftSinceResult && !YearArrived() && std::chrono::steady_clock::now() - LastLeaveOrHandOver >= kHeirGrace;
+}
+
+bool ClientWaitDone() {
+    if (NoResultCanCome()) Net.ExitGame = kServerGone;
+    return YearArrived() || PlayMode.GameMode == kServer;
+}
 
 bool YearResultWaiting(const TNetQueue& queue) {
     return PlayMode.GameMode == kNetworkClient && queue.Holds(dx_Game_SendFull);
@@ -281,6 +300,10 @@ void GiveAbsentPlayersStatesToComputer(TCustomPeerPlay& peer) {
 
 void GameServerLeft(TCustomPeerPlay& peer, TNetQueue& queue, INetSendUi& ui, uint32_t playerId) {
     AwaitedReports.erase(playerId);
+    if (Net.GameRunning && playerId != Net.ServerID) {
+        LeftSinceResult = true;
+        LastLeaveOrHandOver = std::chrono::steady_clock::now();
+    }
     if (!Net.GameRunning) {
         // The lobby's server left, having given its role to another: he is learned anew.
         if (playerId == Net.ServerID) Net.ServerID = 0;
@@ -353,6 +376,7 @@ void NetGameLoop(TCustomPeerPlay& peer, TNetQueue& queue, INetLoopUi& ui, INetSe
         KeepYearResult(PlayMode.GameMode == kServer ? ownId : Net.ServerID);
         Net.AcceptFullInf = 0;
         Net.AcceptHalfInf = 0;
+        LeftSinceResult = false;
         // The battles' counts of the other humans would read as end-of-turn
         // marks; the marks themselves are still held back by the gate.
         for (int i = 1; i <= Game.GosCount; ++i)

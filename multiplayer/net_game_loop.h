@@ -2,6 +2,7 @@
 // server computes each year and sends the result, clients play and wait.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -35,7 +36,17 @@ void StartNetRun(TNetQueue& queue);
 void EnterNetLobby(TNetQueue& queue);
 // A year result or a full snapshot was taken.
 bool YearArrived();
-// A client's wait for the year ends: the year arrived, or this peer became the server.
+// How long a client waits for the heir of a server that handed the game over,
+// once a player who may have been that heir left the session.
+constexpr std::chrono::seconds kHeirGrace{5};
+// The game's server left the game naming an heir, whose result is awaited now.
+void ServerHandsOver();
+// A client awaits the result of a hand-over's heir, a player left the session
+// since the year's result, and kHeirGrace passed since that and the hand-over
+// with nothing taken: the heir is gone and no result can come.
+bool NoResultCanCome();
+// A client's wait for the year ends: the year arrived, or this peer became the
+// server; or no result can come, and then Net.ExitGame := kServerGone.
 bool ClientWaitDone();
 // A client's wait for the others ends early: the next year's result is already
 // queued, so every human ended his turn.

@@ -31,7 +31,7 @@ class FakeLoopUi final : public INetLoopUi {
 public:
     void BeginNetGame() override { began = true; }
     void WaitForYear() override {
-        waits.push_back(test::WaitFor([] { return ClientWaitDone() || Net.ExitGame != 0; }));
+        waits.push_back(test::WaitFor([] { return ClientWaitDone() || Net.ExitGame != 0; }, 2 * kHeirGrace));
     }
     TTurnResult PlayTurn() override {
         if (duringTurn) duringTurn();
@@ -425,6 +425,43 @@ TEST_F(NetLoop, ClientTakesAHandOverHeldPastTheServersExit) {
         // Boris takes all Anna sent, up to her Exit, before the next case's script.
         if (!serverLeaves) ASSERT_TRUE(BorisGot(dx_Game_Exit));
         borisScript = nullptr;
+    }
+}
+
+// Boris, the server, hands the game over to Clara and leaves the game; Clara
+// dies before she sent anything, before or after Anna took Boris's Exit. Anna
+// cannot know that Clara was the heir, but once a player left and the heir's
+// grace passed she says that the game is lost, offers to save it and leaves.
+TEST_F(NetLoop, ClientWhoseHeirOfAHandOverDiedLeavesTheGame) {
+    for (bool heirDiesFirst : {false, true}) {
+        SCOPED_TRACE(heirDiesFirst ? "the heir dies before the Exit" : "the heir dies after the Exit");
+        auto clara = std::make_unique<TPeerPlay>(nullptr, service);
+        clara->SetGUID(test::kGameGuid);
+        clara->SetProviderName("TCP/IP");
+        clara->OpenSession(false, "loop", "clara");
+        ASSERT_TRUE(test::WaitFor([&] { return annaPeer->Players().Count() == 3; }));
+        Game.mGos[3].Player = clara->LocalPlayer()->ID;
+        Game.mGos[3].PlayerName.Assign("clara");
+        BeginClientRun({TTurnResult::Pass, TTurnResult::Quit});
+        borisScript = [&](const NetQueueItem& item) {
+            if (NetMessageCode(item.Data) != dx_Game_EndOfTurn || item.SenderID != AnnaId()) return;
+            if (heirDiesFirst) clara->Close();
+            AsBoris([&] { SendExit(*boris); });
+            if (!heirDiesFirst) clara->Close();
+        };
+        const int year = Game.Year;
+        const auto start = std::chrono::steady_clock::now();
+        RunLoop();
+        EXPECT_EQ(ui.turnYears, std::vector<int>{year});
+        EXPECT_EQ(Net.ExitGame, kServerGone);
+        EXPECT_EQ(ui.lost, std::vector<bool>{true});  // she holds the game, and may save it
+        EXPECT_EQ(ui.waits, (std::vector<bool>{true, true, true}));  // the year, the others, the year
+        EXPECT_GE(std::chrono::steady_clock::now() - start, kHeirGrace);
+        Net.ServerLost = 0;
+        ASSERT_TRUE(test::WaitFor([&] { return annaPeer->Players().Count() == 2; }));
+        Game.mGos[2].Player = BorisId();
+        Game.mGos[2].PlayerName.Assign("boris");
+        received.clear();
     }
 }
 
