@@ -59,8 +59,9 @@ uint64_t ResearchSum(const TGosRec& g) {
     return s;
 }
 
-// The checksum of `s` on a map whose owners add up to `ownerSum`; sums wrap.
-int64_t ChecksumOf(const GameState& s, uint64_t ownerSum) {
+// The checksum of `s` on a map whose owners add up to `ownerSum`, counting
+// `saves` saves; sums wrap.
+int64_t ChecksumOf(const GameState& s, uint64_t ownerSum, uint16_t saves) {
     uint64_t sum = 0;
     for (int i = 1; i <= s.GosCount; ++i) {
         const TGosRec& g = s.mGos[i];
@@ -78,7 +79,7 @@ int64_t ChecksumOf(const GameState& s, uint64_t ownerSum) {
     }
     sum -= ownerSum;
     sum -= static_cast<uint32_t>(uint32_t{s.Year} * s.MapSize *
-                                 (uint32_t{s.GosCount} + s.AliveGosCount + s.SaveCounter));
+                                 (uint32_t{s.GosCount} + s.AliveGosCount + saves));
     sum += 14;
     return static_cast<int64_t>(sum);
 }
@@ -142,7 +143,7 @@ std::string BuildBody() {
         chronicle.substr(std::min(chronicle.size(), kChronicleFirstPart), kChronicleString));
     MapToGrid(*Map, Game.MapSize, body->grid);
     body->human = Game.CurrentHuman;
-    body->checksum = ChecksumOf(Game, OwnerSum(body->grid));
+    body->checksum = ChecksumOf(Game, OwnerSum(body->grid), Game.SaveCounter);
     for (int i = 0; i < Messages.Count(); ++i) body->messages.push_back(*Messages[i]);
     body->messageCount = static_cast<int32_t>(body->messages.size());
     return WriteBody(*body);
@@ -254,11 +255,19 @@ std::string SafeFileNamePart(std::string name) {
 
 int64_t ResearchChecksum(uint8_t gos) { return static_cast<int64_t>(ResearchSum(Game.mGos[gos])); }
 
-int64_t GameChecksum() {
+namespace {
+
+int64_t CurrentChecksum(uint16_t saves) {
     TOwnerGrid grid{};
     MapToGrid(*Map, Game.MapSize, grid);
-    return ChecksumOf(Game, OwnerSum(grid));
+    return ChecksumOf(Game, OwnerSum(grid), saves);
 }
+
+}  // namespace
+
+int64_t GameChecksum() { return CurrentChecksum(Game.SaveCounter); }
+
+int64_t SharedGameChecksum() { return CurrentChecksum(0); }
 
 std::string SaveHeader() {
     std::string h = Cp("Файл содежит сохраненную игру \"Kordalt\", версии 4.5d");
@@ -285,7 +294,7 @@ std::string SavedGameBody() { return BuildBody(); }
 bool ResealSavedBody(std::string& body) {
     try {
         const auto b = ReadBody(body);
-        b->checksum = ChecksumOf(b->state, OwnerSum(b->grid));
+        b->checksum = ChecksumOf(b->state, OwnerSum(b->grid), b->state.SaveCounter);
         body = WriteBody(*b);
         return true;
     } catch (const EBodyError&) {
@@ -340,7 +349,7 @@ bool LoadGameImage(std::string_view image) {
         return false;
     }
     const TOwnerGrid& grid = loaded->grid;
-    if (ChecksumOf(loaded->state, OwnerSum(grid)) != loaded->checksum) {
+    if (ChecksumOf(loaded->state, OwnerSum(grid), loaded->state.SaveCounter) != loaded->checksum) {
         ShowMessage(LangText(kDamagedText, kDamagedDefault));
         return false;
     }

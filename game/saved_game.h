@@ -52,6 +52,9 @@ bool LoadGameFile(const std::string& fileName);
 bool LoadGameImage(std::string_view image);
 
 int64_t GameChecksum();
+// The checksum of what every peer of a network game holds alike: the own
+// count of saves (SaveCounter), which the network does not carry, left out.
+int64_t SharedGameChecksum();
 int64_t ResearchChecksum(uint8_t gos);
 
 // "autosave" and "_" + the player name of every living human state, in

@@ -8,6 +8,7 @@
 #include "game/fronts.h"
 #include "game/game_loop.h"
 #include "game/game_state.h"
+#include "game/player_actions.h"
 #include "game/random.h"
 #include "game/rules_data.h"
 #include "game/self_test.h"
@@ -210,6 +211,21 @@ bool DealNetStates(TCustomPeerPlay& peer) {
     for (int i = 1; i <= Game.GosCount; ++i) Game.mGos[i].Alive = 1;
     CheckFronts();
     return true;
+}
+
+int SeatSessionPlayers(TCustomPeerPlay& peer) {
+    UnseatPlayers();
+    int seated = 0;
+    for (int p = 0; p < peer.Players().Count(); ++p) {
+        const TPeerPlayPlayer& player = peer.Players().GetItem(p);
+        for (int i = 1; i <= Game.GosCount; ++i)
+            if (AnsiSameText(Game.mGos[i].PlayerName.Str(), player.Name) &&
+                SeatPlayer(static_cast<uint8_t>(i), player.ID)) {
+                ++seated;
+                break;
+            }
+    }
+    return seated;
 }
 
 void KeepYearMessagesForTheRun(TNetQueue& queue, bool everyoneReady) {

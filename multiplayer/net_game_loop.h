@@ -23,6 +23,10 @@ int CountHumanStates();
 // The server of a new game deals the states out at random to the session's
 // players; false (nothing dealt) when there are fewer free states than players.
 bool DealNetStates(TCustomPeerPlay& peer);
+// A saved game loaded for the session: each session player, in list order,
+// holds the first living state saved under his name (ignoring case); every
+// other state is the computer's. The number of players seated.
+int SeatSessionPlayers(TCustomPeerPlay& peer);
 // While the lobby waits, a year's traffic belongs to the game about to start
 // only once every player is ready; before that it is left over from a game
 // this peer is no longer in, and is dropped.

@@ -584,20 +584,8 @@ void TConnect::LoadGameClick() {
     }
     std::string text = LangText(3133) + listA;
     if (!listB.empty()) text += LangText(3134) + listB;
-    UnseatPlayers();
-    int matches = 0;
-    const int players = PeerPlay1->Players().Count();
-    for (int p = 0; p < players; ++p) {
-        const TPeerPlayPlayer& player = PeerPlay1->Players().GetItem(p);
-        for (int i = 1; i <= Game.GosCount; ++i) {
-            if (AnsiSameText(Game.mGos[i].PlayerName.Str(), player.Name) &&
-                SeatPlayer(static_cast<uint8_t>(i), player.ID)) {
-                ++matches;
-                break;
-            }
-        }
-    }
-    if (matches != players || matches != humans) {
+    const int matches = SeatSessionPlayers(*PeerPlay1);
+    if (matches != PeerPlay1->Players().Count() || matches != humans) {
         ShowMessageBox(TMsgType::Information, Qs(text));
         bool ownSaved = false;
         const std::string own = PeerPlay1->LocalPlayer() ? PeerPlay1->LocalPlayer()->Name : "";

@@ -18,6 +18,7 @@
 #include "game/rules_data.h"
 #include "game/saved_game.h"
 #include "game/self_test.h"
+#include "multiplayer/chat.h"
 #include "multiplayer/net_codes.h"
 #include "multiplayer/net_dispatch.h"
 #include "multiplayer/net_game.h"
@@ -26,6 +27,7 @@
 #include "multiplayer/player_addresses.h"
 #include "multiplayer/web_protocol.h"
 #include "platform/ansi_text.h"
+#include "platform/colors.h"
 #include "platform/cp1251.h"
 #include "platform/guid.h"
 #include "platform/program_path.h"
@@ -93,13 +95,19 @@ public:
         if (internet_) EnterListing();
         Open();
         if (!refused_.empty()) throw Failure(refused_);
-        if (o_.create) MakeMap();
+        if (o_.create && o_.load.empty()) MakeMap();
+        if (o_.create && !o_.load.empty()) LoadSavedGame();
         WaitInLobby();
-        if (PlayMode.GameMode == kServer && !DealNetStates(peer_))
+        if (PlayMode.GameMode == kServer && o_.load.empty() && !DealNetStates(peer_))
             throw Failure("fewer free states than players");
         StartNetRun(queue_);
         NetGameLoop(peer_, queue_, *this, *this);
         EnterNetLobby(queue_);
+        if (Net.ExitGame == 0 && (Game.Year >= YearCount || SoleOwner() != 0)) {
+            std::printf("game over in year %d checksum %lld\n", int{Game.Year},
+                        static_cast<long long>(SharedGameChecksum()));
+            std::fflush(stdout);
+        }
         if (internet_ && PlayMode.GameMode == kServer &&
             !SendGameEnd(InternetServer, GameEndRequest(Game, Net.ExitGame == kClosedByServer),
                          [] { return false; }))
@@ -110,7 +118,10 @@ public:
     }
 
     // INetLobbyUi
-    void ShowChatMessage(const std::string&, const std::string&, uint32_t) override {}
+    void ShowChatMessage(const std::string& name, const std::string& text, uint32_t) override {
+        if (const auto error = LogChatLine(ChatLine(name, text)))
+            std::fprintf(stderr, "kordalt_netplayer: %s\n", Cp1251ToUtf8(*error).c_str());
+    }
     void SetReadyMark(const std::string& name, bool ready, int) override {
         ready_[AnsiLowerCase(name)] = ready;
     }
@@ -150,8 +161,9 @@ public:
     TTurnResult PlayTurn() override {
         if (o_.years > 0 && yearsPlayed_ == o_.years) return TTurnResult::Quit;
         ++yearsPlayed_;
-        std::printf("year %d checksum %lld\n", int{Game.Year}, static_cast<long long>(GameChecksum()));
+        std::printf("year %d checksum %lld\n", int{Game.Year}, static_cast<long long>(SharedGameChecksum()));
         std::fflush(stdout);
+        if (!o_.chat.empty()) SendAllMessage(peer_, Cp(o_.chat), clBlack);
         if (o_.turnSeconds > 0) {
             const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(o_.turnSeconds);
             ui_.RunUntil([&] { return Net.ExitGame != 0 || std::chrono::steady_clock::now() >= end; },
@@ -168,7 +180,7 @@ public:
     bool AskOthersContinue() override { return true; }
     void GameLost(bool canSave) override {
         lost_ = Net.ExitGame == kSessionLost ? "the session was lost"
-                                             : "the server left and no full state is held";
+                                             : "the server is gone and no result can come";
         if (canSave) {
             SaveGame("lost_game.kordalt");
             lost_ += "; the game of year " + std::to_string(Game.Year) + " is saved in lost_game.kordalt";
@@ -289,6 +301,20 @@ private:
         if (peer_.Players().Count() >= o_.players) SendStartNewGame(peer_, true);
     }
 
+    // Once its players are in, the server loads the saved game, seats each
+    // player at the state saved under his name and tells the others to start.
+    void LoadSavedGame() {
+        if (!ui_.RunUntil([this] { return peer_.Players().Count() >= o_.players; }, kLobbyLimit))
+            throw Failure("the players of the saved game did not come");
+        if (!LoadGameFile(o_.load)) throw Failure("cannot load " + o_.load);
+        const int humans = CountHumanStates();
+        const int seated = SeatSessionPlayers(peer_);
+        if (seated != humans || seated != peer_.Players().Count())
+            throw Failure("the saved game's players are not the session's");
+        MarkAllReady(0);
+        SendAllLoadGame(peer_);
+    }
+
     // The server starts when its players are in and ready; a client when every
     // row is ticked and the server's first state is in. A client that started
     // sooner would stop telling newcomers that it is ready.
@@ -373,6 +399,10 @@ std::optional<NetPlayerOptions> ParseNetPlayerOptions(const std::vector<std::str
         } else if (name == "--die-after") {
             if (!number(0, kGameMaxPlayers)) return std::nullopt;
             o.dieAfter = static_cast<int>(n);
+        } else if (name == "--load") {
+            o.load = value;
+        } else if (name == "--chat") {
+            o.chat = value;
         } else if (name == "--turn-seconds") {
             if (!number(0, 600)) return std::nullopt;
             o.turnSeconds = static_cast<int>(n);

@@ -28,6 +28,11 @@ struct NetPlayerOptions {
     // dieAfter players; 0: it lives.
     int dieYear = 0;
     int dieAfter = 0;
+    // The server plays this saved network game, its states held by the
+    // session's players of their names.
+    std::string load;
+    // A chat line sent to all at the start of every own turn.
+    std::string chat;
 };
 
 // The options, or nullopt with `error` set.

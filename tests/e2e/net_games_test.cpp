@@ -3,14 +3,29 @@
 // namespace of its own, so any port is free and no packet leaves it.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
+#include <regex>
 #include <memory>
 #include <ostream>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "e2e/player_processes.h"
+#include "game/game_loop.h"
+#include "game/fronts.h"
+#include "game/game_state.h"
+#include "game/language_file.h"
+#include "game/new_game.h"
+#include "game/random.h"
+#include "game/rules_data.h"
+#include "game/saved_game.h"
+#include "game/squares.h"
+#include "game/turn_report.h"
+#include "platform/ini_file.h"
+#include "platform/program_path.h"
 #include "support/test_files.h"
 #include "tools/listing_server.h"
 
@@ -35,6 +50,8 @@ struct GameSetup {
     int twin = -1;                // this client has the address of the one before it
     int resultsBeforeDeath = -1;  // the server dies once its year-3 result went to this many
     std::string listing{};        // an Internet game through this listing server
+    std::string load{};           // the server plays this saved network game
+    bool chat = false;            // each player says a line every year, and logs the chat
 };
 
 std::ostream& operator<<(std::ostream& os, const GameSetup& s) { return os << s.name; }
@@ -63,16 +80,32 @@ protected:
                                              std::to_string(i == 0 ? s.serverYears : s.years),
                                              "--seed",
                                              std::to_string(100 + i)};
-            if (i == 0)
-                args.insert(args.end(),
-                            {"--players", std::to_string(admitted), "--states", "6", "--side", "50"});
+            if (i == 0) args.insert(args.end(), {"--players", std::to_string(admitted)});
+            if (i == 0 && s.load.empty()) args.insert(args.end(), {"--states", "6", "--side", "50"});
+            if (i == 0 && !s.load.empty()) args.insert(args.end(), {"--load", s.load});
+            const std::string folder = dir.Path("p" + std::to_string(i));
+            if (s.chat) {
+                args.insert(args.end(), {"--chat", ChatText(name)});
+                LogTheChat(folder);
+            }
             if (i == s.slow) args.insert(args.end(), {"--turn-seconds", "1"});
             if (i == 0 && s.resultsBeforeDeath >= 0)
                 args.insert(args.end(),
                             {"--die-year", "3", "--die-after", std::to_string(s.resultsBeforeDeath)});
             if (!s.listing.empty()) args.insert(args.end(), {"--listing", s.listing});
-            players.push_back(std::make_unique<PlayerProcess>(name, dir.Path("p" + std::to_string(i)), args));
+            players.push_back(std::make_unique<PlayerProcess>(name, folder, args));
         }
+    }
+
+    static std::string ChatText(const std::string& player) { return "привет от " + player; }
+
+    // The player's own settings file: the program's, with the chat log on.
+    static void LogTheChat(const std::string& folder) {
+        std::filesystem::create_directories(folder);
+        std::filesystem::copy_file(KORDALT_BIN_DIR "/kordalt.INI", folder + "/kordalt.INI");
+        TIniFile settings(folder + "/kordalt.INI");
+        settings.WriteBool("Preferences", "SaveChat", true);
+        settings.WriteString("Preferences", "ChatFileName", "chat.txt");
     }
 
     // Plays until every player ended; the victim is killed in its third year.
@@ -225,6 +258,78 @@ TEST_F(NetGames, TheServerHandsTheGameOver) {
     Play({.name = "hand-over", .players = 3, .serverYears = 3});
     ExpectPlayedToTheEnd(0, 3);
     for (int i = 1; i < 3; ++i) ExpectPlayedToTheEnd(i, kLastYear);
+    ExpectChecksumsAgree();
+}
+
+// Every player says a line at the start of each of his turns, with the chat
+// log on: each player's log holds every line said, stamped, whole and in order.
+TEST_F(NetGames, EveryPlayersChatLogHoldsEveryLineSaid) {
+    constexpr int kYears = 3;
+    Play({.name = "chat", .players = 3, .years = kYears, .serverYears = kYears, .chat = true});
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(players[i]->ExitStatus(), 0) << Report();
+    const std::regex stamped(R"(\d{4}\.\d\d\.\d\d \d\d:\d\d:\d\d <([^>]*)> (.*)\r)");
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(players[i]->Name());
+        std::istringstream log(ReadFile(dir.Path("p" + std::to_string(i)) + "/chat.txt"));
+        std::map<std::string, int> said;
+        std::string line;
+        while (std::getline(log, line)) {
+            std::smatch m;
+            ASSERT_TRUE(std::regex_match(line, m, stamped)) << line;
+            if (m[2] == Cp(ChatText(m[1]))) ++said[m[1]];
+        }
+        EXPECT_EQ(said, (std::map<std::string, int>{{"server", kYears}, {"client1", kYears}, {"client2", kYears}}));
+    }
+}
+
+// A new network game of ten states dated `year`, saved by its server, three
+// of its states held by "server", "client1" and "client2".
+void SaveNetworkGameOfYear(int year, const std::string& path) {
+    ScopedProgramFileName program{KORDALT_BIN_DIR "/kordalt"};
+    CreateLanguageFile();
+    LoadRulesData();
+    ScopedSeed seed(7);
+    Game = GameState{};
+    Game.GosCount = 10;
+    Game.MapSize = 100;
+    GenerateNewGame();
+    for (int i = 1; i <= Game.GosCount; ++i) Game.mGos[i].Alive = 1;
+    CheckFronts();
+    PlayMode.GameMode = kServer;
+    // Computed from the first year, the computer would have won by now.
+    Game.Year = static_cast<uint8_t>(year);
+    const char* const names[] = {"server", "client1", "client2"};
+    for (int i = 1; i <= 3; ++i) {
+        Game.mGos[i].Player = 100 + static_cast<uint32_t>(i);
+        Game.mGos[i].PlayerName.Assign(names[i - 1]);
+        Game.mGos[i].StartPlayerName.Assign(names[i - 1]);
+    }
+    SaveGame(path);
+    PlayMode.GameMode = kLocalGame;
+    ReplaceMap(nullptr);
+    Messages.Clear();
+    FreeLanguageFile();
+}
+
+// A saved network game of year 116: the server loads it, each player takes the
+// state saved under his name, and they play it to its natural end in year 120,
+// which every player sees with the same game.
+TEST_F(NetGames, ASavedGamePlaysToItsNaturalEnd) {
+    constexpr int kSavedYear = 116;
+    const std::string saved = dir.Path("saved.kordalt");
+    SaveNetworkGameOfYear(kSavedYear, saved);
+    Play({.name = "saved", .players = 3, .years = YearCount, .serverYears = YearCount, .load = saved});
+    std::set<long long> endings;
+    for (auto& p : players) {
+        SCOPED_TRACE(p->Name());
+        EXPECT_EQ(p->ExitStatus(), 0) << Report();
+        std::vector<int> years;
+        for (const YearLine& y : p->Years()) years.push_back(y.year);
+        EXPECT_EQ(years, (std::vector<int>{116, 117, 118, 119})) << Report();
+        EXPECT_EQ(p->GameEnd().year, YearCount) << Report();
+        endings.insert(p->GameEnd().checksum);
+    }
+    EXPECT_EQ(endings.size(), 1u) << Report();
     ExpectChecksumsAgree();
 }
 

@@ -116,6 +116,7 @@ void PlayerProcess::Read() {
                 years_.push_back(line);
             }
             std::sscanf(partial_.c_str(), "server in year %d", &serverInYear_);
+            std::sscanf(partial_.c_str(), "game over in year %d checksum %lld", &end_.year, &end_.checksum);
             partial_.erase(0, end + 1);
         }
     }

@@ -39,6 +39,8 @@ public:
     int LastYear() const { return years_.empty() ? 0 : years_.back().year; }
     // The year it took the role of a server that died; 0 when it did not.
     int ServerInYear() const { return serverInYear_; }
+    // The year and checksum of the game's end it saw; year 0 when none.
+    const YearLine& GameEnd() const { return end_; }
 
     void Kill();
     // Stops (SIGSTOP) or resumes (SIGCONT) the process.
@@ -55,6 +57,7 @@ private:
     std::string partial_;
     std::vector<YearLine> years_;
     int serverInYear_ = 0;
+    YearLine end_;
     bool running_ = true;
     int status_ = 0;
 };
