@@ -55,11 +55,38 @@ void DeployArmy(uint8_t gos) {
     for (int j = 1; j <= Game.GosCount; ++j) SetFrontSoldiers(gos, static_cast<uint8_t>(j), 0);
 }
 
+void ApplyTurnResult(uint8_t gos, TTurnResult result) {
+    if (result == TTurnResult::Next) {
+        DeployArmy(gos);
+        Game.mGos[gos].Passed = 0;
+    } else if (result == TTurnResult::Pass) {
+        Game.mGos[gos].Passed = 1;
+    }
+}
+
+void ClearCaptureCounts() {
+    for (int i = 1; i <= Game.GosCount; ++i) Game.mGos[i].CapturedThisTurn = 0;
+}
+
+void ClearEndOfTurnMarks(uint8_t except) {
+    for (int i = 1; i <= Game.GosCount; ++i)
+        if (i != except && Game.mGos[i].Player != 0) Game.mGos[i].CapturedThisTurn = 0;
+}
+
+void MarkEndOfTurn(uint8_t gos) { Game.mGos[gos].CapturedThisTurn = kEndOfTurnMark; }
+
+void ClearYearReport() {
+    Messages.Clear();
+    Game.BattleChronicle.clear();
+}
+
+void BeginNextYear() { ++Game.Year; }
+
 void ComputeYearSteps() {
     ComputerTurn();
     CheckGameState(Cp("Проверка после хода компьютеров:"));
     for (int i = 1; i <= Game.GosCount; ++i) RecordYearStatistics(static_cast<uint8_t>(i));
-    for (int i = 1; i <= Game.GosCount; ++i) Game.mGos[i].CapturedThisTurn = 0;
+    ClearCaptureCounts();
     ProcessBattles();
     CheckGameState(Cp("Проверка после хода Kordaltов:"));
     for (int i = 1; i <= Game.GosCount; ++i) {
@@ -89,7 +116,7 @@ TTurnResult PlayTurn(uint8_t gos) {
     const TTurnResult result = windows.ShowMainScreen();
     PlayMode.TurnShown = 0;
     windows.EndTurn();
-    if (result == TTurnResult::Next) DeployArmy(gos);
+    ApplyTurnResult(gos, result);
     const std::chrono::duration<double, std::ratio<86400>> days = std::chrono::steady_clock::now() - start;
     g.TimeSpent += days.count();
     return result;
@@ -106,9 +133,7 @@ bool PlayHumanTurns() {
             Game.CurrentGos = static_cast<uint8_t>(i);
             Game.CurrentHuman = static_cast<uint8_t>(h);
             if (Game.ResumeHuman > h) continue;
-            const TTurnResult result = PlayTurn(static_cast<uint8_t>(i));
-            if (result == TTurnResult::Quit) return true;
-            if (result == TTurnResult::Pass) g.Passed = 1;
+            if (PlayTurn(static_cast<uint8_t>(i)) == TTurnResult::Quit) return true;
         }
     return false;
 }
@@ -117,7 +142,7 @@ void ComputeYear() {
     CheckGameState(Cp("Проверка после хода людей:"));
     GameWindows().ShowYear(LangText(kYearLabelText, "Год:") + " " + std::to_string(Game.Year));
     ComputeYearSteps();
-    ++Game.Year;
+    BeginNextYear();
 }
 
 void EndGame() {
@@ -164,8 +189,7 @@ void GameLoop() {
         const bool quit = PlayHumanTurns();
         Map->SnapshotOwners();
         Game.ResumeHuman = 1;
-        Messages.Clear();
-        Game.BattleChronicle.clear();
+        ClearYearReport();
         if (quit) break;
         ComputeYear();
         if (GameOver()) break;

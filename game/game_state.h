@@ -106,6 +106,10 @@ KORDALT_AT(TFrontRec, Kordalt, 24);
 KORDALT_AT(TFrontRec, Fortified, 25);
 KORDALT_AT(TFrontRec, Pad26, 26);
 
+// What CapturedThisTurn holds, between a network year's battle phases, for a
+// state whose player ended his turn (message 13).
+constexpr uint16_t kEndOfTurnMark = 39;
+
 struct TGosRec {
     uint32_t Player;  // 0 computer; human number, or session player id in a network game
     ShortString<13> Name;
@@ -120,7 +124,7 @@ struct TGosRec {
     uint8_t HumanVictimCount;
     OneBased<uint8_t, 20> HumanVictims;
     uint8_t Pad81[1];
-    uint16_t CapturedThisTurn;  // 39 between network battle phases marks an arrived end of turn
+    uint16_t CapturedThisTurn;  // or kEndOfTurnMark
     uint8_t Alive;
     uint8_t Pad85[3];
     int32_t Money;

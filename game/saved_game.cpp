@@ -17,6 +17,7 @@
 #include "game/owner_grid.h"
 #include "game/rules_data.h"
 #include "game/self_test.h"
+#include "game/state_commit.h"
 #include "game/turn_report.h"
 #include "game/ui_hooks.h"
 #include "game/validate.h"
@@ -208,16 +209,8 @@ std::string KindMismatch(const GameState& s) {
 }
 
 void Commit(SavedBody& g) {
-    std::unique_ptr<TSquares> map(std::exchange(Map, nullptr));
-    try {
-        GridToMap(map, g.grid, g.state.MapSize, g.state.GosCount);
-    } catch (...) {
-        Map = map.release();
-        throw;
-    }
-    Map = map.release();
-    Map->SnapshotOwners();
-    Game = std::move(g.state);
+    CommitMap(g.grid, g.state.MapSize, g.state.GosCount, true);
+    CommitTables(std::move(g.state));
     Messages.Clear();
     for (const TMessageRec& m : g.messages) AddMessage(m.Kind, m.Gos, m.Color, m.Text.Str());
 }

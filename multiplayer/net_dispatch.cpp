@@ -5,8 +5,10 @@
 #include "game/game_loop.h"
 #include "game/game_state.h"
 #include "game/language_file.h"
+#include "game/seats.h"
 #include "game/self_test.h"
 #include "game/squares.h"
+#include "game/state_commit.h"
 #include "game/turn_report.h"
 #include "multiplayer/net_codes.h"
 #include "multiplayer/net_game.h"
@@ -59,10 +61,7 @@ bool GameServerGone(TCustomPeerPlay& peer) {
 bool TakeMap(const TNetMessage& m, bool snapshotNewMap, std::string& why) {
     auto map = ReadMapMessage(m, why);
     if (!map) return false;
-    const bool hadMap = Map != nullptr;
-    CommitMap(map->grid, map->mapSize, map->gosCount, snapshotNewMap && !hadMap);
-    Game.GosCount = map->gosCount;
-    Game.MapSize = map->mapSize;
+    CommitLobbyMap(map->grid, map->mapSize, map->gosCount, snapshotNewMap && Map == nullptr);
     return true;
 }
 
@@ -182,7 +181,7 @@ std::string TakeEndOfTurn(TNetDelivery& d) {
     if (ReadValueMessage(d.item.Data) != Game.Year) return {};
     for (int i = 1; i <= Game.GosCount; ++i) {
         if (Game.mGos[i].Player == d.sender.ID) {
-            Game.mGos[i].CapturedThisTurn = kEndOfTurnMark;
+            MarkEndOfTurn(static_cast<uint8_t>(i));
             break;
         }
     }

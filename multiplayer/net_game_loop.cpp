@@ -5,15 +5,13 @@
 #include "game/battle.h"
 #include "game/computer_player.h"
 #include "game/economy.h"
-#include "game/fronts.h"
 #include "game/game_loop.h"
 #include "game/game_state.h"
 #include "game/player_actions.h"
-#include "game/random.h"
 #include "game/rules_data.h"
+#include "game/seats.h"
 #include "game/self_test.h"
 #include "game/squares.h"
-#include "game/turn_report.h"
 #include "multiplayer/net_codes.h"
 #include "multiplayer/net_game.h"
 #include "multiplayer/net_messages.h"
@@ -26,8 +24,6 @@
 namespace kordalt {
 
 namespace {
-
-constexpr size_t kPlayerNameLength = 13;
 
 // This peer ended its turn of the year and has not begun the next one.
 bool TurnEnded = false;
@@ -60,14 +56,6 @@ uint32_t OwnId(const TCustomPeerPlay& peer) { return peer.LocalPlayer() ? peer.L
 
 bool IsHuman(const TGosRec& g) { return g.Player != 0 && g.Alive != 0; }
 
-// The state the own player holds (the last one when several); `fallback` when none.
-uint8_t OwnState(uint32_t ownId, uint8_t fallback) {
-    uint8_t gos = fallback;
-    for (int i = 1; i <= Game.GosCount; ++i)
-        if (Game.mGos[i].Player == ownId) gos = static_cast<uint8_t>(i);
-    return gos;
-}
-
 // The first human state other than `except`; 0 when none.
 uint8_t FirstHumanState(uint8_t except) {
     for (int i = 1; i <= Game.GosCount; ++i)
@@ -79,7 +67,7 @@ uint8_t FirstHumanState(uint8_t except) {
 void ComputeNetYear() {
     ComputeYearSteps();
     CheckGameState(Cp("Проверка в конце после зар. платы и графиков:"));
-    ++Game.Year;
+    BeginNextYear();
 }
 
 void KeepYearResult(uint32_t serverId) {
@@ -150,11 +138,9 @@ bool FinishYear(TCustomPeerPlay& peer, INetLoopUi& ui, INetSendUi& sendUi, TTurn
     // The heir of a dead server learnt of a later year than its own: it goes on from there.
     if (Net.ExitGame == 0 && PlayMode.GameMode == kServer && YearArrived()) return true;
     if (Map) Map->SnapshotOwners();
-    if (PlayMode.GameMode == kNetworkClient)
-        for (int i = 1; i <= Game.GosCount; ++i) Game.mGos[i].CapturedThisTurn = 0;
+    if (PlayMode.GameMode == kNetworkClient) ClearCaptureCounts();
     if (!GameGoesOn(ui)) return false;
-    Messages.Clear();
-    Game.BattleChronicle.clear();
+    ClearYearReport();
     if (PlayMode.GameMode == kServer) {
         ForgetReports();
         ComputeNetYear();
@@ -194,23 +180,10 @@ int CountHumanStates() {
 }
 
 bool DealNetStates(TCustomPeerPlay& peer) {
-    const int players = peer.Players().Count();
-    int free = 0;
-    for (int i = 1; i <= Game.GosCount; ++i) free += Game.mGos[i].Player == 0 ? 1 : 0;
-    if (free < players) return false;
-    for (int k = 0; k < players; ++k) {
-        const TPeerPlayPlayer& p = peer.Players().GetItem(k);
-        int s;
-        do s = Random(Game.GosCount) + 1;
-        while (Game.mGos[s].Player != 0);
-        TGosRec& g = Game.mGos[s];
-        g.Player = p.ID;
-        g.PlayerName.Assign(p.Name.substr(0, kPlayerNameLength));
-        g.StartPlayerName.Assign(p.Name.substr(0, kPlayerNameLength));
-    }
-    for (int i = 1; i <= Game.GosCount; ++i) Game.mGos[i].Alive = 1;
-    CheckFronts();
-    return true;
+    std::vector<TSeatedPlayer> players;
+    for (int k = 0; k < peer.Players().Count(); ++k)
+        players.push_back({peer.Players().GetItem(k).ID, peer.Players().GetItem(k).Name});
+    return DealStatesAtRandom(players);
 }
 
 int SeatSessionPlayers(TCustomPeerPlay& peer) {
@@ -298,15 +271,6 @@ bool AllHumansFinished() {
     return true;
 }
 
-void GiveStatesToComputer(uint32_t playerId) {
-    for (int i = 1; i <= Game.GosCount; ++i) {
-        TGosRec& g = Game.mGos[i];
-        if (g.Player != playerId) continue;
-        g.Player = 0;
-        if (g.Alive == 1) g.PlayerName.Assign("");
-    }
-}
-
 void GiveAbsentPlayersStatesToComputer(TCustomPeerPlay& peer) {
     for (int i = 1; i <= Game.GosCount; ++i) {
         const uint32_t id = Game.mGos[i].Player;
@@ -340,8 +304,7 @@ void GameServerLeft(TCustomPeerPlay& peer, TNetQueue& queue, INetSendUi& ui, uin
     if (heir == OwnId(peer)) {
         // The others' marks may have come without their data: they send both again.
         PlayMode.GameMode = kServer;
-        for (int i = 1; i <= Game.GosCount; ++i)
-            if (i != Game.CurrentGos && IsHuman(Game.mGos[i])) Game.mGos[i].CapturedThisTurn = 0;
+        ClearEndOfTurnMarks(Game.CurrentGos);
         AwaitSurvivors(peer, queue);
         return;
     }
@@ -362,8 +325,7 @@ void TakeYearReport(TCustomPeerPlay& peer, uint32_t senderId, uint8_t year) {
 void NetGameLoop(TCustomPeerPlay& peer, TNetQueue& queue, INetLoopUi& ui, INetSendUi& sendUi) {
     Net.ExitGame = 0;
     TurnEnded = false;
-    for (int i = 1; i <= Game.GosCount; ++i)
-        if (Game.mGos[i].Player != 0) Game.mGos[i].CapturedThisTurn = 0;
+    ClearEndOfTurnMarks(0);
     if (PlayMode.GameMode != kServer && PlayMode.GameMode != kNetworkClient) return;
     ui.BeginNetGame();
     const uint32_t ownId = OwnId(peer);
@@ -376,12 +338,12 @@ void NetGameLoop(TCustomPeerPlay& peer, TNetQueue& queue, INetLoopUi& ui, INetSe
                 if (PlayMode.GameMode != kServer || Net.FullStateHeld == 0) return;
                 // The server fell after this peer's turn: it finishes the year as the new server.
                 queue.SetAcceptedMessages(TurnGate());
-                Game.mGos[Game.CurrentGos].CapturedThisTurn = kEndOfTurnMark;
+                MarkEndOfTurn(Game.CurrentGos);
                 if (!FinishYear(peer, ui, sendUi, TTurnResult::Next)) return;
                 continue;
             }
         }
-        Game.CurrentGos = OwnState(ownId, Game.CurrentGos);
+        SelectPlayersState(ownId);
         if (Game.CurrentGos < 1 || Game.CurrentGos > Game.GosCount) return;
         if (PlayMode.GameMode == kServer) {
             if (Net.TurnsPlayed == 0)
@@ -395,9 +357,8 @@ void NetGameLoop(TCustomPeerPlay& peer, TNetQueue& queue, INetLoopUi& ui, INetSe
         LeftSinceResult = false;
         // The battles' counts of the other humans would read as end-of-turn
         // marks; the marks themselves are still held back by the gate.
-        for (int i = 1; i <= Game.GosCount; ++i)
-            if (i != Game.CurrentGos && Game.mGos[i].Player != 0) Game.mGos[i].CapturedThisTurn = 0;
-        TGosRec& own = Game.mGos[Game.CurrentGos];
+        ClearEndOfTurnMarks(Game.CurrentGos);
+        const TGosRec& own = Game.mGos[Game.CurrentGos];
         if (own.Alive == 0) {
             ui.ShowDefeat(Game.CurrentGos);
             GameOver();
@@ -409,19 +370,14 @@ void NetGameLoop(TCustomPeerPlay& peer, TNetQueue& queue, INetLoopUi& ui, INetSe
             GameServerLeft(peer, queue, sendUi, Net.ServerID);
             if (!GameGoesOn(ui)) return;
         }
-        MergeTroopTypes(own);
+        MergeTroopTypes(Game.mGos[Game.CurrentGos]);
         queue.SetAcceptedMessages(TurnGate());
         TurnEnded = false;
         PlayMode.TurnShown = 1;
         const TTurnResult result = ui.PlayTurn();
         PlayMode.TurnShown = 0;
         ++Net.TurnsPlayed;
-        if (result == TTurnResult::Next) {
-            DeployArmy(Game.CurrentGos);
-            own.Passed = 0;
-        } else if (result == TTurnResult::Pass) {
-            own.Passed = 1;
-        }
+        ApplyTurnResult(Game.CurrentGos, result);
         if (PlayMode.GameMode == kNetworkClient) {
             SendClientInf(peer, sendUi);
             if (Net.ServerLost) return;

@@ -15,9 +15,6 @@ namespace kordalt {
 class INetSendUi;
 class TNetQueue;
 
-// The end-of-turn mark that message 13 leaves in CapturedThisTurn.
-constexpr uint16_t kEndOfTurnMark = 39;
-
 // States 1..GosCount with Player <> 0 and Alive <> 0.
 int CountHumanStates();
 // The server of a new game deals the states out at random to the session's
@@ -92,10 +89,8 @@ protected:
 // The year loop; returns when the game is over for this peer.
 void NetGameLoop(TCustomPeerPlay& peer, TNetQueue& queue, INetLoopUi& ui, INetSendUi& sendUi);
 
-// Every state of `playerId` is played by the computer from now on; a living
-// one loses its player's name.
-void GiveStatesToComputer(uint32_t playerId);
-// So are the states of every player who is no longer in the session.
+// The states of every player who is no longer in the session are played by
+// the computer from now on (GiveStatesToComputer).
 void GiveAbsentPlayersStatesToComputer(TCustomPeerPlay& peer);
 
 // A session player left (his states are the computer's already). In the lobby,

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "game/squares.h"
+#include "game/state_commit.h"
 #include "game/validate.h"
 #include "multiplayer/net_codes.h"
 #include "platform/record_body.h"
@@ -266,11 +267,6 @@ std::string CheckRecords(const GameState& s, const std::vector<TMessageRec>& mes
     return {};
 }
 
-void CommitMessages(const std::vector<TMessageRec>& records) {
-    Messages.Clear();
-    for (const TMessageRec& r : records) Messages.Add(r);
-}
-
 // The year result of `wire` over a copy of `Game`, for the own state `own`.
 void ApplyHalf(THalfWire& wire, int own, THalfInf& h) {
     GameState& s = h.state;
@@ -308,18 +304,6 @@ const size_t kClientInfSize = SizeOf(TClientWire{});
 size_t ChatMessageSize(size_t textLength) { return SizeOf(TChatWire{}) + textLength; }
 
 size_t InfoForWaitingSize(size_t textLength) { return SizeOf(TWaitingInfoWire{}) + textLength; }
-
-void CommitMap(const TOwnerGrid& grid, int size, int regions, bool snapshot) {
-    std::unique_ptr<TSquares> map(std::exchange(Map, nullptr));
-    try {
-        GridToMap(map, grid, size, regions);
-    } catch (...) {
-        Map = map.release();
-        throw;
-    }
-    Map = map.release();
-    if (snapshot) Map->SnapshotOwners();
-}
 
 TNetMessage MakeValueMessage(uint32_t code, uint8_t value) { return Write(TValueWire{code, value}); }
 
@@ -417,9 +401,7 @@ void NameFullInfServer(TNetMessage& m, uint32_t serverId) {
 }
 
 void CommitFullInf(TFullInf& full, bool snapshot) {
-    CommitMap(full.grid, full.state.MapSize, full.state.GosCount, snapshot);
-    Game = std::move(full.state);
-    CommitMessages(full.messages);
+    CommitGame(std::move(full.state), full.grid, full.messages, snapshot);
 }
 
 TNetMessage MakeHalfInf(uint8_t recipient) {
@@ -461,11 +443,7 @@ std::optional<THalfInf> ReadHalfInf(const TNetMessage& m, std::string& why) {
     return h;
 }
 
-void CommitHalfInf(THalfInf& half) {
-    CommitMap(half.grid, half.state.MapSize, half.state.GosCount, false);
-    Game = std::move(half.state);
-    CommitMessages(half.messages);
-}
+void CommitHalfInf(THalfInf& half) { CommitGame(std::move(half.state), half.grid, half.messages, false); }
 
 TNetMessage MakeClientInf() {
     TClientWire wire;
@@ -499,7 +477,7 @@ bool ApplyClientInf(const TNetMessage& m, uint32_t senderId, std::string& why) {
     SetStateKordalts(*s, g, wire.kordalts);
     why = ValidateStateRecord(*s, g);
     if (!why.empty()) return false;
-    Game = std::move(*s);
+    CommitTables(std::move(*s));
     return true;
 }
 

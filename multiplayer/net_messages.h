@@ -35,10 +35,6 @@ constexpr size_t kChatLineLength = 255;
 size_t ChatMessageSize(size_t textLength);
 size_t InfoForWaitingSize(size_t textLength);
 
-// `Map` rebuilt from a grid CheckOwnerGrid accepts (it throws EMapError else,
-// leaving `Map` as it was), with a new snapshot of owners when `snapshot`.
-void CommitMap(const TOwnerGrid& grid, int size, int regions, bool snapshot);
-
 // dx_Connect_Flag, _TurnDelay, _LoadGame, _ServerRight, dx_Game_EndOfTurn, _Exit,
 // _CloseAll: the code and one value byte.
 TNetMessage MakeValueMessage(uint32_t code, uint8_t value);

@@ -28,6 +28,7 @@
 #include "game/player_actions.h"
 #include "game/random.h"
 #include "game/saved_game.h"
+#include "game/seats.h"
 #include "game/self_test.h"
 #include "game/squares.h"
 #include "multiplayer/net_codes.h"

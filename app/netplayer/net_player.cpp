@@ -17,6 +17,7 @@
 #include "game/random.h"
 #include "game/rules_data.h"
 #include "game/saved_game.h"
+#include "game/seats.h"
 #include "game/self_test.h"
 #include "multiplayer/chat.h"
 #include "multiplayer/net_codes.h"

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "game/game_loop.h"
+#include "game/seats.h"
 #include "multiplayer/net_dispatch.h"
 #include "multiplayer/net_senders.h"
 #include "net_test_support.h"

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "game/rules_data.h"
+#include "game/state_commit.h"
 #include "multiplayer/net_codes.h"
 #include "net_test_support.h"
 #include "support/golden_game.h"
