@@ -85,15 +85,15 @@ struct MenuButton {
 
 // Top to bottom.
 const std::array<MenuButton, 9> kButtons = {{
-    {&TMainForm::ExSpeedButton2, "ExSpeedButton2", 1010, "Интернет игра", 5, &TMainForm::ExSpeedButton2Click},
-    {&TMainForm::ExSpeedButton6, "ExSpeedButton6", 1001, "Сетевая игра", 6, &TMainForm::ExSpeedButton6Click},
-    {&TMainForm::SpeedButton1, "SpeedButton1", 1002, "Новая игра", 7, &TMainForm::SpeedButton1Click},
-    {&TMainForm::SpeedButton2, "SpeedButton2", 1003, "Загрузить игру", 8, &TMainForm::SpeedButton2Click},
-    {&TMainForm::SpeedButton6, "SpeedButton6", 1004, "Зал славы", 9, &TMainForm::SpeedButton6Click},
-    {&TMainForm::ExSpeedButton1, "ExSpeedButton1", 1005, "Настройки", 10, &TMainForm::ExSpeedButton1Click},
-    {&TMainForm::SpeedButton4, "SpeedButton4", 1006, "Помощь", 11, &TMainForm::SpeedButton4Click},
-    {&TMainForm::SpeedButton5, "SpeedButton5", 1007, "Об авторах", 12, &TMainForm::SpeedButton5Click},
-    {&TMainForm::SpeedButton3, "SpeedButton3", 1008, "Выход", 13, &TMainForm::SpeedButton3Click},
+    {&TMainForm::ExSpeedButton2, "ExSpeedButton2", 1010, "Интернет игра", 5, &TMainForm::InternetGameClick},
+    {&TMainForm::ExSpeedButton6, "ExSpeedButton6", 1001, "Сетевая игра", 6, &TMainForm::NetworkGameClick},
+    {&TMainForm::SpeedButton1, "SpeedButton1", 1002, "Новая игра", 7, &TMainForm::NewGameClick},
+    {&TMainForm::SpeedButton2, "SpeedButton2", 1003, "Загрузить игру", 8, &TMainForm::LoadGameClick},
+    {&TMainForm::SpeedButton6, "SpeedButton6", 1004, "Зал славы", 9, &TMainForm::HallOfFameClick},
+    {&TMainForm::ExSpeedButton1, "ExSpeedButton1", 1005, "Настройки", 10, &TMainForm::SettingsClick},
+    {&TMainForm::SpeedButton4, "SpeedButton4", 1006, "Помощь", 11, &TMainForm::HelpClick},
+    {&TMainForm::SpeedButton5, "SpeedButton5", 1007, "Об авторах", 12, &TMainForm::AboutClick},
+    {&TMainForm::SpeedButton3, "SpeedButton3", 1008, "Выход", 13, &TMainForm::ExitClick},
 }};
 
 // The background pictures of the language: number, position, transparent.
@@ -325,7 +325,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     QCoreApplication::quit();  // the menu is the main window
 }
 
-void TMainForm::SpeedButton1Click() {
+void TMainForm::NewGameClick() {
     BeginLocalGame();
     AlignScreens(this);
     Start->ApplyDifficulty();
@@ -335,7 +335,7 @@ void TMainForm::SpeedButton1Click() {
     show();
 }
 
-void TMainForm::SpeedButton2Click() {
+void TMainForm::LoadGameClick() {
     BeginLocalGame();
     if (LoadGame()) {
         AlignScreens(this);
@@ -353,20 +353,20 @@ void TMainForm::SpeedButton2Click() {
     show();
 }
 
-void TMainForm::SpeedButton3Click() { close(); }
+void TMainForm::ExitClick() { close(); }
 
-void TMainForm::SpeedButton4Click() { ShowHelpContents(); }
+void TMainForm::HelpClick() { ShowHelpContents(); }
 
-void TMainForm::SpeedButton5Click() { ShowHelpTopic(kAboutHelpTopic); }
+void TMainForm::AboutClick() { ShowHelpTopic(kAboutHelpTopic); }
 
-void TMainForm::SpeedButton6Click() {
+void TMainForm::HallOfFameClick() {
     AlignScreens(this);
     TRecordTable::ShowModalTable();
     AlignScreens(RecordTable);
     show();
 }
 
-void TMainForm::ExSpeedButton6Click() {
+void TMainForm::NetworkGameClick() {
     AlignScreensKeep(this);
     MainState.AutoPass = 0;
     PlayMode.IsInternetGame = false;
@@ -375,7 +375,7 @@ void TMainForm::ExSpeedButton6Click() {
     RunSession([](TCustomPeerPlay& peer) { peer.Open(); });
 }
 
-void TMainForm::ExSpeedButton2Click() {
+void TMainForm::InternetGameClick() {
     AlignScreensKeep(this);
     MainState.AutoPass = 0;
     PlayMode.IsInternetGame = true;
@@ -398,7 +398,7 @@ void TMainForm::ExSpeedButton2Click() {
     });
 }
 
-void TMainForm::ExSpeedButton1Click() { TPreference::Execute(true); }
+void TMainForm::SettingsClick() { TPreference::Execute(true); }
 
 void CreateWindows() {
     MainForm = new TMainForm();

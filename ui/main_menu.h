@@ -34,15 +34,15 @@ public:
     // The device's notice: the file finished or failed.
     void MMMciNotify();
 
-    void SpeedButton1Click();    // new game
-    void SpeedButton2Click();    // load game
-    void SpeedButton3Click();    // exit
-    void SpeedButton4Click();    // help contents
-    void SpeedButton5Click();    // about
-    void SpeedButton6Click();    // hall of fame
-    void ExSpeedButton6Click();  // network game
-    void ExSpeedButton2Click();  // Internet game
-    void ExSpeedButton1Click();  // settings
+    void NewGameClick();
+    void LoadGameClick();
+    void ExitClick();
+    void HelpClick();
+    void AboutClick();
+    void HallOfFameClick();
+    void NetworkGameClick();
+    void InternetGameClick();
+    void SettingsClick();
 
     std::vector<std::string> MusicList;  // full paths, in playing order
     int32_t MusicIndex = 0;
