@@ -154,13 +154,13 @@ protected:
 private:
     void PlayTurn() {
         if (Game.Year != kMidGameYear) {
-            Main->BitBtn2->click();  // the question is answered yes
+            Main->ExitButton->click();  // the question is answered yes
             return;
         }
         Main->Economy.Actions[epSow].TrackBar->setValue(0);
         Main->SowClick();
         clock_.start();
-        Main->BitBtn1->click();
+        Main->NextButton->click();
     }
 
     bool painted_ = false;

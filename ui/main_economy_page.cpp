@@ -253,7 +253,7 @@ void TMain::RefreshEconomyPage() {
     reset(epSow, toSow);
     act[epSow].ResultLabel->setText(Dec(SowFields(Game.CurrentGos, 0, TActionMode::Ask).Grain));
     act[epSow].AmountLabel->setText(SquareKm(0));
-    if (toSow == 0) BitBtn1->setEnabled(true);
+    if (toSow == 0) NextButton->setEnabled(true);
     reset(epBuy, Trunc(rec.Money / (Effect(FinancialLevel) * 2.0L)));
     act[epBuy].AmountLabel->setText("0");
     act[epBuy].ResultLabel->setText(Dec(BuyGrain(Game.CurrentGos, 0, TActionMode::Ask).Money));
@@ -339,7 +339,7 @@ void TMain::StepScientistsClick() { StepTraining(epTrainScientists); }
 void TMain::StepSoldiersClick() { StepTraining(epTrainSoldiers); }
 
 void TMain::SowClick() {
-    BitBtn1->setEnabled(true);
+    NextButton->setEnabled(true);
     Settled(SowFields(Game.CurrentGos, EconomyAmount(epSow)));
 }
 

@@ -132,45 +132,45 @@ void TMain::BuildFrame() {
         button->installEventFilter(this);
         return button;
     };
-    BitBtn1 = makeButton("BitBtn1", 318);
-    BitBtn3 = makeButton("BitBtn3", 424);
-    BitBtn2 = makeButton("BitBtn2", 530);
-    BitBtn4 = makeButton("BitBtn4", 4);
-    BitBtn1->setEnabled(false);
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { PressNext(); });
-    connect(BitBtn3, &QPushButton::clicked, this, [this] { PressPass(); });
-    connect(BitBtn2, &QPushButton::clicked, this, [this] { ExitClick(); });
-    connect(BitBtn4, &QPushButton::clicked, this, [this] { ShowHelpTopic(HelpContext); });
+    NextButton = makeButton("BitBtn1", 318);
+    PassButton = makeButton("BitBtn3", 424);
+    ExitButton = makeButton("BitBtn2", 530);
+    HelpButton = makeButton("BitBtn4", 4);
+    NextButton->setEnabled(false);
+    connect(NextButton, &QPushButton::clicked, this, [this] { PressNext(); });
+    connect(PassButton, &QPushButton::clicked, this, [this] { PressPass(); });
+    connect(ExitButton, &QPushButton::clicked, this, [this] { ExitClick(); });
+    connect(HelpButton, &QPushButton::clicked, this, [this] { ShowHelpTopic(HelpContext); });
     // F1 opens the open page's topic, as the help button does.
     auto* helpKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(helpKey, &QShortcut::activated, BitBtn4, &QPushButton::click);
+    connect(helpKey, &QShortcut::activated, HelpButton, &QPushButton::click);
     ExtraExit = MakeHiddenButton(this, "ExtraExit");
     connect(ExtraExit, &QPushButton::clicked, this, [this] { PressExtraExit(); });
 
-    StatusBar1 = new TStatusBar(this);
-    StatusBar1->setGeometry(0, 460, 640, 20);
-    ChatSignal = new QFrame(StatusBar1);
+    StatusBar = new TStatusBar(this);
+    StatusBar->setGeometry(0, 460, 640, 20);
+    ChatSignal = new QFrame(StatusBar);
     ChatSignal->setObjectName("ChatSignal");
     ChatSignal->setAutoFillBackground(true);
-    const QRect lamp = StatusBar1->Panel(5)->geometry();
+    const QRect lamp = StatusBar->Panel(5)->geometry();
     ChatSignal->setGeometry(70 + 120 + 120 + 80 + 110 + 5 * 2 + 5, 6, 10, 10);
     (void)lamp;
     SetPaletteColor(*ChatSignal, QPalette::Window, clRed);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName("Timer1");
-    Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, [this] { TurnClockTick(); });
-    Timer2 = new QTimer(this);
-    Timer2->setObjectName("Timer2");
-    Timer2->setInterval(300000);
-    connect(Timer2, &QTimer::timeout, this, [this] { KeepAliveTick(); });
-    Timer2->start();
+    TurnClock = new QTimer(this);
+    TurnClock->setObjectName("Timer1");
+    TurnClock->setInterval(1000);
+    connect(TurnClock, &QTimer::timeout, this, [this] { TurnClockTick(); });
+    KeepAliveTimer = new QTimer(this);
+    KeepAliveTimer->setObjectName("Timer2");
+    KeepAliveTimer->setInterval(300000);
+    connect(KeepAliveTimer, &QTimer::timeout, this, [this] { KeepAliveTick(); });
+    KeepAliveTimer->start();
 
-    SaveDialog1 = new QFileDialog(this);
-    SaveDialog1->setObjectName("SaveDialog1");
-    SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
-    SaveDialog1->setDefaultSuffix("kordalt");
+    SaveDialog = new QFileDialog(this);
+    SaveDialog->setObjectName("SaveDialog1");
+    SaveDialog->setAcceptMode(QFileDialog::AcceptSave);
+    SaveDialog->setDefaultSuffix("kordalt");
 }
 
 void TMain::FormCreate() {
@@ -186,7 +186,7 @@ void TMain::FormCreate() {
     SetBackgrounds();
     HelpContext = 10;
     PageControl1->setCurrentIndex(0);
-    BitBtn3->setFocus();
+    PassButton->setFocus();
     SetActivationHandler(this, [this] { FormActivate(); });
 }
 
@@ -194,7 +194,7 @@ void TMain::Localize() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen && screen->size() == QSize(640, 480)) setWindowFlag(Qt::FramelessWindowHint, true);
     setWindowTitle(Qs(LangText(1500, "Kordalt")));
-    QPushButton* buttons[4] = {BitBtn1, BitBtn2, BitBtn3, BitBtn4};
+    QPushButton* buttons[4] = {NextButton, ExitButton, PassButton, HelpButton};
     for (int i = 0; i < 4; ++i) {
         buttons[i]->setToolTip(Qs(LangText(1501 + i, "")));
         buttons[i]->setText(Qs(LangText(1586 + i, "")));
@@ -206,9 +206,9 @@ void TMain::Localize() {
     LocalizeSciencePage();
     LocalizeBordersPage();
     LocalizeShopPage();
-    SaveDialog1->setDirectory(QString::fromStdString(ProgramDirectory()));
-    SaveDialog1->setWindowTitle(Qs(LangText(1585)));
-    SaveDialog1->setNameFilter(DialogFilter(Qs(LanguageFile ? LanguageFile->GetTextRaw(1174, "") : "")));
+    SaveDialog->setDirectory(QString::fromStdString(ProgramDirectory()));
+    SaveDialog->setWindowTitle(Qs(LangText(1585)));
+    SaveDialog->setNameFilter(DialogFilter(Qs(LanguageFile ? LanguageFile->GetTextRaw(1174, "") : "")));
     ApplyLanguageFont(this);
     for (TScrollTextPanel* panel : {Shop.HelpScroll, Economy.HelpScroll, Science.HelpScroll})
         FitScrollLines(*panel);
@@ -227,7 +227,7 @@ void TMain::LoadGlyphs() {
         button->SetLayout(blGlyphLeft);
     }
     const std::pair<QPushButton*, int> bitButtons[] = {
-        {BitBtn1, 14}, {BitBtn4, 15}, {BitBtn3, 16}, {BitBtn2, 13}};
+        {NextButton, 14}, {HelpButton, 15}, {PassButton, 16}, {ExitButton, 13}};
     for (const auto& [button, index] : bitButtons) {
         QImage glyph;
         PictureList->LoadGlyph(glyph, index);
@@ -300,10 +300,10 @@ void TMain::FormActivate() {
     Borders.dgrCountries->viewport()->update();
     FillKordaltList(gos);
     MainState.TurnResult.reset();
-    BitBtn1->setEnabled(false);
-    StatusBar1->Panel(0)->setText(Qs(FormatText(LangText(1590), {Game.Year})));
-    StatusBar1->Panel(1)->setText(Qs(CurrentRec().Name.Str()));
-    StatusBar1->Panel(2)->setText(Qs(CurrentRec().PlayerName.Str()));
+    NextButton->setEnabled(false);
+    StatusBar->Panel(0)->setText(Qs(FormatText(LangText(1590), {Game.Year})));
+    StatusBar->Panel(1)->setText(Qs(CurrentRec().Name.Str()));
+    StatusBar->Panel(2)->setText(Qs(CurrentRec().PlayerName.Str()));
     Info.RichEdit1->clear();
     Info.RichEdit3->clear();
     SetFontColor(Info.RichEdit3, clBlack);
@@ -321,7 +321,7 @@ void TMain::FormActivate() {
     else
         PageControl1->setCurrentIndex(page);
     ShowChronicle(Borders.RichEdit4, Game.BattleChronicle);
-    if (!Timer1->isActive()) Timer1->start();
+    if (!TurnClock->isActive()) TurnClock->start();
 }
 
 void TMain::FormDeactivate() {
@@ -348,19 +348,19 @@ void TMain::showEvent(QShowEvent* event) {
 }
 
 void TMain::hideEvent(QHideEvent* event) {
-    Timer1->stop();
+    TurnClock->stop();
     pendingPress_ = TClockPress::None;
     QDialog::hideEvent(event);
 }
 
 void TMain::UpdateStatusPanels(int seconds) {
     const int64_t m = Trunc(seconds / 60.0L);
-    StatusBar1->Panel(7)->setText(Dec(m) + ":" + QString("%1").arg(seconds - 60 * m, 2, 10, QChar('0')));
+    StatusBar->Panel(7)->setText(Dec(m) + ":" + QString("%1").arg(seconds - 60 * m, 2, 10, QChar('0')));
     const TGosRec& rec = CurrentRec();
-    StatusBar1->Panel(3)->setText(Dollars(rec.Money));
+    StatusBar->Panel(3)->setText(Dollars(rec.Money));
     QStringList levels;
     for (const TResearchRec& r : rec.Research) levels << Dec(r.Level);
-    StatusBar1->Panel(4)->setText(levels.join(':'));
+    StatusBar->Panel(4)->setText(levels.join(':'));
 }
 
 void TMain::TurnClockTick() {
@@ -550,7 +550,7 @@ bool TMain::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
-    if (watched == BitBtn3 && event->type() == QEvent::KeyPress) {
+    if (watched == PassButton && event->type() == QEvent::KeyPress) {
         const QString text = static_cast<QKeyEvent*>(event)->text();
         if (text == "a" || text == "p") {
             PressPass();
@@ -577,9 +577,9 @@ bool TMain::eventFilter(QObject* watched, QEvent* event) {
 void TMain::SpeedButton3Click() {
     if (PlayMode.IsInternetGame) return;
     const std::string name = FormatText(Cp("%s_%d"), {CurrentRec().PlayerName.Str(), Game.Year});
-    SaveDialog1->selectFile(Qs(name));
-    if (ExecOver(*SaveDialog1) != QDialog::Accepted || SaveDialog1->selectedFiles().isEmpty()) return;
-    SaveReporting(SaveDialog1->selectedFiles().first().toStdString());  // a path: UTF-8
+    SaveDialog->selectFile(Qs(name));
+    if (ExecOver(*SaveDialog) != QDialog::Accepted || SaveDialog->selectedFiles().isEmpty()) return;
+    SaveReporting(SaveDialog->selectedFiles().first().toStdString());  // a path: UTF-8
 }
 
 void TMain::SpeedButton7Click() {

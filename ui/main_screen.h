@@ -208,17 +208,17 @@ public:
     QWidget* TabSheet3 = nullptr;
     QWidget* TabSheet4 = nullptr;
     QWidget* TabSheetChat = nullptr;
-    QPushButton* BitBtn1 = nullptr;
-    QPushButton* BitBtn2 = nullptr;
-    QPushButton* BitBtn3 = nullptr;
-    QPushButton* BitBtn4 = nullptr;
+    QPushButton* NextButton = nullptr;
+    QPushButton* ExitButton = nullptr;
+    QPushButton* PassButton = nullptr;
+    QPushButton* HelpButton = nullptr;
     QPushButton* ExtraExit = nullptr;
-    TStatusBar* StatusBar1 = nullptr;
+    TStatusBar* StatusBar = nullptr;
     QFrame* ChatSignal = nullptr;
-    QTimer* Timer1 = nullptr;
-    QTimer* Timer2 = nullptr;
-    QFileDialog* SaveDialog1 = nullptr;
-    int HelpContext = 10;  // of BitBtn4
+    QTimer* TurnClock = nullptr;
+    QTimer* KeepAliveTimer = nullptr;
+    QFileDialog* SaveDialog = nullptr;
+    int HelpContext = 10;  // of HelpButton
 
     TEconomyPage Economy;
     TSciencePage Science;

@@ -92,9 +92,9 @@ protected:
         turns.push_back(Qs(Game.mGos[Game.CurrentGos].PlayerName.Str()));
         EXPECT_FALSE(Start->isVisible() && !Start->ProgressPageShown()) << "set-up page during a turn";
         if (clock_.elapsed() > kTimeLimitMs || (quitYear && Game.Year >= quitYear))
-            QTest::mouseClick(Main->BitBtn2, Qt::LeftButton);
+            QTest::mouseClick(Main->ExitButton, Qt::LeftButton);
         else
-            QTest::mouseClick(Main->BitBtn3, Qt::LeftButton);
+            QTest::mouseClick(Main->PassButton, Qt::LeftButton);
     }
 
     int quitYear = 0;  // the humans quit in this year; 0: they pass to the end

@@ -28,7 +28,7 @@ TEST_F(EconomyPage, SowingIsLimitedAndUnlocksNext) {
     ASSERT_GT(toSow, 2);
     EXPECT_EQ(Slider("TrackBar11")->maximum(), toSow);
     EXPECT_EQ(Text("Label105"), QString::number(toSow));
-    EXPECT_FALSE(screen->BitBtn1->isEnabled());
+    EXPECT_FALSE(screen->NextButton->isEnabled());
     for (int n : {0, 2}) {
         const int32_t grain = Gos().Grain;
         const int sown = Gos().FieldsSown;
@@ -37,7 +37,7 @@ TEST_F(EconomyPage, SowingIsLimitedAndUnlocksNext) {
         Click("Shape28");
         EXPECT_EQ(Gos().Grain, grain - Trunc(n * E(AgrarianLevel))) << n;
         EXPECT_EQ(Gos().FieldsSown, sown + n) << n;
-        EXPECT_TRUE(screen->BitBtn1->isEnabled());
+        EXPECT_TRUE(screen->NextButton->isEnabled());
         EXPECT_EQ(Slider("TrackBar11")->value(), 0) << "the refresh puts the slider back";
     }
     // MAX on the sow panel sows everything at once.
@@ -50,10 +50,10 @@ TEST_F(EconomyPage, SowingIsLimitedAndUnlocksNext) {
 TEST_F(EconomyPage, NothingToSowEnablesNextWhenThePageOpens) {
     Gos().FieldsSown = static_cast<uint16_t>(std::min<int32_t>(Gos().Peasants, Gos().Territory));
     screen->FormActivate();
-    EXPECT_FALSE(screen->BitBtn1->isEnabled());
+    EXPECT_FALSE(screen->NextButton->isEnabled());
     OpenPage(0);
     OpenPage(1);
-    EXPECT_TRUE(screen->BitBtn1->isEnabled());
+    EXPECT_TRUE(screen->NextButton->isEnabled());
     EXPECT_EQ(FontColor(Find("Label133")), clBlack);
 }
 

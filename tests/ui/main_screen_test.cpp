@@ -51,18 +51,18 @@ TEST_F(TurnControl, NextPassAndEscEndTheTurnWithAnAutosave) {
          [this] {
              OpenPage(1);
              Sow();
-             screen->BitBtn1->click();
+             screen->NextButton->click();
          },
          TTurnResult::Next},
-        {"Pass", [this] { screen->BitBtn3->click(); }, TTurnResult::Pass},
+        {"Pass", [this] { screen->PassButton->click(); }, TTurnResult::Pass},
         {"Esc", [this] { QTest::keyClick(screen.get(), Qt::Key_Escape); }, TTurnResult::Pass},
-        {"p on Pass", [this] { QTest::keyClick(screen->BitBtn3, Qt::Key_P); }, TTurnResult::Pass},
+        {"p on Pass", [this] { QTest::keyClick(screen->PassButton, Qt::Key_P); }, TTurnResult::Pass},
         {"Enter on Pass",
          [this] {
              QTest::keyClick(Find("EditName"), Qt::Key_Return);
              EXPECT_TRUE(screen->isVisible()) << "Enter in an edit goes on";
-             screen->BitBtn3->setFocus();
-             QTest::keyClick(screen->BitBtn3, Qt::Key_Return);
+             screen->PassButton->setFocus();
+             QTest::keyClick(screen->PassButton, Qt::Key_Return);
          },
          TTurnResult::Pass},
     };
@@ -77,10 +77,10 @@ TEST_F(TurnControl, NextPassAndEscEndTheTurnWithAnAutosave) {
 
 TEST_F(TurnControl, NextStaysDisabledUntilSowing) {
     const TTurnResult result = Run([&] {
-        EXPECT_FALSE(screen->BitBtn1->isEnabled());
-        screen->BitBtn1->click();
+        EXPECT_FALSE(screen->NextButton->isEnabled());
+        screen->NextButton->click();
         EXPECT_TRUE(screen->isVisible()) << "a disabled Next does nothing";
-        screen->BitBtn3->click();
+        screen->PassButton->click();
     });
     EXPECT_EQ(result, TTurnResult::Pass);
 }
@@ -91,15 +91,15 @@ TEST_F(TurnControl, ExitAsksAndTheTurnClockRunsOnAcrossTheBox) {
         Sow();
         screen->TurnClockTick();
         answer = TMsgButton::No;
-        screen->BitBtn2->click();
+        screen->ExitButton->click();
         EXPECT_EQ(boxes.back(), "Вы уверены, что хотите закончить игру ?");
         EXPECT_TRUE(screen->isVisible());
-        EXPECT_EQ(screen->StatusBar1->PanelText(7), "0:01") << "the box does not restart the clock";
+        EXPECT_EQ(screen->StatusBar->PanelText(7), "0:01") << "the box does not restart the clock";
         screen->TurnClockTick();
-        EXPECT_EQ(screen->StatusBar1->PanelText(7), "0:02");
+        EXPECT_EQ(screen->StatusBar->PanelText(7), "0:02");
         EXPECT_EQ(MainState.TurnResult, std::nullopt) << "the turn is open";
         answer = TMsgButton::Yes;
-        screen->BitBtn2->click();
+        screen->ExitButton->click();
     });
     EXPECT_EQ(result, TTurnResult::Quit);
     EXPECT_EQ(MainState.TurnResult, TTurnResult::Quit);
@@ -120,7 +120,7 @@ TEST_F(TurnControl, TheExitQuestionsAnswerWinsOverTheTimeLimit) {
         });
         const TTurnResult result = Run([&] {
             for (int i = 0; i < 59; ++i) screen->TurnClockTick();
-            screen->BitBtn2->click();
+            screen->ExitButton->click();
             if (!yes) {
                 EXPECT_TRUE(screen->isVisible());
                 screen->TurnClockTick();
@@ -157,7 +157,7 @@ TEST_F(TurnControl, TheTurnClockRunsAcrossDialogsAndTheirButtonsWork) {
         }
         tick(30);
         screen->Info.SpeedButton3->Click();  // save
-        EXPECT_EQ(screen->StatusBar1->PanelText(7), "0:50") << "the dialog did not restart the clock";
+        EXPECT_EQ(screen->StatusBar->PanelText(7), "0:50") << "the dialog did not restart the clock";
         screen->Info.SpeedButton7->Click();  // settings
         Game.DifficultyLevel = 0;
         PlayMode.GameMode = kLocalGame;
@@ -169,7 +169,7 @@ TEST_F(TurnControl, TheTurnClockRunsAcrossDialogsAndTheirButtonsWork) {
         return dialog.result();
     });
     EXPECT_EQ(screen->RunTurn(), TTurnResult::Next);
-    EXPECT_EQ(opened, (std::vector<QDialog*>{screen->SaveDialog1, &preference, &graph}));
+    EXPECT_EQ(opened, (std::vector<QDialog*>{screen->SaveDialog, &preference, &graph}));
     Preference = nullptr;
     Graph = nullptr;
 }
@@ -230,7 +230,7 @@ TEST_F(TurnControl, NoAutosaveAtExpertLevelOrOnANetworkClient) {
     for (const Case& c : {Case{2, kLocalGame}, Case{0, kNetworkClient}}) {
         Game.DifficultyLevel = c.difficulty;
         PlayMode.GameMode = c.mode;
-        EXPECT_EQ(Run([&] { screen->BitBtn3->click(); }), TTurnResult::Pass);
+        EXPECT_EQ(Run([&] { screen->PassButton->click(); }), TTurnResult::Pass);
         EXPECT_FALSE(Autosaved());
         EXPECT_TRUE(QDir(QString::fromStdString(scratch.Dir())).entryList(QDir::Files).isEmpty());
     }
@@ -262,7 +262,7 @@ TEST_F(TurnControl, TimeLimitPressesNextAfterExactlyTheMinutes) {
 TEST_F(TurnControl, ANetworkAutosaveOfACyrillicNameIsListedUnderThatName) {
     PlayMode.GameMode = kServer;
     Game.mGos[1].PlayerName.Assign(Cp("Альфа"));
-    EXPECT_EQ(Run([&] { screen->BitBtn3->click(); }), TTurnResult::Pass);
+    EXPECT_EQ(Run([&] { screen->PassButton->click(); }), TTurnResult::Pass);
     EXPECT_TRUE(Autosaved("autosave_Альфа.kordalt"));
     EXPECT_EQ(QDir(QString::fromStdString(scratch.Dir())).entryList({"*.kordalt"}, QDir::Files),
               QStringList{QString::fromUtf8("autosave_Альфа.kordalt")});
@@ -273,18 +273,18 @@ TEST_F(TurnControl, StatusBarAndTurnClock) {
     Gos().Money = 1234;
     for (int k = 0; k < 6; ++k) Gos().Research[k].Level = k + 1;
     Run([&] {
-        EXPECT_EQ(screen->StatusBar1->PanelText(0), "Год 7");
-        EXPECT_EQ(screen->StatusBar1->PanelText(1), Qs(Gos().Name.Str()));
-        EXPECT_EQ(screen->StatusBar1->PanelText(2), "Ivan");
-        EXPECT_EQ(screen->StatusBar1->PanelText(3), "1234 $");
-        EXPECT_EQ(screen->StatusBar1->PanelText(4), "1:2:3:4:5:6");
+        EXPECT_EQ(screen->StatusBar->PanelText(0), "Год 7");
+        EXPECT_EQ(screen->StatusBar->PanelText(1), Qs(Gos().Name.Str()));
+        EXPECT_EQ(screen->StatusBar->PanelText(2), "Ivan");
+        EXPECT_EQ(screen->StatusBar->PanelText(3), "1234 $");
+        EXPECT_EQ(screen->StatusBar->PanelText(4), "1:2:3:4:5:6");
         for (int i = 0; i < 65; ++i) screen->TurnClockTick();
-        EXPECT_EQ(screen->StatusBar1->PanelText(7), "1:05");
-        EXPECT_TRUE(screen->Timer1->isActive());
+        EXPECT_EQ(screen->StatusBar->PanelText(7), "1:05");
+        EXPECT_TRUE(screen->TurnClock->isActive());
         EXPECT_FALSE(screen->PageControl1->isTabVisible(5)) << "no chat in a local game";
-        screen->BitBtn3->click();
+        screen->PassButton->click();
     });
-    EXPECT_FALSE(screen->Timer1->isActive()) << "hiding stops the clock";
+    EXPECT_FALSE(screen->TurnClock->isActive()) << "hiding stops the clock";
 }
 
 TEST_F(TurnControl, HelpButtonAndF1OpenThePagesTopic) {
@@ -293,7 +293,7 @@ TEST_F(TurnControl, HelpButtonAndF1OpenThePagesTopic) {
     SetHelpFile(scratch.Path("help.hlp"));
     for (const auto& [page, topic] : {std::pair{1, "11"}, {4, "14"}}) {
         OpenPage(page);
-        screen->BitBtn4->click();
+        screen->HelpButton->click();
         ASSERT_NE(HelpBrowser(), nullptr);
         EXPECT_EQ(HelpBrowser()->source().fragment(), topic);
     }
@@ -426,9 +426,9 @@ TEST_F(TurnControl, TheYearLoopRunsTheScreen) {
     ScopedModalHook hook([&](QDialog& dialog) {
         EXPECT_EQ(PlayMode.TurnShown, 1);
         if (Game.Year == 1)
-            screen->BitBtn3->click();
+            screen->PassButton->click();
         else
-            screen->BitBtn2->click();  // answered Yes
+            screen->ExitButton->click();  // answered Yes
         return dialog.result();
     });
     HandOutStates();

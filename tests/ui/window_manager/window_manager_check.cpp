@@ -190,14 +190,14 @@ protected:
             }
         pagesSeen.clear();
         if (++turns >= kYears) {
-            QTest::mouseClick(Main->BitBtn2, Qt::LeftButton);
+            QTest::mouseClick(Main->ExitButton, Qt::LeftButton);
             return;
         }
         // Sows what it can, which lets the turn end with "Next".
         TEconomyAction& sow = Main->Economy.Actions[epSow];
         sow.TrackBar->setValue(sow.TrackBar->maximum());
         Main->SowClick();
-        QTest::mouseClick(Main->BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(Main->NextButton, Qt::LeftButton);
     }
 
     // Clicks a square of the first state not in play and confirms it.
