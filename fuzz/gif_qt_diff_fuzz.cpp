@@ -59,9 +59,10 @@ std::vector<std::set<int>> TransparentIndices(const std::vector<TGIFFrameData>& 
 }
 
 // The pixels a frame's code stream holds, or -1 when it is invalid before the
-// frame is complete: a literal first after each clear code, no code beyond the
-// next free one, literals inside the colour table. Counting ends at the end code,
-// the end of the data or the first invalid code after the frame's pixels.
+// frame is complete: a literal first after each clear code (a code below the
+// clear code), no code beyond the next free one, literals inside the colour
+// table. Counting ends at the end code, the end of the data or the first invalid
+// code after the frame's pixels.
 std::int64_t CodeStreamPixels(const TGIFItem& item) {
     const std::vector<std::uint8_t>& stored = *item.ImageData;
     if (stored.empty() || stored[0] < 2 || stored[0] > 8) return -1;
@@ -88,7 +89,7 @@ std::int64_t CodeStreamPixels(const TGIFItem& item) {
         }
         if (code == end) return counted();
         if (previous < 0) {
-            if (code >= item.ColorTable.Count) return counted();
+            if (code >= clear || code >= item.ColorTable.Count) return counted();
             ++pixels;
             previous = code;
             continue;
