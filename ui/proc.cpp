@@ -186,6 +186,9 @@ void TProc::ShowLocalDefeat() {
     if (!Proc) return;
     ExecModal(*Proc);
     AlignScreens(Proc);
+    // The year goes on in the set-up window, which the turn banner hid; the
+    // boxes that end the game show over it.
+    GameWindows().ShowSetup();
 }
 
 }  // namespace kordalt

@@ -181,7 +181,6 @@ void TRecordTable::LoadGlyphs() {
 }
 
 void TRecordTable::FormActivate() {
-    if (!pictureError_.isEmpty()) ShowMessageBox(TMsgType::Error, std::exchange(pictureError_, QString()));
     ReadFile();
     ShowTable();
 }
@@ -289,6 +288,11 @@ void TRecordTable::showEvent(QShowEvent* event) {
     ExGIFAnimator1->SetAnimate(true);
     HidePreviousScreen();
     FormActivate();
+    // The window reaches the screen only after this handler: its box waits until then.
+    if (!pictureError_.isEmpty())
+        QMetaObject::invokeMethod(
+            this, [this] { ShowMessageBox(TMsgType::Error, std::exchange(pictureError_, QString())); },
+            Qt::QueuedConnection);
 }
 
 // The cup plays only while the window shows; a file error is told again next time.

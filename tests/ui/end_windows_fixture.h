@@ -23,7 +23,8 @@
 
 namespace kordalt {
 
-// Logs the screen alignments and the turn banner; everything else is inert.
+// Logs the screen alignments, the turn banner and the set-up window shown;
+// everything else is inert.
 class LoggingGameWindows final : public TInertGameWindows {
 public:
     void AlignScreens(TScreen screen, bool keep) override {
@@ -32,6 +33,7 @@ public:
         log.push_back(std::string("Align ") + names[static_cast<int>(screen)] + (keep ? " keep" : ""));
     }
     void ShowTurnBanner() override { log.push_back("Banner " + Cp1251ToUtf8(Game.CurrentPlayerName)); }
+    void ShowSetup() override { log.push_back("Show Setup"); }
 
     std::vector<std::string> log;
 };

@@ -141,7 +141,8 @@ TEST_F(ProcTest, TheCaptureOfALocalHumanShowsTheLosePage) {
     CaptureShowsLocalDefeat();
     EXPECT_EQ(page, TProc::kLosePage);
     EXPECT_EQ(windows_.log, (std::vector<std::string>{"Align Setup", "Banner Игрок", "Align TurnBanner",
-                                                      "Align Setup", "Proc 2"}));
+                                                      "Align Setup", "Proc 2", "Show Setup"}))
+        << "the year goes on in the set-up window, shown again";
     RemoveCaptureUi();
 }
 

@@ -3,11 +3,13 @@
 
 #include <QLabel>
 #include <QTest>
+#include <QWindow>
 
 #include "controls/animated_gif.h"
 #include "controls/ex_label.h"
 #include "controls/speed_button.h"
 #include "end_windows_fixture.h"
+#include "platform/program_path.h"
 #include "support/test_files.h"
 #include "ui/preference.h"
 #include "ui/windows.h"
@@ -145,6 +147,31 @@ TEST_F(RecordTableTest, AFailedWriteShowsTheText) {
     RecordTable->WriteFile();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], Text(3223));
+}
+
+// Without a window manager a box shown before its window reaches the screen
+// stands alone on an empty screen: the main menu is hidden already.
+TEST_F(RecordTableTest, ADamagedCupIsReportedOverTheWindowOnTheScreen) {
+    test::ScratchDir folder;
+    test::WriteFile(folder.Path("fame.gif"), "GIF89a, cut short");
+    ScopedProgramFileName program(folder.Path("kordalt"));
+    delete RecordTable;
+    RecordTable = new TRecordTable;
+    RecordTable->RecordFileName = dir_.Path("dim.rec");
+    bool onScreen = false;
+    ScopedMessageBoxHook box([&](TMsgType, const QString& text) {
+        messages.push_back(text);
+        onScreen = RecordTable->windowHandle() && RecordTable->windowHandle()->isVisible();
+        return TMsgButton::Ok;
+    });
+    RecordTable->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.empty(); }, 2000));
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("fame.gif"))) << messages[0].toStdString();
+    EXPECT_TRUE(onScreen) << "the window beneath the box is on the screen";
+    RecordTable->hide();
+    RecordTable->show();
+    QTest::qWait(20);
+    EXPECT_EQ(messages.size(), 1u) << "told once";
 }
 
 // The shipped cup: ten frames, 0 and 5 resting for two seconds, the others
