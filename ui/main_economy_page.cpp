@@ -355,7 +355,7 @@ void TMain::BuyGrainClick() { Settled(BuyGrain(Game.CurrentGos, EconomyAmount(ep
 
 void TMain::TrainScientistsClick() {
     if (Settled(TrainScientists(Game.CurrentGos, EconomyAmount(epTrainScientists))))
-        MainState.ScienceDirty = 1;
+        MainState.ScienceDirty = true;
 }
 
 void TMain::TrainSoldiersClick() { Settled(TrainSoldiers(Game.CurrentGos, EconomyAmount(epTrainSoldiers))); }
@@ -364,7 +364,7 @@ void TMain::DismissScientistsClick() {
     const int n = EconomyAmount(epDismissScientists);
     if (n <= 0) return;
     if (!Ask(FormatText(LangText(3114, "Вы уверены, что хотите уволить %d учёных?"), {n}))) return;
-    if (Settled(DismissScientists(Game.CurrentGos, n))) MainState.ScienceDirty = 1;
+    if (Settled(DismissScientists(Game.CurrentGos, n))) MainState.ScienceDirty = true;
 }
 
 void TMain::DismissSoldiersClick() {

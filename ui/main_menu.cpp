@@ -163,7 +163,7 @@ bool ScreenIsMenuSized() {
 
 // A local game begins: no auto-pass, not on the Internet.
 void BeginLocalGame() {
-    MainState.AutoPass = 0;
+    MainState.AutoPass = false;
     PlayMode.IsInternetGame = false;
     PlayMode.GameMode = kLocalGame;
 }
@@ -368,7 +368,7 @@ void TMainForm::HallOfFameClick() {
 
 void TMainForm::NetworkGameClick() {
     AlignScreensKeep(this);
-    MainState.AutoPass = 0;
+    MainState.AutoPass = false;
     PlayMode.IsInternetGame = false;
     SetDifficultyLevel(1);
     CreateNetworkWindows();
@@ -377,7 +377,7 @@ void TMainForm::NetworkGameClick() {
 
 void TMainForm::InternetGameClick() {
     AlignScreensKeep(this);
-    MainState.AutoPass = 0;
+    MainState.AutoPass = false;
     PlayMode.IsInternetGame = true;
     CreateNetworkWindows();
     const std::string provider = TcpIpProvider(*Connect->PeerPlay1);

@@ -148,7 +148,7 @@ void TMain::RefreshSciencePage() {
         SetSpin(b.SpinEdit, r.Scientists);
         b.NeededLabel->setText(Qs(FormatText(LangText(1593), {Needed(k)})));
     }
-    MainState.ScienceDirty = 0;
+    MainState.ScienceDirty = false;
 }
 
 void TMain::RefreshScienceCounts() {

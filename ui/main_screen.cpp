@@ -312,10 +312,10 @@ void TMain::FormActivate() {
     RebuildBattleList();
     FillEvents();
     ShowChronicle(Info.RichEdit3, Game.BattleChronicle);
-    MainState.ScienceDirty = 1;
+    MainState.ScienceDirty = true;
     StartScrollPanels(ScrollHelpOn());
     RecallIdleFrontSoldiers(Game.CurrentGos);
-    const int page = MainState.RememberPage == 1 ? LastPage : 0;
+    const int page = MainState.RememberPage ? LastPage : 0;
     if (PageControl1->currentIndex() == page)
         PageChange();
     else
@@ -372,7 +372,7 @@ void TMain::TurnClockTick() {
     // A press held back while the player answered a question comes first.
     if (pendingPress_ != TClockPress::None && dialogsOpen_ == 0)
         ClockPress(std::exchange(pendingPress_, TClockPress::None));
-    if (MainState.AutoPass == 1) ClockPress(TClockPress::Pass);
+    if (MainState.AutoPass) ClockPress(TClockPress::Pass);
     if (PlayMode.TurnMinutes > 0 && minutes == PlayMode.TurnMinutes) ClockPress(TClockPress::Next);
     UpdateStatusPanels(ClockPanelSeconds());
     if (!LocalGame()) {
@@ -451,8 +451,7 @@ void TMain::NextClick() {
 
 void TMain::PassClick() {
     const Qt::KeyboardModifiers mods = QGuiApplication::queryKeyboardModifiers();
-    if ((mods & Qt::ControlModifier) && (mods & Qt::ShiftModifier))
-        MainState.AutoPass = MainState.AutoPass == 0 ? 1 : 0;
+    if ((mods & Qt::ControlModifier) && (mods & Qt::ShiftModifier)) MainState.AutoPass = !MainState.AutoPass;
     Autosave();
     MainState.TurnResult = TTurnResult::Pass;
 }
@@ -599,7 +598,7 @@ void TMain::PageChange() {
             RefreshEconomyPage();
             break;
         case 2:
-            if (MainState.ScienceDirty == 1) RefreshSciencePage();
+            if (MainState.ScienceDirty) RefreshSciencePage();
             break;
         case 3:
             Borders.ArmyInfo->click();

@@ -47,11 +47,11 @@ struct TMainScreenState {
     // 1 for CurrentGos and every state bordering it; rebuilt by each activation.
     OneBased<uint8_t, MaxGos> GosBorders{};
     // The science page is rebuilt when next opened.
-    uint8_t ScienceDirty = 1;
-    // While 1, every tick of the turn clock presses Pass.
-    uint8_t AutoPass = 0;
-    // [Preferences] RememberPage: 1 reopens the page open at the last deactivation.
-    uint8_t RememberPage = 1;
+    bool ScienceDirty = true;
+    // While set, every tick of the turn clock presses Pass.
+    bool AutoPass = false;
+    // [Preferences] RememberPage: reopen the page open at the last deactivation.
+    bool RememberPage = true;
 };
 extern TMainScreenState MainState;
 

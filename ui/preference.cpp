@@ -171,7 +171,7 @@ void TPreference::ReadSettings() {
     InternetServer = ini.ReadString(kSection, "InternetServer", "");
     Edit3->setText(Qs(InternetServer));
     CheckBox8->setChecked(ini.ReadBool(kSection, "RememberPage", true));
-    MainState.RememberPage = CheckBox8->isChecked() ? 1 : 0;
+    MainState.RememberPage = CheckBox8->isChecked();
     CheckBox9->setChecked(ini.ReadBool(kSection, "SaveChat", false));
     const QString chatFile = Qs(ini.ReadString(kSection, "ChatFileName", kDefaultChatFile));
     FilenameEdit1->setText(QFileInfo(chatFile).absoluteFilePath());
@@ -232,7 +232,7 @@ void TPreference::ApplyAll() {
     ApplyPictures(!CheckBox2->isChecked());
     ApplyHints(CheckBox3->isChecked());
     InternetServer = Cs(Edit3->text());
-    MainState.RememberPage = CheckBox8->isChecked() ? 1 : 0;
+    MainState.RememberPage = CheckBox8->isChecked();
 }
 
 void TPreference::ApplyPictures(bool visible) {

@@ -144,14 +144,14 @@ TEST_F(EconomyPage, TrainingMovesPeasantsAndMarksScienceDirty) {
                           Case{"TrackBar7", "Shape25", &TGosRec::Soldiers, &TGosRec::Reserve}}) {
         TGosRec& g = Gos();
         const TGosRec before = g;
-        MainState.ScienceDirty = 0;
+        MainState.ScienceDirty = false;
         Slide(c.slider, 7);
         Click(c.shape);
         EXPECT_EQ(g.Money, before.Money - 700);
         EXPECT_EQ(g.*c.group, before.*c.group + 7);
         EXPECT_EQ(g.*c.pool, before.*c.pool + 7);
         EXPECT_EQ(g.Peasants, before.Peasants - 7);
-        EXPECT_EQ(MainState.ScienceDirty, c.group == &TGosRec::Scientists ? 1 : 0);
+        EXPECT_EQ(MainState.ScienceDirty, c.group == &TGosRec::Scientists);
     }
     // More than the treasury is refused.
     const TGosRec before = Gos();

@@ -268,7 +268,7 @@ TEST_F(MainMenuTest, NewGameShowsTheSetUpWindowModallyInTheMenusPlace) {
     Open("");
     Start = new TStart();
     form->show();
-    MainState.AutoPass = 1;
+    MainState.AutoPass = true;
     PlayMode.IsInternetGame = true;
     PlayMode.GameMode = 0;
     bool modal = false, menuHidden = false;
@@ -280,7 +280,7 @@ TEST_F(MainMenuTest, NewGameShowsTheSetUpWindowModallyInTheMenusPlace) {
     EXPECT_TRUE(Press("SpeedButton1").empty());
     EXPECT_TRUE(modal);
     EXPECT_TRUE(menuHidden);
-    EXPECT_EQ(MainState.AutoPass, 0);
+    EXPECT_FALSE(MainState.AutoPass);
     EXPECT_FALSE(PlayMode.IsInternetGame);
     EXPECT_EQ(PlayMode.GameMode, kLocalGame);
     EXPECT_TRUE(form->isVisible());

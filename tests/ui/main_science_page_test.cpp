@@ -28,7 +28,7 @@ protected:
 };
 
 TEST_F(SciencePage, FullRefreshShowsEveryBranch) {
-    EXPECT_EQ(MainState.ScienceDirty, 0);
+    EXPECT_FALSE(MainState.ScienceDirty);
     EXPECT_EQ(Text("Label47"), "99") << "a branch without scientists";
     EXPECT_EQ(Text("Label44"), "Нужно учёных: 4");
     EXPECT_EQ(Text("Label76"), "3.00");
@@ -99,7 +99,7 @@ TEST_F(SciencePage, RebuiltOnlyWhenDirty) {
     screen->RefreshEconomyPage();
     Slide("TrackBar6", 2);
     Click("Shape24");
-    EXPECT_EQ(MainState.ScienceDirty, 1);
+    EXPECT_TRUE(MainState.ScienceDirty);
     OpenPage(2);
     EXPECT_EQ(Text("Label84"), "27");
     EXPECT_EQ(Spin("ExSpinEdit1")->MaxValue(), 27);

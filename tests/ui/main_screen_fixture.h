@@ -52,7 +52,7 @@ protected:
         LoadRulesData();
         PlayMode.GameMode = kLocalGame;
         PlayMode.IsInternetGame = false;
-        MainState.AutoPass = 0;
+        MainState.AutoPass = false;
         PlayMode.TurnMinutes = 0;
         Game = GameState{};
         {

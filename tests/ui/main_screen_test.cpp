@@ -237,9 +237,9 @@ TEST_F(TurnControl, NoAutosaveAtExpertLevelOrOnANetworkClient) {
 }
 
 TEST_F(TurnControl, AutoPassPassesAtTheFirstTick) {
-    MainState.AutoPass = 1;
+    MainState.AutoPass = true;
     EXPECT_EQ(Run([&] { screen->TurnClockTick(); }), TTurnResult::Pass);
-    EXPECT_EQ(MainState.AutoPass, 1);
+    EXPECT_TRUE(MainState.AutoPass);
 }
 
 TEST_F(TurnControl, TimeLimitPressesNextAfterExactlyTheMinutes) {

@@ -135,7 +135,7 @@ TEST_F(PreferenceValues, TheControlsTakeTheFilesValues) {
         }
     EXPECT_EQ(Preference->Edit3->text(), QStringLiteral("http://127.0.0.1/list"));
     EXPECT_EQ(InternetServer, "http://127.0.0.1/list");
-    EXPECT_EQ(MainState.RememberPage, 0);
+    EXPECT_FALSE(MainState.RememberPage);
     EXPECT_EQ(Preference->FilenameEdit1->text(), QStringLiteral("/tmp/chat.log"));
     EXPECT_TRUE(Preference->FilenameEdit1->isEnabled());
 }
@@ -171,7 +171,7 @@ TEST_F(PreferenceTest, ApplyWritesEveryKeyAndCloseWritesNothing) {
             EXPECT_EQ(value, def);
     }
     EXPECT_EQ(InternetServer, "http://127.0.0.1:8080/");
-    EXPECT_EQ(MainState.RememberPage, 1);
+    EXPECT_TRUE(MainState.RememberPage);
 }
 
 // The settings file cannot be written: one box in Russian per click of the
