@@ -81,12 +81,6 @@ private:
     int64_t price_ = -1;
 };
 
-int FreeSlotOf(uint8_t gos) {
-    for (int slot = gos; slot <= KordaltSlotCount - 1; slot += MaxGos)
-        if (Game.mKordalt[slot].Owner == 0) return slot;
-    return 0;
-}
-
 // One step of the urgent ladder; false when nothing changed.
 bool UrgentStep(Candidate& c) {
     bool changed = false;
@@ -355,7 +349,7 @@ void CommandHomeFront(uint8_t gos, const TAiMove& move) {
 }  // namespace
 
 void AiBuyKordalt(uint8_t gos, bool urgent) {
-    const int slot = FreeSlotOf(gos);
+    const int slot = FreeKordaltSlot(gos);
     if (slot == 0) {
         ShowMessage(Cp("Все Kordaltы уже забиты, не могу купить"));
         return;

@@ -56,4 +56,10 @@ int64_t KordaltPrice(int age, int mastery, int mark, int speed) {
     return Round(s * squaresPerGos * ((mastery + 1) / 4.0L) * MarkFactor(mark) / years);
 }
 
+int FreeKordaltSlot(uint8_t gos) {
+    for (int slot = gos; slot >= 1 && slot < KordaltSlotCount; slot += MaxGos)
+        if (Game.mKordalt[slot].Owner == 0) return slot;
+    return 0;
+}
+
 }  // namespace kordalt

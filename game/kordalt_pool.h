@@ -14,4 +14,8 @@ void InitKordalt(int slot);
 // (an age below 1 counts as 1).
 int64_t KordaltPrice(int age, int mastery, int mark, int speed);
 
+// The slot a state hires into: the first of gos, gos + 20, ..., gos + 180
+// that nobody owns; 0 when all are taken.
+int FreeKordaltSlot(uint8_t gos);
+
 }  // namespace kordalt

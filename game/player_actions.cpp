@@ -15,7 +15,6 @@ namespace kordalt {
 
 namespace {
 
-constexpr int kSlotsPerState = 10;  // slots gos, gos + 20, ...
 constexpr double kScientistSalaryExponent = 1.6;
 constexpr double kSoldierSalaryExponent = 1.8;
 
@@ -353,19 +352,6 @@ void RestAllKordalts(uint8_t gos) {
         }
 }
 
-namespace {
-
-// The first free slot of gos among gos, gos + 20, ...; 0 when none is free.
-int FreeHumanSlot(uint8_t gos) {
-    for (int i = 0; i < kSlotsPerState; ++i) {
-        const int s = gos + 20 * i;
-        if (s <= KordaltSlotCount && Game.mKordalt[s].Owner == 0) return s;
-    }
-    return 0;
-}
-
-}  // namespace
-
 TActionResult HumanBuyKordalt(uint8_t gos, int age, int mastery, int mark, int speed, std::string_view name,
                               int* slot, TActionMode mode) {
     if (!ValidGos(gos) || age < 1 || age > 255 || mastery < 0 || mastery > 100 || mark < 1 || mark > 5 ||
@@ -373,7 +359,7 @@ TActionResult HumanBuyKordalt(uint8_t gos, int age, int mastery, int mark, int s
         return {TRefusal::BadArgument};
     TGosRec& g = Game.mGos[gos];
     const int64_t price = KordaltPrice(age, mastery, mark, speed);
-    const int free = FreeHumanSlot(gos);
+    const int free = FreeKordaltSlot(gos);
     const TRefusal refusal = g.KordaltCount >= kMaxHumanKordalts      ? TRefusal::TooManyKordalts
                              : g.KordaltCount >= g.NeighbourCount + 2 ? TRefusal::TooFewFronts
                              : price > g.Money                        ? TRefusal::NoMoneyForKordalt

@@ -114,5 +114,21 @@ TEST_F(KordaltPool, PriceTable) {
     }
 }
 
+// A state hires into its own ten slots, every twentieth from its number; the
+// slot after the last (201) is nobody's.
+TEST_F(KordaltPool, AStateHiresIntoTheFirstOfItsOwnSlotsNobodyHolds) {
+    struct Case {
+        uint8_t gos;
+        int taken;  // how many of its slots, from the first, are owned
+        int slot;
+    };
+    const Case cases[] = {{1, 0, 1}, {1, 1, 21}, {1, 9, 181}, {1, 10, 0}, {20, 9, 200}, {20, 10, 0}};
+    for (const Case& c : cases) {
+        for (int s = 1; s <= KordaltSlotCount; ++s) Game.mKordalt[s].Owner = 0;
+        for (int i = 0; i < c.taken; ++i) Game.mKordalt[c.gos + 20 * i].Owner = 5;
+        EXPECT_EQ(FreeKordaltSlot(c.gos), c.slot) << int{c.gos} << " " << c.taken;
+    }
+}
+
 }  // namespace
 }  // namespace kordalt
