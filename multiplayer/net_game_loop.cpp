@@ -233,15 +233,19 @@ void ServerHandsOver() {
     LastLeaveOrHandOver = std::chrono::steady_clock::now();
 }
 
-bool NoResultCanCome() {
-    return Net.GameRunning && Net.ExitGame == 0 && PlayMode.GameMode == kNetworkClient && Net.ServerHandedOver &&
-           LeftSinceResult && !YearArrived() && std::chrono::steady_clock::now() - LastLeaveOrHandOver >= kHeirGrace;
+bool NoResultCanCome(TCustomPeerPlay& peer, const TNetQueue& queue) {
+    if (!Net.GameRunning || Net.ExitGame != 0 || PlayMode.GameMode != kNetworkClient || YearArrived()) return false;
+    if (Net.ServerHandedOver)
+        return LeftSinceResult && std::chrono::steady_clock::now() - LastLeaveOrHandOver >= kHeirGrace;
+    if (Net.ServerID == 0) return peer.Players().Count() <= 1;
+    return peer.Players().IndexOf(Net.ServerID) < 0 && !queue.Holds(dx_Game_SendFull, Net.ServerID);
 }
 
-bool ClientWaitDone() {
-    if (NoResultCanCome()) Net.ExitGame = kServerGone;
-    return YearArrived() || PlayMode.GameMode == kServer;
+void LoseTheGameWhenNoResultCanCome(TCustomPeerPlay& peer, const TNetQueue& queue) {
+    if (NoResultCanCome(peer, queue)) Net.ExitGame = kServerGone;
 }
+
+bool ClientWaitDone() { return YearArrived() || PlayMode.GameMode == kServer; }
 
 bool YearResultWaiting(const TNetQueue& queue) {
     return PlayMode.GameMode == kNetworkClient && queue.Holds(dx_Game_SendFull);

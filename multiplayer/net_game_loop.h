@@ -42,12 +42,15 @@ bool YearArrived();
 constexpr std::chrono::seconds kHeirGrace{5};
 // The game's server left the game naming an heir, whose result is awaited now.
 void ServerHandsOver();
-// A client awaits the result of a hand-over's heir, a player left the session
-// since the year's result, and kHeirGrace passed since that and the hand-over
-// with nothing taken: the heir is gone and no result can come.
-bool NoResultCanCome();
-// A client's wait for the year ends: the year arrived, or this peer became the
-// server; or no result can come, and then Net.ExitGame := kServerGone.
+// A client awaits a result that nobody can send: the server it awaits is not
+// in the session and left nothing queued; or it knows none yet and is alone in
+// the session; or it awaits a hand-over's heir, a player left the session since
+// the year's result, and kHeirGrace passed since that and the hand-over.
+bool NoResultCanCome(TCustomPeerPlay& peer, const TNetQueue& queue);
+// Then the game cannot go on: Net.ExitGame := kServerGone. The waits for the
+// year call it as they wait.
+void LoseTheGameWhenNoResultCanCome(TCustomPeerPlay& peer, const TNetQueue& queue);
+// A client's wait for the year ends: the year arrived, or this peer became the server.
 bool ClientWaitDone();
 // A client's wait for the others ends early: the next year's result is already
 // queued, so every human ended his turn.

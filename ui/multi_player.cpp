@@ -157,6 +157,7 @@ void TMultiPlayer::Timer1Timer() {
         return;
     }
     if (Page() == ClientWait) {
+        if (Connect) LoseTheGameWhenNoResultCanCome(*Connect->PeerPlay1, Connect->NetQueue);
         if (ClientWaitDone()) done(QDialog::Accepted);
         return;
     }

@@ -157,7 +157,12 @@ public:
     // INetLoopUi
     void BeginNetGame() override {}
     void WaitForYear() override {
-        Wait([] { return ClientWaitDone() || Net.ExitGame != 0; }, "the year's result");
+        Wait(
+            [this] {
+                LoseTheGameWhenNoResultCanCome(peer_, queue_);
+                return ClientWaitDone() || Net.ExitGame != 0;
+            },
+            "the year's result");
     }
     TTurnResult PlayTurn() override {
         if (o_.years > 0 && yearsPlayed_ == o_.years) return TTurnResult::Quit;

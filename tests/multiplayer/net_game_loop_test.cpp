@@ -32,7 +32,12 @@ class FakeLoopUi final : public INetLoopUi {
 public:
     void BeginNetGame() override { began = true; }
     void WaitForYear() override {
-        waits.push_back(test::WaitFor([] { return ClientWaitDone() || Net.ExitGame != 0; }, 2 * kHeirGrace));
+        waits.push_back(test::WaitFor(
+            [this] {
+                if (peer) LoseTheGameWhenNoResultCanCome(*peer, *queue);
+                return ClientWaitDone() || Net.ExitGame != 0;
+            },
+            2 * kHeirGrace));
     }
     TTurnResult PlayTurn() override {
         if (duringTurn) duringTurn();
@@ -55,6 +60,7 @@ public:
     std::vector<TTurnResult> results;
     std::vector<bool> lost;  // canSave of each GameLost
     const TNetQueue* queue = nullptr;
+    TCustomPeerPlay* peer = nullptr;
     std::function<void()> duringTurn;
     std::vector<uint8_t> turnGos;
     std::vector<int> turnYears;
@@ -91,6 +97,7 @@ protected:
             GameServerLeft(*annaPeer, annaQueue, sendUi, p.ID);
         };
         ui.queue = &annaQueue;
+        ui.peer = annaPeer.get();
         EXPECT_TRUE(
             test::WaitFor([&] { return annaPeer->Players().Count() == 2 && boris->Players().Count() == 2; }));
         for (int i = 1; i <= 4; ++i) {
@@ -139,6 +146,7 @@ protected:
         StartNetRun(annaQueue);
         ui = FakeLoopUi{};
         ui.queue = &annaQueue;
+        ui.peer = annaPeer.get();
         ui.results = std::move(results);
         AsBoris([&] { SendFull(*boris, sendUi, 0); });
     }
@@ -468,31 +476,43 @@ TEST_F(NetLoop, ClientWhoseHeirOfAHandOverDiedLeavesTheGame) {
 
 // A client's first wait that ends without the game's data leaves the loop
 // before reading any state: the server closed the game, or it died before
-// anybody held the game (then one message, with nothing to save).
+// anybody held the game, or it left the lobby as the game began and nobody
+// else is in the session (then one message, with nothing to save).
 TEST_F(NetLoop, ClientWithoutTheGameLeavesAfterItsFirstWait) {
+    enum Death { kLives, kDiesInTheGame, kLeftTheLobby };
     struct Case {
         const char* name;
-        bool serverDies;
+        Death death;
         uint8_t exitGame;
-    } cases[] = {{"closed", false, kClosedByServer}, {"server died", true, kServerGone}};
+    } cases[] = {{"closed", kLives, kClosedByServer},
+                 {"server died", kDiesInTheGame, kServerGone},
+                 {"server left the lobby", kLeftTheLobby, kServerGone}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         PlayMode.GameMode = kNetworkClient;
+        if (c.death == kLeftTheLobby) {
+            EnterNetLobby(annaQueue);
+            boris->Close();
+            ASSERT_TRUE(test::WaitFor([&] { return annaPeer->Players().Count() == 1; }));
+        }
         StartNetRun(annaQueue);
-        Net.ServerID = BorisId();
+        if (c.death != kLeftTheLobby) Net.ServerID = BorisId();
         Game.CurrentGos = 0;
         ui = FakeLoopUi{};
-        if (c.serverDies)
+        ui.queue = &annaQueue;
+        ui.peer = annaPeer.get();
+        if (c.death == kDiesInTheGame)
             boris->Close();
-        else
+        else if (c.death == kLives)
             SendCloseGame(*boris);
         RunLoop();
         EXPECT_TRUE(ui.turnGos.empty());
         EXPECT_EQ(Net.ExitGame, c.exitGame);
-        EXPECT_EQ(ui.lost, c.serverDies ? std::vector<bool>{false} : std::vector<bool>{});
-        EXPECT_EQ(Net.ServerLost, c.serverDies ? 1 : 0);
+        EXPECT_EQ(ui.lost, c.death != kLives ? std::vector<bool>{false} : std::vector<bool>{});
+        EXPECT_EQ(ui.waits, std::vector<bool>{true});
+        EXPECT_EQ(Net.ServerLost, c.death != kLives ? 1 : 0);
         Net.ServerLost = 0;
-        if (c.serverDies) {
+        if (c.death != kLives) {
             boris->SetProviderName("TCP/IP");
             boris->OpenSession(false, "loop", "boris");
             ASSERT_TRUE(test::WaitFor([&] { return annaPeer->Players().Count() == 2; }));
