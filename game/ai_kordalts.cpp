@@ -8,6 +8,7 @@
 #include "game/fronts.h"
 #include "game/game_state.h"
 #include "game/kordalt_pool.h"
+#include "game/player_actions.h"
 #include "game/random.h"
 #include "game/rules_data.h"
 #include "game/self_test.h"
@@ -312,7 +313,7 @@ void SendPartOfReserve(uint8_t gos, uint8_t front, long double part) {
 void CommandThreatFront(uint8_t gos, const TAiMove& move) {
     const int32_t n = FrontSoldiers(gos, move.Threat);
     if (n <= 0) return;
-    const bool weak = PowerTrunc(n, 1.8) < move.V / 6.0L;
+    const bool weak = Salaries(0, n) < move.V / 6.0L;  // their pay
     if (weak && !move.Mode.WarFooting) {
         EmptyFront(gos, move.Threat);
         SendReserve(gos, FrontSoldiers(gos, move.Victim) > 0 ? move.Victim : gos);
@@ -338,7 +339,7 @@ void CommandHomeFront(uint8_t gos, const TAiMove& move) {
     const TGosRec& g = Game.mGos[gos];
     const int32_t h = FrontSoldiers(gos, gos);
     const bool quiet =
-        move.V / static_cast<long double>(g.Character + 3) >= PowerTrunc(h, 1.8) &&
+        move.V / static_cast<long double>(g.Character + 3) >= Salaries(0, h) &&
         h <= Population(gos) * static_cast<long double>(g.Research[PopulationGrowth].Effect) / 100 &&
         (g.KordaltCount < 6 || h < 1);
     if (quiet) return;

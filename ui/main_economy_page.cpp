@@ -232,8 +232,8 @@ void TMain::RefreshEconomySummary() {
     s.Grain->setText(Dec(rec.Grain));
     s.GrainGrowth->setText(Dec(2 * Round(rec.FieldsSown * Effect(AgrarianLevel))));
     s.PopulationGrowth->setText(Dec(Round(population * Effect(PopulationGrowth) / 100 + 1)));
-    s.ScienceCost->setText(Dollars(PowerTrunc(rec.Scientists, 1.6)));
-    s.ArmyCost->setText(Dollars(PowerTrunc(rec.Soldiers, 1.8)));
+    s.ScienceCost->setText(Dollars(Salaries(rec.Scientists, 0)));
+    s.ArmyCost->setText(Dollars(Salaries(0, rec.Soldiers)));
     s.Balance->setText(Dollars(Round(FieldIncome() - Salaries(rec.Scientists, rec.Soldiers))));
     SetFontColor(s.Balance, s.Balance->text().startsWith('-') ? clRed : clBlack);
 }
