@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev clang-format-14
   liblz4-dev zlib1g-dev
   fonts-dejavu-core fonts-liberation2
-  xvfb openbox x11-utils
+  xvfb openbox x11-utils xdotool
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QTextBrowser>
 #include <QTimer>
 #include <filesystem>
@@ -35,6 +36,15 @@ protected:
         return screen->RunTurn();
     }
     void Sow() { Click("Shape28"); }
+    // Alt and a letter of the Russian keyboard in the active window; a button
+    // clicks a moment after its shortcut.
+    void AltKey(char16_t letter) {
+        screen->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(screen.get()));
+        QTest::sendKeyEvent(QTest::Click, screen.get(), Qt::Key(letter), QString(QChar(letter)).toLower(),
+                            Qt::AltModifier);
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !screen->isVisible(); }, 2000));
+    }
     bool Autosaved(const std::string& name = "autosave.kordalt") {
         return std::filesystem::exists(scratch.Path(name));
     }
@@ -54,7 +64,15 @@ TEST_F(TurnControl, NextPassAndEscEndTheTurnWithAnAutosave) {
              screen->NextButton->click();
          },
          TTurnResult::Next},
+        {"Alt+Д after sowing",
+         [this] {
+             OpenPage(1);
+             Sow();
+             AltKey(u'Д');
+         },
+         TTurnResult::Next},
         {"Pass", [this] { screen->PassButton->click(); }, TTurnResult::Pass},
+        {"Alt+П", [this] { AltKey(u'П'); }, TTurnResult::Pass},
         {"Esc", [this] { QTest::keyClick(screen.get(), Qt::Key_Escape); }, TTurnResult::Pass},
         {"p on Pass", [this] { QTest::keyClick(screen->PassButton, Qt::Key_P); }, TTurnResult::Pass},
         {"Enter on Pass",
@@ -104,6 +122,25 @@ TEST_F(TurnControl, ExitAsksAndTheTurnClockRunsOnAcrossTheBox) {
     EXPECT_EQ(result, TTurnResult::Quit);
     EXPECT_EQ(MainState.TurnResult, TTurnResult::Quit);
     EXPECT_FALSE(Autosaved()) << "leaving writes no autosave";
+}
+
+TEST_F(TurnControl, EscapeOnTheRealExitQuestionAnswersNo) {
+    ScopedMessageBoxHook realBoxes{nullptr};
+    QString question;
+    const TTurnResult result = Run([&] {
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            question = box->text();
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        screen->ExitButton->click();
+        EXPECT_TRUE(screen->isVisible()) << "the game goes on";
+        EXPECT_EQ(MainState.TurnResult, std::nullopt);
+        screen->PassButton->click();
+    });
+    EXPECT_EQ(question, "Вы уверены, что хотите закончить игру ?");
+    EXPECT_EQ(result, TTurnResult::Pass);
 }
 
 // A limit that runs out while the exit question is open waits for the answer:

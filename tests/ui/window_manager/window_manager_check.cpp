@@ -3,7 +3,9 @@
 // choice, the turn banners, every page of the main game screen, the charts,
 // the exit from the game, the hall of fame and the program's exit. At every
 // change of screen the full-screen windows shown stand where the main menu
-// stood and every button lies inside the screen.
+// stood and every button lies inside the screen. Escape on the first exit
+// question goes through the X server as a player types it (xdotool), to the
+// window with the keyboard focus, and answers No.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -12,6 +14,7 @@
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
@@ -83,6 +86,20 @@ protected:
         if (!done) loop.exec();
         driver.stop();
         EXPECT_TRUE(done) << "the game did not end in time";
+        EXPECT_TRUE(exitDeclined) << "Escape on the exit question did not let the game go on";
+    }
+
+    // Keys through the X server, to the window that has the keyboard focus;
+    // true when they close `window` in time.
+    bool KeysClose(const char* keys, QWidget& window) {
+        busy = true;
+        QProcess xdotool;
+        xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("key"), QString::fromLatin1(keys)});
+        EXPECT_TRUE(QTest::qWaitFor([&] { return xdotool.state() == QProcess::NotRunning; }, 5000)) << keys;
+        EXPECT_EQ(xdotool.exitCode(), 0) << keys;
+        const bool closed = QTest::qWaitFor([&] { return !window.isVisible(); }, 5000);
+        busy = false;
+        return closed;
     }
 
     // The window the player acts in now.
@@ -166,6 +183,13 @@ protected:
             QTest::mouseClick(Graph->SpeedButton33, Qt::LeftButton);
         } else if (auto* box = qobject_cast<QMessageBox*>(top)) {
             // The message boxes are real: they keep the event loop running while they show.
+            if (box->escapeButton() && !exitEscaped) {
+                exitEscaped = true;  // the first question is the exit's
+                if (KeysClose("Escape", *box)) return;
+                ADD_FAILURE() << "Escape did not answer " << box->text().toStdString();
+                QTest::mouseClick(box->escapeButton(), Qt::LeftButton);
+                return;
+            }
             QAbstractButton* button = box->defaultButton();
             QTest::mouseClick(button ? button : box->buttons().front(), Qt::LeftButton);
         } else if (top == RecordTable) {
@@ -175,6 +199,11 @@ protected:
 
     // Every page in turn, the charts from the borders page, then the pass (or the exit).
     void PlayTurn() {
+        if (!exitEscaped) {
+            QTest::mouseClick(Main->ExitButton, Qt::LeftButton);  // answered by Escape
+            return;
+        }
+        exitDeclined = true;
         const int page = Main->PageControl1->currentIndex();
         if (pagesSeen.empty()) chartsSeen = false;
         pagesSeen.insert(page);
@@ -229,6 +258,7 @@ protected:
     QPoint home;
     int screenChanges = 0, turns = 0, idleTicks = 0;
     bool busy = false, done = false, played = false, fameSeen = false, chartsSeen = false;
+    bool exitEscaped = false, exitDeclined = false;
 };
 
 TEST_F(WindowManagerCheck, WindowsStayInPlaceThroughAGame) { Play(); }
