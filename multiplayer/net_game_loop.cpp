@@ -234,7 +234,8 @@ void ServerHandsOver() {
 }
 
 bool NoResultCanCome(TCustomPeerPlay& peer, const TNetQueue& queue) {
-    if (!Net.GameRunning || Net.ExitGame != 0 || PlayMode.GameMode != kNetworkClient || YearArrived()) return false;
+    if (!Net.GameRunning || Net.ExitGame != 0 || PlayMode.GameMode != kNetworkClient || YearArrived())
+        return false;
     if (Net.ServerHandedOver)
         return LeftSinceResult && std::chrono::steady_clock::now() - LastLeaveOrHandOver >= kHeirGrace;
     if (Net.ServerID == 0) return peer.Players().Count() <= 1;

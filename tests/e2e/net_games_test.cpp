@@ -5,17 +5,17 @@
 
 #include <filesystem>
 #include <map>
-#include <regex>
 #include <memory>
 #include <ostream>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "e2e/player_processes.h"
-#include "game/game_loop.h"
 #include "game/fronts.h"
+#include "game/game_loop.h"
 #include "game/game_state.h"
 #include "game/language_file.h"
 #include "game/new_game.h"
@@ -278,7 +278,8 @@ TEST_F(NetGames, EveryPlayersChatLogHoldsEveryLineSaid) {
             ASSERT_TRUE(std::regex_match(line, m, stamped)) << line;
             if (m[2] == Cp(ChatText(m[1]))) ++said[m[1]];
         }
-        EXPECT_EQ(said, (std::map<std::string, int>{{"server", kYears}, {"client1", kYears}, {"client2", kYears}}));
+        EXPECT_EQ(said,
+                  (std::map<std::string, int>{{"server", kYears}, {"client1", kYears}, {"client2", kYears}}));
     }
 }
 

@@ -463,7 +463,7 @@ TEST_F(NetLoop, ClientWhoseHeirOfAHandOverDiedLeavesTheGame) {
         RunLoop();
         EXPECT_EQ(ui.turnYears, std::vector<int>{year});
         EXPECT_EQ(Net.ExitGame, kServerGone);
-        EXPECT_EQ(ui.lost, std::vector<bool>{true});  // she holds the game, and may save it
+        EXPECT_EQ(ui.lost, std::vector<bool>{true});                 // she holds the game, and may save it
         EXPECT_EQ(ui.waits, (std::vector<bool>{true, true, true}));  // the year, the others, the year
         EXPECT_GE(std::chrono::steady_clock::now() - start, kHeirGrace);
         Net.ServerLost = 0;

@@ -1,7 +1,7 @@
 // Writes of the game state among lines that would throw a naive line count
 // off: empty lines, brackets, semicolons and backslashes. The source check
 // must name lines 11, 16 and 18, and line 17 unless copies are allowed.
-
+// clang-format off
 const char* kText = "a\\b;[";
 
 int Sample(int i) {
