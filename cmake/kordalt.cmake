@@ -63,8 +63,16 @@ function(kordalt_tests label)
     target_link_libraries(${target} PRIVATE ${ARG_DEPS} GTest::gtest_main GTest::gmock)
     set(env "")
   endif()
+  # Tests named *Gallery* only draw windows and controls into pictures for a
+  # person to look at; they carry the label gallery instead.
   gtest_discover_tests(${target}
+    TEST_FILTER "-*Gallery*"
     PROPERTIES LABELS ${label} ENVIRONMENT "${env}"
+    DISCOVERY_TIMEOUT 120
+    DISCOVERY_MODE PRE_TEST)
+  gtest_discover_tests(${target}
+    TEST_FILTER "*Gallery*"
+    PROPERTIES LABELS gallery ENVIRONMENT "${env}"
     DISCOVERY_TIMEOUT 120
     DISCOVERY_MODE PRE_TEST)
 endfunction()
