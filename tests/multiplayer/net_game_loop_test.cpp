@@ -139,14 +139,18 @@ protected:
         Game.CurrentGos = current;
     }
     void RunLoop() { NetGameLoop(*annaPeer, annaQueue, ui, sendUi); }
+    // Windows of a new run, whose waits see Anna's peer and queue.
+    void ResetUi() {
+        ui = FakeLoopUi{};
+        ui.queue = &annaQueue;
+        ui.peer = annaPeer.get();
+    }
     // A new run with Anna as a client whose turns end with `results`; Boris,
     // the server, has sent the year's snapshot.
     void BeginClientRun(std::vector<TTurnResult> results) {
         PlayMode.GameMode = kNetworkClient;
         StartNetRun(annaQueue);
-        ui = FakeLoopUi{};
-        ui.queue = &annaQueue;
-        ui.peer = annaPeer.get();
+        ResetUi();
         ui.results = std::move(results);
         AsBoris([&] { SendFull(*boris, sendUi, 0); });
     }
@@ -209,6 +213,7 @@ TEST_F(NetLoop, ServerPlaysYearsAndHandsOverWhenItLeaves) {
 
 TEST_F(NetLoop, ServerLeavingWhenTheOthersDoNotGoOnClosesTheGame) {
     PlayMode.GameMode = kServer;
+    Net.GameRunning = 1;
     Game.Year = 1;
     ui.results = {TTurnResult::Quit};
     ui.othersContinue = false;
@@ -216,6 +221,7 @@ TEST_F(NetLoop, ServerLeavingWhenTheOthersDoNotGoOnClosesTheGame) {
         if (NetMessageCode(item.Data) == dx_Game_SendFull) SendEndOfTurn(*boris);
     };
     RunLoop();
+    EXPECT_EQ(ui.waits, std::vector<bool>{true});
     EXPECT_EQ(Net.ExitGame, 1);
     EXPECT_EQ(PlayMode.GameMode, 1);
     ASSERT_TRUE(BorisGot(dx_Game_CloseAll));
@@ -289,7 +295,7 @@ TEST_F(NetLoop, ServerWhoseStateFallsHandsOverBeforeTheLastYear) {
         Net.TurnsPlayed = c.year == 1 ? 0 : 1;
         Game.mGos[1].Alive = 1;
         received.clear();
-        ui = FakeLoopUi{};
+        ResetUi();
         ui.results = {TTurnResult::Next};
         // State 3 takes all of Anna's land while she plays.
         ui.duringTurn = [] {
@@ -303,6 +309,7 @@ TEST_F(NetLoop, ServerWhoseStateFallsHandsOverBeforeTheLastYear) {
         };
         ScopedFatalExitThrows fatal;
         RunLoop();
+        EXPECT_EQ(ui.waits, std::vector<bool>{true});
         EXPECT_EQ(ui.defeated, 1);
         EXPECT_EQ(PlayMode.GameMode, c.handOver ? kNetworkClient : 1);
         ASSERT_TRUE(test::WaitFor([&] { return BorisCodes().size() >= 3; }));
@@ -498,9 +505,7 @@ TEST_F(NetLoop, ClientWithoutTheGameLeavesAfterItsFirstWait) {
         StartNetRun(annaQueue);
         if (c.death != kLeftTheLobby) Net.ServerID = BorisId();
         Game.CurrentGos = 0;
-        ui = FakeLoopUi{};
-        ui.queue = &annaQueue;
-        ui.peer = annaPeer.get();
+        ResetUi();
         if (c.death == kDiesInTheGame)
             boris->Close();
         else if (c.death == kLives)
