@@ -171,6 +171,7 @@ void TMain::BuildFrame() {
     SaveDialog->setObjectName("SaveDialog1");
     SaveDialog->setAcceptMode(QFileDialog::AcceptSave);
     SaveDialog->setDefaultSuffix("kordalt");
+    FitFileDialog(*SaveDialog);
 }
 
 void TMain::FormCreate() {

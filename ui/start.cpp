@@ -323,7 +323,7 @@ void TStart::BuildProgressPage() {
     Label13 = MakeLabel(Panel5, "Label13", {120, 316, 400, 20});
     OpenDialog1 = new QFileDialog(this);
     OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
-    OpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
+    FitFileDialog(*OpenDialog1);
     OpenDialog1->setOption(QFileDialog::ReadOnly);
     OpenDialog1->setFileMode(QFileDialog::ExistingFile);
     OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);

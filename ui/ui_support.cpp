@@ -2,10 +2,17 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
 #include <QLibraryInfo>
+#include <QListView>
 #include <QLocale>
 #include <QPointer>
+#include <QSplitter>
 #include <QTranslator>
+#include <QTreeView>
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <utility>
@@ -60,6 +67,23 @@ bool InstallQtTranslations() {
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         return false;
     return QCoreApplication::installTranslator(&translator);
+}
+
+void FitFileDialog(QFileDialog& dialog) {
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    auto* files = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    auto* places = dialog.findChild<QListView*>(QStringLiteral("sidebar"));
+    auto* splitter = dialog.findChild<QSplitter*>(QStringLiteral("splitter"));
+    auto* model = files ? qobject_cast<QFileSystemModel*>(files->model()) : nullptr;
+    if (!files || !places || !splitter || !model) return;
+    QObject::connect(model, &QFileSystemModel::directoryLoaded, files, [files, places, splitter] {
+        files->header()->resizeSections(QHeaderView::ResizeToContents);
+        const QList<int> sizes = splitter->sizes();
+        if (sizes.size() != 2) return;
+        const int wanted = places->sizeHintForColumn(0) + 2 * places->frameWidth();
+        const int moved = std::max(0, wanted - sizes[0]);
+        splitter->setSizes({sizes[0] + moved, sizes[1] - moved});
+    });
 }
 
 TMsgButton ShowMessageBox(TMsgType type, const QString& text) {

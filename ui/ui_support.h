@@ -12,6 +12,7 @@
 #include "game/ui_hooks.h"
 
 class QDialog;
+class QFileDialog;
 class QObject;
 class QWidget;
 
@@ -28,6 +29,10 @@ QString DialogFilter(const QString& stored);
 // Qt's own texts (file dialogs, standard buttons) in Russian; false when the
 // translation is not installed.
 bool InstallQtTranslations();
+
+// Makes `dialog` Qt's own file dialog whose list of places and columns of
+// files grow to what they show, whenever a folder is read.
+void FitFileDialog(QFileDialog& dialog);
 
 // ---- Message boxes ----
 

@@ -7,10 +7,15 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
+#include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSplitter>
+#include <QTest>
 #include <QTimer>
+#include <QTreeView>
 #include <algorithm>
 #include <string>
 #include <tuple>
@@ -19,6 +24,7 @@
 
 #include "game/language_file.h"
 #include "platform/cp1251.h"
+#include "support/test_files.h"
 
 namespace kordalt {
 namespace {
@@ -47,6 +53,40 @@ TEST(TextTest, DialogFiltersShowEachPatternOnce) {
     };
     for (const auto& [stored, shown] : cases)
         EXPECT_EQ(DialogFilter(QString::fromUtf8(stored)), QString::fromUtf8(shown)) << stored;
+}
+
+// The places and the columns of files show their texts whole, however long a
+// saved game's name and however narrow Qt's dialog was left the last time
+// (it keeps its widths in the user's settings).
+TEST(FileDialogTest, PlacesAndColumnsFitWhatTheyShow) {
+    ASSERT_TRUE(InstallQtTranslations());
+    test::ScratchDir folder;
+    test::WriteFile(folder.Path("Кордалия, год 117, перед решающим сражением с Бурбонией.kordalt"), "x");
+    QFileDialog dialog;
+    FitFileDialog(dialog);
+    dialog.setViewMode(QFileDialog::Detail);
+    auto* files = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    auto* places = dialog.findChild<QListView*>(QStringLiteral("sidebar"));
+    auto* splitter = dialog.findChild<QSplitter*>(QStringLiteral("splitter"));
+    ASSERT_NE(files, nullptr);
+    ASSERT_NE(places, nullptr);
+    ASSERT_NE(splitter, nullptr);
+    splitter->setSizes({40, 560});
+    for (int column = 0; column < files->header()->count(); ++column)
+        files->header()->resizeSection(column, 30);
+    dialog.setDirectory(QString::fromStdString(folder.Dir()));
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return files->model()->rowCount(files->rootIndex()) == 1; }, 5000));
+    QTest::qWait(50);
+    QHeaderView* header = files->header();
+    for (int column = 0; column < header->count(); ++column) {
+        if (header->isSectionHidden(column)) continue;
+        SCOPED_TRACE(header->model()->headerData(column, Qt::Horizontal).toString().toStdString());
+        EXPECT_GE(header->sectionSize(column), header->sectionSizeHint(column)) << "the title";
+        const QModelIndex file = files->model()->index(0, column, files->rootIndex());
+        EXPECT_GE(header->sectionSize(column), files->sizeHintForIndex(file).width()) << "the file";
+    }
+    EXPECT_GE(places->viewport()->width(), places->sizeHintForColumn(0)) << "the places";
 }
 
 // Qt's own dialogs speak Russian once the translation is installed.
