@@ -52,7 +52,7 @@ void TInternetCreateGame::ButCreateClick() {
     if (IsValidNetName(EditName->text()))
         done(1);
     else
-        ShowMessageBox(TMsgType::Plain, QString::fromUtf8("Имя неправильное"));
+        ShowMessageBox(TMsgType::Plain, QString::fromUtf8("Имя не правельно"));
 }
 
 void TInternetCreateGame::ButCancelClick() { done(2); }

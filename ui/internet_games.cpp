@@ -208,7 +208,7 @@ void TInternetGames::ShowGameList(const std::string& reply) {
         return;
     }
     if (kind != WebReply::Ok || !ReadGames(reply, Games)) {
-        LabelCom->setText(Qs(LangText(3150, "Ошибка соединения")));
+        LabelCom->setText(Qs(LangText(3150, "Ошибка соеденения")));
         return;
     }
     SpeedPlayerNew->show();
@@ -263,8 +263,8 @@ void TInternetGames::SpeedPlayerNewClick() {
     std::string reply;
     if (!AskListingServer(PlayerNewRequest(Cs(EditName->text()), Cs(EditPassword->text())), reply)) return;
     if (!ReportReply(PlayerNewReply(reply),
-                     {{WebReply::NoConnection, 3150, "Ошибка соединения"},
-                      {WebReply::NameTaken, 3157, "Игрок с этим именем уже существует"}}))
+                     {{WebReply::NoConnection, 3150, "Ошибка соеденения"},
+                      {WebReply::NameTaken, 3157, "Игрок с эти именем уже существует"}}))
         return;
     ShowMessageBox(TMsgType::Plain, Qs(LangText(3158, "Игрок успешно зарегистрирован")));
     StorePlayerName(EditName->text());
@@ -301,7 +301,7 @@ void TInternetGames::ButJoinClick() {
     std::string reply;
     if (!AskListingServer(PlayerCheckRequest(Cs(EditName->text()), Cs(EditPassword->text())), reply)) return;
     if (!ReportReply(PlayerCheckReply(reply),
-                     {{WebReply::NoConnection, 3150, "Ошибка соединения"},
+                     {{WebReply::NoConnection, 3150, "Ошибка соеденения"},
                       {WebReply::NoPlayer, 3159, "Игрок не найден. Зарегистрируйтесь"},
                       {WebReply::BadPassword, 3160, "Пароль не правилен"}}))
         return;

@@ -95,8 +95,8 @@ void TSelectGos::Localize() {
     setWindowTitle(Qs(LangText(3000, "Выбор территории")));
     ExLabel2->SetCaption(Qs(LangText(3003, "Выберите себе государство")));
     Label1->setText(Qs(LangText(3004, "Ваше имя")));
-    ExSpeedButton1->SetCaption(Qs(LangText(3001, "Подтверждаю выбор")));
-    ExSpeedButton2->SetCaption(Qs(LangText(3002, "Меня не устраивает\r эта территория")));
+    ExSpeedButton1->SetCaption(Qs(LangText(3001, "Потверждаю выбор")));
+    ExSpeedButton2->SetCaption(Qs(LangText(3002, "Меня не устаивает\r эта территория")));
     for (int i = 0; i < static_cast<int>(RulerNames.size()); ++i)
         RulerNames[i] = Qs(LangText(1140 + i, "Ошибка"));
     ApplyLanguageFont(this);

@@ -43,7 +43,7 @@ TEST_F(InternetDialogsTest, CreateGameDialog) {
         EXPECT_EQ(d.result(), result) << name;
         EXPECT_EQ(d.isVisible(), result == 0) << name;
         EXPECT_EQ(TakeMessages(),
-                  result ? std::vector<QString>{} : std::vector<QString>{U("Имя неправильное")})
+                  result ? std::vector<QString>{} : std::vector<QString>{U("Имя не правельно")})
             << name;
     }
     d.show();

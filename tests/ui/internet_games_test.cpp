@@ -234,7 +234,7 @@ TEST_F(InternetGamesTest, RegisterChecksNamesAsksAndStoresTheName) {
     SetAccount("IVAN", "other");
     w.SpeedPlayerNewClick();
     EXPECT_EQ(TakeMessages(),
-              (std::vector<QString>{U("Зарегистрировать ?"), U("Игрок с этим именем уже существует")}));
+              (std::vector<QString>{U("Зарегистрировать ?"), U("Игрок с эти именем уже существует")}));
     EXPECT_EQ(Setting("PlayerName"), "Old");
 
     listing_.Stop();
@@ -276,7 +276,7 @@ TEST_F(InternetGamesTest, CreateGameRegistersItOnTheServer) {
     w.ButNewGameClick();
     newGameName_ = U("Дуэль");
     w.ButNewGameClick();
-    EXPECT_EQ(TakeMessages(), std::vector<QString>{U("Имя неправильное")});
+    EXPECT_EQ(TakeMessages(), std::vector<QString>{U("Имя не правельно")});
     EXPECT_EQ(listing_.Answer("gamelist;4.5d"), before);
 
     newGameName_ = U("Revenge");

