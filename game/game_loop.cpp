@@ -197,6 +197,13 @@ void GameLoop() {
     EndGame();
 }
 
+void EndUndecidedGame() {
+    int alive = 0;
+    for (int i = 1; i <= Game.GosCount; ++i) alive += Game.mGos[i].Alive != 0 ? 1 : 0;
+    if (alive > 1)
+        for (int i = 1; i <= Game.GosCount; ++i) Game.mGos[i].Alive = 0;
+}
+
 bool GameOver() {
     const uint8_t owner = SoleOwner();
     bool over = owner != 0;

@@ -36,6 +36,10 @@ void GameLoop();
 // The owner of every square of the map, 0 when the map is split.
 uint8_t SoleOwner();
 
+// A network game is over: when more than one state is still in play, none is
+// (nobody won).
+void EndUndecidedGame();
+
 // True when the game has ended: one state owns the whole map, no human state
 // lives, or Year has reached 120 (a draw). Shows the end messages.
 bool GameOver();

@@ -261,19 +261,20 @@ bool ParsePlayerList(const std::string& reply, std::vector<NetPlayerInfo>& playe
     });
 }
 
-std::string GameEndRequest(GameState& game, bool exitGame) {
+std::string GameEndRequest(const GameState& game, bool exitGame) {
     const int gosCount = std::min<int>(game.GosCount, MaxGos);
     int alive = 0;
     for (int s = 1; s <= gosCount; ++s) alive += game.mGos[s].Alive != 0;
-    if (alive > 1)
-        for (int s = 1; s <= gosCount; ++s) game.mGos[s].Alive = 0;
+    const bool won = alive == 1;
 
     std::string text = "gameend;" + GUIDToStr(game.GameGuid);
     for (int s = 1; s <= gosCount; ++s) {
         const TGosRec& gos = game.mGos[s];
         const std::string name = gos.StartPlayerName.Str();
         if (name.empty()) continue;
-        const char* result = gos.PlayerName.Str().empty() || exitGame ? "1" : gos.Alive != 0 ? "2" : "0";
+        const char* result = gos.PlayerName.Str().empty() || exitGame ? "1"
+                             : won && gos.Alive != 0                  ? "2"
+                                                                      : "0";
         std::string victims;
         const int victimCount = std::min<int>(gos.HumanVictimCount, MaxGos);
         for (int v = 1; v <= victimCount; ++v) {

@@ -128,10 +128,10 @@ bool ParsePlayerList(const std::string& reply, std::vector<NetPlayerInfo>& playe
 std::vector<std::string> SplitParEC(std::string_view s, std::string_view delimiters,
                                     size_t maxParts = SIZE_MAX);
 
-// The end report of an Internet game, built by its server: marks every state out
-// of play first when more than one is still in play. `exitGame` is true when the
-// server closed the game.
-std::string GameEndRequest(GameState& game, bool exitGame);
+// The end report of an Internet game, built by its server: a state still in
+// play wins only when it is the only one (EndUndecidedGame). `exitGame` is true
+// when the server closed the game.
+std::string GameEndRequest(const GameState& game, bool exitGame);
 // Sends the report until the reply is "ok" or `askRetry` declines; true on "ok".
 bool SendGameEnd(const std::string& Server, const std::string& Request,
                  const std::function<bool()>& askRetry);

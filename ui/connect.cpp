@@ -641,6 +641,7 @@ bool TConnect::CanBreakPlayer(const std::string& lowerName) {
 
 void TConnect::ReportGameEnd() {
     if (!PlayMode.IsInternetGame || PlayMode.GameMode == kNetworkClient) return;
+    EndUndecidedGame();
     SendGameEnd(InternetServer, GameEndRequest(Game, Net.ExitGame == 1), [] {
         return AskYesNo(Qs(LangText(3175, "Ошибка соединения с Internet сервером. Повторить ?")));
     });

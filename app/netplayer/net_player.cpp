@@ -109,10 +109,7 @@ public:
                         static_cast<long long>(SharedGameChecksum()));
             std::fflush(stdout);
         }
-        if (internet_ && PlayMode.GameMode == kServer &&
-            !SendGameEnd(InternetServer, GameEndRequest(Game, Net.ExitGame == kClosedByServer),
-                         [] { return false; }))
-            throw Failure("the listing server did not take the game's end");
+        if (internet_ && PlayMode.GameMode == kServer) ReportGameEnd();
         if (!lost_.empty()) throw Failure(lost_);
         if (yearsPlayed_ == 0) throw Failure("the game ended before the first year");
         return 0;
@@ -197,6 +194,14 @@ private:
     void Wait(const std::function<bool()>& done, const char* what) {
         if (!ui_.RunUntil(done, kWaitLimit + std::chrono::seconds(o_.turnSeconds)))
             throw Failure(std::string("no end of the wait for ") + what);
+    }
+
+    // The server of an Internet game reports its end to the listing server.
+    static void ReportGameEnd() {
+        EndUndecidedGame();
+        if (!SendGameEnd(InternetServer, GameEndRequest(Game, Net.ExitGame == kClosedByServer),
+                         [] { return false; }))
+            throw Failure("the listing server did not take the game's end");
     }
 
     // An Internet game: the player registers; the server lists its game at its

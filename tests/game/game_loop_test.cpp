@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "battle_fixture.h"
 #include "fake_game_windows.h"
@@ -230,6 +231,24 @@ TEST_F(GameLoopTest, GameOverAnnouncesEveryEndThatApplies) {
         EXPECT_EQ(Game.HumanWon, humanWon ? 1 : 0);
         EXPECT_EQ(std::count(windows.log.begin(), windows.log.end(), "ShowVictory 2"), humanWon ? 1 : 0);
         EXPECT_EQ(std::count(windows.log.begin(), windows.log.end(), "ShowCharts"), c.over ? 1 : 0);
+    }
+}
+
+// At a network game's end more than one state in play means nobody won: then
+// none stays in play; a sole survivor, or none, stays as it is.
+TEST_F(GameLoopTest, AnUndecidedEndLeavesNoStateInPlay) {
+    const struct {
+        std::vector<uint8_t> alive, after;
+    } cases[] = {{{1, 1, 0, 0}, {0, 0, 0, 0}},
+                 {{1, 0, 1, 1}, {0, 0, 0, 0}},
+                 {{0, 1, 0, 0}, {0, 1, 0, 0}},
+                 {{0, 0, 0, 0}, {0, 0, 0, 0}}};
+    for (const auto& c : cases) {
+        for (int i = 1; i <= 4; ++i) Game.mGos[i].Alive = c.alive[i - 1];
+        EndUndecidedGame();
+        std::vector<uint8_t> after;
+        for (int i = 1; i <= 4; ++i) after.push_back(Game.mGos[i].Alive);
+        EXPECT_EQ(after, c.after);
     }
 }
 
