@@ -1,7 +1,7 @@
-// A game played through the program's windows under a real X server with a
-// window manager (see with_openbox.sh): the main menu, the set-up, the state
-// choice, the turn banners, every page of the main game screen, the charts,
-// the exit from the game, the hall of fame and the program's exit. At every
+// A game played through the program's windows under a real X server, with a
+// window manager and without (see with_openbox.sh): the main menu, the set-up,
+// the state choice, the turn banners, every page of the main game screen, the
+// charts, the exit from the game, the hall of fame and the program's exit. At every
 // change of screen the full-screen windows shown stand where the main menu
 // stood and every button lies inside the screen. Escape on the first exit
 // question goes through the X server as a player types it (xdotool), to the

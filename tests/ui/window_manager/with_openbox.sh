@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Runs a command under a new X server of its own (Xvfb, on a display number
-# the server picks itself) with the openbox window manager, and stops both
-# afterwards: with_openbox.sh WIDTHxHEIGHT command [arguments...]
+# the server picks itself) with the openbox window manager, or with none, and
+# stops both afterwards:
+#   with_openbox.sh WIDTHxHEIGHT openbox|none command [arguments...]
 set -euo pipefail
 size="$1"
-shift
+manager="$2"
+shift 2
 work="$(mktemp -d)"
 xvfb=""
 wm=""
@@ -31,11 +33,13 @@ xvfb=$!
 wait_for test -s "$work/display"
 export DISPLAY=":$(head -n 1 "$work/display")"
 
-# The window manager announces itself on the root window once it manages windows.
-HOME="$work" openbox --sm-disable >"$work/openbox.log" 2>&1 &
-wm=$!
-wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-wait_for wm_ready
+if [ "$manager" = openbox ]; then
+  # The window manager announces itself on the root window once it manages windows.
+  HOME="$work" openbox --sm-disable >"$work/openbox.log" 2>&1 &
+  wm=$!
+  wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+  wait_for wm_ready
+fi
 
 export QT_QPA_PLATFORM=xcb
 "$@"
