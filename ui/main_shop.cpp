@@ -119,7 +119,7 @@ TActionResult TMain::ShopPurchase(TActionMode mode) {
     auto value = [this](TShopQuality q) { return Shop.Sliders[q].TrackBar->value(); };
     // The name box's preset keeps the pool's name.
     const std::string name = Cs(Shop.EditName->text());
-    const std::string chosen = name != LangText(1164) ? name : std::string();
+    const std::string chosen = name != LangText(1164, "По умолчанию") ? name : std::string();
     return HumanBuyKordalt(Game.CurrentGos, value(sqAge), value(sqMastery), value(sqMark), value(sqSpeed),
                            chosen, nullptr, mode);
 }

@@ -104,6 +104,18 @@ TEST_F(KordaltShop, ExactPriceBuysAndTheBordersPageShowsHim) {
     EXPECT_EQ(Gos().KordaltCount, 2);
 }
 
+TEST_F(KordaltShop, PresetFromTheBuiltInDefaultStillKeepsThePoolName) {
+    LanguageFile->DeleteKey(LanguageFile->LanguageSection, "1164");
+    OpenPage(0);
+    OpenPage(4);
+    ASSERT_EQ(Find<QLineEdit>("EditName")->text(), "По умолчанию");
+    Gos().NeighbourCount = 5;
+    const std::string poolName = Game.mKordalt[1].Name.Str();
+    Click("SpeedButton5");
+    ASSERT_EQ(Gos().KordaltCount, 1);
+    EXPECT_EQ(Game.mKordalt[1].Name.Str(), poolName);
+}
+
 TEST_F(KordaltShop, HotSeatPutsTheSlidersBack) {
     Game.HumanCount = 2;
     Gos().NeighbourCount = 5;
