@@ -64,9 +64,8 @@ T* Place(QWidget* parent, const char* name, int x, int y, int w, int h) {
     return widget;
 }
 
-QLabel* PlaceLabel(QWidget* parent, const char* name, const char* text, int y, int h) {
+QLabel* PlaceLabel(QWidget* parent, const char* name, int y, int h) {
     auto* label = Place<QLabel>(parent, name, 8, y, 320, h);
-    label->setText(QString::fromUtf8(text));
     label->setWordWrap(true);
     return label;
 }
@@ -76,7 +75,6 @@ QLabel* PlaceLabel(QWidget* parent, const char* name, const char* text, int y, i
 TPeerPlayForm::TPeerPlayForm(TCustomPeerPlay& peerPlay, QWidget* parent)
     : QDialog(parent), PeerPlay(peerPlay) {
     setObjectName(QStringLiteral("PeerPlayForm"));
-    setWindowTitle(QString::fromUtf8("Настройка соединения"));
     setFixedSize(500, 282);
 
     DibPaintBox1 = Place<TDibPaintBox>(this, "DibPaintBox1", 9, 11, 138, 208);
@@ -92,11 +90,8 @@ TPeerPlayForm::TPeerPlayForm(TCustomPeerPlay& peerPlay, QWidget* parent)
     BuildPages();
 
     BackButton = Place<QPushButton>(this, "BackButton", 246, 248, 75, 25);
-    BackButton->setText(QString::fromUtf8("< &Назад"));
     NextButton = Place<QPushButton>(this, "NextButton", 321, 248, 75, 25);
-    NextButton->setText(QString::fromUtf8("Далее >"));
     CancelButton = Place<QPushButton>(this, "CancelButton", 409, 248, 75, 25);
-    CancelButton->setText(QString::fromUtf8("Отмена"));
     for (QPushButton* button : {BackButton, NextButton, CancelButton}) button->setAutoDefault(false);
 
     JoinGameGetPlayerListTimer = new QTimer(this);
@@ -139,37 +134,30 @@ void TPeerPlayForm::BuildPages() {
         return widget;
     };
     QWidget* provider = page("SelectProvider");
-    Label1 = PlaceLabel(provider, "Label1", "Пожалуйста выберите метод соединения", 8, 32);
+    Label1 = PlaceLabel(provider, "Label1", 8, 32);
     ProviderList = Place<QListWidget>(provider, "ProviderList", 8, 48, 320, 168);
 
     QWidget* type = page("SessionType");
-    Label2 = PlaceLabel(type, "Label2", "Пожалуста укажите способ начала игры.", 8, 32);
+    Label2 = PlaceLabel(type, "Label2", 8, 32);
     NewGame = Place<QRadioButton>(type, "NewGame", 16, 56, 300, 20);
-    NewGame->setText(QString::fromUtf8("Новая игра"));
     NewGame->setChecked(true);
     JoinGame = Place<QRadioButton>(type, "JoinGame", 16, 84, 300, 20);
-    JoinGame->setText(QString::fromUtf8("Подключиться к игре"));
 
     QWidget* created = page("SessionNew");
-    Label3 = PlaceLabel(created, "Label3",
-                        "Выбрана Новая игра. Пожалуйста введите название сессии и имя игрока.", 8, 48);
-    Label4 = PlaceLabel(created, "Label4", "&Сессия", 64, 16);
+    Label3 = PlaceLabel(created, "Label3", 8, 48);
+    Label4 = PlaceLabel(created, "Label4", 64, 16);
     NewGameSessionName = Place<QLineEdit>(created, "NewGameSessionName", 8, 82, 320, 22);
-    NewGameSessionName->setText(QStringLiteral("Kordalt"));
-    Label5 = PlaceLabel(created, "Label5", "&Имя игрока", 116, 16);
+    Label5 = PlaceLabel(created, "Label5", 116, 16);
     NewGamePlayerName = Place<QLineEdit>(created, "NewGamePlayerName", 8, 134, 320, 22);
     Label4->setBuddy(NewGameSessionName);
     Label5->setBuddy(NewGamePlayerName);
 
     QWidget* join = page("SessionJoin");
-    Label8 = PlaceLabel(join, "Label8",
-                        "Вы участвуете в существующей игре. Пожалуйста,  выберите название сеанса и "
-                        "введите имя игрока.",
-                        8, 48);
+    Label8 = PlaceLabel(join, "Label8", 8, 48);
     JoinGameSessionList = Place<QListWidget>(join, "JoinGameSessionList", 8, 60, 156, 112);
     JoinGamePlayerList = Place<QListWidget>(join, "JoinGamePlayerList", 172, 60, 156, 112);
     JoinGamePlayerList->setEnabled(false);
-    Label7 = PlaceLabel(join, "Label7", "&Имя игрока", 178, 16);
+    Label7 = PlaceLabel(join, "Label7", 178, 16);
     JoinGamePlayerName = Place<QLineEdit>(join, "JoinGamePlayerName", 8, 196, 320, 22);
     Label7->setBuddy(JoinGamePlayerName);
 }
