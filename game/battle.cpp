@@ -23,26 +23,6 @@
 namespace kordalt {
 namespace {
 
-constexpr int kExperienceText = 3218;
-constexpr int kDiedText = 3219;
-constexpr int kDiedAttackingText = 3227;
-constexpr int kOpeningText = 3300;
-constexpr int kBorderArmyText = 3301;
-constexpr int kNoRetreatText = 3302;
-constexpr int kHomeArmyNextText = 3303;
-constexpr int kAttackLeaderText = 3304;
-constexpr int kNewBattleText = 3305;
-constexpr int kFanfareText = 3306;
-constexpr int kDefenceCommanderText = 3307;
-constexpr int kFortifiedText = 3308;
-constexpr int kNoCommanderText = 3309;
-constexpr int kCandidateNameText = 3310;
-constexpr int kArmiesFaceText = 3311;
-constexpr int kMoveText = 3312;
-constexpr int kDrawText = 3313;
-constexpr int kResultText = 3322;
-constexpr int kResultCapturedText = 3323;
-
 constexpr int kMaxRounds = 20;
 constexpr int kMaxMastery = 100;
 constexpr int kFullCondition = 100;
@@ -87,7 +67,7 @@ std::vector<int> OrderOfAction() {
     return order;
 }
 
-void Die(int slot, int text) {
+void Die(int slot, TText text) {
     TKordaltRec& k = Game.mKordalt[slot];
     AddMessage(kEventMessage, k.Owner, clRed, FormatText(LangText(text), {k.Name.Str()}));
     Lower(Game.mGos[k.Owner].KordaltCount, 1);
@@ -97,33 +77,27 @@ void Die(int slot, int text) {
 void OpenBattle(Battle& b) {
     TGosRec& defender = Game.mGos[b.d];
     const std::string a = RecordField(NameOf(b.a)), d = RecordField(NameOf(b.d));
-    AddBattleMessage(clBlue, LangText(kNewBattleText));
-    AddBattleMessage(clRed, LangText(kFanfareText));
-    AddBattleMessage(clNavy, FormatText(LangText(kOpeningText), {a, d}) + "~" + a + "~" + d);
+    AddBattleMessage(clBlue, LangText(kBattleStart));
+    AddBattleMessage(clRed, LangText(kBattleFanfare));
+    AddBattleMessage(clNavy, FormatText(LangText(kBattleOpening), {a, d}) + "~" + a + "~" + d);
     if (b.hadKordalt) {
-        AddBattleMessage(clBlack, FormatText(LangText(kBorderArmyText), {NameOf(b.d), NameOf(b.a)}));
-        AddBattleMessage(clBlack, LangText(kNoRetreatText));
-        AddBattleMessage(clBlack, LangText(kHomeArmyNextText));
+        AddBattleMessage(clBlack, FormatText(LangText(kBattleBorderArmy), {NameOf(b.d), NameOf(b.a)}));
+        AddBattleMessage(clBlack, LangText(kBattleNoRetreat));
+        AddBattleMessage(clBlack, LangText(kBattleHomeArmyNext));
     }
-    AddBattleMessage(clBlue, FormatText(LangText(kAttackLeaderText), {Game.mKordalt[b.k].Name.Str()}));
+    AddBattleMessage(clBlue, FormatText(LangText(kBattleAttackLeader), {Game.mKordalt[b.k].Name.Str()}));
 
     TFrontRec& front = defender.Fronts[b.a];
-    const std::string commanderText =
-        LangText(kDefenceCommanderText, "Командовать войсками защиты будет+mKordalt[z].Name");
+    const std::string commanderText = LangText(kBattleDefenceCommander);
     if (front.Kordalt != 0) {
         b.z = front.Kordalt;
         AddBattleMessage(clBlue, FormatText(commanderText, {Game.mKordalt[b.z].Name.Str()}));
-        if (front.Fortified)
-            AddBattleMessage(clGreen, LangText(kFortifiedText,
-                                               "Он хорошо подготовил войска к защите и теперь не "
-                                               "позавидуешь нападающим"));
+        if (front.Fortified) AddBattleMessage(clGreen, LangText(kBattleFortified));
     } else {
         b.z = PeopleKordalt;
-        AddBattleMessage(clRed, LangText(kNoCommanderText,
-                                         "У защищающейся стороны нет командира, пришлось выбрать "
-                                         "кандидатуру из народа"));
+        AddBattleMessage(clRed, LangText(kBattleNoCommander));
         TKordaltRec& candidate = Game.mKordalt[PeopleKordalt];
-        candidate.Name.Assign(LangText(kCandidateNameText, "Ополченец"));
+        candidate.Name.Assign(LangText(kBattleCandidateName));
         candidate.Front = b.a;
         candidate.Owner = b.d;
         front.Kordalt = PeopleKordalt;
@@ -131,7 +105,7 @@ void OpenBattle(Battle& b) {
     }
     Game.mGos[b.a].Morale = Game.mKordalt[b.k].Condition;
     defender.Morale = Game.mKordalt[b.z].Condition;
-    AddBattleMessage(clRed, LangText(kArmiesFaceText));
+    AddBattleMessage(clRed, LangText(kBattleArmiesFace));
 }
 
 // One side's move; true when it destroyed the other side's army.
@@ -150,7 +124,7 @@ bool FightRounds(Battle& b) {
     int prev = 1;
     for (b.rounds = 1;; ++b.rounds) {
         AddBattleMessage(clBlack, BattleStatusLine(b.a, b.d));
-        AddBattleMessage(clBlue, FormatText(LangText(kMoveText, "Ходит +mGos[a].Name"), {NameOf(b.a)}));
+        AddBattleMessage(clBlue, FormatText(LangText(kBattleMove), {NameOf(b.a)}));
         const int t = ChooseTactic(b.a, b.d, b.k, prev);
         if (Move(b.a, b.d, t, prev)) {
             if (b.hadKordalt) {
@@ -163,11 +137,11 @@ bool FightRounds(Battle& b) {
             return false;
         }
 
-        AddBattleMessage(clBlue, FormatText(LangText(kMoveText, "Ходит +mGos[b].Name"), {NameOf(b.d)}));
+        AddBattleMessage(clBlue, FormatText(LangText(kBattleMove), {NameOf(b.d)}));
         const int u = ChooseTactic(b.d, b.a, b.z, t);
         const bool attackerDestroyed = Move(b.d, b.a, u, t);
         if (!attackerDestroyed && b.rounds >= kMaxRounds) {
-            AddBattleMessage(clGreen, FormatText(LangText(kDrawText), {NameOf(b.a), NameOf(b.d)}));
+            AddBattleMessage(clGreen, FormatText(LangText(kBattleDraw), {NameOf(b.a), NameOf(b.d)}));
             return false;
         }
         CheckGameState(Cp("Бой затянулся между :") + NameOf(b.a) + Cp(" и ") + NameOf(b.d) + ":");
@@ -212,8 +186,8 @@ void CloseBattle(Phase& phase, const Battle& b) {
                                         b.rounds,
                                         b.captured};
     const std::string result = b.captured > 0
-                                   ? FormatText(LangText(kResultCapturedText), values)
-                                   : FormatText(LangText(kResultText), std::span(values).first(11));
+                                   ? FormatText(LangText(kBattleResultCaptured), values)
+                                   : FormatText(LangText(kBattleResult), std::span(values).first(11));
     AddBattleMessage(clBlue, "");
     AddBattleMessage(clBlue, result + "~" + std::to_string(phase.battleNumber));
 
@@ -269,7 +243,7 @@ void Act(Phase& phase, int slot) {
     TKordaltRec& k = Game.mKordalt[slot];
     if (k.Owner == 0) return;
     if (k.Age > k.Lifespan) {
-        if (!phase.deadAfterMove) return Die(slot, kDiedText);
+        if (!phase.deadAfterMove) return Die(slot, kKordaltDied);
         phase.diesAfterPhase[slot] = true;
         phase.diedAttacking[slot] = k.Order == kOrderAttack;
         return;
@@ -310,7 +284,7 @@ void GainExperience(int slot, int rounds) {
     k.Mastery = static_cast<uint8_t>(std::min(kMaxMastery, k.Mastery + gain));
     const std::string ending = gain == 1 ? Cp("у") : gain <= 4 ? Cp("ы") : "";
     AddMessage(kEventMessage, k.Owner, clBlack,
-               FormatText(LangText(kExperienceText), {k.Name.Str(), gain, ending}));
+               FormatText(LangText(kKordaltExperience), {k.Name.Str(), gain, ending}));
 }
 
 void ProcessBattles() {
@@ -326,7 +300,8 @@ void ProcessBattles() {
     }
     if (!phase.deadAfterMove) return;
     for (int slot = 1; slot <= KordaltSlotCount; ++slot)
-        if (phase.diesAfterPhase[slot]) Die(slot, phase.diedAttacking[slot] ? kDiedAttackingText : kDiedText);
+        if (phase.diesAfterPhase[slot])
+            Die(slot, phase.diedAttacking[slot] ? kKordaltDiedAttacking : kKordaltDied);
 }
 
 }  // namespace kordalt

@@ -17,10 +17,6 @@ namespace kordalt {
 
 namespace {
 
-constexpr int kCapturedText = 3318;
-constexpr int kDestroyedText = 3319;
-constexpr int kPlayerOverthrownText = 3320;
-
 class THeadlessCaptureUi final : public TCaptureUi {
 public:
     void SendAllMessage(const std::string&, TColor) override {}
@@ -62,8 +58,8 @@ void DestroyState(uint8_t winner, uint8_t loser) {
     TGosRec& w = Game.mGos[winner];
     TGosRec& l = Game.mGos[loser];
     const bool human = l.Player != 0;
-    const std::string destroyed = FormatText(LangText(kDestroyedText), {l.Name.Str()});
-    const std::string overthrown = FormatText(LangText(kPlayerOverthrownText), {l.PlayerName.Str()});
+    const std::string destroyed = FormatText(LangText(kStateDestroyed), {l.Name.Str()});
+    const std::string overthrown = FormatText(LangText(kPlayerOverthrown), {l.PlayerName.Str()});
     AddBattleMessage(clGreen, destroyed);
     if (PlayMode.GameMode != kLocalGame && human)
         CaptureUi().SendAllMessage(overthrown, kDestroyedNoticeColor);
@@ -112,7 +108,7 @@ int32_t CaptureTerritory(uint8_t winner, uint8_t loser) {
     const int captured = before - Map->RegionSize(loser);
 
     w.CapturedThisTurn = static_cast<uint16_t>(std::min(w.CapturedThisTurn + captured, 0xFFFF));
-    AddBattleMessage(clGreen, FormatText(LangText(kCapturedText), {w.Name.Str(), captured}));
+    AddBattleMessage(clGreen, FormatText(LangText(kSquaresCaptured), {w.Name.Str(), captured}));
     LowerAttitude(l.Relations[winner], AttitudePenalty(l.Territory, captured));
     if (Map->RegionSize(loser) == 0) DestroyState(winner, loser);
     return captured;

@@ -12,17 +12,13 @@
 namespace kordalt {
 namespace {
 
-constexpr int kOverpopulationText = 3201;
-constexpr int kGrowthText = 3202;
-constexpr int kHarvestText = 3203;
-constexpr int kFirstLevelText = 3204;  // + branch
-
 // The texts of one paid group.
 struct SalaryTexts {
-    int paid, grainSold, allLeft, someLeft;
+    TText paid, grainSold, allLeft, someLeft;
 };
-constexpr SalaryTexts kScientistTexts{3210, 3211, 3212, 3213};
-constexpr SalaryTexts kSoldierTexts{3214, 3215, 3216, 3217};
+constexpr SalaryTexts kScientistTexts{kScientistsPaid, kGrainSoldForScientists, kAllScientistsLeft,
+                                      kSomeScientistsLeft};
+constexpr SalaryTexts kSoldierTexts{kSoldiersPaid, kGrainSoldForSoldiers, kWholeArmyLeft, kSomeSoldiersLeft};
 
 void Event(uint8_t gos, TColor color, const std::string& text) {
     AddMessage(kEventMessage, gos, color, text);
@@ -100,9 +96,7 @@ void Harvest(uint8_t gos) {
         Trunc(2.0L * Trunc(g.FieldsSown * static_cast<long double>(g.Research[AgrarianLevel].Effect)));
     g.Grain = AddSaturated(g.Grain, h);
     const int64_t worth = Trunc(h * static_cast<long double>(g.Research[FinancialLevel].Effect));
-    Event(gos, clGreen,
-          FormatText(LangText(kHarvestText, "Ваши крестьяне вырастили %d тонн зерна, на сумму %d $"),
-                     {h, worth}));
+    Event(gos, clGreen, FormatText(LangText(kHarvest), {h, worth}));
     g.FieldsSown = 0;
     if (TYearStatRec* stats = YearStatsOf(gos)) stats->Harvest = static_cast<uint32_t>(h);
 }
@@ -114,13 +108,13 @@ void GrowPopulation(uint8_t gos) {
     const long double capacity = g.Territory * static_cast<long double>(g.Research[PopulationDensity].Effect);
     if (static_cast<long double>(p) + growth <= capacity) {
         g.Peasants = AddSaturated(g.Peasants, growth);
-        Event(gos, clBlue, FormatText(LangText(kGrowthText), {growth}));
+        Event(gos, clBlue, FormatText(LangText(kPopulationGrowth), {growth}));
         return;
     }
     if (p < capacity)
         g.Peasants =
             SaturateI32(Trunc(static_cast<long double>(Round(capacity)) - g.Scientists - g.Soldiers));
-    Event(gos, clRed, LangText(kOverpopulationText));
+    Event(gos, clRed, LangText(kOverpopulation));
 }
 
 void AdvanceResearch(uint8_t gos) {
@@ -136,7 +130,7 @@ void AdvanceResearch(uint8_t gos) {
         r.Cost = SaturateI32(Round(r.Cost + step + (step / 1.2L) * r.Level));
         const long double increment = r.Increment;
         r.Effect = static_cast<float>(r.Effect + increment + (increment / 5) * r.Level);
-        Event(gos, clNavy, FormatText(LangText(kFirstLevelText + k), {int64_t{r.Level}}));
+        Event(gos, clNavy, FormatText(LangText(kResearchLevelReached[k]), {int64_t{r.Level}}));
     }
 }
 

@@ -15,7 +15,6 @@
 namespace kordalt {
 namespace {
 
-constexpr int kKordaltReleasedText = 3200;
 constexpr int kDealtTroopTypes = 3;
 
 void RecountNeighbours() {
@@ -47,9 +46,7 @@ void ReleaseKordaltsOfVanishedFronts() {
         owner.Fronts[k.Front].Kordalt = 0;
         k.Front = 0;
         k.Order = kOrderRest;
-        const std::string text = LangText(kKordaltReleasedText,
-                                          "В связи с изменением границы, Ваш Kordalt %s остался не у дел, "
-                                          "и был с почётом отправлен на заслуженный отдых");
+        const std::string text = LangText(kKordaltReleased);
         AddMessage(kEventMessage, k.Owner, clBlue, FormatText(text, {k.Name.Str()}));
     }
 }

@@ -23,16 +23,7 @@ namespace kordalt {
 
 namespace {
 
-constexpr int kNoHumansText = 3101;
-constexpr int kVictoryText = 3102;
-constexpr int kVictoryChatText = 3103;
-constexpr int kHumansLostText = 3104;
-constexpr int kDrawText = 3105;
-constexpr int kClosingNoticeText = 3106;
-constexpr int kYearLabelText = 2019;
 constexpr TColor kVictoryChatColor = 0x8000;
-constexpr char kVictoryDefault[] =
-    "Игра окончена.\rГосударство %s одержало сокрушительную победу над противниками!";
 
 bool SinglePlayerOption() {
     return LanguageFile && LanguageFile->ReadBool("Preferences", "SinglePlayer", false);
@@ -140,7 +131,7 @@ bool PlayHumanTurns() {
 
 void ComputeYear() {
     CheckGameState(Cp("Проверка после хода людей:"));
-    GameWindows().ShowYear(LangText(kYearLabelText, "Год:") + " " + std::to_string(Game.Year));
+    GameWindows().ShowYear(LangText(kStartYear) + " " + std::to_string(Game.Year));
     ComputeYearSteps();
     BeginNextYear();
 }
@@ -161,13 +152,13 @@ bool AnyHumanAlive() {
 
 void AnnounceWinner(uint8_t winner) {
     const TGosRec& g = Game.mGos[winner];
-    ShowMessage(FormatText(LangText(kVictoryText, kVictoryDefault), {g.Name.Str()}));
+    ShowMessage(FormatText(LangText(kVictory), {g.Name.Str()}));
     if (g.Player == 0) return;
     Game.HumanWon = 1;
     GameWindows().ShowVictory(winner);
     if (PlayMode.GameMode != kLocalGame)
-        CaptureUi().SendAllMessage(
-            FormatText(LangText(kVictoryChatText, kVictoryDefault), {g.PlayerName.Str()}), kVictoryChatColor);
+        CaptureUi().SendAllMessage(FormatText(LangText(kVictoryChat), {g.PlayerName.Str()}),
+                                   kVictoryChatColor);
 }
 
 }  // namespace
@@ -182,7 +173,7 @@ uint8_t SoleOwner() {
 
 void GameLoop() {
     Game.HumanWon = 0;
-    if (!HasHumanPlayers()) ShowMessage(LangText(kNoHumansText, "Где люди ?!!!"));
+    if (!HasHumanPlayers()) ShowMessage(LangText(kNoHumans));
     GameWindows().BeginYearLoop();
     PlayMode.TurnMinutes = 0;
     for (;;) {
@@ -209,18 +200,17 @@ bool GameOver() {
     bool over = owner != 0;
     if (over && owner <= Game.GosCount) AnnounceWinner(owner);
     if (!AnyHumanAlive()) {
-        ShowMessage(LangText(kHumansLostText,
-                             "Все люди погибли\rИгра окончена\rМашина снова одержала победу над человеком!"));
+        ShowMessage(LangText(kHumansLost));
         over = true;
     }
     if (Game.Year >= YearCount && !over) {
-        ShowMessage(LangText(kDrawText, "Игра затянулась.\rНичейный результат.\rСпасибо за тормозную игру!"));
+        ShowMessage(LangText(kGameDrawn));
         over = true;
     }
     if (over) {
         GameWindows().AlignScreens(TScreen::TurnBanner, true);
         GameWindows().ShowCharts();
-        ShowMessage(LangText(kClosingNoticeText));
+        ShowMessage(LangText(kClosingNotice));
     }
     return over;
 }

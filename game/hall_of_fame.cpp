@@ -14,7 +14,6 @@
 namespace kordalt {
 namespace {
 
-constexpr int kFirstNameText = 1180;
 constexpr uint8_t kExpert = 2;
 
 struct TDefaultRow {
@@ -45,7 +44,7 @@ TRecordEntries DefaultRecordTable() {
         const TDefaultRow& d = kDefaultRows[row];
         TRecordEntry& e = entries[static_cast<size_t>(row)];
         e = BlankEntry();
-        e.PlayerName.Assign(LanguageFile ? LanguageFile->GetText(kFirstNameText + row, "") : std::string());
+        e.PlayerName.Assign(LangText(kHallOfFameRulerNames[row]));
         e.GosCount = d.GosCount;
         e.Destroyed = d.Destroyed;
         e.Year = d.Year;

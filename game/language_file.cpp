@@ -87,9 +87,14 @@ void CreateLanguageFile() { LanguageFile = std::make_unique<TLanguageFile>(Setti
 
 void FreeLanguageFile() { LanguageFile.reset(); }
 
-std::string LangText(int32_t id, std::string_view defaultUtf8) {
-    const std::string fallback = Cp(defaultUtf8);
-    return LanguageFile ? LanguageFile->GetText(id, fallback) : BarsToLineBreaks(fallback);
+std::string LangText(TText text) {
+    const std::string fallback = Cp(text.Default);
+    return LanguageFile ? LanguageFile->GetText(text.Id, fallback) : BarsToLineBreaks(fallback);
+}
+
+std::string LangTextRaw(TText text) {
+    const std::string fallback = Cp(text.Default);
+    return LanguageFile ? LanguageFile->GetTextRaw(text.Id, fallback) : fallback;
 }
 
 }  // namespace kordalt

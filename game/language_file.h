@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "game/texts.h"
 #include "platform/ini_file.h"
 
 namespace kordalt {
@@ -57,9 +58,11 @@ extern std::unique_ptr<TLanguageFile> LanguageFile;
 void CreateLanguageFile();
 void FreeLanguageFile();
 
-// The text the program shows: the current language's text `id` (cp1251), or
-// `defaultUtf8` when it has none or no settings file is open; each "|" becomes
+// The text the program shows: the current language's text (cp1251), or the
+// text's default when it has none or no settings file is open; each "|" becomes
 // CR LF. Windows show it through Qs.
-std::string LangText(int32_t id, std::string_view defaultUtf8 = "");
+std::string LangText(TText text);
+// The same, with "|" left as it is.
+std::string LangTextRaw(TText text);
 
 }  // namespace kordalt

@@ -22,8 +22,6 @@ namespace kordalt {
 
 namespace {
 
-constexpr int kGeneratingText = 3108;
-constexpr int kStateNameText = 1110;  // + the state's number
 constexpr int kCharacterCount = 3;
 
 void CheckMapSize() {
@@ -65,7 +63,7 @@ void InitState(int i) {
     TGosRec& g = Game.mGos[i];
     g.Territory = Map->RegionSize(static_cast<uint8_t>(i));
     g.Player = 0;
-    g.Name.Assign(LangText(kStateNameText + i, "Ошибка"));
+    g.Name.Assign(LangText(kStateNames[i - 1]));
     g.PlayerName.Assign("");
     g.StartPlayerName.Assign("");
     g.TimeSpent = 0;
@@ -113,7 +111,7 @@ void ReplaceMap(std::unique_ptr<TSquares> map) {
 void GenerateNewGame() {
     const bool local = PlayMode.GameMode == kLocalGame;
     if (local) {
-        GameWindows().BeginMapGeneration(LangText(kGeneratingText));
+        GameWindows().BeginMapGeneration(LangText(kGeneratingMap));
         Game.GosCount = CountByte(GameWindows().StatesSliderValue());
         Game.MapSize = CountByte(GameWindows().MapSizeSliderValue());
     }

@@ -128,7 +128,7 @@ std::string TActionResult::Reason() const {
         case TRefusal::BadArgument:
             return Cp("Недопустимое значение!");
         case TRefusal::NoMoney:
-            return LangText(3113, "У Вас недостаточно денег!");
+            return LangText(kNoMoneyToTrain);
         case TRefusal::NoPeasants:
             return Cp("У Вас недостаточно крестьян!");
         case TRefusal::NoGrain:
@@ -142,17 +142,15 @@ std::string TActionResult::Reason() const {
         case TRefusal::NotYourKordalt:
             return Cp("Это не Ваш Kordalt!");
         case TRefusal::TooManyKordalts:
-            return FormatText(LangText(3118, "Максимальное количество Kordaltов: %d"), {kMaxHumanKordalts});
+            return FormatText(LangText(kKordaltLimit), {kMaxHumanKordalts});
         case TRefusal::TooFewFronts:
-            return LangText(3117,
-                            "Для малого числа фронтов, Вы хотите иметь много Kordaltов\r"
-                            "Нет уж! Либо увеличивайте число границ, либо обходитесь чем есть!");
+            return LangText(kTooFewFronts);
         case TRefusal::NoMoneyForKordalt:
-            return LangText(3116, "У Вас недостаточно денег для покупки");
+            return LangText(kNoMoneyForKordalt);
         case TRefusal::NoKordaltSlot:
-            return LangText(0, "Все Kordaltы уже забиты, не могу купить");
+            return LangText(kNoFreeKordaltSlot);
         case TRefusal::StateTaken:
-            return LangText(3110, "Извините\rэта территория уже выбрана");
+            return LangText(kStateTaken);
     }
     return {};
 }

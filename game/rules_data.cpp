@@ -15,12 +15,6 @@ TRules Rules;
 
 namespace {
 
-constexpr int kDamagedFileText = 3107;
-// Text of troop type k, tactic t, and own tactic t after the enemy's tactic e:
-constexpr int kFirstTroopNameText = 7049;   // + k
-constexpr int kFirstTacticNameText = 7099;  // + t
-constexpr int kFirstTacticText = 7200;      // + 10(e - 1) + t
-
 // Reads exactly one record of the language's rules file; false when there is
 // no settings file, or the file is missing, short or unreadable.
 bool ReadDimFile(TDimData& dim) {
@@ -56,13 +50,11 @@ bool FitsTheGame(const TDimData& dim) {
 }
 
 void LoadLanguageTexts() {
-    for (int k = 1; k <= Rules.TroopTypeCount; ++k)
-        Rules.TroopNames[k].Assign(LangText(kFirstTroopNameText + k));
-    for (int t = 1; t <= Rules.TacticCount; ++t)
-        Rules.Tactics[t].Name.Assign(LangText(kFirstTacticNameText + t));
+    for (int k = 1; k <= Rules.TroopTypeCount; ++k) Rules.TroopNames[k].Assign(LangText(kTroopNames[k - 1]));
+    for (int t = 1; t <= Rules.TacticCount; ++t) Rules.Tactics[t].Name.Assign(LangText(kTacticNames[t - 1]));
     for (int t = 1; t <= Rules.TacticCount; ++t)
         for (int e = 1; e <= Rules.TacticCount; ++e)
-            Rules.TacticTexts[t][e].Assign(LangText(kFirstTacticText + 10 * (e - 1) + t));
+            Rules.TacticTexts[t][e].Assign(LangText(kTacticTexts[10 * (e - 1) + t - 1]));
 }
 
 }  // namespace
@@ -82,7 +74,7 @@ void LoadRulesData() {
     if (ReadDimFile(*dim) && IsValidDimData(*dim) && FitsTheGame(*dim)) {
         UseDimData(*dim);
     } else {
-        ShowMessage(LangText(kDamagedFileText, "У вас испорчен файл загрузки DIM.DAT"));
+        ShowMessage(LangText(kDamagedRulesFile));
         Rules.DimLoadFailed = 1;
     }
     LoadLanguageTexts();

@@ -31,14 +31,6 @@ uint8_t SaveGuard = 0;
 
 namespace {
 
-constexpr int kDamagedText = 3220;
-constexpr int kNetworkFileText = 3221;
-constexpr int kLocalFileText = 3222;
-constexpr int kInternetFileText = 3228;
-constexpr char kDamagedDefault[] =
-    "Эта сохраненная игра старой версии.\n\rС новой версией она работать не будет.";
-constexpr char kNetworkFileDefault[] = "Это сетевая игра. Попробуйте загрузить другую игру";
-
 constexpr size_t kChronicleString = 250;
 constexpr size_t kChronicleFirstPart = 245;
 // Bound of the decompressed body: far above any year's turn report.
@@ -199,12 +191,10 @@ std::unique_ptr<SavedBody> ParseBody(std::string_view body) {
 // The text of the first kind check the file fails, or empty.
 std::string KindMismatch(const GameState& s) {
     const bool local = PlayMode.GameMode == kLocalGame;
-    if (s.ResumeHuman == 0 && local) return LangText(kNetworkFileText, kNetworkFileDefault);
-    if (s.ResumeHuman > 0 && !local)
-        return LangText(kLocalFileText, "Это одиночная игра. Попробуйте загрузить другую игру");
-    if (s.GameOnInternet && !PlayMode.IsInternetGame)
-        return LangText(kInternetFileText, "Это Internet игра. Попробуйте загрузить другую игру");
-    if (!s.GameOnInternet && PlayMode.IsInternetGame) return LangText(kNetworkFileText, kNetworkFileDefault);
+    if (s.ResumeHuman == 0 && local) return LangText(kNetworkGameFile);
+    if (s.ResumeHuman > 0 && !local) return LangText(kLocalGameFile);
+    if (s.GameOnInternet && !PlayMode.IsInternetGame) return LangText(kInternetGameFile);
+    if (!s.GameOnInternet && PlayMode.IsInternetGame) return LangText(kNetworkGameFile);
     return {};
 }
 
@@ -331,19 +321,20 @@ bool LoadGameImage(std::string_view image) {
         if (image.size() < kSaveHeaderSize) throw ELzrw1Exception("no compressed body");
         body = Decompress(image.substr(kSaveHeaderSize));
     } catch (const ELzrw1Exception&) {
-        ShowMessage(LangText(kDamagedText));
+        // A body that does not decompress has the settings file's text only.
+        ShowMessage(LangText(kDamagedSavedGame.WithoutDefault()));
         return false;
     }
     std::unique_ptr<SavedBody> loaded;
     try {
         loaded = ParseBody(body);
     } catch (const EBodyError&) {
-        ShowMessage(LangText(kDamagedText, kDamagedDefault));
+        ShowMessage(LangText(kDamagedSavedGame));
         return false;
     }
     const TOwnerGrid& grid = loaded->grid;
     if (ChecksumOf(loaded->state, OwnerSum(grid), loaded->state.SaveCounter) != loaded->checksum) {
-        ShowMessage(LangText(kDamagedText, kDamagedDefault));
+        ShowMessage(LangText(kDamagedSavedGame));
         return false;
     }
     if (std::string text = KindMismatch(loaded->state); !text.empty()) {

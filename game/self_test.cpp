@@ -14,8 +14,6 @@ namespace kordalt {
 
 namespace {
 
-constexpr int kClosingText = 3121;
-
 std::string NameOf(int gos) { return Game.mGos[gos].Name.Str(); }
 
 // Shows the breach; true when it ends the program.
@@ -54,9 +52,7 @@ void CheckGameState(const std::string& label) {
          FindInvariantBreaches(Game, Rules.TroopTypeCount, TLinkScope::ActiveFronts))
         ok = !Report(b, label) && ok;
     if (ok) return;
-    ShowMessage(LangText(kClosingText,
-                         "Блок предупреждения ошибок закрывает программу. Просьба при повторении "
-                         "ошибки связаться с разработчиком"));
+    ShowMessage(LangText(kSelfTestClosing));
     FatalExit(kSelfTestExitCode, "consistency self-test failed: " + Cp1251ToUtf8(label));
 }
 

@@ -15,11 +15,6 @@
 namespace kordalt {
 namespace {
 
-constexpr int kNoTacticText = 3314;
-constexpr int kArmyDestroyedText = 3315;
-constexpr int kLossesText = 3316;
-constexpr int kMoraleText = 3317;
-
 constexpr int kOutnumberedTactics[] = {6, 7};
 constexpr double kOutnumberedRatio = 1.5;
 constexpr double kOutnumberedBonus = 1000;
@@ -80,7 +75,7 @@ std::string ArmyText(int side, int enemy) {
     std::string text = RecordField(Game.mGos[side].Name.Str()) + ": ";
     for (int k = 1; k <= Rules.TroopTypeCount; ++k)
         text += Rules.TroopNames[k].Str() + ": " + std::to_string(ArmyOf(side, enemy).Soldiers[k]) + ", ";
-    return text + LangText(kMoraleText) + std::to_string(Game.mGos[side].Morale) + "%";
+    return text + LangText(kBattleMorale) + std::to_string(Game.mGos[side].Morale) + "%";
 }
 
 std::string ArmyFields(int side, int enemy) {
@@ -120,7 +115,7 @@ int ChooseTactic(int side, int enemy, int kordalt, int enemyPrev) {
         }
     }
     if (best != 0) return best;
-    ShowMessage(LangText(kNoTacticText));
+    ShowMessage(LangText(kNoTactic));
     return 1;
 }
 
@@ -151,13 +146,13 @@ void ApplyBattleMove(int mover, int target, int tactic, int enemyPrev, bool& des
         if (ownSoldiers > 0)
             attacker.Morale = MoraleWithin((attacker.Morale * ownSoldiers + gain) / ownSoldiers);
         defender.Morale = MoraleWithin((defender.Morale * rest - loss) / rest);
-        std::string text = LangText(kLossesText);
+        std::string text = LangText(kBattleLosses);
         for (int k = 1; k <= Rules.TroopTypeCount; ++k)
             text += Rules.TroopNames[k].Str() + ": " + std::to_string(killed[k]) + ", ";
         AddBattleMessage(clRed, text);
         return;
     }
-    AddBattleMessage(clRed, FormatText(LangText(kArmyDestroyedText), {defender.Name.Str()}));
+    AddBattleMessage(clRed, FormatText(LangText(kArmyDestroyed), {defender.Name.Str()}));
     ReleaseCommander(enemy);
     destroyed = true;
     for (int k = 1; k <= Rules.TroopTypeCount; ++k) {

@@ -99,7 +99,8 @@ void TakeFullOfDepartedPlayer(const NetQueueItem& item, TCustomPeerPlay& peer) {
 
 void PlayerLeft(const TPeerPlayPlayer& sender, INetLobbyUi& ui) {
     for (int i = 1; i <= Game.GosCount; ++i)
-        if (Game.mGos[i].Player == sender.ID) ui.ShowChatMessage(sender.Name, LangText(3130), clRed);
+        if (Game.mGos[i].Player == sender.ID)
+            ui.ShowChatMessage(sender.Name, LangText(kPlayerLeftGame), clRed);
     GiveStatesToComputer(sender.ID);
 }
 
@@ -198,7 +199,7 @@ std::string TakeExit(TNetDelivery& d) {
 std::string TakeCloseAll(TNetDelivery& d) {
     if (d.newServer) return "not from the game's server";
     Net.ExitGame = 1;
-    d.ui.ShowChatMessage(d.sender.Name, LangText(3131), clRed);
+    d.ui.ShowChatMessage(d.sender.Name, LangText(kServerClosedGame), clRed);
     return {};
 }
 

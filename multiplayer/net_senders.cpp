@@ -122,8 +122,8 @@ void SendKeptFull(TCustomPeerPlay& peer, uint32_t to, TNetMessage full, uint32_t
 }
 
 std::string WaitingInfoText() {
-    std::string text = LangText(1509, "Год") + " : " + std::to_string(Game.Year) + "\r\n";
-    if (!Game.BattleChronicle.empty()) text += LangText(1508, "Битвы :") + "\r\n" + Game.BattleChronicle;
+    std::string text = LangText(kNewsYear) + " : " + std::to_string(Game.Year) + "\r\n";
+    if (!Game.BattleChronicle.empty()) text += LangText(kInfoBattles) + "\r\n" + Game.BattleChronicle;
     return text;
 }
 

@@ -83,14 +83,12 @@ TExSpeedButton* MakeButton(QWidget* parent, const char* name, const QRect& r) {
 
 QString StyleColour(TColor c) { return ToQColor(c).name(); }
 
-std::string Formatted(int id, const std::string& arg, std::string_view defaultUtf8 = "") {
-    return FormatText(LangText(id, defaultUtf8), {arg});
-}
+std::string Formatted(TText text, const std::string& arg) { return FormatText(LangText(text), {arg}); }
 
 // The game's id in the listing server's requests.
 std::string GameId() { return GUIDToStr(InternetChoice.NetGameGUID); }
 
-std::string LanguageName() { return LangText(3179, "Russian"); }
+std::string LanguageName() { return LangText(kWebLanguage); }
 
 // The server of an Internet game tells the listing server.
 bool ListedServer() { return PlayMode.IsInternetGame && PlayMode.GameMode == kServer; }
@@ -222,19 +220,19 @@ void TConnect::FormCreate() {
 }
 
 void TConnect::Localize() {
-    setWindowTitle(Qs(LangText(7000, "Connect")));
-    SpeedButton1->SetCaption(Qs(LangText(7001, "Выход")));
-    CreateMap->SetCaption(Qs(LangText(7002, "Новая игра")));
-    LoadGame->SetCaption(Qs(LangText(7003, "Загрузить игру")));
-    StartCheck->SetCaption(Qs(LangText(7004, "Готов")));
-    Edit1->setText(Qs(LangText(7005, "Привет")));
-    MapCaption->setText(Qs(LangText(7006, "КАРТА")));
-    Label4->setText(Qs(LangText(7007, "Сервер")));
-    Label1->setText(Qs(LangText(7008, "Продолжительность хода (мин.)")));
+    setWindowTitle(Qs(LangText(kLobbyCaption)));
+    SpeedButton1->SetCaption(Qs(LangText(kLobbyExit)));
+    CreateMap->SetCaption(Qs(LangText(kLobbyNewGame)));
+    LoadGame->SetCaption(Qs(LangText(kLobbyLoadGame)));
+    StartCheck->SetCaption(Qs(LangText(kLobbyReady)));
+    Edit1->setText(Qs(LangText(kLobbyGreeting)));
+    MapCaption->setText(Qs(LangText(kLobbyMap)));
+    Label4->setText(Qs(LangText(kLobbyServer)));
+    Label1->setText(Qs(LangText(kLobbyTurnLength)));
     Label2->setText(Label1->text());
-    Label6->setText(Qs(LangText(7009, "Количество стран")));
-    Label5->setText(Qs(LangText(7010, "Клиент")));
-    Label9->setText(Qs(LangText(7011, "Список участников игры")));
+    Label6->setText(Qs(LangText(kLobbyStates)));
+    Label5->setText(Qs(LangText(kLobbyClient)));
+    Label9->setText(Qs(LangText(kLobbyPlayers)));
     ApplyLanguageFont(this);
 }
 
@@ -294,11 +292,10 @@ void TConnect::PeerPlay1Open() {
     PlayMode.GameMode = alone ? kServer : kNetworkClient;
     ExCheckListBox1->Items().Clear();
     RichEdit1->clear();
-    AppendChatLine(RichEdit1, Qs(LangText(3127, "--------------- Игровой чат ----------------")), clBlack,
-                   false, kLobbyChatLines);
+    AppendChatLine(RichEdit1, Qs(LangText(kChatFirstLine)), clBlack, false, kLobbyChatLines);
     if (PlayMode.IsInternetGame && AddressTaken(*PeerPlay1)) {
-        SendAllMessage(LangText(3141, "Некто пытается зайти под одинаковым IP адресом"), clOlive);
-        Refuse(Qs(LangText(3140, "IP адрес должен быть уникальным")));
+        SendAllMessage(LangText(kAddressNotUniqueNotice), clOlive);
+        Refuse(Qs(LangText(kAddressNotUnique)));
         return;
     }
     const TPeerPlayPlayer* own = PeerPlay1->LocalPlayer();
@@ -310,9 +307,9 @@ void TConnect::PeerPlay1Open() {
             return;
         }
         if (&p == own)
-            AppendChatLine(RichEdit1, Qs(Formatted(3128, p.Name)), clGreen, false, kLobbyChatLines);
+            AppendChatLine(RichEdit1, Qs(Formatted(kChatGreeting, p.Name)), clGreen, false, kLobbyChatLines);
     }
-    SendAllMessage(Formatted(3129, kGameVersion), clBlue);
+    SendAllMessage(Formatted(kPlayerJoined, kGameVersion), clBlue);
     if (PlayMode.IsInternetGame && own)
         QueryServerAsync(InternetServer, GameUserUpdateRequest(GameId(), own->Name));
 }
@@ -329,8 +326,8 @@ void TConnect::Refuse(const QString& reason) {
 }
 
 void TConnect::RejectDuplicateName() {
-    SendAllMessage(LangText(3126, "Некто пытался зайти под зарегистрированным именем"), clOlive);
-    Refuse(Qs(LangText(3125, "Игрок с таким именем в игре уже есть.|Смените имя пожалуйста.")));
+    SendAllMessage(LangText(kNameTakenNotice), clOlive);
+    Refuse(Qs(LangText(kNameTaken)));
 }
 
 void TConnect::PeerPlay1Close() {
@@ -354,7 +351,7 @@ void TConnect::PeerPlay1DeletePlayer(TPeerPlayPlayer& player) {
         if (sameName == 1) QueryServerAsync(InternetServer, GameUserDeleteRequest(GameId(), player.Name));
     }
     if (const int row = LeaverRow(player); row >= 0) ExCheckListBox1->Items().Delete(row);
-    ShowChatMessage(player.Name, LangText(3124), clNavy);
+    ShowChatMessage(player.Name, LangText(kPlayerLeftSession), clNavy);
     GiveStatesToComputer(player.ID);
     GameServerLeft(*PeerPlay1, NetQueue, *this, player.ID);
 }
@@ -374,7 +371,7 @@ int TConnect::LeaverRow(const TPeerPlayPlayer& player) {
 
 void TConnect::PeerPlay1SessionLost() {
     // During a game the year loop says it, with the offer to save.
-    if (!Net.GameRunning) ShowMessageBox(TMsgType::Error, Qs(LangText(3136)));
+    if (!Net.GameRunning) ShowMessageBox(TMsgType::Error, Qs(LangText(kSessionLostText)));
     Net.ExitGame = kSessionLost;
 }
 
@@ -387,13 +384,13 @@ void TConnect::CreateMapClick() {
     SetMapShape(ExSlider1->Value(), 100);
     Image1->hide();
     const QString caption = MapCaption->text();
-    MapCaption->setText(Qs(LangText(3108, "Подождите|||создается|новая|карта")));
+    MapCaption->setText(Qs(LangText(kGeneratingMap)));
     MapCaption->repaint();
     GenerateNewGame();
     SetDifficultyLevel(1);
     MapCaption->setText(caption);
     ShowMapClick();
-    SendAllMessage(Formatted(3142, kGameVersion), clBlack);
+    SendAllMessage(Formatted(kNewMapNotice, kGameVersion), clBlack);
     SendMapClick();
 }
 
@@ -520,7 +517,7 @@ void TConnect::SendGameUpdate(int year, const std::string& language) {
 
 bool TConnect::DealStates() {
     if (Map && DealNetStates(*PeerPlay1)) return true;
-    ShowMessageBox(TMsgType::Warning, QString::fromUtf8("Свободных стран меньше, чем игроков."));
+    ShowMessageBox(TMsgType::Warning, QString::fromUtf8(kFewerFreeStatesThanPlayers));
     return false;
 }
 
@@ -583,8 +580,8 @@ void TConnect::LoadGameClick() {
         else if (g.Alive != 0 && !g.PlayerName.Str().empty() && g.Player == 0)
             listB += std::to_string(++kb) + ". " + g.PlayerName.Str() + "\r";
     }
-    std::string text = LangText(3133) + listA;
-    if (!listB.empty()) text += LangText(3134) + listB;
+    std::string text = LangText(kSavedGamePlayers) + listA;
+    if (!listB.empty()) text += LangText(kSavedGameLeftPlayers) + listB;
     const int matches = SeatSessionPlayers(*PeerPlay1);
     if (matches != PeerPlay1->Players().Count() || matches != humans) {
         ShowMessageBox(TMsgType::Information, Qs(text));
@@ -592,7 +589,7 @@ void TConnect::LoadGameClick() {
         const std::string own = PeerPlay1->LocalPlayer() ? PeerPlay1->LocalPlayer()->Name : "";
         for (int i = 1; i <= Game.GosCount; ++i)
             ownSaved = ownSaved || AnsiSameText(Game.mGos[i].PlayerName.Str(), own);
-        if (!ownSaved || !AskYesNo(Qs(LangText(3135)))) return;
+        if (!ownSaved || !AskYesNo(Qs(LangText(kPlayersDifferQuestion)))) return;
     }
     SendAllLoadGame(*PeerPlay1);
     Timer1->stop();
@@ -621,7 +618,7 @@ void TConnect::mnuOffUserPopup() {
     for (int i = 0; i < PeerPlay1->Players().Count(); ++i) {
         const std::string name = PeerPlay1->Players().GetItem(i).Name;
         if (AnsiSameText(name, own) || !CanBreakPlayer(AnsiLowerCase(name))) continue;
-        QAction* item = mnuOffUser->addAction(Qs(Formatted(7012, name, "Отключить %s")));
+        QAction* item = mnuOffUser->addAction(Qs(Formatted(kLobbyDisconnect, name)));
         connect(item, &QAction::triggered, this, [this, i] { MenuOnClick(i); });
     }
 }
@@ -629,7 +626,7 @@ void TConnect::mnuOffUserPopup() {
 void TConnect::MenuOnClick(int index) {
     if (index < 0 || index >= PeerPlay1->Players().Count() || !PeerPlay1->DirectPlay()) return;
     const TPeerPlayPlayer& player = PeerPlay1->Players().GetItem(index);
-    SendAllMessage(Formatted(7013, player.Name, "Отключен игрок %s"), clBlue);
+    SendAllMessage(Formatted(kLobbyDisconnected, player.Name), clBlue);
     PeerPlay1->DirectPlay()->DestroyPlayer(player.ID);
 }
 
@@ -642,9 +639,8 @@ bool TConnect::CanBreakPlayer(const std::string& lowerName) {
 void TConnect::ReportGameEnd() {
     if (!PlayMode.IsInternetGame || PlayMode.GameMode == kNetworkClient) return;
     EndUndecidedGame();
-    SendGameEnd(InternetServer, GameEndRequest(Game, Net.ExitGame == 1), [] {
-        return AskYesNo(Qs(LangText(3175, "Ошибка соединения с Internet сервером. Повторить ?")));
-    });
+    SendGameEnd(InternetServer, GameEndRequest(Game, Net.ExitGame == 1),
+                [] { return AskYesNo(Qs(LangText(kRetryEndReport))); });
 }
 
 // ---- Window ----

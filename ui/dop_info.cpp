@@ -41,7 +41,7 @@ TDopInfo::TDopInfo(QWidget* parent) : QDialog(parent) {
 }
 
 void TDopInfo::Localize() {
-    Label1->setText(NormalizeLineBreaks(Qs(LangText(3137))));
+    Label1->setText(NormalizeLineBreaks(Qs(LangText(kServerSending))));
     ApplyLanguageFont(this);
 }
 

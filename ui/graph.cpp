@@ -33,8 +33,6 @@ constexpr int kCloseResult = 2;
 // The legend: colour squares, the gap to the titles, the space between
 // columns, the margin around it and the most columns it takes.
 constexpr int kSwatch = 10, kSwatchGap = 4, kColumnGap = 10, kLegendMargin = 4, kMaxLegendColumns = 4;
-constexpr int kFirstCriterionText = 5050;
-constexpr int kFirstFilterText = 5062;
 constexpr int kFilterCount = 5;
 
 // The back wall, floor and left wall of the 3D view with the value grid on
@@ -196,14 +194,14 @@ void TGraph::ResetGraphFilter() {
 }
 
 void TGraph::Localize() {
-    setWindowTitle(Qs(LangText(5000, "Графики достижений цивилизаций")));
-    SpeedButton33->SetCaption(Qs(LangText(5001, "Закрыть")));
-    RadioGroup1->setTitle(Qs(LangText(5003, "Выберите параметр")));
+    setWindowTitle(Qs(LangText(kGraphCaption)));
+    SpeedButton33->SetCaption(Qs(LangText(kGraphClose)));
+    RadioGroup1->setTitle(Qs(LangText(kGraphChoose)));
     Criteria.clear();
-    for (int i = 0; i < kCriterionCount; ++i) Criteria << Qs(LangText(kFirstCriterionText + i, "Критерий"));
+    for (int i = 0; i < kCriterionCount; ++i) Criteria << Qs(LangText(kGraphCriteria[i]));
     RadioGroup1->SetItems(Criteria);
     FilterCaptions.clear();
-    for (int i = 0; i < kFilterCount; ++i) FilterCaptions << Qs(LangText(kFirstFilterText + i, ""));
+    for (int i = 0; i < kFilterCount; ++i) FilterCaptions << Qs(LangText(kGraphFilters[i]));
     ApplyLanguageFont(this);
 }
 

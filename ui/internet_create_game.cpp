@@ -40,9 +40,9 @@ void TInternetCreateGame::showEvent(QShowEvent* event) {
 }
 
 void TInternetCreateGame::FormShow() {
-    Label1->setText(Qs(LangText(3164, "Название игры:")));
-    ButCreate->setText(Qs(LangText(3165, "Создать")));
-    ButCancel->setText(Qs(LangText(3166, "Отменить")));
+    Label1->setText(Qs(LangText(kCreateGameLabel)));
+    ButCreate->setText(Qs(LangText(kCreateGameCreate)));
+    ButCancel->setText(Qs(LangText(kCreateGameCancel)));
     ApplyLanguageFont(this);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());

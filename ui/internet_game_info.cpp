@@ -94,8 +94,8 @@ void TInternetGameInfo::ButCloseClick() { done(1); }
 void TInternetGameInfo::ExDrawGrid1DrawCell(int col, int row, const TRect& rect) {
     QString text;
     if (row == 0) {
-        if (col == 1) text = Qs(LangText(3162, "Name"));
-        if (col == 2) text = Qs(LangText(3163, "Рейтинг"));
+        if (col == 1) text = Qs(LangText(kPlayersName));
+        if (col == 2) text = Qs(LangText(kPlayersRating));
     } else if (static_cast<size_t>(row) <= Users.size()) {
         const TInternetUserUnit& user = Users[static_cast<size_t>(row - 1)];
         text = col == 0   ? QString::number(user.Number)

@@ -34,7 +34,9 @@ constexpr int kWidth = 415, kHeight = 336;
 constexpr int kPollMs = 300;
 constexpr char kLoopback[] = "127.0.0.1";
 
-QString GroupCaption(int id) { return QStringLiteral("   ") + Qs(LangText(id)) + QStringLiteral("   "); }
+QString GroupCaption(TText text) {
+    return QStringLiteral("   ") + Qs(LangText(text)) + QStringLiteral("   ");
+}
 
 // The program's main window: the main menu, else the active window.
 QWidget* MainWindow() {
@@ -141,14 +143,14 @@ void TInternetGames::done(int result) {
 }
 
 void TInternetGames::Localize() {
-    GroupAddress->setTitle(GroupCaption(3167));
-    GroupPlayer->setTitle(GroupCaption(3168));
-    GroupGames->setTitle(GroupCaption(3169));
-    SpeedPlayerNew->SetCaption(Qs(LangText(3170)));
-    SpeedUpdate->SetCaption(Qs(LangText(3171)));
-    ButNewGame->setText(Qs(LangText(3172)));
-    ButJoin->setText(Qs(LangText(3173)));
-    btnClose->setText(Qs(LangText(3174)));
+    GroupAddress->setTitle(GroupCaption(kInternetAddress));
+    GroupPlayer->setTitle(GroupCaption(kInternetAccount));
+    GroupGames->setTitle(GroupCaption(kInternetGames));
+    SpeedPlayerNew->SetCaption(Qs(LangText(kInternetRegisterButton)));
+    SpeedUpdate->SetCaption(Qs(LangText(kInternetUpdateButton)));
+    ButNewGame->setText(Qs(LangText(kInternetCreateGameButton)));
+    ButJoin->setText(Qs(LangText(kInternetJoinButton)));
+    btnClose->setText(Qs(LangText(kInternetCloseButton)));
     ApplyLanguageFont(this);
 }
 
@@ -204,16 +206,16 @@ void TInternetGames::TimerUpdateTimer() {
 void TInternetGames::ShowGameList(const std::string& reply) {
     const WebReply kind = GameListReply(reply);
     if (kind == WebReply::BadVersion) {
-        LabelCom->setText(Qs(LangText(3151, "Некорректная версия")));
+        LabelCom->setText(Qs(LangText(kWrongVersion)));
         return;
     }
     if (kind != WebReply::Ok || !ReadGames(reply, Games)) {
-        LabelCom->setText(Qs(LangText(3150, "Ошибка соеденения")));
+        LabelCom->setText(Qs(LangText(kNoConnection)));
         return;
     }
     SpeedPlayerNew->show();
     ButNewGame->show();
-    LabelCom->setText(Qs(LangText(3152, "Найдено игр : ")) + QString::number(Games.size()));
+    LabelCom->setText(Qs(LangText(kGamesFound)) + QString::number(Games.size()));
     ButJoin->setVisible(!Games.empty());
     GridGameList->SetRowCount(std::max<int>(2, static_cast<int>(Games.size()) + 1));
     GridGameList->viewport()->update();
@@ -222,9 +224,8 @@ void TInternetGames::ShowGameList(const std::string& reply) {
 void TInternetGames::GridGameListDrawCell(int col, int row, const TRect& rect) {
     QString text;
     if (row == 0) {
-        static constexpr std::pair<int, const char*> kTitles[] = {
-            {3178, "Год"}, {3153, "Name"}, {3180, "Язык"}, {3154, "Игроков"}};
-        text = Qs(LangText(kTitles[col].first, kTitles[col].second));
+        static constexpr TText kTitles[] = {kGamesYear, kGamesName, kGamesLanguage, kGamesPlayers};
+        text = Qs(LangText(kTitles[col]));
     } else if (static_cast<size_t>(row) <= Games.size()) {
         const TInternetGamesUnit& g = Games[static_cast<size_t>(row - 1)];
         const QString values[] = {QString::number(g.Year), Qs(g.Name), Qs(g.Language),
@@ -258,20 +259,19 @@ bool TInternetGames::TakeAccount(const QString& invalidText) {
 }
 
 void TInternetGames::SpeedPlayerNewClick() {
-    if (!TakeAccount(Qs(LangText(3155, "Имя или пароль не правильны")))) return;
-    if (!AskYesNo(Qs(LangText(3156, "Зарегистрировать ?")))) return;
+    if (!TakeAccount(Qs(LangText(kBadNameOrPassword)))) return;
+    if (!AskYesNo(Qs(LangText(kRegisterQuestion)))) return;
     std::string reply;
     if (!AskListingServer(PlayerNewRequest(Cs(EditName->text()), Cs(EditPassword->text())), reply)) return;
     if (!ReportReply(PlayerNewReply(reply),
-                     {{WebReply::NoConnection, 3150, "Ошибка соеденения"},
-                      {WebReply::NameTaken, 3157, "Игрок с эти именем уже существует"}}))
+                     {{WebReply::NoConnection, kNoConnection}, {WebReply::NameTaken, kNameRegistered}}))
         return;
-    ShowMessageBox(TMsgType::Plain, Qs(LangText(3158, "Игрок успешно зарегистрирован")));
+    ShowMessageBox(TMsgType::Plain, Qs(LangText(kPlayerRegistered)));
     StorePlayerName(EditName->text());
 }
 
 void TInternetGames::ButNewGameClick() {
-    if (!TakeAccount(Qs(LangText(3155, "Указано неправильное имя или пароль")))) return;
+    if (!TakeAccount(Qs(LangText(kBadNameOrPassword)))) return;
     if (!InternetCreateGame || ExecModal(*InternetCreateGame) != 1) return;
     InternetChoice.HostAddress = InternetChoice.LocalAddress;
     NewGUID(InternetChoice.NetGameGUID);
@@ -281,14 +281,13 @@ void TInternetGames::ButNewGameClick() {
     std::string reply;
     if (!AskListingServer(GameCreateRequest(InternetChoice.NetGameName, GUIDToStr(InternetChoice.NetGameGUID),
                                             InternetChoice.LocalAddress, InternetChoice.NetPlayerName,
-                                            InternetChoice.NetPassword, LangText(3179, "Russian")),
+                                            InternetChoice.NetPassword, LangText(kWebLanguage)),
                           reply))
         return;
-    if (!ReportReply(GameCreateReply(reply),
-                     {{WebReply::NoConnection, 3150, "Ошибка соединения"},
-                      {WebReply::NoPlayer, 3159, "Игрок не найден. Зарегистрируйтесь!"},
-                      {WebReply::BadPassword, 3160, "Неправильный пароль"},
-                      {WebReply::GameExists, 3161, "Игра с таким именем уже существует"}}))
+    if (!ReportReply(GameCreateReply(reply), {{WebReply::NoConnection, kNoConnection},
+                                              {WebReply::NoPlayer, kNoSuchPlayer},
+                                              {WebReply::BadPassword, kWrongPassword},
+                                              {WebReply::GameExists, kGameNameTaken}}))
         return;
     StorePlayerName(EditName->text());
     done(kInternetCreate);
@@ -297,13 +296,12 @@ void TInternetGames::ButNewGameClick() {
 void TInternetGames::ButJoinClick() {
     const TInternetGamesUnit* game = SelectedGame();
     if (!game) return;
-    if (!TakeAccount(Qs(LangText(3155, "Имя или пароль не правильны")))) return;
+    if (!TakeAccount(Qs(LangText(kBadNameOrPassword)))) return;
     std::string reply;
     if (!AskListingServer(PlayerCheckRequest(Cs(EditName->text()), Cs(EditPassword->text())), reply)) return;
-    if (!ReportReply(PlayerCheckReply(reply),
-                     {{WebReply::NoConnection, 3150, "Ошибка соеденения"},
-                      {WebReply::NoPlayer, 3159, "Игрок не найден. Зарегистрируйтесь"},
-                      {WebReply::BadPassword, 3160, "Пароль не правилен"}}))
+    if (!ReportReply(PlayerCheckReply(reply), {{WebReply::NoConnection, kNoConnection},
+                                               {WebReply::NoPlayer, kNoSuchPlayer},
+                                               {WebReply::BadPassword, kWrongPassword}}))
         return;
     StorePlayerName(EditName->text());
     InternetChoice.HostAddress = game->Address;

@@ -54,7 +54,7 @@ void DrawInternetCell(TExDrawGrid& grid, int row, const TRect& rect, const QStri
 bool ReportReply(WebReply reply, std::initializer_list<TReplyText> texts) {
     if (reply == WebReply::Ok) return true;
     for (const TReplyText& t : texts)
-        if (t.Reply == reply) ShowMessageBox(TMsgType::Plain, Qs(LangText(t.Id, t.Default)));
+        if (t.Reply == reply) ShowMessageBox(TMsgType::Plain, Qs(LangText(t.Text)));
     return false;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "controls/classic.h"
+#include "game/texts.h"
 #include "multiplayer/web_protocol.h"
 
 namespace kordalt {
@@ -19,8 +20,7 @@ void DrawInternetCell(TExDrawGrid& grid, int row, const TRect& rect, const QStri
 // A message for one kind of failed reply.
 struct TReplyText {
     WebReply Reply;
-    int Id;
-    const char* Default;
+    TText Text;
 };
 // Shows the message listed for `reply`; true when the reply is a success.
 bool ReportReply(WebReply reply, std::initializer_list<TReplyText> texts);

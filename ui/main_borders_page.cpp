@@ -220,14 +220,14 @@ void TMain::BuildBordersPage() {
 }
 
 void TMain::LocalizeBordersPage() {
-    Borders.ExLabel4->SetCaption(Qs(LangText(1568)));
-    Borders.Label111->setText(Qs(LangText(1569)));
-    Borders.SpeedButton6->SetCaption(Qs(LangText(1570)));
-    Borders.SpeedButton6->setToolTip(Qs(LangText(1571)));
-    Borders.ShowGraph->SetCaption(Qs(LangText(1572)));
-    Borders.Label49->setText(Qs(LangText(1596)));
-    Borders.N1->setText(Qs(LangText(1591)));
-    Borders.N2->setText(Qs(LangText(1592)));
+    Borders.ExLabel4->SetCaption(Qs(LangText(kBordersReserve)));
+    Borders.Label111->setText(Qs(LangText(kBordersChronicle)));
+    Borders.SpeedButton6->SetCaption(Qs(LangText(kBordersAllRest)));
+    Borders.SpeedButton6->setToolTip(Qs(LangText(kBordersAllRestHint)));
+    Borders.ShowGraph->SetCaption(Qs(LangText(kBordersCharts)));
+    Borders.Label49->setText(Qs(LangText(kBordersFrontSlider)));
+    Borders.N1->setText(Qs(LangText(kMiniMapNormal)));
+    Borders.N2->setText(Qs(LangText(kMiniMapWorld)));
     // Wide enough for the longest names and counts.
     static constexpr int countryWidths[4] = {92, 44, 60, 25};
     for (int c = 0; c < 4; ++c) Borders.dgrCountries->SetColWidths(c, countryWidths[c]);
@@ -237,13 +237,16 @@ void TMain::LocalizeBordersPage() {
     for (int c = 0; c < 8; ++c) Borders.dgrKordalts->SetColWidths(c, kordaltWidths[c]);
     KordaltTexts.KordaltOrderNames.assign(4, {});
     KordaltTexts.KordaltColumnTitles.assign(8, {});
-    static constexpr int orderTexts[4] = {1169, 1175, 1171, 1172};
+    static constexpr TText orderTexts[4] = {kOrderFortifyName, kOrderAttackName, kOrderRestName,
+                                            kOrderTrainName};
     for (int i = 0; i < 4; ++i)
         KordaltTexts.KordaltOrderNames[static_cast<size_t>(i)] = LangText(orderTexts[i]);
-    static constexpr int titleTexts[8] = {1157, 1158, 1163, 1161, 1159, 1160, 1162, 1156};
+    static constexpr TText titleTexts[8] = {kKordaltName,  kKordaltAge,     kKordaltSpeed,
+                                            kKordaltMark,  kKordaltMastery, kKordaltCondition,
+                                            kKordaltOrder, kKordaltTroops};
     for (int i = 0; i < 8; ++i)
         KordaltTexts.KordaltColumnTitles[static_cast<size_t>(i)] = LangText(titleTexts[i]);
-    KordaltTexts.KordaltDismissText = LangText(1176);
+    KordaltTexts.KordaltDismissText = LangText(kDismissKordalt);
 }
 
 std::vector<int> TMain::CountryRows() const {
@@ -400,8 +403,8 @@ void TMain::ArmyInfoClick() {
         slider->setValue(onFront);
         slider->blockSignals(false);
         Borders.Label1->setText(Dec(slider->value()));
-        Borders.Label_km->setText(
-            Qs(FormatText(LangText(1597, "%d"), {SquaresToCapture(Kordalt(k).Speed, slider->value())})));
+        Borders.Label_km->setText(Qs(
+            FormatText(LangText(kBordersSquaresWon), {SquaresToCapture(Kordalt(k).Speed, slider->value())})));
         ShowFrontControls(true);
     } else {
         ShowFrontControls(false);
@@ -463,7 +466,7 @@ void TMain::MenuOnClick(int tag) {
     } else if (tag == kFortifyTag) {
         FortifyWithKordalt(gos, k);
     } else if (tag == kDismissTag) {
-        if (Ask(LangText(3111))) DismissKordalt(gos, k);
+        if (Ask(LangText(kDismissKordaltQuestion))) DismissKordalt(gos, k);
         FillKordaltList(gos);
     } else if (tag > kAttackTagBase) {
         AttackWithKordalt(gos, k, static_cast<uint8_t>(tag - kAttackTagBase));

@@ -108,8 +108,8 @@ constexpr SummaryRow kSummaryRows[] = {
     {"Label122", "Label123", &TEconomySummary::Balance},
 };
 
-QString People(int n) { return Dec(n) + " " + Qs(LangText(1166, "чел.")); }
-QString SquareKm(int64_t n) { return Dec(n) + " " + Qs(LangText(1165, "кв.км")); }
+QString People(int n) { return Dec(n) + " " + Qs(LangText(kPeople)); }
+QString SquareKm(int64_t n) { return Dec(n) + " " + Qs(LangText(kSquareKm)); }
 
 }  // namespace
 
@@ -207,14 +207,15 @@ void TMain::BuildEconomyPage() {
 }
 
 void TMain::LocalizeEconomyPage() {
-    Economy.SeedCaption->setText(Qs(LangText(1514)));
+    Economy.SeedCaption->setText(Qs(LangText(kSeedCaption)));
     for (int i = 0; i < kEconomyPanelCount; ++i) {
-        Economy.Actions[static_cast<size_t>(i)].Title->setText(Qs(LangText(1515 + i, "")));
-        Economy.Actions[static_cast<size_t>(i)].Panel->setToolTip(Qs(LangText(1522 + i, "")));
+        Economy.Actions[static_cast<size_t>(i)].Title->setText(Qs(LangText(kEconomyPanelTitles[i])));
+        Economy.Actions[static_cast<size_t>(i)].Panel->setToolTip(Qs(LangText(kEconomyPanelHints[i])));
     }
-    int id = 1529;
+    int i = 0;
     for (const SummaryRow& row : kSummaryRows)
-        Economy.SummaryPanel->findChild<QLabel*>(row.caption)->setText(Qs(LangText(id++, "")));
+        Economy.SummaryPanel->findChild<QLabel*>(row.caption)
+            ->setText(Qs(LangText(kEconomySummaryCaptions[i++])));
     LoadIntroLines(*Economy.HelpScroll, 1);
 }
 
@@ -345,9 +346,7 @@ void TMain::SowClick() {
 
 void TMain::SellGrainClick() {
     const int n = EconomyAmount(epSell);
-    if (FieldsToSow(Game.CurrentGos) > 0 &&
-        !Ask(LangText(3112, "Вы уверены, что не хотите сначала обработать землю ?")))
-        return;
+    if (FieldsToSow(Game.CurrentGos) > 0 && !Ask(LangText(kSellGrainQuestion))) return;
     Settled(SellGrain(Game.CurrentGos, n));
 }
 
@@ -363,14 +362,14 @@ void TMain::TrainSoldiersClick() { Settled(TrainSoldiers(Game.CurrentGos, Econom
 void TMain::DismissScientistsClick() {
     const int n = EconomyAmount(epDismissScientists);
     if (n <= 0) return;
-    if (!Ask(FormatText(LangText(3114, "Вы уверены, что хотите уволить %d учёных?"), {n}))) return;
+    if (!Ask(FormatText(LangText(kDismissScientistsQuestion), {n}))) return;
     if (Settled(DismissScientists(Game.CurrentGos, n))) MainState.ScienceDirty = true;
 }
 
 void TMain::DismissSoldiersClick() {
     const int n = EconomyAmount(epDismissSoldiers);
     if (n <= 0) return;
-    if (!Ask(FormatText(LangText(3115, "Вы уверены, что хотите уволить %d солдат?"), {n}))) return;
+    if (!Ask(FormatText(LangText(kDismissSoldiersQuestion), {n}))) return;
     Settled(DismissSoldiers(Game.CurrentGos, n));
 }
 

@@ -46,7 +46,7 @@ struct AlarmPattern {
 };
 
 AlarmPattern CurrentAlarmPattern() {
-    const std::string text = TrimEC(LangText(3319));
+    const std::string text = TrimEC(LangText(kStateDestroyed));
     const size_t at = text.find("%s");
     if (at == std::string::npos) return {};
     return {TrimEC(text.substr(0, at)), TrimEC(text.substr(at + 2))};
@@ -170,12 +170,12 @@ void TMain::BuildInfoPage() {
 }
 
 void TMain::LocalizeInfoPage() {
-    Info.Label91->setText(Qs(LangText(1506)));
-    Info.Label92->setText(Qs(LangText(1507)));
-    Info.Label101->setText(Qs(LangText(1508)));
-    Info.SpeedButton7->SetCaption(Qs(LangText(1510)));
-    Info.SpeedButton3->SetCaption(Qs(LangText(1511)));
-    Info.Label42->setText(Qs(LangText(1584)));
+    Info.Label91->setText(Qs(LangText(kInfoEvents)));
+    Info.Label92->setText(Qs(LangText(kInfoChronicle)));
+    Info.Label101->setText(Qs(LangText(kInfoBattles)));
+    Info.SpeedButton7->SetCaption(Qs(LangText(kInfoSettings)));
+    Info.SpeedButton3->SetCaption(Qs(LangText(kInfoSave)));
+    Info.Label42->setText(Qs(LangText(kChatPlayers)));
 }
 
 void TMain::ClearBattleUnits() { BattleUnits.clear(); }
@@ -183,7 +183,7 @@ void TMain::ClearBattleUnits() { BattleUnits.clear(); }
 void TMain::RebuildBattleList() {
     ClearBattleUnits();
     TBattleUnit* open = nullptr;
-    const std::string battleStart = LangText(3305);
+    const std::string battleStart = LangText(kBattleStart);
     for (int i = 0; i < Messages.Count(); ++i) {
         const TMessageRec& m = *Messages[i];
         if (m.Gos != Game.CurrentGos || m.Kind != kBattleMessage) continue;
@@ -266,8 +266,8 @@ void TMain::ExDrawGrid1SelectCell(int, int row, bool&) {
     for (QLineSeries* s : series) s->clear();
     Info.RichEdit2->setUpdatesEnabled(false);
     Info.RichEdit2->clear();
-    Info.Chart1->chart()->setTitle(Qs(LangText(3176, "Армия")));
-    Info.Chart2->chart()->setTitle(Qs(LangText(3177, "Мораль")));
+    Info.Chart1->chart()->setTitle(Qs(LangText(kArmyChart)));
+    Info.Chart2->chart()->setTitle(Qs(LangText(kMoraleChart)));
     const TBattleUnit& unit = *BattleUnits[static_cast<size_t>(row)];
     for (int i = unit.FirstIndex + 1; i <= unit.LastIndex && i < Messages.Count(); ++i) {
         const TMessageRec& m = *Messages[i];
@@ -355,7 +355,7 @@ void TMain::RebuildChatPlayers() {
                 if (rec.CapturedThisTurn == 39 && static_cast<int>(p) < list->Items().Count())
                     list->SetItemChecked(static_cast<int>(p), true);
             }
-            if (!owns) list->Items().Add(Qs(LangText(1173, "вне игры:")) + " " + Qs(players[p].Name));
+            if (!owns) list->Items().Add(Qs(LangText(kOutOfGame)) + " " + Qs(players[p].Name));
         }
     }
     if (PageControl1->currentIndex() == 5) list->show();

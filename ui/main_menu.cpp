@@ -69,31 +69,26 @@ constexpr int kButtonStep = 42;
 // white captions stand out.
 constexpr TColor kMenuColour = 0x302810;
 
-// Shown by the buttons whose windows the program does not have yet.
-constexpr int kConnectionLostText = 3138;
-constexpr int kNoTcpIpText = 3139;
-
-// One button of the column: its text, built-in default and glyph fragment.
+// One button of the column: its text and glyph fragment.
 struct MenuButton {
     TExSpeedButton* TMainForm::*button;
     const char* name;
-    int32_t textId;
-    const char* defaultText;
+    TText text;
     int glyph;
     void (TMainForm::*click)();
 };
 
 // Top to bottom.
 const std::array<MenuButton, 9> kButtons = {{
-    {&TMainForm::ExSpeedButton2, "ExSpeedButton2", 1010, "Интернет игра", 5, &TMainForm::InternetGameClick},
-    {&TMainForm::ExSpeedButton6, "ExSpeedButton6", 1001, "Сетевая игра", 6, &TMainForm::NetworkGameClick},
-    {&TMainForm::SpeedButton1, "SpeedButton1", 1002, "Новая игра", 7, &TMainForm::NewGameClick},
-    {&TMainForm::SpeedButton2, "SpeedButton2", 1003, "Загрузить игру", 8, &TMainForm::LoadGameClick},
-    {&TMainForm::SpeedButton6, "SpeedButton6", 1004, "Зал славы", 9, &TMainForm::HallOfFameClick},
-    {&TMainForm::ExSpeedButton1, "ExSpeedButton1", 1005, "Настройки", 10, &TMainForm::SettingsClick},
-    {&TMainForm::SpeedButton4, "SpeedButton4", 1006, "Помощь", 11, &TMainForm::HelpClick},
-    {&TMainForm::SpeedButton5, "SpeedButton5", 1007, "Об авторах", 12, &TMainForm::AboutClick},
-    {&TMainForm::SpeedButton3, "SpeedButton3", 1008, "Выход", 13, &TMainForm::ExitClick},
+    {&TMainForm::ExSpeedButton2, "ExSpeedButton2", kMenuInternetGame, 5, &TMainForm::InternetGameClick},
+    {&TMainForm::ExSpeedButton6, "ExSpeedButton6", kMenuNetworkGame, 6, &TMainForm::NetworkGameClick},
+    {&TMainForm::SpeedButton1, "SpeedButton1", kMenuNewGame, 7, &TMainForm::NewGameClick},
+    {&TMainForm::SpeedButton2, "SpeedButton2", kMenuLoadGame, 8, &TMainForm::LoadGameClick},
+    {&TMainForm::SpeedButton6, "SpeedButton6", kMenuHallOfFame, 9, &TMainForm::HallOfFameClick},
+    {&TMainForm::ExSpeedButton1, "ExSpeedButton1", kMenuSettings, 10, &TMainForm::SettingsClick},
+    {&TMainForm::SpeedButton4, "SpeedButton4", kMenuHelp, 11, &TMainForm::HelpClick},
+    {&TMainForm::SpeedButton5, "SpeedButton5", kMenuAbout, 12, &TMainForm::AboutClick},
+    {&TMainForm::SpeedButton3, "SpeedButton3", kMenuExit, 13, &TMainForm::ExitClick},
 }};
 
 // The background pictures of the language: number, position, transparent.
@@ -128,7 +123,7 @@ void RunSession(Open open) {
     } catch (const EAbort&) {
     } catch (const std::exception&) {
         MainForm->show();
-        ShowMessageBox(TMsgType::Error, Qs(LangText(kConnectionLostText, "Соединение прервано")));
+        ShowMessageBox(TMsgType::Error, Qs(LangText(kConnectionLost)));
     }
 }
 
@@ -237,14 +232,13 @@ void TMainForm::Localize() {
         setWindowFlag(Qt::FramelessWindowHint, frameless);  // hides the window
         if (shown) show();
     }
-    QGuiApplication::setApplicationDisplayName(Qs(LangText(1000, "Kordalt")));
+    QGuiApplication::setApplicationDisplayName(Qs(LangText(kAppTitle)));
     SetHelpFile(LanguageFile->GetHelpFileName());
 
-    for (const MenuButton& b : kButtons) (this->*b.button)->SetCaption(Qs(LangText(b.textId, b.defaultText)));
-    setWindowTitle(Qs(LangText(1009, "Kordalt")));
-    LabelGameVersion->setText(
-        Qs(FormatText(LanguageFile->GetText(1011, Cp("Версия %s")), {FormatArg(std::string(kGameVersion))})));
-    for (int i = 1; i <= 11; ++i) SetKordaltBaseName(i, LanguageFile->GetText(1099 + i, "?"));
+    for (const MenuButton& b : kButtons) (this->*b.button)->SetCaption(Qs(LangText(b.text)));
+    setWindowTitle(Qs(LangText(kMenuCaption)));
+    LabelGameVersion->setText(Qs(FormatText(LangText(kMenuVersion), {FormatArg(std::string(kGameVersion))})));
+    for (int i = 1; i <= 11; ++i) SetKordaltBaseName(i, LangText(kKordaltBaseNames[i - 1]));
 
     DrawBackground();
     ApplyLanguageFont(this);
@@ -382,7 +376,7 @@ void TMainForm::InternetGameClick() {
     CreateNetworkWindows();
     const std::string provider = TcpIpProvider(*Connect->PeerPlay1);
     if (provider.empty()) {
-        ShowMessageBox(TMsgType::Information, Qs(LangText(kNoTcpIpText, "TCP/IP не найден")));
+        ShowMessageBox(TMsgType::Information, Qs(LangText(kNoTcpIp)));
         return;
     }
     RunInternetGame([provider](int result) {

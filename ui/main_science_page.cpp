@@ -115,19 +115,19 @@ void TMain::BuildSciencePage() {
 void TMain::LocalizeSciencePage() {
     for (int k = 0; k < 6; ++k) {
         TBranchControls& b = Science.Branches[static_cast<size_t>(k)];
-        b.Caption->setText(Qs(LangText(1546 + k, "")));
-        b.CurrentLevelCaption->setText(Qs(LangText(1552)));
-        b.YearsCaption->setText(Qs(LangText(1559)));
-        b.ForOneYear->SetCaption(Qs(LangText(1560)));
+        b.Caption->setText(Qs(LangText(kScienceBranches[k])));
+        b.CurrentLevelCaption->setText(Qs(LangText(kScienceLevel)));
+        b.YearsCaption->setText(Qs(LangText(kScienceYears)));
+        b.ForOneYear->SetCaption(Qs(LangText(kScienceForOneYear)));
     }
     // The needed-scientists labels in the order Label44, 51, 58, 65, 72, 79.
     static constexpr int neededOrder[6] = {0, 1, 2, 3, 5, 4};
     for (int i = 0; i < 6; ++i)
         Science.Branches[static_cast<size_t>(neededOrder[i])].NeededLabel->setText(
-            Qs(LangText(1553 + i, "")));
-    Science.FreeCaption->setText(Qs(LangText(1561)));
-    Science.RecallAll->SetCaption(Qs(LangText(1562)));
-    Science.RecallAll->setToolTip(Qs(LangText(1563)));
+            Qs(LangText(kScienceNeededCaptions[i])));
+    Science.FreeCaption->setText(Qs(LangText(kScienceFree)));
+    Science.RecallAll->SetCaption(Qs(LangText(kScienceRecallAll)));
+    Science.RecallAll->setToolTip(Qs(LangText(kScienceRecallAllHint)));
     LoadIntroLines(*Science.HelpScroll, 2);
 }
 
@@ -146,7 +146,7 @@ void TMain::RefreshSciencePage() {
         b.SpinEdit->SetMaxValue(maximum);
         b.SpinEdit->SetIncrement(static_cast<long double>(Trunc(maximum / 30.0L + 1.0L)));
         SetSpin(b.SpinEdit, r.Scientists);
-        b.NeededLabel->setText(Qs(FormatText(LangText(1593), {Needed(k)})));
+        b.NeededLabel->setText(Qs(FormatText(LangText(kScienceNeeded), {Needed(k)})));
     }
     MainState.ScienceDirty = false;
 }

@@ -194,22 +194,23 @@ void TMain::FormCreate() {
 void TMain::Localize() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen && screen->size() == QSize(640, 480)) setWindowFlag(Qt::FramelessWindowHint, true);
-    setWindowTitle(Qs(LangText(1500, "Kordalt")));
+    setWindowTitle(Qs(LangText(kMainCaption)));
     QPushButton* buttons[4] = {NextButton, ExitButton, PassButton, HelpButton};
     for (int i = 0; i < 4; ++i) {
-        buttons[i]->setToolTip(Qs(LangText(1501 + i, "")));
-        buttons[i]->setText(Qs(LangText(1586 + i, "")));
+        buttons[i]->setToolTip(Qs(LangText(kMainButtonHints[i])));
+        buttons[i]->setText(Qs(LangText(kMainButtonCaptions[i])));
     }
-    static constexpr int tabTexts[6] = {1505, 1513, 1545, 1564, 1574, 1583};
-    for (int i = 0; i < 6; ++i) PageControl1->setTabText(i, Qs(LangText(tabTexts[i], "")));
+    static constexpr TText tabTexts[6] = {kInfoTab,    kEconomyTab, kScienceTab,
+                                          kBordersTab, kShopTab,    kChatTab};
+    for (int i = 0; i < 6; ++i) PageControl1->setTabText(i, Qs(LangText(tabTexts[i])));
     LocalizeInfoPage();
     LocalizeEconomyPage();
     LocalizeSciencePage();
     LocalizeBordersPage();
     LocalizeShopPage();
     SaveDialog->setDirectory(QString::fromStdString(ProgramDirectory()));
-    SaveDialog->setWindowTitle(Qs(LangText(1585)));
-    SaveDialog->setNameFilter(DialogFilter(Qs(LanguageFile ? LanguageFile->GetTextRaw(1174, "") : "")));
+    SaveDialog->setWindowTitle(Qs(LangText(kSaveDialogTitle)));
+    SaveDialog->setNameFilter(DialogFilter(Qs(LangTextRaw(kSavedGameFilter))));
     ApplyLanguageFont(this);
     for (TScrollTextPanel* panel : {Shop.HelpScroll, Economy.HelpScroll, Science.HelpScroll})
         FitScrollLines(*panel);
@@ -290,7 +291,7 @@ void TMain::FormActivate() {
     PageControl1->setTabVisible(5, !LocalGame());
     if (LocalGame()) ChatSignal->hide();
     if (PlayMode.IsInternetGame && PlayMode.GameMode == kServer && network)
-        network->SendGameUpdate(Game.Year, LangText(3179, "Russian"));
+        network->SendGameUpdate(Game.Year, LangText(kWebLanguage));
     Info.SpeedButton3->setEnabled(PlayMode.GameMode != kNetworkClient);
     if (PlayMode.IsInternetGame) {
         Info.SpeedButton3->setEnabled(false);
@@ -302,7 +303,7 @@ void TMain::FormActivate() {
     FillKordaltList(gos);
     MainState.TurnResult.reset();
     NextButton->setEnabled(false);
-    StatusBar->Panel(0)->setText(Qs(FormatText(LangText(1590), {Game.Year})));
+    StatusBar->Panel(0)->setText(Qs(FormatText(LangText(kStatusYear), {Game.Year})));
     StatusBar->Panel(1)->setText(Qs(CurrentRec().Name.Str()));
     StatusBar->Panel(2)->setText(Qs(CurrentRec().PlayerName.Str()));
     Info.RichEdit1->clear();
@@ -427,7 +428,7 @@ int TMain::ClockPanelSeconds() const {
 
 void TMain::KeepAliveTick() {
     if (PlayMode.IsInternetGame && PlayMode.GameMode == kServer && network)
-        network->SendGameUpdate(Game.Year, LangText(3179, "Russian"));
+        network->SendGameUpdate(Game.Year, LangText(kWebLanguage));
 }
 
 void TMain::Autosave() {
@@ -495,11 +496,11 @@ bool TMain::Ask(const std::string& text) {
 bool TMain::AskSaveOnExit() {
     const bool confirm = LanguageFile && LanguageFile->ReadBool("Preferences", "ConfirmSaveGame", false);
     return confirm && (PlayMode.GameMode == kServer || PlayMode.GameMode == kLocalGame) &&
-           Ask(LangText(3120, "Сохранить игру желаете ?"));
+           Ask(LangText(kSaveBeforeLeavingQuestion));
 }
 
 void TMain::ExitClick() {
-    if (!Ask(LangText(3119, "Вы уверены, что хотите закончить игру ?"))) return;
+    if (!Ask(LangText(kEndGameQuestion))) return;
     if (!PlayMode.IsInternetGame && AskSaveOnExit()) SpeedButton3Click();
     MainState.TurnResult = TTurnResult::Quit;
     modalResult_ = 3;
@@ -508,13 +509,13 @@ void TMain::ExitClick() {
 
 bool TMain::FormClose() {
     if (MainState.TurnResult) return true;
-    if (!Ask(LangText(3119, "Вы уверены, что хотите закончить игру?"))) {
+    if (!Ask(LangText(kEndGameQuestion))) {
         modalResult_ = 0;
         return false;
     }
     const bool confirm = LanguageFile && LanguageFile->ReadBool("Preferences", "ConfirmSaveGame", false);
     if (confirm && (PlayMode.GameMode == kServer || PlayMode.GameMode == kLocalGame) &&
-        Ask(LangText(3120, "Сохранить игру желаете?")))
+        Ask(LangText(kSaveBeforeLeavingQuestion)))
         SpeedButton3Click();
     modalResult_ = 3;
     return true;
@@ -605,7 +606,7 @@ void TMain::PageChange() {
             Borders.ArmyInfo->click();
             break;
         case 4:
-            Shop.EditName->setText(Qs(LangText(1164, "По умолчанию")));
+            Shop.EditName->setText(Qs(LangText(kDefaultKordaltName)));
             RefreshShopPrice();
             break;
         case 5:

@@ -88,10 +88,10 @@ void TMain::BuildShopPage() {
 }
 
 void TMain::LocalizeShopPage() {
-    static constexpr int texts[7] = {1575, 1576, 1577, 1579, 1580, 1581, 1582};
+    static constexpr int captions[7] = {0, 1, 2, 4, 5, 6, 7};
     for (size_t i = 0; i < Shop.Captions.size(); ++i)
-        Shop.Captions[i]->SetCaption(Qs(LangText(texts[i], "")));
-    Shop.Purchase->SetCaption(Qs(LangText(1578)));
+        Shop.Captions[i]->SetCaption(Qs(LangText(kShopCaptions[captions[i]])));
+    Shop.Purchase->SetCaption(Qs(LangText(kShopCaptions[3])));
     LoadIntroLines(*Shop.HelpScroll, 3);
 }
 
@@ -119,7 +119,7 @@ TActionResult TMain::ShopPurchase(TActionMode mode) {
     auto value = [this](TShopQuality q) { return Shop.Sliders[q].TrackBar->value(); };
     // The name box's preset keeps the pool's name.
     const std::string name = Cs(Shop.EditName->text());
-    const std::string chosen = name != LangText(1164, "По умолчанию") ? name : std::string();
+    const std::string chosen = name != LangText(kDefaultKordaltName) ? name : std::string();
     return HumanBuyKordalt(Game.CurrentGos, value(sqAge), value(sqMastery), value(sqMark), value(sqSpeed),
                            chosen, nullptr, mode);
 }

@@ -213,7 +213,7 @@ private:
     }
 
     void DrawName(uint8_t state, const QFontMetrics& metrics) {
-        const QString name = state <= Game.GosCount ? Qs(LangText(1110 + state, "Ошибка")) : QString();
+        const QString name = state <= Game.GosCount ? Qs(LangText(kStateNames[state - 1])) : QString();
         const TByteRow row = map_.WidestRow(state);
         const int width = metrics.horizontalAdvance(name);
         const int height = metrics.height();

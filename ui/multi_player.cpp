@@ -101,10 +101,10 @@ void TMultiPlayer::FormCreate() {
 }
 
 void TMultiPlayer::Localize() {
-    setWindowTitle(Qs(LangText(1400, "MultiPlayer")));
-    Label1->setText(Qs(LangText(1403, "Synchronization and sending of data")));
-    Label3->setText(Qs(LangText(1402, "Подождите, пока остальные игроки сделают свой ход")));
-    SpeedButton1->SetCaption(Qs(LangText(1401, "Прервать игру")));
+    setWindowTitle(Qs(LangText(kMultiPlayerCaption)));
+    Label1->setText(Qs(LangText(kMultiPlayerSending)));
+    Label3->setText(Qs(LangText(kMultiPlayerOthersPlay)));
+    SpeedButton1->SetCaption(Qs(LangText(kMultiPlayerAbort)));
     ApplyLanguageFont(this);
 }
 
@@ -175,7 +175,7 @@ void TMultiPlayer::Timer1Timer() {
 }
 
 void TMultiPlayer::BitBtn1Click() {
-    if (!AskYesNo(Qs(LangText(3123)))) return;
+    if (!AskYesNo(Qs(LangText(kAbortGameQuestion)))) return;
     if (Connect) {
         if (PlayMode.GameMode == kServer)
             SendCloseGame(*Connect->PeerPlay1);
@@ -256,16 +256,16 @@ void TNetLoopWindows::ShowDefeat(uint8_t gos) {
 
 bool TNetLoopWindows::AskOthersContinue() {
     if (Game.GameOnInternet) return true;
-    return AskYesNo(Qs(LangText(3122, "Будут ли другие игроки продолжать игру без Вас ?")));
+    return AskYesNo(Qs(LangText(kServerLeavesQuestion)));
 }
 
 void TNetLoopWindows::GameLost(bool canSave) {
-    const QString text = Qs(LangText(3136, "Связь с сетевой игрой потеряна."));
+    const QString text = Qs(LangText(kSessionLostText));
     if (!canSave || PlayMode.IsInternetGame || !Main) {
         ShowMessageBox(TMsgType::Error, text);
         return;
     }
-    if (AskYesNo(text + "\n" + Qs(LangText(3120, "Сохранить игру желаете ?")))) Main->SpeedButton3Click();
+    if (AskYesNo(text + "\n" + Qs(LangText(kSaveBeforeLeavingQuestion)))) Main->SpeedButton3Click();
 }
 
 }  // namespace kordalt

@@ -180,22 +180,21 @@ void TPreference::ReadSettings() {
 }
 
 void TPreference::Localize() {
-    setWindowTitle(Qs(LangText(4000, "Настройка")));
-    SpeedButton2->SetCaption(Qs(LangText(4001, "Применить")));
-    SpeedButton1->SetCaption(Qs(LangText(4002, "Закрыть")));
-    CheckBox4->setText(Qs(LangText(4003, "Музыка")));
-    CheckBox1->setText(
-        Qs(LangText(4004, "Не показывать окно выбора игрока. Работает только для 1 человека.")));
-    CheckBox2->setText(Qs(LangText(4005, "Спрятать графические элементы. Для медленных компьютеров.")));
-    CheckBox3->setText(Qs(LangText(4006, "Показать всплывающие подсказки. Для начинающих.")));
-    CheckBoxScroll->setText(Qs(LangText(4007, "Показывать скроллинг текста с помощью")));
-    Label1->setText(Qs(LangText(4008, "Язык")));
-    CheckBox5->setText(Qs(LangText(4009)));
-    CheckBox6->setText(Qs(LangText(4010)));
-    Label2->setText(Qs(LangText(4011)));
-    CheckBox8->setText(Qs(LangText(4015)));
-    CheckBox9->setText(Qs(LangText(4016)));
-    FilenameEdit1->SetDialogTitle(Qs(LangText(4017)));
+    setWindowTitle(Qs(LangText(kPreferenceCaption)));
+    SpeedButton2->SetCaption(Qs(LangText(kPreferenceApply)));
+    SpeedButton1->SetCaption(Qs(LangText(kPreferenceClose)));
+    CheckBox4->setText(Qs(LangText(kPreferenceMusic)));
+    CheckBox1->setText(Qs(LangText(kPreferenceSinglePlayer)));
+    CheckBox2->setText(Qs(LangText(kPreferenceHideGraphics)));
+    CheckBox3->setText(Qs(LangText(kPreferenceHints)));
+    CheckBoxScroll->setText(Qs(LangText(kPreferenceScrolling)));
+    Label1->setText(Qs(LangText(kPreferenceLanguage)));
+    CheckBox5->setText(Qs(LangText(kPreferenceAskToSave)));
+    CheckBox6->setText(Qs(LangText(kPreferenceKordaltsDie)));
+    Label2->setText(Qs(LangText(kPreferenceServer)));
+    CheckBox8->setText(Qs(LangText(kPreferenceRememberPage)));
+    CheckBox9->setText(Qs(LangText(kPreferenceLogChat)));
+    FilenameEdit1->SetDialogTitle(Qs(LangText(kPreferenceChatFileTitle)));
     ApplyLanguageFont(this);
 }
 

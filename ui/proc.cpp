@@ -98,15 +98,15 @@ TProc::~TProc() {
 void TProc::Localize() {
     if (QGuiApplication::primaryScreen()->size() == QSize(kWidth, kHeight))
         setWindowFlag(Qt::FramelessWindowHint, true);
-    setWindowTitle(Qs(LangText(1200)));
-    Label1->setText(NormalizeLineBreaks(Qs(LangText(1201))));
-    Label3->setText(NormalizeLineBreaks(Qs(LangText(1202))));
-    Label5->setText(NormalizeLineBreaks(Qs(LangText(1203))));
-    SpeedButton3->SetCaption(Qs(LangText(1204)));
-    Label7->setText(NormalizeLineBreaks(Qs(LangText(1205))));
-    Label6->setText(NormalizeLineBreaks(Qs(LangText(1206))));
-    Label10->setText(NormalizeLineBreaks(Qs(LangText(1207))));
-    SpeedButton1->SetCaption(Qs(LangText(1208)));
+    setWindowTitle(Qs(LangText(kProcCaption)));
+    Label1->setText(NormalizeLineBreaks(Qs(LangText(kProcLoseBefore))));
+    Label3->setText(NormalizeLineBreaks(Qs(LangText(kProcLoseAfter))));
+    Label5->setText(NormalizeLineBreaks(Qs(LangText(kProcLoseVerdict))));
+    SpeedButton3->SetCaption(Qs(LangText(kProcLoseClose)));
+    Label7->setText(NormalizeLineBreaks(Qs(LangText(kProcWinGreeting))));
+    Label6->setText(NormalizeLineBreaks(Qs(LangText(kProcWinMessage))));
+    Label10->setText(NormalizeLineBreaks(Qs(LangText(kProcWinBanner))));
+    SpeedButton1->SetCaption(Qs(LangText(kProcWinClose)));
     ApplyLanguageFont(this);
 }
 

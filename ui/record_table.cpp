@@ -155,21 +155,21 @@ TRecordTable::~TRecordTable() {
 void TRecordTable::Localize() {
     if (QGuiApplication::primaryScreen()->size() == QSize(kWidth, kHeight))
         setWindowFlag(Qt::FramelessWindowHint, true);
-    setWindowTitle(Qs(LangText(6000)));
-    ExLabel1->SetCaption(Qs(LangText(6001)));
-    SpeedButtons[0]->SetCaption(Qs(LangText(6002)));
-    Label59->setText(Qs(LangText(6003)));
-    const std::array<std::pair<QLabel*, int>, 7> headers = {{
-        {Label60, 6004},
-        {Label61, 6005},
-        {Label62, 6006},
-        {Label64, 6007},
-        {Label63, 6008},
-        {Label65, 6009},
-        {Label77, 6010},
+    setWindowTitle(Qs(LangText(kRecordsCaption)));
+    ExLabel1->SetCaption(Qs(LangText(kRecordsTitle)));
+    SpeedButtons[0]->SetCaption(Qs(LangText(kRecordsClose)));
+    Label59->setText(Qs(LangText(kRecordsResetPointer)));
+    const std::array<std::pair<QLabel*, TText>, 7> headers = {{
+        {Label60, kRecordsHeaders[0]},
+        {Label61, kRecordsHeaders[1]},
+        {Label62, kRecordsHeaders[2]},
+        {Label64, kRecordsHeaders[3]},
+        {Label63, kRecordsHeaders[4]},
+        {Label65, kRecordsHeaders[5]},
+        {Label77, kRecordsHeaders[6]},
     }};
-    for (const auto& [label, id] : headers) label->setText(NormalizeLineBreaks(Qs(LangText(id))));
-    Label75->setText(Qs(LangText(6012)));
+    for (const auto& [label, text] : headers) label->setText(NormalizeLineBreaks(Qs(LangText(text))));
+    Label75->setText(Qs(LangText(kRecordsLastGame)));
     ApplyLanguageFont(this);
 }
 
@@ -218,7 +218,7 @@ void TRecordTable::ReportDamagedFile(const ERecordFileError& error) {
 }
 
 void TRecordTable::ResetClick() {
-    if (!AskYesNo(Qs(LangText(3224, "Вы уверены, что хотите очистить таблицу от своих рекордов ?")))) return;
+    if (!AskYesNo(Qs(LangText(kRecordsResetQuestion)))) return;
     fileErrorShown_ = false;  // the reset reports its own failure
     LoadDefaultTable();
     WriteFile();
@@ -226,9 +226,7 @@ void TRecordTable::ResetClick() {
     ShowTable();
 }
 
-QString TRecordTable::WriteErrorText() {
-    return Qs(LangText(3223, "Не удалось записать таблицу рекордов в файл dim.rec"));
-}
+QString TRecordTable::WriteErrorText() { return Qs(LangText(kRecordsNotWritten)); }
 
 QString TRecordTable::CellText(int row, int column) const {
     const TRecordEntry& e = RecordEntries[static_cast<size_t>(row)];
@@ -269,7 +267,8 @@ void TRecordTable::EnterGameAndWrite() {
 }
 
 void TRecordTable::WebSiteClick() {
-    ShowMessageBox(TMsgType::Information, NormalizeLineBreaks(Qs(LangText(3225)) + Qs(LangText(3226))));
+    ShowMessageBox(TMsgType::Information,
+                   NormalizeLineBreaks(Qs(LangText(kRecordsWwwFirst)) + Qs(LangText(kRecordsWwwSecond))));
 }
 
 void TRecordTable::LoadDefaultTable() { RecordEntries = DefaultRecordTable(); }

@@ -92,13 +92,13 @@ TSelectGos::TSelectGos(QWidget* parent) : TScreenDialog("SelectGos", parent) {
 
 void TSelectGos::Localize() {
     DropBorderOnSmallScreen();
-    setWindowTitle(Qs(LangText(3000, "Выбор территории")));
-    ExLabel2->SetCaption(Qs(LangText(3003, "Выберите себе государство")));
-    Label1->setText(Qs(LangText(3004, "Ваше имя")));
-    ExSpeedButton1->SetCaption(Qs(LangText(3001, "Потверждаю выбор")));
-    ExSpeedButton2->SetCaption(Qs(LangText(3002, "Меня не устаивает\r эта территория")));
+    setWindowTitle(Qs(LangText(kSelectGosCaption)));
+    ExLabel2->SetCaption(Qs(LangText(kSelectGosPrompt)));
+    Label1->setText(Qs(LangText(kSelectGosRulerName)));
+    ExSpeedButton1->SetCaption(Qs(LangText(kSelectGosConfirm)));
+    ExSpeedButton2->SetCaption(Qs(LangText(kSelectGosReject)));
     for (int i = 0; i < static_cast<int>(RulerNames.size()); ++i)
-        RulerNames[i] = Qs(LangText(1140 + i, "Ошибка"));
+        RulerNames[i] = Qs(LangText(kRulerNames[i]));
     ApplyLanguageFont(this);
 }
 

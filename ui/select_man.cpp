@@ -121,11 +121,11 @@ TSelectMan::TSelectMan(QWidget* parent) : TScreenDialog("SelectMan", parent) {
 
 void TSelectMan::Localize() {
     DropBorderOnSmallScreen();
-    setWindowTitle(Qs(LangText(1350, "Выбор игрока")));
-    ExLabel2->SetCaption(Qs(LangText(1354, "ВАШ ХОД")));
-    Label97->setText(Qs(LangText(1353, "Год")));
-    Label1->setText(NormalizeLineBreaks(Qs(LangText(1352, "Время\rпотраченное на игру :"))));
-    ExSpeedButton1->SetCaption(Qs(LangText(1351, "OK")));
+    setWindowTitle(Qs(LangText(kSelectManCaption)));
+    ExLabel2->SetCaption(Qs(LangText(kSelectManBanner)));
+    Label97->setText(Qs(LangText(kSelectManYear)));
+    Label1->setText(NormalizeLineBreaks(Qs(LangText(kSelectManTimes))));
+    ExSpeedButton1->SetCaption(Qs(LangText(kSelectManOk)));
     ApplyLanguageFont(this);
 }
 

@@ -48,9 +48,9 @@ TSelectPlayer::TSelectPlayer(QWidget* parent) : TScreenDialog("SelectPlayer", pa
 }
 
 void TSelectPlayer::Localize() {
-    setWindowTitle(Qs(LangText(1300)));
-    ExSpeedButton1->SetCaption(Qs(LangText(1301)));
-    ExLabel2->SetCaption(Qs(LangText(1302)));
+    setWindowTitle(Qs(LangText(kSelectPlayerCaption)));
+    ExSpeedButton1->SetCaption(Qs(LangText(kSelectPlayerOk)));
+    ExLabel2->SetCaption(Qs(LangText(kSelectPlayerRequest)));
     ApplyLanguageFont(this);
 }
 

@@ -51,9 +51,7 @@ constexpr int kHelpTopic = 8;
 constexpr qint64 kProgressFrameMs = 40;  // 25 frames a second
 
 // A label's text: line breaks of every kind shown as such.
-QString LabelText(int id, std::string_view defaultUtf8) {
-    return NormalizeLineBreaks(Qs(LangText(id, defaultUtf8)));
-}
+QString LabelText(TText text) { return NormalizeLineBreaks(Qs(LangText(text))); }
 
 QLabel* MakeLabel(QWidget* parent, const char* name, QRect geometry) {
     auto* label = new QLabel(parent);
@@ -368,22 +366,23 @@ void TStart::InstallProgress() {
 
 void TStart::Localize() {
     DropBorderOnSmallScreen();
-    setWindowTitle(Qs(LangText(2000, "Новая игра")));
+    setWindowTitle(Qs(LangText(kStartCaption)));
     RadioGroupDiffLevel->SetItems(
-        {Qs(LangText(2006, "Тренировка")), Qs(LangText(2007, "Нормальный")), Qs(LangText(2008, "Эксперт"))});
-    DifficultyTexts = {LabelText(2009, "1"), LabelText(2010, "2"), LabelText(2011, "3")};
-    Label1->setText(LabelText(2013, "Количество государств"));
-    Label5->setText(LabelText(2012, "Размер территории"));
-    Label9->setText(LabelText(2014, "Количество людей\rна карте:"));
-    Label14->setText(LabelText(2015, "Сложность игры:"));
-    Label12->setText(LabelText(2005, "Карта"));
-    ExSpeedButton1->SetCaption(Qs(LangText(2001, "Генерация\rновой карты")));
-    ExSpeedButton2->SetCaption(Qs(LangText(2002, "Выбор\rтерритории")));
-    SpeedButton3->SetCaption(Qs(LangText(2003, "Выход")));
-    SpeedButton4->SetCaption(Qs(LangText(2004, "Помощь")));
-    ExLabel1->SetCaption(Qs(LangText(2016, "Пожалуйста подождите...")));
-    Label11->setText(LabelText(2017, "Ходят компьютерные игроки"));
-    Label10->setText(LabelText(2018, "Просчитываются сражения"));
+        {Qs(LangText(kStartTraining)), Qs(LangText(kStartNormal)), Qs(LangText(kStartExpert))});
+    DifficultyTexts = {LabelText(kStartTrainingAbout), LabelText(kStartNormalAbout),
+                       LabelText(kStartExpertAbout)};
+    Label1->setText(LabelText(kStartStates));
+    Label5->setText(LabelText(kStartMapSize));
+    Label9->setText(LabelText(kStartHumans));
+    Label14->setText(LabelText(kStartDifficulty));
+    Label12->setText(LabelText(kStartMap));
+    ExSpeedButton1->SetCaption(Qs(LangText(kStartGenerateMap)));
+    ExSpeedButton2->SetCaption(Qs(LangText(kStartChooseTerritory)));
+    SpeedButton3->SetCaption(Qs(LangText(kStartExit)));
+    SpeedButton4->SetCaption(Qs(LangText(kStartHelp)));
+    ExLabel1->SetCaption(Qs(LangText(kStartPleaseWait)));
+    Label11->setText(LabelText(kStartComputersMove));
+    Label10->setText(LabelText(kStartBattles));
     if (const QImage progress = LanguagePicture(4); !progress.isNull()) Image2->Picture = progress;
     if (LanguageFile) {
         std::vector<std::string> lines;
@@ -394,9 +393,8 @@ void TStart::Localize() {
         ScrollTextPanel1->SetLines(intro);
     }
     OpenDialog1->setDirectory(Qs(ProgramDirectory()));
-    OpenDialog1->setWindowTitle(Qs(LangText(2020)));
-    OpenDialog1->setNameFilter(
-        DialogFilter(LanguageFile ? Qs(LanguageFile->GetTextRaw(1174, "")) : QString()));
+    OpenDialog1->setWindowTitle(Qs(LangText(kOpenDialogTitle)));
+    OpenDialog1->setNameFilter(DialogFilter(Qs(LangTextRaw(kSavedGameFilter))));
     LoadRulesData();
     if (const QImage background = LanguagePicture(5); !background.isNull()) {
         if (Image3->Picture.isNull()) {
@@ -422,10 +420,8 @@ void TStart::ApplyDifficulty() {
         i = 0;
         RadioGroupDiffLevel->SetItemIndex(0);
     }
-    static constexpr int kLevelNames[] = {3502, 3500, 3501};
-    static constexpr const char* kLevelDefaults[] = {"Тренировочная игра", "Нормальная игра",
-                                                     "Профессиональная игра"};
-    LabelDiffLevel->setText(LabelText(kLevelNames[i], kLevelDefaults[i]));
+    static constexpr TText kLevelNames[] = {kLevelTraining, kLevelNormal, kLevelExpert};
+    LabelDiffLevel->setText(LabelText(kLevelNames[i]));
     SetDifficultyLevel(i);
     if (i == kExpert) ExSlider2->SetValue(ExSlider2->MaxValue());
     ExSlider2->setEnabled(i != kExpert);

@@ -276,8 +276,8 @@ private:
     // Another player of the Internet game has this one's address: the others
     // are told, and this player leaves.
     void RefuseSameAddress() {
-        SendAllMessage(peer_, LangText(3141, "Некто пытается зайти под одинаковым IP адресом"), clOlive);
-        refused_ = "refused: " + Cp1251ToUtf8(LangText(3140, "IP адрес должен быть уникальным"));
+        SendAllMessage(peer_, LangText(kAddressNotUniqueNotice), clOlive);
+        refused_ = "refused: " + Cp1251ToUtf8(LangText(kAddressNotUnique));
     }
 
     // The host sends the map again; the server is ready once its players are in.

@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -359,6 +360,61 @@ TEST_F(RulesTexts, EveryTacticTextHasItsTwoLinesAndEveryNameIsSet) {
         }
     }
     for (int k = 7050; k <= 7052; ++k) EXPECT_FALSE(Text(k).empty());
+}
+
+// One named text of game/texts.h as its source writes it: a range stands for
+// `count` ids from `id`.
+struct NamedText {
+    std::string name;
+    int id = 0;
+    int count = 1;
+    std::string builtin;  // cp1251
+};
+
+// The C++ string literals of `source` joined, escapes resolved.
+std::string Literals(const std::string& source) {
+    static const std::regex literal(R"re("((?:[^"\\]|\\.)*)")re");
+    std::string text;
+    for (std::sregex_iterator it(source.begin(), source.end(), literal), end; it != end; ++it)
+        text += Unescape((*it)[1]);
+    return text;
+}
+
+std::vector<NamedText> NamedTexts() {
+    const std::string source = ReadFile(KORDALT_SOURCE_DIR "/game/texts.h");
+    static const std::regex entry(
+        R"re(inline constexpr (TText|TTextRange) (k\w+)\{\s*(\d+),\s*(?:(\d+),\s*)?((?:"(?:[^"\\]|\\.)*"\s*)+)\};)re");
+    std::vector<NamedText> texts;
+    for (std::sregex_iterator it(source.begin(), source.end(), entry), end; it != end; ++it) {
+        const std::smatch& m = *it;
+        NamedText t{m[2], std::stoi(m[3]), m[1] == "TTextRange" ? std::stoi(m[4]) : 1,
+                    Utf8ToCp1251(Literals(m[5]))};
+        texts.push_back(t);
+    }
+    std::size_t declared = 0;
+    for (std::size_t at = source.find("inline constexpr TText"); at != std::string::npos;
+         at = source.find("inline constexpr TText", at + 1))
+        ++declared;
+    EXPECT_EQ(texts.size(), declared) << "a named text the check cannot read";
+    return texts;
+}
+
+TEST(NamedTexts, EachIdIsNamedOnceWithTheInventorysDefault) {
+    const std::map<int, TextEntry> inventory = LoadInventory();
+    const std::vector<NamedText> texts = NamedTexts();
+    EXPECT_GT(texts.size(), 250u);
+    std::map<int, std::string> named;
+    for (const NamedText& t : texts) {
+        EXPECT_EQ(inventory.count(t.id), 1u) << t.name << " " << t.id << " is not in the inventory";
+        for (int id = t.id; id < t.id + t.count; ++id) {
+            const auto [at, added] = named.emplace(id, t.name);
+            EXPECT_TRUE(added) << "text " << id << " is named " << at->second << " and " << t.name;
+            const auto listed = inventory.find(id);
+            if (listed == inventory.end() || !listed->second.builtin) continue;
+            EXPECT_EQ(StoredForm(t.builtin), StoredForm(*listed->second.builtin))
+                << t.name << " " << id << " has another default than the inventory";
+        }
+    }
 }
 
 }  // namespace

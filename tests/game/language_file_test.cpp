@@ -152,7 +152,7 @@ TEST_F(LanguageFileTest, LangTextTakesTheFileOrTheDefaultWithLineBreaks) {
             CreateLanguageFile();
         else
             FreeLanguageFile();
-        EXPECT_EQ(LangText(c.id, c.defaultUtf8), c.shown)
+        EXPECT_EQ(LangText(TText{c.id, c.defaultUtf8}), c.shown)
             << c.id << (c.file ? " from the file" : " without a file");
     }
     LanguageFile = std::move(saved);

@@ -94,7 +94,7 @@ protected:
 TEST_F(NetDispatch, SmallMessagesAtAClient) {
     PlayMode.GameMode = kNetworkClient;
     Net.ServerID = boris.Id();
-    const std::string left = LangText(3130), closed = LangText(3131);
+    const std::string left = LangText(kPlayerLeftGame), closed = LangText(kServerClosedGame);
     constexpr uint8_t kYear = 7;
     Game.Year = kYear;
     struct Case {

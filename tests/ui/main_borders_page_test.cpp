@@ -223,8 +223,8 @@ TEST_F(BordersPage, OrdersAndNamesOfTheShippedTextsFitTheirColumns) {
     const int j = neighbours[0];
     const std::string ownName = Game.mGos[j].Name.Str();
     Order(1, j + 5);
-    for (int id = 1111; id <= 1130; ++id) {
-        Game.mGos[j].Name.Assign(LangText(id));
+    for (int i = 0; i < kStateNames.Count; ++i) {
+        Game.mGos[j].Name.Assign(LangText(kStateNames[i]));
         EXPECT_TRUE(fits(6, Qs(KordaltOrderText(1)))) << Qs(KordaltOrderText(1)).toStdString();
     }
     Game.mGos[j].Name.Assign(ownName);
@@ -232,8 +232,8 @@ TEST_F(BordersPage, OrdersAndNamesOfTheShippedTextsFitTheirColumns) {
         Game.mKordalt[41].Order = static_cast<uint8_t>(order);
         EXPECT_TRUE(fits(6, Qs(KordaltOrderText(41)))) << order;
     }
-    for (int id = 1100; id <= 1110; ++id) {
-        const QString name = Qs(LangText(id)) + "19";
+    for (int i = 0; i < kKordaltBaseNames.Count; ++i) {
+        const QString name = Qs(LangText(kKordaltBaseNames[i])) + "19";
         EXPECT_TRUE(fits(0, name)) << name.toStdString();
     }
 }

@@ -38,7 +38,7 @@ TEST(TextTest, Cp1251RoundTripsThroughQt) {
 
 TEST(TextTest, LanguageTextFallsBackToTheDefaultWithLineBreaks) {
     std::unique_ptr<TLanguageFile> saved = std::move(LanguageFile);
-    EXPECT_EQ(Qs(LangText(3119, "Раз|два")), QString::fromUtf8("Раз\r\nдва"));
+    EXPECT_EQ(Qs(LangText(TText{3119, "Раз|два"})), QString::fromUtf8("Раз\r\nдва"));
     LanguageFile = std::move(saved);
 }
 

@@ -163,22 +163,22 @@ void TPeerPlayForm::BuildPages() {
 }
 
 void TPeerPlayForm::FormShow() {
-    setWindowTitle(Qs(LangText(6100)));
-    Label1->setText(Qs(LangText(6101)));
-    BackButton->setText(Qs(LangText(6102)));
-    nextCaption_ = Qs(LangText(6103));
+    setWindowTitle(Qs(LangText(kWizardCaption)));
+    Label1->setText(Qs(LangText(kWizardProviderPrompt)));
+    BackButton->setText(Qs(LangText(kWizardBack)));
+    nextCaption_ = Qs(LangText(kWizardNext));
     NextButton->setText(nextCaption_);
-    CancelButton->setText(Qs(LangText(6104)));
-    Label2->setText(Qs(LangText(6105)));
-    NewGame->setText(Qs(LangText(6106)));
-    JoinGame->setText(Qs(LangText(6107)));
-    Label3->setText(Qs(LangText(6108)));
-    Label4->setText(Qs(LangText(6109)));
-    Label5->setText(Qs(LangText(6110)));
-    Label7->setText(Qs(LangText(6110)));
-    NewGameSessionName->setText(Qs(LangText(6111)));
-    Label8->setText(Qs(LangText(6112)));
-    finishCaption_ = Qs(LangText(6113));
+    CancelButton->setText(Qs(LangText(kWizardCancel)));
+    Label2->setText(Qs(LangText(kWizardSessionTypePrompt)));
+    NewGame->setText(Qs(LangText(kWizardNewGame)));
+    JoinGame->setText(Qs(LangText(kWizardJoinGame)));
+    Label3->setText(Qs(LangText(kWizardNewSessionPrompt)));
+    Label4->setText(Qs(LangText(kWizardSessionName)));
+    Label5->setText(Qs(LangText(kWizardPlayerName)));
+    Label7->setText(Qs(LangText(kWizardPlayerName)));
+    NewGameSessionName->setText(Qs(LangText(kWizardProposedSessionName)));
+    Label8->setText(Qs(LangText(kWizardJoinPrompt)));
+    finishCaption_ = Qs(LangText(kWizardFinish));
 
     const TNamedGuids& providers = PeerPlay.Providers();
     ProviderList->clear();
