@@ -105,6 +105,10 @@ TEST_F(KordaltShop, ExactPriceBuysAndTheBordersPageShowsHim) {
 }
 
 TEST_F(KordaltShop, PresetFromTheBuiltInDefaultStillKeepsThePoolName) {
+    // A copy of the settings file without the preset's text.
+    const std::string settings = scratch.Path("kordalt.INI");
+    WriteFile(settings, ReadFile(KORDALT_BIN_DIR "/kordalt.INI"));
+    LanguageFile = std::make_unique<TLanguageFile>(settings);
     LanguageFile->DeleteKey(LanguageFile->LanguageSection, "1164");
     OpenPage(0);
     OpenPage(4);
