@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "controls/classic.h"
+#include "support/gallery.h"
 
 namespace kordalt::test {
 
@@ -62,19 +63,5 @@ struct TestWindow {
         (void)QTest::qWaitForWindowActive(&window, 2000);
     }
 };
-
-// Saves `image` as <build>/gallery/<name>.png for a person to look at; a blank
-// picture fails.
-inline void SaveToGallery(const QImage& image, const QString& name) {
-    const QString dir = QDir::cleanPath(QStringLiteral(KORDALT_TEST_TMP "/../gallery"));
-    QDir().mkpath(dir);
-    const QString path = dir + u'/' + name + QStringLiteral(".png");
-    ASSERT_TRUE(image.save(path)) << path.toStdString();
-    QSet<QRgb> colours;
-    for (int y = 0; y < image.height(); y += 2) {
-        for (int x = 0; x < image.width(); x += 2) colours.insert(image.pixel(x, y));
-    }
-    EXPECT_GT(colours.size(), 1) << name.toStdString() << " is blank";
-}
 
 }  // namespace kordalt::test

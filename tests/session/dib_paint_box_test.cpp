@@ -7,6 +7,7 @@
 
 #include "session/dib_test_builder.h"
 #include "session/paint_box.h"
+#include "support/gallery.h"
 
 namespace kordalt {
 namespace {
@@ -104,9 +105,7 @@ TEST(DibPaintBox, FormPictureDrawnUnscaled) {
     LoadGradient(box.DIB(), 138, 208);
     const QImage image = Render(box);
     for (int x : {0, 1, 77, 137}) EXPECT_EQ(image.pixel(x, 100), qRgb(x, x, x));
-    const QString dir = QDir::cleanPath(QStringLiteral(KORDALT_TEST_TMP "/../gallery"));
-    QDir().mkpath(dir);
-    EXPECT_TRUE(image.save(dir + "/dib_paint_box.png"));
+    test::SaveToGallery(image, "dib_paint_box");
 }
 
 TEST(DibPaintBox, CentredLargerPictureIsClippedOnBothSides) {

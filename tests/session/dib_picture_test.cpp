@@ -8,6 +8,7 @@
 
 #include "session/dib.h"
 #include "session/dib_test_builder.h"
+#include "support/gallery.h"
 
 namespace kordalt {
 namespace {
@@ -91,9 +92,7 @@ TEST(DibPicture, FormPictureStaysCompressedWhenDrawnAndExpandsForItsPixels) {
     for (int y = 0; y < 208; ++y)
         for (int x = 0; x < 138; ++x) ASSERT_EQ(drawn.pixel(x, y), SceneColour(x, y)) << x << "," << y;
     EXPECT_TRUE(dib.Image()->Compressed());
-    const QString dir = QDir::cleanPath(QStringLiteral(KORDALT_TEST_TMP "/../gallery"));
-    QDir().mkpath(dir);
-    EXPECT_TRUE(drawn.save(dir + "/dib_rle4.png"));
+    test::SaveToGallery(drawn, "dib_rle4");
 
     // Stretched to twice the size, every pixel becomes a 2 x 2 block.
     const QImage doubled = Drawn(dib, 276, 416);

@@ -19,6 +19,7 @@
 #include "game_reset.h"
 #include "platform/cp1251.h"
 #include "platform/program_path.h"
+#include "support/gallery.h"
 #include "ui/ui_support.h"
 
 namespace kordalt {
@@ -70,9 +71,7 @@ protected:
 
     // Saves `image` as <build>/gallery/ui_<name>.png.
     static void SaveToGallery(const QImage& image, const char* name) {
-        const QString dir = QStringLiteral(KORDALT_TEST_TMP "/../gallery");
-        QDir().mkpath(dir);
-        EXPECT_TRUE(image.save(dir + QStringLiteral("/ui_%1.png").arg(QString::fromLatin1(name))));
+        test::SaveToGallery(image, QStringLiteral("ui_") + QString::fromLatin1(name));
     }
 
     std::vector<QString> messages;

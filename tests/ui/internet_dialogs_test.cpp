@@ -7,6 +7,7 @@
 
 #include "controls/draw_grid.h"
 #include "internet_fixture.h"
+#include "support/gallery.h"
 
 namespace kordalt {
 namespace {
@@ -125,8 +126,6 @@ TEST_F(InternetDialogsTest, Gallery) {
     SeedGame("Duel", kId, "10.0.0.5");
     AddPlayer("HostDuel");
     AddPlayer("Petr");
-    const QString gallery = QDir::cleanPath(QStringLiteral(KORDALT_TEST_TMP "/../gallery"));
-    QDir().mkpath(gallery);
     ShowList();
     SetAccount("Ivan", "secret");
     InternetCreateGame->show();
@@ -134,15 +133,11 @@ TEST_F(InternetDialogsTest, Gallery) {
     InternetGameInfo->GameGUID = StrToGUID(kId);
     InternetGameInfo->show();
     const std::pair<QWidget*, const char*> windows[] = {
-        {InternetGames, "ui_internet_games.png"},
-        {InternetCreateGame, "ui_internet_create_game.png"},
-        {InternetGameInfo, "ui_internet_game_info.png"},
+        {InternetGames, "ui_internet_games"},
+        {InternetCreateGame, "ui_internet_create_game"},
+        {InternetGameInfo, "ui_internet_game_info"},
     };
-    for (const auto& [window, file] : windows) {
-        const QImage image = window->grab().toImage();
-        EXPECT_FALSE(image.isNull());
-        EXPECT_TRUE(image.save(gallery + "/" + file)) << file;
-    }
+    for (const auto& [window, name] : windows) test::SaveToGallery(window->grab().toImage(), name);
 }
 
 }  // namespace

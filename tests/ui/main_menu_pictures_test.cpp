@@ -10,6 +10,7 @@
 #include "controls/speed_button.h"
 #include "platform/ini_file.h"
 #include "platform/program_path.h"
+#include "support/gallery.h"
 #include "support/test_files.h"
 #include "ui/fake_music_player.h"
 #include "ui/main_menu.h"
@@ -49,9 +50,7 @@ TEST(MainMenuPicturesTest, CaptionsStandOnDarkGroundAndTheKeyColourIsLeftOut) {
     EXPECT_EQ(keyPixels, 0) << "the emblems' key colour shows";
     EXPECT_NE(background.pixelColor(455, 40), background.pixelColor(300, 40)) << "no crown at (400, 10)";
 
-    const QString gallery = QDir::cleanPath(QStringLiteral(KORDALT_TEST_TMP "/../gallery"));
-    QDir().mkpath(gallery);
-    EXPECT_TRUE(form.grab().toImage().save(gallery + "/ui_main_menu_pictures.png"));
+    test::SaveToGallery(form.grab().toImage(), "ui_main_menu_pictures");
 }
 
 // The set-up page's picture lies under the main game screen's pages, the state

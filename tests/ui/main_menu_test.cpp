@@ -28,6 +28,7 @@
 #include "platform/cp1251.h"
 #include "platform/ini_file.h"
 #include "platform/program_path.h"
+#include "support/gallery.h"
 #include "support/test_files.h"
 #include "ui/connect.h"
 #include "ui/dop_info.h"
@@ -53,13 +54,6 @@ const char* const kColumn[] = {"ExSpeedButton2", "ExSpeedButton6", "SpeedButton1
                                "SpeedButton4",   "SpeedButton5",   "SpeedButton3"};
 
 const std::string kBinDir = std::string(KORDALT_BIN_DIR) + "/";
-
-// Where windows are drawn to be looked at.
-QString GalleryDir() {
-    const QString gallery = QDir::cleanPath(QStringLiteral(KORDALT_TEST_TMP "/../gallery"));
-    QDir().mkpath(gallery);
-    return gallery;
-}
 
 // The shipped [Icons] section, its bitmap named with its full path.
 std::string IconsSection() {
@@ -186,7 +180,7 @@ TEST_F(MainMenuTest, ShippedSettingsGiveTheVersionLabel) {
     EXPECT_EQ(Button("SpeedButton1")->Caption(), QString::fromUtf8("Новая игра"));
     const QImage image = form->grab().toImage();
     EXPECT_EQ(image.size(), QSize(640, 480));
-    EXPECT_TRUE(image.save(GalleryDir() + "/ui_main_menu.png"));
+    test::SaveToGallery(image, "ui_main_menu");
 }
 
 TEST_F(MainMenuTest, ButtonsTakeTheirGlyphFragments) {
@@ -344,7 +338,7 @@ TEST_F(MainMenuTest, HelpOpensTheHtmlFileAtTheContentsTheAboutTopicOrTheMenusTop
     EXPECT_TRUE(Press("SpeedButton4").empty());
     EXPECT_EQ(HelpBrowser()->source().fragment(), "");
     EXPECT_TRUE(HelpBrowser()->toPlainText().contains(QString::fromUtf8("Главное меню")));
-    EXPECT_TRUE(HelpBrowser()->window()->grab().save(GalleryDir() + "/ui_help.png"));
+    test::SaveToGallery(HelpBrowser()->window()->grab().toImage(), "ui_help");
 
     form->show();
     QApplication::setActiveWindow(form.get());

@@ -1,12 +1,9 @@
 // Renders each page of the main game screen to <build>/gallery/ui_main_*.png.
-#include <QDir>
-
 #include "main_screen_fixture.h"
+#include "support/gallery.h"
 
 namespace kordalt::test {
 namespace {
-
-QString GalleryDir() { return QDir::cleanPath(QStringLiteral(KORDALT_TEST_TMP "/../gallery")); }
 
 TEST_F(MainScreenTest, GalleryOfThePages) {
     for (int slot : {1, 21}) {
@@ -30,15 +27,13 @@ TEST_F(MainScreenTest, GalleryOfThePages) {
     Game.BattleChronicle = Cp(Gos().Name.Utf8() + " напал на " + Game.mGos[2].Name.Utf8() + "\n");
     screen->show();
     screen->FormActivate();
-    ASSERT_TRUE(QDir().mkpath(GalleryDir()));
     const char* names[5] = {"info", "economy", "science", "borders", "shop"};
     for (int page = 0; page < 5; ++page) {
         OpenPage(page);
         if (page == 3) screen->findChild<QWidget*>("dgrKordalts")->setProperty("row", 1);
         const QImage image = screen->grab().toImage();
         EXPECT_EQ(image.size(), QSize(640, 480));
-        const QString file = GalleryDir() + "/ui_main_" + names[page] + ".png";
-        EXPECT_TRUE(image.save(file)) << file.toStdString();
+        SaveToGallery(image, QStringLiteral("ui_main_") + names[page]);
     }
     screen->hide();
 }

@@ -18,6 +18,7 @@
 #include "game/random.h"
 #include "game/squares.h"
 #include "platform/program_path.h"
+#include "support/gallery.h"
 #include "support/test_files.h"
 
 namespace kordalt {
@@ -368,16 +369,14 @@ TEST(MapDrawingTest, GalleryOfAGeneratedMap) {
         std::exchange(LanguageFile, std::make_unique<TLanguageFile>(dir.Path("kordalt.INI")));
     Game.GosCount = 8;
     Game.CurrentGos = 1;
-    const QString gallery = QStringLiteral(KORDALT_TEST_TMP "/../gallery");
-    QDir().mkpath(gallery);
     const TRect r{1, 1, 301, 301};
     for (int mode = 1; mode <= 4; ++mode) {
         MapView.MapMode = mode;
         const QImage image = Render([&](QPainter& p) { DrawMap(p, r); }, {302, 302});
-        EXPECT_TRUE(image.save(gallery + QStringLiteral("/ui_map_mode%1.png").arg(mode)));
+        test::SaveToGallery(image, QStringLiteral("ui_map_mode%1").arg(mode));
     }
     const QImage preview = Render([&](QPainter& p) { DrawMapPreview(p, {1, 1, 201, 121}); }, {205, 125});
-    EXPECT_TRUE(preview.save(gallery + QStringLiteral("/ui_map_preview.png")));
+    test::SaveToGallery(preview, "ui_map_preview");
     MapView.MapMode = 2;
     Map = previousMap;
     Game = previousGame;

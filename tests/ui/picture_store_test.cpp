@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "support/gallery.h"
 #include "support/test_files.h"
 
 namespace kordalt {
@@ -214,8 +215,7 @@ TEST(ShippedPicturesTest, EveryFragmentHoldsAPictureOnTheTransparentColour) {
         }
         for (int j = 0; j < i; ++j) EXPECT_FALSE(rect.intersects(store->GetFragment(j).FragmentRect())) << j;
     }
-    QDir().mkpath(QStringLiteral(KORDALT_TEST_TMP "/../gallery"));
-    bitmap.scaled(bitmap.size() * 3).save(QStringLiteral(KORDALT_TEST_TMP "/../gallery/ui_icons.png"));
+    test::SaveToGallery(bitmap.scaled(bitmap.size() * 3), "ui_icons");
 }
 
 }  // namespace

@@ -1,23 +1,15 @@
 // Renders the set-up, state-choice, hand-over, turn-banner and sending-notice
 // windows to PNG files in <build>/gallery for a look.
-#include <QDir>
 #include <QProgressBar>
 
 #include "controls/slider.h"
 #include "setup_windows_fixture.h"
+#include "support/gallery.h"
 
 namespace kordalt {
 namespace {
 
-QString GalleryDir() { return QDir::cleanPath(QStringLiteral(KORDALT_TEST_TMP "/../gallery")); }
-
-void Save(QWidget& window, const char* name) {
-    QDir().mkpath(GalleryDir());
-    const QString path = GalleryDir() + u'/' + QString::fromLatin1(name) + QStringLiteral(".png");
-    const QImage image = window.grab().toImage();
-    ASSERT_FALSE(image.isNull()) << name;
-    EXPECT_TRUE(image.save(path)) << path.toStdString();
-}
+void Save(QWidget& window, const char* name) { test::SaveToGallery(window.grab().toImage(), name); }
 
 using SetupGallery = SetupWindows;
 

@@ -18,6 +18,7 @@
 #include "session/paint_box.h"
 #include "session/peer_play_qt.h"
 #include "session/peer_test_support.h"
+#include "support/gallery.h"
 #include "ui/ui_support.h"
 
 namespace kordalt::test {
@@ -90,9 +91,7 @@ TEST_F(Wizard, NewSessionNeedsAProviderAndBothNames) {
     form.NewGameSessionName->clear();
     EXPECT_FALSE(form.NextButton->isEnabled());
     form.NewGameSessionName->setText("Alpha");
-    const QString gallery = QDir::cleanPath(QStringLiteral(KORDALT_TEST_TMP "/../gallery"));
-    QDir().mkpath(gallery);
-    EXPECT_TRUE(form.grab().save(gallery + "/dib_wizard.png"));
+    test::SaveToGallery(form.grab().toImage(), "dib_wizard");
     form.NextButton->click();
     EXPECT_EQ(form.Tag, 1);
     EXPECT_EQ(form.SessionName, "Alpha");
