@@ -153,12 +153,12 @@ TGraph::TGraph(QWidget* parent) : QDialog(parent) {
     RadioGroup1 = new TRadioGroup(this);
     RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
     RadioGroup1->setGeometry(440, 4, 196, 330);
-    connect(RadioGroup1, &TRadioGroup::OnClick, this, &TGraph::RadioGroup1Click);
+    connect(RadioGroup1, &TRadioGroup::OnClick, this, &TGraph::RefreshGraph);
 
     CheckBox1 = new QCheckBox(QStringLiteral("3D"), this);
     CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
     CheckBox1->setGeometry(478, 344, 50, 20);
-    connect(CheckBox1, &QCheckBox::clicked, this, &TGraph::CheckBox1Click);
+    connect(CheckBox1, &QCheckBox::clicked, this, &TGraph::ShowDepthClick);
 
     SpinEdit1 = new TExSpinEdit(this);
     SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
@@ -166,14 +166,14 @@ TGraph::TGraph(QWidget* parent) : QDialog(parent) {
     SpinEdit1->SetMinValue(1);
     SpinEdit1->SetMaxValue(30);
     SpinEdit1->SetValue(Chart3DPercent);
-    connect(SpinEdit1, &TExSpinEdit::OnChange, this, &TGraph::SpinEdit1Change);
+    connect(SpinEdit1, &TExSpinEdit::OnChange, this, &TGraph::DepthChange);
 
     SpinEdit2 = new TExSpinEdit(this);
     SpinEdit2->setObjectName(QStringLiteral("SpinEdit2"));
     SpinEdit2->setGeometry(478, 372, 60, 21);
     SpinEdit2->SetValue(1);
     SpinEdit2->hide();
-    connect(SpinEdit2, &TExSpinEdit::OnChange, this, &TGraph::SpinEdit2Change);
+    connect(SpinEdit2, &TExSpinEdit::OnChange, this, &TGraph::FirstYearChange);
 
     SpeedButton33 = new TExSpeedButton(this);
     SpeedButton33->setObjectName(QStringLiteral("SpeedButton33"));
@@ -211,20 +211,20 @@ void TGraph::FormActivate() {
     SpinEdit2->SetMinValue(1);
     SpinEdit2->SetValue(1);
     RadioGroup1->SetItemIndex(kTerritory);
-    RadioGroup1Click();
+    RefreshGraph();
 }
 
-void TGraph::SpinEdit2Change() {
+void TGraph::FirstYearChange() {
     AxisBottom->setRange(SpinEdit2->GetSpinIntValue(), static_cast<qreal>(SpinEdit2->MaxValue()));
     bottomAutomatic_ = false;
 }
 
-void TGraph::CheckBox1Click() {
+void TGraph::ShowDepthClick() {
     View3D = CheckBox1->isChecked();
     ApplyDepth();
 }
 
-void TGraph::SpinEdit1Change() {
+void TGraph::DepthChange() {
     Chart3DPercent = SpinEdit1->GetSpinIntValue();
     ApplyDepth();
 }
@@ -295,7 +295,7 @@ bool TGraph::IsShown(int gos) const {
     return gos > static_cast<int>(ShownGos.size()) || ShownGos[static_cast<size_t>(gos - 1)];
 }
 
-void TGraph::RadioGroup1Click() {
+void TGraph::RefreshGraph() {
     const int criterion = RadioGroup1->ItemIndex();
     if (criterion < 0 || criterion >= kCriterionCount) return;
     QChart* chart = Chart1->chart();
@@ -448,7 +448,7 @@ void TGraph::MenuOnClick(int tag) {
         }
     }
     if (tag == fHumans) ShowPlayerNames = true;
-    RadioGroup1Click();
+    RefreshGraph();
 }
 
 void TGraph::ShowModalGraph() {

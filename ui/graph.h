@@ -47,11 +47,10 @@ public:
     void FormActivate();
     void Localize();
     // Rebuilds the chart for the selected criterion.
-    void RadioGroup1Click();
-    void RefreshGraph() { RadioGroup1Click(); }
-    void CheckBox1Click();
-    void SpinEdit1Change();
-    void SpinEdit2Change();
+    void RefreshGraph();
+    void ShowDepthClick();
+    void DepthChange();
+    void FirstYearChange();
     // Refills the popup menu: one item per state, a separator, the filters.
     void PopupMenuPopup();
     // The filter or state toggle of the menu item with `tag`; rebuilds the chart.

@@ -39,7 +39,7 @@ TInternetGameInfo::TInternetGameInfo(QWidget* parent) : QDialog(parent) {
     const int widths[] = {23, 250, 57};
     for (int c = 0; c < 3; ++c) ExDrawGrid1->SetColWidths(c, widths[c]);
     ExDrawGrid1->OnDrawCell = [this](TExDrawGrid*, int col, int row, const TRect& rect, TGridDrawState) {
-        ExDrawGrid1DrawCell(col, row, rect);
+        DrawPlayerCell(col, row, rect);
     };
     ButUpdate = new QPushButton(QString::fromUtf8("Обновить"), this);
     ButUpdate->setObjectName(QStringLiteral("ButUpdate"));
@@ -91,7 +91,7 @@ void TInternetGameInfo::ButUpdateClick() {
 
 void TInternetGameInfo::ButCloseClick() { done(1); }
 
-void TInternetGameInfo::ExDrawGrid1DrawCell(int col, int row, const TRect& rect) {
+void TInternetGameInfo::DrawPlayerCell(int col, int row, const TRect& rect) {
     QString text;
     if (row == 0) {
         if (col == 1) text = Qs(LangText(kPlayersName));

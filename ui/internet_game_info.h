@@ -50,7 +50,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void ExDrawGrid1DrawCell(int col, int row, const TRect& rect);
+    void DrawPlayerCell(int col, int row, const TRect& rect);
 };
 
 }  // namespace kordalt

@@ -175,7 +175,7 @@ void TMain::BuildBordersPage() {
     kordalts->OnDrawCell = [this](TExDrawGrid*, int col, int row, const TRect& rect, TGridDrawState state) {
         DrawKordaltCell(col, row, rect, state);
     };
-    connect(kordalts, &TExDrawGrid::OnClick, this, [this] { StringGrid2Click(); });
+    connect(kordalts, &TExDrawGrid::OnClick, this, [this] { KordaltListClick(); });
     connect(kordalts, &TExDrawGrid::OnMouseDown, this, [this](Qt::MouseButton button, int x, int y) {
         if (button != Qt::RightButton) return;
         int col = -1, row = -1;
@@ -207,9 +207,9 @@ void TMain::BuildBordersPage() {
     Borders.TrackBar1->setInvertedAppearance(false);
     Borders.Label1 = MakeLabel(front, "Label1", 30, 36, 40, 16);
     Borders.Label_km = MakeLabel(front, "Label_km", 30, 62, 40, 16);
-    connect(Borders.TrackBar1, &QSlider::valueChanged, this, [this] { TrackBar1Change(); });
+    connect(Borders.TrackBar1, &QSlider::valueChanged, this, [this] { FrontSliderChange(); });
     Borders.SpeedButton6 = MakeSpeedButton(page, "SpeedButton6", QRect(180, 200, 140, 26));
-    connect(Borders.SpeedButton6, &TExSpeedButton::OnClick, this, [this] { SpeedButton6Click(); });
+    connect(Borders.SpeedButton6, &TExSpeedButton::OnClick, this, [this] { RestAllClick(); });
     Borders.ShowGraph = MakeSpeedButton(page, "ShowGraph", QRect(180, 232, 140, 26));
     connect(Borders.ShowGraph, &TExSpeedButton::OnClick, this, [this] { ShowGraphClick(); });
     Borders.ArmyInfo = MakeHiddenButton(page, "ArmyInfo");
@@ -412,7 +412,7 @@ void TMain::ArmyInfoClick() {
     CheckGameState(Cp("После прорисовки войск:"));
 }
 
-void TMain::TrackBar1Change() {
+void TMain::FrontSliderChange() {
     const int k = SelectedKordalt();
     if (k == 0) return;
     const uint8_t f = Kordalt(k).Front;
@@ -423,7 +423,7 @@ void TMain::TrackBar1Change() {
     Borders.ArmyInfo->click();
 }
 
-void TMain::StringGrid2Click() { Borders.ArmyInfo->click(); }
+void TMain::KordaltListClick() { Borders.ArmyInfo->click(); }
 
 void TMain::mnuKordaltOrderPopup() {
     QMenu* menu = Borders.mnuKordaltOrder;
@@ -476,7 +476,7 @@ void TMain::MenuOnClick(int tag) {
     if (tag > kAttackTagBase) Borders.TrackBar1->setValue(Borders.TrackBar1->maximum());
 }
 
-void TMain::SpeedButton6Click() {
+void TMain::RestAllClick() {
     RestAllKordalts(Game.CurrentGos);
     Borders.ArmyInfo->click();
     Borders.dgrKordalts->viewport()->update();
@@ -492,22 +492,6 @@ void TMain::ShowMapClick() {
         DrawMap(canvas, TRect{1, 1, 300, 300});
     }
     Borders.Image6->setPixmap(QPixmap::fromImage(image));
-}
-
-void TMain::N1Click() {
-    Borders.N1->setChecked(!Borders.N1->isChecked());
-    RedrawMiniMap();
-}
-
-void TMain::N2Click() {
-    Borders.N2->setChecked(!Borders.N2->isChecked());
-    RedrawMiniMap();
-}
-
-void TMain::N3Click() {
-    Borders.N3->setChecked(!Borders.N3->isChecked());
-    MapView.MapShowNames = Borders.N3->isChecked();
-    RedrawMiniMap();
 }
 
 void TMain::RedrawMiniMap() {

@@ -131,7 +131,7 @@ void TMain::BuildInfoPage() {
                                  Qs(BattleUnits[static_cast<size_t>(row)]->Title));
     };
     Info.ExDrawGrid1->OnSelectCell = [this](TExDrawGrid*, int col, int row, bool& canSelect) {
-        ExDrawGrid1SelectCell(col, row, canSelect);
+        BattleListSelectCell(col, row, canSelect);
     };
     Info.ExSplitter1 = new TExSplitter(page);
     Info.ExSplitter1->setObjectName("ExSplitter1");
@@ -148,7 +148,7 @@ void TMain::BuildInfoPage() {
 
     Info.SpeedButton7 = MakeSpeedButton(page, "SpeedButton7", QRect(4, 368, 150, 30));
     Info.SpeedButton3 = MakeSpeedButton(page, "SpeedButton3", QRect(164, 368, 150, 30));
-    connect(Info.SpeedButton7, &TExSpeedButton::OnClick, this, [this] { SpeedButton7Click(); });
+    connect(Info.SpeedButton7, &TExSpeedButton::OnClick, this, [this] { SettingsClick(); });
     connect(Info.SpeedButton3, &TExSpeedButton::OnClick, this, [this] { SpeedButton3Click(); });
 
     QWidget* chat = TabSheetChat;
@@ -217,7 +217,7 @@ void TMain::RebuildBattleList() {
         SizeBattleRows();
         grid->SetRow(0);
         bool canSelect = true;
-        ExDrawGrid1SelectCell(0, 0, canSelect);
+        BattleListSelectCell(0, 0, canSelect);
     }
     const int top = grid->geometry().bottom() + 1;
     Info.ExSplitter1->setGeometry(320, top, 310, 4);
@@ -257,7 +257,7 @@ void TMain::FillEvents() {
     }
 }
 
-void TMain::ExDrawGrid1SelectCell(int, int row, bool&) {
+void TMain::BattleListSelectCell(int, int row, bool&) {
     QTextCursor cursor = Info.RichEdit2->textCursor();
     cursor.clearSelection();
     Info.RichEdit2->setTextCursor(cursor);

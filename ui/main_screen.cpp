@@ -583,7 +583,7 @@ void TMain::SpeedButton3Click() {
     SaveReporting(SaveDialog->selectedFiles().first().toStdString());  // a path: UTF-8
 }
 
-void TMain::SpeedButton7Click() {
+void TMain::SettingsClick() {
     if (!Preference) return;
     Preference->Prepare(false, this);
     ExecOver(*Preference);

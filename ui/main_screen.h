@@ -121,7 +121,7 @@ public:
     void PassClick();
     void ExtraExitClick();
     void SpeedButton3Click();  // save
-    void SpeedButton7Click();  // settings
+    void SettingsClick();
     // Every second of the turn; every 300 seconds the listing server hears the game lives.
     void TurnClockTick();
     void KeepAliveTick();
@@ -166,17 +166,14 @@ public:
 
     // Borders page.
     void ArmyInfoClick();
-    void TrackBar1Change();
+    void FrontSliderChange();
     void ShowFrontControls(bool visible);
     void FillKordaltList(int gos);
     void mnuKordaltOrderPopup();
     void MenuOnClick(int tag);
-    void SpeedButton6Click();
-    void StringGrid2Click();
+    void RestAllClick();
+    void KordaltListClick();
     void ShowMapClick();
-    void N1Click();
-    void N2Click();
-    void N3Click();
     void RedrawMiniMap();
     // Rows of the state grid: CurrentGos, its neighbours, then the other living states.
     std::vector<int> CountryRows() const;
@@ -190,7 +187,7 @@ public:
 
     // Information and chat pages.
     void ClearBattleUnits();
-    void ExDrawGrid1SelectCell(int col, int row, bool& canSelect);
+    void BattleListSelectCell(int col, int row, bool& canSelect);
     void ShowChronicle(QTextEdit* edit, const std::string& text);
     void ChatEditKeyPress(QKeyEvent* event);
     void TabSheetChatExit();

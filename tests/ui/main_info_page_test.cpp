@@ -71,7 +71,7 @@ TEST_F(InfoPage, BattleListAndView) {
     EXPECT_FALSE(Find("Panel28")->isHidden());
     // The second battle replaces everything; one round gives no charts.
     bool canSelect = true;
-    screen->ExDrawGrid1SelectCell(0, 1, canSelect);
+    screen->BattleListSelectCell(0, 1, canSelect);
     EXPECT_EQ(Lines("RichEdit2"), (QStringList{"Тактика Битва у леса", "Раунд 1"}));
     EXPECT_EQ(Series("Series1")->count(), 1);
     EXPECT_TRUE(Find("Panel28")->isHidden());

@@ -260,7 +260,7 @@ protected:
              [] {
                  Shown(Graph);
                  Graph->RadioGroup1->SetItemIndex(11);  // the population, which differs most
-                 Graph->RadioGroup1Click();
+                 Graph->RefreshGraph();
                  return static_cast<QWidget*>(Graph);
              },
              [] { Graph->hide(); }},
