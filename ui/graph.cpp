@@ -128,57 +128,57 @@ TGraph::TGraph(QWidget* parent) : QDialog(parent) {
         Series[i] = new QLineSeries(chart);
         Series[i]->setObjectName(QStringLiteral("Series%1").arg(i + 1));
     }
-    Chart1 = new TDepthChartView(chart, *this, this);
-    Chart1->setObjectName(QStringLiteral("Chart1"));
-    Chart1->setGeometry(0, 0, kChartWidth, kHeight);
-    Chart1->setRenderHint(QPainter::Antialiasing);
-    Chart1->setBackgroundBrush(Qt::white);
-    Chart1->setCacheMode(QGraphicsView::CacheNone);
+    Chart = new TDepthChartView(chart, *this, this);
+    Chart->setObjectName(QStringLiteral("Chart1"));
+    Chart->setGeometry(0, 0, kChartWidth, kHeight);
+    Chart->setRenderHint(QPainter::Antialiasing);
+    Chart->setBackgroundBrush(Qt::white);
+    Chart->setCacheMode(QGraphicsView::CacheNone);
     flatMargins_ = chart->margins();
     Legend = new QWidget(this);
     Legend->setObjectName(QStringLiteral("Legend"));
     Legend->setAutoFillBackground(true);
     SetPaletteColor(*Legend, QPalette::Window, clWhite);
     Legend->setGeometry(0, kHeight, kChartWidth, 0);
-    Chart1->setContextMenuPolicy(Qt::CustomContextMenu);
+    Chart->setContextMenuPolicy(Qt::CustomContextMenu);
     OrderSeries();
 
     PopupMenu = new QMenu(this);
     PopupMenu->setObjectName(QStringLiteral("PopupMenu"));
-    connect(Chart1, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    connect(Chart, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         PopupMenuPopup();
-        PopupMenu->popup(Chart1->mapToGlobal(pos));
+        PopupMenu->popup(Chart->mapToGlobal(pos));
     });
 
-    RadioGroup1 = new TRadioGroup(this);
-    RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
-    RadioGroup1->setGeometry(440, 4, 196, 330);
-    connect(RadioGroup1, &TRadioGroup::OnClick, this, &TGraph::RefreshGraph);
+    CriterionGroup = new TRadioGroup(this);
+    CriterionGroup->setObjectName(QStringLiteral("RadioGroup1"));
+    CriterionGroup->setGeometry(440, 4, 196, 330);
+    connect(CriterionGroup, &TRadioGroup::OnClick, this, &TGraph::RefreshGraph);
 
-    CheckBox1 = new QCheckBox(QStringLiteral("3D"), this);
-    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
-    CheckBox1->setGeometry(478, 344, 50, 20);
-    connect(CheckBox1, &QCheckBox::clicked, this, &TGraph::ShowDepthClick);
+    DepthViewBox = new QCheckBox(QStringLiteral("3D"), this);
+    DepthViewBox->setObjectName(QStringLiteral("CheckBox1"));
+    DepthViewBox->setGeometry(478, 344, 50, 20);
+    connect(DepthViewBox, &QCheckBox::clicked, this, &TGraph::ShowDepthClick);
 
-    SpinEdit1 = new TExSpinEdit(this);
-    SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
-    SpinEdit1->setGeometry(540, 344, 60, 21);
-    SpinEdit1->SetMinValue(1);
-    SpinEdit1->SetMaxValue(30);
-    SpinEdit1->SetValue(Chart3DPercent);
-    connect(SpinEdit1, &TExSpinEdit::OnChange, this, &TGraph::DepthChange);
+    DepthPercentEdit = new TExSpinEdit(this);
+    DepthPercentEdit->setObjectName(QStringLiteral("SpinEdit1"));
+    DepthPercentEdit->setGeometry(540, 344, 60, 21);
+    DepthPercentEdit->SetMinValue(1);
+    DepthPercentEdit->SetMaxValue(30);
+    DepthPercentEdit->SetValue(Chart3DPercent);
+    connect(DepthPercentEdit, &TExSpinEdit::OnChange, this, &TGraph::DepthChange);
 
-    SpinEdit2 = new TExSpinEdit(this);
-    SpinEdit2->setObjectName(QStringLiteral("SpinEdit2"));
-    SpinEdit2->setGeometry(478, 372, 60, 21);
-    SpinEdit2->SetValue(1);
-    SpinEdit2->hide();
-    connect(SpinEdit2, &TExSpinEdit::OnChange, this, &TGraph::FirstYearChange);
+    FirstYearEdit = new TExSpinEdit(this);
+    FirstYearEdit->setObjectName(QStringLiteral("SpinEdit2"));
+    FirstYearEdit->setGeometry(478, 372, 60, 21);
+    FirstYearEdit->SetValue(1);
+    FirstYearEdit->hide();
+    connect(FirstYearEdit, &TExSpinEdit::OnChange, this, &TGraph::FirstYearChange);
 
-    SpeedButton33 = new TExSpeedButton(this);
-    SpeedButton33->setObjectName(QStringLiteral("SpeedButton33"));
-    SpeedButton33->setGeometry(494, 430, 136, 40);
-    connect(SpeedButton33, &TExSpeedButton::OnClick, this, [this] { done(kCloseResult); });
+    CloseButton = new TExSpeedButton(this);
+    CloseButton->setObjectName(QStringLiteral("SpeedButton33"));
+    CloseButton->setGeometry(494, 430, 136, 40);
+    connect(CloseButton, &TExSpeedButton::OnClick, this, [this] { done(kCloseResult); });
 
     Localize();
     SetActivationHandler(this, [this] { FormActivate(); });
@@ -195,11 +195,11 @@ void TGraph::ResetGraphFilter() {
 
 void TGraph::Localize() {
     setWindowTitle(Qs(LangText(kGraphCaption)));
-    SpeedButton33->SetCaption(Qs(LangText(kGraphClose)));
-    RadioGroup1->setTitle(Qs(LangText(kGraphChoose)));
+    CloseButton->SetCaption(Qs(LangText(kGraphClose)));
+    CriterionGroup->setTitle(Qs(LangText(kGraphChoose)));
     Criteria.clear();
     for (int i = 0; i < kCriterionCount; ++i) Criteria << Qs(LangText(kGraphCriteria[i]));
-    RadioGroup1->SetItems(Criteria);
+    CriterionGroup->SetItems(Criteria);
     FilterCaptions.clear();
     for (int i = 0; i < kFilterCount; ++i) FilterCaptions << Qs(LangText(kGraphFilters[i]));
     ApplyLanguageFont(this);
@@ -207,38 +207,38 @@ void TGraph::Localize() {
 
 void TGraph::FormActivate() {
     Localize();
-    SpinEdit2->SetMaxValue(Game.Year - 1);
-    SpinEdit2->SetMinValue(1);
-    SpinEdit2->SetValue(1);
-    RadioGroup1->SetItemIndex(kTerritory);
+    FirstYearEdit->SetMaxValue(Game.Year - 1);
+    FirstYearEdit->SetMinValue(1);
+    FirstYearEdit->SetValue(1);
+    CriterionGroup->SetItemIndex(kTerritory);
     RefreshGraph();
 }
 
 void TGraph::FirstYearChange() {
-    AxisBottom->setRange(SpinEdit2->GetSpinIntValue(), static_cast<qreal>(SpinEdit2->MaxValue()));
+    AxisBottom->setRange(FirstYearEdit->GetSpinIntValue(), static_cast<qreal>(FirstYearEdit->MaxValue()));
     bottomAutomatic_ = false;
 }
 
 void TGraph::ShowDepthClick() {
-    View3D = CheckBox1->isChecked();
+    View3D = DepthViewBox->isChecked();
     ApplyDepth();
 }
 
 void TGraph::DepthChange() {
-    Chart3DPercent = SpinEdit1->GetSpinIntValue();
+    Chart3DPercent = DepthPercentEdit->GetSpinIntValue();
     ApplyDepth();
 }
 
-int TGraph::DepthOffset() const { return View3D ? Chart1->width() * Chart3DPercent / 200 : 0; }
+int TGraph::DepthOffset() const { return View3D ? Chart->width() * Chart3DPercent / 200 : 0; }
 
 void TGraph::ApplyDepth() {
-    QChart* chart = Chart1->chart();
+    QChart* chart = Chart->chart();
     // The depth takes room to the right of the plot and beneath the title.
     const int depth = DepthOffset();
     QMargins margins = flatMargins_;
     margins.setRight(margins.right() + depth);
     chart->setMargins(margins);
-    const QString title = Criteria.value(RadioGroup1->ItemIndex());
+    const QString title = Criteria.value(CriterionGroup->ItemIndex());
     chart->setTitle(depth > 0
                         ? title.toHtmlEscaped() +
                               QStringLiteral("<br><span style=\"font-size: %1px\">&nbsp;</span>").arg(depth)
@@ -247,7 +247,7 @@ void TGraph::ApplyDepth() {
     // The walls carry the grid in depth.
     AxisLeft->setGridLineVisible(!View3D);
     AxisBottom->setGridLineVisible(!View3D);
-    Chart1->viewport()->update();
+    Chart->viewport()->update();
 }
 
 double TGraph::RecordedValue(int criterion, int gos, int year) {
@@ -296,9 +296,9 @@ bool TGraph::IsShown(int gos) const {
 }
 
 void TGraph::RefreshGraph() {
-    const int criterion = RadioGroup1->ItemIndex();
+    const int criterion = CriterionGroup->ItemIndex();
     if (criterion < 0 || criterion >= kCriterionCount) return;
-    QChart* chart = Chart1->chart();
+    QChart* chart = Chart->chart();
     chart->setTitle(Criteria.value(criterion));
     for (QLineSeries* series : Series) {
         series->clear();
@@ -326,8 +326,8 @@ void TGraph::FillSeries(int criterion, int gos) {
     series->setVisible(IsShown(gos));
     QList<QPointF> points;
     points << QPointF(0, RecordedValue(criterion, gos, 1));
-    const int last = std::min(static_cast<int>(SpinEdit2->MaxValue()), YearCount);
-    for (int year = SpinEdit2->GetSpinIntValue(); year <= last; ++year)
+    const int last = std::min(static_cast<int>(FirstYearEdit->MaxValue()), YearCount);
+    for (int year = FirstYearEdit->GetSpinIntValue(); year <= last; ++year)
         points << QPointF(points.size(), RecordedValue(criterion, gos, year));
     points << QPointF(points.size(), Game.mGos[gos].Alive ? CurrentValue(criterion, gos) : 0);
     series->replace(points);
@@ -338,7 +338,7 @@ void TGraph::OrderSeries() {
     for (int i = 0; i < kSeriesCount; ++i) order[i] = i;
     if (Game.CurrentGos >= 1 && Game.CurrentGos <= Game.GosCount)
         std::swap(order[Game.CurrentGos - 1], order[Game.GosCount - 1]);
-    QChart* chart = Chart1->chart();
+    QChart* chart = Chart->chart();
     for (QAbstractSeries* series : chart->series()) chart->removeSeries(series);
     for (int index : order) {
         QLineSeries* series = Series[index];
@@ -384,7 +384,7 @@ void TGraph::FillLegend() {
     const int rowHeight = metrics.height() + 2;
     const int height = rows > 0 ? rows * rowHeight + 2 * kLegendMargin : 0;
     Legend->setGeometry(0, kHeight - height, kChartWidth, height);
-    Chart1->setGeometry(0, 0, kChartWidth, kHeight - height);
+    Chart->setGeometry(0, 0, kChartWidth, kHeight - height);
     const int columnWidth = inner / columns;
     for (size_t k = 0; k < drawn.size(); ++k) {
         const int gos = drawn[k];

@@ -64,24 +64,24 @@ public:
     static double RecordedValue(int criterion, int gos, int year);
     static double CurrentValue(int criterion, int gos);
 
-    QChartView* Chart1 = nullptr;
+    QChartView* Chart = nullptr;
     // Beneath the chart: a colour square and the title of every drawn series,
     // in as many columns as the longest title allows.
     QWidget* Legend = nullptr;
     std::array<QLineSeries*, kSeriesCount> Series{};  // Series1..Series20, series i - 1 of state i
     QValueAxis* AxisBottom = nullptr;
     QValueAxis* AxisLeft = nullptr;
-    TRadioGroup* RadioGroup1 = nullptr;
-    QCheckBox* CheckBox1 = nullptr;
-    TExSpinEdit* SpinEdit1 = nullptr;
-    TExSpinEdit* SpinEdit2 = nullptr;
-    TExSpeedButton* SpeedButton33 = nullptr;
+    TRadioGroup* CriterionGroup = nullptr;
+    QCheckBox* DepthViewBox = nullptr;
+    TExSpinEdit* DepthPercentEdit = nullptr;
+    TExSpinEdit* FirstYearEdit = nullptr;
+    TExSpeedButton* CloseButton = nullptr;
     QMenu* PopupMenu = nullptr;
 
     std::vector<bool> ShownGos;  // entry state - 1
     bool ShowPlayerNames = false;
     QStringList FilterCaptions;
-    QStringList Criteria;  // RadioGroup1's items
+    QStringList Criteria;  // CriterionGroup's items
     // The chart's 3D view and its depth in per cent of the plot's width: each
     // line is drawn as a ribbon running that far back, before a back wall.
     bool View3D = false;

@@ -127,10 +127,10 @@ void TMain::BuildBordersPage() {
         DrawCountryCell(col, row, rect);
     };
 
-    Borders.Image6 = new QLabel(page);
-    Borders.Image6->setObjectName("Image6");
-    Borders.Image6->setGeometry(328, 4, 302, 302);
-    Borders.Image6->setContextMenuPolicy(Qt::CustomContextMenu);
+    Borders.MiniMap = new QLabel(page);
+    Borders.MiniMap->setObjectName("Image6");
+    Borders.MiniMap->setGeometry(328, 4, 302, 302);
+    Borders.MiniMap->setContextMenuPolicy(Qt::CustomContextMenu);
     Borders.mnuMap = new QMenu(this);
     Borders.mnuMap->setObjectName("mnuMap");
     auto makeItem = [this](const char* name, const QString& caption, bool checked) {
@@ -140,26 +140,26 @@ void TMain::BuildBordersPage() {
         item->setChecked(checked);
         return item;
     };
-    Borders.N1 = makeItem("N1", "Обычная", false);
-    Borders.N2 = makeItem("N2", "Весь мир", false);
-    Borders.N3 = makeItem("N3", "Названия", true);
+    Borders.NormalMapItem = makeItem("N1", "Обычная", false);
+    Borders.WorldMapItem = makeItem("N2", "Весь мир", false);
+    Borders.MapNamesItem = makeItem("N3", "Названия", true);
     // The menu flips the check marks itself; the handlers read them.
-    connect(Borders.N1, &QAction::triggered, this, [this] { RedrawMiniMap(); });
-    connect(Borders.N2, &QAction::triggered, this, [this] { RedrawMiniMap(); });
-    connect(Borders.N3, &QAction::triggered, this, [this] {
-        MapView.MapShowNames = Borders.N3->isChecked();
+    connect(Borders.NormalMapItem, &QAction::triggered, this, [this] { RedrawMiniMap(); });
+    connect(Borders.WorldMapItem, &QAction::triggered, this, [this] { RedrawMiniMap(); });
+    connect(Borders.MapNamesItem, &QAction::triggered, this, [this] {
+        MapView.MapShowNames = Borders.MapNamesItem->isChecked();
         RedrawMiniMap();
     });
-    connect(Borders.Image6, &QWidget::customContextMenuRequested, this,
-            [this](QPoint at) { Borders.mnuMap->popup(Borders.Image6->mapToGlobal(at)); });
+    connect(Borders.MiniMap, &QWidget::customContextMenuRequested, this,
+            [this](QPoint at) { Borders.mnuMap->popup(Borders.MiniMap->mapToGlobal(at)); });
 
-    Borders.Label111 = MakeLabel(page, "Label111", 4, 202, 170, 16);
-    Borders.RichEdit4 = new QTextEdit(page);
-    Borders.RichEdit4->setObjectName("RichEdit4");
-    Borders.RichEdit4->setReadOnly(true);
-    Borders.RichEdit4->setGeometry(4, 220, 170, 86);
-    Borders.RichEdit4->viewport()->setMouseTracking(true);
-    Borders.RichEdit4->viewport()->installEventFilter(this);
+    Borders.ChronicleLabel = MakeLabel(page, "Label111", 4, 202, 170, 16);
+    Borders.ChronicleText = new QTextEdit(page);
+    Borders.ChronicleText->setObjectName("RichEdit4");
+    Borders.ChronicleText->setReadOnly(true);
+    Borders.ChronicleText->setGeometry(4, 220, 170, 86);
+    Borders.ChronicleText->viewport()->setMouseTracking(true);
+    Borders.ChronicleText->viewport()->installEventFilter(this);
 
     auto* kordalts = new TKordaltGrid(page);
     Borders.dgrKordalts = kordalts;
@@ -190,26 +190,26 @@ void TMain::BuildBordersPage() {
     connect(Borders.mnuKordaltOrder, &QMenu::aboutToShow, this, [this] { mnuKordaltOrderPopup(); });
     kordalts->OnContextMenu = [this](QPoint at) { Borders.mnuKordaltOrder->popup(at); };
 
-    Borders.ExLabel4 = new TExLabel(page);
-    Borders.ExLabel4->setObjectName("ExLabel4");
-    Borders.ExLabel4->setGeometry(252, 8, 72, 18);
-    Borders.ExLabel5 = new TExLabel(page);
-    Borders.ExLabel5->setObjectName("ExLabel5");
-    Borders.ExLabel5->setGeometry(252, 28, 72, 18);
+    Borders.ReserveLabel = new TExLabel(page);
+    Borders.ReserveLabel->setObjectName("ExLabel4");
+    Borders.ReserveLabel->setGeometry(252, 8, 72, 18);
+    Borders.ReserveCount = new TExLabel(page);
+    Borders.ReserveCount->setObjectName("ExLabel5");
+    Borders.ReserveCount->setGeometry(252, 28, 72, 18);
     // Under the reserve, whose soldiers the slider moves to the front.
     QFrame* front = Borders.FrontPanel = new QFrame(page);
     front->setObjectName("FrontPanel");
     front->setGeometry(250, 50, 74, 148);
     front->setFrameStyle(QFrame::Panel | QFrame::Raised);
     front->setAutoFillBackground(true);
-    Borders.Label49 = MakeLabel(front, "Label49", 4, 4, 66, 16);
-    Borders.TrackBar1 = MakeTrackBar(front, "TrackBar1", 4, 22, 24, 122, true);
-    Borders.TrackBar1->setInvertedAppearance(false);
-    Borders.Label1 = MakeLabel(front, "Label1", 30, 36, 40, 16);
+    Borders.FrontSliderLabel = MakeLabel(front, "Label49", 4, 4, 66, 16);
+    Borders.FrontSlider = MakeTrackBar(front, "TrackBar1", 4, 22, 24, 122, true);
+    Borders.FrontSlider->setInvertedAppearance(false);
+    Borders.FrontSoldiersLabel = MakeLabel(front, "Label1", 30, 36, 40, 16);
     Borders.Label_km = MakeLabel(front, "Label_km", 30, 62, 40, 16);
-    connect(Borders.TrackBar1, &QSlider::valueChanged, this, [this] { FrontSliderChange(); });
-    Borders.SpeedButton6 = MakeSpeedButton(page, "SpeedButton6", QRect(180, 200, 140, 26));
-    connect(Borders.SpeedButton6, &TExSpeedButton::OnClick, this, [this] { RestAllClick(); });
+    connect(Borders.FrontSlider, &QSlider::valueChanged, this, [this] { FrontSliderChange(); });
+    Borders.RestAll = MakeSpeedButton(page, "SpeedButton6", QRect(180, 200, 140, 26));
+    connect(Borders.RestAll, &TExSpeedButton::OnClick, this, [this] { RestAllClick(); });
     Borders.ShowGraph = MakeSpeedButton(page, "ShowGraph", QRect(180, 232, 140, 26));
     connect(Borders.ShowGraph, &TExSpeedButton::OnClick, this, [this] { ShowGraphClick(); });
     Borders.ArmyInfo = MakeHiddenButton(page, "ArmyInfo");
@@ -220,14 +220,14 @@ void TMain::BuildBordersPage() {
 }
 
 void TMain::LocalizeBordersPage() {
-    Borders.ExLabel4->SetCaption(Qs(LangText(kBordersReserve)));
-    Borders.Label111->setText(Qs(LangText(kBordersChronicle)));
-    Borders.SpeedButton6->SetCaption(Qs(LangText(kBordersAllRest)));
-    Borders.SpeedButton6->setToolTip(Qs(LangText(kBordersAllRestHint)));
+    Borders.ReserveLabel->SetCaption(Qs(LangText(kBordersReserve)));
+    Borders.ChronicleLabel->setText(Qs(LangText(kBordersChronicle)));
+    Borders.RestAll->SetCaption(Qs(LangText(kBordersAllRest)));
+    Borders.RestAll->setToolTip(Qs(LangText(kBordersAllRestHint)));
     Borders.ShowGraph->SetCaption(Qs(LangText(kBordersCharts)));
-    Borders.Label49->setText(Qs(LangText(kBordersFrontSlider)));
-    Borders.N1->setText(Qs(LangText(kMiniMapNormal)));
-    Borders.N2->setText(Qs(LangText(kMiniMapWorld)));
+    Borders.FrontSliderLabel->setText(Qs(LangText(kBordersFrontSlider)));
+    Borders.NormalMapItem->setText(Qs(LangText(kMiniMapNormal)));
+    Borders.WorldMapItem->setText(Qs(LangText(kMiniMapWorld)));
     // Wide enough for the longest names and counts.
     static constexpr int countryWidths[4] = {92, 44, 60, 25};
     for (int c = 0; c < 4; ++c) Borders.dgrCountries->SetColWidths(c, countryWidths[c]);
@@ -273,7 +273,7 @@ void TMain::DrawCountryCell(int col, int row, const TRect& rect) {
     canvas.setBrush(fill);
     canvas.setPen(ToQColor(visible ? clBlack : clGrayText));
     const TGosRec& rec = Game.mGos[j];
-    const bool hidden = !visible && !Borders.N2->isChecked();
+    const bool hidden = !visible && !Borders.WorldMapItem->isChecked();
     switch (col) {
         case 0:
             grid->DrawCellStr(rect, Qs(rec.Name.Str()), taLeftJustify);
@@ -384,25 +384,25 @@ int TMain::SelectedKordalt() const {
 
 void TMain::ShowFrontControls(bool visible) {
     Borders.FrontPanel->setVisible(visible);
-    Borders.TrackBar1->setVisible(visible);
-    Borders.Label1->setVisible(visible);
+    Borders.FrontSlider->setVisible(visible);
+    Borders.FrontSoldiersLabel->setVisible(visible);
     Borders.Label_km->setVisible(visible);
-    Borders.Label49->setVisible(visible);
+    Borders.FrontSliderLabel->setVisible(visible);
 }
 
 void TMain::ArmyInfoClick() {
     const TGosRec& rec = CurrentRec();
     RecallIdleFrontSoldiers(Game.CurrentGos);
-    Borders.ExLabel5->SetCaption(Dec(rec.Reserve));
+    Borders.ReserveCount->SetCaption(Dec(rec.Reserve));
     const int k = SelectedKordalt();
     if (k != 0 && Kordalt(k).Order == kOrderAttack) {
         const int32_t onFront = FrontSoldiers(Game.CurrentGos, Kordalt(k).Front);
-        QSlider* slider = Borders.TrackBar1;
+        QSlider* slider = Borders.FrontSlider;
         slider->blockSignals(true);
         slider->setMaximum(onFront + rec.Reserve);
         slider->setValue(onFront);
         slider->blockSignals(false);
-        Borders.Label1->setText(Dec(slider->value()));
+        Borders.FrontSoldiersLabel->setText(Dec(slider->value()));
         Borders.Label_km->setText(Qs(
             FormatText(LangText(kBordersSquaresWon), {SquaresToCapture(Kordalt(k).Speed, slider->value())})));
         ShowFrontControls(true);
@@ -417,7 +417,7 @@ void TMain::FrontSliderChange() {
     if (k == 0) return;
     const uint8_t f = Kordalt(k).Front;
     if (f != 0) {
-        PlaceFrontSoldiers(Game.CurrentGos, f, Borders.TrackBar1->value());
+        PlaceFrontSoldiers(Game.CurrentGos, f, Borders.FrontSlider->value());
         Borders.dgrKordalts->viewport()->update();
     }
     Borders.ArmyInfo->click();
@@ -473,7 +473,7 @@ void TMain::MenuOnClick(int tag) {
     }
     Borders.dgrKordalts->viewport()->update();
     Borders.ArmyInfo->click();
-    if (tag > kAttackTagBase) Borders.TrackBar1->setValue(Borders.TrackBar1->maximum());
+    if (tag > kAttackTagBase) Borders.FrontSlider->setValue(Borders.FrontSlider->maximum());
 }
 
 void TMain::RestAllClick() {
@@ -488,14 +488,14 @@ void TMain::ShowMapClick() {
     image.fill(Qt::white);
     if (Map) {
         QPainter canvas(&image);
-        canvas.setFont(Borders.Image6->font());
+        canvas.setFont(Borders.MiniMap->font());
         DrawMap(canvas, TRect{1, 1, 300, 300});
     }
-    Borders.Image6->setPixmap(QPixmap::fromImage(image));
+    Borders.MiniMap->setPixmap(QPixmap::fromImage(image));
 }
 
 void TMain::RedrawMiniMap() {
-    MapView.MapMode = MapModeFromMenu(Borders.N1->isChecked(), Borders.N2->isChecked());
+    MapView.MapMode = MapModeFromMenu(Borders.NormalMapItem->isChecked(), Borders.WorldMapItem->isChecked());
     ShowMapClick();
     Borders.dgrCountries->viewport()->update();
 }

@@ -17,24 +17,24 @@ class TExSpeedButton;
 
 struct TBordersPage {
     TExDrawGrid* dgrCountries = nullptr;
-    QLabel* Image6 = nullptr;
+    QLabel* MiniMap = nullptr;
     QMenu* mnuMap = nullptr;
-    QAction* N1 = nullptr;
-    QAction* N2 = nullptr;
-    QAction* N3 = nullptr;
-    QTextEdit* RichEdit4 = nullptr;
-    QLabel* Label111 = nullptr;
+    QAction* NormalMapItem = nullptr;
+    QAction* WorldMapItem = nullptr;
+    QAction* MapNamesItem = nullptr;
+    QTextEdit* ChronicleText = nullptr;
+    QLabel* ChronicleLabel = nullptr;
     TExDrawGrid* dgrKordalts = nullptr;
     QMenu* mnuKordaltOrder = nullptr;
     // Behind the front slider and its labels, whatever the page's picture.
     QFrame* FrontPanel = nullptr;
-    QSlider* TrackBar1 = nullptr;
-    QLabel* Label1 = nullptr;
+    QSlider* FrontSlider = nullptr;
+    QLabel* FrontSoldiersLabel = nullptr;
     QLabel* Label_km = nullptr;
-    QLabel* Label49 = nullptr;
-    TExLabel* ExLabel4 = nullptr;
-    TExLabel* ExLabel5 = nullptr;
-    TExSpeedButton* SpeedButton6 = nullptr;
+    QLabel* FrontSliderLabel = nullptr;
+    TExLabel* ReserveLabel = nullptr;
+    TExLabel* ReserveCount = nullptr;
+    TExSpeedButton* RestAll = nullptr;
     TExSpeedButton* ShowGraph = nullptr;
     QPushButton* ArmyInfo = nullptr;
     QPushButton* ShowMap = nullptr;

@@ -106,50 +106,50 @@ bool IsAlarmLine(const std::string& line) {
 
 void TMain::BuildInfoPage() {
     QWidget* page = TabSheet0;
-    Info.Label91 = MakeLabel(page, "Label91", 4, 2, 310, 18);
-    Info.RichEdit1 = new QTextEdit(page);
-    Info.RichEdit1->setObjectName("RichEdit1");
-    Info.RichEdit1->setGeometry(4, 20, 310, 160);
-    Info.RichEdit3 = new QTextEdit(page);
-    Info.RichEdit3->setObjectName("RichEdit3");
-    Info.RichEdit3->setGeometry(4, 184, 310, 180);
-    Info.Label92 = MakeLabel(page, "Label92", 320, 2, 310, 18);
-    Info.Label101 = MakeLabel(page, "Label101", 320, 20, 310, 16);
-    Info.ExDrawGrid1 = new TExDrawGrid(page);
-    Info.ExDrawGrid1->setObjectName("ExDrawGrid1");
-    Info.ExDrawGrid1->setGeometry(320, 38, 310, 95);
-    Info.ExDrawGrid1->SetColCount(1);
-    Info.ExDrawGrid1->SetFixedCols(0);
-    Info.ExDrawGrid1->SetFixedRows(0);
-    Info.ExDrawGrid1->SetRowCount(1);
-    Info.ExDrawGrid1->SetDefaultRowHeight(kBattleRowHeight - 1);
-    Info.ExDrawGrid1->SetOptions(Info.ExDrawGrid1->Options() | goRowSelect);
-    Info.ExDrawGrid1->OnDrawCell = [this](TExDrawGrid* grid, int, int row, const TRect& rect,
-                                          TGridDrawState) {
+    Info.EventsLabel = MakeLabel(page, "Label91", 4, 2, 310, 18);
+    Info.EventsText = new QTextEdit(page);
+    Info.EventsText->setObjectName("RichEdit1");
+    Info.EventsText->setGeometry(4, 20, 310, 160);
+    Info.ChronicleText = new QTextEdit(page);
+    Info.ChronicleText->setObjectName("RichEdit3");
+    Info.ChronicleText->setGeometry(4, 184, 310, 180);
+    Info.ChronicleLabel = MakeLabel(page, "Label92", 320, 2, 310, 18);
+    Info.BattlesLabel = MakeLabel(page, "Label101", 320, 20, 310, 16);
+    Info.BattleList = new TExDrawGrid(page);
+    Info.BattleList->setObjectName("ExDrawGrid1");
+    Info.BattleList->setGeometry(320, 38, 310, 95);
+    Info.BattleList->SetColCount(1);
+    Info.BattleList->SetFixedCols(0);
+    Info.BattleList->SetFixedRows(0);
+    Info.BattleList->SetRowCount(1);
+    Info.BattleList->SetDefaultRowHeight(kBattleRowHeight - 1);
+    Info.BattleList->SetOptions(Info.BattleList->Options() | goRowSelect);
+    Info.BattleList->OnDrawCell = [this](TExDrawGrid* grid, int, int row, const TRect& rect, TGridDrawState) {
         if (row < 0 || row >= static_cast<int>(BattleUnits.size())) return;
         grid->Canvas()->drawText(TitleBox(rect.ToQRect()), kTitleFlags,
                                  Qs(BattleUnits[static_cast<size_t>(row)]->Title));
     };
-    Info.ExDrawGrid1->OnSelectCell = [this](TExDrawGrid*, int col, int row, bool& canSelect) {
+    Info.BattleList->OnSelectCell = [this](TExDrawGrid*, int col, int row, bool& canSelect) {
         BattleListSelectCell(col, row, canSelect);
     };
-    Info.ExSplitter1 = new TExSplitter(page);
-    Info.ExSplitter1->setObjectName("ExSplitter1");
-    Info.RichEdit2 = new QTextEdit(page);
-    Info.RichEdit2->setObjectName("RichEdit2");
-    Info.Panel28 = new QWidget(page);
-    Info.Panel28->setObjectName("Panel28");
-    Info.Panel28->setGeometry(320, 270, 310, 130);
-    Info.Chart1 = MakeChart(Info.Panel28, "Chart1", Info.Series1, "Series1", Info.Series2, "Series2");
-    Info.Chart1->setGeometry(0, 0, 154, 130);
-    Info.Chart2 = MakeChart(Info.Panel28, "Chart2", Info.Series3, "Series3", Info.Series4, "Series4");
-    Info.Chart2->setGeometry(156, 0, 154, 130);
-    for (QTextEdit* edit : {Info.RichEdit1, Info.RichEdit2, Info.RichEdit3}) edit->setReadOnly(true);
+    Info.BattleSplitter = new TExSplitter(page);
+    Info.BattleSplitter->setObjectName("ExSplitter1");
+    Info.BattleText = new QTextEdit(page);
+    Info.BattleText->setObjectName("RichEdit2");
+    Info.BattleCharts = new QWidget(page);
+    Info.BattleCharts->setObjectName("Panel28");
+    Info.BattleCharts->setGeometry(320, 270, 310, 130);
+    Info.ArmyChart = MakeChart(Info.BattleCharts, "Chart1", Info.Series1, "Series1", Info.Series2, "Series2");
+    Info.ArmyChart->setGeometry(0, 0, 154, 130);
+    Info.MoraleChart =
+        MakeChart(Info.BattleCharts, "Chart2", Info.Series3, "Series3", Info.Series4, "Series4");
+    Info.MoraleChart->setGeometry(156, 0, 154, 130);
+    for (QTextEdit* edit : {Info.EventsText, Info.BattleText, Info.ChronicleText}) edit->setReadOnly(true);
 
-    Info.SpeedButton7 = MakeSpeedButton(page, "SpeedButton7", QRect(4, 368, 150, 30));
-    Info.SpeedButton3 = MakeSpeedButton(page, "SpeedButton3", QRect(164, 368, 150, 30));
-    connect(Info.SpeedButton7, &TExSpeedButton::OnClick, this, [this] { SettingsClick(); });
-    connect(Info.SpeedButton3, &TExSpeedButton::OnClick, this, [this] { SpeedButton3Click(); });
+    Info.Settings = MakeSpeedButton(page, "SpeedButton7", QRect(4, 368, 150, 30));
+    Info.SaveGame = MakeSpeedButton(page, "SpeedButton3", QRect(164, 368, 150, 30));
+    connect(Info.Settings, &TExSpeedButton::OnClick, this, [this] { SettingsClick(); });
+    connect(Info.SaveGame, &TExSpeedButton::OnClick, this, [this] { SpeedButton3Click(); });
 
     QWidget* chat = TabSheetChat;
     Info.ChatRichEdit = new QTextEdit(chat);
@@ -161,7 +161,7 @@ void TMain::BuildInfoPage() {
     Info.ChatEdit->setMaxLength(kChatLineLength);
     Info.ChatEdit->setGeometry(4, 374, 460, 24);
     Info.ChatEdit->installEventFilter(this);
-    Info.Label42 = MakeLabel(chat, "Label42", 470, 4, 160, 16);
+    Info.ChatPlayersLabel = MakeLabel(chat, "Label42", 470, 4, 160, 16);
     Info.ChatExCheckListBox = new TExCheckListBox(chat);
     Info.ChatExCheckListBox->setObjectName("ChatExCheckListBox");
     Info.ChatExCheckListBox->setGeometry(470, 22, 160, 376);
@@ -170,12 +170,12 @@ void TMain::BuildInfoPage() {
 }
 
 void TMain::LocalizeInfoPage() {
-    Info.Label91->setText(Qs(LangText(kInfoEvents)));
-    Info.Label92->setText(Qs(LangText(kInfoChronicle)));
-    Info.Label101->setText(Qs(LangText(kInfoBattles)));
-    Info.SpeedButton7->SetCaption(Qs(LangText(kInfoSettings)));
-    Info.SpeedButton3->SetCaption(Qs(LangText(kInfoSave)));
-    Info.Label42->setText(Qs(LangText(kChatPlayers)));
+    Info.EventsLabel->setText(Qs(LangText(kInfoEvents)));
+    Info.ChronicleLabel->setText(Qs(LangText(kInfoChronicle)));
+    Info.BattlesLabel->setText(Qs(LangText(kInfoBattles)));
+    Info.Settings->SetCaption(Qs(LangText(kInfoSettings)));
+    Info.SaveGame->SetCaption(Qs(LangText(kInfoSave)));
+    Info.ChatPlayersLabel->setText(Qs(LangText(kChatPlayers)));
 }
 
 void TMain::ClearBattleUnits() { BattleUnits.clear(); }
@@ -203,16 +203,16 @@ void TMain::RebuildBattleList() {
     }
     if (open) open->LastIndex = Messages.Count() - 1;
 
-    TExDrawGrid* grid = Info.ExDrawGrid1;
+    TExDrawGrid* grid = Info.BattleList;
     const int units = static_cast<int>(BattleUnits.size());
     if (units == 0) {
         grid->hide();
-        Info.ExSplitter1->hide();
+        Info.BattleSplitter->hide();
         grid->SetRowCount(1);
         grid->resize(grid->width(), 1);
     } else {
         grid->show();
-        Info.ExSplitter1->show();
+        Info.BattleSplitter->show();
         grid->SetRowCount(units);
         SizeBattleRows();
         grid->SetRow(0);
@@ -220,15 +220,15 @@ void TMain::RebuildBattleList() {
         BattleListSelectCell(0, 0, canSelect);
     }
     const int top = grid->geometry().bottom() + 1;
-    Info.ExSplitter1->setGeometry(320, top, 310, 4);
-    Info.RichEdit2->setGeometry(320, top + 4, 310, Info.Panel28->y() - top - 6);
+    Info.BattleSplitter->setGeometry(320, top, 310, 4);
+    Info.BattleText->setGeometry(320, top + 4, 310, Info.BattleCharts->y() - top - 6);
     grid->viewport()->update();
 }
 
 // Each row as tall as its title wrapped; the list as tall as the whole rows
 // that fit its height, a scroll bar beside them when some do not.
 void TMain::SizeBattleRows() {
-    TExDrawGrid* grid = Info.ExDrawGrid1;
+    TExDrawGrid* grid = Info.BattleList;
     const int frame = 2 * grid->frameWidth();
     const int inside = grid->width() - frame;
     const int scrollBar = grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, grid);
@@ -253,21 +253,21 @@ void TMain::FillEvents() {
     for (int i = 0; i < Messages.Count(); ++i) {
         const TMessageRec& m = *Messages[i];
         if (m.Gos == Game.CurrentGos && m.Kind == kEventMessage)
-            AddLine(Info.RichEdit1, Qs(m.Text.Str()), ToQColor(m.Color), false);
+            AddLine(Info.EventsText, Qs(m.Text.Str()), ToQColor(m.Color), false);
     }
 }
 
 void TMain::BattleListSelectCell(int, int row, bool&) {
-    QTextCursor cursor = Info.RichEdit2->textCursor();
+    QTextCursor cursor = Info.BattleText->textCursor();
     cursor.clearSelection();
-    Info.RichEdit2->setTextCursor(cursor);
+    Info.BattleText->setTextCursor(cursor);
     if (row < 0 || row >= static_cast<int>(BattleUnits.size())) return;
     QLineSeries* series[4] = {Info.Series1, Info.Series2, Info.Series3, Info.Series4};
     for (QLineSeries* s : series) s->clear();
-    Info.RichEdit2->setUpdatesEnabled(false);
-    Info.RichEdit2->clear();
-    Info.Chart1->chart()->setTitle(Qs(LangText(kArmyChart)));
-    Info.Chart2->chart()->setTitle(Qs(LangText(kMoraleChart)));
+    Info.BattleText->setUpdatesEnabled(false);
+    Info.BattleText->clear();
+    Info.ArmyChart->chart()->setTitle(Qs(LangText(kArmyChart)));
+    Info.MoraleChart->chart()->setTitle(Qs(LangText(kMoraleChart)));
     const TBattleUnit& unit = *BattleUnits[static_cast<size_t>(row)];
     for (int i = unit.FirstIndex + 1; i <= unit.LastIndex && i < Messages.Count(); ++i) {
         const TMessageRec& m = *Messages[i];
@@ -284,7 +284,7 @@ void TMain::BattleListSelectCell(int, int row, bool&) {
             }
             continue;
         }
-        AddLine(Info.RichEdit2, Qs(GetParEC(text, 0, "~")), ToQColor(m.Color), false);
+        AddLine(Info.BattleText, Qs(GetParEC(text, 0, "~")), ToQColor(m.Color), false);
         if (n != 9) continue;
         auto field = [&](int f) { return static_cast<double>(DigitsToInt(GetParEC(text, f, "~"))); };
         const double x = Info.Series1->count();
@@ -293,8 +293,8 @@ void TMain::BattleListSelectCell(int, int row, bool&) {
         Info.Series3->append(x, field(4));
         Info.Series4->append(x, field(8));
     }
-    Info.RichEdit2->setUpdatesEnabled(true);
-    for (QChartView* view : {Info.Chart1, Info.Chart2}) {
+    Info.BattleText->setUpdatesEnabled(true);
+    for (QChartView* view : {Info.ArmyChart, Info.MoraleChart}) {
         QChart* chart = view->chart();
         double maxX = 1, maxY = 1;
         for (QAbstractSeries* s : chart->series())
@@ -304,7 +304,7 @@ void TMain::BattleListSelectCell(int, int row, bool&) {
             }
         ScaleBattleAxes(*chart, maxX, maxY);
     }
-    Info.Panel28->setVisible(Info.Series1->count() >= 2);
+    Info.BattleCharts->setVisible(Info.Series1->count() >= 2);
 }
 
 void TMain::ShowChronicle(QTextEdit* edit, const std::string& text) {

@@ -18,23 +18,23 @@ class TExSpeedButton;
 class TExSplitter;
 
 struct TInfoPage {
-    QTextEdit* RichEdit1 = nullptr;  // events of the year
-    QTextEdit* RichEdit2 = nullptr;  // the selected battle
-    QTextEdit* RichEdit3 = nullptr;  // chronicle
-    TExDrawGrid* ExDrawGrid1 = nullptr;
-    TExSplitter* ExSplitter1 = nullptr;
-    QWidget* Panel28 = nullptr;
-    QChartView* Chart1 = nullptr;
-    QChartView* Chart2 = nullptr;
+    QTextEdit* EventsText = nullptr;  // events of the year
+    QTextEdit* BattleText = nullptr;  // the selected battle
+    QTextEdit* ChronicleText = nullptr;
+    TExDrawGrid* BattleList = nullptr;
+    TExSplitter* BattleSplitter = nullptr;
+    QWidget* BattleCharts = nullptr;
+    QChartView* ArmyChart = nullptr;
+    QChartView* MoraleChart = nullptr;
     QLineSeries *Series1 = nullptr, *Series2 = nullptr, *Series3 = nullptr, *Series4 = nullptr;
-    QLabel *Label91 = nullptr, *Label92 = nullptr, *Label101 = nullptr;
-    TExSpeedButton* SpeedButton3 = nullptr;  // save
-    TExSpeedButton* SpeedButton7 = nullptr;  // settings
+    QLabel *EventsLabel = nullptr, *ChronicleLabel = nullptr, *BattlesLabel = nullptr;
+    TExSpeedButton* SaveGame = nullptr;
+    TExSpeedButton* Settings = nullptr;
     // Chat page.
     QTextEdit* ChatRichEdit = nullptr;
     QLineEdit* ChatEdit = nullptr;
     TExCheckListBox* ChatExCheckListBox = nullptr;
-    QLabel* Label42 = nullptr;
+    QLabel* ChatPlayersLabel = nullptr;
 };
 
 }  // namespace kordalt

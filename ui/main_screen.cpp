@@ -218,9 +218,9 @@ void TMain::Localize() {
 
 void TMain::LoadGlyphs() {
     if (!PictureList) return;
-    const std::pair<TExSpeedButton*, int> speedButtons[] = {
-        {Borders.ShowGraph, 25}, {Borders.SpeedButton6, 26}, {Science.RecallAll, 24},
-        {Shop.Purchase, 27},     {Info.SpeedButton3, 17},    {Info.SpeedButton7, 10}};
+    const std::pair<TExSpeedButton*, int> speedButtons[] = {{Borders.ShowGraph, 25}, {Borders.RestAll, 26},
+                                                            {Science.RecallAll, 24}, {Shop.Purchase, 27},
+                                                            {Info.SaveGame, 17},     {Info.Settings, 10}};
     for (const auto& [button, index] : speedButtons) {
         QImage glyph;
         PictureList->LoadGlyph(glyph, index);
@@ -285,18 +285,18 @@ void TMain::FormActivate() {
     MainState.GosBorders[gos] = 1;
     Borders.ShowMap->click();
     Borders.ShowGraph->setVisible(Game.DifficultyLevel == 0 && Game.Year > 1 && LocalGame());
-    Borders.N2->setEnabled(Game.DifficultyLevel == 0);
-    Borders.N2->setVisible(Game.DifficultyLevel == 0);
+    Borders.WorldMapItem->setEnabled(Game.DifficultyLevel == 0);
+    Borders.WorldMapItem->setVisible(Game.DifficultyLevel == 0);
     UpdateStatusPanels(ClockPanelSeconds());
     PageControl1->setTabVisible(5, !LocalGame());
     if (LocalGame()) ChatSignal->hide();
     if (PlayMode.IsInternetGame && PlayMode.GameMode == kServer && network)
         network->SendGameUpdate(Game.Year, LangText(kWebLanguage));
-    Info.SpeedButton3->setEnabled(PlayMode.GameMode != kNetworkClient);
+    Info.SaveGame->setEnabled(PlayMode.GameMode != kNetworkClient);
     if (PlayMode.IsInternetGame) {
-        Info.SpeedButton3->setEnabled(false);
-        Borders.N2->setEnabled(false);
-        Borders.N2->setVisible(false);
+        Info.SaveGame->setEnabled(false);
+        Borders.WorldMapItem->setEnabled(false);
+        Borders.WorldMapItem->setVisible(false);
     }
     Borders.dgrCountries->SetRowCount(std::max(1, CountLiveGos()));
     Borders.dgrCountries->viewport()->update();
@@ -306,14 +306,14 @@ void TMain::FormActivate() {
     StatusBar->Panel(0)->setText(Qs(FormatText(LangText(kStatusYear), {Game.Year})));
     StatusBar->Panel(1)->setText(Qs(CurrentRec().Name.Str()));
     StatusBar->Panel(2)->setText(Qs(CurrentRec().PlayerName.Str()));
-    Info.RichEdit1->clear();
-    Info.RichEdit3->clear();
-    SetFontColor(Info.RichEdit3, clBlack);
-    Info.RichEdit2->clear();
-    Info.Panel28->hide();
+    Info.EventsText->clear();
+    Info.ChronicleText->clear();
+    SetFontColor(Info.ChronicleText, clBlack);
+    Info.BattleText->clear();
+    Info.BattleCharts->hide();
     RebuildBattleList();
     FillEvents();
-    ShowChronicle(Info.RichEdit3, Game.BattleChronicle);
+    ShowChronicle(Info.ChronicleText, Game.BattleChronicle);
     MainState.ScienceDirty = true;
     StartScrollPanels(ScrollHelpOn());
     RecallIdleFrontSoldiers(Game.CurrentGos);
@@ -322,7 +322,7 @@ void TMain::FormActivate() {
         PageChange();
     else
         PageControl1->setCurrentIndex(page);
-    ShowChronicle(Borders.RichEdit4, Game.BattleChronicle);
+    ShowChronicle(Borders.ChronicleText, Game.BattleChronicle);
     if (!TurnClock->isActive()) TurnClock->start();
 }
 
@@ -568,9 +568,9 @@ bool TMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == static_cast<QObject*>(Shop.EditName) && event->type() == QEvent::KeyPress &&
         NameKeyRefused(static_cast<QKeyEvent*>(event)))
         return true;
-    if (Borders.RichEdit4 && watched == Borders.RichEdit4->viewport() && event->type() == QEvent::MouseMove &&
-        isActiveWindow())
-        Borders.RichEdit4->setFocus();
+    if (Borders.ChronicleText && watched == Borders.ChronicleText->viewport() &&
+        event->type() == QEvent::MouseMove && isActiveWindow())
+        Borders.ChronicleText->setFocus();
     if (watched == TabSheetChat && event->type() == QEvent::Hide) TabSheetChatExit();
     return QDialog::eventFilter(watched, event);
 }

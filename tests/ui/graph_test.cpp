@@ -68,7 +68,8 @@ protected:
         return nullptr;
     }
     static void ChooseCriterion(int index) {
-        auto* button = Graph->RadioGroup1->findChild<QAbstractButton*>(QStringLiteral("Item%1").arg(index));
+        auto* button =
+            Graph->CriterionGroup->findChild<QAbstractButton*>(QStringLiteral("Item%1").arg(index));
         ASSERT_NE(button, nullptr);
         QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, button->height() / 2));
     }
@@ -79,8 +80,8 @@ TEST_F(GraphTest, TerritoryOverTheYearsEndsWithTheCurrentValue) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Graph, 5000));
     QCoreApplication::processEvents();
     EXPECT_EQ(Graph->windowTitle(), Text(5000));
-    EXPECT_EQ(Graph->RadioGroup1->ItemIndex(), TGraph::kTerritory);
-    EXPECT_EQ(Graph->Chart1->chart()->title(), Text(5057));
+    EXPECT_EQ(Graph->CriterionGroup->ItemIndex(), TGraph::kTerritory);
+    EXPECT_EQ(Graph->Chart->chart()->title(), Text(5057));
     // Year 1 at x = 0 and 1, years 2 and 3, the current value at x = Year.
     EXPECT_EQ(Points(1), (QList<QPointF>{{0, 11}, {1, 11}, {2, 12}, {3, 13}, {4, 101}}));
     EXPECT_EQ(Points(2), (QList<QPointF>{{0, 21}, {1, 21}, {2, 22}, {3, 23}, {4, 102}}));
@@ -102,7 +103,7 @@ TEST_F(GraphTest, TheFirstYearsShowTitlesButNoLinesThenThreePoints) {
     ActivateWindow(Graph);
     EXPECT_TRUE(Visible().empty());
     EXPECT_EQ(Graph->Series[1]->name(), QString::fromUtf8("Государство2"));
-    EXPECT_EQ(Graph->Chart1->chart()->title(), Text(5057));
+    EXPECT_EQ(Graph->Chart->chart()->title(), Text(5057));
 
     Game.Year = 2;
     ActivateWindow(Graph);
@@ -134,7 +135,7 @@ TEST_F(GraphTest, EveryCriterionReadsItsOwnField) {
     for (int c = 0; c < TGraph::kCriterionCount; ++c) {
         SCOPED_TRACE(c);
         ChooseCriterion(c);
-        EXPECT_EQ(Graph->Chart1->chart()->title(), Text(5050 + c));
+        EXPECT_EQ(Graph->Chart->chart()->title(), Text(5050 + c));
         EXPECT_EQ(Points(1), (QList<QPointF>{{0, double(expected[c].recorded)},
                                              {1, double(expected[c].recorded)},
                                              {2, double(expected[c].current)}}));
@@ -186,7 +187,7 @@ TEST_F(GraphTest, TheCurrentStateIsDrawnLastOnEveryRebuild) {
     Game.CurrentGos = 1;
     ActivateWindow(Graph);
     for (int rebuild = 0; rebuild < 3; ++rebuild) {
-        const QList<QAbstractSeries*> order = Graph->Chart1->chart()->series();
+        const QList<QAbstractSeries*> order = Graph->Chart->chart()->series();
         ASSERT_EQ(order.size(), TGraph::kSeriesCount);
         // Drawing order: 3, 2, 1 take the places of 1, 2, 3.
         EXPECT_EQ(order[0], Graph->Series[2]);
@@ -200,27 +201,27 @@ TEST_F(GraphTest, TheCurrentStateIsDrawnLastOnEveryRebuild) {
 TEST_F(GraphTest, ThreeDimensionalViewDrawsTheLinesWithDepth) {
     Graph->show();
     ActivateWindow(Graph);
-    EXPECT_EQ(Graph->SpinEdit1->GetSpinIntValue(), 13);
-    EXPECT_FALSE(Graph->SpinEdit2->isVisibleTo(Graph));
-    const QImage flat = Graph->Chart1->grab().toImage();
+    EXPECT_EQ(Graph->DepthPercentEdit->GetSpinIntValue(), 13);
+    EXPECT_FALSE(Graph->FirstYearEdit->isVisibleTo(Graph));
+    const QImage flat = Graph->Chart->grab().toImage();
     EXPECT_EQ(Graph->DepthOffset(), 0);
 
-    QTest::mouseClick(Graph->CheckBox1, Qt::LeftButton);
+    QTest::mouseClick(Graph->DepthViewBox, Qt::LeftButton);
     EXPECT_TRUE(Graph->View3D);
-    const QImage shallow = Graph->Chart1->grab().toImage();
-    EXPECT_EQ(Graph->DepthOffset(), Graph->Chart1->width() * 13 / 200);
+    const QImage shallow = Graph->Chart->grab().toImage();
+    EXPECT_EQ(Graph->DepthOffset(), Graph->Chart->width() * 13 / 200);
     // The plot makes room for the depth above and to the right.
-    EXPECT_LE(Graph->Chart1->chart()->plotArea().right(), Graph->Chart1->width() - Graph->DepthOffset());
+    EXPECT_LE(Graph->Chart->chart()->plotArea().right(), Graph->Chart->width() - Graph->DepthOffset());
 
-    Graph->SpinEdit1->SetValue(40);  // clamped to 1..30
+    Graph->DepthPercentEdit->SetValue(40);  // clamped to 1..30
     EXPECT_EQ(Graph->Chart3DPercent, 30);
-    const QImage deep = Graph->Chart1->grab().toImage();
+    const QImage deep = Graph->Chart->grab().toImage();
     EXPECT_GT(Differing(flat, shallow), 1000);
     EXPECT_GT(Differing(shallow, deep), 1000);
 
-    QTest::mouseClick(Graph->CheckBox1, Qt::LeftButton);
+    QTest::mouseClick(Graph->DepthViewBox, Qt::LeftButton);
     EXPECT_FALSE(Graph->View3D);
-    EXPECT_EQ(Differing(flat, Graph->Chart1->grab().toImage()), 0);
+    EXPECT_EQ(Differing(flat, Graph->Chart->grab().toImage()), 0);
     Graph->hide();
 }
 

@@ -96,7 +96,7 @@ TEST_F(InfoPage, ALongTitleWrapsInARowTallEnoughForAllOfIt) {
 TEST_F(InfoPage, ChartAxesStartAtZeroAndReachAboveTheLines) {
     AddBattle(1, "Битва у реки", 0, 4);
     screen->FormActivate();
-    for (QChartView* chart : {screen->Info.Chart1, screen->Info.Chart2}) {
+    for (QChartView* chart : {screen->Info.ArmyChart, screen->Info.MoraleChart}) {
         SCOPED_TRACE(chart->objectName().toStdString());
         double right = 0, top = 0;
         for (QAbstractSeries* s : chart->chart()->series())

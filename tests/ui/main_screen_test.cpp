@@ -193,9 +193,9 @@ TEST_F(TurnControl, TheTurnClockRunsAcrossDialogsAndTheirButtonsWork) {
             return 0;
         }
         tick(30);
-        screen->Info.SpeedButton3->Click();  // save
+        screen->Info.SaveGame->Click();  // save
         EXPECT_EQ(screen->StatusBar->PanelText(7), "0:50") << "the dialog did not restart the clock";
-        screen->Info.SpeedButton7->Click();  // settings
+        screen->Info.Settings->Click();  // settings
         Game.DifficultyLevel = 0;
         PlayMode.GameMode = kLocalGame;
         screen->FormActivate();
@@ -401,7 +401,7 @@ TEST_F(TurnControl, NetworkGameThroughItsInterface) {
     network.players = {{77, Cp("Иван")}, {88, Cp("Пётр")}};
     const TTurnResult result = Run([&] {
         EXPECT_EQ(network.updates, std::vector<std::string>{"1;Russian"});
-        EXPECT_FALSE(screen->Info.SpeedButton3->isEnabled()) << "no saving in an Internet game";
+        EXPECT_FALSE(screen->Info.SaveGame->isEnabled()) << "no saving in an Internet game";
         EXPECT_TRUE(screen->PageControl1->isTabVisible(5));
         OpenPage(5);
         auto* chat = Find<QLineEdit>("ChatEdit");

@@ -180,7 +180,7 @@ protected:
         } else if (top == Main) {
             PlayTurn();
         } else if (top == Graph) {
-            QTest::mouseClick(Graph->SpeedButton33, Qt::LeftButton);
+            QTest::mouseClick(Graph->CloseButton, Qt::LeftButton);
         } else if (auto* box = qobject_cast<QMessageBox*>(top)) {
             // The message boxes are real: they keep the event loop running while they show.
             if (box->escapeButton() && !exitEscaped) {

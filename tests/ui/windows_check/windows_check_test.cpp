@@ -259,7 +259,7 @@ protected:
             {{},
              [] {
                  Shown(Graph);
-                 Graph->RadioGroup1->SetItemIndex(11);  // the population, which differs most
+                 Graph->CriterionGroup->SetItemIndex(11);  // the population, which differs most
                  Graph->RefreshGraph();
                  return static_cast<QWidget*>(Graph);
              },
@@ -267,11 +267,11 @@ protected:
             {"3d",
              [] {
                  Shown(Graph);
-                 Graph->CheckBox1->click();
+                 Graph->DepthViewBox->click();
                  return static_cast<QWidget*>(Graph);
              },
              [] {
-                 Graph->CheckBox1->click();
+                 Graph->DepthViewBox->click();
                  Graph->hide();
              }},
             plain([]() -> QWidget* { return Preference; }),
