@@ -88,54 +88,54 @@ TPreference::TPreference(QWidget* parent) : QDialog(parent), hints_(new THintSwi
     QFont small = font();
     small.setPixelSize(10);
     setFont(small);
-    CheckBox4 = MakeCheckBox(this, "CheckBox4", 10);
-    CheckBox4->setChecked(true);
-    CheckBox1 = MakeCheckBox(this, "CheckBox1", 32);
-    CheckBox2 = MakeCheckBox(this, "CheckBox2", 54);
-    CheckBox3 = MakeCheckBox(this, "CheckBox3", 76);
+    CheckBoxMusic = MakeCheckBox(this, "CheckBox4", 10);
+    CheckBoxMusic->setChecked(true);
+    CheckBoxNoBanner = MakeCheckBox(this, "CheckBox1", 32);
+    CheckBoxHidePictures = MakeCheckBox(this, "CheckBox2", 54);
+    CheckBoxHints = MakeCheckBox(this, "CheckBox3", 76);
     CheckBoxScroll = MakeCheckBox(this, "CheckBoxScroll", 98);
-    CheckBox5 = MakeCheckBox(this, "CheckBox5", 120);
-    CheckBox6 = MakeCheckBox(this, "CheckBox6", 142);
-    CheckBox8 = MakeCheckBox(this, "CheckBox8", 164);
-    CheckBox8->setChecked(true);
-    CheckBox9 = MakeCheckBox(this, "CheckBox9", 186);
-    connect(CheckBox9, &QCheckBox::clicked, this, &TPreference::SaveChatClick);
+    CheckBoxAskSave = MakeCheckBox(this, "CheckBox5", 120);
+    CheckBoxKordaltsDie = MakeCheckBox(this, "CheckBox6", 142);
+    CheckBoxKeepPage = MakeCheckBox(this, "CheckBox8", 164);
+    CheckBoxKeepPage->setChecked(true);
+    CheckBoxSaveChat = MakeCheckBox(this, "CheckBox9", 186);
+    connect(CheckBoxSaveChat, &QCheckBox::clicked, this, &TPreference::SaveChatClick);
 
-    FilenameEdit1 = new TFilenameEdit(this);
-    FilenameEdit1->setObjectName(QStringLiteral("FilenameEdit1"));
-    FilenameEdit1->setGeometry(30, 208, 373, 21);
-    FilenameEdit1->setText(QString::fromLatin1(kDefaultChatFile));
-    FilenameEdit1->SetFilter(QStringLiteral("Все файлы (*.*)|*.*|Обычный текст (*.txt)|*.txt"));
-    FilenameEdit1->SetFilterIndex(2);
-    FilenameEdit1->setEnabled(false);
+    ChatFileEdit = new TFilenameEdit(this);
+    ChatFileEdit->setObjectName(QStringLiteral("FilenameEdit1"));
+    ChatFileEdit->setGeometry(30, 208, 373, 21);
+    ChatFileEdit->setText(QString::fromLatin1(kDefaultChatFile));
+    ChatFileEdit->SetFilter(QStringLiteral("Все файлы (*.*)|*.*|Обычный текст (*.txt)|*.txt"));
+    ChatFileEdit->SetFilterIndex(2);
+    ChatFileEdit->setEnabled(false);
 
-    Label2 = new QLabel(this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setGeometry(12, 236, 391, 18);
-    Edit3 = new QLineEdit(this);
-    Edit3->setObjectName(QStringLiteral("Edit3"));
-    Edit3->setGeometry(12, 256, 391, 21);
+    ServerLabel = new QLabel(this);
+    ServerLabel->setObjectName(QStringLiteral("Label2"));
+    ServerLabel->setGeometry(12, 236, 391, 18);
+    ServerEdit = new QLineEdit(this);
+    ServerEdit->setObjectName(QStringLiteral("Edit3"));
+    ServerEdit->setGeometry(12, 256, 391, 21);
 
-    Label1 = new QLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(12, 288, 80, 21);
-    ComboBox1 = new QComboBox(this);
-    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    ComboBox1->setGeometry(96, 288, 200, 21);
+    LanguageLabel = new QLabel(this);
+    LanguageLabel->setObjectName(QStringLiteral("Label1"));
+    LanguageLabel->setGeometry(12, 288, 80, 21);
+    LanguageList = new QComboBox(this);
+    LanguageList->setObjectName(QStringLiteral("ComboBox1"));
+    LanguageList->setGeometry(96, 288, 200, 21);
 
-    SpeedButton2 = new TExSpeedButton(this);
-    SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
-    SpeedButton2->setGeometry(120, 318, 135, 36);
-    SpeedButton2->SetLayout(blGlyphLeft);
-    connect(SpeedButton2, &TExSpeedButton::OnClick, this, &TPreference::ApplyClick);
-    SpeedButton1 = new TExSpeedButton(this);
-    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
-    SpeedButton1->setGeometry(268, 318, 135, 36);
-    SpeedButton1->SetLayout(blGlyphLeft);
-    connect(SpeedButton1, &TExSpeedButton::OnClick, this, &TPreference::CloseClick);
+    ApplyButton = new TExSpeedButton(this);
+    ApplyButton->setObjectName(QStringLiteral("SpeedButton2"));
+    ApplyButton->setGeometry(120, 318, 135, 36);
+    ApplyButton->SetLayout(blGlyphLeft);
+    connect(ApplyButton, &TExSpeedButton::OnClick, this, &TPreference::ApplyClick);
+    CloseButton = new TExSpeedButton(this);
+    CloseButton->setObjectName(QStringLiteral("SpeedButton1"));
+    CloseButton->setGeometry(268, 318, 135, 36);
+    CloseButton->SetLayout(blGlyphLeft);
+    connect(CloseButton, &TExSpeedButton::OnClick, this, &TPreference::CloseClick);
 
     FormCreate();
-    connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TPreference::LanguageChange);
+    connect(LanguageList, &QComboBox::currentIndexChanged, this, &TPreference::LanguageChange);
 }
 
 TPreference::~TPreference() {
@@ -152,49 +152,49 @@ void TPreference::FormCreate() {
 }
 
 void TPreference::FillLanguages() {
-    const QSignalBlocker blocker(ComboBox1);
-    ComboBox1->clear();
+    const QSignalBlocker blocker(LanguageList);
+    LanguageList->clear();
     if (!LanguageFile) return;
-    for (const std::string& title : LanguageFile->LanguageTitles) ComboBox1->addItem(Qs(title));
-    ComboBox1->setCurrentIndex(LanguageFile->LanguageIndex);
+    for (const std::string& title : LanguageFile->LanguageTitles) LanguageList->addItem(Qs(title));
+    LanguageList->setCurrentIndex(LanguageFile->LanguageIndex);
 }
 
 void TPreference::ReadSettings() {
     const TIniFile ini(SettingsFileName());
-    CheckBox4->setChecked(ini.ReadBool(kSection, "Music", true));
-    CheckBox1->setChecked(ini.ReadBool(kSection, "SinglePlayer", false));
-    CheckBox2->setChecked(ini.ReadBool(kSection, "HideGraphics", false));
-    CheckBox3->setChecked(ini.ReadBool(kSection, "ShowHint", false));
+    CheckBoxMusic->setChecked(ini.ReadBool(kSection, "Music", true));
+    CheckBoxNoBanner->setChecked(ini.ReadBool(kSection, "SinglePlayer", false));
+    CheckBoxHidePictures->setChecked(ini.ReadBool(kSection, "HideGraphics", false));
+    CheckBoxHints->setChecked(ini.ReadBool(kSection, "ShowHint", false));
     CheckBoxScroll->setChecked(ini.ReadBool(kSection, "ShowScrollHelp", false));
-    CheckBox5->setChecked(ini.ReadBool(kSection, "ConfirmSaveGame", false));
-    CheckBox6->setChecked(ini.ReadBool(kSection, "DeadAfterMove", false));
+    CheckBoxAskSave->setChecked(ini.ReadBool(kSection, "ConfirmSaveGame", false));
+    CheckBoxKordaltsDie->setChecked(ini.ReadBool(kSection, "DeadAfterMove", false));
     InternetServer = ini.ReadString(kSection, "InternetServer", "");
-    Edit3->setText(Qs(InternetServer));
-    CheckBox8->setChecked(ini.ReadBool(kSection, "RememberPage", true));
-    MainState.RememberPage = CheckBox8->isChecked();
-    CheckBox9->setChecked(ini.ReadBool(kSection, "SaveChat", false));
+    ServerEdit->setText(Qs(InternetServer));
+    CheckBoxKeepPage->setChecked(ini.ReadBool(kSection, "RememberPage", true));
+    MainState.RememberPage = CheckBoxKeepPage->isChecked();
+    CheckBoxSaveChat->setChecked(ini.ReadBool(kSection, "SaveChat", false));
     const QString chatFile = Qs(ini.ReadString(kSection, "ChatFileName", kDefaultChatFile));
-    FilenameEdit1->setText(QFileInfo(chatFile).absoluteFilePath());
+    ChatFileEdit->setText(QFileInfo(chatFile).absoluteFilePath());
     SaveChatClick();
     ApplyAll();
 }
 
 void TPreference::Localize() {
     setWindowTitle(Qs(LangText(kPreferenceCaption)));
-    SpeedButton2->SetCaption(Qs(LangText(kPreferenceApply)));
-    SpeedButton1->SetCaption(Qs(LangText(kPreferenceClose)));
-    CheckBox4->setText(Qs(LangText(kPreferenceMusic)));
-    CheckBox1->setText(Qs(LangText(kPreferenceSinglePlayer)));
-    CheckBox2->setText(Qs(LangText(kPreferenceHideGraphics)));
-    CheckBox3->setText(Qs(LangText(kPreferenceHints)));
+    ApplyButton->SetCaption(Qs(LangText(kPreferenceApply)));
+    CloseButton->SetCaption(Qs(LangText(kPreferenceClose)));
+    CheckBoxMusic->setText(Qs(LangText(kPreferenceMusic)));
+    CheckBoxNoBanner->setText(Qs(LangText(kPreferenceSinglePlayer)));
+    CheckBoxHidePictures->setText(Qs(LangText(kPreferenceHideGraphics)));
+    CheckBoxHints->setText(Qs(LangText(kPreferenceHints)));
     CheckBoxScroll->setText(Qs(LangText(kPreferenceScrolling)));
-    Label1->setText(Qs(LangText(kPreferenceLanguage)));
-    CheckBox5->setText(Qs(LangText(kPreferenceAskToSave)));
-    CheckBox6->setText(Qs(LangText(kPreferenceKordaltsDie)));
-    Label2->setText(Qs(LangText(kPreferenceServer)));
-    CheckBox8->setText(Qs(LangText(kPreferenceRememberPage)));
-    CheckBox9->setText(Qs(LangText(kPreferenceLogChat)));
-    FilenameEdit1->SetDialogTitle(Qs(LangText(kPreferenceChatFileTitle)));
+    LanguageLabel->setText(Qs(LangText(kPreferenceLanguage)));
+    CheckBoxAskSave->setText(Qs(LangText(kPreferenceAskToSave)));
+    CheckBoxKordaltsDie->setText(Qs(LangText(kPreferenceKordaltsDie)));
+    ServerLabel->setText(Qs(LangText(kPreferenceServer)));
+    CheckBoxKeepPage->setText(Qs(LangText(kPreferenceRememberPage)));
+    CheckBoxSaveChat->setText(Qs(LangText(kPreferenceLogChat)));
+    ChatFileEdit->SetDialogTitle(Qs(LangText(kPreferenceChatFileTitle)));
     ApplyLanguageFont(this);
 }
 
@@ -202,36 +202,36 @@ void TPreference::LoadGlyphs() {
     if (!PictureList) return;
     QImage glyph;
     PictureList->LoadGlyph(glyph, 30);
-    SpeedButton2->SetGlyph(glyph);
+    ApplyButton->SetGlyph(glyph);
     PictureList->LoadGlyph(glyph, 13);
-    SpeedButton1->SetGlyph(glyph);
+    CloseButton->SetGlyph(glyph);
 }
 
 void TPreference::SaveToFile() {
     TIniFile ini(SettingsFileName());
-    ini.WriteBool(kSection, "Music", CheckBox4->isChecked());
-    ini.WriteBool(kSection, "SinglePlayer", CheckBox1->isChecked());
-    ini.WriteBool(kSection, "HideGraphics", CheckBox2->isChecked());
-    ini.WriteBool(kSection, "ShowHint", CheckBox3->isChecked());
+    ini.WriteBool(kSection, "Music", CheckBoxMusic->isChecked());
+    ini.WriteBool(kSection, "SinglePlayer", CheckBoxNoBanner->isChecked());
+    ini.WriteBool(kSection, "HideGraphics", CheckBoxHidePictures->isChecked());
+    ini.WriteBool(kSection, "ShowHint", CheckBoxHints->isChecked());
     ini.WriteBool(kSection, "ShowScrollHelp", CheckBoxScroll->isChecked());
-    ini.WriteBool(kSection, "ConfirmSaveGame", CheckBox5->isChecked());
-    ini.WriteBool(kSection, "DeadAfterMove", CheckBox6->isChecked());
-    ini.WriteString(kSection, "InternetServer", Cs(Edit3->text()));
-    ini.WriteBool(kSection, "RememberPage", CheckBox8->isChecked());
-    ini.WriteBool(kSection, "SaveChat", CheckBox9->isChecked());
-    ini.WriteString(kSection, "ChatFileName", Cs(FilenameEdit1->text()));
+    ini.WriteBool(kSection, "ConfirmSaveGame", CheckBoxAskSave->isChecked());
+    ini.WriteBool(kSection, "DeadAfterMove", CheckBoxKordaltsDie->isChecked());
+    ini.WriteString(kSection, "InternetServer", Cs(ServerEdit->text()));
+    ini.WriteBool(kSection, "RememberPage", CheckBoxKeepPage->isChecked());
+    ini.WriteBool(kSection, "SaveChat", CheckBoxSaveChat->isChecked());
+    ini.WriteString(kSection, "ChatFileName", Cs(ChatFileEdit->text()));
 }
 
 void TPreference::ApplyAll() {
-    if (MainForm && CheckBox4->isChecked() != MainForm->MusicOn) {
-        MainForm->MusicOn = CheckBox4->isChecked();
+    if (MainForm && CheckBoxMusic->isChecked() != MainForm->MusicOn) {
+        MainForm->MusicOn = CheckBoxMusic->isChecked();
         MainForm->StopMusic();
         MainForm->PlayNextMusic();
     }
-    ApplyPictures(!CheckBox2->isChecked());
-    ApplyHints(CheckBox3->isChecked());
-    InternetServer = Cs(Edit3->text());
-    MainState.RememberPage = CheckBox8->isChecked();
+    ApplyPictures(!CheckBoxHidePictures->isChecked());
+    ApplyHints(CheckBoxHints->isChecked());
+    InternetServer = Cs(ServerEdit->text());
+    MainState.RememberPage = CheckBoxKeepPage->isChecked();
 }
 
 void TPreference::ApplyPictures(bool visible) {
@@ -260,17 +260,17 @@ void TPreference::ApplyClick() {
 
 void TPreference::CloseClick() { done(2); }
 
-void TPreference::SaveChatClick() { FilenameEdit1->setEnabled(CheckBox9->isChecked()); }
+void TPreference::SaveChatClick() { ChatFileEdit->setEnabled(CheckBoxSaveChat->isChecked()); }
 
 void TPreference::LanguageChange() {
-    if (!LanguageFile || ComboBox1->currentIndex() < 0) return;
-    LanguageFile->SetLanguage(ComboBox1->currentIndex());
+    if (!LanguageFile || LanguageList->currentIndex() < 0) return;
+    LanguageFile->SetLanguage(LanguageList->currentIndex());
     LocalizeAllWindows();
 }
 
 void TPreference::Prepare(bool fromMenu, const QWidget* over) {
-    ComboBox1->setEnabled(fromMenu);
-    Edit3->setEnabled(fromMenu);
+    LanguageList->setEnabled(fromMenu);
+    ServerEdit->setEnabled(fromMenu);
     if (over) move(over->geometry().center() - rect().center());
 }
 

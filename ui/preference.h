@@ -48,22 +48,22 @@ public:
     // The program's settings file.
     static std::string SettingsFileName();
 
-    QCheckBox* CheckBox4 = nullptr;  // music
-    QCheckBox* CheckBox1 = nullptr;  // no turn banner for a single human
-    QCheckBox* CheckBox2 = nullptr;  // hide decorative pictures
-    QCheckBox* CheckBox3 = nullptr;  // tool tips
+    QCheckBox* CheckBoxMusic = nullptr;
+    QCheckBox* CheckBoxNoBanner = nullptr;      // no turn banner for a single human
+    QCheckBox* CheckBoxHidePictures = nullptr;  // hide decorative pictures
+    QCheckBox* CheckBoxHints = nullptr;         // tool tips
     QCheckBox* CheckBoxScroll = nullptr;
-    QCheckBox* CheckBox5 = nullptr;  // ask to save when leaving a game
-    QCheckBox* CheckBox6 = nullptr;  // Kordalts die after the battles
-    QCheckBox* CheckBox8 = nullptr;  // remember the main screen's page
-    QCheckBox* CheckBox9 = nullptr;  // save chat
-    QLabel* Label1 = nullptr;        // language
-    QComboBox* ComboBox1 = nullptr;
-    QLabel* Label2 = nullptr;  // server
-    QLineEdit* Edit3 = nullptr;
-    TFilenameEdit* FilenameEdit1 = nullptr;
-    TExSpeedButton* SpeedButton2 = nullptr;
-    TExSpeedButton* SpeedButton1 = nullptr;
+    QCheckBox* CheckBoxAskSave = nullptr;      // when leaving a game
+    QCheckBox* CheckBoxKordaltsDie = nullptr;  // Kordalts die after the battles
+    QCheckBox* CheckBoxKeepPage = nullptr;     // remember the main screen's page
+    QCheckBox* CheckBoxSaveChat = nullptr;
+    QLabel* LanguageLabel = nullptr;
+    QComboBox* LanguageList = nullptr;
+    QLabel* ServerLabel = nullptr;
+    QLineEdit* ServerEdit = nullptr;
+    TFilenameEdit* ChatFileEdit = nullptr;
+    TExSpeedButton* ApplyButton = nullptr;
+    TExSpeedButton* CloseButton = nullptr;
 
 private:
     void FormCreate();

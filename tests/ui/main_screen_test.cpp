@@ -186,7 +186,7 @@ TEST_F(TurnControl, TheTurnClockRunsAcrossDialogsAndTheirButtonsWork) {
         if (&dialog != screen.get()) {
             opened.push_back(&dialog);
             if (&dialog == Preference) {
-                EXPECT_FALSE(Preference->ComboBox1->isEnabled());
+                EXPECT_FALSE(Preference->LanguageList->isEnabled());
             }
             tick(40);
             EXPECT_TRUE(screen->isVisible()) << "nothing is pressed under a dialog";

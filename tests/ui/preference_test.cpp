@@ -86,8 +86,9 @@ protected:
     }
     std::vector<QCheckBox*> Boxes() const {
         TPreference* p = Preference;
-        return {p->CheckBox4, p->CheckBox1, p->CheckBox2, p->CheckBox3, p->CheckBoxScroll,
-                p->CheckBox5, p->CheckBox6, nullptr,      p->CheckBox8, p->CheckBox9};
+        return {p->CheckBoxMusic,    p->CheckBoxNoBanner, p->CheckBoxHidePictures, p->CheckBoxHints,
+                p->CheckBoxScroll,   p->CheckBoxAskSave,  p->CheckBoxKordaltsDie,  nullptr,
+                p->CheckBoxKeepPage, p->CheckBoxSaveChat};
     }
 
     test::ScratchDir dir_;
@@ -106,14 +107,14 @@ TEST_F(PreferenceTest, MissingKeysTakeTheirDefaults) {
         if (boxes[i]) {
             EXPECT_EQ(boxes[i]->isChecked(), std::string(kKeys[i].second) == "1") << kKeys[i].first;
         }
-    EXPECT_EQ(Preference->Edit3->text(), QString());
-    EXPECT_EQ(Preference->FilenameEdit1->text(),
+    EXPECT_EQ(Preference->ServerEdit->text(), QString());
+    EXPECT_EQ(Preference->ChatFileEdit->text(),
               QDir::current().absoluteFilePath(QStringLiteral("kordaltchat.txt")));
-    EXPECT_FALSE(Preference->FilenameEdit1->isEnabled());
+    EXPECT_FALSE(Preference->ChatFileEdit->isEnabled());
     EXPECT_EQ(Preference->windowTitle(), QString::fromUtf8("Настройка"));
-    EXPECT_EQ(Preference->CheckBox5->text(), QString::fromUtf8("Спросить"));
-    EXPECT_EQ(Preference->ComboBox1->count(), 2);
-    EXPECT_EQ(Preference->ComboBox1->currentText(), QString::fromUtf8("Русский"));
+    EXPECT_EQ(Preference->CheckBoxAskSave->text(), QString::fromUtf8("Спросить"));
+    EXPECT_EQ(Preference->LanguageList->count(), 2);
+    EXPECT_EQ(Preference->LanguageList->currentText(), QString::fromUtf8("Русский"));
 }
 
 class PreferenceValues : public PreferenceTest {
@@ -133,29 +134,29 @@ TEST_F(PreferenceValues, TheControlsTakeTheFilesValues) {
         if (boxes[i]) {
             EXPECT_NE(boxes[i]->isChecked(), std::string(kKeys[i].second) == "1") << kKeys[i].first;
         }
-    EXPECT_EQ(Preference->Edit3->text(), QStringLiteral("http://127.0.0.1/list"));
+    EXPECT_EQ(Preference->ServerEdit->text(), QStringLiteral("http://127.0.0.1/list"));
     EXPECT_EQ(InternetServer, "http://127.0.0.1/list");
     EXPECT_FALSE(MainState.RememberPage);
-    EXPECT_EQ(Preference->FilenameEdit1->text(), QStringLiteral("/tmp/chat.log"));
-    EXPECT_TRUE(Preference->FilenameEdit1->isEnabled());
+    EXPECT_EQ(Preference->ChatFileEdit->text(), QStringLiteral("/tmp/chat.log"));
+    EXPECT_TRUE(Preference->ChatFileEdit->isEnabled());
 }
 
 TEST_F(PreferenceTest, ApplyWritesEveryKeyAndCloseWritesNothing) {
     Preference = new TPreference;
     Preference->show();
-    Preference->CheckBox2->setChecked(true);
-    QTest::mouseClick(Preference->SpeedButton1, Qt::LeftButton);
+    Preference->CheckBoxHidePictures->setChecked(true);
+    QTest::mouseClick(Preference->CloseButton, Qt::LeftButton);
     EXPECT_EQ(Setting("HideGraphics"), "<missing>");
     EXPECT_EQ(Preference->result(), 2);
 
     Preference->show();
-    Preference->Edit3->setText(QStringLiteral("http://127.0.0.1:8080/"));
-    Preference->CheckBox9->click();
-    EXPECT_TRUE(Preference->FilenameEdit1->isEnabled());
-    Preference->FilenameEdit1->setText(QStringLiteral("/tmp/my chat.txt"));
-    Preference->CheckBox9->click();
-    EXPECT_FALSE(Preference->FilenameEdit1->isEnabled());
-    QTest::mouseClick(Preference->SpeedButton2, Qt::LeftButton);
+    Preference->ServerEdit->setText(QStringLiteral("http://127.0.0.1:8080/"));
+    Preference->CheckBoxSaveChat->click();
+    EXPECT_TRUE(Preference->ChatFileEdit->isEnabled());
+    Preference->ChatFileEdit->setText(QStringLiteral("/tmp/my chat.txt"));
+    Preference->CheckBoxSaveChat->click();
+    EXPECT_FALSE(Preference->ChatFileEdit->isEnabled());
+    QTest::mouseClick(Preference->ApplyButton, Qt::LeftButton);
     EXPECT_EQ(Preference->result(), 1);
     EXPECT_FALSE(Preference->isVisible());
     for (const auto& [key, def] : kKeys) {
@@ -183,9 +184,9 @@ TEST_F(PreferenceTest, AFailedWriteThroughTheMouseShowsOneBoxAndGoesOn) {
     std::filesystem::permissions(ini, std::filesystem::perms::owner_read);
     Preference = new TPreference;
     Preference->show();
-    Preference->CheckBox2->setChecked(true);
+    Preference->CheckBoxHidePictures->setChecked(true);
     for (int click = 1; click <= 2; ++click) {
-        QTest::mouseClick(Preference->SpeedButton2, Qt::LeftButton);
+        QTest::mouseClick(Preference->ApplyButton, Qt::LeftButton);
         ASSERT_EQ(messages.size(), static_cast<size_t>(click));
         EXPECT_TRUE(messages.back().startsWith(QStringLiteral("Не удалось записать файл настроек")))
             << messages.back().toStdString();
@@ -195,7 +196,7 @@ TEST_F(PreferenceTest, AFailedWriteThroughTheMouseShowsOneBoxAndGoesOn) {
     }
     EXPECT_EQ(test::ReadFile(ini), before);
     std::filesystem::permissions(ini, std::filesystem::perms::owner_all);
-    QTest::mouseClick(Preference->SpeedButton2, Qt::LeftButton);
+    QTest::mouseClick(Preference->ApplyButton, Qt::LeftButton);
     EXPECT_EQ(messages.size(), 2u);
     EXPECT_EQ(Setting("HideGraphics"), "1");
     SetApplicationExceptionHandler(nullptr);
@@ -213,7 +214,7 @@ TEST_F(PreferenceTest, HiddenGraphicsFollowTheBoxOnApply) {
     picture->setObjectName(QStringLiteral("Image7"));
     Preference = new TPreference;
     for (bool hide : {true, false}) {
-        Preference->CheckBox2->setChecked(hide);
+        Preference->CheckBoxHidePictures->setChecked(hide);
         Preference->ApplyClick();
         EXPECT_EQ(background->isVisibleTo(&start), !hide);
         EXPECT_EQ(picture->isVisibleTo(&main), !hide);
@@ -251,7 +252,7 @@ TEST_F(PreferenceTest, HintsOfTheMainScreenFollowTheBox) {
     hint(unlisted);
     EXPECT_EQ(panel->toolTips, 0);
     EXPECT_EQ(unlisted->toolTips, 1);
-    Preference->CheckBox3->setChecked(true);
+    Preference->CheckBoxHints->setChecked(true);
     Preference->ApplyClick();
     hint(panel);
     EXPECT_EQ(panel->toolTips, 1);
@@ -266,14 +267,14 @@ TEST_F(PreferenceTest, MusicStopsAndStartsWithTheNextFile) {
     Preference = new TPreference;
     EXPECT_EQ(player.opened, (std::vector<std::string>{"a.mid"}));
 
-    Preference->CheckBox4->setChecked(false);
+    Preference->CheckBoxMusic->setChecked(false);
     Preference->ApplyClick();
     EXPECT_FALSE(MainForm->MusicOn);
     EXPECT_EQ(player.closed.size(), 1u);
     EXPECT_TRUE(player.playing.empty());
     EXPECT_EQ(Setting("Music"), "0");
 
-    Preference->CheckBox4->setChecked(true);
+    Preference->CheckBoxMusic->setChecked(true);
     Preference->ApplyClick();
     EXPECT_TRUE(MainForm->MusicOn);
     EXPECT_EQ(player.opened, (std::vector<std::string>{"a.mid", "b.mid"}));
@@ -291,14 +292,14 @@ TEST_F(PreferenceTest, TheLanguageSwitchRetextsTheWindowsAndIsStoredAtOnce) {
     Connect = new TConnect;
     EXPECT_EQ(Proc->windowTitle(), QString::fromUtf8("Последнее сражение"));
     EXPECT_EQ(Connect->windowTitle(), QString::fromUtf8("Сетевая игра"));
-    Preference->ComboBox1->setCurrentIndex(1);
+    Preference->LanguageList->setCurrentIndex(1);
     EXPECT_EQ(LanguageFile->LanguageIndex, 1);
     EXPECT_EQ(TIniFile(dir_.Path("kordalt.INI")).ReadString("Languages", "Default", ""), "1");
     EXPECT_EQ(Proc->windowTitle(), QStringLiteral("Last battle"));
     EXPECT_EQ(Graph->windowTitle(), QStringLiteral("Charts"));
     EXPECT_EQ(RecordTable->ExLabel1->Caption(), QStringLiteral("HALL"));
     EXPECT_EQ(Preference->windowTitle(), QStringLiteral("Settings"));
-    EXPECT_EQ(Preference->CheckBox5->text(), QStringLiteral("Ask"));
+    EXPECT_EQ(Preference->CheckBoxAskSave->text(), QStringLiteral("Ask"));
     EXPECT_EQ(MultiPlayer->windowTitle(), QStringLiteral("Waiting"));
     EXPECT_EQ(Connect->windowTitle(), QStringLiteral("Network game"));
     EXPECT_EQ(Connect->SpeedButton1->Caption(), QStringLiteral("Leave"));
@@ -331,7 +332,7 @@ TEST(LanguageSwitch, TheRulesDataTakesTheNewLanguagesTexts) {
     Start = new TStart;
     Preference = new TPreference;
     EXPECT_EQ(Cp1251ToUtf8(Rules.TroopNames[1].Str()), "Пехота");
-    Preference->ComboBox1->setCurrentIndex(1);
+    Preference->LanguageList->setCurrentIndex(1);
     EXPECT_EQ(Rules.TroopNames[1].Str(), "Infantry");
     EXPECT_EQ(Rules.Tactics[1].Name.Str(), "Onslaught");
     EXPECT_EQ(Rules.TacticTexts[1][1].Str(), "Forward");
@@ -348,8 +349,8 @@ TEST_F(PreferenceTest, TheMainGameScreenOpensItWithoutLanguageAndServer) {
         bool language = !fromMenu, server = !fromMenu;
         ScopedModalHook modal([&](QDialog& dialog) {
             EXPECT_EQ(&dialog, static_cast<QDialog*>(Preference));
-            language = Preference->ComboBox1->isEnabled();
-            server = Preference->Edit3->isEnabled();
+            language = Preference->LanguageList->isEnabled();
+            server = Preference->ServerEdit->isEnabled();
             return 2;
         });
         TPreference::Execute(fromMenu);

@@ -417,10 +417,10 @@ void CheckAndDraw(const std::vector<TWindowCase>& cases, const QString& suffix =
 TEST_F(WindowsCheck, EveryCaptionFitsAndStandsOut) { CheckAndDraw(Cases()); }
 
 TEST_F(WindowsCheck, EveryCaptionFitsAndStandsOutWithGraphicsHidden) {
-    Preference->CheckBox2->setChecked(true);
+    Preference->CheckBoxHidePictures->setChecked(true);
     Preference->ApplyAll();
     CheckAndDraw(Cases(), QStringLiteral("nographics"));
-    Preference->CheckBox2->setChecked(false);
+    Preference->CheckBoxHidePictures->setChecked(false);
     Preference->ApplyAll();
 }
 
