@@ -27,6 +27,8 @@ constexpr int kCloseResult = 2;
 constexpr int kTop = 110, kRowHeight = 30, kLastRowGap = 40;
 constexpr int kColumnLeft[TRecordTable::kColumns] = {40, 210, 275, 340, 405, 470, 570};
 constexpr int kColumnWidth[TRecordTable::kColumns] = {165, 65, 65, 65, 65, 100, 65};
+constexpr const char* kHeaderNames[TRecordTable::kColumns] = {"Label60", "Label61", "Label62", "Label64",
+                                                              "Label63", "Label65", "Label77"};
 constexpr int kAnimationWidth = 59, kAnimationHeight = 65;
 constexpr char kAnimationFile[] = "fame.gif";
 
@@ -49,35 +51,24 @@ TRecordTable::TRecordTable(QWidget* parent) : QDialog(parent) {
     setAutoFillBackground(true);
     SetPaletteColor(*this, QPalette::Window, 0x202020);
 
-    ExLabel1 = new TExLabel(this);
-    ExLabel1->setObjectName(QStringLiteral("ExLabel1"));
-    ExLabel1->SetAutoSize(false);
-    ExLabel1->setGeometry(20, 10, 540, 50);
-    ExLabel1->SetAlignment(taCenter);
-    ExLabel1->SetTransparent(true);
-    ExLabel1->SetFontColor(clYellow);
-    ExLabel1->SetShadowColor(clMaroon);
-    ExLabel1->SetShadowSize(2);
-    QFont title = ExLabel1->font();
+    Title = new TExLabel(this);
+    Title->setObjectName(QStringLiteral("ExLabel1"));
+    Title->SetAutoSize(false);
+    Title->setGeometry(20, 10, 540, 50);
+    Title->SetAlignment(taCenter);
+    Title->SetTransparent(true);
+    Title->SetFontColor(clYellow);
+    Title->SetShadowColor(clMaroon);
+    Title->SetShadowSize(2);
+    QFont title = Title->font();
     title.setPointSize(22);
     title.setBold(true);
-    ExLabel1->setFont(title);
+    Title->setFont(title);
 
     const Qt::Alignment header = Qt::AlignHCenter | Qt::AlignBottom;
-    Label60 = MakeLabel(this, QStringLiteral("Label60"), {kColumnLeft[0], 66, kColumnWidth[0], 40}, clSilver,
-                        header);
-    Label61 = MakeLabel(this, QStringLiteral("Label61"), {kColumnLeft[1], 66, kColumnWidth[1], 40}, clSilver,
-                        header);
-    Label62 = MakeLabel(this, QStringLiteral("Label62"), {kColumnLeft[2], 66, kColumnWidth[2], 40}, clSilver,
-                        header);
-    Label64 = MakeLabel(this, QStringLiteral("Label64"), {kColumnLeft[3], 66, kColumnWidth[3], 40}, clSilver,
-                        header);
-    Label63 = MakeLabel(this, QStringLiteral("Label63"), {kColumnLeft[4], 66, kColumnWidth[4], 40}, clSilver,
-                        header);
-    Label65 = MakeLabel(this, QStringLiteral("Label65"), {kColumnLeft[5], 66, kColumnWidth[5], 40}, clSilver,
-                        header);
-    Label77 = MakeLabel(this, QStringLiteral("Label77"), {kColumnLeft[6], 66, kColumnWidth[6], 40}, clSilver,
-                        header);
+    for (int column = 0; column < kColumns; ++column)
+        Headers[column] = MakeLabel(this, QString::fromLatin1(kHeaderNames[column]),
+                                    {kColumnLeft[column], 66, kColumnWidth[column], 40}, clSilver, header);
 
     for (int row = 0; row < kRecordRows; ++row) {
         const int top = kTop + row * kRowHeight + (row == kLastGameRow ? kLastRowGap : 0);
@@ -93,8 +84,8 @@ TRecordTable::TRecordTable(QWidget* parent) : QDialog(parent) {
         }
     }
     const int lastTop = kTop + kLastGameRow * kRowHeight + kLastRowGap;
-    Label75 = MakeLabel(this, QStringLiteral("Label75"), {kColumnLeft[0], lastTop - 22, 300, 20}, clAqua,
-                        Qt::AlignLeft | Qt::AlignVCenter);
+    LastGameLabel = MakeLabel(this, QStringLiteral("Label75"), {kColumnLeft[0], lastTop - 22, 300, 20},
+                              clAqua, Qt::AlignLeft | Qt::AlignVCenter);
 
     static constexpr bool kVisible[8] = {true, false, false, true, false, false, true, false};
     for (int i = 0; i < 8; ++i) {
@@ -110,8 +101,8 @@ TRecordTable::TRecordTable(QWidget* parent) : QDialog(parent) {
     SpeedButtons[3]->setToolTip(QStringLiteral("Рекорды по-умолчанию"));
     SpeedButtons[6]->setGeometry(200, 440, 60, 30);
     SpeedButtons[6]->SetCaption(QStringLiteral("WWW"));
-    Label59 = MakeLabel(this, QStringLiteral("Label59"), {50, 440, 145, 30}, clSilver,
-                        Qt::AlignRight | Qt::AlignVCenter);
+    ResetPointer = MakeLabel(this, QStringLiteral("Label59"), {50, 440, 145, 30}, clSilver,
+                             Qt::AlignRight | Qt::AlignVCenter);
 
     const std::array<void (TRecordTable::*)(), 8> handlers = {
         &TRecordTable::CloseClick,   &TRecordTable::WriteFile,        &TRecordTable::ReadAndIgnore,
@@ -129,20 +120,20 @@ TRecordTable::TRecordTable(QWidget* parent) : QDialog(parent) {
 }
 
 void TRecordTable::BuildAnimation() {
-    ExGIFAnimator1 = new TExGIFAnimator(this);
-    ExGIFAnimator1->setObjectName(QStringLiteral("ExGIFAnimator1"));
-    ExGIFAnimator1->SetAutoSize(false);
-    ExGIFAnimator1->setGeometry(kWidth - kAnimationWidth, 4, kAnimationWidth, kAnimationHeight);
-    ExGIFAnimator1->SetStretch(true);
-    ExGIFAnimator1->SetLoop(true);
+    Cup = new TExGIFAnimator(this);
+    Cup->setObjectName(QStringLiteral("ExGIFAnimator1"));
+    Cup->SetAutoSize(false);
+    Cup->setGeometry(kWidth - kAnimationWidth, 4, kAnimationWidth, kAnimationHeight);
+    Cup->SetStretch(true);
+    Cup->SetLoop(true);
     // A missing picture leaves the place empty; a damaged one too, and it is
     // reported once, when the window first shows.
     const std::string path = ProgramDirectory() + kAnimationFile;
     if (!std::filesystem::exists(path)) return;
     try {
-        ExGIFAnimator1->LoadFromFile(QString::fromStdString(path));
+        Cup->LoadFromFile(QString::fromStdString(path));
     } catch (const std::exception& error) {
-        ExGIFAnimator1->SetImage(nullptr);
+        Cup->SetImage(nullptr);
         pictureError_ = QStringLiteral("Картинка %1 не загружена: %2")
                             .arg(QString::fromStdString(path), QString::fromUtf8(error.what()));
     }
@@ -156,20 +147,12 @@ void TRecordTable::Localize() {
     if (QGuiApplication::primaryScreen()->size() == QSize(kWidth, kHeight))
         setWindowFlag(Qt::FramelessWindowHint, true);
     setWindowTitle(Qs(LangText(kRecordsCaption)));
-    ExLabel1->SetCaption(Qs(LangText(kRecordsTitle)));
+    Title->SetCaption(Qs(LangText(kRecordsTitle)));
     SpeedButtons[0]->SetCaption(Qs(LangText(kRecordsClose)));
-    Label59->setText(Qs(LangText(kRecordsResetPointer)));
-    const std::array<std::pair<QLabel*, TText>, 7> headers = {{
-        {Label60, kRecordsHeaders[0]},
-        {Label61, kRecordsHeaders[1]},
-        {Label62, kRecordsHeaders[2]},
-        {Label64, kRecordsHeaders[3]},
-        {Label63, kRecordsHeaders[4]},
-        {Label65, kRecordsHeaders[5]},
-        {Label77, kRecordsHeaders[6]},
-    }};
-    for (const auto& [label, text] : headers) label->setText(NormalizeLineBreaks(Qs(LangText(text))));
-    Label75->setText(Qs(LangText(kRecordsLastGame)));
+    ResetPointer->setText(Qs(LangText(kRecordsResetPointer)));
+    for (int column = 0; column < kColumns; ++column)
+        Headers[column]->setText(NormalizeLineBreaks(Qs(LangText(kRecordsHeaders[column]))));
+    LastGameLabel->setText(Qs(LangText(kRecordsLastGame)));
     ApplyLanguageFont(this);
 }
 
@@ -283,8 +266,8 @@ void TRecordTable::ShowModalTable() {
 
 void TRecordTable::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    ExGIFAnimator1->SetFrameIndex(0);
-    ExGIFAnimator1->SetAnimate(true);
+    Cup->SetFrameIndex(0);
+    Cup->SetAnimate(true);
     HidePreviousScreen();
     FormActivate();
     // The window reaches the screen only after this handler: its box waits until then.
@@ -297,7 +280,7 @@ void TRecordTable::showEvent(QShowEvent* event) {
 // The cup plays only while the window shows; a file error is told again next time.
 void TRecordTable::hideEvent(QHideEvent* event) {
     fileErrorShown_ = false;
-    ExGIFAnimator1->SetAnimate(false);
+    Cup->SetAnimate(false);
     QDialog::hideEvent(event);
 }
 

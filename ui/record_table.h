@@ -53,17 +53,11 @@ public:
     TRecordEntries RecordEntries{};
 
     // The animated cup at the top right, from the program folder's "fame.gif".
-    TExGIFAnimator* ExGIFAnimator1 = nullptr;
-    TExLabel* ExLabel1 = nullptr;
-    QLabel* Label59 = nullptr;
-    QLabel* Label60 = nullptr;
-    QLabel* Label61 = nullptr;
-    QLabel* Label62 = nullptr;
-    QLabel* Label64 = nullptr;
-    QLabel* Label63 = nullptr;
-    QLabel* Label65 = nullptr;
-    QLabel* Label77 = nullptr;
-    QLabel* Label75 = nullptr;
+    TExGIFAnimator* Cup = nullptr;
+    TExLabel* Title = nullptr;
+    QLabel* ResetPointer = nullptr;  // beside the reset button
+    QLabel* LastGameLabel = nullptr;
+    std::array<QLabel*, kColumns> Headers{};
     std::array<std::array<QLabel*, kColumns>, kRecordRows> Cells{};
     std::array<TExSpeedButton*, 8> SpeedButtons{};  // SpeedButton1..SpeedButton8
 

@@ -297,7 +297,7 @@ TEST_F(PreferenceTest, TheLanguageSwitchRetextsTheWindowsAndIsStoredAtOnce) {
     EXPECT_EQ(TIniFile(dir_.Path("kordalt.INI")).ReadString("Languages", "Default", ""), "1");
     EXPECT_EQ(Proc->windowTitle(), QStringLiteral("Last battle"));
     EXPECT_EQ(Graph->windowTitle(), QStringLiteral("Charts"));
-    EXPECT_EQ(RecordTable->ExLabel1->Caption(), QStringLiteral("HALL"));
+    EXPECT_EQ(RecordTable->Title->Caption(), QStringLiteral("HALL"));
     EXPECT_EQ(Preference->windowTitle(), QStringLiteral("Settings"));
     EXPECT_EQ(Preference->CheckBoxAskSave->text(), QStringLiteral("Ask"));
     EXPECT_EQ(MultiPlayer->windowTitle(), QStringLiteral("Waiting"));

@@ -62,11 +62,11 @@ TEST_F(RecordTableTest, SavesShowOnlyAtTheExpertLevel) {
 
 TEST_F(RecordTableTest, TextsAndButtons) {
     EXPECT_EQ(RecordTable->windowTitle(), Text(6000));
-    EXPECT_EQ(RecordTable->ExLabel1->Caption(), Text(6001));
+    EXPECT_EQ(RecordTable->Title->Caption(), Text(6001));
     EXPECT_EQ(Button(1)->Caption(), Text(6002));
-    EXPECT_EQ(RecordTable->Label62->text(), Text(6006));
-    EXPECT_TRUE(RecordTable->Label62->text().contains(QLatin1Char('\n')));
-    EXPECT_EQ(RecordTable->Label75->text(), Text(6012));
+    EXPECT_EQ(RecordTable->Headers[2]->text(), Text(6006));
+    EXPECT_TRUE(RecordTable->Headers[2]->text().contains(QLatin1Char('\n')));
+    EXPECT_EQ(RecordTable->LastGameLabel->text(), Text(6012));
     for (int n = 1; n <= 8; ++n)
         EXPECT_EQ(Button(n)->isVisibleTo(RecordTable), n == 1 || n == 4 || n == 7) << n;
     QTest::mouseClick(Button(7), Qt::LeftButton);
@@ -177,7 +177,7 @@ TEST_F(RecordTableTest, ADamagedCupIsReportedOverTheWindowOnTheScreen) {
 // The shipped cup: ten frames, 0 and 5 resting for two seconds, the others
 // 150 ms; it plays from frame 0 while the window shows.
 TEST_F(RecordTableTest, TheCupPlaysWhileTheWindowShows) {
-    TExGIFAnimator* cup = RecordTable->ExGIFAnimator1;
+    TExGIFAnimator* cup = RecordTable->Cup;
     ASSERT_NE(cup, nullptr);
     EXPECT_EQ(cup->objectName(), QStringLiteral("ExGIFAnimator1"));
     EXPECT_EQ(cup->geometry(), QRect(640 - 59, 4, 59, 65));
