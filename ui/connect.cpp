@@ -96,25 +96,18 @@ bool ListedServer() { return PlayMode.IsInternetGame && PlayMode.GameMode == kSe
 }  // namespace
 
 TConnect::TConnect(QWidget* parent, IPeerPlayService& service)
+    : TConnect(parent, std::make_unique<TPeerPlay>(nullptr, service)) {}
+
+TConnect::TConnect(QWidget* parent, std::unique_ptr<TPeerPlay> peer)
     : QDialog(parent),
-      PeerPlay1(std::make_unique<TPeerPlay>(this, service)),
-      NetQueue([this](const NetQueueItem& item) { DispatchNetMessage(item, *PeerPlay1, *this); },
-               [](const std::string& text) { ShowMessageBox(TMsgType::Error, Qs(text)); }) {
+      PeerPlay1(peer.get()),
+      Network(std::move(peer), *this, *this, *this),
+      NetQueue(Network.Queue()) {
     setObjectName("Connect");
     setFixedSize(640, 480);
-    PeerPlay1->SetGUID(kGameSessionGuid);
-    PeerPlay1->MaxPlayers = kGameMaxPlayers;
-    PeerPlay1->OnOpen = [this](TCustomPeerPlay&) { PeerPlay1Open(); };
-    PeerPlay1->OnClose = [this](TCustomPeerPlay&) { PeerPlay1Close(); };
-    PeerPlay1->OnAddPlayer = [this](TCustomPeerPlay&, TPeerPlayPlayer& p) { PeerPlay1AddPlayer(p); };
-    PeerPlay1->OnDeletePlayer = [this](TCustomPeerPlay&, TPeerPlayPlayer& p) { PeerPlay1DeletePlayer(p); };
-    PeerPlay1->OnSessionLost = [this](TCustomPeerPlay&) { PeerPlay1SessionLost(); };
-    PeerPlay1->OnMessage = [this](TCustomPeerPlay&, TPeerPlayPlayer& from, const void* data, int32_t size) {
-        NetQueue.PeerPlayMessage(from.ID, data, size);
-    };
     RunLoop = [](TConnect& lobby) {
         TNetLoopWindows windows;
-        NetGameLoop(*lobby.PeerPlay1, lobby.NetQueue, windows, lobby);
+        lobby.Network.PlayYears(windows);
     };
     BuildControls();
     InstallHelpKey(this, kLobbyHelpTopic);
@@ -122,9 +115,6 @@ TConnect::TConnect(QWidget* parent, IPeerPlayService& service)
 }
 
 TConnect::~TConnect() {
-    PeerPlay1->OnClose = nullptr;
-    PeerPlay1->OnDeletePlayer = nullptr;
-    PeerPlay1->Close();
     if (Connect == this) Connect = nullptr;
 }
 
@@ -282,14 +272,9 @@ void TConnect::FormClose() {
 
 // ---- Session events ----
 
-void TConnect::PeerPlay1Open() {
+void TConnect::SessionOpened() {
     Refused = false;
-    NetQueue.ClearNetQueue();
-    EnterNetLobby(NetQueue);
-    Net.ServerLost = 0;
-    const bool alone = PeerPlay1->Players().Count() == 1;
-    LobbyHost = alone ? 1 : 0;
-    PlayMode.GameMode = alone ? kServer : kNetworkClient;
+    LobbyHost = PlayMode.GameMode == kServer ? 1 : 0;
     ExCheckListBox1->Items().Clear();
     RichEdit1->clear();
     AppendChatLine(RichEdit1, Qs(LangText(kChatFirstLine)), clBlack, false, kLobbyChatLines);
@@ -330,12 +315,11 @@ void TConnect::RejectDuplicateName() {
     Refuse(Qs(LangText(kNameTaken)));
 }
 
-void TConnect::PeerPlay1Close() {
-    NetQueue.ClearNetQueue();
+void TConnect::SessionClosed() {
     if (ListedServer()) QueryServerAsync(InternetServer, GameDestroyRequest(GameId()));
 }
 
-void TConnect::PeerPlay1AddPlayer(TPeerPlayPlayer& player) {
+void TConnect::PlayerJoined(const TPeerPlayPlayer& player) {
     if (player.Remote) ExCheckListBox1->Items().Add(Qs(player.Name));
     if (LobbyHost == 1 && Net.GameRunning == 0 && StartCheck->isEnabled()) {
         SendMapClick();
@@ -343,7 +327,7 @@ void TConnect::PeerPlay1AddPlayer(TPeerPlayPlayer& player) {
     }
 }
 
-void TConnect::PeerPlay1DeletePlayer(TPeerPlayPlayer& player) {
+void TConnect::PlayerLeft(const TPeerPlayPlayer& player) {
     if (PlayMode.IsInternetGame) {
         int sameName = 0;
         for (int i = 0; i < PeerPlay1->Players().Count(); ++i)
@@ -352,8 +336,6 @@ void TConnect::PeerPlay1DeletePlayer(TPeerPlayPlayer& player) {
     }
     if (const int row = LeaverRow(player); row >= 0) ExCheckListBox1->Items().Delete(row);
     ShowChatMessage(player.Name, LangText(kPlayerLeftSession), clNavy);
-    GiveStatesToComputer(player.ID);
-    GameServerLeft(*PeerPlay1, NetQueue, *this, player.ID);
 }
 
 // The rows follow the session's player list: his row is at his index there,
@@ -369,11 +351,12 @@ int TConnect::LeaverRow(const TPeerPlayPlayer& player) {
     return -1;
 }
 
-void TConnect::PeerPlay1SessionLost() {
+void TConnect::SessionLost() {
     // During a game the year loop says it, with the offer to save.
     if (!Net.GameRunning) ShowMessageBox(TMsgType::Error, Qs(LangText(kSessionLostText)));
-    Net.ExitGame = kSessionLost;
 }
+
+void TConnect::ShowNetError(const std::string& text) { ShowMessageBox(TMsgType::Error, Qs(text)); }
 
 // ---- Map, turn duration, ready switch ----
 
@@ -539,14 +522,12 @@ void TConnect::Timer1Timer() {
 void TConnect::RunGame() {
     reshow_ = true;
     hide();
-    StartNetRun(NetQueue);
-    {
+    Network.RunGame([this] {
         ScopedCaptureChat chat;
         TMainNetwork* previous = SetMainNetwork(this);
         RunLoop(*this);
         SetMainNetwork(previous);
-    }
-    EnterNetLobby(NetQueue);
+    });
     ReportGameEnd();
     if (Net.ServerLost) {
         PeerPlay1->Close();

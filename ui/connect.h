@@ -8,9 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "multiplayer/net_dispatch.h"
-#include "multiplayer/net_queue.h"
-#include "multiplayer/net_senders.h"
+#include "multiplayer/network_game.h"
 #include "session/peer_play_qt.h"
 #include "ui/main_screen.h"
 
@@ -33,7 +31,11 @@ class TExSwitch;
 // 1 when this peer was alone in the session when it opened.
 extern uint8_t LobbyHost;
 
-class TConnect : public QDialog, public INetLobbyUi, public INetSendUi, public TMainNetwork {
+class TConnect : public QDialog,
+                 public INetSessionUi,
+                 public INetLobbyUi,
+                 public INetSendUi,
+                 public TMainNetwork {
     Q_OBJECT
 public:
     explicit TConnect(QWidget* parent = nullptr, IPeerPlayService& service = LoadedSessionService());
@@ -46,12 +48,13 @@ public:
     void FormHide();
     void FormClose();
 
-    // Session events.
-    void PeerPlay1Open();
-    void PeerPlay1Close();
-    void PeerPlay1AddPlayer(TPeerPlayPlayer& player);
-    void PeerPlay1DeletePlayer(TPeerPlayPlayer& player);
-    void PeerPlay1SessionLost();
+    // INetSessionUi
+    void SessionOpened() override;
+    void SessionClosed() override;
+    void PlayerJoined(const TPeerPlayPlayer& player) override;
+    void PlayerLeft(const TPeerPlayPlayer& player) override;
+    void SessionLost() override;
+    void ShowNetError(const std::string& text) override;
 
     // Controls.
     void CreateMapClick();
@@ -99,8 +102,10 @@ public:
     void SendAllMessage(const std::string& text, TColor color) override;
     void SendGameUpdate(int year, const std::string& language) override;
 
-    std::unique_ptr<TPeerPlay> PeerPlay1;
-    TNetQueue NetQueue;
+    // The session component and the queue belong to Network.
+    TPeerPlay* const PeerPlay1;
+    TNetworkGame Network;
+    TNetQueue& NetQueue;
     // Runs the network year loop with the program's windows (tests replace it).
     std::function<void(TConnect& lobby)> RunLoop;
 
@@ -135,6 +140,7 @@ public:
     bool reshow_ = false;
 
 protected:
+    TConnect(QWidget* parent, std::unique_ptr<TPeerPlay> peer);
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;

@@ -21,10 +21,10 @@
 #include "game/self_test.h"
 #include "multiplayer/chat.h"
 #include "multiplayer/net_codes.h"
-#include "multiplayer/net_dispatch.h"
 #include "multiplayer/net_game.h"
 #include "multiplayer/net_game_loop.h"
 #include "multiplayer/net_senders.h"
+#include "multiplayer/network_game.h"
 #include "multiplayer/player_addresses.h"
 #include "multiplayer/web_protocol.h"
 #include "platform/ansi_text.h"
@@ -70,27 +70,10 @@ void EnterOwnFolder() {
     SetProgramFileName((here / "kordalt").string());
 }
 
-class AutoPlayer final : public INetLobbyUi, public INetSendUi, public INetLoopUi {
+class AutoPlayer final : public INetSessionUi, public INetLobbyUi, public INetSendUi, public INetLoopUi {
 public:
     explicit AutoPlayer(const NetPlayerOptions& o)
-        : o_(o),
-          peer_(ui_),
-          queue_([this](const NetQueueItem& item) { DispatchNetMessage(item, peer_, *this); },
-                 [](const std::string& text) {
-                     std::fprintf(stderr, "kordalt_netplayer: %s\n", text.c_str());
-                 }) {
-        peer_.OnOpen = [this](TCustomPeerPlay&) { SessionOpened(); };
-        peer_.OnAddPlayer = [this](TCustomPeerPlay&, TPeerPlayPlayer& p) { PlayerJoined(p); };
-        peer_.OnDeletePlayer = [this](TCustomPeerPlay&, TPeerPlayPlayer& p) { PlayerLeft(p); };
-        peer_.OnSessionLost = [](TCustomPeerPlay&) { Net.ExitGame = kSessionLost; };
-        peer_.OnMessage = [this](TCustomPeerPlay&, TPeerPlayPlayer& from, const void* data, int32_t size) {
-            queue_.PeerPlayMessage(from.ID, data, size);
-        };
-    }
-    ~AutoPlayer() {
-        peer_.OnDeletePlayer = nullptr;
-        peer_.Close();
-    }
+        : o_(o), net_(std::make_unique<TCustomPeerPlay>(ui_), *this, *this, *this) {}
 
     int Run() {
         if (internet_) EnterListing();
@@ -101,9 +84,7 @@ public:
         WaitInLobby();
         if (PlayMode.GameMode == kServer && o_.load.empty() && !DealNetStates(peer_))
             throw Failure("fewer free states than players");
-        StartNetRun(queue_);
-        NetGameLoop(peer_, queue_, *this, *this);
-        EnterNetLobby(queue_);
+        net_.Run(*this);
         if (Net.ExitGame == 0 && (Game.Year >= YearCount || SoleOwner() != 0)) {
             std::printf("game over in year %d checksum %lld\n", int{Game.Year},
                         static_cast<long long>(SharedGameChecksum()));
@@ -245,8 +226,6 @@ private:
         const auto until = std::chrono::steady_clock::now() + kLobbyLimit;
         for (;;) {
             try {
-                peer_.SetGUID(kGameSessionGuid);
-                peer_.MaxPlayers = kGameMaxPlayers;
                 peer_.TCPIPSetting.Enabled = !host_.empty();
                 peer_.TCPIPSetting.HostName = host_;
                 peer_.SetProviderName("TCP/IP");
@@ -259,12 +238,9 @@ private:
         }
     }
 
-    void SessionOpened() {
-        EnterNetLobby(queue_);
-        Net.ServerLost = 0;
-        const bool alone = peer_.Players().Count() == 1;
-        LobbyHost = alone;
-        PlayMode.GameMode = alone ? kServer : kNetworkClient;
+    // INetSessionUi
+    void SessionOpened() override {
+        LobbyHost = PlayMode.GameMode == kServer;
         if (internet_ && AddressTaken(peer_)) {
             RefuseSameAddress();
             return;
@@ -281,23 +257,21 @@ private:
     }
 
     // The host sends the map again; the server is ready once its players are in.
-    void PlayerJoined(const TPeerPlayPlayer&) {
+    void PlayerJoined(const TPeerPlayPlayer&) override {
         if (!LobbyHost || Net.GameRunning || !mapMade_) return;
         SendMap(peer_);
         SendTurnDelay(peer_, PlayMode.TurnMinutes);
         if (peer_.Players().Count() >= o_.players) SendStartNewGame(peer_, true);
     }
 
+    void PlayerLeft(const TPeerPlayPlayer& player) override { ready_.erase(AnsiLowerCase(player.Name)); }
     // A server that died leaves its role to a survivor, who says so.
-    void PlayerLeft(const TPeerPlayPlayer& player) {
-        ready_.erase(AnsiLowerCase(player.Name));
-        GiveStatesToComputer(player.ID);
-        const uint8_t mode = PlayMode.GameMode;
-        GameServerLeft(peer_, queue_, *this, player.ID);
-        if (mode != kServer && PlayMode.GameMode == kServer) {
-            std::printf("server in year %d\n", int{Game.Year});
-            std::fflush(stdout);
-        }
+    void TookOverServer() override {
+        std::printf("server in year %d\n", int{Game.Year});
+        std::fflush(stdout);
+    }
+    void ShowNetError(const std::string& text) override {
+        std::fprintf(stderr, "kordalt_netplayer: %s\n", text.c_str());
     }
 
     void MakeMap() {
@@ -346,8 +320,9 @@ private:
     std::string gameId_;  // of an Internet game
     std::string host_;    // a client's host of an Internet game
     HeadlessUiThread ui_;
-    TCustomPeerPlay peer_;
-    TNetQueue queue_;
+    TNetworkGame net_;
+    TCustomPeerPlay& peer_ = net_.Peer();
+    TNetQueue& queue_ = net_.Queue();
     std::map<std::string, bool> ready_;  // lower-case player names
     bool LobbyHost = false;
     bool mapMade_ = false;
