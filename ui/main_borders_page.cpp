@@ -111,7 +111,7 @@ protected:
 };
 
 void TMain::BuildBordersPage() {
-    QWidget* page = TabSheet3;
+    QWidget* page = TabSheetBorders;
     auto* countries = new TExDrawGrid(page);
     Borders.dgrCountries = countries;
     countries->setObjectName("dgrCountries");
@@ -480,7 +480,7 @@ void TMain::RestAllClick() {
     RestAllKordalts(Game.CurrentGos);
     Borders.ArmyInfo->click();
     Borders.dgrKordalts->viewport()->update();
-    TabSheet3->update();
+    TabSheetBorders->update();
 }
 
 void TMain::ShowMapClick() {

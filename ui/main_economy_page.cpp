@@ -190,7 +190,7 @@ void TMain::BuildEconomyAction(QWidget* page, int i) {
 }
 
 void TMain::BuildEconomyPage() {
-    QWidget* page = TabSheet1;
+    QWidget* page = TabSheetEconomy;
     BuildEconomySummary(page);
     for (int i = 0; i < kEconomyPanelCount; ++i) BuildEconomyAction(page, i);
     auto& act = Economy.Actions;

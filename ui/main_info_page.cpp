@@ -105,7 +105,7 @@ bool IsAlarmLine(const std::string& line) {
 }
 
 void TMain::BuildInfoPage() {
-    QWidget* page = TabSheet0;
+    QWidget* page = TabSheetInfo;
     Info.EventsLabel = MakeLabel(page, "Label91", 4, 2, 310, 18);
     Info.EventsText = new QTextEdit(page);
     Info.EventsText->setObjectName("RichEdit1");
@@ -358,7 +358,7 @@ void TMain::RebuildChatPlayers() {
             if (!owns) list->Items().Add(Qs(LangText(kOutOfGame)) + " " + Qs(players[p].Name));
         }
     }
-    if (PageControl1->currentIndex() == 5) list->show();
+    if (Pages->currentIndex() == 5) list->show();
 }
 
 }  // namespace kordalt

@@ -68,7 +68,7 @@ void ShowProgress(QProgressBar* gauge, int64_t progress) {
 }  // namespace
 
 void TMain::BuildSciencePage() {
-    QWidget* page = TabSheet2;
+    QWidget* page = TabSheetScience;
     for (int k = 0; k < 6; ++k) {
         const BranchNames& n = kBranches[k];
         TBranchControls& b = Science.Branches[static_cast<size_t>(k)];

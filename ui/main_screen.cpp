@@ -111,17 +111,18 @@ TMain::~TMain() {
 }
 
 void TMain::BuildFrame() {
-    PageControl1 = new QTabWidget(this);
-    PageControl1->setObjectName("PageControl1");
-    PageControl1->setGeometry(0, 0, 640, 432);
+    Pages = new QTabWidget(this);
+    Pages->setObjectName("PageControl1");
+    Pages->setGeometry(0, 0, 640, 432);
     const char* names[6] = {"TabSheet0", "TabSheet1", "TabSheet2", "TabSheet3", "TabSheet4", "TabSheetChat"};
-    QWidget** sheets[6] = {&TabSheet0, &TabSheet1, &TabSheet2, &TabSheet3, &TabSheet4, &TabSheetChat};
+    QWidget** sheets[6] = {&TabSheetInfo,    &TabSheetEconomy, &TabSheetScience,
+                           &TabSheetBorders, &TabSheetShop,    &TabSheetChat};
     for (int i = 0; i < 6; ++i) {
         *sheets[i] = new QWidget();
         (*sheets[i])->setObjectName(names[i]);
-        PageControl1->addTab(*sheets[i], QString());
+        Pages->addTab(*sheets[i], QString());
     }
-    connect(PageControl1, &QTabWidget::currentChanged, this, [this] { PageChange(); });
+    connect(Pages, &QTabWidget::currentChanged, this, [this] { PageChange(); });
 
     auto makeButton = [this](const char* name, int x) {
         auto* button = new QPushButton(this);
@@ -186,7 +187,7 @@ void TMain::FormCreate() {
     LoadGlyphs();
     SetBackgrounds();
     HelpContext = 10;
-    PageControl1->setCurrentIndex(0);
+    Pages->setCurrentIndex(0);
     PassButton->setFocus();
     SetActivationHandler(this, [this] { FormActivate(); });
 }
@@ -202,7 +203,7 @@ void TMain::Localize() {
     }
     static constexpr TText tabTexts[6] = {kInfoTab,    kEconomyTab, kScienceTab,
                                           kBordersTab, kShopTab,    kChatTab};
-    for (int i = 0; i < 6; ++i) PageControl1->setTabText(i, Qs(LangText(tabTexts[i])));
+    for (int i = 0; i < 6; ++i) Pages->setTabText(i, Qs(LangText(tabTexts[i])));
     LocalizeInfoPage();
     LocalizeEconomyPage();
     LocalizeSciencePage();
@@ -248,9 +249,9 @@ void TMain::LoadGlyphs() {
 void TMain::SetBackgrounds() {
     if (!Start || !Start->Image3 || Start->Image3->Picture.isNull()) return;
     const QPixmap picture = QPixmap::fromImage(Start->Image3->Picture.scaled(632, 429));
-    const std::pair<QWidget*, const char*> pages[] = {{TabSheet0, "Image1"}, {TabSheet1, "Image2"},
-                                                      {TabSheet2, "Image3"}, {TabSheet3, "Image4"},
-                                                      {TabSheet4, "Image5"}, {TabSheetChat, "Image7"}};
+    const std::pair<QWidget*, const char*> pages[] = {
+        {TabSheetInfo, "Image1"},    {TabSheetEconomy, "Image2"}, {TabSheetScience, "Image3"},
+        {TabSheetBorders, "Image4"}, {TabSheetShop, "Image5"},    {TabSheetChat, "Image7"}};
     for (const auto& [page, name] : pages) {
         QLabel* image = MakeLabel(page, name, 0, 0, 632, 429);
         image->setPixmap(picture);
@@ -288,7 +289,7 @@ void TMain::FormActivate() {
     Borders.WorldMapItem->setEnabled(Game.DifficultyLevel == 0);
     Borders.WorldMapItem->setVisible(Game.DifficultyLevel == 0);
     UpdateStatusPanels(ClockPanelSeconds());
-    PageControl1->setTabVisible(5, !LocalGame());
+    Pages->setTabVisible(5, !LocalGame());
     if (LocalGame()) ChatSignal->hide();
     if (PlayMode.IsInternetGame && PlayMode.GameMode == kServer && network)
         network->SendGameUpdate(Game.Year, LangText(kWebLanguage));
@@ -318,10 +319,10 @@ void TMain::FormActivate() {
     StartScrollPanels(ScrollHelpOn());
     RecallIdleFrontSoldiers(Game.CurrentGos);
     const int page = MainState.RememberPage ? LastPage : 0;
-    if (PageControl1->currentIndex() == page)
+    if (Pages->currentIndex() == page)
         PageChange();
     else
-        PageControl1->setCurrentIndex(page);
+        Pages->setCurrentIndex(page);
     ShowChronicle(Borders.ChronicleText, Game.BattleChronicle);
     if (!TurnClock->isActive()) TurnClock->start();
 }
@@ -329,7 +330,7 @@ void TMain::FormActivate() {
 void TMain::FormDeactivate() {
     if (PlayMode.TurnShown != 1) return;
     StartScrollPanels(false);
-    LastPage = PageControl1->currentIndex();
+    LastPage = Pages->currentIndex();
 }
 
 // The settings dialog's box; without the dialog, the settings file's key.
@@ -591,7 +592,7 @@ void TMain::SettingsClick() {
 }
 
 void TMain::PageChange() {
-    const int page = PageControl1->currentIndex();
+    const int page = Pages->currentIndex();
     static constexpr int helpContexts[6] = {10, 11, 12, 13, 14, 16};
     if (page < 0 || page > 5) return;
     HelpContext = helpContexts[page];

@@ -198,12 +198,12 @@ public:
     std::vector<int> KordaltRows;
 
     // Controls of the frame.
-    QTabWidget* PageControl1 = nullptr;
-    QWidget* TabSheet0 = nullptr;
-    QWidget* TabSheet1 = nullptr;
-    QWidget* TabSheet2 = nullptr;
-    QWidget* TabSheet3 = nullptr;
-    QWidget* TabSheet4 = nullptr;
+    QTabWidget* Pages = nullptr;
+    QWidget* TabSheetInfo = nullptr;
+    QWidget* TabSheetEconomy = nullptr;
+    QWidget* TabSheetScience = nullptr;
+    QWidget* TabSheetBorders = nullptr;
+    QWidget* TabSheetShop = nullptr;
     QWidget* TabSheetChat = nullptr;
     QPushButton* NextButton = nullptr;
     QPushButton* ExitButton = nullptr;

@@ -37,7 +37,7 @@ constexpr const char* kCaptions[7] = {"ExLabel8",  "ExLabel12", "ExLabel13", "Ex
 }  // namespace
 
 void TMain::BuildShopPage() {
-    QWidget* page = TabSheet4;
+    QWidget* page = TabSheetShop;
     for (size_t i = 0; i < Shop.Captions.size(); ++i) {
         Shop.Captions[i] = new TExLabel(page);
         Shop.Captions[i]->setObjectName(kCaptions[i]);
@@ -132,10 +132,10 @@ void TMain::PurchaseClick() {
     if (bought) FillKordaltList(Game.CurrentGos);
     if (!PlayMode.IsInternetGame && PlayMode.GameMode == kLocalGame && Game.HumanCount > 1)
         for (TShopSlider& s : Shop.Sliders) s.TrackBar->setValue(s.TrackBar->minimum());
-    if (PageControl1->currentIndex() == 3)
+    if (Pages->currentIndex() == 3)
         PageChange();
     else
-        PageControl1->setCurrentIndex(3);
+        Pages->setCurrentIndex(3);
 }
 
 }  // namespace kordalt

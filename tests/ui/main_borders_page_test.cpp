@@ -191,7 +191,7 @@ TEST_F(BordersPage, StateGridRowsAndKordaltTexts) {
 
 TEST_F(BordersPage, TheFrontControlsLieInsideThePageBesideTheOthers) {
     Order(1, neighbours[0] + 5);
-    QWidget* page = screen->TabSheet3;
+    QWidget* page = screen->TabSheetBorders;
     QWidget* front = Find("FrontPanel");
     ASSERT_TRUE(front->isVisibleTo(page));
     const QRect inside = page->rect().adjusted(2, 2, -2, -2);

@@ -96,10 +96,10 @@ protected:
     // A press and release of the mouse on a control.
     void Click(const char* name) { QTest::mouseClick(Find(name), Qt::LeftButton, {}, QPoint(10, 8)); }
     void OpenPage(int page) {
-        if (screen->PageControl1->currentIndex() == page)
+        if (screen->Pages->currentIndex() == page)
             screen->PageChange();
         else
-            screen->PageControl1->setCurrentIndex(page);
+            screen->Pages->setCurrentIndex(page);
     }
 
     ScratchDir scratch;

@@ -318,7 +318,7 @@ TEST_F(TurnControl, StatusBarAndTurnClock) {
         for (int i = 0; i < 65; ++i) screen->TurnClockTick();
         EXPECT_EQ(screen->StatusBar->PanelText(7), "1:05");
         EXPECT_TRUE(screen->TurnClock->isActive());
-        EXPECT_FALSE(screen->PageControl1->isTabVisible(5)) << "no chat in a local game";
+        EXPECT_FALSE(screen->Pages->isTabVisible(5)) << "no chat in a local game";
         screen->PassButton->click();
     });
     EXPECT_FALSE(screen->TurnClock->isActive()) << "hiding stops the clock";
@@ -402,7 +402,7 @@ TEST_F(TurnControl, NetworkGameThroughItsInterface) {
     const TTurnResult result = Run([&] {
         EXPECT_EQ(network.updates, std::vector<std::string>{"1;Russian"});
         EXPECT_FALSE(screen->Info.SaveGame->isEnabled()) << "no saving in an Internet game";
-        EXPECT_TRUE(screen->PageControl1->isTabVisible(5));
+        EXPECT_TRUE(screen->Pages->isTabVisible(5));
         OpenPage(5);
         auto* chat = Find<QLineEdit>("ChatEdit");
         chat->setText("  привет  ");

@@ -88,7 +88,7 @@ TEST_F(KordaltShop, ExactPriceBuysAndTheBordersPageShowsHim) {
     EXPECT_EQ(int{k.Mark}, 3);
     EXPECT_EQ(int{k.Speed}, 50);
     EXPECT_EQ(k.Order, kOrderTrain);
-    EXPECT_EQ(screen->PageControl1->currentIndex(), 3);
+    EXPECT_EQ(screen->Pages->currentIndex(), 3);
     EXPECT_EQ(screen->KordaltRows, std::vector<int>{1});
     EXPECT_EQ(Find<QSlider>("TrackBar2")->value(), 30) << "one human keeps the sliders";
     // A typed name is his; the next free slot is 21.
@@ -142,7 +142,7 @@ TEST_F(KordaltShop, NoFreeSlotTakesNothing) {
     EXPECT_EQ(boxes[0], "Все Kordaltы уже забиты, не могу купить");
     EXPECT_EQ(Gos().Money, money);
     EXPECT_EQ(Gos().KordaltCount, 0);
-    EXPECT_EQ(screen->PageControl1->currentIndex(), 3);
+    EXPECT_EQ(screen->Pages->currentIndex(), 3);
 }
 
 }  // namespace

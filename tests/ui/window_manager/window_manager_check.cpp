@@ -113,7 +113,7 @@ protected:
         QWidget* top = TopWindow();
         if (!top || !top->windowHandle() || !top->windowHandle()->isExposed()) return;
         QString screen = top->objectName();
-        if (top == Main) screen += QString::number(Main->PageControl1->currentIndex());
+        if (top == Main) screen += QString::number(Main->Pages->currentIndex());
         if (screen != lastScreen) {
             lastScreen = screen;
             CheckScreen(screen);
@@ -204,7 +204,7 @@ protected:
             return;
         }
         exitDeclined = true;
-        const int page = Main->PageControl1->currentIndex();
+        const int page = Main->Pages->currentIndex();
         if (pagesSeen.empty()) chartsSeen = false;
         pagesSeen.insert(page);
         if (Main->Borders.ShowGraph->isVisibleTo(Main) && !chartsSeen) {
@@ -212,9 +212,9 @@ protected:
             QTest::mouseClick(Main->Borders.ShowGraph, Qt::LeftButton);
             return;
         }
-        for (int next = 0; next < Main->PageControl1->count(); ++next)
-            if (Main->PageControl1->isTabVisible(next) && !pagesSeen.contains(next)) {
-                Main->PageControl1->setCurrentIndex(next);
+        for (int next = 0; next < Main->Pages->count(); ++next)
+            if (Main->Pages->isTabVisible(next) && !pagesSeen.contains(next)) {
+                Main->Pages->setCurrentIndex(next);
                 return;
             }
         pagesSeen.clear();

@@ -179,7 +179,7 @@ protected:
                     PlayMode.TurnShown = 1;
                     Shown(Main);
                     Main->FormActivate();
-                    Main->PageControl1->setCurrentIndex(index);
+                    Main->Pages->setCurrentIndex(index);
                     Main->Borders.dgrKordalts->SetRow(1);  // the attacker, with his front's slider
                     Main->ArmyInfoClick();
                     QCoreApplication::processEvents();
