@@ -522,6 +522,7 @@ QProgressBar* TStart::Progress(TProgressBar bar) const {
 }
 
 bool TStart::ChooseSavedGame(QString& fileName) {
+    PlaceOver(*OpenDialog1, TopWindow());  // this window is hidden while a game runs or the menu shows
     if (ExecModal(*OpenDialog1) != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty()) return false;
     fileName = OpenDialog1->selectedFiles().constFirst();
     return true;

@@ -9,6 +9,7 @@
 #include <QListView>
 #include <QLocale>
 #include <QPointer>
+#include <QScreen>
 #include <QSplitter>
 #include <QTranslator>
 #include <QTreeView>
@@ -143,6 +144,17 @@ QWidget* TopWindow() {
     for (QWidget* window : QApplication::topLevelWidgets())
         if (window->objectName() == QLatin1String("MainForm") && window->isVisible()) return window;
     return nullptr;
+}
+
+void PlaceOver(QWidget& dialog, const QWidget* beneath) {
+    if (!beneath || !beneath->isVisible()) return;
+    if (!dialog.testAttribute(Qt::WA_Resized)) dialog.adjustSize();  // as showing it would
+    QRect placed(QPoint(), dialog.frameGeometry().size());
+    placed.moveCenter(beneath->frameGeometry().center());
+    const QRect screen = beneath->screen()->availableGeometry();
+    placed.moveLeft(std::max(screen.left(), std::min(placed.left(), screen.right() - placed.width())));
+    placed.moveTop(std::max(screen.top(), std::min(placed.top(), screen.bottom() - placed.height())));
+    dialog.move(placed.topLeft());
 }
 
 int ExecModal(QDialog& dialog) {

@@ -61,6 +61,10 @@ void ActivateWindow(QWidget* window);
 // shown (may be nullptr).
 QWidget* TopWindow();
 
+// Centres `dialog` over the shown window `beneath`, inside that window's
+// screen (Qt centres a dialog over its owner, wherever a hidden owner was).
+void PlaceOver(QWidget& dialog, const QWidget* beneath);
+
 // Runs `dialog` modally and returns its result; afterwards the activation
 // handler of the window beneath runs.
 int ExecModal(QDialog& dialog);

@@ -287,6 +287,25 @@ TEST_F(StartWindow, OpenDialogForSavedGames) {
     EXPECT_EQ(fileName, "unchanged");
 }
 
+// The set-up window is hidden while the menu or the game shows: the dialog
+// opens over the window in sight, not where its hidden owner was.
+TEST_F(StartWindow, OpenDialogOpensOverTheWindowInSight) {
+    Start->move(300, 200);
+    Main->move(0, 0);
+    Main->show();
+    Main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Main));
+    QPoint centre;
+    QTimer::singleShot(0, Start->OpenDialog1, [&centre] {
+        centre = Start->OpenDialog1->frameGeometry().center();
+        Start->OpenDialog1->reject();
+    });
+    std::string fileName;
+    EXPECT_FALSE(GameWindows().OpenGameDialog(fileName));
+    EXPECT_LE((centre - Main->frameGeometry().center()).manhattanLength(), 8);
+    Main->hide();
+}
+
 // A game saved and loaded again through the open dialog.
 TEST_F(StartWindow, LoadGameThroughTheOpenDialog) {
     test::ScratchDir dir;
