@@ -172,7 +172,7 @@ void TConnect::BuildControls() {
     Label5 = MakeLabel(clientPage, "Label5", {0, 0, 316, 20});
     Label2 = MakeLabel(clientPage, "Label2", {0, 24, 240, 20});
     Label3 = MakeLabel(clientPage, "Label3", {248, 24, 60, 20});
-    Label3->setStyleSheet("color: red");
+    Label3->setStyleSheet("color: #b00000");  // a red that stands out from the map
     RichEdit4 = MakePane(clientPage, "RichEdit4", {0, 50, 316, 116});
 
     Label9 = MakeLabel(this, "Label9", {316, 184, 316, 20});

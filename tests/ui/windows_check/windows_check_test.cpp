@@ -18,9 +18,11 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTextEdit>
+#include <QTimer>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "controls/classic.h"
@@ -36,10 +38,15 @@
 #include "game/squares.h"
 #include "game/turn_report.h"
 #include "game_reset.h"
+#include "multiplayer/web_protocol.h"
 #include "platform/cp1251.h"
+#include "platform/guid.h"
+#include "platform/host_address.h"
 #include "platform/program_path.h"
 #include "session/peer_play_qt.h"
+#include "session/peer_test_support.h"
 #include "support/test_files.h"
+#include "tools/listing_server.h"
 #include "ui/connect.h"
 #include "ui/dop_info.h"
 #include "ui/fake_music_player.h"
@@ -67,8 +74,27 @@
 namespace kordalt::test {
 namespace {
 
+using namespace std::chrono_literals;
+
 constexpr int kStates = 20;
 constexpr int kYears = 12;
+
+// The games the test listing server lists, with the players in each.
+struct TListedGame {
+    const char* name;
+    const char* id;
+    const char* address;
+    int year;
+    std::vector<const char*> players;
+};
+const TListedGame kListedGames[] = {
+    {"Дуэль", "5A1D0C3E-1B2F-4C5D-8E9F-0A1B2C3D4E5F", "10.0.0.5", 12, {"Емеля"}},
+    {"Северный союз",
+     "6B2E1D4F-2C3A-4D6E-9FA0-1B2C3D4E5F60",
+     "10.0.0.17",
+     103,
+     {"Емеля", "Василиса Премудрая"}},
+};
 
 QString ScreenName() {
     const QSize size = QGuiApplication::primaryScreen()->size();
@@ -96,7 +122,6 @@ protected:
               "setup.bmp", "setup2.bmp", "fame.gif", "libkordalt_dplay.so"})
             std::filesystem::copy_file(std::string(KORDALT_BIN_DIR "/") + name, folder.Path(name));
         EXPECT_EQ(chdir(folder.Dir().c_str()), 0);
-        TInternetGames::HostAddressSource = nullptr;  // no game list is asked for
         SetApplicationExceptionHandler([](QObject*, std::exception_ptr error) {
             try {
                 std::rethrow_exception(error);
@@ -106,15 +131,39 @@ protected:
         });
         PlayMode.GameMode = kLocalGame;
         CreateWindows();
+        ListGames();
         PlaySomeYears();
     }
     ~WindowsCheck() override {
+        TInternetGames::HostAddressSource = LocalHostAddresses;
+        InternetServer = savedInternetServer;
+        listing.Stop();
         PlayMode.TurnShown = 0;
         if (QWidget* help = HelpBrowser() ? HelpBrowser()->window() : nullptr) delete help;
         FreeWindows();
         ResetGame();
         SetApplicationExceptionHandler(nullptr);
         EXPECT_EQ(chdir(KORDALT_TEST_TMP), 0);
+    }
+
+    // The Internet windows ask the test listing server, which lists kListedGames.
+    void ListGames() {
+        InternetServer = "http://127.0.0.1:" + std::to_string(listing.Start(0)) + "/list.php";
+        Preference->ServerEdit->setText(QString::fromStdString(InternetServer));  // kept when settings apply
+        TInternetGames::HostAddressSource = [](std::vector<std::string>& list) {
+            list = {"10.1.2.3"};
+            return true;
+        };
+        for (const TListedGame& g : kListedGames) {
+            const std::string host = std::string("Host") + g.id;  // an account names no game's player
+            listing.Answer(PlayerNewRequest(host, "pw"));
+            EXPECT_EQ(listing.Answer(
+                          GameCreateRequest(Utf8ToCp1251(g.name), g.id, g.address, host, "pw", "Russian")),
+                      "ok");
+            listing.Answer(GameUpdateRequest(g.id, g.address, g.year, "Russian"));
+            for (const char* player : g.players)
+                listing.Answer(GameUserUpdateRequest(g.id, Utf8ToCp1251(player)));
+        }
     }
 
     // A generated map of 20 states, one human among them, years computed.
@@ -283,19 +332,16 @@ protected:
                  return Shown(HelpBrowser()->window());
              },
              [] { HelpBrowser()->window()->hide(); }},
-            Lobby("server", 1),  // the session's server
-            Lobby("client", kNetworkClient),
+            Lobby("server", true),
+            Lobby("client", false),
             Waiting("client", TMultiPlayer::ClientWait),
             Waiting("server", TMultiPlayer::ServerWait),
             {{},
              [] {
-                 Shown(InternetGames);
                  InternetGames->EditName->setText(QString::fromUtf8("Емеля"));
-                 InternetGames->Games = {{Utf8ToCp1251("Дуэль"), {}, "10.0.0.5", 12, "Russian", 2},
-                                         {Utf8ToCp1251("Северный союз"), {}, "10.0.0.17", 103, "Russian", 6}};
-                 InternetGames->GridGameList->SetRowCount(3);
-                 InternetGames->ButJoin->show();
-                 QCoreApplication::processEvents();
+                 Shown(InternetGames);
+                 EXPECT_TRUE(QTest::qWaitFor([] { return !InternetGames->TimerUpdate->isActive(); }, 10000));
+                 EXPECT_EQ(InternetGames->Games.size(), std::size(kListedGames));
                  return static_cast<QWidget*>(InternetGames);
              },
              [] { InternetGames->hide(); }},
@@ -307,11 +353,9 @@ protected:
              [] { InternetCreateGame->hide(); }},
             {{},
              [] {
+                 InternetGameInfo->GameGUID = StrToGUID(kListedGames[1].id);
                  Shown(InternetGameInfo);
-                 InternetGameInfo->Users = {{1, Utf8ToCp1251("Емеля"), 1520.5},
-                                            {2, Utf8ToCp1251("Василиса Премудрая"), 987.25}};
-                 InternetGameInfo->ExDrawGrid1->SetRowCount(3);
-                 QCoreApplication::processEvents();
+                 EXPECT_EQ(InternetGameInfo->Users.size(), 2U);
                  return static_cast<QWidget*>(InternetGameInfo);
              },
              [] { InternetGameInfo->hide(); }},
@@ -340,24 +384,40 @@ protected:
                 }};
     }
 
-    // The lobby of a session of this program as its server or a client.
-    static TWindowCase Lobby(const char* page, uint8_t mode) {
+    // The lobby of a live session over the in-memory service, as seen by its
+    // server or by the client who joined it.
+    TWindowCase Lobby(const char* page, bool server) {
         return {page,
-                [mode] {
-                    PlayMode.GameMode = mode;
-                    Shown(Connect);
-                    Connect->RichEdit1->setPlainText(
-                        QString::fromUtf8("Емеля: Здравствуйте!\nВасилиса: Начнём?"));
-                    Connect->ExCheckListBox1->Items().Clear();
-                    for (const char* name : {"Емеля", "Василиса"})
-                        Connect->ExCheckListBox1->Items().Add(QString::fromUtf8(name));
-                    QCoreApplication::processEvents();
-                    return static_cast<QWidget*>(Connect);
+                [this, server] {
+                    OpenLiveSession();
+                    PlayMode.GameMode = server ? kServer : kNetworkClient;
+                    Shown(server ? host.get() : guest.get());
+                    // The peers share one game state: the client takes the turn's length as a client.
+                    if (!server) host->SendTurnDelayClick();
+                    test::Pump(300ms);
+                    return static_cast<QWidget*>(server ? host.get() : guest.get());
                 },
-                [] {
-                    Connect->hide();
+                [this] {
+                    guest.reset();
+                    host.reset();
                     PlayMode.GameMode = kLocalGame;
                 }};
+    }
+
+    // Емеля opens a session, Василиса joins it.
+    void OpenLiveSession() {
+        for (auto [lobby, create, name] :
+             {std::tuple{&host, true, "Емеля"}, std::tuple{&guest, false, "Василиса"}}) {
+            *lobby = std::make_unique<TConnect>(nullptr, sessions);
+            (*lobby)->RunLoop = [](TConnect&) { ADD_FAILURE() << "the game started"; };
+            (*lobby)->PeerPlay1->SetProviderName("TCP/IP");
+            (*lobby)->PeerPlay1->OpenSession(create, Utf8ToCp1251("Дуэль"), Utf8ToCp1251(name));
+        }
+        EXPECT_TRUE(test::WaitFor([this] {
+            return host->ExCheckListBox1->Items().Count() == 2 &&
+                   guest->ExCheckListBox1->Items().Count() == 2;
+        }));
+        test::Pump(300ms);  // the greetings arrive
     }
 
     static TWindowCase Waiting(const char* page, TMultiPlayer::TPage shown) {
@@ -387,7 +447,11 @@ protected:
                 [this] { wizard.reset(); }};
     }
 
+    ListingServer listing;
+    std::string savedInternetServer = InternetServer;
     TPeerPlay peer;
+    test::MemoryService sessions;
+    std::unique_ptr<TConnect> host, guest;
     std::unique_ptr<TPeerPlayForm> wizard;
     ScratchDir folder;
     ScopedProgramFileName program{folder.Path("kordalt")};
