@@ -30,15 +30,15 @@ TInternetGameInfo::TInternetGameInfo(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("InternetGameInfo"));
     setWindowTitle(QString::fromUtf8("Информация об игре"));
     resize(380, 260);
-    ExDrawGrid1 = new TExDrawGrid(this);
-    ExDrawGrid1->setObjectName(QStringLiteral("ExDrawGrid1"));
-    ExDrawGrid1->SetColCount(3);
-    ExDrawGrid1->SetFixedCols(0);
-    ExDrawGrid1->SetRowCount(2);
-    ExDrawGrid1->SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRowSelect);
+    PlayerList = new TExDrawGrid(this);
+    PlayerList->setObjectName(QStringLiteral("ExDrawGrid1"));
+    PlayerList->SetColCount(3);
+    PlayerList->SetFixedCols(0);
+    PlayerList->SetRowCount(2);
+    PlayerList->SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRowSelect);
     const int widths[] = {23, 250, 57};
-    for (int c = 0; c < 3; ++c) ExDrawGrid1->SetColWidths(c, widths[c]);
-    ExDrawGrid1->OnDrawCell = [this](TExDrawGrid*, int col, int row, const TRect& rect, TGridDrawState) {
+    for (int c = 0; c < 3; ++c) PlayerList->SetColWidths(c, widths[c]);
+    PlayerList->OnDrawCell = [this](TExDrawGrid*, int col, int row, const TRect& rect, TGridDrawState) {
         DrawPlayerCell(col, row, rect);
     };
     ButUpdate = new QPushButton(QString::fromUtf8("Обновить"), this);
@@ -53,7 +53,7 @@ TInternetGameInfo::TInternetGameInfo(QWidget* parent) : QDialog(parent) {
     buttons->addWidget(ButUpdate);
     buttons->addWidget(ButClose);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(ExDrawGrid1);
+    layout->addWidget(PlayerList);
     layout->addLayout(buttons);
 }
 
@@ -81,12 +81,12 @@ void TInternetGameInfo::FormShow() {
 
 void TInternetGameInfo::FormHide() { Users.clear(); }
 
-void TInternetGameInfo::FormResize() { ExDrawGrid1->viewport()->update(); }
+void TInternetGameInfo::FormResize() { PlayerList->viewport()->update(); }
 
 void TInternetGameInfo::ButUpdateClick() {
     Users = LoadGameUsers(GameGUID);
-    ExDrawGrid1->SetRowCount(std::max<int>(2, static_cast<int>(Users.size()) + 1));
-    ExDrawGrid1->viewport()->update();
+    PlayerList->SetRowCount(std::max<int>(2, static_cast<int>(Users.size()) + 1));
+    PlayerList->viewport()->update();
 }
 
 void TInternetGameInfo::ButCloseClick() { done(1); }
@@ -104,7 +104,7 @@ void TInternetGameInfo::DrawPlayerCell(int col, int row, const TRect& rect) {
     } else {
         return;
     }
-    DrawInternetCell(*ExDrawGrid1, row, rect, text);
+    DrawInternetCell(*PlayerList, row, rect, text);
 }
 
 }  // namespace kordalt

@@ -40,7 +40,7 @@ public:
     TGUID GameGUID{};  // set before showing
     std::vector<TInternetUserUnit> Users;
 
-    TExDrawGrid* ExDrawGrid1 = nullptr;
+    TExDrawGrid* PlayerList = nullptr;
     QPushButton* ButUpdate = nullptr;
     QPushButton* ButClose = nullptr;
 

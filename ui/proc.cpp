@@ -55,28 +55,28 @@ TProc::TProc(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Proc"));
     setFixedSize(kWidth, kHeight);
     setAutoFillBackground(true);
-    Notebook1 = new QStackedWidget(this);
-    Notebook1->setObjectName(QStringLiteral("Notebook1"));
-    Notebook1->setGeometry(0, 0, 300, kHeight);
+    Pages = new QStackedWidget(this);
+    Pages->setObjectName(QStringLiteral("Notebook1"));
+    Pages->setGeometry(0, 0, 300, kHeight);
 
     auto* lose = new QWidget;
     lose->setObjectName(QStringLiteral("lose"));
-    Label1 = MakeLabel(lose, "Label1", {10, 30, 280, 30}, 16, clWhite);
-    Label2 = MakeLabel(lose, "Label2", {10, 70, 280, 40}, 22, clYellow);
-    Label3 = MakeLabel(lose, "Label3", {10, 120, 280, 30}, 16, clWhite);
-    Label4 = MakeLabel(lose, "Label4", {10, 170, 280, 40}, 20, clYellow);
-    Label5 = MakeLabel(lose, "Label5", {10, 230, 280, 140}, 28, clWhite);
-    SpeedButton3 = MakeButton(lose, "SpeedButton3");
-    Notebook1->addWidget(lose);
+    LoseBefore = MakeLabel(lose, "Label1", {10, 30, 280, 30}, 16, clWhite);
+    LoseStateName = MakeLabel(lose, "Label2", {10, 70, 280, 40}, 22, clYellow);
+    LoseAfter = MakeLabel(lose, "Label3", {10, 120, 280, 30}, 16, clWhite);
+    LosePlayerName = MakeLabel(lose, "Label4", {10, 170, 280, 40}, 20, clYellow);
+    LoseVerdict = MakeLabel(lose, "Label5", {10, 230, 280, 140}, 28, clWhite);
+    LoseClose = MakeButton(lose, "SpeedButton3");
+    Pages->addWidget(lose);
 
     auto* win = new QWidget;
     win->setObjectName(QStringLiteral("win"));
-    Label7 = MakeLabel(win, "Label7", {10, 30, 280, 40}, 22, clYellow);
-    Label9 = MakeLabel(win, "Label9", {10, 80, 280, 40}, 20, clWhite);
-    Label6 = MakeLabel(win, "Label6", {10, 140, 280, 100}, 14, clWhite);
-    Label10 = MakeLabel(win, "Label10", {10, 260, 280, 100}, 26, clYellow);
-    SpeedButton1 = MakeButton(win, "SpeedButton1");
-    Notebook1->addWidget(win);
+    WinGreeting = MakeLabel(win, "Label7", {10, 30, 280, 40}, 22, clYellow);
+    WinPlayerName = MakeLabel(win, "Label9", {10, 80, 280, 40}, 20, clWhite);
+    WinMessage = MakeLabel(win, "Label6", {10, 140, 280, 100}, 14, clWhite);
+    WinBanner = MakeLabel(win, "Label10", {10, 260, 280, 100}, 26, clYellow);
+    WinClose = MakeButton(win, "SpeedButton1");
+    Pages->addWidget(win);
 
     LastBattle = new QTextEdit(this);
     LastBattle->setObjectName(QStringLiteral("LastBattle"));
@@ -84,8 +84,8 @@ TProc::TProc(QWidget* parent) : QDialog(parent) {
     LastBattle->setReadOnly(true);
     LastBattle->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
-    connect(SpeedButton1, &TExSpeedButton::OnClick, this, &TProc::CloseClick);
-    connect(SpeedButton3, &TExSpeedButton::OnClick, this, &TProc::CloseClick);
+    connect(WinClose, &TExSpeedButton::OnClick, this, &TProc::CloseClick);
+    connect(LoseClose, &TExSpeedButton::OnClick, this, &TProc::CloseClick);
     Localize();
     LoadGlyphs();
     SetActivationHandler(this, [this] { FormActivate(); });
@@ -99,14 +99,14 @@ void TProc::Localize() {
     if (QGuiApplication::primaryScreen()->size() == QSize(kWidth, kHeight))
         setWindowFlag(Qt::FramelessWindowHint, true);
     setWindowTitle(Qs(LangText(kProcCaption)));
-    Label1->setText(NormalizeLineBreaks(Qs(LangText(kProcLoseBefore))));
-    Label3->setText(NormalizeLineBreaks(Qs(LangText(kProcLoseAfter))));
-    Label5->setText(NormalizeLineBreaks(Qs(LangText(kProcLoseVerdict))));
-    SpeedButton3->SetCaption(Qs(LangText(kProcLoseClose)));
-    Label7->setText(NormalizeLineBreaks(Qs(LangText(kProcWinGreeting))));
-    Label6->setText(NormalizeLineBreaks(Qs(LangText(kProcWinMessage))));
-    Label10->setText(NormalizeLineBreaks(Qs(LangText(kProcWinBanner))));
-    SpeedButton1->SetCaption(Qs(LangText(kProcWinClose)));
+    LoseBefore->setText(NormalizeLineBreaks(Qs(LangText(kProcLoseBefore))));
+    LoseAfter->setText(NormalizeLineBreaks(Qs(LangText(kProcLoseAfter))));
+    LoseVerdict->setText(NormalizeLineBreaks(Qs(LangText(kProcLoseVerdict))));
+    LoseClose->SetCaption(Qs(LangText(kProcLoseClose)));
+    WinGreeting->setText(NormalizeLineBreaks(Qs(LangText(kProcWinGreeting))));
+    WinMessage->setText(NormalizeLineBreaks(Qs(LangText(kProcWinMessage))));
+    WinBanner->setText(NormalizeLineBreaks(Qs(LangText(kProcWinBanner))));
+    WinClose->SetCaption(Qs(LangText(kProcWinClose)));
     ApplyLanguageFont(this);
 }
 
@@ -114,19 +114,19 @@ void TProc::LoadGlyphs() {
     if (!PictureList) return;
     QImage glyph;
     PictureList->LoadGlyph(glyph, 28);
-    SpeedButton1->SetGlyph(glyph);
+    WinClose->SetGlyph(glyph);
     PictureList->LoadGlyph(glyph, 29);
-    SpeedButton3->SetGlyph(glyph);
+    LoseClose->SetGlyph(glyph);
 }
 
 void TProc::FormActivate() {
-    SetPaletteColor(*this, QPalette::Window, Notebook1->currentIndex() == kLosePage ? kLoseColor : kWinColor);
+    SetPaletteColor(*this, QPalette::Window, Pages->currentIndex() == kLosePage ? kLoseColor : kWinColor);
     const uint8_t defender = CurrentBattleDefender();
     if (defender >= 1 && defender <= MaxGos) {
         const TGosRec& gos = Game.mGos[defender];
-        Label4->setText(Qs(gos.PlayerName.Str()));
-        Label9->setText(Qs(gos.PlayerName.Str()));
-        Label2->setText(Qs(gos.Name.Str()));
+        LosePlayerName->setText(Qs(gos.PlayerName.Str()));
+        WinPlayerName->setText(Qs(gos.PlayerName.Str()));
+        LoseStateName->setText(Qs(gos.Name.Str()));
     }
     FillLastBattle();
 }
@@ -159,7 +159,7 @@ void TProc::ShowDefeat(uint8_t Gos) {
     GameWindows().ShowTurnBanner();
     GameWindows().AlignScreens(TScreen::TurnBanner, true);
     if (!Proc) return;
-    Proc->Notebook1->setCurrentIndex(kLosePage);
+    Proc->Pages->setCurrentIndex(kLosePage);
     SetBattleDefender(Gos);
     ExecModal(*Proc);
     AlignScreensKeep(Proc);
@@ -172,13 +172,13 @@ void TProc::ShowVictory(uint8_t Gos) {
     SetBattleDefender(Gos);
     GameWindows().AlignScreens(TScreen::TurnBanner, true);
     if (!Proc) return;
-    Proc->Notebook1->setCurrentIndex(kWinPage);
+    Proc->Pages->setCurrentIndex(kWinPage);
     ExecModal(*Proc);
     AlignScreensKeep(Proc);
 }
 
 void TProc::ShowLocalDefeat() {
-    if (Proc) Proc->Notebook1->setCurrentIndex(kLosePage);
+    if (Proc) Proc->Pages->setCurrentIndex(kLosePage);
     GameWindows().AlignScreens(TScreen::Setup, false);
     GameWindows().ShowTurnBanner();
     GameWindows().AlignScreens(TScreen::TurnBanner, false);

@@ -19,7 +19,7 @@ class TProc : public QDialog {
     Q_OBJECT
 
 public:
-    // Pages of Notebook1.
+    // Pages of Pages.
     static constexpr int kLosePage = 0;
     static constexpr int kWinPage = 1;
 
@@ -40,18 +40,20 @@ public:
     // BattleDefender (the capture's TCaptureUi::ShowLocalDefeat).
     static void ShowLocalDefeat();
 
-    QStackedWidget* Notebook1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label5 = nullptr;
-    TExSpeedButton* SpeedButton3 = nullptr;
-    QLabel* Label6 = nullptr;
-    QLabel* Label7 = nullptr;
-    QLabel* Label9 = nullptr;
-    QLabel* Label10 = nullptr;
-    TExSpeedButton* SpeedButton1 = nullptr;
+    QStackedWidget* Pages = nullptr;
+    // The lose page.
+    QLabel* LoseBefore = nullptr;
+    QLabel* LoseStateName = nullptr;
+    QLabel* LoseAfter = nullptr;
+    QLabel* LosePlayerName = nullptr;
+    QLabel* LoseVerdict = nullptr;
+    TExSpeedButton* LoseClose = nullptr;
+    // The win page.
+    QLabel* WinMessage = nullptr;
+    QLabel* WinGreeting = nullptr;
+    QLabel* WinPlayerName = nullptr;
+    QLabel* WinBanner = nullptr;
+    TExSpeedButton* WinClose = nullptr;
     QTextEdit* LastBattle = nullptr;
 
 protected:

@@ -63,20 +63,20 @@ TEST_F(InternetDialogsTest, GameInfoListsThePlayersAndUpdates) {
     EXPECT_EQ(w.ButClose->text(), U("Закрыть"));
     EXPECT_NE(w.minimumSize(), w.maximumSize()) << "resizable";
     const int widths[] = {23, 250, 57};
-    for (int c = 0; c < 3; ++c) EXPECT_EQ(w.ExDrawGrid1->ColWidths(c), widths[c]) << c;
+    for (int c = 0; c < 3; ++c) EXPECT_EQ(w.PlayerList->ColWidths(c), widths[c]) << c;
 
     w.GameGUID = StrToGUID(kId);
     w.show();
     ASSERT_EQ(w.Users.size(), 2u);
     EXPECT_EQ(w.Users[0].Name, "HostDuel");
     EXPECT_EQ(w.Users[1].Name, "Petr");
-    EXPECT_EQ(w.ExDrawGrid1->RowCount(), 3);
+    EXPECT_EQ(w.PlayerList->RowCount(), 3);
 
     AddPlayer("Olga");
     w.ButUpdate->click();
     ASSERT_EQ(w.Users.size(), 3u);
     EXPECT_EQ(w.Users[2].Name, "Olga");
-    EXPECT_EQ(w.ExDrawGrid1->RowCount(), 4);
+    EXPECT_EQ(w.PlayerList->RowCount(), 4);
 
     w.ButClose->click();
     EXPECT_EQ(w.result(), 1);
@@ -109,7 +109,7 @@ TEST_F(InternetDialogsTest, GameUsersFromReplies) {
     }
     server.SetBody("");
     InternetGameInfo->show();
-    EXPECT_EQ(InternetGameInfo->ExDrawGrid1->RowCount(), 2);
+    EXPECT_EQ(InternetGameInfo->PlayerList->RowCount(), 2);
 }
 
 TEST_F(InternetDialogsTest, RunInternetGameHandsCreateAndJoinToTheStarter) {

@@ -47,16 +47,16 @@ TEST_F(ProcTest, TextsOfTheSettingsFile) {
     EXPECT_EQ(Proc->windowTitle(), Text(1200));
     EXPECT_EQ(Proc->windowTitle(), QString::fromUtf8("Последнее сражение"));
     const std::pair<QString, int> shown[] = {
-        {Proc->Label1->text(), 1201},  {Proc->Label3->text(), 1202},
-        {Proc->Label5->text(), 1203},  {Proc->SpeedButton3->Caption(), 1204},
-        {Proc->Label7->text(), 1205},  {Proc->Label6->text(), 1206},
-        {Proc->Label10->text(), 1207}, {Proc->SpeedButton1->Caption(), 1208},
+        {Proc->LoseBefore->text(), 1201},  {Proc->LoseAfter->text(), 1202},
+        {Proc->LoseVerdict->text(), 1203}, {Proc->LoseClose->Caption(), 1204},
+        {Proc->WinGreeting->text(), 1205}, {Proc->WinMessage->text(), 1206},
+        {Proc->WinBanner->text(), 1207},   {Proc->WinClose->Caption(), 1208},
     };
     for (const auto& [text, id] : shown) {
         EXPECT_FALSE(text.isEmpty()) << id;
         EXPECT_EQ(text, Text(id)) << id;
     }
-    EXPECT_EQ(Proc->Label5->text(), QString::fromUtf8("ВЫ\nПРОИГРАЛИ"));
+    EXPECT_EQ(Proc->LoseVerdict->text(), QString::fromUtf8("ВЫ\nПРОИГРАЛИ"));
 }
 
 TEST_F(ProcTest, ShowsOnlyTheBattleTextsOfTheDefender) {
@@ -66,14 +66,14 @@ TEST_F(ProcTest, ShowsOnlyTheBattleTextsOfTheDefender) {
     AddReportRecord(2, 2, 0x800000, "Победа~12~Государство2~Государство3");
     AddReportRecord(2, 2, 0x000000, "Итог~5");
     SetBattleDefender(2);
-    Proc->Notebook1->setCurrentIndex(TProc::kLosePage);
+    Proc->Pages->setCurrentIndex(TProc::kLosePage);
     ActivateWindow(Proc);
     EXPECT_EQ(Shown(), (std::vector<Line>{{QString::fromUtf8("Битва за холм"), 0x008000},
                                           {QString::fromUtf8("Победа"), 0x800000},
                                           {QString::fromUtf8("Итог"), 0x000000}}));
-    EXPECT_EQ(Proc->Label2->text(), QString::fromUtf8("Государство2"));
-    EXPECT_EQ(Proc->Label4->text(), QString::fromUtf8("Игрок"));
-    EXPECT_EQ(Proc->Label9->text(), QString::fromUtf8("Игрок"));
+    EXPECT_EQ(Proc->LoseStateName->text(), QString::fromUtf8("Государство2"));
+    EXPECT_EQ(Proc->LosePlayerName->text(), QString::fromUtf8("Игрок"));
+    EXPECT_EQ(Proc->WinPlayerName->text(), QString::fromUtf8("Игрок"));
     EXPECT_EQ(WindowColor(), TColor{0x0000C1});
 
     // Another activation shows the texts once, not twice.
@@ -85,7 +85,7 @@ TEST_F(ProcTest, AStateWithoutBattlesShowsNothingOnTheWinPage) {
     AddReportRecord(1, 2, 0x0000FF, "Событие года");
     AddReportRecord(2, 1, 0x0000FF, "Чужая битва");
     SetBattleDefender(2);
-    Proc->Notebook1->setCurrentIndex(TProc::kWinPage);
+    Proc->Pages->setCurrentIndex(TProc::kWinPage);
     ActivateWindow(Proc);
     EXPECT_TRUE(Shown().empty());
     EXPECT_EQ(WindowColor(), TColor{0xC08000});
@@ -116,7 +116,7 @@ TEST_F(ProcTest, VictoryAndDefeatSequences) {
         int page = -1;
         ScopedModalHook modal([&](QDialog& dialog) {
             EXPECT_EQ(&dialog, static_cast<QDialog*>(Proc));
-            page = Proc->Notebook1->currentIndex();
+            page = Proc->Pages->currentIndex();
             windows_.log.push_back("Proc " + std::to_string(CurrentBattleDefender()));
             return 2;
         });
@@ -129,12 +129,12 @@ TEST_F(ProcTest, VictoryAndDefeatSequences) {
 
 TEST_F(ProcTest, TheCaptureOfALocalHumanShowsTheLosePage) {
     InstallDefeatScreen();
-    Proc->Notebook1->setCurrentIndex(TProc::kWinPage);
+    Proc->Pages->setCurrentIndex(TProc::kWinPage);
     Game.CurrentPlayerName = Cp("Игрок");
     SetBattleDefender(2);
     int page = -1;
     ScopedModalHook modal([&](QDialog&) {
-        page = Proc->Notebook1->currentIndex();
+        page = Proc->Pages->currentIndex();
         windows_.log.push_back("Proc " + std::to_string(CurrentBattleDefender()));
         return 2;
     });
@@ -147,8 +147,8 @@ TEST_F(ProcTest, TheCaptureOfALocalHumanShowsTheLosePage) {
 }
 
 TEST_F(ProcTest, BothButtonsClose) {
-    for (TExSpeedButton* button : {Proc->SpeedButton1, Proc->SpeedButton3}) {
-        Proc->Notebook1->setCurrentWidget(button->parentWidget());
+    for (TExSpeedButton* button : {Proc->WinClose, Proc->LoseClose}) {
+        Proc->Pages->setCurrentWidget(button->parentWidget());
         Proc->show();
         QTest::mouseClick(button, Qt::LeftButton);
         EXPECT_FALSE(Proc->isVisible()) << button->objectName().toStdString();
@@ -161,7 +161,7 @@ TEST_F(ProcTest, Gallery) {
     AddReportRecord(2, 2, 0x800000, "Армия разбита~3");
     SetBattleDefender(2);
     for (int page : {TProc::kLosePage, TProc::kWinPage}) {
-        Proc->Notebook1->setCurrentIndex(page);
+        Proc->Pages->setCurrentIndex(page);
         ActivateWindow(Proc);
         SaveToGallery(Proc->grab().toImage(), page == TProc::kLosePage ? "proc_lose" : "proc_win");
     }

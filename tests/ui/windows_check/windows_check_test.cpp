@@ -293,14 +293,14 @@ protected:
             MainPage("chat", 5, true),
             {"lose",
              [] {
-                 Proc->Notebook1->setCurrentIndex(TProc::kLosePage);
+                 Proc->Pages->setCurrentIndex(TProc::kLosePage);
                  SetBattleDefender(2);
                  return Shown(Proc);
              },
              [] { Proc->hide(); }},
             {"win",
              [] {
-                 Proc->Notebook1->setCurrentIndex(TProc::kWinPage);
+                 Proc->Pages->setCurrentIndex(TProc::kWinPage);
                  SetBattleDefender(1);
                  return Shown(Proc);
              },
