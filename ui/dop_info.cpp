@@ -32,16 +32,16 @@ TDopInfo::TDopInfo(QWidget* parent) : QDialog(parent) {
     frame->setGeometry(0, 0, kWidth, kHeight);
     frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
     frame->setLineWidth(2);
-    Label1 = new QLabel(frame);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setAlignment(Qt::AlignCenter);
-    Label1->setWordWrap(true);
-    (new QVBoxLayout(frame))->addWidget(Label1);
+    SendingLabel = new QLabel(frame);
+    SendingLabel->setObjectName(QStringLiteral("Label1"));
+    SendingLabel->setAlignment(Qt::AlignCenter);
+    SendingLabel->setWordWrap(true);
+    (new QVBoxLayout(frame))->addWidget(SendingLabel);
     Localize();
 }
 
 void TDopInfo::Localize() {
-    Label1->setText(NormalizeLineBreaks(Qs(LangText(kServerSending))));
+    SendingLabel->setText(NormalizeLineBreaks(Qs(LangText(kServerSending))));
     ApplyLanguageFont(this);
 }
 

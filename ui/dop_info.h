@@ -19,7 +19,7 @@ public:
     // waiting; hide() takes it away.
     void ShowNotice();
 
-    QLabel* Label1 = nullptr;
+    QLabel* SendingLabel = nullptr;
 };
 
 }  // namespace kordalt

@@ -17,9 +17,9 @@ TInternetCreateGame::TInternetCreateGame(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("InternetCreateGame"));
     setWindowTitle(QStringLiteral("Internet create game"));
     setFixedSize(257, 91);
-    Label1 = new QLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(8, 8, 241, 16);
+    GameNameLabel = new QLabel(this);
+    GameNameLabel->setObjectName(QStringLiteral("Label1"));
+    GameNameLabel->setGeometry(8, 8, 241, 16);
     EditName = new QLineEdit(this);
     EditName->setObjectName(QStringLiteral("EditName"));
     EditName->setGeometry(8, 26, 241, 22);
@@ -40,7 +40,7 @@ void TInternetCreateGame::showEvent(QShowEvent* event) {
 }
 
 void TInternetCreateGame::FormShow() {
-    Label1->setText(Qs(LangText(kCreateGameLabel)));
+    GameNameLabel->setText(Qs(LangText(kCreateGameLabel)));
     ButCreate->setText(Qs(LangText(kCreateGameCreate)));
     ButCancel->setText(Qs(LangText(kCreateGameCancel)));
     ApplyLanguageFont(this);

@@ -19,7 +19,7 @@ public:
     void ButCreateClick();
     void ButCancelClick();
 
-    QLabel* Label1 = nullptr;
+    QLabel* GameNameLabel = nullptr;
     QLineEdit* EditName = nullptr;
     QPushButton* ButCreate = nullptr;
     QPushButton* ButCancel = nullptr;

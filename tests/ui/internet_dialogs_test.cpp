@@ -30,7 +30,7 @@ TEST_F(InternetDialogsTest, CreateGameDialog) {
     EXPECT_EQ(d.windowTitle(), "Internet create game");
     EXPECT_EQ(d.size(), QSize(257, 91));
     d.show();
-    EXPECT_EQ(d.Label1->text(), U("Название игры:"));
+    EXPECT_EQ(d.GameNameLabel->text(), U("Название игры:"));
     EXPECT_EQ(d.ButCreate->text(), U("Создать"));
     EXPECT_EQ(d.ButCancel->text(), U("Отменить"));
 

@@ -135,7 +135,7 @@ TEST_F(HotSeat, BannerClosesWithEnterSpaceOrEscape) {
 TEST_F(TurnWindows, SendingNoticeCentresOverTheMainWindow) {
     EXPECT_EQ(DopInfo->size(), QSize(249, 83));
     EXPECT_TRUE(DopInfo->windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_EQ(DopInfo->Label1->text(), QString::fromUtf8("Идёт отправка данных..."));
+    EXPECT_EQ(DopInfo->SendingLabel->text(), QString::fromUtf8("Идёт отправка данных..."));
     QWidget mainForm;
     mainForm.setObjectName(QStringLiteral("MainForm"));
     mainForm.setGeometry(100, 60, 640, 480);
