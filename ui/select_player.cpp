@@ -33,28 +33,28 @@ QImage HandoverPicture() {
 
 TSelectPlayer::TSelectPlayer(QWidget* parent) : TScreenDialog("SelectPlayer", parent) {
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    Image1 = new TImage(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry(0, 0, kWidth, kHeight);
-    Image1->Picture = HandoverPicture();
-    ExLabel2 = MakeShadowLabel(this, "ExLabel2", {40, 100, 560, 120}, 16, clWhite);
-    ExLabel1 = MakeShadowLabel(this, "ExLabel1", {40, 230, 560, 80}, 48, clWhite);
-    ExSpeedButton1 = new TExSpeedButton(this);
-    ExSpeedButton1->setObjectName(QStringLiteral("ExSpeedButton1"));
-    ExSpeedButton1->setGeometry(245, 360, 150, 40);
-    ExSpeedButton1->SetModalResult(1);
+    Background = new TImage(this);
+    Background->setObjectName(QStringLiteral("Image1"));
+    Background->setGeometry(0, 0, kWidth, kHeight);
+    Background->Picture = HandoverPicture();
+    RequestLabel = MakeShadowLabel(this, "ExLabel2", {40, 100, 560, 120}, 16, clWhite);
+    PlayerName = MakeShadowLabel(this, "ExLabel1", {40, 230, 560, 80}, 48, clWhite);
+    ReadyButton = new TExSpeedButton(this);
+    ReadyButton->setObjectName(QStringLiteral("ExSpeedButton1"));
+    ReadyButton->setGeometry(245, 360, 150, 40);
+    ReadyButton->SetModalResult(1);
     Localize();
     SetActivationHandler(this, [this] { FormActivate(); });
 }
 
 void TSelectPlayer::Localize() {
     setWindowTitle(Qs(LangText(kSelectPlayerCaption)));
-    ExSpeedButton1->SetCaption(Qs(LangText(kSelectPlayerOk)));
-    ExLabel2->SetCaption(Qs(LangText(kSelectPlayerRequest)));
+    ReadyButton->SetCaption(Qs(LangText(kSelectPlayerOk)));
+    RequestLabel->SetCaption(Qs(LangText(kSelectPlayerRequest)));
     ApplyLanguageFont(this);
 }
 
-void TSelectPlayer::FormActivate() { ExLabel1->SetCaption(Qs(Game.CurrentPlayerName)); }
+void TSelectPlayer::FormActivate() { PlayerName->SetCaption(Qs(Game.CurrentPlayerName)); }
 
 void TSelectPlayer::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);

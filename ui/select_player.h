@@ -15,10 +15,10 @@ public:
     void Localize();
     void FormActivate();
 
-    TImage* Image1 = nullptr;
-    TExLabel* ExLabel2 = nullptr;
-    TExLabel* ExLabel1 = nullptr;
-    TExSpeedButton* ExSpeedButton1 = nullptr;
+    TImage* Background = nullptr;
+    TExLabel* RequestLabel = nullptr;
+    TExLabel* PlayerName = nullptr;
+    TExSpeedButton* ReadyButton = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;

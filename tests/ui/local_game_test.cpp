@@ -60,9 +60,9 @@ protected:
             QTest::mouseClick(Start->ExSpeedButton1, Qt::LeftButton);
             QTimer::singleShot(0, [] { QTest::mouseClick(Start->ExSpeedButton2, Qt::LeftButton); });
         } else if (top == SelectPlayer) {
-            handovers.push_back(SelectPlayer->ExLabel1->Caption());
+            handovers.push_back(SelectPlayer->PlayerName->Caption());
             handoverPlaces.push_back(SelectPlayer->pos());
-            QTest::mouseClick(SelectPlayer->ExSpeedButton1, Qt::LeftButton);
+            QTest::mouseClick(SelectPlayer->ReadyButton, Qt::LeftButton);
         } else if (top == SelectGos) {
             ChooseFreeState();
         } else if (top == Main) {

@@ -103,13 +103,13 @@ TEST_F(HotSeat, NetworkGameShowsNoTimes) {
 TEST_F(TurnWindows, BannerAndHandOverCloseWithOk) {
     Game.CurrentPlayerName = "2";
     QTimer::singleShot(0, SelectPlayer, [] {
-        EXPECT_EQ(SelectPlayer->ExLabel1->Caption(), QStringLiteral("2"));
-        QTest::mouseClick(SelectPlayer->ExSpeedButton1, Qt::LeftButton);
+        EXPECT_EQ(SelectPlayer->PlayerName->Caption(), QStringLiteral("2"));
+        QTest::mouseClick(SelectPlayer->ReadyButton, Qt::LeftButton);
     });
     EXPECT_EQ(ExecModal(*SelectPlayer), 1);
-    EXPECT_EQ(SelectPlayer->ExSpeedButton1->Caption(), QString::fromUtf8("Я готов"));
+    EXPECT_EQ(SelectPlayer->ReadyButton->Caption(), QString::fromUtf8("Я готов"));
     EXPECT_EQ(SelectPlayer->windowTitle(), QString::fromUtf8("Передача хода"));
-    EXPECT_TRUE(SelectPlayer->ExLabel2->Caption().startsWith(QString::fromUtf8("Все остальные")));
+    EXPECT_TRUE(SelectPlayer->RequestLabel->Caption().startsWith(QString::fromUtf8("Все остальные")));
     EXPECT_TRUE(SelectPlayer->windowFlags() & Qt::WindowStaysOnTopHint);
 
     QTimer::singleShot(0, SelectMan, [] { QTest::mouseClick(SelectMan->ExSpeedButton1, Qt::LeftButton); });
