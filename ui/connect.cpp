@@ -155,7 +155,7 @@ void TConnect::BuildControls() {
     SpinEdit1->SetMaxValue(10);
     SpinEdit1->SetValue(2);
     SpinEdit1->SetEditorEnabled(false);
-    connect(SpinEdit1, &TExSpinEdit::OnChange, this, [this] { SpinEdit1Change(); });
+    connect(SpinEdit1, &TExSpinEdit::OnChange, this, [this] { TurnLengthChange(); });
     Label6 = MakeLabel(serverPage, "Label6", {0, 52, 200, 20});
     CntGosCaption = MakeLabel(serverPage, "CntGosCaption", {248, 52, 60, 20});
     ExSlider1 = new TExSlider(serverPage);
@@ -164,7 +164,7 @@ void TConnect::BuildControls() {
     ExSlider1->SetMinValue(2);
     ExSlider1->SetMaxValue(20);
     ExSlider1->SetValue(20);
-    connect(ExSlider1, &TExSlider::OnChange, this, [this] { ExSlider1Change(); });
+    connect(ExSlider1, &TExSlider::OnChange, this, [this] { StateCountChange(); });
     CreateMap = MakeButton(serverPage, "CreateMap", {0, 110, 150, 56});
     connect(CreateMap, &TExSpeedButton::OnClick, this, [this] { CreateMapClick(); });
     LoadGame = MakeButton(serverPage, "LoadGame", {158, 110, 150, 56});
@@ -196,11 +196,11 @@ void TConnect::BuildControls() {
     connect(StartCheck, &TExSwitch::OnOn, this, [this] { StartCheckOn(); });
     connect(StartCheck, &TExSwitch::OnOff, this, [this] { StartCheckOff(); });
     SpeedButton1 = MakeButton(this, "SpeedButton1", {482, 414, 150, 58});
-    connect(SpeedButton1, &TExSpeedButton::OnClick, this, [this] { SpeedButton1Click(); });
+    connect(SpeedButton1, &TExSpeedButton::OnClick, this, [this] { LeaveClick(); });
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(1);
-    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    connect(Timer1, &QTimer::timeout, this, [this] { StartWhenAllReady(); });
 }
 
 void TConnect::FormCreate() {
@@ -254,7 +254,7 @@ void TConnect::FormShow() {
     ExSlider1->SetValue(20);
     CntGosCaption->setText("20");
     Notebook1->setCurrentIndex(PlayMode.GameMode == kNetworkClient ? 1 : 0);
-    if (PlayMode.GameMode != kNetworkClient) SpinEdit1Change();
+    if (PlayMode.GameMode != kNetworkClient) TurnLengthChange();
     Net.AcceptHalfInf = 0;
     Net.AcceptFullInf = 0;
     Timer1->start();
@@ -393,9 +393,9 @@ void TConnect::SendMapClick() {
     if (Map && PeerPlay1->Opened()) SendMap(*PeerPlay1);
 }
 
-void TConnect::ExSlider1Change() { CntGosCaption->setText(QString::number(ExSlider1->Value())); }
+void TConnect::StateCountChange() { CntGosCaption->setText(QString::number(ExSlider1->Value())); }
 
-void TConnect::SpinEdit1Change() {
+void TConnect::TurnLengthChange() {
     PlayMode.TurnMinutes = SpinEdit1->GetSpinIntValue();
     SendTurnDelayClick();
 }
@@ -414,7 +414,7 @@ void TConnect::StartCheckOff() {
     SendStartNewGame(*PeerPlay1, false);
 }
 
-void TConnect::SpeedButton1Click() { reject(); }
+void TConnect::LeaveClick() { reject(); }
 
 // ---- INetLobbyUi ----
 
@@ -504,7 +504,7 @@ bool TConnect::DealStates() {
     return false;
 }
 
-void TConnect::Timer1Timer() {
+void TConnect::StartWhenAllReady() {
     const bool ready = AllReady(PeerPlay1->Players().Count()) && PeerPlay1->Players().Count() > 0;
     KeepYearMessagesForTheRun(NetQueue, ready);
     if (!ready) return;
@@ -585,7 +585,7 @@ bool BreakPlayersOption() { return LanguageFile && LanguageFile->ReadBool("Debug
 
 }  // namespace
 
-void TConnect::Image2MouseUp(Qt::MouseButton button, int x, int y) {
+void TConnect::PlayerListMouseUp(Qt::MouseButton button, int x, int y) {
     if (button != Qt::RightButton || PlayMode.GameMode != kServer || !BreakPlayersOption()) return;
     if (!IsPointInRect(QPoint(x, y), TRect::FromQRect(ExCheckListBox1->geometry()))) return;
     mnuOffUserPopup();
@@ -627,7 +627,7 @@ void TConnect::ReportGameEnd() {
 // ---- Window ----
 
 void TConnect::mouseReleaseEvent(QMouseEvent* event) {
-    Image2MouseUp(event->button(), event->position().toPoint().x(), event->position().toPoint().y());
+    PlayerListMouseUp(event->button(), event->position().toPoint().x(), event->position().toPoint().y());
     QDialog::mouseReleaseEvent(event);
 }
 

@@ -60,20 +60,20 @@ public:
     void CreateMapClick();
     void ShowMapClick();
     void SendMapClick();
-    void ExSlider1Change();
-    void SpinEdit1Change();
+    void StateCountChange();
+    void TurnLengthChange();
     void SendTurnDelayClick();
     void StartCheckOn();
     void StartCheckOff();
-    void SpeedButton1Click();
-    void Timer1Timer();
+    void LeaveClick();
+    void StartWhenAllReady();
     void LoadGameClick();
     void RejectDuplicateName();
     // This peer may not stay (duplicate name or address): it leaves the
     // session, then `reason` shows and the lobby closes.
     void Refuse(const QString& reason);
     // Dropping a player (server, [Debug] BreakPlayers).
-    void Image2MouseUp(Qt::MouseButton button, int x, int y);
+    void PlayerListMouseUp(Qt::MouseButton button, int x, int y);
     void mnuOffUserPopup();
     void MenuOnClick(int index);
     bool CanBreakPlayer(const std::string& lowerName);

@@ -149,7 +149,7 @@ void TMain::BuildInfoPage() {
     Info.Settings = MakeSpeedButton(page, "SpeedButton7", QRect(4, 368, 150, 30));
     Info.SaveGame = MakeSpeedButton(page, "SpeedButton3", QRect(164, 368, 150, 30));
     connect(Info.Settings, &TExSpeedButton::OnClick, this, [this] { SettingsClick(); });
-    connect(Info.SaveGame, &TExSpeedButton::OnClick, this, [this] { SpeedButton3Click(); });
+    connect(Info.SaveGame, &TExSpeedButton::OnClick, this, [this] { SaveGameClick(); });
 
     QWidget* chat = TabSheetChat;
     Info.ChatRichEdit = new QTextEdit(chat);

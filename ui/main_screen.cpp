@@ -502,7 +502,7 @@ bool TMain::AskSaveOnExit() {
 
 void TMain::ExitClick() {
     if (!Ask(LangText(kEndGameQuestion))) return;
-    if (!PlayMode.IsInternetGame && AskSaveOnExit()) SpeedButton3Click();
+    if (!PlayMode.IsInternetGame && AskSaveOnExit()) SaveGameClick();
     MainState.TurnResult = TTurnResult::Quit;
     modalResult_ = 3;
     FinishModal();
@@ -517,7 +517,7 @@ bool TMain::FormClose() {
     const bool confirm = LanguageFile && LanguageFile->ReadBool("Preferences", "ConfirmSaveGame", false);
     if (confirm && (PlayMode.GameMode == kServer || PlayMode.GameMode == kLocalGame) &&
         Ask(LangText(kSaveBeforeLeavingQuestion)))
-        SpeedButton3Click();
+        SaveGameClick();
     modalResult_ = 3;
     return true;
 }
@@ -576,7 +576,7 @@ bool TMain::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void TMain::SpeedButton3Click() {
+void TMain::SaveGameClick() {
     if (PlayMode.IsInternetGame) return;
     const std::string name = FormatText(Cp("%s_%d"), {CurrentRec().PlayerName.Str(), Game.Year});
     SaveDialog->selectFile(Qs(name));

@@ -120,7 +120,7 @@ public:
     void ExitClick();
     void PassClick();
     void ExtraExitClick();
-    void SpeedButton3Click();  // save
+    void SaveGameClick();
     void SettingsClick();
     // Every second of the turn; every 300 seconds the listing server hears the game lives.
     void TurnClockTick();

@@ -78,11 +78,11 @@ TMultiPlayer::TMultiPlayer(QWidget* parent) : QDialog(parent) {
     SpeedButton1 = new TExSpeedButton(server);
     SpeedButton1->setObjectName("SpeedButton1");
     SpeedButton1->setGeometry(430, 414, 202, 56);
-    connect(SpeedButton1, &TExSpeedButton::OnClick, this, [this] { BitBtn1Click(); });
+    connect(SpeedButton1, &TExSpeedButton::OnClick, this, [this] { AbortGameClick(); });
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(kFastTick);
-    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    connect(Timer1, &QTimer::timeout, this, [this] { WatchTheWait(); });
     TimerSec = new QTimer(this);
     TimerSec->setObjectName("TimerSec");
     TimerSec->setInterval(1000);
@@ -151,7 +151,7 @@ void TMultiPlayer::TimerSecTimer() {
     SecondsLabel()->setText(QString::number(WaitSeconds));
 }
 
-void TMultiPlayer::Timer1Timer() {
+void TMultiPlayer::WatchTheWait() {
     if (Net.ExitGame != 0) {
         done(QDialog::Rejected);
         return;
@@ -174,7 +174,7 @@ void TMultiPlayer::Timer1Timer() {
     if (WaitDone == 1) done(QDialog::Accepted);
 }
 
-void TMultiPlayer::BitBtn1Click() {
+void TMultiPlayer::AbortGameClick() {
     if (!AskYesNo(Qs(LangText(kAbortGameQuestion)))) return;
     if (Connect) {
         if (PlayMode.GameMode == kServer)
@@ -220,7 +220,7 @@ void TMultiPlayer::done(int result) {
 }
 
 void TMultiPlayer::reject() {
-    if (isVisible()) BitBtn1Click();
+    if (isVisible()) AbortGameClick();
 }
 
 // ---- The year loop's windows ----
@@ -265,7 +265,7 @@ void TNetLoopWindows::GameLost(bool canSave) {
         ShowMessageBox(TMsgType::Error, text);
         return;
     }
-    if (AskYesNo(text + "\n" + Qs(LangText(kSaveBeforeLeavingQuestion)))) Main->SpeedButton3Click();
+    if (AskYesNo(text + "\n" + Qs(LangText(kSaveBeforeLeavingQuestion)))) Main->SaveGameClick();
 }
 
 }  // namespace kordalt

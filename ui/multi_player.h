@@ -38,9 +38,9 @@ public:
     void FormShow();
     void FormActivate();
     void FormClose();
-    void Timer1Timer();
+    void WatchTheWait();
     void TimerSecTimer();
-    void BitBtn1Click();
+    void AbortGameClick();
     void ShowMapClick();
 
     void SetPage(TPage page);

@@ -171,7 +171,7 @@ TEST_F(Lobby, MapReadyAndStatesDealtStartTheGameOnEveryPeer) {
     }));
 
     // The server deals the states first, then every peer starts its loop.
-    anna.Run([&] { anna.lobby->Timer1Timer(); });
+    anna.Run([&] { anna.lobby->StartWhenAllReady(); });
     std::vector<uint32_t> dealt;
     for (int i = 1; i <= Game.GosCount; ++i)
         if (Game.mGos[i].Player != 0) dealt.push_back(Game.mGos[i].Player);
@@ -183,7 +183,7 @@ TEST_F(Lobby, MapReadyAndStatesDealtStartTheGameOnEveryPeer) {
         EXPECT_EQ(Game.mGos[i].Alive, 1);
         if (Game.mGos[i].Player == boris.Id()) EXPECT_EQ(Game.mGos[i].PlayerName.Str(), "boris");
     }
-    for (auto* p : {&boris, &clara}) p->Run([&] { p->lobby->Timer1Timer(); });
+    for (auto* p : {&boris, &clara}) p->Run([&] { p->lobby->StartWhenAllReady(); });
     for (auto* p : peers) {
         EXPECT_TRUE(p->started);
         EXPECT_TRUE(p->lobbyHidden);
@@ -209,7 +209,7 @@ TEST_F(Lobby, MoreReadyPlayersThanFreeStatesDoNotStartAndDoNotHang) {
         test::WaitFor([&] { return !boris.lobby->Image1->isHidden() && !clara.lobby->Image1->isHidden(); }));
     for (auto* p : peers) p->Run([&] { p->lobby->StartCheck->SetStateOn(true); });
     ASSERT_TRUE(test::WaitFor([&] { return anna.lobby->AllReady(3); }));
-    anna.Run([&] { anna.lobby->Timer1Timer(); });
+    anna.Run([&] { anna.lobby->StartWhenAllReady(); });
     EXPECT_FALSE(anna.started);
     EXPECT_EQ(shownBoxes.size(), 1u);
     EXPECT_FALSE(anna.lobby->StartCheck->StateOn());
@@ -319,7 +319,7 @@ TEST_F(Lobby, ADuplicateNameLeavesAndTheOthersAreTold) {
 
 TEST_F(Lobby, TheServerLeavingHandsTheRoleToTheLastRemotePlayer) {
     ASSERT_TRUE(AllSee(3));
-    anna.Run([&] { anna.lobby->SpeedButton1Click(); });
+    anna.Run([&] { anna.lobby->LeaveClick(); });
     EXPECT_EQ(anna.world.gameMode, kNetworkClient);
     EXPECT_TRUE(test::WaitFor([&] { return clara.world.gameMode == 1; }));
     EXPECT_EQ(clara.lobby->Notebook1->currentIndex(), 0);
@@ -387,16 +387,16 @@ TEST_F(WaitingWindow, StaysOpenUntilTheThirdHumanEndedHisTurn) {
     window.Timer1->stop();
     Game.mGos[4].CapturedThisTurn = kEndOfTurnMark;  // no human's
     Game.mGos[2].CapturedThisTurn = kEndOfTurnMark;
-    window.Timer1Timer();
+    window.WatchTheWait();
     EXPECT_TRUE(window.isVisible());
     EXPECT_FALSE(window.ExCheckListBox1->GetItemChecked(0));  // sorted: anna, boris, clara
     EXPECT_TRUE(window.ExCheckListBox1->GetItemChecked(1));
     Game.mGos[1].CapturedThisTurn = kEndOfTurnMark;
-    window.Timer1Timer();
+    window.WatchTheWait();
     EXPECT_TRUE(window.isVisible());
     EXPECT_TRUE(window.ExCheckListBox1->GetItemChecked(0));
     Game.mGos[3].CapturedThisTurn = kEndOfTurnMark;
-    window.Timer1Timer();
+    window.WatchTheWait();
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(window.result(), QDialog::Accepted);
 }
@@ -410,12 +410,12 @@ TEST_F(WaitingWindow, AbortAnsweredNoChangesNothingAndYesOnAClientLeaves) {
     window.Timer1->stop();
     {
         ScopedMessageBoxHook no([](TMsgType, const QString&) { return TMsgButton::No; });
-        boris.Run([&] { window.BitBtn1Click(); });
+        boris.Run([&] { window.AbortGameClick(); });
     }
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(boris.world.exitGame, 0);
     boris.Run([&] {
-        window.BitBtn1Click();
+        window.AbortGameClick();
         EXPECT_EQ(Net.ExitGame, 2);
     });
     EXPECT_FALSE(window.isVisible());
