@@ -15,6 +15,7 @@
 #include "net_test_support.h"
 #include "session/peer_play_qt.h"
 #include "session/peer_test_support.h"
+#include "silent_lobby.h"
 
 namespace kordalt {
 namespace {
@@ -36,19 +37,11 @@ public:
     int closed = 0;
 };
 
-class ChatOnlyLobby final : public INetLobbyUi {
+class ChatOnlyLobby final : public test::SilentLobby {
 public:
     void ShowChatMessage(const std::string& name, const std::string& text, uint32_t) override {
         lines.push_back(name + ": " + text);
     }
-    void SetReadyMark(const std::string&, bool, int) override {}
-    bool AllReady(int) override { return false; }
-    void MarkAllReady(int) override {}
-    void ShowTurnDelay(int) override {}
-    void LobbyMapReceived() override {}
-    void BecomeServer() override {}
-    void ShowMapForWaiting() override {}
-    void ShowWaitingInfo(const std::string&) override {}
 
     std::vector<std::string> lines;
 };

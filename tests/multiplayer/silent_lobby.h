@@ -9,7 +9,7 @@
 
 namespace kordalt::test {
 
-class SilentLobby final : public INetLobbyUi {
+class SilentLobby : public INetLobbyUi {
 public:
     void ShowChatMessage(const std::string&, const std::string&, uint32_t) override {}
     void SetReadyMark(const std::string&, bool, int) override {}
