@@ -198,7 +198,7 @@ std::string TakeExit(TNetDelivery& d) {
 
 std::string TakeCloseAll(TNetDelivery& d) {
     if (d.newServer) return "not from the game's server";
-    Net.ExitGame = 1;
+    Net.ExitGame = TExitGame::ClosedByServer;
     d.ui.ShowChatMessage(d.sender.Name, LangText(kServerClosedGame), clRed);
     return {};
 }

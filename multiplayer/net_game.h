@@ -6,11 +6,20 @@
 
 namespace kordalt {
 
+// Why a game ended on this peer.
+enum class TExitGame : uint8_t {
+    None,            // the game goes on
+    ClosedByServer,  // the server closed the game for all
+    AbortedHere,     // this player aborted it
+    SessionLost,
+    ServerGone,  // the server left and nobody can go on from a full state
+};
+
 struct TNetGame {
-    uint32_t ServerID = 0;         // session player id of the server; 0 when unknown
-    uint8_t AcceptFullInf = 0;     // 1: a full snapshot has been taken
-    uint8_t AcceptHalfInf = 0;     // 1: a year result has been taken
-    uint8_t ExitGame = 0;          // see the values below; 0 while the game goes on
+    uint32_t ServerID = 0;      // session player id of the server; 0 when unknown
+    uint8_t AcceptFullInf = 0;  // 1: a full snapshot has been taken
+    uint8_t AcceptHalfInf = 0;  // 1: a year result has been taken
+    TExitGame ExitGame = TExitGame::None;
     uint8_t GameRunning = 0;       // 1: a game runs on this peer
     uint8_t ServerLost = 0;        // 1: the server could not be found
     uint8_t FullStateHeld = 0;     // 1: a full snapshot was taken since the game started here
@@ -20,11 +29,5 @@ struct TNetGame {
 
 // The network game of this peer.
 extern TNetGame Net;
-
-// Why a game ended on this peer (ExitGame).
-constexpr uint8_t kClosedByServer = 1;
-constexpr uint8_t kAbortedHere = 2;
-constexpr uint8_t kSessionLost = 3;
-constexpr uint8_t kServerGone = 4;  // the server left and nobody can go on from a full state
 
 }  // namespace kordalt

@@ -91,7 +91,7 @@ void ServerQuits(TCustomPeerPlay& peer, INetLoopUi& ui, INetSendUi& sendUi) {
             SendExit(peer);
         } else {
             SendCloseGame(peer);
-            Net.ExitGame = 1;
+            Net.ExitGame = TExitGame::ClosedByServer;
         }
         return;
     }
@@ -123,8 +123,8 @@ void AwaitSurvivors(TCustomPeerPlay& peer, TNetQueue& queue) {
 
 // False when the game is over for this peer; a game that cannot go on says so once.
 bool GameGoesOn(INetLoopUi& ui) {
-    if (Net.ExitGame == 0) return true;
-    if (Net.ExitGame == kServerGone || Net.ExitGame == kSessionLost) {
+    if (Net.ExitGame == TExitGame::None) return true;
+    if (Net.ExitGame == TExitGame::ServerGone || Net.ExitGame == TExitGame::SessionLost) {
         Net.ServerLost = 1;
         ui.GameLost(Net.FullStateHeld != 0 || PlayMode.GameMode == kServer);
     }
@@ -136,7 +136,7 @@ bool GameGoesOn(INetLoopUi& ui) {
 bool FinishYear(TCustomPeerPlay& peer, INetLoopUi& ui, INetSendUi& sendUi, TTurnResult result) {
     ui.WaitForOthers(HumanNames());
     // The heir of a dead server learnt of a later year than its own: it goes on from there.
-    if (Net.ExitGame == 0 && PlayMode.GameMode == kServer && YearArrived()) return true;
+    if (Net.ExitGame == TExitGame::None && PlayMode.GameMode == kServer && YearArrived()) return true;
     if (Map) Map->SnapshotOwners();
     if (PlayMode.GameMode == kNetworkClient) ClearCaptureCounts();
     if (!GameGoesOn(ui)) return false;
@@ -234,7 +234,8 @@ void ServerHandsOver() {
 }
 
 bool NoResultCanCome(TCustomPeerPlay& peer, const TNetQueue& queue) {
-    if (!Net.GameRunning || Net.ExitGame != 0 || PlayMode.GameMode != kNetworkClient || YearArrived())
+    if (!Net.GameRunning || Net.ExitGame != TExitGame::None || PlayMode.GameMode != kNetworkClient ||
+        YearArrived())
         return false;
     if (Net.ServerHandedOver)
         return LeftSinceResult && std::chrono::steady_clock::now() - LastLeaveOrHandOver >= kHeirGrace;
@@ -243,7 +244,7 @@ bool NoResultCanCome(TCustomPeerPlay& peer, const TNetQueue& queue) {
 }
 
 void LoseTheGameWhenNoResultCanCome(TCustomPeerPlay& peer, const TNetQueue& queue) {
-    if (NoResultCanCome(peer, queue)) Net.ExitGame = kServerGone;
+    if (NoResultCanCome(peer, queue)) Net.ExitGame = TExitGame::ServerGone;
 }
 
 bool ClientWaitDone() { return YearArrived() || PlayMode.GameMode == kServer; }
@@ -295,14 +296,14 @@ void GameServerLeft(TCustomPeerPlay& peer, TNetQueue& queue, INetSendUi& ui, uin
         return;
     }
     // A peer whose game is over, or whom the others dropped, never takes the role.
-    if (Net.ExitGame != 0 || !peer.Opened() || PlayMode.GameMode != kNetworkClient ||
+    if (Net.ExitGame != TExitGame::None || !peer.Opened() || PlayMode.GameMode != kNetworkClient ||
         playerId != Net.ServerID || Net.ServerHandedOver)
         return;
     // Its last result is taken first; the loop comes back here then.
     if (queue.Holds(dx_Game_SendFull, playerId)) return;
     const uint32_t heir = HeirOfServer(peer);
     if (Net.FullStateHeld == 0 || heir == 0) {
-        Net.ExitGame = kServerGone;
+        Net.ExitGame = TExitGame::ServerGone;
         return;
     }
     Net.ServerID = heir;
@@ -328,7 +329,7 @@ void TakeYearReport(TCustomPeerPlay& peer, uint32_t senderId, uint8_t year) {
 }
 
 void NetGameLoop(TCustomPeerPlay& peer, TNetQueue& queue, INetLoopUi& ui, INetSendUi& sendUi) {
-    Net.ExitGame = 0;
+    Net.ExitGame = TExitGame::None;
     TurnEnded = false;
     ClearEndOfTurnMarks(0);
     if (PlayMode.GameMode != kServer && PlayMode.GameMode != kNetworkClient) return;

@@ -47,7 +47,7 @@ void ServerHandsOver();
 // the session; or it awaits a hand-over's heir, a player left the session since
 // the year's result, and kHeirGrace passed since that and the hand-over.
 bool NoResultCanCome(TCustomPeerPlay& peer, const TNetQueue& queue);
-// Then the game cannot go on: Net.ExitGame := kServerGone. The waits for the
+// Then the game cannot go on: Net.ExitGame := TExitGame::ServerGone. The waits for the
 // year call it as they wait.
 void LoseTheGameWhenNoResultCanCome(TCustomPeerPlay& peer, const TNetQueue& queue);
 // A client's wait for the year ends: the year arrived, or this peer became the server.
@@ -104,7 +104,7 @@ void GiveAbsentPlayersStatesToComputer(TCustomPeerPlay& peer);
 // holds, and its turn again when it had ended it; the heir goes on from the
 // latest year any survivor holds and sends it to those who lack it. A result
 // the server sent before leaving is taken first: then this runs once it is.
-// Without a full state, Net.ExitGame := kServerGone.
+// Without a full state, Net.ExitGame := TExitGame::ServerGone.
 void GameServerLeft(TCustomPeerPlay& peer, TNetQueue& queue, INetSendUi& ui, uint32_t playerId);
 
 // A survivor's report to the heir: a full snapshot of `year` naming this peer

@@ -60,7 +60,7 @@ void TNetworkGame::PlayerLeft(TPeerPlayPlayer& player) {
 
 void TNetworkGame::SessionLost() {
     session_.SessionLost();
-    Net.ExitGame = kSessionLost;
+    Net.ExitGame = TExitGame::SessionLost;
 }
 
 void TNetworkGame::RunGame(const std::function<void()>& playYears) {

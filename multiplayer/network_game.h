@@ -28,7 +28,7 @@ public:
     virtual void PlayerLeft(const TPeerPlayPlayer& player) = 0;
     // This peer went on as the server of a game whose server left.
     virtual void TookOverServer() {}
-    // The session was lost; then Net.ExitGame := kSessionLost.
+    // The session was lost; then Net.ExitGame := TExitGame::SessionLost.
     virtual void SessionLost() {}
     // A damaged envelope, the first of its sender.
     virtual void ShowNetError(const std::string& text) = 0;

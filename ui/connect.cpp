@@ -476,7 +476,7 @@ void TConnect::ServerNotFound() {
 
 // ---- TMainNetwork ----
 
-uint8_t TConnect::ExitGame() const { return Net.ExitGame; }
+TExitGame TConnect::ExitGame() const { return Net.ExitGame; }
 
 std::vector<TMainNetwork::TSessionPlayer> TConnect::SessionPlayers() const {
     std::vector<TSessionPlayer> players;
@@ -620,7 +620,7 @@ bool TConnect::CanBreakPlayer(const std::string& lowerName) {
 void TConnect::ReportGameEnd() {
     if (!PlayMode.IsInternetGame || PlayMode.GameMode == kNetworkClient) return;
     EndUndecidedGame();
-    SendGameEnd(InternetServer, GameEndRequest(Game, Net.ExitGame == 1),
+    SendGameEnd(InternetServer, GameEndRequest(Game, Net.ExitGame == TExitGame::ClosedByServer),
                 [] { return AskYesNo(Qs(LangText(kRetryEndReport))); });
 }
 

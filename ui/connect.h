@@ -97,7 +97,7 @@ public:
     void ShowSendingNotice(bool visible) override;
     void ServerNotFound() override;
     // TMainNetwork
-    uint8_t ExitGame() const override;
+    TExitGame ExitGame() const override;
     std::vector<TSessionPlayer> SessionPlayers() const override;
     void SendAllMessage(const std::string& text, TColor color) override;
     void SendGameUpdate(int year, const std::string& language) override;

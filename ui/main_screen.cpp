@@ -381,8 +381,9 @@ void TMain::TurnClockTick() {
     if (!LocalGame()) {
         const TColor lamp = PaletteColor(*ChatSignal, QPalette::Window);
         SetPaletteColor(*ChatSignal, QPalette::Window, ColorToRGB(lamp) == clRed ? clBlue : clRed);
-        const uint8_t exitGame = network ? network->ExitGame() : 0;
-        if (exitGame == 1 || exitGame == 3) ClockPress(TClockPress::ExtraExit);
+        const TExitGame exitGame = network ? network->ExitGame() : TExitGame::None;
+        if (exitGame == TExitGame::ClosedByServer || exitGame == TExitGame::SessionLost)
+            ClockPress(TClockPress::ExtraExit);
         if ((seconds + 9) % 10 == 0) RebuildChatPlayers();
     }
 }

@@ -16,6 +16,7 @@
 #include "controls/classic.h"
 #include "game/game_state.h"
 #include "game/game_windows.h"
+#include "multiplayer/net_game.h"
 #include "ui/main_borders_page.h"
 #include "ui/main_economy_page.h"
 #include "ui/main_info_page.h"
@@ -67,7 +68,7 @@ public:
     };
     virtual ~TMainNetwork() = default;
     // 1 the server closed the game, 3 the session was lost, else 0.
-    virtual uint8_t ExitGame() const = 0;
+    virtual TExitGame ExitGame() const = 0;
     // The session's players in the session's order.
     virtual std::vector<TSessionPlayer> SessionPlayers() const = 0;
     // A chat line to every player (cp1251).

@@ -152,7 +152,7 @@ void TMultiPlayer::TimerSecTimer() {
 }
 
 void TMultiPlayer::WatchTheWait() {
-    if (Net.ExitGame != 0) {
+    if (Net.ExitGame != TExitGame::None) {
         done(QDialog::Rejected);
         return;
     }
@@ -182,7 +182,7 @@ void TMultiPlayer::AbortGameClick() {
         else
             SendExit(*Connect->PeerPlay1);
     }
-    Net.ExitGame = 2;
+    Net.ExitGame = TExitGame::AbortedHere;
     done(kAbortResult);
 }
 

@@ -85,7 +85,7 @@ public:
         if (PlayMode.GameMode == kServer && o_.load.empty() && !DealNetStates(peer_))
             throw Failure("fewer free states than players");
         net_.Run(*this);
-        if (Net.ExitGame == 0 && (Game.Year >= YearCount || SoleOwner() != 0)) {
+        if (Net.ExitGame == TExitGame::None && (Game.Year >= YearCount || SoleOwner() != 0)) {
             std::printf("game over in year %d checksum %lld\n", int{Game.Year},
                         static_cast<long long>(SharedGameChecksum()));
             std::fflush(stdout);
@@ -138,7 +138,7 @@ public:
         Wait(
             [this] {
                 LoseTheGameWhenNoResultCanCome(peer_, queue_);
-                return ClientWaitDone() || Net.ExitGame != 0;
+                return ClientWaitDone() || Net.ExitGame != TExitGame::None;
             },
             "the year's result");
     }
@@ -150,21 +150,23 @@ public:
         if (!o_.chat.empty()) SendAllMessage(peer_, Cp(o_.chat), clBlack);
         if (o_.turnSeconds > 0) {
             const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(o_.turnSeconds);
-            ui_.RunUntil([&] { return Net.ExitGame != 0 || std::chrono::steady_clock::now() >= end; },
-                         std::chrono::seconds(o_.turnSeconds));
+            ui_.RunUntil(
+                [&] { return Net.ExitGame != TExitGame::None || std::chrono::steady_clock::now() >= end; },
+                std::chrono::seconds(o_.turnSeconds));
         }
         return TTurnResult::Pass;
     }
     void WaitForOthers(const std::vector<std::string>&) override {
-        Wait([this] { return OthersWaitDone(queue_) || Net.ExitGame != 0; }, "the others' turns");
+        Wait([this] { return OthersWaitDone(queue_) || Net.ExitGame != TExitGame::None; },
+             "the others' turns");
     }
     void ShowDefeat(uint8_t gos) override {
         std::fprintf(stderr, "kordalt_netplayer: state %d destroyed in year %d\n", gos, int{Game.Year});
     }
     bool AskOthersContinue() override { return true; }
     void GameLost(bool canSave) override {
-        lost_ = Net.ExitGame == kSessionLost ? "the session was lost"
-                                             : "the server is gone and no result can come";
+        lost_ = Net.ExitGame == TExitGame::SessionLost ? "the session was lost"
+                                                       : "the server is gone and no result can come";
         if (canSave) {
             SaveGame("lost_game.kordalt");
             lost_ += "; the game of year " + std::to_string(Game.Year) + " is saved in lost_game.kordalt";
@@ -180,7 +182,7 @@ private:
     // The server of an Internet game reports its end to the listing server.
     static void ReportGameEnd() {
         EndUndecidedGame();
-        if (!SendGameEnd(InternetServer, GameEndRequest(Game, Net.ExitGame == kClosedByServer),
+        if (!SendGameEnd(InternetServer, GameEndRequest(Game, Net.ExitGame == TExitGame::ClosedByServer),
                          [] { return false; }))
             throw Failure("the listing server did not take the game's end");
     }
@@ -305,7 +307,7 @@ private:
     // sooner would stop telling newcomers that it is ready.
     void WaitInLobby() {
         const auto ready = [this] {
-            if (Net.ExitGame != 0 || !peer_.Opened()) return true;
+            if (Net.ExitGame != TExitGame::None || !peer_.Opened()) return true;
             const bool server = PlayMode.GameMode == kServer;
             const bool everyoneReady = peer_.Players().Count() >= (server ? o_.players : 2) && AllReady(0);
             KeepYearMessagesForTheRun(queue_, everyoneReady);

@@ -46,8 +46,8 @@ namespace {
 
 // The network counters one peer holds.
 struct PeerWorld {
-    uint8_t gameMode = kLocalGame, lobbyHost = 0, acceptFull = 0, acceptHalf = 0, exitGame = 0, running = 0,
-            lost = 0;
+    uint8_t gameMode = kLocalGame, lobbyHost = 0, acceptFull = 0, acceptHalf = 0, running = 0, lost = 0;
+    TExitGame exitGame = TExitGame::None;
     uint32_t serverId = 0;
     int32_t turnMinutes = 0;
 
@@ -343,7 +343,8 @@ protected:
         Game.mGos[4].Alive = 1;  // the computer's
     }
     ~WaitingWindow() override {
-        Net.AcceptFullInf = Net.AcceptHalfInf = Net.ExitGame = 0;
+        Net.AcceptFullInf = Net.AcceptHalfInf = 0;
+        Net.ExitGame = TExitGame::None;
         Connect = nullptr;
     }
     TMultiPlayer window;
@@ -413,10 +414,10 @@ TEST_F(WaitingWindow, AbortAnsweredNoChangesNothingAndYesOnAClientLeaves) {
         boris.Run([&] { window.AbortGameClick(); });
     }
     EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(boris.world.exitGame, 0);
+    EXPECT_EQ(boris.world.exitGame, TExitGame::None);
     boris.Run([&] {
         window.AbortGameClick();
-        EXPECT_EQ(Net.ExitGame, 2);
+        EXPECT_EQ(Net.ExitGame, TExitGame::AbortedHere);
     });
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(window.result(), kAbortResult);
@@ -441,12 +442,12 @@ TEST_F(WaitingWindow, EscapeAndTheCloseBoxAskToLeaveTheGame) {
     window.close();
     EXPECT_EQ(asked, 2);
     EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(Net.ExitGame, 0);
+    EXPECT_EQ(Net.ExitGame, TExitGame::None);
     answer = TMsgButton::Yes;
     QTest::keyClick(&window, Qt::Key_Escape);
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(window.result(), kAbortResult);
-    EXPECT_EQ(Net.ExitGame, kAbortedHere);
+    EXPECT_EQ(Net.ExitGame, TExitGame::AbortedHere);
 }
 
 TEST(WaitRules, FinishedHumansAreThoseWithTheEndOfTurnMark) {

@@ -132,7 +132,7 @@ TEST_F(NetDispatch, SmallMessagesAtAClient) {
     EXPECT_EQ(Game.mGos[1].CapturedThisTurn, 0);
     EXPECT_EQ(Game.mGos[2].Player, 0u);  // the computer plays it now
     EXPECT_EQ(Game.mGos[2].PlayerName.Str(), "");
-    EXPECT_EQ(Net.ExitGame, 1);
+    EXPECT_EQ(Net.ExitGame, TExitGame::ClosedByServer);
 }
 
 TEST_F(NetDispatch, FullSnapshotToATargetMakesItTheServer) {
@@ -359,7 +359,7 @@ TEST_F(NetDispatch, HostileMessagesAreRefused) {
         EXPECT_TRUE(Tables() == before);
         EXPECT_EQ(PlayMode.GameMode, c.at == kAtServer ? kServer : kNetworkClient);
         EXPECT_EQ(Net.ServerID, c.at == kAtServer ? 0 : anna.Id());
-        EXPECT_EQ(Net.ExitGame, 0);
+        EXPECT_EQ(Net.ExitGame, TExitGame::None);
         EXPECT_EQ(Net.AcceptFullInf + Net.AcceptHalfInf, 0);
         EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
         EXPECT_NE(log.find(c.noted), std::string::npos) << log;

@@ -35,7 +35,7 @@ public:
         waits.push_back(test::WaitFor(
             [this] {
                 if (peer) LoseTheGameWhenNoResultCanCome(*peer, *queue);
-                return ClientWaitDone() || Net.ExitGame != 0;
+                return ClientWaitDone() || Net.ExitGame != TExitGame::None;
             },
             2 * kHeirGrace));
     }
@@ -47,8 +47,8 @@ public:
     }
     void WaitForOthers(const std::vector<std::string>& names) override {
         waitedFor.push_back(names);
-        waits.push_back(
-            test::WaitFor([this] { return (queue && OthersWaitDone(*queue)) || Net.ExitGame != 0; }));
+        waits.push_back(test::WaitFor(
+            [this] { return (queue && OthersWaitDone(*queue)) || Net.ExitGame != TExitGame::None; }));
     }
     void ShowDefeat(uint8_t gos) override { defeated = gos; }
     bool AskOthersContinue() override {
@@ -222,7 +222,7 @@ TEST_F(NetLoop, ServerLeavingWhenTheOthersDoNotGoOnClosesTheGame) {
     };
     RunLoop();
     EXPECT_EQ(ui.waits, std::vector<bool>{true});
-    EXPECT_EQ(Net.ExitGame, 1);
+    EXPECT_EQ(Net.ExitGame, TExitGame::ClosedByServer);
     EXPECT_EQ(PlayMode.GameMode, 1);
     ASSERT_TRUE(BorisGot(dx_Game_CloseAll));
     EXPECT_EQ(BorisCodes(), (std::vector<uint32_t>{dx_Game_SendFull, dx_Game_EndOfTurn, dx_Game_CloseAll}));
@@ -377,7 +377,7 @@ TEST_F(NetLoop, ClientEndsWithTheLastResultOfAServerThatLeft) {
     };
     RunLoop();
     EXPECT_TRUE(ui.lost.empty());
-    EXPECT_EQ(Net.ExitGame, 0);
+    EXPECT_EQ(Net.ExitGame, TExitGame::None);
     EXPECT_EQ(Game.Year, YearCount);
     EXPECT_EQ(Game.mGos[3].Peasants, sentPeasants);
     EXPECT_EQ(PlayMode.GameMode, kNetworkClient);
@@ -469,7 +469,7 @@ TEST_F(NetLoop, ClientWhoseHeirOfAHandOverDiedLeavesTheGame) {
         const auto start = std::chrono::steady_clock::now();
         RunLoop();
         EXPECT_EQ(ui.turnYears, std::vector<int>{year});
-        EXPECT_EQ(Net.ExitGame, kServerGone);
+        EXPECT_EQ(Net.ExitGame, TExitGame::ServerGone);
         EXPECT_EQ(ui.lost, std::vector<bool>{true});                 // she holds the game, and may save it
         EXPECT_EQ(ui.waits, (std::vector<bool>{true, true, true}));  // the year, the others, the year
         EXPECT_GE(std::chrono::steady_clock::now() - start, kHeirGrace);
@@ -490,10 +490,10 @@ TEST_F(NetLoop, ClientWithoutTheGameLeavesAfterItsFirstWait) {
     struct Case {
         const char* name;
         Death death;
-        uint8_t exitGame;
-    } cases[] = {{"closed", kLives, kClosedByServer},
-                 {"server died", kDiesInTheGame, kServerGone},
-                 {"server left the lobby", kLeftTheLobby, kServerGone}};
+        TExitGame exitGame;
+    } cases[] = {{"closed", kLives, TExitGame::ClosedByServer},
+                 {"server died", kDiesInTheGame, TExitGame::ServerGone},
+                 {"server left the lobby", kLeftTheLobby, TExitGame::ServerGone}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         PlayMode.GameMode = kNetworkClient;

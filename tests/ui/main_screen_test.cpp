@@ -376,7 +376,7 @@ TEST_F(TurnControl, MapSideOutsideTheRangeStopsTheProgram) {
 
 class FakeNetwork final : public TMainNetwork {
 public:
-    uint8_t ExitGame() const override { return exitGame; }
+    TExitGame ExitGame() const override { return exitGame; }
     std::vector<TSessionPlayer> SessionPlayers() const override { return players; }
     void SendAllMessage(const std::string& text, uint32_t colour) override {
         sent.push_back(text);
@@ -385,7 +385,7 @@ public:
     void SendGameUpdate(int year, const std::string& language) override {
         updates.push_back(std::to_string(year) + ";" + language);
     }
-    uint8_t exitGame = 0;
+    TExitGame exitGame = TExitGame::None;
     std::vector<TSessionPlayer> players;
     std::vector<std::string> sent, updates;
     std::vector<uint32_t> colours;
@@ -418,7 +418,7 @@ TEST_F(TurnControl, NetworkGameThroughItsInterface) {
         EXPECT_EQ(players->Items().Strings(0), "Иван");
         EXPECT_TRUE(players->GetItemChecked(0));
         EXPECT_EQ(players->Items().Strings(1), "вне игры: Пётр");
-        network.exitGame = 3;
+        network.exitGame = TExitGame::SessionLost;
         screen->TurnClockTick();
     });
     EXPECT_EQ(result, TTurnResult::Next) << "the lost session ends the turn as Next";
