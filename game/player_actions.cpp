@@ -187,6 +187,18 @@ TActionResult BuyGrain(uint8_t gos, int64_t grain, TActionMode mode) {
     });
 }
 
+int64_t BuyGrainLimit(uint8_t gos) {
+    if (!ValidGos(gos)) return 0;
+    const TGosRec& g = Game.mGos[gos];
+    return Trunc(g.Money / (EffectOf(g, FinancialLevel) * 2.0L));
+}
+
+long double FieldIncome(uint8_t gos) {
+    if (!ValidGos(gos)) return 0;
+    const TGosRec& g = Game.mGos[gos];
+    return g.FieldsSown * EffectOf(g, AgrarianLevel) * EffectOf(g, FinancialLevel);
+}
+
 TActionResult TrainScientists(uint8_t gos, int32_t n, TActionMode mode) {
     return Train(gos, n, mode, &TGosRec::Scientists, &TGosRec::FreeScientists);
 }
@@ -204,7 +216,7 @@ int32_t HumanTrainingLimit(uint8_t gos, bool scientists) {
     if (!ValidGos(gos)) return 0;
     const TGosRec& g = Game.mGos[gos];
     const int32_t people = scientists ? g.Scientists : g.Soldiers;
-    const long double income = g.FieldsSown * EffectOf(g, AgrarianLevel) * EffectOf(g, FinancialLevel);
+    const long double income = FieldIncome(gos);
     int64_t n = Trunc(g.Money / static_cast<long double>(kTrainingPrice));
     if (people + n > kMaxProfession) n = kMaxProfession - people;
     const ProfessionSalaries salaries(g, scientists);

@@ -56,6 +56,10 @@ TActionResult SowFields(uint8_t gos, int64_t fields, TActionMode mode = TActionM
 TActionResult SellGrain(uint8_t gos, int64_t grain, TActionMode mode = TActionMode::Do);   // 0..Grain
 // Money never goes below 0.
 TActionResult BuyGrain(uint8_t gos, int64_t grain, TActionMode mode = TActionMode::Do);
+// The most grain the state's money pays for.
+int64_t BuyGrainLimit(uint8_t gos);
+// The expected income of the state's sown fields.
+long double FieldIncome(uint8_t gos);
 // kTrainingPrice each, out of the peasants.
 TActionResult TrainScientists(uint8_t gos, int32_t n, TActionMode mode = TActionMode::Do);
 TActionResult TrainSoldiers(uint8_t gos, int32_t n, TActionMode mode = TActionMode::Do);

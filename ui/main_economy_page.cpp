@@ -56,9 +56,6 @@ namespace {
 
 long double Effect(int branch) { return CurrentRec().Research[branch].Effect; }
 
-// Expected income of the sown fields.
-long double FieldIncome() { return CurrentRec().FieldsSown * Effect(AgrarianLevel) * Effect(FinancialLevel); }
-
 // Names of a panel's controls, and what its slider and its "OK" run.
 struct PanelNames {
     const char *panel, *title, *trackBar, *minLabel, *maxLabel, *amount, *result, *shape, *text, *max;
@@ -235,7 +232,7 @@ void TMain::RefreshEconomySummary() {
     s.PopulationGrowth->setText(Dec(Round(population * Effect(PopulationGrowth) / 100 + 1)));
     s.ScienceCost->setText(Dollars(Salaries(rec.Scientists, 0)));
     s.ArmyCost->setText(Dollars(Salaries(0, rec.Soldiers)));
-    s.Balance->setText(Dollars(Round(FieldIncome() - Salaries(rec.Scientists, rec.Soldiers))));
+    s.Balance->setText(Dollars(Round(FieldIncome(Game.CurrentGos) - Salaries(rec.Scientists, rec.Soldiers))));
     SetFontColor(s.Balance, s.Balance->text().startsWith('-') ? clRed : clBlack);
 }
 
@@ -255,7 +252,7 @@ void TMain::RefreshEconomyPage() {
     act[epSow].ResultLabel->setText(Dec(SowFields(Game.CurrentGos, 0, TActionMode::Ask).Grain));
     act[epSow].AmountLabel->setText(SquareKm(0));
     if (toSow == 0) NextButton->setEnabled(true);
-    reset(epBuy, Trunc(rec.Money / (Effect(FinancialLevel) * 2.0L)));
+    reset(epBuy, BuyGrainLimit(Game.CurrentGos));
     act[epBuy].AmountLabel->setText("0");
     act[epBuy].ResultLabel->setText(Dec(BuyGrain(Game.CurrentGos, 0, TActionMode::Ask).Money));
     SetFontColor(act[epSell].Title, toSow == 0 ? clBlack : clRed);

@@ -250,6 +250,18 @@ TEST_F(PlayerActions, HumanTrainingLimit) {
     }
 }
 
+// The buy slider never offers more grain than the money pays for.
+TEST_F(PlayerActions, BuyGrainLimitStaysWithinTheMoney) {
+    for (const auto& [money, effect] : {std::pair{1000, 1.0f}, {999, 1.5f}, {7, 0.3f}, {0, 1.0f}}) {
+        State().Money = money;
+        State().Research[FinancialLevel].Effect = effect;
+        const int64_t limit = BuyGrainLimit(2);
+        EXPECT_LE(BuyGrain(2, limit, TActionMode::Ask).Money, money) << money << " " << effect;
+        EXPECT_GE(limit, money / (effect * 2) - 1) << money << " " << effect;
+    }
+    EXPECT_EQ(BuyGrainLimit(9), 0);
+}
+
 TEST_F(PlayerActions, HumanTrainingStepStopsBeforeTheMoneyRunsOut) {
     struct Case {
         int32_t money;
