@@ -1,6 +1,8 @@
 // The program's display texts by name: each its id in the language section of
 // the settings file and its built-in default (UTF-8; "|" and "\r" stand for
 // line breaks as the settings file has them). Fetch one with LangText.
+// A fixed text the settings file has no id for is a named UTF-8 string beside
+// them (the windows fill a %1 with QString::arg, FormatText fills a %s).
 #pragma once
 
 #include <cstdint>
@@ -41,6 +43,11 @@ inline constexpr TText kMenuInternetGame{1010, "Интернет игра"};
 inline constexpr TText kMenuVersion{1011, "Версия %s"};  // the version
 inline constexpr TText kConnectionLost{3138, "Соединение прервано"};
 inline constexpr TText kNoTcpIp{3139, "TCP/IP не найден"};
+// Fixed: the settings file has no texts for them.
+inline constexpr const char* kCannotStart = "Игра не может запуститься.\n%1";  // why
+inline constexpr const char* kActionFailed = "Произошла ошибка, действие не выполнено. Игра продолжается.";
+inline constexpr const char* kHelpClose = "&Закрыть";
+inline constexpr const char* kHelpFileMissing = "Файл помощи не найден: %1";  // the file
 // Base names of the Kordalt pool, 20 slots each; a number is appended.
 inline constexpr TTextRange kKordaltBaseNames{1100, 11, "?"};
 
@@ -178,6 +185,8 @@ inline constexpr TText kBordersFrontSlider{1596, ""};
 inline constexpr TText kBordersSquaresWon{1597, "%d"};
 inline constexpr TText kMiniMapNormal{1591, ""};
 inline constexpr TText kMiniMapWorld{1592, ""};
+// Fixed: the settings file has no text for it.
+inline constexpr const char* kMiniMapNames = "Названия";
 inline constexpr TText kKordaltTroops{1156, ""};
 inline constexpr TText kKordaltName{1157, ""};
 inline constexpr TText kKordaltAge{1158, ""};
@@ -292,6 +301,12 @@ inline constexpr TText kRecordsResetQuestion{3224,
                                              "Вы уверены, что хотите очистить таблицу от своих рекордов ?"};
 inline constexpr TText kRecordsWwwFirst{3225, ""};
 inline constexpr TText kRecordsWwwSecond{3226, ""};
+// Fixed: the settings file has no texts for them.
+inline constexpr const char* kRecordsDefaultButton = "Х";
+inline constexpr const char* kRecordsDefaultHint = "Рекорды по-умолчанию";
+inline constexpr const char* kRecordsPictureNotLoaded = "Картинка %1 не загружена: %2";  // the file, why
+inline constexpr const char* kRecordsFileDamaged =
+    "Файл рекордов %1 повреждён или не читается. Показана таблица по умолчанию.";  // the file
 
 // --- Settings dialog
 inline constexpr TText kPreferenceCaption{4000, "Настройка"};
@@ -311,6 +326,8 @@ inline constexpr TText kPreferenceServer{4011, ""};
 inline constexpr TText kPreferenceRememberPage{4015, ""};
 inline constexpr TText kPreferenceLogChat{4016, ""};
 inline constexpr TText kPreferenceChatFileTitle{4017, ""};
+// Fixed: the settings file has no text for it.
+inline constexpr const char* kChatFileFilter = "Все файлы (*.*)|*.*|Обычный текст (*.txt)|*.txt";
 
 // --- Charts
 inline constexpr TText kGraphCaption{5000, "Графики достижений цивилизаций"};
@@ -334,6 +351,11 @@ inline constexpr TText kWizardPlayerName{6110, ""};
 inline constexpr TText kWizardProposedSessionName{6111, ""};
 inline constexpr TText kWizardJoinPrompt{6112, ""};
 inline constexpr TText kWizardFinish{6113, ""};
+// Fixed: the settings file has no texts for them.
+inline constexpr const char* kWizardCannotInitialize = "Не удаётся запустить службу сеансов (%s)";  // why
+inline constexpr const char* kWizardSessionListFailed = "Не удаётся получить список игр";
+inline constexpr const char* kWizardSessionCannotOpen =
+    "Не удаётся открыть игру %s: возможно, её уже нет";  // the game's name
 
 // --- Network lobby and chat
 inline constexpr TText kLobbyCaption{7000, "Connect"};
@@ -364,8 +386,11 @@ inline constexpr TText kPlayersDifferQuestion{3135, ""};
 inline constexpr TText kAddressNotUnique{3140, "IP адрес должен быть уникальным"};
 inline constexpr TText kAddressNotUniqueNotice{3141, "Некто пытается зайти под одинаковым IP адресом"};
 inline constexpr TText kNewMapNotice{3142, ""};  // the version
-// Fixed: the settings file has no text for it.
+// Fixed: the settings file has no texts for them.
 inline constexpr const char* kFewerFreeStatesThanPlayers = "Свободных стран меньше, чем игроков.";
+inline constexpr const char* kChatLogFull =
+    "Журнал чата %s достиг %s КБ: запись в него остановлена";  // the file, the limit
+inline constexpr const char* kChatLogNotWritten = "Не удалось записать журнал чата %s: %s";  // the file, why
 
 // --- Internet windows
 inline constexpr TText kNoConnection{3150, "Ошибка соединения"};
@@ -396,5 +421,16 @@ inline constexpr TText kInternetCloseButton{3174, ""};
 inline constexpr TText kRetryEndReport{3175, "Ошибка соединения с Internet сервером. Повторить ?"};
 inline constexpr TText kGamesYear{3178, "Год"};
 inline constexpr TText kGamesLanguage{3180, "Язык"};
+// Fixed: the settings file has no texts for them.
+inline constexpr const char* kInternetGamesCaption = "Зал Интернет";
+inline constexpr const char* kInternetNameLabel = "Имя";
+inline constexpr const char* kInternetPasswordLabel = "Пароль";
+inline constexpr const char* kGamesUpdating = "Обновление ....";
+inline constexpr const char* kBadGameName = "Имя не правельно";
+inline constexpr const char* kGameInfoCaption = "Информация об игре";
+inline constexpr const char* kGameInfoUpdate = "Обновить";
+inline constexpr const char* kGameInfoClose = "Закрыть";
+inline constexpr const char* kListingServerWait = "Связь с сервером ...";
+inline constexpr const char* kListingServerCancel = "Отмена";
 
 }  // namespace kordalt

@@ -102,11 +102,10 @@ void AppendChatLog(const std::string& fileName, const std::string& stamp, const 
     std::error_code error;
     const uintmax_t size = std::filesystem::file_size(path, error);
     if (!error && size + text.size() > kChatLogLimit)
-        throw std::runtime_error(FormatText(Cp("Журнал чата %s достиг %s КБ: запись в него остановлена"),
-                                            {fileName, std::to_string(kChatLogLimit >> 10)}));
+        throw std::runtime_error(
+            FormatText(Cp(kChatLogFull), {fileName, std::to_string(kChatLogLimit >> 10)}));
     if (const int err = AppendFileWhole(path.string(), text))
-        throw std::runtime_error(Cp("Не удалось записать журнал чата ") + fileName + ": " +
-                                 Cp(FileErrorText(err)));
+        throw std::runtime_error(FormatText(Cp(kChatLogNotWritten), {fileName, Cp(FileErrorText(err))}));
 }
 
 std::optional<std::string> LogChatLine(const std::string& line) {

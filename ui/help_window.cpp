@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "game/texts.h"
 #include "ui/ui_support.h"
 
 namespace kordalt {
@@ -32,7 +33,7 @@ QTextBrowser* OpenHelpWindow() {
         auto* browser = new QTextBrowser(helpWindow);
         browser->setObjectName("HelpBrowser");
         browser->setOpenExternalLinks(false);
-        auto* close = new QPushButton(QString::fromUtf8("&Закрыть"), helpWindow);
+        auto* close = new QPushButton(QString::fromUtf8(kHelpClose), helpWindow);
         close->setObjectName("HelpClose");
         QObject::connect(close, &QPushButton::clicked, helpWindow, &QWidget::close);
         auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), helpWindow);
@@ -66,8 +67,7 @@ void PlaceOver(QWidget& window, const QWidget* over) {
 void ShowHelp(const QString& fragment) {
     const QUrl url = HelpUrl(helpFile);
     if (!QFileInfo::exists(url.toLocalFile())) {
-        ShowMessageBox(TMsgType::Error,
-                       QString::fromUtf8("Файл помощи не найден: %1").arg(url.toLocalFile()));
+        ShowMessageBox(TMsgType::Error, QString::fromUtf8(kHelpFileMissing).arg(url.toLocalFile()));
         return;
     }
     QWidget* over = TopWindow();

@@ -52,7 +52,7 @@ void TInternetCreateGame::ButCreateClick() {
     if (IsValidNetName(EditName->text()))
         done(1);
     else
-        ShowMessageBox(TMsgType::Plain, QString::fromUtf8("Имя не правельно"));
+        ShowMessageBox(TMsgType::Plain, QString::fromUtf8(kBadGameName));
 }
 
 void TInternetCreateGame::ButCancelClick() { done(2); }

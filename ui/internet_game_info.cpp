@@ -28,7 +28,7 @@ std::vector<TInternetUserUnit> LoadGameUsers(const TGUID& GameId) {
 
 TInternetGameInfo::TInternetGameInfo(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("InternetGameInfo"));
-    setWindowTitle(QString::fromUtf8("Информация об игре"));
+    setWindowTitle(QString::fromUtf8(kGameInfoCaption));
     resize(380, 260);
     PlayerList = new TExDrawGrid(this);
     PlayerList->setObjectName(QStringLiteral("ExDrawGrid1"));
@@ -41,9 +41,9 @@ TInternetGameInfo::TInternetGameInfo(QWidget* parent) : QDialog(parent) {
     PlayerList->OnDrawCell = [this](TExDrawGrid*, int col, int row, const TRect& rect, TGridDrawState) {
         DrawPlayerCell(col, row, rect);
     };
-    ButUpdate = new QPushButton(QString::fromUtf8("Обновить"), this);
+    ButUpdate = new QPushButton(QString::fromUtf8(kGameInfoUpdate), this);
     ButUpdate->setObjectName(QStringLiteral("ButUpdate"));
-    ButClose = new QPushButton(QString::fromUtf8("Закрыть"), this);
+    ButClose = new QPushButton(QString::fromUtf8(kGameInfoClose), this);
     ButClose->setObjectName(QStringLiteral("ButClose"));
     connect(ButUpdate, &QPushButton::clicked, this, [this] { ButUpdateClick(); });
     connect(ButClose, &QPushButton::clicked, this, [this] { ButCloseClick(); });

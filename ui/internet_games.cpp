@@ -78,7 +78,7 @@ QLabel* NewLabel(QWidget* parent, const char* text, QRect geometry) {
 
 TInternetGames::TInternetGames(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("InternetGames"));
-    setWindowTitle(QString::fromUtf8("Зал Интернет"));
+    setWindowTitle(QString::fromUtf8(kInternetGamesCaption));
     setFixedSize(kWidth, kHeight);
 
     GroupAddress = NewControl<QGroupBox>(this, "GroupAddress", {8, 4, 190, 100});
@@ -86,10 +86,10 @@ TInternetGames::TInternetGames(QWidget* parent) : QDialog(parent) {
     connect(CBAddress, &QComboBox::activated, this, [this] { CBAddressChange(); });
 
     GroupPlayer = NewControl<QGroupBox>(this, "GroupPlayer", {206, 4, 201, 100});
-    NewLabel(GroupPlayer, "Имя", {8, 22, 50, 18});
+    NewLabel(GroupPlayer, kInternetNameLabel, {8, 22, 50, 18});
     EditName = NewControl<QLineEdit>(GroupPlayer, "EditName", {62, 20, 130, 22});
     EditName->setMaxLength(12);
-    NewLabel(GroupPlayer, "Пароль", {8, 48, 50, 18});
+    NewLabel(GroupPlayer, kInternetPasswordLabel, {8, 48, 50, 18});
     EditPassword = NewControl<QLineEdit>(GroupPlayer, "EditPassword", {62, 46, 130, 22});
     EditPassword->setMaxLength(15);
     EditPassword->setEchoMode(QLineEdit::Password);
@@ -180,7 +180,7 @@ void TInternetGames::SpeedUpdateClick() {
     if (ListThread->Running()) return;
     ButJoin->hide();
     SpeedUpdate->hide();
-    LabelCom->setText(QString::fromUtf8("Обновление ...."));
+    LabelCom->setText(QString::fromUtf8(kGamesUpdating));
     ListThread->StartThread();
     TimerUpdate->start();
 }

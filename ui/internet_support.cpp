@@ -16,7 +16,7 @@ namespace kordalt {
 bool AskListingServer(const std::string& request, std::string& reply) {
     std::unique_ptr<TServerQueryThread, TThreadEC::Deleter> query(new TServerQueryThread(request));
     query->StartThread();
-    QProgressDialog box(QString::fromUtf8("Связь с сервером ..."), QString::fromUtf8("Отмена"), 0, 0,
+    QProgressDialog box(QString::fromUtf8(kListingServerWait), QString::fromUtf8(kListingServerCancel), 0, 0,
                         QApplication::activeWindow());
     box.setObjectName(QStringLiteral("ListingServerWait"));
     box.setWindowModality(Qt::ApplicationModal);

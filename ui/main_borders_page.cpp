@@ -140,9 +140,10 @@ void TMain::BuildBordersPage() {
         item->setChecked(checked);
         return item;
     };
-    Borders.NormalMapItem = makeItem("N1", "Обычная", false);
-    Borders.WorldMapItem = makeItem("N2", "Весь мир", false);
-    Borders.MapNamesItem = makeItem("N3", "Названия", true);
+    // LocalizeBordersPage names the first two.
+    Borders.NormalMapItem = makeItem("N1", QString(), false);
+    Borders.WorldMapItem = makeItem("N2", QString(), false);
+    Borders.MapNamesItem = makeItem("N3", QString::fromUtf8(kMiniMapNames), true);
     // The menu flips the check marks itself; the handlers read them.
     connect(Borders.NormalMapItem, &QAction::triggered, this, [this] { RedrawMiniMap(); });
     connect(Borders.WorldMapItem, &QAction::triggered, this, [this] { RedrawMiniMap(); });

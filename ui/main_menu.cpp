@@ -417,8 +417,7 @@ bool CreateWindowsReporting() {
         return true;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kordalt: %s\n", e.what());
-        ShowMessageBox(TMsgType::Error,
-                       QString::fromUtf8("Игра не может запуститься.\n%1").arg(QString::fromUtf8(e.what())));
+        ShowMessageBox(TMsgType::Error, QString::fromUtf8(kCannotStart).arg(QString::fromUtf8(e.what())));
         return false;
     }
 }

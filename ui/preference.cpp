@@ -105,7 +105,7 @@ TPreference::TPreference(QWidget* parent) : QDialog(parent), hints_(new THintSwi
     ChatFileEdit->setObjectName(QStringLiteral("FilenameEdit1"));
     ChatFileEdit->setGeometry(30, 208, 373, 21);
     ChatFileEdit->setText(QString::fromLatin1(kDefaultChatFile));
-    ChatFileEdit->SetFilter(QStringLiteral("Все файлы (*.*)|*.*|Обычный текст (*.txt)|*.txt"));
+    ChatFileEdit->SetFilter(QString::fromUtf8(kChatFileFilter));
     ChatFileEdit->SetFilterIndex(2);
     ChatFileEdit->setEnabled(false);
 

@@ -97,8 +97,8 @@ TRecordTable::TRecordTable(QWidget* parent) : QDialog(parent) {
     SpeedButtons[0]->setGeometry(500, 430, 130, 40);
     SpeedButtons[0]->SetLayout(blGlyphLeft);
     SpeedButtons[3]->setGeometry(10, 440, 30, 30);
-    SpeedButtons[3]->SetCaption(QStringLiteral("Х"));
-    SpeedButtons[3]->setToolTip(QStringLiteral("Рекорды по-умолчанию"));
+    SpeedButtons[3]->SetCaption(QString::fromUtf8(kRecordsDefaultButton));
+    SpeedButtons[3]->setToolTip(QString::fromUtf8(kRecordsDefaultHint));
     SpeedButtons[6]->setGeometry(200, 440, 60, 30);
     SpeedButtons[6]->SetCaption(QStringLiteral("WWW"));
     ResetPointer = MakeLabel(this, QStringLiteral("Label59"), {50, 440, 145, 30}, clSilver,
@@ -134,7 +134,7 @@ void TRecordTable::BuildAnimation() {
         Cup->LoadFromFile(QString::fromStdString(path));
     } catch (const std::exception& error) {
         Cup->SetImage(nullptr);
-        pictureError_ = QStringLiteral("Картинка %1 не загружена: %2")
+        pictureError_ = QString::fromUtf8(kRecordsPictureNotLoaded)
                             .arg(QString::fromStdString(path), QString::fromUtf8(error.what()));
     }
 }
@@ -195,9 +195,7 @@ bool TRecordTable::ReadFile() {
 void TRecordTable::ReportDamagedFile(const ERecordFileError& error) {
     std::fprintf(stderr, "kordalt: %s\n", error.what());
     RecordEntries = DefaultRecordTable();
-    ReportFileError(
-        QStringLiteral("Файл рекордов %1 повреждён или не читается. Показана таблица по умолчанию.")
-            .arg(QString::fromStdString(RecordFileName)));
+    ReportFileError(QString::fromUtf8(kRecordsFileDamaged).arg(QString::fromStdString(RecordFileName)));
 }
 
 void TRecordTable::ResetClick() {

@@ -110,10 +110,10 @@ void ShowApplicationError(QObject*, std::exception_ptr error) {
         text = QString::fromUtf8(e.what());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kordalt: %s\n", e.what());
-        text = QStringLiteral("Произошла ошибка, действие не выполнено. Игра продолжается.");
+        text = QString::fromUtf8(kActionFailed);
     } catch (...) {
         std::fprintf(stderr, "kordalt: an unknown exception\n");
-        text = QStringLiteral("Произошла ошибка, действие не выполнено. Игра продолжается.");
+        text = QString::fromUtf8(kActionFailed);
     }
     ShowMessageBox(TMsgType::Error, text);
 }

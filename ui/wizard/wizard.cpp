@@ -29,11 +29,6 @@ namespace {
 
 constexpr size_t kMaxSessionName = 1024;
 
-// The wizard's errors, shown to the player in the program's language.
-constexpr const char* kCannotInitialize = "Не удаётся запустить службу сеансов (%s)";
-constexpr const char* kSessionListFailed = "Не удаётся получить список игр";
-constexpr const char* kSessionCannotOpen = "Не удаётся открыть игру %s: возможно, её уже нет";
-
 [[noreturn]] void Raise(const char* format, std::initializer_list<FormatArg> args = {}) {
     throw EPeerPlayError(FormatText(Cp(format), args));  // cp1251, as the names
 }
@@ -239,7 +234,7 @@ ComPtr<IDirectPlay4A> TPeerPlayForm::NewSessionObject() const {
 
 void TPeerPlayForm::CreateSessionObject() {
     DPlay = NewSessionObject();
-    if (!DPlay) Raise(kCannotInitialize, {SDirectPlay});
+    if (!DPlay) Raise(kWizardCannotInitialize, {SDirectPlay});
 }
 
 DPSESSIONDESC2 TPeerPlayForm::JoinDescription(int session) const {
@@ -263,7 +258,7 @@ void TPeerPlayForm::ListSessions() {
         hr = DPlay->EnumSessions(&desc, 0, WizardEnumSessionsCallback, &context, DPENUMSESSIONS_AVAILABLE);
     }
     if (hr == DPERR_USERCANCEL) return;
-    if (hr != DP_OK) Raise(kSessionListFailed);
+    if (hr != DP_OK) Raise(kWizardSessionListFailed);
     ShowPage(SessionJoin);
 }
 
@@ -289,7 +284,7 @@ void TPeerPlayForm::OpenSession(bool create) {
     if (hr == DPERR_USERCANCEL) return;
     if (hr != DP_OK) {
         DPlay.Reset();
-        Raise(kSessionCannotOpen, {name});
+        Raise(kWizardSessionCannotOpen, {name});
     }
     PlayerName = Cs((create ? NewGamePlayerName : JoinGamePlayerName)->text());
     ProviderName = Cs(ProviderList->currentItem()->text());
