@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     }
     if (yearResult) {
-        if (!ValidateStateRecord(Game, kClientState).empty()) std::abort();
+        if (!ValidateStateRecord(Game, kClientState)) std::abort();
         return 0;
     }
     PlayMode.GameMode = kServer;

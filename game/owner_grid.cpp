@@ -10,27 +10,29 @@ void MapToGrid(const TCustomSquares& map, int mapSize, TOwnerGrid& grid) {
         for (int y = 0; y < mapSize; ++y) grid[OwnerGridIndex(x, y)] = map.GetSquare(SquareId(x, y));
 }
 
-std::optional<std::string> CheckOwnerGrid(const TOwnerGrid& grid, int size, int regions) {
+TChecked<> CheckOwnerGrid(const TOwnerGrid& grid, int size, int regions) {
     if (regions < 2 || regions > 20)
-        return "owner grid: " + std::to_string(regions) + " regions, outside 2..20";
-    if (size < 50 || size > 100) return "owner grid: map side " + std::to_string(size) + ", outside 50..100";
+        return TRefused{"owner grid: " + std::to_string(regions) + " regions, outside 2..20"};
+    if (size < 50 || size > 100)
+        return TRefused{"owner grid: map side " + std::to_string(size) + ", outside 50..100"};
     for (int gx = 0; gx < kOwnerGridSide; ++gx)
         for (int gy = 0; gy < kOwnerGridSide; ++gy) {
             const int owner = grid[gx * kOwnerGridSide + gy];
             const int x = gx - 1, y = gy - 1;
             const bool inside = x >= 0 && x < size && y >= 0 && y < size;
             if (inside && (owner < 1 || owner > regions))
-                return "owner grid: square (" + std::to_string(x) + ", " + std::to_string(y) +
-                       ") has owner " + std::to_string(owner) + ", outside 1.." + std::to_string(regions);
+                return TRefused{"owner grid: square (" + std::to_string(x) + ", " + std::to_string(y) +
+                                ") has owner " + std::to_string(owner) + ", outside 1.." +
+                                std::to_string(regions)};
             if (!inside && owner != 0)
-                return "owner grid: byte " + std::to_string(gx * kOwnerGridSide + gy) +
-                       " outside the map is " + std::to_string(owner) + ", not 0";
+                return TRefused{"owner grid: byte " + std::to_string(gx * kOwnerGridSide + gy) +
+                                " outside the map is " + std::to_string(owner) + ", not 0"};
         }
-    return std::nullopt;
+    return {};
 }
 
 void GridToMap(std::unique_ptr<TSquares>& map, const TOwnerGrid& grid, int size, int regions) {
-    if (const auto error = CheckOwnerGrid(grid, size, regions)) throw EMapError(*error);
+    if (auto c = CheckOwnerGrid(grid, size, regions); !c) throw EMapError(c.Why());
     if (map && map->Width == size && map->Height == size && map->RegionCount == regions)
         map->ResetOwners();
     else

@@ -5,10 +5,9 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <optional>
-#include <string>
 
 #include "game/squares.h"
+#include "platform/checked.h"
 
 namespace kordalt {
 
@@ -21,10 +20,10 @@ constexpr int OwnerGridIndex(int x, int y) { return (x + 1) * kOwnerGridSide + (
 // Throws EMapError when mapSize is outside 0..100.
 void MapToGrid(const TCustomSquares& map, int mapSize, TOwnerGrid& grid);
 
-// Why the grid cannot be a map of side `size` with `regions` regions, or
-// nothing when it can: 2 <= regions <= 20, 50 <= size <= 100, every square of
+// Accepts a grid that is a map of side `size` with `regions` regions, else
+// refuses with why: 2 <= regions <= 20, 50 <= size <= 100, every square of
 // the map owned by 1..regions and every other byte 0.
-std::optional<std::string> CheckOwnerGrid(const TOwnerGrid& grid, int size, int regions);
+TChecked<> CheckOwnerGrid(const TOwnerGrid& grid, int size, int regions);
 
 // Rebuilds `map` from the grid: the object is kept (its snapshot bytes too)
 // when its size and region count fit, else replaced. A grid that

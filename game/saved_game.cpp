@@ -149,20 +149,21 @@ bool LengthFits(const ShortString<N>& s) {
 
 // The gate of the tables and the grid, and the counts, short strings and
 // messages only a file carries.
-std::string CheckLoaded(const SavedBody& g) {
+TChecked<> CheckLoaded(const SavedBody& g) {
     const GameState& s = g.state;
-    if (std::string e = ValidateGame(s, g.grid); !e.empty()) return e;
-    if (s.HumanCount > s.GosCount) return "HumanCount above GosCount";
-    if (s.ResumeHuman > s.HumanCount) return "saved CurrentHuman above HumanCount";
+    if (auto c = ValidateGame(s, g.grid); !c) return c;
+    if (s.HumanCount > s.GosCount) return TRefused{"HumanCount above GosCount"};
+    if (s.ResumeHuman > s.HumanCount) return TRefused{"saved CurrentHuman above HumanCount"};
     for (int i = 1; i <= s.GosCount; ++i) {
         const TGosRec& gos = s.mGos[i];
         if (!LengthFits(gos.Name) || !LengthFits(gos.PlayerName) || !LengthFits(gos.StartPlayerName))
-            return "mGos[" + std::to_string(i) + "] has a name longer than its capacity";
+            return TRefused{"mGos[" + std::to_string(i) + "] has a name longer than its capacity"};
     }
     for (int i = 1; i <= KordaltSlotCount; ++i)
-        if (!LengthFits(s.mKordalt[i].Name)) return "mKordalt[" + std::to_string(i) + "].Name is too long";
+        if (!LengthFits(s.mKordalt[i].Name))
+            return TRefused{"mKordalt[" + std::to_string(i) + "].Name is too long"};
     for (const TMessageRec& m : g.messages)
-        if (m.Gos > s.GosCount) return "message of state " + std::to_string(m.Gos);
+        if (m.Gos > s.GosCount) return TRefused{"message of state " + std::to_string(m.Gos)};
     return {};
 }
 
@@ -184,7 +185,7 @@ std::unique_ptr<SavedBody> ReadBody(std::string_view body) {
 
 std::unique_ptr<SavedBody> ParseBody(std::string_view body) {
     auto g = ReadBody(body);
-    if (std::string e = CheckLoaded(*g); !e.empty()) throw EBodyError(e);
+    if (auto c = CheckLoaded(*g); !c) throw EBodyError(c.Why());
     return g;
 }
 

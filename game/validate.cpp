@@ -13,29 +13,30 @@ struct Field {
     long long value, lo, hi;
 };
 
-std::string FirstOutOfRange(std::initializer_list<Field> fields) {
+TChecked<> FirstOutOfRange(std::initializer_list<Field> fields) {
     for (const Field& f : fields) {
         if (f.value < f.lo || f.value > f.hi)
-            return f.name + "=" + std::to_string(f.value) + " outside " + std::to_string(f.lo) + ".." +
-                   std::to_string(f.hi);
+            return TRefused{f.name + "=" + std::to_string(f.value) + " outside " + std::to_string(f.lo) +
+                            ".." + std::to_string(f.hi)};
     }
     return {};
 }
 
-std::string Finite(const std::string& name, float v) {
-    return std::isfinite(v) ? "" : name + " is not finite";
+TChecked<> Finite(const std::string& name, float v) {
+    if (std::isfinite(v)) return {};
+    return TRefused{name + " is not finite"};
 }
 
-std::string CheckCounters(const GameState& s, TYearLimit years) {
-    if (std::string e = FirstOutOfRange({
+TChecked<> CheckCounters(const GameState& s, TYearLimit years) {
+    if (auto c = FirstOutOfRange({
             {"GosCount", s.GosCount, 2, MaxGos},
             {"MapSize", s.MapSize, 50, 100},
             {"Year", s.Year, 1, years == TYearLimit::GameOver ? YearCount : YearCount - 1},
             {"AliveGosCount", s.AliveGosCount, 0, s.GosCount},
             {"DifficultyLevel", s.DifficultyLevel, 0, 2},
         });
-        !e.empty())
-        return e;
+        !c)
+        return c;
     return Finite("ResearchCostStep", s.ResearchCostStep);
 }
 
@@ -44,46 +45,46 @@ bool IsOwnSlot(int slot, int gos) {
     return slot >= 1 && slot < PeopleKordalt && (slot - 1) % MaxGos + 1 == gos;
 }
 
-std::string CheckResearch(const TGosRec& g, const std::string& prefix) {
+TChecked<> CheckResearch(const TGosRec& g, const std::string& prefix) {
     for (int k = 0; k < ResearchBranchCount; ++k) {
         const TResearchRec& r = g.Research[k];
         const std::string name = prefix + "Research[" + std::to_string(k) + "].";
-        if (std::string e = Finite(name + "Effect", r.Effect); !e.empty()) return e;
-        if (std::string e = Finite(name + "Increment", r.Increment); !e.empty()) return e;
+        if (auto c = Finite(name + "Effect", r.Effect); !c) return c;
+        if (auto c = Finite(name + "Increment", r.Increment); !c) return c;
         // These two divide.
         if ((k == AgrarianLevel || k == MilitaryTraining) && !(r.Effect > 0))
-            return name + "Effect=" + std::to_string(r.Effect) + " is not above 0";
+            return TRefused{name + "Effect=" + std::to_string(r.Effect) + " is not above 0"};
     }
     return {};
 }
 
-std::string CheckGos(const GameState& s, int i) {
+TChecked<> CheckGos(const GameState& s, int i) {
     const TGosRec& g = s.mGos[i];
     const std::string prefix = "mGos[" + std::to_string(i) + "].";
-    if (std::string e = FirstOutOfRange({
+    if (auto c = FirstOutOfRange({
             {prefix + "KordaltCount", g.KordaltCount, 0, 10},
             {prefix + "Character", g.Character, 1, 3},
             {prefix + "Alive", g.Alive, 0, 1},
             {prefix + "Passed", g.Passed, 0, 1},
             {prefix + "HumanVictimCount", g.HumanVictimCount, 0, MaxGos},
         });
-        !e.empty())
-        return e;
+        !c)
+        return c;
     for (int v = 1; v <= g.HumanVictimCount; ++v) {
         const std::string name = prefix + "HumanVictims[" + std::to_string(v) + "]";
-        if (std::string e = FirstOutOfRange({{name, g.HumanVictims[v], 0, MaxGos}}); !e.empty()) return e;
+        if (auto c = FirstOutOfRange({{name, g.HumanVictims[v], 0, MaxGos}}); !c) return c;
     }
     for (int j = 1; j <= s.GosCount; ++j) {
         const int k = g.Fronts[j].Kordalt;
         if (k != 0 && k != PeopleKordalt && !IsOwnSlot(k, i))
-            return prefix + "Fronts[" + std::to_string(j) + "].Kordalt=" + std::to_string(k) +
-                   " is not 0, 201 or a slot of state " + std::to_string(i);
+            return TRefused{prefix + "Fronts[" + std::to_string(j) + "].Kordalt=" + std::to_string(k) +
+                            " is not 0, 201 or a slot of state " + std::to_string(i)};
     }
-    if (!std::isfinite(g.TimeSpent)) return prefix + "TimeSpent is not finite";
+    if (!std::isfinite(g.TimeSpent)) return TRefused{prefix + "TimeSpent is not finite"};
     return CheckResearch(g, prefix);
 }
 
-std::string CheckKordalt(const GameState& s, int i) {
+TChecked<> CheckKordalt(const GameState& s, int i) {
     const TKordaltRec& k = s.mKordalt[i];
     const std::string prefix = "mKordalt[" + std::to_string(i) + "].";
     return FirstOutOfRange({
@@ -158,21 +159,21 @@ std::string Describe(const TInvariantBreach& b) {
 // The other way of the links: a hired Kordalt on a front is that front's
 // Kordalt, and a front's Kordalt (but the people's candidate) is hired by the
 // front's state.
-std::string CheckKordaltLinks(const GameState& s, StateRange r) {
+TChecked<> CheckKordaltLinks(const GameState& s, StateRange r) {
     for (int i = r.first; i <= r.last; ++i)
         for (int j = 1; j <= s.GosCount; ++j) {
             const int k = s.mGos[i].Fronts[j].Kordalt;
             if (k != 0 && k != PeopleKordalt && s.mKordalt[k].Owner != i)
-                return "mGos[" + std::to_string(i) + "].Fronts[" + std::to_string(j) +
-                       "].Kordalt=" + std::to_string(k) + " is hired by state " +
-                       std::to_string(s.mKordalt[k].Owner);
+                return TRefused{"mGos[" + std::to_string(i) + "].Fronts[" + std::to_string(j) +
+                                "].Kordalt=" + std::to_string(k) + " is hired by state " +
+                                std::to_string(s.mKordalt[k].Owner)};
         }
     for (int k = 1; k < PeopleKordalt; ++k) {
         const TKordaltRec& rec = s.mKordalt[k];
         if (rec.Owner < r.first || rec.Owner > r.last || rec.Front == 0) continue;
         if (s.mGos[rec.Owner].Fronts[rec.Front].Kordalt != k)
-            return "mKordalt[" + std::to_string(k) + "] records front " + std::to_string(rec.Front) +
-                   " of state " + std::to_string(rec.Owner) + ", which another commands";
+            return TRefused{"mKordalt[" + std::to_string(k) + "] records front " + std::to_string(rec.Front) +
+                            " of state " + std::to_string(rec.Owner) + ", which another commands"};
     }
     return {};
 }
@@ -186,17 +187,18 @@ std::vector<TInvariantBreach> Breaches(const GameState& s, int troopTypes, TLink
 }
 
 // Every index, count and divisor, and the invariants of the states in `r`.
-std::string Validate(const GameState& s, int troopTypes, StateRange r, TYearLimit years) {
-    if (std::string e = CheckCounters(s, years); !e.empty()) return e;
-    if (troopTypes < 0 || troopTypes > kMaxTroopTypes) return "TroopTypeCount=" + std::to_string(troopTypes);
+TChecked<> Validate(const GameState& s, int troopTypes, StateRange r, TYearLimit years) {
+    if (auto c = CheckCounters(s, years); !c) return c;
+    if (troopTypes < 0 || troopTypes > kMaxTroopTypes)
+        return TRefused{"TroopTypeCount=" + std::to_string(troopTypes)};
     for (int i = 1; i <= s.GosCount; ++i) {
-        if (std::string e = CheckGos(s, i); !e.empty()) return e;
+        if (auto c = CheckGos(s, i); !c) return c;
     }
     for (int i = 1; i <= KordaltSlotCount; ++i) {
-        if (std::string e = CheckKordalt(s, i); !e.empty()) return e;
+        if (auto c = CheckKordalt(s, i); !c) return c;
     }
     const auto breaches = Breaches(s, troopTypes, TLinkScope::AllFronts, r);
-    if (!breaches.empty()) return Describe(breaches.front());
+    if (!breaches.empty()) return TRefused{Describe(breaches.front())};
     return CheckKordaltLinks(s, r);
 }
 
@@ -206,23 +208,22 @@ std::vector<TInvariantBreach> FindInvariantBreaches(const GameState& s, int troo
     return Breaches(s, troopTypes, scope, {1, s.GosCount});
 }
 
-std::string ValidateGameState(const GameState& s, TYearLimit years) {
+TChecked<> ValidateGameState(const GameState& s, TYearLimit years) {
     return Validate(s, Rules.TroopTypeCount, {1, s.GosCount}, years);
 }
 
-std::string ValidateGameState(const GameState& s, int troopTypes) {
+TChecked<> ValidateGameState(const GameState& s, int troopTypes) {
     return Validate(s, troopTypes, {1, s.GosCount}, TYearLimit::BeforeLast);
 }
 
-std::string ValidateStateRecord(const GameState& s, int gos, TYearLimit years) {
-    if (gos < 1 || gos > s.GosCount) return "state " + std::to_string(gos) + " is not in the game";
+TChecked<> ValidateStateRecord(const GameState& s, int gos, TYearLimit years) {
+    if (gos < 1 || gos > s.GosCount) return TRefused{"state " + std::to_string(gos) + " is not in the game"};
     return Validate(s, Rules.TroopTypeCount, {gos, gos}, years);
 }
 
-std::string ValidateGame(const GameState& s, const TOwnerGrid& grid, TYearLimit years) {
-    if (std::string e = ValidateGameState(s, years); !e.empty()) return e;
-    if (auto e = CheckOwnerGrid(grid, s.MapSize, s.GosCount)) return *e;
-    return {};
+TChecked<> ValidateGame(const GameState& s, const TOwnerGrid& grid, TYearLimit years) {
+    if (auto c = ValidateGameState(s, years); !c) return c;
+    return CheckOwnerGrid(grid, s.MapSize, s.GosCount);
 }
 
 }  // namespace kordalt

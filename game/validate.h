@@ -5,11 +5,11 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "game/game_state.h"
 #include "game/owner_grid.h"
+#include "platform/checked.h"
 
 namespace kordalt {
 
@@ -50,20 +50,20 @@ enum class TLinkScope {
 // not add up), the people, then the front links.
 std::vector<TInvariantBreach> FindInvariantBreaches(const GameState& s, int troopTypes, TLinkScope scope);
 
-// Describes the first field out of range or the first broken invariant (the
-// troop types of the rules data in use, or `troopTypes`); empty when the
-// tables may be committed. A link is checked on every front, since a front
+// Accepts tables that may be committed; refuses with the first field out of
+// range or the first broken invariant (the troop types of the rules data in
+// use, or `troopTypes`). A link is checked on every front, since a front
 // that is no neighbour now may become one.
-std::string ValidateGameState(const GameState& s, TYearLimit years = TYearLimit::BeforeLast);
-std::string ValidateGameState(const GameState& s, int troopTypes);
+TChecked<> ValidateGameState(const GameState& s, TYearLimit years = TYearLimit::BeforeLast);
+TChecked<> ValidateGameState(const GameState& s, int troopTypes);
 
 // Every index of `s`, and the invariants of state `gos` only: one state's
 // record (and its Kordalts) as a client's state or a year result brings it,
 // beside the other states' records that the message leaves as they were.
-std::string ValidateStateRecord(const GameState& s, int gos, TYearLimit years = TYearLimit::BeforeLast);
+TChecked<> ValidateStateRecord(const GameState& s, int gos, TYearLimit years = TYearLimit::BeforeLast);
 
 // ValidateGameState and the owner grid of the map.
-std::string ValidateGame(const GameState& s, const TOwnerGrid& grid,
-                         TYearLimit years = TYearLimit::BeforeLast);
+TChecked<> ValidateGame(const GameState& s, const TOwnerGrid& grid,
+                        TYearLimit years = TYearLimit::BeforeLast);
 
 }  // namespace kordalt

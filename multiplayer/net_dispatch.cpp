@@ -57,12 +57,12 @@ bool GameServerGone(TCustomPeerPlay& peer) {
     return Net.ServerID != 0 && peer.Players().IndexOf(Net.ServerID) < 0;
 }
 
-// Sets the lobby map from a map message; false when the message is refused.
-bool TakeMap(const TNetMessage& m, bool snapshotNewMap, std::string& why) {
-    auto map = ReadMapMessage(m, why);
-    if (!map) return false;
+// Sets the lobby map from a map message.
+TChecked<> TakeMap(const TNetMessage& m, bool snapshotNewMap) {
+    auto map = ReadMapMessage(m);
+    if (!map) return map.Refusal();
     CommitLobbyMap(map->grid, map->mapSize, map->gosCount, snapshotNewMap && Map == nullptr);
-    return true;
+    return {};
 }
 
 // A year this peer has played already comes again (from a server that fell
@@ -92,8 +92,7 @@ void TakeFullInf(TFullInf& full, uint32_t senderId, TCustomPeerPlay& peer) {
 void TakeFullOfDepartedPlayer(const NetQueueItem& item, TCustomPeerPlay& peer) {
     if (!Net.GameRunning || NetMessageCode(item.Data) != dx_Game_SendFull || item.SenderID != Net.ServerID)
         return;
-    std::string why;
-    auto full = ReadFullInf(item.Data, why);
+    auto full = ReadFullInf(item.Data);
     if (full && !StaleYear(full->state.Year)) TakeFullInf(*full, item.SenderID, peer);
 }
 
@@ -106,13 +105,13 @@ void PlayerLeft(const TPeerPlayPlayer& sender, INetLobbyUi& ui) {
 
 // ---- the handlers, one per code ----
 
-std::string TakeChat(TNetDelivery& d) {
+TChecked<> TakeChat(TNetDelivery& d) {
     if (auto line = ReadChatMessage(d.item.Data))
         d.ui.ShowChatMessage(d.sender.Name, line->text, line->colour);
     return {};
 }
 
-std::string TakeReadyFlag(TNetDelivery& d) {
+TChecked<> TakeReadyFlag(TNetDelivery& d) {
     if (auto value = ReadValueMessage(d.item.Data)) {
         d.ui.SetReadyMark(d.sender.Name, *value != 0, d.rows);
         if (PlayMode.GameMode == kServer && d.ui.AllReady(d.rows)) SendAllLoadGame(d.peer);
@@ -120,7 +119,7 @@ std::string TakeReadyFlag(TNetDelivery& d) {
     return {};
 }
 
-std::string TakeTurnDelay(TNetDelivery& d) {
+TChecked<> TakeTurnDelay(TNetDelivery& d) {
     if (auto value = ReadValueMessage(d.item.Data)) {
         d.ui.ShowTurnDelay(*value);
         PlayMode.TurnMinutes = *value;
@@ -128,58 +127,53 @@ std::string TakeTurnDelay(TNetDelivery& d) {
     return {};
 }
 
-std::string TakeLobbyMap(TNetDelivery& d) {
-    std::string why;
-    if (!TakeMap(d.item.Data, false, why)) return why;
+TChecked<> TakeLobbyMap(TNetDelivery& d) {
+    if (auto map = TakeMap(d.item.Data, false); !map) return map;
     Map->SnapshotOwners();
     d.ui.LobbyMapReceived();
     return {};
 }
 
-std::string TakeLoadGame(TNetDelivery& d) {
+TChecked<> TakeLoadGame(TNetDelivery& d) {
     d.ui.MarkAllReady(d.rows);
     return {};
 }
 
-std::string TakeServerRight(TNetDelivery& d) {
+TChecked<> TakeServerRight(TNetDelivery& d) {
     PlayMode.GameMode = kServer;
     d.ui.BecomeServer();
     return {};
 }
 
-std::string TakeFull(TNetDelivery& d) {
-    std::string why;
-    auto full = ReadFullInf(d.item.Data, why);
-    if (!full) return why;
+TChecked<> TakeFull(TNetDelivery& d) {
+    auto full = ReadFullInf(d.item.Data);
+    if (!full) return full.Refusal();
     const uint32_t own = OwnId(d.peer);
     const bool named =
         (d.newServer && full->serverId == d.sender.ID) || (d.yearReport && full->serverId == own);
-    if ((d.newServer || d.yearReport) && !named) return "a full state from a player who is not the server";
+    if ((d.newServer || d.yearReport) && !named)
+        return TRefused{"a full state from a player who is not the server"};
     if (own != 0 && full->serverId == own) TakeYearReport(d.peer, d.sender.ID, full->state.Year);
     if (!StaleYear(full->state.Year)) TakeFullInf(*full, d.sender.ID, d.peer);
     return {};
 }
 
-std::string TakeHalf(TNetDelivery& d) {
-    std::string why;
-    if (auto half = ReadHalfInf(d.item.Data, why); half && !StaleYear(half->state.Year)) {
-        CommitHalfInf(*half);
-        Net.ServerID = d.sender.ID;
-        Net.AcceptHalfInf = 1;
-        Net.ServerHandedOver = 0;
-    }
-    return why;
+TChecked<> TakeHalf(TNetDelivery& d) {
+    auto half = ReadHalfInf(d.item.Data);
+    if (!half) return half.Refusal();
+    if (StaleYear(half->state.Year)) return {};
+    CommitHalfInf(*half);
+    Net.ServerID = d.sender.ID;
+    Net.AcceptHalfInf = 1;
+    Net.ServerHandedOver = 0;
+    return {};
 }
 
-std::string TakeClientInf(TNetDelivery& d) {
-    std::string why;
-    ApplyClientInf(d.item.Data, d.sender.ID, why);
-    return why;
-}
+TChecked<> TakeClientInf(TNetDelivery& d) { return ApplyClientInf(d.item.Data, d.sender.ID); }
 
-std::string TakeEndOfTurn(TNetDelivery& d) {
+TChecked<> TakeEndOfTurn(TNetDelivery& d) {
     // A mark of another year is left over from before a server fell.
-    if (ReadValueMessage(d.item.Data) != Game.Year) return {};
+    if (auto year = ReadValueMessage(d.item.Data); !year || *year != Game.Year) return {};
     for (int i = 1; i <= Game.GosCount; ++i) {
         if (Game.mGos[i].Player == d.sender.ID) {
             MarkEndOfTurn(static_cast<uint8_t>(i));
@@ -189,15 +183,15 @@ std::string TakeEndOfTurn(TNetDelivery& d) {
     return {};
 }
 
-std::string TakeExit(TNetDelivery& d) {
+TChecked<> TakeExit(TNetDelivery& d) {
     if (Net.GameRunning && PlayMode.GameMode == kNetworkClient && d.sender.ID == Net.ServerID)
         ServerHandsOver();
     PlayerLeft(d.sender, d.ui);
     return {};
 }
 
-std::string TakeCloseAll(TNetDelivery& d) {
-    if (d.newServer) return "not from the game's server";
+TChecked<> TakeCloseAll(TNetDelivery& d) {
+    if (d.newServer) return TRefused{"not from the game's server"};
     Net.ExitGame = TExitGame::ClosedByServer;
     d.ui.ShowChatMessage(d.sender.Name, LangText(kServerClosedGame), clRed);
     return {};
@@ -205,15 +199,14 @@ std::string TakeCloseAll(TNetDelivery& d) {
 
 // Sent to all by the game's server, which is the lobby's server of a peer
 // waiting outside the game; the players in the game get theirs with the year's result.
-std::string TakeMapForWaiting(TNetDelivery& d) {
-    std::string why;
-    if (!TakeMap(d.item.Data, true, why)) return why;
+TChecked<> TakeMapForWaiting(TNetDelivery& d) {
+    if (auto map = TakeMap(d.item.Data, true); !map) return map;
     d.ui.ShowMapForWaiting();
     Map->SnapshotOwners();
     return {};
 }
 
-std::string TakeWaitingInfo(TNetDelivery& d) {
+TChecked<> TakeWaitingInfo(TNetDelivery& d) {
     if (auto text = ReadInfoForWaiting(d.item.Data)) d.ui.ShowWaitingInfo(*text);
     return {};
 }
@@ -264,28 +257,27 @@ bool TakenInThisStep(TNetSteps steps) {
 // A message of the game's server: from it; or, with no server known or after
 // a hand-over, from a new one; or a survivor's report to the heir of a server
 // that is gone. The handler checks whom the message names.
-std::string WhyNotFromGameServer(const TNetMessageKind& kind, TNetDelivery& d, bool serving) {
+TChecked<> FromGameServer(const TNetMessageKind& kind, TNetDelivery& d, bool serving) {
     if (!serving && d.sender.ID == Net.ServerID) return {};
     d.newServer = !serving && (Net.ServerID == 0 || Net.ServerHandedOver);
     d.yearReport = kind.code == dx_Game_SendFull && d.sender.ID != Net.ServerID &&
                    PlaysALivingState(d.sender.ID) && GameServerGone(d.peer);
     if (d.newServer || d.yearReport) return {};
-    return serving ? "this peer is the server" : "the sender is not the game's server";
+    return TRefused{serving ? "this peer is the server" : "the sender is not the game's server"};
 }
 
-// Why this peer does not take `kind` from the sender now; empty when it does.
-// A peer that knows no lobby server yet (a newcomer) learns it from the first
-// who acts as one.
-std::string WhyRefused(const TNetMessageKind& kind, TNetDelivery& d) {
+// Whether this peer takes `kind` from the sender now. A peer that knows no
+// lobby server yet (a newcomer) learns it from the first who acts as one.
+TChecked<> MayTake(const TNetMessageKind& kind, TNetDelivery& d) {
     if (!TakenInThisStep(kind.steps))
-        return Net.GameRunning ? "not taken while a game runs" : "not taken in the lobby";
+        return TRefused{Net.GameRunning ? "not taken while a game runs" : "not taken in the lobby"};
     const bool serving = PlayMode.GameMode == kServer;
-    if (kind.sender == GameServer) return WhyNotFromGameServer(kind, d, serving);
-    if (kind.direction == ServerToClients && serving) return "this peer is the server";
-    if (kind.direction == ClientToServer && !serving) return "this peer is not the server";
+    if (kind.sender == GameServer) return FromGameServer(kind, d, serving);
+    if (kind.direction == ServerToClients && serving) return TRefused{"this peer is the server"};
+    if (kind.direction == ClientToServer && !serving) return TRefused{"this peer is not the server"};
     if (kind.sender == LobbyServer) {
         if (Net.ServerID == 0) Net.ServerID = d.sender.ID;
-        if (d.sender.ID != Net.ServerID) return "the sender is not the lobby's server";
+        if (d.sender.ID != Net.ServerID) return TRefused{"the sender is not the lobby's server"};
     }
     return {};
 }
@@ -314,9 +306,9 @@ void DispatchNetMessage(const NetQueueItem& item, TCustomPeerPlay& peer, INetLob
     const TNetMessageKind* kind = FindNetMessageKind(NetMessageCode(item.Data));
     if (!kind || (kind->steps == Waiting && Net.GameRunning)) return;
     TNetDelivery d{item, peer.Players().GetItem(index), peer, ui, peer.Players().Count()};
-    std::string why = WhyRefused(*kind, d);
-    if (why.empty()) why = kind->handle(d);
-    if (!why.empty()) NoteRefused(d.sender, *kind, why);
+    TChecked<> taken = MayTake(*kind, d);
+    if (taken) taken = kind->handle(d);
+    if (!taken) NoteRefused(d.sender, *kind, taken.Why());
 }
 
 }  // namespace kordalt

@@ -35,13 +35,10 @@ std::vector<uint8_t> CompressMessage(const void* data, size_t size) {
     return block;
 }
 
-std::vector<uint8_t> DecompressMessgage(const void* data, size_t size, std::string& error) {
-    error.clear();
+TChecked<std::vector<uint8_t>> DecompressMessgage(const void* data, size_t size) {
     const auto* bytes = static_cast<const uint8_t*>(data);
-    if (size < kEnvelopeHeaderSize || ReadU32(bytes) != dx_Compressed || ReadU32(bytes + 4) != size) {
-        error = kDecompressFailed;
-        return {};
-    }
+    if (size < kEnvelopeHeaderSize || ReadU32(bytes) != dx_Compressed || ReadU32(bytes + 4) != size)
+        return TRefused{kDecompressFailed};
     try {
         std::istringstream in(std::string(reinterpret_cast<const char*>(bytes) + kEnvelopeHeaderSize,
                                           size - kEnvelopeHeaderSize));
@@ -51,13 +48,12 @@ std::vector<uint8_t> DecompressMessgage(const void* data, size_t size, std::stri
         coder.OutputStream = &out;
         coder.Decompress(kMaxInnerMessageSize);
         std::string inner = std::move(out).str();
-        return {inner.begin(), inner.end()};
+        return std::vector<uint8_t>(inner.begin(), inner.end());
     } catch (const ELzrw1Exception& e) {
-        error = std::string("ELzrw1Exception: ") + e.what();
+        return TRefused{std::string("ELzrw1Exception: ") + e.what()};
     } catch (const std::exception&) {
-        error = kDecompressFailed;
+        return TRefused{kDecompressFailed};
     }
-    return {};
 }
 
 }  // namespace kordalt

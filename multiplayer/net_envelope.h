@@ -4,8 +4,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <vector>
+
+#include "platform/checked.h"
 
 namespace kordalt {
 
@@ -14,8 +15,7 @@ constexpr size_t kEnvelopeHeaderSize = 8;
 constexpr uint32_t kMaxInnerMessageSize = 91448 + 264u * 65536u;
 
 std::vector<uint8_t> CompressMessage(const void* data, size_t size);
-// The inner message; empty when the envelope is damaged, and `error` then holds
-// the text to show.
-std::vector<uint8_t> DecompressMessgage(const void* data, size_t size, std::string& error);
+// The inner message; a damaged envelope is refused with the text to show.
+TChecked<std::vector<uint8_t>> DecompressMessgage(const void* data, size_t size);
 
 }  // namespace kordalt

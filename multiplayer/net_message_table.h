@@ -6,7 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
+
+#include "platform/checked.h"
 
 namespace kordalt {
 
@@ -43,8 +44,8 @@ struct TNetMessageKind {
     TNetSender sender;
     TNetSteps steps;
     size_t (*largest)();  // bytes its layout allows at most
-    // Acts on the message; why it was refused, empty when it was taken.
-    std::string (*handle)(TNetDelivery& d);
+    // Acts on the message, or refuses it with why.
+    TChecked<> (*handle)(TNetDelivery& d);
 };
 
 // The row of `code`; null for a code outside the message set.

@@ -201,27 +201,25 @@ size_t SizeOf(const Wire& wire) {
     return s.Size();
 }
 
-// Reads `m` into `wire`; false with `why` when it is short or damaged.
+// Reads `m` into `wire`; refused when it is short or damaged.
 template <class Wire>
-bool Read(const TNetMessage& m, Wire& wire, const char* what, std::string& why) {
+TChecked<> Read(const TNetMessage& m, Wire& wire, const char* what) {
     try {
         BodyReader r(std::string_view(reinterpret_cast<const char*>(m.data()), m.size()));
         Wire::Describe(r, wire);
-        return true;
+        return {};
     } catch (const EBodyError& e) {
-        why = std::string(what) + " of " + std::to_string(m.size()) + " bytes: " + e.what();
-        return false;
+        return TRefused{std::string(what) + " of " + std::to_string(m.size()) + " bytes: " + e.what()};
     }
 }
 
 // Reads `m` into `wire` when it carries the code `wire` starts with.
 template <class Wire>
-bool ReadCode(const TNetMessage& m, Wire& wire, const char* what, std::string& why) {
+TChecked<> ReadCode(const TNetMessage& m, Wire& wire, const char* what) {
     const uint32_t code = wire.code;
-    if (!Read(m, wire, what, why)) return false;
-    if (wire.code == code) return true;
-    why = std::string(what) + " with code " + std::to_string(wire.code);
-    return false;
+    if (auto read = Read(m, wire, what); !read) return read;
+    if (wire.code == code) return {};
+    return TRefused{std::string(what) + " with code " + std::to_string(wire.code)};
 }
 
 TKordaltRec& StateKordalt(GameState& s, int slot, int gos) { return s.mKordalt[(slot - 1) * MaxGos + gos]; }
@@ -260,10 +258,10 @@ std::vector<TMessageRec> Records(const std::function<bool(const TMessageRec&)>& 
     return records;
 }
 
-// Why the records cannot be committed; empty when they can.
-std::string CheckRecords(const GameState& s, const std::vector<TMessageRec>& messages) {
+// Refuses records that name a state outside the game.
+TChecked<> CheckRecords(const GameState& s, const std::vector<TMessageRec>& messages) {
     for (const TMessageRec& r : messages)
-        if (r.Gos > s.GosCount) return "message of state " + std::to_string(r.Gos);
+        if (r.Gos > s.GosCount) return TRefused{"message of state " + std::to_string(r.Gos)};
     return {};
 }
 
@@ -307,10 +305,9 @@ size_t InfoForWaitingSize(size_t textLength) { return SizeOf(TWaitingInfoWire{})
 
 TNetMessage MakeValueMessage(uint32_t code, uint8_t value) { return Write(TValueWire{code, value}); }
 
-std::optional<uint8_t> ReadValueMessage(const TNetMessage& m) {
+TChecked<uint8_t> ReadValueMessage(const TNetMessage& m) {
     TValueWire wire;
-    std::string why;
-    if (!Read(m, wire, "value message", why)) return std::nullopt;
+    if (auto read = Read(m, wire, "value message"); !read) return read.Refusal();
     return wire.value;
 }
 
@@ -322,10 +319,9 @@ TNetMessage MakeChatMessage(std::string_view text, uint32_t colour) {
     return Write(wire);
 }
 
-std::optional<TChatLine> ReadChatMessage(const TNetMessage& m) {
+TChecked<TChatLine> ReadChatMessage(const TNetMessage& m) {
     TChatWire wire;
-    std::string why;
-    if (!ReadCode(m, wire, "chat line", why)) return std::nullopt;
+    if (auto read = ReadCode(m, wire, "chat line"); !read) return read.Refusal();
     return TChatLine{std::move(wire.text), wire.colour};
 }
 
@@ -333,13 +329,10 @@ TNetMessage MakeMapMessage(uint32_t code, uint8_t gosCount, uint8_t mapSize, con
     return Write(TMapWire{code, gosCount, mapSize, grid});
 }
 
-std::optional<TMapMessage> ReadMapMessage(const TNetMessage& m, std::string& why) {
+TChecked<TMapMessage> ReadMapMessage(const TNetMessage& m) {
     TMapWire wire;
-    if (!Read(m, wire, "map message", why)) return std::nullopt;
-    if (auto e = CheckOwnerGrid(wire.grid, wire.mapSize, wire.gosCount)) {
-        why = *e;
-        return std::nullopt;
-    }
+    if (auto read = Read(m, wire, "map message"); !read) return read.Refusal();
+    if (auto grid = CheckOwnerGrid(wire.grid, wire.mapSize, wire.gosCount); !grid) return grid.Refusal();
     return TMapMessage{wire.gosCount, wire.mapSize, wire.grid};
 }
 
@@ -347,10 +340,9 @@ TNetMessage MakeInfoForWaiting(std::string_view text) {
     return Write(TWaitingInfoWire{dx_Game_SendInfoForWaiting, std::string(text)});
 }
 
-std::optional<std::string> ReadInfoForWaiting(const TNetMessage& m) {
+TChecked<std::string> ReadInfoForWaiting(const TNetMessage& m) {
     TWaitingInfoWire wire;
-    std::string why;
-    if (!ReadCode(m, wire, "waiting text", why)) return std::nullopt;
+    if (auto read = ReadCode(m, wire, "waiting text"); !read) return read.Refusal();
     return std::move(wire.text);
 }
 
@@ -375,27 +367,25 @@ TNetMessage MakeFullInf(uint32_t serverId, uint8_t turnMinutes) {
     return Write(wire);
 }
 
-std::optional<TFullInf> ReadFullInf(const TNetMessage& m, std::string& why) {
+TChecked<TFullInf> ReadFullInf(const TNetMessage& m) {
     TFullInf f;
     f.state = Game;
     TFullWire wire{f.state};
-    if (!ReadCode(m, wire, "full snapshot", why)) return std::nullopt;
+    if (auto read = ReadCode(m, wire, "full snapshot"); !read) return read.Refusal();
     f.state.BattleChronicle = JoinChronicle(wire.chronicle);
     f.grid = wire.grid;
     f.messages = std::move(wire.records);
     f.turnMinutes = wire.turnMinutes;
     f.serverId = wire.serverId;
-    why = ValidateGame(f.state, f.grid, TYearLimit::GameOver);
-    if (why.empty()) why = CheckRecords(f.state, f.messages);
-    if (!why.empty()) return std::nullopt;
+    if (auto valid = ValidateGame(f.state, f.grid, TYearLimit::GameOver); !valid) return valid.Refusal();
+    if (auto records = CheckRecords(f.state, f.messages); !records) return records.Refusal();
     return f;
 }
 
 void NameFullInfServer(TNetMessage& m, uint32_t serverId) {
     auto state = std::make_unique<GameState>();
     TFullWire wire{*state};
-    std::string why;
-    if (!ReadCode(m, wire, "full snapshot", why)) return;
+    if (!ReadCode(m, wire, "full snapshot")) return;
     wire.serverId = serverId;
     m = Write(wire);
 }
@@ -421,25 +411,19 @@ TNetMessage MakeHalfInf(uint8_t recipient) {
     return Write(*wire);
 }
 
-std::optional<THalfInf> ReadHalfInf(const TNetMessage& m, std::string& why) {
+TChecked<THalfInf> ReadHalfInf(const TNetMessage& m) {
     auto wire = std::make_unique<THalfWire>();
-    if (!ReadCode(m, *wire, "year result", why)) return std::nullopt;
+    if (auto read = ReadCode(m, *wire, "year result"); !read) return read.Refusal();
     const int own = Game.CurrentGos;
-    if (own < 1 || own > Game.GosCount) {
-        why = "no own state to take a year result";
-    } else if (wire->year < 2 || wire->year > YearCount) {
-        why = "year result for year " + std::to_string(wire->year);
-    }
-    if (!why.empty()) return std::nullopt;
+    if (own < 1 || own > Game.GosCount) return TRefused{"no own state to take a year result"};
+    if (wire->year < 2 || wire->year > YearCount)
+        return TRefused{"year result for year " + std::to_string(wire->year)};
     THalfInf h;
     ApplyHalf(*wire, own, h);
     // The other states come as summaries: only the own record is whole.
-    why = ValidateStateRecord(h.state, own, TYearLimit::GameOver);
-    if (why.empty()) {
-        if (auto e = CheckOwnerGrid(h.grid, h.state.MapSize, h.state.GosCount)) why = *e;
-    }
-    if (why.empty()) why = CheckRecords(h.state, h.messages);
-    if (!why.empty()) return std::nullopt;
+    if (auto valid = ValidateStateRecord(h.state, own, TYearLimit::GameOver); !valid) return valid.Refusal();
+    if (auto grid = CheckOwnerGrid(h.grid, h.state.MapSize, h.state.GosCount); !grid) return grid.Refusal();
+    if (auto records = CheckRecords(h.state, h.messages); !records) return records.Refusal();
     return h;
 }
 
@@ -455,18 +439,13 @@ TNetMessage MakeClientInf() {
     return Write(wire);
 }
 
-bool ApplyClientInf(const TNetMessage& m, uint32_t senderId, std::string& why) {
+TChecked<> ApplyClientInf(const TNetMessage& m, uint32_t senderId) {
     TClientWire wire;
-    if (!ReadCode(m, wire, "client state", why)) return false;
+    if (auto read = ReadCode(m, wire, "client state"); !read) return read;
     const int g = wire.state;
-    if (g < 1 || g > Game.GosCount) {
-        why = "client state " + std::to_string(g);
-        return false;
-    }
-    if (Game.mGos[g].Player != senderId) {
-        why = "client state " + std::to_string(g) + " of another player";
-        return false;
-    }
+    if (g < 1 || g > Game.GosCount) return TRefused{"client state " + std::to_string(g)};
+    if (Game.mGos[g].Player != senderId)
+        return TRefused{"client state " + std::to_string(g) + " of another player"};
     auto s = std::make_unique<GameState>(Game);
     TGosRec& gos = s->mGos[g];
     gos = wire.gos;
@@ -475,10 +454,9 @@ bool ApplyClientInf(const TNetMessage& m, uint32_t senderId, std::string& why) {
     gos.PlayerName = Game.mGos[g].PlayerName;
     gos.StartPlayerName = Game.mGos[g].StartPlayerName;
     SetStateKordalts(*s, g, wire.kordalts);
-    why = ValidateStateRecord(*s, g);
-    if (!why.empty()) return false;
+    if (auto valid = ValidateStateRecord(*s, g); !valid) return valid;
     CommitTables(std::move(*s));
-    return true;
+    return {};
 }
 
 }  // namespace kordalt

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,11 +12,15 @@
 #include "game/game_state.h"
 #include "game/owner_grid.h"
 #include "game/turn_report.h"
+#include "platform/checked.h"
 #include "platform/short_string.h"
 
 namespace kordalt {
 
 using TNetMessage = std::vector<uint8_t>;
+
+// A reader refuses a message that is short, damaged or of another code, and an
+// update that would make the game invalid, with why.
 
 // Sizes of the messages, as their descriptions give them.
 extern const size_t kValueMessageSize;
@@ -38,7 +41,7 @@ size_t InfoForWaitingSize(size_t textLength);
 // dx_Connect_Flag, _TurnDelay, _LoadGame, _ServerRight, dx_Game_EndOfTurn, _Exit,
 // _CloseAll: the code and one value byte.
 TNetMessage MakeValueMessage(uint32_t code, uint8_t value);
-std::optional<uint8_t> ReadValueMessage(const TNetMessage& m);
+TChecked<uint8_t> ReadValueMessage(const TNetMessage& m);
 
 // dx_Connect_Msg: a chat line (cp1251, cut to kChatLineLength) and its colour $00BBGGRR.
 TNetMessage MakeChatMessage(std::string_view text, uint32_t colour);
@@ -46,7 +49,7 @@ struct TChatLine {
     std::string text;
     uint32_t colour = 0;
 };
-std::optional<TChatLine> ReadChatMessage(const TNetMessage& m);
+TChecked<TChatLine> ReadChatMessage(const TNetMessage& m);
 
 // dx_Connect_SendMap and dx_Game_SendMapForWaiting: the map as an owner grid.
 TNetMessage MakeMapMessage(uint32_t code, uint8_t gosCount, uint8_t mapSize, const TOwnerGrid& grid);
@@ -55,11 +58,11 @@ struct TMapMessage {
     TOwnerGrid grid{};
 };
 // Refuses a message of the wrong size or whose grid is not a map of its size and count.
-std::optional<TMapMessage> ReadMapMessage(const TNetMessage& m, std::string& why);
+TChecked<TMapMessage> ReadMapMessage(const TNetMessage& m);
 
 // dx_Game_SendInfoForWaiting: a zero-terminated text.
 TNetMessage MakeInfoForWaiting(std::string_view text);
-std::optional<std::string> ReadInfoForWaiting(const TNetMessage& m);
+TChecked<std::string> ReadInfoForWaiting(const TNetMessage& m);
 
 // The battle chronicle in the two short strings of the full snapshot and the year result:
 // characters 1..199, then 200..454; later characters are not sent.
@@ -75,7 +78,7 @@ struct TFullInf {
     uint8_t turnMinutes = 0;
     uint32_t serverId = 0;
 };
-std::optional<TFullInf> ReadFullInf(const TNetMessage& m, std::string& why);
+TChecked<TFullInf> ReadFullInf(const TNetMessage& m);
 // A full snapshot made earlier now names `serverId` the server.
 void NameFullInfServer(TNetMessage& m, uint32_t serverId);
 // Game, Map (with a new snapshot of owners when `snapshot`) and Messages take the snapshot.
@@ -88,15 +91,15 @@ struct THalfInf {
     std::vector<TMessageRec> messages;
     TOwnerGrid grid{};
 };
-std::optional<THalfInf> ReadHalfInf(const TNetMessage& m, std::string& why);
+TChecked<THalfInf> ReadHalfInf(const TNetMessage& m);
 // Game, Map (owners of before the battles kept for highlighting) and Messages.
 void CommitHalfInf(THalfInf& half);
 
 // dx_Game_SendClientInf: a client's own state `Game.CurrentGos` after its turn.
 TNetMessage MakeClientInf();
 // The state the message names gets its record and Kordalts, keeping its player
-// and his names; false (and nothing changed) when the message is damaged, the
+// and his names; refused (and nothing changed) when the message is damaged, the
 // state is not `senderId`'s or the result would be invalid.
-bool ApplyClientInf(const TNetMessage& m, uint32_t senderId, std::string& why);
+TChecked<> ApplyClientInf(const TNetMessage& m, uint32_t senderId);
 
 }  // namespace kordalt

@@ -36,14 +36,13 @@ void TNetQueue::PeerPlayMessage(uint32_t fromId, const void* data, int32_t dataS
     uint32_t code = 0;
     std::memcpy(&code, data, sizeof code);
     if (code == dx_Compressed) {
-        std::string error;
-        std::vector<uint8_t> inner = DecompressMessgage(data, static_cast<size_t>(dataSize), error);
-        if (!error.empty()) {
-            Dropped(fromId, error);
-            if (shownDamaged_.insert(fromId).second && showError_) showError_(error);
+        const auto inner = DecompressMessgage(data, static_cast<size_t>(dataSize));
+        if (!inner) {
+            Dropped(fromId, inner.Why());
+            if (shownDamaged_.insert(fromId).second && showError_) showError_(inner.Why());
             return;
         }
-        QueueNetMessage(inner.data(), inner.size(), fromId);
+        QueueNetMessage(inner->data(), inner->size(), fromId);
     } else {
         QueueNetMessage(data, static_cast<size_t>(dataSize), fromId);
     }

@@ -45,7 +45,7 @@ struct GameEnd {
 // The consistency the loop's self-test does not cover.
 void ExpectConsistent() {
     if (Game.Year < YearCount) {
-        ASSERT_EQ(ValidateGameState(Game), "") << "year " << int{Game.Year};
+        ASSERT_EQ(ValidateGameState(Game).Why(), "") << "year " << int{Game.Year};
     }
     int squares = 0;
     for (int i = 1; i <= Game.GosCount; ++i) {

@@ -77,7 +77,7 @@ TEST(Validate, AcceptsValidTables) {
     for (size_t i = 0; i < std::size(accepted); ++i) {
         auto s = ValidGame();
         accepted[i](*s);
-        EXPECT_EQ(ValidateGameState(*s), "") << "case " << i;
+        EXPECT_EQ(ValidateGameState(*s).Why(), "") << "case " << i;
     }
 }
 
@@ -124,7 +124,7 @@ TEST(Validate, NamesTheFirstBadField) {
     for (const auto& c : cases) {
         auto s = ValidGame();
         c.change(*s);
-        EXPECT_EQ(ValidateGameState(*s), c.error);
+        EXPECT_EQ(ValidateGameState(*s).Why(), c.error);
     }
 }
 
@@ -152,9 +152,9 @@ TEST(Validate, TheLastYearOnlyForTheGamesEnd) {
                      << "year " << c.year << (c.limit == TYearLimit::GameOver ? ", game over" : ""));
         auto s = ValidGame();
         s->Year = static_cast<uint8_t>(c.year);
-        EXPECT_EQ(ValidateGameState(*s, c.limit), c.error);
-        EXPECT_EQ(ValidateStateRecord(*s, 3, c.limit), c.error);
-        EXPECT_EQ(ValidateGame(*s, grid, c.limit), c.error);
+        EXPECT_EQ(ValidateGameState(*s, c.limit).Why(), c.error);
+        EXPECT_EQ(ValidateStateRecord(*s, 3, c.limit).Why(), c.error);
+        EXPECT_EQ(ValidateGame(*s, grid, c.limit).Why(), c.error);
     }
 }
 
@@ -185,13 +185,13 @@ TEST(Validate, RefusesWhatTheSelfTestWouldStopOn) {
     for (const auto& c : cases) {
         auto s = ValidGame();
         c.change(*s);
-        EXPECT_EQ(ValidateGameState(*s, 3), c.error);
+        EXPECT_EQ(ValidateGameState(*s, 3).Why(), c.error);
     }
     // Troop types beyond the rules in use are not part of an army.
     auto s = ValidGame();
     s->mGos[3].Fronts[4].Soldiers[4] = 9;
-    EXPECT_EQ(ValidateGameState(*s, 3), "");
-    EXPECT_EQ(ValidateGameState(*s, 4), "mGos[3].Soldiers=12 is not Reserve plus the fronts, 21");
+    EXPECT_EQ(ValidateGameState(*s, 3).Why(), "");
+    EXPECT_EQ(ValidateGameState(*s, 4).Why(), "mGos[3].Soldiers=12 is not Reserve plus the fronts, 21");
 }
 
 // A year result or a client's state brings one state's record whole; the
@@ -200,11 +200,11 @@ TEST(Validate, OneStatesRecord) {
     Rules.TroopTypeCount = 3;
     auto s = ValidGame();
     s->mGos[1].Soldiers = 99;  // another state's summary
-    EXPECT_EQ(ValidateStateRecord(*s, 3), "");
-    EXPECT_EQ(ValidateStateRecord(*s, 1), "mGos[1].Soldiers=99 is not Reserve plus the fronts, 0");
+    EXPECT_EQ(ValidateStateRecord(*s, 3).Why(), "");
+    EXPECT_EQ(ValidateStateRecord(*s, 1).Why(), "mGos[1].Soldiers=99 is not Reserve plus the fronts, 0");
     s->mGos[1].Character = 7;
-    EXPECT_EQ(ValidateStateRecord(*s, 3), "mGos[1].Character=7 outside 1..3");
-    EXPECT_EQ(ValidateStateRecord(*s, 5), "state 5 is not in the game");
+    EXPECT_EQ(ValidateStateRecord(*s, 3).Why(), "mGos[1].Character=7 outside 1..3");
+    EXPECT_EQ(ValidateStateRecord(*s, 5).Why(), "state 5 is not in the game");
 }
 
 // The gate accepts every state the rules make: a whole computer game is
@@ -224,7 +224,7 @@ TEST(Validate, AcceptsEveryYearOfAPlayedGame) {
     int years = 0;
     windows.onShowYear = [&] {
         ++years;
-        EXPECT_EQ(ValidateGameState(Game), "") << "year " << int{Game.Year};
+        EXPECT_EQ(ValidateGameState(Game).Why(), "") << "year " << int{Game.Year};
     };
     windows.onMainScreen = [] { return Game.Year < 60 ? TTurnResult::Pass : TTurnResult::Quit; };
     GenerateNewGame();

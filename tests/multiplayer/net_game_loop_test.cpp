@@ -167,11 +167,10 @@ protected:
     std::vector<Received> received;
     TNetQueue borisQueue{[this](const NetQueueItem& item) {
                              if (item.SenderID == BorisId()) return;
-                             std::string why;
                              const uint32_t code = NetMessageCode(item.Data);
                              uint32_t serverId = 0;
                              if (code == dx_Game_SendFull)
-                                 if (auto full = ReadFullInf(item.Data, why)) serverId = full->serverId;
+                                 if (auto full = ReadFullInf(item.Data)) serverId = full->serverId;
                              received.push_back({code, item.SenderID, serverId});
                              if (borisScript) borisScript(item);
                          },

@@ -30,7 +30,7 @@ class GoldenGame : public ::testing::Test {
 protected:
     GoldenGame() {
         golden::BuildGame();
-        EXPECT_EQ(ValidateGameState(Game), "");
+        EXPECT_EQ(ValidateGameState(Game).Why(), "");
         sent_ = Tables();
     }
     ~GoldenGame() override {
@@ -104,9 +104,8 @@ TEST_F(GoldenGame, FullSnapshotFileRebuildsTheGameOnAnEmptyPeer) {
     Messages.Clear();
     Game = GameState{};
     Game.CurrentGos = 2;
-    std::string why;
-    auto full = ReadFullInf(ReadGolden("full"), why);
-    ASSERT_TRUE(full) << why;
+    auto full = ReadFullInf(ReadGolden("full"));
+    ASSERT_TRUE(full) << full.Why();
     EXPECT_EQ(full->serverId, 0x12345678u);
     EXPECT_EQ(full->turnMinutes, 3);
     CommitFullInf(*full);
@@ -117,7 +116,7 @@ TEST_F(GoldenGame, YearResultAndClientStateFilesRestoreWhatTheyCarry) {
     const struct Case {
         const char* name;
         std::function<void()> forget;
-        std::function<bool(const TNetMessage&, std::string&)> apply;
+        std::function<TChecked<>(const TNetMessage&)> apply;
     } cases[] = {
         {"half_to_2",
          [] {
@@ -133,10 +132,11 @@ TEST_F(GoldenGame, YearResultAndClientStateFilesRestoreWhatTheyCarry) {
              Messages.Clear();
              CommitMap(QuarterGrid(false), kSide, kStates, false);
          },
-         [](const TNetMessage& m, std::string& why) {
-             auto half = ReadHalfInf(m, why);
-             if (half) CommitHalfInf(*half);
-             return half.has_value();
+         [](const TNetMessage& m) -> TChecked<> {
+             auto half = ReadHalfInf(m);
+             if (!half) return half.Refusal();
+             CommitHalfInf(*half);
+             return {};
          }},
         {"client",
          [] {
@@ -148,8 +148,8 @@ TEST_F(GoldenGame, YearResultAndClientStateFilesRestoreWhatTheyCarry) {
              Game.mGos[2].StartPlayerName = player.StartPlayerName;
              Game.CurrentGos = 4;
          },
-         [](const TNetMessage& m, std::string& why) {
-             const bool applied = ApplyClientInf(m, Game.mGos[2].Player, why);
+         [](const TNetMessage& m) {
+             auto applied = ApplyClientInf(m, Game.mGos[2].Player);
              Game.CurrentGos = 2;
              return applied;
          }},
@@ -157,16 +157,15 @@ TEST_F(GoldenGame, YearResultAndClientStateFilesRestoreWhatTheyCarry) {
     for (const Case& c : cases) {
         c.forget();
         ASSERT_FALSE(Tables() == sent_) << c.name;
-        std::string why;
-        EXPECT_TRUE(c.apply(ReadGolden(c.name), why)) << c.name << ": " << why;
+        const auto applied = c.apply(ReadGolden(c.name));
+        EXPECT_TRUE(applied) << c.name << ": " << applied.Why();
         EXPECT_TRUE(Tables() == sent_) << c.name;
     }
 }
 
 TEST_F(GoldenGame, SmallMessageFilesReadBackTheirValues) {
-    std::string why;
-    const auto map = ReadMapMessage(ReadGolden("map"), why);
-    ASSERT_TRUE(map) << why;
+    const auto map = ReadMapMessage(ReadGolden("map"));
+    ASSERT_TRUE(map) << map.Why();
     EXPECT_EQ(map->gosCount, kStates);
     EXPECT_EQ(map->mapSize, kSide);
     EXPECT_TRUE(map->grid == QuarterGrid());
@@ -174,8 +173,8 @@ TEST_F(GoldenGame, SmallMessageFilesReadBackTheirValues) {
     ASSERT_TRUE(chat);
     EXPECT_EQ(chat->text, "\xCF\xF0\xE8\xE2\xE5\xF2, 5");
     EXPECT_EQ(chat->colour, 0x00C08040u);
-    EXPECT_EQ(ReadInfoForWaiting(ReadGolden("info_for_waiting")), "Year : 7");
-    EXPECT_EQ(ReadValueMessage(ReadGolden("value_turn_delay")), 10);
+    EXPECT_EQ(*ReadInfoForWaiting(ReadGolden("info_for_waiting")), "Year : 7");
+    EXPECT_EQ(*ReadValueMessage(ReadGolden("value_turn_delay")), 10);
 }
 
 }  // namespace

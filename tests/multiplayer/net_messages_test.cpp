@@ -47,8 +47,8 @@ TEST_F(NetGame, MessageSizesAndFixedFields) {
     ASSERT_TRUE(line);
     EXPECT_EQ(line->text, "hello");
     EXPECT_EQ(line->colour, 0x00FF00u);
-    EXPECT_EQ(ReadValueMessage(MakeValueMessage(dx_Connect_TurnDelay, 10)), 10);
-    EXPECT_EQ(ReadInfoForWaiting(MakeInfoForWaiting("Year : 5")), "Year : 5");
+    EXPECT_EQ(*ReadValueMessage(MakeValueMessage(dx_Connect_TurnDelay, 10)), 10);
+    EXPECT_EQ(*ReadInfoForWaiting(MakeInfoForWaiting("Year : 5")), "Year : 5");
 
     TNetMessage full = MakeFullInf(7, 3);
     EXPECT_EQ(full[91172], 3);
@@ -68,13 +68,12 @@ TEST_F(NetGame, DamagedSmallMessagesAreRefused) {
     EXPECT_FALSE(ReadInfoForWaiting(info));
     TOwnerGrid grid{};
     MapToGrid(*Map, Game.MapSize, grid);
-    std::string why;
-    EXPECT_TRUE(ReadMapMessage(MakeMapMessage(3, 4, 50, grid), why));
-    EXPECT_FALSE(ReadMapMessage(MakeMapMessage(3, 3, 50, grid), why));  // an owner above the count
-    EXPECT_FALSE(ReadMapMessage(MakeMapMessage(3, 4, 51, grid), why));
+    EXPECT_TRUE(ReadMapMessage(MakeMapMessage(3, 4, 50, grid)));
+    EXPECT_FALSE(ReadMapMessage(MakeMapMessage(3, 3, 50, grid)));  // an owner above the count
+    EXPECT_FALSE(ReadMapMessage(MakeMapMessage(3, 4, 51, grid)));
     TNetMessage cut = MakeMapMessage(3, 4, 50, grid);
     cut.resize(10000);
-    EXPECT_FALSE(ReadMapMessage(cut, why));
+    EXPECT_EQ(ReadMapMessage(cut).Why(), "map message of 10000 bytes: ends at byte 10000");
 }
 
 TEST(NetChronicle, HalvesCarryAtMost454Characters) {
@@ -105,16 +104,14 @@ TEST_F(NetGame, FullSnapshotThroughTheEnvelopeRebuildsTheGame) {
     EXPECT_EQ(header[0], 1000u);
     EXPECT_EQ(header[1], envelope.size());
     EXPECT_LT(envelope.size(), full.size() / 4);
-    std::string error;
-    TNetMessage inner = DecompressMessgage(envelope.data(), envelope.size(), error);
-    EXPECT_EQ(error, "");
-    ASSERT_TRUE(inner == full);
+    const auto inner = DecompressMessgage(envelope.data(), envelope.size());
+    ASSERT_TRUE(inner) << inner.Why();
+    ASSERT_TRUE(*inner == full);
 
     RunningGameIsAnother();
     ReplaceMap(nullptr);
-    std::string why;
-    auto update = ReadFullInf(inner, why);
-    ASSERT_TRUE(update) << why;
+    auto update = ReadFullInf(*inner);
+    ASSERT_TRUE(update) << update.Why();
     EXPECT_EQ(update->serverId, 7u);
     EXPECT_EQ(update->turnMinutes, 3);
     CommitFullInf(*update);
@@ -127,9 +124,8 @@ TEST_F(NetGame, EmptyTurnReportEmptiesTheReceiversReport) {
     const TNetMessage full = MakeFullInf(0, 0);
     EXPECT_EQ(full.size(), 91448u);
     RunningGameIsAnother();
-    std::string why;
-    auto update = ReadFullInf(full, why);
-    ASSERT_TRUE(update) << why;
+    auto update = ReadFullInf(full);
+    ASSERT_TRUE(update) << update.Why();
     CommitFullInf(*update);
     EXPECT_EQ(Messages.Count(), 0);
 }
@@ -155,9 +151,9 @@ TEST_F(NetGame, DamagedFullSnapshotIsRefusedWithoutTouchingTheGame) {
     for (const Case& c : cases) {
         TNetMessage m = good;
         c.damage(m);
-        std::string why;
-        EXPECT_FALSE(ReadFullInf(m, why)) << c.what;
-        EXPECT_FALSE(why.empty()) << c.what;
+        const auto update = ReadFullInf(m);
+        EXPECT_FALSE(update) << c.what;
+        EXPECT_FALSE(update.Why().empty()) << c.what;
         EXPECT_TRUE(Tables() == before) << c.what;
     }
 }
@@ -168,12 +164,11 @@ TEST_F(NetGame, TheFinalYearResultIsTaken) {
     const TNetMessage full = MakeFullInf(7, 0);
     const TNetMessage half = MakeHalfInf(2);
     RunningGameIsAnother();
-    std::string why;
-    auto fullUpdate = ReadFullInf(full, why);
-    ASSERT_TRUE(fullUpdate) << why;
+    auto fullUpdate = ReadFullInf(full);
+    ASSERT_TRUE(fullUpdate) << fullUpdate.Why();
     EXPECT_EQ(fullUpdate->state.Year, YearCount);
-    auto halfUpdate = ReadHalfInf(half, why);
-    ASSERT_TRUE(halfUpdate) << why;
+    auto halfUpdate = ReadHalfInf(half);
+    ASSERT_TRUE(halfUpdate) << halfUpdate.Why();
     EXPECT_EQ(halfUpdate->state.Year, YearCount);
 }
 
@@ -189,9 +184,8 @@ TEST_F(NetGame, YearResultReachesTheRecipientsStateOnly) {
 
     RunningGameIsAnother();
     Game.mGos[3].Money = 31;  // not sent: stays
-    std::string why;
-    auto update = ReadHalfInf(half, why);
-    ASSERT_TRUE(update) << why;
+    auto update = ReadHalfInf(half);
+    ASSERT_TRUE(update) << update.Why();
     CommitHalfInf(*update);
     EXPECT_EQ(Game.Year, 5);
     EXPECT_EQ(Bytes(Game.mGos[2]), Bytes(sentOwn));
@@ -243,9 +237,8 @@ TEST_F(NetGame, DamagedYearResultOrClientStateIsRefusedWithoutTouchingTheGame) {
     for (const Case& c : cases) {
         TNetMessage m = c.half ? half : client;
         c.damage(m);
-        std::string why;
-        bool accepted =
-            c.half ? ReadHalfInf(m, why).has_value() : ApplyClientInf(m, Game.mGos[2].Player, why);
+        const bool accepted =
+            c.half ? ReadHalfInf(m).Accepted() : ApplyClientInf(m, Game.mGos[2].Player).Accepted();
         EXPECT_FALSE(accepted) << c.what;
         EXPECT_TRUE(Tables() == before) << c.what;
     }
@@ -258,8 +251,8 @@ TEST_F(NetGame, ClientStateReplacesTheSendersRecordAndKordalts) {
     Game.mGos[2].Money = 1;
     Game.mKordalt[42].Mastery = 1;
     Game.CurrentGos = 4;  // the server's own state
-    std::string why;
-    ASSERT_TRUE(ApplyClientInf(client, Game.mGos[2].Player, why)) << why;
+    const auto applied = ApplyClientInf(client, Game.mGos[2].Player);
+    ASSERT_TRUE(applied) << applied.Why();
     EXPECT_EQ(Game.mGos[2].Money, 5555);
     EXPECT_EQ(Game.mKordalt[42].Mastery, 77);
 }
@@ -270,9 +263,9 @@ TEST(NetEnvelope, RoundTripOfManySizesAndDamagedEnvelopesRefused) {
         TNetMessage m(size);
         for (size_t i = 0; i < size; ++i) m[i] = static_cast<uint8_t>(i % 7 == 0 ? Random(256) : i / 100);
         TNetMessage e = CompressMessage(m.data(), m.size());
-        std::string error;
-        EXPECT_TRUE(DecompressMessgage(e.data(), e.size(), error) == m) << size;
-        EXPECT_EQ(error, "");
+        const auto inner = DecompressMessgage(e.data(), e.size());
+        ASSERT_TRUE(inner) << size << ": " << inner.Why();
+        EXPECT_TRUE(*inner == m) << size;
     }
     const std::string text(5000, 'k');
     const TNetMessage good = CompressMessage(text.data(), text.size());
@@ -299,9 +292,9 @@ TEST(NetEnvelope, RoundTripOfManySizesAndDamagedEnvelopesRefused) {
     for (const Case& c : cases) {
         TNetMessage m = good;
         c.damage(m);
-        std::string error;
-        EXPECT_TRUE(DecompressMessgage(m.data(), m.size(), error).empty()) << c.what;
-        EXPECT_EQ(error.rfind(c.errorStart, 0), 0u) << c.what << ": " << error;
+        const auto inner = DecompressMessgage(m.data(), m.size());
+        EXPECT_FALSE(inner) << c.what;
+        EXPECT_EQ(inner.Why().rfind(c.errorStart, 0), 0u) << c.what << ": " << inner.Why();
     }
 }
 

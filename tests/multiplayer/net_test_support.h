@@ -64,7 +64,7 @@ protected:
         AddMessage(kBattleMessage, 3, clNavy, std::string(255, 'x'));
         AddMessage(kEventMessage, 2, clBlack, "to two again");
         Map->SnapshotOwners();
-        EXPECT_EQ(ValidateGameState(Game), "");
+        EXPECT_EQ(ValidateGameState(Game).Why(), "");
     }
     ~NetGame() override {
         ReplaceMap(nullptr);
