@@ -42,6 +42,9 @@ constexpr TColor kLightRed = 0x6C6CFF;
 // The Kordalt grid's even rows: lighter than the button face, so that its red
 // and green figures stand out on every row.
 constexpr TColor kKordaltEvenRow = 0xE8E8E8;
+// The Kordalt grid shows its header and four Kordalts in whole rows; more scroll.
+constexpr int kKordaltRowHeight = 16;
+constexpr int kKordaltRowsShown = 5;
 
 const TKordaltRec& Kordalt(int k) { return Game.mKordalt[k]; }
 
@@ -165,7 +168,10 @@ void TMain::BuildBordersPage() {
     auto* kordalts = new TKordaltGrid(page);
     Borders.dgrKordalts = kordalts;
     kordalts->setObjectName("dgrKordalts");
-    kordalts->setGeometry(4, 310, 628, 92);
+    kordalts->SetDefaultRowHeight(kKordaltRowHeight);
+    kordalts->setGeometry(
+        4, 310, 628,
+        2 * kordalts->frameWidth() + kKordaltRowsShown * (kKordaltRowHeight + kordalts->GridLineWidth()));
     kordalts->SetColCount(8);
     kordalts->SetFixedCols(0);
     kordalts->SetFixedRows(1);
@@ -364,7 +370,10 @@ void TMain::FillKordaltList(int) {
     TExDrawGrid* grid = Borders.dgrKordalts;
     grid->SetRowCount(std::max(2, static_cast<int>(KordaltRows.size()) + 1));
     grid->SetFixedRows(1);
-    const bool scrolls = grid->RowCount() > 6;
+    int rowsHeight = 0;
+    for (int row = 0; row < grid->RowCount(); ++row)
+        rowsHeight += grid->RowHeights(row) + grid->GridLineWidth();
+    const bool scrolls = rowsHeight > grid->height() - 2 * grid->frameWidth();
     grid->setVerticalScrollBarPolicy(scrolls ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
     if (scrolls) {
         grid->SetColWidths(7, 42);

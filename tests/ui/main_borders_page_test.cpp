@@ -169,6 +169,31 @@ TEST_F(BordersPage, DismissAnsweredNoKeepsTheKordaltOnHisFront) {
     EXPECT_EQ(Gos().Reserve, 500);
 }
 
+// The grid shows the header and four Kordalts; a fifth brings the scroll bar.
+// Scrolled anywhere, no row is cut by the grid's bottom and every column
+// lies beside the scroll bar.
+TEST_F(BordersPage, TheKordaltGridShowsWholeRowsAndScrollsBeyondFour) {
+    TExDrawGrid* grid = Grid();
+    for (int slot : {61, 81}) {
+        Hire(slot);
+        screen->FormActivate();
+        const size_t kordalts = screen->KordaltRows.size();
+        SCOPED_TRACE(kordalts);
+        EXPECT_EQ(grid->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn, kordalts > 4);
+        int width = 0;
+        for (int c = 0; c < grid->ColCount(); ++c) width += grid->ColWidths(c) + grid->GridLineWidth();
+        EXPECT_LE(width, grid->viewport()->width() + grid->GridLineWidth());
+        for (int top = 1; top < grid->RowCount(); ++top) {
+            grid->SetTopRow(top);
+            for (int row = 0; row < grid->RowCount(); ++row) {
+                const TRect cell = grid->CellRect(0, row);
+                if (!cell.IsEmpty()) EXPECT_LE(cell.bottom, grid->viewport()->height()) << "row " << row;
+            }
+        }
+        EXPECT_FALSE(grid->CellRect(0, grid->RowCount() - 1).IsEmpty()) << "the last Kordalt is out of reach";
+    }
+}
+
 TEST_F(BordersPage, NoKordaltGivesABlankRowAndAnEmptyMenu) {
     for (int slot : {1, 21, 41}) Game.mKordalt[slot].Owner = 0;
     Gos().KordaltCount = 0;

@@ -188,17 +188,18 @@ protected:
         HireKordalts();
     }
 
-    // An army and three Kordalts for the player, the first attacking a
-    // neighbour with the whole army, the last an old one; the neighbour's home
-    // front meets them in a battle of the last year.
+    // An army and four Kordalts for the player (more rows than the Kordalt
+    // grid shows at once), the first attacking a neighbour with the whole
+    // army, the last an old one; the neighbour's home front meets them in a
+    // battle of the last year.
     static void HireKordalts() {
         Game.mGos[1].Soldiers += 300;
         Game.mGos[1].Reserve += 300;
         std::vector<int> hired;
-        for (int k = 1; k <= KordaltSlotCount && hired.size() < 3; ++k)
+        for (int k = 1; k <= KordaltSlotCount && hired.size() < 4; ++k)
             if (Game.mKordalt[k].Owner == 0) {
                 Game.mKordalt[k].Owner = 1;
-                Game.mKordalt[k].Age = hired.size() == 2 ? 64 : 30;
+                Game.mKordalt[k].Age = hired.size() == 3 ? 64 : 30;
                 ++Game.mGos[1].KordaltCount;
                 hired.push_back(k);
             }
