@@ -405,7 +405,8 @@ void TMain::ArmyInfoClick() {
     RecallIdleFrontSoldiers(Game.CurrentGos);
     Borders.ReserveCount->SetCaption(Dec(rec.Reserve));
     const int k = SelectedKordalt();
-    if (k != 0 && Kordalt(k).Order == kOrderAttack) {
+    // An attacker between two orders has left his front.
+    if (k != 0 && Kordalt(k).Order == kOrderAttack && Kordalt(k).Front != 0) {
         const int32_t onFront = FrontSoldiers(Game.CurrentGos, Kordalt(k).Front);
         QSlider* slider = Borders.FrontSlider;
         slider->blockSignals(true);

@@ -116,6 +116,22 @@ TEST_F(BordersPage, ASecondFortifierReleasesTheFirst) {
     EXPECT_TRUE(Find<QSlider>("TrackBar1")->isHidden());
 }
 
+// Rest, training, the home front or another front: the attacker leaves his
+// front, and the front slider shows only for a new attack.
+TEST_F(BordersPage, AnAttackerGivenAnotherOrderLeavesHisFront) {
+    const int j = neighbours[0];
+    const int other = neighbours.size() > 1 ? neighbours[1] : 0;
+    for (int tag : {1, 2, 3, other + 5}) {
+        if (tag == 5) continue;  // a single neighbour
+        SCOPED_TRACE(tag);
+        Order(1, j + 5);
+        ASSERT_FALSE(Find<QSlider>("TrackBar1")->isHidden());
+        Order(1, tag);
+        EXPECT_EQ(Gos().Fronts[j].Kordalt, 0);
+        EXPECT_EQ(Find<QSlider>("TrackBar1")->isHidden(), tag != other + 5);
+    }
+}
+
 TEST_F(BordersPage, ActivationRecallsSoldiersOfFrontsWithoutAnAttacker) {
     const int j = neighbours[0];
     Order(1, j + 5);
