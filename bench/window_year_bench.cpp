@@ -144,7 +144,7 @@ protected:
         painted_ = true;
         if (watched == SelectMan) {
             if (clock_.isValid() && year_ == 0) year_ = clock_.nsecsElapsed();
-            QTimer::singleShot(0, SelectMan, [] { SelectMan->ExSpeedButton1->Click(); });
+            QTimer::singleShot(0, SelectMan, [] { SelectMan->OkButton->Click(); });
         } else if (watched == Main) {
             QTimer::singleShot(0, Main, [this] { PlayTurn(); });
         }

@@ -204,7 +204,8 @@ void TConnect::BuildControls() {
 }
 
 void TConnect::FormCreate() {
-    if (Start && Start->Image3) Image2->setPixmap(QPixmap::fromImage(Start->Image3->Picture));
+    if (Start && Start->SetupBackground)
+        Image2->setPixmap(QPixmap::fromImage(Start->SetupBackground->Picture));
     Localize();
     LoadGlyphs();
 }

@@ -52,11 +52,11 @@ void TGameWindowsImpl::EndMapGeneration() {
 }
 
 void TGameWindowsImpl::HideMapPreview() {
-    if (Start) Start->Image1->hide();
+    if (Start) Start->Preview->hide();
 }
 
 void TGameWindowsImpl::HideChoiceButton() {
-    if (Start) Start->ExSpeedButton2->hide();
+    if (Start) Start->ChooseTerritoryButton->hide();
 }
 
 void TGameWindowsImpl::ShowSetup() {

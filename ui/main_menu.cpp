@@ -80,15 +80,15 @@ struct MenuButton {
 
 // Top to bottom.
 const std::array<MenuButton, 9> kButtons = {{
-    {&TMainForm::ExSpeedButton2, "ExSpeedButton2", kMenuInternetGame, 5, &TMainForm::InternetGameClick},
-    {&TMainForm::ExSpeedButton6, "ExSpeedButton6", kMenuNetworkGame, 6, &TMainForm::NetworkGameClick},
-    {&TMainForm::SpeedButton1, "SpeedButton1", kMenuNewGame, 7, &TMainForm::NewGameClick},
-    {&TMainForm::SpeedButton2, "SpeedButton2", kMenuLoadGame, 8, &TMainForm::LoadGameClick},
-    {&TMainForm::SpeedButton6, "SpeedButton6", kMenuHallOfFame, 9, &TMainForm::HallOfFameClick},
-    {&TMainForm::ExSpeedButton1, "ExSpeedButton1", kMenuSettings, 10, &TMainForm::SettingsClick},
-    {&TMainForm::SpeedButton4, "SpeedButton4", kMenuHelp, 11, &TMainForm::HelpClick},
-    {&TMainForm::SpeedButton5, "SpeedButton5", kMenuAbout, 12, &TMainForm::AboutClick},
-    {&TMainForm::SpeedButton3, "SpeedButton3", kMenuExit, 13, &TMainForm::ExitClick},
+    {&TMainForm::InternetGameButton, "ExSpeedButton2", kMenuInternetGame, 5, &TMainForm::InternetGameClick},
+    {&TMainForm::NetworkGameButton, "ExSpeedButton6", kMenuNetworkGame, 6, &TMainForm::NetworkGameClick},
+    {&TMainForm::NewGameButton, "SpeedButton1", kMenuNewGame, 7, &TMainForm::NewGameClick},
+    {&TMainForm::LoadGameButton, "SpeedButton2", kMenuLoadGame, 8, &TMainForm::LoadGameClick},
+    {&TMainForm::HallOfFameButton, "SpeedButton6", kMenuHallOfFame, 9, &TMainForm::HallOfFameClick},
+    {&TMainForm::SettingsButton, "ExSpeedButton1", kMenuSettings, 10, &TMainForm::SettingsClick},
+    {&TMainForm::HelpButton, "SpeedButton4", kMenuHelp, 11, &TMainForm::HelpClick},
+    {&TMainForm::AboutButton, "SpeedButton5", kMenuAbout, 12, &TMainForm::AboutClick},
+    {&TMainForm::ExitButton, "SpeedButton3", kMenuExit, 13, &TMainForm::ExitClick},
 }};
 
 // The background pictures of the language: number, position, transparent.
@@ -185,9 +185,9 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent) {
 TMainForm::~TMainForm() { StopMusic(); }
 
 void TMainForm::BuildControls() {
-    Image1 = new QLabel(this);
-    Image1->setObjectName("Image1");
-    Image1->setGeometry(0, 0, kFormWidth, kFormHeight);
+    BackgroundImage = new QLabel(this);
+    BackgroundImage->setObjectName("Image1");
+    BackgroundImage->setGeometry(0, 0, kFormWidth, kFormHeight);
 
     int top = kColumnTop;
     for (const MenuButton& b : kButtons) {
@@ -256,7 +256,7 @@ void TMainForm::DrawBackground() {
         painter.drawImage(b.x, b.y, b.transparent ? WithoutAutoTransparentColour(picture) : picture);
     }
     painter.end();
-    Image1->setPixmap(QPixmap::fromImage(canvas));
+    BackgroundImage->setPixmap(QPixmap::fromImage(canvas));
 }
 
 void TMainForm::LoadGlyphs() {
@@ -323,7 +323,7 @@ void TMainForm::NewGameClick() {
     BeginLocalGame();
     AlignScreens(this);
     Start->ApplyDifficulty();
-    if (Preference && Preference->CheckBoxScroll->isChecked()) Start->ScrollTextPanel1->SetActive(true);
+    if (Preference && Preference->CheckBoxScroll->isChecked()) Start->IntroScroll->SetActive(true);
     ExecModal(*Start);
     AlignScreens(Start);
     show();

@@ -49,16 +49,16 @@ public:
     uint16_t MusicDevice = 0;
     bool MusicOn = false;
 
-    QLabel* Image1 = nullptr;
-    TExSpeedButton* ExSpeedButton2 = nullptr;
-    TExSpeedButton* ExSpeedButton6 = nullptr;
-    TExSpeedButton* SpeedButton1 = nullptr;
-    TExSpeedButton* SpeedButton2 = nullptr;
-    TExSpeedButton* SpeedButton6 = nullptr;
-    TExSpeedButton* ExSpeedButton1 = nullptr;
-    TExSpeedButton* SpeedButton4 = nullptr;
-    TExSpeedButton* SpeedButton5 = nullptr;
-    TExSpeedButton* SpeedButton3 = nullptr;
+    QLabel* BackgroundImage = nullptr;
+    TExSpeedButton* InternetGameButton = nullptr;
+    TExSpeedButton* NetworkGameButton = nullptr;
+    TExSpeedButton* NewGameButton = nullptr;
+    TExSpeedButton* LoadGameButton = nullptr;
+    TExSpeedButton* HallOfFameButton = nullptr;
+    TExSpeedButton* SettingsButton = nullptr;
+    TExSpeedButton* HelpButton = nullptr;
+    TExSpeedButton* AboutButton = nullptr;
+    TExSpeedButton* ExitButton = nullptr;
     QLabel* LabelGameVersion = nullptr;
 
 protected:

@@ -247,8 +247,8 @@ void TMain::LoadGlyphs() {
 
 // The set-up window's background, stretched, behind every page.
 void TMain::SetBackgrounds() {
-    if (!Start || !Start->Image3 || Start->Image3->Picture.isNull()) return;
-    const QPixmap picture = QPixmap::fromImage(Start->Image3->Picture.scaled(632, 429));
+    if (!Start || !Start->SetupBackground || Start->SetupBackground->Picture.isNull()) return;
+    const QPixmap picture = QPixmap::fromImage(Start->SetupBackground->Picture.scaled(632, 429));
     const std::pair<QWidget*, const char*> pages[] = {
         {TabSheetInfo, "Image1"},    {TabSheetEconomy, "Image2"}, {TabSheetScience, "Image3"},
         {TabSheetBorders, "Image4"}, {TabSheetShop, "Image5"},    {TabSheetChat, "Image7"}};

@@ -46,45 +46,45 @@ uint32_t HumanNumber() {
 TSelectGos::TSelectGos(QWidget* parent) : TScreenDialog("SelectGos", parent) {
     // Beneath the background picture, and in its place when there is none.
     SetPaletteColor(*this, QPalette::Window, kPaperColour);
-    Image2 = new TImage(this);
-    Image2->setObjectName(QStringLiteral("Image2"));
-    Image2->setGeometry(0, 0, kWidth, kHeight);
-    Image2->Stretch = true;
-    if (Start) Image2->Picture = Start->Image3->Picture;
+    Background = new TImage(this);
+    Background->setObjectName(QStringLiteral("Image2"));
+    Background->setGeometry(0, 0, kWidth, kHeight);
+    Background->Stretch = true;
+    if (Start) Background->Picture = Start->SetupBackground->Picture;
     MakeButtonPanel(this);
 
-    Image1 = new TImage(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry(10, 40, kMapSide, kMapSide);
-    Image1->Picture = QImage(kMapSide, kMapSide, QImage::Format_RGB32);
-    Image1->Picture.fill(Qt::white);
-    Image1->setCursor(Qt::PointingHandCursor);
+    MapPicture = new TImage(this);
+    MapPicture->setObjectName(QStringLiteral("Image1"));
+    MapPicture->setGeometry(10, 40, kMapSide, kMapSide);
+    MapPicture->Picture = QImage(kMapSide, kMapSide, QImage::Format_RGB32);
+    MapPicture->Picture.fill(Qt::white);
+    MapPicture->setCursor(Qt::PointingHandCursor);
 
-    Shape1 = MakeBar(this, "Shape1", {425, 60, 200, 6});
-    ExLabel1 = MakeShadowLabel(this, "ExLabel1", {420, 70, 210, 30}, 14, kTextColour);
-    ExLabel3 = MakeShadowLabel(this, "ExLabel3", {420, 102, 210, 24}, 12, kTextColour);
-    Shape3 = MakeBar(this, "Shape3", {425, 130, 200, 6});
-    ExLabel2 = MakeShadowLabel(this, "ExLabel2", {420, 150, 210, 60}, 12, kTextColour);
-    for (TExLabel* label : {ExLabel1, ExLabel3, ExLabel2}) label->SetShadowColor(clBtnHighlight);
-    Label1 = new QLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(425, 230, 200, 16);
-    SetPaletteColor(*Label1, QPalette::WindowText, kTextColour);
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setGeometry(425, 248, 200, 22);
-    Edit1->setMaxLength(kNameLength);
+    UpperBar = MakeBar(this, "Shape1", {425, 60, 200, 6});
+    StateName = MakeShadowLabel(this, "ExLabel1", {420, 70, 210, 30}, 14, kTextColour);
+    StateTerritory = MakeShadowLabel(this, "ExLabel3", {420, 102, 210, 24}, 12, kTextColour);
+    LowerBar = MakeBar(this, "Shape3", {425, 130, 200, 6});
+    Prompt = MakeShadowLabel(this, "ExLabel2", {420, 150, 210, 60}, 12, kTextColour);
+    for (TExLabel* label : {StateName, StateTerritory, Prompt}) label->SetShadowColor(clBtnHighlight);
+    RulerNameLabel = new QLabel(this);
+    RulerNameLabel->setObjectName(QStringLiteral("Label1"));
+    RulerNameLabel->setGeometry(425, 230, 200, 16);
+    SetPaletteColor(*RulerNameLabel, QPalette::WindowText, kTextColour);
+    RulerNameEdit = new QLineEdit(this);
+    RulerNameEdit->setObjectName(QStringLiteral("Edit1"));
+    RulerNameEdit->setGeometry(425, 248, 200, 22);
+    RulerNameEdit->setMaxLength(kNameLength);
     // Both buttons on the dark panel of the background.
-    ExSpeedButton1 = MakeGameButton(this, "ExSpeedButton1", {420, 342, 205, 62});
-    ExSpeedButton2 = MakeGameButton(this, "ExSpeedButton2", {420, 406, 205, 62});
-    ExSpeedButton2->SetModalResult(3);
-    ExLabel1->hide();
-    ExLabel3->hide();
-    ExSpeedButton1->hide();
+    ConfirmButton = MakeGameButton(this, "ExSpeedButton1", {420, 342, 205, 62});
+    RejectButton = MakeGameButton(this, "ExSpeedButton2", {420, 406, 205, 62});
+    RejectButton->SetModalResult(3);
+    StateName->hide();
+    StateTerritory->hide();
+    ConfirmButton->hide();
     SetBarColour(Qt::white);
 
-    connect(Image1, &TImage::OnMouseUp, this, &TSelectGos::MapMouseUp);
-    connect(ExSpeedButton1, &TExSpeedButton::OnClick, this, &TSelectGos::ConfirmClick);
+    connect(MapPicture, &TImage::OnMouseUp, this, &TSelectGos::MapMouseUp);
+    connect(ConfirmButton, &TExSpeedButton::OnClick, this, &TSelectGos::ConfirmClick);
     Localize();
     LoadGlyphs();
     SetActivationHandler(this, [this] { FormActivate(); });
@@ -93,75 +93,75 @@ TSelectGos::TSelectGos(QWidget* parent) : TScreenDialog("SelectGos", parent) {
 void TSelectGos::Localize() {
     DropBorderOnSmallScreen();
     setWindowTitle(Qs(LangText(kSelectGosCaption)));
-    ExLabel2->SetCaption(Qs(LangText(kSelectGosPrompt)));
-    Label1->setText(Qs(LangText(kSelectGosRulerName)));
-    ExSpeedButton1->SetCaption(Qs(LangText(kSelectGosConfirm)));
-    ExSpeedButton2->SetCaption(Qs(LangText(kSelectGosReject)));
+    Prompt->SetCaption(Qs(LangText(kSelectGosPrompt)));
+    RulerNameLabel->setText(Qs(LangText(kSelectGosRulerName)));
+    ConfirmButton->SetCaption(Qs(LangText(kSelectGosConfirm)));
+    RejectButton->SetCaption(Qs(LangText(kSelectGosReject)));
     for (int i = 0; i < static_cast<int>(RulerNames.size()); ++i)
         RulerNames[i] = Qs(LangText(kRulerNames[i]));
     ApplyLanguageFont(this);
 }
 
 void TSelectGos::LoadGlyphs() {
-    LoadButtonGlyph(*ExSpeedButton1, 22);
-    LoadButtonGlyph(*ExSpeedButton2, 23);
+    LoadButtonGlyph(*ConfirmButton, 22);
+    LoadButtonGlyph(*RejectButton, 23);
 }
 
 void TSelectGos::FormActivate() {
     ChoiceRefused.fill(false);
-    ExSpeedButton1->hide();
-    Edit1->setText(RulerNames[static_cast<size_t>(Random(10))]);
+    ConfirmButton->hide();
+    RulerNameEdit->setText(RulerNames[static_cast<size_t>(Random(10))]);
     SetBarColour(Qt::white);
-    ExLabel1->hide();
-    ExLabel2->show();
-    Image1->show();
+    StateName->hide();
+    Prompt->show();
+    MapPicture->show();
 }
 
 void TSelectGos::MapMouseUp(Qt::MouseButton, int x, int y) {
     // A release dragged outside the picture names no square.
-    if (!Map || x < 0 || y < 0 || x >= Image1->width() || y >= Image1->height()) return;
-    const int column = Map->Width * x / Image1->width();
-    const int row = Map->Height * y / Image1->height();
+    if (!Map || x < 0 || y < 0 || x >= MapPicture->width() || y >= MapPicture->height()) return;
+    const int column = Map->Width * x / MapPicture->width();
+    const int row = Map->Height * y / MapPicture->height();
     const uint8_t owner = Map->GetSquare(SquareId(column, row));
     if (owner < 1 || owner > Game.GosCount) return;
     ChoiceSelectedGos = owner;
     const TGosRec& g = Game.mGos[owner];
     SetBarColour(ToQColor(GosColors[owner]));
-    ExLabel1->SetCaption(Qs(g.Name.Str()));
-    ExLabel1->show();
-    ExLabel3->SetCaption(QString::number(g.Territory));
-    ExLabel3->show();
+    StateName->SetCaption(Qs(g.Name.Str()));
+    StateName->show();
+    StateTerritory->SetCaption(QString::number(g.Territory));
+    StateTerritory->show();
     const bool refused = ChoiceRefused[owner - 1];
-    ExSpeedButton1->setVisible(!refused);
-    ExLabel2->setVisible(refused);
+    ConfirmButton->setVisible(!refused);
+    Prompt->setVisible(refused);
 }
 
 void TSelectGos::ConfirmClick() {
     if (ChoiceSelectedGos < 1 || ChoiceSelectedGos > Game.GosCount) return;
     const TActionResult claim =
-        ClaimState(static_cast<uint8_t>(ChoiceSelectedGos), Cs(Edit1->text()), HumanNumber());
+        ClaimState(static_cast<uint8_t>(ChoiceSelectedGos), Cs(RulerNameEdit->text()), HumanNumber());
     if (!claim) {
-        ExLabel2->SetCaption(Qs(claim.Reason()));
+        Prompt->SetCaption(Qs(claim.Reason()));
         ChoiceRefused[ChoiceSelectedGos - 1] = true;
-        ExLabel2->show();
+        Prompt->show();
         return;
     }
     accept();
 }
 
 // Alt+F4 or the close box rejects the map, as the reject button does.
-void TSelectGos::reject() { done(ExSpeedButton2->ModalResult()); }
+void TSelectGos::reject() { done(RejectButton->ModalResult()); }
 
 void TSelectGos::ShowMapPreview() {
-    QPainter painter(&Image1->Picture);
-    painter.setFont(Image1->font());
+    QPainter painter(&MapPicture->Picture);
+    painter.setFont(MapPicture->font());
     DrawMapPreview(painter, TRect{1, 1, kMapSide, kMapSide});
-    Image1->show();
-    Image1->update();
+    MapPicture->show();
+    MapPicture->update();
 }
 
 void TSelectGos::SetBarColour(const QColor& colour) {
-    for (QFrame* bar : {Shape1, Shape3}) {
+    for (QFrame* bar : {UpperBar, LowerBar}) {
         QPalette palette = bar->palette();
         palette.setColor(QPalette::Window, colour);
         bar->setPalette(palette);

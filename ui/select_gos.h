@@ -38,17 +38,17 @@ public:
     // Entry s - 1: state s was refused since the window was last activated.
     std::array<bool, 20> ChoiceRefused{};
 
-    TImage* Image2 = nullptr;
-    TImage* Image1 = nullptr;
-    QFrame* Shape1 = nullptr;
-    QFrame* Shape3 = nullptr;
-    TExLabel* ExLabel1 = nullptr;
-    TExLabel* ExLabel3 = nullptr;
-    TExLabel* ExLabel2 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLineEdit* Edit1 = nullptr;
-    TExSpeedButton* ExSpeedButton1 = nullptr;
-    TExSpeedButton* ExSpeedButton2 = nullptr;
+    TImage* Background = nullptr;
+    TImage* MapPicture = nullptr;
+    QFrame* UpperBar = nullptr;
+    QFrame* LowerBar = nullptr;
+    TExLabel* StateName = nullptr;
+    TExLabel* StateTerritory = nullptr;
+    TExLabel* Prompt = nullptr;
+    QLabel* RulerNameLabel = nullptr;
+    QLineEdit* RulerNameEdit = nullptr;
+    TExSpeedButton* ConfirmButton = nullptr;
+    TExSpeedButton* RejectButton = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -82,38 +82,38 @@ TSelectMan::TSelectMan(QWidget* parent) : TScreenDialog("SelectMan", parent) {
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
     // Beneath the background picture, and in its place when there is none.
     SetPaletteColor(*this, QPalette::Window, kPaperColour);
-    Image1 = new TImage(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry(0, 0, kWidth, kHeight);
-    Image1->Stretch = true;
-    if (Start) Image1->Picture = Start->Image2->Picture;
-    ExLabel1 = MakeShadowLabel(this, "ExLabel1", {20, 40, 600, 50}, 24, kTextColour);
-    ExLabel2 = MakeShadowLabel(this, "ExLabel2", {20, 100, 600, 70}, 40, kBannerColour);
-    for (TExLabel* label : {ExLabel1, ExLabel2}) {
+    Background = new TImage(this);
+    Background->setObjectName(QStringLiteral("Image1"));
+    Background->setGeometry(0, 0, kWidth, kHeight);
+    Background->Stretch = true;
+    if (Start) Background->Picture = Start->ProgressBackground->Picture;
+    PlayerName = MakeShadowLabel(this, "ExLabel1", {20, 40, 600, 50}, 24, kTextColour);
+    Banner = MakeShadowLabel(this, "ExLabel2", {20, 100, 600, 70}, 40, kBannerColour);
+    for (TExLabel* label : {PlayerName, Banner}) {
         label->SetShadowColor(clBtnHighlight);
         label->SetShadowSize(2);
     }
-    Label97 = MakeLabel(this, "Label97", {170, 174, 140, 30}, 16);
-    Label97->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Label98 = MakeLabel(this, "Label98", {320, 174, 140, 30}, 16);
-    Label1 = MakeLabel(this, "Label1", {140, 210, 360, 34});
-    Label1->setAlignment(Qt::AlignCenter);
-    StringGrid1 = new TStringGrid(this);
-    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
-    StringGrid1->setGeometry(170, 248, 300, 150);
-    StringGrid1->SetFixedCols(0);
-    StringGrid1->SetFixedRows(0);
-    StringGrid1->SetOptions(StringGrid1->Options() | goRowSelect);
-    StringGrid1->SetDefaultColWidth(140);
-    StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    StringGrid1->Reset(2, 1);
-    ExSpeedButton1 = new TExSpeedButton(this);
-    ExSpeedButton1->setObjectName(QStringLiteral("ExSpeedButton1"));
-    ExSpeedButton1->setGeometry(270, 414, 100, 40);
-    ExSpeedButton1->SetModalResult(1);
+    YearLabel = MakeLabel(this, "Label97", {170, 174, 140, 30}, 16);
+    YearLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Year = MakeLabel(this, "Label98", {320, 174, 140, 30}, 16);
+    TimesLabel = MakeLabel(this, "Label1", {140, 210, 360, 34});
+    TimesLabel->setAlignment(Qt::AlignCenter);
+    TimeTable = new TStringGrid(this);
+    TimeTable->setObjectName(QStringLiteral("StringGrid1"));
+    TimeTable->setGeometry(170, 248, 300, 150);
+    TimeTable->SetFixedCols(0);
+    TimeTable->SetFixedRows(0);
+    TimeTable->SetOptions(TimeTable->Options() | goRowSelect);
+    TimeTable->SetDefaultColWidth(140);
+    TimeTable->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    TimeTable->Reset(2, 1);
+    OkButton = new TExSpeedButton(this);
+    OkButton->setObjectName(QStringLiteral("ExSpeedButton1"));
+    OkButton->setGeometry(270, 414, 100, 40);
+    OkButton->SetModalResult(1);
     // The banner's one button answers Enter, Space and Escape.
     for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space, Qt::Key_Escape})
-        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, ExSpeedButton1,
+        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, OkButton,
                 &TExSpeedButton::Click);
     Localize();
     SetActivationHandler(this, [this] { FormActivate(); });
@@ -122,31 +122,31 @@ TSelectMan::TSelectMan(QWidget* parent) : TScreenDialog("SelectMan", parent) {
 void TSelectMan::Localize() {
     DropBorderOnSmallScreen();
     setWindowTitle(Qs(LangText(kSelectManCaption)));
-    ExLabel2->SetCaption(Qs(LangText(kSelectManBanner)));
-    Label97->setText(Qs(LangText(kSelectManYear)));
-    Label1->setText(NormalizeLineBreaks(Qs(LangText(kSelectManTimes))));
-    ExSpeedButton1->SetCaption(Qs(LangText(kSelectManOk)));
+    Banner->SetCaption(Qs(LangText(kSelectManBanner)));
+    YearLabel->setText(Qs(LangText(kSelectManYear)));
+    TimesLabel->setText(NormalizeLineBreaks(Qs(LangText(kSelectManTimes))));
+    OkButton->SetCaption(Qs(LangText(kSelectManOk)));
     ApplyLanguageFont(this);
 }
 
 void TSelectMan::FormActivate() {
-    ExLabel1->SetCaption(Qs(Game.CurrentPlayerName));
-    Label98->setText(QString::number(Game.Year));
+    PlayerName->SetCaption(Qs(Game.CurrentPlayerName));
+    Year->setText(QString::number(Game.Year));
     const bool hotSeat = Game.HumanCount > 1 && PlayMode.GameMode == kLocalGame;
     if (hotSeat) FillTimeTable();
-    StringGrid1->setVisible(hotSeat);
-    Label1->setVisible(hotSeat);
+    TimeTable->setVisible(hotSeat);
+    TimesLabel->setVisible(hotSeat);
 }
 
 void TSelectMan::FillTimeTable() {
-    StringGrid1->Reset(2, Game.HumanCount);
+    TimeTable->Reset(2, Game.HumanCount);
     for (int n = 1; n <= Game.HumanCount; ++n)
         for (int s = 1; s <= Game.GosCount; ++s) {
             const TGosRec& g = Game.mGos[s];
             if (g.Player != static_cast<uint32_t>(n)) continue;
-            StringGrid1->SetCell(0, n - 1, Qs(g.PlayerName.Str()));
-            StringGrid1->SetCell(1, n - 1, TimeOfDayText(g.TimeSpent));
-            if (s == Game.CurrentGos) StringGrid1->SetRow(n - 1);
+            TimeTable->SetCell(0, n - 1, Qs(g.PlayerName.Str()));
+            TimeTable->SetCell(1, n - 1, TimeOfDayText(g.TimeSpent));
+            if (s == Game.CurrentGos) TimeTable->SetRow(n - 1);
         }
 }
 

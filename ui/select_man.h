@@ -41,14 +41,14 @@ public:
     void Localize();
     void FormActivate();
 
-    TImage* Image1 = nullptr;
-    TExLabel* ExLabel1 = nullptr;
-    TExLabel* ExLabel2 = nullptr;
-    QLabel* Label97 = nullptr;
-    QLabel* Label98 = nullptr;
-    QLabel* Label1 = nullptr;
-    TStringGrid* StringGrid1 = nullptr;
-    TExSpeedButton* ExSpeedButton1 = nullptr;
+    TImage* Background = nullptr;
+    TExLabel* PlayerName = nullptr;
+    TExLabel* Banner = nullptr;
+    QLabel* YearLabel = nullptr;
+    QLabel* Year = nullptr;
+    QLabel* TimesLabel = nullptr;
+    TStringGrid* TimeTable = nullptr;
+    TExSpeedButton* OkButton = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -206,14 +206,14 @@ TStart::TStart(QWidget* parent) : TScreenDialog("Start", parent) {
     RadioGroupDiffLevel->SetItemIndex(0);
     LoadGlyphs();
     InstallProgress();
-    ExSlider1->SetValue(kMaxStates);
-    Label2->setText(QString::number(kMinStates));
-    Label3->setText(QString::number(kMaxStates));
-    Label4->setText(QString::number(kMaxStates));
-    ExSlider2->SetValue(kMaxSide);
-    Label6->setText(QString::number(kMinSide));
-    Label7->setText(QString::number(kMaxSide));
-    Label8->setText(QString::number(kMaxSide));
+    StatesSlider->SetValue(kMaxStates);
+    StatesMin->setText(QString::number(kMinStates));
+    StatesMax->setText(QString::number(kMaxStates));
+    StatesValue->setText(QString::number(kMaxStates));
+    MapSizeSlider->SetValue(kMaxSide);
+    MapSizeMin->setText(QString::number(kMinSide));
+    MapSizeMax->setText(QString::number(kMaxSide));
+    MapSizeValue->setText(QString::number(kMaxSide));
     InstallHelpKey(this, kHelpTopic);
     SetActivationHandler(this, [this] { FormActivate(); });
 }
@@ -224,119 +224,119 @@ TStart::~TStart() {
 }
 
 void TStart::BuildSetupPage() {
-    Panel4 = new QWidget(this);
-    Panel4->setObjectName(QStringLiteral("Panel4"));
-    Panel4->setGeometry(0, 0, kWidth, kHeight);
+    SetupPage = new QWidget(this);
+    SetupPage->setObjectName(QStringLiteral("Panel4"));
+    SetupPage->setGeometry(0, 0, kWidth, kHeight);
     // The page covers the progress page also when its picture is hidden.
-    Panel4->setAutoFillBackground(true);
-    SetPaletteColor(*Panel4, QPalette::Window, kPaperColour);
-    Image3 = new TImage(Panel4);
-    Image3->setObjectName(QStringLiteral("Image3"));
-    Image3->setGeometry(0, 0, kWidth, kHeight);
+    SetupPage->setAutoFillBackground(true);
+    SetPaletteColor(*SetupPage, QPalette::Window, kPaperColour);
+    SetupBackground = new TImage(SetupPage);
+    SetupBackground->setObjectName(QStringLiteral("Image3"));
+    SetupBackground->setGeometry(0, 0, kWidth, kHeight);
     // Over the picture, which other windows show without the panel.
-    MakeButtonPanel(Panel4);
+    MakeButtonPanel(SetupPage);
 
-    LabelDiffLevel = MakeLabel(Panel4, "LabelDiffLevel", {10, 10, 300, 20});
+    LabelDiffLevel = MakeLabel(SetupPage, "LabelDiffLevel", {10, 10, 300, 20});
     LabelDiffLevel->setAlignment(Qt::AlignCenter);
     LabelDiffLevel->setAutoFillBackground(true);
     SetPaletteColor(*LabelDiffLevel, QPalette::Window, clNavy);
     SetPaletteColor(*LabelDiffLevel, QPalette::WindowText, clWhite);
-    RadioGroupDiffLevel = new TRadioGroup(Panel4);
+    RadioGroupDiffLevel = new TRadioGroup(SetupPage);
     RadioGroupDiffLevel->setObjectName(QStringLiteral("RadioGroupDiffLevel"));
     RadioGroupDiffLevel->setGeometry(10, 30, 300, 80);
-    Label16 = MakeLabel(Panel4, "Label16", {10, 112, 300, 60});
-    Label16->setWordWrap(true);
-    Label16->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    DifficultyAbout = MakeLabel(SetupPage, "Label16", {10, 112, 300, 60});
+    DifficultyAbout->setWordWrap(true);
+    DifficultyAbout->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    Label1 = MakeLabel(Panel4, "Label1", {10, 172, 250, 16});
-    ExSlider1 = MakeSlider(Panel4, "ExSlider1", {10, 188, 250, 30}, kMinStates, kMaxStates, 1);
-    Label2 = MakeLabel(Panel4, "Label2", {10, 218, 40, 14});
-    Label3 = MakeLabel(Panel4, "Label3", {220, 218, 40, 14});
-    Label3->setAlignment(Qt::AlignRight);
-    Label4 = MakeLabel(Panel4, "Label4", {268, 194, 40, 18});
+    StatesLabel = MakeLabel(SetupPage, "Label1", {10, 172, 250, 16});
+    StatesSlider = MakeSlider(SetupPage, "ExSlider1", {10, 188, 250, 30}, kMinStates, kMaxStates, 1);
+    StatesMin = MakeLabel(SetupPage, "Label2", {10, 218, 40, 14});
+    StatesMax = MakeLabel(SetupPage, "Label3", {220, 218, 40, 14});
+    StatesMax->setAlignment(Qt::AlignRight);
+    StatesValue = MakeLabel(SetupPage, "Label4", {268, 194, 40, 18});
 
-    Label5 = MakeLabel(Panel4, "Label5", {10, 236, 250, 16});
-    ExSlider2 = MakeSlider(Panel4, "ExSlider2", {10, 252, 250, 30}, kMinSide, kMaxSide, kSideStep);
-    Label6 = MakeLabel(Panel4, "Label6", {10, 282, 40, 14});
-    Label7 = MakeLabel(Panel4, "Label7", {220, 282, 40, 14});
-    Label7->setAlignment(Qt::AlignRight);
-    Label8 = MakeLabel(Panel4, "Label8", {268, 258, 40, 18});
+    MapSizeLabel = MakeLabel(SetupPage, "Label5", {10, 236, 250, 16});
+    MapSizeSlider = MakeSlider(SetupPage, "ExSlider2", {10, 252, 250, 30}, kMinSide, kMaxSide, kSideStep);
+    MapSizeMin = MakeLabel(SetupPage, "Label6", {10, 282, 40, 14});
+    MapSizeMax = MakeLabel(SetupPage, "Label7", {220, 282, 40, 14});
+    MapSizeMax->setAlignment(Qt::AlignRight);
+    MapSizeValue = MakeLabel(SetupPage, "Label8", {268, 258, 40, 18});
 
-    Label9 = MakeLabel(Panel4, "Label9", {10, 300, 160, 32});
-    ExSpinEdit1 = new TExSpinEdit(Panel4);
-    ExSpinEdit1->setObjectName(QStringLiteral("ExSpinEdit1"));
-    ExSpinEdit1->setGeometry(180, 304, 60, 22);
-    ExSpinEdit1->SetEditorEnabled(false);
-    ExSpinEdit1->SetMinValue(1);
+    HumansLabel = MakeLabel(SetupPage, "Label9", {10, 300, 160, 32});
+    HumansEdit = new TExSpinEdit(SetupPage);
+    HumansEdit->setObjectName(QStringLiteral("ExSpinEdit1"));
+    HumansEdit->setGeometry(180, 304, 60, 22);
+    HumansEdit->SetEditorEnabled(false);
+    HumansEdit->SetMinValue(1);
     // The states count bounds the human count from the start.
-    ExSpinEdit1->SetMaxValue(kMaxStates);
-    ExSpinEdit1->SetValue(1);
-    Label14 = MakeLabel(Panel4, "Label14", {10, 336, 160, 16});
-    Label15 = MakeLabel(Panel4, "Label15", {180, 336, 80, 16});
-    Label15->setText(QString::number(kMaxStates * 5) + QStringLiteral(" %"));
+    HumansEdit->SetMaxValue(kMaxStates);
+    HumansEdit->SetValue(1);
+    DifficultyLabel = MakeLabel(SetupPage, "Label14", {10, 336, 160, 16});
+    DifficultyPercent = MakeLabel(SetupPage, "Label15", {180, 336, 80, 16});
+    DifficultyPercent->setText(QString::number(kMaxStates * 5) + QStringLiteral(" %"));
 
-    ScrollTextPanel1 = new TScrollTextPanel(Panel4);
-    ScrollTextPanel1->setObjectName(QStringLiteral("ScrollTextPanel1"));
-    ScrollTextPanel1->setGeometry(10, 358, 300, 112);
-    ScrollTextPanel1->SetCycled(true);
-    ScrollTextPanel1->SetInterval(kIntroInterval);
-    ScrollTextPanel1->SetAlignment(taCenter);
+    IntroScroll = new TScrollTextPanel(SetupPage);
+    IntroScroll->setObjectName(QStringLiteral("ScrollTextPanel1"));
+    IntroScroll->setGeometry(10, 358, 300, 112);
+    IntroScroll->SetCycled(true);
+    IntroScroll->SetInterval(kIntroInterval);
+    IntroScroll->SetAlignment(taCenter);
 
-    Label12 = MakeLabel(Panel4, "Label12", {325, 12, kPreviewSide, 322});
-    Label12->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
-    Shape1 = new QFrame(Panel4);
-    Shape1->setObjectName(QStringLiteral("Shape1"));
-    Shape1->setGeometry(323, 8, kPreviewSide + 4, kPreviewSide + 4);
-    Shape1->setFrameStyle(QFrame::Box | QFrame::Plain);
-    Shape1->setLineWidth(2);
-    Image1 = new TImage(Panel4);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry(325, 10, kPreviewSide, kPreviewSide);
-    Image1->Picture = QImage(kPreviewSide, kPreviewSide, QImage::Format_RGB32);
-    Image1->Picture.fill(Qt::white);
-    Image1->hide();
+    MapStatus = MakeLabel(SetupPage, "Label12", {325, 12, kPreviewSide, 322});
+    MapStatus->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+    PreviewFrame = new QFrame(SetupPage);
+    PreviewFrame->setObjectName(QStringLiteral("Shape1"));
+    PreviewFrame->setGeometry(323, 8, kPreviewSide + 4, kPreviewSide + 4);
+    PreviewFrame->setFrameStyle(QFrame::Box | QFrame::Plain);
+    PreviewFrame->setLineWidth(2);
+    Preview = new TImage(SetupPage);
+    Preview->setObjectName(QStringLiteral("Image1"));
+    Preview->setGeometry(325, 10, kPreviewSide, kPreviewSide);
+    Preview->Picture = QImage(kPreviewSide, kPreviewSide, QImage::Format_RGB32);
+    Preview->Picture.fill(Qt::white);
+    Preview->hide();
 
-    ExSpeedButton1 = MakeGameButton(Panel4, "ExSpeedButton1", {325, 340, 148, 62});
-    ExSpeedButton2 = MakeGameButton(Panel4, "ExSpeedButton2", {477, 340, 148, 62});
-    ExSpeedButton2->hide();
-    SpeedButton3 = MakeGameButton(Panel4, "SpeedButton3", {325, 406, 148, 62});
-    SpeedButton4 = MakeGameButton(Panel4, "SpeedButton4", {477, 406, 148, 62});
+    GenerateMapButton = MakeGameButton(SetupPage, "ExSpeedButton1", {325, 340, 148, 62});
+    ChooseTerritoryButton = MakeGameButton(SetupPage, "ExSpeedButton2", {477, 340, 148, 62});
+    ChooseTerritoryButton->hide();
+    ExitButton = MakeGameButton(SetupPage, "SpeedButton3", {325, 406, 148, 62});
+    HelpButton = MakeGameButton(SetupPage, "SpeedButton4", {477, 406, 148, 62});
 }
 
 void TStart::BuildProgressPage() {
-    Panel5 = new QWidget(this);
-    Panel5->setObjectName(QStringLiteral("Panel5"));
-    Panel5->setGeometry(0, 0, kWidth, kHeight);
-    Panel5->setAutoFillBackground(true);
-    Image2 = new TImage(Panel5);
-    Image2->setObjectName(QStringLiteral("Image2"));
-    Image2->setGeometry(0, 0, kWidth, kHeight);
-    Image2->Stretch = true;
-    ExLabel1 = MakeShadowLabel(Panel5, "ExLabel1", {0, 130, kWidth, 40}, 16, clBlack);
-    ExLabel1->SetShadowColor(clBtnHighlight);
-    Label11 = MakeLabel(Panel5, "Label11", {120, 200, 400, 16});
-    ProgressBar2 = MakeProgressBar(Panel5, "ProgressBar2", {120, 218, 400, 18});
-    Label10 = MakeLabel(Panel5, "Label10", {120, 256, 400, 16});
-    ProgressBar1 = MakeProgressBar(Panel5, "ProgressBar1", {120, 274, 400, 18});
-    Label13 = MakeLabel(Panel5, "Label13", {120, 316, 400, 20});
-    OpenDialog1 = new QFileDialog(this);
-    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
-    FitFileDialog(*OpenDialog1);
-    OpenDialog1->setOption(QFileDialog::ReadOnly);
-    OpenDialog1->setFileMode(QFileDialog::ExistingFile);
-    OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
-    OpenDialog1->setDefaultSuffix(QStringLiteral("kordalt"));
+    ProgressPage = new QWidget(this);
+    ProgressPage->setObjectName(QStringLiteral("Panel5"));
+    ProgressPage->setGeometry(0, 0, kWidth, kHeight);
+    ProgressPage->setAutoFillBackground(true);
+    ProgressBackground = new TImage(ProgressPage);
+    ProgressBackground->setObjectName(QStringLiteral("Image2"));
+    ProgressBackground->setGeometry(0, 0, kWidth, kHeight);
+    ProgressBackground->Stretch = true;
+    PleaseWait = MakeShadowLabel(ProgressPage, "ExLabel1", {0, 130, kWidth, 40}, 16, clBlack);
+    PleaseWait->SetShadowColor(clBtnHighlight);
+    ComputersMoveLabel = MakeLabel(ProgressPage, "Label11", {120, 200, 400, 16});
+    ComputersMoveBar = MakeProgressBar(ProgressPage, "ProgressBar2", {120, 218, 400, 18});
+    BattlesLabel = MakeLabel(ProgressPage, "Label10", {120, 256, 400, 16});
+    BattlesBar = MakeProgressBar(ProgressPage, "ProgressBar1", {120, 274, 400, 18});
+    YearLabel = MakeLabel(ProgressPage, "Label13", {120, 316, 400, 20});
+    OpenDialog = new QFileDialog(this);
+    OpenDialog->setObjectName(QStringLiteral("OpenDialog1"));
+    FitFileDialog(*OpenDialog);
+    OpenDialog->setOption(QFileDialog::ReadOnly);
+    OpenDialog->setFileMode(QFileDialog::ExistingFile);
+    OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
+    OpenDialog->setDefaultSuffix(QStringLiteral("kordalt"));
 }
 
 void TStart::ConnectEvents() {
     connect(RadioGroupDiffLevel, &TRadioGroup::OnClick, this, &TStart::DifficultyClick);
-    connect(ExSlider1, &TExSlider::OnChange, this, &TStart::StatesSliderChange);
-    connect(ExSlider2, &TExSlider::OnChange, this, &TStart::MapSizeSliderChange);
-    connect(ExSpinEdit1, &TExSpinEdit::OnChange, this, &TStart::HumanCountChange);
-    connect(ExSpeedButton1, &TExSpeedButton::OnClick, this, &TStart::GenerateMapClick);
-    connect(ExSpeedButton2, &TExSpeedButton::OnClick, this, &TStart::ChooseTerritoryClick);
-    connect(SpeedButton3, &TExSpeedButton::OnClick, this, &TStart::ExitClick);
-    connect(SpeedButton4, &TExSpeedButton::OnClick, this, &TStart::HelpClick);
+    connect(StatesSlider, &TExSlider::OnChange, this, &TStart::StatesSliderChange);
+    connect(MapSizeSlider, &TExSlider::OnChange, this, &TStart::MapSizeSliderChange);
+    connect(HumansEdit, &TExSpinEdit::OnChange, this, &TStart::HumanCountChange);
+    connect(GenerateMapButton, &TExSpeedButton::OnClick, this, &TStart::GenerateMapClick);
+    connect(ChooseTerritoryButton, &TExSpeedButton::OnClick, this, &TStart::ChooseTerritoryClick);
+    connect(ExitButton, &TExSpeedButton::OnClick, this, &TStart::ExitClick);
+    connect(HelpButton, &TExSpeedButton::OnClick, this, &TStart::HelpClick);
 }
 
 // A bar is drawn at once when it starts and when it ends; in between at most
@@ -371,47 +371,48 @@ void TStart::Localize() {
         {Qs(LangText(kStartTraining)), Qs(LangText(kStartNormal)), Qs(LangText(kStartExpert))});
     DifficultyTexts = {LabelText(kStartTrainingAbout), LabelText(kStartNormalAbout),
                        LabelText(kStartExpertAbout)};
-    Label1->setText(LabelText(kStartStates));
-    Label5->setText(LabelText(kStartMapSize));
-    Label9->setText(LabelText(kStartHumans));
-    Label14->setText(LabelText(kStartDifficulty));
-    Label12->setText(LabelText(kStartMap));
-    ExSpeedButton1->SetCaption(Qs(LangText(kStartGenerateMap)));
-    ExSpeedButton2->SetCaption(Qs(LangText(kStartChooseTerritory)));
-    SpeedButton3->SetCaption(Qs(LangText(kStartExit)));
-    SpeedButton4->SetCaption(Qs(LangText(kStartHelp)));
-    ExLabel1->SetCaption(Qs(LangText(kStartPleaseWait)));
-    Label11->setText(LabelText(kStartComputersMove));
-    Label10->setText(LabelText(kStartBattles));
-    if (const QImage progress = LanguagePicture(4); !progress.isNull()) Image2->Picture = progress;
+    StatesLabel->setText(LabelText(kStartStates));
+    MapSizeLabel->setText(LabelText(kStartMapSize));
+    HumansLabel->setText(LabelText(kStartHumans));
+    DifficultyLabel->setText(LabelText(kStartDifficulty));
+    MapStatus->setText(LabelText(kStartMap));
+    GenerateMapButton->SetCaption(Qs(LangText(kStartGenerateMap)));
+    ChooseTerritoryButton->SetCaption(Qs(LangText(kStartChooseTerritory)));
+    ExitButton->SetCaption(Qs(LangText(kStartExit)));
+    HelpButton->SetCaption(Qs(LangText(kStartHelp)));
+    PleaseWait->SetCaption(Qs(LangText(kStartPleaseWait)));
+    ComputersMoveLabel->setText(LabelText(kStartComputersMove));
+    BattlesLabel->setText(LabelText(kStartBattles));
+    if (const QImage progress = LanguagePicture(4); !progress.isNull())
+        ProgressBackground->Picture = progress;
     if (LanguageFile) {
         std::vector<std::string> lines;
-        for (const QString& line : ScrollTextPanel1->Lines()) lines.push_back(Cs(line));
+        for (const QString& line : IntroScroll->Lines()) lines.push_back(Cs(line));
         LanguageFile->LoadIntro(0, lines);
         QStringList intro;
         for (const std::string& line : lines) intro << Qs(line);
-        ScrollTextPanel1->SetLines(intro);
+        IntroScroll->SetLines(intro);
     }
-    OpenDialog1->setDirectory(Qs(ProgramDirectory()));
-    OpenDialog1->setWindowTitle(Qs(LangText(kOpenDialogTitle)));
-    OpenDialog1->setNameFilter(DialogFilter(Qs(LangTextRaw(kSavedGameFilter))));
+    OpenDialog->setDirectory(Qs(ProgramDirectory()));
+    OpenDialog->setWindowTitle(Qs(LangText(kOpenDialogTitle)));
+    OpenDialog->setNameFilter(DialogFilter(Qs(LangTextRaw(kSavedGameFilter))));
     LoadRulesData();
     if (const QImage background = LanguagePicture(5); !background.isNull()) {
-        if (Image3->Picture.isNull()) {
-            Image3->Picture = QImage(kWidth, kHeight, QImage::Format_RGB32);
-            Image3->Picture.fill(ToQColor(clBtnFace));
+        if (SetupBackground->Picture.isNull()) {
+            SetupBackground->Picture = QImage(kWidth, kHeight, QImage::Format_RGB32);
+            SetupBackground->Picture.fill(ToQColor(clBtnFace));
         }
-        QPainter painter(&Image3->Picture);
+        QPainter painter(&SetupBackground->Picture);
         painter.drawImage(QRect(0, 0, kWidth, kHeight), background);
     }
     ApplyLanguageFont(this);
 }
 
 void TStart::LoadGlyphs() {
-    LoadButtonGlyph(*ExSpeedButton1, 18);
-    LoadButtonGlyph(*ExSpeedButton2, 19);
-    LoadButtonGlyph(*SpeedButton3, 20);
-    LoadButtonGlyph(*SpeedButton4, 21);
+    LoadButtonGlyph(*GenerateMapButton, 18);
+    LoadButtonGlyph(*ChooseTerritoryButton, 19);
+    LoadButtonGlyph(*ExitButton, 20);
+    LoadButtonGlyph(*HelpButton, 21);
 }
 
 void TStart::ApplyDifficulty() {
@@ -423,35 +424,35 @@ void TStart::ApplyDifficulty() {
     static constexpr TText kLevelNames[] = {kLevelTraining, kLevelNormal, kLevelExpert};
     LabelDiffLevel->setText(LabelText(kLevelNames[i]));
     SetDifficultyLevel(i);
-    if (i == kExpert) ExSlider2->SetValue(ExSlider2->MaxValue());
-    ExSlider2->setEnabled(i != kExpert);
-    Label16->setText(DifficultyTexts[static_cast<size_t>(i)]);
-    ExSpeedButton1->show();
+    if (i == kExpert) MapSizeSlider->SetValue(MapSizeSlider->MaxValue());
+    MapSizeSlider->setEnabled(i != kExpert);
+    DifficultyAbout->setText(DifficultyTexts[static_cast<size_t>(i)]);
+    GenerateMapButton->show();
 }
 
 void TStart::DifficultyClick() {
     ApplyDifficulty();
-    ExSpeedButton2->hide();
+    ChooseTerritoryButton->hide();
 }
 
 void TStart::StatesSliderChange() {
-    const int n = ExSlider1->Value();
-    Label4->setText(QString::number(n));
-    Label15->setText(QString::number(n * 5) + QStringLiteral(" %"));
-    ExSpinEdit1->SetValue(1);
-    ExSpeedButton2->hide();
+    const int n = StatesSlider->Value();
+    StatesValue->setText(QString::number(n));
+    DifficultyPercent->setText(QString::number(n * 5) + QStringLiteral(" %"));
+    HumansEdit->SetValue(1);
+    ChooseTerritoryButton->hide();
 }
 
 void TStart::MapSizeSliderChange() {
-    Label8->setText(QString::number(ExSlider2->Value()));
-    ExSpeedButton2->hide();
+    MapSizeValue->setText(QString::number(MapSizeSlider->Value()));
+    ChooseTerritoryButton->hide();
 }
 
-void TStart::HumanCountChange() { ExSpinEdit1->SetMaxValue(ExSlider1->Value()); }
+void TStart::HumanCountChange() { HumansEdit->SetMaxValue(StatesSlider->Value()); }
 
 void TStart::FormActivate() {
-    Image1->hide();
-    ExSpeedButton2->hide();
+    Preview->hide();
+    ChooseTerritoryButton->hide();
 }
 
 void TStart::Guarded(void (*action)()) {
@@ -470,61 +471,61 @@ void TStart::ExitClick() { close(); }
 
 void TStart::HelpClick() { ShowHelpTopic(kHelpTopic); }
 
-int TStart::StatesCount() const { return ExSlider1->Value(); }
+int TStart::StatesCount() const { return StatesSlider->Value(); }
 
-int TStart::MapSide() const { return ExSlider2->Value(); }
+int TStart::MapSide() const { return MapSizeSlider->Value(); }
 
-int TStart::HumanCount() const { return ExSpinEdit1->GetSpinIntValue(); }
+int TStart::HumanCount() const { return HumansEdit->GetSpinIntValue(); }
 
 void TStart::BeginMapGeneration(const QString& status) {
-    ExSpeedButton1->hide();
-    ExSpeedButton2->hide();
-    Image1->hide();
-    keptStatus_ = Label12->text();
-    Label12->setText(NormalizeLineBreaks(status));
-    Panel4->repaint();
+    GenerateMapButton->hide();
+    ChooseTerritoryButton->hide();
+    Preview->hide();
+    keptStatus_ = MapStatus->text();
+    MapStatus->setText(NormalizeLineBreaks(status));
+    SetupPage->repaint();
 }
 
 void TStart::EndMapGeneration() {
-    Label12->setText(keptStatus_);
+    MapStatus->setText(keptStatus_);
     DrawPreview();
-    Image1->show();
-    ExSpeedButton1->show();
-    ExSpeedButton2->show();
+    Preview->show();
+    GenerateMapButton->show();
+    ChooseTerritoryButton->show();
 }
 
 void TStart::DrawPreview() {
-    QPainter painter(&Image1->Picture);
-    painter.setFont(Image1->font());
+    QPainter painter(&Preview->Picture);
+    painter.setFont(Preview->font());
     DrawMapPreview(painter, TRect{1, 1, kPreviewSide, kPreviewSide});
-    Image1->update();
+    Preview->update();
 }
 
 void TStart::ShowProgressPage(bool progress) {
     if (progress)
-        Panel5->raise();
+        ProgressPage->raise();
     else
-        Panel4->raise();
+        SetupPage->raise();
 }
 
 bool TStart::ProgressPageShown() const {
     const QObjectList& pages = children();
-    return pages.indexOf(Panel5) > pages.indexOf(Panel4);
+    return pages.indexOf(ProgressPage) > pages.indexOf(SetupPage);
 }
 
 void TStart::ShowYear(const QString& caption) {
-    Label13->setText(caption);
-    Panel5->repaint();
+    YearLabel->setText(caption);
+    ProgressPage->repaint();
 }
 
 QProgressBar* TStart::Progress(TProgressBar bar) const {
-    return bar == TProgressBar::Battles ? ProgressBar1 : ProgressBar2;
+    return bar == TProgressBar::Battles ? BattlesBar : ComputersMoveBar;
 }
 
 bool TStart::ChooseSavedGame(QString& fileName) {
-    PlaceOver(*OpenDialog1, TopWindow());  // this window is hidden while a game runs or the menu shows
-    if (ExecModal(*OpenDialog1) != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty()) return false;
-    fileName = OpenDialog1->selectedFiles().constFirst();
+    PlaceOver(*OpenDialog, TopWindow());  // this window is hidden while a game runs or the menu shows
+    if (ExecModal(*OpenDialog) != QDialog::Accepted || OpenDialog->selectedFiles().isEmpty()) return false;
+    fileName = OpenDialog->selectedFiles().constFirst();
     return true;
 }
 
@@ -546,7 +547,7 @@ void TStart::showEvent(QShowEvent* event) {
 }
 
 void TStart::closeEvent(QCloseEvent* event) {
-    ScrollTextPanel1->SetActive(false);
+    IntroScroll->SetActive(false);
     QDialog::closeEvent(event);
 }
 

@@ -153,46 +153,46 @@ public:
     bool ChooseSavedGame(QString& fileName);
 
     // Set-up page.
-    QWidget* Panel4 = nullptr;
-    TImage* Image3 = nullptr;
+    QWidget* SetupPage = nullptr;
+    TImage* SetupBackground = nullptr;
     QLabel* LabelDiffLevel = nullptr;
     TRadioGroup* RadioGroupDiffLevel = nullptr;
-    QLabel* Label16 = nullptr;
-    QLabel* Label1 = nullptr;
-    TExSlider* ExSlider1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label5 = nullptr;
-    TExSlider* ExSlider2 = nullptr;
-    QLabel* Label6 = nullptr;
-    QLabel* Label7 = nullptr;
-    QLabel* Label8 = nullptr;
-    QLabel* Label9 = nullptr;
-    TExSpinEdit* ExSpinEdit1 = nullptr;
-    QLabel* Label14 = nullptr;
-    QLabel* Label15 = nullptr;
-    TScrollTextPanel* ScrollTextPanel1 = nullptr;
-    QFrame* Shape1 = nullptr;
-    TImage* Image1 = nullptr;
+    QLabel* DifficultyAbout = nullptr;
+    QLabel* StatesLabel = nullptr;
+    TExSlider* StatesSlider = nullptr;
+    QLabel* StatesMin = nullptr;
+    QLabel* StatesMax = nullptr;
+    QLabel* StatesValue = nullptr;
+    QLabel* MapSizeLabel = nullptr;
+    TExSlider* MapSizeSlider = nullptr;
+    QLabel* MapSizeMin = nullptr;
+    QLabel* MapSizeMax = nullptr;
+    QLabel* MapSizeValue = nullptr;
+    QLabel* HumansLabel = nullptr;
+    TExSpinEdit* HumansEdit = nullptr;
+    QLabel* DifficultyLabel = nullptr;
+    QLabel* DifficultyPercent = nullptr;
+    TScrollTextPanel* IntroScroll = nullptr;
+    QFrame* PreviewFrame = nullptr;
+    TImage* Preview = nullptr;
     // Beneath the preview; the status label of the map generation.
-    QLabel* Label12 = nullptr;
-    TExSpeedButton* ExSpeedButton1 = nullptr;
-    TExSpeedButton* ExSpeedButton2 = nullptr;
-    TExSpeedButton* SpeedButton3 = nullptr;
-    TExSpeedButton* SpeedButton4 = nullptr;
+    QLabel* MapStatus = nullptr;
+    TExSpeedButton* GenerateMapButton = nullptr;
+    TExSpeedButton* ChooseTerritoryButton = nullptr;
+    TExSpeedButton* ExitButton = nullptr;
+    TExSpeedButton* HelpButton = nullptr;
 
     // Progress page.
-    QWidget* Panel5 = nullptr;
-    TImage* Image2 = nullptr;
-    TExLabel* ExLabel1 = nullptr;
-    QLabel* Label11 = nullptr;
-    QProgressBar* ProgressBar2 = nullptr;
-    QLabel* Label10 = nullptr;
-    QProgressBar* ProgressBar1 = nullptr;
-    QLabel* Label13 = nullptr;
+    QWidget* ProgressPage = nullptr;
+    TImage* ProgressBackground = nullptr;
+    TExLabel* PleaseWait = nullptr;
+    QLabel* ComputersMoveLabel = nullptr;
+    QProgressBar* ComputersMoveBar = nullptr;
+    QLabel* BattlesLabel = nullptr;
+    QProgressBar* BattlesBar = nullptr;
+    QLabel* YearLabel = nullptr;
 
-    QFileDialog* OpenDialog1 = nullptr;
+    QFileDialog* OpenDialog = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -54,11 +54,11 @@ protected:
                 Start->move(setupPlace);
                 AlignScreensKeep(Start);  // as the main menu leaves them
             }
-            Start->ExSlider1->SetValue(states_);
-            Start->ExSlider2->SetValue(side_);
-            for (int h = 1; h < humans_; ++h) Start->ExSpinEdit1->StepUp();
-            QTest::mouseClick(Start->ExSpeedButton1, Qt::LeftButton);
-            QTimer::singleShot(0, [] { QTest::mouseClick(Start->ExSpeedButton2, Qt::LeftButton); });
+            Start->StatesSlider->SetValue(states_);
+            Start->MapSizeSlider->SetValue(side_);
+            for (int h = 1; h < humans_; ++h) Start->HumansEdit->StepUp();
+            QTest::mouseClick(Start->GenerateMapButton, Qt::LeftButton);
+            QTimer::singleShot(0, [] { QTest::mouseClick(Start->ChooseTerritoryButton, Qt::LeftButton); });
         } else if (top == SelectPlayer) {
             handovers.push_back(SelectPlayer->PlayerName->Caption());
             handoverPlaces.push_back(SelectPlayer->pos());
@@ -68,10 +68,10 @@ protected:
         } else if (top == Main) {
             EndTurn();
         } else if (top == SelectMan) {
-            banners.push_back(SelectMan->ExLabel1->Caption());
+            banners.push_back(SelectMan->PlayerName->Caption());
             bannerPlaces.push_back(SelectMan->pos());
-            bannerGrids.push_back(SelectMan->StringGrid1->isVisibleTo(SelectMan));
-            QTest::mouseClick(SelectMan->ExSpeedButton1, Qt::LeftButton);
+            bannerGrids.push_back(SelectMan->TimeTable->isVisibleTo(SelectMan));
+            QTest::mouseClick(SelectMan->OkButton, Qt::LeftButton);
         }
     }
 
@@ -79,10 +79,11 @@ protected:
     void ChooseFreeState() {
         for (int i = 1; i <= Game.GosCount; ++i)
             if (!Game.mGos[i].Alive) {
-                QTest::mouseClick(SelectGos->Image1, Qt::LeftButton, {}, PixelOf(static_cast<uint8_t>(i)));
-                SelectGos->Edit1->setText(
+                QTest::mouseClick(SelectGos->MapPicture, Qt::LeftButton, {},
+                                  PixelOf(static_cast<uint8_t>(i)));
+                SelectGos->RulerNameEdit->setText(
                     QStringLiteral("Human%1").arg(QString::fromStdString(Game.CurrentPlayerName)));
-                QTest::mouseClick(SelectGos->ExSpeedButton1, Qt::LeftButton);
+                QTest::mouseClick(SelectGos->ConfirmButton, Qt::LeftButton);
                 return;
             }
     }
@@ -128,7 +129,7 @@ TEST_F(LocalGame, OneHumanPassesToTheEnd) {
                 Contains(messages, "Игра затянулась."));
     EXPECT_GE(Game.Year, 2);
     // The progress page named the last year computed.
-    EXPECT_EQ(Start->Label13->text(), QString::fromUtf8("Год: %1").arg(Game.Year - 1));
+    EXPECT_EQ(Start->YearLabel->text(), QString::fromUtf8("Год: %1").arg(Game.Year - 1));
     // One banner before every turn, for the one human, without a time table.
     ASSERT_FALSE(turns.empty());
     EXPECT_EQ(banners.size(), turns.size());

@@ -33,7 +33,7 @@ TEST(MainMenuPicturesTest, CaptionsStandOnDarkGroundAndTheKeyColourIsLeftOut) {
     TIniFile(dir.Path("kordalt.INI")).WriteString("Icons", "Icons", kBinDir + "icons.bmp");
 
     TMainForm form;
-    const QImage background = form.Image1->pixmap().toImage();
+    const QImage background = form.BackgroundImage->pixmap().toImage();
     ASSERT_EQ(background.size(), QSize(640, 480));
     const QColor key = QImage(dir.Path("menu2.bmp").c_str()).pixelColor(0, 69);
     EXPECT_EQ(key, QColor(255, 0, 255));

@@ -211,7 +211,7 @@ TEST_F(MainMenuTest, BackgroundDrawsTheLanguagePicturesOverTheWindowColour) {
     ASSERT_TRUE(sign.save(QString::fromStdString(dir.Path("sign.bmp"))));
 
     Open("Image=menu.bmp\nImage2=sign.bmp\nImage3=missing.bmp\n");
-    QImage canvas = form->Image1->pixmap().toImage();
+    QImage canvas = form->BackgroundImage->pixmap().toImage();
     EXPECT_EQ(canvas.pixelColor(10, 10), QColor(Qt::blue));
     EXPECT_EQ(canvas.pixelColor(401, 11), QColor(Qt::blue)) << "the frame colour is left out";
     EXPECT_EQ(canvas.pixelColor(410, 20), QColor(Qt::red));
@@ -219,7 +219,7 @@ TEST_F(MainMenuTest, BackgroundDrawsTheLanguagePicturesOverTheWindowColour) {
 
     // Without pictures the window colour lies beneath the white captions.
     Open("");
-    canvas = form->Image1->pixmap().toImage();
+    canvas = form->BackgroundImage->pixmap().toImage();
     EXPECT_EQ(canvas.size(), QSize(640, 480));
     EXPECT_EQ(canvas.pixelColor(10, 10), canvas.pixelColor(630, 470));
     form->show();

@@ -350,8 +350,8 @@ TEST_F(TurnControl, HelpButtonAndF1OpenThePagesTopic) {
 
 TEST_F(TurnControl, PagesShowTheSetupWindowsBackground) {
     TStart start;
-    start.Image3->Picture = QImage(640, 480, QImage::Format_RGB32);
-    start.Image3->Picture.fill(Qt::darkCyan);
+    start.SetupBackground->Picture = QImage(640, 480, QImage::Format_RGB32);
+    start.SetupBackground->Picture.fill(Qt::darkCyan);
     Start = &start;
     TMain main;
     Start = nullptr;

@@ -22,55 +22,57 @@ protected:
         ActivateWindow(SelectGos);
     }
 
-    void ClickState(uint8_t gos) { QTest::mouseClick(SelectGos->Image1, Qt::LeftButton, {}, PixelOf(gos)); }
-    void Confirm() { QTest::mouseClick(SelectGos->ExSpeedButton1, Qt::LeftButton); }
-    bool ConfirmShown() const { return SelectGos->ExSpeedButton1->isVisibleTo(SelectGos); }
-    bool PromptShown() const { return SelectGos->ExLabel2->isVisibleTo(SelectGos); }
+    void ClickState(uint8_t gos) {
+        QTest::mouseClick(SelectGos->MapPicture, Qt::LeftButton, {}, PixelOf(gos));
+    }
+    void Confirm() { QTest::mouseClick(SelectGos->ConfirmButton, Qt::LeftButton); }
+    bool ConfirmShown() const { return SelectGos->ConfirmButton->isVisibleTo(SelectGos); }
+    bool PromptShown() const { return SelectGos->Prompt->isVisibleTo(SelectGos); }
 };
 
 TEST_F(StateChoice, TextsAndOfferedName) {
     EXPECT_EQ(SelectGos->windowTitle(), QString::fromUtf8("Выбор территории"));
-    EXPECT_EQ(SelectGos->ExLabel2->Caption(), QString::fromUtf8("Выберите себе государство"));
-    EXPECT_EQ(Shown(SelectGos->ExSpeedButton2->Caption()),
+    EXPECT_EQ(SelectGos->Prompt->Caption(), QString::fromUtf8("Выберите себе государство"));
+    EXPECT_EQ(Shown(SelectGos->RejectButton->Caption()),
               QString::fromUtf8("Меня не устаивает\n эта территория"));
     EXPECT_EQ(SelectGos->RulerNames[0], QString::fromUtf8("Царь Горох"));
     EXPECT_EQ(SelectGos->RulerNames[9], QString::fromUtf8("Емеля"));
-    EXPECT_EQ(SelectGos->Edit1->maxLength(), 13);
+    EXPECT_EQ(SelectGos->RulerNameEdit->maxLength(), 13);
     for (int draw : {0, 9}) {
         ScopedScriptedRandom script({draw});
         ActivateWindow(SelectGos);
-        EXPECT_EQ(SelectGos->Edit1->text(), SelectGos->RulerNames[static_cast<size_t>(draw)]);
+        EXPECT_EQ(SelectGos->RulerNameEdit->text(), SelectGos->RulerNames[static_cast<size_t>(draw)]);
     }
     EXPECT_FALSE(ConfirmShown());
-    EXPECT_FALSE(SelectGos->ExLabel1->isVisibleTo(SelectGos));
-    EXPECT_EQ(SelectGos->Shape1->palette().color(QPalette::Window), QColor(Qt::white));
+    EXPECT_FALSE(SelectGos->StateName->isVisibleTo(SelectGos));
+    EXPECT_EQ(SelectGos->UpperBar->palette().color(QPalette::Window), QColor(Qt::white));
     // The map is drawn in the state colours.
-    EXPECT_EQ(SelectGos->Image1->Picture.pixelColor(PixelOf(2) + QPoint(1, 1)), ToQColor(GosColors[2]));
+    EXPECT_EQ(SelectGos->MapPicture->Picture.pixelColor(PixelOf(2) + QPoint(1, 1)), ToQColor(GosColors[2]));
     EXPECT_TRUE(PromptShown());
 }
 
 TEST_F(StateChoice, ClickShowsTheStateUnderThePointer) {
     for (uint8_t gos : {1, 4, 3}) {
         const QPoint pixel = PixelOf(gos);
-        QTest::mouseClick(SelectGos->Image1, Qt::LeftButton, {}, pixel);
+        QTest::mouseClick(SelectGos->MapPicture, Qt::LeftButton, {}, pixel);
         EXPECT_EQ(SelectGos->ChoiceSelectedGos, gos);
-        EXPECT_EQ(SelectGos->ExLabel1->Caption(), Qs(Game.mGos[gos].Name.Str()));
-        EXPECT_TRUE(SelectGos->ExLabel1->isVisibleTo(SelectGos));
-        for (QFrame* bar : {SelectGos->Shape1, SelectGos->Shape3})
+        EXPECT_EQ(SelectGos->StateName->Caption(), Qs(Game.mGos[gos].Name.Str()));
+        EXPECT_TRUE(SelectGos->StateName->isVisibleTo(SelectGos));
+        for (QFrame* bar : {SelectGos->UpperBar, SelectGos->LowerBar})
             EXPECT_EQ(bar->palette().color(QPalette::Window), ToQColor(GosColors[gos]));
-        EXPECT_EQ(SelectGos->ExLabel3->Caption(), QString::number(Game.mGos[gos].Territory));
+        EXPECT_EQ(SelectGos->StateTerritory->Caption(), QString::number(Game.mGos[gos].Territory));
         EXPECT_TRUE(ConfirmShown());
         EXPECT_FALSE(PromptShown());
     }
     // The square is column 50 * x div 400 and row 50 * y div 400 of the map.
-    QTest::mouseClick(SelectGos->Image1, Qt::LeftButton, {}, QPoint(399, 7));
+    QTest::mouseClick(SelectGos->MapPicture, Qt::LeftButton, {}, QPoint(399, 7));
     EXPECT_EQ(SelectGos->ChoiceSelectedGos, Map->GetSquare(SquareId(49, 0)));
 }
 
 TEST_F(StateChoice, ConfirmGivesTheStateToTheHuman) {
     SelectGos->show();
     ClickState(3);
-    SelectGos->Edit1->setText(QString::fromUtf8("Ярослав Мудрый"));
+    SelectGos->RulerNameEdit->setText(QString::fromUtf8("Ярослав Мудрый"));
     Confirm();
     EXPECT_FALSE(SelectGos->isVisible());
     const TGosRec& g = Game.mGos[3];
@@ -82,7 +84,7 @@ TEST_F(StateChoice, ConfirmGivesTheStateToTheHuman) {
 
 TEST_F(StateChoice, EmptyNameIsStoredEmpty) {
     ClickState(1);
-    SelectGos->Edit1->clear();
+    SelectGos->RulerNameEdit->clear();
     Confirm();
     EXPECT_EQ(Game.mGos[1].Alive, 1);
     EXPECT_EQ(Game.mGos[1].PlayerName.Str(), "");
@@ -96,8 +98,7 @@ TEST_F(StateChoice, StateInPlayIsRefused) {
     ClickState(2);
     Confirm();
     EXPECT_TRUE(SelectGos->isVisible());
-    EXPECT_EQ(Shown(SelectGos->ExLabel2->Caption()),
-              QString::fromUtf8("Извините\nэта территория уже выбрана"));
+    EXPECT_EQ(Shown(SelectGos->Prompt->Caption()), QString::fromUtf8("Извините\nэта территория уже выбрана"));
     EXPECT_TRUE(PromptShown());
     EXPECT_EQ(Game.mGos[2].Player, 1u);
     EXPECT_EQ(Game.mGos[2].PlayerName.Str(), "first");
@@ -112,15 +113,14 @@ TEST_F(StateChoice, StateInPlayIsRefused) {
     ActivateWindow(SelectGos);
     ClickState(2);
     EXPECT_TRUE(ConfirmShown());
-    EXPECT_EQ(Shown(SelectGos->ExLabel2->Caption()),
-              QString::fromUtf8("Извините\nэта территория уже выбрана"));
+    EXPECT_EQ(Shown(SelectGos->Prompt->Caption()), QString::fromUtf8("Извините\nэта территория уже выбрана"));
     SelectGos->hide();
 }
 
 TEST_F(StateChoice, ReleaseOutsideTheMapChangesNothing) {
     ClickState(1);
     for (QPoint outside : {QPoint(-1, 5), QPoint(400, 5), QPoint(5, 400), QPoint(5, -3)}) {
-        QTest::mouseRelease(SelectGos->Image1, Qt::LeftButton, {}, outside);
+        QTest::mouseRelease(SelectGos->MapPicture, Qt::LeftButton, {}, outside);
         EXPECT_EQ(SelectGos->ChoiceSelectedGos, 1);
     }
 }
@@ -132,7 +132,7 @@ TEST_F(StateChoice, RunModallyThroughTheGameInterface) {
     });
     EXPECT_NE(GameWindows().ShowStateChoice(2), kChoiceRejected);
     EXPECT_EQ(Game.mGos[4].Player, 2u);
-    QTimer::singleShot(0, SelectGos, [] { QTest::mouseClick(SelectGos->ExSpeedButton2, Qt::LeftButton); });
+    QTimer::singleShot(0, SelectGos, [] { QTest::mouseClick(SelectGos->RejectButton, Qt::LeftButton); });
     EXPECT_EQ(GameWindows().ShowStateChoice(3), kChoiceRejected);
 }
 
@@ -154,13 +154,12 @@ TEST_F(StateChoice, ClosingTheWindowRejectsTheMap) {
 TEST_F(StateChoice, RejectedMapLeavesTheSetupOpen) {
     QTimer::singleShot(0, Start, [this] {
         Generate(3, 50);
-        QTimer::singleShot(0, SelectGos,
-                           [] { QTest::mouseClick(SelectGos->ExSpeedButton2, Qt::LeftButton); });
-        QTest::mouseClick(Start->ExSpeedButton2, Qt::LeftButton);
+        QTimer::singleShot(0, SelectGos, [] { QTest::mouseClick(SelectGos->RejectButton, Qt::LeftButton); });
+        QTest::mouseClick(Start->ChooseTerritoryButton, Qt::LeftButton);
         EXPECT_TRUE(Start->isVisible());
-        EXPECT_FALSE(Start->ExSpeedButton2->isVisible());
+        EXPECT_FALSE(Start->ChooseTerritoryButton->isVisible());
         EXPECT_EQ(Game.Year, 1);
-        QTest::mouseClick(Start->SpeedButton3, Qt::LeftButton);
+        QTest::mouseClick(Start->ExitButton, Qt::LeftButton);
     });
     ExecModal(*Start);
     EXPECT_FALSE(Start->isVisible());

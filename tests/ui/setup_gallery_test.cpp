@@ -21,15 +21,15 @@ TEST_F(SetupGallery, Windows) {
     Save(*Start, "ui_start_map");
     Start->ShowProgressPage(true);
     Start->ShowYear(QString::fromUtf8("Год: 12"));
-    Start->ProgressBar2->setValue(40);
-    Start->ProgressBar1->setValue(70);
+    Start->ComputersMoveBar->setValue(40);
+    Start->BattlesBar->setValue(70);
     Save(*Start, "ui_start_progress");
     Start->hide();
 
     Game.CurrentPlayerName = "1";
     GameWindows().PrepareStateChoice();
     SelectGos->show();
-    QTest::mouseClick(SelectGos->Image1, Qt::LeftButton, {}, PixelOf(2));
+    QTest::mouseClick(SelectGos->MapPicture, Qt::LeftButton, {}, PixelOf(2));
     Save(*SelectGos, "ui_select_gos");
     SelectGos->hide();
 

@@ -80,9 +80,9 @@ protected:
 
     // Sets the counts and generates a map with the set-up window's button.
     void Generate(int states, int side) {
-        Start->ExSlider1->SetValue(states);
-        Start->ExSlider2->SetValue(side);
-        QTest::mouseClick(Start->ExSpeedButton1, Qt::LeftButton);
+        Start->StatesSlider->SetValue(states);
+        Start->MapSizeSlider->SetValue(side);
+        QTest::mouseClick(Start->GenerateMapButton, Qt::LeftButton);
     }
 
     // The pixel of the state-choice map at the middle of a square of state

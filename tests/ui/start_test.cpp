@@ -57,19 +57,19 @@ TEST_F(StartWindow, TextsComeFromTheLanguage) {
     EXPECT_EQ(Start->RadioGroupDiffLevel->ItemIndex(), 0);
     EXPECT_EQ(items[0]->text(), QString::fromUtf8("Тренировка"));
     EXPECT_EQ(items[2]->text(), QString::fromUtf8("Эксперт"));
-    EXPECT_EQ(Start->ExLabel1->Caption(), QString::fromUtf8("Пожалуйста подождите..."));
+    EXPECT_EQ(Start->PleaseWait->Caption(), QString::fromUtf8("Пожалуйста подождите..."));
     // The intro scrolls the language's first introduction, one step every 70 ms.
-    ASSERT_EQ(Start->ScrollTextPanel1->Lines().size(), 14);
-    EXPECT_EQ(Start->ScrollTextPanel1->Lines().front(), QString::fromUtf8("Добро пожаловать в мир Kordalt!"));
-    EXPECT_EQ(Start->ScrollTextPanel1->Interval(), 70u);
+    ASSERT_EQ(Start->IntroScroll->Lines().size(), 14);
+    EXPECT_EQ(Start->IntroScroll->Lines().front(), QString::fromUtf8("Добро пожаловать в мир Kordalt!"));
+    EXPECT_EQ(Start->IntroScroll->Interval(), 70u);
     EXPECT_EQ(Start->size(), QSize(640, 480));
 }
 
 TEST_F(StartWindow, ButtonsShowTheirFragments) {
     for (const auto& [button, fragment] :
-         {std::pair{Start->ExSpeedButton1, 18}, std::pair{Start->ExSpeedButton2, 19},
-          std::pair{Start->SpeedButton3, 20}, std::pair{Start->SpeedButton4, 21},
-          std::pair{SelectGos->ExSpeedButton1, 22}, std::pair{SelectGos->ExSpeedButton2, 23}}) {
+         {std::pair{Start->GenerateMapButton, 18}, std::pair{Start->ChooseTerritoryButton, 19},
+          std::pair{Start->ExitButton, 20}, std::pair{Start->HelpButton, 21},
+          std::pair{SelectGos->ConfirmButton, 22}, std::pair{SelectGos->RejectButton, 23}}) {
         QImage expected;
         PictureList->LoadGlyph(expected, fragment);
         EXPECT_FALSE(expected.isNull());
@@ -84,25 +84,25 @@ TEST_F(StartWindow, DifficultyLevels) {
         const char* name;
         bool mapSliderEnabled;
     };
-    Start->ExSlider2->SetValue(50);
+    Start->MapSizeSlider->SetValue(50);
     for (const Case& c : {Case{2, "Профессиональная игра", false}, Case{0, "Тренировочная игра", true},
                           Case{1, "Нормальная игра", true}}) {
         SCOPED_TRACE(c.item);
-        Start->ExSpeedButton2->show();
+        Start->ChooseTerritoryButton->show();
         QTest::mouseClick(
             Start->RadioGroupDiffLevel->findChild<QRadioButton*>(QStringLiteral("Item%1").arg(c.item)),
             Qt::LeftButton);
         EXPECT_EQ(Start->LabelDiffLevel->text(), QString::fromUtf8(c.name));
         EXPECT_EQ(Game.DifficultyLevel, c.item);
-        EXPECT_EQ(Start->Label16->text(), DifficultyTexts[static_cast<size_t>(c.item)]);
-        EXPECT_EQ(Start->ExSlider2->isEnabled(), c.mapSliderEnabled);
+        EXPECT_EQ(Start->DifficultyAbout->text(), DifficultyTexts[static_cast<size_t>(c.item)]);
+        EXPECT_EQ(Start->MapSizeSlider->isEnabled(), c.mapSliderEnabled);
         // Expert forces the largest map; going back keeps it.
-        EXPECT_EQ(Start->ExSlider2->Value(), 100);
-        EXPECT_EQ(Start->Label8->text(), QStringLiteral("100"));
-        EXPECT_FALSE(Start->ExSpeedButton2->isVisibleTo(Start));
-        EXPECT_TRUE(Start->ExSpeedButton1->isVisibleTo(Start));
+        EXPECT_EQ(Start->MapSizeSlider->Value(), 100);
+        EXPECT_EQ(Start->MapSizeValue->text(), QStringLiteral("100"));
+        EXPECT_FALSE(Start->ChooseTerritoryButton->isVisibleTo(Start));
+        EXPECT_TRUE(Start->GenerateMapButton->isVisibleTo(Start));
     }
-    EXPECT_TRUE(Start->Label16->text().startsWith(QString::fromUtf8("Обычная игра")));
+    EXPECT_TRUE(Start->DifficultyAbout->text().startsWith(QString::fromUtf8("Обычная игра")));
 }
 
 TEST_F(StartWindow, ApplyDifficultyRepairsAMissingChoice) {
@@ -115,41 +115,41 @@ TEST_F(StartWindow, ApplyDifficultyRepairsAMissingChoice) {
 }
 
 TEST_F(StartWindow, StatesCountResetsHumansAndBoundsThem) {
-    Start->ExSpinEdit1->StepUp();
-    Start->ExSpinEdit1->StepUp();
+    Start->HumansEdit->StepUp();
+    Start->HumansEdit->StepUp();
     ASSERT_EQ(Start->HumanCount(), 3);
-    Start->ExSpeedButton2->show();
-    Start->ExSlider1->SetValue(5);
-    EXPECT_EQ(Start->Label4->text(), QStringLiteral("5"));
-    EXPECT_EQ(Start->Label15->text(), QStringLiteral("25 %"));
+    Start->ChooseTerritoryButton->show();
+    Start->StatesSlider->SetValue(5);
+    EXPECT_EQ(Start->StatesValue->text(), QStringLiteral("5"));
+    EXPECT_EQ(Start->DifficultyPercent->text(), QStringLiteral("25 %"));
     EXPECT_EQ(Start->HumanCount(), 1);
-    EXPECT_FALSE(Start->ExSpeedButton2->isVisibleTo(Start));
+    EXPECT_FALSE(Start->ChooseTerritoryButton->isVisibleTo(Start));
     // Only the arrows change the count.
-    EXPECT_FALSE(Start->ExSpinEdit1->EditorEnabled());
+    EXPECT_FALSE(Start->HumansEdit->EditorEnabled());
 
-    Start->ExSlider1->SetValue(3);
+    Start->StatesSlider->SetValue(3);
     for (int i = 0; i < 5; ++i)
-        QTest::mouseClick(Start->ExSpinEdit1->Button(), Qt::LeftButton, {}, QPoint(2, 2));
+        QTest::mouseClick(Start->HumansEdit->Button(), Qt::LeftButton, {}, QPoint(2, 2));
     EXPECT_EQ(Start->HumanCount(), 3);
-    Start->ExSlider1->SetValue(2);
-    EXPECT_EQ(Start->Label15->text(), QStringLiteral("10 %"));
+    Start->StatesSlider->SetValue(2);
+    EXPECT_EQ(Start->DifficultyPercent->text(), QStringLiteral("10 %"));
     EXPECT_EQ(Start->HumanCount(), 1);
 }
 
 TEST_F(StartWindow, MapSliderMovesInStepsOfFive) {
-    Start->ExSpeedButton2->show();
-    Start->ExSlider2->setFocus();
-    Start->ExSlider2->StepValue(4);
+    Start->ChooseTerritoryButton->show();
+    Start->MapSizeSlider->setFocus();
+    Start->MapSizeSlider->StepValue(4);
     EXPECT_EQ(Start->MapSide(), 95);
-    EXPECT_EQ(Start->Label8->text(), QStringLiteral("95"));
-    EXPECT_FALSE(Start->ExSpeedButton2->isVisibleTo(Start));
-    Start->ExSlider2->StepValue(1);
+    EXPECT_EQ(Start->MapSizeValue->text(), QStringLiteral("95"));
+    EXPECT_FALSE(Start->ChooseTerritoryButton->isVisibleTo(Start));
+    Start->MapSizeSlider->StepValue(1);
     EXPECT_EQ(Start->MapSide(), 50);
 }
 
 TEST_F(StartWindow, GenerationReadsTheCountsAndShowsThePreview) {
-    Start->ExSlider1->SetValue(4);
-    Start->ExSpinEdit1->StepUp();
+    Start->StatesSlider->SetValue(4);
+    Start->HumansEdit->StepUp();
     EXPECT_EQ(GameWindows().HumanCountValue(), 2);
     Generate(4, 60);
     ASSERT_NE(Map, nullptr);
@@ -158,53 +158,53 @@ TEST_F(StartWindow, GenerationReadsTheCountsAndShowsThePreview) {
     EXPECT_EQ(Map->Width, 60);
     EXPECT_EQ(Game.Year, 1);
     EXPECT_EQ(Start->HumanCount(), 2);
-    EXPECT_TRUE(Start->Image1->isVisibleTo(Start));
-    EXPECT_TRUE(Start->ExSpeedButton1->isVisibleTo(Start));
-    EXPECT_TRUE(Start->ExSpeedButton2->isVisibleTo(Start));
+    EXPECT_TRUE(Start->Preview->isVisibleTo(Start));
+    EXPECT_TRUE(Start->GenerateMapButton->isVisibleTo(Start));
+    EXPECT_TRUE(Start->ChooseTerritoryButton->isVisibleTo(Start));
     // The status label has its caption back.
-    EXPECT_EQ(Start->Label12->text(), QString::fromUtf8("Карта"));
+    EXPECT_EQ(Start->MapStatus->text(), QString::fromUtf8("Карта"));
     // The preview shows every state in its colour.
     std::set<QRgb> colours;
-    const QImage& preview = Start->Image1->Picture;
+    const QImage& preview = Start->Preview->Picture;
     for (int y = 0; y < preview.height(); ++y)
         for (int x = 0; x < preview.width(); ++x) colours.insert(preview.pixel(x, y));
     for (int i = 1; i <= 4; ++i) EXPECT_TRUE(colours.count(ToQRgb(GosColors[i]))) << "state " << i;
 }
 
 TEST_F(StartWindow, MapGenerationShowsItsStatusMeanwhile) {
-    Start->ExSpeedButton2->show();
-    Start->Image1->show();
+    Start->ChooseTerritoryButton->show();
+    Start->Preview->show();
     Start->BeginMapGeneration(QString::fromUtf8("Подождите\rсоздается карта"));
-    EXPECT_EQ(Start->Label12->text(), QString::fromUtf8("Подождите\nсоздается карта"));
-    EXPECT_FALSE(Start->Image1->isVisibleTo(Start));
-    EXPECT_FALSE(Start->ExSpeedButton1->isVisibleTo(Start));
-    EXPECT_FALSE(Start->ExSpeedButton2->isVisibleTo(Start));
+    EXPECT_EQ(Start->MapStatus->text(), QString::fromUtf8("Подождите\nсоздается карта"));
+    EXPECT_FALSE(Start->Preview->isVisibleTo(Start));
+    EXPECT_FALSE(Start->GenerateMapButton->isVisibleTo(Start));
+    EXPECT_FALSE(Start->ChooseTerritoryButton->isVisibleTo(Start));
 }
 
 TEST_F(StartWindow, ActivationHidesThePreviewAndTheChoice) {
     Generate(3, 50);
-    ASSERT_TRUE(Start->ExSpeedButton2->isVisibleTo(Start));
+    ASSERT_TRUE(Start->ChooseTerritoryButton->isVisibleTo(Start));
     ActivateWindow(Start);
-    EXPECT_FALSE(Start->Image1->isVisibleTo(Start));
-    EXPECT_FALSE(Start->ExSpeedButton2->isVisibleTo(Start));
+    EXPECT_FALSE(Start->Preview->isVisibleTo(Start));
+    EXPECT_FALSE(Start->ChooseTerritoryButton->isVisibleTo(Start));
     Generate(3, 50);
     Start->show();
-    EXPECT_FALSE(Start->ExSpeedButton2->isVisible());
+    EXPECT_FALSE(Start->ChooseTerritoryButton->isVisible());
     Start->close();
 }
 
 TEST_F(StartWindow, ExitClosesAndStopsTheIntro) {
     Start->show();
-    Start->ScrollTextPanel1->SetActive(true);
-    QTest::mouseClick(Start->SpeedButton3, Qt::LeftButton);
+    Start->IntroScroll->SetActive(true);
+    QTest::mouseClick(Start->ExitButton, Qt::LeftButton);
     EXPECT_FALSE(Start->isVisible());
-    EXPECT_FALSE(Start->ScrollTextPanel1->Active());
+    EXPECT_FALSE(Start->IntroScroll->Active());
 }
 
 TEST_F(StartWindow, HelpOpensItsTopic) {
     const std::string previous = HelpFile();
     SetHelpFile(KORDALT_BIN_DIR "/kordalt.html");
-    QTest::mouseClick(Start->SpeedButton4, Qt::LeftButton);
+    QTest::mouseClick(Start->HelpButton, Qt::LeftButton);
     ASSERT_NE(HelpBrowser(), nullptr);
     EXPECT_EQ(HelpBrowser()->source().fragment(), QStringLiteral("8"));
     HelpBrowser()->window()->close();
@@ -227,14 +227,14 @@ TEST_F(StartWindow, ProgressPage) {
     GameWindows().BeginYearLoop();
     EXPECT_TRUE(Start->ProgressPageShown());
     GameWindows().ShowYear(Cp("Год: 7"));
-    EXPECT_EQ(Start->Label13->text(), QString::fromUtf8("Год: 7"));
+    EXPECT_EQ(Start->YearLabel->text(), QString::fromUtf8("Год: 7"));
     GameUi().StartProgress(TProgressBar::Battles, 12);
     GameUi().SetProgress(TProgressBar::Battles, 5);
     GameUi().StartProgress(TProgressBar::ComputerTurns, 3);
-    EXPECT_EQ(Start->ProgressBar1->maximum(), 12);
-    EXPECT_EQ(Start->ProgressBar1->value(), 5);
-    EXPECT_EQ(Start->ProgressBar2->maximum(), 3);
-    EXPECT_EQ(Start->ProgressBar2->value(), 0);
+    EXPECT_EQ(Start->BattlesBar->maximum(), 12);
+    EXPECT_EQ(Start->BattlesBar->value(), 5);
+    EXPECT_EQ(Start->ComputersMoveBar->maximum(), 3);
+    EXPECT_EQ(Start->ComputersMoveBar->value(), 0);
     Start->ShowProgressPage(false);
     EXPECT_FALSE(Start->ProgressPageShown());
 }
@@ -254,17 +254,17 @@ TEST_F(StartWindow, ProgressBarsAreDrawnAtTheirStartAndEndNotAtEveryStep) {
             return false;
         }
     } painted;
-    Start->ProgressBar1->installEventFilter(&painted);
+    Start->BattlesBar->installEventFilter(&painted);
     QElapsedTimer clock;
     clock.start();
     GameUi().StartProgress(TProgressBar::Battles, 300);
     for (int step = 1; step <= 300; ++step) {
         GameUi().SetProgress(TProgressBar::Battles, step);
-        if (step == 150) EXPECT_EQ(Start->ProgressBar1->value(), 150);
+        if (step == 150) EXPECT_EQ(Start->BattlesBar->value(), 150);
     }
     const qint64 frames = clock.elapsed() / 40;
-    Start->ProgressBar1->removeEventFilter(&painted);
-    EXPECT_TRUE(Start->ProgressBar1->isVisible());
+    Start->BattlesBar->removeEventFilter(&painted);
+    EXPECT_TRUE(Start->BattlesBar->isVisible());
     ASSERT_GE(painted.values.size(), 2u);
     EXPECT_LE(static_cast<qint64>(painted.values.size()), 2 + frames);
     EXPECT_EQ(painted.values.front(), 0);
@@ -273,7 +273,7 @@ TEST_F(StartWindow, ProgressBarsAreDrawnAtTheirStartAndEndNotAtEveryStep) {
 }
 
 TEST_F(StartWindow, OpenDialogForSavedGames) {
-    QFileDialog* dialog = Start->OpenDialog1;
+    QFileDialog* dialog = Start->OpenDialog;
     EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8("Загрузить сохранённую игру"));
     EXPECT_EQ(dialog->nameFilters(), (QStringList{QString::fromUtf8("Сохранённые игры (*.kordalt)"),
                                                   QString::fromUtf8("Все файлы (*.*)")}));
@@ -296,9 +296,9 @@ TEST_F(StartWindow, OpenDialogOpensOverTheWindowInSight) {
     Main->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(Main));
     QPoint centre;
-    QTimer::singleShot(0, Start->OpenDialog1, [&centre] {
-        centre = Start->OpenDialog1->frameGeometry().center();
-        Start->OpenDialog1->reject();
+    QTimer::singleShot(0, Start->OpenDialog, [&centre] {
+        centre = Start->OpenDialog->frameGeometry().center();
+        Start->OpenDialog->reject();
     });
     std::string fileName;
     EXPECT_FALSE(GameWindows().OpenGameDialog(fileName));
@@ -318,9 +318,9 @@ TEST_F(StartWindow, LoadGameThroughTheOpenDialog) {
     SaveGame(file);
     const int64_t checksum = GameChecksum();
     Game.Year = 9;
-    QTimer::singleShot(0, Start->OpenDialog1, [file] {
-        Start->OpenDialog1->selectFile(QString::fromStdString(file));
-        static_cast<QDialog*>(Start->OpenDialog1)->accept();
+    QTimer::singleShot(0, Start->OpenDialog, [file] {
+        Start->OpenDialog->selectFile(QString::fromStdString(file));
+        static_cast<QDialog*>(Start->OpenDialog)->accept();
     });
     ASSERT_TRUE(LoadGame());
     EXPECT_EQ(Game.Year, 1);
@@ -349,12 +349,12 @@ protected:
 };
 
 TEST_F(StartPictures, BackgroundsAndMissingRulesData) {
-    EXPECT_EQ(Start->Image2->Picture.pixelColor(5, 5), QColor(10, 200, 30));
-    ASSERT_EQ(Start->Image3->Picture.size(), QSize(640, 480));
-    EXPECT_EQ(Start->Image3->Picture.pixelColor(639, 479), QColor(200, 20, 20));
+    EXPECT_EQ(Start->ProgressBackground->Picture.pixelColor(5, 5), QColor(10, 200, 30));
+    ASSERT_EQ(Start->SetupBackground->Picture.size(), QSize(640, 480));
+    EXPECT_EQ(Start->SetupBackground->Picture.pixelColor(639, 479), QColor(200, 20, 20));
     // The other windows copy them.
-    EXPECT_EQ(SelectGos->Image2->Picture.pixelColor(320, 240), QColor(200, 20, 20));
-    EXPECT_EQ(SelectMan->Image1->Picture.pixelColor(5, 5), QColor(10, 200, 30));
+    EXPECT_EQ(SelectGos->Background->Picture.pixelColor(320, 240), QColor(200, 20, 20));
+    EXPECT_EQ(SelectMan->Background->Picture.pixelColor(5, 5), QColor(10, 200, 30));
     // The folder has no rules data file: its text was shown while the window was made.
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_FALSE(Start->isVisible());
@@ -390,9 +390,9 @@ protected:
 };
 
 TEST_F(StartWithoutPictures, PagesStayBare) {
-    EXPECT_TRUE(Start->Image2->Picture.isNull());
-    EXPECT_TRUE(Start->Image3->Picture.isNull());
-    EXPECT_TRUE(SelectGos->Image2->Picture.isNull());
+    EXPECT_TRUE(Start->ProgressBackground->Picture.isNull());
+    EXPECT_TRUE(Start->SetupBackground->Picture.isNull());
+    EXPECT_TRUE(SelectGos->Background->Picture.isNull());
     EXPECT_TRUE(messages.empty());
 }
 

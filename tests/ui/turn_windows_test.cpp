@@ -41,13 +41,13 @@ TEST_F(TurnWindows, BannerOfASingleHuman) {
     Game.CurrentPlayerName = Cp("Емеля");
     ActivateWindow(SelectMan);
     EXPECT_EQ(SelectMan->windowTitle(), QString::fromUtf8("Выбор игрока"));
-    EXPECT_EQ(SelectMan->ExLabel1->Caption(), QString::fromUtf8("Емеля"));
-    EXPECT_EQ(SelectMan->ExLabel2->Caption(), QString::fromUtf8("ВАШ ХОД"));
-    EXPECT_EQ(SelectMan->Label97->text(), QString::fromUtf8("Год"));
-    EXPECT_EQ(SelectMan->Label98->text(), QStringLiteral("17"));
-    EXPECT_EQ(SelectMan->ExSpeedButton1->Caption(), QStringLiteral("OK"));
-    EXPECT_FALSE(SelectMan->StringGrid1->isVisibleTo(SelectMan));
-    EXPECT_FALSE(SelectMan->Label1->isVisibleTo(SelectMan));
+    EXPECT_EQ(SelectMan->PlayerName->Caption(), QString::fromUtf8("Емеля"));
+    EXPECT_EQ(SelectMan->Banner->Caption(), QString::fromUtf8("ВАШ ХОД"));
+    EXPECT_EQ(SelectMan->YearLabel->text(), QString::fromUtf8("Год"));
+    EXPECT_EQ(SelectMan->Year->text(), QStringLiteral("17"));
+    EXPECT_EQ(SelectMan->OkButton->Caption(), QStringLiteral("OK"));
+    EXPECT_FALSE(SelectMan->TimeTable->isVisibleTo(SelectMan));
+    EXPECT_FALSE(SelectMan->TimesLabel->isVisibleTo(SelectMan));
 }
 
 class HotSeat : public TurnWindows {
@@ -76,9 +76,9 @@ protected:
 
 TEST_F(HotSeat, BannerShowsEveryHumansTime) {
     ActivateWindow(SelectMan);
-    TStringGrid& grid = *SelectMan->StringGrid1;
+    TStringGrid& grid = *SelectMan->TimeTable;
     ASSERT_TRUE(grid.isVisibleTo(SelectMan));
-    EXPECT_EQ(Shown(SelectMan->Label1->text()), QString::fromUtf8("Время\nпотраченное на игру :"));
+    EXPECT_EQ(Shown(SelectMan->TimesLabel->text()), QString::fromUtf8("Время\nпотраченное на игру :"));
     ASSERT_EQ(grid.RowCount(), 3);
     // A human with two states shows the later one.
     EXPECT_EQ(grid.Cell(0, 0), QString::fromUtf8("Первый-2"));
@@ -96,8 +96,8 @@ TEST_F(HotSeat, BannerShowsEveryHumansTime) {
 TEST_F(HotSeat, NetworkGameShowsNoTimes) {
     PlayMode.GameMode = kServer;
     ActivateWindow(SelectMan);
-    EXPECT_FALSE(SelectMan->StringGrid1->isVisibleTo(SelectMan));
-    EXPECT_FALSE(SelectMan->Label1->isVisibleTo(SelectMan));
+    EXPECT_FALSE(SelectMan->TimeTable->isVisibleTo(SelectMan));
+    EXPECT_FALSE(SelectMan->TimesLabel->isVisibleTo(SelectMan));
 }
 
 TEST_F(TurnWindows, BannerAndHandOverCloseWithOk) {
@@ -112,7 +112,7 @@ TEST_F(TurnWindows, BannerAndHandOverCloseWithOk) {
     EXPECT_TRUE(SelectPlayer->RequestLabel->Caption().startsWith(QString::fromUtf8("Все остальные")));
     EXPECT_TRUE(SelectPlayer->windowFlags() & Qt::WindowStaysOnTopHint);
 
-    QTimer::singleShot(0, SelectMan, [] { QTest::mouseClick(SelectMan->ExSpeedButton1, Qt::LeftButton); });
+    QTimer::singleShot(0, SelectMan, [] { QTest::mouseClick(SelectMan->OkButton, Qt::LeftButton); });
     EXPECT_EQ(ExecModal(*SelectMan), 1);
     EXPECT_TRUE(SelectMan->windowFlags() & Qt::WindowStaysOnTopHint);
 }
@@ -123,7 +123,7 @@ TEST_F(HotSeat, BannerClosesWithEnterSpaceOrEscape) {
         QTimer::singleShot(0, SelectMan, [key] {
             QApplication::setActiveWindow(SelectMan);
             ASSERT_TRUE(QTest::qWaitForWindowActive(SelectMan, 2000));
-            SelectMan->StringGrid1->setFocus();
+            SelectMan->TimeTable->setFocus();
             QTest::keyClick(QApplication::focusWidget(), key);
             // A key that did nothing leaves the banner up: the button ends it with another result.
             if (SelectMan->isVisible()) SelectMan->done(0);

@@ -157,26 +157,26 @@ protected:
         if (top == MainForm) {
             if (!played) {
                 played = true;
-                QTest::mouseClick(MainForm->SpeedButton1, Qt::LeftButton);  // a new game
+                QTest::mouseClick(MainForm->NewGameButton, Qt::LeftButton);  // a new game
             } else if (!fameSeen) {
                 fameSeen = true;
-                QTest::mouseClick(MainForm->SpeedButton6, Qt::LeftButton);
+                QTest::mouseClick(MainForm->HallOfFameButton, Qt::LeftButton);
             } else {
                 done = true;
                 EXPECT_GE(screenChanges, kMinScreenChanges) << screenChanges << " screens";
-                QTest::mouseClick(MainForm->SpeedButton3, Qt::LeftButton);  // the program's exit
+                QTest::mouseClick(MainForm->ExitButton, Qt::LeftButton);  // the program's exit
                 loop.quit();
             }
         } else if (top == Start) {
             if (Start->ProgressPageShown()) return;
-            Start->ExSlider1->SetValue(4);
-            Start->ExSlider2->SetValue(30);
-            QTest::mouseClick(Start->ExSpeedButton1, Qt::LeftButton);
-            QTest::mouseClick(Start->ExSpeedButton2, Qt::LeftButton);
+            Start->StatesSlider->SetValue(4);
+            Start->MapSizeSlider->SetValue(30);
+            QTest::mouseClick(Start->GenerateMapButton, Qt::LeftButton);
+            QTest::mouseClick(Start->ChooseTerritoryButton, Qt::LeftButton);
         } else if (top == SelectGos) {
             ChooseFreeState();
         } else if (top == SelectMan) {
-            QTest::mouseClick(SelectMan->ExSpeedButton1, Qt::LeftButton);
+            QTest::mouseClick(SelectMan->OkButton, Qt::LeftButton);
         } else if (top == Main) {
             PlayTurn();
         } else if (top == Graph) {
@@ -239,9 +239,9 @@ protected:
                     if (Map->GetSquare(SquareId(x, y)) == i) {
                         const QPoint pixel((2 * x + 1) * side / (2 * Map->Width),
                                            (2 * y + 1) * side / (2 * Map->Height));
-                        QTest::mouseClick(SelectGos->Image1, Qt::LeftButton, {}, pixel);
-                        SelectGos->Edit1->setText(QStringLiteral("Емеля"));
-                        QTest::mouseClick(SelectGos->ExSpeedButton1, Qt::LeftButton);
+                        QTest::mouseClick(SelectGos->MapPicture, Qt::LeftButton, {}, pixel);
+                        SelectGos->RulerNameEdit->setText(QStringLiteral("Емеля"));
+                        QTest::mouseClick(SelectGos->ConfirmButton, Qt::LeftButton);
                         return;
                     }
         }

@@ -169,8 +169,8 @@ protected:
     // A generated map of 20 states, one human among them, years computed.
     static void PlaySomeYears() {
         ScopedSeed seed(7);
-        Start->ExSlider1->SetValue(kStates);
-        Start->ExSlider2->SetValue(100);
+        Start->StatesSlider->SetValue(kStates);
+        Start->MapSizeSlider->SetValue(100);
         Start->GenerateMapClick();
         for (int i = 1; i <= Game.GosCount; ++i) Game.mGos[i].Alive = 1;
         Game.mGos[1].Player = 1;
@@ -255,7 +255,7 @@ protected:
              [] {
                  Start->ShowProgressPage(true);
                  Start->ShowYear(QString::fromUtf8("Год: 12"));
-                 Start->ProgressBar2->setValue(40);
+                 Start->ComputersMoveBar->setValue(40);
                  return Shown(Start);
              },
              [] {
@@ -267,7 +267,7 @@ protected:
              [] {
                  GameWindows().PrepareStateChoice();
                  Shown(SelectGos);
-                 QTest::mouseClick(SelectGos->Image1, Qt::LeftButton, {}, QPoint(200, 200));
+                 QTest::mouseClick(SelectGos->MapPicture, Qt::LeftButton, {}, QPoint(200, 200));
                  return static_cast<QWidget*>(SelectGos);
              },
              [] { SelectGos->hide(); }},
