@@ -230,6 +230,15 @@ TEST_F(BordersPage, StateGridRowsAndKordaltTexts) {
     EXPECT_EQ(Qs(KordaltOrderText(1)), "Атака на " + Qs(Game.mGos[neighbours[0]].Name.Str()));
 }
 
+// The views take the settings file's texts; the names item keeps its own.
+TEST_F(BordersPage, MiniMapMenuNamesItsViewsAndTheNamesSwitch) {
+    const QList<QAction*> items = Find<QMenu>("mnuMap")->actions();
+    ASSERT_EQ(items.size(), 3);
+    const char* texts[3] = {"Обычная", "Весь мир", "Названия"};
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(items[i]->text(), QString::fromUtf8(texts[i])) << i;
+    EXPECT_TRUE(items[2]->isChecked());
+}
+
 TEST_F(BordersPage, TheFrontControlsLieInsideThePageBesideTheOthers) {
     Order(1, neighbours[0] + 5);
     QWidget* page = screen->TabSheetBorders;
