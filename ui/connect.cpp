@@ -100,7 +100,7 @@ TConnect::TConnect(QWidget* parent, IPeerPlayService& service)
 
 TConnect::TConnect(QWidget* parent, std::unique_ptr<TPeerPlay> peer)
     : QDialog(parent),
-      PeerPlay1(peer.get()),
+      Session(peer.get()),
       Network(std::move(peer), *this, *this, *this),
       NetQueue(Network.Queue()) {
     setObjectName("Connect");
@@ -119,10 +119,10 @@ TConnect::~TConnect() {
 }
 
 void TConnect::BuildControls() {
-    Image2 = MakeLabel(this, "Image2", rect());
-    Image2->setScaledContents(true);
-    Image1 = MakeLabel(this, "Image1", {8, 8, 300, 300});
-    Image1->hide();
+    Background = MakeLabel(this, "Image2", rect());
+    Background->setScaledContents(true);
+    MapPicture = MakeLabel(this, "Image1", {8, 8, 300, 300});
+    MapPicture->hide();
     MapCaption = MakeLabel(this, "MapCaption", {8, 8, 300, 300});
     MapCaption->setAlignment(Qt::AlignCenter);
     QFont big = MapCaption->font();
@@ -130,59 +130,59 @@ void TConnect::BuildControls() {
     big.setBold(true);
     MapCaption->setFont(big);
     // The chat takes the map's width: the player list lies to its right.
-    RichEdit1 = MakePane(this, "RichEdit1", {8, 316, 300, 128});
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName("Edit1");
-    Edit1->setMaxLength(kChatLineLength);
-    Edit1->setGeometry(8, 448, 300, 24);
-    Edit1->installEventFilter(this);
+    ChatPane = MakePane(this, "RichEdit1", {8, 316, 300, 128});
+    ChatInput = new QLineEdit(this);
+    ChatInput->setObjectName("Edit1");
+    ChatInput->setMaxLength(kChatLineLength);
+    ChatInput->setGeometry(8, 448, 300, 24);
+    ChatInput->installEventFilter(this);
 
-    Notebook1 = new QStackedWidget(this);
-    Notebook1->setObjectName("Notebook1");
-    Notebook1->setGeometry(316, 8, 316, 170);
+    RolePages = new QStackedWidget(this);
+    RolePages->setObjectName("Notebook1");
+    RolePages->setGeometry(316, 8, 316, 170);
     auto* serverPage = new QWidget;
     serverPage->setObjectName("Server");
     auto* clientPage = new QWidget;
     clientPage->setObjectName("Client");
-    Notebook1->addWidget(serverPage);
-    Notebook1->addWidget(clientPage);
-    Label4 = MakeLabel(serverPage, "Label4", {0, 0, 316, 20});
-    Label1 = MakeLabel(serverPage, "Label1", {0, 24, 240, 20});
-    SpinEdit1 = new TExSpinEdit(serverPage);
-    SpinEdit1->setObjectName("SpinEdit1");
-    SpinEdit1->setGeometry(248, 22, 60, 22);
-    SpinEdit1->SetMinValue(0);
-    SpinEdit1->SetMaxValue(10);
-    SpinEdit1->SetValue(2);
-    SpinEdit1->SetEditorEnabled(false);
-    connect(SpinEdit1, &TExSpinEdit::OnChange, this, [this] { TurnLengthChange(); });
-    Label6 = MakeLabel(serverPage, "Label6", {0, 52, 200, 20});
+    RolePages->addWidget(serverPage);
+    RolePages->addWidget(clientPage);
+    ServerLabel = MakeLabel(serverPage, "Label4", {0, 0, 316, 20});
+    TurnLengthLabel = MakeLabel(serverPage, "Label1", {0, 24, 240, 20});
+    TurnLengthEdit = new TExSpinEdit(serverPage);
+    TurnLengthEdit->setObjectName("SpinEdit1");
+    TurnLengthEdit->setGeometry(248, 22, 60, 22);
+    TurnLengthEdit->SetMinValue(0);
+    TurnLengthEdit->SetMaxValue(10);
+    TurnLengthEdit->SetValue(2);
+    TurnLengthEdit->SetEditorEnabled(false);
+    connect(TurnLengthEdit, &TExSpinEdit::OnChange, this, [this] { TurnLengthChange(); });
+    StatesLabel = MakeLabel(serverPage, "Label6", {0, 52, 200, 20});
     CntGosCaption = MakeLabel(serverPage, "CntGosCaption", {248, 52, 60, 20});
-    ExSlider1 = new TExSlider(serverPage);
-    ExSlider1->setObjectName("ExSlider1");
-    ExSlider1->setGeometry(0, 74, 308, 30);
-    ExSlider1->SetMinValue(2);
-    ExSlider1->SetMaxValue(20);
-    ExSlider1->SetValue(20);
-    connect(ExSlider1, &TExSlider::OnChange, this, [this] { StateCountChange(); });
+    StatesSlider = new TExSlider(serverPage);
+    StatesSlider->setObjectName("ExSlider1");
+    StatesSlider->setGeometry(0, 74, 308, 30);
+    StatesSlider->SetMinValue(2);
+    StatesSlider->SetMaxValue(20);
+    StatesSlider->SetValue(20);
+    connect(StatesSlider, &TExSlider::OnChange, this, [this] { StateCountChange(); });
     CreateMap = MakeButton(serverPage, "CreateMap", {0, 110, 150, 56});
     connect(CreateMap, &TExSpeedButton::OnClick, this, [this] { CreateMapClick(); });
     LoadGame = MakeButton(serverPage, "LoadGame", {158, 110, 150, 56});
     connect(LoadGame, &TExSpeedButton::OnClick, this, [this] { LoadGameClick(); });
-    Label5 = MakeLabel(clientPage, "Label5", {0, 0, 316, 20});
-    Label2 = MakeLabel(clientPage, "Label2", {0, 24, 240, 20});
-    Label3 = MakeLabel(clientPage, "Label3", {248, 24, 60, 20});
-    Label3->setStyleSheet("color: #b00000");  // a red that stands out from the map
-    RichEdit4 = MakePane(clientPage, "RichEdit4", {0, 50, 316, 116});
+    ClientLabel = MakeLabel(clientPage, "Label5", {0, 0, 316, 20});
+    ClientTurnLengthLabel = MakeLabel(clientPage, "Label2", {0, 24, 240, 20});
+    ClientTurnLength = MakeLabel(clientPage, "Label3", {248, 24, 60, 20});
+    ClientTurnLength->setStyleSheet("color: #b00000");  // a red that stands out from the map
+    WaitingInfo = MakePane(clientPage, "RichEdit4", {0, 50, 316, 116});
 
-    Label9 = MakeLabel(this, "Label9", {316, 184, 316, 20});
-    ExCheckListBox1 = new TExCheckListBox(this);
-    ExCheckListBox1->setObjectName("ExCheckListBox1");
-    ExCheckListBox1->setGeometry(316, 206, 316, 150);
-    ExCheckListBox1->SetColumns(2);
-    ExCheckListBox1->setEnabled(false);
+    PlayersLabel = MakeLabel(this, "Label9", {316, 184, 316, 20});
+    PlayerList = new TExCheckListBox(this);
+    PlayerList->setObjectName("ExCheckListBox1");
+    PlayerList->setGeometry(316, 206, 316, 150);
+    PlayerList->SetColumns(2);
+    PlayerList->setEnabled(false);
     // Clicks fall through to the picture beneath (the drop-player menu).
-    ExCheckListBox1->setAttribute(Qt::WA_TransparentForMouseEvents);
+    PlayerList->setAttribute(Qt::WA_TransparentForMouseEvents);
     mnuOffUser = new QMenu(this);
     mnuOffUser->setObjectName("mnuOffUser");
     StartShape = new QFrame(this);
@@ -195,41 +195,41 @@ void TConnect::BuildControls() {
     connect(StartCheck, &TExSwitch::OnClick, this, [] { MainState.AutoPass = 0; });
     connect(StartCheck, &TExSwitch::OnOn, this, [this] { StartCheckOn(); });
     connect(StartCheck, &TExSwitch::OnOff, this, [this] { StartCheckOff(); });
-    SpeedButton1 = MakeButton(this, "SpeedButton1", {482, 414, 150, 58});
-    connect(SpeedButton1, &TExSpeedButton::OnClick, this, [this] { LeaveClick(); });
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName("Timer1");
-    Timer1->setInterval(1);
-    connect(Timer1, &QTimer::timeout, this, [this] { StartWhenAllReady(); });
+    LeaveButton = MakeButton(this, "SpeedButton1", {482, 414, 150, 58});
+    connect(LeaveButton, &TExSpeedButton::OnClick, this, [this] { LeaveClick(); });
+    ReadyTimer = new QTimer(this);
+    ReadyTimer->setObjectName("Timer1");
+    ReadyTimer->setInterval(1);
+    connect(ReadyTimer, &QTimer::timeout, this, [this] { StartWhenAllReady(); });
 }
 
 void TConnect::FormCreate() {
     if (Start && Start->SetupBackground)
-        Image2->setPixmap(QPixmap::fromImage(Start->SetupBackground->Picture));
+        Background->setPixmap(QPixmap::fromImage(Start->SetupBackground->Picture));
     Localize();
     LoadGlyphs();
 }
 
 void TConnect::Localize() {
     setWindowTitle(Qs(LangText(kLobbyCaption)));
-    SpeedButton1->SetCaption(Qs(LangText(kLobbyExit)));
+    LeaveButton->SetCaption(Qs(LangText(kLobbyExit)));
     CreateMap->SetCaption(Qs(LangText(kLobbyNewGame)));
     LoadGame->SetCaption(Qs(LangText(kLobbyLoadGame)));
     StartCheck->SetCaption(Qs(LangText(kLobbyReady)));
-    Edit1->setText(Qs(LangText(kLobbyGreeting)));
+    ChatInput->setText(Qs(LangText(kLobbyGreeting)));
     MapCaption->setText(Qs(LangText(kLobbyMap)));
-    Label4->setText(Qs(LangText(kLobbyServer)));
-    Label1->setText(Qs(LangText(kLobbyTurnLength)));
-    Label2->setText(Label1->text());
-    Label6->setText(Qs(LangText(kLobbyStates)));
-    Label5->setText(Qs(LangText(kLobbyClient)));
-    Label9->setText(Qs(LangText(kLobbyPlayers)));
+    ServerLabel->setText(Qs(LangText(kLobbyServer)));
+    TurnLengthLabel->setText(Qs(LangText(kLobbyTurnLength)));
+    ClientTurnLengthLabel->setText(TurnLengthLabel->text());
+    StatesLabel->setText(Qs(LangText(kLobbyStates)));
+    ClientLabel->setText(Qs(LangText(kLobbyClient)));
+    PlayersLabel->setText(Qs(LangText(kLobbyPlayers)));
     ApplyLanguageFont(this);
 }
 
 void TConnect::LoadGlyphs() {
     if (!PictureList) return;
-    for (auto [button, index] : {std::pair{CreateMap, 7}, {LoadGame, 8}, {SpeedButton1, 13}}) {
+    for (auto [button, index] : {std::pair{CreateMap, 7}, {LoadGame, 8}, {LeaveButton, 13}}) {
         QImage glyph;
         PictureList->LoadGlyph(glyph, index);
         button->SetGlyph(glyph);
@@ -246,29 +246,29 @@ void TConnect::FormShow() {
     if (ListedServer())
         QueryServerAsync(InternetServer,
                          GameUpdateRequest(GameId(), InternetChoice.LocalAddress, 0, LanguageName()));
-    if (MultiPlayer) MultiPlayer->Timer1->setInterval(1);
+    if (MultiPlayer) MultiPlayer->WaitTimer->setInterval(1);
     StartCheck->setEnabled(false);
     ColourStartCheck(clBtnFace);
-    Image1->hide();
-    ExSlider1->SetMinValue(2);
-    ExSlider1->SetMaxValue(20);
-    ExSlider1->SetValue(20);
+    MapPicture->hide();
+    StatesSlider->SetMinValue(2);
+    StatesSlider->SetMaxValue(20);
+    StatesSlider->SetValue(20);
     CntGosCaption->setText("20");
-    Notebook1->setCurrentIndex(PlayMode.GameMode == kNetworkClient ? 1 : 0);
+    RolePages->setCurrentIndex(PlayMode.GameMode == kNetworkClient ? 1 : 0);
     if (PlayMode.GameMode != kNetworkClient) TurnLengthChange();
     Net.AcceptHalfInf = 0;
     Net.AcceptFullInf = 0;
-    Timer1->start();
+    ReadyTimer->start();
 }
 
-void TConnect::FormHide() { Timer1->stop(); }
+void TConnect::FormHide() { ReadyTimer->stop(); }
 
 void TConnect::FormClose() {
-    if (PlayMode.GameMode == kServer && PeerPlay1->Players().Count() > 1) {
-        SendServerRight(*PeerPlay1);
+    if (PlayMode.GameMode == kServer && Session->Players().Count() > 1) {
+        SendServerRight(*Session);
         PlayMode.GameMode = kNetworkClient;
     }
-    PeerPlay1->Close();
+    Session->Close();
 }
 
 // ---- Session events ----
@@ -276,24 +276,24 @@ void TConnect::FormClose() {
 void TConnect::SessionOpened() {
     Refused = false;
     LobbyHost = PlayMode.GameMode == kServer ? 1 : 0;
-    ExCheckListBox1->Items().Clear();
-    RichEdit1->clear();
-    AppendChatLine(RichEdit1, Qs(LangText(kChatFirstLine)), clBlack, false, kLobbyChatLines);
-    if (PlayMode.IsInternetGame && AddressTaken(*PeerPlay1)) {
+    PlayerList->Items().Clear();
+    ChatPane->clear();
+    AppendChatLine(ChatPane, Qs(LangText(kChatFirstLine)), clBlack, false, kLobbyChatLines);
+    if (PlayMode.IsInternetGame && AddressTaken(*Session)) {
         SendAllMessage(LangText(kAddressNotUniqueNotice), clOlive);
         Refuse(Qs(LangText(kAddressNotUnique)));
         return;
     }
-    const TPeerPlayPlayer* own = PeerPlay1->LocalPlayer();
-    for (int i = 0; i < PeerPlay1->Players().Count(); ++i) {
-        const TPeerPlayPlayer& p = PeerPlay1->Players().GetItem(i);
-        ExCheckListBox1->Items().Add(Qs(p.Name));
+    const TPeerPlayPlayer* own = Session->LocalPlayer();
+    for (int i = 0; i < Session->Players().Count(); ++i) {
+        const TPeerPlayPlayer& p = Session->Players().GetItem(i);
+        PlayerList->Items().Add(Qs(p.Name));
         if (p.Remote && own && AnsiSameText(p.Name, own->Name)) {
             RejectDuplicateName();
             return;
         }
         if (&p == own)
-            AppendChatLine(RichEdit1, Qs(Formatted(kChatGreeting, p.Name)), clGreen, false, kLobbyChatLines);
+            AppendChatLine(ChatPane, Qs(Formatted(kChatGreeting, p.Name)), clGreen, false, kLobbyChatLines);
     }
     SendAllMessage(Formatted(kPlayerJoined, kGameVersion), clBlue);
     if (PlayMode.IsInternetGame && own)
@@ -305,7 +305,7 @@ void TConnect::SessionOpened() {
 void TConnect::Refuse(const QString& reason) {
     Refused = true;
     QTimer::singleShot(0, this, [this, reason] {
-        PeerPlay1->Close();
+        Session->Close();
         ShowMessageBox(TMsgType::Warning, reason);
         reject();
     });
@@ -321,7 +321,7 @@ void TConnect::SessionClosed() {
 }
 
 void TConnect::PlayerJoined(const TPeerPlayPlayer& player) {
-    if (player.Remote) ExCheckListBox1->Items().Add(Qs(player.Name));
+    if (player.Remote) PlayerList->Items().Add(Qs(player.Name));
     if (LobbyHost == 1 && Net.GameRunning == 0 && StartCheck->isEnabled()) {
         SendMapClick();
         SendTurnDelayClick();
@@ -331,22 +331,22 @@ void TConnect::PlayerJoined(const TPeerPlayPlayer& player) {
 void TConnect::PlayerLeft(const TPeerPlayPlayer& player) {
     if (PlayMode.IsInternetGame) {
         int sameName = 0;
-        for (int i = 0; i < PeerPlay1->Players().Count(); ++i)
-            sameName += PeerPlay1->Players().GetItem(i).Name == player.Name ? 1 : 0;
+        for (int i = 0; i < Session->Players().Count(); ++i)
+            sameName += Session->Players().GetItem(i).Name == player.Name ? 1 : 0;
         if (sameName == 1) QueryServerAsync(InternetServer, GameUserDeleteRequest(GameId(), player.Name));
     }
-    if (const int row = LeaverRow(player); row >= 0) ExCheckListBox1->Items().Delete(row);
+    if (const int row = LeaverRow(player); row >= 0) PlayerList->Items().Delete(row);
     ShowChatMessage(player.Name, LangText(kPlayerLeftSession), clNavy);
 }
 
 // The rows follow the session's player list: his row is at his index there,
 // else the first with exactly his name; -1 when none.
 int TConnect::LeaverRow(const TPeerPlayPlayer& player) {
-    const TExListBoxStrings& items = ExCheckListBox1->Items();
+    const TExListBoxStrings& items = PlayerList->Items();
     auto his = [&](int row) {
         return row >= 0 && row < items.Count() && Cs(items.Strings(row)) == player.Name;
     };
-    if (const int at = PeerPlay1->Players().IndexOf(player.ID); his(at)) return at;
+    if (const int at = Session->Players().IndexOf(player.ID); his(at)) return at;
     for (int row = 0; row < items.Count(); ++row)
         if (his(row)) return row;
     return -1;
@@ -365,8 +365,8 @@ void TConnect::CreateMapClick() {
     MainState.AutoPass = 0;
     StartCheck->setEnabled(true);
     ColourStartCheck(kReadyColour);
-    SetMapShape(ExSlider1->Value(), 100);
-    Image1->hide();
+    SetMapShape(StatesSlider->Value(), 100);
+    MapPicture->hide();
     const QString caption = MapCaption->text();
     MapCaption->setText(Qs(LangText(kGeneratingMap)));
     MapCaption->repaint();
@@ -385,34 +385,34 @@ void TConnect::ShowMapClick() {
         QPainter canvas(&picture);
         DrawMapPreview(canvas, TRect{1, 1, 301, 301});
     }
-    Image1->setPixmap(picture);
-    Image1->raise();
-    Image1->show();
+    MapPicture->setPixmap(picture);
+    MapPicture->raise();
+    MapPicture->show();
 }
 
 void TConnect::SendMapClick() {
-    if (Map && PeerPlay1->Opened()) SendMap(*PeerPlay1);
+    if (Map && Session->Opened()) SendMap(*Session);
 }
 
-void TConnect::StateCountChange() { CntGosCaption->setText(QString::number(ExSlider1->Value())); }
+void TConnect::StateCountChange() { CntGosCaption->setText(QString::number(StatesSlider->Value())); }
 
 void TConnect::TurnLengthChange() {
-    PlayMode.TurnMinutes = SpinEdit1->GetSpinIntValue();
+    PlayMode.TurnMinutes = TurnLengthEdit->GetSpinIntValue();
     SendTurnDelayClick();
 }
 
 void TConnect::SendTurnDelayClick() {
-    if (PeerPlay1->Opened()) SendTurnDelay(*PeerPlay1, PlayMode.TurnMinutes);
+    if (Session->Opened()) SendTurnDelay(*Session, PlayMode.TurnMinutes);
 }
 
 void TConnect::StartCheckOn() {
     StartCheck->SetFontColor(clRed);
-    SendStartNewGame(*PeerPlay1, true);
+    SendStartNewGame(*Session, true);
 }
 
 void TConnect::StartCheckOff() {
     StartCheck->SetFontColor(clBlack);
-    SendStartNewGame(*PeerPlay1, false);
+    SendStartNewGame(*Session, false);
 }
 
 void TConnect::LeaveClick() { reject(); }
@@ -420,29 +420,28 @@ void TConnect::LeaveClick() { reject(); }
 // ---- INetLobbyUi ----
 
 void TConnect::ShowChatMessage(const std::string& name, const std::string& text, uint32_t colour) {
-    ShowChatLine(RichEdit1, PeerPlay1->LocalPlayer() ? PeerPlay1->LocalPlayer()->Name : "", name, text,
-                 colour);
+    ShowChatLine(ChatPane, Session->LocalPlayer() ? Session->LocalPlayer()->Name : "", name, text, colour);
 }
 
 void TConnect::SetReadyMark(const std::string& name, bool ready, int rows) {
-    TExListBoxStrings& items = ExCheckListBox1->Items();
+    TExListBoxStrings& items = PlayerList->Items();
     for (int row = 0; row < std::min(rows, items.Count()); ++row)
-        if (AnsiSameText(Cs(items.Strings(row)), name)) ExCheckListBox1->SetItemChecked(row, ready);
+        if (AnsiSameText(Cs(items.Strings(row)), name)) PlayerList->SetItemChecked(row, ready);
 }
 
 bool TConnect::AllReady(int rows) {
-    if (rows > ExCheckListBox1->Items().Count()) return false;
+    if (rows > PlayerList->Items().Count()) return false;
     for (int row = 0; row < rows; ++row)
-        if (!ExCheckListBox1->GetItemChecked(row)) return false;
+        if (!PlayerList->GetItemChecked(row)) return false;
     return true;
 }
 
 void TConnect::MarkAllReady(int rows) {
-    for (int row = 0; row < std::min(rows, ExCheckListBox1->Items().Count()); ++row)
-        ExCheckListBox1->SetItemChecked(row, true);
+    for (int row = 0; row < std::min(rows, PlayerList->Items().Count()); ++row)
+        PlayerList->SetItemChecked(row, true);
 }
 
-void TConnect::ShowTurnDelay(int minutes) { Label3->setText(QString::number(minutes)); }
+void TConnect::ShowTurnDelay(int minutes) { ClientTurnLength->setText(QString::number(minutes)); }
 
 void TConnect::LobbyMapReceived() {
     ShowMapClick();
@@ -451,13 +450,13 @@ void TConnect::LobbyMapReceived() {
     StartCheck->SetStateOn(false);
 }
 
-void TConnect::BecomeServer() { Notebook1->setCurrentIndex(0); }
+void TConnect::BecomeServer() { RolePages->setCurrentIndex(0); }
 
 void TConnect::ShowMapForWaiting() { ShowMapClick(); }
 
 void TConnect::ShowWaitingInfo(const std::string& text) {
-    RichEdit4->clear();
-    if (!text.empty()) RichEdit4->setPlainText(Qs(text));
+    WaitingInfo->clear();
+    if (!text.empty()) WaitingInfo->setPlainText(Qs(text));
 }
 
 // ---- INetSendUi ----
@@ -481,15 +480,15 @@ TExitGame TConnect::ExitGame() const { return Net.ExitGame; }
 
 std::vector<TMainNetwork::TSessionPlayer> TConnect::SessionPlayers() const {
     std::vector<TSessionPlayer> players;
-    for (int i = 0; i < PeerPlay1->Players().Count(); ++i) {
-        const TPeerPlayPlayer& p = PeerPlay1->Players().GetItem(i);
+    for (int i = 0; i < Session->Players().Count(); ++i) {
+        const TPeerPlayPlayer& p = Session->Players().GetItem(i);
         players.push_back({p.ID, p.Name});
     }
     return players;
 }
 
 void TConnect::SendAllMessage(const std::string& text, TColor color) {
-    if (PeerPlay1->Opened()) kordalt::SendAllMessage(*PeerPlay1, text, color);
+    if (Session->Opened()) kordalt::SendAllMessage(*Session, text, color);
 }
 
 void TConnect::SendGameUpdate(int year, const std::string& language) {
@@ -500,21 +499,21 @@ void TConnect::SendGameUpdate(int year, const std::string& language) {
 // ---- Game start ----
 
 bool TConnect::DealStates() {
-    if (Map && DealNetStates(*PeerPlay1)) return true;
+    if (Map && DealNetStates(*Session)) return true;
     ShowMessageBox(TMsgType::Warning, QString::fromUtf8(kFewerFreeStatesThanPlayers));
     return false;
 }
 
 void TConnect::StartWhenAllReady() {
-    const bool ready = AllReady(PeerPlay1->Players().Count()) && PeerPlay1->Players().Count() > 0;
+    const bool ready = AllReady(Session->Players().Count()) && Session->Players().Count() > 0;
     KeepYearMessagesForTheRun(NetQueue, ready);
     if (!ready) return;
-    Timer1->stop();
+    ReadyTimer->stop();
     AlignScreens(this);
     PreviousScreen = nullptr;
     if (PlayMode.GameMode != kNetworkClient && !DealStates()) {
         StartCheck->SetStateOn(false);
-        Timer1->start();
+        ReadyTimer->start();
         return;
     }
     RunGame();
@@ -531,23 +530,22 @@ void TConnect::RunGame() {
     });
     ReportGameEnd();
     if (Net.ServerLost) {
-        PeerPlay1->Close();
+        Session->Close();
         reshow_ = false;
         reject();
         return;
     }
     show();
     // Back in the lobby: nobody ready, the timer waits for the next game.
-    Image1->hide();
+    MapPicture->hide();
     StartCheck->SetStateOn(false);
-    for (int row = 0; row < ExCheckListBox1->Items().Count(); ++row)
-        ExCheckListBox1->SetItemChecked(row, false);
-    Timer1->start();
+    for (int row = 0; row < PlayerList->Items().Count(); ++row) PlayerList->SetItemChecked(row, false);
+    ReadyTimer->start();
 }
 
 void TConnect::LoadGameClick() {
     MainState.AutoPass = 0;
-    Image1->hide();
+    MapPicture->hide();
     StartCheck->SetStateOn(false);
     StartCheck->setEnabled(false);
     ColourStartCheck(clBtnFace);
@@ -564,17 +562,17 @@ void TConnect::LoadGameClick() {
     }
     std::string text = LangText(kSavedGamePlayers) + listA;
     if (!listB.empty()) text += LangText(kSavedGameLeftPlayers) + listB;
-    const int matches = SeatSessionPlayers(*PeerPlay1);
-    if (matches != PeerPlay1->Players().Count() || matches != humans) {
+    const int matches = SeatSessionPlayers(*Session);
+    if (matches != Session->Players().Count() || matches != humans) {
         ShowMessageBox(TMsgType::Information, Qs(text));
         bool ownSaved = false;
-        const std::string own = PeerPlay1->LocalPlayer() ? PeerPlay1->LocalPlayer()->Name : "";
+        const std::string own = Session->LocalPlayer() ? Session->LocalPlayer()->Name : "";
         for (int i = 1; i <= Game.GosCount; ++i)
             ownSaved = ownSaved || AnsiSameText(Game.mGos[i].PlayerName.Str(), own);
         if (!ownSaved || !AskYesNo(Qs(LangText(kPlayersDifferQuestion)))) return;
     }
-    SendAllLoadGame(*PeerPlay1);
-    Timer1->stop();
+    SendAllLoadGame(*Session);
+    ReadyTimer->stop();
     RunGame();
 }
 
@@ -588,7 +586,7 @@ bool BreakPlayersOption() { return LanguageFile && LanguageFile->ReadBool("Debug
 
 void TConnect::PlayerListMouseUp(Qt::MouseButton button, int x, int y) {
     if (button != Qt::RightButton || PlayMode.GameMode != kServer || !BreakPlayersOption()) return;
-    if (!IsPointInRect(QPoint(x, y), TRect::FromQRect(ExCheckListBox1->geometry()))) return;
+    if (!IsPointInRect(QPoint(x, y), TRect::FromQRect(PlayerList->geometry()))) return;
     mnuOffUserPopup();
     if (!mnuOffUser->isEmpty()) mnuOffUser->popup(mapToGlobal(QPoint(x, y)));
 }
@@ -596,9 +594,9 @@ void TConnect::PlayerListMouseUp(Qt::MouseButton button, int x, int y) {
 void TConnect::mnuOffUserPopup() {
     mnuOffUser->clear();
     if (PlayMode.GameMode != kServer || !BreakPlayersOption()) return;
-    const std::string own = PeerPlay1->LocalPlayer() ? PeerPlay1->LocalPlayer()->Name : "";
-    for (int i = 0; i < PeerPlay1->Players().Count(); ++i) {
-        const std::string name = PeerPlay1->Players().GetItem(i).Name;
+    const std::string own = Session->LocalPlayer() ? Session->LocalPlayer()->Name : "";
+    for (int i = 0; i < Session->Players().Count(); ++i) {
+        const std::string name = Session->Players().GetItem(i).Name;
         if (AnsiSameText(name, own) || !CanBreakPlayer(AnsiLowerCase(name))) continue;
         QAction* item = mnuOffUser->addAction(Qs(Formatted(kLobbyDisconnect, name)));
         connect(item, &QAction::triggered, this, [this, i] { MenuOnClick(i); });
@@ -606,10 +604,10 @@ void TConnect::mnuOffUserPopup() {
 }
 
 void TConnect::MenuOnClick(int index) {
-    if (index < 0 || index >= PeerPlay1->Players().Count() || !PeerPlay1->DirectPlay()) return;
-    const TPeerPlayPlayer& player = PeerPlay1->Players().GetItem(index);
+    if (index < 0 || index >= Session->Players().Count() || !Session->DirectPlay()) return;
+    const TPeerPlayPlayer& player = Session->Players().GetItem(index);
     SendAllMessage(Formatted(kLobbyDisconnected, player.Name), clBlue);
-    PeerPlay1->DirectPlay()->DestroyPlayer(player.ID);
+    Session->DirectPlay()->DestroyPlayer(player.ID);
 }
 
 bool TConnect::CanBreakPlayer(const std::string& lowerName) {
@@ -633,8 +631,8 @@ void TConnect::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 bool TConnect::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Edit1 && event->type() == QEvent::KeyPress)
-        return ChatInputKeyPress(Edit1, static_cast<QKeyEvent*>(event), this);
+    if (watched == ChatInput && event->type() == QEvent::KeyPress)
+        return ChatInputKeyPress(ChatInput, static_cast<QKeyEvent*>(event), this);
     return QDialog::eventFilter(watched, event);
 }
 
@@ -664,7 +662,7 @@ void CreateNetworkWindows() {
 }
 
 void ShowLobby() {
-    if (!Connect || Connect->Refused || !Connect->PeerPlay1->Opened()) return;
+    if (!Connect || Connect->Refused || !Connect->Session->Opened()) return;
     // Hiding the lobby for a game ends its modal loop; it goes on afterwards.
     do {
         Connect->reshow_ = false;
@@ -674,7 +672,7 @@ void ShowLobby() {
 
 void RunNetworkGame() {
     CreateNetworkWindows();
-    Connect->PeerPlay1->Open();
+    Connect->Session->Open();
     ShowLobby();
 }
 

@@ -103,36 +103,36 @@ public:
     void SendGameUpdate(int year, const std::string& language) override;
 
     // The session component and the queue belong to Network.
-    TPeerPlay* const PeerPlay1;
+    TPeerPlay* const Session;
     TNetworkGame Network;
     TNetQueue& NetQueue;
     // Runs the network year loop with the program's windows (tests replace it).
     std::function<void(TConnect& lobby)> RunLoop;
 
-    QLabel* Image2 = nullptr;
-    QLabel* Image1 = nullptr;
+    QLabel* Background = nullptr;
+    QLabel* MapPicture = nullptr;
     QLabel* MapCaption = nullptr;
-    QTextEdit* RichEdit1 = nullptr;
-    QLineEdit* Edit1 = nullptr;
-    QStackedWidget* Notebook1 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label1 = nullptr;
-    TExSpinEdit* SpinEdit1 = nullptr;
-    QLabel* Label6 = nullptr;
-    TExSlider* ExSlider1 = nullptr;
+    QTextEdit* ChatPane = nullptr;
+    QLineEdit* ChatInput = nullptr;
+    QStackedWidget* RolePages = nullptr;  // the server's page, the client's page
+    QLabel* ServerLabel = nullptr;
+    QLabel* TurnLengthLabel = nullptr;
+    TExSpinEdit* TurnLengthEdit = nullptr;
+    QLabel* StatesLabel = nullptr;
+    TExSlider* StatesSlider = nullptr;
     QLabel* CntGosCaption = nullptr;
     TExSpeedButton* CreateMap = nullptr;
     TExSpeedButton* LoadGame = nullptr;
-    QLabel* Label5 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QTextEdit* RichEdit4 = nullptr;
-    TExCheckListBox* ExCheckListBox1 = nullptr;
-    QLabel* Label9 = nullptr;
+    QLabel* ClientLabel = nullptr;
+    QLabel* ClientTurnLengthLabel = nullptr;
+    QLabel* ClientTurnLength = nullptr;  // as the server set it
+    QTextEdit* WaitingInfo = nullptr;
+    TExCheckListBox* PlayerList = nullptr;
+    QLabel* PlayersLabel = nullptr;
     TExSwitch* StartCheck = nullptr;
     QFrame* StartShape = nullptr;
-    TExSpeedButton* SpeedButton1 = nullptr;
-    QTimer* Timer1 = nullptr;
+    TExSpeedButton* LeaveButton = nullptr;
+    QTimer* ReadyTimer = nullptr;  // starts the game once everyone is ready
     QMenu* mnuOffUser = nullptr;
     // The open handler refused this peer (duplicate name or address); the lobby closes.
     bool Refused = false;

@@ -102,7 +102,7 @@ constexpr std::array<Background, 3> kBackgrounds = {
 
 // The chat panes of the lobby, the main game screen and the waiting window.
 void ClearChatPanes() {
-    if (Connect) Connect->RichEdit1->clear();
+    if (Connect) Connect->ChatPane->clear();
     if (Main) Main->Info.ChatRichEdit->clear();
     if (MultiPlayer) MultiPlayer->RichEditInWaitEOT->clear();
 }
@@ -113,8 +113,8 @@ template <class Open>
 void RunSession(Open open) {
     try {
         ClearChatPanes();
-        open(*Connect->PeerPlay1);
-        if (!Connect->PeerPlay1->Opened()) return;
+        open(*Connect->Session);
+        if (!Connect->Session->Opened()) return;
         MainForm->hide();
         AlignScreensKeep(MainForm);
         ShowLobby();
@@ -374,7 +374,7 @@ void TMainForm::InternetGameClick() {
     MainState.AutoPass = false;
     PlayMode.IsInternetGame = true;
     CreateNetworkWindows();
-    const std::string provider = TcpIpProvider(*Connect->PeerPlay1);
+    const std::string provider = TcpIpProvider(*Connect->Session);
     if (provider.empty()) {
         ShowMessageBox(TMsgType::Information, Qs(LangText(kNoTcpIp)));
         return;

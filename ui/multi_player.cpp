@@ -52,37 +52,37 @@ TMultiPlayer::TMultiPlayer(QWidget* parent) : QDialog(parent) {
     server->setObjectName("ServerWait");
     Notebook->addWidget(client);
     Notebook->addWidget(server);
-    Label1 = MakeLabel(client, "Label1", {120, 200, 400, 40});
-    Label1->setWordWrap(true);
-    Label1->setAlignment(Qt::AlignCenter);
-    Label2 = MakeLabel(client, "Label2", {120, 250, 400, 20});
-    Label2->setAlignment(Qt::AlignCenter);
+    SendingLabel = MakeLabel(client, "Label1", {120, 200, 400, 40});
+    SendingLabel->setWordWrap(true);
+    SendingLabel->setAlignment(Qt::AlignCenter);
+    ClientSecondsLabel = MakeLabel(client, "Label2", {120, 250, 400, 20});
+    ClientSecondsLabel->setAlignment(Qt::AlignCenter);
     MapImage = MakeLabel(server, "MapImage", {8, 8, 202, 202});
     MapImage->hide();
-    RichEdit1 = MakePane(server, "RichEdit1", {218, 8, 414, 202});
+    ChroniclePane = MakePane(server, "RichEdit1", {218, 8, 414, 202});
     RichEditInWaitEOT = MakePane(server, "RichEditInWaitEOT", {8, 218, 414, 222});
-    Edit1 = new QLineEdit(server);
-    Edit1->setObjectName("Edit1");
-    Edit1->setMaxLength(kChatLineLength);
-    Edit1->setGeometry(8, 446, 414, 24);
-    Edit1->installEventFilter(this);
-    Label3 = MakeLabel(server, "Label3", {430, 218, 202, 40});
-    Label3->setWordWrap(true);
-    Label4 = MakeLabel(server, "Label4", {430, 262, 202, 20});
-    ExCheckListBox1 = new TExCheckListBox(server);
-    ExCheckListBox1->setObjectName("ExCheckListBox1");
-    ExCheckListBox1->setGeometry(430, 288, 202, 120);
-    ExCheckListBox1->SetColumns(3);
-    ExCheckListBox1->SetSorted(true);
-    ExCheckListBox1->setEnabled(false);
-    SpeedButton1 = new TExSpeedButton(server);
-    SpeedButton1->setObjectName("SpeedButton1");
-    SpeedButton1->setGeometry(430, 414, 202, 56);
-    connect(SpeedButton1, &TExSpeedButton::OnClick, this, [this] { AbortGameClick(); });
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName("Timer1");
-    Timer1->setInterval(kFastTick);
-    connect(Timer1, &QTimer::timeout, this, [this] { WatchTheWait(); });
+    ChatInput = new QLineEdit(server);
+    ChatInput->setObjectName("Edit1");
+    ChatInput->setMaxLength(kChatLineLength);
+    ChatInput->setGeometry(8, 446, 414, 24);
+    ChatInput->installEventFilter(this);
+    OthersPlayLabel = MakeLabel(server, "Label3", {430, 218, 202, 40});
+    OthersPlayLabel->setWordWrap(true);
+    ServerSecondsLabel = MakeLabel(server, "Label4", {430, 262, 202, 20});
+    PlayerList = new TExCheckListBox(server);
+    PlayerList->setObjectName("ExCheckListBox1");
+    PlayerList->setGeometry(430, 288, 202, 120);
+    PlayerList->SetColumns(3);
+    PlayerList->SetSorted(true);
+    PlayerList->setEnabled(false);
+    AbortButton = new TExSpeedButton(server);
+    AbortButton->setObjectName("SpeedButton1");
+    AbortButton->setGeometry(430, 414, 202, 56);
+    connect(AbortButton, &TExSpeedButton::OnClick, this, [this] { AbortGameClick(); });
+    WaitTimer = new QTimer(this);
+    WaitTimer->setObjectName("Timer1");
+    WaitTimer->setInterval(kFastTick);
+    connect(WaitTimer, &QTimer::timeout, this, [this] { WatchTheWait(); });
     TimerSec = new QTimer(this);
     TimerSec->setObjectName("TimerSec");
     TimerSec->setInterval(1000);
@@ -102,9 +102,9 @@ void TMultiPlayer::FormCreate() {
 
 void TMultiPlayer::Localize() {
     setWindowTitle(Qs(LangText(kMultiPlayerCaption)));
-    Label1->setText(Qs(LangText(kMultiPlayerSending)));
-    Label3->setText(Qs(LangText(kMultiPlayerOthersPlay)));
-    SpeedButton1->SetCaption(Qs(LangText(kMultiPlayerAbort)));
+    SendingLabel->setText(Qs(LangText(kMultiPlayerSending)));
+    OthersPlayLabel->setText(Qs(LangText(kMultiPlayerOthersPlay)));
+    AbortButton->SetCaption(Qs(LangText(kMultiPlayerAbort)));
     ApplyLanguageFont(this);
 }
 
@@ -112,38 +112,40 @@ void TMultiPlayer::LoadGlyphs() {
     if (!PictureList) return;
     QImage glyph;
     PictureList->LoadGlyph(glyph, 13);
-    SpeedButton1->SetGlyph(glyph);
+    AbortButton->SetGlyph(glyph);
 }
 
 void TMultiPlayer::SetPage(TPage page) { Notebook->setCurrentIndex(page); }
 
 TMultiPlayer::TPage TMultiPlayer::Page() const { return static_cast<TPage>(Notebook->currentIndex()); }
 
-QLabel* TMultiPlayer::SecondsLabel() const { return Page() == ClientWait ? Label2 : Label4; }
+QLabel* TMultiPlayer::SecondsLabel() const {
+    return Page() == ClientWait ? ClientSecondsLabel : ServerSecondsLabel;
+}
 
 void TMultiPlayer::SetPlayers(const std::vector<std::string>& names) {
-    ExCheckListBox1->Items().Clear();
-    for (const std::string& name : names) ExCheckListBox1->Items().Add(Qs(name));
+    PlayerList->Items().Clear();
+    for (const std::string& name : names) PlayerList->Items().Add(Qs(name));
     // Up to three columns hold twenty names, but cut all but the shortest: no more columns than needed.
     constexpr int kMaxColumns = 3;
-    const int rowHeight = std::max(1, ExCheckListBox1->ItemBounds(0).Height());
-    const int rows = std::max(1, (ExCheckListBox1->height() - 2 * ExCheckListBox1->frameWidth()) / rowHeight);
+    const int rowHeight = std::max(1, PlayerList->ItemBounds(0).Height());
+    const int rows = std::max(1, (PlayerList->height() - 2 * PlayerList->frameWidth()) / rowHeight);
     const int count = static_cast<int>(names.size());
-    ExCheckListBox1->SetColumns(std::clamp((count + rows - 1) / rows, 1, kMaxColumns));
+    PlayerList->SetColumns(std::clamp((count + rows - 1) / rows, 1, kMaxColumns));
 }
 
 void TMultiPlayer::FormShow() { SecondsLabel()->clear(); }
 
 void TMultiPlayer::FormActivate() {
     WaitSeconds = 0;
-    Timer1->start();
+    WaitTimer->start();
     TimerSec->start();
 }
 
 void TMultiPlayer::FormClose() {
-    Timer1->stop();
+    WaitTimer->stop();
     TimerSec->stop();
-    Timer1->setInterval(kSlowTick);
+    WaitTimer->setInterval(kSlowTick);
 }
 
 void TMultiPlayer::TimerSecTimer() {
@@ -157,19 +159,18 @@ void TMultiPlayer::WatchTheWait() {
         return;
     }
     if (Page() == ClientWait) {
-        if (Connect) LoseTheGameWhenNoResultCanCome(*Connect->PeerPlay1, Connect->NetQueue);
+        if (Connect) LoseTheGameWhenNoResultCanCome(*Connect->Session, Connect->NetQueue);
         if (ClientWaitDone()) done(QDialog::Accepted);
         return;
     }
     const TNetQueue* queue = Connect ? &Connect->NetQueue : nullptr;
     WaitDone = queue && OthersWaitDone(*queue) ? 1 : 0;
-    TExListBoxStrings& items = ExCheckListBox1->Items();
+    TExListBoxStrings& items = PlayerList->Items();
     for (const std::string& name : FinishedPlayerNames())
         for (int row = 0; row < items.Count(); ++row)
-            if (AnsiSameText(Cs(items.Strings(row)), name)) ExCheckListBox1->SetItemChecked(row, true);
+            if (AnsiSameText(Cs(items.Strings(row)), name)) PlayerList->SetItemChecked(row, true);
     bool allTicked = true;
-    for (int row = 0; row < items.Count(); ++row)
-        allTicked = allTicked && ExCheckListBox1->GetItemChecked(row);
+    for (int row = 0; row < items.Count(); ++row) allTicked = allTicked && PlayerList->GetItemChecked(row);
     if (allTicked && !ReportsAwaited()) WaitDone = 1;
     if (WaitDone == 1) done(QDialog::Accepted);
 }
@@ -178,9 +179,9 @@ void TMultiPlayer::AbortGameClick() {
     if (!AskYesNo(Qs(LangText(kAbortGameQuestion)))) return;
     if (Connect) {
         if (PlayMode.GameMode == kServer)
-            SendCloseGame(*Connect->PeerPlay1);
+            SendCloseGame(*Connect->Session);
         else
-            SendExit(*Connect->PeerPlay1);
+            SendExit(*Connect->Session);
     }
     Net.ExitGame = TExitGame::AbortedHere;
     done(kAbortResult);
@@ -203,8 +204,8 @@ int TMultiPlayer::RunWait(TPage page) {
 }
 
 bool TMultiPlayer::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Edit1 && event->type() == QEvent::KeyPress)
-        return ChatInputKeyPress(Edit1, static_cast<QKeyEvent*>(event), Connect);
+    if (watched == ChatInput && event->type() == QEvent::KeyPress)
+        return ChatInputKeyPress(ChatInput, static_cast<QKeyEvent*>(event), Connect);
     return QDialog::eventFilter(watched, event);
 }
 
@@ -243,7 +244,7 @@ TTurnResult TNetLoopWindows::PlayTurn() {
 void TNetLoopWindows::WaitForOthers(const std::vector<std::string>& humanNames) {
     if (!MultiPlayer) return;
     MultiPlayer->SetPlayers(humanNames);
-    if (Main) Main->ShowChronicle(MultiPlayer->RichEdit1, Game.BattleChronicle);
+    if (Main) Main->ShowChronicle(MultiPlayer->ChroniclePane, Game.BattleChronicle);
     MultiPlayer->ShowMapClick();
     MultiPlayer->RunWait(TMultiPlayer::ServerWait);
     AlignScreensKeep(MultiPlayer);

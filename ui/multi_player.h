@@ -56,17 +56,17 @@ public:
     int WaitSeconds = 0;
 
     QStackedWidget* Notebook = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
+    QLabel* SendingLabel = nullptr;
+    QLabel* ClientSecondsLabel = nullptr;
     QLabel* MapImage = nullptr;
-    QTextEdit* RichEdit1 = nullptr;
+    QTextEdit* ChroniclePane = nullptr;  // the battles' chronicle
     QTextEdit* RichEditInWaitEOT = nullptr;
-    QLineEdit* Edit1 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
-    TExCheckListBox* ExCheckListBox1 = nullptr;
-    TExSpeedButton* SpeedButton1 = nullptr;
-    QTimer* Timer1 = nullptr;
+    QLineEdit* ChatInput = nullptr;
+    QLabel* OthersPlayLabel = nullptr;
+    QLabel* ServerSecondsLabel = nullptr;
+    TExCheckListBox* PlayerList = nullptr;
+    TExSpeedButton* AbortButton = nullptr;
+    QTimer* WaitTimer = nullptr;  // watches for the awaited thing
     QTimer* TimerSec = nullptr;
 
 protected:

@@ -49,8 +49,8 @@ protected:
     std::unique_ptr<TConnect> Open(const std::string& name, bool create, const std::string& address) {
         auto lobby = std::make_unique<TConnect>(nullptr, service);
         service.nextObject = service.network.CreateDirectPlay(address, false);
-        lobby->PeerPlay1->SetProviderName("TCP/IP");
-        lobby->PeerPlay1->OpenSession(create, "net", name);
+        lobby->Session->SetProviderName("TCP/IP");
+        lobby->Session->OpenSession(create, "net", name);
         return lobby;
     }
     bool UsersAre(const std::string& expected) {
@@ -97,8 +97,8 @@ TEST_F(InternetLobby, APlayerFromAnAddressAlreadyInTheGameIsToldAndLeaves) {
     // The refused player has left before he reads why: the others list him no more.
     bool leftBeforeTheBox = false;
     onBox = [&] {
-        leftBeforeTheBox = clara && !clara->PeerPlay1->Opened() &&
-                           test::WaitFor([&] { return anna->PeerPlay1->Players().Count() == 2; });
+        leftBeforeTheBox = clara && !clara->Session->Opened() &&
+                           test::WaitFor([&] { return anna->Session->Players().Count() == 2; });
     };
     clara = Open("clara", false, "127.0.0.3");
     EXPECT_TRUE(clara->Refused);
@@ -108,9 +108,9 @@ TEST_F(InternetLobby, APlayerFromAnAddressAlreadyInTheGameIsToldAndLeaves) {
     EXPECT_TRUE(leftBeforeTheBox);
     const QString notice = QString::fromUtf8("<clara> Некто пытается зайти под одинаковым IP адресом");
     EXPECT_TRUE(test::WaitFor([&] {
-        return anna->RichEdit1->toPlainText().contains(notice) &&
-               boris->RichEdit1->toPlainText().contains(notice) && !clara->PeerPlay1->Opened() &&
-               anna->PeerPlay1->Players().Count() == 2;
+        return anna->ChatPane->toPlainText().contains(notice) &&
+               boris->ChatPane->toPlainText().contains(notice) && !clara->Session->Opened() &&
+               anna->Session->Players().Count() == 2;
     }));
     // The refused player never made it onto the listing.
     EXPECT_EQ(game.Users(), "1;anna;0.0~2;boris;0.0~");

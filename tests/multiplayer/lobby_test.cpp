@@ -80,7 +80,7 @@ void Wrap(Fn& handler, PeerWorld& world) {
 struct LobbyPeer {
     LobbyPeer(test::MemoryService& service, const std::string& name, bool create)
         : lobby(std::make_unique<TConnect>(nullptr, service)) {
-        TPeerPlay& p = *lobby->PeerPlay1;
+        TPeerPlay& p = *lobby->Session;
         Wrap(p.OnOpen, world);
         Wrap(p.OnAddPlayer, world);
         Wrap(p.OnDeletePlayer, world);
@@ -97,8 +97,8 @@ struct LobbyPeer {
     ~LobbyPeer() {
         if (lobby) In(world, [&] { lobby.reset(); });
     }
-    uint32_t Id() const { return lobby->PeerPlay1->LocalPlayer()->ID; }
-    QString Chat() const { return lobby->RichEdit1->toPlainText(); }
+    uint32_t Id() const { return lobby->Session->LocalPlayer()->ID; }
+    QString Chat() const { return lobby->ChatPane->toPlainText(); }
     void Run(const std::function<void()>& f) { In(world, f); }
 
     PeerWorld world;
@@ -117,8 +117,8 @@ protected:
     bool AllSee(int players) {
         return test::WaitFor([&] {
             for (auto* p : peers)
-                if (p->lobby->PeerPlay1->Players().Count() != players ||
-                    p->lobby->ExCheckListBox1->Items().Count() != players)
+                if (p->lobby->Session->Players().Count() != players ||
+                    p->lobby->PlayerList->Items().Count() != players)
                     return false;
             return true;
         });
@@ -146,19 +146,20 @@ TEST_F(Lobby, MapReadyAndStatesDealtStartTheGameOnEveryPeer) {
     for (auto* p : peers)
         p->Run([&] {
             p->lobby->show();
-            p->lobby->Timer1->stop();
+            p->lobby->ReadyTimer->stop();
         });
-    EXPECT_EQ(anna.lobby->Notebook1->currentIndex(), 0);
-    EXPECT_EQ(boris.lobby->Notebook1->currentIndex(), 1);
+    EXPECT_EQ(anna.lobby->RolePages->currentIndex(), 0);
+    EXPECT_EQ(boris.lobby->RolePages->currentIndex(), 1);
     EXPECT_FALSE(boris.lobby->StartCheck->isEnabled());
 
     anna.Run([&] {
-        anna.lobby->SpinEdit1->SetValue(5);
-        anna.lobby->ExSlider1->SetValue(4);
+        anna.lobby->TurnLengthEdit->SetValue(5);
+        anna.lobby->StatesSlider->SetValue(4);
         anna.lobby->CreateMapClick();
     });
-    ASSERT_TRUE(test::WaitFor(
-        [&] { return !clara.lobby->Image1->isHidden() && boris.lobby->Label3->text() == "5"; }));
+    ASSERT_TRUE(test::WaitFor([&] {
+        return !clara.lobby->MapPicture->isHidden() && boris.lobby->ClientTurnLength->text() == "5";
+    }));
     EXPECT_EQ(Game.GosCount, 4);
     EXPECT_TRUE(clara.lobby->StartCheck->isEnabled());
     EXPECT_EQ(clara.world.turnMinutes, 5);
@@ -191,8 +192,8 @@ TEST_F(Lobby, MapReadyAndStatesDealtStartTheGameOnEveryPeer) {
         EXPECT_EQ(p->startedAsServer, p == &anna);
         // Back in the lobby: nobody ready, the timer on again, no game running.
         EXPECT_FALSE(p->lobby->StartCheck->StateOn());
-        EXPECT_FALSE(p->lobby->ExCheckListBox1->GetItemChecked(0));
-        EXPECT_TRUE(p->lobby->Timer1->isActive());
+        EXPECT_FALSE(p->lobby->PlayerList->GetItemChecked(0));
+        EXPECT_TRUE(p->lobby->ReadyTimer->isActive());
         EXPECT_EQ(p->world.running, 0);
     }
     // Every peer's chat shows the server's new-map notice, plain only on the server.
@@ -202,11 +203,11 @@ TEST_F(Lobby, MapReadyAndStatesDealtStartTheGameOnEveryPeer) {
 TEST_F(Lobby, MoreReadyPlayersThanFreeStatesDoNotStartAndDoNotHang) {
     ASSERT_TRUE(AllSee(3));
     anna.Run([&] {
-        anna.lobby->ExSlider1->SetValue(2);
+        anna.lobby->StatesSlider->SetValue(2);
         anna.lobby->CreateMapClick();
     });
-    ASSERT_TRUE(
-        test::WaitFor([&] { return !boris.lobby->Image1->isHidden() && !clara.lobby->Image1->isHidden(); }));
+    ASSERT_TRUE(test::WaitFor(
+        [&] { return !boris.lobby->MapPicture->isHidden() && !clara.lobby->MapPicture->isHidden(); }));
     for (auto* p : peers) p->Run([&] { p->lobby->StartCheck->SetStateOn(true); });
     ASSERT_TRUE(test::WaitFor([&] { return anna.lobby->AllReady(3); }));
     anna.Run([&] { anna.lobby->StartWhenAllReady(); });
@@ -220,12 +221,12 @@ TEST_F(Lobby, ControlsDoNotCoverEachOtherAndF1OpensTheLobbysHelp) {
     TConnect& lobby = *anna.lobby;
     anna.Run([&] {
         lobby.show();
-        lobby.Timer1->stop();
+        lobby.ReadyTimer->stop();
     });
     // The background and the map's place (its picture or caption) lie under the rest.
     std::vector<QWidget*> controls;
     for (QWidget* w : lobby.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
-        if (!w->isHidden() && w != lobby.Image2 && w != lobby.Image1 && w != lobby.MapCaption)
+        if (!w->isHidden() && w != lobby.Background && w != lobby.MapPicture && w != lobby.MapCaption)
             controls.push_back(w);
     ASSERT_GE(controls.size(), 6u);
     for (size_t i = 0; i < controls.size(); ++i)
@@ -276,14 +277,14 @@ TEST_F(Lobby, TheSessionIsListedUnderTheGamesIdentifierForTwentyPlayers) {
 
 TEST_F(Lobby, ChatLineIsPlainForItsSenderAndBoldForTheOthers) {
     ASSERT_TRUE(AllSee(3));
-    boris.lobby->Edit1->setText("   ");
-    boris.Run([&] { QTest::keyClick(boris.lobby->Edit1, Qt::Key_Return); });
-    EXPECT_EQ(boris.lobby->Edit1->text(), "   ");
-    boris.lobby->Edit1->setText("  hello all ");
-    boris.Run([&] { QTest::keyClick(boris.lobby->Edit1, Qt::Key_Return); });
-    EXPECT_EQ(boris.lobby->Edit1->text(), "");
+    boris.lobby->ChatInput->setText("   ");
+    boris.Run([&] { QTest::keyClick(boris.lobby->ChatInput, Qt::Key_Return); });
+    EXPECT_EQ(boris.lobby->ChatInput->text(), "   ");
+    boris.lobby->ChatInput->setText("  hello all ");
+    boris.Run([&] { QTest::keyClick(boris.lobby->ChatInput, Qt::Key_Return); });
+    EXPECT_EQ(boris.lobby->ChatInput->text(), "");
     auto lastFormat = [](const LobbyPeer& p) {
-        return p.lobby->RichEdit1->document()->lastBlock().begin().fragment().charFormat().fontWeight();
+        return p.lobby->ChatPane->document()->lastBlock().begin().fragment().charFormat().fontWeight();
     };
     ASSERT_TRUE(test::WaitFor([&] {
         for (auto* p : peers)
@@ -304,12 +305,12 @@ TEST_F(Lobby, ADuplicateNameLeavesAndTheOthersAreTold) {
     EXPECT_TRUE(shownBoxes[0].contains(QString::fromUtf8("Игрок с таким именем")));
     EXPECT_TRUE(test::WaitFor([&] {
         return anna.Chat().contains(QString::fromUtf8("Некто пытался зайти под зарегистрированным именем")) &&
-               !other.lobby->PeerPlay1->Opened() && anna.lobby->PeerPlay1->Players().Count() == 3;
+               !other.lobby->Session->Opened() && anna.lobby->Session->Players().Count() == 3;
     }));
     // Everyone keeps "anna": the row removed is the leaver's own.
     ASSERT_TRUE(AllSee(3));
     for (auto* p : peers) {
-        const TExListBoxStrings& rows = p->lobby->ExCheckListBox1->Items();
+        const TExListBoxStrings& rows = p->lobby->PlayerList->Items();
         QStringList names;
         for (int row = 0; row < rows.Count(); ++row) names << rows.Strings(row);
         names.sort();
@@ -322,10 +323,10 @@ TEST_F(Lobby, TheServerLeavingHandsTheRoleToTheLastRemotePlayer) {
     anna.Run([&] { anna.lobby->LeaveClick(); });
     EXPECT_EQ(anna.world.gameMode, kNetworkClient);
     EXPECT_TRUE(test::WaitFor([&] { return clara.world.gameMode == 1; }));
-    EXPECT_EQ(clara.lobby->Notebook1->currentIndex(), 0);
+    EXPECT_EQ(clara.lobby->RolePages->currentIndex(), 0);
     EXPECT_EQ(boris.world.gameMode, kNetworkClient);
     // The others drop the leaver from their lists.
-    EXPECT_TRUE(test::WaitFor([&] { return boris.lobby->ExCheckListBox1->Items().Count() == 2; }));
+    EXPECT_TRUE(test::WaitFor([&] { return boris.lobby->PlayerList->Items().Count() == 2; }));
 }
 
 // ---- The waiting window ----
@@ -357,13 +358,13 @@ TEST_F(WaitingWindow, AClientWhoseSnapshotCameBeforeClosesAtTheFirstTick) {
     clock.start();
     EXPECT_EQ(window.RunWait(TMultiPlayer::ClientWait), QDialog::Accepted);
     EXPECT_LT(clock.elapsed(), 1000);
-    EXPECT_EQ(window.Timer1->interval(), 1000);
+    EXPECT_EQ(window.WaitTimer->interval(), 1000);
 }
 
 TEST_F(WaitingWindow, NamesGetAsFewColumnsAsTheyNeedAndAllShow) {
     window.SetPage(TMultiPlayer::ServerWait);
     window.show();
-    TExCheckListBox& list = *window.ExCheckListBox1;
+    TExCheckListBox& list = *window.PlayerList;
     for (int players = 1; players <= 20; ++players) {
         std::vector<std::string> names;
         for (int i = 0; i < players; ++i) names.push_back("Player" + std::to_string(i));
@@ -385,17 +386,17 @@ TEST_F(WaitingWindow, StaysOpenUntilTheThirdHumanEndedHisTurn) {
     window.SetPage(TMultiPlayer::ServerWait);
     window.SetPlayers({"clara", "anna", "boris"});
     window.show();
-    window.Timer1->stop();
+    window.WaitTimer->stop();
     Game.mGos[4].CapturedThisTurn = kEndOfTurnMark;  // no human's
     Game.mGos[2].CapturedThisTurn = kEndOfTurnMark;
     window.WatchTheWait();
     EXPECT_TRUE(window.isVisible());
-    EXPECT_FALSE(window.ExCheckListBox1->GetItemChecked(0));  // sorted: anna, boris, clara
-    EXPECT_TRUE(window.ExCheckListBox1->GetItemChecked(1));
+    EXPECT_FALSE(window.PlayerList->GetItemChecked(0));  // sorted: anna, boris, clara
+    EXPECT_TRUE(window.PlayerList->GetItemChecked(1));
     Game.mGos[1].CapturedThisTurn = kEndOfTurnMark;
     window.WatchTheWait();
     EXPECT_TRUE(window.isVisible());
-    EXPECT_TRUE(window.ExCheckListBox1->GetItemChecked(0));
+    EXPECT_TRUE(window.PlayerList->GetItemChecked(0));
     Game.mGos[3].CapturedThisTurn = kEndOfTurnMark;
     window.WatchTheWait();
     EXPECT_FALSE(window.isVisible());
@@ -408,7 +409,7 @@ TEST_F(WaitingWindow, AbortAnsweredNoChangesNothingAndYesOnAClientLeaves) {
     Connect = boris.lobby.get();
     window.SetPage(TMultiPlayer::ServerWait);
     window.show();
-    window.Timer1->stop();
+    window.WaitTimer->stop();
     {
         ScopedMessageBoxHook no([](TMsgType, const QString&) { return TMsgButton::No; });
         boris.Run([&] { window.AbortGameClick(); });
@@ -431,7 +432,7 @@ TEST_F(WaitingWindow, AbortAnsweredNoChangesNothingAndYesOnAClientLeaves) {
 TEST_F(WaitingWindow, EscapeAndTheCloseBoxAskToLeaveTheGame) {
     window.SetPage(TMultiPlayer::ClientWait);
     window.show();
-    window.Timer1->stop();
+    window.WaitTimer->stop();
     int asked = 0;
     TMsgButton answer = TMsgButton::No;
     ScopedMessageBoxHook hook([&](TMsgType, const QString&) {
@@ -487,8 +488,8 @@ TEST_F(WaitingWindow, Gallery) {
     ASSERT_TRUE(AllSee(3));
     anna.Run([&] {
         anna.lobby->show();
-        anna.lobby->Timer1->stop();
-        anna.lobby->ExSlider1->SetValue(6);
+        anna.lobby->ReadyTimer->stop();
+        anna.lobby->StatesSlider->SetValue(6);
         anna.lobby->CreateMapClick();
     });
     ASSERT_TRUE(test::WaitFor([&] { return anna.Chat().contains("anna"); }));
@@ -499,7 +500,7 @@ TEST_F(WaitingWindow, Gallery) {
     window.SetPlayers({"anna", "boris", "clara"});
     window.ShowMapClick();
     window.show();
-    window.Timer1->stop();
+    window.WaitTimer->stop();
     EXPECT_TRUE(window.grab().save(gallery + "/ui_multi_player.png"));
 }
 
@@ -521,7 +522,7 @@ protected:
     }
     ~DropPlayer() override { LanguageFile = std::move(previous); }
     void RightClickOnPlayerList() {
-        const QPoint p = anna.lobby->ExCheckListBox1->geometry().center();
+        const QPoint p = anna.lobby->PlayerList->geometry().center();
         anna.Run([&] { QTest::mouseClick(anna.lobby.get(), Qt::RightButton, {}, p); });
         anna.lobby->mnuOffUser->hide();
     }
@@ -549,11 +550,11 @@ TEST_F(DropPlayer, TheServerDropsAPlayerForEveryone) {
     ASSERT_NE(it, items.end());
     anna.Run([&] { (*it)->trigger(); });
     EXPECT_TRUE(test::WaitFor([&] {
-        return clara.lobby->ExCheckListBox1->Items().Count() == 2 &&
+        return clara.lobby->PlayerList->Items().Count() == 2 &&
                clara.Chat().contains(QString::fromUtf8("Отключен игрок boris"));
     }));
     // A client has no menu.
-    const QPoint p = clara.lobby->ExCheckListBox1->geometry().center();
+    const QPoint p = clara.lobby->PlayerList->geometry().center();
     clara.Run([&] { QTest::mouseClick(clara.lobby.get(), Qt::RightButton, {}, p); });
     EXPECT_TRUE(clara.lobby->mnuOffUser->isEmpty());
 }
@@ -567,20 +568,21 @@ namespace {
 TEST_F(Lobby, ANewcomerAfterTheMapGetsTheMapAndTheTurnDurationAgain) {
     ASSERT_TRUE(AllSee(3));
     anna.Run([&] {
-        anna.lobby->SpinEdit1->SetValue(7);
-        anna.lobby->ExSlider1->SetValue(5);
+        anna.lobby->TurnLengthEdit->SetValue(7);
+        anna.lobby->StatesSlider->SetValue(5);
         anna.lobby->CreateMapClick();
     });
     LobbyPeer david{service, "david", false};
-    EXPECT_TRUE(test::WaitFor(
-        [&] { return !david.lobby->Image1->isHidden() && david.lobby->Label3->text() == "7"; }));
+    EXPECT_TRUE(test::WaitFor([&] {
+        return !david.lobby->MapPicture->isHidden() && david.lobby->ClientTurnLength->text() == "7";
+    }));
     EXPECT_TRUE(david.lobby->StartCheck->isEnabled());
     // Leaving: the others show the notice and the computer takes his state.
     Game.mGos[3].Player = david.Id();
     Game.mGos[3].Alive = 1;
     Game.mGos[3].PlayerName.Assign("david");
     david.Run([&] { david.lobby.reset(); });
-    EXPECT_TRUE(test::WaitFor([&] { return anna.lobby->ExCheckListBox1->Items().Count() == 3; }));
+    EXPECT_TRUE(test::WaitFor([&] { return anna.lobby->PlayerList->Items().Count() == 3; }));
     EXPECT_EQ(Game.mGos[3].Player, 0u);
     EXPECT_EQ(Game.mGos[3].PlayerName.Str(), "");
     EXPECT_TRUE(anna.Chat().contains("<david>"));
@@ -599,7 +601,7 @@ protected:
     void Save(const std::vector<std::string>& names) {
         ASSERT_TRUE(AllSee(3));
         anna.Run([&] {
-            anna.lobby->ExSlider1->SetValue(4);
+            anna.lobby->StatesSlider->SetValue(4);
             anna.lobby->CreateMapClick();
             for (int i = 1; i <= 4; ++i) Game.mGos[i].Alive = 1;
             for (size_t i = 0; i < names.size(); ++i) {
@@ -610,7 +612,7 @@ protected:
             SaveGame(dir.Path("net.sav"));
         });
         windows.openFileName = dir.Path("net.sav");
-        for (auto* p : peers) p->lobby->Timer1->stop();
+        for (auto* p : peers) p->lobby->ReadyTimer->stop();
     }
     void Load() {
         anna.Run([&] { anna.lobby->LoadGameClick(); });
@@ -684,7 +686,7 @@ TEST_F(Lobby, ShowLobbyRunsAnOpenLobbyAgainAfterEachGame) {
     Connect = anna.lobby.get();
     anna.Run([&] { ShowLobby(); });
     EXPECT_EQ(shown, 3);
-    anna.lobby->PeerPlay1->Close();
+    anna.lobby->Session->Close();
     anna.Run([&] { ShowLobby(); });  // a closed session shows nothing
     EXPECT_EQ(shown, 3);
     Connect = nullptr;
@@ -700,7 +702,7 @@ namespace {
 // change it, and the clients are told.
 TEST_F(Lobby, TheServerChangesTheTurnDurationByButtonAndArrowKeysNotByTyping) {
     ASSERT_TRUE(AllSee(3));
-    TExSpinEdit* spin = anna.lobby->SpinEdit1;
+    TExSpinEdit* spin = anna.lobby->TurnLengthEdit;
     anna.Run([&] {
         anna.lobby->show();
         spin->setFocus();
@@ -714,7 +716,7 @@ TEST_F(Lobby, TheServerChangesTheTurnDurationByButtonAndArrowKeysNotByTyping) {
     });
     EXPECT_EQ(spin->text(), "4");
     EXPECT_EQ(anna.world.turnMinutes, 4);
-    EXPECT_TRUE(test::WaitFor([&] { return boris.lobby->Label3->text() == "4"; }));
+    EXPECT_TRUE(test::WaitFor([&] { return boris.lobby->ClientTurnLength->text() == "4"; }));
     anna.Run([&] {
         QWidget* button = spin->Button();
         const QPoint lower(button->width() - 2, button->height() - 2);
@@ -723,7 +725,7 @@ TEST_F(Lobby, TheServerChangesTheTurnDurationByButtonAndArrowKeysNotByTyping) {
     });
     EXPECT_EQ(spin->text(), "3");
     EXPECT_EQ(anna.world.turnMinutes, 3);
-    EXPECT_TRUE(test::WaitFor([&] { return clara.lobby->Label3->text() == "3"; }));
+    EXPECT_TRUE(test::WaitFor([&] { return clara.lobby->ClientTurnLength->text() == "3"; }));
 }
 
 }  // namespace

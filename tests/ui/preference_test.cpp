@@ -302,7 +302,7 @@ TEST_F(PreferenceTest, TheLanguageSwitchRetextsTheWindowsAndIsStoredAtOnce) {
     EXPECT_EQ(Preference->CheckBoxAskSave->text(), QStringLiteral("Ask"));
     EXPECT_EQ(MultiPlayer->windowTitle(), QStringLiteral("Waiting"));
     EXPECT_EQ(Connect->windowTitle(), QStringLiteral("Network game"));
-    EXPECT_EQ(Connect->SpeedButton1->Caption(), QStringLiteral("Leave"));
+    EXPECT_EQ(Connect->LeaveButton->Caption(), QStringLiteral("Leave"));
     // Nothing else was written.
     EXPECT_EQ(Setting("Music"), "<missing>");
     delete Connect;

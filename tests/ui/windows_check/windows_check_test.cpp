@@ -411,12 +411,11 @@ protected:
              {std::tuple{&host, true, "Емеля"}, std::tuple{&guest, false, "Василиса"}}) {
             *lobby = std::make_unique<TConnect>(nullptr, sessions);
             (*lobby)->RunLoop = [](TConnect&) { ADD_FAILURE() << "the game started"; };
-            (*lobby)->PeerPlay1->SetProviderName("TCP/IP");
-            (*lobby)->PeerPlay1->OpenSession(create, Utf8ToCp1251("Дуэль"), Utf8ToCp1251(name));
+            (*lobby)->Session->SetProviderName("TCP/IP");
+            (*lobby)->Session->OpenSession(create, Utf8ToCp1251("Дуэль"), Utf8ToCp1251(name));
         }
         EXPECT_TRUE(test::WaitFor([this] {
-            return host->ExCheckListBox1->Items().Count() == 2 &&
-                   guest->ExCheckListBox1->Items().Count() == 2;
+            return host->PlayerList->Items().Count() == 2 && guest->PlayerList->Items().Count() == 2;
         }));
         test::Pump(300ms);  // the greetings arrive
     }
