@@ -1,6 +1,5 @@
 #include "ui/dop_info.h"
 
-#include <QApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -14,13 +13,6 @@ namespace kordalt {
 namespace {
 
 constexpr int kWidth = 249, kHeight = 83;
-
-// The program's main window: the main menu, else the widget that is active.
-QWidget* MainWindow() {
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (widget->objectName() == QLatin1String("MainForm")) return widget;
-    return QApplication::activeWindow();
-}
 
 }  // namespace
 
@@ -46,10 +38,7 @@ void TDopInfo::Localize() {
 }
 
 void TDopInfo::ShowNotice() {
-    if (const QWidget* main = MainWindow(); main && main != this) {
-        const QRect over = main->frameGeometry();
-        move(over.center() - QPoint(kWidth / 2, kHeight / 2));
-    }
+    PlaceOver(*this, MainWindow());
     show();
     raise();
     repaint();

@@ -3,11 +3,9 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 #include <QShortcut>
 #include <QTextBrowser>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "game/texts.h"
 #include "ui/ui_support.h"
@@ -46,22 +44,6 @@ QTextBrowser* OpenHelpWindow() {
         helpWindow->setParent(owner, Qt::Window);
     }
     return HelpBrowser();
-}
-
-// Centres `window` over `over` (the program's window), inside the screen.
-void PlaceOver(QWidget& window, const QWidget* over) {
-    if (!over || over == &window) return;
-    const QScreen* screen = over->screen();
-    QRect frame(QPoint(), window.size());
-    frame.moveCenter(over->frameGeometry().center());
-    if (screen) {
-        const QRect available = screen->availableGeometry();
-        frame.moveRight(std::min(frame.right(), available.right()));
-        frame.moveBottom(std::min(frame.bottom(), available.bottom()));
-        frame.moveLeft(std::max(frame.left(), available.left()));
-        frame.moveTop(std::max(frame.top(), available.top()));
-    }
-    window.move(frame.topLeft());
 }
 
 void ShowHelp(const QString& fragment) {

@@ -45,7 +45,7 @@ void TInternetCreateGame::FormShow() {
     ButCancel->setText(Qs(LangText(kCreateGameCancel)));
     ApplyLanguageFont(this);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+        MoveWindowTo(*this, screen->availableGeometry().center() - rect().center());
 }
 
 void TInternetCreateGame::ButCreateClick() {

@@ -74,7 +74,7 @@ void TInternetGameInfo::resizeEvent(QResizeEvent* event) {
 
 void TInternetGameInfo::FormShow() {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+        MoveWindowTo(*this, screen->availableGeometry().center() - rect().center());
     ButUpdateClick();
     ApplyLanguageFont(this);
 }

@@ -1,6 +1,5 @@
 #include "ui/internet_games.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -36,13 +35,6 @@ constexpr char kLoopback[] = "127.0.0.1";
 
 QString GroupCaption(TText text) {
     return QStringLiteral("   ") + Qs(LangText(text)) + QStringLiteral("   ");
-}
-
-// The program's main window: the main menu, else the active window.
-QWidget* MainWindow() {
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (widget->objectName() == QLatin1String("MainForm")) return widget;
-    return QApplication::activeWindow();
 }
 
 // The listed games, or false when a record is incomplete or its id is not a GUID.
@@ -132,8 +124,7 @@ TInternetGames::~TInternetGames() = default;
 
 void TInternetGames::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (const QWidget* main = MainWindow(); main && main != this)
-        move(main->frameGeometry().center() - QPoint(width() / 2, height() / 2));
+    PlaceOver(*this, MainWindow());
     FormShow();
 }
 

@@ -271,7 +271,7 @@ void TPreference::LanguageChange() {
 void TPreference::Prepare(bool fromMenu, const QWidget* over) {
     LanguageList->setEnabled(fromMenu);
     ServerEdit->setEnabled(fromMenu);
-    if (over) move(over->geometry().center() - rect().center());
+    PlaceOver(*this, over);
 }
 
 void TPreference::Execute(bool fromMenu) {

@@ -30,7 +30,7 @@ bool IsSmallFonts() {
 
 void CopyFormPos(QWidget* Source, QWidget* Target) {
     if (!Source || !Target || Target == Source) return;
-    Target->move(Source->pos());
+    MoveWindowTo(*Target, Source->geometry().topLeft());
 }
 
 void AlignScreens(QWidget* Form) {

@@ -20,7 +20,7 @@ extern QPointer<QWidget> PreviousScreen;
 // True when the screen has 96 logical pixels per inch horizontally.
 bool IsSmallFonts();
 
-// Moves Target to Source's position (nothing when they are the same window).
+// Moves Target's client area to Source's (nothing when they are the same window).
 void CopyFormPos(QWidget* Source, QWidget* Target);
 // Marks Form and moves every full-screen window to its position.
 void AlignScreens(QWidget* Form);

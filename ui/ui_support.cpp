@@ -13,6 +13,7 @@
 #include <QSplitter>
 #include <QTranslator>
 #include <QTreeView>
+#include <QWindow>
 #include <algorithm>
 #include <cstdio>
 #include <map>
@@ -146,20 +147,39 @@ QWidget* TopWindow() {
     return nullptr;
 }
 
+void MoveWindowTo(QWidget& window, QPoint topLeft) {
+    if (!window.testAttribute(Qt::WA_Resized)) window.adjustSize();  // as showing it would
+    window.setGeometry(QRect(topLeft, window.size()));
+    // The geometry a window has already asks for nothing: the window manager would place
+    // it anew at its next showing.
+    if (QWindow* handle = window.windowHandle()) handle->setPosition(topLeft);
+}
+
 void PlaceOver(QWidget& dialog, const QWidget* beneath) {
-    if (!beneath || !beneath->isVisible()) return;
-    if (!dialog.testAttribute(Qt::WA_Resized)) dialog.adjustSize();  // as showing it would
-    QRect placed(QPoint(), dialog.frameGeometry().size());
-    placed.moveCenter(beneath->frameGeometry().center());
-    const QRect screen = beneath->screen()->availableGeometry();
-    placed.moveLeft(std::max(screen.left(), std::min(placed.left(), screen.right() - placed.width())));
-    placed.moveTop(std::max(screen.top(), std::min(placed.top(), screen.bottom() - placed.height())));
-    dialog.move(placed.topLeft());
+    if (!beneath || beneath == &dialog) return;
+    if (!dialog.testAttribute(Qt::WA_Resized)) dialog.adjustSize();
+    QRect placed(QPoint(), dialog.size());
+    placed.moveCenter(beneath->geometry().center());
+    // The dialog's frame will be the one of the window beneath, when that one has been shown.
+    const QRect frame = beneath->frameGeometry(), client = beneath->geometry();
+    const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
+                           frame.right() - client.right(), frame.bottom() - client.bottom());
+    const QRect screen = beneath->screen()->availableGeometry() - margins;
+    placed.moveLeft(std::max(screen.left(), std::min(placed.left(), screen.right() - placed.width() + 1)));
+    placed.moveTop(std::max(screen.top(), std::min(placed.top(), screen.bottom() - placed.height() + 1)));
+    MoveWindowTo(dialog, placed.topLeft());
+}
+
+QWidget* MainWindow() {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->objectName() == QLatin1String("MainForm")) return widget;
+    return QApplication::activeWindow();
 }
 
 int ExecModal(QDialog& dialog) {
     QPointer<QWidget> beneath = TopWindow();
     if (beneath == &dialog) beneath = nullptr;
+    PlaceOver(dialog, beneath);
     int result = 0;
     {
         ModalStackEntry entry(&dialog);

@@ -3,6 +3,7 @@
 // windows beneath, and the game's message and progress interface on top of them.
 #pragma once
 
+#include <QPoint>
 #include <QString>
 #include <exception>
 #include <functional>
@@ -61,9 +62,20 @@ void ActivateWindow(QWidget* window);
 // shown (may be nullptr).
 QWidget* TopWindow();
 
-// Centres `dialog` over the shown window `beneath`, inside that window's
-// screen (Qt centres a dialog over its owner, wherever a hidden owner was).
+// Puts the client area of the top-level `window` at `topLeft` (screen
+// coordinates). Windows are placed by their client areas, never by their
+// frames: a window manager's frame is known only once a window has been
+// shown, so placing by the frame shifts a window by the frame's size
+// depending on whether it was shown before.
+void MoveWindowTo(QWidget& window, QPoint topLeft);
+
+// Centres `dialog` over the window `beneath` (nothing when it is null or the
+// dialog itself), with the dialog's frame inside that window's screen.
 void PlaceOver(QWidget& dialog, const QWidget* beneath);
+
+// The main menu's window, shown or hidden: every full-screen window stands
+// where it stands. Else the active window (may be nullptr).
+QWidget* MainWindow();
 
 // Runs `dialog` modally and returns its result; afterwards the activation
 // handler of the window beneath runs.

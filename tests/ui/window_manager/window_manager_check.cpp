@@ -3,7 +3,8 @@
 // the state choice, the turn banners, every page of the main game screen, the
 // charts, the exit from the game, the hall of fame and the program's exit. At every
 // change of screen the full-screen windows shown stand where the main menu
-// stood and every button lies inside the screen. Escape on the first exit
+// stood and every button lies inside the screen; the save and settings dialogs
+// open at one place each time, over the main game screen. Escape on the first exit
 // question goes through the X server as a player types it (xdotool), to the
 // window with the keyboard focus, and answers No.
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
@@ -23,6 +25,8 @@
 #include <QTimer>
 #include <QWindow>
 #include <filesystem>
+#include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -40,7 +44,9 @@
 #include "ui/main_economy_page.h"
 #include "ui/main_menu.h"
 #include "ui/main_screen.h"
+#include "ui/preference.h"
 #include "ui/record_table.h"
+#include "ui/screens.h"
 #include "ui/select_gos.h"
 #include "ui/select_man.h"
 #include "ui/start.h"
@@ -54,6 +60,7 @@ constexpr int kYears = 4;
 constexpr int kMinScreenChanges = 30;
 constexpr qint64 kTimeLimitMs = 240000;
 constexpr int kTicksPerScreen = 10;
+constexpr int kTurnsWithDialogs = 2;  // a dialog that showed before comes back where it was
 
 const QStringList kFullScreen = {"MainForm", "SelectGos", "SelectMan", "Main",        "MultiPlayer",
                                  "Start",    "Proc",      "Connect",   "RecordTable", "Graph"};
@@ -87,6 +94,7 @@ protected:
         driver.stop();
         EXPECT_TRUE(done) << "the game did not end in time";
         EXPECT_TRUE(exitDeclined) << "Escape on the exit question did not let the game go on";
+        EXPECT_EQ(dialogsChecked, 2 * kTurnsWithDialogs) << "the save and settings dialogs did not all show";
     }
 
     // Keys through the X server, to the window that has the keyboard focus;
@@ -153,6 +161,18 @@ protected:
         }
     }
 
+    // A dialog stands centred over the main game screen, where it stood the first time.
+    void CheckDialogPlace(QWidget& dialog) {
+        const std::string name = dialog.objectName().toStdString();
+        const QPoint place = ClientPlace(dialog);
+        const QPoint centre = place + QPoint(dialog.width() / 2, dialog.height() / 2);
+        const QPoint mainCentre = ClientPlace(*Main) + QPoint(Main->width() / 2, Main->height() / 2);
+        EXPECT_LE((centre - mainCentre).manhattanLength(), 2) << name << " is not over the main game screen";
+        const auto [first, isNew] = dialogPlaces.try_emplace(name, place);
+        EXPECT_EQ(place, first->second) << name << " moved since it showed before";
+        ++dialogsChecked;
+    }
+
     void Act(QWidget* top) {
         if (top == MainForm) {
             if (!played) {
@@ -192,6 +212,9 @@ protected:
             }
             QAbstractButton* button = box->defaultButton();
             QTest::mouseClick(button ? button : box->buttons().front(), Qt::LeftButton);
+        } else if (top == Main->SaveDialog || top == Preference) {
+            CheckDialogPlace(*top);
+            qobject_cast<QDialog*>(top)->reject();
         } else if (top == RecordTable) {
             QTest::mouseClick(RecordTable->SpeedButtons[0], Qt::LeftButton);
         }
@@ -204,6 +227,14 @@ protected:
             return;
         }
         exitDeclined = true;
+        if (turns < kTurnsWithDialogs && dialogsThisTurn < 2) {
+            // From a timer: the dialogs are modal and the driver keeps ticking under them.
+            if (dialogsThisTurn++ == 0)
+                Main->SaveGameClick();
+            else
+                Main->SettingsClick();
+            return;
+        }
         const int page = Main->Pages->currentIndex();
         if (pagesSeen.empty()) chartsSeen = false;
         pagesSeen.insert(page);
@@ -218,6 +249,7 @@ protected:
                 return;
             }
         pagesSeen.clear();
+        dialogsThisTurn = 0;
         if (++turns >= kYears) {
             QTest::mouseClick(Main->ExitButton, Qt::LeftButton);
             return;
@@ -256,12 +288,47 @@ protected:
     QString lastScreen;
     std::set<int> pagesSeen;  // this turn
     QPoint home;
-    int screenChanges = 0, turns = 0, idleTicks = 0;
+    std::map<std::string, QPoint> dialogPlaces;
+    int screenChanges = 0, turns = 0, idleTicks = 0, dialogsThisTurn = 0, dialogsChecked = 0;
     bool busy = false, done = false, played = false, fameSeen = false, chartsSeen = false;
     bool exitEscaped = false, exitDeclined = false;
 };
 
 TEST_F(WindowManagerCheck, WindowsStayInPlaceThroughAGame) { Play(); }
+
+// Full-screen windows put in one place stand there whether they showed before,
+// are shown or never showed: the window manager's frame is known only after
+// a window has shown.
+TEST(ScreenAlignment, WindowsStandTogetherWhateverTheyShowedBefore) {
+    auto makeWindow = [] {
+        auto window = std::make_unique<QWidget>();
+        window->setFixedSize(640, 480);
+        return window;
+    };
+    const auto shown = makeWindow(), hidden = makeWindow(), created = makeWindow(), fresh = makeWindow();
+    auto showAndWait = [](QWidget& window) {
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        QTest::qWait(200);  // the window manager's frame and its move
+    };
+    showAndWait(*shown);
+    showAndWait(*hidden);
+    hidden->hide();
+    created->winId();
+    const QPoint home = ClientPlace(*shown);
+    for (QWidget* window : {hidden.get(), created.get(), fresh.get()}) CopyFormPos(shown.get(), window);
+    shown->hide();
+    for (QWidget* window : {hidden.get(), created.get(), fresh.get()}) {
+        showAndWait(*window);
+        EXPECT_EQ(ClientPlace(*window), home);
+        // And back to the first, which has that place already, while this one still covers it.
+        CopyFormPos(window, shown.get());
+        showAndWait(*shown);
+        EXPECT_EQ(ClientPlace(*shown), home);
+        window->hide();
+        shown->hide();
+    }
+}
 
 }  // namespace
 }  // namespace kordalt::test
