@@ -139,10 +139,11 @@ void TMain::BuildInfoPage() {
     Info.BattleCharts = new QWidget(page);
     Info.BattleCharts->setObjectName("Panel28");
     Info.BattleCharts->setGeometry(320, 270, 310, 130);
-    Info.ArmyChart = MakeChart(Info.BattleCharts, "Chart1", Info.Series1, "Series1", Info.Series2, "Series2");
+    Info.ArmyChart =
+        MakeChart(Info.BattleCharts, "Chart1", Info.AttackerArmy, "Series1", Info.DefenderArmy, "Series2");
     Info.ArmyChart->setGeometry(0, 0, 154, 130);
-    Info.MoraleChart =
-        MakeChart(Info.BattleCharts, "Chart2", Info.Series3, "Series3", Info.Series4, "Series4");
+    Info.MoraleChart = MakeChart(Info.BattleCharts, "Chart2", Info.AttackerMorale, "Series3",
+                                 Info.DefenderMorale, "Series4");
     Info.MoraleChart->setGeometry(156, 0, 154, 130);
     for (QTextEdit* edit : {Info.EventsText, Info.BattleText, Info.ChronicleText}) edit->setReadOnly(true);
 
@@ -262,7 +263,7 @@ void TMain::BattleListSelectCell(int, int row, bool&) {
     cursor.clearSelection();
     Info.BattleText->setTextCursor(cursor);
     if (row < 0 || row >= static_cast<int>(BattleUnits.size())) return;
-    QLineSeries* series[4] = {Info.Series1, Info.Series2, Info.Series3, Info.Series4};
+    QLineSeries* series[4] = {Info.AttackerArmy, Info.DefenderArmy, Info.AttackerMorale, Info.DefenderMorale};
     for (QLineSeries* s : series) s->clear();
     Info.BattleText->setUpdatesEnabled(false);
     Info.BattleText->clear();
@@ -287,11 +288,11 @@ void TMain::BattleListSelectCell(int, int row, bool&) {
         AddLine(Info.BattleText, Qs(GetParEC(text, 0, "~")), ToQColor(m.Color), false);
         if (n != 9) continue;
         auto field = [&](int f) { return static_cast<double>(DigitsToInt(GetParEC(text, f, "~"))); };
-        const double x = Info.Series1->count();
-        Info.Series1->append(x, field(1) + field(2) + field(3));
-        Info.Series2->append(x, field(5) + field(6) + field(7));
-        Info.Series3->append(x, field(4));
-        Info.Series4->append(x, field(8));
+        const double x = Info.AttackerArmy->count();
+        Info.AttackerArmy->append(x, field(1) + field(2) + field(3));
+        Info.DefenderArmy->append(x, field(5) + field(6) + field(7));
+        Info.AttackerMorale->append(x, field(4));
+        Info.DefenderMorale->append(x, field(8));
     }
     Info.BattleText->setUpdatesEnabled(true);
     for (QChartView* view : {Info.ArmyChart, Info.MoraleChart}) {
@@ -304,7 +305,7 @@ void TMain::BattleListSelectCell(int, int row, bool&) {
             }
         ScaleBattleAxes(*chart, maxX, maxY);
     }
-    Info.BattleCharts->setVisible(Info.Series1->count() >= 2);
+    Info.BattleCharts->setVisible(Info.AttackerArmy->count() >= 2);
 }
 
 void TMain::ShowChronicle(QTextEdit* edit, const std::string& text) {

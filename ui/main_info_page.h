@@ -26,7 +26,9 @@ struct TInfoPage {
     QWidget* BattleCharts = nullptr;
     QChartView* ArmyChart = nullptr;
     QChartView* MoraleChart = nullptr;
-    QLineSeries *Series1 = nullptr, *Series2 = nullptr, *Series3 = nullptr, *Series4 = nullptr;
+    // The battle charts: soldiers and morale of the attacker and the defender, one point a round.
+    QLineSeries *AttackerArmy = nullptr, *DefenderArmy = nullptr;
+    QLineSeries *AttackerMorale = nullptr, *DefenderMorale = nullptr;
     QLabel *EventsLabel = nullptr, *ChronicleLabel = nullptr, *BattlesLabel = nullptr;
     TExSpeedButton* SaveGame = nullptr;
     TExSpeedButton* Settings = nullptr;

@@ -87,30 +87,29 @@ TRecordTable::TRecordTable(QWidget* parent) : QDialog(parent) {
     LastGameLabel = MakeLabel(this, QStringLiteral("Label75"), {kColumnLeft[0], lastTop - 22, 300, 20},
                               clAqua, Qt::AlignLeft | Qt::AlignVCenter);
 
-    static constexpr bool kVisible[8] = {true, false, false, true, false, false, true, false};
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < kRecordButtonCount; ++i) {
         auto* button = new TExSpeedButton(this);
         button->setObjectName(QStringLiteral("SpeedButton%1").arg(i + 1));
-        button->setVisible(kVisible[i]);
-        SpeedButtons[static_cast<size_t>(i)] = button;
+        button->setVisible(i == rbClose || i == rbReset || i == rbWebSite);
+        Buttons[static_cast<size_t>(i)] = button;
     }
-    SpeedButtons[0]->setGeometry(500, 430, 130, 40);
-    SpeedButtons[0]->SetLayout(blGlyphLeft);
-    SpeedButtons[3]->setGeometry(10, 440, 30, 30);
-    SpeedButtons[3]->SetCaption(QString::fromUtf8(kRecordsDefaultButton));
-    SpeedButtons[3]->setToolTip(QString::fromUtf8(kRecordsDefaultHint));
-    SpeedButtons[6]->setGeometry(200, 440, 60, 30);
-    SpeedButtons[6]->SetCaption(QStringLiteral("WWW"));
+    Buttons[rbClose]->setGeometry(500, 430, 130, 40);
+    Buttons[rbClose]->SetLayout(blGlyphLeft);
+    Buttons[rbReset]->setGeometry(10, 440, 30, 30);
+    Buttons[rbReset]->SetCaption(QString::fromUtf8(kRecordsDefaultButton));
+    Buttons[rbReset]->setToolTip(QString::fromUtf8(kRecordsDefaultHint));
+    Buttons[rbWebSite]->setGeometry(200, 440, 60, 30);
+    Buttons[rbWebSite]->SetCaption(QStringLiteral("WWW"));
     ResetPointer = MakeLabel(this, QStringLiteral("Label59"), {50, 440, 145, 30}, clSilver,
                              Qt::AlignRight | Qt::AlignVCenter);
 
-    const std::array<void (TRecordTable::*)(), 8> handlers = {
+    const std::array<void (TRecordTable::*)(), kRecordButtonCount> handlers = {
         &TRecordTable::CloseClick,   &TRecordTable::WriteFile,        &TRecordTable::ReadAndIgnore,
         &TRecordTable::ResetClick,   &TRecordTable::ShowTable,        &TRecordTable::EnterGameAndWrite,
         &TRecordTable::WebSiteClick, &TRecordTable::LoadDefaultTable,
     };
     for (size_t i = 0; i < handlers.size(); ++i)
-        connect(SpeedButtons[i], &TExSpeedButton::OnClick, this,
+        connect(Buttons[i], &TExSpeedButton::OnClick, this,
                 [this, handler = handlers[i]] { (this->*handler)(); });
 
     BuildAnimation();
@@ -148,7 +147,7 @@ void TRecordTable::Localize() {
         setWindowFlag(Qt::FramelessWindowHint, true);
     setWindowTitle(Qs(LangText(kRecordsCaption)));
     Title->SetCaption(Qs(LangText(kRecordsTitle)));
-    SpeedButtons[0]->SetCaption(Qs(LangText(kRecordsClose)));
+    Buttons[rbClose]->SetCaption(Qs(LangText(kRecordsClose)));
     ResetPointer->setText(Qs(LangText(kRecordsResetPointer)));
     for (int column = 0; column < kColumns; ++column)
         Headers[column]->setText(NormalizeLineBreaks(Qs(LangText(kRecordsHeaders[column]))));
@@ -160,7 +159,7 @@ void TRecordTable::LoadGlyphs() {
     if (!PictureList) return;
     QImage glyph;
     PictureList->LoadGlyph(glyph, 13);
-    SpeedButtons[0]->SetGlyph(glyph);
+    Buttons[rbClose]->SetGlyph(glyph);
 }
 
 void TRecordTable::FormActivate() {

@@ -16,6 +16,12 @@ class TExGIFAnimator;
 class TExLabel;
 class TExSpeedButton;
 
+// The window's buttons, in the order of their object names SpeedButton1..8.
+// Only close, reset and the web site show; the others stand for the routines
+// they run.
+enum TRecordButton { rbClose, rbWrite, rbRead, rbReset, rbShow, rbEnterGame, rbWebSite, rbLoadDefault };
+constexpr int kRecordButtonCount = 8;
+
 class TRecordTable : public QDialog {
     Q_OBJECT
 
@@ -59,7 +65,7 @@ public:
     QLabel* LastGameLabel = nullptr;
     std::array<QLabel*, kColumns> Headers{};
     std::array<std::array<QLabel*, kColumns>, kRecordRows> Cells{};
-    std::array<TExSpeedButton*, 8> SpeedButtons{};  // SpeedButton1..SpeedButton8
+    std::array<TExSpeedButton*, kRecordButtonCount> Buttons{};  // indexed by TRecordButton
 
 private:
     void ReadAndIgnore() { ReadFile(); }

@@ -36,8 +36,8 @@ protected:
     }
     // The series belong to the charts' scenes, not to the window's widgets.
     QLineSeries* Series(const char* name) {
-        for (QLineSeries* s :
-             {screen->Info.Series1, screen->Info.Series2, screen->Info.Series3, screen->Info.Series4})
+        for (QLineSeries* s : {screen->Info.AttackerArmy, screen->Info.DefenderArmy,
+                               screen->Info.AttackerMorale, screen->Info.DefenderMorale})
             if (s->objectName() == name) return s;
         return nullptr;
     }

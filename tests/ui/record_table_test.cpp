@@ -26,7 +26,7 @@ protected:
     ~RecordTableTest() override { delete RecordTable; }
 
     static QString Cell(int row, int column) { return RecordTable->Cells[row][column]->text(); }
-    static TExSpeedButton* Button(int n) { return RecordTable->SpeedButtons[static_cast<size_t>(n - 1)]; }
+    static TExSpeedButton* Button(TRecordButton button) { return RecordTable->Buttons[button]; }
 
     test::ScratchDir dir_;
 };
@@ -63,13 +63,16 @@ TEST_F(RecordTableTest, SavesShowOnlyAtTheExpertLevel) {
 TEST_F(RecordTableTest, TextsAndButtons) {
     EXPECT_EQ(RecordTable->windowTitle(), Text(6000));
     EXPECT_EQ(RecordTable->Title->Caption(), Text(6001));
-    EXPECT_EQ(Button(1)->Caption(), Text(6002));
+    EXPECT_EQ(Button(rbClose)->Caption(), Text(6002));
     EXPECT_EQ(RecordTable->Headers[2]->text(), Text(6006));
     EXPECT_TRUE(RecordTable->Headers[2]->text().contains(QLatin1Char('\n')));
     EXPECT_EQ(RecordTable->LastGameLabel->text(), Text(6012));
-    for (int n = 1; n <= 8; ++n)
-        EXPECT_EQ(Button(n)->isVisibleTo(RecordTable), n == 1 || n == 4 || n == 7) << n;
-    QTest::mouseClick(Button(7), Qt::LeftButton);
+    for (int n = 1; n <= 8; ++n) {
+        auto* button = RecordTable->findChild<TExSpeedButton*>(QStringLiteral("SpeedButton%1").arg(n));
+        ASSERT_NE(button, nullptr) << n;
+        EXPECT_EQ(button->isVisibleTo(RecordTable), n == 1 || n == 4 || n == 7) << n;
+    }
+    QTest::mouseClick(Button(rbWebSite), Qt::LeftButton);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], Text(3225) + Text(3226));
 }
@@ -81,7 +84,7 @@ TEST_F(RecordTableTest, ResettingAsksFirst) {
     ActivateWindow(RecordTable);
     for (TMsgButton button : {TMsgButton::No, TMsgButton::Yes}) {
         answer = button;
-        QTest::mouseClick(Button(4), Qt::LeftButton);
+        QTest::mouseClick(Button(rbReset), Qt::LeftButton);
     }
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0], Text(3224));
@@ -126,7 +129,7 @@ TEST_F(RecordTableTest, AFileErrorIsShownOnceThenTheDefaultTable) {
 
     // The reset writes the default table over the damaged file.
     answer = TMsgButton::Yes;
-    QTest::mouseClick(Button(4), Qt::LeftButton);
+    QTest::mouseClick(Button(rbReset), Qt::LeftButton);
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messageTypes[1], TMsgType::Confirmation);
     EXPECT_EQ(test::ReadFile(RecordTable->RecordFileName), EncodeRecordTable(DefaultRecordTable()));

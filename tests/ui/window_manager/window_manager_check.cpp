@@ -216,7 +216,7 @@ protected:
             CheckDialogPlace(*top);
             qobject_cast<QDialog*>(top)->reject();
         } else if (top == RecordTable) {
-            QTest::mouseClick(RecordTable->SpeedButtons[0], Qt::LeftButton);
+            QTest::mouseClick(RecordTable->Buttons[rbClose], Qt::LeftButton);
         }
     }
 
