@@ -126,21 +126,21 @@ std::string TActionResult::Reason() const {
         case TRefusal::None:
             return {};
         case TRefusal::BadArgument:
-            return Cp("Недопустимое значение!");
+            return Cp(kBadActionValue);
         case TRefusal::NoMoney:
             return LangText(kNoMoneyToTrain);
         case TRefusal::NoPeasants:
-            return Cp("У Вас недостаточно крестьян!");
+            return Cp(kNoPeasants);
         case TRefusal::NoGrain:
-            return Cp("У Вас недостаточно зерна!");
+            return Cp(kNoGrain);
         case TRefusal::NoFieldsToSow:
-            return Cp("Столько полей засеять нельзя!");
+            return Cp(kNoFieldsToSow);
         case TRefusal::NoFreeScientists:
-            return Cp("У Вас нет столько свободных учёных!");
+            return Cp(kNoFreeScientists);
         case TRefusal::NoReserve:
-            return Cp("У Вас нет столько солдат в резерве!");
+            return Cp(kNoReserveSoldiers);
         case TRefusal::NotYourKordalt:
-            return Cp("Это не Ваш Kordalt!");
+            return Cp(kNotYourKordalt);
         case TRefusal::TooManyKordalts:
             return FormatText(LangText(kKordaltLimit), {kMaxHumanKordalts});
         case TRefusal::TooFewFronts:

@@ -163,6 +163,14 @@ inline constexpr TText kSellGrainQuestion{3112, "Вы уверены, что н�
 inline constexpr TText kNoMoneyToTrain{3113, "У Вас недостаточно денег!"};
 inline constexpr TText kDismissScientistsQuestion{3114, "Вы уверены, что хотите уволить %d учёных?"};
 inline constexpr TText kDismissSoldiersQuestion{3115, "Вы уверены, что хотите уволить %d солдат?"};
+// Fixed: why an action refuses, where the settings file has no text for it.
+inline constexpr const char* kBadActionValue = "Недопустимое значение!";
+inline constexpr const char* kNoPeasants = "У Вас недостаточно крестьян!";
+inline constexpr const char* kNoGrain = "У Вас недостаточно зерна!";
+inline constexpr const char* kNoFieldsToSow = "Столько полей засеять нельзя!";
+inline constexpr const char* kNoFreeScientists = "У Вас нет столько свободных учёных!";
+inline constexpr const char* kNoReserveSoldiers = "У Вас нет столько солдат в резерве!";
+inline constexpr const char* kNotYourKordalt = "Это не Ваш Kordalt!";
 
 // --- Main screen, science page
 inline constexpr TTextRange kScienceBranches{1546, 6, ""};
