@@ -6,6 +6,7 @@
 # With COPIES a folder that decodes messages into copies of the state may hold
 # mutable references to records, but none bound to the game's own.
 cmake_minimum_required(VERSION 3.20)
+include(${CMAKE_CURRENT_LIST_DIR}/source_lines.cmake)
 file(GLOB SOURCES "${DIR}/*.cpp" "${DIR}/*.h")
 set(path "([A-Za-z0-9_.]|\\[[^]]*\\]|\\([^)]*\\))*")
 set(write_op "[ \t]*(=[^=]|=$|\\+=|-=|\\*=|/=|%=|&=|\\|=|\\^=|<<=|>>=|\\+\\+|--)")
@@ -21,21 +22,11 @@ set(alias "(auto|${records})[ \t]*&+[ \t]*[A-Za-z0-9_]+[ \t]*=[ \t]*Game([^A-Za-
 set(p6 "(^|[^&])&[ \t]*Game\\.")
 set(found "")
 foreach(file IN LISTS SOURCES)
-  # One list item per line, empty lines too: what would split or join items
-  # is stood in for until the line is taken.
-  file(READ "${file}" text)
-  string(REPLACE "\\" "<bs>" text "${text}")
-  string(REPLACE ";" "<sc>" text "${text}")
-  string(REPLACE "[" "<lb>" text "${text}")
-  string(REPLACE "]" "<rb>" text "${text}")
-  string(REPLACE "\n" ";" lines "${text}")
+  read_source_lines("${file}" lines)
   set(number 0)
   foreach(line IN LISTS lines)
     math(EXPR number "${number} + 1")
-    string(REPLACE "<rb>" "]" line "${line}")
-    string(REPLACE "<lb>" "[" line "${line}")
-    string(REPLACE "<sc>" ";" line "${line}")
-    string(REPLACE "<bs>" "\\" line "${line}")
+    source_line_text("${line}" line)
     string(REGEX REPLACE "\"([^\"\\\\]|\\\\.)*\"" "\"\"" code "${line}")
     string(REGEX REPLACE "//.*$" "" code "${code}")
     set(hit FALSE)
