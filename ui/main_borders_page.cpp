@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
-#include <QPushButton>
 #include <QSlider>
 #include <QTextEdit>
 #include <algorithm>
@@ -219,10 +218,6 @@ void TMain::BuildBordersPage() {
     connect(Borders.RestAll, &TExSpeedButton::OnClick, this, [this] { RestAllClick(); });
     Borders.ShowGraph = MakeSpeedButton(page, "ShowGraph", QRect(180, 232, 140, 26));
     connect(Borders.ShowGraph, &TExSpeedButton::OnClick, this, [this] { ShowGraphClick(); });
-    Borders.ArmyInfo = MakeHiddenButton(page, "ArmyInfo");
-    Borders.ShowMap = MakeHiddenButton(page, "ShowMap");
-    connect(Borders.ArmyInfo, &QPushButton::clicked, this, [this] { ArmyInfoClick(); });
-    connect(Borders.ShowMap, &QPushButton::clicked, this, [this] { ShowMapClick(); });
     ShowFrontControls(false);
 }
 
@@ -400,7 +395,7 @@ void TMain::ShowFrontControls(bool visible) {
     Borders.FrontSliderLabel->setVisible(visible);
 }
 
-void TMain::ArmyInfoClick() {
+void TMain::RefreshBordersPage() {
     const TGosRec& rec = CurrentRec();
     RecallIdleFrontSoldiers(Game.CurrentGos);
     Borders.ReserveCount->SetCaption(Dec(rec.Reserve));
@@ -431,10 +426,10 @@ void TMain::FrontSliderChange() {
         PlaceFrontSoldiers(Game.CurrentGos, f, Borders.FrontSlider->value());
         Borders.dgrKordalts->viewport()->update();
     }
-    Borders.ArmyInfo->click();
+    RefreshBordersPage();
 }
 
-void TMain::KordaltListClick() { Borders.ArmyInfo->click(); }
+void TMain::KordaltListClick() { RefreshBordersPage(); }
 
 void TMain::mnuKordaltOrderPopup() {
     QMenu* menu = Borders.mnuKordaltOrder;
@@ -468,7 +463,7 @@ void TMain::MenuOnClick(int tag) {
     // A dismissal asks first: he leaves his front only when it is confirmed.
     if (tag != kDismissTag && (order == kOrderFortify || order == kOrderAttack)) {
         ReleaseKordaltFromFront(gos, k);
-        Borders.ArmyInfo->click();
+        RefreshBordersPage();
     }
     if (tag == 1) {
         OrderKordaltRest(gos, k);
@@ -483,18 +478,18 @@ void TMain::MenuOnClick(int tag) {
         AttackWithKordalt(gos, k, static_cast<uint8_t>(tag - kAttackTagBase));
     }
     Borders.dgrKordalts->viewport()->update();
-    Borders.ArmyInfo->click();
+    RefreshBordersPage();
     if (tag > kAttackTagBase) Borders.FrontSlider->setValue(Borders.FrontSlider->maximum());
 }
 
 void TMain::RestAllClick() {
     RestAllKordalts(Game.CurrentGos);
-    Borders.ArmyInfo->click();
+    RefreshBordersPage();
     Borders.dgrKordalts->viewport()->update();
     TabSheetBorders->update();
 }
 
-void TMain::ShowMapClick() {
+void TMain::DrawMiniMap() {
     QImage image(302, 302, QImage::Format_RGB32);
     image.fill(Qt::white);
     if (Map) {
@@ -507,7 +502,7 @@ void TMain::ShowMapClick() {
 
 void TMain::RedrawMiniMap() {
     MapView.MapMode = MapModeFromMenu(Borders.NormalMapItem->isChecked(), Borders.WorldMapItem->isChecked());
-    ShowMapClick();
+    DrawMiniMap();
     Borders.dgrCountries->viewport()->update();
 }
 

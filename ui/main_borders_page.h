@@ -5,7 +5,6 @@ class QAction;
 class QFrame;
 class QLabel;
 class QMenu;
-class QPushButton;
 class QSlider;
 class QTextEdit;
 
@@ -36,8 +35,6 @@ struct TBordersPage {
     TExLabel* ReserveCount = nullptr;
     TExSpeedButton* RestAll = nullptr;
     TExSpeedButton* ShowGraph = nullptr;
-    QPushButton* ArmyInfo = nullptr;
-    QPushButton* ShowMap = nullptr;
 };
 
 }  // namespace kordalt

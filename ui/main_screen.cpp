@@ -284,7 +284,7 @@ void TMain::FormActivate() {
         if (j != gos)
             MainState.GosBorders[j] = Map && Map->AreNeighbours(gos, static_cast<uint8_t>(j)) ? 1 : 0;
     MainState.GosBorders[gos] = 1;
-    Borders.ShowMap->click();
+    DrawMiniMap();
     Borders.ShowGraph->setVisible(Game.DifficultyLevel == 0 && Game.Year > 1 && LocalGame());
     Borders.WorldMapItem->setEnabled(Game.DifficultyLevel == 0);
     Borders.WorldMapItem->setVisible(Game.DifficultyLevel == 0);
@@ -605,7 +605,7 @@ void TMain::PageChange() {
             if (MainState.ScienceDirty) RefreshSciencePage();
             break;
         case 3:
-            Borders.ArmyInfo->click();
+            RefreshBordersPage();
             break;
         case 4:
             Shop.EditName->setText(Qs(LangText(kDefaultKordaltName)));

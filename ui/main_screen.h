@@ -166,7 +166,9 @@ public:
     void RecallAllClick();
 
     // Borders page.
-    void ArmyInfoClick();
+    // Recalls idle front soldiers, then shows the reserve and, for an attacking
+    // Kordalt, the soldiers on his front.
+    void RefreshBordersPage();
     void FrontSliderChange();
     void ShowFrontControls(bool visible);
     void FillKordaltList(int gos);
@@ -174,7 +176,8 @@ public:
     void MenuOnClick(int tag);
     void RestAllClick();
     void KordaltListClick();
-    void ShowMapClick();
+    void DrawMiniMap();
+    // In the map mode the menu chooses.
     void RedrawMiniMap();
     // Rows of the state grid: CurrentGos, its neighbours, then the other living states.
     std::vector<int> CountryRows() const;

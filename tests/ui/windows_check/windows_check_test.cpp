@@ -231,7 +231,7 @@ protected:
                     Main->FormActivate();
                     Main->Pages->setCurrentIndex(index);
                     Main->Borders.dgrKordalts->SetRow(1);  // the attacker, with his front's slider
-                    Main->ArmyInfoClick();
+                    Main->RefreshBordersPage();
                     QCoreApplication::processEvents();
                     return static_cast<QWidget*>(Main);
                 },
