@@ -72,9 +72,9 @@ TEST_F(Wizard, NewSessionNeedsAProviderAndBothNames) {
     EXPECT_EQ(form.Notebook->currentIndex(), TPeerPlayForm::SelectProvider);
     EXPECT_FALSE(form.NextButton->isEnabled());
     EXPECT_FALSE(form.BackButton->isEnabled());
-    EXPECT_FALSE(form.DibPaintBox1->DIB().Empty());
-    EXPECT_EQ(form.DibPaintBox1->DIB().Width(), 138);
-    EXPECT_TRUE(form.DibPaintBox1->DIB().Image()->Compressed());
+    EXPECT_FALSE(form.Picture->DIB().Empty());
+    EXPECT_EQ(form.Picture->DIB().Width(), 138);
+    EXPECT_TRUE(form.Picture->DIB().Image()->Compressed());
 
     SelectProvider(form);
     EXPECT_EQ(form.Notebook->currentIndex(), TPeerPlayForm::SessionType);

@@ -72,13 +72,13 @@ TPeerPlayForm::TPeerPlayForm(TCustomPeerPlay& peerPlay, QWidget* parent)
     setObjectName(QStringLiteral("PeerPlayForm"));
     setFixedSize(500, 282);
 
-    DibPaintBox1 = Place<TDibPaintBox>(this, "DibPaintBox1", 9, 11, 138, 208);
+    Picture = Place<TDibPaintBox>(this, "DibPaintBox1", 9, 11, 138, 208);
     InitWizardResources();
     QFile picture(QStringLiteral(":/wizard/wizard_picture.dib"));
     if (picture.open(QIODevice::ReadOnly)) {
         const QByteArray bytes = picture.readAll();
         TDibReadStream stream({reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())});
-        DibPaintBox1->DIB().ReadData(stream);
+        Picture->DIB().ReadData(stream);
     }
 
     Notebook = Place<QStackedWidget>(this, "Notebook", 156, 8, 336, 224);
@@ -129,50 +129,50 @@ void TPeerPlayForm::BuildPages() {
         return widget;
     };
     QWidget* provider = page("SelectProvider");
-    Label1 = PlaceLabel(provider, "Label1", 8, 32);
+    ProviderPrompt = PlaceLabel(provider, "Label1", 8, 32);
     ProviderList = Place<QListWidget>(provider, "ProviderList", 8, 48, 320, 168);
 
     QWidget* type = page("SessionType");
-    Label2 = PlaceLabel(type, "Label2", 8, 32);
+    SessionTypePrompt = PlaceLabel(type, "Label2", 8, 32);
     NewGame = Place<QRadioButton>(type, "NewGame", 16, 56, 300, 20);
     NewGame->setChecked(true);
     JoinGame = Place<QRadioButton>(type, "JoinGame", 16, 84, 300, 20);
 
     QWidget* created = page("SessionNew");
-    Label3 = PlaceLabel(created, "Label3", 8, 48);
-    Label4 = PlaceLabel(created, "Label4", 64, 16);
+    NewGamePrompt = PlaceLabel(created, "Label3", 8, 48);
+    NewGameSessionNameLabel = PlaceLabel(created, "Label4", 64, 16);
     NewGameSessionName = Place<QLineEdit>(created, "NewGameSessionName", 8, 82, 320, 22);
-    Label5 = PlaceLabel(created, "Label5", 116, 16);
+    NewGamePlayerNameLabel = PlaceLabel(created, "Label5", 116, 16);
     NewGamePlayerName = Place<QLineEdit>(created, "NewGamePlayerName", 8, 134, 320, 22);
-    Label4->setBuddy(NewGameSessionName);
-    Label5->setBuddy(NewGamePlayerName);
+    NewGameSessionNameLabel->setBuddy(NewGameSessionName);
+    NewGamePlayerNameLabel->setBuddy(NewGamePlayerName);
 
     QWidget* join = page("SessionJoin");
-    Label8 = PlaceLabel(join, "Label8", 8, 48);
+    JoinGamePrompt = PlaceLabel(join, "Label8", 8, 48);
     JoinGameSessionList = Place<QListWidget>(join, "JoinGameSessionList", 8, 60, 156, 112);
     JoinGamePlayerList = Place<QListWidget>(join, "JoinGamePlayerList", 172, 60, 156, 112);
     JoinGamePlayerList->setEnabled(false);
-    Label7 = PlaceLabel(join, "Label7", 178, 16);
+    JoinGamePlayerNameLabel = PlaceLabel(join, "Label7", 178, 16);
     JoinGamePlayerName = Place<QLineEdit>(join, "JoinGamePlayerName", 8, 196, 320, 22);
-    Label7->setBuddy(JoinGamePlayerName);
+    JoinGamePlayerNameLabel->setBuddy(JoinGamePlayerName);
 }
 
 void TPeerPlayForm::FormShow() {
     setWindowTitle(Qs(LangText(kWizardCaption)));
-    Label1->setText(Qs(LangText(kWizardProviderPrompt)));
+    ProviderPrompt->setText(Qs(LangText(kWizardProviderPrompt)));
     BackButton->setText(Qs(LangText(kWizardBack)));
     nextCaption_ = Qs(LangText(kWizardNext));
     NextButton->setText(nextCaption_);
     CancelButton->setText(Qs(LangText(kWizardCancel)));
-    Label2->setText(Qs(LangText(kWizardSessionTypePrompt)));
+    SessionTypePrompt->setText(Qs(LangText(kWizardSessionTypePrompt)));
     NewGame->setText(Qs(LangText(kWizardNewGame)));
     JoinGame->setText(Qs(LangText(kWizardJoinGame)));
-    Label3->setText(Qs(LangText(kWizardNewSessionPrompt)));
-    Label4->setText(Qs(LangText(kWizardSessionName)));
-    Label5->setText(Qs(LangText(kWizardPlayerName)));
-    Label7->setText(Qs(LangText(kWizardPlayerName)));
+    NewGamePrompt->setText(Qs(LangText(kWizardNewSessionPrompt)));
+    NewGameSessionNameLabel->setText(Qs(LangText(kWizardSessionName)));
+    NewGamePlayerNameLabel->setText(Qs(LangText(kWizardPlayerName)));
+    JoinGamePlayerNameLabel->setText(Qs(LangText(kWizardPlayerName)));
     NewGameSessionName->setText(Qs(LangText(kWizardProposedSessionName)));
-    Label8->setText(Qs(LangText(kWizardJoinPrompt)));
+    JoinGamePrompt->setText(Qs(LangText(kWizardJoinPrompt)));
     finishCaption_ = Qs(LangText(kWizardFinish));
 
     const TNamedGuids& providers = PeerPlay.Providers();

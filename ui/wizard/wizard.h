@@ -41,10 +41,12 @@ public:
     std::string PlayerName, ProviderName, SessionName;
     int Tag = 0;
 
-    TDibPaintBox* DibPaintBox1;
+    TDibPaintBox* Picture;
     QStackedWidget* Notebook;
     QPushButton *BackButton, *NextButton, *CancelButton;
-    QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label7, *Label8;
+    QLabel *ProviderPrompt, *SessionTypePrompt;
+    QLabel *NewGamePrompt, *NewGameSessionNameLabel, *NewGamePlayerNameLabel;
+    QLabel *JoinGamePrompt, *JoinGamePlayerNameLabel;
     QListWidget* ProviderList;
     QRadioButton *NewGame, *JoinGame;
     QLineEdit *NewGameSessionName, *NewGamePlayerName, *JoinGamePlayerName;
