@@ -9,8 +9,10 @@
 #include "multiplayer/net_codes.h"
 #include "multiplayer/net_dispatch.h"
 #include "multiplayer/net_game.h"
+#include "multiplayer/net_game_loop.h"
 #include "multiplayer/net_messages.h"
 #include "multiplayer/net_queue.h"
+#include "multiplayer/net_senders.h"
 #include "session/peer_play.h"
 #include "tests/multiplayer/silent_lobby.h"
 
@@ -25,6 +27,12 @@ class TNoUiThread final : public IUiThread {
 public:
     void Post(std::function<void()>) override {}
     void ShowException(std::exception_ptr) override {}
+};
+
+class TNoSendUi final : public INetSendUi {
+public:
+    void ShowSendingNotice(bool) override {}
+    void ServerNotFound() override {}
 };
 
 // The server's side: the game with three network players, the session's
@@ -53,7 +61,9 @@ struct TServer {
     TNoUiThread uiThread;
     TCustomPeerPlay peer;
     test::SilentLobby lobby;
-    TNetQueue queue{[this](const NetQueueItem& item) { DispatchNetMessage(item, peer, lobby); }, nullptr};
+    TNoSendUi sendUi;
+    TNetQueue queue{[this](const NetQueueItem& item) { DispatchNetMessage(item, loop, lobby); }, nullptr};
+    TNetYearLoop loop{peer, queue, sendUi};
     std::vector<TNetMessage> messages;
 };
 

@@ -24,6 +24,7 @@ namespace kordalt {
 struct TNetDelivery {
     const NetQueueItem& item;
     const TPeerPlayPlayer& sender;
+    TNetYearLoop& loop;
     TCustomPeerPlay& peer;
     INetLobbyUi& ui;
     int rows;  // the session's players: the lobby list's rows
@@ -52,9 +53,9 @@ bool PlaysALivingState(uint32_t playerId) {
 }
 
 // The game's server died: this peer took its role from it, or it is no longer in the session.
-bool GameServerGone(TCustomPeerPlay& peer) {
-    if (PlayMode.GameMode == kServer) return ReportsAwaited();
-    return Net.ServerID != 0 && peer.Players().IndexOf(Net.ServerID) < 0;
+bool GameServerGone(const TNetYearLoop& loop) {
+    if (PlayMode.GameMode == kServer) return loop.ReportsAwaited();
+    return Net.ServerID != 0 && loop.Peer().Players().IndexOf(Net.ServerID) < 0;
 }
 
 // Sets the lobby map from a map message.
@@ -153,7 +154,7 @@ TChecked<> TakeFull(TNetDelivery& d) {
         (d.newServer && full->serverId == d.sender.ID) || (d.yearReport && full->serverId == own);
     if ((d.newServer || d.yearReport) && !named)
         return TRefused{"a full state from a player who is not the server"};
-    if (own != 0 && full->serverId == own) TakeYearReport(d.peer, d.sender.ID, full->state.Year);
+    if (own != 0 && full->serverId == own) d.loop.TakeYearReport(d.sender.ID, full->state.Year);
     if (!StaleYear(full->state.Year)) TakeFullInf(*full, d.sender.ID, d.peer);
     return {};
 }
@@ -185,7 +186,7 @@ TChecked<> TakeEndOfTurn(TNetDelivery& d) {
 
 TChecked<> TakeExit(TNetDelivery& d) {
     if (Net.GameRunning && PlayMode.GameMode == kNetworkClient && d.sender.ID == Net.ServerID)
-        ServerHandsOver();
+        d.loop.ServerHandsOver();
     PlayerLeft(d.sender, d.ui);
     return {};
 }
@@ -261,7 +262,7 @@ TChecked<> FromGameServer(const TNetMessageKind& kind, TNetDelivery& d, bool ser
     if (!serving && d.sender.ID == Net.ServerID) return {};
     d.newServer = !serving && (Net.ServerID == 0 || Net.ServerHandedOver);
     d.yearReport = kind.code == dx_Game_SendFull && d.sender.ID != Net.ServerID &&
-                   PlaysALivingState(d.sender.ID) && GameServerGone(d.peer);
+                   PlaysALivingState(d.sender.ID) && GameServerGone(d.loop);
     if (d.newServer || d.yearReport) return {};
     return TRefused{serving ? "this peer is the server" : "the sender is not the game's server"};
 }
@@ -297,7 +298,8 @@ const TNetMessageKind* FindNetMessageKind(uint32_t code) {
     return nullptr;
 }
 
-void DispatchNetMessage(const NetQueueItem& item, TCustomPeerPlay& peer, INetLobbyUi& ui) {
+void DispatchNetMessage(const NetQueueItem& item, TNetYearLoop& loop, INetLobbyUi& ui) {
+    TCustomPeerPlay& peer = loop.Peer();
     const int index = peer.Players().IndexOf(item.SenderID);
     if (index < 0) {
         TakeFullOfDepartedPlayer(item, peer);
@@ -305,7 +307,7 @@ void DispatchNetMessage(const NetQueueItem& item, TCustomPeerPlay& peer, INetLob
     }
     const TNetMessageKind* kind = FindNetMessageKind(NetMessageCode(item.Data));
     if (!kind || (kind->steps == Waiting && Net.GameRunning)) return;
-    TNetDelivery d{item, peer.Players().GetItem(index), peer, ui, peer.Players().Count()};
+    TNetDelivery d{item, peer.Players().GetItem(index), loop, peer, ui, peer.Players().Count()};
     TChecked<> taken = MayTake(*kind, d);
     if (taken) taken = kind->handle(d);
     if (!taken) NoteRefused(d.sender, *kind, taken.Why());

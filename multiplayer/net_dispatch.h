@@ -9,6 +9,8 @@
 
 namespace kordalt {
 
+class TNetYearLoop;
+
 // The lobby and the chat, as the dispatcher reaches them.
 class INetLobbyUi {
 public:
@@ -33,8 +35,9 @@ protected:
     ~INetLobbyUi() = default;
 };
 
-// Acts on one message; a sender that is not a player of `peer`, a code never
-// sent, and a message that is damaged or would make the game invalid change nothing.
-void DispatchNetMessage(const NetQueueItem& item, TCustomPeerPlay& peer, INetLobbyUi& ui);
+// Acts on one message for the game of `loop`; a sender that is not a player of
+// its session, a code never sent, and a message that is damaged or would make
+// the game invalid change nothing.
+void DispatchNetMessage(const NetQueueItem& item, TNetYearLoop& loop, INetLobbyUi& ui);
 
 }  // namespace kordalt

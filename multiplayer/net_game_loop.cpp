@@ -1,7 +1,5 @@
 #include "multiplayer/net_game_loop.h"
 
-#include <set>
-
 #include "game/battle.h"
 #include "game/computer_player.h"
 #include "game/economy.h"
@@ -25,33 +23,6 @@ namespace kordalt {
 
 namespace {
 
-// This peer ended its turn of the year and has not begun the next one.
-bool TurnEnded = false;
-// The latest year result this peer took or sent, as the full snapshot it was.
-TNetMessage KeptResult;
-// Survivors of a dead server who told this peer, its heir, the year they hold;
-// and those whose word the heir still awaits.
-std::set<uint32_t> Reported;
-std::set<uint32_t> AwaitedReports;
-
-// A player left the session since this peer took the year's result; when the
-// latest such leaving or hand-over happened.
-bool LeftSinceResult = false;
-std::chrono::steady_clock::time_point LastLeaveOrHandOver;
-
-void ForgetReports() {
-    Reported.clear();
-    AwaitedReports.clear();
-}
-
-// The own turn: results stay queued, but the heir of a dead server takes the
-// survivors' reports meanwhile.
-TNetCodeSet TurnGate() {
-    TNetCodeSet gate = LocalTurnMessages;
-    if (!AwaitedReports.empty()) gate.set(dx_Game_SendFull);
-    return gate;
-}
-
 uint32_t OwnId(const TCustomPeerPlay& peer) { return peer.LocalPlayer() ? peer.LocalPlayer()->ID : 0; }
 
 bool IsHuman(const TGosRec& g) { return g.Player != 0 && g.Alive != 0; }
@@ -68,10 +39,6 @@ void ComputeNetYear() {
     ComputeYearSteps();
     CheckGameState(Cp("Проверка в конце после зар. платы и графиков:"));
     BeginNextYear();
-}
-
-void KeepYearResult(uint32_t serverId) {
-    KeptResult = MakeFullInf(serverId, static_cast<uint8_t>(PlayMode.TurnMinutes));
 }
 
 std::vector<std::string> HumanNames() {
@@ -109,18 +76,6 @@ uint32_t HeirOfServer(TCustomPeerPlay& peer) {
     return heir;
 }
 
-// The heir of a dead server awaits the word of every other survivor.
-void AwaitSurvivors(TCustomPeerPlay& peer, TNetQueue& queue) {
-    for (int i = 1; i <= Game.GosCount; ++i) {
-        const uint32_t id = Game.mGos[i].Player;
-        if (i != Game.CurrentGos && IsHuman(Game.mGos[i]) && id != OwnId(peer) &&
-            peer.Players().IndexOf(id) >= 0 && !Reported.contains(id))
-            AwaitedReports.insert(id);
-    }
-    if (!AwaitedReports.empty() && !queue.AcceptedMessages.test(dx_Game_SendFull))
-        queue.SetAcceptedMessages(TurnGate());
-}
-
 // False when the game is over for this peer; a game that cannot go on says so once.
 bool GameGoesOn(INetLoopUi& ui) {
     if (Net.ExitGame == TExitGame::None) return true;
@@ -128,46 +83,6 @@ bool GameGoesOn(INetLoopUi& ui) {
         Net.ServerLost = 1;
         ui.GameLost(Net.FullStateHeld != 0 || PlayMode.GameMode == kServer);
     }
-    return false;
-}
-
-// After the own turn: wait for the others; the server computes the year.
-// False when the game is over for this peer.
-bool FinishYear(TCustomPeerPlay& peer, INetLoopUi& ui, INetSendUi& sendUi, TTurnResult result) {
-    ui.WaitForOthers(HumanNames());
-    // The heir of a dead server learnt of a later year than its own: it goes on from there.
-    if (Net.ExitGame == TExitGame::None && PlayMode.GameMode == kServer && YearArrived()) return true;
-    if (Map) Map->SnapshotOwners();
-    if (PlayMode.GameMode == kNetworkClient) ClearCaptureCounts();
-    if (!GameGoesOn(ui)) return false;
-    ClearYearReport();
-    if (PlayMode.GameMode == kServer) {
-        ForgetReports();
-        ComputeNetYear();
-        if (Game.mGos[Game.CurrentGos].Alive == 0) {
-            const uint8_t heir = FirstHumanState(0);
-            if (Game.Year < YearCount && heir != 0) {
-                SendFull(peer, sendUi, Game.mGos[heir].Player);
-                PlayMode.GameMode = kNetworkClient;
-                // The others await the heir's result, also when this peer leaves the session.
-                SendExit(peer);
-            } else {
-                SendYearResult(peer, sendUi);
-            }
-            ui.ShowDefeat(Game.CurrentGos);
-            return false;
-        }
-    }
-    if (result == TTurnResult::Quit) {
-        if (PlayMode.GameMode == kServer)
-            ServerQuits(peer, ui, sendUi);
-        else
-            SendExit(peer);
-        return false;
-    }
-    if (!GameOver()) return true;
-    // The others see the end from the final result.
-    if (PlayMode.GameMode == kServer) SendYearResult(peer, sendUi);
     return false;
 }
 
@@ -205,20 +120,6 @@ void KeepYearMessagesForTheRun(TNetQueue& queue, bool everyoneReady) {
     if (!everyoneReady) queue.DropMessages(YearMessages);
 }
 
-void StartNetRun(TNetQueue& queue) {
-    Net.AcceptFullInf = 0;
-    Net.AcceptHalfInf = 0;
-    Net.FullStateHeld = 0;
-    Net.ServerID = 0;
-    Net.TurnsPlayed = 0;
-    TurnEnded = false;
-    KeptResult.clear();
-    ForgetReports();
-    LeftSinceResult = false;
-    Net.GameRunning = 1;
-    queue.SetAcceptedMessages(AllMessageCodes);
-}
-
 void EnterNetLobby(TNetQueue& queue) {
     // A lobby entered after a game keeps its server; a new session's lobby learns it.
     if (!Net.GameRunning) Net.ServerID = 0;
@@ -228,36 +129,10 @@ void EnterNetLobby(TNetQueue& queue) {
 
 bool YearArrived() { return Net.AcceptHalfInf == 1 || Net.AcceptFullInf == 1; }
 
-void ServerHandsOver() {
-    Net.ServerHandedOver = 1;
-    LastLeaveOrHandOver = std::chrono::steady_clock::now();
-}
-
-bool NoResultCanCome(TCustomPeerPlay& peer, const TNetQueue& queue) {
-    if (!Net.GameRunning || Net.ExitGame != TExitGame::None || PlayMode.GameMode != kNetworkClient ||
-        YearArrived())
-        return false;
-    if (Net.ServerHandedOver)
-        return LeftSinceResult && std::chrono::steady_clock::now() - LastLeaveOrHandOver >= kHeirGrace;
-    if (Net.ServerID == 0) return peer.Players().Count() <= 1;
-    return peer.Players().IndexOf(Net.ServerID) < 0 && !queue.Holds(dx_Game_SendFull, Net.ServerID);
-}
-
-void LoseTheGameWhenNoResultCanCome(TCustomPeerPlay& peer, const TNetQueue& queue) {
-    if (NoResultCanCome(peer, queue)) Net.ExitGame = TExitGame::ServerGone;
-}
-
 bool ClientWaitDone() { return YearArrived() || PlayMode.GameMode == kServer; }
 
 bool YearResultWaiting(const TNetQueue& queue) {
     return PlayMode.GameMode == kNetworkClient && queue.Holds(dx_Game_SendFull);
-}
-
-bool ReportsAwaited() { return !AwaitedReports.empty(); }
-
-bool OthersWaitDone(const TNetQueue& queue) {
-    if (PlayMode.GameMode == kServer && YearArrived()) return true;
-    return (AllHumansFinished() && !ReportsAwaited()) || YearResultWaiting(queue);
 }
 
 std::vector<std::string> FinishedPlayerNames() {
@@ -284,11 +159,121 @@ void GiveAbsentPlayersStatesToComputer(TCustomPeerPlay& peer) {
     }
 }
 
-void GameServerLeft(TCustomPeerPlay& peer, TNetQueue& queue, INetSendUi& ui, uint32_t playerId) {
-    AwaitedReports.erase(playerId);
+TNetYearLoop::TNetYearLoop(TCustomPeerPlay& peer, TNetQueue& queue, INetSendUi& sendUi)
+    : peer_(peer), queue_(queue), sendUi_(sendUi) {}
+
+void TNetYearLoop::StartRun() {
+    Net.AcceptFullInf = 0;
+    Net.AcceptHalfInf = 0;
+    Net.FullStateHeld = 0;
+    Net.ServerID = 0;
+    Net.TurnsPlayed = 0;
+    turnEnded_ = false;
+    keptResult_.clear();
+    ForgetReports();
+    leftSinceResult_ = false;
+    Net.GameRunning = 1;
+    queue_.SetAcceptedMessages(AllMessageCodes);
+}
+
+void TNetYearLoop::ServerHandsOver() {
+    Net.ServerHandedOver = 1;
+    lastLeaveOrHandOver_ = std::chrono::steady_clock::now();
+}
+
+bool TNetYearLoop::NoResultCanCome() const {
+    if (!Net.GameRunning || Net.ExitGame != TExitGame::None || PlayMode.GameMode != kNetworkClient ||
+        YearArrived())
+        return false;
+    if (Net.ServerHandedOver)
+        return leftSinceResult_ && std::chrono::steady_clock::now() - lastLeaveOrHandOver_ >= kHeirGrace;
+    if (Net.ServerID == 0) return peer_.Players().Count() <= 1;
+    return peer_.Players().IndexOf(Net.ServerID) < 0 && !queue_.Holds(dx_Game_SendFull, Net.ServerID);
+}
+
+void TNetYearLoop::LoseTheGameWhenNoResultCanCome() const {
+    if (NoResultCanCome()) Net.ExitGame = TExitGame::ServerGone;
+}
+
+bool TNetYearLoop::OthersWaitDone() const {
+    if (PlayMode.GameMode == kServer && YearArrived()) return true;
+    return (AllHumansFinished() && !ReportsAwaited()) || YearResultWaiting(queue_);
+}
+
+void TNetYearLoop::ForgetReports() {
+    reported_.clear();
+    awaitedReports_.clear();
+}
+
+// The own turn: results stay queued, but the heir of a dead server takes the
+// survivors' reports meanwhile.
+TNetCodeSet TNetYearLoop::TurnGate() const {
+    TNetCodeSet gate = LocalTurnMessages;
+    if (!awaitedReports_.empty()) gate.set(dx_Game_SendFull);
+    return gate;
+}
+
+void TNetYearLoop::KeepYearResult(uint32_t serverId) {
+    keptResult_ = MakeFullInf(serverId, static_cast<uint8_t>(PlayMode.TurnMinutes));
+}
+
+// The heir of a dead server awaits the word of every other survivor.
+void TNetYearLoop::AwaitSurvivors() {
+    for (int i = 1; i <= Game.GosCount; ++i) {
+        const uint32_t id = Game.mGos[i].Player;
+        if (i != Game.CurrentGos && IsHuman(Game.mGos[i]) && id != OwnId(peer_) &&
+            peer_.Players().IndexOf(id) >= 0 && !reported_.contains(id))
+            awaitedReports_.insert(id);
+    }
+    if (!awaitedReports_.empty() && !queue_.AcceptedMessages.test(dx_Game_SendFull))
+        queue_.SetAcceptedMessages(TurnGate());
+}
+
+// After the own turn: wait for the others; the server computes the year.
+// False when the game is over for this peer.
+bool TNetYearLoop::FinishYear(INetLoopUi& ui, TTurnResult result) {
+    ui.WaitForOthers(HumanNames());
+    // The heir of a dead server learnt of a later year than its own: it goes on from there.
+    if (Net.ExitGame == TExitGame::None && PlayMode.GameMode == kServer && YearArrived()) return true;
+    if (Map) Map->SnapshotOwners();
+    if (PlayMode.GameMode == kNetworkClient) ClearCaptureCounts();
+    if (!GameGoesOn(ui)) return false;
+    ClearYearReport();
+    if (PlayMode.GameMode == kServer) {
+        ForgetReports();
+        ComputeNetYear();
+        if (Game.mGos[Game.CurrentGos].Alive == 0) {
+            const uint8_t heir = FirstHumanState(0);
+            if (Game.Year < YearCount && heir != 0) {
+                SendFull(peer_, sendUi_, Game.mGos[heir].Player);
+                PlayMode.GameMode = kNetworkClient;
+                // The others await the heir's result, also when this peer leaves the session.
+                SendExit(peer_);
+            } else {
+                SendYearResult(peer_, sendUi_);
+            }
+            ui.ShowDefeat(Game.CurrentGos);
+            return false;
+        }
+    }
+    if (result == TTurnResult::Quit) {
+        if (PlayMode.GameMode == kServer)
+            ServerQuits(peer_, ui, sendUi_);
+        else
+            SendExit(peer_);
+        return false;
+    }
+    if (!GameOver()) return true;
+    // The others see the end from the final result.
+    if (PlayMode.GameMode == kServer) SendYearResult(peer_, sendUi_);
+    return false;
+}
+
+void TNetYearLoop::GameServerLeft(uint32_t playerId) {
+    awaitedReports_.erase(playerId);
     if (Net.GameRunning && playerId != Net.ServerID) {
-        LeftSinceResult = true;
-        LastLeaveOrHandOver = std::chrono::steady_clock::now();
+        leftSinceResult_ = true;
+        lastLeaveOrHandOver_ = std::chrono::steady_clock::now();
     }
     if (!Net.GameRunning) {
         // The lobby's server left, having given its role to another: he is learned anew.
@@ -296,56 +281,56 @@ void GameServerLeft(TCustomPeerPlay& peer, TNetQueue& queue, INetSendUi& ui, uin
         return;
     }
     // A peer whose game is over, or whom the others dropped, never takes the role.
-    if (Net.ExitGame != TExitGame::None || !peer.Opened() || PlayMode.GameMode != kNetworkClient ||
+    if (Net.ExitGame != TExitGame::None || !peer_.Opened() || PlayMode.GameMode != kNetworkClient ||
         playerId != Net.ServerID || Net.ServerHandedOver)
         return;
     // Its last result is taken first; the loop comes back here then.
-    if (queue.Holds(dx_Game_SendFull, playerId)) return;
-    const uint32_t heir = HeirOfServer(peer);
+    if (queue_.Holds(dx_Game_SendFull, playerId)) return;
+    const uint32_t heir = HeirOfServer(peer_);
     if (Net.FullStateHeld == 0 || heir == 0) {
         Net.ExitGame = TExitGame::ServerGone;
         return;
     }
     Net.ServerID = heir;
-    if (heir == OwnId(peer)) {
+    if (heir == OwnId(peer_)) {
         // The others' marks may have come without their data: they send both again.
         PlayMode.GameMode = kServer;
         ClearEndOfTurnMarks(Game.CurrentGos);
-        AwaitSurvivors(peer, queue);
+        AwaitSurvivors();
         return;
     }
-    if (!KeptResult.empty()) SendKeptFull(peer, heir, KeptResult, heir);
-    if (TurnEnded) {
-        SendClientInf(peer, ui);
-        SendEndOfTurnTo(peer, heir);
+    if (!keptResult_.empty()) SendKeptFull(peer_, heir, keptResult_, heir);
+    if (turnEnded_) {
+        SendClientInf(peer_, sendUi_);
+        SendEndOfTurnTo(peer_, heir);
     }
 }
 
-void TakeYearReport(TCustomPeerPlay& peer, uint32_t senderId, uint8_t year) {
-    if (!Net.GameRunning || senderId == OwnId(peer)) return;
-    Reported.insert(senderId);
-    AwaitedReports.erase(senderId);
-    if (year < Game.Year && !KeptResult.empty()) SendKeptFull(peer, senderId, KeptResult, OwnId(peer));
+void TNetYearLoop::TakeYearReport(uint32_t senderId, uint8_t year) {
+    if (!Net.GameRunning || senderId == OwnId(peer_)) return;
+    reported_.insert(senderId);
+    awaitedReports_.erase(senderId);
+    if (year < Game.Year && !keptResult_.empty()) SendKeptFull(peer_, senderId, keptResult_, OwnId(peer_));
 }
 
-void NetGameLoop(TCustomPeerPlay& peer, TNetQueue& queue, INetLoopUi& ui, INetSendUi& sendUi) {
+void TNetYearLoop::Play(INetLoopUi& ui) {
     Net.ExitGame = TExitGame::None;
-    TurnEnded = false;
+    turnEnded_ = false;
     ClearEndOfTurnMarks(0);
     if (PlayMode.GameMode != kServer && PlayMode.GameMode != kNetworkClient) return;
     ui.BeginNetGame();
-    const uint32_t ownId = OwnId(peer);
+    const uint32_t ownId = OwnId(peer_);
     for (;;) {
-        queue.SetAcceptedMessages(TurnTopMessages);
+        queue_.SetAcceptedMessages(TurnTopMessages);
         if (PlayMode.GameMode == kNetworkClient) {
             ui.WaitForYear();
             if (!GameGoesOn(ui)) return;
             if (!YearArrived()) {
                 if (PlayMode.GameMode != kServer || Net.FullStateHeld == 0) return;
                 // The server fell after this peer's turn: it finishes the year as the new server.
-                queue.SetAcceptedMessages(TurnGate());
+                queue_.SetAcceptedMessages(TurnGate());
                 MarkEndOfTurn(Game.CurrentGos);
-                if (!FinishYear(peer, ui, sendUi, TTurnResult::Next)) return;
+                if (!FinishYear(ui, TTurnResult::Next)) return;
                 continue;
             }
         }
@@ -353,14 +338,14 @@ void NetGameLoop(TCustomPeerPlay& peer, TNetQueue& queue, INetLoopUi& ui, INetSe
         if (Game.CurrentGos < 1 || Game.CurrentGos > Game.GosCount) return;
         if (PlayMode.GameMode == kServer) {
             if (Net.TurnsPlayed == 0)
-                SendFull(peer, sendUi, 0);
+                SendFull(peer_, sendUi_, 0);
             else
-                SendYearResult(peer, sendUi);
+                SendYearResult(peer_, sendUi_);
         }
         KeepYearResult(PlayMode.GameMode == kServer ? ownId : Net.ServerID);
         Net.AcceptFullInf = 0;
         Net.AcceptHalfInf = 0;
-        LeftSinceResult = false;
+        leftSinceResult_ = false;
         // The battles' counts of the other humans would read as end-of-turn
         // marks; the marks themselves are still held back by the gate.
         ClearEndOfTurnMarks(Game.CurrentGos);
@@ -372,25 +357,25 @@ void NetGameLoop(TCustomPeerPlay& peer, TNetQueue& queue, INetLoopUi& ui, INetSe
         }
         if (GameOver()) return;
         // The server left after sending this result: its role passes on now.
-        if (PlayMode.GameMode == kNetworkClient && peer.Players().IndexOf(Net.ServerID) < 0) {
-            GameServerLeft(peer, queue, sendUi, Net.ServerID);
+        if (PlayMode.GameMode == kNetworkClient && peer_.Players().IndexOf(Net.ServerID) < 0) {
+            GameServerLeft(Net.ServerID);
             if (!GameGoesOn(ui)) return;
         }
         MergeTroopTypes(Game.mGos[Game.CurrentGos]);
-        queue.SetAcceptedMessages(TurnGate());
-        TurnEnded = false;
+        queue_.SetAcceptedMessages(TurnGate());
+        turnEnded_ = false;
         PlayMode.TurnShown = 1;
         const TTurnResult result = ui.PlayTurn();
         PlayMode.TurnShown = 0;
         ++Net.TurnsPlayed;
         ApplyTurnResult(Game.CurrentGos, result);
         if (PlayMode.GameMode == kNetworkClient) {
-            SendClientInf(peer, sendUi);
+            SendClientInf(peer_, sendUi_);
             if (Net.ServerLost) return;
         }
-        SendEndOfTurn(peer);
-        TurnEnded = true;
-        if (!FinishYear(peer, ui, sendUi, result)) return;
+        SendEndOfTurn(peer_);
+        turnEnded_ = true;
+        if (!FinishYear(ui, result)) return;
     }
 }
 

@@ -13,8 +13,9 @@ TNetworkGame::TNetworkGame(std::unique_ptr<TCustomPeerPlay> peer, INetSessionUi&
       session_(session),
       lobby_(lobby),
       send_(send),
-      queue_([this](const NetQueueItem& item) { DispatchNetMessage(item, *peer_, lobby_); },
-             [this](const std::string& text) { session_.ShowNetError(text); }) {
+      queue_([this](const NetQueueItem& item) { DispatchNetMessage(item, loop_, lobby_); },
+             [this](const std::string& text) { session_.ShowNetError(text); }),
+      loop_(*peer_, queue_, send_) {
     peer_->SetGUID(kGameSessionGuid);
     peer_->MaxPlayers = kGameMaxPlayers;
     peer_->OnOpen = [this](TCustomPeerPlay&) { Opened(); };
@@ -54,7 +55,7 @@ void TNetworkGame::PlayerLeft(TPeerPlayPlayer& player) {
     session_.PlayerLeft(player);
     GiveStatesToComputer(player.ID);
     const uint8_t mode = PlayMode.GameMode;
-    GameServerLeft(*peer_, queue_, send_, player.ID);
+    loop_.GameServerLeft(player.ID);
     if (mode != kServer && PlayMode.GameMode == kServer) session_.TookOverServer();
 }
 
@@ -64,11 +65,11 @@ void TNetworkGame::SessionLost() {
 }
 
 void TNetworkGame::RunGame(const std::function<void()>& playYears) {
-    StartNetRun(queue_);
+    loop_.StartRun();
     playYears();
     EnterNetLobby(queue_);
 }
 
-void TNetworkGame::PlayYears(INetLoopUi& ui) { NetGameLoop(*peer_, queue_, ui, send_); }
+void TNetworkGame::PlayYears(INetLoopUi& ui) { loop_.Play(ui); }
 
 }  // namespace kordalt

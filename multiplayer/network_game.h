@@ -1,6 +1,6 @@
 // The network game of this peer: it owns the session component, the incoming
-// queue with its dispatch and the network side of the year loop. Windows, or
-// the automatic player, observe it through the interfaces below.
+// queue with its dispatch and the year loop with what it keeps between steps.
+// Windows, or the automatic player, observe it through the interfaces below.
 #pragma once
 
 #include <functional>
@@ -48,6 +48,7 @@ public:
 
     TCustomPeerPlay& Peer() { return *peer_; }
     TNetQueue& Queue() { return queue_; }
+    TNetYearLoop& YearLoop() { return loop_; }
 
     // A game runs from the lobby and this peer returns to it: `playYears`
     // plays the years (PlayYears with the windows of the game).
@@ -69,6 +70,7 @@ private:
     INetLobbyUi& lobby_;
     INetSendUi& send_;
     TNetQueue queue_;
+    TNetYearLoop loop_;
 };
 
 }  // namespace kordalt

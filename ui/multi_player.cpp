@@ -159,19 +159,19 @@ void TMultiPlayer::WatchTheWait() {
         return;
     }
     if (Page() == ClientWait) {
-        if (Connect) LoseTheGameWhenNoResultCanCome(*Connect->Session, Connect->NetQueue);
+        if (Connect) Connect->Network.YearLoop().LoseTheGameWhenNoResultCanCome();
         if (ClientWaitDone()) done(QDialog::Accepted);
         return;
     }
-    const TNetQueue* queue = Connect ? &Connect->NetQueue : nullptr;
-    WaitDone = queue && OthersWaitDone(*queue) ? 1 : 0;
+    const TNetYearLoop* loop = Connect ? &Connect->Network.YearLoop() : nullptr;
+    WaitDone = loop && loop->OthersWaitDone() ? 1 : 0;
     TExListBoxStrings& items = PlayerList->Items();
     for (const std::string& name : FinishedPlayerNames())
         for (int row = 0; row < items.Count(); ++row)
             if (AnsiSameText(Cs(items.Strings(row)), name)) PlayerList->SetItemChecked(row, true);
     bool allTicked = true;
     for (int row = 0; row < items.Count(); ++row) allTicked = allTicked && PlayerList->GetItemChecked(row);
-    if (allTicked && !ReportsAwaited()) WaitDone = 1;
+    if (allTicked && !(loop && loop->ReportsAwaited())) WaitDone = 1;
     if (WaitDone == 1) done(QDialog::Accepted);
 }
 

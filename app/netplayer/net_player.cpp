@@ -137,7 +137,7 @@ public:
     void WaitForYear() override {
         Wait(
             [this] {
-                LoseTheGameWhenNoResultCanCome(peer_, queue_);
+                net_.YearLoop().LoseTheGameWhenNoResultCanCome();
                 return ClientWaitDone() || Net.ExitGame != TExitGame::None;
             },
             "the year's result");
@@ -157,7 +157,7 @@ public:
         return TTurnResult::Pass;
     }
     void WaitForOthers(const std::vector<std::string>&) override {
-        Wait([this] { return OthersWaitDone(queue_) || Net.ExitGame != TExitGame::None; },
+        Wait([this] { return net_.YearLoop().OthersWaitDone() || Net.ExitGame != TExitGame::None; },
              "the others' turns");
     }
     void ShowDefeat(uint8_t gos) override {

@@ -10,6 +10,7 @@
 
 #include "game/game_loop.h"
 #include "game/language_file.h"
+#include "multiplayer/net_game_loop.h"
 #include "multiplayer/net_senders.h"
 #include "net_test_support.h"
 #include "session/peer_play_qt.h"
@@ -49,7 +50,8 @@ public:
 struct NetPeer {
     NetPeer(test::MemoryService& service, const std::string& name, bool create)
         : peer(std::make_unique<TPeerPlay>(nullptr, service)),
-          queue([this](const NetQueueItem& item) { DispatchNetMessage(item, *peer, lobby); }, nullptr) {
+          queue([this](const NetQueueItem& item) { DispatchNetMessage(item, loop, lobby); }, nullptr),
+          loop(*peer, queue, sendUi) {
         peer->SetGUID(test::kGameGuid);
         peer->SetProviderName("TCP/IP");
         peer->OpenSession(create, "net", name);
@@ -62,7 +64,9 @@ struct NetPeer {
 
     std::unique_ptr<TPeerPlay> peer;
     FakeLobby lobby;
+    FakeSendUi sendUi;
     TNetQueue queue;
+    TNetYearLoop loop;
 };
 
 // Anna's peer is the server and holds state 1, Boris holds state 2, Clara
@@ -121,7 +125,7 @@ TEST_F(NetDispatch, SmallMessagesAtAClient) {
         const std::string before = Tables();
         anna.lobby.calls.clear();
         Net.GameRunning = c.running ? 1 : 0;
-        DispatchNetMessage(Item(ids[c.from], c.message), *anna.peer, anna.lobby);
+        DispatchNetMessage(Item(ids[c.from], c.message), anna.loop, anna.lobby);
         EXPECT_EQ(anna.lobby.calls, c.calls) << c.what;
         if (c.calls.empty() && std::string(c.what) != "end of turn") {
             EXPECT_TRUE(Tables() == before) << c.what;
@@ -252,7 +256,7 @@ TEST_F(NetDispatch, RefusedUpdatesLeaveTheGameAndAreNotedOnce) {
         SCOPED_TRACE(c.what);
         const std::string before = Tables();
         testing::internal::CaptureStderr();
-        DispatchNetMessage(Item(boris.Id(), c.message), *anna.peer, anna.lobby);
+        DispatchNetMessage(Item(boris.Id(), c.message), anna.loop, anna.lobby);
         const std::string log = testing::internal::GetCapturedStderr();
         EXPECT_TRUE(Tables() == before);
         EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
@@ -353,8 +357,7 @@ TEST_F(NetDispatch, HostileMessagesAreRefused) {
         Net.ServerID = c.at == kAtServer ? 0 : anna.Id();
         const std::string before = Tables();
         testing::internal::CaptureStderr();
-        DispatchNetMessage(Item(ids[c.from], c.message), *(c.at == kAtServer ? anna : clara).peer,
-                           anna.lobby);
+        DispatchNetMessage(Item(ids[c.from], c.message), (c.at == kAtServer ? anna : clara).loop, anna.lobby);
         const std::string log = testing::internal::GetCapturedStderr();
         EXPECT_TRUE(Tables() == before);
         EXPECT_EQ(PlayMode.GameMode, c.at == kAtServer ? kServer : kNetworkClient);

@@ -34,7 +34,7 @@ public:
     void WaitForYear() override {
         waits.push_back(test::WaitFor(
             [this] {
-                if (peer) LoseTheGameWhenNoResultCanCome(*peer, *queue);
+                if (loop) loop->LoseTheGameWhenNoResultCanCome();
                 return ClientWaitDone() || Net.ExitGame != TExitGame::None;
             },
             2 * kHeirGrace));
@@ -48,7 +48,7 @@ public:
     void WaitForOthers(const std::vector<std::string>& names) override {
         waitedFor.push_back(names);
         waits.push_back(test::WaitFor(
-            [this] { return (queue && OthersWaitDone(*queue)) || Net.ExitGame != TExitGame::None; }));
+            [this] { return (loop && loop->OthersWaitDone()) || Net.ExitGame != TExitGame::None; }));
     }
     void ShowDefeat(uint8_t gos) override { defeated = gos; }
     bool AskOthersContinue() override {
@@ -59,8 +59,7 @@ public:
 
     std::vector<TTurnResult> results;
     std::vector<bool> lost;  // canSave of each GameLost
-    const TNetQueue* queue = nullptr;
-    TCustomPeerPlay* peer = nullptr;
+    const TNetYearLoop* loop = nullptr;
     std::function<void()> duringTurn;
     std::vector<uint8_t> turnGos;
     std::vector<int> turnYears;
@@ -94,10 +93,9 @@ protected:
         // The lobby's part when a player leaves the session.
         annaPeer->OnDeletePlayer = [this](TCustomPeerPlay&, TPeerPlayPlayer& p) {
             GiveStatesToComputer(p.ID);
-            GameServerLeft(*annaPeer, annaQueue, sendUi, p.ID);
+            annaLoop.GameServerLeft(p.ID);
         };
-        ui.queue = &annaQueue;
-        ui.peer = annaPeer.get();
+        ui.loop = &annaLoop;
         EXPECT_TRUE(
             test::WaitFor([&] { return annaPeer->Players().Count() == 2 && boris->Players().Count() == 2; }));
         for (int i = 1; i <= 4; ++i) {
@@ -138,18 +136,17 @@ protected:
         send();
         Game.CurrentGos = current;
     }
-    void RunLoop() { NetGameLoop(*annaPeer, annaQueue, ui, sendUi); }
-    // Windows of a new run, whose waits see Anna's peer and queue.
+    void RunLoop() { annaLoop.Play(ui); }
+    // Windows of a new run, whose waits see Anna's loop.
     void ResetUi() {
         ui = FakeLoopUi{};
-        ui.queue = &annaQueue;
-        ui.peer = annaPeer.get();
+        ui.loop = &annaLoop;
     }
     // A new run with Anna as a client whose turns end with `results`; Boris,
     // the server, has sent the year's snapshot.
     void BeginClientRun(std::vector<TTurnResult> results) {
         PlayMode.GameMode = kNetworkClient;
-        StartNetRun(annaQueue);
+        annaLoop.StartRun();
         ResetUi();
         ui.results = std::move(results);
         AsBoris([&] { SendFull(*boris, sendUi, 0); });
@@ -160,8 +157,9 @@ protected:
     test::SilentLobby lobby;
     NoSendUi sendUi;
     FakeLoopUi ui;
-    TNetQueue annaQueue{[this](const NetQueueItem& item) { DispatchNetMessage(item, *annaPeer, lobby); },
+    TNetQueue annaQueue{[this](const NetQueueItem& item) { DispatchNetMessage(item, annaLoop, lobby); },
                         nullptr};
+    TNetYearLoop annaLoop{*annaPeer, annaQueue, sendUi};
     std::unique_ptr<TPeerPlay> boris = std::make_unique<TPeerPlay>(nullptr, service);
     std::function<void(const NetQueueItem&)> borisScript;
     std::vector<Received> received;
@@ -356,6 +354,28 @@ TEST_F(NetLoop, ClientBecomesServerWhenTheServerDies) {
     }
 }
 
+// Each network game keeps its own year loop: the heir of a dead server awaits
+// the survivors' word in his game only, and another game's wait is not held.
+TEST_F(NetLoop, TheHeirAwaitsTheSurvivorsInHisOwnGameOnly) {
+    constexpr uint32_t kDeadServer = 999;
+    TNetYearLoop borisLoop{*boris, borisQueue, sendUi};
+    const bool annaIsHeir = AnnaId() > BorisId();  // the living state with the highest player id
+    TNetYearLoop& heir = annaIsHeir ? annaLoop : borisLoop;
+    TNetYearLoop& other = annaIsHeir ? borisLoop : annaLoop;
+    PlayMode.GameMode = kNetworkClient;
+    Net.GameRunning = 1;
+    Net.FullStateHeld = 1;
+    Net.ServerID = kDeadServer;
+    Game.CurrentGos = annaIsHeir ? 1 : 2;
+    heir.GameServerLeft(kDeadServer);
+    ASSERT_EQ(PlayMode.GameMode, kServer);
+    EXPECT_TRUE(heir.ReportsAwaited());
+    EXPECT_FALSE(other.ReportsAwaited());
+    Game.mGos[1].CapturedThisTurn = Game.mGos[2].CapturedThisTurn = kEndOfTurnMark;
+    EXPECT_FALSE(heir.OthersWaitDone());
+    EXPECT_TRUE(other.OthersWaitDone());
+}
+
 // Boris, the server, sends the result of the last year and leaves the session
 // before Anna's gate took it: she ends the game with his result, neither as a
 // lost game nor by computing the year again as his heir.
@@ -402,7 +422,7 @@ TEST_F(NetLoop, AClientsLobbyHoldsTheFirstStateForTheGameAboutToStart) {
         borisScript = [&](const NetQueueItem& item) {
             if (NetMessageCode(item.Data) == dx_Game_EndOfTurn) AsBoris([&] { SendEndOfTurn(*boris); });
         };
-        StartNetRun(annaQueue);
+        annaLoop.StartRun();
         RunLoop();
         EXPECT_EQ(ui.turnYears, std::vector<int>{Game.Year});
         EXPECT_EQ(ui.waits, (std::vector<bool>{true, true}));  // the year, the others
@@ -501,7 +521,7 @@ TEST_F(NetLoop, ClientWithoutTheGameLeavesAfterItsFirstWait) {
             boris->Close();
             ASSERT_TRUE(test::WaitFor([&] { return annaPeer->Players().Count() == 1; }));
         }
-        StartNetRun(annaQueue);
+        annaLoop.StartRun();
         if (c.death != kLeftTheLobby) Net.ServerID = BorisId();
         Game.CurrentGos = 0;
         ResetUi();
