@@ -322,10 +322,10 @@ void TConnect::SessionClosed() {
 
 void TConnect::PlayerJoined(const TPeerPlayPlayer& player) {
     if (player.Remote) PlayerList->Items().Add(Qs(player.Name));
-    if (LobbyHost == 1 && Net.GameRunning == 0 && StartCheck->isEnabled()) {
-        SendMapClick();
-        SendTurnDelayClick();
-    }
+    if (LobbyHost != 1 || Net.GameRunning != 0) return;
+    if (StartCheck->isEnabled()) SendMapClick();
+    // Also before the map: who joined then would never learn the turn duration otherwise.
+    SendTurnDelayClick();
 }
 
 void TConnect::PlayerLeft(const TPeerPlayPlayer& player) {

@@ -565,6 +565,19 @@ TEST_F(DropPlayer, TheServerDropsAPlayerForEveryone) {
 namespace kordalt {
 namespace {
 
+TEST_F(Lobby, ANewcomerBeforeTheMapLearnsTheTurnDuration) {
+    ASSERT_TRUE(AllSee(3));
+    anna.Run([&] {
+        anna.lobby->show();  // the server's lobby as it opens: no map yet
+        anna.lobby->ReadyTimer->stop();
+    });
+    ASSERT_FALSE(anna.lobby->StartCheck->isEnabled());
+    LobbyPeer david{service, "david", false};
+    EXPECT_TRUE(test::WaitFor([&] { return david.lobby->ClientTurnLength->text() == "2"; }))
+        << "[" << david.lobby->ClientTurnLength->text().toStdString() << "]";
+    EXPECT_TRUE(david.lobby->MapPicture->isHidden());
+}
+
 TEST_F(Lobby, ANewcomerAfterTheMapGetsTheMapAndTheTurnDurationAgain) {
     ASSERT_TRUE(AllSee(3));
     anna.Run([&] {
