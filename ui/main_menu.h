@@ -70,8 +70,6 @@ private:
     void DrawBackground();
 };
 
-// Empties the turn report (`Messages`). Kept in a file of its own: the report's
-
 // Creates the program's windows in their fixed order, the main menu first.
 void CreateWindows();
 // CreateWindows; a failure (a missing picture bitmap, say) is written to

@@ -17,13 +17,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Waits up to 30 s for `check` to succeed.
+# Waits up to 90 s (a loaded machine starts slowly) for `check` to succeed.
 wait_for() {
-  for _ in $(seq 300); do
+  for _ in $(seq 900); do
     "$@" && return 0
     sleep 0.1
   done
   echo "with_openbox.sh: gave up waiting for: $*" >&2
+  cat "$work"/*.log >&2
   return 1
 }
 
