@@ -81,6 +81,18 @@ TExSpeedButton* MakeButton(QWidget* parent, const char* name, const QRect& r) {
     return button;
 }
 
+// A spin edit or slider of the server's page, with its range and first value.
+template <class Control>
+Control* MakeRangeControl(QWidget* parent, const char* name, const QRect& r, int min, int max, int value) {
+    auto* control = new Control(parent);
+    control->setObjectName(name);
+    control->setGeometry(r);
+    control->SetMinValue(min);
+    control->SetMaxValue(max);
+    control->SetValue(value);
+    return control;
+}
+
 QString StyleColour(TColor c) { return ToQColor(c).name(); }
 
 std::string Formatted(TText text, const std::string& arg) { return FormatText(LangText(text), {arg}); }
@@ -131,11 +143,7 @@ void TConnect::BuildControls() {
     MapCaption->setFont(big);
     // The chat takes the map's width: the player list lies to its right.
     ChatPane = MakePane(this, "RichEdit1", {8, 316, 300, 128});
-    ChatInput = new QLineEdit(this);
-    ChatInput->setObjectName("Edit1");
-    ChatInput->setMaxLength(kChatLineLength);
-    ChatInput->setGeometry(8, 448, 300, 24);
-    ChatInput->installEventFilter(this);
+    ChatInput = MakeChatInput(this, {8, 448, 300, 24}, this);
 
     RolePages = new QStackedWidget(this);
     RolePages->setObjectName("Notebook1");
@@ -148,22 +156,12 @@ void TConnect::BuildControls() {
     RolePages->addWidget(clientPage);
     ServerLabel = MakeLabel(serverPage, "Label4", {0, 0, 316, 20});
     TurnLengthLabel = MakeLabel(serverPage, "Label1", {0, 24, 240, 20});
-    TurnLengthEdit = new TExSpinEdit(serverPage);
-    TurnLengthEdit->setObjectName("SpinEdit1");
-    TurnLengthEdit->setGeometry(248, 22, 60, 22);
-    TurnLengthEdit->SetMinValue(0);
-    TurnLengthEdit->SetMaxValue(10);
-    TurnLengthEdit->SetValue(2);
+    TurnLengthEdit = MakeRangeControl<TExSpinEdit>(serverPage, "SpinEdit1", {248, 22, 60, 22}, 0, 10, 2);
     TurnLengthEdit->SetEditorEnabled(false);
     connect(TurnLengthEdit, &TExSpinEdit::OnChange, this, [this] { TurnLengthChange(); });
     StatesLabel = MakeLabel(serverPage, "Label6", {0, 52, 200, 20});
     CntGosCaption = MakeLabel(serverPage, "CntGosCaption", {248, 52, 60, 20});
-    StatesSlider = new TExSlider(serverPage);
-    StatesSlider->setObjectName("ExSlider1");
-    StatesSlider->setGeometry(0, 74, 308, 30);
-    StatesSlider->SetMinValue(2);
-    StatesSlider->SetMaxValue(20);
-    StatesSlider->SetValue(20);
+    StatesSlider = MakeRangeControl<TExSlider>(serverPage, "ExSlider1", {0, 74, 308, 30}, 2, 20, 20);
     connect(StatesSlider, &TExSlider::OnChange, this, [this] { StateCountChange(); });
     CreateMap = MakeButton(serverPage, "CreateMap", {0, 110, 150, 56});
     connect(CreateMap, &TExSpeedButton::OnClick, this, [this] { CreateMapClick(); });

@@ -1,7 +1,10 @@
 #include "ui/connect_controls.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QTextEdit>
+
+#include "multiplayer/net_messages.h"
 
 namespace kordalt {
 
@@ -18,6 +21,15 @@ QTextEdit* MakePane(QWidget* parent, const char* name, const QRect& r) {
     edit->setGeometry(r);
     edit->setReadOnly(true);
     edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    return edit;
+}
+
+QLineEdit* MakeChatInput(QWidget* parent, const QRect& r, QObject* keys) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName("Edit1");
+    edit->setMaxLength(kChatLineLength);
+    edit->setGeometry(r);
+    edit->installEventFilter(keys);
     return edit;
 }
 

@@ -4,6 +4,8 @@
 #include <QRect>
 
 class QLabel;
+class QLineEdit;
+class QObject;
 class QTextEdit;
 class QWidget;
 
@@ -12,5 +14,7 @@ namespace kordalt {
 QLabel* MakeLabel(QWidget* parent, const char* name, const QRect& r);
 // A read-only chat or text pane without a scroll bar.
 QTextEdit* MakePane(QWidget* parent, const char* name, const QRect& r);
+// The line a chat message is typed in; `keys` sees its key presses first.
+QLineEdit* MakeChatInput(QWidget* parent, const QRect& r, QObject* keys);
 
 }  // namespace kordalt

@@ -61,11 +61,7 @@ TMultiPlayer::TMultiPlayer(QWidget* parent) : QDialog(parent) {
     MapImage->hide();
     ChroniclePane = MakePane(server, "RichEdit1", {218, 8, 414, 202});
     RichEditInWaitEOT = MakePane(server, "RichEditInWaitEOT", {8, 218, 414, 222});
-    ChatInput = new QLineEdit(server);
-    ChatInput->setObjectName("Edit1");
-    ChatInput->setMaxLength(kChatLineLength);
-    ChatInput->setGeometry(8, 446, 414, 24);
-    ChatInput->installEventFilter(this);
+    ChatInput = MakeChatInput(server, {8, 446, 414, 24}, this);
     OthersPlayLabel = MakeLabel(server, "Label3", {430, 218, 202, 40});
     OthersPlayLabel->setWordWrap(true);
     ServerSecondsLabel = MakeLabel(server, "Label4", {430, 262, 202, 20});
