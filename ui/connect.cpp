@@ -74,19 +74,11 @@ namespace {
 constexpr TColor kReadyColour = 0xFF8080;
 constexpr int kLobbyHelpTopic = 20;
 
-TExSpeedButton* MakeButton(QWidget* parent, const char* name, const QRect& r) {
-    auto* button = new TExSpeedButton(parent);
-    button->setObjectName(name);
-    button->setGeometry(r);
-    return button;
-}
 
 // A spin edit or slider of the server's page, with its range and first value.
 template <class Control>
 Control* MakeRangeControl(QWidget* parent, const char* name, const QRect& r, int min, int max, int value) {
-    auto* control = new Control(parent);
-    control->setObjectName(name);
-    control->setGeometry(r);
+    auto* control = MakeControl<Control>(parent, name, r);
     control->SetMinValue(min);
     control->SetMaxValue(max);
     control->SetValue(value);
@@ -163,9 +155,9 @@ void TConnect::BuildControls() {
     CntGosCaption = MakeLabel(serverPage, "CntGosCaption", {248, 52, 60, 20});
     StatesSlider = MakeRangeControl<TExSlider>(serverPage, "ExSlider1", {0, 74, 308, 30}, 2, 20, 20);
     connect(StatesSlider, &TExSlider::OnChange, this, [this] { StateCountChange(); });
-    CreateMap = MakeButton(serverPage, "CreateMap", {0, 110, 150, 56});
+    CreateMap = MakeControl<TExSpeedButton>(serverPage, "CreateMap", {0, 110, 150, 56});
     connect(CreateMap, &TExSpeedButton::OnClick, this, [this] { CreateMapClick(); });
-    LoadGame = MakeButton(serverPage, "LoadGame", {158, 110, 150, 56});
+    LoadGame = MakeControl<TExSpeedButton>(serverPage, "LoadGame", {158, 110, 150, 56});
     connect(LoadGame, &TExSpeedButton::OnClick, this, [this] { LoadGameClick(); });
     ClientLabel = MakeLabel(clientPage, "Label5", {0, 0, 316, 20});
     ClientTurnLengthLabel = MakeLabel(clientPage, "Label2", {0, 24, 240, 20});
@@ -174,11 +166,7 @@ void TConnect::BuildControls() {
     WaitingInfo = MakePane(clientPage, "RichEdit4", {0, 50, 316, 116});
 
     PlayersLabel = MakeLabel(this, "Label9", {316, 184, 316, 20});
-    PlayerList = new TExCheckListBox(this);
-    PlayerList->setObjectName("ExCheckListBox1");
-    PlayerList->setGeometry(316, 206, 316, 150);
-    PlayerList->SetColumns(2);
-    PlayerList->setEnabled(false);
+    PlayerList = MakePlayerList(this, {316, 206, 316, 150}, 2);
     // Clicks fall through to the picture beneath (the drop-player menu).
     PlayerList->setAttribute(Qt::WA_TransparentForMouseEvents);
     mnuOffUser = new QMenu(this);
@@ -193,7 +181,7 @@ void TConnect::BuildControls() {
     connect(StartCheck, &TExSwitch::OnClick, this, [] { MainState.AutoPass = 0; });
     connect(StartCheck, &TExSwitch::OnOn, this, [this] { StartCheckOn(); });
     connect(StartCheck, &TExSwitch::OnOff, this, [this] { StartCheckOff(); });
-    LeaveButton = MakeButton(this, "SpeedButton1", {482, 414, 150, 58});
+    LeaveButton = MakeControl<TExSpeedButton>(this, "SpeedButton1", {482, 414, 150, 58});
     connect(LeaveButton, &TExSpeedButton::OnClick, this, [this] { LeaveClick(); });
     ReadyTimer = new QTimer(this);
     ReadyTimer->setObjectName("Timer1");

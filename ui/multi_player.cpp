@@ -65,12 +65,8 @@ TMultiPlayer::TMultiPlayer(QWidget* parent) : QDialog(parent) {
     OthersPlayLabel = MakeLabel(server, "Label3", {430, 218, 202, 40});
     OthersPlayLabel->setWordWrap(true);
     ServerSecondsLabel = MakeLabel(server, "Label4", {430, 262, 202, 20});
-    PlayerList = new TExCheckListBox(server);
-    PlayerList->setObjectName("ExCheckListBox1");
-    PlayerList->setGeometry(430, 288, 202, 120);
-    PlayerList->SetColumns(3);
+    PlayerList = MakePlayerList(server, {430, 288, 202, 120}, 3);
     PlayerList->SetSorted(true);
-    PlayerList->setEnabled(false);
     AbortButton = new TExSpeedButton(server);
     AbortButton->setObjectName("SpeedButton1");
     AbortButton->setGeometry(430, 414, 202, 56);
