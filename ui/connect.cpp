@@ -74,7 +74,6 @@ namespace {
 constexpr TColor kReadyColour = 0xFF8080;
 constexpr int kLobbyHelpTopic = 20;
 
-
 // A spin edit or slider of the server's page, with its range and first value.
 template <class Control>
 Control* MakeRangeControl(QWidget* parent, const char* name, const QRect& r, int min, int max, int value) {

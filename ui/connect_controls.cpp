@@ -9,7 +9,9 @@
 
 namespace kordalt {
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const QRect& r) { return MakeControl<QLabel>(parent, name, r); }
+QLabel* MakeLabel(QWidget* parent, const char* name, const QRect& r) {
+    return MakeControl<QLabel>(parent, name, r);
+}
 
 QTextEdit* MakePane(QWidget* parent, const char* name, const QRect& r) {
     auto* edit = MakeControl<QTextEdit>(parent, name, r);
