@@ -124,7 +124,6 @@ TInternetGames::~TInternetGames() = default;
 
 void TInternetGames::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    PlaceOver(*this, MainWindow());
     FormShow();
 }
 

@@ -587,7 +587,7 @@ void TMain::SaveGameClick() {
 
 void TMain::SettingsClick() {
     if (!Preference) return;
-    Preference->Prepare(false, this);
+    Preference->Prepare(false);
     ExecOver(*Preference);
     StartScrollPanels(Preference->CheckBoxScroll->isChecked());
 }

@@ -268,15 +268,14 @@ void TPreference::LanguageChange() {
     LocalizeAllWindows();
 }
 
-void TPreference::Prepare(bool fromMenu, const QWidget* over) {
+void TPreference::Prepare(bool fromMenu) {
     LanguageList->setEnabled(fromMenu);
     ServerEdit->setEnabled(fromMenu);
-    PlaceOver(*this, over);
 }
 
 void TPreference::Execute(bool fromMenu) {
     if (!Preference) return;
-    Preference->Prepare(fromMenu, MainForm);
+    Preference->Prepare(fromMenu);
     ExecModal(*Preference);
 }
 

@@ -41,9 +41,9 @@ public:
     // Runs `Preference` modally over the main menu: from the main menu (`fromMenu`)
     // the language list and the server edit are enabled, else disabled.
     static void Execute(bool fromMenu);
-    // Enables the language list and server edit (`fromMenu`) or not, and
-    // centres the dialog over `over`.
-    void Prepare(bool fromMenu, const QWidget* over);
+    // Enables the language list and server edit (`fromMenu`) or not; ExecModal
+    // then centres the dialog over the window beneath.
+    void Prepare(bool fromMenu);
 
     // The program's settings file.
     static std::string SettingsFileName();
